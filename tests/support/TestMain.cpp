@@ -1,0 +1,35 @@
+// Entry point of every test executable: a headless Qt application, then GoogleTest.
+#include <QGuiApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// CI has no display and no session: choose the offscreen platform and a private runtime folder
+// before the application object exists, unless the caller chose otherwise.
+void prepareEnvironment()
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        std::string templ = QDir::tempPath().toStdString() + "/quorvel-runtime-XXXXXX";
+        if (char* dir = mkdtemp(templ.data()))
+            setenv("XDG_RUNTIME_DIR", dir, 1);
+    }
+    // Tests never read or write the user's real settings.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    prepareEnvironment();
+    testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
