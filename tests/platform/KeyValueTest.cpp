@@ -40,6 +40,9 @@ public:
         pf::ChangeNotice notice(*this, QStringLiteral("title"));
         title_ = t;
     }
+    enum class Corner { TopLeft = 0, Middle = 4 };
+    Corner anchor() const { return anchor_; }
+    void setAnchor(Corner c) { anchor_ = c; }
     std::shared_ptr<Sheet> child() const { return child_; }
     void setChild(std::shared_ptr<Sheet> c) { child_ = std::move(c); }
 
@@ -58,6 +61,7 @@ public:
             t.add("unitWidth", &Sheet::unitWidth);
             t.add("title", &Sheet::title, &Sheet::setTitle);
             t.add("child", &Sheet::child, &Sheet::setChild);
+            t.add("anchor", &Sheet::anchor, &Sheet::setAnchor);
             t.addDependency("unitWidth", {"width", "unitType"});
             t.addDependency("unitHeight", {"unitType"});
             return t;
@@ -73,6 +77,7 @@ private:
     unsigned unitType_ = 0;
     QString title_;
     std::shared_ptr<Sheet> child_;
+    Corner anchor_ = Corner::TopLeft;
 };
 
 // Overrides one inherited key and adds a dependency of its own.
@@ -187,6 +192,10 @@ TEST(KeyValueCoding, ReadsAndWritesGoThroughTheClassesAccessors)
     EXPECT_EQ(log.entries, QStringList({"will-width", "did-width"}));
     EXPECT_EQ(sheet->valueForKey("width"), Variant(72.0));
     EXPECT_EQ(sheet->valueForKey("title"), Variant("fixed")); // overridden by the subclass
+
+    sheet->setValueForKey(Variant(4), "anchor"); // enumerations travel as their integer value
+    EXPECT_EQ(sheet->anchor(), Sheet::Corner::Middle);
+    EXPECT_EQ(sheet->valueForKey("anchor"), Variant(4));
 
     auto child = std::make_shared<Sheet>();
     sheet->setValueForKey(Variant(child), "child");

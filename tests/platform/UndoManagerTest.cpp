@@ -107,6 +107,17 @@ TEST_F(UndoManagerTest, ADragAcrossEventsIsOneStepWithTheTurnsAroundIt)
     EXPECT_EQ(box->value(), 0);
 }
 
+TEST_F(UndoManagerTest, AGroupThatLeftNoStepRenamesNothing)
+{
+    box->setValue(1, "Fill");
+    endTurn();
+    const pf::UndoGroupToken empty = undo.beginUndoGrouping();
+    EXPECT_TRUE(undo.endUndoGrouping(empty));
+    endTurn();
+    undo.setActionName("Move");
+    EXPECT_EQ(undo.undoActionName(), "Fill");
+}
+
 TEST_F(UndoManagerTest, WithoutGroupingByEventEachRegistrationOutsideAGroupIsAStep)
 {
     undo.setGroupsByEvent(false);

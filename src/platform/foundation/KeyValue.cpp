@@ -114,13 +114,19 @@ void ObservationToken::reset()
     id_ = 0;
 }
 
-ChangeNotice::ChangeNotice(Object& object, const QString& key) : object_(object), keys_{key}
+ChangeNotice::ChangeNotice(Object& object, const QString& key) : object_(object)
 {
+    if (!object_.isObserved())
+        return;
+    keys_.push_back(key);
     object_.willChangeValueForKey(key);
 }
 
-ChangeNotice::ChangeNotice(Object& object, std::initializer_list<QString> keys) : object_(object), keys_(keys)
+ChangeNotice::ChangeNotice(Object& object, std::initializer_list<QString> keys) : object_(object)
 {
+    if (!object_.isObserved())
+        return;
+    keys_.assign(keys);
     for (const QString& key : keys_)
         object_.willChangeValueForKey(key);
 }

@@ -105,7 +105,8 @@ private:
 };
 
 // Brackets a change of one or more keys: will-change notices in the order given now, did-change notices in
-// the reverse order when it goes out of scope.
+// the reverse order when it goes out of scope. Costs nothing when the object is unobserved; an observer
+// added while the change is in progress first hears of the next change.
 class ChangeNotice {
 public:
     ChangeNotice(Object& object, const QString& key);
@@ -116,7 +117,7 @@ public:
 
 private:
     Object& object_;
-    std::vector<QString> keys_;
+    std::vector<QString> keys_; // empty when the object was unobserved
 };
 
 template <class C, class R, class A>

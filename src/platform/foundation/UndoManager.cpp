@@ -26,6 +26,7 @@ void UndoManager::record(Action action)
         if (!groupsByEvent_) {
             undoStack_.push_back(Step{{}, {}});
             undoStack_.back().actions.push_back(std::move(action));
+            lastClosedOn_ = &undoStack_;
             return;
         }
         openGroup(true);
@@ -39,8 +40,8 @@ void UndoManager::setActionName(const QString& name)
         return;
     if (!open_.empty())
         building_.name = name;
-    else if (!undoStack_.empty())
-        undoStack_.back().name = name;
+    else if (lastClosedOn_ && !lastClosedOn_->empty())
+        lastClosedOn_->back().name = name;
 }
 
 void UndoManager::openGroup(bool automatic)
@@ -59,8 +60,11 @@ void UndoManager::closeOutermost()
     open_.clear();
     Step step = std::move(building_);
     building_ = Step{};
-    if (!step.actions.empty() && buildingFor_)
+    lastClosedOn_ = nullptr;
+    if (!step.actions.empty() && buildingFor_) {
         buildingFor_->push_back(std::move(step));
+        lastClosedOn_ = buildingFor_;
+    }
     buildingFor_ = nullptr;
 }
 
@@ -134,6 +138,7 @@ bool UndoManager::perform(std::vector<Step>& from, std::vector<Step>& to, Runnin
         return false;
     Step step = std::move(from.back());
     from.pop_back();
+    lastClosedOn_ = nullptr;
 
     // The inverse's registrations form one step on the other stack, named after this one unless the
     // actions name it themselves.
@@ -226,6 +231,7 @@ void UndoManager::removeAllActions()
     undoStack_.clear();
     redoStack_.clear();
     building_.actions.clear();
+    lastClosedOn_ = nullptr;
 }
 
 void UndoManager::removeActionsOf(const void* target)
@@ -239,6 +245,7 @@ void UndoManager::removeActionsOf(const void* target)
         std::erase_if(*stack, [](const Step& s) { return s.actions.empty(); });
     }
     std::erase_if(building_.actions, ofTarget);
+    lastClosedOn_ = nullptr; // its step may be gone
 }
 
 } // namespace pf

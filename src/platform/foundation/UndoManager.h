@@ -67,8 +67,9 @@ public:
         requires std::is_base_of_v<Object, T>
     void registerUndo(T* target, F action);
 
-    // Names the step being built (the open group), else the last step; ignored while registration is
-    // disabled, so a silent change does not rename the user's last step.
+    // Names the step being built (the open group), else the step that the last group to close left. Ignored
+    // while registration is disabled, and after a group that left no step, so that neither a silent change
+    // nor an empty group renames an older step.
     void setActionName(const QString& name);
 
     // ---- grouping ----
@@ -148,6 +149,7 @@ private:
     std::vector<OpenGroup> open_;
     Step building_;                     // the step the open groups build
     std::vector<Step>* buildingFor_ = nullptr; // the stack it goes to when the outermost group closes
+    std::vector<Step>* lastClosedOn_ = nullptr; // the stack whose top the last closed group made, if any
     std::uint64_t nextGroupId_ = 1;
     int disableCount_ = 0;
     bool groupsByEvent_ = true;

@@ -39,6 +39,12 @@ public:
     Variant(I i) : data_(static_cast<std::int64_t>(i))
     {
     }
+    // Enumerations are stored as their integer value.
+    template <class E>
+        requires std::is_enum_v<E>
+    Variant(E e) : data_(static_cast<std::int64_t>(e))
+    {
+    }
     Variant(double d) : data_(d) {}
     Variant(float f) : data_(static_cast<double>(f)) {}
     Variant(const QString& s) : data_(s) {}
@@ -111,7 +117,7 @@ std::optional<T> Variant::get() const
         if (auto d = realValue())
             return *d != 0.0;
         return std::nullopt;
-    } else if constexpr (std::is_integral_v<T>) {
+    } else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>) {
         auto i = integerValue();
         if (!i)
             return std::nullopt;
