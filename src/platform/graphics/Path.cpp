@@ -89,24 +89,28 @@ void Path::clear()
 
 void Path::append(const Path& other)
 {
-    for (const PathElement& e : other.elements_) {
-        switch (e.type) {
-        case PathElementType::MoveTo:
-            moveTo(e.points[0]);
-            break;
-        case PathElementType::LineTo:
-            lineTo(e.points[0]);
-            break;
-        case PathElementType::QuadTo:
-            quadTo(e.points[0], e.points[1]);
-            break;
-        case PathElementType::CurveTo:
-            curveTo(e.points[0], e.points[1], e.points[2]);
-            break;
-        case PathElementType::Close:
-            close();
-            break;
-        }
+    for (const PathElement& e : other.elements_)
+        appendElement(e);
+}
+
+void Path::appendElement(const PathElement& e)
+{
+    switch (e.type) {
+    case PathElementType::MoveTo:
+        moveTo(e.points[0]);
+        break;
+    case PathElementType::LineTo:
+        lineTo(e.points[0]);
+        break;
+    case PathElementType::QuadTo:
+        quadTo(e.points[0], e.points[1]);
+        break;
+    case PathElementType::CurveTo:
+        curveTo(e.points[0], e.points[1], e.points[2]);
+        break;
+    case PathElementType::Close:
+        close();
+        break;
     }
 }
 

@@ -57,6 +57,8 @@ public:
     void close();
     void clear();
     void append(const Path& other);
+    // Replays one element through the builders above (a close closes the current subpath).
+    void appendElement(const PathElement& e);
 
     // --- Elements.
     bool isEmpty() const { return elements_.empty(); }
