@@ -12,23 +12,32 @@ namespace {
 
 struct Extent {
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    bool any = false;
 
+    explicit Extent(Point first) : minX(first.x), minY(first.y), maxX(first.x), maxY(first.y) {}
     void add(Point p)
     {
-        if (!any) {
-            minX = maxX = p.x;
-            minY = maxY = p.y;
-            any = true;
-            return;
-        }
         minX = std::min(minX, p.x);
         maxX = std::max(maxX, p.x);
         minY = std::min(minY, p.y);
         maxY = std::max(maxY, p.y);
     }
-    Rect rect() const { return any ? Rect(minX, minY, maxX - minX, maxY - minY) : Rect::zero(); }
+    Rect rect() const { return {minX, minY, maxX - minX, maxY - minY}; }
 };
+
+// Widens [lo, hi], which already holds the cubic's ends, by one coordinate of its extrema. The curve lies
+// in the hull of its control points, so control values inside [lo, hi] cannot widen it.
+void addCubicExtrema(double a, double b, double c, double d, double& lo, double& hi)
+{
+    if (b >= lo && b <= hi && c >= lo && c <= hi)
+        return;
+    double ts[2];
+    const int n = pathmath::derivativeRoots(a, b, c, d, ts);
+    for (int i = 0; i < n; ++i) {
+        const double v = pathmath::cubicCoord(a, b, c, d, ts[i]);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+}
 
 // Counts the crossings of the ray from `p` towards +x. An edge counts over the half-open y range
 // [low, high) and only where it crosses strictly right of p: the classification of a point just right of
@@ -125,37 +134,43 @@ struct RayCrossings {
 
 Rect Path::bounds() const
 {
-    Extent box;
+    if (elements_.empty())
+        return Rect::zero();
+    Extent box(elements_.front().points[0]);
+    auto addCubic = [&box](const Point& a, const Point& b, const Point& c, const Point& d) {
+        box.add(d);
+        addCubicExtrema(a.x, b.x, c.x, d.x, box.minX, box.maxX);
+        addCubicExtrema(a.y, b.y, c.y, d.y, box.minY, box.maxY);
+    };
     Point current;
     for (const PathElement& e : elements_) {
         switch (e.type) {
         case PathElementType::MoveTo:
         case PathElementType::LineTo:
         case PathElementType::Close:
-            box.add(e.points[0]);
+            current = e.points[0];
+            box.add(current);
             break;
-        case PathElementType::QuadTo:
-        case PathElementType::CurveTo: {
-            const Cubic c = pathmath::cubicOf(current, e);
-            box.add(c[3]);
-            double ts[2];
-            int n = pathmath::derivativeRoots(c[0].x, c[1].x, c[2].x, c[3].x, ts);
-            for (int i = 0; i < n; ++i)
-                box.add(pathmath::cubicPoint(c, ts[i]));
-            n = pathmath::derivativeRoots(c[0].y, c[1].y, c[2].y, c[3].y, ts);
-            for (int i = 0; i < n; ++i)
-                box.add(pathmath::cubicPoint(c, ts[i]));
+        case PathElementType::QuadTo: {
+            const Cubic c = pathmath::raiseQuad(current, e.points[0], e.points[1]);
+            addCubic(c[0], c[1], c[2], c[3]);
+            current = e.points[1];
             break;
         }
+        case PathElementType::CurveTo:
+            addCubic(current, e.points[0], e.points[1], e.points[2]);
+            current = e.points[2];
+            break;
         }
-        current = e.endPoint();
     }
     return box.rect();
 }
 
 Rect Path::controlPointBounds() const
 {
-    Extent box;
+    if (elements_.empty())
+        return Rect::zero();
+    Extent box(elements_.front().points[0]);
     for (const PathElement& e : elements_) {
         for (int i = 0; i < e.pointCount(); ++i)
             box.add(e.points[i]);
