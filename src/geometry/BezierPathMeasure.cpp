@@ -207,7 +207,8 @@ double distanceFromStartOfPathAtPointTolerance(const Path& path, Point p, double
 
 Path bezierPathByTrimmingToLengthWithMaximumError(const Path& path, double L, double maxError)
 {
-    L = std::max(L, 0.0);
+    if (!(L > 0))
+        L = 0;
     if (L >= length(path))
         return path;
     Path out = emptyLike(path);

@@ -36,7 +36,7 @@ Point pointOnPathAtLengthSlope(const Path& path, double length, double* slope);
 // hits none (or only the first element).
 double distanceFromStartOfPathAtPointTolerance(const Path& path, Point p, double tolerance);
 
-// The first L of the path (L below 0 counts as 0).
+// The first L of the path (L below 0, or not a number, counts as 0).
 Path bezierPathByTrimmingToLengthWithMaximumError(const Path& path, double L, double maxError);
 // The path without its first L.
 Path bezierPathByTrimmingFromLengthWithMaximumError(const Path& path, double L, double maxError);

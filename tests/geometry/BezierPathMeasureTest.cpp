@@ -165,8 +165,11 @@ TEST(BezierPathMeasure, TrimmingToALength)
     EXPECT_EQ(cut.element(4).points[0], Point(0, 2));
     EXPECT_EQ(bezierPathByTrimmingToLength(sq, 15).element(2).points[0], Point(10, 5));
     // A negative length keeps nothing of the first side.
-    const Path none = bezierPathByTrimmingToLength(sq, -3);
-    EXPECT_EQ(none.element(1).points[0], Point(0, 0));
+    for (double L : {-3.0, std::nan("")}) {
+        const Path none = bezierPathByTrimmingToLength(sq, L);
+        ASSERT_EQ(none.elementCount(), 2);
+        EXPECT_EQ(none.element(1).points[0], Point(0, 0));
+    }
 
     // A cut curve keeps the length asked for within the error, and its end lies on the curve.
     const Path a = arch();

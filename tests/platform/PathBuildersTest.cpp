@@ -124,6 +124,9 @@ TEST(PathBuilders, ArcSweepsAndDirections)
         const double a1 = (tc.start + tc.sweep) * std::numbers::pi / 180;
         EXPECT_NEAR(p.currentPoint().x, c.x + r * std::cos(a1), 1e-9);
         EXPECT_NEAR(p.currentPoint().y, c.y + r * std::sin(a1), 1e-9);
+        if (std::abs(tc.sweep) == 360) {
+            EXPECT_EQ(p.currentPoint(), p.element(0).points[0]);
+        }
         for (int i = 1; i < p.elementCount(); ++i) {
             const PathElement& e = p.element(i);
             ASSERT_EQ(e.type, PathElementType::CurveTo);

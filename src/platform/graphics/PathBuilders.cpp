@@ -55,9 +55,12 @@ void appendArcSweep(Path& path, Point centre, double radius, double startDegrees
         return;
     const double step = sweepDegrees / pieces;
     const double k = 4.0 / 3.0 * std::tan(degreesToRadians(step) / 4);
-    Point u0 = unitAtDegrees(startDegrees);
+    const Point first = unitAtDegrees(startDegrees);
+    // A full turn ends exactly where it began.
+    const Point last = std::abs(sweepDegrees) == 360 ? first : unitAtDegrees(startDegrees + sweepDegrees);
+    Point u0 = first;
     for (int i = 1; i <= pieces; ++i) {
-        const Point u1 = unitAtDegrees(startDegrees + step * i);
+        const Point u1 = i == pieces ? last : unitAtDegrees(startDegrees + step * i);
         appendArcPiece(path, centre, radius, radius, u0, u1, k);
         u0 = u1;
     }
