@@ -112,8 +112,8 @@ public:
     // points at (cos θ, sin θ), in equal pieces of at most 90°. As for the platform's bezier path in a
     // flipped view, `clockwise` names the direction in unflipped terms: false runs through increasing
     // angles (clockwise on a y-down screen), true through decreasing ones. The sweep in the direction of
-    // travel is brought into [0, 360): end = start draws no curve, while a difference of a full turn or
-    // more draws one full circle. A line joins the current point to the arc's start unless it is already
+    // travel gains a turn when negative (with clockwise true, 0 -> 270 sweeps 90° back through 315°);
+    // end = start draws no curve, and a difference of a full turn or more either way draws one circle. A line joins the current point to the arc's start unless it is already
     // there (after a close, from the closed subpath's start, in a new subpath); a move when there is no
     // current point.
     void addArc(Point centre, double radius, double startDegrees, double endDegrees, bool clockwise);
