@@ -110,6 +110,7 @@ TEST(PathBuilders, ArcSweepsAndDirections)
         {10, 1000, false, 4, 360}, // more than a turn is one full circle
         {45, 45, false, 0, 0},     // no sweep: only the start point
         {-90, 90, true, 2, -180},  //
+        {0, 270, true, 1, -90},    // decreasing: back through 315°
     };
     const Point c(50, 50);
     const double r = 20;
