@@ -13,8 +13,6 @@ namespace {
 
 using test::alphaAt;
 using test::colorAt;
-using test::ovalPath;
-using test::rectPath;
 
 constexpr Color red{1, 0, 0, 1};
 constexpr Color blue{0, 0, 1, 1};
@@ -239,17 +237,9 @@ TEST(GraphicsContextClip, EvenOddClipOutLeavesTheAreaUnpainted)
 {
     for (bool curved : {false, true}) {
         BitmapContext context({100, 100}, 1);
-        Path clipOut = rectPath(-32767, -32767, 65535, 65535);
-        const Path area = curved ? ovalPath(30, 30, 40, 40) : rectPath(30, 30, 40, 40);
-        for (const PathElement& e : area.elements()) {
-            switch (e.type) {
-            case PathElementType::MoveTo: clipOut.moveTo(e.points[0]); break;
-            case PathElementType::LineTo: clipOut.lineTo(e.points[0]); break;
-            case PathElementType::CurveTo: clipOut.curveTo(e.points[0], e.points[1], e.points[2]); break;
-            case PathElementType::QuadTo: clipOut.quadTo(e.points[0], e.points[1]); break;
-            case PathElementType::Close: clipOut.close(); break;
-            }
-        }
+        Path clipOut = Path::rect(Rect(-32767, -32767, 65535, 65535));
+        const Path area = curved ? Path::oval(Rect(30, 30, 40, 40)) : Path::rect(Rect(30, 30, 40, 40));
+        clipOut.append(area);
         context.saveGState();
         context.clip(clipOut, WindingRule::EvenOdd);
         context.setFillColor(red);
@@ -280,7 +270,7 @@ TEST(GraphicsContextClip, IntersectReplaceAndRestore)
         BitmapContext context({100, 100}, 1);
         context.clipToRect(Rect(0, 0, 60, 100));  // A: left part
         context.saveGState();
-        const Path b = ovalPath(20, 20, 70, 60);   // B, overlapping A
+        const Path b = Path::oval(Rect(20, 20, 70, 60));   // B, overlapping A
         if (c.replace)
             context.setClip(b);
         else
@@ -298,7 +288,7 @@ TEST(GraphicsContextClip, IntersectReplaceAndRestore)
 TEST(GraphicsContextClip, ClipsAreAntialiasedAndShadowsClipped)
 {
     BitmapContext context({100, 100}, 1);
-    context.clip(rectPath(10.5, 10, 50, 50));
+    context.clip(Path::rect(Rect(10.5, 10, 50, 50)));
     context.setShadow({20, -20}, 0, Color(0, 0, 0, 1));
     context.fillRect(Rect(0, 0, 40, 40));
     const QImage image = context.bitmap();
@@ -312,7 +302,7 @@ TEST(GraphicsContextGradient, AngleNinetyInAFlippedContextRunsDownward)
     const Gradient lightToDark(Color(1, 1, 1, 1), Color(0, 0, 0, 1));
     for (bool flipped : {true, false}) {
         BitmapContext context({100, 100}, 1, flipped);
-        context.drawLinearGradientInPath(lightToDark, rectPath(0, 0, 100, 100), 90);
+        context.drawLinearGradientInPath(lightToDark, Path::rect(Rect(0, 0, 100, 100)), 90);
         const QImage image = context.bitmap();
         const int top = colorAt(image, 50, 5).red();
         const int bottom = colorAt(image, 50, 95).red();
@@ -325,7 +315,7 @@ TEST(GraphicsContextGradient, AngleNinetyInAFlippedContextRunsDownward)
         EXPECT_NEAR(colorAt(image, 50, 50).red(), 128, 4);
     }
     BitmapContext context({100, 100}, 1);
-    context.drawLinearGradientInPath(lightToDark, ovalPath(0, 0, 100, 100), 0);
+    context.drawLinearGradientInPath(lightToDark, Path::oval(Rect(0, 0, 100, 100)), 0);
     const QImage image = context.bitmap();
     EXPECT_GT(colorAt(image, 5, 50).red(), colorAt(image, 95, 50).red() + 200) << "angle 0: lighter on the left";
     EXPECT_EQ(alphaAt(image, 3, 3), 0) << "painted inside the path only";
@@ -358,7 +348,7 @@ TEST(GraphicsContextGradient, RadialBetweenCirclesAndRelativeCentre)
     EXPECT_EQ(alphaAt(image, 5, 5), 0) << "outside the end circle without extension";
 
     BitmapContext shifted({100, 100}, 1);
-    shifted.drawRadialGradientInPath(g, rectPath(0, 0, 100, 100), {0.5, 0});
+    shifted.drawRadialGradientInPath(g, Path::rect(Rect(0, 0, 100, 100)), {0.5, 0});
     const QImage s = shifted.bitmap();
     EXPECT_GT(colorAt(s, 75, 50).red(), 245) << "centre moved by half the half-width";
     EXPECT_GT(colorAt(s, 60, 50).red(), colorAt(s, 30, 50).red());

@@ -8,24 +8,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace pf {
 
 namespace {
 
 thread_local GraphicsContext* currentContext = nullptr;
-
-Path rectPath(const Rect& r)
-{
-    const Rect s = r.standardized();
-    Path p;
-    p.moveTo({s.minX(), s.minY()});
-    p.lineTo({s.maxX(), s.minY()});
-    p.lineTo({s.maxX(), s.maxY()});
-    p.lineTo({s.minX(), s.maxY()});
-    p.close();
-    return p;
-}
 
 // The device rect a path covers when it is one axis-aligned rectangle after the transform.
 std::optional<QRectF> axisAlignedDeviceRect(const Path& path, const AffineTransform& t)
@@ -115,6 +104,22 @@ QPainterPath circleHull(QPointF c0, double r0, QPointF c1, double r1)
     QPainterPath band;
     band.addPolygon(quad);
     return hull.united(band);
+}
+
+// Direction of an angle in degrees; exact on the axes (cos 90° is not 0 in doubles).
+std::pair<double, double> unitVector(double degrees)
+{
+    const double turn = std::fmod(degrees, 360.0);
+    if (turn == 0)
+        return {1, 0};
+    if (turn == 90 || turn == -270)
+        return {0, 1};
+    if (turn == 180 || turn == -180)
+        return {-1, 0};
+    if (turn == 270 || turn == -90)
+        return {0, -1};
+    const double radians = degrees * M_PI / 180.0;
+    return {std::cos(radians), std::sin(radians)};
 }
 
 } // namespace
@@ -238,7 +243,7 @@ void GraphicsContext::clip(const Path& path, WindingRule rule)
 
 void GraphicsContext::clipToRect(const Rect& r)
 {
-    const Path p = rectPath(r);
+    const Path p = Path::rect(r);
     intersectClip(p, WindingRule::NonZero);
     clipChanged("clipToRect", &p, WindingRule::NonZero);
 }
@@ -286,8 +291,8 @@ void GraphicsContext::strokeBezierPath(const Path& path)
         paintStroke(path, path.lineStyle());
 }
 
-void GraphicsContext::fillRect(const Rect& r) { fillPath(rectPath(r), WindingRule::NonZero); }
-void GraphicsContext::strokeRect(const Rect& r) { strokePath(rectPath(r)); }
+void GraphicsContext::fillRect(const Rect& r) { fillPath(Path::rect(r), WindingRule::NonZero); }
+void GraphicsContext::strokeRect(const Rect& r) { strokePath(Path::rect(r)); }
 void GraphicsContext::clearRect(const Rect& r) { paintClear(r.standardized()); }
 
 void GraphicsContext::drawLinearGradient(const Gradient& g, Point start, Point end, int options)
@@ -327,10 +332,8 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
     if (g.isEmpty() || path.isEmpty())
         return;
     const QPainterPath area = path.toQt();
-    const QRectF b = area.boundingRect();
-    const double radians = angleDegrees * M_PI / 180.0;
-    const double ux = std::cos(radians);
-    const double uy = std::sin(radians);
+    const QRectF b = path.bounds().toQt();
+    const auto [ux, uy] = unitVector(angleDegrees);
     const double half = b.width() / 2 * std::abs(ux) + b.height() / 2 * std::abs(uy);
     const QPointF c = b.center();
     const Point start{c.x() - half * ux, c.y() - half * uy};
@@ -342,7 +345,7 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
 
 void GraphicsContext::drawLinearGradientInRect(const Gradient& g, const Rect& r, double angleDegrees)
 {
-    drawLinearGradientInPath(g, rectPath(r), angleDegrees);
+    drawLinearGradientInPath(g, Path::rect(r), angleDegrees);
 }
 
 void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& path, Point relativeCenter)
@@ -350,7 +353,7 @@ void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& pa
     if (g.isEmpty() || path.isEmpty())
         return;
     const QPainterPath area = path.toQt();
-    const QRectF b = area.boundingRect();
+    const QRectF b = path.bounds().toQt();
     const Point c{b.center().x() + relativeCenter.x * b.width() / 2, b.center().y() + relativeCenter.y * b.height() / 2};
     double radius = 0;
     for (const QPointF corner : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()})
