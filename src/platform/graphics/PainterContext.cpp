@@ -211,6 +211,17 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
             groupRect &= mask->rect;
         if (groupRect.isEmpty())
             return;
+        if (!mask && alpha == 1 && mode == BlendMode::Normal) {
+            // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
+            p.resetTransform();
+            p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
+            p.setOpacity(1);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage);
+            p.drawImage(layerRect.topLeft() - target.bounds.topLeft(), layer);
+            return;
+        }
         group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
         group.fill(Qt::transparent);
         QPainter gp(&group);
