@@ -4,6 +4,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PainterContext.h"
 
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -455,6 +458,41 @@ TEST(GraphicsContextState, CurrentContextNests)
         EXPECT_EQ(GraphicsContext::current(), &outer);
     }
     EXPECT_EQ(GraphicsContext::current(), nullptr);
+}
+
+} // namespace
+} // namespace pf
+
+namespace pf {
+namespace {
+
+// Glyphs fill with the fill colour and cast the shadow like any other drawing.
+TEST(GraphicsContextGlyphs, FilledAndShadowed)
+{
+    const QRawFont font = QRawFont::fromFont(QFont("DejaVu Sans"));
+    QRawFont sized = font;
+    sized.setPixelSize(60);
+    ASSERT_TRUE(sized.isValid());
+    QGlyphRun run;
+    run.setRawFont(sized);
+    const QList<quint32> glyphs = sized.glyphIndexesForString("H");
+    run.setGlyphIndexes(glyphs);
+    run.setPositions({QPointF(0, 0)});
+    BitmapContext context({140, 100}, 1);
+    context.setFillColor(Color(1, 0, 0, 1));
+    context.setShadow({60, 0}, 0, Color(0, 0, 1, 1));
+    context.drawGlyphRun(run, {10, 80});
+    const QImage image = context.bitmap();
+    int red = 0;
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c == QColor(255, 0, 0) ? 1 : 0;
+            blue += c == QColor(0, 0, 255) ? 1 : 0;
+        }
+    EXPECT_GT(red, 300);
+    EXPECT_NEAR(blue, red, red / 10) << "the shadow is the glyph's shape";
 }
 
 } // namespace

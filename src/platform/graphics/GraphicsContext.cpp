@@ -3,6 +3,7 @@
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/Image.h"
 
+#include <QGlyphRun>
 #include <QPolygonF>
 #include <QTransform>
 
@@ -294,6 +295,12 @@ void GraphicsContext::strokeBezierPath(const Path& path)
 void GraphicsContext::fillRect(const Rect& r) { fillPath(Path::rect(r), WindingRule::NonZero); }
 void GraphicsContext::strokeRect(const Rect& r) { strokePath(Path::rect(r)); }
 void GraphicsContext::clearRect(const Rect& r) { paintClear(r.standardized()); }
+
+void GraphicsContext::drawGlyphRun(const QGlyphRun& run, Point origin)
+{
+    if (!run.glyphIndexes().isEmpty())
+        paintGlyphs(run, origin);
+}
 
 void GraphicsContext::drawLinearGradient(const Gradient& g, Point start, Point end, int options)
 {

@@ -23,6 +23,7 @@
 #include <optional>
 #include <vector>
 
+class QGlyphRun;
 class QImage;
 
 namespace pf {
@@ -173,6 +174,11 @@ public:
     // Makes the rect transparent (no alpha, shadow or blend mode; the clip applies).
     void clearRect(const Rect& r);
 
+    // --- Glyphs: a run laid out by Qt (positions and outlines y-down, in user units, relative to origin),
+    // filled with the fill colour. In a y-up context the caller flips the text, as with a Quartz text
+    // matrix.
+    void drawGlyphRun(const QGlyphRun& run, Point origin);
+
     // --- Gradients (Quartz): over the clip area, between two points or two circles, with the extend
     // options (GradientDrawingOption bits).
     void drawLinearGradient(const Gradient& g, Point start, Point end, int options);
@@ -217,6 +223,7 @@ protected:
     virtual void paintFill(const Path& path, WindingRule rule) = 0;
     virtual void paintStroke(const Path& path, const LineStyle& style) = 0;
     virtual void paintClear(const Rect& r) = 0;
+    virtual void paintGlyphs(const QGlyphRun& run, Point origin) = 0;
     // region: user space. The gradient's geometry is in user space too.
     struct GradientPaint {
         bool radial = false;

@@ -3,6 +3,7 @@
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/ShadowBlur.h"
 
+#include <QGlyphRun>
 #include <QLinearGradient>
 #include <QPaintEngine>
 #include <QRadialGradient>
@@ -323,6 +324,22 @@ void PainterContext::paintClear(const Rect& r)
     render(s, area, s.antialias, BlendMode::DestinationOut, 1.0, [&](QPainter& p, const QTransform& toTarget) {
         p.setTransform(m * toTarget);
         p.fillPath(qp, Qt::black);
+    });
+}
+
+void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
+{
+    const GState& s = gstate();
+    const QRectF userBounds = run.boundingRect().translated(origin.toQt());
+    // Glyph bounds leave out antialiasing and hinting overshoot: a little margin.
+    const double margin = run.rawFont().pixelSize() * 0.25 + 2;
+    const QRectF area = mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin));
+    const QTransform m = s.ctm.toQt();
+    const QPen pen(s.fillColor.toQt());
+    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(m * toTarget);
+        p.setPen(pen);
+        p.drawGlyphRun(origin.toQt(), run);
     });
 }
 

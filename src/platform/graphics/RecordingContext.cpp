@@ -1,5 +1,7 @@
 #include "platform/graphics/RecordingContext.h"
 
+#include <QGlyphRun>
+
 namespace pf {
 
 RecordingContext::RecordingContext(const QRectF& deviceBounds, bool drawsToScreen, const AffineTransform& base)
@@ -30,6 +32,15 @@ void RecordingContext::paintStroke(const Path& path, const LineStyle& style)
 }
 
 void RecordingContext::paintClear(const Rect& r) { add("clear").rect = r; }
+
+void RecordingContext::paintGlyphs(const QGlyphRun& run, Point origin)
+{
+    RecordedCall& c = add("glyphs");
+    c.origin = origin;
+    c.rect = Rect::fromQt(run.boundingRect());
+    const QList<quint32> indexes = run.glyphIndexes();
+    c.glyphs.assign(indexes.begin(), indexes.end());
+}
 
 void RecordingContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath&)
 {

@@ -11,13 +11,15 @@
 namespace pf {
 
 struct RecordedCall {
-    // "fill", "stroke", "clear", "gradient", "image", "beginLayer", "endLayer", and the clip operations
+    // "fill", "stroke", "clear", "glyphs", "gradient", "image", "beginLayer", "endLayer", and the clip operations
     // "clip", "clipToRect", "setClip", "resetClip".
     std::string operation;
     Path path;                  // fill, stroke, clips
     WindingRule rule = WindingRule::NonZero;
     LineStyle line;             // stroke: the style used
-    Rect rect;                  // clear, image (destination)
+    Rect rect;                  // clear, image (destination), glyphs (bounds of the run)
+    Point origin;               // glyphs
+    std::vector<quint32> glyphs;  // glyphs: the glyph indexes
     Rect source;                // image: source pixels
     bool flipRows = false;      // image
     BlendMode operationMode = BlendMode::Normal;  // image
@@ -43,6 +45,7 @@ protected:
     void paintFill(const Path& path, WindingRule rule) override;
     void paintStroke(const Path& path, const LineStyle& style) override;
     void paintClear(const Rect& r) override;
+    void paintGlyphs(const QGlyphRun& run, Point origin) override;
     void paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region) override;
     void paintBitmap(const QImage& bitmap, const QRectF& sourcePixels, const Rect& dest, bool flipRows, BlendMode op,
                      double fraction) override;
