@@ -288,16 +288,24 @@ TEST(GraphicsContextClip, IntersectReplaceAndRestore)
     }
 }
 
+// The same whether the fill is drawn directly or inside a layer (whose content is clipped once).
 TEST(GraphicsContextClip, ClipsAreAntialiasedAndShadowsClipped)
 {
-    BitmapContext context({100, 100}, 1);
-    context.clip(Path::rect(Rect(10.5, 10, 50, 50)));
-    context.setShadow({20, -20}, 0, Color(0, 0, 0, 1));
-    context.fillRect(Rect(0, 0, 40, 40));
-    const QImage image = context.bitmap();
-    EXPECT_NEAR(alphaAt(image, 10, 20), 128, 2) << "half-covered pixel column";
-    EXPECT_EQ(alphaAt(image, 50, 50), 255) << "shadow inside the clip";
-    EXPECT_EQ(alphaAt(image, 65, 50), 0) << "shadow outside the clip";
+    for (bool layer : {false, true}) {
+        BitmapContext context({100, 100}, 1);
+        context.clip(Path::rect(Rect(10.5, 10, 50, 50)));
+        context.setShadow({20, -20}, 0, Color(0, 0, 0, 1));
+        if (layer)
+            context.beginTransparencyLayer();
+        context.fillRect(Rect(0, 0, 40, 40));
+        if (layer)
+            context.endTransparencyLayer();
+        const QImage image = context.bitmap();
+        EXPECT_NEAR(alphaAt(image, 10, 20), 128, 2) << "half-covered pixel column, layer " << layer;
+        EXPECT_EQ(alphaAt(image, 20, 20), 255) << "layer " << layer;
+        EXPECT_EQ(alphaAt(image, 50, 50), 255) << "shadow inside the clip, layer " << layer;
+        EXPECT_EQ(alphaAt(image, 65, 50), 0) << "shadow outside the clip, layer " << layer;
+    }
 }
 
 TEST(GraphicsContextGradient, AngleNinetyInAFlippedContextRunsDownward)

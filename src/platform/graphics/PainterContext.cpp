@@ -142,7 +142,7 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
 }
 
 void PainterContext::render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha,
-                            const DrawFn& draw)
+                            const DrawFn& draw, bool contentClipped)
 {
     Target& target = targets_.back();
     if (!target.painter || !target.painter->isActive() || alpha <= 0)
@@ -154,7 +154,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         return;
     QPainter& p = *target.painter;
     const Shadow* shadow = s.shadow && s.shadow->color.alpha > 0 ? &*s.shadow : nullptr;
-    std::shared_ptr<Mask> mask = s.clip.hasPaths() ? clipMask(s) : nullptr;
+    std::shared_ptr<Mask> mask = s.clip.hasPaths() && (shadow || !contentClipped) ? clipMask(s) : nullptr;
 
     if (!shadow && !mask) {
         p.resetTransform();
@@ -228,8 +228,18 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         QPainter gp(&group);
         // Fractional offsets are resampled; whole ones copied.
         gp.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QPoint maskAt = mask ? mask->rect.topLeft() - groupRect.topLeft() : QPoint();
         gp.drawImage(shadowRect.topLeft() - QPointF(groupRect.topLeft()), shadowImage);
+        if (mask && contentClipped) {
+            gp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            gp.drawImage(maskAt, mask->alpha);
+            gp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
         gp.drawImage(layerRect.topLeft() - groupRect.topLeft(), layer);
+        if (mask && !contentClipped) {
+            gp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            gp.drawImage(maskAt, mask->alpha);
+        }
     }
     else {
         groupRect = layerRect & visibleRect;
@@ -238,11 +248,11 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         if (groupRect.isEmpty())
             return;
         group = groupRect == layerRect ? layer : layer.copy(groupRect.translated(-layerRect.topLeft()));
-    }
-    if (mask) {
-        QPainter mp(&group);
-        mp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
+        if (mask) {
+            QPainter mp(&group);
+            mp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
+        }
     }
     p.resetTransform();
     p.setClipping(false);
@@ -425,7 +435,8 @@ void PainterContext::popLayer(const GState& outer)
            [&](QPainter& p, const QTransform& toTarget) {
                p.setTransform(toTarget);
                p.drawImage(at, image);
-           });
+           },
+           true);
 }
 
 // --- BitmapContext

@@ -48,8 +48,11 @@ private:
     struct Mask;
     // Paints draw (given the painter and the transform from device to the painter's pixels) with the
     // state's clip and shadow, the alpha and the blend mode. area: device bounds of what draw paints.
+    // contentClipped: draw paints what was already clipped to the state's clip (a layer), so the clip's
+    // antialiased mask is applied to the shadow only, never twice to the drawing.
     using DrawFn = std::function<void(QPainter&, const QTransform& deviceToTarget)>;
-    void render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha, const DrawFn& draw);
+    void render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha, const DrawFn& draw,
+                bool contentClipped = false);
     std::shared_ptr<Mask> clipMask(const GState& s);
     QPen pen(const LineStyle& style, const Color& color, const AffineTransform& ctm) const;
     void setHints(QPainter& p, bool antialias) const;
