@@ -126,6 +126,17 @@ TEST(ImageRepresentations, BestBitmapForTheScaleAndRendering)
     EXPECT_EQ(runs, 2);
 }
 
+TEST(ImageRepresentations, EmptyDrawingIsANullImage)
+{
+    int runs = 0;
+    const Image empty = Image::drawn({0, 10}, 1, [&](GraphicsContext& c) {
+        ++runs;
+        c.fillRect(Rect(0, 0, 10, 10));
+    });
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(empty.isValid());
+}
+
 TEST(ImageRepresentations, CopiesShareUntilChanged)
 {
     Image a(opaque(4, 4, Qt::red));

@@ -447,7 +447,9 @@ struct BitmapContext::Surface {
     explicit Surface(QSize size) : image(size, QImage::Format_ARGB32_Premultiplied)
     {
         image.fill(Qt::transparent);
-        painter.begin(&image);
+        // An empty bitmap paints nothing (render checks the painter is active).
+        if (!image.isNull())
+            painter.begin(&image);
     }
 };
 
