@@ -1,5 +1,6 @@
 #include "platform/graphics/PdfContext.h"
 
+#include <QBuffer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -44,6 +45,26 @@ TEST(PdfContext, PagesHaveTheirOwnMediaBoxes)
     EXPECT_TRUE(out.contains(QRegularExpression("Pages:\\s+2\\b"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QRegularExpression("Page\\s+1 size:\\s+200 x 100 pts"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QRegularExpression("Page\\s+2 size:\\s+300 x 400 pts"))) << out.toStdString();
+}
+
+// Clipped drawing stays vector in a PDF: no image is embedded for an even-odd clip-out.
+TEST(PdfContext, PathClipsStayVector)
+{
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        PdfContext pdf(&buffer);
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
+        ASSERT_NE(page, nullptr);
+        Path clipOut = Path::rect(Rect(-32767, -32767, 65535, 65535));
+        clipOut.append(Path::oval(Rect(30, 30, 40, 40)));
+        page->clip(clipOut, WindingRule::EvenOdd);
+        page->fillRect(Rect(0, 0, 100, 100));
+        ASSERT_TRUE(pdf.close());
+    }
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "rasterised";
 }
 
 TEST(PdfContext, NothingDrawnWithoutAPage)

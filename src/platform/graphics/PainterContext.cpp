@@ -155,7 +155,11 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         return;
     QPainter& p = *target.painter;
     const Shadow* shadow = s.shadow && s.shadow->color.alpha > 0 ? &*s.shadow : nullptr;
-    std::shared_ptr<Mask> mask = s.clip.hasPaths() && (shadow || !contentClipped) ? clipMask(s) : nullptr;
+    // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
+    const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    const bool clipPaths = s.clip.hasPaths() && !contentClipped;
+    std::shared_ptr<Mask> mask =
+        s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
 
     if (!shadow && !mask) {
         p.resetTransform();
@@ -163,6 +167,10 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
             p.setClipping(false);
         else
             p.setClipRect(s.clip.rect.translated(-target.bounds.topLeft()));
+        if (clipPaths) {
+            for (const QPainterPath& path : s.clip.paths)
+                p.setClipPath(path.translated(-target.bounds.topLeft()), Qt::IntersectClip);
+        }
         p.setOpacity(alpha);
         p.setCompositionMode(qtMode(mode));
         setHints(p, antialias);
