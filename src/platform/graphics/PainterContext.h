@@ -1,6 +1,6 @@
-// GraphicsContext painting through QPainter: on bitmaps, PDF pages and views. Shadows, antialiased path
-// clips and transparency layers are drawn through premultiplied ARGB layers of the device area they
-// touch; everything else is painted directly.
+// GraphicsContext painting through QPainter: on bitmaps, PDF pages and views. Shadows, transparency
+// layers and (except on PDF pages) path clips go through premultiplied ARGB layers of the device area
+// they touch, path clips as antialiased coverage masks; everything else is painted directly.
 #pragma once
 
 #include "platform/graphics/GraphicsContext.h"

@@ -1,7 +1,8 @@
 // A multi-page PDF written through GraphicsContext. Each page has its own media box in points (72 per
 // inch, no margins); its context is y-up with the origin at the media box's origin, as a Quartz PDF
-// context, and does not draw to the screen. Shadows, layers and antialiased clips are rasterised at
-// rasterScale pixels per point; everything else stays vector.
+// context, and does not draw to the screen. Shadows and transparency layers are rasterised at
+// rasterScale pixels per point (shadow offsets and blurs are in points); everything else, clips included,
+// stays vector.
 #pragma once
 
 #include "platform/graphics/PainterContext.h"
