@@ -177,12 +177,12 @@ private:
 
     bool writeArray(const Value& v, int level)
     {
+        if (!checkDepth(level))
+            return false;
         if (v.count() == 0) {
             m_xml.writeEmptyElement(QStringLiteral("array"));
             return true;
         }
-        if (!checkDepth(level))
-            return false;
         m_xml.writeStartElement(QStringLiteral("array"));
         const Value::Array& items = v.asArray();
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -199,12 +199,12 @@ private:
 
     bool writeDictionary(const Value& v, int level)
     {
+        if (!checkDepth(level))
+            return false;
         if (v.count() == 0) {
             m_xml.writeEmptyElement(QStringLiteral("dict"));
             return true;
         }
-        if (!checkDepth(level))
-            return false;
         m_xml.writeStartElement(QStringLiteral("dict"));
         for (const auto& [key, item] : v.asDictionary()) {
             newlineAndIndent(level + 1);
