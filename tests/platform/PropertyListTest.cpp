@@ -204,6 +204,10 @@ TEST(PropertyListWrite, ValuesWithoutAPropertyListFormFailWithTheirKeyPath)
         deep = Value(Value::Array{deep});
     EXPECT_TRUE(writePropertyList(deep).ok());
     EXPECT_FALSE(writePropertyList(Value(Value::Array{deep})).ok());
+    Value deepEmpty = Value::dictionary(); // an empty container still counts as a level
+    for (int i = 0; i < propertyListMaxDepth; ++i)
+        deepEmpty = Value(Value::Array{deepEmpty});
+    EXPECT_FALSE(writePropertyList(deepEmpty).ok());
 }
 
 TEST(PropertyListWrite, NonFiniteRealsAreWrittenAsZero)

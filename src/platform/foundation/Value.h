@@ -15,6 +15,14 @@
 //   kind reads     asString / asData / asDate / asArray / asDictionary answer the value only when it is
 //                  of that kind, else a null string, null data, an invalid date or an empty container.
 //
+// In use:
+//   for (const pf::Value& child : page.arrayForKey("children")) {
+//       const QString& kind = child.stringForKey("className");   // null when absent or not a string
+//       const double width = child.doubleForKey("strokeWidth");   // 0 when absent; "2.5" reads 2.5
+//   }
+//   pf::Value shape;                                             // null; set() makes it a dictionary
+//   shape.set(QStringLiteral("locked"), true);
+//
 // Strings read as numbers in the C locale, after leading white space, with an optional sign:
 //   doubleValue   the longest decimal prefix ("12.5e1kg" -> 125, "abc" -> 0); a prefix too large for a
 //                 double reads as +/-infinity, too small as 0; "inf" and "nan" are not numbers.
