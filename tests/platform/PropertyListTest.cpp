@@ -145,6 +145,8 @@ TEST(PropertyListRead, MalformedInputsGiveAnErrorAndNoValue)
          "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
          "<plist><string>&b;</string></plist>",
          "entity"},
+        {"declared encoding decodes to a lone surrogate",
+         "<?xml version=\"1.0\" encoding=\"UTF-7\"?><plist><string>+2AA-</string></plist>", "cannot carry"},
         {"content after plist", plist("<true/>") + "<true/>", ""},
         {"nesting deeper than 512", deep513, "deeper than 512"},
         {"error deep inside", plist("<dict><key>a</key><array><integer>1</integer><integer>x</integer></array></dict>"),

@@ -394,6 +394,12 @@ private:
             case QXmlStreamReader::ProcessingInstruction:
                 continue;
             case QXmlStreamReader::EndElement:
+                // A declared encoding (UTF-7, say) can decode to characters that XML text cannot hold and
+                // that could then not be written back.
+                if (!isXmlText(text)) {
+                    fail(QStringLiteral("<%1> holds a character that XML cannot carry").arg(element));
+                    return false;
+                }
                 return true;
             case QXmlStreamReader::StartElement:
                 fail(QStringLiteral("element <%1> inside <%2>").arg(m_xml.name(), element));
