@@ -30,8 +30,8 @@
 //   boolValue     YES when, after white space, an optional sign and leading zeros, the next character is
 //                 Y, y, T, t or a digit 1-9 ("YES", "true", "1", "-5", "007" are YES; "0.5", "NO" are NO).
 // Reals read as integers are truncated toward zero and saturated to the target's range (NaN reads 0);
-// integers read as int are saturated too. unsignedIntegerValue reinterprets the 64-bit integer read, as
-// NSNumber does for negative numbers.
+// integers read as int are saturated too. unsignedIntegerValue saturates a non-negative real to the
+// unsigned range and otherwise reinterprets the 64-bit integer read, as NSNumber does for negative numbers.
 #pragma once
 
 #include <QByteArray>
