@@ -21,7 +21,8 @@ constexpr char16_t ellipsis = 0x2026;
 
 bool isParagraphSeparator(char16_t c) { return c == '\n' || c == '\r' || c == 0x2029; }
 
-Path pathFromQt(const QPainterPath& qp)
+// Our path from a glyph outline, each point mapped by `t`.
+Path pathFromQt(const QPainterPath& qp, const QTransform& t)
 {
     Path path;
     bool open = false;
@@ -31,16 +32,17 @@ Path pathFromQt(const QPainterPath& qp)
         case QPainterPath::MoveToElement:
             if (open)
                 path.close();
-            path.moveTo({e.x, e.y});
+            path.moveTo(Point::fromQt(t.map(QPointF(e.x, e.y))));
             open = true;
             break;
         case QPainterPath::LineToElement:
-            path.lineTo({e.x, e.y});
+            path.lineTo(Point::fromQt(t.map(QPointF(e.x, e.y))));
             break;
         case QPainterPath::CurveToElement:
             if (i + 2 < qp.elementCount()) {
                 const QPainterPath::Element c2 = qp.elementAt(i + 1), end = qp.elementAt(i + 2);
-                path.curveTo({e.x, e.y}, {c2.x, c2.y}, {end.x, end.y});
+                path.curveTo(Point::fromQt(t.map(QPointF(e.x, e.y))), Point::fromQt(t.map(QPointF(c2.x, c2.y))),
+                             Point::fromQt(t.map(QPointF(end.x, end.y))));
                 i += 2;
             }
             break;
@@ -494,6 +496,11 @@ Point TextLayout::locationForGlyph(qsizetype glyph) const
 
 Path TextLayout::outlineForGlyph(qsizetype glyph) const
 {
+    return pathFromQt(layoutOutline(glyph), QTransform::fromScale(1 / k, 1 / k));
+}
+
+QPainterPath TextLayout::layoutOutline(qsizetype glyph) const
+{
     Located at;
     if (!locate(glyph, at) || at.local >= at.segment->length)
         return {};
@@ -516,7 +523,7 @@ Path TextLayout::outlineForGlyph(qsizetype glyph) const
         for (qsizetype g = 0; g < indexes.size(); ++g)
             outline.addPath(raw.pathForGlyph(indexes[g]).translated(positions[g].x() - originX, positions[g].y() - baseline));
     }
-    return pathFromQt(QTransform::fromScale(1 / k, 1 / k).map(outline));
+    return outline;
 }
 
 std::vector<Path> TextLayout::glyphOutlines(TextRange glyphs, Point origin, const AffineTransform& textMatrix) const
@@ -524,16 +531,18 @@ std::vector<Path> TextLayout::glyphOutlines(TextRange glyphs, Point origin, cons
     std::vector<Path> result;
     result.reserve(size_t(std::max<qsizetype>(0, glyphs.length)));
     for (qsizetype g = glyphs.location; g < glyphs.end(); ++g) {
-        Path p = outlineForGlyph(g);
-        if (!p.isEmpty()) {
-            const int line = lineFragmentIndexForGlyph(g);
-            const Point location = locationForGlyph(g);
-            const double offset = text_.attributesAtIndex(g).baselineOffset.value_or(0);
-            const Rect& fragment = lines_[size_t(line)].rect;
-            p = p.transformed(textMatrix.concat(AffineTransform::translation(origin.x + fragment.x() + location.x,
-                                                                             origin.y + fragment.y() + location.y - offset)));
+        const QPainterPath outline = layoutOutline(g);
+        if (outline.isEmpty()) {
+            result.emplace_back();
+            continue;
         }
-        result.push_back(std::move(p));
+        const int line = lineFragmentIndexForGlyph(g);
+        const Point location = locationForGlyph(g);
+        const double offset = text_.attributesAtIndex(g).baselineOffset.value_or(0);
+        const Rect& fragment = lines_[size_t(line)].rect;
+        const AffineTransform place = textMatrix.concat(AffineTransform::translation(
+            origin.x + fragment.x() + location.x, origin.y + fragment.y() + location.y - offset));
+        result.push_back(pathFromQt(outline, QTransform::fromScale(1 / k, 1 / k) * place.toQt()));
     }
     return result;
 }

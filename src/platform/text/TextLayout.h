@@ -13,6 +13,7 @@
 
 #include <QGlyphRun>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <functional>
 #include <memory>
@@ -84,6 +85,8 @@ private:
     void build(TextLayoutOptions options);
     struct Located;
     bool locate(qsizetype glyph, Located& out) const;
+    // A glyph's outline about its origin, in layout units.
+    QPainterPath layoutOutline(qsizetype glyph) const;
 
     AttributedString text_;
     Size containerSize_;
