@@ -83,6 +83,15 @@ TEST(TextLayout, LineHeightsFollowTheFontAndTheParagraphStyle)
     EXPECT_DOUBLE_EQ(layOut(QStringLiteral("a\nb"), 100, spaced)->lineFragments()[1].rect.y(), font.lineHeight() + 5);
 }
 
+TEST(TextLayout, AdvancesAreInPoints)
+{
+    // Ten glyphs of 0.6 em in a 12-point fixed-pitch font take 72 points, at quarter-point sizes too.
+    for (const double size : {12.0, 12.25, 30.0}) {
+        const auto layout = layOut(QStringLiteral("MMMMMMMMMM"), 500, TextAttributes{.font = Font("Courier", size)});
+        EXPECT_NEAR(layout->usedRect().width(), 6 * size, 0.05) << size;
+    }
+}
+
 TEST(TextLayout, AlignmentPlacesTheUsedRect)
 {
     const auto left = layOut(QStringLiteral("Hello"), 200, attrs(12, TextAlignment::Left));

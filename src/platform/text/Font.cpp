@@ -195,10 +195,14 @@ const Font::Resolved& Font::resolved() const
     r->layoutFont = f;
     if (r->info.tableIndex < 0)
         r->fixedPitch = QFontInfo(f).fixedPitch();
-    const QFontMetricsF m(f);
-    r->ascender = m.ascent() / layoutScale;
-    r->descender = -m.descent() / layoutScale;
-    r->leading = std::max(0.0, m.leading() / layoutScale);
+    // Line metrics from a large copy: Qt rounds them to whole pixels, which is 1/64 point there.
+    constexpr double metricsScale = 64.0;
+    QFont large = f;
+    large.setPixelSize(std::max(1, int(std::lround(layoutSize * metricsScale))));
+    const QFontMetricsF m(large);
+    r->ascender = m.ascent() / metricsScale;
+    r->descender = -m.descent() / metricsScale;
+    r->leading = std::max(0.0, m.leading() / metricsScale);
     r->raw = QRawFont::fromFont(f);
     if (r->raw.isValid())
         r->raw.setPixelSize(layoutSize);

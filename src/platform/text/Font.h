@@ -55,8 +55,9 @@ public:
     double widthOfString(const QString& text) const;
 
     // Layout works at this many units per point: Qt rounds font pixel sizes to whole pixels, so text is
-    // laid out at a large scale and brought back to points, which keeps fractional sizes exact.
-    static constexpr double layoutScale = 64.0;
+    // laid out at four units a point (sizes in quarter points) and brought back to points. Larger scales
+    // are slower: Qt keeps no glyph metrics for fonts above 64 pixels.
+    static constexpr double layoutScale = 4.0;
     // The substitute as a QFont at layoutScale units per point (pixel sized, no hinting).
     const QFont& layoutFont() const;
     // The substitute at one pixel per point: outlines and glyph runs in points.

@@ -319,6 +319,8 @@ private:
             --pendingSkip_;
             return;
         }
+        if (unit == 0)
+            return; // NUL, however written, is not text
         switch (group().destination) {
         case Destination::Skip:
             return;

@@ -55,6 +55,16 @@ Path pathFromQt(const QPainterPath& qp, const QTransform& t)
     return path;
 }
 
+// The advance of a line's text without trailing white space. Qt's natural width adds the overhang of
+// the last glyph; the platform's used rect is made of advances.
+double advanceWidth(const QTextLine& line, const QString& text)
+{
+    int end = line.textStart() + line.textLength();
+    while (end > line.textStart() && text.at(end - 1).isSpace())
+        --end;
+    return std::abs(line.cursorToX(end) - line.cursorToX(line.textStart()));
+}
+
 struct LineMetrics {
     double ascent = 0;
     double descent = 0;
@@ -178,14 +188,20 @@ void TextLayout::build(TextLayoutOptions options)
             const qsizetype at = s.head > 0 ? s.start + s.head - 1 : s.start + s.length - s.tail;
             addRange(s.head, s.head + 1, text_.attributesAtIndex(std::min(at, text_.length() - 1)).fontOrDefault());
         }
-        s.layout.setFormats(formats);
+        // One font over the whole segment (the common case) needs no formats: Qt lays that out faster.
+        if (formats.size() == 1 && formats.front().start == 0 && formats.front().length == s.layout.text().size()) {
+            s.layout.setFont(formats.front().format.font());
+            s.layout.clearFormats();
+        } else {
+            s.layout.setFormats(formats);
+        }
     };
 
     auto textOption = [&](const Segment& s, bool singleLine) {
         QTextOption o;
         o.setUseDesignMetrics(true);
         o.setTabStopDistance(28.0 * k);
-        o.setAlignment(s.style.alignment == TextAlignment::Justified ? Qt::AlignJustify : Qt::AlignLeft);
+        o.setAlignment(s.style.alignment == TextAlignment::Justified ? Qt::AlignJustify : (Qt::AlignLeft | Qt::AlignAbsolute));
         if (singleLine)
             o.setWrapMode(QTextOption::NoWrap);
         else if (s.style.lineBreakMode == LineBreakMode::CharWrapping)
@@ -217,7 +233,7 @@ void TextLayout::build(TextLayoutOptions options)
         double width = 0;
         for (QTextLine line = s.layout.createLine(); line.isValid(); line = s.layout.createLine()) {
             line.setLineWidth(maximumLineWidth * k);
-            width = std::max(width, line.naturalTextWidth() / k);
+            width = std::max(width, advanceWidth(line, s.layout.text()) / k);
         }
         s.layout.endLayout();
         return width;
@@ -310,7 +326,7 @@ void TextLayout::build(TextLayoutOptions options)
                 return false;
             const double indent = (i == 0) ? s.style.firstLineHeadIndent : 0.0;
             const double lineWidth = std::max(0.0, available - indent);
-            const double natural = line.naturalTextWidth() / k;
+            const double natural = advanceWidth(line, s.layout.text()) / k;
             double offset = 0;
             TextAlignment align = s.style.alignment;
             if (align == TextAlignment::Natural)
