@@ -71,6 +71,34 @@ struct LineMetrics {
     double leading = 0;
 };
 
+// Paragraph values from documents, brought into the range layout can hold (Qt keeps positions in 26.6
+// fixed point): distances within the widest line, multiples up to 100.
+ParagraphStyle sanitized(ParagraphStyle style)
+{
+    auto clampDistance = [](double v, double low) {
+        return std::isfinite(v) ? std::clamp(v, low, maximumLineWidth) : 0.0;
+    };
+    style.minimumLineHeight = clampDistance(style.minimumLineHeight, 0);
+    style.maximumLineHeight = clampDistance(style.maximumLineHeight, 0);
+    style.lineHeightMultiple = std::isfinite(style.lineHeightMultiple) ? std::clamp(style.lineHeightMultiple, 0.0, 100.0) : 0.0;
+    style.lineSpacing = clampDistance(style.lineSpacing, -maximumLineWidth);
+    style.paragraphSpacing = clampDistance(style.paragraphSpacing, -maximumLineWidth);
+    style.firstLineHeadIndent = clampDistance(style.firstLineHeadIndent, -maximumLineWidth);
+    return style;
+}
+
+// The height of a line of these metrics under a paragraph style.
+double lineHeight(const LineMetrics& m, const ParagraphStyle& style)
+{
+    double h = m.ascent + m.descent + m.leading;
+    if (style.lineHeightMultiple > 0)
+        h *= style.lineHeightMultiple;
+    h = std::max(h, style.minimumLineHeight);
+    if (style.maximumLineHeight > 0)
+        h = std::min(h, style.maximumLineHeight);
+    return h;
+}
+
 } // namespace
 
 struct TextLayout::Segment {
@@ -156,7 +184,7 @@ std::shared_ptr<const TextLayout> TextLayout::make(const AttributedString& text,
 void TextLayout::build(TextLayoutOptions options)
 {
     const QString& str = text_.string();
-    const double padding = std::max(0.0, options.lineFragmentPadding);
+    const double padding = std::clamp(options.lineFragmentPadding, 0.0, maximumLineWidth);
     const double containerWidth = containerSize_.width;
     const bool bounded = std::isfinite(containerWidth) && containerWidth - 2 * padding < maximumLineWidth;
     const double available = bounded ? std::max(0.0, containerWidth - 2 * padding) : maximumLineWidth;
@@ -316,12 +344,7 @@ void TextLayout::build(TextLayoutOptions options)
                 to = s.start + s.length;
             }
             const LineMetrics m = metricsFor(from, to);
-            double h = m.ascent + m.descent + m.leading;
-            if (s.style.lineHeightMultiple > 0)
-                h *= s.style.lineHeightMultiple;
-            h = std::max(h, s.style.minimumLineHeight);
-            if (s.style.maximumLineHeight > 0)
-                h = std::min(h, s.style.maximumLineHeight);
+            const double h = lineHeight(m, s.style);
             if (y + h > heightLimit + fitTolerance)
                 return false;
             const double indent = (i == 0) ? s.style.firstLineHeadIndent : 0.0;
@@ -337,7 +360,8 @@ void TextLayout::build(TextLayoutOptions options)
                 offset = (lineWidth - natural) / 2;
             const double x = padding + indent + offset;
             const double baseline = y + h - m.descent - m.leading;
-            line.setPosition(QPointF(x * k, baseline * k - line.ascent()));
+            // Qt keeps each line's baseline at 0: page positions can exceed its fixed-point range.
+            line.setPosition(QPointF(x * k, -line.ascent()));
             const bool justified = bounded && align == TextAlignment::Justified && !lastOfParagraph;
             const double usedWidth = justified ? lineWidth : natural;
             LineFragment f;
@@ -369,7 +393,7 @@ void TextLayout::build(TextLayoutOptions options)
         seg->start = pos;
         seg->length = end - pos;
         seg->separatorLength = sep;
-        seg->style = text_.attributesAtIndex(pos < str.size() ? pos : str.size() - 1).paragraphStyleOrDefault();
+        seg->style = sanitized(text_.attributesAtIndex(pos < str.size() ? pos : str.size() - 1).paragraphStyleOrDefault());
         seg->rightToLeft = str.mid(pos, end - pos).isRightToLeft();
         const LineBreakMode mode = seg->style.lineBreakMode;
         const bool singleLine = mode != LineBreakMode::WordWrapping && mode != LineBreakMode::CharWrapping;
@@ -425,13 +449,7 @@ void TextLayout::build(TextLayoutOptions options)
     // The empty line after a final paragraph break.
     if (!stopped && !str.isEmpty() && isParagraphSeparator(str.back().unicode())) {
         const LineMetrics m = metricsFor(str.size() - 1, str.size() - 1);
-        const ParagraphStyle style = text_.attributesAtIndex(str.size() - 1).paragraphStyleOrDefault();
-        double h = m.ascent + m.descent + m.leading;
-        if (style.lineHeightMultiple > 0)
-            h *= style.lineHeightMultiple;
-        h = std::max(h, style.minimumLineHeight);
-        if (style.maximumLineHeight > 0)
-            h = std::min(h, style.maximumLineHeight);
+        const double h = lineHeight(m, sanitized(text_.attributesAtIndex(str.size() - 1).paragraphStyleOrDefault()));
         if (y + h <= heightLimit + fitTolerance) {
             extraUsedRect_ = Rect(padding, y, 0, h);
             minX = std::min(minX, padding);
@@ -530,7 +548,7 @@ QPainterPath TextLayout::layoutOutline(qsizetype glyph) const
     if (next <= d)
         return {};
     const double originX = at.qtLine.cursorToX(d);
-    const double baseline = lines_[size_t(at.line)].baseline * k;
+    const double baseline = 0; // Qt lines are laid out on a baseline at 0
     QPainterPath outline;
     for (const QGlyphRun& run : s.layout.glyphRuns(d, next - d)) {
         const QRawFont raw = run.rawFont();
@@ -589,7 +607,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
                 raw.setPixelSize(raw.pixelSize() / k);
                 QList<QPointF> positions = qrun.positions();
                 for (QPointF& p : positions)
-                    p = QPointF(origin.x + p.x() / k, origin.y + p.y() / k - rise);
+                    p = QPointF(origin.x + p.x() / k, origin.y + f.baseline + p.y() / k - rise);
                 QGlyphRun out;
                 out.setRawFont(raw);
                 out.setGlyphIndexes(qrun.glyphIndexes());
