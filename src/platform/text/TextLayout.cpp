@@ -57,12 +57,9 @@ Path pathFromQt(const QPainterPath& qp, const QTransform& t)
 
 // The advance of a line's text without trailing white space. Qt's natural width adds the overhang of
 // the last glyph; the platform's used rect is made of advances.
-double advanceWidth(const QTextLine& line, const QString& text)
+double advanceWidth(const QTextLine& line)
 {
-    int end = line.textStart() + line.textLength();
-    while (end > line.textStart() && text.at(end - 1).isSpace())
-        --end;
-    return std::abs(line.cursorToX(end) - line.cursorToX(line.textStart()));
+    return line.horizontalAdvance();
 }
 
 struct LineMetrics {
@@ -261,7 +258,7 @@ void TextLayout::build(TextLayoutOptions options)
         double width = 0;
         for (QTextLine line = s.layout.createLine(); line.isValid(); line = s.layout.createLine()) {
             line.setLineWidth(maximumLineWidth * k);
-            width = std::max(width, advanceWidth(line, s.layout.text()) / k);
+            width = std::max(width, advanceWidth(line) / k);
         }
         s.layout.endLayout();
         return width;
@@ -349,7 +346,7 @@ void TextLayout::build(TextLayoutOptions options)
                 return false;
             const double indent = (i == 0) ? s.style.firstLineHeadIndent : 0.0;
             const double lineWidth = std::max(0.0, available - indent);
-            const double natural = advanceWidth(line, s.layout.text()) / k;
+            const double natural = advanceWidth(line) / k;
             double offset = 0;
             TextAlignment align = s.style.alignment;
             if (align == TextAlignment::Natural)
