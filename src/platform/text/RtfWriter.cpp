@@ -120,7 +120,7 @@ private:
             out_ += "\\shad";
             word("shadx", twips(a.shadow->offset.width));
             word("shady", twips(a.shadow->offset.height));
-            word("shadr", twips(a.shadow->blurRadius));
+            word("shadr", twips(a.shadow->blur));
             word("shadc", colorIndex(a.shadow->color));
         } else if (started_ && current_.shadow) {
             out_ += "\\shad0";

@@ -1,5 +1,7 @@
 #include "platform/text/TextLayout.h"
 
+#include "platform/graphics/GraphicsContext.h"
+
 #include <QCache>
 #include <QGlyphRun>
 #include <QPainterPath>
@@ -616,24 +618,16 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
     return result;
 }
 
-void TextLayout::draw(QPainter& painter, TextRange glyphs, Point origin) const
+void TextLayout::draw(GraphicsContext& context, TextRange glyphs, Point origin) const
 {
-    const std::vector<PaintRun> runs = paintRuns(glyphs, origin);
-    painter.save();
-    for (const PaintRun& run : runs) {
-        if (run.shadow) {
-            QGlyphRun shadowRun = run.glyphs;
-            QList<QPointF> positions = shadowRun.positions();
-            for (QPointF& p : positions)
-                p += QPointF(run.shadow->offset.width, -run.shadow->offset.height);
-            shadowRun.setPositions(positions);
-            painter.setPen(run.shadow->color.toQt());
-            painter.drawGlyphRun(QPointF(), shadowRun);
-        }
-        painter.setPen(run.color.toQt());
-        painter.drawGlyphRun(QPointF(), run.glyphs);
+    for (const PaintRun& run : paintRuns(glyphs, origin)) {
+        context.saveGState();
+        context.setFillColor(run.color);
+        if (run.shadow)
+            context.setShadow(run.shadow->offset, run.shadow->blur, run.shadow->color);
+        context.drawGlyphRun(run.glyphs, Point());
+        context.restoreGState();
     }
-    painter.restore();
 }
 
 // --- LayoutManager
@@ -715,10 +709,16 @@ void LayoutManager::enumerateLineFragmentsForGlyphRange(TextRange glyphs,
             body(f.rect, f.usedRect, f.glyphRange);
 }
 
-void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin, QPainter& painter) const
+void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin, GraphicsContext& context) const
 {
     if (const TextLayout* l = layout())
-        l->draw(painter, glyphs, origin);
+        l->draw(context, glyphs, origin);
+}
+
+void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin) const
+{
+    if (GraphicsContext* context = GraphicsContext::current())
+        drawGlyphsForGlyphRange(glyphs, origin, *context);
 }
 
 } // namespace pf
