@@ -17,7 +17,7 @@ public:
     QByteArray write(const AttributedString& text)
     {
         collectTables(text);
-        out_ += "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2\n";
+        out_ += "{\\rtf1\\ansi\\ansicpg1252\n";
         out_ += "{\\fonttbl";
         for (size_t i = 0; i < fonts_.size(); ++i) {
             out_ += "\\f" + QByteArray::number(qulonglong(i)) + "\\fnil\\fcharset0 ";
