@@ -37,7 +37,7 @@ TEST(Rtf, OurOutputRoundTripsToAnEqualAttributedString)
     Shadow shadow;
     shadow.color = Color(0, 0, 0, 0.25);
     shadow.offset = Size(2, -2);
-    shadow.blurRadius = 3;
+    shadow.blur = 3;
 
     MutableAttributedString s(QStringLiteral("Title "), TextAttributes{.font = Font("Helvetica-Bold", 26),
         .foregroundColor = Color(1, 0, 0), .paragraphStyle = centred, .shadow = shadow});
@@ -120,7 +120,7 @@ TEST(Rtf, SkipsForeignDestinationsAndKeepsFieldResults)
     EXPECT_EQ(link.paragraphStyle->maximumLineHeight, 24.0);
     ASSERT_TRUE(link.shadow.has_value());
     EXPECT_EQ(link.shadow->offset, Size(2, -2));
-    EXPECT_EQ(link.shadow->blurRadius, 3.0);
+    EXPECT_EQ(link.shadow->blur, 3.0);
     EXPECT_EQ(link.shadow->color, Color(0.50196, 0.50196, 0.50196, 0.5));
 }
 

@@ -1,3 +1,5 @@
+#include "platform/graphics/PainterContext.h"
+#include "platform/graphics/RecordingContext.h"
 #include "platform/text/StringDrawing.h"
 #include "platform/text/TextLayout.h"
 
@@ -32,6 +34,17 @@ Rect inkBounds(const QImage& image)
                 x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
             }
     return x1 < 0 ? Rect() : Rect(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+}
+
+// Draws into a transparent y-down image through a graphics context.
+template <typename Draw> QImage render(int width, int height, Draw&& draw)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    PainterContext context(painter, image.rect(), AffineTransform::identity(), 1, false);
+    draw(context);
+    return image;
 }
 
 // Bounds of every point of a path (control points included, so never smaller than the outline).
@@ -137,12 +150,7 @@ TEST(TextLayout, DrawnTextLandsInsideItsUsedRect)
 {
     const AttributedString text(QStringLiteral("Quorvel ypj"), attrs(24));
     const auto layout = TextLayout::make(text, Size(400, unboundedTextExtent));
-    QImage image(200, 80, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        layout->draw(painter, layout->glyphRange(), Point(10, 20));
-    }
+    const QImage image = render(200, 80, [&](GraphicsContext& c) { layout->draw(c, layout->glyphRange(), Point(10, 20)); });
     const Rect ink = inkBounds(image);
     ASSERT_FALSE(ink.isEmpty());
     const Rect used = layout->usedRect();
@@ -158,24 +166,49 @@ TEST(TextLayout, GlyphOutlinesCoincideWithDrawnText)
 {
     const AttributedString text(QStringLiteral("Tx"), attrs(40));
     const auto layout = TextLayout::make(text, Size(400, unboundedTextExtent));
-    QImage drawn(120, 80, QImage::Format_ARGB32_Premultiplied), filled(120, 80, QImage::Format_ARGB32_Premultiplied);
-    drawn.fill(Qt::transparent);
-    filled.fill(Qt::transparent);
-    {
-        QPainter p(&drawn);
-        layout->draw(p, layout->glyphRange(), Point(5, 5));
-    }
-    {
-        QPainter p(&filled);
-        p.setRenderHint(QPainter::Antialiasing);
+    const QImage drawn = render(120, 80, [&](GraphicsContext& c) { layout->draw(c, layout->glyphRange(), Point(5, 5)); });
+    const QImage filled = render(120, 80, [&](GraphicsContext& c) {
         for (const Path& path : layout->glyphOutlines(layout->glyphRange(), Point(5, 5)))
-            p.fillPath(path.toQt(), Qt::black);
-    }
+            c.fillPath(path);
+    });
     const Rect a = inkBounds(drawn), b = inkBounds(filled);
     EXPECT_NEAR(a.minX(), b.minX(), 1.0);
     EXPECT_NEAR(a.maxX(), b.maxX(), 1.0);
     EXPECT_NEAR(a.minY(), b.minY(), 1.0);
     EXPECT_NEAR(a.maxY(), b.maxY(), 1.0);
+}
+
+TEST(TextLayout, DrawingUsesTheColourAndShadowOfEachRun)
+{
+    Shadow shadow;
+    shadow.offset = Size(3, -4); // y-up: 4 down on the page
+    shadow.color = Color(0, 0, 1, 1);
+    MutableAttributedString text(QStringLiteral("ab"), attrs(20));
+    text.addAttributes(TextAttributes{.foregroundColor = Color(1, 0, 0), .shadow = shadow}, {1, 1});
+    const auto layout = TextLayout::make(text, Size(400, unboundedTextExtent));
+
+    RecordingContext recording;
+    recording.setShadow(Size(1, 1), 0, Color::white());
+    layout->draw(recording, layout->glyphRange(), Point(0, 0));
+    ASSERT_EQ(recording.calls().size(), 2u);
+    EXPECT_EQ(recording.calls()[0].state.fillColor, Color::black());
+    EXPECT_EQ(recording.calls()[0].state.shadow->color, Color::white()); // no attribute: the context's shadow
+    EXPECT_EQ(recording.calls()[1].state.fillColor, Color(1, 0, 0));
+    EXPECT_EQ(recording.calls()[1].state.shadow, shadow);
+    EXPECT_EQ(recording.calls()[1].glyphs.size(), 1u);
+
+    // The shadow lands to the right and below the letter.
+    const AttributedString shadowed(QStringLiteral("I"), TextAttributes{.font = Font("Helvetica", 40), .shadow = shadow});
+    const auto single = TextLayout::make(shadowed, Size(400, unboundedTextExtent));
+    const QImage image = render(80, 80, [&](GraphicsContext& c) { single->draw(c, single->glyphRange(), Point(10, 10)); });
+    const Rect letter = inkBounds(render(80, 80, [&](GraphicsContext& c) {
+        TextLayout::make(AttributedString(QStringLiteral("I"), TextAttributes{.font = Font("Helvetica", 40)}),
+                         Size(400, unboundedTextExtent))->draw(c, {0, 1}, Point(10, 10));
+    }));
+    const Rect both = inkBounds(image);
+    EXPECT_NEAR(both.maxX(), letter.maxX() + 3, 1.0);
+    EXPECT_NEAR(both.maxY(), letter.maxY() + 4, 1.0);
+    EXPECT_NEAR(both.minY(), letter.minY(), 1.0);
 }
 
 TEST(TextLayout, TruncationAndStringDrawingOptions)
@@ -206,6 +239,16 @@ TEST(TextLayout, TruncationAndStringDrawingOptions)
     EXPECT_DOUBLE_EQ(single.height(), line);
     EXPECT_LT(single.y(), 0.0);
     EXPECT_DOUBLE_EQ(sizeOfAttributedString(text).width, single.width());
+
+    // Drawn with the controls' options, the truncated line stays inside the rect.
+    RecordingContext recording;
+    drawAttributedString(recording, text, Rect(10, 10, 60, line * 1.5), UsesLineFragmentOrigin | TruncatesLastVisibleLine);
+    ASSERT_FALSE(recording.calls().empty());
+    for (const RecordedCall& call : recording.calls()) {
+        EXPECT_GE(call.rect.minX(), 10.0 - 1);
+        EXPECT_LE(call.rect.maxX(), 70.0 + 1);
+        EXPECT_LE(call.rect.maxY(), 10 + line * 1.5);
+    }
 }
 
 TEST(TextLayout, LayoutsAreCachedPerTextAndWidth)

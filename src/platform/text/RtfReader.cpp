@@ -409,7 +409,7 @@ private:
         if (s.shadow) {
             Shadow shadow;
             shadow.offset = Size(s.shadowX, s.shadowY);
-            shadow.blurRadius = s.shadowBlur;
+            shadow.blur = s.shadowBlur;
             if (auto c = color(s.shadowColor))
                 shadow.color = *c;
             a.shadow = shadow;

@@ -17,7 +17,7 @@ public:
     QByteArray write(const AttributedString& text)
     {
         collectTables(text);
-        out_ += "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2\n";
+        out_ += "{\\rtf1\\ansi\\ansicpg1252\n";
         out_ += "{\\fonttbl";
         for (size_t i = 0; i < fonts_.size(); ++i) {
             out_ += "\\f" + QByteArray::number(qulonglong(i)) + "\\fnil\\fcharset0 ";
@@ -120,7 +120,7 @@ private:
             out_ += "\\shad";
             word("shadx", twips(a.shadow->offset.width));
             word("shady", twips(a.shadow->offset.height));
-            word("shadr", twips(a.shadow->blurRadius));
+            word("shadr", twips(a.shadow->blur));
             word("shadc", colorIndex(a.shadow->color));
         } else if (started_ && current_.shadow) {
             out_ += "\\shad0";

@@ -35,13 +35,13 @@ Size sizeOfAttributedString(const AttributedString& text)
     return boundingRectWithSize(text, Size(), UsesLineFragmentOrigin).size;
 }
 
-void drawAttributedString(QPainter& painter, const AttributedString& text, const Rect& rect, int options)
+void drawAttributedString(GraphicsContext& context, const AttributedString& text, const Rect& rect, int options)
 {
     const auto layout = layoutForDrawing(text, rect.size, options);
     Point origin = rect.origin;
     if (!(options & UsesLineFragmentOrigin))
         origin.y -= firstBaseline(*layout);
-    layout->draw(painter, layout->glyphRange(), origin);
+    layout->draw(context, layout->glyphRange(), origin);
 }
 
 } // namespace pf

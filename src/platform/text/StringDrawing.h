@@ -24,6 +24,6 @@ Rect boundingRectWithSize(const AttributedString& text, Size size, int options);
 Size sizeOfAttributedString(const AttributedString& text);
 
 // drawWithRect:options:. Without UsesLineFragmentOrigin the rect's origin is the first baseline origin.
-void drawAttributedString(QPainter& painter, const AttributedString& text, const Rect& rect, int options);
+void drawAttributedString(GraphicsContext& context, const AttributedString& text, const Rect& rect, int options);
 
 } // namespace pf

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Color.h"
 #include "platform/foundation/Geometry.h"
+#include "platform/graphics/GraphicsContext.h" // pf::Shadow: a text shadow is the context's shadow
 #include "platform/text/Font.h"
 
 #include <limits>
@@ -41,22 +42,13 @@ struct ParagraphStyle {
     static LineBreakMode lineBreakModeFromInt(long long value);
 };
 
-struct Shadow {
-    // The platform's default shadow colour: black at one third.
-    Color color = Color(0, 0, 0, 1.0 / 3.0);
-    // In the y-up sense of the platform: a positive height moves the shadow up on a y-down page.
-    Size offset;
-    double blurRadius = 0;
-
-    friend bool operator==(const Shadow&, const Shadow&) = default;
-};
-
 enum class AttributeKey { Font, ForegroundColor, ParagraphStyle, Shadow, BaselineOffset };
 
 struct TextAttributes {
     std::optional<Font> font = std::nullopt;
     OptionalColor foregroundColor = std::nullopt;
     std::optional<ParagraphStyle> paragraphStyle = std::nullopt;
+    // Offset in the y-up sense of the platform, as the graphics context takes it.
     std::optional<Shadow> shadow = std::nullopt;
     std::optional<double> baselineOffset = std::nullopt;
 

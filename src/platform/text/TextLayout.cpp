@@ -1,5 +1,7 @@
 #include "platform/text/TextLayout.h"
 
+#include "platform/graphics/GraphicsContext.h"
+
 #include <QCache>
 #include <QGlyphRun>
 #include <QPainterPath>
@@ -57,12 +59,9 @@ Path pathFromQt(const QPainterPath& qp, const QTransform& t)
 
 // The advance of a line's text without trailing white space. Qt's natural width adds the overhang of
 // the last glyph; the platform's used rect is made of advances.
-double advanceWidth(const QTextLine& line, const QString& text)
+double advanceWidth(const QTextLine& line)
 {
-    int end = line.textStart() + line.textLength();
-    while (end > line.textStart() && text.at(end - 1).isSpace())
-        --end;
-    return std::abs(line.cursorToX(end) - line.cursorToX(line.textStart()));
+    return line.horizontalAdvance();
 }
 
 struct LineMetrics {
@@ -70,6 +69,34 @@ struct LineMetrics {
     double descent = 0;
     double leading = 0;
 };
+
+// Paragraph values from documents, brought into the range layout can hold (Qt keeps positions in 26.6
+// fixed point): distances within the widest line, multiples up to 100.
+ParagraphStyle sanitized(ParagraphStyle style)
+{
+    auto clampDistance = [](double v, double low) {
+        return std::isfinite(v) ? std::clamp(v, low, maximumLineWidth) : 0.0;
+    };
+    style.minimumLineHeight = clampDistance(style.minimumLineHeight, 0);
+    style.maximumLineHeight = clampDistance(style.maximumLineHeight, 0);
+    style.lineHeightMultiple = std::isfinite(style.lineHeightMultiple) ? std::clamp(style.lineHeightMultiple, 0.0, 100.0) : 0.0;
+    style.lineSpacing = clampDistance(style.lineSpacing, -maximumLineWidth);
+    style.paragraphSpacing = clampDistance(style.paragraphSpacing, -maximumLineWidth);
+    style.firstLineHeadIndent = clampDistance(style.firstLineHeadIndent, -maximumLineWidth);
+    return style;
+}
+
+// The height of a line of these metrics under a paragraph style.
+double lineHeight(const LineMetrics& m, const ParagraphStyle& style)
+{
+    double h = m.ascent + m.descent + m.leading;
+    if (style.lineHeightMultiple > 0)
+        h *= style.lineHeightMultiple;
+    h = std::max(h, style.minimumLineHeight);
+    if (style.maximumLineHeight > 0)
+        h = std::min(h, style.maximumLineHeight);
+    return h;
+}
 
 } // namespace
 
@@ -156,7 +183,7 @@ std::shared_ptr<const TextLayout> TextLayout::make(const AttributedString& text,
 void TextLayout::build(TextLayoutOptions options)
 {
     const QString& str = text_.string();
-    const double padding = std::max(0.0, options.lineFragmentPadding);
+    const double padding = std::clamp(options.lineFragmentPadding, 0.0, maximumLineWidth);
     const double containerWidth = containerSize_.width;
     const bool bounded = std::isfinite(containerWidth) && containerWidth - 2 * padding < maximumLineWidth;
     const double available = bounded ? std::max(0.0, containerWidth - 2 * padding) : maximumLineWidth;
@@ -233,7 +260,7 @@ void TextLayout::build(TextLayoutOptions options)
         double width = 0;
         for (QTextLine line = s.layout.createLine(); line.isValid(); line = s.layout.createLine()) {
             line.setLineWidth(maximumLineWidth * k);
-            width = std::max(width, advanceWidth(line, s.layout.text()) / k);
+            width = std::max(width, advanceWidth(line) / k);
         }
         s.layout.endLayout();
         return width;
@@ -316,17 +343,12 @@ void TextLayout::build(TextLayoutOptions options)
                 to = s.start + s.length;
             }
             const LineMetrics m = metricsFor(from, to);
-            double h = m.ascent + m.descent + m.leading;
-            if (s.style.lineHeightMultiple > 0)
-                h *= s.style.lineHeightMultiple;
-            h = std::max(h, s.style.minimumLineHeight);
-            if (s.style.maximumLineHeight > 0)
-                h = std::min(h, s.style.maximumLineHeight);
+            const double h = lineHeight(m, s.style);
             if (y + h > heightLimit + fitTolerance)
                 return false;
             const double indent = (i == 0) ? s.style.firstLineHeadIndent : 0.0;
             const double lineWidth = std::max(0.0, available - indent);
-            const double natural = advanceWidth(line, s.layout.text()) / k;
+            const double natural = advanceWidth(line) / k;
             double offset = 0;
             TextAlignment align = s.style.alignment;
             if (align == TextAlignment::Natural)
@@ -337,7 +359,8 @@ void TextLayout::build(TextLayoutOptions options)
                 offset = (lineWidth - natural) / 2;
             const double x = padding + indent + offset;
             const double baseline = y + h - m.descent - m.leading;
-            line.setPosition(QPointF(x * k, baseline * k - line.ascent()));
+            // Qt keeps each line's baseline at 0: page positions can exceed its fixed-point range.
+            line.setPosition(QPointF(x * k, -line.ascent()));
             const bool justified = bounded && align == TextAlignment::Justified && !lastOfParagraph;
             const double usedWidth = justified ? lineWidth : natural;
             LineFragment f;
@@ -369,7 +392,7 @@ void TextLayout::build(TextLayoutOptions options)
         seg->start = pos;
         seg->length = end - pos;
         seg->separatorLength = sep;
-        seg->style = text_.attributesAtIndex(pos < str.size() ? pos : str.size() - 1).paragraphStyleOrDefault();
+        seg->style = sanitized(text_.attributesAtIndex(pos < str.size() ? pos : str.size() - 1).paragraphStyleOrDefault());
         seg->rightToLeft = str.mid(pos, end - pos).isRightToLeft();
         const LineBreakMode mode = seg->style.lineBreakMode;
         const bool singleLine = mode != LineBreakMode::WordWrapping && mode != LineBreakMode::CharWrapping;
@@ -425,13 +448,7 @@ void TextLayout::build(TextLayoutOptions options)
     // The empty line after a final paragraph break.
     if (!stopped && !str.isEmpty() && isParagraphSeparator(str.back().unicode())) {
         const LineMetrics m = metricsFor(str.size() - 1, str.size() - 1);
-        const ParagraphStyle style = text_.attributesAtIndex(str.size() - 1).paragraphStyleOrDefault();
-        double h = m.ascent + m.descent + m.leading;
-        if (style.lineHeightMultiple > 0)
-            h *= style.lineHeightMultiple;
-        h = std::max(h, style.minimumLineHeight);
-        if (style.maximumLineHeight > 0)
-            h = std::min(h, style.maximumLineHeight);
+        const double h = lineHeight(m, sanitized(text_.attributesAtIndex(str.size() - 1).paragraphStyleOrDefault()));
         if (y + h <= heightLimit + fitTolerance) {
             extraUsedRect_ = Rect(padding, y, 0, h);
             minX = std::min(minX, padding);
@@ -530,7 +547,7 @@ QPainterPath TextLayout::layoutOutline(qsizetype glyph) const
     if (next <= d)
         return {};
     const double originX = at.qtLine.cursorToX(d);
-    const double baseline = lines_[size_t(at.line)].baseline * k;
+    const double baseline = 0; // Qt lines are laid out on a baseline at 0
     QPainterPath outline;
     for (const QGlyphRun& run : s.layout.glyphRuns(d, next - d)) {
         const QRawFont raw = run.rawFont();
@@ -589,7 +606,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
                 raw.setPixelSize(raw.pixelSize() / k);
                 QList<QPointF> positions = qrun.positions();
                 for (QPointF& p : positions)
-                    p = QPointF(origin.x + p.x() / k, origin.y + p.y() / k - rise);
+                    p = QPointF(origin.x + p.x() / k, origin.y + f.baseline + p.y() / k - rise);
                 QGlyphRun out;
                 out.setRawFont(raw);
                 out.setGlyphIndexes(qrun.glyphIndexes());
@@ -601,24 +618,16 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
     return result;
 }
 
-void TextLayout::draw(QPainter& painter, TextRange glyphs, Point origin) const
+void TextLayout::draw(GraphicsContext& context, TextRange glyphs, Point origin) const
 {
-    const std::vector<PaintRun> runs = paintRuns(glyphs, origin);
-    painter.save();
-    for (const PaintRun& run : runs) {
-        if (run.shadow) {
-            QGlyphRun shadowRun = run.glyphs;
-            QList<QPointF> positions = shadowRun.positions();
-            for (QPointF& p : positions)
-                p += QPointF(run.shadow->offset.width, -run.shadow->offset.height);
-            shadowRun.setPositions(positions);
-            painter.setPen(run.shadow->color.toQt());
-            painter.drawGlyphRun(QPointF(), shadowRun);
-        }
-        painter.setPen(run.color.toQt());
-        painter.drawGlyphRun(QPointF(), run.glyphs);
+    for (const PaintRun& run : paintRuns(glyphs, origin)) {
+        context.saveGState();
+        context.setFillColor(run.color);
+        if (run.shadow)
+            context.setShadow(run.shadow->offset, run.shadow->blur, run.shadow->color);
+        context.drawGlyphRun(run.glyphs, Point());
+        context.restoreGState();
     }
-    painter.restore();
 }
 
 // --- LayoutManager
@@ -700,10 +709,16 @@ void LayoutManager::enumerateLineFragmentsForGlyphRange(TextRange glyphs,
             body(f.rect, f.usedRect, f.glyphRange);
 }
 
-void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin, QPainter& painter) const
+void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin, GraphicsContext& context) const
 {
     if (const TextLayout* l = layout())
-        l->draw(painter, glyphs, origin);
+        l->draw(context, glyphs, origin);
+}
+
+void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin) const
+{
+    if (GraphicsContext* context = GraphicsContext::current())
+        drawGlyphsForGlyphRange(glyphs, origin, *context);
 }
 
 } // namespace pf

@@ -12,7 +12,6 @@
 #include "platform/text/AttributedString.h"
 
 #include <QGlyphRun>
-#include <QPainter>
 #include <QPainterPath>
 
 #include <functional>
@@ -20,6 +19,8 @@
 #include <vector>
 
 namespace pf {
+
+class GraphicsContext;
 
 // The largest single-precision value: the platform's "unbounded" container extent.
 inline constexpr double unboundedTextExtent = 3.4028234663852886e38;
@@ -75,9 +76,9 @@ public:
     };
     // The glyph runs of a range with the container's origin at `origin`.
     std::vector<PaintRun> paintRuns(TextRange glyphs, Point origin) const;
-    // Draws a range with colours; shadows are drawn unblurred at their offset (a graphics context with
-    // blurred shadows draws paintRuns itself).
-    void draw(QPainter& painter, TextRange glyphs, Point origin) const;
+    // Draws a range in its colours, each run with its shadow attribute (a run without one keeps the
+    // context's shadow, as any drawing does).
+    void draw(GraphicsContext& context, TextRange glyphs, Point origin) const;
 
 private:
     struct Segment;
@@ -150,7 +151,9 @@ public:
     // Calls `body` for each fragment holding glyphs of the range, in order.
     void enumerateLineFragmentsForGlyphRange(TextRange glyphs,
         const std::function<void(const Rect& rect, const Rect& usedRect, TextRange glyphRange)>& body) const;
-    void drawGlyphsForGlyphRange(TextRange glyphs, Point origin, QPainter& painter) const;
+    void drawGlyphsForGlyphRange(TextRange glyphs, Point origin, GraphicsContext& context) const;
+    // In the thread's current context; nothing when there is none.
+    void drawGlyphsForGlyphRange(TextRange glyphs, Point origin) const;
 
 private:
     const TextStorage* storage_ = nullptr;
