@@ -280,7 +280,7 @@ void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& ke
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const
 {
-    return QVColorFromString(stickyObjectForKey(key).asString());
+    return colorFromStoredString(stickyObjectForKey(key).asString());
 }
 
 double ShapeClass::stickyDoubleForKey(const QString& key) const
@@ -316,6 +316,14 @@ void ShapeClass::setStickyIntegerForKey(std::int64_t value, const QString& key) 
 void ShapeClass::setStickyBoolForKey(bool value, const QString& key) const
 {
     setStickyObjectForKey(value, key);
+}
+
+pf::OptionalColor colorFromStoredString(const QString& string)
+{
+    const pf::OptionalColor c = QVColorFromString(string);
+    if (c && !(std::isfinite(c->red) && std::isfinite(c->green) && std::isfinite(c->blue) && std::isfinite(c->alpha)))
+        return std::nullopt;
+    return c;
 }
 
 void registerShapeClasses(pf::ClassRegistry& registry)

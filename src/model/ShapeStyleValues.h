@@ -34,7 +34,10 @@ struct QVGradientElement {
         if (!plist.isDictionary())
             return std::nullopt;
         const double r = plist.doubleForKey("ratio");
-        return QVGradientElement{QVColorFromString(plist.stringForKey("color")), std::isfinite(r) ? r : 0.0};
+        pf::OptionalColor c = QVColorFromString(plist.stringForKey("color"));
+        if (c && !(std::isfinite(c->red) && std::isfinite(c->green) && std::isfinite(c->blue) && std::isfinite(c->alpha)))
+            c.reset();
+        return QVGradientElement{c, std::isfinite(r) ? r : 0.0};
     }
 };
 

@@ -1,0 +1,135 @@
+// Sticky defaults: the three levels a new shape reads, the family it writes, and the nesting counters.
+#include "ShapeTestSupport.h"
+
+#include <stdexcept>
+
+TEST_F(ShapeTest, NewShapesReadTheThreeStickyLevels)
+{
+    struct Case {
+        const char* name;
+        bool userLevel, classLevel, builtIn, stickyOn, gettingOff;
+        double expected;
+    };
+    const Case cases[] = {
+        {"user level wins", true, true, true, true, false, 3},
+        {"class level without a user value", false, true, true, true, false, 2},
+        {"built in without class value", false, false, true, true, false, 1},
+        {"nothing: zero", false, false, false, true, false, 0},
+        {"user level skipped when the setting is off", true, true, true, false, false, 2},
+        {"user level skipped while getting is off", true, true, true, true, true, 2},
+        {"built in while getting is off and no class value", true, false, true, true, true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryStickyStore levels;
+        StickyDefaults::setStore(&levels);
+        if (c.userLevel)
+            levels.setObjectForKey(3.0, "User-Shape-strokeLineWidth");
+        if (c.classLevel)
+            levels.registerDefault("TestBox-strokeLineWidth", 2.0);
+        if (c.builtIn)
+            levels.registerDefault("Default-strokeLineWidth", 1.0);
+        levels.setStickyPropertiesEnabled(c.stickyOn);
+        std::shared_ptr<TestBox> box;
+        if (c.gettingOff)
+            box = StickyDefaults::doWithoutStickySettingOrGetting([] { return Shape::make<TestBox>({0, 0, 10, 10}); });
+        else
+            box = Shape::make<TestBox>({0, 0, 10, 10});
+        EXPECT_EQ(box->strokeLineWidth(), c.expected);
+        StickyDefaults::setStore(&store);
+    }
+}
+
+TEST_F(ShapeTest, InitialValues)
+{
+    store.registerDefault("Default-fillType", 1);
+    store.registerDefault("Default-fillColor", "1:0:0:1");
+    store.registerDefault("Default-fillShadowHidden", true);
+    store.registerDefault("Default-strokeLineJoin", 2);
+    store.registerDefault("Default-textShadowOffsetY", 4.0); // not read: starts at 0
+    store.registerDefault("Default-scaleImage", true);
+    auto box = Shape::make<TestBox>({5, 6, 70, 80});
+    EXPECT_EQ(box->identifier().size(), 36);
+    EXPECT_EQ(box->title(), "Test Box");
+    EXPECT_FALSE(box->userSetTitle());
+    EXPECT_EQ(box->frame(), pf::Rect(5, 6, 70, 80));
+    EXPECT_EQ(box->displayFrameWidth(), 70);
+    EXPECT_EQ(box->opacity(), 1.0);
+    EXPECT_EQ(box->rotationHandleRadius(), 100.0);
+    EXPECT_EQ(box->fillType(), 1u);
+    EXPECT_EQ(box->fillColor(), pf::Color(1, 0, 0, 1));
+    EXPECT_TRUE(box->fillShadowHidden());
+    EXPECT_EQ(box->strokeLineJoin(), 2);
+    EXPECT_EQ(box->textShadowOffsetY(), 0.0);
+    EXPECT_TRUE(box->scaleImage());
+    EXPECT_EQ(box->imageAnchorRatio(), pf::Point(0.5, 0.5));
+    EXPECT_TRUE(box->contentFilterSpecs().empty());
+
+    EXPECT_EQ(Shape::staticClass().newShape()->frame(), pf::Rect(0, 0, 100, 100));
+    EXPECT_EQ(TestBox::staticClass().newShape()->frame(), pf::Rect(0, 0, 40, 20));
+    EXPECT_TRUE(Shape::staticClass().newShape()->title().isNull());
+}
+
+TEST_F(ShapeTest, StickyWritesGoToTheFamilyOfTheEditedKind)
+{
+    auto box = Shape::make<TestBox>({0, 0, 10, 10});
+    box->setFillColor(pf::Color(1, 0, 0, 1));
+    EXPECT_EQ(Shape::make<Shape>({0, 0, 10, 10})->fillColor(), pf::Color(1, 0, 0, 1)); // same family
+    EXPECT_EQ(Shape::make<TestConnector>({0, 0, 10, 10})->fillColor(), std::nullopt);    // another family
+    // Flags not in the sticky set write nothing.
+    box->setOpacity(0.5);
+    box->setHidden(true);
+    EXPECT_EQ(store.userValues().count("User-Shape-opacity"), 0u);
+    EXPECT_EQ(store.userValues().count("User-Shape-hidden"), 0u);
+}
+
+TEST_F(ShapeTest, AdjustmentRatiosAreNeverReadFromTheFamily)
+{
+    store.setObjectForKey(0.9, "User-Shape-adjustmentRatioX");
+    store.registerDefault("Default-adjustmentRatioX", 0.25);
+    EXPECT_EQ(TestBox::staticClass().stickyDoubleForKey("adjustmentRatioX"), 0.25);
+    store.setObjectForKey(0.9, "User-Shape-fillAngle");
+    EXPECT_EQ(TestBox::staticClass().stickyDoubleForKey("fillAngle"), 0.9);
+}
+
+TEST_F(ShapeTest, CountersNestAndSurviveExceptions)
+{
+    auto box = Shape::make<TestBox>({0, 0, 10, 10});
+    StickyDefaults::doWithoutStickySettingOrGetting([&] {
+        StickyDefaults::doWithoutStickySetting([&] { box->setStrokeLineWidth(3); });
+        EXPECT_FALSE(StickyDefaults::isStickySettingEnabled());
+        EXPECT_FALSE(StickyDefaults::isStickyGettingEnabled());
+        box->setStrokeLineWidth(4);
+    });
+    EXPECT_TRUE(store.userValues().empty());
+    EXPECT_TRUE(StickyDefaults::isStickySettingEnabled());
+    EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
+
+    EXPECT_THROW(StickyDefaults::doWithoutStickySetting([] {
+        StickyDefaults::doWithoutStickySettingOrGetting([] { throw std::runtime_error("boom"); });
+    }),
+                 std::runtime_error);
+    EXPECT_TRUE(StickyDefaults::isStickySettingEnabled());
+    EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
+    box->setStrokeLineWidth(5);
+    EXPECT_EQ(store.userValues().at("User-Shape-strokeLineWidth"), pf::Value(5.0));
+}
+
+TEST_F(ShapeTest, TextDefaultsComeFromTheClassAndBuiltInLevels)
+{
+    store.registerDefault("Default-textFontName", "Helvetica");
+    store.registerDefault("Default-textFontSize", 14.0);
+    store.registerDefault("TestBox-textColor", "0:0:1:1");
+    store.setObjectForKey("Times", "User-Shape-textFontName");
+    const ShapeClass& k = TestBox::staticClass();
+    EXPECT_EQ(k.defaultFont(), pf::Font("Helvetica", 14));
+    EXPECT_EQ(k.currentFont(), pf::Font("Times", 14));
+    EXPECT_EQ(k.defaultTextColor(), pf::Color(0, 0, 1, 1));
+    k.clearDefaultTextAttributes();
+    const pf::TextAttributes& a = k.defaultTextAttributes();
+    EXPECT_EQ(a.font, pf::Font("Helvetica", 14));
+    EXPECT_EQ(a.paragraphStyle->alignment, pf::TextAlignment::Center);
+    EXPECT_EQ(a.shadow->offset, pf::Size(0, -1));
+    EXPECT_EQ(k.currentTextAttributes().font, pf::Font("Times", 14));
+    k.clearDefaultTextAttributes();
+}

@@ -1,0 +1,108 @@
+// Fixtures of the shape tests: a page that records what shapes ask of it, two minimal kinds (one in the
+// "Shape" sticky family, one in another), and an in-memory sticky store installed for each test.
+#pragma once
+
+#include "model/Shape.h"
+#include "model/StickyDefaults.h"
+#include "platform/foundation/UndoManager.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+class FakePage : public ShapePage {
+public:
+    // Without grouping by event, every registration outside a group is one undo step.
+    FakePage() { undo.setGroupsByEvent(false); }
+
+    pf::UndoManager* undoManager() const override { return &undo; }
+    pf::Image imageForIdentifier(const QString& identifier) override
+    {
+        imageRequests.push_back(identifier);
+        return {};
+    }
+    void incrementRefCountForImageIdentifier(const QString& identifier) override { ++refCounts[identifier]; }
+    void decrementRefCountForImageIdentifier(const QString& identifier) override { --refCounts[identifier]; }
+    void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool palettes) override
+    {
+        redisplays.push_back({rect, palettes});
+    }
+    double zoomScale() const override { return zoom; }
+    pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point; }
+    bool isDuplicating() const override { return duplicating; }
+    bool isExporting() const override { return false; }
+    bool isDrawingThumbnail() const override { return false; }
+    bool isDrawingLoupe() const override { return false; }
+
+    struct Redisplay {
+        pf::Rect rect;
+        bool palettes;
+    };
+    mutable pf::UndoManager undo;
+    bool duplicating = false;
+    double zoom = 1.0;
+    std::map<QString, int> refCounts;
+    std::vector<QString> imageRequests;
+    std::vector<Redisplay> redisplays;
+};
+
+// A kind of the "Shape" family with a short title.
+class TestBox : public Shape {
+public:
+    class Class : public ShapeClass {
+    public:
+        using ShapeClass::ShapeClass;
+        QString shortTitle() const override { return QStringLiteral("Test Box"); }
+        QString title() const override { return QStringLiteral("Test Box (T)"); }
+        pf::Size defaultSize() const override { return {40, 20}; }
+    };
+    static const Class& staticClass()
+    {
+        static const Class c(QStringLiteral("TestBox"), &Shape::staticClass(), &Shape::allocate<TestBox>);
+        return c;
+    }
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+};
+
+// A kind of another sticky family.
+class TestConnector : public Shape {
+public:
+    class Class : public ShapeClass {
+    public:
+        using ShapeClass::ShapeClass;
+        QString stickyPhylumName() const override { return QStringLiteral("Connector"); }
+    };
+    static const Class& staticClass()
+    {
+        static const Class c(QStringLiteral("TestConnector"), &Shape::staticClass(), &Shape::allocate<TestConnector>);
+        return c;
+    }
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+};
+
+class ShapeTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        registerShapeClasses(pf::ClassRegistry::shared());
+        pf::ClassRegistry::shared().add(TestBox::staticClass());
+        pf::ClassRegistry::shared().add(TestConnector::staticClass());
+    }
+    void SetUp() override { previous_ = StickyDefaults::setStore(&store); }
+    void TearDown() override { StickyDefaults::setStore(previous_); }
+
+    // A box at (0, 0, 100, 50) on the fake page.
+    std::shared_ptr<TestBox> boxOnPage()
+    {
+        auto box = Shape::make<TestBox>(pf::Rect(0, 0, 100, 50));
+        box->setComposition(&page);
+        return box;
+    }
+
+    MemoryStickyStore store;
+    FakePage page;
+
+private:
+    StickyStore* previous_ = nullptr;
+};
