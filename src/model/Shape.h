@@ -41,6 +41,7 @@
 #include <optional>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 // What a setter does beyond notices, undo and storing (PropertyChange::effects).
 enum ShapeChangeEffect : unsigned {
@@ -213,6 +214,12 @@ public:
     void setFillShadowColor(pf::OptionalColor color);
     // The fill gradient, built on demand and kept until a fill setter drops it.
     const pf::Gradient& gradient() const;
+    void setGradient(std::optional<pf::Gradient> gradient) { gradient_ = std::move(gradient); }
+    // Drawing caches, built by drawing and dropped by the setters that feed them.
+    const std::optional<pf::Path>& finalFillPath() const { return finalFillPath_; }
+    void setFinalFillPath(std::optional<pf::Path> path) { finalFillPath_ = std::move(path); }
+    const std::optional<pf::Path>& finalGradientFillPath() const { return finalGradientFillPath_; }
+    void setFinalGradientFillPath(std::optional<pf::Path> path) { finalGradientFillPath_ = std::move(path); }
 
     // ---- stroke ----
     std::uint64_t strokeType() const { return strokeType_; }
@@ -282,6 +289,8 @@ public:
     void setEditingText(bool editing) { editingText_ = editing; }
     const pf::Size& cachedTextSize() const { return cachedTextSize_; }
     void setCachedTextSize(const pf::Size& size) { cachedTextSize_ = size; }
+    const pf::Rect& horizontalTextRect() const { return horizontalTextRect_; }
+    void setHorizontalTextRect(const pf::Rect& rect) { horizontalTextRect_ = rect; }
 
     // ---- image and filters ----
     const QString& imageIdentifier() const { return imageIdentifier_; }
@@ -297,6 +306,11 @@ public:
     void setImageAnchorRatio(const pf::Point& ratio);
     const FilterSpecs& contentFilterSpecs() const { return contentFilterSpecs_; }
     void setContentFilterSpecs(FilterSpecs specs);
+    // Content image caches (content image issue).
+    const pf::Image& contentImage() const { return contentImage_; }
+    void setContentImage(const pf::Image& image) { contentImage_ = image; }
+    const pf::Image& filteredContentImage() const { return filteredContentImage_; }
+    void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
     // hook: rebuilds the content image from the style (content image issue).
     virtual void updateContentImage() {}
     // hook: rebuilds the filter chain from the filter specs (content image issue).
@@ -348,6 +362,19 @@ public:
     // An instance of the registered class named by manipulatorClassName at the frame; null while none is.
     std::shared_ptr<Shape> makeManipulator() const;
     virtual QStringList instanceFacetClassNames() const { return {}; }
+
+    // ---- path editing (kinds whose predicates answer yes override; nothing in Shape) ----
+    virtual void closePath() {}
+    virtual void reversePath() {}
+    virtual void combineWithShapes(const std::vector<std::shared_ptr<Shape>>& shapes) { (void)shapes; }
+    virtual void flipHorizontalVertical(bool horizontal, bool vertical) { (void)horizontal, (void)vertical; }
+    // Empty: no pieces.
+    virtual std::vector<std::shared_ptr<Shape>> split() { return {}; }
+    virtual std::vector<std::shared_ptr<Shape>> sliceAtLocation(const pf::Point& location) { (void)location; return {}; }
+    // Images are clipped to the outline.
+    virtual const pf::Path& imageClipPath() const { return path_; }
+    // None in Shape.
+    virtual std::optional<pf::Path> interiorStrokePath() const { return std::nullopt; }
 
     // ---- type and capability predicates ----
     virtual bool isGroup() const { return false; }
@@ -489,6 +516,8 @@ private:
     bool scaleImage_ = false;
     pf::Point imageAnchorRatio_;
     FilterSpecs contentFilterSpecs_;
+    pf::Image contentImage_;
+    pf::Image filteredContentImage_;
 };
 
 template <class T>
