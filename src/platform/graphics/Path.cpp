@@ -89,24 +89,28 @@ void Path::clear()
 
 void Path::append(const Path& other)
 {
-    for (const PathElement& e : other.elements_) {
-        switch (e.type) {
-        case PathElementType::MoveTo:
-            moveTo(e.points[0]);
-            break;
-        case PathElementType::LineTo:
-            lineTo(e.points[0]);
-            break;
-        case PathElementType::QuadTo:
-            quadTo(e.points[0], e.points[1]);
-            break;
-        case PathElementType::CurveTo:
-            curveTo(e.points[0], e.points[1], e.points[2]);
-            break;
-        case PathElementType::Close:
-            close();
-            break;
-        }
+    for (const PathElement& e : other.elements_)
+        appendElement(e);
+}
+
+void Path::appendElement(const PathElement& e)
+{
+    switch (e.type) {
+    case PathElementType::MoveTo:
+        moveTo(e.points[0]);
+        break;
+    case PathElementType::LineTo:
+        lineTo(e.points[0]);
+        break;
+    case PathElementType::QuadTo:
+        quadTo(e.points[0], e.points[1]);
+        break;
+    case PathElementType::CurveTo:
+        curveTo(e.points[0], e.points[1], e.points[2]);
+        break;
+    case PathElementType::Close:
+        close();
+        break;
     }
 }
 
@@ -153,6 +157,48 @@ QPainterPath Path::toQt(WindingRule rule) const
         }
     }
     return q;
+}
+
+Path Path::fromQt(const QPainterPath& q)
+{
+    Path p;
+    p.setWindingRule(q.fillRule() == Qt::WindingFill ? WindingRule::NonZero : WindingRule::EvenOdd);
+    int segments = 0;
+    auto endSubpath = [&] {
+        if (segments >= 2 && p.subpathOpen_ && p.currentPoint_ == p.subpathStart_) {
+            if (p.elements_.back().type == PathElementType::LineTo)
+                p.elements_.pop_back();
+            p.close();
+        }
+        segments = 0;
+    };
+    const int n = q.elementCount();
+    for (int i = 0; i < n; ++i) {
+        const QPainterPath::Element& e = q.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            endSubpath();
+            p.moveTo({e.x, e.y});
+            break;
+        case QPainterPath::LineToElement:
+            p.lineTo({e.x, e.y});
+            ++segments;
+            break;
+        case QPainterPath::CurveToElement:
+            if (i + 2 < n) {
+                const QPainterPath::Element& c2 = q.elementAt(i + 1);
+                const QPainterPath::Element& end = q.elementAt(i + 2);
+                p.curveTo({e.x, e.y}, {c2.x, c2.y}, {end.x, end.y});
+                ++segments;
+            }
+            i += 2;
+            break;
+        case QPainterPath::CurveToDataElement:
+            break;
+        }
+    }
+    endSubpath();
+    return p;
 }
 
 } // namespace pf

@@ -57,6 +57,8 @@ public:
     void close();
     void clear();
     void append(const Path& other);
+    // Replays one element through the builders above (a close closes the current subpath).
+    void appendElement(const PathElement& e);
 
     // --- Elements.
     bool isEmpty() const { return elements_.empty(); }
@@ -87,41 +89,68 @@ public:
     // a close becomes closeSubpath; the fill rule comes from the winding rule.
     QPainterPath toQt() const;
     QPainterPath toQt(WindingRule rule) const;
+    // From Qt (stroker and boolean results). Qt marks a closed subpath only by ending it on its start
+    // point, as its own stroker reads it: such a subpath of two or more segments gets a close element,
+    // which replaces a final line back to the start. The fill rule becomes the winding rule.
+    static Path fromQt(const QPainterPath& q);
 
-    // --- Builders (PathBuilders.cpp).
+    // --- Builders (PathBuilders.cpp). Rects are normalised first.
+    // Move to the min-x min-y corner, lines to (max x, min y), (max x, max y), (min x, max y), close.
     static Path rect(const Rect& r);
-    // Four cubic quarter arcs, starting at the right-middle point and running clockwise on screen
-    // (towards the bottom in y-down coordinates), then closed.
+    // Four cubic quarter arcs (kappa 0.5522847498), starting at the right-middle point and running
+    // clockwise on screen (towards the bottom in y-down coordinates), then closed: move, 4 curves, close.
     static Path oval(const Rect& r);
-    // The platform rounded rect: radii clamped to half the width and height.
+    // The platform rounded rect: radii clamped to [0, half the width] and [0, half the height]; when
+    // either is then 0 it is the plain rect. Otherwise always 10 elements: move to (min x + rx, min y),
+    // then clockwise on screen a line and a quarter arc (kappa cubic) per side, starting with the top
+    // side, and a close; lines stay in the list even when a radius of half the size makes them empty.
     static Path roundedRect(const Rect& r, double radiusX, double radiusY);
     void appendRect(const Rect& r);
     void appendOval(const Rect& r);
     void appendRoundedRect(const Rect& r, double radiusX, double radiusY);
-    // Arc about a centre from startDegrees to endDegrees in y-down page coordinates, in pieces of at most
-    // 90°; a line joins the current point to the arc's start (a move when there is no current point).
+    // Arc about a centre from startDegrees to endDegrees in y-down page coordinates, where the angle θ
+    // points at (cos θ, sin θ), in equal pieces of at most 90°. As for the platform's bezier path in a
+    // flipped view, `clockwise` names the direction in unflipped terms: false runs through increasing
+    // angles (clockwise on a y-down screen), true through decreasing ones. The sweep in the direction of
+    // travel gains a turn when negative (with clockwise true, 0 -> 270 sweeps 90° back through 315°);
+    // end = start draws no curve, and a difference of a full turn or more either way draws one circle. A line joins the current point to the arc's start unless it is already
+    // there (after a close, from the closed subpath's start, in a new subpath); a move when there is no
+    // current point.
     void addArc(Point centre, double radius, double startDegrees, double endDegrees, bool clockwise);
-    // CGContextAddArcToPoint: the tangent arc of the corner current point -> p1 -> p2.
+    // CGContextAddArcToPoint: a line from the current point to where the circle of the radius touches
+    // current -> p1, then the shorter arc to where it touches p1 -> p2. Collinear points, a point equal
+    // to p1, or a radius of 0 or less give a line to p1; without a current point it moves to p1.
     void addArcToPoint(Point p1, Point p2, double radius);
 
     // --- Queries (PathQueries.cpp).
-    // Tight bounds of the curves; zero rect for an empty path.
+    // Tight bounds of the curves (extrema from the derivative roots), move-to points included; zero rect
+    // for an empty path.
     Rect bounds() const;
     // Bounds of every point including control points; zero rect for an empty path.
     Rect controlPointBounds() const;
+    // Exact on curves: crossings of a horizontal ray are solved on each y-monotone piece of a curve.
+    // Open subpaths are closed implicitly, as a fill does. A point on the boundary is classified as a
+    // point an infinitesimal step to its right and below it, so a rect path holds its min-x and min-y
+    // edges but not its max-x and max-y edges, like Rect::contains.
     bool containsPoint(Point p) const { return containsPoint(p, winding_); }
     bool containsPoint(Point p, WindingRule rule) const;
     void transform(const AffineTransform& t);
     Path transformed(const AffineTransform& t) const;
+    // Subpath by subpath, in the same order: each moves to its old end, runs its segments backwards and
+    // is closed when it was closed.
     Path reversed() const;
-    // Lines only, within the flatness (deviation in user units).
+    // Lines only, within the flatness (deviation in user units; at least 1e-4). Closes are kept.
     Path flattened(double flatness) const;
-    // The outline of the stroke (CGPathCreateCopyByStrokingPath); a miter limit of 0 bevels every join.
+    // The outline of the stroke (CGPathCreateCopyByStrokingPath), to be filled with the non-zero rule;
+    // a miter join falls back to a bevel where the miter length exceeds miterLimit × width, so a limit
+    // of 1 or less (0 included) bevels every join. A width of 0 or less gives an empty path.
     Path strokedOutline(double width, LineCap cap, LineJoin join, double miterLimit) const;
     Path strokedOutline() const { return strokedOutline(style_.width, style_.cap, style_.join, style_.miterLimit); }
 
 private:
     void ensureCurrentPoint(Point p);
+    // Joins the current point to the start of a new piece (arcs): a line, or a move when needed.
+    void joinTo(Point start);
 
     std::vector<PathElement> elements_;
     LineStyle style_;

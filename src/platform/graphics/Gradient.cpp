@@ -1,0 +1,44 @@
+#include "platform/graphics/Gradient.h"
+
+#include <QColor>
+#include <QGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pf {
+
+Gradient::Gradient(std::vector<GradientStop> stops) : stops_(std::move(stops)) {}
+
+Gradient::Gradient(const Color& start, const Color& end) : stops_{{start, 0.0}, {end, 1.0}} {}
+
+void Gradient::applyTo(QGradient& gradient) const
+{
+    std::vector<GradientStop> sorted = stops_;
+    for (GradientStop& s : sorted)
+        s.location = std::isfinite(s.location) ? std::clamp(s.location, 0.0, 1.0) : 0.0;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const GradientStop& a, const GradientStop& b) { return a.location < b.location; });
+    QGradientStops qstops;
+    if (sorted.size() == 1) {
+        qstops.append({0.0, sorted[0].color.toQt()});
+        qstops.append({1.0, sorted[0].color.toQt()});
+    }
+    else {
+        // QGradient keeps one colour per position: a stop on the same location as the previous one moves
+        // by the smallest step that keeps it after it, which paints as the hard edge the stops describe.
+        double last = -1;
+        for (const GradientStop& s : sorted) {
+            double at = s.location;
+            if (at <= last)
+                at = std::nextafter(last, 2.0);
+            if (at > 1.0)
+                continue;
+            qstops.append({at, s.color.toQt()});
+            last = at;
+        }
+    }
+    gradient.setStops(qstops);
+}
+
+} // namespace pf

@@ -1,0 +1,508 @@
+#include "platform/graphics/PainterContext.h"
+
+#include "platform/graphics/Gradient.h"
+#include "platform/graphics/ShadowBlur.h"
+
+#include <QGlyphRun>
+#include <QLinearGradient>
+#include <QPaintEngine>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace pf {
+
+namespace {
+
+QPainter::CompositionMode qtMode(BlendMode mode)
+{
+    switch (mode) {
+    case BlendMode::Normal: return QPainter::CompositionMode_SourceOver;
+    case BlendMode::Multiply: return QPainter::CompositionMode_Multiply;
+    case BlendMode::Screen: return QPainter::CompositionMode_Screen;
+    case BlendMode::Overlay: return QPainter::CompositionMode_Overlay;
+    case BlendMode::Darken: return QPainter::CompositionMode_Darken;
+    case BlendMode::Lighten: return QPainter::CompositionMode_Lighten;
+    case BlendMode::ColorDodge: return QPainter::CompositionMode_ColorDodge;
+    case BlendMode::ColorBurn: return QPainter::CompositionMode_ColorBurn;
+    case BlendMode::SoftLight: return QPainter::CompositionMode_SoftLight;
+    case BlendMode::HardLight: return QPainter::CompositionMode_HardLight;
+    case BlendMode::Difference: return QPainter::CompositionMode_Difference;
+    case BlendMode::Exclusion: return QPainter::CompositionMode_Exclusion;
+    case BlendMode::Clear: return QPainter::CompositionMode_Clear;
+    case BlendMode::Copy: return QPainter::CompositionMode_Source;
+    case BlendMode::SourceIn: return QPainter::CompositionMode_SourceIn;
+    case BlendMode::SourceOut: return QPainter::CompositionMode_SourceOut;
+    case BlendMode::SourceAtop: return QPainter::CompositionMode_SourceAtop;
+    case BlendMode::DestinationOver: return QPainter::CompositionMode_DestinationOver;
+    case BlendMode::DestinationIn: return QPainter::CompositionMode_DestinationIn;
+    case BlendMode::DestinationOut: return QPainter::CompositionMode_DestinationOut;
+    case BlendMode::DestinationAtop: return QPainter::CompositionMode_DestinationAtop;
+    case BlendMode::Xor: return QPainter::CompositionMode_Xor;
+    case BlendMode::PlusLighter: return QPainter::CompositionMode_Plus;
+    }
+    return QPainter::CompositionMode_SourceOver;
+}
+
+// The largest factor by which the transform stretches a length.
+double stretch(const AffineTransform& m)
+{
+    return std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
+}
+
+QRectF mapBounds(const AffineTransform& m, const QRectF& r) { return m.toQt().mapRect(r); }
+
+// The coverage of a premultiplied image, tinted with a colour (premultiplied) and the alpha it scales.
+QImage tint(const QImage& coverage, const Color& color)
+{
+    QImage out(coverage.size(), QImage::Format_ARGB32_Premultiplied);
+    const double a = std::clamp(color.alpha, 0.0, 1.0);
+    const double pr = std::clamp(color.red, 0.0, 1.0) * a;
+    const double pg = std::clamp(color.green, 0.0, 1.0) * a;
+    const double pb = std::clamp(color.blue, 0.0, 1.0) * a;
+    // One table per channel: coverage byte -> premultiplied channel.
+    std::array<uint32_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const double k = c / 255.0;
+        table[size_t(c)] = (uint32_t(std::lround(a * k * 255)) << 24) | (uint32_t(std::lround(pr * k * 255)) << 16) |
+                           (uint32_t(std::lround(pg * k * 255)) << 8) | uint32_t(std::lround(pb * k * 255));
+    }
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* in = coverage.constScanLine(y);
+        auto* o = reinterpret_cast<uint32_t*>(out.scanLine(y));
+        for (int x = 0; x < coverage.width(); ++x)
+            o[x] = table[in[x]];
+    }
+    return out;
+}
+
+} // namespace
+
+struct PainterContext::Mask {
+    QRect rect;     // device pixels covered
+    QImage alpha;   // Alpha8: the clip's antialiased coverage
+};
+
+PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, const AffineTransform& base,
+                               double baseScale, bool drawsToScreen)
+    : GraphicsContext(base, baseScale, drawsToScreen), deviceBounds_(deviceBounds)
+{
+    Target t;
+    t.painter = &painter;
+    t.bounds = deviceBounds;
+    targets_.push_back(std::move(t));
+}
+
+PainterContext::~PainterContext() = default;
+
+void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& base)
+{
+    targets_.resize(1);
+    targets_[0].bounds = deviceBounds;
+    deviceBounds_ = deviceBounds;
+    resetStates(base);
+}
+
+void PainterContext::setHints(QPainter& p, bool antialias) const
+{
+    p.setRenderHint(QPainter::Antialiasing, antialias);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, effectiveInterpolation() != InterpolationQuality::None);
+}
+
+std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
+{
+    if (auto cached = std::static_pointer_cast<Mask>(s.clip.cache))
+        return cached;
+    auto mask = std::make_shared<Mask>();
+    mask->rect = (s.clip.bounds() & QRectF(deviceBounds_)).toAlignedRect() & deviceBounds_;
+    if (mask->rect.isEmpty())
+        return mask;
+    const QTransform toMask = QTransform::fromTranslate(-mask->rect.x(), -mask->rect.y());
+    const auto coverage = [&](const QPainterPath& path) {
+        QImage image(mask->rect.size(), QImage::Format_Alpha8);
+        image.fill(0);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing, s.antialias);
+        p.setTransform(toMask);
+        p.fillPath(path, Qt::black);
+        return image;
+    };
+    mask->alpha = coverage(s.clip.paths[0]);
+    for (size_t i = 1; i < s.clip.paths.size(); ++i) {
+        const QImage next = coverage(s.clip.paths[i]);
+        QPainter p(&mask->alpha);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, next);
+    }
+    // Cached on the state that asked (copies saved from it share it).
+    if (&s == &gstate())
+        state().clip.cache = mask;
+    return mask;
+}
+
+void PainterContext::render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha,
+                            const DrawFn& draw, bool contentClipped)
+{
+    Target& target = targets_.back();
+    if (!target.painter || !target.painter->isActive() || alpha <= 0)
+        return;
+    QRectF visible = QRectF(target.bounds);
+    if (!s.clip.unbounded)
+        visible &= s.clip.bounds();
+    if (visible.isEmpty())
+        return;
+    QPainter& p = *target.painter;
+    const Shadow* shadow = s.shadow && s.shadow->color.alpha > 0 ? &*s.shadow : nullptr;
+    // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
+    const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    const bool clipPaths = s.clip.hasPaths() && !contentClipped;
+    std::shared_ptr<Mask> mask =
+        s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
+
+    if (!shadow && !mask) {
+        p.resetTransform();
+        if (s.clip.unbounded)
+            p.setClipping(false);
+        else
+            p.setClipRect(s.clip.rect.translated(-target.bounds.topLeft()));
+        if (clipPaths) {
+            for (const QPainterPath& path : s.clip.paths)
+                p.setClipPath(path.translated(-target.bounds.topLeft()), Qt::IntersectClip);
+        }
+        p.setOpacity(alpha);
+        p.setCompositionMode(qtMode(mode));
+        setHints(p, antialias);
+        draw(p, QTransform::fromTranslate(-target.bounds.x(), -target.bounds.y()));
+        return;
+    }
+
+    // The drawing goes to a layer first: shadow, clip mask, then one composite.
+    QPointF offset;
+    double sigma = 0;
+    int extent = 0;
+    QRectF needed = visible;
+    if (shadow) {
+        offset = QPointF(shadow->offset.width * baseScale(), -shadow->offset.height * baseScale());
+        sigma = shadow->blur * baseScale() / 2;
+        extent = blurExtent(sigma);
+        needed |= visible.translated(-offset).adjusted(-extent, -extent, extent, extent);
+    }
+    const QRect layerRect = (area & needed).toAlignedRect();
+    if (layerRect.isEmpty())
+        return;
+    QImage layer(layerRect.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter lp(&layer);
+        setHints(lp, antialias);
+        draw(lp, QTransform::fromTranslate(-layerRect.x(), -layerRect.y()));
+    }
+
+    QRect groupRect = layerRect;
+    QImage group;
+    const QRect visibleRect = visible.toAlignedRect();
+    if (shadow) {
+        const QRect planeRect = layerRect.adjusted(-extent, -extent, extent, extent);
+        QImage plane(planeRect.size(), QImage::Format_Alpha8);
+        plane.fill(0);
+        for (int y = 0; y < layer.height(); ++y) {
+            const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
+            uchar* out = plane.scanLine(y + extent) + extent;
+            for (int x = 0; x < layer.width(); ++x)
+                out[x] = uchar(in[x] >> 24);
+        }
+        blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma);
+        const QImage shadowImage = tint(plane, shadow->color);
+        const QRectF shadowRect = QRectF(planeRect).translated(offset);
+        groupRect = (layerRect | shadowRect.toAlignedRect()) & visibleRect;
+        if (mask)
+            groupRect &= mask->rect;
+        if (groupRect.isEmpty())
+            return;
+        if (!mask && alpha == 1 && mode == BlendMode::Normal) {
+            // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
+            p.resetTransform();
+            p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
+            p.setOpacity(1);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage);
+            p.drawImage(layerRect.topLeft() - target.bounds.topLeft(), layer);
+            return;
+        }
+        group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
+        group.fill(Qt::transparent);
+        QPainter gp(&group);
+        // Fractional offsets are resampled; whole ones copied.
+        gp.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QPoint maskAt = mask ? mask->rect.topLeft() - groupRect.topLeft() : QPoint();
+        gp.drawImage(shadowRect.topLeft() - QPointF(groupRect.topLeft()), shadowImage);
+        if (mask && contentClipped) {
+            gp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            gp.drawImage(maskAt, mask->alpha);
+            gp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        gp.drawImage(layerRect.topLeft() - groupRect.topLeft(), layer);
+        if (mask && !contentClipped) {
+            gp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            gp.drawImage(maskAt, mask->alpha);
+        }
+    }
+    else {
+        groupRect = layerRect & visibleRect;
+        if (mask)
+            groupRect &= mask->rect;
+        if (groupRect.isEmpty())
+            return;
+        group = groupRect == layerRect ? layer : layer.copy(groupRect.translated(-layerRect.topLeft()));
+        if (mask) {
+            QPainter mp(&group);
+            mp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
+        }
+    }
+    p.resetTransform();
+    p.setClipping(false);
+    p.setOpacity(alpha);
+    p.setCompositionMode(qtMode(mode));
+    p.drawImage(groupRect.topLeft() - target.bounds.topLeft(), group);
+}
+
+void PainterContext::paintFill(const Path& path, WindingRule rule)
+{
+    const GState& s = gstate();
+    const QPainterPath qp = path.toQt(rule);
+    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1);
+    const QTransform m = s.ctm.toQt();
+    const QBrush brush(s.fillColor.toQt());
+    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(m * toTarget);
+        p.fillPath(qp, brush);
+    });
+}
+
+QPen PainterContext::pen(const LineStyle& style, const Color& color, const AffineTransform& ctm) const
+{
+    QPen pen(color.toQt());
+    const double width = std::isfinite(style.width) ? std::max(0.0, style.width) : 1.0;
+    pen.setWidthF(width);
+    pen.setCosmetic(width == 0);  // Quartz width 0: one device pixel
+    pen.setCapStyle(style.cap == LineCap::Round ? Qt::RoundCap : style.cap == LineCap::Square ? Qt::SquareCap : Qt::FlatCap);
+    pen.setJoinStyle(style.join == LineJoin::Round ? Qt::RoundJoin : style.join == LineJoin::Bevel ? Qt::BevelJoin : Qt::SvgMiterJoin);
+    // SvgMiterJoin bevels past the limit, as Quartz does, and measures the limit the same way (miter
+    // length over line width); only QPen's default (2) differs.
+    pen.setMiterLimit(std::max(0.0, style.miterLimit));
+    // Dashes: ours in user units; Qt's in pen widths (device pixels for a cosmetic pen).
+    std::vector<double> dashes;
+    for (double d : style.dashPattern)
+        dashes.push_back(std::isfinite(d) ? std::max(0.0, d) : 0.0);
+    double total = 0;
+    for (double d : dashes)
+        total += d;
+    if (!dashes.empty() && total > 0) {
+        if (dashes.size() % 2 == 1) {
+            const std::vector<double> once = dashes;
+            dashes.insert(dashes.end(), once.begin(), once.end());
+        }
+        const double unit = width == 0 ? 1.0 / std::max(stretch(ctm), 1e-9) : width;
+        QList<qreal> pattern;
+        for (double d : dashes)
+            pattern.append(std::max(d / unit, 1e-6));
+        pen.setDashPattern(pattern);
+        pen.setDashOffset(std::isfinite(style.dashPhase) ? style.dashPhase / unit : 0);
+    }
+    return pen;
+}
+
+void PainterContext::paintStroke(const Path& path, const LineStyle& style)
+{
+    const GState& s = gstate();
+    const QPainterPath qp = path.toQt();
+    const double halfWidth = std::max(0.0, style.width) / 2;
+    const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(style.miterLimit, 1.5) : 1.5);
+    const double grow = reach * stretch(s.ctm) + 2;
+    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
+    const QTransform m = s.ctm.toQt();
+    const QPen qpen = pen(style, s.strokeColor, s.ctm);
+    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(m * toTarget);
+        p.strokePath(qp, qpen);
+    });
+}
+
+void PainterContext::paintClear(const Rect& r)
+{
+    GState s = gstate();
+    s.shadow.reset();
+    QPainterPath qp;
+    qp.addRect(r.toQt());
+    const QRectF area = mapBounds(s.ctm, r.toQt()).adjusted(-1, -1, 1, 1);
+    const QTransform m = s.ctm.toQt();
+    render(s, area, s.antialias, BlendMode::DestinationOut, 1.0, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(m * toTarget);
+        p.fillPath(qp, Qt::black);
+    });
+}
+
+void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
+{
+    const GState& s = gstate();
+    const QRectF userBounds = run.boundingRect().translated(origin.toQt());
+    // Glyph bounds leave out antialiasing and hinting overshoot: a little margin.
+    const double margin = run.rawFont().pixelSize() * 0.25 + 2;
+    const QRectF area = mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin));
+    const QTransform m = s.ctm.toQt();
+    const QPen pen(s.fillColor.toQt());
+    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(m * toTarget);
+        p.setPen(pen);
+        p.drawGlyphRun(origin.toQt(), run);
+    });
+}
+
+void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region)
+{
+    const GState& s = gstate();
+    QBrush brush;
+    if (geometry.radial) {
+        QRadialGradient q(geometry.end.toQt(), geometry.endRadius, geometry.start.toQt(), geometry.startRadius);
+        g.applyTo(q);
+        brush = QBrush(q);
+    }
+    else {
+        QLinearGradient q(geometry.start.toQt(), geometry.end.toQt());
+        g.applyTo(q);
+        brush = QBrush(q);
+    }
+    const QRectF area = mapBounds(s.ctm, region.controlPointRect()).adjusted(-1, -1, 1, 1);
+    const QTransform m = s.ctm.toQt();
+    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(m * toTarget);
+        p.fillPath(region, brush);
+    });
+}
+
+void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePixelsIn, const Rect& dest, bool flipRows,
+                                 BlendMode op, double fraction)
+{
+    const GState& s = gstate();
+    QImage bitmap = bitmapIn;
+    QRectF source = sourcePixelsIn;
+    // High quality: a large reduction is averaged first (bilinear sampling alone would skip pixels).
+    const double deviceWidth = dest.width() * stretch(s.ctm);
+    const double deviceHeight = dest.height() * stretch(s.ctm);
+    if (effectiveInterpolation() == InterpolationQuality::High &&
+        (deviceWidth * 2 < source.width() || deviceHeight * 2 < source.height())) {
+        const QSize size(std::max(1, int(std::ceil(deviceWidth))), std::max(1, int(std::ceil(deviceHeight))));
+        bitmap = bitmap.copy(source.toAlignedRect()).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        source = QRectF(bitmap.rect());
+    }
+    const double sx = dest.width() / source.width();
+    const double sy = dest.height() / source.height();
+    const QTransform placement(sx, 0, 0, flipRows ? -sy : sy, dest.x() - source.x() * sx,
+                               flipRows ? dest.maxY() + source.y() * sy : dest.y() - source.y() * sy);
+    const QRectF area = mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1);
+    const QTransform m = s.ctm.toQt();
+    render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
+        p.setTransform(placement * m * toTarget);
+        p.drawImage(source.topLeft(), bitmap, source);
+    });
+}
+
+void PainterContext::pushLayer()
+{
+    // The layer covers what the state at begin may paint.
+    const GState& s = gstate();
+    QRectF visible = QRectF(targets_.back().bounds);
+    if (!s.clip.unbounded)
+        visible &= s.clip.bounds();
+    Target t;
+    t.bounds = visible.toAlignedRect() & targets_.back().bounds;
+    if (!t.bounds.isEmpty()) {
+        t.image = std::make_unique<QImage>(t.bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        t.image->fill(Qt::transparent);
+        t.ownPainter = std::make_unique<QPainter>(t.image.get());
+        t.painter = t.ownPainter.get();
+    }
+    targets_.push_back(std::move(t));
+}
+
+void PainterContext::popLayer(const GState& outer)
+{
+    if (targets_.size() < 2)
+        return;
+    Target layer = std::move(targets_.back());
+    targets_.pop_back();
+    if (!layer.image)
+        return;
+    layer.ownPainter->end();
+    const QImage& image = *layer.image;
+    const QPoint at = layer.bounds.topLeft();
+    render(outer, QRectF(layer.bounds), outer.antialias, outer.blendMode, outer.alpha,
+           [&](QPainter& p, const QTransform& toTarget) {
+               p.setTransform(toTarget);
+               p.drawImage(at, image);
+           },
+           true);
+}
+
+// --- BitmapContext
+
+struct BitmapContext::Surface {
+    QImage image;
+    QPainter painter;
+    explicit Surface(QSize size) : image(size, QImage::Format_ARGB32_Premultiplied)
+    {
+        image.fill(Qt::transparent);
+        // An empty bitmap paints nothing (render checks the painter is active).
+        if (!image.isNull())
+            painter.begin(&image);
+    }
+};
+
+namespace {
+
+QSize pixelSize(Size points, double scale)
+{
+    const auto side = [&](double v) {
+        const double px = std::ceil(v * scale - 1e-9);
+        return std::isfinite(px) && px > 0 ? int(std::min(px, 32768.0)) : 0;
+    };
+    return {side(points.width), side(points.height)};
+}
+
+} // namespace
+
+BitmapContext::BitmapContext(Size pointSize, double scale, bool flipped, bool drawsToScreen)
+    : BitmapContext(std::make_unique<Surface>(pixelSize(pointSize, scale)), pointSize, scale, flipped, drawsToScreen)
+{
+}
+
+BitmapContext::BitmapContext(std::unique_ptr<Surface> surface, Size pointSize, double scale, bool flipped,
+                             bool drawsToScreen)
+    : PainterContext(surface->painter, surface->image.rect(),
+                     flipped ? AffineTransform::scale(scale, scale)
+                             : AffineTransform{scale, 0, 0, -scale, 0, double(surface->image.height())},
+                     1.0, drawsToScreen),
+      surface_(std::move(surface)), pointSize_(pointSize)
+{
+}
+
+BitmapContext::~BitmapContext()
+{
+    if (surface_->painter.isActive())
+        surface_->painter.end();
+}
+
+QImage BitmapContext::bitmap()
+{
+    if (surface_->painter.isActive())
+        surface_->painter.end();
+    return surface_->image;
+}
+
+Image BitmapContext::image() { return Image(bitmap(), pointSize_); }
+
+} // namespace pf

@@ -1,0 +1,16 @@
+// The blur of Quartz-style shadows: a Gaussian approximated by three box blurs per axis, run on the 8-bit
+// coverage of the shadow only (the shadow is one colour, so its alpha is all there is to blur).
+#pragma once
+
+#include <cstdint>
+
+namespace pf {
+
+// How far, in pixels, a blur of sigma spreads coverage: the sum of the three box radii.
+int blurExtent(double sigma);
+
+// Blurs width × height bytes (rows stride bytes apart) in place; sigma below 0.3 leaves them as they are.
+// Pixels outside the plane count as 0.
+void blurAlpha(std::uint8_t* data, int width, int height, int stride, double sigma);
+
+} // namespace pf

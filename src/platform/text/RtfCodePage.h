@@ -1,0 +1,29 @@
+// The ANSI code page of RTF text (Windows-1252), shared by the RTF reader and writer.
+#pragma once
+
+#include <QChar>
+
+namespace pf::rtf {
+
+// Code units of bytes 0x80..0x9F; the other bytes map to the same Latin-1 code point. Undefined bytes
+// map to U+FFFD.
+inline char16_t cp1252ToUnicode(unsigned char byte)
+{
+    static constexpr char16_t high[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : char16_t(byte);
+}
+
+// The byte of a code unit in the code page, or -1 when it has none.
+inline int unicodeToCp1252(char16_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return unit;
+    for (int b = 0x80; b < 0xA0; ++b)
+        if (cp1252ToUnicode(static_cast<unsigned char>(b)) == unit && unit != 0xFFFD)
+            return b;
+    return -1;
+}
+
+} // namespace pf::rtf

@@ -1,0 +1,724 @@
+#include "platform/text/TextLayout.h"
+
+#include "platform/graphics/GraphicsContext.h"
+
+#include <QCache>
+#include <QGlyphRun>
+#include <QPainterPath>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace pf {
+
+namespace {
+
+constexpr double k = Font::layoutScale;
+// Widths beyond this many points lay out as unbounded (Qt's 26.6 fixed point must not overflow).
+constexpr double maximumLineWidth = 100000.0;
+constexpr double fitTolerance = 1e-3;
+constexpr char16_t ellipsis = 0x2026;
+
+bool isParagraphSeparator(char16_t c) { return c == '\n' || c == '\r' || c == 0x2029; }
+
+// Our path from a glyph outline, each point mapped by `t`.
+Path pathFromQt(const QPainterPath& qp, const QTransform& t)
+{
+    Path path;
+    bool open = false;
+    for (int i = 0; i < qp.elementCount(); ++i) {
+        const QPainterPath::Element e = qp.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            if (open)
+                path.close();
+            path.moveTo(Point::fromQt(t.map(QPointF(e.x, e.y))));
+            open = true;
+            break;
+        case QPainterPath::LineToElement:
+            path.lineTo(Point::fromQt(t.map(QPointF(e.x, e.y))));
+            break;
+        case QPainterPath::CurveToElement:
+            if (i + 2 < qp.elementCount()) {
+                const QPainterPath::Element c2 = qp.elementAt(i + 1), end = qp.elementAt(i + 2);
+                path.curveTo(Point::fromQt(t.map(QPointF(e.x, e.y))), Point::fromQt(t.map(QPointF(c2.x, c2.y))),
+                             Point::fromQt(t.map(QPointF(end.x, end.y))));
+                i += 2;
+            }
+            break;
+        case QPainterPath::CurveToDataElement:
+            break;
+        }
+    }
+    if (open)
+        path.close();
+    return path;
+}
+
+// The advance of a line's text without trailing white space. Qt's natural width adds the overhang of
+// the last glyph; the platform's used rect is made of advances.
+double advanceWidth(const QTextLine& line)
+{
+    return line.horizontalAdvance();
+}
+
+struct LineMetrics {
+    double ascent = 0;
+    double descent = 0;
+    double leading = 0;
+};
+
+// Paragraph values from documents, brought into the range layout can hold (Qt keeps positions in 26.6
+// fixed point): distances within the widest line, multiples up to 100.
+ParagraphStyle sanitized(ParagraphStyle style)
+{
+    auto clampDistance = [](double v, double low) {
+        return std::isfinite(v) ? std::clamp(v, low, maximumLineWidth) : 0.0;
+    };
+    style.minimumLineHeight = clampDistance(style.minimumLineHeight, 0);
+    style.maximumLineHeight = clampDistance(style.maximumLineHeight, 0);
+    style.lineHeightMultiple = std::isfinite(style.lineHeightMultiple) ? std::clamp(style.lineHeightMultiple, 0.0, 100.0) : 0.0;
+    style.lineSpacing = clampDistance(style.lineSpacing, -maximumLineWidth);
+    style.paragraphSpacing = clampDistance(style.paragraphSpacing, -maximumLineWidth);
+    style.firstLineHeadIndent = clampDistance(style.firstLineHeadIndent, -maximumLineWidth);
+    return style;
+}
+
+// The height of a line of these metrics under a paragraph style.
+double lineHeight(const LineMetrics& m, const ParagraphStyle& style)
+{
+    double h = m.ascent + m.descent + m.leading;
+    if (style.lineHeightMultiple > 0)
+        h *= style.lineHeightMultiple;
+    h = std::max(h, style.minimumLineHeight);
+    if (style.maximumLineHeight > 0)
+        h = std::min(h, style.maximumLineHeight);
+    return h;
+}
+
+} // namespace
+
+struct TextLayout::Segment {
+    qsizetype start = 0;           // first character in the text
+    qsizetype length = 0;          // characters, without the paragraph separator
+    qsizetype separatorLength = 0; // the separator after it (0, 1 or 2 for CR LF)
+    ParagraphStyle style;
+    bool rightToLeft = false;
+    // Truncation: the display is the first `head` and last `tail` characters around an ellipsis.
+    bool truncated = false;
+    qsizetype head = 0;
+    qsizetype tail = 0;
+    QTextLayout layout;
+
+    // The display index of a character boundary (local to the segment).
+    int displayIndex(qsizetype local, bool rangeEnd) const
+    {
+        if (!truncated)
+            return int(local);
+        if (local <= head)
+            return int(local);
+        if (local >= length - tail)
+            return int(local - (length - tail) + head + 1);
+        return int(rangeEnd ? head + 1 : head);
+    }
+    bool isHidden(qsizetype local) const { return truncated && local > head && local < length - tail; }
+};
+
+TextLayout::~TextLayout() = default;
+
+namespace {
+
+struct CacheKey {
+    AttributedString text;
+    Size size;
+    TextLayoutOptions options;
+    size_t hash = 0;
+    friend bool operator==(const CacheKey& a, const CacheKey& b)
+    {
+        return a.hash == b.hash && a.size == b.size && a.options == b.options && a.text == b.text;
+    }
+};
+
+size_t qHash(const CacheKey& key, size_t seed = 0) { return key.hash ^ seed; }
+
+size_t hashOf(const AttributedString& text, Size size, const TextLayoutOptions& options)
+{
+    size_t h = qHash(text.string());
+    for (const AttributeRun& run : text.runs()) {
+        h = h * 31 + size_t(run.length);
+        if (run.attributes.font)
+            h = h * 31 + ::qHash(run.attributes.font->pointSize()) + ::qHash(run.attributes.font->fontName());
+    }
+    return h ^ ::qHash(size.width) ^ (::qHash(size.height) << 1) ^ (options.truncatesLastVisibleLine ? 0x9e37 : 0)
+           ^ ::qHash(options.lineFragmentPadding);
+}
+
+struct CacheEntry {
+    std::shared_ptr<const TextLayout> layout;
+};
+
+} // namespace
+
+std::shared_ptr<const TextLayout> TextLayout::make(const AttributedString& text, Size containerSize, TextLayoutOptions options)
+{
+    static std::mutex mutex;
+    static QCache<CacheKey, CacheEntry> cache(256);
+    CacheKey key{text, containerSize, options, hashOf(text, containerSize, options)};
+    {
+        std::lock_guard lock(mutex);
+        if (CacheEntry* hit = cache.object(key))
+            return hit->layout;
+    }
+    std::shared_ptr<TextLayout> layout(new TextLayout());
+    layout->text_ = text;
+    layout->containerSize_ = containerSize;
+    layout->build(options);
+    std::lock_guard lock(mutex);
+    cache.insert(std::move(key), new CacheEntry{layout});
+    return layout;
+}
+
+void TextLayout::build(TextLayoutOptions options)
+{
+    const QString& str = text_.string();
+    const double padding = std::clamp(options.lineFragmentPadding, 0.0, maximumLineWidth);
+    const double containerWidth = containerSize_.width;
+    const bool bounded = std::isfinite(containerWidth) && containerWidth - 2 * padding < maximumLineWidth;
+    const double available = bounded ? std::max(0.0, containerWidth - 2 * padding) : maximumLineWidth;
+    const double heightLimit = std::isfinite(containerSize_.height) ? containerSize_.height : unboundedTextExtent;
+
+    // Formats of a segment's display text: each attribute run's font, at layout scale.
+    auto applyFormats = [&](Segment& s) {
+        QList<QTextLayout::FormatRange> formats;
+        auto addRange = [&](qsizetype from, qsizetype to, const Font& font) {
+            if (to <= from)
+                return;
+            QTextLayout::FormatRange r;
+            r.start = int(from);
+            r.length = int(to - from);
+            r.format.setFont(font.layoutFont(), QTextCharFormat::FontPropertiesAll);
+            formats.append(r);
+        };
+        qsizetype runStart = 0;
+        for (const AttributeRun& run : text_.runs()) {
+            const qsizetype a = std::max(runStart, s.start), b = std::min(runStart + run.length, s.start + s.length);
+            if (a < b) {
+                const qsizetype la = a - s.start, lb = b - s.start;
+                addRange(s.displayIndex(la, false), s.displayIndex(lb, false), run.attributes.fontOrDefault());
+            }
+            runStart += run.length;
+        }
+        if (s.truncated) {
+            // The ellipsis takes the attributes of the character before it (after it, at the start).
+            const qsizetype at = s.head > 0 ? s.start + s.head - 1 : s.start + s.length - s.tail;
+            addRange(s.head, s.head + 1, text_.attributesAtIndex(std::min(at, text_.length() - 1)).fontOrDefault());
+        }
+        // One font over the whole segment (the common case) needs no formats: Qt lays that out faster.
+        if (formats.size() == 1 && formats.front().start == 0 && formats.front().length == s.layout.text().size()) {
+            s.layout.setFont(formats.front().format.font());
+            s.layout.clearFormats();
+        } else {
+            s.layout.setFormats(formats);
+        }
+    };
+
+    auto textOption = [&](const Segment& s, bool singleLine) {
+        QTextOption o;
+        o.setUseDesignMetrics(true);
+        o.setTabStopDistance(28.0 * k);
+        o.setAlignment(s.style.alignment == TextAlignment::Justified ? Qt::AlignJustify : (Qt::AlignLeft | Qt::AlignAbsolute));
+        if (singleLine)
+            o.setWrapMode(QTextOption::NoWrap);
+        else if (s.style.lineBreakMode == LineBreakMode::CharWrapping)
+            o.setWrapMode(QTextOption::WrapAnywhere);
+        else if (s.style.lineBreakMode == LineBreakMode::WordWrapping)
+            o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        else
+            o.setWrapMode(QTextOption::NoWrap);
+        o.setTextDirection(s.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        return o;
+    };
+
+    auto setDisplay = [&](Segment& s, bool singleLine) {
+        QString display;
+        if (s.truncated)
+            display = str.mid(s.start, s.head) + QChar(ellipsis) + str.mid(s.start + s.length - s.tail, s.tail);
+        else
+            display = str.mid(s.start, s.length);
+        s.layout.clearLayout();
+        s.layout.setText(display);
+        s.layout.setTextOption(textOption(s, singleLine));
+        applyFormats(s);
+    };
+
+    // Lays out one line over the whole display (single-line segments); answers its natural width.
+    auto singleLineWidth = [&](Segment& s) {
+        setDisplay(s, true);
+        s.layout.beginLayout();
+        double width = 0;
+        for (QTextLine line = s.layout.createLine(); line.isValid(); line = s.layout.createLine()) {
+            line.setLineWidth(maximumLineWidth * k);
+            width = std::max(width, advanceWidth(line) / k);
+        }
+        s.layout.endLayout();
+        return width;
+    };
+
+    // Shortens a single-line segment with an ellipsis until it fits; `force` adds the ellipsis even when
+    // the whole text fits.
+    auto truncate = [&](Segment& s, LineBreakMode mode, double width, bool force) {
+        s.truncated = false;
+        if (!force && singleLineWidth(s) <= width + fitTolerance)
+            return;
+        auto keep = [&](qsizetype n) {
+            s.truncated = true;
+            if (mode == LineBreakMode::TruncatingHead) {
+                s.head = 0;
+                s.tail = n;
+            } else if (mode == LineBreakMode::TruncatingMiddle) {
+                s.head = (n + 1) / 2;
+                s.tail = n / 2;
+            } else {
+                s.head = n;
+                s.tail = 0;
+            }
+        };
+        qsizetype lo = 0, hi = s.length;
+        while (lo < hi) {
+            const qsizetype mid = (lo + hi + 1) / 2;
+            keep(mid);
+            if (singleLineWidth(s) <= width + fitTolerance)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        keep(lo);
+        singleLineWidth(s);
+    };
+
+    auto metricsFor = [&](qsizetype from, qsizetype to) {
+        LineMetrics m;
+        if (to <= from) {
+            // An empty line takes the font of its separator (or of the last character).
+            const qsizetype at = std::clamp<qsizetype>(from < text_.length() ? from : from - 1, 0, std::max<qsizetype>(0, text_.length() - 1));
+            to = at + 1;
+            from = at;
+        }
+        qsizetype runStart = 0;
+        for (const AttributeRun& run : text_.runs()) {
+            if (runStart < to && runStart + run.length > from) {
+                const Font font = run.attributes.fontOrDefault();
+                const double offset = run.attributes.baselineOffset.value_or(0);
+                m.ascent = std::max(m.ascent, font.ascender() + std::max(0.0, offset));
+                m.descent = std::max(m.descent, -font.descender() - std::min(0.0, offset));
+                m.leading = std::max(m.leading, font.leading());
+            }
+            runStart += run.length;
+            if (runStart >= to)
+                break;
+        }
+        if (text_.runs().empty()) {
+            const Font font;
+            m = {font.ascender(), -font.descender(), font.leading()};
+        }
+        return m;
+    };
+
+    double y = 0;
+    double minX = unboundedTextExtent, maxX = -unboundedTextExtent, bottom = 0;
+    bool stopped = false;
+
+    // Places the lines of a laid-out segment from `first` on; answers false when a line did not fit.
+    auto placeLines = [&](int segmentIndex, int first) {
+        Segment& s = *segments_[size_t(segmentIndex)];
+        const int count = s.layout.lineCount();
+        for (int i = first; i < count; ++i) {
+            QTextLine line = s.layout.lineAt(i);
+            const bool lastOfParagraph = i == count - 1;
+            qsizetype from = s.start + line.textStart(), to = from + line.textLength();
+            if (s.truncated) {
+                from = s.start;
+                to = s.start + s.length;
+            }
+            const LineMetrics m = metricsFor(from, to);
+            const double h = lineHeight(m, s.style);
+            if (y + h > heightLimit + fitTolerance)
+                return false;
+            const double indent = (i == 0) ? s.style.firstLineHeadIndent : 0.0;
+            const double lineWidth = std::max(0.0, available - indent);
+            const double natural = advanceWidth(line) / k;
+            double offset = 0;
+            TextAlignment align = s.style.alignment;
+            if (align == TextAlignment::Natural)
+                align = s.rightToLeft ? TextAlignment::Right : TextAlignment::Left;
+            if (bounded && align == TextAlignment::Right)
+                offset = lineWidth - natural;
+            else if (bounded && align == TextAlignment::Center)
+                offset = (lineWidth - natural) / 2;
+            const double x = padding + indent + offset;
+            const double baseline = y + h - m.descent - m.leading;
+            // Qt keeps each line's baseline at 0: page positions can exceed its fixed-point range.
+            line.setPosition(QPointF(x * k, -line.ascent()));
+            const bool justified = bounded && align == TextAlignment::Justified && !lastOfParagraph;
+            const double usedWidth = justified ? lineWidth : natural;
+            LineFragment f;
+            f.glyphRange = {from, to - from + (lastOfParagraph ? s.separatorLength : 0)};
+            f.rect = Rect(0, y, containerWidth, h);
+            f.usedRect = Rect(x, y, usedWidth, h);
+            f.baseline = baseline;
+            lines_.push_back(f);
+            lineSegment_.push_back(segmentIndex);
+            lineQtIndex_.push_back(i);
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x + usedWidth);
+            bottom = y + h;
+            laidOutLength_ = f.glyphRange.end();
+            y += h + s.style.lineSpacing + (lastOfParagraph ? s.style.paragraphSpacing : 0.0);
+        }
+        return true;
+    };
+
+    qsizetype pos = 0;
+    while (pos < str.size() && !stopped) {
+        qsizetype end = pos;
+        while (end < str.size() && !isParagraphSeparator(str[end].unicode()))
+            ++end;
+        qsizetype sep = 0;
+        if (end < str.size())
+            sep = (str[end] == u'\r' && end + 1 < str.size() && str[end + 1] == u'\n') ? 2 : 1;
+        auto seg = std::make_unique<Segment>();
+        seg->start = pos;
+        seg->length = end - pos;
+        seg->separatorLength = sep;
+        seg->style = sanitized(text_.attributesAtIndex(pos < str.size() ? pos : str.size() - 1).paragraphStyleOrDefault());
+        seg->rightToLeft = str.mid(pos, end - pos).isRightToLeft();
+        const LineBreakMode mode = seg->style.lineBreakMode;
+        const bool singleLine = mode != LineBreakMode::WordWrapping && mode != LineBreakMode::CharWrapping;
+        segments_.push_back(std::move(seg));
+        Segment& s = *segments_.back();
+        const int index = int(segments_.size()) - 1;
+        if (singleLine && bounded && mode >= LineBreakMode::TruncatingHead) {
+            truncate(s, mode, std::max(0.0, available - s.style.firstLineHeadIndent), false);
+        } else if (singleLine) {
+            singleLineWidth(s);
+        } else {
+            setDisplay(s, false);
+            s.layout.beginLayout();
+            for (QTextLine line = s.layout.createLine(); line.isValid(); line = s.layout.createLine()) {
+                const double indent = line.lineNumber() == 0 ? s.style.firstLineHeadIndent : 0.0;
+                line.setLineWidth(std::max(0.0, available - indent) * k);
+            }
+            s.layout.endLayout();
+        }
+        if (!placeLines(index, 0))
+            stopped = true;
+        pos = end + sep;
+    }
+
+    if (stopped && options.truncatesLastVisibleLine && !lines_.empty()) {
+        // The last line that fits shows the rest of its paragraph up to an ellipsis.
+        const LineFragment last = lines_.back();
+        const Segment& owner = *segments_[size_t(lineSegment_.back())];
+        lines_.pop_back();
+        lineSegment_.pop_back();
+        lineQtIndex_.pop_back();
+        auto seg = std::make_unique<Segment>();
+        seg->start = last.glyphRange.location;
+        seg->length = owner.start + owner.length - seg->start;
+        seg->separatorLength = owner.separatorLength;
+        seg->style = owner.style;
+        seg->style.firstLineHeadIndent = 0;
+        seg->rightToLeft = owner.rightToLeft;
+        segments_.push_back(std::move(seg));
+        Segment& s = *segments_.back();
+        truncate(s, LineBreakMode::TruncatingTail, available, true);
+        y = last.rect.y();
+        bottom = y;
+        placeLines(int(segments_.size()) - 1, 0);
+        minX = unboundedTextExtent;
+        maxX = -unboundedTextExtent;
+        for (const LineFragment& f : lines_) {
+            minX = std::min(minX, f.usedRect.x());
+            maxX = std::max(maxX, f.usedRect.x() + f.usedRect.width());
+        }
+    }
+
+    // The empty line after a final paragraph break.
+    if (!stopped && !str.isEmpty() && isParagraphSeparator(str.back().unicode())) {
+        const LineMetrics m = metricsFor(str.size() - 1, str.size() - 1);
+        const double h = lineHeight(m, sanitized(text_.attributesAtIndex(str.size() - 1).paragraphStyleOrDefault()));
+        if (y + h <= heightLimit + fitTolerance) {
+            extraUsedRect_ = Rect(padding, y, 0, h);
+            minX = std::min(minX, padding);
+            maxX = std::max(maxX, padding);
+            bottom = y + h;
+        }
+    }
+
+    if (lines_.empty() && extraUsedRect_.height() == 0)
+        usedRect_ = Rect();
+    else
+        usedRect_ = Rect(minX, 0, maxX - minX, bottom);
+}
+
+int TextLayout::lineFragmentIndexForGlyph(qsizetype glyph) const
+{
+    auto it = std::upper_bound(lines_.begin(), lines_.end(), glyph,
+                               [](qsizetype g, const LineFragment& f) { return g < f.glyphRange.end(); });
+    if (it == lines_.end() || !it->glyphRange.contains(glyph))
+        return -1;
+    return int(it - lines_.begin());
+}
+
+struct TextLayout::Located {
+    int line = -1;
+    const Segment* segment = nullptr;
+    QTextLine qtLine;
+    qsizetype local = 0; // index within the segment
+};
+
+bool TextLayout::locate(qsizetype glyph, Located& out) const
+{
+    out.line = lineFragmentIndexForGlyph(glyph);
+    if (out.line < 0)
+        return false;
+    out.segment = segments_[size_t(lineSegment_[size_t(out.line)])].get();
+    out.qtLine = out.segment->layout.lineAt(lineQtIndex_[size_t(out.line)]);
+    out.local = std::min(glyph - out.segment->start, out.segment->length);
+    return true;
+}
+
+Rect TextLayout::boundingRectForGlyphRange(TextRange glyphs) const
+{
+    bool any = false;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const LineFragment& f = lines_[i];
+        const qsizetype a = std::max(glyphs.location, f.glyphRange.location);
+        const qsizetype b = std::min(glyphs.end(), f.glyphRange.end());
+        if (a >= b && !(glyphs.length == 0 && f.glyphRange.contains(glyphs.location)))
+            continue;
+        const Segment& s = *segments_[size_t(lineSegment_[i])];
+        const QTextLine line = s.layout.lineAt(lineQtIndex_[i]);
+        const qsizetype la = std::min(a - s.start, s.length), lb = std::min(std::max(a, b) - s.start, s.length);
+        const double xa = line.cursorToX(s.displayIndex(la, false)) / k;
+        const double xb = line.cursorToX(s.displayIndex(lb, true)) / k;
+        const double left = std::min(xa, xb), right = std::max(xa, xb);
+        if (!any) {
+            x0 = left, x1 = right, y0 = f.rect.y(), y1 = f.rect.y() + f.rect.height();
+            any = true;
+        } else {
+            x0 = std::min(x0, left), x1 = std::max(x1, right);
+            y0 = std::min(y0, f.rect.y()), y1 = std::max(y1, f.rect.y() + f.rect.height());
+        }
+    }
+    return any ? Rect(x0, y0, x1 - x0, y1 - y0) : Rect();
+}
+
+Point TextLayout::locationForGlyph(qsizetype glyph) const
+{
+    Located at;
+    if (!locate(glyph, at))
+        return {};
+    const LineFragment& f = lines_[size_t(at.line)];
+    const double x = at.qtLine.cursorToX(at.segment->displayIndex(at.local, false)) / k;
+    return {x - f.rect.x(), f.baseline - f.rect.y()};
+}
+
+Path TextLayout::outlineForGlyph(qsizetype glyph) const
+{
+    return pathFromQt(layoutOutline(glyph), QTransform::fromScale(1 / k, 1 / k));
+}
+
+QPainterPath TextLayout::layoutOutline(qsizetype glyph) const
+{
+    Located at;
+    if (!locate(glyph, at) || at.local >= at.segment->length)
+        return {};
+    const Segment& s = *at.segment;
+    if (s.isHidden(at.local))
+        return {};
+    const int d = s.displayIndex(at.local, false);
+    if (!s.layout.isValidCursorPosition(d))
+        return {};
+    const int next = s.layout.nextCursorPosition(d);
+    if (next <= d)
+        return {};
+    const double originX = at.qtLine.cursorToX(d);
+    const double baseline = 0; // Qt lines are laid out on a baseline at 0
+    QPainterPath outline;
+    for (const QGlyphRun& run : s.layout.glyphRuns(d, next - d)) {
+        const QRawFont raw = run.rawFont();
+        const auto indexes = run.glyphIndexes();
+        const auto positions = run.positions();
+        for (qsizetype g = 0; g < indexes.size(); ++g)
+            outline.addPath(raw.pathForGlyph(indexes[g]).translated(positions[g].x() - originX, positions[g].y() - baseline));
+    }
+    return outline;
+}
+
+std::vector<Path> TextLayout::glyphOutlines(TextRange glyphs, Point origin, const AffineTransform& textMatrix) const
+{
+    std::vector<Path> result;
+    result.reserve(size_t(std::max<qsizetype>(0, glyphs.length)));
+    for (qsizetype g = glyphs.location; g < glyphs.end(); ++g) {
+        const QPainterPath outline = layoutOutline(g);
+        if (outline.isEmpty()) {
+            result.emplace_back();
+            continue;
+        }
+        const int line = lineFragmentIndexForGlyph(g);
+        const Point location = locationForGlyph(g);
+        const double offset = text_.attributesAtIndex(g).baselineOffset.value_or(0);
+        const Rect& fragment = lines_[size_t(line)].rect;
+        const AffineTransform place = textMatrix.concat(AffineTransform::translation(
+            origin.x + fragment.x() + location.x, origin.y + fragment.y() + location.y - offset));
+        result.push_back(pathFromQt(outline, QTransform::fromScale(1 / k, 1 / k) * place.toQt()));
+    }
+    return result;
+}
+
+std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point origin) const
+{
+    std::vector<PaintRun> result;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const LineFragment& f = lines_[i];
+        const qsizetype a = std::max(glyphs.location, f.glyphRange.location);
+        const qsizetype b = std::min(glyphs.end(), f.glyphRange.end());
+        if (a >= b)
+            continue;
+        const Segment& s = *segments_[size_t(lineSegment_[i])];
+        qsizetype runStart = 0;
+        for (const AttributeRun& run : text_.runs()) {
+            const qsizetype ra = std::max(a, runStart), rb = std::min(b, runStart + run.length);
+            runStart += run.length;
+            if (ra >= rb)
+                continue;
+            const int da = s.displayIndex(std::min(ra - s.start, s.length), false);
+            const int db = s.displayIndex(std::min(rb - s.start, s.length), true);
+            if (db <= da)
+                continue;
+            const double rise = run.attributes.baselineOffset.value_or(0);
+            for (const QGlyphRun& qrun : s.layout.glyphRuns(da, db - da)) {
+                QRawFont raw = qrun.rawFont();
+                raw.setPixelSize(raw.pixelSize() / k);
+                QList<QPointF> positions = qrun.positions();
+                for (QPointF& p : positions)
+                    p = QPointF(origin.x + p.x() / k, origin.y + f.baseline + p.y() / k - rise);
+                QGlyphRun out;
+                out.setRawFont(raw);
+                out.setGlyphIndexes(qrun.glyphIndexes());
+                out.setPositions(positions);
+                result.push_back({out, run.attributes.colorOrDefault(), run.attributes.shadow});
+            }
+        }
+    }
+    return result;
+}
+
+void TextLayout::draw(GraphicsContext& context, TextRange glyphs, Point origin) const
+{
+    for (const PaintRun& run : paintRuns(glyphs, origin)) {
+        context.saveGState();
+        context.setFillColor(run.color);
+        if (run.shadow)
+            context.setShadow(run.shadow->offset, run.shadow->blur, run.shadow->color);
+        context.drawGlyphRun(run.glyphs, Point());
+        context.restoreGState();
+    }
+}
+
+// --- LayoutManager
+
+const TextLayout* LayoutManager::layout() const
+{
+    if (!storage_ || !container_)
+        return nullptr;
+    if (!layout_ || layoutVersion_ != storage_->version() || !(layoutSize_ == container_->size())) {
+        TextLayoutOptions options;
+        options.lineFragmentPadding = container_->lineFragmentPadding();
+        layout_ = TextLayout::make(*storage_, container_->size(), options);
+        layoutVersion_ = storage_->version();
+        layoutSize_ = container_->size();
+    }
+    return layout_.get();
+}
+
+TextRange LayoutManager::glyphRangeForTextContainer() const
+{
+    const TextLayout* l = layout();
+    return l ? l->glyphRange() : TextRange{};
+}
+
+Rect LayoutManager::usedRectForTextContainer() const
+{
+    const TextLayout* l = layout();
+    return l ? l->usedRect() : Rect();
+}
+
+Rect LayoutManager::lineFragmentRectForGlyphAtIndex(qsizetype glyph, TextRange* effectiveRange) const
+{
+    const TextLayout* l = layout();
+    const int i = l ? l->lineFragmentIndexForGlyph(glyph) : -1;
+    if (i < 0) {
+        if (effectiveRange)
+            *effectiveRange = {glyph, 0};
+        return {};
+    }
+    if (effectiveRange)
+        *effectiveRange = l->lineFragments()[size_t(i)].glyphRange;
+    return l->lineFragments()[size_t(i)].rect;
+}
+
+Rect LayoutManager::lineFragmentUsedRectForGlyphAtIndex(qsizetype glyph, TextRange* effectiveRange) const
+{
+    const TextLayout* l = layout();
+    const int i = l ? l->lineFragmentIndexForGlyph(glyph) : -1;
+    if (i < 0) {
+        if (effectiveRange)
+            *effectiveRange = {glyph, 0};
+        return {};
+    }
+    if (effectiveRange)
+        *effectiveRange = l->lineFragments()[size_t(i)].glyphRange;
+    return l->lineFragments()[size_t(i)].usedRect;
+}
+
+Rect LayoutManager::boundingRectForGlyphRange(TextRange glyphs) const
+{
+    const TextLayout* l = layout();
+    return l ? l->boundingRectForGlyphRange(glyphs) : Rect();
+}
+
+Point LayoutManager::locationForGlyphAtIndex(qsizetype glyph) const
+{
+    const TextLayout* l = layout();
+    return l ? l->locationForGlyph(glyph) : Point();
+}
+
+void LayoutManager::enumerateLineFragmentsForGlyphRange(TextRange glyphs,
+    const std::function<void(const Rect&, const Rect&, TextRange)>& body) const
+{
+    const TextLayout* l = layout();
+    if (!l)
+        return;
+    for (const LineFragment& f : l->lineFragments())
+        if (f.glyphRange.location < glyphs.end() && f.glyphRange.end() > glyphs.location)
+            body(f.rect, f.usedRect, f.glyphRange);
+}
+
+void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin, GraphicsContext& context) const
+{
+    if (const TextLayout* l = layout())
+        l->draw(context, glyphs, origin);
+}
+
+void LayoutManager::drawGlyphsForGlyphRange(TextRange glyphs, Point origin) const
+{
+    if (GraphicsContext* context = GraphicsContext::current())
+        drawGlyphsForGlyphRange(glyphs, origin, *context);
+}
+
+} // namespace pf

@@ -1,0 +1,79 @@
+#include "platform/graphics/PdfContext.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace pf {
+namespace {
+
+TEST(PdfContext, PagesHaveTheirOwnMediaBoxes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("two.pdf");
+    {
+        PdfContext pdf(file);
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 200, 100));
+        ASSERT_NE(page, nullptr);
+        EXPECT_FALSE(page->drawsToScreen());
+        EXPECT_FALSE(page->isFlipped()) << "y up, as a Quartz PDF context";
+        EXPECT_EQ(page->convertToDeviceSpace(Point(0, 0)), Point(0, 100 * PdfContext::rasterScale));
+        page->setShadow({3, -3}, 4);
+        page->fillRect(Rect(10, 10, 50, 50));
+        pdf.endPage();
+        page = pdf.beginPage(Rect(0, 0, 300, 400));
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->gstateDepth(), 0);
+        EXPECT_FALSE(page->gstate().shadow.has_value()) << "a new page starts with a fresh state";
+        page->strokeRect(Rect(20, 20, 100, 100));
+        pdf.endPage();
+        EXPECT_EQ(pdf.pageCount(), 2);
+        EXPECT_TRUE(pdf.close());
+        EXPECT_EQ(pdf.beginPage(Rect(0, 0, 10, 10)), nullptr) << "closed";
+    }
+    const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+    if (pdfinfo.isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed: page sizes not read back";
+    QProcess process;
+    process.start(pdfinfo, {"-f", "1", "-l", "2", file});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(out.contains(QRegularExpression("Pages:\\s+2\\b"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression("Page\\s+1 size:\\s+200 x 100 pts"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression("Page\\s+2 size:\\s+300 x 400 pts"))) << out.toStdString();
+}
+
+// Clipped drawing stays vector in a PDF: no image is embedded for an even-odd clip-out.
+TEST(PdfContext, PathClipsStayVector)
+{
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        PdfContext pdf(&buffer);
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
+        ASSERT_NE(page, nullptr);
+        Path clipOut = Path::rect(Rect(-32767, -32767, 65535, 65535));
+        clipOut.append(Path::oval(Rect(30, 30, 40, 40)));
+        page->clip(clipOut, WindingRule::EvenOdd);
+        page->fillRect(Rect(0, 0, 100, 100));
+        ASSERT_TRUE(pdf.close());
+    }
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "rasterised";
+}
+
+TEST(PdfContext, NothingDrawnWithoutAPage)
+{
+    QTemporaryDir dir;
+    PdfContext pdf(dir.filePath("empty.pdf"));
+    EXPECT_EQ(pdf.beginPage(Rect(0, 0, 0, 10)), nullptr);
+    EXPECT_FALSE(pdf.close());
+}
+
+} // namespace
+} // namespace pf

@@ -1,0 +1,165 @@
+#include "platform/text/Rtf.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace pf;
+
+namespace {
+
+QByteArray fixture(const char* name)
+{
+    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/rtf/") + QString::fromLatin1(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+MutableAttributedString read(const QByteArray& data)
+{
+    QString error;
+    auto result = attributedStringFromRtf(data, &error);
+    EXPECT_TRUE(result.has_value()) << error.toStdString();
+    return result ? *result : MutableAttributedString();
+}
+
+} // namespace
+
+TEST(Rtf, OurOutputRoundTripsToAnEqualAttributedString)
+{
+    ParagraphStyle centred;
+    centred.alignment = TextAlignment::Center;
+    centred.lineSpacing = 2;
+    centred.paragraphSpacing = 6;
+    centred.lineHeightMultiple = 1.5;
+    centred.minimumLineHeight = 10;
+    centred.maximumLineHeight = 40;
+    centred.firstLineHeadIndent = 4.5;
+    Shadow shadow;
+    shadow.color = Color(0, 0, 0, 0.25);
+    shadow.offset = Size(2, -2);
+    shadow.blur = 3;
+
+    MutableAttributedString s(QStringLiteral("Title "), TextAttributes{.font = Font("Helvetica-Bold", 26),
+        .foregroundColor = Color(1, 0, 0), .paragraphStyle = centred, .shadow = shadow});
+    s.append(AttributedString(QStringLiteral("body\ttext\nsecond line"), TextAttributes{.font = Font("Times-Roman", 12.5),
+        .foregroundColor = Color(0, 0.5, 1, 0.75), .paragraphStyle = centred}));
+    s.append(AttributedString(QStringLiteral("2"), TextAttributes{.font = Font("Times-Roman", 8),
+        .foregroundColor = Color(0, 0.5, 1, 0.75), .paragraphStyle = centred, .baselineOffset = 4.5}));
+    s.append(AttributedString(QStringLiteral("x"), TextAttributes{.font = Font("Menlo-Italic", 9),
+        .paragraphStyle = ParagraphStyle(), .baselineOffset = -2}));
+
+    const QByteArray rtf = rtfFromAttributedString(s);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi"));
+    const MutableAttributedString back = read(rtf);
+    EXPECT_EQ(back.string(), s.string());
+    EXPECT_TRUE(back.isEqualToAttributedString(s)) << rtf.toStdString();
+    // A range writes only that range.
+    EXPECT_EQ(read(rtfFromRange(s, {6, 4})).string(), QStringLiteral("body"));
+}
+
+TEST(Rtf, SpecialAndNonBmpCharactersSurvive)
+{
+    const QString text = QStringLiteral("{braces} \\back\\slash; café € “quotes” – 😀 𝄞 日本語\u2028next\r\x01");
+    const AttributedString s(text, TextAttributes{.font = Font("Helvetica", 12)});
+    const QByteArray rtf = rtfFromAttributedString(s);
+    for (const char c : rtf)
+        ASSERT_LT(static_cast<unsigned char>(c), 0x80) << "RTF is 7-bit";
+    EXPECT_TRUE(rtf.contains("\\'e9"));   // é in the ANSI code page
+    EXPECT_TRUE(rtf.contains("\\'80"));   // € is 0x80 in cp1252
+    EXPECT_TRUE(rtf.contains("\\u-10179 ?")); // a high surrogate as a signed 16-bit number
+    EXPECT_EQ(read(rtf), s);
+}
+
+TEST(Rtf, ReadsTextEditStyleOutput)
+{
+    const MutableAttributedString s = read(fixture("textedit_styles.rtf"));
+    ASSERT_EQ(s.string(), QStringLiteral("Hello bold red\ncentred line"));
+    const TextAttributes hello = s.attributesAtIndex(0);
+    EXPECT_EQ(hello.font, Font("Helvetica", 12));
+    EXPECT_FALSE(hello.foregroundColor.has_value());
+    ASSERT_TRUE(hello.paragraphStyle.has_value());
+    EXPECT_EQ(hello.paragraphStyle->alignment, TextAlignment::Natural);
+    const TextAttributes bold = s.attributesAtIndex(6);
+    EXPECT_EQ(bold.font, Font("Helvetica-Bold", 12));
+    EXPECT_EQ(bold.foregroundColor, Color(1, 0.14913, 0));
+    EXPECT_EQ(s.attributesAtIndex(14).font, Font("Helvetica-Bold", 12)); // the paragraph break
+    const TextAttributes centred = s.attributesAtIndex(15);
+    EXPECT_EQ(centred.font, Font("Helvetica", 12));
+    EXPECT_EQ(centred.paragraphStyle->alignment, TextAlignment::Center);
+}
+
+TEST(Rtf, ReadsEscapesUnicodeAndSpacingWords)
+{
+    const MutableAttributedString s = read(fixture("textedit_unicode.rtf"));
+    ASSERT_EQ(s.string(), QStringLiteral("Café €5 😀x2}\\{"));
+    const TextAttributes first = s.attributesAtIndex(0);
+    EXPECT_EQ(first.font, Font("Times-Italic", 18));
+    EXPECT_EQ(first.foregroundColor, Color(0, 0, 1));
+    ASSERT_TRUE(first.paragraphStyle.has_value());
+    EXPECT_EQ(first.paragraphStyle->lineHeightMultiple, 1.5);
+    EXPECT_EQ(first.paragraphStyle->paragraphSpacing, 12.0);
+    const qsizetype x = s.string().indexOf(u'x');
+    EXPECT_EQ(s.attributesAtIndex(x).font, Font("Menlo-Regular", 11));
+    EXPECT_FALSE(s.attributesAtIndex(x).baselineOffset.has_value());
+    EXPECT_EQ(s.attributesAtIndex(x + 1).baselineOffset, 3.0);
+    EXPECT_FALSE(s.attributesAtIndex(x + 2).baselineOffset.has_value());
+}
+
+TEST(Rtf, SkipsForeignDestinationsAndKeepsFieldResults)
+{
+    const MutableAttributedString s = read(fixture("mixed_destinations.rtf"));
+    ASSERT_EQ(s.string(), QStringLiteral("Right\taligned\u2028next\nlink"));
+    const TextAttributes right = s.attributesAtIndex(0);
+    EXPECT_EQ(right.font, Font("LucidaGrande", 13));
+    EXPECT_EQ(right.foregroundColor, Color(0, 0, 0));
+    EXPECT_EQ(right.paragraphStyle->alignment, TextAlignment::Right);
+    const TextAttributes link = s.attributesAtIndex(s.length() - 1);
+    EXPECT_EQ(link.font, Font("ArialMT", 10));
+    EXPECT_EQ(link.paragraphStyle->alignment, TextAlignment::Left);
+    EXPECT_EQ(link.paragraphStyle->minimumLineHeight, 24.0);
+    EXPECT_EQ(link.paragraphStyle->maximumLineHeight, 24.0);
+    ASSERT_TRUE(link.shadow.has_value());
+    EXPECT_EQ(link.shadow->offset, Size(2, -2));
+    EXPECT_EQ(link.shadow->blur, 3.0);
+    EXPECT_EQ(link.shadow->color, Color(0.50196, 0.50196, 0.50196, 0.5));
+}
+
+TEST(Rtf, MalformedInputReadsPartiallyOrFailsCleanly)
+{
+    struct Case {
+        QByteArray data;
+        bool reads;
+        QString text;
+    };
+    const QByteArray deep = "{\\rtf1 " + QByteArray(5000, '{') + "x" + QByteArray(5000, '}') + "}";
+    const Case cases[] = {
+        {"{\\rtf1 unbalanced {\\b bold", true, QStringLiteral("unbalanced bold")},
+        {"{\\rtf1 a}} trailing}", true, QStringLiteral("a")},
+        {deep, false, {}},
+        {"{\\rtf1 \\fs99999999999999999999999 a\\cf4294967297 b\\u99999999999 c\\uc999999 d}", true, QStringLiteral("ab\uFFFDd")},
+        {"{\\rtf1 a\\'4", true, QStringLiteral("a")},
+        {"{\\rtf1 a\\'zz b}", true, QStringLiteral("azz b")},
+        {"{\\rtf1 a\\", true, QStringLiteral("a")},
+        {"{\\rtf1 a\\u", true, QStringLiteral("a")},
+        {"{\\rtf1 a\\bin999999999 bcd}", true, QStringLiteral("a")},
+        {"{\\rtf1 {\\fonttbl\\f0 Unterminated", true, {}},
+        {"{\\rtf1 {\\colortbl;\\red999\\green-5;}\\cf1 c}", true, QStringLiteral("c")},
+        {"{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz1 z}", true, QStringLiteral("z")},
+        {"plain text", false, {}},
+        {"", false, {}},
+        {QByteArray("{\\rtf1 \0x}", 10), true, QStringLiteral("x")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data.left(60).toStdString());
+        QString error;
+        const auto result = attributedStringFromRtf(c.data, &error);
+        EXPECT_EQ(result.has_value(), c.reads);
+        if (result)
+            EXPECT_EQ(result->string(), c.text);
+        else
+            EXPECT_FALSE(error.isEmpty());
+    }
+    RtfReadLimits small;
+    small.maximumBytes = 4;
+    EXPECT_FALSE(attributedStringFromRtf("{\\rtf1 long}", nullptr, small).has_value());
+}
