@@ -1,0 +1,65 @@
+// The XML property-list reader on arbitrary bytes: it must never crash, hang or read out of bounds, and
+// every typed read of what it accepts is safe, and whatever it accepts must write, and read back to an equal value, and write again to the same bytes.
+#include "platform/foundation/PropertyList.h"
+
+#include <QtGlobal>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+[[noreturn]] void failure(const char* what, const QString& detail = QString())
+{
+    std::fprintf(stderr, "fuzz_plist: %s %s\n", what, qUtf8Printable(detail));
+    std::abort();
+}
+
+// Every typed read on every node: none may overflow or read out of bounds, whatever the kind or text.
+void readEverything(const pf::Value& v)
+{
+    volatile double sink = v.doubleValue() + v.floatValue() + static_cast<double>(v.integerValue())
+        + static_cast<double>(v.unsignedIntegerValue()) + v.intValue() + (v.boolValue() ? 1 : 0);
+    (void)sink;
+    for (const pf::Value& item : v.asArray())
+        readEverything(item);
+    for (const auto& [key, item] : v.asDictionary()) {
+        readEverything(pf::Value(key)); // keys are arbitrary text too
+        readEverything(item);
+        if (v.objectForKey(key) != item)
+            failure("a key does not find its own value:", key);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool installed = (qInstallMessageHandler(quiet), true); // non-finite reals are logged
+    (void)installed;
+
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const pf::PropertyListReadResult read = pf::readPropertyList(input);
+    if (read.ok() != read.error.isEmpty())
+        failure("a read must give either a value or an error");
+    if (!read.ok())
+        return 0;
+    readEverything(*read.value);
+
+    const pf::PropertyListWriteResult written = pf::writePropertyList(*read.value);
+    if (!written.ok())
+        failure("a value that was read cannot be written:", written.error);
+    const pf::PropertyListReadResult again = pf::readPropertyList(*written.data);
+    if (!again.ok())
+        failure("written bytes do not read back:", again.error);
+    if (!(*again.value == *read.value))
+        failure("the value read back differs");
+    const pf::PropertyListWriteResult rewritten = pf::writePropertyList(*again.value);
+    if (!rewritten.ok() || *rewritten.data != *written.data)
+        failure("a second write differs from the first");
+    return 0;
+}

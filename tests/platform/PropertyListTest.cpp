@@ -1,0 +1,234 @@
+#include "platform/foundation/PropertyList.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <cmath>
+#include <limits>
+
+using namespace pf;
+
+namespace {
+
+QByteArray fixture(const char* name)
+{
+    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/plist/") + QLatin1StringView(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+// One value of every kind, nested, with the awkward cases of each.
+Value everyKind()
+{
+    Value inner;
+    inner.set(QStringLiteral("empty array"), Value::array());
+    inner.set(QStringLiteral("empty dict"), Value::dictionary());
+    inner.set(QStringLiteral("empty data"), QByteArray());
+    inner.set(QStringLiteral("empty string"), QString(""));
+    Value list;
+    list.append(true);
+    list.append(false);
+    list.append(std::numeric_limits<std::int64_t>::min());
+    list.append(-0.0);
+    list.append(inner);
+    list.append(Value(Value::Array{Value(Value::Array{Value("deep")})}));
+
+    Value root;
+    root.set(QStringLiteral("integer"), std::numeric_limits<std::int64_t>::max());
+    root.set(QStringLiteral("negative"), -42);
+    root.set(QStringLiteral("real"), 0.1);
+    root.set(QStringLiteral("whole real"), 2.0);
+    root.set(QStringLiteral("tiny real"), 5e-324);
+    root.set(QStringLiteral("huge real"), 1.7976931348623157e308);
+    root.set(QStringLiteral("string"), QStringLiteral("<a & b> \"quoted\" 'single' \u00e9\U0001F600"));
+    root.set(QStringLiteral("lines"), QStringLiteral("one\ntwo\r\nthree\rfour\tfive"));
+    root.set(QStringLiteral("data"), QByteArray("The quick brown fox jumps over the lazy dog, twice: the quick brown fox."));
+    root.set(QStringLiteral("date"), QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC));
+    root.set(QStringLiteral("date with ms"), QDateTime(QDate(1, 1, 1), QTime(0, 0, 0, 5), Qt::UTC));
+    root.set(QStringLiteral("list"), list);
+    root.set(QStringLiteral("Zebra"), QStringLiteral("upper case sorts first"));
+    return root;
+}
+
+} // namespace
+
+TEST(PropertyListFormat, EveryKindWritesTheGoldenFileAndRoundTripsByteForByte)
+{
+    const Value value = everyKind();
+    const PropertyListWriteResult written = writePropertyList(value);
+    ASSERT_TRUE(written.ok()) << written.error.toStdString();
+    EXPECT_EQ(written.data->toStdString(), fixture("every-kind.plist").toStdString());
+
+    const PropertyListReadResult read = readPropertyList(*written.data);
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_TRUE(read.error.isEmpty());
+    EXPECT_EQ(*read.value, value);
+    EXPECT_TRUE(std::signbit(read.value->objectForKey("list").at(3).doubleValue())); // -0 stays -0
+    const PropertyListWriteResult again = writePropertyList(*read.value);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(*again.data, *written.data);
+}
+
+TEST(PropertyListFormat, ReadsTheSameDocumentFromAnotherWritersLayout)
+{
+    const PropertyListReadResult read = readPropertyList(fixture("every-kind-other-writer.plist"));
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_EQ(*read.value, everyKind());
+    EXPECT_EQ(writePropertyList(*read.value).data->toStdString(), fixture("every-kind.plist").toStdString());
+}
+
+TEST(PropertyListFormat, TopLevelValuesOfEveryKind)
+{
+    const Value values[] = {Value(true), Value(-1), Value(0.5), Value("s"), Value(QByteArray("\0\1\2", 3)),
+                            Value(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)),
+                            Value::array(), Value::dictionary()};
+    for (const Value& value : values) {
+        SCOPED_TRACE(value.description().toStdString());
+        const PropertyListWriteResult written = writePropertyList(value);
+        ASSERT_TRUE(written.ok()) << written.error.toStdString();
+        const PropertyListReadResult read = readPropertyList(*written.data);
+        ASSERT_TRUE(read.ok()) << read.error.toStdString();
+        EXPECT_EQ(*read.value, value);
+    }
+    const QByteArray data = *writePropertyList(Value(QByteArray(200, 'x'))).data;
+    EXPECT_TRUE(data.contains("\n<data>\neHh4eHh4"));
+}
+
+TEST(PropertyListRead, MalformedInputsGiveAnErrorAndNoValue)
+{
+    const auto plist = [](const QByteArray& body) { return "<?xml version=\"1.0\"?><plist>" + body + "</plist>"; };
+    QByteArray deep513 = plist(QByteArray("<array>").repeated(513) + QByteArray("</array>").repeated(513));
+    const struct {
+        const char* what;
+        QByteArray input;
+        const char* errorHint;
+    } cases[] = {
+        {"empty", "", "empty"},
+        {"only white space", " \n\t", "empty"},
+        {"binary", QByteArray("bplist00\xd1\x01\x02", 11), "binary"},
+        {"not XML", "hello", ""},
+        {"unclosed", "<plist><dict><key>a</key><string>x</string>", ""},
+        {"mismatched tags", plist("<array></dict>"), ""},
+        {"root is not plist", "<dict/>", "<dict>"},
+        {"empty plist", plist(""), "no value"},
+        {"two root values", plist("<true/><false/>"), "more than one"},
+        {"key without value", plist("<dict><key>a</key></dict>"), "no value"},
+        {"two keys in a row", plist("<dict><key>a</key><key>b</key><true/></dict>"), "no value"},
+        {"value without key", plist("<dict><string>x</string></dict>"), "<key>"},
+        {"key in an array", plist("<array><key>a</key></array>"), "outside a dictionary"},
+        {"unknown element", plist("<dict><key>a</key><foo/></dict>"), "unknown element <foo>"},
+        {"text in a dictionary", plist("<dict>hello<key>a</key><true/></dict>"), "text"},
+        {"text in an array", plist("<array><true/>x</array>"), "text"},
+        {"text in plist", plist("x<true/>"), "text"},
+        {"text inside true", plist("<true>yes</true>"), "<true/>"},
+        {"element inside a string", plist("<string>a<b/>c</string>"), "<b> inside <string>"},
+        {"element inside a key", plist("<dict><key>a<b/></key><true/></dict>"), "inside <key>"},
+        {"integer too large", plist("<integer>9223372036854775808</integer>"), "64-bit"},
+        {"integer too small", plist("<integer>-9223372036854775809</integer>"), "64-bit"},
+        {"integer far too large", plist("<integer>123456789012345678901234567890</integer>"), "64-bit"},
+        {"integer with a fraction", plist("<integer>1.5</integer>"), "not a number"},
+        {"integer with text", plist("<integer>12abc</integer>"), "not a number"},
+        {"empty integer", plist("<integer/>"), "not a number"},
+        {"sign alone", plist("<integer>-</integer>"), "not a number"},
+        {"real with text", plist("<real>1.5x</real>"), "not a number"},
+        {"real with two signs", plist("<real>--1</real>"), "not a number"},
+        {"hexadecimal real", plist("<real>0x1p3</real>"), "not a number"},
+        {"empty real", plist("<real></real>"), "not a number"},
+        {"data not base64", plist("<data>!!!!</data>"), "base64"},
+        {"date with a bad month", plist("<date>2026-13-01T00:00:00Z</date>"), "date"},
+        {"date without zone", plist("<date>2026-12-09T12:00:00</date>"), "date"},
+        {"date with a space", plist("<date>2026-12-09 12:00:00Z</date>"), "date"},
+        {"date in year 0", plist("<date>0000-01-01T00:00:00Z</date>"), "date"},
+        {"undefined entity", plist("<string>&foo;</string>"), ""},
+        {"entity declarations",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+         "<plist><string>&b;</string></plist>",
+         "entity"},
+        {"declared encoding decodes to a lone surrogate",
+         "<?xml version=\"1.0\" encoding=\"UTF-7\"?><plist><string>+2AA-</string></plist>", "cannot carry"},
+        {"content after plist", plist("<true/>") + "<true/>", ""},
+        {"nesting deeper than 512", deep513, "deeper than 512"},
+        {"error deep inside", plist("<dict><key>a</key><array><integer>1</integer><integer>x</integer></array></dict>"),
+         "line 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PropertyListReadResult read = readPropertyList(c.input);
+        EXPECT_FALSE(read.ok());
+        EXPECT_FALSE(read.value.has_value());
+        EXPECT_FALSE(read.error.isEmpty());
+        EXPECT_TRUE(read.error.contains(QLatin1StringView(c.errorHint))) << read.error.toStdString();
+    }
+    // 512 levels are fine.
+    const QByteArray deep512 = plist(QByteArray("<array>").repeated(512) + QByteArray("</array>").repeated(512));
+    EXPECT_TRUE(readPropertyList(deep512).ok());
+}
+
+TEST(PropertyListRead, NonFiniteRealsAreLeftOut)
+{
+    const PropertyListReadResult read = readPropertyList(
+        "<plist><dict><key>a</key><real>nan</real><key>b</key><real>1</real><key>c</key><real>-Infinity</real>"
+        "<key>d</key><array><real>1e999</real><real>2</real><real>+inf</real></array>"
+        "<key>e</key><real>1e-999</real></dict></plist>");
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_EQ(*read.value, Value(Value::Dictionary{{"b", Value(1.0)},
+                                                   {"d", Value(Value::Array{Value(2.0)})},
+                                                   {"e", Value(0.0)}}));
+    // At the top there is nothing to leave it out of.
+    EXPECT_FALSE(readPropertyList("<plist><real>nan</real></plist>").ok());
+}
+
+TEST(PropertyListWrite, ValuesWithoutAPropertyListFormFailWithTheirKeyPath)
+{
+    Value list;
+    list.append(1);
+    list.append(Value());
+    Value root;
+    root.set(QStringLiteral("a"), list);
+    PropertyListWriteResult written = writePropertyList(root);
+    EXPECT_FALSE(written.ok());
+    EXPECT_TRUE(written.error.contains("null")) << written.error.toStdString();
+    EXPECT_TRUE(written.error.contains("/a/1")) << written.error.toStdString();
+
+    EXPECT_FALSE(writePropertyList(Value()).ok());
+    written = writePropertyList(Value(Value::Dictionary{{"k", Value(QStringLiteral("bell \a"))}}));
+    EXPECT_FALSE(written.ok());
+    EXPECT_TRUE(written.error.contains("/k")) << written.error.toStdString();
+    EXPECT_FALSE(writePropertyList(Value(Value::Dictionary{{QStringLiteral("\a"), Value(1)}})).ok());
+    EXPECT_FALSE(writePropertyList(Value(QString(QChar(0xD800)))).ok());  // lone surrogate
+    EXPECT_FALSE(writePropertyList(Value(QString(QChar(0xFFFE)))).ok());
+    EXPECT_FALSE(writePropertyList(Value(QDateTime())).ok());
+    EXPECT_FALSE(writePropertyList(Value(QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC))).ok());
+
+    Value deep = Value(Value::Array{Value(1)});
+    for (int i = 1; i < propertyListMaxDepth; ++i)
+        deep = Value(Value::Array{deep});
+    EXPECT_TRUE(writePropertyList(deep).ok());
+    EXPECT_FALSE(writePropertyList(Value(Value::Array{deep})).ok());
+    Value deepEmpty = Value::dictionary(); // an empty container still counts as a level
+    for (int i = 0; i < propertyListMaxDepth; ++i)
+        deepEmpty = Value(Value::Array{deepEmpty});
+    EXPECT_FALSE(writePropertyList(deepEmpty).ok());
+}
+
+TEST(PropertyListWrite, NonFiniteRealsAreWrittenAsZero)
+{
+    const Value list(Value::Array{Value(std::numeric_limits<double>::infinity()), Value(std::nan(""))});
+    const PropertyListWriteResult written = writePropertyList(list);
+    ASSERT_TRUE(written.ok());
+    EXPECT_EQ(*readPropertyList(*written.data).value, Value(Value::Array{Value(0.0), Value(0.0)}));
+}
+
+TEST(PropertyListFormat, RealsAreShortestAndExact)
+{
+    const double reals[] = {0.1, 1.0 / 3.0, 1e21, 1e-7, 123456789.125, 5e-324, 2.2250738585072014e-308, -1.5};
+    for (double d : reals) {
+        const QByteArray xml = *writePropertyList(Value(d)).data;
+        const Value back = *readPropertyList(xml).value;
+        EXPECT_TRUE(back.isReal());
+        EXPECT_EQ(back.doubleValue(), d);
+    }
+    EXPECT_TRUE(writePropertyList(Value(0.1)).data->contains("<real>0.1</real>"));
+    EXPECT_TRUE(writePropertyList(Value(1e21)).data->contains("<real>1e+21</real>"));
+}

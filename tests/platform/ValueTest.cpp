@@ -1,0 +1,206 @@
+#include "platform/foundation/Value.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimeZone>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+using namespace pf;
+
+namespace {
+
+constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
+constexpr auto int64Min = std::numeric_limits<std::int64_t>::min();
+constexpr auto intMax = std::numeric_limits<int>::max();
+constexpr auto intMin = std::numeric_limits<int>::min();
+const double inf = std::numeric_limits<double>::infinity();
+
+struct ReadCase {
+    const char* what;
+    Value value;
+    bool boolValue;
+    std::int64_t integerValue;
+    int intValue;
+    double doubleValue;
+};
+
+} // namespace
+
+TEST(ValueTypedReads, NumbersStringsAbsentAndWrongKinds)
+{
+    const QDateTime date(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC);
+    const ReadCase cases[] = {
+        {"absent", Value(), false, 0, 0, 0},
+        {"YES", Value(true), true, 1, 1, 1},
+        {"NO", Value(false), false, 0, 0, 0},
+        {"integer", Value(42), true, 42, 42, 42},
+        {"negative integer", Value(-7), true, -7, -7, -7},
+        {"huge integer as int saturates", Value(int64Max), true, int64Max, intMax, 9223372036854775807.0},
+        {"real truncates toward zero", Value(2.9), true, 2, 2, 2.9},
+        {"negative real truncates toward zero", Value(-2.9), true, -2, -2, -2.9},
+        {"small real is YES", Value(0.25), true, 0, 0, 0.25},
+        {"huge real saturates", Value(1e300), true, int64Max, intMax, 1e300},
+        {"huge negative real saturates", Value(-1e300), true, int64Min, intMin, -1e300},
+        {"infinite real saturates", Value(-inf), true, int64Min, intMin, -inf},
+        {"NaN reads 0 as an integer", Value(std::nan("")), true, 0, 0, std::nan("")},
+        {"numeric prefix after white space", Value(" \t12.5e1kg"), true, 12, 12, 125},
+        {"signed string", Value("-5"), true, -5, -5, -5},
+        {"plus sign and leading zeros", Value("+007"), true, 7, 7, 7},
+        {"leading dot", Value(".5"), false, 0, 0, 0.5},
+        {"zero point five is NO", Value("0.5"), false, 0, 0, 0.5},
+        {"YES string", Value("YES"), true, 0, 0, 0},
+        {"true string", Value("true"), true, 0, 0, 0},
+        {"lower-case y", Value("yes"), true, 0, 0, 0},
+        {"NO string", Value("NO"), false, 0, 0, 0},
+        {"not a number", Value("abc"), false, 0, 0, 0},
+        {"inf is not a number", Value("inf"), false, 0, 0, 0},
+        {"empty string", Value(""), false, 0, 0, 0},
+        {"sign alone", Value("-"), false, 0, 0, 0},
+        {"two signs", Value("+-3"), false, 0, 0, 0},
+        {"exponent without digits", Value("3e"), true, 3, 3, 3},
+        {"digits beyond 64 bits saturate", Value("99999999999999999999"), true, int64Max, intMax, 1e20},
+        {"negative digits beyond 64 bits", Value("-99999999999999999999"), true, int64Min, intMin, -1e20},
+        {"overflowing exponent", Value("1e999"), true, 1, 1, inf},
+        {"underflowing exponent", Value("1e-999"), true, 1, 1, 0},
+        {"data is absent", Value(QByteArray("12")), false, 0, 0, 0},
+        {"date is absent", Value(date), false, 0, 0, 0},
+        {"array is absent", Value(Value::Array{Value(1)}), false, 0, 0, 0},
+        {"dictionary is absent", Value(Value::Dictionary{{"a", Value(1)}}), false, 0, 0, 0},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.value.boolValue(), c.boolValue);
+        EXPECT_EQ(c.value.integerValue(), c.integerValue);
+        EXPECT_EQ(c.value.intValue(), c.intValue);
+        if (std::isnan(c.doubleValue))
+            EXPECT_TRUE(std::isnan(c.value.doubleValue()));
+        else
+            EXPECT_EQ(c.value.doubleValue(), c.doubleValue);
+        // Only a string reads as a string.
+        EXPECT_EQ(c.value.asString().isNull(), !c.value.isString());
+    }
+}
+
+TEST(ValueTypedReads, UnsignedAndFloatReadsNeverOverflow)
+{
+    EXPECT_EQ(Value(-1).unsignedIntegerValue(), std::numeric_limits<std::uint64_t>::max()); // as NSNumber
+    EXPECT_EQ(Value(1e19).unsignedIntegerValue(), 10000000000000000000ull);
+    EXPECT_EQ(Value(1e30).unsignedIntegerValue(), std::numeric_limits<std::uint64_t>::max());
+    EXPECT_EQ(Value(-2.5).unsignedIntegerValue(), static_cast<std::uint64_t>(-2));
+    EXPECT_EQ(Value(std::nan("")).unsignedIntegerValue(), 0u);
+    EXPECT_EQ(Value(1e300).floatValue(), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(Value(-1e300).floatValue(), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(Value(0.5).floatValue(), 0.5f);
+    EXPECT_EQ(Value("2.5").floatValue(), 2.5f);
+}
+
+TEST(ValueTypedReads, WrongKindsReadAsAbsent)
+{
+    const Value number(5);
+    EXPECT_TRUE(number.asString().isNull());
+    EXPECT_TRUE(number.asData().isNull());
+    EXPECT_FALSE(number.asDate().isValid());
+    EXPECT_TRUE(number.asArray().empty());
+    EXPECT_TRUE(number.asDictionary().empty());
+    EXPECT_EQ(number.count(), 0u);
+    EXPECT_TRUE(number.at(0).isNull());
+    // Dictionary reads on something that is not a dictionary, or of keys holding the wrong kind.
+    EXPECT_TRUE(Value("text")["key"].isNull());
+    EXPECT_TRUE(Value(Value::Array{Value(1)}).stringForKey("key").isNull());
+    const Value dict(Value::Dictionary{{"title", Value(3)}, {"frame", Value("{{0, 0}, {1, 1}}")},
+                                       {"items", Value("not an array")}, {"ratio", Value("0.25")}});
+    EXPECT_TRUE(dict.stringForKey("title").isNull());
+    EXPECT_EQ(dict.integerForKey("title"), 3);
+    EXPECT_TRUE(dict.arrayForKey("items").empty());
+    EXPECT_TRUE(dict.dictionaryForKey("frame").empty());
+    EXPECT_TRUE(dict.dataForKey("frame").isNull());
+    EXPECT_FALSE(dict.dateForKey("frame").isValid());
+    EXPECT_EQ(dict.doubleForKey("ratio"), 0.25);
+    EXPECT_FALSE(dict.boolForKey("missing"));
+    EXPECT_EQ(dict.doubleForKey("missing"), 0.0);
+    EXPECT_TRUE(dict.objectForKey("missing").isNull());
+    EXPECT_FALSE(dict.contains("missing"));
+    EXPECT_TRUE(dict.contains("ratio"));
+    EXPECT_TRUE(dict.at(0).isNull());
+    EXPECT_TRUE(Value(Value::Array{Value(1)}).at(1).isNull());
+}
+
+TEST(ValueDictionary, KeysAreSortedAndFoundFromAnyStringForm)
+{
+    Value dict;
+    dict.set(QStringLiteral("b"), 2);
+    dict.set(QStringLiteral("a"), 1);
+    dict.set(QStringLiteral("\u00e9t\u00e9"), 3);
+    dict.set(QString::fromUtf8("\xf0\x9f\x98\x80"), 4); // outside the BMP: a surrogate pair
+    dict.set(QStringLiteral("\uffee"), 5);              // sorts after the surrogate pair by UTF-16 unit
+    QStringList keys;
+    for (const auto& [key, value] : dict.asDictionary())
+        keys << key;
+    EXPECT_EQ(keys, (QStringList{"a", "b", QStringLiteral("\u00e9t\u00e9"), QString::fromUtf8("\xf0\x9f\x98\x80"),
+                                 QStringLiteral("\uffee")}));
+    EXPECT_EQ(dict.integerForKey("a"), 1);
+    EXPECT_EQ(dict.integerForKey(u"b"), 2);
+    EXPECT_EQ(dict.integerForKey(QLatin1StringView("b")), 2);
+    EXPECT_EQ(dict.integerForKey("\xc3\xa9t\xc3\xa9"), 3); // UTF-8
+    EXPECT_EQ(dict.integerForKey("\xf0\x9f\x98\x80"), 4);
+    EXPECT_EQ(dict.integerForKey("\xef\xbf\xae"), 5);
+}
+
+TEST(ValueMutation, CopiesShareUntilChanged)
+{
+    Value original(Value::Dictionary{{"list", Value(Value::Array{Value(1), Value(2)})}, {"name", Value("a")}});
+    Value copy = original;
+    copy.set(QStringLiteral("name"), "b");
+    Value list = copy["list"];
+    list.append(3);
+    copy.set(QStringLiteral("list"), list);
+    EXPECT_EQ(original.stringForKey("name"), "a");
+    EXPECT_EQ(original["list"].count(), 2u);
+    EXPECT_EQ(copy.stringForKey("name"), "b");
+    EXPECT_EQ(copy["list"].count(), 3u);
+
+    // Setting a null removes the key; removing an absent key is harmless.
+    copy.set(QStringLiteral("name"), Value());
+    EXPECT_FALSE(copy.contains("name"));
+    copy.remove("absent");
+    copy.remove("list");
+    EXPECT_EQ(copy.count(), 0u);
+    EXPECT_EQ(original.count(), 2u);
+
+    // A null value becomes the container; another kind is a programming error.
+    Value fresh;
+    fresh.append("x");
+    EXPECT_TRUE(fresh.isArray());
+    Value number(1);
+    EXPECT_THROW(number.set(QStringLiteral("k"), 1), std::logic_error);
+    EXPECT_THROW(number.append(1), std::logic_error);
+    EXPECT_THROW(number.remove("k"), std::logic_error);
+}
+
+TEST(ValueEquality, DeepAndNumeric)
+{
+    EXPECT_EQ(Value(2), Value(2.0));
+    EXPECT_EQ(Value(-0.0), Value(0));
+    EXPECT_NE(Value(2), Value(2.5));
+    EXPECT_NE(Value(std::int64_t(9007199254740993)), Value(9007199254740992.0)); // no rounding to double
+    EXPECT_NE(Value(int64Max), Value(9223372036854775808.0));
+    EXPECT_NE(Value(true), Value(1));
+    EXPECT_NE(Value("1"), Value(1));
+    EXPECT_NE(Value(), Value(0));
+    EXPECT_EQ(Value(), Value());
+    EXPECT_NE(Value(std::nan("")), Value(std::nan("")));
+    // The same instant in another zone is the same date.
+    const QDateTime utc(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC);
+    EXPECT_EQ(Value(utc), Value(utc.toTimeZone(QTimeZone(3600))));
+    EXPECT_EQ(Value(utc).asDate().timeSpec(), Qt::UTC);
+
+    const Value a(Value::Dictionary{{"x", Value(Value::Array{Value(1), Value("s")})}});
+    const Value b(Value::Dictionary{{"x", Value(Value::Array{Value(1.0), Value("s")})}});
+    const Value c(Value::Dictionary{{"x", Value(Value::Array{Value(1), Value("t")})}});
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, c);
+    EXPECT_NE(a, Value(Value::Dictionary{}));
+}
