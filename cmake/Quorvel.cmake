@@ -4,6 +4,11 @@
 set(QUORVEL_WARNINGS -Wall -Wextra -Wpedantic)
 set(QUORVEL_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
 
+# A fuzz build instruments every library for coverage, not only the targets' own files.
+if(QUORVEL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(QUORVEL_SANITIZE)
   add_compile_options(${QUORVEL_SANITIZER_FLAGS})
   add_link_options(${QUORVEL_SANITIZER_FLAGS})
@@ -52,3 +57,13 @@ function(quorvel_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} quorvel_test_main quorvel_lsan_suppressions GTest::gtest GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# Leak reports from system libraries are suppressed by tests/support/lsan.supp, compiled into every test
+# and fuzz binary so that a binary run by hand behaves as under CTest. An object library, so the linker
+# keeps the hook that nothing in our code calls.
+file(READ ${PROJECT_SOURCE_DIR}/tests/support/lsan.supp QUORVEL_LSAN_SUPPRESSIONS)
+configure_file(${PROJECT_SOURCE_DIR}/tests/support/LsanSuppressions.cpp.in
+  ${PROJECT_BINARY_DIR}/LsanSuppressions.cpp @ONLY)
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/tests/support/lsan.supp)
+add_library(quorvel_lsan_suppressions OBJECT ${PROJECT_BINARY_DIR}/LsanSuppressions.cpp)

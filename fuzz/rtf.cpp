@@ -3,11 +3,6 @@
 #include "platform/text/Rtf.h"
 #include "platform/text/TextLayout.h"
 
-// The reader and writer are compiled into the target itself, so that libFuzzer's coverage
-// instrumentation (applied to this target's sources only) sees their branches.
-#include "platform/text/RtfReader.cpp"
-#include "platform/text/RtfWriter.cpp"
-
 #include <QGuiApplication>
 
 #include <cstddef>

@@ -251,6 +251,51 @@ TEST(TextLayout, TruncationAndStringDrawingOptions)
     }
 }
 
+TEST(TextLayout, TruncationModesHideTheRightCharacters)
+{
+    struct Case {
+        LineBreakMode mode;
+        bool firstShown;
+        bool middleShown;
+        bool lastShown;
+    };
+    const Case cases[] = {
+        {LineBreakMode::TruncatingTail, true, false, false},
+        {LineBreakMode::TruncatingHead, false, false, true},
+        {LineBreakMode::TruncatingMiddle, true, false, true},
+    };
+    const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.mode));
+        TextAttributes a = attrs();
+        a.paragraphStyle->lineBreakMode = c.mode;
+        const auto layout = layOut(alphabet, 60, a);
+        // (The first hidden character draws the ellipsis; 1 and 24 are never it.)
+        EXPECT_EQ(!layout->outlineForGlyph(1).isEmpty(), c.firstShown);
+        EXPECT_EQ(!layout->outlineForGlyph(13).isEmpty(), c.middleShown);
+        EXPECT_EQ(!layout->outlineForGlyph(24).isEmpty(), c.lastShown);
+        // What is drawn (the kept letters and the ellipsis) fits the width.
+        const Rect drawn = layout->boundingRectForGlyphRange(layout->glyphRange());
+        EXPECT_GE(drawn.minX(), -0.01);
+        EXPECT_LE(drawn.maxX(), 60.01);
+        EXPECT_GT(drawn.width(), 40.0);
+        RecordingContext recording;
+        layout->draw(recording, layout->glyphRange(), Point());
+        size_t glyphs = 0;
+        for (const RecordedCall& call : recording.calls())
+            glyphs += call.glyphs.size();
+        EXPECT_LT(glyphs, size_t(alphabet.size()));
+        EXPECT_GT(glyphs, 4u);
+    }
+}
+
+TEST(TextLayout, RightToLeftTextAlignsRightByNature)
+{
+    const auto layout = layOut(QStringLiteral("שלום עולם"), 200);
+    EXPECT_NEAR(layout->usedRect().maxX(), 200.0, 0.01);
+    EXPECT_GT(layout->usedRect().width(), 10.0);
+}
+
 TEST(TextLayout, LayoutsAreCachedPerTextAndWidth)
 {
     const AttributedString text(QStringLiteral("cached text"), attrs());

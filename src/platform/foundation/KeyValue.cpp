@@ -67,52 +67,9 @@ void warnWrongValueKind(const QString& key, const Variant& value)
         qPrintable(value.description()), qPrintable(key));
 }
 
-struct ObservationInfo {
-    struct Entry {
-        std::uint64_t id;
-        QString key;
-        KeyObserver observer;
-        bool active = true;
-    };
-    std::vector<std::shared_ptr<Entry>> entries;
-    std::uint64_t nextId = 1;
-
-    void remove(std::uint64_t id)
-    {
-        const auto it = std::find_if(entries.begin(), entries.end(), [id](const auto& e) { return e->id == id; });
-        if (it == entries.end())
-            return;
-        (*it)->active = false; // a notice in progress skips it
-        entries.erase(it);
-    }
-};
-
 } // namespace detail
 
 // ---- tokens and notices ----
-
-ObservationToken::ObservationToken(ObservationToken&& other) noexcept
-    : info_(std::move(other.info_)), id_(std::exchange(other.id_, 0))
-{
-}
-
-ObservationToken& ObservationToken::operator=(ObservationToken&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        info_ = std::move(other.info_);
-        id_ = std::exchange(other.id_, 0);
-    }
-    return *this;
-}
-
-void ObservationToken::reset()
-{
-    if (auto info = info_.lock())
-        info->remove(id_);
-    info_.reset();
-    id_ = 0;
-}
 
 ChangeNotice::ChangeNotice(Object& object, const QString& key) : object_(object)
 {
@@ -142,16 +99,13 @@ ChangeNotice::~ChangeNotice()
 ObservationToken Object::addObserver(const QString& key, KeyObserver observer)
 {
     if (!observation_)
-        observation_ = std::make_shared<detail::ObservationInfo>();
-    const std::uint64_t id = observation_->nextId++;
-    observation_->entries.push_back(
-        std::make_shared<detail::ObservationInfo::Entry>(detail::ObservationInfo::Entry{id, key, std::move(observer)}));
-    return ObservationToken(observation_, id);
+        observation_ = detail::ObservationInfo::create();
+    return observation_->add({key, std::move(observer)});
 }
 
 bool Object::isObserved() const
 {
-    return observation_ && !observation_->entries.empty();
+    return observation_ && !observation_->empty();
 }
 
 void Object::willChangeValueForKey(const QString& key)
@@ -174,13 +128,8 @@ void Object::notify(const QString& key, ChangePhase phase)
     if (phase == ChangePhase::Did)
         std::reverse(keys.begin(), keys.end());
     for (const QString& k : keys) {
-        std::vector<std::shared_ptr<detail::ObservationInfo::Entry>> matching;
-        for (const auto& entry : info->entries)
-            if (entry->key == k)
-                matching.push_back(entry);
-        for (const auto& entry : matching)
-            if (entry->active)
-                entry->observer(*this, k, phase);
+        info->forEach([&k](const detail::KeyObserverEntry& e) { return e.key == k; },
+            [&](const detail::KeyObserverEntry& e) { e.observer(*this, k, phase); });
     }
 }
 

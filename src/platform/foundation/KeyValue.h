@@ -21,6 +21,8 @@
 // key get them too, right after (will) and right before (did) the key's own notice.
 #pragma once
 
+#include "platform/foundation/ObserverList.h"
+
 #include "platform/foundation/Variant.h"
 
 #include <QHash>
@@ -82,27 +84,16 @@ enum class ChangePhase { Will, Did };
 using KeyObserver = std::function<void(Object& object, const QString& key, ChangePhase phase)>;
 
 namespace detail {
-struct ObservationInfo;
+struct KeyObserverEntry {
+    QString key;
+    KeyObserver observer;
+};
+using ObservationInfo = ObserverList<KeyObserverEntry>;
 void warnWrongValueKind(const QString& key, const Variant& value);
 } // namespace detail
 
 // Ends its observation when destroyed or reset; moving transfers it. Outliving the object is harmless.
-class [[nodiscard]] ObservationToken {
-public:
-    ObservationToken() = default;
-    ObservationToken(std::weak_ptr<detail::ObservationInfo> info, std::uint64_t id) : info_(std::move(info)), id_(id) {}
-    ~ObservationToken() { reset(); }
-    ObservationToken(ObservationToken&& other) noexcept;
-    ObservationToken& operator=(ObservationToken&& other) noexcept;
-    ObservationToken(const ObservationToken&) = delete;
-    ObservationToken& operator=(const ObservationToken&) = delete;
-
-    void reset();
-
-private:
-    std::weak_ptr<detail::ObservationInfo> info_;
-    std::uint64_t id_ = 0;
-};
+using ObservationToken = ObserverToken;
 
 // Brackets a change of one or more keys: will-change notices in the order given now, did-change notices in
 // the reverse order when it goes out of scope. Costs nothing when the object is unobserved; an observer

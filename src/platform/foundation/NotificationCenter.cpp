@@ -6,55 +6,7 @@
 
 namespace pf {
 
-namespace detail {
-
-struct NotificationObservers {
-    struct Entry {
-        std::uint64_t id;
-        QString name;
-        const void* object;
-        std::function<void(const Notification&)> handler;
-        bool active = true;
-    };
-    std::vector<std::shared_ptr<Entry>> entries;
-    std::uint64_t nextId = 1;
-
-    void remove(std::uint64_t id)
-    {
-        const auto it = std::find_if(entries.begin(), entries.end(), [id](const auto& e) { return e->id == id; });
-        if (it == entries.end())
-            return;
-        (*it)->active = false; // a post in progress skips it
-        entries.erase(it);
-    }
-};
-
-} // namespace detail
-
-NotificationToken::NotificationToken(NotificationToken&& other) noexcept
-    : observers_(std::move(other.observers_)), id_(std::exchange(other.id_, 0))
-{
-}
-
-NotificationToken& NotificationToken::operator=(NotificationToken&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        observers_ = std::move(other.observers_);
-        id_ = std::exchange(other.id_, 0);
-    }
-    return *this;
-}
-
-void NotificationToken::reset()
-{
-    if (auto observers = observers_.lock())
-        observers->remove(id_);
-    observers_.reset();
-    id_ = 0;
-}
-
-NotificationCenter::NotificationCenter() : observers_(std::make_shared<detail::NotificationObservers>()) {}
+NotificationCenter::NotificationCenter() : observers_(detail::NotificationObservers::create()) {}
 
 NotificationCenter::~NotificationCenter() = default;
 
@@ -67,23 +19,18 @@ NotificationCenter& NotificationCenter::defaultCenter()
 NotificationToken NotificationCenter::addObserver(const QString& name, const void* object,
     std::function<void(const Notification&)> handler)
 {
-    const std::uint64_t id = observers_->nextId++;
-    observers_->entries.push_back(std::make_shared<detail::NotificationObservers::Entry>(
-        detail::NotificationObservers::Entry{id, name, object, std::move(handler)}));
-    return NotificationToken(observers_, id);
+    return observers_->add({name, object, std::move(handler)});
 }
 
 void NotificationCenter::post(const Notification& notification)
 {
-    // A snapshot, kept alive here: handlers may change the observer list or drop their own tokens.
-    std::vector<std::shared_ptr<detail::NotificationObservers::Entry>> matching;
-    for (const auto& entry : observers_->entries)
-        if ((entry->name.isEmpty() || entry->name == notification.name)
-            && (!entry->object || entry->object == notification.object))
-            matching.push_back(entry);
-    for (const auto& entry : matching)
-        if (entry->active)
-            entry->handler(notification);
+    // The list is kept alive here: a handler may destroy the last reference to the centre's observers.
+    const auto observers = observers_;
+    observers->forEach(
+        [&notification](const detail::NotificationObserver& o) {
+            return (o.name.isEmpty() || o.name == notification.name) && (!o.object || o.object == notification.object);
+        },
+        [&notification](const detail::NotificationObserver& o) { o.handler(notification); });
 }
 
 } // namespace pf

@@ -7,6 +7,8 @@
 // meanwhile first hears the next post. Main thread only.
 #pragma once
 
+#include "platform/foundation/ObserverList.h"
+
 #include "platform/foundation/Variant.h"
 
 #include <QString>
@@ -24,29 +26,16 @@ struct Notification {
 };
 
 namespace detail {
-struct NotificationObservers;
-}
+struct NotificationObserver {
+    QString name;
+    const void* object;
+    std::function<void(const Notification&)> handler;
+};
+using NotificationObservers = ObserverList<NotificationObserver>;
+} // namespace detail
 
 // Removes its observer when destroyed or reset; moving transfers it. Outliving the centre is harmless.
-class [[nodiscard]] NotificationToken {
-public:
-    NotificationToken() = default;
-    NotificationToken(std::weak_ptr<detail::NotificationObservers> observers, std::uint64_t id)
-        : observers_(std::move(observers)), id_(id)
-    {
-    }
-    ~NotificationToken() { reset(); }
-    NotificationToken(NotificationToken&& other) noexcept;
-    NotificationToken& operator=(NotificationToken&& other) noexcept;
-    NotificationToken(const NotificationToken&) = delete;
-    NotificationToken& operator=(const NotificationToken&) = delete;
-
-    void reset();
-
-private:
-    std::weak_ptr<detail::NotificationObservers> observers_;
-    std::uint64_t id_ = 0;
-};
+using NotificationToken = ObserverToken;
 
 class NotificationCenter {
 public:

@@ -658,32 +658,26 @@ Rect LayoutManager::usedRectForTextContainer() const
     return l ? l->usedRect() : Rect();
 }
 
-Rect LayoutManager::lineFragmentRectForGlyphAtIndex(qsizetype glyph, TextRange* effectiveRange) const
+const LineFragment* LayoutManager::lineFragmentForGlyph(qsizetype glyph, TextRange* effectiveRange) const
 {
     const TextLayout* l = layout();
     const int i = l ? l->lineFragmentIndexForGlyph(glyph) : -1;
-    if (i < 0) {
-        if (effectiveRange)
-            *effectiveRange = {glyph, 0};
-        return {};
-    }
+    const LineFragment* fragment = i < 0 ? nullptr : &l->lineFragments()[size_t(i)];
     if (effectiveRange)
-        *effectiveRange = l->lineFragments()[size_t(i)].glyphRange;
-    return l->lineFragments()[size_t(i)].rect;
+        *effectiveRange = fragment ? fragment->glyphRange : TextRange{glyph, 0};
+    return fragment;
+}
+
+Rect LayoutManager::lineFragmentRectForGlyphAtIndex(qsizetype glyph, TextRange* effectiveRange) const
+{
+    const LineFragment* fragment = lineFragmentForGlyph(glyph, effectiveRange);
+    return fragment ? fragment->rect : Rect();
 }
 
 Rect LayoutManager::lineFragmentUsedRectForGlyphAtIndex(qsizetype glyph, TextRange* effectiveRange) const
 {
-    const TextLayout* l = layout();
-    const int i = l ? l->lineFragmentIndexForGlyph(glyph) : -1;
-    if (i < 0) {
-        if (effectiveRange)
-            *effectiveRange = {glyph, 0};
-        return {};
-    }
-    if (effectiveRange)
-        *effectiveRange = l->lineFragments()[size_t(i)].glyphRange;
-    return l->lineFragments()[size_t(i)].usedRect;
+    const LineFragment* fragment = lineFragmentForGlyph(glyph, effectiveRange);
+    return fragment ? fragment->usedRect : Rect();
 }
 
 Rect LayoutManager::boundingRectForGlyphRange(TextRange glyphs) const

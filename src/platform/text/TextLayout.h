@@ -156,6 +156,9 @@ public:
     void drawGlyphsForGlyphRange(TextRange glyphs, Point origin) const;
 
 private:
+    // The fragment that holds the glyph, or null; fills effectiveRange either way.
+    const LineFragment* lineFragmentForGlyph(qsizetype glyph, TextRange* effectiveRange) const;
+
     const TextStorage* storage_ = nullptr;
     const TextContainer* container_ = nullptr;
     mutable std::shared_ptr<const TextLayout> layout_;

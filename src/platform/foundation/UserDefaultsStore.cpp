@@ -1,0 +1,121 @@
+#include "platform/foundation/UserDefaultsStore.h"
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace pf {
+
+const QString UserDefaultsStore::didChangeNotification = QStringLiteral("NSUserDefaultsDidChangeNotification");
+
+namespace {
+
+std::unique_ptr<UserDefaultsStore>& standardStore()
+{
+    static std::unique_ptr<UserDefaultsStore> store;
+    return store;
+}
+
+} // namespace
+
+UserDefaultsStore::UserDefaultsStore() = default;
+
+UserDefaultsStore::UserDefaultsStore(QString path) : path_(std::move(path))
+{
+    load();
+}
+
+UserDefaultsStore::~UserDefaultsStore() = default;
+
+QString UserDefaultsStore::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/Quorvel/Quorvel.plist");
+}
+
+UserDefaultsStore& UserDefaultsStore::standard()
+{
+    auto& store = standardStore();
+    if (!store)
+        store = std::make_unique<UserDefaultsStore>(defaultPath());
+    return *store;
+}
+
+std::unique_ptr<UserDefaultsStore> UserDefaultsStore::replaceStandard(std::unique_ptr<UserDefaultsStore> store)
+{
+    std::swap(standardStore(), store);
+    return store;
+}
+
+void UserDefaultsStore::load()
+{
+    QFile file(path_);
+    if (!file.exists())
+        return;
+    QString error;
+    if (file.open(QIODevice::ReadOnly)) {
+        auto result = readPropertyList(file.readAll());
+        file.close();
+        if (result.ok() && result.value->isDictionary()) {
+            user_ = std::move(*result.value);
+            return;
+        }
+        error = result.ok() ? QStringLiteral("the root is not a dictionary") : result.error;
+    } else {
+        error = file.errorString();
+    }
+    // Keep the user's file for inspection; the next write would otherwise replace it.
+    const QString aside = path_ + QStringLiteral(".unreadable");
+    QFile::remove(aside);
+    const bool moved = QFile::rename(path_, aside);
+    qWarning("Settings file %s is unreadable (%s); starting from the built-in settings%s", qPrintable(path_),
+             qPrintable(error), moved ? qPrintable(QStringLiteral(", the file is kept as ") + aside) : "");
+}
+
+void UserDefaultsStore::registerDefaults(const Value::Dictionary& defaults)
+{
+    for (const auto& [key, value] : defaults)
+        registered_.set(key, value);
+}
+
+const Value& UserDefaultsStore::objectForKey(QAnyStringView key) const
+{
+    const Value& user = user_.objectForKey(key);
+    return user.isNull() ? registered_.objectForKey(key) : user;
+}
+
+void UserDefaultsStore::setObjectForKey(const Value& value, const QString& key)
+{
+    if (user_.objectForKey(key) == value)
+        return;
+    user_.set(key, value);
+    dirty_ = true;
+    NotificationCenter::defaultCenter().post(didChangeNotification, this);
+}
+
+bool UserDefaultsStore::synchronize()
+{
+    if (path_.isEmpty() || !dirty_)
+        return true;
+    const auto written = writePropertyList(user_);
+    if (!written.ok()) {
+        qWarning("Settings not saved: %s", qPrintable(written.error));
+        return false;
+    }
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*written.data) != written.data->size() || !file.commit()) {
+        qWarning("Settings not saved to %s: %s", qPrintable(path_), qPrintable(file.errorString()));
+        return false;
+    }
+    dirty_ = false;
+    return true;
+}
+
+} // namespace pf
