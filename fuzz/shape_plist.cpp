@@ -3,21 +3,15 @@
 // convention; every shape read writes a property list that reads back to a shape that writes the same.
 #include "model/Shape.h"
 #include "platform/foundation/PropertyList.h"
-
-// The shape code is compiled into the target itself, so that libFuzzer's coverage instrumentation
-// (applied to this target's sources only) sees its branches.
-#include "model/Shape.cpp"
-#include "model/ShapeClass.cpp"
-#include "model/ShapePlist.cpp"
-#include "model/ShapeSetters.cpp"
-#include "model/StickyDefaults.cpp"
 #include "platform/foundation/ThreadDictionary.h"
+#include "platform/foundation/UserDefaultsStore.h"
 
 #include <QGuiApplication>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -67,9 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }();
     (void)app;
 
-    // Each input starts from the same sticky defaults (reading writes them).
-    MemoryStickyStore sticky;
-    StickyDefaults::setStore(&sticky);
+    // Each input starts from the same user defaults (reading writes sticky values).
+    pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
     const auto read = pf::readPropertyList(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!read.ok())
         return 0;
@@ -81,6 +74,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const pf::Value& entry : read.value->asArray())
             readShape(entry);
     }
-    StickyDefaults::setStore(nullptr);
     return 0;
 }

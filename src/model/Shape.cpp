@@ -377,7 +377,7 @@ const pf::Gradient& Shape::gradient() const
             stops = {{c, 0.0}, {c, 1.0}};
         } else if (fillType_ == 1 || fillType_ == 2) {
             for (const QVGradientElement& e : fillGradientElements())
-                stops.push_back({e.color.value_or(pf::Color::clear()), e.ratio});
+                stops.push_back({e.color().value_or(pf::Color::clear()), e.ratio()});
         }
         gradient_ = pf::Gradient(std::move(stops));
     }

@@ -23,13 +23,16 @@
 
 #include "model/ShapeClass.h"
 #include "model/ShapePage.h"
-#include "model/ShapeStyleValues.h"
+#include "model/FilterSpec.h"
+#include "model/LineDash.h"
+#include "model/QVGradientElement.h"
 #include "model/StickyDefaults.h"
 #include "platform/foundation/KeyValue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/Value.h"
+#include "geometry/QVColor.h"
 #include "platform/graphics/Path.h"
 #include "platform/text/AttributedString.h"
 
@@ -64,6 +67,9 @@ struct PropertyChange {
     const char* actionNameWhenOff = nullptr;
     unsigned effects = 0;
 };
+
+using GradientElements = std::vector<QVGradientElement>;
+using FilterSpecs = std::vector<std::shared_ptr<FilterSpec>>;
 
 class Shape : public pf::Object {
 public:

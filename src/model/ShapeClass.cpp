@@ -4,6 +4,8 @@
 #include "geometry/QVRect.h"
 #include "model/Shape.h"
 #include "model/StickyDefaults.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/UserDefaultsStore.h"
 
 #include <QLoggingCategory>
 
@@ -26,6 +28,8 @@ double finiteOrZero(double v)
 ShapeClass::ShapeClass(QString name, const pf::ClassObject* superclass, Allocator allocator)
     : ClassObject(std::move(name), superclass), allocator_(allocator)
 {
+    // Class objects live for the whole process.
+    UserDefaults::addDefaultTextAttributesChangedHandler([this] { clearDefaultTextAttributes(); });
 }
 
 std::shared_ptr<Shape> ShapeClass::newShape(const pf::Rect& frame) const
@@ -259,9 +263,9 @@ QString ShapeClass::defaultKeyForKey(const QString& key) const
 
 pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
 {
-    const StickyStore& store = StickyDefaults::store();
-    if (store.stickyPropertiesEnabled() && StickyDefaults::isStickyGettingEnabled()
-        && !keysExcludedFromStickyPhylum().contains(key)) {
+    const pf::UserDefaultsStore& store = pf::UserDefaultsStore::standard();
+    if (StickyDefaults::isStickyGettingEnabled() && !keysExcludedFromStickyPhylum().contains(key)
+        && UserDefaults::instance().stickyPropertiesEnabled()) {
         pf::Value v = store.objectForKey(userPhylumKeyForKey(key));
         if (!v.isNull())
             return v;
@@ -275,7 +279,7 @@ pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
 void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& key) const
 {
     if (isStickySettingEnabled())
-        StickyDefaults::store().setObjectForKey(value, userPhylumKeyForKey(key));
+        pf::UserDefaultsStore::standard().setObjectForKey(value, userPhylumKeyForKey(key));
 }
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const

@@ -4,6 +4,7 @@
 #include "model/Shape.h"
 
 #include "geometry/QVColor.h"
+#include "model/StoredNumbers.h"
 #include "platform/foundation/Identifier.h"
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/text/Rtf.h"
@@ -33,13 +34,8 @@ pf::Rect storable(const pf::Rect& r, const char* key)
     return pf::Rect(storable(r.x(), key), storable(r.y(), key), storable(r.width(), key), storable(r.height(), key));
 }
 
-// Reads: absent, wrong kind and not finite all read as absent (0, the zero rect or point, no colour).
-double readDouble(const pf::Value& d, const char* key)
-{
-    const double v = d.doubleForKey(key);
-    return std::isfinite(v) ? v : 0.0;
-}
-
+// Reads: absent, wrong kind and not finite all read as absent (0, the zero rect or point, no colour);
+// numbers through storedDouble.
 pf::Rect readRect(const pf::Value& d, const char* key)
 {
     const pf::Rect r = pf::rectFromString(d.stringForKey(key));
@@ -186,12 +182,12 @@ void Shape::readPlist(const pf::Value& d)
     setUserSetTitle(d.boolForKey("userSetTitle"));
     setHidden(d.boolForKey("hidden"));
     setLocked(d.boolForKey("locked"));
-    setOpacity(readDouble(d, "opacity"));
+    setOpacity(storedDouble(d, "opacity"));
     setConstrainAspectRatio(d.boolForKey("constrainAspectRatio"));
     setRotationAngle(d.integerForKey("rotationAngle"));
-    setRotationHandleRadius(readDouble(d, "rotationHandleRadius"));
-    setAdjustmentRatioX(readDouble(d, "adjustmentRatioX"));
-    setAdjustmentRatioY(readDouble(d, "adjustmentRatioY"));
+    setRotationHandleRadius(storedDouble(d, "rotationHandleRadius"));
+    setAdjustmentRatioX(storedDouble(d, "adjustmentRatioX"));
+    setAdjustmentRatioY(storedDouble(d, "adjustmentRatioY"));
 
     // Shadows were stored with y up before version 7.
     applyFillStyle(d);
@@ -271,8 +267,8 @@ void Shape::applyFillStyle(const pf::Value& d)
         stops = {{a, 0.0}, {b, 1.0}};
     } else {
         for (const pf::Value& entry : d.arrayForKey("fillGradientElements"))
-            if (auto stop = QVGradientElement::fromPlist(entry))
-                stops.push_back(*stop);
+            if (entry.isDictionary())
+                stops.push_back(QVGradientElement::fromPlist(entry));
     }
     if (type == 3)
         setFillType(1);
@@ -281,16 +277,16 @@ void Shape::applyFillStyle(const pf::Value& d)
     setFillGradientElements(std::move(stops));
 
     setFillShadowHidden(d.boolForKey("fillShadowHidden"));
-    setFillShadowBlur(readDouble(d, "fillShadowBlur"));
-    setFillShadowOffsetX(readDouble(d, "fillShadowOffsetX"));
-    setFillShadowOffsetY(readDouble(d, "fillShadowOffsetY"));
+    setFillShadowBlur(storedDouble(d, "fillShadowBlur"));
+    setFillShadowOffsetX(storedDouble(d, "fillShadowOffsetX"));
+    setFillShadowOffsetY(storedDouble(d, "fillShadowOffsetY"));
     setFillShadowColor(readColor(d, "fillShadowColor"));
 }
 
 void Shape::applyStrokeStyle(const pf::Value& d)
 {
     setStrokeType(d.unsignedIntegerForKey("strokeType"));
-    setStrokeLineWidth(readDouble(d, "strokeLineWidth"));
+    setStrokeLineWidth(storedDouble(d, "strokeLineWidth"));
     setStrokeLineCap(readInt32(d, "strokeLineCap"));
     setStrokeLineJoin(readInt32(d, "strokeLineJoin"));
     setStrokeColor(readColor(d, "strokeColor"));
@@ -299,14 +295,14 @@ void Shape::applyStrokeStyle(const pf::Value& d)
     setStroke2Enabled(d.boolForKey("stroke2Enabled"));
     setStroke2Color(readColor(d, "stroke2Color"));
     setStrokeShadowHidden(d.boolForKey("strokeShadowHidden"));
-    setStrokeShadowBlur(readDouble(d, "strokeShadowBlur"));
-    setStrokeShadowOffsetX(readDouble(d, "strokeShadowOffsetX"));
-    setStrokeShadowOffsetY(readDouble(d, "strokeShadowOffsetY"));
+    setStrokeShadowBlur(storedDouble(d, "strokeShadowBlur"));
+    setStrokeShadowOffsetX(storedDouble(d, "strokeShadowOffsetX"));
+    setStrokeShadowOffsetY(storedDouble(d, "strokeShadowOffsetY"));
     setStrokeShadowColor(readColor(d, "strokeShadowColor"));
     // A pasted style carries the outline's parameters too.
-    if (const double x = readDouble(d, "adjustmentRatioX"); x > 0.0)
+    if (const double x = storedDouble(d, "adjustmentRatioX"); x > 0.0)
         setAdjustmentRatioX(x);
-    if (const double y = readDouble(d, "adjustmentRatioY"); y > 0.0)
+    if (const double y = storedDouble(d, "adjustmentRatioY"); y > 0.0)
         setAdjustmentRatioY(y);
 }
 
@@ -317,9 +313,9 @@ void Shape::applyTextStyle(const pf::Value& d)
     setTextAppearanceType(d.unsignedIntegerForKey("textAppearanceType"));
     setTextDrawOnPath(d.boolForKey("textDrawOnPath"));
     setTextShadowHidden(d.boolForKey("textShadowHidden"));
-    setTextShadowBlur(readDouble(d, "textShadowBlur"));
-    setTextShadowOffsetX(readDouble(d, "textShadowOffsetX"));
-    setTextShadowOffsetY(readDouble(d, "textShadowOffsetY"));
+    setTextShadowBlur(storedDouble(d, "textShadowBlur"));
+    setTextShadowOffsetX(storedDouble(d, "textShadowOffsetX"));
+    setTextShadowOffsetY(storedDouble(d, "textShadowOffsetY"));
     setTextShadowColor(readColor(d, "textShadowColor"));
 }
 
@@ -330,8 +326,8 @@ void Shape::applyFilterStyle(const pf::Value& d)
         return;
     FilterSpecs specs;
     for (const pf::Value& entry : entries)
-        if (auto spec = FilterSpec::fromPlist(entry))
-            specs.push_back(std::move(spec));
+        if (entry.isDictionary())
+            specs.push_back(FilterSpec::fromPlist(entry));
     setContentFilterSpecs(std::move(specs));
 }
 
@@ -366,7 +362,7 @@ void Shape::applyStyle(const pf::Value& style)
         change.foregroundColor = color;
     const QString& fontName = style.stringForKey("textFontName");
     if (!fontName.isEmpty())
-        change.font = pf::Font(fontName, readDouble(style, "textFontSize"));
+        change.font = pf::Font(fontName, storedDouble(style, "textFontSize"));
     if (change.isEmpty())
         return;
     text.addAttributes(change, all);

@@ -57,9 +57,9 @@ TEST_F(ShapeTest, CopySharesValuesAndCopiesFilters)
     box->clearTextAttributes(); // as text from the editor has them
     box->setImageIdentifier("IMG");
     auto spec = std::make_shared<FilterSpec>();
-    spec->sliderValue = 0.5;
+    spec->setSliderValue(0.5);
     box->setContentFilterSpecs({spec});
-    store.clearUserValues();
+    clearUserValues();
 
     auto copy = box->copy();
     EXPECT_TRUE(copy->isEqual(*box));
@@ -69,13 +69,13 @@ TEST_F(ShapeTest, CopySharesValuesAndCopiesFilters)
     EXPECT_EQ(copy->imageIdentifier(), "IMG");
     EXPECT_EQ(page.refCounts["IMG"], 2); // the setter's and the copy's
     EXPECT_EQ(copy->composition(), nullptr);
-    EXPECT_TRUE(store.userValues().empty()); // copying never changes the sticky style
+    EXPECT_TRUE(userValues().empty()); // copying never changes the sticky style
 
     // Editing the copy's filter in place leaves the original alone.
     ASSERT_EQ(copy->contentFilterSpecs().size(), 1u);
     EXPECT_NE(copy->contentFilterSpecs()[0], spec);
-    copy->contentFilterSpecs()[0]->sliderValue = 0.9;
-    EXPECT_EQ(spec->sliderValue, 0.5);
+    copy->contentFilterSpecs()[0]->setSliderValue(0.9);
+    EXPECT_EQ(spec->sliderValue(), 0.5);
 }
 
 TEST_F(ShapeTest, Equality)
@@ -136,7 +136,7 @@ TEST_F(ShapeTest, DisplayTitleSnapabilityAndDefaultStops)
     gradient->setStrokeType(1);
     gradient->setStrokeLineWidth(16);
     ASSERT_TRUE(gradient->strokeLineDash());
-    EXPECT_EQ(gradient->strokeLineDash()->onLength, 10.0);
+    EXPECT_EQ(gradient->strokeLineDash()->onLength(), 10.0);
     gradient->setStrokeType(0);
     EXPECT_FALSE(gradient->strokeLineDash());
 }

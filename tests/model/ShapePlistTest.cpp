@@ -84,10 +84,10 @@ std::shared_ptr<Shape> everyFieldShape()
     s->setScaleImage(false);
     s->setImageAnchorRatio({0.25, 0.75});
     auto blur = std::make_shared<FilterSpec>();
-    blur->type = 2;
-    blur->sliderValue = 4.5;
+    blur->setType(2);
+    blur->setSliderValue(4.5);
     auto off = std::make_shared<FilterSpec>();
-    off->enabled = false;
+    off->setEnabled(false);
     s->setContentFilterSpecs({blur, off});
     return s;
 }
@@ -124,8 +124,8 @@ TEST_F(ShapeTest, EveryFieldRoundTripsToTheGoldenFile)
 
 TEST_F(ShapeTest, OnlyClassNameAndFrame)
 {
-    store.registerDefault("Default-fillColor", "1:0:0:1");
-    store.registerDefault("Default-fillType", 1);
+    registerDefault("Default-fillColor", "1:0:0:1");
+    registerDefault("Default-fillType", 1);
     auto s = Shape::fromPlist(dict({{"className", "TestBox"}, {"frame", "{{1, 2}, {30, 40}}"}}));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->identifier().size(), 36);
@@ -138,7 +138,7 @@ TEST_F(ShapeTest, OnlyClassNameAndFrame)
     EXPECT_EQ(s->imageAnchorRatio(), pf::Point(0.5, 0.5));
     EXPECT_FALSE(s->hasText());
     // Reading does not switch sticky setting off: the read style reaches the family.
-    EXPECT_EQ(store.userValues().at("User-Shape-fillColor"), pf::Value(""));
+    EXPECT_EQ(userValues().at("User-Shape-fillColor"), pf::Value(""));
 }
 
 TEST_F(ShapeTest, ShadowsOfVersionSixAndEarlierAreFlipped)
@@ -204,13 +204,13 @@ TEST_F(ShapeTest, LibraryEntryAndEnsuredFrame)
     EXPECT_EQ(Shape::plistByEnsuringFrameToPlistInRect(framed, visible), framed);
 
     // Placing a library entry takes the sticky style, never the stored one, and writes none.
-    store.setObjectForKey(4.0, "User-Shape-strokeLineWidth");
-    store.registerDefault("Default-strokeLineWidth", 1.0);
+    store().setObjectForKey(4.0, "User-Shape-strokeLineWidth");
+    registerDefault("Default-strokeLineWidth", 1.0);
     auto placed = Shape::shapeFromPlist(dict({{"className", "TestBox"}, {"frame", "{{0, 0}, {10, 10}}"}, {"strokeLineWidth", 9.0}}));
     EXPECT_EQ(placed->strokeLineWidth(), 4.0);
     auto builtIn = Shape::shapeFromPlist(dict({{"className", "TestBox"}, {"frame", "{{0, 0}, {10, 10}}"}}), true);
     EXPECT_EQ(builtIn->strokeLineWidth(), 1.0);
-    EXPECT_EQ(store.userValues().size(), 1u);
+    EXPECT_EQ(userValues().size(), 1u);
 }
 
 TEST_F(ShapeTest, StyleExtractAndApply)
@@ -224,9 +224,9 @@ TEST_F(ShapeTest, StyleExtractAndApply)
     auto target = boxOnPage();
     target->setAttributedText(pf::AttributedString("abc", pf::TextAttributes{pf::Font("Times", 10), pf::Color(1, 0, 0, 1)}));
     page.undo.removeAllActions();
-    store.clearUserValues();
+    clearUserValues();
     target->applyStyle(style);
-    EXPECT_TRUE(store.userValues().empty());
+    EXPECT_TRUE(userValues().empty());
     EXPECT_EQ(target->fillColor(), source->fillColor());
     EXPECT_EQ(target->fillGradientElements(), source->fillGradientElements());
     EXPECT_EQ(target->strokeShadowOffsetY(), source->strokeShadowOffsetY());

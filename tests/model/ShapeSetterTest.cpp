@@ -98,7 +98,7 @@ TEST_F(ShapeTest, EverySetterFollowsThePattern)
         if (c.prepare)
             c.prepare(*box);
         page.undo.removeAllActions();
-        store.clearUserValues();
+        clearUserValues();
         const QByteArray before = xml(*box);
 
         std::vector<std::pair<QString, pf::ChangePhase>> notices;
@@ -110,16 +110,16 @@ TEST_F(ShapeTest, EverySetterFollowsThePattern)
         EXPECT_EQ(notices, (std::vector<std::pair<QString, pf::ChangePhase>>{{key, pf::ChangePhase::Will}, {key, pf::ChangePhase::Did}}));
         EXPECT_EQ(page.undo.undoActionName(), QString::fromLatin1(c.action));
         const QString userKey = QStringLiteral("User-Shape-") + key;
-        EXPECT_EQ(store.userValues().count(userKey), c.sticky ? 1u : 0u);
+        EXPECT_EQ(userValues().count(userKey), c.sticky ? 1u : 0u);
         const QByteArray after = xml(*box);
         EXPECT_NE(after, before);
 
         // The same value again: nothing at all.
         notices.clear();
-        store.clearUserValues();
+        clearUserValues();
         c.set(*box);
         EXPECT_TRUE(notices.empty());
-        EXPECT_TRUE(store.userValues().empty());
+        EXPECT_TRUE(userValues().empty());
 
         // Exactly one step, which restores the stored form and can be redone under the same name.
         ASSERT_TRUE(page.undo.undo());
@@ -136,7 +136,7 @@ TEST_F(ShapeTest, SettersWithoutAPageRegisterNothingButStillWriteSticky)
     auto box = Shape::make<TestBox>(pf::Rect(0, 0, 10, 10));
     box->setFillColor(pf::Color(0, 1, 0, 1));
     EXPECT_FALSE(page.undo.canUndo());
-    EXPECT_EQ(store.userValues().at("User-Shape-fillColor"), pf::Value("0.000000:1.000000:0.000000:1.000000"));
+    EXPECT_EQ(userValues().at("User-Shape-fillColor"), pf::Value("0.000000:1.000000:0.000000:1.000000"));
 }
 
 TEST_F(ShapeTest, ColoursCompareByValue)

@@ -21,33 +21,31 @@ TEST_F(ShapeTest, NewShapesReadTheThreeStickyLevels)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MemoryStickyStore levels;
-        StickyDefaults::setStore(&levels);
+        resetStore();
         if (c.userLevel)
-            levels.setObjectForKey(3.0, "User-Shape-strokeLineWidth");
+            store().setObjectForKey(3.0, "User-Shape-strokeLineWidth");
         if (c.classLevel)
-            levels.registerDefault("TestBox-strokeLineWidth", 2.0);
+            registerDefault("TestBox-strokeLineWidth", 2.0);
         if (c.builtIn)
-            levels.registerDefault("Default-strokeLineWidth", 1.0);
-        levels.setStickyPropertiesEnabled(c.stickyOn);
+            registerDefault("Default-strokeLineWidth", 1.0);
+        registerDefault("StickyPropertiesEnabled", c.stickyOn);
         std::shared_ptr<TestBox> box;
         if (c.gettingOff)
             box = StickyDefaults::doWithoutStickySettingOrGetting([] { return Shape::make<TestBox>({0, 0, 10, 10}); });
         else
             box = Shape::make<TestBox>({0, 0, 10, 10});
         EXPECT_EQ(box->strokeLineWidth(), c.expected);
-        StickyDefaults::setStore(&store);
     }
 }
 
 TEST_F(ShapeTest, InitialValues)
 {
-    store.registerDefault("Default-fillType", 1);
-    store.registerDefault("Default-fillColor", "1:0:0:1");
-    store.registerDefault("Default-fillShadowHidden", true);
-    store.registerDefault("Default-strokeLineJoin", 2);
-    store.registerDefault("Default-textShadowOffsetY", 4.0); // not read: starts at 0
-    store.registerDefault("Default-scaleImage", true);
+    registerDefault("Default-fillType", 1);
+    registerDefault("Default-fillColor", "1:0:0:1");
+    registerDefault("Default-fillShadowHidden", true);
+    registerDefault("Default-strokeLineJoin", 2);
+    registerDefault("Default-textShadowOffsetY", 4.0); // not read: starts at 0
+    registerDefault("Default-scaleImage", true);
     auto box = Shape::make<TestBox>({5, 6, 70, 80});
     EXPECT_EQ(box->identifier().size(), 36);
     EXPECT_EQ(box->title(), "Test Box");
@@ -79,16 +77,16 @@ TEST_F(ShapeTest, StickyWritesGoToTheFamilyOfTheEditedKind)
     // Flags not in the sticky set write nothing.
     box->setOpacity(0.5);
     box->setHidden(true);
-    EXPECT_EQ(store.userValues().count("User-Shape-opacity"), 0u);
-    EXPECT_EQ(store.userValues().count("User-Shape-hidden"), 0u);
+    EXPECT_EQ(userValues().count("User-Shape-opacity"), 0u);
+    EXPECT_EQ(userValues().count("User-Shape-hidden"), 0u);
 }
 
 TEST_F(ShapeTest, AdjustmentRatiosAreNeverReadFromTheFamily)
 {
-    store.setObjectForKey(0.9, "User-Shape-adjustmentRatioX");
-    store.registerDefault("Default-adjustmentRatioX", 0.25);
+    store().setObjectForKey(0.9, "User-Shape-adjustmentRatioX");
+    registerDefault("Default-adjustmentRatioX", 0.25);
     EXPECT_EQ(TestBox::staticClass().stickyDoubleForKey("adjustmentRatioX"), 0.25);
-    store.setObjectForKey(0.9, "User-Shape-fillAngle");
+    store().setObjectForKey(0.9, "User-Shape-fillAngle");
     EXPECT_EQ(TestBox::staticClass().stickyDoubleForKey("fillAngle"), 0.9);
 }
 
@@ -101,7 +99,7 @@ TEST_F(ShapeTest, CountersNestAndSurviveExceptions)
         EXPECT_FALSE(StickyDefaults::isStickyGettingEnabled());
         box->setStrokeLineWidth(4);
     });
-    EXPECT_TRUE(store.userValues().empty());
+    EXPECT_TRUE(userValues().empty());
     EXPECT_TRUE(StickyDefaults::isStickySettingEnabled());
     EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
 
@@ -112,15 +110,15 @@ TEST_F(ShapeTest, CountersNestAndSurviveExceptions)
     EXPECT_TRUE(StickyDefaults::isStickySettingEnabled());
     EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
     box->setStrokeLineWidth(5);
-    EXPECT_EQ(store.userValues().at("User-Shape-strokeLineWidth"), pf::Value(5.0));
+    EXPECT_EQ(userValues().at("User-Shape-strokeLineWidth"), pf::Value(5.0));
 }
 
 TEST_F(ShapeTest, TextDefaultsComeFromTheClassAndBuiltInLevels)
 {
-    store.registerDefault("Default-textFontName", "Helvetica");
-    store.registerDefault("Default-textFontSize", 14.0);
-    store.registerDefault("TestBox-textColor", "0:0:1:1");
-    store.setObjectForKey("Times", "User-Shape-textFontName");
+    registerDefault("Default-textFontName", "Helvetica");
+    registerDefault("Default-textFontSize", 14.0);
+    registerDefault("TestBox-textColor", "0:0:1:1");
+    store().setObjectForKey("Times", "User-Shape-textFontName");
     const ShapeClass& k = TestBox::staticClass();
     EXPECT_EQ(k.defaultFont(), pf::Font("Helvetica", 14));
     EXPECT_EQ(k.currentFont(), pf::Font("Times", 14));

@@ -1,10 +1,12 @@
 // Fixtures of the shape tests: a page that records what shapes ask of it, two minimal kinds (one in the
-// "Shape" sticky family, one in another), and an in-memory sticky store installed for each test.
+// "Shape" sticky family, one in another), and empty in-memory user defaults for each test.
 #pragma once
 
 #include "model/Shape.h"
 #include "model/StickyDefaults.h"
+#include "model/UserDefaults.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaultsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -88,9 +90,30 @@ protected:
         registerShapeClasses(pf::ClassRegistry::shared());
         pf::ClassRegistry::shared().add(TestBox::staticClass());
         pf::ClassRegistry::shared().add(TestConnector::staticClass());
+        // Registers the built-in values with the process's store, which the tests then replace.
+        (void)UserDefaults::instance();
     }
-    void SetUp() override { previous_ = StickyDefaults::setStore(&store); }
-    void TearDown() override { StickyDefaults::setStore(previous_); }
+    void SetUp() override { previous_ = pf::UserDefaultsStore::replaceStandard(freshStore()); }
+    void TearDown() override { pf::UserDefaultsStore::replaceStandard(std::move(previous_)); }
+
+    // User defaults with nothing registered but the sticky-properties setting (on).
+    static std::unique_ptr<pf::UserDefaultsStore> freshStore()
+    {
+        auto store = std::make_unique<pf::UserDefaultsStore>();
+        store->registerDefaults({{QStringLiteral("StickyPropertiesEnabled"), true}});
+        return store;
+    }
+    void resetStore() { pf::UserDefaultsStore::replaceStandard(freshStore()); }
+    static pf::UserDefaultsStore& store() { return pf::UserDefaultsStore::standard(); }
+    static void registerDefault(const QString& key, const pf::Value& value) { store().registerDefaults({{key, value}}); }
+    // What was written at the user level.
+    static const pf::Value::Dictionary& userValues() { return store().persistentDomain().asDictionary(); }
+    static void clearUserValues()
+    {
+        const pf::Value::Dictionary values = userValues();
+        for (const auto& entry : values)
+            store().removeObjectForKey(entry.first);
+    }
 
     // A box at (0, 0, 100, 50) on the fake page.
     std::shared_ptr<TestBox> boxOnPage()
@@ -100,9 +123,8 @@ protected:
         return box;
     }
 
-    MemoryStickyStore store;
     FakePage page;
 
 private:
-    StickyStore* previous_ = nullptr;
+    std::unique_ptr<pf::UserDefaultsStore> previous_;
 };
