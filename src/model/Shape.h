@@ -21,18 +21,18 @@
 // are the virtual functions marked "hook".
 #pragma once
 
-#include "model/ShapeClass.h"
-#include "model/ShapePage.h"
+#include "geometry/QVColor.h"
 #include "model/FilterSpec.h"
 #include "model/LineDash.h"
 #include "model/QVGradientElement.h"
+#include "model/ShapeClass.h"
+#include "model/ShapePage.h"
 #include "model/StickyDefaults.h"
 #include "platform/foundation/KeyValue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/Value.h"
-#include "geometry/QVColor.h"
 #include "platform/graphics/Path.h"
 #include "platform/text/AttributedString.h"
 
@@ -46,33 +46,33 @@
 #include <utility>
 #include <vector>
 
-// What a setter does beyond notices, undo and storing (PropertyChange::effects).
-enum ShapeChangeEffect : unsigned {
-    Sticky = 1u << 0,            // write the sticky default under the key
-    Dirty = 1u << 1,             // the dirty rect must be recomputed
-    DropGradient = 1u << 2,      // the fill gradient is rebuilt
-    DropFinalFillPath = 1u << 3, // the final fill path is rebuilt
-    DropDash = 1u << 4,          // the line dash is rebuilt from stroke type and width
-    ContentImage = 1u << 5,      // the content image is rebuilt
-    RedisplayBefore = 1u << 6,   // redraw the old area before the change
-    Redisplay = 1u << 7,         // redraw after the change
-    RedisplayPalettes = 1u << 8, // redraw the dirty rect and refresh the palettes after the change
-};
-
-// One setter's key, undo action name and effects.
-struct PropertyChange {
-    const char* key;
-    const char* actionName;
-    // For flags: the action name when the new value is NO (null: actionName both ways).
-    const char* actionNameWhenOff = nullptr;
-    unsigned effects = 0;
-};
-
 using GradientElements = std::vector<QVGradientElement>;
 using FilterSpecs = std::vector<std::shared_ptr<FilterSpec>>;
 
 class Shape : public pf::Object {
 public:
+    // What a setter does beyond notices, undo and storing (PropertyChange::effects).
+    enum ChangeEffect : unsigned {
+        Sticky = 1u << 0,            // write the sticky default under the key
+        Dirty = 1u << 1,             // the dirty rect must be recomputed
+        DropGradient = 1u << 2,      // the fill gradient is rebuilt
+        DropFinalFillPath = 1u << 3, // the final fill path is rebuilt
+        DropDash = 1u << 4,          // the line dash is rebuilt from stroke type and width
+        ContentImage = 1u << 5,      // the content image is rebuilt
+        RedisplayBefore = 1u << 6,   // redraw the old area before the change
+        Redisplay = 1u << 7,         // redraw after the change
+        RedisplayPalettes = 1u << 8, // redraw the dirty rect and refresh the palettes after the change
+    };
+
+    // One setter's key, undo action name and effects.
+    struct PropertyChange {
+        const char* key;
+        const char* actionName;
+        // For flags: the action name when the new value is NO (null: actionName both ways).
+        const char* actionNameWhenOff = nullptr;
+        unsigned effects = 0;
+    };
+
     // Use the factories (see the top of this file).
     Shape() = default;
     ~Shape() override;

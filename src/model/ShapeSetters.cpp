@@ -3,6 +3,9 @@
 
 namespace change {
 
+using enum Shape::ChangeEffect;
+using PropertyChange = Shape::PropertyChange;
+
 constexpr unsigned Style = Sticky | Dirty | ContentImage | Redisplay;
 constexpr unsigned TextStyle = Sticky | Redisplay;
 

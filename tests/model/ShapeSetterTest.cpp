@@ -211,3 +211,22 @@ TEST_F(ShapeTest, RotationHandleRadiusIsRoundedAndKeptClearOfTheSideHandles)
     box->setRotationHandleRadius(50); // would sit on the middle-right handle
     EXPECT_EQ(box->rotationHandleRadius(), 80);
 }
+
+TEST_F(ShapeTest, KindsWriteTheirSettersReadersAndCopiesTheSameWay)
+{
+    registerDefault("Default-curveRatio", 0.5);
+    auto box = boxOnPage();
+    EXPECT_EQ(box->curveRatio(), 0.5);
+    page.undo.removeAllActions();
+    box->setCurveRatio(0.75);
+    EXPECT_EQ(page.undo.undoActionName(), "Curve");
+    EXPECT_EQ(userValues().at("User-Shape-curveRatio"), pf::Value(0.75));
+    EXPECT_EQ(Shape::make<TestBox>({0, 0, 10, 10})->curveRatio(), 0.75);
+
+    auto read = Shape::fromPlist(box->asPlist());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(static_cast<TestBox&>(*read).curveRatio(), 0.75);
+    EXPECT_EQ(static_cast<TestBox&>(*box->copy()).curveRatio(), 0.75);
+    ASSERT_TRUE(page.undo.undo());
+    EXPECT_EQ(box->curveRatio(), 0.5);
+}

@@ -49,9 +49,34 @@ public:
     std::vector<Redisplay> redisplays;
 };
 
-// A kind of the "Shape" family with a short title.
+// A kind of the "Shape" family with a short title and a sticky value, initialiser and stored key of its
+// own, written as the kinds write theirs.
 class TestBox : public Shape {
 public:
+    void initWithFrame(const pf::Rect& frame) override
+    {
+        Shape::initWithFrame(frame);
+        setAdjustmentRatioX(shapeClass().stickyDoubleForKey("adjustmentRatioX"));
+        setCurveRatio(shapeClass().stickyDoubleForKey("curveRatio"));
+    }
+    double curveRatio() const { return curveRatio_; }
+    void setCurveRatio(double ratio)
+    {
+        static const PropertyChange change{"curveRatio", "Curve", nullptr, Sticky | Dirty | Redisplay};
+        setProperty(curveRatio_, ratio, &TestBox::setCurveRatio, change);
+    }
+    pf::Value asPlist() const override
+    {
+        pf::Value plist = Shape::asPlist();
+        plist.set("curveRatio", curveRatio_);
+        return plist;
+    }
+    void readPlist(const pf::Value& plist) override
+    {
+        Shape::readPlist(plist);
+        setCurveRatio(plist.doubleForKey("curveRatio"));
+    }
+
     class Class : public ShapeClass {
     public:
         using ShapeClass::ShapeClass;
@@ -65,6 +90,16 @@ public:
         return c;
     }
     const pf::ClassObject& classObject() const override { return staticClass(); }
+
+protected:
+    void copyFrom(const Shape& source) override
+    {
+        Shape::copyFrom(source);
+        curveRatio_ = static_cast<const TestBox&>(source).curveRatio_;
+    }
+
+private:
+    double curveRatio_ = 0;
 };
 
 // A kind of another sticky family.
