@@ -39,12 +39,21 @@
 #include <QString>
 
 #include <cmath>
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+// The property-list protocol of stored objects: a dictionary from asPlist, a new object (or none) from
+// fromPlist.
+template <class T>
+concept Serializable = requires(const T& object, const pf::Value& plist) {
+    { object.asPlist() } -> std::convertible_to<pf::Value>;
+    T::fromPlist(plist);
+};
 
 using GradientElements = std::vector<QVGradientElement>;
 using FilterSpecs = std::vector<std::shared_ptr<FilterSpec>>;

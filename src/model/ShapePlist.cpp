@@ -13,6 +13,8 @@
 
 #include <cmath>
 
+static_assert(Serializable<Shape> && Serializable<QVGradientElement> && Serializable<FilterSpec> && Serializable<LineDash>);
+
 namespace {
 
 Q_LOGGING_CATEGORY(lcShapePlist, "quorvel.model.shape.plist")
