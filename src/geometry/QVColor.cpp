@@ -69,7 +69,10 @@ double leadingDouble(const QString& text)
                 take(i++);
         }
     }
-    return strtod_l(number.c_str(), nullptr, cLocale());
+    // Stored colours come from untrusted documents: an overflowing component reads as 0, so no infinity
+    // reaches drawing or the next save.
+    const double value = strtod_l(number.c_str(), nullptr, cLocale());
+    return std::isfinite(value) ? value : 0;
 }
 
 std::optional<QString> hexString(const pf::OptionalColor& color, bool withAlpha)
