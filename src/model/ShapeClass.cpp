@@ -284,7 +284,7 @@ void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& ke
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const
 {
-    return colorFromStoredString(stickyObjectForKey(key).asString());
+    return QVColorFromString(stickyObjectForKey(key).asString());
 }
 
 double ShapeClass::stickyDoubleForKey(const QString& key) const
@@ -320,14 +320,6 @@ void ShapeClass::setStickyIntegerForKey(std::int64_t value, const QString& key) 
 void ShapeClass::setStickyBoolForKey(bool value, const QString& key) const
 {
     setStickyObjectForKey(value, key);
-}
-
-pf::OptionalColor colorFromStoredString(const QString& string)
-{
-    const pf::OptionalColor c = QVColorFromString(string);
-    if (c && !(std::isfinite(c->red) && std::isfinite(c->green) && std::isfinite(c->blue) && std::isfinite(c->alpha)))
-        return std::nullopt;
-    return c;
 }
 
 void registerShapeClasses(pf::ClassRegistry& registry)

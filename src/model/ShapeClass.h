@@ -158,9 +158,5 @@ private:
     mutable std::optional<pf::TextAttributes> defaultTextAttributes_;
 };
 
-// A colour string of stored data or the defaults; a component that is not a finite number makes it no
-// colour, as such a colour has no stored form.
-pf::OptionalColor colorFromStoredString(const QString& string);
-
 // Adds the shape classes of this area to the registry (the page and containers add theirs later).
 void registerShapeClasses(pf::ClassRegistry& registry);

@@ -54,7 +54,7 @@ pf::Point readPoint(const pf::Value& d, const char* key)
 
 pf::OptionalColor readColor(const pf::Value& d, const char* key)
 {
-    return colorFromStoredString(d.stringForKey(key));
+    return QVColorFromString(d.stringForKey(key));
 }
 
 std::int32_t readInt32(const pf::Value& d, const char* key)
