@@ -131,3 +131,27 @@ TEST_F(ShapeTest, TextDefaultsComeFromTheClassAndBuiltInLevels)
     EXPECT_EQ(k.currentTextAttributes().font, pf::Font("Times", 14));
     k.clearDefaultTextAttributes();
 }
+
+TEST_F(ShapeTest, TheBuiltInDefaultsResourceGivesEveryStickyInitialValue)
+{
+    UserDefaults::registerDefaultValues(store());
+    auto shape = Shape::make<Shape>({0, 0, 100, 100});
+    const char* keys[] = {"fillType", "fillColor", "fillAngle", "fillShadowHidden", "fillShadowBlur",
+                          "fillShadowOffsetX", "fillShadowOffsetY", "fillShadowColor", "strokeType", "strokeLineWidth",
+                          "strokeLineCap", "strokeLineJoin", "strokeColor", "stroke1Enabled", "stroke1Color",
+                          "stroke2Enabled", "stroke2Color", "strokeShadowHidden", "strokeShadowBlur",
+                          "strokeShadowOffsetX", "strokeShadowOffsetY", "strokeShadowColor", "textAlign",
+                          "textVerticalAlign", "textAppearanceType", "textShadowHidden", "textShadowBlur",
+                          "textShadowColor", "scaleImage"};
+    for (const char* key : keys) {
+        SCOPED_TRACE(key);
+        const pf::Value stored = store().objectForKey(QStringLiteral("Default-") + QString::fromLatin1(key));
+        ASSERT_FALSE(stored.isNull());
+        const pf::Variant value = shape->valueForKey(QString::fromLatin1(key));
+        if (QByteArray(key).endsWith("Color"))
+            EXPECT_EQ(value, pf::Variant(QVColorFromString(stored.asString())));
+        else
+            EXPECT_EQ(value.toDouble(), stored.doubleValue());
+    }
+    EXPECT_FALSE(Shape::staticClass().defaultFont().fontName().isEmpty());
+}
