@@ -164,6 +164,10 @@ TEST_F(ShapeTest, Catalogue)
     EXPECT_TRUE(box->valueForKey("imageAnchorCorner").isNull());
     box->setValueForKey(0.25, "opacity");
     EXPECT_EQ(box->opacity(), 0.25);
+    auto spec = std::make_shared<FilterSpec>();
+    box->setValueForKey(pf::VariantArray{pf::Variant(spec)}, "contentFilterSpecs");
+    EXPECT_EQ(box->contentFilterSpecs(), FilterSpecs{spec});
+    EXPECT_EQ(box->valueForKey("contentFilterSpecs"), pf::Variant(pf::VariantArray{pf::Variant(spec)}));
 
     auto preview = TestBox::staticClass().libraryListItemShapeWithFrame({0, 0, 33, 33});
     EXPECT_EQ(preview->frame(), pf::Rect(0, 0, 32, 32));
