@@ -275,6 +275,9 @@ void Shape::setFrame(const pf::Rect& requested)
 
     cachedTextSize_ = pf::Size();
     regeneratePathWithOldFrame(old);
+    if (!contentFilterSpecs_.empty() && (old.size.width != r.size.width || old.size.height != r.size.height))
+        updateContentImage();
+    updateConnections();
     setNeedsDisplay();
 }
 

@@ -161,6 +161,8 @@ public:
     virtual void regeneratePathWithOldFrame(const pf::Rect& oldFrame);
     // hook: the kind's outline for the current frame, unrotated.
     virtual void appendPath(pf::Path& path) const;
+    // hook: moves the connector ends attached to the shape (connections come with the geometry issue).
+    virtual void updateConnections() {}
     // Sets the frame again from the zero rect, so that everything setFrame computes is recomputed.
     void jiggleFrameHandle();
     // jiggleFrameHandle with undo registration suspended (a change that rebuilds the outline).
