@@ -17,8 +17,8 @@
 //         setProperty(arrowTypeA_, t, &Pointer::setArrowTypeA, change);
 //     }
 //
-// Geometry, drawing, the content image and text layout come with their own issues; the hooks they fill in
-// are the virtual functions marked "hook".
+// Geometry, drawing, the content image and text layout build on this class through the virtual functions
+// marked "hook", which they fill in.
 #pragma once
 
 #include "geometry/QVColor.h"
@@ -147,7 +147,7 @@ public:
     // Not selected, not hidden, and something to see: a stroke, a fill, an image or text.
     virtual bool isSnapable() const;
 
-    // ---- geometry (the geometry issue completes these hooks) ----
+    // ---- geometry ----
     const pf::Rect& frame() const { return frame_; }
     // hook: rounds unrotated frames, refuses invalid ones, undo "Reposition", rebuilds the path.
     virtual void setFrame(const pf::Rect& frame);
@@ -161,7 +161,7 @@ public:
     virtual void regeneratePathWithOldFrame(const pf::Rect& oldFrame);
     // hook: the kind's outline for the current frame, unrotated.
     virtual void appendPath(pf::Path& path) const;
-    // hook: moves the connector ends attached to the shape (connections come with the geometry issue).
+    // hook: moves the connector ends attached to the shape.
     virtual void updateConnections() {}
     // Sets the frame again from the zero rect, so that everything setFrame computes is recomputed.
     void jiggleFrameHandle();
@@ -195,7 +195,7 @@ public:
     double displayFrameWidth() const { return displayFrameWidth_; }
     double displayFrameHeight() const { return displayFrameHeight_; }
 
-    // Values captured when a drag begins (the geometry issue records them).
+    // Values captured when a drag begins.
     struct DragStart {
         pf::Rect frame;
         double aspectRatio = 0;
@@ -323,16 +323,16 @@ public:
     void setImageAnchorRatio(const pf::Point& ratio);
     const FilterSpecs& contentFilterSpecs() const { return contentFilterSpecs_; }
     void setContentFilterSpecs(FilterSpecs specs);
-    // Content image caches (content image issue).
+    // Content image caches.
     const pf::Image& contentImage() const { return contentImage_; }
     void setContentImage(const pf::Image& image) { contentImage_ = image; }
     const pf::Image& filteredContentImage() const { return filteredContentImage_; }
     void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
-    // hook: rebuilds the content image from the style (content image issue).
+    // hook: rebuilds the content image from the style.
     virtual void updateContentImage() {}
-    // hook: rebuilds the filter chain from the filter specs (content image issue).
+    // hook: rebuilds the filter chain from the filter specs.
     virtual void updateContentFilters() {}
-    // hook: fits the frame to the image (content image issue).
+    // hook: fits the frame to the image.
     virtual void sizeToFitImage(const pf::Image* image) { (void)image; }
 
     // ---- redisplay (nothing without a page) ----
