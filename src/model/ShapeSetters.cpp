@@ -1,6 +1,7 @@
 // The setters of Shape: one PropertyChange each (key, undo action name, effects) through setProperty.
 #include "model/Shape.h"
 
+namespace {
 namespace change {
 
 using enum Shape::ChangeEffect;
@@ -64,6 +65,7 @@ const PropertyChange textShadowOffsetY{"textShadowOffsetY", "Text Shadow Offset 
 const PropertyChange textShadowColor{"textShadowColor", "Text Shadow Color", nullptr, TextStyle};
 
 } // namespace change
+} // namespace
 
 void Shape::setTitle(const QString& v) { setProperty(title_, v, &Shape::setTitle, change::title); }
 void Shape::setHidden(bool v) { setProperty(hidden_, v, &Shape::setHidden, change::hidden); }
