@@ -1,0 +1,644 @@
+#include "model/Shape.h"
+
+#include "geometry/QVColor.h"
+#include "geometry/QVRect.h"
+#include "platform/foundation/Identifier.h"
+
+#include <QLoggingCategory>
+
+#include <cmath>
+
+namespace {
+
+constexpr double degreesToRadians = 3.141592653589793 / 180.0;
+
+// A property the shape names for other areas but does not hold: reads null, ignores writes.
+pf::Property unheldProperty()
+{
+    return pf::Property{[](const pf::Object&) { return pf::Variant(); }, [](pf::Object&, const pf::Variant&) {}};
+}
+
+// The filter list as key-value coding carries it: an array of the filter objects.
+pf::Property filterSpecsProperty()
+{
+    return pf::Property{[](const pf::Object& o) {
+                            pf::VariantArray specs;
+                            for (const auto& spec : static_cast<const Shape&>(o).contentFilterSpecs())
+                                specs.emplace_back(spec);
+                            return pf::Variant(std::move(specs));
+                        },
+                        [](pf::Object& o, const pf::Variant& v) {
+                            FilterSpecs specs;
+                            if (const pf::VariantArray* array = v.array())
+                                for (const pf::Variant& item : *array)
+                                    if (auto spec = item.get<std::shared_ptr<FilterSpec>>(); spec && *spec)
+                                        specs.push_back(std::move(*spec));
+                            static_cast<Shape&>(o).setContentFilterSpecs(std::move(specs));
+                        }};
+}
+
+// The localised format with "%@" replaced by the argument.
+QString formatted(const char* format, const QString& argument)
+{
+    QString text = pf::localized(QString::fromLatin1(format));
+    const qsizetype at = text.indexOf(QLatin1String("%@"));
+    if (at >= 0)
+        text.replace(at, 2, argument);
+    return text;
+}
+
+template <class T>
+bool equalWhenBothPresent(const std::optional<T>& a, const std::optional<T>& b)
+{
+    return !a || !b || *a == *b;
+}
+
+} // namespace
+
+Shape::~Shape() = default;
+
+const ShapeClass& Shape::staticClass()
+{
+    static const ShapeClass c(QStringLiteral("Shape"), &pf::Object::staticClass(), &Shape::allocate<Shape>);
+    return c;
+}
+
+const pf::PropertyTable& Shape::properties()
+{
+    static const pf::PropertyTable table = [] {
+        pf::PropertyTable t(&pf::Object::properties());
+        t.add("identifier", &Shape::identifier);
+        t.add("title", &Shape::title, &Shape::setTitle);
+        t.add("userSetTitle", &Shape::userSetTitle, &Shape::setUserSetTitle);
+        t.add("displayTitle", &Shape::displayTitle);
+        t.add("hidden", &Shape::isHidden, &Shape::setHidden);
+        t.add("locked", &Shape::isLocked, &Shape::setLocked);
+        t.add("selected", &Shape::isSelected, &Shape::setSelected);
+        t.add("frame", &Shape::frame, &Shape::setFrame);
+        t.add("displayFrameX", &Shape::displayFrameX);
+        t.add("displayFrameY", &Shape::displayFrameY);
+        t.add("displayFrameWidth", &Shape::displayFrameWidth);
+        t.add("displayFrameHeight", &Shape::displayFrameHeight);
+        t.add("rotationAngle", &Shape::rotationAngle, &Shape::setRotationAngle);
+        t.add("rotationHandleRadius", &Shape::rotationHandleRadius, &Shape::setRotationHandleRadius);
+        t.add("adjustmentRatioX", &Shape::adjustmentRatioX, &Shape::setAdjustmentRatioX);
+        t.add("adjustmentRatioY", &Shape::adjustmentRatioY, &Shape::setAdjustmentRatioY);
+        t.add("constrainAspectRatio", &Shape::constrainAspectRatio, &Shape::setConstrainAspectRatio);
+        t.add("opacity", &Shape::opacity, &Shape::setOpacity);
+        t.add("fillType", &Shape::fillType, &Shape::setFillType);
+        t.add("fillColor", &Shape::fillColor, &Shape::setFillColor);
+        t.add("fillAngle", &Shape::fillAngle, &Shape::setFillAngle);
+        t.add("fillShadowHidden", &Shape::fillShadowHidden, &Shape::setFillShadowHidden);
+        t.add("fillShadowBlur", &Shape::fillShadowBlur, &Shape::setFillShadowBlur);
+        t.add("fillShadowOffsetX", &Shape::fillShadowOffsetX, &Shape::setFillShadowOffsetX);
+        t.add("fillShadowOffsetY", &Shape::fillShadowOffsetY, &Shape::setFillShadowOffsetY);
+        t.add("fillShadowColor", &Shape::fillShadowColor, &Shape::setFillShadowColor);
+        t.add("strokeType", &Shape::strokeType, &Shape::setStrokeType);
+        t.add("strokeLineWidth", &Shape::strokeLineWidth, &Shape::setStrokeLineWidth);
+        t.add("strokeLineCap", &Shape::strokeLineCap, &Shape::setStrokeLineCap);
+        t.add("strokeLineJoin", &Shape::strokeLineJoin, &Shape::setStrokeLineJoin);
+        t.add("strokeColor", &Shape::strokeColor, &Shape::setStrokeColor);
+        t.add("stroke1Enabled", &Shape::stroke1Enabled, &Shape::setStroke1Enabled);
+        t.add("stroke1Color", &Shape::stroke1Color, &Shape::setStroke1Color);
+        t.add("stroke2Enabled", &Shape::stroke2Enabled, &Shape::setStroke2Enabled);
+        t.add("stroke2Color", &Shape::stroke2Color, &Shape::setStroke2Color);
+        t.add("strokeShadowHidden", &Shape::strokeShadowHidden, &Shape::setStrokeShadowHidden);
+        t.add("strokeShadowBlur", &Shape::strokeShadowBlur, &Shape::setStrokeShadowBlur);
+        t.add("strokeShadowOffsetX", &Shape::strokeShadowOffsetX, &Shape::setStrokeShadowOffsetX);
+        t.add("strokeShadowOffsetY", &Shape::strokeShadowOffsetY, &Shape::setStrokeShadowOffsetY);
+        t.add("strokeShadowColor", &Shape::strokeShadowColor, &Shape::setStrokeShadowColor);
+        t.add("textAlign", &Shape::textAlign, &Shape::setTextAlign);
+        t.add("textVerticalAlign", &Shape::textVerticalAlign, &Shape::setTextVerticalAlign);
+        t.add("textAppearanceType", &Shape::textAppearanceType, &Shape::setTextAppearanceType);
+        t.add("textDrawOnPath", &Shape::textDrawOnPath, &Shape::setTextDrawOnPath);
+        t.add("textShadowHidden", &Shape::textShadowHidden, &Shape::setTextShadowHidden);
+        t.add("textShadowBlur", &Shape::textShadowBlur, &Shape::setTextShadowBlur);
+        t.add("textShadowOffsetX", &Shape::textShadowOffsetX, &Shape::setTextShadowOffsetX);
+        t.add("textShadowOffsetY", &Shape::textShadowOffsetY, &Shape::setTextShadowOffsetY);
+        t.add("textShadowColor", &Shape::textShadowColor, &Shape::setTextShadowColor);
+        t.add("imageIdentifier", &Shape::imageIdentifier, &Shape::setImageIdentifier);
+        t.add("imageType", &Shape::imageType, &Shape::setImageType);
+        t.add("scaleImage", &Shape::scaleImage, &Shape::setScaleImage);
+        t.add("imageAnchorRatio", &Shape::imageAnchorRatio, &Shape::setImageAnchorRatio);
+        t.add("contentFilterSpecs", filterSpecsProperty());
+        // Named by the inspector and the selection for kinds that hold them.
+        t.add("userProperties", unheldProperty());
+        t.add("imageAnchorCorner", unheldProperty());
+        return t;
+    }();
+    return table;
+}
+
+void Shape::initWithFrame(const pf::Rect& frame)
+{
+    const ShapeClass& k = shapeClass();
+    identifier_ = pf::newIdentifier();
+    title_ = k.shortTitle();
+    dirtyRectDirty_ = true;
+    frame_ = frame;
+    displayFrameX_ = frame.x();
+    displayFrameY_ = frame.y();
+    displayFrameWidth_ = frame.width();
+    displayFrameHeight_ = frame.height();
+    regeneratePathWithOldFrame(pf::Rect::zero());
+    setOpacity(1.0);
+    setRotationHandleRadius(100.0);
+
+    const auto integer = [&k](const char* key) { return k.stickyIntegerForKey(QString::fromLatin1(key)); };
+    const auto flag = [&k](const char* key) { return k.stickyBoolForKey(QString::fromLatin1(key)); };
+    const auto number = [&k](const char* key) { return k.stickyDoubleForKey(QString::fromLatin1(key)); };
+    const auto color = [&k](const char* key) { return k.stickyColorForKey(QString::fromLatin1(key)); };
+    setFillType(static_cast<std::uint64_t>(integer("fillType")));
+    setFillColor(color("fillColor"));
+    setFillAngle(integer("fillAngle"));
+    setFillShadowHidden(flag("fillShadowHidden"));
+    setFillShadowBlur(number("fillShadowBlur"));
+    setFillShadowOffsetX(number("fillShadowOffsetX"));
+    setFillShadowOffsetY(number("fillShadowOffsetY"));
+    setFillShadowColor(color("fillShadowColor"));
+    setStrokeType(static_cast<std::uint64_t>(integer("strokeType")));
+    setStrokeLineWidth(number("strokeLineWidth"));
+    setStrokeLineCap(static_cast<std::int32_t>(integer("strokeLineCap")));
+    setStrokeLineJoin(static_cast<std::int32_t>(integer("strokeLineJoin")));
+    setStrokeColor(color("strokeColor"));
+    setStroke1Enabled(flag("stroke1Enabled"));
+    setStroke1Color(color("stroke1Color"));
+    setStroke2Enabled(flag("stroke2Enabled"));
+    setStroke2Color(color("stroke2Color"));
+    setStrokeShadowHidden(flag("strokeShadowHidden"));
+    setStrokeShadowBlur(number("strokeShadowBlur"));
+    setStrokeShadowOffsetX(number("strokeShadowOffsetX"));
+    setStrokeShadowOffsetY(number("strokeShadowOffsetY"));
+    setStrokeShadowColor(color("strokeShadowColor"));
+    setTextAlign(static_cast<std::uint64_t>(integer("textAlign")));
+    setTextVerticalAlign(static_cast<std::uint64_t>(integer("textVerticalAlign")));
+    setTextAppearanceType(static_cast<std::uint64_t>(integer("textAppearanceType")));
+    setTextShadowHidden(flag("textShadowHidden"));
+    setTextShadowBlur(number("textShadowBlur"));
+    setTextShadowColor(color("textShadowColor"));
+
+    setImageAnchorRatio(pf::Point(0.5, 0.5));
+    setScaleImage(flag("scaleImage"));
+    contentFilterSpecs_.clear();
+    setUpTextLayoutManager();
+}
+
+// ---- identity ----
+
+QString Shape::displayTitle() const
+{
+    if (userSetTitle_ || !hasText())
+        return title_;
+    QString text = attributedText_->string();
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QStringLiteral("%1 (%2)").arg(shapeClass().shortTitle(), text);
+}
+
+bool Shape::disableUndo()
+{
+    pf::UndoManager* undo = undoManager();
+    if (!undo || !undo->isUndoRegistrationEnabled())
+        return false;
+    undo->disableUndoRegistration();
+    return true;
+}
+
+void Shape::reenableUndoIf(bool disabled)
+{
+    pf::UndoManager* undo = undoManager();
+    if (disabled && undo && !undo->isUndoRegistrationEnabled())
+        undo->enableUndoRegistration();
+}
+
+void Shape::setSelected(bool selected)
+{
+    selected_ = selected;
+    dirtyRectDirty_ = true;
+    setNeedsDisplay();
+}
+
+bool Shape::isSnapable() const
+{
+    if (selected_ || hidden_)
+        return false;
+    return !(strokeType_ == 3 && fillType_ == 5 && imageIdentifier_.isNull() && !hasText());
+}
+
+bool Shape::isGrouped() const
+{
+    for (const Shape* p = parent_; p; p = p->parent_)
+        if (p->isGroup())
+            return true;
+    return false;
+}
+
+bool Shape::isStrokeEven() const
+{
+    const double w = std::round(std::fabs(strokeLineWidth_));
+    return std::fmod(w, 2.0) == 0.0;
+}
+
+// ---- geometry ----
+
+void Shape::setFrame(const pf::Rect& requested)
+{
+    pf::Rect r = requested;
+    if (rotationAngle_ == 0 || rotationAngle_ == 180)
+        r = QVRectRound(r);
+    if (r == frame_)
+        return;
+    r = validateFrame(r);
+    if (!isValidFrame(r))
+        return;
+    pf::ChangeNotice notice(*this, {QStringLiteral("frame"), QStringLiteral("displayFrameX"), QStringLiteral("displayFrameY"),
+                                    QStringLiteral("displayFrameWidth"), QStringLiteral("displayFrameHeight")});
+    setNeedsDisplay();
+    pf::registerUndo(undoManager(), this, [old = frame_](Shape& s) { s.setFrame(old); }, pf::localized("Reposition"));
+    dirtyRectDirty_ = true;
+    const pf::Rect old = frame_;
+    frame_ = r;
+    pf::Point origin(r.x(), r.y());
+    if (composition_)
+        origin = composition_->rulerOriginAdjustedPoint(origin);
+    displayFrameX_ = origin.x;
+    displayFrameY_ = origin.y;
+    displayFrameWidth_ = r.width();
+    displayFrameHeight_ = r.height();
+
+    // Keep the rotation handle clear of the side handles.
+    const pf::Point c = center();
+    const pf::Rect handle(c.x + rotationHandleRadius_ - 7.5, c.y - 7.5, 15, 15);
+    const pf::Rect right(r.maxX() - 5, r.midY() - 5, 10, 10);
+    const pf::Rect left(r.minX() - 5, r.midY() - 5, 10, 10);
+    if (handle.intersects(right) || handle.intersects(left))
+        rotationHandleRadius_ += 15.0;
+
+    cachedTextSize_ = pf::Size();
+    regeneratePathWithOldFrame(old);
+    if (!contentFilterSpecs_.empty() && (old.size.width != r.size.width || old.size.height != r.size.height))
+        updateContentImage();
+    updateConnections();
+    setNeedsDisplay();
+}
+
+bool Shape::isValidFrame(const pf::Rect& frame) const
+{
+    return QVRectIsValid(frame);
+}
+
+pf::Rect Shape::validateFrame(const pf::Rect& frame) const
+{
+    const auto positiveZero = [](double v) { return v == 0.0 ? 0.0 : v; };
+    return pf::Rect(positiveZero(frame.x()), positiveZero(frame.y()), positiveZero(frame.width()),
+                    positiveZero(frame.height()));
+}
+
+void Shape::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
+{
+    (void)oldFrame;
+    finalFillPath_.reset();
+    finalGradientFillPath_.reset();
+    path_ = pf::Path();
+    appendPath(path_);
+    if (rotationAngle_ != 0) {
+        const pf::Point c = center();
+        path_.transform(pf::AffineTransform::identity()
+                            .translated(c.x, c.y)
+                            .rotated(static_cast<double>(rotationAngle_) * degreesToRadians)
+                            .translated(-c.x, -c.y));
+    }
+}
+
+void Shape::appendPath(pf::Path& path) const
+{
+    (void)path;
+}
+
+void Shape::jiggleFrameHandle()
+{
+    const pf::Rect former = frame_;
+    frame_ = pf::Rect::zero();
+    setFrame(former);
+}
+
+void Shape::jiggleFrameWithoutUndo()
+{
+    const bool disabled = disableUndo();
+    jiggleFrameHandle();
+    reenableUndoIf(disabled);
+}
+
+pf::Point Shape::center() const
+{
+    return pf::Point(frame_.midX(), frame_.midY());
+}
+
+double Shape::currentScale() const
+{
+    const double scale = composition_ ? composition_->zoomScale() : 0.0;
+    return scale == 0.0 ? 1.0 : scale;
+}
+
+pf::Rect Shape::calcDirtyRect() const
+{
+    if (!composition_ && !isPointer())
+        return pf::Rect::zero();
+    const auto shadowReach = [](double blur, double dx, double dy) {
+        return std::fabs(blur) + std::max(std::fabs(dx), std::fabs(dy));
+    };
+    double m = std::max({10.0 / currentScale(), strokeLineWidth_,
+                         shadowReach(strokeShadowBlur_, strokeShadowOffsetX_, strokeShadowOffsetY_),
+                         shadowReach(fillShadowBlur_, fillShadowOffsetX_, fillShadowOffsetY_)})
+               + 4.0 + 10.0;
+    if (strokeLineJoin_ == 0)
+        m += 3.0 * strokeLineWidth_;
+    return QVRectOutset(frame_, m, m);
+}
+
+const pf::Rect& Shape::dirtyRect() const
+{
+    if (dirtyRectDirty_) {
+        dirtyRect_ = calcDirtyRect();
+        dirtyRectDirty_ = false;
+    }
+    return dirtyRect_;
+}
+
+void Shape::setRotationHandleRadius(double radius)
+{
+    const double rounded = std::round(radius);
+    if (rounded == rotationHandleRadius_)
+        return;
+    const double s = currentScale();
+    const pf::Rect f(frame_.x() * s, frame_.y() * s, frame_.width() * s, frame_.height() * s);
+    const pf::Point c = center();
+    const pf::Rect handle(c.x + rounded - 5, c.y - 5, 10, 10);
+    const pf::Rect right(f.maxX() - 5, f.midY() - 5, 10, 10);
+    const pf::Rect left(f.minX() - 5, f.midY() - 5, 10, 10);
+    if (handle.intersects(right) || handle.intersects(left))
+        return;
+    rotationHandleRadius_ = rounded;
+}
+
+// ---- fill and stroke ----
+
+const GradientElements& Shape::fillGradientElements() const
+{
+    if (fillGradientElements_.empty() && (fillType_ == 1 || fillType_ == 2)) {
+        const pf::OptionalColor c = backupFillColor_ ? backupFillColor_ : fillColor_;
+        fillGradientElements_ = {{c, 0.0}, {c, 1.0}};
+    }
+    return fillGradientElements_;
+}
+
+const pf::Gradient& Shape::gradient() const
+{
+    if (!gradient_) {
+        std::vector<pf::GradientStop> stops;
+        if (fillType_ == 0 || fillType_ == 5 || fillType_ == 6) {
+            const pf::Color c = (backupFillColor_ ? backupFillColor_ : fillColor_).value_or(pf::Color::clear());
+            stops = {{c, 0.0}, {c, 1.0}};
+        } else if (fillType_ == 1 || fillType_ == 2) {
+            for (const QVGradientElement& e : fillGradientElements())
+                stops.push_back({e.color().value_or(pf::Color::clear()), e.ratio()});
+        }
+        gradient_ = pf::Gradient(std::move(stops));
+    }
+    return *gradient_;
+}
+
+const std::optional<LineDash>& Shape::strokeLineDash() const
+{
+    if (!strokeLineDash_) {
+        if (strokeType_ == 2)
+            strokeLineDash_ = LineDash::dottedLineDashWithStrokeLineWidth(strokeLineWidth_);
+        else if (strokeType_ == 1)
+            strokeLineDash_ = LineDash::dashedLineDashWithStrokeLineWidth(strokeLineWidth_);
+    }
+    return strokeLineDash_;
+}
+
+// ---- text ----
+
+void Shape::setAttributedText(const pf::AttributedString* text)
+{
+    std::optional<pf::MutableAttributedString> value;
+    if (text && !text->isEmpty())
+        value.emplace(*text);
+    if (value == attributedText_)
+        return;
+    pf::ChangeNotice notice(*this, QStringLiteral("attributedText"));
+    std::optional<pf::MutableAttributedString> old = attributedText_;
+    pf::registerUndo(undoManager(), this,
+                     [old = std::move(old)](Shape& s) { s.setAttributedText(old ? &*old : nullptr); },
+                     pf::localized("Edit Text"));
+    attributedText_ = std::move(value);
+    if (composition_)
+        setNeedsDisplay();
+}
+
+const pf::TextAttributes& Shape::textAttributes() const
+{
+    if (!textAttributes_) {
+        const ShapeClass& k = shapeClass();
+        pf::TextAttributes a = k.defaultTextAttributes();
+        a.font.reset();
+        a.foregroundColor.reset();
+        if (!hasText()) {
+            a.font = k.currentFont();
+            a.foregroundColor = k.currentTextColor();
+        }
+        pf::ParagraphStyle p = a.paragraphStyleOrDefault();
+        p.alignment = pf::ParagraphStyle::alignmentFromInt(static_cast<long long>(textAlign_));
+        a.paragraphStyle = p;
+        if (textShadowHidden_) {
+            a.shadow.reset();
+        } else {
+            pf::Shadow shadow;
+            if (textShadowColor_)
+                shadow.color = *textShadowColor_;
+            shadow.offset = pf::Size(textShadowOffsetX_, -textShadowOffsetY_);
+            shadow.blur = textShadowBlur_;
+            a.shadow = shadow;
+        }
+        textAttributes_ = a;
+    }
+    return *textAttributes_;
+}
+
+void Shape::clearTextAttributes()
+{
+    textAttributes_.reset();
+    cachedTextSize_ = pf::Size();
+    dirtyRectDirty_ = true;
+    if (!hasText())
+        return;
+    pf::MutableAttributedString text = *attributedText_;
+    const pf::TextRange all{0, text.length()};
+    text.addAttributes(textAttributes(), all);
+    if (textShadowHidden_)
+        text.removeAttribute(pf::AttributeKey::Shadow, all);
+    setAttributedText(text);
+}
+
+// ---- image ----
+
+const pf::Image& Shape::image() const
+{
+    if (image_.isNull() && !imageIdentifier_.isNull() && composition_)
+        image_ = composition_->imageForIdentifier(imageIdentifier_);
+    return image_;
+}
+
+// ---- redisplay ----
+
+void Shape::setNeedsDisplay()
+{
+    if (composition_)
+        composition_->setNeedsDisplayInRectUpdatePalettes(dirtyRect(), false);
+}
+
+void Shape::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)
+{
+    if (composition_)
+        composition_->setNeedsDisplayInRectUpdatePalettes(rect, updatePalettes);
+}
+
+// ---- copy and equality ----
+
+std::shared_ptr<Shape> Shape::copy() const
+{
+    StickyDefaults::WithoutSetting noSticky;
+    auto copy = shapeClass().allocate();
+    copy->copyFrom(*this);
+    return copy;
+}
+
+void Shape::copyFrom(const Shape& s)
+{
+    identifier_ = pf::newIdentifier();
+    if (s.userSetTitle_) {
+        if (s.title_.isNull() || (s.composition_ && s.composition_->isDuplicating()))
+            title_ = s.title_;
+        else
+            title_ = formatted("%@ copy", s.title_);
+    } else {
+        title_ = shapeClass().shortTitle();
+    }
+    userSetTitle_ = s.userSetTitle_;
+    hidden_ = s.hidden_;
+    locked_ = s.locked_;
+    opacity_ = s.opacity_;
+    constrainAspectRatio_ = s.constrainAspectRatio_;
+    rotationAngle_ = s.rotationAngle_;
+    rotationHandleRadius_ = s.rotationHandleRadius_;
+    adjustmentRatioX_ = s.adjustmentRatioX_;
+    adjustmentRatioY_ = s.adjustmentRatioY_;
+    setCopyFrame(s.frame_);
+
+    fillType_ = s.fillType_;
+    fillColor_ = s.fillColor_;
+    fillGradientElements_ = s.fillGradientElements_;
+    fillAngle_ = s.fillAngle_;
+    fillShadowHidden_ = s.fillShadowHidden_;
+    fillShadowBlur_ = s.fillShadowBlur_;
+    fillShadowOffsetX_ = s.fillShadowOffsetX_;
+    fillShadowOffsetY_ = s.fillShadowOffsetY_;
+    fillShadowColor_ = s.fillShadowColor_;
+    strokeType_ = s.strokeType_;
+    strokeLineWidth_ = s.strokeLineWidth_;
+    strokeLineCap_ = s.strokeLineCap_;
+    strokeLineJoin_ = s.strokeLineJoin_;
+    strokeColor_ = s.strokeColor_;
+    stroke1Enabled_ = s.stroke1Enabled_;
+    stroke1Color_ = s.stroke1Color_;
+    stroke2Enabled_ = s.stroke2Enabled_;
+    stroke2Color_ = s.stroke2Color_;
+    strokeShadowHidden_ = s.strokeShadowHidden_;
+    strokeShadowBlur_ = s.strokeShadowBlur_;
+    strokeShadowOffsetX_ = s.strokeShadowOffsetX_;
+    strokeShadowOffsetY_ = s.strokeShadowOffsetY_;
+    strokeShadowColor_ = s.strokeShadowColor_;
+    textAttributes_ = s.textAttributes_;
+    attributedText_ = s.attributedText_;
+    textAlign_ = s.textAlign_;
+    textVerticalAlign_ = s.textVerticalAlign_;
+    textAppearanceType_ = s.textAppearanceType_;
+    textDrawOnPath_ = s.textDrawOnPath_;
+    textShadowHidden_ = s.textShadowHidden_;
+    textShadowBlur_ = s.textShadowBlur_;
+    textShadowOffsetX_ = s.textShadowOffsetX_;
+    textShadowOffsetY_ = s.textShadowOffsetY_;
+    textShadowColor_ = s.textShadowColor_;
+
+    if (!s.imageIdentifier_.isNull()) {
+        if (s.composition_)
+            s.composition_->incrementRefCountForImageIdentifier(s.imageIdentifier_);
+        imageIdentifier_ = s.imageIdentifier_;
+        image_ = s.image_;
+    }
+    imageType_ = s.imageType_;
+    scaleImage_ = s.scaleImage_;
+    imageAnchorRatio_ = s.imageAnchorRatio_;
+    // The inspector edits a filter in place, so each copy gets its own.
+    contentFilterSpecs_.clear();
+    for (const auto& spec : s.contentFilterSpecs_)
+        if (spec)
+            contentFilterSpecs_.push_back(spec->copy());
+
+    setUpTextLayoutManager();
+    clearTextAttributes();
+}
+
+bool Shape::isEqual(const Shape& other) const
+{
+    if (this == &other)
+        return true;
+    return &classObject() == &other.classObject() && isEqualToShape(other);
+}
+
+bool Shape::isEqualToShape(const Shape& o) const
+{
+    const auto titlesEqual = title_.isNull() || o.title_.isNull() || title_ == o.title_;
+    const auto textsEqual = !attributedText_ || !o.attributedText_ || *attributedText_ == *o.attributedText_;
+    const auto imagesEqual = imageIdentifier_.isNull() || o.imageIdentifier_.isNull() || imageIdentifier_ == o.imageIdentifier_;
+    return titlesEqual && userSetTitle_ == o.userSetTitle_ && hidden_ == o.hidden_ && locked_ == o.locked_
+        && opacity_ == o.opacity_ && adjustmentRatioX_ == o.adjustmentRatioX_ && adjustmentRatioY_ == o.adjustmentRatioY_
+        && rotationAngle_ == o.rotationAngle_ && frame_ == o.frame_
+        // fill
+        && fillType_ == o.fillType_ && fillAngle_ == o.fillAngle_ && equalWhenBothPresent(fillColor_, o.fillColor_)
+        && fillGradientElements() == o.fillGradientElements() && fillShadowHidden_ == o.fillShadowHidden_
+        && fillShadowBlur_ == o.fillShadowBlur_ && fillShadowOffsetX_ == o.fillShadowOffsetX_
+        && fillShadowOffsetY_ == o.fillShadowOffsetY_ && equalWhenBothPresent(fillShadowColor_, o.fillShadowColor_)
+        // stroke
+        && strokeType_ == o.strokeType_ && strokeLineWidth_ == o.strokeLineWidth_ && strokeLineCap_ == o.strokeLineCap_
+        && strokeLineJoin_ == o.strokeLineJoin_ && equalWhenBothPresent(strokeColor_, o.strokeColor_)
+        && stroke1Enabled_ == o.stroke1Enabled_ && equalWhenBothPresent(stroke1Color_, o.stroke1Color_)
+        && stroke2Enabled_ == o.stroke2Enabled_ && equalWhenBothPresent(stroke2Color_, o.stroke2Color_)
+        && strokeShadowHidden_ == o.strokeShadowHidden_ && strokeShadowBlur_ == o.strokeShadowBlur_
+        && strokeShadowOffsetX_ == o.strokeShadowOffsetX_ && strokeShadowOffsetY_ == o.strokeShadowOffsetY_
+        && equalWhenBothPresent(strokeShadowColor_, o.strokeShadowColor_)
+        // text and image
+        && textAlign_ == o.textAlign_ && textVerticalAlign_ == o.textVerticalAlign_
+        && textAppearanceType_ == o.textAppearanceType_ && textDrawOnPath_ == o.textDrawOnPath_
+        && textShadowHidden_ == o.textShadowHidden_ && textShadowBlur_ == o.textShadowBlur_
+        && textShadowOffsetX_ == o.textShadowOffsetX_ && textShadowOffsetY_ == o.textShadowOffsetY_
+        && equalWhenBothPresent(textShadowColor_, o.textShadowColor_) && textsEqual && imagesEqual
+        && imageType_ == o.imageType_ && scaleImage_ == o.scaleImage_ && imageAnchorRatio_ == o.imageAnchorRatio_;
+}
+
+QString Shape::description() const
+{
+    return QStringLiteral("<%1 0x%2 %3, '%4'>")
+        .arg(classObject().className(), QString::number(reinterpret_cast<quintptr>(this), 16), pf::toString(frame_),
+             hasText() ? attributedText_->string() : QString());
+}
+
+std::shared_ptr<Shape> Shape::makeManipulator() const
+{
+    const QString name = shapeClass().manipulatorClassName();
+    const ShapeClass* k = pf::ClassRegistry::shared().lookup<ShapeClass>(name);
+    if (!k)
+        return nullptr;
+    return k->newShape(frame_);
+}

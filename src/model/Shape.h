@@ -1,0 +1,586 @@
+// The root of everything that stands on a page: identity, frame, rotation, opacity, fill, stroke,
+// shadows, text, image and content filters, with their setters, copy, equality and stored form.
+//
+// Shapes are shared objects: make them through their class object (`Shape::staticClass().newShape(frame)`,
+// `ShapeClass::newShape`) or `Shape::make<Kind>(frame)`, never on the stack, so that undo can hold them
+// weakly. Construction runs no virtual code; `initWithFrame` (called by the factories) is the
+// initialiser that kinds extend.
+//
+// Every user-visible setter follows one pattern (`setProperty`, below): nothing when the value is
+// unchanged; otherwise change notices around the change, the inverse registered on the page's undo
+// manager under a localised action name, the value stored, the sticky default written for style values,
+// caches dropped and redisplay asked. Kinds write their own setters with the same helper:
+//
+//     void Pointer::setArrowTypeA(std::uint64_t t)
+//     {
+//         static const PropertyChange change{"arrowTypeA", "Arrow Type", nullptr, Redisplay | Dirty};
+//         setProperty(arrowTypeA_, t, &Pointer::setArrowTypeA, change);
+//     }
+//
+// Geometry, drawing, the content image and text layout build on this class through the virtual functions
+// marked "hook", which they fill in.
+#pragma once
+
+#include "geometry/QVColor.h"
+#include "model/FilterSpec.h"
+#include "model/LineDash.h"
+#include "model/QVGradientElement.h"
+#include "model/ShapeClass.h"
+#include "model/ShapePage.h"
+#include "model/StickyDefaults.h"
+#include "platform/foundation/KeyValue.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Object.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Path.h"
+#include "platform/text/AttributedString.h"
+
+#include <QString>
+
+#include <cmath>
+#include <concepts>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+// The property-list protocol of stored objects: a dictionary from asPlist, a new object (or none) from
+// fromPlist.
+template <class T>
+concept Serializable = requires(const T& object, const pf::Value& plist) {
+    { object.asPlist() } -> std::convertible_to<pf::Value>;
+    T::fromPlist(plist);
+};
+
+using GradientElements = std::vector<QVGradientElement>;
+using FilterSpecs = std::vector<std::shared_ptr<FilterSpec>>;
+
+class Shape : public pf::Object {
+public:
+    // What a setter does beyond notices, undo and storing (PropertyChange::effects).
+    enum ChangeEffect : unsigned {
+        Sticky = 1u << 0,            // write the sticky default under the key
+        Dirty = 1u << 1,             // the dirty rect must be recomputed
+        DropGradient = 1u << 2,      // the fill gradient is rebuilt
+        DropFinalFillPath = 1u << 3, // the final fill path is rebuilt
+        DropDash = 1u << 4,          // the line dash is rebuilt from stroke type and width
+        ContentImage = 1u << 5,      // the content image is rebuilt
+        RedisplayBefore = 1u << 6,   // redraw the old area before the change
+        Redisplay = 1u << 7,         // redraw after the change
+        RedisplayPalettes = 1u << 8, // redraw the dirty rect and refresh the palettes after the change
+    };
+
+    // One setter's key, undo action name and effects.
+    struct PropertyChange {
+        const char* key;
+        const char* actionName;
+        // For flags: the action name when the new value is NO (null: actionName both ways).
+        const char* actionNameWhenOff = nullptr;
+        unsigned effects = 0;
+    };
+
+    // Use the factories (see the top of this file).
+    Shape() = default;
+    ~Shape() override;
+
+    static const ShapeClass& staticClass();
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+    const ShapeClass& shapeClass() const { return static_cast<const ShapeClass&>(classObject()); }
+    static const pf::PropertyTable& properties();
+    const pf::PropertyTable& propertyTable() const override { return properties(); }
+
+    // An instance of Kind with no initialiser run (for class objects).
+    template <class Kind>
+    static std::shared_ptr<Shape> allocate()
+    {
+        return std::make_shared<Kind>();
+    }
+    // A new Kind by initWithFrame.
+    template <class Kind>
+    static std::shared_ptr<Kind> make(const pf::Rect& frame)
+    {
+        auto shape = std::make_shared<Kind>();
+        shape->initWithFrame(frame);
+        return shape;
+    }
+
+    // The designated initialiser: identifier, title, frame, opacity, the sticky style, image anchor, text
+    // machinery. Kinds extend it (calling this first).
+    virtual void initWithFrame(const pf::Rect& frame);
+
+    // ---- identity ----
+    const QString& identifier() const { return identifier_; }
+    void setIdentifier(const QString& identifier) { identifier_ = identifier; }
+    // Null: no title.
+    const QString& title() const { return title_; }
+    void setTitle(const QString& title);
+    bool userSetTitle() const { return userSetTitle_; }
+    void setUserSetTitle(bool set) { userSetTitle_ = set; }
+    // The title, or "short title (text)" for a shape whose title the user has not typed and that has text.
+    QString displayTitle() const;
+
+    // ---- relations ----
+    ShapePage* composition() const { return composition_; }
+    void setComposition(ShapePage* page) { composition_ = page; }
+    Shape* parent() const { return parent_; }
+    void setParent(Shape* parent) { parent_ = parent; }
+    pf::UndoManager* undoManager() const { return composition_ ? composition_->undoManager() : nullptr; }
+    // Switches undo registration off when there is an undo manager and it is on; answers whether it did.
+    bool disableUndo();
+    void reenableUndoIf(bool disabled);
+
+    // ---- flags ----
+    bool isHidden() const { return hidden_; }
+    void setHidden(bool hidden);
+    bool isLocked() const { return locked_; }
+    void setLocked(bool locked);
+    bool isSelected() const { return selected_; }
+    // No undo, no notice: stores, marks the dirty rect stale and redisplays.
+    void setSelected(bool selected);
+    bool isSnapped() const { return snapped_; }
+    void setSnapped(bool snapped) { snapped_ = snapped; }
+    bool snapable() const { return snapable_; }
+    void setSnapable(bool snapable) { snapable_ = snapable; }
+    // Not selected, not hidden, and something to see: a stroke, a fill, an image or text.
+    virtual bool isSnapable() const;
+
+    // ---- geometry ----
+    const pf::Rect& frame() const { return frame_; }
+    // hook: rounds unrotated frames, refuses invalid ones, undo "Reposition", rebuilds the path.
+    virtual void setFrame(const pf::Rect& frame);
+    // hook: the frame of a copy; kinds copy their own geometry with it.
+    virtual void setCopyFrame(const pf::Rect& frame) { setFrame(frame); }
+    // hook: every component finite.
+    virtual bool isValidFrame(const pf::Rect& frame) const;
+    // hook: negative zeros become positive.
+    virtual pf::Rect validateFrame(const pf::Rect& frame) const;
+    // hook: rebuilds path through appendPath and rotates it.
+    virtual void regeneratePathWithOldFrame(const pf::Rect& oldFrame);
+    // hook: the kind's outline for the current frame, unrotated.
+    virtual void appendPath(pf::Path& path) const;
+    // hook: moves the connector ends attached to the shape.
+    virtual void updateConnections() {}
+    // Sets the frame again from the zero rect, so that everything setFrame computes is recomputed.
+    void jiggleFrameHandle();
+    // jiggleFrameHandle with undo registration suspended (a change that rebuilds the outline).
+    void jiggleFrameWithoutUndo();
+    const pf::Path& path() const { return path_; }
+    pf::Point center() const;
+    // The page's zoom scale; 1 without a page or when the page answers 0.
+    double currentScale() const;
+    // hook: the area to redraw.
+    virtual pf::Rect calcDirtyRect() const;
+    const pf::Rect& dirtyRect() const;
+    void setDirtyRectFlag() { dirtyRectDirty_ = true; }
+
+    std::int64_t rotationAngle() const { return rotationAngle_; }
+    void setRotationAngle(std::int64_t degrees);
+    double rotationHandleRadius() const { return rotationHandleRadius_; }
+    // Rounded; refused when the handle would meet the side handles. No undo, no notice.
+    void setRotationHandleRadius(double radius);
+    double adjustmentRatioX() const { return adjustmentRatioX_; }
+    void setAdjustmentRatioX(double ratio);
+    double adjustmentRatioY() const { return adjustmentRatioY_; }
+    void setAdjustmentRatioY(double ratio);
+    bool constrainAspectRatio() const { return constrainAspectRatio_; }
+    void setConstrainAspectRatio(bool constrain);
+    double opacity() const { return opacity_; }
+    void setOpacity(double opacity);
+
+    double displayFrameX() const { return displayFrameX_; }
+    double displayFrameY() const { return displayFrameY_; }
+    double displayFrameWidth() const { return displayFrameWidth_; }
+    double displayFrameHeight() const { return displayFrameHeight_; }
+
+    // Values captured when a drag begins.
+    struct DragStart {
+        pf::Rect frame;
+        double aspectRatio = 0;
+        int anchorCorner = 0; // QVRectCorner
+        pf::Point anchorPoint;
+        std::int64_t rotationAngle = 0;
+        double adjustmentRatioX = 0;
+        double adjustmentRatioY = 0;
+    };
+    DragStart& dragStart() { return dragStart_; }
+
+    // ---- fill ----
+    std::uint64_t fillType() const { return fillType_; }
+    void setFillType(std::uint64_t type);
+    const pf::OptionalColor& fillColor() const { return fillColor_; }
+    void setFillColor(pf::OptionalColor color);
+    const pf::OptionalColor& backupFillColor() const { return backupFillColor_; }
+    void setBackupFillColor(pf::OptionalColor color) { backupFillColor_ = color; }
+    std::int64_t fillAngle() const { return fillAngle_; }
+    void setFillAngle(std::int64_t angle);
+    // Two stops of the backup (or fill) colour when asked for while empty with a gradient fill type.
+    const GradientElements& fillGradientElements() const;
+    void setFillGradientElements(GradientElements elements);
+    bool fillShadowHidden() const { return fillShadowHidden_; }
+    void setFillShadowHidden(bool hidden);
+    double fillShadowBlur() const { return fillShadowBlur_; }
+    void setFillShadowBlur(double blur);
+    double fillShadowOffsetX() const { return fillShadowOffsetX_; }
+    void setFillShadowOffsetX(double offset);
+    double fillShadowOffsetY() const { return fillShadowOffsetY_; }
+    void setFillShadowOffsetY(double offset);
+    const pf::OptionalColor& fillShadowColor() const { return fillShadowColor_; }
+    void setFillShadowColor(pf::OptionalColor color);
+    // The fill gradient, built on demand and kept until a fill setter drops it.
+    const pf::Gradient& gradient() const;
+    void setGradient(std::optional<pf::Gradient> gradient) { gradient_ = std::move(gradient); }
+    // Drawing caches, built by drawing and dropped by the setters that feed them.
+    const std::optional<pf::Path>& finalFillPath() const { return finalFillPath_; }
+    void setFinalFillPath(std::optional<pf::Path> path) { finalFillPath_ = std::move(path); }
+    const std::optional<pf::Path>& finalGradientFillPath() const { return finalGradientFillPath_; }
+    void setFinalGradientFillPath(std::optional<pf::Path> path) { finalGradientFillPath_ = std::move(path); }
+
+    // ---- stroke ----
+    std::uint64_t strokeType() const { return strokeType_; }
+    void setStrokeType(std::uint64_t type);
+    double strokeLineWidth() const { return strokeLineWidth_; }
+    void setStrokeLineWidth(double width);
+    std::int32_t strokeLineCap() const { return strokeLineCap_; }
+    void setStrokeLineCap(std::int32_t cap);
+    std::int32_t strokeLineJoin() const { return strokeLineJoin_; }
+    void setStrokeLineJoin(std::int32_t join);
+    const pf::OptionalColor& strokeColor() const { return strokeColor_; }
+    void setStrokeColor(pf::OptionalColor color);
+    bool stroke1Enabled() const { return stroke1Enabled_; }
+    void setStroke1Enabled(bool enabled);
+    const pf::OptionalColor& stroke1Color() const { return stroke1Color_; }
+    void setStroke1Color(pf::OptionalColor color);
+    bool stroke2Enabled() const { return stroke2Enabled_; }
+    void setStroke2Enabled(bool enabled);
+    const pf::OptionalColor& stroke2Color() const { return stroke2Color_; }
+    void setStroke2Color(pf::OptionalColor color);
+    bool strokeShadowHidden() const { return strokeShadowHidden_; }
+    void setStrokeShadowHidden(bool hidden);
+    double strokeShadowBlur() const { return strokeShadowBlur_; }
+    void setStrokeShadowBlur(double blur);
+    double strokeShadowOffsetX() const { return strokeShadowOffsetX_; }
+    void setStrokeShadowOffsetX(double offset);
+    double strokeShadowOffsetY() const { return strokeShadowOffsetY_; }
+    void setStrokeShadowOffsetY(double offset);
+    const pf::OptionalColor& strokeShadowColor() const { return strokeShadowColor_; }
+    void setStrokeShadowColor(pf::OptionalColor color);
+    // When none is set: the dotted preset for stroke type 2, the dashed one for type 1, else none.
+    const std::optional<LineDash>& strokeLineDash() const;
+    void setStrokeLineDash(std::optional<LineDash> dash) { strokeLineDash_ = std::move(dash); }
+
+    // ---- text ----
+    // Null when the shape has no text (an empty text is no text).
+    const pf::AttributedString* attributedText() const { return attributedText_ ? &*attributedText_ : nullptr; }
+    bool hasText() const { return attributedText_.has_value(); }
+    // Undoable ("Edit Text"); an empty text clears it.
+    void setAttributedText(const pf::AttributedString* text);
+    void setAttributedText(const pf::AttributedString& text) { setAttributedText(&text); }
+    // Attributes for new text, from the class defaults and the text style fields (cached).
+    const pf::TextAttributes& textAttributes() const;
+    // hook: drops the cached attributes and applies fresh ones to the text.
+    virtual void clearTextAttributes();
+    // hook: the text layout objects.
+    virtual void setUpTextLayoutManager() {}
+    std::uint64_t textAlign() const { return textAlign_; }
+    void setTextAlign(std::uint64_t align);
+    std::uint64_t textVerticalAlign() const { return textVerticalAlign_; }
+    void setTextVerticalAlign(std::uint64_t align);
+    std::uint64_t textAppearanceType() const { return textAppearanceType_; }
+    void setTextAppearanceType(std::uint64_t type);
+    bool textDrawOnPath() const { return textDrawOnPath_; }
+    void setTextDrawOnPath(bool on);
+    bool textShadowHidden() const { return textShadowHidden_; }
+    void setTextShadowHidden(bool hidden);
+    double textShadowBlur() const { return textShadowBlur_; }
+    void setTextShadowBlur(double blur);
+    double textShadowOffsetX() const { return textShadowOffsetX_; }
+    void setTextShadowOffsetX(double offset);
+    double textShadowOffsetY() const { return textShadowOffsetY_; }
+    void setTextShadowOffsetY(double offset);
+    const pf::OptionalColor& textShadowColor() const { return textShadowColor_; }
+    void setTextShadowColor(pf::OptionalColor color);
+    bool isEditingText() const { return editingText_; }
+    void setEditingText(bool editing) { editingText_ = editing; }
+    const pf::Size& cachedTextSize() const { return cachedTextSize_; }
+    void setCachedTextSize(const pf::Size& size) { cachedTextSize_ = size; }
+    const pf::Rect& horizontalTextRect() const { return horizontalTextRect_; }
+    void setHorizontalTextRect(const pf::Rect& rect) { horizontalTextRect_ = rect; }
+
+    // ---- image and filters ----
+    const QString& imageIdentifier() const { return imageIdentifier_; }
+    void setImageIdentifier(const QString& identifier);
+    // Fetched from the page by identifier when not set, and kept.
+    const pf::Image& image() const;
+    void setImage(const pf::Image& image) { image_ = image; }
+    std::int64_t imageType() const { return imageType_; }
+    void setImageType(std::int64_t type) { imageType_ = type; }
+    bool scaleImage() const { return scaleImage_; }
+    void setScaleImage(bool scale);
+    const pf::Point& imageAnchorRatio() const { return imageAnchorRatio_; }
+    void setImageAnchorRatio(const pf::Point& ratio);
+    const FilterSpecs& contentFilterSpecs() const { return contentFilterSpecs_; }
+    void setContentFilterSpecs(FilterSpecs specs);
+    // Content image caches.
+    const pf::Image& contentImage() const { return contentImage_; }
+    void setContentImage(const pf::Image& image) { contentImage_ = image; }
+    const pf::Image& filteredContentImage() const { return filteredContentImage_; }
+    void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
+    // hook: rebuilds the content image from the style.
+    virtual void updateContentImage() {}
+    // hook: rebuilds the filter chain from the filter specs.
+    virtual void updateContentFilters() {}
+    // hook: fits the frame to the image.
+    virtual void sizeToFitImage(const pf::Image* image) { (void)image; }
+
+    // ---- redisplay (nothing without a page) ----
+    void setNeedsDisplay();
+    void setNeedsDisplayInRect(const pf::Rect& rect) { setNeedsDisplayInRectUpdatePalettes(rect, false); }
+    void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes);
+
+    // ---- copy and equality ----
+    // A copy with a new identifier, made with sticky setting off.
+    std::shared_ptr<Shape> copy() const;
+    // The same object, or one of exactly the same class for which isEqualToShape holds.
+    bool isEqual(const Shape& other) const;
+    // Every stored value but the identifier, aspect-ratio lock, rotation-handle radius and filters; an
+    // object value absent on either side passes.
+    virtual bool isEqualToShape(const Shape& other) const;
+    // "<Class 0x… {{x, y}, {w, h}}, 'text'>".
+    QString description() const;
+
+    // ---- stored form ----
+    // The base dictionary; kinds add their keys to it.
+    virtual pf::Value asPlist() const;
+    // A new shape of the registered shape kind named by "className", read from the dictionary; null (and
+    // logged) for any other name or a value that is not a dictionary.
+    static std::shared_ptr<Shape> fromPlist(const pf::Value& plist);
+    // A new shape of that kind at the stored "frame" with the sticky style (the built-in style when
+    // useBuiltInStyle, as with the Option key), made with sticky setting off.
+    static std::shared_ptr<Shape> shapeFromPlist(const pf::Value& plist, bool useBuiltInStyle = false);
+    // The dictionary with a "frame" chosen by its kind when it has none.
+    static pf::Value plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect);
+    // The kind's part of reading: Shape reads the base keys in their order; kinds call it, then read theirs.
+    virtual void readPlist(const pf::Value& plist);
+
+    // ---- style transfer ----
+    // The whole dictionary plus "textColor", "textFontName", "textFontSize" of the first character.
+    pf::Value extractStyle() const;
+    // The four groups, then the text colour and font over the whole text, with sticky setting off.
+    void applyStyle(const pf::Value& style);
+    void applyFillStyle(const pf::Value& style);
+    void applyStrokeStyle(const pf::Value& style);
+    void applyTextStyle(const pf::Value& style);
+    void applyFilterStyle(const pf::Value& style);
+
+    // ---- manipulator and facets ----
+    // An instance of the registered class named by manipulatorClassName at the frame; null while none is.
+    std::shared_ptr<Shape> makeManipulator() const;
+    virtual QStringList instanceFacetClassNames() const { return {}; }
+
+    // ---- path editing (kinds whose predicates answer yes override; nothing in Shape) ----
+    virtual void closePath() {}
+    virtual void reversePath() {}
+    virtual void combineWithShapes(const std::vector<std::shared_ptr<Shape>>& shapes) { (void)shapes; }
+    virtual void flipHorizontalVertical(bool horizontal, bool vertical) { (void)horizontal, (void)vertical; }
+    // Empty: no pieces.
+    virtual std::vector<std::shared_ptr<Shape>> split() { return {}; }
+    virtual std::vector<std::shared_ptr<Shape>> sliceAtLocation(const pf::Point& location) { (void)location; return {}; }
+    // Images are clipped to the outline.
+    virtual const pf::Path& imageClipPath() const { return path_; }
+    // None in Shape.
+    virtual std::optional<pf::Path> interiorStrokePath() const { return std::nullopt; }
+
+    // ---- type and capability predicates ----
+    virtual bool isGroup() const { return false; }
+    // Some ancestor is a group.
+    bool isGrouped() const;
+    virtual bool isImage() const { return false; }
+    virtual bool isPointer() const { return false; }
+    virtual bool isLine() const { return false; }
+    virtual bool isPath() const { return false; }
+    virtual bool isBezier() const { return false; }
+    virtual bool isBrush() const { return false; }
+    virtual bool isPointerShape() const { return false; }
+    virtual bool isText() const { return false; }
+    virtual bool isLoupe() const { return false; }
+    virtual bool isManipulator() const { return false; }
+    virtual bool isLasso() const { return false; }
+    virtual bool isControl() const { return false; }
+    virtual bool isSavable() const { return true; }
+    virtual bool isSelectable() const { return true; }
+    virtual bool canEditText() const { return true; }
+    virtual bool canEditImage() const { return true; }
+    virtual bool canFlip() const { return false; }
+    virtual bool canClosePath() const { return false; }
+    virtual bool canReversePath() const { return false; }
+    virtual bool canCombine() const { return false; }
+    virtual bool canSplit() const { return false; }
+    virtual bool canSliceAtLocation(const pf::Point& location) const { (void)location; return false; }
+    virtual bool canInvert() const { return true; }
+    virtual bool canIntersect() const { return true; }
+    virtual bool canCopyPasteStyle() const { return true; }
+    // No image identifier.
+    virtual bool canConvertToBezier() const { return imageIdentifier_.isNull(); }
+    virtual bool canEditFontColor() const { return true; }
+    virtual bool wantsSizeToFitImage() const { return false; }
+    virtual int dropColorType() const { return 0; }
+    // The magnitude of the stroke width, rounded, is even.
+    bool isStrokeEven() const;
+
+protected:
+    // The setter pattern. `setter` is the public setter that undo calls with the old value; `followUp`
+    // runs after the value is stored, the sticky default written and the caches dropped, before redisplay.
+    template <class C, class T, class A, class F = void (*)()>
+    bool setProperty(T& field, std::type_identity_t<T> value, void (C::*setter)(A), const PropertyChange& change,
+                     F followUp = nullptr);
+
+    // The copy's part of copying: Shape copies its fields in their order; kinds call it, then copy theirs.
+    virtual void copyFrom(const Shape& source);
+
+private:
+    template <class T>
+    static bool sameValue(const T& a, const T& b);
+    static bool sameValue(const QString& a, const QString& b) { return a == b && a.isNull() == b.isNull(); }
+    template <class T>
+    static pf::Value stickyValue(const T& value);
+    static QString actionName(const PropertyChange& change, bool on);
+    void writeSticky(const char* key, const pf::Value& value);
+    void finishChange(unsigned effects);
+
+    // Reading helpers for readPlist and the style groups.
+    static int documentVersion();
+
+    QString identifier_;
+    QString title_;
+    bool userSetTitle_ = false;
+    ShapePage* composition_ = nullptr;
+    Shape* parent_ = nullptr;
+    bool hidden_ = false;
+    bool locked_ = false;
+    bool selected_ = false;
+    bool snapped_ = false;
+    bool snapable_ = false;
+
+    pf::Rect frame_;
+    std::int64_t rotationAngle_ = 0;
+    double rotationHandleRadius_ = 0;
+    double adjustmentRatioX_ = 0;
+    double adjustmentRatioY_ = 0;
+    bool constrainAspectRatio_ = false;
+    double opacity_ = 0;
+    double displayFrameX_ = 0;
+    double displayFrameY_ = 0;
+    double displayFrameWidth_ = 0;
+    double displayFrameHeight_ = 0;
+    pf::Path path_;
+    mutable pf::Rect dirtyRect_;
+    mutable bool dirtyRectDirty_ = true;
+    DragStart dragStart_;
+
+    std::uint64_t fillType_ = 0;
+    pf::OptionalColor fillColor_;
+    pf::OptionalColor backupFillColor_;
+    std::int64_t fillAngle_ = 0;
+    mutable GradientElements fillGradientElements_;
+    bool fillShadowHidden_ = false;
+    double fillShadowBlur_ = 0;
+    double fillShadowOffsetX_ = 0;
+    double fillShadowOffsetY_ = 0;
+    pf::OptionalColor fillShadowColor_;
+
+    std::uint64_t strokeType_ = 0;
+    double strokeLineWidth_ = 0;
+    std::int32_t strokeLineCap_ = 0;
+    std::int32_t strokeLineJoin_ = 0;
+    pf::OptionalColor strokeColor_;
+    bool stroke1Enabled_ = false;
+    pf::OptionalColor stroke1Color_;
+    bool stroke2Enabled_ = false;
+    pf::OptionalColor stroke2Color_;
+    bool strokeShadowHidden_ = false;
+    double strokeShadowBlur_ = 0;
+    double strokeShadowOffsetX_ = 0;
+    double strokeShadowOffsetY_ = 0;
+    pf::OptionalColor strokeShadowColor_;
+    mutable std::optional<LineDash> strokeLineDash_;
+
+    // Drawing caches.
+    mutable std::optional<pf::Gradient> gradient_;
+    std::optional<pf::Path> finalFillPath_;
+    std::optional<pf::Path> finalGradientFillPath_;
+
+    std::optional<pf::MutableAttributedString> attributedText_;
+    mutable std::optional<pf::TextAttributes> textAttributes_;
+    std::uint64_t textAlign_ = 0;
+    std::uint64_t textVerticalAlign_ = 0;
+    std::uint64_t textAppearanceType_ = 0;
+    bool textDrawOnPath_ = false;
+    bool textShadowHidden_ = false;
+    double textShadowBlur_ = 0;
+    double textShadowOffsetX_ = 0;
+    double textShadowOffsetY_ = 0;
+    pf::OptionalColor textShadowColor_;
+    bool editingText_ = false;
+    pf::Size cachedTextSize_;
+    pf::Rect horizontalTextRect_;
+
+    QString imageIdentifier_;
+    mutable pf::Image image_;
+    std::int64_t imageType_ = 0;
+    bool scaleImage_ = false;
+    pf::Point imageAnchorRatio_;
+    FilterSpecs contentFilterSpecs_;
+    pf::Image contentImage_;
+    pf::Image filteredContentImage_;
+};
+
+template <class T>
+bool Shape::sameValue(const T& a, const T& b)
+{
+    return a == b;
+}
+
+template <class T>
+pf::Value Shape::stickyValue(const T& value)
+{
+    if constexpr (std::is_same_v<T, pf::OptionalColor>)
+        return pf::Value(QVStringFromColor(value));
+    else if constexpr (std::is_same_v<T, bool>)
+        return pf::Value(value);
+    else if constexpr (std::is_floating_point_v<T>)
+        return pf::Value(std::isfinite(value) ? static_cast<double>(value) : 0.0);
+    else if constexpr (std::is_integral_v<T>)
+        return pf::Value(static_cast<std::int64_t>(value));
+    else
+        static_assert(std::is_same_v<T, void>, "no sticky form for this type");
+}
+
+template <class C, class T, class A, class F>
+bool Shape::setProperty(T& field, std::type_identity_t<T> value, void (C::*setter)(A), const PropertyChange& change,
+                        F followUp)
+{
+    static_assert(std::is_base_of_v<Shape, C>);
+    if (sameValue(field, value))
+        return false;
+    pf::ChangeNotice notice(*this, QString::fromLatin1(change.key));
+    bool on = true;
+    if constexpr (std::is_same_v<T, bool>)
+        on = value;
+    pf::registerUndo(undoManager(), static_cast<C*>(this), [setter, old = field](C& shape) { (shape.*setter)(old); },
+                     actionName(change, on));
+    if (change.effects & RedisplayBefore)
+        setNeedsDisplay();
+    field = std::move(value);
+    if (change.effects & Sticky) {
+        if constexpr (std::is_same_v<T, bool> || std::is_arithmetic_v<T> || std::is_same_v<T, pf::OptionalColor>)
+            writeSticky(change.key, stickyValue(field));
+    }
+    finishChange(change.effects & ~(Redisplay | RedisplayPalettes));
+    if constexpr (!std::is_same_v<F, void (*)()>)
+        followUp();
+    finishChange(change.effects & (Redisplay | RedisplayPalettes));
+    return true;
+}

@@ -1,0 +1,328 @@
+#include "model/ShapeClass.h"
+
+#include "geometry/QVColor.h"
+#include "geometry/QVRect.h"
+#include "model/Shape.h"
+#include "model/StickyDefaults.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/UserDefaultsStore.h"
+
+#include <QLoggingCategory>
+
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+// The platform's selected-control colours, which highlights and handles are drawn in.
+constexpr pf::Color selectedControlColor{0.702, 0.843, 1.0, 1.0};
+constexpr pf::Color alternateSelectedControlColor{0.020, 0.388, 0.855, 1.0};
+
+double finiteOrZero(double v)
+{
+    return std::isfinite(v) ? v : 0.0;
+}
+
+} // namespace
+
+ShapeClass::ShapeClass(QString name, const pf::ClassObject* superclass, Allocator allocator)
+    : ClassObject(std::move(name), superclass), allocator_(allocator)
+{
+    // Class objects live for the whole process.
+    UserDefaults::addDefaultTextAttributesChangedHandler([this] { clearDefaultTextAttributes(); });
+}
+
+std::shared_ptr<Shape> ShapeClass::newShape(const pf::Rect& frame) const
+{
+    auto shape = allocate();
+    shape->initWithFrame(frame);
+    return shape;
+}
+
+std::shared_ptr<Shape> ShapeClass::newShape() const
+{
+    return newShape(pf::Rect(pf::Point(0, 0), defaultSize()));
+}
+
+QString ShapeClass::title() const { return {}; }
+QString ShapeClass::shortTitle() const { return {}; }
+QString ShapeClass::longDescription() const { return {}; }
+QString ShapeClass::extraSearchString() const { return QStringLiteral(""); }
+QString ShapeClass::negativeSearchString() const { return QStringLiteral(""); }
+QString ShapeClass::iconImageName() const { return {}; }
+pf::Image ShapeClass::iconImage() const { return {}; }
+
+const QStringList& ShapeClass::facetClassNames() const
+{
+    static const QStringList names{QStringLiteral("OpacityFacet"), QStringLiteral("FilterFacet"),
+                                   QStringLiteral("GeometryFacet"), QStringLiteral("FillFacet"),
+                                   QStringLiteral("StrokeFacet"),  QStringLiteral("ImageFacet"),
+                                   QStringLiteral("TextFacet")};
+    return names;
+}
+
+QString ShapeClass::manipulatorClassName() const { return QStringLiteral("Manipulator"); }
+QString ShapeClass::toolTipClassName() const { return {}; }
+QString ShapeClass::nibName() const { return {}; }
+pf::Size ShapeClass::defaultSize() const { return {100, 100}; }
+pf::Size ShapeClass::provisionalSize() const { return {1, 1}; }
+
+pf::Rect ShapeClass::defaultFrameForPointZoomScale(const pf::Point& point, double zoomScale) const
+{
+    const pf::Size size = defaultSize();
+    const double w = size.width / zoomScale;
+    const double h = size.height / zoomScale;
+    return QVRectRound(pf::Rect(point.x - w / 2, point.y - h / 2, w, h));
+}
+
+pf::Value ShapeClass::plist() const
+{
+    pf::Value entry;
+    entry.set(QStringLiteral("className"), className());
+    const auto optional = [&entry](const char* key, const QString& value) {
+        if (!value.isNull())
+            entry.set(QString::fromLatin1(key), value);
+    };
+    optional("title", title());
+    optional("shortTitle", shortTitle());
+    optional("longDescription", longDescription());
+    optional("iconImageName", iconImageName());
+    optional("extraSearchString", extraSearchString());
+    optional("negativeSearchString", negativeSearchString());
+    return entry;
+}
+
+pf::Value ShapeClass::plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect) const
+{
+    if (plist.contains("frame"))
+        return plist;
+    const pf::Size size = defaultFrameForPointZoomScale(pf::Point(0, 0), 1.0).size;
+    pf::Value result = plist.isDictionary() ? plist : pf::Value::dictionary();
+    const pf::Rect frame(std::round(rect.midX() - size.width / 2), std::round(rect.midY() - size.height / 2),
+                         size.width, size.height);
+    result.set(QStringLiteral("frame"), pf::toString(frame));
+    return result;
+}
+
+std::shared_ptr<Shape> ShapeClass::libraryListItemShapeWithFrame(const pf::Rect& frame) const
+{
+    auto shape = newShape(frame);
+    const double w = libraryListItemShapeStrokeLineWidth();
+    shape->setFillType(1);
+    shape->setFillAngle(90);
+    shape->setStrokeType(0);
+    shape->setStrokeColor(libraryListItemShapeStrokeColor());
+    shape->setStrokeShadowHidden(true);
+    // The flat look of current systems (the system version is fixed at one that has it).
+    shape->setFillGradientElements({{QVHexColor(0x41AEFA), 0.0}, {QVHexColor(0x4086D5), 1.0}});
+    shape->setFillShadowHidden(true);
+    shape->setStrokeLineWidth(w);
+    pf::Rect inset = shape->frame();
+    inset.size.width -= w;
+    inset.size.height -= w;
+    shape->setFrame(inset);
+    return shape;
+}
+
+double ShapeClass::libraryListItemShapeStrokeLineWidth() const { return 1.0; }
+
+pf::Color ShapeClass::libraryListItemShapeStrokeColor() const
+{
+    static const pf::Color color = QVHexColor(0x333333);
+    return color;
+}
+
+double ShapeClass::selectionStrokeLineWidth() const { return 10.0; }
+pf::Color ShapeClass::selectionStrokeColor() const { return selectedControlColor.withAlpha(0.65); }
+double ShapeClass::snapStrokeLineWidth() const { return 5.0; }
+pf::Color ShapeClass::snapStrokeColor() const { return pf::Color(1.0, 0.5, 0.0, 0.25); }
+pf::Color ShapeClass::lockedSelectionStrokeColor() const { return pf::Color(2.0 / 3.0, 2.0 / 3.0, 2.0 / 3.0, 1.0); }
+pf::Gradient ShapeClass::handleGradient() const { return pf::Gradient(selectedControlColor, alternateSelectedControlColor); }
+bool ShapeClass::wantsRegistration() const { return true; }
+bool ShapeClass::allowsShapeMode() const { return true; }
+pf::LineBreakMode ShapeClass::defaultLineBreakMode() const { return pf::LineBreakMode::WordWrapping; }
+
+QString ShapeClass::defaultTextFontName() const
+{
+    StickyDefaults::WithoutSettingOrGetting builtIn;
+    return stickyObjectForKey(QStringLiteral("textFontName")).asString();
+}
+
+double ShapeClass::defaultTextFontSize() const
+{
+    StickyDefaults::WithoutSettingOrGetting builtIn;
+    return stickyDoubleForKey(QStringLiteral("textFontSize"));
+}
+
+pf::OptionalColor ShapeClass::defaultTextColor() const
+{
+    StickyDefaults::WithoutSettingOrGetting builtIn;
+    return stickyColorForKey(QStringLiteral("textColor"));
+}
+
+namespace {
+pf::Font fontNamed(const QString& name, double size)
+{
+    if (name.isEmpty())
+        return pf::Font::systemFont();
+    return pf::Font(name, size);
+}
+} // namespace
+
+pf::Font ShapeClass::defaultFont() const
+{
+    return fontNamed(defaultTextFontName(), defaultTextFontSize());
+}
+
+pf::Font ShapeClass::currentFont() const
+{
+    return fontNamed(stickyObjectForKey(QStringLiteral("textFontName")).asString(),
+                     stickyDoubleForKey(QStringLiteral("textFontSize")));
+}
+
+pf::OptionalColor ShapeClass::currentTextColor() const
+{
+    return stickyColorForKey(QStringLiteral("textColor"));
+}
+
+const pf::TextAttributes& ShapeClass::defaultTextAttributes() const
+{
+    if (!defaultTextAttributes_) {
+        pf::TextAttributes a;
+        a.foregroundColor = defaultTextColor();
+        a.font = defaultFont();
+        pf::ParagraphStyle p = pf::ParagraphStyle::defaultStyle();
+        p.alignment = pf::TextAlignment::Center;
+        p.lineBreakMode = defaultLineBreakMode();
+        p.minimumLineHeight = 0;
+        p.maximumLineHeight = FLT_MAX;
+        p.lineHeightMultiple = 1.0;
+        p.lineSpacing = 0;
+        p.paragraphSpacing = 0;
+        p.firstLineHeadIndent = 0;
+        a.paragraphStyle = p;
+        a.shadow = pf::Shadow{pf::Size(0, -1), 0, QVHexaColor(0xFFFFFF77)};
+        a.baselineOffset = 0.0;
+        defaultTextAttributes_ = a;
+    }
+    return *defaultTextAttributes_;
+}
+
+pf::TextAttributes ShapeClass::currentTextAttributes() const
+{
+    pf::TextAttributes a = defaultTextAttributes();
+    a.font = currentFont();
+    if (auto color = currentTextColor())
+        a.foregroundColor = color;
+    return a;
+}
+
+void ShapeClass::clearDefaultTextAttributes() const
+{
+    defaultTextAttributes_.reset();
+}
+
+pf::InterpolationQuality ShapeClass::drawImageHints() const { return pf::InterpolationQuality::Low; }
+pf::InterpolationQuality ShapeClass::exportImageHints() const { return pf::InterpolationQuality::High; }
+
+pf::Image ShapeClass::imageFromData(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return {};
+    return pf::Image::fromData(data);
+}
+
+QString ShapeClass::stickyPhylumName() const { return QStringLiteral("Shape"); }
+QString ShapeClass::stickyTypeName() const { return className(); }
+
+const QSet<QString>& ShapeClass::keysExcludedFromStickyPhylum() const
+{
+    static const QSet<QString> keys{QStringLiteral("adjustmentRatioX"), QStringLiteral("adjustmentRatioY")};
+    return keys;
+}
+
+bool ShapeClass::isStickySettingEnabled() const
+{
+    return StickyDefaults::isStickySettingEnabled();
+}
+
+QString ShapeClass::userPhylumKeyForKey(const QString& key) const
+{
+    return QStringLiteral("User-%1-%2").arg(stickyPhylumName(), key);
+}
+
+QString ShapeClass::typeKeyForKey(const QString& key) const
+{
+    return QStringLiteral("%1-%2").arg(stickyTypeName(), key);
+}
+
+QString ShapeClass::defaultKeyForKey(const QString& key) const
+{
+    return QStringLiteral("Default-%1").arg(key);
+}
+
+pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
+{
+    const pf::UserDefaultsStore& store = pf::UserDefaultsStore::standard();
+    if (StickyDefaults::isStickyGettingEnabled() && !keysExcludedFromStickyPhylum().contains(key)
+        && UserDefaults::instance().stickyPropertiesEnabled()) {
+        pf::Value v = store.objectForKey(userPhylumKeyForKey(key));
+        if (!v.isNull())
+            return v;
+    }
+    pf::Value v = store.objectForKey(typeKeyForKey(key));
+    if (!v.isNull())
+        return v;
+    return store.objectForKey(defaultKeyForKey(key));
+}
+
+void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& key) const
+{
+    if (isStickySettingEnabled())
+        pf::UserDefaultsStore::standard().setObjectForKey(value, userPhylumKeyForKey(key));
+}
+
+pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const
+{
+    return QVColorFromString(stickyObjectForKey(key).asString());
+}
+
+double ShapeClass::stickyDoubleForKey(const QString& key) const
+{
+    return finiteOrZero(stickyObjectForKey(key).doubleValue());
+}
+
+std::int64_t ShapeClass::stickyIntegerForKey(const QString& key) const
+{
+    return stickyObjectForKey(key).integerValue();
+}
+
+bool ShapeClass::stickyBoolForKey(const QString& key) const
+{
+    return stickyObjectForKey(key).boolValue();
+}
+
+void ShapeClass::setStickyColorForKey(const pf::OptionalColor& color, const QString& key) const
+{
+    setStickyObjectForKey(QVStringFromColor(color), key);
+}
+
+void ShapeClass::setStickyDoubleForKey(double value, const QString& key) const
+{
+    setStickyObjectForKey(finiteOrZero(value), key);
+}
+
+void ShapeClass::setStickyIntegerForKey(std::int64_t value, const QString& key) const
+{
+    setStickyObjectForKey(value, key);
+}
+
+void ShapeClass::setStickyBoolForKey(bool value, const QString& key) const
+{
+    setStickyObjectForKey(value, key);
+}
+
+void registerShapeClasses(pf::ClassRegistry& registry)
+{
+    registry.add(Shape::staticClass());
+}

@@ -1,0 +1,39 @@
+// What a shape needs of the page it stands on. The page (Composition) implements it; a shape holds a
+// plain pointer that its container keeps valid and reaches its undo manager, image store and redisplay
+// only through here, so the model never calls the editor.
+#pragma once
+
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Image.h"
+
+#include <QString>
+
+namespace pf {
+class UndoManager;
+}
+
+class ShapePage {
+public:
+    virtual ~ShapePage() = default;
+
+    // Null while the page has no owner (reading, copying, previewing): changes then register nothing.
+    virtual pf::UndoManager* undoManager() const = 0;
+
+    // The document's image for an image identifier; a null image when it stores none.
+    virtual pf::Image imageForIdentifier(const QString& identifier) = 0;
+    virtual void incrementRefCountForImageIdentifier(const QString& identifier) = 0;
+    virtual void decrementRefCountForImageIdentifier(const QString& identifier) = 0;
+
+    virtual void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes) = 0;
+
+    // The zoom scale the page is shown at (0 is read as 1 by shapes).
+    virtual double zoomScale() const = 0;
+    // A page point in the rulers' coordinates.
+    virtual pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const = 0;
+
+    // Flags callers set around the work they name.
+    virtual bool isDuplicating() const = 0;
+    virtual bool isExporting() const = 0;
+    virtual bool isDrawingThumbnail() const = 0;
+    virtual bool isDrawingLoupe() const = 0;
+};

@@ -1,0 +1,372 @@
+// The stored form of a shape: the base dictionary, the reader with its version migrations, the library
+// entry and the style dictionary. Stored data is untrusted: a value of the wrong kind reads as absent,
+// numbers that are not finite are neither written nor read, and only registered shape kinds are made.
+#include "model/Shape.h"
+
+#include "geometry/QVColor.h"
+#include "model/StoredNumbers.h"
+#include "platform/foundation/Identifier.h"
+#include "platform/foundation/ThreadDictionary.h"
+#include "platform/text/Rtf.h"
+
+#include <QLoggingCategory>
+
+#include <cmath>
+
+static_assert(Serializable<Shape> && Serializable<QVGradientElement> && Serializable<FilterSpec> && Serializable<LineDash>);
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcShapePlist, "quorvel.model.shape.plist")
+
+// The version documents are written in; absent from the thread dictionary means newer than any.
+constexpr int newestVersion = 1000;
+
+// A number that is not finite is stored as 0 (and logged).
+double storable(double v, const char* key)
+{
+    if (std::isfinite(v))
+        return v;
+    qCWarning(lcShapePlist, "Shape: %s is not a finite number; stored as 0", key);
+    return 0.0;
+}
+
+pf::Rect storable(const pf::Rect& r, const char* key)
+{
+    return pf::Rect(storable(r.x(), key), storable(r.y(), key), storable(r.width(), key), storable(r.height(), key));
+}
+
+// Reads: absent, wrong kind and not finite all read as absent (0, the zero rect or point, no colour);
+// numbers through storedDouble.
+pf::Rect readRect(const pf::Value& d, const char* key)
+{
+    const pf::Rect r = pf::rectFromString(d.stringForKey(key));
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height())
+        ? r
+        : pf::Rect::zero();
+}
+
+pf::Point readPoint(const pf::Value& d, const char* key)
+{
+    const pf::Point p = pf::pointFromString(d.stringForKey(key));
+    return std::isfinite(p.x) && std::isfinite(p.y) ? p : pf::Point();
+}
+
+pf::OptionalColor readColor(const pf::Value& d, const char* key)
+{
+    return QVColorFromString(d.stringForKey(key));
+}
+
+std::int32_t readInt32(const pf::Value& d, const char* key)
+{
+    return d.intForKey(key);
+}
+
+const ShapeClass* shapeKindNamed(const QString& name)
+{
+    const ShapeClass* k = pf::ClassRegistry::shared().lookup<ShapeClass>(name);
+    if (!k)
+        qCWarning(lcShapePlist, "Shape: \"%s\" names no shape kind; entry skipped", qUtf8Printable(name.left(200)));
+    return k;
+}
+
+} // namespace
+
+int Shape::documentVersion()
+{
+    const auto version = pf::threadDictionary::value(QString::fromLatin1(pf::TlsVersionKey)).get<std::int64_t>();
+    if (!version)
+        return newestVersion;
+    return static_cast<int>(std::clamp<std::int64_t>(*version, INT32_MIN, INT32_MAX));
+}
+
+pf::Value Shape::asPlist() const
+{
+    pf::Value::Dictionary d;
+    const auto number = [&d](const char* key, double v) { d[QString::fromLatin1(key)] = storable(v, key); };
+    const auto color = [&d](const char* key, const pf::OptionalColor& c) { d[QString::fromLatin1(key)] = QVStringFromColor(c); };
+    const auto put = [&d](const char* key, pf::Value v) { d[QString::fromLatin1(key)] = std::move(v); };
+
+    put("className", classObject().className());
+    put("frame", pf::toString(storable(frame_, "frame")));
+    put("identifier", identifier_);
+    put("userSetTitle", userSetTitle_);
+    put("hidden", hidden_);
+    put("locked", locked_);
+    number("opacity", opacity_);
+    put("constrainAspectRatio", constrainAspectRatio_);
+    put("rotationAngle", rotationAngle_);
+    number("rotationHandleRadius", rotationHandleRadius_);
+    number("adjustmentRatioX", adjustmentRatioX_);
+    number("adjustmentRatioY", adjustmentRatioY_);
+
+    put("fillType", fillType_);
+    put("fillAngle", fillAngle_);
+    color("fillColor", fillColor_);
+    put("fillShadowHidden", fillShadowHidden_);
+    number("fillShadowBlur", fillShadowBlur_);
+    number("fillShadowOffsetX", fillShadowOffsetX_);
+    number("fillShadowOffsetY", fillShadowOffsetY_);
+    color("fillShadowColor", fillShadowColor_);
+
+    put("strokeType", strokeType_);
+    number("strokeLineWidth", strokeLineWidth_);
+    put("strokeLineCap", strokeLineCap_);
+    put("strokeLineJoin", strokeLineJoin_);
+    color("strokeColor", strokeColor_);
+    put("stroke1Enabled", stroke1Enabled_);
+    put("stroke2Enabled", stroke2Enabled_);
+    color("stroke1Color", stroke1Color_);
+    color("stroke2Color", stroke2Color_);
+    put("strokeShadowHidden", strokeShadowHidden_);
+    number("strokeShadowBlur", strokeShadowBlur_);
+    number("strokeShadowOffsetX", strokeShadowOffsetX_);
+    number("strokeShadowOffsetY", strokeShadowOffsetY_);
+    color("strokeShadowColor", strokeShadowColor_);
+
+    put("textAlign", textAlign_);
+    put("textVerticalAlign", textVerticalAlign_);
+    put("textAppearanceType", textAppearanceType_);
+    put("textDrawOnPath", textDrawOnPath_);
+    put("textShadowHidden", textShadowHidden_);
+    number("textShadowBlur", textShadowBlur_);
+    number("textShadowOffsetX", textShadowOffsetX_);
+    number("textShadowOffsetY", textShadowOffsetY_);
+    color("textShadowColor", textShadowColor_);
+
+    put("imageType", imageType_);
+    put("scaleImage", scaleImage_);
+    put("imageAnchorRatio", pf::toString(pf::Point(storable(imageAnchorRatio_.x, "imageAnchorRatio"),
+                                                   storable(imageAnchorRatio_.y, "imageAnchorRatio"))));
+    if (!title_.isNull())
+        put("title", title_);
+
+    pf::Value::Array stops;
+    for (const QVGradientElement& e : fillGradientElements()) {
+        pf::Value stop = e.asPlist();
+        if (!stop.isNull())
+            stops.push_back(std::move(stop));
+    }
+    put("fillGradientElements", std::move(stops));
+    if (hasText())
+        put("attributedTextData", pf::rtfFromAttributedString(*attributedText_));
+    if (!imageIdentifier_.isNull())
+        put("imageIdentifier", imageIdentifier_);
+    pf::Value::Array filters;
+    for (const auto& spec : contentFilterSpecs_)
+        if (spec)
+            filters.push_back(spec->asPlist());
+    put("contentFilterSpecs", std::move(filters));
+    return pf::Value(std::move(d));
+}
+
+std::shared_ptr<Shape> Shape::fromPlist(const pf::Value& plist)
+{
+    if (!plist.isDictionary()) {
+        qCWarning(lcShapePlist, "Shape: a stored shape is not a dictionary; skipped");
+        return nullptr;
+    }
+    const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
+    if (!k)
+        return nullptr;
+    auto shape = k->newShape(readRect(plist, "frame"));
+    shape->readPlist(plist);
+    return shape;
+}
+
+void Shape::readPlist(const pf::Value& d)
+{
+    const int version = documentVersion();
+    const QString& identifier = d.stringForKey("identifier");
+    identifier_ = identifier.isEmpty() ? pf::newIdentifier() : identifier;
+
+    setTitle(d.stringForKey("title"));
+    setUserSetTitle(d.boolForKey("userSetTitle"));
+    setHidden(d.boolForKey("hidden"));
+    setLocked(d.boolForKey("locked"));
+    setOpacity(storedDouble(d, "opacity"));
+    setConstrainAspectRatio(d.boolForKey("constrainAspectRatio"));
+    setRotationAngle(d.integerForKey("rotationAngle"));
+    setRotationHandleRadius(storedDouble(d, "rotationHandleRadius"));
+    setAdjustmentRatioX(storedDouble(d, "adjustmentRatioX"));
+    setAdjustmentRatioY(storedDouble(d, "adjustmentRatioY"));
+
+    // Shadows were stored with y up before version 7.
+    applyFillStyle(d);
+    if (version <= 6 && fillShadowOffsetY_ != 0)
+        setFillShadowOffsetY(-fillShadowOffsetY_);
+    applyStrokeStyle(d);
+    if (version <= 6 && strokeShadowOffsetY_ != 0)
+        setStrokeShadowOffsetY(-strokeShadowOffsetY_);
+
+    const QByteArray& rtf = d.dataForKey("attributedTextData");
+    std::optional<pf::MutableAttributedString> text;
+    if (!rtf.isEmpty()) {
+        QString error;
+        text = pf::attributedStringFromRtf(rtf, &error);
+        if (!text)
+            qCWarning(lcShapePlist, "Shape: unreadable text dropped (%s)", qUtf8Printable(error));
+    }
+    setAttributedText(text ? &*text : nullptr);
+
+    applyTextStyle(d);
+    if (version <= 6 && textShadowOffsetY_ != 0)
+        setTextShadowOffsetY(-textShadowOffsetY_);
+
+    if (d.objectForKey("imageIdentifier").isString())
+        setImageIdentifier(d.stringForKey("imageIdentifier"));
+    setImageType(d.integerForKey("imageType"));
+    setScaleImage(d.boolForKey("scaleImage"));
+    if (d.objectForKey("imageAnchorRatio").isString())
+        setImageAnchorRatio(readPoint(d, "imageAnchorRatio"));
+
+    applyFilterStyle(d);
+    setUpTextLayoutManager();
+}
+
+std::shared_ptr<Shape> Shape::shapeFromPlist(const pf::Value& plist, bool useBuiltInStyle)
+{
+    const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
+    if (!k)
+        return nullptr;
+    const pf::Rect frame = readRect(plist, "frame");
+    if (useBuiltInStyle)
+        return StickyDefaults::doWithoutStickySettingOrGetting([&] { return k->newShape(frame); });
+    return StickyDefaults::doWithoutStickySetting([&] { return k->newShape(frame); });
+}
+
+pf::Value Shape::plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect)
+{
+    if (plist.contains("frame"))
+        return plist;
+    if (const ShapeClass* k = pf::ClassRegistry::shared().lookup<ShapeClass>(plist.stringForKey("className")))
+        return k->plistByEnsuringFrameToPlistInRect(plist, rect);
+    pf::Value result = plist.isDictionary() ? plist : pf::Value::dictionary();
+    result.set(QStringLiteral("frame"), pf::toString(pf::Rect(std::round(rect.midX()), std::round(rect.midY()), 0, 0)));
+    return result;
+}
+
+// ---- style transfer ----
+
+void Shape::applyFillStyle(const pf::Value& d)
+{
+    std::uint64_t type = d.unsignedIntegerForKey("fillType");
+    setFillType(type);
+    setFillAngle(d.integerForKey("fillAngle"));
+
+    // Colours of the gradients of earlier formats.
+    const bool hasA = d.objectForKey("fillColorA").isString();
+    const bool hasB = d.objectForKey("fillColorB").isString();
+    const bool hasC = d.objectForKey("fillColorC").isString();
+    const pf::OptionalColor a = readColor(d, "fillColorA");
+    const pf::OptionalColor b = readColor(d, "fillColorB");
+    setFillColor(hasA ? a : readColor(d, "fillColor"));
+
+    GradientElements stops;
+    if ((type == 3 || type == 4) && hasA && hasB && hasC) {
+        stops = {{a, 0.0}, {b, 0.5}, {readColor(d, "fillColorC"), 1.0}};
+    } else if (hasA && hasB) {
+        stops = {{a, 0.0}, {b, 1.0}};
+    } else {
+        for (const pf::Value& entry : d.arrayForKey("fillGradientElements"))
+            if (entry.isDictionary())
+                stops.push_back(QVGradientElement::fromPlist(entry));
+    }
+    if (type == 3)
+        setFillType(1);
+    else if (type == 4)
+        setFillType(2);
+    setFillGradientElements(std::move(stops));
+
+    setFillShadowHidden(d.boolForKey("fillShadowHidden"));
+    setFillShadowBlur(storedDouble(d, "fillShadowBlur"));
+    setFillShadowOffsetX(storedDouble(d, "fillShadowOffsetX"));
+    setFillShadowOffsetY(storedDouble(d, "fillShadowOffsetY"));
+    setFillShadowColor(readColor(d, "fillShadowColor"));
+}
+
+void Shape::applyStrokeStyle(const pf::Value& d)
+{
+    setStrokeType(d.unsignedIntegerForKey("strokeType"));
+    setStrokeLineWidth(storedDouble(d, "strokeLineWidth"));
+    setStrokeLineCap(readInt32(d, "strokeLineCap"));
+    setStrokeLineJoin(readInt32(d, "strokeLineJoin"));
+    setStrokeColor(readColor(d, "strokeColor"));
+    setStroke1Enabled(d.boolForKey("stroke1Enabled"));
+    setStroke1Color(readColor(d, "stroke1Color"));
+    setStroke2Enabled(d.boolForKey("stroke2Enabled"));
+    setStroke2Color(readColor(d, "stroke2Color"));
+    setStrokeShadowHidden(d.boolForKey("strokeShadowHidden"));
+    setStrokeShadowBlur(storedDouble(d, "strokeShadowBlur"));
+    setStrokeShadowOffsetX(storedDouble(d, "strokeShadowOffsetX"));
+    setStrokeShadowOffsetY(storedDouble(d, "strokeShadowOffsetY"));
+    setStrokeShadowColor(readColor(d, "strokeShadowColor"));
+    // A pasted style carries the outline's parameters too.
+    if (const double x = storedDouble(d, "adjustmentRatioX"); x > 0.0)
+        setAdjustmentRatioX(x);
+    if (const double y = storedDouble(d, "adjustmentRatioY"); y > 0.0)
+        setAdjustmentRatioY(y);
+}
+
+void Shape::applyTextStyle(const pf::Value& d)
+{
+    setTextAlign(d.unsignedIntegerForKey("textAlign"));
+    setTextVerticalAlign(d.unsignedIntegerForKey("textVerticalAlign"));
+    setTextAppearanceType(d.unsignedIntegerForKey("textAppearanceType"));
+    setTextDrawOnPath(d.boolForKey("textDrawOnPath"));
+    setTextShadowHidden(d.boolForKey("textShadowHidden"));
+    setTextShadowBlur(storedDouble(d, "textShadowBlur"));
+    setTextShadowOffsetX(storedDouble(d, "textShadowOffsetX"));
+    setTextShadowOffsetY(storedDouble(d, "textShadowOffsetY"));
+    setTextShadowColor(readColor(d, "textShadowColor"));
+}
+
+void Shape::applyFilterStyle(const pf::Value& d)
+{
+    const pf::Value::Array& entries = d.arrayForKey("contentFilterSpecs");
+    if (entries.empty())
+        return;
+    FilterSpecs specs;
+    for (const pf::Value& entry : entries)
+        if (entry.isDictionary())
+            specs.push_back(FilterSpec::fromPlist(entry));
+    setContentFilterSpecs(std::move(specs));
+}
+
+pf::Value Shape::extractStyle() const
+{
+    pf::Value style = asPlist();
+    if (!hasText())
+        return style;
+    const pf::TextAttributes first = attributedText_->attributesAtIndex(0);
+    if (first.foregroundColor)
+        style.set(QStringLiteral("textColor"), QVStringFromColor(first.foregroundColor));
+    if (first.font) {
+        style.set(QStringLiteral("textFontName"), first.font->fontName());
+        style.set(QStringLiteral("textFontSize"), storable(first.font->pointSize(), "textFontSize"));
+    }
+    return style;
+}
+
+void Shape::applyStyle(const pf::Value& style)
+{
+    StickyDefaults::WithoutSetting noSticky;
+    applyFillStyle(style);
+    applyStrokeStyle(style);
+    applyTextStyle(style);
+    applyFilterStyle(style);
+    if (!hasText())
+        return;
+    pf::MutableAttributedString text = *attributedText_;
+    const pf::TextRange all{0, text.length()};
+    pf::TextAttributes change;
+    if (const pf::OptionalColor color = readColor(style, "textColor"))
+        change.foregroundColor = color;
+    const QString& fontName = style.stringForKey("textFontName");
+    if (!fontName.isEmpty())
+        change.font = pf::Font(fontName, storedDouble(style, "textFontSize"));
+    if (change.isEmpty())
+        return;
+    text.addAttributes(change, all);
+    setAttributedText(text);
+}
