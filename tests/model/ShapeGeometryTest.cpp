@@ -168,6 +168,20 @@ TEST_F(ShapeGeometryTest, RotationHandleMovesOutOnceWhenItMeetsASideHandle)
     EXPECT_EQ(r->rotationHandleRadius(), 130);
 }
 
+TEST_F(ShapeGeometryTest, RotationHandleRadiusIsRefusedWhereItMeetsASideHandleOnScreen)
+{
+    // At zoom 2 the frame (1000, 0, 100, 20) shows as (2000, 0, 200, 40): centre 2100, right side handle
+    // 2195 .. 2205. A radius of 100 puts the 10-point handle square on it; 50 keeps it clear.
+    page.zoom = 2;
+    auto r = rectangle(pf::Rect(1000, 0, 100, 20));
+    r->setRotationHandleRadius(50.4);
+    EXPECT_EQ(r->rotationHandleRadius(), 50);
+    r->setRotationHandleRadius(100);
+    EXPECT_EQ(r->rotationHandleRadius(), 50);
+    r->setRotationHandleRadius(111);
+    EXPECT_EQ(r->rotationHandleRadius(), 111);
+}
+
 TEST_F(ShapeGeometryTest, DerivedRectsAtZoomOneAndTwo)
 {
     const pf::Rect frame(0, 0, 100, 100);
