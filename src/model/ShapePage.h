@@ -8,9 +8,12 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace pf {
 class UndoManager;
 }
+class ShapeConnection;
 
 class ShapePage {
 public:
@@ -25,6 +28,9 @@ public:
     virtual void decrementRefCountForImageIdentifier(const QString& identifier) = 0;
 
     virtual void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes) = 0;
+
+    // Detaches the connection from its shape, its connector and the page.
+    virtual void removeConnection(const std::shared_ptr<ShapeConnection>& connection) = 0;
 
     // The zoom scale the page is shown at (0 is read as 1 by shapes).
     virtual double zoomScale() const = 0;
