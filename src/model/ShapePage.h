@@ -11,6 +11,7 @@
 namespace pf {
 class UndoManager;
 }
+class Metrics;
 
 class ShapePage {
 public:
@@ -36,4 +37,9 @@ public:
     virtual bool isExporting() const = 0;
     virtual bool isDrawingThumbnail() const = 0;
     virtual bool isDrawingLoupe() const = 0;
+
+    // Drawing: the canvas is flashing a new connection (shapes then show their connection targets), and
+    // the page's size record (its resolution decides the pixel density of rendered images); none here.
+    virtual bool isConnectionFlashOn() const { return false; }
+    virtual const Metrics* metrics() const { return nullptr; }
 };
