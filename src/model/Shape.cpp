@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr double degreesToRadians = 3.141592653589793 / 180.0;
-
 // A property the shape names for other areas but does not hold: reads null, ignores writes.
 pf::Property unheldProperty()
 {
@@ -75,10 +73,10 @@ const pf::PropertyTable& Shape::properties()
         t.add("locked", &Shape::isLocked, &Shape::setLocked);
         t.add("selected", &Shape::isSelected, &Shape::setSelected);
         t.add("frame", &Shape::frame, &Shape::setFrame);
-        t.add("displayFrameX", &Shape::displayFrameX);
-        t.add("displayFrameY", &Shape::displayFrameY);
-        t.add("displayFrameWidth", &Shape::displayFrameWidth);
-        t.add("displayFrameHeight", &Shape::displayFrameHeight);
+        t.add("displayFrameX", &Shape::displayFrameX, &Shape::setDisplayFrameX);
+        t.add("displayFrameY", &Shape::displayFrameY, &Shape::setDisplayFrameY);
+        t.add("displayFrameWidth", &Shape::displayFrameWidth, &Shape::setDisplayFrameWidth);
+        t.add("displayFrameHeight", &Shape::displayFrameHeight, &Shape::setDisplayFrameHeight);
         t.add("rotationAngle", &Shape::rotationAngle, &Shape::setRotationAngle);
         t.add("rotationHandleRadius", &Shape::rotationHandleRadius, &Shape::setRotationHandleRadius);
         t.add("adjustmentRatioX", &Shape::adjustmentRatioX, &Shape::setAdjustmentRatioX);
@@ -236,148 +234,6 @@ bool Shape::isStrokeEven() const
 {
     const double w = std::round(std::fabs(strokeLineWidth_));
     return std::fmod(w, 2.0) == 0.0;
-}
-
-// ---- geometry ----
-
-void Shape::setFrame(const pf::Rect& requested)
-{
-    pf::Rect r = requested;
-    if (rotationAngle_ == 0 || rotationAngle_ == 180)
-        r = QVRectRound(r);
-    if (r == frame_)
-        return;
-    r = validateFrame(r);
-    if (!isValidFrame(r))
-        return;
-    pf::ChangeNotice notice(*this, {QStringLiteral("frame"), QStringLiteral("displayFrameX"), QStringLiteral("displayFrameY"),
-                                    QStringLiteral("displayFrameWidth"), QStringLiteral("displayFrameHeight")});
-    setNeedsDisplay();
-    pf::registerUndo(undoManager(), this, [old = frame_](Shape& s) { s.setFrame(old); }, pf::localized("Reposition"));
-    dirtyRectDirty_ = true;
-    const pf::Rect old = frame_;
-    frame_ = r;
-    pf::Point origin(r.x(), r.y());
-    if (composition_)
-        origin = composition_->rulerOriginAdjustedPoint(origin);
-    displayFrameX_ = origin.x;
-    displayFrameY_ = origin.y;
-    displayFrameWidth_ = r.width();
-    displayFrameHeight_ = r.height();
-
-    // Keep the rotation handle clear of the side handles.
-    const pf::Point c = center();
-    const pf::Rect handle(c.x + rotationHandleRadius_ - 7.5, c.y - 7.5, 15, 15);
-    const pf::Rect right(r.maxX() - 5, r.midY() - 5, 10, 10);
-    const pf::Rect left(r.minX() - 5, r.midY() - 5, 10, 10);
-    if (handle.intersects(right) || handle.intersects(left))
-        rotationHandleRadius_ += 15.0;
-
-    cachedTextSize_ = pf::Size();
-    regeneratePathWithOldFrame(old);
-    if (!contentFilterSpecs_.empty() && (old.size.width != r.size.width || old.size.height != r.size.height))
-        updateContentImage();
-    updateConnections();
-    setNeedsDisplay();
-}
-
-bool Shape::isValidFrame(const pf::Rect& frame) const
-{
-    return QVRectIsValid(frame);
-}
-
-pf::Rect Shape::validateFrame(const pf::Rect& frame) const
-{
-    const auto positiveZero = [](double v) { return v == 0.0 ? 0.0 : v; };
-    return pf::Rect(positiveZero(frame.x()), positiveZero(frame.y()), positiveZero(frame.width()),
-                    positiveZero(frame.height()));
-}
-
-void Shape::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
-{
-    (void)oldFrame;
-    finalFillPath_.reset();
-    finalGradientFillPath_.reset();
-    path_ = pf::Path();
-    appendPath(path_);
-    if (rotationAngle_ != 0) {
-        const pf::Point c = center();
-        path_.transform(pf::AffineTransform::identity()
-                            .translated(c.x, c.y)
-                            .rotated(static_cast<double>(rotationAngle_) * degreesToRadians)
-                            .translated(-c.x, -c.y));
-    }
-}
-
-void Shape::appendPath(pf::Path& path) const
-{
-    (void)path;
-}
-
-void Shape::jiggleFrameHandle()
-{
-    const pf::Rect former = frame_;
-    frame_ = pf::Rect::zero();
-    setFrame(former);
-}
-
-void Shape::jiggleFrameWithoutUndo()
-{
-    const bool disabled = disableUndo();
-    jiggleFrameHandle();
-    reenableUndoIf(disabled);
-}
-
-pf::Point Shape::center() const
-{
-    return pf::Point(frame_.midX(), frame_.midY());
-}
-
-double Shape::currentScale() const
-{
-    const double scale = composition_ ? composition_->zoomScale() : 0.0;
-    return scale == 0.0 ? 1.0 : scale;
-}
-
-pf::Rect Shape::calcDirtyRect() const
-{
-    if (!composition_ && !isPointer())
-        return pf::Rect::zero();
-    const auto shadowReach = [](double blur, double dx, double dy) {
-        return std::fabs(blur) + std::max(std::fabs(dx), std::fabs(dy));
-    };
-    double m = std::max({10.0 / currentScale(), strokeLineWidth_,
-                         shadowReach(strokeShadowBlur_, strokeShadowOffsetX_, strokeShadowOffsetY_),
-                         shadowReach(fillShadowBlur_, fillShadowOffsetX_, fillShadowOffsetY_)})
-               + 4.0 + 10.0;
-    if (strokeLineJoin_ == 0)
-        m += 3.0 * strokeLineWidth_;
-    return QVRectOutset(frame_, m, m);
-}
-
-const pf::Rect& Shape::dirtyRect() const
-{
-    if (dirtyRectDirty_) {
-        dirtyRect_ = calcDirtyRect();
-        dirtyRectDirty_ = false;
-    }
-    return dirtyRect_;
-}
-
-void Shape::setRotationHandleRadius(double radius)
-{
-    const double rounded = std::round(radius);
-    if (rounded == rotationHandleRadius_)
-        return;
-    const double s = currentScale();
-    const pf::Rect f(frame_.x() * s, frame_.y() * s, frame_.width() * s, frame_.height() * s);
-    const pf::Point c = center();
-    const pf::Rect handle(c.x + rounded - 5, c.y - 5, 10, 10);
-    const pf::Rect right(f.maxX() - 5, f.midY() - 5, 10, 10);
-    const pf::Rect left(f.minX() - 5, f.midY() - 5, 10, 10);
-    if (handle.intersects(right) || handle.intersects(left))
-        return;
-    rotationHandleRadius_ = rounded;
 }
 
 // ---- fill and stroke ----

@@ -22,12 +22,15 @@
 #pragma once
 
 #include "geometry/QVColor.h"
+#include "geometry/QVRect.h"
 #include "model/FilterSpec.h"
 #include "model/LineDash.h"
 #include "model/QVGradientElement.h"
 #include "model/ShapeClass.h"
+#include "model/ShapeConnection.h"
 #include "model/ShapePage.h"
 #include "model/StickyDefaults.h"
+#include "platform/foundation/Event.h"
 #include "platform/foundation/KeyValue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Object.h"
@@ -124,7 +127,8 @@ public:
 
     // ---- relations ----
     ShapePage* composition() const { return composition_; }
-    void setComposition(ShapePage* page) { composition_ = page; }
+    // Containers pass the page on to their children.
+    virtual void setComposition(ShapePage* page) { composition_ = page; }
     Shape* parent() const { return parent_; }
     void setParent(Shape* parent) { parent_ = parent; }
     pf::UndoManager* undoManager() const { return composition_ ? composition_->undoManager() : nullptr; }
@@ -147,9 +151,12 @@ public:
     // Not selected, not hidden, and something to see: a stroke, a fill, an image or text.
     virtual bool isSnapable() const;
 
-    // ---- geometry ----
+    // ---- geometry (ShapeGeometry.cpp) ----
+    // Rotation is about the centre of the frame, clockwise on screen for positive angles.
     const pf::Rect& frame() const { return frame_; }
-    // hook: rounds unrotated frames, refuses invalid ones, undo "Reposition", rebuilds the path.
+    // hook: rounds the frame to whole points at 0 and 180 degrees, refuses an invalid frame, notifies
+    // "frame" and the display-frame keys, registers undo "Reposition", keeps the rotation handle clear of
+    // the side handles, rebuilds and rotates the path and moves the attached connector ends.
     virtual void setFrame(const pf::Rect& frame);
     // hook: the frame of a copy; kinds copy their own geometry with it.
     virtual void setCopyFrame(const pf::Rect& frame) { setFrame(frame); }
@@ -157,24 +164,39 @@ public:
     virtual bool isValidFrame(const pf::Rect& frame) const;
     // hook: negative zeros become positive.
     virtual pf::Rect validateFrame(const pf::Rect& frame) const;
-    // hook: rebuilds path through appendPath and rotates it.
+    // hook: drops the path caches and rebuilds the path through appendPath (unrotated); kinds that scale
+    // stored geometry with the frame use the old frame.
     virtual void regeneratePathWithOldFrame(const pf::Rect& oldFrame);
     // hook: the kind's outline for the current frame, unrotated.
     virtual void appendPath(pf::Path& path) const;
-    // hook: moves the connector ends attached to the shape.
-    virtual void updateConnections() {}
+    // Turns the path by the rotation angle (nothing at 0).
+    void applyRotationToPath();
+    const pf::Path& path() const { return path_; }
+    // The path with its last open subpath closed, made once per path; none for an empty path.
+    const std::optional<pf::Path>& quartzPath() const;
+    // The rotation by whole degrees about the centre; about the centre of rect.
+    pf::AffineTransform rotationTransform(std::int64_t degrees) const;
+    static pf::AffineTransform rotationTransformInRect(std::int64_t degrees, const pf::Rect& rect);
+    // Turns the context about the centre by the rotation angle (backwards when reverse).
+    void rotateInContext(pf::GraphicsContext& context, bool reverse = false) const;
+    pf::Point center() const;
+    double diagonal() const;
+    // |width| >= |height|.
+    bool isLandscape() const;
+    // hook: where the kind's adjustment handle stands; QVMaxFloatPoint (Shape) means it has none.
+    virtual pf::Point adjustPoint() const;
+    // The page's zoom scale; 1 without a page or when the page answers 0.
+    double currentScale() const;
+    // Handles keep 10 screen points.
+    double handleSide() const;
+    // The handle square on that corner of frameRectForCorners.
+    pf::Rect rectForCorner(QVRectCorner corner) const;
+    // hook: the rect the handles stand on: the frame.
+    virtual pf::Rect frameRectForCorners() const;
     // Sets the frame again from the zero rect, so that everything setFrame computes is recomputed.
     void jiggleFrameHandle();
     // jiggleFrameHandle with undo registration suspended (a change that rebuilds the outline).
     void jiggleFrameWithoutUndo();
-    const pf::Path& path() const { return path_; }
-    pf::Point center() const;
-    // The page's zoom scale; 1 without a page or when the page answers 0.
-    double currentScale() const;
-    // hook: the area to redraw.
-    virtual pf::Rect calcDirtyRect() const;
-    const pf::Rect& dirtyRect() const;
-    void setDirtyRectFlag() { dirtyRectDirty_ = true; }
 
     std::int64_t rotationAngle() const { return rotationAngle_; }
     void setRotationAngle(std::int64_t degrees);
@@ -190,14 +212,57 @@ public:
     double opacity() const { return opacity_; }
     void setOpacity(double opacity);
 
+    // The frame in ruler coordinates, as the inspector shows and edits it. The setters refuse a frame
+    // that is not valid and change the frame through setFrame (one undo step "Reposition").
     double displayFrameX() const { return displayFrameX_; }
     double displayFrameY() const { return displayFrameY_; }
     double displayFrameWidth() const { return displayFrameWidth_; }
     double displayFrameHeight() const { return displayFrameHeight_; }
+    void setDisplayFrameX(double x);
+    void setDisplayFrameY(double y);
+    // With the aspect ratio constrained the other side follows (not when either side is 0).
+    void setDisplayFrameWidth(double width);
+    void setDisplayFrameHeight(double height);
+    // The display origin converted to the page's ruler origin.
+    void calcDisplayFrameOrigin();
+
+    // Derived rects.
+    // rect grown by half the stroke width, unless there is no stroke (type 3) or it is under 0.5.
+    virtual pf::Rect strokedRectForRect(const pf::Rect& rect) const;
+    pf::Rect strokedRect() const { return strokedRectForRect(frame_); }
+    // strokedRect grown by half a handle.
+    virtual pf::Rect selectionRect() const;
+    // Unrotated: the path's bounds (the zero rect for an empty path); rotated: boundingRectForFrame.
+    virtual pf::Rect boundingRect() const;
+    // The bounds of rect turned by the rotation angle about the centre.
+    virtual pf::Rect boundingRectForFrame(const pf::Rect& rect) const;
+    virtual pf::Rect snapRect() const { return boundingRect(); }
+    // snapRect grown by the snap tolerance.
+    virtual pf::Rect proximityRect() const;
+    // The area an exported image of the shape covers: strokes and the shadows shown.
+    virtual pf::Rect renderRect() const;
+    // hook: the area to redraw: frame and bounds grown by handles, stroke and shadows, plus the text.
+    virtual pf::Rect calcDirtyRect() const;
+    // calcDirtyRect, kept until setDirtyRectFlag.
+    const pf::Rect& dirtyRect() const;
+    void setDirtyRectFlag() { dirtyRectDirty_ = true; }
+    // hook: some content filter is in force (the content image then covers offscreenImageRect).
+    virtual bool hasContentFilters() const;
+    // hook: the square of 1.5 times the larger side about the centre, where filtered content is drawn.
+    virtual pf::Rect offscreenImageRect() const;
+    // hook: the band the text occupies; the zero rect until text layout fills it in.
+    virtual pf::Rect horizontalTextRectForText(const pf::AttributedString& text) const;
+
+    // Hit tests. A hidden shape and a frame under one point on a side contain nothing; the path's
+    // winding rule decides.
+    virtual bool containsPoint(const pf::Point& point) const;
+    // Not hidden and the bounding rect meets rect.
+    virtual bool intersectsRect(const pf::Rect& rect) const;
 
     // Values captured when a drag begins.
     struct DragStart {
         pf::Rect frame;
+        // width / height; 0 when the height is 0 (no ratio to keep).
         double aspectRatio = 0;
         int anchorCorner = 0; // QVRectCorner
         pf::Point anchorPoint;
@@ -206,6 +271,35 @@ public:
         double adjustmentRatioY = 0;
     };
     DragStart& dragStart() { return dragStart_; }
+    // The drag bracket of the manipulators: each end puts the start value back without notice or undo,
+    // then calls the setter once with the value the drag reached, so the drag is one undoable change.
+    virtual void beginDrag();
+    virtual void endDrag(const pf::Event& event);
+    virtual void endRotationDrag(const pf::Event& event);
+    // Both ratios in one undo group.
+    virtual void endAdjustDrag(const pf::Event& event);
+    virtual void endAdjust1Drag(const pf::Event& event);
+
+    // Connections: the connector ends attached to the shape (owned, each once).
+    using Connections = std::vector<std::shared_ptr<ShapeConnection>>;
+    const Connections& connections() const { return connections_; }
+    bool isConnectedToPointer(const Shape* pointer) const;
+    // Clears the provisional connection and adds the connection.
+    void addConnection(std::shared_ptr<ShapeConnection> connection);
+    void removeConnection(const ShapeConnection* connection);
+    // hook: moves the end of every attached connector that is not selected (selected ones move with the
+    // selection) to its connection's location.
+    virtual void updateConnections();
+    // Asks the page to remove each connection from both ends; nothing without a page.
+    void removeAllConnections();
+    // The connection shown while a connector end is dragged onto the shape; not owned.
+    ShapeConnection* provisionalConnection() const { return provisionalConnection_; }
+    void setProvisionalConnection(ShapeConnection* connection) { provisionalConnection_ = connection; }
+    // hook: connectors move the end at corner to point; nothing in Shape.
+    virtual void setConnectionPointForCorner(const pf::Point& point, QVRectCorner corner)
+    {
+        (void)point, (void)corner;
+    }
 
     // ---- fill ----
     std::uint64_t fillType() const { return fillType_; }
@@ -491,9 +585,6 @@ public:
     void drawConnectionHandleInContextRectActive(pf::GraphicsContext& context, const pf::Rect& rect,
                                                  bool active) const;
 
-    // Rotates the context about the centre by rotationAngle (negated when reverse); nothing at 0.
-    void rotateInContext(pf::GraphicsContext& context, bool reverse = false) const;
-
     // ---- off-screen renderings ----
     pf::Image renderedImage() { return renderedImageAtScale(1.0); }
     // The render rect drawn at the scale (a null image when that has no pixels); more pixels than points
@@ -503,9 +594,9 @@ public:
     pf::Image draggingImage();
 
     // ---- hooks the content-image and text code fill ----
-    // The filter chain exists and is not empty; the content then draws through drawFilteredContentInContext.
-    virtual bool hasContentFilters() const { return false; }
-    virtual void drawFilteredContentInContext(pf::GraphicsContext& context) { (void)context; }
+    // Draws the content through the filter chain when hasContentFilters; until the chain is built, the
+    // content unfiltered.
+    virtual void drawFilteredContentInContext(pf::GraphicsContext& context);
     // The image layer.
     virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
     {
@@ -572,9 +663,12 @@ private:
     double displayFrameWidth_ = 0;
     double displayFrameHeight_ = 0;
     pf::Path path_;
+    mutable std::optional<pf::Path> quartzPath_;
     mutable pf::Rect dirtyRect_;
     mutable bool dirtyRectDirty_ = true;
     DragStart dragStart_;
+    Connections connections_;
+    ShapeConnection* provisionalConnection_ = nullptr;
 
     std::uint64_t fillType_ = 0;
     pf::OptionalColor fillColor_;

@@ -2,6 +2,8 @@
 
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
+#include "model/Parent.h"
+#include "model/Rectangle.h"
 #include "model/Shape.h"
 #include "model/StickyDefaults.h"
 #include "model/UserDefaults.h"
@@ -325,4 +327,6 @@ void ShapeClass::setStickyBoolForKey(bool value, const QString& key) const
 void registerShapeClasses(pf::ClassRegistry& registry)
 {
     registry.add(Shape::staticClass());
+    registry.add(Rectangle::staticClass());
+    registry.add(Parent::staticClass());
 }

@@ -11,16 +11,6 @@
 
 namespace {
 
-constexpr double degreesToRadians = 3.141592653589793 / 180.0;
-
-pf::AffineTransform rotationAbout(pf::Point centre, double degrees)
-{
-    return pf::AffineTransform::identity()
-        .translated(centre.x, centre.y)
-        .rotated(degrees * degreesToRadians)
-        .translated(-centre.x, -centre.y);
-}
-
 // Fills of unstroked shapes move back by the half point the canvas adds at scales up to 1.
 const pf::AffineTransform& fillShift()
 {
@@ -71,6 +61,9 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
         SavedState text(context);
         drawTextInContext(context);
     }
+    if (provisionalConnection_ && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
+        && !pageIsDrawingLoupe())
+        drawConnectionHandlesInContextDirtyRect(context, dirty);
 }
 
 void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
@@ -85,6 +78,11 @@ void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf
     }
     SavedState saved(context);
     drawAllStrokeInContext(context);
+}
+
+void Shape::drawFilteredContentInContext(pf::GraphicsContext& context)
+{
+    drawContentInContextDirtyRect(context, dirtyRect());
 }
 
 // ---- fill ----
@@ -291,17 +289,6 @@ void Shape::drawSelectionStrokeInContext(pf::GraphicsContext& context) const
     // Shapes without an area still show where they are.
     pf::Path outline = pf::Path::rect(QVRectNotZeroSize(fill));
     if (rotationAngle_ != 0)
-        outline.transform(rotationAbout(center(), static_cast<double>(rotationAngle_)));
+        outline.transform(rotationTransform(rotationAngle_));
     context.strokePath(outline);
-}
-
-void Shape::rotateInContext(pf::GraphicsContext& context, bool reverse) const
-{
-    if (rotationAngle_ == 0)
-        return;
-    const pf::Point c = center();
-    const double degrees = static_cast<double>(reverse ? -rotationAngle_ : rotationAngle_);
-    context.translate(c.x, c.y);
-    context.rotate(degrees * degreesToRadians);
-    context.translate(-c.x, -c.y);
 }

@@ -8,10 +8,13 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace pf {
 class UndoManager;
 }
 class Metrics;
+class ShapeConnection;
 
 class ShapePage {
 public:
@@ -27,6 +30,9 @@ public:
 
     virtual void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes) = 0;
 
+    // Detaches the connection from its shape, its connector and the page.
+    virtual void removeConnection(const std::shared_ptr<ShapeConnection>& connection) = 0;
+
     // The zoom scale the page is shown at (0 is read as 1 by shapes).
     virtual double zoomScale() const = 0;
     // A page point in the rulers' coordinates.
@@ -38,8 +44,8 @@ public:
     virtual bool isDrawingThumbnail() const = 0;
     virtual bool isDrawingLoupe() const = 0;
 
-    // Drawing: the canvas is flashing a new connection (shapes then show their connection targets), and
-    // the page's size record (its resolution decides the pixel density of rendered images); none here.
+    // Drawing: whether the canvas is flashing a new connection (shapes then show their connection
+    // targets), and the page's size record, whose resolution sets the pixel density of rendered images.
     virtual bool isConnectionFlashOn() const { return false; }
     virtual const Metrics* metrics() const { return nullptr; }
 };

@@ -30,8 +30,15 @@ public:
     {
         redisplays.push_back({rect, palettes});
     }
+    void removeConnection(const std::shared_ptr<ShapeConnection>& connection) override
+    {
+        removedConnections.push_back(connection);
+        if (Shape* shape = connectionShapes[connection.get()])
+            shape->removeConnection(connection.get());
+    }
     double zoomScale() const override { return zoom; }
-    pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point; }
+    // Rulers counting from rulerOrigin (a page point).
+    pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point - rulerOrigin; }
     bool isDuplicating() const override { return duplicating; }
     bool isExporting() const override { return false; }
     bool isDrawingThumbnail() const override { return false; }
@@ -44,6 +51,10 @@ public:
     mutable pf::UndoManager undo;
     bool duplicating = false;
     double zoom = 1.0;
+    pf::Point rulerOrigin;
+    // The shape each connection is attached to, so that removeConnection can detach it.
+    std::map<const ShapeConnection*, Shape*> connectionShapes;
+    std::vector<std::shared_ptr<ShapeConnection>> removedConnections;
     std::map<QString, int> refCounts;
     std::vector<QString> imageRequests;
     std::vector<Redisplay> redisplays;
