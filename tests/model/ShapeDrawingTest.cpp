@@ -73,6 +73,30 @@ TEST_F(ShapeDrawingTest, SolidFillCoversItsFrameOnWholePixels)
         EXPECT_EQ(alpha(image, x, y), 0) << x << ", " << y;
 }
 
+TEST_F(ShapeDrawingTest, FillShiftFollowsTheZoomAcrossScale1)
+{
+    auto shape = box(pf::Rect(10, 10, 20, 20));
+    shape->setFillType(0);
+    shape->setFillColor(red);
+    const auto fillOrigin = [&] {
+        const auto recording = record(*shape);
+        for (const pf::RecordedCall& call : recording->calls())
+            if (call.operation == "fill")
+                return call.path.bounds().origin;
+        return pf::Point(-1, -1);
+    };
+    // The cached fill path is remade when the zoom crosses 1, where the shift starts or stops.
+    EXPECT_EQ(fillOrigin(), pf::Point(9.5, 9.5));
+    canvasPage.zoom = 2.0;
+    EXPECT_EQ(fillOrigin(), pf::Point(10, 10));
+    canvasPage.zoom = 0.5;
+    EXPECT_EQ(fillOrigin(), pf::Point(9.5, 9.5));
+    // A stroke takes the shift away.
+    shape->setStrokeType(0);
+    shape->setStrokeLineWidth(1);
+    EXPECT_EQ(fillOrigin(), pf::Point(10, 10));
+}
+
 TEST_F(ShapeDrawingTest, FillNeedsAnAreaAndAColour)
 {
     auto flat = box(pf::Rect(10, 10, 0.5, 20));
@@ -143,7 +167,7 @@ TEST_F(ShapeDrawingTest, RadialGradientRunsFromTheCentreToTheCorners)
 
 TEST_F(ShapeDrawingTest, GradientFillWithAnEmptyGradientPathDrawsNothingNotEvenTheShadow)
 {
-    class NoGradientArea : public DrawBox {
+    class NoGradientArea : public Rectangle {
     public:
         std::optional<pf::Path> gradientFillPath() const override { return pf::Path(); }
     };
@@ -469,7 +493,7 @@ TEST_F(ShapeDrawingTest, HaloWidthAndColourBySelectionLockAndSnap)
         int outerPixel; // the outermost halo pixel left of the outline
         pf::Color colour;
     };
-    const ShapeClass& k = DrawBox::staticClass();
+    const ShapeClass& k = Rectangle::staticClass();
     // Selection halo 10 wide (pixels 5.5 to 15.5 about 10.5: 6 covered fully), snap halo 5 (8 to 13).
     for (const Case c : {Case{true, false, false, 6, k.selectionStrokeColor()},
                          Case{true, true, false, 6, k.lockedSelectionStrokeColor()},
@@ -517,7 +541,7 @@ TEST_F(ShapeDrawingTest, HiddenSelectedShapeDrawsOnlyItsHalo)
 // ---- order and the dirty test ----
 
 // Records which layer draws when.
-class LayeredBox : public DrawBox {
+class LayeredBox : public Rectangle {
 public:
     void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&) override
     {
@@ -528,12 +552,12 @@ public:
     void drawFillInContext(pf::GraphicsContext& context) override
     {
         layers.push_back("fill");
-        DrawBox::drawFillInContext(context);
+        Rectangle::drawFillInContext(context);
     }
     void drawAllStrokeInContext(pf::GraphicsContext& context) override
     {
         layers.push_back("stroke");
-        DrawBox::drawAllStrokeInContext(context);
+        Rectangle::drawAllStrokeInContext(context);
     }
     std::vector<std::string> layers;
 };

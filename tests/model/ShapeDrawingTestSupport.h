@@ -1,8 +1,12 @@
-// Fixtures of the drawing tests: a page whose drawing flags the test sets, a rectangular kind, and
+// Fixtures of the drawing tests: a page whose drawing flags the test sets, a connection, and
 // rendering as the canvas does it (zoom, and the half-point offset at zoom scales up to 1).
 #pragma once
 
 #include "ShapeTestSupport.h"
+
+#include "model/Metrics.h"
+#include "model/Rectangle.h"
+#include "model/ShapeConnection.h"
 
 #include "platform/graphics/PainterContext.h"
 #include "platform/graphics/RecordingContext.h"
@@ -18,31 +22,35 @@ public:
     bool isDrawingThumbnail() const override { return thumbnail; }
     bool isDrawingLoupe() const override { return loupe; }
     bool isConnectionFlashOn() const override { return connectionFlash; }
+    const Metrics* metrics() const override { return &pageMetrics; }
 
     bool exporting = false;
     bool thumbnail = false;
     bool loupe = false;
     bool connectionFlash = false;
+    Metrics pageMetrics;
 };
 
-// A shape whose outline is its frame.
-class DrawBox : public Shape {
+// A connection being made, or made.
+class TestConnection : public ShapeConnection {
 public:
-    void appendPath(pf::Path& path) const override { path.appendRect(frame()); }
-    static const ShapeClass& staticClass()
-    {
-        static const ShapeClass c(QStringLiteral("DrawBox"), &Shape::staticClass(), &Shape::allocate<DrawBox>);
-        return c;
-    }
-    const pf::ClassObject& classObject() const override { return staticClass(); }
+    Shape* pointer() const override { return nullptr; }
+    QVRectCorner pointerCorner() const override { return QVRectCornerNone; }
+    pf::Point locationInComposition() const override { return location; }
+    bool isCommitted() const override { return committed; }
+    QVRectEdge shapeEdge() const override { return edge; }
+
+    pf::Point location;
+    bool committed = false;
+    QVRectEdge edge = QVRectEdgeNone;
 };
 
 class ShapeDrawingTest : public ShapeTest {
 protected:
     // A box with no fill, no stroke and no shadows, on the page unless `onPage` is false.
-    std::shared_ptr<DrawBox> box(const pf::Rect& frame, bool onPage = true)
+    std::shared_ptr<Rectangle> box(const pf::Rect& frame, bool onPage = true)
     {
-        auto shape = Shape::make<DrawBox>(frame);
+        auto shape = Shape::make<Rectangle>(frame);
         shape->setFillType(5);
         shape->setStrokeType(3);
         shape->setFillShadowHidden(true);
