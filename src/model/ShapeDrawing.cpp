@@ -25,6 +25,27 @@ const pf::AffineTransform& evenStrokeShift()
     return shift;
 }
 
+// A layer covers the whole clip, which is the whole device on an unclipped canvas: clip it first to the
+// whole device pixels the fill and its shadow can reach (blurs reach well within 3 blur radii). Only for
+// axis-aligned transforms, where such a clip is an exact rect.
+void boundLayerToFillAndShadow(pf::GraphicsContext& context, const pf::Rect& fillBounds)
+{
+    const pf::AffineTransform& m = context.gstate().ctm;
+    const std::optional<pf::Shadow>& shadow = context.gstate().shadow;
+    if (m.b != 0 || m.c != 0 || !shadow)
+        return;
+    const double scale = context.baseScale();
+    const double reach = 3 * shadow->blur * scale + 2;
+    const pf::Rect fill = context.convertToDeviceSpace(fillBounds).standardized();
+    const pf::Rect cast = fill.offsetBy(shadow->offset.width * scale, -shadow->offset.height * scale)
+                              .insetBy(-reach, -reach);
+    const pf::Rect device = fill.insetBy(-2, -2).united(cast);
+    const double x0 = std::floor(device.minX()), y0 = std::floor(device.minY());
+    const pf::Rect whole(x0, y0, std::ceil(device.maxX()) - x0, std::ceil(device.maxY()) - y0);
+    if (QVRectIsValid(whole))
+        context.clipToRect(context.convertToUserSpace(whole));
+}
+
 class SavedState {
 public:
     explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
@@ -145,14 +166,26 @@ void Shape::drawFillInContext(pf::GraphicsContext& context)
             return;
         if (shadow)
             setFillShadowInContext(context);
-        // One layer, so that the shadow falls under the gradient as one object.
-        context.beginTransparencyLayer();
-        context.clip(*fill);
+        // With a shadow, one layer, so that the shadow falls under the gradient as one object (a clip on
+        // the gradient itself would clip its shadow away). Without one the layer would change nothing.
+        const bool layer = context.gstate().shadow.has_value();
+        if (layer) {
+            context.saveGState();
+            boundLayerToFillAndShadow(context, fill->bounds());
+            context.beginTransparencyLayer();
+        }
+        // The gradient is painted inside its own path: the clip matters only where the paths differ (and
+        // it costs a coverage mask per shape).
+        if (!area->sameElements(*fill))
+            context.clip(*fill);
         if (fillType_ == 1)
             context.drawLinearGradientInPath(gradient(), *area, fillGradientAngle());
         else
             context.drawRadialGradientInPath(gradient(), *area, pf::Point(0, 0));
-        context.endTransparencyLayer();
+        if (layer) {
+            context.endTransparencyLayer();
+            context.restoreGState();
+        }
     }
 }
 
