@@ -211,9 +211,11 @@ void Shape::setRotationHandleRadius(double radius)
     const double rounded = std::round(radius);
     if (rounded == rotationHandleRadius_)
         return;
+    // On screen: the handle stands at the radius from the centre of the frame as shown, so the
+    // centre is taken from the scaled frame like the side handles.
     const double s = currentScale();
     const pf::Rect f(frame_.x() * s, frame_.y() * s, frame_.width() * s, frame_.height() * s);
-    const pf::Rect handle = square(pf::Point(center().x + rounded, center().y), 10.0);
+    const pf::Rect handle = square(pf::Point(f.midX() + rounded, f.midY()), 10.0);
     if (handle.intersects(square(QVRectGetMidRitPoint(f), 10.0)) || handle.intersects(square(QVRectGetMidLefPoint(f), 10.0)))
         return;
     rotationHandleRadius_ = rounded;
