@@ -587,6 +587,18 @@ TEST_F(ShapeDrawingTest, LayersInTheirFixedOrderEachInItsOwnState)
     EXPECT_EQ(recording->gstateDepth(), 0);
 }
 
+TEST_F(ShapeDrawingTest, FilteredShapesDrawTheirContentUntilTheFilterChainExists)
+{
+    auto shape = box(pf::Rect(10, 10, 20, 20));
+    shape->setFillType(0);
+    shape->setFillColor(red);
+    auto spec = FilterSpec::filterSpec();
+    spec->setEnabled(true);
+    shape->setContentFilterSpecs({spec});
+    ASSERT_TRUE(shape->hasContentFilters());
+    EXPECT_TRUE(near(colour(render(*shape, pf::Size(40, 40)), 20, 20), red));
+}
+
 TEST_F(ShapeDrawingTest, DirtyTestOnlyOnAPageThatIsNotExporting)
 {
     auto onPage = box(pf::Rect(10, 10, 20, 20));
