@@ -46,6 +46,17 @@ void boundLayerToFillAndShadow(pf::GraphicsContext& context, const pf::Rect& fil
         context.clipToRect(context.convertToUserSpace(whole));
 }
 
+// The stroke settings every shape stroke shares: colour and width as given, the shape's cap and join, and
+// a miter limit of the stroke width at the zoom.
+void setStrokeStyle(pf::GraphicsContext& context, const Shape& shape, const pf::Color& color, double width)
+{
+    context.setStrokeColor(color);
+    context.setLineWidth(width);
+    context.setLineCap(static_cast<pf::LineCap>(std::clamp(shape.strokeLineCap(), 0, 2)));
+    context.setLineJoin(static_cast<pf::LineJoin>(std::clamp(shape.strokeLineJoin(), 0, 2)));
+    context.setMiterLimit(shape.strokeLineWidth() * shape.currentScale());
+}
+
 class SavedState {
 public:
     explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
@@ -258,14 +269,8 @@ void Shape::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, 
     if (pageIsDrawingThumbnail())
         lineWidth = thumbnailLineWidthForLineWidth(lineWidth);
     // Whole points on screen.
-    const double width = std::round(std::fabs(lineWidth));
-    const double s = currentScale();
-    context.setStrokeColor(color);
-    context.setLineWidth(width);
-    context.setLineCap(static_cast<pf::LineCap>(std::clamp(strokeLineCap_, 0, 2)));
-    context.setLineJoin(static_cast<pf::LineJoin>(std::clamp(strokeLineJoin_, 0, 2)));
-    context.setMiterLimit(strokeLineWidth_ * s);
-    if (s <= 1.0 && isStrokeEven())
+    setStrokeStyle(context, *this, color, std::round(std::fabs(lineWidth)));
+    if (currentScale() <= 1.0 && isStrokeEven())
         context.strokePath(path.transformed(evenStrokeShift()));
     else
         context.strokePath(path);
@@ -309,11 +314,7 @@ void Shape::drawSelectionStrokeInContext(pf::GraphicsContext& context) const
                             : selected_ ? k.selectionStrokeColor()
                                         : k.snapStrokeColor();
     context.setShouldAntialias(true);
-    context.setStrokeColor(color);
-    context.setLineWidth(width);
-    context.setLineCap(static_cast<pf::LineCap>(std::clamp(strokeLineCap_, 0, 2)));
-    context.setLineJoin(static_cast<pf::LineJoin>(std::clamp(strokeLineJoin_, 0, 2)));
-    context.setMiterLimit(strokeLineWidth_ * s);
+    setStrokeStyle(context, *this, color, width);
     const pf::Rect fill = fillFrame();
     if (QVRectIsValidNotZeroSize(fill)) {
         context.strokePath(path_);

@@ -468,6 +468,32 @@ TEST_F(ShapeDrawingTest, OneShadowUnderAGradientFill)
     EXPECT_TRUE(near(colour(image, 33, 24), pf::Color(0, 0, 0, 0.25)));
 }
 
+TEST_F(ShapeDrawingTest, GradientShadowIsTheSameAsASolidFillsWholeBlurIncluded)
+{
+    // The gradient's layer is bounded to what the fill and its shadow reach: the blur's tail stays whole.
+    const auto shadowRow = [&](std::uint64_t fillType) {
+        auto shape = box(pf::Rect(20, 20, 20, 20));
+        shape->setFillType(fillType);
+        shape->setFillColor(red);
+        shape->setFillGradientElements({{red, 0.0}, {red, 1.0}});
+        shape->setFillShadowHidden(false);
+        shape->setFillShadowColor(black);
+        shape->setFillShadowOffsetX(8);
+        shape->setFillShadowOffsetY(-5);
+        shape->setFillShadowBlur(6);
+        const QImage image = render(*shape, pf::Size(80, 80));
+        std::vector<int> row;
+        for (int x = 0; x < 80; ++x)
+            row.push_back(alpha(image, x, 25));
+        return row;
+    };
+    const std::vector<int> solid = shadowRow(0);
+    const std::vector<int> gradient = shadowRow(1);
+    ASSERT_GT(solid[50], 0); // the blur reaches past the shadow's own edge at 48
+    for (int x = 0; x < 80; ++x)
+        EXPECT_NEAR(gradient[size_t(x)], solid[size_t(x)], 2) << x;
+}
+
 // ---- halos ----
 
 TEST_F(ShapeDrawingTest, SelectionHaloOnlyOnScreen)
