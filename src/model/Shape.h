@@ -524,6 +524,99 @@ public:
     // The magnitude of the stroke width, rounded, is even.
     bool isStrokeEven() const;
 
+    // ======================= drawing (ShapeDrawing*.cpp) =======================
+    // A shape draws itself in page coordinates (y down) into the context, layer by layer in a fixed order:
+    // selection halo, fill, image, strokes, text, connection targets. Kinds replace single layers, never
+    // the order. At zoom scales up to 1 the canvas draws with a half-point offset, so strokes of odd whole
+    // widths land on whole pixels unshifted and even ones are shifted by (0.5, 0.5); an unstroked fill is
+    // shifted back by (-0.5, -0.5).
+
+    // Every layer; nothing when the shape is on a page that is not exporting and its dirty rect misses
+    // dirty (so off-screen renderings set the page's exporting flag, or use a shape without a page).
+    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // Fill, image and strokes, each in its own saved state.
+    void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+
+    // ---- fill ----
+    virtual void drawFillInContext(pf::GraphicsContext& context);
+    // The outline to fill, and the one to paint a gradient into; none draws no fill.
+    virtual std::optional<pf::Path> fillPath() const { return path_; }
+    virtual std::optional<pf::Path> gradientFillPath() const { return path_; }
+    // The rect whose validity decides whether a fill is drawn.
+    virtual pf::Rect fillFrame() const { return frame_; }
+    // Forces the fill's half-point shift.
+    virtual bool wantsFudgeAlways() const { return false; }
+    // The fill path aligned to pixels: shifted by (-0.5, -0.5) at scales up to 1 when nothing strokes it.
+    pf::Path adjustedFillPath(const pf::Path& path) const;
+    // adjustedFillPath of fillPath and of gradientFillPath, cached (finalFillPath, finalGradientFillPath)
+    // for the side of scale 1 they were made at.
+    const std::optional<pf::Path>& preparedFinalFillPath();
+    const std::optional<pf::Path>& preparedFinalGradientFillPath();
+    // Degrees: rotationAngle + fillAngle.
+    double fillGradientAngle() const { return static_cast<double>(rotationAngle_ + fillAngle_); }
+
+    // ---- shadows: installed only in exports or between 100 % and 200 % zoom, scaled by the zoom ----
+    void setFillShadowInContext(pf::GraphicsContext& context) const;
+    void setStrokeShadowInContext(pf::GraphicsContext& context) const;
+
+    // ---- strokes ----
+    // Shadow, main stroke and arrowheads.
+    virtual void drawAllStrokeInContext(pf::GraphicsContext& context);
+    virtual void drawStrokeInContext(pf::GraphicsContext& context);
+    virtual void drawArrowsInContext(pf::GraphicsContext& context) { (void)context; }
+    void setStrokeLineDashInContext(pf::GraphicsContext& context) const;
+    static void setStrokeLineDashInContext(const LineDash& dash, pf::GraphicsContext& context);
+    // The one stroking primitive: the width rounded to whole points (2 w + 1 in thumbnails), the path
+    // shifted by half a point for an even stroke at scales up to 1, the shape's cap and join.
+    void drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, const pf::Color& color,
+                                               const pf::Path& path, double lineWidth) const;
+    static double thumbnailLineWidthForLineWidth(double width) { return 2.0 * width + 1.0; }
+    // Border strokes beside the main stroke, which kinds draw.
+    double stroke1LineWidth() const;
+    double stroke2LineWidth() const;
+    void drawStroke1InContext(pf::GraphicsContext& context) const;
+    void drawStroke2InContext(pf::GraphicsContext& context) const;
+
+    // ---- highlights ----
+    // The selection, locked or snap halo; only on screen, never in thumbnails, loupes or exports.
+    void drawSelectionStrokeInContext(pf::GraphicsContext& context) const;
+    // The targets a connector end may attach to, while one is dragged over the shape (on screen only).
+    void drawConnectionHandlesInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) const;
+    void drawConnectionHandleInContextRectActive(pf::GraphicsContext& context, const pf::Rect& rect,
+                                                 bool active) const;
+
+    // ---- off-screen renderings ----
+    pf::Image renderedImage() { return renderedImageAtScale(1.0); }
+    // The render rect drawn at the scale (a null image when that has no pixels); more pixels than points
+    // on a page whose unit has a higher resolution than a point.
+    pf::Image renderedImageAtScale(double scale);
+    // The selection rect's size plus 2, the shape drawn where its coordinates put it.
+    pf::Image draggingImage();
+
+    // ---- hooks the content-image and text code fill ----
+    // Draws the content through the filter chain when hasContentFilters; until the chain is built, the
+    // content unfiltered.
+    virtual void drawFilteredContentInContext(pf::GraphicsContext& context);
+    // The image layer.
+    virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
+    {
+        (void)context, (void)dirty;
+    }
+    // The text, over the content and never filtered.
+    virtual void drawTextInContext(pf::GraphicsContext& context) { (void)context; }
+
+private:
+    // Page flags as the drawing reads them (all off without a page).
+    bool pageIsExporting() const { return composition_ && composition_->isExporting(); }
+    bool pageIsDrawingThumbnail() const { return composition_ && composition_->isDrawingThumbnail(); }
+    bool pageIsDrawingLoupe() const { return composition_ && composition_->isDrawingLoupe(); }
+    void installShadow(pf::GraphicsContext& context, double offsetX, double offsetY, double blur,
+                       const pf::OptionalColor& color) const;
+    // Drops the final fill paths when they were made on the other side of scale 1 (the shift differs).
+    void dropFinalFillPathsMadeAtOtherScale();
+    bool finalFillPathsAtSmallScale_ = true;
+    // ===================== end of drawing =====================
+
 protected:
     // The setter pattern. `setter` is the public setter that undo calls with the old value; `followUp`
     // runs after the value is stored, the sticky default written and the caches dropped, before redisplay.

@@ -21,4 +21,9 @@ public:
     virtual QVRectCorner pointerCorner() const = 0;
     // Where that end belongs on the page.
     virtual pf::Point locationInComposition() const = 0;
+
+    // Drawing the targets of a connection being made: whether it is established yet, and the edge of
+    // the shape it is on (QVRectEdge), whose target is then not offered again.
+    virtual bool isCommitted() const { return true; }
+    virtual QVRectEdge shapeEdge() const { return QVRectEdgeNone; }
 };

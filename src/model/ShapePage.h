@@ -13,6 +13,7 @@
 namespace pf {
 class UndoManager;
 }
+class Metrics;
 class ShapeConnection;
 
 class ShapePage {
@@ -42,4 +43,9 @@ public:
     virtual bool isExporting() const = 0;
     virtual bool isDrawingThumbnail() const = 0;
     virtual bool isDrawingLoupe() const = 0;
+
+    // Drawing: whether the canvas is flashing a new connection (shapes then show their connection
+    // targets), and the page's size record, whose resolution sets the pixel density of rendered images.
+    virtual bool isConnectionFlashOn() const { return false; }
+    virtual const Metrics* metrics() const { return nullptr; }
 };

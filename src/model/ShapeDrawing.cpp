@@ -1,0 +1,328 @@
+// The layers of a shape: order, fill, shadows, strokes and the selection halo.
+#include "model/Shape.h"
+
+#include "geometry/QVRect.h"
+#include "platform/graphics/GraphicsContext.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Fills of unstroked shapes move back by the half point the canvas adds at scales up to 1.
+const pf::AffineTransform& fillShift()
+{
+    static const pf::AffineTransform shift = pf::AffineTransform::identity().translated(-0.5, -0.5);
+    return shift;
+}
+
+// Even strokes move forward by half a point at scales up to 1, so that they cover whole pixels.
+const pf::AffineTransform& evenStrokeShift()
+{
+    static const pf::AffineTransform shift = pf::AffineTransform::identity().translated(0.5, 0.5);
+    return shift;
+}
+
+// A layer covers the whole clip, which is the whole device on an unclipped canvas: clip it first to the
+// whole device pixels the fill and its shadow can reach (blurs reach well within 3 blur radii). Only for
+// axis-aligned transforms, where such a clip is an exact rect.
+void boundLayerToFillAndShadow(pf::GraphicsContext& context, const pf::Rect& fillBounds)
+{
+    const pf::AffineTransform& m = context.gstate().ctm;
+    const std::optional<pf::Shadow>& shadow = context.gstate().shadow;
+    if (m.b != 0 || m.c != 0 || !shadow)
+        return;
+    const double scale = context.baseScale();
+    const double reach = 3 * shadow->blur * scale + 2;
+    const pf::Rect fill = context.convertToDeviceSpace(fillBounds).standardized();
+    const pf::Rect cast = fill.offsetBy(shadow->offset.width * scale, -shadow->offset.height * scale)
+                              .insetBy(-reach, -reach);
+    const pf::Rect device = fill.insetBy(-2, -2).united(cast);
+    const double x0 = std::floor(device.minX()), y0 = std::floor(device.minY());
+    const pf::Rect whole(x0, y0, std::ceil(device.maxX()) - x0, std::ceil(device.maxY()) - y0);
+    if (QVRectIsValid(whole))
+        context.clipToRect(context.convertToUserSpace(whole));
+}
+
+// The stroke settings every shape stroke shares: colour and width as given, the shape's cap and join, and
+// a miter limit of the stroke width at the zoom.
+void setStrokeStyle(pf::GraphicsContext& context, const Shape& shape, const pf::Color& color, double width)
+{
+    context.setStrokeColor(color);
+    context.setLineWidth(width);
+    context.setLineCap(static_cast<pf::LineCap>(std::clamp(shape.strokeLineCap(), 0, 2)));
+    context.setLineJoin(static_cast<pf::LineJoin>(std::clamp(shape.strokeLineJoin(), 0, 2)));
+    context.setMiterLimit(shape.strokeLineWidth() * shape.currentScale());
+}
+
+class SavedState {
+public:
+    explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
+    ~SavedState() { context_.restoreGState(); }
+    SavedState(const SavedState&) = delete;
+    SavedState& operator=(const SavedState&) = delete;
+
+private:
+    pf::GraphicsContext& context_;
+};
+
+} // namespace
+
+// ---- order ----
+
+void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
+{
+    if (composition_ && !composition_->isExporting() && !dirtyRect().intersects(dirty))
+        return;
+    if (selected_ || snapped_) {
+        // Before the hidden test: a hidden selected shape still shows its halo.
+        SavedState saved(context);
+        drawSelectionStrokeInContext(context);
+    }
+    if (hidden_)
+        return;
+    SavedState saved(context);
+    context.setAlpha(opacity_);
+    if (pageIsDrawingThumbnail() || !hasContentFilters())
+        drawContentInContextDirtyRect(context, dirty);
+    else
+        drawFilteredContentInContext(context);
+    {
+        SavedState text(context);
+        drawTextInContext(context);
+    }
+    if (provisionalConnection_ && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
+        && !pageIsDrawingLoupe())
+        drawConnectionHandlesInContextDirtyRect(context, dirty);
+}
+
+void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
+{
+    {
+        SavedState saved(context);
+        drawFillInContext(context);
+    }
+    {
+        SavedState saved(context);
+        drawImageInContextDirtyRect(context, dirty);
+    }
+    SavedState saved(context);
+    drawAllStrokeInContext(context);
+}
+
+void Shape::drawFilteredContentInContext(pf::GraphicsContext& context)
+{
+    drawContentInContextDirtyRect(context, dirtyRect());
+}
+
+// ---- fill ----
+
+pf::Path Shape::adjustedFillPath(const pf::Path& path) const
+{
+    if (currentScale() <= 1.0 && (strokeLineWidth_ == 0.0 || strokeType_ == 3 || wantsFudgeAlways()))
+        return path.transformed(fillShift());
+    return path;
+}
+
+void Shape::dropFinalFillPathsMadeAtOtherScale()
+{
+    const bool small = currentScale() <= 1.0;
+    if (small == finalFillPathsAtSmallScale_)
+        return;
+    finalFillPath_.reset();
+    finalGradientFillPath_.reset();
+    finalFillPathsAtSmallScale_ = small;
+}
+
+const std::optional<pf::Path>& Shape::preparedFinalFillPath()
+{
+    dropFinalFillPathsMadeAtOtherScale();
+    if (!finalFillPath_)
+        if (std::optional<pf::Path> p = fillPath())
+            finalFillPath_ = adjustedFillPath(*p);
+    return finalFillPath_;
+}
+
+const std::optional<pf::Path>& Shape::preparedFinalGradientFillPath()
+{
+    dropFinalFillPathsMadeAtOtherScale();
+    if (!finalGradientFillPath_)
+        if (std::optional<pf::Path> p = gradientFillPath())
+            finalGradientFillPath_ = adjustedFillPath(*p);
+    return finalGradientFillPath_;
+}
+
+void Shape::drawFillInContext(pf::GraphicsContext& context)
+{
+    if (hidden_ || !QVRectIsValidNotZeroSize(fillFrame()))
+        return;
+    const std::optional<pf::Path>& fill = preparedFinalFillPath();
+    if (!fill)
+        return;
+    // With filters the shadow falls under the filtered image instead.
+    const bool shadow = !hasContentFilters() && !fillShadowHidden_ && !pageIsDrawingThumbnail();
+    if (fillType_ == 0) {
+        // No colour: nothing to fill with (the context's leftover colour would be arbitrary).
+        if (!fillColor_)
+            return;
+        if (shadow)
+            setFillShadowInContext(context);
+        context.setFillColor(*fillColor_);
+        context.fillPath(*fill);
+    } else if (fillType_ == 1 || fillType_ == 2) {
+        const std::optional<pf::Path>& area = preparedFinalGradientFillPath();
+        if (!area || area->isEmpty())
+            return;
+        if (shadow)
+            setFillShadowInContext(context);
+        // With a shadow, one layer, so that the shadow falls under the gradient as one object (a clip on
+        // the gradient itself would clip its shadow away). Without one the layer would change nothing.
+        const bool layer = context.gstate().shadow.has_value();
+        if (layer) {
+            context.saveGState();
+            boundLayerToFillAndShadow(context, fill->bounds());
+            context.beginTransparencyLayer();
+        }
+        // The gradient is painted inside its own path: the clip matters only where the paths differ (and
+        // it costs a coverage mask per shape).
+        if (!area->sameElements(*fill))
+            context.clip(*fill);
+        if (fillType_ == 1)
+            context.drawLinearGradientInPath(gradient(), *area, fillGradientAngle());
+        else
+            context.drawRadialGradientInPath(gradient(), *area, pf::Point(0, 0));
+        if (layer) {
+            context.endTransparencyLayer();
+            context.restoreGState();
+        }
+    }
+}
+
+// ---- shadows ----
+
+void Shape::installShadow(pf::GraphicsContext& context, double offsetX, double offsetY, double blur,
+                          const pf::OptionalColor& color) const
+{
+    const double s = currentScale();
+    if (!pageIsExporting() && (s < 1.0 || s > 2.0))
+        return;
+    if (!color) {
+        context.clearShadow();
+        return;
+    }
+    // Stored y-down; the context's offsets point up.
+    context.setShadow(pf::Size(offsetX * s, -offsetY * s), blur * s, *color);
+}
+
+void Shape::setFillShadowInContext(pf::GraphicsContext& context) const
+{
+    installShadow(context, fillShadowOffsetX_, fillShadowOffsetY_, fillShadowBlur_, fillShadowColor_);
+}
+
+void Shape::setStrokeShadowInContext(pf::GraphicsContext& context) const
+{
+    installShadow(context, strokeShadowOffsetX_, strokeShadowOffsetY_, strokeShadowBlur_, strokeShadowColor_);
+}
+
+// ---- strokes ----
+
+void Shape::drawAllStrokeInContext(pf::GraphicsContext& context)
+{
+    if (hidden_ || (!isPointer() && !QVRectIsValidNotZeroSize(frame_)))
+        return;
+    if (strokeType_ == 3 || !(strokeLineWidth_ >= 1.0))
+        return;
+    if (!hasContentFilters() && !strokeShadowHidden_ && !pageIsDrawingThumbnail())
+        setStrokeShadowInContext(context);
+    drawStrokeInContext(context);
+    drawArrowsInContext(context);
+}
+
+void Shape::drawStrokeInContext(pf::GraphicsContext& context)
+{
+    setStrokeLineDashInContext(context);
+    double width = strokeLineWidth_;
+    if (pageIsDrawingThumbnail())
+        width /= std::max(currentScale(), 1.0);
+    if (strokeColor_)
+        drawStrokeInContextColorPathLineWidth(context, *strokeColor_, path_, width);
+}
+
+void Shape::setStrokeLineDashInContext(pf::GraphicsContext& context) const
+{
+    if (const std::optional<LineDash>& dash = strokeLineDash())
+        setStrokeLineDashInContext(*dash, context);
+}
+
+void Shape::setStrokeLineDashInContext(const LineDash& dash, pf::GraphicsContext& context)
+{
+    std::array<double, 2> lengths{};
+    const unsigned count = dash.getLengths(lengths);
+    context.setLineDash(dash.phase(), std::vector<double>(lengths.begin(), lengths.begin() + count));
+}
+
+void Shape::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, const pf::Color& color,
+                                                  const pf::Path& path, double lineWidth) const
+{
+    if (pageIsDrawingThumbnail())
+        lineWidth = thumbnailLineWidthForLineWidth(lineWidth);
+    // Whole points on screen.
+    setStrokeStyle(context, *this, color, std::round(std::fabs(lineWidth)));
+    if (currentScale() <= 1.0 && isStrokeEven())
+        context.strokePath(path.transformed(evenStrokeShift()));
+    else
+        context.strokePath(path);
+}
+
+double Shape::stroke1LineWidth() const
+{
+    return 2.0 * strokeLineWidth_ + (isStrokeEven() ? 0.0 : 1.0);
+}
+
+double Shape::stroke2LineWidth() const
+{
+    return 3.0 * strokeLineWidth_ + (isStrokeEven() ? 0.0 : 1.5);
+}
+
+void Shape::drawStroke1InContext(pf::GraphicsContext& context) const
+{
+    if (stroke1Color_)
+        drawStrokeInContextColorPathLineWidth(context, *stroke1Color_, path_, stroke1LineWidth());
+}
+
+void Shape::drawStroke2InContext(pf::GraphicsContext& context) const
+{
+    if (stroke2Color_)
+        drawStrokeInContextColorPathLineWidth(context, *stroke2Color_, path_, stroke2LineWidth());
+}
+
+// ---- highlights ----
+
+void Shape::drawSelectionStrokeInContext(pf::GraphicsContext& context) const
+{
+    if (!context.drawsToScreen() || pageIsDrawingThumbnail() || pageIsDrawingLoupe() || pageIsExporting())
+        return;
+    const ShapeClass& k = shapeClass();
+    const double s = currentScale();
+    double width = selected_ || (!isText() && stroke1Enabled_) ? k.selectionStrokeLineWidth() : k.snapStrokeLineWidth();
+    width /= s;
+    if (strokeType_ != 3)
+        width += strokeLineWidth_;
+    const pf::Color color = locked_ ? k.lockedSelectionStrokeColor()
+                            : selected_ ? k.selectionStrokeColor()
+                                        : k.snapStrokeColor();
+    context.setShouldAntialias(true);
+    setStrokeStyle(context, *this, color, width);
+    const pf::Rect fill = fillFrame();
+    if (QVRectIsValidNotZeroSize(fill)) {
+        context.strokePath(path_);
+        return;
+    }
+    // Shapes without an area still show where they are.
+    pf::Path outline = pf::Path::rect(QVRectNotZeroSize(fill));
+    if (rotationAngle_ != 0)
+        outline.transform(rotationTransform(rotationAngle_));
+    context.strokePath(outline);
+}
