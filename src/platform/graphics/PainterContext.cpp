@@ -69,10 +69,13 @@ QImage tint(const QImage& coverage, const Color& color)
         table[size_t(c)] = (uint32_t(std::lround(a * k * 255)) << 24) | (uint32_t(std::lround(pr * k * 255)) << 16) |
                            (uint32_t(std::lround(pg * k * 255)) << 8) | uint32_t(std::lround(pb * k * 255));
     }
-    for (int y = 0; y < coverage.height(); ++y) {
+    // QImage's accessors are out-of-line calls: keep them out of the pixel loops.
+    const int width = coverage.width();
+    const int height = coverage.height();
+    for (int y = 0; y < height; ++y) {
         const uchar* in = coverage.constScanLine(y);
         auto* o = reinterpret_cast<uint32_t*>(out.scanLine(y));
-        for (int x = 0; x < coverage.width(); ++x)
+        for (int x = 0; x < width; ++x)
             o[x] = table[in[x]];
     }
     return out;
@@ -207,10 +210,12 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         const QRect planeRect = layerRect.adjusted(-extent, -extent, extent, extent);
         QImage plane(planeRect.size(), QImage::Format_Alpha8);
         plane.fill(0);
-        for (int y = 0; y < layer.height(); ++y) {
+        const int layerWidth = layer.width();
+        const int layerHeight = layer.height();
+        for (int y = 0; y < layerHeight; ++y) {
             const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
             uchar* out = plane.scanLine(y + extent) + extent;
-            for (int x = 0; x < layer.width(); ++x)
+            for (int x = 0; x < layerWidth; ++x)
                 out[x] = uchar(in[x] >> 24);
         }
         blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma);
