@@ -654,10 +654,17 @@ bool FBBezierIntersection::isTangent() const
     const MWPoint curve2Forward
         = FBNormalizePoint(FBSubtractPoint(curve2RightBezier().controlPoint1, curve2RightBezier().endPoint1));
     constexpr double threshold = 1e-7;
-    return FBArePointsCloseWithOptions(curve1Backward, curve2Backward, threshold)
-           || FBArePointsCloseWithOptions(curve1Backward, curve2Forward, threshold)
-           || FBArePointsCloseWithOptions(curve1Forward, curve2Backward, threshold)
-           || FBArePointsCloseWithOptions(curve1Forward, curve2Forward, threshold);
+    if (FBArePointsCloseWithOptions(curve1Backward, curve2Backward, threshold)
+        || FBArePointsCloseWithOptions(curve1Backward, curve2Forward, threshold)
+        || FBArePointsCloseWithOptions(curve1Forward, curve2Backward, threshold)
+        || FBArePointsCloseWithOptions(curve1Forward, curve2Forward, threshold))
+        return true;
+    // A tangent meeting is found only to about six places, and so are the directions there: directions
+    // parallel to within a thousandth of a radian count as tangent too.
+    constexpr double parallel = 1e-3;
+    return std::fabs(cross(curve1Backward, curve2Backward)) <= parallel
+           && std::fabs(cross(curve1Forward, curve2Forward)) <= parallel
+           && std::fabs(cross(curve1Backward, curve1Forward)) <= parallel;
 }
 
 std::string FBBezierIntersection::description() const

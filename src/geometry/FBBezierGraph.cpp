@@ -234,9 +234,14 @@ FBEdgeCrossing* FBEdgeCrossing::previous() const
 
 std::string FBEdgeCrossing::description() const
 {
-    return "<FBEdgeCrossing: isEntry = " + std::to_string(entry_ ? 1 : 0)
-           + ", isProcessed = " + std::to_string(processed_ ? 1 : 0) + ", intersection = " + intersection_.description()
-           + ">";
+    std::string text = "<FBEdgeCrossing: isEntry = ";
+    text += entry_ ? "1" : "0";
+    text += ", isProcessed = ";
+    text += processed_ ? "1" : "0";
+    text += ", intersection = ";
+    text += intersection_.description();
+    text += ">";
+    return text;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -307,8 +312,12 @@ void FBContourEdge::round()
 
 std::string FBContourEdge::description() const
 {
-    return "<FBContourEdge: curve = " + curve_.description() + " crossings = "
-           + FBArrayDescription(crossings_, [](const auto& c) { return c->description(); }) + ">";
+    std::string text = "<FBContourEdge: curve = ";
+    text += curve_.description();
+    text += " crossings = ";
+    text += FBArrayDescription(crossings_, [](const auto& c) { return c->description(); });
+    text += ">";
+    return text;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -443,8 +452,12 @@ void FBBezierContour::round()
 
 std::string FBBezierContour::description() const
 {
-    return "<FBBezierContour: bounds = " + rectText(bounds()) + " edges = "
-           + FBArrayDescription(edges_, [](const FBContourEdge& e) { return e.description(); }) + ">";
+    std::string text = "<FBBezierContour: bounds = ";
+    text += rectText(bounds());
+    text += " edges = ";
+    text += FBArrayDescription(edges_, [](const FBContourEdge& e) { return e.description(); });
+    text += ">";
+    return text;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -950,6 +963,10 @@ void FBBezierGraph::round()
 
 std::string FBBezierGraph::description() const
 {
-    return "<FBBezierGraph: bounds = " + rectText(bounds()) + " contours = "
-           + FBArrayDescription(contours_, [](const auto& c) { return c->description(); }) + ">";
+    std::string text = "<FBBezierGraph: bounds = ";
+    text += rectText(bounds());
+    text += " contours = ";
+    text += FBArrayDescription(contours_, [](const auto& c) { return c->description(); });
+    text += ">";
+    return text;
 }

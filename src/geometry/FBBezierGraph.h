@@ -249,8 +249,14 @@ std::string FBArrayDescription(const Range& items, Describe describe)
     if (!items.empty()) {
         text += "\n";
         unsigned long long index = 0;
-        for (const auto& item : items)
-            text += "\t" + std::to_string(index++) + "\t=\t" + describe(item) + "\n";
+        for (const auto& item : items) {
+            text += "\t";
+            text += std::to_string(index++);
+            text += "\t=\t";
+            text += describe(item);
+            text += "\n";
+        }
     }
-    return text + "]";
+    text += "]";
+    return text;
 }

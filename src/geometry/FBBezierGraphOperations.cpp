@@ -224,6 +224,9 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     for (FBBezierGraph* graph : {this, &other}) {
         const bool isFirst = graph == this;
         for (const auto& contour : graph->contours_) {
+            // A contour that crosses only its own graph stays or goes whole, with the nonintersecting ones.
+            if (!contour->hasCrossings())
+                continue;
             for (FBContourEdge& edge : contour->edges()) {
                 for (const auto& crossing : edge.crossings()) {
                     const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
@@ -264,14 +267,25 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             current->to->setProcessed(true);
             FBEdgeCrossing* end = nullptr;
             const std::vector<Segment> segments = stretchSegments(current->from, &end);
+            // Pieces between crossings at one place add nothing but empty edges.
+            const auto piece = [&](const Segment& s) -> std::optional<FBBezierCurve> {
+                if (!(s.to > s.from))
+                    return std::nullopt;
+                const FBBezierCurve c = s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to));
+                double minX, minY, maxX, maxY;
+                c.controlBounds(minX, minY, maxX, maxY);
+                if (maxX - minX <= tol && maxY - minY <= tol)
+                    return std::nullopt;
+                return c;
+            };
             if (!current->backward) {
                 for (const Segment& s : segments)
-                    if (s.to > s.from)
-                        contour->addCurve(s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to)));
+                    if (const auto c = piece(s))
+                        contour->addCurve(*c);
             } else {
                 for (auto it = segments.rbegin(); it != segments.rend(); ++it)
-                    if (it->to > it->from)
-                        contour->addReverseCurve(it->edge->curve().subcurveWithRange(FBRangeMake(it->from, it->to)));
+                    if (const auto c = piece(*it))
+                        contour->addReverseCurve(*c);
             }
             FBEdgeCrossing* reached = current->end();
             Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart()) : nullptr;
