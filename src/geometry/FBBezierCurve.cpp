@@ -15,7 +15,7 @@ FBRange FBRangeMake(double minimum, double maximum) { return {minimum, maximum};
 
 bool FBRangeHasConverged(FBRange range, int places)
 {
-    const double factor = std::pow(10.0, places);
+    const double factor = places == 6 ? 1e6 : std::pow(10.0, places);
     return std::trunc(range.minimum * factor) == std::trunc(range.maximum * factor);
 }
 
@@ -43,7 +43,7 @@ FBNormalizedLine lineThrough(MWPoint p1, MWPoint p2)
     double a = p1.y - p2.y;
     double b = p2.x - p1.x;
     double c = p1.x * p2.y - p1.y * p2.x;
-    const double length = std::hypot(a, b);
+    const double length = std::sqrt(a * a + b * b);
     if (length != 0) {
         a /= length;
         b /= length;
@@ -285,9 +285,11 @@ std::string MWPointValue::description() const
 // ---------------------------------------------------------------------------------------------------------
 // Convex hull (Graham scan), counter-clockwise in a y-up sense from the lowest point.
 
-std::vector<MWPointValue> FBBezierCurve::convexHull() const
+namespace {
+// The hull of the four points into `hull`; answers the number of vertices.
+int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
 {
-    std::array<MWPoint, 4> points{endPoint1, controlPoint1, controlPoint2, endPoint2};
+    std::array<MWPoint, 4> points{curve.endPoint1, curve.controlPoint1, curve.controlPoint2, curve.endPoint2};
     size_t pivotIndex = 0;
     for (size_t i = 1; i < points.size(); ++i) {
         const MWPoint& p = points[i];
@@ -298,39 +300,52 @@ std::vector<MWPointValue> FBBezierCurve::convexHull() const
     std::swap(points[0], points[pivotIndex]);
     const MWPoint pivot = points[0];
 
-    std::vector<MWPoint> rest;
+    std::array<MWPoint, 3> rest;
+    int restCount = 0;
     for (size_t i = 1; i < points.size(); ++i)
         if (points[i] != pivot)
-            rest.push_back(points[i]);
-    std::sort(rest.begin(), rest.end(), [&](MWPoint a, MWPoint b) {
+            rest[size_t(restCount++)] = points[i];
+    // Insertion sort by angle about the pivot, nearer first among collinear points.
+    const auto before = [&](MWPoint a, MWPoint b) {
         const double c = cross(FBSubtractPoint(a, pivot), FBSubtractPoint(b, pivot));
         if (!FBAreValuesClose(c, 0))
             return c > 0;
         return FBPointSquaredLength(FBSubtractPoint(a, pivot)) < FBPointSquaredLength(FBSubtractPoint(b, pivot));
-    });
-    // Of collinear points seen from the pivot only the farthest stays.
-    std::vector<MWPoint> sorted;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        const bool collinearWithNext
-            = i + 1 < rest.size()
-              && FBAreValuesClose(cross(FBSubtractPoint(rest[i], pivot), FBSubtractPoint(rest[i + 1], pivot)), 0)
-              && FBDotMultiplyPoint(FBSubtractPoint(rest[i], pivot), FBSubtractPoint(rest[i + 1], pivot)) > 0;
-        if (!collinearWithNext)
-            sorted.push_back(rest[i]);
-    }
+    };
+    for (int i = 1; i < restCount; ++i)
+        for (int j = i; j > 0 && before(rest[size_t(j)], rest[size_t(j - 1)]); --j)
+            std::swap(rest[size_t(j)], rest[size_t(j - 1)]);
 
-    std::vector<MWPointValue> hull{{pivot}};
-    for (MWPoint p : sorted) {
-        while (hull.size() >= 2) {
-            const MWPoint last = hull.back().point;
-            const MWPoint nextToLast = hull[hull.size() - 2].point;
+    int count = 0;
+    hull[size_t(count++)] = pivot;
+    for (int i = 0; i < restCount; ++i) {
+        const MWPoint p = rest[size_t(i)];
+        // Of collinear points seen from the pivot only the farthest stays.
+        if (i + 1 < restCount
+            && FBAreValuesClose(cross(FBSubtractPoint(p, pivot), FBSubtractPoint(rest[size_t(i + 1)], pivot)), 0)
+            && FBDotMultiplyPoint(FBSubtractPoint(p, pivot), FBSubtractPoint(rest[size_t(i + 1)], pivot)) > 0)
+            continue;
+        while (count >= 2) {
+            const MWPoint last = hull[size_t(count - 1)];
+            const MWPoint nextToLast = hull[size_t(count - 2)];
             if (cross(FBSubtractPoint(last, nextToLast), FBSubtractPoint(p, nextToLast)) > 0)
                 break;
-            hull.pop_back();
+            --count;
         }
-        hull.push_back({p});
+        hull[size_t(count++)] = p;
     }
-    return hull;
+    return count;
+}
+} // namespace
+
+std::vector<MWPointValue> FBBezierCurve::convexHull() const
+{
+    std::array<MWPoint, 4> hull;
+    const int count = hullOf(*this, hull);
+    std::vector<MWPointValue> values;
+    for (int i = 0; i < count; ++i)
+        values.push_back({hull[size_t(i)]});
+    return values;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -377,8 +392,9 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
                                  {0.3333333333333333, distanceFromLine(line, controlPoint1)},
                                  {0.6666666666666666, distanceFromLine(line, controlPoint2)},
                                  {1, distanceFromLine(line, endPoint2)});
-    const std::vector<MWPointValue> hull = distance.convexHull();
-    if (hull.empty())
+    std::array<MWPoint, 4> hull;
+    const size_t hullSize = size_t(hullOf(distance, hull));
+    if (hullSize == 0)
         return kNothingLeft;
 
     double tMin = 1, tMax = 0;
@@ -386,9 +402,9 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
         tMin = std::min(tMin, x);
         tMax = std::max(tMax, x);
     };
-    for (size_t i = 0; i < hull.size(); ++i) {
-        const MWPoint p1 = hull[i].point;
-        const MWPoint p2 = hull[(i + 1) % hull.size()].point;
+    for (size_t i = 0; i < hullSize; ++i) {
+        const MWPoint p1 = hull[i];
+        const MWPoint p2 = hull[(i + 1) % hullSize];
         const double yLow = std::min(p1.y, p2.y);
         const double yHigh = std::max(p1.y, p2.y);
         for (double bound : {bounds.minimum, bounds.maximum}) {

@@ -744,57 +744,117 @@ double FBBezierGraph::tolerance(const FBBezierGraph& other) const
     return magnitudeTolerance(pf::Rect(minX, minY, maxX - minX, maxY - minY));
 }
 
+namespace {
+
+// Calls `visit(a, b)` for every pair of edges, one from each list (or two of one list when `second` is
+// null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one.
+template <typename Visit>
+void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
+                            double tolerance, Visit visit)
+{
+    struct Entry {
+        FBContourEdge* edge;
+        bool isFirst;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(first.size() + (second ? second->size() : 0));
+    for (FBContourEdge* e : first)
+        entries.push_back({e, true});
+    if (second)
+        for (FBContourEdge* e : *second)
+            entries.push_back({e, false});
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.edge->minX < b.edge->minX; });
+    std::vector<FBContourEdge*> activeFirst, activeSecond;
+    const auto prune = [&](std::vector<FBContourEdge*>& active, double x) {
+        active.erase(std::remove_if(active.begin(), active.end(), [&](FBContourEdge* e) { return e->maxX < x; }),
+                     active.end());
+    };
+    for (const Entry& entry : entries) {
+        const double x = entry.edge->minX - tolerance;
+        prune(activeFirst, x);
+        prune(activeSecond, x);
+        if (!second) {
+            for (FBContourEdge* other : activeFirst)
+                if (boxesOverlap(*other, *entry.edge, tolerance))
+                    visit(*other, *entry.edge);
+            activeFirst.push_back(entry.edge);
+            continue;
+        }
+        for (FBContourEdge* other : entry.isFirst ? activeSecond : activeFirst)
+            if (boxesOverlap(*other, *entry.edge, tolerance))
+                entry.isFirst ? visit(*entry.edge, *other) : visit(*other, *entry.edge);
+        (entry.isFirst ? activeFirst : activeSecond).push_back(entry.edge);
+    }
+}
+
+std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
+{
+    std::vector<FBContourEdge*> edges;
+    for (const auto& contour : contours)
+        for (FBContourEdge& edge : contour->edges())
+            edges.push_back(&edge);
+    return edges;
+}
+
+// The crossings between two edges: of two graphs, or of one graph with itself (`self`).
+void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
+                std::vector<FBBezierIntersection>& kept)
+{
+    FBCurveOverlap overlap;
+    if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+        if (self)
+            return; // an outline running back over itself adds no area to split
+        // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
+        // wholly inside, outside or on the other graph.
+        for (int end = 0; end < 2; ++end) {
+            FBBezierIntersection intersection(edge1.curve(),
+                                              end == 0 ? overlap.curve1Range.minimum : overlap.curve1Range.maximum,
+                                              edge2.curve(), end == 0 ? overlap.curve2Start : overlap.curve2Stop);
+            polishIntersection(intersection, tolerance);
+            markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
+            markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
+            addCrossingPair(edge1, edge2, intersection, true);
+        }
+        return;
+    }
+    const bool follows = self && edge1.next() == &edge2;
+    const bool precedes = self && edge2.next() == &edge1;
+    kept.clear();
+    for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
+        polishIntersection(intersection, tolerance);
+        // The joint of neighbouring edges of one contour is no crossing.
+        if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
+            || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))
+            continue;
+        // Both halves of a split search may report the same meeting.
+        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const FBBezierIntersection& k) {
+            return FBArePointsCloseWithOptions(k.location(), intersection.location(), tolerance);
+        });
+        if (duplicate)
+            continue;
+        kept.push_back(intersection);
+        if (!self) {
+            markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
+            markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
+        }
+        // Touches along a common direction split both contours too: whether the boundaries cross there is
+        // left to the placement of the stretches on either side.
+        if (FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
+            || FBBezierGraph::meetsAlongCommonDirection(edge1, edge2, intersection))
+            addCrossingPair(edge1, edge2, intersection, false, self);
+    }
+}
+
+} // namespace
+
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
 {
     const double tol = tolerance(other);
     std::vector<FBBezierIntersection> kept;
-    for (auto& contour1 : contours_) {
-        for (FBContourEdge& edge1 : contour1->edges()) {
-            for (auto& contour2 : other.contours_) {
-                const pf::Rect b = contour2->bounds();
-                if (edge1.maxX < b.x() - tol || edge1.minX > b.x() + b.width() + tol || edge1.maxY < b.y() - tol
-                    || edge1.minY > b.y() + b.height() + tol)
-                    continue;
-                for (FBContourEdge& edge2 : contour2->edges()) {
-                    if (!boxesOverlap(edge1, edge2, tol))
-                        continue;
-                    FBCurveOverlap overlap;
-                    if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tol, overlap)) {
-                        // A shared stretch: its two ends always split both contours, so each stretch between
-                        // crossings lies wholly inside, outside or on the other graph.
-                        for (int end = 0; end < 2; ++end) {
-                            FBBezierIntersection intersection(
-                                edge1.curve(), end == 0 ? overlap.curve1Range.minimum : overlap.curve1Range.maximum,
-                                edge2.curve(), end == 0 ? overlap.curve2Start : overlap.curve2Stop);
-                            polishIntersection(intersection, tol);
-                            markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
-                            markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
-                            addCrossingPair(edge1, edge2, intersection, true);
-                        }
-                        continue;
-                    }
-                    kept.clear();
-                    for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
-                        polishIntersection(intersection, tol);
-                        // Both halves of a split search may report the same meeting.
-                        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const FBBezierIntersection& k) {
-                            return FBArePointsCloseWithOptions(k.location(), intersection.location(), tol);
-                        });
-                        if (duplicate)
-                            continue;
-                        kept.push_back(intersection);
-                        markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
-                        markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
-                        // Touches along a common direction split both contours too: whether the boundaries
-                        // cross there is left to the placement of the stretches on either side.
-                        if (doesEdgeCrossEdge(edge1, edge2, intersection)
-                            || meetsAlongCommonDirection(edge1, edge2, intersection))
-                            addCrossingPair(edge1, edge2, intersection, false);
-                    }
-                }
-            }
-        }
-    }
+    const std::vector<FBContourEdge*> theirs = allEdges(other.contours_);
+    forEachOverlappingPair(allEdges(contours_), &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+        crossEdges(edge1, edge2, tol, false, kept);
+    });
     removeDuplicateCrossings();
     other.removeDuplicateCrossings();
 }
@@ -802,40 +862,10 @@ void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
 void FBBezierGraph::insertSelfCrossings()
 {
     const double tol = tolerance(*this);
-    std::vector<FBContourEdge*> edges;
-    for (auto& contour : contours_)
-        for (FBContourEdge& edge : contour->edges())
-            edges.push_back(&edge);
     std::vector<FBBezierIntersection> kept;
-    for (size_t i = 0; i < edges.size(); ++i) {
-        FBContourEdge& edge1 = *edges[i];
-        for (size_t j = i + 1; j < edges.size(); ++j) {
-            FBContourEdge& edge2 = *edges[j];
-            if (!boxesOverlap(edge1, edge2, tol))
-                continue;
-            FBCurveOverlap overlap;
-            if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tol, overlap))
-                continue; // an outline running back over itself adds no area to split
-            const bool follows = edge1.next() == &edge2;
-            const bool precedes = edge2.next() == &edge1;
-            kept.clear();
-            for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
-                polishIntersection(intersection, tol);
-                // The joint of neighbouring edges is no crossing.
-                if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
-                    || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))
-                    continue;
-                const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const FBBezierIntersection& k) {
-                    return FBArePointsCloseWithOptions(k.location(), intersection.location(), tol);
-                });
-                if (duplicate || !(doesEdgeCrossEdge(edge1, edge2, intersection)
-                                   || meetsAlongCommonDirection(edge1, edge2, intersection)))
-                    continue;
-                kept.push_back(intersection);
-                addCrossingPair(edge1, edge2, intersection, false, true);
-            }
-        }
-    }
+    forEachOverlappingPair(allEdges(contours_), nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+        crossEdges(edge1, edge2, tol, true, kept);
+    });
     removeDuplicateCrossings();
 }
 

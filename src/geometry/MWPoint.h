@@ -12,7 +12,11 @@ struct MWPoint {
     friend constexpr bool operator==(const MWPoint&, const MWPoint&) = default;
 };
 
-inline double FBDistanceBetweenPoints(MWPoint a, MWPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+inline double FBDistanceBetweenPoints(MWPoint a, MWPoint b)
+{
+    const double dx = a.x - b.x, dy = a.y - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
 inline MWPoint FBAddPoint(MWPoint a, MWPoint b) { return {a.x + b.x, a.y + b.y}; }
 inline MWPoint FBSubtractPoint(MWPoint a, MWPoint b) { return {a.x - b.x, a.y - b.y}; }
 inline MWPoint FBScalePoint(MWPoint p, double s) { return {p.x * s, p.y * s}; }

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <random>
+#include <span>
 
 namespace {
 
@@ -100,11 +101,9 @@ void PrintTo(const CorpusPair& pair, std::ostream* out) { *out << pair.name; }
 
 namespace {
 
-class BooleanCorpus : public testing::TestWithParam<fbtest::CorpusPair> {};
-
-TEST_P(BooleanCorpus, ResultHoldsExactlyThePointsOfTheBoolean)
+// Checks each operation's result on the pair against the boolean of the inputs at sample points.
+void checkPair(const fbtest::CorpusPair& pair, std::span<const Operation> operations)
 {
-    const fbtest::CorpusPair& pair = GetParam();
     const auto outlineA = flatten(pair.a), outlineB = flatten(pair.b);
     Extent extentA, extentB, all;
     extentA.add(outlineA);
@@ -151,6 +150,26 @@ TEST_P(BooleanCorpus, ResultHoldsExactlyThePointsOfTheBoolean)
         EXPECT_GT(checked, 100) << operation.name;
         EXPECT_EQ(wrong, 0) << pair.name << ": " << operation.name << " wrong at " << wrong << " of " << checked
                             << " points, first " << firstWrong;
+    }
+}
+
+class BooleanCorpus : public testing::TestWithParam<fbtest::CorpusPair> {};
+
+TEST_P(BooleanCorpus, ResultHoldsExactlyThePointsOfTheBoolean) { checkPair(GetParam(), operations); }
+
+// Results fed back in: a union folded over many overlapping circles, each step checked.
+TEST(BooleanFold, UnionOfManyOverlappingCirclesStaysExact)
+{
+    pf::Path all = fbtest::oval(200, 200, 60, 60);
+    for (int i = 1; i < 60; ++i) {
+        const double a = i * 0.7;
+        const pf::Path circle = fbtest::oval(200 + 150 * std::cos(a) * (0.3 + i / 140.0),
+                                             200 + 150 * std::sin(a) * (0.3 + i / 140.0), 60 + (i % 7) * 5,
+                                             60 + (i % 5) * 6);
+        if (i % 10 == 0)
+            checkPair({"fold step " + std::to_string(i), all, circle}, std::span(operations, 1));
+        all = CGPath_FBCreateUnion(all, circle);
+        ASSERT_LT(all.elementCount(), 400) << "outline fragments at step " << i;
     }
 }
 
