@@ -454,8 +454,9 @@ FBBezierCurve FBBezierCurve::bezierClipWithBezierCurve(const FBBezierCurve& curv
     FBRange kept{std::max(regularRange.minimum, perpendicularRange.minimum),
                  std::min(regularRange.maximum, perpendicularRange.maximum)};
     if (kept.minimum > kept.maximum) {
-        // The two bands' parameter intervals miss each other: nothing lies in both.
-        if (kept.minimum - kept.maximum > 1e-12) {
+        // The two bands' parameter intervals miss each other: nothing lies in both, unless the gap is
+        // rounding noise of bands that have become very thin.
+        if (kept.minimum - kept.maximum > 1e-6) {
             intersects = false;
             return *this;
         }
@@ -590,6 +591,22 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         for (int i = 0; i < 3; ++i)
             t = otherCurve.refineParameter(t, point);
         other = FBRangeMake(t, t);
+    }
+    // A clip can close on a single parameter where two hull bounds merely touch, away from the other
+    // curve: only a meeting whose two points agree is reported.
+    const MWPoint onUs = originalUs.pointAtParameter(usRange.minimum);
+    const MWPoint onThem = originalThem.pointAtParameter(themRange.minimum);
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    originalUs.controlBounds(minX1, minY1, maxX1, maxY1);
+    originalThem.controlBounds(minX2, minY2, maxX2, maxY2);
+    const double tolerance
+        = 1e-5 * std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2, 1e-300});
+    if (FBDistanceBetweenPoints(onUs, onThem) > tolerance) {
+        double distance = 0;
+        const double t = originalThem.closestParameter(onUs, &distance);
+        if (distance > tolerance)
+            return;
+        themRange = FBRangeMake(t, t);
     }
     results.emplace_back(originalUs, usRange.minimum, originalThem, themRange.minimum);
 }

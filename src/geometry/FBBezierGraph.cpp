@@ -400,11 +400,14 @@ bool FBBezierContour::containsPoint(MWPoint point) const { return (windingNumber
 double FBBezierContour::signedArea() const
 {
     double sum = 0;
-    for (const FBContourEdge& edge : edges_)
-        sum += areaIntegral(edge.curve());
-    // An open end joins its start by a straight line when filled.
-    if (!edges_.empty() && edges_.back().curve().endPoint2 != edges_.front().curve().endPoint1)
-        sum += cross(edges_.back().curve().endPoint2, edges_.front().curve().endPoint1);
+    for (size_t i = 0; i < edges_.size(); ++i) {
+        sum += areaIntegral(edges_[i].curve());
+        // Gaps between edges (and an open end) count as straight joins.
+        const MWPoint end = edges_[i].curve().endPoint2;
+        const MWPoint next = edges_[(i + 1) % edges_.size()].curve().endPoint1;
+        if (end != next)
+            sum += cross(end, next);
+    }
     return sum;
 }
 
@@ -427,9 +430,7 @@ std::vector<FBBezierContour*> FBBezierContour::intersectingContours() const
 
 bool FBBezierContour::hasCrossings() const
 {
-    return std::any_of(edges_.begin(), edges_.end(), [](const FBContourEdge& e) {
-        return std::any_of(e.crossings().begin(), e.crossings().end(), [](const auto& c) { return !c->isSelfCrossing(); });
-    });
+    return std::any_of(edges_.begin(), edges_.end(), [](const FBContourEdge& e) { return !e.crossings().empty(); });
 }
 
 void FBBezierContour::reverse()
@@ -802,18 +803,18 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
 {
     FBCurveOverlap overlap;
     if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
-        if (self)
-            return; // an outline running back over itself adds no area to split
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
-        // wholly inside, outside or on the other graph.
+        // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
         for (int end = 0; end < 2; ++end) {
             FBBezierIntersection intersection(edge1.curve(),
                                               end == 0 ? overlap.curve1Range.minimum : overlap.curve1Range.maximum,
                                               edge2.curve(), end == 0 ? overlap.curve2Start : overlap.curve2Stop);
             polishIntersection(intersection, tolerance);
-            markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
-            markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
-            addCrossingPair(edge1, edge2, intersection, true);
+            if (!self) {
+                markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
+                markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
+            }
+            addCrossingPair(edge1, edge2, intersection, true, self);
         }
         return;
     }

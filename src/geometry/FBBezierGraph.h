@@ -21,8 +21,10 @@ class FBBezierContour;
 class FBContourEdge;
 class FBBezierGraph;
 
-// Where a stretch of one contour lies with respect to the other graph.
-enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite };
+// Where a stretch of one contour lies with respect to the other graph. NotBoundary: the stretch has its
+// own graph's area on both sides or on neither (edges of one graph running over each other), so it bounds
+// nothing.
+enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite, NotBoundary };
 
 class FBEdgeCrossing {
 public:
@@ -219,6 +221,8 @@ public:
     bool containsPoint(MWPoint point) const;
     // Whether a contour of the other graph (without crossings) lies inside this graph's area.
     bool containsContour(const FBBezierContour& contour) const;
+    // Contours without crossings, with the other graph or their own (a contour crossing its own graph is
+    // traced, so that overlapping subpaths come out right under the non-zero rule).
     std::vector<FBBezierContour*> nonintersectingContours() const;
 
     pf::Path newBezierPath() const;

@@ -70,11 +70,10 @@ std::optional<bool> areaOnLeft(const FBBezierGraph& graph, const FBBezierCurve& 
     return left;
 }
 
-// Whether walking the stretch forward keeps its own graph's area on the right; falls back to the
-// orientation the contour's nesting calls for. Decided per stretch, so self-crossing contours whose
-// loops run in opposite senses are walked right too.
-bool againstArea(const std::vector<Segment>& segments, const FBBezierContour& contour, const FBBezierGraph& own,
-                 double delta)
+// Whether walking the stretch forward keeps its own graph's area on the right; nothing when the area lies
+// on both sides or neither. Decided per stretch, so self-crossing contours whose loops run in opposite
+// senses are walked right too.
+std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBezierGraph& own, double delta)
 {
     for (double u : {0.5, 0.25, 0.75}) {
         for (const Segment& s : segments) {
@@ -84,7 +83,7 @@ bool againstArea(const std::vector<Segment>& segments, const FBBezierContour& co
                 return !*left;
         }
     }
-    return contour.isReversedForNesting();
+    return std::nullopt;
 }
 
 FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
@@ -106,36 +105,22 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
             }
         }
     }
-    // Every sample lies on the other graph: a shared stretch. Compare directions, each taken in the
-    // orientation its contour's nesting calls for.
+    // Every sample lies on the other graph's outline: a shared stretch. Which sides of it the other graph's
+    // area covers decides: both (edges of the other graph meeting back to back), neither, or the side of
+    // this graph's own area (same) or the other side (opposite).
     for (const Segment& s : segments) {
         if (s.to <= s.from)
             continue;
         const double t = (s.from + s.to) / 2;
         const MWPoint p = s.edge->curve().pointAtParameter(t);
-        MWPoint direction = s.edge->curve().tangentAtParameter(t);
-        if (!areaOnLeft(own, s.edge->curve(), t, delta).value_or(!contour.isReversedForNesting()))
-            direction = FBNegatePoint(direction);
-        double best = std::numeric_limits<double>::infinity();
-        MWPoint otherDirection;
-        for (const auto& otherContour : other.contours()) {
-            for (const FBContourEdge& edge : otherContour->edges()) {
-                if (p.x < edge.minX - tolerance || p.x > edge.maxX + tolerance || p.y < edge.minY - tolerance
-                    || p.y > edge.maxY + tolerance)
-                    continue;
-                double distance = 0;
-                const double parameter = edge.curve().closestParameter(p, &distance);
-                if (distance < best) {
-                    best = distance;
-                    otherDirection = edge.curve().tangentAtParameter(parameter);
-                    if (!areaOnLeft(other, edge.curve(), parameter, delta)
-                             .value_or(!otherContour->isReversedForNesting()))
-                        otherDirection = FBNegatePoint(otherDirection);
-                }
-            }
-        }
-        return FBDotMultiplyPoint(direction, otherDirection) >= 0 ? FBPlacement::SharedSame
-                                                                   : FBPlacement::SharedOpposite;
+        const MWPoint d = FBNormalizePoint(s.edge->curve().tangentAtParameter(t));
+        const MWPoint n{-d.y * delta, d.x * delta};
+        const bool left = other.containsPoint(FBAddPoint(p, n));
+        const bool right = other.containsPoint(FBSubtractPoint(p, n));
+        if (left == right)
+            return left ? FBPlacement::Inside : FBPlacement::Outside;
+        const bool ownLeft = areaOnLeft(own, s.edge->curve(), t, delta).value_or(!contour.isReversedForNesting());
+        return left == ownLeft ? FBPlacement::SharedSame : FBPlacement::SharedOpposite;
     }
     return FBPlacement::SharedSame;
 }
@@ -198,9 +183,15 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
             for (const auto& crossing : edge.crossings()) {
                 FBEdgeCrossing* end = nullptr;
                 const std::vector<Segment> segments = stretchSegments(crossing.get(), &end);
-                const FBPlacement placement = placementOfSegments(segments, *contour, *this, other, tolerance);
+                std::optional<bool> against = againstArea(segments, *this, tolerance * 100);
+                // A contour without area (a line drawn there and back, as an open connector path is closed)
+                // is walked like an outline, so that cutting it leaves the line's visible part.
+                if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
+                    against = contour->isReversedForNesting();
+                const FBPlacement placement = against ? placementOfSegments(segments, *contour, *this, other, tolerance)
+                                                      : FBPlacement::NotBoundary;
                 crossing->setForwardPlacement(placement);
-                crossing->setForwardAgainstArea(againstArea(segments, *contour, *this, tolerance * 100));
+                crossing->setForwardAgainstArea(against.value_or(contour->isReversedForNesting()));
                 const int selected = selection(int(operation), isFirst, placement);
                 // Entry: the result leaves this crossing forward along its edge.
                 crossing->setEntry(selected != 0 && (selected > 0) != crossing->forwardAgainstArea());
@@ -224,9 +215,6 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     for (FBBezierGraph* graph : {this, &other}) {
         const bool isFirst = graph == this;
         for (const auto& contour : graph->contours_) {
-            // A contour that crosses only its own graph stays or goes whole, with the nonintersecting ones.
-            if (!contour->hasCrossings())
-                continue;
             for (FBContourEdge& edge : contour->edges()) {
                 for (const auto& crossing : edge.crossings()) {
                     const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
@@ -278,14 +266,21 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                     return std::nullopt;
                 return c;
             };
+            // Each piece starts exactly where the last ended: the crossing's point as found on either
+            // graph differs in the last digits, and rounding must not turn that into a gap.
+            const auto add = [&](FBBezierCurve c) {
+                if (!contour->edges().empty())
+                    c.endPoint1 = contour->edges().back().curve().endPoint2;
+                contour->addCurve(c);
+            };
             if (!current->backward) {
                 for (const Segment& s : segments)
                     if (const auto c = piece(s))
-                        contour->addCurve(*c);
+                        add(*c);
             } else {
                 for (auto it = segments.rbegin(); it != segments.rend(); ++it)
                     if (const auto c = piece(*it))
-                        contour->addReverseCurve(*c);
+                        add(c->reversed());
             }
             FBEdgeCrossing* reached = current->end();
             Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart()) : nullptr;
@@ -303,8 +298,16 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             }
             current = next;
         }
-        if (!contour->edges().empty())
+        if (!contour->edges().empty()) {
+            auto& edges = contour->edges();
+            if (FBArePointsCloseWithOptions(edges.back().curve().endPoint2, edges.front().curve().endPoint1, tol)) {
+                FBBezierCurve last = edges.back().curve();
+                last.endPoint2 = edges.front().curve().endPoint1;
+                edges.pop_back();
+                contour->addCurve(last);
+            }
             result.addContour(std::move(contour));
+        }
     }
     rounded = roundsToWholeUnits(*this, other);
     return result;

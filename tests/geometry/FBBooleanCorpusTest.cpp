@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <cstdlib>
 #include <random>
 #include <span>
 
@@ -101,6 +102,20 @@ void PrintTo(const CorpusPair& pair, std::ostream* out) { *out << pair.name; }
 
 namespace {
 
+// The path in the corpus language, to add a failing pair to the corpus.
+std::string commands(const pf::Path& path)
+{
+    std::string text;
+    const char* names[] = {"M", "L", "Q", "C", "Z"};
+    for (const pf::PathElement& e : path.elements()) {
+        text += names[int(e.type)];
+        for (int i = 0; e.type != pf::PathElementType::Close && i < e.pointCount(); ++i)
+            text += " " + std::to_string(e.points[i].x) + " " + std::to_string(e.points[i].y);
+        text += " ";
+    }
+    return text;
+}
+
 // Checks each operation's result on the pair against the boolean of the inputs at sample points.
 void checkPair(const fbtest::CorpusPair& pair, std::span<const Operation> operations)
 {
@@ -156,6 +171,41 @@ void checkPair(const fbtest::CorpusPair& pair, std::span<const Operation> operat
 class BooleanCorpus : public testing::TestWithParam<fbtest::CorpusPair> {};
 
 TEST_P(BooleanCorpus, ResultHoldsExactlyThePointsOfTheBoolean) { checkPair(GetParam(), operations); }
+
+// Shapes on a coarse grid share edges, vertices and stretches all the time: random pairs of them.
+TEST(BooleanGrid, RandomShapesOnAGridSharingEdgesAndVertices)
+{
+    std::mt19937 random(7);
+    const auto cell = [&](int n) { return double(random() % unsigned(n)) * 10; };
+    const auto shape = [&]() {
+        pf::Path p;
+        const int count = 1 + int(random() % 2);
+        for (int i = 0; i < count; ++i) {
+            const double x = cell(8), y = cell(8), w = 10 + cell(5), h = 10 + cell(5);
+            switch (random() % 3) {
+            case 0:
+                p.append(fbtest::rect(x, y, w, h));
+                break;
+            case 1:
+                p.append(fbtest::oval(x, y, w, h));
+                break;
+            default:
+                p.append(fbtest::polygon({{x, y}, {x + w, y + h}, {x, y + h}}));
+                break;
+            }
+        }
+        return p;
+    };
+    const int pairs = std::getenv("QUORVEL_BOOLEAN_GRID_PAIRS") ? std::atoi(std::getenv("QUORVEL_BOOLEAN_GRID_PAIRS")) : 30;
+    for (int i = 0; i < pairs; ++i) {
+        const pf::Path a = shape(), b = shape();
+        checkPair({"grid pair " + std::to_string(i), a, b}, operations);
+        if (HasFailure()) {
+            ADD_FAILURE() << "A " << commands(a) << "\nB " << commands(b);
+            break;
+        }
+    }
+}
 
 // Results fed back in: a union folded over many overlapping circles, each step checked.
 TEST(BooleanFold, UnionOfManyOverlappingCirclesStaysExact)
