@@ -540,6 +540,10 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         us = us.bezierClipWithBezierCurve(clippedThem, originalUs, usRange, intersects);
         if (!intersects)
             return;
+        // Once a range has settled, clipping the other curve by a sliver this thin is all rounding noise:
+        // the other parameter comes from the refinement below, checked against the settled point.
+        if (rangeIsSettled(usRange))
+            break;
         clippedThem = clippedThem.bezierClipWithBezierCurve(us.isPoint() ? previousUs : us, originalThem, themRange,
                                                             intersects);
         if (!intersects)
