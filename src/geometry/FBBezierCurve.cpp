@@ -300,6 +300,33 @@ int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
     std::swap(points[0], points[pivotIndex]);
     const MWPoint pivot = points[0];
 
+    // Points on one line (a flat distance curve, within rounding) keep just their two extremes. The scan
+    // below could lose one when rounding puts the pivot between them.
+    size_t farA = 0, farB = 0;
+    double farthest = -1;
+    for (size_t i = 0; i < points.size(); ++i)
+        for (size_t j = i + 1; j < points.size(); ++j) {
+            const double d = FBPointSquaredLength(FBSubtractPoint(points[i], points[j]));
+            if (d > farthest)
+                farthest = d, farA = i, farB = j;
+        }
+    if (farthest == 0) {
+        hull[0] = pivot;
+        return 1;
+    }
+    const double length = std::sqrt(farthest);
+    const bool collinear = std::all_of(points.begin(), points.end(), [&](MWPoint p) {
+        return FBDistancePointToLine(p, points[farA], points[farB]) <= 1e-12 * length;
+    });
+    if (collinear) {
+        MWPoint a = points[farA], b = points[farB];
+        if (b.y < a.y || (b.y == a.y && b.x > a.x))
+            std::swap(a, b);
+        hull[0] = a;
+        hull[1] = b;
+        return 2;
+    }
+
     std::array<MWPoint, 3> rest;
     int restCount = 0;
     for (size_t i = 1; i < points.size(); ++i)
