@@ -1,0 +1,818 @@
+#include "geometry/FBBezierCurve.h"
+
+#include "platform/graphics/Path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+// ---------------------------------------------------------------------------------------------------------
+// Ranges
+
+FBRange FBRangeMake(double minimum, double maximum) { return {minimum, maximum}; }
+
+bool FBRangeHasConverged(FBRange range, int places)
+{
+    const double factor = places == 6 ? 1e6 : std::pow(10.0, places);
+    return std::trunc(range.minimum * factor) == std::trunc(range.maximum * factor);
+}
+
+double FBRangeGetSize(FBRange range) { return range.maximum - range.minimum; }
+double FBRangeAverage(FBRange range) { return (range.minimum + range.maximum) / 2; }
+double FBRangeScaleNormalizedValue(FBRange range, double value)
+{
+    return range.minimum + (range.maximum - range.minimum) * value;
+}
+
+namespace {
+
+constexpr FBRange kNothingLeft{1, 0};
+
+// Converged to six places, or too small to split further (a range straddling a decimal boundary would
+// otherwise never count as converged).
+bool rangeIsSettled(FBRange range) { return FBRangeHasConverged(range, 6) || FBRangeGetSize(range) < 1e-9; }
+
+MWPoint lerp(MWPoint a, MWPoint b, double t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; }
+
+double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
+
+FBNormalizedLine lineThrough(MWPoint p1, MWPoint p2)
+{
+    double a = p1.y - p2.y;
+    double b = p2.x - p1.x;
+    double c = p1.x * p2.y - p1.y * p2.x;
+    const double length = std::sqrt(a * a + b * b);
+    if (length != 0) {
+        a /= length;
+        b /= length;
+        c /= length;
+    }
+    return {a, b, c};
+}
+
+double distanceFromLine(const FBNormalizedLine& line, MWPoint p) { return line.a * p.x + line.b * p.y + line.c; }
+
+// The chord used for the fat lines: the end points, or when they coincide the first end point and the
+// control point farthest from it. False when all four points coincide.
+bool fatLineChord(const FBBezierCurve& curve, MWPoint& from, MWPoint& to)
+{
+    from = curve.endPoint1;
+    to = curve.endPoint2;
+    if (from != to)
+        return true;
+    const double d1 = FBPointSquaredLength(FBSubtractPoint(curve.controlPoint1, from));
+    const double d2 = FBPointSquaredLength(FBSubtractPoint(curve.controlPoint2, from));
+    to = d1 >= d2 ? curve.controlPoint1 : curve.controlPoint2;
+    return to != from;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// Curve construction
+
+FBBezierCurve FBBezierCurve::bezierCurveWithLineStartPoint(MWPoint start, MWPoint end)
+{
+    const MWPoint d = FBSubtractPoint(end, start);
+    // Thirds of the chord, so that the parameter runs at uniform speed along the line.
+    return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)), end};
+}
+
+std::vector<FBBezierCurve> FBBezierCurve::bezierCurvesFromBezierPath(const pf::Path& path)
+{
+    std::vector<FBBezierCurve> curves;
+    MWPoint current;
+    MWPoint subpathStart;
+    for (const pf::PathElement& e : path.elements()) {
+        const auto point = [&](int i) { return MWPoint{e.points[i].x, e.points[i].y}; };
+        switch (e.type) {
+        case pf::PathElementType::MoveTo:
+            current = subpathStart = point(0);
+            break;
+        case pf::PathElementType::LineTo:
+            curves.push_back(bezierCurveWithLineStartPoint(current, point(0)));
+            current = point(0);
+            break;
+        case pf::PathElementType::QuadTo: {
+            // The exact cubic of the quadratic.
+            const MWPoint c = point(0), end = point(1);
+            curves.emplace_back(current, lerp(current, c, 2.0 / 3.0), lerp(end, c, 2.0 / 3.0), end);
+            current = end;
+            break;
+        }
+        case pf::PathElementType::CurveTo:
+            curves.emplace_back(current, point(0), point(1), point(2));
+            current = point(2);
+            break;
+        case pf::PathElementType::Close:
+            current = subpathStart;
+            break;
+        }
+    }
+    return curves;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Geometry
+
+MWPoint FBBezierCurve::pointAtParameter(double t, FBBezierCurve* left, FBBezierCurve* right) const
+{
+    const MWPoint p01 = lerp(endPoint1, controlPoint1, t);
+    const MWPoint p12 = lerp(controlPoint1, controlPoint2, t);
+    const MWPoint p23 = lerp(controlPoint2, endPoint2, t);
+    const MWPoint p012 = lerp(p01, p12, t);
+    const MWPoint p123 = lerp(p12, p23, t);
+    const MWPoint p = lerp(p012, p123, t);
+    if (left)
+        *left = {endPoint1, p01, p012, p};
+    if (right)
+        *right = {p, p123, p23, endPoint2};
+    return p;
+}
+
+std::array<FBBezierCurve, 2> FBBezierCurve::splitCurveAtParameter(double t) const
+{
+    std::array<FBBezierCurve, 2> parts;
+    pointAtParameter(t, &parts[0], &parts[1]);
+    return parts;
+}
+
+FBBezierCurve FBBezierCurve::subcurveWithRange(FBRange range) const
+{
+    FBBezierCurve right;
+    pointAtParameter(range.minimum, nullptr, &right);
+    if (range.minimum == 1.0)
+        return right;
+    FBBezierCurve left;
+    right.pointAtParameter((range.maximum - range.minimum) / (1.0 - range.minimum), &left, nullptr);
+    return left;
+}
+
+FBBezierCurve FBBezierCurve::reversed() const { return {endPoint2, controlPoint2, controlPoint1, endPoint1}; }
+
+MWPoint FBBezierCurve::tangentAtParameter(double t) const
+{
+    const MWPoint d0 = FBScalePoint(FBSubtractPoint(controlPoint1, endPoint1), 3);
+    const MWPoint d1 = FBScalePoint(FBSubtractPoint(controlPoint2, controlPoint1), 3);
+    const MWPoint d2 = FBScalePoint(FBSubtractPoint(endPoint2, controlPoint2), 3);
+    const MWPoint d = lerp(lerp(d0, d1, t), lerp(d1, d2, t), t);
+    if (FBPointSquaredLength(d) > 0)
+        return d;
+    // A cusp or a point-like control polygon: look a little further along, then fall back to the chord.
+    const MWPoint second = FBSubtractPoint(lerp(d1, d2, t), lerp(d0, d1, t));
+    if (FBPointSquaredLength(second) > 0)
+        return t < 1 ? second : FBNegatePoint(second);
+    return FBSubtractPoint(endPoint2, endPoint1);
+}
+
+double FBBezierCurve::refineParameter(double t, MWPoint point) const
+{
+    const MWPoint d0 = FBScalePoint(FBSubtractPoint(controlPoint1, endPoint1), 3);
+    const MWPoint d1 = FBScalePoint(FBSubtractPoint(controlPoint2, controlPoint1), 3);
+    const MWPoint d2 = FBScalePoint(FBSubtractPoint(endPoint2, controlPoint2), 3);
+    const MWPoint first = lerp(lerp(d0, d1, t), lerp(d1, d2, t), t);
+    const MWPoint second = lerp(FBScalePoint(FBSubtractPoint(d1, d0), 2), FBScalePoint(FBSubtractPoint(d2, d1), 2), t);
+    const MWPoint diff = FBSubtractPoint(pointAtParameter(t), point);
+    const double denominator = FBDotMultiplyPoint(first, first) + FBDotMultiplyPoint(diff, second);
+    if (denominator == 0)
+        return t;
+    const double next = t - FBDotMultiplyPoint(diff, first) / denominator;
+    if (!std::isfinite(next))
+        return t;
+    return std::clamp(next, 0.0, 1.0);
+}
+
+double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
+{
+    double bestT = 0;
+    double bestD = std::numeric_limits<double>::infinity();
+    if (isUniformLine()) {
+        const MWPoint d = FBSubtractPoint(endPoint2, endPoint1);
+        const double l2 = FBPointSquaredLength(d);
+        bestT = l2 == 0 ? 0 : std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, endPoint1), d) / l2, 0.0, 1.0);
+        bestD = FBDistanceBetweenPoints(pointAtParameter(bestT), p);
+    } else {
+        constexpr int samples = 16;
+        for (int i = 0; i <= samples; ++i) {
+            const double t = double(i) / samples;
+            const double d = FBDistanceBetweenPoints(pointAtParameter(t), p);
+            if (d < bestD) {
+                bestD = d;
+                bestT = t;
+            }
+        }
+        for (int i = 0; i < 6; ++i) {
+            const double t = refineParameter(bestT, p);
+            const double d = FBDistanceBetweenPoints(pointAtParameter(t), p);
+            if (!(d < bestD))
+                break;
+            bestD = d;
+            bestT = t;
+        }
+    }
+    if (distance)
+        *distance = bestD;
+    return bestT;
+}
+
+void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
+{
+    minX = std::min({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
+    maxX = std::max({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
+    minY = std::min({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
+    maxY = std::max({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
+}
+
+bool FBBezierCurve::isUniformLine() const
+{
+    const MWPoint d = FBSubtractPoint(endPoint2, endPoint1);
+    const double scale = std::max({std::fabs(endPoint1.x), std::fabs(endPoint1.y), std::fabs(endPoint2.x),
+                                   std::fabs(endPoint2.y), 1e-300});
+    const double tolerance = scale * 1e-12;
+    return FBArePointsCloseWithOptions(controlPoint1, FBAddPoint(endPoint1, FBScalePoint(d, 1.0 / 3.0)), tolerance)
+           && FBArePointsCloseWithOptions(controlPoint2, FBAddPoint(endPoint1, FBScalePoint(d, 2.0 / 3.0)), tolerance);
+}
+
+bool FBBezierCurve::isStraightLine(double tolerance) const
+{
+    const MWPoint d = FBSubtractPoint(endPoint2, endPoint1);
+    const double l2 = FBPointSquaredLength(d);
+    if (l2 == 0)
+        return false;
+    for (MWPoint c : {controlPoint1, controlPoint2}) {
+        if (FBDistancePointToLine(c, endPoint1, endPoint2) > tolerance)
+            return false;
+        const double along = FBDotMultiplyPoint(FBSubtractPoint(c, endPoint1), d) / l2;
+        if (along < 0 || along > 1)
+            return false;
+    }
+    return true;
+}
+
+bool FBBezierCurve::isPoint() const
+{
+    // The control points are not consulted: a closed loop segment counts as a point too.
+    return FBArePointsClose(endPoint1, endPoint2);
+}
+
+void FBBezierCurve::round()
+{
+    endPoint1 = FBRoundPoint(endPoint1);
+    controlPoint1 = FBRoundPoint(controlPoint1);
+    controlPoint2 = FBRoundPoint(controlPoint2);
+    endPoint2 = FBRoundPoint(endPoint2);
+}
+
+std::string FBBezierCurve::description() const
+{
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, "<FBBezierCurve (%f, %f)-[%f, %f] curve to [%f, %f]-(%f, %f)>", endPoint1.x,
+                  endPoint1.y, controlPoint1.x, controlPoint1.y, controlPoint2.x, controlPoint2.y, endPoint2.x,
+                  endPoint2.y);
+    return buffer;
+}
+
+std::string MWPointValue::description() const
+{
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, "<MWPointValue %#llx {%f, %f}>",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(this)), point.x, point.y);
+    return buffer;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Convex hull (Graham scan), counter-clockwise in a y-up sense from the lowest point.
+
+namespace {
+// The hull of the four points into `hull`; answers the number of vertices.
+int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
+{
+    std::array<MWPoint, 4> points{curve.endPoint1, curve.controlPoint1, curve.controlPoint2, curve.endPoint2};
+    size_t pivotIndex = 0;
+    for (size_t i = 1; i < points.size(); ++i) {
+        const MWPoint& p = points[i];
+        const MWPoint& pivot = points[pivotIndex];
+        if (p.y < pivot.y || (p.y == pivot.y && p.x > pivot.x))
+            pivotIndex = i;
+    }
+    std::swap(points[0], points[pivotIndex]);
+    const MWPoint pivot = points[0];
+
+    // Points on one line (a flat distance curve, within rounding) keep just their two extremes. The scan
+    // below could lose one when rounding puts the pivot between them.
+    size_t farA = 0, farB = 0;
+    double farthest = -1;
+    for (size_t i = 0; i < points.size(); ++i)
+        for (size_t j = i + 1; j < points.size(); ++j) {
+            const double d = FBPointSquaredLength(FBSubtractPoint(points[i], points[j]));
+            if (d > farthest)
+                farthest = d, farA = i, farB = j;
+        }
+    if (farthest == 0) {
+        hull[0] = pivot;
+        return 1;
+    }
+    const double length = std::sqrt(farthest);
+    const bool collinear = std::all_of(points.begin(), points.end(), [&](MWPoint p) {
+        return FBDistancePointToLine(p, points[farA], points[farB]) <= 1e-12 * length;
+    });
+    if (collinear) {
+        MWPoint a = points[farA], b = points[farB];
+        if (b.y < a.y || (b.y == a.y && b.x > a.x))
+            std::swap(a, b);
+        hull[0] = a;
+        hull[1] = b;
+        return 2;
+    }
+
+    std::array<MWPoint, 3> rest;
+    int restCount = 0;
+    for (size_t i = 1; i < points.size(); ++i)
+        if (points[i] != pivot)
+            rest[size_t(restCount++)] = points[i];
+    // Insertion sort by angle about the pivot, nearer first among collinear points.
+    const auto before = [&](MWPoint a, MWPoint b) {
+        const double c = cross(FBSubtractPoint(a, pivot), FBSubtractPoint(b, pivot));
+        if (!FBAreValuesClose(c, 0))
+            return c > 0;
+        return FBPointSquaredLength(FBSubtractPoint(a, pivot)) < FBPointSquaredLength(FBSubtractPoint(b, pivot));
+    };
+    for (int i = 1; i < restCount; ++i)
+        for (int j = i; j > 0 && before(rest[size_t(j)], rest[size_t(j - 1)]); --j)
+            std::swap(rest[size_t(j)], rest[size_t(j - 1)]);
+
+    int count = 0;
+    hull[size_t(count++)] = pivot;
+    for (int i = 0; i < restCount; ++i) {
+        const MWPoint p = rest[size_t(i)];
+        // Of collinear points seen from the pivot only the farthest stays.
+        if (i + 1 < restCount
+            && FBAreValuesClose(cross(FBSubtractPoint(p, pivot), FBSubtractPoint(rest[size_t(i + 1)], pivot)), 0)
+            && FBDotMultiplyPoint(FBSubtractPoint(p, pivot), FBSubtractPoint(rest[size_t(i + 1)], pivot)) > 0)
+            continue;
+        while (count >= 2) {
+            const MWPoint last = hull[size_t(count - 1)];
+            const MWPoint nextToLast = hull[size_t(count - 2)];
+            if (cross(FBSubtractPoint(last, nextToLast), FBSubtractPoint(p, nextToLast)) > 0)
+                break;
+            --count;
+        }
+        hull[size_t(count++)] = p;
+    }
+    return count;
+}
+} // namespace
+
+std::vector<MWPointValue> FBBezierCurve::convexHull() const
+{
+    std::array<MWPoint, 4> hull;
+    const int count = hullOf(*this, hull);
+    std::vector<MWPointValue> values;
+    for (int i = 0; i < count; ++i)
+        values.push_back({hull[size_t(i)]});
+    return values;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Fat lines and clipping
+
+FBNormalizedLine FBBezierCurve::regularFatLineBounds(FBRange& range, bool* usable) const
+{
+    MWPoint from, to;
+    const bool ok = fatLineChord(*this, from, to);
+    if (usable)
+        *usable = ok;
+    const FBNormalizedLine line = lineThrough(from, to);
+    double lo = 0, hi = 0;
+    for (MWPoint p : {endPoint1, controlPoint1, controlPoint2, endPoint2}) {
+        const double d = distanceFromLine(line, p);
+        lo = std::min(lo, d);
+        hi = std::max(hi, d);
+    }
+    range = FBRangeMake(lo, hi);
+    return line;
+}
+
+FBNormalizedLine FBBezierCurve::perpendicularFatLineBounds(FBRange& range, bool* usable) const
+{
+    MWPoint from, to;
+    const bool ok = fatLineChord(*this, from, to);
+    if (usable)
+        *usable = ok;
+    const MWPoint middle = FBLineMidpoint(from, to);
+    const FBNormalizedLine line = lineThrough(middle, FBAddPoint(middle, FBLineNormal(from, to)));
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    for (MWPoint p : {endPoint1, controlPoint1, controlPoint2, endPoint2}) {
+        const double d = distanceFromLine(line, p);
+        lo = std::min(lo, d);
+        hi = std::max(hi, d);
+    }
+    range = FBRangeMake(lo, hi);
+    return line;
+}
+
+FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bounds) const
+{
+    const FBBezierCurve distance({0, distanceFromLine(line, endPoint1)},
+                                 {0.3333333333333333, distanceFromLine(line, controlPoint1)},
+                                 {0.6666666666666666, distanceFromLine(line, controlPoint2)},
+                                 {1, distanceFromLine(line, endPoint2)});
+    std::array<MWPoint, 4> hull;
+    const size_t hullSize = size_t(hullOf(distance, hull));
+    if (hullSize == 0)
+        return kNothingLeft;
+
+    double tMin = 1, tMax = 0;
+    const auto include = [&](double x) {
+        tMin = std::min(tMin, x);
+        tMax = std::max(tMax, x);
+    };
+    for (size_t i = 0; i < hullSize; ++i) {
+        const MWPoint p1 = hull[i];
+        const MWPoint p2 = hull[(i + 1) % hullSize];
+        const double yLow = std::min(p1.y, p2.y);
+        const double yHigh = std::max(p1.y, p2.y);
+        for (double bound : {bounds.minimum, bounds.maximum}) {
+            if (yLow <= bound && bound <= yHigh) {
+                if (p1.y == p2.y) {
+                    // A horizontal edge on the boundary of the band lies in it from end to end.
+                    include(p1.x);
+                    include(p2.x);
+                } else if (p1.x == p2.x) {
+                    include(p1.x);
+                } else {
+                    include(p1.x + (bound - p1.y) / ((p2.y - p1.y) / (p2.x - p1.x)));
+                }
+            }
+        }
+        if (bounds.minimum < p1.y && p1.y < bounds.maximum)
+            include(p1.x);
+    }
+    if (tMin > tMax)
+        return kNothingLeft;
+    return {std::clamp(tMin, 0.0, 1.0), std::clamp(tMax, 0.0, 1.0)};
+}
+
+FBBezierCurve FBBezierCurve::bezierClipWithBezierCurve(const FBBezierCurve& curve, const FBBezierCurve& original,
+                                                       FBRange& rangeOfOriginal, bool& intersects) const
+{
+    FBRange regularBounds;
+    bool usable = true;
+    const FBNormalizedLine regular = curve.regularFatLineBounds(regularBounds, &usable);
+    if (!usable) {
+        // The clipping curve is a single point: it gives no direction to clip with.
+        intersects = true;
+        return *this;
+    }
+    const FBRange regularRange = clipWithFatLine(regular, regularBounds);
+    if (regularRange == kNothingLeft) {
+        intersects = false;
+        return *this;
+    }
+    FBRange perpendicularBounds;
+    const FBNormalizedLine perpendicular = curve.perpendicularFatLineBounds(perpendicularBounds);
+    const FBRange perpendicularRange = clipWithFatLine(perpendicular, perpendicularBounds);
+    if (perpendicularRange == kNothingLeft) {
+        intersects = false;
+        return *this;
+    }
+    FBRange kept{std::max(regularRange.minimum, perpendicularRange.minimum),
+                 std::min(regularRange.maximum, perpendicularRange.maximum)};
+    if (kept.minimum > kept.maximum) {
+        // The two bands' parameter intervals miss each other: nothing lies in both, unless the gap is
+        // rounding noise of bands that have become very thin.
+        if (kept.minimum - kept.maximum > 1e-6) {
+            intersects = false;
+            return *this;
+        }
+        kept.minimum = kept.maximum = FBRangeAverage(kept);
+    }
+    const double size = FBRangeGetSize(rangeOfOriginal);
+    rangeOfOriginal = FBRangeMake(rangeOfOriginal.minimum + kept.minimum * size,
+                                  rangeOfOriginal.minimum + kept.maximum * size);
+    intersects = true;
+    return original.subcurveWithRange(rangeOfOriginal);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Intersection search
+
+std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& other) const
+{
+    std::vector<FBBezierIntersection> results;
+    const bool usIsDot = endPoint1 == controlPoint1 && endPoint1 == controlPoint2 && endPoint1 == endPoint2;
+    const bool themIsDot = other.endPoint1 == other.controlPoint1 && other.endPoint1 == other.controlPoint2
+                           && other.endPoint1 == other.endPoint2;
+    if (usIsDot || themIsDot) {
+        // A curve that is one point meets the other only where it lies on it.
+        if (usIsDot && themIsDot) {
+            if (endPoint1 == other.endPoint1)
+                results.emplace_back(*this, 0, other, 0);
+            return results;
+        }
+        const FBBezierCurve& dot = usIsDot ? *this : other;
+        const FBBezierCurve& curve = usIsDot ? other : *this;
+        double distance = 0;
+        const double t = curve.closestParameter(dot.endPoint1, &distance);
+        const double scale = std::max({std::fabs(dot.endPoint1.x), std::fabs(dot.endPoint1.y), 1.0});
+        if (distance <= scale * 1e-9)
+            results.push_back(usIsDot ? FBBezierIntersection(*this, 0, other, t) : FBBezierIntersection(*this, t, other, 0));
+        return results;
+    }
+    if (isUniformLine() && other.isUniformLine()) {
+        // Two lines: solve directly.
+        const MWPoint r = FBSubtractPoint(endPoint2, endPoint1);
+        const MWPoint s = FBSubtractPoint(other.endPoint2, other.endPoint1);
+        const double denominator = cross(r, s);
+        if (denominator == 0 || std::fabs(denominator) <= 1e-14 * std::sqrt(FBPointSquaredLength(r) * FBPointSquaredLength(s)))
+            return results; // parallel (a shared stretch is the overlap test's business)
+        const MWPoint q = FBSubtractPoint(other.endPoint1, endPoint1);
+        double t = cross(q, s) / denominator;
+        double u = cross(q, r) / denominator;
+        constexpr double slack = 1e-12;
+        if (t < -slack || t > 1 + slack || u < -slack || u > 1 + slack)
+            return results;
+        results.emplace_back(*this, std::clamp(t, 0.0, 1.0), other, std::clamp(u, 0.0, 1.0));
+        return results;
+    }
+    FBRange usRange{0, 1};
+    FBRange themRange{0, 1};
+    FBIntersectionBudget budget;
+    intersectionsWithBezierCurve(other, usRange, themRange, *this, other, results, budget);
+    return results;
+}
+
+void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRange& usRange, FBRange& themRange,
+                                                 const FBBezierCurve& originalUs, const FBBezierCurve& originalThem,
+                                                 std::vector<FBBezierIntersection>& results,
+                                                 FBIntersectionBudget& budget, int depth) const
+{
+    if (--budget.remainingSearches < 0)
+        return;
+    constexpr int maximumDepth = 48;
+    constexpr int maximumPasses = 500;
+    FBBezierCurve us = *this;
+    FBBezierCurve clippedThem = them;
+    int passes = 0;
+    // Convergence is tested before every pass, the first included, so a halved search that has already
+    // settled does not split again.
+    while (!rangeIsSettled(usRange) && !rangeIsSettled(themRange)) {
+        const double previousUsSize = FBRangeGetSize(usRange);
+        const double previousThemSize = FBRangeGetSize(themRange);
+        const FBBezierCurve previousUs = us;
+
+        bool intersects = false;
+        us = us.bezierClipWithBezierCurve(clippedThem, originalUs, usRange, intersects);
+        if (!intersects)
+            return;
+        // Once a range has settled, clipping the other curve by a sliver this thin is all rounding noise:
+        // the other parameter comes from the refinement below, checked against the settled point.
+        if (rangeIsSettled(usRange))
+            break;
+        clippedThem = clippedThem.bezierClipWithBezierCurve(us.isPoint() ? previousUs : us, originalThem, themRange,
+                                                            intersects);
+        if (!intersects)
+            return;
+        if (us.isPoint() || clippedThem.isPoint())
+            break;
+
+        const double usShrink = (previousUsSize - FBRangeGetSize(usRange)) / previousUsSize;
+        const double themShrink = (previousThemSize - FBRangeGetSize(themRange)) / previousThemSize;
+        if (usShrink < 0.2 && themShrink < 0.2) {
+            if (depth >= maximumDepth)
+                break;
+            if (FBRangeGetSize(usRange) > FBRangeGetSize(themRange)) {
+                const double middle = FBRangeAverage(usRange);
+                FBRange left{usRange.minimum, middle};
+                FBRange right{middle, usRange.maximum};
+                FBRange themCopy = themRange;
+                originalUs.subcurveWithRange(left).intersectionsWithBezierCurve(
+                    clippedThem, left, themCopy, originalUs, originalThem, results, budget, depth + 1);
+                themCopy = themRange;
+                originalUs.subcurveWithRange(right).intersectionsWithBezierCurve(
+                    clippedThem, right, themCopy, originalUs, originalThem, results, budget, depth + 1);
+            } else {
+                const double middle = FBRangeAverage(themRange);
+                FBRange left{themRange.minimum, middle};
+                FBRange right{middle, themRange.maximum};
+                FBRange usCopy = usRange;
+                us.intersectionsWithBezierCurve(originalThem.subcurveWithRange(left), usCopy, left, originalUs,
+                                                originalThem, results, budget, depth + 1);
+                usCopy = usRange;
+                us.intersectionsWithBezierCurve(originalThem.subcurveWithRange(right), usCopy, right, originalUs,
+                                                originalThem, results, budget, depth + 1);
+            }
+            return;
+        }
+        if (++passes >= maximumPasses)
+            break;
+    }
+
+    const bool usConverged = rangeIsSettled(usRange);
+    const bool themConverged = rangeIsSettled(themRange);
+    if (usConverged != themConverged) {
+        const FBBezierCurve& settledCurve = usConverged ? originalUs : originalThem;
+        const FBBezierCurve& otherCurve = usConverged ? originalThem : originalUs;
+        FBRange& settled = usConverged ? usRange : themRange;
+        FBRange& other = usConverged ? themRange : usRange;
+        const MWPoint point = settledCurve.pointAtParameter(settled.minimum);
+        double t = FBRangeAverage(other);
+        for (int i = 0; i < 3; ++i)
+            t = otherCurve.refineParameter(t, point);
+        other = FBRangeMake(t, t);
+    }
+    // A clip can close on a single parameter where two hull bounds merely touch, away from the other
+    // curve: only a meeting whose two points agree is reported.
+    const MWPoint onUs = originalUs.pointAtParameter(usRange.minimum);
+    const MWPoint onThem = originalThem.pointAtParameter(themRange.minimum);
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    originalUs.controlBounds(minX1, minY1, maxX1, maxY1);
+    originalThem.controlBounds(minX2, minY2, maxX2, maxY2);
+    const double tolerance
+        = 1e-5 * std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2, 1e-300});
+    if (FBDistanceBetweenPoints(onUs, onThem) > tolerance) {
+        double distance = 0;
+        const double t = originalThem.closestParameter(onUs, &distance);
+        if (distance > tolerance)
+            return;
+        themRange = FBRangeMake(t, t);
+    }
+    results.emplace_back(originalUs, usRange.minimum, originalThem, themRange.minimum);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Intersection record
+
+FBBezierIntersection::FBBezierIntersection(const FBBezierCurve& curve1, double parameter1, const FBBezierCurve& curve2,
+                                           double parameter2)
+    : curve1_(curve1), curve2_(curve2), parameter1_(parameter1), parameter2_(parameter2)
+{
+}
+
+void FBBezierIntersection::setParameters(double parameter1, double parameter2)
+{
+    parameter1_ = parameter1;
+    parameter2_ = parameter2;
+    needToComputeCurve1_ = needToComputeCurve2_ = true;
+}
+
+void FBBezierIntersection::computeCurve1() const
+{
+    if (!needToComputeCurve1_)
+        return;
+    location_ = curve1_.pointAtParameter(parameter1_, &curve1LeftBezier_, &curve1RightBezier_);
+    needToComputeCurve1_ = false;
+}
+
+void FBBezierIntersection::computeCurve2() const
+{
+    if (!needToComputeCurve2_)
+        return;
+    curve2_.pointAtParameter(parameter2_, &curve2LeftBezier_, &curve2RightBezier_);
+    needToComputeCurve2_ = false;
+}
+
+MWPoint FBBezierIntersection::location() const
+{
+    computeCurve1();
+    return location_;
+}
+const FBBezierCurve& FBBezierIntersection::curve1LeftBezier() const
+{
+    computeCurve1();
+    return curve1LeftBezier_;
+}
+const FBBezierCurve& FBBezierIntersection::curve1RightBezier() const
+{
+    computeCurve1();
+    return curve1RightBezier_;
+}
+const FBBezierCurve& FBBezierIntersection::curve2LeftBezier() const
+{
+    computeCurve2();
+    return curve2LeftBezier_;
+}
+const FBBezierCurve& FBBezierIntersection::curve2RightBezier() const
+{
+    computeCurve2();
+    return curve2RightBezier_;
+}
+
+bool FBBezierIntersection::isAtStartOfCurve1() const { return FBAreValuesClose(parameter1_, 0); }
+bool FBBezierIntersection::isAtStopOfCurve1() const { return FBAreValuesClose(parameter1_, 1); }
+bool FBBezierIntersection::isAtStartOfCurve2() const { return FBAreValuesClose(parameter2_, 0); }
+bool FBBezierIntersection::isAtStopOfCurve2() const { return FBAreValuesClose(parameter2_, 1); }
+
+bool FBBezierIntersection::isTangent() const
+{
+    if (isAtEndPointOfCurve())
+        return false;
+    const MWPoint curve1Backward
+        = FBNormalizePoint(FBSubtractPoint(curve1LeftBezier().controlPoint2, curve1LeftBezier().endPoint2));
+    const MWPoint curve1Forward
+        = FBNormalizePoint(FBSubtractPoint(curve1RightBezier().controlPoint1, curve1RightBezier().endPoint1));
+    const MWPoint curve2Backward
+        = FBNormalizePoint(FBSubtractPoint(curve2LeftBezier().controlPoint2, curve2LeftBezier().endPoint2));
+    const MWPoint curve2Forward
+        = FBNormalizePoint(FBSubtractPoint(curve2RightBezier().controlPoint1, curve2RightBezier().endPoint1));
+    constexpr double threshold = 1e-7;
+    if (FBArePointsCloseWithOptions(curve1Backward, curve2Backward, threshold)
+        || FBArePointsCloseWithOptions(curve1Backward, curve2Forward, threshold)
+        || FBArePointsCloseWithOptions(curve1Forward, curve2Backward, threshold)
+        || FBArePointsCloseWithOptions(curve1Forward, curve2Forward, threshold))
+        return true;
+    // A tangent meeting is found only to about six places, and so are the directions there: directions
+    // parallel to within a thousandth of a radian count as tangent too.
+    constexpr double parallel = 1e-3;
+    return std::fabs(cross(curve1Backward, curve2Backward)) <= parallel
+           && std::fabs(cross(curve1Forward, curve2Forward)) <= parallel
+           && std::fabs(cross(curve1Backward, curve1Forward)) <= parallel;
+}
+
+std::string FBBezierIntersection::description() const
+{
+    char buffer[160];
+    const MWPoint p = location();
+    std::snprintf(buffer, sizeof buffer, "<FBBezierIntersection: location = (%f, %f), isTangent = %d>", p.x, p.y,
+                  isTangent() ? 1 : 0);
+    return buffer;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Overlap
+
+bool FBCurvesOverlap(const FBBezierCurve& curve1, const FBBezierCurve& curve2, double tolerance, FBCurveOverlap& overlap)
+{
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    curve1.controlBounds(minX1, minY1, maxX1, maxY1);
+    curve2.controlBounds(minX2, minY2, maxX2, maxY2);
+    if (minX1 > maxX2 + tolerance || minX2 > maxX1 + tolerance || minY1 > maxY2 + tolerance || minY2 > maxY1 + tolerance)
+        return false;
+    // A cubic that follows a line over a stretch is that line: a straight curve only overlaps a straight one.
+    const bool straight1 = curve1.isUniformLine() || curve1.isStraightLine(tolerance);
+    const bool straight2 = curve2.isUniformLine() || curve2.isStraightLine(tolerance);
+    if (straight1 != straight2)
+        return false;
+    if (straight1
+        && (FBDistancePointToLine(curve2.endPoint1, curve1.endPoint1, curve1.endPoint2) > tolerance
+            || FBDistancePointToLine(curve2.endPoint2, curve1.endPoint1, curve1.endPoint2) > tolerance))
+        return false;
+
+    struct Match {
+        double t1;
+        double t2;
+    };
+    std::array<Match, 4> matches;
+    int count = 0;
+    const auto near = [tolerance](MWPoint p, double minX, double minY, double maxX, double maxY) {
+        return p.x >= minX - tolerance && p.x <= maxX + tolerance && p.y >= minY - tolerance && p.y <= maxY + tolerance;
+    };
+    for (double t2 : {0.0, 1.0}) {
+        const MWPoint p = t2 == 0 ? curve2.endPoint1 : curve2.endPoint2;
+        if (!near(p, minX1, minY1, maxX1, maxY1))
+            continue;
+        double distance = 0;
+        const double t1 = curve1.closestParameter(p, &distance);
+        if (distance <= tolerance)
+            matches[size_t(count++)] = {t1, t2};
+    }
+    for (double t1 : {0.0, 1.0}) {
+        const MWPoint p = t1 == 0 ? curve1.endPoint1 : curve1.endPoint2;
+        if (!near(p, minX2, minY2, maxX2, maxY2))
+            continue;
+        double distance = 0;
+        const double t2 = curve2.closestParameter(p, &distance);
+        if (distance <= tolerance)
+            matches[size_t(count++)] = {t1, t2};
+    }
+    if (count < 2)
+        return false;
+    Match first = matches[0], last = matches[0];
+    for (int i = 1; i < count; ++i) {
+        if (matches[size_t(i)].t1 < first.t1)
+            first = matches[size_t(i)];
+        if (matches[size_t(i)].t1 > last.t1)
+            last = matches[size_t(i)];
+    }
+    if (last.t1 - first.t1 <= 1e-9 || std::fabs(last.t2 - first.t2) <= 1e-9)
+        return false;
+    if (FBDistanceBetweenPoints(curve1.pointAtParameter(first.t1), curve1.pointAtParameter(last.t1)) <= tolerance)
+        return false;
+    // The stretch between must lie on both curves.
+    const double low2 = std::min(first.t2, last.t2), high2 = std::max(first.t2, last.t2);
+    for (double u : {0.25, 0.5, 0.75}) {
+        double distance = 0;
+        const double t2 = curve2.closestParameter(curve1.pointAtParameter(first.t1 + u * (last.t1 - first.t1)), &distance);
+        if (distance > tolerance || t2 < low2 - 1e-6 || t2 > high2 + 1e-6)
+            return false;
+        curve1.closestParameter(curve2.pointAtParameter(first.t2 + u * (last.t2 - first.t2)), &distance);
+        if (distance > tolerance)
+            return false;
+    }
+    overlap.curve1Range = {first.t1, last.t1};
+    overlap.curve2Start = first.t2;
+    overlap.curve2Stop = last.t2;
+    return true;
+}

@@ -1,0 +1,161 @@
+// One cubic segment and the Bezier-clipping search for where two of them meet, with the parameter range,
+// fat line, hull point and intersection records it uses. Lines are cubics with control points at the
+// thirds of the chord, so lines and curves share one search.
+#pragma once
+
+#include "geometry/MWPoint.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace pf {
+class Path;
+}
+
+// A parameter interval; minimum 1, maximum 0 is the marker for "nothing left".
+struct FBRange {
+    double minimum = 0;
+    double maximum = 0;
+    friend constexpr bool operator==(const FBRange&, const FBRange&) = default;
+};
+
+FBRange FBRangeMake(double minimum, double maximum);
+bool FBRangeHasConverged(FBRange range, int places);
+double FBRangeGetSize(FBRange range);
+double FBRangeAverage(FBRange range);
+double FBRangeScaleNormalizedValue(FBRange range, double value);
+
+// a·x + b·y + c is the signed distance from the line; (a, b) is a unit normal.
+struct FBNormalizedLine {
+    double a = 0;
+    double b = 0;
+    double c = 0;
+};
+
+// One vertex of a convex hull.
+struct MWPointValue {
+    MWPoint point;
+    std::string description() const;
+};
+
+class FBBezierIntersection;
+
+// Bounds the work of one intersection search: the halving recursion stops when it runs out.
+struct FBIntersectionBudget {
+    int remainingSearches = 2048;
+};
+
+class FBBezierCurve {
+public:
+    FBBezierCurve() = default;
+    FBBezierCurve(MWPoint endPoint1, MWPoint controlPoint1, MWPoint controlPoint2, MWPoint endPoint2)
+        : endPoint1(endPoint1), controlPoint1(controlPoint1), controlPoint2(controlPoint2), endPoint2(endPoint2)
+    {
+    }
+    static FBBezierCurve bezierCurveWithLineStartPoint(MWPoint start, MWPoint end);
+    // One curve per line-to and curve-to. A quadratic is raised to the equivalent cubic; a segment after a
+    // close starts at the closed subpath's start.
+    static std::vector<FBBezierCurve> bezierCurvesFromBezierPath(const pf::Path& path);
+
+    MWPoint endPoint1;
+    MWPoint controlPoint1;
+    MWPoint controlPoint2;
+    MWPoint endPoint2;
+
+    friend bool operator==(const FBBezierCurve&, const FBBezierCurve&) = default;
+
+    // --- Intersection (this curve as curve 1).
+    std::vector<FBBezierIntersection> intersectionsWithBezierCurve(const FBBezierCurve& other) const;
+    void intersectionsWithBezierCurve(const FBBezierCurve& them, FBRange& usRange, FBRange& themRange,
+                                      const FBBezierCurve& originalUs, const FBBezierCurve& originalThem,
+                                      std::vector<FBBezierIntersection>& results, FBIntersectionBudget& budget,
+                                      int depth = 0) const;
+    FBBezierCurve bezierClipWithBezierCurve(const FBBezierCurve& curve, const FBBezierCurve& original,
+                                            FBRange& rangeOfOriginal, bool& intersects) const;
+    // The fat lines; a false `usable` means all four points coincide and nothing can be clipped.
+    FBNormalizedLine regularFatLineBounds(FBRange& range, bool* usable = nullptr) const;
+    FBNormalizedLine perpendicularFatLineBounds(FBRange& range, bool* usable = nullptr) const;
+    FBRange clipWithFatLine(const FBNormalizedLine& line, FBRange bounds) const;
+
+    // --- Geometry.
+    FBBezierCurve subcurveWithRange(FBRange range) const;
+    MWPoint pointAtParameter(double t, FBBezierCurve* left = nullptr, FBBezierCurve* right = nullptr) const;
+    std::array<FBBezierCurve, 2> splitCurveAtParameter(double t) const;
+    // One Newton step towards the parameter nearest the point; keeps t where the step is undefined.
+    double refineParameter(double t, MWPoint point) const;
+    std::vector<MWPointValue> convexHull() const;
+    bool isPoint() const;
+    void round();
+    FBBezierCurve reversed() const;
+    // Derivative direction at t (falls back to the chord direction where the derivative vanishes).
+    MWPoint tangentAtParameter(double t) const;
+    // Bounds of the four points: they contain the curve.
+    void controlBounds(double& minX, double& minY, double& maxX, double& maxY) const;
+    // Control points at the thirds of the chord: a line with uniform speed.
+    bool isUniformLine() const;
+    // Control points on the chord, between its ends.
+    bool isStraightLine(double tolerance) const;
+    // The parameter of the point of the curve nearest p, and its distance.
+    double closestParameter(MWPoint p, double* distance = nullptr) const;
+
+    std::string description() const;
+};
+
+// Where two curves meet. The location and the split curves of each side are computed on first use.
+class FBBezierIntersection {
+public:
+    FBBezierIntersection(const FBBezierCurve& curve1, double parameter1, const FBBezierCurve& curve2,
+                         double parameter2);
+
+    const FBBezierCurve& curve1() const { return curve1_; }
+    double parameter1() const { return parameter1_; }
+    const FBBezierCurve& curve2() const { return curve2_; }
+    double parameter2() const { return parameter2_; }
+    void setParameters(double parameter1, double parameter2);
+
+    MWPoint location() const;
+    const FBBezierCurve& curve1LeftBezier() const;
+    const FBBezierCurve& curve1RightBezier() const;
+    const FBBezierCurve& curve2LeftBezier() const;
+    const FBBezierCurve& curve2RightBezier() const;
+
+    bool isTangent() const;
+    bool isAtStartOfCurve1() const;
+    bool isAtStopOfCurve1() const;
+    bool isAtEndPointOfCurve1() const { return isAtStartOfCurve1() || isAtStopOfCurve1(); }
+    bool isAtStartOfCurve2() const;
+    bool isAtStopOfCurve2() const;
+    bool isAtEndPointOfCurve2() const { return isAtStartOfCurve2() || isAtStopOfCurve2(); }
+    bool isAtEndPointOfCurve() const { return isAtEndPointOfCurve1() || isAtEndPointOfCurve2(); }
+
+    std::string description() const;
+
+private:
+    void computeCurve1() const;
+    void computeCurve2() const;
+
+    FBBezierCurve curve1_;
+    FBBezierCurve curve2_;
+    double parameter1_ = 0;
+    double parameter2_ = 0;
+    mutable bool needToComputeCurve1_ = true;
+    mutable bool needToComputeCurve2_ = true;
+    mutable MWPoint location_;
+    mutable FBBezierCurve curve1LeftBezier_;
+    mutable FBBezierCurve curve1RightBezier_;
+    mutable FBBezierCurve curve2LeftBezier_;
+    mutable FBBezierCurve curve2RightBezier_;
+};
+
+// A stretch along which two curves coincide: [curve1Range] on curve 1 runs over [curve2Start, curve2Stop] on
+// curve 2 (curve2Start > curve2Stop when they run in opposite directions).
+struct FBCurveOverlap {
+    FBRange curve1Range;
+    double curve2Start = 0;
+    double curve2Stop = 0;
+};
+
+// Whether the two curves share a stretch of non-zero length (within the tolerance); fills the overlap.
+bool FBCurvesOverlap(const FBBezierCurve& curve1, const FBBezierCurve& curve2, double tolerance,
+                     FBCurveOverlap& overlap);

@@ -1,0 +1,1003 @@
+#include "geometry/FBBezierGraph.h"
+
+#include "platform/graphics/Path.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace {
+
+double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
+
+// ∫ (x·y' − y·x') dt over the curve: exact for a cubic with three Gauss–Legendre nodes (degree 5).
+double areaIntegral(const FBBezierCurve& c)
+{
+    static constexpr double nodes[3] = {0.1127016653792583, 0.5, 0.8872983346207417};
+    static constexpr double weights[3] = {5.0 / 18.0, 8.0 / 18.0, 5.0 / 18.0};
+    double sum = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double t = nodes[i];
+        const double s = 1 - t;
+        const MWPoint p{s * s * s * c.endPoint1.x + 3 * s * s * t * c.controlPoint1.x + 3 * s * t * t * c.controlPoint2.x
+                            + t * t * t * c.endPoint2.x,
+                        s * s * s * c.endPoint1.y + 3 * s * s * t * c.controlPoint1.y + 3 * s * t * t * c.controlPoint2.y
+                            + t * t * t * c.endPoint2.y};
+        const MWPoint d{3 * (s * s * (c.controlPoint1.x - c.endPoint1.x) + 2 * s * t * (c.controlPoint2.x - c.controlPoint1.x)
+                             + t * t * (c.endPoint2.x - c.controlPoint2.x)),
+                        3 * (s * s * (c.controlPoint1.y - c.endPoint1.y) + 2 * s * t * (c.controlPoint2.y - c.controlPoint1.y)
+                             + t * t * (c.endPoint2.y - c.controlPoint2.y))};
+        sum += weights[i] * cross(p, d);
+    }
+    return sum;
+}
+
+double yAt(const FBBezierCurve& c, double t)
+{
+    const double s = 1 - t;
+    return s * s * s * c.endPoint1.y + 3 * s * s * t * c.controlPoint1.y + 3 * s * t * t * c.controlPoint2.y
+           + t * t * t * c.endPoint2.y;
+}
+
+// Signed crossings of the ray from p towards +x with the curve. Each y-monotone piece counts over the
+// half-open interval [lower y, upper y), so a vertex on the ray counts once when its two edges leave on
+// opposite sides and not at all when on the same side.
+int rayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double minY, double maxX, double maxY)
+{
+    if (p.y < minY || p.y >= maxY || p.x >= maxX)
+        return 0;
+    // Split at the extremes of y(t): roots of the derivative's quadratic.
+    const double a0 = c.controlPoint1.y - c.endPoint1.y;
+    const double b0 = c.controlPoint2.y - c.controlPoint1.y;
+    const double c0 = c.endPoint2.y - c.controlPoint2.y;
+    const double qa = a0 - 2 * b0 + c0, qb = 2 * (b0 - a0), qc = a0;
+    double splits[4] = {0, 0, 0, 0};
+    int count = 0;
+    splits[count++] = 0;
+    if (std::fabs(qa) > 1e-300) {
+        const double disc = qb * qb - 4 * qa * qc;
+        if (disc > 0) {
+            const double root = std::sqrt(disc);
+            double r1 = (-qb - root) / (2 * qa), r2 = (-qb + root) / (2 * qa);
+            if (r1 > r2)
+                std::swap(r1, r2);
+            if (r1 > 0 && r1 < 1)
+                splits[count++] = r1;
+            if (r2 > 0 && r2 < 1 && r2 != r1)
+                splits[count++] = r2;
+        }
+    } else if (std::fabs(qb) > 1e-300) {
+        const double r = -qc / qb;
+        if (r > 0 && r < 1)
+            splits[count++] = r;
+    }
+    splits[count++] = 1;
+    int crossings = 0;
+    for (int i = 0; i + 1 < count; ++i) {
+        double ta = splits[i], tb = splits[i + 1];
+        const double ya = i == 0 ? c.endPoint1.y : yAt(c, ta);
+        const double yb = i + 2 == count ? c.endPoint2.y : yAt(c, tb);
+        if (ya == yb)
+            continue;
+        const bool up = yb > ya;
+        const double lo = up ? ya : yb, hi = up ? yb : ya;
+        if (!(lo <= p.y && p.y < hi))
+            continue;
+        double x;
+        if (p.x < minX) {
+            x = maxX + 1; // certainly to the right
+        } else {
+            // Bisection on the monotone piece.
+            double l = ta, h = tb;
+            for (int k = 0; k < 60 && h - l > 1e-15; ++k) {
+                const double m = (l + h) / 2;
+                const double y = yAt(c, m);
+                if ((y < p.y) == up)
+                    l = m;
+                else
+                    h = m;
+            }
+            x = c.pointAtParameter((l + h) / 2).x;
+        }
+        if (x > p.x)
+            crossings += up ? 1 : -1;
+    }
+    return crossings;
+}
+
+// Angle of a direction in [0, 2π).
+double angleOf(MWPoint v)
+{
+    double a;
+    if (v.x > 0)
+        a = std::atan(v.y / v.x);
+    else if (v.x < 0)
+        a = std::atan(v.y / v.x) + (v.y >= 0 ? std::numbers::pi : -std::numbers::pi);
+    else if (v.y > 0)
+        a = std::numbers::pi / 2;
+    else if (v.y < 0)
+        a = -std::numbers::pi / 2;
+    else
+        return 0;
+    while (a < 0)
+        a += 2 * std::numbers::pi;
+    while (a >= 2 * std::numbers::pi)
+        a -= 2 * std::numbers::pi;
+    return a;
+}
+
+bool sweepContains(double start, double end, double x)
+{
+    if (end > start)
+        return start < x && x < end;
+    if (end < start)
+        return (start < x && x <= 2 * std::numbers::pi) || (0 <= x && x < end);
+    return false;
+}
+
+// Direction leaving the curve's end point backwards (towards its control points); falls back to the
+// next distinct point where control points sit on the end.
+MWPoint incomingDirection(const FBBezierCurve& c)
+{
+    for (MWPoint p : {c.controlPoint2, c.controlPoint1, c.endPoint1})
+        if (p != c.endPoint2)
+            return FBSubtractPoint(p, c.endPoint2);
+    return {};
+}
+
+MWPoint outgoingDirection(const FBBezierCurve& c)
+{
+    for (MWPoint p : {c.controlPoint1, c.controlPoint2, c.endPoint2})
+        if (p != c.endPoint1)
+            return FBSubtractPoint(p, c.endPoint1);
+    return {};
+}
+
+bool boxesOverlap(const FBContourEdge& a, const FBContourEdge& b, double tolerance)
+{
+    return a.minX <= b.maxX + tolerance && b.minX <= a.maxX + tolerance && a.minY <= b.maxY + tolerance
+           && b.minY <= a.maxY + tolerance;
+}
+
+std::string rectText(const pf::Rect& r)
+{
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "(%f, %f)(%f, %f)", r.x(), r.y(), std::fabs(r.width()), std::fabs(r.height()));
+    return buffer;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// FBEdgeCrossing
+
+FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
+    : intersection_(intersection), onCurve1_(onCurve1)
+{
+}
+
+std::unique_ptr<FBEdgeCrossing> FBEdgeCrossing::crossingWithIntersection(const FBBezierIntersection& intersection,
+                                                                         bool onCurve1)
+{
+    return std::make_unique<FBEdgeCrossing>(intersection, onCurve1);
+}
+
+void FBEdgeCrossing::removeFromEdge()
+{
+    if (edge_)
+        edge_->removeCrossing(this);
+}
+
+double FBEdgeCrossing::parameter() const { return onCurve1_ ? intersection_.parameter1() : intersection_.parameter2(); }
+MWPoint FBEdgeCrossing::location() const { return intersection_.location(); }
+const FBBezierCurve& FBEdgeCrossing::curve() const { return edge_->curve(); }
+
+std::optional<FBBezierCurve> FBEdgeCrossing::leftCurve() const
+{
+    if (isAtStart())
+        return std::nullopt;
+    return onCurve1_ ? intersection_.curve1LeftBezier() : intersection_.curve2LeftBezier();
+}
+
+std::optional<FBBezierCurve> FBEdgeCrossing::rightCurve() const
+{
+    if (isAtEnd())
+        return std::nullopt;
+    return onCurve1_ ? intersection_.curve1RightBezier() : intersection_.curve2RightBezier();
+}
+
+bool FBEdgeCrossing::isAtStart() const
+{
+    return onCurve1_ ? intersection_.isAtStartOfCurve1() : intersection_.isAtStartOfCurve2();
+}
+
+bool FBEdgeCrossing::isAtEnd() const
+{
+    return onCurve1_ ? intersection_.isAtStopOfCurve1() : intersection_.isAtStopOfCurve2();
+}
+
+FBEdgeCrossing* FBEdgeCrossing::next() const
+{
+    if (!edge_ || index_ + 1 >= edge_->crossings().size())
+        return nullptr;
+    return edge_->crossings()[index_ + 1].get();
+}
+
+FBEdgeCrossing* FBEdgeCrossing::previous() const
+{
+    if (!edge_ || index_ == 0)
+        return nullptr;
+    return edge_->crossings()[index_ - 1].get();
+}
+
+std::string FBEdgeCrossing::description() const
+{
+    std::string text = "<FBEdgeCrossing: isEntry = ";
+    text += entry_ ? "1" : "0";
+    text += ", isProcessed = ";
+    text += processed_ ? "1" : "0";
+    text += ", intersection = ";
+    text += intersection_.description();
+    text += ">";
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// FBContourEdge
+
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
+{
+    crossings_.reserve(4);
+    curve_.controlBounds(minX, minY, maxX, maxY);
+}
+
+FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
+{
+    FBEdgeCrossing* raw = crossing.get();
+    raw->setEdge(this);
+    crossings_.push_back(std::move(crossing));
+    sortCrossings();
+    return raw;
+}
+
+void FBContourEdge::removeCrossing(FBEdgeCrossing* crossing)
+{
+    const auto it = std::find_if(crossings_.begin(), crossings_.end(), [&](const auto& c) { return c.get() == crossing; });
+    if (it == crossings_.end())
+        return;
+    crossings_.erase(it);
+    sortCrossings();
+}
+
+void FBContourEdge::sortCrossings()
+{
+    std::stable_sort(crossings_.begin(), crossings_.end(),
+                     [](const auto& a, const auto& b) { return a->order() < b->order(); });
+    for (size_t i = 0; i < crossings_.size(); ++i)
+        crossings_[i]->setIndex(i);
+}
+
+void FBContourEdge::removeAllCrossings() { crossings_.clear(); }
+
+FBContourEdge* FBContourEdge::next() const
+{
+    auto& edges = contour_->edges();
+    return &edges[(index_ + 1) % edges.size()];
+}
+
+FBContourEdge* FBContourEdge::previous() const
+{
+    auto& edges = contour_->edges();
+    return &edges[(index_ + edges.size() - 1) % edges.size()];
+}
+
+std::vector<FBContourEdge*> FBContourEdge::intersectingEdges() const
+{
+    std::vector<FBContourEdge*> edges;
+    for (const auto& crossing : crossings_) {
+        FBContourEdge* edge = crossing->counterpart() ? crossing->counterpart()->edge() : nullptr;
+        if (edge && std::find(edges.begin(), edges.end(), edge) == edges.end())
+            edges.push_back(edge);
+    }
+    return edges;
+}
+
+void FBContourEdge::round()
+{
+    curve_.round();
+    curve_.controlBounds(minX, minY, maxX, maxY);
+}
+
+std::string FBContourEdge::description() const
+{
+    std::string text = "<FBContourEdge: curve = ";
+    text += curve_.description();
+    text += " crossings = ";
+    text += FBArrayDescription(crossings_, [](const auto& c) { return c->description(); });
+    text += ">";
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// FBBezierContour
+
+FBBezierContour::FBBezierContour() { edges_.reserve(12); }
+
+std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
+{
+    auto contour = std::make_unique<FBBezierContour>();
+    for (const FBContourEdge& edge : edges_)
+        contour->addCurve(edge.curve());
+    return contour;
+}
+
+void FBBezierContour::addCurve(const FBBezierCurve& curve)
+{
+    FBContourEdge& edge = edges_.emplace_back(curve, this);
+    edge.setIndex(edges_.size() - 1);
+    bounds_ = pf::Rect::zero();
+}
+
+namespace {
+std::optional<FBBezierCurve> pieceBetween(const FBEdgeCrossing* start, const FBEdgeCrossing* end)
+{
+    if (start && end)
+        return start->curve().subcurveWithRange(FBRangeMake(start->parameter(), end->parameter()));
+    if (end)
+        return end->leftCurve();
+    if (start)
+        return start->rightCurve();
+    return std::nullopt;
+}
+} // namespace
+
+void FBBezierContour::addCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end)
+{
+    if (const auto piece = pieceBetween(start, end))
+        addCurve(*piece);
+}
+
+void FBBezierContour::addReverseCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end)
+{
+    if (const auto piece = pieceBetween(start, end))
+        addReverseCurve(*piece);
+}
+
+void FBBezierContour::addReverseCurve(const FBBezierCurve& curve) { addCurve(curve.reversed()); }
+
+pf::Rect FBBezierContour::bounds() const
+{
+    if (bounds_ == pf::Rect::zero() && !edges_.empty()) {
+        double minX = edges_[0].minX, minY = edges_[0].minY, maxX = edges_[0].maxX, maxY = edges_[0].maxY;
+        for (const FBContourEdge& edge : edges_) {
+            minX = std::min(minX, edge.minX);
+            minY = std::min(minY, edge.minY);
+            maxX = std::max(maxX, edge.maxX);
+            maxY = std::max(maxY, edge.maxY);
+        }
+        bounds_ = pf::Rect(minX, minY, maxX - minX, maxY - minY);
+    }
+    return bounds_;
+}
+
+MWPoint FBBezierContour::firstPoint() const { return edges_.empty() ? MWPoint{} : edges_.front().curve().endPoint1; }
+
+int FBBezierContour::windingNumber(MWPoint point) const
+{
+    const pf::Rect b = bounds();
+    if (edges_.empty() || point.y < b.y() || point.y > b.y() + b.height() || point.x > b.x() + b.width())
+        return 0;
+    int winding = 0;
+    for (const FBContourEdge& edge : edges_)
+        winding += rayCrossings(edge.curve(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+    return winding;
+}
+
+bool FBBezierContour::containsPoint(MWPoint point) const { return (windingNumber(point) & 1) != 0; }
+
+double FBBezierContour::signedArea() const
+{
+    double sum = 0;
+    for (size_t i = 0; i < edges_.size(); ++i) {
+        sum += areaIntegral(edges_[i].curve());
+        // Gaps between edges (and an open end) count as straight joins.
+        const MWPoint end = edges_[i].curve().endPoint2;
+        const MWPoint next = edges_[(i + 1) % edges_.size()].curve().endPoint1;
+        if (end != next)
+            sum += cross(end, next);
+    }
+    return sum;
+}
+
+std::vector<FBBezierContour*> FBBezierContour::intersectingContours() const
+{
+    std::vector<FBBezierContour*> contours;
+    for (const FBContourEdge& edge : edges_) {
+        for (FBContourEdge* other : edge.intersectingEdges()) {
+            const bool self = std::any_of(edge.crossings().begin(), edge.crossings().end(), [&](const auto& c) {
+                return c->isSelfCrossing() && c->counterpart() && c->counterpart()->edge() == other;
+            });
+            if (self)
+                continue;
+            if (std::find(contours.begin(), contours.end(), other->contour()) == contours.end())
+                contours.push_back(other->contour());
+        }
+    }
+    return contours;
+}
+
+bool FBBezierContour::hasCrossings() const
+{
+    return std::any_of(edges_.begin(), edges_.end(), [](const FBContourEdge& e) { return !e.crossings().empty(); });
+}
+
+void FBBezierContour::reverse()
+{
+    std::vector<FBBezierCurve> curves;
+    curves.reserve(edges_.size());
+    for (auto it = edges_.rbegin(); it != edges_.rend(); ++it)
+        curves.push_back(it->curve().reversed());
+    edges_.clear();
+    for (const FBBezierCurve& c : curves)
+        addCurve(c);
+}
+
+void FBBezierContour::round()
+{
+    for (FBContourEdge& edge : edges_)
+        edge.round();
+    bounds_ = pf::Rect::zero();
+}
+
+std::string FBBezierContour::description() const
+{
+    std::string text = "<FBBezierContour: bounds = ";
+    text += rectText(bounds());
+    text += " edges = ";
+    text += FBArrayDescription(edges_, [](const FBContourEdge& e) { return e.description(); });
+    text += ">";
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// FBBezierGraph: reading
+
+FBBezierGraph::FBBezierGraph() { contours_.reserve(2); }
+
+FBBezierGraph::FBBezierGraph(const pf::Path& path)
+{
+    MWPoint current;
+    MWPoint subpathStart;
+    FBBezierContour* contour = nullptr;
+    bool closed = false;
+    const auto startContour = [&](MWPoint at) {
+        contours_.push_back(std::make_unique<FBBezierContour>());
+        contour = contours_.back().get();
+        current = subpathStart = at;
+        closed = false;
+    };
+    // An unclosed subpath is filled as if closed by a straight line; the graph makes that line an edge.
+    const auto closeContour = [&]() {
+        if (contour && !contour->edges().empty() && current != contour->firstPoint())
+            contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, contour->firstPoint()));
+    };
+    for (const pf::PathElement& e : path.elements()) {
+        const auto point = [&](int i) { return MWPoint{e.points[i].x, e.points[i].y}; };
+        if (e.type == pf::PathElementType::MoveTo) {
+            if (!closed)
+                closeContour();
+            startContour(point(0));
+            continue;
+        }
+        if (e.type == pf::PathElementType::Close) {
+            closeContour();
+            current = subpathStart;
+            closed = true;
+            continue;
+        }
+        if (!contour)
+            continue; // no subpath to take the segment
+        if (closed)
+            startContour(subpathStart); // a segment after a close starts a new subpath where the last began
+        switch (e.type) {
+        case pf::PathElementType::LineTo:
+            if (point(0) != current) {
+                contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, point(0)));
+                current = point(0);
+            }
+            break;
+        case pf::PathElementType::QuadTo: {
+            const MWPoint c = point(0), end = point(1);
+            contour->addCurve(FBBezierCurve(current, FBAddPoint(current, FBScalePoint(FBSubtractPoint(c, current), 2.0 / 3.0)),
+                                            FBAddPoint(end, FBScalePoint(FBSubtractPoint(c, end), 2.0 / 3.0)), end));
+            current = end;
+            break;
+        }
+        case pf::PathElementType::CurveTo:
+            contour->addCurve(FBBezierCurve(current, point(0), point(1), point(2)));
+            current = point(2);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!closed)
+        closeContour();
+    updateInsides();
+}
+
+pf::Rect FBBezierGraph::bounds() const
+{
+    if (bounds_ == pf::Rect::zero() && !contours_.empty()) {
+        bool first = true;
+        double minX = 0, minY = 0, maxX = 0, maxY = 0;
+        for (const auto& contour : contours_) {
+            if (contour->edges().empty())
+                continue;
+            const pf::Rect b = contour->bounds();
+            if (first) {
+                minX = b.x(), minY = b.y(), maxX = b.x() + b.width(), maxY = b.y() + b.height();
+                first = false;
+            } else {
+                minX = std::min(minX, b.x()), minY = std::min(minY, b.y());
+                maxX = std::max(maxX, b.x() + b.width()), maxY = std::max(maxY, b.y() + b.height());
+            }
+        }
+        bounds_ = pf::Rect(minX, minY, maxX - minX, maxY - minY);
+    }
+    return bounds_;
+}
+
+void FBBezierGraph::addContour(std::unique_ptr<FBBezierContour> contour) { contours_.push_back(std::move(contour)); }
+
+namespace {
+// A point of the contour that lies off every other contour's edges (within the tolerance), if there is one.
+std::optional<MWPoint> samplePointOffOthers(const FBBezierContour& contour,
+                                            const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                            double tolerance)
+{
+    for (double u : {0.5, 0.0, 0.25, 0.75}) {
+        for (const FBContourEdge& edge : contour.edges()) {
+            const MWPoint p = edge.curve().pointAtParameter(u);
+            bool clear = true;
+            for (const auto& other : contours) {
+                if (other.get() == &contour)
+                    continue;
+                for (const FBContourEdge& e : other->edges()) {
+                    if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
+                        || p.y > e.maxY + tolerance)
+                        continue;
+                    double distance = 0;
+                    e.curve().closestParameter(p, &distance);
+                    if (distance <= tolerance) {
+                        clear = false;
+                        break;
+                    }
+                }
+                if (!clear)
+                    break;
+            }
+            if (clear)
+                return p;
+        }
+    }
+    return std::nullopt;
+}
+
+double magnitudeTolerance(const pf::Rect& a)
+{
+    const double extent = std::max(std::fabs(a.width()), std::fabs(a.height()));
+    const double magnitude = std::max({std::fabs(a.x()), std::fabs(a.y()), std::fabs(a.x() + a.width()),
+                                       std::fabs(a.y() + a.height())});
+    return std::max({extent * 1e-9, magnitude * 1e-14, 1e-300});
+}
+} // namespace
+
+int FBBezierGraph::contourInsides(const FBBezierContour& contour) const
+{
+    const std::optional<MWPoint> p = samplePointOffOthers(contour, contours_, magnitudeTolerance(bounds()));
+    const MWPoint point = p.value_or(contour.firstPoint());
+    int count = 0;
+    for (const auto& other : contours_) {
+        if (other.get() != &contour && other->containsPoint(point))
+            ++count;
+    }
+    return count & 1;
+}
+
+void FBBezierGraph::updateInsides()
+{
+    for (const auto& contour : contours_)
+        contour->setInside(contourInsides(*contour));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// FBBezierGraph: crossings
+
+namespace {
+// Incoming and outgoing directions of both edges at the meeting, as angles: a1, b1 for edge 1, a2, b2 for 2.
+std::array<double, 4> anglesAtMeeting(const FBContourEdge& edge1, const FBContourEdge& edge2,
+                                      const FBBezierIntersection& intersection)
+{
+    MWPoint in1, out1, in2, out2;
+    if (intersection.isAtStartOfCurve1()) {
+        in1 = incomingDirection(edge1.previous()->curve());
+        out1 = outgoingDirection(edge1.curve());
+    } else if (intersection.isAtStopOfCurve1()) {
+        in1 = incomingDirection(edge1.curve());
+        out1 = outgoingDirection(edge1.next()->curve());
+    } else {
+        in1 = incomingDirection(intersection.curve1LeftBezier());
+        out1 = outgoingDirection(intersection.curve1RightBezier());
+    }
+    if (intersection.isAtStartOfCurve2()) {
+        in2 = incomingDirection(edge2.previous()->curve());
+        out2 = outgoingDirection(edge2.curve());
+    } else if (intersection.isAtStopOfCurve2()) {
+        in2 = incomingDirection(edge2.curve());
+        out2 = outgoingDirection(edge2.next()->curve());
+    } else {
+        in2 = incomingDirection(intersection.curve2LeftBezier());
+        out2 = outgoingDirection(intersection.curve2RightBezier());
+    }
+    return {angleOf(in1), angleOf(out1), angleOf(in2), angleOf(out2)};
+}
+} // namespace
+
+bool FBBezierGraph::doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContourEdge& edge2,
+                                      const FBBezierIntersection& intersection)
+{
+    if (intersection.isTangent())
+        return false;
+    if (!intersection.isAtEndPointOfCurve())
+        return true;
+    const auto [a1, b1, a2, b2] = anglesAtMeeting(edge1, edge2, intersection);
+    const int firstSweep = int(sweepContains(a1, b1, a2)) + int(sweepContains(a1, b1, b2));
+    const int secondSweep = int(sweepContains(b1, a1, a2)) + int(sweepContains(b1, a1, b2));
+    return firstSweep == 1 && secondSweep == 1;
+}
+
+bool FBBezierGraph::meetsAlongCommonDirection(const FBContourEdge& edge1, const FBContourEdge& edge2,
+                                              const FBBezierIntersection& intersection)
+{
+    if (intersection.isTangent())
+        return true;
+    if (!intersection.isAtEndPointOfCurve())
+        return false;
+    const auto [a1, b1, a2, b2] = anglesAtMeeting(edge1, edge2, intersection);
+    const auto same = [](double x, double y) {
+        const double d = std::fabs(x - y);
+        return std::min(d, 2 * std::numbers::pi - d) <= 1e-9;
+    };
+    return same(a1, a2) || same(a1, b2) || same(b1, a2) || same(b1, b2);
+}
+
+namespace {
+
+void markShared(FBContourEdge& edge, bool atStart, bool atStop)
+{
+    if (atStart) {
+        edge.setStartShared(true);
+        edge.previous()->setStopShared(true);
+    } else if (atStop) {
+        edge.setStopShared(true);
+        edge.next()->setStartShared(true);
+    }
+}
+
+void addCrossingPair(FBContourEdge& edge1, FBContourEdge& edge2, const FBBezierIntersection& intersection,
+                     bool fromOverlap, bool selfCrossing = false)
+{
+    FBEdgeCrossing* crossing1 = edge1.addCrossing(FBEdgeCrossing::crossingWithIntersection(intersection, true));
+    FBEdgeCrossing* crossing2 = edge2.addCrossing(FBEdgeCrossing::crossingWithIntersection(intersection, false));
+    crossing1->setCounterpart(crossing2);
+    crossing2->setCounterpart(crossing1);
+    crossing1->setFromOverlap(fromOverlap);
+    crossing2->setFromOverlap(fromOverlap);
+    crossing1->setSelfCrossing(selfCrossing);
+    crossing2->setSelfCrossing(selfCrossing);
+}
+
+// Newton on both parameters of a transversal meeting, then end points snapped to exactly 0 or 1.
+void polishIntersection(FBBezierIntersection& intersection, double tolerance)
+{
+    const FBBezierCurve& c1 = intersection.curve1();
+    const FBBezierCurve& c2 = intersection.curve2();
+    double t1 = intersection.parameter1(), t2 = intersection.parameter2();
+    double error = FBDistanceBetweenPoints(c1.pointAtParameter(t1), c2.pointAtParameter(t2));
+    for (int i = 0; i < 4 && error > 0; ++i) {
+        const MWPoint f = FBSubtractPoint(c1.pointAtParameter(t1), c2.pointAtParameter(t2));
+        const MWPoint d1 = c1.tangentAtParameter(t1), d2 = c2.tangentAtParameter(t2);
+        const double det = -cross(d1, d2);
+        if (std::fabs(det) <= 1e-9 * FBPointLength(d1) * FBPointLength(d2))
+            break;
+        const MWPoint b = FBNegatePoint(f);
+        const double n1 = std::clamp(t1 + (b.x * -d2.y + d2.x * b.y) / det, 0.0, 1.0);
+        const double n2 = std::clamp(t2 + (d1.x * b.y - b.x * d1.y) / det, 0.0, 1.0);
+        const double e = FBDistanceBetweenPoints(c1.pointAtParameter(n1), c2.pointAtParameter(n2));
+        if (!(e < error))
+            break;
+        t1 = n1, t2 = n2, error = e;
+    }
+    const auto snap = [tolerance](const FBBezierCurve& c, double t) {
+        const MWPoint p = c.pointAtParameter(t);
+        const double toStart = FBDistanceBetweenPoints(p, c.endPoint1);
+        const double toEnd = FBDistanceBetweenPoints(p, c.endPoint2);
+        if (toStart <= tolerance && toStart <= toEnd && t < 0.5)
+            return 0.0;
+        if (toEnd <= tolerance && t > 0.5)
+            return 1.0;
+        return t;
+    };
+    intersection.setParameters(snap(c1, t1), snap(c2, t2));
+}
+
+} // namespace
+
+double FBBezierGraph::tolerance(const FBBezierGraph& other) const
+{
+    const pf::Rect a = bounds(), b = other.bounds();
+    const double minX = std::min(a.x(), b.x()), minY = std::min(a.y(), b.y());
+    const double maxX = std::max(a.x() + a.width(), b.x() + b.width());
+    const double maxY = std::max(a.y() + a.height(), b.y() + b.height());
+    return magnitudeTolerance(pf::Rect(minX, minY, maxX - minX, maxY - minY));
+}
+
+namespace {
+
+// Calls `visit(a, b)` for every pair of edges, one from each list (or two of one list when `second` is
+// null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one.
+template <typename Visit>
+void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
+                            double tolerance, Visit visit)
+{
+    struct Entry {
+        FBContourEdge* edge;
+        bool isFirst;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(first.size() + (second ? second->size() : 0));
+    for (FBContourEdge* e : first)
+        entries.push_back({e, true});
+    if (second)
+        for (FBContourEdge* e : *second)
+            entries.push_back({e, false});
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.edge->minX < b.edge->minX; });
+    std::vector<FBContourEdge*> activeFirst, activeSecond;
+    const auto prune = [&](std::vector<FBContourEdge*>& active, double x) {
+        active.erase(std::remove_if(active.begin(), active.end(), [&](FBContourEdge* e) { return e->maxX < x; }),
+                     active.end());
+    };
+    for (const Entry& entry : entries) {
+        const double x = entry.edge->minX - tolerance;
+        prune(activeFirst, x);
+        prune(activeSecond, x);
+        if (!second) {
+            for (FBContourEdge* other : activeFirst)
+                if (boxesOverlap(*other, *entry.edge, tolerance))
+                    visit(*other, *entry.edge);
+            activeFirst.push_back(entry.edge);
+            continue;
+        }
+        for (FBContourEdge* other : entry.isFirst ? activeSecond : activeFirst)
+            if (boxesOverlap(*other, *entry.edge, tolerance))
+                entry.isFirst ? visit(*entry.edge, *other) : visit(*other, *entry.edge);
+        (entry.isFirst ? activeFirst : activeSecond).push_back(entry.edge);
+    }
+}
+
+std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
+{
+    std::vector<FBContourEdge*> edges;
+    for (const auto& contour : contours)
+        for (FBContourEdge& edge : contour->edges())
+            edges.push_back(&edge);
+    return edges;
+}
+
+// The crossings between two edges: of two graphs, or of one graph with itself (`self`).
+void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
+                std::vector<FBBezierIntersection>& kept)
+{
+    FBCurveOverlap overlap;
+    if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+        // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
+        // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
+        for (int end = 0; end < 2; ++end) {
+            FBBezierIntersection intersection(edge1.curve(),
+                                              end == 0 ? overlap.curve1Range.minimum : overlap.curve1Range.maximum,
+                                              edge2.curve(), end == 0 ? overlap.curve2Start : overlap.curve2Stop);
+            polishIntersection(intersection, tolerance);
+            if (!self) {
+                markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
+                markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
+            }
+            addCrossingPair(edge1, edge2, intersection, true, self);
+        }
+        return;
+    }
+    const bool follows = self && edge1.next() == &edge2;
+    const bool precedes = self && edge2.next() == &edge1;
+    kept.clear();
+    for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
+        polishIntersection(intersection, tolerance);
+        // The joint of neighbouring edges of one contour is no crossing.
+        if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
+            || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))
+            continue;
+        // Both halves of a split search may report the same meeting.
+        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const FBBezierIntersection& k) {
+            return FBArePointsCloseWithOptions(k.location(), intersection.location(), tolerance);
+        });
+        if (duplicate)
+            continue;
+        kept.push_back(intersection);
+        if (!self) {
+            markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
+            markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
+        }
+        // Touches along a common direction split both contours too: whether the boundaries cross there is
+        // left to the placement of the stretches on either side.
+        if (FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
+            || FBBezierGraph::meetsAlongCommonDirection(edge1, edge2, intersection))
+            addCrossingPair(edge1, edge2, intersection, false, self);
+    }
+}
+
+} // namespace
+
+void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
+{
+    const double tol = tolerance(other);
+    std::vector<FBBezierIntersection> kept;
+    const std::vector<FBContourEdge*> theirs = allEdges(other.contours_);
+    forEachOverlappingPair(allEdges(contours_), &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+        crossEdges(edge1, edge2, tol, false, kept);
+    });
+    removeDuplicateCrossings();
+    other.removeDuplicateCrossings();
+}
+
+void FBBezierGraph::insertSelfCrossings()
+{
+    const double tol = tolerance(*this);
+    std::vector<FBBezierIntersection> kept;
+    forEachOverlappingPair(allEdges(contours_), nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+        crossEdges(edge1, edge2, tol, true, kept);
+    });
+    removeDuplicateCrossings();
+}
+
+void FBBezierGraph::removeDuplicateCrossings()
+{
+    for (auto& contour : contours_) {
+        for (FBContourEdge& edge : contour->edges()) {
+            std::vector<FBEdgeCrossing*> snapshot;
+            for (const auto& c : edge.crossings())
+                snapshot.push_back(c.get());
+            for (FBEdgeCrossing* crossing : snapshot) {
+                const auto alive = std::any_of(edge.crossings().begin(), edge.crossings().end(),
+                                               [&](const auto& c) { return c.get() == crossing; });
+                if (!alive)
+                    continue;
+                FBEdgeCrossing* previousLast = edge.previous()->lastCrossing();
+                if (crossing->isAtStart() && previousLast && previousLast != crossing && previousLast->isAtEnd()) {
+                    if (FBEdgeCrossing* counterpart = crossing->counterpart())
+                        counterpart->removeFromEdge();
+                    crossing->removeFromEdge();
+                    continue;
+                }
+                FBEdgeCrossing* nextFirst = edge.next()->firstCrossing();
+                if (crossing->isAtEnd() && nextFirst && nextFirst != crossing && nextFirst->isAtStart()) {
+                    if (FBEdgeCrossing* counterpart = nextFirst->counterpart())
+                        counterpart->removeFromEdge();
+                    nextFirst->removeFromEdge();
+                }
+            }
+        }
+    }
+}
+
+void FBBezierGraph::removeCrossings()
+{
+    for (auto& contour : contours_)
+        for (FBContourEdge& edge : contour->edges())
+            edge.removeAllCrossings();
+}
+
+FBEdgeCrossing* FBBezierGraph::firstUnprocessedCrossing() const
+{
+    for (const auto& contour : contours_)
+        for (const FBContourEdge& edge : contour->edges())
+            for (const auto& crossing : edge.crossings())
+                if (!crossing->isProcessed())
+                    return crossing.get();
+    return nullptr;
+}
+
+size_t FBBezierGraph::crossingCount() const
+{
+    size_t count = 0;
+    for (const auto& contour : contours_)
+        for (const FBContourEdge& edge : contour->edges())
+            count += edge.crossings().size();
+    return count;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// FBBezierGraph: placement
+
+FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, double tolerance) const
+{
+    int count = 0;
+    for (const auto& contour : contours_) {
+        const pf::Rect b = contour->bounds();
+        if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
+            || point.y > b.y() + b.height() + tolerance)
+            continue;
+        for (const FBContourEdge& edge : contour->edges()) {
+            if (point.x < edge.minX - tolerance || point.x > edge.maxX + tolerance || point.y < edge.minY - tolerance
+                || point.y > edge.maxY + tolerance)
+                continue;
+            double distance = 0;
+            edge.curve().closestParameter(point, &distance);
+            if (distance <= tolerance)
+                return PointPlacement::OnBoundary;
+        }
+        count += contour->windingNumber(point);
+    }
+    return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
+}
+
+bool FBBezierGraph::containsPoint(MWPoint point) const
+{
+    int count = 0;
+    for (const auto& contour : contours_)
+        count += contour->windingNumber(point);
+    return (count & 1) != 0;
+}
+
+std::vector<FBBezierContour*> FBBezierGraph::nonintersectingContours() const
+{
+    std::vector<FBBezierContour*> contours;
+    for (const auto& contour : contours_)
+        if (!contour->hasCrossings())
+            contours.push_back(contour.get());
+    return contours;
+}
+
+pf::Path FBBezierGraph::newBezierPath() const
+{
+    pf::Path path;
+    for (const auto& contour : contours_) {
+        if (contour->edges().empty())
+            continue;
+        const MWPoint first = contour->firstPoint();
+        path.moveTo({first.x, first.y});
+        for (const FBContourEdge& edge : contour->edges()) {
+            const FBBezierCurve& c = edge.curve();
+            path.curveTo({c.controlPoint1.x, c.controlPoint1.y}, {c.controlPoint2.x, c.controlPoint2.y},
+                         {c.endPoint2.x, c.endPoint2.y});
+        }
+    }
+    return path;
+}
+
+void FBBezierGraph::round()
+{
+    for (auto& contour : contours_)
+        contour->round();
+    bounds_ = pf::Rect::zero();
+}
+
+std::string FBBezierGraph::description() const
+{
+    std::string text = "<FBBezierGraph: bounds = ";
+    text += rectText(bounds());
+    text += " contours = ";
+    text += FBArrayDescription(contours_, [](const auto& c) { return c->description(); });
+    text += ">";
+    return text;
+}

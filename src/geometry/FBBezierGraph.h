@@ -1,0 +1,266 @@
+// The graph the path boolean operations work on: a path's subpaths become closed contours, each segment an
+// edge holding one cubic, and every place where an edge of one graph meets an edge of the other as a pair
+// of crossings tied to each other. The graph owns its contours, a contour its edges, an edge its crossings;
+// the back references (edge to contour, crossing to edge and counterpart) are plain pointers, valid while
+// the graphs live and are not restructured.
+#pragma once
+
+#include "geometry/FBBezierCurve.h"
+#include "platform/foundation/Geometry.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pf {
+class Path;
+}
+
+class FBBezierContour;
+class FBContourEdge;
+class FBBezierGraph;
+
+// Where a stretch of one contour lies with respect to the other graph. NotBoundary: the stretch has its
+// own graph's area on both sides or on neither (edges of one graph running over each other), so it bounds
+// nothing.
+enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite, NotBoundary };
+
+class FBEdgeCrossing {
+public:
+    // `onCurve1` tells which side of the intersection this crossing stands for.
+    FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1);
+    static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
+                                                                    bool onCurve1);
+
+    const FBBezierIntersection& intersection() const { return intersection_; }
+    FBContourEdge* edge() const { return edge_; }
+    void setEdge(FBContourEdge* edge) { edge_ = edge; }
+    FBEdgeCrossing* counterpart() const { return counterpart_; }
+    void setCounterpart(FBEdgeCrossing* counterpart) { counterpart_ = counterpart; }
+    bool isEntry() const { return entry_; }
+    void setEntry(bool entry) { entry_ = entry; }
+    bool isProcessed() const { return processed_; }
+    void setProcessed(bool processed) { processed_ = processed; }
+    size_t index() const { return index_; }
+    void setIndex(size_t index) { index_ = index; }
+    // Where the graph crosses itself: both crossings of the pair lie on the same graph.
+    bool isSelfCrossing() const { return selfCrossing_; }
+    void setSelfCrossing(bool value) { selfCrossing_ = value; }
+    // Made at the end of a stretch the two graphs share.
+    bool fromOverlap() const { return fromOverlap_; }
+    void setFromOverlap(bool value) { fromOverlap_ = value; }
+    // Placement of the stretch from this crossing forward to the next one of its contour.
+    FBPlacement forwardPlacement() const { return forwardPlacement_; }
+    void setForwardPlacement(FBPlacement placement) { forwardPlacement_ = placement; }
+    // The stretch forward from here has its own graph's area on its right: the operations walk it backwards.
+    bool forwardAgainstArea() const { return forwardAgainstArea_; }
+    void setForwardAgainstArea(bool value) { forwardAgainstArea_ = value; }
+
+    // Asks the edge to remove (and destroy) this crossing.
+    void removeFromEdge();
+    double order() const { return parameter(); }
+    double parameter() const;
+    MWPoint location() const;
+    const FBBezierCurve& curve() const;
+    std::optional<FBBezierCurve> leftCurve() const;
+    std::optional<FBBezierCurve> rightCurve() const;
+    bool isAtStart() const;
+    bool isAtEnd() const;
+    FBEdgeCrossing* next() const;
+    FBEdgeCrossing* previous() const;
+
+    std::string description() const;
+
+private:
+    FBBezierIntersection intersection_;
+    bool onCurve1_ = true;
+    FBContourEdge* edge_ = nullptr;
+    FBEdgeCrossing* counterpart_ = nullptr;
+    bool entry_ = false;
+    bool processed_ = false;
+    bool fromOverlap_ = false;
+    bool selfCrossing_ = false;
+    FBPlacement forwardPlacement_ = FBPlacement::Outside;
+    bool forwardAgainstArea_ = false;
+    size_t index_ = 0;
+};
+
+class FBContourEdge {
+public:
+    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
+    FBContourEdge(FBContourEdge&&) = default;
+    FBContourEdge& operator=(FBContourEdge&&) = default;
+
+    const FBBezierCurve& curve() const { return curve_; }
+    FBBezierContour* contour() const { return contour_; }
+    void setContour(FBBezierContour* contour) { contour_ = contour; }
+    size_t index() const { return index_; }
+    void setIndex(size_t index) { index_ = index; }
+    bool startShared() const { return startShared_; }
+    void setStartShared(bool value) { startShared_ = value; }
+    bool stopShared() const { return stopShared_; }
+    void setStopShared(bool value) { stopShared_ = value; }
+
+    // Crossings, sorted by parameter.
+    const std::vector<std::unique_ptr<FBEdgeCrossing>>& crossings() const { return crossings_; }
+    FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
+    void removeCrossing(FBEdgeCrossing* crossing);
+    void sortCrossings();
+    void removeAllCrossings();
+    FBEdgeCrossing* firstCrossing() const { return crossings_.empty() ? nullptr : crossings_.front().get(); }
+    FBEdgeCrossing* lastCrossing() const { return crossings_.empty() ? nullptr : crossings_.back().get(); }
+
+    FBContourEdge* next() const;
+    FBContourEdge* previous() const;
+    std::vector<FBContourEdge*> intersectingEdges() const;
+    void round();
+
+    // Bounds of the curve's four points, kept for quick rejection.
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+
+    std::string description() const;
+
+private:
+    FBBezierCurve curve_;
+    std::vector<std::unique_ptr<FBEdgeCrossing>> crossings_;
+    FBBezierContour* contour_ = nullptr;
+    size_t index_ = 0;
+    bool startShared_ = false;
+    bool stopShared_ = false;
+};
+
+class FBBezierContour {
+public:
+    FBBezierContour();
+    FBBezierContour(const FBBezierContour&) = delete;
+    FBBezierContour& operator=(const FBBezierContour&) = delete;
+
+    // A new contour with an edge for each curve of this one, no crossings, `inside` 0.
+    std::unique_ptr<FBBezierContour> copy() const;
+
+    void addCurve(const FBBezierCurve& curve);
+    // The part of the edge between the two crossings (either may be null: edge start or end).
+    void addCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
+    void addReverseCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
+    void addReverseCurve(const FBBezierCurve& curve);
+
+    std::vector<FBContourEdge>& edges() { return edges_; }
+    const std::vector<FBContourEdge>& edges() const { return edges_; }
+    // Bounds of the curves' control points, which contain the curves.
+    pf::Rect bounds() const;
+    MWPoint firstPoint() const;
+    // Even-odd containment by a horizontal ray: a vertex on the ray counts once when its edges leave on
+    // opposite sides and not at all when on the same side.
+    bool containsPoint(MWPoint point) const;
+    // Signed crossing count of the ray to the right of the point (the winding number).
+    int windingNumber(MWPoint point) const;
+    // Twice the signed area in the path's coordinates (positive: clockwise on a y-down page).
+    double signedArea() const;
+    int inside() const { return inside_; }
+    void setInside(int inside) { inside_ = inside; }
+    // Runs against the orientation its nesting calls for (outer contours positive, holes negative); the
+    // operations walk such a contour backwards.
+    bool isReversedForNesting() const { return reversedForNesting_; }
+    void setReversedForNesting(bool value) { reversedForNesting_ = value; }
+    std::vector<FBBezierContour*> intersectingContours() const;
+    bool hasCrossings() const;
+    void reverse();
+    void round();
+
+    std::string description() const;
+
+private:
+    std::vector<FBContourEdge> edges_;
+    mutable pf::Rect bounds_;
+    int inside_ = 0;
+    bool reversedForNesting_ = false;
+};
+
+class FBBezierGraph {
+public:
+    FBBezierGraph();
+    explicit FBBezierGraph(const pf::Path& path);
+    static FBBezierGraph bezierGraphWithBezierPath(const pf::Path& path) { return FBBezierGraph(path); }
+    static FBBezierGraph bezierGraph() { return FBBezierGraph(); }
+    FBBezierGraph(FBBezierGraph&&) = default;
+    FBBezierGraph& operator=(FBBezierGraph&&) = default;
+
+    const std::vector<std::unique_ptr<FBBezierContour>>& contours() const { return contours_; }
+    pf::Rect bounds() const;
+    void addContour(std::unique_ptr<FBBezierContour> contour);
+    // 1 when the contour lies inside an odd number of the graph's other contours.
+    int contourInsides(const FBBezierContour& contour) const;
+
+    // --- Crossings.
+    void insertCrossingsWithBezierGraph(FBBezierGraph& other);
+    void removeDuplicateCrossings();
+    // Pairs of crossings where the graph's own edges cross (a looping outline, overlapping subpaths), so
+    // that every stretch between crossings keeps the graph's area on one side.
+    void insertSelfCrossings();
+    static bool doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContourEdge& edge2,
+                                  const FBBezierIntersection& intersection);
+    // A tangent meeting, or one at a joint where a direction of one edge runs along a direction of the
+    // other: the first derivatives cannot tell a touch from a crossing there.
+    static bool meetsAlongCommonDirection(const FBContourEdge& edge1, const FBContourEdge& edge2,
+                                          const FBBezierIntersection& intersection);
+    void removeCrossings();
+    FBEdgeCrossing* firstUnprocessedCrossing() const;
+    size_t crossingCount() const;
+
+    // --- Operations: each answers a new graph and leaves both graphs without crossings.
+    FBBezierGraph unionWithBezierGraph(FBBezierGraph& graph);
+    FBBezierGraph intersectWithBezierGraph(FBBezierGraph& graph);
+    FBBezierGraph differenceWithBezierGraph(FBBezierGraph& graph);
+    FBBezierGraph xorWithBezierGraph(FBBezierGraph& graph);
+
+    // Placement of a point with respect to this graph (even-odd over its contours); `onBoundary` when it
+    // lies within the tolerance of an edge.
+    enum class PointPlacement { Outside, Inside, OnBoundary };
+    PointPlacement placementOfPoint(MWPoint point, double tolerance) const;
+    bool containsPoint(MWPoint point) const;
+    // Whether a contour of the other graph (without crossings) lies inside this graph's area.
+    bool containsContour(const FBBezierContour& contour) const;
+    // Contours without crossings, with the other graph or their own (a contour crossing its own graph is
+    // traced, so that overlapping subpaths come out right under the non-zero rule).
+    std::vector<FBBezierContour*> nonintersectingContours() const;
+
+    pf::Path newBezierPath() const;
+    void round();
+
+    std::string description() const;
+
+private:
+    enum class Operation { Union, Intersect, Difference, Xor };
+    FBBezierGraph performOperation(FBBezierGraph& other, Operation operation);
+    // Placement of each stretch between crossings, and of each contour without crossings, against `other`.
+    void markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst, Operation operation,
+                                                   double tolerance);
+    FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
+    void orientContoursByNesting(double tolerance);
+    void updateInsides();
+    double tolerance(const FBBezierGraph& other) const;
+
+    std::vector<std::unique_ptr<FBBezierContour>> contours_;
+    mutable pf::Rect bounds_;
+};
+
+// Debug text of a list: "[", then one "\t<index>\t=\t<description>\n" line per item, then "]".
+template <typename Range, typename Describe>
+std::string FBArrayDescription(const Range& items, Describe describe)
+{
+    std::string text = "[";
+    if (!items.empty()) {
+        text += "\n";
+        unsigned long long index = 0;
+        for (const auto& item : items) {
+            text += "\t";
+            text += std::to_string(index++);
+            text += "\t=\t";
+            text += describe(item);
+            text += "\n";
+        }
+    }
+    text += "]";
+    return text;
+}

@@ -1,0 +1,429 @@
+// Union, intersection, difference and exclusive-or of two graphs. Crossings split both graphs' contours
+// into stretches; each stretch lies wholly outside, inside or along the other graph, and the operation keeps
+// the stretches that bound its result, each walked in the direction that keeps the result's area on one
+// side. Tracing joins kept stretches end to start, jumping to the other graph at each crossing where it can.
+#include "geometry/FBBezierGraph.h"
+
+#include "platform/graphics/Path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+namespace {
+
+struct Segment {
+    const FBContourEdge* edge;
+    double from;
+    double to;
+};
+
+// The stretch from a crossing forward to the next crossing of its contour (possibly itself, round the whole
+// contour), as parameter ranges on successive edges. `end` receives the crossing it stops at.
+std::vector<Segment> stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end)
+{
+    std::vector<Segment> segments;
+    const FBContourEdge* edge = from->edge();
+    if (FBEdgeCrossing* next = from->next()) {
+        segments.push_back({edge, from->parameter(), next->parameter()});
+        *end = next;
+        return segments;
+    }
+    segments.push_back({edge, from->parameter(), 1.0});
+    const FBContourEdge* current = edge->next();
+    const size_t count = edge->contour()->edges().size();
+    for (size_t i = 0; i <= count; ++i) {
+        if (FBEdgeCrossing* first = current->firstCrossing()) {
+            segments.push_back({current, 0.0, first->parameter()});
+            *end = first;
+            return segments;
+        }
+        segments.push_back({current, 0.0, 1.0});
+        current = current->next();
+    }
+    *end = const_cast<FBEdgeCrossing*>(from);
+    return segments;
+}
+
+std::vector<Segment> wholeContour(const FBBezierContour& contour)
+{
+    std::vector<Segment> segments;
+    for (const FBContourEdge& edge : contour.edges())
+        segments.push_back({&edge, 0.0, 1.0});
+    return segments;
+}
+
+// Whether the graph's area lies on the left of the curve at t (the side a positive-area outline keeps its
+// inside on); nothing when a step of `delta` to either side does not tell.
+std::optional<bool> areaOnLeft(const FBBezierGraph& graph, const FBBezierCurve& curve, double t, double delta)
+{
+    const MWPoint d = FBNormalizePoint(curve.tangentAtParameter(t));
+    if (d == MWPoint())
+        return std::nullopt;
+    const MWPoint p = curve.pointAtParameter(t);
+    const MWPoint n{-d.y * delta, d.x * delta};
+    const bool left = graph.containsPoint(FBAddPoint(p, n));
+    if (left == graph.containsPoint(FBSubtractPoint(p, n)))
+        return std::nullopt;
+    return left;
+}
+
+// Whether walking the stretch forward keeps its own graph's area on the right; nothing when the area lies
+// on both sides or neither. Decided per stretch, so self-crossing contours whose loops run in opposite
+// senses are walked right too.
+std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBezierGraph& own, double delta)
+{
+    for (double u : {0.5, 0.25, 0.75}) {
+        for (const Segment& s : segments) {
+            if (s.to <= s.from)
+                continue;
+            if (const auto left = areaOnLeft(own, s.edge->curve(), s.from + u * (s.to - s.from), delta))
+                return !*left;
+        }
+    }
+    return std::nullopt;
+}
+
+FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
+                                const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
+{
+    const double delta = tolerance * 100;
+    for (double u : {0.5, 0.25, 0.75, 0.125, 0.875}) {
+        for (const Segment& s : segments) {
+            if (s.to <= s.from)
+                continue;
+            const MWPoint p = s.edge->curve().pointAtParameter(s.from + u * (s.to - s.from));
+            switch (other.placementOfPoint(p, tolerance)) {
+            case FBBezierGraph::PointPlacement::Inside:
+                return FBPlacement::Inside;
+            case FBBezierGraph::PointPlacement::Outside:
+                return FBPlacement::Outside;
+            case FBBezierGraph::PointPlacement::OnBoundary:
+                break;
+            }
+        }
+    }
+    // Every sample lies on the other graph's outline: a shared stretch. Which sides of it the other graph's
+    // area covers decides: both (edges of the other graph meeting back to back), neither, or the side of
+    // this graph's own area (same) or the other side (opposite).
+    for (const Segment& s : segments) {
+        if (s.to <= s.from)
+            continue;
+        const double t = (s.from + s.to) / 2;
+        const MWPoint p = s.edge->curve().pointAtParameter(t);
+        const MWPoint d = FBNormalizePoint(s.edge->curve().tangentAtParameter(t));
+        const MWPoint n{-d.y * delta, d.x * delta};
+        const bool left = other.containsPoint(FBAddPoint(p, n));
+        const bool right = other.containsPoint(FBSubtractPoint(p, n));
+        if (left == right)
+            return left ? FBPlacement::Inside : FBPlacement::Outside;
+        const bool ownLeft = areaOnLeft(own, s.edge->curve(), t, delta).value_or(!contour.isReversedForNesting());
+        return left == ownLeft ? FBPlacement::SharedSame : FBPlacement::SharedOpposite;
+    }
+    return FBPlacement::SharedSame;
+}
+
+// +1: the stretch bounds the result walked forward (in its nesting orientation), −1: walked backward,
+// 0: not part of the result.
+int selection(int operation, bool first, FBPlacement placement)
+{
+    enum { Union, Intersect, Difference, Xor };
+    switch (operation) {
+    case Union:
+        return placement == FBPlacement::Outside || (first && placement == FBPlacement::SharedSame) ? 1 : 0;
+    case Intersect:
+        return placement == FBPlacement::Inside || (first && placement == FBPlacement::SharedSame) ? 1 : 0;
+    case Difference:
+        if (first)
+            return placement == FBPlacement::Outside || placement == FBPlacement::SharedOpposite ? 1 : 0;
+        return placement == FBPlacement::Inside ? -1 : 0;
+    default:
+        return placement == FBPlacement::Outside ? 1 : placement == FBPlacement::Inside ? -1 : 0;
+    }
+}
+
+void setNestingOrientation(const FBBezierGraph& graph)
+{
+    for (const auto& contour : graph.contours()) {
+        const double area = contour->signedArea();
+        contour->setReversedForNesting(area != 0 && (area > 0) != (contour->inside() == 0));
+    }
+}
+
+// Rounding to whole units suits page geometry; on drawings only a few units across it would wipe out the
+// shape, so it is left out there.
+bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
+{
+    constexpr double minimumExtent = 8;
+    for (const FBBezierGraph* g : {&a, &b}) {
+        const pf::Rect r = g->bounds();
+        if (!g->contours().empty() && std::max(std::fabs(r.width()), std::fabs(r.height())) < minimumExtent)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
+{
+    // The contour's own graph is not known here; a graph of the contour alone stands in for it.
+    FBBezierGraph own;
+    own.addContour(contour.copy());
+    return placementOfSegments(wholeContour(contour), contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
+}
+
+void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
+                                                              Operation operation, double tolerance)
+{
+    for (const auto& contour : contours_) {
+        for (FBContourEdge& edge : contour->edges()) {
+            for (const auto& crossing : edge.crossings()) {
+                FBEdgeCrossing* end = nullptr;
+                const std::vector<Segment> segments = stretchSegments(crossing.get(), &end);
+                std::optional<bool> against = againstArea(segments, *this, tolerance * 100);
+                // A contour without area (a line drawn there and back, as an open connector path is closed)
+                // is walked like an outline, so that cutting it leaves the line's visible part.
+                if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
+                    against = contour->isReversedForNesting();
+                const FBPlacement placement = against ? placementOfSegments(segments, *contour, *this, other, tolerance)
+                                                      : FBPlacement::NotBoundary;
+                crossing->setForwardPlacement(placement);
+                crossing->setForwardAgainstArea(against.value_or(contour->isReversedForNesting()));
+                const int selected = selection(int(operation), isFirst, placement);
+                // Entry: the result leaves this crossing forward along its edge.
+                crossing->setEntry(selected != 0 && (selected > 0) != crossing->forwardAgainstArea());
+                crossing->setProcessed(false);
+            }
+        }
+    }
+}
+
+FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded)
+{
+    struct Stretch {
+        FBEdgeCrossing* from;
+        FBEdgeCrossing* to;
+        bool backward;
+        bool used = false;
+        FBEdgeCrossing* start() const { return backward ? to : from; }
+        FBEdgeCrossing* end() const { return backward ? from : to; }
+    };
+    std::vector<Stretch> stretches;
+    for (FBBezierGraph* graph : {this, &other}) {
+        const bool isFirst = graph == this;
+        for (const auto& contour : graph->contours_) {
+            for (FBContourEdge& edge : contour->edges()) {
+                for (const auto& crossing : edge.crossings()) {
+                    const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
+                    if (selected == 0)
+                        continue;
+                    FBEdgeCrossing* end = nullptr;
+                    stretchSegments(crossing.get(), &end);
+                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea()});
+                }
+            }
+        }
+    }
+    std::unordered_map<const FBEdgeCrossing*, std::vector<size_t>> startingAt;
+    for (size_t i = 0; i < stretches.size(); ++i)
+        startingAt[stretches[i].start()].push_back(i);
+    const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing) -> Stretch* {
+        const auto it = startingAt.find(crossing);
+        if (it == startingAt.end())
+            return nullptr;
+        for (size_t i : it->second)
+            if (!stretches[i].used)
+                return &stretches[i];
+        return nullptr;
+    };
+    const double tol = std::max(tolerance(other) * 1000, 1e-300);
+
+    FBBezierGraph result;
+    for (Stretch& first : stretches) {
+        if (first.used)
+            continue;
+        auto contour = std::make_unique<FBBezierContour>();
+        Stretch* current = &first;
+        // Every step uses up one stretch, so the walk ends after at most as many steps as there are
+        // stretches (two per crossing) even when the marks disagree.
+        for (size_t steps = 0; current && steps <= stretches.size(); ++steps) {
+            current->used = true;
+            current->from->setProcessed(true);
+            current->to->setProcessed(true);
+            FBEdgeCrossing* end = nullptr;
+            const std::vector<Segment> segments = stretchSegments(current->from, &end);
+            // Pieces between crossings at one place add nothing but empty edges.
+            const auto piece = [&](const Segment& s) -> std::optional<FBBezierCurve> {
+                if (!(s.to > s.from))
+                    return std::nullopt;
+                const FBBezierCurve c = s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to));
+                double minX, minY, maxX, maxY;
+                c.controlBounds(minX, minY, maxX, maxY);
+                if (maxX - minX <= tol && maxY - minY <= tol)
+                    return std::nullopt;
+                return c;
+            };
+            // Each piece starts exactly where the last ended: the crossing's point as found on either
+            // graph differs in the last digits, and rounding must not turn that into a gap.
+            const auto add = [&](FBBezierCurve c) {
+                if (!contour->edges().empty())
+                    c.endPoint1 = contour->edges().back().curve().endPoint2;
+                contour->addCurve(c);
+            };
+            if (!current->backward) {
+                for (const Segment& s : segments)
+                    if (const auto c = piece(s))
+                        add(*c);
+            } else {
+                for (auto it = segments.rbegin(); it != segments.rend(); ++it)
+                    if (const auto c = piece(*it))
+                        add(c->reversed());
+            }
+            FBEdgeCrossing* reached = current->end();
+            Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart()) : nullptr;
+            if (!next)
+                next = unusedStartingAt(reached);
+            if (!next) {
+                // Another crossing at the same place (several boundaries meeting at one point).
+                const MWPoint at = reached->location();
+                for (Stretch& s : stretches) {
+                    if (!s.used && FBArePointsCloseWithOptions(s.start()->location(), at, tol)) {
+                        next = &s;
+                        break;
+                    }
+                }
+            }
+            current = next;
+        }
+        if (!contour->edges().empty()) {
+            auto& edges = contour->edges();
+            if (FBArePointsCloseWithOptions(edges.back().curve().endPoint2, edges.front().curve().endPoint1, tol)) {
+                FBBezierCurve last = edges.back().curve();
+                last.endPoint2 = edges.front().curve().endPoint1;
+                edges.pop_back();
+                contour->addCurve(last);
+            }
+            result.addContour(std::move(contour));
+        }
+    }
+    rounded = roundsToWholeUnits(*this, other);
+    return result;
+}
+
+void FBBezierGraph::orientContoursByNesting(double tolerance)
+{
+    const size_t n = contours_.size();
+    if (n < 2)
+        return;
+    std::vector<double> areas(n);
+    std::vector<int> depth(n, -1);
+    std::vector<int> container(n, -1);
+    for (size_t i = 0; i < n; ++i)
+        areas[i] = contours_[i]->signedArea();
+    for (size_t i = 0; i < n; ++i) {
+        if (contours_[i]->edges().empty() || areas[i] == 0)
+            continue;
+        std::optional<MWPoint> sample;
+        for (double u : {0.5, 0.25, 0.75, 0.0}) {
+            for (const FBContourEdge& edge : contours_[i]->edges()) {
+                const MWPoint p = edge.curve().pointAtParameter(u);
+                bool clear = true;
+                for (size_t j = 0; j < n && clear; ++j) {
+                    if (j == i)
+                        continue;
+                    for (const FBContourEdge& e : contours_[j]->edges()) {
+                        if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
+                            || p.y > e.maxY + tolerance)
+                            continue;
+                        double distance = 0;
+                        e.curve().closestParameter(p, &distance);
+                        if (distance <= tolerance) {
+                            clear = false;
+                            break;
+                        }
+                    }
+                }
+                if (clear) {
+                    sample = p;
+                    break;
+                }
+            }
+            if (sample)
+                break;
+        }
+        if (!sample)
+            continue;
+        depth[i] = 0;
+        for (size_t j = 0; j < n; ++j) {
+            if (j == i || areas[j] == 0 || !contours_[j]->containsPoint(*sample))
+                continue;
+            ++depth[i];
+            if (container[i] < 0 || std::fabs(areas[j]) < std::fabs(areas[size_t(container[i])]))
+                container[i] = int(j);
+        }
+    }
+    std::vector<size_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return depth[a] < depth[b]; });
+    for (size_t i : order) {
+        if (depth[i] <= 0 || container[i] < 0)
+            continue;
+        // An inner contour runs against its container, so the non-zero rule leaves it a hole.
+        if ((areas[i] > 0) == (areas[size_t(container[i])] > 0)) {
+            contours_[i]->reverse();
+            areas[i] = -areas[i];
+        }
+    }
+}
+
+FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation operation)
+{
+    const double tol = tolerance(other);
+    setNestingOrientation(*this);
+    setNestingOrientation(other);
+    insertSelfCrossings();
+    other.insertSelfCrossings();
+    insertCrossingsWithBezierGraph(other);
+    markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
+    other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
+
+    bool rounded = false;
+    FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
+    if (rounded)
+        result.round();
+
+    // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
+    for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
+        const bool isFirst = graph == this;
+        const FBBezierGraph& opposite = isFirst ? other : *this;
+        for (FBBezierContour* contour : graph->nonintersectingContours()) {
+            if (contour->edges().empty())
+                continue;
+            const FBPlacement placement = placementOfSegments(wholeContour(*contour), *contour, *graph, opposite, tol);
+            if (selection(int(operation), isFirst, placement) == 0)
+                continue;
+            auto kept = contour->copy();
+            kept->setInside(contour->inside());
+            result.addContour(std::move(kept));
+        }
+    }
+    removeCrossings();
+    other.removeCrossings();
+    result.orientContoursByNesting(tol);
+    return result;
+}
+
+FBBezierGraph FBBezierGraph::unionWithBezierGraph(FBBezierGraph& graph) { return performOperation(graph, Operation::Union); }
+FBBezierGraph FBBezierGraph::intersectWithBezierGraph(FBBezierGraph& graph)
+{
+    return performOperation(graph, Operation::Intersect);
+}
+FBBezierGraph FBBezierGraph::differenceWithBezierGraph(FBBezierGraph& graph)
+{
+    return performOperation(graph, Operation::Difference);
+}
+FBBezierGraph FBBezierGraph::xorWithBezierGraph(FBBezierGraph& graph) { return performOperation(graph, Operation::Xor); }

@@ -1,0 +1,54 @@
+// The coordinate type of the path boolean code, with the small pure vector functions it shares.
+#pragma once
+
+#include <cmath>
+
+struct MWPoint {
+    double x = 0;
+    double y = 0;
+
+    constexpr MWPoint() = default;
+    constexpr MWPoint(double px, double py) : x(px), y(py) {}
+    friend constexpr bool operator==(const MWPoint&, const MWPoint&) = default;
+};
+
+inline double FBDistanceBetweenPoints(MWPoint a, MWPoint b)
+{
+    const double dx = a.x - b.x, dy = a.y - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+inline MWPoint FBAddPoint(MWPoint a, MWPoint b) { return {a.x + b.x, a.y + b.y}; }
+inline MWPoint FBSubtractPoint(MWPoint a, MWPoint b) { return {a.x - b.x, a.y - b.y}; }
+inline MWPoint FBScalePoint(MWPoint p, double s) { return {p.x * s, p.y * s}; }
+inline MWPoint FBNegatePoint(MWPoint p) { return {-p.x, -p.y}; }
+inline double FBPointSquaredLength(MWPoint p) { return p.x * p.x + p.y * p.y; }
+inline double FBPointLength(MWPoint p) { return std::sqrt(FBPointSquaredLength(p)); }
+inline double FBDotMultiplyPoint(MWPoint a, MWPoint b) { return a.x * b.x + a.y * b.y; }
+inline MWPoint FBRoundPoint(MWPoint p) { return {std::round(p.x), std::round(p.y)}; }
+inline MWPoint FBLineMidpoint(MWPoint a, MWPoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+
+inline MWPoint FBUnitScalePoint(MWPoint p, double length)
+{
+    const double l = FBPointLength(p);
+    return l == 0 ? p : FBScalePoint(p, length / l);
+}
+inline MWPoint FBNormalizePoint(MWPoint p) { return FBUnitScalePoint(p, 1.0); }
+
+inline MWPoint FBLineNormal(MWPoint a, MWPoint b) { return FBNormalizePoint({a.y - b.y, b.x - a.x}); }
+
+// Distance to the infinite line through start and end; 0 when they coincide.
+inline double FBDistancePointToLine(MWPoint p, MWPoint start, MWPoint end)
+{
+    const double length = FBDistanceBetweenPoints(start, end);
+    if (length == 0)
+        return 0;
+    return std::fabs((end.x - start.x) * (start.y - p.y) - (start.x - p.x) * (end.y - start.y)) / length;
+}
+
+inline bool FBAreValuesCloseWithOptions(double a, double b, double threshold) { return std::fabs(a - b) <= threshold; }
+inline bool FBAreValuesClose(double a, double b) { return FBAreValuesCloseWithOptions(a, b, 1e-10); }
+inline bool FBArePointsCloseWithOptions(MWPoint a, MWPoint b, double threshold)
+{
+    return FBAreValuesCloseWithOptions(a.x, b.x, threshold) && FBAreValuesCloseWithOptions(a.y, b.y, threshold);
+}
+inline bool FBArePointsClose(MWPoint a, MWPoint b) { return FBArePointsCloseWithOptions(a, b, 1e-10); }

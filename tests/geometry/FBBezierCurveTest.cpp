@@ -1,0 +1,236 @@
+// Cubic segments and their intersection by Bezier clipping.
+#include "geometry/FBBezierCurve.h"
+#include "platform/graphics/Path.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+FBBezierCurve line(double x1, double y1, double x2, double y2)
+{
+    return FBBezierCurve::bezierCurveWithLineStartPoint({x1, y1}, {x2, y2});
+}
+
+// The same line with its control points off the thirds, so the search goes through clipping.
+FBBezierCurve unevenLine(double x1, double y1, double x2, double y2)
+{
+    return {{x1, y1}, {x1 + (x2 - x1) * 0.2, y1 + (y2 - y1) * 0.2}, {x1 + (x2 - x1) * 0.7, y1 + (y2 - y1) * 0.7}, {x2, y2}};
+}
+
+std::vector<FBBezierIntersection> clip(const FBBezierCurve& us, const FBBezierCurve& them)
+{
+    FBRange usRange{0, 1}, themRange{0, 1};
+    std::vector<FBBezierIntersection> results;
+    FBIntersectionBudget budget;
+    us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, results, budget);
+    return results;
+}
+
+TEST(FBBezierCurve, LineHasControlPointsAtTheThirds)
+{
+    const FBBezierCurve c = line(0, 0, 9, 3);
+    EXPECT_EQ(c.controlPoint1, MWPoint(3, 1));
+    EXPECT_EQ(c.controlPoint2, MWPoint(6, 2));
+    const FBBezierCurve dot = line(4, 4, 4, 4);
+    EXPECT_EQ(dot.controlPoint1, MWPoint(4, 4));
+    EXPECT_EQ(dot.controlPoint2, MWPoint(4, 4));
+}
+
+TEST(FBBezierCurve, LinesCrossingAtRightAnglesMeetOnceAtTheirParameters)
+{
+    for (const auto& [a, b] : {std::pair{line(0, 5, 10, 5), line(3, 0, 3, 10)},
+                               std::pair{unevenLine(0, 5, 10, 5), unevenLine(3, 0, 3, 10)}}) {
+        const auto found = a.isUniformLine() ? a.intersectionsWithBezierCurve(b) : clip(a, b);
+        ASSERT_EQ(found.size(), 1u);
+        const MWPoint at = found[0].location();
+        EXPECT_NEAR(at.x, 3, 1e-5);
+        EXPECT_NEAR(at.y, 5, 1e-5);
+        EXPECT_NEAR(a.pointAtParameter(found[0].parameter1()).x, 3, 1e-5);
+        EXPECT_NEAR(b.pointAtParameter(found[0].parameter2()).y, 5, 1e-5);
+        if (a.isUniformLine()) {
+            EXPECT_NEAR(found[0].parameter1(), 0.3, 1e-6);
+            EXPECT_NEAR(found[0].parameter2(), 0.5, 1e-6);
+        }
+        EXPECT_FALSE(found[0].isTangent());
+    }
+}
+
+TEST(FBBezierCurve, CurvesThatDoNotMeetGiveNothing)
+{
+    const FBBezierCurve arc({0, 0}, {0, 10}, {10, 10}, {10, 0});
+    EXPECT_TRUE(arc.intersectionsWithBezierCurve(line(0, 20, 10, 20)).empty());
+    EXPECT_TRUE(clip(arc, unevenLine(20, 0, 20, 10)).empty());
+}
+
+TEST(FBBezierCurve, TangencyIsReportedExceptAtEndPoints)
+{
+    // The arch's top is at (5, 7.5).
+    const FBBezierCurve arch({0, 0}, {0, 10}, {10, 10}, {10, 0});
+    const auto touching = arch.intersectionsWithBezierCurve(line(-5, 7.5, 15, 7.5));
+    ASSERT_FALSE(touching.empty());
+    for (const auto& i : touching) {
+        EXPECT_NEAR(i.location().x, 5, 1e-3);
+        EXPECT_NEAR(i.location().y, 7.5, 1e-6);
+    }
+    EXPECT_TRUE(std::any_of(touching.begin(), touching.end(), [](const auto& i) { return i.isTangent(); }));
+
+    // Touching at an end point never counts as tangent.
+    const auto atEnd = arch.intersectionsWithBezierCurve(line(0, -5, 0, 5));
+    ASSERT_FALSE(atEnd.empty());
+    EXPECT_TRUE(atEnd[0].isAtStartOfCurve1());
+    EXPECT_FALSE(atEnd[0].isTangent());
+}
+
+TEST(FBBezierCurve, MultipleMeetingsAreFoundByHalving)
+{
+    // An S curve crossing its chord three times.
+    const FBBezierCurve s({0, 0}, {10, 20}, {20, -20}, {30, 0});
+    const auto found = s.intersectionsWithBezierCurve(line(-1, 0, 31, 0));
+    std::vector<double> xs;
+    for (const auto& i : found)
+        if (xs.empty() || std::fabs(xs.back() - i.location().x) > 1e-4)
+            xs.push_back(i.location().x);
+    ASSERT_EQ(xs.size(), 3u);
+    EXPECT_NEAR(xs[0], 0, 1e-6);
+    EXPECT_NEAR(xs[1], 15, 1e-5);
+    EXPECT_NEAR(xs[2], 30, 1e-6);
+}
+
+TEST(FBBezierCurve, SubcurvesAndSplits)
+{
+    const FBBezierCurve c({0, 0}, {10, 20}, {20, -20}, {30, 0});
+    EXPECT_EQ(c.subcurveWithRange({0, 1}), c);
+    const FBBezierCurve end = c.subcurveWithRange({1, 1});
+    EXPECT_EQ(end.endPoint1, c.endPoint2);
+    EXPECT_EQ(end.endPoint2, c.endPoint2);
+    const auto parts = c.splitCurveAtParameter(0.25);
+    EXPECT_EQ(parts[0].endPoint2, c.pointAtParameter(0.25));
+    EXPECT_EQ(parts[1].endPoint1, c.pointAtParameter(0.25));
+    const FBBezierCurve middle = c.subcurveWithRange({0.25, 0.75});
+    EXPECT_NEAR(middle.pointAtParameter(0.5).x, c.pointAtParameter(0.5).x, 1e-12);
+}
+
+TEST(FBBezierCurve, ConvexHullDropsCollinearPointsAndRunsCounterClockwiseFromTheLowest)
+{
+    const auto straight = line(0, 0, 9, 3).convexHull();
+    ASSERT_EQ(straight.size(), 2u);
+    EXPECT_EQ(straight[0].point, MWPoint(0, 0));
+    EXPECT_EQ(straight[1].point, MWPoint(9, 3));
+
+    const auto hull = FBBezierCurve({0, 0}, {10, 10}, {0, 10}, {10, 0}).convexHull();
+    ASSERT_EQ(hull.size(), 4u);
+    EXPECT_EQ(hull[0].point, MWPoint(10, 0)); // lowest, larger x on a tie
+    EXPECT_EQ(hull[1].point, MWPoint(10, 10));
+    EXPECT_EQ(hull[2].point, MWPoint(0, 10));
+    EXPECT_EQ(hull[3].point, MWPoint(0, 0));
+    EXPECT_EQ(FBBezierCurve({1, 1}, {1, 1}, {1, 1}, {1, 1}).convexHull().size(), 1u);
+}
+
+TEST(FBBezierCurve, IsPointLooksAtTheEndPointsOnly)
+{
+    EXPECT_TRUE(FBBezierCurve({0, 0}, {50, 50}, {-50, 50}, {0, 0}).isPoint());
+    EXPECT_FALSE(line(0, 0, 1e-9, 0).isPoint());
+}
+
+TEST(FBBezierCurve, HorizontalHullEdgeOnTheBandKeepsBothEnds)
+{
+    // Clipping a line by the fat line of a line it lies on: the distance curve is flat on the band's edge.
+    const FBBezierCurve a = unevenLine(0, 0, 10, 0);
+    FBRange bounds;
+    const FBNormalizedLine fat = unevenLine(5, 0, 20, 0).regularFatLineBounds(bounds);
+    const FBRange kept = a.clipWithFatLine(fat, bounds);
+    EXPECT_EQ(kept.minimum, 0);
+    EXPECT_EQ(kept.maximum, 1);
+}
+
+TEST(FBBezierCurve, NewtonStepKeepsItsParameterWhereItIsUndefined)
+{
+    const FBBezierCurve dot({2, 2}, {2, 2}, {2, 2}, {2, 2});
+    EXPECT_EQ(dot.refineParameter(0.4, {5, 5}), 0.4);
+    const FBBezierCurve c = line(0, 0, 10, 0);
+    EXPECT_EQ(c.refineParameter(0.9, {50, 0}), 1.0); // clamped
+    EXPECT_NEAR(c.refineParameter(0.1, {5, 3}), 0.5, 1e-12);
+}
+
+TEST(FBBezierCurve, CoincidentCurvesEndTheSearch)
+{
+    // Overlapping curves give clipping no progress; the search must settle rather than split for ever.
+    const FBBezierCurve arc({0, 0}, {0, 10}, {10, 10}, {10, 0});
+    const auto sameArc = clip(arc, arc);
+    EXPECT_LE(sameArc.size(), size_t(FBIntersectionBudget().remainingSearches));
+    const auto sameLine = clip(unevenLine(0, 0, 10, 0), unevenLine(5, 0, 20, 0));
+    EXPECT_LE(sameLine.size(), size_t(FBIntersectionBudget().remainingSearches));
+}
+
+TEST(FBBezierCurve, ZeroLengthChordsStillClip)
+{
+    // A loop whose ends coincide is crossed twice by a line through it.
+    const FBBezierCurve loop({0, 0}, {20, 20}, {-20, 20}, {0, 0});
+    const auto found = loop.intersectionsWithBezierCurve(line(-20, 10, 20, 10));
+    std::vector<double> xs;
+    for (const auto& i : found)
+        if (std::none_of(xs.begin(), xs.end(), [&](double x) { return std::fabs(x - i.location().x) < 1e-4; }))
+            xs.push_back(i.location().x);
+    EXPECT_EQ(xs.size(), 2u);
+    // A curve that is one point meets only what passes through it.
+    const FBBezierCurve dot({5, 0}, {5, 0}, {5, 0}, {5, 0});
+    EXPECT_EQ(dot.intersectionsWithBezierCurve(line(0, 0, 10, 0)).size(), 1u);
+    EXPECT_TRUE(dot.intersectionsWithBezierCurve(line(0, 1, 10, 1)).empty());
+}
+
+TEST(FBBezierCurve, OverlapOfSharedStretches)
+{
+    FBCurveOverlap overlap;
+    ASSERT_TRUE(FBCurvesOverlap(line(0, 0, 10, 0), line(15, 0, 5, 0), 1e-9, overlap));
+    EXPECT_NEAR(overlap.curve1Range.minimum, 0.5, 1e-12);
+    EXPECT_NEAR(overlap.curve1Range.maximum, 1, 1e-12);
+    EXPECT_NEAR(overlap.curve2Start, 1, 1e-12); // runs the other way
+    EXPECT_NEAR(overlap.curve2Stop, 0.5, 1e-12);
+
+    const FBBezierCurve arc({0, 0}, {0, 10}, {10, 10}, {10, 0});
+    ASSERT_TRUE(FBCurvesOverlap(arc, arc.subcurveWithRange({0.25, 0.5}), 1e-9, overlap));
+    EXPECT_NEAR(overlap.curve1Range.minimum, 0.25, 1e-9);
+    EXPECT_NEAR(overlap.curve1Range.maximum, 0.5, 1e-9);
+
+    EXPECT_FALSE(FBCurvesOverlap(line(0, 0, 10, 0), line(10, 0, 20, 0), 1e-9, overlap)); // one point only
+    EXPECT_FALSE(FBCurvesOverlap(line(0, 0, 10, 0), line(0, 1e-3, 10, 1e-3), 1e-9, overlap));
+    EXPECT_FALSE(FBCurvesOverlap(arc, FBBezierCurve({0, 0}, {0, 11}, {10, 11}, {10, 0}), 1e-9, overlap));
+}
+
+TEST(FBBezierCurve, CurvesFromAPathRaiseQuadraticsAndRestartAfterClose)
+{
+    pf::Path path;
+    path.moveTo({5, 5});
+    path.quadTo({10, 15}, {15, 5});
+    path.close();
+    path.lineTo({20, 20});
+    const auto curves = FBBezierCurve::bezierCurvesFromBezierPath(path);
+    ASSERT_EQ(curves.size(), 2u);
+    const MWPoint mid = curves[0].pointAtParameter(0.5);
+    EXPECT_NEAR(mid.x, 10, 1e-12); // the quadratic's own midpoint
+    EXPECT_NEAR(mid.y, 10, 1e-12);
+    EXPECT_EQ(curves[1].endPoint1, MWPoint(5, 5)); // from the closed subpath's start, not the origin
+}
+
+TEST(FBBezierCurve, RangeAndPointHelpers)
+{
+    EXPECT_TRUE(FBRangeHasConverged({0.1234561, 0.1234569}, 6));
+    EXPECT_FALSE(FBRangeHasConverged({0.1234559, 0.1234561}, 6));
+    EXPECT_EQ(FBRangeScaleNormalizedValue({2, 4}, 0.25), 2.5);
+    EXPECT_EQ(FBDistancePointToLine({0, 5}, {0, 0}, {0, 0}), 0);
+    EXPECT_EQ(FBNormalizePoint({0, 0}), MWPoint(0, 0));
+    EXPECT_EQ(FBLineNormal({0, 0}, {2, 0}), MWPoint(0, 1));
+    EXPECT_EQ(FBRoundPoint({2.5, -2.5}), MWPoint(3, -3));
+}
+
+TEST(FBBezierCurve, Descriptions)
+{
+    EXPECT_EQ(line(0, 0, 3, 0).description(),
+              "<FBBezierCurve (0.000000, 0.000000)-[1.000000, 0.000000] curve to [2.000000, 0.000000]-(3.000000, 0.000000)>");
+    const FBBezierIntersection i(line(0, 0, 2, 0), 0.5, line(1, -1, 1, 1), 0.5);
+    EXPECT_EQ(i.description(), "<FBBezierIntersection: location = (1.000000, 0.000000), isTangent = 0>");
+}
+
+} // namespace
