@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace pf {
 namespace {
@@ -193,6 +194,27 @@ TEST(GraphicsContextShadow, SavedAndRestoredWithTheState)
     context.restoreGState();
     context.fillRect(Rect(10, 10, 20, 20));
     EXPECT_EQ(alphaAt(context.bitmap(), 20, 35), 0);
+}
+
+// Shadows come from stored documents: a non-finite one casts nothing, a huge blur or offset draws in
+// bounded time and memory and never overflows pixel arithmetic.
+TEST(GraphicsContextShadow, ExtremeValuesFromStoredDataStayBounded)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        Size offset;
+        double blur;
+        bool casts;
+    };
+    for (const Case& c : {Case{{nan, 0}, 2, false}, Case{{0, 0}, inf, false}, Case{{0, 0}, 1e12, true},
+                          Case{{1e12, -1e12}, 3, true}}) {
+        BitmapContext context({60, 60}, 1);
+        context.setShadow(c.offset, c.blur, Color(0, 0, 0, 1));
+        EXPECT_EQ(context.gstate().shadow.has_value(), c.casts);
+        context.fillRect(Rect(20, 20, 20, 20));
+        EXPECT_EQ(alphaAt(context.bitmap(), 30, 30), 255);
+    }
 }
 
 // Two overlapping fills in a layer cast one shadow: where their shadows overlap outside the fills, the

@@ -204,6 +204,11 @@ void GraphicsContext::setLineDash(double phase, std::vector<double> lengths)
 
 void GraphicsContext::setShadow(Size offset, double blur, const Color& color)
 {
+    // A shadow that cannot be placed casts nothing (stored documents may hold any number).
+    if (!std::isfinite(offset.width) || !std::isfinite(offset.height) || !std::isfinite(blur)) {
+        state().shadow.reset();
+        return;
+    }
     state().shadow = Shadow{offset, std::max(0.0, blur), color};
 }
 

@@ -187,8 +187,11 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
     int extent = 0;
     QRectF needed = visible;
     if (shadow) {
-        offset = QPointF(shadow->offset.width * baseScale(), -shadow->offset.height * baseScale());
-        sigma = shadow->blur * baseScale() / 2;
+        // Far beyond any device a shadow shows nothing; the bound keeps pixel rects within int.
+        constexpr double farOff = 1e6;
+        offset = QPointF(std::clamp(shadow->offset.width * baseScale(), -farOff, farOff),
+                         std::clamp(-shadow->offset.height * baseScale(), -farOff, farOff));
+        sigma = std::min(shadow->blur * baseScale() / 2, maxBlurSigma);
         extent = blurExtent(sigma);
         needed |= visible.translated(-offset).adjusted(-extent, -extent, extent, extent);
     }

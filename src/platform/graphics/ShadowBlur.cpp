@@ -85,7 +85,7 @@ int blurExtent(double sigma)
 {
     if (!(sigma >= 0.3))
         return 0;
-    const auto radii = boxRadii(sigma);
+    const auto radii = boxRadii(std::min(sigma, maxBlurSigma));
     return radii[0] + radii[1] + radii[2];
 }
 
@@ -93,7 +93,7 @@ void blurAlpha(std::uint8_t* data, int width, int height, int stride, double sig
 {
     if (!(sigma >= 0.3) || width <= 0 || height <= 0)
         return;
-    const auto radii = boxRadii(sigma);
+    const auto radii = boxRadii(std::min(sigma, maxBlurSigma));
     std::vector<std::uint8_t> scratch(size_t(stride) * size_t(height));
     std::vector<std::uint8_t> row(static_cast<size_t>(width));
     for (int r : radii) {

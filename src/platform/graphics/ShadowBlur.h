@@ -6,7 +6,12 @@
 
 namespace pf {
 
-// How far, in pixels, a blur of sigma spreads coverage: the sum of the three box radii.
+// The widest blur drawn, in pixels: wider ones come out as a flat tint anyway, and stored documents may
+// ask for any size.
+inline constexpr double maxBlurSigma = 512;
+
+// How far, in pixels, a blur of sigma spreads coverage: the sum of the three box radii. Sigma is capped
+// at maxBlurSigma.
 int blurExtent(double sigma);
 
 // Blurs width × height bytes (rows stride bytes apart) in place; sigma below 0.3 leaves them as they are.
