@@ -292,9 +292,13 @@ public:
     virtual void updateConnections();
     // Asks the page to remove each connection from both ends; nothing without a page.
     void removeAllConnections();
-    // The connection shown while a connector end is dragged onto the shape; not owned.
-    ShapeConnection* provisionalConnection() const { return provisionalConnection_; }
-    void setProvisionalConnection(ShapeConnection* connection) { provisionalConnection_ = connection; }
+    // The connection shown while a connector end is dragged onto the shape. Held weakly: a drag that ends
+    // without attaching drops it, and the shape must not draw a freed connection.
+    std::shared_ptr<ShapeConnection> provisionalConnection() const { return provisionalConnection_.lock(); }
+    void setProvisionalConnection(const std::shared_ptr<ShapeConnection>& connection)
+    {
+        provisionalConnection_ = connection;
+    }
     // hook: connectors move the end at corner to point; nothing in Shape.
     virtual void setConnectionPointForCorner(const pf::Point& point, QVRectCorner corner)
     {
@@ -668,7 +672,7 @@ private:
     mutable bool dirtyRectDirty_ = true;
     DragStart dragStart_;
     Connections connections_;
-    ShapeConnection* provisionalConnection_ = nullptr;
+    std::weak_ptr<ShapeConnection> provisionalConnection_;
 
     std::uint64_t fillType_ = 0;
     pf::OptionalColor fillColor_;

@@ -93,7 +93,7 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
         SavedState text(context);
         drawTextInContext(context);
     }
-    if (provisionalConnection_ && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
+    if (!provisionalConnection_.expired() && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
         && !pageIsDrawingLoupe())
         drawConnectionHandlesInContextDirtyRect(context, dirty);
 }

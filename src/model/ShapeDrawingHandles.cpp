@@ -15,7 +15,7 @@ const pf::Color cyan(0, 1, 1, 1);
 void Shape::drawConnectionHandlesInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) const
 {
     (void)dirty;
-    const ShapeConnection* connection = provisionalConnection_;
+    const std::shared_ptr<const ShapeConnection> connection = provisionalConnection_.lock();
     if (!connection || !context.drawsToScreen())
         return;
     context.saveGState();

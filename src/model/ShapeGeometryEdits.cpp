@@ -146,7 +146,7 @@ bool Shape::isConnectedToPointer(const Shape* pointer) const
 
 void Shape::addConnection(std::shared_ptr<ShapeConnection> connection)
 {
-    provisionalConnection_ = nullptr;
+    provisionalConnection_.reset();
     if (!connection || std::find(connections_.begin(), connections_.end(), connection) != connections_.end())
         return;
     connections_.push_back(std::move(connection));

@@ -40,16 +40,12 @@ protected:
         ShapeDrawingTest::SetUp();
         canvasPage.connectionFlash = true;
         shape = box(pf::Rect(100, 100, 100, 50));
-        shape->setProvisionalConnection(&connection);
-    }
-    void TearDown() override
-    {
-        shape->setProvisionalConnection(nullptr);
-        ShapeDrawingTest::TearDown();
+        shape->setProvisionalConnection(connectionOwner);
     }
 
     std::shared_ptr<Rectangle> shape;
-    TestConnection connection;
+    std::shared_ptr<TestConnection> connectionOwner = std::make_shared<TestConnection>();
+    TestConnection& connection = *connectionOwner;
 };
 
 TEST_F(ShapeTargetsTest, CandidateTargetsOnTheSidesAndTheCentre)
@@ -131,7 +127,8 @@ TEST_F(ShapeTargetsTest, OnlyOnScreenWhileThePageFlashesAndNotInThumbnailsOrLoup
     canvasPage.connectionFlash = false;
     EXPECT_TRUE(targetRects(*record(*shape)).empty());
     canvasPage.connectionFlash = true;
-    shape->setProvisionalConnection(nullptr);
+    // A drag that ends without attaching releases the connection: nothing is drawn from it afterwards.
+    connectionOwner.reset();
     EXPECT_TRUE(targetRects(*record(*shape)).empty());
 }
 

@@ -77,7 +77,7 @@ TEST_F(ShapeConnectionTest, UnselectedConnectorEndsFollowTheFrame)
 TEST_F(ShapeConnectionTest, AddingClearsTheProvisionalConnectionAndKeepsEachOnce)
 {
     auto pending = std::make_shared<TestConnection>(shape.get(), free.get(), QVRectCornerBotLef);
-    shape->setProvisionalConnection(pending.get());
+    shape->setProvisionalConnection(pending);
     shape->addConnection(pending);
     shape->addConnection(pending);
     EXPECT_EQ(shape->provisionalConnection(), nullptr);
