@@ -757,6 +757,14 @@ bool Shape::setProperty(T& field, std::type_identity_t<T> value, void (C::*sette
                         F followUp)
 {
     static_assert(std::is_base_of_v<Shape, C>);
+    if constexpr (std::is_floating_point_v<T>) {
+        // NaN never equals itself, so it would register a new undo step on every repeat, and it would
+        // reach drawing and the stored form: refuse it (key-value coding and the inspector can send it).
+        if (!std::isfinite(value)) {
+            qWarning("Shape: refused a non-finite value for \"%s\"", change.key);
+            return false;
+        }
+    }
     if (sameValue(field, value))
         return false;
     pf::ChangeNotice notice(*this, QString::fromLatin1(change.key));

@@ -139,6 +139,20 @@ TEST_F(ShapeTest, SettersWithoutAPageRegisterNothingButStillWriteSticky)
     EXPECT_EQ(userValues().at("User-Shape-fillColor"), pf::Value("0.000000:1.000000:0.000000:1.000000"));
 }
 
+TEST_F(ShapeTest, NonFiniteNumbersAreRefused)
+{
+    auto box = boxOnPage();
+    box->setStrokeLineWidth(3);
+    page.undo.removeAllActions();
+    for (double v : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        box->setStrokeLineWidth(v);
+        box->setValueForKey(pf::Variant(v), QStringLiteral("fillShadowBlur"));
+    }
+    EXPECT_EQ(box->strokeLineWidth(), 3);
+    EXPECT_TRUE(std::isfinite(box->fillShadowBlur()));
+    EXPECT_FALSE(page.undo.canUndo());
+}
+
 TEST_F(ShapeTest, ColoursCompareByValue)
 {
     auto box = boxOnPage();
