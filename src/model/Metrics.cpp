@@ -226,20 +226,39 @@ void Metrics::setName(const QString& name)
     name_ = name;
 }
 
+namespace {
+
+// Editors and scripts may send any number; every unit conversion divides by the resolution.
+bool acceptable(double value, const char* key, bool mustBePositive)
+{
+    if (std::isfinite(value) && (!mustBePositive || value > 0))
+        return true;
+    qWarning("Metrics: refused %g for \"%s\"", value, key);
+    return false;
+}
+
+} // namespace
+
 void Metrics::setWidth(double width)
 {
+    if (!acceptable(width, "width", false))
+        return;
     pf::ChangeNotice notice(*this, kWidth);
     width_ = width;
 }
 
 void Metrics::setHeight(double height)
 {
+    if (!acceptable(height, "height", false))
+        return;
     pf::ChangeNotice notice(*this, kHeight);
     height_ = height;
 }
 
 void Metrics::setResolution(double resolution)
 {
+    if (!acceptable(resolution, "resolution", true))
+        return;
     pf::ChangeNotice notice(*this, kResolution);
     resolution_ = resolution;
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <set>
 #include <string>
@@ -80,6 +82,22 @@ TEST(Metrics, Conversions)
     // Numbers from the interface pass through single precision.
     m.setUnitHeightNumber(0.1);
     EXPECT_EQ(m.height(), 144 * static_cast<double>(0.1f));
+}
+
+// A resolution of 0 would make every inch or centimetre size infinite and the next unit edit zero the
+// page; non-finite sizes would reach the page frame.
+TEST(Metrics, SettersRefuseValuesThatBreakConversions)
+{
+    Metrics m = page(612, 792, Metrics::Inches, 72);
+    m.setResolution(0);
+    m.setResolution(-72);
+    m.setResolutionNumber(std::numeric_limits<double>::quiet_NaN());
+    m.setWidth(std::numeric_limits<double>::infinity());
+    m.setUnitHeight(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(m.resolution(), 72.0);
+    EXPECT_EQ(m.width(), 612.0);
+    EXPECT_EQ(m.height(), 792.0);
+    EXPECT_EQ(m.unitWidth(), 8.5);
 }
 
 TEST(Metrics, UnitTable)
