@@ -98,6 +98,21 @@ TEST(UserDefaultsStore, SynchronizeRoundTripsThroughTheFile)
     EXPECT_FALSE(reopened.boolForKey(u"Registered"));
 }
 
+// One value with no property-list form must not block every later save.
+TEST(UserDefaultsStore, ValuesThatCannotBeSavedAreRefused)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    UserDefaultsStore store(dir.filePath("Quorvel.plist"));
+    store.setObjectForKey(Value(QString(QChar(1))), "Control");
+    store.setObjectForKey(Value::Array{Value(), Value(1)}, "NullInside");
+    store.setBoolForKey(true, "Good");
+    EXPECT_TRUE(store.objectForKey(u"Control").isNull());
+    EXPECT_TRUE(store.objectForKey(u"NullInside").isNull());
+    EXPECT_TRUE(store.synchronize());
+    EXPECT_TRUE(UserDefaultsStore(dir.filePath("Quorvel.plist")).boolForKey(u"Good"));
+}
+
 TEST(UserDefaultsStore, AnUnreadableFileIsKeptAside)
 {
     QTemporaryDir dir;

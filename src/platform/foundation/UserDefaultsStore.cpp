@@ -94,6 +94,14 @@ void UserDefaultsStore::setObjectForKey(const Value& value, const QString& key)
 {
     if (user_.objectForKey(key) == value)
         return;
+    // A value with no property-list form would make every later save fail: refuse it here, by the
+    // writer's own rules.
+    if (!value.isNull()) {
+        if (const auto written = writePropertyList(value); !written.ok()) {
+            qWarning("Setting \"%s\" refused: %s", qPrintable(key), qPrintable(written.error));
+            return;
+        }
+    }
     user_.set(key, value);
     dirty_ = true;
     NotificationCenter::defaultCenter().post(didChangeNotification, this);
