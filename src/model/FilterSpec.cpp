@@ -83,7 +83,7 @@ pf::Value FilterSpec::asPlist() const
 std::shared_ptr<FilterSpec> FilterSpec::fromPlist(const pf::Value& plist)
 {
     auto spec = std::make_shared<FilterSpec>();
-    spec->type_ = static_cast<unsigned>(plist.unsignedIntegerForKey(kType));
+    spec->type_ = storedUnsigned(plist, kType);
     spec->enabled_ = plist.boolForKey(kEnabled);
     spec->sliderValue_ = storedDouble(plist, kSliderValue);
     return spec;

@@ -410,7 +410,7 @@ std::shared_ptr<Metrics> Metrics::fromPlist(const pf::Value& plist)
     m->width_ = storedDouble(plist, kWidth);
     m->height_ = storedDouble(plist, kHeight);
     m->group_ = plist.integerForKey(kGroup);
-    m->unitType_ = static_cast<unsigned>(plist.unsignedIntegerForKey(kUnitType));
+    m->unitType_ = storedUnsigned(plist, kUnitType);
     m->anchorCorner_ = plist.integerForKey(kAnchorCorner);
     m->anchorSize_ = storedSize(plist, kAnchorSize);
     // Every unit conversion divides by the resolution: an unusable one would make every size infinite.

@@ -197,6 +197,9 @@ TEST(FilterSpec, StoredForm)
     pf::Value stored = spec.asPlist();
     stored.set("sliderValue", "1e999");
     EXPECT_EQ(FilterSpec::fromPlist(stored)->sliderValue(), 0.0);
+    // A stored type past 32 bits must not wrap onto a real filter (2^32 + 1 would read as 1).
+    stored.set("type", std::int64_t(4294967297));
+    EXPECT_EQ(FilterSpec::fromPlist(stored)->name(), "none");
 }
 
 } // namespace
