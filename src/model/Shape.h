@@ -30,6 +30,7 @@
 #include "model/ShapeConnection.h"
 #include "model/ShapePage.h"
 #include "model/StickyDefaults.h"
+#include "model/StoredNumbers.h"
 #include "platform/foundation/Event.h"
 #include "platform/foundation/KeyValue.h"
 #include "platform/foundation/Localized.h"
@@ -745,7 +746,7 @@ pf::Value Shape::stickyValue(const T& value)
     else if constexpr (std::is_same_v<T, bool>)
         return pf::Value(value);
     else if constexpr (std::is_floating_point_v<T>)
-        return pf::Value(std::isfinite(value) ? static_cast<double>(value) : 0.0);
+        return pf::Value(finiteOrZero(static_cast<double>(value)));
     else if constexpr (std::is_integral_v<T>)
         return pf::Value(static_cast<std::int64_t>(value));
     else

@@ -1,5 +1,7 @@
 #include "model/ShapeClass.h"
 
+#include "model/StoredNumbers.h"
+
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
 #include "model/Parent.h"
@@ -19,11 +21,6 @@ namespace {
 // The platform's selected-control colours, which highlights and handles are drawn in.
 constexpr pf::Color selectedControlColor{0.702, 0.843, 1.0, 1.0};
 constexpr pf::Color alternateSelectedControlColor{0.020, 0.388, 0.855, 1.0};
-
-double finiteOrZero(double v)
-{
-    return std::isfinite(v) ? v : 0.0;
-}
 
 } // namespace
 

@@ -36,22 +36,8 @@ pf::Rect storable(const pf::Rect& r, const char* key)
     return pf::Rect(storable(r.x(), key), storable(r.y(), key), storable(r.width(), key), storable(r.height(), key));
 }
 
-// Reads: absent, wrong kind and not finite all read as absent (0, the zero rect or point, no colour);
-// numbers through storedDouble.
-pf::Rect readRect(const pf::Value& d, const char* key)
-{
-    const pf::Rect r = pf::rectFromString(d.stringForKey(key));
-    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height())
-        ? r
-        : pf::Rect::zero();
-}
-
-pf::Point readPoint(const pf::Value& d, const char* key)
-{
-    const pf::Point p = pf::pointFromString(d.stringForKey(key));
-    return std::isfinite(p.x) && std::isfinite(p.y) ? p : pf::Point();
-}
-
+// Reads: absent, wrong kind and not finite all read as absent (0, the zero rect or point, no colour),
+// through the stored-number readers.
 pf::OptionalColor readColor(const pf::Value& d, const char* key)
 {
     return QVColorFromString(d.stringForKey(key));
@@ -169,7 +155,7 @@ std::shared_ptr<Shape> Shape::fromPlist(const pf::Value& plist)
     const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
     if (!k)
         return nullptr;
-    auto shape = k->newShape(readRect(plist, "frame"));
+    auto shape = k->newShape(storedRect(plist, "frame"));
     shape->readPlist(plist);
     return shape;
 }
@@ -218,7 +204,7 @@ void Shape::readPlist(const pf::Value& d)
     setImageType(d.integerForKey("imageType"));
     setScaleImage(d.boolForKey("scaleImage"));
     if (d.objectForKey("imageAnchorRatio").isString())
-        setImageAnchorRatio(readPoint(d, "imageAnchorRatio"));
+        setImageAnchorRatio(storedPoint(d, "imageAnchorRatio"));
 
     applyFilterStyle(d);
     setUpTextLayoutManager();
@@ -229,7 +215,7 @@ std::shared_ptr<Shape> Shape::shapeFromPlist(const pf::Value& plist, bool useBui
     const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
     if (!k)
         return nullptr;
-    const pf::Rect frame = readRect(plist, "frame");
+    const pf::Rect frame = storedRect(plist, "frame");
     if (useBuiltInStyle)
         return StickyDefaults::doWithoutStickySettingOrGetting([&] { return k->newShape(frame); });
     return StickyDefaults::doWithoutStickySetting([&] { return k->newShape(frame); });

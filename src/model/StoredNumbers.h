@@ -10,11 +10,15 @@
 #include <cstdint>
 #include <limits>
 
+inline double finiteOrZero(double v)
+{
+    return std::isfinite(v) ? v : 0.0;
+}
+
 // The key's number; 0 when absent, not a number, infinite or NaN.
 inline double storedDouble(const pf::Value& plist, QAnyStringView key)
 {
-    const double v = plist.doubleForKey(key);
-    return std::isfinite(v) ? v : 0.0;
+    return finiteOrZero(plist.doubleForKey(key));
 }
 
 // The key's unsigned number, saturated rather than cut to 32 bits, so that an out-of-range stored value
@@ -25,13 +29,19 @@ inline unsigned storedUnsigned(const pf::Value& plist, QAnyStringView key)
     return v > std::numeric_limits<unsigned>::max() ? std::numeric_limits<unsigned>::max() : unsigned(v);
 }
 
-// The key's size string; components that are not finite read as 0.
+// The key's size, rect or point string (the string readers never answer a non-finite number); absent or
+// of another kind reads as zero.
 inline pf::Size storedSize(const pf::Value& plist, QAnyStringView key)
 {
-    pf::Size s = pf::sizeFromString(plist.stringForKey(key));
-    if (!std::isfinite(s.width))
-        s.width = 0;
-    if (!std::isfinite(s.height))
-        s.height = 0;
-    return s;
+    return pf::sizeFromString(plist.stringForKey(key));
+}
+
+inline pf::Rect storedRect(const pf::Value& plist, QAnyStringView key)
+{
+    return pf::rectFromString(plist.stringForKey(key));
+}
+
+inline pf::Point storedPoint(const pf::Value& plist, QAnyStringView key)
+{
+    return pf::pointFromString(plist.stringForKey(key));
 }

@@ -143,6 +143,7 @@ QString toString(const Rect& r);
 QString toString(const AffineTransform& t);
 
 // Lenient readers: the numbers are taken in order, other characters are skipped, missing numbers read 0.
+// They never answer a non-finite number: an out-of-range one reads 0.
 Point pointFromString(const QString& s);
 Size sizeFromString(const QString& s);
 Rect rectFromString(const QString& s);
