@@ -552,13 +552,11 @@ pf::Rect FBBezierGraph::bounds() const
 
 void FBBezierGraph::addContour(std::unique_ptr<FBBezierContour> contour) { contours_.push_back(std::move(contour)); }
 
-namespace {
-// A point of the contour that lies off every other contour's edges (within the tolerance), if there is one.
-std::optional<MWPoint> samplePointOffOthers(const FBBezierContour& contour,
-                                            const std::vector<std::unique_ptr<FBBezierContour>>& contours,
-                                            double tolerance)
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                                     double tolerance, std::initializer_list<double> parameters)
 {
-    for (double u : {0.5, 0.0, 0.25, 0.75}) {
+    for (double u : parameters) {
         for (const FBContourEdge& edge : contour.edges()) {
             const MWPoint p = edge.curve().pointAtParameter(u);
             bool clear = true;
@@ -586,6 +584,8 @@ std::optional<MWPoint> samplePointOffOthers(const FBBezierContour& contour,
     return std::nullopt;
 }
 
+namespace {
+
 double magnitudeTolerance(const pf::Rect& a)
 {
     const double extent = std::max(std::fabs(a.width()), std::fabs(a.height()));
@@ -597,7 +597,8 @@ double magnitudeTolerance(const pf::Rect& a)
 
 int FBBezierGraph::contourInsides(const FBBezierContour& contour) const
 {
-    const std::optional<MWPoint> p = samplePointOffOthers(contour, contours_, magnitudeTolerance(bounds()));
+    const std::optional<MWPoint> p = FBSamplePointOffOtherContours(contour, contours_, magnitudeTolerance(bounds()),
+                                                                   {0.5, 0.0, 0.25, 0.75});
     const MWPoint point = p.value_or(contour.firstPoint());
     int count = 0;
     for (const auto& other : contours_) {

@@ -9,6 +9,7 @@
 #include "platform/foundation/Geometry.h"
 
 #include <memory>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -176,6 +177,12 @@ private:
     int inside_ = 0;
     bool reversedForNesting_ = false;
 };
+
+// A point of the contour, tried at the given curve parameters of each edge in turn, that lies off every
+// other contour's edges by more than the tolerance; nothing when every try lands on another outline.
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                                     double tolerance, std::initializer_list<double> parameters);
 
 class FBBezierGraph {
 public:

@@ -326,34 +326,8 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     for (size_t i = 0; i < n; ++i) {
         if (contours_[i]->edges().empty() || areas[i] == 0)
             continue;
-        std::optional<MWPoint> sample;
-        for (double u : {0.5, 0.25, 0.75, 0.0}) {
-            for (const FBContourEdge& edge : contours_[i]->edges()) {
-                const MWPoint p = edge.curve().pointAtParameter(u);
-                bool clear = true;
-                for (size_t j = 0; j < n && clear; ++j) {
-                    if (j == i)
-                        continue;
-                    for (const FBContourEdge& e : contours_[j]->edges()) {
-                        if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
-                            || p.y > e.maxY + tolerance)
-                            continue;
-                        double distance = 0;
-                        e.curve().closestParameter(p, &distance);
-                        if (distance <= tolerance) {
-                            clear = false;
-                            break;
-                        }
-                    }
-                }
-                if (clear) {
-                    sample = p;
-                    break;
-                }
-            }
-            if (sample)
-                break;
-        }
+        const std::optional<MWPoint> sample =
+            FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
         depth[i] = 0;

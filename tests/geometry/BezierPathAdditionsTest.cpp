@@ -1,6 +1,8 @@
 #include "geometry/BezierPathAdditions.h"
 #include "geometry/BezierPathFunctions.h"
 
+#include "BezierPathTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,27 +16,8 @@ using T = pf::PathElementType;
 
 namespace {
 
-std::vector<T> types(const Path& p)
-{
-    std::vector<T> out;
-    for (const PathElement& e : p.elements())
-        out.push_back(e.type);
-    return out;
-}
-
-Path polyline(std::initializer_list<Point> points, bool closed = false)
-{
-    Path p;
-    for (const Point& q : points) {
-        if (p.isEmpty())
-            p.moveTo(q);
-        else
-            p.lineTo(q);
-    }
-    if (closed)
-        p.close();
-    return p;
-}
+using test::polyline;
+using test::types;
 
 } // namespace
 

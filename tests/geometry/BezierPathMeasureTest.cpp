@@ -2,6 +2,8 @@
 
 #include "geometry/BezierPathFunctions.h"
 
+#include "BezierPathTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,27 +18,8 @@ using T = pf::PathElementType;
 
 namespace {
 
-std::vector<T> types(const Path& p)
-{
-    std::vector<T> out;
-    for (const PathElement& e : p.elements())
-        out.push_back(e.type);
-    return out;
-}
-
-Path polyline(std::initializer_list<Point> points, bool closed = false)
-{
-    Path p;
-    for (const Point& q : points) {
-        if (p.isEmpty())
-            p.moveTo(q);
-        else
-            p.lineTo(q);
-    }
-    if (closed)
-        p.close();
-    return p;
-}
+using test::polyline;
+using test::types;
 
 // Closed square of side 10 from (0, 0), first along the x axis.
 Path square() { return polyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true); }
