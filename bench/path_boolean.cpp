@@ -49,9 +49,7 @@ const std::vector<Pair>& corpus()
 {
     static const std::vector<Pair> pairs = [] {
         std::vector<Pair> result;
-        const std::string source = __FILE__;
-        const std::string root = source.substr(0, source.rfind("/bench/"));
-        for (const auto& pair : fbtest::readCorpus(root + "/tests/data/boolean/corpus.txt"))
+        for (const auto& pair : fbtest::readCorpus(std::string(QUORVEL_TEST_DATA) + "/boolean/corpus.txt"))
             result.push_back({pair.a, pair.b});
         return result;
     }();
@@ -303,4 +301,3 @@ const int registered = [] {
 
 } // namespace
 
-BENCHMARK_MAIN();

@@ -92,4 +92,3 @@ BENCHMARK(ContainsQt)->Arg(8)->Arg(64);
 BENCHMARK(BoundsOurs)->Arg(8)->Arg(64);
 BENCHMARK(BoundsQt)->Arg(8)->Arg(64);
 
-BENCHMARK_MAIN();

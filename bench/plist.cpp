@@ -127,4 +127,3 @@ BENCHMARK(BM_ReadPropertyList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeerTokenise)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePropertyList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeerWrite)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();

@@ -143,14 +143,3 @@ BENCHMARK(BM_FillPathNoShadow)->Arg(0);
 BENCHMARK(BM_FillPathWithShadow)->Arg(0)->Arg(4)->Arg(10)->Arg(20);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

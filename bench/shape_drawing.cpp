@@ -56,6 +56,9 @@ enum Content { GradientAndStroke = 0, GradientOnly = 1, StrokeOnly = 2, SolidFil
 
 std::vector<std::shared_ptr<Rectangle>> page(BenchPage& owner, bool shadows, Content content)
 {
+    // Shapes take their style from the user defaults: use empty ones, never the user's.
+    static const auto usersDefaults =
+        pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
     std::vector<std::shared_ptr<Rectangle>> shapes;
     for (int i = 0; i < columns * rows; ++i) {
         auto shape = Shape::make<Rectangle>(cell(i));
@@ -137,17 +140,3 @@ BENCHMARK(BM_ShapesWithoutShadows)->DenseRange(0, 3)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_QPainterPeer)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    // Shapes take their style from the user defaults: use empty ones, never the user's.
-    auto previous = pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    pf::UserDefaultsStore::replaceStandard(std::move(previous));
-    return 0;
-}
