@@ -201,15 +201,10 @@ Rect boundingBoxForElement(const Path& path, int index)
         return NSRectFromTwoPoints(from, closeTarget(path, index));
     case PathElementType::QuadTo:
     case PathElementType::CurveTo: {
-        const auto c = pf::pathmath::cubicOf(from, e);
-        double x0 = c[0].x, x1 = c[0].x, y0 = c[0].y, y1 = c[0].y;
-        for (const Point& q : c) {
-            x0 = std::min(x0, q.x);
-            x1 = std::max(x1, q.x);
-            y0 = std::min(y0, q.y);
-            y1 = std::max(y1, q.y);
-        }
-        return {x0, y0, x1 - x0, y1 - y0};
+        pf::PointBounds bounds;
+        for (const Point& q : pf::pathmath::cubicOf(from, e))
+            bounds.add(q);
+        return bounds.rect();
     }
     }
     return Rect::zero();

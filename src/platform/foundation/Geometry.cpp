@@ -176,16 +176,11 @@ Rect AffineTransform::apply(const Rect& r) const
     if (r.isNull())
         return r;
     const Rect s = r.standardized();
-    const Point p[4] = {apply(Point(s.minX(), s.minY())), apply(Point(s.maxX(), s.minY())),
-                        apply(Point(s.minX(), s.maxY())), apply(Point(s.maxX(), s.maxY()))};
-    double x1 = p[0].x, x2 = p[0].x, y1 = p[0].y, y2 = p[0].y;
-    for (const Point& q : p) {
-        x1 = std::min(x1, q.x);
-        x2 = std::max(x2, q.x);
-        y1 = std::min(y1, q.y);
-        y2 = std::max(y2, q.y);
-    }
-    return {x1, y1, x2 - x1, y2 - y1};
+    PointBounds bounds;
+    for (const Point& corner : {Point(s.minX(), s.minY()), Point(s.maxX(), s.minY()), Point(s.minX(), s.maxY()),
+                                Point(s.maxX(), s.maxY())})
+        bounds.add(apply(corner));
+    return bounds.rect();
 }
 
 QTransform AffineTransform::toQt() const { return QTransform(a, b, c, d, tx, ty); }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -124,6 +125,24 @@ struct AffineTransform {
 
     QTransform toQt() const;
     static AffineTransform fromQt(const QTransform& t);
+};
+
+// The smallest rect holding every point added; the zero rect when none was.
+struct PointBounds {
+    double minX = std::numeric_limits<double>::infinity();
+    double minY = std::numeric_limits<double>::infinity();
+    double maxX = -std::numeric_limits<double>::infinity();
+    double maxY = -std::numeric_limits<double>::infinity();
+
+    void add(Point p)
+    {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    bool isEmpty() const { return minX > maxX; }
+    Rect rect() const { return isEmpty() ? Rect() : Rect(minX, minY, maxX - minX, maxY - minY); }
 };
 
 struct EdgeInsets {

@@ -10,20 +10,6 @@ using pathmath::Cubic;
 
 namespace {
 
-struct Extent {
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
-
-    explicit Extent(Point first) : minX(first.x), minY(first.y), maxX(first.x), maxY(first.y) {}
-    void add(Point p)
-    {
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
-    }
-    Rect rect() const { return {minX, minY, maxX - minX, maxY - minY}; }
-};
-
 // Widens [lo, hi], which already holds the cubic's ends, by one coordinate of its extrema. The curve lies
 // in the hull of its control points, so control values inside [lo, hi] cannot widen it.
 void addCubicExtrema(double a, double b, double c, double d, double& lo, double& hi)
@@ -136,7 +122,8 @@ Rect Path::bounds() const
 {
     if (elements_.empty())
         return Rect::zero();
-    Extent box(elements_.front().points[0]);
+    PointBounds box;
+    box.add(elements_.front().points[0]);
     auto addCubic = [&box](const Point& a, const Point& b, const Point& c, const Point& d) {
         box.add(d);
         addCubicExtrema(a.x, b.x, c.x, d.x, box.minX, box.maxX);
@@ -170,7 +157,7 @@ Rect Path::controlPointBounds() const
 {
     if (elements_.empty())
         return Rect::zero();
-    Extent box(elements_.front().points[0]);
+    PointBounds box;
     for (const PathElement& e : elements_) {
         for (int i = 0; i < e.pointCount(); ++i)
             box.add(e.points[i]);
