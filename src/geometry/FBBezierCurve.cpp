@@ -378,6 +378,21 @@ std::vector<MWPointValue> FBBezierCurve::convexHull() const
 // ---------------------------------------------------------------------------------------------------------
 // Fat lines and clipping
 
+namespace {
+
+// range widened to hold the signed distance of each of the curve's four points from the line.
+FBRange widenedByDistances(FBRange range, const FBNormalizedLine& line, const FBBezierCurve& curve)
+{
+    for (MWPoint p : {curve.endPoint1, curve.controlPoint1, curve.controlPoint2, curve.endPoint2}) {
+        const double d = distanceFromLine(line, p);
+        range.minimum = std::min(range.minimum, d);
+        range.maximum = std::max(range.maximum, d);
+    }
+    return range;
+}
+
+} // namespace
+
 FBNormalizedLine FBBezierCurve::regularFatLineBounds(FBRange& range, bool* usable) const
 {
     MWPoint from, to;
@@ -385,13 +400,8 @@ FBNormalizedLine FBBezierCurve::regularFatLineBounds(FBRange& range, bool* usabl
     if (usable)
         *usable = ok;
     const FBNormalizedLine line = lineThrough(from, to);
-    double lo = 0, hi = 0;
-    for (MWPoint p : {endPoint1, controlPoint1, controlPoint2, endPoint2}) {
-        const double d = distanceFromLine(line, p);
-        lo = std::min(lo, d);
-        hi = std::max(hi, d);
-    }
-    range = FBRangeMake(lo, hi);
+    // The chord lies on the line, so the band always holds distance 0.
+    range = widenedByDistances(FBRangeMake(0, 0), line, *this);
     return line;
 }
 
@@ -403,13 +413,8 @@ FBNormalizedLine FBBezierCurve::perpendicularFatLineBounds(FBRange& range, bool*
         *usable = ok;
     const MWPoint middle = FBLineMidpoint(from, to);
     const FBNormalizedLine line = lineThrough(middle, FBAddPoint(middle, FBLineNormal(from, to)));
-    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-    for (MWPoint p : {endPoint1, controlPoint1, controlPoint2, endPoint2}) {
-        const double d = distanceFromLine(line, p);
-        lo = std::min(lo, d);
-        hi = std::max(hi, d);
-    }
-    range = FBRangeMake(lo, hi);
+    const double inf = std::numeric_limits<double>::infinity();
+    range = widenedByDistances(FBRangeMake(inf, -inf), line, *this);
     return line;
 }
 
