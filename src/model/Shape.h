@@ -405,6 +405,14 @@ public:
     void setEditingText(bool editing) { editingText_ = editing; }
     const pf::Size& cachedTextSize() const { return cachedTextSize_; }
     void setCachedTextSize(const pf::Size& size) { cachedTextSize_ = size; }
+    // hook: the pads of the text rect before the size rule of textPadSize: (6, 3) for plain shapes.
+    virtual pf::Size defaultTextPadSize() const { return {6.0, 3.0}; }
+    // hook: the default pads where the frame is larger than four pads, else none.
+    virtual pf::Size textPadSize() const;
+    // hook: the frame inset by the pads and half the stroke width; kinds place their text elsewhere.
+    virtual pf::Rect textRect() const;
+    // hook: what text of appearance 1 is clipped to: the outline.
+    virtual const pf::Path& textClipPath() const { return path_; }
     const pf::Rect& horizontalTextRect() const { return horizontalTextRect_; }
     void setHorizontalTextRect(const pf::Rect& rect) { horizontalTextRect_ = rect; }
 

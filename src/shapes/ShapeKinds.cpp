@@ -1,0 +1,9 @@
+#include "shapes/ShapeKinds.h"
+
+#include "model/ShapeClass.h"
+#include "platform/foundation/ClassRegistry.h"
+
+void registerShapeKinds(pf::ClassRegistry& registry)
+{
+    registerShapeClasses(registry);
+}
