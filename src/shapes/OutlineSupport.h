@@ -1,0 +1,140 @@
+// What the outline kinds share: the catalogue each kind answers from one table row, the adjustment
+// ratios a new shape takes from its class, one way of appending outlines (polygons, polylines and
+// designs drawn in a box and stretched to the frame), caches for the derived paths, and the inner
+// lines drawn with the stroke.
+#pragma once
+
+#include "model/Shape.h"
+#include "model/ShapeClass.h"
+
+#include <QString>
+
+#include <initializer_list>
+#include <optional>
+#include <span>
+
+namespace outline {
+
+// Which adjustment ratios a kind takes from its class when made (bits).
+enum Ratio : unsigned { RatioX = 1, RatioY = 2 };
+
+// One kind's library row. Texts are localisation keys, except the search words.
+struct Catalogue {
+    const char* title;
+    const char* shortTitle;
+    const char* longDescription;
+    const char* extraSearchString;
+    const char* manipulatorClassName = nullptr; // null: the base class's
+    unsigned stickyRatios = 0;                  // carried by new shapes and library entries
+};
+
+// The catalogue and the ratios as the instance side reads them.
+class CatalogueInfo {
+public:
+    virtual ~CatalogueInfo() = default;
+    virtual const Catalogue& catalogue() const = 0;
+};
+
+// A class object answering from its catalogue row; Base is the class object type of the kind's base.
+template <class Base = ShapeClass>
+class CatalogueClass : public Base, public CatalogueInfo {
+public:
+    CatalogueClass(QString name, const pf::ClassObject* superclass, ShapeClass::Allocator allocator,
+                   const Catalogue& catalogue)
+        : Base(std::move(name), superclass, allocator), catalogue_(catalogue)
+    {
+    }
+    const Catalogue& catalogue() const override { return catalogue_; }
+
+    QString title() const override { return pf::localized(QString::fromUtf8(catalogue_.title)); }
+    QString shortTitle() const override { return pf::localized(QString::fromUtf8(catalogue_.shortTitle)); }
+    QString longDescription() const override { return pf::localized(QString::fromUtf8(catalogue_.longDescription)); }
+    QString extraSearchString() const override { return QString::fromUtf8(catalogue_.extraSearchString); }
+    QString negativeSearchString() const override { return QStringLiteral(""); }
+    QString manipulatorClassName() const override
+    {
+        return catalogue_.manipulatorClassName ? QString::fromLatin1(catalogue_.manipulatorClassName)
+                                               : Base::manipulatorClassName();
+    }
+    // The library entry carries the ratios new shapes take, so previews show today's proportions.
+    pf::Value plist() const override;
+
+private:
+    Catalogue catalogue_;
+};
+
+// Sets the ratios named by the kind's catalogue from the class level (never the user's last value),
+// without undo and without touching the sticky store.
+void takeStickyRatios(Shape& shape);
+pf::Value plistWithStickyRatios(const ShapeClass& kind, pf::Value plist, unsigned ratios);
+
+template <class Base>
+pf::Value CatalogueClass<Base>::plist() const
+{
+    return plistWithStickyRatios(*this, Base::plist(), catalogue_.stickyRatios);
+}
+
+// A kind whose new shapes take the ratios its catalogue names.
+template <class Base = Shape>
+class WithStickyRatios : public Base {
+public:
+    void initWithFrame(const pf::Rect& frame) override
+    {
+        Base::initWithFrame(frame);
+        takeStickyRatios(*this);
+    }
+};
+
+// ---- building outlines ----
+
+// Move to the first point, lines to the others, close.
+void appendPolygon(pf::Path& path, std::initializer_list<pf::Point> points);
+// The same without the close.
+void appendPolyline(pf::Path& path, std::initializer_list<pf::Point> points);
+
+// One step of a design: a line to `end`, or a curve to `end` with controls c1 and c2.
+struct DesignStep {
+    enum Kind { Line, Curve } kind;
+    pf::Point end, c1, c2;
+};
+constexpr DesignStep line(double x, double y) { return {DesignStep::Line, {x, y}, {}, {}}; }
+constexpr DesignStep curve(pf::Point end, pf::Point c1, pf::Point c2) { return {DesignStep::Curve, end, c1, c2}; }
+
+// A closed figure drawn in a box of its own (y down) and stretched to the frame.
+struct Design {
+    pf::Size box;
+    pf::Point start;
+    std::span<const DesignStep> steps;
+};
+// The design closed and mapped so that box point (u, v) lands on (x + u·w / box width, y + v·h / box height).
+// Only the design's own elements are mapped, whatever the path already holds.
+void appendDesign(pf::Path& path, const Design& design, const pf::Rect& frame);
+
+// A path derived from the outline (clip areas, inner lines), made on first use and dropped whenever the
+// outline is rebuilt.
+class CachedPath {
+public:
+    template <class Make>
+    const pf::Path& get(Make make) const
+    {
+        if (!path_)
+            path_ = make();
+        return *path_;
+    }
+    void reset() { path_.reset(); }
+
+private:
+    mutable std::optional<pf::Path> path_;
+};
+
+// The path turned by the shape's rotation (unchanged at 0).
+pf::Path rotated(const Shape& shape, pf::Path path);
+
+// Lines drawn beside the outline with the stroke's colour, width, cap and join, when the outline itself
+// is stroked (shown, a stroke type other than none, a width of at least one point).
+void strokeInnerLines(const Shape& shape, pf::GraphicsContext& context, const pf::Path& lines);
+
+// Keeps drawing off an area: clips to everything but the path (even-odd against a huge rect).
+void clipOut(pf::GraphicsContext& context, const pf::Path& area);
+
+} // namespace outline
