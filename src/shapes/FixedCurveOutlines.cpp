@@ -225,20 +225,6 @@ const ShapeClass& Tearaway::staticClass()
     return c;
 }
 
-void Tearaway::initWithFrame(const pf::Rect& frame)
-{
-    jaggedHeight_ = 8.0;
-    Shape::initWithFrame(frame);
-}
-
-void Tearaway::setJaggedHeight(double height)
-{
-    if (height == jaggedHeight_ || !std::isfinite(height))
-        return;
-    jaggedHeight_ = height;
-    jiggleFrameWithoutUndo();
-}
-
 void Tearaway::appendPath(pf::Path& path) const
 {
     const pf::Rect& f = frame();
@@ -253,13 +239,6 @@ pf::Rect Tearaway::textRect() const
     const pf::Rect& f = frame();
     const pf::Size pad = textPadSize();
     return QVRectRound(pf::Rect(f.x(), f.y(), f.width(), f.height() - jaggedHeight())).insetBy(pad.width, pad.height);
-}
-
-void Tearaway::copyFrom(const Shape& source)
-{
-    // Before the frame is copied, which builds the outline.
-    jaggedHeight_ = static_cast<const Tearaway&>(source).jaggedHeight_;
-    Shape::copyFrom(source);
 }
 
 const ShapeClass& DoubleTearaway::staticClass()

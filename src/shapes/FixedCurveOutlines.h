@@ -26,26 +26,18 @@ private:
 };
 
 // A sheet torn along its bottom edge: two slanted teeth meeting at a notch in the middle.
-class Tearaway : public Shape {
+class Tearaway : public outline::WithOutlineDepth<Shape, 8.0> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
 
-    void initWithFrame(const pf::Rect& frame) override;
     // Depth of the torn edge in points (8 in a new shape; not stored, so a shape read back has 8).
-    // Setting it rebuilds the outline, without undo.
-    double jaggedHeight() const { return jaggedHeight_; }
-    void setJaggedHeight(double height);
+    double jaggedHeight() const { return outlineDepth(); }
+    void setJaggedHeight(double height) { setOutlineDepth(height); }
 
     void appendPath(pf::Path& path) const override;
     // Above the torn edge.
     pf::Rect textRect() const override;
-
-protected:
-    void copyFrom(const Shape& source) override;
-
-private:
-    double jaggedHeight_ = 8.0;
 };
 
 // Torn along the top edge too.

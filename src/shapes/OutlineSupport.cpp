@@ -3,6 +3,7 @@
 #include "model/StickyDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
 
+
 namespace outline {
 
 namespace {

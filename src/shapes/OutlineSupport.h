@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <cmath>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -110,21 +112,34 @@ struct Design {
 // Only the design's own elements are mapped, whatever the path already holds.
 void appendDesign(pf::Path& path, const Design& design, const pf::Rect& frame);
 
-// A path derived from the outline (clip areas, inner lines), made on first use and dropped whenever the
-// outline is rebuilt.
+// A path derived from what shapes an outline (clip areas), made on first use and made again once the
+// shape's frame, rotation or ratios differ from those it was made for.
 class CachedPath {
 public:
     template <class Make>
-    const pf::Path& get(Make make) const
+    const pf::Path& get(const Shape& shape, Make make) const
     {
-        if (!path_)
+        const Key key = keyOf(shape);
+        if (!path_ || key != key_) {
             path_ = make();
+            key_ = key;
+        }
         return *path_;
     }
-    void reset() { path_.reset(); }
 
 private:
+    struct Key {
+        pf::Rect frame;
+        std::int64_t rotation = 0;
+        double ratioX = 0, ratioY = 0;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    static Key keyOf(const Shape& shape)
+    {
+        return {shape.frame(), shape.rotationAngle(), shape.adjustmentRatioX(), shape.adjustmentRatioY()};
+    }
     mutable std::optional<pf::Path> path_;
+    mutable Key key_;
 };
 
 // The path turned by the shape's rotation (unchanged at 0).
@@ -133,6 +148,49 @@ pf::Path rotated(const Shape& shape, pf::Path path);
 // Lines drawn beside the outline with the stroke's colour, width, cap and join, when the outline itself
 // is stroked (shown, a stroke type other than none, a width of at least one point).
 void strokeInnerLines(const Shape& shape, pf::GraphicsContext& context, const pf::Path& lines);
+
+// A kind whose interiorStrokePath is stroked after its outline.
+template <class Base = Shape>
+class WithInnerLines : public Base {
+public:
+    void drawStrokeInContext(pf::GraphicsContext& context) override
+    {
+        Base::drawStrokeInContext(context);
+        if (const std::optional<pf::Path> lines = this->interiorStrokePath())
+            strokeInnerLines(*this, context, *lines);
+    }
+};
+
+// A depth that shapes the outline but is not stored: `Fresh` in every new shape and in every shape read
+// back, kept by copies; a new value rebuilds the outline, without undo.
+template <class Base, double Fresh>
+class WithOutlineDepth : public Base {
+public:
+    void initWithFrame(const pf::Rect& frame) override
+    {
+        depth_ = Fresh;
+        Base::initWithFrame(frame);
+    }
+
+protected:
+    double outlineDepth() const { return depth_; }
+    void setOutlineDepth(double depth)
+    {
+        if (depth == depth_ || !std::isfinite(depth))
+            return;
+        depth_ = depth;
+        this->jiggleFrameWithoutUndo();
+    }
+    void copyFrom(const Shape& source) override
+    {
+        // Before the frame is copied, which builds the outline.
+        depth_ = static_cast<const WithOutlineDepth&>(source).depth_;
+        Base::copyFrom(source);
+    }
+
+private:
+    double depth_ = Fresh;
+};
 
 // Keeps drawing off an area: clips to everything but the path (even-odd against a huge rect).
 void clipOut(pf::GraphicsContext& context, const pf::Path& area);

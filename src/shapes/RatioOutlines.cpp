@@ -23,6 +23,17 @@ pf::Point arrowAdjustPoint(const Shape& s)
                    r.y() + r.height() / 2 - s.adjustmentRatioY() * r.height() / 2);
 }
 
+// What every outline here is built from: the frame rounded to whole points and the handle.
+struct Geometry {
+    double x, y, w, h;
+    pf::Point a;
+};
+Geometry geometryOf(const Shape& s)
+{
+    const pf::Rect r = QVRectRound(s.frame());
+    return {r.x(), r.y(), r.width(), r.height(), s.adjustPoint()};
+}
+
 } // namespace
 
 // ---- Arrow, DoubleArrow ----
@@ -43,9 +54,7 @@ pf::Point Arrow::adjustPoint() const
 
 void Arrow::appendPath(pf::Path& path) const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const double x = r.x(), y = r.y(), w = r.width(), h = r.height();
-    const pf::Point a = adjustPoint();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     // The shaft's bottom edge mirrors its top about the middle.
     const double below = std::round(2 * (y + h / 2) - a.y);
     appendPolygon(path, {{x, a.y}, a, {a.x, y}, {x + w, y + h / 2}, {a.x, y + h}, {a.x, below}, {x, below}});
@@ -63,9 +72,7 @@ const ShapeClass& DoubleArrow::staticClass()
 
 void DoubleArrow::appendPath(pf::Path& path) const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const double x = r.x(), y = r.y(), w = r.width(), h = r.height();
-    const pf::Point a = adjustPoint();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     const double head = x + w - a.x;
     const double halfShaft = y + h / 2 - a.y;
     const double left = std::round(x + head);
@@ -90,45 +97,28 @@ pf::Point Note::adjustPoint() const
     return arrowAdjustPoint(*this);
 }
 
-void Note::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
-{
-    imageClip_.reset();
-    Shape::regeneratePathWithOldFrame(oldFrame);
-}
-
 void Note::appendPath(pf::Path& path) const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const double x = r.x(), y = r.y(), w = r.width(), h = r.height();
-    const pf::Point a = adjustPoint();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     appendPolygon(path, {{x + w / 2, y}, {a.x, y}, {x + w, a.y}, {x + w, y + h}, {x, y + h}, {x, y}});
 }
 
 std::optional<pf::Path> Note::interiorStrokePath() const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const pf::Point a = adjustPoint();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     pf::Path fold;
-    appendPolyline(fold, {{a.x, r.y()}, a, {r.x() + r.width(), a.y}});
+    appendPolyline(fold, {{a.x, y}, a, {x + w, a.y}});
     return outline::rotated(*this, std::move(fold));
 }
 
 const pf::Path& Note::imageClipPath() const
 {
-    return imageClip_.get([this] {
-        const pf::Rect r = QVRectRound(frame());
-        const double x = r.x(), y = r.y(), w = r.width(), h = r.height();
-        const pf::Point a = adjustPoint();
+    return imageClip_.get(*this, [this] {
+        const auto [x, y, w, h, a] = geometryOf(*this);
         pf::Path sheet;
         appendPolygon(sheet, {{x + w / 2, y}, {a.x, y}, a, {x + w, a.y}, {x + w, y + h}, {x, y + h}, {x, y}});
         return outline::rotated(*this, std::move(sheet));
     });
-}
-
-void Note::drawStrokeInContext(pf::GraphicsContext& context)
-{
-    Shape::drawStrokeInContext(context);
-    outline::strokeInnerLines(*this, context, *interiorStrokePath());
 }
 
 // ---- Folder ----
@@ -147,17 +137,9 @@ pf::Point Folder::adjustPoint() const
     return rounded(r.x() + adjustmentRatioX() * r.width(), r.y() + adjustmentRatioY() * r.height() / 2);
 }
 
-void Folder::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
-{
-    textClip_.reset();
-    Shape::regeneratePathWithOldFrame(oldFrame);
-}
-
 void Folder::appendPath(pf::Path& path) const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const double x = r.x(), y = r.y(), w = r.width(), h = r.height();
-    const pf::Point a = adjustPoint();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     appendPolygon(path, {{x + w, a.y}, {x + w, y + h}, {x, y + h}, {x, y}, {a.x, y}, a});
 }
 
@@ -167,12 +149,6 @@ std::optional<pf::Path> Folder::interiorStrokePath() const
     pf::Path tabLine;
     appendPolyline(tabLine, {{QVRectRound(frame()).x(), a.y}, a});
     return outline::rotated(*this, std::move(tabLine));
-}
-
-void Folder::drawStrokeInContext(pf::GraphicsContext& context)
-{
-    Shape::drawStrokeInContext(context);
-    outline::strokeInnerLines(*this, context, *interiorStrokePath());
 }
 
 pf::Rect Folder::bodyRect() const
@@ -190,7 +166,7 @@ pf::Rect Folder::textRect() const
 
 const pf::Path& Folder::textClipPath() const
 {
-    return textClip_.get([this] { return outline::rotated(*this, pf::Path::rect(bodyRect())); });
+    return textClip_.get(*this, [this] { return outline::rotated(*this, pf::Path::rect(bodyRect())); });
 }
 
 // ---- Box ----
@@ -209,37 +185,21 @@ pf::Point Box::adjustPoint() const
     return rounded(r.x() + r.width() - adjustmentRatioX() * r.width(), r.y() + adjustmentRatioY() * r.height());
 }
 
-void Box::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
-{
-    textClip_.reset();
-    imageClip_.reset();
-    Shape::regeneratePathWithOldFrame(oldFrame);
-}
-
 void Box::appendPath(pf::Path& path) const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const double x = r.x(), y = r.y(), w = r.width(), h = r.height();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     const double dx = adjustmentRatioX() * w, dy = adjustmentRatioY() * h;
-    const pf::Point a = adjustPoint();
     appendPolygon(path, {rounded(x, y + h), rounded(x, a.y), rounded(x + dx, y), rounded(x + w, y),
                          rounded(x + w, y + h - dy), rounded(a.x, y + h)});
 }
 
 std::optional<pf::Path> Box::interiorStrokePath() const
 {
-    const pf::Rect r = QVRectRound(frame());
-    const pf::Point a = adjustPoint();
+    const auto [x, y, w, h, a] = geometryOf(*this);
     pf::Path edges;
-    appendPolyline(edges, {rounded(r.x(), a.y), a, rounded(r.x() + r.width(), r.y())});
-    appendPolyline(edges, {a, rounded(a.x, r.y() + r.height())});
+    appendPolyline(edges, {rounded(x, a.y), a, rounded(x + w, y)});
+    appendPolyline(edges, {a, rounded(a.x, y + h)});
     return outline::rotated(*this, std::move(edges));
-}
-
-void Box::drawStrokeInContext(pf::GraphicsContext& context)
-{
-    Shape::drawStrokeInContext(context);
-    outline::strokeInnerLines(*this, context, *interiorStrokePath());
 }
 
 pf::Rect Box::frontFace() const
@@ -257,12 +217,12 @@ pf::Rect Box::textRect() const
 
 const pf::Path& Box::textClipPath() const
 {
-    return textClip_.get([this] { return pf::Path::rect(frontFace()); });
+    return textClip_.get(*this, [this] { return pf::Path::rect(frontFace()); });
 }
 
 const pf::Path& Box::imageClipPath() const
 {
-    return imageClip_.get([this] { return outline::rotated(*this, textClipPath()); });
+    return imageClip_.get(*this, [this] { return outline::rotated(*this, textClipPath()); });
 }
 
 // ---- Pie ----

@@ -22,34 +22,30 @@ public:
 };
 
 // A sheet whose top-right corner is folded: X the fold's width, Y its height.
-class Note : public outline::WithStickyRatios<> {
+class Note : public outline::WithInnerLines<outline::WithStickyRatios<>> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
-    void regeneratePathWithOldFrame(const pf::Rect& oldFrame) override;
     void appendPath(pf::Path& path) const override;
     pf::Point adjustPoint() const override;
     // The fold (rotated).
     std::optional<pf::Path> interiorStrokePath() const override;
     // The sheet without the folded triangle (rotated).
     const pf::Path& imageClipPath() const override;
-    void drawStrokeInContext(pf::GraphicsContext& context) override;
 
 private:
     outline::CachedPath imageClip_;
 };
 
 // A body with a tab on its top left: X the tab's width, Y its height (of half the height).
-class Folder : public outline::WithStickyRatios<> {
+class Folder : public outline::WithInnerLines<outline::WithStickyRatios<>> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
-    void regeneratePathWithOldFrame(const pf::Rect& oldFrame) override;
     void appendPath(pf::Path& path) const override;
     pf::Point adjustPoint() const override;
     // The line under the tab (rotated).
     std::optional<pf::Path> interiorStrokePath() const override;
-    void drawStrokeInContext(pf::GraphicsContext& context) override;
     // In the body, below the tab.
     pf::Rect textRect() const override;
     const pf::Path& textClipPath() const override;
@@ -60,16 +56,14 @@ private:
 };
 
 // A cuboid: front face at the bottom left, depth X across and Y up towards the top right.
-class Box : public outline::WithStickyRatios<> {
+class Box : public outline::WithInnerLines<outline::WithStickyRatios<>> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
-    void regeneratePathWithOldFrame(const pf::Rect& oldFrame) override;
     void appendPath(pf::Path& path) const override;
     pf::Point adjustPoint() const override;
     // The front face's top and right edges and the depth edge to the top-right corner (rotated).
     std::optional<pf::Path> interiorStrokePath() const override;
-    void drawStrokeInContext(pf::GraphicsContext& context) override;
     pf::Size defaultTextPadSize() const override { return {6.0, 6.0}; }
     // In the front face.
     pf::Rect textRect() const override;

@@ -248,12 +248,6 @@ pf::Point Cylinder::adjustPoint() const
     return pf::Point(r.x() + r.width() / 2, std::round(r.y() + adjustmentRatioY() * r.height()));
 }
 
-void Cylinder::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
-{
-    textClip_.reset();
-    Shape::regeneratePathWithOldFrame(oldFrame);
-}
-
 void Cylinder::appendFrontEdge(pf::Path& path, const Points& p)
 {
     path.moveTo(p.p1);
@@ -320,5 +314,5 @@ pf::Rect Cylinder::textRect() const
 
 const pf::Path& Cylinder::textClipPath() const
 {
-    return textClip_.get([this] { return adjustmentRatioY() <= 0.5 ? bodyPath() : *interiorStrokePath(); });
+    return textClip_.get(*this, [this] { return adjustmentRatioY() <= 0.5 ? bodyPath() : *interiorStrokePath(); });
 }

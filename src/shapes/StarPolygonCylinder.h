@@ -50,7 +50,6 @@ public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
 
-    void regeneratePathWithOldFrame(const pf::Rect& oldFrame) override;
     void appendPath(pf::Path& path) const override;
     // The front edge of the top cap, on the centre line.
     pf::Point adjustPoint() const override;

@@ -28,24 +28,10 @@ const ShapeClass& Swoosh::staticClass()
     return c;
 }
 
-void Swoosh::initWithFrame(const pf::Rect& frame)
-{
-    swooshHeight_ = 1.0;
-    Shape::initWithFrame(frame);
-}
-
-void Swoosh::setSwooshHeight(double height)
-{
-    if (height == swooshHeight_ || !std::isfinite(height))
-        return;
-    swooshHeight_ = height;
-    jiggleFrameWithoutUndo();
-}
-
 double Swoosh::currentSwooshHeight() const
 {
     const double h = frame().height();
-    const double depth = std::sqrt(std::fabs(h)) * swooshHeight_;
+    const double depth = std::sqrt(std::fabs(h)) * swooshHeight();
     if (std::isnan(depth))
         return 0;
     return h < 0 ? -depth : depth;
@@ -74,11 +60,4 @@ pf::Rect Swoosh::textRect() const
     const pf::Size pad = textPadSize();
     return QVRectRound(pf::Rect(f.x(), f.y(), f.width(), f.height() - 2 * currentSwooshHeight()))
         .insetBy(pad.width, pad.height);
-}
-
-void Swoosh::copyFrom(const Shape& source)
-{
-    // Before the frame is copied, which builds the outline.
-    swooshHeight_ = static_cast<const Swoosh&>(source).swooshHeight_;
-    Shape::copyFrom(source);
 }

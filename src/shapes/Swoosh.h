@@ -3,16 +3,14 @@
 
 #include "shapes/OutlineSupport.h"
 
-class Swoosh : public Shape {
+class Swoosh : public outline::WithOutlineDepth<Shape, 1.0> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
 
-    void initWithFrame(const pf::Rect& frame) override;
-    // The wave's depth factor (1 in a new swoosh; not stored, so a swoosh read back has 1). Setting it
-    // rebuilds the outline, without undo.
-    double swooshHeight() const { return swooshHeight_; }
-    void setSwooshHeight(double height);
+    // The wave's depth factor (1 in a new swoosh; not stored, so a swoosh read back has 1).
+    double swooshHeight() const { return outlineDepth(); }
+    void setSwooshHeight(double height) { setOutlineDepth(height); }
     // The wave's depth: √|h| × swooshHeight, negative for a negative height, so tall and short swooshes
     // look alike.
     double currentSwooshHeight() const;
@@ -20,10 +18,4 @@ public:
     void appendPath(pf::Path& path) const override;
     // Above the wave's crest.
     pf::Rect textRect() const override;
-
-protected:
-    void copyFrom(const Shape& source) override;
-
-private:
-    double swooshHeight_ = 1.0;
 };

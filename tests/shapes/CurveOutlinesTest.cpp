@@ -6,6 +6,8 @@
 #include "shapes/FixedCurveOutlines.h"
 #include "shapes/Swoosh.h"
 
+#include <functional>
+
 using Texts = std::vector<std::string>;
 
 TEST_F(OutlineTest, SwooshWaveDepthGrowsWithTheRootOfTheHeight)
@@ -25,19 +27,6 @@ TEST_F(OutlineTest, SwooshWaveDepthGrowsWithTheRootOfTheHeight)
     // A negative height mirrors the wave.
     auto flipped = Shape::make<Swoosh>(pf::Rect(0, 64, 100, -64));
     EXPECT_EQ(flipped->currentSwooshHeight(), -8);
-}
-
-TEST_F(OutlineTest, SwooshDepthIsCopiedButNotStored)
-{
-    auto swoosh = Shape::make<Swoosh>(pf::Rect(0, 0, 100, 64));
-    swoosh->setSwooshHeight(0.5);
-    EXPECT_EQ(swoosh->path().element(2).endPoint(), pf::Point(100, 60));
-    auto copy = std::static_pointer_cast<Swoosh>(swoosh->copy());
-    EXPECT_EQ(copy->swooshHeight(), 0.5);
-    EXPECT_TRUE(copy->path().sameElements(swoosh->path()));
-    auto read = std::static_pointer_cast<Swoosh>(Shape::fromPlist(swoosh->asPlist()));
-    EXPECT_EQ(read->swooshHeight(), 1.0);
-    EXPECT_EQ(read->path().element(2).endPoint(), pf::Point(100, 56));
 }
 
 TEST_F(OutlineTest, DesignsStretchToTheFrame)
@@ -144,17 +133,35 @@ TEST_F(OutlineTest, TearawayTeethAndTextStayClearOfEachOther)
     EXPECT_EQ(twice->textRect(), pf::Rect(6, 11, 88, 18));
 }
 
-TEST_F(OutlineTest, TearawayDepthIsCopiedButNotStored)
+// Depths shape the outline but are not stored: copies keep them, documents read back the new-shape value.
+TEST_F(OutlineTest, UnstoredDepthsAreCopiedButNotRead)
 {
+    auto swoosh = Shape::make<Swoosh>(pf::Rect(0, 0, 100, 64));
     auto tear = Shape::make<Tearaway>(pf::Rect(0, 0, 100, 40));
-    tear->setJaggedHeight(12);
-    EXPECT_EQ(tear->path().element(3).endPoint(), pf::Point(50, 28));
-    auto copy = std::static_pointer_cast<Tearaway>(tear->copy());
-    EXPECT_EQ(copy->jaggedHeight(), 12);
-    EXPECT_TRUE(copy->path().sameElements(tear->path()));
-    auto read = std::static_pointer_cast<Tearaway>(Shape::fromPlist(tear->asPlist()));
-    EXPECT_EQ(read->jaggedHeight(), 8);
-    EXPECT_EQ(read->path().element(3).endPoint(), pf::Point(50, 32));
+    struct Case {
+        std::shared_ptr<Shape> shape;
+        std::function<double(const Shape&)> depth;
+        std::function<void(Shape&, double)> setDepth;
+        double fresh, changed;
+        int element;
+        pf::Point freshPoint, changedPoint;
+    } cases[] = {
+        {swoosh, [](const Shape& s) { return static_cast<const Swoosh&>(s).swooshHeight(); },
+         [](Shape& s, double d) { static_cast<Swoosh&>(s).setSwooshHeight(d); }, 1.0, 0.5, 2, {100, 56}, {100, 60}},
+        {tear, [](const Shape& s) { return static_cast<const Tearaway&>(s).jaggedHeight(); },
+         [](Shape& s, double d) { static_cast<Tearaway&>(s).setJaggedHeight(d); }, 8, 12, 3, {50, 32}, {50, 28}},
+    };
+    for (const Case& c : cases) {
+        const std::string kind = c.shape->shapeClass().className().toStdString();
+        c.setDepth(*c.shape, c.changed);
+        EXPECT_EQ(c.shape->path().element(c.element).endPoint(), c.changedPoint) << kind;
+        auto copy = c.shape->copy();
+        EXPECT_EQ(c.depth(*copy), c.changed) << kind;
+        EXPECT_TRUE(copy->path().sameElements(c.shape->path())) << kind;
+        auto read = Shape::fromPlist(c.shape->asPlist());
+        EXPECT_EQ(c.depth(*read), c.fresh) << kind;
+        EXPECT_EQ(read->path().element(c.element).endPoint(), c.freshPoint) << kind;
+    }
 }
 
 TEST_F(OutlineTest, LibraryPreviewsKeepTheirDepthsAndLooks)

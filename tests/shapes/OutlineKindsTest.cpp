@@ -5,12 +5,6 @@
 
 namespace {
 
-const char* const allKinds[] = {"RoundRectangle", "Ellipse",  "Triangle",  "RightTriangle", "Diamond",  "Home",
-                                "Parallelogram",  "Input",    "DoubleInput", "Star",        "PolygonShape", "Cylinder",
-                                "Arrow",          "DoubleArrow", "Note",   "Folder",        "Box",      "Pie",
-                                "Swoosh",         "Man",      "Tearaway",  "DoubleTearaway", "Cloud",   "Bracket",
-                                "Blob",           "Fan"};
-
 struct RatioKind {
     const char* name;
     bool x, y;
@@ -25,7 +19,7 @@ const RatioKind ratioKinds[] = {{"RoundRectangle", true, false}, {"Diamond", tru
 
 TEST_F(OutlineTest, EveryKindRoundTripsThroughItsStoredForm)
 {
-    for (const char* kind : allKinds) {
+    for (const char* kind : allOutlineKinds) {
         auto shape = make(kind, pf::Rect(10, 20, 120, 80));
         ASSERT_TRUE(shape) << kind;
         shape->setAdjustmentRatioX(0.35);

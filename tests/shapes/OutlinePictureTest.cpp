@@ -12,12 +12,6 @@
 
 namespace {
 
-const char* const kinds[] = {"RoundRectangle", "Ellipse",   "Triangle", "RightTriangle", "Diamond",      "Home",
-                             "Parallelogram",  "Input",     "DoubleInput", "Star",       "PolygonShape", "Cylinder",
-                             "Arrow",          "DoubleArrow", "Note",   "Folder",        "Box",          "Pie",
-                             "Swoosh",         "Man",       "Tearaway", "DoubleTearaway", "Cloud",       "Bracket",
-                             "Blob",           "Fan"};
-
 constexpr int columns = 7;
 constexpr double cell = 110;
 
@@ -41,16 +35,16 @@ int differingPixels(const QImage& a, const QImage& b, int level)
 
 TEST_F(OutlineTest, EveryKindOnOnePageMatchesTheReferencePicture)
 {
-    const int rows = int((std::size(kinds) + columns - 1) / columns);
+    const int rows = int((std::size(allOutlineKinds) + columns - 1) / columns);
     pf::BitmapContext context(pf::Size(columns * cell, rows * cell), 1.0, true, false);
     context.setFillColor(pf::Color(1, 1, 1, 1));
     context.fillPath(pf::Path::rect(pf::Rect(0, 0, columns * cell, rows * cell)));
     // The canvas's half-point offset, so strokes of odd widths land on whole pixels.
     context.translate(0.5, 0.5);
-    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+    for (std::size_t i = 0; i < std::size(allOutlineKinds); ++i) {
         const double x = double(i % columns) * cell + 10, y = double(i / columns) * cell + 15;
-        auto shape = make(kinds[i], pf::Rect(x, y, 90, 80));
-        ASSERT_TRUE(shape) << kinds[i];
+        auto shape = make(allOutlineKinds[i], pf::Rect(x, y, 90, 80));
+        ASSERT_TRUE(shape) << allOutlineKinds[i];
         shape->setFillType(0);
         shape->setFillColor(pf::Color(0.55, 0.75, 0.95, 1));
         shape->setFillShadowHidden(true);

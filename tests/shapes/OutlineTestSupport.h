@@ -64,6 +64,13 @@ inline std::vector<pf::Point> vertices(const pf::Path& path)
     return points;
 }
 
+// Every outline kind, by class name.
+inline const char* const allOutlineKinds[] = {
+    "RoundRectangle", "Ellipse", "Triangle", "RightTriangle", "Diamond", "Home",     "Parallelogram",
+    "Input",          "DoubleInput", "Star", "PolygonShape",  "Cylinder", "Arrow",  "DoubleArrow",
+    "Note",           "Folder",  "Box",      "Pie",           "Swoosh",   "Man",    "Tearaway",
+    "DoubleTearaway", "Cloud",   "Bracket",  "Blob",          "Fan"};
+
 class OutlineTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
