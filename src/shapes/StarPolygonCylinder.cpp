@@ -80,7 +80,8 @@ void Star::appendPath(pf::Path& path) const
     star.transform(pf::AffineTransform::rotation(-pi / 10).concat(pf::AffineTransform::translation(centre.x, centre.y)));
     star.transform(about(centre, pf::AffineTransform::scale(1, h / w)));
     pf::Rect b = star.bounds();
-    if (!(b.width() > 0) || !(b.height() > 0))
+    // Degenerate (a zero ratio in a frame under a point) or overflowed by a ratio out of all range.
+    if (!(b.width() > 0) || !(b.height() > 0) || !std::isfinite(b.width()) || !std::isfinite(b.height()))
         return;
     star.transform(about(centre, pf::AffineTransform::scale(std::fabs(w) / b.width(), std::fabs(h) / b.height())));
     b = star.bounds();
