@@ -50,6 +50,17 @@ const ShapeClass& Star::staticClass()
     return c;
 }
 
+const pf::PropertyTable& Star::properties()
+{
+    static const pf::PropertyTable table = [] {
+        pf::PropertyTable t(&Shape::properties());
+        t.add("numberOfSides", &Star::numberOfSides);
+        t.add("centerRadius", &Star::centerRadius);
+        return t;
+    }();
+    return table;
+}
+
 double Star::centralAngle() const
 {
     return 360.0 / static_cast<double>(numberOfSides()) * pi / 180.0;

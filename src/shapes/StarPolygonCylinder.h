@@ -10,6 +10,8 @@ class Star : public outline::WithStickyRatios<> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
+    static const pf::PropertyTable& properties();
+    const pf::PropertyTable& propertyTable() const override { return properties(); }
 
     std::uint64_t numberOfSides() const { return 5; }
     double radius() const { return frame().width() / 2; }

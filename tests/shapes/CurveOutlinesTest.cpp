@@ -116,6 +116,45 @@ TEST_F(OutlineTest, PersonCannotBecomeABezierOrTakePartInBooleans)
         EXPECT_NE(call.operation, "clip");
 }
 
+namespace {
+
+// A person whose text occupies a fixed band, as text layout would measure it.
+class LabelledMan : public Man {
+public:
+    pf::Rect horizontalTextRectForText(const pf::AttributedString&) const override { return band; }
+    pf::Rect band{0, 60, 40, 14};
+};
+
+} // namespace
+
+TEST_F(OutlineTest, PersonLinesStopAtTheText)
+{
+    auto man = std::make_shared<LabelledMan>();
+    man->initWithFrame(pf::Rect(0, 0, 40, 100));
+    man->setStrokeType(0);
+    man->setStrokeLineWidth(1);
+    man->setStrokeShadowHidden(true);
+    man->setStrokeColor(pf::Color(0, 0, 0, 1));
+    man->setAttributedText(pf::AttributedString(QStringLiteral("Actor")));
+    man->setRotationAngle(90);
+    // The band widened by 2 on each side, turned with the figure.
+    const pf::Rect turned = man->rotationTransform(90).apply(pf::Rect(-2, 60, 44, 14));
+    EXPECT_EQ(man->textClipPath().bounds(), turned);
+
+    pf::RecordingContext context;
+    man->drawInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
+    const pf::RecordedCall* clip = nullptr;
+    for (const pf::RecordedCall& call : context.calls())
+        if (call.operation == "clip")
+            clip = &call;
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->rule, pf::WindingRule::EvenOdd);
+    EXPECT_FALSE(clip->path.containsPoint(QVRectGetMidMidPoint(turned), pf::WindingRule::EvenOdd));
+    EXPECT_TRUE(clip->path.containsPoint(pf::Point(20, 10), pf::WindingRule::EvenOdd));
+    // The clip is the stroke's own: the text and later layers are not clipped by it.
+    EXPECT_EQ(context.calls().back().operation, "stroke");
+}
+
 TEST_F(OutlineTest, TearawayTeethAndTextStayClearOfEachOther)
 {
     auto tear = Shape::make<Tearaway>(pf::Rect(0, 0, 100, 40));
