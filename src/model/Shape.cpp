@@ -346,6 +346,13 @@ const pf::Image& Shape::image() const
     return image_;
 }
 
+void Shape::update()
+{
+    updateContentImage();
+    updateContentFilters();
+    setNeedsDisplay();
+}
+
 // ---- redisplay ----
 
 void Shape::setNeedsDisplay()
