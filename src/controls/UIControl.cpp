@@ -21,25 +21,6 @@ const PropertyChange tintColorChange{"tintColor", "Tint Color"};
 const PropertyChange highlightedChange{"highlighted", "Highlighted"};
 const PropertyChange highlightBorderEnabledChange{"highlightBorderEnabled", "Item Border"};
 
-// The item list as key-value coding carries it: an array of the item objects.
-pf::Property controlItemsProperty()
-{
-    return pf::Property{[](const pf::Object& o) {
-                            pf::VariantArray items;
-                            for (const auto& item : static_cast<const UIControl&>(o).controlItems())
-                                items.emplace_back(item);
-                            return pf::Variant(std::move(items));
-                        },
-                        [](pf::Object& o, const pf::Variant& v) {
-                            ControlItems items;
-                            if (const pf::VariantArray* array = v.array())
-                                for (const pf::Variant& entry : *array)
-                                    if (auto item = entry.get<std::shared_ptr<UIControlItem>>(); item && *item)
-                                        items.push_back(std::move(*item));
-                            static_cast<UIControl&>(o).setControlItems(items);
-                        }};
-}
-
 } // namespace
 
 // ---- class ----
@@ -77,7 +58,7 @@ const pf::PropertyTable& UIControl::properties()
         t.add("controlSize", &UIControl::controlSize, &UIControl::setControlSize);
         t.add("themeType", &UIControl::themeType, &UIControl::setThemeType);
         t.add("tintColor", &UIControl::tintColor, &UIControl::setTintColor);
-        t.add("controlItems", controlItemsProperty());
+        t.addObjectList("controlItems", &UIControl::controlItems, &UIControl::setControlItems);
         t.add("fixedWidth", &UIControl::fixedWidth, &UIControl::setFixedWidth);
         t.add("fixedHeight", &UIControl::fixedHeight, &UIControl::setFixedHeight);
         t.add("controlImageIdentifier", &UIControl::controlImageIdentifier);
