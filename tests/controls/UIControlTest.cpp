@@ -3,6 +3,7 @@
 #include "ControlTestSupport.h"
 
 #include "geometry/QVColor.h"
+#include "geometry/QVImageAdditions.h"
 
 #include <cmath>
 #include <functional>
@@ -367,6 +368,25 @@ TEST_F(ControlTest, KeyValueCodingCarriesItemsAsObjects)
     EXPECT_EQ(c->controlItems()[1]->valueForKey("title").toString(), QStringLiteral("B"));
     c->setValueForKey(pf::Variant(pf::Color(1, 0, 0, 1)), "tintColor");
     EXPECT_EQ(c->tintColor(), pf::Color(1, 0, 0, 1));
+}
+
+} // namespace
+
+namespace {
+
+// The library shows each control by a picture of this name; the pictures are drawn by tools/imagegen.
+TEST(ControlPictures, LibraryPicturesExistAtTheirPointSize)
+{
+    for (const char* name : {"lib_uiactionsheet32x32", "lib_uiactivityindicator32x32", "lib_uialertdialog32x32",
+                             "lib_uikeyboard32x32", "lib_uinavbar32x32", "lib_uisearchfield32x32",
+                             "lib_uisegmentedcontrol32x32", "lib_uistatusbar32x32", "lib_uiswitch32x32",
+                             "lib_uitabbarbutton32x32", "lib_uitableview32x32", "lib_uitextfield32x32",
+                             "lib_uitoolbar32x32"}) {
+        const pf::Image image = imageNamedInBundleForClass(QString::fromLatin1(name));
+        ASSERT_TRUE(image.isValid()) << name;
+        EXPECT_EQ(image.size(), pf::Size(32, 32)) << name;
+        EXPECT_EQ(image.bitmap(0).width(), 64) << name;
+    }
 }
 
 } // namespace
