@@ -66,6 +66,9 @@ QStringList callLines(const pf::RecordingContext& context)
                         .arg(int(call.line.join));
         if (call.operation == "fill" || call.operation == "clip")
             line += call.rule == pf::WindingRule::EvenOdd ? QStringLiteral(" evenodd") : QStringLiteral(" nonzero");
+        // Painting under a knock-out shows which shapes the knock-out's saved state covers.
+        if (call.operation != "clip" && !call.state.clip.unbounded)
+            line += QStringLiteral(" clipped");
         // Glyph runs depend on the installed fonts; their placement is checked on its own.
         if (call.operation != "glyphs")
             line += QLatin1String(": ") + pathText(call.path);
