@@ -47,7 +47,11 @@ public:
         context.fillRect(frame());
     }
 
+    // The text pass: where it would draw.
+    void drawTextInContext(pf::GraphicsContext& context) override { textCTMs.push_back(context.getCTM()); }
+
     QString pictureName;
+    std::vector<pf::AffineTransform> textCTMs;
     std::vector<std::string> calls;
 };
 

@@ -124,17 +124,27 @@ TEST_F(ControlTest, SnapsUnlessSelectedOrHidden)
 TEST_F(ControlTest, TheControlIsDrawnTurnedAboutTheCentreAfterTheShapeLayers)
 {
     auto c = control(pf::Rect(0, 0, 100, 40));
-    c->setFillType(5);
+    c->setFillType(0);
+    c->setFillColor(pf::Color(0, 1, 0, 1));
+    c->setFillShadowHidden(true);
     c->setStrokeType(3);
     c->setRotationAngle(90);
     pf::RecordingContext context;
     c->drawInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
-    ASSERT_EQ(context.calls().size(), 1u);
-    const pf::AffineTransform& ctm = context.calls()[0].state.ctm;
-    // A quarter turn about (50, 20): the frame's corner (0, 0) lands at (70, -30).
+    ASSERT_EQ(context.calls().size(), 2u);
+    // The shape's fill first, its outline turned and the context not.
+    EXPECT_EQ(context.calls()[0].operation, "fill");
+    EXPECT_TRUE(context.calls()[0].state.ctm.isIdentity());
+    // Then the control, drawn in its own frame with the context turned a quarter about (50, 20): the
+    // frame's corner (0, 0) lands at (70, -30).
+    const pf::AffineTransform& ctm = context.calls()[1].state.ctm;
     const pf::Point corner = ctm.apply(pf::Point(0, 0));
     EXPECT_NEAR(corner.x, 70, 1e-12);
     EXPECT_NEAR(corner.y, -30, 1e-12);
+    EXPECT_EQ(context.calls()[1].path.bounds(), pf::Rect(0, 0, 100, 40));
+    // The text pass comes after, not turned by the control.
+    ASSERT_EQ(c->textCTMs.size(), 1u);
+    EXPECT_TRUE(c->textCTMs[0].isIdentity());
     EXPECT_EQ(context.gstateDepth(), 0);
 }
 
