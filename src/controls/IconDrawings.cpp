@@ -1,8 +1,5 @@
 #include "controls/IconDrawings.h"
 
-#include <QString>
-
-#include <cstdlib>
 #include <sstream>
 
 namespace icons {
@@ -92,21 +89,24 @@ std::vector<Drawing> makeDrawings()
     const auto behind = [](const std::string& gap, Step back, Step front) {
         return Program{save, knockOut(gap), std::move(back), restore, std::move(front)};
     };
+    // Favorites List: stars and bars filled in a stroked frame; highlighted, knocked out of a filled one.
     const auto favorites = [](const std::string& stars, const std::string& bars, const std::string& frame) {
         Program plain{fill(stars), fill(bars), stroke(frame)};
         return Form{std::move(plain), {knockOut(stars + " " + bars), fillStroke(frame)}};
     };
+    // Voicemail: two reels and the tape; highlighted, wider reels and a doubled tape.
     const auto voicemail = [](const char* reelA, const char* reelB, const char* tape, const char* wideReelA,
                               const char* wideReelB, const char* tapes) {
         return Form{{stroke(reelA), stroke(reelB), fill(tape)},
                     {lineWidth(2), stroke(wideReelA), stroke(wideReelB), lineWidth(1), stroke(tapes)}};
     };
-    const auto keypad = [](double side, std::initializer_list<double> at) {
+    // A 3 x 3 grid of dots of the side, at the same whole-point offsets across and down, row by row.
+    const auto keypad = [](int side, std::initializer_list<int> at) {
         std::vector<std::string> dots;
-        for (double y : at)
-            for (double x : at)
-                dots.push_back("O" + QString::number(x).toStdString() + " " + QString::number(y).toStdString() + " "
-                               + QString::number(side).toStdString() + " " + QString::number(side).toStdString());
+        for (int y : at)
+            for (int x : at)
+                dots.push_back("O" + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(side) + " "
+                               + std::to_string(side));
         return each(outline, std::move(dots));
     };
 
