@@ -126,7 +126,7 @@ TEST(IconRenderer, OutsideTheTypesAndSizesNothingIsDrawnAndTheStateIsKept)
 
 // Every drawing at both sizes, plain and highlighted, against the icon grid's coordinates: the recorded
 // calls of each are listed in the table, which reads as the drawings are described (one block per
-// icon, size and state). Set QUORVEL_WRITE_REFERENCES=1 to rewrite it after a deliberate change.
+// icon, size and state). Set QUORVEL_WRITE_REFERENCE_PICTURES=1 to rewrite it after a deliberate change.
 TEST(IconRenderer, EveryDrawingRecordsTheGridCoordinates)
 {
     QStringList table;
@@ -145,7 +145,7 @@ TEST(IconRenderer, EveryDrawingRecordsTheGridCoordinates)
                     EXPECT_EQ(call.state.ctm, pf::AffineTransform::translation(31.5, -7)) << type;
             }
     const QString path = QStringLiteral(QUORVEL_TEST_DATA "/controls/icon-drawings.txt");
-    if (std::getenv("QUORVEL_WRITE_REFERENCES")) {
+    if (std::getenv("QUORVEL_WRITE_REFERENCE_PICTURES")) {
         QFile out(path);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QTextStream(&out) << table.join(QLatin1Char('\n')) << '\n';
@@ -296,7 +296,7 @@ TEST(IconRenderer, ContactSheetMatchesTheReferencePicture)
     }
     const QImage sheet = context.bitmap().convertToFormat(QImage::Format_ARGB32);
     const QString path = QStringLiteral(QUORVEL_TEST_DATA "/controls/icons-contact-sheet.png");
-    if (std::getenv("QUORVEL_WRITE_REFERENCES"))
+    if (std::getenv("QUORVEL_WRITE_REFERENCE_PICTURES"))
         ASSERT_TRUE(sheet.save(path));
     const QImage reference = QImage(path).convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(reference.size(), sheet.size()) << qPrintable(path);
