@@ -138,10 +138,11 @@ TEST(IconRenderer, EveryDrawingRecordsTheGridCoordinates)
                              .arg(IconRenderer::instance().localizedDisplayNameForIconType(type))
                              .arg(QString::fromLatin1(size == 0 ? "28" : "20") + (highlighted ? " highlighted" : ""));
                 table << callLines(*recordIcon(type, size, highlighted));
-                // The drawing does not depend on where it goes.
-                auto moved = recordIcon(type, size, highlighted, red, pf::Point(31.5, -7));
-                ASSERT_EQ(moved->calls().size(), recordIcon(type, size, highlighted)->calls().size());
-                for (const pf::RecordedCall& call : moved->calls())
+                // The drawing does not depend on where it goes, nor on the size of the rect it is given.
+                pf::RecordingContext moved;
+                IconRenderer::instance().renderIcon(moved, type, size, highlighted, red, pf::Rect(31.5, -7, 90, 90));
+                EXPECT_EQ(callLines(moved), callLines(*recordIcon(type, size, highlighted))) << type;
+                for (const pf::RecordedCall& call : moved.calls())
                     EXPECT_EQ(call.state.ctm, pf::AffineTransform::translation(31.5, -7)) << type;
             }
     const QString path = QStringLiteral(QUORVEL_TEST_DATA "/controls/icon-drawings.txt");
