@@ -16,25 +16,6 @@ pf::Property unheldProperty()
     return pf::Property{[](const pf::Object&) { return pf::Variant(); }, [](pf::Object&, const pf::Variant&) {}};
 }
 
-// The filter list as key-value coding carries it: an array of the filter objects.
-pf::Property filterSpecsProperty()
-{
-    return pf::Property{[](const pf::Object& o) {
-                            pf::VariantArray specs;
-                            for (const auto& spec : static_cast<const Shape&>(o).contentFilterSpecs())
-                                specs.emplace_back(spec);
-                            return pf::Variant(std::move(specs));
-                        },
-                        [](pf::Object& o, const pf::Variant& v) {
-                            FilterSpecs specs;
-                            if (const pf::VariantArray* array = v.array())
-                                for (const pf::Variant& item : *array)
-                                    if (auto spec = item.get<std::shared_ptr<FilterSpec>>(); spec && *spec)
-                                        specs.push_back(std::move(*spec));
-                            static_cast<Shape&>(o).setContentFilterSpecs(std::move(specs));
-                        }};
-}
-
 // The localised format with "%@" replaced by the argument.
 QString formatted(const char* format, const QString& argument)
 {
@@ -118,7 +99,7 @@ const pf::PropertyTable& Shape::properties()
         t.add("imageType", &Shape::imageType, &Shape::setImageType);
         t.add("scaleImage", &Shape::scaleImage, &Shape::setScaleImage);
         t.add("imageAnchorRatio", &Shape::imageAnchorRatio, &Shape::setImageAnchorRatio);
-        t.add("contentFilterSpecs", filterSpecsProperty());
+        t.addObjectList("contentFilterSpecs", &Shape::contentFilterSpecs, &Shape::setContentFilterSpecs);
         // Named by the inspector and the selection for kinds that hold them.
         t.add("userProperties", unheldProperty());
         t.add("imageAnchorCorner", unheldProperty());
@@ -344,6 +325,13 @@ const pf::Image& Shape::image() const
     if (image_.isNull() && !imageIdentifier_.isNull() && composition_)
         image_ = composition_->imageForIdentifier(imageIdentifier_);
     return image_;
+}
+
+void Shape::update()
+{
+    updateContentImage();
+    updateContentFilters();
+    setNeedsDisplay();
 }
 
 // ---- redisplay ----

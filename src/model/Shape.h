@@ -439,6 +439,8 @@ public:
     virtual void updateContentImage() {}
     // hook: rebuilds the filter chain from the filter specs.
     virtual void updateContentFilters() {}
+    // hook: rebuilds what the shape derives from its state (content image, filter chain), then redraws.
+    virtual void update();
     // hook: fits the frame to the image.
     virtual void sizeToFitImage(const pf::Image* image) { (void)image; }
 
@@ -547,8 +549,8 @@ public:
     // Every layer; nothing when the shape is on a page that is not exporting and its dirty rect misses
     // dirty (so off-screen renderings set the page's exporting flag, or use a shape without a page).
     void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
-    // Fill, image and strokes, each in its own saved state.
-    void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // hook: fill, image and strokes, each in its own saved state; kinds draw more over them.
+    virtual void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
 
     // ---- fill ----
     virtual void drawFillInContext(pf::GraphicsContext& context);

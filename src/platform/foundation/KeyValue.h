@@ -65,6 +65,11 @@ public:
     // A read-only key.
     template <class C, class R>
     PropertyTable& add(const QString& key, R (C::*getter)() const);
+    // A key whose value is a list of shared objects, carried as an array of object references; on write,
+    // entries that are not objects of the list's kind are skipped.
+    template <class C, class E, class A>
+    PropertyTable& addObjectList(const QString& key, const std::vector<std::shared_ptr<E>>& (C::*getter)() const,
+                                 void (C::*setter)(A));
 
     // Declares that `key` is computed from `affectingKeys`: a change notice of any of them also notifies
     // the observers of `key`.
@@ -129,6 +134,28 @@ template <class C, class R>
 PropertyTable& PropertyTable::add(const QString& key, R (C::*getter)() const)
 {
     return add(key, Property{[getter](const Object& o) { return Variant((static_cast<const C&>(o).*getter)()); }, {}});
+}
+
+template <class C, class E, class A>
+PropertyTable& PropertyTable::addObjectList(const QString& key,
+                                            const std::vector<std::shared_ptr<E>>& (C::*getter)() const,
+                                            void (C::*setter)(A))
+{
+    return add(key,
+        Property{[getter](const Object& o) {
+                     VariantArray objects;
+                     for (const auto& object : (static_cast<const C&>(o).*getter)())
+                         objects.emplace_back(object);
+                     return Variant(std::move(objects));
+                 },
+            [setter](Object& o, const Variant& v) {
+                std::vector<std::shared_ptr<E>> objects;
+                if (const VariantArray* array = v.array())
+                    for (const Variant& entry : *array)
+                        if (auto object = entry.get<std::shared_ptr<E>>(); object && *object)
+                            objects.push_back(std::move(*object));
+                (static_cast<C&>(o).*setter)(std::move(objects));
+            }});
 }
 
 } // namespace pf
