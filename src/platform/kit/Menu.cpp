@@ -7,13 +7,14 @@
 
 namespace pf {
 
-namespace {
-
-MenuPresenter::Runner& runner()
+template <>
+MenuPresenter::Runner& sinkOf<MenuPresenter::Runner>()
 {
     static MenuPresenter::Runner run = [](QMenu& menu, Point at) { menu.exec(at.toQt().toPoint()); };
     return run;
 }
+
+namespace {
 
 void fill(QMenu& qmenu, const std::shared_ptr<const Menu>& menu)
 {
@@ -130,15 +131,8 @@ void MenuPresenter::popUpContextMenu(std::shared_ptr<Menu> menu, const Event& ev
             return;
         // No parent: the view may go while the menu runs, and the menu must not go with it.
         const std::unique_ptr<QMenu> qmenu = makeQMenu(menu);
-        runner()(*qmenu, at);
+        sinkOf<MenuPresenter::Runner>()(*qmenu, at);
     });
-}
-
-MenuPresenter::ScopedRunner::ScopedRunner(Runner run) : previous_(std::exchange(runner(), std::move(run))) {}
-
-MenuPresenter::ScopedRunner::~ScopedRunner()
-{
-    runner() = std::move(previous_);
 }
 
 } // namespace pf

@@ -6,6 +6,7 @@
 #include "platform/foundation/Event.h"
 #include "platform/foundation/Variant.h"
 #include "platform/kit/Responder.h"
+#include "platform/kit/Sink.h"
 
 #include <QString>
 
@@ -105,16 +106,10 @@ public:
 
     // Runs a built menu at a screen point; tests install one that records instead of running.
     using Runner = std::function<void(QMenu&, Point screenLocation)>;
-    class ScopedRunner {
-    public:
-        explicit ScopedRunner(Runner runner);
-        ~ScopedRunner();
-        ScopedRunner(const ScopedRunner&) = delete;
-        ScopedRunner& operator=(const ScopedRunner&) = delete;
-
-    private:
-        Runner previous_;
-    };
+    using ScopedRunner = ScopedSink<Runner>;
 };
+
+template <>
+MenuPresenter::Runner& sinkOf<MenuPresenter::Runner>();
 
 } // namespace pf

@@ -30,6 +30,20 @@ bool allNumbersFinite(const Value& v)
     return true;
 }
 
+// The first checks of every record: a dictionary, with finite numbers only.
+bool isSoundDictionary(const Value& plist, const QString& what, QString* errorOut)
+{
+    if (!plist.isDictionary()) {
+        refuse(errorOut, QStringLiteral("the %1 is not a dictionary").arg(what));
+        return false;
+    }
+    if (!allNumbersFinite(plist)) {
+        refuse(errorOut, QStringLiteral("the %1 holds a number that is not finite").arg(what));
+        return false;
+    }
+    return true;
+}
+
 bool isNonEmptyString(const Value& v)
 {
     return v.isString() && !v.asString().isEmpty();
@@ -57,10 +71,8 @@ Value ShapeRecord::toPropertyList() const
 
 std::optional<ShapeRecord> readShapeRecord(const Value& plist, QString* errorOut)
 {
-    if (!plist.isDictionary())
-        return refuse(errorOut, QStringLiteral("the shape record is not a dictionary"));
-    if (!allNumbersFinite(plist))
-        return refuse(errorOut, QStringLiteral("the shape record holds a number that is not finite"));
+    if (!isSoundDictionary(plist, QStringLiteral("shape record"), errorOut))
+        return std::nullopt;
     const Value& shapes = plist.objectForKey(u"shapes");
     if (!shapes.isArray())
         return refuse(errorOut, QStringLiteral("the shape record has no list of shapes"));
@@ -103,10 +115,8 @@ std::optional<ShapeRecord> readShapeRecord(const Value& plist, QString* errorOut
 
 std::optional<Value> readStyleRecord(const Value& plist, QString* errorOut)
 {
-    if (!plist.isDictionary())
-        return refuse(errorOut, QStringLiteral("the style record is not a dictionary"));
-    if (!allNumbersFinite(plist))
-        return refuse(errorOut, QStringLiteral("the style record holds a number that is not finite"));
+    if (!isSoundDictionary(plist, QStringLiteral("style record"), errorOut))
+        return std::nullopt;
     for (const char16_t* key : {u"textColor", u"textFontName"}) {
         const Value& v = plist.objectForKey(key);
         if (!v.isNull() && !v.isString())
@@ -120,10 +130,8 @@ std::optional<Value> readStyleRecord(const Value& plist, QString* errorOut)
 
 std::optional<Value> readShapeInfo(const Value& plist, QString* errorOut)
 {
-    if (!plist.isDictionary())
-        return refuse(errorOut, QStringLiteral("the library entry is not a dictionary"));
-    if (!allNumbersFinite(plist))
-        return refuse(errorOut, QStringLiteral("the library entry holds a number that is not finite"));
+    if (!isSoundDictionary(plist, QStringLiteral("library entry"), errorOut))
+        return std::nullopt;
     if (!isNonEmptyString(plist.objectForKey(u"className")))
         return refuse(errorOut, QStringLiteral("the library entry names no class"));
     const Value& frame = plist.objectForKey(u"frame");

@@ -6,15 +6,15 @@
 
 namespace pf {
 
-namespace {
-
-BeepSink& beepSink()
+template <>
+BeepSink& sinkOf<BeepSink>()
 {
     static BeepSink sink = [] { QApplication::beep(); };
     return sink;
 }
 
-AlertSink& alertSink()
+template <>
+AlertSink& sinkOf<AlertSink>()
 {
     static AlertSink sink = [](const Alert& alert) {
         QMessageBox box;
@@ -34,51 +34,26 @@ AlertSink& alertSink()
     return sink;
 }
 
-LogSink& logSink()
+template <>
+LogSink& sinkOf<LogSink>()
 {
     static LogSink sink = [](const QString& message) { qWarning("%s", qUtf8Printable(message)); };
     return sink;
 }
 
-template <class Sink>
-Sink& sinkOf();
-template <>
-BeepSink& sinkOf<BeepSink>() { return beepSink(); }
-template <>
-AlertSink& sinkOf<AlertSink>() { return alertSink(); }
-template <>
-LogSink& sinkOf<LogSink>() { return logSink(); }
-
-} // namespace
-
 void beep()
 {
-    beepSink()();
+    sinkOf<BeepSink>()();
 }
 
 int runAlert(const Alert& alert)
 {
-    return alertSink()(alert);
+    return sinkOf<AlertSink>()(alert);
 }
 
 void logMessage(const QString& message)
 {
-    logSink()(message);
+    sinkOf<LogSink>()(message);
 }
-
-template <class Sink>
-ScopedSink<Sink>::ScopedSink(Sink sink) : previous_(std::exchange(sinkOf<Sink>(), std::move(sink)))
-{
-}
-
-template <class Sink>
-ScopedSink<Sink>::~ScopedSink()
-{
-    sinkOf<Sink>() = std::move(previous_);
-}
-
-template class ScopedSink<BeepSink>;
-template class ScopedSink<AlertSink>;
-template class ScopedSink<LogSink>;
 
 } // namespace pf

@@ -1,13 +1,13 @@
 // Small services the editor calls for feedback outside its views: the system beep, a modal alert and the
-// error log. Each goes through a sink that tests replace for their lifetime (ScopedSink), so no test beeps,
-// blocks on a dialog or depends on the log.
+// error log, each through a sink that tests replace (ScopedBeepSink and its kin).
 #pragma once
+
+#include "platform/kit/Sink.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <utility>
 
 namespace pf {
 
@@ -27,18 +27,12 @@ void beep();
 int runAlert(const Alert& alert);
 void logMessage(const QString& message);
 
-// Installs a sink for its lifetime and restores the previous one after.
-template <class Sink>
-class ScopedSink {
-public:
-    explicit ScopedSink(Sink sink);
-    ~ScopedSink();
-    ScopedSink(const ScopedSink&) = delete;
-    ScopedSink& operator=(const ScopedSink&) = delete;
-
-private:
-    Sink previous_;
-};
+template <>
+BeepSink& sinkOf<BeepSink>();
+template <>
+AlertSink& sinkOf<AlertSink>();
+template <>
+LogSink& sinkOf<LogSink>();
 
 using ScopedBeepSink = ScopedSink<BeepSink>;
 using ScopedAlertSink = ScopedSink<AlertSink>;

@@ -366,6 +366,13 @@ void View::paintEvent(QPaintEvent* e)
     drawRect(context, Rect::fromQt(QRectF(e->rect())).offsetBy(residual.x, residual.y));
 }
 
+void View::deliver(QEvent* qtEvent, const Event& e)
+{
+    dispatchFlagsIfChanged(e, e.modifierFlags);
+    if (!dispatch(e))
+        qtEvent->ignore(); // passed on: Qt hands it to the parent widget
+}
+
 void View::handlePress(QMouseEvent* e)
 {
     const Point screen = Point::fromQt(e->globalPosition());
@@ -374,9 +381,7 @@ void View::handlePress(QMouseEvent* e)
     Event ev = Event::fromMouseButton(*e, clickCount_);
     ev.location = locationOf(e->position());
     pressedButtons_ |= e->button();
-    dispatchFlagsIfChanged(ev, ev.modifierFlags);
-    if (!dispatch(ev))
-        e->ignore();
+    deliver(e, ev);
 }
 
 void View::mousePressEvent(QMouseEvent* e)
@@ -395,9 +400,7 @@ void View::mouseReleaseEvent(QMouseEvent* e)
     Event ev = Event::fromMouseButton(*e, clickCount_);
     ev.location = locationOf(e->position());
     pressedButtons_ &= ~e->button();
-    dispatchFlagsIfChanged(ev, ev.modifierFlags);
-    if (!dispatch(ev))
-        e->ignore();
+    deliver(e, ev);
 }
 
 void View::mouseMoveEvent(QMouseEvent* e)
@@ -408,45 +411,35 @@ void View::mouseMoveEvent(QMouseEvent* e)
         pressedButtons_ = Qt::NoButton;
     Event ev = Event::fromMouseMotion(*e, dragging ? MouseMotion::Drag : MouseMotion::Move);
     ev.location = locationOf(e->position());
-    dispatchFlagsIfChanged(ev, ev.modifierFlags);
-    if (!dispatch(ev))
-        e->ignore();
+    deliver(e, ev);
 }
 
 void View::wheelEvent(QWheelEvent* e)
 {
     Event ev = Event::fromWheel(*e);
     ev.location = locationOf(e->position());
-    ev.screenLocation = Point::fromQt(e->globalPosition());
-    ev.timestamp = double(e->timestamp()) / 1000.0;
-    dispatchFlagsIfChanged(ev, ev.modifierFlags);
-    if (!dispatch(ev))
-        e->ignore();
+    deliver(e, ev);
 }
 
-void View::keyPressEvent(QKeyEvent* e)
+void View::handleKey(QKeyEvent* e)
 {
     const Event ev = Event::fromKey(*e);
     // A modifier key alone is no key press to the editor, only a change of the flags.
     if (const ModifierFlags flag = modifierKeyFlag(e->key())) {
-        dispatchFlagsIfChanged(ev, ev.modifierFlags | flag);
+        dispatchFlagsIfChanged(ev, ev.isKeyDown() ? ev.modifierFlags | flag : ev.modifierFlags & ~flag);
         return;
     }
-    dispatchFlagsIfChanged(ev, ev.modifierFlags);
-    if (!dispatch(ev))
-        e->ignore();
+    deliver(e, ev);
+}
+
+void View::keyPressEvent(QKeyEvent* e)
+{
+    handleKey(e);
 }
 
 void View::keyReleaseEvent(QKeyEvent* e)
 {
-    const Event ev = Event::fromKey(*e);
-    if (const ModifierFlags flag = modifierKeyFlag(e->key())) {
-        dispatchFlagsIfChanged(ev, ev.modifierFlags & ~flag);
-        return;
-    }
-    dispatchFlagsIfChanged(ev, ev.modifierFlags);
-    if (!dispatch(ev))
-        e->ignore();
+    handleKey(e);
 }
 
 bool View::carriesRegisteredType(const QDropEvent& e) const

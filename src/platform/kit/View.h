@@ -131,7 +131,9 @@ private:
     // Sends e to its handler; answers whether the handler kept it (did not call the base version).
     bool dispatch(const Event& e);
     void dispatchFlagsIfChanged(const Event& cause, ModifierFlags flags);
+    void deliver(QEvent* qtEvent, const Event& e);
     void handlePress(QMouseEvent* e);
+    void handleKey(QKeyEvent* e);
     DraggingInfo draggingInfo(const QDropEvent& e) const;
     bool carriesRegisteredType(const QDropEvent& e) const;
 
