@@ -2,6 +2,7 @@
 // redisplay and subviews.
 #include "KitTestSupport.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/kit/ScrollView.h"
 
 #include <QLabel>
@@ -183,6 +184,34 @@ TEST(ViewTest, FramesAreDoublesAndSubviewsAreFlipped)
     editor->setFrameSize({1e9, 1e9});
     EXPECT_EQ(editor->frame().size, pf::Size(1e9, 1e9));
     EXPECT_EQ(editor->width(), QWIDGETSIZE_MAX);
+}
+
+class LayoutCountingView : public pf::View {
+public:
+    using pf::View::View;
+    int layouts = 0;
+
+protected:
+    void layoutSubviews() override { ++layouts; }
+};
+
+TEST(ViewTest, LayoutIsDeferredToTheNextTurnCoalescedAndCancelledWithTheView)
+{
+    LayoutCountingView view(pf::Rect(0, 0, 100, 100));
+    view.setNeedsLayout();
+    view.setNeedsLayout();
+    EXPECT_EQ(view.layouts, 0);
+    pf::drainMainQueue();
+    EXPECT_EQ(view.layouts, 1);
+    // A new size lays out at once; a move alone does not.
+    view.setFrameSize({120, 100});
+    view.setFrameOrigin({5, 5});
+    EXPECT_EQ(view.layouts, 2);
+
+    auto doomed = std::make_unique<LayoutCountingView>(pf::Rect(0, 0, 10, 10));
+    doomed->setNeedsLayout();
+    doomed.reset();
+    pf::drainMainQueue(); // nothing runs on the freed view (the sanitizer would say so)
 }
 
 } // namespace

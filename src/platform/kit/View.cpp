@@ -73,8 +73,11 @@ View::~View() = default;
 
 void View::setFrame(const Rect& frame)
 {
+    const bool resized = frame.size != frame_.size;
     frame_ = frame;
     applyGeometry();
+    if (resized)
+        layoutSubviews();
     if (ScrollView* scroll = dynamic_cast<ScrollView*>(parentWidget() ? parentWidget()->parentWidget() : nullptr);
         scroll && scroll->documentView() == this)
         scroll->tile();
@@ -204,6 +207,13 @@ void View::setNeedsDisplayInRect(const Rect& r)
         update(*rect);
 }
 
+void View::setNeedsLayout()
+{
+    if (pendingLayout_.isPending())
+        return;
+    pendingLayout_ = delayedCalls_.performAfterDelay([this] { layoutSubviews(); }, Nanoseconds(0));
+}
+
 void View::addSubview(QWidget* child, const Rect& frame)
 {
     child->setParent(this);
@@ -236,6 +246,7 @@ void View::unregisterDraggedTypes()
 
 // The base handlers pass their event on.
 void View::drawRect(GraphicsContext&, const Rect&) {}
+void View::layoutSubviews() {}
 void View::mouseDown(const Event&) { passedOn_ = true; }
 void View::mouseDragged(const Event&) { passedOn_ = true; }
 void View::mouseUp(const Event&) { passedOn_ = true; }

@@ -8,6 +8,7 @@
 // keys before menu shortcuts see them, and is a drag destination for the pasteboard types it registers.
 #pragma once
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Event.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/kit/Dragging.h"
@@ -59,6 +60,10 @@ public:
     // The widget rect that setNeedsDisplayInRect marks for r in a view of these bounds.
     static std::optional<QRect> displayRect(const Rect& r, const Rect& bounds);
 
+    // Asks for layoutSubviews on the next event-loop turn (once, however often asked before it runs); a
+    // change of the frame's size lays out at once. A view destroyed first is never laid out.
+    void setNeedsLayout();
+
     // A child view or widget (a field editor, a label) placed at frame, in this view's points.
     void addSubview(QWidget* child, const Rect& frame);
 
@@ -75,6 +80,8 @@ public:
 protected:
     // Draws the dirty rect (in points) of the bounds.
     virtual void drawRect(GraphicsContext& context, const Rect& dirtyRect);
+    // Places the subviews for the present bounds.
+    virtual void layoutSubviews();
 
     // The base versions pass the event on.
     virtual void mouseDown(const Event& e);
@@ -145,6 +152,8 @@ private:
     bool passedOn_ = false;
     QStringList draggedTypes_;
     DragOperation lastDragAnswer_ = DragOp::None;
+    DelayedCall pendingLayout_;
+    DelayedCallOwner delayedCalls_;
 };
 
 } // namespace pf
