@@ -242,13 +242,16 @@ TEST_F(InputTest, MagnifyAndRotateGesturesBecomeEvents)
                               value, QPointF());
         QCoreApplication::sendEvent(&view, &e);
     };
+    gesture(Qt::BeginNativeGesture, 0);
     gesture(Qt::ZoomNativeGesture, 0.25);
     gesture(Qt::RotateNativeGesture, 15); // Qt: clockwise on screen
     gesture(Qt::SmartZoomNativeGesture, 1); // not one the editor handles
-    ASSERT_EQ(view.types(), (std::vector<EventType>{EventType::Magnify, EventType::Rotate}));
-    EXPECT_DOUBLE_EQ(view.events[0].magnification, 0.25);
-    EXPECT_EQ(view.events[0].location, pf::Point(30, 40));
-    EXPECT_DOUBLE_EQ(view.events[1].rotation, -15); // counter-clockwise positive
+    gesture(Qt::EndNativeGesture, 0);
+    ASSERT_EQ(view.types(), (std::vector<EventType>{EventType::BeginGesture, EventType::Magnify, EventType::Rotate,
+                                                     EventType::EndGesture}));
+    EXPECT_DOUBLE_EQ(view.events[1].magnification, 0.25);
+    EXPECT_EQ(view.events[1].location, pf::Point(30, 40));
+    EXPECT_DOUBLE_EQ(view.events[2].rotation, -15); // counter-clockwise positive
 }
 
 TEST_F(InputTest, TheCurrentEventAndMouseLocationFollowDelivery)

@@ -41,6 +41,8 @@ protected:
     void flagsChanged(const pf::Event& e) override { events.push_back(e); }
     void magnifyWithEvent(const pf::Event& e) override { events.push_back(e); }
     void rotateWithEvent(const pf::Event& e) override { events.push_back(e); }
+    void beginGestureWithEvent(const pf::Event& e) override { events.push_back(e); }
+    void endGestureWithEvent(const pf::Event& e) override { events.push_back(e); }
     bool consumesKeyEquivalent(const pf::Event& e) const override { return consumes(e); }
 };
 

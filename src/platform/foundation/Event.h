@@ -29,6 +29,8 @@ enum class EventType : int {
     KeyUp = 11,
     FlagsChanged = 12,
     Rotate = 18,
+    BeginGesture = 19,
+    EndGesture = 20,
     ScrollWheel = 22,
     OtherMouseDown = 25,
     OtherMouseUp = 26,

@@ -263,6 +263,8 @@ void View::keyUp(const Event&) { passedOn_ = true; }
 void View::flagsChanged(const Event&) { passedOn_ = true; }
 void View::magnifyWithEvent(const Event&) { passedOn_ = true; }
 void View::rotateWithEvent(const Event&) { passedOn_ = true; }
+void View::beginGestureWithEvent(const Event&) { passedOn_ = true; }
+void View::endGestureWithEvent(const Event&) { passedOn_ = true; }
 
 bool View::consumesKeyEquivalent(const Event&) const
 {
@@ -308,6 +310,8 @@ bool View::dispatch(const Event& e)
     case EventType::FlagsChanged: flagsChanged(e); break;
     case EventType::Magnify: magnifyWithEvent(e); break;
     case EventType::Rotate: rotateWithEvent(e); break;
+    case EventType::BeginGesture: beginGestureWithEvent(e); break;
+    case EventType::EndGesture: endGestureWithEvent(e); break;
     case EventType::None: passedOn_ = true; break;
     }
     return !passedOn_;
@@ -346,7 +350,11 @@ bool View::event(QEvent* e)
         g.timestamp = double(gesture->timestamp()) / 1000.0;
         g.location = locationOf(gesture->position());
         g.screenLocation = Point::fromQt(gesture->globalPosition());
-        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+        if (gesture->gestureType() == Qt::BeginNativeGesture) {
+            g.type = EventType::BeginGesture;
+        } else if (gesture->gestureType() == Qt::EndNativeGesture) {
+            g.type = EventType::EndGesture;
+        } else if (gesture->gestureType() == Qt::ZoomNativeGesture) {
             g.type = EventType::Magnify;
             g.magnification = gesture->value();
         } else if (gesture->gestureType() == Qt::RotateNativeGesture) {

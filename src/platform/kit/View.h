@@ -100,6 +100,9 @@ protected:
     virtual void flagsChanged(const Event& e);
     virtual void magnifyWithEvent(const Event& e);
     virtual void rotateWithEvent(const Event& e);
+    // A trackpad gesture sequence begins or ends (the fingers touch, or lift).
+    virtual void beginGestureWithEvent(const Event& e);
+    virtual void endGestureWithEvent(const Event& e);
 
     // Keys this view handles even when a menu shortcut is bound to them (the canvas's delete, arrows,
     // escape, space and tool letters); they then arrive at keyDown instead.
