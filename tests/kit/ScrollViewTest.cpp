@@ -79,6 +79,7 @@ TEST_F(ScrollViewTest, ScrollPointKeepsTheOriginInRangeAndMovesTheWidget)
     document->setFrameSize({150, 90});
     EXPECT_EQ(scroll.scrollOrigin(), pf::Point(0, 0));
     EXPECT_EQ(document->visibleRect(), pf::Rect(0, 0, 150, 90));
+    EXPECT_EQ(scroll.documentVisibleRect(), pf::Rect(0, 0, 150, 90));
 }
 
 TEST_F(ScrollViewTest, ViewportMarginsLeaveRoomForRulers)
@@ -116,6 +117,9 @@ TEST_F(ScrollViewTest, HiddenViewsAndViewsOutsideTheClipShowNothing)
     EXPECT_EQ(child->visibleRect(), pf::Rect(0, 0, 50, 40));
     child->hide();
     EXPECT_EQ(child->visibleRect(), pf::Rect());
+    // Not shown yet is not hidden: a view built off screen has its bounds in view.
+    const pf::View unshown(pf::Rect(5, 5, 30, 20));
+    EXPECT_EQ(unshown.visibleRect(), pf::Rect(0, 0, 30, 20));
 }
 
 TEST(ViewTest, RedisplayOfAnyRectIsCutToTheBoundsFirst)

@@ -64,7 +64,11 @@ Size ScrollView::contentSize() const
 
 Rect ScrollView::documentVisibleRect() const
 {
-    return Rect(origin_, contentSize());
+    const Rect clip(origin_, contentSize());
+    if (!document_)
+        return clip;
+    const Rect visible = clip.intersected(document_->bounds());
+    return visible.isNull() ? Rect() : visible;
 }
 
 Point ScrollView::maximumOrigin() const
@@ -104,7 +108,7 @@ bool ScrollView::scrollRectToVisible(const Rect& r)
     if (!document_ || !std::isfinite(target.x()) || !std::isfinite(target.y()) || !std::isfinite(target.width())
         || !std::isfinite(target.height()))
         return false;
-    const Rect visible = documentVisibleRect();
+    const Rect visible(origin_, contentSize());
     const Point before = origin_;
     setOrigin(Point(origin_.x + leastScroll(visible.x(), visible.width(), target.x(), target.width()),
                     origin_.y + leastScroll(visible.y(), visible.height(), target.y(), target.height())));

@@ -24,7 +24,8 @@ public:
 
     // The size of the clip area in points.
     Size contentSize() const;
-    // The visible part of the document view, in its points: the visible origin and the content size.
+    // The visible part of the document view, in its points: from the visible origin, the content size
+    // cut to the document.
     Rect documentVisibleRect() const;
     Point scrollOrigin() const { return origin_; }
 

@@ -111,16 +111,27 @@ Point View::locationOf(const QPointF& widgetPosition) const
     return Point::fromQt(widgetPosition) + pixelResidual();
 }
 
+namespace {
+
+// Hidden by a call, not merely not shown yet: a view built off screen (in tests, before its window shows)
+// still has a visible rect.
+bool isExplicitlyHidden(const QWidget* w)
+{
+    return w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
+}
+
+} // namespace
+
 Rect View::visibleRect() const
 {
-    if (isHidden())
+    if (isExplicitlyHidden(this))
         return {};
     // Walk up, cutting the rect to each ancestor's extent, keeping the offset that leads back.
     Rect rect = bounds();
     Point offset;
     const QWidget* w = this;
     while (const QWidget* parent = w->parentWidget()) {
-        if (w->isHidden())
+        if (isExplicitlyHidden(w))
             return {};
         const auto* view = dynamic_cast<const View*>(w);
         const Point origin = view ? view->originInParent() : Point(w->x(), w->y());

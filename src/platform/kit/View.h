@@ -39,7 +39,7 @@ public:
     void setFrameSize(Size size) { setFrame(Rect(frame_.origin, size)); }
     Rect bounds() const { return Rect(Point(), frame_.size); }
     // The part of the bounds that the enclosing views (and the scroll view's clip) leave visible; the
-    // zero rect when none is, or the view is hidden.
+    // zero rect when none is, or the view or an enclosing one was hidden.
     Rect visibleRect() const;
 
     // The scroll view whose document view is this view or one of its ancestors.
