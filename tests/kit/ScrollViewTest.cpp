@@ -171,6 +171,28 @@ TEST(ViewTest, AHugeRedisplayRepaintsTheViewOnce)
     EXPECT_EQ(view.painted, QRegion(0, 50, 300, 11));
 }
 
+TEST(ViewTest, AScrolledDocumentMapsPointsAcrossItsRoundedPlacement)
+{
+    pf::ScrollView scroll;
+    scroll.setFrameShape(QFrame::NoFrame);
+    scroll.resize(200, 100);
+    auto* document = new PaintRecordingView(pf::Rect(0, 0, 1000, 800));
+    scroll.setDocumentView(document);
+    scroll.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scroll));
+    // Half a point down: the widget sits at -11 while the document's top is at -10.5.
+    scroll.scrollPoint({0, 10.5});
+    QCoreApplication::processEvents();
+    document->painted = QRegion();
+    document->setNeedsDisplayInRect(pf::Rect(20, 20, 10, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(document->painted, QRegion(20, 20, 10, 11)); // points 20..30 are widget pixels 20.5..30.5
+
+    // The widget's pixel 30 is point 29.5 of the document.
+    EXPECT_EQ(document->convertPointFromScreen(pf::Point::fromQt(document->mapToGlobal(QPointF(40, 30)))),
+              pf::Point(40, 29.5));
+}
+
 TEST(ViewTest, FramesAreDoublesAndSubviewsAreFlipped)
 {
     pf::View parent(pf::Rect(0, 0, 400, 300));

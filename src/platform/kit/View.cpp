@@ -213,8 +213,9 @@ std::optional<QRect> View::displayRect(const Rect& r, const Rect& bounds)
 
 void View::setNeedsDisplayInRect(const Rect& r)
 {
+    // From points to the widget's pixels, which sit off the exact origin by the rounding.
     const Point residual = pixelResidual();
-    if (const auto rect = displayRect(r.offsetBy(residual.x, residual.y), Rect(0, 0, width(), height())))
+    if (const auto rect = displayRect(r.offsetBy(-residual.x, -residual.y), Rect(0, 0, width(), height())))
         update(*rect);
 }
 
