@@ -97,6 +97,9 @@ void View::applyGeometry()
 
 Point View::pixelResidual() const
 {
+    // A window's position is on the screen, not in a parent's points.
+    if (isWindow())
+        return {};
     const Point exact = originInParent();
     const Point placed(pos().x(), pos().y());
     const Point residual = placed - exact;
