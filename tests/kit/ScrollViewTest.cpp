@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QPaintEvent>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -80,6 +81,30 @@ TEST_F(ScrollViewTest, ScrollPointKeepsTheOriginInRangeAndMovesTheWidget)
     EXPECT_EQ(scroll.scrollOrigin(), pf::Point(0, 0));
     EXPECT_EQ(document->visibleRect(), pf::Rect(0, 0, 150, 90));
     EXPECT_EQ(scroll.documentVisibleRect(), pf::Rect(0, 0, 150, 90));
+}
+
+TEST(ScrollBarsTest, ScrollBarsThatComeAndGoKeepTheRangeAndFollowTheUser)
+{
+    pf::ScrollView scroll;
+    scroll.setFrameShape(QFrame::NoFrame);
+    scroll.resize(200, 100);
+    scroll.setDocumentView(new pf::View(pf::Rect(0, 0, 150, 90)));
+    scroll.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scroll));
+    EXPECT_EQ(scroll.contentSize(), pf::Size(200, 100)); // no bars while the document fits
+    scroll.documentView()->setFrameSize({1000, 800});
+    QCoreApplication::processEvents();
+    const pf::Size clip = scroll.contentSize();
+    EXPECT_LT(clip.width, 200); // the bars took their room
+    EXPECT_LT(clip.height, 100);
+    scroll.scrollPoint({5000, 5000});
+    EXPECT_EQ(scroll.scrollOrigin(), pf::Point(1000 - clip.width, 800 - clip.height));
+    EXPECT_EQ(scroll.horizontalScrollBar()->maximum(), int(1000 - clip.width));
+    // The user drags a bar: its value becomes the origin.
+    scroll.horizontalScrollBar()->setValue(37);
+    EXPECT_EQ(scroll.scrollOrigin().x, 37);
+    EXPECT_EQ(scroll.documentView()->pos().x(), -37);
+    EXPECT_EQ(scroll.documentView()->visibleRect(), pf::Rect(pf::Point(37, 800 - clip.height), clip));
 }
 
 TEST_F(ScrollViewTest, ViewportMarginsLeaveRoomForRulers)

@@ -5,7 +5,7 @@
 
 #include <QEvent>
 #include <QScrollBar>
-#include <QSignalBlocker>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -86,8 +86,7 @@ void ScrollView::setOrigin(Point origin)
     const auto keep = [](double v, double hi) { return std::isfinite(v) ? std::clamp(v, 0.0, hi) : 0.0; };
     origin_ = Point(keep(origin.x, max.x), keep(origin.y, max.y));
     {
-        const QSignalBlocker h(horizontalScrollBar());
-        const QSignalBlocker v(verticalScrollBar());
+        const QScopedValueRollback adjusting(adjustingBars_, true);
         horizontalScrollBar()->setValue(scrollBarValue(origin_.x));
         verticalScrollBar()->setValue(scrollBarValue(origin_.y));
     }
@@ -134,8 +133,8 @@ void ScrollView::tile()
         const Point max = maximumOrigin();
         const Size clip = contentSize();
         {
-            const QSignalBlocker h(horizontalScrollBar());
-            const QSignalBlocker v(verticalScrollBar());
+            // Not blocked: the scroll area shows and hides its bars on the range signals.
+            const QScopedValueRollback adjusting(adjustingBars_, true);
             horizontalScrollBar()->setRange(0, int(std::ceil(std::min(max.x, double(QWIDGETSIZE_MAX)))));
             verticalScrollBar()->setRange(0, int(std::ceil(std::min(max.y, double(QWIDGETSIZE_MAX)))));
             horizontalScrollBar()->setPageStep(std::max(1, int(clip.width)));
@@ -150,6 +149,8 @@ void ScrollView::tile()
 
 void ScrollView::scrollContentsBy(int, int)
 {
+    if (adjustingBars_)
+        return;
     // The user moved a scroll bar: its value becomes the origin.
     setOrigin(Point(horizontalScrollBar()->value(), verticalScrollBar()->value()));
 }

@@ -60,6 +60,8 @@ private:
     Point origin_;
     bool tiling_ = false;
     bool retile_ = false;
+    // The bars are being set from the origin, not moved by the user.
+    bool adjustingBars_ = false;
 };
 
 } // namespace pf
