@@ -6,9 +6,12 @@
 #include "platform/kit/ScrollView.h"
 
 #include <QLabel>
+#include <QApplication>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <gtest/gtest.h>
 
@@ -105,6 +108,15 @@ TEST(ScrollBarsTest, ScrollBarsThatComeAndGoKeepTheRangeAndFollowTheUser)
     EXPECT_EQ(scroll.scrollOrigin().x, 37);
     EXPECT_EQ(scroll.documentView()->pos().x(), -37);
     EXPECT_EQ(scroll.documentView()->visibleRect(), pf::Rect(pf::Point(37, 800 - clip.height), clip));
+    // A wheel turn the document does not handle scrolls the scroll view.
+    scroll.scrollPoint({37, 0});
+    QWheelEvent wheel(QPointF(10, 10), scroll.documentView()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    // As from the platform (sendEvent would make it synthetic): only those go on to the parents.
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(scroll.documentView(), &wheel);
+    EXPECT_GT(scroll.scrollOrigin().y, 0);
+    EXPECT_EQ(scroll.scrollOrigin().x, 37);
 }
 
 TEST_F(ScrollViewTest, ViewportMarginsLeaveRoomForRulers)
