@@ -40,9 +40,13 @@ function(quorvel_area target)
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# quorvel_test(<name> DIRS <dir>... DEPS <target>...): one GoogleTest executable, its cases found at build time.
+# quorvel_test(<name> DIRS <dir>... DEPS <target>... [MAIN <target>]): one GoogleTest executable, its cases
+# found at build time. MAIN is the library holding main() (quorvel_test_main unless given).
 function(quorvel_test name)
-  cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "MAIN" "DIRS;DEPS" ${ARGN})
+  if(NOT ARG_MAIN)
+    set(ARG_MAIN quorvel_test_main)
+  endif()
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
@@ -54,7 +58,7 @@ function(quorvel_test name)
   add_executable(${name} ${sources})
   target_compile_options(${name} PRIVATE ${QUORVEL_WARNINGS})
   target_compile_definitions(${name} PRIVATE QUORVEL_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} quorvel_test_main quorvel_lsan_suppressions GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${ARG_MAIN} quorvel_lsan_suppressions GTest::gtest GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 

@@ -284,3 +284,20 @@ TEST(EventRecord, ADefaultEventAnswersNothing)
     keyDown.type = EventType::KeyDown;
     EXPECT_TRUE(truePredicates(keyDown) == down);
 }
+
+TEST(EventRecord, TimesScreenPointsAndRepeatsComeFromQt)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 4), QPointF(103, 204), Qt::LeftButton, Qt::LeftButton, {});
+    press.setTimestamp(1500);
+    const Event m = Event::fromMouseButton(press, 1);
+    EXPECT_EQ(m.location, pf::Point(3, 4));
+    EXPECT_EQ(m.screenLocation, pf::Point(103, 204));
+    EXPECT_DOUBLE_EQ(m.timestamp, 1.5);
+
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+    held.setTimestamp(250);
+    const Event k = Event::fromKey(held);
+    EXPECT_TRUE(k.isARepeat);
+    EXPECT_DOUBLE_EQ(k.timestamp, 0.25);
+    EXPECT_FALSE(Event::fromKey(QKeyEvent(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier)).isARepeat);
+}

@@ -1,5 +1,8 @@
 // Entry point of every test executable: a headless Qt application, then GoogleTest.
 #include <QGuiApplication>
+#ifdef QUORVEL_TEST_WIDGETS
+#include <QApplication>
+#endif
 #include <QDir>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -30,6 +33,10 @@ int main(int argc, char** argv)
 {
     prepareEnvironment();
     testing::InitGoogleTest(&argc, argv);
+#ifdef QUORVEL_TEST_WIDGETS
+    QApplication app(argc, argv);
+#else
     QGuiApplication app(argc, argv);
+#endif
     return RUN_ALL_TESTS();
 }

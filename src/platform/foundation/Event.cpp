@@ -155,6 +155,7 @@ Event fromInput(EventType type, const QInputEvent& e)
     Event event;
     event.type = type;
     event.modifierFlags = Event::modifierFlagsForQt(e.modifiers().toInt());
+    event.timestamp = double(e.timestamp()) / 1000.0;
     return event;
 }
 
@@ -188,6 +189,7 @@ Event Event::fromKey(const QKeyEvent& e)
     Event event = fromInput(e.type() == QEvent::KeyRelease ? EventType::KeyUp : EventType::KeyDown, e);
     event.keyCode = keyCodeForQtKey(e.key()).value_or(KeyCode::Unknown);
     event.characters = e.text();
+    event.isARepeat = e.isAutoRepeat();
     return event;
 }
 
@@ -201,6 +203,7 @@ Event Event::fromMouseButton(const QMouseEvent& e, int clickCount)
     event.clickCount = clickCount;
     event.buttonNumber = number;
     event.location = Point::fromQt(e.position());
+    event.screenLocation = Point::fromQt(e.globalPosition());
     return event;
 }
 
@@ -218,6 +221,7 @@ Event Event::fromMouseMotion(const QMouseEvent& e, MouseMotion motion)
     Event event = fromInput(type, e);
     event.buttonNumber = number;
     event.location = Point::fromQt(e.position());
+    event.screenLocation = Point::fromQt(e.globalPosition());
     return event;
 }
 
@@ -225,6 +229,7 @@ Event Event::fromWheel(const QWheelEvent& e)
 {
     Event event = fromInput(EventType::ScrollWheel, e);
     event.location = Point::fromQt(e.position());
+    event.screenLocation = Point::fromQt(e.globalPosition());
     return event;
 }
 

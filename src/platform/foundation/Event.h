@@ -27,10 +27,15 @@ enum class EventType : int {
     RightMouseDragged = 7,
     KeyDown = 10,
     KeyUp = 11,
+    FlagsChanged = 12,
+    Rotate = 18,
+    BeginGesture = 19,
+    EndGesture = 20,
     ScrollWheel = 22,
     OtherMouseDown = 25,
     OtherMouseUp = 26,
     OtherMouseDragged = 27,
+    Magnify = 30,
 };
 
 using ModifierFlags = std::uint64_t;
@@ -84,7 +89,17 @@ struct Event {
     int buttonNumber = 0;
     // In the receiving view's coordinates; (0, 0) for key events.
     Point location;
+    // The same point on the screen (Qt's global coordinates, y down); (0, 0) for key events.
+    Point screenLocation;
     QString characters;
+    // Seconds, on the clock of the platform's input events.
+    double timestamp = 0;
+    // A key press that the keyboard repeats while the key is held.
+    bool isARepeat = false;
+    // Gestures: the magnification step (0.1 is 10 % larger) and the rotation step in degrees,
+    // counter-clockwise positive.
+    double magnification = 0;
+    double rotation = 0;
 
     // Key press and release.
     static Event fromKey(const QKeyEvent& e);
@@ -107,6 +122,7 @@ struct Event {
     bool isKeyUp() const { return type == EventType::KeyUp; }
     bool isKeyUpOrDown() const { return isKeyUp() || isKeyDown(); }
     bool isScrollWheel() const { return type == EventType::ScrollWheel; }
+    bool isFlagsChanged() const { return type == EventType::FlagsChanged; }
     bool is3rdButtonClick() const { return buttonNumber == 2; }
     // An even count of presses; no press (count 0) is no click at all.
     bool isDoubleClick() const { return clickCount > 0 && clickCount % 2 == 0; }

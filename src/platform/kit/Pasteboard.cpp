@@ -1,0 +1,254 @@
+#include "platform/kit/Pasteboard.h"
+
+#include "platform/foundation/PropertyList.h"
+
+#include <QClipboard>
+#include <QColor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+
+#include <cmath>
+
+namespace pf {
+
+namespace {
+
+const QString recordPrefix = QStringLiteral("application/x-");
+const QString pngMime = QStringLiteral("image/png");
+const QString tiffMime = QStringLiteral("image/tiff");
+const QString colorMime = QStringLiteral("application/x-color"); // the desktop's colour drag type
+// Qt's colour keeps 16 bits a channel; this one carries our colour string exactly beside it.
+const QString exactColorMime = QStringLiteral("application/x-quorvel-color");
+const QString uriListMime = QStringLiteral("text/uri-list");
+
+bool isUnitChannel(double v)
+{
+    return std::isfinite(v) && v >= 0 && v <= 1;
+}
+
+OptionalColor parseExactColor(const QByteArray& text)
+{
+    const QList<QByteArray> parts = text.split(':');
+    if (parts.size() != 4)
+        return std::nullopt;
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray part = parts[i].trimmed();
+        const char* stop = nullptr;
+        if (part.isEmpty() || !detail::parseDouble(part.constData(), part.constData() + part.size(), v[i], &stop)
+            || stop != part.constData() + part.size() || !isUnitChannel(v[i]))
+            return std::nullopt;
+    }
+    return Color(v[0], v[1], v[2], v[3]);
+}
+
+QByteArray exactColorText(const Color& c)
+{
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(detail::formatReal(c.red), detail::formatReal(c.green), detail::formatReal(c.blue),
+             detail::formatReal(c.alpha))
+        .toUtf8();
+}
+
+} // namespace
+
+QString mimeTypeForPasteboardType(const QString& type)
+{
+    if (type == PasteboardType::png)
+        return pngMime;
+    if (type == PasteboardType::tiff)
+        return tiffMime;
+    if (type == PasteboardType::color)
+        return colorMime;
+    if (type == PasteboardType::fileNames)
+        return uriListMime;
+    return recordPrefix + type;
+}
+
+QString pasteboardTypeForMimeType(const QString& mime)
+{
+    if (mime == pngMime)
+        return PasteboardType::png;
+    if (mime == tiffMime)
+        return PasteboardType::tiff;
+    if (mime == colorMime || mime == exactColorMime)
+        return PasteboardType::color;
+    if (mime == uriListMime)
+        return PasteboardType::fileNames;
+    if (mime.startsWith(recordPrefix) && mime.size() > recordPrefix.size())
+        return mime.mid(recordPrefix.size());
+    return {};
+}
+
+QString lowercasedPathExtension(const QString& path)
+{
+    return QFileInfo(path).suffix().toLower();
+}
+
+PasteboardContent::PasteboardContent(QStringList declaredTypes) : declared_(std::move(declaredTypes))
+{
+    declared_.removeDuplicates();
+}
+
+bool PasteboardContent::setData(const QString& type, const QByteArray& data)
+{
+    if (!declared_.contains(type) || type == PasteboardType::color || type == PasteboardType::fileNames)
+        return false;
+    data_[type] = data;
+    return true;
+}
+
+bool PasteboardContent::setPropertyList(const QString& type, const Value& plist, QString* errorOut)
+{
+    if (!declared_.contains(type))
+        return false;
+    const PropertyListWriteResult written = writePropertyList(plist);
+    if (!written.ok()) {
+        if (errorOut)
+            *errorOut = written.error;
+        return false;
+    }
+    return setData(type, *written.data);
+}
+
+bool PasteboardContent::setColor(const Color& color)
+{
+    if (!declared_.contains(PasteboardType::color) || !isUnitChannel(color.red) || !isUnitChannel(color.green)
+        || !isUnitChannel(color.blue) || !isUnitChannel(color.alpha))
+        return false;
+    color_ = color;
+    return true;
+}
+
+bool PasteboardContent::setFileNames(const QStringList& paths)
+{
+    if (!declared_.contains(PasteboardType::fileNames))
+        return false;
+    files_ = paths;
+    return true;
+}
+
+std::unique_ptr<QMimeData> PasteboardContent::makeMimeData() const
+{
+    auto mime = std::make_unique<QMimeData>();
+    for (const QString& type : declared_) {
+        if (type == PasteboardType::color) {
+            if (color_) {
+                mime->setColorData(color_->toQt());
+                mime->setData(exactColorMime, exactColorText(*color_));
+            }
+        } else if (type == PasteboardType::fileNames) {
+            if (files_) {
+                QList<QUrl> urls;
+                for (const QString& path : *files_)
+                    urls.append(QUrl::fromLocalFile(path));
+                mime->setUrls(urls);
+            }
+        } else if (auto it = data_.find(type); it != data_.end()) {
+            mime->setData(mimeTypeForPasteboardType(type), it->second);
+        }
+    }
+    return mime;
+}
+
+Pasteboard Pasteboard::general()
+{
+    Pasteboard board;
+    board.general_ = true;
+    return board;
+}
+
+const QMimeData* Pasteboard::mimeData() const
+{
+    return general_ ? QGuiApplication::clipboard()->mimeData() : data_;
+}
+
+void Pasteboard::write(const PasteboardContent& content) const
+{
+    if (general_)
+        QGuiApplication::clipboard()->setMimeData(content.makeMimeData().release());
+}
+
+QStringList Pasteboard::types() const
+{
+    QStringList types;
+    const QMimeData* mime = mimeData();
+    if (!mime)
+        return types;
+    for (const QString& format : mime->formats()) {
+        const QString type = pasteboardTypeForMimeType(format);
+        if (!type.isEmpty() && !types.contains(type))
+            types.append(type);
+    }
+    return types;
+}
+
+bool Pasteboard::hasType(const QString& type) const
+{
+    return types().contains(type);
+}
+
+QString Pasteboard::availableType(const QStringList& preferred) const
+{
+    const QStringList present = types();
+    for (const QString& type : preferred)
+        if (present.contains(type))
+            return type;
+    return {};
+}
+
+QByteArray Pasteboard::dataForType(const QString& type) const
+{
+    const QMimeData* mime = mimeData();
+    if (!mime || type == PasteboardType::color)
+        return {};
+    return mime->data(mimeTypeForPasteboardType(type));
+}
+
+std::optional<Value> Pasteboard::propertyListForType(const QString& type, QString* errorOut) const
+{
+    if (!hasType(type)) {
+        if (errorOut)
+            *errorOut = QStringLiteral("the pasteboard holds no %1").arg(type);
+        return std::nullopt;
+    }
+    PropertyListReadResult read = readPropertyList(dataForType(type));
+    if (!read.ok()) {
+        if (errorOut)
+            *errorOut = QStringLiteral("%1 on the pasteboard is not a property list: %2").arg(type, read.error);
+        return std::nullopt;
+    }
+    return std::move(read.value);
+}
+
+OptionalColor Pasteboard::color() const
+{
+    const QMimeData* mime = mimeData();
+    if (!mime)
+        return std::nullopt;
+    if (mime->hasFormat(exactColorMime))
+        if (OptionalColor exact = parseExactColor(mime->data(exactColorMime)))
+            return exact;
+    if (!mime->hasColor())
+        return std::nullopt;
+    const QColor qt = qvariant_cast<QColor>(mime->colorData());
+    if (!qt.isValid())
+        return std::nullopt;
+    return Color::fromQt(qt);
+}
+
+QStringList Pasteboard::fileNames() const
+{
+    QStringList paths;
+    const QMimeData* mime = mimeData();
+    if (!mime || !mime->hasUrls())
+        return paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.append(url.toLocalFile());
+    return paths;
+}
+
+} // namespace pf

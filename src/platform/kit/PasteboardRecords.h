@@ -1,0 +1,44 @@
+// The editor's records on the pasteboard, checked before use: they arrive from other programs and other
+// versions, so every container and value the editor relies on is of the expected kind, every number is
+// finite and every rect string parses; anything else is refused whole with an error that says what.
+//
+// - Shape record ("shapes", "peerIds", "connections"): the copied shapes' property lists, the
+//   identifiers of the shapes they were copied from, and the connections among the copies.
+// - Style record: one shape's style dictionary.
+// - Shape info: a library entry, naming the class of the shape to make and its frame.
+#pragma once
+
+#include "platform/foundation/Geometry.h"
+#include "platform/foundation/Value.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace pf {
+
+struct ShapeRecord {
+    // Dictionaries, each with a non-empty "className".
+    Value::Array shapes;
+    // One per shape, or none at all: a list of another length is dropped on reading.
+    QStringList peerIds;
+    // Dictionaries.
+    Value::Array connections;
+
+    Value toPropertyList() const;
+};
+
+std::optional<ShapeRecord> readShapeRecord(const Value& plist, QString* errorOut = nullptr);
+// A dictionary whose text attributes, when present, are of their kinds: "textColor" and "textFontName"
+// strings, "textFontSize" a finite positive number.
+std::optional<Value> readStyleRecord(const Value& plist, QString* errorOut = nullptr);
+// A dictionary with a non-empty string "className" and, when present, a "frame" that parses as a rect.
+std::optional<Value> readShapeInfo(const Value& plist, QString* errorOut = nullptr);
+
+// "{{x, y}, {w, h}}" with four finite numbers and nothing else; empty otherwise. (pf::rectFromString is
+// lenient, for stored documents; this is for data that must prove itself.)
+std::optional<Rect> parseRectStrictly(const QString& text);
+
+} // namespace pf

@@ -1,0 +1,61 @@
+// Actions by name and the chain that finds who performs them. A menu item or a control names an action
+// ("paste:", "browseForImage:"); with a target it goes there, without one to the first object of the
+// responder chain that handles it: the focused widget and its ancestors that are responders, then the
+// responders the application registered (window controllers, the document controller).
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace pf {
+
+class MenuItem;
+
+// sender: the menu item that sent the action, or null.
+using ActionHandler = std::function<void(const MenuItem* sender)>;
+
+class Responder {
+public:
+    Responder() = default;
+    Responder(const Responder&) = delete;
+    Responder& operator=(const Responder&) = delete;
+    virtual ~Responder();
+
+    bool respondsToAction(const QString& action) const { return actions_.count(action) != 0; }
+    // Runs the action when this responder has it; answers whether it did.
+    bool tryToPerform(const QString& action, const MenuItem* sender);
+    // Whether an item sending one of this responder's actions is enabled now.
+    virtual bool validateMenuItem(const MenuItem&) const { return true; }
+
+    // Refers to this responder until it is destroyed (menus outlive the click that built them).
+    std::weak_ptr<Responder*> weakReference() const { return self_; }
+
+protected:
+    void setAction(const QString& action, ActionHandler handler);
+
+private:
+    std::map<QString, ActionHandler> actions_;
+    std::shared_ptr<Responder*> self_ = std::make_shared<Responder*>(this);
+};
+
+// The first responder of the chain that handles action, or null.
+Responder* targetForAction(const QString& action);
+// Sends action along the chain; false when no responder handles it.
+bool sendAction(const QString& action, const MenuItem* sender = nullptr);
+
+// Responders after the widgets, in order of registration, for their lifetime.
+class ApplicationResponder {
+public:
+    explicit ApplicationResponder(Responder& responder);
+    ~ApplicationResponder();
+    ApplicationResponder(const ApplicationResponder&) = delete;
+    ApplicationResponder& operator=(const ApplicationResponder&) = delete;
+
+private:
+    Responder* responder_;
+};
+
+} // namespace pf

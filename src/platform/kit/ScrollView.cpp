@@ -1,0 +1,165 @@
+#include "platform/kit/ScrollView.h"
+
+#include "platform/kit/Cursor.h"
+#include "platform/kit/View.h"
+
+#include <QEvent>
+#include <QScrollBar>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pf {
+
+namespace {
+
+// The least move of a visible span [v, v + vs] that shows the span [r, r + rs]: none when it is in
+// view; a span longer than the view is moved only until the view lies inside it.
+double leastScroll(double v, double vs, double r, double rs)
+{
+    if (rs <= vs) {
+        if (r < v)
+            return r - v;
+        if (r + rs > v + vs)
+            return (r + rs) - (v + vs);
+        return 0;
+    }
+    if (v < r)
+        return r - v;
+    if (v + vs > r + rs)
+        return (r + rs) - (v + vs);
+    return 0;
+}
+
+int scrollBarValue(double v)
+{
+    return int(std::clamp(std::round(v), 0.0, double(QWIDGETSIZE_MAX)));
+}
+
+} // namespace
+
+ScrollView::ScrollView(QWidget* parent) : QAbstractScrollArea(parent) {}
+
+ScrollView::~ScrollView() = default;
+
+void ScrollView::setDocumentView(View* view)
+{
+    if (document_ == view)
+        return;
+    delete document_.data();
+    document_ = view;
+    origin_ = {};
+    if (view) {
+        view->setParent(viewport());
+        view->show();
+    }
+    tile();
+}
+
+Size ScrollView::contentSize() const
+{
+    return Size(viewport()->width(), viewport()->height());
+}
+
+Rect ScrollView::documentVisibleRect() const
+{
+    const Rect clip(origin_, contentSize());
+    if (!document_)
+        return clip;
+    const Rect visible = clip.intersected(document_->bounds());
+    return visible.isNull() ? Rect() : visible;
+}
+
+Point ScrollView::maximumOrigin() const
+{
+    if (!document_)
+        return {};
+    const Size doc = document_->frame().size;
+    const Size clip = contentSize();
+    return Point(std::max(0.0, doc.width - clip.width), std::max(0.0, doc.height - clip.height));
+}
+
+void ScrollView::setOrigin(Point origin)
+{
+    const Point max = maximumOrigin();
+    const auto keep = [](double v, double hi) { return std::isfinite(v) ? std::clamp(v, 0.0, hi) : 0.0; };
+    origin_ = Point(keep(origin.x, max.x), keep(origin.y, max.y));
+    {
+        const QScopedValueRollback adjusting(adjustingBars_, true);
+        horizontalScrollBar()->setValue(scrollBarValue(origin_.x));
+        verticalScrollBar()->setValue(scrollBarValue(origin_.y));
+    }
+    if (document_) {
+        document_->scrollOffset_ = origin_;
+        document_->applyGeometry();
+    }
+}
+
+void ScrollView::scrollPoint(Point p)
+{
+    setOrigin(p);
+}
+
+bool ScrollView::scrollRectToVisible(const Rect& r)
+{
+    const Rect target = r.standardized();
+    if (!document_ || !std::isfinite(target.x()) || !std::isfinite(target.y()) || !std::isfinite(target.width())
+        || !std::isfinite(target.height()))
+        return false;
+    const Rect visible(origin_, contentSize());
+    const Point before = origin_;
+    setOrigin(Point(origin_.x + leastScroll(visible.x(), visible.width(), target.x(), target.width()),
+                    origin_.y + leastScroll(visible.y(), visible.height(), target.y(), target.height())));
+    return origin_ != before;
+}
+
+void ScrollView::setDocumentCursor(const Cursor& cursor)
+{
+    if (document_)
+        document_->setCursor(cursor.toQt(document_->devicePixelRatioF()));
+}
+
+void ScrollView::tile()
+{
+    if (tiling_) {
+        // A scroll bar came or went while the ranges were set, and the clip area changed size.
+        retile_ = true;
+        return;
+    }
+    tiling_ = true;
+    for (int pass = 0; pass < 3; ++pass) {
+        retile_ = false;
+        const Point max = maximumOrigin();
+        const Size clip = contentSize();
+        {
+            // Not blocked: the scroll area shows and hides its bars on the range signals.
+            const QScopedValueRollback adjusting(adjustingBars_, true);
+            horizontalScrollBar()->setRange(0, int(std::ceil(std::min(max.x, double(QWIDGETSIZE_MAX)))));
+            verticalScrollBar()->setRange(0, int(std::ceil(std::min(max.y, double(QWIDGETSIZE_MAX)))));
+            horizontalScrollBar()->setPageStep(std::max(1, int(clip.width)));
+            verticalScrollBar()->setPageStep(std::max(1, int(clip.height)));
+        }
+        setOrigin(origin_);
+        if (!retile_)
+            break;
+    }
+    tiling_ = false;
+}
+
+void ScrollView::scrollContentsBy(int, int)
+{
+    if (adjustingBars_)
+        return;
+    // The user moved a scroll bar: its value becomes the origin.
+    setOrigin(Point(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+bool ScrollView::viewportEvent(QEvent* e)
+{
+    if (e->type() == QEvent::Resize)
+        tile();
+    return QAbstractScrollArea::viewportEvent(e);
+}
+
+} // namespace pf

@@ -1,0 +1,41 @@
+// Small services the editor calls for feedback outside its views: the system beep, a modal alert and the
+// error log, each through a sink that tests replace (ScopedBeepSink and its kin).
+#pragma once
+
+#include "platform/kit/Sink.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace pf {
+
+struct Alert {
+    QString messageText;
+    QString informativeText;
+    // Button titles, the first the default; no button shows one "OK".
+    QStringList buttons;
+};
+
+using BeepSink = std::function<void()>;
+// Answers the index of the button chosen.
+using AlertSink = std::function<int(const Alert&)>;
+using LogSink = std::function<void(const QString&)>;
+
+void beep();
+int runAlert(const Alert& alert);
+void logMessage(const QString& message);
+
+template <>
+BeepSink& sinkOf<BeepSink>();
+template <>
+AlertSink& sinkOf<AlertSink>();
+template <>
+LogSink& sinkOf<LogSink>();
+
+using ScopedBeepSink = ScopedSink<BeepSink>;
+using ScopedAlertSink = ScopedSink<AlertSink>;
+using ScopedLogSink = ScopedSink<LogSink>;
+
+} // namespace pf
