@@ -6,6 +6,7 @@
 
 #include "model/Composition.h"
 #include "model/Group.h"
+#include "model/Rectangle.h"
 
 #include <ostream>
 
