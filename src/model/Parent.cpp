@@ -4,13 +4,13 @@
 
 Parent::~Parent()
 {
-    // A child that outlives its container (held by undo, say) must not point back at it.
+    // A child that outlives its container (held by undo, say) must not point back at it. A child that has
+    // meanwhile moved to another container (ungrouped onto the page) keeps its page.
     for (const auto& child : children_) {
-        if (!child)
+        if (!child || child->parent() != this)
             continue;
         child->setComposition(nullptr);
-        if (child->parent() == this)
-            child->setParent(nullptr);
+        child->setParent(nullptr);
     }
 }
 

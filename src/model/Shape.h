@@ -546,7 +546,8 @@ public:
 
     // Every layer; nothing when the shape is on a page that is not exporting and its dirty rect misses
     // dirty (so off-screen renderings set the page's exporting flag, or use a shape without a page).
-    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // Containers draw their children instead (the page, groups).
+    virtual void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
     // Fill, image and strokes, each in its own saved state.
     void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
 
