@@ -6,6 +6,7 @@
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -69,12 +70,7 @@ void Group::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
 {
     if (!shape || shape.get() == this || containsShape(shape.get()))
         return;
-    Children kids = children();
-    if (index >= kids.size())
-        kids.push_back(std::move(shape));
-    else
-        kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(index), std::move(shape));
-    setChildren(std::move(kids));
+    insertChildAtIndex(std::move(shape), index);
     frameToChildren();
 }
 
@@ -86,9 +82,7 @@ void Group::removeShape(const std::shared_ptr<Shape>& shapeRef)
         return;
     childRatios_.remove(shape->identifier());
     shape->setParent(nullptr);
-    Children kids = children();
-    kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(at));
-    setChildren(std::move(kids));
+    removeChildAtIndex(at);
     frameToChildren();
 }
 
@@ -104,11 +98,8 @@ void Group::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)
     if (from == to || from >= children().size())
         return;
     const std::shared_ptr<Shape> shape = children()[from];
-    Children kids = children();
-    kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(from));
-    const std::size_t at = std::min(from < to ? to - 1 : to, kids.size());
-    kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(at), shape);
-    setChildren(std::move(kids));
+    removeChildAtIndex(from);
+    insertChildAtIndex(shape, from < to ? to - 1 : to);
     frameToChildren();
 }
 
