@@ -115,6 +115,70 @@ void Group::copyShapeAtIndexToIndex(std::size_t from, std::size_t to)
     moveShapeAtIndexToIndex(children().size() - 1, std::min(to, children().size() - 1));
 }
 
+void Group::setLocked(bool locked)
+{
+    Parent::setLocked(locked);
+    for (const auto& child : children())
+        child->setLocked(locked);
+}
+
+void Group::setHidden(bool hidden)
+{
+    Parent::setHidden(hidden);
+    for (const auto& child : children())
+        child->setHidden(hidden);
+}
+
+void Group::setSelected(bool selected)
+{
+    Parent::setSelected(selected);
+    for (const auto& child : children())
+        child->setSelected(selected);
+}
+
+bool Group::isConnectedToPointer(const Shape* pointer) const
+{
+    return pointer && std::any_of(children().begin(), children().end(), [pointer](const auto& child) {
+               return child.get() == pointer || child->isConnectedToPointer(pointer);
+           });
+}
+
+namespace {
+bool isGroupsOwnKey(const QString& key)
+{
+    return key == QLatin1String("rotationAngle") || key == QLatin1String("rotationHandleRadius") ||
+           key == QLatin1String("locked");
+}
+} // namespace
+
+pf::Variant Group::valueForKey(const QString& key) const
+{
+    if (isGroupsOwnKey(key))
+        return Parent::valueForKey(key);
+    if (children().empty())
+        return {};
+    const pf::Variant first = children().front()->valueForKey(key);
+    if (first.isNull())
+        return {};
+    for (const auto& child : children())
+        if (!(child->valueForKey(key) == first))
+            return {};
+    return first;
+}
+
+void Group::setValueForKey(const pf::Variant& value, const QString& key)
+{
+    {
+        pf::ChangeNotice notice(*this, key);
+        if (isGroupsOwnKey(key))
+            Parent::setValueForKey(value, key);
+        else
+            for (const auto& child : children())
+                child->setValueForKey(value, key);
+    }
+    setNeedsDisplayInRect(dirtyRect());
+}
+
 void Group::commit()
 {
     captureChildRatios();
@@ -258,6 +322,8 @@ void Group::readPlist(const pf::Value& d)
             page->registerShape(child);
     }
     setChildren(std::move(kids));
+    // Laid out on the page being read, so that its grid applies.
+    setComposition(page.get());
     captureChildRatios();
     layoutChildren();
 }
