@@ -5,9 +5,7 @@
 #include "model/CompositionHelper.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
-#include "platform/foundation/UserDefaultsStore.h"
-
-#include <QGuiApplication>
+#include "ShapeFuzzing.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +13,6 @@
 #include <memory>
 
 namespace {
-
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // Every registered shape is there under its own identifier.
 void checkRegistry(const Composition& page)
@@ -33,18 +29,8 @@ void checkRegistry(const Composition& page)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QGuiApplication* app = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        qInstallMessageHandler(quiet);
-        static int argc = 1;
-        static char name[] = "fuzz_composition_data";
-        static char* argv[] = {name, nullptr};
-        registerShapeClasses(pf::ClassRegistry::shared());
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    startShapeInput("fuzz_composition_data");
 
-    pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
     const auto pages = CompositionHelper::compositionsFromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (pf::threadDictionary::contains(QString::fromLatin1(pf::TlsVersionKey)))
         std::abort();

@@ -1,0 +1,26 @@
+// Set-up shared by the fuzz targets that read shapes: a headless application made once, log output
+// silenced, the shape classes registered, and fresh in-memory user defaults for every input (reading
+// writes sticky values).
+#pragma once
+
+#include "model/ShapeClass.h"
+#include "platform/foundation/UserDefaultsStore.h"
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <memory>
+
+inline void startShapeInput(const char* programName)
+{
+    static QGuiApplication* app = [programName] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        static int argc = 1;
+        static char* argv[] = {const_cast<char*>(programName), nullptr};
+        registerShapeClasses(pf::ClassRegistry::shared());
+        return new QGuiApplication(argc, argv);
+    }();
+    (void)app;
+    pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
+}
