@@ -79,6 +79,14 @@ TEST_F(GroupTest, KeyValueCodingReachesTheChildrenButNotTheGroupsOwnKeys)
     group->setValueForKeyPath(true, "locked");
     EXPECT_TRUE(group->isLocked());
     EXPECT_TRUE(a->isLocked() && b->isLocked());
+    group->setHidden(true);
+    EXPECT_TRUE(a->isHidden() && b->isHidden());
+    auto connector = Shape::make<TestConnector>(pf::Rect(0, 0, 10, 1));
+    EXPECT_FALSE(group->isConnectedToPointer(connector.get()));
+    group->addShape(connector);
+    EXPECT_TRUE(group->isConnectedToPointer(connector.get()));
+    group->removeShape(connector);
+
     group->setValueForKeyPath(std::int64_t{30}, "rotationAngle");
     EXPECT_EQ(group->rotationAngle(), 30);
     EXPECT_EQ(a->rotationAngle(), 0);
