@@ -34,23 +34,7 @@ QString actionNameForShape(const char* format, const Shape& shape)
 
 void eraseChild(Parent& parent, const Shape* shape)
 {
-    const std::size_t at = parent.indexOfShape(shape);
-    if (at == pf::NotFound)
-        return;
-    Parent::Children children = parent.children();
-    children.erase(children.begin() + static_cast<std::ptrdiff_t>(at));
-    parent.setChildren(std::move(children));
-}
-
-// Inserts at index, or appends when index is past the end.
-void insertChild(Parent& parent, std::shared_ptr<Shape> shape, std::size_t index)
-{
-    Parent::Children children = parent.children();
-    if (index >= children.size())
-        children.push_back(std::move(shape));
-    else
-        children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), std::move(shape));
-    parent.setChildren(std::move(children));
+    parent.removeChildAtIndex(parent.indexOfShape(shape));
 }
 
 std::shared_ptr<Parent> sharedParent(Shape* parent)
@@ -171,7 +155,7 @@ void Composition::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t i
     if (auto* from = dynamic_cast<Parent*>(shape->parent()); from && from != this)
         from->removeShape(shape);
     const bool registered = registerShape(shape);
-    insertChild(*this, shape, count <= index ? pf::NotFound : index);
+    insertChildAtIndex(shape, count <= index ? pf::NotFound : index);
     shape->setComposition(this);
     shape->setParent(this);
     shape->calcDisplayFrameOrigin();
@@ -215,7 +199,7 @@ void Composition::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)
         return;
     const std::shared_ptr<Shape> shape = children()[from];
     eraseChild(*this, shape.get());
-    insertChild(*this, shape, from < to ? to - 1 : to);
+    insertChildAtIndex(shape, from < to ? to - 1 : to);
     const std::size_t now = indexOfShape(shape.get());
     if (now == from)
         return; // to = from + 1 puts it back where it was
@@ -261,8 +245,8 @@ void Composition::insertGroupInParentAtIndex(const std::shared_ptr<Group>& group
     }
     group->commit();
     registerShape(group);
-    // The grouped children may have stood before index: never past the end.
-    insertChild(*parent, group, count > index ? std::min(index, parent->children().size()) : pf::NotFound);
+    // The grouped children may have stood before index: past the end now means on top.
+    parent->insertChildAtIndex(group, count > index ? index : pf::NotFound);
     group->setComposition(this);
     group->setParent(parent.get());
     setNeedsDisplayInRectUpdatePalettes(group->dirtyRect(), true);
@@ -283,7 +267,7 @@ void Composition::removeGroup(const std::shared_ptr<Group>& group)
     if (index != pf::NotFound)
         eraseChild(*parent, group.get());
     const auto place = [&](const std::shared_ptr<Shape>& child, std::size_t at) {
-        insertChild(*parent, child, at);
+        parent->insertChildAtIndex(child, at);
         child->setComposition(this);
         child->setParent(parent.get());
         if (delegate_)

@@ -1,86 +1,72 @@
 #include "model/CompositionHelper.h"
 
 #include "model/Composition.h"
-#include "model/StickyDefaults.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
-#include "platform/foundation/UndoManager.h"
 #include "platform/graphics/PdfContext.h"
+
+#include <QLoggingCategory>
 
 namespace {
 
-void fail(QString* error, const QString& message)
-{
-    if (error)
-        *error = message;
-}
+Q_LOGGING_CATEGORY(lcCompositionHelper, "quorvel.model.compositionhelper")
 
-// The export fill goes on and comes off without an undo step or a sticky value.
-void setFillSilently(Composition& page, const pf::OptionalColor& color)
+std::nullopt_t failure(QString* error, const QString& why)
 {
-    pf::UndoManager* undo = page.undoManager();
-    if (undo)
-        undo->disableUndoRegistration();
-    StickyDefaults::doWithoutStickySetting([&] { page.setFillColor(color); });
-    if (undo)
-        undo->enableUndoRegistration();
+    qCWarning(lcCompositionHelper, "%s", qUtf8Printable(why));
+    if (error)
+        *error = why;
+    return std::nullopt;
 }
 
 } // namespace
 
-std::vector<std::shared_ptr<Composition>> CompositionHelper::compositionsFromData(const QByteArray& data, QString* error)
+std::optional<CompositionHelper::Pages> CompositionHelper::compositionsFromData(const QByteArray& data, QString* error)
 {
     const pf::PropertyListReadResult read = pf::readPropertyList(data);
-    if (!read.ok()) {
-        fail(error, read.error);
-        return {};
-    }
-    const pf::Value& plist = *read.value;
-    if (!plist.isDictionary()) {
-        fail(error, QStringLiteral("the document data is not a dictionary"));
-        return {};
-    }
-    const pf::Value& entries = plist.objectForKey(QStringLiteral("compositions"));
-    if (!entries.isNull() && !entries.isArray()) {
-        fail(error, QStringLiteral("the document's \"compositions\" is not a list"));
-        return {};
-    }
+    if (!read.ok())
+        return failure(error, read.error);
+    const pf::Value& root = *read.value;
+    if (!root.isDictionary())
+        return failure(error, QStringLiteral("The page data is not a dictionary."));
+    const pf::Value& compositions = root.objectForKey("compositions");
+    if (!compositions.isNull() && !compositions.isArray())
+        return failure(error, QStringLiteral("The page data's \"compositions\" is not a list."));
 
     std::optional<pf::ThreadValueScope> version;
-    if (plist.contains(QStringLiteral("version")))
-        version.emplace(QString::fromLatin1(pf::TlsVersionKey), pf::Variant(plist.integerForKey(QStringLiteral("version"))));
-    std::vector<std::shared_ptr<Composition>> pages;
-    for (const pf::Value& entry : entries.asArray()) {
-        if (!entry.isDictionary()) {
-            qWarning("Document page skipped: its stored form is not a dictionary");
-            continue;
-        }
-        if (std::shared_ptr<Composition> page = Composition::fromPlist(entry))
+    if (root.objectForKey("version").isNumber())
+        version.emplace(QString::fromLatin1(pf::TlsVersionKey), pf::Variant(root.integerForKey("version")));
+    Pages pages;
+    for (const pf::Value& entry : compositions.asArray())
+        if (auto page = Composition::fromPlist(entry))
             pages.push_back(std::move(page));
-    }
     return pages;
 }
 
-void CompositionHelper::drawCompositionsAsMultiPagePDFCanvasInContext(const std::vector<std::shared_ptr<Composition>>& pages,
-                                                                      pf::PdfContext& context, double scale, bool alphaEnabled)
+void CompositionHelper::drawCompositionsAsMultiPagePDFCanvasInContext(const Pages& pages, pf::PdfContext& context,
+                                                                      double scale, bool alphaEnabled)
 {
     for (const auto& page : pages) {
+        if (!page)
+            continue;
         double s = scale;
         if (const Metrics* metrics = page->metrics(); metrics && metrics->resolution() > metrics->baseResolution())
             s *= metrics->baseResolution() / metrics->resolution();
 
-        const std::int64_t zoomIndex = page->zoomScaleIndex();
+        // Export settings, put back afterwards; none of it is an edit of the page.
+        const bool undoDisabled = page->disableUndo();
+        const std::int64_t zoomStep = page->zoomScaleIndex();
         const pf::OptionalColor fill = page->fillColor();
         page->setExporting(true);
         page->setZoomScaleIndex(0);
         page->setOverrideZoomScale(1.0);
-        setFillSilently(*page, alphaEnabled ? pf::Color(0, 0, 0, 0) : pf::Color::white());
+        page->setFillColor(alphaEnabled ? pf::Color{0, 0, 0, 0} : pf::Color{1, 1, 1, 1});
 
         const pf::Rect frame = page->frame();
-        const pf::Rect mediaBox(frame.origin.x * s, frame.origin.y * s, frame.size.width * s, frame.size.height * s);
-        if (pf::GraphicsContext* pdf = context.beginPage(mediaBox)) {
+        const pf::Rect box(frame.x() * s, frame.y() * s, frame.width() * s, frame.height() * s);
+        if (pf::GraphicsContext* pdf = context.beginPage(box)) {
             pdf->saveGState();
-            pdf->translate(0, mediaBox.size.height);
+            pdf->translate(0, box.height());
             pdf->scale(1, -1);
             pdf->scale(s, s);
             page->drawInContextDirtyRect(*pdf, frame);
@@ -88,9 +74,10 @@ void CompositionHelper::drawCompositionsAsMultiPagePDFCanvasInContext(const std:
             context.endPage();
         }
 
-        setFillSilently(*page, fill);
+        page->setFillColor(fill);
         page->setOverrideZoomScale(0);
-        page->setZoomScaleIndex(zoomIndex);
+        page->setZoomScaleIndex(zoomStep);
         page->setExporting(false);
+        page->reenableUndoIf(undoDisabled);
     }
 }

@@ -1,11 +1,12 @@
-// Pages for a program with no editor (the preview generator): rebuilt from a document's stored data and
-// drawn into a multi-page PDF. The pages have no owner, so nothing is registered for undo.
+// Pages for programs without an editor (the preview generator): rebuilt from the data of a document's
+// "composition_data.plist", and drawn into a multi-page PDF, one media box per page.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace pf {
@@ -15,15 +16,16 @@ class Composition;
 
 class CompositionHelper {
 public:
-    // The pages of "composition_data.plist" data, in order. The stored "version" is published on this
-    // thread while they are built and removed afterwards. Data that is not a property-list dictionary, or
-    // whose "compositions" is present but not an array, answers no pages and the reason; entries that are
-    // not dictionaries are skipped; no "compositions" answers no pages and no error.
-    static std::vector<std::shared_ptr<Composition>> compositionsFromData(const QByteArray& data, QString* error = nullptr);
+    using Pages = std::vector<std::shared_ptr<Composition>>;
 
-    // Each page one PDF page the size of its frame in points (a page above 72 dpi shrinks to its size in
-    // points) times scale, filled white, or left transparent when alphaEnabled. Each page's fill colour,
-    // zoom and export state are as before afterwards.
-    static void drawCompositionsAsMultiPagePDFCanvasInContext(const std::vector<std::shared_ptr<Composition>>& pages,
-                                                              pf::PdfContext& context, double scale, bool alphaEnabled);
+    // The pages of "compositions", in order, read with the document's stored "version" published on this
+    // thread (under "PLOVIX_TLS_VERSION_KEY", removed afterwards); none and an error when the data does not
+    // parse, is not a dictionary, or its "compositions" is not an array. Entries that are not pages are
+    // skipped; data without "compositions" has no pages.
+    static std::optional<Pages> compositionsFromData(const QByteArray& data, QString* error = nullptr);
+
+    // One PDF page per page at scale (a page of a higher resolution than 72 at its size in points), drawn
+    // for export on white, or on nothing when alphaEnabled. The pages' own settings are put back after.
+    static void drawCompositionsAsMultiPagePDFCanvasInContext(const Pages& pages, pf::PdfContext& context, double scale,
+                                                              bool alphaEnabled);
 };

@@ -6,6 +6,7 @@
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -69,12 +70,7 @@ void Group::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
 {
     if (!shape || shape.get() == this || containsShape(shape.get()))
         return;
-    Children kids = children();
-    if (index >= kids.size())
-        kids.push_back(std::move(shape));
-    else
-        kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(index), std::move(shape));
-    setChildren(std::move(kids));
+    insertChildAtIndex(std::move(shape), index);
     frameToChildren();
 }
 
@@ -86,9 +82,7 @@ void Group::removeShape(const std::shared_ptr<Shape>& shapeRef)
         return;
     childRatios_.remove(shape->identifier());
     shape->setParent(nullptr);
-    Children kids = children();
-    kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(at));
-    setChildren(std::move(kids));
+    removeChildAtIndex(at);
     frameToChildren();
 }
 
@@ -104,11 +98,8 @@ void Group::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)
     if (from == to || from >= children().size())
         return;
     const std::shared_ptr<Shape> shape = children()[from];
-    Children kids = children();
-    kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(from));
-    const std::size_t at = std::min(from < to ? to - 1 : to, kids.size());
-    kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(at), shape);
-    setChildren(std::move(kids));
+    removeChildAtIndex(from);
+    insertChildAtIndex(shape, from < to ? to - 1 : to);
     frameToChildren();
 }
 
@@ -122,6 +113,70 @@ void Group::copyShapeAtIndexToIndex(std::size_t from, std::size_t to)
     copy->setFrame(copy->frame().offsetBy(10, 10));
     addShape(copy);
     moveShapeAtIndexToIndex(children().size() - 1, std::min(to, children().size() - 1));
+}
+
+void Group::setLocked(bool locked)
+{
+    Parent::setLocked(locked);
+    for (const auto& child : children())
+        child->setLocked(locked);
+}
+
+void Group::setHidden(bool hidden)
+{
+    Parent::setHidden(hidden);
+    for (const auto& child : children())
+        child->setHidden(hidden);
+}
+
+void Group::setSelected(bool selected)
+{
+    Parent::setSelected(selected);
+    for (const auto& child : children())
+        child->setSelected(selected);
+}
+
+bool Group::isConnectedToPointer(const Shape* pointer) const
+{
+    return pointer && std::any_of(children().begin(), children().end(), [pointer](const auto& child) {
+               return child.get() == pointer || child->isConnectedToPointer(pointer);
+           });
+}
+
+namespace {
+bool isGroupsOwnKey(const QString& key)
+{
+    return key == QLatin1String("rotationAngle") || key == QLatin1String("rotationHandleRadius") ||
+           key == QLatin1String("locked");
+}
+} // namespace
+
+pf::Variant Group::valueForKey(const QString& key) const
+{
+    if (isGroupsOwnKey(key))
+        return Parent::valueForKey(key);
+    if (children().empty())
+        return {};
+    const pf::Variant first = children().front()->valueForKey(key);
+    if (first.isNull())
+        return {};
+    for (const auto& child : children())
+        if (!(child->valueForKey(key) == first))
+            return {};
+    return first;
+}
+
+void Group::setValueForKey(const pf::Variant& value, const QString& key)
+{
+    {
+        pf::ChangeNotice notice(*this, key);
+        if (isGroupsOwnKey(key))
+            Parent::setValueForKey(value, key);
+        else
+            for (const auto& child : children())
+                child->setValueForKey(value, key);
+    }
+    setNeedsDisplayInRect(dirtyRect());
 }
 
 void Group::commit()
@@ -267,6 +322,8 @@ void Group::readPlist(const pf::Value& d)
             page->registerShape(child);
     }
     setChildren(std::move(kids));
+    // Laid out on the page being read, so that its grid applies.
+    setComposition(page.get());
     captureChildRatios();
     layoutChildren();
 }

@@ -55,6 +55,20 @@ public:
     void beginDrag() override;
     void endDrag(const pf::Event& event) override;
 
+    // The group and every child.
+    void setLocked(bool locked) override;
+    void setHidden(bool hidden) override;
+    void setSelected(bool selected) override;
+    // The connector is a child, or attached to one.
+    bool isConnectedToPointer(const Shape* pointer) const override;
+
+    // Key-value coding reaches the children, except for the group's own "rotationAngle",
+    // "rotationHandleRadius" and "locked": a read answers the children's common value (null when they
+    // differ, when one has none, or when there are none), a write goes to every child. Each write is
+    // announced on the group and redraws it.
+    pf::Variant valueForKey(const QString& key) const override;
+    void setValueForKey(const pf::Variant& value, const QString& key) override;
+
     bool isGroup() const override { return true; }
     bool canEditText() const override { return false; }
     bool canEditImage() const override { return false; }

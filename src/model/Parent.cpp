@@ -32,6 +32,20 @@ std::size_t Parent::indexOfShape(const Shape* shape) const
     return shape && at != children_.end() ? static_cast<std::size_t>(at - children_.begin()) : pf::NotFound;
 }
 
+void Parent::insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
+{
+    if (index >= children_.size())
+        children_.push_back(std::move(shape));
+    else
+        children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(shape));
+}
+
+void Parent::removeChildAtIndex(std::size_t index)
+{
+    if (index < children_.size())
+        children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 std::shared_ptr<Shape> Parent::shapeAtPoint(const pf::Point& point) const
 {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)

@@ -46,9 +46,10 @@ PFResult generatePreview(PFQLPreviewRequest* preview, const char* url)
     }
 
     QString error;
-    const std::vector<std::shared_ptr<Composition>> pages = CompositionHelper::compositionsFromData(data, &error);
-    if (pages.empty())
+    const std::optional<CompositionHelper::Pages> read = CompositionHelper::compositionsFromData(data, &error);
+    if (!read || read->empty())
         return quickLookPreviewFailed;
+    const CompositionHelper::Pages& pages = *read;
 
     // The pages have no document: their pictures come from the package itself.
     PreviewImageSource images{PackageImages(packagePath)};
