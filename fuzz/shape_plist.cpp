@@ -4,10 +4,7 @@
 #include "model/Shape.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
-#include "platform/foundation/UserDefaultsStore.h"
-#include "shapes/ShapeKinds.h"
-
-#include <QGuiApplication>
+#include "ShapeFuzzing.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +13,6 @@
 #include <optional>
 
 namespace {
-
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 void readShape(const pf::Value& plist)
 {
@@ -51,19 +46,8 @@ void readShape(const pf::Value& plist)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QGuiApplication* app = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        qInstallMessageHandler(quiet);
-        static int argc = 1;
-        static char name[] = "fuzz_shape_plist";
-        static char* argv[] = {name, nullptr};
-        registerShapeKinds(pf::ClassRegistry::shared());
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    startShapeInput("fuzz_shape_plist");
 
-    // Each input starts from the same user defaults (reading writes sticky values).
-    pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
     const auto read = pf::readPropertyList(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!read.ok())
         return 0;

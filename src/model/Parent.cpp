@@ -4,13 +4,13 @@
 
 Parent::~Parent()
 {
-    // A child that outlives its container (held by undo, say) must not point back at it.
+    // A child that outlives its container (held by undo, say) must not point back at it. A child that has
+    // meanwhile moved to another container (ungrouped onto the page) keeps its page.
     for (const auto& child : children_) {
-        if (!child)
+        if (!child || child->parent() != this)
             continue;
         child->setComposition(nullptr);
-        if (child->parent() == this)
-            child->setParent(nullptr);
+        child->setParent(nullptr);
     }
 }
 
@@ -30,6 +30,20 @@ std::size_t Parent::indexOfShape(const Shape* shape) const
 {
     const auto at = std::find_if(children_.begin(), children_.end(), [shape](const auto& c) { return c.get() == shape; });
     return shape && at != children_.end() ? static_cast<std::size_t>(at - children_.begin()) : pf::NotFound;
+}
+
+void Parent::insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
+{
+    if (index >= children_.size())
+        children_.push_back(std::move(shape));
+    else
+        children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(shape));
+}
+
+void Parent::removeChildAtIndex(std::size_t index)
+{
+    if (index < children_.size())
+        children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 std::shared_ptr<Shape> Parent::shapeAtPoint(const pf::Point& point) const

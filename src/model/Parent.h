@@ -27,6 +27,10 @@ public:
 
     const Children& children() const { return children_; }
     void setChildren(Children children) { children_ = std::move(children); }
+    // Plain list edits for the containers' own operations (no parent, page, notice or undo): insert at
+    // index (past the end: append), and remove the entry at index (none past the end).
+    void insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index);
+    void removeChildAtIndex(std::size_t index);
 
     // The index of that very object (not of an equal shape), or pf::NotFound.
     std::size_t indexOfShape(const Shape* shape) const;

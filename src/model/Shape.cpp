@@ -415,9 +415,8 @@ void Shape::copyFrom(const Shape& s)
     textShadowOffsetY_ = s.textShadowOffsetY_;
     textShadowColor_ = s.textShadowColor_;
 
+    // The copy counts a reference to the image when a page registers it, not before.
     if (!s.imageIdentifier_.isNull()) {
-        if (s.composition_)
-            s.composition_->incrementRefCountForImageIdentifier(s.imageIdentifier_);
         imageIdentifier_ = s.imageIdentifier_;
         image_ = s.image_;
     }

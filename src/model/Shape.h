@@ -139,12 +139,13 @@ public:
 
     // ---- flags ----
     bool isHidden() const { return hidden_; }
-    void setHidden(bool hidden);
+    // Groups pass these three on to their children.
+    virtual void setHidden(bool hidden);
     bool isLocked() const { return locked_; }
-    void setLocked(bool locked);
+    virtual void setLocked(bool locked);
     bool isSelected() const { return selected_; }
     // No undo, no notice: stores, marks the dirty rect stale and redisplays.
-    void setSelected(bool selected);
+    virtual void setSelected(bool selected);
     bool isSnapped() const { return snapped_; }
     void setSnapped(bool snapped) { snapped_ = snapped; }
     bool snapable() const { return snapable_; }
@@ -284,7 +285,8 @@ public:
     // Connections: the connector ends attached to the shape (owned, each once).
     using Connections = std::vector<std::shared_ptr<ShapeConnection>>;
     const Connections& connections() const { return connections_; }
-    bool isConnectedToPointer(const Shape* pointer) const;
+    // Groups also answer for their children.
+    virtual bool isConnectedToPointer(const Shape* pointer) const;
     // Clears the provisional connection and adds the connection.
     void addConnection(std::shared_ptr<ShapeConnection> connection);
     void removeConnection(const ShapeConnection* connection);
@@ -548,7 +550,8 @@ public:
 
     // Every layer; nothing when the shape is on a page that is not exporting and its dirty rect misses
     // dirty (so off-screen renderings set the page's exporting flag, or use a shape without a page).
-    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // Containers draw their children instead (the page, groups).
+    virtual void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
     // hook: fill, image and strokes, each in its own saved state; kinds draw more over them.
     virtual void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
 

@@ -4,6 +4,8 @@
 
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
+#include "model/Composition.h"
+#include "model/Group.h"
 #include "model/Parent.h"
 #include "model/Rectangle.h"
 #include "model/Shape.h"
@@ -326,4 +328,6 @@ void registerShapeClasses(pf::ClassRegistry& registry)
     registry.add(Shape::staticClass());
     registry.add(Rectangle::staticClass());
     registry.add(Parent::staticClass());
+    registry.add(Group::staticClass());
+    registry.add(Composition::staticClass());
 }

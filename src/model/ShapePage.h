@@ -14,6 +14,7 @@ namespace pf {
 class UndoManager;
 }
 class Metrics;
+class Shape;
 class ShapeConnection;
 
 class ShapePage {
@@ -27,6 +28,13 @@ public:
     virtual pf::Image imageForIdentifier(const QString& identifier) = 0;
     virtual void incrementRefCountForImageIdentifier(const QString& identifier) = 0;
     virtual void decrementRefCountForImageIdentifier(const QString& identifier) = 0;
+    // Whether the shape's image references count: a page counts those of the shapes in its registry (it
+    // counts on registering and deregistering), a page without a registry those of every shape.
+    virtual bool isShapeRegistered(const Shape& shape) const
+    {
+        (void)shape;
+        return true;
+    }
 
     virtual void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes) = 0;
 

@@ -141,15 +141,17 @@ void Shape::setImageAnchorRatio(const pf::Point& v)
     setProperty(imageAnchorRatio_, v, &Shape::setImageAnchorRatio, change::imageAnchorRatio);
 }
 
-// The page counts the references to each image identifier.
+// The page counts the references to each image identifier, for the shapes it has registered (registering
+// and deregistering count the rest, so undo keeps the counts balanced).
 void Shape::setImageIdentifier(const QString& v)
 {
     const QString old = imageIdentifier_;
     setProperty(imageIdentifier_, v, &Shape::setImageIdentifier, change::imageIdentifier, [this, &old] {
-        if (composition_ && !old.isNull())
+        const bool counted = composition_ && composition_->isShapeRegistered(*this);
+        if (counted && !old.isNull())
             composition_->decrementRefCountForImageIdentifier(old);
         image_ = pf::Image();
-        if (composition_ && !imageIdentifier_.isNull())
+        if (counted && !imageIdentifier_.isNull())
             composition_->incrementRefCountForImageIdentifier(imageIdentifier_);
     });
 }

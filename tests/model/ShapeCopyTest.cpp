@@ -67,7 +67,7 @@ TEST_F(ShapeTest, CopySharesValuesAndCopiesFilters)
     EXPECT_EQ(copy->rotationAngle(), 15);
     EXPECT_EQ(copy->attributedText()->string(), "hello");
     EXPECT_EQ(copy->imageIdentifier(), "IMG");
-    EXPECT_EQ(page.refCounts["IMG"], 2); // the setter's and the copy's
+    EXPECT_EQ(page.refCounts["IMG"], 1); // the setter's: the copy counts once a page registers it
     EXPECT_EQ(copy->composition(), nullptr);
     EXPECT_TRUE(userValues().empty()); // copying never changes the sticky style
 

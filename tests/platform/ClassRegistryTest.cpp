@@ -84,6 +84,12 @@ TEST(ClassRegistry, LookupsAnswerOnlyRegisteredClassesOfTheExpectedKind)
     EXPECT_EQ(registry.lookupSubclassOf("TestShape", Rectangle::staticClass()), nullptr);
     EXPECT_EQ(registry.lookupSubclassOf("TestSelectTool", Shape::staticClass()), nullptr);
     EXPECT_EQ(registry.lookup(""), nullptr);
+
+    const std::vector<const ShapeKind*> kinds = registry.classesOfKind<ShapeKind>();
+    ASSERT_EQ(kinds.size(), 3u) << "the tool is no shape kind";
+    EXPECT_EQ(kinds[0]->className(), "TestRectangle");
+    EXPECT_EQ(kinds[1]->className(), "TestRoundRectangle");
+    EXPECT_EQ(kinds[2]->className(), "TestShape");
 }
 
 TEST(ClassRegistry, ANameIsNeverTakenOverByAnotherClass)

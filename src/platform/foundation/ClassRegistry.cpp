@@ -1,5 +1,7 @@
 #include "platform/foundation/ClassRegistry.h"
 
+#include <algorithm>
+
 #include <QDebug>
 
 #include <mutex>
@@ -60,6 +62,14 @@ const ClassObject* ClassRegistry::lookupSubclassOf(const QString& name, const Cl
 {
     const ClassObject* cls = lookup(name);
     return cls && cls->isSubclassOf(base) ? cls : nullptr;
+}
+
+std::vector<const ClassObject*> ClassRegistry::classesByName() const
+{
+    std::shared_lock lock(mutex_);
+    std::vector<const ClassObject*> classes(byName_.cbegin(), byName_.cend());
+    std::sort(classes.begin(), classes.end(), [](const ClassObject* a, const ClassObject* b) { return a->className() < b->className(); });
+    return classes;
 }
 
 } // namespace pf

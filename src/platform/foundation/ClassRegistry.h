@@ -78,7 +78,20 @@ public:
     // The class of that name when it is base or a subclass of base, else null.
     const ClassObject* lookupSubclassOf(const QString& name, const ClassObject& base) const;
 
+    // Every registered class of kind K, by name.
+    template <class K>
+    std::vector<const K*> classesOfKind() const
+    {
+        std::vector<const K*> found;
+        for (const ClassObject* cls : classesByName())
+            if (const K* kind = dynamic_cast<const K*>(cls))
+                found.push_back(kind);
+        return found;
+    }
+
 private:
+    std::vector<const ClassObject*> classesByName() const;
+
     mutable std::shared_mutex mutex_;
     QHash<QString, const ClassObject*> byName_;
 };

@@ -1,0 +1,99 @@
+// The cost of a preview: a document of 1,000 shapes (every listed kind in turn) on 5 pages of 800 × 600,
+// read from its package and drawn into a multi-page PDF by the preview generator. The peer reads the same
+// package bytes as a bare property list, which every preview must do at least; the time per page is
+// reported as a counter.
+#include "controls/ControlKinds.h"
+#include "model/Composition.h"
+#include "model/Parent.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/ClassRegistry.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/UserDefaultsStore.h"
+#include "quicklook/PreviewGenerator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int pageCount = 5;
+constexpr int shapesPerPage = 200;
+
+// A package written once for all runs.
+const QString& packagePath()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        auto store = std::make_unique<pf::UserDefaultsStore>();
+        UserDefaults::registerDefaultValues(*store);
+        pf::UserDefaultsStore::replaceStandard(std::move(store));
+        registerControlKinds(pf::ClassRegistry::shared());
+        std::vector<const ShapeClass*> kinds;
+        for (const ShapeClass* kind : pf::ClassRegistry::shared().classesOfKind<ShapeClass>())
+            if (!kind->title().isEmpty() && !kind->isSubclassOf(Parent::staticClass()))
+                kinds.push_back(kind);
+        pf::Value pages = pf::Value::array();
+        for (int p = 0; p < pageCount; ++p) {
+            auto metrics = std::make_shared<Metrics>();
+            metrics->setWidth(800);
+            metrics->setHeight(600);
+            auto page = Composition::make(metrics);
+            for (int i = 0; i < shapesPerPage; ++i) {
+                const pf::Rect frame((i % 20) * 40.0, (i / 20) * 60.0, 36, 52);
+                page->addShape(kinds[(p * shapesPerPage + i) % kinds.size()]->libraryListItemShapeWithFrame(frame));
+            }
+            pages.append(page->asPlist());
+        }
+        pf::Value document = pf::Value::dictionary();
+        document.set("version", 8);
+        document.set("compositions", pages);
+        const QString package = dir.filePath(QStringLiteral("Bench.quorveldoc"));
+        QDir().mkpath(package + QStringLiteral("/Resources"));
+        QFile file(package + QStringLiteral("/composition_data.plist"));
+        file.open(QIODevice::WriteOnly);
+        file.write(*pf::writePropertyList(document).data);
+        return package;
+    }();
+    return path;
+}
+
+int accept(void*, double, double, double, double, const PFQLPreviewProperties*)
+{
+    return 1;
+}
+
+void deliver(void* host, const char*, size_t length)
+{
+    *static_cast<size_t*>(host) = length;
+}
+
+void BM_Preview(benchmark::State& state)
+{
+    const QByteArray url = QUrl::fromLocalFile(packagePath()).toEncoded();
+    size_t bytes = 0;
+    PFQLPreviewRequest request{&bytes, accept, deliver};
+    for (auto _ : state) {
+        if (generatePreview(&request, url.constData()) != 0 || bytes == 0)
+            state.SkipWithError("no preview");
+    }
+    state.counters["s_per_page"] = benchmark::Counter(static_cast<double>(pageCount),
+                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Preview)->Unit(benchmark::kMillisecond);
+
+// Peer: reading the same bytes as a bare property list.
+void BM_PropertyListOnly(benchmark::State& state)
+{
+    QFile file(QDir(packagePath()).filePath(QStringLiteral("composition_data.plist")));
+    file.open(QIODevice::ReadOnly);
+    const QByteArray data = file.readAll();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pf::readPropertyList(data));
+}
+BENCHMARK(BM_PropertyListOnly)->Unit(benchmark::kMillisecond);
+
+} // namespace

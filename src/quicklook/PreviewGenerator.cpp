@@ -1,0 +1,71 @@
+#include "quicklook/PreviewGenerator.h"
+
+#include "controls/ControlKinds.h"
+#include "model/Composition.h"
+#include "model/CompositionHelper.h"
+#include "platform/foundation/ClassRegistry.h"
+#include "platform/plugin/PreviewContext.h"
+#include "quicklook/PackageImages.h"
+#include "quicklook/PreviewImageSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+
+#include <mutex>
+
+namespace {
+
+void registerKinds()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { registerControlKinds(pf::ClassRegistry::shared()); });
+}
+
+QString packagePathForURL(const char* url)
+{
+    const QUrl parsed = QUrl::fromEncoded(QByteArray(url));
+    return parsed.isLocalFile() ? parsed.toLocalFile() : QString::fromUtf8(url);
+}
+
+} // namespace
+
+PFResult generatePreview(PFQLPreviewRequest* preview, const char* url)
+{
+    if (!url)
+        return quickLookPreviewFailed;
+    registerKinds();
+    const QString packagePath = packagePathForURL(url);
+    QFile file(QDir(packagePath).filePath(QStringLiteral("composition_data.plist")));
+    QByteArray data;
+    if (file.open(QIODevice::ReadOnly))
+        data = file.readAll();
+    if (data.isEmpty()) {
+        qWarning("%s", qPrintable(file.errorString()));
+        return quickLookPreviewFailed;
+    }
+
+    QString error;
+    const std::optional<CompositionHelper::Pages> read = CompositionHelper::compositionsFromData(data, &error);
+    if (!read || read->empty())
+        return quickLookPreviewFailed;
+    const CompositionHelper::Pages& pages = *read;
+
+    // The pages have no document: their pictures come from the package itself.
+    PreviewImageSource images{PackageImages(packagePath)};
+    for (const auto& page : pages)
+        page->setCompositionDelegate(&images);
+
+    const pf::Rect mediaBox = pages.front()->bounds();
+    const PFQLPreviewProperties properties{PF_QL_PDF_STYLE_PAGES_WITH_THUMBNAILS_ON_LEFT, mediaBox.size.width,
+                                           mediaBox.size.height};
+    std::unique_ptr<pf::PreviewPdfContext> context = pf::PreviewPdfContext::create(preview, mediaBox, properties);
+    if (context) {
+        CompositionHelper::drawCompositionsAsMultiPagePDFCanvasInContext(pages, context->pdf(), 1.0, false);
+        context->flush();
+    }
+    for (const auto& page : pages)
+        page->setCompositionDelegate(nullptr);
+    return PF_S_OK;
+}
+

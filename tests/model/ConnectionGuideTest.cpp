@@ -1,0 +1,100 @@
+// Connections: where they put a connector's end, how the page keeps them. Guides: orientation, redisplay
+// band, stored form and undoable moves.
+#include "CompositionTestSupport.h"
+
+#include "model/Connection.h"
+#include "model/Guide.h"
+
+TEST_F(CompositionTest, ConnectionLocatesOnTheEdgeOfItsShape)
+{
+    auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
+    page->addShape(shape);
+    const std::pair<QVRectEdge, pf::Point> edges[] = {
+        {QVRectEdgeTop, {35, 20}}, {QVRectEdgeLeft, {10, 33}} /* 32.5 rounded */, {QVRectEdgeRight, {110, 33}},
+        {QVRectEdgeBottom, {35, 70}}, {QVRectEdgeMid, {60, 45}}, {QVRectEdgeNone, {0, 0}},
+    };
+    auto c = Connection::make(page.get());
+    EXPECT_FALSE(c->isCommitted());
+    c->setShape(shape);
+    EXPECT_EQ(shape->provisionalConnection(), c);
+    c->setShapeRatio(0.25);
+    for (auto [edge, point] : edges) {
+        c->setShapeEdge(edge);
+        EXPECT_EQ(c->locationInComposition(), point) << edge;
+    }
+    shape->setRotationAngle(30);
+    c->setShapeEdge(QVRectEdgeTop);
+    EXPECT_EQ(c->locationInComposition(), pf::Point(60, 45));
+    EXPECT_EQ(Connection::make(page.get())->locationInComposition(), pf::Point(0, 0));
+}
+
+TEST_F(CompositionTest, PageKeepsConnectionsWithBothEnds)
+{
+    auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
+    auto connector = Shape::make<TestConnector>(pf::Rect(200, 200, 50, 1));
+    page->addShape(shape);
+    page->addShape(connector);
+    auto c = Connection::make(page.get());
+    c->setShape(shape);
+    c->setPointer(connector);
+    c->setShapeEdge(QVRectEdgeRight);
+    page->addConnection(c);
+    EXPECT_EQ(shape->provisionalConnection(), nullptr);
+    EXPECT_EQ(shape->connections().size(), 1u);
+    EXPECT_EQ(connector->connections().size(), 1u);
+    EXPECT_TRUE(shape->isConnectedToPointer(connector.get()));
+
+    const pf::Value stored = c->asPlist();
+    EXPECT_EQ(stored.stringForKey("shapeIdentifier"), shape->identifier());
+    EXPECT_EQ(stored.stringForKey("pointerIdentifier"), connector->identifier());
+    EXPECT_EQ(stored.integerForKey("shapeEdge"), QVRectEdgeRight);
+    auto read = Connection::fromPlist(stored, *page);
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(read->isCommitted());
+    EXPECT_EQ(read->shape(), shape);
+    EXPECT_EQ(read->shapeRatio(), 0.5);
+    EXPECT_EQ(page->pageConnections().size(), 2u);
+
+    // Removing the shape detaches its connections from the connector and the page.
+    page->removeShape(shape);
+    EXPECT_TRUE(page->pageConnections().empty());
+    EXPECT_TRUE(connector->connections().empty());
+}
+
+TEST_F(CompositionTest, GuidesAreVerticalOrHorizontalAndRedrawABandByZoom)
+{
+    EXPECT_TRUE(Guide::make(nullptr, 0, pf::Point(100, 0), pf::Point(100, 500))->isVertical());
+    auto flat = Guide::make(nullptr, 0, pf::Point(0, 100), pf::Point(500, 101));
+    EXPECT_FALSE(flat->isVertical());
+    EXPECT_EQ(flat->currentScale(), 1.0);
+    EXPECT_EQ(flat->frame(), pf::Rect(0, 100, 500, 0));
+
+    page->setZoomScaleIndex(2);
+    auto guide = Guide::make(page.get(), Guide::UserGuide, pf::Point(0, 100), pf::Point(600, 100));
+    EXPECT_EQ(guide->dirtyRect().y(), 98.5);
+    EXPECT_EQ(guide->dirtyRect().maxY(), 101.5);
+    EXPECT_TRUE(guide->containsPoint(pf::Point(300, 100.7)));
+    EXPECT_FALSE(guide->containsPoint(pf::Point(300, 101)));
+    EXPECT_EQ(guide->color(), pf::OptionalColor(pf::Color{0, 1, 1, 1}));
+    EXPECT_FALSE(Guide::make(nullptr, 7, {}, {})->color());
+
+    auto back = Guide::fromPlist(guide->asPlist());
+    EXPECT_TRUE(back->isEqualToGuide(*guide));
+    EXPECT_EQ(back->composition(), nullptr);
+}
+
+TEST_F(CompositionTest, GuideMovesAreUndoable)
+{
+    auto guide = Guide::make(page.get(), Guide::UserGuide, pf::Point(100, 0), pf::Point(100, 400));
+    EXPECT_FALSE(owner.undo.canUndo()); // placing it is not a move
+    guide->moveToP1P2(pf::Point(150, 0), pf::Point(150, 400));
+    guide->moveToP1P2(pf::Point(200, 0), pf::Point(200, 400));
+    EXPECT_EQ(owner.undo.undoActionName(), "Move Guide");
+    ASSERT_TRUE(owner.undo.undo());
+    EXPECT_EQ(guide->p1(), pf::Point(150, 0));
+    ASSERT_TRUE(owner.undo.undo());
+    EXPECT_EQ(guide->p1(), pf::Point(100, 0));
+    EXPECT_FALSE(owner.undo.canUndo());
+    ASSERT_TRUE(owner.undo.redo());
+    EXPECT_EQ(guide->p1(), pf::Point(150, 0));
+}

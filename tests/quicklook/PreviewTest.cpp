@@ -1,0 +1,187 @@
+// The preview plug-in loaded by its host: packages drawn into PDFs, and the failures a user can meet.
+#include "controls/ControlKinds.h"
+#include "model/Composition.h"
+#include "model/Rectangle.h"
+#include "platform/foundation/ClassRegistry.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/plugin/PlugIn.h"
+#include "platform/plugin/QuickLookAbi.h"
+#include "quicklook/host/PreviewHost.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+struct PageSpec {
+    pf::Size size;
+    pf::Rect box;
+    pf::Color color;
+};
+
+class PreviewTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { registerControlKinds(pf::ClassRegistry::shared()); }
+
+    // A package with one page per spec, each holding one filled rectangle.
+    QString writePackage(const QString& name, const std::vector<PageSpec>& specs)
+    {
+        const QString package = dir.filePath(name);
+        EXPECT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
+        pf::Value pages = pf::Value::array();
+        for (const PageSpec& spec : specs) {
+            auto metrics = std::make_shared<Metrics>();
+            metrics->setWidth(spec.size.width);
+            metrics->setHeight(spec.size.height);
+            auto page = Composition::make(metrics);
+            auto box = Shape::make<Rectangle>(spec.box);
+            box->setFillColor(spec.color);
+            box->setStrokeType(3);
+            page->addShape(box);
+            pages.append(page->asPlist());
+        }
+        pf::Value document = pf::Value::dictionary();
+        document.set("version", 8);
+        document.set("compositions", pages);
+        writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
+        return package;
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr)
+    {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        if (exitCode)
+            *exitCode = process.exitCode();
+        return QString::fromUtf8(process.readAll());
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PreviewTest, EveryPageBecomesAPdfPageOfItsOwnSize)
+{
+    const QString package = writePackage(QStringLiteral("Two.quorveldoc"),
+                                         {{{320, 480}, {20, 20, 100, 60}, {1, 0, 0, 1}}, {{600, 400}, {300, 200, 200, 100}, {0, 0, 1, 1}}});
+    const QString pdf = dir.filePath(QStringLiteral("two.pdf"));
+    const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
+    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.message);
+    EXPECT_TRUE(outcome.message.contains(pdf)) << qPrintable(outcome.message);
+
+    const QString info = run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("2"), pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b")))) << qPrintable(info);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+320 x 480 pts")))) << qPrintable(info);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+600 x 400 pts")))) << qPrintable(info);
+
+    // Drawn at 72 dpi, a pixel is a point, y down: each box where its page put it, on white.
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, dir.filePath(QStringLiteral("page"))});
+    const QImage first(dir.filePath(QStringLiteral("page-1.png")));
+    const QImage second(dir.filePath(QStringLiteral("page-2.png")));
+    ASSERT_FALSE(first.isNull());
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(first.size(), QSize(320, 480));
+    EXPECT_EQ(first.pixelColor(70, 50), QColor(255, 0, 0));
+    EXPECT_EQ(first.pixelColor(200, 300), QColor(255, 255, 255));
+    EXPECT_EQ(second.pixelColor(400, 250), QColor(0, 0, 255));
+    EXPECT_EQ(second.pixelColor(100, 100), QColor(255, 255, 255));
+}
+
+TEST_F(PreviewTest, FailuresLeaveNoFile)
+{
+    const QString empty = dir.filePath(QStringLiteral("Empty.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(empty));
+    const QString malformed = dir.filePath(QStringLiteral("Bad.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(malformed));
+    writeFile(malformed + QStringLiteral("/composition_data.plist"), "<plist><dict><key>compositions</key>");
+    const QString noPages = dir.filePath(QStringLiteral("NoPages.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(noPages));
+    writeFile(noPages + QStringLiteral("/composition_data.plist"), "<plist><dict><key>version</key><integer>8</integer></dict></plist>");
+    const QString notDictionary = dir.filePath(QStringLiteral("Array.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(notDictionary));
+    writeFile(notDictionary + QStringLiteral("/composition_data.plist"), "<plist><array/></plist>");
+
+    const struct {
+        QString package;
+        const char* says;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("Missing.quorveldoc")), "not a document package"},
+        {empty, "no composition_data.plist"},
+        {malformed, "no readable pages"},
+        {noPages, "no readable pages"},
+        {notDictionary, "no readable pages"},
+    };
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    for (const auto& c : cases) {
+        const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), c.package, pdf);
+        EXPECT_FALSE(outcome.ok) << qPrintable(c.package);
+        EXPECT_TRUE(outcome.message.contains(QLatin1String(c.says))) << qPrintable(outcome.message);
+        EXPECT_FALSE(QFile::exists(pdf)) << qPrintable(c.package);
+    }
+    const PreviewOutcome noPlugIn = renderPreview(dir.filePath(QStringLiteral("None.so")),
+                                                  writePackage(QStringLiteral("One.quorveldoc"), {{{100, 100}, {0, 0, 10, 10}, {0, 0, 0, 1}}}), pdf);
+    EXPECT_FALSE(noPlugIn.ok);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(PreviewTest, TheProgramSaysWhatItDid)
+{
+    const QString package = writePackage(QStringLiteral("One.quorveldoc"), {{{200, 100}, {0, 0, 10, 10}, {0, 0, 0, 1}}});
+    int code = -1;
+    QString said = run(QStringLiteral(QUORVEL_PREVIEW_PROGRAM), {package, dir.filePath(QStringLiteral("one.pdf"))}, &code);
+    EXPECT_EQ(code, 0) << qPrintable(said);
+    EXPECT_TRUE(said.contains(dir.filePath(QStringLiteral("one.pdf")))) << qPrintable(said);
+    said = run(QStringLiteral(QUORVEL_PREVIEW_PROGRAM), {dir.filePath(QStringLiteral("nothing")), dir.filePath(QStringLiteral("x.pdf"))}, &code);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(said.contains(QStringLiteral("not a document package"))) << qPrintable(said);
+    said = run(QStringLiteral(QUORVEL_PREVIEW_PROGRAM), {package}, &code);
+    EXPECT_EQ(code, 2);
+    EXPECT_TRUE(said.contains(QStringLiteral("usage"))) << qPrintable(said);
+}
+
+// The plug-in model's contract: only the generator type makes instances, only the callbacks interface is
+// answered, thumbnails are declined with success.
+TEST_F(PreviewTest, PlugInAnswersOnlyWhatItServes)
+{
+    const auto plugIn = pf::PlugIn::load(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN));
+    ASSERT_TRUE(plugIn);
+    const pf::Uuid type = *pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_TYPE));
+    const pf::Uuid callbacks = *pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_CALLBACKS_INTERFACE));
+    const std::vector<pf::Uuid> factories = plugIn->factoriesForType(type);
+    ASSERT_EQ(factories.size(), 1u);
+    EXPECT_EQ(plugIn->makeInstance(factories.front(), callbacks), nullptr) << "not a generator type";
+
+    void* instance = plugIn->makeInstance(factories.front(), type);
+    ASSERT_NE(instance, nullptr);
+    auto* table = *static_cast<PFQLGeneratorInterface**>(instance);
+    EXPECT_EQ(table->GeneratePreviewForURL, nullptr) << "callbacks come with the interface";
+    void* other = reinterpret_cast<void*>(1);
+    EXPECT_EQ(table->QueryInterface(instance, type.bytes(), &other), PF_E_NOINTERFACE);
+    EXPECT_EQ(other, nullptr);
+    void* generator = nullptr;
+    EXPECT_EQ(table->QueryInterface(instance, callbacks.bytes(), &generator), PF_S_OK);
+    EXPECT_EQ(generator, instance);
+    ASSERT_NE(table->GenerateThumbnailForURL, nullptr);
+    PFQLThumbnailRequest thumbnail{nullptr};
+    EXPECT_EQ(table->GenerateThumbnailForURL(instance, &thumbnail, "file:///nowhere", nullptr, nullptr, 64, 64), PF_S_OK);
+    EXPECT_EQ(table->AddRef(instance), 3u);
+    EXPECT_EQ(table->Release(instance), 2u);
+    EXPECT_EQ(table->Release(instance), 1u);
+    EXPECT_EQ(table->Release(instance), 0u);
+}
+
+} // namespace
