@@ -174,8 +174,6 @@ pf::Value StretchImage25::asPlist() const
 void StretchImage25::readPlist(const pf::Value& plist)
 {
     StretchImage9::readPlist(plist);
-    const pf::Rect r = pf::rectFromString(plist.stringForKey("centerRect"));
-    // A rect text may spell out infinities; they would be written back as text no reader takes.
-    centerRect_ = QVRectIsValid(r) ? r : pf::Rect();
+    centerRect_ = pf::rectFromString(plist.stringForKey("centerRect"));
     updateContentImage();
 }
