@@ -1,11 +1,11 @@
-// Fuzz target for the shape reader: any property list (a shape dictionary, or an array of them as pages
-// hold) reads into shapes or is skipped without fault, under the current and the oldest shadow
-// convention; every shape read writes a property list that reads back to a shape that writes the same.
+// Fuzz target for the shape reader, with every shape and control kind registered: any property list (a
+// shape dictionary, or an array of them as pages hold) reads into shapes or is skipped without fault,
+// under the current and the oldest shadow convention; every shape read writes a property list that reads back to a shape that writes the same.
+#include "controls/ControlKinds.h"
 #include "model/Shape.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/foundation/UserDefaultsStore.h"
-#include "shapes/ShapeKinds.h"
 
 #include <QGuiApplication>
 
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         static int argc = 1;
         static char name[] = "fuzz_shape_plist";
         static char* argv[] = {name, nullptr};
-        registerShapeKinds(pf::ClassRegistry::shared());
+        registerControlKinds(pf::ClassRegistry::shared());
         return new QGuiApplication(argc, argv);
     }();
     (void)app;
