@@ -1,38 +1,19 @@
 // Buttons, item bars and stretchable images on one page, in the light and the dark theme, plain and
 // highlighted, compared with the reference picture. Only the controls' own layers are drawn: a button's
-// label is the shape's text pass, which the text tests cover. Set QUORVEL_WRITE_REFERENCE_PICTURES=1 to
-// write the picture afresh after a change that is meant.
+// label is the shape's text pass, which the text tests cover.
 #include "ControlKindTestSupport.h"
 
 #include "controls/ItemBars.h"
 #include "controls/StretchImage.h"
 #include "controls/UIButton.h"
 #include "platform/graphics/PainterContext.h"
-
-#include <QDir>
-#include <QImage>
-
-#include <cstdlib>
+#include "support/ReferencePicture.h"
 
 namespace {
 
 constexpr double cellWidth = 340, cellHeight = 64;
 
 QString referencePath() { return QStringLiteral(QUORVEL_TEST_DATA "/controls/buttons-bars-images.png"); }
-
-// Pixels whose channels differ by more than `level` out of 255.
-int differingPixels(const QImage& a, const QImage& b, int level)
-{
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
-            if (std::abs(p.red() - q.red()) > level || std::abs(p.green() - q.green()) > level
-                || std::abs(p.blue() - q.blue()) > level || std::abs(p.alpha() - q.alpha()) > level)
-                ++count;
-        }
-    return count;
-}
 
 // The stretchable kinds showing the test swatch (4 × 4 points) cut by one-point insets.
 class SwatchStretch9 : public StretchImage9 {
@@ -106,22 +87,5 @@ TEST_F(ControlKindTest, EveryKindInBothThemesMatchesTheReferencePicture)
             control->drawContentInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
         }
     }
-    const QImage picture = context.bitmap().convertToFormat(QImage::Format_ARGB32);
-
-    if (std::getenv("QUORVEL_WRITE_REFERENCE_PICTURES")) {
-        ASSERT_TRUE(picture.save(referencePath()));
-        GTEST_SKIP() << "wrote " << referencePath().toStdString();
-    }
-    const QImage reference = QImage(referencePath()).convertToFormat(QImage::Format_ARGB32);
-    ASSERT_FALSE(reference.isNull()) << "no reference picture at " << referencePath().toStdString();
-    ASSERT_EQ(reference.size(), picture.size());
-    // Antialiasing and glyph rasterising may differ by a few levels between library versions; a moved
-    // item, icon or slice changes whole edges.
-    const int differing = differingPixels(picture, reference, 24);
-    if (differing > 0) {
-        const QString actual = QDir::temp().filePath(QStringLiteral("buttons-bars-images-actual.png"));
-        picture.save(actual);
-        EXPECT_LE(differing, picture.width() * picture.height() / 5000)
-            << "the drawing differs from " << referencePath().toStdString() << "; see " << actual.toStdString();
-    }
+    expectMatchesReferencePicture(context.bitmap(), referencePath());
 }
