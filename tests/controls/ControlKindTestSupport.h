@@ -8,6 +8,16 @@
 #include "model/UserDefaults.h"
 #include "platform/foundation/PropertyList.h"
 
+// The recorded calls of one operation ("glyphs", "image" …), in order.
+inline std::vector<const pf::RecordedCall*> callsNamed(const pf::RecordingContext& context, const char* operation)
+{
+    std::vector<const pf::RecordedCall*> calls;
+    for (const auto& call : context.calls())
+        if (call.operation == operation)
+            calls.push_back(&call);
+    return calls;
+}
+
 class ControlKindTest : public ControlTest {
 protected:
     void SetUp() override

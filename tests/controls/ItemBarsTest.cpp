@@ -24,11 +24,7 @@ std::vector<pf::Rect> itemRects(const UIItemBar& bar, const pf::Rect& frame, std
 // The recorded glyph runs (titles) with the colour they were drawn in.
 std::vector<const pf::RecordedCall*> glyphCalls(const pf::RecordingContext& context)
 {
-    std::vector<const pf::RecordedCall*> runs;
-    for (const auto& call : context.calls())
-        if (call.operation == "glyphs")
-            runs.push_back(&call);
-    return runs;
+    return callsNamed(context, "glyphs");
 }
 
 // Fills in the tint at alpha 0.25: item highlight backgrounds.

@@ -23,11 +23,7 @@ pf::Image picture(int width, int height)
 
 std::vector<const pf::RecordedCall*> imageCalls(const pf::RecordingContext& context)
 {
-    std::vector<const pf::RecordedCall*> calls;
-    for (const auto& call : context.calls())
-        if (call.operation == "image")
-            calls.push_back(&call);
-    return calls;
+    return callsNamed(context, "image");
 }
 
 // A nine-slice control whose picture is the test swatch (4 × 4).
