@@ -85,6 +85,15 @@ TEST_F(StretchImageTest, NineSlicesOrThePlainPicture)
     EXPECT_EQ(calls.front()->rect, pf::Rect(10, 20, 6, 6));
     EXPECT_EQ(calls.back()->rect, pf::Rect(104, 64, 6, 6));
 
+    // Insets on two sides only stretch the middle column: three slices rather than nothing.
+    pf::RecordingContext sides;
+    shape->drawStretchImageInRectFromRectInsets(sides, image, rect, source, {0, 4, 0, 4});
+    calls = imageCalls(sides);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0]->rect, pf::Rect(10, 20, 4, 50));
+    EXPECT_EQ(calls[1]->rect, pf::Rect(14, 20, 92, 50));
+    EXPECT_EQ(calls[2]->rect, pf::Rect(106, 20, 4, 50));
+
     // A picture 1 point wide and high cannot be cut: it is drawn as it is rather than not at all.
     pf::RecordingContext tiny;
     shape->drawStretchImageInRectFromRectInsets(tiny, picture(1, 1), rect, source, {10, 10, 10, 10});
