@@ -1,6 +1,7 @@
-// Fuzz target for the shape reader: any property list (a shape dictionary, or an array of them as pages
-// hold) reads into shapes or is skipped without fault, under the current and the oldest shadow
-// convention; every shape read writes a property list that reads back to a shape that writes the same.
+// Fuzz target for the shape reader, with every shape and control kind registered (ShapeFuzzing.h): any
+// property list (a shape dictionary, or an array of them as pages hold) reads into shapes or is skipped
+// without fault, under the current and the oldest shadow convention; every shape read writes a property
+// list that reads back to a shape that writes the same.
 #include "model/Shape.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"

@@ -223,10 +223,11 @@ std::shared_ptr<Shape> Shape::shapeFromPlist(const pf::Value& plist, bool useBui
 
 pf::Value Shape::plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect)
 {
-    if (plist.contains("frame"))
-        return plist;
+    // The kind decides even when a frame is given: bars take the page's width, some a fixed place on it.
     if (const ShapeClass* k = pf::ClassRegistry::shared().lookup<ShapeClass>(plist.stringForKey("className")))
         return k->plistByEnsuringFrameToPlistInRect(plist, rect);
+    if (plist.contains("frame"))
+        return plist;
     pf::Value result = plist.isDictionary() ? plist : pf::Value::dictionary();
     result.set(QStringLiteral("frame"), pf::toString(pf::Rect(std::round(rect.midX()), std::round(rect.midY()), 0, 0)));
     return result;
