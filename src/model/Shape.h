@@ -202,7 +202,7 @@ public:
     void jiggleFrameWithoutUndo();
 
     std::int64_t rotationAngle() const { return rotationAngle_; }
-    void setRotationAngle(std::int64_t degrees);
+    virtual void setRotationAngle(std::int64_t degrees);
     double rotationHandleRadius() const { return rotationHandleRadius_; }
     // Rounded; refused when the handle would meet the side handles. No undo, no notice.
     void setRotationHandleRadius(double radius);
@@ -344,7 +344,7 @@ public:
     std::uint64_t strokeType() const { return strokeType_; }
     void setStrokeType(std::uint64_t type);
     double strokeLineWidth() const { return strokeLineWidth_; }
-    void setStrokeLineWidth(double width);
+    virtual void setStrokeLineWidth(double width);
     std::int32_t strokeLineCap() const { return strokeLineCap_; }
     void setStrokeLineCap(std::int32_t cap);
     std::int32_t strokeLineJoin() const { return strokeLineJoin_; }
@@ -380,7 +380,7 @@ public:
     const pf::AttributedString* attributedText() const { return attributedText_ ? &*attributedText_ : nullptr; }
     bool hasText() const { return attributedText_.has_value(); }
     // Undoable ("Edit Text"); an empty text clears it.
-    void setAttributedText(const pf::AttributedString* text);
+    virtual void setAttributedText(const pf::AttributedString* text);
     void setAttributedText(const pf::AttributedString& text) { setAttributedText(&text); }
     // hook: attributes for new text, from the class defaults and the text style fields (cached). A shape
     // with text gets no font and colour here, so restyling keeps the text's own.

@@ -1,8 +1,10 @@
 #include "shapes/Text.h"
 
 #include "platform/foundation/ClassRegistry.h"
+#include "shapes/TitleBox.h"
 
 void registerTextShapes(pf::ClassRegistry& registry)
 {
     registry.add(Text::staticClass());
+    registry.add(TitleBox::staticClass());
 }
