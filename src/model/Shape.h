@@ -313,7 +313,7 @@ public:
     std::uint64_t fillType() const { return fillType_; }
     void setFillType(std::uint64_t type);
     const pf::OptionalColor& fillColor() const { return fillColor_; }
-    void setFillColor(pf::OptionalColor color);
+    virtual void setFillColor(pf::OptionalColor color);
     const pf::OptionalColor& backupFillColor() const { return backupFillColor_; }
     void setBackupFillColor(pf::OptionalColor color) { backupFillColor_ = color; }
     std::int64_t fillAngle() const { return fillAngle_; }
@@ -322,15 +322,15 @@ public:
     const GradientElements& fillGradientElements() const;
     void setFillGradientElements(GradientElements elements);
     bool fillShadowHidden() const { return fillShadowHidden_; }
-    void setFillShadowHidden(bool hidden);
+    virtual void setFillShadowHidden(bool hidden);
     double fillShadowBlur() const { return fillShadowBlur_; }
-    void setFillShadowBlur(double blur);
+    virtual void setFillShadowBlur(double blur);
     double fillShadowOffsetX() const { return fillShadowOffsetX_; }
-    void setFillShadowOffsetX(double offset);
+    virtual void setFillShadowOffsetX(double offset);
     double fillShadowOffsetY() const { return fillShadowOffsetY_; }
-    void setFillShadowOffsetY(double offset);
+    virtual void setFillShadowOffsetY(double offset);
     const pf::OptionalColor& fillShadowColor() const { return fillShadowColor_; }
-    void setFillShadowColor(pf::OptionalColor color);
+    virtual void setFillShadowColor(pf::OptionalColor color);
     // The fill gradient, built on demand and kept until a fill setter drops it.
     const pf::Gradient& gradient() const;
     void setGradient(std::optional<pf::Gradient> gradient) { gradient_ = std::move(gradient); }
@@ -352,13 +352,13 @@ public:
     const pf::OptionalColor& strokeColor() const { return strokeColor_; }
     void setStrokeColor(pf::OptionalColor color);
     bool stroke1Enabled() const { return stroke1Enabled_; }
-    void setStroke1Enabled(bool enabled);
+    virtual void setStroke1Enabled(bool enabled);
     const pf::OptionalColor& stroke1Color() const { return stroke1Color_; }
-    void setStroke1Color(pf::OptionalColor color);
+    virtual void setStroke1Color(pf::OptionalColor color);
     bool stroke2Enabled() const { return stroke2Enabled_; }
-    void setStroke2Enabled(bool enabled);
+    virtual void setStroke2Enabled(bool enabled);
     const pf::OptionalColor& stroke2Color() const { return stroke2Color_; }
-    void setStroke2Color(pf::OptionalColor color);
+    virtual void setStroke2Color(pf::OptionalColor color);
     bool strokeShadowHidden() const { return strokeShadowHidden_; }
     void setStrokeShadowHidden(bool hidden);
     double strokeShadowBlur() const { return strokeShadowBlur_; }
