@@ -75,6 +75,15 @@ void ResizeText::initWithFrame(const pf::Rect& frame)
 
 // ---- fitting ----
 
+namespace {
+bool fitCacheEnabled = true;
+} // namespace
+
+void ResizeText::setFitCacheEnabled(bool enabled)
+{
+    fitCacheEnabled = enabled;
+}
+
 pf::Size ResizeText::sizeOfText(const pf::AttributedString& text)
 {
     return pf::TextLayout::make(text, {pf::unboundedTextExtent, pf::unboundedTextExtent})->usedRect().size;
@@ -117,7 +126,7 @@ pf::TextAttributes ResizeText::textAttributes() const
         // Attributes are asked for on every layout; the search lays the text out about nine times.
         const double width = std::fabs(textRect().size.width);
         const pf::AttributedString& text = *attributedText();
-        if (fit_.width != width || fit_.fontName != font.fontName() || fit_.string != text.string())
+        if (!fitCacheEnabled || fit_.width != width || fit_.fontName != font.fontName() || fit_.string != text.string())
             fit_ = {text.string(), font.fontName(), width, fittedFontSize(text, width)};
         size = fit_.size;
     }

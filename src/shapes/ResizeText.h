@@ -28,6 +28,8 @@ public:
     // The whole-point size in 6..500 that makes text, set in its first font, fill width (6 when even 6
     // overflows, and for an empty text). A binary search that lays the text out about nine times.
     static double fittedFontSize(const pf::AttributedString& text, double width);
+    // The search is cached per text and width; measurements switch the cache off to compare.
+    static void setFitCacheEnabled(bool enabled);
     // The used size of a text on unbounded lines.
     static pf::Size sizeOfText(const pf::AttributedString& text);
     // The frame follows the text: the text's size about the current centre.
