@@ -455,6 +455,8 @@ public:
     // default and kept for new text. Nothing for no font or no colour.
     virtual void setTextFont(const std::optional<pf::Font>& font);
     virtual void setTextColor(const pf::OptionalColor& color);
+    // The text with the attributes set in `change` over all of it.
+    static pf::MutableAttributedString textWithAttributes(const pf::AttributedString& text, const pf::TextAttributes& change);
     // hook: called after a font change (connectors measure their end labels).
     virtual void measureLabels() {}
     // hook: the frame grown around the text; the flag (Option held) is for kinds that read it.
@@ -513,6 +515,8 @@ public:
     static std::shared_ptr<Shape> shapeFromPlist(const pf::Value& plist, bool useBuiltInStyle = false);
     // The dictionary with a "frame" chosen by its kind when it has none.
     static pf::Value plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect);
+    // A text stored as RTF data under the key; none when absent or unreadable (logged).
+    static std::optional<pf::MutableAttributedString> storedText(const pf::Value& plist, const char* key);
     // The kind's part of reading: Shape reads the base keys in their order; kinds call it, then read theirs.
     virtual void readPlist(const pf::Value& plist);
 

@@ -109,17 +109,22 @@ pf::OptionalColor Shape::textColor() const
     return attributedText_->attributesAtIndex(0).foregroundColor.value_or(pf::Color::black());
 }
 
+pf::MutableAttributedString Shape::textWithAttributes(const pf::AttributedString& text, const pf::TextAttributes& change)
+{
+    pf::MutableAttributedString changed(text);
+    changed.addAttributes(change, {0, changed.length()});
+    return changed;
+}
+
 void Shape::setTextFont(const std::optional<pf::Font>& font)
 {
     if (!font)
         return;
     if (hasText()) {
         // Through setAttributedText, so that the change is undoable and observed like any text edit.
-        pf::MutableAttributedString text = *attributedText_;
         pf::TextAttributes change;
         change.font = font;
-        text.addAttributes(change, {0, text.length()});
-        setAttributedText(text);
+        setAttributedText(textWithAttributes(*attributedText_, change));
         cachedTextSize_ = pf::Size();
         setNeedsDisplay();
     }
@@ -137,11 +142,9 @@ void Shape::setTextColor(const pf::OptionalColor& color)
     if (!color)
         return;
     if (hasText()) {
-        pf::MutableAttributedString text = *attributedText_;
         pf::TextAttributes change;
         change.foregroundColor = color;
-        text.addAttributes(change, {0, text.length()});
-        setAttributedText(text);
+        setAttributedText(textWithAttributes(*attributedText_, change));
     }
     shapeClass().setStickyColorForKey(color, QStringLiteral("textColor"));
     pf::TextAttributes a = textAttributes();

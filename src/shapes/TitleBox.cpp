@@ -6,14 +6,10 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/text/Rtf.h"
 
-#include <QLoggingCategory>
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcTitleBox, "quorvel.shapes.titlebox")
 
 const pf::AttributedString& noText()
 {
@@ -309,26 +305,23 @@ pf::Rect TitleBox::fieldEditorRect() const
     return pf::Rect::zero();
 }
 
-void TitleBox::changeBodyAttributes(const pf::TextAttributes& change)
+void TitleBox::changeCompartments(const pf::TextAttributes& change, const std::function<void()>& changeTitle)
 {
-    if (!body_)
-        return;
-    pf::MutableAttributedString body = *body_;
-    body.addAttributes(change, {0, body.length()});
-    setAttributedText1(&body);
+    if (editType_ != 2)
+        changeTitle();
+    if (editType_ != 1 && body_) {
+        const pf::MutableAttributedString body = textWithAttributes(*body_, change);
+        setAttributedText1(&body);
+    }
 }
 
 void TitleBox::setTextFont(const std::optional<pf::Font>& font)
 {
     if (!font || editType_ > 2)
         return;
-    if (editType_ != 2)
-        Rectangle::setTextFont(font);
-    if (editType_ != 1) {
-        pf::TextAttributes change;
-        change.font = font;
-        changeBodyAttributes(change);
-    }
+    pf::TextAttributes change;
+    change.font = font;
+    changeCompartments(change, [&] { Rectangle::setTextFont(font); });
     invalidateCachedSizes();
     setNeedsDisplay();
 }
@@ -337,13 +330,9 @@ void TitleBox::setTextColor(const pf::OptionalColor& color)
 {
     if (!color || editType_ > 2)
         return;
-    if (editType_ != 2)
-        Rectangle::setTextColor(color);
-    if (editType_ != 1) {
-        pf::TextAttributes change;
-        change.foregroundColor = color;
-        changeBodyAttributes(change);
-    }
+    pf::TextAttributes change;
+    change.foregroundColor = color;
+    changeCompartments(change, [&] { Rectangle::setTextColor(color); });
 }
 
 // ---- measurement ----
@@ -597,13 +586,6 @@ pf::Value TitleBox::asPlist() const
 void TitleBox::readPlist(const pf::Value& plist)
 {
     Rectangle::readPlist(plist);
-    std::optional<pf::MutableAttributedString> body;
-    const QByteArray& rtf = plist.dataForKey("attributedText1Data");
-    if (!rtf.isEmpty()) {
-        QString error;
-        body = pf::attributedStringFromRtf(rtf, &error);
-        if (!body)
-            qCWarning(lcTitleBox, "TitleBox: unreadable body text dropped (%s)", qUtf8Printable(error));
-    }
+    const std::optional<pf::MutableAttributedString> body = storedText(plist, "attributedText1Data");
     setAttributedText1(body ? &*body : nullptr);
 }

@@ -115,8 +115,9 @@ protected:
 private:
     void invalidateCachedSizes() { cachedSizesInvalidated_ = true; }
     void calculateTextSizes() const;
-    // The body with the attribute change over all of it, stored with undo.
-    void changeBodyAttributes(const pf::TextAttributes& change);
+    // The compartments editType addresses: the title through its setter, the body with the change over
+    // all of it (stored with undo).
+    void changeCompartments(const pf::TextAttributes& change, const std::function<void()>& changeTitle);
 
     std::optional<pf::MutableAttributedString> body_;
     std::uint64_t editType_ = 0;
