@@ -1,6 +1,7 @@
 // Resizing a 40-character resizing text 100 times, each resize followed by a draw as the canvas does,
 // with the font search cached per text and width against the same work with the cache off, and against
-// the floor of one bare search per resize.
+// the floor of one bare search per resize. Then 100 redraws of an unchanged outlined text, keeping its
+// glyph outlines against gathering them on every draw.
 #include "model/ShapeClass.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/graphics/RecordingContext.h"
@@ -56,6 +57,28 @@ void BM_ResizeText_100BareSearches(benchmark::State& state)
             benchmark::DoNotOptimize(ResizeText::fittedFontSize(text, 200 + 3 * i));
 }
 
+void redraw(benchmark::State& state, bool keepOutlines)
+{
+    auto shape = resizingText();
+    shape->setStrokeType(0);
+    shape->setStrokeLineWidth(1);
+    shape->setStrokeColor(pf::Color(1, 0, 0, 1));
+    pf::RecordingContext context;
+    for (auto _ : state) {
+        for (int i = 0; i < 100; ++i) {
+            if (!keepOutlines)
+                shape->clearBorderPaths();
+            shape->drawTextInContext(context);
+            context.clearCalls();
+        }
+    }
+}
+
+void BM_ResizeText_100Redraws_KeptOutlines(benchmark::State& state) { redraw(state, true); }
+void BM_ResizeText_100Redraws_GatheredEachDraw(benchmark::State& state) { redraw(state, false); }
+
+BENCHMARK(BM_ResizeText_100Redraws_KeptOutlines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResizeText_100Redraws_GatheredEachDraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResizeText_100Resizes_Cached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResizeText_100Resizes_Uncached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResizeText_100BareSearches)->Unit(benchmark::kMillisecond);

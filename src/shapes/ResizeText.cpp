@@ -286,10 +286,15 @@ void ResizeText::clearBorderPaths()
 
 void ResizeText::gatherBorderPaths(const pf::Rect& band)
 {
+    // Glyph outlines are the costly part of a redraw: keep them while the text and its band stay.
+    const pf::AttributedString* text = attributedText();
+    if (borderLineWidth_ != -1 && band == borderBand_ && text && *text == borderText_)
+        return;
     clearBorderPaths();
     if (!QVRectIsValidNotZeroSize(band))
         return;
-    const pf::AttributedString* text = attributedText();
+    borderBand_ = band;
+    borderText_ = text ? *text : pf::AttributedString();
     borderLineWidth_ = text ? static_cast<std::int64_t>(std::sqrt(text->attributesAtIndex(0).fontOrDefault().pointSize())) + 5 : 1;
     // The layout the letters are drawn from (the container is at the band's size).
     if (const pf::TextLayout* layout = textLayoutManager().layout())

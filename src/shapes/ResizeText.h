@@ -72,7 +72,8 @@ public:
     void drawAllStrokeInContext(pf::GraphicsContext& context) override { (void)context; }
     void drawTextInContext(pf::GraphicsContext& context) override;
     // The glyph outlines of the laid-out text, placed on the page, and the halo's extra width; gathered
-    // from the same layout the letters are drawn from, so outlines and letters coincide.
+    // from the same layout the letters are drawn from, so outlines and letters coincide. Kept from one
+    // draw to the next while the text and its band stay; cleared by frame, font and attribute changes.
     const std::vector<pf::Path>& borderPaths() const { return borderPaths_; }
     std::int64_t borderLineWidth() const { return borderLineWidth_; }
     void clearBorderPaths();
@@ -86,6 +87,9 @@ private:
 
     std::vector<pf::Path> borderPaths_;
     std::int64_t borderLineWidth_ = -1;
+    // What the outlines were gathered for.
+    pf::Rect borderBand_;
+    pf::AttributedString borderText_;
 
     // The last font search: the text's characters and first font, the width it was fitted to, the size.
     struct FitCache {

@@ -188,6 +188,20 @@ TEST_F(ResizeTextDrawingTest, HaloSurroundsTheGlyphsInItsColour)
             EXPECT_TRUE(QVRectOutset(band, 1, 1).contains(glyph.bounds().origin));
 }
 
+TEST_F(ResizeTextDrawingTest, OutlinesFollowATextChangedInTheSameFrame)
+{
+    auto shape = styledText(true);
+    (void)record(*shape);
+    ASSERT_FALSE(shape->borderPaths().empty());
+    const double wideH = shape->borderPaths().front().bounds().size.width;
+    // Same length, same frame: only the letters differ (as when an edit is undone).
+    pf::TextAttributes a = shape->attributedText()->attributesAtIndex(0);
+    shape->setAttributedText(pf::AttributedString(QStringLiteral("IHI"), a));
+    (void)record(*shape);
+    ASSERT_FALSE(shape->borderPaths().empty());
+    EXPECT_LT(shape->borderPaths().front().bounds().size.width, wideH / 2);
+}
+
 TEST_F(ResizeTextDrawingTest, NoFillDrawsOnlyOutlinesAndNoStrokeNeitherHaloNorOutline)
 {
     auto outlined = styledText(false);
