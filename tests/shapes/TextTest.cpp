@@ -3,6 +3,8 @@
 #include "TextShapesTestSupport.h"
 
 #include "geometry/QVRect.h"
+#include "shapes/ResizeText.h"
+#include "shapes/TitleBox.h"
 
 namespace {
 
@@ -101,6 +103,34 @@ TEST_F(TextShapesTest, LibraryPreviewIsALargeCentredT)
     EXPECT_EQ(preview->textShadowBlur(), 3.0);
     EXPECT_EQ(preview->textShadowColor(), pf::Color(0, 0, 0, 0.25));
     EXPECT_TRUE(userValues().empty());
+}
+
+} // namespace
+
+namespace {
+
+// The library icons drawn in code: where their shapes land on the 32-point icon.
+TEST_F(TextShapesTest, LibraryIconsDrawnInCode)
+{
+    struct Case {
+        const ShapeClass* kind;
+        const char* operation;
+        pf::Rect bounds;
+    };
+    // The resizing text's "T" (moved right by 1); the title box's white box under its outline.
+    for (const Case& c : {Case{&ResizeText::staticClass(), "fill", pf::Rect(6, 2, 22, 28)},
+                          Case{&TitleBox::staticClass(), "fill", pf::Rect(2.5, 3, 27, 26.5)}}) {
+        const pf::Image icon = c.kind->iconImage();
+        ASSERT_TRUE(icon.hasDrawingHandler()) << c.kind->className().toStdString();
+        EXPECT_EQ(icon.size(), pf::Size(32, 32));
+        pf::RecordingContext context;
+        icon.drawingHandler()(context, pf::Rect(0, 0, 32, 32));
+        const auto& calls = context.calls();
+        const auto first = std::find_if(calls.begin(), calls.end(), [&](const auto& call) { return call.operation == c.operation; });
+        ASSERT_NE(first, calls.end()) << c.kind->className().toStdString();
+        EXPECT_EQ(first->path.bounds().offsetBy(first->state.ctm.tx, first->state.ctm.ty), c.bounds)
+            << c.kind->className().toStdString();
+    }
 }
 
 } // namespace
