@@ -5,6 +5,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/foundation/UserDefaultsStore.h"
+#include "shapes/ShapeKinds.h"
 
 #include <QGuiApplication>
 
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         static int argc = 1;
         static char name[] = "fuzz_shape_plist";
         static char* argv[] = {name, nullptr};
-        registerShapeClasses(pf::ClassRegistry::shared());
+        registerShapeKinds(pf::ClassRegistry::shared());
         return new QGuiApplication(argc, argv);
     }();
     (void)app;
