@@ -697,6 +697,8 @@ private:
     static QString actionName(const PropertyChange& change, bool on);
     // The follow-up of the text style setters: the attributes applied to the text, the step named `change`.
     std::function<void()> restyleText(const PropertyChange& change, bool on);
+    // The size of a text measured in the text rect t, kept (cachedTextSize) until the text or width changes.
+    pf::Size measuredTextSize(const pf::AttributedString& text, const pf::Rect& t) const;
     void writeSticky(const char* key, const pf::Value& value);
     void finishChange(unsigned effects);
 

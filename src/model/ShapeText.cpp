@@ -176,19 +176,17 @@ bool Shape::isTextShownByEditor() const
     return editingText_ && !pageIsDrawingThumbnail();
 }
 
-// The measured size of a text in the text rect t, kept for the next call. Besides the cache's reset by
-// attribute and font changes, a different text or width measures again: the text changes by undo and by
-// reading, the width with the frame, and a stale height would place the band wrongly.
-static pf::Size measuredTextSize(const Shape& shape, const pf::AttributedString& text, const pf::Rect& t,
-                                 pf::Size& cache, pf::AttributedString& cacheText, double& cacheWidth)
+// Besides the reset by attribute and font changes, a different text or width measures again: the text
+// changes by undo and by reading, the width with the frame, and a stale height would misplace the band.
+pf::Size Shape::measuredTextSize(const pf::AttributedString& text, const pf::Rect& t) const
 {
-    if (shape.isEditingText() || (cache.width == 0 && cache.height == 0) || cacheWidth != t.size.width
-        || !(cacheText == text)) {
-        cache = shape.stringSizeForTextRect(text, t);
-        cacheText = text;
-        cacheWidth = t.size.width;
+    if (editingText_ || (cachedTextSize_.width == 0 && cachedTextSize_.height == 0)
+        || cachedTextSizeWidth_ != t.size.width || !(cachedTextSizeText_ == text)) {
+        cachedTextSize_ = stringSizeForTextRect(text, t);
+        cachedTextSizeText_ = text;
+        cachedTextSizeWidth_ = t.size.width;
     }
-    return cache;
+    return cachedTextSize_;
 }
 
 pf::Rect Shape::horizontalTextRectForText(const pf::AttributedString& text) const
@@ -197,8 +195,7 @@ pf::Rect Shape::horizontalTextRectForText(const pf::AttributedString& text) cons
         return pf::Rect::zero();
     const pf::Rect t = QVRectNotZeroSize(textRect());
     const pf::AttributedString measured = measurableText(text, textAttributes());
-    const double h
-        = measuredTextSize(*this, measured, t, cachedTextSize_, cachedTextSizeText_, cachedTextSizeWidth_).height;
+    const double h = measuredTextSize(measured, t).height;
     pf::Rect band;
     switch (textVerticalAlign_) {
     case 0:
@@ -224,8 +221,7 @@ pf::Rect Shape::verticalTextRect() const
     if (!editingText_) {
         const pf::AttributedString measured
             = measurableText(hasText() ? *attributedText_ : emptyText(), textAttributes());
-        const double w
-            = measuredTextSize(*this, measured, r, cachedTextSize_, cachedTextSizeText_, cachedTextSizeWidth_).width;
+        const double w = measuredTextSize(measured, r).width;
         switch (textAlign_) {
         case 2:
         case 3:
