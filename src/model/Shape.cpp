@@ -255,69 +255,6 @@ const std::optional<LineDash>& Shape::strokeLineDash() const
     return strokeLineDash_;
 }
 
-// ---- text ----
-
-void Shape::setAttributedText(const pf::AttributedString* text)
-{
-    std::optional<pf::MutableAttributedString> value;
-    if (text && !text->isEmpty())
-        value.emplace(*text);
-    if (value == attributedText_)
-        return;
-    pf::ChangeNotice notice(*this, QStringLiteral("attributedText"));
-    std::optional<pf::MutableAttributedString> old = attributedText_;
-    pf::registerUndo(undoManager(), this,
-                     [old = std::move(old)](Shape& s) { s.setAttributedText(old ? &*old : nullptr); },
-                     pf::localized("Edit Text"));
-    attributedText_ = std::move(value);
-    if (composition_)
-        setNeedsDisplay();
-}
-
-const pf::TextAttributes& Shape::textAttributes() const
-{
-    if (!textAttributes_) {
-        const ShapeClass& k = shapeClass();
-        pf::TextAttributes a = k.defaultTextAttributes();
-        a.font.reset();
-        a.foregroundColor.reset();
-        if (!hasText()) {
-            a.font = k.currentFont();
-            a.foregroundColor = k.currentTextColor();
-        }
-        pf::ParagraphStyle p = a.paragraphStyleOrDefault();
-        p.alignment = pf::ParagraphStyle::alignmentFromInt(static_cast<long long>(textAlign_));
-        a.paragraphStyle = p;
-        if (textShadowHidden_) {
-            a.shadow.reset();
-        } else {
-            pf::Shadow shadow;
-            if (textShadowColor_)
-                shadow.color = *textShadowColor_;
-            shadow.offset = pf::Size(textShadowOffsetX_, -textShadowOffsetY_);
-            shadow.blur = textShadowBlur_;
-            a.shadow = shadow;
-        }
-        textAttributes_ = a;
-    }
-    return *textAttributes_;
-}
-
-void Shape::clearTextAttributes()
-{
-    textAttributes_.reset();
-    cachedTextSize_ = pf::Size();
-    dirtyRectDirty_ = true;
-    if (!hasText())
-        return;
-    pf::MutableAttributedString text = *attributedText_;
-    const pf::TextRange all{0, text.length()};
-    text.addAttributes(textAttributes(), all);
-    if (textShadowHidden_)
-        text.removeAttribute(pf::AttributeKey::Shadow, all);
-    setAttributedText(text);
-}
-
 // ---- image ----
 
 const pf::Image& Shape::image() const

@@ -39,12 +39,14 @@
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Path.h"
 #include "platform/text/AttributedString.h"
+#include "platform/text/TextLayout.h"
 
 #include <QString>
 
 #include <cmath>
 #include <concepts>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -201,7 +203,7 @@ public:
     void jiggleFrameWithoutUndo();
 
     std::int64_t rotationAngle() const { return rotationAngle_; }
-    void setRotationAngle(std::int64_t degrees);
+    virtual void setRotationAngle(std::int64_t degrees);
     double rotationHandleRadius() const { return rotationHandleRadius_; }
     // Rounded; refused when the handle would meet the side handles. No undo, no notice.
     void setRotationHandleRadius(double radius);
@@ -252,7 +254,8 @@ public:
     virtual bool hasContentFilters() const;
     // hook: the square of 1.5 times the larger side about the centre, where filtered content is drawn.
     virtual pf::Rect offscreenImageRect() const;
-    // hook: the band the text occupies; the zero rect until text layout fills it in.
+    // hook: the band a text occupies in the text rect: full width, measured height, placed by the vertical
+    // alignment; the zero rect for hidden text and unknown alignments (ShapeText.cpp).
     virtual pf::Rect horizontalTextRectForText(const pf::AttributedString& text) const;
 
     // Hit tests. A hidden shape and a frame under one point on a side contain nothing; the path's
@@ -312,7 +315,7 @@ public:
     std::uint64_t fillType() const { return fillType_; }
     void setFillType(std::uint64_t type);
     const pf::OptionalColor& fillColor() const { return fillColor_; }
-    void setFillColor(pf::OptionalColor color);
+    virtual void setFillColor(pf::OptionalColor color);
     const pf::OptionalColor& backupFillColor() const { return backupFillColor_; }
     void setBackupFillColor(pf::OptionalColor color) { backupFillColor_ = color; }
     std::int64_t fillAngle() const { return fillAngle_; }
@@ -321,15 +324,15 @@ public:
     const GradientElements& fillGradientElements() const;
     void setFillGradientElements(GradientElements elements);
     bool fillShadowHidden() const { return fillShadowHidden_; }
-    void setFillShadowHidden(bool hidden);
+    virtual void setFillShadowHidden(bool hidden);
     double fillShadowBlur() const { return fillShadowBlur_; }
-    void setFillShadowBlur(double blur);
+    virtual void setFillShadowBlur(double blur);
     double fillShadowOffsetX() const { return fillShadowOffsetX_; }
-    void setFillShadowOffsetX(double offset);
+    virtual void setFillShadowOffsetX(double offset);
     double fillShadowOffsetY() const { return fillShadowOffsetY_; }
-    void setFillShadowOffsetY(double offset);
+    virtual void setFillShadowOffsetY(double offset);
     const pf::OptionalColor& fillShadowColor() const { return fillShadowColor_; }
-    void setFillShadowColor(pf::OptionalColor color);
+    virtual void setFillShadowColor(pf::OptionalColor color);
     // The fill gradient, built on demand and kept until a fill setter drops it.
     const pf::Gradient& gradient() const;
     void setGradient(std::optional<pf::Gradient> gradient) { gradient_ = std::move(gradient); }
@@ -343,7 +346,7 @@ public:
     std::uint64_t strokeType() const { return strokeType_; }
     void setStrokeType(std::uint64_t type);
     double strokeLineWidth() const { return strokeLineWidth_; }
-    void setStrokeLineWidth(double width);
+    virtual void setStrokeLineWidth(double width);
     std::int32_t strokeLineCap() const { return strokeLineCap_; }
     void setStrokeLineCap(std::int32_t cap);
     std::int32_t strokeLineJoin() const { return strokeLineJoin_; }
@@ -351,13 +354,13 @@ public:
     const pf::OptionalColor& strokeColor() const { return strokeColor_; }
     void setStrokeColor(pf::OptionalColor color);
     bool stroke1Enabled() const { return stroke1Enabled_; }
-    void setStroke1Enabled(bool enabled);
+    virtual void setStroke1Enabled(bool enabled);
     const pf::OptionalColor& stroke1Color() const { return stroke1Color_; }
-    void setStroke1Color(pf::OptionalColor color);
+    virtual void setStroke1Color(pf::OptionalColor color);
     bool stroke2Enabled() const { return stroke2Enabled_; }
-    void setStroke2Enabled(bool enabled);
+    virtual void setStroke2Enabled(bool enabled);
     const pf::OptionalColor& stroke2Color() const { return stroke2Color_; }
-    void setStroke2Color(pf::OptionalColor color);
+    virtual void setStroke2Color(pf::OptionalColor color);
     bool strokeShadowHidden() const { return strokeShadowHidden_; }
     void setStrokeShadowHidden(bool hidden);
     double strokeShadowBlur() const { return strokeShadowBlur_; }
@@ -372,28 +375,39 @@ public:
     const std::optional<LineDash>& strokeLineDash() const;
     void setStrokeLineDash(std::optional<LineDash> dash) { strokeLineDash_ = std::move(dash); }
 
-    // ---- text ----
+    // ---- text (ShapeText*.cpp) ----
+    // One rich text per shape, laid out in textRect by the shape's own storage, layout manager and
+    // container, and drawn over the content. Kinds move the rect and the pads and keep the rest.
     // Null when the shape has no text (an empty text is no text).
     const pf::AttributedString* attributedText() const { return attributedText_ ? &*attributedText_ : nullptr; }
     bool hasText() const { return attributedText_.has_value(); }
     // Undoable ("Edit Text"); an empty text clears it.
-    void setAttributedText(const pf::AttributedString* text);
+    virtual void setAttributedText(const pf::AttributedString* text);
     void setAttributedText(const pf::AttributedString& text) { setAttributedText(&text); }
-    // Attributes for new text, from the class defaults and the text style fields (cached).
-    const pf::TextAttributes& textAttributes() const;
-    // hook: drops the cached attributes and applies fresh ones to the text.
+    // hook: attributes for new text, from the class defaults and the text style fields (cached). A shape
+    // with text gets no font and colour here, so restyling keeps the text's own.
+    virtual pf::TextAttributes textAttributes() const;
+    // hook: drops the cached attributes and applies fresh ones (paragraph style, shadow) to the text.
     virtual void clearTextAttributes();
-    // hook: the text layout objects.
-    virtual void setUpTextLayoutManager() {}
+    // hook: the class's paragraph style aligned by textAlign.
+    virtual pf::ParagraphStyle currentParagraphStyle() const;
+    // hook: wires the text storage, layout manager and container (padding 0).
+    virtual void setUpTextLayoutManager();
+    pf::TextStorage& textStorage() const { return textStorage_; }
+    const pf::LayoutManager& textLayoutManager() const { return textLayoutManager_; }
+    pf::TextContainer& textContainer() const { return textContainer_; }
+    // The used size of text laid out at rect's width, plus (4, 1); (4, 1) without a layout manager.
+    pf::Size stringSizeForTextRect(const pf::AttributedString& text, const pf::Rect& rect) const;
+
     std::uint64_t textAlign() const { return textAlign_; }
     void setTextAlign(std::uint64_t align);
     std::uint64_t textVerticalAlign() const { return textVerticalAlign_; }
     void setTextVerticalAlign(std::uint64_t align);
     std::uint64_t textAppearanceType() const { return textAppearanceType_; }
-    void setTextAppearanceType(std::uint64_t type);
+    virtual void setTextAppearanceType(std::uint64_t type);
     bool textDrawOnPath() const { return textDrawOnPath_; }
     void setTextDrawOnPath(bool on);
-    bool textShadowHidden() const { return textShadowHidden_; }
+    virtual bool textShadowHidden() const { return textShadowHidden_; }
     void setTextShadowHidden(bool hidden);
     double textShadowBlur() const { return textShadowBlur_; }
     void setTextShadowBlur(double blur);
@@ -403,10 +417,16 @@ public:
     void setTextShadowOffsetY(double offset);
     const pf::OptionalColor& textShadowColor() const { return textShadowColor_; }
     void setTextShadowColor(pf::OptionalColor color);
+    // The canvas's in-place editor sets it around an edit: the shape then draws no text of its own and
+    // measures afresh on every call, and hidden text still gets a rect.
     bool isEditingText() const { return editingText_; }
-    void setEditingText(bool editing) { editingText_ = editing; }
+    virtual void setEditingText(bool editing) { editingText_ = editing; }
+    // Being edited in place on a page that is not drawing a thumbnail: the editor shows the text then.
+    bool isTextShownByEditor() const;
+    // The last measured text size; zero until measured.
     const pf::Size& cachedTextSize() const { return cachedTextSize_; }
     void setCachedTextSize(const pf::Size& size) { cachedTextSize_ = size; }
+
     // hook: the pads of the text rect before the size rule of textPadSize: (6, 3) for plain shapes.
     virtual pf::Size defaultTextPadSize() const { return {6.0, 3.0}; }
     // hook: the default pads where the frame is larger than four pads, else none.
@@ -417,6 +437,32 @@ public:
     virtual const pf::Path& textClipPath() const { return path_; }
     const pf::Rect& horizontalTextRect() const { return horizontalTextRect_; }
     void setHorizontalTextRect(const pf::Rect& rect) { horizontalTextRect_ = rect; }
+    // hook: the column the text occupies: the text rect's height, the measured width placed by textAlign,
+    // rounded; the whole text rect while editing; the zero rect for hidden text.
+    virtual pf::Rect verticalTextRect() const;
+    // The column's x and width with the band's y and height, 2 wider on each side.
+    pf::Rect textBoundingRect() const;
+    // None for a shape without text.
+    std::optional<pf::Path> textBoundingPath() const;
+    // hook: where the canvas places its editor over the text: the band of that text.
+    virtual pf::Rect fieldEditorRectForText(const pf::AttributedString& text) const;
+
+    // What the in-place editor shows and stores (hooks: kinds with several texts choose one).
+    virtual const pf::AttributedString* editText() const { return attributedText(); }
+    virtual void setEditText(const pf::AttributedString* text) { setAttributedText(text); }
+    virtual pf::TextAlignment editTextAlign() const;
+    // The colour of the first character (black when it has none); the class's current colour without text.
+    pf::OptionalColor textColor() const;
+    // hook: the font or colour over the whole text, one undoable "Edit Text" change; written as the sticky
+    // default and kept for new text. Nothing for no font or no colour.
+    virtual void setTextFont(const std::optional<pf::Font>& font);
+    virtual void setTextColor(const pf::OptionalColor& color);
+    // The text with the attributes set in `change` over all of it.
+    static pf::MutableAttributedString textWithAttributes(const pf::AttributedString& text, const pf::TextAttributes& change);
+    // hook: called after a font change (connectors measure their end labels).
+    virtual void measureLabels() {}
+    // hook: the frame grown around the text; the flag (Option held) is for kinds that read it.
+    virtual void sizeToFitText(bool option);
 
     // ---- image and filters ----
     const QString& imageIdentifier() const { return imageIdentifier_; }
@@ -473,6 +519,8 @@ public:
     static std::shared_ptr<Shape> shapeFromPlist(const pf::Value& plist, bool useBuiltInStyle = false);
     // The dictionary with a "frame" chosen by its kind when it has none.
     static pf::Value plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect);
+    // A text stored as RTF data under the key; none when absent or unreadable (logged).
+    static std::optional<pf::MutableAttributedString> storedText(const pf::Value& plist, const char* key);
     // The kind's part of reading: Shape reads the base keys in their order; kinds call it, then read theirs.
     virtual void readPlist(const pf::Value& plist);
 
@@ -620,8 +668,8 @@ public:
     {
         (void)context, (void)dirty;
     }
-    // The text, over the content and never filtered.
-    virtual void drawTextInContext(pf::GraphicsContext& context) { (void)context; }
+    // The text, over the content and never filtered (ShapeText.cpp).
+    virtual void drawTextInContext(pf::GraphicsContext& context);
 
 private:
     // Page flags as the drawing reads them (all off without a page).
@@ -652,6 +700,10 @@ private:
     template <class T>
     static pf::Value stickyValue(const T& value);
     static QString actionName(const PropertyChange& change, bool on);
+    // The follow-up of the text style setters: the attributes applied to the text, the step named `change`.
+    std::function<void()> restyleText(const PropertyChange& change, bool on);
+    // The size of a text measured in the text rect t, kept (cachedTextSize) until the text or width changes.
+    pf::Size measuredTextSize(const pf::AttributedString& text, const pf::Rect& t) const;
     void writeSticky(const char* key, const pf::Value& value);
     void finishChange(unsigned effects);
 
@@ -732,7 +784,13 @@ private:
     double textShadowOffsetY_ = 0;
     pf::OptionalColor textShadowColor_;
     bool editingText_ = false;
-    pf::Size cachedTextSize_;
+    mutable pf::Size cachedTextSize_;
+    // What cachedTextSize_ was measured from: a text and width change makes it stale.
+    mutable pf::AttributedString cachedTextSizeText_;
+    mutable double cachedTextSizeWidth_ = 0;
+    mutable pf::TextStorage textStorage_;
+    mutable pf::TextContainer textContainer_;
+    mutable pf::LayoutManager textLayoutManager_;
     pf::Rect horizontalTextRect_;
 
     QString imageIdentifier_;

@@ -324,12 +324,6 @@ pf::Rect Shape::offscreenImageRect() const
     return square(center(), 1.5 * std::max(content.width(), content.height()));
 }
 
-pf::Rect Shape::horizontalTextRectForText(const pf::AttributedString& text) const
-{
-    (void)text;
-    return pf::Rect::zero();
-}
-
 // ---- hit tests ----
 
 bool Shape::containsPoint(const pf::Point& point) const

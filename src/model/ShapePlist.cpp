@@ -185,14 +185,7 @@ void Shape::readPlist(const pf::Value& d)
     if (version <= 6 && strokeShadowOffsetY_ != 0)
         setStrokeShadowOffsetY(-strokeShadowOffsetY_);
 
-    const QByteArray& rtf = d.dataForKey("attributedTextData");
-    std::optional<pf::MutableAttributedString> text;
-    if (!rtf.isEmpty()) {
-        QString error;
-        text = pf::attributedStringFromRtf(rtf, &error);
-        if (!text)
-            qCWarning(lcShapePlist, "Shape: unreadable text dropped (%s)", qUtf8Printable(error));
-    }
+    const std::optional<pf::MutableAttributedString> text = storedText(d, "attributedTextData");
     setAttributedText(text ? &*text : nullptr);
 
     applyTextStyle(d);
@@ -208,6 +201,18 @@ void Shape::readPlist(const pf::Value& d)
 
     applyFilterStyle(d);
     setUpTextLayoutManager();
+}
+
+std::optional<pf::MutableAttributedString> Shape::storedText(const pf::Value& plist, const char* key)
+{
+    const QByteArray& rtf = plist.dataForKey(key);
+    if (rtf.isEmpty())
+        return std::nullopt;
+    QString error;
+    std::optional<pf::MutableAttributedString> text = pf::attributedStringFromRtf(rtf, &error);
+    if (!text)
+        qCWarning(lcShapePlist, "Shape: unreadable text \"%s\" dropped (%s)", key, qUtf8Printable(error));
+    return text;
 }
 
 std::shared_ptr<Shape> Shape::shapeFromPlist(const pf::Value& plist, bool useBuiltInStyle)
@@ -344,8 +349,6 @@ void Shape::applyStyle(const pf::Value& style)
     applyFilterStyle(style);
     if (!hasText())
         return;
-    pf::MutableAttributedString text = *attributedText_;
-    const pf::TextRange all{0, text.length()};
     pf::TextAttributes change;
     if (const pf::OptionalColor color = readColor(style, "textColor"))
         change.foregroundColor = color;
@@ -354,6 +357,5 @@ void Shape::applyStyle(const pf::Value& style)
         change.font = pf::Font(fontName, storedDouble(style, "textFontSize"));
     if (change.isEmpty())
         return;
-    text.addAttributes(change, all);
-    setAttributedText(text);
+    setAttributedText(textWithAttributes(*attributedText_, change));
 }

@@ -162,49 +162,70 @@ void Shape::setContentFilterSpecs(FilterSpecs v)
                 [this] { updateContentFilters(); });
 }
 
+// A text style change restyles the characters of the text too; both are one undo step, named after the
+// setter.
 void Shape::setTextAlign(std::uint64_t v)
 {
-    setProperty(textAlign_, v, &Shape::setTextAlign, change::textAlign, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textAlign_, v, &Shape::setTextAlign, change::textAlign, restyleText(change::textAlign, true));
 }
 
 void Shape::setTextVerticalAlign(std::uint64_t v)
 {
-    setProperty(textVerticalAlign_, v, &Shape::setTextVerticalAlign, change::textVerticalAlign, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textVerticalAlign_, v, &Shape::setTextVerticalAlign, change::textVerticalAlign, restyleText(change::textVerticalAlign, true));
 }
 
 void Shape::setTextAppearanceType(std::uint64_t v)
 {
-    setProperty(textAppearanceType_, v, &Shape::setTextAppearanceType, change::textAppearanceType, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textAppearanceType_, v, &Shape::setTextAppearanceType, change::textAppearanceType, restyleText(change::textAppearanceType, true));
 }
 
 void Shape::setTextDrawOnPath(bool v)
 {
-    setProperty(textDrawOnPath_, v, &Shape::setTextDrawOnPath, change::textDrawOnPath, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textDrawOnPath_, v, &Shape::setTextDrawOnPath, change::textDrawOnPath, restyleText(change::textDrawOnPath, v));
 }
 
 void Shape::setTextShadowHidden(bool v)
 {
-    setProperty(textShadowHidden_, v, &Shape::setTextShadowHidden, change::textShadowHidden, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textShadowHidden_, v, &Shape::setTextShadowHidden, change::textShadowHidden, restyleText(change::textShadowHidden, v));
 }
 
 void Shape::setTextShadowBlur(double v)
 {
-    setProperty(textShadowBlur_, v, &Shape::setTextShadowBlur, change::textShadowBlur, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textShadowBlur_, v, &Shape::setTextShadowBlur, change::textShadowBlur, restyleText(change::textShadowBlur, true));
 }
 
 void Shape::setTextShadowOffsetX(double v)
 {
-    setProperty(textShadowOffsetX_, v, &Shape::setTextShadowOffsetX, change::textShadowOffsetX, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textShadowOffsetX_, v, &Shape::setTextShadowOffsetX, change::textShadowOffsetX, restyleText(change::textShadowOffsetX, true));
 }
 
 void Shape::setTextShadowOffsetY(double v)
 {
-    setProperty(textShadowOffsetY_, v, &Shape::setTextShadowOffsetY, change::textShadowOffsetY, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textShadowOffsetY_, v, &Shape::setTextShadowOffsetY, change::textShadowOffsetY, restyleText(change::textShadowOffsetY, true));
 }
 
 void Shape::setTextShadowColor(pf::OptionalColor v)
 {
-    setProperty(textShadowColor_, v, &Shape::setTextShadowColor, change::textShadowColor, [this] { clearTextAttributes(); });
+    pf::UndoGrouping group(undoManager());
+    setProperty(textShadowColor_, v, &Shape::setTextShadowColor, change::textShadowColor, restyleText(change::textShadowColor, true));
+}
+
+std::function<void()> Shape::restyleText(const PropertyChange& change, bool on)
+{
+    return [this, &change, on] {
+        clearTextAttributes();
+        // Storing the restyled text named the step "Edit Text"; the menu shows the setter's name.
+        if (pf::UndoManager* undo = undoManager())
+            undo->setActionName(actionName(change, on));
+    };
 }
 
 QString Shape::actionName(const PropertyChange& change, bool on)

@@ -3,9 +3,11 @@
 #include "model/ShapeClass.h"
 #include "shapes/OutlineKinds.h"
 #include "platform/foundation/ClassRegistry.h"
+#include "shapes/Text.h"
 
 void registerShapeKinds(pf::ClassRegistry& registry)
 {
     registerShapeClasses(registry);
     registerOutlineShapes(registry);
+    registerTextShapes(registry);
 }
