@@ -79,6 +79,7 @@ public:
             return fail("The data is not RTF.");
         if (!parse())
             return fail("The RTF data is nested too deeply.");
+        flushBytes();
         flushRun();
         return MutableAttributedString(text_, std::move(runs_));
     }
@@ -94,6 +95,7 @@ private:
         while (!atEnd()) {
             const unsigned char c = peek();
             if (c == '{') {
+                flushBytes();
                 ++pos_;
                 if (int(groups_.size()) >= limits_.maximumDepth)
                     return false;
@@ -103,6 +105,7 @@ private:
                     ignorableGroup();
                 }
             } else if (c == '}') {
+                flushBytes();
                 ++pos_;
                 if (!groups_.empty())
                     groups_.pop_back();
@@ -113,10 +116,10 @@ private:
                 ++pos_;
                 control();
             } else if (c == '\r' || c == '\n' || c == 0) {
-                ++pos_;
+                ++pos_; // line breaks of the file, also between the two bytes of a character
             } else {
                 ++pos_;
-                character(rtf::cp1252ToUnicode(c), false);
+                textByte(c);
             }
             if (groups_.empty())
                 return true;
@@ -169,10 +172,12 @@ private:
         if (atEnd())
             return;
         const unsigned char c = peek();
+        if (c != '\'' && c != '\\' && c != '{' && c != '}')
+            flushBytes();
         if (!std::isalpha(c)) {
             ++pos_;
             switch (c) {
-            case '\\': case '{': case '}': character(c, false); break;
+            case '\\': case '{': case '}': textByte(c); break;
             case '\'': hexEscape(); break;
             case '~': character(0x00A0, false); break;
             case '_': character(0x2011, false); break;
@@ -204,7 +209,60 @@ private:
             value = value * 16 + (std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(h) - 'a' + 10));
             ++pos_;
         }
-        character(rtf::cp1252ToUnicode(static_cast<unsigned char>(value)), false);
+        textByte(static_cast<unsigned char>(value));
+    }
+
+    // One byte of text, escaped or not: bytes of ASCII are characters of their own; other bytes are kept
+    // until the text's code page can decode them, the two bytes of a double-byte character together.
+    void textByte(unsigned char byte)
+    {
+        if (pendingSkip_ > 0) {
+            --pendingSkip_; // a \uN's fallback counts in bytes
+            return;
+        }
+        const int codePage = currentCodePage();
+        if (!pendingBytes_.isEmpty() && codePage != pendingCodePage_)
+            flushBytes();
+        if (awaitingTrailByte_) {
+            pendingBytes_ += char(byte);
+            awaitingTrailByte_ = false;
+            return;
+        }
+        if (byte < 0x80) {
+            flushBytes();
+            character(byte, false);
+            return;
+        }
+        pendingBytes_ += char(byte);
+        pendingCodePage_ = codePage;
+        awaitingTrailByte_ = rtf::isLeadByte(codePage, byte);
+    }
+
+    void flushBytes()
+    {
+        if (pendingBytes_.isEmpty() || groups_.empty())
+            return;
+        const QString text = decoder_.decode(pendingCodePage_, pendingBytes_);
+        pendingBytes_.clear();
+        awaitingTrailByte_ = false;
+        for (const QChar ch : text)
+            character(ch.unicode(), true);
+    }
+
+    // The code page of the font in force (of the entry being read, in the font table), else the document's.
+    int currentCodePage() const
+    {
+        const Group& g = groups_.back();
+        if (g.destination == Destination::FontTable)
+            return entryCodePage_ > 0 ? entryCodePage_ : documentCodePage_;
+        const auto font = fontCodePages_.constFind(g.state.font >= 0 ? g.state.font : defaultFont_);
+        return font != fontCodePages_.constEnd() && *font > 0 ? *font : documentCodePage_;
+    }
+
+    void setEntryCodePage(int codePage)
+    {
+        entryCodePage_ = codePage;
+        fontCodePages_.insert(currentFontNumber_, codePage);
     }
 
     static double twipsToPoints(long long v) { return double(v) / 20.0; }
@@ -243,8 +301,19 @@ private:
             return;
         }
         if (w == "f") {
-            if (group().destination == Destination::FontTable) currentFontNumber_ = int(v);
+            if (group().destination == Destination::FontTable) currentFontNumber_ = int(v), entryCodePage_ = 0;
             else s.font = int(v);
+        } else if (w == "fcharset") {
+            if (group().destination == Destination::FontTable)
+                setEntryCodePage(rtf::codePageForCharset(int(std::clamp<long long>(v, 0, 255))));
+        } else if (w == "cpg") {
+            if (group().destination == Destination::FontTable && v > 0)
+                setEntryCodePage(int(std::min<long long>(v, 65535)));
+        } else if (w == "ansicpg") { if (v > 0) documentCodePage_ = int(std::min<long long>(v, 65535));
+        } else if (w == "ansi") { documentCodePage_ = rtf::ansiCodePage;
+        } else if (w == "mac") { documentCodePage_ = 10000;
+        } else if (w == "pc") { documentCodePage_ = 437;
+        } else if (w == "pca") { documentCodePage_ = 850;
         } else if (w == "deff") { defaultFont_ = int(v);
         } else if (w == "fs") { s.size = std::clamp<double>(double(v) / 2.0, 0.5, 10000.0);
         } else if (w == "b") { s.bold = on();
@@ -429,6 +498,14 @@ private:
     int defaultFont_ = 0;
     int currentFontNumber_ = 0;
     QString fontName_;
+
+    int documentCodePage_ = rtf::ansiCodePage;
+    QHash<int, int> fontCodePages_; // font number -> code page of its character set (0: the document's)
+    int entryCodePage_ = 0;         // of the font table entry being read
+    rtf::ByteDecoder decoder_;
+    QByteArray pendingBytes_;       // text bytes not yet decoded, all of pendingCodePage_
+    int pendingCodePage_ = rtf::ansiCodePage;
+    bool awaitingTrailByte_ = false;
 
     std::vector<ColorEntry> colors_;
     std::vector<ColorEntry> expandedColors_;
