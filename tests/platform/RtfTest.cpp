@@ -216,6 +216,9 @@ TEST(Rtf, BytesAreDecodedByTheFontsCharacterSetElseByTheDocumentsCodePage)
     const MutableAttributedString named =
         read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}}\\f0 x}");
     EXPECT_EQ(named.attributesAtIndex(0).font->fontName(), QStringLiteral("ＭＳ 明朝"));
+    // A name cut after a first byte still ends at its ';'.
+    const MutableAttributedString cut = read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 \\'8a;}{\\f1 Next;}}\\f1 x}");
+    EXPECT_EQ(cut.attributesAtIndex(0).font->fontName(), QStringLiteral("Next"));
 }
 
 TEST(Rtf, MalformedInputReadsPartiallyOrFailsCleanly)

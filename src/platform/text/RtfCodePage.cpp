@@ -71,6 +71,19 @@ bool isLeadByte(int codePage, unsigned char byte)
     }
 }
 
+bool isTrailByte(int codePage, unsigned char byte)
+{
+    switch (codePage) {
+    case 932:
+    case 10001: return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+    case 936: return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
+    case 949: return (byte >= 0x41 && byte <= 0x5A) || (byte >= 0x61 && byte <= 0x7A) || (byte >= 0x81 && byte <= 0xFE);
+    case 950: return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0xA1 && byte <= 0xFE);
+    case 1361: return (byte >= 0x31 && byte <= 0x7E) || (byte >= 0x81 && byte <= 0xFE);
+    default: return false;
+    }
+}
+
 ByteDecoder::~ByteDecoder()
 {
     for (void* c : std::as_const(converters_))

@@ -38,8 +38,10 @@ inline int unicodeToCp1252(char16_t unit)
 int codePageForCharset(int charset);
 
 // Whether the byte starts a two-byte character in the code page (the double-byte code pages of Japanese,
-// Chinese and Korean); its second byte may then be any byte, an ASCII one included.
+// Chinese and Korean); its second byte may be an ASCII one.
 bool isLeadByte(int codePage, unsigned char byte);
+// Whether the byte can be the second byte of a two-byte character in the code page.
+bool isTrailByte(int codePage, unsigned char byte);
 
 // Decodes bytes of a code page into text. Each byte that cannot be decoded (undefined in the code page, or
 // a character cut short) reads as U+FFFD, so nothing is silently lost; a code page we cannot decode reads

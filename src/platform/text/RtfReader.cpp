@@ -223,7 +223,8 @@ private:
         const int codePage = currentCodePage();
         if (!pendingBytes_.isEmpty() && codePage != pendingCodePage_)
             flushBytes();
-        if (awaitingTrailByte_) {
+        // A byte that cannot be a second byte (a ';' ending a font name, say) ends a character cut short.
+        if (awaitingTrailByte_ && rtf::isTrailByte(pendingCodePage_, byte)) {
             pendingBytes_ += char(byte);
             awaitingTrailByte_ = false;
             return;
