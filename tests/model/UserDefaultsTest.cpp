@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -284,6 +285,9 @@ void firstShapeBeforeAndAfterUserDefaults()
 
 TEST(UserDefaultsSetUp, BuiltInValuesAreThereBeforeTheFirstRead)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe"); // runs the case in a new process, not a fork of this one
+    // A new process, not a fork of this one, in which the shared store was made long ago.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(firstShapeBeforeAndAfterUserDefaults(), testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
 }
