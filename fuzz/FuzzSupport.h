@@ -4,6 +4,7 @@
 #include "model/Shape.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaultsStore.h"
+#include "shapes/ShapeKinds.h"
 
 #include <QGuiApplication>
 
@@ -31,12 +32,13 @@ inline void ensureApplication()
     (void)app;
 }
 
-// Calls body with the input read as a property list, and with each entry when it is an array (as pages
-// hold shapes), each time from the same empty user defaults (reading shapes writes sticky values).
+// With every shape kind registered, calls body with the input read as a property list, and with each
+// entry when it is an array (as pages hold shapes). Every input starts from the same empty user defaults
+// (reading shapes writes sticky values).
 template <class Body>
 void forEachShapeDictionary(const uint8_t* data, size_t size, Body&& body)
 {
-    static const bool registered = (ensureApplication(), registerShapeClasses(pf::ClassRegistry::shared()), true);
+    static const bool registered = (ensureApplication(), registerShapeKinds(pf::ClassRegistry::shared()), true);
     (void)registered;
     pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
     const auto read = pf::readPropertyList(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
