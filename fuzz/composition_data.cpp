@@ -5,7 +5,7 @@
 #include "model/CompositionHelper.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
-#include "ShapeFuzzing.h"
+#include "FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,7 +29,7 @@ void checkRegistry(const Composition& page)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    startShapeInput("fuzz_composition_data");
+    fuzz::startShapeInput();
 
     const auto pages = CompositionHelper::compositionsFromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (pf::threadDictionary::contains(QString::fromLatin1(pf::TlsVersionKey)))

@@ -71,7 +71,7 @@ public:
         Sticky = 1u << 0,            // write the sticky default under the key
         Dirty = 1u << 1,             // the dirty rect must be recomputed
         DropGradient = 1u << 2,      // the fill gradient is rebuilt
-        DropFinalFillPath = 1u << 3, // the final fill path is rebuilt
+        DropFinalFillPath = 1u << 3, // the final fill and gradient fill paths are rebuilt
         DropDash = 1u << 4,          // the line dash is rebuilt from stroke type and width
         ContentImage = 1u << 5,      // the content image is rebuilt
         RedisplayBefore = 1u << 6,   // redraw the old area before the change

@@ -244,8 +244,11 @@ void Shape::finishChange(unsigned effects)
         dirtyRectDirty_ = true;
     if (effects & DropGradient)
         gradient_.reset();
-    if (effects & DropFinalFillPath)
+    if (effects & DropFinalFillPath) {
+        // Both carry the unstroked shape's half-point shift: a gradient left behind is clipped by it.
         finalFillPath_.reset();
+        finalGradientFillPath_.reset();
+    }
     if (effects & DropDash)
         strokeLineDash_.reset();
     if (effects & ContentImage)

@@ -21,6 +21,12 @@ std::vector<TextAttributesHandler>& textAttributesHandlers()
     return handlers;
 }
 
+// Made when the program starts, before main (the counterpart of registering at class load): the shared
+// store gets the built-in values when it is made, so a read through the store itself (sticky values of a
+// shape, say) sees them even when nothing has touched UserDefaults yet.
+[[maybe_unused]] const bool builtInValuesRegisteredOnFirstUse =
+    (pf::UserDefaultsStore::setStandardSetUp(&UserDefaults::registerDefaultValues), true);
+
 } // namespace
 
 // ---- Set-up
@@ -38,11 +44,8 @@ void UserDefaults::setUpUserDefaults()
 
 UserDefaults& UserDefaults::instance()
 {
-    // The built-in values are registered before anything can read through the instance.
-    static UserDefaults* const shared = [] {
-        setUpUserDefaults();
-        return new UserDefaults; // lives for the whole process
-    }();
+    // The built-in values are already in the shared store: it registers them when it is made.
+    static UserDefaults* const shared = new UserDefaults; // lives for the whole process
     return *shared;
 }
 

@@ -20,9 +20,10 @@ class Metrics;
 
 class UserDefaults {
 public:
-    // The shared instance; the first call registers the built-in values with the shared store.
+    // The shared instance.
     static UserDefaults& instance();
-    // Registers the "Quorvel-DefaultValues" resource with the shared store.
+    // Registers the "Quorvel-DefaultValues" resource with the shared store. The shared store does this by
+    // itself when it is made, before anything can read it.
     static void setUpUserDefaults();
     // Registers the resource with a given store (tests that replace the shared store call this).
     static void registerDefaultValues(pf::UserDefaultsStore& store);

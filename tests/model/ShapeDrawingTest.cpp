@@ -97,6 +97,39 @@ TEST_F(ShapeDrawingTest, FillShiftFollowsTheZoomAcrossScale1)
     EXPECT_EQ(fillOrigin(), pf::Point(10, 10));
 }
 
+TEST_F(ShapeDrawingTest, GradientFollowsTheFillShiftWhenTheStrokeChanges)
+{
+    auto shape = box(pf::Rect(10, 10, 20, 20));
+    shape->setFillType(1);
+    shape->setFillAngle(90);
+    shape->setFillGradientElements({{red, 0.0}, {blue, 1.0}});
+    // Where the gradient runs, and whether it had to be clipped to a fill path unlike its own.
+    const auto gradientAndClip = [&] {
+        std::pair<std::pair<pf::Point, pf::Point>, bool> result{{pf::Point(-1, -1), pf::Point(-1, -1)}, false};
+        for (const auto recording = record(*shape); const pf::RecordedCall& call : recording->calls()) {
+            if (call.operation == "gradient")
+                result.first = {call.start, call.end};
+            if (call.operation == "clip")
+                result.second = true;
+        }
+        return result;
+    };
+    const auto unstroked = gradientAndClip();
+    EXPECT_FALSE(unstroked.second);
+    shape->setStrokeType(0);
+    shape->setStrokeLineWidth(1);
+    const auto stroked = gradientAndClip();
+    EXPECT_FALSE(stroked.second);
+    EXPECT_EQ(stroked.first.first.y - unstroked.first.first.y, 0.5);
+    // Taking the stroke away again, by type or by width, brings the half-point shift back to both paths.
+    shape->setStrokeType(3);
+    EXPECT_EQ(gradientAndClip(), unstroked);
+    shape->setStrokeType(0);
+    EXPECT_EQ(gradientAndClip(), stroked);
+    shape->setStrokeLineWidth(0);
+    EXPECT_EQ(gradientAndClip(), unstroked);
+}
+
 TEST_F(ShapeDrawingTest, FillNeedsAnAreaAndAColour)
 {
     auto flat = box(pf::Rect(10, 10, 0.5, 20));

@@ -136,8 +136,6 @@ protected:
         registerShapeClasses(pf::ClassRegistry::shared());
         pf::ClassRegistry::shared().add(TestBox::staticClass());
         pf::ClassRegistry::shared().add(TestConnector::staticClass());
-        // Registers the built-in values with the process's store, which the tests then replace.
-        (void)UserDefaults::instance();
     }
     void SetUp() override { previous_ = pf::UserDefaultsStore::replaceStandard(freshStore()); }
     void TearDown() override { pf::UserDefaultsStore::replaceStandard(std::move(previous_)); }

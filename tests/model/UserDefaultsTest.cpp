@@ -1,11 +1,15 @@
 #include "model/Metrics.h"
+#include "model/Rectangle.h"
+#include "model/StickyDefaults.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaultsStore.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -16,7 +20,6 @@ class UserDefaultsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        UserDefaults::instance(); // its first use registers with whatever store is shared then
         previous_ = pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
         UserDefaults::registerDefaultValues(store());
     }
@@ -258,3 +261,33 @@ TEST_F(UserDefaultsTest, ResourceRegistersTheStickyBuiltInLevel)
 }
 
 } // namespace
+
+namespace {
+
+// In a process of its own, since the fault is in what the first use of all sets up. The first shape is made
+// with sticky getting off (only the built-in levels are read), before anything has touched UserDefaults.
+void firstShapeBeforeAndAfterUserDefaults()
+{
+    auto before = [] {
+        StickyDefaults::WithoutSettingOrGetting guard;
+        return Shape::make<Rectangle>(pf::Rect(0, 0, 10, 10));
+    }();
+    (void)UserDefaults::instance();
+    auto after = [] {
+        StickyDefaults::WithoutSettingOrGetting guard;
+        return Shape::make<Rectangle>(pf::Rect(0, 0, 10, 10));
+    }();
+    const bool same = before->strokeLineWidth() == after->strokeLineWidth() && before->fillColor() == after->fillColor();
+    std::exit(same && before->strokeLineWidth() > 0 && before->fillColor() ? 0 : 1);
+}
+
+} // namespace
+
+TEST(UserDefaultsSetUp, BuiltInValuesAreThereBeforeTheFirstRead)
+{
+    // A new process, not a fork of this one, in which the shared store was made long ago.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(firstShapeBeforeAndAfterUserDefaults(), testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
+}

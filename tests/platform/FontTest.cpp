@@ -94,3 +94,20 @@ TEST(Font, MetricsAreInPoints)
     EXPECT_GT(small.lineHeight(), 12.0);
     EXPECT_LT(small.lineHeight(), 18.0);
 }
+
+TEST(Font, LinesAreSetByTheTypographicMetricsNotTheTallestGlyphs)
+{
+    // Lines of the substitutes of Helvetica and Times are 1.15 to 1.2 em apart, as the documents were
+    // designed with; the tallest glyphs' box would give 1.33 to 1.37 em and overflow fixed rows.
+    for (const char* name : {"Helvetica", "Helvetica-Bold", "Times-Roman", "Times-Italic"})
+        for (const double size : {12.0, 1000.0}) {
+            const Font font(QString::fromLatin1(name), size);
+            const double line = font.lineHeight() / size;
+            EXPECT_GE(line, 1.15 - 1e-12) << name << ' ' << size;
+            EXPECT_LE(line, 1.2 + 1e-12) << name << ' ' << size;
+            EXPECT_NEAR(font.ascender() - font.descender() + font.leading(), font.lineHeight(), 1e-12 * size);
+            // Capitals and descenders still fit between the baseline and the line's ascent and descent.
+            EXPECT_GT(font.ascender() / size, 0.68) << name;
+            EXPECT_LT(font.descender() / size, -0.2) << name;
+        }
+}

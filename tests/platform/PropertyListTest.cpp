@@ -45,7 +45,7 @@ Value everyKind()
     root.set(QStringLiteral("lines"), QStringLiteral("one\ntwo\r\nthree\rfour\tfive"));
     root.set(QStringLiteral("data"), QByteArray("The quick brown fox jumps over the lazy dog, twice: the quick brown fox."));
     root.set(QStringLiteral("date"), QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC));
-    root.set(QStringLiteral("date with ms"), QDateTime(QDate(1, 1, 1), QTime(0, 0, 0, 5), Qt::UTC));
+    root.set(QStringLiteral("early date"), QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC));
     root.set(QStringLiteral("list"), list);
     root.set(QStringLiteral("Zebra"), QStringLiteral("upper case sorts first"));
     return root;
@@ -78,10 +78,38 @@ TEST(PropertyListFormat, ReadsTheSameDocumentFromAnotherWritersLayout)
     EXPECT_EQ(writePropertyList(*read.value).data->toStdString(), fixture("every-kind.plist").toStdString());
 }
 
+TEST(PropertyListFormat, DatesAreWrittenInWholeSecondsAsOtherWritersDoAndReadWithFractions)
+{
+    // Written by Python's plistlib from the same dates without their fractions.
+    const QByteArray other = fixture("dates-plistlib.plist");
+    const auto utc = [](int y, int mo, int d, int h, int mi, int s, int ms) {
+        return Value(QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC));
+    };
+    Value withFractions;
+    withFractions.set(QStringLiteral("written"), utc(2021, 3, 4, 5, 6, 7, 250));
+    // Cut, never rounded: the last millisecond of 9999 stays in that year.
+    withFractions.set(QStringLiteral("limits"), Value(Value::Array{utc(1, 1, 1, 0, 0, 0, 999), utc(9999, 12, 31, 23, 59, 59, 999)}));
+    EXPECT_EQ(writePropertyList(withFractions).data->toStdString(), other.toStdString());
+
+    const PropertyListReadResult read = readPropertyList(other);
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_EQ(read.value->objectForKey("written"), utc(2021, 3, 4, 5, 6, 7, 0));
+
+    const struct {
+        const char* text;
+        int msec;
+    } fractions[] = {{"2021-03-04T05:06:07.250Z", 250}, {"2021-03-04T05:06:07.5Z", 500}, {"2021-03-04T05:06:07.0009Z", 0}};
+    for (const auto& c : fractions) {
+        const PropertyListReadResult date = readPropertyList(QByteArray("<plist><date>") + c.text + "</date></plist>");
+        ASSERT_TRUE(date.ok()) << c.text << ": " << date.error.toStdString();
+        EXPECT_EQ(*date.value, utc(2021, 3, 4, 5, 6, 7, c.msec)) << c.text;
+    }
+}
+
 TEST(PropertyListFormat, TopLevelValuesOfEveryKind)
 {
     const Value values[] = {Value(true), Value(-1), Value(0.5), Value("s"), Value(QByteArray("\0\1\2", 3)),
-                            Value(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)),
+                            Value(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC)),
                             Value::array(), Value::dictionary()};
     for (const Value& value : values) {
         SCOPED_TRACE(value.description().toStdString());

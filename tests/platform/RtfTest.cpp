@@ -124,6 +124,103 @@ TEST(Rtf, SkipsForeignDestinationsAndKeepsFieldResults)
     EXPECT_EQ(link.shadow->color, Color(0.50196, 0.50196, 0.50196, 0.5));
 }
 
+// Exact, at-least and multiple line heights, and bold and italic faces of two families.
+static MutableAttributedString lineHeightsAndTraits()
+{
+    ParagraphStyle exact, atLeast, multiple;
+    exact.minimumLineHeight = exact.maximumLineHeight = 18;
+    atLeast.minimumLineHeight = 30;
+    multiple.lineHeightMultiple = 1.5;
+    MutableAttributedString s;
+    const auto add = [&](const char* text, const char* font, double size, const ParagraphStyle& style) {
+        s.append(AttributedString(QString::fromUtf8(text), TextAttributes{.font = Font(QString::fromLatin1(font), size),
+                                                                         .paragraphStyle = style}));
+    };
+    add("Exact 18 points, ", "Helvetica", 12, exact);
+    add("bold", "Helvetica-Bold", 12, exact);
+    add(" and ", "Helvetica", 12, exact);
+    add("bold oblique\n", "Helvetica-BoldOblique", 12, exact);
+    add("At least 30 points in ", "Times-Roman", 14, atLeast);
+    add("italic\n", "Times-Italic", 14, atLeast);
+    add("One and a half lines", "Helvetica", 12, multiple);
+    return s;
+}
+
+TEST(Rtf, LineHeightsAndFaceTraitsAreWrittenAsWordProcessorsReadThem)
+{
+    const MutableAttributedString s = lineHeightsAndTraits();
+    const QByteArray rtf = rtfFromAttributedString(s);
+    for (const char* words : {"\\slminimum360\\slmaximum360\\sl-360\\slmult0", "\\slminimum600\\sl600\\slmult0", "\\sl360\\slmult1"})
+        EXPECT_TRUE(rtf.contains(words)) << words << " in " << rtf.toStdString();
+    // Families in the font table, faces as \b and \i.
+    EXPECT_TRUE(rtf.contains("Helvetica;")) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains("Times;")) << rtf.toStdString();
+    EXPECT_FALSE(rtf.contains("-Bold")) << rtf.toStdString();
+    EXPECT_FALSE(rtf.contains("-Italic")) << rtf.toStdString();
+    EXPECT_TRUE(read(rtf).isEqualToAttributedString(s));
+
+    // The same RTF opened and saved again by LibreOffice Writer keeps the heights and the faces.
+    const MutableAttributedString back = read(fixture("libreoffice_line_heights.rtf"));
+    ASSERT_EQ(back.string(), s.string() + u'\n');
+    for (qsizetype i = 0; i < s.length(); ++i) {
+        const TextAttributes theirs = back.attributesAtIndex(i), ours = s.attributesAtIndex(i);
+        if (s.string()[i] != u'\n') // LibreOffice gives paragraph breaks its paragraph's font
+            ASSERT_EQ(theirs.font, ours.font) << i;
+        ASSERT_TRUE(theirs.paragraphStyle.has_value()) << i;
+        EXPECT_EQ(theirs.paragraphStyle->minimumLineHeight, ours.paragraphStyle->minimumLineHeight) << i;
+        EXPECT_EQ(theirs.paragraphStyle->maximumLineHeight, ours.paragraphStyle->maximumLineHeight) << i;
+        EXPECT_EQ(theirs.paragraphStyle->lineHeightMultiple, ours.paragraphStyle->lineHeightMultiple) << i;
+    }
+}
+
+TEST(Rtf, ReadsUnicodeAsOtherProgramsWriteIt)
+{
+    // LibreOffice Writer and pandoc write \uN with one fallback byte each ('?', or the character itself).
+    EXPECT_EQ(read(fixture("libreoffice_unicode.rtf")).string(), QStringLiteral("Привет мир\n漢字 かな\ncafé\n"));
+    const MutableAttributedString pandoc = read(fixture("pandoc_unicode.rtf"));
+    ASSERT_EQ(pandoc.string(), QStringLiteral("Bold 漢字 and café Привет 🙂\n"));
+    EXPECT_EQ(pandoc.attributesAtIndex(5).font, Font("Helvetica-Bold", 12));
+    EXPECT_EQ(pandoc.attributesAtIndex(pandoc.string().indexOf(u'é')).font, Font("Helvetica-Oblique", 12));
+    EXPECT_EQ(pandoc.attributesAtIndex(0).paragraphStyle->paragraphSpacing, 9.0);
+}
+
+TEST(Rtf, BytesAreDecodedByTheFontsCharacterSetElseByTheDocumentsCodePage)
+{
+    const struct {
+        const char* what;
+        QByteArray data;
+        QString text;
+    } cases[] = {
+        {"document code page", "{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}", QStringLiteral("Привет")},
+        {"Windows-1252 when none is named", "{\\rtf1 caf\\'e9 \\'80}", QStringLiteral("café €")},
+        {"Mac Roman", "{\\rtf1\\mac caf\\'8e}", QStringLiteral("café")},
+        {"PC code page 437", "{\\rtf1\\pc \\'82t\\'82}", QStringLiteral("été")},
+        {"font character set", "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl\\f0\\fnil\\fcharset128 MS Mincho;}\\f0 \\'8a\\'bf\\'8e\\'9a}",
+         QStringLiteral("漢字")},
+        {"ANSI fonts follow the document, others their own set",
+         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset238 Arial CE;}}\\f0\\'e8\\f1\\'e8}",
+         QStringLiteral("иč")},
+        {"double-byte code page, trail bytes written plainly", "{\\rtf1\\ansi\\ansicpg932 \\'83A\\'83\\'41 \\'95\\\\}",
+         QStringLiteral("アア 表")},
+        {"a line break of the file between two bytes", "{\\rtf1\\ansi\\ansicpg936 \\'ba\r\n\\'ba}", QStringLiteral("汉")},
+        {"fallback bytes of \\u skipped by \\uc",
+         "{\\rtf1\\ansi\\ansicpg932\\uc2\\u28450\\'8a\\'bf\\u23383\\'8e\\'9a}", QStringLiteral("漢字")},
+        {"undecodable bytes stay visible", "{\\rtf1\\ansi\\ansicpg932 a\\'81 b\\'ff {\\'8a}c}",
+         QStringLiteral("a\uFFFD b\uFFFD \uFFFDc")},
+        {"unknown code page", "{\\rtf1\\ansi\\ansicpg7 caf\\'e9}", QStringLiteral("café")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(read(c.data).string(), c.text) << c.what;
+
+    // Font names are bytes of their font's character set too.
+    const MutableAttributedString named =
+        read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}}\\f0 x}");
+    EXPECT_EQ(named.attributesAtIndex(0).font->fontName(), QStringLiteral("ＭＳ 明朝"));
+    // A name cut after a first byte still ends at its ';'.
+    const MutableAttributedString cut = read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 \\'8a;}{\\f1 Next;}}\\f1 x}");
+    EXPECT_EQ(cut.attributesAtIndex(0).font->fontName(), QStringLiteral("Next"));
+}
+
 TEST(Rtf, MalformedInputReadsPartiallyOrFailsCleanly)
 {
     struct Case {

@@ -132,7 +132,8 @@ TEST(TextLayout, GlyphQueriesAgreeWithEachOther)
     const Rect placed = pointBounds(outline);
     EXPECT_GE(placed.minX() + origin.x, t.minX() - 0.5);
     EXPECT_LE(placed.maxX() + origin.x, t.maxX() + 0.5);
-    EXPECT_GE(placed.minY() + origin.y, t.minY());
+    // Capitals reach the ascender (a line's top), give or take a thousandth of the em.
+    EXPECT_GE(placed.minY() + origin.y, t.minY() - 0.001 * 20);
     EXPECT_LE(placed.maxY() + origin.y, t.maxY());
     // Glyph outlines for a range: one per glyph; the second half of a surrogate pair draws nothing.
     const auto outlines = layout->glyphOutlines({0, 5}, Point(10, 20));
@@ -156,10 +157,31 @@ TEST(TextLayout, DrawnTextLandsInsideItsUsedRect)
     const Rect used = layout->usedRect();
     EXPECT_GE(ink.minX(), 10 + used.minX() - 1);
     EXPECT_LE(ink.maxX(), 10 + used.maxX() + 1);
-    EXPECT_GE(ink.minY(), 20 + used.minY());
+    // Round capitals overshoot the ascender, the line's top, by about a hundredth of the em: one pixel here.
+    EXPECT_GE(ink.minY(), 20 + used.minY() - 1);
     EXPECT_LE(ink.maxY(), 20 + used.maxY());
     // The ink is most of the used rect: the text was drawn at its laid-out size.
     EXPECT_GT(ink.width(), used.width() * 0.9);
+}
+
+TEST(TextLayout, CharactersTheFontLacksDrawWithAFallbackFont)
+{
+    // Neither Helvetica's substitute nor the other text fonts have Chinese, Japanese or emoji glyphs.
+    const QString text = QStringLiteral("漢字 かな 🙂");
+    const auto layout = TextLayout::make(AttributedString(text, attrs(24)), Size(400, unboundedTextExtent));
+    ASSERT_EQ(layout->glyphRange().length, text.size());
+    for (const TextLayout::PaintRun& run : layout->paintRuns(layout->glyphRange(), Point()))
+        for (const quint32 glyph : run.glyphs.glyphIndexes())
+            EXPECT_NE(glyph, 0u) << run.glyphs.rawFont().familyName().toStdString(); // 0 is the missing glyph
+
+    const QImage image = render(300, 60, [&](GraphicsContext& c) { layout->draw(c, layout->glyphRange(), Point(10, 10)); });
+    // Ink in the advance of each visible character.
+    for (const qsizetype i : {0, 1, 3, 4, 6}) {
+        const double x0 = 10 + layout->locationForGlyph(i).x;
+        const double x1 = 10 + (i + 1 < text.size() && !text[i].isHighSurrogate() ? layout->locationForGlyph(i + 1).x : layout->usedRect().maxX());
+        const Rect ink = inkBounds(image.copy(int(x0) + 1, 0, std::max(1, int(x1 - x0) - 2), image.height()));
+        EXPECT_GT(ink.width() * ink.height(), 20.0) << "character " << i;
+    }
 }
 
 TEST(TextLayout, GlyphOutlinesCoincideWithDrawnText)

@@ -48,15 +48,13 @@ bool isXmlText(QStringView s)
     return true;
 }
 
+// Whole seconds, the fraction cut off: other writers never write one, and common readers refuse it.
 QString formatDate(const QDateTime& utc)
 {
     const QDate d = utc.date();
     const QTime t = utc.time();
-    QString text = QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
-                                     t.minute(), t.second());
-    if (t.msec() != 0)
-        text += QString::asprintf(".%03d", t.msec());
-    return text + u'Z';
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02dZ", d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                             t.second());
 }
 
 // ---------------------------------------------------------------------------------------------- writer

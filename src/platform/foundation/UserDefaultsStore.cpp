@@ -22,6 +22,12 @@ std::unique_ptr<UserDefaultsStore>& standardStore()
     return store;
 }
 
+void (*&standardSetUp())(UserDefaultsStore&)
+{
+    static void (*setUp)(UserDefaultsStore&) = nullptr;
+    return setUp;
+}
+
 } // namespace
 
 UserDefaultsStore::UserDefaultsStore() = default;
@@ -42,9 +48,19 @@ QString UserDefaultsStore::defaultPath()
 UserDefaultsStore& UserDefaultsStore::standard()
 {
     auto& store = standardStore();
-    if (!store)
+    if (!store) {
         store = std::make_unique<UserDefaultsStore>(defaultPath());
+        if (auto setUp = standardSetUp())
+            setUp(*store);
+    }
     return *store;
+}
+
+void UserDefaultsStore::setStandardSetUp(void (*setUp)(UserDefaultsStore&))
+{
+    standardSetUp() = setUp;
+    if (setUp && standardStore())
+        setUp(*standardStore());
 }
 
 std::unique_ptr<UserDefaultsStore> UserDefaultsStore::replaceStandard(std::unique_ptr<UserDefaultsStore> store)

@@ -38,6 +38,10 @@ public:
     static UserDefaultsStore& standard();
     // Makes store the shared one and answers the previous one (tests give each case a fresh store).
     static std::unique_ptr<UserDefaultsStore> replaceStandard(std::unique_ptr<UserDefaultsStore> store);
+    // Runs setUp on the shared store when it is made, or at once when it exists already: the application
+    // registers its built-in values here, so that no read can come before them, whoever reads first.
+    // Stores given to replaceStandard are left as they are.
+    static void setStandardSetUp(void (*setUp)(UserDefaultsStore&));
 
     // Adds the entries to the registration domain (replacing registered values of the same keys).
     void registerDefaults(const Value::Dictionary& defaults);

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <mutex>
+#include <optional>
 
 namespace pf {
 
@@ -119,6 +120,56 @@ QString faceName(const NameInfo& info, int style, const QString& fallback)
     return info.family + QLatin1String(words[style]);
 }
 
+struct LineMetrics {
+    double ascender = 0; // in ems, above the baseline
+    double descender = 0; // in ems, negative below the baseline
+    double leading = 0;
+};
+
+qint16 bigEndianInt16(const QByteArray& table, qsizetype offset)
+{
+    return qint16((quint8(table[offset]) << 8) | quint8(table[offset + 1]));
+}
+
+// The line metrics of the substitutes that fontconfig may hand over as Type 1 fonts, which carry only a
+// bounding box: those of the regular face's OpenType header, for every face of the family (the italic
+// faces' own headers ask 1.35 em of Nimbus Sans, and a line must not grow where a word is slanted).
+struct SubstituteMetrics {
+    const char* family;
+    LineMetrics metrics;
+};
+constexpr SubstituteMetrics substituteMetrics[] = {
+    {"Nimbus Sans", {0.729, -0.271, 0.2}},
+    {"Nimbus Roman", {0.683, -0.317, 0.2}},
+    {"Nimbus Mono PS", {0.603, -0.397, 0.2}},
+};
+
+// The font's typographic line metrics: a known substitute's, else those of its horizontal header, else of
+// its OS/2 table. Qt answers the clipping box instead (the tallest glyphs' extent), which sets lines of
+// Helvetica's substitute 1.37 em apart where its design asks 1.2.
+std::optional<LineMetrics> typographicLineMetrics(const QString& family, const QRawFont& font)
+{
+    for (const SubstituteMetrics& known : substituteMetrics)
+        if (family == QLatin1String(known.family))
+            return known.metrics;
+    if (!font.isValid() || font.unitsPerEm() <= 0)
+        return std::nullopt;
+    const double em = font.unitsPerEm();
+    const auto metrics = [&](const QByteArray& table, qsizetype offset) -> std::optional<LineMetrics> {
+        if (table.size() < offset + 6)
+            return std::nullopt;
+        const double ascender = bigEndianInt16(table, offset), descender = bigEndianInt16(table, offset + 2);
+        const double gap = bigEndianInt16(table, offset + 4);
+        if (ascender <= 0)
+            return std::nullopt;
+        // Some fonts give the descender as a positive depth.
+        return LineMetrics{ascender / em, -std::abs(descender) / em, std::max(0.0, gap) / em};
+    };
+    if (auto m = metrics(font.fontTable("hhea"), 4))
+        return m;
+    return metrics(font.fontTable("OS/2"), 68);
+}
+
 double sanitizedSize(double size)
 {
     return std::isfinite(size) && size > 0 ? size : Font::defaultFontSize();
@@ -195,17 +246,23 @@ const Font::Resolved& Font::resolved() const
     r->layoutFont = f;
     if (r->info.tableIndex < 0)
         r->fixedPitch = QFontInfo(f).fixedPitch();
-    // Line metrics from a large copy: Qt rounds them to whole pixels, which is 1/64 point there.
-    constexpr double metricsScale = 64.0;
-    QFont large = f;
-    large.setPixelSize(std::max(1, int(std::lround(layoutSize * metricsScale))));
-    const QFontMetricsF m(large);
-    r->ascender = m.ascent() / metricsScale;
-    r->descender = -m.descent() / metricsScale;
-    r->leading = std::max(0.0, m.leading() / metricsScale);
     r->raw = QRawFont::fromFont(f);
     if (r->raw.isValid())
         r->raw.setPixelSize(layoutSize);
+    if (const std::optional<LineMetrics> typographic = typographicLineMetrics(r->substitute, r->raw)) {
+        r->ascender = typographic->ascender * layoutSize;
+        r->descender = typographic->descender * layoutSize;
+        r->leading = typographic->leading * layoutSize;
+    } else {
+        // Line metrics from a large copy: Qt rounds them to whole pixels, which is 1/64 point there.
+        constexpr double metricsScale = 64.0;
+        QFont large = f;
+        large.setPixelSize(std::max(1, int(std::lround(layoutSize * metricsScale))));
+        const QFontMetricsF m(large);
+        r->ascender = m.ascent() / metricsScale;
+        r->descender = -m.descent() / metricsScale;
+        r->leading = std::max(0.0, m.leading() / metricsScale);
+    }
     std::lock_guard lock(mutex);
     if (cache.size() > 4096)
         cache.clear();

@@ -48,7 +48,8 @@ public:
     Font withTrait(FontTrait trait) const;
     Font withoutTrait(FontTrait trait) const;
 
-    // Metrics in points, from the font's design (the platform's sign convention: descender negative).
+    // Metrics in points, from the font's typographic line metrics (not the box of its tallest glyphs), with
+    // the platform's sign convention: descender negative.
     double ascender() const;
     double descender() const;
     double leading() const;

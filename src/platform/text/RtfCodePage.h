@@ -1,9 +1,16 @@
-// The ANSI code page of RTF text (Windows-1252), shared by the RTF reader and writer.
+// Code pages of RTF text, shared by the RTF reader and writer. The writer uses only Windows-1252 (anything
+// else goes out as \uN); the reader decodes bytes by the code page of the text's font or of the document,
+// as other programs write them: Cyrillic, Japanese, Chinese, Korean, Mac Roman and the rest.
 #pragma once
 
+#include <QByteArrayView>
 #include <QChar>
+#include <QHash>
+#include <QString>
 
 namespace pf::rtf {
+
+constexpr int ansiCodePage = 1252;
 
 // Code units of bytes 0x80..0x9F; the other bytes map to the same Latin-1 code point. Undefined bytes
 // map to U+FFFD.
@@ -25,5 +32,33 @@ inline int unicodeToCp1252(char16_t unit)
             return b;
     return -1;
 }
+
+// The code page of a font's \fcharsetN, or 0 when the character set leaves it to the document's code page
+// (ANSI, default, symbol, and sets we do not know).
+int codePageForCharset(int charset);
+
+// Whether the byte starts a two-byte character in the code page (the double-byte code pages of Japanese,
+// Chinese and Korean); its second byte may be an ASCII one.
+bool isLeadByte(int codePage, unsigned char byte);
+// Whether the byte can be the second byte of a two-byte character in the code page.
+bool isTrailByte(int codePage, unsigned char byte);
+
+// Decodes bytes of a code page into text. Each byte that cannot be decoded (undefined in the code page, or
+// a character cut short) reads as U+FFFD, so nothing is silently lost; a code page we cannot decode reads
+// as Windows-1252. Keeps one converter per code page it has met.
+class ByteDecoder {
+public:
+    ByteDecoder() = default;
+    ByteDecoder(const ByteDecoder&) = delete;
+    ByteDecoder& operator=(const ByteDecoder&) = delete;
+    ~ByteDecoder();
+
+    QString decode(int codePage, QByteArrayView bytes);
+
+private:
+    void* converter(int codePage);
+
+    QHash<int, void*> converters_; // iconv descriptors; null for code pages iconv does not know
+};
 
 } // namespace pf::rtf

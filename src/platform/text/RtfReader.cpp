@@ -79,6 +79,7 @@ public:
             return fail("The data is not RTF.");
         if (!parse())
             return fail("The RTF data is nested too deeply.");
+        flushBytes();
         flushRun();
         return MutableAttributedString(text_, std::move(runs_));
     }
@@ -94,6 +95,7 @@ private:
         while (!atEnd()) {
             const unsigned char c = peek();
             if (c == '{') {
+                flushBytes();
                 ++pos_;
                 if (int(groups_.size()) >= limits_.maximumDepth)
                     return false;
@@ -103,6 +105,7 @@ private:
                     ignorableGroup();
                 }
             } else if (c == '}') {
+                flushBytes();
                 ++pos_;
                 if (!groups_.empty())
                     groups_.pop_back();
@@ -113,10 +116,10 @@ private:
                 ++pos_;
                 control();
             } else if (c == '\r' || c == '\n' || c == 0) {
-                ++pos_;
+                ++pos_; // line breaks of the file, also between the two bytes of a character
             } else {
                 ++pos_;
-                character(rtf::cp1252ToUnicode(c), false);
+                textByte(c);
             }
             if (groups_.empty())
                 return true;
@@ -169,10 +172,12 @@ private:
         if (atEnd())
             return;
         const unsigned char c = peek();
+        if (c != '\'' && c != '\\' && c != '{' && c != '}')
+            flushBytes();
         if (!std::isalpha(c)) {
             ++pos_;
             switch (c) {
-            case '\\': case '{': case '}': character(c, false); break;
+            case '\\': case '{': case '}': textByte(c); break;
             case '\'': hexEscape(); break;
             case '~': character(0x00A0, false); break;
             case '_': character(0x2011, false); break;
@@ -204,67 +209,179 @@ private:
             value = value * 16 + (std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(h) - 'a' + 10));
             ++pos_;
         }
-        character(rtf::cp1252ToUnicode(static_cast<unsigned char>(value)), false);
+        textByte(static_cast<unsigned char>(value));
+    }
+
+    // One byte of text, escaped or not: bytes of ASCII are characters of their own; other bytes are kept
+    // until the text's code page can decode them, the two bytes of a double-byte character together.
+    void textByte(unsigned char byte)
+    {
+        if (pendingSkip_ > 0) {
+            --pendingSkip_; // a \uN's fallback counts in bytes
+            return;
+        }
+        const int codePage = currentCodePage();
+        if (!pendingBytes_.isEmpty() && codePage != pendingCodePage_)
+            flushBytes();
+        // A byte that cannot be a second byte (a ';' ending a font name, say) ends a character cut short.
+        if (awaitingTrailByte_ && rtf::isTrailByte(pendingCodePage_, byte)) {
+            pendingBytes_ += char(byte);
+            awaitingTrailByte_ = false;
+            return;
+        }
+        if (byte < 0x80) {
+            flushBytes();
+            character(byte, false);
+            return;
+        }
+        pendingBytes_ += char(byte);
+        pendingCodePage_ = codePage;
+        awaitingTrailByte_ = rtf::isLeadByte(codePage, byte);
+    }
+
+    void flushBytes()
+    {
+        if (pendingBytes_.isEmpty() || groups_.empty())
+            return;
+        const QString text = decoder_.decode(pendingCodePage_, pendingBytes_);
+        pendingBytes_.clear();
+        awaitingTrailByte_ = false;
+        for (const QChar ch : text)
+            character(ch.unicode(), true);
+    }
+
+    // The code page of the font in force (of the entry being read, in the font table), else the document's.
+    int currentCodePage() const
+    {
+        const Group& g = groups_.back();
+        if (g.destination == Destination::FontTable)
+            return entryCodePage_ > 0 ? entryCodePage_ : documentCodePage_;
+        const auto font = fontCodePages_.constFind(g.state.font >= 0 ? g.state.font : defaultFont_);
+        return font != fontCodePages_.constEnd() && *font > 0 ? *font : documentCodePage_;
+    }
+
+    void setEntryCodePage(int codePage)
+    {
+        entryCodePage_ = codePage;
+        fontCodePages_.insert(currentFontNumber_, codePage);
     }
 
     static double twipsToPoints(long long v) { return double(v) / 20.0; }
+
+    // The control words we act on. One table lookup per word: documents are mostly control words.
+    enum class Word {
+        Unknown, FontTable, ColorTable, Skipped, Bin, Red, Green, Blue, C, CsGray, F, FCharset, Cpg, AnsiCpg, Ansi,
+        Mac, Pc, Pca, Deff, Fs, B, I, Cf, Plain, Shad, ShadX, ShadY, ShadR, ShadC, Up, Dn, Uc, U, Pard, Ql, Qr, Qc,
+        Qj, QNatural, ParagraphPresent, SlMinimum, SlMaximum, SlLeading, Sl, SlMult, Sa, Fi, Par, Line, Tab, EmDash,
+        EnDash, Bullet, LQuote, RQuote, LDblQuote, RDblQuote
+    };
+
+    static Word lookUp(const QByteArray& w)
+    {
+        static const QHash<QByteArray, Word> words = [] {
+            QHash<QByteArray, Word> h{
+                {"fonttbl", Word::FontTable}, {"colortbl", Word::ColorTable}, {"bin", Word::Bin}, {"red", Word::Red},
+                {"green", Word::Green}, {"blue", Word::Blue}, {"c", Word::C}, {"csgray", Word::CsGray},
+                {"csgenericgray", Word::CsGray}, {"f", Word::F}, {"fcharset", Word::FCharset}, {"cpg", Word::Cpg},
+                {"ansicpg", Word::AnsiCpg}, {"ansi", Word::Ansi}, {"mac", Word::Mac}, {"pc", Word::Pc}, {"pca", Word::Pca},
+                {"deff", Word::Deff}, {"fs", Word::Fs}, {"b", Word::B}, {"i", Word::I}, {"cf", Word::Cf},
+                {"plain", Word::Plain}, {"shad", Word::Shad}, {"shadx", Word::ShadX}, {"shady", Word::ShadY},
+                {"shadr", Word::ShadR}, {"shadc", Word::ShadC}, {"up", Word::Up}, {"dn", Word::Dn}, {"uc", Word::Uc},
+                {"u", Word::U}, {"pard", Word::Pard}, {"ql", Word::Ql}, {"qr", Word::Qr}, {"qc", Word::Qc},
+                {"qj", Word::Qj}, {"qnatural", Word::QNatural}, {"pardirnatural", Word::ParagraphPresent},
+                {"tx", Word::ParagraphPresent}, {"partightenfactor", Word::ParagraphPresent},
+                {"pardeftab", Word::ParagraphPresent}, {"slminimum", Word::SlMinimum}, {"slmaximum", Word::SlMaximum},
+                {"slleading", Word::SlLeading}, {"sl", Word::Sl}, {"slmult", Word::SlMult}, {"sa", Word::Sa},
+                {"fi", Word::Fi}, {"par", Word::Par}, {"sect", Word::Par}, {"page", Word::Par}, {"row", Word::Par},
+                {"line", Word::Line}, {"tab", Word::Tab}, {"cell", Word::Tab}, {"emdash", Word::EmDash},
+                {"endash", Word::EnDash}, {"bullet", Word::Bullet}, {"lquote", Word::LQuote}, {"rquote", Word::RQuote},
+                {"ldblquote", Word::LDblQuote}, {"rdblquote", Word::RDblQuote}};
+            for (const char* d : {"stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
+                     "footer", "footerl", "footerr", "footerf", "footnote", "listtable", "listoverridetable", "revtbl",
+                     "rsidtbl", "generator", "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
+                     "fldinst", "nonshppict", "comment", "annotation", "txe", "xe", "tc"})
+                h.insert(d, Word::Skipped);
+            return h;
+        }();
+        return words.value(w, Word::Unknown);
+    }
 
     void controlWord(const QByteArray& w, bool has, long long v)
     {
         CharState& s = state();
         const auto on = [&] { return !has || v != 0; };
+        const Word word = lookUp(w);
         // Destinations.
-        if (w == "fonttbl") { group().destination = Destination::FontTable; return; }
-        if (w == "colortbl") { group().destination = Destination::ColorTable; colors_.clear(); entrySet_ = false; entryRgb_[0] = entryRgb_[1] = entryRgb_[2] = 0; return; }
-        static const char* const skipped[] = {"stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
-            "footer", "footerl", "footerr", "footerf", "footnote", "listtable", "listoverridetable", "revtbl", "rsidtbl",
-            "generator", "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "fldinst", "nonshppict",
-            "comment", "annotation", "txe", "xe", "tc"};
-        for (const char* d : skipped)
-            if (w == d) { group().destination = Destination::Skip; return; }
-        if (w == "bin") {
-            pos_ += std::clamp<long long>(v, 0, data_.size() - pos_);
+        switch (word) {
+        case Word::FontTable: group().destination = Destination::FontTable; return;
+        case Word::ColorTable:
+            group().destination = Destination::ColorTable;
+            colors_.clear();
+            entrySet_ = false;
+            entryRgb_[0] = entryRgb_[1] = entryRgb_[2] = 0;
             return;
+        case Word::Skipped: group().destination = Destination::Skip; return;
+        case Word::Bin: pos_ += std::clamp<long long>(v, 0, data_.size() - pos_); return;
+        default: break;
         }
         if (group().destination == Destination::Skip)
             return;
         if (group().destination == Destination::ColorTable) {
-            if (w == "red") entryRgb_[0] = int(v);
-            else if (w == "green") entryRgb_[1] = int(v);
-            else if (w == "blue") entryRgb_[2] = int(v);
-            else return;
+            switch (word) {
+            case Word::Red: entryRgb_[0] = int(v); break;
+            case Word::Green: entryRgb_[1] = int(v); break;
+            case Word::Blue: entryRgb_[2] = int(v); break;
+            default: return;
+            }
             entrySet_ = true;
             return;
         }
         if (group().destination == Destination::ExpandedColorTable) {
-            if (w == "c") entryValues_.push_back(double(std::clamp<long long>(v, 0, 100000)) / 100000.0);
-            else if (w == "csgray" || w == "csgenericgray") entryHasSpace_ = true, entryGray_ = true;
+            if (word == Word::C) entryValues_.push_back(double(std::clamp<long long>(v, 0, 100000)) / 100000.0);
+            else if (word == Word::CsGray) entryHasSpace_ = true, entryGray_ = true;
             else if (w.startsWith("cs")) entryHasSpace_ = true, entryGray_ = false;
             return;
         }
-        if (w == "f") {
-            if (group().destination == Destination::FontTable) currentFontNumber_ = int(v);
+        switch (word) {
+        case Word::F:
+            if (group().destination == Destination::FontTable) currentFontNumber_ = int(v), entryCodePage_ = 0;
             else s.font = int(v);
-        } else if (w == "deff") { defaultFont_ = int(v);
-        } else if (w == "fs") { s.size = std::clamp<double>(double(v) / 2.0, 0.5, 10000.0);
-        } else if (w == "b") { s.bold = on();
-        } else if (w == "i") { s.italic = on();
-        } else if (w == "cf") { s.color = int(std::clamp<long long>(v, 0, 1 << 20));
-        } else if (w == "plain") {
+            break;
+        case Word::FCharset:
+            if (group().destination == Destination::FontTable)
+                setEntryCodePage(rtf::codePageForCharset(int(std::clamp<long long>(v, 0, 255))));
+            break;
+        case Word::Cpg:
+            if (group().destination == Destination::FontTable && v > 0)
+                setEntryCodePage(int(std::min<long long>(v, 65535)));
+            break;
+        case Word::AnsiCpg: if (v > 0) documentCodePage_ = int(std::min<long long>(v, 65535)); break;
+        case Word::Ansi: documentCodePage_ = rtf::ansiCodePage; break;
+        case Word::Mac: documentCodePage_ = 10000; break;
+        case Word::Pc: documentCodePage_ = 437; break;
+        case Word::Pca: documentCodePage_ = 850; break;
+        case Word::Deff: defaultFont_ = int(v); break;
+        case Word::Fs: s.size = std::clamp<double>(double(v) / 2.0, 0.5, 10000.0); break;
+        case Word::B: s.bold = on(); break;
+        case Word::I: s.italic = on(); break;
+        case Word::Cf: s.color = int(std::clamp<long long>(v, 0, 1 << 20)); break;
+        case Word::Plain: {
             const ParagraphState keep = s.paragraph;
             const int skip = s.unicodeSkip;
             s = CharState();
             s.paragraph = keep;
             s.unicodeSkip = skip;
-        } else if (w == "shad") { s.shadow = on();
-        } else if (w == "shadx") { s.shadowX = twipsToPoints(v);
-        } else if (w == "shady") { s.shadowY = twipsToPoints(v);
-        } else if (w == "shadr") { s.shadowBlur = std::max(0.0, twipsToPoints(v));
-        } else if (w == "shadc") { s.shadowColor = int(std::clamp<long long>(v, 0, 1 << 20));
-        } else if (w == "up") { s.baseline = has ? double(v) / 2.0 : 3.0;
-        } else if (w == "dn") { s.baseline = -(has ? double(v) / 2.0 : 3.0);
-        } else if (w == "uc") { s.unicodeSkip = int(std::clamp<long long>(v, 0, 8));
-        } else if (w == "u") {
+            break;
+        }
+        case Word::Shad: s.shadow = on(); break;
+        case Word::ShadX: s.shadowX = twipsToPoints(v); break;
+        case Word::ShadY: s.shadowY = twipsToPoints(v); break;
+        case Word::ShadR: s.shadowBlur = std::max(0.0, twipsToPoints(v)); break;
+        case Word::ShadC: s.shadowColor = int(std::clamp<long long>(v, 0, 1 << 20)); break;
+        case Word::Up: s.baseline = has ? double(v) / 2.0 : 3.0; break;
+        case Word::Dn: s.baseline = -(has ? double(v) / 2.0 : 3.0); break;
+        case Word::Uc: s.unicodeSkip = int(std::clamp<long long>(v, 0, 8)); break;
+        case Word::U: {
             if (!has)
                 return;
             const long long code = v < 0 ? v + 65536 : v;
@@ -272,32 +389,32 @@ private:
                 character(code > 0 && code <= 0xFFFF ? char16_t(code) : char16_t(0xFFFD), true);
             pendingSkip_ = s.unicodeSkip;
             return;
-        } else if (w == "pard") { s.paragraph = ParagraphState();
-        } else if (w == "ql") { paragraphAlignment(TextAlignment::Left);
-        } else if (w == "qr") { paragraphAlignment(TextAlignment::Right);
-        } else if (w == "qc") { paragraphAlignment(TextAlignment::Center);
-        } else if (w == "qj") { paragraphAlignment(TextAlignment::Justified);
-        } else if (w == "qnatural") { paragraphAlignment(TextAlignment::Natural);
-        } else if (w == "pardirnatural" || w == "tx" || w == "partightenfactor" || w == "pardeftab") { s.paragraph.present = true;
-        } else if (w == "slminimum") { paragraph().style.minimumLineHeight = std::max(0.0, twipsToPoints(v));
-        } else if (w == "slmaximum") { paragraph().style.maximumLineHeight = std::max(0.0, twipsToPoints(v));
-        } else if (w == "slleading") { paragraph().style.lineSpacing = twipsToPoints(v);
-        } else if (w == "sl") { paragraph().sl = v;
-        } else if (w == "slmult") { paragraph().slMultiple = v != 0;
-        } else if (w == "sa") { paragraph().style.paragraphSpacing = twipsToPoints(v);
-        } else if (w == "fi") { paragraph().style.firstLineHeadIndent = twipsToPoints(v);
-        } else if (w == "par" || w == "sect" || w == "page" || w == "row") { character('\n', true);
-        } else if (w == "line") { character(0x2028, true);
-        } else if (w == "tab" || w == "cell") { character('\t', true);
-        } else if (w == "emdash") { character(0x2014, true);
-        } else if (w == "endash") { character(0x2013, true);
-        } else if (w == "bullet") { character(0x2022, true);
-        } else if (w == "lquote") { character(0x2018, true);
-        } else if (w == "rquote") { character(0x2019, true);
-        } else if (w == "ldblquote") { character(0x201C, true);
-        } else if (w == "rdblquote") { character(0x201D, true);
-        } else {
-            return; // unknown words are skipped
+        }
+        case Word::Pard: s.paragraph = ParagraphState(); break;
+        case Word::Ql: paragraphAlignment(TextAlignment::Left); break;
+        case Word::Qr: paragraphAlignment(TextAlignment::Right); break;
+        case Word::Qc: paragraphAlignment(TextAlignment::Center); break;
+        case Word::Qj: paragraphAlignment(TextAlignment::Justified); break;
+        case Word::QNatural: paragraphAlignment(TextAlignment::Natural); break;
+        case Word::ParagraphPresent: s.paragraph.present = true; break;
+        case Word::SlMinimum: paragraph().style.minimumLineHeight = std::max(0.0, twipsToPoints(v)); break;
+        case Word::SlMaximum: paragraph().style.maximumLineHeight = std::max(0.0, twipsToPoints(v)); break;
+        case Word::SlLeading: paragraph().style.lineSpacing = twipsToPoints(v); break;
+        case Word::Sl: paragraph().sl = v; break;
+        case Word::SlMult: paragraph().slMultiple = v != 0; break;
+        case Word::Sa: paragraph().style.paragraphSpacing = twipsToPoints(v); break;
+        case Word::Fi: paragraph().style.firstLineHeadIndent = twipsToPoints(v); break;
+        case Word::Par: character('\n', true); break;
+        case Word::Line: character(0x2028, true); break;
+        case Word::Tab: character('\t', true); break;
+        case Word::EmDash: character(0x2014, true); break;
+        case Word::EnDash: character(0x2013, true); break;
+        case Word::Bullet: character(0x2022, true); break;
+        case Word::LQuote: character(0x2018, true); break;
+        case Word::RQuote: character(0x2019, true); break;
+        case Word::LDblQuote: character(0x201C, true); break;
+        case Word::RDblQuote: character(0x201D, true); break;
+        default: return; // unknown words, and table words outside their tables, are skipped
         }
         pendingSkip_ = 0;
         invalidateAttributes();
@@ -429,6 +546,14 @@ private:
     int defaultFont_ = 0;
     int currentFontNumber_ = 0;
     QString fontName_;
+
+    int documentCodePage_ = rtf::ansiCodePage;
+    QHash<int, int> fontCodePages_; // font number -> code page of its character set (0: the document's)
+    int entryCodePage_ = 0;         // of the font table entry being read
+    rtf::ByteDecoder decoder_;
+    QByteArray pendingBytes_;       // text bytes not yet decoded, all of pendingCodePage_
+    int pendingCodePage_ = rtf::ansiCodePage;
+    bool awaitingTrailByte_ = false;
 
     std::vector<ColorEntry> colors_;
     std::vector<ColorEntry> expandedColors_;

@@ -51,19 +51,31 @@ public:
     }
 
 private:
+    // The name the font table gives a font: its family when the family with the run's \b and \i is the
+    // same font again (other programs take "Helvetica-Bold" for a family of that name), else the name itself.
+    static QString tableName(const Font& font)
+    {
+        Font rebuilt(font.familyName(), font.pointSize());
+        if (font.isBold())
+            rebuilt = rebuilt.withTrait(FontTrait::Bold);
+        if (font.isItalic())
+            rebuilt = rebuilt.withTrait(FontTrait::Italic);
+        return rebuilt == font ? font.familyName() : font.fontName();
+    }
+
     void collectTables(const AttributedString& text)
     {
         for (const AttributeRun& run : text.runs()) {
             const Font font = run.attributes.fontOrDefault();
-            if (std::find(fonts_.begin(), fonts_.end(), font.fontName()) == fonts_.end())
-                fonts_.push_back(font.fontName());
+            if (const QString name = tableName(font); std::find(fonts_.begin(), fonts_.end(), name) == fonts_.end())
+                fonts_.push_back(name);
             if (run.attributes.foregroundColor)
                 colorIndex(*run.attributes.foregroundColor);
             if (run.attributes.shadow)
                 colorIndex(run.attributes.shadow->color);
         }
         if (fonts_.empty())
-            fonts_.push_back(Font().fontName());
+            fonts_.push_back(tableName(Font()));
     }
 
     int colorIndex(const Color& c)
@@ -89,13 +101,23 @@ private:
             return;
         static const char* const alignments[] = {"\\ql", "\\qr", "\\qc", "\\qj", "\\qnatural"};
         out_ += alignments[int(style->alignment)];
-        if (style->minimumLineHeight > 0)
+        const bool minimum = style->minimumLineHeight > 0;
+        const bool maximum = style->maximumLineHeight > 0 && style->maximumLineHeight < 1e7;
+        if (minimum)
             word("slminimum", twips(style->minimumLineHeight));
-        if (style->maximumLineHeight > 0 && style->maximumLineHeight < 1e7)
+        if (maximum)
             word("slmaximum", twips(style->maximumLineHeight));
+        // The same again in the words word processors read (they ignore the three above): one \sl, a
+        // multiple of single lines, else an exact height (negative), else an at-least height.
         if (style->lineHeightMultiple > 0 && style->lineHeightMultiple < 1e5) {
             word("sl", std::llround(style->lineHeightMultiple * 240.0));
             out_ += "\\slmult1";
+        } else if (minimum && maximum && style->minimumLineHeight == style->maximumLineHeight) {
+            word("sl", -twips(style->minimumLineHeight));
+            out_ += "\\slmult0";
+        } else if (minimum) {
+            word("sl", twips(style->minimumLineHeight));
+            out_ += "\\slmult0";
         }
         if (style->lineSpacing != 0)
             word("slleading", twips(style->lineSpacing));
@@ -110,7 +132,7 @@ private:
         if (!started_ || a.paragraphStyle != current_.paragraphStyle)
             writeParagraphStyle(a.paragraphStyle);
         const Font font = a.fontOrDefault();
-        const auto fontIndex = std::find(fonts_.begin(), fonts_.end(), font.fontName()) - fonts_.begin();
+        const auto fontIndex = std::find(fonts_.begin(), fonts_.end(), tableName(font)) - fonts_.begin();
         word("f", fontIndex);
         word("fs", halfPoints(font.pointSize()));
         out_ += font.isBold() ? "\\b" : "\\b0";
