@@ -224,6 +224,12 @@ bool Font::isItalic() const { return parseName(name_).style & ItalicStyle; }
 bool Font::isFixedPitch() const { return resolved().fixedPitch; }
 QString Font::substituteFamily() const { return resolved().substitute; }
 
+bool Font::isAvailable() const
+{
+    const NameInfo info = parseName(name_);
+    return info.tableIndex >= 0 || QFontDatabase::hasFamily(info.family);
+}
+
 Font Font::withSize(double pointSize) const { return Font(name_, pointSize); }
 
 Font Font::withTrait(FontTrait trait) const

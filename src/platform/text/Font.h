@@ -38,6 +38,9 @@ public:
     bool isFixedPitch() const;
     // The installed family that draws this font ("Nimbus Sans" for Helvetica).
     QString substituteFamily() const;
+    // The name is one the substitution table knows or belongs to an installed family (an unknown name
+    // draws with a fallback).
+    bool isAvailable() const;
 
     // convertFont:toSize:, convertFont:toHaveTrait:, convertFont:toNotHaveTrait:. A family without the
     // requested face answers the font unchanged.
