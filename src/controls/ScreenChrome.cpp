@@ -1,6 +1,7 @@
 #include "controls/ScreenChrome.h"
 
 #include "controls/ControlDocking.h"
+#include "controls/IconDrawings.h"
 #include "controls/StoredControlValues.h"
 #include "geometry/QVRect.h"
 
@@ -16,62 +17,25 @@ const Shape::PropertyChange sensorArrayTypeChange{"sensorArrayType", "Sensory Ar
 // The 20-point box centred vertically on the bar.
 double boxY(const pf::Rect& f) { return std::round(f.y() + f.height() / 2 - 10); }
 
-pf::Path rectPath(double x, double y, double w, double h) { return pf::Path::rect(pf::Rect(x, y, w, h)); }
-
-// The cached pieces of the status bar's drawing, in their own boxes.
+// The cached pieces of the status bar's drawing, in their own boxes (the icon path language).
 struct StatusBarPaths {
-    pf::Path signalBars[4] = {rectPath(3, 15, 2, -3), rectPath(8, 15, 2, -6), rectPath(13, 15, 2, -8),
-                              rectPath(18, 15, 2, -10)};
+    // Bars growing upward from the line y 15.
+    pf::Path signalBars[4] = {icons::parseGeometry("R 3 15 2 -3"), icons::parseGeometry("R 8 15 2 -6"),
+                              icons::parseGeometry("R 13 15 2 -8"), icons::parseGeometry("R 18 15 2 -10")};
     // Everything but the wedge below the V through (10, 15), for an even-odd clip.
     pf::Path wifiKnockOut = [] {
-        pf::Path p = pf::Path::rect(pf::Rect(-32767, -32767, 65535, 65535));
-        p.moveTo(pf::Point(-3, 1));
-        p.lineTo(pf::Point(10, 15));
-        p.lineTo(pf::Point(23, 1));
-        p.lineTo(pf::Point(23, 26));
-        p.lineTo(pf::Point(-3, 26));
-        p.lineTo(pf::Point(-3, 1));
-        p.close();
+        pf::Path p = pf::Path::rect(icons::knockOutRect);
+        p.append(icons::parseGeometry("M -3 1 L 10 15 L 23 1 L 23 26 L -3 26 L -3 1 Z"));
         return p;
     }();
-    pf::Path wifiOuter = pf::Path::oval(pf::Rect(1, 5, 18, 17));
-    pf::Path wifiInner = pf::Path::oval(pf::Rect(5, 9, 10, 9));
-    pf::Path wifiDot = pf::Path::oval(pf::Rect(9, 13, 2, 1));
-    pf::Path batteryBody = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(4, 6.7));
-        p.curveTo(pf::Point(4, 6.7), pf::Point(4, 5), pf::Point(5.7, 5));
-        p.lineTo(pf::Point(24.3, 5));
-        p.curveTo(pf::Point(24.3, 5), pf::Point(26, 5), pf::Point(26, 6.7));
-        p.lineTo(pf::Point(26, 13.3));
-        p.curveTo(pf::Point(26, 13.3), pf::Point(26, 15), pf::Point(24.3, 15));
-        p.lineTo(pf::Point(5.7, 15));
-        p.curveTo(pf::Point(5.7, 15), pf::Point(4, 15), pf::Point(4, 13.3));
-        p.close();
-        return p;
-    }();
-    pf::Path batteryCharge = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(6, 7.4));
-        p.curveTo(pf::Point(6, 7.4), pf::Point(6, 7), pf::Point(6.4, 7));
-        p.lineTo(pf::Point(23.6, 7));
-        p.curveTo(pf::Point(23.6, 7), pf::Point(24, 7), pf::Point(24, 7.4));
-        p.lineTo(pf::Point(24, 12.6));
-        p.curveTo(pf::Point(24, 12.6), pf::Point(24, 13), pf::Point(23.6, 13));
-        p.lineTo(pf::Point(6.4, 13));
-        p.curveTo(pf::Point(6.4, 13), pf::Point(6, 13), pf::Point(6, 12.6));
-        p.close();
-        return p;
-    }();
-    pf::Path batteryTerminal = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(28, 9));
-        p.lineTo(pf::Point(28, 11));
-        p.curveTo(pf::Point(28, 11), pf::Point(29, 10.8), pf::Point(29, 10));
-        p.curveTo(pf::Point(29, 9.2), pf::Point(28, 9), pf::Point(28, 9));
-        p.close();
-        return p;
-    }();
+    pf::Path wifiOuter = icons::parseGeometry("O 1 5 18 17");
+    pf::Path wifiInner = icons::parseGeometry("O 5 9 10 9");
+    pf::Path wifiDot = icons::parseGeometry("O 9 13 2 1");
+    pf::Path batteryBody = icons::parseGeometry("M 4 6.7 C 4 6.7 4 5 5.7 5 L 24.3 5 C 24.3 5 26 5 26 6.7 L 26 13.3 "
+                                                "C 26 13.3 26 15 24.3 15 L 5.7 15 C 5.7 15 4 15 4 13.3 Z");
+    pf::Path batteryCharge = icons::parseGeometry("M 6 7.4 C 6 7.4 6 7 6.4 7 L 23.6 7 C 23.6 7 24 7 24 7.4 L 24 12.6 "
+                                                  "C 24 12.6 24 13 23.6 13 L 6.4 13 C 6.4 13 6 13 6 12.6 Z");
+    pf::Path batteryTerminal = icons::parseGeometry("M 28 9 L 28 11 C 28 11 29 10.8 29 10 C 29 9.2 28 9 28 9 Z");
 };
 
 const StatusBarPaths& statusBarPaths()
@@ -94,6 +58,14 @@ void fillAt(pf::GraphicsContext& context, const pf::Path& path, pf::Point origin
     context.scale(sx, sy);
     context.fillPath(path);
     context.restoreGState();
+}
+
+// The path's left copy at one origin and its mirror image at the other (the right-hand boxes start at the
+// right edge), both flipped vertically by sy = -1.
+void fillMirroredPair(pf::GraphicsContext& context, const pf::Path& path, pf::Point left, pf::Point right, double sy = 1)
+{
+    fillAt(context, path, left, 1, sy);
+    fillAt(context, path, right, -1, sy);
 }
 
 pf::Color tintOf(const UIControl& control) { return control.tintColor().value_or(pf::Color::black()); }
@@ -239,31 +211,14 @@ pf::Rect UIStatusBar::rightSensorArrayRectForFrame(const pf::Rect& f)
 
 const pf::Path& UIStatusBar::cornerRadiusPath()
 {
-    static const pf::Path path = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(0, 44));
-        p.lineTo(pf::Point(0, 0));
-        p.lineTo(pf::Point(44, 0));
-        p.curveTo(pf::Point(20, 0), pf::Point(0, 20), pf::Point(0, 44));
-        p.close();
-        return p;
-    }();
+    static const pf::Path path = icons::parseGeometry("M 0 44 L 0 0 L 44 0 C 20 0 0 20 0 44 Z");
     return path;
 }
 
 const pf::Path& UIStatusBar::sensorArrayPath()
 {
-    static const pf::Path path = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(110.5, 0));
-        p.lineTo(pf::Point(110.5, 30));
-        p.curveTo(pf::Point(110.5, 30), pf::Point(46, 30), pf::Point(26, 30));
-        p.curveTo(pf::Point(6, 30), pf::Point(6, 9), pf::Point(6, 6));
-        p.curveTo(pf::Point(6, 3), pf::Point(4, 0), pf::Point(0, 0));
-        p.curveTo(pf::Point(0, 0), pf::Point(110.5, 0), pf::Point(110.5, 0));
-        p.close();
-        return p;
-    }();
+    static const pf::Path path = icons::parseGeometry(
+        "M 110.5 0 L 110.5 30 C 110.5 30 46 30 26 30 C 6 30 6 9 6 6 C 6 3 4 0 0 0 C 0 0 110.5 0 110.5 0 Z");
     return path;
 }
 
@@ -309,12 +264,11 @@ void UIStatusBar::drawControlInContextDirtyRect(pf::GraphicsContext& context, co
     if (hasSensorArray()) {
         context.saveGState();
         context.setFillColor(pf::Color::black());
-        fillAt(context, cornerRadiusPath(), leftCornerRectForFrame(r).origin);
-        fillAt(context, cornerRadiusPath(), rightCornerRectForFrame(r).origin, -1, 1);
+        fillMirroredPair(context, cornerRadiusPath(), leftCornerRectForFrame(r).origin, rightCornerRectForFrame(r).origin);
         context.setLineCap(pf::LineCap::Round);
         context.setLineJoin(pf::LineJoin::Round);
-        fillAt(context, sensorArrayPath(), leftSensorArrayRectForFrame(r).origin);
-        fillAt(context, sensorArrayPath(), rightSensorArrayRectForFrame(r).origin, -1, 1);
+        fillMirroredPair(context, sensorArrayPath(), leftSensorArrayRectForFrame(r).origin,
+                         rightSensorArrayRectForFrame(r).origin);
         context.restoreGState();
     }
     context.restoreGState();
@@ -416,17 +370,7 @@ pf::Rect UIHomeIndicator::rightDragIndicatorRectForFrame(const pf::Rect& f)
 
 const pf::Path& UIHomeIndicator::dragIndicatorPath()
 {
-    static const pf::Path path = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(0, 2.5));
-        p.curveTo(pf::Point(0, 0), pf::Point(2.5, 0), pf::Point(2.5, 0));
-        p.lineTo(pf::Point(67, 0));
-        p.lineTo(pf::Point(67, 5));
-        p.lineTo(pf::Point(2.5, 5));
-        p.curveTo(pf::Point(2.5, 5), pf::Point(0, 5), pf::Point(0, 2.5));
-        p.close();
-        return p;
-    }();
+    static const pf::Path path = icons::parseGeometry("M 0 2.5 C 0 0 2.5 0 2.5 0 L 67 0 L 67 5 L 2.5 5 C 2.5 5 0 5 0 2.5 Z");
     return path;
 }
 
@@ -442,15 +386,15 @@ void UIHomeIndicator::drawControlInContextDirtyRect(pf::GraphicsContext& context
 
     context.saveGState();
     context.setFillColor(pf::Color::black());
-    fillAt(context, UIStatusBar::cornerRadiusPath(), leftCornerRectForFrame(r).origin, 1, -1);
-    fillAt(context, UIStatusBar::cornerRadiusPath(), rightCornerRectForFrame(r).origin, -1, -1);
+    fillMirroredPair(context, UIStatusBar::cornerRadiusPath(), leftCornerRectForFrame(r).origin,
+                     rightCornerRectForFrame(r).origin, -1);
     context.restoreGState();
 
     context.saveGState();
     context.setLineCap(pf::LineCap::Round);
     context.setLineJoin(pf::LineJoin::Round);
-    fillAt(context, dragIndicatorPath(), leftDragIndicatorRectForFrame(r).origin);
-    fillAt(context, dragIndicatorPath(), rightDragIndicatorRectForFrame(r).origin, -1, 1);
+    fillMirroredPair(context, dragIndicatorPath(), leftDragIndicatorRectForFrame(r).origin,
+                     rightDragIndicatorRectForFrame(r).origin);
     context.restoreGState();
 
     context.restoreGState();

@@ -1,6 +1,7 @@
 #include "controls/SmallControls.h"
 
 #include "controls/ControlCatalogue.h"
+#include "controls/IconDrawings.h"
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
 
@@ -62,18 +63,8 @@ void UISwitch::appendPath(pf::Path& path) const
 
 const pf::Path& UISwitch::trackPath()
 {
-    static const pf::Path path = [] {
-        pf::Path p;
-        p.moveTo(pf::Point(1, 16));
-        p.curveTo(pf::Point(1, 8), pf::Point(7, 1), pf::Point(14, 1));
-        p.curveTo(pf::Point(21, 1), pf::Point(31, 1), pf::Point(38, 1));
-        p.curveTo(pf::Point(45, 1), pf::Point(51, 8), pf::Point(51, 16));
-        p.curveTo(pf::Point(51, 24), pf::Point(45, 31), pf::Point(38, 31));
-        p.curveTo(pf::Point(31, 31), pf::Point(21, 31), pf::Point(14, 31));
-        p.curveTo(pf::Point(7, 31), pf::Point(1, 24), pf::Point(1, 16));
-        p.close();
-        return p;
-    }();
+    static const pf::Path path = icons::parseGeometry("M 1 16 C 1 8 7 1 14 1 C 21 1 31 1 38 1 C 45 1 51 8 51 16 "
+                                                      "C 51 24 45 31 38 31 C 31 31 21 31 14 31 C 7 31 1 24 1 16 Z");
     return path;
 }
 
