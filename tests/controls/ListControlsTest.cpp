@@ -130,6 +130,43 @@ TEST_F(PhoneControlTest, TableTitlesInTheirColoursAndNoneInATooNarrowRect)
     EXPECT_FALSE(only(controlCalls(*table), "glyphs").empty());
 }
 
+TEST_F(PhoneControlTest, TableIconsAndAccessoriesPaintInTheirBoxesInTheRowsColours)
+{
+    auto table = make<UITableView>(pf::Rect(0, 0, 320, 100));
+    auto plain = row("Plain", false, UIControlItem::AccessoryChevron);
+    plain->setIconType(IconRenderer::IconAlbums);
+    auto chosen = row("Chosen", true, UIControlItem::AccessoryMenu);
+    chosen->setIconType(IconRenderer::IconPhotos);
+    table->setControlItems({plain, chosen});
+    table->setFillColor(pf::Color(0, 1, 0, 1));
+
+    // The colour of the first paint after each clip to a box, by box.
+    std::vector<std::pair<pf::Rect, pf::Color>> painted;
+    bool waiting = false;
+    for (const auto& call : controlCalls(*table)) {
+        if (call.operation == "clipToRect") {
+            painted.emplace_back(call.path.bounds(), pf::Color());
+            waiting = true;
+        } else if (waiting && (call.operation == "fill" || call.operation == "stroke")) {
+            painted.back().second = call.operation == "fill" ? call.state.fillColor : call.state.strokeColor;
+            waiting = false;
+        }
+    }
+    const pf::Color tint = *table->tintColor();
+    const std::vector<std::pair<pf::Rect, pf::Color>> expected = {
+        {pf::Rect(-0.5, -1, 320, 90), tint},                     // the table grown by the stroke: the highlight
+        {pf::Rect(10, 8, 28, 28), tint},                         // plain icon: the tint
+        {pf::Rect(290, 12, 20, 20), QVHexColor(0xCCCCCC)},       // plain accessory: the stroke colour
+        {pf::Rect(10, 52, 28, 28), pf::Color(0, 1, 0, 1)},       // highlighted: the fill colour
+        {pf::Rect(290, 56, 20, 20), pf::Color(0, 1, 0, 1)},
+    };
+    ASSERT_EQ(painted.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(painted[i].first, expected[i].first) << i;
+        EXPECT_EQ(painted[i].second, expected[i].second) << i;
+    }
+}
+
 TEST_F(PhoneControlTest, ActionSheetHeightFollowsItsRowsWithRoundedEnds)
 {
     auto sheet = make<UIActionSheet>(pf::Rect(0, 0, 320, 46));
