@@ -28,6 +28,7 @@ TEST_F(PhoneControlTest, NavigationBarDrawsItsBottomLineUnlessUnstroked)
 
     bar->setStrokeType(3);
     EXPECT_TRUE(controlCalls(*bar).empty());
+    expectRoundTrip(*bar);
 }
 
 TEST_F(PhoneControlTest, NavigationBarGoesBelowTheStatusBarAcrossThePage)
