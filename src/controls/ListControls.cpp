@@ -2,7 +2,6 @@
 
 #include "controls/ControlDocking.h"
 #include "controls/IconRenderer.h"
-#include "controls/StoredControlValues.h"
 #include "geometry/BezierPathAdditions.h"
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
