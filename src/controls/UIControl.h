@@ -79,7 +79,8 @@ public:
     std::int64_t themeType() const { return themeType_; }
     void setThemeType(std::int64_t type);
     const pf::OptionalColor& tintColor() const { return tintColor_; }
-    void setTintColor(pf::OptionalColor color);
+    // hook: kinds whose text takes the tint restyle it.
+    virtual void setTintColor(pf::OptionalColor color);
     // The control's own items. Edit copies and hand the list back through setControlItems, which keeps
     // copies of the given items, so undo and other controls never see a later in-place edit.
     const ControlItems& controlItems() const { return controlItems_; }

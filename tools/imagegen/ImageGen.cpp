@@ -1,9 +1,12 @@
-// Draws the library pictures of the phone controls ("lib_<control>32x32") with our own drawing code and
-// writes them as PNG files: 32 × 32 points at two pixels a point.
+// Draws the library pictures of the phone controls ("lib_<control>32x32", 32 × 32 points) and the
+// pictures controls load by their state (ScreenPictures.cpp) with our own drawing code, and writes them
+// as PNG files at two pixels a point.
 //
 //   quorvel_imagegen [folder]      (default: the repository's resources/images)
 //
 // Run it after changing a picture and commit what it writes.
+#include "ScreenPictures.h"
+
 #include "controls/IconRenderer.h"
 #include "geometry/QVColor.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -256,5 +259,6 @@ int main(int argc, char** argv)
             ++failures;
         }
     }
+    failures += writeScreenPictures(folder);
     return failures == 0 ? 0 : 1;
 }
