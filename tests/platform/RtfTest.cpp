@@ -164,8 +164,9 @@ TEST(Rtf, LineHeightsAndFaceTraitsAreWrittenAsWordProcessorsReadThem)
     ASSERT_EQ(back.string(), s.string() + u'\n');
     for (qsizetype i = 0; i < s.length(); ++i) {
         const TextAttributes theirs = back.attributesAtIndex(i), ours = s.attributesAtIndex(i);
-        if (s.string()[i] != u'\n') // LibreOffice gives paragraph breaks its paragraph's font
+        if (s.string()[i] != u'\n') { // LibreOffice gives paragraph breaks its paragraph's font
             ASSERT_EQ(theirs.font, ours.font) << i;
+        }
         ASSERT_TRUE(theirs.paragraphStyle.has_value()) << i;
         EXPECT_EQ(theirs.paragraphStyle->minimumLineHeight, ours.paragraphStyle->minimumLineHeight) << i;
         EXPECT_EQ(theirs.paragraphStyle->maximumLineHeight, ours.paragraphStyle->maximumLineHeight) << i;
