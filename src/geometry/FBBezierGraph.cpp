@@ -2,6 +2,8 @@
 
 #include "platform/graphics/Path.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -399,12 +401,17 @@ bool FBBezierContour::containsPoint(MWPoint point) const { return (windingNumber
 
 double FBBezierContour::signedArea() const
 {
+    // Taken about the first point: about the origin, coordinates around a million would cancel away the
+    // area of a shape a few units across.
+    const MWPoint origin = firstPoint();
+    const auto local = [&](MWPoint p) { return FBSubtractPoint(p, origin); };
     double sum = 0;
     for (size_t i = 0; i < edges_.size(); ++i) {
-        sum += areaIntegral(edges_[i].curve());
+        const FBBezierCurve& c = edges_[i].curve();
+        sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
         // Gaps between edges (and an open end) count as straight joins.
-        const MWPoint end = edges_[i].curve().endPoint2;
-        const MWPoint next = edges_[(i + 1) % edges_.size()].curve().endPoint1;
+        const MWPoint end = local(edges_[i].curve().endPoint2);
+        const MWPoint next = local(edges_[(i + 1) % edges_.size()].curve().endPoint1);
         if (end != next)
             sum += cross(end, next);
     }
@@ -472,16 +479,34 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
     MWPoint subpathStart;
     FBBezierContour* contour = nullptr;
     bool closed = false;
+    std::vector<const FBBezierContour*> nonFinite;
     const auto startContour = [&](MWPoint at) {
         contours_.push_back(std::make_unique<FBBezierContour>());
         contour = contours_.back().get();
         current = subpathStart = at;
         closed = false;
+        if (!std::isfinite(at.x) || !std::isfinite(at.y))
+            nonFinite.push_back(contour);
     };
-    // An unclosed subpath is filled as if closed by a straight line; the graph makes that line an edge.
+    // An unclosed subpath is filled as if closed by a straight line; the graph makes that line an edge. An
+    // end within rounding of the start (a builder's last arc, a transformed outline) is the start itself:
+    // a closing edge a few units in the last place long would only split the outline there.
     const auto closeContour = [&]() {
-        if (contour && !contour->edges().empty() && current != contour->firstPoint())
-            contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, contour->firstPoint()));
+        if (!contour || contour->edges().empty() || current == contour->firstPoint())
+            return;
+        const MWPoint first = contour->firstPoint();
+        const pf::Rect b = contour->bounds();
+        const double magnitude = std::max({std::fabs(first.x), std::fabs(first.y), std::fabs(current.x), std::fabs(current.y)});
+        const double rounding = std::max(std::max(b.width(), b.height()) * 1e-12, magnitude * 1e-14);
+        if (FBDistanceBetweenPoints(current, first) <= rounding) {
+            FBBezierCurve last = contour->edges().back().curve();
+            last.endPoint2 = first;
+            contour->edges().pop_back();
+            contour->addCurve(last);
+            current = first;
+            return;
+        }
+        contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, first));
     };
     for (const pf::PathElement& e : path.elements()) {
         const auto point = [&](int i) { return MWPoint{e.points[i].x, e.points[i].y}; };
@@ -501,6 +526,10 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             continue; // no subpath to take the segment
         if (closed)
             startContour(subpathStart); // a segment after a close starts a new subpath where the last began
+        for (int i = 0; i < e.pointCount(); ++i)
+            if ((!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
+                && (nonFinite.empty() || nonFinite.back() != contour))
+                nonFinite.push_back(contour);
         switch (e.type) {
         case pf::PathElementType::LineTo:
             if (point(0) != current) {
@@ -525,6 +554,13 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
     }
     if (!closed)
         closeContour();
+    // A contour with a non-finite number has no area anyone could see; the rest of the path still counts.
+    if (!nonFinite.empty()) {
+        qWarning("FBBezierGraph: dropped %zu subpath(s) holding a non-finite coordinate", nonFinite.size());
+        std::erase_if(contours_, [&](const auto& c) {
+            return std::find(nonFinite.begin(), nonFinite.end(), c.get()) != nonFinite.end();
+        });
+    }
     updateInsides();
 }
 
@@ -824,6 +860,12 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     kept.clear();
     for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
         polishIntersection(intersection, tolerance);
+        // The search settles parameters to six places only; where curves run within that of each other
+        // without meeting (a copy moved or turned by a hair), what it reports is no meeting at all.
+        if (FBDistanceBetweenPoints(edge1.curve().pointAtParameter(intersection.parameter1()),
+                                    edge2.curve().pointAtParameter(intersection.parameter2()))
+            > 4 * tolerance)
+            continue;
         // The joint of neighbouring edges of one contour is no crossing.
         if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
             || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))

@@ -300,11 +300,15 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
         }
         if (!contour->edges().empty()) {
             auto& edges = contour->edges();
-            if (FBArePointsCloseWithOptions(edges.back().curve().endPoint2, edges.front().curve().endPoint1, tol)) {
+            const MWPoint start = edges.front().curve().endPoint1;
+            if (FBArePointsCloseWithOptions(edges.back().curve().endPoint2, start, tol)) {
                 FBBezierCurve last = edges.back().curve();
-                last.endPoint2 = edges.front().curve().endPoint1;
+                last.endPoint2 = start;
                 edges.pop_back();
                 contour->addCurve(last);
+            } else {
+                // Every result contour is closed, even where the marks left the walk short of its start.
+                contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(edges.back().curve().endPoint2, start));
             }
             result.addContour(std::move(contour));
         }

@@ -5,6 +5,7 @@
 #include "platform/graphics/Path.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <numbers>
 #include <span>
@@ -87,10 +88,15 @@ inline pf::Path parsePath(const std::string& text)
     std::istringstream in(text);
     pf::Path path;
     std::string word;
+    // strtod, unlike stream extraction, reads "nan" and "inf", which the corpus uses for broken inputs.
     const auto number = [&]() {
-        double v;
-        if (!(in >> v))
+        std::string token;
+        char* end = nullptr;
+        if (!(in >> token))
             throw std::runtime_error("number expected in: " + text);
+        const double v = std::strtod(token.c_str(), &end);
+        if (end != token.c_str() + token.size())
+            throw std::runtime_error("bad number '" + token + "' in: " + text);
         return v;
     };
     while (in >> word) {
