@@ -30,6 +30,48 @@ namespace {
 
 constexpr FBRange kNothingLeft{1, 0};
 
+// Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
+// nearest point on them, `interior` whether it lies strictly inside them (not clamped to an end).
+double signedDistanceTo(const FBBezierCurve& us, const FBBezierCurve& them, double t, double& foot, bool& interior)
+{
+    const MWPoint p = us.pointAtParameter(t);
+    double distance = 0;
+    foot = them.closestParameter(p, &distance);
+    interior = foot > 0 && foot < 1;
+    const MWPoint offset = FBSubtractPoint(p, them.pointAtParameter(foot));
+    const MWPoint tangent = them.tangentAtParameter(foot);
+    return tangent.x * offset.y - tangent.y * offset.x >= 0 ? distance : -distance;
+}
+
+void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
+                                       std::vector<FBBezierIntersection>& results)
+{
+    constexpr int samples = 64;
+    double previousT = 0, foot = 0;
+    bool previousInterior = false;
+    double previous = signedDistanceTo(us, them, 0, foot, previousInterior);
+    for (int i = 1; i <= samples; ++i) {
+        const double t = double(i) / samples;
+        bool interior = false;
+        const double d = signedDistanceTo(us, them, t, foot, interior);
+        if (previousInterior && interior && (previous < 0) != (d < 0)) {
+            double lo = previousT, hi = t, loD = previous, footAt = foot;
+            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
+                const double middle = (lo + hi) / 2;
+                bool middleInterior = false;
+                const double m = signedDistanceTo(us, them, middle, footAt, middleInterior);
+                if ((m < 0) == (loD < 0))
+                    lo = middle, loD = m;
+                else
+                    hi = middle;
+            }
+            signedDistanceTo(us, them, lo, footAt, previousInterior);
+            results.emplace_back(us, lo, them, footAt);
+        }
+        previousT = t, previous = d, previousInterior = interior;
+    }
+}
+
 // A curve clipped down to a point (the search runs on curves of about unit size). All four points count:
 // a loop from a point back to it is no point.
 bool shrunkToPoint(const FBBezierCurve& c)
@@ -587,6 +629,12 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     FBIntersectionBudget budget;
     std::vector<FBBezierIntersection> found;
     us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
+    if (budget.remainingSearches < 0) {
+        // Clipping only halves curves that run within a hair of each other (a copy turned or moved by a
+        // little): their crossings are where the distance between them changes sign.
+        found.clear();
+        crossingsOfNearlyCoincidentCurves(us, them, found);
+    }
     results.reserve(found.size());
     for (const FBBezierIntersection& i : found)
         results.emplace_back(*this, i.parameter1(), other, i.parameter2());

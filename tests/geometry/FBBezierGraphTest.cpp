@@ -40,8 +40,9 @@ TEST(FBBezierGraph, ReadsSubpathsIntoClosedContours)
         ASSERT_EQ(graph.contours().size(), 1u) << c.name;
         const auto& edges = graph.contours()[0]->edges();
         ASSERT_EQ(edges.size(), c.edges) << c.name;
-        if (c.edges == 3)
+        if (c.edges == 3) {
             EXPECT_EQ(edges.back().curve().endPoint1, MWPoint(10, 10)) << c.name;
+        }
         EXPECT_EQ(edges.back().curve().endPoint2, MWPoint(0, 0)) << c.name;
     }
 }
