@@ -149,6 +149,10 @@ MWPoint incomingDirection(const FBBezierCurve& c)
     return {};
 }
 
+// The nearest points off the curve's end (start) along it: where it comes from (goes to).
+MWPoint incomingPoint(const FBBezierCurve& c) { return FBAddPoint(c.endPoint2, incomingDirection(c)); }
+MWPoint outgoingPoint(const FBBezierCurve& c);
+
 MWPoint outgoingDirection(const FBBezierCurve& c)
 {
     for (MWPoint p : {c.controlPoint1, c.controlPoint2, c.endPoint2})
@@ -156,6 +160,8 @@ MWPoint outgoingDirection(const FBBezierCurve& c)
             return FBSubtractPoint(p, c.endPoint1);
     return {};
 }
+
+MWPoint outgoingPoint(const FBBezierCurve& c) { return FBAddPoint(c.endPoint1, outgoingDirection(c)); }
 
 bool boxesOverlap(const FBContourEdge& a, const FBContourEdge& b, double tolerance)
 {
@@ -834,6 +840,33 @@ std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierC
     return edges;
 }
 
+// Neighbouring edges of a contour that a line through their joint separates (the first wholly behind it,
+// the second wholly ahead) meet nowhere else: the common case of a smooth or convex joint, settled
+// without a search.
+bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2)
+{
+    if (edge1.contour() != edge2.contour() || edge1.contour()->edges().size() < 3)
+        return false;
+    const FBContourEdge* first = edge1.next() == &edge2 ? &edge1 : edge2.next() == &edge1 ? &edge2 : nullptr;
+    if (!first)
+        return false;
+    const FBContourEdge* second = first == &edge1 ? &edge2 : &edge1;
+    const FBBezierCurve& in = first->curve();
+    const FBBezierCurve& out = second->curve();
+    const MWPoint joint = in.endPoint2;
+    if (out.endPoint1 != joint)
+        return false;
+    const MWPoint direction = FBAddPoint(FBNormalizePoint(FBSubtractPoint(joint, incomingPoint(in))),
+                                         FBNormalizePoint(FBSubtractPoint(outgoingPoint(out), joint)));
+    for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
+        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
+            return false;
+    for (MWPoint p : {out.controlPoint1, out.controlPoint2, out.endPoint2})
+        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) > 0) && p != joint)
+            return false;
+    return true;
+}
+
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
 void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
                 std::vector<FBBezierIntersection>& kept)
@@ -908,9 +941,12 @@ void FBBezierGraph::insertSelfCrossings()
     const double tol = tolerance(*this);
     std::vector<FBBezierIntersection> kept;
     forEachOverlappingPair(allEdges(contours_), nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+        if (meetOnlyAtTheirJoint(edge1, edge2))
+            return;
         crossEdges(edge1, edge2, tol, true, kept);
     });
     removeDuplicateCrossings();
+    hasSelfCrossings_ = crossingCount() != 0;
 }
 
 void FBBezierGraph::removeDuplicateCrossings()

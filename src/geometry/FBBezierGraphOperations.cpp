@@ -183,7 +183,8 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
             for (const auto& crossing : edge.crossings()) {
                 FBEdgeCrossing* end = nullptr;
                 const std::vector<Segment> segments = stretchSegments(crossing.get(), &end);
-                std::optional<bool> against = againstArea(segments, *this, tolerance * 100);
+                std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
+                                                                 : std::optional<bool>(contour->isReversedForNesting());
                 // A contour without area (a line drawn there and back, as an open connector path is closed)
                 // is walked like an outline, so that cutting it leaves the line's visible part.
                 if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
