@@ -50,6 +50,14 @@ int rayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double minY, do
 {
     if (p.y < minY || p.y >= maxY || p.x >= maxX)
         return 0;
+    if (c.isUniformLine()) {
+        // A line is one monotone piece: its x at the ray's height directly.
+        const MWPoint a = c.endPoint1, b = c.endPoint2;
+        if (a.y == b.y)
+            return 0;
+        const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
+        return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
+    }
     // Split at the extremes of y(t): roots of the derivative's quadratic.
     const double a0 = c.controlPoint1.y - c.endPoint1.y;
     const double b0 = c.controlPoint2.y - c.controlPoint1.y;
@@ -257,7 +265,6 @@ std::string FBEdgeCrossing::description() const
 
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
 {
-    crossings_.reserve(4);
     curve_.controlBounds(minX, minY, maxX, maxY);
 }
 
@@ -399,7 +406,8 @@ int FBBezierContour::windingNumber(MWPoint point) const
         return 0;
     int winding = 0;
     for (const FBContourEdge& edge : edges_)
-        winding += rayCrossings(edge.curve(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+        if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+            winding += rayCrossings(edge.curve(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
     return winding;
 }
 
@@ -809,25 +817,26 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
             entries.push_back({e, false});
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.edge->minX < b.edge->minX; });
     std::vector<FBContourEdge*> activeFirst, activeSecond;
-    const auto prune = [&](std::vector<FBContourEdge*>& active, double x) {
-        active.erase(std::remove_if(active.begin(), active.end(), [&](FBContourEdge* e) { return e->maxX < x; }),
-                     active.end());
-    };
     for (const Entry& entry : entries) {
         const double x = entry.edge->minX - tolerance;
-        prune(activeFirst, x);
-        prune(activeSecond, x);
-        if (!second) {
-            for (FBContourEdge* other : activeFirst)
-                if (boxesOverlap(*other, *entry.edge, tolerance))
+        std::vector<FBContourEdge*>& others = second && entry.isFirst ? activeSecond : activeFirst;
+        // Edges that end left of this one end left of every later one too: dropped as they are met.
+        for (size_t i = 0; i < others.size();) {
+            FBContourEdge* other = others[i];
+            if (other->maxX < x) {
+                others[i] = others.back();
+                others.pop_back();
+                continue;
+            }
+            if (boxesOverlap(*other, *entry.edge, tolerance)) {
+                if (!second || !entry.isFirst)
                     visit(*other, *entry.edge);
-            activeFirst.push_back(entry.edge);
-            continue;
+                else
+                    visit(*entry.edge, *other);
+            }
+            ++i;
         }
-        for (FBContourEdge* other : entry.isFirst ? activeSecond : activeFirst)
-            if (boxesOverlap(*other, *entry.edge, tolerance))
-                entry.isFirst ? visit(*entry.edge, *other) : visit(*other, *entry.edge);
-        (entry.isFirst ? activeFirst : activeSecond).push_back(entry.edge);
+        (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry.edge);
     }
 }
 
