@@ -46,29 +46,32 @@ double signedDistanceTo(const FBBezierCurve& us, const FBBezierCurve& them, doub
 void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
                                        std::vector<FBBezierIntersection>& results)
 {
+    // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
+    // each root is kept only where the curves truly meet (the curves are about unit size here).
     constexpr int samples = 64;
+    constexpr double meeting = 1e-9;
     double previousT = 0, foot = 0;
-    bool previousInterior = false;
-    double previous = signedDistanceTo(us, them, 0, foot, previousInterior);
+    bool interior = false;
+    double previous = signedDistanceTo(us, them, 0, foot, interior);
     for (int i = 1; i <= samples; ++i) {
         const double t = double(i) / samples;
-        bool interior = false;
         const double d = signedDistanceTo(us, them, t, foot, interior);
-        if (previousInterior && interior && (previous < 0) != (d < 0)) {
-            double lo = previousT, hi = t, loD = previous, footAt = foot;
+        if ((previous < 0) != (d < 0)) {
+            double lo = previousT, hi = t, loD = previous;
             for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
                 const double middle = (lo + hi) / 2;
-                bool middleInterior = false;
-                const double m = signedDistanceTo(us, them, middle, footAt, middleInterior);
+                const double m = signedDistanceTo(us, them, middle, foot, interior);
                 if ((m < 0) == (loD < 0))
                     lo = middle, loD = m;
                 else
                     hi = middle;
             }
-            signedDistanceTo(us, them, lo, footAt, previousInterior);
-            results.emplace_back(us, lo, them, footAt);
+            double footAt = 0;
+            const double gap = std::fabs(signedDistanceTo(us, them, lo, footAt, interior));
+            if (gap <= meeting)
+                results.emplace_back(us, lo, them, footAt);
         }
-        previousT = t, previous = d, previousInterior = interior;
+        previousT = t, previous = d;
     }
 }
 

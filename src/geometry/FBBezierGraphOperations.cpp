@@ -208,6 +208,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
         FBEdgeCrossing* from;
         FBEdgeCrossing* to;
         bool backward;
+        FBPlacement placement;
         bool used = false;
         FBEdgeCrossing* start() const { return backward ? to : from; }
         FBEdgeCrossing* end() const { return backward ? from : to; }
@@ -223,7 +224,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                         continue;
                     FBEdgeCrossing* end = nullptr;
                     stretchSegments(crossing.get(), &end);
-                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea()});
+                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea(),
+                                         crossing->forwardPlacement()});
                 }
             }
         }
@@ -231,14 +233,22 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     std::unordered_map<const FBEdgeCrossing*, std::vector<size_t>> startingAt;
     for (size_t i = 0; i < stretches.size(); ++i)
         startingAt[stretches[i].start()].push_back(i);
-    const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing) -> Stretch* {
+    // The exclusive-or keeps every stretch, so two may leave one crossing: the boundary of A − B turns from
+    // A's outside stretches onto B's inside ones and back, so the one of the other placement continues.
+    const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing, const Stretch& after) -> Stretch* {
         const auto it = startingAt.find(crossing);
         if (it == startingAt.end())
             return nullptr;
-        for (size_t i : it->second)
-            if (!stretches[i].used)
+        Stretch* found = nullptr;
+        for (size_t i : it->second) {
+            if (stretches[i].used)
+                continue;
+            if (operation != Operation::Xor || stretches[i].placement != after.placement)
                 return &stretches[i];
-        return nullptr;
+            if (!found)
+                found = &stretches[i];
+        }
+        return found;
     };
     const double tol = std::max(tolerance(other) * 1000, 1e-300);
 
@@ -284,9 +294,9 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                         add(c->reversed());
             }
             FBEdgeCrossing* reached = current->end();
-            Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart()) : nullptr;
+            Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart(), *current) : nullptr;
             if (!next)
-                next = unusedStartingAt(reached);
+                next = unusedStartingAt(reached, *current);
             if (!next) {
                 // Another crossing at the same place (several boundaries meeting at one point).
                 const MWPoint at = reached->location();
