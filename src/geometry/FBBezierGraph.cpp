@@ -46,11 +46,11 @@ double yAt(const FBBezierCurve& c, double t)
 // Signed crossings of the ray from p towards +x with the curve. Each y-monotone piece counts over the
 // half-open interval [lower y, upper y), so a vertex on the ray counts once when its two edges leave on
 // opposite sides and not at all when on the same side.
-int rayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double minY, double maxX, double maxY)
+int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, double minY, double maxX, double maxY)
 {
     if (p.y < minY || p.y >= maxY || p.x >= maxX)
         return 0;
-    if (c.isUniformLine()) {
+    if (isLine) {
         // A line is one monotone piece: its x at the ray's height directly.
         const MWPoint a = c.endPoint1, b = c.endPoint2;
         if (a.y == b.y)
@@ -266,6 +266,7 @@ std::string FBEdgeCrossing::description() const
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
 {
     curve_.controlBounds(minX, minY, maxX, maxY);
+    isLine = curve_.isUniformLine();
 }
 
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
@@ -299,13 +300,13 @@ void FBContourEdge::removeAllCrossings() { crossings_.clear(); }
 FBContourEdge* FBContourEdge::next() const
 {
     auto& edges = contour_->edges();
-    return &edges[(index_ + 1) % edges.size()];
+    return &edges[index_ + 1 == edges.size() ? 0 : index_ + 1];
 }
 
 FBContourEdge* FBContourEdge::previous() const
 {
     auto& edges = contour_->edges();
-    return &edges[(index_ + edges.size() - 1) % edges.size()];
+    return &edges[index_ == 0 ? edges.size() - 1 : index_ - 1];
 }
 
 std::vector<FBContourEdge*> FBContourEdge::intersectingEdges() const
@@ -323,6 +324,7 @@ void FBContourEdge::round()
 {
     curve_.round();
     curve_.controlBounds(minX, minY, maxX, maxY);
+    isLine = curve_.isUniformLine();
 }
 
 std::string FBContourEdge::description() const
@@ -407,7 +409,7 @@ int FBBezierContour::windingNumber(MWPoint point) const
     int winding = 0;
     for (const FBContourEdge& edge : edges_)
         if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-            winding += rayCrossings(edge.curve(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+            winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
     return winding;
 }
 
@@ -880,8 +882,14 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
                 std::vector<FBBezierIntersection>& kept)
 {
+    // Lines that are not parallel share no stretch.
+    const auto parallel = [&]() {
+        const MWPoint d1 = FBSubtractPoint(edge1.curve().endPoint2, edge1.curve().endPoint1);
+        const MWPoint d2 = FBSubtractPoint(edge2.curve().endPoint2, edge2.curve().endPoint1);
+        return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
+    };
     FBCurveOverlap overlap;
-    if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+    if ((!edge1.isLine || !edge2.isLine || parallel()) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
         // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
         for (int end = 0; end < 2; ++end) {

@@ -117,8 +117,9 @@ public:
     std::vector<FBContourEdge*> intersectingEdges() const;
     void round();
 
-    // Bounds of the curve's four points, kept for quick rejection.
+    // Bounds of the curve's four points, kept for quick rejection, and whether the curve is a line.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool isLine = false;
 
     std::string description() const;
 
