@@ -46,22 +46,13 @@ pf::Path wavyLoop(int n, double cx, double cy, double radius, double phase)
     return p;
 }
 
-bool isFinite(const pf::Path& path)
-{
-    for (const pf::PathElement& e : path.elements())
-        for (int i = 0; i < e.pointCount(); ++i)
-            if (!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
-                return false;
-    return true;
-}
-
 // The corpus without its pairs holding non-finite numbers, which the peers do not survive.
 const std::vector<Pair>& corpus()
 {
     static const std::vector<Pair> pairs = [] {
         std::vector<Pair> result;
         for (const auto& pair : fbtest::readCorpus(std::string(QUORVEL_TEST_DATA) + "/boolean/corpus.txt"))
-            if (isFinite(pair.a) && isFinite(pair.b))
+            if (fbtest::isFinite(pair.a) && fbtest::isFinite(pair.b))
                 result.push_back({pair.a, pair.b});
         return result;
     }();

@@ -70,8 +70,6 @@ inline double distanceToOutline(pf::Point p, const std::vector<Polyline>& lines)
     return best;
 }
 
-inline bool isFinite(pf::Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
 // The path without its subpaths that hold a non-finite number: what the operations read of it.
 inline pf::Path finiteSubpaths(const pf::Path& path)
 {

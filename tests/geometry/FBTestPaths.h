@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Path.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -73,6 +74,15 @@ inline pf::Path polygon(const std::vector<pf::Point>& points)
 }
 
 inline void appendPath(pf::Path& to, const pf::Path& from) { to.append(from); }
+
+inline bool isFinite(pf::Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+inline bool isFinite(const pf::Path& path)
+{
+    return std::all_of(path.elements().begin(), path.elements().end(), [](const pf::PathElement& e) {
+        return std::all_of(e.points, e.points + e.pointCount(), [](pf::Point p) { return isFinite(p); });
+    });
+}
 
 namespace detail {
 inline pf::Point rotated(pf::Point p, double degrees, pf::Point centre)
