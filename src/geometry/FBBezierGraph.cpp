@@ -345,6 +345,7 @@ FBBezierContour::FBBezierContour() { edges_.reserve(12); }
 std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 {
     auto contour = std::make_unique<FBBezierContour>();
+    contour->edges_.reserve(edges_.size());
     for (const FBContourEdge& edge : edges_)
         contour->addCurve(edge.curve());
     return contour;
@@ -496,9 +497,17 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
     FBBezierContour* contour = nullptr;
     bool closed = false;
     std::vector<const FBBezierContour*> nonFinite;
+    const std::span<const pf::PathElement> elements = path.elements();
+    size_t index = 0;
     const auto startContour = [&](MWPoint at) {
         contours_.push_back(std::make_unique<FBBezierContour>());
         contour = contours_.back().get();
+        // Room for every segment up to the next move-to and a closing edge: long outlines are read without
+        // growing (and copying) their edges step by step.
+        size_t end = index + 1;
+        while (end < elements.size() && elements[end].type != pf::PathElementType::MoveTo)
+            ++end;
+        contour->edges().reserve(end - index + 1);
         current = subpathStart = at;
         closed = false;
         if (!std::isfinite(at.x) || !std::isfinite(at.y))
@@ -524,7 +533,8 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
         }
         contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, first));
     };
-    for (const pf::PathElement& e : path.elements()) {
+    for (; index < elements.size(); ++index) {
+        const pf::PathElement& e = elements[index];
         const auto point = [&](int i) { return MWPoint{e.points[i].x, e.points[i].y}; };
         if (e.type == pf::PathElementType::MoveTo) {
             if (!closed)
