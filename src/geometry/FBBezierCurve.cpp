@@ -417,6 +417,33 @@ int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
     }
     return count;
 }
+// The hull of a distance curve, whose points come in order of x: the lower chain left to right, then the
+// upper chain back (a monotone chain, with collinear points dropped). The order of the vertices differs
+// from the general scan; the clip only walks the hull's edges.
+int distanceHull(const FBBezierCurve& distance, std::array<MWPoint, 4>& hull)
+{
+    const MWPoint points[4] = {distance.endPoint1, distance.controlPoint1, distance.controlPoint2, distance.endPoint2};
+    const auto turnsLeft = [](MWPoint a, MWPoint b, MWPoint c) { return cross(FBSubtractPoint(b, a), FBSubtractPoint(c, a)) > 0; };
+    MWPoint lower[4], upper[4];
+    int lowerCount = 0, upperCount = 0;
+    for (int i = 0; i < 4; ++i) {
+        while (lowerCount >= 2 && !turnsLeft(lower[lowerCount - 2], lower[lowerCount - 1], points[i]))
+            --lowerCount;
+        lower[lowerCount++] = points[i];
+    }
+    for (int i = 3; i >= 0; --i) {
+        while (upperCount >= 2 && !turnsLeft(upper[upperCount - 2], upper[upperCount - 1], points[i]))
+            --upperCount;
+        upper[upperCount++] = points[i];
+    }
+    int count = 0;
+    for (int i = 0; i + 1 < lowerCount; ++i)
+        hull[size_t(count++)] = lower[i];
+    for (int i = 0; i + 1 < upperCount && count < 4; ++i)
+        hull[size_t(count++)] = upper[i];
+    return count;
+}
+
 } // namespace
 
 std::vector<MWPointValue> FBBezierCurve::convexHull() const
@@ -479,7 +506,7 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
                                  {0.6666666666666666, distanceFromLine(line, controlPoint2)},
                                  {1, distanceFromLine(line, endPoint2)});
     std::array<MWPoint, 4> hull;
-    const size_t hullSize = size_t(hullOf(distance, hull));
+    const size_t hullSize = size_t(distanceHull(distance, hull));
     if (hullSize == 0)
         return kNothingLeft;
 

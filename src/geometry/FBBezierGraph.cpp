@@ -273,8 +273,13 @@ FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> cross
 {
     FBEdgeCrossing* raw = crossing.get();
     raw->setEdge(this);
-    crossings_.push_back(std::move(crossing));
-    sortCrossings();
+    // Inserted after every crossing of the same or a smaller order: the list stays sorted as a stable sort
+    // would leave it.
+    const auto at = std::upper_bound(crossings_.begin(), crossings_.end(), raw->order(),
+                                     [](double order, const auto& c) { return order < c->order(); });
+    const auto inserted = crossings_.insert(at, std::move(crossing));
+    for (auto it = inserted; it != crossings_.end(); ++it)
+        (*it)->setIndex(size_t(it - crossings_.begin()));
     return raw;
 }
 
@@ -425,7 +430,10 @@ double FBBezierContour::signedArea() const
     double sum = 0;
     for (size_t i = 0; i < edges_.size(); ++i) {
         const FBBezierCurve& c = edges_[i].curve();
-        sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
+        if (edges_[i].isLine)
+            sum += cross(local(c.endPoint1), local(c.endPoint2));
+        else
+            sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
         // Gaps between edges (and an open end) count as straight joins.
         const MWPoint end = local(edges_[i].curve().endPoint2);
         const MWPoint next = local(edges_[(i + 1) % edges_.size()].curve().endPoint1);
