@@ -10,6 +10,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <random>
 
 #ifdef QUORVEL_HAVE_2GEOM
 #include <2geom/intersection-graph.h>
@@ -45,15 +46,53 @@ pf::Path wavyLoop(int n, double cx, double cy, double radius, double phase)
     return p;
 }
 
+// The corpus without its pairs holding non-finite numbers, which the peers do not survive.
 const std::vector<Pair>& corpus()
 {
     static const std::vector<Pair> pairs = [] {
         std::vector<Pair> result;
         for (const auto& pair : fbtest::readCorpus(std::string(QUORVEL_TEST_DATA) + "/boolean/corpus.txt"))
-            result.push_back({pair.a, pair.b});
+            if (fbtest::isFinite(pair.a) && fbtest::isFinite(pair.b))
+                result.push_back({pair.a, pair.b});
         return result;
     }();
     return pairs;
+}
+
+// Star-shaped polygons of n vertices at random radii about nearby centres.
+std::vector<Pair> polygons(int n)
+{
+    std::mt19937 random(5);
+    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    const auto star = [&](double cx, double cy) {
+        std::vector<pf::Point> points;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * std::numbers::pi * i / n, r = uniform(60, 100);
+            points.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+        return fbtest::polygon(points);
+    };
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 10; ++i)
+        pairs.push_back({star(200, 200), star(200 + uniform(20, 80), 200 + uniform(-40, 40))});
+    return pairs;
+}
+
+std::vector<Pair> ellipses()
+{
+    std::mt19937 random(6);
+    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 10; ++i)
+        pairs.push_back({fbtest::oval(uniform(0, 40), uniform(0, 40), uniform(60, 120), uniform(60, 120)),
+                         fbtest::oval(uniform(30, 70), uniform(30, 70), uniform(60, 120), uniform(60, 120))});
+    return pairs;
+}
+
+std::vector<Pair> wavyCurves(int n)
+{
+    return {{wavyLoop(n, 300, 300, 200, 0), wavyLoop(n, 330, 310, 190, 1.3)},
+            {wavyLoop(n, 300, 300, 150, 0.4), wavyLoop(n, 280, 320, 170, 2.1)}};
 }
 
 std::vector<pf::Path> circles()
@@ -176,17 +215,17 @@ const char* const opNames[] = {"union", "intersection", "difference", "exclusion
 
 // --- Corpus: every pair once per iteration.
 
-void corpusOurs(benchmark::State& state, int op)
+void corpusOurs(benchmark::State& state, int op, const std::vector<Pair>* pairs)
 {
     for (auto _ : state)
-        for (const Pair& p : corpus())
+        for (const Pair& p : *pairs)
             benchmark::DoNotOptimize(ours(op, p.a, p.b));
 }
 
-void corpusQt(benchmark::State& state, int op)
+void corpusQt(benchmark::State& state, int op, const std::vector<Pair>* pairs)
 {
     std::vector<std::pair<QPainterPath, QPainterPath>> inputs;
-    for (const Pair& p : corpus())
+    for (const Pair& p : *pairs)
         inputs.emplace_back(toQt(p.a), toQt(p.b));
     for (auto _ : state)
         for (const auto& [a, b] : inputs)
@@ -194,10 +233,10 @@ void corpusQt(benchmark::State& state, int op)
 }
 
 #ifdef QUORVEL_HAVE_2GEOM
-void corpus2geom(benchmark::State& state, int op)
+void corpus2geom(benchmark::State& state, int op, const std::vector<Pair>* pairs)
 {
     std::vector<std::pair<Geom::PathVector, Geom::PathVector>> inputs;
-    for (const Pair& p : corpus())
+    for (const Pair& p : *pairs)
         inputs.emplace_back(to2geom(p.a), to2geom(p.b));
     geomFailures = 0;
     for (auto _ : state)
@@ -270,13 +309,18 @@ void long2geom(benchmark::State& state, int op)
 #endif
 
 const int registered = [] {
-    for (int op = 0; op < 4; ++op) {
-        const std::string name = opNames[op];
-        benchmark::RegisterBenchmark(("corpus/" + name + "/quorvel").c_str(), corpusOurs, op)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("corpus/" + name + "/qt").c_str(), corpusQt, op)->Unit(benchmark::kMillisecond);
+    // Sets of pairs, every pair once per iteration.
+    static const std::vector<Pair> polygonSet = polygons(50), ellipseSet = ellipses(), wavySet = wavyCurves(200);
+    for (const auto& [family, pairs] : {std::pair{"corpus", &corpus()}, std::pair{"polygons50", &polygonSet},
+                                        std::pair{"ellipses", &ellipseSet}, std::pair{"wavy200", &wavySet}}) {
+        for (int op = 0; op < 4; ++op) {
+            const std::string base = std::string(family) + "/" + opNames[op];
+            benchmark::RegisterBenchmark((base + "/quorvel").c_str(), corpusOurs, op, pairs)->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((base + "/qt").c_str(), corpusQt, op, pairs)->Unit(benchmark::kMillisecond);
 #ifdef QUORVEL_HAVE_2GEOM
-        benchmark::RegisterBenchmark(("corpus/" + name + "/2geom").c_str(), corpus2geom, op)->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((base + "/2geom").c_str(), corpus2geom, op, pairs)->Unit(benchmark::kMillisecond);
 #endif
+        }
     }
     static const std::vector<pf::Path> circleSet = circles();
     static const std::vector<pf::Path> gridSet = roundedGrid();

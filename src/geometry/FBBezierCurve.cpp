@@ -30,6 +30,60 @@ namespace {
 
 constexpr FBRange kNothingLeft{1, 0};
 
+// Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
+// nearest point on them, `interior` whether it lies strictly inside them (not clamped to an end).
+double signedDistanceTo(const FBBezierCurve& us, const FBBezierCurve& them, double t, double& foot, bool& interior)
+{
+    const MWPoint p = us.pointAtParameter(t);
+    double distance = 0;
+    foot = them.closestParameter(p, &distance);
+    interior = foot > 0 && foot < 1;
+    const MWPoint offset = FBSubtractPoint(p, them.pointAtParameter(foot));
+    const MWPoint tangent = them.tangentAtParameter(foot);
+    return tangent.x * offset.y - tangent.y * offset.x >= 0 ? distance : -distance;
+}
+
+void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
+                                       std::vector<FBBezierIntersection>& results)
+{
+    // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
+    // each root is kept only where the curves truly meet (the curves are about unit size here).
+    constexpr int samples = 64;
+    constexpr double meeting = 1e-9;
+    double previousT = 0, foot = 0;
+    bool interior = false;
+    double previous = signedDistanceTo(us, them, 0, foot, interior);
+    for (int i = 1; i <= samples; ++i) {
+        const double t = double(i) / samples;
+        const double d = signedDistanceTo(us, them, t, foot, interior);
+        if ((previous < 0) != (d < 0)) {
+            double lo = previousT, hi = t, loD = previous;
+            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
+                const double middle = (lo + hi) / 2;
+                const double m = signedDistanceTo(us, them, middle, foot, interior);
+                if ((m < 0) == (loD < 0))
+                    lo = middle, loD = m;
+                else
+                    hi = middle;
+            }
+            double footAt = 0;
+            const double gap = std::fabs(signedDistanceTo(us, them, lo, footAt, interior));
+            if (gap <= meeting)
+                results.emplace_back(us, lo, them, footAt);
+        }
+        previousT = t, previous = d;
+    }
+}
+
+// A curve clipped down to a point (the search runs on curves of about unit size). All four points count:
+// a loop from a point back to it is no point.
+bool shrunkToPoint(const FBBezierCurve& c)
+{
+    double minX, minY, maxX, maxY;
+    c.controlBounds(minX, minY, maxX, maxY);
+    return maxX - minX <= 1e-10 && maxY - minY <= 1e-10;
+}
+
 // Converged to six places, or too small to split further (a range straddling a decimal boundary would
 // otherwise never count as converged).
 bool rangeIsSettled(FBRange range) { return FBRangeHasConverged(range, 6) || FBRangeGetSize(range) < 1e-9; }
@@ -363,6 +417,33 @@ int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
     }
     return count;
 }
+// The hull of a distance curve, whose points come in order of x: the lower chain left to right, then the
+// upper chain back (a monotone chain, with collinear points dropped). The order of the vertices differs
+// from the general scan; the clip only walks the hull's edges.
+int distanceHull(const FBBezierCurve& distance, std::array<MWPoint, 4>& hull)
+{
+    const MWPoint points[4] = {distance.endPoint1, distance.controlPoint1, distance.controlPoint2, distance.endPoint2};
+    const auto turnsLeft = [](MWPoint a, MWPoint b, MWPoint c) { return cross(FBSubtractPoint(b, a), FBSubtractPoint(c, a)) > 0; };
+    MWPoint lower[4], upper[4];
+    int lowerCount = 0, upperCount = 0;
+    for (int i = 0; i < 4; ++i) {
+        while (lowerCount >= 2 && !turnsLeft(lower[lowerCount - 2], lower[lowerCount - 1], points[i]))
+            --lowerCount;
+        lower[lowerCount++] = points[i];
+    }
+    for (int i = 3; i >= 0; --i) {
+        while (upperCount >= 2 && !turnsLeft(upper[upperCount - 2], upper[upperCount - 1], points[i]))
+            --upperCount;
+        upper[upperCount++] = points[i];
+    }
+    int count = 0;
+    for (int i = 0; i + 1 < lowerCount; ++i)
+        hull[size_t(count++)] = lower[i];
+    for (int i = 0; i + 1 < upperCount && count < 4; ++i)
+        hull[size_t(count++)] = upper[i];
+    return count;
+}
+
 } // namespace
 
 std::vector<MWPointValue> FBBezierCurve::convexHull() const
@@ -425,7 +506,7 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
                                  {0.6666666666666666, distanceFromLine(line, controlPoint2)},
                                  {1, distanceFromLine(line, endPoint2)});
     std::array<MWPoint, 4> hull;
-    const size_t hullSize = size_t(hullOf(distance, hull));
+    const size_t hullSize = size_t(distanceHull(distance, hull));
     if (hullSize == 0)
         return kNothingLeft;
 
@@ -471,6 +552,14 @@ FBBezierCurve FBBezierCurve::bezierClipWithBezierCurve(const FBBezierCurve& curv
         intersects = true;
         return *this;
     }
+    // Bands widened by the rounding of the coordinates: a meeting on a band's edge (a crossing at an end
+    // point of both curves) must not fall out of it by a last-place error.
+    double magnitude = 0;
+    for (const FBBezierCurve* c : {this, &curve})
+        for (MWPoint p : {c->endPoint1, c->controlPoint1, c->controlPoint2, c->endPoint2})
+            magnitude = std::max({magnitude, std::fabs(p.x), std::fabs(p.y)});
+    const double slack = magnitude * 1e-13;
+    regularBounds = FBRangeMake(regularBounds.minimum - slack, regularBounds.maximum + slack);
     const FBRange regularRange = clipWithFatLine(regular, regularBounds);
     if (regularRange == kNothingLeft) {
         intersects = false;
@@ -478,6 +567,7 @@ FBBezierCurve FBBezierCurve::bezierClipWithBezierCurve(const FBBezierCurve& curv
     }
     FBRange perpendicularBounds;
     const FBNormalizedLine perpendicular = curve.perpendicularFatLineBounds(perpendicularBounds);
+    perpendicularBounds = FBRangeMake(perpendicularBounds.minimum - slack, perpendicularBounds.maximum + slack);
     const FBRange perpendicularRange = clipWithFatLine(perpendicular, perpendicularBounds);
     if (perpendicularRange == kNothingLeft) {
         intersects = false;
@@ -521,7 +611,10 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         const FBBezierCurve& curve = usIsDot ? other : *this;
         double distance = 0;
         const double t = curve.closestParameter(dot.endPoint1, &distance);
-        const double scale = std::max({std::fabs(dot.endPoint1.x), std::fabs(dot.endPoint1.y), 1.0});
+        double minX, minY, maxX, maxY;
+        curve.controlBounds(minX, minY, maxX, maxY);
+        const double scale = std::max({std::fabs(dot.endPoint1.x) * 1e-5, std::fabs(dot.endPoint1.y) * 1e-5, maxX - minX,
+                                       maxY - minY});
         if (distance <= scale * 1e-9)
             results.push_back(usIsDot ? FBBezierIntersection(*this, 0, other, t) : FBBezierIntersection(*this, t, other, 0));
         return results;
@@ -542,10 +635,39 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         results.emplace_back(*this, std::clamp(t, 0.0, 1.0), other, std::clamp(u, 0.0, 1.0));
         return results;
     }
+    // The search runs on copies moved to the origin and scaled by a power of two to about unit size: the
+    // fat lines' offsets and the hull's thresholds then mean the same at 1e6 and at 1e-3, and the
+    // parameters found hold for the curves as given.
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    controlBounds(minX1, minY1, maxX1, maxY1);
+    other.controlBounds(minX2, minY2, maxX2, maxY2);
+    const MWPoint origin{(std::min(minX1, minX2) + std::max(maxX1, maxX2)) / 2,
+                         (std::min(minY1, minY2) + std::max(maxY1, maxY2)) / 2};
+    const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
+    if (!std::isfinite(size) || !std::isfinite(origin.x) || !std::isfinite(origin.y))
+        return results;
+    int exponent = 0;
+    std::frexp(size, &exponent);
+    const double scale = std::ldexp(1.0, -exponent);
+    const auto local = [&](const FBBezierCurve& c) {
+        const auto map = [&](MWPoint p) { return MWPoint{(p.x - origin.x) * scale, (p.y - origin.y) * scale}; };
+        return FBBezierCurve(map(c.endPoint1), map(c.controlPoint1), map(c.controlPoint2), map(c.endPoint2));
+    };
+    const FBBezierCurve us = local(*this), them = local(other);
     FBRange usRange{0, 1};
     FBRange themRange{0, 1};
     FBIntersectionBudget budget;
-    intersectionsWithBezierCurve(other, usRange, themRange, *this, other, results, budget);
+    std::vector<FBBezierIntersection> found;
+    us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
+    if (budget.remainingSearches < 0) {
+        // Clipping only halves curves that run within a hair of each other (a copy turned or moved by a
+        // little): their crossings are where the distance between them changes sign.
+        found.clear();
+        crossingsOfNearlyCoincidentCurves(us, them, found);
+    }
+    results.reserve(found.size());
+    for (const FBBezierIntersection& i : found)
+        results.emplace_back(*this, i.parameter1(), other, i.parameter2());
     return results;
 }
 
@@ -576,11 +698,11 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         // the other parameter comes from the refinement below, checked against the settled point.
         if (rangeIsSettled(usRange))
             break;
-        clippedThem = clippedThem.bezierClipWithBezierCurve(us.isPoint() ? previousUs : us, originalThem, themRange,
+        clippedThem = clippedThem.bezierClipWithBezierCurve(shrunkToPoint(us) ? previousUs : us, originalThem, themRange,
                                                             intersects);
         if (!intersects)
             return;
-        if (us.isPoint() || clippedThem.isPoint())
+        if (shrunkToPoint(us) || shrunkToPoint(clippedThem))
             break;
 
         const double usShrink = (previousUsSize - FBRangeGetSize(usRange)) / previousUsSize;

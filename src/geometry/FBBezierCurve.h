@@ -43,7 +43,7 @@ class FBBezierIntersection;
 
 // Bounds the work of one intersection search: the halving recursion stops when it runs out.
 struct FBIntersectionBudget {
-    int remainingSearches = 2048;
+    int remainingSearches = 64;
 };
 
 class FBBezierCurve {

@@ -2,6 +2,8 @@
 
 #include "platform/graphics/Path.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -44,10 +46,18 @@ double yAt(const FBBezierCurve& c, double t)
 // Signed crossings of the ray from p towards +x with the curve. Each y-monotone piece counts over the
 // half-open interval [lower y, upper y), so a vertex on the ray counts once when its two edges leave on
 // opposite sides and not at all when on the same side.
-int rayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double minY, double maxX, double maxY)
+int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, double minY, double maxX, double maxY)
 {
     if (p.y < minY || p.y >= maxY || p.x >= maxX)
         return 0;
+    if (isLine) {
+        // A line is one monotone piece: its x at the ray's height directly.
+        const MWPoint a = c.endPoint1, b = c.endPoint2;
+        if (a.y == b.y)
+            return 0;
+        const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
+        return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
+    }
     // Split at the extremes of y(t): roots of the derivative's quadratic.
     const double a0 = c.controlPoint1.y - c.endPoint1.y;
     const double b0 = c.controlPoint2.y - c.controlPoint1.y;
@@ -147,6 +157,10 @@ MWPoint incomingDirection(const FBBezierCurve& c)
     return {};
 }
 
+// The nearest points off the curve's end (start) along it: where it comes from (goes to).
+MWPoint incomingPoint(const FBBezierCurve& c) { return FBAddPoint(c.endPoint2, incomingDirection(c)); }
+MWPoint outgoingPoint(const FBBezierCurve& c);
+
 MWPoint outgoingDirection(const FBBezierCurve& c)
 {
     for (MWPoint p : {c.controlPoint1, c.controlPoint2, c.endPoint2})
@@ -154,6 +168,8 @@ MWPoint outgoingDirection(const FBBezierCurve& c)
             return FBSubtractPoint(p, c.endPoint1);
     return {};
 }
+
+MWPoint outgoingPoint(const FBBezierCurve& c) { return FBAddPoint(c.endPoint1, outgoingDirection(c)); }
 
 bool boxesOverlap(const FBContourEdge& a, const FBContourEdge& b, double tolerance)
 {
@@ -249,16 +265,21 @@ std::string FBEdgeCrossing::description() const
 
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
 {
-    crossings_.reserve(4);
     curve_.controlBounds(minX, minY, maxX, maxY);
+    isLine = curve_.isUniformLine();
 }
 
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
 {
     FBEdgeCrossing* raw = crossing.get();
     raw->setEdge(this);
-    crossings_.push_back(std::move(crossing));
-    sortCrossings();
+    // Inserted after every crossing of the same or a smaller order: the list stays sorted as a stable sort
+    // would leave it.
+    const auto at = std::upper_bound(crossings_.begin(), crossings_.end(), raw->order(),
+                                     [](double order, const auto& c) { return order < c->order(); });
+    const auto inserted = crossings_.insert(at, std::move(crossing));
+    for (auto it = inserted; it != crossings_.end(); ++it)
+        (*it)->setIndex(size_t(it - crossings_.begin()));
     return raw;
 }
 
@@ -284,13 +305,13 @@ void FBContourEdge::removeAllCrossings() { crossings_.clear(); }
 FBContourEdge* FBContourEdge::next() const
 {
     auto& edges = contour_->edges();
-    return &edges[(index_ + 1) % edges.size()];
+    return &edges[index_ + 1 == edges.size() ? 0 : index_ + 1];
 }
 
 FBContourEdge* FBContourEdge::previous() const
 {
     auto& edges = contour_->edges();
-    return &edges[(index_ + edges.size() - 1) % edges.size()];
+    return &edges[index_ == 0 ? edges.size() - 1 : index_ - 1];
 }
 
 std::vector<FBContourEdge*> FBContourEdge::intersectingEdges() const
@@ -308,6 +329,7 @@ void FBContourEdge::round()
 {
     curve_.round();
     curve_.controlBounds(minX, minY, maxX, maxY);
+    isLine = curve_.isUniformLine();
 }
 
 std::string FBContourEdge::description() const
@@ -328,6 +350,7 @@ FBBezierContour::FBBezierContour() { edges_.reserve(12); }
 std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 {
     auto contour = std::make_unique<FBBezierContour>();
+    contour->edges_.reserve(edges_.size());
     for (const FBContourEdge& edge : edges_)
         contour->addCurve(edge.curve());
     return contour;
@@ -391,7 +414,8 @@ int FBBezierContour::windingNumber(MWPoint point) const
         return 0;
     int winding = 0;
     for (const FBContourEdge& edge : edges_)
-        winding += rayCrossings(edge.curve(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+        if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+            winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
     return winding;
 }
 
@@ -399,12 +423,20 @@ bool FBBezierContour::containsPoint(MWPoint point) const { return (windingNumber
 
 double FBBezierContour::signedArea() const
 {
+    // Taken about the first point: about the origin, coordinates around a million would cancel away the
+    // area of a shape a few units across.
+    const MWPoint origin = firstPoint();
+    const auto local = [&](MWPoint p) { return FBSubtractPoint(p, origin); };
     double sum = 0;
     for (size_t i = 0; i < edges_.size(); ++i) {
-        sum += areaIntegral(edges_[i].curve());
+        const FBBezierCurve& c = edges_[i].curve();
+        if (edges_[i].isLine)
+            sum += cross(local(c.endPoint1), local(c.endPoint2));
+        else
+            sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
         // Gaps between edges (and an open end) count as straight joins.
-        const MWPoint end = edges_[i].curve().endPoint2;
-        const MWPoint next = edges_[(i + 1) % edges_.size()].curve().endPoint1;
+        const MWPoint end = local(edges_[i].curve().endPoint2);
+        const MWPoint next = local(edges_[(i + 1) % edges_.size()].curve().endPoint1);
         if (end != next)
             sum += cross(end, next);
     }
@@ -472,18 +504,45 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
     MWPoint subpathStart;
     FBBezierContour* contour = nullptr;
     bool closed = false;
+    std::vector<const FBBezierContour*> nonFinite;
+    const std::span<const pf::PathElement> elements = path.elements();
+    size_t index = 0;
     const auto startContour = [&](MWPoint at) {
         contours_.push_back(std::make_unique<FBBezierContour>());
         contour = contours_.back().get();
+        // Room for every segment up to the next move-to and a closing edge: long outlines are read without
+        // growing (and copying) their edges step by step.
+        size_t end = index + 1;
+        while (end < elements.size() && elements[end].type != pf::PathElementType::MoveTo)
+            ++end;
+        contour->edges().reserve(end - index + 1);
         current = subpathStart = at;
         closed = false;
+        if (!std::isfinite(at.x) || !std::isfinite(at.y))
+            nonFinite.push_back(contour);
     };
-    // An unclosed subpath is filled as if closed by a straight line; the graph makes that line an edge.
+    // An unclosed subpath is filled as if closed by a straight line; the graph makes that line an edge. An
+    // end within rounding of the start (a builder's last arc, a transformed outline) is the start itself:
+    // a closing edge a few units in the last place long would only split the outline there.
     const auto closeContour = [&]() {
-        if (contour && !contour->edges().empty() && current != contour->firstPoint())
-            contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, contour->firstPoint()));
+        if (!contour || contour->edges().empty() || current == contour->firstPoint())
+            return;
+        const MWPoint first = contour->firstPoint();
+        const pf::Rect b = contour->bounds();
+        const double magnitude = std::max({std::fabs(first.x), std::fabs(first.y), std::fabs(current.x), std::fabs(current.y)});
+        const double rounding = std::max(std::max(b.width(), b.height()) * 1e-12, magnitude * 1e-14);
+        if (FBDistanceBetweenPoints(current, first) <= rounding) {
+            FBBezierCurve last = contour->edges().back().curve();
+            last.endPoint2 = first;
+            contour->edges().pop_back();
+            contour->addCurve(last);
+            current = first;
+            return;
+        }
+        contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, first));
     };
-    for (const pf::PathElement& e : path.elements()) {
+    for (; index < elements.size(); ++index) {
+        const pf::PathElement& e = elements[index];
         const auto point = [&](int i) { return MWPoint{e.points[i].x, e.points[i].y}; };
         if (e.type == pf::PathElementType::MoveTo) {
             if (!closed)
@@ -501,6 +560,10 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             continue; // no subpath to take the segment
         if (closed)
             startContour(subpathStart); // a segment after a close starts a new subpath where the last began
+        for (int i = 0; i < e.pointCount(); ++i)
+            if ((!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
+                && (nonFinite.empty() || nonFinite.back() != contour))
+                nonFinite.push_back(contour);
         switch (e.type) {
         case pf::PathElementType::LineTo:
             if (point(0) != current) {
@@ -525,6 +588,13 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
     }
     if (!closed)
         closeContour();
+    // A contour with a non-finite number has no area anyone could see; the rest of the path still counts.
+    if (!nonFinite.empty()) {
+        qWarning("FBBezierGraph: dropped %zu subpath(s) holding a non-finite coordinate", nonFinite.size());
+        std::erase_if(contours_, [&](const auto& c) {
+            return std::find(nonFinite.begin(), nonFinite.end(), c.get()) != nonFinite.end();
+        });
+    }
     updateInsides();
 }
 
@@ -767,25 +837,26 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
             entries.push_back({e, false});
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.edge->minX < b.edge->minX; });
     std::vector<FBContourEdge*> activeFirst, activeSecond;
-    const auto prune = [&](std::vector<FBContourEdge*>& active, double x) {
-        active.erase(std::remove_if(active.begin(), active.end(), [&](FBContourEdge* e) { return e->maxX < x; }),
-                     active.end());
-    };
     for (const Entry& entry : entries) {
         const double x = entry.edge->minX - tolerance;
-        prune(activeFirst, x);
-        prune(activeSecond, x);
-        if (!second) {
-            for (FBContourEdge* other : activeFirst)
-                if (boxesOverlap(*other, *entry.edge, tolerance))
+        std::vector<FBContourEdge*>& others = second && entry.isFirst ? activeSecond : activeFirst;
+        // Edges that end left of this one end left of every later one too: dropped as they are met.
+        for (size_t i = 0; i < others.size();) {
+            FBContourEdge* other = others[i];
+            if (other->maxX < x) {
+                others[i] = others.back();
+                others.pop_back();
+                continue;
+            }
+            if (boxesOverlap(*other, *entry.edge, tolerance)) {
+                if (!second || !entry.isFirst)
                     visit(*other, *entry.edge);
-            activeFirst.push_back(entry.edge);
-            continue;
+                else
+                    visit(*entry.edge, *other);
+            }
+            ++i;
         }
-        for (FBContourEdge* other : entry.isFirst ? activeSecond : activeFirst)
-            if (boxesOverlap(*other, *entry.edge, tolerance))
-                entry.isFirst ? visit(*entry.edge, *other) : visit(*other, *entry.edge);
-        (entry.isFirst ? activeFirst : activeSecond).push_back(entry.edge);
+        (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry.edge);
     }
 }
 
@@ -798,12 +869,45 @@ std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierC
     return edges;
 }
 
+// Neighbouring edges of a contour that a line through their joint separates (the first wholly behind it,
+// the second wholly ahead) meet nowhere else: the common case of a smooth or convex joint, settled
+// without a search.
+bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2)
+{
+    if (edge1.contour() != edge2.contour() || edge1.contour()->edges().size() < 3)
+        return false;
+    const FBContourEdge* first = edge1.next() == &edge2 ? &edge1 : edge2.next() == &edge1 ? &edge2 : nullptr;
+    if (!first)
+        return false;
+    const FBContourEdge* second = first == &edge1 ? &edge2 : &edge1;
+    const FBBezierCurve& in = first->curve();
+    const FBBezierCurve& out = second->curve();
+    const MWPoint joint = in.endPoint2;
+    if (out.endPoint1 != joint)
+        return false;
+    const MWPoint direction = FBAddPoint(FBNormalizePoint(FBSubtractPoint(joint, incomingPoint(in))),
+                                         FBNormalizePoint(FBSubtractPoint(outgoingPoint(out), joint)));
+    for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
+        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
+            return false;
+    for (MWPoint p : {out.controlPoint1, out.controlPoint2, out.endPoint2})
+        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) > 0) && p != joint)
+            return false;
+    return true;
+}
+
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
 void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
                 std::vector<FBBezierIntersection>& kept)
 {
+    // Lines that are not parallel share no stretch.
+    const auto parallel = [&]() {
+        const MWPoint d1 = FBSubtractPoint(edge1.curve().endPoint2, edge1.curve().endPoint1);
+        const MWPoint d2 = FBSubtractPoint(edge2.curve().endPoint2, edge2.curve().endPoint1);
+        return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
+    };
     FBCurveOverlap overlap;
-    if (FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+    if ((!edge1.isLine || !edge2.isLine || parallel()) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
         // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
         for (int end = 0; end < 2; ++end) {
@@ -824,6 +928,12 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     kept.clear();
     for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
         polishIntersection(intersection, tolerance);
+        // The search settles parameters to six places only; where curves run within that of each other
+        // without meeting (a copy moved or turned by a hair), what it reports is no meeting at all.
+        if (FBDistanceBetweenPoints(edge1.curve().pointAtParameter(intersection.parameter1()),
+                                    edge2.curve().pointAtParameter(intersection.parameter2()))
+            > 4 * tolerance)
+            continue;
         // The joint of neighbouring edges of one contour is no crossing.
         if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
             || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))
@@ -866,9 +976,12 @@ void FBBezierGraph::insertSelfCrossings()
     const double tol = tolerance(*this);
     std::vector<FBBezierIntersection> kept;
     forEachOverlappingPair(allEdges(contours_), nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+        if (meetOnlyAtTheirJoint(edge1, edge2))
+            return;
         crossEdges(edge1, edge2, tol, true, kept);
     });
     removeDuplicateCrossings();
+    hasSelfCrossings_ = crossingCount() != 0;
 }
 
 void FBBezierGraph::removeDuplicateCrossings()

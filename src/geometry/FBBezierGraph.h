@@ -117,8 +117,9 @@ public:
     std::vector<FBContourEdge*> intersectingEdges() const;
     void round();
 
-    // Bounds of the curve's four points, kept for quick rejection.
+    // Bounds of the curve's four points, kept for quick rejection, and whether the curve is a line.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool isLine = false;
 
     std::string description() const;
 
@@ -205,6 +206,9 @@ public:
     // Pairs of crossings where the graph's own edges cross (a looping outline, overlapping subpaths), so
     // that every stretch between crossings keeps the graph's area on one side.
     void insertSelfCrossings();
+    // Whether the last insertSelfCrossings found any: without them every contour keeps the graph's area on
+    // the side its orientation and nesting say.
+    bool hasSelfCrossings() const { return hasSelfCrossings_; }
     static bool doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContourEdge& edge2,
                                   const FBBezierIntersection& intersection);
     // A tangent meeting, or one at a joint where a direction of one edge runs along a direction of the
@@ -250,6 +254,7 @@ private:
 
     std::vector<std::unique_ptr<FBBezierContour>> contours_;
     mutable pf::Rect bounds_;
+    bool hasSelfCrossings_ = false;
 };
 
 // Debug text of a list: "[", then one "\t<index>\t=\t<description>\n" line per item, then "]".

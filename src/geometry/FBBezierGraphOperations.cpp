@@ -108,21 +108,36 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
     // Every sample lies on the other graph's outline: a shared stretch. Which sides of it the other graph's
     // area covers decides: both (edges of the other graph meeting back to back), neither, or the side of
     // this graph's own area (same) or the other side (opposite).
-    for (const Segment& s : segments) {
-        if (s.to <= s.from)
-            continue;
-        const double t = (s.from + s.to) / 2;
-        const MWPoint p = s.edge->curve().pointAtParameter(t);
-        const MWPoint d = FBNormalizePoint(s.edge->curve().tangentAtParameter(t));
-        const MWPoint n{-d.y * delta, d.x * delta};
-        const bool left = other.containsPoint(FBAddPoint(p, n));
-        const bool right = other.containsPoint(FBSubtractPoint(p, n));
-        if (left == right)
-            return left ? FBPlacement::Inside : FBPlacement::Outside;
-        const bool ownLeft = areaOnLeft(own, s.edge->curve(), t, delta).value_or(!contour.isReversedForNesting());
-        return left == ownLeft ? FBPlacement::SharedSame : FBPlacement::SharedOpposite;
+    // Points beside the stretch that land on another outline of the other graph (a vertex touching the
+    // stretch there) tell nothing; other places along it are tried first.
+    std::optional<FBPlacement> fallback;
+    for (double u : {0.5, 0.3, 0.7, 0.15, 0.85}) {
+        for (const Segment& s : segments) {
+            if (s.to <= s.from)
+                continue;
+            const double t = s.from + u * (s.to - s.from);
+            const MWPoint p = s.edge->curve().pointAtParameter(t);
+            const MWPoint d = FBNormalizePoint(s.edge->curve().tangentAtParameter(t));
+            const MWPoint n{-d.y * delta, d.x * delta};
+            const auto leftPlacement = other.placementOfPoint(FBAddPoint(p, n), tolerance);
+            const auto rightPlacement = other.placementOfPoint(FBSubtractPoint(p, n), tolerance);
+            const bool left = leftPlacement == FBBezierGraph::PointPlacement::Inside;
+            const bool right = rightPlacement == FBBezierGraph::PointPlacement::Inside;
+            FBPlacement placement;
+            if (left == right) {
+                placement = left ? FBPlacement::Inside : FBPlacement::Outside;
+            } else {
+                const bool ownLeft = areaOnLeft(own, s.edge->curve(), t, delta).value_or(!contour.isReversedForNesting());
+                placement = left == ownLeft ? FBPlacement::SharedSame : FBPlacement::SharedOpposite;
+            }
+            if (leftPlacement != FBBezierGraph::PointPlacement::OnBoundary
+                && rightPlacement != FBBezierGraph::PointPlacement::OnBoundary)
+                return placement;
+            if (!fallback)
+                fallback = placement;
+        }
     }
-    return FBPlacement::SharedSame;
+    return fallback.value_or(FBPlacement::SharedSame);
 }
 
 // +1: the stretch bounds the result walked forward (in its nesting orientation), −1: walked backward,
@@ -183,7 +198,8 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
             for (const auto& crossing : edge.crossings()) {
                 FBEdgeCrossing* end = nullptr;
                 const std::vector<Segment> segments = stretchSegments(crossing.get(), &end);
-                std::optional<bool> against = againstArea(segments, *this, tolerance * 100);
+                std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
+                                                                 : std::optional<bool>(contour->isReversedForNesting());
                 // A contour without area (a line drawn there and back, as an open connector path is closed)
                 // is walked like an outline, so that cutting it leaves the line's visible part.
                 if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
@@ -207,6 +223,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
         FBEdgeCrossing* from;
         FBEdgeCrossing* to;
         bool backward;
+        FBPlacement placement;
         bool used = false;
         FBEdgeCrossing* start() const { return backward ? to : from; }
         FBEdgeCrossing* end() const { return backward ? from : to; }
@@ -222,7 +239,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                         continue;
                     FBEdgeCrossing* end = nullptr;
                     stretchSegments(crossing.get(), &end);
-                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea()});
+                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea(),
+                                         crossing->forwardPlacement()});
                 }
             }
         }
@@ -230,22 +248,32 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     std::unordered_map<const FBEdgeCrossing*, std::vector<size_t>> startingAt;
     for (size_t i = 0; i < stretches.size(); ++i)
         startingAt[stretches[i].start()].push_back(i);
-    const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing) -> Stretch* {
+    // The exclusive-or keeps every stretch, so two may leave one crossing: the boundary of A − B turns from
+    // A's outside stretches onto B's inside ones and back, so the one of the other placement continues.
+    const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing, const Stretch& after) -> Stretch* {
         const auto it = startingAt.find(crossing);
         if (it == startingAt.end())
             return nullptr;
-        for (size_t i : it->second)
-            if (!stretches[i].used)
+        Stretch* found = nullptr;
+        for (size_t i : it->second) {
+            if (stretches[i].used)
+                continue;
+            if (operation != Operation::Xor || stretches[i].placement != after.placement)
                 return &stretches[i];
-        return nullptr;
+            if (!found)
+                found = &stretches[i];
+        }
+        return found;
     };
     const double tol = std::max(tolerance(other) * 1000, 1e-300);
 
     FBBezierGraph result;
+    std::vector<FBBezierCurve> pieces;
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
-        auto contour = std::make_unique<FBBezierContour>();
+        // The traced curves are gathered first and made edges at once: long outlines grow no edge list.
+        pieces.clear();
         Stretch* current = &first;
         // Every step uses up one stretch, so the walk ends after at most as many steps as there are
         // stretches (two per crossing) even when the marks disagree.
@@ -269,9 +297,9 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             // Each piece starts exactly where the last ended: the crossing's point as found on either
             // graph differs in the last digits, and rounding must not turn that into a gap.
             const auto add = [&](FBBezierCurve c) {
-                if (!contour->edges().empty())
-                    c.endPoint1 = contour->edges().back().curve().endPoint2;
-                contour->addCurve(c);
+                if (!pieces.empty())
+                    c.endPoint1 = pieces.back().endPoint2;
+                pieces.push_back(c);
             };
             if (!current->backward) {
                 for (const Segment& s : segments)
@@ -283,9 +311,9 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                         add(c->reversed());
             }
             FBEdgeCrossing* reached = current->end();
-            Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart()) : nullptr;
+            Stretch* next = reached->counterpart() ? unusedStartingAt(reached->counterpart(), *current) : nullptr;
             if (!next)
-                next = unusedStartingAt(reached);
+                next = unusedStartingAt(reached, *current);
             if (!next) {
                 // Another crossing at the same place (several boundaries meeting at one point).
                 const MWPoint at = reached->location();
@@ -298,14 +326,16 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             }
             current = next;
         }
-        if (!contour->edges().empty()) {
-            auto& edges = contour->edges();
-            if (FBArePointsCloseWithOptions(edges.back().curve().endPoint2, edges.front().curve().endPoint1, tol)) {
-                FBBezierCurve last = edges.back().curve();
-                last.endPoint2 = edges.front().curve().endPoint1;
-                edges.pop_back();
-                contour->addCurve(last);
-            }
+        if (!pieces.empty()) {
+            const MWPoint start = pieces.front().endPoint1;
+            if (FBArePointsCloseWithOptions(pieces.back().endPoint2, start, tol))
+                pieces.back().endPoint2 = start;
+            else // every result contour is closed, even where the marks left the walk short of its start
+                pieces.push_back(FBBezierCurve::bezierCurveWithLineStartPoint(pieces.back().endPoint2, start));
+            auto contour = std::make_unique<FBBezierContour>();
+            contour->edges().reserve(pieces.size());
+            for (const FBBezierCurve& piece : pieces)
+                contour->addCurve(piece);
             result.addContour(std::move(contour));
         }
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 pf::Path polyline(std::initializer_list<pf::Point> points, bool close)
@@ -28,14 +30,46 @@ TEST(FBBezierGraph, ReadsSubpathsIntoClosedContours)
         {"repeated point", polyline({{0, 0}, {10, 0}, {10, 0}, {10, 10}}, true), 3},
         // Filled as if closed, so the graph closes it too.
         {"open subpath", polyline({{0, 0}, {10, 0}, {10, 10}}, false), 3},
+        // An end within rounding of the start is the start: no sliver edge to split the outline at.
+        {"last point a rounding off the start", polyline({{0, 0}, {10, 0}, {10, 10}, {0, 7e-15}}, true), 3},
+        {"last point a rounding off the start, open", polyline({{0, 0}, {10, 0}, {10, 10}, {-7e-15, 0}}, false), 3},
+        {"last point a twentieth off the start", polyline({{0, 0}, {10, 0}, {10, 10}, {0, 0.05}}, true), 4},
     };
     for (const Case& c : cases) {
         const FBBezierGraph graph(c.path);
         ASSERT_EQ(graph.contours().size(), 1u) << c.name;
         const auto& edges = graph.contours()[0]->edges();
         ASSERT_EQ(edges.size(), c.edges) << c.name;
-        EXPECT_EQ(edges.back().curve().endPoint1, MWPoint(10, 10)) << c.name;
+        if (c.edges == 3) {
+            EXPECT_EQ(edges.back().curve().endPoint1, MWPoint(10, 10)) << c.name;
+        }
         EXPECT_EQ(edges.back().curve().endPoint2, MWPoint(0, 0)) << c.name;
+    }
+}
+
+TEST(FBBezierGraph, RoundedRectsAtFractionalPositionsEndExactlyAtTheirStart)
+{
+    for (double x : {0.1, 81.98106733539662, 1e6 + 0.3, 3.7e-3}) {
+        const pf::Path p = pf::Path::roundedRect(pf::Rect(x, x / 3, x / 2 + 0.7, 0.9), 0.21, 0.3);
+        EXPECT_EQ(p.element(p.elementCount() - 2).endPoint(), p.element(0).endPoint()) << x;
+        const FBBezierGraph graph(p);
+        ASSERT_EQ(graph.contours().size(), 1u);
+        EXPECT_EQ(graph.contours()[0]->edges().size(), 8u) << x;
+    }
+}
+
+TEST(FBBezierGraph, SubpathsWithNonFiniteNumbersAreDropped)
+{
+    for (double bad : {NAN, INFINITY, -INFINITY}) {
+        pf::Path path = polyline({{0, 0}, {100, 0}, {bad, 50}, {0, 100}}, true);
+        path.append(fbtest::rect(200, 0, 10, 10));
+        path.append(polyline({{bad, 0}, {100, 0}, {50, 50}}, true));
+        path.moveTo({300, 0});
+        path.curveTo({310, bad}, {320, 0}, {330, 10});
+        const FBBezierGraph graph(path);
+        ASSERT_EQ(graph.contours().size(), 1u) << bad;
+        EXPECT_EQ(graph.contours()[0]->firstPoint(), MWPoint(200, 0)) << bad;
+        EXPECT_EQ(graph.contours()[0]->inside(), 0);
     }
 }
 

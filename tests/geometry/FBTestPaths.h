@@ -4,7 +4,9 @@
 
 #include "platform/graphics/Path.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <numbers>
 #include <span>
@@ -73,6 +75,15 @@ inline pf::Path polygon(const std::vector<pf::Point>& points)
 
 inline void appendPath(pf::Path& to, const pf::Path& from) { to.append(from); }
 
+inline bool isFinite(pf::Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+inline bool isFinite(const pf::Path& path)
+{
+    return std::all_of(path.elements().begin(), path.elements().end(), [](const pf::PathElement& e) {
+        return std::all_of(e.points, e.points + e.pointCount(), [](pf::Point p) { return isFinite(p); });
+    });
+}
+
 namespace detail {
 inline pf::Point rotated(pf::Point p, double degrees, pf::Point centre)
 {
@@ -87,10 +98,15 @@ inline pf::Path parsePath(const std::string& text)
     std::istringstream in(text);
     pf::Path path;
     std::string word;
+    // strtod, unlike stream extraction, reads "nan" and "inf", which the corpus uses for broken inputs.
     const auto number = [&]() {
-        double v;
-        if (!(in >> v))
+        std::string token;
+        char* end = nullptr;
+        if (!(in >> token))
             throw std::runtime_error("number expected in: " + text);
+        const double v = std::strtod(token.c_str(), &end);
+        if (end != token.c_str() + token.size())
+            throw std::runtime_error("bad number '" + token + "' in: " + text);
         return v;
     };
     while (in >> word) {

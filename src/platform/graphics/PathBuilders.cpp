@@ -131,6 +131,10 @@ void Path::appendRoundedRect(const Rect& r, double radiusX, double radiusY)
     appendArcPiece(*this, {x0 + rx, y1 - ry}, rx, ry, {0, 1}, {-1, 0}, kappa);
     lineTo({x0, y0 + ry});
     appendArcPiece(*this, {x0 + rx, y0 + ry}, rx, ry, {-1, 0}, {0, -1}, kappa);
+    // The last arc's end, computed about its centre, can miss the start by a unit in the last place.
+    const PathElement& last = elements_.back();
+    const Point points[3] = {last.points[0], last.points[1], {x0 + rx, y0}};
+    setElementPoints(elementCount() - 1, points);
     close();
 }
 
