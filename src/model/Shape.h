@@ -59,6 +59,10 @@ concept Serializable = requires(const T& object, const pf::Value& plist) {
     T::fromPlist(plist);
 };
 
+namespace pf {
+class ImageFilter;
+}
+
 using GradientElements = std::vector<QVGradientElement>;
 using FilterSpecs = std::vector<std::shared_ptr<FilterSpec>>;
 
@@ -430,17 +434,38 @@ public:
     void setImageAnchorRatio(const pf::Point& ratio);
     const FilterSpecs& contentFilterSpecs() const { return contentFilterSpecs_; }
     void setContentFilterSpecs(FilterSpecs specs);
-    // Content image caches.
-    const pf::Image& contentImage() const { return contentImage_; }
+
+    // ---- content image and filters (ShapeContentImage.cpp) ----
+    // Filters work on the shape's content (fill, image, strokes; never the text): the content is drawn
+    // into an image, filtered inside a square 1.5 times its larger side, and the result drawn centred on
+    // the shape. Three caches, dropped in a chain and rebuilt lazily on the next draw: dropping the content
+    // image or the filter chain drops the filtered image, which redraws.
+    using ContentFilters = std::vector<std::shared_ptr<pf::ImageFilter>>;
+    // Drops the content image and the filter chain, and redraws.
+    void update();
+    virtual void updateContentImage();
+    virtual void updateContentFilters();
+    void updateFilteredContentImage();
+    // The frame made positive.
+    virtual pf::Rect contentRect() const;
+    // The unfiltered content, unrotated, over the content rect grown by half the stroke: a drawing that
+    // runs at each use, so it always shows the current style.
+    const pf::Image& contentImage() const;
     void setContentImage(const pf::Image& image) { contentImage_ = image; }
-    const pf::Image& filteredContentImage() const { return filteredContentImage_; }
+    // The enabled specs' filters in order, configured; empty when none is enabled or known.
+    const ContentFilters& contentFilters() const;
+    pf::Size offscreenImageSize() const;
+    // The content after the filter chain; the content image itself for a content rect without area or
+    // without filters.
+    const pf::Image& filteredContentImage() const;
     void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
-    // hook: rebuilds the content image from the style.
-    virtual void updateContentImage() {}
-    // hook: rebuilds the filter chain from the filter specs.
-    virtual void updateContentFilters() {}
-    // hook: fits the frame to the image.
-    virtual void sizeToFitImage(const pf::Image* image) { (void)image; }
+    // Draws with the shape's opacity and the screen's (or the export's) interpolation.
+    void drawImageInRectFromRect(pf::GraphicsContext& context, const pf::Image& image, const pf::Rect& dest,
+                                 const pf::Rect& source) const;
+    // The image kind answers yes while its picture cannot be found.
+    virtual bool isMissingImage() const { return false; }
+    // Fits the frame to the image about its centre (half size when halve and the image is scaled).
+    virtual void sizeToFitImage(bool halve);
 
     // ---- redisplay (nothing without a page) ----
     void setNeedsDisplay();
@@ -607,14 +632,11 @@ public:
     pf::Image draggingImage();
 
     // ---- hooks the content-image and text code fill ----
-    // Draws the content through the filter chain when hasContentFilters; until the chain is built, the
-    // content unfiltered.
+    // The filtered content image under one shadow (the stroke's for connectors, else the fill's).
     virtual void drawFilteredContentInContext(pf::GraphicsContext& context);
-    // The image layer.
-    virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
-    {
-        (void)context, (void)dirty;
-    }
+    // The image layer: clipped to imageClipPath, filling it when scaleImage, else at its own size about
+    // the anchor; upright for a frame of positive height, mirrored for a negative width.
+    virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
     // The text, over the content and never filtered.
     virtual void drawTextInContext(pf::GraphicsContext& context) { (void)context; }
 
@@ -736,8 +758,9 @@ private:
     bool scaleImage_ = false;
     pf::Point imageAnchorRatio_;
     FilterSpecs contentFilterSpecs_;
-    pf::Image contentImage_;
-    pf::Image filteredContentImage_;
+    mutable pf::Image contentImage_;
+    mutable std::optional<ContentFilters> contentFilters_;
+    mutable pf::Image filteredContentImage_;
 };
 
 template <class T>

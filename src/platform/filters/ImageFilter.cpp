@@ -162,6 +162,8 @@ QImage vignette(const QImage& input, const Values& values)
 struct ImageFilter::Kind {
     QString name;
     Values defaults;
+    // The values that are lengths or positions in pixels.
+    QStringList lengthKeys;
     QImage (*apply)(const QImage&, const Values&);
 };
 
@@ -170,14 +172,14 @@ namespace {
 const std::vector<ImageFilter::Kind>& kinds()
 {
     static const std::vector<ImageFilter::Kind> all{
-        {QStringLiteral("CIGaussianBlur"), {{QStringLiteral("inputRadius"), 10.0}}, &gaussianBlur},
+        {QStringLiteral("CIGaussianBlur"), {{QStringLiteral("inputRadius"), 10.0}}, {QStringLiteral("inputRadius")}, &gaussianBlur},
         {QStringLiteral("CIPixellate"), {{QStringLiteral("inputScale"), 8.0}, {kInputCenterKey, Point(150, 150)}},
-         &pixellate},
-        {QStringLiteral("CISepiaTone"), {{QStringLiteral("inputIntensity"), 1.0}}, &sepiaTone},
-        {QStringLiteral("CIPhotoEffectMono"), {}, &photoEffectMono},
-        {QStringLiteral("CIColorInvert"), {}, &colorInvert},
-        {QStringLiteral("CIColorPosterize"), {{QStringLiteral("inputLevels"), 6.0}}, &colorPosterize},
-        {QStringLiteral("CIVignette"), {{QStringLiteral("inputIntensity"), 0.0}, {QStringLiteral("inputRadius"), 1.0}},
+         {QStringLiteral("inputScale"), kInputCenterKey}, &pixellate},
+        {QStringLiteral("CISepiaTone"), {{QStringLiteral("inputIntensity"), 1.0}}, {}, &sepiaTone},
+        {QStringLiteral("CIPhotoEffectMono"), {}, {}, &photoEffectMono},
+        {QStringLiteral("CIColorInvert"), {}, {}, &colorInvert},
+        {QStringLiteral("CIColorPosterize"), {{QStringLiteral("inputLevels"), 6.0}}, {}, &colorPosterize},
+        {QStringLiteral("CIVignette"), {{QStringLiteral("inputIntensity"), 0.0}, {QStringLiteral("inputRadius"), 1.0}}, {},
          &vignette},
     };
     return all;
@@ -241,7 +243,17 @@ QImage ImageFilter::outputImage() const
 {
     if (input_.isNull())
         return {};
-    return kind_->apply(input_, values_);
+    if (pixelScale_ == 1.0)
+        return kind_->apply(input_, values_);
+    Values scaled = values_;
+    for (const QString& key : kind_->lengthKeys) {
+        FilterValue& v = scaled[key];
+        if (auto* number = std::get_if<double>(&v))
+            *number *= pixelScale_;
+        else if (auto* point = std::get_if<Point>(&v))
+            *point = Point(point->x * pixelScale_, point->y * pixelScale_);
+    }
+    return kind_->apply(input_, scaled);
 }
 
 QImage pixellated(const QImage& input, double scale, Point center)

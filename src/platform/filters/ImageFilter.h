@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,6 +46,9 @@ public:
     // vector that is not finite.
     bool setValue(const QString& key, const FilterValue& value);
     std::optional<FilterValue> value(const QString& key) const;
+    // Pixels of the input per unit of the values: lengths and positions (a blur radius, a cell size, a
+    // centre) are multiplied by it. 1 by default.
+    void setPixelScale(double scale) { pixelScale_ = std::isfinite(scale) && scale > 0 ? scale : 1.0; }
     void setInputImage(const QImage& image);
     // The input filtered: premultiplied ARGB of the input's size; null without an input.
     QImage outputImage() const;
@@ -55,6 +59,7 @@ private:
     QString name_;
     std::map<QString, FilterValue> values_;
     QImage input_;
+    double pixelScale_ = 1.0;
 };
 
 // Pixellates in square cells of side scale pixels whose corners meet at center, each cell the average
