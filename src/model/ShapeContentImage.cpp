@@ -12,7 +12,8 @@
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcShapeImage, "quorvel.model.shape.image")
+// Every draw of a filtered shape logs its rects: debug only, off unless asked for.
+Q_LOGGING_CATEGORY(lcShapeImage, "quorvel.model.shape.image", QtInfoMsg)
 
 // The off-screen square of a very large shape is filtered at fewer pixels than points, so a filter never
 // needs more than about 36 MB a bitmap.
