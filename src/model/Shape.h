@@ -424,7 +424,7 @@ public:
     const QString& imageIdentifier() const { return imageIdentifier_; }
     void setImageIdentifier(const QString& identifier);
     // Fetched from the page by identifier when not set, and kept.
-    const pf::Image& image() const;
+    virtual const pf::Image& image() const;
     void setImage(const pf::Image& image) { image_ = image; }
     std::int64_t imageType() const { return imageType_; }
     void setImageType(std::int64_t type) { imageType_ = type; }
@@ -571,7 +571,8 @@ public:
 
     // Every layer; nothing when the shape is on a page that is not exporting and its dirty rect misses
     // dirty (so off-screen renderings set the page's exporting flag, or use a shape without a page).
-    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // Containers draw their children instead (the page, groups).
+    virtual void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
     // Fill, image and strokes, each in its own saved state.
     void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
 

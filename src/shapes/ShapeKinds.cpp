@@ -2,10 +2,12 @@
 
 #include "model/ShapeClass.h"
 #include "shapes/OutlineKinds.h"
+#include "shapes/PictureKinds.h"
 #include "platform/foundation/ClassRegistry.h"
 
 void registerShapeKinds(pf::ClassRegistry& registry)
 {
     registerShapeClasses(registry);
     registerOutlineShapes(registry);
+    registerPictureShapes(registry);
 }
