@@ -236,6 +236,12 @@ void Loupe::setZoomTargetPoint(const pf::Point& point)
     setProperty(zoomTargetPoint_, point, &Loupe::setZoomTargetPoint, change, [this] { setImage(pf::Image()); });
 }
 
+void Loupe::setFrame(const pf::Rect& frame)
+{
+    Ellipse::setFrame(frame);
+    setImage(pf::Image());
+}
+
 void Loupe::beginDrag()
 {
     Ellipse::beginDrag();

@@ -69,6 +69,8 @@ public:
     const pf::Image& cachedImage() const { return cachedImage_; }
     void setCachedImage(const pf::Image& image) { cachedImage_ = image; }
 
+    // The picture's size follows the frame: it is made again on the next draw.
+    void setFrame(const pf::Rect& frame) override;
     void beginDrag() override;
     // The whole drag of the target handle is one undoable "Zoom Location".
     void endAdjust1Drag(const pf::Event& event) override;

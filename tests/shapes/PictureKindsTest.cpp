@@ -7,6 +7,7 @@
 #include "platform/graphics/RecordingContext.h"
 #include "shapes/PictureKinds.h"
 
+#include <QFile>
 #include <QPainter>
 
 #include <map>
@@ -189,6 +190,22 @@ TEST_F(PictureKindsTest, ImageWithImageTakesThePicturesSizeAndWritesNoStyle)
     EXPECT_EQ(shape->imageType(), 2);
     EXPECT_EQ(shape->image().size(), pf::Size(300, 200));
     EXPECT_EQ(pf::UserDefaultsStore::standard().persistentDomain(), before);
+}
+
+// A PDF picture (written by cairo) from the image store draws in an image shape, upright.
+TEST_F(PictureKindsTest, APdfPictureDraws)
+{
+    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/images/red-blue-cairo.pdf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    page->images["PDF"] = ShapeClass::imageFromData(file.readAll());
+    auto shape = Shape::make<Image>(pf::Rect(10, 10, 40, 20));
+    page->add(shape);
+    shape->setImageIdentifier("PDF");
+    shape->setScaleImage(true);
+    const QImage out = draw(*shape, pf::Size(60, 40));
+    EXPECT_EQ(out.pixelColor(20, 20), QColor(255, 0, 0));
+    EXPECT_EQ(out.pixelColor(40, 25), QColor(0, 0, 255));
+    EXPECT_EQ(out.pixelColor(40, 14).alpha(), 0);
 }
 
 // ======================= Loupe =======================
