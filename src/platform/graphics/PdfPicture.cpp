@@ -2,6 +2,8 @@
 
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QLoggingCategory>
+
 #include <poppler-qt6.h>
 
 #include <algorithm>
@@ -11,6 +13,11 @@
 namespace pf {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcPdfPicture, "quorvel.platform.pdf", QtInfoMsg)
+
+// The decoder's complaints about damaged files are for debugging; the caller gets one clear error.
+void debugOnly(const QString& message, const QVariant&) { qCDebug(lcPdfPicture, "%s", qUtf8Printable(message)); }
 
 // Drawings that are not for a screen (print, PDF export) get at least this many pixels per point.
 constexpr double minimumPrintScale = 4.0;
@@ -47,6 +54,11 @@ Image pdfPicture(const QByteArray& data, QString* errorOut)
             *errorOut = QString::fromLatin1(message);
         return Image();
     };
+    static const bool quiet = [] {
+        Poppler::setDebugErrorFunction(&debugOnly, QVariant());
+        return true;
+    }();
+    (void)quiet;
     auto pdf = std::make_shared<PdfPage>();
     pdf->document = Poppler::Document::loadFromData(data);
     if (!pdf->document || pdf->document->isLocked())
