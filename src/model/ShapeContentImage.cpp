@@ -19,17 +19,6 @@ Q_LOGGING_CATEGORY(lcShapeImage, "quorvel.model.shape.image", QtInfoMsg)
 // needs more than about 36 MB a bitmap.
 constexpr double maxFilterPixels = 3072.0 * 3072.0;
 
-class SavedState {
-public:
-    explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
-    ~SavedState() { context_.restoreGState(); }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-
-private:
-    pf::GraphicsContext& context_;
-};
-
 } // namespace
 
 // ---- caches ----
@@ -171,7 +160,7 @@ void Shape::drawImageInRectFromRect(pf::GraphicsContext& context, const pf::Imag
             qUtf8Printable(pf::toString(dest)));
     // The shape's opacity is already the context's alpha (drawInContextDirtyRect): applying it again
     // here would fade a filtered shape more than the same shape unfiltered.
-    SavedState saved(context);
+    pf::SavedGState saved(context);
     context.setInterpolationQuality(pf::InterpolationQuality::Low);
     context.drawImage(image, dest, source);
 }
@@ -179,7 +168,7 @@ void Shape::drawImageInRectFromRect(pf::GraphicsContext& context, const pf::Imag
 void Shape::drawFilteredContentInContext(pf::GraphicsContext& context)
 {
     {
-        SavedState saved(context);
+        pf::SavedGState saved(context);
         // One shadow under the whole filtered picture.
         if (isPointer() && !strokeShadowHidden_)
             setStrokeShadowInContext(context);
@@ -223,7 +212,7 @@ void Shape::drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::
         context.clip(clip);
     context.setInterpolationQuality(pageIsExporting() ? shapeClass().exportImageHints() : shapeClass().drawImageHints());
     rotateInContext(context);
-    SavedState saved(context);
+    pf::SavedGState saved(context);
     // The picture is drawn as Quartz draws an image (top row at the rect's maxY): flipped back upright
     // for a frame of positive height, left upside down for a negative one, mirrored for a negative width.
     pf::AffineTransform flip;

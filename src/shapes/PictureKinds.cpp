@@ -19,17 +19,6 @@ using outline::CatalogueClass;
 
 namespace {
 
-class SavedState {
-public:
-    explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
-    ~SavedState() { context_.restoreGState(); }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-
-private:
-    pf::GraphicsContext& context_;
-};
-
 QStringList facetList(std::initializer_list<const char*> names)
 {
     QStringList list;
@@ -171,7 +160,7 @@ void Image::drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::
         return;
     }
     static const pf::Gradient gradient(QVHexaColor(0x2E7DBCCC), QVHexColor(0x2E7EBC));
-    SavedState saved(context);
+    pf::SavedGState saved(context);
     context.setColor(pf::Color::white());
     rotateInContext(context);
     const pf::Rect r = QVRectRoundPlusHalf(QVSquareAroundPoint(center(), 24));
@@ -298,7 +287,7 @@ pf::Image Loupe::renderPicture() const
         auto* pageShape = dynamic_cast<Shape*>(page);
         if (!pageShape)
             return false;
-        SavedState saved(context);
+        pf::SavedGState saved(context);
         context.scale(scale, scale);
         context.translate(-source.x(), -source.y());
         page->setDrawingLoupe(true);

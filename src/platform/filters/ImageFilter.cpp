@@ -258,55 +258,61 @@ QImage ImageFilter::outputImage() const
 
 QImage pixellated(const QImage& input, double scale, Point center)
 {
-    QImage out = premultiplied(input).copy();
-    const int w = out.width();
-    const int h = out.height();
+    const QImage in = premultiplied(input);
+    const int w = in.width();
+    const int h = in.height();
     if (w == 0 || h == 0)
-        return out;
+        return in.copy();
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
     const double s = std::isfinite(scale) ? std::max(scale, 1.0) : 1.0;
     const double cx = std::isfinite(center.x) ? center.x : 0.0;
     const double cy = std::isfinite(center.y) ? center.y : 0.0;
-    // The cell a pixel belongs to is the one holding its centre.
+    // The cell a pixel belongs to is the one holding its centre; cells are runs of whole pixels.
     const auto cellOf = [s](int pixel, double origin) { return std::floor((pixel + 0.5 - origin) / s); };
-    std::vector<int> columnCell(static_cast<size_t>(w));
-    const double firstColumn = cellOf(0, cx);
-    for (int x = 0; x < w; ++x)
-        columnCell[size_t(x)] = int(cellOf(x, cx) - firstColumn);
-    const size_t cells = size_t(columnCell.back()) + 1;
+    const auto runs = [&](int length, double origin) {
+        std::vector<int> starts{0};
+        for (int i = 1; i < length; ++i)
+            if (cellOf(i, origin) != cellOf(i - 1, origin))
+                starts.push_back(i);
+        starts.push_back(length);
+        return starts;
+    };
+    const std::vector<int> columns = runs(w, cx);
+    const std::vector<int> rows = runs(h, cy);
+    const size_t cells = columns.size() - 1;
     struct Sum {
-        std::uint64_t a = 0, r = 0, g = 0, b = 0, n = 0;
+        std::uint64_t a = 0, r = 0, g = 0, b = 0;
     };
     std::vector<Sum> sums(cells);
-    std::vector<QRgb> averages(cells);
-    int bandStart = 0;
-    while (bandStart < h) {
-        const double band = cellOf(bandStart, cy);
-        int bandEnd = bandStart + 1;
-        while (bandEnd < h && cellOf(bandEnd, cy) == band)
-            ++bandEnd;
+    for (size_t band = 0; band + 1 < rows.size(); ++band) {
         std::fill(sums.begin(), sums.end(), Sum{});
-        for (int y = bandStart; y < bandEnd; ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(out.constScanLine(y));
-            for (int x = 0; x < w; ++x) {
-                Sum& sum = sums[size_t(columnCell[size_t(x)])];
-                sum.a += qAlpha(row[x]);
-                sum.r += qRed(row[x]);
-                sum.g += qGreen(row[x]);
-                sum.b += qBlue(row[x]);
-                ++sum.n;
+        for (int y = rows[band]; y < rows[band + 1]; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(in.constScanLine(y));
+            for (size_t i = 0; i < cells; ++i) {
+                std::uint32_t a = 0, r = 0, g = 0, b = 0;
+                for (int x = columns[i]; x < columns[i + 1]; ++x) {
+                    const QRgb p = row[x];
+                    a += p >> 24;
+                    r += (p >> 16) & 0xff;
+                    g += (p >> 8) & 0xff;
+                    b += p & 0xff;
+                }
+                sums[i].a += a;
+                sums[i].r += r;
+                sums[i].g += g;
+                sums[i].b += b;
             }
         }
-        for (size_t i = 0; i < cells; ++i) {
-            const Sum& sum = sums[i];
-            const auto mean = [&](std::uint64_t v) { return int((v + sum.n / 2) / std::max<std::uint64_t>(sum.n, 1)); };
-            averages[i] = qRgba(mean(sum.r), mean(sum.g), mean(sum.b), mean(sum.a));
-        }
-        for (int y = bandStart; y < bandEnd; ++y) {
+        const std::uint64_t height = std::uint64_t(rows[band + 1] - rows[band]);
+        for (int y = rows[band]; y < rows[band + 1]; ++y) {
             auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-            for (int x = 0; x < w; ++x)
-                row[x] = averages[size_t(columnCell[size_t(x)])];
+            for (size_t i = 0; i < cells; ++i) {
+                const std::uint64_t n = height * std::uint64_t(columns[i + 1] - columns[i]);
+                const auto mean = [n](std::uint64_t v) { return int((v + n / 2) / n); };
+                const Sum& sum = sums[i];
+                std::fill(row + columns[i], row + columns[i + 1], qRgba(mean(sum.r), mean(sum.g), mean(sum.b), mean(sum.a)));
+            }
         }
-        bandStart = bandEnd;
     }
     return out;
 }

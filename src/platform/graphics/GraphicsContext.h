@@ -269,4 +269,16 @@ private:
     GraphicsContext* previous_;
 };
 
+// saveGState for its lifetime, restoreGState at its end.
+class SavedGState {
+public:
+    explicit SavedGState(GraphicsContext& context) : context_(context) { context_.saveGState(); }
+    ~SavedGState() { context_.restoreGState(); }
+    SavedGState(const SavedGState&) = delete;
+    SavedGState& operator=(const SavedGState&) = delete;
+
+private:
+    GraphicsContext& context_;
+};
+
 } // namespace pf
