@@ -129,6 +129,9 @@ const pf::Image& Shape::filteredContentImage() const
         return filteredContentImage_;
     const pf::Size square = offscreenImageSize();
     const double scale = std::min(1.0, std::sqrt(maxFilterPixels / (square.width * square.height)));
+    // A frame so large (stored data may hold one) that the square has no pixel left: drawn unfiltered.
+    if (!(square.width * scale >= 1.0))
+        return contentImage();
     const pf::Image& unfiltered = contentImage();
     pf::BitmapContext context(square, scale, true);
     {

@@ -173,11 +173,22 @@ TEST_F(ShapeContentImageTest, FilteredContentShowsTheFilterAndTheShapesOpacityOn
     EXPECT_NEAR(alpha(render(*shape, pf::Size(80, 80)), 30, 20), alpha(render(*unfiltered, pf::Size(80, 80)), 30, 20), 1);
 }
 
-TEST_F(ShapeContentImageTest, ContentWithoutAreaIsDrawnUnfiltered)
+TEST_F(ShapeContentImageTest, ContentWithoutAreaOrWithoutPixelsLeftIsDrawnUnfiltered)
 {
-    auto shape = filled(pf::Rect(10, 10, 0, 20));
-    shape->setContentFilterSpecs({spec(invertType)});
-    EXPECT_EQ(&shape->filteredContentImage().drawingHandler(), &shape->contentImage().drawingHandler());
+    for (const pf::Rect frame : {pf::Rect(10, 10, 0, 20), pf::Rect(0, 0, 1e300, 1e300)}) {
+        auto shape = filled(frame);
+        shape->setContentFilterSpecs({spec(invertType)});
+        EXPECT_EQ(&shape->filteredContentImage().drawingHandler(), &shape->contentImage().drawingHandler());
+    }
+    // A large shape is filtered at fewer pixels than points, with its lengths scaled alike.
+    auto large = filled(pf::Rect(0, 0, 4000, 100));
+    auto pixellate = spec(pixellateType);
+    pixellate->setSliderValue(10);
+    large->setContentFilterSpecs({pixellate});
+    const pf::Image filtered = large->filteredContentImage();
+    EXPECT_EQ(filtered.size(), pf::Size(6000, 6000));
+    EXPECT_EQ(filtered.bitmap(0).width(), 3072);
+    EXPECT_EQ(filtered.bitmap(0).pixelColor(1536, 1536), QColor(255, 0, 0));
 }
 
 // Pixel checks of the image layer with a picture of four coloured quadrants.
