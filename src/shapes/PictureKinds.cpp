@@ -264,7 +264,9 @@ const pf::Image& Loupe::image() const
     }
     if (!current.isNull() && !isSelected())
         return current;
+    makingPicture_ = true;
     const pf::Image picture = filteredImageFromImage(renderPicture(), adjustmentRatioX());
+    makingPicture_ = false;
     cachedImage_ = pf::Image();
     self.setImage(picture);
     return Shape::image();
@@ -290,9 +292,11 @@ pf::Image Loupe::renderPicture() const
         pf::SavedGState saved(context);
         context.scale(scale, scale);
         context.translate(-source.x(), -source.y());
+        // A redaction renders its picture inside a loupe's: the flag goes back to what it was.
+        const bool outer = page->isDrawingLoupe();
         page->setDrawingLoupe(true);
         pageShape->drawInContextDirtyRect(context, source);
-        page->setDrawingLoupe(false);
+        page->setDrawingLoupe(outer);
         return true;
     });
 }
@@ -378,6 +382,12 @@ double Redact::pixelSize() const
 {
     const double size = adjustmentRatioX();
     return std::isfinite(size) && size >= 1.0 ? size : 10.0;
+}
+
+void Redact::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
+{
+    if (!isMakingPicture())
+        Shape::drawInContextDirtyRect(context, dirty);
 }
 
 void Redact::appendPath(pf::Path& path) const

@@ -89,6 +89,9 @@ public:
 
 protected:
     void copyFrom(const Shape& source) override;
+    // While the shape makes its own picture (a redaction is drawn inside loupes' pictures, but never
+    // inside its own).
+    bool isMakingPicture() const { return makingPicture_; }
     // Stores the target without notice or undo.
     void storeZoomTargetPoint(const pf::Point& point) { zoomTargetPoint_ = point; }
 
@@ -96,6 +99,7 @@ private:
     // The page square around the target, drawn at the scale each time the picture is drawn.
     pf::Image renderPicture() const;
 
+    mutable bool makingPicture_ = false;
     double zoomTargetScale_ = 15.0;
     mutable pf::Image cachedImage_;
     pf::Point zoomTargetPoint_;
@@ -116,6 +120,9 @@ public:
     void setZoomTargetPoint(const pf::Point& point) override;
     // adjustmentRatioX, or 10 when that is under 1 (stored data may hold anything).
     double pixelSize() const;
+    // Unlike other loupes, drawn inside a loupe's picture too: a loupe over a redaction must not show
+    // what the redaction hides.
+    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) override;
 
     void appendPath(pf::Path& path) const override;
     pf::Image filteredImageFromImage(const pf::Image& image, double pixelSize) const override;

@@ -308,4 +308,27 @@ TEST_F(PictureKindsTest, RedactionPixellatesThePageUnderItInCellsOfThePixelSize)
     }
 }
 
+// A loupe over a redaction shows the redaction, not what it hides.
+TEST_F(PictureKindsTest, ALoupeShowsARedactionPixellated)
+{
+    for (int i = 0; i < 10; ++i)
+        box(pf::Rect(i * 2, 0, 1, 20), black);  // one-point stripes, one point apart
+    auto redact = onPage<Redact>(pf::Rect(0, 0, 20, 20));
+    redact->setAdjustmentRatioX(20);
+    redact->setFillType(0);
+    redact->setFillColor(pf::Color(1, 1, 1, 1));
+    auto loupe = onPage<Loupe>(pf::Rect(100, 100, 40, 40));
+    loupe->setZoomTargetScale(2);
+    loupe->setZoomTargetPoint(pf::Point(10, 10));
+    const QImage picture = loupe->image().rendered(1.0);
+    // The stripes are averaged into cells: grey, never the black or white of a stripe or a gap.
+    for (int x = 2; x < 38; ++x) {
+        const QColor c = picture.pixelColor(x, 20);
+        EXPECT_EQ(c.alpha(), 255) << x;
+        EXPECT_GT(c.red(), 60) << x;
+        EXPECT_LT(c.red(), 200) << x;
+    }
+    EXPECT_FALSE(page->drawingLoupe);
+}
+
 } // namespace
