@@ -761,6 +761,16 @@ private:
     FilterSpecs contentFilterSpecs_;
     mutable pf::Image contentImage_;
     mutable std::optional<ContentFilters> contentFilters_;
+    // What the chain was built from: specs are edited in place by the inspector, so a chain whose specs
+    // no longer read the same is built again.
+    struct FilterSpecValues {
+        bool enabled;
+        unsigned type;
+        double sliderValue;
+        friend bool operator==(const FilterSpecValues&, const FilterSpecValues&) = default;
+    };
+    std::vector<FilterSpecValues> filterSpecValues() const;
+    mutable std::vector<FilterSpecValues> contentFiltersMadeFrom_;
     mutable pf::Image filteredContentImage_;
 };
 

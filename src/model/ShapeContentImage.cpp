@@ -93,10 +93,27 @@ const pf::Image& Shape::contentImage() const
     return contentImage_;
 }
 
+std::vector<Shape::FilterSpecValues> Shape::filterSpecValues() const
+{
+    std::vector<FilterSpecValues> values;
+    values.reserve(contentFilterSpecs_.size());
+    for (const auto& spec : contentFilterSpecs_)
+        if (spec)
+            values.push_back({spec->enabled(), spec->type(), spec->sliderValue()});
+    return values;
+}
+
 const Shape::ContentFilters& Shape::contentFilters() const
 {
-    if (contentFilters_)
+    std::vector<FilterSpecValues> specs = filterSpecValues();
+    if (contentFilters_ && specs == contentFiltersMadeFrom_)
         return *contentFilters_;
+    if (contentFilters_) {
+        // A spec was edited in place: the filtered picture is stale too.
+        contentFilters_.reset();
+        filteredContentImage_ = pf::Image();
+    }
+    contentFiltersMadeFrom_ = std::move(specs);
     ContentFilters filters;
     for (const auto& spec : contentFilterSpecs_) {
         if (!spec || !spec->enabled())

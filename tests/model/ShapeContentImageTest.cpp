@@ -123,6 +123,16 @@ TEST_F(ShapeContentImageTest, TheChainTakesEnabledKnownFiltersInOrderWithTheirSl
     shape->setContentFilterSpecs({spec(blurType, false), spec(0)});
     EXPECT_TRUE(shape->contentFilters().empty());
     EXPECT_FALSE(shape->hasContentFilters());
+
+    // The inspector edits specs in place: the chain and the picture follow.
+    auto pixellate = spec(pixellateType);
+    shape->setContentFilterSpecs({pixellate});
+    const pf::Image before = shape->filteredContentImage();
+    pixellate->setSliderValue(3);
+    EXPECT_EQ(std::get<double>(*shape->contentFilters().front()->value("inputScale")), 3.0);
+    EXPECT_TRUE(shape->filteredContentImage().bitmap(0).constBits() != before.bitmap(0).constBits());
+    pixellate->setEnabled(false);
+    EXPECT_FALSE(shape->hasContentFilters());
 }
 
 // Without filters the fill has its own shadow; with them one shadow falls under the filtered picture.
