@@ -212,8 +212,8 @@ public:
     bool isDrawingThumbnail() const override { return drawingThumbnail_; }
     void setDrawingThumbnail(bool on) { drawingThumbnail_ = on; }
     bool isDrawingLoupe() const override { return drawingLoupe_; }
-    void setDrawingLoupe(bool on) { drawingLoupe_ = on; }
-    bool isMouseDragging() const { return mouseDragging_; }
+    void setDrawingLoupe(bool on) override { drawingLoupe_ = on; }
+    bool isMouseDragging() const override { return mouseDragging_; }
     void setMouseDragging(bool on) { mouseDragging_ = on; }
     bool isDuplicating() const override { return duplicating_; }
     void setDuplicating(bool on) { duplicating_ = on; }

@@ -264,13 +264,6 @@ const pf::Image& Shape::image() const
     return image_;
 }
 
-void Shape::update()
-{
-    updateContentImage();
-    updateContentFilters();
-    setNeedsDisplay();
-}
-
 // ---- redisplay ----
 
 void Shape::setNeedsDisplay()

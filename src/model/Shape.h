@@ -61,6 +61,10 @@ concept Serializable = requires(const T& object, const pf::Value& plist) {
     T::fromPlist(plist);
 };
 
+namespace pf {
+class ImageFilter;
+}
+
 using GradientElements = std::vector<QVGradientElement>;
 using FilterSpecs = std::vector<std::shared_ptr<FilterSpec>>;
 
@@ -468,7 +472,7 @@ public:
     const QString& imageIdentifier() const { return imageIdentifier_; }
     void setImageIdentifier(const QString& identifier);
     // Fetched from the page by identifier when not set, and kept.
-    const pf::Image& image() const;
+    virtual const pf::Image& image() const;
     void setImage(const pf::Image& image) { image_ = image; }
     std::int64_t imageType() const { return imageType_; }
     void setImageType(std::int64_t type) { imageType_ = type; }
@@ -478,19 +482,39 @@ public:
     void setImageAnchorRatio(const pf::Point& ratio);
     const FilterSpecs& contentFilterSpecs() const { return contentFilterSpecs_; }
     void setContentFilterSpecs(FilterSpecs specs);
-    // Content image caches.
-    const pf::Image& contentImage() const { return contentImage_; }
-    void setContentImage(const pf::Image& image) { contentImage_ = image; }
-    const pf::Image& filteredContentImage() const { return filteredContentImage_; }
-    void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
-    // hook: rebuilds the content image from the style.
-    virtual void updateContentImage() {}
-    // hook: rebuilds the filter chain from the filter specs.
-    virtual void updateContentFilters() {}
-    // hook: rebuilds what the shape derives from its state (content image, filter chain), then redraws.
+
+    // ---- content image and filters (ShapeContentImage.cpp) ----
+    // Filters work on the shape's content (fill, image, strokes; never the text): the content is drawn
+    // into an image, filtered inside a square 1.5 times its larger side, and the result drawn centred on
+    // the shape. Three caches, dropped in a chain and rebuilt lazily on the next draw: dropping the content
+    // image or the filter chain drops the filtered image, which redraws.
+    using ContentFilters = std::vector<std::shared_ptr<pf::ImageFilter>>;
+    // hook: drops the content image and the filter chain, and redraws; kinds that derive more from their
+    // state (controls) rebuild it first.
     virtual void update();
-    // hook: fits the frame to the image.
-    virtual void sizeToFitImage(const pf::Image* image) { (void)image; }
+    virtual void updateContentImage();
+    virtual void updateContentFilters();
+    void updateFilteredContentImage();
+    // The frame made positive.
+    virtual pf::Rect contentRect() const;
+    // The unfiltered content, unrotated, over the content rect grown by half the stroke: a drawing that
+    // runs at each use, so it always shows the current style.
+    const pf::Image& contentImage() const;
+    void setContentImage(const pf::Image& image) { contentImage_ = image; }
+    // The enabled specs' filters in order, configured; empty when none is enabled or known.
+    const ContentFilters& contentFilters() const;
+    pf::Size offscreenImageSize() const;
+    // The content after the filter chain; the content image itself for a content rect without area or
+    // without filters.
+    const pf::Image& filteredContentImage() const;
+    void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
+    // Draws with the shape's opacity and the screen's (or the export's) interpolation.
+    void drawImageInRectFromRect(pf::GraphicsContext& context, const pf::Image& image, const pf::Rect& dest,
+                                 const pf::Rect& source) const;
+    // The image kind answers yes while its picture cannot be found.
+    virtual bool isMissingImage() const { return false; }
+    // Fits the frame to the image about its centre (half size when halve and the image is scaled).
+    virtual void sizeToFitImage(bool halve);
 
     // ---- redisplay (nothing without a page) ----
     void setNeedsDisplay();
@@ -660,14 +684,11 @@ public:
     pf::Image draggingImage();
 
     // ---- hooks the content-image and text code fill ----
-    // Draws the content through the filter chain when hasContentFilters; until the chain is built, the
-    // content unfiltered.
+    // The filtered content image under one shadow (the stroke's for connectors, else the fill's).
     virtual void drawFilteredContentInContext(pf::GraphicsContext& context);
-    // The image layer.
-    virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
-    {
-        (void)context, (void)dirty;
-    }
+    // The image layer: clipped to imageClipPath, filling it when scaleImage, else at its own size about
+    // the anchor; upright for a frame of positive height, mirrored for a negative width.
+    virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
     // The text, over the content and never filtered (ShapeText.cpp).
     virtual void drawTextInContext(pf::GraphicsContext& context);
 
@@ -799,8 +820,19 @@ private:
     bool scaleImage_ = false;
     pf::Point imageAnchorRatio_;
     FilterSpecs contentFilterSpecs_;
-    pf::Image contentImage_;
-    pf::Image filteredContentImage_;
+    mutable pf::Image contentImage_;
+    mutable std::optional<ContentFilters> contentFilters_;
+    // What the chain was built from: specs are edited in place by the inspector, so a chain whose specs
+    // no longer read the same is built again.
+    struct FilterSpecValues {
+        bool enabled;
+        unsigned type;
+        double sliderValue;
+        friend bool operator==(const FilterSpecValues&, const FilterSpecValues&) = default;
+    };
+    std::vector<FilterSpecValues> filterSpecValues() const;
+    mutable std::vector<FilterSpecValues> contentFiltersMadeFrom_;
+    mutable pf::Image filteredContentImage_;
 };
 
 template <class T>

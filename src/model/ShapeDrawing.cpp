@@ -112,11 +112,6 @@ void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf
     drawAllStrokeInContext(context);
 }
 
-void Shape::drawFilteredContentInContext(pf::GraphicsContext& context)
-{
-    drawContentInContextDirtyRect(context, dirtyRect());
-}
-
 // ---- fill ----
 
 pf::Path Shape::adjustedFillPath(const pf::Path& path) const

@@ -312,16 +312,6 @@ const pf::Rect& Shape::dirtyRect() const
     return dirtyRect_;
 }
 
-bool Shape::hasContentFilters() const
-{
-    return std::any_of(contentFilterSpecs_.begin(), contentFilterSpecs_.end(),
-                       [](const auto& spec) { return spec && spec->enabled(); });
-}
-
-pf::Rect Shape::offscreenImageRect() const
-{
-    const pf::Rect content = QVRectGetNormalizedRect(frame_);
-    return square(center(), 1.5 * std::max(content.width(), content.height()));
 }
 
 // ---- hit tests ----

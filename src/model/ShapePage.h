@@ -51,6 +51,10 @@ public:
     virtual bool isExporting() const = 0;
     virtual bool isDrawingThumbnail() const = 0;
     virtual bool isDrawingLoupe() const = 0;
+    // Set by a loupe around drawing the page into its picture, so loupes stay out of loupes.
+    virtual void setDrawingLoupe(bool on) { (void)on; }
+    // A mouse drag is under way on the canvas: loupes then keep their last picture.
+    virtual bool isMouseDragging() const { return false; }
 
     // Drawing: whether the canvas is flashing a new connection (shapes then show their connection
     // targets), and the page's size record, whose resolution sets the pixel density of rendered images.

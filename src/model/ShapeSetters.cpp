@@ -131,7 +131,7 @@ void Shape::setScaleImage(bool v)
         if (scaleImage_)
             imageAnchorRatio_ = pf::Point(0.5, 0.5);
         else
-            sizeToFitImage(nullptr);
+            sizeToFitImage(false);
         image_ = pf::Image();
     });
 }

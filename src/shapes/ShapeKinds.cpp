@@ -2,6 +2,7 @@
 
 #include "model/ShapeClass.h"
 #include "shapes/OutlineKinds.h"
+#include "shapes/PictureKinds.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "shapes/Text.h"
 
@@ -10,4 +11,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerShapeClasses(registry);
     registerOutlineShapes(registry);
     registerTextShapes(registry);
+    registerPictureShapes(registry);
 }

@@ -404,6 +404,24 @@ TEST(GraphicsContextImage, DrawnUprightInBothOrientations)
         EXPECT_EQ(colorAt(out, 20, 5), QColor(255, 0, 0)) << "flipped " << flipped;
         EXPECT_EQ(colorAt(out, 20, 35), QColor(0, 0, 255)) << "flipped " << flipped;
     }
+    // Quartz-style: the top row at the rect's maxY, so upside down in a y-down space, upright in a y-up one;
+    // what drawing handlers draw follows the same rule.
+    const Image handler = Image::withDrawingHandler({2, 2}, [&](GraphicsContext& c, const Rect&) {
+        c.setFillColor(Color(1, 0, 0, 1));
+        c.fillRect(Rect(0, 0, 2, 1));
+        c.setFillColor(Color(0, 0, 1, 1));
+        c.fillRect(Rect(0, 1, 2, 1));
+        return true;
+    });
+    for (const Image& drawn : {image, handler})
+        for (bool flipped : {true, false}) {
+            BitmapContext context({40, 40}, 1, flipped);
+            context.setInterpolationQuality(InterpolationQuality::None);
+            context.drawImage(drawn, Rect(0, 0, 40, 40), {}, BlendMode::Normal, 1.0, false);
+            const QImage out = context.bitmap();
+            const QColor top = flipped ? QColor(0, 0, 255) : QColor(255, 0, 0);
+            EXPECT_EQ(colorAt(out, 20, 5), top) << "flipped " << flipped << " handler " << drawn.hasDrawingHandler();
+        }
 }
 
 TEST(GraphicsContextImage, SourceRectFractionAndOperation)

@@ -4,6 +4,7 @@
 #include "platform/graphics/PainterContext.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageWriter>
 #include <gtest/gtest.h>
 
@@ -149,3 +150,29 @@ TEST(ImageRepresentations, CopiesShareUntilChanged)
 
 } // namespace
 } // namespace pf
+
+// A PDF written by cairo: a 40 × 20 point page, red on the left half, blue in the lower right quarter.
+TEST(ImagePdf, TheFirstPageDrawsAtItsSizeInPointsAndAtTheDevicesResolution)
+{
+    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/images/red-blue-cairo.pdf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pf::Image image = pf::Image::fromData(file.readAll());
+    ASSERT_TRUE(image.isValid());
+    EXPECT_EQ(image.size(), pf::Size(40, 20));
+    for (double scale : {1.0, 3.0}) {
+        pf::BitmapContext context({40, 20}, scale, true);
+        context.drawImage(image, pf::Rect(0, 0, 40, 20));
+        const QImage out = context.bitmap();
+        ASSERT_EQ(out.size(), QSize(int(40 * scale), int(20 * scale)));
+        const auto at = [&](double x, double y) { return out.pixelColor(int(x * scale), int(y * scale)); };
+        EXPECT_EQ(at(10, 10), QColor(255, 0, 0)) << scale;
+        EXPECT_EQ(at(30, 15), QColor(0, 0, 255)) << scale;
+        EXPECT_EQ(at(30, 5).alpha(), 0) << scale;
+        // Sharp at the device's pixels: the edge between red and blue falls between two pixels.
+        EXPECT_EQ(out.pixelColor(int(20 * scale) - 1, int(15 * scale)), QColor(255, 0, 0)) << scale;
+        EXPECT_EQ(out.pixelColor(int(20 * scale), int(15 * scale)), QColor(0, 0, 255)) << scale;
+    }
+    QString error;
+    EXPECT_TRUE(pf::Image::fromData("%PDF-1.4 not really", &error).isNull());
+    EXPECT_FALSE(error.isEmpty());
+}

@@ -375,7 +375,8 @@ void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& pa
     paintGradient(g, GradientPaint{true, c, c, 0, radius}, area);
 }
 
-void GraphicsContext::drawImage(const Image& image, const Rect& dest, const Rect& srcIn, BlendMode op, double fraction)
+void GraphicsContext::drawImage(const Image& image, const Rect& dest, const Rect& srcIn, BlendMode op, double fraction,
+                                bool respectFlipped)
 {
     if (!image.isValid())
         return;
@@ -384,7 +385,7 @@ void GraphicsContext::drawImage(const Image& image, const Rect& dest, const Rect
     if (dst.isEmpty() || src.isEmpty() || !std::isfinite(fraction))
         return;
     fraction = std::clamp(fraction, 0.0, 1.0);
-    const bool flipped = isFlipped();
+    const bool flipped = respectFlipped && isFlipped();
     if (image.hasDrawingHandler()) {
         // Drawn as one object: a layer gives the fraction, operation and shadow to the whole drawing.
         const bool layer = fraction < 1 || op != BlendMode::Normal || gstate().shadow;

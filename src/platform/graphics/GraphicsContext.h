@@ -195,9 +195,11 @@ public:
 
     // --- Images. src is in image points (y down, origin top-left; an empty rect means the whole image).
     // The image is drawn upright whatever the CTM's orientation (respectFlipped), with op as blend mode
-    // and fraction multiplying the alpha. A drawing-handler image runs its handler here.
+    // and fraction multiplying the alpha. A drawing-handler image runs its handler here. Without
+    // respectFlipped the image's top row lands at dest's maxY in user space, as a Quartz image does (so it
+    // shows upside down in a y-down space).
     void drawImage(const Image& image, const Rect& dest, const Rect& src = {}, BlendMode op = BlendMode::Normal,
-                   double fraction = 1.0);
+                   double fraction = 1.0, bool respectFlipped = true);
 
     // --- Transparency layers: the drawing between begin and end is composited once, with the alpha,
     // shadow, blend mode and clip of the state at begin. Inside, alpha is 1, there is no shadow and the
@@ -265,6 +267,18 @@ public:
 
 private:
     GraphicsContext* previous_;
+};
+
+// saveGState for its lifetime, restoreGState at its end.
+class SavedGState {
+public:
+    explicit SavedGState(GraphicsContext& context) : context_(context) { context_.saveGState(); }
+    ~SavedGState() { context_.restoreGState(); }
+    SavedGState(const SavedGState&) = delete;
+    SavedGState& operator=(const SavedGState&) = delete;
+
+private:
+    GraphicsContext& context_;
 };
 
 } // namespace pf

@@ -1,6 +1,7 @@
 #include "platform/graphics/Image.h"
 
 #include "platform/graphics/PainterContext.h"
+#include "platform/graphics/PdfPicture.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -60,6 +61,8 @@ Image Image::withDrawingHandler(Size pointSize, DrawingHandler handler)
 
 Image Image::fromData(const QByteArray& data, QString* errorOut)
 {
+    if (isPdfData(data))
+        return pdfPicture(data, errorOut);
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);

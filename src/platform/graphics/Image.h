@@ -31,7 +31,8 @@ public:
     explicit Image(const QImage& bitmap, Size pointSize = {});
     static Image withDrawingHandler(Size pointSize, DrawingHandler handler);
 
-    // Decodes PNG, JPEG, GIF, TIFF (and the other formats Qt reads). The point size follows the file's
+    // Decodes PNG, JPEG, GIF, TIFF (and the other formats Qt reads), and the first page of a PDF (a
+    // drawing, see PdfPicture.h). The point size follows the file's
     // resolution (pixels × 72 / dpi); a file without a resolution has one point per pixel. A null image
     // and errorOut set when the data is not an image.
     static Image fromData(const QByteArray& data, QString* errorOut = nullptr);
