@@ -21,7 +21,8 @@ const QString pathDataKey = QStringLiteral("pathData");
 
 std::atomic<bool> samplesEnabled{true};
 
-// The library icon: a paint brush drawn in a 32-point box, handle to the upper right.
+// The library icon: a paint brush in a 32-point box, drawn with its handle to the upper right and shown
+// mirrored.
 pf::Image brushIcon(const pf::Color& strokeColor)
 {
     struct Part {
@@ -33,27 +34,28 @@ pf::Image brushIcon(const pf::Color& strokeColor)
     const pf::Color white = grey(1);
     const auto p = [](double x, double y) { return pf::Point(x, y); };
 
-    pf::Path handle;
-    handle.moveTo(p(30.5, 1));
-    handle.lineTo(p(29, 1));
-    handle.curveTo(p(29, 1), p(21.5, 4.5), p(17, 9.5));
-    handle.curveTo(p(12.5, 14.5), p(10.5, 21), p(10.5, 21));
-    handle.lineTo(p(12.5, 22.5));
-    handle.curveTo(p(12.5, 22.5), p(19.5, 20), p(23.5, 15));
-    handle.curveTo(p(27.5, 10), p(30.5, 2.5), p(30.5, 2.5));
-    handle.lineTo(p(30.5, 1));
-    handle.close();
-
-    pf::Path ferrule;
-    ferrule.moveTo(p(30.5, 1));
-    ferrule.lineTo(p(29, 1));
-    ferrule.curveTo(p(29, 1), p(21.5, 4.5), p(17, 9.5));
-    ferrule.curveTo(p(16, 10.5), p(16, 11), p(16, 11));
-    ferrule.curveTo(p(16, 14), p(18, 17), p(21.5, 17));
-    ferrule.curveTo(p(21.5, 17), p(22, 17), p(23.5, 15));
-    ferrule.curveTo(p(27.5, 10), p(30.5, 2.5), p(30.5, 2.5));
-    ferrule.lineTo(p(30.5, 1));
-    ferrule.close();
+    // The handle and the ferrule share the brush's upper end and its right side.
+    const auto upperPart = [&p](const auto& middle) {
+        pf::Path path;
+        path.moveTo(p(30.5, 1));
+        path.lineTo(p(29, 1));
+        path.curveTo(p(29, 1), p(21.5, 4.5), p(17, 9.5));
+        middle(path);
+        path.curveTo(p(27.5, 10), p(30.5, 2.5), p(30.5, 2.5));
+        path.lineTo(p(30.5, 1));
+        path.close();
+        return path;
+    };
+    const pf::Path handle = upperPart([&p](pf::Path& path) {
+        path.curveTo(p(12.5, 14.5), p(10.5, 21), p(10.5, 21));
+        path.lineTo(p(12.5, 22.5));
+        path.curveTo(p(12.5, 22.5), p(19.5, 20), p(23.5, 15));
+    });
+    const pf::Path ferrule = upperPart([&p](pf::Path& path) {
+        path.curveTo(p(16, 10.5), p(16, 11), p(16, 11));
+        path.curveTo(p(16, 14), p(18, 17), p(21.5, 17));
+        path.curveTo(p(21.5, 17), p(22, 17), p(23.5, 15));
+    });
 
     pf::Path tip;
     tip.moveTo(p(10.5, 21.5));
@@ -70,7 +72,7 @@ pf::Image brushIcon(const pf::Color& strokeColor)
         {tip, p(1, 26), p(12.5, 26), pf::Gradient(grey(0.28), white)},
     };
     return pf::Image::drawn(pf::Size(32, 32), 2.0, [&](pf::GraphicsContext& context) {
-        // Drawn with the handle on the left, then mirrored.
+        // Mirrored: the handle ends up at the upper left.
         context.translate(32, 0);
         context.scale(-1, 1);
         for (const Part& part : parts) {
