@@ -5,6 +5,8 @@
 #include "shapes/PathData.h"
 
 #include "platform/foundation/PropertyList.h"
+#include "platform/graphics/PainterContext.h"
+#include "support/ReferencePicture.h"
 
 #include <cmath>
 
@@ -289,6 +291,38 @@ TEST_F(BrushTest, ClassRow)
     };
     EXPECT_GT(alphaIn(0, 0), 0);
     EXPECT_EQ(alphaIn(24, 0), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The sample stroke at three frames: unfilled and thick, filled, and stretched wide and flat.
+TEST_F(BrushTest, SamplesMatchTheReferencePicture)
+{
+    pf::BitmapContext context(pf::Size(380, 130), 1.0, true, false);
+    context.setFillColor(pf::Color(1, 1, 1, 1));
+    context.fillPath(pf::Path::rect(pf::Rect(0, 0, 380, 130)));
+    context.translate(0.5, 0.5);
+    const struct {
+        pf::Rect frame;
+        std::uint64_t fillType;
+        double width;
+    } brushes[] = {{pf::Rect(10, 10, 100, 110), 5, 6}, {pf::Rect(130, 10, 100, 110), 0, 1}, {pf::Rect(250, 40, 120, 50), 5, 2}};
+    for (const auto& b : brushes) {
+        auto brush = Shape::make<Brush>(b.frame);
+        brush->setFillType(b.fillType);
+        brush->setFillColor(pf::Color(0.55, 0.75, 0.95, 1));
+        brush->setFillShadowHidden(true);
+        brush->setStrokeType(0);
+        brush->setStrokeLineWidth(b.width);
+        brush->setStrokeLineCap(1);
+        brush->setStrokeLineJoin(1);
+        brush->setStrokeColor(pf::Color(0.1, 0.1, 0.3, 1));
+        brush->setStrokeShadowHidden(true);
+        brush->drawInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
+    }
+    expectMatchesReferencePicture(context.bitmap(), QStringLiteral(QUORVEL_TEST_DATA "/shapes/brushes.png"));
 }
 
 } // namespace
