@@ -207,6 +207,7 @@ public:
     void jiggleFrameWithoutUndo();
 
     std::int64_t rotationAngle() const { return rotationAngle_; }
+    // hook: kinds that are never turned ignore it.
     virtual void setRotationAngle(std::int64_t degrees);
     double rotationHandleRadius() const { return rotationHandleRadius_; }
     // Rounded; refused when the handle would meet the side handles. No undo, no notice.

@@ -7,6 +7,7 @@
 #include "platform/plugin/PreviewContext.h"
 #include "quicklook/PackageImages.h"
 #include "quicklook/PreviewImageSource.h"
+#include "shapes/Brush.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,11 @@ namespace {
 void registerKinds()
 {
     static std::once_flag once;
-    std::call_once(once, [] { registerControlKinds(pf::ClassRegistry::shared()); });
+    std::call_once(once, [] {
+        registerControlKinds(pf::ClassRegistry::shared());
+        // A brush read without its path shows nothing in a preview, not the library's sample.
+        Brush::setLoadsSamplePath(false);
+    });
 }
 
 QString packagePathForURL(const char* url)

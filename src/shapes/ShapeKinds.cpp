@@ -1,9 +1,10 @@
 #include "shapes/ShapeKinds.h"
 
 #include "model/ShapeClass.h"
+#include "platform/foundation/ClassRegistry.h"
+#include "shapes/Brush.h"
 #include "shapes/OutlineKinds.h"
 #include "shapes/PictureKinds.h"
-#include "platform/foundation/ClassRegistry.h"
 #include "shapes/Text.h"
 
 void registerShapeKinds(pf::ClassRegistry& registry)
@@ -12,4 +13,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerOutlineShapes(registry);
     registerTextShapes(registry);
     registerPictureShapes(registry);
+    registerBrushShapes(registry);
 }

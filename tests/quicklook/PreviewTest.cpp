@@ -7,6 +7,7 @@
 #include "platform/plugin/PlugIn.h"
 #include "platform/plugin/QuickLookAbi.h"
 #include "quicklook/host/PreviewHost.h"
+#include "shapes/Brush.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,53 @@ TEST_F(PreviewTest, EveryPageBecomesAPdfPageOfItsOwnSize)
     EXPECT_EQ(first.pixelColor(200, 300), QColor(255, 255, 255));
     EXPECT_EQ(second.pixelColor(400, 250), QColor(0, 0, 255));
     EXPECT_EQ(second.pixelColor(100, 100), QColor(255, 255, 255));
+}
+
+TEST_F(PreviewTest, ABrushStoredWithoutItsPathDrawsNothing)
+{
+    // In the editor such a brush takes the library's sample stroke; a preview shows only what is stored.
+    // The second page keeps the path, and shows it.
+    auto metrics = std::make_shared<Metrics>();
+    metrics->setWidth(200);
+    metrics->setHeight(200);
+    auto page = Composition::make(metrics);
+    auto brush = Shape::make<Brush>(pf::Rect(20, 20, 160, 160));
+    ASSERT_FALSE(brush->path().isEmpty());
+    brush->setFillType(5);
+    brush->setStrokeType(0);
+    brush->setStrokeColor(pf::Color(0, 0, 0, 1));
+    brush->setStrokeLineWidth(20);
+    page->addShape(brush);
+    const pf::Value whole = page->asPlist();
+    pf::Value stored = whole;
+    pf::Value children = pf::Value::array();
+    for (pf::Value child : stored.arrayForKey("children")) {
+        child.remove(QStringLiteral("pathData"));
+        children.append(child);
+    }
+    stored.set(QStringLiteral("children"), children);
+    pf::Value document = pf::Value::dictionary();
+    document.set("version", 8);
+    document.set("compositions", pf::Value(pf::Value::Array{stored, whole}));
+    const QString package = dir.filePath(QStringLiteral("Brush.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
+    writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
+
+    const QString pdf = dir.filePath(QStringLiteral("brush.pdf"));
+    const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
+    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.message);
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, dir.filePath(QStringLiteral("brush"))});
+    const auto marked = [this](const char* name) {
+        const QImage image = QImage(dir.filePath(QString::fromLatin1(name))).convertToFormat(QImage::Format_RGB32);
+        EXPECT_FALSE(image.isNull()) << name;
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixel(x, y) != qRgb(255, 255, 255);
+        return count;
+    };
+    EXPECT_EQ(marked("brush-1.png"), 0);
+    EXPECT_GT(marked("brush-2.png"), 1000);
 }
 
 TEST_F(PreviewTest, FailuresLeaveNoFile)
