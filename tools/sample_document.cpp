@@ -1,5 +1,6 @@
 // Writes the sample document package that scripts/run previews: a page of every shape kind and a page of
-// every phone control, each drawn as the library shows it, and a picture in the package's "Resources".
+// every phone control, each drawn as the library shows it, with a picture kept in the package's
+// "Resources" on an image shape.
 //
 //     quorvel_sample_document resources/samples/Sample.quorveldoc
 //
@@ -8,14 +9,15 @@
 #include "controls/ControlKinds.h"
 #include "model/Composition.h"
 #include "model/Parent.h"
-#include "model/Rectangle.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "shapes/PictureKinds.h"
 #include "shapes/ShapeKinds.h"
+#include "shapes/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,13 +120,18 @@ int main(int argc, char** argv)
     int identifier = 0;
     pf::Value pages = pf::Value::array();
     auto first = pageOfKinds(shapes, pf::Size(800, 600), pf::Size(95, 80), identifier);
-    auto framed = Shape::make<Rectangle>(pf::Rect(600, 440, 160, 120));
+    // The package's picture on its own image shape, and a title.
+    const QByteArray pictureData = picture();
+    auto framed = Image::imageWithImage(pf::Image::fromData(pictureData), pictureIdentifier, 0);
     framed->setIdentifier(numberedIdentifier(identifier++));
-    framed->setImageIdentifier(pictureIdentifier);
-    framed->setStrokeColor(pf::Color(0.2, 0.2, 0.2, 1));
+    framed->setFrame(pf::Rect(600, 440, 160, 120));
     first->addShape(framed);
+    auto title = Shape::make<Text>(pf::Rect(20, 540, 400, 40));
+    title->setIdentifier(numberedIdentifier(identifier++));
+    title->setAttributedText(pf::AttributedString(QStringLiteral("Quorvel: every shape kind"), title->textAttributes()));
+    first->addShape(title);
     pages.append(first->asPlist());
-    pages.append(pageOfKinds(controls, pf::Size(320, 568), pf::Size(150, 70), identifier)->asPlist());
+    pages.append(pageOfKinds(controls, pf::Size(1024, 768), pf::Size(250, 120), identifier)->asPlist());
 
     pf::Value counts = pf::Value::dictionary();
     counts.set(pictureIdentifier, 1);
@@ -137,7 +144,7 @@ int main(int argc, char** argv)
     const QString package = QString::fromLocal8Bit(argv[1]);
     if (!written.ok() || !QDir().mkpath(package + QStringLiteral("/Resources"))
         || !writeFile(package + QStringLiteral("/composition_data.plist"), *written.data)
-        || !writeFile(package + QStringLiteral("/Resources/") + pictureIdentifier, picture())) {
+        || !writeFile(package + QStringLiteral("/Resources/") + pictureIdentifier, pictureData)) {
         std::fprintf(stderr, "quorvel_sample_document: cannot write %s %s\n", argv[1], qPrintable(written.error));
         return 1;
     }
