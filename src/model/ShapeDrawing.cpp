@@ -57,6 +57,13 @@ void setStrokeStyle(pf::GraphicsContext& context, const Shape& shape, const pf::
     context.setMiterLimit(shape.strokeLineWidth() * shape.currentScale());
 }
 
+// Everything a copy of a path carries.
+bool sameStrokePath(const pf::Path& a, const pf::Path& b)
+{
+    return a.sameElements(b) && a.windingRule() == b.windingRule() && a.lineStyle() == b.lineStyle() &&
+           a.flatness() == b.flatness();
+}
+
 class SavedState {
 public:
     explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
@@ -270,10 +277,15 @@ void Shape::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, 
         lineWidth = thumbnailLineWidthForLineWidth(lineWidth);
     // Whole points on screen.
     setStrokeStyle(context, *this, color, std::round(std::fabs(lineWidth)));
-    if (currentScale() <= 1.0 && isStrokeEven())
-        context.strokePath(path.transformed(evenStrokeShift()));
-    else
+    if (currentScale() <= 1.0 && isStrokeEven()) {
+        if (!sameStrokePath(path, evenStrokeSource_)) {
+            evenStrokeSource_ = path;
+            evenStrokeShifted_ = path.transformed(evenStrokeShift());
+        }
+        context.strokePath(evenStrokeShifted_);
+    } else {
         context.strokePath(path);
+    }
 }
 
 double Shape::stroke1LineWidth() const

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "platform/foundation/Color.h"
+#include "platform/foundation/Geometry.h"
 
+#include <memory>
 #include <vector>
 
+class QBrush;
 class QGradient;
 
 namespace pf {
@@ -30,8 +33,18 @@ public:
     // location keep their order and give a hard edge.
     void applyTo(QGradient& gradient) const;
 
+    // The brush along an axis (linear), or from a focal circle out to a circle (radial), in user space.
+    // The last brush made is kept with the stops it was made from: a shape paints its gradient with the
+    // same geometry every time. Copies share it, so paint a gradient from one thread at a time.
+    QBrush linearBrush(Point start, Point end) const;
+    QBrush radialBrush(Point focal, double focalRadius, Point centre, double radius) const;
+
 private:
+    struct Brushes;
+    Brushes& brushes() const;
+
     std::vector<GradientStop> stops_;
+    mutable std::shared_ptr<Brushes> brushes_;
 };
 
 } // namespace pf

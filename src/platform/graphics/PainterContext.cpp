@@ -54,6 +54,73 @@ double stretch(const AffineTransform& m)
 
 QRectF mapBounds(const AffineTransform& m, const QRectF& r) { return m.toQt().mapRect(r); }
 
+// A new transform makes the engine work out its fast paths again: set it only when it changes.
+void useTransform(QPainter& p, const QTransform& t)
+{
+    if (p.transform() != t)
+        p.setTransform(t);
+}
+
+// Scales, translations and quarter turns: the transforms that keep an axis-aligned rect one.
+bool keepsRectsOnAxes(const AffineTransform& m) { return (m.b == 0 && m.c == 0) || (m.a == 0 && m.d == 0); }
+
+// QPainter's fast paths (rects without a general path, fills without a stroker) are the raster engine's.
+bool paintsPixels(const QPainter& p) { return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster; }
+
+// The device rects a stroke covers exactly, when they are whole pixels: the ring of a closed rect with
+// mitred corners, or the band of a straight line with butt or square ends, on axes. Filled without
+// antialiasing they give the pixels the stroke would (it covers them wholly or not at all) without a
+// stroker or a general path.
+struct WholePixelBands {
+    std::array<QRect, 4> rects;
+    int count = 0;
+};
+
+std::optional<WholePixelBands> wholePixelBands(const Path& path, const LineStyle& style, const QPen& pen,
+                                               const AffineTransform& ctm)
+{
+    if (pen.style() != Qt::SolidLine || pen.isCosmetic() || !keepsRectsOnAxes(ctm))
+        return std::nullopt;
+    const double w = pen.widthF();
+    const double h = w / 2;
+    std::array<Rect, 4> user;
+    int count = 0;
+    if (const auto& r = path.asRect()) {
+        // A right angle keeps its miter from a limit of √2; bevels and round joins are not rects.
+        if (!r->closed || style.join != LineJoin::Miter || !(style.miterLimit >= 1.5) ||
+            !(w < std::min(r->rect.width(), r->rect.height())))
+            return std::nullopt;
+        const Rect outer = r->rect.insetBy(-h, -h);
+        const Rect inner = r->rect.insetBy(h, h);
+        user = {Rect(outer.minX(), outer.minY(), outer.width(), inner.minY() - outer.minY()),
+                Rect(outer.minX(), inner.maxY(), outer.width(), outer.maxY() - inner.maxY()),
+                Rect(outer.minX(), inner.minY(), inner.minX() - outer.minX(), inner.height()),
+                Rect(inner.maxX(), inner.minY(), outer.maxX() - inner.maxX(), inner.height())};
+        count = 4;
+    }
+    else if (const auto& line = path.asLine()) {
+        if (style.cap == LineCap::Round || (line->from.x != line->to.x && line->from.y != line->to.y))
+            return std::nullopt;
+        const double reach = style.cap == LineCap::Square ? h : 0;
+        const Rect along = Rect(line->from.x, line->from.y, line->to.x - line->from.x, line->to.y - line->from.y)
+                               .standardized();
+        user[0] = line->from.x == line->to.x ? along.insetBy(-h, -reach) : along.insetBy(-reach, -h);
+        count = 1;
+    }
+    else {
+        return std::nullopt;
+    }
+    WholePixelBands bands;
+    for (int i = 0; i < count; ++i) {
+        const QRectF device = ctm.apply(user[size_t(i)]).toQt();
+        if (!GraphicsContext::isWholePixels(device) || !(std::abs(device.x()) < 1e9 && std::abs(device.y()) < 1e9 &&
+                                                         device.width() < 1e9 && device.height() < 1e9))
+            return std::nullopt;
+        bands.rects[size_t(bands.count++)] = device.toRect();
+    }
+    return bands;
+}
+
 // The coverage of a premultiplied image, tinted with a colour (premultiplied) and the alpha it scales.
 QImage tint(const QImage& coverage, const Color& color)
 {
@@ -110,8 +177,12 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
 
 void PainterContext::setHints(QPainter& p, bool antialias) const
 {
-    p.setRenderHint(QPainter::Antialiasing, antialias);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, effectiveInterpolation() != InterpolationQuality::None);
+    // Each change of hints makes the engine look for its fast paths again: change only what differs.
+    const bool smooth = effectiveInterpolation() != InterpolationQuality::None;
+    if (p.testRenderHint(QPainter::Antialiasing) != antialias)
+        p.setRenderHint(QPainter::Antialiasing, antialias);
+    if (p.testRenderHint(QPainter::SmoothPixmapTransform) != smooth)
+        p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
 std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
@@ -146,7 +217,7 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
 }
 
 void PainterContext::render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha,
-                            const DrawFn& draw, bool contentClipped)
+                            DrawFn draw, bool contentClipped)
 {
     Target& target = targets_.back();
     if (!target.painter || !target.painter->isActive() || alpha <= 0)
@@ -165,11 +236,14 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
 
     if (!shadow && !mask) {
-        p.resetTransform();
-        if (s.clip.unbounded)
+        // Clips are set in the target's pixels; every drawing sets its own transform.
+        if (s.clip.unbounded) {
             p.setClipping(false);
-        else
+        }
+        else {
+            useTransform(p, QTransform());
             p.setClipRect(s.clip.rect.translated(-target.bounds.topLeft()));
+        }
         if (clipPaths) {
             for (const QPainterPath& path : s.clip.paths)
                 p.setClipPath(path.translated(-target.bounds.topLeft()), Qt::IntersectClip);
@@ -231,7 +305,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
             return;
         if (!mask && alpha == 1 && mode == BlendMode::Normal) {
             // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
-            p.resetTransform();
+            useTransform(p, QTransform());
             p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
             p.setOpacity(1);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -271,7 +345,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
             mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
         }
     }
-    p.resetTransform();
+    useTransform(p, QTransform());
     p.setClipping(false);
     p.setOpacity(alpha);
     p.setCompositionMode(qtMode(mode));
@@ -281,20 +355,37 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
 void PainterContext::paintFill(const Path& path, WindingRule rule)
 {
     const GState& s = gstate();
-    const QPainterPath qp = path.toQt(rule);
+    QPainterPath otherRule;
+    const QPainterPath& qp = rule == path.windingRule() ? path.toQt() : (otherRule = path.toQt(rule));
     const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1);
     const QTransform m = s.ctm.toQt();
-    const QBrush brush(s.fillColor.toQt());
+    // A rect on axes takes QPainter's rect fill, which needs no general path.
+    const std::optional<Path::RectShape>& rect = keepsRectsOnAxes(s.ctm) ? path.asRect() : std::nullopt;
+    const QBrush& brush = solidBrush(s.fillColor);
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
-        p.fillPath(qp, brush);
+        useTransform(p, m * toTarget);
+        if (rect && paintsPixels(p))
+            p.fillRect(rect->rect.toQt(), brush.color());
+        else
+            p.fillPath(qp, brush);
     });
 }
 
-QPen PainterContext::pen(const LineStyle& style, const Color& color, const AffineTransform& ctm) const
+const QBrush& PainterContext::solidBrush(const Color& color)
 {
-    QPen pen(color.toQt());
+    if (!brushMemo_ || !(brushMemo_->first == color))
+        brushMemo_.emplace(color, QBrush(color.toQt()));
+    return brushMemo_->second;
+}
+
+const QPen& PainterContext::pen(const LineStyle& style, const Color& color, const AffineTransform& ctm)
+{
     const double width = std::isfinite(style.width) ? std::max(0.0, style.width) : 1.0;
+    // Dashes of a width-0 line are measured in device pixels, so that pen depends on the CTM too.
+    const double deviceStretch = width == 0 && !style.dashPattern.empty() ? stretch(ctm) : 0;
+    if (penMemo_ && penMemo_->style == style && penMemo_->color == color && penMemo_->deviceStretch == deviceStretch)
+        return penMemo_->pen;
+    QPen pen(color.toQt());
     pen.setWidthF(width);
     pen.setCosmetic(width == 0);  // Quartz width 0: one device pixel
     pen.setCapStyle(style.cap == LineCap::Round ? Qt::RoundCap : style.cap == LineCap::Square ? Qt::SquareCap : Qt::FlatCap);
@@ -314,28 +405,38 @@ QPen PainterContext::pen(const LineStyle& style, const Color& color, const Affin
             const std::vector<double> once = dashes;
             dashes.insert(dashes.end(), once.begin(), once.end());
         }
-        const double unit = width == 0 ? 1.0 / std::max(stretch(ctm), 1e-9) : width;
+        const double unit = width == 0 ? 1.0 / std::max(deviceStretch, 1e-9) : width;
         QList<qreal> pattern;
         for (double d : dashes)
             pattern.append(std::max(d / unit, 1e-6));
         pen.setDashPattern(pattern);
         pen.setDashOffset(std::isfinite(style.dashPhase) ? style.dashPhase / unit : 0);
     }
-    return pen;
+    penMemo_.emplace(PenMemo{style, color, deviceStretch, pen});
+    return penMemo_->pen;
 }
 
 void PainterContext::paintStroke(const Path& path, const LineStyle& style)
 {
     const GState& s = gstate();
-    const QPainterPath qp = path.toQt();
+    const QPainterPath& qp = path.toQt();
     const double halfWidth = std::max(0.0, style.width) / 2;
     const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(style.miterLimit, 1.5) : 1.5);
     const double grow = reach * stretch(s.ctm) + 2;
     const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
     const QTransform m = s.ctm.toQt();
-    const QPen qpen = pen(style, s.strokeColor, s.ctm);
+    const QPen& qpen = pen(style, s.strokeColor, s.ctm);
+    const std::optional<WholePixelBands> bands = wholePixelBands(path, style, qpen, s.ctm);
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
+        if (bands && paintsPixels(p)) {
+            useTransform(p, QTransform());
+            p.setRenderHint(QPainter::Antialiasing, false);
+            const QPoint shift(int(toTarget.dx()), int(toTarget.dy()));
+            for (int i = 0; i < bands->count; ++i)
+                p.fillRect(bands->rects[size_t(i)].translated(shift), qpen.color());
+            return;
+        }
+        useTransform(p, m * toTarget);
         p.strokePath(qp, qpen);
     });
 }
@@ -349,7 +450,7 @@ void PainterContext::paintClear(const Rect& r)
     const QRectF area = mapBounds(s.ctm, r.toQt()).adjusted(-1, -1, 1, 1);
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, BlendMode::DestinationOut, 1.0, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
+        useTransform(p, m * toTarget);
         p.fillPath(qp, Qt::black);
     });
 }
@@ -364,31 +465,28 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
     const QTransform m = s.ctm.toQt();
     const QPen pen(s.fillColor.toQt());
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
+        useTransform(p, m * toTarget);
         p.setPen(pen);
         p.drawGlyphRun(origin.toQt(), run);
     });
 }
 
-void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region)
+void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region)
 {
     const GState& s = gstate();
-    QBrush brush;
-    if (geometry.radial) {
-        QRadialGradient q(geometry.end.toQt(), geometry.endRadius, geometry.start.toQt(), geometry.startRadius);
-        g.applyTo(q);
-        brush = QBrush(q);
-    }
-    else {
-        QLinearGradient q(geometry.start.toQt(), geometry.end.toQt());
-        g.applyTo(q);
-        brush = QBrush(q);
-    }
-    const QRectF area = mapBounds(s.ctm, region.controlPointRect()).adjusted(-1, -1, 1, 1);
+    const QBrush brush = geometry.radial
+                             ? g.radialBrush(geometry.start, geometry.startRadius, geometry.end, geometry.endRadius)
+                             : g.linearBrush(geometry.start, geometry.end);
+    const QPainterPath& qp = region.toQt();
+    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1);
     const QTransform m = s.ctm.toQt();
+    const std::optional<Path::RectShape>& rect = keepsRectsOnAxes(s.ctm) ? region.asRect() : std::nullopt;
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
-        p.fillPath(region, brush);
+        useTransform(p, m * toTarget);
+        if (rect && paintsPixels(p))
+            p.fillRect(rect->rect.toQt(), brush);
+        else
+            p.fillPath(qp, brush);
     });
 }
 
@@ -414,7 +512,7 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     const QRectF area = mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1);
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(placement * m * toTarget);
+        useTransform(p, placement * m * toTarget);
         p.drawImage(source.topLeft(), bitmap, source);
     });
 }
@@ -450,7 +548,7 @@ void PainterContext::popLayer(const GState& outer)
     const QPoint at = layer.bounds.topLeft();
     render(outer, QRectF(layer.bounds), outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
-               p.setTransform(toTarget);
+               useTransform(p, toTarget);
                p.drawImage(at, image);
            },
            true);

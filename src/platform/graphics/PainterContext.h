@@ -9,8 +9,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include <functional>
 #include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
 namespace pf {
 
@@ -32,7 +34,7 @@ protected:
     void paintStroke(const Path& path, const LineStyle& style) override;
     void paintClear(const Rect& r) override;
     void paintGlyphs(const QGlyphRun& run, Point origin) override;
-    void paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region) override;
+    void paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region) override;
     void paintBitmap(const QImage& bitmap, const QRectF& sourcePixels, const Rect& dest, bool flipRows, BlendMode op,
                      double fraction) override;
     void pushLayer() override;
@@ -46,17 +48,43 @@ private:
         std::unique_ptr<QPainter> ownPainter;
     };
     struct Mask;
+    // A drawing borrowed for one call of render, which never keeps it (std::function would allocate for
+    // every shape drawn).
+    class DrawFn {
+    public:
+        template <class F>
+            requires(!std::is_same_v<std::remove_cvref_t<F>, DrawFn>)
+        DrawFn(const F& f)  // NOLINT(google-explicit-constructor): a lambda converts where passed
+            : object_(&f), call_([](const void* o, QPainter& p, const QTransform& t) { (*static_cast<const F*>(o))(p, t); })
+        {
+        }
+        void operator()(QPainter& p, const QTransform& deviceToTarget) const { call_(object_, p, deviceToTarget); }
+
+    private:
+        const void* object_;
+        void (*call_)(const void*, QPainter&, const QTransform&);
+    };
     // Paints draw (given the painter and the transform from device to the painter's pixels) with the
     // state's clip and shadow, the alpha and the blend mode. area: device bounds of what draw paints.
     // contentClipped: draw paints what was already clipped to the state's clip (a layer), so the clip's
     // antialiased mask is applied to the shadow only, never twice to the drawing.
-    using DrawFn = std::function<void(QPainter&, const QTransform& deviceToTarget)>;
-    void render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha, const DrawFn& draw,
+    void render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false);
     std::shared_ptr<Mask> clipMask(const GState& s);
-    QPen pen(const LineStyle& style, const Color& color, const AffineTransform& ctm) const;
+    // The pen and solid brush of the last stroke and fill, kept while they stay the same: a page of shapes
+    // strokes and fills with few of them, and each new QPen or QBrush allocates.
+    const QPen& pen(const LineStyle& style, const Color& color, const AffineTransform& ctm);
+    const QBrush& solidBrush(const Color& color);
     void setHints(QPainter& p, bool antialias) const;
 
+    struct PenMemo {
+        LineStyle style;
+        Color color;
+        double deviceStretch = 0;
+        QPen pen;
+    };
+    std::optional<PenMemo> penMemo_;
+    std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
     std::vector<Target> targets_;
 };

@@ -6,6 +6,8 @@
 
 #include "platform/foundation/Geometry.h"
 
+#include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -78,7 +80,11 @@ public:
     double lineWidth() const { return style_.width; }
     void setLineWidth(double w) { style_.width = w; }
     WindingRule windingRule() const { return winding_; }
-    void setWindingRule(WindingRule rule) { winding_ = rule; }
+    void setWindingRule(WindingRule rule)
+    {
+        winding_ = rule;
+        changed();
+    }
     double flatness() const { return flatness_; }
     void setFlatness(double f) { flatness_ = f; }
 
@@ -86,9 +92,29 @@ public:
     bool sameElements(const Path& other) const { return elements_ == other.elements_; }
 
     // --- Conversion to Qt, only to paint, stroke or clip. Quadratics stay exact (Qt raises them itself);
-    // a close becomes closeSubpath; the fill rule comes from the winding rule.
-    QPainterPath toQt() const;
+    // a close becomes closeSubpath; the fill rule comes from the winding rule. The conversion with the
+    // path's own rule is made once and shared by copies until the path changes (a copy of a QPainterPath
+    // costs no allocation), so a path kept by its shape converts once, not on every draw.
+    // The reference stays valid until the path changes or goes.
+    const QPainterPath& toQt() const;
     QPainterPath toQt(WindingRule rule) const;
+
+    // --- The shapes painting has fast paths for, found once per path like toQt(). Like QPainterPath's
+    // own caches, these are made on first use: paint a path from one thread at a time.
+    // One axis-aligned rectangle of some width and height: a move, three lines round it (in either
+    // direction), maybe a fourth back to the start, maybe a close.
+    struct RectShape {
+        Rect rect;            // normalised
+        bool closed = false;  // ends with a close element, so a stroke joins at every corner
+    };
+    const std::optional<RectShape>& asRect() const;
+    // One line segment of some length: a move and a line.
+    struct LineShape {
+        Point from, to;
+    };
+    const std::optional<LineShape>& asLine() const;
+    // The rect the path outlines after the transform, when that is one axis-aligned rectangle.
+    std::optional<Rect> rectAfter(const AffineTransform& t) const;
     // From Qt (stroker and boolean results). Qt marks a closed subpath only by ending it on its start
     // point, as its own stroker reads it: such a subpath of two or more segments gets a close element,
     // which replaces a final line back to the start. The fill rule becomes the winding rule.
@@ -149,6 +175,11 @@ public:
 
 private:
     void ensureCurrentPoint(Point p);
+    // Every change of the elements or the winding rule drops the painting forms.
+    void changed() { paintForms_.reset(); }
+    struct PaintForms;
+    const PaintForms& paintForms() const;
+    QPainterPath converted(WindingRule rule) const;
     // Joins the current point to the start of a new piece (arcs): a line, or a move when needed.
     void joinTo(Point start);
 
@@ -160,6 +191,7 @@ private:
     Point subpathStart_;
     bool hasCurrentPoint_ = false;
     bool subpathOpen_ = false;
+    mutable std::shared_ptr<const PaintForms> paintForms_;
 };
 
 } // namespace pf
