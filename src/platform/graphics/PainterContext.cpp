@@ -64,8 +64,25 @@ void useTransform(QPainter& p, const QTransform& t)
 // Scales, translations and quarter turns: the transforms that keep an axis-aligned rect one.
 bool keepsRectsOnAxes(const AffineTransform& m) { return (m.b == 0 && m.c == 0) || (m.a == 0 && m.d == 0); }
 
-// QPainter's fast paths (rects without a general path, fills without a stroker) are the raster engine's.
-bool paintsPixels(const QPainter& p) { return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster; }
+// A rect on axes takes QPainter's rect fill, which needs no general path; on whole device pixels without
+// antialiasing, which paints the same pixels there and is QPainter's fastest fill.
+struct RectFill {
+    QRectF rect;  // user space
+    bool wholePixels = false;
+};
+
+std::optional<RectFill> rectFill(const Path& path, const GState& s, bool raster)
+{
+    const std::optional<Path::RectShape>& r = path.asRect();
+    if (!raster || !r || !keepsRectsOnAxes(s.ctm))
+        return std::nullopt;
+    const bool onAxes = s.ctm.b == 0 && s.ctm.c == 0;  // not turned: QPainter fills it as a rect then
+    const bool whole = onAxes && GraphicsContext::isWholePixels(s.ctm.apply(r->rect).toQt());
+    // Aliased, QPainter rounds a rect's edges otherwise than a path's.
+    if (!s.antialias && !whole)
+        return std::nullopt;
+    return RectFill{r->rect.toQt(), whole};
+}
 
 // The device rects a stroke covers exactly, when they are whole pixels: the ring of a closed rect with
 // mitred corners, or the band of a straight line with butt or square ends, on axes. Filled without
@@ -167,6 +184,15 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
 
 PainterContext::~PainterContext() = default;
 
+bool PainterContext::targetPaintsPixels() const
+{
+    // QPainter's fast paths (rect fills, fills without a stroker) are the raster engine's; layers are
+    // raster images.
+    const QPainter* p = targets_.back().painter;
+    return targets_.size() > 1 ||
+           (p && p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Raster);
+}
+
 void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& base)
 {
     targets_.resize(1);
@@ -216,7 +242,7 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
     return mask;
 }
 
-void PainterContext::render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha,
+void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha,
                             DrawFn draw, bool contentClipped)
 {
     Target& target = targets_.back();
@@ -269,7 +295,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         extent = blurExtent(sigma);
         needed |= visible.translated(-offset).adjusted(-extent, -extent, extent, extent);
     }
-    const QRect layerRect = (area & needed).toAlignedRect();
+    const QRect layerRect = (area() & needed).toAlignedRect();
     if (layerRect.isEmpty())
         return;
     QImage layer(layerRect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -357,18 +383,18 @@ void PainterContext::paintFill(const Path& path, WindingRule rule)
     const GState& s = gstate();
     QPainterPath otherRule;
     const QPainterPath& qp = rule == path.windingRule() ? path.toQt() : (otherRule = path.toQt(rule));
-    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1);
+    const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
-    // A rect on axes takes QPainter's rect fill, which needs no general path.
-    const std::optional<Path::RectShape>& rect = keepsRectsOnAxes(s.ctm) ? path.asRect() : std::nullopt;
+    const std::optional<RectFill> rect = rectFill(path, s, targetPaintsPixels());
     const QBrush& brush = solidBrush(s.fillColor);
-    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        useTransform(p, m * toTarget);
-        if (rect && paintsPixels(p))
-            p.fillRect(rect->rect.toQt(), brush.color());
-        else
-            p.fillPath(qp, brush);
-    });
+    render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
+           [&](QPainter& p, const QTransform& toTarget) {
+               useTransform(p, m * toTarget);
+               if (rect)
+                   p.fillRect(rect->rect, brush.color());
+               else
+                   p.fillPath(qp, brush);
+           });
 }
 
 const QBrush& PainterContext::solidBrush(const Color& color)
@@ -422,15 +448,17 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
     const QPainterPath& qp = path.toQt();
     const double halfWidth = std::max(0.0, style.width) / 2;
     const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(style.miterLimit, 1.5) : 1.5);
-    const double grow = reach * stretch(s.ctm) + 2;
-    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
+    const auto area = [&] {
+        const double grow = reach * stretch(s.ctm) + 2;
+        return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
+    };
     const QTransform m = s.ctm.toQt();
     const QPen& qpen = pen(style, s.strokeColor, s.ctm);
-    const std::optional<WholePixelBands> bands = wholePixelBands(path, style, qpen, s.ctm);
-    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        if (bands && paintsPixels(p)) {
+    const std::optional<WholePixelBands> bands =
+        targetPaintsPixels() ? wholePixelBands(path, style, qpen, s.ctm) : std::nullopt;
+    render(s, area, s.antialias && !bands, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        if (bands) {
             useTransform(p, QTransform());
-            p.setRenderHint(QPainter::Antialiasing, false);
             const QPoint shift(int(toTarget.dx()), int(toTarget.dy()));
             for (int i = 0; i < bands->count; ++i)
                 p.fillRect(bands->rects[size_t(i)].translated(shift), qpen.color());
@@ -447,7 +475,7 @@ void PainterContext::paintClear(const Rect& r)
     s.shadow.reset();
     QPainterPath qp;
     qp.addRect(r.toQt());
-    const QRectF area = mapBounds(s.ctm, r.toQt()).adjusted(-1, -1, 1, 1);
+    const auto area = [&] { return mapBounds(s.ctm, r.toQt()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, BlendMode::DestinationOut, 1.0, [&](QPainter& p, const QTransform& toTarget) {
         useTransform(p, m * toTarget);
@@ -461,7 +489,7 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
     const QRectF userBounds = run.boundingRect().translated(origin.toQt());
     // Glyph bounds leave out antialiasing and hinting overshoot: a little margin.
     const double margin = run.rawFont().pixelSize() * 0.25 + 2;
-    const QRectF area = mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin));
+    const auto area = [&] { return mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin)); };
     const QTransform m = s.ctm.toQt();
     const QPen pen(s.fillColor.toQt());
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
@@ -478,16 +506,17 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
                              ? g.radialBrush(geometry.start, geometry.startRadius, geometry.end, geometry.endRadius)
                              : g.linearBrush(geometry.start, geometry.end);
     const QPainterPath& qp = region.toQt();
-    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1);
+    const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
-    const std::optional<Path::RectShape>& rect = keepsRectsOnAxes(s.ctm) ? region.asRect() : std::nullopt;
-    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        useTransform(p, m * toTarget);
-        if (rect && paintsPixels(p))
-            p.fillRect(rect->rect.toQt(), brush);
-        else
-            p.fillPath(qp, brush);
-    });
+    const std::optional<RectFill> rect = rectFill(region, s, targetPaintsPixels());
+    render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
+           [&](QPainter& p, const QTransform& toTarget) {
+               useTransform(p, m * toTarget);
+               if (rect)
+                   p.fillRect(rect->rect, brush);
+               else
+                   p.fillPath(qp, brush);
+           });
 }
 
 void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePixelsIn, const Rect& dest, bool flipRows,
@@ -509,7 +538,7 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     const double sy = dest.height() / source.height();
     const QTransform placement(sx, 0, 0, flipRows ? -sy : sy, dest.x() - source.x() * sx,
                                flipRows ? dest.maxY() + source.y() * sy : dest.y() - source.y() * sy);
-    const QRectF area = mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1);
+    const auto area = [&] { return mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
         useTransform(p, placement * m * toTarget);
@@ -546,7 +575,7 @@ void PainterContext::popLayer(const GState& outer)
     layer.ownPainter->end();
     const QImage& image = *layer.image;
     const QPoint at = layer.bounds.topLeft();
-    render(outer, QRectF(layer.bounds), outer.antialias, outer.blendMode, outer.alpha,
+    render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, toTarget);
                p.drawImage(at, image);

@@ -48,27 +48,32 @@ private:
         std::unique_ptr<QPainter> ownPainter;
     };
     struct Mask;
-    // A drawing borrowed for one call of render, which never keeps it (std::function would allocate for
-    // every shape drawn).
-    class DrawFn {
+    // A callable borrowed for one call, never kept: std::function would allocate for every shape drawn.
+    template <class Signature>
+    class FunctionRef;
+    template <class R, class... Args>
+    class FunctionRef<R(Args...)> {
     public:
         template <class F>
-            requires(!std::is_same_v<std::remove_cvref_t<F>, DrawFn>)
-        DrawFn(const F& f)  // NOLINT(google-explicit-constructor): a lambda converts where passed
-            : object_(&f), call_([](const void* o, QPainter& p, const QTransform& t) { (*static_cast<const F*>(o))(p, t); })
+            requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef>)
+        FunctionRef(const F& f)  // NOLINT(google-explicit-constructor): a lambda converts where passed
+            : object_(&f), call_([](const void* o, Args... args) -> R { return (*static_cast<const F*>(o))(args...); })
         {
         }
-        void operator()(QPainter& p, const QTransform& deviceToTarget) const { call_(object_, p, deviceToTarget); }
+        R operator()(Args... args) const { return call_(object_, args...); }
 
     private:
         const void* object_;
-        void (*call_)(const void*, QPainter&, const QTransform&);
+        R (*call_)(const void*, Args...);
     };
-    // Paints draw (given the painter and the transform from device to the painter's pixels) with the
-    // state's clip and shadow, the alpha and the blend mode. area: device bounds of what draw paints.
-    // contentClipped: draw paints what was already clipped to the state's clip (a layer), so the clip's
-    // antialiased mask is applied to the shadow only, never twice to the drawing.
-    void render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
+    // Paints, given the painter and the transform from device space to the painter's pixels.
+    using DrawFn = FunctionRef<void(QPainter&, const QTransform&)>;
+    // The device bounds of what a drawing paints; asked only when it goes through a layer.
+    using AreaFn = FunctionRef<QRectF()>;
+    // Paints draw with the state's clip and shadow, the alpha and the blend mode. contentClipped: draw
+    // paints what was already clipped to the state's clip (a layer), so the clip's antialiased mask is
+    // applied to the shadow only, never twice to the drawing.
+    void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false);
     std::shared_ptr<Mask> clipMask(const GState& s);
     // The pen and solid brush of the last stroke and fill, kept while they stay the same: a page of shapes
@@ -76,6 +81,8 @@ private:
     const QPen& pen(const LineStyle& style, const Color& color, const AffineTransform& ctm);
     const QBrush& solidBrush(const Color& color);
     void setHints(QPainter& p, bool antialias) const;
+    // The current target is painted by QPainter's raster engine (a bitmap, a view, a layer).
+    bool targetPaintsPixels() const;
 
     struct PenMemo {
         LineStyle style;

@@ -20,17 +20,6 @@ int PathElement::pointCount() const
 
 Point PathElement::endPoint() const { return points[pointCount() - 1]; }
 
-bool operator==(const PathElement& a, const PathElement& b)
-{
-    if (a.type != b.type)
-        return false;
-    for (int i = 0; i < a.pointCount(); ++i) {
-        if (!(a.points[i] == b.points[i]))
-            return false;
-    }
-    return true;
-}
-
 void Path::moveTo(Point p)
 {
     changed();

@@ -26,7 +26,18 @@ struct PathElement {
     int pointCount() const;
     // The point the element ends at (for Close, the subpath start).
     Point endPoint() const;
-    friend bool operator==(const PathElement& a, const PathElement& b);
+    // Inline: drawing compares the paths it keeps on every frame.
+    friend bool operator==(const PathElement& a, const PathElement& b)
+    {
+        if (a.type != b.type)
+            return false;
+        const int n = a.type == PathElementType::CurveTo ? 3 : a.type == PathElementType::QuadTo ? 2 : 1;
+        for (int i = 0; i < n; ++i) {
+            if (!(a.points[i] == b.points[i]))
+                return false;
+        }
+        return true;
+    }
 };
 
 enum class WindingRule { NonZero = 0, EvenOdd = 1 };
