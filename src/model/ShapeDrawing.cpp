@@ -81,6 +81,17 @@ private:
 
 void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
 {
+    // By the time a page draws a shape again its pixels have pushed the shape out of the caches, and the
+    // layers read fields all over it: ask for them together, so that the misses overlap.
+    for (const void* field : {static_cast<const void*>(this), static_cast<const void*>(&composition_),
+                              static_cast<const void*>(&opacity_), static_cast<const void*>(&dirtyRect_),
+                              static_cast<const void*>(&fillType_), static_cast<const void*>(&strokeType_),
+                              static_cast<const void*>(&gradient_), static_cast<const void*>(&finalFillPath_),
+                              static_cast<const void*>(&finalGradientFillPath_),
+                              static_cast<const void*>(&contentFilterSpecs_),
+                              static_cast<const void*>(&provisionalConnection_),
+                              static_cast<const void*>(&evenStrokeSource_)})
+        __builtin_prefetch(field);
     if (composition_ && !composition_->isExporting() && !dirtyRect().intersects(dirty))
         return;
     if (selected_ || snapped_) {
@@ -156,8 +167,16 @@ const std::optional<pf::Path>& Shape::preparedFinalGradientFillPath()
 {
     dropFinalFillPathsMadeAtOtherScale();
     if (!finalGradientFillPath_)
-        if (std::optional<pf::Path> p = gradientFillPath())
+        if (std::optional<pf::Path> p = gradientFillPath()) {
             finalGradientFillPath_ = adjustedFillPath(*p);
+            // Usually the same outline as the fill: then a copy of it, so that both share what painting
+            // keeps and are known equal at a glance on every draw.
+            if (const std::optional<pf::Path>& fill = preparedFinalFillPath();
+                fill && fill->sameElements(*finalGradientFillPath_) && fill->windingRule() == p->windingRule()) {
+                (void)fill->toQt();
+                finalGradientFillPath_ = *fill;
+            }
+        }
     return finalGradientFillPath_;
 }
 
@@ -279,6 +298,8 @@ void Shape::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, 
     setStrokeStyle(context, *this, color, std::round(std::fabs(lineWidth)));
     if (currentScale() <= 1.0 && isStrokeEven()) {
         if (!sameStrokePath(path, evenStrokeSource_)) {
+            // Made before the copy, so that the copy shares it and later draws know it equal at a glance.
+            (void)path.toQt();
             evenStrokeSource_ = path;
             evenStrokeShifted_ = path.transformed(evenStrokeShift());
         }

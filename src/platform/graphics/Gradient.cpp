@@ -1,10 +1,6 @@
 #include "platform/graphics/Gradient.h"
 
-#include <QBrush>
 #include <QColor>
-#include <QGradient>
-
-#include <array>
 
 #include <algorithm>
 #include <cmath>
@@ -15,48 +11,38 @@ Gradient::Gradient(std::vector<GradientStop> stops) : stops_(std::move(stops)) {
 
 Gradient::Gradient(const Color& start, const Color& end) : stops_{{start, 0.0}, {end, 1.0}} {}
 
-struct Gradient::Brushes {
-    QGradientStops stops;
-    // The geometry of the kept brush: radial, then the points and radii.
-    std::array<double, 7> key{};
-    QBrush brush;
-};
-
-Gradient::Brushes& Gradient::brushes() const
+const QGradientStops& Gradient::qtStops() const
 {
-    if (!brushes_) {
-        brushes_ = std::make_shared<Brushes>();
+    if (qtStops_.isEmpty() && !stops_.empty()) {
         QLinearGradient stops;
         applyTo(stops);
-        brushes_->stops = stops.stops();
+        qtStops_ = stops.stops();
     }
-    return *brushes_;
+    return qtStops_;
 }
 
-QBrush Gradient::linearBrush(Point start, Point end) const
+const QBrush& Gradient::linearBrush(Point start, Point end) const
 {
-    Brushes& b = brushes();
     const std::array<double, 7> key{0, start.x, start.y, end.x, end.y, 0, 0};
-    if (b.brush.style() != Qt::LinearGradientPattern || b.key != key) {
+    if (brush_.style() != Qt::LinearGradientPattern || brushKey_ != key) {
         QLinearGradient q(start.toQt(), end.toQt());
-        q.setStops(b.stops);
-        b.brush = QBrush(q);
-        b.key = key;
+        q.setStops(qtStops());
+        brush_ = QBrush(q);
+        brushKey_ = key;
     }
-    return b.brush;
+    return brush_;
 }
 
-QBrush Gradient::radialBrush(Point focal, double focalRadius, Point centre, double radius) const
+const QBrush& Gradient::radialBrush(Point focal, double focalRadius, Point centre, double radius) const
 {
-    Brushes& b = brushes();
     const std::array<double, 7> key{1, focal.x, focal.y, centre.x, centre.y, focalRadius, radius};
-    if (b.brush.style() != Qt::RadialGradientPattern || b.key != key) {
+    if (brush_.style() != Qt::RadialGradientPattern || brushKey_ != key) {
         QRadialGradient q(centre.toQt(), radius, focal.toQt(), focalRadius);
-        q.setStops(b.stops);
-        b.brush = QBrush(q);
-        b.key = key;
+        q.setStops(qtStops());
+        brush_ = QBrush(q);
+        brushKey_ = key;
     }
-    return b.brush;
+    return brush_;
 }
 
 void Gradient::applyTo(QGradient& gradient) const

@@ -5,11 +5,11 @@
 #include "platform/foundation/Color.h"
 #include "platform/foundation/Geometry.h"
 
-#include <memory>
-#include <vector>
+#include <QBrush>
+#include <QGradient>
 
-class QBrush;
-class QGradient;
+#include <array>
+#include <vector>
 
 namespace pf {
 
@@ -34,17 +34,19 @@ public:
     void applyTo(QGradient& gradient) const;
 
     // The brush along an axis (linear), or from a focal circle out to a circle (radial), in user space.
-    // The last brush made is kept with the stops it was made from: a shape paints its gradient with the
-    // same geometry every time. Copies share it, so paint a gradient from one thread at a time.
-    QBrush linearBrush(Point start, Point end) const;
-    QBrush radialBrush(Point focal, double focalRadius, Point centre, double radius) const;
+    // The last brush made is kept in the gradient (a shape paints its gradient with the same geometry
+    // every time), so paint a gradient from one thread at a time.
+    const QBrush& linearBrush(Point start, Point end) const;
+    const QBrush& radialBrush(Point focal, double focalRadius, Point centre, double radius) const;
 
 private:
-    struct Brushes;
-    Brushes& brushes() const;
+    const QGradientStops& qtStops() const;
 
     std::vector<GradientStop> stops_;
-    mutable std::shared_ptr<Brushes> brushes_;
+    // Kept in the object rather than behind a pointer: drawing reads it from gradients gone cold.
+    mutable QGradientStops qtStops_;
+    mutable QBrush brush_;
+    mutable std::array<double, 7> brushKey_{};  // radial, then the points and radii of brush_
 };
 
 } // namespace pf

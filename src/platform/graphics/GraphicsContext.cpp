@@ -305,7 +305,7 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
 {
     if (g.isEmpty() || path.isEmpty())
         return;
-    const QRectF b = path.bounds().toQt();
+    const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
     const auto [ux, uy] = unitVector(angleDegrees);
     const double half = b.width() / 2 * std::abs(ux) + b.height() / 2 * std::abs(uy);
     const QPointF c = b.center();
@@ -325,7 +325,7 @@ void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& pa
 {
     if (g.isEmpty() || path.isEmpty())
         return;
-    const QRectF b = path.bounds().toQt();
+    const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
     const Point c{b.center().x() + relativeCenter.x * b.width() / 2, b.center().y() + relativeCenter.y * b.height() / 2};
     double radius = 0;
     for (const QPointF corner : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()})

@@ -502,7 +502,7 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
 void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region)
 {
     const GState& s = gstate();
-    const QBrush brush = geometry.radial
+    const QBrush& brush = geometry.radial
                              ? g.radialBrush(geometry.start, geometry.startRadius, geometry.end, geometry.endRadius)
                              : g.linearBrush(geometry.start, geometry.end);
     const QPainterPath& qp = region.toQt();

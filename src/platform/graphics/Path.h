@@ -99,8 +99,12 @@ public:
     double flatness() const { return flatness_; }
     void setFlatness(double f) { flatness_ = f; }
 
-    // Elements equal (the style is not compared).
-    bool sameElements(const Path& other) const { return elements_ == other.elements_; }
+    // Elements equal (the style is not compared). Copies that still share what painting keeps are equal
+    // without a look at their elements.
+    bool sameElements(const Path& other) const
+    {
+        return (paintForms_ && paintForms_ == other.paintForms_) || elements_ == other.elements_;
+    }
 
     // --- Conversion to Qt, only to paint, stroke or clip. Quadratics stay exact (Qt raises them itself);
     // a close becomes closeSubpath; the fill rule comes from the winding rule. The conversion with the
@@ -195,6 +199,8 @@ private:
     void joinTo(Point start);
 
     std::vector<PathElement> elements_;
+    // Next to the elements: drawing reads both, from paths that have gone cold since the last frame.
+    mutable std::shared_ptr<const PaintForms> paintForms_;
     LineStyle style_;
     WindingRule winding_ = WindingRule::NonZero;
     double flatness_ = 0.6;
@@ -202,7 +208,6 @@ private:
     Point subpathStart_;
     bool hasCurrentPoint_ = false;
     bool subpathOpen_ = false;
-    mutable std::shared_ptr<const PaintForms> paintForms_;
 };
 
 } // namespace pf
