@@ -59,12 +59,17 @@ pf::Rect cell(int i)
 // What each rectangle draws: everything, or one part, to see where the time goes.
 enum Content { GradientAndStroke = 0, GradientOnly = 1, StrokeOnly = 2, SolidFillOnly = 3 };
 
-std::vector<std::shared_ptr<Rectangle>> page(BenchPage& owner, bool shadows, Content content)
+// Shapes take their style from the user defaults: use empty ones, never the user's.
+void useEmptyDefaults()
 {
-    // Shapes take their style from the user defaults: use empty ones, never the user's.
     static const auto usersDefaults =
         pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
-    std::vector<std::shared_ptr<Rectangle>> shapes;
+}
+
+std::vector<std::shared_ptr<Shape>> page(BenchPage& owner, bool shadows, Content content)
+{
+    useEmptyDefaults();
+    std::vector<std::shared_ptr<Shape>> shapes;
     for (int i = 0; i < columns * rows; ++i) {
         auto shape = Shape::make<Rectangle>(cell(i));
         shape->setComposition(&owner);
@@ -96,10 +101,9 @@ std::vector<std::shared_ptr<Rectangle>> page(BenchPage& owner, bool shadows, Con
     return shapes;
 }
 
-void drawPage(benchmark::State& state, bool shadows)
+// Frame after frame, the shapes as the canvas draws them at 100 %: on screen, half a point in.
+void drawFrames(benchmark::State& state, const std::vector<std::shared_ptr<Shape>>& shapes)
 {
-    BenchPage owner;
-    const auto shapes = page(owner, shadows, Content(state.range(0)));
     const pf::Rect everything(0, 0, side, side);
     for (auto _ : state) {
         pf::BitmapContext context(pf::Size(side, side), 1.0, true, true);
@@ -111,6 +115,27 @@ void drawPage(benchmark::State& state, bool shadows)
     state.counters["shapes"] = double(shapes.size());
 }
 
+// Frame after frame, what paint draws into a transparent image of the same size.
+template <class Paint>
+void paintFrames(benchmark::State& state, const Paint& paint)
+{
+    for (auto _ : state) {
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        paint(p);
+        p.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void drawPage(benchmark::State& state, bool shadows)
+{
+    BenchPage owner;
+    drawFrames(state, page(owner, shadows, Content(state.range(0))));
+}
+
 void BM_ShapesWithShadows(benchmark::State& state) { drawPage(state, true); }
 void BM_ShapesWithoutShadows(benchmark::State& state) { drawPage(state, false); }
 
@@ -120,11 +145,7 @@ void BM_QPainterPeer(benchmark::State& state)
     const auto content = Content(state.range(0));
     const bool fills = content != StrokeOnly;
     const bool strokes = content == GradientAndStroke || content == StrokeOnly;
-    for (auto _ : state) {
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
+    paintFrames(state, [&](QPainter& p) {
         const QPen pen(strokeColour.toQt(), 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         for (int i = 0; i < columns * rows; ++i) {
             // Where the canvas puts them at 100 %: the fill half a point in (on whole pixels when nothing
@@ -145,9 +166,7 @@ void BM_QPainterPeer(benchmark::State& state)
                 p.drawRect(cell(i).toQt().translated(1, 1));
             }
         }
-        p.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    });
 }
 
 // ---- the mixed page ----
@@ -236,8 +255,7 @@ Outline outlineOf(int i) { return Outline((i + i / columns) % 4); }
 // with a solid fill and an even stroke, arrows with an even stroke.
 std::vector<std::shared_ptr<Shape>> mixedPage(BenchPage& owner)
 {
-    static const auto usersDefaults =
-        pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
+    useEmptyDefaults();
     std::vector<std::shared_ptr<Shape>> shapes;
     for (int i = 0; i < columns * rows; ++i) {
         std::shared_ptr<Shape> shape;
@@ -276,27 +294,14 @@ std::vector<std::shared_ptr<Shape>> mixedPage(BenchPage& owner)
 void BM_MixedShapes(benchmark::State& state)
 {
     BenchPage owner;
-    const auto shapes = mixedPage(owner);
-    const pf::Rect everything(0, 0, side, side);
-    for (auto _ : state) {
-        pf::BitmapContext context(pf::Size(side, side), 1.0, true, true);
-        context.translate(0.5, 0.5);
-        for (const auto& shape : shapes)
-            shape->drawInContextDirtyRect(context, everything);
-        benchmark::DoNotOptimize(context.bitmap().constBits());
-    }
-    state.counters["shapes"] = double(shapes.size());
+    drawFrames(state, mixedPage(owner));
 }
 
 // The mixed page through QPainter: fills half a point in, even strokes one point, odd strokes half a point
 // (where the canvas puts them at 100 %), solid butt-capped strokes with mitred joins; arrowheads are fills.
 void BM_MixedQPainterPeer(benchmark::State& state)
 {
-    for (auto _ : state) {
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
+    paintFrames(state, [](QPainter& p) {
         const QPen even(strokeColour.toQt(), 2, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
         const QPen odd(strokeColour.toQt(), 1, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
         for (int i = 0; i < columns * rows; ++i) {
@@ -341,9 +346,7 @@ void BM_MixedQPainterPeer(benchmark::State& state)
                 break;
             }
         }
-        p.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    });
 }
 
 // Argument: the Content drawn (0 is the full page; 1 to 3 break it down).
