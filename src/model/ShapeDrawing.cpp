@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -94,6 +95,11 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
         __builtin_prefetch(field);
     if (composition_ && !composition_->isExporting() && !dirtyRect().intersects(dirty))
         return;
+    // And then for the outlines the fill and the stroke paint.
+    for (const std::optional<pf::Path>& kept : {std::cref(finalFillPath_), std::cref(finalGradientFillPath_)})
+        if (kept)
+            kept->prefetchPaintForms();
+    evenStrokeShifted_.prefetchPaintForms();
     if (selected_ || snapped_) {
         // Before the hidden test: a hidden selected shape still shows its halo.
         SavedState saved(context);

@@ -128,6 +128,13 @@ public:
         Point from, to;
     };
     const std::optional<LineShape>& asLine() const;
+    // Asks the processor for the painting forms ahead of their use: a page's paths have gone cold in the
+    // caches by the time it draws them again.
+    void prefetchPaintForms() const
+    {
+        if (paintForms_)
+            __builtin_prefetch(paintForms_.get());
+    }
     // The rect the path outlines after the transform, when that is one axis-aligned rectangle.
     std::optional<Rect> rectAfter(const AffineTransform& t) const;
     // From Qt (stroker and boolean results). Qt marks a closed subpath only by ending it on its start
