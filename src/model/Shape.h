@@ -703,6 +703,10 @@ private:
     // Drops the final fill paths when they were made on the other side of scale 1 (the shift differs).
     void dropFinalFillPathsMadeAtOtherScale();
     bool finalFillPathsAtSmallScale_ = true;
+    // The last path an even stroke shifted, and its shifted copy: the main and border strokes of a path,
+    // frame after frame, reuse one copy and what painting keeps with it.
+    mutable pf::Path evenStrokeSource_;
+    mutable pf::Path evenStrokeShifted_;
     // ===================== end of drawing =====================
 
 protected:

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -57,6 +58,13 @@ void setStrokeStyle(pf::GraphicsContext& context, const Shape& shape, const pf::
     context.setMiterLimit(shape.strokeLineWidth() * shape.currentScale());
 }
 
+// Everything a copy of a path carries.
+bool sameStrokePath(const pf::Path& a, const pf::Path& b)
+{
+    return a.sameElements(b) && a.windingRule() == b.windingRule() && a.lineStyle() == b.lineStyle() &&
+           a.flatness() == b.flatness();
+}
+
 class SavedState {
 public:
     explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
@@ -74,8 +82,24 @@ private:
 
 void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
 {
+    // By the time a page draws a shape again its pixels have pushed the shape out of the caches, and the
+    // layers read fields all over it: ask for them together, so that the misses overlap.
+    for (const void* field : {static_cast<const void*>(this), static_cast<const void*>(&composition_),
+                              static_cast<const void*>(&opacity_), static_cast<const void*>(&dirtyRect_),
+                              static_cast<const void*>(&fillType_), static_cast<const void*>(&strokeType_),
+                              static_cast<const void*>(&gradient_), static_cast<const void*>(&finalFillPath_),
+                              static_cast<const void*>(&finalGradientFillPath_),
+                              static_cast<const void*>(&contentFilterSpecs_),
+                              static_cast<const void*>(&provisionalConnection_),
+                              static_cast<const void*>(&evenStrokeSource_)})
+        __builtin_prefetch(field);
     if (composition_ && !composition_->isExporting() && !dirtyRect().intersects(dirty))
         return;
+    // And then for the outlines the fill and the stroke paint.
+    for (const std::optional<pf::Path>& kept : {std::cref(finalFillPath_), std::cref(finalGradientFillPath_)})
+        if (kept)
+            kept->prefetchPaintForms();
+    evenStrokeShifted_.prefetchPaintForms();
     if (selected_ || snapped_) {
         // Before the hidden test: a hidden selected shape still shows its halo.
         SavedState saved(context);
@@ -144,8 +168,16 @@ const std::optional<pf::Path>& Shape::preparedFinalGradientFillPath()
 {
     dropFinalFillPathsMadeAtOtherScale();
     if (!finalGradientFillPath_)
-        if (std::optional<pf::Path> p = gradientFillPath())
+        if (std::optional<pf::Path> p = gradientFillPath()) {
             finalGradientFillPath_ = adjustedFillPath(*p);
+            // Usually the same outline as the fill: then a copy of it, so that both share what painting
+            // keeps and are known equal at a glance on every draw.
+            if (const std::optional<pf::Path>& fill = preparedFinalFillPath();
+                fill && fill->sameElements(*finalGradientFillPath_) && fill->windingRule() == p->windingRule()) {
+                (void)fill->toQt();
+                finalGradientFillPath_ = *fill;
+            }
+        }
     return finalGradientFillPath_;
 }
 
@@ -265,10 +297,17 @@ void Shape::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, 
         lineWidth = thumbnailLineWidthForLineWidth(lineWidth);
     // Whole points on screen.
     setStrokeStyle(context, *this, color, std::round(std::fabs(lineWidth)));
-    if (currentScale() <= 1.0 && isStrokeEven())
-        context.strokePath(path.transformed(evenStrokeShift()));
-    else
+    if (currentScale() <= 1.0 && isStrokeEven()) {
+        if (!sameStrokePath(path, evenStrokeSource_)) {
+            // Made before the copy, so that the copy shares it and later draws know it equal at a glance.
+            (void)path.toQt();
+            evenStrokeSource_ = path;
+            evenStrokeShifted_ = path.transformed(evenStrokeShift());
+        }
+        context.strokePath(evenStrokeShifted_);
+    } else {
         context.strokePath(path);
+    }
 }
 
 double Shape::stroke1LineWidth() const

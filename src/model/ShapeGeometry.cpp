@@ -312,8 +312,6 @@ const pf::Rect& Shape::dirtyRect() const
     return dirtyRect_;
 }
 
-}
-
 // ---- hit tests ----
 
 bool Shape::containsPoint(const pf::Point& point) const

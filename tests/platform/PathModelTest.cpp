@@ -1,6 +1,9 @@
 #include "platform/graphics/Path.h"
 
+#include <QPainterPath>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace pf;
 
@@ -37,4 +40,90 @@ TEST(PathModel, SegmentWithoutCurrentPointStartsItsOwnSubpath)
     EXPECT_EQ(p.element(0).type, PathElementType::MoveTo);
     EXPECT_EQ(p.element(0).points[0], Point(3, 4));
     EXPECT_FALSE(Path().hasCurrentPoint());
+}
+
+// The painting forms are kept with the path: every change must drop them, or a path would paint as it was.
+TEST(PathModel, PaintingFormsFollowEveryChange)
+{
+    struct Case {
+        const char* change;
+        void (*apply)(Path&);
+    };
+    const Case cases[] = {
+        {"lineTo", [](Path& p) { p.lineTo({30, 40}); }},
+        {"curveTo", [](Path& p) { p.curveTo({1, 2}, {3, 4}, {5, 6}); }},
+        {"moveTo", [](Path& p) { p.moveTo({7, 7}); }},
+        {"setElementPoints", [](Path& p) { const Point to[] = {{12, 0}}; p.setElementPoints(1, to); }},
+        {"transform", [](Path& p) { p.transform(AffineTransform::translation(0.5, 0)); }},
+        {"clear", [](Path& p) { p.clear(); }},
+        {"append", [](Path& p) { p.append(Path::rect(Rect(50, 50, 5, 5))); }},
+    };
+    for (const Case& c : cases) {
+        Path p = Path::rect(Rect(0, 0, 10, 20));
+        ASSERT_TRUE(p.asRect()) << c.change;
+        (void)p.toQt();
+        const Path before = p;
+        c.apply(p);
+        Path fresh;
+        fresh.append(p);
+        EXPECT_EQ(p.toQt(), fresh.toQt()) << c.change;
+        EXPECT_EQ(p.asRect().has_value(), fresh.asRect().has_value()) << c.change;
+        // A copy made before the change keeps what it had.
+        EXPECT_EQ(before.toQt(), Path::rect(Rect(0, 0, 10, 20)).toQt()) << c.change;
+    }
+    Path open;
+    open.moveTo({0, 0});
+    open.lineTo({10, 0});
+    (void)open.toQt();
+    open.close();
+    EXPECT_EQ(open.toQt().elementCount(), 3) << "a close adds the line back to the start";
+    open.setWindingRule(WindingRule::EvenOdd);
+    EXPECT_EQ(open.toQt().fillRule(), Qt::OddEvenFill);
+}
+
+TEST(PathModel, RectsAndLinesAreFoundOnlyWhereTheyAre)
+{
+    const auto polyline = [](std::initializer_list<Point> points, bool close) {
+        Path p;
+        for (const Point& pt : points)
+            p.hasCurrentPoint() ? p.lineTo(pt) : p.moveTo(pt);
+        if (close)
+            p.close();
+        return p;
+    };
+    struct Case {
+        const char* name;
+        Path path;
+        std::optional<Rect> rect;
+        bool closed;
+        bool line;
+    };
+    const Case cases[] = {
+        {"builder rect", Path::rect(Rect(5, 6, -4, 10)), Rect(1, 6, 4, 10), true, false},
+        {"counter-clockwise", polyline({{0, 0}, {0, 5}, {3, 5}, {3, 0}}, true), Rect(0, 0, 3, 5), true, false},
+        {"back to the start, open", polyline({{0, 0}, {3, 0}, {3, 5}, {0, 5}, {0, 0}}, false), Rect(0, 0, 3, 5), false,
+         false},
+        {"no width", Path::rect(Rect(0, 0, 0, 5)), std::nullopt, false, false},
+        {"not square corners", polyline({{0, 0}, {3, 0}, {3, 5}, {1, 5}}, true), std::nullopt, false, false},
+        {"turned", Path::rect(Rect(0, 0, 3, 5)).transformed(AffineTransform::rotation(0.3)), std::nullopt, false,
+         false},
+        {"two rects", [] { Path p = Path::rect(Rect(0, 0, 1, 1)); p.appendRect(Rect(2, 2, 1, 1)); return p; }(),
+         std::nullopt, false, false},
+        {"oval", Path::oval(Rect(0, 0, 3, 5)), std::nullopt, false, false},
+        {"line", polyline({{1, 1}, {1, 9}}, false), std::nullopt, false, true},
+        {"closed line", polyline({{1, 1}, {1, 9}}, true), std::nullopt, false, false},
+        {"point", polyline({{1, 1}, {1, 1}}, false), std::nullopt, false, false},
+    };
+    for (const Case& c : cases) {
+        const auto& rect = c.path.asRect();
+        ASSERT_EQ(rect.has_value(), c.rect.has_value()) << c.name;
+        if (rect) {
+            EXPECT_EQ(rect->rect, *c.rect) << c.name;
+            EXPECT_EQ(rect->closed, c.closed) << c.name;
+        }
+        EXPECT_EQ(c.path.asLine().has_value(), c.line) << c.name;
+    }
+    // After a transform: quarter turns keep a rect on the axes.
+    EXPECT_EQ(Path::rect(Rect(0, 0, 3, 5)).rectAfter(AffineTransform{0, 1, -1, 0, 0, 0}), Rect(-5, 0, 5, 3));
+    EXPECT_FALSE(Path::rect(Rect(0, 0, 3, 5)).rectAfter(AffineTransform::rotation(0.1)));
 }

@@ -1,7 +1,6 @@
 #include "platform/graphics/Gradient.h"
 
 #include <QColor>
-#include <QGradient>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +10,40 @@ namespace pf {
 Gradient::Gradient(std::vector<GradientStop> stops) : stops_(std::move(stops)) {}
 
 Gradient::Gradient(const Color& start, const Color& end) : stops_{{start, 0.0}, {end, 1.0}} {}
+
+const QGradientStops& Gradient::qtStops() const
+{
+    if (qtStops_.isEmpty() && !stops_.empty()) {
+        QLinearGradient stops;
+        applyTo(stops);
+        qtStops_ = stops.stops();
+    }
+    return qtStops_;
+}
+
+const QBrush& Gradient::linearBrush(Point start, Point end) const
+{
+    const std::array<double, 7> key{0, start.x, start.y, end.x, end.y, 0, 0};
+    if (brush_.style() != Qt::LinearGradientPattern || brushKey_ != key) {
+        QLinearGradient q(start.toQt(), end.toQt());
+        q.setStops(qtStops());
+        brush_ = QBrush(q);
+        brushKey_ = key;
+    }
+    return brush_;
+}
+
+const QBrush& Gradient::radialBrush(Point focal, double focalRadius, Point centre, double radius) const
+{
+    const std::array<double, 7> key{1, focal.x, focal.y, centre.x, centre.y, focalRadius, radius};
+    if (brush_.style() != Qt::RadialGradientPattern || brushKey_ != key) {
+        QRadialGradient q(centre.toQt(), radius, focal.toQt(), focalRadius);
+        q.setStops(qtStops());
+        brush_ = QBrush(q);
+        brushKey_ = key;
+    }
+    return brush_;
+}
 
 void Gradient::applyTo(QGradient& gradient) const
 {

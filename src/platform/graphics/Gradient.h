@@ -3,10 +3,13 @@
 #pragma once
 
 #include "platform/foundation/Color.h"
+#include "platform/foundation/Geometry.h"
 
+#include <QBrush>
+#include <QGradient>
+
+#include <array>
 #include <vector>
-
-class QGradient;
 
 namespace pf {
 
@@ -30,8 +33,20 @@ public:
     // location keep their order and give a hard edge.
     void applyTo(QGradient& gradient) const;
 
+    // The brush along an axis (linear), or from a focal circle out to a circle (radial), in user space.
+    // The last brush made is kept in the gradient (a shape paints its gradient with the same geometry
+    // every time), so paint a gradient from one thread at a time.
+    const QBrush& linearBrush(Point start, Point end) const;
+    const QBrush& radialBrush(Point focal, double focalRadius, Point centre, double radius) const;
+
 private:
+    const QGradientStops& qtStops() const;
+
     std::vector<GradientStop> stops_;
+    // Kept in the object rather than behind a pointer: drawing reads it from gradients gone cold.
+    mutable QGradientStops qtStops_;
+    mutable QBrush brush_;
+    mutable std::array<double, 7> brushKey_{};  // radial, then the points and radii of brush_
 };
 
 } // namespace pf

@@ -17,50 +17,6 @@ namespace {
 
 thread_local GraphicsContext* currentContext = nullptr;
 
-// The device rect a path covers when it is one axis-aligned rectangle after the transform.
-std::optional<QRectF> axisAlignedDeviceRect(const Path& path, const AffineTransform& t)
-{
-    const auto elements = path.elements();
-    if (elements.empty() || elements[0].type != PathElementType::MoveTo)
-        return std::nullopt;
-    std::vector<Point> pts;
-    for (size_t i = 0; i < elements.size(); ++i) {
-        const PathElement& e = elements[i];
-        if (i > 0 && e.type == PathElementType::Close && i + 1 == elements.size())
-            break;
-        if (i > 0 && e.type != PathElementType::LineTo)
-            return std::nullopt;
-        pts.push_back(t.apply(e.points[0]));
-    }
-    if (pts.size() == 5 && pts[4] == pts[0])
-        pts.pop_back();
-    if (pts.size() != 4)
-        return std::nullopt;
-    for (size_t i = 0; i < 4; ++i) {
-        const Point& a = pts[i];
-        const Point& b = pts[(i + 1) % 4];
-        const Point& c = pts[(i + 2) % 4];
-        const bool abVertical = a.x == b.x;
-        const bool abHorizontal = a.y == b.y;
-        // Edges alternate between horizontal and vertical.
-        if (abVertical == abHorizontal)
-            return std::nullopt;
-        if (abVertical ? !(b.y == c.y) : !(b.x == c.x))
-            return std::nullopt;
-    }
-    const double x0 = std::min({pts[0].x, pts[1].x, pts[2].x});
-    const double x1 = std::max({pts[0].x, pts[1].x, pts[2].x});
-    const double y0 = std::min({pts[0].y, pts[1].y, pts[2].y});
-    const double y1 = std::max({pts[0].y, pts[1].y, pts[2].y});
-    return QRectF(x0, y0, x1 - x0, y1 - y0);
-}
-
-bool isWholePixels(const QRectF& r)
-{
-    return r.x() == std::floor(r.x()) && r.y() == std::floor(r.y()) && r.right() == std::floor(r.right()) &&
-           r.bottom() == std::floor(r.bottom());
-}
-
 // Sutherland-Hodgman: the part of a convex polygon where (p - origin)·normal >= 0.
 QPolygonF clipToHalfPlane(const QPolygonF& poly, QPointF origin, QPointF normal)
 {
@@ -133,6 +89,12 @@ QRectF Clip::bounds() const
     for (const QPainterPath& p : paths)
         b &= p.boundingRect();
     return b;
+}
+
+bool GraphicsContext::isWholePixels(const QRectF& r)
+{
+    return r.x() == std::floor(r.x()) && r.y() == std::floor(r.y()) && r.right() == std::floor(r.right()) &&
+           r.bottom() == std::floor(r.bottom());
 }
 
 GraphicsContext::GraphicsContext(const AffineTransform& base, double baseScale, bool drawsToScreen)
@@ -230,8 +192,8 @@ void GraphicsContext::intersectClip(const Path& path, WindingRule rule)
         clip.unbounded = false;
         clip.rect = deviceBounds();
     }
-    if (auto r = axisAlignedDeviceRect(path, gstate().ctm); r && isWholePixels(*r)) {
-        clip.rect &= *r;
+    if (auto r = path.rectAfter(gstate().ctm); r && isWholePixels(r->toQt())) {
+        clip.rect &= r->toQt();
         return;
     }
     QPainterPath device = gstate().ctm.toQt().map(path.toQt(rule));
@@ -321,8 +283,10 @@ void GraphicsContext::drawLinearGradient(const Gradient& g, Point start, Point e
         region = clipToHalfPlane(region, e, -axis);
     if (region.size() < 3)
         return;
-    QPainterPath area;
-    area.addPolygon(region);
+    Path area;
+    for (const QPointF& corner : region)
+        area.lineTo(Point::fromQt(corner));
+    area.close();
     paintGradient(g, GradientPaint{false, start, end, 0, 0}, area);
 }
 
@@ -331,11 +295,9 @@ void GraphicsContext::drawRadialGradient(const Gradient& g, Point startCenter, d
 {
     if (g.isEmpty() || startRadius < 0 || endRadius < 0)
         return;
-    QPainterPath area;
-    if (options & DrawsAfterEnd)
-        area.addRect(visibleUserRect());
-    else
-        area = circleHull(startCenter.toQt(), startRadius, endCenter.toQt(), endRadius);
+    const Path area = options & DrawsAfterEnd
+                          ? Path::rect(Rect::fromQt(visibleUserRect()))
+                          : Path::fromQt(circleHull(startCenter.toQt(), startRadius, endCenter.toQt(), endRadius));
     paintGradient(g, GradientPaint{true, startCenter, endCenter, startRadius, endRadius}, area);
 }
 
@@ -343,8 +305,7 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
 {
     if (g.isEmpty() || path.isEmpty())
         return;
-    const QPainterPath area = path.toQt();
-    const QRectF b = path.bounds().toQt();
+    const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
     const auto [ux, uy] = unitVector(angleDegrees);
     const double half = b.width() / 2 * std::abs(ux) + b.height() / 2 * std::abs(uy);
     const QPointF c = b.center();
@@ -352,7 +313,7 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
     const Point end{c.x() + half * ux, c.y() + half * uy};
     if (half == 0)
         return;
-    paintGradient(g, GradientPaint{false, start, end, 0, 0}, area);
+    paintGradient(g, GradientPaint{false, start, end, 0, 0}, path);
 }
 
 void GraphicsContext::drawLinearGradientInRect(const Gradient& g, const Rect& r, double angleDegrees)
@@ -364,15 +325,14 @@ void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& pa
 {
     if (g.isEmpty() || path.isEmpty())
         return;
-    const QPainterPath area = path.toQt();
-    const QRectF b = path.bounds().toQt();
+    const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
     const Point c{b.center().x() + relativeCenter.x * b.width() / 2, b.center().y() + relativeCenter.y * b.height() / 2};
     double radius = 0;
     for (const QPointF corner : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()})
         radius = std::max(radius, std::hypot(corner.x() - c.x, corner.y() - c.y));
     if (radius == 0)
         return;
-    paintGradient(g, GradientPaint{true, c, c, 0, radius}, area);
+    paintGradient(g, GradientPaint{true, c, c, 0, radius}, path);
 }
 
 void GraphicsContext::drawImage(const Image& image, const Rect& dest, const Rect& srcIn, BlendMode op, double fraction,

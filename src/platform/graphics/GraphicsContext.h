@@ -214,6 +214,8 @@ public:
     double baseScale() const { return baseScale_; }
     // The device pixels this context can paint.
     virtual QRectF deviceBounds() const = 0;
+    // Every edge of a device rect on a whole pixel: such a rect is painted exactly without antialiasing.
+    static bool isWholePixels(const QRectF& r);
 
 protected:
     GraphicsContext(const AffineTransform& base, double baseScale, bool drawsToScreen);
@@ -232,7 +234,7 @@ protected:
         Point start, end;  // linear: the axis; radial: the circle centres
         double startRadius = 0, endRadius = 0;
     };
-    virtual void paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region) = 0;
+    virtual void paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region) = 0;
     // bitmap's sourcePixels drawn into dest (user space); flipRows puts the top row at dest's maxY.
     virtual void paintBitmap(const QImage& bitmap, const QRectF& sourcePixels, const Rect& dest, bool flipRows,
                              BlendMode op, double fraction) = 0;

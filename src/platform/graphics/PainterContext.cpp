@@ -54,6 +54,90 @@ double stretch(const AffineTransform& m)
 
 QRectF mapBounds(const AffineTransform& m, const QRectF& r) { return m.toQt().mapRect(r); }
 
+// A new transform makes the engine work out its fast paths again: set it only when it changes.
+void useTransform(QPainter& p, const QTransform& t)
+{
+    if (p.transform() != t)
+        p.setTransform(t);
+}
+
+// Scales, translations and quarter turns: the transforms that keep an axis-aligned rect one.
+bool keepsRectsOnAxes(const AffineTransform& m) { return (m.b == 0 && m.c == 0) || (m.a == 0 && m.d == 0); }
+
+// A rect on axes takes QPainter's rect fill, which needs no general path; on whole device pixels without
+// antialiasing, which paints the same pixels there and is QPainter's fastest fill.
+struct RectFill {
+    QRectF rect;  // user space
+    bool wholePixels = false;
+};
+
+std::optional<RectFill> rectFill(const Path& path, const GState& s, bool raster)
+{
+    const std::optional<Path::RectShape>& r = path.asRect();
+    if (!raster || !r || !keepsRectsOnAxes(s.ctm))
+        return std::nullopt;
+    const bool onAxes = s.ctm.b == 0 && s.ctm.c == 0;  // not turned: QPainter fills it as a rect then
+    const bool whole = onAxes && GraphicsContext::isWholePixels(s.ctm.apply(r->rect).toQt());
+    // Aliased, QPainter rounds a rect's edges otherwise than a path's.
+    if (!s.antialias && !whole)
+        return std::nullopt;
+    return RectFill{r->rect.toQt(), whole};
+}
+
+// The device rects a stroke covers exactly, when they are whole pixels: the ring of a closed rect with
+// mitred corners, or the band of a straight line with butt or square ends, on axes. Filled without
+// antialiasing they give the pixels the stroke would (it covers them wholly or not at all) without a
+// stroker or a general path.
+struct WholePixelBands {
+    std::array<QRect, 4> rects;
+    int count = 0;
+};
+
+std::optional<WholePixelBands> wholePixelBands(const Path& path, const LineStyle& style, const QPen& pen,
+                                               const AffineTransform& ctm)
+{
+    if (pen.style() != Qt::SolidLine || pen.isCosmetic() || !keepsRectsOnAxes(ctm))
+        return std::nullopt;
+    const double w = pen.widthF();
+    const double h = w / 2;
+    std::array<Rect, 4> user;
+    int count = 0;
+    if (const auto& r = path.asRect()) {
+        // A right angle keeps its miter from a limit of √2; bevels and round joins are not rects.
+        if (!r->closed || style.join != LineJoin::Miter || !(style.miterLimit >= 1.5) ||
+            !(w < std::min(r->rect.width(), r->rect.height())))
+            return std::nullopt;
+        const Rect outer = r->rect.insetBy(-h, -h);
+        const Rect inner = r->rect.insetBy(h, h);
+        user = {Rect(outer.minX(), outer.minY(), outer.width(), inner.minY() - outer.minY()),
+                Rect(outer.minX(), inner.maxY(), outer.width(), outer.maxY() - inner.maxY()),
+                Rect(outer.minX(), inner.minY(), inner.minX() - outer.minX(), inner.height()),
+                Rect(inner.maxX(), inner.minY(), outer.maxX() - inner.maxX(), inner.height())};
+        count = 4;
+    }
+    else if (const auto& line = path.asLine()) {
+        if (style.cap == LineCap::Round || (line->from.x != line->to.x && line->from.y != line->to.y))
+            return std::nullopt;
+        const double reach = style.cap == LineCap::Square ? h : 0;
+        const Rect along = Rect(line->from.x, line->from.y, line->to.x - line->from.x, line->to.y - line->from.y)
+                               .standardized();
+        user[0] = line->from.x == line->to.x ? along.insetBy(-h, -reach) : along.insetBy(-reach, -h);
+        count = 1;
+    }
+    else {
+        return std::nullopt;
+    }
+    WholePixelBands bands;
+    for (int i = 0; i < count; ++i) {
+        const QRectF device = ctm.apply(user[size_t(i)]).toQt();
+        if (!GraphicsContext::isWholePixels(device) || !(std::abs(device.x()) < 1e9 && std::abs(device.y()) < 1e9 &&
+                                                         device.width() < 1e9 && device.height() < 1e9))
+            return std::nullopt;
+        bands.rects[size_t(bands.count++)] = device.toRect();
+    }
+    return bands;
+}
+
 // The coverage of a premultiplied image, tinted with a colour (premultiplied) and the alpha it scales.
 QImage tint(const QImage& coverage, const Color& color)
 {
@@ -100,6 +184,15 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
 
 PainterContext::~PainterContext() = default;
 
+bool PainterContext::targetPaintsPixels() const
+{
+    // QPainter's fast paths (rect fills, fills without a stroker) are the raster engine's; layers are
+    // raster images.
+    const QPainter* p = targets_.back().painter;
+    return targets_.size() > 1 ||
+           (p && p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Raster);
+}
+
 void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& base)
 {
     targets_.resize(1);
@@ -110,8 +203,12 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
 
 void PainterContext::setHints(QPainter& p, bool antialias) const
 {
-    p.setRenderHint(QPainter::Antialiasing, antialias);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, effectiveInterpolation() != InterpolationQuality::None);
+    // Each change of hints makes the engine look for its fast paths again: change only what differs.
+    const bool smooth = effectiveInterpolation() != InterpolationQuality::None;
+    if (p.testRenderHint(QPainter::Antialiasing) != antialias)
+        p.setRenderHint(QPainter::Antialiasing, antialias);
+    if (p.testRenderHint(QPainter::SmoothPixmapTransform) != smooth)
+        p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
 std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
@@ -145,8 +242,8 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
     return mask;
 }
 
-void PainterContext::render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha,
-                            const DrawFn& draw, bool contentClipped)
+void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha,
+                            DrawFn draw, bool contentClipped)
 {
     Target& target = targets_.back();
     if (!target.painter || !target.painter->isActive() || alpha <= 0)
@@ -165,11 +262,14 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
 
     if (!shadow && !mask) {
-        p.resetTransform();
-        if (s.clip.unbounded)
+        // Clips are set in the target's pixels; every drawing sets its own transform.
+        if (s.clip.unbounded) {
             p.setClipping(false);
-        else
+        }
+        else {
+            useTransform(p, QTransform());
             p.setClipRect(s.clip.rect.translated(-target.bounds.topLeft()));
+        }
         if (clipPaths) {
             for (const QPainterPath& path : s.clip.paths)
                 p.setClipPath(path.translated(-target.bounds.topLeft()), Qt::IntersectClip);
@@ -195,7 +295,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
         extent = blurExtent(sigma);
         needed |= visible.translated(-offset).adjusted(-extent, -extent, extent, extent);
     }
-    const QRect layerRect = (area & needed).toAlignedRect();
+    const QRect layerRect = (area() & needed).toAlignedRect();
     if (layerRect.isEmpty())
         return;
     QImage layer(layerRect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -231,7 +331,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
             return;
         if (!mask && alpha == 1 && mode == BlendMode::Normal) {
             // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
-            p.resetTransform();
+            useTransform(p, QTransform());
             p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
             p.setOpacity(1);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -271,7 +371,7 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
             mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
         }
     }
-    p.resetTransform();
+    useTransform(p, QTransform());
     p.setClipping(false);
     p.setOpacity(alpha);
     p.setCompositionMode(qtMode(mode));
@@ -281,20 +381,37 @@ void PainterContext::render(const GState& s, const QRectF& area, bool antialias,
 void PainterContext::paintFill(const Path& path, WindingRule rule)
 {
     const GState& s = gstate();
-    const QPainterPath qp = path.toQt(rule);
-    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1);
+    QPainterPath otherRule;
+    const QPainterPath& qp = rule == path.windingRule() ? path.toQt() : (otherRule = path.toQt(rule));
+    const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
-    const QBrush brush(s.fillColor.toQt());
-    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
-        p.fillPath(qp, brush);
-    });
+    const std::optional<RectFill> rect = rectFill(path, s, targetPaintsPixels());
+    const QBrush& brush = solidBrush(s.fillColor);
+    render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
+           [&](QPainter& p, const QTransform& toTarget) {
+               useTransform(p, m * toTarget);
+               if (rect)
+                   p.fillRect(rect->rect, brush.color());
+               else
+                   p.fillPath(qp, brush);
+           });
 }
 
-QPen PainterContext::pen(const LineStyle& style, const Color& color, const AffineTransform& ctm) const
+const QBrush& PainterContext::solidBrush(const Color& color)
 {
-    QPen pen(color.toQt());
+    if (!brushMemo_ || !(brushMemo_->first == color))
+        brushMemo_.emplace(color, QBrush(color.toQt()));
+    return brushMemo_->second;
+}
+
+const QPen& PainterContext::pen(const LineStyle& style, const Color& color, const AffineTransform& ctm)
+{
     const double width = std::isfinite(style.width) ? std::max(0.0, style.width) : 1.0;
+    // Dashes of a width-0 line are measured in device pixels, so that pen depends on the CTM too.
+    const double deviceStretch = width == 0 && !style.dashPattern.empty() ? stretch(ctm) : 0;
+    if (penMemo_ && penMemo_->style == style && penMemo_->color == color && penMemo_->deviceStretch == deviceStretch)
+        return penMemo_->pen;
+    QPen pen(color.toQt());
     pen.setWidthF(width);
     pen.setCosmetic(width == 0);  // Quartz width 0: one device pixel
     pen.setCapStyle(style.cap == LineCap::Round ? Qt::RoundCap : style.cap == LineCap::Square ? Qt::SquareCap : Qt::FlatCap);
@@ -314,28 +431,40 @@ QPen PainterContext::pen(const LineStyle& style, const Color& color, const Affin
             const std::vector<double> once = dashes;
             dashes.insert(dashes.end(), once.begin(), once.end());
         }
-        const double unit = width == 0 ? 1.0 / std::max(stretch(ctm), 1e-9) : width;
+        const double unit = width == 0 ? 1.0 / std::max(deviceStretch, 1e-9) : width;
         QList<qreal> pattern;
         for (double d : dashes)
             pattern.append(std::max(d / unit, 1e-6));
         pen.setDashPattern(pattern);
         pen.setDashOffset(std::isfinite(style.dashPhase) ? style.dashPhase / unit : 0);
     }
-    return pen;
+    penMemo_.emplace(PenMemo{style, color, deviceStretch, pen});
+    return penMemo_->pen;
 }
 
 void PainterContext::paintStroke(const Path& path, const LineStyle& style)
 {
     const GState& s = gstate();
-    const QPainterPath qp = path.toQt();
+    const QPainterPath& qp = path.toQt();
     const double halfWidth = std::max(0.0, style.width) / 2;
     const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(style.miterLimit, 1.5) : 1.5);
-    const double grow = reach * stretch(s.ctm) + 2;
-    const QRectF area = mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
+    const auto area = [&] {
+        const double grow = reach * stretch(s.ctm) + 2;
+        return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
+    };
     const QTransform m = s.ctm.toQt();
-    const QPen qpen = pen(style, s.strokeColor, s.ctm);
-    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
+    const QPen& qpen = pen(style, s.strokeColor, s.ctm);
+    const std::optional<WholePixelBands> bands =
+        targetPaintsPixels() ? wholePixelBands(path, style, qpen, s.ctm) : std::nullopt;
+    render(s, area, s.antialias && !bands, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
+        if (bands) {
+            useTransform(p, QTransform());
+            const QPoint shift(int(toTarget.dx()), int(toTarget.dy()));
+            for (int i = 0; i < bands->count; ++i)
+                p.fillRect(bands->rects[size_t(i)].translated(shift), qpen.color());
+            return;
+        }
+        useTransform(p, m * toTarget);
         p.strokePath(qp, qpen);
     });
 }
@@ -346,10 +475,10 @@ void PainterContext::paintClear(const Rect& r)
     s.shadow.reset();
     QPainterPath qp;
     qp.addRect(r.toQt());
-    const QRectF area = mapBounds(s.ctm, r.toQt()).adjusted(-1, -1, 1, 1);
+    const auto area = [&] { return mapBounds(s.ctm, r.toQt()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, BlendMode::DestinationOut, 1.0, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
+        useTransform(p, m * toTarget);
         p.fillPath(qp, Qt::black);
     });
 }
@@ -360,36 +489,34 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
     const QRectF userBounds = run.boundingRect().translated(origin.toQt());
     // Glyph bounds leave out antialiasing and hinting overshoot: a little margin.
     const double margin = run.rawFont().pixelSize() * 0.25 + 2;
-    const QRectF area = mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin));
+    const auto area = [&] { return mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin)); };
     const QTransform m = s.ctm.toQt();
     const QPen pen(s.fillColor.toQt());
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
+        useTransform(p, m * toTarget);
         p.setPen(pen);
         p.drawGlyphRun(origin.toQt(), run);
     });
 }
 
-void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region)
+void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region)
 {
     const GState& s = gstate();
-    QBrush brush;
-    if (geometry.radial) {
-        QRadialGradient q(geometry.end.toQt(), geometry.endRadius, geometry.start.toQt(), geometry.startRadius);
-        g.applyTo(q);
-        brush = QBrush(q);
-    }
-    else {
-        QLinearGradient q(geometry.start.toQt(), geometry.end.toQt());
-        g.applyTo(q);
-        brush = QBrush(q);
-    }
-    const QRectF area = mapBounds(s.ctm, region.controlPointRect()).adjusted(-1, -1, 1, 1);
+    const QBrush& brush = geometry.radial
+                             ? g.radialBrush(geometry.start, geometry.startRadius, geometry.end, geometry.endRadius)
+                             : g.linearBrush(geometry.start, geometry.end);
+    const QPainterPath& qp = region.toQt();
+    const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
-    render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(m * toTarget);
-        p.fillPath(region, brush);
-    });
+    const std::optional<RectFill> rect = rectFill(region, s, targetPaintsPixels());
+    render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
+           [&](QPainter& p, const QTransform& toTarget) {
+               useTransform(p, m * toTarget);
+               if (rect)
+                   p.fillRect(rect->rect, brush);
+               else
+                   p.fillPath(qp, brush);
+           });
 }
 
 void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePixelsIn, const Rect& dest, bool flipRows,
@@ -411,10 +538,10 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     const double sy = dest.height() / source.height();
     const QTransform placement(sx, 0, 0, flipRows ? -sy : sy, dest.x() - source.x() * sx,
                                flipRows ? dest.maxY() + source.y() * sy : dest.y() - source.y() * sy);
-    const QRectF area = mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1);
+    const auto area = [&] { return mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
-        p.setTransform(placement * m * toTarget);
+        useTransform(p, placement * m * toTarget);
         p.drawImage(source.topLeft(), bitmap, source);
     });
 }
@@ -448,9 +575,9 @@ void PainterContext::popLayer(const GState& outer)
     layer.ownPainter->end();
     const QImage& image = *layer.image;
     const QPoint at = layer.bounds.topLeft();
-    render(outer, QRectF(layer.bounds), outer.antialias, outer.blendMode, outer.alpha,
+    render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
-               p.setTransform(toTarget);
+               useTransform(p, toTarget);
                p.drawImage(at, image);
            },
            true);

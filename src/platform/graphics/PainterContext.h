@@ -9,8 +9,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include <functional>
 #include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
 namespace pf {
 
@@ -32,7 +34,7 @@ protected:
     void paintStroke(const Path& path, const LineStyle& style) override;
     void paintClear(const Rect& r) override;
     void paintGlyphs(const QGlyphRun& run, Point origin) override;
-    void paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region) override;
+    void paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region) override;
     void paintBitmap(const QImage& bitmap, const QRectF& sourcePixels, const Rect& dest, bool flipRows, BlendMode op,
                      double fraction) override;
     void pushLayer() override;
@@ -46,17 +48,50 @@ private:
         std::unique_ptr<QPainter> ownPainter;
     };
     struct Mask;
-    // Paints draw (given the painter and the transform from device to the painter's pixels) with the
-    // state's clip and shadow, the alpha and the blend mode. area: device bounds of what draw paints.
-    // contentClipped: draw paints what was already clipped to the state's clip (a layer), so the clip's
-    // antialiased mask is applied to the shadow only, never twice to the drawing.
-    using DrawFn = std::function<void(QPainter&, const QTransform& deviceToTarget)>;
-    void render(const GState& s, const QRectF& area, bool antialias, BlendMode mode, double alpha, const DrawFn& draw,
+    // A callable borrowed for one call, never kept: std::function would allocate for every shape drawn.
+    template <class Signature>
+    class FunctionRef;
+    template <class R, class... Args>
+    class FunctionRef<R(Args...)> {
+    public:
+        template <class F>
+            requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef>)
+        FunctionRef(const F& f)  // NOLINT(google-explicit-constructor): a lambda converts where passed
+            : object_(&f), call_([](const void* o, Args... args) -> R { return (*static_cast<const F*>(o))(args...); })
+        {
+        }
+        R operator()(Args... args) const { return call_(object_, args...); }
+
+    private:
+        const void* object_;
+        R (*call_)(const void*, Args...);
+    };
+    // Paints, given the painter and the transform from device space to the painter's pixels.
+    using DrawFn = FunctionRef<void(QPainter&, const QTransform&)>;
+    // The device bounds of what a drawing paints; asked only when it goes through a layer.
+    using AreaFn = FunctionRef<QRectF()>;
+    // Paints draw with the state's clip and shadow, the alpha and the blend mode. contentClipped: draw
+    // paints what was already clipped to the state's clip (a layer), so the clip's antialiased mask is
+    // applied to the shadow only, never twice to the drawing.
+    void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false);
     std::shared_ptr<Mask> clipMask(const GState& s);
-    QPen pen(const LineStyle& style, const Color& color, const AffineTransform& ctm) const;
+    // The pen and solid brush of the last stroke and fill, kept while they stay the same: a page of shapes
+    // strokes and fills with few of them, and each new QPen or QBrush allocates.
+    const QPen& pen(const LineStyle& style, const Color& color, const AffineTransform& ctm);
+    const QBrush& solidBrush(const Color& color);
     void setHints(QPainter& p, bool antialias) const;
+    // The current target is painted by QPainter's raster engine (a bitmap, a view, a layer).
+    bool targetPaintsPixels() const;
 
+    struct PenMemo {
+        LineStyle style;
+        Color color;
+        double deviceStretch = 0;
+        QPen pen;
+    };
+    std::optional<PenMemo> penMemo_;
+    std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
     std::vector<Target> targets_;
 };

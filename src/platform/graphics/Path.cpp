@@ -2,6 +2,8 @@
 
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace pf {
 
 int PathElement::pointCount() const
@@ -18,19 +20,9 @@ int PathElement::pointCount() const
 
 Point PathElement::endPoint() const { return points[pointCount() - 1]; }
 
-bool operator==(const PathElement& a, const PathElement& b)
-{
-    if (a.type != b.type)
-        return false;
-    for (int i = 0; i < a.pointCount(); ++i) {
-        if (!(a.points[i] == b.points[i]))
-            return false;
-    }
-    return true;
-}
-
 void Path::moveTo(Point p)
 {
+    changed();
     elements_.push_back({PathElementType::MoveTo, {p, {}, {}}});
     currentPoint_ = p;
     subpathStart_ = p;
@@ -50,6 +42,7 @@ void Path::ensureCurrentPoint(Point p)
 
 void Path::lineTo(Point p)
 {
+    changed();
     ensureCurrentPoint(p);
     elements_.push_back({PathElementType::LineTo, {p, {}, {}}});
     currentPoint_ = p;
@@ -57,6 +50,7 @@ void Path::lineTo(Point p)
 
 void Path::quadTo(Point control, Point end)
 {
+    changed();
     ensureCurrentPoint(control);
     elements_.push_back({PathElementType::QuadTo, {control, end, {}}});
     currentPoint_ = end;
@@ -64,6 +58,7 @@ void Path::quadTo(Point control, Point end)
 
 void Path::curveTo(Point control1, Point control2, Point end)
 {
+    changed();
     ensureCurrentPoint(control1);
     elements_.push_back({PathElementType::CurveTo, {control1, control2, end}});
     currentPoint_ = end;
@@ -73,6 +68,7 @@ void Path::close()
 {
     if (!subpathOpen_)
         return;
+    changed();
     elements_.push_back({PathElementType::Close, {subpathStart_, {}, {}}});
     currentPoint_ = subpathStart_;
     subpathOpen_ = false;
@@ -80,6 +76,7 @@ void Path::close()
 
 void Path::clear()
 {
+    changed();
     elements_.clear();
     currentPoint_ = {};
     subpathStart_ = {};
@@ -116,6 +113,7 @@ void Path::appendElement(const PathElement& e)
 
 void Path::setElementPoints(int index, std::span<const Point> points)
 {
+    changed();
     PathElement& e = elements_[size_t(index)];
     const int n = std::min<int>(e.pointCount(), int(points.size()));
     for (int i = 0; i < n; ++i)
@@ -131,9 +129,74 @@ bool Path::hasQuadElements() const
     return false;
 }
 
-QPainterPath Path::toQt() const { return toQt(winding_); }
+struct Path::PaintForms {
+    QPainterPath qt;
+    std::optional<RectShape> rect;
+    std::optional<LineShape> line;
+};
 
-QPainterPath Path::toQt(WindingRule rule) const
+const Path::PaintForms& Path::paintForms() const
+{
+    if (!paintForms_) {
+        auto forms = std::make_shared<PaintForms>();
+        forms->qt = converted(winding_);
+        if (std::optional<Rect> r = rectAfter(AffineTransform::identity()))
+            forms->rect = RectShape{*r, elements_.back().type == PathElementType::Close};
+        if (elements_.size() == 2 && elements_[1].type == PathElementType::LineTo &&
+            !(elements_[0].points[0] == elements_[1].points[0]))
+            forms->line = LineShape{elements_[0].points[0], elements_[1].points[0]};
+        paintForms_ = std::move(forms);
+    }
+    return *paintForms_;
+}
+
+const QPainterPath& Path::toQt() const { return paintForms().qt; }
+
+const std::optional<Path::RectShape>& Path::asRect() const { return paintForms().rect; }
+
+const std::optional<Path::LineShape>& Path::asLine() const { return paintForms().line; }
+
+std::optional<Rect> Path::rectAfter(const AffineTransform& t) const
+{
+    if (elements_.empty() || elements_[0].type != PathElementType::MoveTo)
+        return std::nullopt;
+    // The corners: a move and lines, perhaps back to the start, perhaps closed.
+    Point pts[5];
+    size_t n = 0;
+    for (size_t i = 0; i < elements_.size(); ++i) {
+        const PathElement& e = elements_[i];
+        if (i > 0 && e.type == PathElementType::Close && i + 1 == elements_.size())
+            break;
+        if ((i > 0 && e.type != PathElementType::LineTo) || n == 5)
+            return std::nullopt;
+        pts[n++] = t.apply(e.points[0]);
+    }
+    if (n == 5 && pts[4] == pts[0])
+        --n;
+    if (n != 4)
+        return std::nullopt;
+    for (size_t i = 0; i < 4; ++i) {
+        const Point& a = pts[i];
+        const Point& b = pts[(i + 1) % 4];
+        const Point& c = pts[(i + 2) % 4];
+        const bool abVertical = a.x == b.x;
+        const bool abHorizontal = a.y == b.y;
+        // Edges alternate between horizontal and vertical, each of some length.
+        if (abVertical == abHorizontal)
+            return std::nullopt;
+        if (abVertical ? !(b.y == c.y) : !(b.x == c.x))
+            return std::nullopt;
+    }
+    const double x0 = std::min({pts[0].x, pts[1].x, pts[2].x});
+    const double x1 = std::max({pts[0].x, pts[1].x, pts[2].x});
+    const double y0 = std::min({pts[0].y, pts[1].y, pts[2].y});
+    const double y1 = std::max({pts[0].y, pts[1].y, pts[2].y});
+    return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+QPainterPath Path::toQt(WindingRule rule) const { return rule == winding_ ? paintForms().qt : converted(rule); }
+
+QPainterPath Path::converted(WindingRule rule) const
 {
     QPainterPath q;
     q.setFillRule(rule == WindingRule::NonZero ? Qt::WindingFill : Qt::OddEvenFill);
@@ -166,8 +229,10 @@ Path Path::fromQt(const QPainterPath& q)
     int segments = 0;
     auto endSubpath = [&] {
         if (segments >= 2 && p.subpathOpen_ && p.currentPoint_ == p.subpathStart_) {
-            if (p.elements_.back().type == PathElementType::LineTo)
+            if (p.elements_.back().type == PathElementType::LineTo) {
                 p.elements_.pop_back();
+                p.changed();
+            }
             p.close();
         }
         segments = 0;

@@ -6,6 +6,8 @@
 
 #include "platform/foundation/Geometry.h"
 
+#include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -24,7 +26,18 @@ struct PathElement {
     int pointCount() const;
     // The point the element ends at (for Close, the subpath start).
     Point endPoint() const;
-    friend bool operator==(const PathElement& a, const PathElement& b);
+    // Inline: drawing compares the paths it keeps on every frame.
+    friend bool operator==(const PathElement& a, const PathElement& b)
+    {
+        if (a.type != b.type)
+            return false;
+        const int n = a.type == PathElementType::CurveTo ? 3 : a.type == PathElementType::QuadTo ? 2 : 1;
+        for (int i = 0; i < n; ++i) {
+            if (!(a.points[i] == b.points[i]))
+                return false;
+        }
+        return true;
+    }
 };
 
 enum class WindingRule { NonZero = 0, EvenOdd = 1 };
@@ -78,17 +91,52 @@ public:
     double lineWidth() const { return style_.width; }
     void setLineWidth(double w) { style_.width = w; }
     WindingRule windingRule() const { return winding_; }
-    void setWindingRule(WindingRule rule) { winding_ = rule; }
+    void setWindingRule(WindingRule rule)
+    {
+        winding_ = rule;
+        changed();
+    }
     double flatness() const { return flatness_; }
     void setFlatness(double f) { flatness_ = f; }
 
-    // Elements equal (the style is not compared).
-    bool sameElements(const Path& other) const { return elements_ == other.elements_; }
+    // Elements equal (the style is not compared). Copies that still share what painting keeps are equal
+    // without a look at their elements.
+    bool sameElements(const Path& other) const
+    {
+        return (paintForms_ && paintForms_ == other.paintForms_) || elements_ == other.elements_;
+    }
 
     // --- Conversion to Qt, only to paint, stroke or clip. Quadratics stay exact (Qt raises them itself);
-    // a close becomes closeSubpath; the fill rule comes from the winding rule.
-    QPainterPath toQt() const;
+    // a close becomes closeSubpath; the fill rule comes from the winding rule. The conversion with the
+    // path's own rule is made once and shared by copies until the path changes (a copy of a QPainterPath
+    // costs no allocation), so a path kept by its shape converts once, not on every draw.
+    // The reference stays valid until the path changes or goes.
+    const QPainterPath& toQt() const;
     QPainterPath toQt(WindingRule rule) const;
+
+    // --- The shapes painting has fast paths for, found once per path like toQt(). Like QPainterPath's
+    // own caches, these are made on first use: paint a path from one thread at a time.
+    // One axis-aligned rectangle of some width and height: a move, three lines round it (in either
+    // direction), maybe a fourth back to the start, maybe a close.
+    struct RectShape {
+        Rect rect;            // normalised
+        bool closed = false;  // ends with a close element, so a stroke joins at every corner
+    };
+    const std::optional<RectShape>& asRect() const;
+    // One line segment of some length: a move and a line.
+    struct LineShape {
+        Point from, to;
+    };
+    const std::optional<LineShape>& asLine() const;
+    // Asks the processor for the painting forms ahead of their use: a page's paths have gone cold in the
+    // caches by the time it draws them again.
+    void prefetchPaintForms() const
+    {
+        if (paintForms_)
+            __builtin_prefetch(paintForms_.get());
+    }
+    // The rect the path outlines after the transform, when that is one axis-aligned rectangle.
+    std::optional<Rect> rectAfter(const AffineTransform& t) const;
     // From Qt (stroker and boolean results). Qt marks a closed subpath only by ending it on its start
     // point, as its own stroker reads it: such a subpath of two or more segments gets a close element,
     // which replaces a final line back to the start. The fill rule becomes the winding rule.
@@ -149,10 +197,17 @@ public:
 
 private:
     void ensureCurrentPoint(Point p);
+    // Every change of the elements or the winding rule drops the painting forms.
+    void changed() { paintForms_.reset(); }
+    struct PaintForms;
+    const PaintForms& paintForms() const;
+    QPainterPath converted(WindingRule rule) const;
     // Joins the current point to the start of a new piece (arcs): a line, or a move when needed.
     void joinTo(Point start);
 
     std::vector<PathElement> elements_;
+    // Next to the elements: drawing reads both, from paths that have gone cold since the last frame.
+    mutable std::shared_ptr<const PaintForms> paintForms_;
     LineStyle style_;
     WindingRule winding_ = WindingRule::NonZero;
     double flatness_ = 0.6;

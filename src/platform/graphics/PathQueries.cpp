@@ -196,6 +196,7 @@ bool Path::containsPoint(Point p, WindingRule rule) const
 
 void Path::transform(const AffineTransform& t)
 {
+    changed();
     for (PathElement& e : elements_) {
         for (int i = 0; i < e.pointCount(); ++i)
             e.points[i] = t.apply(e.points[i]);

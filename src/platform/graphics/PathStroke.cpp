@@ -37,7 +37,8 @@ Path Path::strokedOutline(double width, LineCap cap, LineJoin join, double miter
         stroker.setJoinStyle(Qt::BevelJoin);
         break;
     }
-    Path outline = fromQt(stroker.createStroke(toQt()));
+    // Converted afresh: outlines are geometry, not painting, and need not keep a painting form.
+    Path outline = fromQt(stroker.createStroke(converted(winding_)));
     outline.setWindingRule(WindingRule::NonZero);
     return outline;
 }

@@ -42,7 +42,7 @@ void RecordingContext::paintGlyphs(const QGlyphRun& run, Point origin)
     c.glyphs.assign(indexes.begin(), indexes.end());
 }
 
-void RecordingContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath&)
+void RecordingContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const Path&)
 {
     RecordedCall& c = add("gradient");
     c.gradient = g;

@@ -46,7 +46,7 @@ protected:
     void paintStroke(const Path& path, const LineStyle& style) override;
     void paintClear(const Rect& r) override;
     void paintGlyphs(const QGlyphRun& run, Point origin) override;
-    void paintGradient(const Gradient& g, const GradientPaint& geometry, const QPainterPath& region) override;
+    void paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region) override;
     void paintBitmap(const QImage& bitmap, const QRectF& sourcePixels, const Rect& dest, bool flipRows, BlendMode op,
                      double fraction) override;
     void pushLayer() override;

@@ -1,0 +1,187 @@
+// Rects and straight lines take QPainter's rect fills instead of general paths and strokers. They must
+// paint what the general path paints: each case is drawn through the context and, as the reference,
+// straight through QPainter with the same path, pen and transform.
+#include "GraphicsContextTestSupport.h"
+
+#include "platform/graphics/Gradient.h"
+#include "platform/graphics/PainterContext.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+namespace pf {
+namespace {
+
+constexpr Color ink{0.2, 0.4, 0.8, 0.9};
+constexpr int side = 64;
+
+// The largest difference of any channel of any pixel.
+int largestDifference(const QImage& a, const QImage& b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return worst;
+}
+
+QImage reference(const AffineTransform& ctm, const std::function<void(QPainter&)>& paint)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setTransform(ctm.toQt());
+    paint(p);
+    return image;
+}
+
+QPen referencePen(const LineStyle& style)
+{
+    QPen pen(ink.toQt(), style.width);
+    pen.setCapStyle(style.cap == LineCap::Square ? Qt::SquareCap : style.cap == LineCap::Round ? Qt::RoundCap : Qt::FlatCap);
+    pen.setJoinStyle(style.join == LineJoin::Miter ? Qt::SvgMiterJoin : style.join == LineJoin::Round ? Qt::RoundJoin : Qt::BevelJoin);
+    pen.setMiterLimit(style.miterLimit);
+    return pen;
+}
+
+Path line(Point from, Point to)
+{
+    Path p;
+    p.moveTo(from);
+    p.lineTo(to);
+    return p;
+}
+
+const AffineTransform halfPoint = AffineTransform::translation(0.5, 0.5);
+const AffineTransform zoomed = AffineTransform{1.5, 0, 0, 1.5, 0.25, 0.5};
+const AffineTransform quarterTurn = AffineTransform{0, 1, -1, 0, 60, 0};
+const AffineTransform yUp = AffineTransform{1, 0, 0, -1, 0, side};
+
+// Whole-pixel results are the same bytes; elsewhere the rect rasteriser and the path rasteriser may round a
+// partly covered pixel differently by a level.
+TEST(GraphicsContextFastPaths, FillsPaintWhatThePathPaints)
+{
+    struct Case {
+        const char* name;
+        Rect rect;
+        AffineTransform ctm;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {"whole pixels", Rect(4, 6, 30, 20), {}, 0},
+        {"half pixels", Rect(4, 6, 30, 20), halfPoint, 1},
+        {"quarter pixels", Rect(4.25, 6.75, 30.5, 20.25), {}, 1},
+        {"zoomed", Rect(4, 6, 30, 20), zoomed, 1},
+        {"quarter turn", Rect(4, 6, 30, 20), quarterTurn, 0},
+        {"y up", Rect(4.5, 6, 30, 20.5), yUp, 1},
+    };
+    for (const Case& c : cases) {
+        const Path path = Path::rect(c.rect);
+        BitmapContext context(Size(side, side), 1);
+        context.concat(c.ctm);
+        context.setFillColor(ink);
+        context.fillPath(path);
+        const QImage expected = reference(c.ctm, [&](QPainter& p) { p.fillPath(path.toQt(), ink.toQt()); });
+        EXPECT_LE(largestDifference(context.bitmap(), expected), c.tolerance) << c.name;
+    }
+}
+
+TEST(GraphicsContextFastPaths, GradientsInRectsPaintWhatThePathPaints)
+{
+    const Gradient gradient(Color(1, 0, 0, 1), Color(0, 0, 1, 0.5));
+    BitmapContext context(Size(side, side), 1);
+    context.concat(halfPoint);
+    QImage expected = reference(halfPoint, [](QPainter&) {});
+    // The same gradient twice, at two places: the brush kept from the first must not paint the second.
+    for (const Rect& r : {Rect(2, 2, 30, 20), Rect(10.5, 30, 40, 25)}) {
+        const Path path = Path::rect(r);
+        context.drawLinearGradientInPath(gradient, path, 90);
+        QPainter p(&expected);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(halfPoint.toQt());
+        QLinearGradient q(r.midX(), r.minY(), r.midX(), r.maxY());
+        gradient.applyTo(q);
+        p.fillPath(path.toQt(), q);
+    }
+    EXPECT_LE(largestDifference(context.bitmap(), expected), 1);
+}
+
+// Rings of mitred rects and bands of straight lines on whole pixels are filled as rects; every other
+// stroke (fractional edges, bevels, round caps, rings without a hole) goes through QPainter's stroker.
+TEST(GraphicsContextFastPaths, StrokesPaintWhatTheStrokerPaints)
+{
+    struct Case {
+        const char* name;
+        Path path;
+        LineStyle style;
+        AffineTransform ctm;
+    };
+    const LineStyle two{2, LineCap::Butt, LineJoin::Miter, 10, {}, 0};
+    const LineStyle three{3, LineCap::Butt, LineJoin::Miter, 10, {}, 0};
+    const Case cases[] = {
+        {"ring on pixels", Path::rect(Rect(5, 5, 30, 20)), two, {}},
+        {"odd ring on pixels", Path::rect(Rect(5.5, 5.5, 30, 20)), three, {}},
+        {"ring, canvas offset", Path::rect(Rect(5.5, 5.5, 30, 20)), two, halfPoint},
+        {"ring zoomed", Path::rect(Rect(4, 4, 20, 20)), two, AffineTransform::scale(2, 2)},
+        {"ring turned a quarter", Path::rect(Rect(5, 5, 30, 20)), two, quarterTurn},
+        {"ring off pixels", Path::rect(Rect(5.25, 5, 30, 20)), two, {}},
+        {"bevelled ring", Path::rect(Rect(5, 5, 30, 20)), LineStyle{2, LineCap::Butt, LineJoin::Miter, 1, {}, 0}, {}},
+        {"round ring", Path::rect(Rect(5, 5, 30, 20)), LineStyle{2, LineCap::Butt, LineJoin::Round, 10, {}, 0}, {}},
+        {"ring without a hole", Path::rect(Rect(10, 10, 3, 20)), LineStyle{4, LineCap::Butt, LineJoin::Miter, 10, {}, 0}, {}},
+        {"horizontal line", line({5, 10}, {50, 10}), two, {}},
+        {"vertical line, square cap", line({20, 50}, {20, 8}), LineStyle{4, LineCap::Square, LineJoin::Miter, 10, {}, 0}, {}},
+        {"line, round cap", line({5, 10}, {50, 10}), LineStyle{4, LineCap::Round, LineJoin::Miter, 10, {}, 0}, {}},
+        {"line off pixels", line({5, 10.25}, {50, 10.25}), two, {}},
+        {"slanted line", line({5, 10}, {50, 30}), two, {}},
+    };
+    for (const Case& c : cases) {
+        BitmapContext context(Size(side, side), 1);
+        context.concat(c.ctm);
+        context.setStrokeColor(ink);
+        context.setLineWidth(c.style.width);
+        context.setLineCap(c.style.cap);
+        context.setLineJoin(c.style.join);
+        context.setMiterLimit(c.style.miterLimit);
+        context.strokePath(c.path);
+        const QImage expected = reference(c.ctm, [&](QPainter& p) { p.strokePath(c.path.toQt(), referencePen(c.style)); });
+        EXPECT_EQ(largestDifference(context.bitmap(), expected), 0) << c.name;
+    }
+}
+
+// The pen is kept between strokes: a stroke with other settings must not use the last one's.
+TEST(GraphicsContextFastPaths, EachStrokeUsesItsOwnSettings)
+{
+    BitmapContext context(Size(side, side), 1);
+    const Path slanted = line({5, 5}, {40, 30});
+    context.setStrokeColor(ink);
+    context.setLineWidth(2);
+    context.strokePath(slanted);
+    context.setStrokeColor(Color(1, 0, 0, 1));
+    context.setLineWidth(6);
+    context.setLineDash(0, {4, 4});
+    const Path lower = line({5, 50}, {60, 50});
+    context.strokePath(lower);
+    const QImage expected = reference({}, [&](QPainter& p) {
+        p.strokePath(slanted.toQt(), referencePen(LineStyle{2, LineCap::Butt, LineJoin::Miter, 10, {}, 0}));
+        QPen dashed(QColor(255, 0, 0), 6, Qt::CustomDashLine, Qt::FlatCap, Qt::SvgMiterJoin);
+        dashed.setMiterLimit(10);
+        dashed.setDashPattern({4.0 / 6, 4.0 / 6});
+        p.strokePath(lower.toQt(), dashed);
+    });
+    EXPECT_EQ(largestDifference(context.bitmap(), expected), 0);
+}
+
+} // namespace
+} // namespace pf
