@@ -1,6 +1,7 @@
 #include "shapes/ShapeKinds.h"
 
 #include "model/ShapeClass.h"
+#include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
 #include "platform/foundation/ClassRegistry.h"
 
@@ -8,4 +9,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
 {
     registerShapeClasses(registry);
     registerOutlineShapes(registry);
+    registerConnectorShapes(registry);
 }
