@@ -376,8 +376,12 @@ void Pointer::appendPath(pf::Path& path) const
     pf::Path arrow;
     appendBlockArrow(arrow, QVDiagonalFromRect(QVRectGetNormalizedRect(frame())), pointB(), currentAngleForArrowA());
     if (!connections().empty()) {
-        // Only the part outside shapes attached at their centre shows.
-        pf::Rect box = visibleQuartzPath().bounds().standardized();
+        // Only the part outside shapes attached at their centre shows; when nothing does, there is no
+        // arrow (the bounds of nothing would place one at the page's origin).
+        const pf::Path& visible = visibleQuartzPath();
+        if (visible.isEmpty())
+            return;
+        pf::Rect box = visible.bounds().standardized();
         if (frame().width() < 0) {
             box.origin.x += box.size.width;
             box.size.width = -box.size.width;

@@ -33,6 +33,14 @@ TEST_F(ConnectorTest, ANewConnectorHasNoHeadsFlipOrCurve)
     EXPECT_TRUE(line->isPointer());
     EXPECT_EQ(line->shapeClass().stickyPhylumName(), "AbstractPointer");
     EXPECT_EQ(Pointer::staticClass().stickyPhylumName(), "Shape");
+
+    // Dragged out of a shape's connection option: a new connector of the class, resized by BotRit.
+    int handle = -1;
+    const auto made = Line::staticClass().pointerFromConnectionOptionsWithFrame(pf::Rect(5, 5, 0, 0), 12, &handle);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(&made->classObject(), &Line::staticClass());
+    EXPECT_EQ(made->frame(), pf::Rect(5, 5, 0, 0));
+    EXPECT_EQ(handle, QVRectCornerBotRit);
 }
 
 TEST_F(ConnectorTest, CanSwapArrowFollowsTheArrowTypes)
@@ -318,4 +326,17 @@ TEST_F(ConnectorTest, AttachedBlockArrowStartsAtTheShapesOutline)
     ASSERT_EQ(points.size(), 7u);
     EXPECT_LT(distance(points[0], {40, 0}), 200 * 1e-9);
     EXPECT_LT(distance(points[3], {200, 0.5}), 200 * 1e-9);
+}
+
+TEST_F(ConnectorTest, ABlockArrowWhollyInsideItsAttachedShapeHasNoOutline)
+{
+    // Both ends inside one shape attached at its centre: nothing of the arrow shows, and it is not drawn
+    // at the page's origin either.
+    auto box = Shape::make<Rectangle>(pf::Rect(100, 100, 200, 200));
+    auto pointer = connector<Pointer>(pf::Rect(180, 200, 40, 0));
+    attach(*pointer, QVRectCornerTopLef, box, QVRectEdgeMid);
+    EXPECT_TRUE(pointer->path().isEmpty());
+    // Moved out of the shape, it has its outline again.
+    pointer->setFrame(pf::Rect(400, 200, 40, 0));
+    EXPECT_FALSE(pointer->path().isEmpty());
 }
