@@ -4,6 +4,7 @@
 #include "geometry/QVRect.h"
 #include "model/StoredNumbers.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "shapes/OutlineSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -245,11 +246,8 @@ void AbstractPointer::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext&
     context.saveGState();
     for (const auto& c : connections()) {
         const auto shape = c ? c->attachedShape() : nullptr;
-        if (shape && (shape->rotationAngle() != 0 || c->shapeEdge() == QVRectEdgeMid)) {
-            pf::Path outside = pf::Path::rect(pf::Rect(-32767, -32767, 65535, 65535));
-            outside.append(shape->path());
-            context.clip(outside, pf::WindingRule::EvenOdd);
-        }
+        if (shape && (shape->rotationAngle() != 0 || c->shapeEdge() == QVRectEdgeMid))
+            outline::clipOut(context, shape->path());
     }
     Shape::drawStrokeInContextColorPathLineWidth(context, color, path, lineWidth);
     context.restoreGState();

@@ -4,6 +4,7 @@
 #include "shapes/AbstractPointer.h"
 
 #include "platform/graphics/GraphicsContext.h"
+#include "shapes/OutlineSupport.h"
 
 #include <array>
 #include <cmath>
@@ -138,19 +139,6 @@ void segment(pf::Path& p, double x1, double y1, double x2, double y2)
     p.lineTo({x2, y2});
 }
 
-void polygon(pf::Path& p, std::initializer_list<pf::Point> points)
-{
-    bool first = true;
-    for (const pf::Point& q : points) {
-        if (first)
-            p.moveTo(q);
-        else
-            p.lineTo(q);
-        first = false;
-    }
-    p.close();
-}
-
 // Parameters of the double triangles: s, the second head's size, and the gap d between the tips.
 void doubleTriangle(pf::Path& p, double s, pf::Size first, pf::Size second, double d)
 {
@@ -214,7 +202,7 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
     case Builder::SolidFatShort:
     case Builder::Solid: {
         const double s = std::sqrt(w);
-        polygon(p, {{-(W + s), 0}, {-(W + s), -(H + s)}, {-roundAway(s / 2), 0}, {-(W + s), H + s}});
+        outline::appendPolygon(p, {{-(W + s), 0}, {-(W + s), -(H + s)}, {-roundAway(s / 2), 0}, {-(W + s), H + s}});
         p.setLineWidth(row.builder == Builder::SolidThin ? std::max(s, 1.0)
                        : row.builder == Builder::SolidFatShort ? std::max(1.0, s / 2)
                                                                : s);
@@ -223,7 +211,7 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
     case Builder::TopHalf:
     case Builder::BotHalf: {
         const double s = w, y = row.builder == Builder::TopHalf ? H + s : -(H + s);
-        polygon(p, {{-(W + s), 0}, {-(W + s), y}, {-roundAway(s / 2), 0}});
+        outline::appendPolygon(p, {{-(W + s), 0}, {-(W + s), y}, {-roundAway(s / 2), 0}});
         break;
     }
     case Builder::ThinDouble:
@@ -256,7 +244,7 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
         break;
     case Builder::Diamond: {
         const double a = W + w, b = H + w;
-        polygon(p, {{-roundAway(a / 2), -b}, {-roundAway(w / 2), 0}, {-roundAway(a / 2), b}, {-a, 0}});
+        outline::appendPolygon(p, {{-roundAway(a / 2), -b}, {-roundAway(w / 2), 0}, {-roundAway(a / 2), b}, {-a, 0}});
         break;
     }
     case Builder::Circle:
@@ -361,7 +349,7 @@ std::optional<pf::Path> AbstractPointer::clipPathForArrowType(std::uint64_t type
     case Clip::Solid: {
         const double s = std::ceil(std::sqrt(w));
         pf::Path p;
-        polygon(p, {{-(s + W), 0}, {-(s + W), -(H + s)}, {W, -(H + s)}, {W, H + s}, {-(s + W), H + s}});
+        outline::appendPolygon(p, {{-(s + W), 0}, {-(s + W), -(H + s)}, {W, -(H + s)}, {W, H + s}, {-(s + W), H + s}});
         return p;
     }
     case Clip::BarCircle:
@@ -385,9 +373,7 @@ void AbstractPointer::drawFillStrokeArrowForArrowType(pf::GraphicsContext& conte
         const double w = currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth());
         const pf::Rect circle = clawCircleOval(w, row.w);
         context.saveGState();
-        pf::Path outside = pf::Path::rect(pf::Rect(-32767, -32767, 65535, 65535));
-        outside.appendOval(circle);
-        context.clip(outside, pf::WindingRule::EvenOdd);
+        outline::clipOut(context, pf::Path::oval(circle));
         context.strokeBezierPath(*head);
         context.restoreGState();
         context.strokeBezierPath(ovalPath(circle, w));

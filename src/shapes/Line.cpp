@@ -3,6 +3,7 @@
 #include "geometry/QVRect.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "shapes/OutlineSupport.h"
 
 #include <cmath>
 #include <numbers>
@@ -10,14 +11,6 @@
 namespace {
 
 constexpr double degree = std::numbers::pi / 180.0;
-
-// Everything of the page but the area: a far rect with the area, under the even-odd rule.
-pf::Path outsideOf(const pf::Path& area)
-{
-    pf::Path p = pf::Path::rect(pf::Rect(-32767, -32767, 65535, 65535));
-    p.append(area);
-    return p;
-}
 
 // Turn by degrees, then move to the point: a head frame or block-arrow frame placed on the page.
 pf::AffineTransform placedAt(const pf::Point& p, double degrees)
@@ -165,7 +158,7 @@ void Line::drawStrokeInContext(pf::GraphicsContext& context)
         if (type == 0)
             return;
         if (const std::optional<pf::Path> head = clipPathForArrowType(type))
-            context.clip(outsideOf(*head).transformed(placedAt(at + pf::Point(o, o), degrees)), pf::WindingRule::EvenOdd);
+            outline::clipOut(context, head->transformed(placedAt(at + pf::Point(o, o), degrees)));
     };
     clipHead(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
     clipHead(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
@@ -175,7 +168,7 @@ void Line::drawStrokeInContext(pf::GraphicsContext& context)
         return;
     }
     context.saveGState();
-    context.clip(outsideOf(textClipPath()), pf::WindingRule::EvenOdd);
+    outline::clipOut(context, textClipPath());
     AbstractPointer::drawStrokeInContext(context);
     context.restoreGState();
     context.restoreGState();
