@@ -340,3 +340,27 @@ TEST_F(ConnectorTest, ABlockArrowWhollyInsideItsAttachedShapeHasNoOutline)
     pointer->setFrame(pf::Rect(400, 200, 40, 0));
     EXPECT_FALSE(pointer->path().isEmpty());
 }
+
+TEST_F(ConnectorTest, LibraryPreviewsAndTheBlockArrowsHitArea)
+{
+    const auto line = std::dynamic_pointer_cast<Line>(Line::staticClass().libraryListItemShapeWithFrame(pf::Rect(0, 0, 32, 32)));
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->strokeLineWidth(), 2.0);
+    EXPECT_EQ(line->frame(), pf::Rect(0, 0, 32, 32));
+
+    // The library's arrow has the small proportions: a head 10 long and 16 wide.
+    const auto icon = std::dynamic_pointer_cast<Pointer>(Pointer::staticClass().libraryListItemShapeWithFrame(pf::Rect(0, 0, 100, 0)));
+    ASSERT_TRUE(icon);
+    EXPECT_TRUE(icon->isIcon());
+    EXPECT_EQ(icon->strokeLineWidth(), 0.0);
+    const std::vector<pf::Point> points = vertices(icon->path());
+    ASSERT_EQ(points.size(), 7u);
+    EXPECT_LT(distance(points[1], {12, 8}), 100 * 1e-12);
+
+    // The block arrow hits over its head and shaft, and not beside them.
+    auto pointer = connector<Pointer>(pf::Rect(0, 50, 200, 0));
+    EXPECT_TRUE(pointer->containsPoint({10, 55}));
+    EXPECT_TRUE(pointer->containsPoint({150, 51}));
+    EXPECT_FALSE(pointer->containsPoint({150, 60}));
+    EXPECT_FALSE(pointer->containsPoint({-10, 50}));
+}
