@@ -326,6 +326,13 @@ TEST_F(ConnectorTest, AttachedBlockArrowStartsAtTheShapesOutline)
     ASSERT_EQ(points.size(), 7u);
     EXPECT_LT(distance(points[0], {40, 0}), 200 * 1e-9);
     EXPECT_LT(distance(points[3], {200, 0.5}), 200 * 1e-9);
+    EXPECT_TRUE(pointer->isConnectedAtCorner(QVRectCornerTopLef));
+    EXPECT_FALSE(pointer->isConnectedAtCorner(QVRectCornerBotRit));
+
+    // Detached, the arrow reaches its end again.
+    pointer->removeConnectionForCorner(QVRectCornerTopLef);
+    EXPECT_FALSE(pointer->isConnectedAtCorner(QVRectCornerTopLef));
+    EXPECT_LT(distance(vertices(pointer->path())[0], {0, 0}), 200 * 1e-12);
 }
 
 TEST_F(ConnectorTest, ABlockArrowWhollyInsideItsAttachedShapeHasNoOutline)
