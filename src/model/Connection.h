@@ -26,6 +26,7 @@ public:
     bool isCommitted() const override { return committed_; }
     void setCommitted(bool committed) { committed_ = committed; }
     std::shared_ptr<Shape> shape() const { return shape_.lock(); }
+    std::shared_ptr<Shape> attachedShape() const override { return shape(); }
     // Offers the connection to the new shape as its provisional one (shown while it is being made).
     void setShape(const std::shared_ptr<Shape>& shape);
     Shape* pointer() const override;

@@ -295,9 +295,9 @@ public:
     const Connections& connections() const { return connections_; }
     // Groups also answer for their children.
     virtual bool isConnectedToPointer(const Shape* pointer) const;
-    // Clears the provisional connection and adds the connection.
-    void addConnection(std::shared_ptr<ShapeConnection> connection);
-    void removeConnection(const ShapeConnection* connection);
+    // Clears the provisional connection and adds the connection. hook: connectors rebuild their outline.
+    virtual void addConnection(std::shared_ptr<ShapeConnection> connection);
+    virtual void removeConnection(const ShapeConnection* connection);
     // hook: moves the end of every attached connector that is not selected (selected ones move with the
     // selection) to its connection's location.
     virtual void updateConnections();
@@ -553,7 +553,8 @@ public:
     // The whole dictionary plus "textColor", "textFontName", "textFontSize" of the first character.
     pf::Value extractStyle() const;
     // The four groups, then the text colour and font over the whole text, with sticky setting off.
-    void applyStyle(const pf::Value& style);
+    // hook: connectors apply their arrow and path style too.
+    virtual void applyStyle(const pf::Value& style);
     void applyFillStyle(const pf::Value& style);
     void applyStrokeStyle(const pf::Value& style);
     void applyTextStyle(const pf::Value& style);
@@ -644,7 +645,8 @@ public:
     const std::optional<pf::Path>& preparedFinalFillPath();
     const std::optional<pf::Path>& preparedFinalGradientFillPath();
     // Degrees: rotationAngle + fillAngle.
-    double fillGradientAngle() const { return static_cast<double>(rotationAngle_ + fillAngle_); }
+    // hook: block arrows turn the gradient with their direction.
+    virtual double fillGradientAngle() const { return static_cast<double>(rotationAngle_ + fillAngle_); }
 
     // ---- shadows: installed only in exports or between 100 % and 200 % zoom, scaled by the zoom ----
     void setFillShadowInContext(pf::GraphicsContext& context) const;
@@ -658,9 +660,10 @@ public:
     void setStrokeLineDashInContext(pf::GraphicsContext& context) const;
     static void setStrokeLineDashInContext(const LineDash& dash, pf::GraphicsContext& context);
     // The one stroking primitive: the width rounded to whole points (2 w + 1 in thumbnails), the path
-    // shifted by half a point for an even stroke at scales up to 1, the shape's cap and join.
-    void drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, const pf::Color& color,
-                                               const pf::Path& path, double lineWidth) const;
+    // shifted by half a point for an even stroke at scales up to 1, the shape's cap and join. hook:
+    // connectors keep it out of the shapes they are attached to.
+    virtual void drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, const pf::Color& color,
+                                                       const pf::Path& path, double lineWidth) const;
     static double thumbnailLineWidthForLineWidth(double width) { return 2.0 * width + 1.0; }
     // Border strokes beside the main stroke, which kinds draw.
     double stroke1LineWidth() const;

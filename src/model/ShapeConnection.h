@@ -9,6 +9,8 @@
 #include "geometry/QVRect.h"
 #include "platform/foundation/Geometry.h"
 
+#include <memory>
+
 class Shape;
 
 class ShapeConnection {
@@ -19,6 +21,8 @@ public:
     virtual Shape* pointer() const = 0;
     // Which end of the connector (its corner handle).
     virtual QVRectCorner pointerCorner() const = 0;
+    // The shape the end is attached to; null when there is none (or it is gone).
+    virtual std::shared_ptr<Shape> attachedShape() const { return nullptr; }
     // Where that end belongs on the page.
     virtual pf::Point locationInComposition() const = 0;
 

@@ -3,6 +3,7 @@
 #include "model/ShapeClass.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "shapes/Brush.h"
+#include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
 #include "shapes/PictureKinds.h"
 #include "shapes/Text.h"
@@ -14,4 +15,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerTextShapes(registry);
     registerPictureShapes(registry);
     registerBrushShapes(registry);
+    registerConnectorShapes(registry);
 }

@@ -1,0 +1,87 @@
+// Lines drawn into pixels: the stroke stops under the heads and under the label, and one page of every
+// head type and a block arrow, compared with the reference picture.
+#include "ConnectorTestSupport.h"
+
+#include "platform/graphics/PainterContext.h"
+#include "support/ReferencePicture.h"
+
+#include <QImage>
+
+namespace {
+
+QString referencePath() { return QStringLiteral(QUORVEL_TEST_DATA "/shapes/arrowheads.png"); }
+
+// Drawn as the canvas draws at zoom 1: with its half-point offset, so odd strokes cover whole pixels.
+QImage render(Shape& shape, pf::Size size)
+{
+    pf::BitmapContext context(size, 1.0, true, false);
+    context.translate(0.5, 0.5);
+    shape.drawInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
+    return context.bitmap();
+}
+
+int alpha(const QImage& image, int x, int y) { return image.pixelColor(x, y).alpha(); }
+
+} // namespace
+
+TEST_F(ConnectorTest, TheStrokeIsLeftOutUnderTheHeadsAndTheLabel)
+{
+    // An unfilled diamond at B: inside it the line is not drawn.
+    auto line = connector(pf::Rect(10, 20, 180, 0));
+    line->setArrowTypeB(26);
+    QImage image = render(*line, {200, 40});
+    EXPECT_EQ(alpha(image, 100, 20), 255);
+    EXPECT_EQ(alpha(image, 182, 20), 0);
+    EXPECT_EQ(alpha(image, 177, 20), 0);
+    // The diamond's own outline is drawn.
+    EXPECT_GT(alpha(image, 174, 20), 0);
+
+    // With a label laid out over the middle, the stroke stops at the label's bounds.
+    line->setArrowTypeB(0);
+    line->setAttributedText(pf::AttributedString(QStringLiteral("label")));
+    line->setHorizontalTextRect(pf::Rect(80, 10, 40, 20));
+    image = render(*line, {200, 40});
+    EXPECT_EQ(alpha(image, 100, 20), 0);
+    EXPECT_EQ(alpha(image, 79, 20), 0);
+    EXPECT_EQ(alpha(image, 60, 20), 255);
+    EXPECT_EQ(alpha(image, 140, 20), 255);
+}
+
+TEST_F(ConnectorTest, EveryHeadTypeMatchesTheReferencePicture)
+{
+    constexpr int columns = 6;
+    constexpr double cellWidth = 120, cellHeight = 34;
+    const int rows = (57 + columns - 1) / columns + 2;
+    const pf::Size size(columns * cellWidth, rows * cellHeight);
+    pf::BitmapContext context(size, 1.0, true, false);
+    context.setFillColor(pf::Color(1, 1, 1, 1));
+    context.fillPath(pf::Path::rect(pf::Rect(0, 0, size.width, size.height)));
+    context.translate(0.5, 0.5);
+    const auto draw = [&](Shape& shape) { shape.drawInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4)); };
+    for (std::uint64_t type = 1; type <= 57; ++type) {
+        const double x = double((type - 1) % columns) * cellWidth, y = double((type - 1) / columns) * cellHeight;
+        // Type at B, and at A at the width of 2, so both widths and both directions show.
+        auto line = connector(pf::Rect(x + 22, y + 17, 76, 0), type % 2 ? 1 : 2);
+        line->setStrokeColor(pf::Color(0.1, 0.1, 0.3, 1));
+        line->setArrowTypeA(type);
+        line->setArrowTypeB(type);
+        draw(*line);
+    }
+    const double y = double((57 + columns - 1) / columns) * cellHeight;
+    // Diagonal lines with heads at a width of 3, and block arrows both ways.
+    auto diagonal = connector(pf::Rect(20, y + 5, 80, 58), 3);
+    diagonal->setArrowTypeA(4);
+    diagonal->setArrowTypeB(27);
+    draw(*diagonal);
+    auto rising = connector(pf::Rect(140, y + 63, 90, -58), 3);
+    rising->setArrowTypeA(50);
+    rising->setArrowTypeB(2);
+    draw(*rising);
+    for (const pf::Rect& frame : {pf::Rect(270, y + 34, 200, 0), pf::Rect(690, y + 8, -180, 50)}) {
+        auto arrow = connector<Pointer>(frame);
+        arrow->setFillType(0);
+        arrow->setFillColor(pf::Color(0.55, 0.75, 0.95, 1));
+        draw(*arrow);
+    }
+    expectMatchesReferencePicture(context.bitmap(), referencePath());
+}
