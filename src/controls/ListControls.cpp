@@ -110,15 +110,16 @@ void UITableView::setCellPaddingWidth(double v)
 
 pf::Font UITableView::rowFont() const { return rowFont_ ? *rowFont_ : textAttributes().fontOrDefault(); }
 
-void UITableView::sizeToFitRows()
+void UITableView::sizeToFitText(bool option)
 {
+    (void)option;
     const double rows = static_cast<double>(std::max<std::size_t>(controlItems().size(), 1));
     pf::Rect r = frame();
     r.size.height = rowHeight * rows;
     setFrame(r);
 }
 
-void UITableView::updateFrame() { sizeToFitRows(); }
+void UITableView::updateFrame() { sizeToFitText(false); }
 
 std::shared_ptr<UIControlItem> UITableView::makeControlItem() const
 {

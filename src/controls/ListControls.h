@@ -36,8 +36,9 @@ public:
     // The rows' font: the one read from a stored table, else the font of the shape's text attributes.
     pf::Font rowFont() const;
 
-    // One row per item, 44 high; an empty table keeps one row's height, so it stays visible and selectable.
-    void sizeToFitRows();
+    // The table fits its rows, not a text: one row per item, 44 high; an empty table keeps one row's
+    // height, so it stays visible and selectable.
+    void sizeToFitText(bool option) override;
     void updateFrame() override;
     // A new row takes the accessory of the current last row.
     std::shared_ptr<UIControlItem> makeControlItem() const override;

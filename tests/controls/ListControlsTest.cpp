@@ -33,6 +33,11 @@ TEST_F(PhoneControlTest, TableRowsAre44HighAndANewRowCopiesTheLastAccessory)
     table->setControlItems(items);
     EXPECT_EQ(table->frame(), pf::Rect(0, 0, 320, 176));
 
+    // Fitting to the text (the editor's command, through the shape) fits the rows, not a label.
+    table->setFrame(pf::Rect(0, 0, 320, 300));
+    static_cast<Shape&>(*table).sizeToFitText(true);
+    EXPECT_EQ(table->frame(), pf::Rect(0, 0, 320, 176));
+
     // An empty table keeps one row's height, so it can still be seen and picked; it draws no rows.
     table->setControlItems({});
     EXPECT_EQ(table->frame(), pf::Rect(0, 0, 320, 44));
