@@ -13,6 +13,7 @@
 namespace {
 
 const Shape::PropertyChange iconSizeChange{"iconSize", "Icon Size", nullptr, Shape::Redisplay};
+const Shape::PropertyChange itemFontChange{"itemFont", "Edit Text", nullptr, Shape::Redisplay};
 
 // Bars span the page they are added to; the tab bar also sits on its bottom edge.
 class ItemBarClass : public controls::CatalogueClass<> {
@@ -136,6 +137,17 @@ void UISegmentedControl::initWithFrame(const pf::Rect& frame)
 void UIItemBar::setIconSize(std::int64_t v) { setProperty(iconSize_, v, &UIItemBar::setIconSize, iconSizeChange); }
 
 pf::Font UIItemBar::itemFont() const { return itemFont_ ? *itemFont_ : textAttributes().fontOrDefault(); }
+
+void UIItemBar::setTextFont(const std::optional<pf::Font>& font)
+{
+    if (!font)
+        return;
+    // Undo puts back the font the titles showed, also when it came from the class.
+    if (!itemFont_)
+        itemFont_ = itemFont();
+    UIControl::setTextFont(font);
+    setProperty(itemFont_, font, &UIItemBar::setTextFont, itemFontChange);
+}
 
 pf::TextAttributes UIItemBar::titleAttributes(const pf::OptionalColor& color) const
 {
@@ -333,11 +345,8 @@ bool UIItemBar::isEqualToControl(const UIControl& other) const
 pf::Value UIItemBar::asPlist() const
 {
     pf::Value plist = UIControl::asPlist();
-    if (storesItemFont()) {
-        const pf::Font font = itemFont();
-        plist.set(QStringLiteral("textFontName"), font.familyName());
-        plist.set(QStringLiteral("textFontSize"), font.pointSize());
-    }
+    if (storesItemFont())
+        storeFont(plist, itemFont());
     plist.set(QStringLiteral("iconSize"), iconSize_);
     return plist;
 }
@@ -345,12 +354,8 @@ pf::Value UIItemBar::asPlist() const
 void UIItemBar::readPlist(const pf::Value& plist)
 {
     UIControl::readPlist(plist);
-    if (storesItemFont()) {
-        const QString& name = plist.stringForKey("textFontName");
-        // Titles under 6 points cannot be read; a size that is not finite reads as that smallest size.
-        const double size = plist.doubleForKey("textFontSize");
-        if (!name.isEmpty() && pf::Font(name, 12).isAvailable())
-            itemFont_ = pf::Font(name, std::isfinite(size) ? std::max(minimumStoredFontSize, size) : minimumStoredFontSize);
-    }
+    if (storesItemFont())
+        if (auto font = storedFont(plist))
+            itemFont_ = font;
     setIconSize(plist.integerForKey("iconSize"));
 }

@@ -19,6 +19,7 @@ using controls::DockingCatalogueClass;
 const Shape::PropertyChange iconSizeChange{"iconSize", "Icon Size", nullptr, Shape::Redisplay};
 const Shape::PropertyChange iconMarginChange{"iconMargin", "Icon Margin", nullptr, Shape::Redisplay};
 const Shape::PropertyChange cellPaddingWidthChange{"cellPaddingWidth", "Cell Padding", nullptr, Shape::Redisplay};
+const Shape::PropertyChange rowFontChange{"rowFont", "Edit Text", nullptr, Shape::Redisplay};
 
 std::shared_ptr<UIControlItem> newItem(const char* title, std::int64_t icon = 0, bool highlighted = false,
                                        std::int64_t accessory = 0)
@@ -109,6 +110,17 @@ void UITableView::setCellPaddingWidth(double v)
 }
 
 pf::Font UITableView::rowFont() const { return rowFont_ ? *rowFont_ : textAttributes().fontOrDefault(); }
+
+void UITableView::setTextFont(const std::optional<pf::Font>& font)
+{
+    if (!font)
+        return;
+    // Undo puts back the font the rows showed, also when it came from the class.
+    if (!rowFont_)
+        rowFont_ = rowFont();
+    UIControl::setTextFont(font);
+    setProperty(rowFont_, font, &UITableView::setTextFont, rowFontChange);
+}
 
 void UITableView::sizeToFitText(bool option)
 {
@@ -282,9 +294,7 @@ bool UITableView::isEqualToControl(const UIControl& other) const
 pf::Value UITableView::asPlist() const
 {
     pf::Value plist = UIControl::asPlist();
-    const pf::Font font = rowFont();
-    plist.set(QStringLiteral("textFontName"), font.familyName());
-    plist.set(QStringLiteral("textFontSize"), font.pointSize());
+    storeFont(plist, rowFont());
     plist.set(QStringLiteral("iconSize"), iconSize_);
     plist.set(QStringLiteral("iconMargin"), iconMargin_);
     plist.set(QStringLiteral("cellPaddingWidth"), cellPaddingWidth_);
@@ -294,11 +304,8 @@ pf::Value UITableView::asPlist() const
 void UITableView::readPlist(const pf::Value& plist)
 {
     UIControl::readPlist(plist);
-    const QString& name = plist.stringForKey("textFontName");
-    // Rows under 6 points cannot be read; a size that is not finite reads as that smallest size.
-    const double size = plist.doubleForKey("textFontSize");
-    if (!name.isEmpty() && pf::Font(name, 12).isAvailable())
-        rowFont_ = pf::Font(name, std::isfinite(size) ? std::max(minimumStoredFontSize, size) : minimumStoredFontSize);
+    if (auto font = storedFont(plist))
+        rowFont_ = font;
     setIconSize(plist.integerForKey("iconSize"));
     setIconMargin(finiteOrZero(plist.doubleForKey("iconMargin")));
     setCellPaddingWidth(finiteOrZero(plist.doubleForKey("cellPaddingWidth")));
