@@ -119,13 +119,7 @@ pf::Font UIItemBar::itemFont() const { return itemFont_ ? *itemFont_ : textAttri
 
 void UIItemBar::setTextFont(const std::optional<pf::Font>& font)
 {
-    if (!font)
-        return;
-    // Undo puts back the font the titles showed, also when it came from the class.
-    if (!itemFont_)
-        itemFont_ = itemFont();
-    UIControl::setTextFont(font);
-    setProperty(itemFont_, font, &UIItemBar::setTextFont, itemFontChange);
+    setTitleFont(itemFont_, font, &UIItemBar::setTextFont, itemFontChange);
 }
 
 pf::TextAttributes UIItemBar::titleAttributes(const pf::OptionalColor& color) const

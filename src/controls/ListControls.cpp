@@ -113,13 +113,7 @@ pf::Font UITableView::rowFont() const { return rowFont_ ? *rowFont_ : textAttrib
 
 void UITableView::setTextFont(const std::optional<pf::Font>& font)
 {
-    if (!font)
-        return;
-    // Undo puts back the font the rows showed, also when it came from the class.
-    if (!rowFont_)
-        rowFont_ = rowFont();
-    UIControl::setTextFont(font);
-    setProperty(rowFont_, font, &UITableView::setTextFont, rowFontChange);
+    setTitleFont(rowFont_, font, &UITableView::setTextFont, rowFontChange);
 }
 
 void UITableView::sizeToFitText(bool option)
