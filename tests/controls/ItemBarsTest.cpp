@@ -295,16 +295,22 @@ TEST_F(ItemBarTest, TitlesTakeTheFontPanelsFontWithUndo)
         auto read = std::static_pointer_cast<UIItemBar>(Shape::fromPlist(stored));
         ASSERT_TRUE(read);
         for (const auto& bar : {fresh, read}) {
+            // A title without an icon, which both kinds draw.
+            auto titled = UIControlItem::make();
+            titled->setTitle(QStringLiteral("Edit"));
+            bar->setControlItems({titled});
             bar->setComposition(&page);
             page.undo.removeAllActions();
             const pf::Font before = bar->itemFont();
             bar->setTextFont(big);
             EXPECT_EQ(bar->itemFont(), big);
             EXPECT_EQ(bar->asPlist().doubleForKey("textFontSize"), 30);
-            // The titles are drawn in it: the toolbar's plain item shows its icon, so compare runs by height.
+            // The title is drawn in it (a 30-point run is taller than 20).
             pf::RecordingContext context;
             bar->drawControlInContextDirtyRect(context, bar->frame());
-            for (const auto* run : glyphCalls(context))
+            const auto runs = glyphCalls(context);
+            ASSERT_FALSE(runs.empty());
+            for (const auto* run : runs)
                 EXPECT_GT(run->rect.height(), 20);
             EXPECT_EQ(page.undo.undoActionName(), QStringLiteral("Edit Text"));
             page.undo.undo();
