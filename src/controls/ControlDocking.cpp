@@ -13,6 +13,7 @@ pf::Value dockedPlist(const pf::Value& plist, const pf::Rect& page, Docking dock
     case Docking::BelowStatusBar: frame.origin.y = page.y() + 20; break;
     case Docking::Top: frame.origin.y = page.y(); break;
     case Docking::Bottom: frame.origin.y = page.y() + page.height() - 44; break;
+    case Docking::BottomEdge: frame.origin.y = page.y() + page.height() - frame.height(); break;
     default: break;
     }
     pf::Value result = plist;

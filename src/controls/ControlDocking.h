@@ -12,6 +12,7 @@ enum class Docking {
     BelowStatusBar, // the page's x and width, 20 points below its top
     Top,            // the page's x, y and width
     Bottom,         // the page's x and width, a 44-point bar's height above its bottom
+    BottomEdge,     // the page's x and width, the stored height above its bottom (sitting on the edge)
 };
 
 // The stored form with its "frame" placed on the page rect by the rule.

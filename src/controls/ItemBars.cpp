@@ -1,6 +1,6 @@
 #include "controls/ItemBars.h"
 
-#include "controls/ControlCatalogue.h"
+#include "controls/ControlDocking.h"
 #include "controls/IconRenderer.h"
 #include "geometry/QVDrawing.h"
 #include "geometry/QVRect.h"
@@ -13,30 +13,10 @@
 namespace {
 
 const Shape::PropertyChange iconSizeChange{"iconSize", "Icon Size", nullptr, Shape::Redisplay};
+const Shape::PropertyChange itemFontChange{"itemFont", "Edit Text", nullptr, Shape::Redisplay};
 
-// Bars span the page they are added to; the tab bar also sits on its bottom edge.
-class ItemBarClass : public controls::CatalogueClass<> {
-public:
-    ItemBarClass(QString name, const pf::ClassObject* superclass, ShapeClass::Allocator allocator,
-                 const controls::Catalogue& row, bool dockAtBottom)
-        : CatalogueClass(std::move(name), superclass, allocator, row), dockAtBottom_(dockAtBottom)
-    {
-    }
-    pf::Value plistByEnsuringFrameToPlistInRect(const pf::Value& plist, const pf::Rect& rect) const override
-    {
-        pf::Value result = CatalogueClass::plistByEnsuringFrameToPlistInRect(plist, rect);
-        pf::Rect frame = pf::rectFromString(result.stringForKey("frame"));
-        frame.origin.x = rect.x();
-        frame.size.width = rect.width();
-        if (dockAtBottom_)
-            frame.origin.y = rect.y() + rect.height() - frame.height();
-        result.set(QStringLiteral("frame"), pf::toString(frame));
-        return result;
-    }
-
-private:
-    bool dockAtBottom_;
-};
+using controls::Docking;
+using controls::DockingCatalogueClass;
 
 std::shared_ptr<UIControlItem> newItem(const char* title, std::int64_t icon, bool highlighted)
 {
@@ -64,7 +44,7 @@ const UIControlClass& UIItemBar::staticClass()
 
 const UIControlClass& UISegmentedControl::staticClass()
 {
-    static const ItemBarClass c(
+    static const DockingCatalogueClass<> c(
         QStringLiteral("UISegmentedControl"), &UIItemBar::staticClass(), &Shape::allocate<UISegmentedControl>,
         {.title = "Segmented Control", .longDescription = "iOS Segmented Control.",
          .iconImageName = "lib_uisegmentedcontrol32x32",
@@ -73,13 +53,13 @@ const UIControlClass& UISegmentedControl::staticClass()
          .facets = {"OpacityFacet", "FilterFacet", "UISegmentedControlFacet", "GeometryFacet", "FillFacet",
                     "StrokeFacet", "TextFacet"},
          .maxControlItems = 12},
-        false);
+        Docking::SpanWidth);
     return c;
 }
 
 const UIControlClass& UITabBar::staticClass()
 {
-    static const ItemBarClass c(
+    static const DockingCatalogueClass<> c(
         QStringLiteral("UITabBar"), &UIItemBar::staticClass(), &Shape::allocate<UITabBar>,
         {.title = "Tab Bar", .longDescription = "iOS Tab Bar.", .iconImageName = "lib_uitabbarbutton32x32",
          .extraSearchString = "tabs uitabbarcontroller tabbar bar uitabbar uibar", .defaultSize = {320, 50},
@@ -87,13 +67,13 @@ const UIControlClass& UITabBar::staticClass()
          .facets = {"OpacityFacet", "FilterFacet", "UITabBarFacet", "GeometryFacet", "FillFacet", "StrokeFacet",
                     "TextFacet"},
          .maxControlItems = 12},
-        true);
+        Docking::BottomEdge);
     return c;
 }
 
 const UIControlClass& UIToolbar::staticClass()
 {
-    static const ItemBarClass c(
+    static const DockingCatalogueClass<> c(
         QStringLiteral("UIToolbar"), &UIItemBar::staticClass(), &Shape::allocate<UIToolbar>,
         {.title = "Toolbar", .longDescription = "iOS Toolbar.", .iconImageName = "lib_uitoolbar32x32",
          .extraSearchString = "toolbar uitoolbar bar", .defaultSize = {320, 44},
@@ -101,7 +81,7 @@ const UIControlClass& UIToolbar::staticClass()
          .facets = {"OpacityFacet", "FilterFacet", "UIToolbarFacet", "GeometryFacet", "FillFacet", "StrokeFacet",
                     "TextFacet"},
          .maxControlItems = 12},
-        false);
+        Docking::SpanWidth);
     return c;
 }
 
@@ -136,6 +116,11 @@ void UISegmentedControl::initWithFrame(const pf::Rect& frame)
 void UIItemBar::setIconSize(std::int64_t v) { setProperty(iconSize_, v, &UIItemBar::setIconSize, iconSizeChange); }
 
 pf::Font UIItemBar::itemFont() const { return itemFont_ ? *itemFont_ : textAttributes().fontOrDefault(); }
+
+void UIItemBar::setTextFont(const std::optional<pf::Font>& font)
+{
+    setTitleFont(itemFont_, font, &UIItemBar::setTextFont, itemFontChange);
+}
 
 pf::TextAttributes UIItemBar::titleAttributes(const pf::OptionalColor& color) const
 {
@@ -333,11 +318,8 @@ bool UIItemBar::isEqualToControl(const UIControl& other) const
 pf::Value UIItemBar::asPlist() const
 {
     pf::Value plist = UIControl::asPlist();
-    if (storesItemFont()) {
-        const pf::Font font = itemFont();
-        plist.set(QStringLiteral("textFontName"), font.familyName());
-        plist.set(QStringLiteral("textFontSize"), font.pointSize());
-    }
+    if (storesItemFont())
+        storeFont(plist, itemFont());
     plist.set(QStringLiteral("iconSize"), iconSize_);
     return plist;
 }
@@ -345,12 +327,8 @@ pf::Value UIItemBar::asPlist() const
 void UIItemBar::readPlist(const pf::Value& plist)
 {
     UIControl::readPlist(plist);
-    if (storesItemFont()) {
-        const QString& name = plist.stringForKey("textFontName");
-        // Titles under 6 points cannot be read; a size that is not finite reads as that smallest size.
-        const double size = plist.doubleForKey("textFontSize");
-        if (!name.isEmpty() && pf::Font(name, 12).isAvailable())
-            itemFont_ = pf::Font(name, std::isfinite(size) ? std::max(minimumStoredFontSize, size) : minimumStoredFontSize);
-    }
+    if (storesItemFont())
+        if (auto font = storedFont(plist))
+            itemFont_ = font;
     setIconSize(plist.integerForKey("iconSize"));
 }

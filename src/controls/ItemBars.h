@@ -4,6 +4,7 @@
 // their text). The tab bar and the toolbar keep the titles' font and store it by name.
 #pragma once
 
+#include "controls/StoredControlValues.h"
 #include "controls/UIControl.h"
 #include "platform/text/TextAttributes.h"
 
@@ -25,8 +26,10 @@ public:
     std::int64_t iconSize() const { return iconSize_; }
     void setIconSize(std::int64_t size);
 
-    // The titles' font: the one read from a stored bar, else the font of the shape's text attributes.
+    // The titles' font: the one set or read from a stored bar, else the font of the shape's text attributes.
     pf::Font itemFont() const;
+    // The titles take the font (the inspector's font panel); undoable ("Edit Text") like a text's font.
+    void setTextFont(const std::optional<pf::Font>& font) override;
 
     // Item i of n in the frame (page coordinates): equal widths rounded up, the last one a point
     // narrower, on whole points, one point short of the bottom (tab bar and toolbar).
@@ -40,7 +43,7 @@ public:
     void readPlist(const pf::Value& plist) override;
 
     // The smallest font size a stored bar's titles take: smaller (or unreadable) sizes read as this.
-    static constexpr double minimumStoredFontSize = 6;
+    static constexpr double minimumStoredFontSize = ::minimumStoredFontSize;
 
 protected:
     void copyFrom(const Shape& source) override;

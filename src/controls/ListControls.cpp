@@ -19,6 +19,7 @@ using controls::DockingCatalogueClass;
 const Shape::PropertyChange iconSizeChange{"iconSize", "Icon Size", nullptr, Shape::Redisplay};
 const Shape::PropertyChange iconMarginChange{"iconMargin", "Icon Margin", nullptr, Shape::Redisplay};
 const Shape::PropertyChange cellPaddingWidthChange{"cellPaddingWidth", "Cell Padding", nullptr, Shape::Redisplay};
+const Shape::PropertyChange rowFontChange{"rowFont", "Edit Text", nullptr, Shape::Redisplay};
 
 std::shared_ptr<UIControlItem> newItem(const char* title, std::int64_t icon = 0, bool highlighted = false,
                                        std::int64_t accessory = 0)
@@ -110,15 +111,21 @@ void UITableView::setCellPaddingWidth(double v)
 
 pf::Font UITableView::rowFont() const { return rowFont_ ? *rowFont_ : textAttributes().fontOrDefault(); }
 
-void UITableView::sizeToFitRows()
+void UITableView::setTextFont(const std::optional<pf::Font>& font)
 {
+    setTitleFont(rowFont_, font, &UITableView::setTextFont, rowFontChange);
+}
+
+void UITableView::sizeToFitText(bool option)
+{
+    (void)option;
     const double rows = static_cast<double>(std::max<std::size_t>(controlItems().size(), 1));
     pf::Rect r = frame();
     r.size.height = rowHeight * rows;
     setFrame(r);
 }
 
-void UITableView::updateFrame() { sizeToFitRows(); }
+void UITableView::updateFrame() { sizeToFitText(false); }
 
 std::shared_ptr<UIControlItem> UITableView::makeControlItem() const
 {
@@ -281,9 +288,7 @@ bool UITableView::isEqualToControl(const UIControl& other) const
 pf::Value UITableView::asPlist() const
 {
     pf::Value plist = UIControl::asPlist();
-    const pf::Font font = rowFont();
-    plist.set(QStringLiteral("textFontName"), font.familyName());
-    plist.set(QStringLiteral("textFontSize"), font.pointSize());
+    storeFont(plist, rowFont());
     plist.set(QStringLiteral("iconSize"), iconSize_);
     plist.set(QStringLiteral("iconMargin"), iconMargin_);
     plist.set(QStringLiteral("cellPaddingWidth"), cellPaddingWidth_);
@@ -293,11 +298,8 @@ pf::Value UITableView::asPlist() const
 void UITableView::readPlist(const pf::Value& plist)
 {
     UIControl::readPlist(plist);
-    const QString& name = plist.stringForKey("textFontName");
-    // Rows under 6 points cannot be read; a size that is not finite reads as that smallest size.
-    const double size = plist.doubleForKey("textFontSize");
-    if (!name.isEmpty() && pf::Font(name, 12).isAvailable())
-        rowFont_ = pf::Font(name, std::isfinite(size) ? std::max(minimumStoredFontSize, size) : minimumStoredFontSize);
+    if (auto font = storedFont(plist))
+        rowFont_ = font;
     setIconSize(plist.integerForKey("iconSize"));
     setIconMargin(finiteOrZero(plist.doubleForKey("iconMargin")));
     setCellPaddingWidth(finiteOrZero(plist.doubleForKey("cellPaddingWidth")));

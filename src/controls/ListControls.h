@@ -4,6 +4,7 @@
 // and the sheet size their own height from the item count on every update.
 #pragma once
 
+#include "controls/StoredControlValues.h"
 #include "controls/UIControl.h"
 #include "platform/text/TextAttributes.h"
 
@@ -33,11 +34,14 @@ public:
     double cellPaddingWidth() const { return cellPaddingWidth_; }
     void setCellPaddingWidth(double width);
 
-    // The rows' font: the one read from a stored table, else the font of the shape's text attributes.
+    // The rows' font: the one set or read from a stored table, else the font of the shape's text attributes.
     pf::Font rowFont() const;
+    // The rows take the font (the inspector's font panel); undoable ("Edit Text") like a text's font.
+    void setTextFont(const std::optional<pf::Font>& font) override;
 
-    // One row per item, 44 high; an empty table keeps one row's height, so it stays visible and selectable.
-    void sizeToFitRows();
+    // The table fits its rows, not a text: one row per item, 44 high; an empty table keeps one row's
+    // height, so it stays visible and selectable.
+    void sizeToFitText(bool option) override;
     void updateFrame() override;
     // A new row takes the accessory of the current last row.
     std::shared_ptr<UIControlItem> makeControlItem() const override;
@@ -66,7 +70,7 @@ public:
     void readPlist(const pf::Value& plist) override;
 
     // The smallest font size a stored table's rows take.
-    static constexpr double minimumStoredFontSize = 6;
+    static constexpr double minimumStoredFontSize = ::minimumStoredFontSize;
 
 protected:
     void copyFrom(const Shape& source) override;

@@ -110,7 +110,7 @@ void UIStatusBar::initWithFrame(const pf::Rect& frame)
     setTextVerticalAlign(0);
     setTextAppearanceType(0);
     setTextShadowHidden(true);
-    setAttributedText(pf::AttributedString(pf::localized(QStringLiteral("9:42")), barTextAttributes()));
+    setAttributedText(pf::AttributedString(pf::localized(QStringLiteral("9:42")), textAttributes()));
     setTintColor(pf::Color::black());
     update();
 }
@@ -144,9 +144,9 @@ pf::Rect UIStatusBar::textRect() const
     return r;
 }
 
-pf::TextAttributes UIStatusBar::barTextAttributes() const
+pf::TextAttributes UIStatusBar::textAttributes() const
 {
-    pf::TextAttributes a = textAttributes();
+    pf::TextAttributes a = UIControl::textAttributes();
     // A text keeps its own font; the attributes carry one only for new text.
     std::optional<pf::Font> font = a.font;
     if (const pf::AttributedString* text = attributedText())
@@ -164,21 +164,6 @@ void UIStatusBar::setTintColor(pf::OptionalColor color)
 {
     UIControl::setTintColor(color);
     clearTextAttributes();
-}
-
-void UIStatusBar::clearTextAttributes()
-{
-    UIControl::clearTextAttributes();
-    const pf::AttributedString* text = attributedText();
-    if (!text)
-        return;
-    const pf::TextAttributes bar = barTextAttributes();
-    pf::TextAttributes change;
-    change.font = bar.font;
-    change.foregroundColor = bar.foregroundColor;
-    pf::MutableAttributedString restyled = text->mutableCopy();
-    restyled.addAttributes(change, pf::TextRange{0, restyled.length()});
-    setAttributedText(restyled);
 }
 
 pf::Rect UIStatusBar::signalRectForFrame(const pf::Rect& f) const

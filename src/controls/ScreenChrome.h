@@ -32,11 +32,11 @@ public:
     void updateFrame() override;
     // For the sensor-array bar the clock sits left of the array.
     pf::Rect textRect() const override;
-    // The clock's attributes: the text's font made bold, the tint as its colour.
-    pf::TextAttributes barTextAttributes() const;
+    // The clock's attributes: the text's own font (the class default for new text) made bold, the tint as
+    // its colour. Restyling and new text in the editor take them.
+    pf::TextAttributes textAttributes() const override;
     // The clock follows the tint.
     void setTintColor(pf::OptionalColor color) override;
-    void clearTextAttributes() override;
 
     // Boxes of the drawing, from a frame (x, y, w, h); Y centres a 20-point box on the bar.
     pf::Rect signalRectForFrame(const pf::Rect& frame) const;

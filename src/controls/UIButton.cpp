@@ -6,7 +6,6 @@
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
 #include "platform/foundation/KeyValue.h"
-#include "platform/text/StringDrawing.h"
 
 #include <cmath>
 
@@ -283,7 +282,7 @@ pf::Size UIButton::currentIconSize() const
 
 pf::Rect UIButton::iconRectForFrame(const pf::Rect& frame) const
 {
-    return iconRectForFrameTextBounds(frame, labelBoundingRect());
+    return iconRectForFrameTextBounds(frame, textBoundingRect());
 }
 
 pf::Rect UIButton::iconRectForFrameTextBounds(const pf::Rect& frame, const pf::Rect& t) const
@@ -355,37 +354,6 @@ pf::Rect UIButton::textRect() const
         break;
     }
     return r;
-}
-
-pf::Rect UIButton::labelBoundingRect() const
-{
-    const pf::Rect t = QVRectNotZeroSize(textRect());
-    pf::Size used;
-    if (const pf::AttributedString* text = attributedText())
-        used = pf::boundingRectWithSize(*text, pf::Size(t.width(), 1e7), pf::UsesLineFragmentOrigin).size;
-    else
-        used = pf::Size(0, textAttributes().fontOrDefault().lineHeight());
-    // The layout's used rect leaves out the caret's room and the last line's descent rounding.
-    const double w = used.width + 4, h = used.height + 1;
-    double x = t.x();
-    switch (textAlign()) {
-    case 1:
-        x = t.maxX() - w;
-        break;
-    case 2:
-    case 3:
-        x = t.midX() - w / 2;
-        break;
-    default:
-        break;
-    }
-    double y = t.midY() - h / 2;
-    if (textVerticalAlign() == 1)
-        y = t.y();
-    else if (textVerticalAlign() == 2)
-        y = t.maxY() - h;
-    const pf::Rect column = QVRectRound(pf::Rect(x, t.y(), w, t.height()));
-    return pf::Rect(column.x() - 2, y, column.width() + 4, h);
 }
 
 // ---- shape overrides ----

@@ -45,7 +45,7 @@ public:
     // ---- layout ----
     // Zero without an icon, else the renderer's size for iconSize.
     pf::Size currentIconSize() const;
-    // The icon's rect for the frame, placed against the label's bounding rect.
+    // The icon's rect for the frame, placed against the label's bounding rect (textBoundingRect).
     pf::Rect iconRectForFrame(const pf::Rect& frame) const;
     // The same against a given text bounding rect: centred in the frame (0), left of (1), right of (2),
     // above (3) or below (4) the text, at the origin for any other position; rounded.
@@ -71,9 +71,6 @@ public:
 
 protected:
     void copyFrom(const Shape& source) override;
-    // The rect the label's text occupies: its measured column placed by textAlign and its band placed by
-    // textVerticalAlign in textRect, 2 points wider on each side.
-    virtual pf::Rect labelBoundingRect() const;
     // Sets the label to a localised text in the shape's current text attributes.
     void setLabel(const char* key);
 
@@ -110,7 +107,10 @@ public:
 
     bool canEditText() const override { return false; }
     bool canEditFontColor() const override { return false; }
+    // No text attributes, and every text rect is the frame, so the icon is placed against the frame.
+    pf::TextAttributes textAttributes() const override { return {}; }
     pf::Rect textRect() const override { return frame(); }
+    pf::Rect verticalTextRect() const override { return frame(); }
     pf::Rect horizontalTextRectForText(const pf::AttributedString& text) const override
     {
         (void)text;

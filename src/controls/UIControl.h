@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class UIControlClass : public ShapeClass {
 public:
@@ -148,6 +149,19 @@ public:
 protected:
     // Copies the control state with copies of the items, then updates the copy.
     void copyFrom(const Shape& source) override;
+    // For kinds that draw item titles in a font of their own (`field`, none until set or read): the font
+    // panel's font, one undo step through `setter`, which undo calls with the font the titles showed.
+    template <class Kind>
+    void setTitleFont(std::optional<pf::Font>& field, const std::optional<pf::Font>& font,
+                      void (Kind::*setter)(const std::optional<pf::Font>&), const PropertyChange& change)
+    {
+        if (!font)
+            return;
+        if (!field)
+            field = textAttributes().fontOrDefault();
+        Shape::setTextFont(font);
+        setProperty(field, font, setter, change);
+    }
     void setControlImageIdentifier(const QString& identifier) { controlImageIdentifier_ = identifier; }
 
 private:

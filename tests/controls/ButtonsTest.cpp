@@ -148,14 +148,16 @@ TEST_F(ButtonTest, IconIsDrawnBesideTheLabelClippedToFrameAndOutline)
     auto b = make<UIButton>(pf::Rect(10, 20, 120, 44));
     b->setAdjustmentRatioX(0.2);
     const pf::Rect icon = b->iconRectForFrame(b->frame());
-    // Left of the label, which stays centred on the button.
+    // Left of the label, which stays centred on the button: the margin (1) from the label's bounding rect.
+    const pf::Rect label = b->textBoundingRect();
     EXPECT_LT(icon.maxX(), b->frame().midX());
     EXPECT_EQ(icon.size, pf::Size(28, 28));
     EXPECT_EQ(icon.midY(), b->frame().midY());
+    EXPECT_EQ(icon.maxX(), std::round(label.minX() - 1));
 
     pf::RecordingContext context;
     b->drawControlInContextDirtyRect(context, b->frame());
-    const auto& calls = context.calls();
+    const auto calls = context.calls();
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls[0].operation, "clipToRect");
     EXPECT_EQ(calls[0].path.bounds(), b->frame());
@@ -171,9 +173,15 @@ TEST_F(ButtonTest, IconIsDrawnBesideTheLabelClippedToFrameAndOutline)
     }
     EXPECT_EQ(context.gstateDepth(), 0);
 
-    // While the label is edited the icon stays where it was.
+    // While the label is edited (its rect is then the whole text rect) the icon stays where it was.
     b->setEditingText(true);
-    EXPECT_EQ(b->iconRectForFrame(b->frame()), icon);
+    EXPECT_NE(b->iconRectForFrame(b->frame()), icon);
+    pf::RecordingContext editing;
+    b->drawControlInContextDirtyRect(editing, b->frame());
+    ASSERT_EQ(editing.calls().size(), calls.size());
+    for (std::size_t i = 0; i < calls.size(); ++i)
+        EXPECT_EQ(editing.calls()[i].state.ctm, calls[i].state.ctm) << i;
+    EXPECT_TRUE(b->isEditingText());
 }
 
 TEST_F(ButtonTest, SearchFieldKeepsItsHeightAndRoundedOutline)
@@ -190,6 +198,13 @@ TEST_F(ButtonTest, SearchFieldKeepsItsHeightAndRoundedOutline)
     auto icon = make<UIIcon>(pf::Rect(0, 0, 60, 44));
     icon->setAdjustmentRatioX(0.5);
     EXPECT_TRUE(icon->path().sameElements(pf::Path::rect(pf::Rect(0, 0, 60, 44))));
+    // An icon has no text: no attributes, and its text rects are the frame, so an icon set beside the
+    // text goes beside the frame.
+    EXPECT_EQ(icon->textAttributes(), pf::TextAttributes{});
+    EXPECT_EQ(icon->verticalTextRect(), icon->frame());
+    EXPECT_EQ(icon->textBoundingRect(), pf::Rect(-2, 0, 64, 44));
+    icon->setIconPosition(UIButton::IconLeft);
+    EXPECT_EQ(icon->iconRectForFrame(icon->frame()), pf::Rect(-31, 8, 28, 28));
 }
 
 TEST_F(ButtonTest, OnlyAButtonThatShowsSomethingIsASnapTarget)

@@ -1,6 +1,6 @@
 // Buttons, item bars and stretchable images on one page, in the light and the dark theme, plain and
-// highlighted, compared with the reference picture. Only the controls' own layers are drawn: a button's
-// label is the shape's text pass, which the text tests cover.
+// highlighted, compared with the reference picture: the controls' layers and then the text pass, which
+// draws the buttons' labels.
 #include "ControlKindTestSupport.h"
 
 #include "controls/ItemBars.h"
@@ -85,6 +85,9 @@ TEST_F(ControlKindTest, EveryKindInBothThemesMatchesTheReferencePicture)
             control->setHighlightBorderEnabled(highlighted);
             control->update();
             control->drawContentInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
+            context.saveGState();
+            control->drawTextInContext(context);
+            context.restoreGState();
         }
     }
     expectMatchesReferencePicture(context.bitmap(), referencePath());

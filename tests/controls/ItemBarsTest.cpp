@@ -282,6 +282,43 @@ TEST_F(ItemBarTest, TitlesFontIsStoredByNameWithASmallestSize)
     EXPECT_EQ(UITabBar::minimumStoredFontSize, 6);
 }
 
+TEST_F(ItemBarTest, TitlesTakeTheFontPanelsFontWithUndo)
+{
+    const pf::Font big(QStringLiteral("Helvetica"), 30);
+    for (const UIControlClass* kind : {&UITabBar::staticClass(), &UIToolbar::staticClass()}) {
+        SCOPED_TRACE(kind->className().toStdString());
+        // One bar with the class's font, one read with a stored font: both follow the panel.
+        pf::Value stored = kind->newShape(pf::Rect(0, 0, 320, 50))->asPlist();
+        stored.set(QStringLiteral("textFontName"), QStringLiteral("Times"));
+        stored.set(QStringLiteral("textFontSize"), 14.0);
+        auto fresh = std::static_pointer_cast<UIItemBar>(kind->newShape(pf::Rect(0, 0, 320, 50)));
+        auto read = std::static_pointer_cast<UIItemBar>(Shape::fromPlist(stored));
+        ASSERT_TRUE(read);
+        for (const auto& bar : {fresh, read}) {
+            // A title without an icon, which both kinds draw.
+            auto titled = UIControlItem::make();
+            titled->setTitle(QStringLiteral("Edit"));
+            bar->setControlItems({titled});
+            bar->setComposition(&page);
+            page.undo.removeAllActions();
+            const pf::Font before = bar->itemFont();
+            bar->setTextFont(big);
+            EXPECT_EQ(bar->itemFont(), big);
+            EXPECT_EQ(bar->asPlist().doubleForKey("textFontSize"), 30);
+            // The title is drawn in it (a 30-point run is taller than 20).
+            pf::RecordingContext context;
+            bar->drawControlInContextDirtyRect(context, bar->frame());
+            const auto runs = glyphCalls(context);
+            ASSERT_FALSE(runs.empty());
+            for (const auto* run : runs)
+                EXPECT_GT(run->rect.height(), 20);
+            EXPECT_EQ(page.undo.undoActionName(), QStringLiteral("Edit Text"));
+            page.undo.undo();
+            EXPECT_EQ(bar->itemFont(), before);
+        }
+    }
+}
+
 TEST_F(ItemBarTest, StoredFormCopyAndEquality)
 {
     for (const UIControlClass* kind :

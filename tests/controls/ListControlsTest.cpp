@@ -33,6 +33,11 @@ TEST_F(PhoneControlTest, TableRowsAre44HighAndANewRowCopiesTheLastAccessory)
     table->setControlItems(items);
     EXPECT_EQ(table->frame(), pf::Rect(0, 0, 320, 176));
 
+    // Fitting to the text (the editor's command, through the shape) fits the rows, not a label.
+    table->setFrame(pf::Rect(0, 0, 320, 300));
+    static_cast<Shape&>(*table).sizeToFitText(true);
+    EXPECT_EQ(table->frame(), pf::Rect(0, 0, 320, 176));
+
     // An empty table keeps one row's height, so it can still be seen and picked; it draws no rows.
     table->setControlItems({});
     EXPECT_EQ(table->frame(), pf::Rect(0, 0, 320, 44));
@@ -299,6 +304,17 @@ TEST_F(PhoneControlTest, StoredTableFontAndNumbersAreChecked)
     plist.set(QStringLiteral("textFontName"), "No Such Font Family");
     read = std::dynamic_pointer_cast<UITableView>(Shape::fromPlist(plist));
     EXPECT_EQ(read->rowFont().familyName(), QStringLiteral("Helvetica"));
+
+    // The font panel sets the rows' font, a stored one too; one undo step puts the old one back.
+    plist.set(QStringLiteral("textFontName"), "Times");
+    read = std::dynamic_pointer_cast<UITableView>(Shape::fromPlist(plist));
+    read->setComposition(&page);
+    page.undo.removeAllActions();
+    read->setTextFont(pf::Font(QStringLiteral("Helvetica"), 20));
+    EXPECT_EQ(read->rowFont(), pf::Font(QStringLiteral("Helvetica"), 20));
+    EXPECT_EQ(read->asPlist().doubleForKey("textFontSize"), 20);
+    page.undo.undo();
+    EXPECT_EQ(read->rowFont(), pf::Font(QStringLiteral("Times"), UITableView::minimumStoredFontSize));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Table view, action sheet, alert, navigation bar, text field, keyboard, status bar, home indicator,
 // switch and activity indicator on one page, in the light and the dark theme, plain and highlighted,
-// compared with the reference picture. Only the controls' own layers are drawn: labels that are the
-// shape's text (bar title, clock, alert message) belong to the text pass, which the text tests cover.
+// compared with the reference picture: the controls' layers and then the text pass, which draws the
+// labels that are the shape's text (bar title, clock, alert message).
 #include "PhoneControlTestSupport.h"
 
 #include "platform/graphics/PainterContext.h"
@@ -47,6 +47,7 @@ const std::vector<Row>& rows()
         {170, [](const pf::Point& o) {
              auto alert = at<UIAlertDialog>(o, {220, 150});
              alert->setControlItems({item("One", 0, 0, false), item("Two", 0, 0, false), item("Three", 0, 0, true)});
+             alert->setAttributedText(pf::AttributedString(QStringLiteral("Message"), alert->textAttributes()));
              return alert;
          }},
         {64, [](const pf::Point& o) { return at<UINavigationBar>(o, {320, 44}); }},
@@ -87,6 +88,9 @@ TEST_F(PhoneControlTest, EveryKindInBothThemesMatchesTheReferencePicture)
             control->setThemeType(dark ? 1 : 0);
             control->setHighlighted(highlighted);
             control->drawContentInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
+            context.saveGState();
+            control->drawTextInContext(context);
+            context.restoreGState();
         }
         y += row.height;
     }

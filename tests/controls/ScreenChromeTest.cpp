@@ -95,6 +95,24 @@ TEST_F(PhoneControlTest, ClockIsBoldInTheTint)
     page.undo.undo();
     EXPECT_EQ(bar->tintColor(), pf::Color::black());
     EXPECT_EQ(bar->attributedText()->attributesAtIndex(0).foregroundColor, pf::Color::black());
+
+    // What the editor gives typed text, and what restyling applies: bold in the tint.
+    const pf::TextAttributes typed = bar->textAttributes();
+    ASSERT_TRUE(typed.font);
+    EXPECT_TRUE(typed.font->isBold());
+    EXPECT_EQ(typed.foregroundColor, pf::Color::black());
+
+    // A font the user chose stays, bold, through a tint change and a restyle.
+    bar->setTextFont(pf::Font(QStringLiteral("Times"), 14));
+    bar->setTintColor(pf::Color(0, 0.5, 0, 1));
+    bar->setTextAlign(0);
+    a = bar->attributedText()->attributesAtIndex(0);
+    ASSERT_TRUE(a.font);
+    EXPECT_EQ(a.font->familyName(), QStringLiteral("Times"));
+    EXPECT_EQ(a.font->pointSize(), 14);
+    EXPECT_TRUE(a.font->isBold());
+    EXPECT_EQ(a.foregroundColor, pf::Color(0, 0.5, 0, 1));
+    EXPECT_EQ(a.paragraphStyleOrDefault().alignment, pf::TextAlignment::Left);
 }
 
 TEST_F(PhoneControlTest, StoredSensorArrayTypeOutOfRangeReadsAsPlain)
