@@ -3,12 +3,13 @@
 // (antialiasing and glyph rasterisation may differ slightly between font builds).
 //
 // After an intended change of the drawing (or of the fonts' metrics), rewrite the picture with
-//     QUORVEL_UPDATE_REFERENCES=1 build/test/tests/shapes_tests --gtest_filter='*ReferencePicture*'
+//     QUORVEL_WRITE_REFERENCE_PICTURES=1 build/test/tests/shapes_tests --gtest_filter='*ReferencePicture*'
 // and look at it before committing it.
 #include "TextShapesTestSupport.h"
 
 #include "shapes/ResizeText.h"
 #include "shapes/TitleBox.h"
+#include "support/ReferencePicture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -78,24 +79,7 @@ TEST_F(TextShapesTest, TextKindsMatchTheirReferencePicture)
         shape->drawInContextDirtyRect(context, pf::Rect(-1e4, -1e4, 2e4, 2e4));
     const QImage drawn = context.bitmap().convertToFormat(QImage::Format_ARGB32);
 
-    if (std::getenv("QUORVEL_UPDATE_REFERENCES")) {
-        QDir().mkpath(QFileInfo(referencePath).path());
-        ASSERT_TRUE(drawn.save(referencePath));
-        GTEST_SKIP() << "wrote " << referencePath.toStdString();
-    }
-    const QImage reference = QImage(referencePath).convertToFormat(QImage::Format_ARGB32);
-    ASSERT_FALSE(reference.isNull()) << referencePath.toStdString();
-    ASSERT_EQ(reference.size(), drawn.size());
-    int differing = 0;
-    for (int y = 0; y < drawn.height(); ++y)
-        for (int x = 0; x < drawn.width(); ++x) {
-            const QColor a = drawn.pixelColor(x, y), b = reference.pixelColor(x, y);
-            const int d = std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                                    std::abs(a.blue() - b.blue()), std::abs(a.alpha() - b.alpha())});
-            differing += d > 64;
-        }
-    // Glyph edges may fall a little differently; a misplaced text or compartment changes far more.
-    EXPECT_LT(differing, drawn.width() * drawn.height() / 100) << differing << " pixels differ";
+    expectMatchesReferencePicture(drawn, referencePath);
 }
 
 } // namespace
