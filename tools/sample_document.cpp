@@ -58,23 +58,51 @@ std::vector<const ShapeClass*> added(const std::vector<const ShapeClass*>& all, 
     return result;
 }
 
-// A page laying out one library shape per kind in a grid of cells.
+// A page laying out one library shape per kind in rows, each shape in a cell of its own size: controls
+// keep their fixed sizes, and a kind whose frame follows its text is narrowed until it fits the cell's
+// height. The page grows downwards when the rows need it.
 std::shared_ptr<Composition> pageOfKinds(const std::vector<const ShapeClass*>& kinds, pf::Size pageSize, pf::Size cell,
                                          int& identifier)
 {
+    constexpr double margin = 20;
+    std::vector<std::shared_ptr<Shape>> shapes;
+    double x = margin, y = margin, rowHeight = 0;
+    for (const ShapeClass* kind : kinds) {
+        auto shape = kind->libraryListItemShapeWithFrame(pf::Rect(0, 0, cell.width - margin, cell.height - margin));
+        // Text that overflows its library frame gets a frame that holds it.
+        if (shape->hasText() && shape->textBoundingRect().size.height > shape->frame().size.height)
+            shape->sizeToFitText(false);
+        for (int i = 0; i < 8 && shape->frame().size.height > cell.height - margin; ++i) {
+            const pf::Size size = shape->frame().size;
+            shape->setFrame(pf::Rect(0, 0, size.width * (cell.height - margin) / size.height, cell.height - margin));
+            if (shape->frame().size.height >= size.height) { // its height does not follow its width
+                shape->setFrame(pf::Rect(pf::Point(), size));
+                break;
+            }
+        }
+        const pf::Size size = shape->frame().size;
+        if (x > margin && x + size.width > pageSize.width - margin) {
+            x = margin;
+            y += rowHeight + margin;
+            rowHeight = 0;
+        }
+        // Kinds that refit about their centre may not land where asked: move them there.
+        shape->setFrame(pf::Rect(x, y, size.width, size.height));
+        const pf::Point landed = shape->frame().origin;
+        if (landed.x != x || landed.y != y)
+            shape->setFrame(shape->frame().offsetBy(x - landed.x, y - landed.y));
+        shape->setIdentifier(numberedIdentifier(identifier++));
+        shapes.push_back(shape);
+        x += std::max(size.width, cell.width - margin) + margin;
+        rowHeight = std::max(rowHeight, size.height);
+    }
     auto metrics = std::make_shared<Metrics>();
     metrics->setWidth(pageSize.width);
-    metrics->setHeight(pageSize.height);
+    metrics->setHeight(std::max(pageSize.height, y + rowHeight + margin));
     auto page = Composition::make(metrics);
     page->setIdentifier(numberedIdentifier(identifier++));
-    const int columns = std::max(1, static_cast<int>((pageSize.width - 20) / cell.width));
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        const double x = 20 + (i % columns) * cell.width;
-        const double y = 20 + (i / columns) * cell.height;
-        auto shape = kinds[i]->libraryListItemShapeWithFrame(pf::Rect(x, y, cell.width - 20, cell.height - 20));
-        shape->setIdentifier(numberedIdentifier(identifier++));
+    for (const auto& shape : shapes)
         page->addShape(shape);
-    }
     return page;
 }
 
@@ -131,7 +159,7 @@ int main(int argc, char** argv)
     title->setAttributedText(pf::AttributedString(QStringLiteral("Quorvel: every shape kind"), title->textAttributes()));
     first->addShape(title);
     pages.append(first->asPlist());
-    pages.append(pageOfKinds(controls, pf::Size(1024, 768), pf::Size(250, 120), identifier)->asPlist());
+    pages.append(pageOfKinds(controls, pf::Size(1024, 768), pf::Size(240, 110), identifier)->asPlist());
 
     pf::Value counts = pf::Value::dictionary();
     counts.set(pictureIdentifier, 1);
