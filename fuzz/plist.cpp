@@ -1,6 +1,8 @@
-// The XML property-list reader on arbitrary bytes: it must never crash, hang or read out of bounds, and
-// every typed read of what it accepts is safe, and whatever it accepts must write, and read back to an equal value, and write again to the same bytes.
+// The XML property-list reader on arbitrary bytes: it must never crash, hang or read out of bounds; its
+// fast path must agree with the general XML reader; every typed read of what it accepts is safe; and
+// whatever it accepts must write, read back to an equal value, and write again to the same bytes.
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/PropertyListText.h"
 
 #include <QDateTime>
 #include <QtGlobal>
@@ -70,6 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)installed;
 
     const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    // The fast path reads what it takes exactly as the general XML reader does, and takes nothing it refuses.
+    if (const std::optional<pf::Value> plain = pf::plist::readPlainPropertyList(input)) {
+        const pf::PropertyListReadResult general = pf::plist::readXmlPropertyList(input);
+        if (!general.ok())
+            failure("the fast path takes what the XML reader refuses:", general.error);
+        if (!(*general.value == *plain) || plain->description() != general.value->description())
+            failure("the fast path reads differently");
+    }
     const pf::PropertyListReadResult read = pf::readPropertyList(input);
     if (read.ok() != read.error.isEmpty())
         failure("a read must give either a value or an error");

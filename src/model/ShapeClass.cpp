@@ -262,25 +262,37 @@ QString ShapeClass::defaultKeyForKey(const QString& key) const
     return QStringLiteral("Default-%1").arg(key);
 }
 
+const ShapeClass::StickyKeys& ShapeClass::stickyKeys(const QString& key) const
+{
+    const std::lock_guard lock(stickyKeysMutex_);
+    auto it = stickyKeys_.find(key);
+    if (it == stickyKeys_.end())
+        it = stickyKeys_
+                 .emplace(key, StickyKeys{userPhylumKeyForKey(key), typeKeyForKey(key), defaultKeyForKey(key),
+                                          !keysExcludedFromStickyPhylum().contains(key)})
+                 .first;
+    return it->second;
+}
+
 pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
 {
     const pf::UserDefaultsStore& store = pf::UserDefaultsStore::standard();
-    if (StickyDefaults::isStickyGettingEnabled() && !keysExcludedFromStickyPhylum().contains(key)
-        && UserDefaults::instance().stickyPropertiesEnabled()) {
-        pf::Value v = store.objectForKey(userPhylumKeyForKey(key));
+    const StickyKeys& keys = stickyKeys(key);
+    if (StickyDefaults::isStickyGettingEnabled() && keys.inPhylum && UserDefaults::instance().stickyPropertiesEnabled()) {
+        const pf::Value& v = store.objectForKey(keys.user);
         if (!v.isNull())
             return v;
     }
-    pf::Value v = store.objectForKey(typeKeyForKey(key));
+    const pf::Value& v = store.objectForKey(keys.type);
     if (!v.isNull())
         return v;
-    return store.objectForKey(defaultKeyForKey(key));
+    return store.objectForKey(keys.fallback);
 }
 
 void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& key) const
 {
     if (isStickySettingEnabled())
-        pf::UserDefaultsStore::standard().setObjectForKey(value, userPhylumKeyForKey(key));
+        pf::UserDefaultsStore::standard().setObjectForKey(value, stickyKeys(key).user);
 }
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const

@@ -32,7 +32,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 class Shape;
 
@@ -154,8 +156,19 @@ public:
     void setStickyBoolForKey(bool value, const QString& key) const;
 
 private:
+    // The three keys of one sticky key, made once: each new shape looks up some thirty of them.
+    struct StickyKeys {
+        QString user;
+        QString type;
+        QString fallback;
+        bool inPhylum = true;
+    };
+    const StickyKeys& stickyKeys(const QString& key) const;
+
     Allocator allocator_;
     mutable std::optional<pf::TextAttributes> defaultTextAttributes_;
+    mutable std::mutex stickyKeysMutex_;
+    mutable std::unordered_map<QString, StickyKeys> stickyKeys_;
 };
 
 // Adds the shape classes of this area to the registry (the page and containers add theirs later).

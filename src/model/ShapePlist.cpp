@@ -12,6 +12,7 @@
 #include <QLoggingCategory>
 
 #include <cmath>
+#include <unordered_map>
 
 static_assert(Serializable<Shape> && Serializable<QVGradientElement> && Serializable<FilterSpec> && Serializable<LineDash>);
 
@@ -48,6 +49,17 @@ std::int32_t readInt32(const pf::Value& d, const char* key)
     return d.intForKey(key);
 }
 
+// The key named by a literal, made once per thread and shared by every dictionary written: a page
+// writes some fifty keys for each of its shapes.
+const QString& storedKey(const char* literal)
+{
+    thread_local std::unordered_map<const char*, QString> keys;
+    auto it = keys.find(literal);
+    if (it == keys.end())
+        it = keys.emplace(literal, QString::fromLatin1(literal)).first;
+    return it->second;
+}
+
 const ShapeClass* shapeKindNamed(const QString& name)
 {
     const ShapeClass* k = pf::ClassRegistry::shared().lookup<ShapeClass>(name);
@@ -69,9 +81,9 @@ int Shape::documentVersion()
 pf::Value Shape::asPlist() const
 {
     pf::Value::Dictionary d;
-    const auto number = [&d](const char* key, double v) { d[QString::fromLatin1(key)] = storable(v, key); };
-    const auto color = [&d](const char* key, const pf::OptionalColor& c) { d[QString::fromLatin1(key)] = QVStringFromColor(c); };
-    const auto put = [&d](const char* key, pf::Value v) { d[QString::fromLatin1(key)] = std::move(v); };
+    const auto number = [&d](const char* key, double v) { d[storedKey(key)] = storable(v, key); };
+    const auto color = [&d](const char* key, const pf::OptionalColor& c) { d[storedKey(key)] = QVStringFromColor(c); };
+    const auto put = [&d](const char* key, pf::Value v) { d[storedKey(key)] = std::move(v); };
 
     put("className", classObject().className());
     put("frame", pf::toString(storable(frame_, "frame")));

@@ -1,11 +1,14 @@
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/PropertyListText.h"
+
 #include <QDate>
 #include <QTime>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 #include <QtDebug>
 
+#include <charconv>
+#include <cstring>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -14,39 +17,8 @@ namespace pf {
 
 namespace {
 
-const QString dtd = QStringLiteral(
-    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">");
-
-bool isXmlSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
-
-QStringView trimmedXml(QStringView s)
-{
-    while (!s.isEmpty() && isXmlSpace(s.front()))
-        s = s.mid(1);
-    while (!s.isEmpty() && isXmlSpace(s.back()))
-        s.chop(1);
-    return s;
-}
-
-// Characters XML 1.0 can carry: tab, line feed, carriage return, U+0020-U+D7FF, U+E000-U+FFFD and
-// paired surrogates.
-bool isXmlText(QStringView s)
-{
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c < 0x20) {
-            if (c != u'\t' && c != u'\n' && c != u'\r')
-                return false;
-        } else if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 >= s.size() || !QChar::isLowSurrogate(s[i + 1].unicode()))
-                return false;
-            ++i;
-        } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
-            return false;
-        }
-    }
-    return true;
-}
+constexpr char dtd[] =
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">";
 
 // Whole seconds, the fraction cut off: other writers never write one, and common readers refuse it.
 QString formatDate(const QDateTime& utc)
@@ -61,28 +33,20 @@ QString formatDate(const QDateTime& utc)
 
 class Writer {
 public:
-    explicit Writer(QByteArray* out) : m_xml(out) {}
-
+    // Straight to UTF-8 bytes, in the layout described in the header.
     bool writeDocument(const Value& root)
     {
-        m_xml.writeStartDocument();
-        m_xml.writeCharacters(QStringLiteral("\n"));
-        m_xml.writeDTD(dtd);
-        m_xml.writeCharacters(QStringLiteral("\n"));
-        m_xml.writeStartElement(QStringLiteral("plist"));
-        m_xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.0"));
-        m_xml.writeCharacters(QStringLiteral("\n"));
+        m_out.reserve(1 << 16);
+        m_out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+        m_out.append(dtd);
+        m_out.append("\n<plist version=\"1.0\">\n");
         if (!writeValue(root, 0))
             return false;
-        m_xml.writeCharacters(QStringLiteral("\n"));
-        m_xml.writeEndElement();
-        m_xml.writeEndDocument();
-        if (m_xml.hasError()) {
-            m_error = QStringLiteral("the XML writer failed");
-            return false;
-        }
+        m_out.append("\n</plist>\n");
         return true;
     }
+
+    QByteArray take() const { return QByteArray(m_out.data(), static_cast<qsizetype>(m_out.size())); }
 
     // Why the write failed, with the key path of the value at fault.
     QString error() const
@@ -97,33 +61,102 @@ private:
         return false;
     }
 
-    const QString& indent(int level)
+    void newlineAndIndent(int level)
     {
-        while (static_cast<int>(m_indents.size()) <= level)
-            m_indents.emplace_back(static_cast<qsizetype>(m_indents.size()), u'\t');
-        return m_indents[static_cast<std::size_t>(level)];
+        m_out += '\n';
+        m_out.append(static_cast<std::size_t>(level), '\t');
     }
 
-    void newlineAndIndent(int level) { m_xml.writeCharacters(QStringLiteral("\n") + indent(level)); }
-
-    // Text that XML can carry; a carriage return is written as a character reference, because readers
-    // turn a literal one into a line feed.
-    bool writeText(const QString& element, const QString& text)
+    void emptyElement(QByteArrayView name)
     {
-        if (!isXmlText(text))
-            return fail(QStringLiteral("a string holds a character that XML cannot carry"));
-        m_xml.writeStartElement(element);
-        qsizetype start = 0;
-        for (qsizetype cr = text.indexOf(u'\r'); cr >= 0; cr = text.indexOf(u'\r', start)) {
-            if (cr > start)
-                m_xml.writeCharacters(text.mid(start, cr - start));
-            m_xml.writeEntityReference(QStringLiteral("#13"));
-            start = cr + 1;
+        m_out += '<';
+        m_out.append(name.data(), static_cast<std::size_t>(name.size()));
+        m_out.append("/>");
+    }
+
+    void textElement(QByteArrayView name, QByteArrayView ascii)
+    {
+        m_out += '<';
+        m_out.append(name.data(), static_cast<std::size_t>(name.size()));
+        m_out += '>';
+        m_out.append(ascii.data(), static_cast<std::size_t>(ascii.size()));
+        m_out.append("</");
+        m_out.append(name.data(), static_cast<std::size_t>(name.size()));
+        m_out += '>';
+    }
+
+    // Text that XML can carry, escaped, in UTF-8. A carriage return is written as a character reference,
+    // because readers turn a literal one into a line feed.
+    bool writeText(QByteArrayView element, QStringView text)
+    {
+        m_out += '<';
+        m_out.append(element.data(), static_cast<std::size_t>(element.size()));
+        m_out += '>';
+        // Encoded into room for the longest form ("&quot;" for one unit), then cut to what was written.
+        const std::size_t start = m_out.size();
+        m_out.resize(start + 6 * static_cast<std::size_t>(text.size()));
+        char* o = m_out.data() + start;
+        const auto put = [&o](const char* s, std::size_t n) {
+            std::memcpy(o, s, n);
+            o += n;
+        };
+        const char16_t* s = text.utf16();
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = s[i];
+            if (c < 0x80) {
+                switch (c) {
+                case u'<':
+                    put("&lt;", 4);
+                    break;
+                case u'>':
+                    put("&gt;", 4);
+                    break;
+                case u'&':
+                    put("&amp;", 5);
+                    break;
+                case u'"':
+                    put("&quot;", 6);
+                    break;
+                case u'\r':
+                    put("&#13;", 5);
+                    break;
+                case u'\t':
+                case u'\n':
+                    *o++ = static_cast<char>(c);
+                    break;
+                default:
+                    if (c < 0x20)
+                        return unwritable();
+                    *o++ = static_cast<char>(c);
+                }
+            } else if (c < 0x800) {
+                *o++ = static_cast<char>(0xC0 | (c >> 6));
+                *o++ = static_cast<char>(0x80 | (c & 0x3F));
+            } else if (QChar::isHighSurrogate(c)) {
+                if (i + 1 >= n || !QChar::isLowSurrogate(s[i + 1]))
+                    return unwritable();
+                const char32_t u = QChar::surrogateToUcs4(c, s[++i]);
+                *o++ = static_cast<char>(0xF0 | (u >> 18));
+                *o++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+                *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                *o++ = static_cast<char>(0x80 | (u & 0x3F));
+            } else if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
+                return unwritable();
+            } else {
+                *o++ = static_cast<char>(0xE0 | (c >> 12));
+                *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                *o++ = static_cast<char>(0x80 | (c & 0x3F));
+            }
         }
-        m_xml.writeCharacters(start == 0 ? text : text.mid(start));
-        m_xml.writeEndElement();
+        m_out.resize(static_cast<std::size_t>(o - m_out.data()));
+        m_out.append("</");
+        m_out.append(element.data(), static_cast<std::size_t>(element.size()));
+        m_out += '>';
         return true;
     }
+
+    bool unwritable() { return fail(QStringLiteral("a string holds a character that XML cannot carry")); }
 
     // Writes v at the cursor; its contents and closing tag are indented one level deeper than `level`.
     bool writeValue(const Value& v, int level)
@@ -132,22 +165,28 @@ private:
         case Value::Type::Null:
             return fail(QStringLiteral("a null value has no property-list form"));
         case Value::Type::Bool:
-            m_xml.writeEmptyElement(v.boolValue() ? QStringLiteral("true") : QStringLiteral("false"));
+            emptyElement(v.boolValue() ? "true" : "false");
             return true;
-        case Value::Type::Integer:
-            m_xml.writeTextElement(QStringLiteral("integer"), QString::number(v.integerValue()));
+        case Value::Type::Integer: {
+            char buffer[24];
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, v.integerValue()).ptr;
+            textElement("integer", QByteArrayView(buffer, end - buffer));
             return true;
+        }
         case Value::Type::Real: {
             double d = v.doubleValue();
             if (!std::isfinite(d)) {
                 qWarning("property list: a non-finite real (%g) is written as 0", d);
                 d = 0;
             }
-            m_xml.writeTextElement(QStringLiteral("real"), detail::formatReal(d));
+            // The shortest text that reads back to the same double, as detail::formatReal gives it.
+            char buffer[64];
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, d).ptr;
+            textElement("real", QByteArrayView(buffer, end - buffer));
             return true;
         }
         case Value::Type::String:
-            return writeText(QStringLiteral("string"), v.asString());
+            return writeText("string", v.asString());
         case Value::Type::Data:
             writeData(v.asData(), level);
             return true;
@@ -155,7 +194,7 @@ private:
             const QDateTime date = v.asDate();
             if (!date.isValid() || date.date().year() < 1 || date.date().year() > 9999)
                 return fail(QStringLiteral("a date is invalid or outside the years 1 to 9999"));
-            m_xml.writeTextElement(QStringLiteral("date"), formatDate(date));
+            textElement("date", formatDate(date).toLatin1());
             return true;
         }
         case Value::Type::Array:
@@ -178,10 +217,10 @@ private:
         if (!checkDepth(level))
             return false;
         if (v.count() == 0) {
-            m_xml.writeEmptyElement(QStringLiteral("array"));
+            emptyElement("array");
             return true;
         }
-        m_xml.writeStartElement(QStringLiteral("array"));
+        m_out.append("<array>");
         const Value::Array& items = v.asArray();
         for (std::size_t i = 0; i < items.size(); ++i) {
             newlineAndIndent(level + 1);
@@ -191,7 +230,7 @@ private:
             }
         }
         newlineAndIndent(level);
-        m_xml.writeEndElement();
+        m_out.append("</array>");
         return true;
     }
 
@@ -200,19 +239,19 @@ private:
         if (!checkDepth(level))
             return false;
         if (v.count() == 0) {
-            m_xml.writeEmptyElement(QStringLiteral("dict"));
+            emptyElement("dict");
             return true;
         }
-        m_xml.writeStartElement(QStringLiteral("dict"));
+        m_out.append("<dict>");
         for (const auto& [key, item] : v.asDictionary()) {
             newlineAndIndent(level + 1);
-            if (!writeText(QStringLiteral("key"), key) || (newlineAndIndent(level + 1), !writeValue(item, level + 1))) {
+            if (!writeText("key", key) || (newlineAndIndent(level + 1), !writeValue(item, level + 1))) {
                 m_path.prepend(key);
                 return false;
             }
         }
         newlineAndIndent(level);
-        m_xml.writeEndElement();
+        m_out.append("</dict>");
         return true;
     }
 
@@ -221,17 +260,17 @@ private:
     {
         const QByteArray base64 = data.toBase64();
         const qsizetype lineLength = std::max<qsizetype>(16, (76 - 8 * level) / 4 * 4);
-        m_xml.writeStartElement(QStringLiteral("data"));
+        m_out.append("<data>");
         for (qsizetype i = 0; i < base64.size(); i += lineLength) {
             newlineAndIndent(level);
-            m_xml.writeCharacters(QString::fromLatin1(base64.mid(i, lineLength)));
+            m_out.append(base64.constData() + i, static_cast<std::size_t>(std::min(lineLength, base64.size() - i)));
         }
         newlineAndIndent(level);
-        m_xml.writeEndElement();
+        m_out.append("</data>");
     }
 
-    QXmlStreamWriter m_xml;
-    std::vector<QString> m_indents;
+    // Built in a std::string, whose appends are inline: the text is written a character at a time.
+    std::string m_out;
     QString m_error;
     QStringList m_path;
 };
@@ -394,7 +433,7 @@ private:
             case QXmlStreamReader::EndElement:
                 // A declared encoding (UTF-7, say) can decode to characters that XML text cannot hold and
                 // that could then not be written back.
-                if (!isXmlText(text)) {
+                if (!plist::isXmlText(text)) {
                     fail(QStringLiteral("<%1> holds a character that XML cannot carry").arg(element));
                     return false;
                 }
@@ -444,7 +483,7 @@ private:
             return readReal(text, out);
         case True:
         case False:
-            if (!trimmedXml(text).isEmpty())
+            if (!plist::trimmedXml(text).isEmpty())
                 return failStep(QStringLiteral("text inside <%1/>").arg(kind == True ? u"true" : u"false"));
             out = Value(kind == True);
             return Step::Ok;
@@ -517,117 +556,50 @@ private:
 
     Step readInteger(const QString& text, Value& out)
     {
-        const QStringView s = trimmedXml(text);
-        qsizetype i = 0;
-        const bool negative = !s.isEmpty() && s[0] == u'-';
-        if (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+'))
-            ++i;
-        if (i == s.size())
-            return failStep(QStringLiteral("<integer> \"%1\" is not a number").arg(s));
-        // Accumulated as a negative number so that the minimum fits.
+        const QStringView s = plist::trimmedXml(text);
         std::int64_t value = 0;
-        constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
-        for (; i < s.size(); ++i) {
-            const char16_t c = s[i].unicode();
-            if (c < u'0' || c > u'9')
-                return failStep(QStringLiteral("<integer> \"%1\" is not a number").arg(s));
-            const int digit = c - u'0';
-            if (value < (min + digit) / 10)
-                return failStep(QStringLiteral("<integer> %1 is outside the 64-bit range").arg(s));
-            value = value * 10 - digit;
-        }
-        if (!negative && value == min)
+        switch (plist::parseInteger(s, value)) {
+        case plist::NumberRead::Ok:
+            out = Value(value);
+            return Step::Ok;
+        case plist::NumberRead::OutOfRange:
             return failStep(QStringLiteral("<integer> %1 is outside the 64-bit range").arg(s));
-        out = Value(negative ? value : -value);
-        return Step::Ok;
+        default:
+            return failStep(QStringLiteral("<integer> \"%1\" is not a number").arg(s));
+        }
     }
 
     Step readReal(const QString& text, Value& out)
     {
-        QStringView s = trimmedXml(text);
-        bool negative = false;
-        if (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+')) {
-            negative = s[0] == u'-';
-            s = s.mid(1);
-        }
         double value = 0;
-        if (s.compare(u"nan", Qt::CaseInsensitive) == 0 || s.compare(u"inf", Qt::CaseInsensitive) == 0
-            || s.compare(u"infinity", Qt::CaseInsensitive) == 0) {
-            value = std::numeric_limits<double>::infinity();
-        } else {
-            std::string ascii;
-            ascii.reserve(static_cast<std::size_t>(s.size()));
-            for (const QChar c : s) {
-                if (c.unicode() >= 0x80)
-                    return failStep(QStringLiteral("<real> \"%1\" is not a number").arg(trimmedXml(text)));
-                ascii.push_back(static_cast<char>(c.unicode()));
-            }
-            const char* stop = nullptr;
-            if (!detail::parseDouble(ascii.data(), ascii.data() + ascii.size(), value, &stop)
-                || stop != ascii.data() + ascii.size())
-                return failStep(QStringLiteral("<real> \"%1\" is not a number").arg(trimmedXml(text)));
-        }
-        if (!std::isfinite(value)) {
+        switch (plist::parseReal(text, value)) {
+        case plist::NumberRead::Ok:
+            out = Value(value);
+            return Step::Ok;
+        case plist::NumberRead::NonFinite:
             qWarning("property list: line %lld: the non-finite real \"%s\" is left out",
-                     static_cast<long long>(m_xml.lineNumber()), qUtf8Printable(trimmedXml(text).toString()));
+                     static_cast<long long>(m_xml.lineNumber()), qUtf8Printable(plist::trimmedXml(text).toString()));
             return Step::Dropped;
+        default:
+            return failStep(QStringLiteral("<real> \"%1\" is not a number").arg(plist::trimmedXml(text)));
         }
-        out = Value(negative ? -value : value);
-        return Step::Ok;
     }
 
     Step readData(const QString& text, Value& out)
     {
-        QByteArray base64;
-        base64.reserve(text.size());
-        for (const QChar c : text) {
-            if (isXmlSpace(c))
-                continue;
-            if (c.unicode() >= 0x80)
-                return failStep(QStringLiteral("<data> is not base64"));
-            base64.append(static_cast<char>(c.unicode()));
-        }
-        auto decoded =
-            QByteArray::fromBase64Encoding(base64, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+        std::optional<QByteArray> decoded = plist::parseData(text);
         if (!decoded)
             return failStep(QStringLiteral("<data> is not base64"));
-        out = Value(*decoded);
+        out = Value(std::move(*decoded));
         return Step::Ok;
     }
 
-    // YYYY-MM-DDTHH:MM:SS, optional fraction (kept to the millisecond), Z.
     Step readDate(const QString& text, Value& out)
     {
-        const QStringView s = trimmedXml(text);
-        qsizetype i = 0;
-        auto number = [&](int digits, int& value) {
-            value = 0;
-            for (int k = 0; k < digits; ++k, ++i) {
-                if (i >= s.size() || s[i] < u'0' || s[i] > u'9')
-                    return false;
-                value = value * 10 + (s[i].unicode() - u'0');
-            }
-            return true;
-        };
-        auto literal = [&](char16_t c) { return i < s.size() && s[i++] == c; };
-        int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
-        bool ok = number(4, year) && literal(u'-') && number(2, month) && literal(u'-') && number(2, day)
-            && literal(u'T') && number(2, hour) && literal(u':') && number(2, minute) && literal(u':')
-            && number(2, second);
-        if (ok && i < s.size() && s[i] == u'.') {
-            ++i;
-            int scale = 100;
-            const qsizetype first = i;
-            for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, scale /= 10)
-                msec += (s[i].unicode() - u'0') * scale;
-            ok = i > first;
-        }
-        ok = ok && literal(u'Z') && i == s.size();
-        const QDate date(year, month, day);
-        const QTime time(hour, minute, second, msec);
-        if (!ok || !date.isValid() || !time.isValid())
-            return failStep(QStringLiteral("<date> \"%1\" is not an ISO 8601 UTC date").arg(s));
-        out = Value(QDateTime(date, time, Qt::UTC));
+        const std::optional<QDateTime> date = plist::parseDate(text);
+        if (!date)
+            return failStep(QStringLiteral("<date> \"%1\" is not an ISO 8601 UTC date").arg(plist::trimmedXml(text)));
+        out = Value(*date);
         return Step::Ok;
     }
 
@@ -643,6 +615,15 @@ PropertyListReadResult readPropertyList(const QByteArray& xml)
         return {std::nullopt, QStringLiteral("binary property lists are not supported, only XML")};
     if (xml.trimmed().isEmpty())
         return {std::nullopt, QStringLiteral("the property list is empty")};
+    // Almost every file is in the form writers produce: read that straight from the bytes, anything else
+    // (and every fault) through the general XML reader.
+    if (std::optional<Value> plain = plist::readPlainPropertyList(xml))
+        return {std::move(plain), QString()};
+    return plist::readXmlPropertyList(xml);
+}
+
+PropertyListReadResult plist::readXmlPropertyList(const QByteArray& xml)
+{
     Reader reader(xml);
     std::optional<Value> value = reader.readDocument();
     if (!value)
@@ -652,12 +633,10 @@ PropertyListReadResult readPropertyList(const QByteArray& xml)
 
 PropertyListWriteResult writePropertyList(const Value& root)
 {
-    QByteArray bytes;
-    Writer writer(&bytes);
-    // The writer ends the document with a newline.
+    Writer writer;
     if (!writer.writeDocument(root))
         return {std::nullopt, writer.error()};
-    return {std::move(bytes), QString()};
+    return {writer.take(), QString()};
 }
 
 } // namespace pf

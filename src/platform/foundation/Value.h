@@ -38,6 +38,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <iosfwd>
 #include <map>
@@ -55,7 +56,33 @@ class Value;
 // Orders dictionary keys by UTF-16 code units, and lets a lookup use any string view without a copy.
 struct ValueKeyLess {
     using is_transparent = void;
-    bool operator()(QAnyStringView a, QAnyStringView b) const { return QAnyStringView::compare(a, b) < 0; }
+    bool operator()(QAnyStringView a, QAnyStringView b) const
+    {
+        return a.visit([b](auto va) { return b.visit([va](auto vb) { return less(va, vb); }); });
+    }
+
+private:
+    // Unit by unit, inline: every key read of a document goes through here. UTF-8 beyond ASCII is left to
+    // Qt, as its units are not UTF-16 units.
+    template <class A, class B>
+    static bool less(A a, B b)
+    {
+        const qsizetype n = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t x = unit(a, i);
+            const char16_t y = unit(b, i);
+            if constexpr (std::is_same_v<A, QUtf8StringView> || std::is_same_v<B, QUtf8StringView>) {
+                if (x >= 0x80 || y >= 0x80)
+                    return QAnyStringView::compare(a, b) < 0;
+            }
+            if (x != y)
+                return x < y;
+        }
+        return a.size() < b.size();
+    }
+    static char16_t unit(QStringView s, qsizetype i) { return s.utf16()[i]; }
+    static char16_t unit(QLatin1StringView s, qsizetype i) { return static_cast<unsigned char>(s.data()[i]); }
+    static char16_t unit(QUtf8StringView s, qsizetype i) { return static_cast<unsigned char>(s.data()[i]); }
 };
 
 class Value {

@@ -1,0 +1,536 @@
+#include "platform/foundation/PropertyListText.h"
+
+#include <QDate>
+#include <QTime>
+
+#include <limits>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace pf::plist {
+
+QStringView trimmedXml(QStringView s)
+{
+    while (!s.isEmpty() && isXmlSpace(s.front().unicode()))
+        s = s.mid(1);
+    while (!s.isEmpty() && isXmlSpace(s.back().unicode()))
+        s.chop(1);
+    return s;
+}
+
+bool isXmlText(QStringView s)
+{
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x20) {
+            if (c != u'\t' && c != u'\n' && c != u'\r')
+                return false;
+        } else if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= s.size() || !QChar::isLowSurrogate(s[i + 1].unicode()))
+                return false;
+            ++i;
+        } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+NumberRead parseInteger(QStringView text, std::int64_t& result)
+{
+    const QStringView s = trimmedXml(text);
+    qsizetype i = 0;
+    const bool negative = !s.isEmpty() && s[0] == u'-';
+    if (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+'))
+        ++i;
+    if (i == s.size())
+        return NumberRead::NotANumber;
+    // Accumulated as a negative number so that the minimum fits.
+    std::int64_t value = 0;
+    constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return NumberRead::NotANumber;
+        const int digit = c - u'0';
+        if (value < (min + digit) / 10)
+            return NumberRead::OutOfRange;
+        value = value * 10 - digit;
+    }
+    if (!negative && value == min)
+        return NumberRead::OutOfRange;
+    result = negative ? value : -value;
+    return NumberRead::Ok;
+}
+
+NumberRead parseReal(QStringView text, double& result)
+{
+    QStringView s = trimmedXml(text);
+    bool negative = false;
+    if (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+')) {
+        negative = s[0] == u'-';
+        s = s.mid(1);
+    }
+    if (s.compare(u"nan", Qt::CaseInsensitive) == 0 || s.compare(u"inf", Qt::CaseInsensitive) == 0
+        || s.compare(u"infinity", Qt::CaseInsensitive) == 0)
+        return NumberRead::NonFinite;
+    char small[64];
+    std::string large;
+    char* ascii = small;
+    if (s.size() > static_cast<qsizetype>(sizeof small)) {
+        large.resize(static_cast<std::size_t>(s.size()));
+        ascii = large.data();
+    }
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].unicode() >= 0x80)
+            return NumberRead::NotANumber;
+        ascii[i] = static_cast<char>(s[i].unicode());
+    }
+    double value = 0;
+    const char* stop = nullptr;
+    if (!detail::parseDouble(ascii, ascii + s.size(), value, &stop) || stop != ascii + s.size())
+        return NumberRead::NotANumber;
+    if (!std::isfinite(value))
+        return NumberRead::NonFinite;
+    result = negative ? -value : value;
+    return NumberRead::Ok;
+}
+
+std::optional<QByteArray> parseData(QStringView text)
+{
+    QByteArray base64;
+    base64.reserve(text.size());
+    for (const QChar c : text) {
+        if (isXmlSpace(c.unicode()))
+            continue;
+        if (c.unicode() >= 0x80)
+            return std::nullopt;
+        base64.append(static_cast<char>(c.unicode()));
+    }
+    auto decoded =
+        QByteArray::fromBase64Encoding(base64, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return std::move(*decoded);
+}
+
+// YYYY-MM-DDTHH:MM:SS, optional fraction (kept to the millisecond), Z.
+std::optional<QDateTime> parseDate(QStringView text)
+{
+    const QStringView s = trimmedXml(text);
+    qsizetype i = 0;
+    auto number = [&](int digits, int& value) {
+        value = 0;
+        for (int k = 0; k < digits; ++k, ++i) {
+            if (i >= s.size() || s[i] < u'0' || s[i] > u'9')
+                return false;
+            value = value * 10 + (s[i].unicode() - u'0');
+        }
+        return true;
+    };
+    auto literal = [&](char16_t c) { return i < s.size() && s[i++] == c; };
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+    bool ok = number(4, year) && literal(u'-') && number(2, month) && literal(u'-') && number(2, day) && literal(u'T')
+        && number(2, hour) && literal(u':') && number(2, minute) && literal(u':') && number(2, second);
+    if (ok && i < s.size() && s[i] == u'.') {
+        ++i;
+        int scale = 100;
+        const qsizetype first = i;
+        for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, scale /= 10)
+            msec += (s[i].unicode() - u'0') * scale;
+        ok = i > first;
+    }
+    ok = ok && literal(u'Z') && i == s.size();
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, msec);
+    if (!ok || !date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
+}
+
+// ------------------------------------------------------------------------------------------- fast path
+
+namespace {
+
+// Reads the plain form from the bytes, or gives up (returns false) at the first thing outside it: the
+// general reader then decides. So nothing here reports a fault, and whatever is accepted must read exactly
+// as the general reader would read it.
+class PlainReader {
+public:
+    explicit PlainReader(const QByteArray& xml) : m_p(xml.constData()), m_end(xml.constData() + xml.size()) {}
+
+    std::optional<Value> read()
+    {
+        skip("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") || skip("<?xml version=\"1.0\"?>");
+        skipSpace();
+        if (skip("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                 "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"))
+            skipSpace();
+        if (!(skip("<plist version=\"1.0\">") || skip("<plist>")))
+            return std::nullopt;
+        skipSpace();
+        Value root;
+        if (!readValue(root, 1))
+            return std::nullopt;
+        skipSpace();
+        if (!skip("</plist>"))
+            return std::nullopt;
+        skipSpace();
+        if (m_p != m_end)
+            return std::nullopt;
+        return root;
+    }
+
+private:
+    enum class Tag { Dict, Array, Key, String, Integer, Real, True, False, Data, Date, Other };
+
+    bool skip(std::string_view literal)
+    {
+        if (static_cast<std::size_t>(m_end - m_p) < literal.size() || std::string_view(m_p, literal.size()) != literal)
+            return false;
+        m_p += literal.size();
+        return true;
+    }
+
+    void skipSpace()
+    {
+        while (m_p != m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r'))
+            ++m_p;
+    }
+
+    static Tag tagNamed(std::string_view name)
+    {
+        switch (name.size()) {
+        case 3:
+            return name == "key" ? Tag::Key : Tag::Other;
+        case 4:
+            return name == "dict" ? Tag::Dict : name == "real" ? Tag::Real : name == "true" ? Tag::True
+                : name == "data"                                                   ? Tag::Data
+                : name == "date"                                                   ? Tag::Date
+                                                                                   : Tag::Other;
+        case 5:
+            return name == "array" ? Tag::Array : name == "false" ? Tag::False : Tag::Other;
+        case 6:
+            return name == "string" ? Tag::String : Tag::Other;
+        case 7:
+            return name == "integer" ? Tag::Integer : Tag::Other;
+        default:
+            return Tag::Other;
+        }
+    }
+
+    // A start tag at the cursor: "<name>", "<name/>", with optional white space before the end.
+    bool startTag(Tag& tag, std::string_view& name, bool& empty)
+    {
+        if (m_p == m_end || *m_p != '<')
+            return false;
+        const char* begin = ++m_p;
+        while (m_p != m_end && *m_p >= 'a' && *m_p <= 'z')
+            ++m_p;
+        name = std::string_view(begin, static_cast<std::size_t>(m_p - begin));
+        tag = tagNamed(name);
+        if (tag == Tag::Other)
+            return false;
+        while (m_p != m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n'))
+            ++m_p;
+        empty = skip("/>");
+        return empty || skip(">");
+    }
+
+    // An end tag at the cursor; the cursor stays where it was when there is none.
+    bool endTag(std::string_view name)
+    {
+        const char* start = m_p;
+        if (skip("</") && skip(name)) {
+            while (m_p != m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n'))
+                ++m_p;
+            if (skip(">"))
+                return true;
+        }
+        m_p = start;
+        return false;
+    }
+
+    // A leaf element's content up to its end tag, decoded; null when empty, as the general reader gives it.
+    bool readText(std::string_view name, bool empty, QString& text, bool intern)
+    {
+        if (empty)
+            return true;
+        const char* begin = m_p;
+        bool plain = true;
+        while (m_p != m_end && *m_p != '<') {
+            const auto c = static_cast<unsigned char>(*m_p);
+            if (c < 0x20 || c >= 0x80 || c == '&' || c == '>')
+                plain = false;
+            ++m_p;
+        }
+        const std::string_view raw(begin, static_cast<std::size_t>(m_p - begin));
+        if (!endTag(name))
+            return false;
+        if (raw.empty())
+            return true;
+        if (!plain)
+            return decode(raw, text);
+        if (intern && raw.size() <= 48) {
+            // Keys and short strings repeat throughout a document: share one copy of each.
+            auto [it, added] = m_interned.try_emplace(raw);
+            if (added) {
+                if (m_interned.size() > 8192) {
+                    m_interned.clear();
+                    text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+                    return true;
+                }
+                it->second = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+            }
+            text = it->second;
+            return true;
+        }
+        text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+        return true;
+    }
+
+    // Text with entities, line breaks, tabs or UTF-8. Gives up on anything a reader must normalise or
+    // refuse: carriage returns, controls, "]]>", malformed UTF-8, code points XML excludes, C1 controls and
+    // non-characters (which the plain form never needs), and entities other than the predefined five and
+    // character references.
+    bool decode(std::string_view raw, QString& text)
+    {
+        if (raw.find("]]>") != std::string_view::npos)
+            return false;
+        std::u16string out;
+        out.reserve(raw.size());
+        const auto* s = reinterpret_cast<const unsigned char*>(raw.data());
+        const auto* end = s + raw.size();
+        while (s != end) {
+            const unsigned char c = *s;
+            char32_t u = 0;
+            if (c == '&') {
+                const auto* semi = std::find(s, end, ';');
+                if (semi == end)
+                    return false;
+                const std::string_view entity(reinterpret_cast<const char*>(s + 1), static_cast<std::size_t>(semi - s - 1));
+                if (entity == "lt")
+                    u = '<';
+                else if (entity == "gt")
+                    u = '>';
+                else if (entity == "amp")
+                    u = '&';
+                else if (entity == "quot")
+                    u = '"';
+                else if (entity == "apos")
+                    u = '\'';
+                else if (!characterReference(entity, u))
+                    return false;
+                s = semi + 1;
+            } else if (c < 0x80) {
+                if (c < 0x20 && c != '\t' && c != '\n')
+                    return false;
+                u = c;
+                ++s;
+            } else {
+                const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+                if (length == 0 || end - s < length)
+                    return false;
+                u = c & (0x7F >> length);
+                for (int k = 1; k < length; ++k) {
+                    if ((s[k] & 0xC0) != 0x80)
+                        return false;
+                    u = (u << 6) | (s[k] & 0x3F);
+                }
+                const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+                if (u < least[length] || !allowed(u))
+                    return false;
+                s += length;
+            }
+            if (u >= 0x10000) {
+                out.push_back(QChar::highSurrogate(u));
+                out.push_back(QChar::lowSurrogate(u));
+            } else {
+                out.push_back(static_cast<char16_t>(u));
+            }
+        }
+        text = QString(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(out.size()));
+        return true;
+    }
+
+    static bool allowed(char32_t u)
+    {
+        if (u < 0xA0)
+            return u == '\t' || u == '\n' || u == '\r' || (u >= 0x20 && u < 0x7F);
+        if (u >= 0xD800 && u <= 0xDFFF)
+            return false;
+        if (u >= 0xFDD0 && u <= 0xFDEF)
+            return false;
+        return (u & 0xFFFE) != 0xFFFE && u <= 0x10FFFF;
+    }
+
+    // "#13" or "#x0D".
+    static bool characterReference(std::string_view entity, char32_t& u)
+    {
+        if (entity.size() < 2 || entity[0] != '#')
+            return false;
+        const bool hex = entity[1] == 'x';
+        const std::string_view digits = entity.substr(hex ? 2 : 1);
+        if (digits.empty() || digits.size() > 7)
+            return false;
+        std::uint32_t value = 0;
+        for (const char c : digits) {
+            int d = -1;
+            if (c >= '0' && c <= '9')
+                d = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                d = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                d = c - 'A' + 10;
+            if (d < 0)
+                return false;
+            value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
+        }
+        u = value;
+        return allowed(u);
+    }
+
+    bool readValue(Value& out, int depth)
+    {
+        Tag tag{};
+        std::string_view name;
+        bool empty = false;
+        if (!startTag(tag, name, empty))
+            return false;
+        switch (tag) {
+        case Tag::Dict:
+            return readDictionary(out, empty, depth);
+        case Tag::Array:
+            return readArray(out, empty, depth);
+        case Tag::String: {
+            QString text;
+            if (!readText(name, empty, text, true))
+                return false;
+            out = Value(std::move(text));
+            return true;
+        }
+        case Tag::True:
+        case Tag::False:
+            if (!empty) {
+                skipSpace();
+                if (!endTag(name))
+                    return false;
+            }
+            out = Value(tag == Tag::True);
+            return true;
+        case Tag::Integer:
+        case Tag::Real:
+        case Tag::Data:
+        case Tag::Date:
+            return readLeaf(tag, name, empty, out);
+        case Tag::Key:
+        case Tag::Other:
+            break;
+        }
+        return false;
+    }
+
+    bool readLeaf(Tag tag, std::string_view name, bool empty, Value& out)
+    {
+        QString text;
+        if (!readText(name, empty, text, false))
+            return false;
+        switch (tag) {
+        case Tag::Integer: {
+            std::int64_t value = 0;
+            if (parseInteger(text, value) != NumberRead::Ok)
+                return false;
+            out = Value(value);
+            return true;
+        }
+        case Tag::Real: {
+            double value = 0;
+            if (parseReal(text, value) != NumberRead::Ok)
+                return false;
+            out = Value(value);
+            return true;
+        }
+        case Tag::Data: {
+            std::optional<QByteArray> data = parseData(text);
+            if (!data)
+                return false;
+            out = Value(std::move(*data));
+            return true;
+        }
+        case Tag::Date: {
+            const std::optional<QDateTime> date = parseDate(text);
+            if (!date)
+                return false;
+            out = Value(*date);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    bool readDictionary(Value& out, bool empty, int depth)
+    {
+        if (depth > propertyListMaxDepth)
+            return false;
+        Value::Dictionary dict;
+        if (!empty) {
+            for (;;) {
+                skipSpace();
+                if (endTag("dict"))
+                    break;
+                Tag tag{};
+                std::string_view name;
+                bool emptyKey = false;
+                if (!startTag(tag, name, emptyKey) || tag != Tag::Key)
+                    return false;
+                QString key;
+                if (!readText(name, emptyKey, key, true))
+                    return false;
+                skipSpace();
+                Value item;
+                if (!readValue(item, depth + 1))
+                    return false;
+                // Writers sort their keys, so the end is almost always the right place; a repeated key
+                // keeps its last value.
+                dict.insert_or_assign(dict.end(), std::move(key), std::move(item));
+            }
+        }
+        out = Value(std::move(dict));
+        return true;
+    }
+
+    bool readArray(Value& out, bool empty, int depth)
+    {
+        if (depth > propertyListMaxDepth)
+            return false;
+        Value::Array items;
+        if (!empty) {
+            for (;;) {
+                skipSpace();
+                if (endTag("array"))
+                    break;
+                Value item;
+                if (!readValue(item, depth + 1))
+                    return false;
+                items.push_back(std::move(item));
+            }
+        }
+        out = Value(std::move(items));
+        return true;
+    }
+
+    const char* m_p;
+    const char* m_end;
+    std::unordered_map<std::string_view, QString> m_interned;
+};
+
+} // namespace
+
+std::optional<Value> readPlainPropertyList(const QByteArray& xml)
+{
+    return PlainReader(xml).read();
+}
+
+} // namespace pf::plist
