@@ -4,6 +4,7 @@
 #include "platform/foundation/ClassRegistry.h"
 #include "shapes/BentLines.h"
 #include "shapes/Brush.h"
+#include "shapes/Callout.h"
 #include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
 #include "shapes/PictureKinds.h"
@@ -18,4 +19,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerBrushShapes(registry);
     registerConnectorShapes(registry);
     registerBentLineShapes(registry);
+    registerCalloutShape(registry);
 }
