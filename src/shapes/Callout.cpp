@@ -81,9 +81,12 @@ void Callout::setFrame(const pf::Rect& newFrame)
 {
     const pf::Rect old = frame();
     if (!disableTailAdjustment_ && !QVRectIsZero(old) && newFrame.origin != old.origin) {
-        // Undoing the move moves the tip back through this same path.
+        // Undoing the move moves the tip back through this same path. The outline is built once, by the
+        // frame change below, not by each ratio's setter on the way.
         const bool disabled = disableUndo();
+        deferOutline_ = true;
         setTailTip(tailTip() + (newFrame.origin - old.origin));
+        deferOutline_ = false;
         reenableUndoIf(disabled);
     }
     Shape::setFrame(newFrame);
@@ -98,6 +101,8 @@ void Callout::endDrag(const pf::Event& event)
 
 void Callout::appendPath(pf::Path& path) const
 {
+    if (deferOutline_)
+        return;
     const pf::Rect r = QVRectGetNormalizedRect(frame());
     const pf::Point c(r.midX(), r.midY()), t = tailTip();
     const double theta = std::atan2(c.y - t.y, c.x - t.x) + std::numbers::pi;

@@ -44,6 +44,7 @@ public:
 
 private:
     bool disableTailAdjustment_ = false;
+    bool deferOutline_ = false;
 };
 
 // Registers Callout.
