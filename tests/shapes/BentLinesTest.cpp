@@ -31,6 +31,21 @@ std::vector<Head> drawnHeads(AbstractPointer& pointer)
     return heads;
 }
 
+// Type 1 at both ends, drawn: each tip where expected, each head frame turned as expected.
+void expectHeads(AbstractPointer& pointer, const Head& a, const Head& b)
+{
+    pointer.setArrowTypeA(1);
+    pointer.setArrowTypeB(1);
+    const std::vector<Head> heads = drawnHeads(pointer);
+    ASSERT_EQ(heads.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const Head& expected = i == 0 ? a : b;
+        EXPECT_NEAR(heads[i].tip.x, expected.tip.x, 1e-9);
+        EXPECT_NEAR(heads[i].tip.y, expected.tip.y, 1e-9);
+        EXPECT_NEAR(heads[i].degrees, expected.degrees, 1e-9);
+    }
+}
+
 } // namespace
 
 TEST_F(ConnectorTest, ArcIsOneCubicBendingTowardsTheChosenCorner)
@@ -80,17 +95,7 @@ TEST_F(ConnectorTest, ArcHeadsFollowTheTangentsAndTurnOnFlatFrames)
     }
 
     // The heads are drawn at the ends, turned by those angles.
-    auto arc = connector<Arc>(pf::Rect(10, 20, 100, 50));
-    arc->setArrowTypeA(1);
-    arc->setArrowTypeB(1);
-    const std::vector<Head> heads = drawnHeads(*arc);
-    ASSERT_EQ(heads.size(), 2u);
-    EXPECT_NEAR(heads[0].tip.x, 10, 1e-9);
-    EXPECT_NEAR(heads[0].tip.y, 21, 1e-9);
-    EXPECT_NEAR(heads[0].degrees, 270, 1e-9);
-    EXPECT_NEAR(heads[1].tip.x, 109, 1e-9);
-    EXPECT_NEAR(heads[1].tip.y, 70, 1e-9);
-    EXPECT_NEAR(heads[1].degrees, 0, 1e-9);
+    expectHeads(*connector<Arc>(pf::Rect(10, 20, 100, 50)), {{10, 21}, 270}, {{109, 70}, 0});
 }
 
 TEST_F(ConnectorTest, ArcHitsBetweenItsEndsAndTheCornerItBendsTowards)
@@ -250,15 +255,12 @@ TEST_F(ConnectorTest, SegmentedLineStartsFlippedAtTheMiddleAndCoversItsRoute)
 
 TEST_F(ConnectorTest, SegmentedLineHeadsAreDrawnAlongItsEndRuns)
 {
-    auto line = connector<SegmentedLine>(pf::Rect(10, 20, 100, 50));
-    line->setArrowTypeA(1);
-    line->setArrowTypeB(1);
-    std::vector<Head> heads = drawnHeads(*line);
-    ASSERT_EQ(heads.size(), 2u);
-    EXPECT_NEAR(heads[0].tip.x, 10, 1e-9);
-    EXPECT_NEAR(heads[0].tip.y, 21, 1e-9);
-    EXPECT_NEAR(heads[0].degrees, 270, 1e-9);
-    EXPECT_NEAR(heads[1].tip.x, 110, 1e-9);
-    EXPECT_NEAR(heads[1].tip.y, 69, 1e-9);
-    EXPECT_NEAR(heads[1].degrees, 90, 1e-9);
+    expectHeads(*connector<SegmentedLine>(pf::Rect(10, 20, 100, 50)), {{10, 21}, 270}, {{110, 69}, 90});
+    // A stub turns its head along it (the line comes into the end from outside the frame); mirrored too.
+    auto stubbed = connector<SegmentedLine>(pf::Rect(10, 20, 100, 50));
+    stubbed->setAdjustmentRatioY(0.2);
+    expectHeads(*stubbed, {{9, 20}, 0}, {{111, 70}, 180});
+    auto mirrored = connector<SegmentedLine>(pf::Rect(110, 20, -100, 50));
+    mirrored->setAdjustmentRatioY(0.2);
+    expectHeads(*mirrored, {{111, 20}, 180}, {{9, 70}, 0});
 }
