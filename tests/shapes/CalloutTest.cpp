@@ -71,14 +71,16 @@ TEST_F(CalloutTest, ADragMovesTheTipOnce)
 
 TEST_F(CalloutTest, OldDocumentsGetTheTipBelowTheBubble)
 {
-    auto bubble = callout(pf::Rect(0, 0, 100, 70));
+    auto bubble = callout(pf::Rect(10, 20, 100, 70));
     bubble->setTailTip({300, -40});
     const pf::Value stored = bubble->asPlist();
+    // A copy keeps the tip where it is.
+    EXPECT_EQ(std::dynamic_pointer_cast<Callout>(bubble->copy())->tailTip(), pf::Point(300, -40));
     struct Case {
         std::optional<std::int64_t> version;
         pf::Point tip;
     };
-    for (const Case c : {Case{6, {2, 72}}, Case{7, {2, 72}}, Case{8, {300, -40}}, Case{std::nullopt, {300, -40}}}) {
+    for (const Case c : {Case{6, {12, 92}}, Case{7, {12, 92}}, Case{8, {300, -40}}, Case{std::nullopt, {300, -40}}}) {
         std::optional<pf::ThreadValueScope> scope;
         if (c.version)
             scope.emplace(QString::fromLatin1(pf::TlsVersionKey), pf::Variant(*c.version));
