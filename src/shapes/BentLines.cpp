@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <utility>
 
 namespace {
@@ -38,6 +39,7 @@ public:
         return QStringLiteral("paths segments connections arrows strokes curves curved lines pointers");
     }
     QString negativeSearchString() const override { return QStringLiteral(""); }
+    QString iconImageName() const override { return {}; }
     const QStringList& facetClassNames() const override { return arcFacets(); }
     QString manipulatorClassName() const override { return Line::staticClass().manipulatorClassName(); }
     std::shared_ptr<Shape> libraryListItemShapeWithFrame(const pf::Rect& frame) const override
@@ -143,7 +145,7 @@ struct Chord {
 
 Chord chordOf(const pf::Point& a, const pf::Point& b, const pf::Rect& frame)
 {
-    const double t = std::atan2(b.y - a.y, b.x - a.x) * 180.0 / M_PI + 180.0;
+    const double t = std::atan2(b.y - a.y, b.x - a.x) * 180.0 / std::numbers::pi + 180.0;
     Chord c{};
     c.nearHorizontal = within(t, 355, 360) || within(t, 0, 5) || within(t, 175, 185);
     c.nearVertical = within(t, 265, 275) || within(t, 85, 95);
