@@ -17,8 +17,9 @@ public:
     QString stickyPhylumName() const override;
     double libraryListItemShapeStrokeLineWidth() const override;
     // A new connector of this class at the frame, dragged out of a shape's connection-option handle; the
-    // caller resizes it by the handle written to `resizeHandle` (BotRit). The option handle is not read.
-    std::shared_ptr<Shape> pointerFromConnectionOptionsWithFrame(const pf::Rect& frame, int optionHandle,
+    // caller resizes it by the handle written to `resizeHandle` (BotRit). The option handle is not read
+    // here; kinds with a choice of route read it.
+    virtual std::shared_ptr<Shape> pointerFromConnectionOptionsWithFrame(const pf::Rect& frame, int optionHandle,
                                                                  int* resizeHandle) const;
 };
 

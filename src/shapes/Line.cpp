@@ -61,7 +61,7 @@ public:
     QString manipulatorClassName() const override { return QStringLiteral("LineManipulator"); }
     std::shared_ptr<Shape> libraryListItemShapeWithFrame(const pf::Rect& frame) const override
     {
-        return Line::libraryLine(frame);
+        return Line::libraryLine(*this, frame);
     }
 };
 
@@ -99,9 +99,9 @@ const AbstractPointerClass& Line::staticClass()
     return c;
 }
 
-std::shared_ptr<Shape> Line::libraryLine(const pf::Rect& frame)
+std::shared_ptr<Shape> Line::libraryLine(const ShapeClass& kind, const pf::Rect& frame)
 {
-    auto line = Shape::make<Line>(frame);
+    const std::shared_ptr<Shape> line = kind.newShape(frame);
     const ShapeClass& k = line->shapeClass();
     line->setStrokeType(0);
     line->setStrokeColor(k.libraryListItemShapeStrokeColor());

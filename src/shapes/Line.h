@@ -59,8 +59,8 @@ public:
     // out and what hits.
     const pf::Path& textClipPath() const override;
 
-    // The library preview.
-    static std::shared_ptr<Shape> libraryLine(const pf::Rect& frame);
+    // The library preview, a line of the given class (a Line or a kind derived from it).
+    static std::shared_ptr<Shape> libraryLine(const ShapeClass& kind, const pf::Rect& frame);
 
 protected:
     // The bounds of the laid-out label; the zero rect for no label.

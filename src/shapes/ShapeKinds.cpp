@@ -2,7 +2,9 @@
 
 #include "model/ShapeClass.h"
 #include "platform/foundation/ClassRegistry.h"
+#include "shapes/BentLines.h"
 #include "shapes/Brush.h"
+#include "shapes/Callout.h"
 #include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
 #include "shapes/PictureKinds.h"
@@ -16,4 +18,6 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerPictureShapes(registry);
     registerBrushShapes(registry);
     registerConnectorShapes(registry);
+    registerBentLineShapes(registry);
+    registerCalloutShape(registry);
 }
