@@ -1,5 +1,5 @@
 // Lines drawn into pixels: the stroke stops under the heads and under the label, and one page of every
-// head type and a block arrow, compared with the reference picture.
+// head type, block arrows and labelled lines, compared with the reference picture.
 #include "ConnectorTestSupport.h"
 
 #include "platform/graphics/PainterContext.h"
@@ -61,7 +61,7 @@ TEST_F(ConnectorTest, EveryHeadTypeMatchesTheReferencePicture)
 {
     constexpr int columns = 6;
     constexpr double cellWidth = 120, cellHeight = 34;
-    const int rows = (57 + columns - 1) / columns + 2;
+    const int rows = (57 + columns - 1) / columns + 3;
     const pf::Size size(columns * cellWidth, rows * cellHeight);
     pf::BitmapContext context(size, 1.0, true, false);
     context.setFillColor(pf::Color(1, 1, 1, 1));
@@ -93,5 +93,19 @@ TEST_F(ConnectorTest, EveryHeadTypeMatchesTheReferencePicture)
         arrow->setFillColor(pf::Color(0.55, 0.75, 0.95, 1));
         draw(*arrow);
     }
+    // Labels: across a flat line between two heads, and turned along a falling line.
+    const double z = y + 2 * cellHeight;
+    auto flat = connector(pf::Rect(20, z + 17, 300, 0));
+    flat->setArrowTypeA(4);
+    flat->setArrowTypeB(2);
+    flat->setTextAlign(2);
+    flat->setAttributedText(pf::AttributedString(QStringLiteral("across"), flat->textAttributes()));
+    draw(*flat);
+    auto falling = connector(pf::Rect(380, z + 2, 300, 30));
+    falling->setArrowTypeB(1);
+    falling->setTextAlign(2);
+    falling->setTextDrawOnPath(true);
+    falling->setAttributedText(pf::AttributedString(QStringLiteral("along"), falling->textAttributes()));
+    draw(*falling);
     expectMatchesReferencePicture(context.bitmap(), referencePath());
 }
