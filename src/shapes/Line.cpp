@@ -287,7 +287,7 @@ pf::Rect Line::horizontalTextRectForText(const pf::AttributedString& text) const
     const pf::Rect column = verticalTextRect();
     if (!(std::fabs(column.height()) < std::fabs(band.height())))
         return band;
-    const pf::Size size = stringSizeForTextRect(text, column);
+    const pf::Size size = measuredLabelSize(text, column);
     const pf::Rect n = QVRectGetNormalizedRect(frame());
     double x = band.x();
     switch (textAlign()) {
@@ -305,6 +305,13 @@ pf::Rect Line::horizontalTextRectForText(const pf::AttributedString& text) const
         break;
     }
     return pf::Rect(x, n.midY() - size.height / 2, size.width, size.height);
+}
+
+pf::Size Line::measuredLabelSize(const pf::AttributedString& text, const pf::Rect& column) const
+{
+    if (!measuredLabel_ || measuredLabel_->width != column.width() || !(measuredLabel_->text == text))
+        measuredLabel_ = MeasuredLabel{text, column.width(), stringSizeForTextRect(text, column)};
+    return measuredLabel_->size;
 }
 
 pf::Rect Line::labelBoundingRect() const

@@ -72,7 +72,16 @@ protected:
     static double outwardAngle(const pf::Point& a, const pf::Point& b);
 
 private:
+    // The label's size, kept while its text and column width stay: hit tests and redraws ask for it often.
+    struct MeasuredLabel {
+        pf::AttributedString text;
+        double width = 0;
+        pf::Size size;
+    };
+    pf::Size measuredLabelSize(const pf::AttributedString& text, const pf::Rect& column) const;
+
     mutable pf::Path textClip_;
+    mutable std::optional<MeasuredLabel> measuredLabel_;
 };
 
 class Pointer : public Line {

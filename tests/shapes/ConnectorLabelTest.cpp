@@ -86,6 +86,20 @@ TEST_F(ConnectorTest, AFlatLinesLabelIsItsTextsSizeCentredOnTheLineAndPlacedByAl
         EXPECT_NEAR(band.midY(), 50, 50 * 1e-12);
         EXPECT_NEAR(band.x(), c.x(n, band.width()), 200 * 1e-12);
     }
+
+    // A longer text is measured again, and so is a narrower line, where the text wraps.
+    auto line = connector(pf::Rect(10, 50, 200, 0));
+    line->setAttributedText(labelText(*line));
+    const pf::Rect shortBand = line->horizontalTextRectForText(*line->attributedText());
+    line->setAttributedText(labelText(*line, QStringLiteral("a label of several words")));
+    const pf::Rect longBand = line->horizontalTextRectForText(*line->attributedText());
+    EXPECT_GT(longBand.width(), 2 * shortBand.width());
+    EXPECT_EQ(longBand.height(), shortBand.height());
+    line->setFrame(pf::Rect(10, 50, 40, 0));
+    const pf::Rect wrapped = line->horizontalTextRectForText(*line->attributedText());
+    EXPECT_LT(wrapped.width(), longBand.width() / 2);
+    EXPECT_GT(wrapped.height(), 2 * shortBand.height());
+    EXPECT_NEAR(wrapped.midY(), 50, 50 * 1e-12);
 }
 
 TEST_F(ConnectorTest, ALabelWithRoomInTheTextRectKeepsTheShapesBand)
