@@ -168,6 +168,20 @@ TEST_F(ConnectorTest, TheLabelsBoundsAreLeftOutOfTheStrokeAndHit)
     }
     EXPECT_FALSE(line->containsPoint(inLabel));
     EXPECT_FALSE(line->dirtyRect().contains(pf::Point(0, 0)));
+
+    // A label being typed where there was none: the stroke already leaves room for the editor.
+    auto typing = connector(pf::Rect(10, 50, 200, 0));
+    typing->setEditingText(true);
+    pf::RecordingContext editing;
+    typing->drawStrokeInContext(editing);
+    const auto editorClips = callsOf(editing, "clip");
+    ASSERT_EQ(editorClips.size(), 1u);
+    const std::vector<pf::Point> room = vertices(editorClips[0].path);
+    ASSERT_EQ(room.size(), 8u);
+    const pf::Rect editor = typing->textBoundingRect();
+    EXPECT_GT(editor.height(), 4);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_LT(distance(room[4 + i], turnedCorners(editor, typing->center(), 0)[i]), 200 * 1e-12) << i;
 }
 
 TEST_F(ConnectorTest, TextOnThePathTurnsAlongTheLine)
