@@ -279,11 +279,46 @@ pf::Rect Line::textRect() const
     return QVRectNotZeroSize(r);
 }
 
+pf::Rect Line::horizontalTextRectForText(const pf::AttributedString& text) const
+{
+    const pf::Rect band = AbstractPointer::horizontalTextRectForText(text);
+    if (band.isEmpty() || text.isEmpty())
+        return band;
+    const pf::Rect column = verticalTextRect();
+    if (!(std::fabs(column.height()) < std::fabs(band.height())))
+        return band;
+    const pf::Size size = measuredLabelSize(text, column);
+    const pf::Rect n = QVRectGetNormalizedRect(frame());
+    double x = band.x();
+    switch (textAlign()) {
+    case 0:
+        x = n.x();
+        break;
+    case 1:
+        x = n.x() + n.width() - size.width;
+        break;
+    case 2:
+    case 3:
+        x = n.midX() - size.width / 2;
+        break;
+    default:
+        break;
+    }
+    return pf::Rect(x, n.midY() - size.height / 2, size.width, size.height);
+}
+
+pf::Size Line::measuredLabelSize(const pf::AttributedString& text, const pf::Rect& column) const
+{
+    if (!measuredLabel_ || measuredLabel_->width != column.width() || !(measuredLabel_->text == text))
+        measuredLabel_ = MeasuredLabel{text, column.width(), stringSizeForTextRect(text, column)};
+    return measuredLabel_->size;
+}
+
 pf::Rect Line::labelBoundingRect() const
 {
-    // The laid-out band, two points wider on each side.
-    const pf::Rect band = horizontalTextRect();
-    return QVRectIsZero(band) ? band : QVRectOutset(band, 2, 0);
+    // Hidden text has no band; its bounds would otherwise be a sliver at the page's origin.
+    const pf::Rect r = textBoundingRect();
+    return r.height() == 0 ? pf::Rect::zero() : r;
 }
 
 const pf::Path& Line::textClipPath() const

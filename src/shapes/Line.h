@@ -55,6 +55,9 @@ public:
 
     // ---- label ----
     pf::Rect textRect() const override;
+    // Where a label shorter than the text rect is too low for its text (a flat line): the text's own size,
+    // centred on the line's middle height and placed across by textAlign. Otherwise the shape's band.
+    pf::Rect horizontalTextRectForText(const pf::AttributedString& text) const override;
     // The label's bounds (turned by θB about the centre when drawn along the path): what the stroke leaves
     // out and what hits.
     const pf::Path& textClipPath() const override;
@@ -63,13 +66,22 @@ public:
     static std::shared_ptr<Shape> libraryLine(const ShapeClass& kind, const pf::Rect& frame);
 
 protected:
-    // The bounds of the laid-out label; the zero rect for no label.
+    // The bounds of the laid-out label (textBoundingRect); the zero rect when no label shows.
     virtual pf::Rect labelBoundingRect() const;
     // The outward angle at a from the other end b, in degrees.
     static double outwardAngle(const pf::Point& a, const pf::Point& b);
 
 private:
+    // The label's size, kept while its text and column width stay: hit tests and redraws ask for it often.
+    struct MeasuredLabel {
+        pf::AttributedString text;
+        double width = 0;
+        pf::Size size;
+    };
+    pf::Size measuredLabelSize(const pf::AttributedString& text, const pf::Rect& column) const;
+
     mutable pf::Path textClip_;
+    mutable std::optional<MeasuredLabel> measuredLabel_;
 };
 
 class Pointer : public Line {

@@ -1,11 +1,13 @@
 // Lines drawn into pixels: the stroke stops under the heads and under the label, and one page of every
-// head type and a block arrow, compared with the reference picture.
+// head type, block arrows and labelled lines, compared with the reference picture.
 #include "ConnectorTestSupport.h"
 
 #include "platform/graphics/PainterContext.h"
 #include "support/ReferencePicture.h"
 
 #include <QImage>
+
+#include <cmath>
 
 namespace {
 
@@ -36,22 +38,30 @@ TEST_F(ConnectorTest, TheStrokeIsLeftOutUnderTheHeadsAndTheLabel)
     // The diamond's own outline is drawn.
     EXPECT_GT(alpha(image, 174, 20), 0);
 
-    // With a label laid out over the middle, the stroke stops at the label's bounds.
+    // With a label over the middle, the stroke stops at the label's bounds (drawn without the text, whose
+    // letters would cover the gap).
     line->setArrowTypeB(0);
-    line->setAttributedText(pf::AttributedString(QStringLiteral("label")));
-    line->setHorizontalTextRect(pf::Rect(80, 10, 40, 20));
-    image = render(*line, {200, 40});
+    line->setTextAlign(2);
+    line->setAttributedText(pf::AttributedString(QStringLiteral("label"), line->textAttributes()));
+    const pf::Rect label = line->textClipPath().bounds();
+    ASSERT_GT(label.width(), 20);
+    pf::BitmapContext stroke({200, 40}, 1.0, true, false);
+    stroke.translate(0.5, 0.5);
+    line->drawStrokeInContext(stroke);
+    image = stroke.bitmap();
+    const int left = static_cast<int>(std::ceil(label.minX())), right = static_cast<int>(std::floor(label.maxX()));
     EXPECT_EQ(alpha(image, 100, 20), 0);
-    EXPECT_EQ(alpha(image, 79, 20), 0);
-    EXPECT_EQ(alpha(image, 60, 20), 255);
-    EXPECT_EQ(alpha(image, 140, 20), 255);
+    EXPECT_EQ(alpha(image, left + 1, 20), 0);
+    EXPECT_EQ(alpha(image, right - 1, 20), 0);
+    EXPECT_EQ(alpha(image, left - 2, 20), 255);
+    EXPECT_EQ(alpha(image, right + 2, 20), 255);
 }
 
 TEST_F(ConnectorTest, EveryHeadTypeMatchesTheReferencePicture)
 {
     constexpr int columns = 6;
     constexpr double cellWidth = 120, cellHeight = 34;
-    const int rows = (57 + columns - 1) / columns + 2;
+    const int rows = (57 + columns - 1) / columns + 3;
     const pf::Size size(columns * cellWidth, rows * cellHeight);
     pf::BitmapContext context(size, 1.0, true, false);
     context.setFillColor(pf::Color(1, 1, 1, 1));
@@ -83,5 +93,19 @@ TEST_F(ConnectorTest, EveryHeadTypeMatchesTheReferencePicture)
         arrow->setFillColor(pf::Color(0.55, 0.75, 0.95, 1));
         draw(*arrow);
     }
+    // Labels: across a flat line between two heads, and turned along a falling line.
+    const double z = y + 2 * cellHeight;
+    auto flat = connector(pf::Rect(20, z + 17, 300, 0));
+    flat->setArrowTypeA(4);
+    flat->setArrowTypeB(2);
+    flat->setTextAlign(2);
+    flat->setAttributedText(pf::AttributedString(QStringLiteral("across"), flat->textAttributes()));
+    draw(*flat);
+    auto falling = connector(pf::Rect(380, z + 2, 300, 30));
+    falling->setArrowTypeB(1);
+    falling->setTextAlign(2);
+    falling->setTextDrawOnPath(true);
+    falling->setAttributedText(pf::AttributedString(QStringLiteral("along"), falling->textAttributes()));
+    draw(*falling);
     expectMatchesReferencePicture(context.bitmap(), referencePath());
 }
