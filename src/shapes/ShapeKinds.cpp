@@ -2,6 +2,7 @@
 
 #include "model/ShapeClass.h"
 #include "platform/foundation/ClassRegistry.h"
+#include "shapes/Bezier.h"
 #include "shapes/Brush.h"
 #include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
@@ -16,4 +17,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerPictureShapes(registry);
     registerBrushShapes(registry);
     registerConnectorShapes(registry);
+    registerBezierShapes(registry);
 }
