@@ -438,7 +438,9 @@ void Bezier::endDragCommit(const pf::Event& event, bool commit)
         pairs_ = *dragStartPairs_;
         setModelPointsControlPointsRegen(std::move(dragged), std::move(draggedPairs), false);
     }
+    // At rest a frame change moves the model again (a handle drag had turned that off).
     frameScalingEnabled_ = false;
+    frameTranslationEnabled_ = true;
     dragStartPath_.reset();
     dragStartPoints_.reset();
     dragStartPairs_.reset();
