@@ -678,8 +678,9 @@ void Bezier::readPlist(const pf::Value& plist)
     closed_ = plist.boolForKey("closed");
     points_ = std::move(points);
     pairs_ = std::move(pairs);
-    // Stored pairs give the outline, which the frame follows; generated ones are made with the outline.
-    if (!pairs_.empty())
+    // The frame follows the outline (made with generated pairs where none were stored), so what is
+    // written back reads back the same.
+    if (!points_.empty())
         rebuild();
     else
         AbstractPointer::regeneratePathWithOldFrame(frame());

@@ -8,6 +8,7 @@
 #include "shapes/Bezier.h"
 #include "shapes/SimpleOutlines.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -526,4 +527,30 @@ TEST_F(BezierTest, JoiningAppendsOtherPathsFromTheNearerEnd)
     EXPECT_EQ(a->modelControlPoints()[2], (BezierControlPair{pf::Point(100, 0), pf::Point(100, 10)}));
     EXPECT_EQ(a->modelControlPointsInvisible().size(), 4u);
     EXPECT_EQ(a->frame(), pf::Rect(0, 0, 100, 100));
+}
+
+TEST_F(BezierTest, HeadsStandAtTheEndsAlongTheLastHandlesAndTheStrokeIsTheOutline)
+{
+    auto b = polyline({{0, 0}, {100, 0}, {100, 100}});
+    b->setArrowTypeB(1);
+    pf::RecordingContext heads;
+    b->drawArrowsInContext(heads);
+    ASSERT_FALSE(heads.calls().empty());
+    for (const pf::RecordedCall& call : heads.calls()) {
+        // The head's own frame: tip at the origin, the connector along -x, turned to point down at B.
+        expectNear(call.state.ctm.apply(pf::Point(0, 0)), pf::Point(100, 100));
+        expectNear(call.state.ctm.apply(pf::Point(-1, 0)), pf::Point(100, 99));
+    }
+    EXPECT_DOUBLE_EQ(b->currentAngleForArrowB(), 90);
+    EXPECT_DOUBLE_EQ(b->currentAngleForArrowA(), 180);
+
+    pf::RecordingContext stroke;
+    b->drawStrokeInContext(stroke);
+    const auto strokes = std::count_if(stroke.calls().begin(), stroke.calls().end(),
+                                       [](const pf::RecordedCall& c) { return c.operation == "stroke"; });
+    ASSERT_EQ(strokes, 1);
+    for (const pf::RecordedCall& call : stroke.calls())
+        if (call.operation == "stroke")
+            EXPECT_EQ(elementTexts(call.path),
+                      (std::vector<std::string>{"M 0 0", "C 0 0 100 0 100 0", "C 100 0 100 100 100 100"}));
 }
