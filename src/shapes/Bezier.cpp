@@ -485,32 +485,17 @@ void Bezier::drawArrowsInContext(pf::GraphicsContext& context)
         return;
     context.saveGState();
     context.setColor(*strokeColor());
-    const auto draw = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        if (type == 0)
-            return;
-        context.saveGState();
-        context.translate(at.x, at.y);
-        context.rotate(degrees * degree);
-        drawFillStrokeArrowForArrowType(context, type);
-        context.restoreGState();
-    };
-    draw(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    // The end points already carry the half-point shift of even strokes.
+    drawArrowHeadsInContext(context, 0);
     context.restoreGState();
 }
 
 void Bezier::drawStrokeInContext(pf::GraphicsContext& context)
 {
     context.saveGState();
-    const auto clipHead = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        if (type == 0 || closed_)
-            return;
-        if (const std::optional<pf::Path> head = clipPathForArrowType(type))
-            outline::clipOut(context, head->transformed(pf::AffineTransform::rotation(degrees * degree)
-                                                            .concat(pf::AffineTransform::translation(at.x, at.y))));
-    };
-    clipHead(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    clipHead(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    // A closed path draws no heads, so nothing is kept clear for them.
+    if (!closed_)
+        clipOutArrowHeads(context, 0);
     if (isEditingText() || attributedText())
         outline::clipOut(context, textClipPath());
     AbstractPointer::drawStrokeInContext(context);
