@@ -202,7 +202,7 @@ public:
     void disableSuddenTermination() const;
     void enableSuddenTermination() const;
     bool isConnectionFlashOn() const override;
-    std::int64_t activeHandle() const;
+    std::int64_t activeHandle() const override;
     // Stores the title and tells the owner.
     void setTitle(const QString& title);
 

@@ -177,8 +177,9 @@ public:
     virtual void regeneratePathWithOldFrame(const pf::Rect& oldFrame);
     // hook: the kind's outline for the current frame, unrotated.
     virtual void appendPath(pf::Path& path) const;
-    // Turns the path by the rotation angle (nothing at 0).
-    void applyRotationToPath();
+    // hook: turns the path by the rotation angle (nothing at 0); kinds that keep the rotation in their
+    // own geometry leave the path as built.
+    virtual void applyRotationToPath();
     const pf::Path& path() const { return path_; }
     // The path with its last open subpath closed, made once per path; none for an empty path.
     const std::optional<pf::Path>& quartzPath() const;
@@ -230,8 +231,9 @@ public:
     void setDisplayFrameX(double x);
     void setDisplayFrameY(double y);
     // With the aspect ratio constrained the other side follows (not when either side is 0).
-    void setDisplayFrameWidth(double width);
-    void setDisplayFrameHeight(double height);
+    // hook: kinds whose geometry is stored scale it with the new size.
+    virtual void setDisplayFrameWidth(double width);
+    virtual void setDisplayFrameHeight(double height);
     // The display origin converted to the page's ruler origin.
     void calcDisplayFrameOrigin();
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 namespace pf {
@@ -55,6 +56,9 @@ public:
     virtual void setDrawingLoupe(bool on) { (void)on; }
     // A mouse drag is under way on the canvas: loupes then keep their last picture.
     virtual bool isMouseDragging() const { return false; }
+    // The handle of the selection being dragged (QVRectCorner values, 9 and above for kinds' own
+    // handles); -1 when none.
+    virtual std::int64_t activeHandle() const { return -1; }
 
     // Drawing: whether the canvas is flashing a new connection (shapes then show their connection
     // targets), and the page's size record, whose resolution sets the pixel density of rendered images.

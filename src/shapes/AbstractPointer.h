@@ -130,6 +130,11 @@ public:
     void drawFillStrokeArrowForArrowType(pf::GraphicsContext& context, std::uint64_t type) const;
     // The area of the head frame the connector's stroke must not reach; none for types without one.
     std::optional<pf::Path> clipPathForArrowType(std::uint64_t type) const;
+    // Both ends' heads in the stroke colour, each at its arrow point moved by (offset, offset) and turned
+    // to its end's angle; nothing for an end without a head.
+    void drawArrowHeadsInContext(pf::GraphicsContext& context, double offset) const;
+    // Clips the stroke out from under both ends' heads, placed as drawArrowHeadsInContext places them.
+    void clipOutArrowHeads(pf::GraphicsContext& context, double offset) const;
 
     // ---- predicates ----
     bool isPointer() const override { return true; }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -385,4 +386,44 @@ void AbstractPointer::drawFillStrokeArrowForArrowType(pf::GraphicsContext& conte
         context.strokeBezierPath(*head);
     if (row.paint & PaintFill)
         context.fillPath(*head);
+}
+
+namespace {
+
+// The head frame of an end placed on the page: turned by degrees, then moved to the point.
+pf::AffineTransform headPlacement(const pf::Point& at, double degrees)
+{
+    return pf::AffineTransform::rotation(degrees * std::numbers::pi / 180.0)
+        .concat(pf::AffineTransform::translation(at.x, at.y));
+}
+
+} // namespace
+
+void AbstractPointer::drawArrowHeadsInContext(pf::GraphicsContext& context, double offset) const
+{
+    const pf::Point shift(offset, offset);
+    const auto draw = [&](std::uint64_t type, const pf::Point& at, double degrees) {
+        if (type == 0)
+            return;
+        context.saveGState();
+        context.translate(at.x + offset, at.y + offset);
+        context.rotate(degrees * std::numbers::pi / 180.0);
+        drawFillStrokeArrowForArrowType(context, type);
+        context.restoreGState();
+    };
+    draw(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
+    draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+}
+
+void AbstractPointer::clipOutArrowHeads(pf::GraphicsContext& context, double offset) const
+{
+    const pf::Point shift(offset, offset);
+    const auto clip = [&](std::uint64_t type, const pf::Point& at, double degrees) {
+        if (type == 0)
+            return;
+        if (const std::optional<pf::Path> head = clipPathForArrowType(type))
+            outline::clipOut(context, head->transformed(headPlacement(at + shift, degrees)));
+    };
+    clip(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
+    clip(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
 }

@@ -153,15 +153,7 @@ void Line::drawFillInContext(pf::GraphicsContext& context)
 void Line::drawStrokeInContext(pf::GraphicsContext& context)
 {
     context.saveGState();
-    const double o = isStrokeEven() ? 0.5 : 0.0;
-    const auto clipHead = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        if (type == 0)
-            return;
-        if (const std::optional<pf::Path> head = clipPathForArrowType(type))
-            outline::clipOut(context, head->transformed(placedAt(at + pf::Point(o, o), degrees)));
-    };
-    clipHead(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    clipHead(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    clipOutArrowHeads(context, isStrokeEven() ? 0.5 : 0.0);
     if (!isEditingText() && !attributedText()) {
         AbstractPointer::drawStrokeInContext(context);
         context.restoreGState();
@@ -180,16 +172,7 @@ void Line::drawArrowsInContext(pf::GraphicsContext& context)
         return;
     context.saveGState();
     context.setColor(*strokeColor());
-    const double o = isStrokeEven() ? 0.5 : 0.0;
-    const auto draw = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        context.saveGState();
-        context.translate(at.x + o, at.y + o);
-        context.rotate(degrees * degree);
-        drawFillStrokeArrowForArrowType(context, type);
-        context.restoreGState();
-    };
-    draw(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    drawArrowHeadsInContext(context, isStrokeEven() ? 0.5 : 0.0);
     context.restoreGState();
 }
 

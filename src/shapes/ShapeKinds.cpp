@@ -3,6 +3,7 @@
 #include "model/ShapeClass.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "shapes/BentLines.h"
+#include "shapes/Bezier.h"
 #include "shapes/Brush.h"
 #include "shapes/Callout.h"
 #include "shapes/Line.h"
@@ -20,4 +21,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerConnectorShapes(registry);
     registerBentLineShapes(registry);
     registerCalloutShape(registry);
+    registerBezierShapes(registry);
 }
