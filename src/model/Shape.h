@@ -177,8 +177,8 @@ public:
     virtual void regeneratePathWithOldFrame(const pf::Rect& oldFrame);
     // hook: the kind's outline for the current frame, unrotated.
     virtual void appendPath(pf::Path& path) const;
-    // Turns the path by the rotation angle (nothing at 0).
-    void applyRotationToPath();
+    // hook: turns the path by the rotation angle (nothing at 0); kinds that turn their own points do nothing.
+    virtual void applyRotationToPath();
     const pf::Path& path() const { return path_; }
     // The path with its last open subpath closed, made once per path; none for an empty path.
     const std::optional<pf::Path>& quartzPath() const;

@@ -38,7 +38,8 @@ public:
     // ---- attributes (setters: undoable; pathType and curveRatio sticky) ----
     // 0 straight, 1 rounded; read by the kinds with corners.
     std::uint64_t pathType() const { return pathType_; }
-    void setPathType(std::uint64_t type);
+    // hook: kinds whose outline depends on it rebuild it (undo comes back through here).
+    virtual void setPathType(std::uint64_t type);
     double curveRatio() const { return curveRatio_; }
     void setCurveRatio(double ratio);
     // The mirror choice of the kind's route. "Flip <short title>".

@@ -6,6 +6,7 @@
 #include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
 #include "shapes/PictureKinds.h"
+#include "shapes/SmartPath.h"
 #include "shapes/Text.h"
 
 void registerShapeKinds(pf::ClassRegistry& registry)
@@ -16,4 +17,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerPictureShapes(registry);
     registerBrushShapes(registry);
     registerConnectorShapes(registry);
+    registerPathShapes(registry);
 }
