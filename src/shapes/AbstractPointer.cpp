@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 // ---- class ----
 
@@ -251,6 +252,50 @@ void AbstractPointer::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext&
     }
     Shape::drawStrokeInContextColorPathLineWidth(context, color, path, lineWidth);
     context.restoreGState();
+}
+
+void AbstractPointer::clipOutArrowHeads(pf::GraphicsContext& context, double shift) const
+{
+    const auto clipHead = [&](std::uint64_t type, const pf::Point& at, double degrees) {
+        if (type == 0)
+            return;
+        if (const std::optional<pf::Path> head = clipPathForArrowType(type))
+            outline::clipOut(context, head->transformed(pf::AffineTransform::rotation(degrees * std::numbers::pi / 180.0)
+                                                            .concat(pf::AffineTransform::translation(at.x + shift, at.y + shift))));
+    };
+    clipHead(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
+    clipHead(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+}
+
+void AbstractPointer::drawArrowHeads(pf::GraphicsContext& context, double shift) const
+{
+    if (isHidden() || strokeType() == 3 || !hasArrow() || !strokeColor())
+        return;
+    context.saveGState();
+    context.setColor(*strokeColor());
+    const auto draw = [&](std::uint64_t type, const pf::Point& at, double degrees) {
+        context.saveGState();
+        context.translate(at.x + shift, at.y + shift);
+        context.rotate(degrees * std::numbers::pi / 180.0);
+        drawFillStrokeArrowForArrowType(context, type);
+        context.restoreGState();
+    };
+    draw(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
+    draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    context.restoreGState();
+}
+
+void AbstractPointer::setLibraryStrokeStyle()
+{
+    const ShapeClass& k = shapeClass();
+    setStrokeType(0);
+    setStrokeColor(k.libraryListItemShapeStrokeColor());
+    setStrokeShadowHidden(true);
+    setStrokeShadowBlur(3.0);
+    setStrokeShadowOffsetX(2.0);
+    setStrokeShadowOffsetY(2.0);
+    setStrokeShadowColor(pf::Color(0, 0, 0, 0.25));
+    setStrokeLineWidth(k.libraryListItemShapeStrokeLineWidth());
 }
 
 // ---- equality, copy, stored form ----

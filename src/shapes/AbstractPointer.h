@@ -147,8 +147,16 @@ public:
     void applyArrowStyle(const pf::Value& style);
     void applyPathStyle(const pf::Value& style);
 
+    // The library previews' stroke: solid, the library colour and width, a soft shadow (hidden).
+    void setLibraryStrokeStyle();
+
 protected:
     void copyFrom(const Shape& source) override;
+    // Clips the stroke out from under both heads, placed at the arrow points moved by (shift, shift).
+    void clipOutArrowHeads(pf::GraphicsContext& context, double shift) const;
+    // Both heads in the stroke colour at the arrow points moved by (shift, shift), turned outward; nothing
+    // when hidden, unstroked or without heads.
+    void drawArrowHeads(pf::GraphicsContext& context, double shift) const;
     // The visible part of the connector at one end (its head's type, its corner).
     std::optional<pf::Path> visiblePartAtCorner(std::uint64_t arrowType, QVRectCorner corner) const;
     // The shape attached to the end at its centre; null when none.

@@ -102,16 +102,8 @@ const AbstractPointerClass& Line::staticClass()
 std::shared_ptr<Shape> Line::libraryLine(const pf::Rect& frame)
 {
     auto line = Shape::make<Line>(frame);
-    const ShapeClass& k = line->shapeClass();
-    line->setStrokeType(0);
-    line->setStrokeColor(k.libraryListItemShapeStrokeColor());
+    line->setLibraryStrokeStyle();
     line->setAdjustmentRatioX(0.5);
-    line->setStrokeShadowHidden(true);
-    line->setStrokeShadowBlur(3.0);
-    line->setStrokeShadowOffsetX(2.0);
-    line->setStrokeShadowOffsetY(2.0);
-    line->setStrokeShadowColor(pf::Color(0, 0, 0, 0.25));
-    line->setStrokeLineWidth(k.libraryListItemShapeStrokeLineWidth());
     line->setFrame(frame);
     return line;
 }
@@ -153,15 +145,7 @@ void Line::drawFillInContext(pf::GraphicsContext& context)
 void Line::drawStrokeInContext(pf::GraphicsContext& context)
 {
     context.saveGState();
-    const double o = isStrokeEven() ? 0.5 : 0.0;
-    const auto clipHead = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        if (type == 0)
-            return;
-        if (const std::optional<pf::Path> head = clipPathForArrowType(type))
-            outline::clipOut(context, head->transformed(placedAt(at + pf::Point(o, o), degrees)));
-    };
-    clipHead(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    clipHead(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    clipOutArrowHeads(context, isStrokeEven() ? 0.5 : 0.0);
     if (!isEditingText() && !attributedText()) {
         AbstractPointer::drawStrokeInContext(context);
         context.restoreGState();
@@ -176,21 +160,7 @@ void Line::drawStrokeInContext(pf::GraphicsContext& context)
 
 void Line::drawArrowsInContext(pf::GraphicsContext& context)
 {
-    if (isHidden() || strokeType() == 3 || !hasArrow() || !strokeColor())
-        return;
-    context.saveGState();
-    context.setColor(*strokeColor());
-    const double o = isStrokeEven() ? 0.5 : 0.0;
-    const auto draw = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        context.saveGState();
-        context.translate(at.x + o, at.y + o);
-        context.rotate(degrees * degree);
-        drawFillStrokeArrowForArrowType(context, type);
-        context.restoreGState();
-    };
-    draw(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
-    context.restoreGState();
+    drawArrowHeads(context, isStrokeEven() ? 0.5 : 0.0);
 }
 
 void Line::drawTextInContext(pf::GraphicsContext& context)

@@ -150,14 +150,7 @@ std::shared_ptr<Shape> Path::libraryPath(const ShapeClass& kind, const pf::Rect&
     auto* p = static_cast<Path*>(path.get());
     p->setPathType(1);
     p->setCurveRatio(0.25);
-    p->setStrokeType(0);
-    p->setStrokeColor(kind.libraryListItemShapeStrokeColor());
-    p->setStrokeShadowHidden(true);
-    p->setStrokeShadowBlur(3.0);
-    p->setStrokeShadowOffsetX(2.0);
-    p->setStrokeShadowOffsetY(2.0);
-    p->setStrokeShadowColor(pf::Color(0, 0, 0, 0.25));
-    p->setStrokeLineWidth(kind.libraryListItemShapeStrokeLineWidth());
+    p->setLibraryStrokeStyle();
     // The points of a new four-point path on the frame.
     p->setModelPoints({pf::Point(frame.x(), frame.y()), pf::Point(frame.x() + 0.25 * frame.width(), frame.midY()),
                        pf::Point(frame.x() + 0.75 * frame.width(), frame.midY()), pf::Point(frame.maxX(), frame.maxY())});
@@ -509,15 +502,7 @@ pf::Point Path::labelPointB() const
 void Path::drawStrokeInContext(pf::GraphicsContext& context)
 {
     context.saveGState();
-    const auto clipHead = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        if (type == 0)
-            return;
-        if (const std::optional<pf::Path> head = clipPathForArrowType(type))
-            outline::clipOut(context, head->transformed(pf::AffineTransform::rotation(degrees * degree)
-                                                            .concat(pf::AffineTransform::translation(at.x, at.y))));
-    };
-    clipHead(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    clipHead(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    clipOutArrowHeads(context, 0);
     if (isEditingText() || attributedText())
         outline::clipOut(context, textClipPath());
     AbstractPointer::drawStrokeInContext(context);
@@ -526,20 +511,8 @@ void Path::drawStrokeInContext(pf::GraphicsContext& context)
 
 void Path::drawArrowsInContext(pf::GraphicsContext& context)
 {
-    if (isHidden() || strokeType() == 3 || !hasArrow() || !strokeColor())
-        return;
-    context.saveGState();
-    context.setColor(*strokeColor());
-    const auto draw = [&](std::uint64_t type, const pf::Point& at, double degrees) {
-        context.saveGState();
-        context.translate(at.x, at.y);
-        context.rotate(degrees * degree);
-        drawFillStrokeArrowForArrowType(context, type);
-        context.restoreGState();
-    };
-    draw(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
-    draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
-    context.restoreGState();
+    // The rounded outline's ends already carry the even stroke's half point.
+    drawArrowHeads(context, 0);
 }
 
 pf::Rect Path::calcDirtyRect() const
