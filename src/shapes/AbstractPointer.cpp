@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 // ---- class ----
 
@@ -251,6 +252,29 @@ void AbstractPointer::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext&
     }
     Shape::drawStrokeInContextColorPathLineWidth(context, color, path, lineWidth);
     context.restoreGState();
+}
+
+void AbstractPointer::drawArrowHeads(pf::GraphicsContext& context, double shift) const
+{
+    if (isHidden() || strokeType() == 3 || !hasArrow() || !strokeColor())
+        return;
+    context.saveGState();
+    context.setColor(*strokeColor());
+    drawArrowHeadsInContext(context, shift);
+    context.restoreGState();
+}
+
+void AbstractPointer::setLibraryStrokeStyle()
+{
+    const ShapeClass& k = shapeClass();
+    setStrokeType(0);
+    setStrokeColor(k.libraryListItemShapeStrokeColor());
+    setStrokeShadowHidden(true);
+    setStrokeShadowBlur(3.0);
+    setStrokeShadowOffsetX(2.0);
+    setStrokeShadowOffsetY(2.0);
+    setStrokeShadowColor(pf::Color(0, 0, 0, 0.25));
+    setStrokeLineWidth(k.libraryListItemShapeStrokeLineWidth());
 }
 
 // ---- equality, copy, stored form ----

@@ -39,7 +39,8 @@ public:
     // ---- attributes (setters: undoable; pathType and curveRatio sticky) ----
     // 0 straight, 1 rounded; read by the kinds with corners.
     std::uint64_t pathType() const { return pathType_; }
-    void setPathType(std::uint64_t type);
+    // hook: kinds whose outline depends on it rebuild it (undo comes back through here).
+    virtual void setPathType(std::uint64_t type);
     double curveRatio() const { return curveRatio_; }
     void setCurveRatio(double ratio);
     // The mirror choice of the kind's route. "Flip <short title>".
@@ -152,8 +153,14 @@ public:
     void applyArrowStyle(const pf::Value& style);
     void applyPathStyle(const pf::Value& style);
 
+    // The library previews' stroke: solid, the library colour and width, a soft shadow (hidden).
+    void setLibraryStrokeStyle();
+
 protected:
     void copyFrom(const Shape& source) override;
+    // Both heads in the stroke colour at the arrow points moved by (shift, shift), turned outward; nothing
+    // when hidden, unstroked or without heads.
+    void drawArrowHeads(pf::GraphicsContext& context, double shift) const;
     // The visible part of the connector at one end (its head's type, its corner).
     std::optional<pf::Path> visiblePartAtCorner(std::uint64_t arrowType, QVRectCorner corner) const;
     // The shape attached to the end at its centre; null when none.

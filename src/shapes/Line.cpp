@@ -101,17 +101,9 @@ const AbstractPointerClass& Line::staticClass()
 
 std::shared_ptr<Shape> Line::libraryLine(const ShapeClass& kind, const pf::Rect& frame)
 {
-    const std::shared_ptr<Shape> line = kind.newShape(frame);
-    const ShapeClass& k = line->shapeClass();
-    line->setStrokeType(0);
-    line->setStrokeColor(k.libraryListItemShapeStrokeColor());
+    const auto line = std::static_pointer_cast<AbstractPointer>(kind.newShape(frame));
+    line->setLibraryStrokeStyle();
     line->setAdjustmentRatioX(0.5);
-    line->setStrokeShadowHidden(true);
-    line->setStrokeShadowBlur(3.0);
-    line->setStrokeShadowOffsetX(2.0);
-    line->setStrokeShadowOffsetY(2.0);
-    line->setStrokeShadowColor(pf::Color(0, 0, 0, 0.25));
-    line->setStrokeLineWidth(k.libraryListItemShapeStrokeLineWidth());
     line->setFrame(frame);
     return line;
 }
@@ -168,12 +160,7 @@ void Line::drawStrokeInContext(pf::GraphicsContext& context)
 
 void Line::drawArrowsInContext(pf::GraphicsContext& context)
 {
-    if (isHidden() || strokeType() == 3 || !hasArrow() || !strokeColor())
-        return;
-    context.saveGState();
-    context.setColor(*strokeColor());
-    drawArrowHeadsInContext(context, isStrokeEven() ? 0.5 : 0.0);
-    context.restoreGState();
+    drawArrowHeads(context, isStrokeEven() ? 0.5 : 0.0);
 }
 
 void Line::drawTextInContext(pf::GraphicsContext& context)

@@ -9,6 +9,7 @@
 #include "shapes/Line.h"
 #include "shapes/OutlineKinds.h"
 #include "shapes/PictureKinds.h"
+#include "shapes/SmartPath.h"
 #include "shapes/Text.h"
 
 void registerShapeKinds(pf::ClassRegistry& registry)
@@ -22,4 +23,5 @@ void registerShapeKinds(pf::ClassRegistry& registry)
     registerBentLineShapes(registry);
     registerCalloutShape(registry);
     registerBezierShapes(registry);
+    registerPathShapes(registry);
 }
