@@ -297,8 +297,9 @@ TEST(IconRenderer, ContactSheetMatchesTheReferencePicture)
     }
     const QImage sheet = context.bitmap().convertToFormat(QImage::Format_ARGB32);
     const QString path = QStringLiteral(QUORVEL_TEST_DATA "/controls/icons-contact-sheet.png");
-    if (std::getenv("QUORVEL_WRITE_REFERENCE_PICTURES"))
+    if (std::getenv("QUORVEL_WRITE_REFERENCE_PICTURES")) {
         ASSERT_TRUE(sheet.save(path));
+    }
     const QImage reference = QImage(path).convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(reference.size(), sheet.size()) << qPrintable(path);
     // Antialiased edges (and glyph rasterising) may differ a little between library versions; a wrong

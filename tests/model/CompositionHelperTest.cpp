@@ -86,8 +86,9 @@ TEST_F(CompositionTest, RefusesPageDataOfTheWrongShape)
         const auto pages = CompositionHelper::compositionsFromData(c.data, &error);
         EXPECT_EQ(pages.has_value(), c.ok) << c.data.toStdString();
         EXPECT_EQ(error.isEmpty(), c.ok) << c.data.toStdString();
-        if (pages)
+        if (pages) {
             EXPECT_EQ(pages->size(), c.pages) << c.data.toStdString();
+        }
         EXPECT_FALSE(versionPublished());
     }
 }
@@ -119,8 +120,9 @@ TEST_F(CompositionTest, DrawsOnePdfPageForEachPage)
         const QImage image(png + ".png");
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.pixelColor(5, 5).alpha(), alpha ? 0 : 255);
-        if (!alpha)
+        if (!alpha) {
             EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 255, 255));
+        }
         EXPECT_EQ(image.pixelColor(100, 20), QColor(0, 0, 255)); // the rectangle, y down
         EXPECT_EQ(image.pixelColor(100, 75).alpha(), alpha ? 0 : 255);
     }

@@ -339,8 +339,9 @@ TEST_F(BezierTest, DraggingAControlPointMirrorsItsPeerUnlessIndependentOrAnOpenE
     };
     for (const Case& c : cases) {
         auto b = polyline({{0, 0}, {100, 0}, {100, 100}}, c.closed);
-        if (c.independent)
+        if (c.independent) {
             EXPECT_FALSE(b->setIndependentAtHandleIndex(true, c.handle));
+        }
         const pf::Point before = b->modelControlPoints()[std::size_t(c.peerPair)][std::size_t(c.peerSlot)];
         const int k = c.handle - 12;
         const int meeting = k % 2 == 1 ? k / 2 : (k / 2 == 0 ? 2 : k / 2 - 1);
@@ -550,7 +551,8 @@ TEST_F(BezierTest, HeadsStandAtTheEndsAlongTheLastHandlesAndTheStrokeIsTheOutlin
                                        [](const pf::RecordedCall& c) { return c.operation == "stroke"; });
     ASSERT_EQ(strokes, 1);
     for (const pf::RecordedCall& call : stroke.calls())
-        if (call.operation == "stroke")
+        if (call.operation == "stroke") {
             EXPECT_EQ(elementTexts(call.path),
                       (std::vector<std::string>{"M 0 0", "C 0 0 100 0 100 0", "C 100 0 100 100 100 100"}));
+        }
 }

@@ -57,15 +57,17 @@ TEST_F(OutlineTest, NewShapesTakeTheClassRatiosNeverTheUsersLast)
         const pf::Value entry = shape->shapeClass().plist();
         EXPECT_EQ(entry.contains("adjustmentRatioX"), kind.x) << kind.name;
         EXPECT_EQ(entry.contains("adjustmentRatioY"), kind.y) << kind.name;
-        if (kind.x)
+        if (kind.x) {
             EXPECT_EQ(entry.doubleForKey("adjustmentRatioX"), 0.15);
+        }
 
         // Without a class value, the built-in one of the defaults resource.
         store.removeObjectForKey(name + QStringLiteral("-adjustmentRatioX"));
         store.removeObjectForKey(name + QStringLiteral("-adjustmentRatioY"));
         auto plain = make(kind.name, pf::Rect(0, 0, 100, 100));
-        if (kind.x)
+        if (kind.x) {
             EXPECT_EQ(plain->adjustmentRatioX(), shape->shapeClass().stickyDoubleForKey(QStringLiteral("adjustmentRatioX")));
+        }
     }
 }
 
@@ -73,10 +75,12 @@ TEST_F(OutlineTest, BuiltInRatiosShapeEveryRatioKindVisibly)
 {
     for (const RatioKind& kind : ratioKinds) {
         auto shape = make(kind.name, pf::Rect(0, 0, 100, 100));
-        if (kind.x)
+        if (kind.x) {
             EXPECT_GT(shape->adjustmentRatioX(), 0) << kind.name;
-        if (kind.y)
+        }
+        if (kind.y) {
             EXPECT_GT(shape->adjustmentRatioY(), 0) << kind.name;
+        }
         EXPECT_LE(shape->adjustmentRatioX(), 1) << kind.name;
         EXPECT_LE(shape->adjustmentRatioY(), 1) << kind.name;
     }

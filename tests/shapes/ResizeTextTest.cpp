@@ -38,8 +38,9 @@ TEST_F(ResizeTextTest, FontIsTheLargestWholeSizeThatFitsTheWidth)
         EXPECT_LE(size, 500) << width;
         EXPECT_LE(widthAt(*shape, size), width) << width;
         // The search settles within a point: two points more overflow.
-        if (size < 498)
+        if (size < 498) {
             EXPECT_GT(widthAt(*shape, size + 2), width) << width;
+        }
         EXPECT_EQ(size, ResizeText::fittedFontSize(*shape->attributedText(), width));
     }
 }
@@ -184,8 +185,9 @@ TEST_F(ResizeTextDrawingTest, HaloSurroundsTheGlyphsInItsColour)
     ASSERT_GT(haloed->borderLineWidth(), 0);
     EXPECT_FALSE(haloed->borderPaths().empty());
     for (const pf::Path& glyph : haloed->borderPaths())
-        if (!glyph.isEmpty())
+        if (!glyph.isEmpty()) {
             EXPECT_TRUE(QVRectOutset(band, 1, 1).contains(glyph.bounds().origin));
+        }
 }
 
 TEST_F(ResizeTextDrawingTest, OutlinesFollowATextChangedInTheSameFrame)
