@@ -442,8 +442,6 @@ public:
     virtual pf::Rect textRect() const;
     // hook: what text of appearance 1 is clipped to: the outline.
     virtual const pf::Path& textClipPath() const { return path_; }
-    const pf::Rect& horizontalTextRect() const { return horizontalTextRect_; }
-    void setHorizontalTextRect(const pf::Rect& rect) { horizontalTextRect_ = rect; }
     // hook: the column the text occupies: the text rect's height, the measured width placed by textAlign,
     // rounded; the whole text rect while editing; the zero rect for hidden text.
     virtual pf::Rect verticalTextRect() const;
@@ -822,7 +820,6 @@ private:
     mutable pf::TextStorage textStorage_;
     mutable pf::TextContainer textContainer_;
     mutable pf::LayoutManager textLayoutManager_;
-    pf::Rect horizontalTextRect_;
 
     QString imageIdentifier_;
     mutable pf::Image image_;
