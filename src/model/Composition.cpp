@@ -172,6 +172,11 @@ void Composition::removeShape(const std::shared_ptr<Shape>& shapeRef)
     if (!shapeRef)
         return;
     const std::shared_ptr<Shape> shape = shapeRef; // the caller's reference may be our own list entry
+    // Kept for the undo: undoing a delete must bring the attachments back with the shape.
+    std::vector<std::shared_ptr<Connection>> detached;
+    for (const auto& c : shape->connections())
+        if (auto connection = std::dynamic_pointer_cast<Connection>(c))
+            detached.push_back(std::move(connection));
     shape->removeAllConnections();
     const bool deregistered = deregisterShape(shape);
     const std::size_t index = indexOfShape(shape.get());
@@ -185,8 +190,23 @@ void Composition::removeShape(const std::shared_ptr<Shape>& shapeRef)
         return;
     if (delegate_)
         delegate_->compositionChangeDone(*this);
-    registerUndoAction([shape, index](Composition& page) { page.insertShapeAtIndex(shape, index); },
-                       actionNameForShape("Remove %@", *shape));
+    registerUndoAction(
+        [shape, index, detached = std::move(detached)](Composition& page) {
+            page.insertShapeAtIndex(shape, index);
+            page.restoreConnections(detached);
+        },
+        actionNameForShape("Remove %@", *shape));
+}
+
+void Composition::restoreConnections(const std::vector<std::shared_ptr<Connection>>& connections)
+{
+    // Shapes removed together come back in reverse order; the connection returns with the later of its two ends.
+    for (const auto& c : connections) {
+        const auto shape = c->shape();
+        const Shape* pointer = c->pointer();
+        if (shape && pointer && isShapeRegistered(*shape) && isShapeRegistered(*pointer))
+            addConnection(c);
+    }
 }
 
 void Composition::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)

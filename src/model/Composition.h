@@ -226,6 +226,9 @@ protected:
     void copyFrom(const Shape& source) override;
 
 private:
+    // Puts back connections a removal detached, once both of their ends are on the page again.
+    void restoreConnections(const std::vector<std::shared_ptr<Connection>>& connections);
+
     // container: the group whose child ratios follow a renamed shape.
     bool doRegisterShape(const std::shared_ptr<Shape>& shape, Group* container = nullptr);
     // The page's own frame, set without undo.

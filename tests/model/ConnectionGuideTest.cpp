@@ -61,6 +61,41 @@ TEST_F(CompositionTest, PageKeepsConnectionsWithBothEnds)
     EXPECT_TRUE(connector->connections().empty());
 }
 
+// Undoing a delete brings the attachments back, whichever end went first; redoing detaches them again.
+TEST_F(CompositionTest, UndoingARemovalRestoresItsConnections)
+{
+    for (const bool shapeFirst : {true, false}) {
+        SCOPED_TRACE(shapeFirst ? "shape removed first" : "connector removed first");
+        auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
+        auto connector = Shape::make<TestConnector>(pf::Rect(200, 200, 50, 1));
+        page->addShape(shape);
+        page->addShape(connector);
+        auto c = Connection::make(page.get());
+        c->setShape(shape);
+        c->setPointer(connector);
+        c->setShapeEdge(QVRectEdgeRight);
+        page->addConnection(c);
+        owner.undo.removeAllActions();
+
+        page->removeShape(shapeFirst ? shape : std::shared_ptr<Shape>(connector));
+        page->removeShape(shapeFirst ? std::shared_ptr<Shape>(connector) : shape);
+        ASSERT_TRUE(page->pageConnections().empty());
+        ASSERT_TRUE(owner.undo.undo());
+        EXPECT_TRUE(page->pageConnections().empty()); // one end is still gone
+        ASSERT_TRUE(owner.undo.undo());
+        EXPECT_EQ(page->pageConnections().size(), 1u);
+        EXPECT_TRUE(shape->isConnectedToPointer(connector.get()));
+        EXPECT_EQ(connector->connections().size(), 1u);
+
+        ASSERT_TRUE(owner.undo.redo());
+        EXPECT_TRUE(page->pageConnections().empty());
+        EXPECT_TRUE(shape->connections().empty());
+        EXPECT_TRUE(connector->connections().empty());
+        ASSERT_TRUE(owner.undo.redo());
+        owner.undo.removeAllActions();
+    }
+}
+
 TEST_F(CompositionTest, GuidesAreVerticalOrHorizontalAndRedrawABandByZoom)
 {
     EXPECT_TRUE(Guide::make(nullptr, 0, pf::Point(100, 0), pf::Point(100, 500))->isVertical());
