@@ -11,21 +11,6 @@
 // ---------------------------------------------------------------------------------------------------------
 // Ranges
 
-FBRange FBRangeMake(double minimum, double maximum) { return {minimum, maximum}; }
-
-bool FBRangeHasConverged(FBRange range, int places)
-{
-    const double factor = places == 6 ? 1e6 : std::pow(10.0, places);
-    return std::trunc(range.minimum * factor) == std::trunc(range.maximum * factor);
-}
-
-double FBRangeGetSize(FBRange range) { return range.maximum - range.minimum; }
-double FBRangeAverage(FBRange range) { return (range.minimum + range.maximum) / 2; }
-double FBRangeScaleNormalizedValue(FBRange range, double value)
-{
-    return range.minimum + (range.maximum - range.minimum) * value;
-}
-
 namespace {
 
 constexpr FBRange kNothingLeft{1, 0};
@@ -171,21 +156,6 @@ std::vector<FBBezierCurve> FBBezierCurve::bezierCurvesFromBezierPath(const pf::P
 // ---------------------------------------------------------------------------------------------------------
 // Geometry
 
-MWPoint FBBezierCurve::pointAtParameter(double t, FBBezierCurve* left, FBBezierCurve* right) const
-{
-    const MWPoint p01 = lerp(endPoint1, controlPoint1, t);
-    const MWPoint p12 = lerp(controlPoint1, controlPoint2, t);
-    const MWPoint p23 = lerp(controlPoint2, endPoint2, t);
-    const MWPoint p012 = lerp(p01, p12, t);
-    const MWPoint p123 = lerp(p12, p23, t);
-    const MWPoint p = lerp(p012, p123, t);
-    if (left)
-        *left = {endPoint1, p01, p012, p};
-    if (right)
-        *right = {p, p123, p23, endPoint2};
-    return p;
-}
-
 std::array<FBBezierCurve, 2> FBBezierCurve::splitCurveAtParameter(double t) const
 {
     std::array<FBBezierCurve, 2> parts;
@@ -269,14 +239,6 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
     if (distance)
         *distance = bestD;
     return bestT;
-}
-
-void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
-{
-    minX = std::min({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    maxX = std::max({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    minY = std::min({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
-    maxY = std::max({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
 }
 
 bool FBBezierCurve::isUniformLine() const
@@ -501,10 +463,13 @@ FBNormalizedLine FBBezierCurve::perpendicularFatLineBounds(FBRange& range, bool*
 
 FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bounds) const
 {
-    const FBBezierCurve distance({0, distanceFromLine(line, endPoint1)},
-                                 {0.3333333333333333, distanceFromLine(line, controlPoint1)},
-                                 {0.6666666666666666, distanceFromLine(line, controlPoint2)},
-                                 {1, distanceFromLine(line, endPoint2)});
+    const double first = distanceFromLine(line, endPoint1), last = distanceFromLine(line, endPoint2);
+    // Both ends strictly inside the band: the hull's first and last vertices (parameters 0 and 1) are in
+    // it, so the whole range is kept. The common case of curves running close together, without the hull.
+    if (bounds.minimum < first && first < bounds.maximum && bounds.minimum < last && last < bounds.maximum)
+        return {0, 1};
+    const FBBezierCurve distance({0, first}, {0.3333333333333333, distanceFromLine(line, controlPoint1)},
+                                 {0.6666666666666666, distanceFromLine(line, controlPoint2)}, {1, last});
     std::array<MWPoint, 4> hull;
     const size_t hullSize = size_t(distanceHull(distance, hull));
     if (hullSize == 0)
