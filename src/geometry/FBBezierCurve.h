@@ -51,9 +51,11 @@ struct MWPointValue {
 
 class FBBezierIntersection;
 
-// Bounds the work of one intersection search: the halving recursion stops when it runs out.
+// Bounds the work of one intersection search: the halving recursion stops when it runs out. Curves that
+// truly cross settle in a handful of searches; those that need more run within a hair of each other, where
+// the search gives way to the sign changes of their distance, so a search spent past this is wasted.
 struct FBIntersectionBudget {
-    int remainingSearches = 64;
+    int remainingSearches = 20;
 };
 
 class FBBezierCurve {
