@@ -15,51 +15,6 @@ namespace {
 
 constexpr FBRange kNothingLeft{1, 0};
 
-// Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
-// nearest point on them, `interior` whether it lies strictly inside them (not clamped to an end).
-double signedDistanceTo(const FBBezierCurve& us, const FBBezierCurve& them, double t, double& foot, bool& interior)
-{
-    const MWPoint p = us.pointAtParameter(t);
-    double distance = 0;
-    foot = them.closestParameter(p, &distance);
-    interior = foot > 0 && foot < 1;
-    const MWPoint offset = FBSubtractPoint(p, them.pointAtParameter(foot));
-    const MWPoint tangent = them.tangentAtParameter(foot);
-    return tangent.x * offset.y - tangent.y * offset.x >= 0 ? distance : -distance;
-}
-
-void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
-                                       std::vector<FBBezierIntersection>& results)
-{
-    // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
-    // each root is kept only where the curves truly meet (the curves are about unit size here).
-    constexpr int samples = 64;
-    constexpr double meeting = 1e-9;
-    double previousT = 0, foot = 0;
-    bool interior = false;
-    double previous = signedDistanceTo(us, them, 0, foot, interior);
-    for (int i = 1; i <= samples; ++i) {
-        const double t = double(i) / samples;
-        const double d = signedDistanceTo(us, them, t, foot, interior);
-        if ((previous < 0) != (d < 0)) {
-            double lo = previousT, hi = t, loD = previous;
-            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
-                const double middle = (lo + hi) / 2;
-                const double m = signedDistanceTo(us, them, middle, foot, interior);
-                if ((m < 0) == (loD < 0))
-                    lo = middle, loD = m;
-                else
-                    hi = middle;
-            }
-            double footAt = 0;
-            const double gap = std::fabs(signedDistanceTo(us, them, lo, footAt, interior));
-            if (gap <= meeting)
-                results.emplace_back(us, lo, them, footAt);
-        }
-        previousT = t, previous = d;
-    }
-}
-
 // A curve clipped down to a point (the search runs on curves of about unit size). All four points count:
 // a loop from a point back to it is no point.
 bool shrunkToPoint(const FBBezierCurve& c)
@@ -191,14 +146,17 @@ MWPoint FBBezierCurve::tangentAtParameter(double t) const
     return FBSubtractPoint(endPoint2, endPoint1);
 }
 
-double FBBezierCurve::refineParameter(double t, MWPoint point) const
+namespace {
+
+// One Newton step for the parameter nearest `point`, given the curve's point at t.
+double refineFrom(const FBBezierCurve& c, double t, MWPoint atT, MWPoint point)
 {
-    const MWPoint d0 = FBScalePoint(FBSubtractPoint(controlPoint1, endPoint1), 3);
-    const MWPoint d1 = FBScalePoint(FBSubtractPoint(controlPoint2, controlPoint1), 3);
-    const MWPoint d2 = FBScalePoint(FBSubtractPoint(endPoint2, controlPoint2), 3);
+    const MWPoint d0 = FBScalePoint(FBSubtractPoint(c.controlPoint1, c.endPoint1), 3);
+    const MWPoint d1 = FBScalePoint(FBSubtractPoint(c.controlPoint2, c.controlPoint1), 3);
+    const MWPoint d2 = FBScalePoint(FBSubtractPoint(c.endPoint2, c.controlPoint2), 3);
     const MWPoint first = lerp(lerp(d0, d1, t), lerp(d1, d2, t), t);
     const MWPoint second = lerp(FBScalePoint(FBSubtractPoint(d1, d0), 2), FBScalePoint(FBSubtractPoint(d2, d1), 2), t);
-    const MWPoint diff = FBSubtractPoint(pointAtParameter(t), point);
+    const MWPoint diff = FBSubtractPoint(atT, point);
     const double denominator = FBDotMultiplyPoint(first, first) + FBDotMultiplyPoint(diff, second);
     if (denominator == 0)
         return t;
@@ -206,6 +164,131 @@ double FBBezierCurve::refineParameter(double t, MWPoint point) const
     if (!std::isfinite(next))
         return t;
     return std::clamp(next, 0.0, 1.0);
+}
+
+// The curve's points at sixteenths of its parameter: where the nearest-point search starts.
+constexpr int kClosestSamples = 16;
+using ClosestSamples = std::array<MWPoint, kClosestSamples + 1>;
+
+void sampleForClosest(const FBBezierCurve& c, ClosestSamples& samples)
+{
+    for (int i = 0; i <= kClosestSamples; ++i)
+        samples[size_t(i)] = c.pointAtParameter(double(i) / kClosestSamples);
+}
+
+// The nearest point of a curve that is not a uniform line: the best sample, then Newton while it gains.
+// `samples` are the curve's sampleForClosest points; `at` receives the point at the answer.
+double closestFromSamples(const FBBezierCurve& c, const ClosestSamples& samples, MWPoint p, double& distance, MWPoint& at)
+{
+    double bestT = 0;
+    double bestD = std::numeric_limits<double>::infinity();
+    MWPoint bestPoint;
+    for (int i = 0; i <= kClosestSamples; ++i) {
+        const double d = FBDistanceBetweenPoints(samples[size_t(i)], p);
+        if (d < bestD) {
+            bestD = d;
+            bestT = double(i) / kClosestSamples;
+            bestPoint = samples[size_t(i)];
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        const double t = refineFrom(c, bestT, bestPoint, p);
+        const MWPoint point = c.pointAtParameter(t);
+        const double d = FBDistanceBetweenPoints(point, p);
+        if (!(d < bestD))
+            break;
+        bestD = d;
+        bestT = t;
+        bestPoint = point;
+    }
+    distance = bestD;
+    at = bestPoint;
+    return bestT;
+}
+
+// The curve's nearest point to p: parameter, distance and the point itself.
+struct Nearest {
+    double parameter;
+    double distance;
+    MWPoint point;
+};
+
+// The nearest-point search on one curve, asked many times: the starting samples are taken once.
+class NearestOnCurve {
+public:
+    explicit NearestOnCurve(const FBBezierCurve& curve) : curve_(curve), line_(curve.isUniformLine())
+    {
+        if (!line_)
+            sampleForClosest(curve, samples_);
+    }
+    Nearest operator()(MWPoint p) const
+    {
+        Nearest nearest{};
+        if (line_) {
+            nearest.parameter = curve_.closestParameter(p, &nearest.distance);
+            nearest.point = curve_.pointAtParameter(nearest.parameter);
+        } else {
+            nearest.parameter = closestFromSamples(curve_, samples_, p, nearest.distance, nearest.point);
+        }
+        return nearest;
+    }
+    const FBBezierCurve& curve() const { return curve_; }
+
+private:
+    const FBBezierCurve& curve_;
+    bool line_;
+    ClosestSamples samples_;
+};
+
+// Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
+// nearest point on them.
+double signedDistanceTo(const FBBezierCurve& us, const NearestOnCurve& them, double t, double& foot)
+{
+    const MWPoint p = us.pointAtParameter(t);
+    const Nearest nearest = them(p);
+    foot = nearest.parameter;
+    const MWPoint offset = FBSubtractPoint(p, nearest.point);
+    const MWPoint tangent = them.curve().tangentAtParameter(foot);
+    return tangent.x * offset.y - tangent.y * offset.x >= 0 ? nearest.distance : -nearest.distance;
+}
+
+void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
+                                       std::vector<FBBezierIntersection>& results)
+{
+    // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
+    // each root is kept only where the curves truly meet (the curves are about unit size here).
+    constexpr int samples = 64;
+    constexpr double meeting = 1e-9;
+    const NearestOnCurve nearestOnThem(them);
+    double previousT = 0, foot = 0;
+    double previous = signedDistanceTo(us, nearestOnThem, 0, foot);
+    for (int i = 1; i <= samples; ++i) {
+        const double t = double(i) / samples;
+        const double d = signedDistanceTo(us, nearestOnThem, t, foot);
+        if ((previous < 0) != (d < 0)) {
+            double lo = previousT, hi = t, loD = previous;
+            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
+                const double middle = (lo + hi) / 2;
+                const double m = signedDistanceTo(us, nearestOnThem, middle, foot);
+                if ((m < 0) == (loD < 0))
+                    lo = middle, loD = m;
+                else
+                    hi = middle;
+            }
+            double footAt = 0;
+            const double gap = std::fabs(signedDistanceTo(us, nearestOnThem, lo, footAt));
+            if (gap <= meeting)
+                results.emplace_back(us, lo, them, footAt);
+        }
+        previousT = t, previous = d;
+    }
+}
+
+} // namespace
+
+double FBBezierCurve::refineParameter(double t, MWPoint point) const
+{
+    return refineFrom(*this, t, pointAtParameter(t), point);
 }
 
 double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
@@ -218,23 +301,10 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
         bestT = l2 == 0 ? 0 : std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, endPoint1), d) / l2, 0.0, 1.0);
         bestD = FBDistanceBetweenPoints(pointAtParameter(bestT), p);
     } else {
-        constexpr int samples = 16;
-        for (int i = 0; i <= samples; ++i) {
-            const double t = double(i) / samples;
-            const double d = FBDistanceBetweenPoints(pointAtParameter(t), p);
-            if (d < bestD) {
-                bestD = d;
-                bestT = t;
-            }
-        }
-        for (int i = 0; i < 6; ++i) {
-            const double t = refineParameter(bestT, p);
-            const double d = FBDistanceBetweenPoints(pointAtParameter(t), p);
-            if (!(d < bestD))
-                break;
-            bestD = d;
-            bestT = t;
-        }
+        ClosestSamples samples;
+        sampleForClosest(*this, samples);
+        MWPoint at;
+        bestT = closestFromSamples(*this, samples, p, bestD, at);
     }
     if (distance)
         *distance = bestD;
