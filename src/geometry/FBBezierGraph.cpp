@@ -345,7 +345,7 @@ std::string FBContourEdge::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBBezierContour
 
-FBBezierContour::FBBezierContour() { edges_.reserve(12); }
+FBBezierContour::FBBezierContour() = default;
 
 std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 {

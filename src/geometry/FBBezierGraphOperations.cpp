@@ -21,15 +21,16 @@ struct Segment {
 };
 
 // The stretch from a crossing forward to the next crossing of its contour (possibly itself, round the whole
-// contour), as parameter ranges on successive edges. `end` receives the crossing it stops at.
-std::vector<Segment> stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end)
+// contour), as parameter ranges on successive edges, into `segments` (cleared first: callers reuse one
+// buffer). `end` receives the crossing it stops at.
+void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, std::vector<Segment>& segments)
 {
-    std::vector<Segment> segments;
+    segments.clear();
     const FBContourEdge* edge = from->edge();
     if (FBEdgeCrossing* next = from->next()) {
         segments.push_back({edge, from->parameter(), next->parameter()});
         *end = next;
-        return segments;
+        return;
     }
     segments.push_back({edge, from->parameter(), 1.0});
     const FBContourEdge* current = edge->next();
@@ -38,13 +39,27 @@ std::vector<Segment> stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing*
         if (FBEdgeCrossing* first = current->firstCrossing()) {
             segments.push_back({current, 0.0, first->parameter()});
             *end = first;
-            return segments;
+            return;
         }
         segments.push_back({current, 0.0, 1.0});
         current = current->next();
     }
     *end = const_cast<FBEdgeCrossing*>(from);
-    return segments;
+}
+
+// The crossing the stretch from `from` stops at, as stretchSegments finds it.
+FBEdgeCrossing* stretchEnd(const FBEdgeCrossing* from)
+{
+    if (FBEdgeCrossing* next = from->next())
+        return next;
+    const FBContourEdge* current = from->edge()->next();
+    const size_t count = from->edge()->contour()->edges().size();
+    for (size_t i = 0; i <= count; ++i) {
+        if (FBEdgeCrossing* first = current->firstCrossing())
+            return first;
+        current = current->next();
+    }
+    return const_cast<FBEdgeCrossing*>(from);
 }
 
 std::vector<Segment> wholeContour(const FBBezierContour& contour)
@@ -193,11 +208,12 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
                                                               Operation operation, double tolerance)
 {
+    std::vector<Segment> segments;
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
                 FBEdgeCrossing* end = nullptr;
-                const std::vector<Segment> segments = stretchSegments(crossing.get(), &end);
+                stretchSegments(crossing.get(), &end, segments);
                 std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
                                                                  : std::optional<bool>(contour->isReversedForNesting());
                 // A contour without area (a line drawn there and back, as an open connector path is closed)
@@ -237,9 +253,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                     const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
                     if (selected == 0)
                         continue;
-                    FBEdgeCrossing* end = nullptr;
-                    stretchSegments(crossing.get(), &end);
-                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea(),
+                    stretches.push_back({crossing.get(), stretchEnd(crossing.get()),
+                                         (selected > 0) == crossing->forwardAgainstArea(),
                                          crossing->forwardPlacement()});
                 }
             }
@@ -269,6 +284,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
 
     FBBezierGraph result;
     std::vector<FBBezierCurve> pieces;
+    std::vector<Segment> segments;
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
@@ -282,7 +298,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             current->from->setProcessed(true);
             current->to->setProcessed(true);
             FBEdgeCrossing* end = nullptr;
-            const std::vector<Segment> segments = stretchSegments(current->from, &end);
+            stretchSegments(current->from, &end, segments);
             // Pieces between crossings at one place add nothing but empty edges.
             const auto piece = [&](const Segment& s) -> std::optional<FBBezierCurve> {
                 if (!(s.to > s.from))
