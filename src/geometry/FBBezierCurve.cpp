@@ -449,33 +449,6 @@ int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
     }
     return count;
 }
-// The hull of a distance curve, whose points come in order of x: the lower chain left to right, then the
-// upper chain back (a monotone chain, with collinear points dropped). The order of the vertices differs
-// from the general scan; the clip only walks the hull's edges.
-int distanceHull(const FBBezierCurve& distance, std::array<MWPoint, 4>& hull)
-{
-    const MWPoint points[4] = {distance.endPoint1, distance.controlPoint1, distance.controlPoint2, distance.endPoint2};
-    const auto turnsLeft = [](MWPoint a, MWPoint b, MWPoint c) { return cross(FBSubtractPoint(b, a), FBSubtractPoint(c, a)) > 0; };
-    MWPoint lower[4], upper[4];
-    int lowerCount = 0, upperCount = 0;
-    for (int i = 0; i < 4; ++i) {
-        while (lowerCount >= 2 && !turnsLeft(lower[lowerCount - 2], lower[lowerCount - 1], points[i]))
-            --lowerCount;
-        lower[lowerCount++] = points[i];
-    }
-    for (int i = 3; i >= 0; --i) {
-        while (upperCount >= 2 && !turnsLeft(upper[upperCount - 2], upper[upperCount - 1], points[i]))
-            --upperCount;
-        upper[upperCount++] = points[i];
-    }
-    int count = 0;
-    for (int i = 0; i + 1 < lowerCount; ++i)
-        hull[size_t(count++)] = lower[i];
-    for (int i = 0; i + 1 < upperCount && count < 4; ++i)
-        hull[size_t(count++)] = upper[i];
-    return count;
-}
-
 } // namespace
 
 std::vector<MWPointValue> FBBezierCurve::convexHull() const
@@ -538,21 +511,33 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
     // it, so the whole range is kept. The common case of curves running close together, without the hull.
     if (bounds.minimum < first && first < bounds.maximum && bounds.minimum < last && last < bounds.maximum)
         return {0, 1};
-    const FBBezierCurve distance({0, first}, {0.3333333333333333, distanceFromLine(line, controlPoint1)},
-                                 {0.6666666666666666, distanceFromLine(line, controlPoint2)}, {1, last});
-    std::array<MWPoint, 4> hull;
-    const size_t hullSize = size_t(distanceHull(distance, hull));
-    if (hullSize == 0)
-        return kNothingLeft;
+    const MWPoint points[4] = {{0, first},
+                               {0.3333333333333333, distanceFromLine(line, controlPoint1)},
+                               {0.6666666666666666, distanceFromLine(line, controlPoint2)},
+                               {1, last}};
+    // The hull of the distance curve, whose points come in order of x, as a monotone chain: the lower chain
+    // left to right, the upper one back, collinear points dropped. Its vertices are the chains' points but
+    // their last, its edges the chains' edges, each walked in that direction.
+    const auto turnsLeft = [](MWPoint a, MWPoint b, MWPoint c) { return cross(FBSubtractPoint(b, a), FBSubtractPoint(c, a)) > 0; };
+    MWPoint lower[4], upper[4];
+    int lowerCount = 0, upperCount = 0;
+    for (int i = 0; i < 4; ++i) {
+        while (lowerCount >= 2 && !turnsLeft(lower[lowerCount - 2], lower[lowerCount - 1], points[i]))
+            --lowerCount;
+        lower[lowerCount++] = points[i];
+    }
+    for (int i = 3; i >= 0; --i) {
+        while (upperCount >= 2 && !turnsLeft(upper[upperCount - 2], upper[upperCount - 1], points[i]))
+            --upperCount;
+        upper[upperCount++] = points[i];
+    }
 
     double tMin = 1, tMax = 0;
     const auto include = [&](double x) {
         tMin = std::min(tMin, x);
         tMax = std::max(tMax, x);
     };
-    for (size_t i = 0; i < hullSize; ++i) {
-        const MWPoint p1 = hull[i];
-        const MWPoint p2 = hull[(i + 1) % hullSize];
+    const auto clipEdge = [&](MWPoint p1, MWPoint p2) {
         const double yLow = std::min(p1.y, p2.y);
         const double yHigh = std::max(p1.y, p2.y);
         for (double bound : {bounds.minimum, bounds.maximum}) {
@@ -570,7 +555,11 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
         }
         if (bounds.minimum < p1.y && p1.y < bounds.maximum)
             include(p1.x);
-    }
+    };
+    for (int i = 0; i + 1 < lowerCount; ++i)
+        clipEdge(lower[i], lower[i + 1]);
+    for (int i = 0; i + 1 < upperCount; ++i)
+        clipEdge(upper[i], upper[i + 1]);
     if (tMin > tMax)
         return kNothingLeft;
     return {std::clamp(tMin, 0.0, 1.0), std::clamp(tMax, 0.0, 1.0)};
