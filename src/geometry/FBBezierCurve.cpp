@@ -15,6 +15,21 @@ namespace {
 
 constexpr FBRange kNothingLeft{1, 0};
 
+// Whether each control point of one curve lies within `distance` of the matching one of the other, taken
+// in the same or in the opposite direction: then the curves lie that close to each other throughout.
+bool controlPointsWithin(const FBBezierCurve& a, const FBBezierCurve& b, double distance)
+{
+    const MWPoint p[4] = {a.endPoint1, a.controlPoint1, a.controlPoint2, a.endPoint2};
+    const MWPoint q[4] = {b.endPoint1, b.controlPoint1, b.controlPoint2, b.endPoint2};
+    const auto within = [&](bool reversed) {
+        for (int i = 0; i < 4; ++i)
+            if (!(FBDistanceBetweenPoints(p[i], q[reversed ? 3 - i : i]) <= distance))
+                return false;
+        return true;
+    };
+    return within(false) || within(true);
+}
+
 // A curve clipped down to a point (the search runs on curves of about unit size). All four points count:
 // a loop from a point back to it is no point.
 bool shrunkToPoint(const FBBezierCurve& c)
@@ -682,8 +697,12 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     FBRange themRange{0, 1};
     FBIntersectionBudget budget;
     std::vector<FBBezierIntersection> found;
-    us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
-    if (budget.remainingSearches < 0) {
+    // A copy turned or moved by a hair has its control points that close to the original's: clipping
+    // would only halve such curves until its budget ran out, so the search starts where it would end.
+    const bool nearCopy = controlPointsWithin(us, them, 5e-4);
+    if (!nearCopy)
+        us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
+    if (nearCopy || budget.remainingSearches < 0) {
         // Clipping only halves curves that run within a hair of each other (a copy turned or moved by a
         // little): their crossings are where the distance between them changes sign.
         found.clear();
