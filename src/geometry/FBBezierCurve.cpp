@@ -197,11 +197,18 @@ double closestFromSamples(const FBBezierCurve& c, const ClosestSamples& samples,
 {
     double bestT = 0;
     double bestD = std::numeric_limits<double>::infinity();
+    double bestSquared = bestD;
     MWPoint bestPoint;
     for (int i = 0; i <= kClosestSamples; ++i) {
-        const double d = FBDistanceBetweenPoints(samples[size_t(i)], p);
+        // A nearer distance needs a smaller square: the root is taken only then.
+        const double dx = samples[size_t(i)].x - p.x, dy = samples[size_t(i)].y - p.y;
+        const double squared = dx * dx + dy * dy;
+        if (!(squared < bestSquared))
+            continue;
+        const double d = std::sqrt(squared);
         if (d < bestD) {
             bestD = d;
+            bestSquared = squared;
             bestT = double(i) / kClosestSamples;
             bestPoint = samples[size_t(i)];
         }
