@@ -190,7 +190,8 @@ std::string rectText(const pf::Rect& r)
 // FBEdgeCrossing
 
 FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
-    : intersection_(intersection), onCurve1_(onCurve1)
+    : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
+      onCurve1_(onCurve1)
 {
 }
 
@@ -206,32 +207,24 @@ void FBEdgeCrossing::removeFromEdge()
         edge_->removeCrossing(this);
 }
 
-double FBEdgeCrossing::parameter() const { return onCurve1_ ? intersection_.parameter1() : intersection_.parameter2(); }
-MWPoint FBEdgeCrossing::location() const { return intersection_.location(); }
 const FBBezierCurve& FBEdgeCrossing::curve() const { return edge_->curve(); }
 
 std::optional<FBBezierCurve> FBEdgeCrossing::leftCurve() const
 {
     if (isAtStart())
         return std::nullopt;
-    return onCurve1_ ? intersection_.curve1LeftBezier() : intersection_.curve2LeftBezier();
+    FBBezierCurve left;
+    edge_->curve().pointAtParameter(parameter_, &left, nullptr);
+    return left;
 }
 
 std::optional<FBBezierCurve> FBEdgeCrossing::rightCurve() const
 {
     if (isAtEnd())
         return std::nullopt;
-    return onCurve1_ ? intersection_.curve1RightBezier() : intersection_.curve2RightBezier();
-}
-
-bool FBEdgeCrossing::isAtStart() const
-{
-    return onCurve1_ ? intersection_.isAtStartOfCurve1() : intersection_.isAtStartOfCurve2();
-}
-
-bool FBEdgeCrossing::isAtEnd() const
-{
-    return onCurve1_ ? intersection_.isAtStopOfCurve1() : intersection_.isAtStopOfCurve2();
+    FBBezierCurve right;
+    edge_->curve().pointAtParameter(parameter_, nullptr, &right);
+    return right;
 }
 
 FBEdgeCrossing* FBEdgeCrossing::next() const
@@ -255,7 +248,15 @@ std::string FBEdgeCrossing::description() const
     text += ", isProcessed = ";
     text += processed_ ? "1" : "0";
     text += ", intersection = ";
-    text += intersection_.description();
+    if (edge_ && counterpart_ && counterpart_->edge_) {
+        const FBEdgeCrossing& first = onCurve1_ ? *this : *counterpart_;
+        const FBEdgeCrossing& second = onCurve1_ ? *counterpart_ : *this;
+        text += FBBezierIntersection(first.curve(), first.parameter_, second.curve(), second.parameter_).description();
+    } else {
+        char buffer[96];
+        std::snprintf(buffer, sizeof buffer, "<FBBezierIntersection: location = (%f, %f)>", location_.x, location_.y);
+        text += buffer;
+    }
     text += ">";
     return text;
 }

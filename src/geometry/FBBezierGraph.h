@@ -27,6 +27,9 @@ class FBBezierGraph;
 // nothing.
 enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite, NotBoundary };
 
+// One side of a meeting of two edges. It keeps only its parameter on its edge and the meeting's point (as
+// found on curve 1, the same for both crossings of a pair); the pieces of the edge on either side are split
+// off the edge's curve when asked for.
 class FBEdgeCrossing {
 public:
     // `onCurve1` tells which side of the intersection this crossing stands for.
@@ -34,7 +37,6 @@ public:
     static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
                                                                     bool onCurve1);
 
-    const FBBezierIntersection& intersection() const { return intersection_; }
     FBContourEdge* edge() const { return edge_; }
     void setEdge(FBContourEdge* edge) { edge_ = edge; }
     FBEdgeCrossing* counterpart() const { return counterpart_; }
@@ -60,21 +62,22 @@ public:
 
     // Asks the edge to remove (and destroy) this crossing.
     void removeFromEdge();
-    double order() const { return parameter(); }
-    double parameter() const;
-    MWPoint location() const;
+    double order() const { return parameter_; }
+    double parameter() const { return parameter_; }
+    MWPoint location() const { return location_; }
     const FBBezierCurve& curve() const;
     std::optional<FBBezierCurve> leftCurve() const;
     std::optional<FBBezierCurve> rightCurve() const;
-    bool isAtStart() const;
-    bool isAtEnd() const;
+    bool isAtStart() const { return FBAreValuesClose(parameter_, 0); }
+    bool isAtEnd() const { return FBAreValuesClose(parameter_, 1); }
     FBEdgeCrossing* next() const;
     FBEdgeCrossing* previous() const;
 
     std::string description() const;
 
 private:
-    FBBezierIntersection intersection_;
+    double parameter_ = 0;
+    MWPoint location_;
     bool onCurve1_ = true;
     FBContourEdge* edge_ = nullptr;
     FBEdgeCrossing* counterpart_ = nullptr;
