@@ -289,8 +289,10 @@ void FBContourEdge::removeCrossing(FBEdgeCrossing* crossing)
     const auto it = std::find_if(crossings_.begin(), crossings_.end(), [&](const auto& c) { return c.get() == crossing; });
     if (it == crossings_.end())
         return;
-    crossings_.erase(it);
-    sortCrossings();
+    // The rest stay in order: only their places change.
+    const auto erased = crossings_.erase(it);
+    for (auto i = erased; i != crossings_.end(); ++i)
+        (*i)->setIndex(size_t(i - crossings_.begin()));
 }
 
 void FBContourEdge::sortCrossings()
@@ -991,9 +993,10 @@ void FBBezierGraph::insertSelfCrossings()
 
 void FBBezierGraph::removeDuplicateCrossings()
 {
+    std::vector<FBEdgeCrossing*> snapshot;
     for (auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
-            std::vector<FBEdgeCrossing*> snapshot;
+            snapshot.clear();
             for (const auto& c : edge.crossings())
                 snapshot.push_back(c.get());
             for (FBEdgeCrossing* crossing : snapshot) {
