@@ -264,10 +264,15 @@ std::string FBEdgeCrossing::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBContourEdge
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour)
+    : FBContourEdge(curve, contour, curve.isUniformLine())
+{
+}
+
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
+    : isLine(line), curve_(curve), contour_(contour)
 {
     curve_.controlBounds(minX, minY, maxX, maxY);
-    isLine = curve_.isUniformLine();
 }
 
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
@@ -362,6 +367,20 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 void FBBezierContour::addCurve(const FBBezierCurve& curve)
 {
     FBContourEdge& edge = edges_.emplace_back(curve, this);
+    edge.setIndex(edges_.size() - 1);
+    bounds_ = pf::Rect::zero();
+}
+
+void FBBezierContour::addLine(MWPoint start, MWPoint end)
+{
+    const FBBezierCurve line = FBBezierCurve::bezierCurveWithLineStartPoint(start, end);
+    // Its control points are the thirds isUniformLine compares them with, exactly, unless a coordinate
+    // is not finite.
+    const bool finite = std::isfinite(line.controlPoint1.x) && std::isfinite(line.controlPoint1.y)
+                        && std::isfinite(line.controlPoint2.x) && std::isfinite(line.controlPoint2.y)
+                        && std::isfinite(start.x) && std::isfinite(start.y) && std::isfinite(end.x)
+                        && std::isfinite(end.y);
+    FBContourEdge& edge = edges_.emplace_back(line, this, finite || line.isUniformLine());
     edge.setIndex(edges_.size() - 1);
     bounds_ = pf::Rect::zero();
 }
@@ -542,7 +561,7 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             current = first;
             return;
         }
-        contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, first));
+        contour->addLine(current, first);
     };
     for (; index < elements.size(); ++index) {
         const pf::PathElement& e = elements[index];
@@ -570,7 +589,7 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
         switch (e.type) {
         case pf::PathElementType::LineTo:
             if (point(0) != current) {
-                contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, point(0)));
+                contour->addLine(current, point(0));
                 current = point(0);
             }
             break;

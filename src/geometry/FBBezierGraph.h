@@ -93,6 +93,8 @@ private:
 class FBContourEdge {
 public:
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
+    // An edge whose curve is known to be a uniform line (or not), without testing it again.
+    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool isLine);
     FBContourEdge(FBContourEdge&&) = default;
     FBContourEdge& operator=(FBContourEdge&&) = default;
 
@@ -145,6 +147,8 @@ public:
     std::unique_ptr<FBBezierContour> copy() const;
 
     void addCurve(const FBBezierCurve& curve);
+    // The straight edge bezierCurveWithLineStartPoint makes from start to end.
+    void addLine(MWPoint start, MWPoint end);
     // The part of the edge between the two crossings (either may be null: edge start or end).
     void addCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
     void addReverseCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
@@ -250,6 +254,7 @@ private:
     // Placement of each stretch between crossings, and of each contour without crossings, against `other`.
     void markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst, Operation operation,
                                                    double tolerance);
+    // The traced contours, rounded to whole units where `rounded` comes back true.
     FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
     void orientContoursByNesting(double tolerance);
     void updateInsides();

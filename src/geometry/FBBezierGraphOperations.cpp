@@ -235,6 +235,7 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
 
 FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded)
 {
+    rounded = roundsToWholeUnits(*this, other);
     struct Stretch {
         FBEdgeCrossing* from;
         FBEdgeCrossing* to;
@@ -359,14 +360,17 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                 pieces.back().endPoint2 = start;
             else // every result contour is closed, even where the marks left the walk short of its start
                 pieces.push_back(FBBezierCurve::bezierCurveWithLineStartPoint(pieces.back().endPoint2, start));
+            // Rounded as the edges are made, so that each edge's bounds are taken once.
             auto contour = std::make_unique<FBBezierContour>();
             contour->edges().reserve(pieces.size());
-            for (const FBBezierCurve& piece : pieces)
+            for (FBBezierCurve& piece : pieces) {
+                if (rounded)
+                    piece.round();
                 contour->addCurve(piece);
+            }
             result.addContour(std::move(contour));
         }
     }
-    rounded = roundsToWholeUnits(*this, other);
     return result;
 }
 
@@ -424,8 +428,6 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
 
     bool rounded = false;
     FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
-    if (rounded)
-        result.round();
 
     // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
