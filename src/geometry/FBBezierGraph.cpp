@@ -270,7 +270,7 @@ FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contou
 }
 
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
-    : isLine(line), curve_(curve), contour_(contour)
+    : curve_(curve), contour_(contour), isLine(line)
 {
     curve_.controlBounds(minX, minY, maxX, maxY);
 }
@@ -888,7 +888,11 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
 
 std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
 {
+    size_t count = 0;
+    for (const auto& contour : contours)
+        count += contour->edges().size();
     std::vector<FBContourEdge*> edges;
+    edges.reserve(count);
     for (const auto& contour : contours)
         for (FBContourEdge& edge : contour->edges())
             edges.push_back(&edge);

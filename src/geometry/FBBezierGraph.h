@@ -8,6 +8,7 @@
 #include "geometry/FBBezierCurve.h"
 #include "platform/foundation/Geometry.h"
 
+#include <cstdint>
 #include <memory>
 #include <initializer_list>
 #include <optional>
@@ -46,7 +47,7 @@ public:
     bool isProcessed() const { return processed_; }
     void setProcessed(bool processed) { processed_ = processed; }
     size_t index() const { return index_; }
-    void setIndex(size_t index) { index_ = index; }
+    void setIndex(size_t index) { index_ = uint32_t(index); }
     // Where the graph crosses itself: both crossings of the pair lie on the same graph.
     bool isSelfCrossing() const { return selfCrossing_; }
     void setSelfCrossing(bool value) { selfCrossing_ = value; }
@@ -102,7 +103,7 @@ public:
     FBBezierContour* contour() const { return contour_; }
     void setContour(FBBezierContour* contour) { contour_ = contour; }
     size_t index() const { return index_; }
-    void setIndex(size_t index) { index_ = index; }
+    void setIndex(size_t index) { index_ = uint32_t(index); }
     bool startShared() const { return startShared_; }
     void setStartShared(bool value) { startShared_ = value; }
     bool stopShared() const { return stopShared_; }
@@ -122,19 +123,21 @@ public:
     std::vector<FBContourEdge*> intersectingEdges() const;
     void round();
 
-    // Bounds of the curve's four points, kept for quick rejection, and whether the curve is a line.
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    bool isLine = false;
-
     std::string description() const;
 
 private:
+    // Laid out without padding: long outlines hold thousands of edges.
     FBBezierCurve curve_;
     std::vector<std::unique_ptr<FBEdgeCrossing>> crossings_;
     FBBezierContour* contour_ = nullptr;
-    size_t index_ = 0;
+    uint32_t index_ = 0;
     bool startShared_ = false;
     bool stopShared_ = false;
+
+public:
+    // Whether the curve is a line, and the bounds of its four points, kept for quick rejection.
+    bool isLine = false;
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 
 class FBBezierContour {

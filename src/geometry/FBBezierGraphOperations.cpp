@@ -294,8 +294,14 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     };
     const double tol = std::max(tolerance(other) * 1000, 1e-300);
 
+    // Every piece is part of an edge between crossings: room for as many as there can be, made once.
+    size_t edgeCount = 0;
+    for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)})
+        for (const auto& contour : graph->contours_)
+            edgeCount += contour->edges().size();
     FBBezierGraph result;
     std::vector<FBBezierCurve> pieces;
+    pieces.reserve(edgeCount + 2 * stretches.size() + 1);
     std::vector<Segment> segments;
     for (Stretch& first : stretches) {
         if (first.used)
