@@ -848,20 +848,18 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
 {
     struct Entry {
         double minX;
-        size_t order;
         FBContourEdge* edge;
         bool isFirst;
     };
     std::vector<Entry> entries;
     entries.reserve(first.size() + (second ? second->size() : 0));
     for (FBContourEdge* e : first)
-        entries.push_back({e->minX, entries.size(), e, true});
+        entries.push_back({e->minX, e, true});
     if (second)
         for (FBContourEdge* e : *second)
-            entries.push_back({e->minX, entries.size(), e, false});
-    // Ties keep the order of the lists (as a stable sort would), without a stable sort's buffer.
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.minX < b.minX || (a.minX == b.minX && a.order < b.order); });
+            entries.push_back({e->minX, e, false});
+    // Ties keep the order of the lists.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.minX < b.minX; });
     std::vector<FBContourEdge*> activeFirst, activeSecond;
     for (const Entry& entry : entries) {
         const double x = entry.edge->minX - tolerance;
