@@ -11,68 +11,23 @@
 // ---------------------------------------------------------------------------------------------------------
 // Ranges
 
-FBRange FBRangeMake(double minimum, double maximum) { return {minimum, maximum}; }
-
-bool FBRangeHasConverged(FBRange range, int places)
-{
-    const double factor = places == 6 ? 1e6 : std::pow(10.0, places);
-    return std::trunc(range.minimum * factor) == std::trunc(range.maximum * factor);
-}
-
-double FBRangeGetSize(FBRange range) { return range.maximum - range.minimum; }
-double FBRangeAverage(FBRange range) { return (range.minimum + range.maximum) / 2; }
-double FBRangeScaleNormalizedValue(FBRange range, double value)
-{
-    return range.minimum + (range.maximum - range.minimum) * value;
-}
-
 namespace {
 
 constexpr FBRange kNothingLeft{1, 0};
 
-// Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
-// nearest point on them, `interior` whether it lies strictly inside them (not clamped to an end).
-double signedDistanceTo(const FBBezierCurve& us, const FBBezierCurve& them, double t, double& foot, bool& interior)
+// Whether each control point of one curve lies within `distance` of the matching one of the other, taken
+// in the same or in the opposite direction: then the curves lie that close to each other throughout.
+bool controlPointsWithin(const FBBezierCurve& a, const FBBezierCurve& b, double distance)
 {
-    const MWPoint p = us.pointAtParameter(t);
-    double distance = 0;
-    foot = them.closestParameter(p, &distance);
-    interior = foot > 0 && foot < 1;
-    const MWPoint offset = FBSubtractPoint(p, them.pointAtParameter(foot));
-    const MWPoint tangent = them.tangentAtParameter(foot);
-    return tangent.x * offset.y - tangent.y * offset.x >= 0 ? distance : -distance;
-}
-
-void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
-                                       std::vector<FBBezierIntersection>& results)
-{
-    // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
-    // each root is kept only where the curves truly meet (the curves are about unit size here).
-    constexpr int samples = 64;
-    constexpr double meeting = 1e-9;
-    double previousT = 0, foot = 0;
-    bool interior = false;
-    double previous = signedDistanceTo(us, them, 0, foot, interior);
-    for (int i = 1; i <= samples; ++i) {
-        const double t = double(i) / samples;
-        const double d = signedDistanceTo(us, them, t, foot, interior);
-        if ((previous < 0) != (d < 0)) {
-            double lo = previousT, hi = t, loD = previous;
-            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
-                const double middle = (lo + hi) / 2;
-                const double m = signedDistanceTo(us, them, middle, foot, interior);
-                if ((m < 0) == (loD < 0))
-                    lo = middle, loD = m;
-                else
-                    hi = middle;
-            }
-            double footAt = 0;
-            const double gap = std::fabs(signedDistanceTo(us, them, lo, footAt, interior));
-            if (gap <= meeting)
-                results.emplace_back(us, lo, them, footAt);
-        }
-        previousT = t, previous = d;
-    }
+    const MWPoint p[4] = {a.endPoint1, a.controlPoint1, a.controlPoint2, a.endPoint2};
+    const MWPoint q[4] = {b.endPoint1, b.controlPoint1, b.controlPoint2, b.endPoint2};
+    const auto within = [&](bool reversed) {
+        for (int i = 0; i < 4; ++i)
+            if (!(FBDistanceBetweenPoints(p[i], q[reversed ? 3 - i : i]) <= distance))
+                return false;
+        return true;
+    };
+    return within(false) || within(true);
 }
 
 // A curve clipped down to a point (the search runs on curves of about unit size). All four points count:
@@ -171,21 +126,6 @@ std::vector<FBBezierCurve> FBBezierCurve::bezierCurvesFromBezierPath(const pf::P
 // ---------------------------------------------------------------------------------------------------------
 // Geometry
 
-MWPoint FBBezierCurve::pointAtParameter(double t, FBBezierCurve* left, FBBezierCurve* right) const
-{
-    const MWPoint p01 = lerp(endPoint1, controlPoint1, t);
-    const MWPoint p12 = lerp(controlPoint1, controlPoint2, t);
-    const MWPoint p23 = lerp(controlPoint2, endPoint2, t);
-    const MWPoint p012 = lerp(p01, p12, t);
-    const MWPoint p123 = lerp(p12, p23, t);
-    const MWPoint p = lerp(p012, p123, t);
-    if (left)
-        *left = {endPoint1, p01, p012, p};
-    if (right)
-        *right = {p, p123, p23, endPoint2};
-    return p;
-}
-
 std::array<FBBezierCurve, 2> FBBezierCurve::splitCurveAtParameter(double t) const
 {
     std::array<FBBezierCurve, 2> parts;
@@ -221,14 +161,17 @@ MWPoint FBBezierCurve::tangentAtParameter(double t) const
     return FBSubtractPoint(endPoint2, endPoint1);
 }
 
-double FBBezierCurve::refineParameter(double t, MWPoint point) const
+namespace {
+
+// One Newton step for the parameter nearest `point`, given the curve's point at t.
+double refineFrom(const FBBezierCurve& c, double t, MWPoint atT, MWPoint point)
 {
-    const MWPoint d0 = FBScalePoint(FBSubtractPoint(controlPoint1, endPoint1), 3);
-    const MWPoint d1 = FBScalePoint(FBSubtractPoint(controlPoint2, controlPoint1), 3);
-    const MWPoint d2 = FBScalePoint(FBSubtractPoint(endPoint2, controlPoint2), 3);
+    const MWPoint d0 = FBScalePoint(FBSubtractPoint(c.controlPoint1, c.endPoint1), 3);
+    const MWPoint d1 = FBScalePoint(FBSubtractPoint(c.controlPoint2, c.controlPoint1), 3);
+    const MWPoint d2 = FBScalePoint(FBSubtractPoint(c.endPoint2, c.controlPoint2), 3);
     const MWPoint first = lerp(lerp(d0, d1, t), lerp(d1, d2, t), t);
     const MWPoint second = lerp(FBScalePoint(FBSubtractPoint(d1, d0), 2), FBScalePoint(FBSubtractPoint(d2, d1), 2), t);
-    const MWPoint diff = FBSubtractPoint(pointAtParameter(t), point);
+    const MWPoint diff = FBSubtractPoint(atT, point);
     const double denominator = FBDotMultiplyPoint(first, first) + FBDotMultiplyPoint(diff, second);
     if (denominator == 0)
         return t;
@@ -236,6 +179,138 @@ double FBBezierCurve::refineParameter(double t, MWPoint point) const
     if (!std::isfinite(next))
         return t;
     return std::clamp(next, 0.0, 1.0);
+}
+
+// The curve's points at sixteenths of its parameter: where the nearest-point search starts.
+constexpr int kClosestSamples = 16;
+using ClosestSamples = std::array<MWPoint, kClosestSamples + 1>;
+
+void sampleForClosest(const FBBezierCurve& c, ClosestSamples& samples)
+{
+    for (int i = 0; i <= kClosestSamples; ++i)
+        samples[size_t(i)] = c.pointAtParameter(double(i) / kClosestSamples);
+}
+
+// The nearest point of a curve that is not a uniform line: the best sample, then Newton while it gains.
+// `samples` are the curve's sampleForClosest points; `at` receives the point at the answer.
+double closestFromSamples(const FBBezierCurve& c, const ClosestSamples& samples, MWPoint p, double& distance, MWPoint& at)
+{
+    double bestT = 0;
+    double bestD = std::numeric_limits<double>::infinity();
+    double bestSquared = bestD;
+    MWPoint bestPoint;
+    for (int i = 0; i <= kClosestSamples; ++i) {
+        // A nearer distance needs a smaller square: the root is taken only then.
+        const double dx = samples[size_t(i)].x - p.x, dy = samples[size_t(i)].y - p.y;
+        const double squared = dx * dx + dy * dy;
+        if (!(squared < bestSquared))
+            continue;
+        const double d = std::sqrt(squared);
+        if (d < bestD) {
+            bestD = d;
+            bestSquared = squared;
+            bestT = double(i) / kClosestSamples;
+            bestPoint = samples[size_t(i)];
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        const double t = refineFrom(c, bestT, bestPoint, p);
+        const MWPoint point = c.pointAtParameter(t);
+        const double d = FBDistanceBetweenPoints(point, p);
+        if (!(d < bestD))
+            break;
+        bestD = d;
+        bestT = t;
+        bestPoint = point;
+    }
+    distance = bestD;
+    at = bestPoint;
+    return bestT;
+}
+
+// The curve's nearest point to p: parameter, distance and the point itself.
+struct Nearest {
+    double parameter;
+    double distance;
+    MWPoint point;
+};
+
+// The nearest-point search on one curve, asked many times: the starting samples are taken once.
+class NearestOnCurve {
+public:
+    explicit NearestOnCurve(const FBBezierCurve& curve) : curve_(curve), line_(curve.isUniformLine())
+    {
+        if (!line_)
+            sampleForClosest(curve, samples_);
+    }
+    Nearest operator()(MWPoint p) const
+    {
+        Nearest nearest{};
+        if (line_) {
+            nearest.parameter = curve_.closestParameter(p, &nearest.distance);
+            nearest.point = curve_.pointAtParameter(nearest.parameter);
+        } else {
+            nearest.parameter = closestFromSamples(curve_, samples_, p, nearest.distance, nearest.point);
+        }
+        return nearest;
+    }
+    const FBBezierCurve& curve() const { return curve_; }
+
+private:
+    const FBBezierCurve& curve_;
+    bool line_;
+    ClosestSamples samples_;
+};
+
+// Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
+// nearest point on them.
+double signedDistanceTo(const FBBezierCurve& us, const NearestOnCurve& them, double t, double& foot)
+{
+    const MWPoint p = us.pointAtParameter(t);
+    const Nearest nearest = them(p);
+    foot = nearest.parameter;
+    const MWPoint offset = FBSubtractPoint(p, nearest.point);
+    const MWPoint tangent = them.curve().tangentAtParameter(foot);
+    return tangent.x * offset.y - tangent.y * offset.x >= 0 ? nearest.distance : -nearest.distance;
+}
+
+void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCurve& them,
+                                       std::vector<FBBezierIntersection>& results)
+{
+    // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
+    // each root is kept only where the curves truly meet (the curves are about unit size here).
+    constexpr int samples = 64;
+    constexpr double meeting = 1e-9;
+    const NearestOnCurve nearestOnThem(them);
+    double previousT = 0, foot = 0;
+    double previous = signedDistanceTo(us, nearestOnThem, 0, foot);
+    for (int i = 1; i <= samples; ++i) {
+        const double t = double(i) / samples;
+        const double d = signedDistanceTo(us, nearestOnThem, t, foot);
+        if ((previous < 0) != (d < 0)) {
+            double lo = previousT, hi = t, loD = previous;
+            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
+                const double middle = (lo + hi) / 2;
+                const double m = signedDistanceTo(us, nearestOnThem, middle, foot);
+                if ((m < 0) == (loD < 0))
+                    lo = middle, loD = m;
+                else
+                    hi = middle;
+            }
+            double footAt = 0;
+            const double gap = std::fabs(signedDistanceTo(us, nearestOnThem, lo, footAt));
+            if (gap <= meeting)
+                results.emplace_back(us, lo, them, footAt);
+        }
+        previousT = t, previous = d;
+    }
+}
+
+} // namespace
+
+double FBBezierCurve::refineParameter(double t, MWPoint point) const
+{
+    return refineFrom(*this, t, pointAtParameter(t), point);
 }
 
 double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
@@ -248,35 +323,14 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
         bestT = l2 == 0 ? 0 : std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, endPoint1), d) / l2, 0.0, 1.0);
         bestD = FBDistanceBetweenPoints(pointAtParameter(bestT), p);
     } else {
-        constexpr int samples = 16;
-        for (int i = 0; i <= samples; ++i) {
-            const double t = double(i) / samples;
-            const double d = FBDistanceBetweenPoints(pointAtParameter(t), p);
-            if (d < bestD) {
-                bestD = d;
-                bestT = t;
-            }
-        }
-        for (int i = 0; i < 6; ++i) {
-            const double t = refineParameter(bestT, p);
-            const double d = FBDistanceBetweenPoints(pointAtParameter(t), p);
-            if (!(d < bestD))
-                break;
-            bestD = d;
-            bestT = t;
-        }
+        ClosestSamples samples;
+        sampleForClosest(*this, samples);
+        MWPoint at;
+        bestT = closestFromSamples(*this, samples, p, bestD, at);
     }
     if (distance)
         *distance = bestD;
     return bestT;
-}
-
-void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
-{
-    minX = std::min({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    maxX = std::max({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    minY = std::min({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
-    maxY = std::max({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
 }
 
 bool FBBezierCurve::isUniformLine() const
@@ -417,33 +471,6 @@ int hullOf(const FBBezierCurve& curve, std::array<MWPoint, 4>& hull)
     }
     return count;
 }
-// The hull of a distance curve, whose points come in order of x: the lower chain left to right, then the
-// upper chain back (a monotone chain, with collinear points dropped). The order of the vertices differs
-// from the general scan; the clip only walks the hull's edges.
-int distanceHull(const FBBezierCurve& distance, std::array<MWPoint, 4>& hull)
-{
-    const MWPoint points[4] = {distance.endPoint1, distance.controlPoint1, distance.controlPoint2, distance.endPoint2};
-    const auto turnsLeft = [](MWPoint a, MWPoint b, MWPoint c) { return cross(FBSubtractPoint(b, a), FBSubtractPoint(c, a)) > 0; };
-    MWPoint lower[4], upper[4];
-    int lowerCount = 0, upperCount = 0;
-    for (int i = 0; i < 4; ++i) {
-        while (lowerCount >= 2 && !turnsLeft(lower[lowerCount - 2], lower[lowerCount - 1], points[i]))
-            --lowerCount;
-        lower[lowerCount++] = points[i];
-    }
-    for (int i = 3; i >= 0; --i) {
-        while (upperCount >= 2 && !turnsLeft(upper[upperCount - 2], upper[upperCount - 1], points[i]))
-            --upperCount;
-        upper[upperCount++] = points[i];
-    }
-    int count = 0;
-    for (int i = 0; i + 1 < lowerCount; ++i)
-        hull[size_t(count++)] = lower[i];
-    for (int i = 0; i + 1 < upperCount && count < 4; ++i)
-        hull[size_t(count++)] = upper[i];
-    return count;
-}
-
 } // namespace
 
 std::vector<MWPointValue> FBBezierCurve::convexHull() const
@@ -501,23 +528,38 @@ FBNormalizedLine FBBezierCurve::perpendicularFatLineBounds(FBRange& range, bool*
 
 FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bounds) const
 {
-    const FBBezierCurve distance({0, distanceFromLine(line, endPoint1)},
-                                 {0.3333333333333333, distanceFromLine(line, controlPoint1)},
-                                 {0.6666666666666666, distanceFromLine(line, controlPoint2)},
-                                 {1, distanceFromLine(line, endPoint2)});
-    std::array<MWPoint, 4> hull;
-    const size_t hullSize = size_t(distanceHull(distance, hull));
-    if (hullSize == 0)
-        return kNothingLeft;
+    const double first = distanceFromLine(line, endPoint1), last = distanceFromLine(line, endPoint2);
+    // Both ends strictly inside the band: the hull's first and last vertices (parameters 0 and 1) are in
+    // it, so the whole range is kept. The common case of curves running close together, without the hull.
+    if (bounds.minimum < first && first < bounds.maximum && bounds.minimum < last && last < bounds.maximum)
+        return {0, 1};
+    const MWPoint points[4] = {{0, first},
+                               {0.3333333333333333, distanceFromLine(line, controlPoint1)},
+                               {0.6666666666666666, distanceFromLine(line, controlPoint2)},
+                               {1, last}};
+    // The hull of the distance curve, whose points come in order of x, as a monotone chain: the lower chain
+    // left to right, the upper one back, collinear points dropped. Its vertices are the chains' points but
+    // their last, its edges the chains' edges, each walked in that direction.
+    const auto turnsLeft = [](MWPoint a, MWPoint b, MWPoint c) { return cross(FBSubtractPoint(b, a), FBSubtractPoint(c, a)) > 0; };
+    MWPoint lower[4], upper[4];
+    int lowerCount = 0, upperCount = 0;
+    for (int i = 0; i < 4; ++i) {
+        while (lowerCount >= 2 && !turnsLeft(lower[lowerCount - 2], lower[lowerCount - 1], points[i]))
+            --lowerCount;
+        lower[lowerCount++] = points[i];
+    }
+    for (int i = 3; i >= 0; --i) {
+        while (upperCount >= 2 && !turnsLeft(upper[upperCount - 2], upper[upperCount - 1], points[i]))
+            --upperCount;
+        upper[upperCount++] = points[i];
+    }
 
     double tMin = 1, tMax = 0;
     const auto include = [&](double x) {
         tMin = std::min(tMin, x);
         tMax = std::max(tMax, x);
     };
-    for (size_t i = 0; i < hullSize; ++i) {
-        const MWPoint p1 = hull[i];
-        const MWPoint p2 = hull[(i + 1) % hullSize];
+    const auto clipEdge = [&](MWPoint p1, MWPoint p2) {
         const double yLow = std::min(p1.y, p2.y);
         const double yHigh = std::max(p1.y, p2.y);
         for (double bound : {bounds.minimum, bounds.maximum}) {
@@ -535,7 +577,11 @@ FBRange FBBezierCurve::clipWithFatLine(const FBNormalizedLine& line, FBRange bou
         }
         if (bounds.minimum < p1.y && p1.y < bounds.maximum)
             include(p1.x);
-    }
+    };
+    for (int i = 0; i + 1 < lowerCount; ++i)
+        clipEdge(lower[i], lower[i + 1]);
+    for (int i = 0; i + 1 < upperCount; ++i)
+        clipEdge(upper[i], upper[i + 1]);
     if (tMin > tMax)
         return kNothingLeft;
     return {std::clamp(tMin, 0.0, 1.0), std::clamp(tMax, 0.0, 1.0)};
@@ -658,8 +704,12 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     FBRange themRange{0, 1};
     FBIntersectionBudget budget;
     std::vector<FBBezierIntersection> found;
-    us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
-    if (budget.remainingSearches < 0) {
+    // A copy turned or moved by a hair has its control points that close to the original's: clipping
+    // would only halve such curves until its budget ran out, so the search starts where it would end.
+    const bool nearCopy = controlPointsWithin(us, them, 5e-4);
+    if (!nearCopy)
+        us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
+    if (nearCopy || budget.remainingSearches < 0) {
         // Clipping only halves curves that run within a hair of each other (a copy turned or moved by a
         // little): their crossings are where the distance between them changes sign.
         found.clear();

@@ -5,7 +5,9 @@
 
 #include "geometry/MWPoint.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -20,11 +22,19 @@ struct FBRange {
     friend constexpr bool operator==(const FBRange&, const FBRange&) = default;
 };
 
-FBRange FBRangeMake(double minimum, double maximum);
-bool FBRangeHasConverged(FBRange range, int places);
-double FBRangeGetSize(FBRange range);
-double FBRangeAverage(FBRange range);
-double FBRangeScaleNormalizedValue(FBRange range, double value);
+// Inline: the intersection search calls these on every clipping pass.
+inline FBRange FBRangeMake(double minimum, double maximum) { return {minimum, maximum}; }
+inline bool FBRangeHasConverged(FBRange range, int places)
+{
+    const double factor = places == 6 ? 1e6 : std::pow(10.0, places);
+    return std::trunc(range.minimum * factor) == std::trunc(range.maximum * factor);
+}
+inline double FBRangeGetSize(FBRange range) { return range.maximum - range.minimum; }
+inline double FBRangeAverage(FBRange range) { return (range.minimum + range.maximum) / 2; }
+inline double FBRangeScaleNormalizedValue(FBRange range, double value)
+{
+    return range.minimum + (range.maximum - range.minimum) * value;
+}
 
 // a·x + b·y + c is the signed distance from the line; (a, b) is a unit normal.
 struct FBNormalizedLine {
@@ -41,9 +51,11 @@ struct MWPointValue {
 
 class FBBezierIntersection;
 
-// Bounds the work of one intersection search: the halving recursion stops when it runs out.
+// Bounds the work of one intersection search: the halving recursion stops when it runs out. Curves that
+// truly cross settle in a handful of searches; those that need more run within a hair of each other, where
+// the search gives way to the sign changes of their distance, so a search spent past this is wasted.
 struct FBIntersectionBudget {
-    int remainingSearches = 64;
+    int remainingSearches = 20;
 };
 
 class FBBezierCurve {
@@ -101,6 +113,31 @@ public:
 
     std::string description() const;
 };
+
+// Inline: evaluation and bounds sit in the inner loops of the intersection search and the point queries.
+inline MWPoint FBBezierCurve::pointAtParameter(double t, FBBezierCurve* left, FBBezierCurve* right) const
+{
+    const auto lerp = [t](MWPoint a, MWPoint b) { return MWPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
+    const MWPoint p01 = lerp(endPoint1, controlPoint1);
+    const MWPoint p12 = lerp(controlPoint1, controlPoint2);
+    const MWPoint p23 = lerp(controlPoint2, endPoint2);
+    const MWPoint p012 = lerp(p01, p12);
+    const MWPoint p123 = lerp(p12, p23);
+    const MWPoint p = lerp(p012, p123);
+    if (left)
+        *left = {endPoint1, p01, p012, p};
+    if (right)
+        *right = {p, p123, p23, endPoint2};
+    return p;
+}
+
+inline void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
+{
+    minX = std::min({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
+    maxX = std::max({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
+    minY = std::min({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
+    maxY = std::max({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
+}
 
 // Where two curves meet. The location and the split curves of each side are computed on first use.
 class FBBezierIntersection {

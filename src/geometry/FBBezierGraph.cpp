@@ -190,7 +190,8 @@ std::string rectText(const pf::Rect& r)
 // FBEdgeCrossing
 
 FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
-    : intersection_(intersection), onCurve1_(onCurve1)
+    : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
+      onCurve1_(onCurve1)
 {
 }
 
@@ -206,32 +207,24 @@ void FBEdgeCrossing::removeFromEdge()
         edge_->removeCrossing(this);
 }
 
-double FBEdgeCrossing::parameter() const { return onCurve1_ ? intersection_.parameter1() : intersection_.parameter2(); }
-MWPoint FBEdgeCrossing::location() const { return intersection_.location(); }
 const FBBezierCurve& FBEdgeCrossing::curve() const { return edge_->curve(); }
 
 std::optional<FBBezierCurve> FBEdgeCrossing::leftCurve() const
 {
     if (isAtStart())
         return std::nullopt;
-    return onCurve1_ ? intersection_.curve1LeftBezier() : intersection_.curve2LeftBezier();
+    FBBezierCurve left;
+    edge_->curve().pointAtParameter(parameter_, &left, nullptr);
+    return left;
 }
 
 std::optional<FBBezierCurve> FBEdgeCrossing::rightCurve() const
 {
     if (isAtEnd())
         return std::nullopt;
-    return onCurve1_ ? intersection_.curve1RightBezier() : intersection_.curve2RightBezier();
-}
-
-bool FBEdgeCrossing::isAtStart() const
-{
-    return onCurve1_ ? intersection_.isAtStartOfCurve1() : intersection_.isAtStartOfCurve2();
-}
-
-bool FBEdgeCrossing::isAtEnd() const
-{
-    return onCurve1_ ? intersection_.isAtStopOfCurve1() : intersection_.isAtStopOfCurve2();
+    FBBezierCurve right;
+    edge_->curve().pointAtParameter(parameter_, nullptr, &right);
+    return right;
 }
 
 FBEdgeCrossing* FBEdgeCrossing::next() const
@@ -255,7 +248,15 @@ std::string FBEdgeCrossing::description() const
     text += ", isProcessed = ";
     text += processed_ ? "1" : "0";
     text += ", intersection = ";
-    text += intersection_.description();
+    if (edge_ && counterpart_ && counterpart_->edge_) {
+        const FBEdgeCrossing& first = onCurve1_ ? *this : *counterpart_;
+        const FBEdgeCrossing& second = onCurve1_ ? *counterpart_ : *this;
+        text += FBBezierIntersection(first.curve(), first.parameter_, second.curve(), second.parameter_).description();
+    } else {
+        char buffer[96];
+        std::snprintf(buffer, sizeof buffer, "<FBBezierIntersection: location = (%f, %f)>", location_.x, location_.y);
+        text += buffer;
+    }
     text += ">";
     return text;
 }
@@ -263,10 +264,15 @@ std::string FBEdgeCrossing::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBContourEdge
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour)
+    : FBContourEdge(curve, contour, curve.isUniformLine())
+{
+}
+
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
+    : curve_(curve), contour_(contour), isLine(line)
 {
     curve_.controlBounds(minX, minY, maxX, maxY);
-    isLine = curve_.isUniformLine();
 }
 
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
@@ -288,8 +294,10 @@ void FBContourEdge::removeCrossing(FBEdgeCrossing* crossing)
     const auto it = std::find_if(crossings_.begin(), crossings_.end(), [&](const auto& c) { return c.get() == crossing; });
     if (it == crossings_.end())
         return;
-    crossings_.erase(it);
-    sortCrossings();
+    // The rest stay in order: only their places change.
+    const auto erased = crossings_.erase(it);
+    for (auto i = erased; i != crossings_.end(); ++i)
+        (*i)->setIndex(size_t(i - crossings_.begin()));
 }
 
 void FBContourEdge::sortCrossings()
@@ -345,7 +353,7 @@ std::string FBContourEdge::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBBezierContour
 
-FBBezierContour::FBBezierContour() { edges_.reserve(12); }
+FBBezierContour::FBBezierContour() = default;
 
 std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 {
@@ -359,6 +367,20 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 void FBBezierContour::addCurve(const FBBezierCurve& curve)
 {
     FBContourEdge& edge = edges_.emplace_back(curve, this);
+    edge.setIndex(edges_.size() - 1);
+    bounds_ = pf::Rect::zero();
+}
+
+void FBBezierContour::addLine(MWPoint start, MWPoint end)
+{
+    const FBBezierCurve line = FBBezierCurve::bezierCurveWithLineStartPoint(start, end);
+    // Its control points are the thirds isUniformLine compares them with, exactly, unless a coordinate
+    // is not finite.
+    const bool finite = std::isfinite(line.controlPoint1.x) && std::isfinite(line.controlPoint1.y)
+                        && std::isfinite(line.controlPoint2.x) && std::isfinite(line.controlPoint2.y)
+                        && std::isfinite(start.x) && std::isfinite(start.y) && std::isfinite(end.x)
+                        && std::isfinite(end.y);
+    FBContourEdge& edge = edges_.emplace_back(line, this, finite || line.isUniformLine());
     edge.setIndex(edges_.size() - 1);
     bounds_ = pf::Rect::zero();
 }
@@ -539,7 +561,7 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             current = first;
             return;
         }
-        contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, first));
+        contour->addLine(current, first);
     };
     for (; index < elements.size(); ++index) {
         const pf::PathElement& e = elements[index];
@@ -567,7 +589,7 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
         switch (e.type) {
         case pf::PathElementType::LineTo:
             if (point(0) != current) {
-                contour->addCurve(FBBezierCurve::bezierCurveWithLineStartPoint(current, point(0)));
+                contour->addLine(current, point(0));
                 current = point(0);
             }
             break;
@@ -825,17 +847,19 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
                             double tolerance, Visit visit)
 {
     struct Entry {
+        double minX;
         FBContourEdge* edge;
         bool isFirst;
     };
     std::vector<Entry> entries;
     entries.reserve(first.size() + (second ? second->size() : 0));
     for (FBContourEdge* e : first)
-        entries.push_back({e, true});
+        entries.push_back({e->minX, e, true});
     if (second)
         for (FBContourEdge* e : *second)
-            entries.push_back({e, false});
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.edge->minX < b.edge->minX; });
+            entries.push_back({e->minX, e, false});
+    // Ties keep the order of the lists.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.minX < b.minX; });
     std::vector<FBContourEdge*> activeFirst, activeSecond;
     for (const Entry& entry : entries) {
         const double x = entry.edge->minX - tolerance;
@@ -862,7 +886,11 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
 
 std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
 {
+    size_t count = 0;
+    for (const auto& contour : contours)
+        count += contour->edges().size();
     std::vector<FBContourEdge*> edges;
+    edges.reserve(count);
     for (const auto& contour : contours)
         for (FBContourEdge& edge : contour->edges())
             edges.push_back(&edge);
@@ -986,9 +1014,10 @@ void FBBezierGraph::insertSelfCrossings()
 
 void FBBezierGraph::removeDuplicateCrossings()
 {
+    std::vector<FBEdgeCrossing*> snapshot;
     for (auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
-            std::vector<FBEdgeCrossing*> snapshot;
+            snapshot.clear();
             for (const auto& c : edge.crossings())
                 snapshot.push_back(c.get());
             for (FBEdgeCrossing* crossing : snapshot) {

@@ -8,6 +8,7 @@
 #include "geometry/FBBezierCurve.h"
 #include "platform/foundation/Geometry.h"
 
+#include <cstdint>
 #include <memory>
 #include <initializer_list>
 #include <optional>
@@ -27,6 +28,9 @@ class FBBezierGraph;
 // nothing.
 enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite, NotBoundary };
 
+// One side of a meeting of two edges. It keeps only its parameter on its edge and the meeting's point (as
+// found on curve 1, the same for both crossings of a pair); the pieces of the edge on either side are split
+// off the edge's curve when asked for.
 class FBEdgeCrossing {
 public:
     // `onCurve1` tells which side of the intersection this crossing stands for.
@@ -34,7 +38,6 @@ public:
     static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
                                                                     bool onCurve1);
 
-    const FBBezierIntersection& intersection() const { return intersection_; }
     FBContourEdge* edge() const { return edge_; }
     void setEdge(FBContourEdge* edge) { edge_ = edge; }
     FBEdgeCrossing* counterpart() const { return counterpart_; }
@@ -44,7 +47,7 @@ public:
     bool isProcessed() const { return processed_; }
     void setProcessed(bool processed) { processed_ = processed; }
     size_t index() const { return index_; }
-    void setIndex(size_t index) { index_ = index; }
+    void setIndex(size_t index) { index_ = uint32_t(index); }
     // Where the graph crosses itself: both crossings of the pair lie on the same graph.
     bool isSelfCrossing() const { return selfCrossing_; }
     void setSelfCrossing(bool value) { selfCrossing_ = value; }
@@ -60,21 +63,22 @@ public:
 
     // Asks the edge to remove (and destroy) this crossing.
     void removeFromEdge();
-    double order() const { return parameter(); }
-    double parameter() const;
-    MWPoint location() const;
+    double order() const { return parameter_; }
+    double parameter() const { return parameter_; }
+    MWPoint location() const { return location_; }
     const FBBezierCurve& curve() const;
     std::optional<FBBezierCurve> leftCurve() const;
     std::optional<FBBezierCurve> rightCurve() const;
-    bool isAtStart() const;
-    bool isAtEnd() const;
+    bool isAtStart() const { return FBAreValuesClose(parameter_, 0); }
+    bool isAtEnd() const { return FBAreValuesClose(parameter_, 1); }
     FBEdgeCrossing* next() const;
     FBEdgeCrossing* previous() const;
 
     std::string description() const;
 
 private:
-    FBBezierIntersection intersection_;
+    double parameter_ = 0;
+    MWPoint location_;
     bool onCurve1_ = true;
     FBContourEdge* edge_ = nullptr;
     FBEdgeCrossing* counterpart_ = nullptr;
@@ -90,6 +94,8 @@ private:
 class FBContourEdge {
 public:
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
+    // An edge whose curve is known to be a uniform line (or not), without testing it again.
+    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool isLine);
     FBContourEdge(FBContourEdge&&) = default;
     FBContourEdge& operator=(FBContourEdge&&) = default;
 
@@ -97,7 +103,7 @@ public:
     FBBezierContour* contour() const { return contour_; }
     void setContour(FBBezierContour* contour) { contour_ = contour; }
     size_t index() const { return index_; }
-    void setIndex(size_t index) { index_ = index; }
+    void setIndex(size_t index) { index_ = uint32_t(index); }
     bool startShared() const { return startShared_; }
     void setStartShared(bool value) { startShared_ = value; }
     bool stopShared() const { return stopShared_; }
@@ -117,19 +123,21 @@ public:
     std::vector<FBContourEdge*> intersectingEdges() const;
     void round();
 
-    // Bounds of the curve's four points, kept for quick rejection, and whether the curve is a line.
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    bool isLine = false;
-
     std::string description() const;
 
 private:
+    // Laid out without padding: long outlines hold thousands of edges.
     FBBezierCurve curve_;
     std::vector<std::unique_ptr<FBEdgeCrossing>> crossings_;
     FBBezierContour* contour_ = nullptr;
-    size_t index_ = 0;
+    uint32_t index_ = 0;
     bool startShared_ = false;
     bool stopShared_ = false;
+
+public:
+    // Whether the curve is a line, and the bounds of its four points, kept for quick rejection.
+    bool isLine = false;
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 
 class FBBezierContour {
@@ -142,6 +150,8 @@ public:
     std::unique_ptr<FBBezierContour> copy() const;
 
     void addCurve(const FBBezierCurve& curve);
+    // The straight edge bezierCurveWithLineStartPoint makes from start to end.
+    void addLine(MWPoint start, MWPoint end);
     // The part of the edge between the two crossings (either may be null: edge start or end).
     void addCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
     void addReverseCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
@@ -247,6 +257,7 @@ private:
     // Placement of each stretch between crossings, and of each contour without crossings, against `other`.
     void markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst, Operation operation,
                                                    double tolerance);
+    // The traced contours, rounded to whole units where `rounded` comes back true.
     FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
     void orientContoursByNesting(double tolerance);
     void updateInsides();

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
-#include <unordered_map>
 
 namespace {
 
@@ -21,15 +21,16 @@ struct Segment {
 };
 
 // The stretch from a crossing forward to the next crossing of its contour (possibly itself, round the whole
-// contour), as parameter ranges on successive edges. `end` receives the crossing it stops at.
-std::vector<Segment> stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end)
+// contour), as parameter ranges on successive edges, into `segments` (cleared first: callers reuse one
+// buffer). `end` receives the crossing it stops at.
+void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, std::vector<Segment>& segments)
 {
-    std::vector<Segment> segments;
+    segments.clear();
     const FBContourEdge* edge = from->edge();
     if (FBEdgeCrossing* next = from->next()) {
         segments.push_back({edge, from->parameter(), next->parameter()});
         *end = next;
-        return segments;
+        return;
     }
     segments.push_back({edge, from->parameter(), 1.0});
     const FBContourEdge* current = edge->next();
@@ -38,13 +39,27 @@ std::vector<Segment> stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing*
         if (FBEdgeCrossing* first = current->firstCrossing()) {
             segments.push_back({current, 0.0, first->parameter()});
             *end = first;
-            return segments;
+            return;
         }
         segments.push_back({current, 0.0, 1.0});
         current = current->next();
     }
     *end = const_cast<FBEdgeCrossing*>(from);
-    return segments;
+}
+
+// The crossing the stretch from `from` stops at, as stretchSegments finds it.
+FBEdgeCrossing* stretchEnd(const FBEdgeCrossing* from)
+{
+    if (FBEdgeCrossing* next = from->next())
+        return next;
+    const FBContourEdge* current = from->edge()->next();
+    const size_t count = from->edge()->contour()->edges().size();
+    for (size_t i = 0; i <= count; ++i) {
+        if (FBEdgeCrossing* first = current->firstCrossing())
+            return first;
+        current = current->next();
+    }
+    return const_cast<FBEdgeCrossing*>(from);
 }
 
 std::vector<Segment> wholeContour(const FBBezierContour& contour)
@@ -193,11 +208,12 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
                                                               Operation operation, double tolerance)
 {
+    std::vector<Segment> segments;
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
                 FBEdgeCrossing* end = nullptr;
-                const std::vector<Segment> segments = stretchSegments(crossing.get(), &end);
+                stretchSegments(crossing.get(), &end, segments);
                 std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
                                                                  : std::optional<bool>(contour->isReversedForNesting());
                 // A contour without area (a line drawn there and back, as an open connector path is closed)
@@ -219,6 +235,7 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
 
 FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded)
 {
+    rounded = roundsToWholeUnits(*this, other);
     struct Stretch {
         FBEdgeCrossing* from;
         FBEdgeCrossing* to;
@@ -237,25 +254,35 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                     const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
                     if (selected == 0)
                         continue;
-                    FBEdgeCrossing* end = nullptr;
-                    stretchSegments(crossing.get(), &end);
-                    stretches.push_back({crossing.get(), end, (selected > 0) == crossing->forwardAgainstArea(),
+                    stretches.push_back({crossing.get(), stretchEnd(crossing.get()),
+                                         (selected > 0) == crossing->forwardAgainstArea(),
                                          crossing->forwardPlacement()});
                 }
             }
         }
     }
-    std::unordered_map<const FBEdgeCrossing*, std::vector<size_t>> startingAt;
+    // The stretches by the crossing they start at, in their own order among those of one crossing: one
+    // sorted list, searched by halves.
+    struct Start {
+        const FBEdgeCrossing* crossing;
+        size_t index;
+    };
+    std::vector<Start> startingAt;
+    startingAt.reserve(stretches.size());
     for (size_t i = 0; i < stretches.size(); ++i)
-        startingAt[stretches[i].start()].push_back(i);
+        startingAt.push_back({stretches[i].start(), i});
+    const auto startsBefore = [](const Start& a, const Start& b) {
+        return std::less<const FBEdgeCrossing*>()(a.crossing, b.crossing)
+               || (a.crossing == b.crossing && a.index < b.index);
+    };
+    std::sort(startingAt.begin(), startingAt.end(), startsBefore);
     // The exclusive-or keeps every stretch, so two may leave one crossing: the boundary of A − B turns from
     // A's outside stretches onto B's inside ones and back, so the one of the other placement continues.
     const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing, const Stretch& after) -> Stretch* {
-        const auto it = startingAt.find(crossing);
-        if (it == startingAt.end())
-            return nullptr;
+        auto it = std::lower_bound(startingAt.begin(), startingAt.end(), Start{crossing, 0}, startsBefore);
         Stretch* found = nullptr;
-        for (size_t i : it->second) {
+        for (; it != startingAt.end() && it->crossing == crossing; ++it) {
+            const size_t i = it->index;
             if (stretches[i].used)
                 continue;
             if (operation != Operation::Xor || stretches[i].placement != after.placement)
@@ -267,8 +294,15 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     };
     const double tol = std::max(tolerance(other) * 1000, 1e-300);
 
+    // Every piece is part of an edge between crossings: room for as many as there can be, made once.
+    size_t edgeCount = 0;
+    for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)})
+        for (const auto& contour : graph->contours_)
+            edgeCount += contour->edges().size();
     FBBezierGraph result;
     std::vector<FBBezierCurve> pieces;
+    pieces.reserve(edgeCount + 2 * stretches.size() + 1);
+    std::vector<Segment> segments;
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
@@ -282,7 +316,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             current->from->setProcessed(true);
             current->to->setProcessed(true);
             FBEdgeCrossing* end = nullptr;
-            const std::vector<Segment> segments = stretchSegments(current->from, &end);
+            stretchSegments(current->from, &end, segments);
             // Pieces between crossings at one place add nothing but empty edges.
             const auto piece = [&](const Segment& s) -> std::optional<FBBezierCurve> {
                 if (!(s.to > s.from))
@@ -332,14 +366,17 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                 pieces.back().endPoint2 = start;
             else // every result contour is closed, even where the marks left the walk short of its start
                 pieces.push_back(FBBezierCurve::bezierCurveWithLineStartPoint(pieces.back().endPoint2, start));
+            // Rounded as the edges are made, so that each edge's bounds are taken once.
             auto contour = std::make_unique<FBBezierContour>();
             contour->edges().reserve(pieces.size());
-            for (const FBBezierCurve& piece : pieces)
+            for (FBBezierCurve& piece : pieces) {
+                if (rounded)
+                    piece.round();
                 contour->addCurve(piece);
+            }
             result.addContour(std::move(contour));
         }
     }
-    rounded = roundsToWholeUnits(*this, other);
     return result;
 }
 
@@ -397,8 +434,6 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
 
     bool rounded = false;
     FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
-    if (rounded)
-        result.round();
 
     // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {

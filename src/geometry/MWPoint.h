@@ -24,7 +24,22 @@ inline MWPoint FBNegatePoint(MWPoint p) { return {-p.x, -p.y}; }
 inline double FBPointSquaredLength(MWPoint p) { return p.x * p.x + p.y * p.y; }
 inline double FBPointLength(MWPoint p) { return std::sqrt(FBPointSquaredLength(p)); }
 inline double FBDotMultiplyPoint(MWPoint a, MWPoint b) { return a.x * b.x + a.y * b.y; }
-inline MWPoint FBRoundPoint(MWPoint p) { return {std::round(p.x), std::round(p.y)}; }
+// std::round (halves away from zero, the sign of a zero kept) without its library call: results are rounded
+// edge by edge, point by point.
+inline double FBRoundValue(double x)
+{
+    if (!(std::fabs(x) < 4503599627370496.0)) // 2^52: already whole, or not finite
+        return x;
+    const double whole = double(static_cast<long long>(x));
+    const double rest = x - whole; // exact
+    double rounded = whole;
+    if (rest >= 0.5)
+        rounded += 1;
+    else if (rest <= -0.5)
+        rounded -= 1;
+    return std::copysign(rounded, x);
+}
+inline MWPoint FBRoundPoint(MWPoint p) { return {FBRoundValue(p.x), FBRoundValue(p.y)}; }
 inline MWPoint FBLineMidpoint(MWPoint a, MWPoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
 
 inline MWPoint FBUnitScalePoint(MWPoint p, double length)

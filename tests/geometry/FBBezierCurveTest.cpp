@@ -164,6 +164,33 @@ TEST(FBBezierCurve, CoincidentCurvesEndTheSearch)
     EXPECT_LE(sameLine.size(), size_t(FBIntersectionBudget().remainingSearches));
 }
 
+TEST(FBBezierCurve, CopiesAHairAwayMeetWhereTheirDistanceChangesSign)
+{
+    // Control points within a hair of each other: no clipping search, the sign changes of the distance.
+    const FBBezierCurve arc({0, 0}, {0, 10}, {10, 10}, {10, 0});
+    const MWPoint middle = arc.pointAtParameter(0.5);
+    const auto turned = [&](double angle) {
+        const auto turn = [&](MWPoint p) {
+            const double dx = p.x - middle.x, dy = p.y - middle.y;
+            return MWPoint{middle.x + dx * std::cos(angle) - dy * std::sin(angle),
+                           middle.y + dx * std::sin(angle) + dy * std::cos(angle)};
+        };
+        return FBBezierCurve(turn(arc.endPoint1), turn(arc.controlPoint1), turn(arc.controlPoint2), turn(arc.endPoint2));
+    };
+    const auto raised = [&](double by) {
+        const auto raise = [&](MWPoint p) { return MWPoint{p.x, p.y + by}; };
+        return FBBezierCurve(raise(arc.endPoint1), raise(arc.controlPoint1), raise(arc.controlPoint2), raise(arc.endPoint2));
+    };
+    for (double angle : {1e-9, 1e-7, -1e-5}) {
+        const auto found = arc.intersectionsWithBezierCurve(turned(angle));
+        ASSERT_EQ(found.size(), 1u) << angle;
+        EXPECT_NEAR(found[0].parameter1(), 0.5, 1e-6) << angle;
+        EXPECT_NEAR(found[0].parameter2(), 0.5, 1e-6) << angle;
+    }
+    for (double by : {1e-6, 1e-4, 1e-3})
+        EXPECT_TRUE(arc.intersectionsWithBezierCurve(raised(by)).empty()) << by;
+}
+
 TEST(FBBezierCurve, ZeroLengthChordsStillClip)
 {
     // A loop whose ends coincide is crossed twice by a line through it.
