@@ -67,6 +67,41 @@ TEST(PdfContext, PathClipsStayVector)
     EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "rasterised";
 }
 
+// A picture is embedded once however often and on however many pages it is drawn, even from separate
+// images of the same pixels; a part of it and another picture are pictures of their own.
+TEST(PdfContext, EqualPicturesAreEmbeddedOnce)
+{
+    const auto stripes = [](QRgb second) {
+        QImage bitmap(40, 30, QImage::Format_RGB32);
+        for (int x = 0; x < 40; ++x)
+            for (int y = 0; y < 30; ++y)
+                bitmap.setPixel(x, y, x < 20 ? qRgb(200, 30, 30) : second);
+        return bitmap;
+    };
+    const Image one(stripes(qRgb(30, 30, 200)));
+    const Image same(stripes(qRgb(30, 30, 200)));
+    const Image other(stripes(qRgb(30, 200, 30)));
+    ASSERT_NE(one.bitmap(0).cacheKey(), same.bitmap(0).cacheKey());
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        PdfContext pdf(&buffer);
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 300, 200));
+        ASSERT_NE(page, nullptr);
+        page->drawImage(one, Rect(0, 0, 40, 30));
+        page->drawImage(same, Rect(50, 0, 40, 30));
+        page->drawImage(one, Rect(100, 0, 20, 30), Rect(10, 0, 20, 30));
+        page = pdf.beginPage(Rect(0, 0, 300, 200));
+        ASSERT_NE(page, nullptr);
+        page->drawImage(same, Rect(0, 50, 40, 30));
+        page->drawImage(same, Rect(100, 50, 20, 30), Rect(10, 0, 20, 30));
+        page->drawImage(other, Rect(150, 50, 40, 30));
+        ASSERT_TRUE(pdf.close());
+    }
+    EXPECT_EQ(bytes.count("/Subtype /Image"), 3);
+}
+
 TEST(PdfContext, NothingDrawnWithoutAPage)
 {
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include "platform/graphics/ShadowBlur.h"
 
 #include <QGlyphRun>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPaintEngine>
 #include <QRadialGradient>
@@ -201,6 +202,47 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
     resetStates(base);
 }
 
+void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source)
+{
+    const bool pdfPage = &p == targets_.front().painter && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    if (!pdfPage) {
+        p.drawImage(at, image, source);
+        return;
+    }
+    // The writer would copy a part itself (a new picture each time): the part is copied here, where it
+    // can be shared, and drawn whole into the same rect.
+    const QRect part = source.toRect();
+    const QImage& whole = sharedPicture(part == image.rect() ? image : image.copy(part));
+    p.drawImage(QRectF(at, source.size()), whole, QRectF(whole.rect()));
+}
+
+const QImage& PainterContext::sharedPicture(const QImage& image)
+{
+    const size_t hash = qHashMulti(0, image.width(), image.height(), int(image.format()),
+                                   qHashBits(image.constBits(), size_t(image.sizeInBytes())));
+    const auto [first, last] = pictures_.equal_range(hash);
+    for (auto it = first; it != last; ++it)
+        if (it->second == image)
+            return it->second;
+    return pictures_.emplace(hash, image)->second;
+}
+
+QImage PainterContext::reduced(const QImage& bitmap, const QRect& source, const QSize& size)
+{
+    constexpr size_t kept = 8;
+    const qint64 key = bitmap.cacheKey();
+    const auto found = std::find_if(reductions_.begin(), reductions_.end(), [&](const Reduction& r) {
+        return r.key == key && r.source == source && r.size == size;
+    });
+    if (found != reductions_.end())
+        return found->result;
+    QImage result = bitmap.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (reductions_.size() == kept)
+        reductions_.erase(reductions_.begin());
+    reductions_.push_back({key, source, size, result});
+    return result;
+}
+
 void PainterContext::setHints(QPainter& p, bool antialias) const
 {
     // Each change of hints makes the engine look for its fast paths again: change only what differs.
@@ -336,8 +378,8 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             p.setOpacity(1);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage);
-            p.drawImage(layerRect.topLeft() - target.bounds.topLeft(), layer);
+            drawPicture(p, shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage, QRectF(shadowImage.rect()));
+            drawPicture(p, layerRect.topLeft() - target.bounds.topLeft(), layer, QRectF(layer.rect()));
             return;
         }
         group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -375,7 +417,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     p.setClipping(false);
     p.setOpacity(alpha);
     p.setCompositionMode(qtMode(mode));
-    p.drawImage(groupRect.topLeft() - target.bounds.topLeft(), group);
+    drawPicture(p, groupRect.topLeft() - target.bounds.topLeft(), group, QRectF(group.rect()));
 }
 
 void PainterContext::paintFill(const Path& path, WindingRule rule)
@@ -531,7 +573,7 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     if (effectiveInterpolation() == InterpolationQuality::High &&
         (deviceWidth * 2 < source.width() || deviceHeight * 2 < source.height())) {
         const QSize size(std::max(1, int(std::ceil(deviceWidth))), std::max(1, int(std::ceil(deviceHeight))));
-        bitmap = bitmap.copy(source.toAlignedRect()).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        bitmap = reduced(bitmap, source.toAlignedRect(), size);
         source = QRectF(bitmap.rect());
     }
     const double sx = dest.width() / source.width();
@@ -542,7 +584,7 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
         useTransform(p, placement * m * toTarget);
-        p.drawImage(source.topLeft(), bitmap, source);
+        drawPicture(p, source.topLeft(), bitmap, source);
     });
 }
 
@@ -578,7 +620,7 @@ void PainterContext::popLayer(const GState& outer)
     render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, toTarget);
-               p.drawImage(at, image);
+               drawPicture(p, at, image, QRectF(image.rect()));
            },
            true);
 }

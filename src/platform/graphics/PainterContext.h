@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 
 namespace pf {
@@ -83,6 +84,14 @@ private:
     void setHints(QPainter& p, bool antialias) const;
     // The current target is painted by QPainter's raster engine (a bitmap, a view, a layer).
     bool targetPaintsPixels() const;
+    // Draws the source pixels of image at (at, source size) in p's pixels. A PDF page embeds a picture
+    // once for every QImage it is given: equal pictures (a control drawn on every page, the same shadow
+    // under like shapes) are handed over as the one QImage met first, so the file holds each once.
+    void drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source);
+    const QImage& sharedPicture(const QImage& image);
+    // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
+    // pixels at the same size: a picture drawn by many shapes is reduced once.
+    QImage reduced(const QImage& bitmap, const QRect& source, const QSize& size);
 
     struct PenMemo {
         LineStyle style;
@@ -90,6 +99,16 @@ private:
         double deviceStretch = 0;
         QPen pen;
     };
+    struct Reduction {
+        qint64 key;
+        QRect source;
+        QSize size;
+        QImage result;
+    };
+    std::vector<Reduction> reductions_;
+    // Pictures given to a PDF page, by a hash of their pixels (kept for the whole document, as the
+    // writer keeps what it embedded).
+    std::unordered_multimap<size_t, QImage> pictures_;
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
