@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 
 namespace pf {
 
@@ -229,17 +230,34 @@ const QImage& PainterContext::sharedPicture(const QImage& image)
 
 QImage PainterContext::reduced(const QImage& bitmap, const QRect& source, const QSize& size)
 {
-    constexpr size_t kept = 8;
+    // A cache key names the pixels (a change of the image gives a new one) and is never reused.
+    struct Reduction {
+        qint64 key;
+        QRect source;
+        QSize size;
+        QImage result;
+    };
+    constexpr size_t kept = 16;
+    static std::mutex mutex;
+    static std::vector<Reduction> reductions;
     const qint64 key = bitmap.cacheKey();
-    const auto found = std::find_if(reductions_.begin(), reductions_.end(), [&](const Reduction& r) {
-        return r.key == key && r.source == source && r.size == size;
-    });
-    if (found != reductions_.end())
-        return found->result;
-    QImage result = bitmap.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (reductions_.size() == kept)
-        reductions_.erase(reductions_.begin());
-    reductions_.push_back({key, source, size, result});
+    {
+        const std::lock_guard lock(mutex);
+        const auto found = std::find_if(reductions.begin(), reductions.end(), [&](const Reduction& r) {
+            return r.key == key && r.source == source && r.size == size;
+        });
+        if (found != reductions.end()) {
+            // The most recent last: the oldest go first.
+            std::rotate(found, found + 1, reductions.end());
+            return reductions.back().result;
+        }
+    }
+    const QImage part = source == bitmap.rect() ? bitmap : bitmap.copy(source);
+    QImage result = part.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const std::lock_guard lock(mutex);
+    if (reductions.size() == kept)
+        reductions.erase(reductions.begin());
+    reductions.push_back({key, source, size, result});
     return result;
 }
 

@@ -90,8 +90,9 @@ private:
     void drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source);
     const QImage& sharedPicture(const QImage& image);
     // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
-    // pixels at the same size: a picture drawn by many shapes is reduced once.
-    QImage reduced(const QImage& bitmap, const QRect& source, const QSize& size);
+    // pixels at the same size in any context: a picture drawn by many shapes, on pages and in their
+    // loupes, is reduced once.
+    static QImage reduced(const QImage& bitmap, const QRect& source, const QSize& size);
 
     struct PenMemo {
         LineStyle style;
@@ -99,13 +100,6 @@ private:
         double deviceStretch = 0;
         QPen pen;
     };
-    struct Reduction {
-        qint64 key;
-        QRect source;
-        QSize size;
-        QImage result;
-    };
-    std::vector<Reduction> reductions_;
     // Pictures given to a PDF page, by a hash of their pixels (kept for the whole document, as the
     // writer keeps what it embedded).
     std::unordered_multimap<size_t, QImage> pictures_;
