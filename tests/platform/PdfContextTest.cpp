@@ -1,6 +1,7 @@
 #include "platform/graphics/PdfContext.h"
 
 #include <QBuffer>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -100,6 +101,50 @@ TEST(PdfContext, EqualPicturesAreEmbeddedOnce)
         ASSERT_TRUE(pdf.close());
     }
     EXPECT_EQ(bytes.count("/Subtype /Image"), 3);
+}
+
+// The page keeps the clip it was given while it stays the same: a change of clip, a clip taken away and
+// the same clip again after another all still clip what follows.
+TEST(PdfContext, ClipsFollowTheStateThroughRepeatsAndChanges)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("clips.pdf");
+    {
+        PdfContext pdf(file);
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
+        ASSERT_NE(page, nullptr);
+        const auto fillClipped = [&](const std::optional<Rect>& clip, const Color& colour) {
+            page->saveGState();
+            if (clip)
+                page->clipToRect(*clip);
+            page->setFillColor(colour);
+            page->fillRect(Rect(0, 0, 100, 100));
+            page->restoreGState();
+        };
+        const Rect left(0, 0, 50, 100), bottom(0, 0, 100, 20), corner(80, 80, 20, 20);
+        fillClipped(left, Color(1, 0, 0, 1));
+        fillClipped(left, Color(1, 0, 0, 1));
+        fillClipped(bottom, Color(0, 0, 1, 1));
+        fillClipped(left, Color(0, 1, 0, 1));
+        fillClipped(std::nullopt, Color(1, 1, 1, 0));
+        fillClipped(corner, Color(0, 0, 0, 1));
+        ASSERT_TRUE(pdf.close());
+    }
+    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+    if (pdftoppm.isEmpty())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    QProcess process;
+    process.start(pdftoppm, {"-r", "72", "-png", "-singlefile", file, dir.filePath("clips")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    const QImage pixels(dir.filePath("clips.png"));
+    ASSERT_EQ(pixels.size(), QSize(100, 100));
+    // y up on the page: the bottom strip is the last rows of the picture.
+    EXPECT_EQ(pixels.pixelColor(10, 10), QColor(0, 255, 0)) << "left, clipped again after the strip";
+    EXPECT_EQ(pixels.pixelColor(10, 95), QColor(0, 255, 0)) << "the left painted over the strip";
+    EXPECT_EQ(pixels.pixelColor(75, 95), QColor(0, 0, 255));
+    EXPECT_EQ(pixels.pixelColor(75, 50), QColor(255, 255, 255)) << "nothing outside the clips";
+    EXPECT_EQ(pixels.pixelColor(95, 5), QColor(0, 0, 0)) << "the corner, after no clip at all";
+    EXPECT_EQ(pixels.pixelColor(75, 5), QColor(255, 255, 255));
 }
 
 TEST(PdfContext, NothingDrawnWithoutAPage)

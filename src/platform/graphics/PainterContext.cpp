@@ -199,8 +199,42 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
 {
     targets_.resize(1);
     targets_[0].bounds = deviceBounds;
+    targets_[0].clip = PainterClip();
     deviceBounds_ = deviceBounds;
     resetStates(base);
+}
+
+void PainterContext::useClip(Target& target, const Clip& clip, bool withPaths)
+{
+    QPainter& p = *target.painter;
+    PainterClip& set = target.clip;
+    if (clip.unbounded) {
+        p.setClipping(false);
+        set.known = true;
+        set.enabled = false;
+        return;
+    }
+    // Clips are set in the target's pixels; every drawing sets its own transform.
+    const QPointF origin = target.bounds.topLeft();
+    const QRectF rect = clip.rect.translated(-origin);
+    const auto same = [](const QRectF& a, const QRectF& b) {
+        return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+    };
+    const size_t pathCount = withPaths ? clip.paths.size() : 0;
+    if (set.known && set.enabled && p.hasClipping() && same(set.rect, rect) && set.paths.size() == pathCount &&
+        std::equal(set.paths.begin(), set.paths.end(), clip.paths.begin(),
+                   [&](const QPainterPath& kept, const QPainterPath& path) { return kept == path.translated(-origin); }))
+        return;
+    useTransform(p, QTransform());
+    p.setClipRect(rect);
+    set.paths.clear();
+    for (size_t i = 0; i < pathCount; ++i) {
+        set.paths.push_back(clip.paths[i].translated(-origin));
+        p.setClipPath(set.paths.back(), Qt::IntersectClip);
+    }
+    set.known = true;
+    set.enabled = true;
+    set.rect = rect;
 }
 
 void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source)
@@ -322,18 +356,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
 
     if (!shadow && !mask) {
-        // Clips are set in the target's pixels; every drawing sets its own transform.
-        if (s.clip.unbounded) {
-            p.setClipping(false);
-        }
-        else {
-            useTransform(p, QTransform());
-            p.setClipRect(s.clip.rect.translated(-target.bounds.topLeft()));
-        }
-        if (clipPaths) {
-            for (const QPainterPath& path : s.clip.paths)
-                p.setClipPath(path.translated(-target.bounds.topLeft()), Qt::IntersectClip);
-        }
+        useClip(target, s.clip, clipPaths);
         p.setOpacity(alpha);
         p.setCompositionMode(qtMode(mode));
         setHints(p, antialias);
@@ -393,6 +416,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
             useTransform(p, QTransform());
             p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
+            target.clip.known = false;
             p.setOpacity(1);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -433,6 +457,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     }
     useTransform(p, QTransform());
     p.setClipping(false);
+    target.clip.enabled = false;
     p.setOpacity(alpha);
     p.setCompositionMode(qtMode(mode));
     drawPicture(p, groupRect.topLeft() - target.bounds.topLeft(), group, QRectF(group.rect()));

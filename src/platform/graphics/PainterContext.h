@@ -42,12 +42,23 @@ protected:
     void popLayer(const GState& outer) override;
 
 private:
+    // The clip last given to a target's painter, in its pixels: a PDF page writes every clip it is given
+    // (and the whole graphics state after it), so an unchanged clip is not given again.
+    struct PainterClip {
+        bool known = false;
+        bool enabled = false;
+        QRectF rect;
+        std::vector<QPainterPath> paths;
+    };
     struct Target {
         QPainter* painter = nullptr;
         QRect bounds;  // device pixels covered
         std::unique_ptr<QImage> image;
         std::unique_ptr<QPainter> ownPainter;
+        PainterClip clip;
     };
+    // Gives the painter the clip state s's clip (with its paths when withPaths), unless it has it.
+    void useClip(Target& target, const Clip& clip, bool withPaths);
     struct Mask;
     // A callable borrowed for one call, never kept: std::function would allocate for every shape drawn.
     template <class Signature>
