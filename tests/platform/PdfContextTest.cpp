@@ -8,8 +8,21 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace pf {
 namespace {
+
+// The bytes of a PDF whose pages draw makes; empty when it was not written.
+QByteArray pdfInMemory(const std::function<void(PdfContext&)>& draw)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    PdfContext pdf(&buffer);
+    draw(pdf);
+    return pdf.close() ? bytes : QByteArray();
+}
 
 TEST(PdfContext, PagesHaveTheirOwnMediaBoxes)
 {
@@ -51,19 +64,14 @@ TEST(PdfContext, PagesHaveTheirOwnMediaBoxes)
 // Clipped drawing stays vector in a PDF: no image is embedded for an even-odd clip-out.
 TEST(PdfContext, PathClipsStayVector)
 {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        PdfContext pdf(&buffer);
+    const QByteArray bytes = pdfInMemory([](PdfContext& pdf) {
         GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
         ASSERT_NE(page, nullptr);
         Path clipOut = Path::rect(Rect(-32767, -32767, 65535, 65535));
         clipOut.append(Path::oval(Rect(30, 30, 40, 40)));
         page->clip(clipOut, WindingRule::EvenOdd);
         page->fillRect(Rect(0, 0, 100, 100));
-        ASSERT_TRUE(pdf.close());
-    }
+    });
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "rasterised";
 }
@@ -83,11 +91,7 @@ TEST(PdfContext, EqualPicturesAreEmbeddedOnce)
     const Image same(stripes(qRgb(30, 30, 200)));
     const Image other(stripes(qRgb(30, 200, 30)));
     ASSERT_NE(one.bitmap(0).cacheKey(), same.bitmap(0).cacheKey());
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        PdfContext pdf(&buffer);
+    const QByteArray bytes = pdfInMemory([&](PdfContext& pdf) {
         GraphicsContext* page = pdf.beginPage(Rect(0, 0, 300, 200));
         ASSERT_NE(page, nullptr);
         page->drawImage(one, Rect(0, 0, 40, 30));
@@ -98,8 +102,7 @@ TEST(PdfContext, EqualPicturesAreEmbeddedOnce)
         page->drawImage(same, Rect(0, 50, 40, 30));
         page->drawImage(same, Rect(100, 50, 20, 30), Rect(10, 0, 20, 30));
         page->drawImage(other, Rect(150, 50, 40, 30));
-        ASSERT_TRUE(pdf.close());
-    }
+    });
     EXPECT_EQ(bytes.count("/Subtype /Image"), 3);
 }
 

@@ -1,13 +1,9 @@
 // A loupe on a page being exported draws only the shapes that reach its region into its picture, and the
 // picture is the same, pixel for pixel, as the region drawn with every shape.
-#include "OutlineTestSupport.h"
+#include "PictureKindsTestSupport.h"
 
 #include "model/Composition.h"
 #include "model/Group.h"
-#include "model/Rectangle.h"
-#include "platform/graphics/PainterContext.h"
-#include "platform/graphics/RecordingContext.h"
-#include "shapes/PictureKinds.h"
 
 #include <algorithm>
 
@@ -27,16 +23,6 @@ protected:
         metrics->setWidth(400);
         metrics->setHeight(300);
         page = Composition::make(metrics);
-    }
-
-    std::shared_ptr<Rectangle> box(const pf::Rect& frame, const pf::Color& colour)
-    {
-        auto shape = Shape::make<Rectangle>(frame);
-        shape->setFillType(0);
-        shape->setFillColor(colour);
-        shape->setStrokeType(3);
-        shape->setFillShadowHidden(true);
-        return shape;
     }
 
     // The fill colours of the calls a drawing made.
@@ -59,20 +45,20 @@ protected:
 TEST_F(LoupeExportTest, APictureDrawsOnlyTheShapesReachingItsRegionAndLooksTheSame)
 {
     // A group turned a quarter: its green child lies far from the loupe's region unturned, inside it turned.
-    auto greenChild = box(pf::Rect(130, 200, 20, 10), green);
-    auto group = Group::groupWithShapes({greenChild, box(pf::Rect(-30, 200, 20, 10), grey)});
+    auto greenChild = filledBox(pf::Rect(130, 200, 20, 10), green);
+    auto group = Group::groupWithShapes({greenChild, filledBox(pf::Rect(-30, 200, 20, 10), grey)});
     page->addShape(group);
     group->setRotationAngle(90);
     const pf::Point target = QVRectGetMidMidPoint(group->rotationTransform(90).apply(greenChild->frame()));
     const pf::Rect region = QVRectAroundPoint(target, 40, 40);
     // In the region: a red box, and a shadowed one whose shadow alone reaches in. Far away: a blue box.
-    page->addShape(box(pf::Rect(target.x - 15, target.y - 15, 10, 10), red));
-    auto shadowed = box(pf::Rect(target.x + 25, target.y - 5, 10, 10), grey);
+    page->addShape(filledBox(pf::Rect(target.x - 15, target.y - 15, 10, 10), red));
+    auto shadowed = filledBox(pf::Rect(target.x + 25, target.y - 5, 10, 10), grey);
     shadowed->setFillShadowHidden(false);
     shadowed->setFillShadowBlur(6);
     shadowed->setFillShadowOffsetX(-20);
     page->addShape(shadowed);
-    page->addShape(box(pf::Rect(340, 10, 40, 40), blue));
+    page->addShape(filledBox(pf::Rect(340, 10, 40, 40), blue));
     auto loupe = Shape::make<Loupe>(pf::Rect(200, 40, 120, 120));
     page->addShape(loupe);
     loupe->setZoomTargetPoint(target);
