@@ -247,19 +247,38 @@ void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& i
     // The writer would copy a part itself (a new picture each time): the part is copied here, where it
     // can be shared, and drawn whole into the same rect.
     const QRect part = source.toRect();
-    const QImage& whole = sharedPicture(part == image.rect() ? image : image.copy(part));
+    const QImage whole = sharedPicture(part == image.rect() ? image : image.copy(part));
     p.drawImage(QRectF(at, source.size()), whole, QRectF(whole.rect()));
 }
 
-const QImage& PainterContext::sharedPicture(const QImage& image)
+QImage PainterContext::sharedPicture(const QImage& image)
 {
+    // Pictures too large to be kept are not looked for either: hashing them would be wasted.
+    constexpr qsizetype largest = qsizetype(4) << 20;
+    constexpr qsizetype budget = qsizetype(64) << 20;
+    if (image.sizeInBytes() > largest)
+        return image;
     const size_t hash = qHashMulti(0, image.width(), image.height(), int(image.format()),
                                    qHashBits(image.constBits(), size_t(image.sizeInBytes())));
     const auto [first, last] = pictures_.equal_range(hash);
     for (auto it = first; it != last; ++it)
         if (it->second == image)
             return it->second;
-    return pictures_.emplace(hash, image)->second;
+    pictures_.emplace(hash, image);
+    pictureOrder_.emplace_back(hash, image.cacheKey());
+    pictureBytes_ += image.sizeInBytes();
+    while (pictureBytes_ > budget) {
+        const auto [oldHash, oldKey] = pictureOrder_.front();
+        pictureOrder_.pop_front();
+        const auto [from, to] = pictures_.equal_range(oldHash);
+        for (auto it = from; it != to; ++it)
+            if (it->second.cacheKey() == oldKey) {
+                pictureBytes_ -= it->second.sizeInBytes();
+                pictures_.erase(it);
+                break;
+            }
+    }
+    return image;
 }
 
 QImage PainterContext::reduced(const QImage& bitmap, const QRect& source, const QSize& size)

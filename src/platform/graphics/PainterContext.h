@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -99,7 +100,7 @@ private:
     // once for every QImage it is given: equal pictures (a control drawn on every page, the same shadow
     // under like shapes) are handed over as the one QImage met first, so the file holds each once.
     void drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source);
-    const QImage& sharedPicture(const QImage& image);
+    QImage sharedPicture(const QImage& image);
     // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
     // pixels at the same size in any context: a picture drawn by many shapes, on pages and in their
     // loupes, is reduced once.
@@ -111,9 +112,11 @@ private:
         double deviceStretch = 0;
         QPen pen;
     };
-    // Pictures given to a PDF page, by a hash of their pixels (kept for the whole document, as the
-    // writer keeps what it embedded).
+    // Pictures given to a PDF page, by a hash of their pixels, the oldest first out once they hold more
+    // than a budget (a picture met again after that is embedded again, nothing worse).
     std::unordered_multimap<size_t, QImage> pictures_;
+    std::deque<std::pair<size_t, qint64>> pictureOrder_;  // hash and cache key, oldest first
+    qsizetype pictureBytes_ = 0;
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
