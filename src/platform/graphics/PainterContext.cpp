@@ -590,10 +590,13 @@ void PainterContext::paintClear(const Rect& r)
 void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
 {
     const GState& s = gstate();
-    const QRectF userBounds = run.boundingRect().translated(origin.toQt());
-    // Glyph bounds leave out antialiasing and hinting overshoot: a little margin.
-    const double margin = run.rawFont().pixelSize() * 0.25 + 2;
-    const auto area = [&] { return mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin)); };
+    // Glyph bounds (which load every glyph's outline) are needed only when the run goes through a layer.
+    // They leave out antialiasing and hinting overshoot: a little margin.
+    const auto area = [&] {
+        const QRectF userBounds = run.boundingRect().translated(origin.toQt());
+        const double margin = run.rawFont().pixelSize() * 0.25 + 2;
+        return mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin));
+    };
     const QTransform m = s.ctm.toQt();
     const QPen pen(s.fillColor.toQt());
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
