@@ -624,8 +624,14 @@ public:
 
     // Every layer; nothing when the shape is on a page that is not exporting and its dirty rect misses
     // dirty (so off-screen renderings set the page's exporting flag, or use a shape without a page).
+    // While the page exports, an empty dirty rect draws every shape (renderedImage) and any other draws
+    // only the shapes whose paintBounds meet it (a page, a loupe's region).
     // Containers draw their children instead (the page, groups).
     virtual void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // hook: a rect that holds everything the layers may paint at any zoom, shadows included (exports draw
+    // them all): the dirty and render rects, grown by the miter spikes of thick strokes and by the spread
+    // of shadow blurs, with text and filtered pictures turned with the shape.
+    virtual pf::Rect paintBounds() const;
     // hook: fill, image and strokes, each in its own saved state; kinds draw more over them.
     virtual void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
 

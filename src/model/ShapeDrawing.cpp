@@ -80,6 +80,39 @@ private:
 
 // ---- order ----
 
+pf::Rect Shape::paintBounds() const
+{
+    pf::Rect r = QVCombineRects(dirtyRect(), renderRect());
+    if (rotationAngle_ != 0) {
+        // The text band and the filtered square are laid out unrotated and drawn turned with the shape.
+        const pf::AffineTransform turn = rotationTransform(rotationAngle_);
+        if (hasText())
+            if (const pf::Rect band = horizontalTextRectForText(*attributedText()); !QVRectIsZero(band))
+                r = QVCombineRects(r, turn.apply(band));
+        if (hasContentFilters()) {
+            const pf::Rect content = contentRect();
+            const pf::Size square = offscreenImageRect().size;
+            r = QVCombineRects(r, turn.apply(QVRectAroundPoint(QVRectGetMidMidPoint(content), square.width, square.height)));
+        }
+    }
+    // A miter reaches half the width times the limit (the width at the zoom); caps and joins otherwise
+    // stay within the width.
+    double reach = 2.0;
+    if (strokeType_ != 3) {
+        const double width = std::fabs(strokeLineWidth_);
+        const double limit = strokeLineJoin_ == 0 ? width * std::max(currentScale(), 1.0) : 0.0;
+        reach += width * std::max(limit, 1.5) / 2;
+    }
+    // A blur spreads about one and a half times its radius (three box blurs of sigma = blur / 2).
+    const auto spread = [](bool hidden, double blur, double dx, double dy) {
+        return hidden ? 0.0 : 1.5 * std::fabs(blur) + std::fabs(dx) + std::fabs(dy) + 1.0;
+    };
+    reach += std::max({spread(fillShadowHidden_, fillShadowBlur_, fillShadowOffsetX_, fillShadowOffsetY_),
+                       spread(strokeShadowHidden_, strokeShadowBlur_, strokeShadowOffsetX_, strokeShadowOffsetY_),
+                       spread(!hasText() || textShadowHidden_, textShadowBlur_, textShadowOffsetX_, textShadowOffsetY_)});
+    return QVRectOutset(r, reach, reach);
+}
+
 void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
 {
     // By the time a page draws a shape again its pixels have pushed the shape out of the caches, and the
@@ -93,8 +126,13 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
                               static_cast<const void*>(&provisionalConnection_),
                               static_cast<const void*>(&evenStrokeSource_)})
         __builtin_prefetch(field);
-    if (composition_ && !composition_->isExporting() && !dirtyRect().intersects(dirty))
-        return;
+    if (composition_ && !dirtyRect().intersects(dirty)) {
+        // On screen the redisplay rect decides. An export draws everything for an empty rect (an image
+        // of the shape alone), and otherwise only what can reach the rect: a loupe's region of the page
+        // must not redraw the whole page.
+        if (!composition_->isExporting() || (!dirty.isEmpty() && !paintBounds().intersects(dirty)))
+            return;
+    }
     // And then for the outlines the fill and the stroke paint.
     for (const std::optional<pf::Path>& kept : {std::cref(finalFillPath_), std::cref(finalGradientFillPath_)})
         if (kept)

@@ -71,6 +71,21 @@ TEST(ImageDecoding, GarbageIsANullImageWithAnError)
     EXPECT_TRUE(Image::fromFile("/nonexistent/file.png", &error).isNull());
 }
 
+TEST(ImageDecoding, AResourcePictureIsTheSameEachTimeWhateverACopyBecomes)
+{
+    const QString path = QStringLiteral(":/images/lib_uikeyboard32x32.png");
+    Image first = Image::fromFile(path);
+    ASSERT_TRUE(first.isValid());
+    const Size natural = first.size();
+    first.setSize({5, 5});
+    first.addBitmap(QImage(2, 2, QImage::Format_ARGB32_Premultiplied));
+    const Image second = Image::fromFile(path);
+    EXPECT_EQ(second.size(), natural);
+    EXPECT_EQ(second.bitmapCount(), 1);
+    // Decoded once: the pixels are shared, not read again.
+    EXPECT_EQ(second.bitmap(0).cacheKey(), Image::fromFile(path).bitmap(0).cacheKey());
+}
+
 TEST(ImageEncoding, RoundTripsKeepPixelsAndPointSize)
 {
     // Drawn at scale 2: twice the pixels of its points.

@@ -1,14 +1,45 @@
 #include "platform/graphics/PdfContext.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace pf {
 namespace {
+
+// The bytes of a PDF whose pages draw makes; empty when it was not written.
+QByteArray pdfInMemory(const std::function<void(PdfContext&)>& draw)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    PdfContext pdf(&buffer);
+    draw(pdf);
+    return pdf.close() ? bytes : QByteArray();
+}
+
+// The page of a PDF rendered at 72 dpi (one pixel a point); null when poppler's renderer is missing.
+QImage renderedPage(const QByteArray& pdf, int page)
+{
+    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+    QTemporaryDir dir;
+    QFile file(dir.filePath("page.pdf"));
+    if (pdftoppm.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        return {};
+    file.close();
+    QProcess process;
+    const QString n = QString::number(page);
+    process.start(pdftoppm, {"-r", "72", "-png", "-singlefile", "-f", n, "-l", n, file.fileName(), dir.filePath("page")});
+    process.waitForFinished(30000);
+    return QImage(dir.filePath("page.png"));
+}
 
 TEST(PdfContext, PagesHaveTheirOwnMediaBoxes)
 {
@@ -50,21 +81,95 @@ TEST(PdfContext, PagesHaveTheirOwnMediaBoxes)
 // Clipped drawing stays vector in a PDF: no image is embedded for an even-odd clip-out.
 TEST(PdfContext, PathClipsStayVector)
 {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        PdfContext pdf(&buffer);
+    const QByteArray bytes = pdfInMemory([](PdfContext& pdf) {
         GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
         ASSERT_NE(page, nullptr);
         Path clipOut = Path::rect(Rect(-32767, -32767, 65535, 65535));
         clipOut.append(Path::oval(Rect(30, 30, 40, 40)));
         page->clip(clipOut, WindingRule::EvenOdd);
         page->fillRect(Rect(0, 0, 100, 100));
-        ASSERT_TRUE(pdf.close());
-    }
+    });
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "rasterised";
+}
+
+// A picture is embedded once however often and on however many pages it is drawn, even from separate
+// images of the same pixels; a part of it and another picture are pictures of their own.
+TEST(PdfContext, EqualPicturesAreEmbeddedOnce)
+{
+    const auto stripes = [](QRgb second) {
+        QImage bitmap(40, 30, QImage::Format_RGB32);
+        for (int x = 0; x < 40; ++x)
+            for (int y = 0; y < 30; ++y)
+                bitmap.setPixel(x, y, x < 20 ? qRgb(200, 30, 30) : second);
+        return bitmap;
+    };
+    const Image one(stripes(qRgb(30, 30, 200)));
+    const Image same(stripes(qRgb(30, 30, 200)));
+    const Image other(stripes(qRgb(30, 200, 30)));
+    ASSERT_NE(one.bitmap(0).cacheKey(), same.bitmap(0).cacheKey());
+    const QByteArray bytes = pdfInMemory([&](PdfContext& pdf) {
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 300, 200));
+        ASSERT_NE(page, nullptr);
+        page->drawImage(one, Rect(0, 0, 40, 30));
+        page->drawImage(same, Rect(50, 0, 40, 30));
+        page->drawImage(one, Rect(100, 0, 20, 30), Rect(10, 0, 20, 30));
+        page = pdf.beginPage(Rect(0, 0, 300, 200));
+        ASSERT_NE(page, nullptr);
+        page->drawImage(same, Rect(0, 50, 40, 30));
+        page->drawImage(same, Rect(100, 50, 20, 30), Rect(10, 0, 20, 30));
+        page->drawImage(other, Rect(150, 50, 40, 30));
+    });
+    EXPECT_EQ(bytes.count("/Subtype /Image"), 3);
+    // Each drawn where and as it was asked (y up: the pictures are the last rows).
+    const QImage second = renderedPage(bytes, 2);
+    if (second.isNull())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    const QColor red(200, 30, 30), blue(30, 30, 200), green(30, 200, 30);
+    const auto near = [&](int x, const QColor& c) {
+        const QColor p = second.pixelColor(x, 135);
+        return std::abs(p.red() - c.red()) <= 2 && std::abs(p.green() - c.green()) <= 2 && std::abs(p.blue() - c.blue()) <= 2;
+    };
+    EXPECT_TRUE(near(10, red) && near(30, blue));
+    EXPECT_TRUE(near(105, red) && near(115, blue)) << "the part: 10 points of each colour";
+    EXPECT_TRUE(near(160, red) && near(180, green));
+}
+
+// The page keeps the clip it was given while it stays the same: a change of clip, a clip taken away and
+// the same clip again after another all still clip what follows.
+TEST(PdfContext, ClipsFollowTheStateThroughRepeatsAndChanges)
+{
+    const QByteArray bytes = pdfInMemory([](PdfContext& pdf) {
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
+        ASSERT_NE(page, nullptr);
+        const auto fillClipped = [&](const std::optional<Rect>& clip, const Color& colour) {
+            page->saveGState();
+            if (clip)
+                page->clipToRect(*clip);
+            page->setFillColor(colour);
+            page->fillRect(Rect(0, 0, 100, 100));
+            page->restoreGState();
+        };
+        const Rect left(0, 0, 50, 100), bottom(0, 0, 100, 20), corner(80, 80, 20, 20);
+        fillClipped(left, Color(1, 0, 0, 1));
+        fillClipped(left, Color(1, 0, 0, 1));
+        fillClipped(bottom, Color(0, 0, 1, 1));
+        fillClipped(left, Color(0, 1, 0, 1));
+        fillClipped(std::nullopt, Color(1, 1, 1, 0));
+        fillClipped(corner, Color(0, 0, 0, 1));
+    });
+    ASSERT_TRUE(bytes.startsWith("%PDF"));
+    const QImage pixels = renderedPage(bytes, 1);
+    if (pixels.isNull())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    ASSERT_EQ(pixels.size(), QSize(100, 100));
+    // y up on the page: the bottom strip is the last rows of the picture.
+    EXPECT_EQ(pixels.pixelColor(10, 10), QColor(0, 255, 0)) << "left, clipped again after the strip";
+    EXPECT_EQ(pixels.pixelColor(10, 95), QColor(0, 255, 0)) << "the left painted over the strip";
+    EXPECT_EQ(pixels.pixelColor(75, 95), QColor(0, 0, 255));
+    EXPECT_EQ(pixels.pixelColor(75, 50), QColor(255, 255, 255)) << "nothing outside the clips";
+    EXPECT_EQ(pixels.pixelColor(95, 5), QColor(0, 0, 0)) << "the corner, after no clip at all";
+    EXPECT_EQ(pixels.pixelColor(75, 5), QColor(255, 255, 255));
 }
 
 TEST(PdfContext, NothingDrawnWithoutAPage)

@@ -13,6 +13,17 @@
 #include <algorithm>
 #include <map>
 
+// A box filled with one colour: no stroke, no shadow.
+inline std::shared_ptr<Rectangle> filledBox(const pf::Rect& frame, const pf::Color& colour)
+{
+    auto shape = Shape::make<Rectangle>(frame);
+    shape->setFillType(0);
+    shape->setFillColor(colour);
+    shape->setStrokeType(3);
+    shape->setFillShadowHidden(true);
+    return shape;
+}
+
 // A page that is also a shape drawing its shapes in order, as the real page does.
 class PicturePage : public Rectangle, public ShapePage {
 public:
@@ -66,11 +77,7 @@ protected:
     // A plain filled box on the page.
     std::shared_ptr<Rectangle> box(const pf::Rect& frame, const pf::Color& colour)
     {
-        auto shape = Shape::make<Rectangle>(frame);
-        shape->setFillType(0);
-        shape->setFillColor(colour);
-        shape->setStrokeType(3);
-        shape->setFillShadowHidden(true);
+        auto shape = filledBox(frame, colour);
         page->add(shape);
         return shape;
     }

@@ -8,7 +8,10 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include <QHash>
+
 #include <cmath>
+#include <mutex>
 
 namespace pf {
 
@@ -79,13 +82,30 @@ Image Image::fromData(const QByteArray& data, QString* errorOut)
 
 Image Image::fromFile(const QString& path, QString* errorOut)
 {
+    // Compiled-in resources never change, and pages ask for the same control pictures over and over:
+    // each is decoded once per process. Only bitmaps are kept (a PDF picture keeps its last rendering,
+    // which is not to be shared between threads); images are values, so a change made to one taken
+    // from here copies it first.
+    const bool resource = path.startsWith(QLatin1String(":/"));
+    static std::mutex mutex;
+    static QHash<QString, Image> decoded;
+    if (resource) {
+        const std::lock_guard lock(mutex);
+        if (const auto found = decoded.constFind(path); found != decoded.cend())
+            return *found;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (errorOut)
             *errorOut = file.errorString();
         return {};
     }
-    return fromData(file.readAll(), errorOut);
+    Image image = fromData(file.readAll(), errorOut);
+    if (resource && !image.isNull() && !image.hasDrawingHandler()) {
+        const std::lock_guard lock(mutex);
+        decoded.insert(path, image);
+    }
+    return image;
 }
 
 Image Image::drawn(Size size, double scale, const std::function<void(GraphicsContext&)>& draw)

@@ -4,6 +4,7 @@
 #include "platform/graphics/ShadowBlur.h"
 
 #include <QGlyphRun>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPaintEngine>
 #include <QRadialGradient>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 
 namespace pf {
 
@@ -197,8 +199,119 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
 {
     targets_.resize(1);
     targets_[0].bounds = deviceBounds;
+    targets_[0].clip = PainterClip();
     deviceBounds_ = deviceBounds;
     resetStates(base);
+}
+
+void PainterContext::useClip(Target& target, const Clip& clip, bool withPaths)
+{
+    QPainter& p = *target.painter;
+    PainterClip& set = target.clip;
+    if (clip.unbounded) {
+        p.setClipping(false);
+        set.known = true;
+        set.enabled = false;
+        return;
+    }
+    // Clips are set in the target's pixels; every drawing sets its own transform.
+    const QPointF origin = target.bounds.topLeft();
+    const QRectF rect = clip.rect.translated(-origin);
+    const auto same = [](const QRectF& a, const QRectF& b) {
+        return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+    };
+    const size_t pathCount = withPaths ? clip.paths.size() : 0;
+    if (set.known && set.enabled && p.hasClipping() && same(set.rect, rect) && set.paths.size() == pathCount &&
+        std::equal(set.paths.begin(), set.paths.end(), clip.paths.begin(),
+                   [&](const QPainterPath& kept, const QPainterPath& path) { return kept == path.translated(-origin); }))
+        return;
+    useTransform(p, QTransform());
+    p.setClipRect(rect);
+    set.paths.clear();
+    for (size_t i = 0; i < pathCount; ++i) {
+        set.paths.push_back(clip.paths[i].translated(-origin));
+        p.setClipPath(set.paths.back(), Qt::IntersectClip);
+    }
+    set.known = true;
+    set.enabled = true;
+    set.rect = rect;
+}
+
+void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source)
+{
+    const bool pdfPage = &p == targets_.front().painter && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    if (!pdfPage) {
+        p.drawImage(at, image, source);
+        return;
+    }
+    // The writer would copy a part itself (a new picture each time): the part is copied here, where it
+    // can be shared, and drawn whole into the same rect.
+    const QRect part = source.toRect();
+    const QImage whole = sharedPicture(part == image.rect() ? image : image.copy(part));
+    p.drawImage(QRectF(at, source.size()), whole, QRectF(whole.rect()));
+}
+
+QImage PainterContext::sharedPicture(const QImage& image)
+{
+    // Pictures too large to be kept are not looked for either: hashing them would be wasted.
+    constexpr qsizetype largest = qsizetype(4) << 20;
+    constexpr qsizetype budget = qsizetype(64) << 20;
+    if (image.sizeInBytes() > largest)
+        return image;
+    const size_t hash = qHashMulti(0, image.width(), image.height(), int(image.format()),
+                                   qHashBits(image.constBits(), size_t(image.sizeInBytes())));
+    const auto [first, last] = pictures_.equal_range(hash);
+    for (auto it = first; it != last; ++it)
+        if (it->second == image)
+            return it->second;
+    pictures_.emplace(hash, image);
+    pictureOrder_.emplace_back(hash, image.cacheKey());
+    pictureBytes_ += image.sizeInBytes();
+    while (pictureBytes_ > budget) {
+        const auto [oldHash, oldKey] = pictureOrder_.front();
+        pictureOrder_.pop_front();
+        const auto [from, to] = pictures_.equal_range(oldHash);
+        for (auto it = from; it != to; ++it)
+            if (it->second.cacheKey() == oldKey) {
+                pictureBytes_ -= it->second.sizeInBytes();
+                pictures_.erase(it);
+                break;
+            }
+    }
+    return image;
+}
+
+QImage PainterContext::reduced(const QImage& bitmap, const QRect& source, const QSize& size)
+{
+    // A cache key names the pixels (a change of the image gives a new one) and is never reused.
+    struct Reduction {
+        qint64 key;
+        QRect source;
+        QSize size;
+        QImage result;
+    };
+    constexpr size_t kept = 16;
+    static std::mutex mutex;
+    static std::vector<Reduction> reductions;
+    const qint64 key = bitmap.cacheKey();
+    {
+        const std::lock_guard lock(mutex);
+        const auto found = std::find_if(reductions.begin(), reductions.end(), [&](const Reduction& r) {
+            return r.key == key && r.source == source && r.size == size;
+        });
+        if (found != reductions.end()) {
+            // The most recent last: the oldest go first.
+            std::rotate(found, found + 1, reductions.end());
+            return reductions.back().result;
+        }
+    }
+    const QImage part = source == bitmap.rect() ? bitmap : bitmap.copy(source);
+    QImage result = part.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const std::lock_guard lock(mutex);
+    if (reductions.size() == kept)
+        reductions.erase(reductions.begin());
+    reductions.push_back({key, source, size, result});
+    return result;
 }
 
 void PainterContext::setHints(QPainter& p, bool antialias) const
@@ -262,18 +375,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
 
     if (!shadow && !mask) {
-        // Clips are set in the target's pixels; every drawing sets its own transform.
-        if (s.clip.unbounded) {
-            p.setClipping(false);
-        }
-        else {
-            useTransform(p, QTransform());
-            p.setClipRect(s.clip.rect.translated(-target.bounds.topLeft()));
-        }
-        if (clipPaths) {
-            for (const QPainterPath& path : s.clip.paths)
-                p.setClipPath(path.translated(-target.bounds.topLeft()), Qt::IntersectClip);
-        }
+        useClip(target, s.clip, clipPaths);
         p.setOpacity(alpha);
         p.setCompositionMode(qtMode(mode));
         setHints(p, antialias);
@@ -333,11 +435,12 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
             useTransform(p, QTransform());
             p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
+            target.clip.known = false;
             p.setOpacity(1);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage);
-            p.drawImage(layerRect.topLeft() - target.bounds.topLeft(), layer);
+            drawPicture(p, shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage, QRectF(shadowImage.rect()));
+            drawPicture(p, layerRect.topLeft() - target.bounds.topLeft(), layer, QRectF(layer.rect()));
             return;
         }
         group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -373,9 +476,10 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     }
     useTransform(p, QTransform());
     p.setClipping(false);
+    target.clip.enabled = false;
     p.setOpacity(alpha);
     p.setCompositionMode(qtMode(mode));
-    p.drawImage(groupRect.topLeft() - target.bounds.topLeft(), group);
+    drawPicture(p, groupRect.topLeft() - target.bounds.topLeft(), group, QRectF(group.rect()));
 }
 
 void PainterContext::paintFill(const Path& path, WindingRule rule)
@@ -486,10 +590,13 @@ void PainterContext::paintClear(const Rect& r)
 void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
 {
     const GState& s = gstate();
-    const QRectF userBounds = run.boundingRect().translated(origin.toQt());
-    // Glyph bounds leave out antialiasing and hinting overshoot: a little margin.
-    const double margin = run.rawFont().pixelSize() * 0.25 + 2;
-    const auto area = [&] { return mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin)); };
+    // Glyph bounds (which load every glyph's outline) are needed only when the run goes through a layer.
+    // They leave out antialiasing and hinting overshoot: a little margin.
+    const auto area = [&] {
+        const QRectF userBounds = run.boundingRect().translated(origin.toQt());
+        const double margin = run.rawFont().pixelSize() * 0.25 + 2;
+        return mapBounds(s.ctm, userBounds.adjusted(-margin, -margin, margin, margin));
+    };
     const QTransform m = s.ctm.toQt();
     const QPen pen(s.fillColor.toQt());
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
@@ -531,7 +638,7 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     if (effectiveInterpolation() == InterpolationQuality::High &&
         (deviceWidth * 2 < source.width() || deviceHeight * 2 < source.height())) {
         const QSize size(std::max(1, int(std::ceil(deviceWidth))), std::max(1, int(std::ceil(deviceHeight))));
-        bitmap = bitmap.copy(source.toAlignedRect()).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        bitmap = reduced(bitmap, source.toAlignedRect(), size);
         source = QRectF(bitmap.rect());
     }
     const double sx = dest.width() / source.width();
@@ -542,7 +649,7 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     const QTransform m = s.ctm.toQt();
     render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
         useTransform(p, placement * m * toTarget);
-        p.drawImage(source.topLeft(), bitmap, source);
+        drawPicture(p, source.topLeft(), bitmap, source);
     });
 }
 
@@ -578,7 +685,7 @@ void PainterContext::popLayer(const GState& outer)
     render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, toTarget);
-               p.drawImage(at, image);
+               drawPicture(p, at, image, QRectF(image.rect()));
            },
            true);
 }

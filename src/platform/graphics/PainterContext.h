@@ -9,9 +9,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 
 namespace pf {
@@ -41,12 +43,23 @@ protected:
     void popLayer(const GState& outer) override;
 
 private:
+    // The clip last given to a target's painter, in its pixels: a PDF page writes every clip it is given
+    // (and the whole graphics state after it), so an unchanged clip is not given again.
+    struct PainterClip {
+        bool known = false;
+        bool enabled = false;
+        QRectF rect;
+        std::vector<QPainterPath> paths;
+    };
     struct Target {
         QPainter* painter = nullptr;
         QRect bounds;  // device pixels covered
         std::unique_ptr<QImage> image;
         std::unique_ptr<QPainter> ownPainter;
+        PainterClip clip;
     };
+    // Gives the painter the clip state s's clip (with its paths when withPaths), unless it has it.
+    void useClip(Target& target, const Clip& clip, bool withPaths);
     struct Mask;
     // A callable borrowed for one call, never kept: std::function would allocate for every shape drawn.
     template <class Signature>
@@ -83,6 +96,15 @@ private:
     void setHints(QPainter& p, bool antialias) const;
     // The current target is painted by QPainter's raster engine (a bitmap, a view, a layer).
     bool targetPaintsPixels() const;
+    // Draws the source pixels of image at (at, source size) in p's pixels. A PDF page embeds a picture
+    // once for every QImage it is given: equal pictures (a control drawn on every page, the same shadow
+    // under like shapes) are handed over as the one QImage met first, so the file holds each once.
+    void drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source);
+    QImage sharedPicture(const QImage& image);
+    // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
+    // pixels at the same size in any context: a picture drawn by many shapes, on pages and in their
+    // loupes, is reduced once.
+    static QImage reduced(const QImage& bitmap, const QRect& source, const QSize& size);
 
     struct PenMemo {
         LineStyle style;
@@ -90,6 +112,11 @@ private:
         double deviceStretch = 0;
         QPen pen;
     };
+    // Pictures given to a PDF page, by a hash of their pixels, the oldest first out once they hold more
+    // than a budget (a picture met again after that is embedded again, nothing worse).
+    std::unordered_multimap<size_t, QImage> pictures_;
+    std::deque<std::pair<size_t, qint64>> pictureOrder_;  // hash and cache key, oldest first
+    qsizetype pictureBytes_ = 0;
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
