@@ -297,7 +297,7 @@ void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& ke
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const
 {
-    return QVColorFromString(stickyObjectForKey(key).asString());
+    return storedColor(stickyObjectForKey(key).asString());
 }
 
 double ShapeClass::stickyDoubleForKey(const QString& key) const

@@ -11,6 +11,7 @@
 
 #include <QLoggingCategory>
 
+#include <array>
 #include <cmath>
 #include <unordered_map>
 
@@ -41,23 +42,12 @@ pf::Rect storable(const pf::Rect& r, const char* key)
 // through the stored-number readers.
 pf::OptionalColor readColor(const pf::Value& d, const char* key)
 {
-    return QVColorFromString(d.stringForKey(key));
+    return storedColor(d.stringForKey(key));
 }
 
 std::int32_t readInt32(const pf::Value& d, const char* key)
 {
     return d.intForKey(key);
-}
-
-// The key named by a literal, made once per thread and shared by every dictionary written: a page
-// writes some fifty keys for each of its shapes.
-const QString& storedKey(const char* literal)
-{
-    thread_local std::unordered_map<const char*, QString> keys;
-    auto it = keys.find(literal);
-    if (it == keys.end())
-        it = keys.emplace(literal, QString::fromLatin1(literal)).first;
-    return it->second;
 }
 
 const ShapeClass* shapeKindNamed(const QString& name)
@@ -70,6 +60,33 @@ const ShapeClass* shapeKindNamed(const QString& name)
 
 } // namespace
 
+const QString& Shape::literalKey(const char* literal)
+{
+    thread_local std::unordered_map<const char*, QString> keys;
+    auto it = keys.find(literal);
+    if (it == keys.end())
+        it = keys.emplace(literal, QString::fromLatin1(literal)).first;
+    return it->second;
+}
+
+pf::OptionalColor storedColor(const QString& text)
+{
+    // Direct-mapped by hash; a miss reads the string and takes the slot.
+    struct Slot {
+        QString text;
+        pf::OptionalColor color;
+        bool used = false;
+    };
+    thread_local std::array<Slot, 64> memo;
+    Slot& slot = memo[qHash(text) % memo.size()];
+    if (!slot.used || slot.text != text) {
+        slot.text = text;
+        slot.color = QVColorFromString(text);
+        slot.used = true;
+    }
+    return slot.color;
+}
+
 int Shape::documentVersion()
 {
     const auto version = pf::threadDictionary::value(QString::fromLatin1(pf::TlsVersionKey)).get<std::int64_t>();
@@ -81,9 +98,9 @@ int Shape::documentVersion()
 pf::Value Shape::asPlist() const
 {
     pf::Value::Dictionary d;
-    const auto number = [&d](const char* key, double v) { d[storedKey(key)] = storable(v, key); };
-    const auto color = [&d](const char* key, const pf::OptionalColor& c) { d[storedKey(key)] = QVStringFromColor(c); };
-    const auto put = [&d](const char* key, pf::Value v) { d[storedKey(key)] = std::move(v); };
+    const auto number = [&d](const char* key, double v) { d[literalKey(key)] = storable(v, key); };
+    const auto color = [&d](const char* key, const pf::OptionalColor& c) { d[literalKey(key)] = QVStringFromColor(c); };
+    const auto put = [&d](const char* key, pf::Value v) { d[literalKey(key)] = std::move(v); };
 
     put("className", classObject().className());
     put("frame", pf::toString(storable(frame_, "frame")));
@@ -167,7 +184,16 @@ std::shared_ptr<Shape> Shape::fromPlist(const pf::Value& plist)
     const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
     if (!k)
         return nullptr;
-    auto shape = k->newShape(storedRect(plist, "frame"));
+    const pf::Rect frame = storedRect(plist, "frame");
+    std::shared_ptr<Shape> shape;
+    {
+        // Cleared by the first initialiser to run, and here whatever happens.
+        struct Follows {
+            Follows() { identifierFollows_ = true; }
+            ~Follows() { identifierFollows_ = false; }
+        } follows;
+        shape = k->newShape(frame);
+    }
     shape->readPlist(plist);
     return shape;
 }

@@ -36,7 +36,8 @@ public:
     // Straight to UTF-8 bytes, in the layout described in the header.
     bool writeDocument(const Value& root)
     {
-        m_out.reserve(1 << 16);
+        // Small: settings write single values through here too, and a large block is costly to free.
+        m_out.reserve(1 << 12);
         m_out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
         m_out.append(dtd);
         m_out.append("\n<plist version=\"1.0\">\n");

@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QTime>
 
+#include <deque>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -474,7 +476,7 @@ private:
     {
         if (depth > propertyListMaxDepth)
             return false;
-        Value::Dictionary dict;
+        auto& entries = scratch(m_entryScratch, depth);
         if (!empty) {
             for (;;) {
                 skipSpace();
@@ -492,20 +494,40 @@ private:
                 Value item;
                 if (!readValue(item, depth + 1))
                     return false;
-                // Writers sort their keys, so the end is almost always the right place; a repeated key
-                // keeps its last value.
-                dict.insert_or_assign(dict.end(), std::move(key), std::move(item));
+                entries.emplace_back(std::move(key), std::move(item));
             }
         }
-        out = Value(std::move(dict));
+        // Writers sort their keys, so the entries are almost always in order already; a repeated key
+        // keeps its last value.
+        out = Value(Value::Dictionary::fromEntries(taken(entries)));
         return true;
+    }
+
+    // The entries of the containers being read, one list per depth, kept from container to container so
+    // that each container is made once at its final size.
+    template <class T>
+    static std::vector<T>& scratch(std::deque<std::vector<T>>& lists, int depth)
+    {
+        while (lists.size() <= static_cast<std::size_t>(depth))
+            lists.emplace_back();
+        auto& list = lists[static_cast<std::size_t>(depth)];
+        list.clear();
+        return list;
+    }
+
+    template <class T>
+    static std::vector<T> taken(std::vector<T>& list)
+    {
+        std::vector<T> items(std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+        list.clear();
+        return items;
     }
 
     bool readArray(Value& out, bool empty, int depth)
     {
         if (depth > propertyListMaxDepth)
             return false;
-        Value::Array items;
+        auto& items = scratch(m_itemScratch, depth);
         if (!empty) {
             for (;;) {
                 skipSpace();
@@ -517,13 +539,15 @@ private:
                 items.push_back(std::move(item));
             }
         }
-        out = Value(std::move(items));
+        out = Value(taken(items));
         return true;
     }
 
     const char* m_p;
     const char* m_end;
     std::unordered_map<std::string_view, QString> m_interned;
+    std::deque<std::vector<std::pair<QString, Value>>> m_entryScratch;
+    std::deque<std::vector<Value>> m_itemScratch;
 };
 
 } // namespace
