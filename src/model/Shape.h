@@ -858,7 +858,7 @@ template <class T>
 pf::Value Shape::stickyValue(const T& value)
 {
     if constexpr (std::is_same_v<T, pf::OptionalColor>)
-        return pf::Value(QVStringFromColor(value));
+        return pf::Value(storedColorString(value));
     else if constexpr (std::is_same_v<T, bool>)
         return pf::Value(value);
     else if constexpr (std::is_floating_point_v<T>)

@@ -50,3 +50,6 @@ inline pf::Point storedPoint(const pf::Value& plist, QAnyStringView key)
 // The colour of a stored colour string, as QVColorFromString reads it, remembered: a page's shapes and
 // the sticky defaults repeat a few colours thousands of times.
 pf::OptionalColor storedColor(const QString& text);
+
+// The stored string of a colour, as QVStringFromColor writes it, remembered the same way.
+QString storedColorString(const pf::OptionalColor& color);

@@ -39,6 +39,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <initializer_list>
@@ -178,19 +179,35 @@ public:
     static SortedDictionary fromEntries(std::vector<value_type>&& entries)
     {
         SortedDictionary d;
-        d.m_entries = std::move(entries);
-        const auto less = [](const value_type& a, const value_type& b) { return ValueKeyLess()(a.first, b.first); };
-        if (std::adjacent_find(d.m_entries.begin(), d.m_entries.end(), [&](const value_type& a, const value_type& b) {
-                return !less(a, b);
-            }) == d.m_entries.end())
+        const auto less = [&entries](std::size_t i, std::size_t j) {
+            return compareUnits(entries[i].first, QStringView(entries[j].first)) < 0;
+        };
+        std::size_t sortedUpTo = 1;
+        while (sortedUpTo < entries.size() && less(sortedUpTo - 1, sortedUpTo))
+            ++sortedUpTo;
+        if (sortedUpTo >= entries.size()) {
+            d.m_entries = std::move(entries);
             return d;
-        std::stable_sort(d.m_entries.begin(), d.m_entries.end(), less);
-        std::vector<value_type> unique;
-        unique.reserve(d.m_entries.size());
-        for (std::size_t i = 0; i < d.m_entries.size(); ++i)
-            if (i + 1 == d.m_entries.size() || d.m_entries[i].first != d.m_entries[i + 1].first)
-                unique.push_back(std::move(d.m_entries[i]));
-        d.m_entries = std::move(unique);
+        }
+        // The order is found on indices, so that each entry moves once. A writer of many objects of one
+        // kind gives the same keys in the same order each time: the last order is tried first, and kept
+        // when it sorts these entries strictly (which no other order does).
+        thread_local std::vector<std::size_t> order;
+        bool reused = order.size() == entries.size();
+        for (std::size_t k = 1; reused && k < order.size(); ++k)
+            reused = less(order[k - 1], order[k]);
+        if (!reused) {
+            order.resize(entries.size());
+            for (std::size_t i = 0; i < order.size(); ++i)
+                order[i] = i;
+            std::stable_sort(order.begin(), order.end(), less);
+        }
+        d.m_entries.reserve(entries.size());
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            if (k + 1 < order.size() && entries[order[k]].first == entries[order[k + 1]].first)
+                continue;
+            d.m_entries.push_back(std::move(entries[order[k]]));
+        }
         return d;
     }
 
@@ -217,30 +234,42 @@ private:
     // converted first, as its units are not UTF-16 units.
     std::pair<std::size_t, bool> search(QAnyStringView key) const
     {
-        return key.visit([this](auto view) -> std::pair<std::size_t, bool> {
-            if constexpr (std::is_same_v<decltype(view), QUtf8StringView>) {
-                for (const char c : view)
-                    if (static_cast<unsigned char>(c) >= 0x80)
-                        return searchUnits(QStringView(view.toString()));
-            }
-            return searchUnits(view);
-        });
+        return key.visit([this](auto view) { return searchUnits(view); });
     }
+
+    // What compareUnits answers when it meets UTF-8 beyond ASCII before any difference.
+    static constexpr int beyondAscii = 2;
 
     template <class View>
     std::pair<std::size_t, bool> searchUnits(View key) const
     {
+        // The model reads the same keys, named by the same literals, from dictionaries of the same
+        // layout, one after another: where a key's text was last found is tried first (a mere hint,
+        // checked like any other probe).
+        thread_local std::array<std::pair<const void*, std::size_t>, 256> hints{};
+        auto& hint = hints[(reinterpret_cast<std::uintptr_t>(key.data()) >> 3) % hints.size()];
+        if (hint.first == key.data() && hint.second < m_entries.size()
+            && compareUnits(m_entries[hint.second].first, key) == 0)
+            return {hint.second, true};
         std::size_t low = 0;
         std::size_t high = m_entries.size();
         while (low < high) {
             const std::size_t mid = (low + high) / 2;
             const int order = compareUnits(m_entries[mid].first, key);
-            if (order < 0)
+            if constexpr (std::is_same_v<View, QUtf8StringView>) {
+                if (order == beyondAscii) {
+                    const QString converted = key.toString();
+                    return searchUnits(QStringView(converted));
+                }
+            }
+            if (order < 0) {
                 low = mid + 1;
-            else if (order > 0)
+            } else if (order > 0) {
                 high = mid;
-            else
+            } else {
+                hint = {key.data(), mid};
                 return {mid, true};
+            }
         }
         return {low, false};
     }
@@ -252,10 +281,14 @@ private:
         const qsizetype n = std::min(a.size(), b.size());
         for (qsizetype i = 0; i < n; ++i) {
             char16_t y;
-            if constexpr (std::is_same_v<View, QStringView>)
+            if constexpr (std::is_same_v<View, QStringView>) {
                 y = b.utf16()[i];
-            else
+            } else {
                 y = static_cast<unsigned char>(b.data()[i]);
+                // UTF-8 units beyond ASCII are not UTF-16 units.
+                if (std::is_same_v<View, QUtf8StringView> && y >= 0x80)
+                    return beyondAscii;
+            }
             if (x[i].unicode() != y)
                 return x[i].unicode() < y ? -1 : 1;
         }
