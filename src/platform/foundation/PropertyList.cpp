@@ -13,6 +13,7 @@
 #include <cstring>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -226,7 +227,9 @@ private:
     // shares that copy's characters (so is equal to it for as long as the copy lives) reuses them.
     bool writeKey(const QString& key)
     {
-        KeySlot& slot = m_keys[(reinterpret_cast<std::uintptr_t>(key.constData()) >> 4) % m_keys.size()];
+        if (!m_keys)
+            m_keys = std::make_unique<std::array<KeySlot, 128>>();
+        KeySlot& slot = (*m_keys)[(reinterpret_cast<std::uintptr_t>(key.constData()) >> 4) % m_keys->size()];
         if (slot.key.constData() == key.constData() && slot.key.size() == key.size() && !key.isEmpty()) {
             m_out.append(slot.bytes.data(), slot.bytes.size());
             return true;
@@ -366,7 +369,8 @@ private:
         QString key;
         std::string bytes;
     };
-    std::array<KeySlot, 128> m_keys;
+    // Made at the first key: settings check single values through here.
+    std::unique_ptr<std::array<KeySlot, 128>> m_keys;
     QString m_error;
     QStringList m_path;
 };

@@ -244,13 +244,18 @@ private:
     std::pair<std::size_t, bool> searchUnits(View key) const
     {
         // The model reads the same keys, named by the same literals, from dictionaries of the same
-        // layout, one after another: where a key's text was last found is tried first (a mere hint,
-        // checked like any other probe).
+        // layout, one after another: where a key's text was last found, or found missing, is tried first
+        // (a mere hint: the key is there, or belongs there when its neighbours bracket it).
         thread_local std::array<std::pair<const void*, std::size_t>, 256> hints{};
         auto& hint = hints[(reinterpret_cast<std::uintptr_t>(key.data()) >> 3) % hints.size()];
-        if (hint.first == key.data() && hint.second < m_entries.size()
-            && compareUnits(m_entries[hint.second].first, key) == 0)
-            return {hint.second, true};
+        if (hint.first == key.data() && hint.second <= m_entries.size()) {
+            const std::size_t at = hint.second;
+            const int here = at < m_entries.size() ? compareUnits(m_entries[at].first, key) : 1;
+            if (here == 0)
+                return {at, true};
+            if (here == 1 && (at == 0 || compareUnits(m_entries[at - 1].first, key) == -1))
+                return {at, false};
+        }
         std::size_t low = 0;
         std::size_t high = m_entries.size();
         while (low < high) {
@@ -271,6 +276,7 @@ private:
                 return {mid, true};
             }
         }
+        hint = {key.data(), low};
         return {low, false};
     }
 
