@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -108,10 +109,12 @@ const pf::PropertyTable& Shape::properties()
     return table;
 }
 
+thread_local bool Shape::identifierFollows_ = false;
+
 void Shape::initWithFrame(const pf::Rect& frame)
 {
     const ShapeClass& k = shapeClass();
-    identifier_ = pf::newIdentifier();
+    identifier_ = std::exchange(identifierFollows_, false) ? QString() : pf::newIdentifier();
     title_ = k.shortTitle();
     dirtyRectDirty_ = true;
     frame_ = frame;
@@ -123,10 +126,10 @@ void Shape::initWithFrame(const pf::Rect& frame)
     setOpacity(1.0);
     setRotationHandleRadius(100.0);
 
-    const auto integer = [&k](const char* key) { return k.stickyIntegerForKey(QString::fromLatin1(key)); };
-    const auto flag = [&k](const char* key) { return k.stickyBoolForKey(QString::fromLatin1(key)); };
-    const auto number = [&k](const char* key) { return k.stickyDoubleForKey(QString::fromLatin1(key)); };
-    const auto color = [&k](const char* key) { return k.stickyColorForKey(QString::fromLatin1(key)); };
+    const auto integer = [&k](const char* key) { return k.stickyIntegerForKey(literalKey(key)); };
+    const auto flag = [&k](const char* key) { return k.stickyBoolForKey(literalKey(key)); };
+    const auto number = [&k](const char* key) { return k.stickyDoubleForKey(literalKey(key)); };
+    const auto color = [&k](const char* key) { return k.stickyColorForKey(literalKey(key)); };
     setFillType(static_cast<std::uint64_t>(integer("fillType")));
     setFillColor(color("fillColor"));
     setFillAngle(integer("fillAngle"));

@@ -728,6 +728,10 @@ protected:
     // The copy's part of copying: Shape copies its fields in their order; kinds call it, then copy theirs.
     virtual void copyFrom(const Shape& source);
 
+    // The key named by a literal, made once per thread and shared: the setters, the initialiser and the
+    // stored form name some fifty keys for every shape.
+    static const QString& literalKey(const char* literal);
+
 private:
     template <class T>
     static bool sameValue(const T& a, const T& b);
@@ -744,6 +748,8 @@ private:
 
     // Reading helpers for readPlist and the style groups.
     static int documentVersion();
+    // Set while fromPlist makes a shape: the stored identifier is read next, so the initialiser makes none.
+    static thread_local bool identifierFollows_;
 
     QString identifier_;
     QString title_;
@@ -858,7 +864,7 @@ template <class T>
 pf::Value Shape::stickyValue(const T& value)
 {
     if constexpr (std::is_same_v<T, pf::OptionalColor>)
-        return pf::Value(QVStringFromColor(value));
+        return pf::Value(storedColorString(value));
     else if constexpr (std::is_same_v<T, bool>)
         return pf::Value(value);
     else if constexpr (std::is_floating_point_v<T>)
@@ -884,12 +890,14 @@ bool Shape::setProperty(T& field, std::type_identity_t<T> value, void (C::*sette
     }
     if (sameValue(field, value))
         return false;
-    pf::ChangeNotice notice(*this, QString::fromLatin1(change.key));
+    pf::ChangeNotice notice(*this, isObserved() ? literalKey(change.key) : QString());
     bool on = true;
     if constexpr (std::is_same_v<T, bool>)
         on = value;
-    pf::registerUndo(undoManager(), static_cast<C*>(this), [setter, old = field](C& shape) { (shape.*setter)(old); },
-                     actionName(change, on));
+    // Named only when there is a manager to name it: a shape being read has none, and makes many changes.
+    if (pf::UndoManager* undo = undoManager())
+        pf::registerUndo(undo, static_cast<C*>(this), [setter, old = field](C& shape) { (shape.*setter)(old); },
+                         actionName(change, on));
     if (change.effects & RedisplayBefore)
         setNeedsDisplay();
     field = std::move(value);

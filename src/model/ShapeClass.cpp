@@ -15,8 +15,10 @@
 
 #include <QLoggingCategory>
 
+#include <array>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -264,6 +266,20 @@ QString ShapeClass::defaultKeyForKey(const QString& key) const
 
 const ShapeClass::StickyKeys& ShapeClass::stickyKeys(const QString& key) const
 {
+    // The keys come from a few long-lived strings (the setters' and the initialiser's): where the same
+    // text of the same class was last found is tried first. Entries are never removed or changed, and a
+    // map's entries stay where they are, so a hint found this way needs no lock.
+    struct Hint {
+        const QChar* text = nullptr;
+        const ShapeClass* owner = nullptr;
+        const QString* key = nullptr;
+        const StickyKeys* keys = nullptr;
+    };
+    thread_local std::array<Hint, 256> hints;
+    Hint& hint = hints[((reinterpret_cast<std::uintptr_t>(key.constData()) >> 3) ^ reinterpret_cast<std::uintptr_t>(this))
+                       % hints.size()];
+    if (hint.text == key.constData() && hint.owner == this && *hint.key == key)
+        return *hint.keys;
     const std::lock_guard lock(stickyKeysMutex_);
     auto it = stickyKeys_.find(key);
     if (it == stickyKeys_.end())
@@ -271,6 +287,7 @@ const ShapeClass::StickyKeys& ShapeClass::stickyKeys(const QString& key) const
                  .emplace(key, StickyKeys{userPhylumKeyForKey(key), typeKeyForKey(key), defaultKeyForKey(key),
                                           !keysExcludedFromStickyPhylum().contains(key)})
                  .first;
+    hint = {key.constData(), this, &it->first, &it->second};
     return it->second;
 }
 
@@ -297,7 +314,7 @@ void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& ke
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const
 {
-    return QVColorFromString(stickyObjectForKey(key).asString());
+    return storedColor(stickyObjectForKey(key).asString());
 }
 
 double ShapeClass::stickyDoubleForKey(const QString& key) const
@@ -317,7 +334,7 @@ bool ShapeClass::stickyBoolForKey(const QString& key) const
 
 void ShapeClass::setStickyColorForKey(const pf::OptionalColor& color, const QString& key) const
 {
-    setStickyObjectForKey(QVStringFromColor(color), key);
+    setStickyObjectForKey(storedColorString(color), key);
 }
 
 void ShapeClass::setStickyDoubleForKey(double value, const QString& key) const

@@ -11,7 +11,10 @@
 
 #include <QLoggingCategory>
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 
 static_assert(Serializable<Shape> && Serializable<QVGradientElement> && Serializable<FilterSpec> && Serializable<LineDash>);
@@ -41,23 +44,12 @@ pf::Rect storable(const pf::Rect& r, const char* key)
 // through the stored-number readers.
 pf::OptionalColor readColor(const pf::Value& d, const char* key)
 {
-    return QVColorFromString(d.stringForKey(key));
+    return storedColor(d.stringForKey(key));
 }
 
 std::int32_t readInt32(const pf::Value& d, const char* key)
 {
     return d.intForKey(key);
-}
-
-// The key named by a literal, made once per thread and shared by every dictionary written: a page
-// writes some fifty keys for each of its shapes.
-const QString& storedKey(const char* literal)
-{
-    thread_local std::unordered_map<const char*, QString> keys;
-    auto it = keys.find(literal);
-    if (it == keys.end())
-        it = keys.emplace(literal, QString::fromLatin1(literal)).first;
-    return it->second;
 }
 
 const ShapeClass* shapeKindNamed(const QString& name)
@@ -70,6 +62,60 @@ const ShapeClass* shapeKindNamed(const QString& name)
 
 } // namespace
 
+const QString& Shape::literalKey(const char* literal)
+{
+    // A table indexed by the literal's address before the map: a shape names some fifty keys at a time.
+    thread_local std::array<std::pair<const char*, const QString*>, 512> recent{};
+    auto& slot = recent[(reinterpret_cast<std::uintptr_t>(literal) >> 2) % recent.size()];
+    if (slot.first == literal)
+        return *slot.second;
+    thread_local std::unordered_map<const char*, QString> keys;
+    auto it = keys.find(literal);
+    if (it == keys.end())
+        it = keys.emplace(literal, QString::fromLatin1(literal)).first;
+    slot = {literal, &it->second};
+    return it->second;
+}
+
+pf::OptionalColor storedColor(const QString& text)
+{
+    // Direct-mapped by hash; a miss reads the string and takes the slot.
+    struct Slot {
+        QString text;
+        pf::OptionalColor color;
+        bool used = false;
+    };
+    thread_local std::array<Slot, 64> memo;
+    Slot& slot = memo[qHash(text) % memo.size()];
+    if (!slot.used || slot.text != text) {
+        slot.text = text;
+        slot.color = QVColorFromString(text);
+        slot.used = true;
+    }
+    return slot.color;
+}
+
+QString storedColorString(const pf::OptionalColor& color)
+{
+    if (!color)
+        return QVStringFromColor(color);
+    struct Slot {
+        double channels[4] = {};
+        QString text;
+    };
+    thread_local std::array<Slot, 64> memo;
+    const double channels[4] = {color->red, color->green, color->blue, color->alpha};
+    std::uint64_t h = 0;
+    for (const double channel : channels)
+        h = (h ^ std::bit_cast<std::uint64_t>(channel)) * 0x9E3779B97F4A7C15ull;
+    Slot& slot = memo[(h >> 32) % memo.size()];
+    if (slot.text.isNull() || std::memcmp(slot.channels, channels, sizeof channels) != 0) {
+        std::memcpy(slot.channels, channels, sizeof channels);
+        slot.text = QVStringFromColor(color);
+    }
+    return slot.text;
+}
+
 int Shape::documentVersion()
 {
     const auto version = pf::threadDictionary::value(QString::fromLatin1(pf::TlsVersionKey)).get<std::int64_t>();
@@ -80,10 +126,14 @@ int Shape::documentVersion()
 
 pf::Value Shape::asPlist() const
 {
-    pf::Value::Dictionary d;
-    const auto number = [&d](const char* key, double v) { d[storedKey(key)] = storable(v, key); };
-    const auto color = [&d](const char* key, const pf::OptionalColor& c) { d[storedKey(key)] = QVStringFromColor(c); };
-    const auto put = [&d](const char* key, pf::Value v) { d[storedKey(key)] = std::move(v); };
+    // Gathered, then sorted once: inserting each key in its sorted place would move the others.
+    std::vector<pf::Value::Dictionary::value_type> d;
+    d.reserve(64);
+    const auto number = [&d](const char* key, double v) { d.emplace_back(literalKey(key), storable(v, key)); };
+    const auto color = [&d](const char* key, const pf::OptionalColor& c) {
+        d.emplace_back(literalKey(key), storedColorString(c));
+    };
+    const auto put = [&d](const char* key, pf::Value v) { d.emplace_back(literalKey(key), std::move(v)); };
 
     put("className", classObject().className());
     put("frame", pf::toString(storable(frame_, "frame")));
@@ -155,7 +205,7 @@ pf::Value Shape::asPlist() const
         if (spec)
             filters.push_back(spec->asPlist());
     put("contentFilterSpecs", std::move(filters));
-    return pf::Value(std::move(d));
+    return pf::Value(pf::Value::Dictionary::fromEntries(std::move(d)));
 }
 
 std::shared_ptr<Shape> Shape::fromPlist(const pf::Value& plist)
@@ -164,10 +214,23 @@ std::shared_ptr<Shape> Shape::fromPlist(const pf::Value& plist)
         qCWarning(lcShapePlist, "Shape: a stored shape is not a dictionary; skipped");
         return nullptr;
     }
+    // A page's dictionaries were read long before their shapes are made: each one's entries are
+    // fetched at once rather than one miss per key.
+    for (const auto& entry : plist.asDictionary())
+        __builtin_prefetch(&entry);
     const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
     if (!k)
         return nullptr;
-    auto shape = k->newShape(storedRect(plist, "frame"));
+    const pf::Rect frame = storedRect(plist, "frame");
+    std::shared_ptr<Shape> shape;
+    {
+        // Cleared by the first initialiser to run, and here whatever happens.
+        struct Follows {
+            Follows() { identifierFollows_ = true; }
+            ~Follows() { identifierFollows_ = false; }
+        } follows;
+        shape = k->newShape(frame);
+    }
     shape->readPlist(plist);
     return shape;
 }
@@ -229,6 +292,10 @@ std::optional<pf::MutableAttributedString> Shape::storedText(const pf::Value& pl
 
 std::shared_ptr<Shape> Shape::shapeFromPlist(const pf::Value& plist, bool useBuiltInStyle)
 {
+    // A page's dictionaries were read long before their shapes are made: each one's entries are
+    // fetched at once rather than one miss per key.
+    for (const auto& entry : plist.asDictionary())
+        __builtin_prefetch(&entry);
     const ShapeClass* k = shapeKindNamed(plist.stringForKey("className"));
     if (!k)
         return nullptr;

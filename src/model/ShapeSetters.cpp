@@ -235,7 +235,7 @@ QString Shape::actionName(const PropertyChange& change, bool on)
 
 void Shape::writeSticky(const char* key, const pf::Value& value)
 {
-    shapeClass().setStickyObjectForKey(value, QString::fromLatin1(key));
+    shapeClass().setStickyObjectForKey(value, literalKey(key));
 }
 
 void Shape::finishChange(unsigned effects)

@@ -1,6 +1,7 @@
 // Reads of numbers from stored property lists that never let a non-finite value into the model.
 #pragma once
 
+#include "platform/foundation/Color.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/Value.h"
 
@@ -45,3 +46,10 @@ inline pf::Point storedPoint(const pf::Value& plist, QAnyStringView key)
 {
     return pf::pointFromString(plist.stringForKey(key));
 }
+
+// The colour of a stored colour string, as QVColorFromString reads it, remembered: a page's shapes and
+// the sticky defaults repeat a few colours thousands of times.
+pf::OptionalColor storedColor(const QString& text);
+
+// The stored string of a colour, as QVStringFromColor writes it, remembered the same way.
+QString storedColorString(const pf::OptionalColor& color);

@@ -46,6 +46,12 @@ TEST(RectRecord, StringFormsRoundTripAndReadLeniently)
     EXPECT_EQ(toString(Size(1e20, 2)), "{1e+20, 2}");
     const Rect odd(0.1 + 0.2, 1.0 / 3.0, 1e-9, 12345.678);
     EXPECT_EQ(rectFromString(toString(odd)), odd);
+    // The longest numbers, written as formatNumber writes each one alone.
+    const Rect longest(-2.2250738585072014e-308, -1.7976931348623157e308, 4.9406564584124654e-324, -0.0);
+    EXPECT_EQ(toString(longest), QStringLiteral("{{%1, %2}, {%3, %4}}")
+                                     .arg(formatNumber(longest.x()), formatNumber(longest.y()),
+                                          formatNumber(longest.width()), formatNumber(longest.height())));
+    EXPECT_EQ(rectFromString(toString(longest)), longest);
     EXPECT_EQ(rectFromString("{{1, 2}, {3}}"), Rect(1, 2, 3, 0));
     EXPECT_EQ(pointFromString("x=5 y=-.5"), Point(5, -0.5));
     EXPECT_EQ(pointFromString("garbage"), Point(0, 0));

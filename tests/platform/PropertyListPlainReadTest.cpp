@@ -95,6 +95,9 @@ TEST(PropertyListPlainRead, AgreesWithTheXmlReaderOnAwkwardInput)
         "<dict></dict<key>a</key><string/></dict>", "<dict><key>a</key><string>x</string></array>", "<array><key>a</key></array>",
         "<array>text</array>", "<Dict></Dict>", "<dict2></dict2>", "<unknown/>", "<string>x</string><string>y</string>",
         "<dict>&#32;</dict>", "<dict>\r\n<key>k</key>\r\n<string>v</string>\r\n</dict>",
+        "<integer>&#49;2</integer>", "<real>1&#46;5</real>", "<real>\t2.5\n</real>",
+        "<real>0.00000000000000000000000000000000000000000000000000000000000000000000001</real>",
+        "<integer>000000000000000000000000000000000000000000000000000000000000000000000042</integer>",
     };
     for (const char* body : bodies)
         agrees(document(body));

@@ -70,6 +70,32 @@ TEST(PropertyListFormat, EveryKindWritesTheGoldenFileAndRoundTripsByteForByte)
     EXPECT_EQ(*again.data, *written.data);
 }
 
+TEST(PropertyListFormat, KeysSharedByManyDictionariesAreWrittenAlike)
+{
+    // The same key strings in every dictionary (as a page writes them), and the same texts as separate
+    // strings: the bytes agree, escapes included; a key over part of another's characters is its own.
+    const QString shared[] = {QStringLiteral("a&b"), QStringLiteral("frame"), QStringLiteral("\u00e9t\u00e9")};
+    static const QChar raw[] = {u'f', u'r', u'a', u'm', u'e'};
+    const auto page = [&](bool fresh) {
+        Value list;
+        for (int i = 0; i < 40; ++i) {
+            Value d;
+            for (const QString& key : shared)
+                d.set(fresh ? QString(key.constData(), key.size()) : key, i);
+            d.set(QString::fromRawData(raw, 4), -i); // "fram"
+            list.append(d);
+        }
+        return *writePropertyList(list).data;
+    };
+    const QByteArray written = page(false);
+    EXPECT_EQ(written, page(true));
+    EXPECT_EQ(written.count("<key>a&amp;b</key>"), 40);
+    EXPECT_EQ(written.count("<key>fram</key>"), 40);
+    EXPECT_EQ(written.count("<key>frame</key>"), 40);
+    EXPECT_EQ(written.count("<key>\xc3\xa9t\xc3\xa9</key>"), 40);
+    EXPECT_EQ(*readPropertyList(written).value, *readPropertyList(page(true)).value);
+}
+
 TEST(PropertyListFormat, ReadsTheSameDocumentFromAnotherWritersLayout)
 {
     const PropertyListReadResult read = readPropertyList(fixture("every-kind-other-writer.plist"));

@@ -149,6 +149,82 @@ TEST(ValueDictionary, KeysAreSortedAndFoundFromAnyStringForm)
     EXPECT_EQ(dict.integerForKey("\xef\xbf\xae"), 5);
 }
 
+TEST(ValueDictionary, BehavesAsAMapWhateverOrderItIsBuiltIn)
+{
+    // Made from a list: sorted, the first of repeated keys kept (as std::map does).
+    Value::Dictionary listed{{"b", Value(1)}, {"a", Value(2)}, {"b", Value(3)}};
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed.begin()->first, "a");
+    EXPECT_EQ(listed.at("b"), Value(1));
+    // Adopted entries: sorted, the last of repeated keys kept (as a reader keeps it), in and out of order.
+    const auto entries = [](std::initializer_list<std::pair<const char*, int>> list) {
+        std::vector<Value::Dictionary::value_type> out;
+        for (const auto& [key, value] : list)
+            out.emplace_back(QString::fromLatin1(key), Value(value));
+        return out;
+    };
+    for (const auto& list : {entries({{"c", 1}, {"a", 2}, {"b", 3}, {"a", 4}}), entries({{"a", 2}, {"a", 4}, {"b", 3}, {"c", 1}}),
+                             entries({{"b", 3}, {"c", 1}, {"a", 2}, {"a", 4}})}) {
+        const Value d(Value::Dictionary::fromEntries(std::vector(list)));
+        EXPECT_EQ(d, Value(Value::Dictionary{{"a", Value(4)}, {"b", Value(3)}, {"c", Value(1)}}));
+    }
+    // Two lists of one size in turn: the order found for one is not taken for the other.
+    for (int round = 0; round < 2; ++round) {
+        const Value x(Value::Dictionary::fromEntries(entries({{"z", 1}, {"y", 2}, {"x", 3}})));
+        const Value y(Value::Dictionary::fromEntries(entries({{"m", 1}, {"o", 2}, {"n", 3}})));
+        QStringList keys;
+        for (const Value* v : {&x, &y})
+            for (const auto& [key, item] : v->asDictionary())
+                keys << key;
+        EXPECT_EQ(keys, (QStringList{"x", "y", "z", "m", "n", "o"}));
+    }
+
+    Value::Dictionary d;
+    d[QStringLiteral("m")] = 1;
+    EXPECT_TRUE(d.emplace(QStringLiteral("k"), 2).second);
+    EXPECT_FALSE(d.emplace(QStringLiteral("k"), 9).second);
+    d.insert_or_assign(QStringLiteral("z"), Value(3));
+    d.insert_or_assign(d.begin(), QStringLiteral("z"), Value(4)); // a wrong hint is only a hint
+    d.insert_or_assign(d.end(), QStringLiteral("a"), Value(5));
+    EXPECT_EQ(d.erase("m"), 1u);
+    EXPECT_EQ(d.erase("m"), 0u);
+    EXPECT_EQ(d, (Value::Dictionary{{"a", Value(5)}, {"k", Value(2)}, {"z", Value(4)}}));
+    EXPECT_THROW((void)d.at("m"), std::out_of_range);
+}
+
+TEST(ValueDictionary, AKeyIsFoundInDictionariesOfEveryLayout)
+{
+    // One literal read from dictionaries where it stands at different places, or not at all: where it was
+    // found last is never taken for where it is.
+    const char* key = "fillColor";
+    std::vector<Value> dicts;
+    for (int before = 0; before < 6; ++before) {
+        Value d;
+        for (int i = 0; i < before; ++i)
+            d.set(QStringLiteral("a%1").arg(i), i);
+        d.set(QStringLiteral("fillColor"), before);
+        d.set(QStringLiteral("fillColos"), -1);
+        d.set(QStringLiteral("z"), -2);
+        dicts.push_back(d);
+    }
+    Value without;
+    without.set(QStringLiteral("fillColoq"), 1);
+    without.set(QStringLiteral("fillColorX"), 2);
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < dicts.size(); ++i) {
+            EXPECT_EQ(dicts[i].intForKey(key), static_cast<int>(i));
+            EXPECT_FALSE(without.contains(key));
+            EXPECT_EQ(without.intForKey("fillColorX"), 2);
+        }
+    }
+    // A key beyond ASCII in UTF-8 whose bytes, taken as units, would match another key.
+    Value latin;
+    latin.set(QString::fromLatin1("\xc3\xa9"), 1); // two Latin-1 characters
+    latin.set(QStringLiteral("\u00e9"), 2);         // one character, those two bytes in UTF-8
+    EXPECT_EQ(latin.intForKey("\xc3\xa9"), 2);
+    EXPECT_EQ(latin.intForKey(QLatin1StringView("\xc3\xa9")), 1);
+}
+
 TEST(ValueMutation, CopiesShareUntilChanged)
 {
     Value original(Value::Dictionary{{"list", Value(Value::Array{Value(1), Value(2)})}, {"name", Value("a")}});

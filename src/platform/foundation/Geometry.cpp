@@ -199,19 +199,58 @@ QString formatNumber(double v)
     return QString::fromLatin1(buffer, int(result.ptr - buffer));
 }
 
+namespace {
+
+// "{a, b}" and "{{a, b}, {c, d}}" written straight into one buffer (documents hold one or two for every
+// shape), each number as formatNumber writes it.
+void putNumber(char*& o, double v)
+{
+    if (v == 0) {
+        *o++ = '0';
+        return;
+    }
+    o = std::to_chars(o, o + 32, v).ptr;
+}
+
+void putPair(char*& o, double a, double b)
+{
+    *o++ = '{';
+    putNumber(o, a);
+    *o++ = ',';
+    *o++ = ' ';
+    putNumber(o, b);
+    *o++ = '}';
+}
+
+} // namespace
+
 QString toString(const Point& p)
 {
-    return QStringLiteral("{%1, %2}").arg(formatNumber(p.x), formatNumber(p.y));
+    char buffer[80];
+    char* o = buffer;
+    putPair(o, p.x, p.y);
+    return QString::fromLatin1(buffer, o - buffer);
 }
 
 QString toString(const Size& s)
 {
-    return QStringLiteral("{%1, %2}").arg(formatNumber(s.width), formatNumber(s.height));
+    char buffer[80];
+    char* o = buffer;
+    putPair(o, s.width, s.height);
+    return QString::fromLatin1(buffer, o - buffer);
 }
 
 QString toString(const Rect& r)
 {
-    return QStringLiteral("{%1, %2}").arg(toString(r.origin), toString(r.size));
+    char buffer[160];
+    char* o = buffer;
+    *o++ = '{';
+    putPair(o, r.origin.x, r.origin.y);
+    *o++ = ',';
+    *o++ = ' ';
+    putPair(o, r.size.width, r.size.height);
+    *o++ = '}';
+    return QString::fromLatin1(buffer, o - buffer);
 }
 
 QString toString(const AffineTransform& t)

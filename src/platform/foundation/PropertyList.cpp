@@ -7,10 +7,15 @@
 #include <QXmlStreamReader>
 #include <QtDebug>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pf {
@@ -31,12 +36,71 @@ QString formatDate(const QDateTime& utc)
 
 // ---------------------------------------------------------------------------------------------- writer
 
+// The bytes written so far, in a QByteArray that is handed over at the end without a copy. Room is made
+// ahead (left uninitialised) and a cursor moves through it, so every append is inline.
+class Output {
+public:
+    explicit Output(qsizetype initial)
+    {
+        m_bytes.resize(initial);
+        m_p = m_bytes.data();
+        m_end = m_p + initial;
+    }
+
+    // At least n bytes at the cursor; advanceTo() then says how many were written.
+    char* room(std::size_t n)
+    {
+        if (static_cast<std::size_t>(m_end - m_p) < n)
+            grow(n);
+        return m_p;
+    }
+    void advanceTo(char* p) { m_p = p; }
+    std::size_t size() const { return static_cast<std::size_t>(m_p - m_bytes.data()); }
+    const char* at(std::size_t offset) const { return m_bytes.data() + offset; }
+
+    void append(const char* s, std::size_t n)
+    {
+        std::memcpy(room(n), s, n);
+        m_p += n;
+    }
+    void append(std::string_view s) { append(s.data(), s.size()); }
+    void append(std::size_t count, char c)
+    {
+        std::memset(room(count), c, count);
+        m_p += count;
+    }
+    void operator+=(char c)
+    {
+        *room(1) = c;
+        ++m_p;
+    }
+
+    QByteArray take()
+    {
+        m_bytes.resize(m_p - m_bytes.data());
+        m_p = m_end = nullptr;
+        return std::move(m_bytes);
+    }
+
+private:
+    void grow(std::size_t n)
+    {
+        const qsizetype used = m_p - m_bytes.data();
+        m_bytes.resize(std::max(2 * m_bytes.size(), used + static_cast<qsizetype>(n)));
+        m_p = m_bytes.data() + used;
+        m_end = m_bytes.data() + m_bytes.size();
+    }
+
+    QByteArray m_bytes;
+    char* m_p = nullptr;
+    char* m_end = nullptr;
+};
+
 class Writer {
 public:
     // Straight to UTF-8 bytes, in the layout described in the header.
     bool writeDocument(const Value& root)
     {
-        m_out.reserve(1 << 16);
         m_out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
         m_out.append(dtd);
         m_out.append("\n<plist version=\"1.0\">\n");
@@ -46,7 +110,7 @@ public:
         return true;
     }
 
-    QByteArray take() const { return QByteArray(m_out.data(), static_cast<qsizetype>(m_out.size())); }
+    QByteArray take() { return m_out.take(); }
 
     // Why the write failed, with the key path of the value at fault.
     QString error() const
@@ -93,9 +157,7 @@ private:
         m_out.append(element.data(), static_cast<std::size_t>(element.size()));
         m_out += '>';
         // Encoded into room for the longest form ("&quot;" for one unit), then cut to what was written.
-        const std::size_t start = m_out.size();
-        m_out.resize(start + 6 * static_cast<std::size_t>(text.size()));
-        char* o = m_out.data() + start;
+        char* o = m_out.room(6 * static_cast<std::size_t>(text.size()));
         const auto put = [&o](const char* s, std::size_t n) {
             std::memcpy(o, s, n);
             o += n;
@@ -104,6 +166,10 @@ private:
         const qsizetype n = text.size();
         for (qsizetype i = 0; i < n; ++i) {
             const char16_t c = s[i];
+            if (c < 0x80 && writtenAsIs[c]) {
+                *o++ = static_cast<char>(c);
+                continue;
+            }
             if (c < 0x80) {
                 switch (c) {
                 case u'<':
@@ -149,12 +215,40 @@ private:
                 *o++ = static_cast<char>(0x80 | (c & 0x3F));
             }
         }
-        m_out.resize(static_cast<std::size_t>(o - m_out.data()));
+        m_out.advanceTo(o);
         m_out.append("</");
         m_out.append(element.data(), static_cast<std::size_t>(element.size()));
         m_out += '>';
         return true;
     }
+
+    // A key's element, as writeText writes it. Documents repeat a few dozen keys in every dictionary,
+    // each one the same string: the bytes written for a string are kept with a copy of it, and a key that
+    // shares that copy's characters (so is equal to it for as long as the copy lives) reuses them.
+    bool writeKey(const QString& key)
+    {
+        if (!m_keys)
+            m_keys = std::make_unique<std::array<KeySlot, 128>>();
+        KeySlot& slot = (*m_keys)[(reinterpret_cast<std::uintptr_t>(key.constData()) >> 4) % m_keys->size()];
+        if (slot.key.constData() == key.constData() && slot.key.size() == key.size() && !key.isEmpty()) {
+            m_out.append(slot.bytes.data(), slot.bytes.size());
+            return true;
+        }
+        const std::size_t start = m_out.size();
+        if (!writeText("key", key))
+            return false;
+        slot.key = key;
+        slot.bytes.assign(m_out.at(start), m_out.size() - start);
+        return true;
+    }
+
+    // ASCII that stands for itself in text.
+    static constexpr std::array<bool, 128> writtenAsIs = [] {
+        std::array<bool, 128> asIs{};
+        for (int c = 0; c < 128; ++c)
+            asIs[c] = (c >= 0x20 || c == '\t' || c == '\n') && c != '<' && c != '>' && c != '&' && c != '"';
+        return asIs;
+    }();
 
     bool unwritable() { return fail(QStringLiteral("a string holds a character that XML cannot carry")); }
 
@@ -245,7 +339,7 @@ private:
         m_out.append("<dict>");
         for (const auto& [key, item] : v.asDictionary()) {
             newlineAndIndent(level + 1);
-            if (!writeText("key", key) || (newlineAndIndent(level + 1), !writeValue(item, level + 1))) {
+            if (!writeKey(key) || (newlineAndIndent(level + 1), !writeValue(item, level + 1))) {
                 m_path.prepend(key);
                 return false;
             }
@@ -269,8 +363,14 @@ private:
         m_out.append("</data>");
     }
 
-    // Built in a std::string, whose appends are inline: the text is written a character at a time.
-    std::string m_out;
+    // Small at first: settings write single values through here too.
+    Output m_out{1 << 10};
+    struct KeySlot {
+        QString key;
+        std::string bytes;
+    };
+    // Made at the first key: settings check single values through here.
+    std::unique_ptr<std::array<KeySlot, 128>> m_keys;
     QString m_error;
     QStringList m_path;
 };

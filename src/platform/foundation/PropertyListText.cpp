@@ -3,10 +3,13 @@
 #include <QDate>
 #include <QTime>
 
+#include <array>
+#include <cstring>
+#include <deque>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace pf::plist {
 
@@ -187,8 +190,12 @@ private:
 
     bool skip(std::string_view literal)
     {
-        if (static_cast<std::size_t>(m_end - m_p) < literal.size() || std::string_view(m_p, literal.size()) != literal)
+        if (static_cast<std::size_t>(m_end - m_p) < literal.size())
             return false;
+        // Tags are short: compared inline rather than by a call.
+        for (std::size_t i = 0; i < literal.size(); ++i)
+            if (m_p[i] != literal[i])
+                return false;
         m_p += literal.size();
         return true;
     }
@@ -253,41 +260,89 @@ private:
     }
 
     // A leaf element's content up to its end tag, decoded; null when empty, as the general reader gives it.
-    bool readText(std::string_view name, bool empty, QString& text, bool intern)
+    enum class Intern { No, Key, String };
+
+    bool readText(std::string_view name, bool empty, QString& text, Intern intern)
     {
-        if (empty)
-            return true;
-        const char* begin = m_p;
+        std::string_view raw;
         bool plain = true;
-        while (m_p != m_end && *m_p != '<') {
-            const auto c = static_cast<unsigned char>(*m_p);
-            if (c < 0x20 || c >= 0x80 || c == '&' || c == '>')
-                plain = false;
-            ++m_p;
-        }
-        const std::string_view raw(begin, static_cast<std::size_t>(m_p - begin));
-        if (!endTag(name))
+        if (!readRaw(name, empty, raw, plain))
             return false;
         if (raw.empty())
             return true;
         if (!plain)
             return decode(raw, text);
-        if (intern && raw.size() <= 48) {
-            // Keys and short strings repeat throughout a document: share one copy of each.
-            auto [it, added] = m_interned.try_emplace(raw);
-            if (added) {
-                if (m_interned.size() > 8192) {
-                    m_interned.clear();
-                    text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-                    return true;
-                }
-                it->second = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-            }
-            text = it->second;
+        if (intern != Intern::No && raw.size() <= 48) {
+            text = interned(intern == Intern::Key ? m_keys : m_strings, raw);
             return true;
         }
         text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
         return true;
+    }
+
+    // A leaf element's content up to its end tag as it stands in the bytes; plain when it needs no
+    // decoding (printable ASCII without markup).
+    bool readRaw(std::string_view name, bool empty, std::string_view& raw, bool& plain)
+    {
+        raw = {};
+        plain = true;
+        if (empty)
+            return true;
+        const char* begin = m_p;
+        while (m_p != m_end && textByte[static_cast<unsigned char>(*m_p)] == Plain)
+            ++m_p;
+        while (m_p != m_end && *m_p != '<') {
+            plain = false;
+            ++m_p;
+        }
+        raw = std::string_view(begin, static_cast<std::size_t>(m_p - begin));
+        return endTag(name);
+    }
+
+    enum ByteKind : unsigned char { Plain, Other };
+    // What may stand in plain text: printable ASCII but '<', '&' and '>'.
+    static constexpr std::array<ByteKind, 256> textByte = [] {
+        std::array<ByteKind, 256> kinds{};
+        for (int c = 0; c < 256; ++c)
+            kinds[c] = c < 0x20 || c >= 0x80 || c == '<' || c == '&' || c == '>' ? Other : Plain;
+        return kinds;
+    }();
+
+    struct InternSlot {
+        std::string_view text; // in the bytes being read
+        QString string;
+    };
+
+    // Keys and short strings repeat throughout a document: one copy of each is shared, from a table
+    // indexed by a hash of the text, a newcomer taking the slot of whatever was there. Keys have a table
+    // of their own, so that strings that do not repeat (frames, titles) never displace them: every
+    // dictionary of a kind then shares the same few key strings.
+    static const QString& interned(std::vector<InternSlot>& table, std::string_view raw)
+    {
+        if (table.empty())
+            table.resize(1024);
+        const std::size_t n = raw.size();
+        std::uint64_t h = n * 0x9E3779B97F4A7C15ull;
+        if (n >= 8) {
+            std::uint64_t first = 0;
+            std::uint64_t last = 0;
+            std::memcpy(&first, raw.data(), 8);
+            std::memcpy(&last, raw.data() + n - 8, 8);
+            h ^= first * 0xC2B2AE3D27D4EB4Full;
+            h = (h ^ (h >> 31)) * 0x165667B19E3779F9ull;
+            h ^= last * 0x9E3779B185EBCA87ull;
+        } else {
+            for (const char c : raw)
+                h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+        }
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ull;
+        InternSlot& slot = table[static_cast<std::size_t>(h >> 54)];
+        if (slot.text.size() != raw.size() || std::memcmp(slot.text.data(), raw.data(), n) != 0) {
+            slot.text = raw;
+            slot.string = QString::fromLatin1(raw.data(), static_cast<qsizetype>(n));
+        }
+        return slot.string;
     }
 
     // Text with entities, line breaks, tabs or UTF-8. Gives up on anything a reader must normalise or
@@ -405,7 +460,7 @@ private:
             return readArray(out, empty, depth);
         case Tag::String: {
             QString text;
-            if (!readText(name, empty, text, true))
+            if (!readText(name, empty, text, Intern::String))
                 return false;
             out = Value(std::move(text));
             return true;
@@ -433,24 +488,28 @@ private:
 
     bool readLeaf(Tag tag, std::string_view name, bool empty, Value& out)
     {
+        if (tag == Tag::Integer || tag == Tag::Real) {
+            // Numbers are short and plain: widened on the stack rather than into a string of their own.
+            const char* start = m_p;
+            std::string_view raw;
+            bool plain = true;
+            if (!readRaw(name, empty, raw, plain))
+                return false;
+            char16_t units[64];
+            if (plain && raw.size() <= std::size(units)) {
+                for (std::size_t i = 0; i < raw.size(); ++i)
+                    units[i] = static_cast<unsigned char>(raw[i]);
+                return readNumber(tag, QStringView(units, static_cast<qsizetype>(raw.size())), out);
+            }
+            m_p = start;
+        }
         QString text;
-        if (!readText(name, empty, text, false))
+        if (!readText(name, empty, text, Intern::No))
             return false;
         switch (tag) {
-        case Tag::Integer: {
-            std::int64_t value = 0;
-            if (parseInteger(text, value) != NumberRead::Ok)
-                return false;
-            out = Value(value);
-            return true;
-        }
-        case Tag::Real: {
-            double value = 0;
-            if (parseReal(text, value) != NumberRead::Ok)
-                return false;
-            out = Value(value);
-            return true;
-        }
+        case Tag::Integer:
+        case Tag::Real:
+            return readNumber(tag, text, out);
         case Tag::Data: {
             std::optional<QByteArray> data = parseData(text);
             if (!data)
@@ -470,11 +529,27 @@ private:
         }
     }
 
+    static bool readNumber(Tag tag, QStringView text, Value& out)
+    {
+        if (tag == Tag::Integer) {
+            std::int64_t value = 0;
+            if (parseInteger(text, value) != NumberRead::Ok)
+                return false;
+            out = Value(value);
+            return true;
+        }
+        double value = 0;
+        if (parseReal(text, value) != NumberRead::Ok)
+            return false;
+        out = Value(value);
+        return true;
+    }
+
     bool readDictionary(Value& out, bool empty, int depth)
     {
         if (depth > propertyListMaxDepth)
             return false;
-        Value::Dictionary dict;
+        auto& entries = scratch(m_entryScratch, depth);
         if (!empty) {
             for (;;) {
                 skipSpace();
@@ -486,26 +561,46 @@ private:
                 if (!startTag(tag, name, emptyKey) || tag != Tag::Key)
                     return false;
                 QString key;
-                if (!readText(name, emptyKey, key, true))
+                if (!readText(name, emptyKey, key, Intern::Key))
                     return false;
                 skipSpace();
                 Value item;
                 if (!readValue(item, depth + 1))
                     return false;
-                // Writers sort their keys, so the end is almost always the right place; a repeated key
-                // keeps its last value.
-                dict.insert_or_assign(dict.end(), std::move(key), std::move(item));
+                entries.emplace_back(std::move(key), std::move(item));
             }
         }
-        out = Value(std::move(dict));
+        // Writers sort their keys, so the entries are almost always in order already; a repeated key
+        // keeps its last value.
+        out = Value(Value::Dictionary::fromEntries(taken(entries)));
         return true;
+    }
+
+    // The entries of the containers being read, one list per depth, kept from container to container so
+    // that each container is made once at its final size.
+    template <class T>
+    static std::vector<T>& scratch(std::deque<std::vector<T>>& lists, int depth)
+    {
+        while (lists.size() <= static_cast<std::size_t>(depth))
+            lists.emplace_back();
+        auto& list = lists[static_cast<std::size_t>(depth)];
+        list.clear();
+        return list;
+    }
+
+    template <class T>
+    static std::vector<T> taken(std::vector<T>& list)
+    {
+        std::vector<T> items(std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+        list.clear();
+        return items;
     }
 
     bool readArray(Value& out, bool empty, int depth)
     {
         if (depth > propertyListMaxDepth)
             return false;
-        Value::Array items;
+        auto& items = scratch(m_itemScratch, depth);
         if (!empty) {
             for (;;) {
                 skipSpace();
@@ -517,13 +612,16 @@ private:
                 items.push_back(std::move(item));
             }
         }
-        out = Value(std::move(items));
+        out = Value(taken(items));
         return true;
     }
 
     const char* m_p;
     const char* m_end;
-    std::unordered_map<std::string_view, QString> m_interned;
+    std::vector<InternSlot> m_keys;
+    std::vector<InternSlot> m_strings;
+    std::deque<std::vector<std::pair<QString, Value>>> m_entryScratch;
+    std::deque<std::vector<Value>> m_itemScratch;
 };
 
 } // namespace

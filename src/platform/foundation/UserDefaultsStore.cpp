@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace pf {
 
 const QString UserDefaultsStore::didChangeNotification = QStringLiteral("NSUserDefaultsDidChangeNotification");
@@ -111,8 +113,10 @@ void UserDefaultsStore::setObjectForKey(const Value& value, const QString& key)
     if (user_.objectForKey(key) == value)
         return;
     // A value with no property-list form would make every later save fail: refuse it here, by the
-    // writer's own rules.
-    if (!value.isNull()) {
+    // writer's own rules. Bools, integers and finite reals always have one (shapes write many as sticky
+    // defaults).
+    const bool plainScalar = value.isBool() || value.isInteger() || (value.isReal() && std::isfinite(value.doubleValue()));
+    if (!value.isNull() && !plainScalar) {
         if (const auto written = writePropertyList(value); !written.ok()) {
             qWarning("Setting \"%s\" refused: %s", qPrintable(key), qPrintable(written.error));
             return;

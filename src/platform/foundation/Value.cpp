@@ -123,25 +123,6 @@ bool integerEqualsReal(std::int64_t i, double d)
     return static_cast<std::int64_t>(d) == i;
 }
 
-// Keys are ordered by UTF-16 unit; a UTF-8 key beyond ASCII would compare by code point, so it is
-// converted first.
-template <typename Dict>
-auto findKey(Dict& dict, QAnyStringView key)
-{
-    const bool beyondAscii = key.visit([](auto view) {
-        if constexpr (std::is_same_v<decltype(view), QUtf8StringView>) {
-            for (const char c : view) {
-                if (static_cast<unsigned char>(c) >= 0x80)
-                    return true;
-            }
-        }
-        return false;
-    });
-    if (beyondAscii)
-        return dict.find(QAnyStringView(key.toString()));
-    return dict.find(key);
-}
-
 const Value& nullValue()
 {
     static const Value null;
@@ -308,7 +289,7 @@ const Value& Value::objectForKey(QAnyStringView key) const
     const auto* d = std::get_if<DictionaryPtr>(&m_v);
     if (!d)
         return nullValue();
-    const auto it = findKey(**d, key);
+    const auto it = (*d)->find(key);
     return it != (*d)->end() ? it->second : nullValue();
 }
 
@@ -356,7 +337,7 @@ void Value::remove(QAnyStringView key)
     if (isNull() || (isDictionary() && objectForKey(key).isNull()))
         return;
     Dictionary& d = mutableDictionary();
-    d.erase(findKey(d, key));
+    d.erase(key);
 }
 
 void Value::append(Value value) { mutableArray().push_back(std::move(value)); }

@@ -39,10 +39,14 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iosfwd>
-#include <map>
+#include <initializer_list>
 #include <memory>
+#include <stdexcept>
+#include <tuple>
+#include <utility>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -85,13 +89,237 @@ private:
     static char16_t unit(QUtf8StringView s, qsizetype i) { return static_cast<unsigned char>(s.data()[i]); }
 };
 
+// A dictionary of a property list: its entries in one block, sorted by key (as the property-list writer
+// wants them), found by binary search. A document holds tens of thousands of small dictionaries; one
+// block each is made, searched and freed far faster than a node per entry. The interface is std::map's,
+// as far as the code uses it; an insertion or erasure moves the later entries, so it invalidates
+// iterators and references into the dictionary.
+template <class V>
+class SortedDictionary {
+public:
+    using key_type = QString;
+    using mapped_type = V;
+    using value_type = std::pair<QString, V>;
+    using iterator = typename std::vector<value_type>::iterator;
+    using const_iterator = typename std::vector<value_type>::const_iterator;
+    using size_type = std::size_t;
+
+    SortedDictionary() = default;
+    // As a std::map is made from a list: sorted, the first of repeated keys kept.
+    SortedDictionary(std::initializer_list<value_type> entries)
+    {
+        m_entries.reserve(entries.size());
+        for (const value_type& e : entries)
+            emplace(e.first, e.second);
+    }
+
+    iterator begin() { return m_entries.begin(); }
+    iterator end() { return m_entries.end(); }
+    const_iterator begin() const { return m_entries.begin(); }
+    const_iterator end() const { return m_entries.end(); }
+    const_iterator cbegin() const { return m_entries.begin(); }
+    const_iterator cend() const { return m_entries.end(); }
+    size_type size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    void clear() { m_entries.clear(); }
+    void reserve(size_type n) { m_entries.reserve(n); }
+
+    iterator lower_bound(QAnyStringView key) { return begin() + search(key).first; }
+    const_iterator lower_bound(QAnyStringView key) const { return begin() + search(key).first; }
+    iterator find(QAnyStringView key)
+    {
+        const auto [at, found] = search(key);
+        return found ? begin() + at : end();
+    }
+    const_iterator find(QAnyStringView key) const
+    {
+        const auto [at, found] = search(key);
+        return found ? begin() + at : end();
+    }
+    size_type count(QAnyStringView key) const { return find(key) != end() ? 1 : 0; }
+    bool contains(QAnyStringView key) const { return find(key) != end(); }
+    V& at(QAnyStringView key)
+    {
+        const auto it = find(key);
+        if (it == end())
+            throw std::out_of_range("pf::Value::Dictionary::at: no such key");
+        return it->second;
+    }
+    const V& at(QAnyStringView key) const { return const_cast<SortedDictionary&>(*this).at(key); }
+
+    // Inserts when the key is absent; the bool says whether it did.
+    template <class K, class... Args>
+    std::pair<iterator, bool> emplace(K&& key, Args&&... args)
+    {
+        QString k(std::forward<K>(key));
+        const auto it = lower_bound(k);
+        if (it != end() && it->first == k)
+            return {it, false};
+        return {m_entries.emplace(it, std::piecewise_construct, std::forward_as_tuple(std::move(k)),
+                                  std::forward_as_tuple(std::forward<Args>(args)...)),
+                true};
+    }
+    std::pair<iterator, bool> insert(value_type entry) { return emplace(std::move(entry.first), std::move(entry.second)); }
+    template <class M>
+    std::pair<iterator, bool> insert_or_assign(QString key, M&& value)
+    {
+        return insertOrAssignFrom(lowerIndex(key), std::move(key), std::forward<M>(value));
+    }
+    // With the place the key is expected before: entries added in sorted order (as a reader meets them)
+    // go to the end without a search.
+    template <class M>
+    iterator insert_or_assign(const_iterator hint, QString key, M&& value)
+    {
+        const auto at = static_cast<std::size_t>(hint - cbegin());
+        const bool fits = (at == 0 || ValueKeyLess()(m_entries[at - 1].first, key))
+            && (at == m_entries.size() || ValueKeyLess()(key, m_entries[at].first));
+        return insertOrAssignFrom(fits ? at : lowerIndex(key), std::move(key), std::forward<M>(value)).first;
+    }
+    // Adopts entries in any order; of repeated keys the last is kept (as a property-list reader keeps it).
+    static SortedDictionary fromEntries(std::vector<value_type>&& entries)
+    {
+        SortedDictionary d;
+        const auto less = [&entries](std::size_t i, std::size_t j) {
+            return compareUnits(entries[i].first, QStringView(entries[j].first)) < 0;
+        };
+        std::size_t sortedUpTo = 1;
+        while (sortedUpTo < entries.size() && less(sortedUpTo - 1, sortedUpTo))
+            ++sortedUpTo;
+        if (sortedUpTo >= entries.size()) {
+            d.m_entries = std::move(entries);
+            return d;
+        }
+        // The order is found on indices, so that each entry moves once. A writer of many objects of one
+        // kind gives the same keys in the same order each time: the last order is tried first, and kept
+        // when it sorts these entries strictly (which no other order does).
+        thread_local std::vector<std::size_t> order;
+        bool reused = order.size() == entries.size();
+        for (std::size_t k = 1; reused && k < order.size(); ++k)
+            reused = less(order[k - 1], order[k]);
+        if (!reused) {
+            order.resize(entries.size());
+            for (std::size_t i = 0; i < order.size(); ++i)
+                order[i] = i;
+            std::stable_sort(order.begin(), order.end(), less);
+        }
+        d.m_entries.reserve(entries.size());
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            if (k + 1 < order.size() && entries[order[k]].first == entries[order[k + 1]].first)
+                continue;
+            d.m_entries.push_back(std::move(entries[order[k]]));
+        }
+        return d;
+    }
+
+    V& operator[](const QString& key) { return emplace(key).first->second; }
+    V& operator[](QString&& key) { return emplace(std::move(key)).first->second; }
+
+    iterator erase(const_iterator it) { return m_entries.erase(it); }
+    size_type erase(QAnyStringView key)
+    {
+        const auto it = find(key);
+        if (it == end())
+            return 0;
+        m_entries.erase(it);
+        return 1;
+    }
+
+    friend bool operator==(const SortedDictionary& a, const SortedDictionary& b) { return a.m_entries == b.m_entries; }
+
+private:
+    std::size_t lowerIndex(QAnyStringView key) const { return search(key).first; }
+
+    // Where the key is or belongs, and whether it is there. Every key read of a document comes here, so
+    // the kind of the key's view is settled once and the units compared inline. UTF-8 beyond ASCII is
+    // converted first, as its units are not UTF-16 units.
+    std::pair<std::size_t, bool> search(QAnyStringView key) const
+    {
+        return key.visit([this](auto view) { return searchUnits(view); });
+    }
+
+    // What compareUnits answers when it meets UTF-8 beyond ASCII before any difference.
+    static constexpr int beyondAscii = 2;
+
+    template <class View>
+    std::pair<std::size_t, bool> searchUnits(View key) const
+    {
+        // The model reads the same keys, named by the same literals, from dictionaries of the same
+        // layout, one after another: where a key's text was last found, or found missing, is tried first
+        // (a mere hint: the key is there, or belongs there when its neighbours bracket it).
+        thread_local std::array<std::pair<const void*, std::size_t>, 256> hints{};
+        auto& hint = hints[(reinterpret_cast<std::uintptr_t>(key.data()) >> 3) % hints.size()];
+        if (hint.first == key.data() && hint.second <= m_entries.size()) {
+            const std::size_t at = hint.second;
+            const int here = at < m_entries.size() ? compareUnits(m_entries[at].first, key) : 1;
+            if (here == 0)
+                return {at, true};
+            if (here == 1 && (at == 0 || compareUnits(m_entries[at - 1].first, key) == -1))
+                return {at, false};
+        }
+        std::size_t low = 0;
+        std::size_t high = m_entries.size();
+        while (low < high) {
+            const std::size_t mid = (low + high) / 2;
+            const int order = compareUnits(m_entries[mid].first, key);
+            if constexpr (std::is_same_v<View, QUtf8StringView>) {
+                if (order == beyondAscii) {
+                    const QString converted = key.toString();
+                    return searchUnits(QStringView(converted));
+                }
+            }
+            if (order < 0) {
+                low = mid + 1;
+            } else if (order > 0) {
+                high = mid;
+            } else {
+                hint = {key.data(), mid};
+                return {mid, true};
+            }
+        }
+        hint = {key.data(), low};
+        return {low, false};
+    }
+
+    template <class View>
+    static int compareUnits(const QString& a, View b)
+    {
+        const QChar* x = a.constData();
+        const qsizetype n = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < n; ++i) {
+            char16_t y;
+            if constexpr (std::is_same_v<View, QStringView>) {
+                y = b.utf16()[i];
+            } else {
+                y = static_cast<unsigned char>(b.data()[i]);
+                // UTF-8 units beyond ASCII are not UTF-16 units.
+                if (std::is_same_v<View, QUtf8StringView> && y >= 0x80)
+                    return beyondAscii;
+            }
+            if (x[i].unicode() != y)
+                return x[i].unicode() < y ? -1 : 1;
+        }
+        return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    }
+    template <class M>
+    std::pair<iterator, bool> insertOrAssignFrom(std::size_t at, QString&& key, M&& value)
+    {
+        if (at < m_entries.size() && m_entries[at].first == key) {
+            m_entries[at].second = std::forward<M>(value);
+            return {begin() + at, false};
+        }
+        return {m_entries.emplace(begin() + at, std::move(key), std::forward<M>(value)), true};
+    }
+
+    std::vector<value_type> m_entries;
+};
+
 class Value {
 public:
     enum class Type { Null, Bool, Integer, Real, String, Data, Date, Array, Dictionary };
 
     using Array = std::vector<Value>;
     // Keys kept sorted, as the property-list writer wants them.
-    using Dictionary = std::map<QString, Value, ValueKeyLess>;
+    using Dictionary = SortedDictionary<Value>;
 
     Value() = default;
     Value(bool b) : m_v(b) {}
@@ -194,6 +422,9 @@ private:
 };
 
 QDebug operator<<(QDebug debug, const Value& value);
+
+// Dictionaries and arrays move their entries when they grow: a copy there would cost every read.
+static_assert(std::is_nothrow_move_constructible_v<Value>);
 
 namespace detail {
 // A decimal number at begin in the C locale (no leading sign or white space; "inf" and "nan" are not
