@@ -288,7 +288,10 @@ private:
             const double squared = squaredDistance(point, p);
             if (!(squared < at.squared))
                 return std::fabs(t - at.t) <= 1e-12;
+            const bool settled = std::fabs(t - at.t) <= 1e-9; // the next step would move it by rounding only
             at = {t, point, squared};
+            if (settled)
+                return true;
         }
         return false;
     }
@@ -302,9 +305,9 @@ private:
 
 // Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
 // nearest point on them, and on entry (when not negative) a hint for it.
-double signedDistanceTo(const FBBezierCurve& us, const NearestOnCurve& them, double t, double& foot)
+double signedDistanceTo(const CubicPolynomial& us, const NearestOnCurve& them, double t, double& foot)
 {
-    const MWPoint p = us.pointAtParameter(t);
+    const MWPoint p = us.at(t);
     const Nearest nearest = them(p, foot);
     foot = nearest.parameter;
     const MWPoint offset = FBSubtractPoint(p, nearest.point);
@@ -320,12 +323,13 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     constexpr int samples = 64;
     constexpr double meeting = 1e-9;
     const NearestOnCurve nearestOnThem(them);
+    const CubicPolynomial usPolynomial(us);
     double previousT = 0, foot = -1;
-    double previous = signedDistanceTo(us, nearestOnThem, 0, foot);
+    double previous = signedDistanceTo(usPolynomial, nearestOnThem, 0, foot);
     double previousFoot = foot;
     for (int i = 1; i <= samples; ++i) {
         const double t = double(i) / samples;
-        const double d = signedDistanceTo(us, nearestOnThem, t, foot);
+        const double d = signedDistanceTo(usPolynomial, nearestOnThem, t, foot);
         if ((previous < 0) != (d < 0)) {
             // Regula falsi with the Illinois halving: the distance is smooth across a crossing, so this
             // takes a few steps where bisection takes fifty. A crossing is kept where the distance is within
@@ -339,7 +343,7 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
                 double middle = (lo * hiD - hi * loD) / (hiD - loD);
                 if (!(middle > lo && middle < hi))
                     middle = (lo + hi) / 2;
-                const double m = signedDistanceTo(us, nearestOnThem, middle, foot);
+                const double m = signedDistanceTo(usPolynomial, nearestOnThem, middle, foot);
                 if (m == 0) {
                     lo = hi = middle, loGap = hiGap = 0, loFoot = hiFoot = foot;
                     break;
