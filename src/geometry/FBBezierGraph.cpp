@@ -171,12 +171,6 @@ MWPoint outgoingDirection(const FBBezierCurve& c)
 
 MWPoint outgoingPoint(const FBBezierCurve& c) { return FBAddPoint(c.endPoint1, outgoingDirection(c)); }
 
-bool boxesOverlap(const FBContourEdge& a, const FBContourEdge& b, double tolerance)
-{
-    return a.minX <= b.maxX + tolerance && b.minX <= a.maxX + tolerance && a.minY <= b.maxY + tolerance
-           && b.minY <= a.maxY + tolerance;
-}
-
 std::string rectText(const pf::Rect& r)
 {
     char buffer[128];
@@ -846,41 +840,47 @@ template <typename Visit>
 void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
                             double tolerance, Visit visit)
 {
+    // The bounds are copied next to each other: the sweep tests them far more often than it visits.
     struct Entry {
-        double minX;
+        double minX, minY, maxX, maxY;
         FBContourEdge* edge;
         bool isFirst;
     };
     std::vector<Entry> entries;
     entries.reserve(first.size() + (second ? second->size() : 0));
     for (FBContourEdge* e : first)
-        entries.push_back({e->minX, e, true});
+        entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, true});
     if (second)
         for (FBContourEdge* e : *second)
-            entries.push_back({e->minX, e, false});
+            entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, false});
     // Ties keep the order of the lists.
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.minX < b.minX; });
-    std::vector<FBContourEdge*> activeFirst, activeSecond;
+    std::vector<Entry> activeFirst, activeSecond;
+    activeFirst.reserve(first.size());
+    if (second)
+        activeSecond.reserve(second->size());
     for (const Entry& entry : entries) {
-        const double x = entry.edge->minX - tolerance;
-        std::vector<FBContourEdge*>& others = second && entry.isFirst ? activeSecond : activeFirst;
+        const double x = entry.minX - tolerance;
+        const double minY = entry.minY - tolerance, maxY = entry.maxY + tolerance;
+        std::vector<Entry>& others = second && entry.isFirst ? activeSecond : activeFirst;
         // Edges that end left of this one end left of every later one too: dropped as they are met.
         for (size_t i = 0; i < others.size();) {
-            FBContourEdge* other = others[i];
-            if (other->maxX < x) {
+            const Entry& other = others[i];
+            if (other.maxX < x) {
                 others[i] = others.back();
                 others.pop_back();
                 continue;
             }
-            if (boxesOverlap(*other, *entry.edge, tolerance)) {
+            // Their x ranges meet (the other starts no later than this one and ends after x).
+            if (other.minY <= maxY && minY <= other.maxY) {
                 if (!second || !entry.isFirst)
-                    visit(*other, *entry.edge);
+                    visit(*other.edge, *entry.edge);
                 else
-                    visit(*entry.edge, *other);
+                    visit(*entry.edge, *other.edge);
             }
             ++i;
         }
-        (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry.edge);
+        (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry);
     }
 }
 
@@ -1114,6 +1114,10 @@ std::vector<FBBezierContour*> FBBezierGraph::nonintersectingContours() const
 pf::Path FBBezierGraph::newBezierPath() const
 {
     pf::Path path;
+    size_t count = 0;
+    for (const auto& contour : contours_)
+        count += contour->edges().empty() ? 0 : contour->edges().size() + 1;
+    path.reserve(int(count));
     for (const auto& contour : contours_) {
         if (contour->edges().empty())
             continue;
