@@ -913,15 +913,21 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     const MWPoint joint = in.endPoint2;
     if (out.endPoint1 != joint)
         return false;
-    const MWPoint direction = FBAddPoint(FBNormalizePoint(FBSubtractPoint(joint, incomingPoint(in))),
-                                         FBNormalizePoint(FBSubtractPoint(outgoingPoint(out), joint)));
-    for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
-        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
-            return false;
-    for (MWPoint p : {out.controlPoint1, out.controlPoint2, out.endPoint2})
-        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) > 0) && p != joint)
-            return false;
-    return true;
+    const auto separates = [&](MWPoint direction) {
+        for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
+            if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
+                return false;
+        for (MWPoint p : {out.controlPoint1, out.controlPoint2, out.endPoint2})
+            if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) > 0) && p != joint)
+                return false;
+        return true;
+    };
+    // Any separating line will do: the plain sum of the two directions first (no roots to take), the
+    // bisector where edges of very different lengths tilt that sum too far.
+    const MWPoint incoming = FBSubtractPoint(joint, incomingPoint(in));
+    const MWPoint outgoing = FBSubtractPoint(outgoingPoint(out), joint);
+    return separates(FBAddPoint(incoming, outgoing))
+           || separates(FBAddPoint(FBNormalizePoint(incoming), FBNormalizePoint(outgoing)));
 }
 
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
