@@ -398,6 +398,20 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
     return bestT;
 }
 
+bool FBBezierCurve::isFartherThan(MWPoint p, double distance) const
+{
+    const MWPoint chord = FBSubtractPoint(endPoint2, endPoint1);
+    const double length = FBPointLength(chord);
+    if (!(length > 0))
+        return false;
+    // Offsets from the chord's line, scaled by its length.
+    const double o1 = cross(chord, FBSubtractPoint(controlPoint1, endPoint1));
+    const double o2 = cross(chord, FBSubtractPoint(controlPoint2, endPoint1));
+    const double offset = cross(chord, FBSubtractPoint(p, endPoint1));
+    const double reach = distance * length;
+    return offset < std::min({0.0, o1, o2}) - reach || offset > std::max({0.0, o1, o2}) + reach;
+}
+
 bool FBBezierCurve::isUniformLine() const
 {
     const MWPoint d = FBSubtractPoint(endPoint2, endPoint1);
@@ -1013,7 +1027,7 @@ bool FBCurvesOverlap(const FBBezierCurve& curve1, const FBBezierCurve& curve2, d
     };
     for (double t2 : {0.0, 1.0}) {
         const MWPoint p = t2 == 0 ? curve2.endPoint1 : curve2.endPoint2;
-        if (!near(p, minX1, minY1, maxX1, maxY1))
+        if (!near(p, minX1, minY1, maxX1, maxY1) || curve1.isFartherThan(p, tolerance))
             continue;
         double distance = 0;
         const double t1 = curve1.closestParameter(p, &distance);
@@ -1022,7 +1036,7 @@ bool FBCurvesOverlap(const FBBezierCurve& curve1, const FBBezierCurve& curve2, d
     }
     for (double t1 : {0.0, 1.0}) {
         const MWPoint p = t1 == 0 ? curve1.endPoint1 : curve1.endPoint2;
-        if (!near(p, minX2, minY2, maxX2, maxY2))
+        if (!near(p, minX2, minY2, maxX2, maxY2) || curve2.isFartherThan(p, tolerance))
             continue;
         double distance = 0;
         const double t2 = curve2.closestParameter(p, &distance);

@@ -662,7 +662,7 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
                     continue;
                 for (const FBContourEdge& e : other->edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
-                        || p.y > e.maxY + tolerance)
+                        || p.y > e.maxY + tolerance || e.curve().isFartherThan(p, tolerance))
                         continue;
                     double distance = 0;
                     e.curve().closestParameter(p, &distance);
@@ -1099,7 +1099,7 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
             continue;
         for (const FBContourEdge& edge : contour->edges()) {
             if (point.x < edge.minX - tolerance || point.x > edge.maxX + tolerance || point.y < edge.minY - tolerance
-                || point.y > edge.maxY + tolerance)
+                || point.y > edge.maxY + tolerance || edge.curve().isFartherThan(point, tolerance))
                 continue;
             double distance = 0;
             edge.curve().closestParameter(point, &distance);
