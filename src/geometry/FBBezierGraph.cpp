@@ -463,7 +463,7 @@ double FBBezierContour::signedArea() const
             sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
         // Gaps between edges (and an open end) count as straight joins.
         const MWPoint end = local(edges_[i].curve().endPoint2);
-        const MWPoint next = local(edges_[(i + 1) % edges_.size()].curve().endPoint1);
+        const MWPoint next = local(edges_[i + 1 == edges_.size() ? 0 : i + 1].curve().endPoint1);
         if (end != next)
             sum += cross(end, next);
     }
