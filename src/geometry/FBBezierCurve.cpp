@@ -181,51 +181,31 @@ double refineFrom(const FBBezierCurve& c, double t, MWPoint atT, MWPoint point)
     return std::clamp(next, 0.0, 1.0);
 }
 
-// The curve's points at sixteenths of its parameter: where the nearest-point search starts.
-constexpr int kClosestSamples = 16;
-using ClosestSamples = std::array<MWPoint, kClosestSamples + 1>;
-
-void sampleForClosest(const FBBezierCurve& c, ClosestSamples& samples)
-{
-    for (int i = 0; i <= kClosestSamples; ++i)
-        samples[size_t(i)] = c.pointAtParameter(double(i) / kClosestSamples);
-}
-
-// The nearest point of a curve that is not a uniform line: the best sample, then Newton while it gains.
-// `samples` are the curve's sampleForClosest points; `at` receives the point at the answer.
-double closestFromSamples(const FBBezierCurve& c, const ClosestSamples& samples, MWPoint p, double& distance, MWPoint& at)
-{
-    double bestT = 0;
-    double bestD = std::numeric_limits<double>::infinity();
-    double bestSquared = bestD;
-    MWPoint bestPoint;
-    for (int i = 0; i <= kClosestSamples; ++i) {
-        // A nearer distance needs a smaller square: the root is taken only then.
-        const double dx = samples[size_t(i)].x - p.x, dy = samples[size_t(i)].y - p.y;
-        const double squared = dx * dx + dy * dy;
-        if (!(squared < bestSquared))
-            continue;
-        const double d = std::sqrt(squared);
-        if (d < bestD) {
-            bestD = d;
-            bestSquared = squared;
-            bestT = double(i) / kClosestSamples;
-            bestPoint = samples[size_t(i)];
-        }
+// The curve in power form about its start, p0 + ((a t + b) t + c) t: a point and both derivatives by
+// Horner's rule, the cheapest evaluation for the many Newton steps of the nearest-point search.
+struct CubicPolynomial {
+    MWPoint a, b, c, origin;
+    explicit CubicPolynomial(const FBBezierCurve& k) : origin(k.endPoint1)
+    {
+        const MWPoint q1 = FBSubtractPoint(k.controlPoint1, k.endPoint1);
+        const MWPoint q2 = FBSubtractPoint(k.controlPoint2, k.endPoint1);
+        const MWPoint q3 = FBSubtractPoint(k.endPoint2, k.endPoint1);
+        c = FBScalePoint(q1, 3);
+        b = FBScalePoint(FBSubtractPoint(q2, FBScalePoint(q1, 2)), 3);
+        a = FBAddPoint(FBSubtractPoint(q3, FBScalePoint(q2, 3)), FBScalePoint(q1, 3));
     }
-    for (int i = 0; i < 6; ++i) {
-        const double t = refineFrom(c, bestT, bestPoint, p);
-        const MWPoint point = c.pointAtParameter(t);
-        const double d = FBDistanceBetweenPoints(point, p);
-        if (!(d < bestD))
-            break;
-        bestD = d;
-        bestT = t;
-        bestPoint = point;
+    MWPoint at(double t) const
+    {
+        return {origin.x + ((a.x * t + b.x) * t + c.x) * t, origin.y + ((a.y * t + b.y) * t + c.y) * t};
     }
-    distance = bestD;
-    at = bestPoint;
-    return bestT;
+    MWPoint velocity(double t) const { return {(3 * a.x * t + 2 * b.x) * t + c.x, (3 * a.y * t + 2 * b.y) * t + c.y}; }
+    MWPoint acceleration(double t) const { return {6 * a.x * t + 2 * b.x, 6 * a.y * t + 2 * b.y}; }
+};
+
+double squaredDistance(MWPoint a, MWPoint b)
+{
+    const double dx = a.x - b.x, dy = a.y - b.y;
+    return dx * dx + dy * dy;
 }
 
 // The curve's nearest point to p: parameter, distance and the point itself.
@@ -235,42 +215,103 @@ struct Nearest {
     MWPoint point;
 };
 
-// The nearest-point search on one curve, asked many times: the starting samples are taken once.
+// The nearest-point search on one curve, asked many times: the power form and the starting samples (the
+// curve's points at sixteenths of its parameter) are made once.
 class NearestOnCurve {
 public:
-    explicit NearestOnCurve(const FBBezierCurve& curve) : curve_(curve), line_(curve.isUniformLine())
+    explicit NearestOnCurve(const FBBezierCurve& curve) : curve_(curve), polynomial_(curve), line_(curve.isUniformLine())
     {
         if (!line_)
-            sampleForClosest(curve, samples_);
+            for (int i = 0; i <= kSamples; ++i)
+                samples_[size_t(i)] = polynomial_.at(double(i) / kSamples);
     }
-    Nearest operator()(MWPoint p) const
+    // With a `hint` (the answer for a neighbouring point, on curves that run within a hair of each other)
+    // Newton starts there and its answer stands once it settles; otherwise, or when it does not settle, it
+    // starts from the best sample. It runs while it gains.
+    Nearest operator()(MWPoint p, double hint = -1) const
     {
         Nearest nearest{};
         if (line_) {
             nearest.parameter = curve_.closestParameter(p, &nearest.distance);
             nearest.point = curve_.pointAtParameter(nearest.parameter);
-        } else {
-            nearest.parameter = closestFromSamples(curve_, samples_, p, nearest.distance, nearest.point);
+            return nearest;
         }
-        return nearest;
+        Start start;
+        if (hint >= 0) {
+            start = {hint, polynomial_.at(hint), 0};
+            start.squared = squaredDistance(start.point, p);
+            if (newton(p, start))
+                return start.answer();
+        }
+        Start best{0, {}, std::numeric_limits<double>::infinity()};
+        for (int i = 0; i <= kSamples; ++i) {
+            const double squared = squaredDistance(samples_[size_t(i)], p);
+            if (squared < best.squared)
+                best = {double(i) / kSamples, samples_[size_t(i)], squared};
+        }
+        if (hint >= 0 && start.squared < best.squared)
+            best = start;
+        newton(p, best);
+        return best.answer();
     }
     const FBBezierCurve& curve() const { return curve_; }
+    MWPoint tangentAt(double t) const
+    {
+        const MWPoint v = polynomial_.velocity(t);
+        return FBPointSquaredLength(v) > 0 ? v : curve_.tangentAtParameter(t);
+    }
 
 private:
+    struct Start {
+        double t;
+        MWPoint point;
+        double squared;
+        Nearest answer() const { return {t, std::sqrt(squared), point}; }
+    };
+    // Newton steps from `at` while they gain; answers whether the search settled (its last step was
+    // within rounding, or it stayed at an end).
+    bool newton(MWPoint p, Start& at) const
+    {
+        for (int i = 0; i < 6; ++i) {
+            const MWPoint first = polynomial_.velocity(at.t);
+            const MWPoint diff = FBSubtractPoint(at.point, p);
+            const double denominator = FBDotMultiplyPoint(first, first)
+                                       + FBDotMultiplyPoint(diff, polynomial_.acceleration(at.t));
+            if (denominator == 0)
+                return false;
+            const double t = std::clamp(at.t - FBDotMultiplyPoint(diff, first) / denominator, 0.0, 1.0);
+            if (!std::isfinite(t))
+                return false;
+            if (t == at.t)
+                return true;
+            const MWPoint point = polynomial_.at(t);
+            const double squared = squaredDistance(point, p);
+            if (!(squared < at.squared))
+                return std::fabs(t - at.t) <= 1e-12;
+            const bool settled = std::fabs(t - at.t) <= 1e-9; // the next step would move it by rounding only
+            at = {t, point, squared};
+            if (settled)
+                return true;
+        }
+        return false;
+    }
+
+    static constexpr int kSamples = 16;
     const FBBezierCurve& curve_;
+    CubicPolynomial polynomial_;
     bool line_;
-    ClosestSamples samples_;
+    std::array<MWPoint, kSamples + 1> samples_;
 };
 
 // Signed distance from us(t) to them, positive on the left of them; `foot` is the parameter of the
-// nearest point on them.
-double signedDistanceTo(const FBBezierCurve& us, const NearestOnCurve& them, double t, double& foot)
+// nearest point on them, and on entry (when not negative) a hint for it.
+double signedDistanceTo(const CubicPolynomial& us, const NearestOnCurve& them, double t, double& foot)
 {
-    const MWPoint p = us.pointAtParameter(t);
-    const Nearest nearest = them(p);
+    const MWPoint p = us.at(t);
+    const Nearest nearest = them(p, foot);
     foot = nearest.parameter;
     const MWPoint offset = FBSubtractPoint(p, nearest.point);
-    const MWPoint tangent = them.curve().tangentAtParameter(foot);
+    const MWPoint tangent = them.tangentAt(foot);
     return tangent.x * offset.y - tangent.y * offset.x >= 0 ? nearest.distance : -nearest.distance;
 }
 
@@ -282,27 +323,52 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     constexpr int samples = 64;
     constexpr double meeting = 1e-9;
     const NearestOnCurve nearestOnThem(them);
-    double previousT = 0, foot = 0;
-    double previous = signedDistanceTo(us, nearestOnThem, 0, foot);
+    const CubicPolynomial usPolynomial(us);
+    double previousT = 0, foot = -1;
+    double previous = signedDistanceTo(usPolynomial, nearestOnThem, 0, foot);
+    double previousFoot = foot;
     for (int i = 1; i <= samples; ++i) {
         const double t = double(i) / samples;
-        const double d = signedDistanceTo(us, nearestOnThem, t, foot);
+        const double d = signedDistanceTo(usPolynomial, nearestOnThem, t, foot);
         if ((previous < 0) != (d < 0)) {
-            double lo = previousT, hi = t, loD = previous;
-            for (int k = 0; k < 64 && hi - lo > 1e-16; ++k) {
-                const double middle = (lo + hi) / 2;
-                const double m = signedDistanceTo(us, nearestOnThem, middle, foot);
-                if ((m < 0) == (loD < 0))
-                    lo = middle, loD = m;
-                else
-                    hi = middle;
+            // Regula falsi with the Illinois halving: the distance is smooth across a crossing, so this
+            // takes a few steps where bisection takes fifty. A crossing is kept where the distance is within
+            // `meeting` on both sides of the narrowed bracket; a jump of the nearest point (at an end of
+            // `them`, no crossing) leaves one side far.
+            const double sampleFoot = foot;
+            double lo = previousT, hi = t, loD = previous, hiD = d;
+            double loGap = std::fabs(previous), hiGap = std::fabs(d), loFoot = previousFoot, hiFoot = foot;
+            int kept = 0;
+            for (int k = 0; k < 100 && hi - lo > 1e-16; ++k) {
+                double middle = (lo * hiD - hi * loD) / (hiD - loD);
+                if (!(middle > lo && middle < hi))
+                    middle = (lo + hi) / 2;
+                const double m = signedDistanceTo(usPolynomial, nearestOnThem, middle, foot);
+                if (m == 0) {
+                    lo = hi = middle, loGap = hiGap = 0, loFoot = hiFoot = foot;
+                    break;
+                }
+                if ((m < 0) == (loD < 0)) {
+                    lo = middle, loD = m, loGap = std::fabs(m), loFoot = foot;
+                    if (kept == -1)
+                        hiD /= 2;
+                    kept = -1;
+                } else {
+                    hi = middle, hiD = m, hiGap = std::fabs(m), hiFoot = foot;
+                    if (kept == 1)
+                        loD /= 2;
+                    kept = 1;
+                }
             }
-            double footAt = 0;
-            const double gap = std::fabs(signedDistanceTo(us, nearestOnThem, lo, footAt));
-            if (gap <= meeting)
-                results.emplace_back(us, lo, them, footAt);
+            if (std::max(loGap, hiGap) <= meeting) {
+                if (loGap <= hiGap)
+                    results.emplace_back(us, lo, them, loFoot);
+                else
+                    results.emplace_back(us, hi, them, hiFoot);
+            }
+            foot = sampleFoot;
         }
-        previousT = t, previous = d;
+        previousT = t, previous = d, previousFoot = foot;
     }
 }
 
@@ -323,14 +389,27 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
         bestT = l2 == 0 ? 0 : std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, endPoint1), d) / l2, 0.0, 1.0);
         bestD = FBDistanceBetweenPoints(pointAtParameter(bestT), p);
     } else {
-        ClosestSamples samples;
-        sampleForClosest(*this, samples);
-        MWPoint at;
-        bestT = closestFromSamples(*this, samples, p, bestD, at);
+        const Nearest nearest = NearestOnCurve(*this)(p);
+        bestT = nearest.parameter;
+        bestD = nearest.distance;
     }
     if (distance)
         *distance = bestD;
     return bestT;
+}
+
+bool FBBezierCurve::isFartherThan(MWPoint p, double distance) const
+{
+    const MWPoint chord = FBSubtractPoint(endPoint2, endPoint1);
+    const double length = FBPointLength(chord);
+    if (!(length > 0))
+        return false;
+    // Offsets from the chord's line, scaled by its length.
+    const double o1 = cross(chord, FBSubtractPoint(controlPoint1, endPoint1));
+    const double o2 = cross(chord, FBSubtractPoint(controlPoint2, endPoint1));
+    const double offset = cross(chord, FBSubtractPoint(p, endPoint1));
+    const double reach = distance * length;
+    return offset < std::min({0.0, o1, o2}) - reach || offset > std::max({0.0, o1, o2}) + reach;
 }
 
 bool FBBezierCurve::isUniformLine() const
@@ -948,7 +1027,7 @@ bool FBCurvesOverlap(const FBBezierCurve& curve1, const FBBezierCurve& curve2, d
     };
     for (double t2 : {0.0, 1.0}) {
         const MWPoint p = t2 == 0 ? curve2.endPoint1 : curve2.endPoint2;
-        if (!near(p, minX1, minY1, maxX1, maxY1))
+        if (!near(p, minX1, minY1, maxX1, maxY1) || curve1.isFartherThan(p, tolerance))
             continue;
         double distance = 0;
         const double t1 = curve1.closestParameter(p, &distance);
@@ -957,7 +1036,7 @@ bool FBCurvesOverlap(const FBBezierCurve& curve1, const FBBezierCurve& curve2, d
     }
     for (double t1 : {0.0, 1.0}) {
         const MWPoint p = t1 == 0 ? curve1.endPoint1 : curve1.endPoint2;
-        if (!near(p, minX2, minY2, maxX2, maxY2))
+        if (!near(p, minX2, minY2, maxX2, maxY2) || curve2.isFartherThan(p, tolerance))
             continue;
         double distance = 0;
         const double t2 = curve2.closestParameter(p, &distance);

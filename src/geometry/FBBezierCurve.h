@@ -110,6 +110,9 @@ public:
     bool isStraightLine(double tolerance) const;
     // The parameter of the point of the curve nearest p, and its distance.
     double closestParameter(MWPoint p, double* distance = nullptr) const;
+    // Whether p is certainly farther than `distance` from the curve: outside the band its control points
+    // span about its chord, widened by `distance`. A cheap test before closestParameter.
+    bool isFartherThan(MWPoint p, double distance) const;
 
     std::string description() const;
 };

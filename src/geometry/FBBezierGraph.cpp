@@ -99,15 +99,26 @@ int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, do
         if (p.x < minX) {
             x = maxX + 1; // certainly to the right
         } else {
-            // Bisection on the monotone piece.
-            double l = ta, h = tb;
-            for (int k = 0; k < 60 && h - l > 1e-15; ++k) {
-                const double m = (l + h) / 2;
+            // Regula falsi with the Illinois halving on the monotone piece (a few steps where bisection
+            // takes fifty), bisecting where the secant leaves the bracket.
+            double l = ta, h = tb, fl = ya - p.y, fh = yb - p.y;
+            int kept = 0;
+            for (int k = 0; k < 100 && h - l > 1e-15; ++k) {
+                double m = fh != fl ? l - fl * (h - l) / (fh - fl) : l;
+                if (!(m > l && m < h))
+                    m = (l + h) / 2;
                 const double y = yAt(c, m);
-                if ((y < p.y) == up)
-                    l = m;
-                else
-                    h = m;
+                if ((y < p.y) == up) {
+                    l = m, fl = y - p.y;
+                    if (kept == -1)
+                        fh /= 2;
+                    kept = -1;
+                } else {
+                    h = m, fh = y - p.y;
+                    if (kept == 1)
+                        fl /= 2;
+                    kept = 1;
+                }
             }
             x = c.pointAtParameter((l + h) / 2).x;
         }
@@ -170,12 +181,6 @@ MWPoint outgoingDirection(const FBBezierCurve& c)
 }
 
 MWPoint outgoingPoint(const FBBezierCurve& c) { return FBAddPoint(c.endPoint1, outgoingDirection(c)); }
-
-bool boxesOverlap(const FBContourEdge& a, const FBContourEdge& b, double tolerance)
-{
-    return a.minX <= b.maxX + tolerance && b.minX <= a.maxX + tolerance && a.minY <= b.maxY + tolerance
-           && b.minY <= a.maxY + tolerance;
-}
 
 std::string rectText(const pf::Rect& r)
 {
@@ -458,7 +463,7 @@ double FBBezierContour::signedArea() const
             sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
         // Gaps between edges (and an open end) count as straight joins.
         const MWPoint end = local(edges_[i].curve().endPoint2);
-        const MWPoint next = local(edges_[(i + 1) % edges_.size()].curve().endPoint1);
+        const MWPoint next = local(edges_[i + 1 == edges_.size() ? 0 : i + 1].curve().endPoint1);
         if (end != next)
             sum += cross(end, next);
     }
@@ -657,7 +662,7 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
                     continue;
                 for (const FBContourEdge& e : other->edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
-                        || p.y > e.maxY + tolerance)
+                        || p.y > e.maxY + tolerance || e.curve().isFartherThan(p, tolerance))
                         continue;
                     double distance = 0;
                     e.curve().closestParameter(p, &distance);
@@ -846,41 +851,47 @@ template <typename Visit>
 void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
                             double tolerance, Visit visit)
 {
+    // The bounds are copied next to each other: the sweep tests them far more often than it visits.
     struct Entry {
-        double minX;
+        double minX, minY, maxX, maxY;
         FBContourEdge* edge;
         bool isFirst;
     };
     std::vector<Entry> entries;
     entries.reserve(first.size() + (second ? second->size() : 0));
     for (FBContourEdge* e : first)
-        entries.push_back({e->minX, e, true});
+        entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, true});
     if (second)
         for (FBContourEdge* e : *second)
-            entries.push_back({e->minX, e, false});
+            entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, false});
     // Ties keep the order of the lists.
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.minX < b.minX; });
-    std::vector<FBContourEdge*> activeFirst, activeSecond;
+    std::vector<Entry> activeFirst, activeSecond;
+    activeFirst.reserve(first.size());
+    if (second)
+        activeSecond.reserve(second->size());
     for (const Entry& entry : entries) {
-        const double x = entry.edge->minX - tolerance;
-        std::vector<FBContourEdge*>& others = second && entry.isFirst ? activeSecond : activeFirst;
+        const double x = entry.minX - tolerance;
+        const double minY = entry.minY - tolerance, maxY = entry.maxY + tolerance;
+        std::vector<Entry>& others = second && entry.isFirst ? activeSecond : activeFirst;
         // Edges that end left of this one end left of every later one too: dropped as they are met.
         for (size_t i = 0; i < others.size();) {
-            FBContourEdge* other = others[i];
-            if (other->maxX < x) {
+            const Entry& other = others[i];
+            if (other.maxX < x) {
                 others[i] = others.back();
                 others.pop_back();
                 continue;
             }
-            if (boxesOverlap(*other, *entry.edge, tolerance)) {
+            // Their x ranges meet (the other starts no later than this one and ends after x).
+            if (other.minY <= maxY && minY <= other.maxY) {
                 if (!second || !entry.isFirst)
-                    visit(*other, *entry.edge);
+                    visit(*other.edge, *entry.edge);
                 else
-                    visit(*entry.edge, *other);
+                    visit(*entry.edge, *other.edge);
             }
             ++i;
         }
-        (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry.edge);
+        (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry);
     }
 }
 
@@ -913,15 +924,21 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     const MWPoint joint = in.endPoint2;
     if (out.endPoint1 != joint)
         return false;
-    const MWPoint direction = FBAddPoint(FBNormalizePoint(FBSubtractPoint(joint, incomingPoint(in))),
-                                         FBNormalizePoint(FBSubtractPoint(outgoingPoint(out), joint)));
-    for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
-        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
-            return false;
-    for (MWPoint p : {out.controlPoint1, out.controlPoint2, out.endPoint2})
-        if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) > 0) && p != joint)
-            return false;
-    return true;
+    const auto separates = [&](MWPoint direction) {
+        for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
+            if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
+                return false;
+        for (MWPoint p : {out.controlPoint1, out.controlPoint2, out.endPoint2})
+            if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) > 0) && p != joint)
+                return false;
+        return true;
+    };
+    // Any separating line will do: the plain sum of the two directions first (no roots to take), the
+    // bisector where edges of very different lengths tilt that sum too far.
+    const MWPoint incoming = FBSubtractPoint(joint, incomingPoint(in));
+    const MWPoint outgoing = FBSubtractPoint(outgoingPoint(out), joint);
+    return separates(FBAddPoint(incoming, outgoing))
+           || separates(FBAddPoint(FBNormalizePoint(incoming), FBNormalizePoint(outgoing)));
 }
 
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
@@ -1082,7 +1099,7 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
             continue;
         for (const FBContourEdge& edge : contour->edges()) {
             if (point.x < edge.minX - tolerance || point.x > edge.maxX + tolerance || point.y < edge.minY - tolerance
-                || point.y > edge.maxY + tolerance)
+                || point.y > edge.maxY + tolerance || edge.curve().isFartherThan(point, tolerance))
                 continue;
             double distance = 0;
             edge.curve().closestParameter(point, &distance);
@@ -1114,6 +1131,10 @@ std::vector<FBBezierContour*> FBBezierGraph::nonintersectingContours() const
 pf::Path FBBezierGraph::newBezierPath() const
 {
     pf::Path path;
+    size_t count = 0;
+    for (const auto& contour : contours_)
+        count += contour->edges().empty() ? 0 : contour->edges().size() + 1;
+    path.reserve(int(count));
     for (const auto& contour : contours_) {
         if (contour->edges().empty())
             continue;

@@ -32,11 +32,8 @@ inline double FBRoundValue(double x)
         return x;
     const double whole = double(static_cast<long long>(x));
     const double rest = x - whole; // exact
-    double rounded = whole;
-    if (rest >= 0.5)
-        rounded += 1;
-    else if (rest <= -0.5)
-        rounded -= 1;
+    // Without branches: the halves fall either way at random, which a predictor cannot follow.
+    const double rounded = whole + double(rest >= 0.5) - double(rest <= -0.5);
     return std::copysign(rounded, x);
 }
 inline MWPoint FBRoundPoint(MWPoint p) { return {FBRoundValue(p.x), FBRoundValue(p.y)}; }

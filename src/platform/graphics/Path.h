@@ -6,6 +6,7 @@
 
 #include "platform/foundation/Geometry.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <span>
@@ -72,6 +73,8 @@ public:
     void append(const Path& other);
     // Replays one element through the builders above (a close closes the current subpath).
     void appendElement(const PathElement& e);
+    // Room for this many elements in all, for builders that know the count ahead.
+    void reserve(int elementCount) { elements_.reserve(size_t(std::max(elementCount, 0))); }
 
     // --- Elements.
     bool isEmpty() const { return elements_.empty(); }
