@@ -5,6 +5,31 @@
 #include "model/Connection.h"
 #include "model/Guide.h"
 
+namespace {
+
+struct Connected {
+    std::shared_ptr<Rectangle> shape;
+    std::shared_ptr<TestConnector> connector;
+    std::shared_ptr<Connection> connection;
+};
+
+// A box on the page with a connector attached to its right edge.
+Connected connectBoxToConnector(Composition& page)
+{
+    auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
+    auto connector = Shape::make<TestConnector>(pf::Rect(200, 200, 50, 1));
+    page.addShape(shape);
+    page.addShape(connector);
+    auto c = Connection::make(&page);
+    c->setShape(shape);
+    c->setPointer(connector);
+    c->setShapeEdge(QVRectEdgeRight);
+    page.addConnection(c);
+    return {shape, connector, c};
+}
+
+} // namespace
+
 TEST_F(CompositionTest, ConnectionLocatesOnTheEdgeOfItsShape)
 {
     auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
@@ -30,15 +55,7 @@ TEST_F(CompositionTest, ConnectionLocatesOnTheEdgeOfItsShape)
 
 TEST_F(CompositionTest, PageKeepsConnectionsWithBothEnds)
 {
-    auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
-    auto connector = Shape::make<TestConnector>(pf::Rect(200, 200, 50, 1));
-    page->addShape(shape);
-    page->addShape(connector);
-    auto c = Connection::make(page.get());
-    c->setShape(shape);
-    c->setPointer(connector);
-    c->setShapeEdge(QVRectEdgeRight);
-    page->addConnection(c);
+    auto [shape, connector, c] = connectBoxToConnector(*page);
     EXPECT_EQ(shape->provisionalConnection(), nullptr);
     EXPECT_EQ(shape->connections().size(), 1u);
     EXPECT_EQ(connector->connections().size(), 1u);
@@ -66,15 +83,7 @@ TEST_F(CompositionTest, UndoingARemovalRestoresItsConnections)
 {
     for (const bool shapeFirst : {true, false}) {
         SCOPED_TRACE(shapeFirst ? "shape removed first" : "connector removed first");
-        auto shape = Shape::make<Rectangle>(pf::Rect(10, 20, 100, 50));
-        auto connector = Shape::make<TestConnector>(pf::Rect(200, 200, 50, 1));
-        page->addShape(shape);
-        page->addShape(connector);
-        auto c = Connection::make(page.get());
-        c->setShape(shape);
-        c->setPointer(connector);
-        c->setShapeEdge(QVRectEdgeRight);
-        page->addConnection(c);
+        auto [shape, connector, c] = connectBoxToConnector(*page);
         owner.undo.removeAllActions();
 
         page->removeShape(shapeFirst ? shape : std::shared_ptr<Shape>(connector));
