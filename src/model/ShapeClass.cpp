@@ -296,8 +296,10 @@ const ShapeClass::StickyKeys& ShapeClass::stickyKeys(const QString& key) const
         const StickyKeys* keys = nullptr;
     };
     thread_local std::array<Hint, 256> hints;
-    Hint& hint = hints[((reinterpret_cast<std::uintptr_t>(key.constData()) >> 3) ^ reinterpret_cast<std::uintptr_t>(this))
-                       % hints.size()];
+    // Both addresses mixed in: kinds made in turn (a group after its members) keep their own places.
+    const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key.constData()) * 0x9E3779B97F4A7C15ull)
+        ^ (reinterpret_cast<std::uintptr_t>(this) * 0xC2B2AE3D27D4EB4Full);
+    Hint& hint = hints[(h ^ (h >> 29)) % hints.size()];
     if (hint.text == key.constData() && hint.owner == this && *hint.key == key)
         return *hint.keys;
     const std::lock_guard lock(stickyKeysMutex_);
