@@ -16,15 +16,35 @@
 #include <QLoggingCategory>
 
 #include <array>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <map>
 
 namespace {
 
 // The platform's selected-control colours, which highlights and handles are drawn in.
 constexpr pf::Color selectedControlColor{0.702, 0.843, 1.0, 1.0};
 constexpr pf::Color alternateSelectedControlColor{0.020, 0.388, 0.855, 1.0};
+
+// How often each user-level sticky key was changed by a sticky write: shared by every kind of the family.
+std::atomic<std::uint64_t>& userWritesOf(const QString& userKey)
+{
+    static std::mutex mutex;
+    static std::map<QString, std::atomic<std::uint64_t>> counts; // entries stay where they are
+    const std::lock_guard lock(mutex);
+    return counts.try_emplace(userKey).first->second;
+}
+
+// The changes of the settings that this thread knows for its own sticky writes (each counted against
+// its key): every change after `from`, up to `to`, was one. Reading a document writes the style of
+// each shape it reads, and only that, between one new shape and the next.
+struct KnownChanges {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+};
+thread_local KnownChanges knownChanges;
 
 } // namespace
 
@@ -276,26 +296,71 @@ const ShapeClass::StickyKeys& ShapeClass::stickyKeys(const QString& key) const
         const StickyKeys* keys = nullptr;
     };
     thread_local std::array<Hint, 256> hints;
-    Hint& hint = hints[((reinterpret_cast<std::uintptr_t>(key.constData()) >> 3) ^ reinterpret_cast<std::uintptr_t>(this))
-                       % hints.size()];
+    // Both addresses mixed in: kinds made in turn (a group after its members) keep their own places.
+    const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key.constData()) * 0x9E3779B97F4A7C15ull)
+        ^ (reinterpret_cast<std::uintptr_t>(this) * 0xC2B2AE3D27D4EB4Full);
+    Hint& hint = hints[(h ^ (h >> 29)) % hints.size()];
     if (hint.text == key.constData() && hint.owner == this && *hint.key == key)
         return *hint.keys;
     const std::lock_guard lock(stickyKeysMutex_);
     auto it = stickyKeys_.find(key);
-    if (it == stickyKeys_.end())
+    if (it == stickyKeys_.end()) {
+        QString user = userPhylumKeyForKey(key);
+        std::atomic<std::uint64_t>* userWrites = &userWritesOf(user);
         it = stickyKeys_
-                 .emplace(key, StickyKeys{userPhylumKeyForKey(key), typeKeyForKey(key), defaultKeyForKey(key),
-                                          !keysExcludedFromStickyPhylum().contains(key)})
+                 .emplace(key, StickyKeys{std::move(user), typeKeyForKey(key), defaultKeyForKey(key),
+                                          !keysExcludedFromStickyPhylum().contains(key), userWrites})
                  .first;
+    }
     hint = {key.constData(), this, &it->first, &it->second};
     return it->second;
 }
 
 pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
 {
-    const pf::UserDefaultsStore& store = pf::UserDefaultsStore::standard();
     const StickyKeys& keys = stickyKeys(key);
-    if (StickyDefaults::isStickyGettingEnabled() && keys.inPhylum && UserDefaults::instance().stickyPropertiesEnabled()) {
+    const bool getting = StickyDefaults::isStickyGettingEnabled();
+    // Each new shape reads some thirty of these, each up to three lookups in the settings: the answer
+    // is kept, per thread, until the settings change in a way that may touch it. A sticky write of this
+    // thread changes only its own user-level key; any other change drops every answer kept.
+    struct Memo {
+        const StickyKeys* keys = nullptr;
+        std::uint64_t generation = 0;
+        std::uint64_t userWrites = 0;
+        bool getting = false;
+        pf::Value value;
+    };
+    thread_local std::array<Memo, 256> memos;
+    const std::uint64_t generation = pf::UserDefaultsStore::generation();
+    if (generation != knownChanges.to)
+        knownChanges = {generation, generation};
+    const std::uint64_t userWrites = keys.userWrites->load(std::memory_order_relaxed);
+    Memo& memo = memos[(reinterpret_cast<std::uintptr_t>(&keys) * 0x9E3779B97F4A7C15ull) >> 56];
+    if (memo.keys == &keys && memo.getting == getting && memo.generation >= knownChanges.from
+        && memo.userWrites == userWrites)
+        return memo.value;
+    memo = {&keys, generation, userWrites, getting, lookUpSticky(keys, getting)};
+    return memo.value;
+}
+
+bool ShapeClass::stickyPropertiesEnabled()
+{
+    // Asked for every sticky key of every new shape; reading a document writes sticky values between
+    // shapes, but none while a shape takes its defaults, so one lookup serves the whole initialisation.
+    thread_local std::uint64_t readAt = 0;
+    thread_local bool enabled = false;
+    const std::uint64_t generation = pf::UserDefaultsStore::generation();
+    if (readAt != generation) {
+        enabled = UserDefaults::instance().stickyPropertiesEnabled();
+        readAt = generation;
+    }
+    return enabled;
+}
+
+pf::Value ShapeClass::lookUpSticky(const StickyKeys& keys, bool getting)
+{
+    const pf::UserDefaultsStore& store = pf::UserDefaultsStore::standard();
+    if (getting && keys.inPhylum && stickyPropertiesEnabled()) {
         const pf::Value& v = store.objectForKey(keys.user);
         if (!v.isNull())
             return v;
@@ -308,8 +373,17 @@ pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
 
 void ShapeClass::setStickyObjectForKey(const pf::Value& value, const QString& key) const
 {
-    if (isStickySettingEnabled())
-        pf::UserDefaultsStore::standard().setObjectForKey(value, stickyKeys(key).user);
+    if (!isStickySettingEnabled())
+        return;
+    const StickyKeys& keys = stickyKeys(key);
+    const std::uint64_t before = pf::UserDefaultsStore::generation();
+    pf::UserDefaultsStore::standard().setObjectForKey(value, keys.user);
+    const std::uint64_t after = pf::UserDefaultsStore::generation();
+    if (after == before)
+        return; // the same value: nothing changed
+    keys.userWrites->fetch_add(1, std::memory_order_relaxed);
+    if (after == before + 1 && before == knownChanges.to)
+        knownChanges.to = after;
 }
 
 pf::OptionalColor ShapeClass::stickyColorForKey(const QString& key) const

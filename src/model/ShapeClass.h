@@ -30,6 +30,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -162,8 +163,14 @@ private:
         QString type;
         QString fallback;
         bool inPhylum = true;
+        // Sticky writes of the user-level key so far (one count for the family, whatever the kind).
+        std::atomic<std::uint64_t>* userWrites = nullptr;
     };
     const StickyKeys& stickyKeys(const QString& key) const;
+    // The stored value of the keys, uncached: the user's, the kind's, then the built-in one.
+    static pf::Value lookUpSticky(const StickyKeys& keys, bool getting);
+    // UserDefaults::stickyPropertiesEnabled, read again only when the settings changed.
+    static bool stickyPropertiesEnabled();
 
     Allocator allocator_;
     mutable std::optional<pf::TextAttributes> defaultTextAttributes_;

@@ -38,6 +38,34 @@ TEST_F(ShapeTest, NewShapesReadTheThreeStickyLevels)
     }
 }
 
+TEST_F(ShapeTest, NewShapesSeeEveryChangeOfTheSettingsBetweenThem)
+{
+    // New shapes remember what they read from the settings: any change in between must show.
+    registerDefault("Default-strokeLineWidth", 1.0);
+    const auto width = [] { return Shape::make<TestBox>({0, 0, 10, 10})->strokeLineWidth(); };
+    const auto kinWidth = [] { return Shape::make<Shape>({0, 0, 10, 10})->strokeLineWidth(); }; // same family
+    EXPECT_EQ(width(), 1.0);
+    store().setObjectForKey(3.0, "User-Shape-strokeLineWidth");
+    EXPECT_EQ(width(), 3.0);
+    EXPECT_EQ(kinWidth(), 3.0);
+    Shape::make<TestBox>({0, 0, 10, 10})->setStrokeLineWidth(4); // a sticky write
+    EXPECT_EQ(width(), 4.0);
+    EXPECT_EQ(kinWidth(), 4.0);
+    Shape::make<Shape>({0, 0, 10, 10})->setFillAngle(30); // another key's write leaves this one
+    EXPECT_EQ(width(), 4.0);
+    EXPECT_EQ(Shape::make<TestBox>({0, 0, 10, 10})->fillAngle(), 30);
+    store().setBoolForKey(false, "StickyPropertiesEnabled");
+    EXPECT_EQ(width(), 1.0);
+    registerDefault("TestBox-strokeLineWidth", 2.0);
+    EXPECT_EQ(width(), 2.0);
+    store().setBoolForKey(true, "StickyPropertiesEnabled");
+    EXPECT_EQ(width(), 2.0); // the shapes made meanwhile wrote theirs back
+    store().setObjectForKey(5.0, "User-Shape-strokeLineWidth");
+    EXPECT_EQ(kinWidth(), 5.0);
+    resetStore(); // a store of its own
+    EXPECT_EQ(width(), 0.0);
+}
+
 TEST_F(ShapeTest, InitialValues)
 {
     registerDefault("Default-fillType", 1);

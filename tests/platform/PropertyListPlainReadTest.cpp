@@ -88,6 +88,7 @@ TEST(PropertyListPlainRead, AgreesWithTheXmlReaderOnAwkwardInput)
         "<integer> 5 </integer>", "<integer>+7</integer>", "<integer>-9223372036854775808</integer>",
         "<integer>9223372036854775808</integer>", "<integer>1.5</integer>", "<integer/>", "<integer></integer>",
         "<real>1e3</real>", "<real>-0</real>", "<real> .5 </real>", "<real>nan</real>", "<real>-inf</real>", "<real>1e999</real>",
+        "<real> NaN</real>", "<real>+Infinity</real>", "<real>INF</real>", "<real>-infinit</real>", "<real>n</real>",
         "<real>0x10</real>", "<data>SGVs\n\tbG8=</data>", "<data/>", "<data>SGVsbG8</data>", "<data>*</data>",
         "<date>2026-12-09T12:00:00Z</date>", "<date>2026-12-09T12:00:00.250Z</date>", "<date>2026-02-30T12:00:00Z</date>",
         "<dict><key>b</key><integer>1</integer><key>a</key><integer>2</integer><key>b</key><integer>3</integer></dict>",

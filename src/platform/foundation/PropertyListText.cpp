@@ -75,8 +75,11 @@ NumberRead parseReal(QStringView text, double& result)
         negative = s[0] == u'-';
         s = s.mid(1);
     }
-    if (s.compare(u"nan", Qt::CaseInsensitive) == 0 || s.compare(u"inf", Qt::CaseInsensitive) == 0
-        || s.compare(u"infinity", Qt::CaseInsensitive) == 0)
+    // Only words start with a letter: the common number skips the comparisons.
+    const char16_t first = s.isEmpty() ? 0 : (s[0].unicode() | 0x20);
+    if ((first == u'n' || first == u'i')
+        && (s.compare(u"nan", Qt::CaseInsensitive) == 0 || s.compare(u"inf", Qt::CaseInsensitive) == 0
+            || s.compare(u"infinity", Qt::CaseInsensitive) == 0))
         return NumberRead::NonFinite;
     char small[64];
     std::string large;

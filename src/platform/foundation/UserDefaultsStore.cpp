@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <cmath>
 
 namespace pf {
@@ -30,13 +31,29 @@ void (*&standardSetUp())(UserDefaultsStore&)
     return setUp;
 }
 
+std::atomic<std::uint64_t> changes{1};
+
+void changed()
+{
+    changes.fetch_add(1, std::memory_order_relaxed);
+}
+
 } // namespace
 
-UserDefaultsStore::UserDefaultsStore() = default;
+UserDefaultsStore::UserDefaultsStore()
+{
+    changed();
+}
 
 UserDefaultsStore::UserDefaultsStore(QString path) : path_(std::move(path))
 {
     load();
+    changed();
+}
+
+std::uint64_t UserDefaultsStore::generation()
+{
+    return changes.load(std::memory_order_relaxed);
 }
 
 UserDefaultsStore::~UserDefaultsStore() = default;
@@ -68,6 +85,7 @@ void UserDefaultsStore::setStandardSetUp(void (*setUp)(UserDefaultsStore&))
 std::unique_ptr<UserDefaultsStore> UserDefaultsStore::replaceStandard(std::unique_ptr<UserDefaultsStore> store)
 {
     std::swap(standardStore(), store);
+    changed();
     return store;
 }
 
@@ -100,6 +118,7 @@ void UserDefaultsStore::registerDefaults(const Value::Dictionary& defaults)
 {
     for (const auto& [key, value] : defaults)
         registered_.set(key, value);
+    changed();
 }
 
 const Value& UserDefaultsStore::objectForKey(QAnyStringView key) const
@@ -124,6 +143,7 @@ void UserDefaultsStore::setObjectForKey(const Value& value, const QString& key)
     }
     user_.set(key, value);
     dirty_ = true;
+    changed();
     NotificationCenter::defaultCenter().post(didChangeNotification, this);
 }
 

@@ -42,6 +42,9 @@ public:
     // registers its built-in values here, so that no read can come before them, whoever reads first.
     // Stores given to replaceStandard are left as they are.
     static void setStandardSetUp(void (*setUp)(UserDefaultsStore&));
+    // Moves whenever any store's values change or a store is made or made the shared one (never 0): a
+    // reader may keep what it read from the shared store for as long as this stays the same.
+    static std::uint64_t generation();
 
     // Adds the entries to the registration domain (replacing registered values of the same keys).
     void registerDefaults(const Value::Dictionary& defaults);
