@@ -6,7 +6,7 @@
 // content through QPainter.
 #include "model/Rectangle.h"
 #include "model/Shape.h"
-#include "model/ShapePage.h"
+#include "support/QuietShapePage.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/graphics/PainterContext.h"
 
@@ -34,23 +34,6 @@ const pf::Color light(0.95, 0.95, 1.0, 1.0);
 const pf::Color dark(0.3, 0.4, 0.8, 1.0);
 const pf::Color strokeColour(0.1, 0.1, 0.2, 1.0);
 
-// A page shown at 100 %, owned by nobody (no undo).
-class BenchPage : public ShapePage {
-public:
-    pf::UndoManager* undoManager() const override { return nullptr; }
-    pf::Image imageForIdentifier(const QString&) override { return {}; }
-    void incrementRefCountForImageIdentifier(const QString&) override {}
-    void decrementRefCountForImageIdentifier(const QString&) override {}
-    void setNeedsDisplayInRectUpdatePalettes(const pf::Rect&, bool) override {}
-    void removeConnection(const std::shared_ptr<ShapeConnection>&) override {}
-    double zoomScale() const override { return 1.0; }
-    pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point; }
-    bool isDuplicating() const override { return false; }
-    bool isExporting() const override { return false; }
-    bool isDrawingThumbnail() const override { return false; }
-    bool isDrawingLoupe() const override { return false; }
-};
-
 pf::Rect cell(int i)
 {
     return pf::Rect((i % columns) * 50.0 + 5, (i / columns) * 80.0 + 5, 40, 70);
@@ -66,7 +49,7 @@ void useEmptyDefaults()
         pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
 }
 
-std::vector<std::shared_ptr<Shape>> page(BenchPage& owner, bool shadows, Content content)
+std::vector<std::shared_ptr<Shape>> page(QuietShapePage& owner, bool shadows, Content content)
 {
     useEmptyDefaults();
     std::vector<std::shared_ptr<Shape>> shapes;
@@ -132,7 +115,7 @@ void paintFrames(benchmark::State& state, const Paint& paint)
 
 void drawPage(benchmark::State& state, bool shadows)
 {
-    BenchPage owner;
+    QuietShapePage owner;
     drawFrames(state, page(owner, shadows, Content(state.range(0))));
 }
 
@@ -253,7 +236,7 @@ Outline outlineOf(int i) { return Outline((i + i / columns) % 4); }
 
 // Ellipses with the gradient and an even stroke, rounded rects with a solid fill and an odd stroke, stars
 // with a solid fill and an even stroke, arrows with an even stroke.
-std::vector<std::shared_ptr<Shape>> mixedPage(BenchPage& owner)
+std::vector<std::shared_ptr<Shape>> mixedPage(QuietShapePage& owner)
 {
     useEmptyDefaults();
     std::vector<std::shared_ptr<Shape>> shapes;
@@ -293,7 +276,7 @@ std::vector<std::shared_ptr<Shape>> mixedPage(BenchPage& owner)
 
 void BM_MixedShapes(benchmark::State& state)
 {
-    BenchPage owner;
+    QuietShapePage owner;
     drawFrames(state, mixedPage(owner));
 }
 

@@ -7,13 +7,14 @@
 #include "model/UserDefaults.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaultsStore.h"
+#include "support/QuietShapePage.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <vector>
 
-class FakePage : public ShapePage {
+class FakePage : public QuietShapePage {
 public:
     // Without grouping by event, every registration outside a group is one undo step.
     FakePage() { undo.setGroupsByEvent(false); }
@@ -40,9 +41,6 @@ public:
     // Rulers counting from rulerOrigin (a page point).
     pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point - rulerOrigin; }
     bool isDuplicating() const override { return duplicating; }
-    bool isExporting() const override { return false; }
-    bool isDrawingThumbnail() const override { return false; }
-    bool isDrawingLoupe() const override { return false; }
 
     struct Redisplay {
         pf::Rect rect;

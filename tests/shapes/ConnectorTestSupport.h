@@ -5,31 +5,23 @@
 #include "OutlineTestSupport.h"
 
 #include "model/ShapeConnection.h"
-#include "model/ShapePage.h"
+#include "support/QuietShapePage.h"
 #include "platform/foundation/UndoManager.h"
 #include "shapes/Line.h"
 
 #include <memory>
 
-class ConnectorPage : public ShapePage {
+class ConnectorPage : public QuietShapePage {
 public:
     ConnectorPage() { undo.setGroupsByEvent(false); }
     pf::UndoManager* undoManager() const override { return &undo; }
-    pf::Image imageForIdentifier(const QString&) override { return {}; }
-    void incrementRefCountForImageIdentifier(const QString&) override {}
-    void decrementRefCountForImageIdentifier(const QString&) override {}
-    void setNeedsDisplayInRectUpdatePalettes(const pf::Rect&, bool) override {}
     void removeConnection(const std::shared_ptr<ShapeConnection>& connection) override
     {
         if (Shape* pointer = connection->pointer())
             pointer->removeConnection(connection.get());
     }
     double zoomScale() const override { return zoom; }
-    pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point; }
-    bool isDuplicating() const override { return false; }
     bool isExporting() const override { return true; }
-    bool isDrawingThumbnail() const override { return false; }
-    bool isDrawingLoupe() const override { return false; }
 
     mutable pf::UndoManager undo;
     double zoom = 1.0;

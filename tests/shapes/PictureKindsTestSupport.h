@@ -9,6 +9,7 @@
 #include "platform/graphics/PainterContext.h"
 #include "platform/graphics/RecordingContext.h"
 #include "shapes/PictureKinds.h"
+#include "support/QuietShapePage.h"
 
 #include <algorithm>
 #include <map>
@@ -25,7 +26,7 @@ inline std::shared_ptr<Rectangle> filledBox(const pf::Rect& frame, const pf::Col
 }
 
 // A page that is also a shape drawing its shapes in order, as the real page does.
-class PicturePage : public Rectangle, public ShapePage {
+class PicturePage : public Rectangle, public QuietShapePage {
 public:
     PicturePage() { undo.setGroupsByEvent(false); }
     void add(const std::shared_ptr<Shape>& shape)
@@ -42,13 +43,6 @@ public:
     }
     void incrementRefCountForImageIdentifier(const QString& identifier) override { ++refCounts[identifier]; }
     void decrementRefCountForImageIdentifier(const QString& identifier) override { --refCounts[identifier]; }
-    void setNeedsDisplayInRectUpdatePalettes(const pf::Rect&, bool) override {}
-    void removeConnection(const std::shared_ptr<ShapeConnection>&) override {}
-    double zoomScale() const override { return 1.0; }
-    pf::Point rulerOriginAdjustedPoint(const pf::Point& point) const override { return point; }
-    bool isDuplicating() const override { return false; }
-    bool isExporting() const override { return false; }
-    bool isDrawingThumbnail() const override { return false; }
     bool isDrawingLoupe() const override { return drawingLoupe; }
     void setDrawingLoupe(bool on) override { drawingLoupe = on; }
     bool isMouseDragging() const override { return mouseDragging; }
