@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -846,7 +847,9 @@ double FBBezierGraph::tolerance(const FBBezierGraph& other) const
 namespace {
 
 // Calls `visit(a, b)` for every pair of edges, one from each list (or two of one list when `second` is
-// null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one.
+// null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one. Each
+// list comes sorted by the left side of the bounds (edgesByLeft); the two are merged, the first list's
+// edges first among equals.
 template <typename Visit>
 void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
                             double tolerance, Visit visit)
@@ -859,13 +862,17 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
     };
     std::vector<Entry> entries;
     entries.reserve(first.size() + (second ? second->size() : 0));
-    for (FBContourEdge* e : first)
-        entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, true});
+    const auto add = [&](FBContourEdge* e, bool isFirst) { entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, isFirst}); };
+    size_t j = 0;
+    for (FBContourEdge* e : first) {
+        if (second)
+            for (; j < second->size() && (*second)[j]->minX < e->minX; ++j)
+                add((*second)[j], false);
+        add(e, true);
+    }
     if (second)
-        for (FBContourEdge* e : *second)
-            entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, false});
-    // Ties keep the order of the lists.
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.minX < b.minX; });
+        for (; j < second->size(); ++j)
+            add((*second)[j], false);
     std::vector<Entry> activeFirst, activeSecond;
     activeFirst.reserve(first.size());
     if (second)
@@ -1004,23 +1011,44 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
 
 } // namespace
 
+std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
+{
+    std::vector<FBContourEdge*> edges = allEdges(contours_);
+    // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would.
+    std::vector<std::pair<double, uint32_t>> keys(edges.size());
+    for (size_t i = 0; i < edges.size(); ++i)
+        keys[i] = {edges[i]->minX, uint32_t(i)};
+    std::sort(keys.begin(), keys.end());
+    std::vector<FBContourEdge*> sorted(edges.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        sorted[i] = edges[keys[i].second];
+    return sorted;
+}
+
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
+{
+    insertCrossingsWithBezierGraph(other, edgesByLeft(), other.edgesByLeft());
+}
+
+void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
+                                                   const std::vector<FBContourEdge*>& theirs)
 {
     const double tol = tolerance(other);
     std::vector<FBBezierIntersection> kept;
-    const std::vector<FBContourEdge*> theirs = allEdges(other.contours_);
-    forEachOverlappingPair(allEdges(contours_), &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+    forEachOverlappingPair(mine, &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         crossEdges(edge1, edge2, tol, false, kept);
     });
     removeDuplicateCrossings();
     other.removeDuplicateCrossings();
 }
 
-void FBBezierGraph::insertSelfCrossings()
+void FBBezierGraph::insertSelfCrossings() { insertSelfCrossings(edgesByLeft()); }
+
+void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {
     const double tol = tolerance(*this);
     std::vector<FBBezierIntersection> kept;
-    forEachOverlappingPair(allEdges(contours_), nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+    forEachOverlappingPair(edgesByLeft, nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         if (meetOnlyAtTheirJoint(edge1, edge2))
             return;
         crossEdges(edge1, edge2, tol, true, kept);

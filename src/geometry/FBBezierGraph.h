@@ -260,6 +260,12 @@ private:
     // The traced contours, rounded to whole units where `rounded` comes back true.
     FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
     void orientContoursByNesting(double tolerance);
+    // The edges by the left side of their bounds (ties in the graph's order), as the crossing sweeps walk
+    // them: sorted once per operation, for the graph's own sweep and the one against the other graph.
+    std::vector<FBContourEdge*> edgesByLeft() const;
+    void insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft);
+    void insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
+                                        const std::vector<FBContourEdge*>& theirs);
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 

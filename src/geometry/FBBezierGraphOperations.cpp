@@ -426,9 +426,10 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     const double tol = tolerance(other);
     setNestingOrientation(*this);
     setNestingOrientation(other);
-    insertSelfCrossings();
-    other.insertSelfCrossings();
-    insertCrossingsWithBezierGraph(other);
+    const std::vector<FBContourEdge*> mine = edgesByLeft(), theirs = other.edgesByLeft();
+    insertSelfCrossings(mine);
+    other.insertSelfCrossings(theirs);
+    insertCrossingsWithBezierGraph(other, mine, theirs);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
 
