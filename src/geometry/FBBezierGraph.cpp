@@ -15,26 +15,13 @@ namespace {
 
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
-// ∫ (x·y' − y·x') dt over the curve: exact for a cubic with three Gauss–Legendre nodes (degree 5).
+// ∫ (x·y' − y·x') dt over the curve, exactly: for a cubic a fixed sum of the cross products of its points
+// (weights 6/10 for neighbours, 3/10 one apart, 1/10 for the ends).
 double areaIntegral(const FBBezierCurve& c)
 {
-    static constexpr double nodes[3] = {0.1127016653792583, 0.5, 0.8872983346207417};
-    static constexpr double weights[3] = {5.0 / 18.0, 8.0 / 18.0, 5.0 / 18.0};
-    double sum = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double t = nodes[i];
-        const double s = 1 - t;
-        const MWPoint p{s * s * s * c.endPoint1.x + 3 * s * s * t * c.controlPoint1.x + 3 * s * t * t * c.controlPoint2.x
-                            + t * t * t * c.endPoint2.x,
-                        s * s * s * c.endPoint1.y + 3 * s * s * t * c.controlPoint1.y + 3 * s * t * t * c.controlPoint2.y
-                            + t * t * t * c.endPoint2.y};
-        const MWPoint d{3 * (s * s * (c.controlPoint1.x - c.endPoint1.x) + 2 * s * t * (c.controlPoint2.x - c.controlPoint1.x)
-                             + t * t * (c.endPoint2.x - c.controlPoint2.x)),
-                        3 * (s * s * (c.controlPoint1.y - c.endPoint1.y) + 2 * s * t * (c.controlPoint2.y - c.controlPoint1.y)
-                             + t * t * (c.endPoint2.y - c.controlPoint2.y))};
-        sum += weights[i] * cross(p, d);
-    }
-    return sum;
+    const MWPoint p0 = c.endPoint1, p1 = c.controlPoint1, p2 = c.controlPoint2, p3 = c.endPoint2;
+    return (6 * (cross(p0, p1) + cross(p2, p3)) + 3 * (cross(p0, p2) + cross(p1, p2) + cross(p1, p3)) + cross(p0, p3))
+           / 10;
 }
 
 double yAt(const FBBezierCurve& c, double t)
