@@ -326,9 +326,12 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     const CubicPolynomial usPolynomial(us);
     double previousT = 0, foot = -1;
     double previous = signedDistanceTo(usPolynomial, nearestOnThem, 0, foot);
-    double previousFoot = foot;
+    double previousFoot = foot, footStep = 0;
     for (int i = 1; i <= samples; ++i) {
         const double t = double(i) / samples;
+        // The nearest points advance about evenly along a near copy: each search starts one step on from
+        // the last answer, where Newton settles in a step or two.
+        foot = std::clamp(previousFoot + footStep, 0.0, 1.0);
         const double d = signedDistanceTo(usPolynomial, nearestOnThem, t, foot);
         if ((previous < 0) != (d < 0)) {
             // Regula falsi with the Illinois halving: the distance is smooth across a crossing, so this
@@ -368,6 +371,7 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
             }
             foot = sampleFoot;
         }
+        footStep = foot - previousFoot;
         previousT = t, previous = d, previousFoot = foot;
     }
 }

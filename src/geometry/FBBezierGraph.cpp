@@ -935,10 +935,32 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
            || separates(FBAddPoint(FBNormalizePoint(incoming), FBNormalizePoint(outgoing)));
 }
 
+// Whether every point of `b` lies farther than `gap` beyond the band that `a`'s points span about its
+// chord's line, on one side: the curves (inside their points' hulls) are then that far apart.
+bool apartAcrossChord(const FBBezierCurve& a, const FBBezierCurve& b, double gap)
+{
+    const MWPoint chord = FBSubtractPoint(a.endPoint2, a.endPoint1);
+    const double length = FBPointLength(chord);
+    if (!(length > 0))
+        return false;
+    // Offsets from the chord's line, scaled by its length.
+    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, a.endPoint1)); };
+    const double o1 = offset(a.controlPoint1), o2 = offset(a.controlPoint2);
+    const double low = std::min({0.0, o1, o2}) - gap * length, high = std::max({0.0, o1, o2}) + gap * length;
+    const double q[4] = {offset(b.endPoint1), offset(b.controlPoint1), offset(b.controlPoint2), offset(b.endPoint2)};
+    return (q[0] > high && q[1] > high && q[2] > high && q[3] > high)
+           || (q[0] < low && q[1] < low && q[2] < low && q[3] < low);
+}
+
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
 void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
                 std::vector<FBBezierIntersection>& kept)
 {
+    // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
+    // the common case of bounds that overlap only at a corner, settled without a search.
+    const double gap = 8 * tolerance;
+    if (apartAcrossChord(edge1.curve(), edge2.curve(), gap) || apartAcrossChord(edge2.curve(), edge1.curve(), gap))
+        return;
     // Lines that are not parallel share no stretch.
     const auto parallel = [&]() {
         const MWPoint d1 = FBSubtractPoint(edge1.curve().endPoint2, edge1.curve().endPoint1);
