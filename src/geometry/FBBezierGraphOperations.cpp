@@ -208,7 +208,12 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
                                                               Operation operation, double tolerance)
 {
+    // Room for the longest stretch (round a whole contour and onto its first edge again): one allocation.
     std::vector<Segment> segments;
+    size_t longest = 0;
+    for (const auto& contour : contours_)
+        longest = std::max(longest, contour->edges().size());
+    segments.reserve(longest + 2);
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
