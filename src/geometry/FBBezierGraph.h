@@ -8,6 +8,7 @@
 #include "geometry/FBBezierCurve.h"
 #include "platform/foundation/Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <initializer_list>
@@ -37,6 +38,9 @@ public:
     FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1);
     static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
                                                                     bool onCurve1);
+    // Crossings come from a store kept per thread: an operation makes and drops one per meeting.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pointer, std::size_t size);
 
     FBContourEdge* edge() const { return edge_; }
     void setEdge(FBContourEdge* edge) { edge_ = edge; }
