@@ -895,6 +895,8 @@ namespace {
 // null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one. Each
 // list comes sorted by the left side of the bounds (edgesByLeft); the two are merged, the first list's
 // edges first among equals.
+constexpr size_t kKeptScratchEntries = 1 << 14;
+
 template <typename Visit>
 void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
                             double tolerance, Visit visit)
@@ -905,7 +907,9 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
         FBContourEdge* edge;
         bool isFirst;
     };
-    std::vector<Entry> entries;
+    // Scratch kept per thread: a long outline's sweep would otherwise take fresh pages on every operation.
+    thread_local std::vector<Entry> entries, activeFirst, activeSecond;
+    entries.clear(), activeFirst.clear(), activeSecond.clear();
     entries.reserve(first.size() + (second ? second->size() : 0));
     const auto add = [&](FBContourEdge* e, bool isFirst) { entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, isFirst}); };
     size_t j = 0;
@@ -918,10 +922,6 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
     if (second)
         for (; j < second->size(); ++j)
             add((*second)[j], false);
-    std::vector<Entry> activeFirst, activeSecond;
-    activeFirst.reserve(first.size());
-    if (second)
-        activeSecond.reserve(second->size());
     for (const Entry& entry : entries) {
         const double x = entry.minX - tolerance;
         const double minY = entry.minY - tolerance, maxY = entry.maxY + tolerance;
@@ -945,6 +945,10 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
         }
         (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry);
     }
+    // One huge operation does not hold its memory for the thread's life.
+    for (std::vector<Entry>* scratch : {&entries, &activeFirst, &activeSecond})
+        if (scratch->capacity() > kKeptScratchEntries)
+            std::vector<Entry>().swap(*scratch);
 }
 
 std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)

@@ -182,6 +182,8 @@ void setNestingOrientation(const FBBezierGraph& graph)
     }
 }
 
+constexpr size_t kKeptPieces = 1 << 14;
+
 // Rounding to whole units suits page geometry; on drawings only a few units across it would wipe out the
 // shape, so it is left out there.
 bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
@@ -305,7 +307,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
         for (const auto& contour : graph->contours_)
             edgeCount += contour->edges().size();
     FBBezierGraph result;
-    std::vector<FBBezierCurve> pieces;
+    // Kept per thread (up to a bound): a long outline's walk would otherwise take fresh pages every time.
+    thread_local std::vector<FBBezierCurve> pieces;
     pieces.reserve(edgeCount + 2 * stretches.size() + 1);
     std::vector<Segment> segments;
     for (Stretch& first : stretches) {
@@ -382,6 +385,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             result.addContour(std::move(contour));
         }
     }
+    if (pieces.capacity() > kKeptPieces)
+        std::vector<FBBezierCurve>().swap(pieces);
     return result;
 }
 
