@@ -46,6 +46,9 @@ int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, do
         const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
         return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
     }
+    // Wholly right of the point: the monotone pieces' counts below telescope to the ends' alone.
+    if (p.x < minX)
+        return int(c.endPoint1.y <= p.y) - int(c.endPoint2.y <= p.y);
     // Split at the extremes of y(t): roots of the derivative's quadratic.
     const double a0 = c.controlPoint1.y - c.endPoint1.y;
     const double b0 = c.controlPoint2.y - c.controlPoint1.y;
@@ -993,6 +996,10 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     // bisector where edges of very different lengths tilt that sum too far.
     const MWPoint incoming = FBSubtractPoint(joint, incomingPoint(in));
     const MWPoint outgoing = FBSubtractPoint(outgoingPoint(out), joint);
+    // Two lines turning by a right angle or less: the bisector's normal separates them.
+    if (first->isLine && second->isLine && FBDotMultiplyPoint(incoming, outgoing) >= 0 && incoming != MWPoint()
+        && outgoing != MWPoint())
+        return true;
     return separates(FBAddPoint(incoming, outgoing))
            || separates(FBAddPoint(FBNormalizePoint(incoming), FBNormalizePoint(outgoing)));
 }
