@@ -853,9 +853,11 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
     const FBBezierCurve& c1 = intersection.curve1();
     const FBBezierCurve& c2 = intersection.curve2();
     double t1 = intersection.parameter1(), t2 = intersection.parameter2();
-    double error = FBDistanceBetweenPoints(c1.pointAtParameter(t1), c2.pointAtParameter(t2));
+    // The points at the current parameters, kept from the step that found them.
+    MWPoint p1 = c1.pointAtParameter(t1), p2 = c2.pointAtParameter(t2);
+    double error = FBDistanceBetweenPoints(p1, p2);
     for (int i = 0; i < 4 && error > 0; ++i) {
-        const MWPoint f = FBSubtractPoint(c1.pointAtParameter(t1), c2.pointAtParameter(t2));
+        const MWPoint f = FBSubtractPoint(p1, p2);
         const MWPoint d1 = c1.tangentAtParameter(t1), d2 = c2.tangentAtParameter(t2);
         const double det = -cross(d1, d2);
         if (std::fabs(det) <= 1e-9 * FBPointLength(d1) * FBPointLength(d2))
@@ -863,13 +865,13 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
         const MWPoint b = FBNegatePoint(f);
         const double n1 = std::clamp(t1 + (b.x * -d2.y + d2.x * b.y) / det, 0.0, 1.0);
         const double n2 = std::clamp(t2 + (d1.x * b.y - b.x * d1.y) / det, 0.0, 1.0);
-        const double e = FBDistanceBetweenPoints(c1.pointAtParameter(n1), c2.pointAtParameter(n2));
+        const MWPoint q1 = c1.pointAtParameter(n1), q2 = c2.pointAtParameter(n2);
+        const double e = FBDistanceBetweenPoints(q1, q2);
         if (!(e < error))
             break;
-        t1 = n1, t2 = n2, error = e;
+        t1 = n1, t2 = n2, error = e, p1 = q1, p2 = q2;
     }
-    const auto snap = [tolerance](const FBBezierCurve& c, double t) {
-        const MWPoint p = c.pointAtParameter(t);
+    const auto snap = [tolerance](const FBBezierCurve& c, double t, MWPoint p) {
         const double toStart = FBDistanceBetweenPoints(p, c.endPoint1);
         const double toEnd = FBDistanceBetweenPoints(p, c.endPoint2);
         if (toStart <= tolerance && toStart <= toEnd && t < 0.5)
@@ -878,7 +880,7 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
             return 1.0;
         return t;
     };
-    intersection.setParameters(snap(c1, t1), snap(c2, t2));
+    intersection.setParameters(snap(c1, t1, p1), snap(c2, t2, p2));
 }
 
 } // namespace
