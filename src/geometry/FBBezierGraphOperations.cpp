@@ -329,7 +329,10 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             const auto piece = [&](const Segment& s) -> std::optional<FBBezierCurve> {
                 if (!(s.to > s.from))
                     return std::nullopt;
-                const FBBezierCurve c = s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to));
+                // A whole edge is taken as it stands: splitting it at its ends would only add rounding.
+                const FBBezierCurve c = s.from == 0 && s.to == 1
+                                            ? s.edge->curve()
+                                            : s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to));
                 double minX, minY, maxX, maxY;
                 c.controlBounds(minX, minY, maxX, maxY);
                 if (maxX - minX <= tol && maxY - minY <= tol)
