@@ -976,7 +976,11 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 {
     if (edge1.contour() != edge2.contour() || edge1.contour()->edges().size() < 3)
         return false;
-    const FBContourEdge* first = edge1.next() == &edge2 ? &edge1 : edge2.next() == &edge1 ? &edge2 : nullptr;
+    // Neighbours by their places (as next() finds them, without the calls: most pairs are not).
+    const size_t count = edge1.contour()->edges().size();
+    const size_t after1 = edge1.index() + 1 == count ? 0 : edge1.index() + 1;
+    const size_t after2 = edge2.index() + 1 == count ? 0 : edge2.index() + 1;
+    const FBContourEdge* first = after1 == edge2.index() ? &edge1 : after2 == edge1.index() ? &edge2 : nullptr;
     if (!first)
         return false;
     const FBContourEdge* second = first == &edge1 ? &edge2 : &edge1;
