@@ -1095,6 +1095,54 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
 
 } // namespace
 
+namespace {
+
+// Sorts keys that mostly come in long runs up or down, as the edges of outlines running left and right in
+// long stretches do: each run down is turned round and the runs are merged pairwise, a few passes of
+// linear work. Many short runs (a zigzag) are left to std::sort.
+void sortByRuns(std::vector<std::pair<double, uint32_t>>& keys)
+{
+    constexpr size_t maximumRuns = 16;
+    const size_t n = keys.size();
+    if (n < 64) {
+        std::sort(keys.begin(), keys.end());
+        return;
+    }
+    std::array<size_t, maximumRuns> starts;
+    size_t runs = 0;
+    for (size_t i = 0; i < n;) {
+        if (runs == maximumRuns) {
+            std::sort(keys.begin(), keys.end());
+            return;
+        }
+        starts[runs++] = i;
+        size_t j = i + 1;
+        if (j < n && keys[j].first < keys[i].first) {
+            while (j < n && keys[j].first < keys[j - 1].first)
+                ++j;
+            std::reverse(keys.begin() + std::ptrdiff_t(i), keys.begin() + std::ptrdiff_t(j));
+        } else {
+            while (j < n && !(keys[j] < keys[j - 1]))
+                ++j;
+        }
+        i = j;
+    }
+    std::vector<std::pair<double, uint32_t>> buffer(n);
+    while (runs > 1) {
+        size_t merged = 0;
+        for (size_t r = 0; r < runs; r += 2) {
+            const auto at = [&](size_t k) { return std::ptrdiff_t(k < runs ? starts[k] : n); };
+            std::merge(keys.begin() + at(r), keys.begin() + at(r + 1), keys.begin() + at(r + 1),
+                       keys.begin() + at(r + 2), buffer.begin() + at(r));
+            starts[merged++] = starts[r];
+        }
+        keys.swap(buffer);
+        runs = merged;
+    }
+}
+
+} // namespace
+
 std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
 {
     std::vector<FBContourEdge*> edges = allEdges(contours_);
@@ -1102,7 +1150,7 @@ std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
     std::vector<std::pair<double, uint32_t>> keys(edges.size());
     for (size_t i = 0; i < edges.size(); ++i)
         keys[i] = {edges[i]->minX, uint32_t(i)};
-    std::sort(keys.begin(), keys.end());
+    sortByRuns(keys);
     std::vector<FBContourEdge*> sorted(edges.size());
     for (size_t i = 0; i < keys.size(); ++i)
         sorted[i] = edges[keys[i].second];
