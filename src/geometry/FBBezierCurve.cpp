@@ -321,54 +321,85 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     // A sign change next to an end of `them` may come only from the nearest point stopping at that end;
     // each root is kept only where the curves truly meet (the curves are about unit size here).
     constexpr int samples = 64;
+    constexpr int stride = 4; // samples per step of the first, coarse pass
+    constexpr int steps = samples / stride;
     constexpr double meeting = 1e-9;
     const NearestOnCurve nearestOnThem(them);
     const CubicPolynomial usPolynomial(us);
-    double previousT = 0, foot = -1;
-    double previous = signedDistanceTo(usPolynomial, nearestOnThem, 0, foot);
-    double previousFoot = foot;
-    for (int i = 1; i <= samples; ++i) {
-        const double t = double(i) / samples;
-        const double d = signedDistanceTo(usPolynomial, nearestOnThem, t, foot);
-        if ((previous < 0) != (d < 0)) {
-            // Regula falsi with the Illinois halving: the distance is smooth across a crossing, so this
-            // takes a few steps where bisection takes fifty. A crossing is kept where the distance is within
-            // `meeting` on both sides of the narrowed bracket; a jump of the nearest point (at an end of
-            // `them`, no crossing) leaves one side far.
-            const double sampleFoot = foot;
-            double lo = previousT, hi = t, loD = previous, hiD = d;
-            double loGap = std::fabs(previous), hiGap = std::fabs(d), loFoot = previousFoot, hiFoot = foot;
-            int kept = 0;
-            for (int k = 0; k < 100 && hi - lo > 1e-16; ++k) {
-                double middle = (lo * hiD - hi * loD) / (hiD - loD);
-                if (!(middle > lo && middle < hi))
-                    middle = (lo + hi) / 2;
-                const double m = signedDistanceTo(usPolynomial, nearestOnThem, middle, foot);
-                if (m == 0) {
-                    lo = hi = middle, loGap = hiGap = 0, loFoot = hiFoot = foot;
-                    break;
-                }
-                if ((m < 0) == (loD < 0)) {
-                    lo = middle, loD = m, loGap = std::fabs(m), loFoot = foot;
-                    if (kept == -1)
-                        hiD /= 2;
-                    kept = -1;
-                } else {
-                    hi = middle, hiD = m, hiGap = std::fabs(m), hiFoot = foot;
-                    if (kept == 1)
-                        loD /= 2;
-                    kept = 1;
-                }
+    // Regula falsi with the Illinois halving between samples of opposite signs: the distance is smooth
+    // across a crossing, so this takes a few steps where bisection takes fifty. A crossing is kept where
+    // the distance is within `meeting` on both sides of the narrowed bracket; a jump of the nearest point
+    // (at an end of `them`, no crossing) leaves one side far.
+    const auto narrow = [&](double lo, double hi, double loD, double hiD, double loFoot, double hiFoot) {
+        double foot = hiFoot;
+        double loGap = std::fabs(loD), hiGap = std::fabs(hiD);
+        int kept = 0;
+        for (int k = 0; k < 100 && hi - lo > 1e-16; ++k) {
+            double middle = (lo * hiD - hi * loD) / (hiD - loD);
+            if (!(middle > lo && middle < hi))
+                middle = (lo + hi) / 2;
+            const double m = signedDistanceTo(usPolynomial, nearestOnThem, middle, foot);
+            if (m == 0) {
+                lo = hi = middle, loGap = hiGap = 0, loFoot = hiFoot = foot;
+                break;
             }
-            if (std::max(loGap, hiGap) <= meeting) {
-                if (loGap <= hiGap)
-                    results.emplace_back(us, lo, them, loFoot);
-                else
-                    results.emplace_back(us, hi, them, hiFoot);
+            if ((m < 0) == (loD < 0)) {
+                lo = middle, loD = m, loGap = std::fabs(m), loFoot = foot;
+                if (kept == -1)
+                    hiD /= 2;
+                kept = -1;
+            } else {
+                hi = middle, hiD = m, hiGap = std::fabs(m), hiFoot = foot;
+                if (kept == 1)
+                    loD /= 2;
+                kept = 1;
             }
-            foot = sampleFoot;
         }
-        previousT = t, previous = d, previousFoot = foot;
+        if (std::max(loGap, hiGap) <= meeting) {
+            if (loGap <= hiGap)
+                results.emplace_back(us, lo, them, loFoot);
+            else
+                results.emplace_back(us, hi, them, hiFoot);
+        }
+    };
+    // The coarse pass. The nearest points advance about evenly along a near copy: each search starts one
+    // step on from the last answer, where Newton settles in a step or two.
+    std::array<double, steps + 1> distance{}, feet{};
+    double foot = -1, footStep = 0;
+    for (int k = 0; k <= steps; ++k) {
+        if (k > 0)
+            foot = std::clamp(feet[size_t(k - 1)] + footStep, 0.0, 1.0);
+        distance[size_t(k)] = signedDistanceTo(usPolynomial, nearestOnThem, double(k * stride) / samples, foot);
+        feet[size_t(k)] = foot;
+        if (k > 0)
+            footStep = feet[size_t(k)] - feet[size_t(k - 1)];
+    }
+    const auto bend = [&](int k) {
+        const size_t i = size_t(std::clamp(k, 1, steps - 1));
+        return std::fabs(distance[i - 1] - 2 * distance[i] + distance[i + 1]);
+    };
+    for (int k = 0; k < steps; ++k) {
+        const double d0 = distance[size_t(k)], d1 = distance[size_t(k + 1)];
+        // Between two samples of one sign a smooth distance strays from their chord by about an eighth of
+        // its second difference: where both lie farther from zero than twice the larger one about them,
+        // nothing can cross in between. Elsewhere (a sign change, a jump of the nearest point, a graze) the
+        // step is sampled in full.
+        if ((d0 < 0) == (d1 < 0) && std::min(std::fabs(d0), std::fabs(d1)) > 2 * std::max(bend(k), bend(k + 1)))
+            continue;
+        const double foot0 = feet[size_t(k)], foot1 = feet[size_t(k + 1)];
+        double previousT = double(k * stride) / samples, previous = d0, previousFoot = foot0;
+        for (int j = 1; j <= stride; ++j) {
+            const double t = double(k * stride + j) / samples;
+            double d = d1;
+            foot = foot1;
+            if (j < stride) {
+                foot = foot0 + (foot1 - foot0) * j / stride;
+                d = signedDistanceTo(usPolynomial, nearestOnThem, t, foot);
+            }
+            if ((previous < 0) != (d < 0))
+                narrow(previousT, t, previous, d, previousFoot, foot);
+            previousT = t, previous = d, previousFoot = foot;
+        }
     }
 }
 

@@ -9,31 +9,19 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 
 namespace {
 
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
-// ∫ (x·y' − y·x') dt over the curve: exact for a cubic with three Gauss–Legendre nodes (degree 5).
+// ∫ (x·y' − y·x') dt over the curve, exactly: for a cubic a fixed sum of the cross products of its points
+// (weights 6/10 for neighbours, 3/10 one apart, 1/10 for the ends).
 double areaIntegral(const FBBezierCurve& c)
 {
-    static constexpr double nodes[3] = {0.1127016653792583, 0.5, 0.8872983346207417};
-    static constexpr double weights[3] = {5.0 / 18.0, 8.0 / 18.0, 5.0 / 18.0};
-    double sum = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double t = nodes[i];
-        const double s = 1 - t;
-        const MWPoint p{s * s * s * c.endPoint1.x + 3 * s * s * t * c.controlPoint1.x + 3 * s * t * t * c.controlPoint2.x
-                            + t * t * t * c.endPoint2.x,
-                        s * s * s * c.endPoint1.y + 3 * s * s * t * c.controlPoint1.y + 3 * s * t * t * c.controlPoint2.y
-                            + t * t * t * c.endPoint2.y};
-        const MWPoint d{3 * (s * s * (c.controlPoint1.x - c.endPoint1.x) + 2 * s * t * (c.controlPoint2.x - c.controlPoint1.x)
-                             + t * t * (c.endPoint2.x - c.controlPoint2.x)),
-                        3 * (s * s * (c.controlPoint1.y - c.endPoint1.y) + 2 * s * t * (c.controlPoint2.y - c.controlPoint1.y)
-                             + t * t * (c.endPoint2.y - c.controlPoint2.y))};
-        sum += weights[i] * cross(p, d);
-    }
-    return sum;
+    const MWPoint p0 = c.endPoint1, p1 = c.controlPoint1, p2 = c.controlPoint2, p3 = c.endPoint2;
+    return (6 * (cross(p0, p1) + cross(p2, p3)) + 3 * (cross(p0, p2) + cross(p1, p2) + cross(p1, p3)) + cross(p0, p3))
+           / 10;
 }
 
 double yAt(const FBBezierCurve& c, double t)
@@ -58,6 +46,9 @@ int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, do
         const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
         return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
     }
+    // Wholly right of the point: the monotone pieces' counts below telescope to the ends' alone.
+    if (p.x < minX)
+        return int(c.endPoint1.y <= p.y) - int(c.endPoint2.y <= p.y);
     // Split at the extremes of y(t): roots of the derivative's quadratic.
     const double a0 = c.controlPoint1.y - c.endPoint1.y;
     const double b0 = c.controlPoint2.y - c.controlPoint1.y;
@@ -193,6 +184,64 @@ std::string rectText(const pf::Rect& r)
 
 // ---------------------------------------------------------------------------------------------------------
 // FBEdgeCrossing
+
+namespace {
+
+// Blocks of freed crossings, linked through their first bytes, kept for the thread's next operations up to
+// a bound: a long outline meets another a thousand times, and taking and dropping each crossing from the
+// general heap costs more than the rest of its life. Under the address sanitizer every crossing is a heap
+// block of its own, so that a stale pointer to one is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kKeptCrossings = 0;
+#else
+constexpr size_t kKeptCrossings = 8192;
+#endif
+
+struct CrossingStore {
+    void* head = nullptr;
+    size_t count = 0;
+    ~CrossingStore();
+};
+thread_local CrossingStore crossingStore;
+// Set once the thread's store is gone (crossings freed later, at the thread's end, go to the heap).
+thread_local bool crossingStoreGone = false;
+
+CrossingStore::~CrossingStore()
+{
+    while (head) {
+        void* next = *static_cast<void**>(head);
+        ::operator delete(head);
+        head = next;
+    }
+    crossingStoreGone = true;
+}
+
+} // namespace
+
+void* FBEdgeCrossing::operator new(std::size_t size)
+{
+    static_assert(sizeof(FBEdgeCrossing) >= sizeof(void*));
+    if (size == sizeof(FBEdgeCrossing) && !crossingStoreGone && crossingStore.head) {
+        void* block = crossingStore.head;
+        crossingStore.head = *static_cast<void**>(block);
+        --crossingStore.count;
+        return block;
+    }
+    return ::operator new(size);
+}
+
+void FBEdgeCrossing::operator delete(void* pointer, std::size_t size)
+{
+    if (!pointer)
+        return;
+    if (size != sizeof(FBEdgeCrossing) || crossingStoreGone || crossingStore.count >= kKeptCrossings) {
+        ::operator delete(pointer);
+        return;
+    }
+    *static_cast<void**>(pointer) = crossingStore.head;
+    crossingStore.head = pointer;
+    ++crossingStore.count;
+}
 
 FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
     : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
@@ -804,9 +853,11 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
     const FBBezierCurve& c1 = intersection.curve1();
     const FBBezierCurve& c2 = intersection.curve2();
     double t1 = intersection.parameter1(), t2 = intersection.parameter2();
-    double error = FBDistanceBetweenPoints(c1.pointAtParameter(t1), c2.pointAtParameter(t2));
+    // The points at the current parameters, kept from the step that found them.
+    MWPoint p1 = c1.pointAtParameter(t1), p2 = c2.pointAtParameter(t2);
+    double error = FBDistanceBetweenPoints(p1, p2);
     for (int i = 0; i < 4 && error > 0; ++i) {
-        const MWPoint f = FBSubtractPoint(c1.pointAtParameter(t1), c2.pointAtParameter(t2));
+        const MWPoint f = FBSubtractPoint(p1, p2);
         const MWPoint d1 = c1.tangentAtParameter(t1), d2 = c2.tangentAtParameter(t2);
         const double det = -cross(d1, d2);
         if (std::fabs(det) <= 1e-9 * FBPointLength(d1) * FBPointLength(d2))
@@ -814,13 +865,13 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
         const MWPoint b = FBNegatePoint(f);
         const double n1 = std::clamp(t1 + (b.x * -d2.y + d2.x * b.y) / det, 0.0, 1.0);
         const double n2 = std::clamp(t2 + (d1.x * b.y - b.x * d1.y) / det, 0.0, 1.0);
-        const double e = FBDistanceBetweenPoints(c1.pointAtParameter(n1), c2.pointAtParameter(n2));
+        const MWPoint q1 = c1.pointAtParameter(n1), q2 = c2.pointAtParameter(n2);
+        const double e = FBDistanceBetweenPoints(q1, q2);
         if (!(e < error))
             break;
-        t1 = n1, t2 = n2, error = e;
+        t1 = n1, t2 = n2, error = e, p1 = q1, p2 = q2;
     }
-    const auto snap = [tolerance](const FBBezierCurve& c, double t) {
-        const MWPoint p = c.pointAtParameter(t);
+    const auto snap = [tolerance](const FBBezierCurve& c, double t, MWPoint p) {
         const double toStart = FBDistanceBetweenPoints(p, c.endPoint1);
         const double toEnd = FBDistanceBetweenPoints(p, c.endPoint2);
         if (toStart <= tolerance && toStart <= toEnd && t < 0.5)
@@ -829,7 +880,7 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
             return 1.0;
         return t;
     };
-    intersection.setParameters(snap(c1, t1), snap(c2, t2));
+    intersection.setParameters(snap(c1, t1, p1), snap(c2, t2, p2));
 }
 
 } // namespace
@@ -846,7 +897,11 @@ double FBBezierGraph::tolerance(const FBBezierGraph& other) const
 namespace {
 
 // Calls `visit(a, b)` for every pair of edges, one from each list (or two of one list when `second` is
-// null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one.
+// null), whose bounds overlap: a sweep along x keeps only the edges that still reach the current one. Each
+// list comes sorted by the left side of the bounds (edgesByLeft); the two are merged, the first list's
+// edges first among equals.
+constexpr size_t kKeptScratchEntries = 1 << 14;
+
 template <typename Visit>
 void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std::vector<FBContourEdge*>* second,
                             double tolerance, Visit visit)
@@ -857,19 +912,21 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
         FBContourEdge* edge;
         bool isFirst;
     };
-    std::vector<Entry> entries;
+    // Scratch kept per thread: a long outline's sweep would otherwise take fresh pages on every operation.
+    thread_local std::vector<Entry> entries, activeFirst, activeSecond;
+    entries.clear(), activeFirst.clear(), activeSecond.clear();
     entries.reserve(first.size() + (second ? second->size() : 0));
-    for (FBContourEdge* e : first)
-        entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, true});
+    const auto add = [&](FBContourEdge* e, bool isFirst) { entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, isFirst}); };
+    size_t j = 0;
+    for (FBContourEdge* e : first) {
+        if (second)
+            for (; j < second->size() && (*second)[j]->minX < e->minX; ++j)
+                add((*second)[j], false);
+        add(e, true);
+    }
     if (second)
-        for (FBContourEdge* e : *second)
-            entries.push_back({e->minX, e->minY, e->maxX, e->maxY, e, false});
-    // Ties keep the order of the lists.
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.minX < b.minX; });
-    std::vector<Entry> activeFirst, activeSecond;
-    activeFirst.reserve(first.size());
-    if (second)
-        activeSecond.reserve(second->size());
+        for (; j < second->size(); ++j)
+            add((*second)[j], false);
     for (const Entry& entry : entries) {
         const double x = entry.minX - tolerance;
         const double minY = entry.minY - tolerance, maxY = entry.maxY + tolerance;
@@ -893,6 +950,10 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
         }
         (second && !entry.isFirst ? activeSecond : activeFirst).push_back(entry);
     }
+    // One huge operation does not hold its memory for the thread's life.
+    for (std::vector<Entry>* scratch : {&entries, &activeFirst, &activeSecond})
+        if (scratch->capacity() > kKeptScratchEntries)
+            std::vector<Entry>().swap(*scratch);
 }
 
 std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
@@ -915,7 +976,11 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 {
     if (edge1.contour() != edge2.contour() || edge1.contour()->edges().size() < 3)
         return false;
-    const FBContourEdge* first = edge1.next() == &edge2 ? &edge1 : edge2.next() == &edge1 ? &edge2 : nullptr;
+    // Neighbours by their places (as next() finds them, without the calls: most pairs are not).
+    const size_t count = edge1.contour()->edges().size();
+    const size_t after1 = edge1.index() + 1 == count ? 0 : edge1.index() + 1;
+    const size_t after2 = edge2.index() + 1 == count ? 0 : edge2.index() + 1;
+    const FBContourEdge* first = after1 == edge2.index() ? &edge1 : after2 == edge1.index() ? &edge2 : nullptr;
     if (!first)
         return false;
     const FBContourEdge* second = first == &edge1 ? &edge2 : &edge1;
@@ -937,14 +1002,40 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     // bisector where edges of very different lengths tilt that sum too far.
     const MWPoint incoming = FBSubtractPoint(joint, incomingPoint(in));
     const MWPoint outgoing = FBSubtractPoint(outgoingPoint(out), joint);
+    // Two lines turning by a right angle or less: the bisector's normal separates them.
+    if (first->isLine && second->isLine && FBDotMultiplyPoint(incoming, outgoing) >= 0 && incoming != MWPoint()
+        && outgoing != MWPoint())
+        return true;
     return separates(FBAddPoint(incoming, outgoing))
            || separates(FBAddPoint(FBNormalizePoint(incoming), FBNormalizePoint(outgoing)));
+}
+
+// Whether every point of `b` lies farther than `gap` beyond the band that `a`'s points span about its
+// chord's line, on one side: the curves (inside their points' hulls) are then that far apart.
+bool apartAcrossChord(const FBBezierCurve& a, const FBBezierCurve& b, double gap)
+{
+    const MWPoint chord = FBSubtractPoint(a.endPoint2, a.endPoint1);
+    const double length = FBPointLength(chord);
+    if (!(length > 0))
+        return false;
+    // Offsets from the chord's line, scaled by its length.
+    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, a.endPoint1)); };
+    const double o1 = offset(a.controlPoint1), o2 = offset(a.controlPoint2);
+    const double low = std::min({0.0, o1, o2}) - gap * length, high = std::max({0.0, o1, o2}) + gap * length;
+    const double q[4] = {offset(b.endPoint1), offset(b.controlPoint1), offset(b.controlPoint2), offset(b.endPoint2)};
+    return (q[0] > high && q[1] > high && q[2] > high && q[3] > high)
+           || (q[0] < low && q[1] < low && q[2] < low && q[3] < low);
 }
 
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
 void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
                 std::vector<FBBezierIntersection>& kept)
 {
+    // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
+    // the common case of bounds that overlap only at a corner, settled without a search.
+    const double gap = 8 * tolerance;
+    if (apartAcrossChord(edge1.curve(), edge2.curve(), gap) || apartAcrossChord(edge2.curve(), edge1.curve(), gap))
+        return;
     // Lines that are not parallel share no stretch.
     const auto parallel = [&]() {
         const MWPoint d1 = FBSubtractPoint(edge1.curve().endPoint2, edge1.curve().endPoint1);
@@ -1004,23 +1095,92 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
 
 } // namespace
 
+namespace {
+
+// Sorts keys that mostly come in long runs up or down, as the edges of outlines running left and right in
+// long stretches do: each run down is turned round and the runs are merged pairwise, a few passes of
+// linear work. Many short runs (a zigzag) are left to std::sort.
+void sortByRuns(std::vector<std::pair<double, uint32_t>>& keys)
+{
+    constexpr size_t maximumRuns = 16;
+    const size_t n = keys.size();
+    if (n < 64) {
+        std::sort(keys.begin(), keys.end());
+        return;
+    }
+    std::array<size_t, maximumRuns> starts;
+    size_t runs = 0;
+    for (size_t i = 0; i < n;) {
+        if (runs == maximumRuns) {
+            std::sort(keys.begin(), keys.end());
+            return;
+        }
+        starts[runs++] = i;
+        size_t j = i + 1;
+        if (j < n && keys[j].first < keys[i].first) {
+            while (j < n && keys[j].first < keys[j - 1].first)
+                ++j;
+            std::reverse(keys.begin() + std::ptrdiff_t(i), keys.begin() + std::ptrdiff_t(j));
+        } else {
+            while (j < n && !(keys[j] < keys[j - 1]))
+                ++j;
+        }
+        i = j;
+    }
+    std::vector<std::pair<double, uint32_t>> buffer(n);
+    while (runs > 1) {
+        size_t merged = 0;
+        for (size_t r = 0; r < runs; r += 2) {
+            const auto at = [&](size_t k) { return std::ptrdiff_t(k < runs ? starts[k] : n); };
+            std::merge(keys.begin() + at(r), keys.begin() + at(r + 1), keys.begin() + at(r + 1),
+                       keys.begin() + at(r + 2), buffer.begin() + at(r));
+            starts[merged++] = starts[r];
+        }
+        keys.swap(buffer);
+        runs = merged;
+    }
+}
+
+} // namespace
+
+std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
+{
+    std::vector<FBContourEdge*> edges = allEdges(contours_);
+    // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would.
+    std::vector<std::pair<double, uint32_t>> keys(edges.size());
+    for (size_t i = 0; i < edges.size(); ++i)
+        keys[i] = {edges[i]->minX, uint32_t(i)};
+    sortByRuns(keys);
+    std::vector<FBContourEdge*> sorted(edges.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        sorted[i] = edges[keys[i].second];
+    return sorted;
+}
+
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
+{
+    insertCrossingsWithBezierGraph(other, edgesByLeft(), other.edgesByLeft());
+}
+
+void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
+                                                   const std::vector<FBContourEdge*>& theirs)
 {
     const double tol = tolerance(other);
     std::vector<FBBezierIntersection> kept;
-    const std::vector<FBContourEdge*> theirs = allEdges(other.contours_);
-    forEachOverlappingPair(allEdges(contours_), &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+    forEachOverlappingPair(mine, &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         crossEdges(edge1, edge2, tol, false, kept);
     });
     removeDuplicateCrossings();
     other.removeDuplicateCrossings();
 }
 
-void FBBezierGraph::insertSelfCrossings()
+void FBBezierGraph::insertSelfCrossings() { insertSelfCrossings(edgesByLeft()); }
+
+void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {
     const double tol = tolerance(*this);
     std::vector<FBBezierIntersection> kept;
-    forEachOverlappingPair(allEdges(contours_), nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
+    forEachOverlappingPair(edgesByLeft, nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         if (meetOnlyAtTheirJoint(edge1, edge2))
             return;
         crossEdges(edge1, edge2, tol, true, kept);

@@ -8,6 +8,7 @@
 #include "geometry/FBBezierCurve.h"
 #include "platform/foundation/Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <initializer_list>
@@ -37,6 +38,9 @@ public:
     FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1);
     static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
                                                                     bool onCurve1);
+    // Crossings come from a store kept per thread: an operation makes and drops one per meeting.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pointer, std::size_t size);
 
     FBContourEdge* edge() const { return edge_; }
     void setEdge(FBContourEdge* edge) { edge_ = edge; }
@@ -260,6 +264,12 @@ private:
     // The traced contours, rounded to whole units where `rounded` comes back true.
     FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
     void orientContoursByNesting(double tolerance);
+    // The edges by the left side of their bounds (ties in the graph's order), as the crossing sweeps walk
+    // them: sorted once per operation, for the graph's own sweep and the one against the other graph.
+    std::vector<FBContourEdge*> edgesByLeft() const;
+    void insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft);
+    void insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
+                                        const std::vector<FBContourEdge*>& theirs);
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 

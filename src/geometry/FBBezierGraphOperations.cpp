@@ -182,6 +182,8 @@ void setNestingOrientation(const FBBezierGraph& graph)
     }
 }
 
+constexpr size_t kKeptPieces = 1 << 14;
+
 // Rounding to whole units suits page geometry; on drawings only a few units across it would wipe out the
 // shape, so it is left out there.
 bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
@@ -208,7 +210,12 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
                                                               Operation operation, double tolerance)
 {
+    // Room for the longest stretch (round a whole contour and onto its first edge again): one allocation.
     std::vector<Segment> segments;
+    size_t longest = 0;
+    for (const auto& contour : contours_)
+        longest = std::max(longest, contour->edges().size());
+    segments.reserve(longest + 2);
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
@@ -300,7 +307,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
         for (const auto& contour : graph->contours_)
             edgeCount += contour->edges().size();
     FBBezierGraph result;
-    std::vector<FBBezierCurve> pieces;
+    // Kept per thread (up to a bound): a long outline's walk would otherwise take fresh pages every time.
+    thread_local std::vector<FBBezierCurve> pieces;
     pieces.reserve(edgeCount + 2 * stretches.size() + 1);
     std::vector<Segment> segments;
     for (Stretch& first : stretches) {
@@ -321,7 +329,10 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             const auto piece = [&](const Segment& s) -> std::optional<FBBezierCurve> {
                 if (!(s.to > s.from))
                     return std::nullopt;
-                const FBBezierCurve c = s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to));
+                // A whole edge is taken as it stands: splitting it at its ends would only add rounding.
+                const FBBezierCurve c = s.from == 0 && s.to == 1
+                                            ? s.edge->curve()
+                                            : s.edge->curve().subcurveWithRange(FBRangeMake(s.from, s.to));
                 double minX, minY, maxX, maxY;
                 c.controlBounds(minX, minY, maxX, maxY);
                 if (maxX - minX <= tol && maxY - minY <= tol)
@@ -377,6 +388,8 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             result.addContour(std::move(contour));
         }
     }
+    if (pieces.capacity() > kKeptPieces)
+        std::vector<FBBezierCurve>().swap(pieces);
     return result;
 }
 
@@ -426,9 +439,10 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     const double tol = tolerance(other);
     setNestingOrientation(*this);
     setNestingOrientation(other);
-    insertSelfCrossings();
-    other.insertSelfCrossings();
-    insertCrossingsWithBezierGraph(other);
+    const std::vector<FBContourEdge*> mine = edgesByLeft(), theirs = other.edgesByLeft();
+    insertSelfCrossings(mine);
+    other.insertSelfCrossings(theirs);
+    insertCrossingsWithBezierGraph(other, mine, theirs);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
 
