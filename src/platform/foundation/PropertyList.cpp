@@ -1,6 +1,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/PropertyListText.h"
+#include "platform/foundation/RealText.h"
 
 #include <QDate>
 #include <QTime>
@@ -275,7 +276,7 @@ private:
             }
             // The shortest text that reads back to the same double, as detail::formatReal gives it.
             char buffer[64];
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, d).ptr;
+            const char* end = detail::putShortestReal(buffer, buffer + sizeof buffer, d);
             textElement("real", QByteArrayView(buffer, end - buffer));
             return true;
         }
