@@ -79,16 +79,33 @@ public:
 
     QByteArray take()
     {
+        if (size() >= largeSize)
+            lastLargeSize() = static_cast<qsizetype>(size() + size() / 8);
         m_bytes.resize(m_p - m_bytes.data());
+        // Grown for a larger document than this one: the room is given back.
+        if (static_cast<std::size_t>(m_bytes.capacity()) > size() + size() / 4 + largeSize)
+            m_bytes.squeeze();
         m_p = m_end = nullptr;
         return std::move(m_bytes);
     }
 
 private:
+    // Past this a document is likely about the size of the last large one this thread wrote (the same
+    // page saved again): it grows to that at once, not through every doubling, each a copy of all so far.
+    static constexpr std::size_t largeSize = 1 << 20;
+    static qsizetype& lastLargeSize()
+    {
+        thread_local qsizetype last = 0;
+        return last;
+    }
+
     void grow(std::size_t n)
     {
         const qsizetype used = m_p - m_bytes.data();
-        m_bytes.resize(std::max(2 * m_bytes.size(), used + static_cast<qsizetype>(n)));
+        qsizetype wanted = std::max(2 * m_bytes.size(), used + static_cast<qsizetype>(n));
+        if (static_cast<std::size_t>(wanted) >= largeSize)
+            wanted = std::max(wanted, lastLargeSize());
+        m_bytes.resize(wanted);
         m_p = m_bytes.data() + used;
         m_end = m_bytes.data() + m_bytes.size();
     }

@@ -182,18 +182,23 @@ public:
         // Readers and writers make dictionary after dictionary with the same keys, each the same shared
         // string, in the same order: for keys whose characters are those of a layout seen before (same
         // buffers, which the layout's copies keep alive and unchanged), the entries are taken as then.
-        auto [layout, seen] = layoutFor(entries);
-        if (seen) {
-            if (layout.identity) {
-                d.m_entries = std::move(entries);
+        // Large dictionaries (rare, and each its own) are not kept.
+        Layout* layout = nullptr;
+        if (entries.size() <= 256) {
+            const auto [found, seen] = layoutFor(entries);
+            if (seen) {
+                if (found.identity) {
+                    d.m_entries = std::move(entries);
+                    return d;
+                }
+                d.m_entries.reserve(found.taken.size());
+                for (const std::size_t i : found.taken)
+                    d.m_entries.push_back(std::move(entries[i]));
                 return d;
             }
-            d.m_entries.reserve(layout.taken.size());
-            for (const std::size_t i : layout.taken)
-                d.m_entries.push_back(std::move(entries[i]));
-            return d;
+            layout = &found;
+            layout->learn(entries);
         }
-        layout.learn(entries);
         const auto less = [&entries](std::size_t i, std::size_t j) {
             return compareUnits(entries[i].first, QStringView(entries[j].first)) < 0;
         };
@@ -201,7 +206,8 @@ public:
         while (sortedUpTo < entries.size() && less(sortedUpTo - 1, sortedUpTo))
             ++sortedUpTo;
         if (sortedUpTo >= entries.size()) {
-            layout.identity = true;
+            if (layout)
+                layout->identity = true;
             d.m_entries = std::move(entries);
             return d;
         }
@@ -222,7 +228,8 @@ public:
         for (std::size_t k = 0; k < order.size(); ++k) {
             if (k + 1 < order.size() && entries[order[k]].first == entries[order[k + 1]].first)
                 continue;
-            layout.taken.push_back(order[k]);
+            if (layout)
+                layout->taken.push_back(order[k]);
             d.m_entries.push_back(std::move(entries[order[k]]));
         }
         return d;
