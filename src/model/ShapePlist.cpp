@@ -103,12 +103,14 @@ QString storedColorString(const pf::OptionalColor& color)
         double channels[4] = {};
         QString text;
     };
-    thread_local std::array<Slot, 64> memo;
+    thread_local std::array<Slot, 64> memo; // 2^6 slots, as indexed below
     const double channels[4] = {color->red, color->green, color->blue, color->alpha};
     std::uint64_t h = 0;
     for (const double channel : channels)
         h = (h ^ std::bit_cast<std::uint64_t>(channel)) * 0x9E3779B97F4A7C15ull;
-    Slot& slot = memo[(h >> 32) % memo.size()];
+    // The top bits: they depend on every bit of every channel (round values such as 0.5 or 1 have no low
+    // mantissa bits, so lower bits would put them all in one slot).
+    Slot& slot = memo[h >> 58];
     if (slot.text.isNull() || std::memcmp(slot.channels, channels, sizeof channels) != 0) {
         std::memcpy(slot.channels, channels, sizeof channels);
         slot.text = QVStringFromColor(color);

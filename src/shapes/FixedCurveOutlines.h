@@ -26,7 +26,7 @@ private:
 };
 
 // A sheet torn along its bottom edge: two slanted teeth meeting at a notch in the middle.
-class Tearaway : public outline::WithOutlineDepth<Shape, 8.0> {
+class Tearaway : public outline::WithOutlineDepth<Shape, 8> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }

@@ -162,8 +162,9 @@ public:
 };
 
 // A depth that shapes the outline but is not stored: `Fresh` in every new shape and in every shape read
-// back, kept by copies; a new value rebuilds the outline, without undo.
-template <class Base, double Fresh>
+// back (whole points: what a template argument can carry on every compiler we build with), kept by copies;
+// a new value rebuilds the outline, without undo.
+template <class Base, int Fresh>
 class WithOutlineDepth : public Base {
 public:
     void initWithFrame(const pf::Rect& frame) override

@@ -3,7 +3,7 @@
 
 #include "shapes/OutlineSupport.h"
 
-class Swoosh : public outline::WithOutlineDepth<Shape, 1.0> {
+class Swoosh : public outline::WithOutlineDepth<Shape, 1> {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }

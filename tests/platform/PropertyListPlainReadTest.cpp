@@ -165,3 +165,37 @@ TEST(PropertyListPlainRead, TakesWhatWritersWriteAndEveryFixture)
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
     EXPECT_TRUE(agrees(golden.readAll()));
 }
+
+TEST(PropertyListPlainRead, DictionariesThatRepeatReadAsTheXmlReaderReadsThem)
+{
+    // The fast path expects each dictionary's keys, and the values under them, to follow as in the
+    // dictionary before: every way a dictionary can depart from the one before must read as written.
+    const char* dictionaries[] = {
+        "<key>a</key><integer>1</integer><key>b</key><string>x</string><key>c</key><true/>",
+        "<key>a</key><integer>1</integer><key>b</key><string>x</string><key>c</key><true/>",
+        // a longer key and a longer value starting with the expected ones
+        "<key>ab</key><integer>12</integer><key>b</key><string>xy</string><key>c</key><true/>",
+        // the same text under another kind, a key spelled with white space in its end tag, a key left out
+        "<key>a</key><string>1</string><key>b </key><string>x</string><key>c</key><false/>",
+        "<key>a</key><real>1</real><key>b</key ><string>x</string>",
+        // empty and escaped keys, a key too long to share, values with white space in their tags
+        "<key/><integer>1</integer><key>a &amp; b</key><string>x</string><key>"
+        "a key longer than forty-eight characters, which is not shared</key><true></true>",
+        "<key></key><integer >1</integer><key>a &amp; b</key><string>x</string ><key>"
+        "a key longer than forty-eight characters, which is not shared</key><true/>",
+        // a container under a key that held a leaf, then the leaf again
+        "<key>a</key><dict><key>a</key><integer>1</integer></dict><key>b</key><array><string>x</string></array>",
+        "<key>a</key><integer>1</integer><key>b</key><string>x</string><key>c</key><true/>",
+        // keys out of order and repeated
+        "<key>c</key><true/><key>a</key><integer>1</integer><key>a</key><integer>2</integer>",
+        "<key>b</key><string>x</string>",
+        "<key>b</key><string>x</string><key>c</key><true/>",
+    };
+    QByteArray body = "<array>";
+    for (const char* entries : dictionaries)
+        body += QByteArray("\n\t<dict>") + entries + "</dict>";
+    body += "\n</array>";
+    EXPECT_TRUE(agrees(document(body.constData())));
+    // The same dictionaries one level down, after the ones above have been seen at the top.
+    EXPECT_TRUE(agrees(document(("<array>" + body + body + "</array>").constData())));
+}

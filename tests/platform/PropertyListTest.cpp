@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTimeZone>
 
 #include <cmath>
 #include <limits>
@@ -94,6 +95,41 @@ TEST(PropertyListFormat, KeysSharedByManyDictionariesAreWrittenAlike)
     EXPECT_EQ(written.count("<key>frame</key>"), 40);
     EXPECT_EQ(written.count("<key>\xc3\xa9t\xc3\xa9</key>"), 40);
     EXPECT_EQ(*readPropertyList(written).value, *readPropertyList(page(true)).value);
+}
+
+TEST(PropertyListFormat, ValuesRepeatedUnderAKeyAreWrittenAsThemselves)
+{
+    // The writer keeps the last value written under a key with its bytes: a value that follows under the
+    // same key must be written as itself, whatever it shares with the one before (kind, length, text).
+    const QString a = QStringLiteral("a");
+    const Value values[] = {Value(true), Value(true), Value(false), Value(1), Value(1), Value(1.0), Value(-0.0),
+                            Value(0.0), Value(0.0), Value(a), Value(QString(a.constData(), 1)), Value("b"),
+                            Value("1"), Value(QByteArray("x")), Value(QByteArray("x")),
+                            Value(QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC)),
+                            Value(QDateTime(QDate(2026, 12, 9), QTime(13, 0), QTimeZone(3600)))};
+    Value list;
+    for (const Value& v : values) {
+        Value d;
+        d.set(QStringLiteral("v"), v);
+        list.append(d);
+        Value outer; // the same key one level down, where data is laid out differently
+        outer.set(QStringLiteral("n"), d);
+        list.append(outer);
+    }
+    const QByteArray written = *writePropertyList(list).data;
+    const Value read = *readPropertyList(written).value;
+    ASSERT_EQ(read.count(), list.count());
+    for (std::size_t i = 0; i < list.count(); ++i) {
+        const Value& expected = i % 2 == 0 ? list.at(i).objectForKey("v") : list.at(i).objectForKey("n").objectForKey("v");
+        const Value& got = i % 2 == 0 ? read.at(i).objectForKey("v") : read.at(i).objectForKey("n").objectForKey("v");
+        EXPECT_EQ(got.type(), expected.type()) << i;
+        EXPECT_EQ(got, expected) << i;
+        if (expected.type() == Value::Type::Real) {
+            EXPECT_EQ(std::signbit(got.doubleValue()), std::signbit(expected.doubleValue())) << i;
+        }
+    }
+    EXPECT_EQ(written.count("<real>-0</real>"), 2);
+    EXPECT_EQ(written.count("<integer>1</integer>"), 4);
 }
 
 TEST(PropertyListFormat, ReadsTheSameDocumentFromAnotherWritersLayout)

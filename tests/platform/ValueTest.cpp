@@ -178,6 +178,25 @@ TEST(ValueDictionary, BehavesAsAMapWhateverOrderItIsBuiltIn)
                 keys << key;
         EXPECT_EQ(keys, (QStringList{"x", "y", "z", "m", "n", "o"}));
     }
+    // The same key strings (as a reader or writer shares them) in several orders and with repeats, in
+    // turn: each list is taken as itself, never as the last list of the same strings.
+    const QString a = QStringLiteral("a"), b = QStringLiteral("b"), c = QStringLiteral("c");
+    const auto shared = [](std::initializer_list<std::pair<const QString*, int>> list) {
+        std::vector<Value::Dictionary::value_type> out;
+        for (const auto& [key, value] : list)
+            out.emplace_back(*key, Value(value));
+        return out;
+    };
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(Value(Value::Dictionary::fromEntries(shared({{&c, 1}, {&a, 2}, {&b, 3}}))),
+                  Value(Value::Dictionary{{"a", Value(2)}, {"b", Value(3)}, {"c", Value(1)}}));
+        EXPECT_EQ(Value(Value::Dictionary::fromEntries(shared({{&b, 1}, {&a, 2}, {&c, 3}}))),
+                  Value(Value::Dictionary{{"a", Value(2)}, {"b", Value(1)}, {"c", Value(3)}}));
+        EXPECT_EQ(Value(Value::Dictionary::fromEntries(shared({{&c, 1}, {&a, 2}, {&c, 3}}))),
+                  Value(Value::Dictionary{{"a", Value(2)}, {"c", Value(3)}}));
+        EXPECT_EQ(Value(Value::Dictionary::fromEntries(shared({{&a, 1}, {&b, 2}, {&c, 3}}))),
+                  Value(Value::Dictionary{{"a", Value(1)}, {"b", Value(2)}, {"c", Value(3)}}));
+    }
 
     Value::Dictionary d;
     d[QStringLiteral("m")] = 1;

@@ -1,5 +1,7 @@
 #include "platform/foundation/Geometry.h"
 
+#include "platform/foundation/RealText.h"
+
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -7,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 
 namespace pf {
@@ -195,8 +198,8 @@ QString formatNumber(double v)
     if (v == 0)
         return QStringLiteral("0"); // also for -0
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+    const char* end = detail::putShortestReal(buffer, buffer + sizeof buffer, v);
+    return QString::fromLatin1(buffer, int(end - buffer));
 }
 
 namespace {
@@ -209,7 +212,7 @@ void putNumber(char*& o, double v)
         *o++ = '0';
         return;
     }
-    o = std::to_chars(o, o + 32, v).ptr;
+    o = detail::putShortestReal(o, o + 32, v);
 }
 
 void putPair(char*& o, double a, double b)
@@ -226,10 +229,19 @@ void putPair(char*& o, double a, double b)
 
 QString toString(const Point& p)
 {
+    // Stored points repeat from shape to shape (anchor ratios, mostly the middle): the last text made is
+    // kept, for the same bits.
+    thread_local double last[2] = {};
+    thread_local QString lastText;
+    const double now[2] = {p.x, p.y};
+    if (!lastText.isNull() && std::memcmp(last, now, sizeof now) == 0)
+        return lastText;
     char buffer[80];
     char* o = buffer;
     putPair(o, p.x, p.y);
-    return QString::fromLatin1(buffer, o - buffer);
+    std::memcpy(last, now, sizeof now);
+    lastText = QString::fromLatin1(buffer, o - buffer);
+    return lastText;
 }
 
 QString toString(const Size& s)

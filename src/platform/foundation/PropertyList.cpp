@@ -1,6 +1,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/PropertyListText.h"
+#include "platform/foundation/RealText.h"
 
 #include <QDate>
 #include <QTime>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <cmath>
@@ -77,16 +79,33 @@ public:
 
     QByteArray take()
     {
+        if (size() >= largeSize)
+            lastLargeSize() = static_cast<qsizetype>(size() + size() / 8);
         m_bytes.resize(m_p - m_bytes.data());
+        // Grown for a larger document than this one: the room is given back.
+        if (static_cast<std::size_t>(m_bytes.capacity()) > size() + size() / 4 + largeSize)
+            m_bytes.squeeze();
         m_p = m_end = nullptr;
         return std::move(m_bytes);
     }
 
 private:
+    // Past this a document is likely about the size of the last large one this thread wrote (the same
+    // page saved again): it grows to that at once, not through every doubling, each a copy of all so far.
+    static constexpr std::size_t largeSize = 1 << 20;
+    static qsizetype& lastLargeSize()
+    {
+        thread_local qsizetype last = 0;
+        return last;
+    }
+
     void grow(std::size_t n)
     {
         const qsizetype used = m_p - m_bytes.data();
-        m_bytes.resize(std::max(2 * m_bytes.size(), used + static_cast<qsizetype>(n)));
+        qsizetype wanted = std::max(2 * m_bytes.size(), used + static_cast<qsizetype>(n));
+        if (static_cast<std::size_t>(wanted) >= largeSize)
+            wanted = std::max(wanted, lastLargeSize());
+        m_bytes.resize(wanted);
         m_p = m_bytes.data() + used;
         m_end = m_bytes.data() + m_bytes.size();
     }
@@ -119,6 +138,8 @@ public:
     }
 
 private:
+    struct KeySlot;
+
     bool fail(const QString& message)
     {
         m_error = message;
@@ -225,21 +246,78 @@ private:
     // A key's element, as writeText writes it. Documents repeat a few dozen keys in every dictionary,
     // each one the same string: the bytes written for a string are kept with a copy of it, and a key that
     // shares that copy's characters (so is equal to it for as long as the copy lives) reuses them.
-    bool writeKey(const QString& key)
+    // Gives the key's slot, or null when the key cannot be written.
+    KeySlot* writeKey(const QString& key)
     {
         if (!m_keys)
-            m_keys = std::make_unique<std::array<KeySlot, 128>>();
-        KeySlot& slot = (*m_keys)[(reinterpret_cast<std::uintptr_t>(key.constData()) >> 4) % m_keys->size()];
-        if (slot.key.constData() == key.constData() && slot.key.size() == key.size() && !key.isEmpty()) {
-            m_out.append(slot.bytes.data(), slot.bytes.size());
+            m_keys = std::make_unique<std::array<KeySlot, 256>>();
+        // Hashed (the key strings of a kind are allocated one after another, a few dozen bytes apart), and
+        // looked for in the next few slots too: a page's hundred keys must not push each other out.
+        const std::uint64_t h = reinterpret_cast<std::uintptr_t>(key.constData()) * 0x9E3779B97F4A7C15ull;
+        const std::size_t home = h >> 56;
+        KeySlot* free = nullptr;
+        for (std::size_t probe = 0; probe < 4; ++probe) {
+            KeySlot& slot = (*m_keys)[(home + probe) % m_keys->size()];
+            if (slot.key.constData() == key.constData() && slot.key.size() == key.size() && !key.isEmpty()) {
+                m_out.append(slot.bytes.data(), slot.bytes.size());
+                return &slot;
+            }
+            if (!free && slot.key.isNull())
+                free = &slot;
+        }
+        KeySlot& slot = free ? *free : (*m_keys)[home];
+        const std::size_t start = m_out.size();
+        if (!writeText("key", key))
+            return nullptr;
+        slot.key = key;
+        slot.bytes.assign(m_out.at(start), m_out.size() - start);
+        slot.value = Value();
+        return &slot;
+    }
+
+    // A dictionary's value, after its key's slot. Values repeat under the same key from dictionary to
+    // dictionary (flags, zeros, colours, kinds): the last one written under the key is kept with its bytes,
+    // for the kinds whose bytes depend on the value alone.
+    bool writeEntryValue(KeySlot& slot, const Value& v, int level)
+    {
+        if (sameText(slot.value, v)) {
+            m_out.append(slot.valueBytes.data(), slot.valueBytes.size());
             return true;
         }
         const std::size_t start = m_out.size();
-        if (!writeText("key", key))
+        if (!writeValue(v, level))
             return false;
-        slot.key = key;
-        slot.bytes.assign(m_out.at(start), m_out.size() - start);
+        const Value::Type type = v.type();
+        if (type == Value::Type::Bool || type == Value::Type::Integer || type == Value::Type::String
+            || (type == Value::Type::Real && std::isfinite(v.doubleValue()))) {
+            slot.value = v;
+            slot.valueBytes.assign(m_out.at(start), m_out.size() - start);
+        } else {
+            slot.value = Value();
+        }
         return true;
+    }
+
+    // Whether b is written as a, a value kept by writeEntryValue (never a null one).
+    static bool sameText(const Value& a, const Value& b)
+    {
+        if (a.type() != b.type() || a.isNull())
+            return false;
+        switch (a.type()) {
+        case Value::Type::Bool:
+            return a.boolValue() == b.boolValue();
+        case Value::Type::Integer:
+            return a.integerValue() == b.integerValue();
+        case Value::Type::Real: // by bits: -0 is written apart from 0
+            return std::bit_cast<std::uint64_t>(a.doubleValue()) == std::bit_cast<std::uint64_t>(b.doubleValue());
+        case Value::Type::String: {
+            const QString& x = a.asString();
+            const QString& y = b.asString();
+            return x.size() == y.size() && (x.constData() == y.constData() || x == y);
+        }
+        default:
+            return false;
+        }
     }
 
     // ASCII that stands for itself in text.
@@ -275,7 +353,7 @@ private:
             }
             // The shortest text that reads back to the same double, as detail::formatReal gives it.
             char buffer[64];
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, d).ptr;
+            const char* end = detail::putShortestReal(buffer, buffer + sizeof buffer, d);
             textElement("real", QByteArrayView(buffer, end - buffer));
             return true;
         }
@@ -339,7 +417,8 @@ private:
         m_out.append("<dict>");
         for (const auto& [key, item] : v.asDictionary()) {
             newlineAndIndent(level + 1);
-            if (!writeKey(key) || (newlineAndIndent(level + 1), !writeValue(item, level + 1))) {
+            KeySlot* slot = writeKey(key);
+            if (!slot || (newlineAndIndent(level + 1), !writeEntryValue(*slot, item, level + 1))) {
                 m_path.prepend(key);
                 return false;
             }
@@ -368,9 +447,11 @@ private:
     struct KeySlot {
         QString key;
         std::string bytes;
+        Value value; // the last value written under the key, where kept, and its bytes
+        std::string valueBytes;
     };
     // Made at the first key: settings check single values through here.
-    std::unique_ptr<std::array<KeySlot, 128>> m_keys;
+    std::unique_ptr<std::array<KeySlot, 256>> m_keys; // 2^8 slots, as indexed
     QString m_error;
     QStringList m_path;
 };

@@ -262,8 +262,36 @@ private:
         return false;
     }
 
+    // A dictionary's value at the cursor, after the key in `keySlot` of the key table (or none). Many
+    // values repeat from dictionary to dictionary under the same key (flags, zeros, colours, kinds): the
+    // element that followed the key last time is tried first, by its bytes. A leaf element reads the same
+    // from the same bytes wherever it stands, so that is exact.
+    bool readEntryValue(Value& item, std::uint32_t keySlot, int depth)
+    {
+        if (keySlot == noSlot)
+            return readValue(item, depth);
+        InternSlot& key = m_keys[keySlot];
+        const std::size_t n = key.valueText.size();
+        if (n != 0 && static_cast<std::size_t>(m_end - m_p) >= n && std::memcmp(m_p, key.valueText.data(), n) == 0) {
+            m_p += n;
+            item = key.value;
+            return true;
+        }
+        const char* start = m_p;
+        if (!readValue(item, depth))
+            return false;
+        const bool leaf = item.type() != Value::Type::Dictionary && item.type() != Value::Type::Array;
+        if (leaf && m_p - start <= 96) {
+            key.valueText = std::string_view(start, static_cast<std::size_t>(m_p - start));
+            key.value = item;
+        } else {
+            key.valueText = {};
+        }
+        return true;
+    }
+
     // A leaf element's content up to its end tag, decoded; null when empty, as the general reader gives it.
-    enum class Intern { No, Key, String };
+    enum class Intern { No, String };
 
     bool readText(std::string_view name, bool empty, QString& text, Intern intern)
     {
@@ -276,7 +304,7 @@ private:
         if (!plain)
             return decode(raw, text);
         if (intern != Intern::No && raw.size() <= 48) {
-            text = interned(intern == Intern::Key ? m_keys : m_strings, raw);
+            text = interned(m_strings, raw);
             return true;
         }
         text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
@@ -314,13 +342,60 @@ private:
     struct InternSlot {
         std::string_view text; // in the bytes being read
         QString string;
+        std::uint32_t next = noSlot; // for keys: the key that followed this one last time
+        std::string_view valueText;  // for keys: the element of the plain value that followed last time
+        Value value;                 // and what it read as
     };
+    static constexpr std::uint32_t noSlot = ~std::uint32_t(0);
+
+    // A dictionary's key at the cursor. Dictionaries of one kind repeat their keys in one order: the key
+    // that followed the previous one last time (`expected`, a slot of the key table) is tried first, by
+    // its bytes, before the general reading. Gives in `expected` the slot of the key read (or none).
+    bool readKey(QString& key, std::uint32_t& expected)
+    {
+        if (expected != noSlot) {
+            const std::string_view text = m_keys[expected].text;
+            const std::size_t n = text.size();
+            if (static_cast<std::size_t>(m_end - m_p) >= n + 11 && std::memcmp(m_p, "<key>", 5) == 0
+                && std::memcmp(m_p + 5, text.data(), n) == 0 && std::memcmp(m_p + 5 + n, "</key>", 6) == 0) {
+                m_p += n + 11;
+                key = m_keys[expected].string;
+                return true;
+            }
+        }
+        expected = noSlot;
+        Tag tag{};
+        std::string_view name;
+        bool empty = false;
+        if (!startTag(tag, name, empty) || tag != Tag::Key)
+            return false;
+        std::string_view raw;
+        bool plain = true;
+        if (!readRaw(name, empty, raw, plain))
+            return false;
+        if (raw.empty())
+            return true;
+        if (!plain)
+            return decode(raw, key);
+        if (raw.size() > 48) {
+            key = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+            return true;
+        }
+        expected = internedSlot(m_keys, raw);
+        key = m_keys[expected].string;
+        return true;
+    }
 
     // Keys and short strings repeat throughout a document: one copy of each is shared, from a table
     // indexed by a hash of the text, a newcomer taking the slot of whatever was there. Keys have a table
     // of their own, so that strings that do not repeat (frames, titles) never displace them: every
     // dictionary of a kind then shares the same few key strings.
     static const QString& interned(std::vector<InternSlot>& table, std::string_view raw)
+    {
+        return table[internedSlot(table, raw)].string;
+    }
+
+    static std::uint32_t internedSlot(std::vector<InternSlot>& table, std::string_view raw)
     {
         if (table.empty())
             table.resize(1024);
@@ -340,12 +415,13 @@ private:
         }
         h ^= h >> 29;
         h *= 0xBF58476D1CE4E5B9ull;
-        InternSlot& slot = table[static_cast<std::size_t>(h >> 54)];
+        const auto at = static_cast<std::uint32_t>(h >> 54);
+        InternSlot& slot = table[at];
         if (slot.text.size() != raw.size() || std::memcmp(slot.text.data(), raw.data(), n) != 0) {
             slot.text = raw;
             slot.string = QString::fromLatin1(raw.data(), static_cast<qsizetype>(n));
         }
-        return slot.string;
+        return at;
     }
 
     // Text with entities, line breaks, tabs or UTF-8. Gives up on anything a reader must normalise or
@@ -554,21 +630,28 @@ private:
             return false;
         auto& entries = scratch(m_entryScratch, depth);
         if (!empty) {
+            if (m_firstKeys.size() <= static_cast<std::size_t>(depth))
+                m_firstKeys.resize(static_cast<std::size_t>(depth) + 1, noSlot);
+            bool first = true;
+            std::uint32_t previous = noSlot;
             for (;;) {
                 skipSpace();
                 if (endTag("dict"))
                     break;
-                Tag tag{};
-                std::string_view name;
-                bool emptyKey = false;
-                if (!startTag(tag, name, emptyKey) || tag != Tag::Key)
-                    return false;
                 QString key;
-                if (!readText(name, emptyKey, key, Intern::Key))
+                const auto d = static_cast<std::size_t>(depth);
+                std::uint32_t slot = first ? m_firstKeys[d] : previous != noSlot ? m_keys[previous].next : noSlot;
+                if (!readKey(key, slot))
                     return false;
+                if (first)
+                    m_firstKeys[d] = slot;
+                else if (previous != noSlot)
+                    m_keys[previous].next = slot;
+                first = false;
+                previous = slot;
                 skipSpace();
                 Value item;
-                if (!readValue(item, depth + 1))
+                if (!readEntryValue(item, slot, depth + 1))
                     return false;
                 entries.emplace_back(std::move(key), std::move(item));
             }
@@ -622,6 +705,7 @@ private:
     const char* m_p;
     const char* m_end;
     std::vector<InternSlot> m_keys;
+    std::vector<std::uint32_t> m_firstKeys; // per depth: the slot of the first key of the last dictionary
     std::vector<InternSlot> m_strings;
     std::deque<std::vector<std::pair<QString, Value>>> m_entryScratch;
     std::deque<std::vector<Value>> m_itemScratch;

@@ -1,5 +1,7 @@
 #include "platform/foundation/Value.h"
 
+#include "platform/foundation/RealText.h"
+
 #include <QDebug>
 
 #include <charconv>
@@ -157,8 +159,8 @@ bool parseDouble(const char* begin, const char* end, double& value, const char**
 QString formatReal(double d)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    const char* end = putShortestReal(buffer, buffer + sizeof buffer, d);
+    return QString::fromLatin1(buffer, end - buffer);
 }
 
 } // namespace detail

@@ -179,6 +179,26 @@ public:
     static SortedDictionary fromEntries(std::vector<value_type>&& entries)
     {
         SortedDictionary d;
+        // Readers and writers make dictionary after dictionary with the same keys, each the same shared
+        // string, in the same order: for keys whose characters are those of a layout seen before (same
+        // buffers, which the layout's copies keep alive and unchanged), the entries are taken as then.
+        // Large dictionaries (rare, and each its own) are not kept.
+        Layout* layout = nullptr;
+        if (entries.size() <= 256) {
+            const auto [found, seen] = layoutFor(entries);
+            if (seen) {
+                if (found.identity) {
+                    d.m_entries = std::move(entries);
+                    return d;
+                }
+                d.m_entries.reserve(found.taken.size());
+                for (const std::size_t i : found.taken)
+                    d.m_entries.push_back(std::move(entries[i]));
+                return d;
+            }
+            layout = &found;
+            layout->learn(entries);
+        }
         const auto less = [&entries](std::size_t i, std::size_t j) {
             return compareUnits(entries[i].first, QStringView(entries[j].first)) < 0;
         };
@@ -186,6 +206,8 @@ public:
         while (sortedUpTo < entries.size() && less(sortedUpTo - 1, sortedUpTo))
             ++sortedUpTo;
         if (sortedUpTo >= entries.size()) {
+            if (layout)
+                layout->identity = true;
             d.m_entries = std::move(entries);
             return d;
         }
@@ -206,6 +228,8 @@ public:
         for (std::size_t k = 0; k < order.size(); ++k) {
             if (k + 1 < order.size() && entries[order[k]].first == entries[order[k + 1]].first)
                 continue;
+            if (layout)
+                layout->taken.push_back(order[k]);
             d.m_entries.push_back(std::move(entries[order[k]]));
         }
         return d;
@@ -227,6 +251,54 @@ public:
     friend bool operator==(const SortedDictionary& a, const SortedDictionary& b) { return a.m_entries == b.m_entries; }
 
 private:
+    // The keys of a dictionary made by fromEntries, as they came, and which entries it took in what order.
+    struct Layout {
+        std::vector<QString> keys;
+        std::vector<std::size_t> taken;
+        bool identity = false; // all, as they came
+        std::uint64_t usedAt = 0;
+
+        bool matches(const std::vector<value_type>& entries) const
+        {
+            if (entries.size() != keys.size() || entries.empty())
+                return false;
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                if (entries[i].first.constData() != keys[i].constData() || entries[i].first.size() != keys[i].size())
+                    return false;
+            return true;
+        }
+        void learn(const std::vector<value_type>& entries)
+        {
+            keys.resize(entries.size());
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                keys[i] = entries[i].first;
+            taken.clear();
+            identity = false;
+        }
+    };
+
+    // A few layouts per thread (a page alternates shapes, groups and the small dictionaries inside them),
+    // two places for each hash of the count and the buffers of the first and last keys; a newcomer takes
+    // the one used longer ago. Gives the layout and whether it matches.
+    static std::pair<Layout&, bool> layoutFor(const std::vector<value_type>& entries)
+    {
+        thread_local std::array<Layout, 16> layouts;
+        thread_local std::uint64_t clock = 0;
+        std::uint64_t h = entries.size() * 0x9E3779B97F4A7C15ull;
+        if (!entries.empty()) {
+            h ^= reinterpret_cast<std::uintptr_t>(entries.front().first.constData()) * 0xC2B2AE3D27D4EB4Full;
+            h ^= reinterpret_cast<std::uintptr_t>(entries.back().first.constData()) * 0x165667B19E3779F9ull;
+        }
+        const std::size_t at = ((h ^ (h >> 31)) % (layouts.size() / 2)) * 2;
+        Layout& first = layouts[at];
+        Layout& second = layouts[at + 1];
+        const bool inFirst = first.matches(entries);
+        const bool inSecond = !inFirst && second.matches(entries);
+        Layout& layout = inFirst || (!inSecond && first.usedAt <= second.usedAt) ? first : second;
+        layout.usedAt = ++clock;
+        return {layout, inFirst || inSecond};
+    }
+
     std::size_t lowerIndex(QAnyStringView key) const { return search(key).first; }
 
     // Where the key is or belongs, and whether it is there. Every key read of a document comes here, so
