@@ -291,9 +291,10 @@ private:
     }
 
     // A leaf element's content up to its end tag, decoded; null when empty, as the general reader gives it.
-    enum class Intern { No, String };
+    // Keys and short strings are shared (keys from a table of their own); `slot` is given the key's slot.
+    enum class Intern { No, Key, String };
 
-    bool readText(std::string_view name, bool empty, QString& text, Intern intern)
+    bool readText(std::string_view name, bool empty, QString& text, Intern intern, std::uint32_t* slot = nullptr)
     {
         std::string_view raw;
         bool plain = true;
@@ -304,7 +305,11 @@ private:
         if (!plain)
             return decode(raw, text);
         if (intern != Intern::No && raw.size() <= 48) {
-            text = interned(m_strings, raw);
+            std::vector<InternSlot>& table = intern == Intern::Key ? m_keys : m_strings;
+            const std::uint32_t at = internedSlot(table, raw);
+            if (slot)
+                *slot = at;
+            text = table[at].string;
             return true;
         }
         text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
@@ -369,32 +374,13 @@ private:
         bool empty = false;
         if (!startTag(tag, name, empty) || tag != Tag::Key)
             return false;
-        std::string_view raw;
-        bool plain = true;
-        if (!readRaw(name, empty, raw, plain))
-            return false;
-        if (raw.empty())
-            return true;
-        if (!plain)
-            return decode(raw, key);
-        if (raw.size() > 48) {
-            key = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-            return true;
-        }
-        expected = internedSlot(m_keys, raw);
-        key = m_keys[expected].string;
-        return true;
+        return readText(name, empty, key, Intern::Key, &expected);
     }
 
     // Keys and short strings repeat throughout a document: one copy of each is shared, from a table
     // indexed by a hash of the text, a newcomer taking the slot of whatever was there. Keys have a table
     // of their own, so that strings that do not repeat (frames, titles) never displace them: every
     // dictionary of a kind then shares the same few key strings.
-    static const QString& interned(std::vector<InternSlot>& table, std::string_view raw)
-    {
-        return table[internedSlot(table, raw)].string;
-    }
-
     static std::uint32_t internedSlot(std::vector<InternSlot>& table, std::string_view raw)
     {
         if (table.empty())
