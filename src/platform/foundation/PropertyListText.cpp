@@ -280,8 +280,7 @@ private:
         const char* start = m_p;
         if (!readValue(item, depth))
             return false;
-        const bool leaf = item.type() != Value::Type::Dictionary && item.type() != Value::Type::Array;
-        if (leaf && m_p - start <= 96) {
+        if (isLeaf(item) && m_p - start <= 96) {
             key.valueText = std::string_view(start, static_cast<std::size_t>(m_p - start));
             key.value = item;
         } else {
@@ -289,6 +288,8 @@ private:
         }
         return true;
     }
+
+    static bool isLeaf(const Value& v) { return v.type() != Value::Type::Dictionary && v.type() != Value::Type::Array; }
 
     // A leaf element's content up to its end tag, decoded; null when empty, as the general reader gives it.
     // Keys and short strings are shared (keys from a table of their own); `slot` is given the key's slot.
@@ -350,6 +351,9 @@ private:
         std::uint32_t next = noSlot; // for keys: the key that followed this one last time
         std::string_view valueText;  // for keys: the element of the plain value that followed last time
         Value value;                 // and what it read as
+        std::string_view entryText;  // for keys: the whole next entry last time, when its value was plain
+        QString entryKey;            // and what it read as (the key's slot may have been taken since)
+        Value entryValue;
     };
     static constexpr std::uint32_t noSlot = ~std::uint32_t(0);
 
@@ -614,42 +618,70 @@ private:
     {
         if (depth > propertyListMaxDepth)
             return false;
-        auto& entries = scratch(m_entryScratch, depth);
+        // Made at the size of the last dictionary at this depth (a page's shapes share a size), so that
+        // the entries are placed once.
+        const auto d = static_cast<std::size_t>(depth);
+        if (m_firstKeys.size() <= d) {
+            m_firstKeys.resize(d + 1, noSlot);
+            m_entryCounts.resize(d + 1, 0);
+        }
+        std::vector<std::pair<QString, Value>> entries;
+        entries.reserve(m_entryCounts[d]);
         if (!empty) {
-            if (m_firstKeys.size() <= static_cast<std::size_t>(depth))
-                m_firstKeys.resize(static_cast<std::size_t>(depth) + 1, noSlot);
             bool first = true;
             std::uint32_t previous = noSlot;
             for (;;) {
+                // The whole entry that followed the previous key last time, white space, key and value, is
+                // tried first by its bytes (from the same bytes the general reading reads the same).
+                if (previous != noSlot) {
+                    const InternSlot& before = m_keys[previous];
+                    const std::size_t n = before.entryText.size();
+                    if (n != 0 && static_cast<std::size_t>(m_end - m_p) >= n
+                        && std::memcmp(m_p, before.entryText.data(), n) == 0) {
+                        m_p += n;
+                        entries.emplace_back(before.entryKey, before.entryValue);
+                        previous = before.next;
+                        continue;
+                    }
+                }
+                const char* entryStart = m_p;
                 skipSpace();
                 if (endTag("dict"))
                     break;
                 QString key;
-                const auto d = static_cast<std::size_t>(depth);
                 std::uint32_t slot = first ? m_firstKeys[d] : previous != noSlot ? m_keys[previous].next : noSlot;
                 if (!readKey(key, slot))
                     return false;
-                if (first)
-                    m_firstKeys[d] = slot;
-                else if (previous != noSlot)
-                    m_keys[previous].next = slot;
-                first = false;
-                previous = slot;
                 skipSpace();
                 Value item;
                 if (!readEntryValue(item, slot, depth + 1))
                     return false;
+                if (first) {
+                    m_firstKeys[d] = slot;
+                } else if (previous != noSlot) {
+                    InternSlot& before = m_keys[previous];
+                    before.next = slot;
+                    before.entryText = {};
+                    if (slot != noSlot && isLeaf(item) && m_p - entryStart <= 160) {
+                        before.entryText = std::string_view(entryStart, static_cast<std::size_t>(m_p - entryStart));
+                        before.entryKey = key;
+                        before.entryValue = item;
+                    }
+                }
+                first = false;
+                previous = slot;
                 entries.emplace_back(std::move(key), std::move(item));
             }
         }
         // Writers sort their keys, so the entries are almost always in order already; a repeated key
         // keeps its last value.
-        out = Value(Value::Dictionary::fromEntries(taken(entries)));
+        m_entryCounts[d] = entries.size();
+        out = Value(Value::Dictionary::fromEntries(std::move(entries)));
         return true;
     }
 
-    // The entries of the containers being read, one list per depth, kept from container to container so
-    // that each container is made once at its final size.
+    // The items of the arrays being read, one list per depth, kept from array to array so that each array
+    // is made once at its final size (arrays vary in size more than dictionaries).
     template <class T>
     static std::vector<T>& scratch(std::deque<std::vector<T>>& lists, int depth)
     {
@@ -693,7 +725,7 @@ private:
     std::vector<InternSlot> m_keys;
     std::vector<std::uint32_t> m_firstKeys; // per depth: the slot of the first key of the last dictionary
     std::vector<InternSlot> m_strings;
-    std::deque<std::vector<std::pair<QString, Value>>> m_entryScratch;
+    std::vector<std::size_t> m_entryCounts; // per depth: the size of the last dictionary
     std::deque<std::vector<Value>> m_itemScratch;
 };
 
