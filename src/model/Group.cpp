@@ -309,12 +309,15 @@ pf::Value Group::asPlist() const
 
 void Group::readPlist(const pf::Value& d)
 {
+    const pf::Value::Array& stored = d.arrayForKey("children");
+    const StoredAhead ahead(stored);
     Parent::readPlist(d);
     const auto page = std::dynamic_pointer_cast<Composition>(
         pf::threadDictionary::value(QString::fromLatin1(pf::TlsCompositionKey)).toObject());
     Children kids;
-    for (const auto& entry : d.arrayForKey("children")) {
-        auto child = Shape::fromPlist(entry);
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        ahead.before(i);
+        auto child = Shape::fromPlist(stored[i]);
         if (!child || dynamic_cast<Composition*>(child.get()))
             continue;
         child->setComposition(page.get());

@@ -41,9 +41,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -227,35 +229,133 @@ public:
     friend bool operator==(const SortedDictionary& a, const SortedDictionary& b) { return a.m_entries == b.m_entries; }
 
 private:
-    std::size_t lowerIndex(QAnyStringView key) const { return search(key).first; }
-
-    // Where the key is or belongs, and whether it is there. Every key read of a document comes here, so
-    // the kind of the key's view is settled once and the units compared inline. UTF-8 beyond ASCII is
-    // converted first, as its units are not UTF-16 units.
-    std::pair<std::size_t, bool> search(QAnyStringView key) const
-    {
-        return key.visit([this](auto view) { return searchUnits(view); });
-    }
-
     // What compareUnits answers when it meets UTF-8 beyond ASCII before any difference.
     static constexpr int beyondAscii = 2;
+
+    std::size_t lowerIndex(QAnyStringView key) const { return search(key).first; }
+
+    // Where the key is or belongs, and whether it is there. Every key read of a document comes here.
+    std::pair<std::size_t, bool> search(QAnyStringView key) const
+    {
+        const std::size_t bytes = static_cast<std::size_t>(key.size_bytes());
+        if (bytes > Hint::textBytes)
+            return key.visit([this](auto view) { return searchUnits(view); });
+        // The model reads the same keys, named by the same literals, from dictionaries of a few layouts
+        // (a group's has keys its members' lack), in turn: where a key's text was last found, or found
+        // missing, in either of the last two layouts is tried first. A hint holds the entry keys it
+        // found, so their text stays alive and unchanged: an entry whose key has the same address and
+        // size is the same text, and the reader shares one key text among all its dictionaries, so a
+        // hit compares addresses, not units. The query is matched against a copy of its own bytes,
+        // since the memory a view points at may hold other text by now.
+        thread_local std::array<std::array<Hint, 2>, 256> hints;
+        // Literals lie packed together: the address is mixed so that neighbours take different places.
+        static_assert(std::tuple_size_v<decltype(hints)> == 256);
+        auto& ways = hints[(reinterpret_cast<std::uintptr_t>(key.data()) * 0x9E3779B97F4A7C15ull) >> 56];
+        for (const Hint& hint : ways)
+            if (const auto at = hint.match(key, bytes, m_entries))
+                return *at;
+        const auto result = key.visit([this](auto view) { return searchUnits(view); });
+        std::swap(ways[0], ways[1]);
+        ways[0].record(key, bytes, result, m_entries);
+        return result;
+    }
+
+    // Where a key's text was found, or found missing, last: the entry there (found) or the entries
+    // around the gap (missing; null at an end of the dictionary).
+    struct Hint {
+        static constexpr std::size_t textBytes = 48;
+
+        const void* data = nullptr;
+        std::size_t bytes = std::size_t(-1); // matches no key until recorded
+        int form = -1;
+        bool found = false;
+        std::size_t at = 0;
+        bool hasHere = false;
+        QString here;   // the entry at `at`
+        QString before; // the entry before `at`, when missing
+        char text[textBytes];
+
+        std::optional<std::pair<std::size_t, bool>> match(QAnyStringView key, std::size_t n,
+                                                          const std::vector<value_type>& entries) const
+        {
+            if (data != key.data() || bytes != n || form != formOf(key))
+                return std::nullopt;
+            if (found) {
+                if (at >= entries.size() || !sameText(entries[at].first, here))
+                    return std::nullopt;
+            } else {
+                const bool atEnd = at == entries.size();
+                if (at > entries.size() || atEnd != !hasHere || (!atEnd && !sameText(entries[at].first, here))
+                    || (at > 0 && !sameText(entries[at - 1].first, before)))
+                    return std::nullopt;
+            }
+            if (!sameBytes(text, static_cast<const char*>(key.data()), n))
+                return std::nullopt;
+            return std::pair{at, found};
+        }
+
+        void record(QAnyStringView key, std::size_t n, std::pair<std::size_t, bool> result,
+                    const std::vector<value_type>& entries)
+        {
+            data = key.data();
+            bytes = n;
+            form = formOf(key);
+            std::tie(at, found) = result;
+            hasHere = at < entries.size();
+            here = hasHere ? owned(entries[at].first) : QString();
+            before = !found && at > 0 ? owned(entries[at - 1].first) : QString();
+            if (n != 0)
+                std::memcpy(text, key.data(), n);
+        }
+
+        // UTF-8, Latin-1 or UTF-16: the same bytes are other text in another form.
+        static int formOf(QAnyStringView key)
+        {
+            return key.visit([](auto view) {
+                using View = decltype(view);
+                return std::is_same_v<View, QStringView> ? 2 : std::is_same_v<View, QLatin1StringView> ? 1 : 0;
+            });
+        }
+
+        // Inline, a word at a time: keys are short, and a call costs as much as the comparison.
+        static bool sameBytes(const char* a, const char* b, std::size_t n)
+        {
+            const auto word = [](const char* p) {
+                std::uint64_t w;
+                std::memcpy(&w, p, sizeof w);
+                return w;
+            };
+            if (n >= 8) {
+                for (std::size_t i = 0; i + 8 < n; i += 8)
+                    if (word(a + i) != word(b + i))
+                        return false;
+                return word(a + n - 8) == word(b + n - 8);
+            }
+            for (std::size_t i = 0; i < n; ++i)
+                if (a[i] != b[i])
+                    return false;
+            return true;
+        }
+
+        // A key's text kept alive: raw data (not owned) may be changed or freed, so it is copied.
+        static QString owned(const QString& key)
+        {
+            return key.data_ptr().isMutable() ? key : QString(key.constData(), key.size());
+        }
+
+        // The same units: a kept text is owned and, shared with the hint, never changed, so another
+        // string at its address and of its size holds its units.
+        static bool sameText(const QString& entry, const QString& kept)
+        {
+            if (entry.size() != kept.size())
+                return false;
+            return entry.constData() == kept.constData() || entry == kept;
+        }
+    };
 
     template <class View>
     std::pair<std::size_t, bool> searchUnits(View key) const
     {
-        // The model reads the same keys, named by the same literals, from dictionaries of the same
-        // layout, one after another: where a key's text was last found, or found missing, is tried first
-        // (a mere hint: the key is there, or belongs there when its neighbours bracket it).
-        thread_local std::array<std::pair<const void*, std::size_t>, 256> hints{};
-        auto& hint = hints[(reinterpret_cast<std::uintptr_t>(key.data()) >> 3) % hints.size()];
-        if (hint.first == key.data() && hint.second <= m_entries.size()) {
-            const std::size_t at = hint.second;
-            const int here = at < m_entries.size() ? compareUnits(m_entries[at].first, key) : 1;
-            if (here == 0)
-                return {at, true};
-            if (here == 1 && (at == 0 || compareUnits(m_entries[at - 1].first, key) == -1))
-                return {at, false};
-        }
         std::size_t low = 0;
         std::size_t high = m_entries.size();
         while (low < high) {
@@ -263,20 +363,18 @@ private:
             const int order = compareUnits(m_entries[mid].first, key);
             if constexpr (std::is_same_v<View, QUtf8StringView>) {
                 if (order == beyondAscii) {
+                    // UTF-8 beyond ASCII: its units are not UTF-16 units.
                     const QString converted = key.toString();
                     return searchUnits(QStringView(converted));
                 }
             }
-            if (order < 0) {
+            if (order < 0)
                 low = mid + 1;
-            } else if (order > 0) {
+            else if (order > 0)
                 high = mid;
-            } else {
-                hint = {key.data(), mid};
+            else
                 return {mid, true};
-            }
         }
-        hint = {key.data(), low};
         return {low, false};
     }
 
