@@ -237,25 +237,26 @@ private:
     // Where the key is or belongs, and whether it is there. Every key read of a document comes here.
     std::pair<std::size_t, bool> search(QAnyStringView key) const
     {
-        const std::size_t bytes = static_cast<std::size_t>(key.size_bytes());
-        if (bytes > Hint::textBytes)
-            return key.visit([this](auto view) { return searchUnits(view); });
-        // The model reads the same keys, named by the same literals, from dictionaries of a few layouts
-        // (a group's has keys its members' lack), in turn: where a key's text was last found, or found
-        // missing, in either of the last two layouts is tried first. A hint holds the entry keys it
-        // found, so their text stays alive and unchanged: an entry whose key has the same address and
-        // size is the same text, and the reader shares one key text among all its dictionaries, so a
-        // hit compares addresses, not units. The query is matched against a copy of its own bytes,
-        // since the memory a view points at may hold other text by now.
-        thread_local std::array<std::array<Hint, 2>, 256> hints;
+        // The model reads the same keys, named by the same literals or key strings, from dictionaries of
+        // a few layouts (a group's has keys its members' lack) in turn: where a key's text was last found,
+        // or found missing, in the last few layouts is tried first. A hint holds the entry keys it found,
+        // so their text stays alive and unchanged: an entry whose key has the same address and size is
+        // the same text, and the reader shares one key text among all its dictionaries, so a hit compares
+        // addresses, not units. The query is matched against a copy of its own bytes, since the memory a
+        // view points at may hold other text by now.
+        thread_local std::array<std::array<Hint, 4>, 256> hints;
         // Literals lie packed together: the address is mixed so that neighbours take different places.
         static_assert(std::tuple_size_v<decltype(hints)> == 256);
         auto& ways = hints[(reinterpret_cast<std::uintptr_t>(key.data()) * 0x9E3779B97F4A7C15ull) >> 56];
-        for (const Hint& hint : ways)
-            if (const auto at = hint.match(key, bytes, m_entries))
-                return *at;
+        const std::size_t bytes = static_cast<std::size_t>(key.size_bytes());
+        const int form = Hint::formOf(key);
+        // By addresses first; the texts are compared only when no layout kept matches that way.
+        for (const bool byAddress : {true, false})
+            for (const Hint& hint : ways)
+                if (const auto at = hint.match(key, bytes, form, m_entries, byAddress))
+                    return *at;
         const auto result = key.visit([this](auto view) { return searchUnits(view); });
-        std::swap(ways[0], ways[1]);
+        std::move_backward(ways.begin(), ways.end() - 1, ways.end());
         ways[0].record(key, bytes, result, m_entries);
         return result;
     }
@@ -263,8 +264,6 @@ private:
     // Where a key's text was found, or found missing, last: the entry there (found) or the entries
     // around the gap (missing; null at an end of the dictionary).
     struct Hint {
-        static constexpr std::size_t textBytes = 48;
-
         const void* data = nullptr;
         std::size_t bytes = std::size_t(-1); // matches no key until recorded
         int form = -1;
@@ -273,23 +272,28 @@ private:
         bool hasHere = false;
         QString here;   // the entry at `at`
         QString before; // the entry before `at`, when missing
-        char text[textBytes];
+        QByteArray text; // the query's bytes
 
-        std::optional<std::pair<std::size_t, bool>> match(QAnyStringView key, std::size_t n,
-                                                          const std::vector<value_type>& entries) const
+        std::optional<std::pair<std::size_t, bool>> match(QAnyStringView key, std::size_t n, int keyForm,
+                                                          const std::vector<value_type>& entries, bool byAddress) const
         {
-            if (data != key.data() || bytes != n || form != formOf(key))
+            if (data != key.data() || bytes != n || form != keyForm)
                 return std::nullopt;
+            // A kept text is owned and, shared with the hint, never changed: another string at its
+            // address and of its size holds its units.
+            const auto same = [byAddress](const QString& entry, const QString& kept) {
+                return entry.size() == kept.size() && (entry.constData() == kept.constData() || (!byAddress && entry == kept));
+            };
             if (found) {
-                if (at >= entries.size() || !sameText(entries[at].first, here))
+                if (at >= entries.size() || !same(entries[at].first, here))
                     return std::nullopt;
             } else {
                 const bool atEnd = at == entries.size();
-                if (at > entries.size() || atEnd != !hasHere || (!atEnd && !sameText(entries[at].first, here))
-                    || (at > 0 && !sameText(entries[at - 1].first, before)))
+                if (at > entries.size() || atEnd != !hasHere || (!atEnd && !same(entries[at].first, here))
+                    || (at > 0 && !same(entries[at - 1].first, before)))
                     return std::nullopt;
             }
-            if (!sameBytes(text, static_cast<const char*>(key.data()), n))
+            if (!sameBytes(text.constData(), static_cast<const char*>(key.data()), n))
                 return std::nullopt;
             return std::pair{at, found};
         }
@@ -304,8 +308,7 @@ private:
             hasHere = at < entries.size();
             here = hasHere ? owned(entries[at].first) : QString();
             before = !found && at > 0 ? owned(entries[at - 1].first) : QString();
-            if (n != 0)
-                std::memcpy(text, key.data(), n);
+            text = QByteArray(static_cast<const char*>(key.data()), static_cast<qsizetype>(n));
         }
 
         // UTF-8, Latin-1 or UTF-16: the same bytes are other text in another form.
@@ -343,14 +346,6 @@ private:
             return key.data_ptr().isMutable() ? key : QString(key.constData(), key.size());
         }
 
-        // The same units: a kept text is owned and, shared with the hint, never changed, so another
-        // string at its address and of its size holds its units.
-        static bool sameText(const QString& entry, const QString& kept)
-        {
-            if (entry.size() != kept.size())
-                return false;
-            return entry.constData() == kept.constData() || entry == kept;
-        }
     };
 
     template <class View>
