@@ -312,8 +312,8 @@ void Group::readPlist(const pf::Value& d)
     const pf::Value::Array& stored = d.arrayForKey("children");
     const StoredAhead ahead(stored);
     Parent::readPlist(d);
-    const auto page = std::dynamic_pointer_cast<Composition>(
-        pf::threadDictionary::value(QString::fromLatin1(pf::TlsCompositionKey)).toObject());
+    thread_local const QString pageKey = QString::fromLatin1(pf::TlsCompositionKey);
+    const auto page = std::dynamic_pointer_cast<Composition>(pf::threadDictionary::value(pageKey).toObject());
     Children kids;
     for (std::size_t i = 0; i < stored.size(); ++i) {
         ahead.before(i);
