@@ -469,11 +469,8 @@ void Composition::readPlist(const pf::Value& d)
         const pf::ThreadValueScope scope(QString::fromLatin1(pf::TlsCompositionKey),
                                          pf::Variant(std::static_pointer_cast<Composition>(shared_from_this())));
         Children kids;
-        const pf::Value::Array& stored = d.arrayForKey("children");
-        const StoredAhead ahead(stored);
-        for (std::size_t i = 0; i < stored.size(); ++i) {
-            ahead.before(i);
-            auto child = Shape::fromPlist(stored[i]);
+        for (const auto& entry : d.arrayForKey("children")) {
+            auto child = Shape::fromPlist(entry);
             if (!child)
                 continue;
             if (dynamic_cast<Composition*>(child.get())) {

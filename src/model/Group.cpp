@@ -309,15 +309,12 @@ pf::Value Group::asPlist() const
 
 void Group::readPlist(const pf::Value& d)
 {
-    const pf::Value::Array& stored = d.arrayForKey("children");
-    const StoredAhead ahead(stored);
     Parent::readPlist(d);
     thread_local const QString pageKey = QString::fromLatin1(pf::TlsCompositionKey);
     const auto page = std::dynamic_pointer_cast<Composition>(pf::threadDictionary::value(pageKey).toObject());
     Children kids;
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-        ahead.before(i);
-        auto child = Shape::fromPlist(stored[i]);
+    for (const auto& entry : d.arrayForKey("children")) {
+        auto child = Shape::fromPlist(entry);
         if (!child || dynamic_cast<Composition*>(child.get()))
             continue;
         child->setComposition(page.get());

@@ -548,19 +548,6 @@ public:
     static std::optional<pf::MutableAttributedString> storedText(const pf::Value& plist, const char* key);
     // The kind's part of reading: Shape reads the base keys in their order; kinds call it, then read theirs.
     virtual void readPlist(const pf::Value& plist);
-    // Fetches, while one stored shape of a list is read, the memory of the next ones (see ShapePlist.cpp):
-    // made before the list is read, told each index before its shape is read.
-    class StoredAhead {
-    public:
-        explicit StoredAhead(const pf::Value::Array& stored);
-        void before(std::size_t index) const;
-
-    private:
-        void dictionary(std::size_t index) const;
-        void entries(std::size_t index) const;
-        void texts(std::size_t index) const;
-        const pf::Value::Array& stored_;
-    };
 
     // ---- style transfer ----
     // The whole dictionary plus "textColor", "textFontName", "textFontSize" of the first character.

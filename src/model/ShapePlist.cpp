@@ -220,56 +220,6 @@ pf::Value Shape::asPlist() const
     return pf::Value(pf::Value::Dictionary::fromEntries(std::move(d)));
 }
 
-// A page's stored shapes were read into values long before they are made, and each one's dictionary, its
-// block of entries and the texts they hold lie apart in memory: every step needs the one before it, so
-// each is fetched one shape after the other, while whole shapes are being made. The first few are asked
-// for when the list is met (a group reads its own keys before its members).
-Shape::StoredAhead::StoredAhead(const pf::Value::Array& stored) : stored_(stored)
-{
-    for (std::size_t i = 0; i < 3; ++i)
-        dictionary(i);
-}
-
-void Shape::StoredAhead::before(std::size_t index) const
-{
-    if (index == 0) {
-        entries(0);
-        entries(1);
-        texts(0);
-    }
-    dictionary(index + 3);
-    entries(index + 2);
-    texts(index + 1);
-}
-
-void Shape::StoredAhead::dictionary(std::size_t index) const
-{
-    if (index < stored_.size())
-        __builtin_prefetch(&stored_[index].asDictionary());
-}
-
-void Shape::StoredAhead::entries(std::size_t index) const
-{
-    if (index >= stored_.size())
-        return;
-    const pf::Value::Dictionary& d = stored_[index].asDictionary();
-    if (d.empty())
-        return;
-    const char* first = reinterpret_cast<const char*>(&*d.begin());
-    const char* end = reinterpret_cast<const char*>(&*d.begin() + d.size());
-    for (const char* at = first; at < end; at += 64)
-        __builtin_prefetch(at);
-}
-
-void Shape::StoredAhead::texts(std::size_t index) const
-{
-    if (index >= stored_.size())
-        return;
-    for (const auto& [key, value] : stored_[index].asDictionary())
-        if (value.isString())
-            __builtin_prefetch(value.asString().constData());
-}
-
 std::shared_ptr<Shape> Shape::fromPlist(const pf::Value& plist)
 {
     if (!plist.isDictionary()) {
