@@ -310,8 +310,8 @@ pf::Value Group::asPlist() const
 void Group::readPlist(const pf::Value& d)
 {
     Parent::readPlist(d);
-    const auto page = std::dynamic_pointer_cast<Composition>(
-        pf::threadDictionary::value(QString::fromLatin1(pf::TlsCompositionKey)).toObject());
+    thread_local const QString pageKey = QString::fromLatin1(pf::TlsCompositionKey);
+    const auto page = std::dynamic_pointer_cast<Composition>(pf::threadDictionary::value(pageKey).toObject());
     Children kids;
     for (const auto& entry : d.arrayForKey("children")) {
         auto child = Shape::fromPlist(entry);

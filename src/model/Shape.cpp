@@ -126,41 +126,50 @@ void Shape::initWithFrame(const pf::Rect& frame)
     setOpacity(1.0);
     setRotationHandleRadius(100.0);
 
-    const auto integer = [&k](const char* key) { return k.stickyIntegerForKey(literalKey(key)); };
-    const auto flag = [&k](const char* key) { return k.stickyBoolForKey(literalKey(key)); };
-    const auto number = [&k](const char* key) { return k.stickyDoubleForKey(literalKey(key)); };
-    const auto color = [&k](const char* key) { return k.stickyColorForKey(literalKey(key)); };
-    setFillType(static_cast<std::uint64_t>(integer("fillType")));
-    setFillColor(color("fillColor"));
-    setFillAngle(integer("fillAngle"));
-    setFillShadowHidden(flag("fillShadowHidden"));
-    setFillShadowBlur(number("fillShadowBlur"));
-    setFillShadowOffsetX(number("fillShadowOffsetX"));
-    setFillShadowOffsetY(number("fillShadowOffsetY"));
-    setFillShadowColor(color("fillShadowColor"));
-    setStrokeType(static_cast<std::uint64_t>(integer("strokeType")));
-    setStrokeLineWidth(number("strokeLineWidth"));
-    setStrokeLineCap(static_cast<std::int32_t>(integer("strokeLineCap")));
-    setStrokeLineJoin(static_cast<std::int32_t>(integer("strokeLineJoin")));
-    setStrokeColor(color("strokeColor"));
-    setStroke1Enabled(flag("stroke1Enabled"));
-    setStroke1Color(color("stroke1Color"));
-    setStroke2Enabled(flag("stroke2Enabled"));
-    setStroke2Color(color("stroke2Color"));
-    setStrokeShadowHidden(flag("strokeShadowHidden"));
-    setStrokeShadowBlur(number("strokeShadowBlur"));
-    setStrokeShadowOffsetX(number("strokeShadowOffsetX"));
-    setStrokeShadowOffsetY(number("strokeShadowOffsetY"));
-    setStrokeShadowColor(color("strokeShadowColor"));
-    setTextAlign(static_cast<std::uint64_t>(integer("textAlign")));
-    setTextVerticalAlign(static_cast<std::uint64_t>(integer("textVerticalAlign")));
-    setTextAppearanceType(static_cast<std::uint64_t>(integer("textAppearanceType")));
-    setTextShadowHidden(flag("textShadowHidden"));
-    setTextShadowBlur(number("textShadowBlur"));
-    setTextShadowColor(color("textShadowColor"));
+    // The kind's sticky style, in the order of the setters below.
+    static constexpr const char* styleKeys[] = {
+        "fillType", "fillColor", "fillAngle", "fillShadowHidden", "fillShadowBlur", "fillShadowOffsetX",
+        "fillShadowOffsetY", "fillShadowColor", "strokeType", "strokeLineWidth", "strokeLineCap", "strokeLineJoin",
+        "strokeColor", "stroke1Enabled", "stroke1Color", "stroke2Enabled", "stroke2Color", "strokeShadowHidden",
+        "strokeShadowBlur", "strokeShadowOffsetX", "strokeShadowOffsetY", "strokeShadowColor", "textAlign",
+        "textVerticalAlign", "textAppearanceType", "textShadowHidden", "textShadowBlur", "textShadowColor",
+        "scaleImage"};
+    const std::span<const ShapeClass::StickyReading> style = k.stickyReadings(styleKeys);
+    std::size_t next = 0;
+    const auto read = [&style, &next]() -> const ShapeClass::StickyReading& { return style[next++]; };
+    setFillType(static_cast<std::uint64_t>(read().integer));
+    setFillColor(read().color);
+    setFillAngle(read().integer);
+    setFillShadowHidden(read().flag);
+    setFillShadowBlur(read().number);
+    setFillShadowOffsetX(read().number);
+    setFillShadowOffsetY(read().number);
+    setFillShadowColor(read().color);
+    setStrokeType(static_cast<std::uint64_t>(read().integer));
+    setStrokeLineWidth(read().number);
+    setStrokeLineCap(static_cast<std::int32_t>(read().integer));
+    setStrokeLineJoin(static_cast<std::int32_t>(read().integer));
+    setStrokeColor(read().color);
+    setStroke1Enabled(read().flag);
+    setStroke1Color(read().color);
+    setStroke2Enabled(read().flag);
+    setStroke2Color(read().color);
+    setStrokeShadowHidden(read().flag);
+    setStrokeShadowBlur(read().number);
+    setStrokeShadowOffsetX(read().number);
+    setStrokeShadowOffsetY(read().number);
+    setStrokeShadowColor(read().color);
+    setTextAlign(static_cast<std::uint64_t>(read().integer));
+    setTextVerticalAlign(static_cast<std::uint64_t>(read().integer));
+    setTextAppearanceType(static_cast<std::uint64_t>(read().integer));
+    setTextShadowHidden(read().flag);
+    setTextShadowBlur(read().number);
+    setTextShadowColor(read().color);
+    const bool scaleImage = read().flag;
+    Q_ASSERT(next == std::size(styleKeys));
 
     setImageAnchorRatio(pf::Point(0.5, 0.5));
-    setScaleImage(flag("scaleImage"));
+    setScaleImage(scaleImage);
     contentFilterSpecs_.clear();
     setUpTextLayoutManager();
 }

@@ -740,7 +740,15 @@ private:
     static pf::Value stickyValue(const T& value);
     static QString actionName(const PropertyChange& change, bool on);
     // The follow-up of the text style setters: the attributes applied to the text, the step named `change`.
-    std::function<void()> restyleText(const PropertyChange& change, bool on);
+    // A plain object, not a std::function: every new and every read shape calls these setters, and a
+    // std::function of this size is allocated.
+    struct Restyle {
+        Shape* shape;
+        const PropertyChange* change;
+        bool on;
+        void operator()() const;
+    };
+    Restyle restyleText(const PropertyChange& change, bool on) { return {this, &change, on}; }
     // The size of a text measured in the text rect t, kept (cachedTextSize) until the text or width changes.
     pf::Size measuredTextSize(const pf::AttributedString& text, const pf::Rect& t) const;
     void writeSticky(const char* key, const pf::Value& value);

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -341,6 +342,53 @@ pf::Value ShapeClass::stickyObjectForKey(const QString& key) const
         return memo.value;
     memo = {&keys, generation, userWrites, getting, lookUpSticky(keys, getting)};
     return memo.value;
+}
+
+std::span<const ShapeClass::StickyReading> ShapeClass::stickyReadings(std::span<const char* const> keys) const
+{
+    struct Kept {
+        const ShapeClass* owner = nullptr;
+        const char* const* list = nullptr;
+        std::uint64_t generation = 0; // the oldest read kept
+        bool getting = false;
+        std::vector<QString> names;
+        std::vector<const StickyKeys*> keys;
+        std::vector<std::uint64_t> userWrites;
+        std::vector<StickyReading> readings;
+    };
+    // A few kinds are made in turn (a group after its members): each keeps its own.
+    thread_local std::array<Kept, 16> kept;
+    Kept& k = kept[(reinterpret_cast<std::uintptr_t>(this) * 0x9E3779B97F4A7C15ull) >> 60];
+    const std::uint64_t generation = pf::UserDefaultsStore::generation();
+    if (generation != knownChanges.to)
+        knownChanges = {generation, generation};
+    const bool getting = StickyDefaults::isStickyGettingEnabled();
+    const bool all = k.owner != this || k.list != keys.data() || k.keys.size() != keys.size() || k.getting != getting
+        || k.generation < knownChanges.from;
+    if (all) {
+        k.owner = this;
+        k.list = keys.data();
+        k.generation = generation;
+        k.getting = getting;
+        k.names.clear();
+        k.keys.clear();
+        for (const char* key : keys) {
+            k.names.push_back(QString::fromLatin1(key));
+            k.keys.push_back(&stickyKeys(k.names.back()));
+        }
+        k.userWrites.assign(keys.size(), 0);
+        k.readings.assign(keys.size(), {});
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::uint64_t writes = k.keys[i]->userWrites->load(std::memory_order_relaxed);
+        if (!all && writes == k.userWrites[i])
+            continue;
+        const pf::Value value = stickyObjectForKey(k.names[i]);
+        k.readings[i] = {value.integerValue(), finiteOrZero(value.doubleValue()), value.boolValue(),
+                         storedColor(value.asString())};
+        k.userWrites[i] = writes;
+    }
+    return k.readings;
 }
 
 bool ShapeClass::stickyPropertiesEnabled()

@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <optional>
 #include <unordered_map>
 
@@ -155,6 +156,19 @@ public:
     void setStickyDoubleForKey(double value, const QString& key) const;
     void setStickyIntegerForKey(std::int64_t value, const QString& key) const;
     void setStickyBoolForKey(bool value, const QString& key) const;
+
+    // One sticky value in each of the typed reads' forms.
+    struct StickyReading {
+        std::int64_t integer = 0;
+        double number = 0;
+        bool flag = false;
+        pf::OptionalColor color;
+    };
+    // The sticky values of a fixed list of keys (the style every new shape takes), each as the typed
+    // reads give it. Kept per thread for this kind and list; a value is read again only when its key may
+    // have changed since, as stickyObjectForKey decides, so a page of new shapes costs one check a key.
+    // The list must outlive the program (a static array).
+    std::span<const StickyReading> stickyReadings(std::span<const char* const> keys) const;
 
 private:
     // The three keys of one sticky key, made once: each new shape looks up some thirty of them.

@@ -85,32 +85,43 @@ pf::OptionalColor storedColor(const QString& text)
         pf::OptionalColor color;
         bool used = false;
     };
-    thread_local std::array<Slot, 64> memo;
+    thread_local std::array<Slot, 256> memo;
+    // The reader shares the text of repeated short strings: the text is first looked for by its address
+    // (a kept copy holds its text alive and unchanged, so the same address and size is the same text).
+    thread_local std::array<Slot, 256> byAddress;
+    Slot& known = byAddress[(reinterpret_cast<std::uintptr_t>(text.constData()) * 0x9E3779B97F4A7C15ull) >> 56];
+    if (known.used && known.text.constData() == text.constData() && known.text.size() == text.size())
+        return known.color;
     Slot& slot = memo[qHash(text) % memo.size()];
     if (!slot.used || slot.text != text) {
         slot.text = text;
         slot.color = QVColorFromString(text);
         slot.used = true;
     }
+    if (text.data_ptr().isMutable())
+        known = {text, slot.color, true};
     return slot.color;
 }
 
 QString storedColorString(const pf::OptionalColor& color)
 {
-    if (!color)
-        return QVStringFromColor(color);
+    if (!color) {
+        thread_local const QString none = QVStringFromColor(color);
+        return none;
+    }
     struct Slot {
         double channels[4] = {};
         QString text;
     };
-    thread_local std::array<Slot, 64> memo; // 2^6 slots, as indexed below
+    thread_local std::array<Slot, 256> memo;
     const double channels[4] = {color->red, color->green, color->blue, color->alpha};
     std::uint64_t h = 0;
     for (const double channel : channels)
         h = (h ^ std::bit_cast<std::uint64_t>(channel)) * 0x9E3779B97F4A7C15ull;
     // The top bits: they depend on every bit of every channel (round values such as 0.5 or 1 have no low
     // mantissa bits, so lower bits would put them all in one slot).
-    Slot& slot = memo[h >> 58];
+    static_assert(std::tuple_size_v<decltype(memo)> == 256);
+    Slot& slot = memo[h >> 56];
     if (slot.text.isNull() || std::memcmp(slot.channels, channels, sizeof channels) != 0) {
         std::memcpy(slot.channels, channels, sizeof channels);
         slot.text = QVStringFromColor(color);
@@ -120,7 +131,8 @@ QString storedColorString(const pf::OptionalColor& color)
 
 int Shape::documentVersion()
 {
-    const auto version = pf::threadDictionary::value(QString::fromLatin1(pf::TlsVersionKey)).get<std::int64_t>();
+    thread_local const QString key = QString::fromLatin1(pf::TlsVersionKey);
+    const auto version = pf::threadDictionary::value(key).get<std::int64_t>();
     if (!version)
         return newestVersion;
     return static_cast<int>(std::clamp<std::int64_t>(*version, INT32_MIN, INT32_MAX));

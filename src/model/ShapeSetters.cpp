@@ -218,14 +218,12 @@ void Shape::setTextShadowColor(pf::OptionalColor v)
     setProperty(textShadowColor_, v, &Shape::setTextShadowColor, change::textShadowColor, restyleText(change::textShadowColor, true));
 }
 
-std::function<void()> Shape::restyleText(const PropertyChange& change, bool on)
+void Shape::Restyle::operator()() const
 {
-    return [this, &change, on] {
-        clearTextAttributes();
-        // Storing the restyled text named the step "Edit Text"; the menu shows the setter's name.
-        if (pf::UndoManager* undo = undoManager())
-            undo->setActionName(actionName(change, on));
-    };
+    shape->clearTextAttributes();
+    // Storing the restyled text named the step "Edit Text"; the menu shows the setter's name.
+    if (pf::UndoManager* undo = shape->undoManager())
+        undo->setActionName(actionName(*change, on));
 }
 
 QString Shape::actionName(const PropertyChange& change, bool on)

@@ -54,6 +54,21 @@ TEST_F(ShapeTest, NewShapesSeeEveryChangeOfTheSettingsBetweenThem)
     Shape::make<Shape>({0, 0, 10, 10})->setFillAngle(30); // another key's write leaves this one
     EXPECT_EQ(width(), 4.0);
     EXPECT_EQ(Shape::make<TestBox>({0, 0, 10, 10})->fillAngle(), 30);
+    // Getting switched off and on again with nothing written in between.
+    EXPECT_EQ(StickyDefaults::doWithoutStickySettingOrGetting(width), 1.0);
+    EXPECT_EQ(width(), 4.0);
+    // Kinds of one family made in turn: a sticky write through one shows in the other's next shape.
+    const auto angle = []<class Kind>(Kind*) { return Shape::make<Kind>({0, 0, 10, 10})->fillAngle(); };
+    for (const int a : {50, 60}) {
+        Shape::make<Shape>({0, 0, 10, 10})->setFillAngle(a);
+        EXPECT_EQ(angle(static_cast<TestBox*>(nullptr)), a);
+        Shape::make<TestBox>({0, 0, 10, 10})->setFillAngle(a + 1);
+        EXPECT_EQ(angle(static_cast<Shape*>(nullptr)), a + 1);
+        EXPECT_EQ(angle(static_cast<TestBox*>(nullptr)), a + 1);
+    }
+    registerDefault("TestBox-fillAngle", 10);
+    EXPECT_EQ(StickyDefaults::doWithoutStickySettingOrGetting([&] { return angle(static_cast<TestBox*>(nullptr)); }), 10);
+    EXPECT_EQ(angle(static_cast<TestBox*>(nullptr)), 61);
     store().setBoolForKey(false, "StickyPropertiesEnabled");
     EXPECT_EQ(width(), 1.0);
     registerDefault("TestBox-strokeLineWidth", 2.0);

@@ -4,7 +4,9 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -242,6 +244,42 @@ TEST(ValueDictionary, AKeyIsFoundInDictionariesOfEveryLayout)
     latin.set(QStringLiteral("\u00e9"), 2);         // one character, those two bytes in UTF-8
     EXPECT_EQ(latin.intForKey("\xc3\xa9"), 2);
     EXPECT_EQ(latin.intForKey(QLatin1StringView("\xc3\xa9")), 1);
+}
+
+TEST(ValueDictionary, AKeyWhoseMemoryNowHoldsOtherTextIsNotTakenForTheOldOne)
+{
+    // Lookups remember where a key's text was found by the address of the key and of the entry found;
+    // both addresses can come to hold other text.
+    Value d;
+    for (const char* key : {"fillColor", "fillColos", "fillColp", "z"})
+        d.set(QString::fromLatin1(key), QString::fromLatin1(key));
+    const auto held = [&d](const QString& key) {
+        const auto& entries = d.asDictionary();
+        return std::any_of(entries.begin(), entries.end(), [&key](const auto& entry) { return entry.first == key; });
+    };
+    char query[16] = {};
+    for (int round = 0; round < 2; ++round) {
+        for (const char* text : {"fillColor", "fillColos", "fillColoq", "fillColp", "a", "zz", "z"}) {
+            std::strcpy(query, text);
+            const bool present = held(QString::fromLatin1(text));
+            EXPECT_EQ(d.contains(query), present) << text;
+            EXPECT_EQ(d.stringForKey(query), present ? QString::fromLatin1(text) : QString()) << text;
+            // The same bytes in another form are other text.
+            const QStringView units(reinterpret_cast<const char16_t*>(query), 1);
+            EXPECT_EQ(d.contains(units), held(units.toString())) << text;
+        }
+    }
+    // Keys that are raw data: a new dictionary whose keys stand at the same address with other text.
+    const char16_t raw[2][10] = {u"fillColor", u"fillColos"};
+    for (int round = 0; round < 2; ++round) {
+        char16_t buffer[9];
+        std::copy_n(raw[round], 9, buffer);
+        Value::Dictionary entries;
+        entries.insert_or_assign(QString::fromRawData(reinterpret_cast<const QChar*>(buffer), 9), Value(round));
+        const Value rawKeyed(std::move(entries));
+        EXPECT_EQ(rawKeyed.contains("fillColor"), round == 0);
+        EXPECT_EQ(rawKeyed.contains("fillColos"), round == 1);
+    }
 }
 
 TEST(ValueMutation, CopiesShareUntilChanged)

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -132,9 +133,13 @@ void UserDefaultsStore::setObjectForKey(const Value& value, const QString& key)
     if (user_.objectForKey(key) == value)
         return;
     // A value with no property-list form would make every later save fail: refuse it here, by the
-    // writer's own rules. Bools, integers and finite reals always have one (shapes write many as sticky
-    // defaults).
-    const bool plainScalar = value.isBool() || value.isInteger() || (value.isReal() && std::isfinite(value.doubleValue()));
+    // writer's own rules. Bools, integers, finite reals and strings of printable ASCII always have one
+    // (shapes write many numbers and colours as sticky defaults).
+    const auto printable = [](const QString& text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    };
+    const bool plainScalar = value.isBool() || value.isInteger() || (value.isReal() && std::isfinite(value.doubleValue()))
+        || (value.isString() && printable(value.asString()));
     if (!value.isNull() && !plainScalar) {
         if (const auto written = writePropertyList(value); !written.ok()) {
             qWarning("Setting \"%s\" refused: %s", qPrintable(key), qPrintable(written.error));

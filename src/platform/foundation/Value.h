@@ -41,9 +41,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -299,35 +301,128 @@ private:
         return {layout, inFirst || inSecond};
     }
 
-    std::size_t lowerIndex(QAnyStringView key) const { return search(key).first; }
-
-    // Where the key is or belongs, and whether it is there. Every key read of a document comes here, so
-    // the kind of the key's view is settled once and the units compared inline. UTF-8 beyond ASCII is
-    // converted first, as its units are not UTF-16 units.
-    std::pair<std::size_t, bool> search(QAnyStringView key) const
-    {
-        return key.visit([this](auto view) { return searchUnits(view); });
-    }
-
     // What compareUnits answers when it meets UTF-8 beyond ASCII before any difference.
     static constexpr int beyondAscii = 2;
+
+    std::size_t lowerIndex(QAnyStringView key) const { return search(key).first; }
+
+    // Where the key is or belongs, and whether it is there. Every key read of a document comes here.
+    std::pair<std::size_t, bool> search(QAnyStringView key) const
+    {
+        // The model reads the same keys, named by the same literals or key strings, from dictionaries of
+        // a few layouts (a group's has keys its members' lack) in turn: where a key's text was last found,
+        // or found missing, in the last few layouts is tried first. A hint holds the entry keys it found,
+        // so their text stays alive and unchanged: an entry whose key has the same address and size is
+        // the same text, and the reader shares one key text among all its dictionaries, so a hit compares
+        // addresses, not units. The query is matched against a copy of its own bytes, since the memory a
+        // view points at may hold other text by now.
+        thread_local std::array<std::array<Hint, 4>, 256> hints;
+        // Literals lie packed together: the address is mixed so that neighbours take different places.
+        static_assert(std::tuple_size_v<decltype(hints)> == 256);
+        auto& ways = hints[(reinterpret_cast<std::uintptr_t>(key.data()) * 0x9E3779B97F4A7C15ull) >> 56];
+        const std::size_t bytes = static_cast<std::size_t>(key.size_bytes());
+        const int form = Hint::formOf(key);
+        // By addresses first; the texts are compared only when no layout kept matches that way.
+        for (const bool byAddress : {true, false})
+            for (const Hint& hint : ways)
+                if (const auto at = hint.match(key, bytes, form, m_entries, byAddress))
+                    return *at;
+        const auto result = key.visit([this](auto view) { return searchUnits(view); });
+        std::move_backward(ways.begin(), ways.end() - 1, ways.end());
+        ways[0].record(key, bytes, result, m_entries);
+        return result;
+    }
+
+    // Where a key's text was found, or found missing, last: the entry there (found) or the entries
+    // around the gap (missing; null at an end of the dictionary).
+    struct Hint {
+        const void* data = nullptr;
+        std::size_t bytes = std::size_t(-1); // matches no key until recorded
+        int form = -1;
+        bool found = false;
+        std::size_t at = 0;
+        bool hasHere = false;
+        QString here;   // the entry at `at`
+        QString before; // the entry before `at`, when missing
+        QByteArray text; // the query's bytes
+
+        std::optional<std::pair<std::size_t, bool>> match(QAnyStringView key, std::size_t n, int keyForm,
+                                                          const std::vector<value_type>& entries, bool byAddress) const
+        {
+            if (data != key.data() || bytes != n || form != keyForm)
+                return std::nullopt;
+            // A kept text is owned and, shared with the hint, never changed: another string at its
+            // address and of its size holds its units.
+            const auto same = [byAddress](const QString& entry, const QString& kept) {
+                return entry.size() == kept.size() && (entry.constData() == kept.constData() || (!byAddress && entry == kept));
+            };
+            if (found) {
+                if (at >= entries.size() || !same(entries[at].first, here))
+                    return std::nullopt;
+            } else {
+                const bool atEnd = at == entries.size();
+                if (at > entries.size() || atEnd != !hasHere || (!atEnd && !same(entries[at].first, here))
+                    || (at > 0 && !same(entries[at - 1].first, before)))
+                    return std::nullopt;
+            }
+            if (!sameBytes(text.constData(), static_cast<const char*>(key.data()), n))
+                return std::nullopt;
+            return std::pair{at, found};
+        }
+
+        void record(QAnyStringView key, std::size_t n, std::pair<std::size_t, bool> result,
+                    const std::vector<value_type>& entries)
+        {
+            data = key.data();
+            bytes = n;
+            form = formOf(key);
+            std::tie(at, found) = result;
+            hasHere = at < entries.size();
+            here = hasHere ? owned(entries[at].first) : QString();
+            before = !found && at > 0 ? owned(entries[at - 1].first) : QString();
+            text = QByteArray(static_cast<const char*>(key.data()), static_cast<qsizetype>(n));
+        }
+
+        // UTF-8, Latin-1 or UTF-16: the same bytes are other text in another form.
+        static int formOf(QAnyStringView key)
+        {
+            return key.visit([](auto view) {
+                using View = decltype(view);
+                return std::is_same_v<View, QStringView> ? 2 : std::is_same_v<View, QLatin1StringView> ? 1 : 0;
+            });
+        }
+
+        // Inline, a word at a time: keys are short, and a call costs as much as the comparison.
+        static bool sameBytes(const char* a, const char* b, std::size_t n)
+        {
+            const auto word = [](const char* p) {
+                std::uint64_t w;
+                std::memcpy(&w, p, sizeof w);
+                return w;
+            };
+            if (n >= 8) {
+                for (std::size_t i = 0; i + 8 < n; i += 8)
+                    if (word(a + i) != word(b + i))
+                        return false;
+                return word(a + n - 8) == word(b + n - 8);
+            }
+            for (std::size_t i = 0; i < n; ++i)
+                if (a[i] != b[i])
+                    return false;
+            return true;
+        }
+
+        // A key's text kept alive: raw data (not owned) may be changed or freed, so it is copied.
+        static QString owned(const QString& key)
+        {
+            return key.data_ptr().isMutable() ? key : QString(key.constData(), key.size());
+        }
+
+    };
 
     template <class View>
     std::pair<std::size_t, bool> searchUnits(View key) const
     {
-        // The model reads the same keys, named by the same literals, from dictionaries of the same
-        // layout, one after another: where a key's text was last found, or found missing, is tried first
-        // (a mere hint: the key is there, or belongs there when its neighbours bracket it).
-        thread_local std::array<std::pair<const void*, std::size_t>, 256> hints{};
-        auto& hint = hints[(reinterpret_cast<std::uintptr_t>(key.data()) >> 3) % hints.size()];
-        if (hint.first == key.data() && hint.second <= m_entries.size()) {
-            const std::size_t at = hint.second;
-            const int here = at < m_entries.size() ? compareUnits(m_entries[at].first, key) : 1;
-            if (here == 0)
-                return {at, true};
-            if (here == 1 && (at == 0 || compareUnits(m_entries[at - 1].first, key) == -1))
-                return {at, false};
-        }
         std::size_t low = 0;
         std::size_t high = m_entries.size();
         while (low < high) {
@@ -335,20 +430,18 @@ private:
             const int order = compareUnits(m_entries[mid].first, key);
             if constexpr (std::is_same_v<View, QUtf8StringView>) {
                 if (order == beyondAscii) {
+                    // UTF-8 beyond ASCII: its units are not UTF-16 units.
                     const QString converted = key.toString();
                     return searchUnits(QStringView(converted));
                 }
             }
-            if (order < 0) {
+            if (order < 0)
                 low = mid + 1;
-            } else if (order > 0) {
+            else if (order > 0)
                 high = mid;
-            } else {
-                hint = {key.data(), mid};
+            else
                 return {mid, true};
-            }
         }
-        hint = {key.data(), low};
         return {low, false};
     }
 
