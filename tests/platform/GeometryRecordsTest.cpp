@@ -1,4 +1,5 @@
 #include "platform/foundation/Geometry.h"
+#include "platform/foundation/Value.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,22 @@ TEST(RectRecord, StringFormsRoundTripAndReadLeniently)
     EXPECT_EQ(pointFromString("garbage"), Point(0, 0));
     EXPECT_EQ(sizeFromString("{+3, 1e3}"), Size(3, 1000));
     EXPECT_EQ(pointFromString("{1e999, 2}"), Point(0, 2));
+    // Texts beyond Latin-1 and longer than the scan's own buffer read as before.
+    EXPECT_EQ(pointFromString(QStringLiteral("{\u4e00 7, 8}")), Point(7, 8));
+    EXPECT_EQ(rectFromString(QString(200, u' ') + "{{1, 2}, {3, 4}}"), Rect(1, 2, 3, 4));
+    // Reading leaves the text as it was: a null string (often a shared constant) stays null.
+    const QString& nothing = Value().asString();
+    EXPECT_EQ(rectFromString(nothing), Rect());
+    EXPECT_TRUE(Value().asString().isNull());
+    // Points read again and again (the same shared text, then other text at the same raw address) read as
+    // their text says.
+    const QString shared = toString(Point(0.5, 0.5));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(pointFromString(shared), Point(0.5, 0.5));
+    QChar buffer[] = {u'{', u'1', u',', u' ', u'2', u'}'};
+    EXPECT_EQ(pointFromString(QString::fromRawData(buffer, 6)), Point(1, 2));
+    buffer[1] = u'3';
+    EXPECT_EQ(pointFromString(QString::fromRawData(buffer, 6)), Point(3, 2));
 }
 
 TEST(AffineTransformRecord, ConcatOrderAndInverse)

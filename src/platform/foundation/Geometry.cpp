@@ -274,9 +274,21 @@ QString toString(const AffineTransform& t)
 
 int scanNumbers(const QString& s, double* out, int maxCount)
 {
-    const std::string text = s.toLatin1().toStdString();
-    const char* p = text.data();
-    const char* end = p + text.size();
+    // Narrowed as toLatin1 narrows (beyond Latin-1: '?'), on the stack for the short texts of stored
+    // geometry: every shape read scans a frame or two.
+    char small[128];
+    std::string large;
+    char* text = small;
+    if (s.size() > qsizetype(sizeof small)) {
+        large.resize(static_cast<std::size_t>(s.size()));
+        text = large.data();
+    }
+    // constData: utf16() would give a null string (even a shared const one) storage of its own.
+    const char16_t* units = reinterpret_cast<const char16_t*>(s.constData());
+    for (qsizetype i = 0; i < s.size(); ++i)
+        text[i] = units[i] < 0x100 ? static_cast<char>(units[i]) : '?';
+    const char* p = text;
+    const char* end = p + s.size();
     auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     int count = 0;
     while (p < end && count < maxCount) {
@@ -306,9 +318,18 @@ int scanNumbers(const QString& s, double* out, int maxCount)
 
 Point pointFromString(const QString& s)
 {
+    // Stored points repeat from shape to shape, and a reader shares repeated texts: the last text read is
+    // kept (so its characters stay as they are) and a text with the same characters' address is it.
+    thread_local QString lastText;
+    thread_local Point last;
+    if (s.constData() == lastText.constData() && s.size() == lastText.size() && !s.isEmpty())
+        return last;
     double v[2] = {0, 0};
     scanNumbers(s, v, 2);
-    return {v[0], v[1]};
+    last = {v[0], v[1]};
+    // Only owned texts: raw data may change under the same address.
+    lastText = s.data_ptr().isMutable() ? s : QString();
+    return last;
 }
 
 Size sizeFromString(const QString& s)

@@ -253,7 +253,8 @@ public:
     friend bool operator==(const SortedDictionary& a, const SortedDictionary& b) { return a.m_entries == b.m_entries; }
 
 private:
-    // The keys of a dictionary made by fromEntries, as they came, and which entries it took in what order.
+    // The keys of a dictionary made by fromEntries, as they came (owned copies: a key of another dictionary
+    // at the same address and of the same size is the same text), and which entries it took in what order.
     struct Layout {
         std::vector<QString> keys;
         std::vector<std::size_t> taken;
@@ -273,7 +274,7 @@ private:
         {
             keys.resize(entries.size());
             for (std::size_t i = 0; i < keys.size(); ++i)
-                keys[i] = entries[i].first;
+                keys[i] = Hint::owned(entries[i].first); // so raw keys never match by address
             taken.clear();
             identity = false;
         }
