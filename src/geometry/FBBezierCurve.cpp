@@ -874,9 +874,16 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         FBRange& settled = usConverged ? usRange : themRange;
         FBRange& other = usConverged ? themRange : usRange;
         const MWPoint point = settledCurve.pointAtParameter(settled.minimum);
+        // Newton until it settles, kept in the range the clips left: from the middle of a wide range three
+        // steps can stop short by more than the meeting test below allows, and the crossing would be lost.
         double t = FBRangeAverage(other);
-        for (int i = 0; i < 3; ++i)
-            t = otherCurve.refineParameter(t, point);
+        for (int i = 0; i < 12; ++i) {
+            const double next = std::clamp(otherCurve.refineParameter(t, point), other.minimum, other.maximum);
+            const bool settled = std::fabs(next - t) <= 1e-14;
+            t = next;
+            if (settled)
+                break;
+        }
         other = FBRangeMake(t, t);
     }
     // A clip can close on a single parameter where two hull bounds merely touch, away from the other

@@ -104,10 +104,31 @@ std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBe
 FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
                                 const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
 {
+    // A piece a hair long (a stretch that starts or stops just off a joint) is sampled where the outlines
+    // meet, and there two outlines running within a hair of each other are as far apart as the tolerance:
+    // the stretch would be judged by that point, and its twin on the other graph, which has no such piece,
+    // by points along its length, and the two could disagree. Pieces under a thousandth of the stretch are
+    // not sampled.
+    std::vector<double> lengths; // empty: every piece is sampled
+    double shortest = 0;
+    if (segments.size() > 1) {
+        lengths.resize(segments.size());
+        for (size_t i = 0; i < segments.size(); ++i) {
+            const Segment& s = segments[i];
+            const FBBezierCurve& c = s.edge->curve();
+            const MWPoint middle = c.pointAtParameter((s.from + s.to) / 2);
+            lengths[i] = FBDistanceBetweenPoints(c.pointAtParameter(s.from), middle)
+                         + FBDistanceBetweenPoints(middle, c.pointAtParameter(s.to));
+            shortest += lengths[i] * 1e-3;
+        }
+    }
+    const auto skipped = [&](const Segment& s) {
+        return s.to <= s.from || (!lengths.empty() && lengths[size_t(&s - segments.data())] < shortest);
+    };
     const double delta = tolerance * 100;
     for (double u : {0.5, 0.25, 0.75, 0.125, 0.875}) {
         for (const Segment& s : segments) {
-            if (s.to <= s.from)
+            if (skipped(s))
                 continue;
             const MWPoint p = s.edge->curve().pointAtParameter(s.from + u * (s.to - s.from));
             switch (other.placementOfPoint(p, tolerance)) {
@@ -128,7 +149,7 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
     std::optional<FBPlacement> fallback;
     for (double u : {0.5, 0.3, 0.7, 0.15, 0.85}) {
         for (const Segment& s : segments) {
-            if (s.to <= s.from)
+            if (skipped(s))
                 continue;
             const double t = s.from + u * (s.to - s.from);
             const MWPoint p = s.edge->curve().pointAtParameter(t);
