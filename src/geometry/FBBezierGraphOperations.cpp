@@ -104,26 +104,27 @@ std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBe
 FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
                                 const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
 {
-    // A piece a hair long (a stretch that starts or stops just off a joint) is sampled where the outlines
-    // meet, and there two outlines running within a hair of each other are as far apart as the tolerance:
-    // the stretch would be judged by that point, and its twin on the other graph, which has no such piece,
-    // by points along its length, and the two could disagree. Pieces under a thousandth of the stretch are
-    // not sampled.
-    std::vector<double> lengths; // empty: every piece is sampled
-    double shortest = 0;
+    // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
+    // the outlines meet, and there two outlines running within a hair of each other are as far apart as the
+    // tolerance: the stretch would be judged by that point, and its twin on the other graph, which has no
+    // such piece, by points along its length, and the two could disagree. An end piece on under a thousandth
+    // of its edge whose chord is under a thousandth of its neighbour's is not sampled.
+    bool skipFirst = false, skipLast = false;
     if (segments.size() > 1) {
-        lengths.resize(segments.size());
-        for (size_t i = 0; i < segments.size(); ++i) {
-            const Segment& s = segments[i];
+        const auto squaredChord = [](const Segment& s) {
             const FBBezierCurve& c = s.edge->curve();
-            const MWPoint middle = c.pointAtParameter((s.from + s.to) / 2);
-            lengths[i] = FBDistanceBetweenPoints(c.pointAtParameter(s.from), middle)
-                         + FBDistanceBetweenPoints(middle, c.pointAtParameter(s.to));
-            shortest += lengths[i] * 1e-3;
-        }
+            return FBPointSquaredLength(FBSubtractPoint(s.from == 0 ? c.endPoint1 : c.pointAtParameter(s.from),
+                                                        s.to == 1 ? c.endPoint2 : c.pointAtParameter(s.to)));
+        };
+        const auto isHair = [&](const Segment& piece, const Segment& neighbour) {
+            return piece.to - piece.from < 1e-3 && squaredChord(piece) < squaredChord(neighbour) * 1e-6;
+        };
+        const size_t n = segments.size();
+        skipFirst = isHair(segments[0], segments[1]);
+        skipLast = isHair(segments[n - 1], segments[n - 2]);
     }
     const auto skipped = [&](const Segment& s) {
-        return s.to <= s.from || (!lengths.empty() && lengths[size_t(&s - segments.data())] < shortest);
+        return s.to <= s.from || (skipFirst && &s == &segments.front()) || (skipLast && &s == &segments.back());
     };
     const double delta = tolerance * 100;
     for (double u : {0.5, 0.25, 0.75, 0.125, 0.875}) {
