@@ -879,9 +879,9 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         double t = FBRangeAverage(other);
         for (int i = 0; i < 12; ++i) {
             const double next = std::clamp(otherCurve.refineParameter(t, point), other.minimum, other.maximum);
-            const bool settled = std::fabs(next - t) <= 1e-14;
+            const bool still = std::fabs(next - t) <= 1e-14;
             t = next;
-            if (settled)
+            if (still)
                 break;
         }
         other = FBRangeMake(t, t);

@@ -107,8 +107,8 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
     // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
     // the outlines meet, and there two outlines running within a hair of each other are as far apart as the
     // tolerance: the stretch would be judged by that point, and its twin on the other graph, which has no
-    // such piece, by points along its length, and the two could disagree. An end piece on under a thousandth
-    // of its edge whose chord is under a thousandth of its neighbour's is not sampled.
+    // such piece, by points along its length, and the two could disagree. An end piece spanning under a
+    // thousandth of its edge, with a chord under a thousandth of its neighbour's, is not sampled.
     bool skipFirst = false, skipLast = false;
     if (segments.size() > 1) {
         const auto squaredChord = [](const Segment& s) {
