@@ -78,11 +78,15 @@ std::optional<bool> areaOnLeft(const FBBezierGraph& graph, const FBBezierCurve& 
     if (d == MWPoint())
         return std::nullopt;
     const MWPoint p = curve.pointAtParameter(t);
-    const MWPoint n{-d.y * delta, d.x * delta};
-    const bool left = graph.containsPoint(FBAddPoint(p, n));
-    if (left == graph.containsPoint(FBSubtractPoint(p, n)))
-        return std::nullopt;
-    return left;
+    // Nearer steps where the first does not tell: another outline of the graph can pass between the curve
+    // and a point that far (a copy moved by a hair, crossing the curve a step away).
+    for (double step : {delta, delta / 16, delta / 256}) {
+        const MWPoint n{-d.y * step, d.x * step};
+        const bool left = graph.containsPoint(FBAddPoint(p, n));
+        if (left != graph.containsPoint(FBSubtractPoint(p, n)))
+            return left;
+    }
+    return std::nullopt;
 }
 
 // Whether walking the stretch forward keeps its own graph's area on the right; nothing when the area lies
