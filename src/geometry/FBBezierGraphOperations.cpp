@@ -136,7 +136,9 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
             if (skipped(s))
                 continue;
             const MWPoint p = s.edge->curve().pointAtParameter(s.from + u * (s.to - s.from));
-            switch (other.placementOfPoint(p, tolerance)) {
+            // Twice the tolerance the shared stretches were found with: a stretch found shared lies within
+            // it from end to end, and must not be judged inside or outside by a point a rounding error off.
+            switch (other.placementOfPoint(p, 2 * tolerance)) {
             case FBBezierGraph::PointPlacement::Inside:
                 return FBPlacement::Inside;
             case FBBezierGraph::PointPlacement::Outside:
