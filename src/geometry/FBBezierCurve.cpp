@@ -822,8 +822,26 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     if (nearCopy || budget.remainingSearches < 0) {
         // Clipping only halves curves that run within a hair of each other (a copy turned or moved by a
         // little): their crossings are where the distance between them changes sign.
+        std::vector<FBBezierIntersection> clipped;
+        if (!nearCopy)
+            clipped.swap(found);
         found.clear();
         crossingsOfNearlyCoincidentCurves(us, them, found);
+        // The sign changes see only the nearest part of `them`: where it folds back close to itself (a loop
+        // from a point back to it, as a leaf is drawn) a crossing with one branch hides behind the other.
+        // What clipping found before it ran out stands too where the curves cross at a clear angle, which
+        // curves a hair apart never do.
+        for (const FBBezierIntersection& c : clipped) {
+            const MWPoint a = us.tangentAtParameter(c.parameter1()), b = them.tangentAtParameter(c.parameter2());
+            if (!(std::fabs(cross(a, b)) >= 1e-2 * FBPointLength(a) * FBPointLength(b)))
+                continue;
+            const bool known = std::any_of(found.begin(), found.end(), [&](const FBBezierIntersection& f) {
+                return std::fabs(f.parameter1() - c.parameter1()) <= 1e-5
+                       && std::fabs(f.parameter2() - c.parameter2()) <= 1e-5;
+            });
+            if (!known)
+                found.push_back(c);
+        }
     }
     results.reserve(found.size());
     for (const FBBezierIntersection& i : found)
@@ -905,9 +923,16 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         FBRange& settled = usConverged ? usRange : themRange;
         FBRange& other = usConverged ? themRange : usRange;
         const MWPoint point = settledCurve.pointAtParameter(settled.minimum);
+        // Newton until it settles, kept in the range the clips left: from the middle of a wide range three
+        // steps can stop short by more than the meeting test below allows, and the crossing would be lost.
         double t = FBRangeAverage(other);
-        for (int i = 0; i < 3; ++i)
-            t = otherCurve.refineParameter(t, point);
+        for (int i = 0; i < 12; ++i) {
+            const double next = std::clamp(otherCurve.refineParameter(t, point), other.minimum, other.maximum);
+            const bool still = std::fabs(next - t) <= 1e-14;
+            t = next;
+            if (still)
+                break;
+        }
         other = FBRangeMake(t, t);
     }
     // A clip can close on a single parameter where two hull bounds merely touch, away from the other

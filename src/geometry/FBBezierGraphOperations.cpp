@@ -78,11 +78,15 @@ std::optional<bool> areaOnLeft(const FBBezierGraph& graph, const FBBezierCurve& 
     if (d == MWPoint())
         return std::nullopt;
     const MWPoint p = curve.pointAtParameter(t);
-    const MWPoint n{-d.y * delta, d.x * delta};
-    const bool left = graph.containsPoint(FBAddPoint(p, n));
-    if (left == graph.containsPoint(FBSubtractPoint(p, n)))
-        return std::nullopt;
-    return left;
+    // Nearer steps where the first does not tell: another outline of the graph can pass between the curve
+    // and a point that far (a copy moved by a hair, crossing the curve a step away).
+    for (double step : {delta, delta / 16, delta / 256}) {
+        const MWPoint n{-d.y * step, d.x * step};
+        const bool left = graph.containsPoint(FBAddPoint(p, n));
+        if (left != graph.containsPoint(FBSubtractPoint(p, n)))
+            return left;
+    }
+    return std::nullopt;
 }
 
 // Whether walking the stretch forward keeps its own graph's area on the right; nothing when the area lies
@@ -104,13 +108,37 @@ std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBe
 FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
                                 const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
 {
+    // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
+    // the outlines meet, and there two outlines running within a hair of each other are as far apart as the
+    // tolerance: the stretch would be judged by that point, and its twin on the other graph, which has no
+    // such piece, by points along its length, and the two could disagree. An end piece spanning under a
+    // thousandth of its edge, with a chord under a thousandth of its neighbour's, is not sampled.
+    bool skipFirst = false, skipLast = false;
+    if (segments.size() > 1) {
+        const auto squaredChord = [](const Segment& s) {
+            const FBBezierCurve& c = s.edge->curve();
+            return FBPointSquaredLength(FBSubtractPoint(s.from == 0 ? c.endPoint1 : c.pointAtParameter(s.from),
+                                                        s.to == 1 ? c.endPoint2 : c.pointAtParameter(s.to)));
+        };
+        const auto isHair = [&](const Segment& piece, const Segment& neighbour) {
+            return piece.to - piece.from < 1e-3 && squaredChord(piece) < squaredChord(neighbour) * 1e-6;
+        };
+        const size_t n = segments.size();
+        skipFirst = isHair(segments[0], segments[1]);
+        skipLast = isHair(segments[n - 1], segments[n - 2]);
+    }
+    const auto skipped = [&](const Segment& s) {
+        return s.to <= s.from || (skipFirst && &s == &segments.front()) || (skipLast && &s == &segments.back());
+    };
     const double delta = tolerance * 100;
     for (double u : {0.5, 0.25, 0.75, 0.125, 0.875}) {
         for (const Segment& s : segments) {
-            if (s.to <= s.from)
+            if (skipped(s))
                 continue;
             const MWPoint p = s.edge->curve().pointAtParameter(s.from + u * (s.to - s.from));
-            switch (other.placementOfPoint(p, tolerance)) {
+            // Twice the tolerance the shared stretches were found with: a stretch found shared lies within
+            // it from end to end, and must not be judged inside or outside by a point a rounding error off.
+            switch (other.placementOfPoint(p, 2 * tolerance)) {
             case FBBezierGraph::PointPlacement::Inside:
                 return FBPlacement::Inside;
             case FBBezierGraph::PointPlacement::Outside:
@@ -128,7 +156,7 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
     std::optional<FBPlacement> fallback;
     for (double u : {0.5, 0.3, 0.7, 0.15, 0.85}) {
         for (const Segment& s : segments) {
-            if (s.to <= s.from)
+            if (skipped(s))
                 continue;
             const double t = s.from + u * (s.to - s.from);
             const MWPoint p = s.edge->curve().pointAtParameter(t);
