@@ -1086,8 +1086,9 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
             markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
         }
         // Touches along a common direction split both contours too: whether the boundaries cross there is
-        // left to the placement of the stretches on either side.
-        if (FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
+        // left to the placement of the stretches on either side. A meeting inside both edges is one or the
+        // other, so it splits them without the tangent test.
+        if (!intersection.isAtEndPointOfCurve() || FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
             || FBBezierGraph::meetsAlongCommonDirection(edge1, edge2, intersection))
             addCrossingPair(edge1, edge2, intersection, false, self);
     }
