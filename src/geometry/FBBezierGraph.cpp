@@ -1264,16 +1264,20 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
         if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
             || point.y > b.y() + b.height() + tolerance)
             continue;
+        // The boundary test and the ray's count (as windingNumber takes it) in one pass over the edges.
+        int winding = 0;
         for (const FBContourEdge& edge : contour->edges()) {
-            if (point.x < edge.minX - tolerance || point.x > edge.maxX + tolerance || point.y < edge.minY - tolerance
-                || point.y > edge.maxY + tolerance || edge.curve().isFartherThan(point, tolerance))
-                continue;
-            double distance = 0;
-            edge.curve().closestParameter(point, &distance);
-            if (distance <= tolerance)
-                return PointPlacement::OnBoundary;
+            if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
+                && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
+                double distance = 0;
+                edge.curve().closestParameter(point, &distance);
+                if (distance <= tolerance)
+                    return PointPlacement::OnBoundary;
+            }
+            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+                winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
         }
-        count += contour->windingNumber(point);
+        count += winding;
     }
     return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
 }
