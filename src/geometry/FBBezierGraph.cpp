@@ -969,6 +969,14 @@ std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierC
     return edges;
 }
 
+// Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
+bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    const MWPoint d1 = FBSubtractPoint(a.endPoint2, a.endPoint1);
+    const MWPoint d2 = FBSubtractPoint(b.endPoint2, b.endPoint1);
+    return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
+}
+
 // Neighbouring edges of a contour that a line through their joint separates (the first wholly behind it,
 // the second wholly ahead) meet nowhere else: the common case of a smooth or convex joint, settled
 // without a search.
@@ -989,6 +997,9 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     const MWPoint joint = in.endPoint2;
     if (out.endPoint1 != joint)
         return false;
+    // Two lines that are not parallel meet at one point, their joint (crossEdges would find just that).
+    if (first->isLine && second->isLine && !linesParallel(in, out))
+        return true;
     const auto separates = [&](MWPoint direction) {
         for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
             if (!(FBDotMultiplyPoint(FBSubtractPoint(p, joint), direction) < 0) && p != joint)
@@ -1037,13 +1048,8 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     if (apartAcrossChord(edge1.curve(), edge2.curve(), gap) || apartAcrossChord(edge2.curve(), edge1.curve(), gap))
         return;
     // Lines that are not parallel share no stretch.
-    const auto parallel = [&]() {
-        const MWPoint d1 = FBSubtractPoint(edge1.curve().endPoint2, edge1.curve().endPoint1);
-        const MWPoint d2 = FBSubtractPoint(edge2.curve().endPoint2, edge2.curve().endPoint1);
-        return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
-    };
     FBCurveOverlap overlap;
-    if ((!edge1.isLine || !edge2.isLine || parallel()) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+    if ((!edge1.isLine || !edge2.isLine || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
         // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
         for (int end = 0; end < 2; ++end) {
@@ -1086,8 +1092,9 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
             markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
         }
         // Touches along a common direction split both contours too: whether the boundaries cross there is
-        // left to the placement of the stretches on either side.
-        if (FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
+        // left to the placement of the stretches on either side. A meeting inside both edges is one or the
+        // other, so it splits them without the tangent test.
+        if (!intersection.isAtEndPointOfCurve() || FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
             || FBBezierGraph::meetsAlongCommonDirection(edge1, edge2, intersection))
             addCrossingPair(edge1, edge2, intersection, false, self);
     }
@@ -1257,16 +1264,20 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
         if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
             || point.y > b.y() + b.height() + tolerance)
             continue;
+        // The boundary test and the ray's count (as windingNumber takes it) in one pass over the edges.
+        int winding = 0;
         for (const FBContourEdge& edge : contour->edges()) {
-            if (point.x < edge.minX - tolerance || point.x > edge.maxX + tolerance || point.y < edge.minY - tolerance
-                || point.y > edge.maxY + tolerance || edge.curve().isFartherThan(point, tolerance))
-                continue;
-            double distance = 0;
-            edge.curve().closestParameter(point, &distance);
-            if (distance <= tolerance)
-                return PointPlacement::OnBoundary;
+            if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
+                && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
+                double distance = 0;
+                edge.curve().closestParameter(point, &distance);
+                if (distance <= tolerance)
+                    return PointPlacement::OnBoundary;
+            }
+            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+                winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
         }
-        count += contour->windingNumber(point);
+        count += winding;
     }
     return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
 }

@@ -408,9 +408,15 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             // Rounded as the edges are made, so that each edge's bounds are taken once.
             auto contour = std::make_unique<FBBezierContour>();
             contour->edges().reserve(pieces.size());
-            for (FBBezierCurve& piece : pieces) {
-                if (rounded)
-                    piece.round();
+            for (size_t i = 0; i < pieces.size(); ++i) {
+                FBBezierCurve& piece = pieces[i];
+                if (rounded) {
+                    // Each piece starts exactly where the last ended, which is rounded already.
+                    piece.endPoint1 = i == 0 ? FBRoundPoint(piece.endPoint1) : pieces[i - 1].endPoint2;
+                    piece.controlPoint1 = FBRoundPoint(piece.controlPoint1);
+                    piece.controlPoint2 = FBRoundPoint(piece.controlPoint2);
+                    piece.endPoint2 = FBRoundPoint(piece.endPoint2);
+                }
                 contour->addCurve(piece);
             }
             result.addContour(std::move(contour));

@@ -252,6 +252,25 @@ TEST(FBBezierCurve, RangeAndPointHelpers)
     EXPECT_EQ(FBRoundPoint({2.5, -2.5}), MWPoint(3, -3));
 }
 
+// Rounding takes both coordinates at once where they are small enough and one by one elsewhere: either way
+// it must round as std::round does (halves away from zero, the sign of a zero kept, bit for bit).
+TEST(FBBezierCurve, RoundPointMatchesStdRound)
+{
+    const double values[] = {0.0, -0.0, 0.49999999999999994, -0.49999999999999994, 0.5, -0.5, 1.5, -1.5, 2.5,
+                             -2.5, 123.4999999999, -123.5000000001, 2147483646.5, -2147483646.5, 2147483647.5,
+                             -2147483648.7, 4503599627370495.5, 1e300, -1e300, HUGE_VAL, -HUGE_VAL, std::nan("")};
+    const auto same = [](double a, double b) {
+        return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+    };
+    for (double x : values) {
+        for (double y : {0.25, -7.5, 3e9, x}) {
+            const MWPoint r = FBRoundPoint({x, y});
+            EXPECT_TRUE(same(r.x, std::round(x))) << x << " " << y << " gave " << r.x;
+            EXPECT_TRUE(same(r.y, std::round(y))) << x << " " << y << " gave " << r.y;
+        }
+    }
+}
+
 TEST(FBBezierCurve, Descriptions)
 {
     EXPECT_EQ(line(0, 0, 3, 0).description(),
