@@ -86,20 +86,18 @@ pf::OptionalColor storedColor(const QString& text)
         bool used = false;
     };
     thread_local std::array<Slot, 256> memo;
-    // The reader shares the text of repeated short strings: the text is first looked for by its address
-    // (a kept copy holds its text alive and unchanged, so the same address and size is the same text).
+    // The reader shares the text of repeated short strings: the text is first looked for by its address.
     thread_local std::array<Slot, 256> byAddress;
     Slot& known = byAddress[(reinterpret_cast<std::uintptr_t>(text.constData()) * 0x9E3779B97F4A7C15ull) >> 56];
-    if (known.used && known.text.constData() == text.constData() && known.text.size() == text.size())
+    if (known.used && pf::detail::isKeptText(text, known.text))
         return known.color;
     Slot& slot = memo[qHash(text) % memo.size()];
     if (!slot.used || slot.text != text) {
-        slot.text = text;
+        slot.text = pf::detail::keptText(text); // compared later: raw data may be gone by then
         slot.color = QVColorFromString(text);
         slot.used = true;
     }
-    if (text.data_ptr().isMutable())
-        known = {text, slot.color, true};
+    known = {pf::detail::keptText(text), slot.color, true};
     return slot.color;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/foundation/Geometry.h"
 
 #include "platform/foundation/RealText.h"
+#include "platform/foundation/Value.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -193,12 +194,25 @@ AffineTransform AffineTransform::fromQt(const QTransform& t)
     return {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()};
 }
 
+namespace {
+
+// A number as formatNumber gives it, written at o (32 characters at most).
+void putNumber(char*& o, double v)
+{
+    if (v == 0) {
+        *o++ = '0'; // also for -0
+        return;
+    }
+    o = detail::putShortestReal(o, o + 32, v);
+}
+
+} // namespace
+
 QString formatNumber(double v)
 {
-    if (v == 0)
-        return QStringLiteral("0"); // also for -0
-    char buffer[64];
-    const char* end = detail::putShortestReal(buffer, buffer + sizeof buffer, v);
+    char buffer[32];
+    char* end = buffer;
+    putNumber(end, v);
     return QString::fromLatin1(buffer, int(end - buffer));
 }
 
@@ -206,14 +220,6 @@ namespace {
 
 // "{a, b}" and "{{a, b}, {c, d}}" written straight into one buffer (documents hold one or two for every
 // shape), each number as formatNumber writes it.
-void putNumber(char*& o, double v)
-{
-    if (v == 0) {
-        *o++ = '0';
-        return;
-    }
-    o = detail::putShortestReal(o, o + 32, v);
-}
 
 void putPair(char*& o, double a, double b)
 {
@@ -319,16 +325,15 @@ int scanNumbers(const QString& s, double* out, int maxCount)
 Point pointFromString(const QString& s)
 {
     // Stored points repeat from shape to shape, and a reader shares repeated texts: the last text read is
-    // kept (so its characters stay as they are) and a text with the same characters' address is it.
+    // kept and known again by its address.
     thread_local QString lastText;
     thread_local Point last;
-    if (s.constData() == lastText.constData() && s.size() == lastText.size() && !s.isEmpty())
+    if (detail::isKeptText(s, lastText) && !s.isEmpty())
         return last;
     double v[2] = {0, 0};
     scanNumbers(s, v, 2);
     last = {v[0], v[1]};
-    // Only owned texts: raw data may change under the same address.
-    lastText = s.data_ptr().isMutable() ? s : QString();
+    lastText = detail::keptText(s);
     return last;
 }
 

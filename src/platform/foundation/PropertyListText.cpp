@@ -270,7 +270,7 @@ private:
     {
         if (keySlot == noSlot)
             return readValue(item, depth);
-        InternSlot& key = m_keys[keySlot];
+        KeySlot& key = m_keys[keySlot];
         const std::size_t n = key.valueText.size();
         if (n != 0 && static_cast<std::size_t>(m_end - m_p) >= n && std::memcmp(m_p, key.valueText.data(), n) == 0) {
             m_p += n;
@@ -306,11 +306,14 @@ private:
         if (!plain)
             return decode(raw, text);
         if (intern != Intern::No && raw.size() <= 48) {
-            std::vector<InternSlot>& table = intern == Intern::Key ? m_keys : m_strings;
-            const std::uint32_t at = internedSlot(table, raw);
+            if (intern == Intern::String) {
+                text = m_strings[internedSlot(m_strings, raw)].string;
+                return true;
+            }
+            const std::uint32_t at = internedSlot(m_keys, raw);
             if (slot)
                 *slot = at;
-            text = table[at].string;
+            text = m_keys[at].string;
             return true;
         }
         text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
@@ -348,14 +351,22 @@ private:
     struct InternSlot {
         std::string_view text; // in the bytes being read
         QString string;
-        std::uint32_t next = noSlot; // for keys: the key that followed this one last time
-        std::string_view valueText;  // for keys: the element of the plain value that followed last time
-        Value value;                 // and what it read as
-        std::string_view entryText;  // for keys: the whole next entry last time, when its value was plain
-        QString entryKey;            // and what it read as (the key's slot may have been taken since)
-        Value entryValue;
     };
     static constexpr std::uint32_t noSlot = ~std::uint32_t(0);
+    // A key's slot also remembers what followed the key last time.
+    struct KeySlot : InternSlot {
+        std::uint32_t next = noSlot; // the next key's slot
+        std::string_view valueText;  // the element of the key's plain value
+        Value value;                 // and what it read as
+        std::string_view entryText;  // the whole next entry, when its value was plain
+        QString entryKey;            // and what it read as (the next key's slot may have been taken since)
+        Value entryValue;
+    };
+    // Per depth: the slot of the first key and the size of the last dictionary read there.
+    struct Depth {
+        std::uint32_t firstKey = noSlot;
+        std::size_t entryCount = 0;
+    };
 
     // A dictionary's key at the cursor. Dictionaries of one kind repeat their keys in one order: the key
     // that followed the previous one last time (`expected`, a slot of the key table) is tried first, by
@@ -385,7 +396,8 @@ private:
     // indexed by a hash of the text, a newcomer taking the slot of whatever was there. Keys have a table
     // of their own, so that strings that do not repeat (frames, titles) never displace them: every
     // dictionary of a kind then shares the same few key strings.
-    static std::uint32_t internedSlot(std::vector<InternSlot>& table, std::string_view raw)
+    template <class Slot>
+    static std::uint32_t internedSlot(std::vector<Slot>& table, std::string_view raw)
     {
         if (table.empty())
             table.resize(1024);
@@ -406,7 +418,7 @@ private:
         h ^= h >> 29;
         h *= 0xBF58476D1CE4E5B9ull;
         const auto at = static_cast<std::uint32_t>(h >> 54);
-        InternSlot& slot = table[at];
+        Slot& slot = table[at];
         if (slot.text.size() != raw.size() || std::memcmp(slot.text.data(), raw.data(), n) != 0) {
             slot.text = raw;
             slot.string = QString::fromLatin1(raw.data(), static_cast<qsizetype>(n));
@@ -621,12 +633,10 @@ private:
         // Made at the size of the last dictionary at this depth (a page's shapes share a size), so that
         // the entries are placed once.
         const auto d = static_cast<std::size_t>(depth);
-        if (m_firstKeys.size() <= d) {
-            m_firstKeys.resize(d + 1, noSlot);
-            m_entryCounts.resize(d + 1, 0);
-        }
+        if (m_depths.size() <= d)
+            m_depths.resize(d + 1);
         std::vector<std::pair<QString, Value>> entries;
-        entries.reserve(m_entryCounts[d]);
+        entries.reserve(m_depths[d].entryCount);
         if (!empty) {
             bool first = true;
             std::uint32_t previous = noSlot;
@@ -634,7 +644,7 @@ private:
                 // The whole entry that followed the previous key last time, white space, key and value, is
                 // tried first by its bytes (from the same bytes the general reading reads the same).
                 if (previous != noSlot) {
-                    const InternSlot& before = m_keys[previous];
+                    const KeySlot& before = m_keys[previous];
                     const std::size_t n = before.entryText.size();
                     if (n != 0 && static_cast<std::size_t>(m_end - m_p) >= n
                         && std::memcmp(m_p, before.entryText.data(), n) == 0) {
@@ -649,7 +659,7 @@ private:
                 if (endTag("dict"))
                     break;
                 QString key;
-                std::uint32_t slot = first ? m_firstKeys[d] : previous != noSlot ? m_keys[previous].next : noSlot;
+                std::uint32_t slot = first ? m_depths[d].firstKey : previous != noSlot ? m_keys[previous].next : noSlot;
                 if (!readKey(key, slot))
                     return false;
                 skipSpace();
@@ -657,9 +667,9 @@ private:
                 if (!readEntryValue(item, slot, depth + 1))
                     return false;
                 if (first) {
-                    m_firstKeys[d] = slot;
+                    m_depths[d].firstKey = slot;
                 } else if (previous != noSlot) {
-                    InternSlot& before = m_keys[previous];
+                    KeySlot& before = m_keys[previous];
                     before.next = slot;
                     before.entryText = {};
                     if (slot != noSlot && isLeaf(item) && m_p - entryStart <= 160) {
@@ -675,7 +685,7 @@ private:
         }
         // Writers sort their keys, so the entries are almost always in order already; a repeated key
         // keeps its last value.
-        m_entryCounts[d] = entries.size();
+        m_depths[d].entryCount = entries.size();
         out = Value(Value::Dictionary::fromEntries(std::move(entries)));
         return true;
     }
@@ -722,10 +732,9 @@ private:
 
     const char* m_p;
     const char* m_end;
-    std::vector<InternSlot> m_keys;
-    std::vector<std::uint32_t> m_firstKeys; // per depth: the slot of the first key of the last dictionary
+    std::vector<KeySlot> m_keys;
     std::vector<InternSlot> m_strings;
-    std::vector<std::size_t> m_entryCounts; // per depth: the size of the last dictionary
+    std::vector<Depth> m_depths;
     std::deque<std::vector<Value>> m_itemScratch;
 };
 

@@ -59,37 +59,19 @@ namespace pf {
 
 class Value;
 
-// Orders dictionary keys by UTF-16 code units, and lets a lookup use any string view without a copy.
-struct ValueKeyLess {
-    using is_transparent = void;
-    bool operator()(QAnyStringView a, QAnyStringView b) const
-    {
-        return a.visit([b](auto va) { return b.visit([va](auto vb) { return less(va, vb); }); });
-    }
-
-private:
-    // Unit by unit, inline: every key read of a document goes through here. UTF-8 beyond ASCII is left to
-    // Qt, as its units are not UTF-16 units.
-    template <class A, class B>
-    static bool less(A a, B b)
-    {
-        const qsizetype n = std::min(a.size(), b.size());
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t x = unit(a, i);
-            const char16_t y = unit(b, i);
-            if constexpr (std::is_same_v<A, QUtf8StringView> || std::is_same_v<B, QUtf8StringView>) {
-                if (x >= 0x80 || y >= 0x80)
-                    return QAnyStringView::compare(a, b) < 0;
-            }
-            if (x != y)
-                return x < y;
-        }
-        return a.size() < b.size();
-    }
-    static char16_t unit(QStringView s, qsizetype i) { return s.utf16()[i]; }
-    static char16_t unit(QLatin1StringView s, qsizetype i) { return static_cast<unsigned char>(s.data()[i]); }
-    static char16_t unit(QUtf8StringView s, qsizetype i) { return static_cast<unsigned char>(s.data()[i]); }
-};
+namespace detail {
+// Text kept so that a string can be known as it by address: an owned text shared with the copy never
+// changes, so another string with the same characters' address and size holds the same text. Raw data
+// (not owned) may change under its address, so it is copied and never matches that way.
+inline QString keptText(const QString& text)
+{
+    return text.data_ptr().isMutable() ? text : QString(text.constData(), text.size());
+}
+inline bool isKeptText(const QString& text, const QString& kept)
+{
+    return text.size() == kept.size() && text.constData() == kept.constData();
+}
+} // namespace detail
 
 // A dictionary of a property list: its entries in one block, sorted by key (as the property-list writer
 // wants them), found by binary search. A document holds tens of thousands of small dictionaries; one
@@ -173,8 +155,8 @@ public:
     iterator insert_or_assign(const_iterator hint, QString key, M&& value)
     {
         const auto at = static_cast<std::size_t>(hint - cbegin());
-        const bool fits = (at == 0 || ValueKeyLess()(m_entries[at - 1].first, key))
-            && (at == m_entries.size() || ValueKeyLess()(key, m_entries[at].first));
+        const bool fits = (at == 0 || compareUnits(m_entries[at - 1].first, QStringView(key)) < 0)
+            && (at == m_entries.size() || compareUnits(m_entries[at].first, QStringView(key)) > 0);
         return insertOrAssignFrom(fits ? at : lowerIndex(key), std::move(key), std::forward<M>(value)).first;
     }
     // Adopts entries in any order; of repeated keys the last is kept (as a property-list reader keeps it).
@@ -266,7 +248,7 @@ private:
             if (entries.size() != keys.size() || entries.empty())
                 return false;
             for (std::size_t i = 0; i < keys.size(); ++i)
-                if (entries[i].first.constData() != keys[i].constData() || entries[i].first.size() != keys[i].size())
+                if (!detail::isKeptText(entries[i].first, keys[i]))
                     return false;
             return true;
         }
@@ -274,7 +256,7 @@ private:
         {
             keys.resize(entries.size());
             for (std::size_t i = 0; i < keys.size(); ++i)
-                keys[i] = Hint::owned(entries[i].first); // so raw keys never match by address
+                keys[i] = detail::keptText(entries[i].first);
             taken.clear();
             identity = false;
         }
@@ -355,7 +337,7 @@ private:
             // A kept text is owned and, shared with the hint, never changed: another string at its
             // address and of its size holds its units.
             const auto same = [byAddress](const QString& entry, const QString& kept) {
-                return entry.size() == kept.size() && (entry.constData() == kept.constData() || (!byAddress && entry == kept));
+                return detail::isKeptText(entry, kept) || (!byAddress && entry == kept);
             };
             if (found) {
                 if (at >= entries.size() || !same(entries[at].first, here))
@@ -379,8 +361,8 @@ private:
             form = formOf(key);
             std::tie(at, found) = result;
             hasHere = at < entries.size();
-            here = hasHere ? owned(entries[at].first) : QString();
-            before = !found && at > 0 ? owned(entries[at - 1].first) : QString();
+            here = hasHere ? detail::keptText(entries[at].first) : QString();
+            before = !found && at > 0 ? detail::keptText(entries[at - 1].first) : QString();
             text = QByteArray(static_cast<const char*>(key.data()), static_cast<qsizetype>(n));
         }
 
@@ -412,13 +394,6 @@ private:
                     return false;
             return true;
         }
-
-        // A key's text kept alive: raw data (not owned) may be changed or freed, so it is copied.
-        static QString owned(const QString& key)
-        {
-            return key.data_ptr().isMutable() ? key : QString(key.constData(), key.size());
-        }
-
     };
 
     template <class View>
