@@ -362,7 +362,25 @@ void FBContourEdge::sortCrossings()
         crossings_[i]->setIndex(i);
 }
 
-void FBContourEdge::removeAllCrossings() { crossings_.clear(); }
+void FBContourEdge::removeAllCrossings()
+{
+    crossings_.clear();
+    sharedRangeCount_ = 0;
+}
+
+void FBContourEdge::noteSharedRange(double from, double to)
+{
+    if (sharedRangeCount_ < sharedRanges_.size())
+        sharedRanges_[sharedRangeCount_++] = FBRangeMake(std::min(from, to), std::max(from, to));
+}
+
+bool FBContourEdge::sharesRange(double from, double to) const
+{
+    for (uint8_t i = 0; i < sharedRangeCount_; ++i)
+        if (sharedRanges_[i].minimum <= from && to <= sharedRanges_[i].maximum)
+            return true;
+    return false;
+}
 
 FBContourEdge* FBContourEdge::next() const
 {
@@ -1052,16 +1070,21 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     if ((!edge1.isLine || !edge2.isLine || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
         // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
-        for (int end = 0; end < 2; ++end) {
-            FBBezierIntersection intersection(edge1.curve(),
-                                              end == 0 ? overlap.curve1Range.minimum : overlap.curve1Range.maximum,
-                                              edge2.curve(), end == 0 ? overlap.curve2Start : overlap.curve2Stop);
+        std::array<FBBezierIntersection, 2> ends{
+            FBBezierIntersection(edge1.curve(), overlap.curve1Range.minimum, edge2.curve(), overlap.curve2Start),
+            FBBezierIntersection(edge1.curve(), overlap.curve1Range.maximum, edge2.curve(), overlap.curve2Stop)};
+        for (FBBezierIntersection& intersection : ends) {
             polishIntersection(intersection, tolerance);
             if (!self) {
                 markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
                 markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
             }
             addCrossingPair(edge1, edge2, intersection, true, self);
+        }
+        // Between its polished ends, where its crossings stand.
+        if (!self) {
+            edge1.noteSharedRange(ends[0].parameter1(), ends[1].parameter1());
+            edge2.noteSharedRange(ends[0].parameter2(), ends[1].parameter2());
         }
         return;
     }

@@ -8,6 +8,7 @@
 #include "geometry/FBBezierCurve.h"
 #include "platform/foundation/Geometry.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -112,6 +113,11 @@ public:
     void setStartShared(bool value) { startShared_ = value; }
     bool stopShared() const { return stopShared_; }
     void setStopShared(bool value) { stopShared_ = value; }
+    // Parameter ranges where this edge runs over an edge of the other graph, as the overlap test found
+    // them: a stretch wholly inside them is shared, with no need to sample it. Two are kept; a stretch
+    // along a third is sampled as any other.
+    void noteSharedRange(double from, double to);
+    bool sharesRange(double from, double to) const;
 
     // Crossings, sorted by parameter.
     const std::vector<std::unique_ptr<FBEdgeCrossing>>& crossings() const { return crossings_; }
@@ -137,6 +143,8 @@ private:
     uint32_t index_ = 0;
     bool startShared_ = false;
     bool stopShared_ = false;
+    uint8_t sharedRangeCount_ = 0;
+    std::array<FBRange, 2> sharedRanges_{};
 
 public:
     // Whether the curve is a line, and the bounds of its four points, kept for quick rejection.
