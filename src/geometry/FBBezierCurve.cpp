@@ -3,10 +3,13 @@
 #include "platform/graphics/Path.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <utility>
 
 // ---------------------------------------------------------------------------------------------------------
 // Ranges
@@ -403,6 +406,212 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     }
 }
 
+// The value at t of the cubic with Bernstein coefficients b, by de Casteljau's steps (stable where the
+// coefficients are large and the value small, as near a meeting).
+double bernsteinAt(const std::array<double, 4>& b, double t)
+{
+    const double s = 1 - t;
+    const double b01 = b[0] * s + b[1] * t, b12 = b[1] * s + b[2] * t, b23 = b[2] * s + b[3] * t;
+    return (b01 * s + b12 * t) * s + (b12 * s + b23 * t) * t;
+}
+
+// Where a curve meets a line (a segment, from `line`'s end points): the roots of the curve's signed
+// distance from the line, a cubic in the curve's parameter. Between the ends and the turning points of the
+// cubic it is monotone, so each piece holds at most one root, found by halving with Newton's steps; an end
+// or turning point within `zero` of the line is a meeting too (an end on the line, a touch). Answers false,
+// finding nothing, where the whole curve lies within `zero` of the line: that is no set of points.
+bool lineCurveMeetings(const FBBezierCurve& line, const FBBezierCurve& curve, double zero,
+                       std::vector<std::pair<double, double>>& meetings)
+{
+    const MWPoint from = line.endPoint1;
+    const MWPoint direction = FBSubtractPoint(line.endPoint2, from);
+    const double length = FBPointLength(direction);
+    if (!(length > 0))
+        return false;
+    const auto offset = [&](MWPoint p) { return cross(direction, FBSubtractPoint(p, from)) / length; };
+    const std::array<double, 4> b{offset(curve.endPoint1), offset(curve.controlPoint1), offset(curve.controlPoint2),
+                                  offset(curve.endPoint2)};
+    if (std::all_of(b.begin(), b.end(), [&](double v) { return std::fabs(v) <= zero; }))
+        return false;
+    // Turning points: roots in (0, 1) of the derivative, a quadratic with Bernstein coefficients q.
+    const double q0 = b[1] - b[0], q1 = b[2] - b[1], q2 = b[3] - b[2];
+    const double a = q0 - 2 * q1 + q2, h = q1 - q0; // q(t) = a t² + 2 h t + q0
+    std::array<double, 4> breaks{0, 1, 1, 1};
+    int count = 1;
+    const auto addBreak = [&](double t) {
+        if (t > 0 && t < 1)
+            breaks[size_t(count++)] = t;
+    };
+    const double scale = std::max({std::fabs(q0), std::fabs(q1), std::fabs(q2)});
+    if (std::fabs(a) <= 1e-12 * scale) {
+        if (h != 0)
+            addBreak(-q0 / (2 * h));
+    } else {
+        const double discriminant = h * h - a * q0;
+        if (discriminant >= 0) {
+            // The root of larger size without cancellation, the other from the product of the roots.
+            const double root = -h - std::copysign(std::sqrt(discriminant), h);
+            if (root != 0) { // zero only for a double root at 0, no turning point inside
+                addBreak(root / a);
+                addBreak(q0 / root);
+            }
+        }
+    }
+    breaks[size_t(count++)] = 1;
+    if (count == 4 && breaks[2] < breaks[1])
+        std::swap(breaks[1], breaks[2]);
+    const auto add = [&](double t) {
+        const MWPoint p = curve.pointAtParameter(t);
+        const double along = FBDotMultiplyPoint(FBSubtractPoint(p, from), direction) / (length * length);
+        const double slack = zero / length;
+        if (along >= -slack && along <= 1 + slack)
+            meetings.emplace_back(std::clamp(along, 0.0, 1.0), t);
+    };
+    std::array<double, 4> values{};
+    for (int i = 0; i < count; ++i)
+        values[size_t(i)] = bernsteinAt(b, breaks[size_t(i)]);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && breaks[size_t(i)] == breaks[size_t(i - 1)])
+            continue;
+        // A piece from the previous break whose ends lie strictly on either side holds one crossing.
+        if (i > 0 && std::fabs(values[size_t(i - 1)]) > zero && std::fabs(values[size_t(i)]) > zero
+            && (values[size_t(i - 1)] < 0) != (values[size_t(i)] < 0)) {
+            double lo = breaks[size_t(i - 1)], hi = breaks[size_t(i)];
+            const bool rising = values[size_t(i - 1)] < 0;
+            double t = (lo + hi) / 2;
+            for (int k = 0; k < 100 && hi - lo > 1e-16; ++k) {
+                const double v = bernsteinAt(b, t);
+                if (v == 0)
+                    break;
+                if ((v < 0) == rising)
+                    lo = t;
+                else
+                    hi = t;
+                // Newton from t where it stays inside the bracket, halving where it does not.
+                const double u = 1 - t;
+                const double slope = 3 * (q0 * u * u + 2 * q1 * u * t + q2 * t * t);
+                const double next = slope != 0 ? t - v / slope : lo;
+                const double previous = t;
+                t = next > lo && next < hi ? next : (lo + hi) / 2;
+                if (std::fabs(t - previous) <= 1e-16)
+                    break;
+            }
+            add(t);
+        }
+        if (std::fabs(values[size_t(i)]) <= zero)
+            add(breaks[size_t(i)]);
+    }
+    return true;
+}
+
+// A cubic's Bernstein coefficients on [0, s], from those on [0, 1]: de Casteljau's left edge.
+std::array<double, 4> leftPiece(std::array<double, 4> b, double s)
+{
+    for (size_t level = 1; level < 4; ++level)
+        for (size_t i = 3; i >= level; --i)
+            b[i] = b[i - 1] + (b[i] - b[i - 1]) * s;
+    return b;
+}
+
+// The range of y / x² over a curve from the origin, given the Bernstein coefficients of x and y (both
+// starting at zero): x = t g(t) and y = 3 y1 t (1 - t)² + t² h(t), so y / x² = h / g² + 3 y1 (1 - t)² / (t g²).
+// Nothing where x does not grow from the origin throughout.
+std::optional<FBRange> bendRange(const std::array<double, 4>& x, const std::array<double, 4>& y)
+{
+    const double gLow = std::min({3 * x[1], 1.5 * x[2], x[3]}), gHigh = std::max({3 * x[1], 1.5 * x[2], x[3]});
+    if (!(gLow > 0))
+        return std::nullopt;
+    const double hLow = std::min(3 * y[2], y[3]), hHigh = std::max(3 * y[2], y[3]);
+    const double inf = std::numeric_limits<double>::infinity();
+    FBRange range{hLow / (hLow >= 0 ? gHigh * gHigh : gLow * gLow), hHigh / (hHigh >= 0 ? gLow * gLow : gHigh * gHigh)};
+    if (y[1] > 0)
+        range.maximum = inf;
+    else if (y[1] < 0)
+        range.minimum = -inf;
+    return range;
+}
+
+// Where two curves that share an end point meet near it. `usEnd` and `themEnd` are the shared end's
+// parameters; the pieces of parameter length `usNear` and `themNear` from it meet nowhere else (1 and 1:
+// the curves meet there only).
+struct EndMeeting {
+    double usEnd = 0;
+    double themEnd = 0;
+    double usNear = 0;
+    double themNear = 0;
+};
+
+// Shapes touching at a joint, where clipping would crawl towards the touch, settled from the end point's
+// neighbourhood. In a frame at the point with x along the first curve's first direction from it:
+// - curves on opposite sides of that line (or of the other curve's) meet at the point only: a curve lies on
+//   one side when its distances (Bernstein coefficients, the first zero) have one sign, the last not zero;
+// - curves leaving the point along one direction (a touch) have pieces from it that meet nowhere else where
+//   y / x² (about half the curvature there) has disjoint ranges over the two pieces: one point of both would
+//   have one value. Pieces of halved length are tried until the ranges part.
+std::optional<EndMeeting> meetingAtSharedEnd(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    for (const bool aFromEnd : {false, true}) {
+        for (const bool bFromEnd : {false, true}) {
+            const MWPoint p = aFromEnd ? a.endPoint2 : a.endPoint1;
+            if (p != (bFromEnd ? b.endPoint2 : b.endPoint1))
+                continue;
+            const FBBezierCurve fromA = aFromEnd ? a.reversed() : a, fromB = bFromEnd ? b.reversed() : b;
+            const auto firstDirection = [&](const FBBezierCurve& c) {
+                return FBSubtractPoint(c.controlPoint1 != p   ? c.controlPoint1
+                                       : c.controlPoint2 != p ? c.controlPoint2
+                                                              : c.endPoint2,
+                                       p);
+            };
+            const auto coefficients = [&](const FBBezierCurve& c, MWPoint direction, bool across) {
+                std::array<double, 4> k{};
+                const MWPoint q[3] = {c.controlPoint1, c.controlPoint2, c.endPoint2};
+                for (size_t i = 0; i < 3; ++i) {
+                    const MWPoint v = FBSubtractPoint(q[i], p);
+                    k[i + 1] = across ? cross(direction, v) : FBDotMultiplyPoint(direction, v);
+                }
+                return k;
+            };
+            const auto side = [](const std::array<double, 4>& y) {
+                if (y[3] < 0 && y[1] <= 0 && y[2] <= 0)
+                    return -1;
+                if (y[3] > 0 && y[1] >= 0 && y[2] >= 0)
+                    return 1;
+                return 0;
+            };
+            EndMeeting meeting{aFromEnd ? 1.0 : 0.0, bFromEnd ? 1.0 : 0.0, 1, 1};
+            for (const FBBezierCurve* along : {&fromA, &fromB}) {
+                const MWPoint direction = firstDirection(*along);
+                if (direction == MWPoint())
+                    continue;
+                const int sideA = side(coefficients(fromA, direction, true));
+                const int sideB = side(coefficients(fromB, direction, true));
+                if (sideA != 0 && sideB != 0 && sideA != sideB)
+                    return meeting;
+            }
+            const MWPoint direction = firstDirection(fromA);
+            if (direction == MWPoint())
+                return std::nullopt;
+            const auto xA = coefficients(fromA, direction, false), yA = coefficients(fromA, direction, true);
+            const auto xB = coefficients(fromB, direction, false), yB = coefficients(fromB, direction, true);
+            for (double s = 1; s >= 1.0 / 16; s /= 2) {
+                const auto rangeA = bendRange(leftPiece(xA, s), leftPiece(yA, s));
+                const auto rangeB = bendRange(leftPiece(xB, s), leftPiece(yB, s));
+                if (!rangeA || !rangeB)
+                    return std::nullopt;
+                // Parted by more than the rounding of the ranges.
+                const double margin = 1e-9 * std::max({std::fabs(rangeA->minimum), std::fabs(rangeA->maximum),
+                                                       std::fabs(rangeB->minimum), std::fabs(rangeB->maximum)});
+                if (rangeA->maximum + margin < rangeB->minimum || rangeB->maximum + margin < rangeA->minimum) {
+                    meeting.usNear = meeting.themNear = s;
+                    return meeting;
+                }
+            }
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 double FBBezierCurve::refineParameter(double t, MWPoint point) const
@@ -791,6 +1000,28 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         results.emplace_back(*this, std::clamp(t, 0.0, 1.0), other, std::clamp(u, 0.0, 1.0));
         return results;
     }
+    if (isUniformLine() != other.isUniformLine()) {
+        // A line and a curve: the roots of a cubic, exact where clipping would crawl towards a touch.
+        const bool lineFirst = isUniformLine();
+        const FBBezierCurve& line = lineFirst ? *this : other;
+        const FBBezierCurve& curve = lineFirst ? other : *this;
+        double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+        controlBounds(minX1, minY1, maxX1, maxY1);
+        other.controlBounds(minX2, minY2, maxX2, maxY2);
+        const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
+        const double magnitude = std::max({std::fabs(minX1), std::fabs(minY1), std::fabs(maxX1), std::fabs(maxY1),
+                                           std::fabs(minX2), std::fabs(minY2), std::fabs(maxX2), std::fabs(maxY2)});
+        // Within rounding of the line: a relative hair of the curves' size, and the last places of their
+        // coordinates (which dominate around a million).
+        const double zero = 1e-12 * size + 8 * std::numeric_limits<double>::epsilon() * magnitude;
+        std::vector<std::pair<double, double>> meetings;
+        if (std::isfinite(zero) && lineCurveMeetings(line, curve, zero, meetings)) {
+            results.reserve(meetings.size());
+            for (const auto& [along, t] : meetings)
+                results.emplace_back(*this, lineFirst ? along : t, other, lineFirst ? t : along);
+            return results;
+        }
+    }
     // The search runs on copies moved to the origin and scaled by a power of two to about unit size: the
     // fat lines' offsets and the hull's thresholds then mean the same at 1e6 and at 1e-3, and the
     // parameters found hold for the curves as given.
@@ -817,8 +1048,27 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     // A copy turned or moved by a hair has its control points that close to the original's: clipping
     // would only halve such curves until its budget ran out, so the search starts where it would end.
     const bool nearCopy = controlPointsWithin(us, them, 5e-4);
-    if (!nearCopy)
+    const std::optional<EndMeeting> atEnd = nearCopy ? std::nullopt : meetingAtSharedEnd(us, them);
+    if (atEnd && atEnd->usNear == 1 && atEnd->themNear == 1) {
+        results.emplace_back(*this, atEnd->usEnd, other, atEnd->themEnd);
+        return results;
+    }
+    if (atEnd) {
+        // The pieces next to the shared end meet only there: the search runs on the rest, our far piece
+        // against all of them and our near piece against their far piece.
+        const auto pieces = [](double end, double near) {
+            return end == 0 ? std::pair{FBRange{0, near}, FBRange{near, 1}} : std::pair{FBRange{1 - near, 1}, FBRange{0, 1 - near}};
+        };
+        const auto [usNear, usFar] = pieces(atEnd->usEnd, atEnd->usNear);
+        const FBRange themFar = pieces(atEnd->themEnd, atEnd->themNear).second;
+        FBRange usRange1 = usFar, themRange1{0, 1};
+        us.subcurveWithRange(usFar).intersectionsWithBezierCurve(them, usRange1, themRange1, us, them, found, budget);
+        FBRange usRange2 = usNear, themRange2 = themFar;
+        us.subcurveWithRange(usNear).intersectionsWithBezierCurve(them.subcurveWithRange(themFar), usRange2, themRange2, us,
+                                                                  them, found, budget);
+    } else if (!nearCopy) {
         us.intersectionsWithBezierCurve(them, usRange, themRange, us, them, found, budget);
+    }
     if (nearCopy || budget.remainingSearches < 0) {
         // Clipping only halves curves that run within a hair of each other (a copy turned or moved by a
         // little): their crossings are where the distance between them changes sign.
@@ -843,7 +1093,9 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
                 found.push_back(c);
         }
     }
-    results.reserve(found.size());
+    results.reserve(found.size() + 1);
+    if (atEnd)
+        results.emplace_back(*this, atEnd->usEnd, other, atEnd->themEnd);
     for (const FBBezierIntersection& i : found)
         results.emplace_back(*this, i.parameter1(), other, i.parameter2());
     return results;

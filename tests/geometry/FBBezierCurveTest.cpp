@@ -98,6 +98,112 @@ TEST(FBBezierCurve, MultipleMeetingsAreFoundByHalving)
     EXPECT_NEAR(xs[2], 30, 1e-6);
 }
 
+// A line against a curve is solved directly: at the origin it meets where clipping finds the meetings (to
+// clipping's six places), and moved to a million or shrunk to a thousandth it finds the same meetings at
+// the same parameters (clipping loses an end meeting and spreads a touch there).
+TEST(FBBezierCurve, LineAgainstCurveMeetsWhereClippingDoesAtAnyScale)
+{
+    const FBBezierCurve curves[] = {{{0, 0}, {10, 20}, {20, -20}, {30, 0}}, // an S
+                                    {{0, 0}, {0, 10}, {10, 10}, {10, 0}},   // an arch
+                                    {{0, 0}, {30, 20}, {-10, 20}, {20, 0}}}; // a loop
+    const std::pair<MWPoint, MWPoint> lines[] = {
+        {{-1, 0}, {31, 0}},     // through the S three times, and the arch's and loop's ends
+        {{-5, 7.5}, {15, 7.5}}, // the arch's top, touched
+        {{2, -3}, {14, 12}},    // slanted
+        {{5, 1}, {5, 30}},      // vertical, starting inside
+        {{0, 0}, {12, 9}},      // from an end point of each
+        {{3, 20}, {25, 21}},    // missing
+    };
+    const auto near = [](const FBBezierIntersection& a, const std::vector<FBBezierIntersection>& in, double tolerance) {
+        return std::any_of(in.begin(), in.end(), [&](const FBBezierIntersection& b) {
+            return FBDistanceBetweenPoints(a.location(), b.location()) <= tolerance;
+        });
+    };
+    for (const FBBezierCurve& curve : curves) {
+        for (const auto& [from, to] : lines) {
+            for (const bool lineFirst : {true, false}) {
+                const auto meetings = [&](double offset, double scale) {
+                    const auto place = [&](MWPoint p) { return MWPoint{p.x * scale + offset, p.y * scale + offset}; };
+                    const FBBezierCurve c(place(curve.endPoint1), place(curve.controlPoint1), place(curve.controlPoint2),
+                                          place(curve.endPoint2));
+                    const FBBezierCurve l = line(place(from).x, place(from).y, place(to).x, place(to).y);
+                    return lineFirst ? l.intersectionsWithBezierCurve(c) : c.intersectionsWithBezierCurve(l);
+                };
+                SCOPED_TRACE(testing::Message() << curve.description() << " against " << from.x << "," << from.y << " "
+                                                << to.x << "," << to.y << (lineFirst ? ", line first" : ""));
+                const auto direct = meetings(0, 1);
+                const FBBezierCurve straight = line(from.x, from.y, to.x, to.y);
+                const auto clipped = lineFirst ? clip(straight, curve) : clip(curve, straight);
+                for (const auto& i : direct) {
+                    EXPECT_TRUE(near(i, clipped, 1e-3));
+                    // Both parameters name one point.
+                    EXPECT_LE(FBDistanceBetweenPoints(i.curve1().pointAtParameter(i.parameter1()),
+                                                      i.curve2().pointAtParameter(i.parameter2())),
+                              1e-12);
+                }
+                for (const auto& i : clipped)
+                    EXPECT_TRUE(near(i, direct, 1e-3));
+                for (const auto& [offset, scale] : {std::pair{1e6, 1.0}, std::pair{0.0, 1e-3}}) {
+                    const auto moved = meetings(offset, scale);
+                    ASSERT_EQ(moved.size(), direct.size()) << "at " << offset << ", scale " << scale;
+                    for (size_t k = 0; k < moved.size(); ++k) {
+                        EXPECT_NEAR(moved[k].parameter1(), direct[k].parameter1(), 1e-9);
+                        EXPECT_NEAR(moved[k].parameter2(), direct[k].parameter2(), 1e-9);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Curves sharing an end point: where they part from it (on either side of their tangent, or touching it
+// with different bends) they meet there exactly, and elsewhere only where they cross later on.
+TEST(FBBezierCurve, CurvesFromASharedEndMeetThereAndWhereTheyCrossLater)
+{
+    const double k = 0.5522847498307936 * 50; // a quarter circle of radius 50
+    const FBBezierCurve outer({100, 50}, {100, 50 + k}, {50 + k, 100}, {50, 100});        // centre (50, 50)
+    const FBBezierCurve outside({100, 50}, {100, 50 + k / 2}, {125 - k / 2, 75}, {125, 75}); // radius 25, centre (125, 50)
+    const FBBezierCurve inside({100, 50}, {100, 50 + k / 2}, {75 + k / 2, 75}, {75, 75});     // radius 25, centre (75, 50)
+    const FBBezierCurve swinging({100, 50}, {100, 60}, {80, 70}, {60, 110}); // inside at first, then out across
+    const FBBezierCurve lens({100, 50}, {80, 60}, {60, 80}, {50, 100});      // back to the arc's other end
+    struct Case {
+        const char* name;
+        FBBezierCurve a, b;
+        size_t meetings;
+        bool exactAtEnd; // parted at the end: met there by its end parameters
+    };
+    const Case cases[] = {
+        {"touching from outside", outer, outside.reversed(), 1, true},
+        {"touching from inside", outer, inside, 1, true},
+        {"touching, then crossing", outer.reversed(), swinging, 2, true},
+        {"a lens", outer, lens, 2, false},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [offset, scale] : {std::pair{0.0, 1.0}, std::pair{1e6, 1.0}, std::pair{0.0, 1e-3}}) {
+            SCOPED_TRACE(testing::Message() << c.name << " at " << offset << ", scale " << scale);
+            const auto place = [&](const FBBezierCurve& curve) {
+                const auto p = [&](MWPoint q) { return MWPoint{q.x * scale + offset, q.y * scale + offset}; };
+                return FBBezierCurve(p(curve.endPoint1), p(curve.controlPoint1), p(curve.controlPoint2), p(curve.endPoint2));
+            };
+            const FBBezierCurve a = place(c.a), b = place(c.b);
+            const auto found = a.intersectionsWithBezierCurve(b);
+            std::vector<MWPoint> distinct;
+            for (const auto& i : found) {
+                EXPECT_LE(FBDistanceBetweenPoints(a.pointAtParameter(i.parameter1()), b.pointAtParameter(i.parameter2())),
+                          1e-5 * 50 * scale);
+                if (std::none_of(distinct.begin(), distinct.end(),
+                                 [&](MWPoint q) { return FBDistanceBetweenPoints(q, i.location()) <= 1e-4 * scale; }))
+                    distinct.push_back(i.location());
+            }
+            EXPECT_EQ(distinct.size(), c.meetings);
+            if (c.exactAtEnd)
+                EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const FBBezierIntersection& i) {
+                    return (i.parameter1() == 0 || i.parameter1() == 1) && (i.parameter2() == 0 || i.parameter2() == 1);
+                }));
+        }
+    }
+}
+
 TEST(FBBezierCurve, SubcurvesAndSplits)
 {
     const FBBezierCurve c({0, 0}, {10, 20}, {20, -20}, {30, 0});
