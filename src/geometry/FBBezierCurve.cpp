@@ -462,10 +462,16 @@ bool lineCurveMeetings(const FBBezierCurve& line, const FBBezierCurve& curve, do
         std::swap(breaks[1], breaks[2]);
     const auto add = [&](double t) {
         const MWPoint p = curve.pointAtParameter(t);
+        // At an end of the line, that end's parameter: along a line shorter than the rounding its position
+        // says nothing, and a joint must read as one.
+        const double toStart = FBDistanceBetweenPoints(p, from), toEnd = FBDistanceBetweenPoints(p, line.endPoint2);
+        if (std::min(toStart, toEnd) <= zero) {
+            meetings.emplace_back(toStart <= toEnd ? 0.0 : 1.0, t);
+            return;
+        }
         const double along = FBDotMultiplyPoint(FBSubtractPoint(p, from), direction) / (length * length);
-        const double slack = zero / length;
-        if (along >= -slack && along <= 1 + slack)
-            meetings.emplace_back(std::clamp(along, 0.0, 1.0), t);
+        if (along >= 0 && along <= 1)
+            meetings.emplace_back(along, t);
     };
     std::array<double, 4> values{};
     for (int i = 0; i < count; ++i)
