@@ -215,13 +215,16 @@ struct Nearest {
     MWPoint point;
 };
 
-// The nearest-point search on one curve, asked many times: the power form and the starting samples (the
-// curve's points at sixteenths of its parameter) are made once.
+// The nearest-point search on one curve: the power form is made once, and for a search asked many times
+// the starting samples (the curve's points at sixteenths of its parameter) too; a single search takes
+// them as it scans.
 class NearestOnCurve {
 public:
-    explicit NearestOnCurve(const FBBezierCurve& curve) : curve_(curve), polynomial_(curve), line_(curve.isUniformLine())
+    explicit NearestOnCurve(const FBBezierCurve& curve) : NearestOnCurve(curve, curve.isUniformLine(), true) {}
+    NearestOnCurve(const FBBezierCurve& curve, bool line, bool keepSamples)
+        : curve_(curve), polynomial_(curve), line_(line), keptSamples_(keepSamples && !line)
     {
-        if (!line_)
+        if (keptSamples_)
             for (int i = 0; i <= kSamples; ++i)
                 samples_[size_t(i)] = polynomial_.at(double(i) / kSamples);
     }
@@ -245,9 +248,10 @@ public:
         }
         Start best{0, {}, std::numeric_limits<double>::infinity()};
         for (int i = 0; i <= kSamples; ++i) {
-            const double squared = squaredDistance(samples_[size_t(i)], p);
+            const MWPoint sample = keptSamples_ ? samples_[size_t(i)] : polynomial_.at(double(i) / kSamples);
+            const double squared = squaredDistance(sample, p);
             if (squared < best.squared)
-                best = {double(i) / kSamples, samples_[size_t(i)], squared};
+                best = {double(i) / kSamples, sample, squared};
         }
         if (hint >= 0 && start.squared < best.squared)
             best = start;
@@ -300,6 +304,7 @@ private:
     const FBBezierCurve& curve_;
     CubicPolynomial polynomial_;
     bool line_;
+    bool keptSamples_;
     std::array<MWPoint, kSamples + 1> samples_;
 };
 
@@ -324,8 +329,13 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     constexpr int stride = 4; // samples per step of the first, coarse pass
     constexpr int steps = samples / stride;
     constexpr double meeting = 1e-9;
+    constexpr double noise = 1e-15; // the rounding of a distance between curves of unit size
     const NearestOnCurve nearestOnThem(them);
     const CubicPolynomial usPolynomial(us);
+    // A bound on the speed of `us`: its derivative's control points.
+    const double speed = 3 * std::max({FBDistanceBetweenPoints(us.endPoint1, us.controlPoint1),
+                                       FBDistanceBetweenPoints(us.controlPoint1, us.controlPoint2),
+                                       FBDistanceBetweenPoints(us.controlPoint2, us.endPoint2)});
     // Regula falsi with the Illinois halving between samples of opposite signs: the distance is smooth
     // across a crossing, so this takes a few steps where bisection takes fifty. A crossing is kept where
     // the distance is within `meeting` on both sides of the narrowed bracket; a jump of the nearest point
@@ -335,9 +345,18 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
         double loGap = std::fabs(loD), hiGap = std::fabs(hiD);
         int kept = 0;
         for (int k = 0; k < 100 && hi - lo > 1e-16; ++k) {
+            // Both ends as near the other curve as the distance can be told: the polish takes it from here.
+            if (std::max(loGap, hiGap) <= noise)
+                break;
+            // The distance moves by at most the speed of `us` per unit of t: ends this far apart hold no
+            // meeting between them, and the sign change is a jump of the nearest point.
+            if (loGap + hiGap > speed * (hi - lo) + 2 * meeting)
+                return;
             double middle = (lo * hiD - hi * loD) / (hiD - loD);
             if (!(middle > lo && middle < hi))
                 middle = (lo + hi) / 2;
+            if (!(middle > lo && middle < hi))
+                break; // neighbouring numbers
             const double m = signedDistanceTo(usPolynomial, nearestOnThem, middle, foot);
             if (m == 0) {
                 lo = hi = middle, loGap = hiGap = 0, loFoot = hiFoot = foot;
@@ -420,7 +439,7 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
         bestT = l2 == 0 ? 0 : std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, endPoint1), d) / l2, 0.0, 1.0);
         bestD = FBDistanceBetweenPoints(pointAtParameter(bestT), p);
     } else {
-        const Nearest nearest = NearestOnCurve(*this)(p);
+        const Nearest nearest = NearestOnCurve(*this, false, false)(p);
         bestT = nearest.parameter;
         bestD = nearest.distance;
     }
