@@ -455,6 +455,52 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     }
 }
 
+// Whether every direction of one curve turns the same way to every direction of the other (their
+// derivatives' control points, which span the directions, all cross with one sign). Such curves meet at
+// most once: the chord between two meetings would run in a direction of both.
+bool crossAtMostOnce(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    const MWPoint da[3] = {FBSubtractPoint(a.controlPoint1, a.endPoint1), FBSubtractPoint(a.controlPoint2, a.controlPoint1),
+                           FBSubtractPoint(a.endPoint2, a.controlPoint2)};
+    const MWPoint db[3] = {FBSubtractPoint(b.controlPoint1, b.endPoint1), FBSubtractPoint(b.controlPoint2, b.controlPoint1),
+                           FBSubtractPoint(b.endPoint2, b.controlPoint2)};
+    int positive = 0, negative = 0;
+    for (const MWPoint& u : da)
+        for (const MWPoint& v : db) {
+            const double c = cross(u, v);
+            positive += c > 0;
+            negative += c < 0;
+        }
+    return positive == 9 || negative == 9;
+}
+
+// Newton on both parameters from the middles of two ranges that clipping has closed in on: true, with
+// the meeting's parameters, where it settles on a point of both curves without leaving the ranges.
+bool meetingByNewton(const FBBezierCurve& us, const FBBezierCurve& them, FBRange usRange, FBRange themRange,
+                     double& t1, double& t2)
+{
+    const CubicPolynomial a(us), b(them);
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    us.controlBounds(minX1, minY1, maxX1, maxY1);
+    them.controlBounds(minX2, minY2, maxX2, maxY2);
+    const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
+    t1 = FBRangeAverage(usRange), t2 = FBRangeAverage(themRange);
+    for (int i = 0; i < 8; ++i) {
+        const MWPoint f = FBSubtractPoint(a.at(t1), b.at(t2));
+        const MWPoint d1 = a.velocity(t1), d2 = b.velocity(t2);
+        const double det = cross(d2, d1);
+        if (!(std::fabs(det) > 1e-6 * FBPointLength(d1) * FBPointLength(d2)))
+            return false; // too near a touch for Newton to tell one meeting from two
+        const double step1 = cross(d2, f) / det, step2 = cross(d1, f) / det;
+        t1 -= step1, t2 -= step2;
+        if (!(t1 >= usRange.minimum && t1 <= usRange.maximum && t2 >= themRange.minimum && t2 <= themRange.maximum))
+            return false;
+        if (std::fabs(step1) <= 1e-12 && std::fabs(step2) <= 1e-12)
+            return FBDistanceBetweenPoints(a.at(t1), b.at(t2)) <= 1e-12 * size;
+    }
+    return false;
+}
+
 } // namespace
 
 double FBBezierCurve::refineParameter(double t, MWPoint point) const
@@ -962,6 +1008,16 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
                                                 originalThem, results, budget, depth + 1);
             }
             return;
+        }
+        // Pieces that can meet only once: Newton settles the meeting in a few steps where clipping takes
+        // passes (when it does not settle in the ranges, clipping goes on).
+        if (crossAtMostOnce(us, clippedThem)) {
+            double t1, t2;
+            if (meetingByNewton(originalUs, originalThem, usRange, themRange, t1, t2)) {
+                usRange = FBRangeMake(t1, t1);
+                themRange = FBRangeMake(t2, t2);
+                break;
+            }
         }
         if (++passes >= maximumPasses)
             break;
