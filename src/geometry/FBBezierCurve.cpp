@@ -391,52 +391,29 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
                 results.emplace_back(us, hi, them, hiFoot);
         }
     };
-    // The coarse pass, at eighths first. The nearest points advance about evenly along a near copy: each
-    // search starts one step on from the last answer, where Newton settles in a step or two.
+    // The coarse pass. The nearest points advance about evenly along a near copy: each search starts one
+    // step on from the last answer, where Newton settles in a step or two.
     std::array<double, steps + 1> distance{}, feet{};
-    std::array<bool, steps + 1> known{};
     double foot = -1, footStep = 0;
-    for (int k = 0; k <= steps; k += 2) {
+    for (int k = 0; k <= steps; ++k) {
         if (k > 0)
-            foot = std::clamp(feet[size_t(k - 2)] + footStep, 0.0, 1.0);
+            foot = std::clamp(feet[size_t(k - 1)] + footStep, 0.0, 1.0);
         distance[size_t(k)] = signedDistanceTo(usPolynomial, nearestOnThem, double(k * stride) / samples, foot);
         feet[size_t(k)] = foot;
-        known[size_t(k)] = true;
         if (k > 0)
-            footStep = feet[size_t(k)] - feet[size_t(k - 2)];
-    }
-    const auto coarseBend = [&](int k) {
-        const size_t i = size_t(std::clamp(k, 2, steps - 2));
-        return std::fabs(distance[i - 2] - 2 * distance[i] + distance[i + 2]);
-    };
-    // Between two samples of one sign a smooth distance strays from their chord by about an eighth of its
-    // second difference: where both lie farther from zero than twice the larger one about them, nothing
-    // can cross in between. An eighth passing that test holds two sixteenths that would pass it too (their
-    // second differences are about a quarter as large), so only the others are sampled at sixteenths.
-    const auto clear = [](double d0, double d1, double bend) {
-        return (d0 < 0) == (d1 < 0) && std::min(std::fabs(d0), std::fabs(d1)) > 2 * bend;
-    };
-    for (int k = 0; k < steps; k += 2) {
-        if (clear(distance[size_t(k)], distance[size_t(k + 2)], std::max(coarseBend(k), coarseBend(k + 2))))
-            continue;
-        foot = (feet[size_t(k)] + feet[size_t(k + 2)]) / 2;
-        const double t = double((k + 1) * stride) / samples;
-        distance[size_t(k + 1)] = signedDistanceTo(usPolynomial, nearestOnThem, t, foot);
-        feet[size_t(k + 1)] = foot;
-        known[size_t(k + 1)] = true;
+            footStep = feet[size_t(k)] - feet[size_t(k - 1)];
     }
     const auto bend = [&](int k) {
         const size_t i = size_t(std::clamp(k, 1, steps - 1));
-        if (known[i - 1] && known[i + 1])
-            return std::fabs(distance[i - 1] - 2 * distance[i] + distance[i + 1]);
-        return coarseBend(int(i)) / 4; // beside an eighth left out, where only every other sample is known
+        return std::fabs(distance[i - 1] - 2 * distance[i] + distance[i + 1]);
     };
     for (int k = 0; k < steps; ++k) {
-        if (!known[size_t(k)] || !known[size_t(k + 1)])
-            continue;
         const double d0 = distance[size_t(k)], d1 = distance[size_t(k + 1)];
-        // Elsewhere (a sign change, a jump of the nearest point, a graze) the step is sampled in full.
-        if (clear(d0, d1, std::max(bend(k), bend(k + 1))))
+        // Between two samples of one sign a smooth distance strays from their chord by about an eighth of
+        // its second difference: where both lie farther from zero than twice the larger one about them,
+        // nothing can cross in between. Elsewhere (a sign change, a jump of the nearest point, a graze) the
+        // step is sampled in full.
+        if ((d0 < 0) == (d1 < 0) && std::min(std::fabs(d0), std::fabs(d1)) > 2 * std::max(bend(k), bend(k + 1)))
             continue;
         const double foot0 = feet[size_t(k)], foot1 = feet[size_t(k + 1)];
         double previousT = double(k * stride) / samples, previous = d0, previousFoot = foot0;
