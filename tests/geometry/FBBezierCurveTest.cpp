@@ -281,6 +281,23 @@ TEST(FBBezierCurve, CopiesAHairAwayMeetWhereTheirDistanceChangesSign)
         EXPECT_TRUE(arc.intersectionsWithBezierCurve(raised(by)).empty()) << by;
 }
 
+TEST(FBBezierCurve, CopiesAHairApartFollowTheNearestPointAlongTheOtherCurve)
+{
+    // A rounded corner and its copy turned by a hair, crossing once: each sample's nearest point on the
+    // other curve starts from the last one, and a start too far on settles on the wrong side of the corner,
+    // where the distance never changes sign.
+    const FBBezierCurve corner({0.33396396163152531, -0.038673908013151959}, {0.33396396163152531, 0.0040412386006209999},
+                               {0.034937303367769346, 0.038668706692988053}, {-0.33393077308573993, 0.038668706692988053});
+    const FBBezierCurve turned({0.33393077309301589, -0.038668706692988053}, {0.33393077309301589, 0.0040464399207849056},
+                               {0.034904114836535882, 0.038673908013151959}, {-0.33396396162424935, 0.038673908013151959});
+    const auto found = corner.intersectionsWithBezierCurve(turned);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_NEAR(found[0].parameter1(), 0.4025, 1e-3);
+    EXPECT_LE(FBDistanceBetweenPoints(corner.pointAtParameter(found[0].parameter1()),
+                                      turned.pointAtParameter(found[0].parameter2())),
+              1e-9);
+}
+
 TEST(FBBezierCurve, ZeroLengthChordsStillClip)
 {
     // A loop whose ends coincide is crossed twice by a line through it.
