@@ -951,11 +951,12 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         // the other parameter comes from the refinement below, checked against the settled point.
         if (rangeIsSettled(usRange))
             break;
-        clippedThem = clippedThem.bezierClipWithBezierCurve(shrunkToPoint(us) ? previousUs : us, originalThem, themRange,
+        const bool usIsPoint = shrunkToPoint(us);
+        clippedThem = clippedThem.bezierClipWithBezierCurve(usIsPoint ? previousUs : us, originalThem, themRange,
                                                             intersects);
         if (!intersects)
             return;
-        if (shrunkToPoint(us) || shrunkToPoint(clippedThem))
+        if (usIsPoint || shrunkToPoint(clippedThem))
             break;
 
         const double usShrink = (previousUsSize - FBRangeGetSize(usRange)) / previousUsSize;
