@@ -218,13 +218,16 @@ struct Nearest {
     MWPoint point;
 };
 
-// The nearest-point search on one curve, asked many times: the power form and the starting samples (the
-// curve's points at sixteenths of its parameter) are made once.
+// The nearest-point search on one curve: the power form is made once, and for a search asked many times
+// the starting samples (the curve's points at sixteenths of its parameter) too; a single search takes
+// them as it scans.
 class NearestOnCurve {
 public:
-    explicit NearestOnCurve(const FBBezierCurve& curve) : curve_(curve), polynomial_(curve), line_(curve.isUniformLine())
+    explicit NearestOnCurve(const FBBezierCurve& curve) : NearestOnCurve(curve, curve.isUniformLine(), true) {}
+    NearestOnCurve(const FBBezierCurve& curve, bool line, bool keepSamples)
+        : curve_(curve), polynomial_(curve), line_(line), keptSamples_(keepSamples && !line)
     {
-        if (!line_)
+        if (keptSamples_)
             for (int i = 0; i <= kSamples; ++i)
                 samples_[size_t(i)] = polynomial_.at(double(i) / kSamples);
     }
@@ -246,11 +249,22 @@ public:
             if (newton(p, start))
                 return start.answer();
         }
+        // The squares first, in a loop without branches, then the first nearest of them.
+        std::array<double, kSamples + 1> squares;
+        if (keptSamples_)
+            for (int i = 0; i <= kSamples; ++i)
+                squares[size_t(i)] = squaredDistance(samples_[size_t(i)], p);
+        else
+            for (int i = 0; i <= kSamples; ++i)
+                squares[size_t(i)] = squaredDistance(polynomial_.at(double(i) / kSamples), p);
         Start best{0, {}, std::numeric_limits<double>::infinity()};
-        for (int i = 0; i <= kSamples; ++i) {
-            const double squared = squaredDistance(samples_[size_t(i)], p);
-            if (squared < best.squared)
-                best = {double(i) / kSamples, samples_[size_t(i)], squared};
+        int first = -1;
+        for (int i = 0; i <= kSamples; ++i)
+            if (squares[size_t(i)] < best.squared)
+                best.squared = squares[size_t(i)], first = i;
+        if (first >= 0) {
+            best.t = double(first) / kSamples;
+            best.point = keptSamples_ ? samples_[size_t(first)] : polynomial_.at(best.t);
         }
         if (hint >= 0 && start.squared < best.squared)
             best = start;
@@ -303,6 +317,7 @@ private:
     const FBBezierCurve& curve_;
     CubicPolynomial polynomial_;
     bool line_;
+    bool keptSamples_;
     std::array<MWPoint, kSamples + 1> samples_;
 };
 
@@ -327,8 +342,13 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
     constexpr int stride = 4; // samples per step of the first, coarse pass
     constexpr int steps = samples / stride;
     constexpr double meeting = 1e-9;
+    constexpr double noise = 1e-15; // the rounding of a distance between curves of unit size
     const NearestOnCurve nearestOnThem(them);
     const CubicPolynomial usPolynomial(us);
+    // A bound on the speed of `us`: its derivative's control points.
+    const double speed = 3 * std::max({FBDistanceBetweenPoints(us.endPoint1, us.controlPoint1),
+                                       FBDistanceBetweenPoints(us.controlPoint1, us.controlPoint2),
+                                       FBDistanceBetweenPoints(us.controlPoint2, us.endPoint2)});
     // Regula falsi with the Illinois halving between samples of opposite signs: the distance is smooth
     // across a crossing, so this takes a few steps where bisection takes fifty. A crossing is kept where
     // the distance is within `meeting` on both sides of the narrowed bracket; a jump of the nearest point
@@ -338,9 +358,18 @@ void crossingsOfNearlyCoincidentCurves(const FBBezierCurve& us, const FBBezierCu
         double loGap = std::fabs(loD), hiGap = std::fabs(hiD);
         int kept = 0;
         for (int k = 0; k < 100 && hi - lo > 1e-16; ++k) {
+            // Both ends as near the other curve as the distance can be told: the polish takes it from here.
+            if (std::max(loGap, hiGap) <= noise)
+                break;
+            // The distance moves by at most the speed of `us` per unit of t: ends this far apart hold no
+            // meeting between them, and the sign change is a jump of the nearest point.
+            if (loGap + hiGap > speed * (hi - lo) + 2 * meeting)
+                return;
             double middle = (lo * hiD - hi * loD) / (hiD - loD);
             if (!(middle > lo && middle < hi))
                 middle = (lo + hi) / 2;
+            if (!(middle > lo && middle < hi))
+                break; // neighbouring numbers
             const double m = signedDistanceTo(usPolynomial, nearestOnThem, middle, foot);
             if (m == 0) {
                 lo = hi = middle, loGap = hiGap = 0, loFoot = hiFoot = foot;
@@ -618,6 +647,52 @@ std::optional<EndMeeting> meetingAtSharedEnd(const FBBezierCurve& a, const FBBez
     return std::nullopt;
 }
 
+// Whether every direction of one curve turns the same way to every direction of the other (their
+// derivatives' control points, which span the directions, all cross with one sign). Such curves meet at
+// most once: the chord between two meetings would run in a direction of both.
+bool crossAtMostOnce(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    const MWPoint da[3] = {FBSubtractPoint(a.controlPoint1, a.endPoint1), FBSubtractPoint(a.controlPoint2, a.controlPoint1),
+                           FBSubtractPoint(a.endPoint2, a.controlPoint2)};
+    const MWPoint db[3] = {FBSubtractPoint(b.controlPoint1, b.endPoint1), FBSubtractPoint(b.controlPoint2, b.controlPoint1),
+                           FBSubtractPoint(b.endPoint2, b.controlPoint2)};
+    int positive = 0, negative = 0;
+    for (const MWPoint& u : da)
+        for (const MWPoint& v : db) {
+            const double c = cross(u, v);
+            positive += c > 0;
+            negative += c < 0;
+        }
+    return positive == 9 || negative == 9;
+}
+
+// Newton on both parameters from the middles of two ranges that clipping has closed in on: true, with
+// the meeting's parameters, where it settles on a point of both curves without leaving the ranges.
+bool meetingByNewton(const FBBezierCurve& us, const FBBezierCurve& them, FBRange usRange, FBRange themRange,
+                     double& t1, double& t2)
+{
+    const CubicPolynomial a(us), b(them);
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    us.controlBounds(minX1, minY1, maxX1, maxY1);
+    them.controlBounds(minX2, minY2, maxX2, maxY2);
+    const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
+    t1 = FBRangeAverage(usRange), t2 = FBRangeAverage(themRange);
+    for (int i = 0; i < 8; ++i) {
+        const MWPoint f = FBSubtractPoint(a.at(t1), b.at(t2));
+        const MWPoint d1 = a.velocity(t1), d2 = b.velocity(t2);
+        const double det = cross(d2, d1);
+        if (!(std::fabs(det) > 1e-6 * FBPointLength(d1) * FBPointLength(d2)))
+            return false; // too near a touch for Newton to tell one meeting from two
+        const double step1 = cross(d2, f) / det, step2 = cross(d1, f) / det;
+        t1 -= step1, t2 -= step2;
+        if (!(t1 >= usRange.minimum && t1 <= usRange.maximum && t2 >= themRange.minimum && t2 <= themRange.maximum))
+            return false;
+        if (std::fabs(step1) <= 1e-12 && std::fabs(step2) <= 1e-12)
+            return FBDistanceBetweenPoints(a.at(t1), b.at(t2)) <= 1e-12 * size;
+    }
+    return false;
+}
+
 } // namespace
 
 double FBBezierCurve::refineParameter(double t, MWPoint point) const
@@ -635,7 +710,7 @@ double FBBezierCurve::closestParameter(MWPoint p, double* distance) const
         bestT = l2 == 0 ? 0 : std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, endPoint1), d) / l2, 0.0, 1.0);
         bestD = FBDistanceBetweenPoints(pointAtParameter(bestT), p);
     } else {
-        const Nearest nearest = NearestOnCurve(*this)(p);
+        const Nearest nearest = NearestOnCurve(*this, false, false)(p);
         bestT = nearest.parameter;
         bestD = nearest.distance;
     }
@@ -1134,11 +1209,12 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
         // the other parameter comes from the refinement below, checked against the settled point.
         if (rangeIsSettled(usRange))
             break;
-        clippedThem = clippedThem.bezierClipWithBezierCurve(shrunkToPoint(us) ? previousUs : us, originalThem, themRange,
+        const bool usIsPoint = shrunkToPoint(us);
+        clippedThem = clippedThem.bezierClipWithBezierCurve(usIsPoint ? previousUs : us, originalThem, themRange,
                                                             intersects);
         if (!intersects)
             return;
-        if (shrunkToPoint(us) || shrunkToPoint(clippedThem))
+        if (usIsPoint || shrunkToPoint(clippedThem))
             break;
 
         const double usShrink = (previousUsSize - FBRangeGetSize(usRange)) / previousUsSize;
@@ -1168,6 +1244,16 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
                                                 originalThem, results, budget, depth + 1);
             }
             return;
+        }
+        // Pieces that can meet only once: Newton settles the meeting in a few steps where clipping takes
+        // passes (when it does not settle in the ranges, clipping goes on).
+        if (crossAtMostOnce(us, clippedThem)) {
+            double t1, t2;
+            if (meetingByNewton(originalUs, originalThem, usRange, themRange, t1, t2)) {
+                usRange = FBRangeMake(t1, t1);
+                themRange = FBRangeMake(t2, t2);
+                break;
+            }
         }
         if (++passes >= maximumPasses)
             break;

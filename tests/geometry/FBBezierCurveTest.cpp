@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -196,12 +198,101 @@ TEST(FBBezierCurve, CurvesFromASharedEndMeetThereAndWhereTheyCrossLater)
                     distinct.push_back(i.location());
             }
             EXPECT_EQ(distinct.size(), c.meetings);
-            if (c.exactAtEnd)
+            if (c.exactAtEnd) {
                 EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const FBBezierIntersection& i) {
                     return (i.parameter1() == 0 || i.parameter1() == 1) && (i.parameter2() == 0 || i.parameter2() == 1);
                 }));
+            }
         }
     }
+}
+
+TEST(FBBezierCurve, ClippingFindsEveryMeetingOnBothCurves)
+{
+    // Pieces that can meet only once are settled by Newton; pieces whose directions overlap (a lens, an S
+    // across its chord) must still be halved until each meeting is found.
+    struct Case {
+        const char* name;
+        FBBezierCurve a, b;
+        size_t meetings;
+    };
+    const FBBezierCurve up({0, 0}, {0, 10}, {10, 10}, {10, 0});
+    const Case cases[] = {
+        {"a flat curve across one side of an arc", up, {{-2, 3}, {1, 3.2}, {2, 3.4}, {4, 3.6}}, 1},
+        {"a lens of two arcs", up, {{0, 10}, {0, 0}, {10, 0}, {10, 10}}, 2},
+        {"an S across its chord", {{0, 0}, {10, 20}, {20, -20}, {30, 0}}, unevenLine(-1, 0, 31, 0), 3},
+        {"arcs that miss", up, {{0, 9}, {0, 19}, {10, 19}, {10, 9}}, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<MWPoint> meetings;
+        for (const FBBezierIntersection& i : clip(c.a, c.b)) {
+            const MWPoint onA = c.a.pointAtParameter(i.parameter1()), onB = c.b.pointAtParameter(i.parameter2());
+            EXPECT_LE(FBDistanceBetweenPoints(onA, onB), 1e-9) << c.name;
+            // Halves may both report a meeting on their common end.
+            if (std::none_of(meetings.begin(), meetings.end(), [&](MWPoint m) { return FBDistanceBetweenPoints(m, onA) < 1e-6; }))
+                meetings.push_back(onA);
+        }
+        EXPECT_EQ(meetings.size(), c.meetings) << c.name;
+    }
+}
+
+TEST(FBBezierCurve, ClippingFindsAsManyMeetingsAsFinePolylines)
+{
+    // Random pairs of cubics against their polylines of 400 pieces, where the polylines tell: meetings at
+    // a clear angle, apart from each other and from the curves' ends.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> coordinate(0, 10);
+    const auto curve = [&] {
+        return FBBezierCurve({coordinate(random), coordinate(random)}, {coordinate(random), coordinate(random)},
+                             {coordinate(random), coordinate(random)}, {coordinate(random), coordinate(random)});
+    };
+    constexpr int pieces = 400;
+    int compared = 0;
+    for (int pair = 0; pair < 300; ++pair) {
+        const FBBezierCurve a = curve(), b = curve();
+        std::vector<MWPoint> pa, pb;
+        for (int i = 0; i <= pieces; ++i) {
+            pa.push_back(a.pointAtParameter(double(i) / pieces));
+            pb.push_back(b.pointAtParameter(double(i) / pieces));
+        }
+        struct Meeting {
+            double t1, t2;
+            MWPoint at;
+        };
+        std::vector<Meeting> expected;
+        bool clear = true;
+        for (int i = 0; i < pieces && clear; ++i)
+            for (int j = 0; j < pieces && clear; ++j) {
+                const MWPoint r = FBSubtractPoint(pa[size_t(i) + 1], pa[size_t(i)]);
+                const MWPoint s = FBSubtractPoint(pb[size_t(j) + 1], pb[size_t(j)]);
+                const MWPoint q = FBSubtractPoint(pb[size_t(j)], pa[size_t(i)]);
+                const double d = r.x * s.y - r.y * s.x;
+                if (d == 0)
+                    continue;
+                const double u = (q.x * s.y - q.y * s.x) / d, v = (q.x * r.y - q.y * r.x) / d;
+                if (u < 0 || u >= 1 || v < 0 || v >= 1)
+                    continue;
+                const Meeting m{(i + u) / pieces, (j + v) / pieces, FBAddPoint(pa[size_t(i)], FBScalePoint(r, u))};
+                const double sine = std::fabs(d) / (FBPointLength(r) * FBPointLength(s));
+                clear = sine > 0.05 && std::min({m.t1, 1 - m.t1, m.t2, 1 - m.t2}) > 1e-2;
+                for (const Meeting& e : expected)
+                    clear = clear && FBDistanceBetweenPoints(e.at, m.at) > 0.05;
+                expected.push_back(m);
+            }
+        if (!clear)
+            continue;
+        ++compared;
+        std::vector<MWPoint> found;
+        for (const FBBezierIntersection& i : clip(a, b)) {
+            const MWPoint onA = a.pointAtParameter(i.parameter1());
+            // The search settles to six places; the graph polishes its meetings afterwards.
+            EXPECT_LE(FBDistanceBetweenPoints(onA, b.pointAtParameter(i.parameter2())), 1e-4) << pair;
+            if (std::none_of(found.begin(), found.end(), [&](MWPoint m) { return FBDistanceBetweenPoints(m, onA) < 1e-6; }))
+                found.push_back(onA);
+        }
+        EXPECT_EQ(found.size(), expected.size()) << "pair " << pair;
+    }
+    EXPECT_GT(compared, 200);
 }
 
 TEST(FBBezierCurve, SubcurvesAndSplits)
@@ -295,6 +386,23 @@ TEST(FBBezierCurve, CopiesAHairAwayMeetWhereTheirDistanceChangesSign)
     }
     for (double by : {1e-6, 1e-4, 1e-3})
         EXPECT_TRUE(arc.intersectionsWithBezierCurve(raised(by)).empty()) << by;
+}
+
+TEST(FBBezierCurve, CopiesAHairApartFollowTheNearestPointAlongTheOtherCurve)
+{
+    // A rounded corner and its copy turned by a hair, crossing once: each sample's nearest point on the
+    // other curve starts from the last one, and a start too far on settles on the wrong side of the corner,
+    // where the distance never changes sign.
+    const FBBezierCurve corner({0.33396396163152531, -0.038673908013151959}, {0.33396396163152531, 0.0040412386006209999},
+                               {0.034937303367769346, 0.038668706692988053}, {-0.33393077308573993, 0.038668706692988053});
+    const FBBezierCurve turned({0.33393077309301589, -0.038668706692988053}, {0.33393077309301589, 0.0040464399207849056},
+                               {0.034904114836535882, 0.038673908013151959}, {-0.33396396162424935, 0.038673908013151959});
+    const auto found = corner.intersectionsWithBezierCurve(turned);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_NEAR(found[0].parameter1(), 0.4025, 1e-3);
+    EXPECT_LE(FBDistanceBetweenPoints(corner.pointAtParameter(found[0].parameter1()),
+                                      turned.pointAtParameter(found[0].parameter2())),
+              1e-9);
 }
 
 TEST(FBBezierCurve, ZeroLengthChordsStillClip)
