@@ -33,6 +33,23 @@ bool controlPointsWithin(const FBBezierCurve& a, const FBBezierCurve& b, double 
     return within(false) || within(true);
 }
 
+// Two curves' points together: the larger of their two extents (the size a search between them scales
+// by), the box round both and its largest coordinate.
+struct PairBounds {
+    double size = 0;
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    double magnitude() const { return std::max({std::fabs(minX), std::fabs(minY), std::fabs(maxX), std::fabs(maxY)}); }
+};
+
+PairBounds boundsOfPair(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
+    a.controlBounds(minX1, minY1, maxX1, maxY1);
+    b.controlBounds(minX2, minY2, maxX2, maxY2);
+    return {std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2}), std::min(minX1, minX2),
+            std::min(minY1, minY2), std::max(maxX1, maxX2), std::max(maxY1, maxY2)};
+}
+
 // A curve clipped down to a point (the search runs on curves of about unit size). All four points count:
 // a loop from a point back to it is no point.
 bool shrunkToPoint(const FBBezierCurve& c)
@@ -672,10 +689,7 @@ bool meetingByNewton(const FBBezierCurve& us, const FBBezierCurve& them, FBRange
                      double& t1, double& t2)
 {
     const CubicPolynomial a(us), b(them);
-    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
-    us.controlBounds(minX1, minY1, maxX1, maxY1);
-    them.controlBounds(minX2, minY2, maxX2, maxY2);
-    const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
+    const double size = boundsOfPair(us, them).size;
     t1 = FBRangeAverage(usRange), t2 = FBRangeAverage(themRange);
     for (int i = 0; i < 8; ++i) {
         const MWPoint f = FBSubtractPoint(a.at(t1), b.at(t2));
@@ -1086,15 +1100,10 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         const bool lineFirst = isUniformLine();
         const FBBezierCurve& line = lineFirst ? *this : other;
         const FBBezierCurve& curve = lineFirst ? other : *this;
-        double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
-        controlBounds(minX1, minY1, maxX1, maxY1);
-        other.controlBounds(minX2, minY2, maxX2, maxY2);
-        const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
-        const double magnitude = std::max({std::fabs(minX1), std::fabs(minY1), std::fabs(maxX1), std::fabs(maxY1),
-                                           std::fabs(minX2), std::fabs(minY2), std::fabs(maxX2), std::fabs(maxY2)});
+        const PairBounds bounds = boundsOfPair(*this, other);
         // Within rounding of the line: a relative hair of the curves' size, and the last places of their
         // coordinates (which dominate around a million).
-        const double zero = 1e-12 * size + 8 * std::numeric_limits<double>::epsilon() * magnitude;
+        const double zero = 1e-12 * bounds.size + 8 * std::numeric_limits<double>::epsilon() * bounds.magnitude();
         std::vector<std::pair<double, double>> meetings;
         if (std::isfinite(zero) && lineCurveMeetings(line, curve, zero, meetings)) {
             results.reserve(meetings.size());
@@ -1106,12 +1115,9 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     // The search runs on copies moved to the origin and scaled by a power of two to about unit size: the
     // fat lines' offsets and the hull's thresholds then mean the same at 1e6 and at 1e-3, and the
     // parameters found hold for the curves as given.
-    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
-    controlBounds(minX1, minY1, maxX1, maxY1);
-    other.controlBounds(minX2, minY2, maxX2, maxY2);
-    const MWPoint origin{(std::min(minX1, minX2) + std::max(maxX1, maxX2)) / 2,
-                         (std::min(minY1, minY2) + std::max(maxY1, maxY2)) / 2};
-    const double size = std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2});
+    const PairBounds bounds = boundsOfPair(*this, other);
+    const MWPoint origin{(bounds.minX + bounds.maxX) / 2, (bounds.minY + bounds.maxY) / 2};
+    const double size = bounds.size;
     if (!std::isfinite(size) || !std::isfinite(origin.x) || !std::isfinite(origin.y))
         return results;
     int exponent = 0;
@@ -1283,11 +1289,7 @@ void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRa
     // curve: only a meeting whose two points agree is reported.
     const MWPoint onUs = originalUs.pointAtParameter(usRange.minimum);
     const MWPoint onThem = originalThem.pointAtParameter(themRange.minimum);
-    double minX1, minY1, maxX1, maxY1, minX2, minY2, maxX2, maxY2;
-    originalUs.controlBounds(minX1, minY1, maxX1, maxY1);
-    originalThem.controlBounds(minX2, minY2, maxX2, maxY2);
-    const double tolerance
-        = 1e-5 * std::max({maxX1 - minX1, maxY1 - minY1, maxX2 - minX2, maxY2 - minY2, 1e-300});
+    const double tolerance = 1e-5 * std::max(boundsOfPair(originalUs, originalThem).size, 1e-300);
     if (FBDistanceBetweenPoints(onUs, onThem) > tolerance) {
         double distance = 0;
         const double t = originalThem.closestParameter(onUs, &distance);
