@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <numbers>
 #include <utility>
 
@@ -539,6 +540,85 @@ std::vector<FBBezierContour*> FBBezierContour::intersectingContours() const
 bool FBBezierContour::hasCrossings() const
 {
     return std::any_of(edges_.begin(), edges_.end(), [](const FBContourEdge& e) { return !e.crossings().empty(); });
+}
+
+bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
+{
+    const size_t n = edges_.size();
+    if (n < 3)
+        return false;
+    // Edges a hair long, or an outline a hair wide, bring edges that do not meet within the tolerance the
+    // crossing search works with: every chord, and the width, must be far beyond it.
+    const double least = 1e4 * tolerance;
+    const pf::Rect b = bounds();
+    // What rounding the points themselves may turn a straight run by (a line's control points are the
+    // thirds of its chord, as computed): such turns count as straight, but never a turn back.
+    const double magnitude = std::max(std::max(std::fabs(b.x()), std::fabs(b.y())),
+                                      std::max(std::fabs(b.x() + b.width()), std::fabs(b.y() + b.height())));
+    const double rounding = 32 * std::numeric_limits<double>::epsilon() * magnitude;
+    // The directions between successive points, in order round the contour; `previous` is the last one
+    // that is not zero (the contour's last, to start with).
+    const FBBezierCurve& lastCurve = edges_[n - 1].curve();
+    MWPoint previous = FBSubtractPoint(lastCurve.endPoint2, edges_[n - 1].isLine ? lastCurve.endPoint1 : lastCurve.controlPoint2);
+    if (previous == MWPoint())
+        previous = FBSubtractPoint(lastCurve.endPoint2, lastCurve.controlPoint1);
+    if (previous == MWPoint())
+        previous = FBSubtractPoint(lastCurve.endPoint2, lastCurve.endPoint1);
+    double previousSize = std::fabs(previous.x) + std::fabs(previous.y);
+    // Sums of the directions' sizes: finite exactly when every point is.
+    double sizes = previousSize;
+    // Turning one way only, the directions turn round k times in all and change the sign of their x 2k
+    // times: two changes is once round (a star's outline turns twice).
+    int sense = 0, xChanges = 0, firstXSign = 0, lastXSign = 0;
+    const MWPoint origin = edges_[0].curve().endPoint1;
+    double jointsArea = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const FBBezierCurve& c = edges_[i].curve();
+        const MWPoint points[4] = {c.endPoint1, c.controlPoint1, c.controlPoint2, c.endPoint2};
+        // A line's control points are the thirds of its chord: one direction, the chord's.
+        const int first = edges_[i].isLine ? 2 : 0;
+        for (int k = first; k < 3; ++k) {
+            const MWPoint d = k == first ? FBSubtractPoint(points[k + 1], points[0]) : FBSubtractPoint(points[k + 1], points[k]);
+            if (d.x == 0 && d.y == 0)
+                continue;
+            const double size = std::fabs(d.x) + std::fabs(d.y);
+            const double turn = cross(previous, d);
+            const double straight = rounding * (previousSize + size);
+            if (turn > straight) {
+                if (sense < 0)
+                    return false;
+                sense = 1;
+            } else if (turn < -straight) {
+                if (sense > 0)
+                    return false;
+                sense = -1;
+            } else if (!(FBDotMultiplyPoint(previous, d) > 0)) {
+                return false;
+            }
+            if (d.x != 0) {
+                const int xSign = d.x > 0 ? 1 : -1;
+                if (lastXSign == 0)
+                    firstXSign = xSign;
+                else if (xSign != lastXSign)
+                    ++xChanges;
+                lastXSign = xSign;
+            }
+            previous = d;
+            previousSize = size;
+            sizes += size;
+        }
+        if (c.endPoint2 != edges_[i + 1 == n ? 0 : i + 1].curve().endPoint1
+            || !(FBPointSquaredLength(FBSubtractPoint(c.endPoint2, c.endPoint1)) > least * least))
+            return false;
+        jointsArea += cross(FBSubtractPoint(c.endPoint1, origin), FBSubtractPoint(c.endPoint2, origin));
+    }
+    xChanges += lastXSign != firstXSign ? 1 : 0;
+    if (!std::isfinite(sizes) || sense == 0 || xChanges != 2)
+        return false;
+    // A convex outline holds the polygon of its joints and lies within the bounds of its points, so it is
+    // at least that polygon's area over the bounds' diagonal wide.
+    const double width = std::fabs(jointsArea) / 2;
+    return width * width > least * least * (b.width() * b.width() + b.height() * b.height());
 }
 
 void FBBezierContour::reverse()
@@ -1185,11 +1265,26 @@ void FBBezierGraph::insertSelfCrossings() { insertSelfCrossings(edgesByLeft()); 
 
 void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {
+    // A contour that meets itself only at its joints needs no search of its own pairs; one such contour
+    // alone needs no sweep at all.
     const double tol = tolerance(*this);
+    for (const auto& contour : contours_)
+        contour->setSkipsOwnPairs(std::nullopt);
+    if (contours_.empty() || (contours_.size() == 1 && contours_[0]->meetsItselfOnlyAtJoints(tol))) {
+        hasSelfCrossings_ = false;
+        return;
+    }
     std::vector<FBBezierIntersection> kept;
     forEachOverlappingPair(edgesByLeft, nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         if (meetOnlyAtTheirJoint(edge1, edge2))
             return;
+        // Asked only of contours with a pair left to search: most pairs never get here.
+        if (FBBezierContour* contour = edge1.contour(); contour == edge2.contour()) {
+            if (!contour->skipsOwnPairs())
+                contour->setSkipsOwnPairs(contour->meetsItselfOnlyAtJoints(tol));
+            if (*contour->skipsOwnPairs())
+                return;
+        }
         crossEdges(edge1, edge2, tol, true, kept);
     });
     removeDuplicateCrossings();

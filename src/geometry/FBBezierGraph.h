@@ -181,6 +181,16 @@ public:
     void setReversedForNesting(bool value) { reversedForNesting_ = value; }
     std::vector<FBBezierContour*> intersectingContours() const;
     bool hasCrossings() const;
+    // Whether the control polygon (every point of every edge, in order) is convex and turns once round in
+    // one sense: each edge then lies in a hull that meets the others' only at the joints, so the contour
+    // meets itself nowhere else, not even within `tolerance` (the crossing search's). False where that is
+    // not certain: fewer than three edges, a gap between edges, a non-finite number, a run that turns
+    // back, an edge or a width within ten thousand times the tolerance.
+    bool meetsItselfOnlyAtJoints(double tolerance) const;
+    // Kept by the graph's own crossing search while it runs, once asked: pairs of this contour's edges need
+    // no search.
+    std::optional<bool> skipsOwnPairs() const { return skipsOwnPairs_; }
+    void setSkipsOwnPairs(std::optional<bool> value) { skipsOwnPairs_ = value; }
     void reverse();
     void round();
 
@@ -191,6 +201,7 @@ private:
     mutable pf::Rect bounds_;
     int inside_ = 0;
     bool reversedForNesting_ = false;
+    std::optional<bool> skipsOwnPairs_;
 };
 
 // A point of the contour, tried at the given curve parameters of each edge in turn, that lies off every
