@@ -414,8 +414,9 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 {
     auto contour = std::make_unique<FBBezierContour>();
     contour->edges_.reserve(edges_.size());
+    // The curves are the same: whether each is a line is known already.
     for (const FBContourEdge& edge : edges_)
-        contour->addCurve(edge.curve());
+        contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine).setIndex(contour->edges_.size() - 1);
     return contour;
 }
 
@@ -823,6 +824,9 @@ double magnitudeTolerance(const pf::Rect& a)
 
 int FBBezierGraph::contourInsides(const FBBezierContour& contour) const
 {
+    // Alone in its graph (the common case), nothing can hold it.
+    if (contours_.size() == 1 && contours_[0].get() == &contour)
+        return 0;
     const std::optional<MWPoint> p = FBSamplePointOffOtherContours(contour, contours_, magnitudeTolerance(bounds()),
                                                                    {0.5, 0.0, 0.25, 0.75});
     const MWPoint point = p.value_or(contour.firstPoint());
@@ -1233,15 +1237,22 @@ void sortByRuns(std::vector<std::pair<double, uint32_t>>& keys)
 std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
 {
     std::vector<FBContourEdge*> edges = allEdges(contours_);
-    // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would.
-    std::vector<std::pair<double, uint32_t>> keys(edges.size());
+    // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would. Scratch
+    // kept per thread: every operation sorts both graphs' edges.
+    thread_local std::vector<std::pair<double, uint32_t>> keys;
+    thread_local std::vector<FBContourEdge*> unsorted;
+    keys.resize(edges.size());
     for (size_t i = 0; i < edges.size(); ++i)
         keys[i] = {edges[i]->minX, uint32_t(i)};
     sortByRuns(keys);
-    std::vector<FBContourEdge*> sorted(edges.size());
+    unsorted.assign(edges.begin(), edges.end());
     for (size_t i = 0; i < keys.size(); ++i)
-        sorted[i] = edges[keys[i].second];
-    return sorted;
+        edges[i] = unsorted[keys[i].second];
+    if (keys.capacity() > kKeptScratchEntries) {
+        std::vector<std::pair<double, uint32_t>>().swap(keys);
+        std::vector<FBContourEdge*>().swap(unsorted);
+    }
+    return edges;
 }
 
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)

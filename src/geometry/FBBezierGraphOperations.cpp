@@ -243,10 +243,11 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
     size_t longest = 0;
     for (const auto& contour : contours_)
         longest = std::max(longest, contour->edges().size());
-    segments.reserve(longest + 2);
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
+                if (segments.capacity() == 0)
+                    segments.reserve(longest + 2);
                 FBEdgeCrossing* end = nullptr;
                 stretchSegments(crossing.get(), &end, segments);
                 std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
@@ -432,38 +433,47 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     const size_t n = contours_.size();
     if (n < 2)
         return;
-    std::vector<double> areas(n);
-    std::vector<int> depth(n, -1);
-    std::vector<int> container(n, -1);
+    struct Nesting {
+        double area;
+        int depth = -1;
+        int container = -1;
+    };
+    std::vector<Nesting> nesting(n);
     for (size_t i = 0; i < n; ++i)
-        areas[i] = contours_[i]->signedArea();
+        nesting[i].area = contours_[i]->signedArea();
+    bool nested = false;
     for (size_t i = 0; i < n; ++i) {
-        if (contours_[i]->edges().empty() || areas[i] == 0)
+        if (contours_[i]->edges().empty() || nesting[i].area == 0)
             continue;
         const std::optional<MWPoint> sample =
             FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
-        depth[i] = 0;
+        Nesting& at = nesting[i];
+        at.depth = 0;
         for (size_t j = 0; j < n; ++j) {
-            if (j == i || areas[j] == 0 || !contours_[j]->containsPoint(*sample))
+            if (j == i || nesting[j].area == 0 || !contours_[j]->containsPoint(*sample))
                 continue;
-            ++depth[i];
-            if (container[i] < 0 || std::fabs(areas[j]) < std::fabs(areas[size_t(container[i])]))
-                container[i] = int(j);
+            ++at.depth;
+            if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
+                at.container = int(j);
         }
+        nested = nested || (at.depth > 0 && at.container >= 0);
     }
+    if (!nested)
+        return;
     std::vector<size_t> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return depth[a] < depth[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return nesting[a].depth < nesting[b].depth; });
     for (size_t i : order) {
-        if (depth[i] <= 0 || container[i] < 0)
+        if (nesting[i].depth <= 0 || nesting[i].container < 0)
             continue;
         // An inner contour runs against its container, so the non-zero rule leaves it a hole.
-        if ((areas[i] > 0) == (areas[size_t(container[i])] > 0)) {
+        Nesting& container = nesting[size_t(nesting[i].container)];
+        if ((nesting[i].area > 0) == (container.area > 0)) {
             contours_[i]->reverse();
-            areas[i] = -areas[i];
+            nesting[i].area = -nesting[i].area;
         }
     }
 }
@@ -487,8 +497,9 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
         const bool isFirst = graph == this;
         const FBBezierGraph& opposite = isFirst ? other : *this;
-        for (FBBezierContour* contour : graph->nonintersectingContours()) {
-            if (contour->edges().empty())
+        for (const auto& candidate : graph->contours_) {
+            FBBezierContour* contour = candidate.get();
+            if (contour->edges().empty() || contour->hasCrossings())
                 continue;
             const FBPlacement placement = placementOfSegments(wholeContour(*contour), *contour, *graph, opposite, tol);
             if (selection(int(operation), isFirst, placement) == 0)
