@@ -1040,17 +1040,15 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
             std::vector<Entry>().swap(*scratch);
 }
 
-std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
+void appendEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours, std::vector<FBContourEdge*>& edges)
 {
-    size_t count = 0;
+    size_t count = edges.size();
     for (const auto& contour : contours)
         count += contour->edges().size();
-    std::vector<FBContourEdge*> edges;
     edges.reserve(count);
     for (const auto& contour : contours)
         for (FBContourEdge& edge : contour->edges())
             edges.push_back(&edge);
-    return edges;
 }
 
 // Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
@@ -1234,9 +1232,10 @@ void sortByRuns(std::vector<std::pair<double, uint32_t>>& keys)
 
 } // namespace
 
-std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
+void FBBezierGraph::edgesByLeft(std::vector<FBContourEdge*>& edges) const
 {
-    std::vector<FBContourEdge*> edges = allEdges(contours_);
+    edges.clear();
+    appendEdges(contours_, edges);
     // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would. Scratch
     // kept per thread: every operation sorts both graphs' edges.
     thread_local std::vector<std::pair<double, uint32_t>> keys;
@@ -1252,12 +1251,14 @@ std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
         std::vector<std::pair<double, uint32_t>>().swap(keys);
         std::vector<FBContourEdge*>().swap(unsorted);
     }
-    return edges;
 }
 
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
 {
-    insertCrossingsWithBezierGraph(other, edgesByLeft(), other.edgesByLeft());
+    std::vector<FBContourEdge*> mine, theirs;
+    edgesByLeft(mine);
+    other.edgesByLeft(theirs);
+    insertCrossingsWithBezierGraph(other, mine, theirs);
 }
 
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
@@ -1272,7 +1273,12 @@ void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const s
     other.removeDuplicateCrossings();
 }
 
-void FBBezierGraph::insertSelfCrossings() { insertSelfCrossings(edgesByLeft()); }
+void FBBezierGraph::insertSelfCrossings()
+{
+    std::vector<FBContourEdge*> edges;
+    edgesByLeft(edges);
+    insertSelfCrossings(edges);
+}
 
 void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {

@@ -276,8 +276,9 @@ private:
     FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
     void orientContoursByNesting(double tolerance);
     // The edges by the left side of their bounds (ties in the graph's order), as the crossing sweeps walk
-    // them: sorted once per operation, for the graph's own sweep and the one against the other graph.
-    std::vector<FBContourEdge*> edgesByLeft() const;
+    // them, into `edges`: sorted once per operation, for the graph's own sweep and the one against the
+    // other graph.
+    void edgesByLeft(std::vector<FBContourEdge*>& edges) const;
     void insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft);
     void insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
                                         const std::vector<FBContourEdge*>& theirs);

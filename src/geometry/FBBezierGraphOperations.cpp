@@ -62,12 +62,11 @@ FBEdgeCrossing* stretchEnd(const FBEdgeCrossing* from)
     return const_cast<FBEdgeCrossing*>(from);
 }
 
-std::vector<Segment> wholeContour(const FBBezierContour& contour)
+void wholeContour(const FBBezierContour& contour, std::vector<Segment>& segments)
 {
-    std::vector<Segment> segments;
+    segments.clear();
     for (const FBContourEdge& edge : contour.edges())
         segments.push_back({&edge, 0.0, 1.0});
-    return segments;
 }
 
 // Whether the graph's area lies on the left of the curve at t (the side a positive-area outline keeps its
@@ -232,7 +231,9 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
     // The contour's own graph is not known here; a graph of the contour alone stands in for it.
     FBBezierGraph own;
     own.addContour(contour.copy());
-    return placementOfSegments(wholeContour(contour), contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
+    std::vector<Segment> segments;
+    wholeContour(contour, segments);
+    return placementOfSegments(segments, contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
 }
 
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
@@ -483,7 +484,10 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     const double tol = tolerance(other);
     setNestingOrientation(*this);
     setNestingOrientation(other);
-    const std::vector<FBContourEdge*> mine = edgesByLeft(), theirs = other.edgesByLeft();
+    // Scratch kept per thread (up to a bound): every operation sorts both graphs' edges.
+    thread_local std::vector<FBContourEdge*> mine, theirs;
+    edgesByLeft(mine);
+    other.edgesByLeft(theirs);
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
@@ -493,7 +497,14 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     bool rounded = false;
     FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
 
+    for (std::vector<FBContourEdge*>* edges : {&mine, &theirs}) {
+        edges->clear();
+        if (edges->capacity() > kKeptPieces)
+            std::vector<FBContourEdge*>().swap(*edges);
+    }
+
     // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
+    std::vector<Segment> whole;
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
         const bool isFirst = graph == this;
         const FBBezierGraph& opposite = isFirst ? other : *this;
@@ -501,7 +512,8 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
             FBBezierContour* contour = candidate.get();
             if (contour->edges().empty() || contour->hasCrossings())
                 continue;
-            const FBPlacement placement = placementOfSegments(wholeContour(*contour), *contour, *graph, opposite, tol);
+            wholeContour(*contour, whole);
+            const FBPlacement placement = placementOfSegments(whole, *contour, *graph, opposite, tol);
             if (selection(int(operation), isFirst, placement) == 0)
                 continue;
             auto kept = contour->copy();
