@@ -1310,7 +1310,8 @@ void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edges
 
 void FBBezierGraph::removeDuplicateCrossings()
 {
-    std::vector<FBEdgeCrossing*> snapshot;
+    // Scratch kept per thread: both graphs run this on every operation.
+    thread_local std::vector<FBEdgeCrossing*> snapshot;
     for (auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             snapshot.clear();
@@ -1337,6 +1338,8 @@ void FBBezierGraph::removeDuplicateCrossings()
             }
         }
     }
+    if (snapshot.capacity() > kKeptScratchEntries)
+        std::vector<FBEdgeCrossing*>().swap(snapshot);
 }
 
 void FBBezierGraph::removeCrossings()

@@ -291,6 +291,9 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                     const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
                     if (selected == 0)
                         continue;
+                    // At most one stretch leaves each crossing: room for all of them at once.
+                    if (stretches.capacity() == 0)
+                        stretches.reserve(crossingCount() + other.crossingCount());
                     stretches.push_back({crossing.get(), stretchEnd(crossing.get()),
                                          (selected > 0) == crossing->forwardAgainstArea(),
                                          crossing->forwardPlacement()});
