@@ -875,6 +875,26 @@ std::array<double, 4> anglesAtMeeting(const FBContourEdge& edge1, const FBContou
     }
     return {angleOf(in1), angleOf(out1), angleOf(in2), angleOf(out2)};
 }
+
+// Each edge's directions lie one on either side of the other's, at a meeting at an end point.
+bool crossesAt(const std::array<double, 4>& angles)
+{
+    const auto [a1, b1, a2, b2] = angles;
+    const int firstSweep = int(sweepContains(a1, b1, a2)) + int(sweepContains(a1, b1, b2));
+    const int secondSweep = int(sweepContains(b1, a1, a2)) + int(sweepContains(b1, a1, b2));
+    return firstSweep == 1 && secondSweep == 1;
+}
+
+// A direction of one edge runs along a direction of the other, at a meeting at an end point.
+bool meetsAlongCommonDirectionAt(const std::array<double, 4>& angles)
+{
+    const auto [a1, b1, a2, b2] = angles;
+    const auto same = [](double x, double y) {
+        const double d = std::fabs(x - y);
+        return std::min(d, 2 * std::numbers::pi - d) <= 1e-9;
+    };
+    return same(a1, a2) || same(a1, b2) || same(b1, a2) || same(b1, b2);
+}
 } // namespace
 
 bool FBBezierGraph::doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContourEdge& edge2,
@@ -884,10 +904,7 @@ bool FBBezierGraph::doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContou
         return false;
     if (!intersection.isAtEndPointOfCurve())
         return true;
-    const auto [a1, b1, a2, b2] = anglesAtMeeting(edge1, edge2, intersection);
-    const int firstSweep = int(sweepContains(a1, b1, a2)) + int(sweepContains(a1, b1, b2));
-    const int secondSweep = int(sweepContains(b1, a1, a2)) + int(sweepContains(b1, a1, b2));
-    return firstSweep == 1 && secondSweep == 1;
+    return crossesAt(anglesAtMeeting(edge1, edge2, intersection));
 }
 
 bool FBBezierGraph::meetsAlongCommonDirection(const FBContourEdge& edge1, const FBContourEdge& edge2,
@@ -897,12 +914,7 @@ bool FBBezierGraph::meetsAlongCommonDirection(const FBContourEdge& edge1, const 
         return true;
     if (!intersection.isAtEndPointOfCurve())
         return false;
-    const auto [a1, b1, a2, b2] = anglesAtMeeting(edge1, edge2, intersection);
-    const auto same = [](double x, double y) {
-        const double d = std::fabs(x - y);
-        return std::min(d, 2 * std::numbers::pi - d) <= 1e-9;
-    };
-    return same(a1, a2) || same(a1, b2) || same(b1, a2) || same(b1, b2);
+    return meetsAlongCommonDirectionAt(anglesAtMeeting(edge1, edge2, intersection));
 }
 
 namespace {
@@ -1176,8 +1188,13 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
         // Touches along a common direction split both contours too: whether the boundaries cross there is
         // left to the placement of the stretches on either side. A meeting inside both edges is one or the
         // other, so it splits them without the tangent test.
-        if (!intersection.isAtEndPointOfCurve() || FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
-            || FBBezierGraph::meetsAlongCommonDirection(edge1, edge2, intersection))
+        // The angles at an end point are taken once for both tests.
+        bool splits = !intersection.isAtEndPointOfCurve() || intersection.isTangent();
+        if (!splits) {
+            const std::array<double, 4> angles = anglesAtMeeting(edge1, edge2, intersection);
+            splits = crossesAt(angles) || meetsAlongCommonDirectionAt(angles);
+        }
+        if (splits)
             addCrossingPair(edge1, edge2, intersection, false, self);
     }
 }
