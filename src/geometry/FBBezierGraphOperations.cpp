@@ -335,15 +335,20 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     const double tol = std::max(tolerance(other) * 1000, 1e-300);
 
     // Every piece is part of an edge between crossings: room for as many as there can be, made once.
-    size_t edgeCount = 0;
+    size_t edgeCount = 0, longest = 0;
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)})
-        for (const auto& contour : graph->contours_)
+        for (const auto& contour : graph->contours_) {
             edgeCount += contour->edges().size();
+            longest = std::max(longest, contour->edges().size());
+        }
     FBBezierGraph result;
     // Kept per thread (up to a bound): a long outline's walk would otherwise take fresh pages every time.
     thread_local std::vector<FBBezierCurve> pieces;
     pieces.reserve(edgeCount + 2 * stretches.size() + 1);
+    // Room for the longest stretch (round a whole contour and onto its first edge again), where there is one.
     std::vector<Segment> segments;
+    if (!stretches.empty())
+        segments.reserve(longest + 2);
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
