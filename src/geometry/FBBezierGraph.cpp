@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <numbers>
 #include <utility>
 
@@ -333,6 +334,9 @@ FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> cross
 {
     FBEdgeCrossing* raw = crossing.get();
     raw->setEdge(this);
+    // Room for a few at once: an edge met at all is usually met again.
+    if (crossings_.capacity() == 0)
+        crossings_.reserve(4);
     // Inserted after every crossing of the same or a smaller order: the list stays sorted as a stable sort
     // would leave it.
     const auto at = std::upper_bound(crossings_.begin(), crossings_.end(), raw->order(),
@@ -431,8 +435,9 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
 {
     auto contour = std::make_unique<FBBezierContour>();
     contour->edges_.reserve(edges_.size());
+    // The curves are the same: whether each is a line is known already.
     for (const FBContourEdge& edge : edges_)
-        contour->addCurve(edge.curve());
+        contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine).setIndex(contour->edges_.size() - 1);
     return contour;
 }
 
@@ -557,6 +562,85 @@ std::vector<FBBezierContour*> FBBezierContour::intersectingContours() const
 bool FBBezierContour::hasCrossings() const
 {
     return std::any_of(edges_.begin(), edges_.end(), [](const FBContourEdge& e) { return !e.crossings().empty(); });
+}
+
+bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
+{
+    const size_t n = edges_.size();
+    if (n < 3)
+        return false;
+    // Edges a hair long, or an outline a hair wide, bring edges that do not meet within the tolerance the
+    // crossing search works with: every chord, and the width, must be far beyond it.
+    const double least = 1e4 * tolerance;
+    const pf::Rect b = bounds();
+    // What rounding the points themselves may turn a straight run by (a line's control points are the
+    // thirds of its chord, as computed): such turns count as straight, but never a turn back.
+    const double magnitude = std::max(std::max(std::fabs(b.x()), std::fabs(b.y())),
+                                      std::max(std::fabs(b.x() + b.width()), std::fabs(b.y() + b.height())));
+    const double rounding = 32 * std::numeric_limits<double>::epsilon() * magnitude;
+    // The directions between successive points, in order round the contour; `previous` is the last one
+    // that is not zero (the contour's last, to start with).
+    const FBBezierCurve& lastCurve = edges_[n - 1].curve();
+    MWPoint previous = FBSubtractPoint(lastCurve.endPoint2, edges_[n - 1].isLine ? lastCurve.endPoint1 : lastCurve.controlPoint2);
+    if (previous == MWPoint())
+        previous = FBSubtractPoint(lastCurve.endPoint2, lastCurve.controlPoint1);
+    if (previous == MWPoint())
+        previous = FBSubtractPoint(lastCurve.endPoint2, lastCurve.endPoint1);
+    double previousSize = std::fabs(previous.x) + std::fabs(previous.y);
+    // Sums of the directions' sizes: finite exactly when every point is.
+    double sizes = previousSize;
+    // Turning one way only, the directions turn round k times in all and change the sign of their x 2k
+    // times: two changes is once round (a star's outline turns twice).
+    int sense = 0, xChanges = 0, firstXSign = 0, lastXSign = 0;
+    const MWPoint origin = edges_[0].curve().endPoint1;
+    double jointsArea = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const FBBezierCurve& c = edges_[i].curve();
+        const MWPoint points[4] = {c.endPoint1, c.controlPoint1, c.controlPoint2, c.endPoint2};
+        // A line's control points are the thirds of its chord: one direction, the chord's.
+        const int first = edges_[i].isLine ? 2 : 0;
+        for (int k = first; k < 3; ++k) {
+            const MWPoint d = k == first ? FBSubtractPoint(points[k + 1], points[0]) : FBSubtractPoint(points[k + 1], points[k]);
+            if (d.x == 0 && d.y == 0)
+                continue;
+            const double size = std::fabs(d.x) + std::fabs(d.y);
+            const double turn = cross(previous, d);
+            const double straight = rounding * (previousSize + size);
+            if (turn > straight) {
+                if (sense < 0)
+                    return false;
+                sense = 1;
+            } else if (turn < -straight) {
+                if (sense > 0)
+                    return false;
+                sense = -1;
+            } else if (!(FBDotMultiplyPoint(previous, d) > 0)) {
+                return false;
+            }
+            if (d.x != 0) {
+                const int xSign = d.x > 0 ? 1 : -1;
+                if (lastXSign == 0)
+                    firstXSign = xSign;
+                else if (xSign != lastXSign)
+                    ++xChanges;
+                lastXSign = xSign;
+            }
+            previous = d;
+            previousSize = size;
+            sizes += size;
+        }
+        if (c.endPoint2 != edges_[i + 1 == n ? 0 : i + 1].curve().endPoint1
+            || !(FBPointSquaredLength(FBSubtractPoint(c.endPoint2, c.endPoint1)) > least * least))
+            return false;
+        jointsArea += cross(FBSubtractPoint(c.endPoint1, origin), FBSubtractPoint(c.endPoint2, origin));
+    }
+    xChanges += lastXSign != firstXSign ? 1 : 0;
+    if (!std::isfinite(sizes) || sense == 0 || xChanges != 2)
+        return false;
+    // A convex outline holds the polygon of its joints and lies within the bounds of its points, so it is
+    // at least that polygon's area over the bounds' diagonal wide.
+    const double width = std::fabs(jointsArea) / 2;
+    return width * width > least * least * (b.width() * b.width() + b.height() * b.height());
 }
 
 void FBBezierContour::reverse()
@@ -761,6 +845,9 @@ double magnitudeTolerance(const pf::Rect& a)
 
 int FBBezierGraph::contourInsides(const FBBezierContour& contour) const
 {
+    // Alone in its graph (the common case), nothing can hold it.
+    if (contours_.size() == 1 && contours_[0].get() == &contour)
+        return 0;
     const std::optional<MWPoint> p = FBSamplePointOffOtherContours(contour, contours_, magnitudeTolerance(bounds()),
                                                                    {0.5, 0.0, 0.25, 0.75});
     const MWPoint point = p.value_or(contour.firstPoint());
@@ -809,6 +896,26 @@ std::array<double, 4> anglesAtMeeting(const FBContourEdge& edge1, const FBContou
     }
     return {angleOf(in1), angleOf(out1), angleOf(in2), angleOf(out2)};
 }
+
+// Each edge's directions lie one on either side of the other's, at a meeting at an end point.
+bool crossesAt(const std::array<double, 4>& angles)
+{
+    const auto [a1, b1, a2, b2] = angles;
+    const int firstSweep = int(sweepContains(a1, b1, a2)) + int(sweepContains(a1, b1, b2));
+    const int secondSweep = int(sweepContains(b1, a1, a2)) + int(sweepContains(b1, a1, b2));
+    return firstSweep == 1 && secondSweep == 1;
+}
+
+// A direction of one edge runs along a direction of the other, at a meeting at an end point.
+bool meetsAlongCommonDirectionAt(const std::array<double, 4>& angles)
+{
+    const auto [a1, b1, a2, b2] = angles;
+    const auto same = [](double x, double y) {
+        const double d = std::fabs(x - y);
+        return std::min(d, 2 * std::numbers::pi - d) <= 1e-9;
+    };
+    return same(a1, a2) || same(a1, b2) || same(b1, a2) || same(b1, b2);
+}
 } // namespace
 
 bool FBBezierGraph::doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContourEdge& edge2,
@@ -818,10 +925,7 @@ bool FBBezierGraph::doesEdgeCrossEdge(const FBContourEdge& edge1, const FBContou
         return false;
     if (!intersection.isAtEndPointOfCurve())
         return true;
-    const auto [a1, b1, a2, b2] = anglesAtMeeting(edge1, edge2, intersection);
-    const int firstSweep = int(sweepContains(a1, b1, a2)) + int(sweepContains(a1, b1, b2));
-    const int secondSweep = int(sweepContains(b1, a1, a2)) + int(sweepContains(b1, a1, b2));
-    return firstSweep == 1 && secondSweep == 1;
+    return crossesAt(anglesAtMeeting(edge1, edge2, intersection));
 }
 
 bool FBBezierGraph::meetsAlongCommonDirection(const FBContourEdge& edge1, const FBContourEdge& edge2,
@@ -831,12 +935,7 @@ bool FBBezierGraph::meetsAlongCommonDirection(const FBContourEdge& edge1, const 
         return true;
     if (!intersection.isAtEndPointOfCurve())
         return false;
-    const auto [a1, b1, a2, b2] = anglesAtMeeting(edge1, edge2, intersection);
-    const auto same = [](double x, double y) {
-        const double d = std::fabs(x - y);
-        return std::min(d, 2 * std::numbers::pi - d) <= 1e-9;
-    };
-    return same(a1, a2) || same(a1, b2) || same(b1, a2) || same(b1, b2);
+    return meetsAlongCommonDirectionAt(anglesAtMeeting(edge1, edge2, intersection));
 }
 
 namespace {
@@ -974,17 +1073,15 @@ void forEachOverlappingPair(const std::vector<FBContourEdge*>& first, const std:
             std::vector<Entry>().swap(*scratch);
 }
 
-std::vector<FBContourEdge*> allEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours)
+void appendEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours, std::vector<FBContourEdge*>& edges)
 {
-    size_t count = 0;
+    size_t count = edges.size();
     for (const auto& contour : contours)
         count += contour->edges().size();
-    std::vector<FBContourEdge*> edges;
     edges.reserve(count);
     for (const auto& contour : contours)
         for (FBContourEdge& edge : contour->edges())
             edges.push_back(&edge);
-    return edges;
 }
 
 // Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
@@ -1117,8 +1214,13 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
         // Touches along a common direction split both contours too: whether the boundaries cross there is
         // left to the placement of the stretches on either side. A meeting inside both edges is one or the
         // other, so it splits them without the tangent test.
-        if (!intersection.isAtEndPointOfCurve() || FBBezierGraph::doesEdgeCrossEdge(edge1, edge2, intersection)
-            || FBBezierGraph::meetsAlongCommonDirection(edge1, edge2, intersection))
+        // The angles at an end point are taken once for both tests.
+        bool splits = !intersection.isAtEndPointOfCurve() || intersection.isTangent();
+        if (!splits) {
+            const std::array<double, 4> angles = anglesAtMeeting(edge1, edge2, intersection);
+            splits = crossesAt(angles) || meetsAlongCommonDirectionAt(angles);
+        }
+        if (splits)
             addCrossingPair(edge1, edge2, intersection, false, self);
     }
 }
@@ -1173,23 +1275,33 @@ void sortByRuns(std::vector<std::pair<double, uint32_t>>& keys)
 
 } // namespace
 
-std::vector<FBContourEdge*> FBBezierGraph::edgesByLeft() const
+void FBBezierGraph::edgesByLeft(std::vector<FBContourEdge*>& edges) const
 {
-    std::vector<FBContourEdge*> edges = allEdges(contours_);
-    // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would.
-    std::vector<std::pair<double, uint32_t>> keys(edges.size());
+    edges.clear();
+    appendEdges(contours_, edges);
+    // Keys beside their places, sorted as pairs: the place breaks ties, as a stable sort would. Scratch
+    // kept per thread: every operation sorts both graphs' edges.
+    thread_local std::vector<std::pair<double, uint32_t>> keys;
+    thread_local std::vector<FBContourEdge*> unsorted;
+    keys.resize(edges.size());
     for (size_t i = 0; i < edges.size(); ++i)
         keys[i] = {edges[i]->minX, uint32_t(i)};
     sortByRuns(keys);
-    std::vector<FBContourEdge*> sorted(edges.size());
+    unsorted.assign(edges.begin(), edges.end());
     for (size_t i = 0; i < keys.size(); ++i)
-        sorted[i] = edges[keys[i].second];
-    return sorted;
+        edges[i] = unsorted[keys[i].second];
+    if (keys.capacity() > kKeptScratchEntries) {
+        std::vector<std::pair<double, uint32_t>>().swap(keys);
+        std::vector<FBContourEdge*>().swap(unsorted);
+    }
 }
 
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other)
 {
-    insertCrossingsWithBezierGraph(other, edgesByLeft(), other.edgesByLeft());
+    std::vector<FBContourEdge*> mine, theirs;
+    edgesByLeft(mine);
+    other.edgesByLeft(theirs);
+    insertCrossingsWithBezierGraph(other, mine, theirs);
 }
 
 void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
@@ -1204,15 +1316,35 @@ void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const s
     other.removeDuplicateCrossings();
 }
 
-void FBBezierGraph::insertSelfCrossings() { insertSelfCrossings(edgesByLeft()); }
+void FBBezierGraph::insertSelfCrossings()
+{
+    std::vector<FBContourEdge*> edges;
+    edgesByLeft(edges);
+    insertSelfCrossings(edges);
+}
 
 void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {
+    // A contour that meets itself only at its joints needs no search of its own pairs; one such contour
+    // alone needs no sweep at all.
     const double tol = tolerance(*this);
+    for (const auto& contour : contours_)
+        contour->setSkipsOwnPairs(std::nullopt);
+    if (contours_.empty() || (contours_.size() == 1 && contours_[0]->meetsItselfOnlyAtJoints(tol))) {
+        hasSelfCrossings_ = false;
+        return;
+    }
     std::vector<FBBezierIntersection> kept;
     forEachOverlappingPair(edgesByLeft, nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         if (meetOnlyAtTheirJoint(edge1, edge2))
             return;
+        // Asked only of contours with a pair left to search: most pairs never get here.
+        if (FBBezierContour* contour = edge1.contour(); contour == edge2.contour()) {
+            if (!contour->skipsOwnPairs())
+                contour->setSkipsOwnPairs(contour->meetsItselfOnlyAtJoints(tol));
+            if (*contour->skipsOwnPairs())
+                return;
+        }
         crossEdges(edge1, edge2, tol, true, kept);
     });
     removeDuplicateCrossings();
@@ -1221,7 +1353,8 @@ void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edges
 
 void FBBezierGraph::removeDuplicateCrossings()
 {
-    std::vector<FBEdgeCrossing*> snapshot;
+    // Scratch kept per thread: both graphs run this on every operation.
+    thread_local std::vector<FBEdgeCrossing*> snapshot;
     for (auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             snapshot.clear();
@@ -1248,6 +1381,8 @@ void FBBezierGraph::removeDuplicateCrossings()
             }
         }
     }
+    if (snapshot.capacity() > kKeptScratchEntries)
+        std::vector<FBEdgeCrossing*>().swap(snapshot);
 }
 
 void FBBezierGraph::removeCrossings()

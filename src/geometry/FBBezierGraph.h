@@ -189,6 +189,16 @@ public:
     void setReversedForNesting(bool value) { reversedForNesting_ = value; }
     std::vector<FBBezierContour*> intersectingContours() const;
     bool hasCrossings() const;
+    // Whether the control polygon (every point of every edge, in order) is convex and turns once round in
+    // one sense: each edge then lies in a hull that meets the others' only at the joints, so the contour
+    // meets itself nowhere else, not even within `tolerance` (the crossing search's). False where that is
+    // not certain: fewer than three edges, a gap between edges, a non-finite number, a run that turns
+    // back, an edge or a width within ten thousand times the tolerance.
+    bool meetsItselfOnlyAtJoints(double tolerance) const;
+    // Kept by the graph's own crossing search while it runs, once asked: pairs of this contour's edges need
+    // no search.
+    std::optional<bool> skipsOwnPairs() const { return skipsOwnPairs_; }
+    void setSkipsOwnPairs(std::optional<bool> value) { skipsOwnPairs_ = value; }
     void reverse();
     void round();
 
@@ -199,6 +209,7 @@ private:
     mutable pf::Rect bounds_;
     int inside_ = 0;
     bool reversedForNesting_ = false;
+    std::optional<bool> skipsOwnPairs_;
 };
 
 // A point of the contour, tried at the given curve parameters of each edge in turn, that lies off every
@@ -273,8 +284,9 @@ private:
     FBBezierGraph bezierGraphFromIntersections(FBBezierGraph& other, Operation operation, bool& rounded);
     void orientContoursByNesting(double tolerance);
     // The edges by the left side of their bounds (ties in the graph's order), as the crossing sweeps walk
-    // them: sorted once per operation, for the graph's own sweep and the one against the other graph.
-    std::vector<FBContourEdge*> edgesByLeft() const;
+    // them, into `edges`: sorted once per operation, for the graph's own sweep and the one against the
+    // other graph.
+    void edgesByLeft(std::vector<FBContourEdge*>& edges) const;
     void insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft);
     void insertCrossingsWithBezierGraph(FBBezierGraph& other, const std::vector<FBContourEdge*>& mine,
                                         const std::vector<FBContourEdge*>& theirs);

@@ -62,12 +62,11 @@ FBEdgeCrossing* stretchEnd(const FBEdgeCrossing* from)
     return const_cast<FBEdgeCrossing*>(from);
 }
 
-std::vector<Segment> wholeContour(const FBBezierContour& contour)
+void wholeContour(const FBBezierContour& contour, std::vector<Segment>& segments)
 {
-    std::vector<Segment> segments;
+    segments.clear();
     for (const FBContourEdge& edge : contour.edges())
         segments.push_back({&edge, 0.0, 1.0});
-    return segments;
 }
 
 // Whether the graph's area lies on the left of the curve at t (the side a positive-area outline keeps its
@@ -239,7 +238,9 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
     // The contour's own graph is not known here; a graph of the contour alone stands in for it.
     FBBezierGraph own;
     own.addContour(contour.copy());
-    return placementOfSegments(wholeContour(contour), contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
+    std::vector<Segment> segments;
+    wholeContour(contour, segments);
+    return placementOfSegments(segments, contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
 }
 
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
@@ -250,10 +251,11 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
     size_t longest = 0;
     for (const auto& contour : contours_)
         longest = std::max(longest, contour->edges().size());
-    segments.reserve(longest + 2);
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
+                if (segments.capacity() == 0)
+                    segments.reserve(longest + 2);
                 FBEdgeCrossing* end = nullptr;
                 stretchSegments(crossing.get(), &end, segments);
                 std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
@@ -296,6 +298,9 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                     const int selected = selection(int(operation), isFirst, crossing->forwardPlacement());
                     if (selected == 0)
                         continue;
+                    // At most one stretch leaves each crossing: room for all of them at once.
+                    if (stretches.capacity() == 0)
+                        stretches.reserve(crossingCount() + other.crossingCount());
                     stretches.push_back({crossing.get(), stretchEnd(crossing.get()),
                                          (selected > 0) == crossing->forwardAgainstArea(),
                                          crossing->forwardPlacement()});
@@ -337,15 +342,20 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     const double tol = std::max(tolerance(other) * 1000, 1e-300);
 
     // Every piece is part of an edge between crossings: room for as many as there can be, made once.
-    size_t edgeCount = 0;
+    size_t edgeCount = 0, longest = 0;
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)})
-        for (const auto& contour : graph->contours_)
+        for (const auto& contour : graph->contours_) {
             edgeCount += contour->edges().size();
+            longest = std::max(longest, contour->edges().size());
+        }
     FBBezierGraph result;
     // Kept per thread (up to a bound): a long outline's walk would otherwise take fresh pages every time.
     thread_local std::vector<FBBezierCurve> pieces;
     pieces.reserve(edgeCount + 2 * stretches.size() + 1);
+    // Room for the longest stretch (round a whole contour and onto its first edge again), where there is one.
     std::vector<Segment> segments;
+    if (!stretches.empty())
+        segments.reserve(longest + 2);
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
@@ -439,38 +449,47 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     const size_t n = contours_.size();
     if (n < 2)
         return;
-    std::vector<double> areas(n);
-    std::vector<int> depth(n, -1);
-    std::vector<int> container(n, -1);
+    struct Nesting {
+        double area;
+        int depth = -1;
+        int container = -1;
+    };
+    std::vector<Nesting> nesting(n);
     for (size_t i = 0; i < n; ++i)
-        areas[i] = contours_[i]->signedArea();
+        nesting[i].area = contours_[i]->signedArea();
+    bool nested = false;
     for (size_t i = 0; i < n; ++i) {
-        if (contours_[i]->edges().empty() || areas[i] == 0)
+        if (contours_[i]->edges().empty() || nesting[i].area == 0)
             continue;
         const std::optional<MWPoint> sample =
             FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
-        depth[i] = 0;
+        Nesting& at = nesting[i];
+        at.depth = 0;
         for (size_t j = 0; j < n; ++j) {
-            if (j == i || areas[j] == 0 || !contours_[j]->containsPoint(*sample))
+            if (j == i || nesting[j].area == 0 || !contours_[j]->containsPoint(*sample))
                 continue;
-            ++depth[i];
-            if (container[i] < 0 || std::fabs(areas[j]) < std::fabs(areas[size_t(container[i])]))
-                container[i] = int(j);
+            ++at.depth;
+            if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
+                at.container = int(j);
         }
+        nested = nested || (at.depth > 0 && at.container >= 0);
     }
+    if (!nested)
+        return;
     std::vector<size_t> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return depth[a] < depth[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return nesting[a].depth < nesting[b].depth; });
     for (size_t i : order) {
-        if (depth[i] <= 0 || container[i] < 0)
+        if (nesting[i].depth <= 0 || nesting[i].container < 0)
             continue;
         // An inner contour runs against its container, so the non-zero rule leaves it a hole.
-        if ((areas[i] > 0) == (areas[size_t(container[i])] > 0)) {
+        Nesting& container = nesting[size_t(nesting[i].container)];
+        if ((nesting[i].area > 0) == (container.area > 0)) {
             contours_[i]->reverse();
-            areas[i] = -areas[i];
+            nesting[i].area = -nesting[i].area;
         }
     }
 }
@@ -480,7 +499,10 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     const double tol = tolerance(other);
     setNestingOrientation(*this);
     setNestingOrientation(other);
-    const std::vector<FBContourEdge*> mine = edgesByLeft(), theirs = other.edgesByLeft();
+    // Scratch kept per thread (up to a bound): every operation sorts both graphs' edges.
+    thread_local std::vector<FBContourEdge*> mine, theirs;
+    edgesByLeft(mine);
+    other.edgesByLeft(theirs);
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
@@ -490,14 +512,23 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     bool rounded = false;
     FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
 
+    for (std::vector<FBContourEdge*>* edges : {&mine, &theirs}) {
+        edges->clear();
+        if (edges->capacity() > kKeptPieces)
+            std::vector<FBContourEdge*>().swap(*edges);
+    }
+
     // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
+    std::vector<Segment> whole;
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
         const bool isFirst = graph == this;
         const FBBezierGraph& opposite = isFirst ? other : *this;
-        for (FBBezierContour* contour : graph->nonintersectingContours()) {
-            if (contour->edges().empty())
+        for (const auto& candidate : graph->contours_) {
+            FBBezierContour* contour = candidate.get();
+            if (contour->edges().empty() || contour->hasCrossings())
                 continue;
-            const FBPlacement placement = placementOfSegments(wholeContour(*contour), *contour, *graph, opposite, tol);
+            wholeContour(*contour, whole);
+            const FBPlacement placement = placementOfSegments(whole, *contour, *graph, opposite, tol);
             if (selection(int(operation), isFirst, placement) == 0)
                 continue;
             auto kept = contour->copy();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -181,6 +182,119 @@ TEST(FBBezierGraph, SharedStretchesAreSplitAtTheirEnds)
             for (const auto& crossing : edge.crossings())
                 at.push_back(FBRoundPoint(crossing->location()));
     EXPECT_EQ(at, (std::vector<MWPoint>{{10, 0}, {10, 10}}));
+}
+
+pf::Path moved(const pf::Path& path, double scale, double offset)
+{
+    pf::Path result;
+    for (const pf::PathElement& e : path.elements()) {
+        pf::Point q[3];
+        for (int i = 0; i < e.pointCount(); ++i)
+            q[i] = {e.points[i].x * scale + offset, e.points[i].y * scale + offset};
+        switch (e.type) {
+        case pf::PathElementType::MoveTo: result.moveTo(q[0]); break;
+        case pf::PathElementType::LineTo: result.lineTo(q[0]); break;
+        case pf::PathElementType::QuadTo: result.quadTo(q[0], q[1]); break;
+        case pf::PathElementType::CurveTo: result.curveTo(q[0], q[1], q[2]); break;
+        case pf::PathElementType::Close: result.close(); break;
+        }
+    }
+    return result;
+}
+
+TEST(FBBezierGraph, ConvexContoursTurningOnceMeetThemselvesOnlyAtJoints)
+{
+    pf::Path lens;
+    lens.moveTo({0, 0});
+    lens.curveTo({3, 4}, {7, 4}, {10, 0});
+    lens.curveTo({7, -4}, {3, -4}, {0, 0});
+    lens.close();
+    pf::Path loop;
+    loop.moveTo({0, 0});
+    loop.curveTo({10, 10}, {0, 10}, {10, 0});
+    loop.close();
+    pf::Path dentingHandles;
+    dentingHandles.moveTo({0, 0});
+    dentingHandles.lineTo({10, 0});
+    dentingHandles.curveTo({12, 0}, {13, 5}, {14, 4});
+    dentingHandles.close();
+    const auto star = [] {
+        std::vector<pf::Point> points;
+        for (int i = 0; i < 5; ++i) {
+            const double a = 2 * std::numbers::pi * (2 * i) / 5;
+            points.push_back({50 + 40 * std::cos(a), 50 + 40 * std::sin(a)});
+        }
+        return fbtest::polygon(points);
+    };
+    const struct {
+        const char* name;
+        pf::Path path;
+        bool expected;
+    } cases[] = {
+        {"square", fbtest::rect(0, 0, 10, 10), true},
+        {"square the other way round", polyline({{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true), true},
+        {"hexagon", fbtest::polygon({{10, 0}, {20, 0}, {25, 8}, {20, 16}, {10, 16}, {5, 8}}), true},
+        {"a side in two collinear runs", polyline({{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}}, true), true},
+        {"rounded rect", fbtest::roundedRect(3.3, 7.1, 40, 25, 6), true},
+        {"oval", fbtest::oval(0, 0, 30, 12), true},
+        {"oval, a thousandth across", moved(fbtest::oval(0, 0, 3, 1.2), 1e-3, 0), true},
+        {"oval about a million", moved(fbtest::oval(0, 0, 30, 12), 1, 1e6), true},
+        {"square about a million", moved(fbtest::rect(0, 0, 10, 10), 1, 1e6 + 0.3), true},
+        {"a run that doubles back", polyline({{0, 0}, {10, 0}, {5, 0}, {5, 5}}, true), false},
+        {"a spike back along a side", polyline({{0, 0}, {10, 0}, {10, 10}, {10, 5}, {0, 10}}, true), false},
+        {"figure eight", polyline({{0, 0}, {10, 10}, {10, 0}, {0, 10}}, true), false},
+        {"star", star(), false},
+        {"L shape", polyline({{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}}, true), false},
+        {"two edges", lens, false},
+        {"a loop in one edge", loop, false},
+        {"control points denting the polygon", dentingHandles, false},
+        // Within the crossing search's tolerance of each other, edges that do not meet may still be found.
+        {"a side a hair long", fbtest::roundedRect(0, 0, 10, 4 + 2e-12, 2), false},
+        {"a sliver", polyline({{0, 0}, {1000, 0}, {500, 1e-6}}, true), false},
+    };
+    for (const auto& c : cases) {
+        const FBBezierGraph graph(c.path);
+        ASSERT_EQ(graph.contours().size(), 1u) << c.name;
+        const pf::Rect b = graph.bounds();
+        const double tolerance = 1e-9 * std::max(b.width(), b.height());
+        EXPECT_EQ(graph.contours()[0]->meetsItselfOnlyAtJoints(tolerance), c.expected) << c.name;
+    }
+    // Non-finite numbers and gaps between edges: the reader drops or closes them, so built here directly.
+    FBBezierContour nonFinite;
+    nonFinite.addLine({0, 0}, {10, 0});
+    nonFinite.addLine({10, 0}, {NAN, 10});
+    nonFinite.addLine({NAN, 10}, {0, 0});
+    EXPECT_FALSE(nonFinite.meetsItselfOnlyAtJoints(1e-8));
+    FBBezierContour gap;
+    gap.addLine({0, 0}, {10, 0});
+    gap.addLine({10, 0}, {10, 10});
+    gap.addLine({10, 10.5}, {0, 0});
+    EXPECT_FALSE(gap.meetsItselfOnlyAtJoints(1e-8));
+}
+
+TEST(FBBezierGraph, OwnCrossingsAreFoundBetweenContoursAndInLoopingOnes)
+{
+    pf::Path twoSquares = fbtest::rect(0, 0, 10, 10);
+    twoSquares.append(fbtest::rect(5, 5, 10, 10));
+    pf::Path twoOvals = fbtest::oval(0, 0, 10, 10);
+    twoOvals.append(fbtest::oval(20, 0, 10, 10));
+    const struct {
+        const char* name;
+        pf::Path path;
+        size_t crossings;
+    } cases[] = {
+        {"two overlapping convex subpaths", twoSquares, 4},
+        {"figure eight", polyline({{0, 0}, {10, 10}, {10, 0}, {0, 10}}, true), 2},
+        {"star", fbtest::polygon({{50, 10}, {74, 82}, {12, 36}, {88, 36}, {26, 82}}), 10},
+        {"one oval", fbtest::oval(0, 0, 30, 12), 0},
+        {"two ovals apart", twoOvals, 0},
+    };
+    for (const auto& c : cases) {
+        FBBezierGraph graph(c.path);
+        graph.insertSelfCrossings();
+        EXPECT_EQ(graph.crossingCount(), c.crossings) << c.name;
+        EXPECT_EQ(graph.hasSelfCrossings(), c.crossings != 0) << c.name;
+    }
 }
 
 TEST(FBBezierGraph, DescriptionsAndArrays)
