@@ -584,13 +584,12 @@ std::optional<FBRange> bendRange(const std::array<double, 4>& x, const std::arra
 }
 
 // Where two curves that share an end point meet near it. `usEnd` and `themEnd` are the shared end's
-// parameters; the pieces of parameter length `usNear` and `themNear` from it meet nowhere else (1 and 1:
-// the curves meet there only).
+// parameters; the pieces of parameter length `near` from it, on both curves, meet nowhere else (1: the
+// curves meet there only).
 struct EndMeeting {
     double usEnd = 0;
     double themEnd = 0;
-    double usNear = 0;
-    double themNear = 0;
+    double near = 0;
 };
 
 // Shapes touching at a joint, where clipping would crawl towards the touch, settled from the end point's
@@ -630,7 +629,7 @@ std::optional<EndMeeting> meetingAtSharedEnd(const FBBezierCurve& a, const FBBez
                     return 1;
                 return 0;
             };
-            EndMeeting meeting{aFromEnd ? 1.0 : 0.0, bFromEnd ? 1.0 : 0.0, 1, 1};
+            EndMeeting meeting{aFromEnd ? 1.0 : 0.0, bFromEnd ? 1.0 : 0.0, 1};
             for (const FBBezierCurve* along : {&fromA, &fromB}) {
                 const MWPoint direction = firstDirection(*along);
                 if (direction == MWPoint())
@@ -654,7 +653,7 @@ std::optional<EndMeeting> meetingAtSharedEnd(const FBBezierCurve& a, const FBBez
                 const double margin = 1e-9 * std::max({std::fabs(rangeA->minimum), std::fabs(rangeA->maximum),
                                                        std::fabs(rangeB->minimum), std::fabs(rangeB->maximum)});
                 if (rangeA->maximum + margin < rangeB->minimum || rangeB->maximum + margin < rangeA->minimum) {
-                    meeting.usNear = meeting.themNear = s;
+                    meeting.near = s;
                     return meeting;
                 }
             }
@@ -1136,7 +1135,7 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     // would only halve such curves until its budget ran out, so the search starts where it would end.
     const bool nearCopy = controlPointsWithin(us, them, 5e-4);
     const std::optional<EndMeeting> atEnd = nearCopy ? std::nullopt : meetingAtSharedEnd(us, them);
-    if (atEnd && atEnd->usNear == 1 && atEnd->themNear == 1) {
+    if (atEnd && atEnd->near == 1) {
         results.emplace_back(*this, atEnd->usEnd, other, atEnd->themEnd);
         return results;
     }
@@ -1146,8 +1145,8 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         const auto pieces = [](double end, double near) {
             return end == 0 ? std::pair{FBRange{0, near}, FBRange{near, 1}} : std::pair{FBRange{1 - near, 1}, FBRange{0, 1 - near}};
         };
-        const auto [usNear, usFar] = pieces(atEnd->usEnd, atEnd->usNear);
-        const FBRange themFar = pieces(atEnd->themEnd, atEnd->themNear).second;
+        const auto [usNear, usFar] = pieces(atEnd->usEnd, atEnd->near);
+        const FBRange themFar = pieces(atEnd->themEnd, atEnd->near).second;
         FBRange usRange1 = usFar, themRange1{0, 1};
         us.subcurveWithRange(usFar).intersectionsWithBezierCurve(them, usRange1, themRange1, us, them, found, budget);
         FBRange usRange2 = usNear, themRange2 = themFar;

@@ -21,6 +21,13 @@ FBBezierCurve unevenLine(double x1, double y1, double x2, double y2)
     return {{x1, y1}, {x1 + (x2 - x1) * 0.2, y1 + (y2 - y1) * 0.2}, {x1 + (x2 - x1) * 0.7, y1 + (y2 - y1) * 0.7}, {x2, y2}};
 }
 
+// The curve moved by `offset` on both axes after scaling by `scale`: the same search far out or tiny.
+FBBezierCurve placed(const FBBezierCurve& c, double offset, double scale)
+{
+    const auto p = [&](MWPoint q) { return MWPoint{q.x * scale + offset, q.y * scale + offset}; };
+    return {p(c.endPoint1), p(c.controlPoint1), p(c.controlPoint2), p(c.endPoint2)};
+}
+
 std::vector<FBBezierIntersection> clip(const FBBezierCurve& us, const FBBezierCurve& them)
 {
     FBRange usRange{0, 1}, themRange{0, 1};
@@ -125,10 +132,8 @@ TEST(FBBezierCurve, LineAgainstCurveMeetsWhereClippingDoesAtAnyScale)
         for (const auto& [from, to] : lines) {
             for (const bool lineFirst : {true, false}) {
                 const auto meetings = [&](double offset, double scale) {
-                    const auto place = [&](MWPoint p) { return MWPoint{p.x * scale + offset, p.y * scale + offset}; };
-                    const FBBezierCurve c(place(curve.endPoint1), place(curve.controlPoint1), place(curve.controlPoint2),
-                                          place(curve.endPoint2));
-                    const FBBezierCurve l = line(place(from).x, place(from).y, place(to).x, place(to).y);
+                    const FBBezierCurve c = placed(curve, offset, scale);
+                    const FBBezierCurve l = placed(line(from.x, from.y, to.x, to.y), offset, scale);
                     return lineFirst ? l.intersectionsWithBezierCurve(c) : c.intersectionsWithBezierCurve(l);
                 };
                 SCOPED_TRACE(testing::Message() << curve.description() << " against " << from.x << "," << from.y << " "
@@ -183,11 +188,7 @@ TEST(FBBezierCurve, CurvesFromASharedEndMeetThereAndWhereTheyCrossLater)
     for (const Case& c : cases) {
         for (const auto& [offset, scale] : {std::pair{0.0, 1.0}, std::pair{1e6, 1.0}, std::pair{0.0, 1e-3}}) {
             SCOPED_TRACE(testing::Message() << c.name << " at " << offset << ", scale " << scale);
-            const auto place = [&](const FBBezierCurve& curve) {
-                const auto p = [&](MWPoint q) { return MWPoint{q.x * scale + offset, q.y * scale + offset}; };
-                return FBBezierCurve(p(curve.endPoint1), p(curve.controlPoint1), p(curve.controlPoint2), p(curve.endPoint2));
-            };
-            const FBBezierCurve a = place(c.a), b = place(c.b);
+            const FBBezierCurve a = placed(c.a, offset, scale), b = placed(c.b, offset, scale);
             const auto found = a.intersectionsWithBezierCurve(b);
             std::vector<MWPoint> distinct;
             for (const auto& i : found) {
