@@ -138,7 +138,11 @@ public:
     virtual void setComposition(ShapePage* page) { composition_ = page; }
     Shape* parent() const { return parent_; }
     void setParent(Shape* parent) { parent_ = parent; }
-    pf::UndoManager* undoManager() const { return composition_ ? composition_->undoManager() : nullptr; }
+    // None for the selection object: its children record their own changes.
+    pf::UndoManager* undoManager() const
+    {
+        return composition_ && !isManipulator() ? composition_->undoManager() : nullptr;
+    }
     // Switches undo registration off when there is an undo manager and it is on; answers whether it did.
     bool disableUndo();
     void reenableUndoIf(bool disabled);
@@ -147,7 +151,8 @@ public:
     bool isHidden() const { return hidden_; }
     // Groups pass these three on to their children.
     virtual void setHidden(bool hidden);
-    bool isLocked() const { return locked_; }
+    // hook: the selection answers for its children.
+    virtual bool isLocked() const { return locked_; }
     virtual void setLocked(bool locked);
     bool isSelected() const { return selected_; }
     // No undo, no notice: stores, marks the dirty rect stale and redisplays.
@@ -207,10 +212,12 @@ public:
     // jiggleFrameHandle with undo registration suspended (a change that rebuilds the outline).
     void jiggleFrameWithoutUndo();
 
-    std::int64_t rotationAngle() const { return rotationAngle_; }
+    // hook: the selection answers its single child's.
+    virtual std::int64_t rotationAngle() const { return rotationAngle_; }
     // hook: kinds that are never turned ignore it.
     virtual void setRotationAngle(std::int64_t degrees);
-    double rotationHandleRadius() const { return rotationHandleRadius_; }
+    // hook: the selection answers its single child's, in screen points.
+    virtual double rotationHandleRadius() const { return rotationHandleRadius_; }
     // Rounded; refused when the handle would meet the side handles. No undo, no notice.
     void setRotationHandleRadius(double radius);
     double adjustmentRatioX() const { return adjustmentRatioX_; }

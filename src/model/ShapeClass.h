@@ -136,6 +136,8 @@ public:
     virtual const QSet<QString>& keysExcludedFromStickyPhylum() const;
     // Whether sticky setters write; kinds that keep no sticky style (the page, the selection) answer no.
     virtual bool isStickySettingEnabled() const;
+    // Whether shapes of the kind may be stored, so that stored data may name it (not the selection objects).
+    virtual bool isSavableKind() const { return true; }
 
     QString userPhylumKeyForKey(const QString& key) const; // "User-%@-%@"
     QString typeKeyForKey(const QString& key) const;       // "%@-%@"

@@ -54,7 +54,9 @@ pf::Rect square(const pf::Point& centre, double side)
 void Shape::setFrame(const pf::Rect& requested)
 {
     pf::Rect r = requested;
-    if (rotationAngle_ == 0 || rotationAngle_ == 180)
+    // The virtual angle: a selection turns with its child, and must keep a turned child's frame unrounded.
+    const std::int64_t angle = rotationAngle();
+    if (angle == 0 || angle == 180)
         r = QVRectRound(r);
     if (r == frame_)
         return;

@@ -57,6 +57,11 @@ const ShapeClass* shapeKindNamed(const QString& name)
     const ShapeClass* k = pf::ClassRegistry::shared().lookup<ShapeClass>(name);
     if (!k)
         qCWarning(lcShapePlist, "Shape: \"%s\" names no shape kind; entry skipped", qUtf8Printable(name.left(200)));
+    else if (!k->isSavableKind()) {
+        // A selection object is found by name too; stored data must never put one into a document.
+        qCWarning(lcShapePlist, "Shape: \"%s\" is not a stored kind; entry skipped", qUtf8Printable(name.left(200)));
+        return nullptr;
+    }
     return k;
 }
 

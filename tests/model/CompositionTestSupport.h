@@ -1,7 +1,7 @@
 // A page on a recording owner, with helpers to put boxes on it.
 #pragma once
 
-#include "RecordingCompositionDelegate.h"
+#include "support/RecordingCompositionDelegate.h"
 #include "ShapeTestSupport.h"
 
 #include "model/Composition.h"

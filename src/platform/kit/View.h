@@ -34,7 +34,8 @@ public:
     bool isFlipped() const { return true; }
     // In the superview's points.
     const Rect& frame() const { return frame_; }
-    void setFrame(const Rect& frame);
+    // Subclasses may adjust what they are given (the canvas sizes itself for its page).
+    virtual void setFrame(const Rect& frame);
     void setFrameOrigin(Point origin) { setFrame(Rect(origin, frame_.size)); }
     void setFrameSize(Size size) { setFrame(Rect(frame_.origin, size)); }
     Rect bounds() const { return Rect(Point(), frame_.size); }

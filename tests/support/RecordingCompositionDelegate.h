@@ -27,7 +27,7 @@ public:
     std::int64_t activeHandleIndexForComposition(Composition&) override { return activeHandle; }
     void compositionTitleDidChange(Composition&) override { calls << QStringLiteral("titleDidChange"); }
     void compositionWantsSelectNone(Composition&) override { calls << QStringLiteral("selectNone"); }
-    void compositionSelectionWillChange(Composition&) override {}
+    void compositionSelectionWillChange(Composition&) override { calls << QStringLiteral("selectionWillChange"); }
     void compositionSelectionDidChange(Composition&) override { calls << QStringLiteral("selectionDidChange"); }
     void compositionWasEditedInRectUpdatePalettes(Composition&, const pf::Rect&, bool) override { ++edits; }
     void compositionDidAddShape(Composition&, const std::shared_ptr<Shape>& shape) override

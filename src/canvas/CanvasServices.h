@@ -1,0 +1,77 @@
+// What the canvas asks of the window around it, of the document that owns its page and of the palettes.
+// The window shell, the documents and the palettes implement these; tests use recording fakes. The canvas
+// holds each as a plain pointer that its owner keeps valid (and clears before it goes).
+#pragma once
+
+#include "platform/foundation/Variant.h"
+#include "platform/graphics/Image.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Composition;
+class Manipulator;
+class Canvas;
+
+// The document that owns the canvas's page: its image store, change count and termination guards.
+class CanvasDocument {
+public:
+    virtual ~CanvasDocument() = default;
+
+    // The identifier, or an error text (then the identifier is null). Completions come on a later turn of the
+    // main queue, never after the document is gone.
+    using ImageCompletion = std::function<void(const QString& identifier, const QString& error)>;
+
+    // The stored picture of the identifier; a null image when none is stored.
+    virtual pf::Image imageForIdentifier(const QString& identifier) = 0;
+    // Counts of the shapes that show each picture: a stored picture starts at 0, and a shape counts it when
+    // it joins a page.
+    virtual void incrementRefCountForImageIdentifier(const QString& identifier) = 0;
+    virtual void decrementRefCountForImageIdentifier(const QString& identifier) = 0;
+    // Stores the picture file under the preferred identifier when that one is free or holds the same bytes,
+    // else under a new one. Bytes that are not a picture give an error.
+    virtual void provisionImageAtPath(const QString& path, const QString& preferredIdentifier,
+                                      ImageCompletion completion) = 0;
+    // Stores picture bytes under a new identifier; empty or non-picture bytes give an error.
+    virtual void provisionImageWithData(const QByteArray& data, ImageCompletion completion) = 0;
+    // One change done (the document becomes edited).
+    virtual void updateChangeCount() = 0;
+    virtual void disableSuddenTermination() = 0;
+    virtual void enableSuddenTermination() = 0;
+    virtual pf::Variant objectSpecifier() = 0;
+};
+
+// The window the canvas is shown in.
+class CanvasWindow {
+public:
+    virtual ~CanvasWindow() = default;
+
+    // The document of the window; null when it has none.
+    virtual CanvasDocument* document() = 0;
+    virtual bool isFullScreen() const = 0;
+    // The window's saved state (scroll position, selection) is out of date.
+    virtual void invalidateRestorableState() = 0;
+    // Offers an open panel for one picture file.
+    virtual void browseForImage() = 0;
+    virtual void updateSelectedTabThumbnail() = 0;
+};
+
+// The inspector palette: it shows the facets of the page's selection.
+class InspectorPalette {
+public:
+    virtual ~InspectorPalette() = default;
+    virtual void setSelectedComposition(Composition* page) = 0;
+    virtual void setSelectedObject(Manipulator* selection) = 0;
+    virtual void setNeedsUpdate() = 0;
+};
+
+// The outline palette: it lists the page's shapes and the canvas's selection.
+class OutlinePalette {
+public:
+    virtual ~OutlinePalette() = default;
+    virtual void setCanvas(Canvas* canvas) = 0;
+    virtual void setNeedsUpdate() = 0;
+};

@@ -1,0 +1,256 @@
+// The selection of one page. A Manipulator is itself a Shape: the canvas puts it into the page's shape list
+// while something is selected, so it draws above the shapes and answers the hit tests for its handles. Its
+// children are the selected shapes (held, never reparented: they stay where they are on the page). It is
+// never saved, selected or snapped to, registers no undo of its own (the children record their changes),
+// and keeps the drag state of the drags run on it.
+//
+// Handle numbers: 0 to 8 are the QVRectCorner values of the frame (y down), 9 the adjustment handle, 10 the
+// rotation handle, 11 the connection handle and 12 to 16 the connection options around it.
+#pragma once
+
+#include "model/Shape.h"
+#include "model/ShapeClass.h"
+#include "platform/foundation/NotFound.h"
+#include "platform/graphics/Gradient.h"
+#include "platform/graphics/Image.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class Composition;
+class ManipulatorCanvas;
+
+// Handle numbers beyond the frame's corners.
+inline constexpr std::int64_t ManipulatorHandleAdjust = 9;
+inline constexpr std::int64_t ManipulatorHandleRotation = 10;
+inline constexpr std::int64_t ManipulatorHandleConnection = 11;
+inline constexpr std::int64_t ManipulatorHandleConnectionOption = 12; // 12 to 16
+
+class ManipulatorClass : public ShapeClass {
+public:
+    using ShapeClass::ShapeClass;
+    QString title() const override;      // localized "Manipulator"
+    QString shortTitle() const override; // localized "Manipulator"
+    QString toolTipClassName() const override { return {}; }
+    bool wantsRegistration() const override { return false; }
+    bool isStickySettingEnabled() const override { return false; }
+    bool isSavableKind() const override { return false; }
+
+    // Made once for the program's life.
+    static const pf::Color& handleStrokeColor();  // device white 0.6
+    static const pf::Color& activeStrokeColor();  // cyan
+    static const pf::Color& draggingFillColor();  // device white 0.6
+    static const pf::Color& handleFillColor();    // white
+    // Unlocked and locked handle faces.
+    static const pf::Gradient& selectionHandleGradient();
+    static const pf::Gradient& lockedHandleGradient();
+    // The pictures in the five connection-option handles (index = handle - 12): each the pointer kind that a
+    // drag from that option makes, drawn in 16 x 16.
+    static const std::array<pf::Image, 5>& optionImages();
+    // 12 Arc, 13 and 14 SegmentedLine, 15 Path, 16 Line; empty for any other number.
+    static QString pointerClassNameForConnectionOptionHandle(std::int64_t handle);
+};
+
+class Manipulator : public Shape {
+public:
+    using Children = std::vector<std::shared_ptr<Shape>>;
+
+    static const ManipulatorClass& staticClass();
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+
+    // The selection object for these shapes, made with the first shape's frame: fewer than two distinct
+    // shapes take the first one's own manipulator class (a plain Manipulator, logged, when that class is
+    // not registered), more take a plain Manipulator. Children are not added.
+    static std::shared_ptr<Manipulator> forShapes(const Children& shapes);
+
+    // Shape set-up without sticky style: no fill, no stroke, no shadows.
+    void initWithFrame(const pf::Rect& frame) override;
+
+    // ---- the canvas ----
+    ManipulatorCanvas* canvas() const { return canvas_; }
+    void setCanvas(ManipulatorCanvas* canvas) { canvas_ = canvas; }
+    // The page the selection lies on (null off a page).
+    Composition* page() const;
+
+    // ---- membership (the page's delegate hears will-change and did-change around each) ----
+    const Children& children() const { return children_; }
+    // Ignores the manipulator itself and a shape already held. Selects it, appends it, sets the frame to the
+    // union of the children's frames.
+    virtual void addShape(const std::shared_ptr<Shape>& shape);
+    virtual void removeShape(const std::shared_ptr<Shape>& shape);
+    // Notices even when empty; the frame becomes the zero rect (through setFrame, which records no undo here).
+    void removeAllShapes();
+    bool containsShape(const Shape* shape) const { return indexOfShape(shape) != pf::NotFound; }
+    std::size_t indexOfShape(const Shape* shape) const;
+    // Marks the dirty rect stale and keeps rotatedUpright.
+    virtual void childrenChanged();
+
+    // ---- queries ----
+    virtual bool isEmpty() const { return children_.empty(); }
+    virtual bool hasSingle() const { return children_.size() == 1; }
+    virtual bool hasMultiple() const { return children_.size() > 1; }
+    // Several children of at least two classes.
+    virtual bool hasMixed() const;
+
+    // ---- capabilities ----
+    virtual bool allowsRotation() const { return true; }
+    virtual bool allowsConnection() const { return true; }
+    virtual bool allowsAdjusting() const { return true; }
+    virtual bool allowsSizeToFitText() const { return true; }
+    virtual bool allowsInsertPoint() const { return false; }
+    virtual bool allowsRemovePoint() const { return false; }
+    virtual void insertPoint(const pf::Point& point) { (void)point; }
+    virtual void removePoint(const pf::Point& point) { (void)point; }
+    // A single child that can edit text goes to in-place editing; true when it did.
+    virtual bool doubleClickedAtPoint(const pf::Point& point);
+
+    // ---- the shape it stands in for (single-child answers; see each) ----
+    // The single child's angle, else 0.
+    std::int64_t rotationAngle() const override;
+    // Any child locked.
+    bool isLocked() const override;
+    // The single child's radius over the zoom scale; 0 with several; the own value over the scale with none.
+    double rotationHandleRadius() const override;
+    bool isManipulator() const override { return true; }
+    bool isSavable() const override { return false; }
+    bool isSelectable() const override { return false; }
+    bool isSnapable() const override { return false; }
+    void updateConnections() override {}
+    // Handles are drawn by the canvas's overlay; the selection paints nothing of its own into the page.
+    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) override;
+
+    // ---- handles (page points, unrotated; the zero rect: no such handle) ----
+    pf::Rect topLefHandle() const;
+    virtual pf::Rect topMidHandle() const;
+    virtual pf::Rect topRitHandle() const;
+    virtual pf::Rect midLefHandle() const;
+    virtual pf::Rect midMidHandle() const;
+    virtual pf::Rect midRitHandle() const;
+    virtual pf::Rect botLefHandle() const;
+    virtual pf::Rect botMidHandle() const;
+    pf::Rect botRitHandle() const;
+    virtual pf::Rect adjustHandle() const;
+    virtual pf::Rect rotationHandle() const;
+    virtual pf::Rect connectionHandle() const;
+    // The resize handle rect of a corner 0 to 8 (the functions above); the zero rect for other numbers.
+    pf::Rect resizeHandle(std::int64_t corner) const;
+    // Options 12 to 16 around the connection handle rect.
+    std::array<pf::Rect, 5> connectionOptionRects(const pf::Rect& connectionHandleRect) const;
+    // The handle's square path, its centre turned with the selection while the square stays upright.
+    pf::Path pathForHandleRect(const pf::Rect& rect) const;
+
+    // Whether each handle is there to be seen and hit: hit testing and drawing ask the same questions.
+    virtual bool showsSelectionHandles() const;
+    bool showsRotationHandle() const;
+    bool showsConnectionHandle() const;
+    bool showsAdjustmentHandles() const;
+
+    // The handle under a page point, first hit wins; -1 for none.
+    virtual std::int64_t handleForPoint(const pf::Point& point) const;
+
+    // ---- drag state (the drags keep it) ----
+    std::int64_t activeHandle() const { return activeHandle_; }
+    void setActiveHandle(std::int64_t handle) { activeHandle_ = handle; }
+    std::int64_t dragResizingHandle() const { return dragResizingHandle_; }
+    void setDragResizingHandle(std::int64_t handle) { dragResizingHandle_ = handle; }
+    bool rotatedUpright() const { return rotatedUpright_; }
+    bool connectionOptionsVisible() const { return connectionOptionsVisible_; }
+    void setConnectionOptionsVisible(bool visible) { connectionOptionsVisible_ = visible; }
+    bool provisional() const { return provisional_; }
+    void setProvisional(bool provisional) { provisional_ = provisional; }
+    bool blockDisableUndo() const { return blockDisableUndo_; }
+    void setBlockDisableUndo(bool block) { blockDisableUndo_ = block; }
+    bool isShiftConstrain() const { return shiftConstrain_; }
+    void setShiftConstrain(bool on) { shiftConstrain_ = on; }
+    virtual bool isOptionCenter() const { return optionCenter_; }
+    virtual void setOptionCenter(bool on) { optionCenter_ = on; }
+    bool isCommandPressed() const { return commandPressed_; }
+    void setCommandPressed(bool on) { commandPressed_ = on; }
+    bool dragDidChange() const { return dragDidChange_; }
+    void setDragDidChange(bool on) { dragDidChange_ = on; }
+    bool dragResizing() const { return dragResizing_; }
+    void setDragResizing(bool on) { dragResizing_ = on; }
+    bool dragRotating() const { return dragRotating_; }
+    void setDragRotating(bool on) { dragRotating_ = on; }
+    bool dragAdjusting() const { return dragAdjusting_; }
+    void setDragAdjusting(bool on) { dragAdjusting_ = on; }
+    bool dragAdjusting1() const { return dragAdjusting1_; }
+    void setDragAdjusting1(bool on) { dragAdjusting1_ = on; }
+    bool dragMoving() const { return dragMoving_; }
+    void setDragMoving(bool on) { dragMoving_ = on; }
+    bool midHandleResize() const { return midHandleResize_; }
+    void setMidHandleResize(bool on) { midHandleResize_ = on; }
+    std::uint64_t lockType() const { return lockType_; }
+    void setLockType(std::uint64_t type) { lockType_ = type; }
+    const pf::Point& dragStartPoint() const { return dragStartPoint_; }
+    void setDragStartPoint(const pf::Point& point) { dragStartPoint_ = point; }
+    const pf::Point& rotDragPoint() const { return rotDragPoint_; }
+    void setRotDragPoint(const pf::Point& point) { rotDragPoint_ = point; }
+    const pf::Point& unrotDragPoint() const { return unrotDragPoint_; }
+    void setUnrotDragPoint(const pf::Point& point) { unrotDragPoint_ = point; }
+    const pf::Size& dragResizingOffset() const { return dragResizingOffset_; }
+    void setDragResizingOffset(const pf::Size& offset) { dragResizingOffset_ = offset; }
+    const QStringList& specialKeyPaths() const { return specialKeyPaths_; }
+
+protected:
+    // The zoom step of the page (0 off a page): handle rounding applies at steps up to 9.
+    std::int64_t zoomScaleIndex() const;
+    // Tells the page's delegate.
+    void selectionWillChange();
+    void selectionDidChange();
+    void setFrameToChildren();
+
+private:
+    Children children_;
+    ManipulatorCanvas* canvas_ = nullptr;
+    QStringList specialKeyPaths_{QStringLiteral("displayFrameX"), QStringLiteral("displayFrameY")};
+    std::int64_t activeHandle_ = -1;
+    std::int64_t dragResizingHandle_ = -1;
+    std::uint64_t lockType_ = 0;
+    pf::Point dragStartPoint_;
+    pf::Point rotDragPoint_;
+    pf::Point unrotDragPoint_;
+    pf::Size dragResizingOffset_;
+    bool rotatedUpright_ = true;
+    bool dragDidChange_ = false;
+    bool dragResizing_ = false;
+    bool dragRotating_ = false;
+    bool dragAdjusting_ = false;
+    bool dragAdjusting1_ = false;
+    bool dragMoving_ = false;
+    bool connectionOptionsVisible_ = false;
+    bool shiftConstrain_ = false;
+    bool optionCenter_ = false;
+    bool commandPressed_ = false;
+    bool provisional_ = false;
+    bool midHandleResize_ = false;
+    bool blockDisableUndo_ = false;
+};
+
+// The page's own selection object: its only child is the page, and its side handles are strips along the
+// page's edges, by which the canvas resizes the page. Every canvas keeps one at index 0 of its page.
+class CompositionManipulator : public Manipulator {
+public:
+    static const ManipulatorClass& staticClass();
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+
+    bool allowsRotation() const override { return false; }
+    bool allowsConnection() const override { return false; }
+    pf::Rect rotationHandle() const override { return {}; }
+    pf::Rect connectionHandle() const override { return {}; }
+    // Strips 3 screen points thick along the edges, shortened at their far end by half that.
+    pf::Rect topMidHandle() const override;
+    pf::Rect botMidHandle() const override;
+    pf::Rect midLefHandle() const override;
+    pf::Rect midRitHandle() const override;
+    // The page's edges are its handles whatever the preference says.
+    bool showsSelectionHandles() const override { return true; }
+    // The page is never resized about its centre.
+    bool isOptionCenter() const override { return false; }
+    void setOptionCenter(bool) override {}
+};
+
+// Registers Manipulator and CompositionManipulator, so shapes that name them get them.
+void registerManipulatorClasses(pf::ClassRegistry& registry);
