@@ -150,6 +150,35 @@ public:
     // The handle under a page point, first hit wins; -1 for none.
     virtual std::int64_t handleForPoint(const pf::Point& point) const;
 
+    // ---- drags: begun on mouse-down, a step per drag event past the threshold, ended on mouse-up ----
+    // Page undo recording is off from begin to end (unless blockDisableUndo); each end records one change
+    // per child. A locked selection ignores them all.
+    virtual void beginDragResizeAtPointWithHandle(const pf::Point& point, std::int64_t handle);
+    virtual void mouseDragResizeEventAtPoint(const pf::Event& event, const pf::Point& point);
+    virtual void endDragResize(const pf::Event& event);
+    virtual void beginDragRotateAtPointWithHandle(const pf::Point& point, std::int64_t handle);
+    virtual void mouseDragRotateEventAtPoint(const pf::Event& event, const pf::Point& point);
+    virtual void endDragRotate(const pf::Event& event);
+    virtual void beginDragAdjustAtPointWithHandle(const pf::Point& point, std::int64_t handle);
+    virtual void mouseDragAdjustEventAtPoint(const pf::Event& event, const pf::Point& point);
+    virtual void endDragAdjust(const pf::Event& event);
+    virtual void beginDragAdjust1AtPointWithHandle(const pf::Point& point, std::int64_t handle);
+    virtual void mouseDragAdjust1EventAtPoint(const pf::Event& event, const pf::Point& point);
+    virtual void endDragAdjust1(const pf::Event& event);
+    virtual void beginDragMoveAtPoint(const pf::Point& point);
+    virtual void mouseDragMoveEventAtPoint(const pf::Event& event, const pf::Point& point);
+    virtual void endDragMove(const pf::Event& event);
+    // The modifiers changed during a drag (the canvas runs the step again at once).
+    virtual void flagsChanged(const pf::Event& event) { (void)event; }
+    // The canvas multiplies the drag threshold by it.
+    virtual double dragStartThresholdMultiplier() const { return 1.0; }
+    virtual bool isSizeEditable() const { return true; }
+    // Connector selections attach their end to the shape under the pointer.
+    virtual void setConnectingShapeAtPoint(const std::shared_ptr<Shape>& shape, const pf::Point& point)
+    {
+        (void)shape, (void)point;
+    }
+
     // ---- drag state (the drags keep it) ----
     std::int64_t activeHandle() const { return activeHandle_; }
     void setActiveHandle(std::int64_t handle) { activeHandle_ = handle; }
