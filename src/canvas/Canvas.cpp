@@ -13,6 +13,9 @@
 Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
 {
     setAttribute(Qt::WA_AcceptTouchEvents);
+    // Hovering shows the handles and the page edges under the pointer.
+    setAcceptsMouseMovedEvents(true);
+    setAcceptsFirstResponder(true);
     auto& center = pf::NotificationCenter::defaultCenter();
     const auto observe = [&](const char* name, void (Canvas::*handler)(const pf::Notification&)) {
         pageObservers_.push_back(
@@ -36,6 +39,10 @@ Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
 Canvas::~Canvas()
 {
     delayed_.cancelPreviousPerformRequests();
+    // A tool's undo group closes with it; nothing else of the tool's ending applies to a canvas going.
+    if (toolUndoGroup_ && toolUndoManager_)
+        toolUndoManager_->endUndoGrouping(*toolUndoGroup_);
+    mouseStrategy_.reset();
     pageObservers_.clear();
     modeObservers_.clear();
     if (auto page = composition())
@@ -227,6 +234,10 @@ void Canvas::compositionRulerOriginDidChange(const pf::Notification& n)
 bool Canvas::event(QEvent* e)
 {
     switch (e->type()) {
+    case QEvent::WindowDeactivate:
+    case QEvent::Hide:
+        endLostGesture();
+        break;
     case QEvent::ParentChange:
     case QEvent::Show:
         observeWindowModes();
@@ -258,9 +269,10 @@ void Canvas::observeWindowModes()
         return;
     modeObservers_.clear();
     observedWindow_ = w;
-    // A canvas reacts only to the tool modes chosen for its own window. Tools take these over.
+    // A canvas reacts only to the tool modes chosen for its own window.
     auto& center = pf::NotificationCenter::defaultCenter();
     for (const char* name : {BezierModeWasActivatedNotification, BrushModeWasActivatedNotification,
                              PathModeWasActivatedNotification, ShapeModeWasActivatedNotification})
-        modeObservers_.push_back(center.addObserver(QString::fromLatin1(name), w, [](const pf::Notification&) {}));
+        modeObservers_.push_back(center.addObserver(QString::fromLatin1(name), w,
+                                                    [this](const pf::Notification& n) { canvasModeWasActivated(n); }));
 }

@@ -9,22 +9,34 @@
 #pragma once
 
 #include "canvas/CanvasServices.h"
+#include "canvas/MouseStrategy.h"
 #include "manipulators/ManipulatorCanvas.h"
 #include "platform/foundation/Color.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/kit/Cursor.h"
 #include "platform/kit/View.h"
 
 #include <QPointer>
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class CanvasEffectCache;
+class CanvasShapeIndex;
 class Composition;
 class Group;
+class Guide;
+class Lasso;
 class Manipulator;
 class Shape;
+class ToolTip;
 
 class Canvas : public pf::View, public ManipulatorCanvas {
 public:
@@ -85,6 +97,9 @@ public:
     pf::Rect convertRectToComposition(const pf::Rect& r) const;
     pf::Rect convertRectFromComposition(const pf::Rect& r) const;
 
+    // The view rect of a page rect marked for redrawing.
+    void setNeedsDisplayInCompositionRect(const pf::Rect& rect);
+
     // ---- scrolling and zoom ----
     void scrollRectToCenter(const pf::Rect& r);
     void scrollPointToCenter(const pf::Point& p);
@@ -140,11 +155,142 @@ public:
     // The in-place text editor; none yet.
     virtual bool isEditingText() const { return false; }
     virtual void stopEditingText() {}
-    // Ends the active tool; none yet.
-    virtual void revertToDefaultMouseMode() {}
-    // Rulers and grid follow the page; nothing to do until they are drawn.
+    // Rulers follow the page; nothing to do until they are drawn.
     virtual void updateRulersOrigin() {}
-    virtual void updateGridPattern() {}
+    // The grid follows the page's zoom, grid and metrics (CanvasDrawing.cpp).
+    virtual void updateGridPattern();
+
+    // ---- events (CanvasEvents.cpp) ----
+    // Tool keys: key code -> the class name the library's tool mode takes (V, 9, ends a tool).
+    static const std::map<std::uint16_t, QString>& toolKeyTable();
+    // Cached diagonal resize cursors.
+    static const pf::Cursor& resizeDiagonalTopLefCursor();
+    static const pf::Cursor& resizeDiagonalTopRitCursor();
+    static const pf::Cursor& resizeDiagonalBotLefCursor();
+    static const pf::Cursor& resizeDiagonalBotRitCursor();
+    // The cursor shown over the canvas (the default arrow when none was chosen).
+    const pf::Cursor& shownCursor() const { return shownCursor_; }
+    void showCursor(const pf::Cursor& cursor);
+    void showDefaultCursor() { showCursor(pf::Cursor::arrow()); }
+
+    // Snapping is switched on for a drag step only when the pointer moves less than a page point on an axis.
+    void optimizeSnapping(const pf::Point& pagePoint);
+    // Whether a drag has gone past the drag threshold (once past, until the next press).
+    bool dragPointMeetsDragThreshold(const pf::Point& viewPoint);
+    // One drag step of the selection: threshold, page-resize amplification, snapping decision, the step of
+    // the running drag, redisplay of what changed.
+    void manipulatorDragged(const pf::Event& event, const pf::Point& viewPoint);
+    // While the page itself is resized by a left or top handle, the pointer's way from the drag start is
+    // amplified (the page grows about its centre), twice more or, with Option, once more.
+    pf::Point amplifiedDragPoint(const pf::Event& event, const pf::Point& viewPoint) const;
+    // A double click: the innermost shape under the point is selected and asked to handle it.
+    bool mouseDownDoubleClick(const pf::Point& pagePoint);
+    bool hasMetDragThreshold() const { return hasMetDragThreshold_; }
+    // A drag starts at this view point: the threshold is measured from it.
+    void beginDragAtPoint(const pf::Point& viewPoint);
+    bool dragScroll() const { return dragScroll_; }
+    bool dragZoom() const { return dragZoom_; }
+    bool killDrag() const { return killDrag_; }
+    bool showingResizeCursor() const { return showingResizeCursor_; }
+
+    // The rubber band in progress, or null.
+    const std::shared_ptr<Lasso>& lasso() const { return lasso_; }
+    void lassoMouseDragged(const pf::Event& event, const pf::Point& viewPoint);
+    void removeLasso();
+
+    // The label near the pointer during drags (made on first use).
+    ToolTip* toolTip() const { return toolTip_; }
+    void showToolTipWithText(const QString& text);
+    void showToolTipWithRect(const pf::Rect& pageRect);
+    void showToolTipWithPoint(const pf::Point& pagePoint);
+    void showToolTipWithSize(const pf::Size& size);
+    void showToolTipForResizeDrag();
+    void hideToolTip();
+
+    // The context menu for the event's point, opened on the next turn (nothing fills it yet: the requests
+    // are counted).
+    void showCanvasContextMenuForEvent(const pf::Event& event);
+    int contextMenuRequests() const { return contextMenuRequests_; }
+
+    // ---- tools (CanvasTools.cpp) ----
+    static constexpr char DefaultModeWasActivatedNotification[] = "CanvasDefaultModeWasActivatedNotification";
+    static constexpr char DidClearListSelectionNotification[] = "CanvasDidClearListSelectionNotification";
+    const std::shared_ptr<MouseStrategy>& mouseStrategy() const { return mouseStrategy_; }
+    // Makes the tool the canvas's tool: the running one ends (keeping the library's choice), the selection
+    // goes, and one undo group holds everything the tool makes until it ends. A null tool does nothing.
+    void mouseModeWasActivated(std::shared_ptr<MouseStrategy> tool);
+    // A tool finished a shape: it ends, or with persist stays for the next one.
+    void mouseStrategyDidFinish(MouseStrategy& tool, bool persist);
+    // Ends the active tool (the library's list selection is cleared).
+    void revertToDefaultMouseMode() { revertToDefaultMouseModeAndKeepListSelection(false); }
+    void revertToDefaultMouseModeAndKeepListSelection(bool keep);
+    // A call on the main queue that dies with the canvas.
+    pf::DelayedCall performAfterDelay(std::function<void()> call, pf::Nanoseconds delay)
+    {
+        return delayed_.performAfterDelay(std::move(call), delay);
+    }
+    // Clears the temporary guides and redraws where they were.
+    void clearTempGuidesNow() { setNeedsDisplayInCompositionRect(clearTempGuides()); }
+
+    // ---- temporary guides (CanvasGuides.cpp) ----
+    // The snapping lines of the running drag or nudge.
+    const std::vector<std::shared_ptr<Guide>>& tempGuides() const { return tempGuides_; }
+    // Empties them; answers the rect they covered (page points), to redraw.
+    pf::Rect clearTempGuides();
+    // The rect the temporary guides cover (the zero rect for none).
+    pf::Rect tempGuidesDirtyRect() const;
+    // Appended unless the active tool does not want them.
+    void addTempGuide(std::uint64_t type, const pf::Point& from, const pf::Point& to) override;
+    // Keeps the guides on the rect's edges and centre lines; with none left the snap marks go too.
+    pf::Rect cleanUpTempGuidesWithManipulatorRect(const pf::Rect& rect) override;
+
+    // ---- seams of later work: connection marks, user guides ----
+    pf::Rect clearConnectingSet() { return {}; }
+    pf::Rect clearSnappedSet() { return {}; }
+    void endConnectingWithFlash(bool flash) { (void)flash; }
+    bool connectionFlashOn() const { return connectionFlashOn_; }
+    void setConnectionFlashOn(bool on) { connectionFlashOn_ = on; }
+    std::shared_ptr<Guide> userGuideAtPoint(const pf::Point& viewPoint) const
+    {
+        (void)viewPoint;
+        return nullptr;
+    }
+
+    // ---- drawing (CanvasDrawing*.cpp) ----
+    // One dirty rect (view points): the canvas around the page, the page, the grid, the page's shapes, a veil
+    // over what lies outside the page, the border, the guides and the selection's handles. Grid, veil,
+    // border, guides and handles only on screen, and not while the page exports, makes a thumbnail or
+    // fills a loupe.
+    void drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect) override;
+    // Where the page draws: the scaled frame with its origin rounded plus half a point and its size rounded,
+    // so that 1-point strokes fall on pixel centres.
+    pf::Rect pageDrawingRect() const;
+    // The grid, one pattern every 1, 2, 4 and 8 cells: spacing and line width in view points.
+    struct GridPattern {
+        double side = 0;
+        double lineWidth = 0;
+    };
+    const std::array<GridPattern, 4>& gridPatterns() const { return gridPatterns_; }
+    // The grid-visibility preference: 2 always, 1 when the page's grid is on, otherwise never.
+    bool isGridVisible() const;
+    // The canvas's window is the active one (its page border is darker).
+    bool isMainWindow() const;
+    // The topmost savable shape of the page containing the page point, as the page's own shapeAtPoint
+    // answers, found through the spatial index.
+    std::shared_ptr<Shape> shapeAtPoint(const pf::Point& pagePoint) const;
+    // What the paints did since the last reset, for tests and measurements.
+    struct DrawingStats {
+        std::size_t paints = 0;
+        std::size_t shapesDrawn = 0;
+        pf::Rect lastDirtyRect;
+    };
+    const DrawingStats& drawingStats() const { return drawingStats_; }
+    void resetDrawingStats() { drawingStats_ = {}; }
+    // The pictures of shadowed and filtered shapes kept between paints.
+    CanvasEffectCache& effectCache() const;
+    // Off: every paint hands the page all its shapes, as an export does (for comparisons).
+    bool usesShapeIndex() const { return usesShapeIndex_; }
+    void setUsesShapeIndex(bool on) { usesShapeIndex_ = on; }
 
     // ---- ManipulatorCanvas ----
     bool dragCopy() const override { return dragCopy_; }
@@ -156,6 +302,15 @@ public:
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void keyDown(const pf::Event& e) override;
+    void keyUp(const pf::Event& e) override;
+    void mouseDown(const pf::Event& e) override;
+    void mouseDragged(const pf::Event& e) override;
+    void mouseUp(const pf::Event& e) override;
+    void mouseMoved(const pf::Event& e) override;
+    void flagsChanged(const pf::Event& e) override;
+    void rightMouseDown(const pf::Event& e) override;
+    bool consumesKeyEquivalent(const pf::Event& e) const override;
 
 private:
     // Notice handlers (each only for this canvas's page).
@@ -166,12 +321,39 @@ private:
     bool isOwnPage(const pf::Notification& n) const;
     // The tool-mode notices of the window the canvas is in.
     void observeWindowModes();
+    void canvasModeWasActivated(const pf::Notification& n);
     void invalidateRestorableState();
-    // The view rect of a page rect marked for redrawing.
-    void setNeedsDisplayInCompositionRect(const pf::Rect& rect);
     // Takes the selection and the page selection object off the page.
     void unbindPage(Composition& page);
 
+    // The press, drag or band in progress, handled the same whether the event is left or right.
+    void handleMouseDown(const pf::Event& e, bool rightClick);
+    // A release Qt lost (a popup took the pointer, the window went inactive) ends the gesture as a mouse-up
+    // at the last drag point.
+    void endLostGesture();
+    pf::Rect clearDragMarks();
+    void startLasso(const std::shared_ptr<Lasso>& band, const pf::Point& pagePoint);
+
+    std::vector<std::shared_ptr<Guide>> tempGuides_;
+    std::shared_ptr<MouseStrategy> mouseStrategy_;
+    std::optional<pf::UndoGroupToken> toolUndoGroup_;
+    pf::UndoManager* toolUndoManager_ = nullptr;
+    std::shared_ptr<Lasso> lasso_;
+    ToolTip* toolTip_ = nullptr;
+    std::optional<pf::Event> lastDragEvent_;
+    std::vector<const Shape*> ignoredShapes_;
+    pf::Cursor shownCursor_ = pf::Cursor::arrow();
+    pf::Point lastDragCompPoint_;
+    pf::Point lastEventLocation_;
+    int contextMenuRequests_ = 0;
+    bool mouseIsDown_ = false;
+    bool checkWantsSnap_ = false;
+    bool hasMetDragThreshold_ = false;
+    bool dragScroll_ = false;
+    bool dragZoom_ = false;
+    bool killDrag_ = false;
+    bool showingResizeCursor_ = false;
+    bool connectionFlashOn_ = false;
     std::weak_ptr<Composition> page_;
     std::shared_ptr<Manipulator> manipulator_;
     std::shared_ptr<Manipulator> compositionManipulator_;
@@ -184,4 +366,17 @@ private:
     QPointer<QWidget> observedWindow_;
     QPointer<QWidget> observedClip_;
     pf::DelayedCallOwner delayed_;
+
+    // ---- drawing ----
+    void drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dirtyRect) const;
+    void drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const;
+    void drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const;
+    void drawShapesInContext(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageDirtyRect,
+                             bool onScreen);
+    std::array<GridPattern, 4> gridPatterns_{};
+    // Shared, not unique: the destructor is compiled where these types are not known.
+    mutable std::shared_ptr<CanvasShapeIndex> shapeIndex_;
+    mutable std::shared_ptr<CanvasEffectCache> effectCache_;
+    DrawingStats drawingStats_;
+    bool usesShapeIndex_ = true;
 };

@@ -121,6 +121,31 @@ public:
     // Handles are drawn by the canvas's overlay; the selection paints nothing of its own into the page.
     void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) override;
 
+    // ---- drawing (ManipulatorDrawing.cpp) ----
+    // Where the overlay draws: page points to view points (the zoom and the page's place in the view).
+    struct HandleOverlay {
+        pf::AffineTransform pageToView;
+        double scale = 1;
+        // The view point of a page point turned with the selection about its centre.
+        pf::Point viewPoint(const Manipulator& m, const pf::Point& pagePoint) const;
+    };
+    // The handles in view points, on screen only, at whole-point places and fixed sizes, upright whatever
+    // the turn; the same predicates as handleForPoint decide which are drawn.
+    void drawHandlesInContext(pf::GraphicsContext& context, const HandleOverlay& overlay) const;
+    // Kinds with an adjustment handle draw it here (drawAdjustmentHandle); nothing in Manipulator.
+    virtual void drawAdjustmentHandlesInContext(pf::GraphicsContext& context, const HandleOverlay& overlay) const
+    {
+        (void)context, (void)overlay;
+    }
+    // One adjustment handle: a circle with the handle face, cyan when active.
+    void drawAdjustmentHandle(pf::GraphicsContext& context, const HandleOverlay& overlay, const pf::Rect& rect,
+                              bool active) const;
+    // The frame's own redisplay rect, without the handles.
+    pf::Rect guideRect() const { return Shape::calcDirtyRect(); }
+    // Covers everything the overlay may draw for this selection at the current zoom, shown or not (a handle
+    // that disappears must be erased): the resize, rotation and connection handles, the options, the bars.
+    pf::Rect calcDirtyRect() const override;
+
     // ---- handles (page points, unrotated; the zero rect: no such handle) ----
     pf::Rect topLefHandle() const;
     virtual pf::Rect topMidHandle() const;
@@ -178,6 +203,52 @@ public:
     {
         (void)shape, (void)point;
     }
+
+    // ---- the drag bracket and the resize geometry (ManipulatorDrag.cpp, ManipulatorResize.cpp) ----
+    // A child's beginDrag, anchored for the running resize: the handle opposite dragResizingHandle and its
+    // point on the child's start frame.
+    void beginDraggingShape(Shape& child);
+    // Page undo recording off (unless blockDisableUndo), the start values, the selection's own anchor.
+    void beginDrag() override;
+    // Undo recording back on only if beginDrag turned it off; modifier state cleared. Records nothing and
+    // closes no undo group (whoever opened one closes it).
+    void endDrag(const pf::Event& event) override;
+    // The angle a resize turns its point pairs by: negated for handles 2 and 6, whose pairs run across the
+    // frame the other way.
+    std::int64_t currentRotationAngleForAngle(std::int64_t angle) const;
+    // A frame as the point pair the running resize drags on screen (unchanged upright).
+    pf::Rect rotateFrame(const pf::Rect& frame, std::int64_t angle) const;
+    // A dragged point pair back to an upright frame: Shift and aspect constraints, the connector's
+    // 45-degree steps, the anchor kept where it stood on screen, Option about the start centre.
+    pf::Rect unrotateFrame(const pf::Rect& pair, std::int64_t angle);
+    // A single child that keeps its aspect ratio.
+    bool constrainsAspectRatio() const;
+    // A single connector child (its ends are constrained to 45-degree steps instead of a ratio).
+    bool isPointer() const override;
+    bool isBezier() const override;
+    // Per child, in child order, from the begin to the end of a drag: its frame relative to the
+    // selection's frame (resize), its origin's offset from the selection's origin (move).
+    const std::vector<pf::Rect>& childRatios() const { return childRatios_; }
+    const std::vector<pf::Size>& childOffsets() const { return childOffsets_; }
+
+    // ---- grid and snapping seams (ManipulatorSnapping.cpp) ----
+    bool isGridEnabled() const;
+    // rect with its size on the page's grid, and its origin too, except that a single child being moved
+    // or resized keeps the shape's anchor where it was.
+    pf::Rect gridAlignedRectForRect(const pf::Rect& rect, Shape& shape) const;
+    // The rect pulled onto nearby alignment lines; the event may be null.
+    pf::Rect snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event);
+    // The snap targets of the running drag, nearest first.
+    void gatherSnapShapes();
+    void clearSnapShapes() { snapShapes_.clear(); }
+    const Children& snapShapes() const { return snapShapes_; }
+    // A connector resized with Shift along a 45-degree diagonal (snapped with no tolerance).
+    bool isDiagonalLine() const;
+    // Temporary guides on the canvas (page points): type 0 for shapes and constraints, 1 for page bounds.
+    void addTempGuide(std::uint64_t type, const pf::Point& from, const pf::Point& to);
+    // Across the whole page.
+    void addHorizontalTempGuideAtY(double y);
+    void addVerticalTempGuideAtX(double x);
 
     // ---- drag state (the drags keep it) ----
     std::int64_t activeHandle() const { return activeHandle_; }
@@ -256,6 +327,12 @@ private:
     bool provisional_ = false;
     bool midHandleResize_ = false;
     bool blockDisableUndo_ = false;
+    // The drags' bookkeeping.
+    std::vector<pf::Rect> childRatios_;
+    std::vector<pf::Size> childOffsets_;
+    Children snapShapes_;
+    // beginDrag switched the page's undo recording off, so endDrag switches it back on.
+    bool undoDisabledByDrag_ = false;
 };
 
 // The page's own selection object: its only child is the page, and its side handles are strips along the

@@ -5,6 +5,8 @@
 
 #include "platform/foundation/Geometry.h"
 
+#include <cstdint>
+
 class Shape;
 
 class ManipulatorCanvas {
@@ -17,4 +19,11 @@ public:
     virtual bool wantsSnap() const = 0;
     // In-place text editing of a selected shape (a double click on it).
     virtual void beginEditingTextIn(Shape& shape) = 0;
+
+    // Temporary guides, the lines a constrained or snapped drag shows (page points): type 0 lines up with
+    // shapes, user guides or a constraint, type 1 with the page's bounds.
+    virtual void addTempGuide(std::uint64_t type, const pf::Point& from, const pf::Point& to) = 0;
+    // Drops the temporary guides that no longer lie on the rect's edges or centre lines; answers the page
+    // rect they covered.
+    virtual pf::Rect cleanUpTempGuidesWithManipulatorRect(const pf::Rect& rect) = 0;
 };

@@ -6,6 +6,7 @@
 
 #include <QLoggingCategory>
 
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -278,14 +279,28 @@ const pf::Image& Shape::image() const
 
 // ---- redisplay ----
 
+std::uint64_t Shape::newDisplayStamp()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+void Shape::renewDisplayStamps()
+{
+    for (Shape* s = this; s; s = s->parent_)
+        s->displayStamp_ = newDisplayStamp();
+}
+
 void Shape::setNeedsDisplay()
 {
+    renewDisplayStamps();
     if (composition_)
         composition_->setNeedsDisplayInRectUpdatePalettes(dirtyRect(), false);
 }
 
 void Shape::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)
 {
+    renewDisplayStamps();
     if (composition_)
         composition_->setNeedsDisplayInRectUpdatePalettes(rect, updatePalettes);
 }

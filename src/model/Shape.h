@@ -138,10 +138,10 @@ public:
     virtual void setComposition(ShapePage* page) { composition_ = page; }
     Shape* parent() const { return parent_; }
     void setParent(Shape* parent) { parent_ = parent; }
-    // None for the selection object: its children record their own changes.
+    // None for the selection object (its children record their own changes) and the rubber band.
     pf::UndoManager* undoManager() const
     {
-        return composition_ && !isManipulator() ? composition_->undoManager() : nullptr;
+        return composition_ && !isManipulator() && !isLasso() ? composition_->undoManager() : nullptr;
     }
     // Switches undo registration off when there is an undo manager and it is on; answers whether it did.
     bool disableUndo();
@@ -261,6 +261,10 @@ public:
     virtual pf::Rect renderRect() const;
     // hook: the area to redraw: frame and bounds grown by handles, stroke and shadows, plus the text.
     virtual pf::Rect calcDirtyRect() const;
+    // ---- drawing ----
+    // What a filtered shape paints on screen: the filtered square turned with the shape, its shadow, and
+    // the text over it. Kinds with their own calcDirtyRect add it when they are filtered.
+    pf::Rect filteredDirtyRect() const;
     // calcDirtyRect, kept until setDirtyRectFlag.
     const pf::Rect& dirtyRect() const;
     void setDirtyRectFlag() { dirtyRectDirty_ = true; }
@@ -528,6 +532,9 @@ public:
     void setNeedsDisplay();
     void setNeedsDisplayInRect(const pf::Rect& rect) { setNeedsDisplayInRectUpdatePalettes(rect, false); }
     void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes);
+    // A fresh value at every redisplay request of the shape or of a shape inside it, never one another
+    // shape had: a picture of the shape stays good while this stays the same.
+    std::uint64_t displayStamp() const { return displayStamp_; }
 
     // ---- copy and equality ----
     // A copy with a new identifier, made with sticky setting off.
@@ -776,6 +783,10 @@ private:
     bool selected_ = false;
     bool snapped_ = false;
     bool snapable_ = false;
+    static std::uint64_t newDisplayStamp();
+    // Up the parent chain: a group's picture holds its children.
+    void renewDisplayStamps();
+    std::uint64_t displayStamp_ = newDisplayStamp();
 
     pf::Rect frame_;
     std::int64_t rotationAngle_ = 0;

@@ -279,7 +279,7 @@ pf::Rect Shape::calcDirtyRect() const
     if (!composition_ && !isPointer())
         return pf::Rect::zero();
     if (hasContentFilters())
-        return QVRectOutset(offscreenImageRect(), 2.0, 2.0);
+        return filteredDirtyRect();
     // Hidden shadows count too: showing one again must redraw its area.
     const auto shadowReach = [](double blur, double dx, double dy) {
         return std::fabs(blur) + std::max(std::fabs(dx), std::fabs(dy));
@@ -300,6 +300,34 @@ pf::Rect Shape::calcDirtyRect() const
                 t = QVRectOutset(t, g, g);
             }
             r = r.united(t);
+        }
+    }
+    return r;
+}
+
+pf::Rect Shape::filteredDirtyRect() const
+{
+    // The picture is laid out upright and drawn turned with the shape, under one shadow (hidden ones count,
+    // so that showing one redraws its area).
+    pf::Rect r = offscreenImageRect();
+    const bool turned = rotationAngle_ != 0;
+    const pf::AffineTransform turn = rotationTransform(rotationAngle_);
+    if (turned) {
+        const pf::Size square = r.size;
+        r = QVCombineRects(r, turn.apply(QVRectAroundPoint(QVRectGetMidMidPoint(contentRect()), square.width, square.height)));
+    }
+    // A blur spreads about one and a half times its radius.
+    const auto spread = [](double blur, double dx, double dy) { return 1.5 * std::fabs(blur) + std::fabs(dx) + std::fabs(dy); };
+    const double g = std::max(spread(fillShadowBlur_, fillShadowOffsetX_, fillShadowOffsetY_),
+                              spread(strokeShadowBlur_, strokeShadowOffsetX_, strokeShadowOffsetY_))
+                   + 2.0;
+    r = QVRectOutset(r, g, g);
+    if (hasText()) {
+        pf::Rect t = horizontalTextRectForText(*attributedText());
+        if (!QVRectIsZero(t)) {
+            const double tg = 1.5 * std::fabs(textShadowBlur_) + std::fabs(textShadowOffsetX_) + std::fabs(textShadowOffsetY_) + 2.0;
+            t = QVRectOutset(t, tg, tg);
+            r = QVCombineRects(r, turned ? turn.apply(t) : t);
         }
     }
     return r;

@@ -525,7 +525,8 @@ pf::Rect Bezier::calcDirtyRect() const
         r = QVCombineRects(r, QVSquareAroundPoint(phantomControlPoint(), side));
         r = QVCombineRects(r, QVSquareAroundPoint(initialPeerControlPoint(), side));
     }
-    return r;
+    // A filtered curve paints its filtered picture, which reaches further.
+    return hasContentFilters() ? QVCombineRects(r, filteredDirtyRect()) : r;
 }
 
 // ---- hit testing ----

@@ -524,7 +524,9 @@ pf::Rect Path::calcDirtyRect() const
     const double stroke =
         std::max(std::fabs(strokeShadowOffsetX()), std::fabs(strokeShadowOffsetY())) + std::fabs(strokeShadowBlur());
     const double g = std::max({fill, stroke, 2 * strokeLineWidth() + 4, 10.0 / currentScale()});
-    return QVRectOutset(r, g, g);
+    r = QVRectOutset(r, g, g);
+    // A filtered path paints its filtered picture, which reaches further.
+    return hasContentFilters() ? QVCombineRects(r, filteredDirtyRect()) : r;
 }
 
 // ---- hit testing ----

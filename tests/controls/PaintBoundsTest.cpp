@@ -1,6 +1,7 @@
 // An export draws only the shapes whose paintBounds meet the rect it asks for (a loupe's region): for
 // that to change no pixel, every kind must paint inside its paintBounds, however it is styled.
 #include "ControlKindTestSupport.h"
+#include "support/HeavyStyle.h"
 
 #include "model/Composition.h"
 #include "model/FilterSpec.h"
@@ -32,23 +33,6 @@ pf::Rect paintedBounds(const QImage& image)
     return maxX < 0 ? pf::Rect::zero() : pf::Rect(minX, minY, maxX - minX + 1, maxY - minY + 1);
 }
 
-void styleHeavily(Shape& shape)
-{
-    shape.setStrokeType(0);
-    shape.setStrokeLineWidth(7);
-    shape.setStrokeLineJoin(0);
-    shape.setFillShadowHidden(false);
-    shape.setFillShadowBlur(10);
-    shape.setFillShadowOffsetX(6);
-    shape.setFillShadowOffsetY(-9);
-    shape.setStrokeShadowHidden(false);
-    shape.setStrokeShadowBlur(6);
-    shape.setAttributedText(pf::AttributedString(QStringLiteral("Hgy ÅÉ fij\nHgy ÅÉ fij"), shape.textAttributes()));
-    shape.setTextShadowHidden(false);
-    shape.setTextShadowBlur(4);
-    shape.setTextShadowOffsetX(-3);
-    shape.setRotationAngle(30);
-}
 
 void filterAndTurn(Shape& shape)
 {

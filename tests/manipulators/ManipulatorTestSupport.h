@@ -86,13 +86,29 @@ public:
     const pf::ClassObject& classObject() const override { return staticClass(); }
 };
 
-// The canvas side of a double click.
+// The canvas side of a double click, and of the temporary guides the drags ask for.
 class EditingCanvas : public ManipulatorCanvas {
 public:
     bool dragCopy() const override { return false; }
     bool wantsSnap() const override { return false; }
     void beginEditingTextIn(Shape& shape) override { edited.push_back(&shape); }
+    struct TempGuide {
+        std::uint64_t type;
+        pf::Point from;
+        pf::Point to;
+    };
+    void addTempGuide(std::uint64_t type, const pf::Point& from, const pf::Point& to) override
+    {
+        guides.push_back({type, from, to});
+    }
+    pf::Rect cleanUpTempGuidesWithManipulatorRect(const pf::Rect& rect) override
+    {
+        cleanUps.push_back(rect);
+        return {};
+    }
     std::vector<Shape*> edited;
+    std::vector<TempGuide> guides;
+    std::vector<pf::Rect> cleanUps;
 };
 
 class ManipulatorTest : public testing::Test {

@@ -29,6 +29,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -78,6 +79,11 @@ public:
     bool endUndoGrouping(UndoGroupToken token);
     // Open groups, the automatic one included.
     int groupingLevel() const { return static_cast<int>(open_.size()); }
+    // Some opener's own group is open (not only the automatic group of the turn).
+    bool hasExplicitGroup() const
+    {
+        return std::any_of(open_.begin(), open_.end(), [](const OpenGroup& g) { return !g.automatic; });
+    }
     bool groupsByEvent() const { return groupsByEvent_; }
     void setGroupsByEvent(bool on) { groupsByEvent_ = on; }
 

@@ -18,6 +18,8 @@ Qt::CursorShape qtShape(Cursor::Shape shape)
     case Cursor::Shape::ClosedHand: return Qt::ClosedHandCursor;
     case Cursor::Shape::ResizeLeftRight: return Qt::SizeHorCursor;
     case Cursor::Shape::ResizeUpDown: return Qt::SizeVerCursor;
+    case Cursor::Shape::ResizeDiagonalDown: return Qt::SizeFDiagCursor;
+    case Cursor::Shape::ResizeDiagonalUp: return Qt::SizeBDiagCursor;
     case Cursor::Shape::DragCopy: return Qt::DragCopyCursor;
     case Cursor::Shape::Custom: break;
     }
@@ -44,6 +46,8 @@ const Cursor& Cursor::openHand() { static const Cursor c(Shape::OpenHand); retur
 const Cursor& Cursor::closedHand() { static const Cursor c(Shape::ClosedHand); return c; }
 const Cursor& Cursor::resizeLeftRight() { static const Cursor c(Shape::ResizeLeftRight); return c; }
 const Cursor& Cursor::resizeUpDown() { static const Cursor c(Shape::ResizeUpDown); return c; }
+const Cursor& Cursor::resizeDiagonalDown() { static const Cursor c(Shape::ResizeDiagonalDown); return c; }
+const Cursor& Cursor::resizeDiagonalUp() { static const Cursor c(Shape::ResizeDiagonalUp); return c; }
 const Cursor& Cursor::dragCopy() { static const Cursor c(Shape::DragCopy); return c; }
 
 Cursor Cursor::drawn(Size size, Point hotSpot, const std::function<void(GraphicsContext&)>& draw)

@@ -18,7 +18,19 @@ class GraphicsContext;
 
 class Cursor {
 public:
-    enum class Shape { Arrow, Crosshair, OpenHand, ClosedHand, ResizeLeftRight, ResizeUpDown, DragCopy, Custom };
+    enum class Shape {
+        Arrow,
+        Crosshair,
+        OpenHand,
+        ClosedHand,
+        ResizeLeftRight,
+        ResizeUpDown,
+        // Top-left to bottom-right, and bottom-left to top-right.
+        ResizeDiagonalDown,
+        ResizeDiagonalUp,
+        DragCopy,
+        Custom
+    };
 
     static const Cursor& arrow();
     static const Cursor& crosshair();
@@ -26,6 +38,8 @@ public:
     static const Cursor& closedHand();
     static const Cursor& resizeLeftRight();
     static const Cursor& resizeUpDown();
+    static const Cursor& resizeDiagonalDown();
+    static const Cursor& resizeDiagonalUp();
     static const Cursor& dragCopy();
 
     // A picture of size points drawn by draw (y down, origin top-left) at 1× and 2×, and its hot spot

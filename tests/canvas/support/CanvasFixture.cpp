@@ -7,12 +7,15 @@
 #include "model/StickyDefaults.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
+#include "platform/kit/InputState.h"
 #include "platform/kit/ScrollView.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <chrono>
 
@@ -130,6 +133,7 @@ void CanvasFixture::SetUp()
     UserDefaults::registerDefaultValues(*store);
     previousDefaults_ = pf::UserDefaultsStore::replaceStandard(std::move(store));
     clock = std::make_unique<pf::VirtualClock>();
+    pf::InputState::shared().reset();
     owner.undo = &undo;
     owner.document = &document;
     windowServices.documentShown = &document;
@@ -211,6 +215,84 @@ void CanvasFixture::advance(double seconds)
 {
     clock->advance(std::chrono::duration_cast<pf::Nanoseconds>(std::chrono::duration<double>(seconds)));
     endTurn();
+}
+
+pf::Point CanvasFixture::viewPoint(const pf::Point& page) const
+{
+    return canvas->convertPointFromComposition(page);
+}
+
+void CanvasFixture::sendMouse(QEvent::Type type, const pf::Point& view, Qt::MouseButton button,
+                              Qt::MouseButtons held, Qt::KeyboardModifiers modifiers)
+{
+    const QPointF local = view.toQt(); // the canvas's own points are its widget's
+    QMouseEvent e(type, local, canvas->mapToGlobal(local), button, held, modifiers);
+    e.setTimestamp(milliseconds_);
+    QCoreApplication::sendEvent(canvas, &e);
+}
+
+void CanvasFixture::press(const pf::Point& page, Qt::KeyboardModifiers modifiers, Qt::MouseButton button, bool nextClick)
+{
+    milliseconds_ += nextClick ? 50 : 5000;
+    held_ |= button;
+    sendMouse(QEvent::MouseButtonPress, viewPoint(page), button, held_, modifiers);
+}
+
+void CanvasFixture::dragTo(const pf::Point& page, Qt::KeyboardModifiers modifiers)
+{
+    milliseconds_ += 16;
+    sendMouse(QEvent::MouseMove, viewPoint(page), Qt::NoButton, held_, modifiers);
+}
+
+void CanvasFixture::release(const pf::Point& page, Qt::KeyboardModifiers modifiers, Qt::MouseButton button)
+{
+    milliseconds_ += 16;
+    held_ &= ~button;
+    sendMouse(QEvent::MouseButtonRelease, viewPoint(page), button, held_, modifiers);
+}
+
+void CanvasFixture::hover(const pf::Point& page, Qt::KeyboardModifiers modifiers)
+{
+    milliseconds_ += 16;
+    sendMouse(QEvent::MouseMove, viewPoint(page), Qt::NoButton, Qt::NoButton, modifiers);
+}
+
+void CanvasFixture::click(const pf::Point& page, Qt::KeyboardModifiers modifiers, bool nextClick)
+{
+    press(page, modifiers, Qt::LeftButton, nextClick);
+    release(page, modifiers);
+}
+
+void CanvasFixture::drag(const pf::Point& from, const pf::Point& to, Qt::KeyboardModifiers modifiers, int steps)
+{
+    press(from, modifiers);
+    for (int i = 1; i <= steps; ++i)
+        dragTo(from + (to - from) * (double(i) / steps), modifiers);
+    release(to, modifiers);
+}
+
+void CanvasFixture::keyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text, bool repeat)
+{
+    QKeyEvent e(QEvent::KeyPress, key, modifiers, text, repeat);
+    QCoreApplication::sendEvent(canvas, &e);
+}
+
+void CanvasFixture::keyUp(int key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent e(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(canvas, &e);
+}
+
+void CanvasFixture::modifiersChange(Qt::KeyboardModifiers modifiers)
+{
+    // A modifier key's own press: the view reports the new flags.
+    const int key = modifiers & Qt::ShiftModifier     ? Qt::Key_Shift
+                    : modifiers & Qt::AltModifier     ? Qt::Key_Alt
+                    : modifiers & Qt::MetaModifier    ? Qt::Key_Meta
+                    : modifiers & Qt::ControlModifier ? Qt::Key_Control
+                                                      : Qt::Key_Shift;
+    QKeyEvent e(modifiers ? QEvent::KeyPress : QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(canvas, &e);
 }
 
 std::shared_ptr<Shape> CanvasFixture::addShape(const char* kind, const pf::Rect& frame)

@@ -16,6 +16,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QStringList>
+#include <QEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,22 @@ protected:
     // A shape of a registered kind, added to the page.
     std::shared_ptr<Shape> addShape(const char* kind, const pf::Rect& frame);
 
+    // ---- input as a user makes it: Qt events at page points (converted at the current zoom) ----
+    pf::Point viewPoint(const pf::Point& page) const;
+    // A press; a press soon after the last one at the same place counts as the next click of a series.
+    void press(const pf::Point& page, Qt::KeyboardModifiers modifiers = {}, Qt::MouseButton button = Qt::LeftButton,
+               bool nextClick = false);
+    void dragTo(const pf::Point& page, Qt::KeyboardModifiers modifiers = {});
+    void release(const pf::Point& page, Qt::KeyboardModifiers modifiers = {}, Qt::MouseButton button = Qt::LeftButton);
+    void hover(const pf::Point& page, Qt::KeyboardModifiers modifiers = {});
+    void click(const pf::Point& page, Qt::KeyboardModifiers modifiers = {}, bool nextClick = false);
+    // Press, steps of motion to the end (the last one exactly there), release.
+    void drag(const pf::Point& from, const pf::Point& to, Qt::KeyboardModifiers modifiers = {}, int steps = 4);
+    void keyDown(int key, Qt::KeyboardModifiers modifiers = {}, const QString& text = {}, bool repeat = false);
+    void keyUp(int key, Qt::KeyboardModifiers modifiers = {});
+    // The modifiers alone change (a modifier key pressed or released).
+    void modifiersChange(Qt::KeyboardModifiers modifiers);
+
     std::unique_ptr<pf::VirtualClock> clock;
     pf::UndoManager undo;
     FakeCanvasDocument document;
@@ -105,5 +122,10 @@ protected:
     std::shared_ptr<Shape> rectangle, ellipse, line, group;
 
 private:
+    void sendMouse(QEvent::Type type, const pf::Point& view, Qt::MouseButton button, Qt::MouseButtons held,
+                   Qt::KeyboardModifiers modifiers);
+
     std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
+    quint64 milliseconds_ = 1000;
+    Qt::MouseButtons held_;
 };

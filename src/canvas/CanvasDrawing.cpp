@@ -1,0 +1,305 @@
+// The canvas's paint: the grey canvas, the white page, the grid, the page's shapes, the veil over what lies
+// outside the page, the border, the guides, and the selection's handles in an overlay above everything.
+// The decorations (grid, veil, border, guides, handles) are for the screen only: exports, thumbnails and
+// loupes draw through the same shape drawing without them.
+#include "canvas/Canvas.h"
+
+#include "canvas/CanvasEffectCache.h"
+#include "canvas/CanvasShapeIndex.h"
+#include "geometry/QVRect.h"
+#include "manipulators/Manipulator.h"
+#include "model/Composition.h"
+#include "model/Guide.h"
+#include "model/Metrics.h"
+#include "model/UserDefaults.h"
+#include "platform/graphics/GraphicsContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// Grid cells narrower than this or wider than that (view points) are not drawn.
+constexpr double smallestGridSide = 1.0;
+constexpr double largestGridSide = 1000.0;
+constexpr double gridMultipliers[] = {1, 2, 4, 8};
+// The gray of each pattern, by multiplier.
+constexpr double gridGrays[] = {0.9, 0.85, 0.85, 0.8};
+
+// The part of the segment a–b inside r (Liang–Barsky), or none. Guides reach 3.4e38: only the part on
+// screen is handed on.
+std::optional<std::pair<pf::Point, pf::Point>> segmentInRect(pf::Point a, pf::Point b, const pf::Rect& r)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {a.x - r.minX(), r.maxX() - a.x, a.y - r.minY(), r.maxY() - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return std::nullopt;
+    }
+    const auto at = [&](double t) {
+        // The end itself when it is inside: no rounding noise on a guide's own points.
+        if (t == 0)
+            return a;
+        if (t == 1)
+            return b;
+        return pf::Point(a.x + t * dx, a.y + t * dy);
+    };
+    return std::pair(at(t0), at(t1));
+}
+
+} // namespace
+
+// ---- grid ----
+
+void Canvas::updateGridPattern()
+{
+    const auto page = composition();
+    if (!page) {
+        gridPatterns_ = {};
+        return;
+    }
+    const bool centimetres = page->metrics() && page->metrics()->unitType() == Metrics::Centimeters;
+    for (std::size_t i = 0; i < gridPatterns_.size(); ++i)
+        gridPatterns_[i] = {gridMultipliers[i] * page->scaledGridSide(), centimetres ? 1.0 : 2.0};
+}
+
+bool Canvas::isGridVisible() const
+{
+    switch (UserDefaults::instance().gridVisibility()) {
+    case 2:
+        return true;
+    case 1: {
+        const auto page = composition();
+        return page && page->isGridEnabled();
+    }
+    default:
+        return false;
+    }
+}
+
+// Each pattern tile holds a cell's left and bottom edges, stroked on the tile's edges and so cut to the
+// half of the line inside the tile. Brushes tile whole pixels while cells are fractional (7.5 points at
+// 0.75), so the lines are drawn where the tiles would put them: a band of half the line width right of
+// each vertical line and above each horizontal one, one fill per pattern, over the dirty part of the page.
+void Canvas::drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dirtyRect) const
+{
+    const auto page = composition();
+    if (!page || gridPatterns_[0].side <= 0 || !isGridVisible())
+        return;
+    const double g = page->scaledGridSide();
+    if (!(g >= smallestGridSide && g <= largestGridSide))
+        return;
+    const pf::Rect p = scaledCompositionFrame();
+    pf::Point phase;
+    std::vector<std::size_t> patterns;
+    switch (page->metrics() ? page->metrics()->unitType() : Metrics::Points) {
+    case Metrics::Points:
+        // A one-point grid runs through the page's corner, any other through its centre (as aligning does).
+        phase = page->gridTolerance() == 1.0 ? p.origin : QVRectGetMidMidPoint(p);
+        patterns = {0};
+        break;
+    case Metrics::Inches:
+        phase = QVRectGetBotLefPoint(p);
+        patterns = {0, 2, 3};
+        break;
+    case Metrics::Centimeters:
+        phase = QVRectGetBotLefPoint(p);
+        patterns = {0, 1};
+        break;
+    default:
+        return;
+    }
+    const pf::Rect area = dirtyRect.intersected(p);
+    if (area.isEmpty())
+        return;
+    for (const std::size_t i : patterns) {
+        const GridPattern& pattern = gridPatterns_[i];
+        if (!(pattern.side > 0))
+            continue;
+        const double band = pattern.lineWidth / 2;
+        pf::Path lines;
+        // Vertical lines x = phase.x + k side, painted over [x, x + band].
+        for (double k = std::ceil((area.minX() - band - phase.x) / pattern.side);; ++k) {
+            const double x = phase.x + k * pattern.side;
+            if (x >= area.maxX())
+                break;
+            const double left = std::max(x, area.minX()), right = std::min(x + band, area.maxX());
+            if (right > left)
+                lines.appendRect(pf::Rect(left, area.minY(), right - left, area.height()));
+        }
+        // Horizontal lines y = phase.y + k side, painted over [y - band, y].
+        for (double k = std::ceil((area.minY() - phase.y) / pattern.side);; ++k) {
+            const double y = phase.y + k * pattern.side;
+            if (y - band >= area.maxY())
+                break;
+            const double top = std::max(y - band, area.minY()), bottom = std::min(y, area.maxY());
+            if (bottom > top)
+                lines.appendRect(pf::Rect(area.minX(), top, area.width(), bottom - top));
+        }
+        if (lines.isEmpty())
+            continue;
+        context.setFillColor(pf::Color(gridGrays[i], gridGrays[i], gridGrays[i], 1.0));
+        context.fillPath(lines);
+    }
+}
+
+// ---- veil, guides ----
+
+void Canvas::drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const
+{
+    pf::SavedGState saved(context);
+    // Everything but the page: the dirty rect's surroundings with the page cut out (even-odd).
+    pf::Path outside = pf::Path::rect(QVRectOutset(dirtyRect.united(pageRect), 2.0, 2.0));
+    outside.appendRect(pageRect);
+    outside.setWindingRule(pf::WindingRule::EvenOdd);
+    context.clip(outside);
+    context.setFillColor(coverFillColor());
+    context.fillRect(dirtyRect);
+}
+
+void Canvas::drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const
+{
+    // A guide not placed yet lies at the no-point marker.
+    if (guide.isOffscreen() || QVPointIsMaxFloat(guide.p1()) || QVPointIsMaxFloat(guide.p2()) || !guide.color())
+        return;
+    const pf::Point a = QVPointRoundPlusHalf(convertPointFromComposition(guide.p1()));
+    const pf::Point b = QVPointRoundPlusHalf(convertPointFromComposition(guide.p2()));
+    const auto part = segmentInRect(a, b, QVRectOutset(dirtyRect, 2.0, 2.0));
+    if (!part)
+        return;
+    pf::Path line;
+    line.moveTo(part->first);
+    line.lineTo(part->second);
+    context.setStrokeColor(*guide.color());
+    context.setLineWidth(1.0);
+    context.strokePath(line);
+}
+
+// ---- the paint ----
+
+pf::Rect Canvas::pageDrawingRect() const { return QVRectRoundPlusHalf(scaledCompositionFrame()); }
+
+bool Canvas::isMainWindow() const
+{
+    const QWidget* w = window();
+    return w && w->isActiveWindow();
+}
+
+CanvasEffectCache& Canvas::effectCache() const
+{
+    if (!effectCache_)
+        effectCache_ = std::make_shared<CanvasEffectCache>();
+    return *effectCache_;
+}
+
+void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
+{
+    ++drawingStats_.paints;
+    drawingStats_.lastDirtyRect = dirtyRect;
+    const auto page = composition();
+    const bool decorations = context.drawsToScreen() && page && !page->isExporting() && !page->isDrawingThumbnail()
+        && !page->isDrawingLoupe();
+    pf::SavedGState saved(context);
+    pf::Rect clipRect = dirtyRect;
+    if (QVRectIsValidNotZeroSize(dirtyRect)) {
+        clipRect = QVRectOutset(dirtyRect, 1.0, 1.0);
+        context.clipToRect(clipRect);
+    }
+    context.setFillColor(canvasFillColor());
+    context.fillRect(dirtyRect);
+    if (!page)
+        return;
+    const double s = currentScale();
+    const pf::Rect p = pageDrawingRect();
+    if (const pf::Rect onPage = dirtyRect.intersected(p); !onPage.isEmpty()) {
+        context.setFillColor(pageFillColor());
+        context.fillRect(onPage);
+    }
+    if (decorations) {
+        pf::SavedGState grid(context);
+        drawGridInContext(context, dirtyRect);
+    }
+    const pf::AffineTransform pageToView{s, 0, 0, s, p.x(), p.y()};
+    {
+        pf::SavedGState shapes(context);
+        context.translate(p.x(), p.y());
+        context.scale(s, s);
+        drawShapesInContext(context, *page, pageToView.inverted().apply(clipRect), decorations);
+    }
+    if (!decorations)
+        return;
+    drawCoversInContext(context, p, dirtyRect);
+    context.setStrokeColor(pageBorderColor(isMainWindow()));
+    context.setLineWidth(1.0);
+    context.strokeRect(p);
+    if (UserDefaults::instance().guidesVisible())
+        for (const auto& guide : page->userGuides())
+            if (guide)
+                drawGuideInContext(context, *guide, dirtyRect);
+    for (const auto& guide : tempGuides())
+        if (guide)
+            drawGuideInContext(context, *guide, dirtyRect);
+    if (manipulator_) {
+        pf::SavedGState handles(context);
+        manipulator_->drawHandlesInContext(context, Manipulator::HandleOverlay{pageToView, s});
+    }
+}
+
+void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageDirtyRect,
+                                 bool onScreen)
+{
+    // Off screen (an export through the canvas, printing) the page draws itself, every shape.
+    if (!onScreen || !usesShapeIndex_) {
+        page.drawInContextDirtyRect(context, pageDirtyRect);
+        return;
+    }
+    if (!shapeIndex_)
+        shapeIndex_ = std::make_shared<CanvasShapeIndex>();
+    // Copied: drawing must not see the list change under it.
+    const Composition::Children children = page.children();
+    shapeIndex_->update(children, page.frame());
+    std::vector<std::uint32_t> order;
+    shapeIndex_->shapesMeetingRect(pageDirtyRect, order);
+    CanvasEffectCache& cache = effectCache();
+    cache.beginFrame(context, page, devicePixelRatioF());
+    for (const std::uint32_t i : order) {
+        Shape& shape = *children[i];
+        ++drawingStats_.shapesDrawn;
+        if (!cache.drawShape(context, shape, pageDirtyRect))
+            shape.drawInContextDirtyRect(context, pageDirtyRect);
+    }
+    cache.endFrame();
+}
+
+std::shared_ptr<Shape> Canvas::shapeAtPoint(const pf::Point& pagePoint) const
+{
+    const auto page = composition();
+    if (!page)
+        return nullptr;
+    if (!shapeIndex_)
+        shapeIndex_ = std::make_shared<CanvasShapeIndex>();
+    const Composition::Children& children = page->children();
+    shapeIndex_->update(children, page->frame());
+    std::vector<std::uint32_t> near;
+    shapeIndex_->shapesAtPoint(pagePoint, near);
+    // The page's own test, topmost first.
+    for (auto it = near.rbegin(); it != near.rend(); ++it) {
+        const auto& shape = children[*it];
+        if (shape && shape->isSavable() && shape->containsPoint(pagePoint))
+            return shape;
+    }
+    return nullptr;
+}

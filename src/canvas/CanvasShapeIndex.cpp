@@ -1,0 +1,161 @@
+#include "canvas/CanvasShapeIndex.h"
+
+#include "model/Shape.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A shape spanning more cells than this is kept in the wide list instead.
+constexpr double maxCellsPerShape = 256;
+
+bool isFinite(const pf::Rect& r)
+{
+    return std::isfinite(r.origin.x) && std::isfinite(r.origin.y) && std::isfinite(r.size.width)
+        && std::isfinite(r.size.height);
+}
+
+} // namespace
+
+void CanvasShapeIndex::update(const Children& children, const pf::Rect& bounds)
+{
+    bool sameList = children.size() == entries_.size();
+    for (std::size_t i = 0; sameList && i < children.size(); ++i)
+        sameList = children[i].get() == entries_[i].shape;
+    if (!sameList) {
+        rebuild(children, bounds);
+        return;
+    }
+    for (std::uint32_t i = 0; i < entries_.size(); ++i) {
+        const pf::Rect& now = children[i]->dirtyRect();
+        if (now == entries_[i].rect)
+            continue;
+        remove(i);
+        entries_[i].rect = now;
+        insert(i);
+        ++moves_;
+    }
+}
+
+void CanvasShapeIndex::rebuild(const Children& children, const pf::Rect& bounds)
+{
+    ++rebuilds_;
+    entries_.clear();
+    cells_.clear();
+    wide_.clear();
+    // About a thousand cells over the page: a page of a thousand shapes then lists a few in each.
+    const double area = std::fabs(bounds.width() * bounds.height());
+    cellSide_ = std::isfinite(area) && area > 0 ? std::clamp(std::sqrt(area / 1024.0), 16.0, 4096.0) : 128.0;
+    entries_.resize(children.size());
+    for (std::uint32_t i = 0; i < children.size(); ++i) {
+        entries_[i].shape = children[i].get();
+        entries_[i].rect = children[i] ? children[i]->dirtyRect() : pf::Rect::zero();
+        insert(i);
+    }
+}
+
+void CanvasShapeIndex::insert(std::uint32_t index)
+{
+    Entry& e = entries_[index];
+    const pf::Rect r = e.rect.standardized();
+    e.wide = false;
+    e.x1 = e.x0 - 1;
+    if (!e.shape || r.isEmpty() || !isFinite(r)) {
+        // Nothing to draw or hit: listed nowhere, never answered.
+        if (e.shape && !isFinite(r)) {
+            e.wide = true;
+            wide_.push_back(index);
+        }
+        return;
+    }
+    const double x0 = std::floor(r.minX() / cellSide_), x1 = std::floor(r.maxX() / cellSide_);
+    const double y0 = std::floor(r.minY() / cellSide_), y1 = std::floor(r.maxY() / cellSide_);
+    if ((x1 - x0 + 1) * (y1 - y0 + 1) > maxCellsPerShape || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9
+        || std::fabs(y0) > 1e9 || std::fabs(y1) > 1e9) {
+        e.wide = true;
+        wide_.push_back(index);
+        return;
+    }
+    e.x0 = int(x0), e.x1 = int(x1), e.y0 = int(y0), e.y1 = int(y1);
+    for (int y = e.y0; y <= e.y1; ++y)
+        for (int x = e.x0; x <= e.x1; ++x)
+            cells_[key(x, y)].push_back(index);
+}
+
+void CanvasShapeIndex::remove(std::uint32_t index)
+{
+    Entry& e = entries_[index];
+    if (e.wide) {
+        wide_.erase(std::remove(wide_.begin(), wide_.end(), index), wide_.end());
+        e.wide = false;
+        return;
+    }
+    for (int y = e.y0; y <= e.y1; ++y)
+        for (int x = e.x0; x <= e.x1; ++x) {
+            const auto found = cells_.find(key(x, y));
+            if (found == cells_.end())
+                continue;
+            auto& list = found->second;
+            list.erase(std::remove(list.begin(), list.end(), index), list.end());
+            if (list.empty())
+                cells_.erase(found);
+        }
+    e.x1 = e.x0 - 1;
+}
+
+void CanvasShapeIndex::collect(const pf::Rect& area, std::vector<std::uint32_t>& out) const
+{
+    out.clear();
+    if (++stamp_ == 0) {
+        for (const Entry& e : entries_)
+            e.stamp = 0;
+        stamp_ = 1;
+    }
+    const auto take = [this, &out](std::uint32_t i) {
+        if (entries_[i].stamp != stamp_) {
+            entries_[i].stamp = stamp_;
+            out.push_back(i);
+        }
+    };
+    for (const std::uint32_t i : wide_)
+        take(i);
+    const pf::Rect r = area.standardized();
+    if (isFinite(r)) {
+        const double x0 = std::floor(r.minX() / cellSide_), x1 = std::floor(r.maxX() / cellSide_);
+        const double y0 = std::floor(r.minY() / cellSide_), y1 = std::floor(r.maxY() / cellSide_);
+        if ((x1 - x0 + 1) * (y1 - y0 + 1) <= double(cells_.size())) {
+            for (double y = y0; y <= y1; ++y)
+                for (double x = x0; x <= x1; ++x)
+                    if (const auto found = cells_.find(key(int(x), int(y))); found != cells_.end())
+                        for (const std::uint32_t i : found->second)
+                            take(i);
+        } else {
+            // A rect over more cells than are in use: walking the used ones is shorter.
+            for (const auto& entry : cells_)
+                for (const std::uint32_t i : entry.second)
+                    take(i);
+        }
+    } else {
+        for (const auto& entry : cells_)
+            for (const std::uint32_t i : entry.second)
+                take(i);
+    }
+    std::sort(out.begin(), out.end());
+}
+
+void CanvasShapeIndex::shapesMeetingRect(const pf::Rect& r, std::vector<std::uint32_t>& out) const
+{
+    collect(r, out);
+    const pf::Rect area = r.standardized();
+    std::erase_if(out, [this, &area](std::uint32_t i) { return !entries_[i].rect.intersects(area); });
+}
+
+void CanvasShapeIndex::shapesAtPoint(const pf::Point& p, std::vector<std::uint32_t>& out) const
+{
+    collect(pf::Rect(p, pf::Size(0, 0)), out);
+    std::erase_if(out, [this, &p](std::uint32_t i) {
+        const pf::Rect r = entries_[i].rect.standardized();
+        return !(p.x >= r.minX() && p.x <= r.maxX() && p.y >= r.minY() && p.y <= r.maxY());
+    });
+}

@@ -1,0 +1,57 @@
+// A uniform grid over a page's top-level shapes, by their redisplay rects, so that a paint or a hit test
+// looks only at the shapes near its rect or point. It is brought up to date lazily, before each query: shapes
+// whose rect changed move between cells, a changed list is indexed afresh. Answers are list indexes in page
+// order (bottom first).
+#pragma once
+
+#include "platform/foundation/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class Shape;
+
+class CanvasShapeIndex {
+public:
+    using Children = std::vector<std::shared_ptr<Shape>>;
+
+    // Compares the index with the list (identity, order and each shape's dirty rect) and re-indexes what
+    // changed. bounds: the page frame, which sizes the cells when the list is indexed afresh.
+    void update(const Children& children, const pf::Rect& bounds);
+    // Indexes of the shapes whose rect meets r, ascending.
+    void shapesMeetingRect(const pf::Rect& r, std::vector<std::uint32_t>& out) const;
+    // Indexes of the shapes whose rect contains p, ascending.
+    void shapesAtPoint(const pf::Point& p, std::vector<std::uint32_t>& out) const;
+    // The rect a shape was indexed by.
+    const pf::Rect& rectAt(std::uint32_t index) const { return entries_[index].rect; }
+    std::size_t size() const { return entries_.size(); }
+    // Entries moved between cells and whole re-indexings since the start, for tests.
+    std::size_t moves() const { return moves_; }
+    std::size_t rebuilds() const { return rebuilds_; }
+
+private:
+    struct Entry {
+        const Shape* shape = nullptr;
+        pf::Rect rect;
+        // The cell range it is listed in; none (wide) when it is kept in wide_.
+        int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+        bool wide = false;
+        mutable std::uint32_t stamp = 0;
+    };
+    static std::int64_t key(int x, int y) { return (std::int64_t(x) << 32) ^ std::uint32_t(y); }
+    void rebuild(const Children& children, const pf::Rect& bounds);
+    void insert(std::uint32_t index);
+    void remove(std::uint32_t index);
+    void collect(const pf::Rect& r, std::vector<std::uint32_t>& out) const;
+
+    std::vector<Entry> entries_;
+    std::unordered_map<std::int64_t, std::vector<std::uint32_t>> cells_;
+    // Shapes too large (or too far out) to list cell by cell: every query looks at them.
+    std::vector<std::uint32_t> wide_;
+    double cellSide_ = 128;
+    mutable std::uint32_t stamp_ = 0;
+    std::size_t moves_ = 0;
+    std::size_t rebuilds_ = 0;
+};

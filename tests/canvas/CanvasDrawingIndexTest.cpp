@@ -1,0 +1,104 @@
+// The spatial index behind painting and hit testing: it must change no pixel and no answer, and a move must
+// repaint only what meets the moved shape's old and new places.
+#include "canvas/support/CanvasFixture.h"
+
+#include "geometry/QVRect.h"
+#include "platform/graphics/PainterContext.h"
+#include "support/ReferencePicture.h"
+
+#include <QCoreApplication>
+
+#include <random>
+
+namespace {
+
+class CanvasDrawingIndexTest : public CanvasFixture {
+protected:
+    // Shapes of several kinds scattered over the page (fixed seed), some reaching past its edges.
+    void scatter(int count)
+    {
+        std::mt19937 random(35);
+        std::uniform_real_distribution<double> x(-40, 780), y(-40, 580), side(4, 90);
+        const char* kinds[] = {"Rectangle", "Ellipse", "Line", "Diamond"};
+        for (int i = 0; i < count; ++i)
+            addShape(kinds[i % 4], QVRectRound(pf::Rect(x(random), y(random), side(random), side(random))));
+        canvas->selectNone();
+    }
+    QImage picture(const pf::Rect& viewRect)
+    {
+        pf::BitmapContext context(viewRect.size, 1.0, true, true);
+        context.translate(-viewRect.x(), -viewRect.y());
+        canvas->drawRect(context, viewRect);
+        return context.bitmap();
+    }
+};
+
+TEST_F(CanvasDrawingIndexTest, IndexedPaintsArePixelIdenticalToDrawingEveryShape)
+{
+    scatter(300);
+    std::mt19937 random(7);
+    const pf::Rect bounds = canvas->bounds();
+    std::uniform_real_distribution<double> x(0, bounds.width() - 20), y(0, bounds.height() - 20), side(1, 300);
+    for (int i = 0; i < 12; ++i) {
+        const pf::Rect dirty = QVRectRound(pf::Rect(x(random), y(random), side(random), side(random)));
+        canvas->setUsesShapeIndex(false);
+        const QImage every = picture(dirty);
+        canvas->setUsesShapeIndex(true);
+        const QImage indexed = picture(dirty);
+        EXPECT_EQ(differingPixels(every, indexed, 0), 0) << pf::toString(dirty).toStdString();
+    }
+}
+
+TEST_F(CanvasDrawingIndexTest, TheIndexedHitTestAnswersAsThePage)
+{
+    scatter(1000);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> x(-60, 860), y(-60, 660);
+    int hits = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const pf::Point p(x(random), y(random));
+        const auto expected = page->shapeAtPoint(p);
+        EXPECT_EQ(canvas->shapeAtPoint(p), expected) << pf::toString(p).toStdString();
+        hits += expected != nullptr;
+        if (i == 1500) {
+            // Moved shapes are found at their new places.
+            for (std::size_t k = 2; k < page->children().size(); k += 7)
+                page->children()[k]->setFrame(page->children()[k]->frame().offsetBy(13.5, -8));
+        }
+    }
+    EXPECT_GT(hits, 1000);
+}
+
+TEST_F(CanvasDrawingIndexTest, MovingOneShapeRepaintsOnlyWhatMeetsItsOldAndNewPlaces)
+{
+    scatter(1000);
+    const auto moved = page->children()[500];
+    QCoreApplication::processEvents();
+    endTurn();
+    QCoreApplication::processEvents();
+    canvas->resetDrawingStats();
+    const pf::Rect before = moved->dirtyRect();
+    moved->setFrame(moved->frame().offsetBy(3, 2));
+    const pf::Rect after = moved->dirtyRect();
+    QCoreApplication::processEvents();
+    endTurn();
+    QCoreApplication::processEvents();
+    const Canvas::DrawingStats& stats = canvas->drawingStats();
+    ASSERT_EQ(stats.paints, 1u);
+    // One paint of the old and new places (a pixel or two more for the rounding to widget pixels).
+    const pf::Rect movedView = canvas->convertRectFromComposition(QVCombineRects(before, after));
+    EXPECT_TRUE(QVRectOutset(movedView, 2, 2).contains(stats.lastDirtyRect))
+        << pf::toString(stats.lastDirtyRect).toStdString();
+    // Exactly the shapes whose redisplay rects meet the painted part of the page.
+    const pf::Rect p = canvas->pageDrawingRect();
+    const double s = canvas->currentScale();
+    const pf::Rect painted =
+        pf::AffineTransform{s, 0, 0, s, p.x(), p.y()}.inverted().apply(QVRectOutset(stats.lastDirtyRect, 1, 1));
+    std::size_t meeting = 0;
+    for (const auto& child : page->children())
+        meeting += child->dirtyRect().intersects(painted);
+    EXPECT_EQ(stats.shapesDrawn, meeting);
+    EXPECT_LT(meeting, page->children().size() / 5);
+}
+
+} // namespace
