@@ -43,6 +43,8 @@ Canvas::~Canvas()
     if (toolUndoGroup_ && toolUndoManager_)
         toolUndoManager_->endUndoGrouping(*toolUndoGroup_);
     mouseStrategy_.reset();
+    if (guideUndoGroup_)
+        guideUndoGroup_->first->endUndoGrouping(guideUndoGroup_->second);
     pageObservers_.clear();
     modeObservers_.clear();
     if (auto page = composition())
@@ -121,6 +123,14 @@ void Canvas::setComposition(const std::shared_ptr<Composition>& page)
 
 void Canvas::unbindPage(Composition& page)
 {
+    // A connection still blinking belongs to this page: it must not reach the next one.
+    cancelConnectionFlash();
+    draggingConnection_.reset();
+    connectionFlashOn_ = false;
+    for (const auto& shape : snappedSet_)
+        shape->setSnapped(false);
+    snappedSet_.clear();
+    draggingUserGuide_.reset();
     // The page outlives its canvas in the document: it must not keep selection objects that point here.
     if (manipulator_ && manipulator_ != compositionManipulator_) {
         manipulator_->setCanvas(nullptr);

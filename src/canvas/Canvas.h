@@ -29,6 +29,7 @@
 #include <vector>
 
 class CanvasEffectCache;
+class Connection;
 class CanvasShapeIndex;
 class Composition;
 class Group;
@@ -244,17 +245,55 @@ public:
     // Keeps the guides on the rect's edges and centre lines; with none left the snap marks go too.
     pf::Rect cleanUpTempGuidesWithManipulatorRect(const pf::Rect& rect) override;
 
-    // ---- seams of later work: connection marks, user guides ----
-    pf::Rect clearConnectingSet() { return {}; }
-    pf::Rect clearSnappedSet() { return {}; }
-    void endConnectingWithFlash(bool flash) { (void)flash; }
+    // ---- connection and snap marks (CanvasMarks.cpp) ----
+    // The pending connection of a dragged connector end (replacing any earlier one); its target redraws.
+    void addConnection(const std::shared_ptr<Connection>& connection) override;
+    void discardConnection() override;
+    const std::shared_ptr<Connection>& draggingConnection() const { return draggingConnection_; }
+    // The selection's rect joined with the pending target's (page points); changes nothing.
+    pf::Rect clearConnectingSet() const;
+    void setConnectingShapesRectDirty();
+    void commitConnection();
+    // The pending connection goes to the page, only while it is still valid there (see CanvasMarks.cpp).
+    void addPendingConnectionToPage();
+    void flashOn();
+    void flashOff();
+    void flashOffFinal();
+    void addConnectionAndFlashOffFinal();
+    // The end of a connecting drag: with flash the target blinks twice and the connection is added 0.4 s
+    // later; without, the highlight goes and nothing is added.
+    void endConnectingWithFlash(bool flash);
+    // Cancels the blink and the add still pending.
+    void cancelConnectionFlash();
     bool connectionFlashOn() const { return connectionFlashOn_; }
     void setConnectionFlashOn(bool on) { connectionFlashOn_ = on; }
-    std::shared_ptr<Guide> userGuideAtPoint(const pf::Point& viewPoint) const
-    {
-        (void)viewPoint;
-        return nullptr;
-    }
+    void addSnappedShape(const std::shared_ptr<Shape>& shape) override;
+    // Unmarks the snapped shapes; answers their rect joined with the selection's (page points).
+    pf::Rect clearSnappedSet();
+    pf::Rect snappedSetDirtyRect() const;
+    const Shapes& snappedSet() const { return snappedSet_; }
+
+    // ---- user guides (CanvasGuides.cpp) ----
+    // The page's first user guide under the view point; none while guides are hidden or locked.
+    std::shared_ptr<Guide> userGuideAtPoint(const pf::Point& viewPoint) const;
+    // Undoable ("Add Guide", "Remove Guide").
+    void addUserGuide(const std::shared_ptr<Guide>& guide);
+    void removeUserGuide(const std::shared_ptr<Guide>& guide);
+    void setNeedsDisplayInUserGuidesDirtyRect();
+    const std::shared_ptr<Guide>& draggingUserGuide() const { return draggingUserGuide_; }
+    void setDraggingUserGuide(const std::shared_ptr<Guide>& guide) { draggingUserGuide_ = guide; }
+    // Moves the dragged guide to the point, on the grid unless Option inverts the grid setting.
+    void userGuideDragged(const pf::Event& event, const pf::Point& viewPoint);
+    // Dropped outside the visible area, the dragged guide is deleted.
+    void userGuideMouseUp(const pf::Event& event, const pf::Point& viewPoint);
+    // The position in the page's unit, as the guide's tool tip shows it.
+    QString guideToolTipTextForPosition(double position, bool isVertical) const;
+    void showGuideCursorForVertical(bool vertical);
+    // The short fade where a deleted guide was dropped (view point; 0 to 1 while it runs, else none).
+    const std::optional<pf::Point>& guideFadePoint() const { return guideFadePoint_; }
+    double guideFadeLevel() const { return guideFadeLevel_; }
+    // The diagonal resize cursor drawn at the angle (degrees).
+    static pf::Cursor resizeDiagonalCursor(double degrees);
 
     // ---- drawing (CanvasDrawing*.cpp) ----
     // One dirty rect (view points): the canvas around the page, the page, the grid, the page's shapes, a veil
@@ -337,6 +376,7 @@ private:
     std::vector<std::shared_ptr<Guide>> tempGuides_;
     std::shared_ptr<MouseStrategy> mouseStrategy_;
     std::optional<pf::UndoGroupToken> toolUndoGroup_;
+    std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>> guideUndoGroup_;
     pf::UndoManager* toolUndoManager_ = nullptr;
     std::shared_ptr<Lasso> lasso_;
     ToolTip* toolTip_ = nullptr;
@@ -354,6 +394,13 @@ private:
     bool killDrag_ = false;
     bool showingResizeCursor_ = false;
     bool connectionFlashOn_ = false;
+    std::shared_ptr<Connection> draggingConnection_;
+    std::vector<pf::DelayedCall> connectionFlashCalls_;
+    Shapes snappedSet_;
+    std::shared_ptr<Guide> draggingUserGuide_;
+    std::optional<pf::Point> guideFadePoint_;
+    double guideFadeLevel_ = 0;
+    std::vector<pf::DelayedCall> guideFadeCalls_;
     std::weak_ptr<Composition> page_;
     std::shared_ptr<Manipulator> manipulator_;
     std::shared_ptr<Manipulator> compositionManipulator_;

@@ -12,7 +12,7 @@
 
 namespace {
 
-// A picture wider or taller than this, or larger than a quarter of the budget, is not kept: a shape that
+// A picture wider or taller than this, or larger than half the budget, is not kept: a shape that
 // large at this zoom covers much of the screen, and its picture would push out many others.
 constexpr double largestPictureSide = 8192;
 
@@ -143,10 +143,14 @@ bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, co
         return false;
     if (context.getCTM() != placement_.pageToDevice)
         place(context);
-    if (!placement_.valid || !wantsPicture(shape, shape.currentScale()))
-        return false;
-    const Key key = keyFor(shape);
     auto it = entries_.find(&shape);
+    if (!placement_.valid || !wantsPicture(shape, shape.currentScale())) {
+        // One that lost its shadows, or became selected, gives its picture up.
+        if (it != entries_.end())
+            drop(it);
+        return false;
+    }
+    const Key key = keyFor(shape);
     if (it != entries_.end()) {
         if (it->second.key == key) {
             it->second.lastUse = frame_;
@@ -184,7 +188,7 @@ bool CanvasEffectCache::build(Shape& shape, Entry& entry)
         return false;
     entry.bytes = std::size_t(width) * std::size_t(height) * 4;
     entry.cost = double(entry.bytes) * effectCost(shape, shape.currentScale());
-    if (entry.bytes > budget_ / 4 || !makeRoom(entry.bytes, entry.cost)) {
+    if (entry.bytes > budget_ / 2 || !makeRoom(entry.bytes, entry.cost)) {
         ++stats_.refused;
         return false;
     }

@@ -192,8 +192,13 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
         return;
 
     if (!control(e)) {
-        if (userGuideAtPoint(e.location))
-            return; // dragging user guides comes with the guides
+        if (auto guide = userGuideAtPoint(e.location); guide && !rightClick) {
+            // The whole drag, or a drop that deletes the guide, is one undo step.
+            draggingUserGuide_ = std::move(guide);
+            if (pf::UndoManager* undo = page->undoManager())
+                guideUndoGroup_ = {undo, undo->beginUndoGrouping()};
+            return;
+        }
         if (!rightClick && manipulator_) {
             optimizeSnapping(p);
             std::int64_t h = manipulator_->handleForPoint(p);
@@ -302,6 +307,8 @@ void Canvas::mouseDragged(const pf::Event& e)
     const pf::Point v = e.location;
     if (dragScroll_) {
         dragScrollToPoint(v);
+    } else if (draggingUserGuide_) {
+        userGuideDragged(e, v);
     } else if (lasso_) {
         lassoMouseDragged(e, v);
     } else if (dragZoom_) {
@@ -339,15 +346,22 @@ void Canvas::mouseUp(const pf::Event& e)
         else
             showCanvasContextMenuForEvent(e); // a Control-click without a drag
     }
-    if (lasso_) {
+    if (draggingUserGuide_) {
+        userGuideMouseUp(e, e.location);
+        if (guideUndoGroup_) {
+            guideUndoGroup_->first->endUndoGrouping(guideUndoGroup_->second);
+            guideUndoGroup_.reset();
+        }
+    } else if (lasso_) {
         hideToolTip();
         removeLasso();
     } else if (manipulator_) {
         hideToolTip();
         const std::shared_ptr<Manipulator> selection = manipulator_;
         if (selection->dragResizing()) {
-            endConnectingWithFlash(true);
+            // The drag's end first: the connection's undo then joins the same step as the resize.
             selection->endDragResize(e);
+            endConnectingWithFlash(true);
         } else if (selection->dragRotating()) {
             selection->endDragRotate(e);
         } else if (selection->dragAdjusting()) {
@@ -368,6 +382,7 @@ void Canvas::mouseUp(const pf::Event& e)
         dragCopy_ = false;
         showDefaultCursor();
     }
+    clearTempGuidesNow();
 }
 
 void Canvas::endLostGesture()

@@ -1,10 +1,21 @@
-// Temporary guides: the snapping lines a drag or a nudge shows for as long as it runs.
+// Temporary guides, the snapping lines a drag or a nudge shows for as long as it runs, and the user guides
+// of the page: dragged on the grid, deleted by a drop outside the visible area, with undo.
 #include "canvas/Canvas.h"
 
 #include "geometry/QVRect.h"
+#include "model/Composition.h"
+#include "model/CompositionDelegate.h"
 #include "model/Guide.h"
+#include "model/Metrics.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UndoManager.h"
+
+#include <QPointer>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 pf::Rect Canvas::tempGuidesDirtyRect() const
@@ -67,4 +78,195 @@ pf::Rect Canvas::cleanUpTempGuidesWithManipulatorRect(const pf::Rect& rect)
     if (tempGuides_.empty())
         uncovered = QVCombineRects(uncovered, clearSnappedSet());
     return uncovered;
+}
+
+// ---- user guides ----
+
+namespace {
+
+constexpr double GuideFar = -10000000.0;
+constexpr double GuideNoPoint = 3.4028234663852886e38;
+
+void insertUserGuide(Composition& page, const std::shared_ptr<Guide>& guide, Canvas* canvas);
+void takeUserGuide(Composition& page, const std::shared_ptr<Guide>& guide, Canvas* canvas);
+
+// Undo and redo go through the page (the canvas may be gone by then; it only redraws when it is there).
+void registerGuideUndo(Composition& page, const std::shared_ptr<Guide>& guide, Canvas* canvas, bool added)
+{
+    QPointer<QWidget> view(canvas);
+    const auto target = std::static_pointer_cast<Composition>(page.shared_from_this());
+    pf::registerUndo(page.undoManager(), target,
+                     [guide, view, added](Composition& p) {
+                         auto* cv = dynamic_cast<Canvas*>(view.data());
+                         if (added)
+                             takeUserGuide(p, guide, cv);
+                         else
+                             insertUserGuide(p, guide, cv);
+                     },
+                     added ? pf::localized(QStringLiteral("Add Guide")) : pf::localized(QStringLiteral("Remove Guide")));
+}
+
+void insertUserGuide(Composition& page, const std::shared_ptr<Guide>& guide, Canvas* canvas)
+{
+    registerGuideUndo(page, guide, canvas, true);
+    Composition::Guides guides = page.userGuides();
+    guides.push_back(guide);
+    page.setUserGuides(std::move(guides));
+    if (canvas && !guide->isOffscreen())
+        canvas->setNeedsDisplayInCompositionRect(guide->dirtyRect());
+}
+
+void takeUserGuide(Composition& page, const std::shared_ptr<Guide>& guide, Canvas* canvas)
+{
+    registerGuideUndo(page, guide, canvas, false);
+    if (canvas && !guide->isOffscreen())
+        canvas->setNeedsDisplayInCompositionRect(guide->dirtyRect());
+    Composition::Guides guides = page.userGuides();
+    std::erase(guides, guide);
+    page.setUserGuides(std::move(guides));
+}
+
+} // namespace
+
+std::shared_ptr<Guide> Canvas::userGuideAtPoint(const pf::Point& viewPoint) const
+{
+    const UserDefaults& defaults = UserDefaults::instance();
+    const auto page = composition();
+    if (!page || !defaults.guidesVisible() || defaults.guidesLocked())
+        return nullptr;
+    const pf::Point p = convertPointToComposition(viewPoint);
+    for (const auto& guide : page->userGuides())
+        if (guide->containsPoint(p))
+            return guide;
+    return nullptr;
+}
+
+void Canvas::addUserGuide(const std::shared_ptr<Guide>& guide)
+{
+    if (const auto page = composition(); page && guide)
+        insertUserGuide(*page, guide, this);
+}
+
+void Canvas::removeUserGuide(const std::shared_ptr<Guide>& guide)
+{
+    const auto page = composition();
+    if (!page || !guide)
+        return;
+    takeUserGuide(*page, guide, this);
+    // A short fade where the guide was dropped, so that its going is seen.
+    for (pf::DelayedCall& call : guideFadeCalls_)
+        call.cancel();
+    guideFadeCalls_.clear();
+    guideFadePoint_ = lastEventLocation_;
+    guideFadeLevel_ = 1;
+    constexpr int steps = 6;
+    const auto fadeRect = [this] { return QVSquareAroundPoint(*guideFadePoint_, 32); };
+    update(fadeRect().toQt().toAlignedRect());
+    for (int i = 1; i <= steps; ++i) {
+        guideFadeCalls_.push_back(performAfterDelay(
+            [this, i, fadeRect] {
+                if (!guideFadePoint_)
+                    return;
+                update(fadeRect().toQt().toAlignedRect());
+                guideFadeLevel_ = 1.0 - static_cast<double>(i) / steps;
+                if (i == steps) {
+                    guideFadePoint_.reset();
+                    guideFadeLevel_ = 0;
+                }
+            },
+            std::chrono::milliseconds(40 * i)));
+    }
+}
+
+void Canvas::setNeedsDisplayInUserGuidesDirtyRect()
+{
+    if (const auto page = composition())
+        for (const auto& guide : page->userGuides())
+            if (!guide->isOffscreen())
+                setNeedsDisplayInCompositionRect(guide->dirtyRect());
+}
+
+void Canvas::userGuideDragged(const pf::Event& event, const pf::Point& viewPoint)
+{
+    const auto page = composition();
+    const std::shared_ptr<Guide> guide = draggingUserGuide_;
+    if (!page || !guide)
+        return;
+    const pf::Point p = convertPointToComposition(viewPoint);
+    const bool snap = page->isGridEnabled() != event.isOptionKeyPressed();
+    const double t = page->gridTolerance();
+    const unsigned unit = page->metrics() ? page->metrics()->unitType() : Metrics::Points;
+    const pf::Rect f = page->frame();
+    // In points at spacing 1 the grid counts from the page's corner, otherwise from its centre.
+    const pf::Point o = t == 1.0 && unit == Metrics::Points ? f.origin : pf::Point(f.midX(), f.midY());
+    const bool vertical = guide->isVertical();
+    const auto place = [&](double v, double origin) {
+        v = std::floor(v);
+        if (!snap || !(t > 0) || !std::isfinite(t))
+            return v;
+        double offset = 0;
+        // A spacing under half a point rounds to no step at all: there is nothing to offset by.
+        const long double whole = std::round(std::fabs(static_cast<long double>(t)));
+        if (unit == Metrics::Points && whole > 0)
+            offset = static_cast<double>(std::fmod(static_cast<long double>(origin), whole));
+        return std::round((v - offset) / t) * t + offset;
+    };
+    pf::Point p1, p2;
+    double position = 0;
+    if (vertical) {
+        const double x = place(p.x, o.x);
+        position = page->rulerOriginAdjustedPoint(pf::Point(x, 0)).x;
+        p1 = pf::Point(x, GuideFar);
+        p2 = pf::Point(x, GuideNoPoint);
+    } else {
+        const double y = place(p.y, o.y);
+        position = page->rulerOriginAdjustedPoint(pf::Point(0, y)).y;
+        p1 = pf::Point(GuideFar, y);
+        p2 = pf::Point(GuideNoPoint, y);
+    }
+    const pf::Point old = guide->p1();
+    if (!guide->isOffscreen())
+        setNeedsDisplayInCompositionRect(guide->dirtyRect());
+    guide->moveToP1P2(p1, p2);
+    if (!guide->isOffscreen())
+        setNeedsDisplayInCompositionRect(guide->dirtyRect());
+    if (!(old.x == GuideNoPoint && old.y == GuideNoPoint))
+        if (CompositionDelegate* delegate = page->compositionDelegate())
+            delegate->compositionDidMoveUserGuideFromToIsVertical(*page, old, guide->p1(), vertical);
+    showToolTipWithText(guideToolTipTextForPosition(position, vertical));
+}
+
+void Canvas::userGuideMouseUp(const pf::Event& event, const pf::Point& viewPoint)
+{
+    (void)event;
+    if (draggingUserGuide_ && !visibleRect().contains(viewPoint))
+        removeUserGuide(draggingUserGuide_);
+    draggingUserGuide_.reset();
+    hideToolTip();
+}
+
+QString Canvas::guideToolTipTextForPosition(double position, bool isVertical) const
+{
+    (void)isVertical;
+    const auto page = composition();
+    if (!page)
+        return {};
+    double n = std::fabs(page->currentUnitsForPoints(std::fabs(position)));
+    if (position < 0)
+        n = -n;
+    const unsigned unit = page->metrics() ? page->metrics()->unitType() : Metrics::Points;
+    if (unit == Metrics::Centimeters)
+        n = std::round(n * 4) * 0.25;
+    QString text = QString::asprintf(page->currentUnitDisplayFormat().toUtf8().constData(), n);
+    if (unit == Metrics::Inches) {
+        // Trailing zeros go, one decimal stays: 1.500" shows as 1.5", 2.000" as 2.0".
+        static const QRegularExpression trailingZeros(QStringLiteral("(\\d+\\.\\d+?)0*(\")"));
+        text.replace(trailingZeros, QStringLiteral("\\1\\2"));
+    }
+    return text;
+}
+
+void Canvas::showGuideCursorForVertical(bool vertical)
+{
+    showCursor(vertical ? pf::Cursor::resizeLeftRight() : pf::Cursor::resizeUpDown());
 }

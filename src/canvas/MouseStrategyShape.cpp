@@ -109,8 +109,9 @@ void MouseStrategyShape::endResize(const pf::Event& event, Canvas& canvas)
     const auto selection = selection_.lock();
     if (!selection || !selection->dragResizing())
         return;
-    canvas.endConnectingWithFlash(true);
+    // The drag's end first: the connection's undo then joins the same step as the resize.
     selection->endDragResize(event);
+    canvas.endConnectingWithFlash(true);
     canvas.clearTempGuidesNow();
 }
 

@@ -6,7 +6,9 @@
 #include "platform/foundation/Geometry.h"
 
 #include <cstdint>
+#include <memory>
 
+class Connection;
 class Shape;
 
 class ManipulatorCanvas {
@@ -26,4 +28,9 @@ public:
     // Drops the temporary guides that no longer lie on the rect's edges or centre lines; answers the page
     // rect they covered.
     virtual pf::Rect cleanUpTempGuidesWithManipulatorRect(const pf::Rect& rect) = 0;
+    // Marks a shape the selection snapped to, until the canvas clears the marks.
+    virtual void addSnappedShape(const std::shared_ptr<Shape>& shape) = 0;
+    // The connection a dragged connector end would make (replacing any earlier one), or none.
+    virtual void addConnection(const std::shared_ptr<Connection>& connection) = 0;
+    virtual void discardConnection() = 0;
 };

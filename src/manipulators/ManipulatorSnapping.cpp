@@ -1,14 +1,68 @@
-// Grid alignment and snapping of the selection's drags, and the temporary guides they show on the canvas.
-// Snapping to other shapes, the page and the user guides is not built yet: a snap answers the rect it was
-// given and there are no targets to gather.
+// Grid alignment and snapping of the selection's drags: the rect of a move or the dragged handle of a
+// resize is pulled onto the nearest alignment line of other shapes, the page and the user guides, with a
+// temporary guide for each pull and a mark on each shape pulled to. What the canvas shows goes through
+// ManipulatorCanvas.
 #include "manipulators/Manipulator.h"
 
 #include "geometry/QVRect.h"
 #include "manipulators/ManipulatorCanvas.h"
 #include "model/Composition.h"
+#include "model/Guide.h"
+#include "model/Parent.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/Event.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
+
+namespace {
+
+// Line pairs: pair i takes its x line from handle PairX[i] and its y line from PairY[i] (edges, then the
+// centre lines).
+constexpr std::array<QVRectCorner, 3> PairX{QVRectCornerTopLef, QVRectCornerTopRit, QVRectCornerTopMid};
+constexpr std::array<QVRectCorner, 3> PairY{QVRectCornerTopLef, QVRectCornerBotLef, QVRectCornerMidLef};
+
+struct Line {
+    double value;
+    QVRectCorner code;
+};
+
+// The best pull found so far along one axis.
+struct AxisSnap {
+    double best = 0;
+    std::shared_ptr<Shape> shape;
+    double value = 0;
+    std::int64_t code = -1;
+    // Candidates compared so far (with the grid on, the first must be strictly nearer than the tolerance).
+    int compared = 0;
+    bool fixed() const { return code != -1; }
+};
+
+bool accepts(double d, const AxisSnap& axis, bool strict)
+{
+    return strict ? std::fabs(d) < std::fabs(axis.best) : std::fabs(d) <= std::fabs(axis.best);
+}
+
+void gatherFrom(const Parent& parent, Manipulator::Children& into)
+{
+    for (const auto& child : parent.children()) {
+        if (child->isGroup()) {
+            if (const auto* group = dynamic_cast<const Parent*>(child.get()))
+                gatherFrom(*group, into);
+        }
+        else if (child->isSnapable())
+            into.push_back(child);
+    }
+}
+
+bool finiteRect(const pf::Rect& r)
+{
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+} // namespace
 
 bool Manipulator::isGridEnabled() const
 {
@@ -39,15 +93,39 @@ pf::Rect Manipulator::gridAlignedRectForRect(const pf::Rect& rect, Shape& shape)
     return QVRectApplyRotation(QVMakeRotation(-a, w), w);
 }
 
-pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event)
-{
-    (void)isResize, (void)isZeroTolerance, (void)event;
-    return rect;
-}
-
 void Manipulator::gatherSnapShapes()
 {
     snapShapes_.clear();
+    const Composition* p = page();
+    if (!p)
+        return;
+    Children found;
+    gatherFrom(*p, found);
+    // Nearest first from the dragged handle of a resize, else from the selection's centre (a handle left
+    // from an earlier resize says nothing about a move). A connector's end prefers shapes to connectors.
+    const pf::Rect f = frame();
+    const pf::Point g = dragResizing_ && dragResizingHandle_ >= 0
+                            ? QVRectGetCornerPoint(static_cast<QVRectCorner>(dragResizingHandle_), f)
+                            : pf::Point(f.midX(), f.midY());
+    const bool pointer = isPointer();
+    struct Keyed {
+        int group;
+        double distance;
+        std::size_t index;
+    };
+    std::vector<Keyed> keys;
+    keys.reserve(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const pf::Rect r = found[i]->frame().standardized();
+        const pf::Point c = QVRectGetPointClosestToPoint(g, r);
+        keys.push_back({pointer && found[i]->isPointer() ? 1 : 0, std::hypot(c.x - g.x, c.y - g.y), i});
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) {
+        return a.group != b.group ? a.group < b.group : a.distance < b.distance;
+    });
+    snapShapes_.reserve(keys.size());
+    for (const Keyed& k : keys)
+        snapShapes_.push_back(found[k.index]);
 }
 
 bool Manipulator::isDiagonalLine() const
@@ -57,6 +135,250 @@ bool Manipulator::isDiagonalLine() const
     const pf::Rect f = frame();
     const double degrees = std::atan2(f.height(), f.width()) * 180.0 / std::numbers::pi + 180.0;
     return QVRectCornerIsCorner(QVRectCornerForAngle(degrees));
+}
+
+pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event)
+{
+    Composition* p = page();
+    if (!p || !canvas_ || !canvas_->wantsSnap())
+        return rect;
+    const UserDefaults& defaults = UserDefaults::instance();
+    bool on = defaults.isSnapEnabled();
+    if (event && event->isControlKeyPressed())
+        on = !on;
+    if (!on)
+        return rect;
+    const bool boundsOn = defaults.isSnapToCompositionBoundsEnabled();
+    const bool guidesOn = defaults.isSnapToUserGuidesEnabled() && defaults.guidesVisible();
+    const bool shapesOn = defaults.isSnapToOtherShapesEnabled();
+    if (!boundsOn && !guidesOn && !shapesOn)
+        return rect;
+    const bool distantOn = defaults.isSnapToDistantShapesEnabled();
+    const bool grid = p->isGridEnabled();
+
+    // Constant on screen: the tolerance is in screen points.
+    double t = isZeroTolerance ? 0.5 : grid ? p->gridTolerance() : defaults.snapTolerance();
+    const double scale = currentScale();
+    if (scale > 0 && std::isfinite(scale))
+        t /= scale;
+
+    // A move is never limited by the handle of an earlier resize.
+    const std::int64_t h = isResize ? dragResizingHandle_ : -1;
+    const QVRectCorner hc = h >= 0 && h <= 8 ? static_cast<QVRectCorner>(h) : QVRectCornerNone;
+    const bool pointer = isPointer();
+    // The selection's own rect as it shows (the selection draws no path of its own to bound).
+    const pf::Rect f = frame();
+    const std::int64_t angle = rotationAngle() % 360;
+    const pf::Rect shown = angle == 0 ? f.standardized() : QVMakeRotation(static_cast<int>(angle), f).apply(f);
+    const pf::Rect near = isResize && pointer ? QVSquareAroundPoint(QVRectGetCornerPoint(hc, rect), t)
+                                              : QVRectOutset(shown, t, t);
+
+    bool allowX = h != QVRectCornerTopMid && h != QVRectCornerBotMid && lockType_ != 2;
+    bool allowY = h != QVRectCornerMidLef && h != QVRectCornerMidRit && lockType_ != 1;
+    if (isLine() && shiftConstrain_) {
+        const bool landscape = isLandscape();
+        allowX = allowX && landscape;
+        allowY = allowY && !landscape;
+    }
+
+    // The dragged lines: the three pairs of a moved rect, the dragged handle of a resize.
+    std::vector<Line> xs, ys;
+    if (isResize) {
+        const pf::Point c = QVRectGetCornerPoint(hc, rect);
+        xs.push_back({c.x, hc});
+        ys.push_back({c.y, hc});
+    } else {
+        for (std::size_t i = 0; i < 3; ++i) {
+            xs.push_back({QVRectGetCornerPoint(PairX[i], rect).x, PairX[i]});
+            ys.push_back({QVRectGetCornerPoint(PairY[i], rect).y, PairY[i]});
+        }
+    }
+
+    AxisSnap x{t, nullptr, 0, -1, 0};
+    AxisSnap y{t, nullptr, 0, -1, 0};
+
+    // Shapes, farthest first, so that among equal distances the nearer shape wins.
+    if (shapesOn && !snapShapes_.empty()) {
+        for (auto it = snapShapes_.rbegin(); it != snapShapes_.rend(); ++it) {
+            const std::shared_ptr<Shape>& target = *it;
+            const pf::Rect sr = target->snapRect();
+            if (event && !distantOn && !sr.intersects(near))
+                continue;
+            if (target->isPointer()
+                && std::any_of(children_.begin(), children_.end(),
+                               [&](const auto& c) { return c->isConnectedToPointer(target.get()); }))
+                continue;
+            std::size_t first = 0, last = 3;
+            if (!pointer && target->isText()) {
+                const std::uint64_t align = target->textAlign();
+                if (align == 0 || align == 1)
+                    first = align, last = align + 1;
+                else if (align == 2 || align == 3)
+                    first = 2, last = 3;
+                else
+                    continue;
+            }
+            for (std::size_t i = first; i < last; ++i) {
+                if (allowX) {
+                    const double tx = QVRectGetCornerPoint(PairX[i], sr).x;
+                    for (const Line& l : xs) {
+                        const double d = tx - l.value;
+                        if (accepts(d, x, grid && x.compared == 0))
+                            x = {d, target, tx, PairX[i], x.compared};
+                        ++x.compared;
+                    }
+                }
+                if (allowY) {
+                    const double ty = QVRectGetCornerPoint(PairY[i], sr).y;
+                    for (const Line& l : ys) {
+                        const double d = ty - l.value;
+                        if (accepts(d, y, grid && y.compared == 0))
+                            y = {d, target, ty, PairY[i], y.compared};
+                        ++y.compared;
+                    }
+                }
+            }
+        }
+        const pf::Rect own = guideRect();
+        if (x.shape) {
+            const pf::Rect u = QVCombineRects(own, x.shape->dirtyRect());
+            addTempGuide(0, pf::Point(x.value, u.y()), pf::Point(x.value, u.y() + u.height()));
+            canvas_->addSnappedShape(x.shape);
+        }
+        if (y.shape) {
+            const pf::Rect u = QVCombineRects(own, y.shape->dirtyRect());
+            addTempGuide(0, pf::Point(u.x(), y.value), pf::Point(u.x() + u.width(), y.value));
+            canvas_->addSnappedShape(y.shape);
+        }
+    }
+    // The target of a connection: the nearer of the two pulls (by distance, whichever side).
+    std::shared_ptr<Shape> primary = x.shape;
+    if (y.shape && (!x.shape || std::fabs(x.best) > std::fabs(y.best)))
+        primary = y.shape;
+
+    const auto freeAxis = [&] { return (allowX && !x.fixed()) || (allowY && !y.fixed()); };
+
+    // The page's edges and centre lines.
+    if (boundsOn && freeAxis()) {
+        const pf::Rect b = p->bounds();
+        for (std::size_t i = 0; i < 3; ++i) {
+            for (std::size_t j = 0; j < xs.size(); ++j) {
+                if (allowX && !x.fixed()) {
+                    const double bx = QVRectGetCornerPoint(PairX[i], b).x;
+                    const double d = bx - xs[j].value;
+                    if (accepts(d, x, grid)) {
+                        x.best = d, x.value = bx, x.code = PairX[i];
+                        addTempGuide(1, pf::Point(bx, b.y()), pf::Point(bx, b.y() + b.height()));
+                    }
+                }
+                if (allowY && !y.fixed()) {
+                    const double by = QVRectGetCornerPoint(PairY[i], b).y;
+                    const double d = by - ys[j].value;
+                    if (accepts(d, y, grid)) {
+                        y.best = d, y.value = by, y.code = PairY[i];
+                        addTempGuide(1, pf::Point(b.x(), by), pf::Point(b.x() + b.width(), by));
+                    }
+                }
+            }
+        }
+    }
+
+    // The page's user guides near the selection.
+    if (guidesOn && freeAxis()) {
+        const pf::Rect own = guideRect();
+        for (const auto& guide : p->userGuides()) {
+            if (!guide->frame().intersects(near))
+                continue;
+            const bool vertical = guide->isVertical();
+            for (std::size_t j = 0; j < xs.size(); ++j) {
+                if (vertical && allowX && !x.fixed()) {
+                    const double gx = guide->p1().x;
+                    const double d = gx - xs[j].value;
+                    if (accepts(d, x, grid)) {
+                        x.best = d, x.value = gx, x.code = xs[j].code;
+                        const pf::Rect u = QVCombineRects(own, guide->dirtyRect());
+                        addTempGuide(0, pf::Point(gx, u.y()), pf::Point(gx, u.y() + u.height()));
+                    }
+                } else if (!vertical && allowY && !y.fixed()) {
+                    const double gy = guide->p1().y;
+                    const double d = gy - ys[j].value;
+                    if (accepts(d, y, grid)) {
+                        y.best = d, y.value = gy, y.code = ys[j].code;
+                        const pf::Rect u = QVCombineRects(own, guide->dirtyRect());
+                        addTempGuide(0, pf::Point(u.x(), gy), pf::Point(u.x() + u.width(), gy));
+                    }
+                }
+            }
+        }
+    }
+
+    // With the grid on the grid places the rect; the guides and marks above still show what lines up.
+    pf::Rect r = rect;
+    if (!grid) {
+        if (x.fixed())
+            r.origin.x += x.best;
+        if (y.fixed())
+            r.origin.y += y.best;
+    }
+
+    if (!isResize || (!x.fixed() && !y.fixed())) {
+        setConnectingShapeAtPoint(nullptr, QVRectGetCornerPoint(hc, r));
+        return r;
+    }
+
+    if (!grid) {
+        // Only the dragged end moves: the fixed end goes back where the drag started.
+        const Shape::DragStart& start = dragStart();
+        const pf::Point ap = start.anchorPoint;
+        const QVRectCorner ac = static_cast<QVRectCorner>(start.anchorCorner);
+        r = QVRectRound(r);
+        if (pointer) {
+            r = QVRectSetCorner(ap, ac, r);
+        } else {
+            const double rr = start.aspectRatio;
+            // A start side of zero has no ratio to keep: the resize is free rather than divided by zero.
+            const bool ratio = (shiftConstrain_ || constrainsAspectRatio()) && std::isfinite(rr) && rr != 0;
+            if (ratio) {
+                r = QVRectSetCorner(ap, ac, r);
+                if (x.fixed()) {
+                    const double hgt = std::fabs(std::round(r.width() / rr));
+                    r.size.height = r.height() > 0 ? hgt : -hgt;
+                } else {
+                    const double wid = std::fabs(std::round(r.height() * rr));
+                    r.size.width = r.width() > 0 ? wid : -wid;
+                }
+                r = QVRectSetAnchor(ap, ac, r);
+            } else if (!isOptionCenter()) {
+                r = QVRectSetCorner(ap, ac, r);
+            }
+            if (isOptionCenter()) {
+                // The fixed end mirrors the dragged one through the start centre.
+                const pf::Rect s = start.frame;
+                const pf::Point c(s.midX(), s.midY());
+                if (h != QVRectCornerTopMid && h != QVRectCornerBotMid) {
+                    const double tx = std::round(QVRectGetCornerPoint(hc, r).x - c.x);
+                    r = QVRectSetCorner(pf::Point(c.x - tx, QVRectGetCornerPoint(ac, r).y), ac, r);
+                }
+                if (h != QVRectCornerMidLef && h != QVRectCornerMidRit) {
+                    const double ty = std::round(QVRectGetCornerPoint(hc, r).y - c.y);
+                    r = QVRectSetCorner(pf::Point(QVRectGetCornerPoint(ac, r).x, c.y - ty), ac, r);
+                }
+            }
+        }
+        if (!finiteRect(r))
+            r = rect;
+    }
+
+    // A connector end pulled onto a shape's edge may connect to it; a centre line alone is no edge.
+    std::shared_ptr<Shape> target;
+    if (defaults.isConnectionEnabled()) {
+        target = primary;
+        if ((x.fixed() && !y.fixed() && x.code == QVRectCornerTopMid)
+            || (y.fixed() && !x.fixed() && y.code == QVRectCornerMidLef))
+            target = nullptr;
+    }
+    setConnectingShapeAtPoint(target, QVRectGetCornerPoint(hc, r));
+    return r;
 }
 
 void Manipulator::addTempGuide(std::uint64_t type, const pf::Point& from, const pf::Point& to)

@@ -90,7 +90,7 @@ public:
 class EditingCanvas : public ManipulatorCanvas {
 public:
     bool dragCopy() const override { return false; }
-    bool wantsSnap() const override { return false; }
+    bool wantsSnap() const override { return snap; }
     void beginEditingTextIn(Shape& shape) override { edited.push_back(&shape); }
     struct TempGuide {
         std::uint64_t type;
@@ -106,6 +106,11 @@ public:
         cleanUps.push_back(rect);
         return {};
     }
+    void addSnappedShape(const std::shared_ptr<Shape>& shape) override { snapped.push_back(shape.get()); }
+    void addConnection(const std::shared_ptr<Connection>& connection) override { (void)connection; }
+    void discardConnection() override {}
+    bool snap = false;
+    std::vector<Shape*> snapped;
     std::vector<Shape*> edited;
     std::vector<TempGuide> guides;
     std::vector<pf::Rect> cleanUps;

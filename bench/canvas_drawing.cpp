@@ -1,0 +1,449 @@
+// The canvas against Qt Graphics View on one page of 1,000 shapes (rectangles, ellipses, rounded
+// rectangles, lines with heads, text boxes; solid and gradient fills, 1 to 3 point strokes; fixed seed),
+// wholly visible at 100 %, where shadows show. Both are painted through their widgets: a full repaint is
+// QWidget::render into a bitmap, a drag frame is one move and the paint event it leads to. The peer
+// draws equivalent items (same geometry, pens and brushes) antialiased, with its default index and update
+// mode, shadows through QGraphicsDropShadowEffect. Goals are CPU-time ratios:
+//   BM_CanvasFullRedraw / BM_GraphicsViewFullRedraw                  <= 1.0
+//   BM_CanvasDragFrame / BM_GraphicsViewDragFrame                    <= 1.0
+//   BM_CanvasShadowedRedraw (pictures warm) / BM_CanvasFullRedraw    <= 1.5
+// with the shadowed peer and the cold first shadowed frame reported beside them.
+#include "canvas/Canvas.h"
+#include "canvas/CanvasEffectCache.h"
+#include "controls/ControlKinds.h"
+#include "manipulators/Manipulator.h"
+#include "model/Composition.h"
+#include "model/CompositionDelegate.h"
+#include "model/Metrics.h"
+#include "model/StickyDefaults.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/ClassRegistry.h"
+#include "platform/foundation/UserDefaultsStore.h"
+#include "platform/kit/ScrollView.h"
+#include "platform/text/AttributedString.h"
+#include "shapes/AbstractPointer.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsEllipseItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainterPath>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int columns = 40; // 40 x 25 cells of 40 x 40 points
+constexpr int rows = 25;
+constexpr double cellSide = 40;
+constexpr double pageWidth = columns * cellSide;
+constexpr double pageHeight = rows * cellSide;
+// The canvas keeps a margin of 50 points about the page.
+constexpr int viewWidth = int(pageWidth) + 100;
+constexpr int viewHeight = int(pageHeight) + 100;
+
+// The shadow of every shadowed shape: offset 2, blur 3, black at 25 %.
+constexpr double shadowOffset = 2;
+constexpr double shadowBlur = 3;
+const pf::Color shadowColour(0, 0, 0, 0.25);
+
+enum Kind { RectangleKind, EllipseKind, RoundedKind, ArrowKind, TextKind };
+
+// One shape of the page, as both sides build it.
+struct Spec {
+    Kind kind;
+    pf::Rect frame;
+    bool gradient;
+    pf::Color fill, fill2;
+    pf::Color stroke;
+    int strokeWidth;
+};
+
+std::vector<Spec> specs()
+{
+    std::mt19937 random(35);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<Spec> out;
+    for (int i = 0; i < columns * rows; ++i) {
+        const double x = (i % columns) * cellSide, y = (i / columns) * cellSide;
+        const double w = std::round(18 + 16 * unit(random)), h = std::round(14 + 16 * unit(random));
+        Spec s;
+        s.kind = Kind(i % 5);
+        s.frame = pf::Rect(x + 4, y + 4, w, h);
+        s.gradient = unit(random) < 0.5;
+        s.fill = pf::Color(0.4 + 0.6 * unit(random), 0.4 + 0.6 * unit(random), 0.4 + 0.6 * unit(random));
+        s.fill2 = pf::Color(0.2 * unit(random), 0.3 * unit(random), 0.4 + 0.5 * unit(random));
+        s.stroke = pf::Color(0.1 * unit(random), 0.1 * unit(random), 0.2 * unit(random));
+        s.strokeWidth = 1 + int(unit(random) * 3) % 3;
+        out.push_back(s);
+    }
+    return out;
+}
+
+QColor qt(const pf::Color& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), float(c.alpha)); }
+
+// ---- our side ----
+
+// The page's owner, as the window's view controller answers for the canvas.
+class PageOwner : public CompositionDelegate {
+public:
+    pf::UndoManager* undoManagerForComposition(Composition&) override { return nullptr; }
+    pf::Rect visibleRectForComposition(Composition&) override
+    {
+        return canvas ? canvas->convertRectToComposition(canvas->visibleRect()) : pf::Rect();
+    }
+    pf::Rect canvasFrameForComposition(Composition&) override { return canvas ? canvas->frame() : pf::Rect(); }
+    pf::Rect canvasBoundsForComposition(Composition&) override { return canvas ? canvas->bounds() : pf::Rect(); }
+    void compositionDidMoveUserGuideFromToIsVertical(Composition&, const pf::Point&, const pf::Point&, bool) override {}
+    std::int64_t activeHandleIndexForComposition(Composition&) override { return -1; }
+    void compositionTitleDidChange(Composition&) override {}
+    void compositionWantsSelectNone(Composition&) override {}
+    void compositionSelectionWillChange(Composition&) override {}
+    void compositionSelectionDidChange(Composition&) override {}
+    void compositionWasEditedInRectUpdatePalettes(Composition& page, const pf::Rect& rect, bool) override
+    {
+        if (canvas && canvas->composition().get() == &page)
+            canvas->setNeedsDisplayInRect(canvas->convertRectFromComposition(rect));
+    }
+    void compositionDidAddShape(Composition&, const std::shared_ptr<Shape>&) override {}
+    void compositionChangeDone(Composition&) override {}
+    bool isCompositionConnectionFlashOn(Composition&) override { return false; }
+    pf::Image compositionImageForIdentifier(Composition&, const QString&) override { return {}; }
+    void compositionIncrementRefCountForImageIdentifier(Composition&, const QString&) override {}
+    void compositionDecrementRefCountForImageIdentifier(Composition&, const QString&) override {}
+    void disableSuddenTermination(Composition&) override {}
+    void enableSuddenTermination(Composition&) override {}
+    std::size_t indexOfComposition(Composition&) override { return 0; }
+    void closeComposition(Composition&) override {}
+    pf::Variant documentSpecifierForComposition(Composition&) override { return {}; }
+    QString titleForComposition(Composition&) override { return {}; }
+
+    Canvas* canvas = nullptr;
+};
+
+std::shared_ptr<Shape> makeShape(const Spec& s, bool shadowed)
+{
+    static const char* names[] = {"Rectangle", "Ellipse", "RoundRectangle", "Line", "Text"};
+    const ShapeClass* kind = pf::ClassRegistry::shared().lookup<ShapeClass>(QString::fromLatin1(names[s.kind]));
+    std::shared_ptr<Shape> shape = StickyDefaults::doWithoutStickySetting([&] { return kind->newShape(s.frame); });
+    if (s.kind == ArrowKind)
+        static_cast<AbstractPointer&>(*shape).setArrowTypeB(1);
+    if (s.gradient) {
+        shape->setFillType(1);
+        shape->setFillAngle(90);
+        shape->setFillGradientElements({{s.fill, 0.0}, {s.fill2, 1.0}});
+    } else {
+        shape->setFillType(0);
+        shape->setFillColor(s.fill);
+    }
+    shape->setStrokeType(0);
+    shape->setStrokeLineWidth(s.strokeWidth);
+    shape->setStrokeColor(s.stroke);
+    if (s.kind == TextKind)
+        shape->setAttributedText(pf::AttributedString("Text"));
+    for (auto setHidden : {&Shape::setFillShadowHidden, &Shape::setStrokeShadowHidden, &Shape::setTextShadowHidden})
+        (shape.get()->*setHidden)(!shadowed);
+    shape->setFillShadowColor(shadowColour);
+    shape->setStrokeShadowColor(shadowColour);
+    for (auto set : {&Shape::setFillShadowOffsetX, &Shape::setFillShadowOffsetY, &Shape::setStrokeShadowOffsetX,
+                     &Shape::setStrokeShadowOffsetY})
+        (shape.get()->*set)(shadowOffset);
+    shape->setFillShadowBlur(shadowBlur);
+    shape->setStrokeShadowBlur(shadowBlur);
+    return shape;
+}
+
+struct CanvasPage {
+    explicit CanvasPage(bool shadowed)
+    {
+        auto metrics = std::make_shared<Metrics>();
+        metrics->setWidth(pageWidth);
+        metrics->setHeight(pageHeight);
+        metrics->setUnitType(Metrics::Points);
+        page = Composition::make(metrics);
+        page->setGridEnabled(false);
+        window = std::make_unique<QWidget>();
+        window->resize(viewWidth, viewHeight);
+        auto* scrollView = new pf::ScrollView(window.get());
+        scrollView->setFrameShape(QFrame::NoFrame);
+        scrollView->setGeometry(0, 0, viewWidth, viewHeight);
+        canvas = new Canvas(pf::Rect(0, 0, viewWidth, viewHeight));
+        scrollView->setDocumentView(canvas);
+        owner.canvas = canvas;
+        window->show();
+        page->setCompositionDelegate(&owner);
+        canvas->setComposition(page);
+        canvas->setFrame(canvas->frame());
+        for (const Spec& s : specs())
+            page->addShape(makeShape(s, shadowed));
+        canvas->selectNone();
+        QCoreApplication::processEvents();
+        image = QImage(canvas->size(), QImage::Format_ARGB32_Premultiplied);
+    }
+    ~CanvasPage()
+    {
+        owner.canvas = nullptr;
+        window.reset();
+        page->setCompositionDelegate(nullptr);
+    }
+    void render() { canvas->render(&image); }
+
+    PageOwner owner;
+    std::shared_ptr<Composition> page;
+    std::unique_ptr<QWidget> window;
+    Canvas* canvas = nullptr;
+    QImage image;
+};
+
+// ---- the peer ----
+
+struct ViewPage {
+    explicit ViewPage(bool shadowed)
+    {
+        scene.setSceneRect(0, 0, pageWidth, pageHeight);
+        for (const Spec& s : specs()) {
+            const QRectF r = s.frame.toQt();
+            QPen pen(qt(s.stroke), s.strokeWidth);
+            pen.setJoinStyle(Qt::MiterJoin);
+            QBrush brush(qt(s.fill));
+            if (s.gradient) {
+                QLinearGradient g(0, r.top(), 0, r.bottom());
+                g.setColorAt(0, qt(s.fill));
+                g.setColorAt(1, qt(s.fill2));
+                brush = QBrush(g);
+            }
+            QAbstractGraphicsShapeItem* item = nullptr;
+            switch (s.kind) {
+            case RectangleKind:
+            case TextKind:
+                item = scene.addRect(r, pen, brush);
+                if (s.kind == TextKind) {
+                    auto* text = new QGraphicsSimpleTextItem(QStringLiteral("Text"), item);
+                    text->setPos(r.topLeft() + QPointF(2, 2));
+                }
+                break;
+            case EllipseKind:
+                item = scene.addEllipse(r, pen, brush);
+                break;
+            case RoundedKind: {
+                QPainterPath p;
+                p.addRoundedRect(r, std::min(r.width(), r.height()) / 4, std::min(r.width(), r.height()) / 4);
+                item = scene.addPath(p, pen, brush);
+                break;
+            }
+            case ArrowKind: {
+                // The shaft along the diagonal and a filled head at its end.
+                QPainterPath p;
+                const QPointF a = r.topLeft(), b = r.bottomRight();
+                const double angle = std::atan2(b.y() - a.y(), b.x() - a.x());
+                const double head = 4 + 2 * s.strokeWidth;
+                p.moveTo(a);
+                p.lineTo(b);
+                QPolygonF tip;
+                tip << b << b - QPointF(head * std::cos(angle - 0.45), head * std::sin(angle - 0.45))
+                    << b - QPointF(head * std::cos(angle + 0.45), head * std::sin(angle + 0.45)) << b;
+                p.addPolygon(tip);
+                item = scene.addPath(p, pen, QBrush(qt(s.stroke)));
+                break;
+            }
+            }
+            if (shadowed) {
+                auto* effect = new QGraphicsDropShadowEffect;
+                effect->setOffset(shadowOffset, shadowOffset);
+                // Qt's radius spans about two of our blur's sigmas each side.
+                effect->setBlurRadius(2 * shadowBlur);
+                effect->setColor(qt(shadowColour));
+                item->setGraphicsEffect(effect);
+            }
+            items.push_back(item);
+        }
+        view = std::make_unique<QGraphicsView>(&scene);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setFrameShape(QFrame::NoFrame);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setBackgroundBrush(QColor(0xe0, 0xe0, 0xe0));
+        view->resize(viewWidth, viewHeight);
+        view->show();
+        QCoreApplication::processEvents();
+        image = QImage(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    }
+    void render() { view->viewport()->render(&image); }
+
+    QGraphicsScene scene;
+    std::unique_ptr<QGraphicsView> view;
+    std::vector<QGraphicsItem*> items;
+    QImage image;
+};
+
+void useBuiltInDefaults()
+{
+    static const auto usersDefaults = [] {
+        auto store = std::make_unique<pf::UserDefaultsStore>();
+        UserDefaults::registerDefaultValues(*store);
+        registerControlKinds(pf::ClassRegistry::shared());
+        registerManipulatorClasses(pf::ClassRegistry::shared());
+        return pf::UserDefaultsStore::replaceStandard(std::move(store));
+    }();
+}
+
+// ---- full repaints ----
+
+void BM_CanvasFullRedraw(benchmark::State& state)
+{
+    useBuiltInDefaults();
+    CanvasPage page(false);
+    page.render();
+    page.canvas->resetDrawingStats();
+    for (auto _ : state) {
+        page.render();
+        benchmark::DoNotOptimize(page.image.constBits());
+    }
+    state.counters["shapes"] = double(page.canvas->drawingStats().shapesDrawn) / double(state.iterations());
+}
+BENCHMARK(BM_CanvasFullRedraw)->Unit(benchmark::kMillisecond);
+
+void BM_GraphicsViewFullRedraw(benchmark::State& state)
+{
+    ViewPage page(false);
+    page.render();
+    for (auto _ : state) {
+        page.render();
+        benchmark::DoNotOptimize(page.image.constBits());
+    }
+}
+BENCHMARK(BM_GraphicsViewFullRedraw)->Unit(benchmark::kMillisecond);
+
+// ---- one drag frame: a move of a few points, then the paint it leads to ----
+
+void canvasDragFrames(benchmark::State& state, bool shadowed)
+{
+    useBuiltInDefaults();
+    CanvasPage page(shadowed);
+    page.render();
+    QCoreApplication::processEvents();
+    const auto moved = page.page->children()[page.page->children().size() / 2];
+    const pf::Rect start = moved->frame();
+    page.canvas->resetDrawingStats();
+    int step = 0;
+    for (auto _ : state) {
+        ++step;
+        moved->setFrame(start.offsetBy(3.0 * (step % 2), 2.0 * (step % 2)));
+        QCoreApplication::processEvents();
+    }
+    const Canvas::DrawingStats& stats = page.canvas->drawingStats();
+    state.counters["paints"] = double(stats.paints) / double(state.iterations());
+    state.counters["shapes"] = double(stats.shapesDrawn) / double(std::max<std::size_t>(stats.paints, 1));
+}
+
+void viewDragFrames(benchmark::State& state, bool shadowed)
+{
+    ViewPage page(shadowed);
+    page.render();
+    QCoreApplication::processEvents();
+    QGraphicsItem* moved = page.items[page.items.size() / 2];
+    int step = 0;
+    for (auto _ : state) {
+        ++step;
+        moved->setPos(3.0 * (step % 2), 2.0 * (step % 2));
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_CanvasDragFrame(benchmark::State& state) { canvasDragFrames(state, false); }
+BENCHMARK(BM_CanvasDragFrame)->Unit(benchmark::kMillisecond);
+void BM_GraphicsViewDragFrame(benchmark::State& state) { viewDragFrames(state, false); }
+BENCHMARK(BM_GraphicsViewDragFrame)->Unit(benchmark::kMillisecond);
+
+// ---- every shape shadowed ----
+
+void BM_CanvasShadowedRedraw(benchmark::State& state)
+{
+    useBuiltInDefaults();
+    CanvasPage page(true);
+    page.render(); // the pictures made
+    page.canvas->effectCache().resetStats();
+    for (auto _ : state) {
+        page.render();
+        benchmark::DoNotOptimize(page.image.constBits());
+    }
+    const CanvasEffectCache::Stats& stats = page.canvas->effectCache().stats();
+    state.counters["built"] = double(stats.built) / double(state.iterations());
+    state.counters["reused"] = double(stats.reused) / double(state.iterations());
+    state.counters["MB"] = double(page.canvas->effectCache().bytes()) / double(1 << 20);
+}
+BENCHMARK(BM_CanvasShadowedRedraw)->Unit(benchmark::kMillisecond);
+
+// The first frame after the page opens or the zoom changes: every picture made.
+void BM_CanvasShadowedRedrawCold(benchmark::State& state)
+{
+    useBuiltInDefaults();
+    CanvasPage page(true);
+    page.render();
+    for (auto _ : state) {
+        page.canvas->effectCache().clear();
+        page.render();
+        benchmark::DoNotOptimize(page.image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasShadowedRedrawCold)->Unit(benchmark::kMillisecond);
+
+// Every shape drawing its own shadows at every paint, as before the pictures.
+void BM_CanvasShadowedRedrawWithoutPictures(benchmark::State& state)
+{
+    useBuiltInDefaults();
+    CanvasPage page(true);
+    page.canvas->effectCache().setEnabled(false);
+    page.render();
+    for (auto _ : state) {
+        page.render();
+        benchmark::DoNotOptimize(page.image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasShadowedRedrawWithoutPictures)->Unit(benchmark::kMillisecond);
+
+void BM_GraphicsViewShadowedRedraw(benchmark::State& state)
+{
+    ViewPage page(true);
+    page.render();
+    for (auto _ : state) {
+        page.render();
+        benchmark::DoNotOptimize(page.image.constBits());
+    }
+}
+BENCHMARK(BM_GraphicsViewShadowedRedraw)->Unit(benchmark::kMillisecond);
+
+void BM_CanvasShadowedDragFrame(benchmark::State& state) { canvasDragFrames(state, true); }
+BENCHMARK(BM_CanvasShadowedDragFrame)->Unit(benchmark::kMillisecond);
+void BM_GraphicsViewShadowedDragFrame(benchmark::State& state) { viewDragFrames(state, true); }
+BENCHMARK(BM_GraphicsViewShadowedDragFrame)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// Widgets need a QApplication: this program's own entry point, in place of the shared one.
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

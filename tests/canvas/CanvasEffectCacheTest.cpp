@@ -1,0 +1,423 @@
+// The pictures of shadowed and filtered shapes kept between paints: made once, put back while nothing they
+// show changed, made again when it did, kept within the budget by cost, and drawing what the shapes
+// themselves draw.
+#include "canvas/support/CanvasFixture.h"
+
+#include "canvas/CanvasEffectCache.h"
+#include "geometry/QVRect.h"
+#include "model/Group.h"
+#include "model/Rectangle.h"
+#include "platform/text/AttributedString.h"
+#include "platform/graphics/PainterContext.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+
+namespace {
+
+// A rectangle that counts the times its content is drawn (fill, image, strokes).
+class CountingRectangle : public Rectangle {
+public:
+    void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) override
+    {
+        ++draws;
+        Rectangle::drawContentInContextDirtyRect(context, dirty);
+    }
+    int draws = 0;
+};
+
+class CanvasEffectCacheTest : public CanvasFixture {
+protected:
+    void SetUp() override
+    {
+        CanvasFixture::SetUp();
+        // Only the shapes a test makes.
+        for (const auto& shape : {rectangle, ellipse, line, group})
+            page->removeShape(shape);
+        canvas->selectNone();
+        endTurn();
+    }
+
+    static void shadow(Shape& shape, double blur, double offset = 3)
+    {
+        shape.setFillShadowHidden(false);
+        shape.setFillShadowColor(pf::Color(0, 0, 0, 0.4));
+        shape.setFillShadowBlur(blur);
+        shape.setFillShadowOffsetX(offset);
+        shape.setFillShadowOffsetY(offset);
+        shape.setStrokeShadowHidden(false);
+        shape.setStrokeShadowColor(pf::Color(0.2, 0, 0.4, 0.5));
+        shape.setStrokeShadowBlur(blur);
+        shape.setStrokeShadowOffsetX(-offset);
+        shape.setStrokeShadowOffsetY(offset);
+    }
+    static void unshadow(Shape& shape)
+    {
+        shape.setFillShadowHidden(true);
+        shape.setStrokeShadowHidden(true);
+        shape.setTextShadowHidden(true);
+    }
+
+    std::shared_ptr<Shape> addShadowed(const char* kind, const pf::Rect& frame, double blur = 4)
+    {
+        auto shape = addShape(kind, frame);
+        shadow(*shape, blur);
+        canvas->selectNone();
+        return shape;
+    }
+
+    // Shadowed shapes of several kinds and styles scattered over the page (fixed seed), some turned, some
+    // see-through, some with text, one group; some reach past the page, none with its shadow past the
+    // canvas at 150 %.
+    std::vector<std::shared_ptr<Shape>> scatter(int count)
+    {
+        std::mt19937 random(35);
+        std::uniform_real_distribution<double> x(-8, 740), y(-8, 540), side(8, 90), blur(0, 9);
+        const char* kinds[] = {"Rectangle", "Ellipse", "RoundRectangle", "Arrow", "Text", "Diamond"};
+        std::vector<std::shared_ptr<Shape>> shapes;
+        for (int i = 0; i < count; ++i) {
+            auto shape = addShadowed(kinds[i % 6], QVRectRound(pf::Rect(x(random), y(random), side(random), side(random))),
+                                     blur(random));
+            shape->setStrokeLineWidth(1 + i % 3);
+            if (i % 4 == 1) {
+                shape->setFillType(1);
+                shape->setFillGradientElements({{pf::Color(1, 0.9, 0.6), 0.0}, {pf::Color(0.2, 0.5, 0.9), 1.0}});
+            } else {
+                shape->setFillType(0);
+                shape->setFillColor(pf::Color(0.3 + 0.1 * (i % 5), 0.6, 0.8 - 0.1 * (i % 4)));
+            }
+            if (i % 7 == 3)
+                shape->setRotationAngle(25);
+            if (i % 5 == 2)
+                shape->setOpacity(0.6);
+            if (i % 6 == 4) {
+                shape->setAttributedText(pf::AttributedString("Quarterly"));
+                shape->setTextShadowHidden(false);
+                shape->setTextShadowColor(pf::Color(0, 0, 0, 0.5));
+                shape->setTextShadowBlur(2);
+            }
+            shapes.push_back(shape);
+        }
+        auto a = addShadowed("Rectangle", pf::Rect(600, 420, 50, 40));
+        auto b = addShadowed("Ellipse", pf::Rect(660, 440, 50, 40));
+        auto grouped = Group::groupWithShapes({a, b});
+        page->insertGroupInParentAtIndex(grouped, page, pf::NotFound);
+        shapes.push_back(grouped);
+        canvas->selectNone();
+        endTurn();
+        return shapes;
+    }
+
+    // A paint of the view rect into a bitmap of that many points at the scale, drawn as the screen is.
+    QImage paint(const pf::Rect& viewRect, double scale = 1.0)
+    {
+        pf::BitmapContext context(viewRect.size, scale, true, true);
+        context.translate(-viewRect.x(), -viewRect.y());
+        canvas->drawRect(context, viewRect);
+        return context.bitmap();
+    }
+    QImage paintWithoutPictures(const pf::Rect& viewRect, double scale = 1.0)
+    {
+        cache().setEnabled(false);
+        QImage image = paint(viewRect, scale);
+        cache().setEnabled(true);
+        return image;
+    }
+    // Through the widget's own paint event, as the screen draws.
+    void paintWidget()
+    {
+        QImage image(canvas->size(), QImage::Format_ARGB32_Premultiplied);
+        canvas->render(&image);
+    }
+    pf::Rect whole() const { return canvas->bounds(); }
+    CanvasEffectCache& cache() const { return canvas->effectCache(); }
+    std::size_t shapesWantingPictures() const
+    {
+        std::size_t n = 0;
+        for (const auto& child : page->children())
+            n += CanvasEffectCache::wantsPicture(*child, page->zoomScale());
+        return n;
+    }
+};
+
+// The largest difference of any channel, and the pixels differing by more than level.
+struct Difference {
+    int largest = 0;
+    int beyond = 0;
+};
+Difference difference(const QImage& a, const QImage& b, int level)
+{
+    Difference d;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            const int most = std::max({std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
+                                       std::abs(qBlue(p[x]) - qBlue(q[x])), std::abs(qAlpha(p[x]) - qAlpha(q[x]))});
+            d.largest = std::max(d.largest, most);
+            d.beyond += most > level;
+        }
+    }
+    return d;
+}
+
+TEST_F(CanvasEffectCacheTest, ASecondFrameMakesNoPictureAndDrawsNoShape)
+{
+    scatter(60);
+    auto counted = Shape::make<CountingRectangle>(pf::Rect(300, 200, 80, 50));
+    shadow(*counted, 6);
+    page->addShape(counted);
+    canvas->selectNone();
+    endTurn();
+    const std::size_t wanting = shapesWantingPictures();
+    ASSERT_GT(wanting, 55u);
+
+    cache().resetStats();
+    counted->draws = 0;
+    paintWidget();
+    EXPECT_EQ(cache().stats().built, cache().pictureCount());
+    EXPECT_GE(cache().pictureCount(), wanting - 8) << "shapes off the canvas may be left out";
+    EXPECT_EQ(counted->draws, 1);
+
+    cache().resetStats();
+    counted->draws = 0;
+    paintWidget();
+    EXPECT_EQ(cache().stats().built, 0u);
+    EXPECT_EQ(cache().stats().reused, cache().pictureCount());
+    EXPECT_EQ(counted->draws, 0);
+
+    // Unshadowed shapes draw themselves every time.
+    unshadow(*counted);
+    endTurn();
+    paintWidget();
+    paintWidget();
+    EXPECT_FALSE(cache().hasPicture(*counted));
+    EXPECT_EQ(counted->draws, 2);
+}
+
+TEST_F(CanvasEffectCacheTest, APanByWholePixelsKeepsThePicturesAndAFractionalOneRemakesThem)
+{
+    scatter(40);
+    const pf::Rect view = whole();
+    paint(view);
+    const std::size_t pictures = cache().pictureCount();
+    ASSERT_GT(pictures, 20u);
+    struct Case {
+        const char* name;
+        pf::Point pan;
+        bool kept;
+    };
+    for (const Case& c : {Case{"whole", {13, -7}, true}, Case{"whole far", {-90, 41}, true},
+                          Case{"half", {0.5, 0}, false}, Case{"quarter", {3, 2.25}, false}}) {
+        SCOPED_TRACE(c.name);
+        paint(view); // back to the pictures' phase
+        cache().resetStats();
+        paint(view.offsetBy(c.pan.x, c.pan.y));
+        if (c.kept) {
+            EXPECT_EQ(cache().stats().built, 0u);
+            EXPECT_GT(cache().stats().reused, 0u);
+        } else {
+            EXPECT_EQ(cache().stats().reused, 0u);
+            EXPECT_GT(cache().stats().built, 0u);
+        }
+    }
+}
+
+TEST_F(CanvasEffectCacheTest, AChangeRemakesThatShapesPictureOnly)
+{
+    const auto shapes = scatter(30);
+    auto target = addShadowed("RoundRectangle", pf::Rect(320, 260, 90, 60), 5);
+    auto a = addShadowed("Rectangle", pf::Rect(500, 100, 40, 30));
+    auto b = addShadowed("Ellipse", pf::Rect(560, 100, 40, 30));
+    auto grouped = Group::groupWithShapes({a, b});
+    page->insertGroupInParentAtIndex(grouped, page, pf::NotFound);
+    canvas->selectNone();
+    endTurn();
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        const Shape* remade;
+    };
+    const Case cases[] = {
+        {"blur", [&] { target->setFillShadowBlur(9); }, target.get()},
+        {"shadow colour", [&] { target->setStrokeShadowColor(pf::Color(1, 0, 0, 0.5)); }, target.get()},
+        {"fill", [&] { target->setFillColor(pf::Color(0.9, 0.1, 0.1)); }, target.get()},
+        {"move", [&] { target->setFrame(target->frame().offsetBy(4, 3)); }, target.get()},
+        {"resize", [&] { target->setFrame(QVRectOutset(target->frame(), 5, 5)); }, target.get()},
+        {"turn", [&] { target->setRotationAngle(30); }, target.get()},
+        {"a grouped shape", [&] { b->setFillShadowBlur(8); }, grouped.get()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        paint(whole());
+        cache().resetStats();
+        c.change();
+        endTurn();
+        const std::size_t pictures = cache().pictureCount();
+        paint(whole());
+        EXPECT_EQ(cache().stats().built, 1u);
+        EXPECT_EQ(cache().stats().reused, pictures - 1);
+        EXPECT_TRUE(cache().hasPicture(*c.remade));
+        // And the remade picture is what the shape now draws.
+        const pf::Rect around = canvas->convertRectFromComposition(c.remade->paintBounds()).integral();
+        const Difference d = difference(paint(around), paintWithoutPictures(around), 3);
+        EXPECT_EQ(d.beyond, 0) << "largest difference " << d.largest;
+    }
+}
+
+TEST_F(CanvasEffectCacheTest, ZoomAndPixelRatioRemakeEveryPicture)
+{
+    scatter(30);
+    paint(whole());
+    const std::size_t pictures = cache().pictureCount();
+    ASSERT_GT(pictures, 15u);
+
+    // A zoom at which shadows still show: every picture again, at the new scale.
+    const std::size_t bytesAtOne = cache().bytes();
+    page->setZoomScaleIndex(1);
+    endTurn();
+    cache().resetStats();
+    paint(whole());
+    EXPECT_EQ(cache().stats().reused, 0u);
+    EXPECT_GE(cache().stats().built, pictures);
+    EXPECT_GT(cache().bytes(), bytesAtOne * 2);
+    cache().resetStats();
+    paint(whole());
+    EXPECT_EQ(cache().stats().built, 0u);
+    // A zoom at which none show: the shapes draw themselves.
+    page->setZoomScaleIndex(-1);
+    endTurn();
+    cache().resetStats();
+    paint(whole());
+    EXPECT_EQ(cache().stats().built + cache().stats().reused, 0u);
+    page->setZoomScaleIndex(0);
+    endTurn();
+
+    // A denser screen, with the same drawing context: pictures at its pixels.
+    CanvasEffectCache own;
+    const auto frame = [&](double ratio) {
+        pf::BitmapContext context(pf::Size(900, 700), 1.0, true, true);
+        context.translate(50.5, 50.5);
+        own.beginFrame(context, *page, ratio);
+        for (const auto& child : page->children())
+            if (!own.drawShape(context, *child, page->frame()))
+                child->drawInContextDirtyRect(context, page->frame());
+        own.endFrame();
+    };
+    frame(1);
+    const std::size_t bytesAtRatioOne = own.bytes();
+    own.resetStats();
+    frame(1);
+    EXPECT_EQ(own.stats().built, 0u);
+    own.resetStats();
+    frame(2);
+    EXPECT_EQ(own.stats().reused, 0u);
+    EXPECT_EQ(own.stats().built, own.pictureCount());
+    EXPECT_GT(own.bytes(), bytesAtRatioOne * 3);
+}
+
+TEST_F(CanvasEffectCacheTest, PastTheBudgetTheCheapestPicturesGo)
+{
+    // Equal sizes, blurs from 1 to 12: the cost grows with the blur.
+    std::vector<std::shared_ptr<Shape>> shapes;
+    for (int i = 0; i < 12; ++i)
+        shapes.push_back(addShadowed("Rectangle", pf::Rect(30 + 60 * i, 200, 40, 40), 1 + i));
+    endTurn();
+    paint(whole());
+    ASSERT_EQ(cache().pictureCount(), 12u);
+    const std::size_t all = cache().bytes();
+    const auto keptAreTheCostliest = [&] {
+        bool keptSeen = false;
+        for (const auto& shape : shapes) {
+            // Blurs ascend: once one is kept, every costlier one is.
+            if (cache().hasPicture(*shape))
+                keptSeen = true;
+            else
+                EXPECT_FALSE(keptSeen) << "a cheaper picture was kept over blur " << shape->fillShadowBlur();
+        }
+    };
+
+    cache().setBudget(all / 2);
+    EXPECT_LE(cache().bytes(), all / 2);
+    EXPECT_GT(cache().pictureCount(), 0u);
+    EXPECT_LT(cache().pictureCount(), 12u);
+    EXPECT_GT(cache().stats().evicted, 0u);
+    keptAreTheCostliest();
+
+    // The room left is taken on the next paint; after that the cheap ones draw themselves, and no picture
+    // pushes out another or is made again.
+    paint(whole());
+    EXPECT_LE(cache().bytes(), all / 2);
+    EXPECT_TRUE(cache().hasPicture(*shapes.back()));
+    const std::size_t kept = cache().pictureCount();
+    cache().resetStats();
+    paint(whole());
+    paint(whole());
+    EXPECT_EQ(cache().stats().built, 0u);
+    EXPECT_EQ(cache().stats().evicted, 0u);
+    EXPECT_EQ(cache().stats().reused, 2 * kept);
+    EXPECT_EQ(cache().stats().refused, 2 * (12 - kept));
+
+    // A costly newcomer takes the place of cheap ones.
+    shapes.front()->setFillShadowBlur(13);
+    shapes.front()->setStrokeShadowBlur(13);
+    endTurn();
+    cache().resetStats();
+    paint(whole());
+    EXPECT_TRUE(cache().hasPicture(*shapes.front()));
+    EXPECT_GT(cache().stats().evicted, 0u);
+    EXPECT_LE(cache().bytes(), all / 2);
+}
+
+TEST_F(CanvasEffectCacheTest, PicturesDrawWhatTheShapesDraw)
+{
+    const auto shapes = scatter(120);
+    // Room for every picture at four times the pixels.
+    cache().setBudget(std::size_t(1) << 30);
+    struct Case {
+        const char* name;
+        std::int64_t zoomStep;
+        double density;
+        pf::Rect part; // empty: the whole canvas
+        bool solidFills;
+    };
+    const Case cases[] = {
+        {"100 %", 0, 1, {}, false},
+        {"200 %, dense", 2, 2, {}, false},
+        {"100 %, dense", 0, 2, {}, false},
+        // A part repainted from pictures made on a full paint. (Drawn directly, a layer's shadow lacks what
+        // lies outside the repainted part: the reference is the full paint.)
+        {"a part", 0, 1, {263, 187, 301, 222}, false},
+        // At fractional zooms a gradient under a shadow, drawn directly, moves by a level or twenty with the
+        // page's place in the device (its layer's clip is whole pixels or not by rounding): solid fills.
+        {"150 %", 1, 1, {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.solidFills)
+            for (const auto& shape : shapes)
+                if (shape->fillType() == 1)
+                    shape->setFillType(0);
+        page->setZoomScaleIndex(c.zoomStep);
+        endTurn();
+        const QImage full = paintWithoutPictures(whole(), c.density);
+        paint(whole(), c.density);
+        cache().resetStats();
+        const pf::Rect view = c.part.isEmpty() ? whole() : c.part;
+        const QImage cached = paint(view, c.density);
+        EXPECT_GT(cache().stats().reused, 10u);
+        EXPECT_EQ(cache().stats().built, 0u);
+        const QImage direct =
+            full.copy(QRectF(view.x() * c.density, view.y() * c.density, cached.width(), cached.height()).toRect());
+        ASSERT_EQ(direct.size(), cached.size());
+        // A picture rounds each premultiplied channel once more before it is put down: a level or two.
+        const Difference d = difference(direct, cached, 2);
+        EXPECT_LE(d.largest, 3);
+        EXPECT_LE(d.beyond, direct.width() * direct.height() / 10000);
+    }
+}
+
+} // namespace
