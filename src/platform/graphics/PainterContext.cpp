@@ -324,12 +324,16 @@ void PainterContext::setHints(QPainter& p, bool antialias) const
         p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
-std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s)
+std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, const QRect& reach)
 {
-    if (auto cached = std::static_pointer_cast<Mask>(s.clip.cache))
+    const QRect whole = (s.clip.bounds() & QRectF(deviceBounds_)).toAlignedRect() & deviceBounds_;
+    const QRect needed = whole & reach;
+    auto cached = std::static_pointer_cast<Mask>(s.clip.cache);
+    if (cached && (needed.isEmpty() || cached->rect.contains(needed)))
         return cached;
     auto mask = std::make_shared<Mask>();
-    mask->rect = (s.clip.bounds() & QRectF(deviceBounds_)).toAlignedRect() & deviceBounds_;
+    // Grown over what was kept, so that many small drawings under one clip rebuild it only a few times.
+    mask->rect = cached && !cached->rect.isEmpty() ? (needed | cached->rect) & whole : needed;
     if (mask->rect.isEmpty())
         return mask;
     const QTransform toMask = QTransform::fromTranslate(-mask->rect.x(), -mask->rect.y());
@@ -371,10 +375,9 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
     const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     const bool clipPaths = s.clip.hasPaths() && !contentClipped;
-    std::shared_ptr<Mask> mask =
-        s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips)) ? clipMask(s) : nullptr;
+    const bool masked = s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips));
 
-    if (!shadow && !mask) {
+    if (!shadow && !masked) {
         useClip(target, s.clip, clipPaths);
         p.setOpacity(alpha);
         p.setCompositionMode(qtMode(mode));
@@ -400,6 +403,12 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     const QRect layerRect = (area() & needed).toAlignedRect();
     if (layerRect.isEmpty())
         return;
+    const QRect visibleRect = visible.toAlignedRect();
+    // The mask is read only where the group below can reach: the drawing and its shadow, where visible.
+    QRect reach = layerRect;
+    if (shadow)
+        reach |= QRectF(layerRect.adjusted(-extent, -extent, extent, extent)).translated(offset).toAlignedRect();
+    std::shared_ptr<Mask> mask = masked ? clipMask(s, reach & visibleRect) : nullptr;
     QImage layer(layerRect.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
@@ -410,7 +419,6 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
 
     QRect groupRect = layerRect;
     QImage group;
-    const QRect visibleRect = visible.toAlignedRect();
     if (shadow) {
         const QRect planeRect = layerRect.adjusted(-extent, -extent, extent, extent);
         QImage plane(planeRect.size(), QImage::Format_Alpha8);

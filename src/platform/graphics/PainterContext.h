@@ -88,7 +88,9 @@ private:
     // applied to the shadow only, never twice to the drawing.
     void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false);
-    std::shared_ptr<Mask> clipMask(const GState& s);
+    // The clip's mask over at least `reach` (device pixels): a clip out of a small area is bounded only by
+    // the device, and a mask of the whole device per drawing was most of a redraw.
+    std::shared_ptr<Mask> clipMask(const GState& s, const QRect& reach);
     // The pen and solid brush of the last stroke and fill, kept while they stay the same: a page of shapes
     // strokes and fills with few of them, and each new QPen or QBrush allocates.
     const QPen& pen(const LineStyle& style, const Color& color, const AffineTransform& ctm);
