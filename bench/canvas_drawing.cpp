@@ -23,7 +23,7 @@
 #include "platform/text/AttributedString.h"
 #include "shapes/AbstractPointer.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsEllipseItem>
@@ -39,7 +39,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -433,17 +432,3 @@ void BM_GraphicsViewShadowedDragFrame(benchmark::State& state) { viewDragFrames(
 BENCHMARK(BM_GraphicsViewShadowedDragFrame)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-// Widgets need a QApplication: this program's own entry point, in place of the shared one.
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
