@@ -98,38 +98,19 @@ QColor qt(const pf::Color& c) { return QColor::fromRgbF(float(c.red), float(c.gr
 // ---- our side ----
 
 // The page's owner, as the window's view controller answers for the canvas.
-class PageOwner : public CompositionDelegate {
+class PageOwner : public QuietCompositionDelegate {
 public:
-    pf::UndoManager* undoManagerForComposition(Composition&) override { return nullptr; }
     pf::Rect visibleRectForComposition(Composition&) override
     {
         return canvas ? canvas->convertRectToComposition(canvas->visibleRect()) : pf::Rect();
     }
     pf::Rect canvasFrameForComposition(Composition&) override { return canvas ? canvas->frame() : pf::Rect(); }
     pf::Rect canvasBoundsForComposition(Composition&) override { return canvas ? canvas->bounds() : pf::Rect(); }
-    void compositionDidMoveUserGuideFromToIsVertical(Composition&, const pf::Point&, const pf::Point&, bool) override {}
-    std::int64_t activeHandleIndexForComposition(Composition&) override { return -1; }
-    void compositionTitleDidChange(Composition&) override {}
-    void compositionWantsSelectNone(Composition&) override {}
-    void compositionSelectionWillChange(Composition&) override {}
-    void compositionSelectionDidChange(Composition&) override {}
     void compositionWasEditedInRectUpdatePalettes(Composition& page, const pf::Rect& rect, bool) override
     {
         if (canvas && canvas->composition().get() == &page)
             canvas->setNeedsDisplayInRect(canvas->convertRectFromComposition(rect));
     }
-    void compositionDidAddShape(Composition&, const std::shared_ptr<Shape>&) override {}
-    void compositionChangeDone(Composition&) override {}
-    bool isCompositionConnectionFlashOn(Composition&) override { return false; }
-    pf::Image compositionImageForIdentifier(Composition&, const QString&) override { return {}; }
-    void compositionIncrementRefCountForImageIdentifier(Composition&, const QString&) override {}
-    void compositionDecrementRefCountForImageIdentifier(Composition&, const QString&) override {}
-    void disableSuddenTermination(Composition&) override {}
-    void enableSuddenTermination(Composition&) override {}
-    std::size_t indexOfComposition(Composition&) override { return 0; }
-    void closeComposition(Composition&) override {}
-    pf::Variant documentSpecifierForComposition(Composition&) override { return {}; }
-    QString titleForComposition(Composition&) override { return {}; }
 
     Canvas* canvas = nullptr;
 };

@@ -5,7 +5,6 @@
 #include "canvas/Lasso.h"
 #include "canvas/ToolTip.h"
 #include "geometry/QVRect.h"
-#include "geometry/QVUtilities.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
 #include "model/Group.h"
@@ -21,20 +20,8 @@
 
 namespace {
 
-bool shift(const pf::Event& e) { return QVIsShiftKeyPressed(e.modifierFlags); }
-bool command(const pf::Event& e) { return QVIsCommandKeyPressed(e.modifierFlags); }
-bool option(const pf::Event& e) { return QVIsOptionKeyPressed(e.modifierFlags); }
-bool control(const pf::Event& e) { return QVIsControlKeyPressed(e.modifierFlags); }
-
-bool isDeleteKey(const pf::Event& e)
-{
-    return e.type == pf::EventType::KeyDown && (e.keyCode == pf::KeyCode::Delete || e.keyCode == pf::KeyCode::ForwardDelete);
-}
-
-bool isArrowKey(const pf::Event& e)
-{
-    return e.keyCode >= pf::KeyCode::LeftArrow && e.keyCode <= pf::KeyCode::UpArrow;
-}
+// The modifier keys a tool key must come without.
+constexpr pf::ModifierFlags anyModifier = pf::ShiftKeyMask | pf::ControlKeyMask | pf::OptionKeyMask | pf::CommandKeyMask;
 
 } // namespace
 
@@ -73,15 +60,15 @@ void Canvas::showCursor(const pf::Cursor& cursor)
 bool Canvas::consumesKeyEquivalent(const pf::Event& e) const
 {
     // The canvas's own keys reach keyDown even where a menu binds them.
-    if (isDeleteKey(e) || e.keyCode == pf::KeyCode::Escape || e.keyCode == pf::KeyCode::Space || isArrowKey(e))
+    if (e.isDeleteKeyDown() || e.keyCode == pf::KeyCode::Escape || e.keyCode == pf::KeyCode::Space || e.isArrowKeyDown())
         return true;
-    const pf::ModifierFlags held = e.modifierFlags & (pf::ShiftKeyMask | pf::ControlKeyMask | pf::OptionKeyMask | pf::CommandKeyMask);
+    const pf::ModifierFlags held = e.modifierFlags & anyModifier;
     return held == 0 && (toolKeyTable().count(e.keyCode) || e.keyCode == pf::KeyCode::V);
 }
 
 void Canvas::keyDown(const pf::Event& e)
 {
-    if (isDeleteKey(e)) {
+    if (e.isDeleteKeyDown()) {
         if (!canRemove())
             return pf::View::keyDown(e);
         if (mouseStrategy_)
@@ -112,9 +99,9 @@ void Canvas::keyDown(const pf::Event& e)
         dragScroll_ = true;
         return;
     }
-    if (isArrowKey(e))
+    if (e.isArrowKeyDown())
         return; // nudging and jumping the selection come with their commands
-    const pf::ModifierFlags held = e.modifierFlags & (pf::ShiftKeyMask | pf::ControlKeyMask | pf::OptionKeyMask | pf::CommandKeyMask);
+    const pf::ModifierFlags held = e.modifierFlags & anyModifier;
     if (!isEditingText() && held == 0) {
         if (const auto it = toolKeyTable().find(e.keyCode); it != toolKeyTable().end()) {
             pf::NotificationCenter::defaultCenter().post(QString::fromLatin1(ModeKeyboardShortcutWasTriggeredNotification),
@@ -168,7 +155,7 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
         return;
     }
     killDrag_ = false;
-    if (!shift(e) && !command(e) && e.clickCount >= 2) {
+    if (!e.isShiftKeyPressed() && !e.isCommandKeyPressed() && e.clickCount >= 2) {
         const pf::Point p = convertPointToComposition(e.location);
         if (e.clickCount == 2) {
             if (mouseDownDoubleClick(p)) {
@@ -191,7 +178,7 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
     if (dragZoom_)
         return;
 
-    if (!control(e)) {
+    if (!e.isControlKeyPressed()) {
         if (auto guide = userGuideAtPoint(e.location); guide && !rightClick) {
             // The whole drag, or a drop that deletes the guide, is one undo step.
             draggingUserGuide_ = std::move(guide);
@@ -236,11 +223,11 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
     }
 
     const std::shared_ptr<Shape> s = page->shapeAtPoint(p);
-    if ((control(e) && option(e)) || (s && s->isLocked() && !rightClick)) {
+    if ((e.isControlKeyPressed() && e.isOptionKeyPressed()) || (s && s->isLocked() && !rightClick)) {
         ignoredShapes_.clear();
         if (s)
             ignoredShapes_.push_back(s.get());
-        if (!shift(e) && !command(e))
+        if (!e.isShiftKeyPressed() && !e.isCommandKeyPressed())
             selectNone();
         if (!rightClick)
             startLasso(Lasso::selectionLasso(), p);
@@ -249,20 +236,20 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
     if (!s) {
         if (toolTip_ && toolTip_->isVisible() && toolTip_->frame().contains(e.location))
             return; // the click belongs to the label
-        if (!command(e))
+        if (!e.isCommandKeyPressed())
             selectNone();
         if (!rightClick)
             startLasso(Lasso::selectionLasso(), p);
         return;
     }
-    if (!shift(e) && !command(e)) {
+    if (!e.isShiftKeyPressed() && !e.isCommandKeyPressed()) {
         if (manipulator_ && manipulator_->containsShape(s.get()))
             replaceSelectionWithShapes(selectedShapes());
         else
             replaceSelectionWithShape(s);
     } else if (!hasSelection()) {
         replaceSelectionWithShape(s);
-    } else if (command(e) && manipulator_->containsShape(s.get())) {
+    } else if (e.isCommandKeyPressed() && manipulator_->containsShape(s.get())) {
         manipulator_->removeShape(s);
         const Shapes rest = selectedShapes();
         removeManipulator();
@@ -475,7 +462,7 @@ void Canvas::flagsChanged(const pf::Event& e)
     const bool drags = manipulator_
                        && (manipulator_->dragMoving() || manipulator_->dragResizing() || manipulator_->dragRotating()
                            || manipulator_->dragAdjusting() || manipulator_->dragAdjusting1());
-    if (control(e) && !option(e) && !command(e) && !drags) {
+    if (e.isControlKeyPressed() && !e.isOptionKeyPressed() && !e.isCommandKeyPressed() && !drags) {
         showCursor(pf::Cursor::crosshair());
         dragZoom_ = true;
         return;
@@ -556,7 +543,7 @@ pf::Point Canvas::amplifiedDragPoint(const pf::Event& event, const pf::Point& vi
         return v;
     // The page grows from its centre: a left or top edge must move twice as far for the edge under the
     // pointer to follow it.
-    const double k = option(event) ? 1.0 : 2.0;
+    const double k = event.isOptionKeyPressed() ? 1.0 : 2.0;
     const std::int64_t h = manipulator_->activeHandle();
     const bool xAxis = h == QVRectCornerTopLef || h == QVRectCornerMidLef || h == QVRectCornerBotLef;
     const bool yAxis = h == QVRectCornerTopLef || h == QVRectCornerTopMid || h == QVRectCornerTopRit;
@@ -597,7 +584,7 @@ void Canvas::lassoMouseDragged(const pf::Event& e, const pf::Point& viewPoint)
     const auto page = composition();
     if (!lasso_ || !page)
         return;
-    const bool cmd = command(e);
+    const bool cmd = e.isCommandKeyPressed();
     const pf::Point p = convertPointToComposition(viewPoint);
     const auto area = [this] {
         return QVCombineRects(lasso_->dirtyRect(), manipulator_ ? manipulator_->dirtyRect() : pf::Rect());

@@ -2,7 +2,6 @@
 
 #include "canvas/Canvas.h"
 #include "geometry/QVRect.h"
-#include "geometry/QVUtilities.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
 #include "model/ShapeClass.h"
@@ -71,7 +70,7 @@ void MouseStrategyShape::firstClickInCanvas(const pf::Event& event, Canvas& canv
     const std::shared_ptr<Manipulator> selection = canvas.manipulator();
     selection_ = selection;
     if (!drawn || !selection) {
-        finishInCanvas(canvas, QVIsCommandKeyPressed(event.modifierFlags));
+        finishInCanvas(canvas, event.isCommandKeyPressed());
         return;
     }
     firstMouseDownCompPoint_ = p;
@@ -123,7 +122,7 @@ void MouseStrategyShape::mouseUpInCanvas(const pf::Event& event, Canvas& canvas)
         return;
     }
     endResize(event, canvas);
-    finishInCanvas(canvas, QVIsCommandKeyPressed(event.modifierFlags));
+    finishInCanvas(canvas, event.isCommandKeyPressed());
 }
 
 void MouseStrategyShape::escapeInCanvas(const pf::Event& event, Canvas& canvas)

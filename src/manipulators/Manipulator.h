@@ -301,8 +301,20 @@ protected:
     void selectionWillChange();
     void selectionDidChange();
     void setFrameToChildren();
+    // A side handle's square on whole points, pushed outward where it falls between them, up to zoom step 9
+    // (above it a point is several pixels): side is QVRectCornerTopMid, MidLef, MidRit or BotMid.
+    pf::Rect onWholePoints(const pf::Rect& handle, QVRectCorner side) const;
 
 private:
+    // The opposite corner of the resize handle and its point on the start frame.
+    void anchorDragStart(Shape::DragStart& start) const;
+    pf::Rect sideHandle(QVRectCorner side) const;
+    // The drags that act on the whole selection (rotate, adjust, move, resize's bracket): the flag of the
+    // running one, its handle made active, every child's start value recorded; at the end every child
+    // records its change through endChild.
+    void beginWholeDrag(bool& running, std::int64_t handle);
+    void endWholeDrag(bool& running, const pf::Event& event, void (Shape::*endChild)(const pf::Event&));
+
     Children children_;
     ManipulatorCanvas* canvas_ = nullptr;
     QStringList specialKeyPaths_{QStringLiteral("displayFrameX"), QStringLiteral("displayFrameY")};
@@ -356,6 +368,9 @@ public:
     // The page is never resized about its centre.
     bool isOptionCenter() const override { return false; }
     void setOptionCenter(bool) override {}
+
+private:
+    pf::Rect strip(QVRectCorner side) const;
 };
 
 // Registers Manipulator and CompositionManipulator, so shapes that name them get them.

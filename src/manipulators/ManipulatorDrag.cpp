@@ -35,12 +35,16 @@ pf::Rect shownBounds(const pf::Rect& frame, std::int64_t angle)
 
 // ---- the bracket ----
 
+void Manipulator::anchorDragStart(Shape::DragStart& start) const
+{
+    start.anchorCorner = QVRectGetOppositeCorner(cornerOf(dragResizingHandle_));
+    start.anchorPoint = QVRectGetCornerPoint(start.anchorCorner, start.frame);
+}
+
 void Manipulator::beginDraggingShape(Shape& child)
 {
     child.beginDrag();
-    Shape::DragStart& start = child.dragStart();
-    start.anchorCorner = QVRectGetOppositeCorner(cornerOf(dragResizingHandle_));
-    start.anchorPoint = QVRectGetCornerPoint(start.anchorCorner, start.frame);
+    anchorDragStart(child.dragStart());
 }
 
 void Manipulator::beginDrag()
@@ -50,9 +54,30 @@ void Manipulator::beginDrag()
         if (Composition* p = page())
             undoDisabledByDrag_ = p->disableUndo() || undoDisabledByDrag_;
     Shape::beginDrag();
-    Shape::DragStart& start = dragStart();
-    start.anchorCorner = QVRectGetOppositeCorner(cornerOf(dragResizingHandle_));
-    start.anchorPoint = QVRectGetCornerPoint(start.anchorCorner, start.frame);
+    anchorDragStart(dragStart());
+}
+
+void Manipulator::beginWholeDrag(bool& running, std::int64_t handle)
+{
+    if (isLocked())
+        return;
+    running = true;
+    activeHandle_ = handle;
+    dragStart().frame = frame();
+    beginDrag();
+    // Each child records its start value, to put back and set again as one change at the end.
+    for (const auto& child : children_)
+        child->beginDrag();
+}
+
+void Manipulator::endWholeDrag(bool& running, const pf::Event& event, void (Shape::*endChild)(const pf::Event&))
+{
+    if (!running)
+        return;
+    endDrag(event);
+    for (const auto& child : children_)
+        (child.get()->*endChild)(event);
+    running = false;
 }
 
 void Manipulator::endDrag(const pf::Event& event)
@@ -69,17 +94,9 @@ void Manipulator::endDrag(const pf::Event& event)
 
 // ---- rotate ----
 
-void Manipulator::beginDragRotateAtPointWithHandle(const pf::Point& point, std::int64_t handle)
+void Manipulator::beginDragRotateAtPointWithHandle(const pf::Point&, std::int64_t)
 {
-    (void)point, (void)handle;
-    if (isLocked())
-        return;
-    dragRotating_ = true;
-    activeHandle_ = ManipulatorHandleRotation;
-    dragStart().frame = frame();
-    beginDrag();
-    for (const auto& child : children_)
-        child->beginDrag();
+    beginWholeDrag(dragRotating_, ManipulatorHandleRotation);
 }
 
 void Manipulator::mouseDragRotateEventAtPoint(const pf::Event& event, const pf::Point& point)
@@ -108,27 +125,14 @@ void Manipulator::mouseDragRotateEventAtPoint(const pf::Event& event, const pf::
 
 void Manipulator::endDragRotate(const pf::Event& event)
 {
-    if (!dragRotating_)
-        return;
-    endDrag(event);
-    for (const auto& child : children_)
-        child->endRotationDrag(event);
-    dragRotating_ = false;
+    endWholeDrag(dragRotating_, event, &Shape::endRotationDrag);
 }
 
 // ---- adjust ----
 
-void Manipulator::beginDragAdjustAtPointWithHandle(const pf::Point& point, std::int64_t handle)
+void Manipulator::beginDragAdjustAtPointWithHandle(const pf::Point&, std::int64_t)
 {
-    (void)point, (void)handle;
-    if (isLocked())
-        return;
-    dragAdjusting_ = true;
-    activeHandle_ = ManipulatorHandleAdjust;
-    dragStart().frame = frame();
-    beginDrag();
-    for (const auto& child : children_)
-        child->beginDrag();
+    beginWholeDrag(dragAdjusting_, ManipulatorHandleAdjust);
 }
 
 // The kinds with an adjustment handle turn the point into their ratios.
@@ -136,37 +140,19 @@ void Manipulator::mouseDragAdjustEventAtPoint(const pf::Event&, const pf::Point&
 
 void Manipulator::endDragAdjust(const pf::Event& event)
 {
-    if (!dragAdjusting_)
-        return;
-    endDrag(event);
-    for (const auto& child : children_)
-        child->endAdjustDrag(event);
-    dragAdjusting_ = false;
+    endWholeDrag(dragAdjusting_, event, &Shape::endAdjustDrag);
 }
 
-void Manipulator::beginDragAdjust1AtPointWithHandle(const pf::Point& point, std::int64_t handle)
+void Manipulator::beginDragAdjust1AtPointWithHandle(const pf::Point&, std::int64_t)
 {
-    (void)point, (void)handle;
-    if (isLocked())
-        return;
-    dragAdjusting1_ = true;
-    activeHandle_ = QVRectCornerMidMid;
-    dragStart().frame = frame();
-    beginDrag();
-    for (const auto& child : children_)
-        child->beginDrag();
+    beginWholeDrag(dragAdjusting1_, QVRectCornerMidMid);
 }
 
 void Manipulator::mouseDragAdjust1EventAtPoint(const pf::Event&, const pf::Point&) {}
 
 void Manipulator::endDragAdjust1(const pf::Event& event)
 {
-    if (!dragAdjusting1_)
-        return;
-    endDrag(event);
-    for (const auto& child : children_)
-        child->endAdjust1Drag(event);
-    dragAdjusting1_ = false;
+    endWholeDrag(dragAdjusting1_, event, &Shape::endAdjust1Drag);
 }
 
 // ---- move ----
@@ -238,10 +224,7 @@ void Manipulator::endDragMove(const pf::Event& event)
 {
     if (!dragMoving_)
         return;
-    endDrag(event);
-    for (const auto& child : children_)
-        child->endDrag(event);
-    dragMoving_ = false;
+    endWholeDrag(dragMoving_, event, &Shape::endDrag);
     childOffsets_.clear();
     clearSnapShapes();
 }

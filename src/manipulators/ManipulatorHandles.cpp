@@ -91,39 +91,32 @@ pf::Rect Manipulator::botLefHandle() const { return rectForCorner(QVRectCornerBo
 pf::Rect Manipulator::botRitHandle() const { return rectForCorner(QVRectCornerBotRit); }
 pf::Rect Manipulator::midMidHandle() const { return {}; }
 
-// An upright frame's side handles are snapped to whole points (pushed outward where they fall between) so
-// that they draw crisply; a turned frame's handles are off the pixel grid anyway.
-pf::Rect Manipulator::topMidHandle() const
+pf::Rect Manipulator::onWholePoints(const pf::Rect& handle, QVRectCorner side) const
 {
-    pf::Rect r = rectForCorner(QVRectCornerTopMid);
-    if (rotatedUpright() && zoomScaleIndex() <= lastRoundedZoomStep)
-        r.origin = pf::Point(std::round(r.x()), std::floor(r.y()));
+    if (zoomScaleIndex() > lastRoundedZoomStep)
+        return handle;
+    const auto outward = [](double v, int direction) {
+        return direction < 0 ? std::floor(v) : direction > 0 ? std::ceil(v) : std::round(v);
+    };
+    const int dx = side == QVRectCornerMidLef ? -1 : side == QVRectCornerMidRit ? 1 : 0;
+    const int dy = side == QVRectCornerTopMid ? -1 : side == QVRectCornerBotMid ? 1 : 0;
+    pf::Rect r = handle;
+    r.origin = pf::Point(outward(r.x(), dx), outward(r.y(), dy));
     return r;
 }
 
-pf::Rect Manipulator::midLefHandle() const
+// An upright frame's side handles lie on whole points so that they draw crisply; a turned frame's handles
+// are off the pixel grid anyway.
+pf::Rect Manipulator::sideHandle(QVRectCorner side) const
 {
-    pf::Rect r = rectForCorner(QVRectCornerMidLef);
-    if (rotatedUpright() && zoomScaleIndex() <= lastRoundedZoomStep)
-        r.origin = pf::Point(std::floor(r.x()), std::round(r.y()));
-    return r;
+    const pf::Rect r = rectForCorner(side);
+    return rotatedUpright() ? onWholePoints(r, side) : r;
 }
 
-pf::Rect Manipulator::midRitHandle() const
-{
-    pf::Rect r = rectForCorner(QVRectCornerMidRit);
-    if (rotatedUpright() && zoomScaleIndex() <= lastRoundedZoomStep)
-        r.origin = pf::Point(std::ceil(r.x()), std::round(r.y()));
-    return r;
-}
-
-pf::Rect Manipulator::botMidHandle() const
-{
-    pf::Rect r = rectForCorner(QVRectCornerBotMid);
-    if (rotatedUpright() && zoomScaleIndex() <= lastRoundedZoomStep)
-        r.origin = pf::Point(std::round(r.x()), std::ceil(r.y()));
-    return r;
-}
+pf::Rect Manipulator::topMidHandle() const { return sideHandle(QVRectCornerTopMid); }
+pf::Rect Manipulator::midLefHandle() const { return sideHandle(QVRectCornerMidLef); }
+pf::Rect Manipulator::midRitHandle() const { return sideHandle(QVRectCornerMidRit); }
+pf::Rect Manipulator::botMidHandle() const { return sideHandle(QVRectCornerBotMid); }
 
 pf::Rect Manipulator::adjustHandle() const
 {

@@ -371,10 +371,7 @@ void Manipulator::endDragResize(const pf::Event& event)
     shiftConstrain_ = event.isShiftKeyPressed();
     setOptionCenter(event.isOptionKeyPressed());
     commandPressed_ = event.isCommandKeyPressed();
-    endDrag(event);
-    for (const auto& child : children_)
-        child->endDrag(event);
-    dragResizing_ = false;
+    endWholeDrag(dragResizing_, event, &Shape::endDrag);
     childRatios_.clear();
     clearSnapShapes();
 }

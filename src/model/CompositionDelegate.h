@@ -63,3 +63,32 @@ public:
     virtual pf::Variant documentSpecifierForComposition(Composition& page) = 0;
     virtual QString titleForComposition(Composition& page) = 0;
 };
+
+// An owner with no editor: no undo, no canvas, no selection, no document; every notice is ignored. Owners of
+// pages drawn without an editor (previews, benchmarks) derive from it and answer what they have.
+class QuietCompositionDelegate : public CompositionDelegate {
+public:
+    pf::UndoManager* undoManagerForComposition(Composition&) override { return nullptr; }
+    pf::Rect visibleRectForComposition(Composition&) override { return {}; }
+    pf::Rect canvasFrameForComposition(Composition&) override { return {}; }
+    pf::Rect canvasBoundsForComposition(Composition&) override { return {}; }
+    void compositionDidMoveUserGuideFromToIsVertical(Composition&, const pf::Point&, const pf::Point&, bool) override {}
+    std::int64_t activeHandleIndexForComposition(Composition&) override { return -1; }
+    void compositionTitleDidChange(Composition&) override {}
+    void compositionWantsSelectNone(Composition&) override {}
+    void compositionSelectionWillChange(Composition&) override {}
+    void compositionSelectionDidChange(Composition&) override {}
+    void compositionWasEditedInRectUpdatePalettes(Composition&, const pf::Rect&, bool) override {}
+    void compositionDidAddShape(Composition&, const std::shared_ptr<Shape>&) override {}
+    void compositionChangeDone(Composition&) override {}
+    bool isCompositionConnectionFlashOn(Composition&) override { return false; }
+    pf::Image compositionImageForIdentifier(Composition&, const QString&) override { return {}; }
+    void compositionIncrementRefCountForImageIdentifier(Composition&, const QString&) override {}
+    void compositionDecrementRefCountForImageIdentifier(Composition&, const QString&) override {}
+    void disableSuddenTermination(Composition&) override {}
+    void enableSuddenTermination(Composition&) override {}
+    std::size_t indexOfComposition(Composition&) override { return 0; }
+    void closeComposition(Composition&) override {}
+    pf::Variant documentSpecifierForComposition(Composition&) override { return {}; }
+    QString titleForComposition(Composition&) override { return {}; }
+};
