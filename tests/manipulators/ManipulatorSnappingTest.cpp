@@ -126,7 +126,38 @@ TEST_F(ManipulatorSnappingTest, TargetsAreChosenByLineAndDistance)
             page->removeShape(s);
         UserDefaults::instance().setSnapToDistantShapesEnabled(false);
     }
-    // A text target offers only the line its alignment names.
+    // A text target offers only the lines its alignment names: 0 the left edge, 1 the right edge, 2 and 3
+    // the centre line, any other (4, natural) none. (A fitting text box is a target whatever its alignment;
+    // a plain one only when centred.)
+    struct TextCase {
+        const char* kind;
+        std::uint64_t align;
+        double left;     // of the moved 30-wide shape, beside a text box spanning 100…200
+        double expected; // its left after the pull
+    };
+    const TextCase textCases[] = {
+        {"ResizeText", 0, 103, 100}, {"ResizeText", 0, 167, 167}, {"ResizeText", 0, 132, 132},
+        {"ResizeText", 0, 96, 100},
+        {"ResizeText", 1, 103, 103}, {"ResizeText", 1, 167, 170}, {"ResizeText", 1, 172, 170},
+        {"ResizeText", 2, 132, 135}, {"ResizeText", 3, 132, 135}, {"ResizeText", 2, 103, 103},
+        {"ResizeText", 4, 103, 103}, {"ResizeText", 4, 132, 132},
+        {"Text", 0, 103, 103}, {"Text", 1, 167, 167}, {"Text", 2, 132, 135},
+    };
+    for (const TextCase& c : textCases) {
+        SCOPED_TRACE(testing::Message() << c.kind << ", alignment " << c.align << ", left " << c.left);
+        const auto text = add(c.kind, {100, 160, 100, 40});
+        text->setTextAlign(c.align);
+        const auto moved = box({c.left, 170, 30, 30});
+        auto m = moving(moved);
+        const pf::Event e = eventWith();
+        const pf::Rect r = m->snapRectForRect(moved->frame(), false, false, &e);
+        EXPECT_DOUBLE_EQ(r.x(), c.expected);
+        m->endDragMove(e);
+        m->setCanvas(nullptr);
+        page->removeShape(m);
+        page->removeShape(text);
+        page->removeShape(moved);
+    }
 }
 
 TEST_F(ManipulatorSnappingTest, AxesFollowTheHandleAndTheLock)
