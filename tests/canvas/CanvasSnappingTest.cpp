@@ -3,7 +3,12 @@
 
 #include "manipulators/Manipulator.h"
 #include "model/Guide.h"
+#include "model/Composition.h"
+#include "model/Metrics.h"
 #include "platform/foundation/UserDefaultsStore.h"
+
+#include <algorithm>
+#include <cmath>
 
 class CanvasSnappingTest : public CanvasFixture {
 protected:
@@ -83,4 +88,69 @@ TEST_F(CanvasSnappingTest, AUserGuideDragIsOneUndoStep)
     ASSERT_TRUE(undo.undo());
     EXPECT_EQ(page->userGuides().front()->p1().x, 250);
     EXPECT_FALSE(undo.canUndo());
+}
+
+// Where a dragged user guide lands and what its tool tip says: on the grid (from the page's corner at
+// spacing 1 in points, from its centre otherwise), off it with Option, in the page's units.
+TEST_F(CanvasSnappingTest, AUserGuideLandsOnTheGridAndShowsItsPositionInThePagesUnits)
+{
+    makeCanvas(805, 600); // centre x 402.5: off every grid step but 0.5
+    struct Case {
+        const char* what;
+        bool grid;
+        double spacing;
+        Qt::KeyboardModifiers modifiers;
+        double dropX;
+        double expectedX;
+    };
+    const Case cases[] = {
+        {"spacing 10 from the centre: 23.7 goes to 22.5", true, 10, {}, 23.7, 22.5},
+        {"Option: the whole point below", true, 10, Qt::AltModifier, 23.7, 23},
+        {"grid off: the whole point below", false, 10, {}, 23.7, 23},
+        {"grid off, Option: snaps", false, 10, Qt::AltModifier, 23.7, 22.5},
+        {"spacing 1 counts from the corner", true, 1, {}, 23.7, 23},
+        {"spacing 8 counts from the centre", true, 8, {}, 23.7, 26.5},
+        {"spacing 0.3: no step to offset by", true, 0.3, {}, 23.7, 23.1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        page->setGridEnabled(c.grid);
+        page->setGridTolerance(c.spacing);
+        auto guide = Guide::make(page.get(), Guide::UserGuide, pf::Point(250, -1e6), pf::Point(250, 1e6));
+        canvas->addUserGuide(guide);
+        endTurn();
+        press(pf::Point(250, 300));
+        dragTo(pf::Point(100, 300), c.modifiers);
+        dragTo(pf::Point(c.dropX, 300), c.modifiers);
+        const double x = guide->p1().x;
+        EXPECT_TRUE(std::isfinite(x));
+        EXPECT_NEAR(x, c.expectedX, 1e-9 * std::max(1.0, std::fabs(c.expectedX)));
+        release(pf::Point(c.dropX, 300), c.modifiers);
+        endTurn();
+        canvas->removeUserGuide(guide);
+        endTurn();
+    }
+}
+
+TEST_F(CanvasSnappingTest, TheGuideToolTipSaysThePositionInThePagesUnits)
+{
+    struct Case {
+        unsigned unit;
+        double points;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {Metrics::Inches, 108, "1.5\""},
+        {Metrics::Inches, 144, "2.0\""},
+        {Metrics::Inches, -36, "-0.5\""},
+        {Metrics::Centimeters, 2.25 * 72 + 3, "2.25cm"}, // a centimetre is the resolution in points, shown in quarters
+        {Metrics::Centimeters, -(2.25 * 72 - 3), "-2.25cm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        auto metrics = page->metrics()->copy();
+        metrics->setUnitType(c.unit);
+        page->setMetrics(metrics);
+        EXPECT_EQ(canvas->guideToolTipTextForPosition(c.points, true), QString::fromUtf8(c.expected));
+    }
 }
