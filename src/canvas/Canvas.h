@@ -290,8 +290,6 @@ public:
     QString guideToolTipTextForPosition(double position, bool isVertical) const;
     void showGuideCursorForVertical(bool vertical);
     // The short fade where a deleted guide was dropped (view point; 0 to 1 while it runs, else none).
-    const std::optional<pf::Point>& guideFadePoint() const { return guideFadePoint_; }
-    double guideFadeLevel() const { return guideFadeLevel_; }
     // The diagonal resize cursor drawn at the angle (degrees).
     static pf::Cursor resizeDiagonalCursor(double degrees);
 
@@ -398,9 +396,6 @@ private:
     std::vector<pf::DelayedCall> connectionFlashCalls_;
     Shapes snappedSet_;
     std::shared_ptr<Guide> draggingUserGuide_;
-    std::optional<pf::Point> guideFadePoint_;
-    double guideFadeLevel_ = 0;
-    std::vector<pf::DelayedCall> guideFadeCalls_;
     std::weak_ptr<Composition> page_;
     std::shared_ptr<Manipulator> manipulator_;
     std::shared_ptr<Manipulator> compositionManipulator_;

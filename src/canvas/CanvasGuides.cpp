@@ -10,6 +10,7 @@
 #include "model/UserDefaults.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/kit/Poof.h"
 
 #include <QPointer>
 #include <QRegularExpression>
@@ -153,29 +154,8 @@ void Canvas::removeUserGuide(const std::shared_ptr<Guide>& guide)
     if (!page || !guide)
         return;
     takeUserGuide(*page, guide, this);
-    // A short fade where the guide was dropped, so that its going is seen.
-    for (pf::DelayedCall& call : guideFadeCalls_)
-        call.cancel();
-    guideFadeCalls_.clear();
-    guideFadePoint_ = lastEventLocation_;
-    guideFadeLevel_ = 1;
-    constexpr int steps = 6;
-    const auto fadeRect = [this] { return QVSquareAroundPoint(*guideFadePoint_, 32); };
-    update(fadeRect().toQt().toAlignedRect());
-    for (int i = 1; i <= steps; ++i) {
-        guideFadeCalls_.push_back(performAfterDelay(
-            [this, i, fadeRect] {
-                if (!guideFadePoint_)
-                    return;
-                update(fadeRect().toQt().toAlignedRect());
-                guideFadeLevel_ = 1.0 - static_cast<double>(i) / steps;
-                if (i == steps) {
-                    guideFadePoint_.reset();
-                    guideFadeLevel_ = 0;
-                }
-            },
-            std::chrono::milliseconds(40 * i)));
-    }
+    // A puff where the guide was dropped (on the ruler, outside the view), so that its going is seen.
+    pf::runPoofAtPoint(mapToGlobal(lastEventLocation_.toQt()).toPoint());
 }
 
 void Canvas::setNeedsDisplayInUserGuidesDirtyRect()

@@ -6,6 +6,10 @@
 #include "model/Composition.h"
 #include "model/Metrics.h"
 #include "platform/foundation/UserDefaultsStore.h"
+#include "platform/kit/Poof.h"
+
+#include <QCoreApplication>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -67,6 +71,13 @@ TEST_F(CanvasSnappingTest, AUserGuideDroppedOutOfSightIsDeletedAndOneUndoRestore
     release(canvas->convertPointToComposition(pf::Point(-200, 600)));
     endTurn();
     EXPECT_TRUE(page->userGuides().empty());
+    // A puff at the drop point, gone after a quarter of a second.
+    ASSERT_NE(pf::currentPoof(), nullptr);
+    EXPECT_TRUE(pf::currentPoof()->isVisible());
+    EXPECT_TRUE(pf::currentPoof()->geometry().contains(canvas->mapToGlobal(QPoint(-200, 600))));
+    advance(0.3);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(pf::currentPoof(), nullptr);
     ASSERT_TRUE(undo.undo());
     ASSERT_EQ(page->userGuides().size(), 1u);
     EXPECT_EQ(page->userGuides().front()->p1().x, 250);

@@ -1,0 +1,106 @@
+#include "platform/kit/Poof.h"
+
+#include "platform/foundation/Dispatch.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QRadialGradient>
+#include <QWidget>
+
+#include <array>
+#include <chrono>
+
+namespace pf {
+
+namespace {
+
+constexpr int Side = 48;     // the window, in device-independent pixels
+constexpr int Frames = 6;    // after the first; 40 ms apart, about a quarter of a second in all
+constexpr std::chrono::milliseconds FrameInterval(40);
+
+class PoofWindow : public QWidget {
+public:
+    PoofWindow()
+        : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+    {
+        setObjectName(QStringLiteral("pf.poof"));
+        setAttribute(Qt::WA_TranslucentBackground);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_DeleteOnClose);
+        setFixedSize(Side, Side);
+    }
+
+    void setFrame(int frame)
+    {
+        frame_ = frame;
+        update();
+    }
+    int frame() const { return frame_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        // Four soft grey puffs drifting out from the centre, growing as they fade.
+        const double t = static_cast<double>(frame_) / Frames;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setOpacity(1.0 - t);
+        p.setPen(Qt::NoPen);
+        const QPointF c(Side / 2.0, Side / 2.0);
+        const double spread = 4 + 10 * t;
+        const double radius = 8 + 8 * t;
+        const std::array<QPointF, 4> offsets{QPointF(-1, -0.6), QPointF(1, -0.6), QPointF(-0.7, 0.8), QPointF(0.7, 0.8)};
+        for (const QPointF& o : offsets) {
+            const QPointF centre = c + o * spread;
+            QRadialGradient g(centre, radius);
+            g.setColorAt(0, QColor(250, 250, 250, 235));
+            g.setColorAt(0.7, QColor(200, 200, 200, 180));
+            g.setColorAt(1, QColor(160, 160, 160, 0));
+            p.setBrush(g);
+            p.drawEllipse(centre, radius, radius);
+        }
+    }
+
+private:
+    int frame_ = 0;
+};
+
+QPointer<PoofWindow>& poof()
+{
+    static QPointer<PoofWindow> window;
+    return window;
+}
+
+} // namespace
+
+void runPoofAtPoint(const QPoint& globalPoint)
+{
+    // One puff at a time: a new one replaces one still playing.
+    if (poof())
+        poof()->close();
+    auto* window = new PoofWindow;
+    poof() = window;
+    window->move(globalPoint - QPoint(Side / 2, Side / 2));
+    window->show();
+    const QPointer<PoofWindow> guard(window);
+    for (int i = 1; i <= Frames; ++i) {
+        performOnMainThreadAfterDelay(
+            [guard, i] {
+                if (!guard)
+                    return;
+                if (i == Frames)
+                    guard->close();
+                else
+                    guard->setFrame(i);
+            },
+            FrameInterval * i);
+    }
+}
+
+QWidget* currentPoof()
+{
+    return poof().data();
+}
+
+} // namespace pf
