@@ -8,6 +8,7 @@
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
 #include "model/Group.h"
+#include "model/Guide.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/ScrollView.h"
@@ -396,8 +397,19 @@ void Canvas::mouseMoved(const pf::Event& e)
     if (!page)
         return pf::View::mouseMoved(e);
     const pf::Point p = convertPointToComposition(e.location);
-    if (showingResizeCursor_) {
-        // User guides show their cursor here once they can be dragged.
+    // Over a user guide that may be dragged, its cursor; off it, the default one again.
+    const UserDefaults& defaults = UserDefaults::instance();
+    std::shared_ptr<Guide> hovered;
+    if (!defaults.guidesLocked() && defaults.guidesVisible())
+        for (const auto& guide : page->userGuides())
+            if (guide->containsPoint(p)) {
+                hovered = guide;
+                break;
+            }
+    if (hovered) {
+        showGuideCursorForVertical(hovered->isVertical());
+        showingResizeCursor_ = true;
+    } else if (showingResizeCursor_) {
         showDefaultCursor();
         showingResizeCursor_ = false;
     }

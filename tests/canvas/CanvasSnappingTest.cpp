@@ -139,7 +139,7 @@ TEST_F(CanvasSnappingTest, AUserGuideLandsOnTheGridAndShowsItsPositionInThePages
         release(pf::Point(c.dropX, 300), c.modifiers);
         endTurn();
         canvas->removeUserGuide(guide);
-        endTurn();
+        advance(0.3); // the puff plays out
     }
 }
 
@@ -163,5 +163,36 @@ TEST_F(CanvasSnappingTest, TheGuideToolTipSaysThePositionInThePagesUnits)
         metrics->setUnitType(c.unit);
         page->setMetrics(metrics);
         EXPECT_EQ(canvas->guideToolTipTextForPosition(c.points, true), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_F(CanvasSnappingTest, HoveringAUserGuideShowsItsCursorUnlessGuidesAreLockedOrHidden)
+{
+    auto vertical = Guide::make(page.get(), Guide::UserGuide, pf::Point(250, -1e6), pf::Point(250, 1e6));
+    auto horizontal = Guide::make(page.get(), Guide::UserGuide, pf::Point(-1e6, 450), pf::Point(1e6, 450));
+    canvas->addUserGuide(vertical);
+    canvas->addUserGuide(horizontal);
+    endTurn();
+    struct Case {
+        const char* what;
+        bool locked, visible;
+        pf::Point at;
+        pf::Cursor::Shape cursor;
+    };
+    const Case cases[] = {
+        {"vertical", false, true, {250, 300}, pf::Cursor::Shape::ResizeLeftRight},
+        {"horizontal", false, true, {500, 450}, pf::Cursor::Shape::ResizeUpDown},
+        {"off both: the default again", false, true, {500, 300}, pf::Cursor::Shape::Arrow},
+        {"locked", true, true, {250, 300}, pf::Cursor::Shape::Arrow},
+        {"hidden", false, false, {250, 300}, pf::Cursor::Shape::Arrow},
+    };
+    auto& store = pf::UserDefaultsStore::standard();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store.setBoolForKey(c.locked, QStringLiteral("GuidesLocked"));
+        store.setBoolForKey(c.visible, QStringLiteral("GuidesVisible"));
+        hover(c.at);
+        EXPECT_EQ(canvas->shownCursor().shape(), c.cursor);
+        hover(pf::Point(500, 300));
     }
 }
