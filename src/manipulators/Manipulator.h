@@ -240,7 +240,11 @@ public:
     pf::Rect snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event);
     // The snap targets of the running drag, nearest first.
     void gatherSnapShapes();
-    void clearSnapShapes() { snapShapes_.clear(); }
+    void clearSnapShapes()
+    {
+        snapShapes_.clear();
+        snapTargets_.clear();
+    }
     const Children& snapShapes() const { return snapShapes_; }
     // A connector resized with Shift along a 45-degree diagonal (snapped with no tolerance).
     bool isDiagonalLine() const;
@@ -343,6 +347,14 @@ private:
     std::vector<pf::Rect> childRatios_;
     std::vector<pf::Size> childOffsets_;
     Children snapShapes_;
+    // What a snapping step compares of each gathered shape (same order), worked out when gathering: the
+    // shapes stay put while the selection moves, and a page of thousands is compared at every step.
+    struct SnapTarget {
+        pf::Rect rect;               // its snap rect
+        std::array<double, 3> x, y;  // its lines by pair: edges, then centre lines
+        std::uint8_t first, last;    // the pairs it offers (none when first == last)
+    };
+    std::vector<SnapTarget> snapTargets_;
     // beginDrag switched the page's undo recording off, so endDrag switches it back on.
     bool undoDisabledByDrag_ = false;
 };

@@ -32,11 +32,9 @@ struct Line {
 // The best pull found so far along one axis.
 struct AxisSnap {
     double best = 0;
-    std::shared_ptr<Shape> shape;
+    const std::shared_ptr<Shape>* shape; // into the gathered shapes, or null
     double value = 0;
     std::int64_t code = -1;
-    // Candidates compared so far (with the grid on, the first must be strictly nearer than the tolerance).
-    int compared = 0;
     bool fixed() const { return code != -1; }
 };
 
@@ -44,6 +42,48 @@ bool accepts(double d, const AxisSnap& axis, bool strict)
 {
     return strict ? std::fabs(d) < std::fabs(axis.best) : std::fabs(d) <= std::fabs(axis.best);
 }
+
+// The shapes' pull along one axis: the nearest target line to any dragged line, ties going to the later
+// comparison. With the grid on, only the very first comparison must be strictly nearer.
+class ShapeAxis {
+public:
+    ShapeAxis(const AxisSnap& start, const std::vector<Line>& lines, bool grid)
+        : best_(start.best), absBest_(std::fabs(start.best)), strict_(grid), count_(std::min<std::size_t>(lines.size(), 3))
+    {
+        for (std::size_t j = 0; j < count_; ++j)
+            lines_[j] = lines[j].value;
+    }
+    void compare(double line, std::size_t target, QVRectCorner code)
+    {
+        for (std::size_t j = 0; j < count_; ++j) {
+            const double d = line - lines_[j];
+            const double a = std::fabs(d);
+            if (strict_ ? a < absBest_ : a <= absBest_) {
+                best_ = d, absBest_ = a, target_ = target, value_ = line, code_ = code;
+            }
+            strict_ = false;
+        }
+    }
+    void finish(AxisSnap& axis, const std::vector<std::shared_ptr<Shape>>& targets) const
+    {
+        if (target_ == None)
+            return;
+        axis.best = best_;
+        axis.shape = &targets[target_];
+        axis.value = value_;
+        axis.code = code_;
+    }
+
+private:
+    static constexpr std::size_t None = static_cast<std::size_t>(-1);
+    double best_, absBest_;
+    bool strict_;
+    std::size_t count_;
+    std::array<double, 3> lines_{};
+    std::size_t target_ = None;
+    double value_ = 0;
+    QVRectCorner code_ = QVRectCornerNone;
+};
 
 void gatherFrom(const Parent& parent, Manipulator::Children& into)
 {
@@ -96,6 +136,7 @@ pf::Rect Manipulator::gridAlignedRectForRect(const pf::Rect& rect, Shape& shape)
 void Manipulator::gatherSnapShapes()
 {
     snapShapes_.clear();
+    snapTargets_.clear();
     const Composition* p = page();
     if (!p)
         return;
@@ -103,6 +144,7 @@ void Manipulator::gatherSnapShapes()
     gatherFrom(*p, found);
     // Nearest first from the dragged handle of a resize, else from the selection's centre (a handle left
     // from an earlier resize says nothing about a move). A connector's end prefers shapes to connectors.
+    // A resize gathers at every step, so this runs over the whole page many times a second.
     const pf::Rect f = frame();
     const pf::Point g = dragResizing_ && dragResizingHandle_ >= 0
                             ? QVRectGetCornerPoint(static_cast<QVRectCorner>(dragResizingHandle_), f)
@@ -110,22 +152,51 @@ void Manipulator::gatherSnapShapes()
     const bool pointer = isPointer();
     struct Keyed {
         int group;
-        double distance;
+        double distance; // squared: it orders as the distance does
         std::size_t index;
     };
     std::vector<Keyed> keys;
     keys.reserve(found.size());
     for (std::size_t i = 0; i < found.size(); ++i) {
         const pf::Rect r = found[i]->frame().standardized();
-        const pf::Point c = QVRectGetPointClosestToPoint(g, r);
-        keys.push_back({pointer && found[i]->isPointer() ? 1 : 0, std::hypot(c.x - g.x, c.y - g.y), i});
+        const double dx = g.x - std::clamp(g.x, r.minX(), r.maxX());
+        const double dy = g.y - std::clamp(g.y, r.minY(), r.maxY());
+        keys.push_back({pointer && found[i]->isPointer() ? 1 : 0, dx * dx + dy * dy, i});
     }
-    std::stable_sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) {
-        return a.group != b.group ? a.group < b.group : a.distance < b.distance;
+    // Ties keep the page's order.
+    std::sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.group != b.group)
+            return a.group < b.group;
+        return a.distance != b.distance ? a.distance < b.distance : a.index < b.index;
     });
     snapShapes_.reserve(keys.size());
-    for (const Keyed& k : keys)
-        snapShapes_.push_back(found[k.index]);
+    snapTargets_.reserve(keys.size());
+    for (const Keyed& k : keys) {
+        std::shared_ptr<Shape>& target = found[k.index];
+        SnapTarget t;
+        t.rect = target->snapRect().standardized();
+        t.x = {t.rect.minX(), t.rect.maxX(), t.rect.midX()};
+        t.y = {t.rect.minY(), t.rect.maxY(), t.rect.midY()};
+        t.first = 0;
+        t.last = 3;
+        // A connector attached to the selection moves with it: never a target.
+        if (target->isPointer()
+            && std::any_of(children_.begin(), children_.end(),
+                           [&](const auto& c) { return c->isConnectedToPointer(target.get()); }))
+            t.last = 0;
+        // A text offers only the lines its alignment names.
+        else if (!pointer && target->isText()) {
+            const std::uint64_t align = target->textAlign();
+            if (align == 0 || align == 1)
+                t.first = static_cast<std::uint8_t>(align), t.last = static_cast<std::uint8_t>(align + 1);
+            else if (align == 2 || align == 3)
+                t.first = 2;
+            else
+                t.last = 0;
+        }
+        snapTargets_.push_back(t);
+        snapShapes_.push_back(std::move(target));
+    }
 }
 
 bool Manipulator::isDiagonalLine() const
@@ -194,67 +265,42 @@ pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool 
         }
     }
 
-    AxisSnap x{t, nullptr, 0, -1, 0};
-    AxisSnap y{t, nullptr, 0, -1, 0};
+    AxisSnap x{t, nullptr, 0, -1};
+    AxisSnap y{t, nullptr, 0, -1};
 
-    // Shapes, farthest first, so that among equal distances the nearer shape wins.
+    // Shapes, farthest first, so that among equal distances the nearer shape wins. Every line of every
+    // target against every dragged line: kept in registers, as this runs over the whole page at each step.
     if (shapesOn && !snapShapes_.empty()) {
-        for (auto it = snapShapes_.rbegin(); it != snapShapes_.rend(); ++it) {
-            const std::shared_ptr<Shape>& target = *it;
-            const pf::Rect sr = target->snapRect();
-            if (event && !distantOn && !sr.intersects(near))
+        ShapeAxis sx(x, xs, grid), sy(y, ys, grid);
+        for (std::size_t k = snapShapes_.size(); k-- > 0;) {
+            const SnapTarget& target = snapTargets_[k];
+            if (target.first == target.last || (event && !distantOn && !target.rect.intersects(near)))
                 continue;
-            if (target->isPointer()
-                && std::any_of(children_.begin(), children_.end(),
-                               [&](const auto& c) { return c->isConnectedToPointer(target.get()); }))
-                continue;
-            std::size_t first = 0, last = 3;
-            if (!pointer && target->isText()) {
-                const std::uint64_t align = target->textAlign();
-                if (align == 0 || align == 1)
-                    first = align, last = align + 1;
-                else if (align == 2 || align == 3)
-                    first = 2, last = 3;
-                else
-                    continue;
-            }
-            for (std::size_t i = first; i < last; ++i) {
-                if (allowX) {
-                    const double tx = QVRectGetCornerPoint(PairX[i], sr).x;
-                    for (const Line& l : xs) {
-                        const double d = tx - l.value;
-                        if (accepts(d, x, grid && x.compared == 0))
-                            x = {d, target, tx, PairX[i], x.compared};
-                        ++x.compared;
-                    }
-                }
-                if (allowY) {
-                    const double ty = QVRectGetCornerPoint(PairY[i], sr).y;
-                    for (const Line& l : ys) {
-                        const double d = ty - l.value;
-                        if (accepts(d, y, grid && y.compared == 0))
-                            y = {d, target, ty, PairY[i], y.compared};
-                        ++y.compared;
-                    }
-                }
+            for (std::size_t i = target.first; i < target.last; ++i) {
+                if (allowX)
+                    sx.compare(target.x[i], k, PairX[i]);
+                if (allowY)
+                    sy.compare(target.y[i], k, PairY[i]);
             }
         }
+        sx.finish(x, snapShapes_);
+        sy.finish(y, snapShapes_);
         const pf::Rect own = guideRect();
         if (x.shape) {
-            const pf::Rect u = QVCombineRects(own, x.shape->dirtyRect());
+            const pf::Rect u = QVCombineRects(own, (*x.shape)->dirtyRect());
             addTempGuide(0, pf::Point(x.value, u.y()), pf::Point(x.value, u.y() + u.height()));
-            canvas_->addSnappedShape(x.shape);
+            canvas_->addSnappedShape(*x.shape);
         }
         if (y.shape) {
-            const pf::Rect u = QVCombineRects(own, y.shape->dirtyRect());
+            const pf::Rect u = QVCombineRects(own, (*y.shape)->dirtyRect());
             addTempGuide(0, pf::Point(u.x(), y.value), pf::Point(u.x() + u.width(), y.value));
-            canvas_->addSnappedShape(y.shape);
+            canvas_->addSnappedShape(*y.shape);
         }
     }
     // The target of a connection: the nearer of the two pulls (by distance, whichever side).
-    std::shared_ptr<Shape> primary = x.shape;
+    std::shared_ptr<Shape> primary = x.shape ? *x.shape : nullptr;
     if (y.shape && (!x.shape || std::fabs(x.best) > std::fabs(y.best)))
-        primary = y.shape;
+        primary = *y.shape;
 
     const auto freeAxis = [&] { return (allowX && !x.fixed()) || (allowY && !y.fixed()); };
 
