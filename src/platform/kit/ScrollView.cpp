@@ -1,9 +1,11 @@
 #include "platform/kit/ScrollView.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Cursor.h"
 #include "platform/kit/View.h"
 
 #include <QEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QScopedValueRollback>
 
@@ -39,6 +41,8 @@ int scrollBarValue(double v)
 
 } // namespace
 
+const QString ScrollView::visibleRectDidChangeNotification = QStringLiteral("NSViewBoundsDidChangeNotification");
+
 ScrollView::ScrollView(QWidget* parent) : QAbstractScrollArea(parent) {}
 
 ScrollView::~ScrollView() = default;
@@ -50,10 +54,8 @@ void ScrollView::setDocumentView(View* view)
     delete document_.data();
     document_ = view;
     origin_ = {};
-    if (view) {
-        view->setParent(viewport());
-        view->show();
-    }
+    if (view)
+        View::moveWidget(view, viewport());
     tile();
 }
 
@@ -94,6 +96,30 @@ void ScrollView::setOrigin(Point origin)
         document_->scrollOffset_ = origin_;
         document_->applyGeometry();
     }
+    postIfVisibleRectChanged();
+}
+
+void ScrollView::postIfVisibleRectChanged()
+{
+    const Rect visible(origin_, contentSize());
+    if (visible == lastVisibleRect_)
+        return;
+    lastVisibleRect_ = visible;
+    NotificationCenter::defaultCenter().post(visibleRectDidChangeNotification, this);
+}
+
+void ScrollView::resizeDocumentWithClip(Size delta)
+{
+    if (!document_ || (delta.width == 0 && delta.height == 0))
+        return;
+    const unsigned mask = document_->autoresizingMask();
+    Size size = document_->frame().size;
+    if (mask & View::WidthSizable)
+        size.width = std::max(0.0, size.width + delta.width);
+    if (mask & View::HeightSizable)
+        size.height = std::max(0.0, size.height + delta.height);
+    if (size != document_->frame().size)
+        document_->setFrameSize(size);
 }
 
 void ScrollView::scrollPoint(Point p)
@@ -157,8 +183,13 @@ void ScrollView::scrollContentsBy(int, int)
 
 bool ScrollView::viewportEvent(QEvent* e)
 {
-    if (e->type() == QEvent::Resize)
+    if (e->type() == QEvent::Resize) {
+        const auto* resize = static_cast<QResizeEvent*>(e);
+        if (resize->oldSize().isValid())
+            resizeDocumentWithClip(Size(resize->size().width() - resize->oldSize().width(),
+                                        resize->size().height() - resize->oldSize().height()));
         tile();
+    }
     return QAbstractScrollArea::viewportEvent(e);
 }
 
