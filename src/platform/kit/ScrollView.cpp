@@ -5,7 +5,6 @@
 #include "platform/kit/View.h"
 
 #include <QEvent>
-#include <QResizeEvent>
 #include <QScrollBar>
 #include <QScopedValueRollback>
 
@@ -54,6 +53,7 @@ void ScrollView::setDocumentView(View* view)
     delete document_.data();
     document_ = view;
     origin_ = {};
+    lastClipSize_ = contentSize();
     if (view)
         View::moveWidget(view, viewport());
     tile();
@@ -154,6 +154,13 @@ void ScrollView::tile()
         return;
     }
     tiling_ = true;
+    // Measured against the clip size this view last saw, not Qt's resize events, which a hidden scroll
+    // view receives late or with no old size: a document sized from a stale clip moves on with it.
+    if (const Size clip = contentSize(); clip != lastClipSize_) {
+        const Size delta(clip.width - lastClipSize_.width, clip.height - lastClipSize_.height);
+        lastClipSize_ = clip;
+        resizeDocumentWithClip(delta);
+    }
     for (int pass = 0; pass < 3; ++pass) {
         retile_ = false;
         const Point max = maximumOrigin();
@@ -183,13 +190,8 @@ void ScrollView::scrollContentsBy(int, int)
 
 bool ScrollView::viewportEvent(QEvent* e)
 {
-    if (e->type() == QEvent::Resize) {
-        const auto* resize = static_cast<QResizeEvent*>(e);
-        if (resize->oldSize().isValid())
-            resizeDocumentWithClip(Size(resize->size().width() - resize->oldSize().width(),
-                                        resize->size().height() - resize->oldSize().height()));
+    if (e->type() == QEvent::Resize)
         tile();
-    }
     return QAbstractScrollArea::viewportEvent(e);
 }
 

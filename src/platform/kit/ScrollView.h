@@ -68,6 +68,7 @@ private:
     QPointer<View> document_;
     Point origin_;
     Rect lastVisibleRect_;
+    Size lastClipSize_;
     bool tiling_ = false;
     bool retile_ = false;
     // The bars are being set from the origin, not moved by the user.

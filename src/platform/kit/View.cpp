@@ -263,8 +263,10 @@ void View::moveWidget(QWidget* widget, QWidget* newSuperview)
     if (from != to) {
         if (self)
             inside.emplace_back(self);
-        for (View* v : widget->findChildren<View*>())
-            inside.emplace_back(v);
+        // Views have no meta-object of their own: findChildren<View*> would match every widget.
+        for (QWidget* w : widget->findChildren<QWidget*>())
+            if (auto* v = dynamic_cast<View*>(w))
+                inside.emplace_back(v);
     }
     const bool hiddenOnPurpose = isExplicitlyHidden(widget);
 
