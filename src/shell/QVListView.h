@@ -239,7 +239,8 @@ public:
     const QVListItemQueue& queue() const { return queue_; }
 
     // Every call is a change (the delegate may replace the set, hears of it after, and the list reloads);
-    // no set clears the selection.
+    // no set clears the selection. Selections come from clicks, so a data source's failure during the
+    // reload is logged, not raised.
     void setSelectionIndexes(const std::optional<QVIndexSet>& indexes);
     const std::optional<QVIndexSet>& selectionIndexes() const { return selection_; }
     std::size_t anchorIndex() const { return anchor_; }
