@@ -222,6 +222,12 @@ TEST_F(IDEUberViewTest, SnappingGoesThroughTheSplitViewsDelegates)
     sendTo(QEvent::MouseMove, 178, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(u.leftSuperview()->frame().width(), 170);
     sendTo(QEvent::MouseButtonRelease, 178, Qt::LeftButton, Qt::NoButton);
+
+    // Asked for the largest width there is, the left column takes all the centre leaves it.
+    u.setLeftViewWidth(3.4028234663852886e38);
+    EXPECT_EQ(u.horizontalSplitView()->frame().width(), 0);
+    EXPECT_EQ(u.leftSuperview()->frame().width(), 1000 - 222 - 2);
+    EXPECT_EQ(u.rightSuperview()->frame().width(), 222);
 }
 
 // ---- settings ----

@@ -22,7 +22,6 @@ class SplitView::Divider : public QWidget {
 public:
     Divider(SplitView& owner, int index) : QWidget(&owner), owner_(owner), index_(index)
     {
-        setAttribute(Qt::WA_OpaquePaintEvent);
         show();
     }
     int index() const { return index_; }
@@ -197,7 +196,7 @@ void SplitView::setPosition(double position, int index)
     if (index < 0 || index >= dividerCount() || std::isnan(position))
         return;
     if (!tiles())
-        adjustSubviews();
+        fit(laidOutSize_);
     View* before = arranged_[std::size_t(index)];
     View* after = arranged_[std::size_t(index) + 1];
     const double t = dividerThickness();
@@ -219,10 +218,15 @@ void SplitView::layoutNow()
 {
     const Size old = laidOutSize_;
     laidOutSize_ = bounds().size;
-    if (!delegate_ || !delegate_->splitViewResizeSubviews(*this, old))
-        adjustSubviews();
+    fit(old);
     placeDividers();
     didResize();
+}
+
+void SplitView::fit(Size oldSize)
+{
+    if (!delegate_ || !delegate_->splitViewResizeSubviews(*this, oldSize))
+        adjustSubviews();
 }
 
 void SplitView::didResize()
@@ -262,7 +266,7 @@ void SplitView::beginDividerDrag(int index, double location)
     if (index < 0 || index >= dividerCount())
         return;
     if (!tiles())
-        adjustSubviews();
+        fit(laidOutSize_);
     const double t = dividerThickness();
     const Rect before = arranged_[std::size_t(index)]->frame();
     const Rect after = arranged_[std::size_t(index) + 1]->frame();

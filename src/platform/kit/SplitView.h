@@ -70,7 +70,8 @@ public:
     // Where divider index lies now, in the container's points.
     Rect dividerRect(int index) const;
     // Moves divider index to position (clamped so that neither neighbour has a negative extent); the
-    // subviews beyond the neighbours stay. Tells the delegate afterwards.
+    // subviews beyond the neighbours stay. Subviews that do not tile the bounds are laid out first. Tells
+    // the delegate afterwards.
     void setPosition(double position, int index);
     // Fits the arranged subviews to the bounds, each keeping its share of the extent along the axis (equal
     // shares when all are empty), every one as wide (or tall) as the container across.
@@ -102,6 +103,8 @@ private:
     void setSpan(View* view, double origin, double length);
     // The arranged subviews tile the bounds: each starts a divider after the previous one's end.
     bool tiles() const;
+    // The delegate's layout, else adjustSubviews.
+    void fit(Size oldSize);
     void placeDividers();
     void didResize();
 
