@@ -277,49 +277,52 @@ void IDEUberView::closeLeftView(const pf::MenuItem*)
     redisplay({horizontalSplitView_, verticalSplitView_, this});
 }
 
-void IDEUberView::openLeftTopView(const pf::MenuItem* sender)
+IDEUberView::Column IDEUberView::leftColumn()
 {
-    setOpen(Region::LeftTop, true);
-    openLeftView(sender);
-    insertContainer(leftSplitView_, leftTopSuperview_, leftTopSuperview_, leftBottomSuperview_);
-    if (isLeftBottomViewOpen())
-        restoreLeftTopSplitPosition();
-    else
-        closeLeftBottomView(nullptr);
-    redisplay({leftSplitView_, this});
+    return {Region::LeftTop, Region::LeftBottom, leftSplitView_, leftTopSuperview_, leftBottomSuperview_,
+            &IDEUberView::openLeftView, &IDEUberView::closeLeftView, &IDEUberView::restoreLeftTopSplitPosition, false};
 }
 
-void IDEUberView::closeLeftTopView(const pf::MenuItem*)
+IDEUberView::Column IDEUberView::rightColumn()
 {
-    setOpen(Region::LeftTop, false);
-    removeContainer(leftSplitView_, leftTopSuperview_);
-    redisplay({leftSplitView_});
-    if (!isLeftBottomViewOpen())
-        closeLeftView(nullptr);
+    // Again on the next turn, once the split views have laid the new container out.
+    return {Region::RightTop, Region::RightBottom, rightSplitView_, rightTopSuperview_, rightBottomSuperview_,
+            &IDEUberView::openRightView, &IDEUberView::closeRightView, &IDEUberView::restoreRightTopSplitPosition, true};
+}
+
+void IDEUberView::openColumnRegion(const Column& c, bool top, const pf::MenuItem* sender)
+{
+    setOpen(top ? c.top : c.bottom, true);
+    (this->*c.openColumn)(sender);
+    insertContainer(c.split, top ? c.topContainer : c.bottomContainer, c.topContainer, c.bottomContainer);
+    if (isOpen(top ? c.bottom : c.top)) {
+        (this->*c.restoreSplit)();
+        if (c.restoresAgain)
+            calls_.performAfterDelay([this, restore = c.restoreSplit] { (this->*restore)(); }, pf::Nanoseconds(0));
+    } else {
+        closeColumnRegion(c, !top);
+    }
+    redisplay({c.split, this});
+}
+
+void IDEUberView::closeColumnRegion(const Column& c, bool top)
+{
+    setOpen(top ? c.top : c.bottom, false);
+    removeContainer(c.split, top ? c.topContainer : c.bottomContainer);
+    redisplay({c.split});
+    if (!isOpen(top ? c.bottom : c.top))
+        (this->*c.closeColumn)(nullptr);
     redisplay({this});
 }
 
-void IDEUberView::openLeftBottomView(const pf::MenuItem* sender)
-{
-    setOpen(Region::LeftBottom, true);
-    openLeftView(sender);
-    insertContainer(leftSplitView_, leftBottomSuperview_, leftTopSuperview_, leftBottomSuperview_);
-    if (isLeftTopViewOpen())
-        restoreLeftTopSplitPosition();
-    else
-        closeLeftTopView(nullptr);
-    redisplay({leftSplitView_, this});
-}
-
-void IDEUberView::closeLeftBottomView(const pf::MenuItem*)
-{
-    setOpen(Region::LeftBottom, false);
-    removeContainer(leftSplitView_, leftBottomSuperview_);
-    redisplay({leftSplitView_});
-    if (!isLeftTopViewOpen())
-        closeLeftView(nullptr);
-    redisplay({this});
-}
+void IDEUberView::openLeftTopView(const pf::MenuItem* sender) { openColumnRegion(leftColumn(), true, sender); }
+void IDEUberView::closeLeftTopView(const pf::MenuItem*) { closeColumnRegion(leftColumn(), true); }
+void IDEUberView::openLeftBottomView(const pf::MenuItem* sender) { openColumnRegion(leftColumn(), false, sender); }
+void IDEUberView::closeLeftBottomView(const pf::MenuItem*) { closeColumnRegion(leftColumn(), false); }
+void IDEUberView::openRightTopView(const pf::MenuItem* sender) { openColumnRegion(rightColumn(), true, sender); }
+void IDEUberView::closeRightTopView(const pf::MenuItem*) { closeColumnRegion(rightColumn(), true); }
+void IDEUberView::openRightBottomView(const pf::MenuItem* sender) { openColumnRegion(rightColumn(), false, sender); }
+void IDEUberView::closeRightBottomView(const pf::MenuItem*) { closeColumnRegion(rightColumn(), false); }
 
 void IDEUberView::openRightView(const pf::MenuItem* sender)
 {
@@ -337,55 +340,6 @@ void IDEUberView::closeRightView(const pf::MenuItem*)
     setOpen(Region::Right, false);
     removeContainer(verticalSplitView_, rightSuperview_);
     redisplay({horizontalSplitView_, verticalSplitView_, this});
-}
-
-void IDEUberView::openRightTopView(const pf::MenuItem* sender)
-{
-    setOpen(Region::RightTop, true);
-    openRightView(sender);
-    insertContainer(rightSplitView_, rightTopSuperview_, rightTopSuperview_, rightBottomSuperview_);
-    if (isRightBottomViewOpen()) {
-        restoreRightTopSplitPosition();
-        // Again once the split views have laid out the new container.
-        calls_.performAfterDelay([this] { restoreRightTopSplitPosition(); }, pf::Nanoseconds(0));
-    } else {
-        closeRightBottomView(nullptr);
-    }
-    redisplay({rightSplitView_, this});
-}
-
-void IDEUberView::closeRightTopView(const pf::MenuItem*)
-{
-    setOpen(Region::RightTop, false);
-    removeContainer(rightSplitView_, rightTopSuperview_);
-    redisplay({rightSplitView_});
-    if (!isRightBottomViewOpen())
-        closeRightView(nullptr);
-    redisplay({this});
-}
-
-void IDEUberView::openRightBottomView(const pf::MenuItem* sender)
-{
-    setOpen(Region::RightBottom, true);
-    openRightView(sender);
-    insertContainer(rightSplitView_, rightBottomSuperview_, rightTopSuperview_, rightBottomSuperview_);
-    if (isRightTopViewOpen()) {
-        restoreRightTopSplitPosition();
-        calls_.performAfterDelay([this] { restoreRightTopSplitPosition(); }, pf::Nanoseconds(0));
-    } else {
-        closeRightTopView(nullptr);
-    }
-    redisplay({rightSplitView_, this});
-}
-
-void IDEUberView::closeRightBottomView(const pf::MenuItem*)
-{
-    setOpen(Region::RightBottom, false);
-    removeContainer(rightSplitView_, rightBottomSuperview_);
-    redisplay({rightSplitView_});
-    if (!isRightTopViewOpen())
-        closeRightView(nullptr);
-    redisplay({this});
 }
 
 void IDEUberView::openTopView(const pf::MenuItem* sender)

@@ -218,6 +218,21 @@ protected:
     void layoutSubviews() override;
 
 private:
+    // A side column: its two regions, their split and containers, and what opens, closes and sizes it.
+    struct Column {
+        uber::Region top, bottom;
+        IDEUberViewSplitView* split;
+        pf::View* topContainer;
+        pf::View* bottomContainer;
+        void (IDEUberView::*openColumn)(const pf::MenuItem*);
+        void (IDEUberView::*closeColumn)(const pf::MenuItem*);
+        void (IDEUberView::*restoreSplit)();
+        bool restoresAgain;
+    };
+    Column leftColumn();
+    Column rightColumn();
+    void openColumnRegion(const Column& column, bool top, const pf::MenuItem* sender);
+    void closeColumnRegion(const Column& column, bool top);
     void setClient(QPointer<QWidget>& slot, QWidget* view, pf::View* container);
     // Puts a container into its split view, keeping the first one first and the last one last.
     void insertContainer(pf::SplitView* split, pf::View* container, pf::View* first, pf::View* last);

@@ -173,28 +173,27 @@ Gap IDEUberViewSplitView::bottomRowGap() const
     return std::pair(g, g + dividerThickness());
 }
 
+void IDEUberViewSplitView::drawColumnDividerInRect(pf::GraphicsContext& context, const pf::Rect& r, bool left)
+{
+    // One point beyond each end, so the lines run off the divider.
+    const pf::Rect area(r.x(), r.y() - 1, r.width(), r.height() + 2);
+    const double inner = left ? area.maxX() : area.minX();
+    const double outer = left ? area.minX() : area.maxX();
+    strokeColumnEdge(context, inner, area.minY(), area.maxY(), {topRowGap(), bottomRowGap()});
+    Gap split;
+    if (left ? uberView_->isLeftTopViewOpen() : uberView_->isRightTopViewOpen()) {
+        const double h = heightOf(left ? uberView_->leftTopView() : uberView_->rightTopView());
+        split = std::pair(h, h + dividerThickness());
+    }
+    strokeColumnEdge(context, outer, area.minY(), area.maxY(), {split});
+}
+
 void IDEUberViewSplitView::drawLeftDividerInRect(pf::GraphicsContext& context, const pf::Rect& r)
 {
-    const pf::Rect area(r.x(), r.y() - 1, r.width(), r.height() + 2);
-    const double t = dividerThickness();
-    strokeColumnEdge(context, area.maxX(), area.minY(), area.maxY(), {topRowGap(), bottomRowGap()});
-    Gap outer;
-    if (uberView_->isLeftTopViewOpen()) {
-        const double lh = heightOf(uberView_->leftTopView());
-        outer = std::pair(lh, lh + t);
-    }
-    strokeColumnEdge(context, area.minX(), area.minY(), area.maxY(), {outer});
+    drawColumnDividerInRect(context, r, true);
 }
 
 void IDEUberViewSplitView::drawRightDividerInRect(pf::GraphicsContext& context, const pf::Rect& r)
 {
-    const pf::Rect area(r.x(), r.y() - 1, r.width(), r.height() + 2);
-    const double t = dividerThickness();
-    strokeColumnEdge(context, area.minX(), area.minY(), area.maxY(), {topRowGap(), bottomRowGap()});
-    Gap outer;
-    if (uberView_->isRightTopViewOpen()) {
-        const double rh = heightOf(uberView_->rightTopView());
-        outer = std::pair(rh, rh + t);
-    }
-    strokeColumnEdge(context, area.maxX(), area.minY(), area.maxY(), {outer});
+    drawColumnDividerInRect(context, r, false);
 }

@@ -39,6 +39,9 @@ public:
     static const pf::Gradient& gripGradient();
 
 private:
+    // The border lines of a column divider: the inner edge stops where the row dividers meet it, the outer
+    // one where the column's own split does.
+    void drawColumnDividerInRect(pf::GraphicsContext& context, const pf::Rect& rect, bool left);
     // Strokes the vertical line at x from `from` to `to`, leaving out the gaps (each [start, end)).
     void strokeColumnEdge(pf::GraphicsContext& context, double x, double from, double to,
                           std::initializer_list<std::optional<std::pair<double, double>>> gaps);

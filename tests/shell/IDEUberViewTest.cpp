@@ -189,6 +189,27 @@ TEST_F(IDEUberViewTest, WideningGivesTheCentreTheSpaceNarrowingStopsItAt24)
     EXPECT_EQ(u.rightSuperview()->frame().maxX(), 300);
 }
 
+TEST_F(IDEUberViewTest, ACentreClosedByADragStaysClosedAsTheWindowResizes)
+{
+    IDEUberView& u = make();
+    u.openLeftTopView(nullptr);
+    u.openRightTopView(nullptr);
+    settle();
+    pf::SplitView& columns = *u.verticalSplitView();
+    columns.beginDividerDrag(0, 200);
+    columns.continueDividerDrag(790); // near the right column: the centre closes up
+    columns.endDividerDrag();
+    EXPECT_EQ(u.horizontalSplitView()->frame().width(), 0);
+    settle(200ms);
+    for (const double width : {1200.0, 500.0}) {
+        u.setFrameSize(pf::Size(width, 700));
+        SCOPED_TRACE(width);
+        EXPECT_EQ(u.horizontalSplitView()->frame().width(), 0);
+        EXPECT_EQ(u.leftSuperview()->frame().width() + u.rightSuperview()->frame().width(), width - 2);
+        EXPECT_NEAR(u.leftSuperview()->frame().width() / (width - 2), 798.0 / 998.0, 1.0 / (width - 2));
+    }
+}
+
 TEST_F(IDEUberViewTest, SnappingGoesThroughTheSplitViewsDelegates)
 {
     IDEUberView& u = make();
