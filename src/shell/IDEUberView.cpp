@@ -430,7 +430,11 @@ void IDEUberView::storeTopSplitPosition()
 
 void IDEUberView::storeBottomSplitPosition()
 {
-    const double h = bottomView_ ? double(bottomView_->height()) : 0.0;
+    double h = 0;
+    if (const auto* v = dynamic_cast<const pf::View*>(bottomView_.data()))
+        h = v->frame().height();
+    else if (bottomView_)
+        h = double(bottomView_->height());
     storeExtentIf(isBottomViewOpen(), Extent::BottomHeight, h, currentBottomIdentifier_);
 }
 
