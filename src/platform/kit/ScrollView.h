@@ -11,6 +11,7 @@
 namespace pf {
 
 class Cursor;
+class RulerView;
 class View;
 
 class ScrollView : public QAbstractScrollArea {
@@ -42,6 +43,19 @@ public:
         QAbstractScrollArea::setViewportMargins(left, top, right, bottom);
     }
 
+    // ---- rulers: made on demand, shown in the margins while the rulers are visible ----
+    void setHasHorizontalRuler(bool has);
+    void setHasVerticalRuler(bool has);
+    bool hasHorizontalRuler() const { return horizontalRuler_ != nullptr; }
+    bool hasVerticalRuler() const { return verticalRuler_ != nullptr; }
+    RulerView* horizontalRulerView() const { return horizontalRuler_; }
+    RulerView* verticalRulerView() const { return verticalRuler_; }
+    void setRulersVisible(bool visible);
+    bool rulersVisible() const { return rulersVisible_; }
+    // Sets the margins for the shown rulers and places them: the horizontal one across the top, over the
+    // corner, the vertical one down the left below it.
+    void tileRulers();
+
     // The cursor over the document view.
     void setDocumentCursor(const Cursor& cursor);
 
@@ -49,6 +63,7 @@ public:
     void tile();
 
 protected:
+    void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* e) override;
 
@@ -57,6 +72,9 @@ private:
     Point maximumOrigin() const;
 
     QPointer<View> document_;
+    RulerView* horizontalRuler_ = nullptr;
+    RulerView* verticalRuler_ = nullptr;
+    bool rulersVisible_ = false;
     Point origin_;
     bool tiling_ = false;
     bool retile_ = false;
