@@ -201,6 +201,10 @@ void ScrollView::setRulersVisible(bool visible)
 
 void ScrollView::tileRulers()
 {
+    // Without rulers the margins are the caller's (once the last ruler goes, they return to none).
+    if (!horizontalRuler_ && !verticalRuler_ && !rulerMargins_)
+        return;
+    rulerMargins_ = horizontalRuler_ || verticalRuler_;
     const bool showH = rulersVisible_ && horizontalRuler_;
     const bool showV = rulersVisible_ && verticalRuler_;
     const int top = showH ? int(std::ceil(horizontalRuler_->ruleThickness())) : 0;

@@ -75,6 +75,8 @@ private:
     RulerView* horizontalRuler_ = nullptr;
     RulerView* verticalRuler_ = nullptr;
     bool rulersVisible_ = false;
+    // The margins were set for rulers.
+    bool rulerMargins_ = false;
     Point origin_;
     bool tiling_ = false;
     bool retile_ = false;
