@@ -12,6 +12,8 @@
 #include "platform/kit/ScrollView.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QMouseEvent>
 
 #include <cmath>
@@ -316,3 +318,37 @@ TEST_F(CanvasViewControllerTest, TearDownCancelsDeferredCallsAndObservers)
 }
 
 } // namespace
+
+// The whole view at 100 % and 200 %, in inches from the page centre, as a user sees it: the pictures are
+// written for looking at, and the zero ticks are checked where the page centre lies.
+TEST_F(CanvasViewControllerTest, TheViewRendersRulersInInchesFromThePageCentre)
+{
+    UserDefaults::instance().setRulersVisible(true);
+    controller->updateRulerVisibility();
+    canvas->changeRulerUnitType(Metrics::Inches);
+    canvas->changeRulerOriginCorner(4);
+    const QString folder = qEnvironmentVariable("QUORVEL_RENDER_DIR", QDir::tempPath());
+    for (const int code : {0, 2}) {
+        SCOPED_TRACE(code);
+        page->setZoomScaleIndex(code);
+        endTurn();
+        canvas->scrollToCenter();
+        endTurn();
+        const QImage image = scrollView->grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        EXPECT_TRUE(image.save(QStringLiteral("%1/canvas-rulers-%2.png").arg(folder).arg(code == 0 ? 100 : 200)));
+        pf::RulerView& top = *scrollView->horizontalRulerView();
+        pf::RulerView& left = *scrollView->verticalRulerView();
+        EXPECT_EQ(top.measurementUnits(), code == 0 ? "Inches@72" : "Inches2@72");
+        // The zero tick of each ruler stands over the page centre, drawn dark across most of the ruler.
+        const pf::Rect f = canvas->scaledCompositionFrame();
+        const int x = int(std::round(top.locationForClientCoordinate(f.midX())));
+        const int y = int(std::round(left.locationForClientCoordinate(f.midY()))) + int(left.frame().y());
+        const qreal dpr = image.devicePixelRatio();
+        EXPECT_LT(qGray(image.pixel(int(x * dpr), int(12 * dpr))), 160) << x;
+        EXPECT_LT(qGray(image.pixel(int(12 * dpr), int(y * dpr))), 160) << y;
+        // One inch to the right is the next labelled tick at both zooms.
+        const int inch = int(std::round(top.locationForClientCoordinate(f.midX() + 72 * page->zoomScale())));
+        EXPECT_LT(qGray(image.pixel(int(inch * dpr), int(12 * dpr))), 160) << inch;
+    }
+}
