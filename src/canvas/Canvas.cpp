@@ -3,6 +3,7 @@
 #include "geometry/QVColor.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/ScrollView.h"
 
@@ -30,6 +31,16 @@ Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
     observe(Composition::GridToleranceDidChangeNotification, &Canvas::compositionGridDidChange);
     observe(MetricsUnitTypeDidChangeNotification, &Canvas::compositionGridDidChange);
     observe(RulerOriginDidChangeNotification, &Canvas::compositionRulerOriginDidChange);
+
+    // The ruler menu's items.
+    setAction(QStringLiteral("changeRulerUnitType:"), [this](const pf::MenuItem* sender) {
+        if (sender)
+            changeRulerUnitType(sender->tag());
+    });
+    setAction(QStringLiteral("changeRulerOriginCorner:"), [this](const pf::MenuItem* sender) {
+        if (sender)
+            changeRulerOriginCorner(sender->tag());
+    });
 
     // Dropped files are read from their names: the desktop hands file contents over as file names.
     registerForDraggedTypes({pf::PasteboardType::shape, pf::PasteboardType::shapeInfo, pf::PasteboardType::color,
@@ -123,6 +134,8 @@ void Canvas::setComposition(const std::shared_ptr<Composition>& page)
 
 void Canvas::unbindPage(Composition& page)
 {
+    // A guide half pulled out of a ruler stays where it is, as one undo step of that page.
+    endPullOut(nullptr, {});
     // A connection still blinking belongs to this page: it must not reach the next one.
     cancelConnectionFlash();
     draggingConnection_.reset();

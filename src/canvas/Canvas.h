@@ -16,6 +16,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/Cursor.h"
+#include "platform/kit/RulerView.h"
 #include "platform/kit/View.h"
 
 #include <QPointer>
@@ -39,7 +40,11 @@ class Manipulator;
 class Shape;
 class ToolTip;
 
-class Canvas : public pf::View, public ManipulatorCanvas {
+namespace pf {
+class Menu;
+}
+
+class Canvas : public pf::View, public ManipulatorCanvas, public pf::RulerClient {
 public:
     using Shapes = std::vector<std::shared_ptr<Shape>>;
 
@@ -156,8 +161,8 @@ public:
     // The in-place text editor; none yet.
     virtual bool isEditingText() const { return false; }
     virtual void stopEditingText() {}
-    // Rulers follow the page; nothing to do until they are drawn.
-    virtual void updateRulersOrigin() {}
+    // The rulers' zero point on the page's ruler origin corner (CanvasRulers.cpp).
+    virtual void updateRulersOrigin();
     // The grid follows the page's zoom, grid and metrics (CanvasDrawing.cpp).
     virtual void updateGridPattern();
 
@@ -293,6 +298,27 @@ public:
     // The diagonal resize cursor drawn at the angle (degrees).
     static pf::Cursor resizeDiagonalCursor(double degrees);
 
+    // ---- rulers (CanvasRulers.cpp; the pull-out in CanvasGuides.cpp) ----
+    // The rulers of the enclosing scroll view; null when it has none.
+    pf::RulerView* horizontalRuler() const;
+    pf::RulerView* verticalRuler() const;
+    // A left press (without Control) pulls a guide out, a right press or a Control press opens the menu.
+    void rulerViewHandleMouseDown(pf::RulerView& ruler, const pf::Event& event) override;
+    void rulerViewHandleMouseDragged(pf::RulerView& ruler, const pf::Event& event, const pf::Point& point) override;
+    void rulerViewHandleMouseUp(pf::RulerView& ruler, const pf::Event& event, const pf::Point& point) override;
+    // A new guide of type 2, off the page until the first drag step, dragged until the release. The whole
+    // pull-out is one undo step "Add Guide"; one released outside the visible area leaves none.
+    void rulerViewHandleLeftClick(pf::RulerView& ruler, const pf::Event& event);
+    // The ruler menu, shown one turn later.
+    void rulerViewHandleRightClick(pf::RulerView& ruler, const pf::Event& event);
+    bool isPullingOutGuide() const { return pullOut_.has_value(); }
+    // The units (tag: unit type) with a check on the page's, then "Ruler Origin" with the nine corners (tag:
+    // corner) with a check on the page's.
+    std::shared_ptr<pf::Menu> rulerMenu();
+    // Menu actions "changeRulerUnitType:" and "changeRulerOriginCorner:" (the item's tag).
+    void changeRulerUnitType(std::int64_t unitType);
+    void changeRulerOriginCorner(std::int64_t corner);
+
     // ---- drawing (CanvasDrawing*.cpp) ----
     // One dirty rect (view points): the canvas around the page, the page, the grid, the page's shapes, a veil
     // over what lies outside the page, the border, the guides and the selection's handles. Grid, veil,
@@ -370,6 +396,16 @@ private:
     void endLostGesture();
     pf::Rect clearDragMarks();
     void startLasso(const std::shared_ptr<Lasso>& band, const pf::Point& pagePoint);
+
+    // A guide being pulled out of a ruler: the page whose undo registration is off meanwhile.
+    struct PullOut {
+        std::weak_ptr<Composition> page;
+        bool undoDisabled = false;
+    };
+    std::optional<PullOut> pullOut_;
+    void endPullOut(const pf::Event* event, const pf::Point& point);
+    // Both rulers' guide lines go.
+    void clearRulerlines();
 
     std::vector<std::shared_ptr<Guide>> tempGuides_;
     std::shared_ptr<MouseStrategy> mouseStrategy_;

@@ -223,6 +223,7 @@ void Canvas::userGuideMouseUp(const pf::Event& event, const pf::Point& viewPoint
         removeUserGuide(draggingUserGuide_);
     draggingUserGuide_.reset();
     hideToolTip();
+    clearRulerlines();
 }
 
 QString Canvas::guideToolTipTextForPosition(double position, bool isVertical) const
@@ -249,4 +250,71 @@ QString Canvas::guideToolTipTextForPosition(double position, bool isVertical) co
 void Canvas::showGuideCursorForVertical(bool vertical)
 {
     showCursor(vertical ? pf::Cursor::resizeLeftRight() : pf::Cursor::resizeUpDown());
+}
+
+// ---- pulling a guide out of a ruler ----
+
+void Canvas::rulerViewHandleLeftClick(pf::RulerView& ruler, const pf::Event& event)
+{
+    const auto page = composition();
+    if (!page)
+        return;
+    if (pullOut_)
+        endPullOut(&event, event.location);
+    UserDefaults& defaults = UserDefaults::instance();
+    if (!defaults.guidesVisible()) {
+        defaults.setGuidesVisible(true);
+        setNeedsDisplayInUserGuidesDirtyRect();
+    }
+    // Pulled from the top ruler the guide is horizontal, from the left one vertical; it lies far off the
+    // page until the first drag step places it.
+    const pf::Point far(GuideFar, GuideFar);
+    const pf::Point end = ruler.isHorizontal() ? pf::Point(GuideNoPoint, GuideFar) : pf::Point(GuideFar, GuideNoPoint);
+    const auto guide = Guide::make(page.get(), 2, far, end);
+    // Adding, the drag steps and a removal on release are one step at most: nothing is registered until the
+    // release shows whether the guide stays.
+    pullOut_ = PullOut{page, page->disableUndo()};
+    draggingUserGuide_ = guide;
+    addUserGuide(guide);
+}
+
+void Canvas::rulerViewHandleMouseDragged(pf::RulerView&, const pf::Event& event, const pf::Point& point)
+{
+    if (pullOut_ && draggingUserGuide_) {
+        lastEventLocation_ = point;
+        userGuideDragged(event, point);
+    }
+}
+
+void Canvas::rulerViewHandleMouseUp(pf::RulerView&, const pf::Event& event, const pf::Point& point)
+{
+    if (pullOut_)
+        endPullOut(&event, point);
+}
+
+void Canvas::endPullOut(const pf::Event* event, const pf::Point& point)
+{
+    if (!pullOut_)
+        return;
+    const PullOut pullOut = *pullOut_;
+    pullOut_.reset();
+    const auto page = pullOut.page.lock();
+    const std::shared_ptr<Guide> guide = draggingUserGuide_;
+    if (event && page == composition()) {
+        lastEventLocation_ = point;
+        userGuideMouseUp(*event, point);
+    } else {
+        draggingUserGuide_.reset();
+        hideToolTip();
+        clearRulerlines();
+    }
+    if (!page)
+        return;
+    page->reenableUndoIf(pullOut.undoDisabled);
+    // The guide stayed: its adding is the step (undo takes it away, redo puts it back where it was dropped).
+    if (guide) {
+        const auto& guides = page->userGuides();
+        if (std::find(guides.begin(), guides.end(), guide) != guides.end())
+            registerGuideUndo(*page, guide, page == composition() ? this : nullptr, true);
+    }
 }

@@ -3,6 +3,7 @@
 // holds each as a plain pointer that its owner keeps valid (and clears before it goes).
 #pragma once
 
+#include "platform/foundation/NotFound.h"
 #include "platform/foundation/Variant.h"
 #include "platform/graphics/Image.h"
 
@@ -15,6 +16,10 @@
 class Composition;
 class Manipulator;
 class Canvas;
+
+namespace pf {
+class UndoManager;
+}
 
 // The document that owns the canvas's page: its image store, change count and termination guards.
 class CanvasDocument {
@@ -57,6 +62,22 @@ public:
     // Offers an open panel for one picture file.
     virtual void browseForImage() = 0;
     virtual void updateSelectedTabThumbnail() = 0;
+
+    // What the canvas's view controller asks of the window. A window without an undo manager or tabs
+    // answers as these defaults do.
+    // The window's undo manager (its document's).
+    virtual pf::UndoManager* undoManager() { return nullptr; }
+    // Hooks after a selection change and an edit of the shown page.
+    virtual void compositionSelectionDidChange() {}
+    virtual void compositionWasEdited() {}
+    // The toolbar validates its visible items again.
+    virtual void validateVisibleToolbarItems() {}
+    // The tab list: shows the pages' titles again; a page's tab index (pf::NotFound when it has none), the
+    // title of a tab, closing a tab.
+    virtual void reloadTabList() {}
+    virtual std::size_t indexOfTabModelWithRepresentedObject(const Composition&) { return pf::NotFound; }
+    virtual QString tabTitleAtIndex(std::size_t) { return {}; }
+    virtual void removeTabModelAtIndex(std::size_t) {}
 };
 
 // The inspector palette: it shows the facets of the page's selection.

@@ -2,9 +2,11 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Cursor.h"
+#include "platform/kit/RulerView.h"
 #include "platform/kit/View.h"
 
 #include <QEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QScopedValueRollback>
 
@@ -96,6 +98,10 @@ void ScrollView::setOrigin(Point origin)
         document_->scrollOffset_ = origin_;
         document_->applyGeometry();
     }
+    // The rulers measure what is in view.
+    for (RulerView* ruler : {horizontalRuler_, verticalRuler_})
+        if (ruler && ruler->isVisible())
+            ruler->setNeedsDisplay();
     postIfVisibleRectChanged();
 }
 
@@ -188,10 +194,80 @@ void ScrollView::scrollContentsBy(int, int)
     setOrigin(Point(horizontalScrollBar()->value(), verticalScrollBar()->value()));
 }
 
+// ---- rulers ----
+
+void ScrollView::setHasHorizontalRuler(bool has)
+{
+    if (has == (horizontalRuler_ != nullptr))
+        return;
+    if (has) {
+        horizontalRuler_ = new RulerView(RulerOrientation::Horizontal, this);
+        horizontalRuler_->setVisible(false);
+    } else {
+        delete horizontalRuler_;
+        horizontalRuler_ = nullptr;
+    }
+    tileRulers();
+}
+
+void ScrollView::setHasVerticalRuler(bool has)
+{
+    if (has == (verticalRuler_ != nullptr))
+        return;
+    if (has) {
+        verticalRuler_ = new RulerView(RulerOrientation::Vertical, this);
+        verticalRuler_->setVisible(false);
+    } else {
+        delete verticalRuler_;
+        verticalRuler_ = nullptr;
+    }
+    tileRulers();
+}
+
+void ScrollView::setRulersVisible(bool visible)
+{
+    if (visible == rulersVisible_)
+        return;
+    rulersVisible_ = visible;
+    tileRulers();
+}
+
+void ScrollView::tileRulers()
+{
+    // Without rulers the margins are the caller's (once the last ruler goes, they return to none).
+    if (!horizontalRuler_ && !verticalRuler_ && !rulerMargins_)
+        return;
+    rulerMargins_ = horizontalRuler_ || verticalRuler_;
+    const bool showH = rulersVisible_ && horizontalRuler_;
+    const bool showV = rulersVisible_ && verticalRuler_;
+    const int top = showH ? int(std::ceil(horizontalRuler_->ruleThickness())) : 0;
+    const int left = showV ? int(std::ceil(verticalRuler_->ruleThickness())) : 0;
+    setViewportMargins(left, top, 0, 0);
+    const QRect vp = viewport()->geometry();
+    if (horizontalRuler_) {
+        horizontalRuler_->setVisible(showH);
+        if (showH)
+            horizontalRuler_->setFrame(Rect(vp.x() - left, vp.y() - top, vp.width() + left, top));
+    }
+    if (verticalRuler_) {
+        verticalRuler_->setVisible(showV);
+        if (showV)
+            verticalRuler_->setFrame(Rect(vp.x() - left, vp.y(), left, vp.height()));
+    }
+}
+
+void ScrollView::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    tileRulers();
+}
+
 bool ScrollView::viewportEvent(QEvent* e)
 {
-    if (e->type() == QEvent::Resize)
+    if (e->type() == QEvent::Resize) {
         tile();
+        tileRulers();
+    }
     return QAbstractScrollArea::viewportEvent(e);
 }
 

@@ -13,6 +13,7 @@
 namespace pf {
 
 class Cursor;
+class RulerView;
 class View;
 
 class ScrollView : public QAbstractScrollArea {
@@ -48,6 +49,19 @@ public:
         QAbstractScrollArea::setViewportMargins(left, top, right, bottom);
     }
 
+    // ---- rulers: made on demand, shown in the margins while the rulers are visible ----
+    void setHasHorizontalRuler(bool has);
+    void setHasVerticalRuler(bool has);
+    bool hasHorizontalRuler() const { return horizontalRuler_ != nullptr; }
+    bool hasVerticalRuler() const { return verticalRuler_ != nullptr; }
+    RulerView* horizontalRulerView() const { return horizontalRuler_; }
+    RulerView* verticalRulerView() const { return verticalRuler_; }
+    void setRulersVisible(bool visible);
+    bool rulersVisible() const { return rulersVisible_; }
+    // Sets the margins for the shown rulers and places them: the horizontal one across the top, over the
+    // corner, the vertical one down the left below it.
+    void tileRulers();
+
     // The cursor over the document view.
     void setDocumentCursor(const Cursor& cursor);
 
@@ -55,6 +69,7 @@ public:
     void tile();
 
 protected:
+    void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* e) override;
 
@@ -66,6 +81,11 @@ private:
     void postIfVisibleRectChanged();
 
     QPointer<View> document_;
+    RulerView* horizontalRuler_ = nullptr;
+    RulerView* verticalRuler_ = nullptr;
+    bool rulersVisible_ = false;
+    // The margins were set for rulers.
+    bool rulerMargins_ = false;
     Point origin_;
     Rect lastVisibleRect_;
     Size lastClipSize_;

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <map>
+#include <vector>
 
 class FakeCanvasDocument : public CanvasDocument {
 public:
@@ -58,8 +59,27 @@ public:
     void invalidateRestorableState() override { ++restorableStateInvalidations; }
     void browseForImage() override { calls << QStringLiteral("browseForImage"); }
     void updateSelectedTabThumbnail() override { calls << QStringLiteral("updateSelectedTabThumbnail"); }
+    pf::UndoManager* undoManager() override { return undo; }
+    void compositionSelectionDidChange() override { calls << QStringLiteral("compositionSelectionDidChange"); }
+    void compositionWasEdited() override { calls << QStringLiteral("compositionWasEdited"); }
+    void validateVisibleToolbarItems() override { ++toolbarValidations; }
+    void reloadTabList() override { calls << QStringLiteral("reloadTabList"); }
+    // The tabs show the pages in `tabs`, titled by `tabTitles`.
+    std::size_t indexOfTabModelWithRepresentedObject(const Composition& page) override
+    {
+        for (std::size_t i = 0; i < tabs.size(); ++i)
+            if (tabs[i] == &page)
+                return i;
+        return pf::NotFound;
+    }
+    QString tabTitleAtIndex(std::size_t index) override { return tabTitles.value(qsizetype(index)); }
+    void removeTabModelAtIndex(std::size_t index) override { calls << QStringLiteral("removeTab %1").arg(index); }
 
     CanvasDocument* documentShown = nullptr;
+    pf::UndoManager* undo = nullptr;
+    std::vector<const Composition*> tabs;
+    QStringList tabTitles;
+    int toolbarValidations = 0;
     bool fullScreen = false;
     int restorableStateInvalidations = 0;
     QStringList calls;
