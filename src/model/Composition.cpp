@@ -82,6 +82,8 @@ const pf::PropertyTable& Composition::properties()
 {
     static const pf::PropertyTable table = [] {
         pf::PropertyTable t(&Shape::properties());
+        // The page's own setter: it tells the owner, whose tab list shows the title.
+        t.add<Composition, const QString&, const QString&>("title", &Composition::title, &Composition::setTitle);
         t.add("gridEnabled", &Composition::isGridEnabled, &Composition::setGridEnabled);
         t.add("gridTolerance", &Composition::gridTolerance, &Composition::setGridTolerance);
         t.add("zoomScaleIndex", &Composition::zoomScaleIndex, &Composition::setZoomScaleIndex);

@@ -196,4 +196,8 @@ TEST_F(CompositionTest, TitleChangesReachTheOwner)
     page->setTitle("Home");
     EXPECT_EQ(page->title(), "Home");
     EXPECT_EQ(owner.takeCalls(), QStringList{"titleDidChange"});
+    // Renaming a tab writes the key path; the tab list must hear of it all the same.
+    page->setValueForKeyPath(QStringLiteral("Settings"), "title");
+    EXPECT_EQ(page->title(), "Settings");
+    EXPECT_EQ(owner.takeCalls(), QStringList{"titleDidChange"});
 }
