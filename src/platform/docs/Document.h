@@ -17,6 +17,7 @@
 #include "platform/docs/FileWrapper.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/Variant.h"
 #include "platform/kit/Sink.h"
 
 #include <QString>
@@ -107,6 +108,8 @@ public:
     QString fileExtension() const;
 
     DocumentController* controller() const { return controller_; }
+    // The document's scripting specifier; null where scripting does not reach.
+    virtual Variant objectSpecifier() { return {}; }
 
     // ---- changes ----
     UndoManager& undoManager() { return undo_; }
