@@ -303,7 +303,12 @@ void Document::decrementRefCountForImageIdentifier(const QString& identifier)
 {
     if (!pf::FileWrapper::isSafeName(identifier))
         return;
-    --imageRefCountTab_[identifier];
+    // An identifier without an entry gets one at 0, which the next collection removes.
+    const auto it = imageRefCountTab_.find(identifier);
+    if (it == imageRefCountTab_.end())
+        imageRefCountTab_[identifier] = 0;
+    else
+        --it->second;
 }
 
 bool Document::imageGC()
@@ -326,6 +331,15 @@ bool Document::imageGC()
     return collected;
 }
 
+QString Document::storeNewImage(const QByteArray& data, const QString& identifier)
+{
+    const QString stored = setImageDataForIdentifier(data, identifier);
+    // Counted from 0: the shape that shows it counts it, and a picture no shape takes is collected.
+    if (!stored.isEmpty())
+        imageRefCountTab_.try_emplace(stored, 0);
+    return stored;
+}
+
 bool Document::isKnownImage(const QByteArray& data, QString* error)
 {
     if (data.isEmpty()) {
@@ -346,7 +360,7 @@ void Document::provisionImageWithData(const QByteArray& data, ImageCompletion co
     QString error;
     QString stored;
     if (isKnownImage(data, &error))
-        stored = setImageDataForIdentifier(data, pf::newIdentifier());
+        stored = storeNewImage(data, pf::newIdentifier());
     std::weak_ptr<pf::Document> weak = weak_from_this();
     pf::performOnMainThread([weak, completion = std::move(completion), stored, error] {
         if (weak.lock() && completion)
@@ -411,11 +425,11 @@ void Document::storeProvisionedImage(const QByteArray& bytes, const QString& pre
             collectedImages_.erase(preferred);
             identifier = preferred;
         } else if (!taken) {
-            identifier = setImageDataForIdentifier(bytes, preferred);
+            identifier = storeNewImage(bytes, preferred);
         }
     }
     if (identifier.isEmpty())
-        identifier = setImageDataForIdentifier(bytes, pf::newIdentifier());
+        identifier = storeNewImage(bytes, pf::newIdentifier());
     if (completion)
         completion(identifier, QString());
 }

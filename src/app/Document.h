@@ -114,6 +114,7 @@ public:
 
 private:
     static bool isKnownImage(const QByteArray& data, QString* error);
+    QString storeNewImage(const QByteArray& data, const QString& identifier);
     void storeProvisionedImage(const QByteArray& bytes, const QString& preferred, const ImageCompletion& completion);
 
     std::shared_ptr<pf::FileWrapper> documentFileWrapper_;

@@ -40,9 +40,11 @@ inline std::map<QString, QByteArray> treeOf(const QString& root)
     return tree;
 }
 
+// Replaces the file rather than writing into it: it may be a hard link into a package or a fixture.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(bytes);

@@ -52,7 +52,7 @@ TEST(FileWrapperTest, OnlyOneSafeComponentNamesAChild)
         {"/etc/passwd", false},  {"a/b", false},            {QString("a") + QChar(0) + "b", false},
         {QString(255, 'x'), true}, {QString(256, 'x'), false},
         // 255 bytes is the limit, not 255 characters: 128 two-byte letters are 256 bytes.
-        {QString(128, QChar(0xE9)), false},
+        {QString(128, QChar(0xE9)), false}, {"a\\b", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(pf::FileWrapper::isSafeName(c.name), c.safe) << c.name.left(20).toStdString();

@@ -1,5 +1,7 @@
 #include "platform/docs/FileWrapper.h"
 
+#include "platform/foundation/PackageImages.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -63,11 +65,8 @@ std::shared_ptr<FileWrapper> FileWrapper::symbolicLink(QString target)
 
 bool FileWrapper::isSafeName(const QString& name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
-        return false;
-    return name.toUtf8().size() <= 255;
+    // The preview's rule for picture names, and the longest name a Linux file system takes.
+    return PackageImages::isPlainFileName(name) && name.toUtf8().size() <= 255;
 }
 
 std::shared_ptr<FileWrapper> FileWrapper::readFromPath(const QString& path, QString* error)

@@ -44,8 +44,9 @@ public:
     // files are read lazily. Null with an error when the path cannot be read.
     static std::shared_ptr<FileWrapper> readFromPath(const QString& path, QString* error = nullptr);
 
-    // One file-name component that may name a child: not empty, at most 255 bytes in UTF-8, no "/" or NUL,
-    // not "." or "..".
+    // One file-name component that may name a child: the preview's rule for picture names
+    // (PackageImages::isPlainFileName: not empty, no separator or NUL, not "." or "..") and at most 255
+    // bytes in UTF-8.
     static bool isSafeName(const QString& name);
 
     Kind kind() const { return kind_; }
