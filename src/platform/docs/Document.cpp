@@ -348,7 +348,7 @@ bool Document::canCloseDocument()
 
 void Document::close()
 {
-    auto keep = shared_from_this();
+    const auto keep = weak_from_this().lock(); // the controller may hold the last reference
     autosaveCall_.cancel();
     calls_.cancelPreviousPerformRequests();
     closeWindows();
