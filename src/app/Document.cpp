@@ -191,7 +191,12 @@ bool Document::readFromCompositionData(const QByteArray& data, QString* error)
         return false;
     }
     const pf::Value& version = plist.objectForKey("version");
-    if (!version.isNull() && (!version.isNumber() || version.integerValue() > CurrentVersion)) {
+    if (!version.isNull() && !version.isNumber()) {
+        if (error)
+            *error = QStringLiteral("The document's format version is not a number.");
+        return false;
+    }
+    if (version.integerValue() > CurrentVersion) {
         if (error)
             *error = QStringLiteral("The document was made by a newer version of Quorvel.");
         return false;

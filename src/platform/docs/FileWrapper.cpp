@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -84,7 +86,8 @@ std::shared_ptr<FileWrapper> FileWrapper::readEntry(const QString& path, int dep
         return nullptr;
     }
     if (S_ISLNK(st.st_mode)) {
-        QByteArray target(static_cast<qsizetype>(st.st_size) + 1, '\0');
+        // Some file systems report no size for links: room for the longest path.
+        QByteArray target(std::max<qsizetype>(static_cast<qsizetype>(st.st_size) + 1, PATH_MAX), '\0');
         const ssize_t n = ::readlink(native.constData(), target.data(), static_cast<size_t>(target.size()));
         if (n < 0) {
             if (error)
