@@ -268,6 +268,10 @@ TEST_F(DocumentPackageTest, VersionsAndEmptyPackages)
     EXPECT_FALSE(open(package, &error));
     EXPECT_TRUE(error.contains("made by a newer version of Quorvel")) << error.toStdString();
     EXPECT_TRUE(controller.documents().empty());
+    plist.set("version", "eight");
+    writeFile(package + "/composition_data.plist", *QVDataFromPlist(plist));
+    EXPECT_FALSE(open(package, &error));
+    EXPECT_TRUE(error.contains("not a number")) << error.toStdString();
 
     // No version: the current format, and nothing left in the thread dictionary.
     plist.remove("version");
