@@ -4,8 +4,8 @@
 #include "model/Composition.h"
 #include "model/CompositionHelper.h"
 #include "platform/foundation/ClassRegistry.h"
+#include "platform/foundation/PackageImages.h"
 #include "platform/plugin/PreviewContext.h"
-#include "quicklook/PackageImages.h"
 #include "quicklook/PreviewImageSource.h"
 #include "shapes/Brush.h"
 
@@ -57,7 +57,7 @@ PFResult generatePreview(PFQLPreviewRequest* preview, const char* url)
     const CompositionHelper::Pages& pages = *read;
 
     // The pages have no document: their pictures come from the package itself.
-    PreviewImageSource images{PackageImages(packagePath)};
+    PreviewImageSource images{pf::PackageImages(packagePath)};
     for (const auto& page : pages)
         page->setCompositionDelegate(&images);
 

@@ -3,15 +3,15 @@
 #pragma once
 
 #include "model/CompositionDelegate.h"
-#include "quicklook/PackageImages.h"
+#include "platform/foundation/PackageImages.h"
 
 class PreviewImageSource final : public QuietCompositionDelegate {
 public:
-    explicit PreviewImageSource(PackageImages images) : images_(std::move(images)) {}
+    explicit PreviewImageSource(pf::PackageImages images) : images_(std::move(images)) {}
 
     pf::Rect visibleRectForComposition(Composition& page) override;
     pf::Image compositionImageForIdentifier(Composition& page, const QString& identifier) override;
 
 private:
-    PackageImages images_;
+    pf::PackageImages images_;
 };

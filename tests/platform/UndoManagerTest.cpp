@@ -246,3 +246,46 @@ TEST_F(UndoManagerTest, TheEndOfTurnDoesNotOutliveTheManager)
 }
 
 } // namespace
+
+TEST(UndoManagerChangeListenerTest, HearsEachStepDoneUndoneAndRedoneOnce)
+{
+    pf::VirtualClock clock;
+    pf::UndoManager undo;
+    QStringList heard;
+    undo.setChangeListener([&](pf::UndoManager::Change change) {
+        const char* names[] = {"done", "undone", "redone", "cleared"};
+        heard << names[static_cast<int>(change)];
+    });
+    int value = 0;
+    std::function<void(int)> set = [&](int to) {
+        const int from = value;
+        value = to;
+        undo.registerUndo([&, from] { set(from); });
+    };
+    // Two registrations in one turn are one step, heard when the turn ends.
+    set(1);
+    set(2);
+    EXPECT_TRUE(heard.isEmpty());
+    pf::drainMainQueue();
+    EXPECT_EQ(heard, QStringList{"done"});
+    // An explicit group inside a turn is still one step.
+    {
+        pf::UndoGrouping group(&undo);
+        set(3);
+    }
+    pf::drainMainQueue();
+    // Undo and redo re-register their inverses without being heard as new steps.
+    undo.undo();
+    undo.redo();
+    pf::drainMainQueue();
+    undo.removeAllActions();
+    EXPECT_EQ(heard, QStringList({"done", "done", "undone", "redone", "cleared"}));
+    EXPECT_EQ(value, 3);
+
+    // Without grouping by turn, each registration is a step of its own.
+    heard.clear();
+    undo.setGroupsByEvent(false);
+    set(4);
+    set(5);
+    EXPECT_EQ(heard, QStringList({"done", "done"}));
+}

@@ -27,6 +27,8 @@ void UndoManager::record(Action action)
             undoStack_.push_back(Step{{}, {}});
             undoStack_.back().actions.push_back(std::move(action));
             lastClosedOn_ = &undoStack_;
+            if (running_ == Running::None)
+                notify(Change::Done);
             return;
         }
         openGroup(true);
@@ -61,11 +63,14 @@ void UndoManager::closeOutermost()
     Step step = std::move(building_);
     building_ = Step{};
     lastClosedOn_ = nullptr;
+    const bool done = !step.actions.empty() && buildingFor_ == &undoStack_ && running_ == Running::None;
     if (!step.actions.empty() && buildingFor_) {
         buildingFor_->push_back(std::move(step));
         lastClosedOn_ = buildingFor_;
     }
     buildingFor_ = nullptr;
+    if (done)
+        notify(Change::Done);
 }
 
 void UndoManager::scheduleEndOfTurn()
@@ -181,14 +186,20 @@ bool UndoManager::undo()
 {
     if (!closeAutomaticGroupForUndo("undo"))
         return false;
-    return perform(undoStack_, redoStack_, Running::Undo);
+    if (!perform(undoStack_, redoStack_, Running::Undo))
+        return false;
+    notify(Change::Undone);
+    return true;
 }
 
 bool UndoManager::redo()
 {
     if (!closeAutomaticGroupForUndo("redo"))
         return false;
-    return perform(redoStack_, undoStack_, Running::Redo);
+    if (!perform(redoStack_, undoStack_, Running::Redo))
+        return false;
+    notify(Change::Redone);
+    return true;
 }
 
 QString UndoManager::undoActionName() const
@@ -232,6 +243,7 @@ void UndoManager::removeAllActions()
     redoStack_.clear();
     building_.actions.clear();
     lastClosedOn_ = nullptr;
+    notify(Change::Cleared);
 }
 
 void UndoManager::removeActionsOf(const void* target)

@@ -106,6 +106,12 @@ public:
     QString undoMenuItemTitle() const;
     QString redoMenuItemTitle() const;
 
+    // ---- change notices (a document's change count follows them) ----
+    enum class Change { Done, Undone, Redone, Cleared };
+    // One listener; a step that reaches the undo stack outside undo and redo is Done, a performed undo or
+    // redo is Undone or Redone, removeAllActions is Cleared.
+    void setChangeListener(std::function<void(Change)> listener) { changeListener_ = std::move(listener); }
+
     // ---- removal ----
     // Both stacks and the actions of the open group; open groups stay open (their tokens still close them)
     // and the disable count is kept (its holders still re-enable).
@@ -162,6 +168,12 @@ private:
     bool endOfTurnPending_ = false;
     Running running_ = Running::None;
     DelayedCallOwner endOfTurn_;
+    std::function<void(Change)> changeListener_;
+    void notify(Change change)
+    {
+        if (changeListener_)
+            changeListener_(change);
+    }
 };
 
 template <class T, class F>

@@ -1,8 +1,10 @@
-#include "quicklook/PackageImages.h"
+#include "platform/foundation/PackageImages.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+namespace pf {
 
 PackageImages::PackageImages(const QString& packagePath)
     : resourcesPath_(QFileInfo(QDir(packagePath).filePath(QStringLiteral("Resources"))).canonicalFilePath())
@@ -30,3 +32,5 @@ QByteArray PackageImages::dataForIdentifier(const QString& identifier) const
         return {};
     return bytes.readAll();
 }
+
+} // namespace pf

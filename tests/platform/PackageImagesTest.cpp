@@ -1,4 +1,4 @@
-#include "quicklook/PackageImages.h"
+#include "platform/foundation/PackageImages.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 
 namespace {
+
+using pf::PackageImages;
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {

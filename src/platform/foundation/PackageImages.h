@@ -1,10 +1,13 @@
 // The pictures of a document package, read-only: each lives in the package's "Resources" folder under
 // its image identifier. Identifiers come from the document, which may be anybody's: only a plain file
-// name that stays inside "Resources" (no separator, no "..", no link leading out) is read.
+// name that stays inside "Resources" (no separator, no "..", no link leading out) is read. The preview
+// and the document reader share this one rule.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+
+namespace pf {
 
 class PackageImages {
 public:
@@ -20,3 +23,5 @@ public:
 private:
     QString resourcesPath_; // canonical, or empty when the package has no "Resources" folder
 };
+
+} // namespace pf

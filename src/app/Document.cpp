@@ -1,0 +1,440 @@
+#include "app/Document.h"
+
+#include "canvas/Canvas.h"
+#include "geometry/QVPropertyList.h"
+#include "model/Composition.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Identifier.h"
+#include "platform/foundation/ThreadDictionary.h"
+#include "platform/kit/Services.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+Document::WindowControllerFactory& Document::windowControllerFactory()
+{
+    static WindowControllerFactory factory;
+    return factory;
+}
+
+Document::Document() { setFileType(QString::fromLatin1(TypeName)); }
+
+Document::~Document()
+{
+    if (canvasWindowController_)
+        for (const auto& model : canvasWindowController_->tabModels())
+            model->setDocument(nullptr);
+}
+
+// ---- window ----
+
+void Document::makeWindowControllers()
+{
+    if (canvasWindowController_ || !windowControllerFactory())
+        return;
+    setCanvasWindowController(windowControllerFactory()(*this));
+}
+
+void Document::setCanvasWindowController(std::shared_ptr<TabHost> controller)
+{
+    canvasWindowController_ = std::move(controller);
+    canvasObservation_.reset();
+}
+
+void Document::canvasWindowControllerDidLoadWindow()
+{
+    setUpCompositionsInCanvasWindowController();
+    if (!canvasWindowController_)
+        return;
+    std::weak_ptr<pf::Document> weak = weak_from_this();
+    canvasObservation_ = pf::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(Canvas::DidRemoveImageNotification), canvasWindowController_->canvas(),
+        [weak](const pf::Notification&) {
+            if (auto self = weak.lock())
+                static_cast<Document&>(*self).imageGC();
+        });
+}
+
+void Document::setUpCompositionsInCanvasWindowController()
+{
+    TabHost* host = canvasWindowController_.get();
+    if (!host)
+        return;
+    // Nothing the hand-over does is a change the user made.
+    undoManager().disableUndoRegistration();
+    if (tempCompositions_ && !tempCompositions_->empty()) {
+        const auto existing = host->tabModels();
+        for (auto it = existing.rbegin(); it != existing.rend(); ++it)
+            host->removeTabModel(*it);
+        for (const auto& page : *tempCompositions_) {
+            QString error;
+            if (auto model = host->addTabWithRepresentedObject(page, host->defaultType(), &error)) {
+                model->setDocument(this);
+                page->setCompositionDelegate(host->compositionDelegate());
+            } else {
+                pf::logMessage(QStringLiteral("A page could not be shown: %1").arg(error));
+            }
+        }
+        host->selectTabAtIndex(0);
+    } else if (host->tabModels().empty()) {
+        host->addTabModelAtIndex(0);
+    }
+    host->reloadTabs();
+    tempCompositions_.reset();
+    undoManager().enableUndoRegistration();
+}
+
+void Document::titleDidChange()
+{
+    if (canvasWindowController_)
+        canvasWindowController_->synchronizeWindowTitleWithDocumentName();
+}
+
+void Document::closeWindows()
+{
+    canvasObservation_.reset();
+    if (canvasWindowController_)
+        for (const auto& model : canvasWindowController_->tabModels())
+            if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
+                page->setCompositionDelegate(nullptr);
+}
+
+// ---- the format ----
+
+std::shared_ptr<pf::FileWrapper> Document::fileWrapperOfType(const QString& type, QString* error)
+{
+    if (type != QLatin1String(TypeName)) {
+        if (error)
+            *error = QStringLiteral("Quorvel cannot save documents of the type \"%1\".").arg(type);
+        return nullptr;
+    }
+    pf::SuddenTerminationGuard guard;
+    // Serialised first: a plist that cannot be written fails the save before the package changes.
+    const std::optional<QByteArray> data = compositionData(error);
+    if (!data)
+        return nullptr;
+    documentFileWrapper()->setChild(QString::fromLatin1(PlistName), pf::FileWrapper::regularFile(*data));
+    return documentFileWrapper_;
+}
+
+std::optional<QByteArray> Document::compositionData(QString* error) const
+{
+    pf::Value plist = pf::Value::dictionary();
+    plist.set(QStringLiteral("version"), CurrentVersion);
+    pf::Value counts = pf::Value::dictionary();
+    for (const auto& [identifier, count] : imageRefCountTab_)
+        counts.set(identifier, count);
+    plist.set(QStringLiteral("image_ref_counts"), counts);
+    writeCompositionsToPlist(plist);
+    QString why;
+    auto data = QVDataFromPlist(plist, &why);
+    if (!data && error)
+        *error = QStringLiteral("The pages could not be written: %1").arg(why);
+    return data;
+}
+
+void Document::writeCompositionsToPlist(pf::Value& plist) const
+{
+    pf::Value pages = pf::Value::array();
+    if (canvasWindowController_)
+        for (const auto& model : canvasWindowController_->tabModels())
+            if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
+                pages.append(page->asPlist());
+    plist.set(QStringLiteral("compositions"), pages);
+}
+
+bool Document::readFromFileWrapper(const std::shared_ptr<pf::FileWrapper>& wrapper, const QString& type,
+                                   QString* error)
+{
+    if (type != QLatin1String(TypeName) || !wrapper || !wrapper->isDirectory()) {
+        if (error)
+            *error = QStringLiteral("The file is not a Quorvel document.");
+        return false;
+    }
+    pf::SuddenTerminationGuard guard;
+    undoManager().disableUndoRegistration();
+    struct Enable {
+        pf::UndoManager& undo;
+        ~Enable() { undo.enableUndoRegistration(); }
+    } enable{undoManager()};
+
+    const auto plistFile = wrapper->child(QString::fromLatin1(PlistName));
+    if (!plistFile || !plistFile->isRegularFile()) {
+        if (error)
+            *error = QStringLiteral("The document has no \"composition_data.plist\".");
+        return false;
+    }
+    QString readError;
+    const QByteArray data = plistFile->regularFileContents(&readError);
+    if (!readError.isEmpty()) {
+        if (error)
+            *error = readError;
+        return false;
+    }
+    // The package becomes the image store only once its pages have been read.
+    auto previous = std::exchange(documentFileWrapper_, wrapper);
+    if (!readFromCompositionData(data, error)) {
+        documentFileWrapper_ = std::move(previous);
+        return false;
+    }
+    collectedImages_.clear();
+    return true;
+}
+
+bool Document::readFromCompositionData(const QByteArray& data, QString* error)
+{
+    QString parseError;
+    const pf::Value plist = QVPlistFromData(data, &parseError);
+    if (!plist.isDictionary()) {
+        if (error)
+            *error = parseError.isEmpty() ? QStringLiteral("\"composition_data.plist\" is not a dictionary.") : parseError;
+        return false;
+    }
+    const pf::Value& version = plist.objectForKey("version");
+    if (!version.isNull() && !version.isNumber()) {
+        if (error)
+            *error = QStringLiteral("The document's format version is not a number.");
+        return false;
+    }
+    if (version.integerValue() > CurrentVersion) {
+        if (error)
+            *error = QStringLiteral("The document was made by a newer version of Quorvel.");
+        return false;
+    }
+
+    std::map<QString, std::int64_t> counts;
+    for (const auto& [identifier, count] : plist.dictionaryForKey("image_ref_counts")) {
+        if (!pf::FileWrapper::isSafeName(identifier)) {
+            pf::logMessage(QStringLiteral("Image count of a bad identifier dropped"));
+            continue;
+        }
+        counts[identifier] = count.isInteger() ? count.integerValue() : 0;
+    }
+
+    std::vector<std::shared_ptr<Composition>> pages;
+    {
+        // Readers of older versions convert as they read; no version is the current format.
+        std::optional<pf::ThreadValueScope> versionScope;
+        if (!version.isNull())
+            versionScope.emplace(QString::fromLatin1(pf::TlsVersionKey), pf::Variant(version.integerValue()));
+        for (const pf::Value& entry : plist.arrayForKey("compositions")) {
+            if (auto page = Composition::fromPlist(entry))
+                pages.push_back(std::move(page));
+            else
+                pf::logMessage(QStringLiteral("A stored page could not be read; skipped"));
+        }
+    }
+
+    imageRefCountTab_ = std::move(counts);
+    tempCompositions_ = std::move(pages);
+    if (canvasWindowController_)
+        setUpCompositionsInCanvasWindowController();
+    return true;
+}
+
+// ---- the package in memory ----
+
+const std::shared_ptr<pf::FileWrapper>& Document::documentFileWrapper()
+{
+    if (!documentFileWrapper_)
+        documentFileWrapper_ = pf::FileWrapper::directory();
+    return documentFileWrapper_;
+}
+
+std::shared_ptr<pf::FileWrapper> Document::resourceDirWrapper()
+{
+    const QString name = QString::fromLatin1(ResourcesName);
+    auto resources = documentFileWrapper()->child(name);
+    if (!resources || !resources->isDirectory()) {
+        // A file or link in its place is no image folder: images never go through it.
+        documentFileWrapper_->setChild(name, pf::FileWrapper::directory());
+    }
+    return documentFileWrapper_->child(name);
+}
+
+// ---- the image store ----
+
+QString Document::setImageDataForIdentifier(const QByteArray& data, const QString& identifier)
+{
+    if (!pf::FileWrapper::isSafeName(identifier))
+        return {};
+    return resourceDirWrapper()->addChild(identifier, pf::FileWrapper::regularFile(data));
+}
+
+QByteArray Document::imageDataForIdentifier(const QString& identifier)
+{
+    if (!pf::FileWrapper::isSafeName(identifier))
+        return {};
+    auto file = resourceDirWrapper()->child(identifier);
+    if (!file) {
+        const auto collected = collectedImages_.find(identifier);
+        if (collected != collectedImages_.end())
+            file = collected->second;
+    }
+    if (!file || !file->isRegularFile())
+        return {};
+    return file->regularFileContents();
+}
+
+bool Document::imageExistsForIdentifier(const QString& identifier)
+{
+    if (!pf::FileWrapper::isSafeName(identifier))
+        return false;
+    auto file = resourceDirWrapper()->child(identifier);
+    return file && file->isRegularFile();
+}
+
+pf::Image Document::imageForIdentifier(const QString& identifier)
+{
+    const QByteArray data = imageDataForIdentifier(identifier);
+    return data.isEmpty() ? pf::Image() : pf::Image::fromData(data);
+}
+
+void Document::incrementRefCountForImageIdentifier(const QString& identifier)
+{
+    if (!pf::FileWrapper::isSafeName(identifier))
+        return;
+    ++imageRefCountTab_[identifier];
+    // A shape brought back by undo brings its collected picture back.
+    const auto collected = collectedImages_.find(identifier);
+    if (collected != collectedImages_.end()) {
+        if (!resourceDirWrapper()->child(identifier))
+            resourceDirWrapper()->setChild(identifier, collected->second);
+        collectedImages_.erase(collected);
+    }
+}
+
+void Document::decrementRefCountForImageIdentifier(const QString& identifier)
+{
+    if (!pf::FileWrapper::isSafeName(identifier))
+        return;
+    // An identifier without an entry gets one at 0, which the next collection removes.
+    const auto it = imageRefCountTab_.find(identifier);
+    if (it == imageRefCountTab_.end())
+        imageRefCountTab_[identifier] = 0;
+    else
+        --it->second;
+}
+
+bool Document::imageGC()
+{
+    bool collected = false;
+    const auto counts = imageRefCountTab_;
+    for (const auto& [identifier, count] : counts) {
+        if (count >= 1)
+            continue;
+        imageRefCountTab_.erase(identifier);
+        collected = true;
+        auto resources = resourceDirWrapper();
+        if (auto file = resources->child(identifier)) {
+            collectedImages_[identifier] = file;
+            resources->removeChild(identifier);
+        }
+    }
+    if (collected)
+        updateChangeCount(ChangeType::Done);
+    return collected;
+}
+
+QString Document::storeNewImage(const QByteArray& data, const QString& identifier)
+{
+    const QString stored = setImageDataForIdentifier(data, identifier);
+    // Counted from 0: the shape that shows it counts it, and a picture no shape takes is collected.
+    if (!stored.isEmpty())
+        imageRefCountTab_.try_emplace(stored, 0);
+    return stored;
+}
+
+bool Document::isKnownImage(const QByteArray& data, QString* error)
+{
+    if (data.isEmpty()) {
+        *error = QStringLiteral("The picture is empty.");
+        return false;
+    }
+    QString why;
+    if (pf::Image::fromData(data, &why).isNull()) {
+        *error = QStringLiteral("The file is not a picture Quorvel can read.");
+        return false;
+    }
+    return true;
+}
+
+void Document::provisionImageWithData(const QByteArray& data, ImageCompletion completion)
+{
+    pf::SuddenTerminationGuard guard;
+    QString error;
+    QString stored;
+    if (isKnownImage(data, &error))
+        stored = storeNewImage(data, pf::newIdentifier());
+    std::weak_ptr<pf::Document> weak = weak_from_this();
+    pf::performOnMainThread([weak, completion = std::move(completion), stored, error] {
+        if (weak.lock() && completion)
+            completion(stored, error);
+    });
+}
+
+void Document::provisionImageAtPath(const QString& path, const QString& preferredIdentifier,
+                                    ImageCompletion completion)
+{
+    struct Read {
+        QByteArray bytes;
+        QString error;
+    };
+    // Held until the bytes are stored (or the document went).
+    pf::suddenTermination::disable();
+    std::weak_ptr<pf::Document> weak = weak_from_this();
+    pf::performInBackground(
+        [path] {
+            Read read;
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                read.error = QStringLiteral("The file \"%1\" could not be read: %2").arg(QFileInfo(path).fileName(), file.errorString());
+            else
+                read.bytes = file.readAll();
+            return read;
+        },
+        [weak, preferredIdentifier, completion = std::move(completion)](Read read) {
+            struct Enable {
+                ~Enable() { pf::suddenTermination::enable(); }
+            } enable;
+            auto self = weak.lock();
+            // A document closed meanwhile takes nothing.
+            if (!self)
+                return;
+            auto& document = static_cast<Document&>(*self);
+            if (!read.error.isEmpty()) {
+                if (completion)
+                    completion(QString(), read.error);
+                return;
+            }
+            document.storeProvisionedImage(read.bytes, preferredIdentifier, completion);
+        });
+}
+
+void Document::storeProvisionedImage(const QByteArray& bytes, const QString& preferred, const ImageCompletion& completion)
+{
+    QString error;
+    if (!isKnownImage(bytes, &error)) {
+        if (completion)
+            completion(QString(), error);
+        return;
+    }
+    QString identifier;
+    if (pf::FileWrapper::isSafeName(preferred)) {
+        const QByteArray existing = imageDataForIdentifier(preferred);
+        const bool taken = resourceDirWrapper()->child(preferred) || collectedImages_.count(preferred);
+        if (taken && existing == bytes) {
+            // The same picture again: one file serves both.
+            if (!resourceDirWrapper()->child(preferred))
+                resourceDirWrapper()->setChild(preferred, collectedImages_[preferred]);
+            collectedImages_.erase(preferred);
+            identifier = preferred;
+        } else if (!taken) {
+            identifier = storeNewImage(bytes, preferred);
+        }
+    }
+    if (identifier.isEmpty())
+        identifier = storeNewImage(bytes, pf::newIdentifier());
+    if (completion)
+        completion(identifier, QString());
+}

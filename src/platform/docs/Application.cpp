@@ -1,0 +1,58 @@
+#include "platform/docs/Application.h"
+
+#include "platform/docs/Document.h"
+#include "platform/docs/DocumentController.h"
+
+#include <QApplication>
+
+namespace pf {
+
+namespace {
+Application* sharedApplication = nullptr;
+}
+
+Application::Application(DocumentController* delegate) : delegate_(delegate)
+{
+    if (!sharedApplication)
+        sharedApplication = this;
+}
+
+Application::~Application()
+{
+    if (sharedApplication == this)
+        sharedApplication = nullptr;
+}
+
+Application* Application::instance() { return sharedApplication; }
+
+void Application::finishLaunching()
+{
+    if (delegate_)
+        delegate_->applicationDidFinishLaunching();
+}
+
+bool Application::terminate()
+{
+    if (terminating_)
+        return true;
+    if (delegate_ && !delegate_->closeAllDocuments())
+        return false;
+    terminating_ = true;
+    finishTermination();
+    return true;
+}
+
+void Application::finishTermination()
+{
+    // A save or an image store still under way must end before the process does.
+    if (suddenTermination::isDisabled()) {
+        calls_.performAfterDelay([this] { finishTermination(); }, terminationPollInterval);
+        return;
+    }
+    if (delegate_)
+        delegate_->applicationWillTerminate();
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+} // namespace pf

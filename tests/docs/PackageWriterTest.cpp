@@ -1,0 +1,155 @@
+#include "docs/DocsTestSupport.h"
+
+#include "platform/docs/FileWrapper.h"
+#include "platform/docs/PackageWriter.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace docs_test;
+
+namespace {
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st.st_ino;
+}
+
+class PackageWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        package = dir.filePath("A.quorveldoc");
+        writeFile(package + "/composition_data.plist", "plist");
+        writeFile(package + "/Resources/ABC", "picture");
+        writeFile(package + "/Extra/deep/x.bin", "unknown");
+        writeFile(dir.filePath("outside.txt"), "beside the package");
+        ::symlink("../outside.txt", QFile::encodeName(package + "/link").constData());
+    }
+
+    QTemporaryDir dir;
+    QString package;
+};
+
+} // namespace
+
+TEST(FileWrapperTest, OnlyOneSafeComponentNamesAChild)
+{
+    struct Case {
+        QString name;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"ABC", true},           {"Photo 1.png", true},     {"", false},
+        {".", false},            {"..", false},             {"../x", false},
+        {"/etc/passwd", false},  {"a/b", false},            {QString("a") + QChar(0) + "b", false},
+        {QString(255, 'x'), true}, {QString(256, 'x'), false},
+        // 255 bytes is the limit, not 255 characters: 128 two-byte letters are 256 bytes.
+        {QString(128, QChar(0xE9)), false}, {"a\\b", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pf::FileWrapper::isSafeName(c.name), c.safe) << c.name.left(20).toStdString();
+
+    auto folder = pf::FileWrapper::directory();
+    EXPECT_TRUE(folder->addChild("../x", pf::FileWrapper::regularFile("x")).isEmpty());
+    EXPECT_FALSE(folder->setChild("a/b", pf::FileWrapper::regularFile("x")));
+    EXPECT_TRUE(folder->children().empty());
+    EXPECT_EQ(folder->addChild("n", pf::FileWrapper::regularFile("1")), "n");
+    EXPECT_EQ(folder->addChild("n", pf::FileWrapper::regularFile("2")), "2 n");
+}
+
+TEST_F(PackageWriterTest, ReadsLazilyAndKeepsLinksAsLinks)
+{
+    QString error;
+    auto tree = pf::FileWrapper::readFromPath(package, &error);
+    ASSERT_TRUE(tree) << error.toStdString();
+    auto link = tree->child("link");
+    ASSERT_TRUE(link && link->isSymbolicLink());
+    EXPECT_EQ(link->symbolicLinkTarget(), "../outside.txt");
+    // Unread until asked: changing the file before the first read shows the new bytes.
+    writeFile(package + "/Resources/ABC", "changed");
+    EXPECT_EQ(tree->child("Resources")->child("ABC")->regularFileContents(), "changed");
+    EXPECT_TRUE(tree->child("Extra")->child("deep")->child("x.bin"));
+}
+
+TEST_F(PackageWriterTest, RewritingLinksUnchangedFilesAndWritesChangedOnes)
+{
+    auto tree = pf::FileWrapper::readFromPath(package);
+    ASSERT_TRUE(tree);
+    const ino_t pictureBefore = inodeOf(package + "/Resources/ABC");
+    const ino_t plistBefore = inodeOf(package + "/composition_data.plist");
+    tree->setChild("composition_data.plist", pf::FileWrapper::regularFile("new plist"));
+
+    QString error;
+    ASSERT_TRUE(pf::packageWriter::write(*tree, package, &error)) << error.toStdString();
+    EXPECT_EQ(inodeOf(package + "/Resources/ABC"), pictureBefore); // linked, not written
+    EXPECT_NE(inodeOf(package + "/composition_data.plist"), plistBefore);
+    EXPECT_EQ(readFile(package + "/composition_data.plist"), "new plist");
+    EXPECT_EQ(readFile(package + "/Extra/deep/x.bin"), "unknown");
+    EXPECT_EQ(readFile(dir.filePath("outside.txt")), "beside the package");
+    char target[64] = {};
+    ASSERT_GT(::readlink(QFile::encodeName(package + "/link").constData(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "../outside.txt");
+    EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.quorveldoc", "outside.txt"}));
+
+    // The sources now live in the new package: a second save links from there.
+    EXPECT_EQ(tree->child("Resources")->child("ABC")->sourcePath(), package + "/Resources/ABC");
+    ASSERT_TRUE(pf::packageWriter::write(*tree, package, &error)) << error.toStdString();
+    EXPECT_EQ(inodeOf(package + "/Resources/ABC"), pictureBefore);
+    EXPECT_EQ(readFile(package + "/Resources/ABC"), "picture");
+}
+
+TEST_F(PackageWriterTest, AFileChangedOnDiskSinceReadingIsNotLinkedAsUnchanged)
+{
+    auto tree = pf::FileWrapper::readFromPath(package);
+    ASSERT_TRUE(tree);
+    // Read into memory first, then changed by someone else: the save writes what the document holds.
+    EXPECT_EQ(tree->child("Resources")->child("ABC")->regularFileContents(), "picture");
+    ::unlink(QFile::encodeName(package + "/Resources/ABC").constData());
+    writeFile(package + "/Resources/ABC", "someone else's");
+    ASSERT_TRUE(pf::packageWriter::write(*tree, package));
+    EXPECT_EQ(readFile(package + "/Resources/ABC"), "picture");
+}
+
+TEST_F(PackageWriterTest, AFailedStepLeavesTheOldPackageAndNoTemporary)
+{
+    const auto before = treeOf(package);
+    for (const auto stage : {pf::packageWriter::Stage::Write, pf::packageWriter::Stage::Sync,
+                             pf::packageWriter::Stage::Swap}) {
+        auto tree = pf::FileWrapper::readFromPath(package);
+        ASSERT_TRUE(tree);
+        tree->setChild("composition_data.plist", pf::FileWrapper::regularFile("new plist"));
+        tree->removeChild("Extra");
+        pf::ScopedPackageWriteFault fault(stage);
+        QString error;
+        EXPECT_FALSE(pf::packageWriter::write(*tree, package, &error)) << static_cast<int>(stage);
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(treeOf(package), before) << static_cast<int>(stage);
+        EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.quorveldoc", "outside.txt"})) << static_cast<int>(stage);
+    }
+}
+
+TEST_F(PackageWriterTest, ANewPackageAndALinkedSnapshot)
+{
+    auto tree = pf::FileWrapper::readFromPath(package);
+    ASSERT_TRUE(tree);
+    const QString copy = dir.filePath("B.quorveldoc");
+    ASSERT_TRUE(pf::packageWriter::write(*tree, copy));
+    EXPECT_EQ(treeOf(copy), treeOf(package));
+
+    const QString snapshot = dir.filePath("snapshot");
+    ASSERT_TRUE(pf::packageWriter::linkCopyTree(package, snapshot));
+    EXPECT_EQ(treeOf(snapshot), treeOf(package));
+    EXPECT_EQ(inodeOf(snapshot + "/Resources/ABC"), inodeOf(package + "/Resources/ABC"));
+    // Removing a tree never follows its links.
+    ASSERT_TRUE(pf::packageWriter::removeTree(snapshot));
+    EXPECT_FALSE(QFileInfo::exists(snapshot));
+    EXPECT_EQ(readFile(dir.filePath("outside.txt")), "beside the package");
+}
