@@ -3,6 +3,7 @@
 #include "KitTestSupport.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/ScrollView.h"
 
 #include <QLabel>
@@ -278,3 +279,26 @@ TEST(ViewTest, LayoutIsDeferredToTheNextTurnCoalescedAndCancelledWithTheView)
 }
 
 } // namespace
+
+TEST_F(ScrollViewTest, MovingOrResizingTheVisibleAreaIsPostedOnceForEachChange)
+{
+    int posted = 0;
+    const pf::NotificationToken token = pf::NotificationCenter::defaultCenter().addObserver(
+        pf::ScrollView::visibleRectDidChangeNotification, &scroll, [&](const pf::Notification&) { ++posted; });
+    scroll.scrollPoint(pf::Point(0, 50));
+    EXPECT_EQ(posted, 1);
+    scroll.scrollPoint(pf::Point(0, 50)); // no move
+    EXPECT_EQ(posted, 1);
+    scroll.resize(300, 100);
+    EXPECT_EQ(posted, 2);
+}
+
+TEST_F(ScrollViewTest, ASizableDocumentGrowsAndShrinksWithTheClipArea)
+{
+    document->setAutoresizingMask(pf::View::WidthSizable);
+    scroll.resize(260, 140);
+    EXPECT_EQ(document->frame().size, pf::Size(1060, 800));
+    document->setAutoresizingMask(pf::View::WidthSizable | pf::View::HeightSizable);
+    scroll.resize(200, 100);
+    EXPECT_EQ(document->frame().size, pf::Size(1000, 760));
+}

@@ -1,5 +1,6 @@
 #include "platform/kit/ScrollView.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Cursor.h"
 #include "platform/kit/View.h"
 
@@ -39,6 +40,8 @@ int scrollBarValue(double v)
 
 } // namespace
 
+const QString ScrollView::visibleRectDidChangeNotification = QStringLiteral("NSViewBoundsDidChangeNotification");
+
 ScrollView::ScrollView(QWidget* parent) : QAbstractScrollArea(parent) {}
 
 ScrollView::~ScrollView() = default;
@@ -50,10 +53,9 @@ void ScrollView::setDocumentView(View* view)
     delete document_.data();
     document_ = view;
     origin_ = {};
-    if (view) {
-        view->setParent(viewport());
-        view->show();
-    }
+    lastClipSize_ = contentSize();
+    if (view)
+        View::moveWidget(view, viewport());
     tile();
 }
 
@@ -94,6 +96,30 @@ void ScrollView::setOrigin(Point origin)
         document_->scrollOffset_ = origin_;
         document_->applyGeometry();
     }
+    postIfVisibleRectChanged();
+}
+
+void ScrollView::postIfVisibleRectChanged()
+{
+    const Rect visible(origin_, contentSize());
+    if (visible == lastVisibleRect_)
+        return;
+    lastVisibleRect_ = visible;
+    NotificationCenter::defaultCenter().post(visibleRectDidChangeNotification, this);
+}
+
+void ScrollView::resizeDocumentWithClip(Size delta)
+{
+    if (!document_ || (delta.width == 0 && delta.height == 0))
+        return;
+    const unsigned mask = document_->autoresizingMask();
+    Size size = document_->frame().size;
+    if (mask & View::WidthSizable)
+        size.width = std::max(0.0, size.width + delta.width);
+    if (mask & View::HeightSizable)
+        size.height = std::max(0.0, size.height + delta.height);
+    if (size != document_->frame().size)
+        document_->setFrameSize(size);
 }
 
 void ScrollView::scrollPoint(Point p)
@@ -128,6 +154,13 @@ void ScrollView::tile()
         return;
     }
     tiling_ = true;
+    // Measured against the clip size this view last saw, not Qt's resize events, which a hidden scroll
+    // view receives late or with no old size: a document sized from a stale clip moves on with it.
+    if (const Size clip = contentSize(); clip != lastClipSize_) {
+        const Size delta(clip.width - lastClipSize_.width, clip.height - lastClipSize_.height);
+        lastClipSize_ = clip;
+        resizeDocumentWithClip(delta);
+    }
     for (int pass = 0; pass < 3; ++pass) {
         retile_ = false;
         const Point max = maximumOrigin();

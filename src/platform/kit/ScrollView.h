@@ -5,6 +5,8 @@
 
 #include "platform/foundation/Geometry.h"
 
+#include <QString>
+
 #include <QAbstractScrollArea>
 #include <QPointer>
 
@@ -15,6 +17,10 @@ class View;
 
 class ScrollView : public QAbstractScrollArea {
 public:
+    // Posted, with the scroll view as object, when the visible part of the document moves or changes
+    // size (scrolling, a resized clip area): views in the document lay out what has come into view.
+    static const QString visibleRectDidChangeNotification;
+
     explicit ScrollView(QWidget* parent = nullptr);
     ~ScrollView() override;
 
@@ -56,8 +62,13 @@ private:
     void setOrigin(Point origin);
     Point maximumOrigin() const;
 
+    void resizeDocumentWithClip(Size delta);
+    void postIfVisibleRectChanged();
+
     QPointer<View> document_;
     Point origin_;
+    Rect lastVisibleRect_;
+    Size lastClipSize_;
     bool tiling_ = false;
     bool retile_ = false;
     // The bars are being set from the origin, not moved by the user.

@@ -3,6 +3,7 @@
 #include "platform/graphics/PainterContext.h"
 #include "platform/kit/InputState.h"
 #include "platform/kit/ScrollView.h"
+#include "platform/kit/Window.h"
 
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
@@ -13,12 +14,14 @@
 #include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace pf {
 
@@ -231,14 +234,61 @@ void View::setNeedsLayout()
 
 void View::addSubview(QWidget* child, const Rect& frame)
 {
-    child->setParent(this);
+    if (child->parentWidget() != this)
+        moveWidget(child, this);
+    else if (!isExplicitlyHidden(child))
+        child->show(); // made with this parent, not yet shown
     if (auto* view = dynamic_cast<View*>(child))
         view->setFrame(frame);
     else
         child->setGeometry(toWidgetCoordinate(frame.x()), toWidgetCoordinate(frame.y()), toWidgetLength(frame.width()),
                            toWidgetLength(frame.height()));
-    child->show();
 }
+
+Window* View::enclosingWindow() const
+{
+    return Window::of(this);
+}
+
+void View::moveWidget(QWidget* widget, QWidget* newSuperview)
+{
+    if (!widget || widget->parentWidget() == newSuperview)
+        return;
+    // A parentless widget is its own top level, which a window may be attached to.
+    Window* from = widget->parentWidget() ? Window::of(widget) : nullptr;
+    Window* to = newSuperview ? Window::of(newSuperview) : nullptr;
+    QPointer<View> self = dynamic_cast<View*>(widget);
+    // The hooks may add or delete views: each is called only while its view lives.
+    std::vector<QPointer<View>> inside;
+    if (from != to) {
+        if (self)
+            inside.emplace_back(self);
+        // Views have no meta-object of their own: findChildren<View*> would match every widget.
+        for (QWidget* w : widget->findChildren<QWidget*>())
+            if (auto* v = dynamic_cast<View*>(w))
+                inside.emplace_back(v);
+    }
+    const bool hiddenOnPurpose = isExplicitlyHidden(widget);
+
+    if (self)
+        self->viewWillMoveToSuperview(newSuperview);
+    for (const QPointer<View>& v : inside)
+        if (v)
+            v->viewWillMoveToWindow(to);
+    widget->setParent(newSuperview);
+    if (newSuperview && !hiddenOnPurpose)
+        widget->show();
+    for (const QPointer<View>& v : inside)
+        if (v)
+            v->viewDidMoveToWindow();
+    if (self)
+        self->viewDidMoveToSuperview();
+}
+
+void View::viewWillMoveToSuperview(QWidget*) {}
+void View::viewDidMoveToSuperview() {}
+void View::viewWillMoveToWindow(Window*) {}
+void View::viewDidMoveToWindow() {}
 
 void View::setAcceptsFirstResponder(bool accepts)
 {

@@ -24,6 +24,7 @@ namespace pf {
 
 class GraphicsContext;
 class ScrollView;
+class Window;
 
 class View : public QWidget, public Responder {
 public:
@@ -65,8 +66,27 @@ public:
     // change of the frame's size lays out at once. A view destroyed first is never laid out.
     void setNeedsLayout();
 
+    // Which sides follow the enclosing scroll view's clip area when it is resized: its width or height
+    // grows by as much as the clip area's does.
+    enum AutoresizingMask : unsigned { NotSizable = 0, WidthSizable = 2, HeightSizable = 16 };
+    unsigned autoresizingMask() const { return autoresizingMask_; }
+    void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
+
     // A child view or widget (a field editor, a label) placed at frame, in this view's points.
     void addSubview(QWidget* child, const Rect& frame);
+    // Takes the view out of its superview; the caller owns it from then on (it is deleted with a new
+    // superview, or by the caller).
+    void removeFromSuperview() { moveWidget(this, nullptr); }
+    QWidget* superview() const { return parentWidget(); }
+    // The window the view is in (through its top-level widget); null when none.
+    Window* enclosingWindow() const;
+
+    // Every move of a widget into another superview goes through here, so that the views concerned hear
+    // of it (Qt's parent-change event names no new parent): the moved view gets will- and
+    // did-move-to-superview, and, when its window changes, it and every view inside it get will- and
+    // did-move-to-window, in that order. The widget keeps being shown unless it was hidden on purpose;
+    // moved to no superview it is hidden.
+    static void moveWidget(QWidget* widget, QWidget* newSuperview);
 
     // Takes key focus on a click and when asked.
     void setAcceptsFirstResponder(bool accepts);
@@ -79,6 +99,13 @@ public:
     const QStringList& registeredDraggedTypes() const { return draggedTypes_; }
 
 protected:
+    // The moves of moveWidget. newSuperview or newWindow is null when the view leaves its superview or
+    // window. The base versions do nothing.
+    virtual void viewWillMoveToSuperview(QWidget* newSuperview);
+    virtual void viewDidMoveToSuperview();
+    virtual void viewWillMoveToWindow(Window* newWindow);
+    virtual void viewDidMoveToWindow();
+
     // Draws the dirty rect (in points) of the bounds.
     virtual void drawRect(GraphicsContext& context, const Rect& dirtyRect);
     // Places the subviews for the present bounds.
@@ -156,6 +183,7 @@ private:
     bool passedOn_ = false;
     QStringList draggedTypes_;
     DragOperation lastDragAnswer_ = DragOp::None;
+    unsigned autoresizingMask_ = NotSizable;
     DelayedCall pendingLayout_;
     DelayedCallOwner delayedCalls_;
 };

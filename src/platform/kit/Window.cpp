@@ -1,0 +1,177 @@
+#include "platform/kit/Window.h"
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/View.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace pf {
+
+const QString Window::didBecomeMainNotification = QStringLiteral("NSWindowDidBecomeMainNotification");
+const QString Window::didResignMainNotification = QStringLiteral("NSWindowDidResignMainNotification");
+const QString Window::didBecomeKeyNotification = QStringLiteral("NSWindowDidBecomeKeyNotification");
+const QString Window::didResignKeyNotification = QStringLiteral("NSWindowDidResignKeyNotification");
+
+namespace {
+
+QPointer<Window>& mainHolder()
+{
+    static QPointer<Window> holder;
+    return holder;
+}
+
+QPointer<Window>& keyHolder()
+{
+    static QPointer<Window> holder;
+    return holder;
+}
+
+constexpr char windowProperty[] = "quorvelWindow";
+
+} // namespace
+
+Window::Window(QWidget* topLevel) : QObject(topLevel), widget_(topLevel)
+{
+    widget_->setProperty(windowProperty, QVariant::fromValue(static_cast<QObject*>(this)));
+    widget_->installEventFilter(this);
+}
+
+Window::~Window()
+{
+    // Gone without resigning: nobody holds the states any more (the holders' pointers clear themselves).
+    widget_->removeEventFilter(this);
+}
+
+Window* Window::attach(QWidget* topLevel)
+{
+    if (!topLevel)
+        return nullptr;
+    if (Window* existing = of(topLevel); existing && existing->widget_ == topLevel)
+        return existing;
+    return new Window(topLevel);
+}
+
+Window* Window::of(const QWidget* widget)
+{
+    if (!widget)
+        return nullptr;
+    const QWidget* top = widget->window();
+    return dynamic_cast<Window*>(top->property(windowProperty).value<QObject*>());
+}
+
+void Window::becomeMainWindow()
+{
+    if (main_ || !canBecomeMain_)
+        return;
+    if (Window* previous = mainHolder())
+        previous->resignMainWindow();
+    main_ = true;
+    mainHolder() = this;
+    NotificationCenter::defaultCenter().post(didBecomeMainNotification, this);
+}
+
+void Window::resignMainWindow()
+{
+    if (!main_)
+        return;
+    main_ = false;
+    if (mainHolder() == this)
+        mainHolder() = nullptr;
+    NotificationCenter::defaultCenter().post(didResignMainNotification, this);
+}
+
+void Window::becomeKeyWindow()
+{
+    if (key_)
+        return;
+    if (Window* previous = keyHolder())
+        previous->resignKeyWindow();
+    key_ = true;
+    keyHolder() = this;
+    NotificationCenter::defaultCenter().post(didBecomeKeyNotification, this);
+}
+
+void Window::resignKeyWindow()
+{
+    if (!key_)
+        return;
+    key_ = false;
+    if (keyHolder() == this)
+        keyHolder() = nullptr;
+    NotificationCenter::defaultCenter().post(didResignKeyNotification, this);
+}
+
+Window* Window::mainWindow()
+{
+    return mainHolder();
+}
+
+Window* Window::keyWindow()
+{
+    return keyHolder();
+}
+
+QWidget* Window::firstResponder() const
+{
+    // The window remembers its focus widget while inactive, as a window keeps its first responder.
+    return widget_->focusWidget();
+}
+
+bool Window::makeFirstResponder(QWidget* responder)
+{
+    if (!responder) {
+        if (QWidget* focus = widget_->focusWidget())
+            focus->clearFocus();
+        return true;
+    }
+    if (responder->window() != widget_ || responder->focusPolicy() == Qt::NoFocus)
+        return false;
+    responder->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void Window::setContentView(View* view)
+{
+    if (content_ == view)
+        return;
+    delete content_.data();
+    content_ = view;
+    if (view) {
+        View::moveWidget(view, widget_);
+        fitContentView();
+    }
+}
+
+void Window::fitContentView()
+{
+    if (content_)
+        content_->setFrame(Rect(0, 0, widget_->width(), widget_->height()));
+}
+
+bool Window::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == widget_) {
+        switch (event->type()) {
+        case QEvent::WindowActivate:
+            becomeKeyWindow();
+            becomeMainWindow();
+            break;
+        case QEvent::WindowDeactivate:
+            resignKeyWindow();
+            // Another of the application's windows is active: it decides about main when it activates.
+            if (!QApplication::activeWindow())
+                resignMainWindow();
+            break;
+        case QEvent::Resize:
+            fitContentView();
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace pf
