@@ -16,6 +16,7 @@
 #include "platform/foundation/Object.h"
 #include "platform/kit/Responder.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QString>
 
@@ -23,7 +24,6 @@
 #include <functional>
 #include <memory>
 
-class QDialog;
 class QToolBar;
 class QWidget;
 
