@@ -502,6 +502,8 @@ void TKMainWindowController::takeTabIndexToMoveToNewWindowFrom(const pf::MenuIte
     // nothing there can be undone back; this window loses its tab as an ordinary (undoable) removal.
     const auto source = models_[index];
     auto moved = source->copy();
+    // The title again, now that the copied content is there to take it.
+    moved->setTitle(source->title());
     moved->setDocument(newDocument.get());
     owner->adoptRepresentedObjectFromDocument(moved->representedObject(), document());
     pf::UndoManager* frontUndo = front->windowUndoManager();
