@@ -1,6 +1,7 @@
 #include "shell/TabbedWindowTestSupport.h"
 
 #include "platform/docs/DocumentController.h"
+#include "platform/kit/Responder.h"
 #include "platform/kit/Window.h"
 
 #include <QDialog>
@@ -299,6 +300,54 @@ TEST_F(TabbedWindowControllerTest, AddingTabsReportsWhatCouldNotBeMade)
     EXPECT_TRUE(controller->addTabWithContentsOfURLString("/tmp/b.png", "picture", &error));
     EXPECT_EQ(controller->titles(), (QStringList{"", "b.png"}));
     EXPECT_EQ(controller->tabModelAtIndex(1)->type(), "picture");
+}
+
+TEST_F(TabbedWindowControllerTest, AnOffscreenTabbedWindowWorkedThroughItsActions)
+{
+    auto controller = std::make_shared<RecordingWindowController>();
+    pf::ApplicationResponder inChain(*controller);
+    controller->showWindow();
+    pf::Window* window = controller->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(controller->windowWidget()->isVisible());
+    window->becomeKeyWindow();
+    window->becomeMainWindow();
+
+    // Tabs are added, and selected as they come, through the chain's actions.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(pf::sendAction("newTab:"));
+    EXPECT_TRUE(pf::sendAction("newBackgroundTab:"));
+    ASSERT_EQ(controller->numberOfTabs(), 4u);
+    EXPECT_EQ(controller->selectedTabIndex(), 3u);
+    QStringList pages;
+    for (const auto& model : controller->tabModels())
+        pages << std::dynamic_pointer_cast<Sheet>(model->representedObject())->name;
+    EXPECT_EQ(pages, (QStringList{"Page 1", "Page 2", "Page 3", "Page 4"}));
+
+    EXPECT_TRUE(pf::sendAction("selectNextTab:"));
+    EXPECT_EQ(controller->selectedTabIndex(), 0u);
+    EXPECT_TRUE(pf::sendAction("selectPreviousTab:"));
+    EXPECT_EQ(controller->selectedTabIndex(), 3u);
+    EXPECT_TRUE(pf::sendAction("duplicateTab:"));
+    EXPECT_EQ(controller->numberOfTabs(), 5u);
+
+    // Closing: the selected tab, one named by a menu item's tag, the others, then the window.
+    pf::MenuItem closeSecond("Close", "takeTabIndexToCloseFrom:");
+    closeSecond.setTag(1);
+    EXPECT_TRUE(closeSecond.perform());
+    EXPECT_EQ(controller->numberOfTabs(), 4u);
+    EXPECT_TRUE(pf::sendAction("closeTab:"));
+    EXPECT_EQ(controller->numberOfTabs(), 3u);
+    controller->setSelectedTabIndex(1);
+    const auto kept = controller->selectedTabModel();
+    EXPECT_TRUE(pf::sendAction("closeOtherTabs:"));
+    ASSERT_EQ(controller->numberOfTabs(), 1u);
+    EXPECT_EQ(controller->selectedTabModel(), kept);
+    EXPECT_TRUE(pf::sendAction("closeTab:"));
+    EXPECT_TRUE(controller->isClosed());
+    EXPECT_FALSE(controller->windowWidget()->isVisible());
+    EXPECT_EQ(TKMainWindowController::windowControllerForIdentifier(controller->identifier()), nullptr);
+    EXPECT_EQ(beeps, 0);
 }
 
 } // namespace
