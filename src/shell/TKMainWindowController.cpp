@@ -539,10 +539,13 @@ void TKMainWindowController::removeTabOrCloseWindow(std::size_t index)
         pf::beep();
         return;
     }
-    if (models_.size() > 1)
+    if (models_.size() > 1) {
         removeTabModelAtIndex(index);
-    else
-        performClose();
+        return;
+    }
+    // Closing the window may close the document, which releases this controller: it stays for the call.
+    const auto keep = weak_from_this().lock();
+    performClose();
 }
 
 // ---- the confirmation sheet ----

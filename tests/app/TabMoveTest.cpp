@@ -13,6 +13,7 @@
 #include "platform/kit/Services.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
+#include "platform/kit/Window.h"
 #include "shell/TKMainWindowController.h"
 
 #include <QBuffer>
@@ -202,6 +203,23 @@ TEST_F(TabMoveTest, AMovedTabIsACopyWithItsPicturesAndOneUndoInTheSourceBringsIt
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(controller.documents().size(), 2u);
     EXPECT_EQ(target.numberOfTabs(), 1u);
+}
+
+TEST_F(TabMoveTest, ClosingTheOnlyTabClosesTheDocumentWhichReleasesItsWindow)
+{
+    auto document = newDocument();
+    ASSERT_TRUE(document);
+    std::weak_ptr<pf::Object> window = windowOf(document).weak_from_this();
+    pf::Window* shown = windowOf(document).window();
+    ASSERT_NE(shown, nullptr);
+    shown->becomeKeyWindow();
+    document.reset();
+    ASSERT_EQ(controller.documents().size(), 1u);
+
+    auto* controllerOfWindow = static_cast<PageWindowController*>(window.lock().get());
+    controllerOfWindow->closeTab();
+    EXPECT_TRUE(controller.documents().empty());
+    EXPECT_TRUE(window.expired());
 }
 
 } // namespace
