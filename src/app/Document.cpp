@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 #include "geometry/QVPropertyList.h"
 #include "model/Composition.h"
+#include "platform/docs/WindowController.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Identifier.h"
 #include "platform/foundation/ThreadDictionary.h"
@@ -33,6 +34,37 @@ void Document::makeWindowControllers()
     if (canvasWindowController_ || !windowControllerFactory())
         return;
     setCanvasWindowController(windowControllerFactory()(*this));
+}
+
+void Document::showWindows()
+{
+    if (auto* controller = dynamic_cast<pf::WindowController*>(canvasWindowController_.get()))
+        controller->showWindow();
+}
+
+void Document::adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Object>& object, pf::Document* source)
+{
+    auto page = std::dynamic_pointer_cast<Composition>(object);
+    if (!page)
+        return;
+    auto* from = dynamic_cast<Document*>(source);
+    for (const auto& shape : page->registeredShapes()) {
+        const QString& identifier = shape->imageIdentifier();
+        if (identifier.isNull())
+            continue;
+        // Identifiers are unique across documents: one already here is the same picture.
+        if (from && from != this && !imageExistsForIdentifier(identifier)) {
+            const QByteArray data = from->imageDataForIdentifier(identifier);
+            if (data.isEmpty())
+                pf::logMessage(QStringLiteral("The picture \"%1\" of a moved page was missing.").arg(identifier));
+            else
+                setImageDataForIdentifier(data, identifier);
+        }
+        incrementRefCountForImageIdentifier(identifier);
+    }
+    if (canvasWindowController_)
+        page->setCompositionDelegate(canvasWindowController_->compositionDelegate());
+    updateChangeCount(ChangeType::Done);
 }
 
 void Document::setCanvasWindowController(std::shared_ptr<TabHost> controller)

@@ -64,6 +64,11 @@ public:
     const std::shared_ptr<TabHost>& canvasWindowController() const { return canvasWindowController_; }
     void setCanvasWindowController(std::shared_ptr<TabHost> controller);
     TabHost* firstTabHost() override { return canvasWindowController_.get(); }
+    // Shows the window controller's window (loading it hands the pages over).
+    void showWindows() override;
+    // A page moved in from another document: its pictures are copied from there and counted here, and it
+    // takes this window's page delegate. The move is content the user has not saved: the document is edited.
+    void adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Object>& object, pf::Document* source) override;
     // Sent by the window controller when its window has loaded: hands the pages over, follows its canvas.
     void canvasWindowControllerDidLoadWindow();
     void setUpCompositionsInCanvasWindowController();

@@ -43,4 +43,11 @@ public:
     virtual ~TabHostOwner() = default;
     // The document's first window controller; null before it has one.
     virtual TabHost* firstTabHost() = 0;
+    // A tab's content copied from another document is about to join this one: whatever it refers to in
+    // the source (pictures) is copied in and counted here.
+    virtual void adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Object>& object, pf::Document* source)
+    {
+        (void)object;
+        (void)source;
+    }
 };
