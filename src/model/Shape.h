@@ -801,6 +801,8 @@ private:
     double displayFrameHeight_ = 0;
     pf::Path path_;
     mutable std::optional<pf::Path> quartzPath_;
+    // The bounds of path_, worked out on first use: snapping and hit tests ask every shape of a page.
+    mutable std::optional<pf::Rect> pathBounds_;
     mutable pf::Rect dirtyRect_;
     mutable bool dirtyRectDirty_ = true;
     DragStart dragStart_;

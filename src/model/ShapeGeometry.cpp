@@ -110,6 +110,7 @@ void Shape::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
     finalGradientFillPath_.reset();
     path_ = pf::Path();
     appendPath(path_);
+    pathBounds_.reset();
 }
 
 void Shape::appendPath(pf::Path& path) const
@@ -123,6 +124,7 @@ void Shape::applyRotationToPath()
         return;
     path_.transform(rotationTransform(rotationAngle_));
     quartzPath_.reset();
+    pathBounds_.reset();
 }
 
 const std::optional<pf::Path>& Shape::quartzPath() const
@@ -240,8 +242,11 @@ pf::Rect Shape::selectionRect() const
 
 pf::Rect Shape::boundingRect() const
 {
-    if (rotationAngle_ == 0)
-        return path_.isEmpty() ? pf::Rect::zero() : path_.bounds();
+    if (rotationAngle_ == 0) {
+        if (!pathBounds_)
+            pathBounds_ = path_.isEmpty() ? pf::Rect::zero() : path_.bounds();
+        return *pathBounds_;
+    }
     return boundingRectForFrame(frame_);
 }
 
