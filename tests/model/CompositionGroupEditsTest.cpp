@@ -188,22 +188,32 @@ TEST_F(CompositionGroupEditsTest, ResizedGroupUngroupedAndUndoneTwiceEndsWhereIt
     owner.undo.removeAllActions();
     const Frames start = framesOf(*page);
 
-    {
-        const pf::UndoGrouping step(&owner.undo);
-        group->beginDrag();
-        group->setFrame(pf::Rect(3, 7, 131, 47));
-        group->setFrame(pf::Rect(5, 9, 137, 53));
-        group->endDrag(pf::Event());
+    // Sizes whose laid-out children round away from their exact fractions; by the inspector (one step) and by
+    // a drag of the handles.
+    const pf::Rect sizes[] = {{0, 0, 137, 53}, {0, 0, 131, 47}, {3, 7, 173, 61}, {5, 9, 59, 23}};
+    for (bool drag : {false, true}) {
+        for (const pf::Rect& size : sizes) {
+            {
+                const pf::UndoGrouping step(&owner.undo);
+                if (drag)
+                    group->beginDrag();
+                group->setFrame(size);
+                if (drag)
+                    group->endDrag(pf::Event());
+            }
+            const Frames resized = framesOf(*page);
+            page->removeGroup(group);
+            EXPECT_EQ(titles(*page), "abcd");
+            ASSERT_TRUE(owner.undo.undo()); // the ungrouping
+            EXPECT_EQ(framesOf(*page), resized);
+            ASSERT_TRUE(owner.undo.undo()); // the resize
+            EXPECT_EQ(framesOf(*page), start) << size.width() << " x " << size.height() << (drag ? " dragged" : "");
+            ASSERT_TRUE(owner.undo.redo());
+            EXPECT_EQ(framesOf(*page), resized);
+            ASSERT_TRUE(owner.undo.undo());
+            EXPECT_EQ(framesOf(*page), start);
+        }
     }
-    const Frames resized = framesOf(*page);
-    page->removeGroup(group);
-    EXPECT_EQ(titles(*page), "abcd");
-    ASSERT_TRUE(owner.undo.undo()); // the ungrouping
-    EXPECT_EQ(framesOf(*page), resized);
-    ASSERT_TRUE(owner.undo.undo()); // the resize
-    EXPECT_EQ(framesOf(*page), start);
-    ASSERT_TRUE(owner.undo.redo());
-    EXPECT_EQ(framesOf(*page), resized);
 }
 
 TEST_F(CompositionGroupEditsTest, PageCopyHasTheFrameAndCountsItsPictures)
