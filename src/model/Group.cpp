@@ -63,9 +63,9 @@ void Group::frameToChildren()
     pf::Rect u = pf::Rect::zero();
     for (const auto& child : children())
         u = QVCombineRects(u, child->frame());
-    // The frame follows the children, who stay where they are: laid out by the ratios of the old frame they
-    // would be squashed into it. A committed group takes their places as its ratios.
-    // No undo of its own: the list edit's undo puts the children back, and the frame follows them again.
+    // The frame follows the children, who stay where they are (laid out by the ratios of the old frame they
+    // would be squashed into it); a committed group takes their places as its ratios. No undo of its own:
+    // the list edit's undo puts the children back, and the frame follows them again.
     const bool committed = committed_;
     committed_ = false;
     const bool disabled = disableUndo();
