@@ -44,6 +44,37 @@ std::shared_ptr<Parent> sharedParent(Shape* parent)
     return std::dynamic_pointer_cast<Parent>(parent->shared_from_this());
 }
 
+// The child ratios of the committed groups a structural edit touches. The edit recaptures them (new and
+// returned children have none, and the union may have moved); its undo puts back what it replaced, since
+// ratios captured again from laid-out, rounded frames would put the children a point off.
+class SavedRatios {
+public:
+    void save(Shape* container)
+    {
+        auto* group = dynamic_cast<Group*>(container);
+        if (!group || !group->isCommitted())
+            return;
+        for (const auto& [kept, ratios] : saved_)
+            if (kept.get() == group)
+                return;
+        saved_.emplace_back(std::dynamic_pointer_cast<Group>(group->shared_from_this()), group->childRatios());
+    }
+    void restore() const
+    {
+        for (const auto& [group, ratios] : saved_)
+            group->setChildRatios(ratios);
+    }
+
+private:
+    std::vector<std::pair<std::shared_ptr<Group>, QHash<QString, pf::Rect>>> saved_;
+};
+
+void recaptureRatios(Shape* container)
+{
+    if (auto* group = dynamic_cast<Group*>(container); group && group->isCommitted())
+        group->captureChildRatios();
+}
+
 // Pairs every shape of a container with its copy, through groups (whose copies keep every child in order).
 void mapCopies(const Parent::Children& from, const Parent::Children& to, std::map<const Shape*, std::shared_ptr<Shape>>& map)
 {
@@ -154,8 +185,18 @@ void Composition::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t i
         shape->dragStart().frame = old;
         shape->setFrame(aligned);
     }
-    if (auto* from = dynamic_cast<Parent*>(shape->parent()); from && from != this)
+    // Taken out of a group: undo puts it back there, at its index, with the group's ratios as they were.
+    std::shared_ptr<Group> formerGroup;
+    std::size_t formerIndex = pf::NotFound;
+    SavedRatios saved;
+    if (auto* from = dynamic_cast<Parent*>(shape->parent()); from && from != this) {
+        if (auto* group = dynamic_cast<Group*>(from)) {
+            formerGroup = std::dynamic_pointer_cast<Group>(group->shared_from_this());
+            formerIndex = group->indexOfShape(shape.get());
+            saved.save(group);
+        }
         from->removeShape(shape);
+    }
     const bool registered = registerShape(shape);
     insertChildAtIndex(shape, count <= index ? pf::NotFound : index);
     shape->setComposition(this);
@@ -166,7 +207,18 @@ void Composition::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t i
         return;
     if (delegate_)
         delegate_->compositionDidAddShape(*this, shape);
-    registerUndoAction([shape](Composition& page) { page.removeShape(shape); }, actionNameForShape("Add %@", *shape));
+    registerUndoAction(
+        [shape, formerGroup, formerIndex, saved](Composition& page) {
+            page.removeShape(shape);
+            if (!formerGroup)
+                return;
+            formerGroup->insertShapeAtIndex(shape, formerIndex);
+            shape->setParent(formerGroup.get());
+            shape->setComposition(&page);
+            page.registerShape(shape);
+            saved.restore();
+        },
+        actionNameForShape("Add %@", *shape));
 }
 
 void Composition::removeShape(const std::shared_ptr<Shape>& shapeRef)
@@ -259,22 +311,55 @@ void Composition::insertGroupInParentAtIndex(const std::shared_ptr<Group>& group
     if (!group || !parent)
         return;
     const std::size_t count = parent->children().size();
+    SavedRatios saved;
+    saved.save(parent.get());
+    std::vector<FormerPlace> former;
     for (const auto& child : group->children()) {
-        // By identity: an equal but distinct shape elsewhere must stay where it is.
-        if (auto* from = dynamic_cast<Parent*>(child->parent()); from && from != group.get())
-            eraseChild(*from, child.get());
-        child->setParent(group.get());
+        auto from = sharedParent(child->parent());
+        if (from && from != group)
+            former.push_back({child, from, from->indexOfShape(child.get())});
     }
+    for (const auto& place : former) {
+        saved.save(place.parent.get());
+        // By identity: an equal but distinct shape elsewhere must stay where it is.
+        eraseChild(*place.parent, place.shape.get());
+    }
+    for (const auto& child : group->children())
+        child->setParent(group.get());
     group->commit();
     registerShape(group);
     // The grouped children may have stood before index: past the end now means on top.
     parent->insertChildAtIndex(group, count > index ? index : pf::NotFound);
     group->setComposition(this);
     group->setParent(parent.get());
+    recaptureRatios(parent.get());
     setNeedsDisplayInRectUpdatePalettes(group->dirtyRect(), true);
     if (delegate_)
         delegate_->compositionDidAddShape(*this, group);
-    registerUndoAction([group](Composition& page) { page.removeGroup(group); }, pf::localized(QStringLiteral("Group")));
+    registerUndoAction(
+        [group, former = std::move(former), saved](Composition& page) {
+            page.removeGroup(group);
+            page.restoreFormerPlaces(former);
+            saved.restore();
+        },
+        pf::localized(QStringLiteral("Group")));
+}
+
+void Composition::restoreFormerPlaces(const std::vector<FormerPlace>& places)
+{
+    // All out first, then back in ascending order of their indices, so that each lands at its own.
+    for (const auto& place : places)
+        if (auto* now = dynamic_cast<Parent*>(place.shape->parent()))
+            eraseChild(*now, place.shape.get());
+    std::vector<const FormerPlace*> order;
+    for (const auto& place : places)
+        order.push_back(&place);
+    std::stable_sort(order.begin(), order.end(), [](const FormerPlace* a, const FormerPlace* b) { return a->index < b->index; });
+    for (const FormerPlace* place : order) {
+        place->parent->insertChildAtIndex(place->shape, place->index);
+        place->shape->setParent(place->parent.get());
+        place->shape->setComposition(this);
+    }
 }
 
 void Composition::removeGroup(const std::shared_ptr<Group>& group)
@@ -284,6 +369,9 @@ void Composition::removeGroup(const std::shared_ptr<Group>& group)
     const std::shared_ptr<Parent> parent = sharedParent(group->parent());
     if (!parent)
         return;
+    SavedRatios saved;
+    saved.save(parent.get());
+    saved.save(group.get());
     const std::size_t index = parent->indexOfShape(group.get());
     const Parent::Children children = group->children();
     if (index != pf::NotFound)
@@ -302,15 +390,31 @@ void Composition::removeGroup(const std::shared_ptr<Group>& group)
         for (const auto& child : children)
             place(child, pf::NotFound);
     }
+    recaptureRatios(parent.get());
     deregisterShapeRecursive(group, false);
     setNeedsDisplayInRectUpdatePalettes(group->dirtyRect(), true);
     if (delegate_)
         delegate_->compositionChangeDone(*this);
-    registerUndoAction([group, parent, index](Composition& page) { page.insertGroupInParentAtIndex(group, parent, index); },
-                       pf::localized(QStringLiteral("Ungroup")));
+    registerUndoAction(
+        [group, parent, index, saved](Composition& page) {
+            page.insertGroupInParentAtIndex(group, parent, index);
+            saved.restore();
+        },
+        pf::localized(QStringLiteral("Ungroup")));
 }
 
 // ---- registry ----
+
+void Composition::setCompositionDelegate(CompositionDelegate* delegate)
+{
+    delegate_ = delegate;
+    if (!delegate_ || !imagesUncounted_)
+        return;
+    imagesUncounted_ = false;
+    for (const auto& shape : registry_)
+        if (!shape->imageIdentifier().isNull())
+            incrementRefCountForImageIdentifier(shape->imageIdentifier());
+}
 
 bool Composition::registerShape(const std::shared_ptr<Shape>& shape)
 {
@@ -543,6 +647,11 @@ void Composition::copyFrom(const Shape& source)
         addConnection(copy);
     }
     metrics_ = s.metrics_ ? s.metrics_->copy() : nullptr;
+    // The base copy's frame went through the page's setFrame, which refuses while there are no metrics.
+    if (metrics_)
+        setStoredFrame(pf::Rect(0, 0, metrics_->width(), metrics_->height()));
+    lastFrame_ = s.lastFrame_;
+    imagesUncounted_ = true;
     userGuides_.clear();
     for (const auto& guide : s.userGuides_) {
         auto copy = guide->copy();

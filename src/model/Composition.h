@@ -67,7 +67,8 @@ public:
     void setComposition(ShapePage* page) override;
 
     CompositionDelegate* compositionDelegate() const { return delegate_; }
-    void setCompositionDelegate(CompositionDelegate* delegate) { delegate_ = delegate; }
+    // A copied page's pictures were registered with no owner to count them: the first owner counts them.
+    void setCompositionDelegate(CompositionDelegate* delegate);
 
     // ---- stored form ----
     pf::Value asPlist() const override;
@@ -234,6 +235,13 @@ private:
     // The page's own frame, set without undo.
     void setStoredFrame(const pf::Rect& frame);
     void registerUndoAction(std::function<void(Composition&)> action, const QString& name);
+    // The undo of a grouping: ungroups, then puts each child back where it stood before.
+    struct FormerPlace {
+        std::shared_ptr<Shape> shape;
+        std::shared_ptr<Parent> parent;
+        std::size_t index;
+    };
+    void restoreFormerPlaces(const std::vector<FormerPlace>& places);
 
     double gridTolerance_ = 0;
     bool gridEnabled_ = false;
@@ -256,4 +264,6 @@ private:
     pf::Rect bounds_;
     pf::Rect lastFrame_;
     Connections connections_;
+    // Set on copies until an owner has counted their registered pictures.
+    bool imagesUncounted_ = false;
 };

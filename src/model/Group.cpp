@@ -63,7 +63,17 @@ void Group::frameToChildren()
     pf::Rect u = pf::Rect::zero();
     for (const auto& child : children())
         u = QVCombineRects(u, child->frame());
+    // The frame follows the children, who stay where they are (laid out by the ratios of the old frame they
+    // would be squashed into it); a committed group takes their places as its ratios. No undo of its own:
+    // the list edit's undo puts the children back, and the frame follows them again.
+    const bool committed = committed_;
+    committed_ = false;
+    const bool disabled = disableUndo();
     setFrame(u);
+    reenableUndoIf(disabled);
+    committed_ = committed;
+    if (committed_)
+        captureChildRatios();
 }
 
 void Group::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t index)

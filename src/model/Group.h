@@ -30,7 +30,8 @@ public:
     // No fill, no stroke, no shadows; uncommitted.
     void initWithFrame(const pf::Rect& frame) override;
 
-    // Nothing for the group itself or a child already in it; the frame becomes the union of the children.
+    // Nothing for the group itself or a child already in it; the frame becomes the union of the children,
+    // the children stay where they are, and a committed group recaptures its ratios (list edits as well).
     void insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t index) override;
     void addShape(std::shared_ptr<Shape> shape) override { insertShapeAtIndex(std::move(shape), pf::NotFound); }
     void removeShape(const std::shared_ptr<Shape>& shape) override;

@@ -224,6 +224,11 @@ public:
     void setAdjustmentRatioX(double ratio);
     double adjustmentRatioY() const { return adjustmentRatioY_; }
     void setAdjustmentRatioY(double ratio);
+    // For a kind's initialiser, before the inherited one runs: stored as they are, with no undo, notice
+    // or new layout (through the setters the frame would be laid out again, and rounded while the
+    // rotation is still 0, before a stored or pasted turned shape gets its angle).
+    void initAdjustmentRatioX(double ratio) { adjustmentRatioX_ = ratio; }
+    void initAdjustmentRatioY(double ratio) { adjustmentRatioY_ = ratio; }
     bool constrainAspectRatio() const { return constrainAspectRatio_; }
     void setConstrainAspectRatio(bool constrain);
     double opacity() const { return opacity_; }
@@ -331,7 +336,8 @@ public:
 
     // ---- fill ----
     std::uint64_t fillType() const { return fillType_; }
-    void setFillType(std::uint64_t type);
+    // hook: a kind with a fixed fill stores its own type whatever it is sent.
+    virtual void setFillType(std::uint64_t type);
     const pf::OptionalColor& fillColor() const { return fillColor_; }
     virtual void setFillColor(pf::OptionalColor color);
     const pf::OptionalColor& backupFillColor() const { return backupFillColor_; }

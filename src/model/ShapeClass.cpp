@@ -211,25 +211,29 @@ pf::OptionalColor ShapeClass::currentTextColor() const
 
 const pf::TextAttributes& ShapeClass::defaultTextAttributes() const
 {
-    if (!defaultTextAttributes_) {
-        pf::TextAttributes a;
-        a.foregroundColor = defaultTextColor();
-        a.font = defaultFont();
-        pf::ParagraphStyle p = pf::ParagraphStyle::defaultStyle();
-        p.alignment = pf::TextAlignment::Center;
-        p.lineBreakMode = defaultLineBreakMode();
-        p.minimumLineHeight = 0;
-        p.maximumLineHeight = FLT_MAX;
-        p.lineHeightMultiple = 1.0;
-        p.lineSpacing = 0;
-        p.paragraphSpacing = 0;
-        p.firstLineHeadIndent = 0;
-        a.paragraphStyle = p;
-        a.shadow = pf::Shadow{pf::Size(0, -1), 0, QVHexaColor(0xFFFFFF77)};
-        a.baselineOffset = 0.0;
-        defaultTextAttributes_ = a;
-    }
+    if (!defaultTextAttributes_)
+        defaultTextAttributes_ = makeDefaultTextAttributes();
     return *defaultTextAttributes_;
+}
+
+pf::TextAttributes ShapeClass::makeDefaultTextAttributes() const
+{
+    pf::TextAttributes a;
+    a.foregroundColor = defaultTextColor();
+    a.font = defaultFont();
+    pf::ParagraphStyle p = pf::ParagraphStyle::defaultStyle();
+    p.alignment = pf::TextAlignment::Center;
+    p.lineBreakMode = defaultLineBreakMode();
+    p.minimumLineHeight = 0;
+    p.maximumLineHeight = FLT_MAX;
+    p.lineHeightMultiple = 1.0;
+    p.lineSpacing = 0;
+    p.paragraphSpacing = 0;
+    p.firstLineHeadIndent = 0;
+    a.paragraphStyle = p;
+    a.shadow = pf::Shadow{pf::Size(0, -1), 0, QVHexaColor(0xFFFFFF77)};
+    a.baselineOffset = 0.0;
+    return a;
 }
 
 pf::TextAttributes ShapeClass::currentTextAttributes() const

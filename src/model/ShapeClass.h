@@ -115,11 +115,15 @@ public:
     // The same from the user's last choice (sticky getting on).
     pf::Font currentFont() const;
     pf::OptionalColor currentTextColor() const;
-    // Made once until clearDefaultTextAttributes.
+    // Made once (by makeDefaultTextAttributes) until clearDefaultTextAttributes.
     const pf::TextAttributes& defaultTextAttributes() const;
     // defaultTextAttributes with the current font and colour.
     pf::TextAttributes currentTextAttributes() const;
     void clearDefaultTextAttributes() const;
+
+    // hook: the default font, centred, with the light text shadow; kinds with a text style of their own
+    // start from it.
+    virtual pf::TextAttributes makeDefaultTextAttributes() const;
 
     // ---- images ----
     virtual pf::InterpolationQuality drawImageHints() const;

@@ -250,14 +250,13 @@ void Shape::drawFillInContext(pf::GraphicsContext& context)
             boundLayerToFillAndShadow(context, fill->bounds());
             context.beginTransparencyLayer();
         }
-        // The gradient is painted inside its own path: the clip matters only where the paths differ (and
-        // it costs a coverage mask per shape).
-        if (!area->sameElements(*fill))
-            context.clip(*fill);
+        // The gradient's colours spread over its own path, but they paint exactly the fill's outline (the
+        // one stroked): clipped to the fill inside another outline, pixels of the fill outside that outline
+        // would stay unpainted, a sliver between fill and stroke.
         if (fillType_ == 1)
-            context.drawLinearGradientInPath(gradient(), *area, fillGradientAngle());
+            context.drawLinearGradientInPath(gradient(), *area, fillGradientAngle(), *fill);
         else
-            context.drawRadialGradientInPath(gradient(), *area, pf::Point(0, 0));
+            context.drawRadialGradientInPath(gradient(), *area, pf::Point(0, 0), *fill);
         if (layer) {
             context.endTransparencyLayer();
             context.restoreGState();

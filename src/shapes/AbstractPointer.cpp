@@ -145,9 +145,13 @@ void AbstractPointer::removeConnection(const ShapeConnection* connection)
 std::shared_ptr<Shape> AbstractPointer::shapeAttachedAtCentre(QVRectCorner corner) const
 {
     const auto c = connectionForCorner(corner);
-    if (!c || c->shapeEdge() != QVRectEdgeMid)
+    if (!c)
         return nullptr;
-    return c->attachedShape();
+    auto shape = c->attachedShape();
+    // An end on a turned shape is placed at its centre whatever edge it names.
+    if (!shape || (c->shapeEdge() != QVRectEdgeMid && shape->rotationAngle() == 0))
+        return nullptr;
+    return shape;
 }
 
 // ---- visible parts ----

@@ -163,7 +163,8 @@ protected:
     void drawArrowHeads(pf::GraphicsContext& context, double shift) const;
     // The visible part of the connector at one end (its head's type, its corner).
     std::optional<pf::Path> visiblePartAtCorner(std::uint64_t arrowType, QVRectCorner corner) const;
-    // The shape attached to the end at its centre; null when none.
+    // The shape attached to the end at its centre (edge Mid, or any edge of a turned shape, whose ends are
+    // placed at its centre); null when none.
     std::shared_ptr<Shape> shapeAttachedAtCentre(QVRectCorner corner) const;
 
 private:

@@ -627,8 +627,13 @@ pf::Value Bezier::asPlist() const
 
 void Bezier::readPlist(const pf::Value& plist)
 {
-    // The frame read by the base must not move the model read below.
+    // The frame read by the base must not move the model read below, and the stored angle must not turn
+    // (and refit the frame to) the points made for the frame: the stored model replaces them.
     frameTranslationEnabled_ = false;
+    points_.clear();
+    pairs_.clear();
+    independent_.clear();
+    invisible_.clear();
     AbstractPointer::readPlist(plist);
     frameTranslationEnabled_ = true;
     Points points;

@@ -181,7 +181,6 @@ public:
     bool canConvertToBezier() const override { return false; }
     bool canClosePath() const override { return !closed_; }
     bool canCombine() const override { return !closed_; }
-    bool canReversePath() const override { return true; }
     int dropColorType() const override { return fillType() == 5 ? 1 : 0; }
 
     // ---- equality, copy, stored form ----

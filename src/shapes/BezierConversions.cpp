@@ -5,6 +5,8 @@
 #include "shapes/Bezier.h"
 #include "platform/foundation/Identifier.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 std::shared_ptr<Bezier> Bezier::fromShape(const std::shared_ptr<Shape>& shape)
@@ -14,7 +16,11 @@ std::shared_ptr<Bezier> Bezier::fromShape(const std::shared_ptr<Shape>& shape)
     if (shape->isBezier())
         if (auto bezier = std::dynamic_pointer_cast<Bezier>(shape))
             return bezier;
-    return fromBezierPath(shape->path(), shape->asPlist(), !shape->isPointer());
+    // A connector's line is open, but a block arrow is a closed outline: walked as open it would lose
+    // the point its close returns to, a barb.
+    const pf::Path& outline = shape->path();
+    const bool closedOutline = !outline.isEmpty() && outline.element(outline.elementCount() - 1).type == pf::PathElementType::Close;
+    return fromBezierPath(outline, shape->asPlist(), !shape->isPointer() || closedOutline);
 }
 
 std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& path)
@@ -39,6 +45,18 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
         independent.push_back(apart);
     };
     pf::Point previous;
+    // A slice's path ends its part of the loop with a line back to the loop's start: on the start already,
+    // that piece has no length and would leave two coincident points.
+    const auto zeroLength = [&](const pf::Point& c1, const pf::Point& c2, const pf::Point& end) {
+        if (offset <= 0 || points.empty())
+            return false;
+        const double scale = std::max({std::fabs(previous.x), std::fabs(previous.y), std::fabs(end.x), std::fabs(end.y), 1.0});
+        const double tolerance = 1e-9 * scale;
+        const auto same = [tolerance](const pf::Point& a, const pf::Point& b) {
+            return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance;
+        };
+        return same(previous, end) && same(previous, c1) && same(previous, c2);
+    };
     // The start of the first subpath, and whether later subpaths were joined onto it.
     std::optional<pf::Point> start;
     bool joined = false;
@@ -65,11 +83,13 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
             stop = offset > 0;
             break;
         case pf::PathElementType::CurveTo:
-            add(pts[2], {pts[0], pts[1]}, false, closed);
+            if (!zeroLength(pts[0], pts[1], pts[2]))
+                add(pts[2], {pts[0], pts[1]}, false, closed);
             break;
         case pf::PathElementType::QuadTo: // converted above
         case pf::PathElementType::LineTo:
-            add(pts[0], {previous, pts[0]}, true, closed);
+            if (!zeroLength(previous, pts[0], pts[0]))
+                add(pts[0], {previous, pts[0]}, true, closed);
             break;
         case pf::PathElementType::MoveTo:
             if (offset > 0)

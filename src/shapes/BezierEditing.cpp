@@ -295,6 +295,13 @@ void Bezier::reversePath()
         pairs = swapped;
         for (std::size_t j = n - 1; j >= 1; --j)
             pairs[j] = swapped[j - 1];
+        // A closed path's closing segment (pair 0) runs backwards too; the flag of each junction follows
+        // its point (flag m + 1 belongs to point m), so the reversed loop is the same outline, edited alike.
+        if (closed_) {
+            pairs[0] = swapped[n - 1];
+            for (std::size_t k = 0; k < n && independent_.size() == n; ++k)
+                independent[k] = independent_[(2 * n - k + 1) % n];
+        }
     }
     setModelControlPointsInvisible(std::move(invisible));
     setModelControlPointsIndependent(std::move(independent));

@@ -183,15 +183,12 @@ void Man::appendPath(pf::Path& path) const
 const pf::Path& Man::textClipPath() const
 {
     textClip_ = pf::Path();
+    // While editing, the editor's whole band; otherwise the text's own bounds, so the lines stop at it.
     pf::Rect area;
-    if (isEditingText()) {
+    if (isEditingText())
         area = horizontalTextRectForText(hasText() ? *attributedText() : pf::AttributedString());
-    } else if (hasText()) {
-        // The text's band, widened as the text's bounds are.
-        area = horizontalTextRectForText(*attributedText());
-        if (!QVRectIsZero(area))
-            area = area.insetBy(-2, 0);
-    }
+    else if (std::optional<pf::Path> bounds = textBoundingPath())
+        area = bounds->bounds();
     if (QVRectIsZero(area))
         return textClip_;
     textClip_ = outline::rotated(*this, pf::Path::rect(area));

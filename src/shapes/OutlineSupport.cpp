@@ -24,12 +24,11 @@ void takeStickyRatios(Shape& shape)
         return;
     const unsigned ratios = info->catalogue().stickyRatios;
     const ShapeClass& kind = shape.shapeClass();
-    // The ratio keys are never read from the user's level, and the new value must not be written there.
-    StickyDefaults::WithoutSetting noWrite;
+    // The ratio keys are never read from the user's level; set directly, nothing is written there either.
     if (ratios & RatioX)
-        shape.setAdjustmentRatioX(kind.stickyDoubleForKey(ratioKey(RatioX)));
+        shape.initAdjustmentRatioX(kind.stickyDoubleForKey(ratioKey(RatioX)));
     if (ratios & RatioY)
-        shape.setAdjustmentRatioY(kind.stickyDoubleForKey(ratioKey(RatioY)));
+        shape.initAdjustmentRatioY(kind.stickyDoubleForKey(ratioKey(RatioY)));
 }
 
 pf::Value plistWithStickyRatios(const ShapeClass& kind, pf::Value plist, unsigned ratios)

@@ -66,7 +66,7 @@ private:
 };
 
 // Sets the ratios named by the kind's catalogue from the class level (never the user's last value),
-// without undo and without touching the sticky store.
+// directly: without undo, layout or a write to the sticky store. Called before the inherited initialiser.
 void takeStickyRatios(Shape& shape);
 pf::Value plistWithStickyRatios(const ShapeClass& kind, pf::Value plist, unsigned ratios);
 
@@ -82,8 +82,8 @@ class WithStickyRatios : public Base {
 public:
     void initWithFrame(const pf::Rect& frame) override
     {
-        Base::initWithFrame(frame);
         takeStickyRatios(*this);
+        Base::initWithFrame(frame);
     }
 };
 

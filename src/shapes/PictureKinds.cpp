@@ -360,9 +360,10 @@ const ShapeClass& Redact::staticClass()
 
 void Redact::initWithFrame(const pf::Rect& frame)
 {
+    // The cell size, set directly before the inherited initialiser: no sticky value is written, and the
+    // frame is not laid out again (rounded) before a stored turned redaction gets its angle.
+    initAdjustmentRatioX(10.0);
     Loupe::initWithFrame(frame);
-    // The cell size, set here rather than through the setter so that no sticky value is written.
-    StickyDefaults::doWithoutStickySetting([this] { setAdjustmentRatioX(10.0); });
     setZoomTargetScale(1.0);
 }
 

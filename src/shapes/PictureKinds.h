@@ -16,14 +16,15 @@ public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
 
-    // A shape of the picture's size at the origin, taking no sticky style. Whoever adds it to a page
+    // A shape of the picture's size at the origin, in the class's built-in style: it neither reads nor
+    // writes the user's sticky style. Whoever adds it to a page
     // counts its image reference.
     template <class Kind = Image>
     static std::shared_ptr<Kind> imageWithImage(const pf::Image& image, const QString& identifier,
                                                 std::int64_t imageType)
     {
         std::shared_ptr<Kind> shape;
-        StickyDefaults::doWithoutStickySetting([&] {
+        StickyDefaults::doWithoutStickySettingOrGetting([&] {
             shape = Shape::make<Kind>(pf::Rect(0, 0, image.size().width, image.size().height));
             shape->setImageIdentifier(identifier);
             shape->setImage(image);

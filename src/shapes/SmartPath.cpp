@@ -565,6 +565,12 @@ bool Path::containsPoint(const pf::Point& point) const
 
 // ---- fixed values ----
 
+void Path::setFillType(std::uint64_t type)
+{
+    (void)type;
+    Shape::setFillType(5);
+}
+
 void Path::setFillColor(pf::OptionalColor color)
 {
     (void)color;

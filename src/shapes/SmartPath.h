@@ -102,6 +102,7 @@ public:
     bool containsPoint(const pf::Point& point) const override;
 
     // ---- fixed values: stroked only ----
+    void setFillType(std::uint64_t type) override;
     void setFillColor(pf::OptionalColor color) override;
     bool isPath() const override { return true; }
     bool canEditImage() const override { return false; }

@@ -63,5 +63,7 @@ bool Text::isSnapable() const
 
 pf::Rect Text::textRect() const
 {
-    return QVRectStandardize(frame());
+    // Made positive, not standardised: a handle dragged past the opposite side gives a negative width or
+    // height, which standardising would turn into a one-point column; a turned box keeps its fractions.
+    return QVRectGetNormalizedRect(frame());
 }

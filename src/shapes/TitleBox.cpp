@@ -48,6 +48,13 @@ const QStringList& TitleBoxClass::facetClassNames() const
     return names;
 }
 
+pf::TextAttributes TitleBoxClass::makeDefaultTextAttributes() const
+{
+    pf::TextAttributes a = RectangleClass::makeDefaultTextAttributes();
+    a.font = currentFont().withTrait(pf::FontTrait::Bold);
+    return a;
+}
+
 pf::Value TitleBoxClass::plist() const
 {
     pf::Value entry = RectangleClass::plist();
@@ -133,12 +140,10 @@ const pf::PropertyTable& TitleBox::properties()
 
 void TitleBox::initWithFrame(const pf::Rect& frame)
 {
+    // Read from the sticky defaults (not a user's choice to write back) and set directly before the
+    // inherited initialiser, so the frame is not laid out again before a stored turned box gets its angle.
+    initAdjustmentRatioX(shapeClass().stickyDoubleForKey(QStringLiteral("adjustmentRatioX")));
     Rectangle::initWithFrame(frame);
-    {
-        // Read from the sticky defaults, not a user's choice to write back.
-        StickyDefaults::WithoutSetting reading;
-        setAdjustmentRatioX(shapeClass().stickyDoubleForKey(QStringLiteral("adjustmentRatioX")));
-    }
     pf::TextAttributes title = textAttributes();
     title.font = title.fontOrDefault().withTrait(pf::FontTrait::Bold);
     setAttributedText(pf::AttributedString(QStringLiteral("Title"), title));

@@ -24,6 +24,8 @@ public:
     QString manipulatorClassName() const override { return QStringLiteral("TitleBoxManipulator"); }
     QString stickyPhylumName() const override { return stickyTypeName(); }
     std::shared_ptr<Shape> libraryListItemShapeWithFrame(const pf::Rect& frame) const override;
+    // Those of a title: the current font in its bold face, centred.
+    pf::TextAttributes makeDefaultTextAttributes() const override;
 };
 
 class TitleBox : public Rectangle {

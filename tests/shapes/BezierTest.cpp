@@ -9,6 +9,7 @@
 #include "shapes/SimpleOutlines.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -57,6 +58,50 @@ protected:
     }
     BezierPage bezierPage;
 };
+
+// The cubic segments of a path as (start, c1, c2, end), lines as cubics with controls on their ends.
+using Segment = std::array<pf::Point, 4>;
+std::vector<Segment> segments(const pf::Path& path, bool reversed = false)
+{
+    std::vector<Segment> out;
+    pf::Point current, start;
+    for (const pf::PathElement& e : path.elements()) {
+        Segment s{};
+        switch (e.type) {
+        case pf::PathElementType::MoveTo:
+            current = start = e.points[0];
+            continue;
+        case pf::PathElementType::LineTo:
+            s = {current, current, e.points[0], e.points[0]};
+            break;
+        case pf::PathElementType::CurveTo:
+            s = {current, e.points[0], e.points[1], e.points[2]};
+            break;
+        case pf::PathElementType::QuadTo:
+            continue;
+        case pf::PathElementType::Close:
+            if (current == start)
+                continue;
+            s = {current, current, start, start};
+            break;
+        }
+        current = s[3];
+        if (reversed)
+            s = {s[3], s[2], s[1], s[0]};
+        out.push_back(s);
+    }
+    const auto less = [](const Segment& a, const Segment& b) {
+        for (int i = 0; i < 4; ++i) {
+            if (a[i].x != b[i].x)
+                return a[i].x < b[i].x;
+            if (a[i].y != b[i].y)
+                return a[i].y < b[i].y;
+        }
+        return false;
+    };
+    std::sort(out.begin(), out.end(), less);
+    return out;
+}
 
 // r = half the first chord; the direction is whole degrees (21 for a chord slope of 21.8 degrees).
 const double r = std::hypot(25.0, 30.0) / 2;
@@ -222,6 +267,24 @@ TEST_F(BezierTest, StoredFormRoundTrips)
     EXPECT_EQ(read->asPlist(), plist);
 }
 
+TEST_F(BezierTest, ATurnedBezierStoredWithoutPointsReadsBackAsWritten)
+{
+    // Its frame and angle only: the points made for the frame must not be turned again on every read.
+    pf::Value plist = bezier()->asPlist();
+    plist.set("rotationAngle", std::int64_t(30));
+    plist.set("frame", pf::toString(pf::Rect(10.5, 20.25, 120.75, 60.5)));
+    for (const char* key : {"modelPoints", "modelControlPoints", "modelControlPointsInvisible", "modelControlPointsIndependent"})
+        plist.remove(key);
+    auto first = Shape::fromPlist(plist);
+    ASSERT_TRUE(first);
+    const pf::Value written = first->asPlist();
+    auto second = Shape::fromPlist(written);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->asPlist(), written);
+    EXPECT_EQ(second->frame(), first->frame());
+    EXPECT_EQ(first->rotationAngle(), 30);
+}
+
 TEST_F(BezierTest, MalformedStoredArraysReadSafely)
 {
     auto b = bezier();
@@ -286,6 +349,18 @@ TEST_F(BezierTest, ConnectorStaysOpen)
     EXPECT_FALSE(b->closed());
     EXPECT_EQ(b->modelPoints(), (Bezier::Points{{0, 0}, {80, 40}}));
     EXPECT_EQ(b->modelControlPointsInvisible(), (Bezier::Flags{true, true}));
+}
+
+TEST_F(BezierTest, ABlockArrowConvertsClosedWithEveryBarb)
+{
+    auto arrow = connector<Pointer>(pf::Rect(10, 20, 200, 0));
+    const pf::Path outline = arrow->path();
+    ASSERT_EQ(outline.element(outline.elementCount() - 1).type, pf::PathElementType::Close);
+    auto b = Bezier::fromShape(arrow);
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(b->closed());
+    EXPECT_EQ(segments(b->path()), segments(outline));
+    EXPECT_EQ(b->path().bounds(), outline.bounds());
 }
 
 TEST_F(BezierTest, DifferenceWithAHoleKeepsItsHole)
@@ -453,6 +528,11 @@ TEST_F(BezierTest, SlicesAndSplitsAddUpToTheWhole)
     expectNear(piece->modelPoints().front(), pf::Point(100, 50));
     expectNear(piece->modelPoints().back(), pf::Point(100, 50));
     EXPECT_NEAR(geom::length(piece->path()), 400, 0.5);
+    // Every corner once: no zero-length piece where the loop started.
+    const Bezier::Points& points = piece->modelPoints();
+    EXPECT_EQ(points.size(), 6u);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        EXPECT_GT(std::hypot(points[i].x - points[i - 1].x, points[i].y - points[i - 1].y), 1.0) << i;
 }
 
 TEST_F(BezierTest, ADragIsOneAdjustPathStepAndAnUncommittedDragNone)
@@ -511,6 +591,27 @@ TEST_F(BezierTest, ClosingReversingAndFlipping)
     EXPECT_EQ(r->modelControlPoints()[1], (BezierControlPair{pf::Point(100, 90), pf::Point(100, 10)}));
     EXPECT_EQ(r->modelControlPoints()[2], (BezierControlPair{pf::Point(90, 0), pf::Point(10, 0)}));
     EXPECT_EQ(elementTexts(r->path()), elementTexts(before.reversed()));
+
+    // A closed path reversed is the same outline traversed backwards, its closing segment included.
+    auto rect = Bezier::fromShape(make("Rectangle", pf::Rect(10, 20, 100, 50)));
+    ASSERT_TRUE(rect);
+    const pf::Path square = rect->path();
+    rect->reversePath();
+    EXPECT_EQ(rect->path().bounds(), square.bounds());
+    EXPECT_EQ(segments(rect->path()), segments(square, true));
+    auto curved = polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true);
+    curved->setModelPointsControlPointsRegen(
+        curved->modelPoints(),
+        {{{{-10, 80}, {-5, 10}}}, {{{30, -20}, {70, -15}}}, {{{120, 30}, {110, 70}}}, {{{80, 120}, {20, 110}}}}, true);
+    curved->setModelControlPointsIndependent({true, false, true, false});
+    const Bezier::Pairs pairs = curved->modelControlPoints();
+    const pf::Path loop = curved->path();
+    EXPECT_FALSE(curved->canReversePath());
+    curved->reversePath();
+    EXPECT_EQ(segments(curved->path()), segments(loop, true));
+    curved->reversePath();
+    EXPECT_EQ(curved->modelControlPoints(), pairs);
+    EXPECT_EQ(curved->modelControlPointsIndependent(), (Bezier::Flags{true, false, true, false}));
 
     auto f = polyline({{0, 0}, {100, 0}, {100, 50}});
     f->flipHorizontalVertical(true, false);

@@ -6,6 +6,7 @@
 #include "shapes/SimpleOutlines.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -237,6 +238,22 @@ TEST_F(ConnectorTest, EdgeAttachmentsClipOnlyRotatedShapes)
     EXPECT_EQ(clipCount(), 0);
     box->setRotationAngle(10);
     EXPECT_EQ(clipCount(), 1);
+}
+
+TEST_F(ConnectorTest, AHeadOnARotatedShapeStandsOnItsOutline)
+{
+    // An end on a turned shape is placed at its centre; its head must stand where the line leaves the
+    // outline, as for an end attached at the centre, not inside the shape.
+    auto box = Shape::make<Rectangle>(pf::Rect(100, 0, 50, 50));
+    box->setRotationAngle(30);
+    auto line = connector(pf::Rect(0, 25, 125, 0));
+    attach(*line, QVRectCornerBotRit, box, QVRectEdgeLeft);
+    line->setArrowTypeB(1);
+    const pf::Point b = line->arrowPointB();
+    EXPECT_NEAR(b.x, 125 - 25 / std::cos(30 * std::numbers::pi / 180), 0.05);
+    EXPECT_NEAR(b.y, 25, 0.05);
+    EXPECT_NEAR(std::fmod(line->currentAngleForArrowB(), 360), 0, 1e-6);
+    EXPECT_FALSE(line->containsPoint({120, 25}));
 }
 
 TEST_F(ConnectorTest, HeadsAreDrawnAtTheEndsTurnedOutward)

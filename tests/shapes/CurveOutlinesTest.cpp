@@ -137,8 +137,12 @@ TEST_F(OutlineTest, PersonLinesStopAtTheText)
     man->setStrokeColor(pf::Color(0, 0, 0, 1));
     man->setAttributedText(pf::AttributedString(QStringLiteral("Actor")));
     man->setRotationAngle(90);
-    // The band widened by 2 on each side, turned with the figure.
-    const pf::Rect turned = man->rotationTransform(90).apply(pf::Rect(-2, 60, 44, 14));
+    // The text's own bounds (its column within the band, 2 wider on each side), turned with the figure:
+    // the lines stop at the letters, not across the whole band.
+    const pf::Rect bounds = man->textBoundingRect();
+    EXPECT_EQ(bounds.origin.y, 60);
+    EXPECT_LT(bounds.width(), 44);
+    const pf::Rect turned = man->rotationTransform(90).apply(bounds);
     EXPECT_EQ(man->textClipPath().bounds(), turned);
 
     pf::RecordingContext context;

@@ -90,6 +90,13 @@ TEST_F(PictureKindsTest, ImageWithImageTakesThePicturesSizeAndWritesNoStyle)
     EXPECT_EQ(shape->imageType(), 2);
     EXPECT_EQ(shape->image().size(), pf::Size(300, 200));
     EXPECT_EQ(pf::UserDefaultsStore::standard().persistentDomain(), before);
+
+    // The user's last image style is not taken either: a picture comes in with the class's own style.
+    const double builtIn = Shape::make<Image>(pf::Rect(0, 0, 10, 10))->strokeLineWidth();
+    pf::UserDefaultsStore::standard().setObjectForKey(builtIn + 6.0, "User-Image-strokeLineWidth");
+    ASSERT_EQ(Shape::make<Image>(pf::Rect(0, 0, 10, 10))->strokeLineWidth(), builtIn + 6.0);
+    EXPECT_EQ(Image::imageWithImage(pf::Image(bitmap), "ID-2", 0)->strokeLineWidth(), builtIn);
+    pf::UserDefaultsStore::standard().removeObjectForKey("User-Image-strokeLineWidth");
 }
 
 // A PDF picture (written by cairo) from the image store draws in an image shape, upright.

@@ -311,6 +311,14 @@ TEST_F(SmartPathTest, NewPathsCopiesAndTheBrushPathClass)
     EXPECT_EQ(three->modelPoints(), (Points{{0, 0}, {100, 40}, {100, 40}}));
     three->setFillColor(pf::Color(1, 0, 0, 1));
     EXPECT_FALSE(three->fillColor());
+    // Stroked only, whoever sets the fill: the setter, the inspector's key path, a group's fan-out.
+    three->setFillType(1);
+    EXPECT_EQ(three->fillType(), 5u);
+    three->setValueForKey(pf::Variant(std::int64_t(0)), QStringLiteral("fillType"));
+    EXPECT_EQ(three->fillType(), 5u);
+    Shape& plain = *three;
+    plain.setFillType(2);
+    EXPECT_EQ(three->fillType(), 5u);
 
     auto copy = std::dynamic_pointer_cast<Path>(four->copy());
     ASSERT_TRUE(copy);

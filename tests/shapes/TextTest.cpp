@@ -33,6 +33,22 @@ TEST_F(TextShapesTest, TextFillsTheWholeFrameWhateverTheStroke)
     }
 }
 
+TEST_F(TextShapesTest, ABoxDraggedInsideOutLaysItsTextInTheBoxMadePositive)
+{
+    auto text = onPage<Text>(pf::Rect(10, 20, 200, 50));
+    text->setFrame(pf::Rect(210, 70, -200, -50)); // both handles dragged past the opposite sides
+    EXPECT_EQ(text->textRect(), pf::Rect(10, 20, 200, 50));
+    const pf::Rect band = text->horizontalTextRectForText(*text->attributedText());
+    EXPECT_EQ(band.origin.x, 10);
+    EXPECT_EQ(band.size.width, 200);
+    EXPECT_GE(band.origin.y, 20);
+    EXPECT_LE(band.maxY(), 70);
+
+    text->setRotationAngle(30);
+    text->setFrame(pf::Rect(10.25, 20.5, 200.5, 50.25));
+    EXPECT_EQ(text->textRect(), pf::Rect(10.25, 20.5, 200.5, 50.25));
+}
+
 TEST_F(TextShapesTest, OnlyCentredAndJustifiedBoxesAreSnapTargets)
 {
     auto text = onPage<Text>(pf::Rect(0, 0, 100, 40));

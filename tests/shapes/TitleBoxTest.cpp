@@ -31,6 +31,13 @@ TEST_F(TitleBoxTest, NewBoxHasABoldTitleAndABody)
     EXPECT_TRUE(box->attributedText()->attributesAtIndex(0).font->isBold());
     EXPECT_EQ(box->attributedText1()->string(), "Body");
     EXPECT_EQ(box->editType(), 0u);
+
+    // The class's own defaults are those of a title: bold and centred; other kinds keep their font.
+    const pf::TextAttributes& defaults = TitleBox::staticClass().defaultTextAttributes();
+    ASSERT_TRUE(defaults.font && defaults.paragraphStyle);
+    EXPECT_TRUE(defaults.font->isBold());
+    EXPECT_EQ(defaults.paragraphStyle->alignment, pf::TextAlignment::Center);
+    EXPECT_FALSE(Rectangle::staticClass().defaultTextAttributes().font->isBold());
 }
 
 TEST_F(TitleBoxTest, TitleBandIsTheTitleHeightPlusPadding)

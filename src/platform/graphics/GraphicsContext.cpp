@@ -303,7 +303,12 @@ void GraphicsContext::drawRadialGradient(const Gradient& g, Point startCenter, d
 
 void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& path, double angleDegrees)
 {
-    if (g.isEmpty() || path.isEmpty())
+    drawLinearGradientInPath(g, path, angleDegrees, path);
+}
+
+void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& path, double angleDegrees, const Path& region)
+{
+    if (g.isEmpty() || path.isEmpty() || region.isEmpty())
         return;
     const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
     const auto [ux, uy] = unitVector(angleDegrees);
@@ -313,7 +318,7 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
     const Point end{c.x() + half * ux, c.y() + half * uy};
     if (half == 0)
         return;
-    paintGradient(g, GradientPaint{false, start, end, 0, 0}, path);
+    paintGradient(g, GradientPaint{false, start, end, 0, 0}, region);
 }
 
 void GraphicsContext::drawLinearGradientInRect(const Gradient& g, const Rect& r, double angleDegrees)
@@ -323,7 +328,12 @@ void GraphicsContext::drawLinearGradientInRect(const Gradient& g, const Rect& r,
 
 void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& path, Point relativeCenter)
 {
-    if (g.isEmpty() || path.isEmpty())
+    drawRadialGradientInPath(g, path, relativeCenter, path);
+}
+
+void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& path, Point relativeCenter, const Path& region)
+{
+    if (g.isEmpty() || path.isEmpty() || region.isEmpty())
         return;
     const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
     const Point c{b.center().x() + relativeCenter.x * b.width() / 2, b.center().y() + relativeCenter.y * b.height() / 2};
@@ -332,7 +342,7 @@ void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& pa
         radius = std::max(radius, std::hypot(corner.x() - c.x, corner.y() - c.y));
     if (radius == 0)
         return;
-    paintGradient(g, GradientPaint{true, c, c, 0, radius}, path);
+    paintGradient(g, GradientPaint{true, c, c, 0, radius}, region);
 }
 
 void GraphicsContext::drawImage(const Image& image, const Rect& dest, const Rect& srcIn, BlendMode op, double fraction,

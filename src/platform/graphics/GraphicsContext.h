@@ -192,6 +192,10 @@ public:
     // Radial: radius 0 at the bounds' centre moved by relativeCenter × half the bounds' size, to the
     // circle about the same centre that encloses the bounds.
     void drawRadialGradientInPath(const Gradient& g, const Path& path, Point relativeCenter);
+    // The same geometries, taken from `path`, painted over `region` instead (a fill whose outline is not
+    // the gradient's own: the colours spread over the one, every pixel of the other is painted).
+    void drawLinearGradientInPath(const Gradient& g, const Path& path, double angleDegrees, const Path& region);
+    void drawRadialGradientInPath(const Gradient& g, const Path& path, Point relativeCenter, const Path& region);
 
     // --- Images. src is in image points (y down, origin top-left; an empty rect means the whole image).
     // The image is drawn upright whatever the CTM's orientation (respectFlipped), with op as blend mode
