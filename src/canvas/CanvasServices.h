@@ -57,6 +57,8 @@ public:
     // Offers an open panel for one picture file.
     virtual void browseForImage() = 0;
     virtual void updateSelectedTabThumbnail() = 0;
+    // The application's Hide command: its windows are minimised.
+    virtual void hideApplication() = 0;
 };
 
 // The inspector palette: it shows the facets of the page's selection.

@@ -58,6 +58,7 @@ public:
     void invalidateRestorableState() override { ++restorableStateInvalidations; }
     void browseForImage() override { calls << QStringLiteral("browseForImage"); }
     void updateSelectedTabThumbnail() override { calls << QStringLiteral("updateSelectedTabThumbnail"); }
+    void hideApplication() override { calls << QStringLiteral("hideApplication"); }
 
     CanvasDocument* documentShown = nullptr;
     bool fullScreen = false;
