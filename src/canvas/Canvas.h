@@ -235,8 +235,78 @@ public:
     {
         return delayed_.performAfterDelay(std::move(call), delay);
     }
-    // Clears the temporary guides and redraws where they were.
-    void clearTempGuidesNow() { setNeedsDisplayInCompositionRect(clearTempGuides()); }
+    // Clears the temporary guides and the snap marks and redraws where they were (CanvasNudge.cpp).
+    void clearTempGuidesNow();
+
+    // ---- nudge and keyboard selection (CanvasNudge.cpp) ----
+    // The step of the arrow keys in page points: the grid spacing with the grid on, else 1; Option swaps them.
+    double nudgeDistance() const;
+    // Move the selection by the step (jumps by ten steps); a locked selection stays put and beeps.
+    void nudgeUp();
+    void nudgeDown();
+    void nudgeLeft();
+    void nudgeRight();
+    void jumpUp();
+    void jumpDown();
+    void jumpLeft();
+    void jumpRight();
+    // On the next turn: the selection's tool tip again, the guides the new place lines up with, shown
+    // until clearTempGuidesLater clears them.
+    void didNudge();
+    // Clears the temporary guides 0.25 s from now (each nudge its own).
+    void clearTempGuidesLater();
+    // Selects the nearest top-level shape whose centre lies that way of the first selected shape's centre
+    // (of the page's origin with nothing selected): by the distance along the way, with Option in a
+    // straight line; ties go to the shape lower in the page. No such shape: the selection stays.
+    void selectShapeUp();
+    void selectShapeDown();
+    void selectShapeLeft();
+    void selectShapeRight();
+    void selectShapeWithCompareOriginMeasureDistance(const std::function<bool(const pf::Point&, const pf::Point&)>& compare,
+                                                     const std::function<double(const pf::Point&, const pf::Point&)>& measure);
+    // The text-movement commands the window sends select shapes instead.
+    void moveToBeginningOfLine() { selectShapeLeft(); }
+    void moveToEndOfLine() { selectShapeRight(); }
+    void moveToBeginningOfDocument() { selectShapeUp(); }
+    void moveToEndOfDocument() { selectShapeDown(); }
+
+    // ---- arrange (CanvasArrange.cpp) ----
+    // Stacking: the selection's top-level shapes to the top or the bottom of the page, keeping their order.
+    void bringToFront();
+    void sendToBack();
+    // The page takes the selection's size and the selection moves to the page's origin.
+    void resizeCanvasToFitSelection();
+    // Beep when refused.
+    void group();
+    void ungroup();
+    // Depth first: the shapes that are not groups, the groups' leaves in their place.
+    static Shapes deepSearchForNonGroupShapes(const Shapes& shapes);
+    void lock();
+    void unlock();
+    // tag 8989 is the application's own Hide item: the application's windows are minimised instead.
+    void hide(int tag = 0);
+    void unhide();
+    // The page's unlocked top-level shapes onto the grid.
+    void alignShapesToGrid();
+    void alignShapesLeft();
+    void alignShapesCenterVertical();
+    void alignShapesRight();
+    void alignShapesTop();
+    void alignShapesCenterHorizontal();
+    void alignShapesBottom();
+    // The left (top) edges equally spaced between the outermost ones.
+    void evenlyDistributeShapesHorizontal();
+    void evenlyDistributeShapesVertical();
+    // Every user guide, in one undoable step "Edit Guides".
+    void clearGuides();
+    // The tests of these commands.
+    bool canBringToFront() const;
+    bool canSendToBack() const;
+    bool canGroup() const;
+    bool canUngroup() const;
+    bool canAlign() const;
+    bool canHide() const;
+    bool canUnhide() const;
 
     // ---- temporary guides (CanvasGuides.cpp) ----
     // The snapping lines of the running drag or nudge.
@@ -396,6 +466,8 @@ private:
     void endLostGesture();
     pf::Rect clearDragMarks();
     void startLasso(const std::shared_ptr<Lasso>& band, const pf::Point& pagePoint);
+    // Command (Ctrl) selects the nearest shape that way, Shift jumps, an arrow alone nudges (CanvasNudge.cpp).
+    void arrowKeyDown(const pf::Event& e);
 
     // A guide being pulled out of a ruler: the page whose undo registration is off meanwhile.
     struct PullOut {

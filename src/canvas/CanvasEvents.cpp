@@ -100,8 +100,10 @@ void Canvas::keyDown(const pf::Event& e)
         dragScroll_ = true;
         return;
     }
-    if (e.isArrowKeyDown())
-        return; // nudging and jumping the selection come with their commands
+    if (e.isArrowKeyDown()) {
+        arrowKeyDown(e);
+        return;
+    }
     const pf::ModifierFlags held = e.modifierFlags & anyModifier;
     if (!isEditingText() && held == 0) {
         if (const auto it = toolKeyTable().find(e.keyCode); it != toolKeyTable().end()) {

@@ -318,3 +318,26 @@ void Canvas::endPullOut(const pf::Event* event, const pf::Point& point)
             registerGuideUndo(*page, guide, page == composition() ? this : nullptr, true);
     }
 }
+
+void Canvas::clearGuides()
+{
+    const auto page = composition();
+    if (!page)
+        return;
+    if (!page->userGuides().empty()) {
+        pf::UndoManager* undo = page->undoManager();
+        std::optional<pf::UndoGroupToken> group;
+        if (undo)
+            group = undo->beginUndoGrouping();
+        // Last first, so that undo puts them back in their order.
+        const Composition::Guides guides = page->userGuides();
+        for (auto it = guides.rbegin(); it != guides.rend(); ++it)
+            takeUserGuide(*page, *it, this);
+        if (undo) {
+            undo->setActionName(pf::localized(QStringLiteral("Edit Guides")));
+            undo->endUndoGrouping(*group);
+        }
+    }
+    page->clearGuides();
+    setNeedsDisplay();
+}

@@ -78,6 +78,8 @@ public:
     virtual std::size_t indexOfTabModelWithRepresentedObject(const Composition&) { return pf::NotFound; }
     virtual QString tabTitleAtIndex(std::size_t) { return {}; }
     virtual void removeTabModelAtIndex(std::size_t) {}
+    // The application's Hide command: its windows are minimised.
+    virtual void hideApplication() {}
 };
 
 // The inspector palette: it shows the facets of the page's selection.

@@ -70,7 +70,11 @@ public:
 
     // ---- the canvas ----
     ManipulatorCanvas* canvas() const { return canvas_; }
-    void setCanvas(ManipulatorCanvas* canvas) { canvas_ = canvas; }
+    // Not held. The tool tip of a single child goes with the old canvas and comes with the new one.
+    void setCanvas(ManipulatorCanvas* canvas);
+    // Only for a selection class that names a tool-tip class, with a single child (none does so far).
+    void addToolTip();
+    void removeToolTip();
     // The page the selection lies on (null off a page).
     Composition* page() const;
 
@@ -120,6 +124,36 @@ public:
     void updateConnections() override {}
     // Handles are drawn by the canvas's overlay; the selection paints nothing of its own into the page.
     void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) override;
+
+    // ---- the proxy of the selected shapes (ManipulatorProxy.cpp) ----
+    // Editors that do not know what is selected read and write through these. A read answers the children's
+    // common value: leading nulls are passed over, then the first answer that differs (a null included) makes
+    // the answer null; null with no children. A write goes to every child, each recording its own undo,
+    // between will-change and did-change notices of the key path on the selection.
+    // "displayFrameX" and "displayFrameY" are the selection's own, in ruler coordinates as the inspector
+    // shows them: the write moves every child by the same amount (see movePageOrigin).
+    pf::Variant valueForKeyPath(const QString& keyPath) const override;
+    void setValueForKeyPath(const pf::Variant& value, const QString& keyPath) override;
+    // The position write in page coordinates: key "displayFrameX" puts the selection's left edge, else its
+    // top edge, at value; each child moves as one undoable change (a drag bracket), observers of the key hear it.
+    void movePageOrigin(const QString& key, double value);
+    // Each child fitted, on the grid when it is on; the frame becomes their union, redrawn with the palettes.
+    void sizeToFitText(bool option) override;
+    // Each child fitted to its picture; the frame becomes their union.
+    void sizeToFitImage(bool halve) override;
+    // The frame becomes the union of the children's frames.
+    void sizeToFitChildren() { setFrameToChildren(); }
+    // Every child can (true with none).
+    bool canEditText() const override;
+    bool canEditImage() const override;
+    void update() override;
+    // The union of the children's (the zero rect with none).
+    pf::Rect boundingRect() const override;
+    // A single child's answer; otherwise the plain shape's.
+    bool wantsSizeToFitImage() const override;
+    bool isMissingImage() const override;
+    bool isValidFrame(const pf::Rect& frame) const override;
+    pf::Rect validateFrame(const pf::Rect& frame) const override;
 
     // ---- drawing (ManipulatorDrawing.cpp) ----
     // Where the overlay draws: page points to view points (the zoom and the page's place in the view).

@@ -9,6 +9,7 @@
 #include <memory>
 
 class Connection;
+class Manipulator;
 class Shape;
 
 class ManipulatorCanvas {
@@ -33,4 +34,7 @@ public:
     // The connection a dragged connector end would make (replacing any earlier one), or none.
     virtual void addConnection(const std::shared_ptr<Connection>& connection) = 0;
     virtual void discardConnection() = 0;
+    // The live tool tip of a selection class that has one (none has yet, so these do nothing by default).
+    virtual void showToolTipForManipulator(Manipulator& selection) { (void)selection; }
+    virtual void removeManipulatorToolTip() {}
 };

@@ -37,9 +37,10 @@ public:
     virtual void setValueForUndefinedKey(const Variant& value, const QString& key);
 
     // "a.b.c": the first key on this object, the rest on the object it answers. A null on the way ends the
-    // path (null, or nothing written); a value that is not an object there is logged.
-    Variant valueForKeyPath(const QString& keyPath) const;
-    void setValueForKeyPath(const Variant& value, const QString& keyPath);
+    // path (null, or nothing written); a value that is not an object there is logged. A proxy that stands
+    // for other objects (the selection) answers whole paths itself.
+    virtual Variant valueForKeyPath(const QString& keyPath) const;
+    virtual void setValueForKeyPath(const Variant& value, const QString& keyPath);
 
     // Change notices, for setters; the keys that depend on key are notified with it.
     void willChangeValueForKey(const QString& key);

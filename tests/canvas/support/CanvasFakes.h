@@ -74,6 +74,7 @@ public:
     }
     QString tabTitleAtIndex(std::size_t index) override { return tabTitles.value(qsizetype(index)); }
     void removeTabModelAtIndex(std::size_t index) override { calls << QStringLiteral("removeTab %1").arg(index); }
+    void hideApplication() override { calls << QStringLiteral("hideApplication"); }
 
     CanvasDocument* documentShown = nullptr;
     pf::UndoManager* undo = nullptr;
