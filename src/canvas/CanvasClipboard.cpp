@@ -6,22 +6,20 @@
 // entry is built on its own, so one bad entry costs only itself. The reader works on copies of the entries.
 #include "canvas/Canvas.h"
 
+#include "canvas/ShapeRecordReader.h"
+
 #include "geometry/QVRect.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
 #include "model/Connection.h"
 #include "model/Group.h"
 #include "model/Metrics.h"
-#include "model/StickyDefaults.h"
-#include "platform/foundation/Identifier.h"
-#include "platform/foundation/ThreadDictionary.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/PasteboardRecords.h"
 #include "platform/kit/Services.h"
 #include "shapes/PictureKinds.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <QImage>
 #include <QBuffer>
 
@@ -41,31 +39,6 @@ public:
 private:
     const Composition& page_;
 };
-
-// Gives the entry, and every child of a group at any depth, a fresh identifier, filing old -> fresh. The
-// children need theirs too: two pastes of one group would otherwise register the same identifiers twice.
-void renewIdentifiers(pf::Value& entry, QHash<QString, QString>& fresh)
-{
-    if (!entry.isDictionary())
-        return;
-    const QString old = entry.stringForKey(u"identifier");
-    const QString renewed = pf::newIdentifier();
-    if (!old.isEmpty())
-        fresh.insert(old, renewed);
-    entry.set(QStringLiteral("identifier"), renewed);
-    if (!entry.objectForKey(u"children").isArray())
-        return;
-    pf::Value::Array children = entry.objectForKey(u"children").asArray();
-    for (pf::Value& child : children)
-        renewIdentifiers(child, fresh);
-    entry.set(QStringLiteral("children"), pf::Value(std::move(children)));
-}
-
-// Only shapes a document may hold come from a record: no page, selection object or rubber band.
-bool isPastable(const Shape& shape)
-{
-    return !dynamic_cast<const Composition*>(&shape) && !shape.isManipulator() && !shape.isLasso();
-}
 
 // The page's sudden termination off while the pictures are requested: they are stored as they come.
 class DocumentTerminationGuard {
@@ -152,30 +125,10 @@ Canvas::Shapes Canvas::handlePasteShapeData(const pf::Value& plist, bool positio
         return {};
     }
 
-    // Each new shape with the identifier of the shape it was copied from (empty when unknown).
-    std::vector<std::pair<std::shared_ptr<Shape>, QString>> made;
-    QHash<QString, QString> fresh;
-    {
-        // Groups among the entries find the page here while their children are built.
-        const pf::ThreadValueScope scope(QString::fromLatin1(pf::TlsCompositionKey),
-                                         pf::Variant(std::static_pointer_cast<Composition>(page)));
-        for (std::size_t i = 0; i < record->shapes.size(); ++i) {
-            pf::Value entry = record->shapes[i];
-            renewIdentifiers(entry, fresh);
-            auto shape = StickyDefaults::doWithoutStickySettingOrGetting([&] { return Shape::fromPlist(entry); });
-            if (!shape || !isPastable(*shape)) {
-                pf::logMessage(QStringLiteral("Paste: entry %1 (\"%2\") is not a shape a page can hold; skipped")
-                                   .arg(i)
-                                   .arg(entry.stringForKey(u"className").left(200)));
-                if (shape)
-                    page->deregisterShape(shape);
-                continue;
-            }
-            made.emplace_back(std::move(shape),
-                              record->peerIds.isEmpty() ? QString() : record->peerIds[qsizetype(i)]);
-        }
-    }
-    if (made.empty()) {
+    PastedShapes made = buildShapesFromRecord(*record, page);
+    for (const QString& reason : made.skipped)
+        pf::logMessage(QStringLiteral("Paste: %1; skipped").arg(reason));
+    if (made.shapes.empty()) {
         pf::beep();
         return {};
     }
@@ -189,7 +142,9 @@ Canvas::Shapes Canvas::handlePasteShapeData(const pf::Value& plist, bool positio
             Composition& page;
             ~Done() { page.setDuplicating(false); }
         } done{*page};
-        for (const auto& [shape, peer] : made) {
+        for (std::size_t i = 0; i < made.shapes.size(); ++i) {
+            const auto& shape = made.shapes[i];
+            const QString& peer = made.peers[qsizetype(i)];
             const auto source = peer.isEmpty() ? nullptr : page->shapeForIdentifier(peer);
             const std::size_t index = source && source->parent() == page.get() ? page->indexOfShape(source.get())
                                                                              : pf::NotFound;
@@ -203,10 +158,10 @@ Canvas::Shapes Canvas::handlePasteShapeData(const pf::Value& plist, bool positio
         const pf::Point target = dragStartCanvasPoint_ == pf::Point() ? page->center()
                                                                       : convertPointToComposition(dragStartCanvasPoint_);
         pf::Rect block;
-        for (const auto& entry : made)
-            block = QVCombineRects(block, entry.first->frame());
+        for (const auto& shape : made.shapes)
+            block = QVCombineRects(block, shape->frame());
         const pf::Point offset(target.x - block.width() / 2 - block.x(), target.y - block.height() / 2 - block.y());
-        for (const auto& [shape, peer] : made) {
+        for (const auto& shape : made.shapes) {
             pf::Rect frame = shape->frame();
             shape->dragStart().frame = frame;
             frame.origin = pf::Point(frame.x() + offset.x, frame.y() + offset.y);
@@ -216,19 +171,8 @@ Canvas::Shapes Canvas::handlePasteShapeData(const pf::Value& plist, bool positio
         }
     }
 
-    // Only connections joining two of the shapes just made: any other end would pin a connector to nothing.
-    for (std::size_t i = 0; i < record->connections.size(); ++i) {
-        pf::Value entry = record->connections[i];
-        const QString shapeId = fresh.value(entry.stringForKey(u"shapeIdentifier"));
-        const QString pointerId = fresh.value(entry.stringForKey(u"pointerIdentifier"));
-        if (shapeId.isEmpty() || pointerId.isEmpty()) {
-            pf::logMessage(QStringLiteral("Paste: connection %1 does not join two pasted shapes; skipped").arg(i));
-            continue;
-        }
-        entry.set(QStringLiteral("shapeIdentifier"), shapeId);
-        entry.set(QStringLiteral("pointerIdentifier"), pointerId);
-        Connection::fromPlist(entry, *page);
-    }
+    for (const QString& reason : addRecordConnections(*record, made.freshIdentifiers, *page))
+        pf::logMessage(QStringLiteral("Paste: %1; skipped").arg(reason));
     addShapesToSelection(added);
     return added;
 }
