@@ -40,7 +40,7 @@ private:
     const Composition& page_;
 };
 
-// The page's sudden termination off while the pictures are requested: they are stored as they come.
+// The document's sudden termination off while the pictures are requested (not until they are stored).
 class DocumentTerminationGuard {
 public:
     explicit DocumentTerminationGuard(CanvasDocument& document) : document_(document)
