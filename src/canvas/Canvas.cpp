@@ -42,6 +42,8 @@ Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
             changeRulerOriginCorner(sender->tag());
     });
 
+    registerEditActions();
+
     // Dropped files are read from their names: the desktop hands file contents over as file names.
     registerForDraggedTypes({pf::PasteboardType::shape, pf::PasteboardType::shapeInfo, pf::PasteboardType::color,
                              pf::PasteboardType::tiff, pf::PasteboardType::png, pf::PasteboardType::fileNames});
@@ -56,6 +58,7 @@ Canvas::~Canvas()
     mouseStrategy_.reset();
     if (guideUndoGroup_)
         guideUndoGroup_->first->endUndoGrouping(guideUndoGroup_->second);
+    endDragCopy();
     pageObservers_.clear();
     modeObservers_.clear();
     if (auto page = composition())

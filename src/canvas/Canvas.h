@@ -15,11 +15,13 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/Value.h"
 #include "platform/kit/Cursor.h"
 #include "platform/kit/RulerView.h"
 #include "platform/kit/View.h"
 
 #include <QPointer>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -42,6 +44,7 @@ class ToolTip;
 
 namespace pf {
 class Menu;
+class MenuItem;
 }
 
 class Canvas : public pf::View, public ManipulatorCanvas, public pf::RulerClient {
@@ -425,6 +428,79 @@ public:
     bool usesShapeIndex() const { return usesShapeIndex_; }
     void setUsesShapeIndex(bool on) { usesShapeIndex_ = on; }
 
+    // ---- clipboard (CanvasClipboard.cpp) ----
+    // The selection in page order as a shape record: copies with fresh identifiers, the identifiers of the
+    // shapes they were copied from, and the connections whose two ends are both copied.
+    pf::Value plistCopyFromSelectedShapesAndConnections() const;
+    // Builds shapes from a record (checked first: it may come from another program) and selects them. With
+    // position the block is centred on the last press (the page's centre before any); without, each copy
+    // goes just above the shape it was copied from. Entries naming no stored kind and connections that do
+    // not join two of the new shapes are skipped and logged; nothing added beeps. The new shapes.
+    Shapes handlePasteShapeData(const pf::Value& record, bool position);
+    void copy();
+    void cut();
+    // Our shapes, else TIFF, PNG, picture files, then a picture offered only as JPEG or BMP.
+    void paste();
+    void duplicate();
+    void copyStyle();
+    void pasteStyle();
+    // The document stores the picture; an image shape showing it is added at the page's origin.
+    void handlePasteImageData(const QByteArray& data, std::int64_t imageType, bool resizeToFit);
+    // One image shape per picture file, the first centred on the view point, the next ones 10 points apart.
+    // A view point of exactly (0, 0) gives the page the first picture's size and puts it at the origin.
+    void addImagesForFilesAtPaths(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit);
+    // The image type code of a file extension (any case); -1 for one that is not a picture we keep.
+    static std::int64_t imageTypeForExtention(const QString& extension);
+    // Option-drag: the selection is duplicated in place inside an undo group closed at the release.
+    void beginDragCopy();
+    void endDragCopy();
+
+    // ---- edit commands (CanvasEditCommands.cpp) ----
+    // A text field, text view or spin box has the keys, or the in-place editor runs: edits go to the text.
+    bool isTextObjectFirstResponder() const;
+    bool isSelectionCompletelyUnlocked() const;
+    bool isSelectionGrouped() const;
+    bool selectionContainsGroup() const;
+    bool isEntireSelectionSibling() const;
+    bool canCut() const { return canRemove(); }
+    bool canCopy() const;
+    bool canDuplicate() const { return canCopy(); }
+    bool canChangeImage() const;
+    bool canEditText() const;
+    bool canSelectAll() const;
+    bool canBringToFront() const;
+    bool canSendToBack() const { return canBringToFront(); }
+    bool canGroup() const;
+    bool canUngroup() const;
+    bool canHide() const;
+    bool canUnhide() const;
+    bool canLock() const;
+    bool canUnlock() const;
+    bool canAlign() const;
+    bool canInvert() const;
+    bool canIntersect() const;
+    bool canFlip() const;
+    bool canClosePath() const;
+    bool canReversePath() const;
+    bool canSlicePath() const;
+    bool canCombineShapes() const;
+    bool canConvertToBezier() const;
+    bool canCopyStyle() const;
+    bool canPasteStyle() const;
+    bool canSizeToFitText() const;
+    bool canInsertPoint() const;
+    bool canRemovePoint() const;
+    bool canShowInfo() const { return true; }
+    void remove();
+    void selectAll();
+    void selectShape(const std::shared_ptr<Shape>& shape);
+    void editText();
+    void sizeToFitText();
+    void removeImages();
+    // The test of an action of the command table; actions without one are always enabled.
+    bool validateAction(const QString& action) const;
+    bool validateMenuItem(const pf::MenuItem& item) const override;
+
     // ---- ManipulatorCanvas ----
     bool dragCopy() const override { return dragCopy_; }
     void setDragCopy(bool on) { dragCopy_ = on; }
@@ -483,6 +559,9 @@ private:
     std::shared_ptr<MouseStrategy> mouseStrategy_;
     std::optional<pf::UndoGroupToken> toolUndoGroup_;
     std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>> guideUndoGroup_;
+    std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>> dragCopyUndoGroup_;
+    // The edit commands' actions, registered by the constructor.
+    void registerEditActions();
     pf::UndoManager* toolUndoManager_ = nullptr;
     std::shared_ptr<Lasso> lasso_;
     ToolTip* toolTip_ = nullptr;

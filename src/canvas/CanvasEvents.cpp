@@ -262,7 +262,10 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
     }
     if (!rightClick && manipulator_) {
         optimizeSnapping(p);
-        // Option-drag copies come with the clipboard: Option moves the selection itself until then.
+        // Option-drag moves copies, made in place; the sources stay where they are.
+        dragCopy_ = e.isOptionKeyPressed();
+        if (dragCopy_)
+            beginDragCopy();
         const pf::Rect marks = clearDragMarks();
         manipulator_->beginDragMoveAtPoint(p);
         setNeedsDisplayInCompositionRect(marks);
@@ -322,6 +325,8 @@ void Canvas::mouseUp(const pf::Event& e)
     }
     lastDragEvent_.reset();
     ignoredShapes_.clear();
+    // The Option-drag's copies and their move are one undo step, however the gesture ends.
+    endDragCopy();
     if (killDrag_)
         return;
     if (dragScroll_) {

@@ -9,25 +9,12 @@
 #include "model/StickyDefaults.h"
 #include "platform/foundation/UndoManager.h"
 
-#include <QAbstractSpinBox>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 
 #include <algorithm>
 #include <chrono>
 #include <unordered_set>
 
 namespace {
-
-// A text field of a palette or the in-place editor has the keys: deleting means deleting text then.
-bool textEditorHasFocus()
-{
-    const QWidget* focus = QApplication::focusWidget();
-    return qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus)
-           || qobject_cast<const QPlainTextEdit*>(focus) || qobject_cast<const QAbstractSpinBox*>(focus);
-}
 
 // An image shape whose picture is there to lose, at any depth of a removed group.
 bool removesPresentImage(const Shape& shape)
@@ -170,7 +157,8 @@ void Canvas::selectNone()
 
 bool Canvas::canRemove() const
 {
-    if (textEditorHasFocus() || isEditingText() || !hasSelection() || manipulator_->isLocked())
+    // A text field of a palette or the in-place editor has the keys: deleting means deleting text then.
+    if (isTextObjectFirstResponder() || !hasSelection() || manipulator_->isLocked())
         return false;
     // A shape inside a group is drawn by its group: taking it off the page alone would leave the group
     // drawing a shape the page no longer knows, and undo would put it back on top of the page.

@@ -177,7 +177,8 @@ void Composition::insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t i
     if (!shape || shape.get() == this || containsShape(shape.get()))
         return;
     const std::size_t count = children().size();
-    if (gridEnabled_) {
+    // Duplicates sit exactly on their sources, wherever those are.
+    if (gridEnabled_ && !duplicating_) {
         const pf::Rect old = shape->frame();
         pf::Rect aligned(gridAlignedPointForPoint(old.origin), old.size);
         if (old.width() > 1.0 && old.height() > 1.0)

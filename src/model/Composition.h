@@ -77,8 +77,9 @@ public:
     static std::shared_ptr<Composition> fromPlist(const pf::Value& plist);
 
     // ---- structure ----
-    // Aligns the shape to the grid when it is on, takes it from another parent, registers it, puts it at
-    // index (pf::NotFound or past the end: on top), and registers the removal as undo ("Add %@").
+    // Aligns the shape to the grid when it is on (not while duplicating), takes it from another parent,
+    // registers it, puts it at index (pf::NotFound or past the end: on top), and registers the removal as
+    // undo ("Add %@").
     void insertShapeAtIndex(std::shared_ptr<Shape> shape, std::size_t index) override;
     void addShape(std::shared_ptr<Shape> shape) override { insertShapeAtIndex(std::move(shape), pf::NotFound); }
     // Detaches its connections, deregisters it, takes it off the page; undo puts it back ("Remove %@").

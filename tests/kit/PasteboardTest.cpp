@@ -118,6 +118,32 @@ TEST(PasteboardTest, ForeignOrBrokenDataReadsAsNothing)
     EXPECT_FALSE(board.types().contains(QString()));
 }
 
+TEST(PasteboardTest, AFileManagersOwnListIsReadWhenItComesAlone)
+{
+    const QByteArray list = "copy\nfile:///tmp/a%20picture.png\n\nfile:///tmp/b.jpg\nhttps://example.org/c.png";
+    const std::pair<QByteArray, QStringList> cases[] = {
+        {list, {QStringLiteral("/tmp/a picture.png"), QStringLiteral("/tmp/b.jpg")}},
+        {"cut\nfile:///tmp/d.png", {QStringLiteral("/tmp/d.png")}},
+        // Not a list of copied files: no verb first.
+        {"file:///tmp/a.png\nfile:///tmp/b.png", {}},
+        {"", {}},
+    };
+    for (const auto& [bytes, paths] : cases) {
+        auto mime = std::make_unique<QMimeData>();
+        mime->setData(QStringLiteral("x-special/gnome-copied-files"), bytes);
+        const pf::Pasteboard board(mime.get());
+        EXPECT_TRUE(board.hasType(Type::fileNames));
+        EXPECT_EQ(board.fileNames(), paths) << bytes.constData();
+        // The URI list wins when both are there.
+        mime->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/e.png"))});
+        EXPECT_EQ(board.fileNames(), QStringList{QStringLiteral("/tmp/e.png")});
+    }
+    auto jpeg = std::make_unique<QMimeData>();
+    jpeg->setData(QStringLiteral("image/jpeg"), QByteArray("\xff\xd8"));
+    jpeg->setData(QStringLiteral("image/bmp"), QByteArray("BM"));
+    EXPECT_EQ(pf::Pasteboard(jpeg.get()).types(), (QStringList{Type::jpeg, Type::bmp}));
+}
+
 TEST(PasteboardTest, FileExtensionsCompareLowerCased)
 {
     const std::vector<std::pair<QString, QString>> cases = {

@@ -22,6 +22,25 @@ const QString colorMime = QStringLiteral("application/x-color"); // the desktop'
 // Qt's colour keeps 16 bits a channel; this one carries our colour string exactly beside it.
 const QString exactColorMime = QStringLiteral("application/x-quorvel-color");
 const QString uriListMime = QStringLiteral("text/uri-list");
+const QString jpegMime = QStringLiteral("image/jpeg");
+const QString bmpMime = QStringLiteral("image/bmp");
+// GNOME's file managers put this beside the URI list; some programs offer it alone.
+const QString copiedFilesMime = QStringLiteral("x-special/gnome-copied-files");
+
+// "copy" or "cut", then one URL a line.
+QList<QUrl> copiedFileUrls(const QByteArray& data)
+{
+    QList<QUrl> urls;
+    const QList<QByteArray> lines = data.split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (!line.isEmpty())
+            urls.append(QUrl::fromEncoded(line, QUrl::StrictMode));
+    }
+    if (lines.isEmpty() || (lines[0].trimmed() != "copy" && lines[0].trimmed() != "cut"))
+        urls.clear();
+    return urls;
+}
 
 bool isUnitChannel(double v)
 {
@@ -64,6 +83,10 @@ QString mimeTypeForPasteboardType(const QString& type)
         return colorMime;
     if (type == PasteboardType::fileNames)
         return uriListMime;
+    if (type == PasteboardType::jpeg)
+        return jpegMime;
+    if (type == PasteboardType::bmp)
+        return bmpMime;
     return recordPrefix + type;
 }
 
@@ -75,8 +98,12 @@ QString pasteboardTypeForMimeType(const QString& mime)
         return PasteboardType::tiff;
     if (mime == colorMime || mime == exactColorMime)
         return PasteboardType::color;
-    if (mime == uriListMime)
+    if (mime == uriListMime || mime == copiedFilesMime)
         return PasteboardType::fileNames;
+    if (mime == jpegMime)
+        return PasteboardType::jpeg;
+    if (mime == bmpMime)
+        return PasteboardType::bmp;
     if (mime.startsWith(recordPrefix) && mime.size() > recordPrefix.size())
         return mime.mid(recordPrefix.size());
     return {};
@@ -243,9 +270,12 @@ QStringList Pasteboard::fileNames() const
 {
     QStringList paths;
     const QMimeData* mime = mimeData();
-    if (!mime || !mime->hasUrls())
+    if (!mime)
         return paths;
-    for (const QUrl& url : mime->urls())
+    const QList<QUrl> urls = mime->hasUrls()                   ? mime->urls()
+                             : mime->hasFormat(copiedFilesMime) ? copiedFileUrls(mime->data(copiedFilesMime))
+                                                                : QList<QUrl>();
+    for (const QUrl& url : urls)
         if (url.isLocalFile() && !url.toLocalFile().isEmpty())
             paths.append(url.toLocalFile());
     return paths;

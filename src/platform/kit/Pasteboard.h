@@ -26,6 +26,9 @@ namespace pf {
 namespace PasteboardType {
 inline const QString png = QStringLiteral("public.png");
 inline const QString tiff = QStringLiteral("public.tiff");
+// Read only: pictures some programs offer in no other form.
+inline const QString jpeg = QStringLiteral("public.jpeg");
+inline const QString bmp = QStringLiteral("com.microsoft.bmp");
 inline const QString color = QStringLiteral("public.color");
 // Local files, as a list of paths.
 inline const QString fileNames = QStringLiteral("public.file-url");
@@ -90,7 +93,8 @@ public:
     std::optional<Value> propertyListForType(const QString& type, QString* errorOut = nullptr) const;
     // A colour whose channels are finite and within 0 to 1; empty otherwise.
     OptionalColor color() const;
-    // The local files named, in order; other URLs are left out.
+    // The local files named, in order; other URLs are left out. A file manager that offers only its own
+    // list of copied files ("copy" or "cut", then one URL a line) is read too.
     QStringList fileNames() const;
 
 private:
