@@ -302,14 +302,6 @@ public:
     void evenlyDistributeShapesVertical();
     // Every user guide, in one undoable step "Edit Guides".
     void clearGuides();
-    // The tests of these commands.
-    bool canBringToFront() const;
-    bool canSendToBack() const;
-    bool canGroup() const;
-    bool canUngroup() const;
-    bool canAlign() const;
-    bool canHide() const;
-    bool canUnhide() const;
 
     // ---- temporary guides (CanvasGuides.cpp) ----
     // The snapping lines of the running drag or nudge.

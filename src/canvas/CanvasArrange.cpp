@@ -47,48 +47,6 @@ bool allSiblings(const Shapes& shapes)
 
 } // namespace
 
-// ---- tests ----
-
-bool Canvas::canBringToFront() const
-{
-    const Shapes shapes = selectedShapes();
-    return !shapes.empty() && std::none_of(shapes.begin(), shapes.end(), [](const auto& s) { return s->isGrouped(); });
-}
-
-bool Canvas::canSendToBack() const { return canBringToFront(); }
-
-bool Canvas::canGroup() const
-{
-    const Shapes shapes = selectedShapes();
-    return shapes.size() > 1 && allSiblings(shapes);
-}
-
-bool Canvas::canUngroup() const
-{
-    const Shapes shapes = selectedShapes();
-    return std::any_of(shapes.begin(), shapes.end(), [](const auto& s) { return s->isGroup(); });
-}
-
-bool Canvas::canAlign() const
-{
-    const Shapes shapes = selectedShapes();
-    return shapes.size() > 1 && std::none_of(shapes.begin(), shapes.end(), [](const auto& s) { return s->isLocked(); });
-}
-
-bool Canvas::canHide() const
-{
-    const Shapes shapes = selectedShapes();
-    return std::any_of(shapes.begin(), shapes.end(), [](const auto& s) { return !s->isHidden(); }) &&
-           std::none_of(shapes.begin(), shapes.end(), [](const auto& s) { return s->isLocked(); });
-}
-
-bool Canvas::canUnhide() const
-{
-    const Shapes shapes = selectedShapes();
-    return std::any_of(shapes.begin(), shapes.end(), [](const auto& s) { return s->isHidden(); }) &&
-           std::none_of(shapes.begin(), shapes.end(), [](const auto& s) { return s->isLocked(); });
-}
-
 // ---- stacking ----
 
 namespace {
