@@ -1,6 +1,7 @@
 #include "platform/kit/View.h"
 
 #include "platform/graphics/PainterContext.h"
+#include "platform/kit/DraggingSource.h"
 #include "platform/kit/InputState.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
@@ -535,7 +536,13 @@ bool View::carriesRegisteredType(const QDropEvent& e) const
 
 DraggingInfo View::draggingInfo(const QDropEvent& e) const
 {
-    return DraggingInfo{locationOf(e.position()), dragOperationsFromQt(e.possibleActions()), Pasteboard(e.mimeData())};
+    // A drag from this program answers with its source's mask for the keys held; Qt knows only the
+    // actions offered everywhere.
+    const DraggingSession* session = e.source() ? currentDraggingSession() : nullptr;
+    const DragOperation mask =
+        session ? session->operationMask(DraggingContext::WithinApplication, Event::modifierFlagsForQt(e.modifiers().toInt()))
+                : dragOperationsFromQt(e.possibleActions());
+    return DraggingInfo{locationOf(e.position()), mask, Pasteboard(e.mimeData())};
 }
 
 void View::dragEnterEvent(QDragEnterEvent* e)
