@@ -3,6 +3,7 @@
 #include "kit/KitTestSupport.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/kit/DraggingSource.h"
 #include "platform/kit/InputState.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/ScrollView.h"
@@ -133,6 +134,14 @@ protected:
     }
 
     pf::VirtualClock clock;
+    // The drag loop: what the test does while a drag from the list runs, then the end it reports.
+    std::function<void(pf::DraggingSession&)> duringDrag;
+    int dragsRun = 0;
+    pf::ScopedDraggingLoop dragLoop{[this](pf::DraggingSession& session, pf::View&) {
+        ++dragsRun;
+        if (duringDrag)
+            duringDrag(session);
+    }};
     // Before the widgets: the list holds them unowned until it goes.
     Source source;
     Delegate delegate;
@@ -327,19 +336,22 @@ TEST_F(ListFixture, ADragStartsOnceThePointerLeavesTheSquareRoundThePress)
     drag(pf::Point(121, 60));
     drag(pf::Point(100, 81));
     EXPECT_FALSE(list->isDragSource());
+    duringDrag = [&](pf::DraggingSession&) {
+        EXPECT_TRUE(list->isDragSource());
+        EXPECT_EQ(list->draggingIndexes(), (QVIndexSet{1, 2}));
+        EXPECT_EQ(list->draggingVisibleIndexes(), (QVIndexSet{1, 2}));
+        // Layout waits while the drag runs.
+        source.count = 1;
+        list->reloadData();
+        EXPECT_EQ(list->items().size(), 7u);
+    };
     drag(pf::Point(123, 60));
-    EXPECT_TRUE(list->isDragSource());
-    EXPECT_EQ(list->draggingIndexes(), (QVIndexSet{1, 2}));
-    EXPECT_EQ(list->draggingVisibleIndexes(), (QVIndexSet{1, 2}));
-    // Layout waits while the drag runs.
-    source.count = 1;
-    list->reloadData();
-    EXPECT_EQ(list->items().size(), 7u);
-
-    release(pf::Point(123, 60));
+    EXPECT_EQ(dragsRun, 1);
+    // The drag's end (here with none, where the pointer is) clears the state and reloads.
     EXPECT_FALSE(list->isDragSource());
     EXPECT_TRUE(list->draggingIndexes().empty());
     EXPECT_EQ(list->items().size(), 1u);
+    release(pf::Point(123, 60));
     // The drag carried the selection; it did not change.
     EXPECT_EQ(list->selectionIndexes(), (QVIndexSet{1, 2}));
 }

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <utility>
+
 namespace pf {
 
 DraggingSource::~DraggingSource() = default;
@@ -108,6 +110,7 @@ DragOperation DraggingSession::endedAt(Point pointerOnScreen, Qt::DropAction act
     // Qt offers one set of actions everywhere; what the context does not allow did not happen for us.
     if (!(qtActionsForMask(source_.sourceOperationMaskForDraggingContext(context)) & action))
         operation = DragOp::None;
+    endOperation_ = operation;
     source_.draggingSessionEndedAtPoint(imageOrigin(pointerOnScreen), operation);
     return operation;
 }
@@ -117,14 +120,10 @@ const DraggingSession* currentDraggingSession()
     return runningSession();
 }
 
-DragOperation beginDraggingSession(View& view, std::vector<DraggingItem> items, const Event& e,
-                                   DraggingSource& source)
-{
-    if (runningSession())
-        return DragOp::None;
-    DraggingSession session(source, std::move(items), e.location, e.screenLocation);
-    runningSession() = &session;
+namespace {
 
+void runQtDrag(DraggingSession& session, View& view)
+{
     auto* drag = new QDrag(&view);
     drag->setMimeData(session.makeMimeData().release());
     const QImage image = session.image();
@@ -146,8 +145,37 @@ DragOperation beginDraggingSession(View& view, std::vector<DraggingItem> items, 
                                                              : DraggingContext::OutsideApplication;
     if (guard)
         guard->deleteLater();
+    session.endedAt(Point::fromQt(QCursor::pos()), action, context);
+}
+
+DraggingLoop& draggingLoop()
+{
+    static DraggingLoop loop = runQtDrag;
+    return loop;
+}
+
+} // namespace
+
+ScopedDraggingLoop::ScopedDraggingLoop(DraggingLoop loop) : previous_(std::exchange(draggingLoop(), std::move(loop))) {}
+
+ScopedDraggingLoop::~ScopedDraggingLoop()
+{
+    draggingLoop() = std::move(previous_);
+}
+
+DragOperation beginDraggingSession(View& view, std::vector<DraggingItem> items, const Event& e,
+                                   DraggingSource& source)
+{
+    if (runningSession())
+        return DragOp::None;
+    DraggingSession session(source, std::move(items), e.location, e.screenLocation);
+    runningSession() = &session;
+    const DraggingLoop loop = draggingLoop();
+    loop(session, view);
     runningSession() = nullptr;
-    return session.endedAt(Point::fromQt(QCursor::pos()), action, context);
+    if (!session.hasEnded())
+        session.endedAt(Point::fromQt(QCursor::pos()), Qt::IgnoreAction, DraggingContext::OutsideApplication);
+    return session.endOperation();
 }
 
 } // namespace pf

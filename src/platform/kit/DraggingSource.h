@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPoint>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,6 +76,7 @@ public:
     // once; a second end is ignored.
     DragOperation endedAt(Point pointerOnScreen, Qt::DropAction action, DraggingContext context);
     bool hasEnded() const { return ended_; }
+    DragOperation endOperation() const { return endOperation_; }
 
 private:
     Point imageOrigin(Point pointerOnScreen) const { return pointerOnScreen - hotSpot_; }
@@ -84,15 +86,31 @@ private:
     Point hotSpot_;
     Point lastPointer_;
     bool ended_ = false;
+    DragOperation endOperation_ = DragOp::None;
 };
 
 // The session running now (from this program), else null: destinations in this program ask it for the
 // source's mask.
 const DraggingSession* currentDraggingSession();
 
+// The loop of a drag: it reports the moves and the end to the session. The program's is Qt's drag; tests
+// replace it for a scope with one that plays a drag.
+using DraggingLoop = std::function<void(DraggingSession& session, View& view)>;
+class ScopedDraggingLoop {
+public:
+    explicit ScopedDraggingLoop(DraggingLoop loop);
+    ~ScopedDraggingLoop();
+    ScopedDraggingLoop(const ScopedDraggingLoop&) = delete;
+    ScopedDraggingLoop& operator=(const ScopedDraggingLoop&) = delete;
+
+private:
+    DraggingLoop previous_;
+};
+
 // Runs a drag of the items from view, begun by event e (a mouse-down or -dragged in view's points);
 // returns when it is over, the source having heard of the moves and the end. One at a time: a call while
-// one runs does nothing and answers none.
+// one runs does nothing and answers none. A loop that reports no end ends the drag
+// with none where the pointer is.
 DragOperation beginDraggingSession(View& view, std::vector<DraggingItem> items, const Event& e,
                                    DraggingSource& source);
 
