@@ -1,7 +1,7 @@
 // A short animation stepped on the main queue's clock, so that tests play it with the virtual clock: the
 // step is given the eased progress from 0 to 1 about sixty times a second, then 1 exactly, then the
-// end is reported as finished. Stopping it (or destroying it) reports an unfinished end; a new start
-// stops the one running first.
+// end is reported as finished. Stopping it reports an unfinished end, and a new start stops the one
+// running first; destroying it reports nothing (its owner may be going too).
 #pragma once
 
 #include "platform/foundation/Dispatch.h"
