@@ -462,7 +462,21 @@ void View::handlePress(QMouseEvent* e)
 {
     const Point screen = Point::fromQt(e->globalPosition());
     const int button = e->button() == Qt::NoButton ? 0 : std::countr_zero(unsigned(e->button()));
-    clickCount_ = InputState::shared().clickCounter().press(button, screen, double(e->timestamp()) / 1000.0);
+    // Qt hands a press a child passed on to the parent as a copy: the same press, counted once, or a
+    // click on a view inside another would arrive there as a double click.
+    struct CountedPress {
+        quint64 timestamp;
+        Point screen;
+        int button;
+        int count;
+    };
+    static std::optional<CountedPress> last;
+    if (last && last->timestamp == e->timestamp() && last->screen == screen && last->button == button) {
+        clickCount_ = last->count;
+    } else {
+        clickCount_ = InputState::shared().clickCounter().press(button, screen, double(e->timestamp()) / 1000.0);
+        last = CountedPress{e->timestamp(), screen, button, clickCount_};
+    }
     Event ev = Event::fromMouseButton(*e, clickCount_);
     ev.location = locationOf(e->position());
     pressedButtons_ |= e->button();
