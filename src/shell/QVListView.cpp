@@ -45,12 +45,6 @@ double extentAlong(const pf::Rect& r, bool portrait)
     return portrait ? r.height() : r.width();
 }
 
-pf::Rect interpolated(const pf::Rect& a, const pf::Rect& b, double t)
-{
-    return pf::Rect(pf::Animation::mix(a.x(), b.x(), t), pf::Animation::mix(a.y(), b.y(), t),
-                    pf::Animation::mix(a.width(), b.width(), t), pf::Animation::mix(a.height(), b.height(), t));
-}
-
 } // namespace
 
 // Item
@@ -858,7 +852,7 @@ void QVListView::layoutItemsWhileDragging()
     gapAnimation_.start(gapAnimationDuration, [views, from, to = draggingTargetFrames_](double t) {
         for (std::size_t k = 0; k < views.size(); ++k)
             if (views[k])
-                views[k]->setFrame(interpolated(from[k], to[k], t));
+                views[k]->setFrame(pf::Animation::mix(from[k], to[k], t));
     });
 }
 

@@ -21,12 +21,6 @@ pf::Size pointSize(const QImage& image)
     return image.isNull() ? pf::Size() : pf::Size::fromQt(QSizeF(image.size()) / image.devicePixelRatio());
 }
 
-pf::Rect mixed(const pf::Rect& a, const pf::Rect& b, double t)
-{
-    return pf::Rect(pf::Animation::mix(a.x(), b.x(), t), pf::Animation::mix(a.y(), b.y(), t),
-                    pf::Animation::mix(a.width(), b.width(), t), pf::Animation::mix(a.height(), b.height(), t));
-}
-
 } // namespace
 
 // One picture in the window: scaled to fill its frame (the inside image, axes independently) or scaled
@@ -241,7 +235,7 @@ void ZOVDragEffectManager::updatePosition()
     swap_.start(
         swapDuration,
         [wanted, other, from, to](double t) {
-            wanted->setFrame(mixed(from, to, t));
+            wanted->setFrame(pf::Animation::mix(from, to, t));
             wanted->setOpacity(t);
             other->setOpacity(1 - t);
         },
@@ -265,7 +259,7 @@ void ZOVDragEffectManager::centerWindowOverPoint(pf::Point p, pf::Size offset, b
         return;
     }
     const pf::Rect from = frame_;
-    move_.start(slideBackDuration, [this, from, target](double t) { setWindowFrame(mixed(from, target, t)); });
+    move_.start(slideBackDuration, [this, from, target](double t) { setWindowFrame(pf::Animation::mix(from, target, t)); });
 }
 
 void ZOVDragEffectManager::endDragShowWithResult(pf::DragOperation result, bool animated)

@@ -802,3 +802,46 @@ TEST_F(ListFixture, TheDragEndRunsThePoofOnlyOutsideTheListAndWhenTheDelegateWan
     }
     EXPECT_EQ(delegate.ended, (std::vector<pf::DragOperation>(3, pf::DragOp::None)));
 }
+
+namespace {
+
+// A list that writes the row type, as the lists built on this one write theirs.
+class RowWritingList : public QVListView {
+public:
+    using QVListView::QVListView;
+    QStringList writableTypesForPasteboard() const override { return {QVListItemPboardType}; }
+    pf::Value pasteboardPropertyListForType(const QString& type) override
+    {
+        return type == QVListItemPboardType ? pf::Value(QStringLiteral("rows")) : pf::Value();
+    }
+};
+
+} // namespace
+
+TEST_F(ListFixture, AListBuiltOnTheBaseWritesItsTypeIntoTheDragAndTheRowTypeTravelsAsARecord)
+{
+    auto* writer = new RowWritingList(pf::Rect(0, 0, 200, 300));
+    writer->setScrollView(scroll);
+    scroll->setDocumentView(writer); // the scroll view lets the first list go
+    list = writer;
+    list->setDataSource(&source);
+    list->setDelegate(&delegate);
+    source.count = 5;
+    list->reloadData();
+    std::unique_ptr<QMimeData> carried;
+    pf::DragOperation inside = pf::DragOp::None;
+    pf::DragOperation outside = pf::DragOp::Copy;
+    dragRows({2}, [&](pf::DraggingSession& session) {
+        carried = session.makeMimeData();
+        inside = session.operationMask(pf::DraggingContext::WithinApplication, pf::OptionKeyMask);
+        outside = session.operationMask(pf::DraggingContext::OutsideApplication, 0);
+    });
+    ASSERT_TRUE(carried);
+    EXPECT_TRUE(carried->hasFormat(QStringLiteral("application/x-QVListItemPboardType")));
+    const pf::Pasteboard board(carried.get());
+    EXPECT_TRUE(board.hasType(QVListItemPboardType));
+    EXPECT_EQ(board.propertyListForType(QVListItemPboardType), pf::Value(QStringLiteral("rows")));
+    // Moves inside the program whatever keys are held; nothing outside it.
+    EXPECT_EQ(inside, pf::DragOp::Move);
+    EXPECT_EQ(outside, pf::DragOp::None);
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Geometry.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,8 +29,13 @@ public:
 
     // Ease in and out, as the platform's default timing.
     static double ease(double t);
-    // a + (b − a) × t.
+    // a + (b − a) × t, and so for each side of a rectangle.
     static double mix(double a, double b, double t) { return a + (b - a) * t; }
+    static Rect mix(const Rect& a, const Rect& b, double t)
+    {
+        return Rect(mix(a.x(), b.x(), t), mix(a.y(), b.y(), t), mix(a.width(), b.width(), t),
+                    mix(a.height(), b.height(), t));
+    }
 
 private:
     void frame();
