@@ -1,14 +1,18 @@
 #include "shell/QVListView.h"
 
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/kit/InputState.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/Poof.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Services.h"
 #include "platform/kit/Window.h"
 
+#include <QPainter>
 #include <QPixmap>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -23,6 +27,23 @@ QString addressString(const void* p)
 
 // The square round the mouse-down inside which motion is still a click, not a drag.
 constexpr double dragThreshold = 44;
+
+// The gap layout's animation; the pause of layout after a drop, so that the owner's reload cannot
+// disturb the views before they settle; the wait before a foreign drag's gap closes once it has left.
+constexpr std::chrono::milliseconds gapAnimationDuration(50);
+constexpr std::chrono::milliseconds layoutPauseAfterDrop(150);
+constexpr std::chrono::milliseconds reloadAfterForeignDragLeft(300);
+const QString reloadAfterExitTag = QStringLiteral("reloadData");
+
+double along(const pf::Rect& r, bool portrait)
+{
+    return portrait ? r.origin.y : r.origin.x;
+}
+
+double extentAlong(const pf::Rect& r, bool portrait)
+{
+    return portrait ? r.height() : r.width();
+}
 
 } // namespace
 
@@ -124,6 +145,7 @@ QVListView::QVListView(const pf::Rect& frame, QWidget* parent) : pf::View(frame,
 
 QVListView::~QVListView()
 {
+    gapAnimation_.stop();
     delayedCalls_.cancelPreviousPerformRequests();
     windowObservations_.clear();
     scrollObservation_.reset();
@@ -144,6 +166,8 @@ std::optional<QString> QVListView::runLayoutPass()
         return std::nullopt;
     }
     inLayoutPass_ = true;
+    // The views go where the pass puts them, not where a drag's gap was sending them.
+    gapAnimation_.stop();
     std::optional<QString> failure;
     // A pass that resizes the list asks for one more; the size settles within a couple.
     for (int round = 0; round < 4; ++round) {
@@ -447,6 +471,9 @@ void QVListView::mouseDragged(const pf::Event& e)
     isDragSource_ = true;
     draggingSourceDragDidBegin();
     beginDraggingSessionWithEvent(e);
+    // A session took the release: the drag is over once it returns.
+    if (!isDragSource_)
+        tracking_ = Tracking::Idle;
 }
 
 void QVListView::mouseUp(const pf::Event& e)
@@ -468,6 +495,8 @@ void QVListView::mouseUp(const pf::Event& e)
 
 void QVListView::draggingSourceDragDidEnd()
 {
+    // The frames recorded on entry belong to this drag; the next one records its own.
+    itemFrames_.clear();
     draggingVisibleIndexes_.reset();
     draggingIndexes_.clear();
     isDragSource_ = false;
@@ -587,4 +616,289 @@ void QVListView::viewDidMoveToWindow()
     for (const QString& name : {pf::Window::didBecomeMainNotification, pf::Window::didResignMainNotification})
         windowObservations_.push_back(pf::NotificationCenter::defaultCenter().addObserver(
             name, window, [this](const pf::Notification&) { setNeedsDisplay(); }));
+}
+
+// Drag source
+
+QImage QVListView::draggingImageForItemsAtIndexes(const QVIndexSet* indexes, const pf::Event& e,
+                                                  pf::Point* offset) const
+{
+    if (!indexes || indexes->empty())
+        return {};
+    std::vector<QImage> images;
+    double height = 0;
+    double width = 0;
+    const QVListItem* last = nullptr;
+    for (std::size_t index : *indexes) {
+        last = itemAtIndex(index);
+        if (!last) {
+            width = 0;
+            continue;
+        }
+        QImage picture = const_cast<QVListItem*>(last)->draggingImage();
+        if (!picture.isNull())
+            images.push_back(std::move(picture));
+        height += last->frame().height();
+        width = last->frame().width();
+    }
+    if (offset && last)
+        *offset = e.location - last->frame().origin - pf::Point(0, last->frame().height());
+    if (width <= 0 || height <= 0)
+        return {};
+
+    const qreal scale = images.empty() ? devicePixelRatioF() : images.front().devicePixelRatio();
+    QImage image(QSize(int(std::ceil(width * scale)), int(std::ceil(height * scale))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setOpacity(0.5);
+    // Stacked in index order from the top: the first row is uppermost.
+    double y = 0;
+    for (const QImage& picture : images) {
+        const QSizeF size = QSizeF(picture.size()) / picture.devicePixelRatio();
+        painter.drawImage(QRectF(QPointF(0, y), size), picture);
+        y += size.height();
+    }
+    return image;
+}
+
+void QVListView::beginDraggingSessionWithEvent(const pf::Event& e)
+{
+    if (draggingIndexes_.empty())
+        return;
+    dragOffset_ = pf::Point();
+    QImage image;
+    if (delegateImplements(QVListViewDelegate::Operation::DraggingImageForItemsAtIndexes))
+        image = delegate_->listViewDraggingImageForItemsAtIndexes(*this, draggingIndexes_,
+                                                                  lastMouseDownEvent_.value_or(e), &dragOffset_);
+    else
+        image = draggingImageForItemsAtIndexes(&draggingIndexes_, e, &dragOffset_);
+    bool slideBack = true;
+    if (delegateImplements(QVListViewDelegate::Operation::CanDragItemsAtIndexes)
+        && !delegate_->listViewCanDragItemsAtIndexes(*this, draggingIndexes_, e, &slideBack)) {
+        draggingIndexes_.clear();
+        return;
+    }
+    // Centred on the pointer, whatever offset the image's maker proposed.
+    const pf::Size size = image.isNull() ? pf::Size() : pf::Size::fromQt(QSizeF(image.size()) / image.devicePixelRatio());
+    dragOffset_ = pf::Point(size.width / 2, size.height / 2);
+    pf::DraggingItem item;
+    const QStringList types = writableTypesForPasteboard();
+    item.content = pf::PasteboardContent(types);
+    for (const QString& type : types) {
+        const pf::Value plist = pasteboardPropertyListForType(type);
+        if (!plist.isNull())
+            item.content.setPropertyList(type, plist);
+    }
+    item.draggingFrame = pf::Rect(e.location - dragOffset_, size);
+    item.image = image;
+    pf::beginDraggingSession(*this, {std::move(item)}, e, *this);
+}
+
+pf::DragOperation QVListView::sourceOperationMaskForDraggingContext(pf::DraggingContext context)
+{
+    return context == pf::DraggingContext::WithinApplication ? pf::DragOp::Move : pf::DragOp::None;
+}
+
+void QVListView::draggingSessionEndedAtPoint(pf::Point p, pf::DragOperation operation)
+{
+    // The picture's corner moved to its centre, where the pointer held it.
+    const pf::Point q = p + dragOffset_;
+    const QWidget* top = window();
+    const QPoint inWindow = top ? top->mapFromGlobal(q.toQt()).toPoint() : QPoint();
+    const QRect visibleInWindow = top ? QRect(mapTo(top, visibleRect().toQt().topLeft().toPoint()),
+                                              visibleRect().toQt().size().toSize())
+                                      : QRect();
+    if (!visibleInWindow.contains(inWindow) && delegateImplements(QVListViewDelegate::Operation::ShouldRunPoof)
+        && delegate_->listViewShouldRunPoofAt(*this, q, draggingIndexes_))
+        pf::runPoofAtPoint(q.toQt().toPoint());
+    layoutOrLog();
+    draggingSourceDragDidEnd();
+    if (delegateImplements(QVListViewDelegate::Operation::DraggingSessionEnded))
+        delegate_->listViewDraggingSessionEnded(*this, q, operation);
+}
+
+// Drop target
+
+pf::DragOperation QVListView::draggingEntered(const pf::DraggingInfo& info)
+{
+    // Back before the gap closed: the views stay where the drag put them.
+    delayedCalls_.cancelPreviousPerformRequests(reloadAfterExitTag);
+    delegateRespondsToValidateDrop_ = delegateImplements(QVListViewDelegate::Operation::ValidateDrop);
+    if (itemFrames_.empty())
+        for (const QVListItem* item : items_)
+            itemFrames_.push_back(item->frame());
+    if (!info.pasteboard.hasType(QVListItemPboardType))
+        return pf::DragOp::None;
+    const std::optional<pf::Event>& current = pf::InputState::shared().currentEvent();
+    const bool option = current && (current->modifierFlags & pf::OptionKeyMask);
+    if ((info.sourceOperationMask & pf::DragOp::Copy) && option)
+        return pf::DragOp::Copy;
+    if (info.sourceOperationMask & pf::DragOp::Move)
+        return pf::DragOp::Move;
+    return pf::DragOp::None;
+}
+
+pf::DragOperation QVListView::draggingUpdated(const pf::DraggingInfo& info)
+{
+    if (!delegateImplements(QVListViewDelegate::Operation::ValidateDrop))
+        return pf::DragOp::None;
+    const bool rowDrag = draggingVisibleIndexes_.has_value() || info.pasteboard.hasType(QVListItemPboardType);
+    const pf::Point p = info.draggingLocation;
+    std::size_t index = rowDrag ? indexForItemWhileDraggingAtPoint(p) : indexForItemAtPoint(p);
+    const std::size_t c = items_.size();
+    if (index == pf::NotFound || index > c)
+        index = c;
+    const std::size_t first = items_.empty() ? 0 : items_.front()->index();
+    dropVisibleIndex_ = index;
+    dropIndex_ = index + first;
+
+    const QVListItem* target = itemWhileDraggingAtIndex(dropIndex_);
+    const pf::Point q = target ? p - target->frame().origin : p;
+    const pf::Rect b = target ? target->bounds() : pf::Rect();
+    pf::Rect before;
+    pf::Rect after;
+    if (isPortrait()) {
+        before = pf::Rect(b.x(), b.y(), b.width(), b.height() / 3);
+        after = pf::Rect(b.x(), std::ceil(b.height() * 0.66), b.width(), b.height() / 3);
+    } else {
+        before = pf::Rect(b.x(), b.y(), b.width() / 3, b.height());
+        after = pf::Rect(std::ceil(b.width() * 0.66), b.y(), b.width() / 3, b.height());
+    }
+    dropOp_ = 0;
+    if (rowDrag) {
+        if (before.contains(q)) {
+            dropOp_ = 1;
+        } else if (after.contains(q)) {
+            ++dropIndex_;
+            ++dropVisibleIndex_;
+            dropOp_ = 1;
+        }
+    }
+    const std::size_t lastDragged = draggingIndexes_.empty() ? 0 : *draggingIndexes_.rbegin();
+    if (!draggingVisibleIndexes_ && dropIndex_ > lastDragged)
+        ++dropIndex_;
+    const pf::DragOperation answer = delegate_->listViewValidateDrop(*this, info, &dropIndex_, &dropOp_);
+    layoutItemsWhileDragging();
+    return answer;
+}
+
+std::size_t QVListView::indexForItemWhileDraggingAtPoint(pf::Point p) const
+{
+    if (itemFrames_.empty() || items_.empty())
+        return pf::NotFound;
+    const std::size_t first = items_.front()->index();
+    const std::size_t d = draggingIndexes_.size();
+    const std::size_t firstDragged =
+        draggingVisibleIndexes_ && !draggingVisibleIndexes_->empty() ? *draggingVisibleIndexes_->begin() : pf::NotFound;
+    for (std::size_t j = 0; j < itemFrames_.size(); ++j) {
+        if (j >= items_.size())
+            return pf::NotFound;
+        if (itemFrames_[j].contains(p))
+            return items_[j]->index() - first + (d > 0 && j >= firstDragged ? d : 0);
+    }
+    return pf::NotFound;
+}
+
+QVListItem* QVListView::itemWhileDraggingAtIndex(std::size_t index) const
+{
+    QVListItem* view = itemAtIndex(index);
+    const std::size_t firstDragged =
+        draggingVisibleIndexes_ && !draggingVisibleIndexes_->empty() ? *draggingVisibleIndexes_->begin() : 0;
+    if (view && view == itemAtVisibleIndex(firstDragged))
+        if (QVListItem* next = itemAtVisibleIndex(index + 1))
+            view = next;
+    if (view || items_.empty())
+        return view;
+    return items_.back();
+}
+
+void QVListView::layoutItemsWhileDragging()
+{
+    const bool portrait = isPortrait();
+    const std::size_t c = items_.size();
+    double gap = 0;
+    if (draggingVisibleIndexes_ && !draggingVisibleIndexes_->empty()) {
+        for (std::size_t k : *draggingVisibleIndexes_)
+            if (k < c)
+                gap += extentAlong(items_[k]->frame(), portrait);
+    } else {
+        gap = itemExtent_ > 0 ? itemExtent_ : 44.0;
+    }
+    const double s = items_.empty() ? 0 : along(items_.front()->frame(), portrait);
+    const double o = along(visibleRect(), portrait);
+    double position = o > 0 ? s : std::min(s, 0.0);
+
+    std::vector<QPointer<QVListItem>> views;
+    std::vector<pf::Rect> from;
+    draggingTargetFrames_.clear();
+    for (std::size_t k = 0; k < c; ++k) {
+        QVListItem* view = items_[k];
+        pf::Rect f = view->frame();
+        (portrait ? f.origin.y : f.origin.x) = position;
+        const bool dragged = draggingVisibleIndexes_ && draggingVisibleIndexes_->count(k);
+        view->setHidden(dragged);
+        if (k >= dropVisibleIndex_)
+            (portrait ? f.origin.y : f.origin.x) += gap;
+        views.emplace_back(view);
+        from.push_back(view->frame());
+        draggingTargetFrames_.push_back(f);
+        if (!dragged)
+            position += extentAlong(f, portrait) + itemMargin_;
+    }
+    gapAnimation_.start(gapAnimationDuration, [views, from, to = draggingTargetFrames_](double t) {
+        for (std::size_t k = 0; k < views.size(); ++k)
+            if (views[k])
+                views[k]->setFrame(pf::Animation::mix(from[k], to[k], t));
+    });
+}
+
+void QVListView::draggingExited(const pf::DraggingInfo&)
+{
+    if (isDragSource_)
+        return;
+    delayedCalls_.performAfterDelay(
+        [this] {
+            gapAnimation_.stop();
+            itemFrames_.clear();
+            reloadOrLog();
+        },
+        reloadAfterForeignDragLeft, reloadAfterExitTag);
+}
+
+void QVListView::draggingEnded(const pf::DraggingInfo&)
+{
+    draggingIndexes_.clear();
+}
+
+bool QVListView::performDragOperation(const pf::DraggingInfo& info)
+{
+    const std::size_t lastDragged = draggingIndexes_.empty() ? 0 : *draggingIndexes_.rbegin();
+    if (dropIndex_ != pf::NotFound && dropIndex_ > lastDragged) {
+        // A row moved down lands one place earlier once it is taken out.
+        --dropIndex_;
+        --dropVisibleIndex_;
+    }
+    if (dataSource_) {
+        const std::size_t n = dataSource_->numberOfItemsInListView(*this);
+        const std::size_t m = n > draggingIndexes_.size() ? n - draggingIndexes_.size() : 0;
+        if (dropIndex_ == pf::NotFound || dropIndex_ > m)
+            dropIndex_ = m;
+    }
+    itemFrames_.clear();
+    suppressLayout_ = true;
+    delayedCalls_.performAfterDelay([this] { unsuppressLayout(); }, layoutPauseAfterDrop,
+                                    QStringLiteral("unsuppressLayout"));
+    if (!delegateImplements(QVListViewDelegate::Operation::AcceptDrop))
+        return false;
+    return delegate_->listViewAcceptDrop(*this, info, dropIndex_, dropOp_);
+}
+
+void QVListView::unsuppressLayout()
+{
+    suppressLayout_ = false;
+    layoutOrLog();
 }

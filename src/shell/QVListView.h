@@ -14,7 +14,9 @@
 #include "platform/foundation/NotFound.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Gradient.h"
+#include "platform/kit/Animation.h"
 #include "platform/kit/Dragging.h"
+#include "platform/kit/DraggingSource.h"
 #include "platform/kit/ScrollView.h"
 #include "shell/QVView.h"
 
@@ -35,6 +37,9 @@ class Menu;
 }
 
 using QVIndexSet = std::set<std::size_t>;
+
+// The list's row type: a drag whose pasteboard holds it is a drag of rows, dropped between them.
+inline const QString QVListItemPboardType = QStringLiteral("QVListItemPboardType");
 
 class QVListView;
 
@@ -179,7 +184,11 @@ public:
     virtual void listViewDraggingSessionEnded(QVListView&, pf::Point, pf::DragOperation) {}
 };
 
-class QVListView : public pf::View {
+// Drag and drop: the selection is dragged out as one picture centred on the pointer; a drag over the list
+// (from it, or a foreign one of a type the owner registered) hides the dragged rows and opens a gap at the
+// drop position, animated. The list never changes its data: the delegate validates and accepts the drop,
+// then reloads. Drop operations: 0 on the item, 1 above (before) it.
+class QVListView : public pf::View, public pf::DraggingSource {
 public:
     enum Orientation : int { Portrait = 0, Landscape = 1 };
 
@@ -260,6 +269,36 @@ public:
     const std::optional<QVIndexSet>& draggingVisibleIndexes() const { return draggingVisibleIndexes_; }
     bool isDragSource() const { return isDragSource_; }
     bool isLayoutSuppressed() const { return suppressLayout_; }
+    pf::Point dragOffset() const { return dragOffset_; }
+    std::size_t dropIndex() const { return dropIndex_; }
+    std::size_t dropVisibleIndex() const { return dropVisibleIndex_; }
+    int dropOperation() const { return dropOp_; }
+    const std::vector<pf::Rect>& itemFrames() const { return itemFrames_; }
+    // Where the last layout during a drag sends each shown view (by visible position), which the
+    // animation reaches after 0.05 s.
+    const std::vector<pf::Rect>& draggingTargetFrames() const { return draggingTargetFrames_; }
+
+    // The list as the drag's pasteboard writer: nothing here; lists built on it write their own type from
+    // the delegate's property list.
+    virtual QStringList writableTypesForPasteboard() const { return {}; }
+    virtual pf::Value pasteboardPropertyListForType(const QString&) { return {}; }
+    // The list's drag image: the rows' pictures stacked in index order, the whole half transparent. A null
+    // image for no rows. With an offset, it gets the event's location in the last row's view, less its
+    // height in y.
+    QImage draggingImageForItemsAtIndexes(const QVIndexSet* indexes, const pf::Event& e, pf::Point* offset) const;
+
+    // Drag source.
+    pf::DragOperation sourceOperationMaskForDraggingContext(pf::DraggingContext context) override;
+    bool ignoreModifierKeysForDraggingSession() override { return true; }
+    // The drag from this list is over at screen point p (the picture's top-left corner).
+    void draggingSessionEndedAtPoint(pf::Point p, pf::DragOperation operation) override;
+
+    // Drop target; the owner registers the types it takes.
+    pf::DragOperation draggingEntered(const pf::DraggingInfo& info) override;
+    pf::DragOperation draggingUpdated(const pf::DraggingInfo& info) override;
+    void draggingExited(const pf::DraggingInfo& info) override;
+    void draggingEnded(const pf::DraggingInfo& info) override;
+    bool performDragOperation(const pf::DraggingInfo& info) override;
 
 protected:
     void layoutSubviews() override;
@@ -276,8 +315,9 @@ protected:
     // The drag of the selection begins (the pointer left the square round the mouse-down): the dragging
     // indexes are set; empty hook here.
     virtual void draggingSourceDragDidBegin() {}
-    // Starts the dragging session for the drag that began; nothing here.
-    virtual void beginDraggingSessionWithEvent(const pf::Event&) {}
+    // Starts the dragging session for the drag that began (the delegate may refuse it); returns once the
+    // drag is over.
+    virtual void beginDraggingSessionWithEvent(const pf::Event& e);
     // The drag from this list is over: its state is cleared and the list reloads.
     virtual void draggingSourceDragDidEnd();
 
@@ -297,6 +337,13 @@ protected:
     bool delegateRespondsToValidateDrop_ = false;
     bool isDragSource_ = false;
     pf::DelayedCallOwner delayedCalls_;
+
+    // During a drag over the list: the drop index under p from the frames recorded on entry (so it does not
+    // move with the animated views); the view a drop index falls on; the gap layout.
+    std::size_t indexForItemWhileDraggingAtPoint(pf::Point p) const;
+    QVListItem* itemWhileDraggingAtIndex(std::size_t index) const;
+    void layoutItemsWhileDragging();
+    void unsuppressLayout();
 
 private:
     enum class FailureMode { Raise, Log };
@@ -330,6 +377,8 @@ private:
     std::vector<QVListItem*> items_;
     std::vector<QVListItem*> unusedItems_;
     QVListItemQueue queue_;
+    std::vector<pf::Rect> draggingTargetFrames_;
+    pf::Animation gapAnimation_;
 
     // Mouse tracking: a press on the list waits for a release (the click) or a drag past the threshold.
     enum class Tracking { Idle, Pressed, Dragging };

@@ -189,6 +189,7 @@ TEST_F(InputTest, UnhandledEventsGoOnToTheEnclosingView)
     sendKey(*inner, QEvent::KeyPress, Qt::Key_A);
     ASSERT_EQ(outer.types(), (std::vector<EventType>{EventType::LeftMouseDown, EventType::KeyDown}));
     EXPECT_EQ(outer.events[0].location, pf::Point(15, 15));
+    EXPECT_EQ(outer.events[0].clickCount, 1) << "the press passed on is counted once";
     EXPECT_EQ(outer.events[1].keyCode, pf::KeyCode::A);
 }
 

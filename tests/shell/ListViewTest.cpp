@@ -3,14 +3,18 @@
 #include "kit/KitTestSupport.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/kit/DraggingSource.h"
 #include "platform/kit/InputState.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/Poof.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Services.h"
 #include "platform/kit/Window.h"
 #include "shell/QVListView.h"
 
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QWidget>
 
@@ -24,11 +28,25 @@ using Op = QVListViewDelegate::Operation;
 
 namespace {
 
+// A row painted in one colour: red for even indexes, blue for odd ones (for the drag image's pixels).
+class PaintedItem : public QVListItem {
+public:
+    using QVListItem::QVListItem;
+
+protected:
+    void drawRect(pf::GraphicsContext& context, const pf::Rect&) override
+    {
+        context.setFillColor(index() % 2 == 0 ? pf::Color(1, 0, 0) : pf::Color(0, 0, 1));
+        context.fillRect(bounds());
+    }
+};
+
 class Source : public QVListViewDataSource {
 public:
     std::size_t count = 0;
     bool reuse = true;
     std::size_t nilAt = pf::NotFound;
+    bool painted = false;
     int made = 0;
 
     std::size_t numberOfItemsInListView(QVListView&) override { return count; }
@@ -40,7 +58,7 @@ public:
             if (QVListItem* item = list.dequeueReusableItemWithIdentifier("row"))
                 return item;
         ++made;
-        return new QVListItem(pf::Rect(), "row");
+        return painted ? new PaintedItem(pf::Rect(), "row") : new QVListItem(pf::Rect(), "row");
     }
 };
 
@@ -51,6 +69,13 @@ public:
     std::function<double(std::size_t)> extent;
     bool wantsSelection = true;
     std::vector<QVIndexSet> menuAskedFor;
+    // Drag and drop.
+    bool canDrag = true;
+    bool runsPoof = false;
+    std::optional<std::size_t> validateSets; // the index the validation proposes instead
+    std::vector<std::pair<std::size_t, int>> validated;
+    std::vector<std::pair<std::size_t, int>> accepted;
+    std::vector<pf::DragOperation> ended;
 
     bool implements(Op op) const override { return ops.count(op) != 0; }
     double listViewExtentForItemAtIndex(QVListView&, std::size_t i) override { return extent(i); }
@@ -69,6 +94,24 @@ public:
     void listViewEmptyAreaWasDoubleClicked(QVListView&) override { log.push_back("empty double"); }
     void listViewEmptyAreaWasClicked(QVListView&) override { log.push_back("empty click"); }
     bool listViewWantsSelectionOnRightClick(QVListView&) override { return wantsSelection; }
+    bool listViewCanDragItemsAtIndexes(QVListView&, const QVIndexSet&, const pf::Event&, bool*) override
+    {
+        return canDrag;
+    }
+    pf::DragOperation listViewValidateDrop(QVListView&, const pf::DraggingInfo&, std::size_t* index, int* op) override
+    {
+        validated.emplace_back(*index, *op);
+        if (validateSets)
+            *index = *validateSets;
+        return pf::DragOp::Move;
+    }
+    bool listViewAcceptDrop(QVListView&, const pf::DraggingInfo&, std::size_t index, int op) override
+    {
+        accepted.emplace_back(index, op);
+        return true;
+    }
+    bool listViewShouldRunPoofAt(QVListView&, pf::Point, const QVIndexSet&) override { return runsPoof; }
+    void listViewDraggingSessionEnded(QVListView&, pf::Point, pf::DragOperation op) override { ended.push_back(op); }
     std::shared_ptr<pf::Menu> listViewContextMenuForItemsAtIndexes(QVListView&, const QVIndexSet& s) override
     {
         menuAskedFor.push_back(s);
@@ -132,7 +175,42 @@ protected:
         kittest::sendMouse(*list, QEvent::MouseMove, p.toQt(), Qt::NoButton, Qt::LeftButton, time);
     }
 
+    // Drags the rows (selected first) out of the list from the first one's centre and runs body while
+    // the drag is on.
+    void dragRows(const QVIndexSet& rows, const std::function<void(pf::DraggingSession&)>& body)
+    {
+        list->setAllowsMultipleSelection(true);
+        list->setSelectionIndexes(rows);
+        const pf::Rect frame = list->itemAtIndex(*rows.begin())->frame();
+        const pf::Point from(frame.midX(), frame.midY());
+        duringDrag = body;
+        time += 1000; // not a second click
+        press(from);
+        drag(from + pf::Point(30, 30));
+        release(from + pf::Point(30, 30));
+        duringDrag = nullptr;
+    }
+    // What a drag over the list brings: a pasteboard with the row type or only another one.
+    static std::unique_ptr<QMimeData> dragData(bool rows)
+    {
+        auto mime = std::make_unique<QMimeData>();
+        mime->setData(pf::mimeTypeForPasteboardType(rows ? QVListItemPboardType : QStringLiteral("other")), "x");
+        return mime;
+    }
+    static pf::DraggingInfo over(pf::Point p, const QMimeData& data)
+    {
+        return pf::DraggingInfo{p, pf::DragOp::Move, pf::Pasteboard(&data)};
+    }
+
     pf::VirtualClock clock;
+    // The drag loop: what the test does while a drag from the list runs, then the end it reports.
+    std::function<void(pf::DraggingSession&)> duringDrag;
+    int dragsRun = 0;
+    pf::ScopedDraggingLoop dragLoop{[this](pf::DraggingSession& session, pf::View&) {
+        ++dragsRun;
+        if (duringDrag)
+            duringDrag(session);
+    }};
     // Before the widgets: the list holds them unowned until it goes.
     Source source;
     Delegate delegate;
@@ -327,19 +405,22 @@ TEST_F(ListFixture, ADragStartsOnceThePointerLeavesTheSquareRoundThePress)
     drag(pf::Point(121, 60));
     drag(pf::Point(100, 81));
     EXPECT_FALSE(list->isDragSource());
+    duringDrag = [&](pf::DraggingSession&) {
+        EXPECT_TRUE(list->isDragSource());
+        EXPECT_EQ(list->draggingIndexes(), (QVIndexSet{1, 2}));
+        EXPECT_EQ(list->draggingVisibleIndexes(), (QVIndexSet{1, 2}));
+        // Layout waits while the drag runs.
+        source.count = 1;
+        list->reloadData();
+        EXPECT_EQ(list->items().size(), 7u);
+    };
     drag(pf::Point(123, 60));
-    EXPECT_TRUE(list->isDragSource());
-    EXPECT_EQ(list->draggingIndexes(), (QVIndexSet{1, 2}));
-    EXPECT_EQ(list->draggingVisibleIndexes(), (QVIndexSet{1, 2}));
-    // Layout waits while the drag runs.
-    source.count = 1;
-    list->reloadData();
-    EXPECT_EQ(list->items().size(), 7u);
-
-    release(pf::Point(123, 60));
+    EXPECT_EQ(dragsRun, 1);
+    // The drag's end (here with none, where the pointer is) clears the state and reloads.
     EXPECT_FALSE(list->isDragSource());
     EXPECT_TRUE(list->draggingIndexes().empty());
     EXPECT_EQ(list->items().size(), 1u);
+    release(pf::Point(123, 60));
     // The drag carried the selection; it did not change.
     EXPECT_EQ(list->selectionIndexes(), (QVIndexSet{1, 2}));
 }
@@ -490,4 +571,277 @@ TEST_F(ListFixture, TheBackgroundFollowsWhetherTheWindowIsMain)
     list->setBackgroundGradient(pf::Gradient(pf::Color(1, 0, 0, 1), pf::Color(1, 0, 0, 1)));
     EXPECT_EQ(pixel(), QColor(255, 0, 0));
     window->resignMainWindow();
+}
+
+// Drag and drop
+
+TEST_F(ListFixture, ARowDragProposesAboveAnItemInItsFirstThirdAndAboveTheNextFromItsLastThird)
+{
+    delegate.ops = {Op::ValidateDrop};
+    source.count = 10;
+    const auto none = dragData(false); // a drag from the list needs no row type
+    for (const int orientation : {QVListView::Portrait, QVListView::Landscape}) {
+        list->setOrientation(orientation);
+        list->reloadData();
+        // Row 3 is dragged; the pointer goes down (or across) item 1, which spans 44 to 88.
+        const auto at = [&](double along) {
+            return orientation == QVListView::Portrait ? pf::Point(100, along) : pf::Point(along, 100);
+        };
+        struct Case {
+            double offset;
+            std::size_t index;
+            int op;
+        };
+        const Case cases[] = {{0, 1, 1}, {14.6, 1, 1}, {14.7, 1, 0}, {29.9, 1, 0}, {30, 2, 1}, {43.9, 2, 1}};
+        dragRows({3}, [&](pf::DraggingSession&) {
+            list->draggingEntered(over(at(50), *none));
+            for (const Case& c : cases) {
+                delegate.validated.clear();
+                EXPECT_EQ(list->draggingUpdated(over(at(44 + c.offset), *none)), pf::DragOp::Move);
+                ASSERT_EQ(delegate.validated.size(), 1u);
+                EXPECT_EQ(delegate.validated[0], std::make_pair(c.index, c.op))
+                    << "orientation " << orientation << " offset " << c.offset;
+            }
+        });
+        delegate.validated.clear();
+    }
+}
+
+TEST_F(ListFixture, DropIndexesAreAdjustedForTheRowsTakenOutAndForeignDragsDropOnItems)
+{
+    source.count = 10;
+    list->reloadData();
+    const auto rows = dragData(true);
+    const auto none = dragData(false);
+
+    // Proposed by the delegate at 5, 1 and 0 for a row dragged from 1.
+    delegate.ops = {Op::ValidateDrop, Op::AcceptDrop};
+    for (const auto& [proposed, arrives] : {std::pair<std::size_t, std::size_t>{5, 4}, {1, 1}, {0, 0}}) {
+        delegate.validateSets = proposed;
+        delegate.accepted.clear();
+        dragRows({1}, [&](pf::DraggingSession&) {
+            list->draggingEntered(over(pf::Point(100, 10), *none));
+            list->draggingUpdated(over(pf::Point(100, 10), *none));
+            EXPECT_TRUE(list->performDragOperation(over(pf::Point(100, 10), *none)));
+        });
+        ASSERT_EQ(delegate.accepted.size(), 1u);
+        EXPECT_EQ(delegate.accepted[0].first, arrives) << proposed;
+        clock.advance(std::chrono::milliseconds(200));
+        pf::drainMainQueue();
+    }
+    delegate.validateSets.reset();
+
+    // A foreign drag without the row type: no thirds, the drop is on the item (top third of item 2).
+    delegate.validated.clear();
+    EXPECT_EQ(list->draggingEntered(over(pf::Point(100, 90), *none)), pf::DragOp::None);
+    EXPECT_EQ(list->draggingUpdated(over(pf::Point(100, 90), *none)), pf::DragOp::Move);
+    ASSERT_EQ(delegate.validated.size(), 1u);
+    EXPECT_EQ(delegate.validated[0].second, 0);
+    // With it, the same point proposes a drop above item 2, and the enter answers the source's move.
+    EXPECT_EQ(list->draggingEntered(over(pf::Point(100, 90), *rows)), pf::DragOp::Move);
+    list->draggingUpdated(over(pf::Point(100, 90), *rows));
+    EXPECT_EQ(delegate.validated[1].second, 1);
+    EXPECT_EQ(list->dropVisibleIndex(), 2u);
+
+    // Without a validating delegate every update answers none; without an accepting one a drop fails.
+    delegate.ops = {};
+    EXPECT_EQ(list->draggingUpdated(over(pf::Point(100, 90), *rows)), pf::DragOp::None);
+    EXPECT_FALSE(list->performDragOperation(over(pf::Point(100, 90), *rows)));
+}
+
+TEST_F(ListFixture, AGapOfTheDraggedRowsOpensAtTheDropPositionAndTheIndexDoesNotFollowTheAnimation)
+{
+    delegate.ops = {Op::ValidateDrop};
+    source.count = 10;
+    list->reloadData();
+    const auto none = dragData(false);
+    dragRows({1, 2}, [&](pf::DraggingSession&) {
+        // Over item 4's first third: above it, counting the two rows taken out before it.
+        list->draggingEntered(over(pf::Point(100, 181), *none));
+        list->draggingUpdated(over(pf::Point(100, 181), *none));
+        EXPECT_EQ(list->dropIndex(), 6u);
+        EXPECT_EQ(list->dropVisibleIndex(), 6u);
+        EXPECT_TRUE(list->itemAtVisibleIndex(1)->isHidden());
+        EXPECT_TRUE(list->itemAtVisibleIndex(2)->isHidden());
+        EXPECT_FALSE(list->itemAtVisibleIndex(3)->isHidden());
+        std::vector<double> tops;
+        for (const pf::Rect& f : list->draggingTargetFrames())
+            tops.push_back(f.y());
+        // The rows close up over the hidden two; the gap of their 88 points opens before position 6.
+        EXPECT_EQ(tops, (std::vector<double>{0, 44, 44, 44, 88, 132, 264}));
+        EXPECT_EQ(list->itemAtVisibleIndex(3)->frame().y(), 132) << "not there before the animation";
+        clock.advance(std::chrono::milliseconds(60));
+        pf::drainMainQueue();
+        EXPECT_EQ(list->itemAtVisibleIndex(3)->frame().y(), 44);
+        EXPECT_EQ(list->itemAtVisibleIndex(4)->frame().y(), 88);
+        // The same point, with the views moved, proposes the same drop.
+        list->draggingUpdated(over(pf::Point(100, 181), *none));
+        EXPECT_EQ(list->dropIndex(), 6u);
+    });
+    // The drag's end puts every view back.
+    EXPECT_EQ(list->itemAtVisibleIndex(3)->frame().y(), 132);
+    EXPECT_FALSE(list->itemAtVisibleIndex(1)->isHidden());
+    EXPECT_TRUE(list->itemFrames().empty());
+
+    // A foreign drag opens one item extent.
+    list->setItemExtent(50);
+    list->reloadData();
+    const auto rows = dragData(true);
+    list->draggingEntered(over(pf::Point(100, 105), *rows));
+    list->draggingUpdated(over(pf::Point(100, 105), *rows)); // first third of item 2
+    std::vector<double> tops;
+    for (const pf::Rect& f : list->draggingTargetFrames())
+        tops.push_back(f.y());
+    EXPECT_EQ(tops, (std::vector<double>{0, 50, 150, 200, 250, 300}));
+}
+
+TEST_F(ListFixture, LayoutPausesAfterADropAndAForeignDragsGapClosesAfterItLeaves)
+{
+    delegate.ops = {Op::ValidateDrop, Op::AcceptDrop};
+    source.count = 10;
+    list->reloadData();
+    const auto rows = dragData(true);
+    list->draggingEntered(over(pf::Point(100, 90), *rows));
+    list->draggingUpdated(over(pf::Point(100, 90), *rows));
+    EXPECT_TRUE(list->performDragOperation(over(pf::Point(100, 90), *rows)));
+    EXPECT_TRUE(list->isLayoutSuppressed());
+    // The owner's reload comes at once and waits.
+    source.count = 2;
+    list->reloadData();
+    clock.advance(std::chrono::milliseconds(149));
+    pf::drainMainQueue();
+    EXPECT_EQ(list->items().size(), 7u);
+    clock.advance(std::chrono::milliseconds(1));
+    pf::drainMainQueue();
+    EXPECT_FALSE(list->isLayoutSuppressed());
+    EXPECT_EQ(list->items().size(), 2u);
+
+    // A foreign drag that leaves: the views go back 0.3 s later.
+    source.count = 10;
+    list->reloadData();
+    list->draggingEntered(over(pf::Point(100, 90), *rows));
+    list->draggingUpdated(over(pf::Point(100, 90), *rows));
+    clock.advance(std::chrono::milliseconds(60));
+    pf::drainMainQueue();
+    ASSERT_EQ(list->itemAtVisibleIndex(3)->frame().y(), 176);
+    list->draggingExited(over(pf::Point(), *rows));
+    clock.advance(std::chrono::milliseconds(299));
+    pf::drainMainQueue();
+    EXPECT_EQ(list->itemAtVisibleIndex(3)->frame().y(), 176);
+    clock.advance(std::chrono::milliseconds(1));
+    pf::drainMainQueue();
+    EXPECT_EQ(list->itemAtVisibleIndex(3)->frame().y(), 132);
+    EXPECT_TRUE(list->itemFrames().empty());
+
+    // Nothing reaches a list that is gone.
+    list->draggingEntered(over(pf::Point(100, 90), *rows));
+    list->draggingUpdated(over(pf::Point(100, 90), *rows));
+    list->performDragOperation(over(pf::Point(100, 90), *rows));
+    list->draggingExited(over(pf::Point(), *rows));
+    delete list;
+    list = nullptr;
+    clock.advance(std::chrono::seconds(1));
+    pf::drainMainQueue();
+}
+
+TEST_F(ListFixture, ARefusedDragStartsNothingAndTheDragImageStacksTheRowsHalfTransparent)
+{
+    delegate.ops = {Op::CanDragItemsAtIndexes};
+    source.count = 10;
+    source.painted = true;
+    list->reloadData();
+    delegate.canDrag = false;
+    dragRows({1, 2}, [](pf::DraggingSession&) {});
+    EXPECT_EQ(dragsRun, 0);
+    EXPECT_TRUE(list->draggingIndexes().empty());
+    EXPECT_FALSE(list->isDragSource());
+
+    delegate.canDrag = true;
+    QImage picture;
+    pf::Point grip;
+    dragRows({1, 2}, [&](pf::DraggingSession& session) {
+        picture = session.image();
+        grip = session.hotSpot();
+    });
+    ASSERT_EQ(dragsRun, 1);
+    const QSizeF size = QSizeF(picture.size()) / picture.devicePixelRatio();
+    EXPECT_EQ(size, QSizeF(200, 88));
+    // Centred on the pointer.
+    EXPECT_EQ(grip, pf::Point(100, 44));
+    const qreal scale = picture.devicePixelRatio();
+    const QColor top = picture.pixelColor(QPoint(int(100 * scale), int(20 * scale)));
+    const QColor bottom = picture.pixelColor(QPoint(int(100 * scale), int(66 * scale)));
+    EXPECT_EQ(top.blue(), 255) << "row 1 (odd, blue) on top";
+    EXPECT_EQ(bottom.red(), 255) << "row 2 (even, red) below";
+    EXPECT_NEAR(top.alphaF(), 0.5, 0.01);
+    EXPECT_NEAR(bottom.alphaF(), 0.5, 0.01);
+    EXPECT_TRUE(list->draggingImageForItemsAtIndexes(nullptr, pf::Event(), nullptr).isNull());
+}
+
+TEST_F(ListFixture, TheDragEndRunsThePoofOnlyOutsideTheListAndWhenTheDelegateWantsIt)
+{
+    delegate.ops = {Op::ShouldRunPoof, Op::DraggingSessionEnded};
+    source.count = 10;
+    list->reloadData();
+    struct Case {
+        bool wanted;
+        pf::Point end; // in the list
+        bool poof;
+    };
+    for (const Case& c : {Case{true, pf::Point(100, 400), true}, Case{false, pf::Point(100, 400), false},
+                          Case{true, pf::Point(100, 200), false}}) {
+        delegate.runsPoof = c.wanted;
+        dragRows({1}, [&](pf::DraggingSession& session) {
+            session.endedAt(pf::Point::fromQt(list->mapToGlobal(c.end.toQt())), Qt::IgnoreAction,
+                            pf::DraggingContext::OutsideApplication);
+        });
+        EXPECT_EQ(pf::currentPoof() != nullptr, c.poof) << c.wanted << " " << c.end.y;
+        clock.advance(std::chrono::seconds(1));
+        pf::drainMainQueue();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(delegate.ended, (std::vector<pf::DragOperation>(3, pf::DragOp::None)));
+}
+
+namespace {
+
+// A list that writes the row type, as the lists built on this one write theirs.
+class RowWritingList : public QVListView {
+public:
+    using QVListView::QVListView;
+    QStringList writableTypesForPasteboard() const override { return {QVListItemPboardType}; }
+    pf::Value pasteboardPropertyListForType(const QString& type) override
+    {
+        return type == QVListItemPboardType ? pf::Value(QStringLiteral("rows")) : pf::Value();
+    }
+};
+
+} // namespace
+
+TEST_F(ListFixture, AListBuiltOnTheBaseWritesItsTypeIntoTheDragAndTheRowTypeTravelsAsARecord)
+{
+    auto* writer = new RowWritingList(pf::Rect(0, 0, 200, 300));
+    writer->setScrollView(scroll);
+    scroll->setDocumentView(writer); // the scroll view lets the first list go
+    list = writer;
+    list->setDataSource(&source);
+    list->setDelegate(&delegate);
+    source.count = 5;
+    list->reloadData();
+    std::unique_ptr<QMimeData> carried;
+    pf::DragOperation inside = pf::DragOp::None;
+    pf::DragOperation outside = pf::DragOp::Copy;
+    dragRows({2}, [&](pf::DraggingSession& session) {
+        carried = session.makeMimeData();
+        inside = session.operationMask(pf::DraggingContext::WithinApplication, pf::OptionKeyMask);
+        outside = session.operationMask(pf::DraggingContext::OutsideApplication, 0);
+    });
+    ASSERT_TRUE(carried);
+    EXPECT_TRUE(carried->hasFormat(QStringLiteral("application/x-QVListItemPboardType")));
+    const pf::Pasteboard board(carried.get());
+    EXPECT_TRUE(board.hasType(QVListItemPboardType));
+    EXPECT_EQ(board.propertyListForType(QVListItemPboardType), pf::Value(QStringLiteral("rows")));
+    // Moves inside the program whatever keys are held; nothing outside it.
+    EXPECT_EQ(inside, pf::DragOp::Move);
+    EXPECT_EQ(outside, pf::DragOp::None);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Dispatch.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPointer>
 #include <QRadialGradient>
@@ -72,10 +73,30 @@ QPointer<PoofWindow>& poof()
     return window;
 }
 
+std::optional<bool>& placementOverride()
+{
+    static std::optional<bool> answer;
+    return answer;
+}
+
 } // namespace
+
+bool canPlaceFloatingWindows()
+{
+    if (placementOverride())
+        return *placementOverride();
+    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
+void setCanPlaceFloatingWindowsForTesting(std::optional<bool> answer)
+{
+    placementOverride() = answer;
+}
 
 void runPoofAtPoint(const QPoint& globalPoint)
 {
+    if (!canPlaceFloatingWindows())
+        return;
     // One puff at a time: a new one replaces one still playing.
     if (poof())
         poof()->close();

@@ -1,6 +1,7 @@
 #include "platform/kit/View.h"
 
 #include "platform/graphics/PainterContext.h"
+#include "platform/kit/DraggingSource.h"
 #include "platform/kit/InputState.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
@@ -461,7 +462,21 @@ void View::handlePress(QMouseEvent* e)
 {
     const Point screen = Point::fromQt(e->globalPosition());
     const int button = e->button() == Qt::NoButton ? 0 : std::countr_zero(unsigned(e->button()));
-    clickCount_ = InputState::shared().clickCounter().press(button, screen, double(e->timestamp()) / 1000.0);
+    // Qt hands a press a child passed on to the parent as a copy: the same press, counted once, or a
+    // click on a view inside another would arrive there as a double click.
+    struct CountedPress {
+        quint64 timestamp;
+        Point screen;
+        int button;
+        int count;
+    };
+    static std::optional<CountedPress> last;
+    if (last && last->timestamp == e->timestamp() && last->screen == screen && last->button == button) {
+        clickCount_ = last->count;
+    } else {
+        clickCount_ = InputState::shared().clickCounter().press(button, screen, double(e->timestamp()) / 1000.0);
+        last = CountedPress{e->timestamp(), screen, button, clickCount_};
+    }
     Event ev = Event::fromMouseButton(*e, clickCount_);
     ev.location = locationOf(e->position());
     pressedButtons_ |= e->button();
@@ -535,7 +550,13 @@ bool View::carriesRegisteredType(const QDropEvent& e) const
 
 DraggingInfo View::draggingInfo(const QDropEvent& e) const
 {
-    return DraggingInfo{locationOf(e.position()), dragOperationsFromQt(e.possibleActions()), Pasteboard(e.mimeData())};
+    // A drag from this program answers with its source's mask for the keys held; Qt knows only the
+    // actions offered everywhere.
+    const DraggingSession* session = e.source() ? currentDraggingSession() : nullptr;
+    const DragOperation mask =
+        session ? session->operationMask(DraggingContext::WithinApplication, Event::modifierFlagsForQt(e.modifiers().toInt()))
+                : dragOperationsFromQt(e.possibleActions());
+    return DraggingInfo{locationOf(e.position()), mask, Pasteboard(e.mimeData())};
 }
 
 void View::dragEnterEvent(QDragEnterEvent* e)
