@@ -17,6 +17,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
+
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -230,6 +234,81 @@ TEST_F(PreviewTest, PlugInAnswersOnlyWhatItServes)
     EXPECT_EQ(table->Release(instance), 2u);
     EXPECT_EQ(table->Release(instance), 1u);
     EXPECT_EQ(table->Release(instance), 0u);
+}
+
+} // namespace
+
+namespace {
+
+struct Delivered {
+    QByteArray pdf;
+};
+
+int acceptAnyPdf(void*, double, double, double width, double height, const PFQLPreviewProperties*)
+{
+    return width > 0 && height > 0 ? 1 : 0;
+}
+
+void keepPdf(void* host, const char* bytes, size_t length)
+{
+    static_cast<Delivered*>(host)->pdf = QByteArray(bytes, static_cast<qsizetype>(length));
+}
+
+// The plug-in declares concurrent requests supported: eight at once, many times over, through the loaded
+// plug-in, each drawing the sample (every kind, the icons and the settings store among them) must give the
+// PDF one request alone gives.
+TEST(PreviewConcurrency, EightRequestsAtOnceDrawWhatOneDrawsAlone)
+{
+    const auto plugIn = pf::PlugIn::load(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN));
+    ASSERT_TRUE(plugIn);
+    void* instance = plugIn->instanceWithInterface(*pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_TYPE)),
+                                                   *pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_CALLBACKS_INTERFACE)));
+    ASSERT_NE(instance, nullptr);
+    auto* generator = *static_cast<PFQLGeneratorInterface**>(instance);
+    const QByteArray url =
+        QUrl::fromLocalFile(QStringLiteral(QUORVEL_TEST_DATA "/../../resources/samples/Sample.quorveldoc")).toEncoded();
+    const auto preview = [&](Delivered& delivered) {
+        PFQLPreviewRequest request{&delivered, acceptAnyPdf, keepPdf};
+        return generator->GeneratePreviewForURL(instance, &request, url.constData(), nullptr, nullptr);
+    };
+
+    constexpr int requests = 8;
+    const int rounds = qEnvironmentVariableIsSet("QUORVEL_PREVIEW_ROUNDS") ? qEnvironmentVariableIntValue("QUORVEL_PREVIEW_ROUNDS") : 6;
+    std::vector<QByteArray> pdfs;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<Delivered> delivered(requests);
+        std::vector<PFResult> status(requests, -1);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < requests; ++i)
+            threads.emplace_back([&, i] { status[size_t(i)] = preview(delivered[size_t(i)]); });
+        for (std::thread& thread : threads)
+            thread.join();
+        for (int i = 0; i < requests; ++i) {
+            ASSERT_EQ(status[size_t(i)], PF_S_OK);
+            ASSERT_FALSE(delivered[size_t(i)].pdf.isEmpty());
+            pdfs.push_back(delivered[size_t(i)].pdf);
+        }
+    }
+    Delivered alone;
+    ASSERT_EQ(preview(alone), PF_S_OK);
+    // The writer stamps the time and names font subsets afresh: the pages are compared as drawn.
+    QTemporaryDir dir;
+    const auto pages = [&dir](const QByteArray& pdf) {
+        const QString file = dir.filePath(QStringLiteral("preview.pdf"));
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(pdf);
+        out.close();
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("36"), file});
+        EXPECT_TRUE(render.waitForFinished(60000));
+        return render.readAllStandardOutput();
+    };
+    const QByteArray expected = pages(alone.pdf);
+    ASSERT_GT(expected.size(), 1000);
+    for (size_t i = 0; i < pdfs.size(); ++i)
+        EXPECT_TRUE(pages(pdfs[i]) == expected) << "request " << i << " drew other pages";
+    generator->Release(instance);
 }
 
 } // namespace
