@@ -50,12 +50,14 @@ PFResult generatePreview(PFQLPreviewRequest* preview, const char* url)
     const QString packagePath = packagePathForURL(url);
     QFile file(QDir(packagePath).filePath(QStringLiteral("composition_data.plist")));
     QByteArray data;
-    if (file.open(QIODevice::ReadOnly))
-        data = file.readAll();
-    if (data.isEmpty()) {
+    if (!file.open(QIODevice::ReadOnly)) {
         qWarning("%s", qPrintable(file.errorString()));
         return quickLookPreviewFailed;
     }
+    data = file.readAll();
+    // An empty file is no read error: nothing to log.
+    if (data.isEmpty())
+        return quickLookPreviewFailed;
 
     QString error;
     std::optional<CompositionHelper::Pages> read;

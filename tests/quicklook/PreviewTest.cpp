@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLibrary>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -309,6 +310,70 @@ TEST(PreviewConcurrency, EightRequestsAtOnceDrawWhatOneDrawsAlone)
     for (size_t i = 0; i < pdfs.size(); ++i)
         EXPECT_TRUE(pages(pdfs[i]) == expected) << "request " << i << " drew other pages";
     generator->Release(instance);
+}
+
+} // namespace
+
+namespace {
+
+QStringList logged;
+
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    logged.append(message);
+}
+
+// The plug-in's own entry points are exported by their names beside the factory and the callbacks; a
+// preview of an empty data file or of data without pages fails quietly.
+TEST(PreviewEntryPoints, AreExportedAndLogOnlyRealReadErrors)
+{
+    QLibrary library(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN));
+    ASSERT_TRUE(library.load()) << qPrintable(library.errorString());
+    for (const char* name : {"QuickLookGeneratorPluginFactory", "AllocQuickLookGeneratorPluginType",
+                             "DeallocQuickLookGeneratorPluginType", "QuickLookGeneratorQueryInterface",
+                             "QuickLookGeneratorPluginAddRef", "QuickLookGeneratorPluginRelease",
+                             "GeneratePreviewForURL", "GenerateThumbnailForURL", "CancelPreviewGeneration",
+                             "CancelThumbnailGeneration"})
+        EXPECT_NE(library.resolve(name), nullptr) << name;
+
+    using Alloc = void* (*)(PFUUIDBytes);
+    using Query = PFResult (*)(void*, PFUUIDBytes, void**);
+    using Count = uint32_t (*)(void*);
+    const auto alloc = reinterpret_cast<Alloc>(library.resolve("AllocQuickLookGeneratorPluginType"));
+    const auto query = reinterpret_cast<Query>(library.resolve("QuickLookGeneratorQueryInterface"));
+    const auto addRef = reinterpret_cast<Count>(library.resolve("QuickLookGeneratorPluginAddRef"));
+    const auto release = reinterpret_cast<Count>(library.resolve("QuickLookGeneratorPluginRelease"));
+    ASSERT_TRUE(alloc && query && addRef && release);
+    void* instance = alloc(pf::Uuid::fromString(QStringLiteral("3B0C1F7E-6A52-4D8B-9E1D-8C4F2A7B5D60"))->bytes());
+    ASSERT_NE(instance, nullptr);
+    void* generator = nullptr;
+    ASSERT_EQ(query(instance, pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_CALLBACKS_INTERFACE))->bytes(), &generator), PF_S_OK);
+    EXPECT_EQ(addRef(instance), 3u);
+    EXPECT_EQ(release(instance), 2u);
+
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("Empty.quorveldoc"));
+    const QString noPages = dir.filePath(QStringLiteral("NoPages.quorveldoc"));
+    for (const QString& package : {empty, noPages})
+        ASSERT_TRUE(QDir().mkpath(package));
+    QFile(empty + QStringLiteral("/composition_data.plist")).open(QIODevice::WriteOnly);
+    QFile pageless(noPages + QStringLiteral("/composition_data.plist"));
+    ASSERT_TRUE(pageless.open(QIODevice::WriteOnly));
+    pageless.write("<plist><dict><key>compositions</key><array/></dict></plist>");
+    pageless.close();
+    auto* table = *static_cast<PFQLGeneratorInterface**>(instance);
+    for (const QString& package : {empty, noPages}) {
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        PFQLPreviewRequest request{nullptr, acceptAnyPdf, keepPdf};
+        const QByteArray url = QUrl::fromLocalFile(package).toEncoded();
+        const PFResult status = table->GeneratePreviewForURL(instance, &request, url.constData(), nullptr, nullptr);
+        qInstallMessageHandler(previous);
+        EXPECT_NE(status, PF_S_OK) << qPrintable(package);
+        EXPECT_TRUE(logged.isEmpty()) << qPrintable(package) << ": " << qPrintable(logged.join(u'\n'));
+    }
+    EXPECT_EQ(release(instance), 1u);
+    EXPECT_EQ(release(instance), 0u);
 }
 
 } // namespace
