@@ -2,6 +2,7 @@
 #include "controls/ControlKinds.h"
 #include "model/Composition.h"
 #include "model/Rectangle.h"
+#include "model/ShapeClass.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/plugin/PlugIn.h"
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -374,6 +376,42 @@ TEST(PreviewEntryPoints, AreExportedAndLogOnlyRealReadErrors)
     }
     EXPECT_EQ(release(instance), 1u);
     EXPECT_EQ(release(instance), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// The sample shows the kinds as a user gets them from the library, not in the library's own preview
+// style, and a loupe and a redaction over its picture.
+TEST(PreviewSample, ShowsLibraryDefaultsAndALoupeAndARedactionOverItsPicture)
+{
+    registerControlKinds(pf::ClassRegistry::shared());
+    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/../../resources/samples/Sample.quorveldoc/composition_data.plist"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pf::PropertyListReadResult read = pf::readPropertyList(file.readAll());
+    ASSERT_TRUE(read.ok()) << qPrintable(read.error);
+    std::map<QString, pf::Rect> frames;
+    int compared = 0;
+    for (const pf::Value& page : read.value->arrayForKey("compositions")) {
+        for (const pf::Value& child : page.arrayForKey("children")) {
+            const QString& kind = child.stringForKey("className");
+            frames[kind] = pf::rectFromString(child.stringForKey("frame"));
+            const ShapeClass* shapeClass = pf::ClassRegistry::shared().lookup<ShapeClass>(kind);
+            ASSERT_NE(shapeClass, nullptr) << qPrintable(kind);
+            const pf::Value fresh = shapeClass->newShape(frames[kind])->asPlist();
+            for (const char* key : {"fillType", "fillColor", "strokeType", "strokeColor", "strokeLineWidth"}) {
+                EXPECT_EQ(child.objectForKey(key), fresh.objectForKey(key)) << qPrintable(kind) << " " << key;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 200);
+    ASSERT_TRUE(frames.count(QStringLiteral("Image")));
+    for (const char* over : {"Loupe", "Redact"}) {
+        ASSERT_TRUE(frames.count(QString::fromLatin1(over))) << over;
+        EXPECT_TRUE(frames[QString::fromLatin1(over)].intersects(frames[QStringLiteral("Image")])) << over;
+    }
 }
 
 } // namespace
