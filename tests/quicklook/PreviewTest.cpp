@@ -3,8 +3,10 @@
 #include "model/Composition.h"
 #include "model/Rectangle.h"
 #include "model/ShapeClass.h"
+#include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/UserDefaultsStore.h"
 #include "platform/plugin/PlugIn.h"
 #include "platform/plugin/QuickLookAbi.h"
 #include "quicklook/host/PreviewHost.h"
@@ -387,6 +389,13 @@ namespace {
 TEST(PreviewSample, ShowsLibraryDefaultsAndALoupeAndARedactionOverItsPicture)
 {
     registerControlKinds(pf::ClassRegistry::shared());
+    // Built-in defaults only, as the sample is made: other tests here leave sticky styles behind.
+    auto builtIn = std::make_unique<pf::UserDefaultsStore>();
+    UserDefaults::registerDefaultValues(*builtIn);
+    struct Restore {
+        std::unique_ptr<pf::UserDefaultsStore> previous;
+        ~Restore() { pf::UserDefaultsStore::replaceStandard(std::move(previous)); }
+    } restore{pf::UserDefaultsStore::replaceStandard(std::move(builtIn))};
     QFile file(QStringLiteral(QUORVEL_TEST_DATA "/../../resources/samples/Sample.quorveldoc/composition_data.plist"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const pf::PropertyListReadResult read = pf::readPropertyList(file.readAll());
