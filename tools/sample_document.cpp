@@ -1,6 +1,6 @@
 // Writes the sample document package that scripts/run previews: a page of every shape kind and a page of
-// every phone control, each drawn as the library shows it, with a picture kept in the package's
-// "Resources" on an image shape.
+// every phone control, each as the user gets it from the library, with a picture kept in the package's
+// "Resources" on an image shape and a loupe and a redaction over it.
 //
 //     quorvel_sample_document resources/samples/Sample.quorveldoc
 //
@@ -68,7 +68,8 @@ std::shared_ptr<Composition> pageOfKinds(const std::vector<const ShapeClass*>& k
     std::vector<std::shared_ptr<Shape>> shapes;
     double x = margin, y = margin, rowHeight = 0;
     for (const ShapeClass* kind : kinds) {
-        auto shape = kind->libraryListItemShapeWithFrame(pf::Rect(0, 0, cell.width - margin, cell.height - margin));
+        // As the user gets it from the library: the class's own initialiser and built-in defaults.
+        auto shape = kind->newShape(pf::Rect(0, 0, cell.width - margin, cell.height - margin));
         // Text that overflows its library frame gets a frame that holds it.
         if (shape->hasText() && shape->textBoundingRect().size.height > shape->frame().size.height)
             shape->sizeToFitText(false);
@@ -154,6 +155,13 @@ int main(int argc, char** argv)
     framed->setIdentifier(numberedIdentifier(identifier++));
     framed->setFrame(pf::Rect(600, 440, 160, 120));
     first->addShape(framed);
+    // A loupe and a redaction over the picture, each showing the page beneath it.
+    auto loupe = Shape::make<Loupe>(pf::Rect(610, 450, 60, 60));
+    loupe->setIdentifier(numberedIdentifier(identifier++));
+    first->addShape(loupe);
+    auto redaction = Shape::make<Redact>(pf::Rect(690, 500, 60, 50));
+    redaction->setIdentifier(numberedIdentifier(identifier++));
+    first->addShape(redaction);
     auto title = Shape::make<Text>(pf::Rect(20, 540, 400, 40));
     title->setIdentifier(numberedIdentifier(identifier++));
     title->setAttributedText(pf::AttributedString(QStringLiteral("Quorvel: every shape kind"), title->textAttributes()));

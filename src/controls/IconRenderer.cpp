@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 
 #include <array>
+#include <mutex>
 #include <sstream>
 
 namespace {
@@ -55,6 +56,10 @@ void drawGlyph(pf::GraphicsContext& context, const QString& glyph, const pf::Fon
 
 const pf::Path& pathOf(const icons::Step& step)
 {
+    // Previews draw icons on several threads at once: a path is built, with its painting forms, under the
+    // lock, and only read once published.
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
     if (!step.path) {
         pf::Path shape = icons::parseGeometry(step.geometry);
         if (step.op == icons::Op::KnockOutStroke)
@@ -64,6 +69,7 @@ const pf::Path& pathOf(const icons::Step& step)
             knockOut.append(shape);
             shape = std::move(knockOut);
         }
+        (void)shape.toQt();
         step.path = std::move(shape);
     }
     return *step.path;

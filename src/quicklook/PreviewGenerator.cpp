@@ -3,6 +3,7 @@
 #include "controls/ControlKinds.h"
 #include "model/Composition.h"
 #include "model/CompositionHelper.h"
+#include "model/StickyDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/PackageImages.h"
 #include "platform/plugin/PreviewContext.h"
@@ -24,8 +25,14 @@ void registerKinds()
         registerControlKinds(pf::ClassRegistry::shared());
         // A brush read without its path shows nothing in a preview, not the library's sample.
         Brush::setLoadsSamplePath(false);
+        // A preview never changes the user's style: the shapes it reads write no sticky defaults.
+        static const StickyDefaults::WithoutSetting previewsWriteNoStyle;
     });
 }
+
+// Reading pages moves process-wide state (the sticky-default switches, the reading version published on
+// the thread's dictionary aside): previews read one at a time, and draw at once.
+std::mutex readingMutex;
 
 QString packagePathForURL(const char* url)
 {
@@ -43,15 +50,21 @@ PFResult generatePreview(PFQLPreviewRequest* preview, const char* url)
     const QString packagePath = packagePathForURL(url);
     QFile file(QDir(packagePath).filePath(QStringLiteral("composition_data.plist")));
     QByteArray data;
-    if (file.open(QIODevice::ReadOnly))
-        data = file.readAll();
-    if (data.isEmpty()) {
+    if (!file.open(QIODevice::ReadOnly)) {
         qWarning("%s", qPrintable(file.errorString()));
         return quickLookPreviewFailed;
     }
+    data = file.readAll();
+    // An empty file is no read error: nothing to log.
+    if (data.isEmpty())
+        return quickLookPreviewFailed;
 
     QString error;
-    const std::optional<CompositionHelper::Pages> read = CompositionHelper::compositionsFromData(data, &error);
+    std::optional<CompositionHelper::Pages> read;
+    {
+        const std::lock_guard lock(readingMutex);
+        read = CompositionHelper::compositionsFromData(data, &error);
+    }
     if (!read || read->empty())
         return quickLookPreviewFailed;
     const CompositionHelper::Pages& pages = *read;

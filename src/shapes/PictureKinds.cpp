@@ -264,12 +264,37 @@ const pf::Image& Loupe::image() const
     }
     if (!current.isNull() && !isSelected())
         return current;
+    if (!picturePossible()) {
+        static const pf::Image none;
+        return none;
+    }
     makingPicture_ = true;
     const pf::Image picture = filteredImageFromImage(renderPicture(), adjustmentRatioX());
     makingPicture_ = false;
     cachedImage_ = pf::Image();
     self.setImage(picture);
     return Shape::image();
+}
+
+bool Loupe::picturePossible() const
+{
+    // Stored data may hold any numbers: a picture the size of such a frame cannot be allocated, and such a
+    // scale or target throws the drawing beyond any coordinate a context can hold. These show no picture.
+    constexpr double largestSide = 8192;      // points, about as large as a screen is pixels
+    constexpr double largestScale = 1e4;      // a single point then fills a loupe of any usable size
+    constexpr double farthestTarget = 1e7;    // points, far beyond any page
+    const pf::Rect r = QVRectStandardize(QVRectGetNormalizedRect(frame()));
+    const double side = std::max(r.width(), r.height());
+    const double scale = zoomTargetScale();
+    const pf::Point target = zoomTargetPoint();
+    const bool possible = side > 0 && side <= largestSide && scale >= 1 / largestScale && scale <= largestScale
+        && std::abs(target.x) <= farthestTarget && std::abs(target.y) <= farthestTarget;
+    if (!possible && !refusedPictureLogged_) {
+        refusedPictureLogged_ = true;
+        qWarning("%s: no picture for the side %g, scale %g and target (%g, %g)", qUtf8Printable(shapeClass().className()),
+                 side, scale, target.x, target.y);
+    }
+    return possible;
 }
 
 pf::Image Loupe::renderPicture() const

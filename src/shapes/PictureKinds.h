@@ -93,6 +93,8 @@ protected:
     // While the shape makes its own picture (a redaction is drawn inside loupes' pictures, but never
     // inside its own).
     bool isMakingPicture() const { return makingPicture_; }
+    // Whether frame, scale and target allow a picture at all (stored data may hold any numbers).
+    bool picturePossible() const;
     // Stores the target without notice or undo.
     void storeZoomTargetPoint(const pf::Point& point) { zoomTargetPoint_ = point; }
 
@@ -101,6 +103,7 @@ private:
     pf::Image renderPicture() const;
 
     mutable bool makingPicture_ = false;
+    mutable bool refusedPictureLogged_ = false;
     double zoomTargetScale_ = 15.0;
     mutable pf::Image cachedImage_;
     pf::Point zoomTargetPoint_;

@@ -38,4 +38,33 @@ TEST(PackageImages, ReadsOnlyPlainNamesInsideResources)
     EXPECT_TRUE(PackageImages(dir.filePath(QStringLiteral("none"))).dataForIdentifier(QStringLiteral("A1")).isEmpty());
 }
 
+// "Resources" may itself be a link: what counts is where the picture really is, inside the package's own
+// real folder, whatever links the package path or "Resources" go through.
+TEST(PackageImages, ReadsOnlyPicturesWhoseRealPathLiesInsideThePackage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("elsewhere"))));
+    writeFile(dir.filePath(QStringLiteral("elsewhere/A1")), "elsewhere");
+
+    const QString escaping = dir.filePath(QStringLiteral("Escaping.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(escaping));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("elsewhere")), escaping + QStringLiteral("/Resources")));
+    EXPECT_TRUE(PackageImages(escaping).dataForIdentifier(QStringLiteral("A1")).isEmpty());
+
+    // A link from the package's "Resources" to a folder of the same package stays inside it.
+    const QString inward = dir.filePath(QStringLiteral("Inward.quorveldoc"));
+    ASSERT_TRUE(QDir().mkpath(inward + QStringLiteral("/Pictures")));
+    writeFile(inward + QStringLiteral("/Pictures/A1"), "inside");
+    ASSERT_TRUE(QFile::link(inward + QStringLiteral("/Pictures"), inward + QStringLiteral("/Resources")));
+    EXPECT_EQ(PackageImages(inward).dataForIdentifier(QStringLiteral("A1")), QByteArray("inside"));
+
+    // The package reached through a link is the package it leads to.
+    const QString linkedPackage = dir.filePath(QStringLiteral("Linked.quorveldoc"));
+    ASSERT_TRUE(QFile::link(inward, linkedPackage));
+    EXPECT_EQ(PackageImages(linkedPackage).dataForIdentifier(QStringLiteral("A1")), QByteArray("inside"));
+    const QString linkedEscaping = dir.filePath(QStringLiteral("LinkedEscaping.quorveldoc"));
+    ASSERT_TRUE(QFile::link(escaping, linkedEscaping));
+    EXPECT_TRUE(PackageImages(linkedEscaping).dataForIdentifier(QStringLiteral("A1")).isEmpty());
+}
+
 } // namespace

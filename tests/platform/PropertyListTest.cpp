@@ -214,9 +214,6 @@ TEST(PropertyListRead, MalformedInputsGiveAnErrorAndNoValue)
         {"text inside true", plist("<true>yes</true>"), "<true/>"},
         {"element inside a string", plist("<string>a<b/>c</string>"), "<b> inside <string>"},
         {"element inside a key", plist("<dict><key>a<b/></key><true/></dict>"), "inside <key>"},
-        {"integer too large", plist("<integer>9223372036854775808</integer>"), "64-bit"},
-        {"integer too small", plist("<integer>-9223372036854775809</integer>"), "64-bit"},
-        {"integer far too large", plist("<integer>123456789012345678901234567890</integer>"), "64-bit"},
         {"integer with a fraction", plist("<integer>1.5</integer>"), "not a number"},
         {"integer with text", plist("<integer>12abc</integer>"), "not a number"},
         {"empty integer", plist("<integer/>"), "not a number"},
@@ -267,6 +264,33 @@ TEST(PropertyListRead, NonFiniteRealsAreLeftOut)
                                                    {"e", Value(0.0)}}));
     // At the top there is nothing to leave it out of.
     EXPECT_FALSE(readPropertyList("<plist><real>nan</real></plist>").ok());
+}
+
+// Python's plistlib and the platform's own writer store unsigned 64-bit values; they keep their 64 bits, so
+// an unsigned read gives them back and a signed read wraps, as the platform's numbers do. A value beyond
+// both ranges is left out, as non-finite reals are: one bad value never costs the rest of the document.
+TEST(PropertyListRead, UnsignedIntegersAreReadAsTheirWritersMeanThem)
+{
+    constexpr std::uint64_t unsignedMax = std::numeric_limits<std::uint64_t>::max();
+    const PropertyListReadResult read = readPropertyList(fixture("unsigned-plistlib.plist"));
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    const Value& v = *read.value;
+    EXPECT_EQ(v.unsignedIntegerForKey("unsigned max"), unsignedMax);
+    EXPECT_EQ(v.integerForKey("unsigned max"), -1);
+    EXPECT_EQ(v.unsignedIntegerForKey("above signed"), std::uint64_t{1} << 63);
+    EXPECT_EQ(v.integerForKey("signed max"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(v.integerForKey("signed min"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(v.objectForKey("list"), Value(Value::Array{Value(unsignedMax), Value(7)}));
+
+    const PropertyListReadResult beyond = readPropertyList(
+        "<plist><dict><key>a</key><integer>18446744073709551616</integer><key>b</key><integer>1</integer>"
+        "<key>c</key><array><integer>-9223372036854775809</integer><integer>2</integer>"
+        "<integer>123456789012345678901234567890</integer></array></dict></plist>");
+    ASSERT_TRUE(beyond.ok()) << beyond.error.toStdString();
+    EXPECT_EQ(*beyond.value, Value(Value::Dictionary{{"b", Value(1)}, {"c", Value(Value::Array{Value(2)})}}));
+    const PropertyListReadResult top = readPropertyList("<plist><integer>18446744073709551616</integer></plist>");
+    EXPECT_FALSE(top.ok());
+    EXPECT_TRUE(top.error.contains(QLatin1StringView("64-bit"))) << top.error.toStdString();
 }
 
 TEST(PropertyListWrite, ValuesWithoutAPropertyListFormFailWithTheirKeyPath)

@@ -198,9 +198,16 @@ TEST(Rtf, BytesAreDecodedByTheFontsCharacterSetElseByTheDocumentsCodePage)
         {"PC code page 437", "{\\rtf1\\pc \\'82t\\'82}", QStringLiteral("été")},
         {"font character set", "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl\\f0\\fnil\\fcharset128 MS Mincho;}\\f0 \\'8a\\'bf\\'8e\\'9a}",
          QStringLiteral("漢字")},
-        {"ANSI fonts follow the document, others their own set",
-         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset238 Arial CE;}}\\f0\\'e8\\f1\\'e8}",
-         QStringLiteral("иč")},
+        // \fcharset0 is the ANSI set, Windows-1252, whatever the document's code page (as word processors
+        // that write \ansicpgN documents read it); the default set (1) follows the document.
+        {"ANSI fonts are Windows-1252, others their own set",
+         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset238 Arial CE;}"
+         "{\\f2\\fnil\\fcharset1 Arial;}}\\f0\\'e8\\f1\\'e8\\f2\\'e8}",
+         QStringLiteral("èčи")},
+        {"ANSI and Cyrillic fonts in a Cyrillic document",
+         "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}{\\f1\\froman\\fcharset204 "
+         "Times New Roman Cyr;}}\\f0 caf\\'e9 \\f1 \\'cf\\'f0\\par}",
+         QStringLiteral("café Пр\n")},
         {"double-byte code page, trail bytes written plainly", "{\\rtf1\\ansi\\ansicpg932 \\'83A\\'83\\'41 \\'95\\\\}",
          QStringLiteral("アア 表")},
         {"a line break of the file between two bytes", "{\\rtf1\\ansi\\ansicpg936 \\'ba\r\n\\'ba}", QStringLiteral("汉")},
@@ -217,6 +224,9 @@ TEST(Rtf, BytesAreDecodedByTheFontsCharacterSetElseByTheDocumentsCodePage)
     const MutableAttributedString named =
         read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}}\\f0 x}");
     EXPECT_EQ(named.attributesAtIndex(0).font->fontName(), QStringLiteral("ＭＳ 明朝"));
+    const MutableAttributedString ansiName =
+        read("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset0 Caf\\'e9 Sans;}}\\f0 x}");
+    EXPECT_EQ(ansiName.attributesAtIndex(0).font->fontName(), QStringLiteral("Café Sans"));
     // A name cut after a first byte still ends at its ';'.
     const MutableAttributedString cut = read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 \\'8a;}{\\f1 Next;}}\\f1 x}");
     EXPECT_EQ(cut.attributesAtIndex(0).font->fontName(), QStringLiteral("Next"));

@@ -2,8 +2,11 @@
 #include "controls/ControlKinds.h"
 #include "model/Composition.h"
 #include "model/Rectangle.h"
+#include "model/ShapeClass.h"
+#include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/UserDefaultsStore.h"
 #include "platform/plugin/PlugIn.h"
 #include "platform/plugin/QuickLookAbi.h"
 #include "quicklook/host/PreviewHost.h"
@@ -14,9 +17,15 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLibrary>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
+
+#include <map>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -230,6 +239,188 @@ TEST_F(PreviewTest, PlugInAnswersOnlyWhatItServes)
     EXPECT_EQ(table->Release(instance), 2u);
     EXPECT_EQ(table->Release(instance), 1u);
     EXPECT_EQ(table->Release(instance), 0u);
+}
+
+} // namespace
+
+namespace {
+
+struct Delivered {
+    QByteArray pdf;
+};
+
+int acceptAnyPdf(void*, double, double, double width, double height, const PFQLPreviewProperties*)
+{
+    return width > 0 && height > 0 ? 1 : 0;
+}
+
+void keepPdf(void* host, const char* bytes, size_t length)
+{
+    static_cast<Delivered*>(host)->pdf = QByteArray(bytes, static_cast<qsizetype>(length));
+}
+
+// The plug-in declares concurrent requests supported: eight at once, many times over, through the loaded
+// plug-in, each drawing the sample (every kind, the icons and the settings store among them) must give the
+// PDF one request alone gives.
+TEST(PreviewConcurrency, EightRequestsAtOnceDrawWhatOneDrawsAlone)
+{
+    const auto plugIn = pf::PlugIn::load(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN));
+    ASSERT_TRUE(plugIn);
+    void* instance = plugIn->instanceWithInterface(*pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_TYPE)),
+                                                   *pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_CALLBACKS_INTERFACE)));
+    ASSERT_NE(instance, nullptr);
+    auto* generator = *static_cast<PFQLGeneratorInterface**>(instance);
+    const QByteArray url =
+        QUrl::fromLocalFile(QStringLiteral(QUORVEL_TEST_DATA "/../../resources/samples/Sample.quorveldoc")).toEncoded();
+    const auto preview = [&](Delivered& delivered) {
+        PFQLPreviewRequest request{&delivered, acceptAnyPdf, keepPdf};
+        return generator->GeneratePreviewForURL(instance, &request, url.constData(), nullptr, nullptr);
+    };
+
+    constexpr int requests = 8;
+    const int rounds = qEnvironmentVariableIsSet("QUORVEL_PREVIEW_ROUNDS") ? qEnvironmentVariableIntValue("QUORVEL_PREVIEW_ROUNDS") : 6;
+    std::vector<QByteArray> pdfs;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<Delivered> delivered(requests);
+        std::vector<PFResult> status(requests, -1);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < requests; ++i)
+            threads.emplace_back([&, i] { status[size_t(i)] = preview(delivered[size_t(i)]); });
+        for (std::thread& thread : threads)
+            thread.join();
+        for (int i = 0; i < requests; ++i) {
+            ASSERT_EQ(status[size_t(i)], PF_S_OK);
+            ASSERT_FALSE(delivered[size_t(i)].pdf.isEmpty());
+            pdfs.push_back(delivered[size_t(i)].pdf);
+        }
+    }
+    Delivered alone;
+    ASSERT_EQ(preview(alone), PF_S_OK);
+    // The writer stamps the time and names font subsets afresh: the pages are compared as drawn.
+    QTemporaryDir dir;
+    const auto pages = [&dir](const QByteArray& pdf) {
+        const QString file = dir.filePath(QStringLiteral("preview.pdf"));
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(pdf);
+        out.close();
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("36"), file});
+        EXPECT_TRUE(render.waitForFinished(60000));
+        return render.readAllStandardOutput();
+    };
+    const QByteArray expected = pages(alone.pdf);
+    ASSERT_GT(expected.size(), 1000);
+    for (size_t i = 0; i < pdfs.size(); ++i)
+        EXPECT_TRUE(pages(pdfs[i]) == expected) << "request " << i << " drew other pages";
+    generator->Release(instance);
+}
+
+} // namespace
+
+namespace {
+
+QStringList logged;
+
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    logged.append(message);
+}
+
+// The plug-in's own entry points are exported by their names beside the factory and the callbacks; a
+// preview of an empty data file or of data without pages fails quietly.
+TEST(PreviewEntryPoints, AreExportedAndLogOnlyRealReadErrors)
+{
+    QLibrary library(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN));
+    ASSERT_TRUE(library.load()) << qPrintable(library.errorString());
+    for (const char* name : {"QuickLookGeneratorPluginFactory", "AllocQuickLookGeneratorPluginType",
+                             "DeallocQuickLookGeneratorPluginType", "QuickLookGeneratorQueryInterface",
+                             "QuickLookGeneratorPluginAddRef", "QuickLookGeneratorPluginRelease",
+                             "GeneratePreviewForURL", "GenerateThumbnailForURL", "CancelPreviewGeneration",
+                             "CancelThumbnailGeneration"})
+        EXPECT_NE(library.resolve(name), nullptr) << name;
+
+    using Alloc = void* (*)(PFUUIDBytes);
+    using Query = PFResult (*)(void*, PFUUIDBytes, void**);
+    using Count = uint32_t (*)(void*);
+    const auto alloc = reinterpret_cast<Alloc>(library.resolve("AllocQuickLookGeneratorPluginType"));
+    const auto query = reinterpret_cast<Query>(library.resolve("QuickLookGeneratorQueryInterface"));
+    const auto addRef = reinterpret_cast<Count>(library.resolve("QuickLookGeneratorPluginAddRef"));
+    const auto release = reinterpret_cast<Count>(library.resolve("QuickLookGeneratorPluginRelease"));
+    ASSERT_TRUE(alloc && query && addRef && release);
+    void* instance = alloc(pf::Uuid::fromString(QStringLiteral("3B0C1F7E-6A52-4D8B-9E1D-8C4F2A7B5D60"))->bytes());
+    ASSERT_NE(instance, nullptr);
+    void* generator = nullptr;
+    ASSERT_EQ(query(instance, pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_CALLBACKS_INTERFACE))->bytes(), &generator), PF_S_OK);
+    EXPECT_EQ(addRef(instance), 3u);
+    EXPECT_EQ(release(instance), 2u);
+
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("Empty.quorveldoc"));
+    const QString noPages = dir.filePath(QStringLiteral("NoPages.quorveldoc"));
+    for (const QString& package : {empty, noPages})
+        ASSERT_TRUE(QDir().mkpath(package));
+    QFile(empty + QStringLiteral("/composition_data.plist")).open(QIODevice::WriteOnly);
+    QFile pageless(noPages + QStringLiteral("/composition_data.plist"));
+    ASSERT_TRUE(pageless.open(QIODevice::WriteOnly));
+    pageless.write("<plist><dict><key>compositions</key><array/></dict></plist>");
+    pageless.close();
+    auto* table = *static_cast<PFQLGeneratorInterface**>(instance);
+    for (const QString& package : {empty, noPages}) {
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        PFQLPreviewRequest request{nullptr, acceptAnyPdf, keepPdf};
+        const QByteArray url = QUrl::fromLocalFile(package).toEncoded();
+        const PFResult status = table->GeneratePreviewForURL(instance, &request, url.constData(), nullptr, nullptr);
+        qInstallMessageHandler(previous);
+        EXPECT_NE(status, PF_S_OK) << qPrintable(package);
+        EXPECT_TRUE(logged.isEmpty()) << qPrintable(package) << ": " << qPrintable(logged.join(u'\n'));
+    }
+    EXPECT_EQ(release(instance), 1u);
+    EXPECT_EQ(release(instance), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// The sample shows the kinds as a user gets them from the library, not in the library's own preview
+// style, and a loupe and a redaction over its picture.
+TEST(PreviewSample, ShowsLibraryDefaultsAndALoupeAndARedactionOverItsPicture)
+{
+    registerControlKinds(pf::ClassRegistry::shared());
+    // Built-in defaults only, as the sample is made: other tests here leave sticky styles behind.
+    auto builtIn = std::make_unique<pf::UserDefaultsStore>();
+    UserDefaults::registerDefaultValues(*builtIn);
+    struct Restore {
+        std::unique_ptr<pf::UserDefaultsStore> previous;
+        ~Restore() { pf::UserDefaultsStore::replaceStandard(std::move(previous)); }
+    } restore{pf::UserDefaultsStore::replaceStandard(std::move(builtIn))};
+    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/../../resources/samples/Sample.quorveldoc/composition_data.plist"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pf::PropertyListReadResult read = pf::readPropertyList(file.readAll());
+    ASSERT_TRUE(read.ok()) << qPrintable(read.error);
+    std::map<QString, pf::Rect> frames;
+    int compared = 0;
+    for (const pf::Value& page : read.value->arrayForKey("compositions")) {
+        for (const pf::Value& child : page.arrayForKey("children")) {
+            const QString& kind = child.stringForKey("className");
+            frames[kind] = pf::rectFromString(child.stringForKey("frame"));
+            const ShapeClass* shapeClass = pf::ClassRegistry::shared().lookup<ShapeClass>(kind);
+            ASSERT_NE(shapeClass, nullptr) << qPrintable(kind);
+            const pf::Value fresh = shapeClass->newShape(frames[kind])->asPlist();
+            for (const char* key : {"fillType", "fillColor", "strokeType", "strokeColor", "strokeLineWidth"}) {
+                EXPECT_EQ(child.objectForKey(key), fresh.objectForKey(key)) << qPrintable(kind) << " " << key;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 200);
+    ASSERT_TRUE(frames.count(QStringLiteral("Image")));
+    for (const char* over : {"Loupe", "Redact"}) {
+        ASSERT_TRUE(frames.count(QString::fromLatin1(over))) << over;
+        EXPECT_TRUE(frames[QString::fromLatin1(over)].intersects(frames[QStringLiteral("Image")])) << over;
+    }
 }
 
 } // namespace

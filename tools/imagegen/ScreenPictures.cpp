@@ -103,7 +103,8 @@ std::vector<Row> layout(bool pad, std::int64_t kind)
     }
     return {
         letters(numbers ? "1 2 3 4 5 6 7 8 9 0" : "Q W E R T Y U I O P"),
-        join({{spacer()}, letters(numbers ? "- / : ; ( ) $ & @ \"" : "A S D F G H J K L"), {spacer()}}),
+        // Ten symbols fill the row as the ten digits above do; nine letters stand between two spacers.
+        numbers ? letters("- / : ; ( ) $ & @ \"") : join({{spacer()}, letters("A S D F G H J K L"), {spacer()}}),
         join({{numbers ? special("#+=", 1.3) : shift}, {spacer()}, letters(numbers ? ". , ? ! '" : "Z X C V B N M"),
               {spacer()}, {del}}),
         {special(numbers ? "ABC" : "123", 1.3), globe, {KeyKind::Space, "space", 0}, special("return", 2.2)},
@@ -204,8 +205,10 @@ void drawFace(pf::GraphicsContext& c, const pf::Rect& cell, const Palette& colou
     c.strokePath(mouth);
 }
 
-void drawKeyboard(pf::GraphicsContext& c, pf::Size size, bool pad, bool landscape, std::int64_t kind, const Palette& colours)
+// Draws the keyboard; false when a row does not fit its width (a key would be cut off at the edge).
+bool drawKeyboard(pf::GraphicsContext& c, pf::Size size, bool pad, bool landscape, std::int64_t kind, const Palette& colours)
 {
+    bool fits = true;
     c.setFillColor(colours.background);
     c.fillRect(pf::Rect(0, 0, size.width, size.height));
     const std::vector<Row> rows = layout(pad, kind);
@@ -252,6 +255,9 @@ void drawKeyboard(pf::GraphicsContext& c, pf::Size size, bool pad, bool landscap
             const double w = k.units == 0 ? flexWidth : ((numberPad || faceRow) ? keyUnit : k.units * unit);
             const pf::Rect key(x, y, w, keyHeight);
             x += w + gapX;
+            // Widths are sums of fractions of the picture's width: a key may pass the side by a rounding.
+            if (key.maxX() > size.width - side + size.width * 1e-9)
+                fits = false;
             if (k.kind == KeyKind::Spacer || w <= 0)
                 continue;
             if (k.kind == KeyKind::Face) {
@@ -277,6 +283,7 @@ void drawKeyboard(pf::GraphicsContext& c, pf::Size size, bool pad, bool landscap
             }
         }
     }
+    return fits;
 }
 
 bool writePng(const QString& path, const pf::Image& image)
@@ -301,8 +308,13 @@ int writeScreenPictures(const QString& folder)
                 for (std::int64_t kind = 0; kind < UIKeyboard::keyboardTypeCount; ++kind) {
                     const pf::Size size = UIKeyboard::sizeFor(device, orientation);
                     pf::BitmapContext context(size, 2.0);
-                    drawKeyboard(context, size, device == 1, orientation == 1, kind, theme == 1 ? darkPalette : lightPalette);
                     const QString name = UIKeyboard::imageIdentifierFor(device, orientation, theme, kind);
+                    if (!drawKeyboard(context, size, device == 1, orientation == 1, kind,
+                                      theme == 1 ? darkPalette : lightPalette)) {
+                        std::fprintf(stderr, "quorvel_imagegen: a row of %s does not fit\n", qPrintable(name));
+                        ++failures;
+                        continue;
+                    }
                     failures += writePng(folder + QLatin1Char('/') + name + QStringLiteral(".png"), context.image()) ? 0 : 1;
                 }
     for (bool on : {false, true}) {

@@ -478,7 +478,7 @@ public:
         case Step::Failed:
             return std::nullopt;
         case Step::Dropped:
-            return fail(QStringLiteral("the root value is a non-finite real"));
+            return fail(m_leftOut);
         case Step::Ok:
             break;
         }
@@ -744,7 +744,11 @@ private:
             out = Value(value);
             return Step::Ok;
         case plist::NumberRead::OutOfRange:
-            return failStep(QStringLiteral("<integer> %1 is outside the 64-bit range").arg(s));
+            // Left out rather than failing the read, as non-finite reals are; at the top it is an error.
+            m_leftOut = QStringLiteral("<integer> %1 is outside the signed and unsigned 64-bit ranges").arg(s);
+            qWarning("property list: line %lld: %s, left out", static_cast<long long>(m_xml.lineNumber()),
+                     qUtf8Printable(m_leftOut));
+            return Step::Dropped;
         default:
             return failStep(QStringLiteral("<integer> \"%1\" is not a number").arg(s));
         }
@@ -758,6 +762,7 @@ private:
             out = Value(value);
             return Step::Ok;
         case plist::NumberRead::NonFinite:
+            m_leftOut = QStringLiteral("the root value is a non-finite real");
             qWarning("property list: line %lld: the non-finite real \"%s\" is left out",
                      static_cast<long long>(m_xml.lineNumber()), qUtf8Printable(plist::trimmedXml(text).toString()));
             return Step::Dropped;
@@ -785,6 +790,7 @@ private:
     }
 
     QXmlStreamReader m_xml;
+    QString m_leftOut; // why the last value left out was left out
     QString m_error;
 };
 

@@ -49,21 +49,25 @@ NumberRead parseInteger(QStringView text, std::int64_t& result)
         ++i;
     if (i == s.size())
         return NumberRead::NotANumber;
-    // Accumulated as a negative number so that the minimum fits.
-    std::int64_t value = 0;
-    constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    // The magnitude, up to the unsigned 64-bit maximum.
+    std::uint64_t magnitude = 0;
+    constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+    bool overflow = false;
     for (; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
         if (c < u'0' || c > u'9')
             return NumberRead::NotANumber;
-        const int digit = c - u'0';
-        if (value < (min + digit) / 10)
-            return NumberRead::OutOfRange;
-        value = value * 10 - digit;
+        const unsigned digit = c - u'0';
+        if (magnitude > (max - digit) / 10)
+            overflow = true; // the digits are still checked: "1e99" is no number at all
+        else
+            magnitude = magnitude * 10 + digit;
     }
-    if (!negative && value == min)
+    constexpr std::uint64_t minMagnitude = std::uint64_t{1} << 63;
+    if (overflow || (negative && magnitude > minMagnitude))
         return NumberRead::OutOfRange;
-    result = negative ? value : -value;
+    // Unsigned values above the signed range keep their 64 bits, as the platform's numbers do.
+    result = static_cast<std::int64_t>(negative ? std::uint64_t{0} - magnitude : magnitude);
     return NumberRead::Ok;
 }
 

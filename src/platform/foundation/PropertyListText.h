@@ -21,7 +21,8 @@ QStringView trimmedXml(QStringView s);
 // paired surrogates.
 bool isXmlText(QStringView s);
 
-// The text of <integer>, <real>, <data> and <date>, white space around it allowed.
+// The text of <integer>, <real>, <data> and <date>, white space around it allowed. Integers read from the
+// signed 64-bit minimum to the unsigned maximum; those above the signed range keep their 64 bits.
 enum class NumberRead { Ok, NotANumber, OutOfRange, NonFinite };
 NumberRead parseInteger(QStringView text, std::int64_t& value);
 NumberRead parseReal(QStringView text, double& value);

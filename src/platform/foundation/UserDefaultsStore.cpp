@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <mutex>
 
 namespace pf {
 
@@ -65,19 +66,33 @@ QString UserDefaultsStore::defaultPath()
            + QStringLiteral("/Quorvel/Quorvel.plist");
 }
 
+namespace {
+
+// The shared store, made on first use by whichever thread comes first (previews run on several at once):
+// made and replaced under the lock, and read through the published pointer.
+std::mutex standardMutex;
+std::atomic<UserDefaultsStore*> publishedStandard{nullptr};
+
+} // namespace
+
 UserDefaultsStore& UserDefaultsStore::standard()
 {
+    if (UserDefaultsStore* published = publishedStandard.load(std::memory_order_acquire))
+        return *published;
+    const std::lock_guard lock(standardMutex);
     auto& store = standardStore();
     if (!store) {
         store = std::make_unique<UserDefaultsStore>(defaultPath());
         if (auto setUp = standardSetUp())
             setUp(*store);
     }
+    publishedStandard.store(store.get(), std::memory_order_release);
     return *store;
 }
 
 void UserDefaultsStore::setStandardSetUp(void (*setUp)(UserDefaultsStore&))
 {
+    const std::lock_guard lock(standardMutex);
     standardSetUp() = setUp;
     if (setUp && standardStore())
         setUp(*standardStore());
@@ -85,7 +100,11 @@ void UserDefaultsStore::setStandardSetUp(void (*setUp)(UserDefaultsStore&))
 
 std::unique_ptr<UserDefaultsStore> UserDefaultsStore::replaceStandard(std::unique_ptr<UserDefaultsStore> store)
 {
-    std::swap(standardStore(), store);
+    {
+        const std::lock_guard lock(standardMutex);
+        std::swap(standardStore(), store);
+        publishedStandard.store(standardStore().get(), std::memory_order_release);
+    }
     changed();
     return store;
 }

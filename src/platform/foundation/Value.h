@@ -464,7 +464,8 @@ public:
 
     Value() = default;
     Value(bool b) : m_v(b) {}
-    // Any integer type; an unsigned value above the signed 64-bit range wraps (stored data never has one).
+    // Any integer type; an unsigned value above the signed 64-bit range keeps its 64 bits (it wraps), as
+    // such values read from stored data do: unsignedIntegerValue gives it back.
     template <typename T>
         requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
     Value(T i) : m_v(static_cast<std::int64_t>(i))

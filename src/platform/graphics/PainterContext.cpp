@@ -419,19 +419,50 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
 
     QRect groupRect = layerRect;
     QImage group;
-    if (shadow) {
-        const QRect planeRect = layerRect.adjusted(-extent, -extent, extent, extent);
-        QImage plane(planeRect.size(), QImage::Format_Alpha8);
+    // The blurred plane is needed only where the shadow can be seen; it keeps the whole drawing, so that
+    // what is cut off is only blur that lands out of sight (a wide blur makes a plane thousands of pixels
+    // across otherwise, for every shape). A shadow thrown wholly out of sight is not made.
+    const QRect seen = visibleRect.translated(-offset.toPoint()).adjusted(-1, -1, 1, 1);
+    QRect planeRect = layerRect.adjusted(-extent, -extent, extent, extent) & (seen | layerRect);
+    if (shadow && planeRect.intersects(seen)) {
+        // A wide blur varies slowly: it is made at a reduced size, each cell the mean of a block of
+        // pixels, and scaled back smoothly, so its cost no longer grows with the blur (stored data may
+        // ask for any blur).
+        constexpr double reducedSigma = 32;
+        const int k = sigma > 2 * reducedSigma ? int(std::ceil(sigma / reducedSigma)) : 1;
+        const int left = layerRect.x() - planeRect.x();
+        const int top = layerRect.y() - planeRect.y();
+        const QSize planeSize((planeRect.width() + k - 1) / k, (planeRect.height() + k - 1) / k);
+        planeRect.setSize(planeSize * k);
+        QImage plane(planeSize, QImage::Format_Alpha8);
         plane.fill(0);
         const int layerWidth = layer.width();
         const int layerHeight = layer.height();
-        for (int y = 0; y < layerHeight; ++y) {
-            const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
-            uchar* out = plane.scanLine(y + extent) + extent;
-            for (int x = 0; x < layerWidth; ++x)
-                out[x] = uchar(in[x] >> 24);
+        if (k == 1) {
+            for (int y = 0; y < layerHeight; ++y) {
+                const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
+                uchar* out = plane.scanLine(y + top) + left;
+                for (int x = 0; x < layerWidth; ++x)
+                    out[x] = uchar(in[x] >> 24);
+            }
+        } else {
+            std::vector<uint32_t> sums(size_t(planeSize.width()) * size_t(planeSize.height()), 0);
+            for (int y = 0; y < layerHeight; ++y) {
+                const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
+                uint32_t* row = sums.data() + size_t((y + top) / k) * size_t(planeSize.width());
+                for (int x = 0; x < layerWidth; ++x)
+                    row[(x + left) / k] += in[x] >> 24;
+            }
+            const uint32_t block = uint32_t(k) * uint32_t(k);
+            for (int y = 0; y < planeSize.height(); ++y) {
+                uchar* out = plane.scanLine(y);
+                const uint32_t* row = sums.data() + size_t(y) * size_t(planeSize.width());
+                for (int x = 0; x < planeSize.width(); ++x)
+                    out[x] = uchar((row[x] + block / 2) / block);
+            }
         }
-        blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma);
+        blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma / k);
+        // At a reduced size it is drawn scaled up into the plane's rect, smoothly.
         const QImage shadowImage = tint(plane, shadow->color);
         const QRectF shadowRect = QRectF(planeRect).translated(offset);
         groupRect = (layerRect | shadowRect.toAlignedRect()) & visibleRect;
@@ -447,7 +478,10 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             p.setOpacity(1);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
-            drawPicture(p, shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage, QRectF(shadowImage.rect()));
+            if (k == 1)
+                drawPicture(p, shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage, QRectF(shadowImage.rect()));
+            else
+                p.drawImage(shadowRect.translated(-QPointF(target.bounds.topLeft())), shadowImage, QRectF(shadowImage.rect()));
             drawPicture(p, layerRect.topLeft() - target.bounds.topLeft(), layer, QRectF(layer.rect()));
             return;
         }
@@ -457,7 +491,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         // Fractional offsets are resampled; whole ones copied.
         gp.setRenderHint(QPainter::SmoothPixmapTransform);
         const QPoint maskAt = mask ? mask->rect.topLeft() - groupRect.topLeft() : QPoint();
-        gp.drawImage(shadowRect.topLeft() - QPointF(groupRect.topLeft()), shadowImage);
+        gp.drawImage(shadowRect.translated(-QPointF(groupRect.topLeft())), shadowImage, QRectF(shadowImage.rect()));
         if (mask && contentClipped) {
             gp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
             gp.drawImage(maskAt, mask->alpha);
@@ -516,9 +550,17 @@ const QBrush& PainterContext::solidBrush(const Color& color)
     return brushMemo_->second;
 }
 
+namespace {
+
+// A line a million points wide, or a dash that long, covers any page it is drawn on: wider or longer ones
+// (stored data may hold any width) are drawn that size, which Qt and the PDF writer still hold.
+constexpr double widestLine = 1e6;
+
+} // namespace
+
 const QPen& PainterContext::pen(const LineStyle& style, const Color& color, const AffineTransform& ctm)
 {
-    const double width = std::isfinite(style.width) ? std::max(0.0, style.width) : 1.0;
+    const double width = std::isfinite(style.width) ? std::clamp(style.width, 0.0, widestLine) : 1.0;
     // Dashes of a width-0 line are measured in device pixels, so that pen depends on the CTM too.
     const double deviceStretch = width == 0 && !style.dashPattern.empty() ? stretch(ctm) : 0;
     if (penMemo_ && penMemo_->style == style && penMemo_->color == color && penMemo_->deviceStretch == deviceStretch)
@@ -534,7 +576,7 @@ const QPen& PainterContext::pen(const LineStyle& style, const Color& color, cons
     // Dashes: ours in user units; Qt's in pen widths (device pixels for a cosmetic pen).
     std::vector<double> dashes;
     for (double d : style.dashPattern)
-        dashes.push_back(std::isfinite(d) ? std::max(0.0, d) : 0.0);
+        dashes.push_back(std::isfinite(d) ? std::clamp(d, 0.0, widestLine) : 0.0);
     double total = 0;
     for (double d : dashes)
         total += d;
@@ -558,7 +600,7 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
 {
     const GState& s = gstate();
     const QPainterPath& qp = path.toQt();
-    const double halfWidth = std::max(0.0, style.width) / 2;
+    const double halfWidth = std::clamp(style.width, 0.0, widestLine) / 2;
     const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(style.miterLimit, 1.5) : 1.5);
     const auto area = [&] {
         const double grow = reach * stretch(s.ctm) + 2;

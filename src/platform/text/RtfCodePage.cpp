@@ -35,6 +35,7 @@ QByteArray iconvName(int codePage)
 int codePageForCharset(int charset)
 {
     switch (charset) {
+    case 0: return 1252;     // ANSI: Windows-1252, whatever the document's code page
     case 77: return 10000;   // Mac Roman
     case 78: return 10001;   // Mac Japanese
     case 89: return 10007;   // Mac Cyrillic
@@ -54,7 +55,7 @@ int codePageForCharset(int charset)
     case 238: return 1250;   // Central European
     case 254: return 437;    // PC 437
     case 255: return 850;    // OEM
-    default: return 0;       // ANSI (0), default (1), symbol (2): the document's code page
+    default: return 0;       // default (1), symbol (2): the document's code page
     }
 }
 

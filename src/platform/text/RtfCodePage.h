@@ -34,7 +34,7 @@ inline int unicodeToCp1252(char16_t unit)
 }
 
 // The code page of a font's \fcharsetN, or 0 when the character set leaves it to the document's code page
-// (ANSI, default, symbol, and sets we do not know).
+// (default, symbol, and sets we do not know). ANSI (0) is Windows-1252.
 int codePageForCharset(int charset);
 
 // Whether the byte starts a two-byte character in the code page (the double-byte code pages of Japanese,

@@ -17,31 +17,33 @@ struct GeneratorInstance {
     std::atomic<uint32_t> refCount;
 };
 
-PFResult queryInterface(void* thisInstance, PFUUIDBytes interfaceIdentifier, void** result);
-uint32_t addRef(void* thisInstance);
-uint32_t release(void* thisInstance);
-
 // The callbacks stay empty until the callbacks interface is asked for.
 const PFQLGeneratorInterface generatorTemplate = {
-    nullptr, queryInterface, addRef, release, nullptr, nullptr, nullptr, nullptr,
+    nullptr, QuickLookGeneratorQueryInterface, QuickLookGeneratorPluginAddRef, QuickLookGeneratorPluginRelease,
+    nullptr, nullptr, nullptr, nullptr,
 };
 
-GeneratorInstance* allocGenerator(const pf::Uuid& factory)
+} // namespace
+
+PF_PLUGIN_EXPORT void* AllocQuickLookGeneratorPluginType(PFUUIDBytes factoryIdentifier)
 {
+    const pf::Uuid factory(factoryIdentifier);
     auto* instance = new GeneratorInstance{new PFQLGeneratorInterface(generatorTemplate), factory, true, {1}};
     pf::plugInAddInstanceForFactory(factory);
     return instance;
 }
 
-void deallocGenerator(GeneratorInstance* instance)
+PF_PLUGIN_EXPORT void DeallocQuickLookGeneratorPluginType(void* thisInstance)
 {
+    auto* instance = static_cast<GeneratorInstance*>(thisInstance);
     delete instance->table;
     if (instance->hasFactory)
         pf::plugInRemoveInstanceForFactory(instance->factory);
     delete instance;
 }
 
-PFResult queryInterface(void* thisInstance, PFUUIDBytes interfaceIdentifier, void** result)
+PF_PLUGIN_EXPORT PFResult QuickLookGeneratorQueryInterface(void* thisInstance, PFUUIDBytes interfaceIdentifier,
+                                                           void** result)
 {
     auto* instance = static_cast<GeneratorInstance*>(thisInstance);
     if (pf::Uuid(interfaceIdentifier) == *pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_CALLBACKS_INTERFACE))) {
@@ -57,21 +59,19 @@ PFResult queryInterface(void* thisInstance, PFUUIDBytes interfaceIdentifier, voi
     return PF_E_NOINTERFACE;
 }
 
-uint32_t addRef(void* thisInstance)
+PF_PLUGIN_EXPORT uint32_t QuickLookGeneratorPluginAddRef(void* thisInstance)
 {
     return ++static_cast<GeneratorInstance*>(thisInstance)->refCount;
 }
 
-uint32_t release(void* thisInstance)
+PF_PLUGIN_EXPORT uint32_t QuickLookGeneratorPluginRelease(void* thisInstance)
 {
     auto* instance = static_cast<GeneratorInstance*>(thisInstance);
     const uint32_t remaining = --instance->refCount;
     if (remaining == 0)
-        deallocGenerator(instance);
+        DeallocQuickLookGeneratorPluginType(instance);
     return remaining;
 }
-
-} // namespace
 
 PF_PLUGIN_EXPORT void* QuickLookGeneratorPluginFactory(void* allocator, const PFUUIDBytes* typeIdentifier)
 {
@@ -79,5 +79,5 @@ PF_PLUGIN_EXPORT void* QuickLookGeneratorPluginFactory(void* allocator, const PF
     if (!typeIdentifier
         || pf::Uuid(*typeIdentifier) != *pf::Uuid::fromString(QStringLiteral(PF_QL_GENERATOR_TYPE)))
         return nullptr;
-    return allocGenerator(*pf::Uuid::fromString(QStringLiteral(QUORVEL_QUICKLOOK_FACTORY)));
+    return AllocQuickLookGeneratorPluginType(pf::Uuid::fromString(QStringLiteral(QUORVEL_QUICKLOOK_FACTORY))->bytes());
 }

@@ -9,6 +9,15 @@
 
 PF_PLUGIN_EXPORT void* QuickLookGeneratorPluginFactory(void* allocator, const PFUUIDBytes* typeIdentifier);
 
+// The generator instance: made with its own copy of the interface table and registered for its factory,
+// counted, and freed (unregistered) when the count falls to zero.
+PF_PLUGIN_EXPORT void* AllocQuickLookGeneratorPluginType(PFUUIDBytes factoryIdentifier);
+PF_PLUGIN_EXPORT void DeallocQuickLookGeneratorPluginType(void* thisInstance);
+PF_PLUGIN_EXPORT PFResult QuickLookGeneratorQueryInterface(void* thisInstance, PFUUIDBytes interfaceIdentifier,
+                                                           void** result);
+PF_PLUGIN_EXPORT uint32_t QuickLookGeneratorPluginAddRef(void* thisInstance);
+PF_PLUGIN_EXPORT uint32_t QuickLookGeneratorPluginRelease(void* thisInstance);
+
 PF_PLUGIN_EXPORT PFResult GenerateThumbnailForURL(void* thisInstance, PFQLThumbnailRequest* thumbnail, const char* url,
                                                   const char* contentTypeUTI, const void* options, double maxWidth,
                                                   double maxHeight);
