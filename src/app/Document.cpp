@@ -125,10 +125,14 @@ void Document::titleDidChange()
 void Document::closeWindows()
 {
     canvasObservation_.reset();
-    if (canvasWindowController_)
-        for (const auto& model : canvasWindowController_->tabModels())
-            if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
-                page->setCompositionDelegate(nullptr);
+    if (!canvasWindowController_)
+        return;
+    // The window goes with its document (it records what it shows as it closes).
+    if (auto* window = dynamic_cast<pf::WindowController*>(canvasWindowController_.get()))
+        window->close();
+    for (const auto& model : canvasWindowController_->tabModels())
+        if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
+            page->setCompositionDelegate(nullptr);
 }
 
 // ---- the format ----

@@ -148,6 +148,7 @@ CanvasWindowController::CanvasWindowController() : TKMainWindowController(QStrin
 CanvasWindowController::~CanvasWindowController()
 {
     observers_.clear();
+    titleBindings_.clear();
     calls_.cancelPreviousPerformRequests();
     for (const auto& model : tabModels())
         if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
@@ -604,14 +605,28 @@ void CanvasWindowController::didAddTabModelAtIndex(std::size_t index)
 {
     if (windowContainerView_)
         windowContainerView_->setNeedsLayout();
-    // The tab's title is its page's (TabModel); a page that joins takes this window's delegate.
-    if (Composition* page = compositionOfTab(index); page && canvasViewController_)
+    const auto model = tabModelAtIndex(index);
+    Composition* page = compositionOfTab(index);
+    if (model && page && model->type() == QLatin1String(CompositionType)) {
+        // The tab shows its page's title, and follows it.
+        model->setTitle(page->title());
+        std::weak_ptr<TKTabModel> weak = model;
+        titleBindings_[model.get()] =
+            page->addObserver(QStringLiteral("title"), [weak](pf::Object& object, const QString&, pf::ChangePhase phase) {
+                if (auto tab = weak.lock(); tab && phase == pf::ChangePhase::Did)
+                    tab->setTitle(static_cast<Composition&>(object).title());
+            });
+    }
+    // A page that joins takes this window's delegate.
+    if (page && canvasViewController_)
         page->setCompositionDelegate(canvasViewController_.get());
     invalidateRestorableState();
 }
 
 void CanvasWindowController::willRemoveTabModelAtIndex(std::size_t index)
 {
+    if (const auto model = tabModelAtIndex(index))
+        titleBindings_.erase(model.get());
     if (Composition* page = compositionOfTab(index))
         page->setCompositionDelegate(nullptr);
 }
@@ -753,7 +768,9 @@ void CanvasWindowController::saveRestorableState() const
     const pf::Document* doc = TKMainWindowController::document();
     if (!doc || doc->isUntitled() || !isWindowLoaded())
         return;
-    pf::UserDefaultsStore::standard().setObjectForKey(encodeRestorableState(), restorableStateKey(doc->filePath()));
+    pf::UserDefaultsStore& store = pf::UserDefaultsStore::standard();
+    store.setObjectForKey(encodeRestorableState(), restorableStateKey(doc->filePath()));
+    store.synchronize();
 }
 
 void CanvasWindowController::restoreSavedState()

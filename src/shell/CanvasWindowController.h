@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -193,5 +194,7 @@ private:
     std::unique_ptr<PalettePlaceholder> inspectorViewController_;
     std::unique_ptr<PalettePlaceholder> outlineViewController_;
     std::vector<pf::NotificationToken> observers_;
+    // Each tab's title follows its page's.
+    std::map<const TKTabModel*, pf::ObservationToken> titleBindings_;
     pf::DelayedCallOwner calls_;
 };

@@ -9,6 +9,7 @@
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/Services.h"
 
 #include <QApplication>
@@ -70,5 +71,8 @@ int main(int argc, char** argv)
             app.finishLaunching();
         },
         {});
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The settings changed in this run (palettes, layout, windows' state) are kept for the next.
+    pf::UserDefaultsStore::standard().synchronize();
+    return status;
 }
