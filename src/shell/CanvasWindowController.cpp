@@ -279,6 +279,8 @@ void CanvasWindowController::windowDidLoad()
 
 void CanvasWindowController::windowWillClose()
 {
+    // Work left for later turns dies with the window.
+    calls_.cancelPreviousPerformRequests();
     saveRestorableState();
     TKMainWindowController::windowWillClose();
 }
@@ -288,6 +290,57 @@ void CanvasWindowController::windowDidBecomeMain()
     if (Canvas* canvas = canvasView())
         if (pf::Window* w = window())
             w->makeFirstResponder(canvas);
+}
+
+void CanvasWindowController::redisplayCanvasNextTurn()
+{
+    calls_.performAfterDelay(
+        [this] {
+            if (Canvas* canvas = canvasView())
+                canvas->setNeedsDisplay();
+        },
+        {});
+}
+
+void CanvasWindowController::windowDidEnterFullScreen()
+{
+    TKMainWindowController::windowDidEnterFullScreen();
+    redisplayCanvasNextTurn();
+}
+
+void CanvasWindowController::windowDidExitFullScreen()
+{
+    TKMainWindowController::windowDidExitFullScreen();
+    redisplayCanvasNextTurn();
+}
+
+void CanvasWindowController::windowWillEnterVersionBrowser()
+{
+    if (!isInVersionBrowser()) {
+        preVersionLibraryPaletteVisible_ = isLibraryPaletteVisible();
+        preVersionOutlinePaletteVisible_ = isOutlinePaletteVisible();
+        preVersionInspectorPaletteVisible_ = isInspectorPaletteVisible();
+        if (preVersionLibraryPaletteVisible_)
+            setLibraryOpen(false);
+        if (preVersionOutlinePaletteVisible_)
+            setOutlineOpen(false);
+        if (preVersionInspectorPaletteVisible_)
+            setInspectorOpen(false);
+    }
+    TKMainWindowController::windowWillEnterVersionBrowser();
+}
+
+void CanvasWindowController::windowDidExitVersionBrowser()
+{
+    if (isInVersionBrowser()) {
+        if (preVersionLibraryPaletteVisible_ && !isLibraryPaletteVisible())
+            setLibraryOpen(true);
+        if (preVersionOutlinePaletteVisible_ && !isOutlinePaletteVisible())
+            setOutlineOpen(true);
+        if (preVersionInspectorPaletteVisible_ && !isInspectorPaletteVisible())
+            setInspectorOpen(true);
+    }
+    TKMainWindowController::windowDidExitVersionBrowser();
 }
 
 pf::UndoManager* CanvasWindowController::windowUndoManager()
@@ -478,12 +531,34 @@ void CanvasWindowController::toggleTabsPalette()
     UserDefaults::instance().setTabsPaletteVisible(!open);
 }
 
+void CanvasWindowController::setLibraryOpen(bool open)
+{
+    if (innerUberView_)
+        open ? innerUberView_->openLeftTopView(nullptr) : innerUberView_->closeLeftTopView(nullptr);
+}
+
+void CanvasWindowController::setOutlineOpen(bool open)
+{
+    if (outerUberView_)
+        open ? outerUberView_->openRightTopView(nullptr) : outerUberView_->closeRightTopView(nullptr);
+}
+
+void CanvasWindowController::setInspectorOpen(bool open)
+{
+    if (!innerUberView_ || !outerUberView_)
+        return;
+    if (UserDefaults::instance().inspectorPlacedBesideOutline())
+        open ? innerUberView_->openRightTopView(nullptr) : innerUberView_->closeRightTopView(nullptr);
+    else
+        open ? outerUberView_->openRightBottomView(nullptr) : outerUberView_->closeRightBottomView(nullptr);
+}
+
 void CanvasWindowController::toggleLibraryPalette()
 {
     if (!innerUberView_)
         return;
     const bool open = isLibraryPaletteVisible();
-    open ? innerUberView_->closeLeftTopView(nullptr) : innerUberView_->openLeftTopView(nullptr);
+    setLibraryOpen(!open);
     UserDefaults::instance().setLibraryPaletteVisible(!open);
 }
 
@@ -492,7 +567,7 @@ void CanvasWindowController::toggleOutlinePalette()
     if (!outerUberView_)
         return;
     const bool open = isOutlinePaletteVisible();
-    open ? outerUberView_->closeRightTopView(nullptr) : outerUberView_->openRightTopView(nullptr);
+    setOutlineOpen(!open);
     UserDefaults::instance().setOutlinePaletteVisible(!open);
 }
 
@@ -501,10 +576,7 @@ void CanvasWindowController::toggleInspectorPalette()
     if (!innerUberView_ || !outerUberView_)
         return;
     const bool open = isInspectorPaletteVisible();
-    if (UserDefaults::instance().inspectorPlacedBesideOutline())
-        open ? innerUberView_->closeRightTopView(nullptr) : innerUberView_->openRightTopView(nullptr);
-    else
-        open ? outerUberView_->closeRightBottomView(nullptr) : outerUberView_->openRightBottomView(nullptr);
+    setInspectorOpen(!open);
     UserDefaults::instance().setInspectorPaletteVisible(!open);
 }
 

@@ -80,6 +80,11 @@ public:
     void windowDidLoad() override;
     void windowWillClose() override;
     void windowDidBecomeMain() override;
+    void windowDidEnterFullScreen() override;
+    void windowDidExitFullScreen() override;
+    // While an older version shows, the palettes that were open are hidden (their settings stay).
+    void windowWillEnterVersionBrowser() override;
+    void windowDidExitVersionBrowser() override;
     pf::UndoManager* windowUndoManager() override;
     // Sizes the window to its screen less 100 points a side, at most 1400 by 800, centred on the screen's
     // visible area; a window without a screen keeps its frame.
@@ -168,6 +173,11 @@ private:
     void setUpInspector();
     void setUpOutline();
     void statusBarVisibilityDidChange();
+    void redisplayCanvasNextTurn();
+    // Opens or closes a palette's region without touching its setting.
+    void setLibraryOpen(bool open);
+    void setOutlineOpen(bool open);
+    void setInspectorOpen(bool open);
     void compositionNoticeForSelectedPage(const pf::Notification& n, bool metrics);
     void registerActions();
     Composition* compositionOfTab(std::size_t index) const;

@@ -22,6 +22,7 @@
 #include "shell/CanvasWindowContainerView.h"
 
 #include <QAction>
+#include <QDir>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -307,6 +308,42 @@ TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnd
     EXPECT_EQ(withRulers.size, size);
 }
 
+TEST_F(DocumentWindowTest, AnOlderVersionHidesTheOpenPalettesAndLeavingItShowsThemAgain)
+{
+    UserDefaults& defaults = UserDefaults::instance();
+    defaults.setLibraryPaletteVisible(true);
+    defaults.setOutlinePaletteVisible(false);
+    defaults.setInspectorPaletteVisible(true);
+    AppWindowController& window = openFixture();
+    window.window()->becomeMainWindow();
+    window.windowWillEnterVersionBrowser();
+    EXPECT_FALSE(window.isLibraryPaletteVisible());
+    EXPECT_FALSE(window.isOutlinePaletteVisible());
+    EXPECT_FALSE(window.isInspectorPaletteVisible());
+    // The settings are the user's choice, not the browser's.
+    EXPECT_TRUE(defaults.isLibraryPaletteVisible());
+    window.windowDidExitVersionBrowser();
+    EXPECT_TRUE(window.isLibraryPaletteVisible());
+    EXPECT_FALSE(window.isOutlinePaletteVisible());
+    EXPECT_TRUE(window.isInspectorPaletteVisible());
+}
+
+TEST_F(DocumentWindowTest, AChosenImageIsTakenByItsAbsolutePath)
+{
+    AppWindowController& window = openFixture();
+    const QString relative = QDir(QDir::currentPath()).relativeFilePath(dir.filePath("pictures/../photo.png"));
+    for (const QString& chosen : {relative, dir.filePath("pictures/../photo.png")}) {
+        pf::ScopedOpenPanelSink panel([&](const QStringList& extensions) {
+            EXPECT_TRUE(extensions.contains("pdf"));
+            return QStringList{chosen};
+        });
+        window.browseForImage();
+        EXPECT_EQ(window.lastBrowsedImagePath(), QDir::cleanPath(dir.filePath("photo.png")));
+        // The panel starts in that file's folder next time.
+        EXPECT_EQ(QDir::cleanPath(UserDefaults::instance().imageBrowseURL().toLocalFile()), QDir::cleanPath(dir.path()));
+    }
+}
+
 TEST(DocumentWindowCentring, TheWindowFitsTheScreenLessItsMarginsAtMost1400By800)
 {
     struct Case {
@@ -323,8 +360,9 @@ TEST(DocumentWindowCentring, TheWindowFitsTheScreenLessItsMarginsAtMost1400By800
          }) {
         const auto frame = CanvasWindowController::centeredFrame(c.visible);
         ASSERT_EQ(frame.has_value(), c.frame.has_value()) << pf::toString(c.visible).toStdString();
-        if (frame)
+        if (frame) {
             EXPECT_EQ(*frame, *c.frame) << pf::toString(c.visible).toStdString();
+        }
     }
 }
 
