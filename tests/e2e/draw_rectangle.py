@@ -162,17 +162,19 @@ def convert_xwd(data, path):
     fields = struct.unpack(">25I", data[:100])
     header_size, width, height = fields[0], fields[4], fields[5]
     byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
-    # Depth 24 is stored in 32-bit units whatever the header's bits per pixel say (it varies with the visual).
-    if bits_per_pixel not in (24, 32) or bytes_per_line < width * 4:
+    step = bits_per_pixel // 8
+    if bits_per_pixel not in (24, 32) or bytes_per_line < width * step:
         print(f"draw_rectangle: the screen dump has {bits_per_pixel} bits a pixel; no screenshot", file=sys.stderr)
         return
     pixels = data[header_size + 12 * ncolors:]
     rows = []
     for row in range(height):
-        line = pixels[row * bytes_per_line: row * bytes_per_line + width * 4]
+        line = pixels[row * bytes_per_line: row * bytes_per_line + width * step]
         out = bytearray(b"\0")
-        for i in range(0, len(line), 4):
-            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else (line[i + 3], line[i + 2], line[i + 1])
+        for i in range(0, len(line), step):
+            # Least significant byte first: blue, green, red; else the other way round.
+            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else \
+                (line[i + step - 1], line[i + step - 2], line[i + step - 3])
             out += bytes((r, g, b))
         rows.append(bytes(out))
 
