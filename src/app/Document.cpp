@@ -10,6 +10,7 @@
 #include "platform/kit/Services.h"
 
 #include <QFile>
+#include <QWidget>
 #include <QFileInfo>
 
 Document::WindowControllerFactory& Document::windowControllerFactory()
@@ -38,8 +39,15 @@ void Document::makeWindowControllers()
 
 void Document::showWindows()
 {
-    if (auto* controller = dynamic_cast<pf::WindowController*>(canvasWindowController_.get()))
-        controller->showWindow();
+    auto* controller = dynamic_cast<pf::WindowController*>(canvasWindowController_.get());
+    if (!controller)
+        return;
+    controller->showWindow();
+    // The document shown is the one the user works in next: its window comes to the front with the keys.
+    if (QWidget* widget = controller->windowWidget()) {
+        widget->raise();
+        widget->activateWindow();
+    }
 }
 
 void Document::adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Object>& object, pf::Document* source)
@@ -125,10 +133,14 @@ void Document::titleDidChange()
 void Document::closeWindows()
 {
     canvasObservation_.reset();
-    if (canvasWindowController_)
-        for (const auto& model : canvasWindowController_->tabModels())
-            if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
-                page->setCompositionDelegate(nullptr);
+    if (!canvasWindowController_)
+        return;
+    // The window goes with its document (it records what it shows as it closes).
+    if (auto* window = dynamic_cast<pf::WindowController*>(canvasWindowController_.get()))
+        window->close();
+    for (const auto& model : canvasWindowController_->tabModels())
+        if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
+            page->setCompositionDelegate(nullptr);
 }
 
 // ---- the format ----

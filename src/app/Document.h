@@ -70,7 +70,7 @@ public:
     // takes this window's page delegate. The move is content the user has not saved: the document is edited.
     void adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Object>& object, pf::Document* source) override;
     // Sent by the window controller when its window has loaded: hands the pages over, follows its canvas.
-    void canvasWindowControllerDidLoadWindow();
+    void canvasWindowControllerDidLoadWindow() override;
     void setUpCompositionsInCanvasWindowController();
     void titleDidChange() override;
     void closeWindows() override;

@@ -50,4 +50,6 @@ public:
         (void)object;
         (void)source;
     }
+    // The window controller's window has loaded: the document hands its pages over as tabs.
+    virtual void canvasWindowControllerDidLoadWindow() {}
 };

@@ -68,6 +68,7 @@ def main():
 
     work = tempfile.mkdtemp(prefix="quorvel-e2e-")
     started = []
+    screen_dump = None
     try:
         copy = os.path.join(work, os.path.basename(sample.rstrip("/")))
         shutil.copytree(sample, copy, symlinks=True)
@@ -88,7 +89,11 @@ def main():
         def xdotool(*args, check=True):
             result = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True, timeout=DEADLINE)
             if check and result.returncode != 0:
-                fail(f"xdotool {' '.join(args)} failed: {result.stderr.strip()}")
+                why = f"xdotool {' '.join(args)} failed: {result.stderr.strip()}"
+                if len(started) > 1 and started[1].poll() is not None:
+                    why += (f"\nquorvel had exited with status {started[1].returncode}:\n"
+                            + started[1].stdout.read().decode(errors="replace"))
+                fail(why)
             return result.stdout.strip()
 
         editor = subprocess.Popen([program, copy], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
@@ -119,14 +124,17 @@ def main():
             xdotool("mousemove", "--sync", str(cx + 10 * step), str(cy + 6 * step))
         xdotool("mouseup", "1")
         time.sleep(0.2)
-        if screenshot:
+        if screenshot and not shutil.which("xwd"):
+            print("draw_rectangle: xwd is not installed (x11-utils); no screenshot", file=sys.stderr)
+        elif screenshot:
             shot = subprocess.run(["xwd", "-root", "-silent"], env=env, capture_output=True, timeout=DEADLINE)
             if shot.returncode == 0:
-                convert_xwd(shot.stdout, screenshot)
+                screen_dump = shot.stdout  # converted after the run: converting is slow
         xdotool("key", "--window", win, "ctrl+s")
         saved_plist = os.path.join(copy, "composition_data.plist")
         wait_for("the save", lambda: count_rectangles(copy) > before if os.path.exists(saved_plist) else False)
-        xdotool("key", "--window", win, "ctrl+q")
+        # The window may go while xdotool still sends the key's release: the exit status tells.
+        xdotool("key", "--window", win, "ctrl+q", check=False)
         try:
             status = editor.wait(timeout=DEADLINE)
         except subprocess.TimeoutExpired:
@@ -137,6 +145,8 @@ def main():
         if after != before + 1:
             fail(f"expected {before + 1} rectangles after the drag and save, found {after}")
         print(f"draw_rectangle: {before} → {after} rectangles; quorvel exited with 0")
+        if screen_dump:
+            convert_xwd(screen_dump, screenshot)
     finally:
         for process in reversed(started):
             if process.poll() is None:
@@ -150,17 +160,21 @@ def convert_xwd(data, path):
     import struct
     import zlib
     fields = struct.unpack(">25I", data[:100])
-    header_size, width, height = fields[0], fields[3], fields[4]
-    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[6], fields[10], fields[11], fields[19]
-    if bits_per_pixel != 32:
+    header_size, width, height = fields[0], fields[4], fields[5]
+    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
+    step = bits_per_pixel // 8
+    if bits_per_pixel not in (24, 32) or bytes_per_line < width * step:
+        print(f"draw_rectangle: the screen dump has {bits_per_pixel} bits a pixel; no screenshot", file=sys.stderr)
         return
     pixels = data[header_size + 12 * ncolors:]
     rows = []
     for row in range(height):
-        line = pixels[row * bytes_per_line: row * bytes_per_line + width * 4]
+        line = pixels[row * bytes_per_line: row * bytes_per_line + width * step]
         out = bytearray(b"\0")
-        for i in range(0, len(line), 4):
-            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else (line[i + 3], line[i + 2], line[i + 1])
+        for i in range(0, len(line), step):
+            # Least significant byte first: blue, green, red; else the other way round.
+            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else \
+                (line[i + step - 1], line[i + step - 2], line[i + step - 3])
             out += bytes((r, g, b))
         rows.append(bytes(out))
 

@@ -7,6 +7,8 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace pf {
 
 const QString Window::didBecomeMainNotification = QStringLiteral("NSWindowDidBecomeMainNotification");
@@ -144,10 +146,26 @@ void Window::setContentView(View* view)
     }
 }
 
+void Window::setMenuBar(QWidget* bar)
+{
+    if (menuBar_ == bar)
+        return;
+    delete menuBar_.data();
+    menuBar_ = bar;
+    if (bar) {
+        bar->setParent(widget_);
+        bar->show();
+    }
+    fitContentView();
+}
+
 void Window::fitContentView()
 {
+    const int barHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    if (menuBar_)
+        menuBar_->setGeometry(0, 0, widget_->width(), barHeight);
     if (content_)
-        content_->setFrame(Rect(0, 0, widget_->width(), widget_->height()));
+        content_->setFrame(Rect(0, barHeight, widget_->width(), std::max(0, widget_->height() - barHeight)));
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)

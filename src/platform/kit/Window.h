@@ -58,6 +58,9 @@ public:
     // it in sends the views their move calls.
     void setContentView(View* view);
     View* contentView() const { return content_; }
+    // A menu bar across the top of the window (owned by the widget); the content view fills the rest.
+    void setMenuBar(QWidget* bar);
+    QWidget* menuBar() const { return menuBar_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +72,7 @@ private:
 
     QWidget* widget_;
     QPointer<View> content_;
+    QPointer<QWidget> menuBar_;
     bool main_ = false;
     bool key_ = false;
     bool canBecomeMain_ = true;

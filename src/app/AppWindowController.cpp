@@ -1,0 +1,170 @@
+#include "app/AppWindowController.h"
+
+#include "app/Document.h"
+#include "canvas/Canvas.h"
+#include "platform/docs/Application.h"
+#include "platform/docs/DocumentController.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/kit/Responder.h"
+#include "platform/kit/Services.h"
+#include "platform/kit/Window.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("AppWindowController", text);
+}
+
+} // namespace
+
+void AppWindowController::installAsDocumentWindow()
+{
+    Document::windowControllerFactory() = [](Document& document) -> std::shared_ptr<TabHost> {
+        auto controller = std::make_shared<AppWindowController>();
+        controller->setDocument(&document);
+        return controller;
+    };
+}
+
+void AppWindowController::windowDidLoad()
+{
+    CanvasWindowController::windowDidLoad();
+    buildMainMenu();
+}
+
+QAction* AppWindowController::menuAction(const QString& command) const
+{
+    const auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* AppWindowController::addCommand(QMenu* menu, const QString& command, const QString& title,
+                                         const QKeySequence& keys, std::function<void()> run)
+{
+    QAction* action = menu->addAction(title);
+    action->setShortcut(keys);
+    // The window's commands work wherever the keyboard is in it, a palette included.
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { run(); });
+    actions_[command] = action;
+    return action;
+}
+
+void AppWindowController::buildMainMenu()
+{
+    pf::Window* window = this->window();
+    if (!window || menuBar_)
+        return;
+    menuBar_ = new QMenuBar();
+    // The menu bar goes with the window; the controller outlives neither, so `this` is safe in the commands.
+    auto* file = menuBar_->addMenu(tr("&File"));
+    addCommand(file, "new", tr("New"), QKeySequence::New, [] {
+        if (auto* controller = pf::DocumentController::shared()) {
+            QString error;
+            if (!controller->newDocument(&error) && !error.isEmpty())
+                pf::runAlert({tr("A new document could not be made."), error, {}});
+        }
+    });
+    addCommand(file, "open", tr("Open…"), QKeySequence::Open, [] {
+        if (auto* controller = pf::DocumentController::shared())
+            controller->openDocument();
+    });
+    file->addSeparator();
+    addCommand(file, "close", tr("Close"), QKeySequence::Close, [this] { performClose(); });
+    addCommand(file, "save", tr("Save"), QKeySequence::Save, [this] {
+        if (pf::Document* document = TKMainWindowController::document())
+            document->saveDocument();
+    });
+    addCommand(file, "revert", tr("Revert to Saved"), QKeySequence(), [this] {
+        pf::Document* document = TKMainWindowController::document();
+        QString error;
+        if (document && !document->revertDocumentToSaved(&error) && !error.isEmpty())
+            pf::runAlert({tr("The document could not be reverted."), error, {}});
+    });
+    file->addSeparator();
+    addCommand(file, "quit", tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [] {
+        if (auto* application = pf::Application::instance())
+            application->terminate();
+    });
+
+    auto* edit = menuBar_->addMenu(tr("&Edit"));
+    addCommand(edit, "undo", tr("Undo"), QKeySequence::Undo, [this] {
+        if (pf::UndoManager* undo = windowUndoManager())
+            undo->undo();
+    });
+    addCommand(edit, "redo", tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] {
+        if (pf::UndoManager* undo = windowUndoManager())
+            undo->redo();
+    });
+    edit->addSeparator();
+    for (const auto& [command, title, keys] :
+         {std::tuple{"cut", tr("Cut"), QKeySequence(QKeySequence::Cut)},
+          std::tuple{"copy", tr("Copy"), QKeySequence(QKeySequence::Copy)},
+          std::tuple{"paste", tr("Paste"), QKeySequence(QKeySequence::Paste)}})
+        addCommand(edit, command, title, keys, [action = QString::fromLatin1(command) + u':'] { pf::sendAction(action); });
+    addCommand(edit, "delete", tr("Delete"), QKeySequence(), [this] {
+        if (Canvas* canvas = canvasView(); canvas && canvas->canRemove())
+            canvas->removeSelection();
+    });
+    addCommand(edit, "selectAll", tr("Select All"), QKeySequence::SelectAll,
+               [] { pf::sendAction(QStringLiteral("selectAll:")); });
+
+    auto* view = menuBar_->addMenu(tr("&View"));
+    const std::tuple<const char*, QString, void (CanvasWindowController::*)()> toggles[] = {
+        {"toggleTabs", tr("Pages"), &CanvasWindowController::toggleTabsPalette},
+        {"toggleLibrary", tr("Library"), &CanvasWindowController::toggleLibraryPalette},
+        {"toggleOutline", tr("Outline"), &CanvasWindowController::toggleOutlinePalette},
+        {"toggleInspector", tr("Inspector"), &CanvasWindowController::toggleInspectorPalette},
+    };
+    for (const auto& [command, title, toggle] : toggles)
+        addCommand(view, command, title, QKeySequence(), [this, toggle] { (this->*toggle)(); })->setCheckable(true);
+
+    // Items are checked while their menu shows; their keys stay live (each command checks for itself).
+    for (QMenu* menu : {file, edit, view}) {
+        QObject::connect(menu, &QMenu::aboutToShow, menu, [this] { validateMenuItems(); });
+        QObject::connect(menu, &QMenu::aboutToHide, menu, [this] {
+            for (const auto& [command, action] : actions_)
+                action->setEnabled(true);
+        });
+    }
+    window->setMenuBar(menuBar_);
+}
+
+void AppWindowController::validateMenuItems()
+{
+    pf::Document* document = TKMainWindowController::document();
+    pf::UndoManager* undo = windowUndoManager();
+    if (QAction* a = menuAction("revert"))
+        a->setEnabled(document && document->canRevert() && document->isDocumentEdited());
+    if (QAction* a = menuAction("undo")) {
+        a->setEnabled(undo && undo->canUndo());
+        a->setText(undo ? undo->undoMenuItemTitle() : tr("Undo"));
+    }
+    if (QAction* a = menuAction("redo")) {
+        a->setEnabled(undo && undo->canRedo());
+        a->setText(undo ? undo->redoMenuItemTitle() : tr("Redo"));
+    }
+    for (const char* command : {"cut", "copy", "paste", "selectAll"})
+        if (QAction* a = menuAction(command))
+            a->setEnabled(pf::targetForAction(QString::fromLatin1(command) + u':') != nullptr);
+    if (QAction* a = menuAction("delete")) {
+        Canvas* canvas = canvasView();
+        a->setEnabled(canvas && canvas->canRemove());
+    }
+    const std::pair<const char*, bool> states[] = {
+        {"toggleTabs", isTabsPaletteVisible()},
+        {"toggleLibrary", isLibraryPaletteVisible()},
+        {"toggleOutline", isOutlinePaletteVisible()},
+        {"toggleInspector", isInspectorPaletteVisible()},
+    };
+    for (const auto& [command, on] : states)
+        if (QAction* a = menuAction(command))
+            a->setChecked(on);
+}

@@ -1,0 +1,210 @@
+// The controller of a document's one window: two nested split layouts hold the page tabs, the library,
+// the canvas, the outline and the inspector; every tab is a page, added, removed, reordered and
+// duplicated undoably; the canvas always shows the selected page; the preference notices move or hide
+// the tabs, the inspector and the status bar; the selected page is remembered across launches.
+//
+// Undo: windowUndoManager() answers nothing until the window has loaded, so nothing done while it loads
+// (the document handing its pages over included) is undoable. Main thread only.
+#pragma once
+
+#include "canvas/CanvasServices.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Value.h"
+#include "shell/CanvasWindowContainerView.h"
+#include "shell/IDEUberView.h"
+#include "shell/TKMainWindowController.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CanvasViewController;
+class Composition;
+class QVHintView;
+class QWidget;
+class PalettePlaceholder;
+
+namespace pf {
+class View;
+}
+
+class CanvasWindowController : public TKMainWindowController, public CanvasWindow {
+public:
+    static constexpr char NibName[] = "CanvasWindowController";
+    static constexpr char CompositionType[] = "composition";
+    // Preference notices (any sender).
+    static constexpr char TabsPlacementDidChangeNotification[] = "TabsPlacementDidChangeNotification";
+    static constexpr char InspectorPalettePlacementDidChangeNotification[] =
+        "InspectorPalettePlacementDidChangeNotification";
+    static constexpr char StatusBarVisibilityDidChangeNotification[] = "StatusBarVisibilityDidChangeNotification";
+    // The largest size the centred window takes, and the room kept round it on the screen.
+    static constexpr double CenterMaxWidth = 1400, CenterMaxHeight = 800, CenterInset = 100;
+
+    CanvasWindowController();
+    ~CanvasWindowController() override;
+
+    // Registers the window's interface file ("CanvasWindowController").
+    static void registerInterfaceFiles();
+
+    // ---- fields ----
+    bool gridEnabled() const { return gridEnabled_; }
+    bool isInitialized() const { return initialized_; }
+    std::int64_t gridToleranceTag() const { return gridToleranceTag_; }
+    IDEUberView* outerUberView() const { return outerUberView_; }
+    IDEUberView* innerUberView() const { return innerUberView_; }
+    CanvasViewController* canvasViewController() const { return canvasViewController_.get(); }
+    CanvasWindowContainerView* windowContainerView() const { return windowContainerView_; }
+    void setWindowContainerView(CanvasWindowContainerView* view) { windowContainerView_ = view; }
+    pf::View* statusBar() const { return statusBar_; }
+    void setStatusBar(pf::View* bar) { statusBar_ = bar; }
+    QWidget* hintPanel() const { return hintPanel_; }
+    void setHintPanel(QWidget* panel) { hintPanel_ = panel; }
+    pf::View* exportAccessoryView() const { return exportAccessoryView_; }
+    void setExportAccessoryView(pf::View* view) { exportAccessoryView_ = view; }
+    pf::View* libraryView() const;
+    pf::View* outlineView() const;
+    pf::View* inspectorView() const;
+    // The view that stands for the tab strip in the layout.
+    pf::View* tabsView() const { return tabsView_; }
+    std::shared_ptr<Composition> selectedComposition() const;
+    Canvas* canvasView() const;
+
+    // ---- the window ----
+    void windowDidLoad() override;
+    void windowWillClose() override;
+    void windowDidBecomeMain() override;
+    void windowDidEnterFullScreen() override;
+    void windowDidExitFullScreen() override;
+    // While an older version shows, the palettes that were open are hidden (their settings stay).
+    void windowWillEnterVersionBrowser() override;
+    void windowDidExitVersionBrowser() override;
+    pf::UndoManager* windowUndoManager() override;
+    // Sizes the window to its screen less 100 points a side, at most 1400 by 800, centred on the screen's
+    // visible area; a window without a screen keeps its frame.
+    void center();
+    // The frame center() gives on a screen with this visible area; nothing without a usable area.
+    static std::optional<pf::Rect> centeredFrame(const pf::Rect& visibleFrame);
+
+    // ---- layout ----
+    void tabsPlacementDidChange();
+    void inspectorPlacementDidChange();
+    bool isTabsPaletteVisible() const;
+    bool isLibraryPaletteVisible() const;
+    bool isOutlinePaletteVisible() const;
+    bool isInspectorPaletteVisible() const;
+    void toggleTabsPalette();
+    void toggleLibraryPalette();
+    void toggleOutlinePalette();
+    void toggleInspectorPalette();
+    void searchLibrary();
+    // Nudges the canvas's frame so it lays the page out again.
+    void jiggleCanvasFrame();
+
+    // ---- pages as tabs ----
+    QString defaultType() const override { return QString::fromLatin1(CompositionType); }
+    std::shared_ptr<TKTabModel> makeTabModel() const override;
+    void addTabModel(const std::shared_ptr<TKTabModel>& model, std::size_t index) override;
+    using TKMainWindowController::addTabModel;
+    void removeTabModelAtIndex(std::size_t index) override;
+    void swapTabModelsAtIndex(std::size_t first, std::size_t second) override;
+    void duplicateTabModelAtIndex(std::size_t index) override;
+    void didAddTabModelAtIndex(std::size_t index) override;
+    void willRemoveTabModelAtIndex(std::size_t index) override;
+    void didRemoveTabModel() override;
+    void didSwapTabModelsAtIndex(std::size_t first, std::size_t second) override;
+    std::shared_ptr<pf::Object> newRepresentedObjectWithContentsOfURLString(const QString& URLString,
+                                                                            const QString& type,
+                                                                            QString* error) override;
+    QString newTitleForRepresentedObjectAtIndex(std::size_t index) const override;
+    QString nameForTabModels() const override;
+    QString editTitleForTabModels() const;
+    std::shared_ptr<pf::Menu> contextMenuForTabModelAtIndex(std::size_t index) override;
+    void selectedTabIndexWillChange() override;
+    void selectedTabIndexDidChange() override;
+    CompositionDelegate* compositionDelegate() override;
+    const void* canvas() const override;
+
+    // ---- restorable state ----
+    // {"CanvasWindowController": {"selectedIndex": n}}.
+    pf::Value encodeRestorableState() const;
+    // Selects the stored index when it names a tab; anything else is ignored.
+    void restoreState(const pf::Value& state);
+    // Writes the state into the settings under the document's file, and reads it back.
+    void saveRestorableState() const;
+    void restoreSavedState();
+    bool restorableStateIsInvalid() const { return restorableStateInvalid_; }
+
+    // ---- the canvas's window ----
+    CanvasDocument* document() override;
+    bool isFullScreen() const override { return IDEMainWindowController::isFullScreen(); }
+    void invalidateRestorableState() override { restorableStateInvalid_ = true; }
+    void browseForImage() override;
+    void updateSelectedTabThumbnail() override;
+    pf::UndoManager* undoManager() override { return windowUndoManager(); }
+    void reloadTabList() override { reloadTabs(); }
+    std::size_t indexOfTabModelWithRepresentedObject(const Composition& page) override;
+    using TKMainWindowController::indexOfTabModelWithRepresentedObject;
+    QString tabTitleAtIndex(std::size_t index) override;
+    // The image chosen in the open panel goes into the selection (its absolute local path).
+    void insertImageFromPath(const QString& path);
+    // The last image file chosen, as the canvas is given it.
+    const QString& lastBrowsedImagePath() const { return lastBrowsedImagePath_; }
+
+    // ---- notices ----
+    void canvasBezierModeWasActivated();
+    // Where the bezier hint panel of this size goes, in window points: below the scroll view's top-right
+    // corner, clear of the ruler when rulers show.
+    pf::Rect hintPanelFrameInWindow(const pf::Size& panelSize) const;
+
+private:
+    void observe(const char* name, const void* object, void (CanvasWindowController::*handler)());
+    void setUpOuterUberView();
+    void setUpInnerUberView();
+    void setUpUberViewSplitSizes();
+    void setUpTabsListView();
+    void setUpLibrary();
+    void setUpInspector();
+    void setUpOutline();
+    void statusBarVisibilityDidChange();
+    void redisplayCanvasNextTurn();
+    // Opens or closes a palette's region without touching its setting.
+    void setLibraryOpen(bool open);
+    void setOutlineOpen(bool open);
+    void setInspectorOpen(bool open);
+    void compositionNoticeForSelectedPage(const pf::Notification& n, bool metrics);
+    void registerActions();
+    Composition* compositionOfTab(std::size_t index) const;
+
+    bool gridEnabled_ = false;
+    bool preVersionLibraryPaletteVisible_ = false;
+    bool preVersionOutlinePaletteVisible_ = false;
+    bool preVersionInspectorPaletteVisible_ = false;
+    bool initialized_ = false;
+    bool restorableStateInvalid_ = false;
+    std::int64_t gridToleranceTag_ = 0;
+    std::int64_t zoomScaleIndex_ = 0;
+    QString statusBarText_;
+    QString lastBrowsedImagePath_;
+    QPointer<CanvasWindowContainerView> windowContainerView_;
+    QPointer<pf::View> statusBar_;
+    QPointer<QWidget> hintPanel_;
+    QPointer<pf::View> exportAccessoryView_;
+    QPointer<IDEUberView> outerUberView_;
+    QPointer<IDEUberView> innerUberView_;
+    QPointer<pf::View> tabsView_;
+    std::unique_ptr<CanvasViewController> canvasViewController_;
+    std::unique_ptr<PalettePlaceholder> libraryViewController_;
+    std::unique_ptr<PalettePlaceholder> inspectorViewController_;
+    std::unique_ptr<PalettePlaceholder> outlineViewController_;
+    std::vector<pf::NotificationToken> observers_;
+    // Each tab's title follows its page's.
+    std::map<const TKTabModel*, pf::ObservationToken> titleBindings_;
+    pf::DelayedCallOwner calls_;
+};
