@@ -481,9 +481,21 @@ void TKTabListItem::setRepresentedObject(std::shared_ptr<pf::Object> object)
     representedObject_ = std::move(object);
 }
 
+TKTabsListViewController* TKTabListItem::tabsListViewController() const
+{
+    return controllerAlive_.expired() ? nullptr : controller_;
+}
+
+void TKTabListItem::setTabsListViewController(TKTabsListViewController* controller)
+{
+    controller_ = controller;
+    controllerAlive_ = controller ? controller->weakReference() : std::weak_ptr<pf::Responder*>();
+}
+
 const TKTabListItemStyle* TKTabListItem::style() const
 {
-    return controller_ ? controller_->listItemStyle() : nullptr;
+    const TKTabsListViewController* controller = tabsListViewController();
+    return controller ? controller->listItemStyle() : nullptr;
 }
 
 TKTabListItemFlatStyleCloseButton* TKTabListItem::closeButton()

@@ -209,8 +209,9 @@ public:
     const std::shared_ptr<pf::Object>& representedObject() const { return representedObject_; }
     // A different page makes the kept picture stale.
     void setRepresentedObject(std::shared_ptr<pf::Object> object);
-    TKTabsListViewController* tabsListViewController() const { return controller_; }
-    void setTabsListViewController(TKTabsListViewController* controller) { controller_ = controller; }
+    // Not owned: null once the controller has gone (idle items may outlive it in the reuse queue).
+    TKTabsListViewController* tabsListViewController() const;
+    void setTabsListViewController(TKTabsListViewController* controller);
 
     // The controller's style; null without one.
     const TKTabListItemStyle* style() const;
@@ -252,6 +253,7 @@ private:
     std::shared_ptr<pf::Object> representedObject_;
     QPointer<TKTabListItemFlatStyleCloseButton> closeButton_;
     TKTabsListViewController* controller_ = nullptr;
+    std::weak_ptr<pf::Responder*> controllerAlive_;
 
     TKPageThumbnailImage thumbnail_;
     pf::Rect thumbnailGeometryRect_;

@@ -275,7 +275,10 @@ void TKTabsListViewController::useStyleNamed(const QString& name)
         if (addButton_) {
             addButton_->setPortrait(listView_->isPortrait());
             addButtonContainerView_->addSubview(addButton_, addButtonContainerView_->bounds());
-            addButton_->setAction([this](const pf::Event&) { addButtonClicked(); });
+            addButton_->setAction([this, alive = weakReference()](const pf::Event&) {
+                if (!alive.expired())
+                    addButtonClicked();
+            });
         }
     }
     if (listItemStyle_->wantsOverflowButton() && !overflowButton_) {
@@ -283,7 +286,10 @@ void TKTabsListViewController::useStyleNamed(const QString& name)
         if (overflowButton_) {
             overflowButton_->setPortrait(listView_->isPortrait());
             overflowButtonContainerView_->addSubview(overflowButton_, overflowButtonContainerView_->bounds());
-            overflowButton_->setAction([this](const pf::Event& e) { overflowButtonClicked(e); });
+            overflowButton_->setAction([this, alive = weakReference()](const pf::Event& e) {
+                if (!alive.expired())
+                    overflowButtonClicked(e);
+            });
         }
         updateOverflowButtonVisible();
     }
@@ -494,7 +500,10 @@ QVListItem* TKTabsListViewController::listViewItemAtIndex(QVListView& list, std:
     item->setTabsListViewController(this);
     if (auto* close = item->closeButton()) {
         close->setTag(std::int64_t(index));
-        close->setAction([this, close](const pf::Event&) { closeTabButtonClick(close->tag()); });
+        close->setAction([this, close, alive = weakReference()](const pf::Event&) {
+            if (!alive.expired())
+                closeTabButtonClick(close->tag());
+        });
     }
     item->setNeedsDisplay(true);
     return item;

@@ -318,6 +318,13 @@ TEST_F(TabStripTest, TheAddButtonAndDoubleClickOnEmptySpaceAddATabAndAMiddleClic
     }
     EXPECT_EQ(controller->numberOfTabs(), 4u);
 
+    // A click selects, and gives the list the keyboard.
+    time += 2000;
+    kittest::sendMouse(*list, QEvent::MouseButtonPress, {105, 40}, Qt::LeftButton, Qt::LeftButton, time);
+    kittest::sendMouse(*list, QEvent::MouseButtonRelease, {105, 40}, Qt::LeftButton, {}, time + 5);
+    EXPECT_EQ(controller->selectedTabIndex(), 1u);
+    EXPECT_EQ(controller->window()->firstResponder(), list);
+
     time += 2000;
     kittest::sendMouse(*list, QEvent::MouseButtonPress, {35, 40}, Qt::MiddleButton, Qt::MiddleButton, time);
     kittest::sendMouse(*list, QEvent::MouseButtonRelease, {35, 40}, Qt::MiddleButton, {}, time + 5);
