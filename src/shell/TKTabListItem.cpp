@@ -282,7 +282,13 @@ TKPageThumbnailImage TKPageThumbnailImage::render(Composition& page, const TKPag
     context.fillRect(local);
     if (g.scale > 0) {
         context.saveGState();
-        context.clipToRect(local);
+        // Clipped to the whole device pixels inside P: a clip on a half pixel would send every shape through
+        // a coverage mask, and the frame covers P's edge anyway.
+        const double left = std::ceil(local.minX() * pixelRatio) / pixelRatio;
+        const double top = std::ceil(local.minY() * pixelRatio) / pixelRatio;
+        const pf::Rect inner(left, top, std::floor(local.maxX() * pixelRatio) / pixelRatio - left,
+                             std::floor(local.maxY() * pixelRatio) / pixelRatio - top);
+        context.clipToRect(inner);
         context.translate(local.minX(), local.minY());
         context.scale(g.scale, g.scale);
         page.setOverrideZoomScale(g.scale);
