@@ -49,7 +49,8 @@ public:
     virtual void beginEditingListItemAtIndex(std::size_t index, const QString& keyPath) = 0;
 
     using Factory = std::function<std::unique_ptr<TKTabsList>()>;
-    // Makes the strip of each new tabbed window; the stand-in until the strip's own is installed.
+    // Makes the strip of each new tabbed window; the stand-in until registerTabStripClasses() installs the
+    // real one.
     static Factory& factory();
 };
 
