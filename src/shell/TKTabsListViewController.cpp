@@ -53,12 +53,24 @@ TKTabsListView::TKTabsListView(const pf::Rect& frame, QWidget* parent) : QVListV
     setAcceptsFirstResponder(true);
 }
 
-pf::Variant TKTabsListView::pasteboardPropertyListForType(const QString& type)
+pf::Value TKTabsListView::pasteboardPropertyListForType(const QString& type)
 {
     if (type != pageType || !delegate()
         || !delegate()->implements(QVListViewDelegate::Operation::PasteboardPropertyListForItemsAtIndexes))
         return {};
-    return delegate()->listViewPasteboardPropertyListForItemsAtIndexes(*this, draggingIndexes());
+    const pf::Variant record = delegate()->listViewPasteboardPropertyListForItemsAtIndexes(*this, draggingIndexes());
+    const auto map = record.get<pf::VariantMap>();
+    if (!map)
+        return {};
+    // The page record holds an index and a window identifier: integers and strings.
+    pf::Value plist = pf::Value::dictionary();
+    for (const auto& [key, value] : *map) {
+        if (const auto text = value.get<QString>())
+            plist.set(key, *text);
+        else if (const auto number = value.get<std::int64_t>())
+            plist.set(key, *number);
+    }
+    return plist;
 }
 
 void TKTabsListView::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)

@@ -36,13 +36,13 @@ public:
 
     bool wantsTopBorder() const { return wantsTopBorder_; }
     void setWantsTopBorder(bool wants) { wantsTopBorder_ = wants; }
-    QStringList writableTypesForPasteboard() const { return {pageType}; }
+    QStringList writableTypesForPasteboard() const override { return {pageType}; }
     // The delegate's property list for the dragging indexes; null without one.
-    pf::Variant pasteboardPropertyListForType(const QString& type);
+    pf::Value pasteboardPropertyListForType(const QString& type) override;
     // Move within the application, nothing outside it.
-    static pf::DragOperation sourceOperationMaskForDraggingContext(bool withinApplication)
+    pf::DragOperation sourceOperationMaskForDraggingContext(pf::DraggingContext context) override
     {
-        return withinApplication ? pf::DragOp::Move : pf::DragOp::None;
+        return context == pf::DraggingContext::WithinApplication ? pf::DragOp::Move : pf::DragOp::None;
     }
 
 protected:
