@@ -56,6 +56,8 @@ void Document::adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Obje
     if (!page)
         return;
     auto* from = dynamic_cast<Document*>(source);
+    // A copied page counts its pictures itself when it first gets its owner; without one, count here.
+    CompositionDelegate* owner = canvasWindowController_ ? canvasWindowController_->compositionDelegate() : nullptr;
     for (const auto& shape : page->registeredShapes()) {
         const QString& identifier = shape->imageIdentifier();
         if (identifier.isNull())
@@ -68,10 +70,11 @@ void Document::adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Obje
             else
                 setImageDataForIdentifier(data, identifier);
         }
-        incrementRefCountForImageIdentifier(identifier);
+        if (!owner)
+            incrementRefCountForImageIdentifier(identifier);
     }
-    if (canvasWindowController_)
-        page->setCompositionDelegate(canvasWindowController_->compositionDelegate());
+    if (owner)
+        page->setCompositionDelegate(owner);
     updateChangeCount(ChangeType::Done);
 }
 

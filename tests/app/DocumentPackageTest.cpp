@@ -1,3 +1,4 @@
+#include "app/DocumentFixture.h"
 #include "app/RecordingTabHost.h"
 #include "docs/DocsTestSupport.h"
 
@@ -44,39 +45,21 @@ pf::Value parsedPlist(const QString& package)
     return QVPlistFromData(readFile(package + "/composition_data.plist"));
 }
 
-class DocumentPackageTest : public ::testing::Test {
+class DocumentPackageTest : public DocumentFixture {
 protected:
     static void SetUpTestSuite() { registerControlKinds(pf::ClassRegistry::shared()); }
 
     void SetUp() override
     {
-        auto store = std::make_unique<pf::UserDefaultsStore>();
-        UserDefaults::registerDefaultValues(*store);
-        previousDefaults_ = pf::UserDefaultsStore::replaceStandard(std::move(store));
-        ASSERT_TRUE(dir.isValid());
-        pf::Document::setDraftsFolderForTesting(dir.filePath("Drafts"));
         Document::windowControllerFactory() = [](Document& document) {
             return std::make_shared<RecordingTabHost>(document);
         };
-        documentTypes::addTo(controller, [this](const QString& path, QString*) {
+        setUpDocuments([this](const QString& path, QString*) {
             openedImages << path;
             return controller.newDocument();
         });
-        package = dir.filePath("Fixture.quorveldoc");
-        // A copy, not links: nothing a test does may reach the fixture.
-        std::filesystem::copy(QUORVEL_TEST_DATA "/package/Fixture.quorveldoc", package.toStdString(),
-                              std::filesystem::copy_options::recursive);
+        package = copyFixturePackage();
         writeFile(dir.filePath("outside.txt"), "beside the package");
-    }
-
-    void TearDown() override
-    {
-        for (const auto& document : std::vector(controller.documents()))
-            document->close();
-        pf::drainMainQueue();
-        Document::windowControllerFactory() = nullptr;
-        pf::Document::setDraftsFolderForTesting({});
-        pf::UserDefaultsStore::replaceStandard(std::move(previousDefaults_));
     }
 
     std::shared_ptr<Document> open(const QString& path, QString* error = nullptr)
@@ -114,14 +97,9 @@ protected:
     }
 
     pf::VirtualClock clock;
-    QTemporaryDir dir;
-    pf::DocumentController controller;
     QString package;
     QStringList openedImages;
     pf::ScopedLogSink quiet{[](const QString&) {}};
-
-private:
-    std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
 };
 
 } // namespace

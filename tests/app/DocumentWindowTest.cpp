@@ -2,6 +2,7 @@
 // layout's regions and palettes following the settings, scroll centres per page, the restorable state,
 // the bezier hint, the tool keys, and centring on a screen.
 #include "app/AppWindowController.h"
+#include "app/DocumentFixture.h"
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
 #include "canvas/Canvas.h"
@@ -33,7 +34,7 @@
 
 namespace {
 
-class DocumentWindowTest : public ::testing::Test {
+class DocumentWindowTest : public DocumentFixture {
 protected:
     static void SetUpTestSuite()
     {
@@ -44,26 +45,9 @@ protected:
 
     void SetUp() override
     {
-        auto store = std::make_unique<pf::UserDefaultsStore>();
-        UserDefaults::registerDefaultValues(*store);
-        previousDefaults_ = pf::UserDefaultsStore::replaceStandard(std::move(store));
-        ASSERT_TRUE(dir.isValid());
-        pf::Document::setDraftsFolderForTesting(dir.filePath("Drafts"));
+        setUpDocuments();
         AppWindowController::installAsDocumentWindow();
-        documentTypes::addTo(controller, [](const QString&, QString*) { return nullptr; });
-        package = dir.filePath("Fixture.quorveldoc");
-        std::filesystem::copy(QUORVEL_TEST_DATA "/package/Fixture.quorveldoc", package.toStdString(),
-                              std::filesystem::copy_options::recursive);
-    }
-
-    void TearDown() override
-    {
-        for (const auto& document : std::vector(controller.documents()))
-            document->close();
-        pf::drainMainQueue();
-        Document::windowControllerFactory() = nullptr;
-        pf::Document::setDraftsFolderForTesting({});
-        pf::UserDefaultsStore::replaceStandard(std::move(previousDefaults_));
+        package = copyFixturePackage();
     }
 
     // The fixture's two pages ("Home", "Settings") in a loaded window.
@@ -90,10 +74,7 @@ protected:
         return out;
     }
 
-    QTemporaryDir dir;
     QString package;
-    pf::DocumentController controller;
-    std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
 };
 
 TEST_F(DocumentWindowTest, OpeningHandsThePagesOverWithTheCanvasOnTheFirstAndNothingToUndo)

@@ -1,3 +1,4 @@
+#include "app/DocumentFixture.h"
 #include "app/RecordingTabHost.h"
 #include "docs/DocsTestSupport.h"
 
@@ -91,31 +92,16 @@ private:
     DocumentPageDelegate delegate_;
 };
 
-class TabMoveTest : public ::testing::Test {
+class TabMoveTest : public DocumentFixture {
 protected:
     static void SetUpTestSuite() { registerControlKinds(pf::ClassRegistry::shared()); }
 
     void SetUp() override
     {
-        auto store = std::make_unique<pf::UserDefaultsStore>();
-        UserDefaults::registerDefaultValues(*store);
-        previousDefaults_ = pf::UserDefaultsStore::replaceStandard(std::move(store));
-        ASSERT_TRUE(dir.isValid());
-        pf::Document::setDraftsFolderForTesting(dir.filePath("Drafts"));
         Document::windowControllerFactory() = [](Document& document) {
             return std::make_shared<PageWindowController>(document);
         };
-        documentTypes::addTo(controller, [](const QString&, QString*) { return nullptr; });
-    }
-
-    void TearDown() override
-    {
-        for (const auto& document : std::vector(controller.documents()))
-            document->close();
-        pf::drainMainQueue();
-        Document::windowControllerFactory() = nullptr;
-        pf::Document::setDraftsFolderForTesting({});
-        pf::UserDefaultsStore::replaceStandard(std::move(previousDefaults_));
+        setUpDocuments();
     }
 
     std::shared_ptr<Document> newDocument()
@@ -131,8 +117,6 @@ protected:
     }
 
     pf::VirtualClock clock;
-    QTemporaryDir dir;
-    pf::DocumentController controller;
     int beeps = 0;
     pf::ScopedBeepSink beepSink{[this] { ++beeps; }};
     pf::ScopedLogSink quiet{[](const QString&) {}};
@@ -141,9 +125,6 @@ protected:
         view->setFrame({{0, 0}, {640, 480}});
         return view;
     }};
-
-private:
-    std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
 };
 
 TEST_F(TabMoveTest, AMovedTabIsACopyWithItsPicturesAndOneUndoInTheSourceBringsItBack)

@@ -1,0 +1,62 @@
+// The ground every document test stands on: fresh settings, a private drafts folder, a document
+// controller knowing the package and picture types, and at the end every document closed and the
+// settings put back. Subclasses choose the window documents get, then may copy the fixture package.
+#pragma once
+
+#include "app/Document.h"
+#include "app/DocumentTypes.h"
+#include "model/UserDefaults.h"
+#include "platform/docs/DocumentController.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/UserDefaultsStore.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+class DocumentFixture : public ::testing::Test {
+protected:
+    // openImage: what the controller does with a picture file (none opens by default).
+    void setUpDocuments(documentTypes::ImageOpener openImage = nullptr)
+    {
+        auto store = std::make_unique<pf::UserDefaultsStore>();
+        UserDefaults::registerDefaultValues(*store);
+        previousDefaults_ = pf::UserDefaultsStore::replaceStandard(std::move(store));
+        ASSERT_TRUE(dir.isValid());
+        pf::Document::setDraftsFolderForTesting(dir.filePath("Drafts"));
+        if (!openImage)
+            openImage = [](const QString&, QString*) -> std::shared_ptr<pf::Document> { return nullptr; };
+        documentTypes::addTo(controller, std::move(openImage));
+    }
+
+    // A copy of the two-page fixture package in the test's folder (a copy, not links: nothing a test does
+    // may reach the fixture).
+    QString copyFixturePackage()
+    {
+        const QString package = dir.filePath("Fixture.quorveldoc");
+        std::filesystem::copy(QUORVEL_TEST_DATA "/package/Fixture.quorveldoc", package.toStdString(),
+                              std::filesystem::copy_options::recursive);
+        return package;
+    }
+
+    void TearDown() override
+    {
+        for (const auto& document : std::vector(controller.documents()))
+            document->close();
+        pf::drainMainQueue();
+        Document::windowControllerFactory() = nullptr;
+        pf::Document::setDraftsFolderForTesting({});
+        if (previousDefaults_)
+            pf::UserDefaultsStore::replaceStandard(std::move(previousDefaults_));
+    }
+
+    QTemporaryDir dir;
+    pf::DocumentController controller;
+
+private:
+    std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
+};
