@@ -108,6 +108,9 @@ public:
 
     // The view rect of a page rect marked for redrawing.
     void setNeedsDisplayInCompositionRect(const pf::Rect& rect);
+    // The page's edit notice, as its owner passes it on: the rect is redrawn, and when undo or redo moved
+    // selected shapes the selection takes their frames again (its handles follow them).
+    void compositionWasEditedInRect(const pf::Rect& rect);
 
     // ---- scrolling and zoom ----
     void scrollRectToCenter(const pf::Rect& r);
@@ -577,6 +580,7 @@ private:
     std::shared_ptr<Guide> draggingUserGuide_;
     std::weak_ptr<Composition> page_;
     std::shared_ptr<Manipulator> manipulator_;
+    bool refittingSelection_ = false;
     std::shared_ptr<Manipulator> compositionManipulator_;
     CanvasWindow* window_ = nullptr;
     pf::Point dragStartCanvasPoint_;

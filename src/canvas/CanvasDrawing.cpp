@@ -12,7 +12,10 @@
 #include "model/Guide.h"
 #include "model/Metrics.h"
 #include "model/UserDefaults.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
+
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -302,4 +305,26 @@ std::shared_ptr<Shape> Canvas::shapeAtPoint(const pf::Point& pagePoint) const
             return shape;
     }
     return nullptr;
+}
+
+void Canvas::compositionWasEditedInRect(const pf::Rect& rect)
+{
+    setNeedsDisplayInCompositionRect(rect);
+    const auto page = composition();
+    pf::UndoManager* undo = page ? page->undoManager() : nullptr;
+    Manipulator* m = manipulator_.get();
+    // Undo puts the shapes back, never the selection, which would keep the frame of the undone drag.
+    if (!m || m->isEmpty() || !undo || !(undo->isUndoing() || undo->isRedoing()))
+        return;
+    pf::Rect united = pf::Rect::zero();
+    for (const auto& child : m->children())
+        united = QVCombineRects(united, child->frame());
+    // The refit is an edit itself and comes back here.
+    if (m->frame() == united || refittingSelection_)
+        return;
+    const QScopedValueRollback refitting(refittingSelection_, true);
+    const pf::Rect before = m->dirtyRect();
+    m->sizeToFitChildren();
+    m->childrenChanged();
+    setNeedsDisplayInCompositionRect(QVCombineRects(before, m->dirtyRect()));
 }

@@ -357,7 +357,7 @@ void CanvasViewController::compositionWasEditedInRectUpdatePalettes(Composition&
         return;
     if (window_)
         window_->compositionWasEdited();
-    canvas_->setNeedsDisplayInCompositionRect(rect);
+    canvas_->compositionWasEditedInRect(rect);
     if (palettes) {
         setNeedsTabThumbnailUpdate();
         updatePalettes();

@@ -604,11 +604,20 @@ TEST_F(CanvasDragTest, EveryDragIsOneUndoStepForEveryChild)
         EXPECT_EQ(state(), reached);
         endTurn();
 
+        // The selection follows its shapes both ways: its handles stand where they are.
+        const auto fitsItsShapes = [this] {
+            pf::Rect united = pf::Rect::zero();
+            for (const auto& child : canvas->manipulator()->children())
+                united = QVCombineRects(united, child->frame());
+            return canvas->manipulator()->frame() == united;
+        };
         ASSERT_TRUE(undo.undo());
         EXPECT_EQ(state(), before);
+        EXPECT_TRUE(fitsItsShapes());
         EXPECT_FALSE(undo.canUndo()) << "one step";
         ASSERT_TRUE(undo.redo());
         EXPECT_EQ(state(), reached);
+        EXPECT_TRUE(fitsItsShapes());
         undo.undo();
         settle();
     }

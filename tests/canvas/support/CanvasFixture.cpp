@@ -63,7 +63,7 @@ void CanvasPageOwner::compositionWasEditedInRectUpdatePalettes(Composition& page
     if (!canvas || canvas->composition().get() != &page)
         return;
     ++edits;
-    canvas->setNeedsDisplayInRect(canvas->convertRectFromComposition(rect));
+    canvas->compositionWasEditedInRect(rect);
     if (palettes)
         ++paletteUpdates;
 }
