@@ -316,11 +316,8 @@ void Canvas::compositionWasEditedInRect(const pf::Rect& rect)
     // Undo puts the shapes back, never the selection, which would keep the frame of the undone drag.
     if (!m || m->isEmpty() || !undo || !(undo->isUndoing() || undo->isRedoing()))
         return;
-    pf::Rect united = pf::Rect::zero();
-    for (const auto& child : m->children())
-        united = QVCombineRects(united, child->frame());
     // The refit is an edit itself and comes back here.
-    if (m->frame() == united || refittingSelection_)
+    if (refittingSelection_ || m->frame() == m->childrenFrame())
         return;
     const QScopedValueRollback refitting(refittingSelection_, true);
     const pf::Rect before = m->dirtyRect();

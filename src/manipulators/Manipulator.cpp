@@ -239,12 +239,17 @@ void Manipulator::childrenChanged()
     rotatedUpright_ = angle == 0 || angle == 180;
 }
 
-void Manipulator::setFrameToChildren()
+pf::Rect Manipulator::childrenFrame() const
 {
     pf::Rect united = pf::Rect::zero();
     for (const auto& child : children_)
         united = QVCombineRects(united, child->frame());
-    setFrame(united);
+    return united;
+}
+
+void Manipulator::setFrameToChildren()
+{
+    setFrame(childrenFrame());
 }
 
 // ---- queries and capabilities ----

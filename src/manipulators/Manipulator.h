@@ -143,6 +143,8 @@ public:
     void sizeToFitImage(bool halve) override;
     // The frame becomes the union of the children's frames.
     void sizeToFitChildren() { setFrameToChildren(); }
+    // The union of the children's frames (the zero rect with none).
+    pf::Rect childrenFrame() const;
     // Every child can (true with none).
     bool canEditText() const override;
     bool canEditImage() const override;

@@ -276,9 +276,7 @@ bool TKMainWindowController::addTabWithContentsOfURLString(const QString& URLStr
     return place->isEmpty();
 }
 
-std::shared_ptr<TKTabModel> TKMainWindowController::newTabModelWithContentsOfURLString(const QString& URLString,
-                                                                                       const QString& type,
-                                                                                       QString* error)
+std::shared_ptr<TKTabModel> TKMainWindowController::makeTabModelOfType(const QString& type, QString* error) const
 {
     auto model = makeTabModel();
     if (!model) {
@@ -286,9 +284,19 @@ std::shared_ptr<TKTabModel> TKMainWindowController::newTabModelWithContentsOfURL
             *error = tr("This window cannot make tabs of the type \"%1\".").arg(type);
         return nullptr;
     }
-    model->setURLString(URLString);
     model->setType(type);
     model->setDocument(document());
+    return model;
+}
+
+std::shared_ptr<TKTabModel> TKMainWindowController::newTabModelWithContentsOfURLString(const QString& URLString,
+                                                                                       const QString& type,
+                                                                                       QString* error)
+{
+    auto model = makeTabModelOfType(type, error);
+    if (!model)
+        return nullptr;
+    model->setURLString(URLString);
     QString problem;
     auto object = newRepresentedObjectWithContentsOfURLString(URLString, type, &problem);
     if (!object && !problem.isEmpty()) {
@@ -305,14 +313,9 @@ std::shared_ptr<TKTabModel> TKMainWindowController::newTabModelWithRepresentedOb
                                                                                      const QString& type,
                                                                                      QString* error)
 {
-    auto model = makeTabModel();
-    if (!model) {
-        if (error && error->isEmpty())
-            *error = tr("This window cannot make tabs of the type \"%1\".").arg(type);
+    auto model = makeTabModelOfType(type, error);
+    if (!model)
         return nullptr;
-    }
-    model->setType(type);
-    model->setDocument(document());
     model->setRepresentedObject(std::move(object));
     return model;
 }

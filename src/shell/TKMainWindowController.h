@@ -59,6 +59,8 @@ public:
     QString defaultType() const override { return {}; }
     // A new, empty model of the class of this window's tabs; none here.
     virtual std::shared_ptr<TKTabModel> makeTabModel() const { return nullptr; }
+    // A new model of the type for this window's document; null, with the reason, when none can be made.
+    std::shared_ptr<TKTabModel> makeTabModelOfType(const QString& type, QString* error) const;
 
     // ---- tabs ----
     const std::vector<std::shared_ptr<TKTabModel>>& tabModels() const override { return models_; }

@@ -1,4 +1,5 @@
 #include "app/DocumentFixture.h"
+#include "canvas/support/CanvasFixture.h"
 #include "app/RecordingTabHost.h"
 #include "docs/DocsTestSupport.h"
 
@@ -28,17 +29,6 @@ using namespace docs_test;
 namespace {
 
 const QString fixturePicture = "5B0C3E58-8C1A-4E7B-9D2F-3A6E1F0B7C41";
-
-QByteArray pngBytes(QRgb colour)
-{
-    QImage image(4, 3, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 pf::Value parsedPlist(const QString& package)
 {

@@ -1,4 +1,5 @@
 #include "app/DocumentFixture.h"
+#include "canvas/support/CanvasFixture.h"
 #include "app/RecordingTabHost.h"
 #include "docs/DocsTestSupport.h"
 
@@ -23,17 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray pngBytes(QRgb colour)
-{
-    QImage image(4, 3, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // Pages as tabs, with the undoable add and remove of the document window.
 class PageWindowController : public TKMainWindowController {
