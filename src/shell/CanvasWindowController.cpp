@@ -16,6 +16,7 @@
 #include "shell/CanvasWindowContainerView.h"
 #include "shell/IDEUberView.h"
 #include "shell/QVHintView.h"
+#include "shell/TKTabsListViewController.h"
 #include "shell/TabModel.h"
 
 #include <QCoreApplication>
@@ -105,6 +106,7 @@ private:
 
 void CanvasWindowController::registerInterfaceFiles()
 {
+    registerTabStripClasses();
     pf::registerViewBuilder(QString::fromLatin1(NibName), [](pf::Responder* owner) -> pf::View* {
         auto* container = new CanvasWindowContainerView(pf::Rect(0, 0, 1000, 700));
         auto* bar = new QVColorView();
@@ -408,10 +410,23 @@ void CanvasWindowController::setUpUberViewSplitSizes()
 
 void CanvasWindowController::setUpTabsListView()
 {
-    // The strip's own view comes with the strip; until then the region shows what it is for.
-    auto* view = makeHintView(nameForTabModels());
-    view->setColor(tabsBackground);
-    tabsView_ = view;
+    auto* strip = dynamic_cast<TKTabsListViewController*>(tabsListViewController());
+    if (!strip) {
+        // Without the real strip (tests that install none) the region shows what it is for.
+        auto* view = makeHintView(nameForTabModels());
+        view->setColor(tabsBackground);
+        tabsView_ = view;
+        return;
+    }
+    strip->useStyleNamed(QStringLiteral("Page"));
+    if (TKTabsListView* list = strip->listView()) {
+        list->setBackgroundColor(tabsBackground);
+        list->setNonMainBackgroundColor(tabsBackground);
+    }
+    if (pf::ScrollView* scroll = strip->scrollView())
+        scroll->setBackgroundColor(tabsBackground);
+    strip->setAllowsTabTitleEditing(true);
+    tabsView_ = strip->view();
 }
 
 void CanvasWindowController::setUpLibrary()
@@ -451,6 +466,11 @@ void CanvasWindowController::tabsPlacementDidChange()
         outerUberView_->openLeftTopView(nullptr);
         outerUberView_->setLeftTopView(tabsView_);
     }
+    // A strip above the canvas runs across; one at the left runs down.
+    if (auto* strip = dynamic_cast<TKTabsListViewController*>(tabsListViewController()))
+        if (TKTabsListView* list = strip->listView())
+            list->setOrientation(UserDefaults::instance().tabsPlacedOnTop() ? QVListView::Landscape
+                                                                           : QVListView::Portrait);
     if (TKTabsList* strip = tabsListViewController())
         strip->updateAllTabModels();
 }

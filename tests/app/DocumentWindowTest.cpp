@@ -28,6 +28,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "shell/TKTabsListViewController.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -151,10 +153,23 @@ TEST_F(DocumentWindowTest, TabsFollowTheirPlacementInEveryOpenWindow)
     auto second = controller.newDocument();
     pf::drainMainQueue();
     AppWindowController& other = windowOf(*second);
+    const auto listOf = [](AppWindowController* window) {
+        auto* strip = dynamic_cast<TKTabsListViewController*>(window->tabsListViewController());
+        return strip ? strip->listView() : nullptr;
+    };
     for (AppWindowController* window : {&first, &other}) {
         EXPECT_TRUE(window->innerUberView()->isTopViewOpen());
         EXPECT_EQ(window->innerUberView()->topView(), window->tabsView());
         EXPECT_TRUE(window->isTabsPaletteVisible());
+        // The real strip, in the page style, renaming in place, running across above the canvas.
+        auto* strip = dynamic_cast<TKTabsListViewController*>(window->tabsListViewController());
+        ASSERT_NE(strip, nullptr);
+        EXPECT_EQ(window->tabsView(), strip->view());
+        EXPECT_NE(strip->listItemStyle(), nullptr);
+        EXPECT_TRUE(strip->allowsTabTitleEditing());
+        ASSERT_NE(listOf(window), nullptr);
+        EXPECT_TRUE(listOf(window)->isLandscape());
+        EXPECT_NE(listOf(window)->itemAtIndex(window->tabModels().size() - 1), nullptr);
     }
 
     UserDefaults::instance().setTabsPlacedOnTop(false);
@@ -165,6 +180,7 @@ TEST_F(DocumentWindowTest, TabsFollowTheirPlacementInEveryOpenWindow)
         EXPECT_EQ(window->innerUberView()->topView(), nullptr);
         EXPECT_TRUE(window->outerUberView()->isLeftTopViewOpen());
         EXPECT_EQ(window->outerUberView()->leftTopView(), window->tabsView());
+        EXPECT_TRUE(listOf(window)->isPortrait());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/kit/RulerView.h"
 #include "platform/kit/View.h"
 
+#include <QPalette>
 #include <QEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -126,6 +127,15 @@ void ScrollView::resizeDocumentWithClip(Size delta)
         size.height = std::max(0.0, size.height + delta.height);
     if (size != document_->frame().size)
         document_->setFrameSize(size);
+}
+
+void ScrollView::setBackgroundColor(const Color& color)
+{
+    QPalette palette = viewport()->palette();
+    palette.setColor(QPalette::Base, color.toQt());
+    palette.setColor(QPalette::Window, color.toQt());
+    viewport()->setPalette(palette);
+    viewport()->setAutoFillBackground(true);
 }
 
 void ScrollView::scrollPoint(Point p)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/foundation/Geometry.h"
+#include "platform/foundation/Color.h"
 
 #include <QString>
 
@@ -42,6 +43,9 @@ public:
     // already in view; a rect larger than the view is scrolled just until it fills the view. False when
     // the origin did not move.
     bool scrollRectToVisible(const Rect& r);
+
+    // The colour of the clip area where the document view does not reach.
+    void setBackgroundColor(const Color& color);
 
     // Room around the clip area (for rulers), in points.
     void setViewportMargins(int left, int top, int right, int bottom)
