@@ -337,8 +337,9 @@ void TKTabsListViewController::updateAllTabModels()
         return;
     const bool portrait = listView_->isPortrait();
     top->setPortrait(portrait);
-    // The list grows across the strip with its clip area, and along it with its tabs.
-    listView_->setAutoresizingMask(portrait ? pf::View::WidthSizable : pf::View::HeightSizable);
+    // The list fills the strip's clip area at least, so a tab dropped past the last one lands on the list
+    // (and goes last), and grows along the strip with its tabs.
+    listView_->setAutoresizingMask(pf::View::WidthSizable | pf::View::HeightSizable);
     if (addButton_) {
         addButton_->setPortrait(portrait);
         addButton_->setNeedsDisplay();

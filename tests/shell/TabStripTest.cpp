@@ -240,11 +240,14 @@ TEST_F(TabStripTest, PageTabsAreAsLongAsTheStripIsDeepAndAreNeverNarrowed)
     EXPECT_FALSE(strip->willTabsSquish());
     EXPECT_EQ(strip->lastVisibleTabIndex(), 2u);
     EXPECT_FALSE(strip->needsOverflowButton());
+    // Few tabs still leave the list over the whole clip area: a tab dropped past the last lands on it.
+    EXPECT_EQ(strip->listView()->frame().size, strip->scrollView()->contentSize());
 
     auto vertical = makeStrip({"A", "B"}, {120, 400}, false);
     ASSERT_NE(item(0), nullptr);
     EXPECT_EQ(item(0)->frame().height(), 133);
     EXPECT_EQ(item(1)->frame().height(), 133);
+    EXPECT_EQ(strip->listView()->frame().size, strip->scrollView()->contentSize());
 }
 
 TEST_F(TabStripTest, TheOverflowButtonShowsWhenTabsDoNotFitAndItsMenuListsEveryTab)
