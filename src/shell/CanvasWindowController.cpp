@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -834,6 +835,8 @@ pf::Value CanvasWindowController::encodeRestorableState() const
     pf::Value inner = pf::Value::dictionary();
     if (selectedTabIndex() != pf::NotFound)
         inner.set(QStringLiteral("selectedIndex"), std::int64_t(selectedTabIndex()));
+    // The window comes back where the user left it.
+    inner.set(QStringLiteral("frame"), pf::toString(windowFrame()));
     pf::Value state = pf::Value::dictionary();
     state.set(QString::fromLatin1(NibName), inner);
     return state;
@@ -846,6 +849,7 @@ void CanvasWindowController::restoreState(const pf::Value& state)
     const pf::Value& inner = state.objectForKey(QString::fromLatin1(NibName));
     if (!inner.isDictionary())
         return;
+    restoreWindowFrame(inner.objectForKey(QStringLiteral("frame")));
     const pf::Value& index = inner.objectForKey(QStringLiteral("selectedIndex"));
     if (!index.isNumber())
         return;
@@ -853,6 +857,23 @@ void CanvasWindowController::restoreState(const pf::Value& state)
     const std::int64_t i = index.integerValue();
     if (i >= 0 && std::uint64_t(i) < numberOfTabs())
         setSelectedTabIndex(std::size_t(i));
+}
+
+void CanvasWindowController::restoreWindowFrame(const pf::Value& stored)
+{
+    if (!stored.isString())
+        return;
+    const pf::Rect frame = pf::rectFromString(stored.asString());
+    // A frame no screen shows any more (a screen was removed) leaves the window where it is.
+    if (!(frame.width() >= MinimumRestoredExtent) || !(frame.height() >= MinimumRestoredExtent))
+        return;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        if (frame.intersects(pf::Rect(area.x(), area.y(), area.width(), area.height()))) {
+            setWindowFrame(frame);
+            return;
+        }
+    }
 }
 
 void CanvasWindowController::saveRestorableState() const

@@ -46,6 +46,8 @@ public:
     static constexpr char StatusBarVisibilityDidChangeNotification[] = "StatusBarVisibilityDidChangeNotification";
     // The largest size the centred window takes, and the room kept round it on the screen.
     static constexpr double CenterMaxWidth = 1400, CenterMaxHeight = 800, CenterInset = 100;
+    // A stored frame smaller than this on either side is not a window the user left.
+    static constexpr double MinimumRestoredExtent = 100;
 
     CanvasWindowController();
     ~CanvasWindowController() override;
@@ -132,9 +134,10 @@ public:
     const void* canvas() const override;
 
     // ---- restorable state ----
-    // {"CanvasWindowController": {"selectedIndex": n}}.
+    // {"CanvasWindowController": {"selectedIndex": n, "frame": "{{x, y}, {w, h}}"}}.
     pf::Value encodeRestorableState() const;
-    // Selects the stored index when it names a tab; anything else is ignored.
+    // Selects the stored index when it names a tab and puts the window at the stored frame when a screen
+    // shows it; anything else is ignored.
     void restoreState(const pf::Value& state);
     // Writes the state into the settings under the document's file, and reads it back.
     void saveRestorableState() const;
@@ -168,6 +171,7 @@ private:
     void setUpOuterUberView();
     void setUpInnerUberView();
     void setUpUberViewSplitSizes();
+    void restoreWindowFrame(const pf::Value& stored);
     void setUpTabsListView();
     void setUpLibrary();
     void setUpInspector();

@@ -238,17 +238,30 @@ TEST_F(DocumentWindowTest, EachPageKeepsItsScrollCentre)
     EXPECT_NEAR(after.origin.y, before.origin.y, 1 + tolerance);
 }
 
-TEST_F(DocumentWindowTest, TheSelectedPageIsRestoredOnReopenAndABadIndexIsIgnored)
+TEST_F(DocumentWindowTest, TheSelectedPageAndFrameAreRestoredOnReopenAndBadValuesAreIgnored)
 {
+    const pf::Rect left(30, 40, 600, 400);
     {
         AppWindowController& window = openFixture();
         window.setSelectedTabIndex(1);
+        window.setWindowFrame(left);
         window.TKMainWindowController::document()->close();
         pf::drainMainQueue();
     }
     {
         AppWindowController& window = openFixture();
         EXPECT_EQ(window.selectedTabIndex(), 1u);
+        EXPECT_EQ(window.windowFrame(), left);
+
+        // A frame on no screen, or too small to be a window, leaves the window where it is.
+        for (const char* frame : {"{{50000, 50000}, {600, 400}}", "{{10, 10}, {5, 5}}", "nonsense"}) {
+            pf::Value state = pf::Value::dictionary();
+            pf::Value inner = pf::Value::dictionary();
+            inner.set("frame", QString::fromLatin1(frame));
+            state.set("CanvasWindowController", inner);
+            window.restoreState(state);
+            EXPECT_EQ(window.windowFrame(), left) << frame;
+        }
 
         pf::Value state = pf::Value::dictionary();
         pf::Value inner = pf::Value::dictionary();
