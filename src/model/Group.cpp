@@ -296,7 +296,7 @@ void Group::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
     context.rotate(static_cast<double>(rotationAngle()) * std::numbers::pi / 180.0);
     context.translate(-c.x, -c.y);
     // The children lie in the group's unturned space: the rect they are tested against is turned back.
-    const pf::Rect childDirty = rotationAngle() != 0 && !dirty.isEmpty() ? rotationTransform(-rotationAngle()).apply(dirty) : dirty;
+    const pf::Rect childDirty = rotationAngle() != 0 && !dirty.isEmpty() ? rotationTransform(-(rotationAngle() % 360)).apply(dirty) : dirty;
     const Children kids = children();
     for (const auto& child : kids)
         child->drawInContextDirtyRect(context, childDirty);

@@ -670,9 +670,9 @@ public:
     // for the side of scale 1 they were made at.
     const std::optional<pf::Path>& preparedFinalFillPath();
     const std::optional<pf::Path>& preparedFinalGradientFillPath();
-    // Degrees: rotationAngle + fillAngle.
+    // Degrees: rotationAngle + fillAngle, summed as doubles (stored angles may be any 64-bit value).
     // hook: block arrows turn the gradient with their direction.
-    virtual double fillGradientAngle() const { return static_cast<double>(rotationAngle_ + fillAngle_); }
+    virtual double fillGradientAngle() const { return static_cast<double>(rotationAngle_) + static_cast<double>(fillAngle_); }
 
     // ---- shadows: installed only in exports or between 100 % and 200 % zoom, scaled by the zoom ----
     void setFillShadowInContext(pf::GraphicsContext& context) const;

@@ -219,7 +219,7 @@ void Shape::drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::
     const pf::Path& clip = imageClipPath();
     const pf::Rect target =
         clip.isEmpty() ? pf::Rect::zero()
-                       : QVRectGetNormalizedRect(clip.transformed(rotationTransform(-rotationAngle_)).bounds());
+                       : QVRectGetNormalizedRect(clip.transformed(rotationTransform(-(rotationAngle_ % 360))).bounds());
     // Images are shared between copies of a shape and never resized: scaling draws into the target, so a
     // copy that does not scale keeps drawing at the natural size.
     pf::Rect rect = target;

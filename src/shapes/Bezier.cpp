@@ -258,7 +258,7 @@ void Bezier::regeneratePathWithOldFrame(const pf::Rect& oldFrame)
             pairs_ = *dragStartPairs_;
         const bool turnedResize = isResizing() && rotationAngle() != 0;
         if (turnedResize)
-            transformModel(rotationAboutPoint(pf::Point(from.midX(), from.midY()), -rotationAngle()));
+            transformModel(rotationAboutPoint(pf::Point(from.midX(), from.midY()), -(rotationAngle() % 360)));
         pf::AffineTransform map;
         if (frameScalingEnabled_) {
             const double sx = std::fabs(from.width()) >= 1 ? to.width() / from.width() : 1.0;
@@ -294,7 +294,7 @@ void Bezier::fitFrameToOutline()
         r = path().bounds();
     } else {
         const pf::Rect b = path().bounds();
-        const pf::Rect u = path().transformed(rotationTransformInRect(-rotationAngle(), b)).bounds();
+        const pf::Rect u = path().transformed(rotationTransformInRect(-(rotationAngle() % 360), b)).bounds();
         const pf::Point c = rotationTransformInRect(rotationAngle(), b).apply(pf::Point(u.midX(), u.midY()));
         r = QVRectSetAnchor(c, QVRectCornerMidMid, u);
     }

@@ -317,7 +317,7 @@ void Path::setRotationAngle(std::int64_t degrees)
     const bool disabled = disableUndo();
     const pf::Point c = center();
     for (pf::Point& p : modelPoints_)
-        p = turnedAbout(p, c, rotationAngle() - old);
+        p = turnedAbout(p, c, (rotationAngle() % 360) - (old % 360));
     regeneratePathWithOldFrame(frame());
     reenableUndoIf(disabled);
     setDirtyRectFlag();

@@ -5,6 +5,8 @@
 #include "geometry/QVColor.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
+#include "platform/graphics/RecordingContext.h"
+#include "model/Group.h"
 #include "platform/text/Font.h"
 
 #include <QFile>
@@ -335,6 +337,21 @@ TEST_F(ShapeTest, HugeAndNonFiniteNumbers)
     EXPECT_TRUE(std::isfinite(written.doubleForKey("fillShadowBlur")));
     EXPECT_TRUE(pf::writePropertyList(written).ok());
     EXPECT_TRUE(pf::writePropertyList(s->asPlist()).ok());
+
+    // The extreme stored angles turn and fill without overflowing (the sanitizer reports any), alone and
+    // in a group.
+    for (const std::int64_t angle : {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()}) {
+        auto box = Shape::make<TestBox>({0, 0, 10, 10});
+        box->setFillType(2);
+        box->setRotationAngle(angle);
+        box->setFillAngle(std::numeric_limits<std::int64_t>::max());
+        auto group = Group::groupWithShapes({box});
+        group->setRotationAngle(angle);
+        pf::RecordingContext recording;
+        group->drawInContextDirtyRect(recording, pf::Rect(-20, -20, 50, 50));
+        box->drawInContextDirtyRect(recording, pf::Rect(-20, -20, 50, 50));
+        EXPECT_EQ(box->fillGradientAngle(), double(angle) + double(std::numeric_limits<std::int64_t>::max()));
+    }
 }
 
 TEST_F(ShapeTest, TenMegabyteString)

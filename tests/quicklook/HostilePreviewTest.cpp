@@ -87,6 +87,8 @@ std::vector<Hostile> hostileCases()
         {"rotation 2^64-1", {}, set("rotationAngle", rawInteger("18446744073709551615"))},
         {"opacity NaN", {}, set("opacity", "nan")},
         {"opacity -1", {}, set("opacity", -1.0)},
+        {"stroke 1e308", {}, set("strokeLineWidth", 1e308)},
+        {"stroke 1e308 dashed", {}, both(set("strokeLineWidth", 1e308), set("strokeType", 1))},
         {"stroke NaN dotted", {}, both(set("strokeLineWidth", "nan"), set("strokeType", 2))},
         {"stroke -5 dashed", {}, both(set("strokeLineWidth", -5.0), set("strokeType", 1))},
         {"stroke 1e-300 dashed", {}, both(set("strokeLineWidth", 1e-300), set("strokeType", 1))},
@@ -222,6 +224,8 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
     // HOSTILE_ONLY=n previews the n-th case alone.
     const int only = qEnvironmentVariableIntValue("HOSTILE_ONLY") - 1;
     int hostileShapes = 0;
+    // Every hostile shape of every case, on one page: the page still previews, the sound shape drawn.
+    pf::Value everything = pf::Value::array();
     for (int index = 0; index < int(all.size()); ++index) {
         const Hostile& hostile = all[size_t(index)];
         if (only >= 0 && index != only)
@@ -236,6 +240,7 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
             pf::Value shape = kind->newShape(pf::Rect(40, 40, 120, 90))->asPlist();
             hostile.edit(shape);
             children.append(shape);
+            everything.append(shape);
             ++hostileShapes;
         }
         const Previewed previewed = previewWithMarker(children);
@@ -244,6 +249,11 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
         EXPECT_EQ(previewed.marker, QColor(255, 0, 0)) << hostile.what;
     }
     EXPECT_GT(hostileShapes, only >= 0 ? 0 : 400);
+    if (only >= 0)
+        return;
+    const Previewed together = previewWithMarker(everything);
+    EXPECT_TRUE(together.ok);
+    EXPECT_EQ(together.marker, QColor(255, 0, 0));
 }
 
 } // namespace

@@ -555,6 +555,14 @@ namespace {
 // A line a million points wide, or a dash that long, covers any page it is drawn on: wider or longer ones
 // (stored data may hold any width) are drawn that size, which Qt and the PDF writer still hold.
 constexpr double widestLine = 1e6;
+// Past this every join that is not a hairpin is mitered anyway; the PDF writer garbles larger limits (it
+// cannot write numbers of ten digits or more), which corrupts the rest of the page's drawing.
+constexpr double largestMiterLimit = 1e4;
+
+double boundedMiterLimit(double limit)
+{
+    return std::isfinite(limit) ? std::clamp(limit, 0.0, largestMiterLimit) : 10.0;
+}
 
 } // namespace
 
@@ -572,7 +580,7 @@ const QPen& PainterContext::pen(const LineStyle& style, const Color& color, cons
     pen.setJoinStyle(style.join == LineJoin::Round ? Qt::RoundJoin : style.join == LineJoin::Bevel ? Qt::BevelJoin : Qt::SvgMiterJoin);
     // SvgMiterJoin bevels past the limit, as Quartz does, and measures the limit the same way (miter
     // length over line width); only QPen's default (2) differs.
-    pen.setMiterLimit(std::max(0.0, style.miterLimit));
+    pen.setMiterLimit(boundedMiterLimit(style.miterLimit));
     // Dashes: ours in user units; Qt's in pen widths (device pixels for a cosmetic pen).
     std::vector<double> dashes;
     for (double d : style.dashPattern)
@@ -590,7 +598,13 @@ const QPen& PainterContext::pen(const LineStyle& style, const Color& color, cons
         for (double d : dashes)
             pattern.append(std::max(d / unit, 1e-6));
         pen.setDashPattern(pattern);
-        pen.setDashOffset(std::isfinite(style.dashPhase) ? style.dashPhase / unit : 0);
+        // The phase repeats with the pattern: reduced to one period it means the same and stays a number
+        // the PDF writer can write (stored data may hold any phase).
+        double period = 0;
+        for (qreal d : pattern)
+            period += d;
+        const double offset = std::isfinite(style.dashPhase) ? std::fmod(style.dashPhase / unit, period) : 0;
+        pen.setDashOffset(std::isfinite(offset) ? offset : 0);
     }
     penMemo_.emplace(PenMemo{style, color, deviceStretch, pen});
     return penMemo_->pen;
@@ -601,7 +615,7 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
     const GState& s = gstate();
     const QPainterPath& qp = path.toQt();
     const double halfWidth = std::clamp(style.width, 0.0, widestLine) / 2;
-    const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(style.miterLimit, 1.5) : 1.5);
+    const double reach = halfWidth * (style.join == LineJoin::Miter ? std::max(boundedMiterLimit(style.miterLimit), 1.5) : 1.5);
     const auto area = [&] {
         const double grow = reach * stretch(s.ctm) + 2;
         return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-grow, -grow, grow, grow);
