@@ -4,7 +4,9 @@
 
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
+#include "manipulators/AdjustManipulators.h"
 #include "manipulators/ManipulatorCanvas.h"
+#include "manipulators/PointerManipulators.h"
 #include "model/Composition.h"
 #include "model/StickyDefaults.h"
 #include "platform/foundation/Localized.h"
@@ -305,4 +307,6 @@ void registerManipulatorClasses(pf::ClassRegistry& registry)
 {
     registry.add(Manipulator::staticClass());
     registry.add(CompositionManipulator::staticClass());
+    registerAdjustManipulatorClasses(registry);
+    registerPointerManipulatorClasses(registry);
 }
