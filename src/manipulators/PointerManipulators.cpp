@@ -105,6 +105,8 @@ void AbstractPointerManipulator::endDragResize(const pf::Event& event)
     loosened_.clear();
     AbstractPointer* pointer = singlePointer();
     const bool moved = pointer && pointer->frame() != pointer->dragStart().frame;
+    // The new place and the loosening are one step, however the caller groups its changes.
+    pf::UndoGrouping step(undoManagerOfPage());
     Manipulator::endDragResize(event);
     if (loosened.empty())
         return;
@@ -130,9 +132,16 @@ void AbstractPointerManipulator::endDragMove(const pf::Event& event)
         const pf::Rect now = pointer->frame();
         detach = std::fabs(now.x() - start.x()) > moveDetachDistance || std::fabs(now.y() - start.y()) > moveDetachDistance;
     }
+    pf::UndoGrouping step(undoManagerOfPage());
     Manipulator::endDragMove(event);
     if (detach)
         detachWithUndo(connectionsAt(*pointer, std::nullopt));
+}
+
+pf::UndoManager* AbstractPointerManipulator::undoManagerOfPage() const
+{
+    Composition* p = page();
+    return p ? p->undoManager() : nullptr;
 }
 
 void AbstractPointerManipulator::detachWithUndo(std::vector<std::shared_ptr<Connection>> connections)

@@ -9,6 +9,9 @@
 class AbstractPointer;
 class Connection;
 class SegmentedLine;
+namespace pf {
+class UndoManager;
+}
 
 class AbstractPointerManipulator : public Manipulator {
 public:
@@ -39,6 +42,8 @@ public:
     void setConnectingShapeAtPoint(const std::shared_ptr<Shape>& shape, const pf::Point& point) override;
 
 private:
+    // The selection itself records nothing (its undoManager is null); the page's records the drags.
+    pf::UndoManager* undoManagerOfPage() const;
     // Takes the connections off the page now; undo puts them back, redo takes them off again.
     void detachWithUndo(std::vector<std::shared_ptr<Connection>> connections);
 
