@@ -96,7 +96,8 @@ const std::array<pf::Image, 5>& ManipulatorClass::optionImages()
             for (std::int64_t handle = ManipulatorHandleConnectionOption; handle < ManipulatorHandleConnectionOption + 5;
                  ++handle) {
                 const AbstractPointerClass* kind = pointerClassForConnectionOptionHandle(handle);
-                int resizeHandle = QVRectCornerNone;
+                // 1 asks a path for its mid points: its picture shows the bends a path may take.
+                int resizeHandle = 1;
                 const auto pointer = std::dynamic_pointer_cast<AbstractPointer>(kind->pointerFromConnectionOptionsWithFrame(
                     pf::Rect(0, 0, 16, 16), static_cast<int>(handle), &resizeHandle));
                 if (!pointer)
