@@ -77,6 +77,12 @@ AbstractPointer* AbstractPointerManipulator::singlePointer() const
     return hasSinglePointer() ? dynamic_cast<AbstractPointer*>(children().front().get()) : nullptr;
 }
 
+std::int64_t AbstractPointerManipulator::endForHandle(const AbstractPointer& pointer, std::int64_t handle) const
+{
+    const std::int64_t corner = cornerForHandle(handle);
+    return corner == pointer.cornerA() || corner == pointer.cornerB() ? corner : -1;
+}
+
 double AbstractPointerManipulator::dragStartThresholdMultiplier() const
 {
     return hasSinglePointer() ? 0.0 : Manipulator::dragStartThresholdMultiplier();
@@ -88,10 +94,10 @@ void AbstractPointerManipulator::beginDragResizeAtPointWithHandle(const pf::Poin
         return;
     loosened_.clear();
     AbstractPointer* pointer = singlePointer();
-    if (pointer && (handle == pointer->cornerA() || handle == pointer->cornerB())) {
+    if (const std::int64_t end = pointer ? endForHandle(*pointer, handle) : -1; end != -1) {
         // Loose at once, so the end is drawn free while it is dragged; the end of the drag decides whether
         // that is undone quietly or recorded.
-        loosened_ = connectionsAt(*pointer, static_cast<QVRectCorner>(handle));
+        loosened_ = connectionsAt(*pointer, static_cast<QVRectCorner>(end));
         if (Composition* p = page())
             for (const auto& c : loosened_)
                 p->removeConnection(c);
@@ -162,8 +168,8 @@ void AbstractPointerManipulator::setConnectingShapeAtPoint(const std::shared_ptr
             c->discardConnection();
         return;
     }
-    const std::int64_t h = activeHandle();
-    if (h != pointer->cornerA() && h != pointer->cornerB())
+    const std::int64_t end = endForHandle(*pointer, activeHandle());
+    if (end == -1)
         return;
     double ratio = 0.0;
     const QVRectEdge edge = QVRectGetEdgeForPoint(&ratio, point, shape->snapRect());
@@ -177,7 +183,7 @@ void AbstractPointerManipulator::setConnectingShapeAtPoint(const std::shared_ptr
     connection->setShapeEdge(edge);
     connection->setShapeRatio(ratio);
     connection->setPointer(children().front());
-    connection->setPointerCorner(static_cast<QVRectCorner>(h));
+    connection->setPointerCorner(static_cast<QVRectCorner>(end));
     if (shape->isPointer()) {
         // A connector end never attaches to another connector; nor may the offer stay with it, where it
         // would be drawn as a connection being made.

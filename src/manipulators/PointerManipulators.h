@@ -41,6 +41,13 @@ public:
     // Offers the shape under the dragged end to the canvas as the end's connection (never a connector).
     void setConnectingShapeAtPoint(const std::shared_ptr<Shape>& shape, const pf::Point& point) override;
 
+protected:
+    // The connector end a handle stands for: the identity here, where ends are frame corners; selections
+    // that number their point handles apart map their own.
+    virtual std::int64_t cornerForHandle(std::int64_t handle) const { return handle; }
+    // The end the handle stands for when it is one of the connector's two, else -1.
+    std::int64_t endForHandle(const AbstractPointer& pointer, std::int64_t handle) const;
+
 private:
     // The selection itself records nothing (its undoManager is null); the page's records the drags.
     pf::UndoManager* undoManagerOfPage() const;

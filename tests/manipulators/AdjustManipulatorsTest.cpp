@@ -6,6 +6,7 @@
 #include "manipulators/AdjustManipulators.h"
 #include "manipulators/PointerManipulators.h"
 #include "model/Group.h"
+#include "platform/WarningCapture.h"
 #include "platform/foundation/Event.h"
 #include "shapes/PictureKinds.h"
 #include "shapes/TitleBox.h"
@@ -264,4 +265,25 @@ TEST_F(ManipulatorTest, SelectionsWithoutRotationOrConnectionIgnoreClicksWhereTh
         EXPECT_EQ(m->handleForPoint(centreOf(*m, m->Manipulator::connectionHandle())), -1);
         page->removeShape(m);
     }
+}
+
+TEST_F(ManipulatorTest, StoredDataNeverMakesASelection)
+{
+    // A selection class is found by name like a kind; a page naming one as a child skips it and says so.
+    box({10, 10, 20, 20});
+    pf::Value stored = page->asPlist();
+    pf::Value children = pf::Value::array();
+    for (const char* name : {"RoundRectManipulator", "Rectangle"}) {
+        pf::Value entry = pf::Value::dictionary();
+        entry.set("className", name);
+        entry.set("frame", "{{1, 2}, {30, 40}}");
+        children.append(entry);
+    }
+    stored.set("children", children);
+    WarningCapture warnings;
+    const auto read = Composition::fromPlist(stored);
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->children().size(), 1u);
+    EXPECT_EQ(read->children()[0]->classObject().className(), QStringLiteral("Rectangle"));
+    EXPECT_TRUE(warnings.contains(QStringLiteral("RoundRectManipulator"))) << qPrintable(warnings.messages().join('\n'));
 }
