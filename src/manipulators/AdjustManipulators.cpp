@@ -241,6 +241,30 @@ void UIControlManipulator::setFrame(const pf::Rect& frame)
     RatioManipulator::setFrame(f);
 }
 
+namespace {
+
+bool isFirstControlsKey(const QString& keyPath)
+{
+    return keyPath == QLatin1String("controlItems") || keyPath == QLatin1String("highlightBorderEnabled");
+}
+
+} // namespace
+
+pf::Variant UIControlManipulator::valueForKeyPath(const QString& keyPath) const
+{
+    if (isFirstControlsKey(keyPath))
+        return isEmpty() ? pf::Variant() : children().front()->valueForKeyPath(keyPath);
+    return RatioManipulator::valueForKeyPath(keyPath);
+}
+
+void UIControlManipulator::setValueForKeyPath(const pf::Variant& value, const QString& keyPath)
+{
+    if (!isFirstControlsKey(keyPath))
+        return RatioManipulator::setValueForKeyPath(value, keyPath);
+    if (!isEmpty())
+        children().front()->setValueForKeyPath(value, keyPath);
+}
+
 // ---- CalloutManipulator ----
 
 const ManipulatorClass& CalloutManipulator::staticClass()

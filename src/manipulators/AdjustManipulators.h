@@ -107,6 +107,10 @@ public:
     bool isVerticallyFlexible() const;
     // A single control's non-zero fixed width and height replace the new ones.
     void setFrame(const pf::Rect& frame) override;
+    // "controlItems" and "highlightBorderEnabled" are the first control's: the item editor edits one
+    // control's items, never a blend of several. Other keys go through the proxy.
+    pf::Variant valueForKeyPath(const QString& keyPath) const override;
+    void setValueForKeyPath(const pf::Variant& value, const QString& keyPath) override;
 };
 
 // The other control families add nothing but the button's rounded corners.

@@ -222,6 +222,22 @@ TEST_F(ManipulatorTest, ControlsOfferOnlyTheHandlesTheirSizeAllows)
     auto plain = selectAs<UIControlManipulator>({field});
     EXPECT_FALSE(plain->hasRoundedCorners());
     EXPECT_TRUE(QVRectIsZero(plain->adjustHandle()));
+
+    // The item border is the first control's, read and written alone.
+    const auto second = add("UIButton", {100, 300, 80, 44});
+    dynamic_cast<UIControl*>(second.get())->setHighlightBorderEnabled(true);
+    // (The canvas selects several shapes with a plain selection; a control selection holding two is made here.)
+    auto both = Shape::make<UIControlManipulator>(button->frame());
+    page->addShape(both);
+    both->addShape(button);
+    both->addShape(second);
+    EXPECT_FALSE(QVRectIsZero(both->resizeHandle(QVRectCornerMidRit))) << "several controls may grow";
+    EXPECT_EQ(both->valueForKeyPath(QStringLiteral("highlightBorderEnabled")), pf::Variant(false));
+    both->setValueForKeyPath(true, QStringLiteral("highlightBorderEnabled"));
+    EXPECT_TRUE(control->isHighlightBorderEnabled());
+    both->setValueForKeyPath(false, QStringLiteral("highlightBorderEnabled"));
+    EXPECT_FALSE(control->isHighlightBorderEnabled());
+    EXPECT_TRUE(dynamic_cast<UIControl*>(second.get())->isHighlightBorderEnabled());
 }
 
 TEST_F(ManipulatorTest, ResizableTextStaysConstrainedAndTitleBoxesEditTheCompartmentClicked)
