@@ -231,6 +231,10 @@ public:
     // Makes the tool the canvas's tool: the running one ends (keeping the library's choice), the selection
     // goes, and one undo group holds everything the tool makes until it ends. A null tool does nothing.
     void mouseModeWasActivated(std::shared_ptr<MouseStrategy> tool);
+    // A press on connection option 12 to 16 of the single selected shape (CanvasConnectionOptions.cpp): the
+    // tool of the option's connector kind takes over the gesture, with a new connector whose first end is
+    // attached at the shape's rounded centre; the other end follows the pointer.
+    void beginConnectionOptionDrag(const pf::Event& event, const pf::Point& point, std::int64_t handle);
     // A tool finished a shape: it ends, or with persist stays for the next one.
     void mouseStrategyDidFinish(MouseStrategy& tool, bool persist);
     // Ends the active tool (the library's list selection is cleared).

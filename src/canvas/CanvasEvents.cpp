@@ -212,8 +212,10 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
                     selection->setConnectionOptionsVisible(true);
                     setNeedsDisplayInCompositionRect(selection->dirtyRect());
                 } else if (h >= ManipulatorHandleConnectionOption) {
-                    // Drawing a connector out of the shape comes with the connection options.
+                    const bool optionsShown = selection->connectionOptionsVisible();
                     selection->setConnectionOptionsVisible(false);
+                    if (optionsShown)
+                        beginConnectionOptionDrag(e, p, h);
                 } else {
                     selection->setConnectionOptionsVisible(false);
                     selection->beginDragResizeAtPointWithHandle(p, h);

@@ -76,8 +76,9 @@ void MouseStrategyShape::firstClickInCanvas(const pf::Event& event, Canvas& canv
     firstMouseDownCompPoint_ = p;
     selection->setProvisional(true);
     canvas.optimizeSnapping(p);
-    // Connectors grow from their first end; everything else by the corner the pointer drags.
-    const std::int64_t handle = shape->isPointer() ? QVRectCornerTopLef : QVRectCornerBotRit;
+    // The pointer drags the bottom-right corner, a connector's second end, so connectors grow from their
+    // first end at the click; the block arrow's tip is its first end and follows the pointer instead.
+    const std::int64_t handle = shape->isPointerShape() ? QVRectCornerTopLef : QVRectCornerBotRit;
     selection->setActiveHandle(handle);
     selection->setBlockDisableUndo(true);
     selection->beginDragResizeAtPointWithHandle(p, handle);

@@ -4,7 +4,9 @@
 
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
+#include "manipulators/AdjustManipulators.h"
 #include "manipulators/ManipulatorCanvas.h"
+#include "manipulators/PointerManipulators.h"
 #include "model/Composition.h"
 #include "model/StickyDefaults.h"
 #include "platform/foundation/Localized.h"
@@ -94,7 +96,8 @@ const std::array<pf::Image, 5>& ManipulatorClass::optionImages()
             for (std::int64_t handle = ManipulatorHandleConnectionOption; handle < ManipulatorHandleConnectionOption + 5;
                  ++handle) {
                 const AbstractPointerClass* kind = pointerClassForConnectionOptionHandle(handle);
-                int resizeHandle = QVRectCornerNone;
+                // 1 asks a path for its mid points: its picture shows the bends a path may take.
+                int resizeHandle = 1;
                 const auto pointer = std::dynamic_pointer_cast<AbstractPointer>(kind->pointerFromConnectionOptionsWithFrame(
                     pf::Rect(0, 0, 16, 16), static_cast<int>(handle), &resizeHandle));
                 if (!pointer)
@@ -305,4 +308,6 @@ void registerManipulatorClasses(pf::ClassRegistry& registry)
 {
     registry.add(Manipulator::staticClass());
     registry.add(CompositionManipulator::staticClass());
+    registerAdjustManipulatorClasses(registry);
+    registerPointerManipulatorClasses(registry);
 }

@@ -168,6 +168,12 @@ public:
     // The handles in view points, on screen only, at whole-point places and fixed sizes, upright whatever
     // the turn; the same predicates as handleForPoint decide which are drawn.
     void drawHandlesInContext(pf::GraphicsContext& context, const HandleOverlay& overlay) const;
+    // The resize handles (the selection's corners and sides); connectors draw their ends instead.
+    virtual void drawSelectionHandlesInContext(pf::GraphicsContext& context, const HandleOverlay& overlay) const;
+    // One square handle over a page rect (nothing for the zero rect): grey while dragged, cyan outline when
+    // active, grey faces when locked.
+    void drawSelectionHandle(pf::GraphicsContext& context, const HandleOverlay& overlay, const pf::Rect& pageRect,
+                             bool dragging, bool active) const;
     // Kinds with an adjustment handle draw it here (drawAdjustmentHandle); nothing in Manipulator.
     virtual void drawAdjustmentHandlesInContext(pf::GraphicsContext& context, const HandleOverlay& overlay) const
     {
@@ -183,7 +189,7 @@ public:
     pf::Rect calcDirtyRect() const override;
 
     // ---- handles (page points, unrotated; the zero rect: no such handle) ----
-    pf::Rect topLefHandle() const;
+    virtual pf::Rect topLefHandle() const;
     virtual pf::Rect topMidHandle() const;
     virtual pf::Rect topRitHandle() const;
     virtual pf::Rect midLefHandle() const;
@@ -191,7 +197,7 @@ public:
     virtual pf::Rect midRitHandle() const;
     virtual pf::Rect botLefHandle() const;
     virtual pf::Rect botMidHandle() const;
-    pf::Rect botRitHandle() const;
+    virtual pf::Rect botRitHandle() const;
     virtual pf::Rect adjustHandle() const;
     virtual pf::Rect rotationHandle() const;
     virtual pf::Rect connectionHandle() const;
@@ -204,7 +210,7 @@ public:
 
     // Whether each handle is there to be seen and hit: hit testing and drawing ask the same questions.
     virtual bool showsSelectionHandles() const;
-    bool showsRotationHandle() const;
+    virtual bool showsRotationHandle() const;
     bool showsConnectionHandle() const;
     bool showsAdjustmentHandles() const;
 
@@ -258,7 +264,7 @@ public:
     // 45-degree steps, the anchor kept where it stood on screen, Option about the start centre.
     pf::Rect unrotateFrame(const pf::Rect& pair, std::int64_t angle);
     // A single child that keeps its aspect ratio.
-    bool constrainsAspectRatio() const;
+    virtual bool constrainsAspectRatio() const;
     // A single connector child (its ends are constrained to 45-degree steps instead of a ratio).
     bool isPointer() const override;
     bool isBezier() const override;
@@ -421,5 +427,6 @@ private:
     pf::Rect strip(QVRectCorner side) const;
 };
 
-// Registers Manipulator and CompositionManipulator, so shapes that name them get them.
+// Registers every selection class (Manipulator, CompositionManipulator and the classes the shape kinds
+// name), so shapes that name them get them.
 void registerManipulatorClasses(pf::ClassRegistry& registry);

@@ -141,30 +141,8 @@ void Manipulator::drawHandlesInContext(pf::GraphicsContext& context, const Handl
         line.lineTo(middle(viewHandleRect(*this, overlay, connectionHandle())));
         context.strokePath(line);
     }
-    if (showsSelectionHandles()) {
-        // Corners first, then the middles of the edges; the centre handle is not drawn.
-        static constexpr QVRectCorner order[] = {QVRectCornerTopLef, QVRectCornerTopRit, QVRectCornerBotLef,
-                                                 QVRectCornerBotRit, QVRectCornerTopMid, QVRectCornerMidLef,
-                                                 QVRectCornerMidRit, QVRectCornerBotMid};
-        for (const QVRectCorner corner : order) {
-            const pf::Rect pageRect = resizeHandle(corner);
-            if (QVRectIsZero(pageRect))
-                continue;
-            const bool active = activeHandle() == corner;
-            const bool dragged = dragResizing() && active;
-            const pf::Rect r = viewHandleRect(*this, overlay, pageRect);
-            context.setFillColor(dragged ? ManipulatorClass::draggingFillColor() : ManipulatorClass::handleFillColor());
-            context.fillRect(r);
-            context.setStrokeColor(active && !locked ? ManipulatorClass::activeStrokeColor()
-                                                     : ManipulatorClass::handleStrokeColor());
-            context.strokeRect(r);
-            const pf::Rect face = QVRectOutset(r, -faceInset, -faceInset);
-            if (QVRectIsValidNotZeroSize(face))
-                context.drawLinearGradientInRect(locked ? ManipulatorClass::lockedHandleGradient()
-                                                        : ManipulatorClass::selectionHandleGradient(),
-                                                 face, 90.0);
-        }
-    }
+    if (showsSelectionHandles())
+        drawSelectionHandlesInContext(context, overlay);
     if (rotation)
         drawRoundFace(context, crispRect(overlay.viewPoint(*this, middle(rotationHandle())), handleViewSide, handleViewSide),
                       activeHandle() == ManipulatorHandleRotation, locked);
@@ -210,6 +188,36 @@ void Manipulator::drawHandlesInContext(pf::GraphicsContext& context, const Handl
     }
     if (showsAdjustmentHandles())
         drawAdjustmentHandlesInContext(context, overlay);
+}
+
+void Manipulator::drawSelectionHandlesInContext(pf::GraphicsContext& context, const HandleOverlay& overlay) const
+{
+    // Corners first, then the middles of the edges; the centre handle is not drawn.
+    static constexpr QVRectCorner order[] = {QVRectCornerTopLef, QVRectCornerTopRit, QVRectCornerBotLef,
+                                             QVRectCornerBotRit, QVRectCornerTopMid, QVRectCornerMidLef,
+                                             QVRectCornerMidRit, QVRectCornerBotMid};
+    for (const QVRectCorner corner : order) {
+        const bool active = activeHandle() == corner;
+        drawSelectionHandle(context, overlay, resizeHandle(corner), dragResizing() && active, active);
+    }
+}
+
+void Manipulator::drawSelectionHandle(pf::GraphicsContext& context, const HandleOverlay& overlay, const pf::Rect& pageRect,
+                                      bool dragging, bool active) const
+{
+    if (QVRectIsZero(pageRect))
+        return;
+    const bool locked = isLocked();
+    const pf::Rect r = viewHandleRect(*this, overlay, pageRect);
+    context.setFillColor(dragging ? ManipulatorClass::draggingFillColor() : ManipulatorClass::handleFillColor());
+    context.fillRect(r);
+    context.setStrokeColor(active && !locked ? ManipulatorClass::activeStrokeColor() : ManipulatorClass::handleStrokeColor());
+    context.strokeRect(r);
+    const pf::Rect face = QVRectOutset(r, -faceInset, -faceInset);
+    if (QVRectIsValidNotZeroSize(face))
+        context.drawLinearGradientInRect(locked ? ManipulatorClass::lockedHandleGradient()
+                                                : ManipulatorClass::selectionHandleGradient(),
+                                         face, 90.0);
 }
 
 void Manipulator::drawAdjustmentHandle(pf::GraphicsContext& context, const HandleOverlay& overlay, const pf::Rect& rect,

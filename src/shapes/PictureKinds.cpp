@@ -188,6 +188,16 @@ void Image::drawTextInContext(pf::GraphicsContext& context)
 
 // ======================= Loupe =======================
 
+const pf::PropertyTable& Loupe::properties()
+{
+    static const pf::PropertyTable table = [] {
+        pf::PropertyTable t(&Ellipse::properties());
+        t.add("zoomTargetPoint", &Loupe::zoomTargetPoint, &Loupe::setZoomTargetPoint);
+        return t;
+    }();
+    return table;
+}
+
 const ShapeClass& Loupe::staticClass()
 {
     static const LoupeClass c(QStringLiteral("Loupe"), &Ellipse::staticClass(), &Shape::allocate<Loupe>,

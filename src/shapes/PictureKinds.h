@@ -56,6 +56,9 @@ class Loupe : public Ellipse {
 public:
     static const ShapeClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
+    // Adds "zoomTargetPoint", which the selection writes while the target is dragged.
+    static const pf::PropertyTable& properties();
+    const pf::PropertyTable& propertyTable() const override { return properties(); }
 
     // Targets the frame's centre at scale 15; the picture is drawn at its size, never stretched.
     void initWithFrame(const pf::Rect& frame) override;

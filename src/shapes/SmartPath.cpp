@@ -76,6 +76,21 @@ public:
     {
         return Path::libraryPath(*this, frame);
     }
+    // A path of this class on the frame, with mid points only when the caller passes 1 in; 1 comes back.
+    std::shared_ptr<Shape> pointerFromConnectionOptionsWithFrame(const pf::Rect& frame, int optionHandle,
+                                                                 int* resizeHandle) const override
+    {
+        (void)optionHandle;
+        const bool midPoints = resizeHandle && *resizeHandle == 1;
+        auto shape = allocate();
+        if (auto* path = dynamic_cast<Path*>(shape.get()))
+            path->initWithFrameMidPoints(frame, midPoints);
+        else
+            shape->initWithFrame(frame);
+        if (resizeHandle)
+            *resizeHandle = 1;
+        return shape;
+    }
 };
 
 // Shown as a brush: the brush's titles, panels, manipulator and sticky family, and no sticky style of its own.

@@ -13,6 +13,7 @@
 
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -62,6 +63,23 @@ protected:
         page->setOverrideZoomScale(scale);
         canvas->updateGridPattern();
         canvas->updateForZoomScale();
+    }
+    // Pictures of equal height, left to right.
+    static QImage sideBySide(std::initializer_list<QImage> pictures)
+    {
+        int width = 0, height = 0;
+        for (const QImage& p : pictures) {
+            width += p.width();
+            height = std::max(height, p.height());
+        }
+        QImage all(width, height, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&all);
+        int x = 0;
+        for (const QImage& p : pictures) {
+            painter.drawImage(x, 0, p);
+            x += p.width();
+        }
+        return all;
     }
     static QString reference(const char* name)
     {
@@ -255,12 +273,7 @@ TEST_F(CanvasDrawingTest, InchAndCentimetreGridsMatchTheReferencePicture)
     page->sharedMetrics()->setUnitType(Metrics::Centimeters);
     canvas->updateGridPattern();
     const QImage centimetres = picture(pf::Rect(corner.x - 10, corner.y + 300, 200, 150));
-    QImage both(400, 150, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&both);
-    painter.drawImage(0, 0, inches);
-    painter.drawImage(200, 0, centimetres);
-    painter.end();
-    expectMatchesReferencePicture(both, reference("grids-inch-centimetre"));
+    expectMatchesReferencePicture(sideBySide({inches, centimetres}), reference("grids-inch-centimetre"));
 }
 
 TEST_F(CanvasDrawingTest, SelectionHandlesMatchTheReferencePicture)
@@ -281,13 +294,22 @@ TEST_F(CanvasDrawingTest, SelectionHandlesMatchTheReferencePicture)
     canvas->manipulator()->setDragResizing(true);
     canvas->manipulator()->setActiveHandle(QVRectCornerBotRit);
     const QImage dragged = picture(pf::Rect(corner.x, corner.y + 20, 200, 180));
-    QImage all(600, 180, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&all);
-    painter.drawImage(0, 0, open);
-    painter.drawImage(200, 0, locked);
-    painter.drawImage(400, 0, dragged);
-    painter.end();
-    expectMatchesReferencePicture(all, reference("selection-handles"));
+    expectMatchesReferencePicture(sideBySide({open, locked, dragged}), reference("selection-handles"));
 }
 
 } // namespace
+
+TEST_F(CanvasDrawingTest, ConnectorAndLoupeHandlesMatchTheReferencePicture)
+{
+    UserDefaults::instance().setGridVisibility(0);
+    // Left: an elbow line's ends, bends and elbow; right: a loupe's target, away from the loupe.
+    const auto elbow = addShape("SegmentedLine", {560, 400, 120, 80});
+    canvas->replaceSelectionWithShape(elbow);
+    const pf::Point corner = canvas->convertPointFromComposition({540, 380});
+    const QImage segmented = picture(pf::Rect(corner.x, corner.y, 200, 160));
+    const auto loupe = addShape("Loupe", {560, 400, 60, 60});
+    loupe->setValueForKeyPath(pf::Point(660, 480), QStringLiteral("zoomTargetPoint"));
+    canvas->replaceSelectionWithShape(loupe);
+    const QImage target = picture(pf::Rect(corner.x, corner.y, 200, 160));
+    expectMatchesReferencePicture(sideBySide({segmented, target}), reference("connector-and-loupe-handles"));
+}

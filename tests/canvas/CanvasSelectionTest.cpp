@@ -93,11 +93,12 @@ TEST_F(CanvasSelectionTest, OneShapeTakesItsOwnSelectionKindAndMoreAPlainOne)
 
 TEST_F(CanvasSelectionTest, AKindNamingAMissingSelectionClassStillGetsASelection)
 {
-    // Lines name a selection class that is not registered here.
-    canvas->replaceSelectionWithShape(line);
+    // Paths name a selection class that is not registered here.
+    const auto path = addShape("Path", pf::Rect(500, 100, 60, 40));
+    canvas->replaceSelectionWithShape(path);
     ASSERT_TRUE(canvas->hasSelection());
     EXPECT_EQ(&canvas->manipulator()->classObject(), &Manipulator::staticClass());
-    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{line});
+    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{path});
 }
 
 TEST_F(CanvasSelectionTest, ShapesOfAnotherPageAreNotSelected)

@@ -170,6 +170,8 @@ TEST_F(CanvasToolsTest, ALineGrowsFromItsFirstEndWithItsEndsAtThePressAndTheRele
     const auto drawn = newShapes().front();
     EXPECT_TRUE(drawn->isPointer());
     EXPECT_EQ(drawn->frame().standardized(), pf::Rect(100, 400, 120, 70));
+    // The first end (corner 0) at the press: a connector drawn out of a shape stays attached there.
+    EXPECT_EQ(drawn->frame().origin, pf::Point(100, 400));
 }
 
 TEST_F(CanvasToolsTest, KindsWithoutADrawnSizeArePlacedByTheirClassAndFinishAtOnce)

@@ -218,7 +218,7 @@ TEST_F(ManipulatorTest, AShapeInsideAGroupOffersNoHandles)
     EXPECT_FALSE(m->showsConnectionHandle());
     EXPECT_FALSE(m->showsAdjustmentHandles());
 
-    WarningCapture groupSelectionNotBuiltYet;
+    WarningCapture quiet;
     auto whole = select({group});
     EXPECT_EQ(whole->handleForPoint(pf::Point(260, 140)), 8) << "the group itself is not grouped";
 }

@@ -107,13 +107,16 @@ public:
         return {};
     }
     void addSnappedShape(const std::shared_ptr<Shape>& shape) override { snapped.push_back(shape.get()); }
-    void addConnection(const std::shared_ptr<Connection>& connection) override { (void)connection; }
-    void discardConnection() override {}
+    void addConnection(const std::shared_ptr<Connection>& connection) override { offered.push_back(connection); }
+    void discardConnection() override { ++discards; }
     bool snap = false;
     std::vector<Shape*> snapped;
     std::vector<Shape*> edited;
     std::vector<TempGuide> guides;
     std::vector<pf::Rect> cleanUps;
+    // The connections a dragged connector end offered, and how often the offer was withdrawn.
+    std::vector<std::shared_ptr<Connection>> offered;
+    int discards = 0;
 };
 
 class ManipulatorTest : public testing::Test {

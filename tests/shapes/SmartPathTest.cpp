@@ -337,3 +337,21 @@ TEST_F(SmartPathTest, NewPathsCopiesAndTheBrushPathClass)
 }
 
 } // namespace
+
+TEST_F(SmartPathTest, APathForAConnectionOptionHasMidPointsOnlyWhenAskedAndAnswersOne)
+{
+    struct Case {
+        int handleIn;
+        std::size_t points;
+    };
+    for (const Case c : {Case{1, 4}, Case{8, 3}, Case{-1, 3}}) {
+        SCOPED_TRACE(c.handleIn);
+        int handle = c.handleIn;
+        const auto made = std::dynamic_pointer_cast<Path>(
+            Path::staticClass().pointerFromConnectionOptionsWithFrame(pf::Rect(0, 0, 100, 40), 15, &handle));
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(made->modelPoints().size(), c.points);
+        EXPECT_EQ(made->modelPointAtIndex(0), pf::Point(0, 0));
+        EXPECT_EQ(handle, 1);
+    }
+}
