@@ -291,10 +291,12 @@ void Facet::changeColor(InspectorColorPanel& panel)
     if (!isSelectionCompletelyUnlocked())
         return;
 
-    // A cached gradient is dropped, where the selected kinds keep one.
+    // A cached gradient is dropped, where the selection keeps one.
+    const QString cachedGradient = QStringLiteral("gradient");
     const auto& children = selectedObject_->children();
-    if (!children.empty() && children.front()->propertyTable().find(QStringLiteral("gradient")))
-        writeToSelection(pf::Variant(), QStringLiteral("gradient"));
+    if (selectedObject_->propertyTable().find(cachedGradient)
+        || (!children.empty() && children.front()->propertyTable().find(cachedGradient)))
+        writeToSelection(pf::Variant(), cachedGradient);
     if (currentColorPanelKey_ == gradientKey) {
         const pf::Variant elements = selectedObject_->valueForKeyPath(gradientKey);
         if (const pf::VariantArray* array = elements.array();

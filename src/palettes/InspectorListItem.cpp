@@ -66,14 +66,16 @@ InspectorListItem::~InspectorListItem()
 
 void InspectorListItem::setFacet(Facet* facet)
 {
-    if (facet == facet_)
+    Facet* old = this->facet();
+    if (facet == old && facet == facet_)
         return;
-    if (facet_ && facet_->isContentViewLoaded()) {
-        pf::View* old = facet_->contentView();
-        if (old && old->parentWidget() == this)
-            old->removeFromSuperview();
+    if (old && old->isContentViewLoaded()) {
+        pf::View* content = old->contentView();
+        if (content && content->parentWidget() == this)
+            content->removeFromSuperview();
     }
     facet_ = facet;
+    facetLife_ = facet ? facet->weak_from_this() : std::weak_ptr<pf::Object>();
     if (facet_)
         if (pf::View* content = facet_->contentView())
             addSubview(content, contentRectForBounds(layoutBounds()));
@@ -100,7 +102,7 @@ pf::Rect InspectorListItem::headerRectForBounds(const pf::Rect& bounds)
 
 pf::Rect InspectorListItem::titleRectForBounds(const pf::Rect& bounds) const
 {
-    const bool hasContent = facet_ && facet_->contentView();
+    const bool hasContent = facet() && facet()->contentView();
     const double x = hasContent ? 14 : 6;
     return pf::Rect(x, 1, bounds.width() - x, headerHeight);
 }
@@ -119,20 +121,21 @@ QString InspectorListItem::description() const
 {
     return QStringLiteral("<InspectorListItem %1 %2>")
         .arg(instanceCount_)
-        .arg(facet_ ? facet_->facetName() : QStringLiteral("(null)"));
+        .arg(facet() ? facet()->facetName() : QStringLiteral("(null)"));
 }
 
 void InspectorListItem::layoutSubviews()
 {
     const pf::Rect b = layoutBounds();
-    pf::View* content = facet_ ? facet_->contentView() : nullptr;
-    if (content && !facet_->isCollapsed()) {
+    Facet* shown = facet();
+    pf::View* content = shown ? shown->contentView() : nullptr;
+    if (content && !shown->isCollapsed()) {
         content->setFrame(contentRectForBounds(b));
         content->setVisible(true);
     }
     if (content) {
         disclosureButton_->setFrame(disclosureButtonRectForBounds(b));
-        disclosureButton_->setState(!facet_->isCollapsed());
+        disclosureButton_->setState(!shown->isCollapsed());
         disclosureButton_->setVisible(true);
     } else {
         disclosureButton_->setVisible(false);
@@ -157,8 +160,8 @@ void InspectorListItem::drawRect(pf::GraphicsContext& context, const pf::Rect&)
     lines.lineTo(pf::Point(b.x() + b.width() + 1, b.maxY() - 0.5));
     context.strokePath(lines);
     context.restoreGState();
-    if (facet_)
-        pf::drawAttributedString(context, pf::AttributedString(facet_->title(), l.title), titleRectForBounds(b),
+    if (Facet* shown = facet())
+        pf::drawAttributedString(context, pf::AttributedString(shown->title(), l.title), titleRectForBounds(b),
                                  pf::UsesLineFragmentOrigin | pf::TruncatesLastVisibleLine);
 }
 

@@ -7,6 +7,12 @@
 
 #include <QPointer>
 
+#include <memory>
+
+namespace pf {
+class Object;
+}
+
 class Facet;
 
 class InspectorListItem : public QVListItem {
@@ -19,7 +25,8 @@ public:
     InspectorListItem(const pf::Rect& frame, const QString& reuseIdentifier);
     ~InspectorListItem() override;
 
-    Facet* facet() const { return facet_; }
+    // Null once the facet has gone (a row may outlive its inspector inside a view still shown).
+    Facet* facet() const { return facetLife_.expired() ? nullptr : facet_; }
     // Takes the facet's content view in (from any other row), giving the old facet's back.
     void setFacet(Facet* facet);
     bool isLast() const { return last_; }
@@ -50,6 +57,7 @@ private:
     std::int64_t instanceCount_ = 0;
     bool last_ = false;
     Facet* facet_ = nullptr;
+    std::weak_ptr<pf::Object> facetLife_;
     DisclosureButton* disclosureButton_ = nullptr;
 };
 
