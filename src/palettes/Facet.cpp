@@ -57,6 +57,7 @@ Facet::~Facet()
 {
     InspectorColorPanel::shared().resignTarget(this);
     textColorToken_ = {};
+    selectionTokens_.clear();
     stopObservingColorButtons();
     bindings_.clear();
     // A content view that no row holds is the facet's.
@@ -74,6 +75,11 @@ const pf::PropertyTable& Facet::propertyTable() const
                                               },
                                               {}});
         t.add(QStringLiteral("collapsed"), &Facet::isCollapsed, &Facet::setCollapsed);
+        t.add(QStringLiteral("selectionCompletelyUnlocked"), &Facet::isSelectionCompletelyUnlocked);
+        t.add(QStringLiteral("multipleSelection"), &Facet::hasMultipleSelection);
+        t.add(QStringLiteral("sizeEditable"), &Facet::isSizeEditable);
+        for (const char* key : {"selectionCompletelyUnlocked", "multipleSelection", "sizeEditable"})
+            t.addDependency(QString::fromLatin1(key), {selectedObjectKey});
         return t;
     }();
     return table;
@@ -157,6 +163,7 @@ bool Facet::displayForSelection(const SelectionDescriptor& selection) const
 
 void Facet::setSelectedObject(const std::shared_ptr<Manipulator>& selection)
 {
+    selectionTokens_.clear();
     stopObservingObject(selectedObject_.get());
     {
         pf::ChangeNotice notice(*this, selectedObjectKey);
@@ -164,6 +171,18 @@ void Facet::setSelectedObject(const std::shared_ptr<Manipulator>& selection)
     }
     clearActiveButton();
     startObservingObject(selectedObject_.get());
+}
+
+void Facet::observeSelectedObjectKeyPaths(const QStringList& keyPaths)
+{
+    if (!selectedObject_)
+        return;
+    for (const QString& keyPath : keyPaths)
+        selectionTokens_.push_back(
+            selectedObject_->addObserver(keyPath, [this](pf::Object&, const QString& key, pf::ChangePhase phase) {
+                if (phase == pf::ChangePhase::Did)
+                    observeValueForSelectedObjectKeyPath(key);
+            }));
 }
 
 void Facet::writeToSelection(const pf::Variant& value, const QString& keyPath)

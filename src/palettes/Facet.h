@@ -21,6 +21,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <map>
@@ -115,6 +116,9 @@ public:
     virtual void startObservingObject(Manipulator* selection) { (void)selection; }
     virtual void stopObservingObject(Manipulator* selection) { (void)selection; }
     virtual void observeValueForSelectedObjectKeyPath(const QString& keyPath) { (void)keyPath; }
+    // For startObservingObject: each change of these key paths of the selection reaches
+    // observeValueForSelectedObjectKeyPath until the next hand-over.
+    void observeSelectedObjectKeyPaths(const QStringList& keyPaths);
 
     // ---- colour buttons and the shared colour panel ----
     // The panel's colour buttons: the colour outlets of the tag table that are set.
@@ -154,6 +158,8 @@ public:
     void setCurrentSelectedIndex(std::int64_t index) { currentSelectedIndex_ = index; }
 
     // ---- the inspector and the selection, for panels and their bindings ----
+    // Panels bind enabled states to the keys "selectionCompletelyUnlocked", "multipleSelection" and
+    // "sizeEditable", which follow every hand-over.
     // Every other facet of the inspector.
     std::vector<Facet*> peerFacets() const;
     // No selected shape is locked (true without an inspector's canvas).
@@ -187,5 +193,6 @@ private:
     std::map<QString, QPointer<QWidget>> outlets_;
     pf::BindingSet bindings_;
     std::vector<pf::ObserverToken> colorButtonTokens_;
+    std::vector<pf::ObservationToken> selectionTokens_;
     pf::NotificationToken textColorToken_;
 };

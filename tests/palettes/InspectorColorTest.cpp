@@ -242,6 +242,30 @@ TEST_F(InspectorColorTest, DisabledButtonsAndOtherDataRefuseDrops)
     EXPECT_EQ(colorOf(rectangle, "fillColor"), before);
 }
 
+TEST_F(InspectorColorTest, BoundButtonsShowTheCommonColourAndTheLock)
+{
+    rectangle->setValueForKey(pf::Variant(red), QStringLiteral("fillColor"));
+    ellipse->setValueForKey(pf::Variant(red), QStringLiteral("fillColor"));
+    select({rectangle, ellipse});
+    ColorButton* fill = button("FillFacet", 901);
+    EXPECT_EQ(fill->color(), red);
+    EXPECT_TRUE(fill->isEnabled());
+
+    // A write through the selection shows at once; shapes that differ show no colour.
+    canvas->manipulator()->setValueForKeyPath(pf::Variant(green), QStringLiteral("fillColor"));
+    EXPECT_EQ(fill->color(), green);
+    ellipse->setValueForKey(pf::Variant(blue), QStringLiteral("fillColor"));
+    feed();
+    EXPECT_FALSE(fill->color());
+
+    // A locked shape disables the button at the next hand-over, and it then refuses drops.
+    ellipse->setLocked(true);
+    feed();
+    EXPECT_FALSE(fill->isEnabled());
+    EXPECT_FALSE(drop(*fill, colorContent(red), nullptr));
+    EXPECT_EQ(colorOf(rectangle, "fillColor"), green);
+}
+
 TEST_F(InspectorColorTest, OnlyThisWindowsTextColourNoticeCounts)
 {
     select({rectangle});

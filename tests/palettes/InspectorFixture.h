@@ -50,7 +50,8 @@ protected:
         CanvasFixture::TearDown();
     }
 
-    // The colour button of a panel's outlet, by tag.
+    // The fill, stroke and text panels hold a colour button, bound as a panel binds it: its colour to the
+    // selection's common colour, enabled while no selected shape is locked.
     static pf::ViewBuilder panelBuilder(const QString& nibName)
     {
         return [nibName](pf::Responder* owner) -> pf::View* {
@@ -61,6 +62,11 @@ protected:
                 button->setTag(tag);
                 button->setAction([facet](ColorButton& b) { facet->showColorPanel(b); });
                 facet->setOutlet(QString::fromLatin1(outlet), button);
+                facet->bindings().bind(*facet, QStringLiteral("selectedObject.") + Facet::colorKeyForTag(tag),
+                                       [button](const pf::Variant& v) {
+                                           button->setColor(v.get<pf::OptionalColor>().value_or(std::nullopt));
+                                       });
+                facet->bindings().bindEnabled(*button, *facet, QStringLiteral("selectionCompletelyUnlocked"));
             };
             if (nibName == QLatin1String("FillFacet"))
                 addButton(901, "fillColorButton");

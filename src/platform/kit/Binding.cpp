@@ -3,6 +3,9 @@
 #include "platform/foundation/Object.h"
 #include "platform/kit/Services.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <map>
 
 namespace pf {
@@ -107,6 +110,30 @@ Binding& BindingSet::bind(Object& root, const QString& keyPath, Binding::Apply a
 {
     bindings_.push_back(std::make_unique<Binding>(root, keyPath, std::move(apply), transformerName));
     return *bindings_.back();
+}
+
+Binding& BindingSet::bindEnabled(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName)
+{
+    QPointer<QWidget> watched(&control);
+    return bind(
+        root, keyPath,
+        [watched](const Variant& v) {
+            if (watched)
+                watched->setEnabled(v.toBool());
+        },
+        transformerName);
+}
+
+Binding& BindingSet::bindHidden(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName)
+{
+    QPointer<QWidget> watched(&control);
+    return bind(
+        root, keyPath,
+        [watched](const Variant& v) {
+            if (watched)
+                watched->setHidden(v.toBool());
+        },
+        transformerName);
 }
 
 void BindingSet::refreshAll()

@@ -16,6 +16,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -81,6 +83,10 @@ class BindingSet {
 public:
     // Binds a control property; answers the binding for writes.
     Binding& bind(Object& root, const QString& keyPath, Binding::Apply apply, const QString& transformerName = {});
+    // A control enabled, or hidden, while the path's value is true (a null value counts as false). The
+    // control is watched: once it is gone the binding applies nothing.
+    Binding& bindEnabled(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName = {});
+    Binding& bindHidden(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName = {});
     void refreshAll();
     void clear() { bindings_.clear(); }
     std::size_t size() const { return bindings_.size(); }
