@@ -112,28 +112,28 @@ Binding& BindingSet::bind(Object& root, const QString& keyPath, Binding::Apply a
     return *bindings_.back();
 }
 
-Binding& BindingSet::bindEnabled(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName)
+namespace {
+
+// Applies the path's truth to a widget while it lives.
+Binding::Apply widgetFlag(QWidget& control, void (QWidget::*set)(bool))
 {
     QPointer<QWidget> watched(&control);
-    return bind(
-        root, keyPath,
-        [watched](const Variant& v) {
-            if (watched)
-                watched->setEnabled(v.toBool());
-        },
-        transformerName);
+    return [watched, set](const Variant& v) {
+        if (watched)
+            (watched.data()->*set)(v.toBool());
+    };
+}
+
+} // namespace
+
+Binding& BindingSet::bindEnabled(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName)
+{
+    return bind(root, keyPath, widgetFlag(control, &QWidget::setEnabled), transformerName);
 }
 
 Binding& BindingSet::bindHidden(QWidget& control, Object& root, const QString& keyPath, const QString& transformerName)
 {
-    QPointer<QWidget> watched(&control);
-    return bind(
-        root, keyPath,
-        [watched](const Variant& v) {
-            if (watched)
-                watched->setHidden(v.toBool());
-        },
-        transformerName);
+    return bind(root, keyPath, widgetFlag(control, &QWidget::setHidden), transformerName);
 }
 
 void BindingSet::refreshAll()
