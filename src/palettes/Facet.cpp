@@ -165,11 +165,15 @@ void Facet::setSelectedObject(const std::shared_ptr<Manipulator>& selection)
 {
     selectionTokens_.clear();
     stopObservingObject(selectedObject_.get());
+    const bool changed = selection != selectedObject_;
     {
         pf::ChangeNotice notice(*this, selectedObjectKey);
         selectedObject_ = selection;
     }
-    clearActiveButton();
+    // A new selection is not edited by a colour panel opened for the old one. The same selection handed
+    // over again (every refresh of the list does) keeps the panel: the user may be dragging in it.
+    if (changed)
+        clearActiveButton();
     startObservingObject(selectedObject_.get());
 }
 

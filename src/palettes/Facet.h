@@ -110,7 +110,7 @@ public:
     // ---- the selection ----
     Manipulator* selectedObject() const { return selectedObject_.get(); }
     // Hands the selection over, even the one already held, so the panel reads its state again: stops
-    // observing the old one, ends the panel's hold on the colour panel, observes the new one.
+    // observing the old one, observes the new one; a new one ends the panel's hold on the colour panel.
     void setSelectedObject(const std::shared_ptr<Manipulator>& selection);
     // Hooks, empty here: observe chosen key paths of the selection; refresh controls when one changes.
     virtual void startObservingObject(Manipulator* selection) { (void)selection; }

@@ -68,6 +68,14 @@ TEST_F(InspectorChoiceTest, NothingSelectedShowsTheHint)
     select({rectangle});
     EXPECT_EQ(inspector->listView()->hintText(), QString());
     EXPECT_EQ(inspector->listView()->items().size(), 7u);
+
+    // No selection object at all (no canvas yet) is as normal as an empty one.
+    inspector->setSelectedObject(nullptr);
+    inspector->setSelectedComposition(nullptr);
+    inspector->update();
+    EXPECT_FALSE(inspector->facets());
+    EXPECT_EQ(inspector->listView()->hintText(), QStringLiteral("Inspector"));
+    EXPECT_TRUE(facet("FillFacet").isSelectionCompletelyUnlocked());
 }
 
 TEST_F(InspectorChoiceTest, EveryFacetNamedByAKindResolves)

@@ -69,6 +69,14 @@ TEST_F(InspectorColorTest, OnlyTheLastPressedButtonOfTheInspectorOwnsThePanel)
         EXPECT_EQ(colorOf(shape, "fillColor"), fillBefore.value_or(pf::Color()) == green ? green : fillBefore);
     }
 
+    // The edit's own refresh of the palettes keeps the selection, and so the panel's owner.
+    endTurn();
+    feed();
+    panel().userDidChooseColor(blue);
+    EXPECT_EQ(colorOf(ellipse, "strokeColor"), blue);
+    EXPECT_TRUE(button("StrokeFacet", 904)->state());
+    panel().userDidChooseColor(green);
+
     // A second press of the active button gives the panel up.
     press(button("StrokeFacet", 904));
     EXPECT_TRUE(facet("StrokeFacet").currentColorPanelKey().isEmpty());
