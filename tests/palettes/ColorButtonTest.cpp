@@ -6,6 +6,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +103,31 @@ TEST(ColorButtonTest, PicturesOfTheSwatches)
     EXPECT_LT(std::abs(disabled.red() - disabled.blue()), 10);
 
     expectMatchesReferencePicture(sheet, QStringLiteral(QUORVEL_TEST_DATA "/palettes/inspector-color-buttons.png"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ColorButtonTest, AClickTogglesAndSendsItsActionOnlyWhenEnabled)
+{
+    QWidget top;
+    top.resize(100, 50);
+    auto* button = new ColorButton(pf::Rect(10, 10, 44, 24), &top);
+    top.show();
+    std::vector<bool> sent;
+    button->setAction([&](ColorButton& b) { sent.push_back(b.state()); });
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 12));
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 12));
+    EXPECT_EQ(sent, (std::vector<bool>{true, false}));
+    // A press that ends outside the button does nothing.
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 12));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(80, 40));
+    EXPECT_EQ(sent.size(), 2u);
+    button->setEnabled(false);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 12));
+    EXPECT_EQ(sent.size(), 2u);
+    EXPECT_FALSE(button->state());
 }
 
 } // namespace
