@@ -292,6 +292,8 @@ void Facet::showColorPanel(const ColorPanelRequest& request)
                         panel.setColor(**c);
             }
             currentSelectedIndex_ = request.selectedIndex;
+        } else {
+            currentSelectedIndex_ = -1;
         }
     } else {
         currentSelectedIndex_ = -1;

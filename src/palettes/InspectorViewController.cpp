@@ -210,6 +210,10 @@ QVListItem* InspectorViewController::listViewItemAtIndex(QVListView& list, std::
         InspectorListItem::reuseIdentifierName()));
     if (!item)
         item = new InspectorListItem();
+    if (!facets_ || index >= facets_->size()) {
+        item->setFacet(nullptr);
+        return item;
+    }
     Facet& facet = *(*facets_)[index];
     // Only an expanded panel follows the selection; a collapsed one is handed nothing until it opens.
     if (!facet.isCollapsed())
