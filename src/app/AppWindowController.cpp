@@ -2,6 +2,8 @@
 
 #include "app/Document.h"
 #include "canvas/Canvas.h"
+#include "palettes/InspectorSetUp.h"
+#include "palettes/InspectorViewController.h"
 #include "platform/docs/Application.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/UndoManager.h"
@@ -31,6 +33,18 @@ void AppWindowController::installAsDocumentWindow()
         controller->setDocument(&document);
         return controller;
     };
+}
+
+void AppWindowController::installInspector()
+{
+    registerInspector();
+    registerPendingFacetInterfaceFiles();
+    installInspectorColorDialog();
+    setInspectorMaker([](CanvasWindowController& window) -> std::unique_ptr<QVViewController> {
+        auto inspector = std::make_unique<InspectorViewController>();
+        inspector->setCanvasProvider([&window] { return window.canvasView(); });
+        return inspector;
+    });
 }
 
 void AppWindowController::windowDidLoad()

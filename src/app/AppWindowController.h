@@ -28,6 +28,9 @@ public:
 
     // Installs the factory that gives every application document this window.
     static void installAsDocumentWindow();
+    // Gives every window made from then on its inspector palette in place of the placeholder, with the
+    // inspector's interface files, transformers and colour dialog.
+    static void installInspector();
 
 private:
     void buildMainMenu();

@@ -97,6 +97,7 @@ const pf::PropertyTable& Shape::properties()
         t.add("textShadowOffsetX", &Shape::textShadowOffsetX, &Shape::setTextShadowOffsetX);
         t.add("textShadowOffsetY", &Shape::textShadowOffsetY, &Shape::setTextShadowOffsetY);
         t.add("textShadowColor", &Shape::textShadowColor, &Shape::setTextShadowColor);
+        t.add("textColor", &Shape::textColor, &Shape::setTextColor);
         t.add("imageIdentifier", &Shape::imageIdentifier, &Shape::setImageIdentifier);
         t.add("imageType", &Shape::imageType, &Shape::setImageType);
         t.add("scaleImage", &Shape::scaleImage, &Shape::setScaleImage);

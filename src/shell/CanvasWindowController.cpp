@@ -16,6 +16,7 @@
 #include "shell/CanvasWindowContainerView.h"
 #include "shell/IDEUberView.h"
 #include "shell/QVHintView.h"
+#include "shell/QVViewController.h"
 #include "shell/TKTabsListViewController.h"
 #include "shell/TabModel.h"
 
@@ -161,6 +162,7 @@ CanvasWindowController::~CanvasWindowController()
         if (Canvas* canvas = canvasViewController_->canvas())
             canvas->setCanvasWindow(nullptr);
         canvasViewController_->setCanvasWindowController(nullptr);
+        canvasViewController_->setInspectorViewController(nullptr);
     }
 }
 
@@ -190,6 +192,8 @@ pf::View* CanvasWindowController::outlineView() const
 
 pf::View* CanvasWindowController::inspectorView() const
 {
+    if (inspectorController_)
+        return inspectorController_->view();
     return inspectorViewController_ ? inspectorViewController_->view() : nullptr;
 }
 
@@ -440,8 +444,31 @@ void CanvasWindowController::setUpLibrary()
         toggleLibraryPalette();
 }
 
+namespace {
+
+CanvasWindowController::InspectorMaker& inspectorMaker()
+{
+    static CanvasWindowController::InspectorMaker maker;
+    return maker;
+}
+
+} // namespace
+
+void CanvasWindowController::setInspectorMaker(InspectorMaker maker)
+{
+    inspectorMaker() = std::move(maker);
+}
+
 void CanvasWindowController::setUpInspector()
 {
+    if (inspectorMaker()) {
+        inspectorController_ = inspectorMaker()(*this);
+        if (auto* palette = dynamic_cast<InspectorPalette*>(inspectorController_.get())) {
+            canvasViewController_->setInspectorViewController(palette);
+            return;
+        }
+        inspectorController_.reset();
+    }
     inspectorViewController_ = std::make_unique<PalettePlaceholder>(tr("Inspector"));
     canvasViewController_->setInspectorViewController(inspectorViewController_.get());
 }

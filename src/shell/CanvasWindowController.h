@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +31,7 @@ class Composition;
 class QVHintView;
 class QWidget;
 class PalettePlaceholder;
+class QVViewController;
 
 namespace pf {
 class View;
@@ -54,6 +56,13 @@ public:
 
     // Registers the window's interface file ("CanvasWindowController").
     static void registerInterfaceFiles();
+
+    // The palettes lie above the shell: the application installs the maker of each window's inspector, a
+    // view controller that is also the canvas's InspectorPalette. Without one the region shows a hint.
+    using InspectorMaker = std::function<std::unique_ptr<QVViewController>(CanvasWindowController& window)>;
+    static void setInspectorMaker(InspectorMaker maker);
+    // The inspector the maker made; null with the placeholder.
+    QVViewController* inspectorViewController() const { return inspectorController_.get(); }
 
     // ---- fields ----
     bool gridEnabled() const { return gridEnabled_; }
@@ -206,6 +215,7 @@ private:
     std::unique_ptr<CanvasViewController> canvasViewController_;
     std::unique_ptr<PalettePlaceholder> libraryViewController_;
     std::unique_ptr<PalettePlaceholder> inspectorViewController_;
+    std::unique_ptr<QVViewController> inspectorController_;
     std::unique_ptr<PalettePlaceholder> outlineViewController_;
     std::vector<pf::NotificationToken> observers_;
     // Each tab's title follows its page's.

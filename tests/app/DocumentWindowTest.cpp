@@ -11,6 +11,7 @@
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
 #include "model/UserDefaults.h"
+#include "palettes/InspectorViewController.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/Dispatch.h"
@@ -389,6 +390,49 @@ TEST(DocumentWindowContainer, TheStatusBarTakesTwentyPointsAtTheBottomWhenShown)
     EXPECT_EQ(container.uberViewRectForBounds(container.bounds()), pf::Rect(0, 0, 800, 600));
     EXPECT_EQ(container.statusBarRectForBounds(container.bounds()), pf::Rect(0, 580, 800, 0));
     pf::UserDefaultsStore::replaceStandard(std::move(previous));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DocumentWindowTest, TheInspectorTakesItsRegionAndFollowsTheSelection)
+{
+    AppWindowController::installInspector();
+    struct Uninstall {
+        ~Uninstall() { CanvasWindowController::setInspectorMaker(nullptr); }
+    } uninstall;
+    AppWindowController& window = openFixture();
+    auto* inspector = dynamic_cast<InspectorViewController*>(window.inspectorViewController());
+    ASSERT_TRUE(inspector);
+    ASSERT_TRUE(window.inspectorView());
+    EXPECT_EQ(window.inspectorView(), inspector->view());
+    EXPECT_TRUE(window.inspectorView()->parentWidget());
+    Canvas* canvas = window.canvasView();
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(inspector->canvas(), canvas);
+    const auto settle = [] {
+        pf::drainMainQueue();
+        pf::drainMainQueue();
+    };
+    settle();
+    EXPECT_EQ(inspector->listView()->hintText(), QStringLiteral("Inspector"));
+
+    std::shared_ptr<Shape> shape;
+    for (const auto& child : canvas->composition()->children())
+        if (!child->isManipulator() && !shape)
+            shape = child;
+    ASSERT_TRUE(shape) << "the fixture's first page has a shape";
+    canvas->replaceSelectionWithShape(shape);
+    settle();
+    EXPECT_EQ(inspector->selectedObject(), canvas->manipulator().get());
+    ASSERT_TRUE(inspector->facets());
+    EXPECT_FALSE(inspector->facets()->empty());
+    EXPECT_TRUE(inspector->listView()->hintText().isEmpty());
+
+    canvas->selectNone();
+    settle();
+    EXPECT_TRUE(!inspector->facets() || inspector->facets()->empty());
 }
 
 } // namespace

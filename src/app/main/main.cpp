@@ -42,6 +42,7 @@ int main(int argc, char** argv)
     registerManipulatorClasses(pf::ClassRegistry::shared());
     CanvasWindowController::registerInterfaceFiles();
     AppWindowController::installAsDocumentWindow();
+    AppWindowController::installInspector();
 
     pf::DocumentController documents;
     documentTypes::addTo(documents, [](const QString&, QString* error) -> std::shared_ptr<pf::Document> {
