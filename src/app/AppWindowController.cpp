@@ -2,6 +2,7 @@
 
 #include "app/Document.h"
 #include "canvas/Canvas.h"
+#include "palettes/LibraryWindowServices.h"
 #include "platform/docs/Application.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/UndoManager.h"
@@ -31,6 +32,11 @@ void AppWindowController::installAsDocumentWindow()
         controller->setDocument(&document);
         return controller;
     };
+    installLibraryPalette([]() -> CanvasWindowController* {
+        const pf::DocumentController* documents = pf::DocumentController::shared();
+        const auto front = documents ? std::dynamic_pointer_cast<Document>(documents->frontDocument()) : nullptr;
+        return front ? dynamic_cast<CanvasWindowController*>(front->canvasWindowController().get()) : nullptr;
+    });
 }
 
 void AppWindowController::windowDidLoad()

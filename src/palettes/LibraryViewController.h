@@ -11,6 +11,7 @@
 #include "platform/foundation/NotFound.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Value.h"
+#include "palettes/LibraryListItem.h"
 #include "shell/IDEPaletteListView.h"
 #include "shell/IDEPaletteViewController.h"
 
@@ -23,7 +24,6 @@
 #include <memory>
 #include <optional>
 
-class LibrarySearchView;
 class LibraryViewController;
 class Shape;
 
