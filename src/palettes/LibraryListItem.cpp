@@ -231,7 +231,8 @@ pf::Color LibrarySearchView::inactiveLineColor()
 void LibrarySearchView::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
 {
     QVColorView::drawRect(context, dirtyRect);
-    const pf::Rect b = bounds();
+    // On the bar's first row of pixels, not across its edge, where half of it would be cut away.
+    const pf::Rect b = bounds().offsetBy(0, 0.5);
     pf::Path line;
     line.moveTo(QVRectGetTopLefPoint(b));
     line.lineTo(QVRectGetTopRitPoint(b));

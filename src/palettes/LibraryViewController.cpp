@@ -152,23 +152,29 @@ LibrarySearchField::LibrarySearchField(QWidget* parent) : QLineEdit(parent)
 {
     setPlaceholderText(QCoreApplication::translate("LibraryViewController", "Search"));
     setClearButtonEnabled(true);
-    connect(this, &QLineEdit::textEdited, this, [this] { userEdited(); });
-    // The clear button empties the field without an edit of the user's own.
+    // Every change filters; one the user types begins the editing first.
     connect(this, &QLineEdit::textChanged, this, [this] {
-        if (!editing_ && controller_)
+        if (!controller_)
+            return;
+        if (typing_)
+            beginEditing();
+        controller_->controlTextDidChange();
+    });
+    // Edits of the user's that come by other ways than keys (pasting from the field's menu).
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (controller_ && !typing_ && !editing_) {
+            beginEditing();
             controller_->controlTextDidChange();
+        }
     });
 }
 
-void LibrarySearchField::userEdited()
+void LibrarySearchField::beginEditing()
 {
-    if (!controller_)
+    if (editing_ || !controller_)
         return;
-    if (!editing_) {
-        editing_ = true;
-        controller_->controlTextDidBeginEditing();
-    }
-    controller_->controlTextDidChange();
+    editing_ = true;
+    controller_->controlTextDidBeginEditing();
 }
 
 void LibrarySearchField::endEditing()
@@ -195,7 +201,9 @@ void LibrarySearchField::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    typing_ = true;
     QLineEdit::keyPressEvent(event);
+    typing_ = false;
 }
 
 void LibrarySearchField::focusOutEvent(QFocusEvent* event)

@@ -79,10 +79,11 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void userEdited();
+    void beginEditing();
 
     LibraryViewController* controller_ = nullptr;
     bool editing_ = false;
+    bool typing_ = false;
 };
 
 class LibraryViewController : public IDEPaletteViewController,
