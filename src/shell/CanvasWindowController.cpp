@@ -607,7 +607,7 @@ void CanvasWindowController::searchLibrary()
         toggleLibraryPalette();
     QWidget* field = libraryViewController_ ? libraryViewController_->librarySearchField() : nullptr;
     // Asked again while searching, the command folds the library away; otherwise it opens to its widest.
-    const bool searching = field && field->hasFocus();
+    const bool searching = field && field->window()->focusWidget() == field;
     if (innerUberView_)
         innerUberView_->setLeftViewWidth(searching ? 0 : 3.4028234663852886e38);
     calls_.performAfterDelay(

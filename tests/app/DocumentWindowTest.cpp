@@ -293,6 +293,22 @@ TEST_F(DocumentWindowTest, TheLibraryInTheWindowAddsTheKindTypedIntoItsSearch)
     EXPECT_EQ(window.windowWidget()->focusWidget(), &canvas);
 }
 
+TEST_F(DocumentWindowTest, SearchLibraryGivesTheSearchFieldTheKeysAndFoldsTheLibraryWhenAskedAgain)
+{
+    AppWindowController& window = openFixture();
+    auto* search = window.libraryView()->findChild<QLineEdit*>();
+    ASSERT_NE(search, nullptr);
+    window.searchLibrary();
+    pf::drainMainQueue();
+    EXPECT_EQ(window.windowWidget()->focusWidget(), search);
+    const double open = window.libraryView()->width();
+    EXPECT_GT(open, 0);
+
+    window.searchLibrary();
+    pf::drainMainQueue();
+    EXPECT_LT(window.libraryView()->width(), open);
+}
+
 TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnderTheRuler)
 {
     UserDefaults::instance().setHasShownBezierModeHint(false);

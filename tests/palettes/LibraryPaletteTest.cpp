@@ -144,6 +144,20 @@ TEST_F(LibraryPaletteTest, ThePenAndBrushRowsOutliveTheEndOfTheSearch)
     }
 }
 
+TEST_F(LibraryPaletteTest, AKeptRowThatMovesWhenTheSearchIsClearedAsksForItsOwnTool)
+{
+    type(QStringLiteral("brush"));
+    ASSERT_EQ(rowOf("Brush"), 0u);
+    field().endEditing();
+    endTurn();
+    ASSERT_EQ(selectedClass(), u"Brush");
+    posted.clear();
+    // The clear button empties the field: the brush row moves down to its place in the whole list.
+    field().clear();
+    EXPECT_EQ(controller->selectedIndex(), 1u);
+    EXPECT_EQ(posted, QStringList{u"CanvasBrushModeWasActivatedNotification"_qs});
+}
+
 TEST_F(LibraryPaletteTest, UpAndDownStopAtTheEndsAndAreNotHandledWithoutRows)
 {
     type(QStringLiteral("arrow"));
