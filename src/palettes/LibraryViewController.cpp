@@ -124,10 +124,8 @@ void LibraryListView::beginDraggingSessionWithEvent(const pf::Event& e)
     setSelectionIndexes(std::nullopt);
 
     ZOVDragEffectManager& effect = ZOVDragEffectManager::sharedDragEffectManager();
-    const QWidget* top = window();
     const QPoint topLeft = mapToGlobal(QPoint(0, 0));
     const pf::Rect sourceScreenRect(topLeft.x(), topLeft.y(), bounds().width(), bounds().height());
-    (void)top;
     effect.startDragShow(sourceScreenRect, e.screenLocation, pf::Size(), inside, outside, slideBack);
 
     // The floating window shows the picture; the drag itself carries a transparent one, unless the window

@@ -8,6 +8,7 @@
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/kit/DraggingSource.h"
 #include "platform/kit/Pasteboard.h"
+#include "platform/kit/PasteboardRecords.h"
 #include "shell/ZOVDragEffectManager.h"
 
 #include <QApplication>
@@ -325,6 +326,9 @@ TEST_F(LibraryPaletteTest, ADragCarriesTheRowsRecordAndClearsTheSelectionFirst)
 
     ASSERT_TRUE(carried.has_value());
     EXPECT_EQ(*carried, controller->filteredShapeInfos()[arrow]);
+    // What a drop on a page reads.
+    QString why;
+    EXPECT_TRUE(pf::readShapeInfo(*carried, &why).has_value()) << why.toStdString();
     EXPECT_EQ(controller->draggingShapeInfo(), controller->filteredShapeInfos()[arrow]);
     EXPECT_EQ(selectionDuringDrag, pf::NotFound);
     EXPECT_EQ(canvas->mouseStrategy(), nullptr);

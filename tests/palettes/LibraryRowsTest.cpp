@@ -105,6 +105,38 @@ TEST_F(LibraryRowsTest, AWindowThatIsNotMainVeilsTheRowsAndLightensTheSearchLine
     EXPECT_EQ(searchOther.pixelColor(50, 0).rgb() & 0xffffff, 0xbbbbbbu);
 }
 
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(LibraryRowsTest, RowsAndBarRedrawWhenTheWindowGainsOrLosesMainState)
+{
+    rowCentre(3);
+    QVListItem* row = list().itemAtIndex(3);
+    ASSERT_NE(row, nullptr);
+    for (const bool main : {false, true}) {
+        QCoreApplication::processEvents();
+        PaintCounter rowPaints(row), barPaints(controller->searchView());
+        if (main)
+            pf::Window::of(window.get())->becomeMainWindow();
+        else
+            pf::Window::of(window.get())->resignMainWindow();
+        QCoreApplication::processEvents();
+        EXPECT_GT(rowPaints.paints, 0) << main;
+        EXPECT_GT(barPaints.paints, 0) << main;
+    }
+}
+
 TEST_F(LibraryRowsTest, ThePaletteLooksAsItsPicturesShowIt)
 {
     const double everyRow = LibraryViewController::searchBarHeight + 58 * LibraryListItem::defaultHeight;
