@@ -3,6 +3,10 @@
 // the palette driving a real canvas.
 #include "LibraryFixture.h"
 
+#include "model/ShapeClass.h"
+#include "model/UserDefaults.h"
+#include "platform/foundation/ClassRegistry.h"
+#include "platform/foundation/UserDefaultsStore.h"
 #include "support/ReferencePicture.h"
 
 #include <QDir>
@@ -103,6 +107,27 @@ TEST_F(LibraryRowsTest, AWindowThatIsNotMainVeilsTheRowsAndLightensTheSearchLine
     EXPECT_EQ(grey(rowPicture(3), 100, 20), 255);
     const QImage searchOther = controller->searchView()->grab().toImage();
     EXPECT_EQ(searchOther.pixelColor(50, 0).rgb() & 0xffffff, 0xbbbbbbu);
+}
+
+TEST_F(LibraryRowsTest, SamplesNeitherTakeNorLeaveTheUsersLastStyle)
+{
+    UserDefaults::instance().setStickyPropertiesEnabled(true);
+    const ShapeClass* star = pf::ClassRegistry::shared().lookup<ShapeClass>(u"Star"_qs);
+    ASSERT_NE(star, nullptr);
+    // The style the user gave the last shape.
+    star->setStickyDoubleForKey(7, QStringLiteral("strokeLineWidth"));
+    star->setStickyDoubleForKey(0.3, QStringLiteral("opacity"));
+    auto& store = pf::UserDefaultsStore::standard();
+    const pf::Value before = store.objectForKey(u"User-Shape-strokeLineWidth");
+    ASSERT_FALSE(before.isNull());
+
+    rowCentre(rowOf("Star"));
+    const auto sample = controller->allVectorShapes().find(QStringLiteral("Star"));
+    ASSERT_NE(sample, controller->allVectorShapes().end());
+    EXPECT_EQ(sample->second->strokeLineWidth(), star->libraryListItemShapeStrokeLineWidth());
+    EXPECT_EQ(sample->second->opacity(), 1.0);
+    EXPECT_EQ(store.objectForKey(u"User-Shape-strokeLineWidth"), before);
+    EXPECT_TRUE(store.objectForKey(u"User-Shape-fillGradientElements").isNull());
 }
 
 // Counts the paints of a widget.
