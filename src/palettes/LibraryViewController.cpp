@@ -21,6 +21,8 @@
 #include <QPalette>
 #include <QStyle>
 
+#include <utility>
+
 namespace {
 
 const QString clearSelectionTag = QStringLiteral("clearSelection");
@@ -519,6 +521,8 @@ void LibraryViewController::controlTextDidEndEditing()
 
 void LibraryViewController::listWillHandleMouseDown()
 {
+    // The row selected while typing only marks where Return adds; a click on it chooses it.
+    rowChosenAfterTyping_ = filtering_;
     if (searchField_) {
         searchField_->endEditing();
         // The keys leave the field: losing them later would end an editing that is over.
@@ -642,6 +646,8 @@ double LibraryViewController::listViewExtentForItemAtIndex(QVListView&, std::siz
 
 QVIndexSet LibraryViewController::listViewWillSelectItemsAtIndexes(QVListView&, const QVIndexSet& proposed)
 {
+    if (std::exchange(rowChosenAfterTyping_, false))
+        return proposed;
     const std::size_t selected = selectedIndex();
     // A click on the chosen row puts its tool down.
     if (selected != pf::NotFound && !proposed.empty() && *proposed.begin() == selected)

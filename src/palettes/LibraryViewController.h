@@ -162,7 +162,8 @@ public:
     void controlTextDidChange();
     void controlTextDidEndEditing();
     // A press in the list: editing ends, and the clear that ending schedules is dropped, so the row the
-    // press chooses keeps its tool.
+    // press chooses keeps its tool (the row selected while typing too: a click chooses it rather than
+    // letting it go).
     void listWillHandleMouseDown();
 
     // ---- dragging ----
@@ -191,6 +192,7 @@ private:
     QWidget* noticeWindow();
 
     bool filtering_ = false;
+    bool rowChosenAfterTyping_ = false;
     QPointer<LibrarySearchView> searchView_;
     QPointer<LibrarySearchField> searchField_;
     pf::Value::Array allShapeInfos_;
