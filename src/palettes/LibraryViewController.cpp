@@ -521,8 +521,6 @@ void LibraryViewController::controlTextDidEndEditing()
 
 void LibraryViewController::listWillHandleMouseDown()
 {
-    // The row selected while typing only marks where Return adds; a click on it chooses it.
-    rowChosenAfterTyping_ = filtering_;
     if (searchField_) {
         searchField_->endEditing();
         // The keys leave the field: losing them later would end an editing that is over.
@@ -646,11 +644,10 @@ double LibraryViewController::listViewExtentForItemAtIndex(QVListView&, std::siz
 
 QVIndexSet LibraryViewController::listViewWillSelectItemsAtIndexes(QVListView&, const QVIndexSet& proposed)
 {
-    if (std::exchange(rowChosenAfterTyping_, false))
-        return proposed;
     const std::size_t selected = selectedIndex();
-    // A click on the chosen row puts its tool down.
-    if (selected != pf::NotFound && !proposed.empty() && *proposed.begin() == selected)
+    // A click on the chosen row puts its tool down; the row selected while typing only marks where
+    // Return adds, and a click chooses it.
+    if (selected != pf::NotFound && !proposed.empty() && *proposed.begin() == selected && !selectionMarksTyping_)
         return {};
     return proposed;
 }
@@ -662,6 +659,7 @@ void LibraryViewController::listViewDidSelectItemsAtIndexes(QVListView&, const s
         setSelectedIndex(row);
         reloadList();
         // Moving through the rows while typing starts no tool.
+        selectionMarksTyping_ = filtering_;
         if (filtering_ || row >= filteredShapeInfos_.size())
             return;
         QWidget* window = noticeWindow();
@@ -677,6 +675,7 @@ void LibraryViewController::listViewDidSelectItemsAtIndexes(QVListView&, const s
                         {{QStringLiteral("ShapeClassName"), filteredShapeInfos_[row].stringForKey(u"className")}});
         return;
     }
+    selectionMarksTyping_ = false;
     if (LibraryFrontWindow* front = frontWindow())
         front->revertCanvasToDefaultMouseMode();
     setSelectedIndex(pf::NotFound);

@@ -192,7 +192,8 @@ private:
     QWidget* noticeWindow();
 
     bool filtering_ = false;
-    bool rowChosenAfterTyping_ = false;
+    // The selection was made while typing: it stands for no tool yet.
+    bool selectionMarksTyping_ = false;
     QPointer<LibrarySearchView> searchView_;
     QPointer<LibrarySearchField> searchField_;
     pf::Value::Array allShapeInfos_;
