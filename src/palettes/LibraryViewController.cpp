@@ -124,6 +124,14 @@ void LibraryListView::beginDraggingSessionWithEvent(const pf::Event& e)
     LibraryViewController* library = controller();
     const QImage outside = library ? library->outsideDraggingImageForItemsAtIndexes(indexes) : QImage();
     setSelectionIndexes(std::nullopt);
+    // The list is not laid out again while its rows are dragged: the rows show the cleared selection
+    // themselves.
+    for (QVListItem* item : items())
+        if (auto* row = dynamic_cast<LibraryListItem*>(item)) {
+            row->setSelected(false);
+            row->setBeforeSelected(false);
+            row->setNeedsDisplay();
+        }
 
     ZOVDragEffectManager& effect = ZOVDragEffectManager::sharedDragEffectManager();
     const QPoint topLeft = mapToGlobal(QPoint(0, 0));

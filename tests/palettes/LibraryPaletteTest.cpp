@@ -325,11 +325,14 @@ TEST_F(LibraryPaletteTest, ADragCarriesTheRowsRecordAndClearsTheSelectionFirst)
     std::size_t selectionDuringDrag = 0;
     pf::DragOperation inside = pf::DragOp::None, outside = pf::DragOperation(~0u);
     bool started = false;
+    int rowsShownSelected = 0;
     pf::ScopedDraggingLoop loop([&](pf::DraggingSession& session, pf::View&) {
         const auto mime = session.makeMimeData();
         const pf::Pasteboard board(mime.get());
         carried = board.propertyListForType(pf::PasteboardType::shapeInfo);
         selectionDuringDrag = controller->selectedIndex();
+        for (QVListItem* item : list().items())
+            rowsShownSelected += static_cast<LibraryListItem*>(item)->isSelected();
         inside = session.operationMask(pf::DraggingContext::WithinApplication, 0);
         outside = session.operationMask(pf::DraggingContext::OutsideApplication, 0);
         started = ZOVDragEffectManager::sharedDragEffectManager().outsideImageSize().width > 0;
@@ -349,6 +352,7 @@ TEST_F(LibraryPaletteTest, ADragCarriesTheRowsRecordAndClearsTheSelectionFirst)
     EXPECT_TRUE(pf::readShapeInfo(*carried, &why).has_value()) << why.toStdString();
     EXPECT_EQ(controller->draggingShapeInfo(), controller->filteredShapeInfos()[arrow]);
     EXPECT_EQ(selectionDuringDrag, pf::NotFound);
+    EXPECT_EQ(rowsShownSelected, 0);
     EXPECT_EQ(canvas->mouseStrategy(), nullptr);
     EXPECT_EQ(inside, pf::DragOp::Copy);
     EXPECT_EQ(outside, pf::DragOp::None);
