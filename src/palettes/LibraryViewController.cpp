@@ -126,8 +126,8 @@ void LibraryListView::beginDraggingSessionWithEvent(const pf::Event& e)
     setSelectionIndexes(std::nullopt);
     // The list is not laid out again while its rows are dragged: the rows show the cleared selection
     // themselves.
-    for (QVListItem* item : items())
-        if (auto* row = dynamic_cast<LibraryListItem*>(item)) {
+    for (QVListItem* shown : items())
+        if (auto* row = dynamic_cast<LibraryListItem*>(shown)) {
             row->setSelected(false);
             row->setBeforeSelected(false);
             row->setNeedsDisplay();
