@@ -4,6 +4,7 @@
 #include "canvas/Canvas.h"
 #include "palettes/InspectorSetUp.h"
 #include "palettes/InspectorViewController.h"
+#include "palettes/LibraryWindowServices.h"
 #include "platform/docs/Application.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/UndoManager.h"
@@ -33,6 +34,11 @@ void AppWindowController::installAsDocumentWindow()
         controller->setDocument(&document);
         return controller;
     };
+    installLibraryPalette([]() -> CanvasWindowController* {
+        const pf::DocumentController* documents = pf::DocumentController::shared();
+        const auto front = documents ? std::dynamic_pointer_cast<Document>(documents->frontDocument()) : nullptr;
+        return front ? dynamic_cast<CanvasWindowController*>(front->canvasWindowController().get()) : nullptr;
+    });
 }
 
 void AppWindowController::installInspector()

@@ -53,7 +53,7 @@ QVHintView* makeHintView(const QString& text)
 
 // A palette until its own controller comes: a hint view under the palette's name. The library's also
 // turns the canvas's tool keys into tool modes, as the library list does when a row is chosen.
-class PalettePlaceholder : public InspectorPalette, public OutlinePalette {
+class PalettePlaceholder : public InspectorPalette, public OutlinePalette, public LibraryPalette {
 public:
     explicit PalettePlaceholder(const QString& name) : view_(makeHintView(name)) {}
     ~PalettePlaceholder() override
@@ -63,6 +63,7 @@ public:
             delete view_.data();
     }
     pf::View* view() const { return view_; }
+    pf::View* libraryView() override { return view_; }
 
     void setSelectedComposition(Composition*) override {}
     void setSelectedObject(Manipulator*) override {}
@@ -103,6 +104,21 @@ private:
     QPointer<QVHintView> view_;
     pf::NotificationToken toolKeys_;
 };
+
+namespace {
+
+CanvasWindowController::LibraryPaletteFactory& libraryPaletteFactory()
+{
+    static CanvasWindowController::LibraryPaletteFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void CanvasWindowController::setLibraryPaletteFactory(LibraryPaletteFactory factory)
+{
+    libraryPaletteFactory() = std::move(factory);
+}
 
 // ---- the interface files ----
 
@@ -182,7 +198,7 @@ void CanvasWindowController::registerActions()
 
 pf::View* CanvasWindowController::libraryView() const
 {
-    return libraryViewController_ ? libraryViewController_->view() : nullptr;
+    return libraryViewController_ ? libraryViewController_->libraryView() : nullptr;
 }
 
 pf::View* CanvasWindowController::outlineView() const
@@ -436,10 +452,15 @@ void CanvasWindowController::setUpTabsListView()
 
 void CanvasWindowController::setUpLibrary()
 {
-    libraryViewController_ = std::make_unique<PalettePlaceholder>(tr("Library"));
-    libraryViewController_->observeToolKeys(windowWidget(), [this] { return canvasView(); });
+    if (const LibraryPaletteFactory& factory = libraryPaletteFactory())
+        libraryViewController_ = factory(*this);
+    if (!libraryViewController_) {
+        auto placeholder = std::make_unique<PalettePlaceholder>(tr("Library"));
+        placeholder->observeToolKeys(windowWidget(), [this] { return canvasView(); });
+        libraryViewController_ = std::move(placeholder);
+    }
     innerUberView_->openLeftTopView(nullptr);
-    innerUberView_->setLeftTopView(libraryViewController_->view());
+    innerUberView_->setLeftTopView(libraryViewController_->libraryView());
     if (!UserDefaults::instance().isLibraryPaletteVisible())
         toggleLibraryPalette();
 }
@@ -632,13 +653,17 @@ void CanvasWindowController::searchLibrary()
 {
     if (!isLibraryPaletteVisible())
         toggleLibraryPalette();
-    // The placeholder has no search field yet: the library opens to its widest.
+    QWidget* field = libraryViewController_ ? libraryViewController_->librarySearchField() : nullptr;
+    // Asked again while searching, the command folds the library away; otherwise it opens to its widest.
+    const bool searching = field && field->window()->focusWidget() == field;
     if (innerUberView_)
-        innerUberView_->setLeftViewWidth(3.4028234663852886e38);
+        innerUberView_->setLeftViewWidth(searching ? 0 : 3.4028234663852886e38);
     calls_.performAfterDelay(
-        [this] {
+        [this, field = QPointer<QWidget>(field)] {
             if (QWidget* widget = windowWidget())
                 widget->activateWindow();
+            if (field)
+                field->setFocus(Qt::ShortcutFocusReason);
         },
         {});
 }

@@ -37,8 +37,22 @@ namespace pf {
 class View;
 }
 
+// The library palette as its window holds it: the view for the library's region, and the search field
+// the "Search Library" command gives the keys (none for a palette without one).
+class LibraryPalette {
+public:
+    virtual ~LibraryPalette() = default;
+    virtual pf::View* libraryView() = 0;
+    virtual QWidget* librarySearchField() { return nullptr; }
+};
+
 class CanvasWindowController : public TKMainWindowController, public CanvasWindow {
 public:
+    // Makes each window's library palette; the application installs the real one, and without it a
+    // placeholder stands in.
+    using LibraryPaletteFactory = std::function<std::unique_ptr<LibraryPalette>(CanvasWindowController&)>;
+    static void setLibraryPaletteFactory(LibraryPaletteFactory factory);
+
     static constexpr char NibName[] = "CanvasWindowController";
     static constexpr char CompositionType[] = "composition";
     // Preference notices (any sender).
@@ -213,7 +227,7 @@ private:
     QPointer<IDEUberView> innerUberView_;
     QPointer<pf::View> tabsView_;
     std::unique_ptr<CanvasViewController> canvasViewController_;
-    std::unique_ptr<PalettePlaceholder> libraryViewController_;
+    std::unique_ptr<LibraryPalette> libraryViewController_;
     std::unique_ptr<PalettePlaceholder> inspectorViewController_;
     std::unique_ptr<QVViewController> inspectorController_;
     std::unique_ptr<PalettePlaceholder> outlineViewController_;

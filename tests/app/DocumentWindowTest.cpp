@@ -7,6 +7,7 @@
 #include "app/DocumentTypes.h"
 #include "canvas/Canvas.h"
 #include "canvas/CanvasViewController.h"
+#include "canvas/MouseStrategy.h"
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
@@ -26,6 +27,7 @@
 #include <QAction>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -288,10 +290,53 @@ TEST_F(DocumentWindowTest, TheToolKeyOnTheCanvasStartsTheToolThroughTheLibrary)
     canvas.setFocus();
     QTest::keyClick(&canvas, Qt::Key_R);
     pf::drainMainQueue();
-    ASSERT_NE(canvas.mouseStrategy(), nullptr);
+    const std::shared_ptr<MouseStrategy> rectangleTool = canvas.mouseStrategy();
+    ASSERT_NE(rectangleTool, nullptr);
+    // The pointer key chooses the library's Pointer row, a kind drawn like any other.
     QTest::keyClick(&canvas, Qt::Key_A);
     pf::drainMainQueue();
-    EXPECT_EQ(canvas.mouseStrategy(), nullptr);
+    EXPECT_NE(canvas.mouseStrategy(), nullptr);
+    EXPECT_NE(canvas.mouseStrategy(), rectangleTool);
+}
+
+TEST_F(DocumentWindowTest, TheLibraryInTheWindowAddsTheKindTypedIntoItsSearch)
+{
+    AppWindowController& window = openFixture();
+    Canvas& canvas = *window.canvasView();
+    ASSERT_NE(window.libraryView(), nullptr);
+    auto* search = window.libraryView()->findChild<QLineEdit*>();
+    ASSERT_NE(search, nullptr);
+    auto stars = [&] {
+        std::size_t n = 0;
+        for (const auto& shape : window.selectedComposition()->children())
+            n += shape->classObject().className() == u"Star";
+        return n;
+    };
+    const std::size_t before = stars();
+
+    QTest::keyClicks(search, QStringLiteral("star"));
+    QTest::keyClick(search, Qt::Key_Return);
+    pf::drainMainQueue();
+    EXPECT_EQ(stars(), before + 1);
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    EXPECT_EQ(canvas.selectedShapes().front()->classObject().className(), u"Star");
+    EXPECT_EQ(window.windowWidget()->focusWidget(), &canvas);
+}
+
+TEST_F(DocumentWindowTest, SearchLibraryGivesTheSearchFieldTheKeysAndFoldsTheLibraryWhenAskedAgain)
+{
+    AppWindowController& window = openFixture();
+    auto* search = window.libraryView()->findChild<QLineEdit*>();
+    ASSERT_NE(search, nullptr);
+    window.searchLibrary();
+    pf::drainMainQueue();
+    EXPECT_EQ(window.windowWidget()->focusWidget(), search);
+    const double open = window.libraryView()->width();
+    EXPECT_GT(open, 0);
+
+    window.searchLibrary();
+    pf::drainMainQueue();
+    EXPECT_LT(window.libraryView()->width(), open);
 }
 
 TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnderTheRuler)

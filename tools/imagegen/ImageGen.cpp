@@ -1,4 +1,4 @@
-// Draws the library pictures of the phone controls ("lib_<control>32x32", 32 × 32 points) and the
+// Draws the library pictures ("lib_<kind>32x32", 32 × 32 points, and the transparent "spacer") and the
 // pictures controls load by their state (ScreenPictures.cpp) with our own drawing code, and writes them
 // as PNG files at two pixels a point.
 //
@@ -221,6 +221,44 @@ void toolbar(pf::GraphicsContext& c)
     icon(c, IconRenderer::IconTrash, false, tint, {21, 11}, 10);
 }
 
+// A framed landscape: a sun over two hills.
+void image(pf::GraphicsContext& c)
+{
+    fillRound(c, pf::Rect(3, 6, 26, 20), 2, QVHexColor(0xDCEBFA));
+    pf::Path hills;
+    hills.moveTo({3, 26});
+    hills.lineTo({3, 21});
+    hills.lineTo({11, 14});
+    hills.lineTo({17, 20});
+    hills.lineTo({21, 17});
+    hills.lineTo({29, 23});
+    hills.lineTo({29, 26});
+    hills.close();
+    c.setFillColor(QVHexColor(0x5AA05A));
+    c.fillPath(hills);
+    c.setFillColor(QVHexColor(0xF5B428));
+    c.fillPath(pf::Path::oval(pf::Rect(20, 9, 5, 5)));
+    strokeRound(c, pf::Rect(3.5, 6.5, 25, 19), 2, ink);
+}
+
+// Lines of text, the middle ones hidden under a bar of cells.
+void redact(pf::GraphicsContext& c)
+{
+    fillRound(c, pf::Rect(4, 4, 24, 24), 2, white);
+    strokeRound(c, pf::Rect(4.5, 4.5, 23, 23), 2, border);
+    textLine(c, 8, 8, 16, ink);
+    textLine(c, 8, 24, 12, ink);
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 5; ++column) {
+            const double grey = ((row + column) % 2) ? 0.15 : 0.3;
+            c.setFillColor(pf::Color(grey, grey, grey, 1));
+            c.fillRect(pf::Rect(6 + 4 * column, 12 + 4 * row, 4, 4));
+        }
+}
+
+// Nothing: the transparent picture a drag carries while the floating window shows the real one.
+void spacer(pf::GraphicsContext&) {}
+
 struct Picture {
     const char* name;
     void (*draw)(pf::GraphicsContext&);
@@ -234,6 +272,8 @@ const Picture pictures[] = {
     {"lib_uiswitch32x32", uiSwitch},           {"lib_uitabbarbutton32x32", tabBar},
     {"lib_uitableview32x32", tableView},       {"lib_uitextfield32x32", textField},
     {"lib_uitoolbar32x32", toolbar},
+    {"lib_image32x32", image},                 {"lib_redact32x32", redact},
+    {"spacer", spacer},
 };
 
 } // namespace
