@@ -13,6 +13,7 @@
 #include "platform/kit/Services.h"
 #include "platform/kit/ViewBuilders.h"
 #include "platform/kit/Window.h"
+#include "shell/CanvasDocumentWindow.h"
 #include "shell/CanvasWindowContainerView.h"
 #include "shell/IDEUberView.h"
 #include "shell/QVHintView.h"
@@ -208,6 +209,11 @@ Composition* CanvasWindowController::compositionOfTab(std::size_t index) const
 }
 
 // ---- the window ----
+
+QWidget* CanvasWindowController::makeWindowWidget()
+{
+    return new CanvasDocumentWindow(*this);
+}
 
 void CanvasWindowController::observe(const char* name, const void* object, void (CanvasWindowController::*handler)())
 {

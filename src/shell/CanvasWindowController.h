@@ -77,6 +77,8 @@ public:
     Canvas* canvasView() const;
 
     // ---- the window ----
+    // A CanvasDocumentWindow, which hands the editing commands to the canvas.
+    QWidget* makeWindowWidget() override;
     void windowDidLoad() override;
     void windowWillClose() override;
     void windowDidBecomeMain() override;

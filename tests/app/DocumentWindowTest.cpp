@@ -10,6 +10,7 @@
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "model/Rectangle.h"
 #include "model/UserDefaults.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/ClassRegistry.h"
@@ -23,6 +24,7 @@
 #include "shell/CanvasWindowContainerView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QTemporaryDir>
@@ -262,6 +264,41 @@ TEST_F(DocumentWindowTest, TheToolKeyOnTheCanvasStartsTheToolThroughTheLibrary)
     QTest::keyClick(&canvas, Qt::Key_A);
     pf::drainMainQueue();
     EXPECT_EQ(canvas.mouseStrategy(), nullptr);
+}
+
+TEST_F(DocumentWindowTest, MenuCommandsAndTheAlignChordReachTheCanvasFromAnywhereInTheWindow)
+{
+    AppWindowController& window = openFixture();
+    Canvas& canvas = *window.canvasView();
+    QWidget* top = window.windowWidget();
+    top->show();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    window.selectedComposition()->addShape(Shape::make<Rectangle>(pf::Rect(300, 40, 50, 80)));
+    canvas.selectAll();
+    const auto shapes = canvas.selectedShapes();
+    ASSERT_GE(shapes.size(), 2u);
+
+    // Control and Command with a key, pressed on the canvas: the vertical centres line up.
+    canvas.setFocus();
+    QTest::keyClick(&canvas, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
+    for (const auto& shape : shapes)
+        EXPECT_DOUBLE_EQ(shape->frame().midX(), shapes.front()->frame().midX());
+
+    // With the keyboard taken from the canvas, the Arrange menu's Group still groups the selection, and
+    // the menu shows it enabled only while the canvas can.
+    top->setFocus();
+    ASSERT_NE(QApplication::focusWidget(), &canvas);
+    QAction* group = window.menuAction("group:");
+    ASSERT_NE(group, nullptr);
+    window.validateMenuItems();
+    EXPECT_TRUE(group->isEnabled());
+    group->trigger();
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    EXPECT_TRUE(canvas.selectedShapes().front()->isGroup());
+    window.validateMenuItems();
+    EXPECT_FALSE(group->isEnabled());
+    EXPECT_TRUE(window.menuAction("ungroup:")->isEnabled());
 }
 
 TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnderTheRuler)
