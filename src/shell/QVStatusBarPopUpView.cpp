@@ -271,8 +271,9 @@ void QVStatusBarPopUpView::popUpMenu()
     if (!popUpButton_ || !popUpButton_->menu())
         return;
     menu_ = pf::MenuPresenter::makeQMenu(popUpButton_->menu());
+    // The value's font, a point to a pixel as everywhere in the window.
     QFont font = defaultValueTextAttributes().font->layoutFont();
-    font.setPointSizeF(fontSize);
+    font.setPixelSize(int(fontSize));
     menu_->setFont(font);
     QMenu* menu = menu_.get();
     // The items have no actions of their own: choosing one is the pop-up's business.

@@ -10,6 +10,7 @@
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "model/Metrics.h"
 #include "model/Rectangle.h"
 #include "model/UserDefaults.h"
 #include "platform/docs/DocumentController.h"
@@ -22,6 +23,7 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowContainerView.h"
+#include "shell/QVBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -299,6 +301,32 @@ TEST_F(DocumentWindowTest, MenuCommandsAndTheAlignChordReachTheCanvasFromAnywher
     window.validateMenuItems();
     EXPECT_FALSE(group->isEnabled());
     EXPECT_TRUE(window.menuAction("ungroup:")->isEnabled());
+}
+
+TEST_F(DocumentWindowTest, TheStatusBarHoldsThePageSizeButtonTheZoomAndGridPopUpsAndTheGridCheckbox)
+{
+    AppWindowController& window = openFixture();
+    auto* bar = dynamic_cast<QVDraggableBar*>(window.statusBar());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(window.windowContainerView()->statusBar(), bar);
+    for (QWidget* control : std::initializer_list<QWidget*>{window.canvasSizeButton(), window.zoomPopUpView(),
+                                                            window.gridPopUpView()}) {
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->parentWidget(), bar);
+    }
+    EXPECT_EQ(window.zoomPopUpView()->labelText(), "Zoom:");
+    EXPECT_EQ(window.gridPopUpView()->labelText(), QString(12, u' '));
+    ASSERT_NE(window.gridCheckbox(), nullptr);
+    EXPECT_EQ(window.gridPopUpView()->checkbox(), window.gridCheckbox());
+    EXPECT_EQ(window.gridCheckbox()->isChecked(), window.selectedComposition()->isGridEnabled());
+    // The zoom pop-up lists the page's zoom steps by tag and shows the selected one.
+    const auto& zoom = *window.zoomPopUpView()->popUpButton();
+    EXPECT_EQ(zoom.menu()->itemWithTag(-4)->title(), "10%");
+    EXPECT_EQ(zoom.menu()->itemWithTag(50)->title(), "5000%");
+    EXPECT_EQ(window.zoomPopUpView()->valueText(), zoom.selectedItem()->title());
+    // The grid pop-up ends with the units, tagged by minus their unit type.
+    const auto& grid = *window.gridPopUpView()->popUpButton();
+    EXPECT_EQ(grid.menu()->itemWithTag(-1)->title(), Metrics::unitNameForUnitType(1));
 }
 
 TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnderTheRuler)
