@@ -42,17 +42,11 @@ void CanvasWindowContainerView::drawRect(pf::GraphicsContext& context, const pf:
 void CanvasWindowContainerView::viewDidMoveToWindow()
 {
     QVView::viewDidMoveToWindow();
-    windowObservers_.clear();
-    pf::Window* window = enclosingWindow();
-    if (!window)
-        return;
-    auto& center = pf::NotificationCenter::defaultCenter();
-    windowObservers_.push_back(
-        center.addObserver(QString::fromLatin1(CanvasDocumentWindow::ToolbarVisibilityDidChangeNotification), window,
-                           [this](const pf::Notification&) { toolbarVisibilityDidChange(); }));
-    for (const QString& name : {pf::Window::didBecomeMainNotification, pf::Window::didResignMainNotification})
-        windowObservers_.push_back(
-            center.addObserver(name, window, [this](const pf::Notification&) { windowDidBecomeMain(); }));
+    windowObservers_ = QVObserveMainState(*this, [this] { windowDidBecomeMain(); });
+    if (pf::Window* window = enclosingWindow())
+        windowObservers_.push_back(pf::NotificationCenter::defaultCenter().addObserver(
+            QString::fromLatin1(CanvasDocumentWindow::ToolbarVisibilityDidChangeNotification), window,
+            [this](const pf::Notification&) { toolbarVisibilityDidChange(); }));
 }
 
 void CanvasWindowContainerView::toolbarVisibilityDidChange()

@@ -18,18 +18,6 @@ pf::Color white(double level)
 
 } // namespace
 
-std::vector<pf::NotificationToken> QVObserveMainState(pf::View& view, std::function<void()> handler)
-{
-    std::vector<pf::NotificationToken> tokens;
-    pf::Window* window = view.enclosingWindow();
-    if (!window)
-        return tokens;
-    auto& center = pf::NotificationCenter::defaultCenter();
-    for (const QString& name : {pf::Window::didBecomeMainNotification, pf::Window::didResignMainNotification})
-        tokens.push_back(center.addObserver(name, window, [handler](const pf::Notification&) { handler(); }));
-    return tokens;
-}
-
 QVBar::QVBar(const pf::Rect& frame, QWidget* parent) : QVView(frame, parent) {}
 
 QVBar::~QVBar() = default;

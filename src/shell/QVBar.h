@@ -78,10 +78,6 @@ private:
     std::vector<pf::NotificationToken> windowObservers_;
 };
 
-// Observes the main-state notices of the view's window (none without a window) for a view of the bar
-// family; the handler runs on either notice.
-std::vector<pf::NotificationToken> QVObserveMainState(pf::View& view, std::function<void()> handler);
-
 class QVDraggableBar : public QVBar {
 public:
     using QVBar::QVBar;

@@ -12,6 +12,7 @@
 #include "shell/QVStatusBarPopUpView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
@@ -241,6 +242,17 @@ TEST_F(StatusBarControlsTest, TheMenuHighlightsTheBarWhileOpenAndTheValueFollows
     }
     EXPECT_EQ(chosen, std::vector<std::int64_t>{2});
     EXPECT_EQ(view->popUpButton()->title(), "200%");
+}
+
+TEST_F(StatusBarControlsTest, APopUpThatGoesTakesItsPendingMenuAndValueWithIt)
+{
+    auto* view = popUp(new QVStatusBarPopUpView(pf::Rect(0, 0, 120, 20)), "Zoom:", menuOf({"100%", "200%"}));
+    click(*view, {30, 10});
+    view->updateValue();
+    delete view;
+    // The menu would have opened, and the value been read, on this turn.
+    pf::drainMainQueue();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(StatusBarControlsTest, TheGridPopUpShowsUnitsByTheirShortNamesAndSpacingsByTheirTitles)
