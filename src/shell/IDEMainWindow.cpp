@@ -16,7 +16,8 @@ IDEMainWindow::IDEMainWindow(pf::WindowController& controller)
 
 IDEMainWindow::~IDEMainWindow()
 {
-    qApp->removeEventFilter(this);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
 }
 
 pf::WindowController* IDEMainWindow::windowController() const
