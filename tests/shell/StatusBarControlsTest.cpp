@@ -210,7 +210,9 @@ TEST_F(StatusBarControlsTest, AnEmptyMenuIgnoresClicksAndNeverHighlights)
 
 TEST_F(StatusBarControlsTest, TheMenuHighlightsTheBarWhileOpenAndTheValueFollowsOneTurnAfterItCloses)
 {
-    auto* view = popUp(new QVStatusBarPopUpView(pf::Rect(0, 0, 120, 20)), "Zoom:", menuOf({"100%", "", "200%"}));
+    // Room round the menu on the screen, so that it opens where it is asked to.
+    top.move(100, 300);
+    auto* view = popUp(new QVStatusBarPopUpView(pf::Rect(200, 40, 120, 20)), "Zoom:", menuOf({"100%", "", "200%"}));
     std::vector<std::int64_t> chosen;
     view->popUpButton()->setSelectionHandler([&](const pf::MenuItem& item) { chosen.push_back(item.tag()); });
     EXPECT_EQ(view->valueText(), "100%");
@@ -225,6 +227,11 @@ TEST_F(StatusBarControlsTest, TheMenuHighlightsTheBarWhileOpenAndTheValueFollows
         QMenu* menu = view->openMenu();
         ASSERT_NE(menu, nullptr);
         EXPECT_TRUE(menu->isVisible());
+        // The selected item's corner is where the view asked for it.
+        const QAction* selected = menu->actions().at(view->popUpButton()->indexOfSelectedItem());
+        const pf::Point at = view->menuLocationForMenuWidth(menu->sizeHint().width());
+        EXPECT_EQ(menu->pos() + menu->actionGeometry(const_cast<QAction*>(selected)).topLeft(),
+                  view->mapToGlobal(QPoint(int(std::lround(at.x)), int(std::lround(at.y)))));
         // 0xD0D0D0 to 0xB0B0B0 down the bar.
         EXPECT_TRUE(near(render(*view).pixelColor(60, 2), 0xCCCCCC)) << "highlighted gradient";
 
