@@ -145,16 +145,21 @@ void AppWindowController::buildMainMenu()
     };
     for (const auto& [command, title, toggle] : toggles)
         addCommand(view, command, title, QKeySequence(), [this, toggle] { (this->*toggle)(); })->setCheckable(true);
+    buildEditingMenus(edit, view);
 
-    // Items are checked while their menu shows; their keys stay live (each command checks for itself).
-    for (QMenu* menu : {file, edit, view}) {
-        QObject::connect(menu, &QMenu::aboutToShow, menu, [this] { validateMenuItems(); });
-        QObject::connect(menu, &QMenu::aboutToHide, menu, [this] {
-            for (const auto& [command, action] : actions_)
-                action->setEnabled(true);
-        });
-    }
+    for (QMenu* menu : {file, edit, view})
+        validateWhileShown(menu);
     window->setMenuBar(menuBar_);
+}
+
+void AppWindowController::validateWhileShown(QMenu* menu)
+{
+    // Items are checked while their menu shows; their keys stay live (each command checks for itself).
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [this] { validateMenuItems(); });
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [this] {
+        for (const auto& [command, action] : actions_)
+            action->setEnabled(true);
+    });
 }
 
 void AppWindowController::validateMenuItems()
@@ -173,7 +178,10 @@ void AppWindowController::validateMenuItems()
     }
     for (const char* command : {"cut", "copy", "paste", "selectAll"})
         if (QAction* a = menuAction(command))
-            a->setEnabled(pf::targetForAction(QString::fromLatin1(command) + u':') != nullptr);
+            a->setEnabled(pf::MenuItem(QString(), QString::fromLatin1(command) + u':').isEnabledNow());
+    for (const auto& [name, item] : chainItems_)
+        if (QAction* a = menuAction(name))
+            a->setEnabled(item.isEnabledNow());
     if (QAction* a = menuAction("delete")) {
         Canvas* canvas = canvasView();
         a->setEnabled(canvas && canvas->canRemove());

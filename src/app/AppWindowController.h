@@ -3,9 +3,12 @@
 // its document, or the whole application.
 #pragma once
 
+#include "platform/kit/Menu.h"
 #include "shell/CanvasWindowController.h"
 
 #include <QString>
+
+#include <cstdint>
 
 #include <functional>
 #include <map>
@@ -34,10 +37,21 @@ public:
 
 private:
     void buildMainMenu();
+    // The editing commands the window hands to the canvas: more of Edit, and the Arrange and Shape menus;
+    // the toolbar and full-screen items of View.
+    void buildEditingMenus(QMenu* edit, QMenu* view);
+    // An item that sends the action along the responder chain as its menu item would, tag included, and is
+    // enabled as the responder validates it.
+    QAction* addChainCommand(QMenu* menu, const QString& action, const QString& title, const QKeySequence& keys,
+                             std::int64_t tag = 0);
+    // The menu validates its items each time it opens and leaves them enabled while closed.
+    void validateWhileShown(QMenu* menu);
 
     QAction* addCommand(QMenu* menu, const QString& command, const QString& title, const QKeySequence& keys,
                         std::function<void()> run);
 
     QMenuBar* menuBar_ = nullptr;
     std::map<QString, QAction*> actions_;
+    // The items of addChainCommand by action name.
+    std::map<QString, pf::MenuItem> chainItems_;
 };

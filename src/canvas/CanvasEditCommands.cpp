@@ -350,9 +350,42 @@ void Canvas::registerEditActions()
         {"editText:", &Canvas::editText},
         {"sizeToFitText:", &Canvas::sizeToFitText},
         {"removeImages:", &Canvas::removeImages},
+        // What the document window hands over from its menus.
+        {"selectShapeUp:", &Canvas::selectShapeUp},
+        {"selectShapeDown:", &Canvas::selectShapeDown},
+        {"selectShapeLeft:", &Canvas::selectShapeLeft},
+        {"selectShapeRight:", &Canvas::selectShapeRight},
+        {"resizeCanvasToFitSelection:", &Canvas::resizeCanvasToFitSelection},
+        {"clearGuides:", &Canvas::clearGuides},
+        {"bringToFront:", &Canvas::bringToFront},
+        {"sendToBack:", &Canvas::sendToBack},
+        {"group:", &Canvas::group},
+        {"ungroup:", &Canvas::ungroup},
+        {"lock:", &Canvas::lock},
+        {"unlock:", &Canvas::unlock},
+        {"unhide:", &Canvas::unhide},
+        {"alignShapesToGrid:", &Canvas::alignShapesToGrid},
+        {"alignShapesLeft:", &Canvas::alignShapesLeft},
+        {"alignShapesCenterVertical:", &Canvas::alignShapesCenterVertical},
+        {"alignShapesRight:", &Canvas::alignShapesRight},
+        {"alignShapesTop:", &Canvas::alignShapesTop},
+        {"alignShapesCenterHorizontal:", &Canvas::alignShapesCenterHorizontal},
+        {"alignShapesBottom:", &Canvas::alignShapesBottom},
+        {"evenlyDistributeShapesHorizontal:", &Canvas::evenlyDistributeShapesHorizontal},
+        {"evenlyDistributeShapesVertical:", &Canvas::evenlyDistributeShapesVertical},
+        {"nudgeUp:", &Canvas::nudgeUp},
+        {"nudgeDown:", &Canvas::nudgeDown},
+        {"nudgeLeft:", &Canvas::nudgeLeft},
+        {"nudgeRight:", &Canvas::nudgeRight},
+        {"jumpUp:", &Canvas::jumpUp},
+        {"jumpDown:", &Canvas::jumpDown},
+        {"jumpLeft:", &Canvas::jumpLeft},
+        {"jumpRight:", &Canvas::jumpRight},
     };
     for (const auto& [name, command] : commands)
         setAction(QString::fromLatin1(name), [this, command = command](const pf::MenuItem*) { (this->*command)(); });
+    // The application's Hide item carries its own tag.
+    setAction(QStringLiteral("hide:"), [this](const pf::MenuItem* sender) { hide(sender ? int(sender->tag()) : 0); });
     // The item names the shape.
     setAction(QStringLiteral("selectShape:"), [this](const pf::MenuItem* sender) {
         if (sender)

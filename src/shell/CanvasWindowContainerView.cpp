@@ -3,6 +3,7 @@
 #include "model/UserDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/Window.h"
+#include "shell/CanvasDocumentWindow.h"
 
 pf::Rect CanvasWindowContainerView::uberViewRectForBounds(const pf::Rect& bounds) const
 {
@@ -36,4 +37,28 @@ void CanvasWindowContainerView::drawRect(pf::GraphicsContext& context, const pf:
     const double white = window && window->isMainWindow() ? 0.2 : 0.7;
     context.setFillColor(pf::Color(white, white, white, 1));
     context.fillRect(pf::Rect(0, 0, bounds().size.width, 1));
+}
+
+void CanvasWindowContainerView::viewDidMoveToWindow()
+{
+    QVView::viewDidMoveToWindow();
+    windowObservers_ = QVObserveMainState(*this, [this] { windowDidBecomeMain(); });
+    if (pf::Window* window = enclosingWindow())
+        windowObservers_.push_back(pf::NotificationCenter::defaultCenter().addObserver(
+            QString::fromLatin1(CanvasDocumentWindow::ToolbarVisibilityDidChangeNotification), window,
+            [this](const pf::Notification&) { toolbarVisibilityDidChange(); }));
+}
+
+void CanvasWindowContainerView::toolbarVisibilityDidChange()
+{
+    if (!enclosingWindow())
+        return;
+    setNeedsDisplay();
+    layoutSubviews();
+}
+
+void CanvasWindowContainerView::windowDidBecomeMain()
+{
+    if (enclosingWindow())
+        setNeedsDisplay();
 }

@@ -1,10 +1,15 @@
 // The document window's content: the outer split layout above a status bar of fixed height (none while
-// the status bar is hidden in the preferences). y grows downward.
+// the status bar is hidden in the preferences), under a hairline that is darker while the window is main.
+// It lays itself out again when its window's toolbar is shown or hidden, and redraws when the window
+// becomes or stops being main. y grows downward.
 #pragma once
 
+#include "platform/foundation/NotificationCenter.h"
 #include "shell/QVView.h"
 
 #include <QPointer>
+
+#include <vector>
 
 class CanvasWindowContainerView : public QVView {
 public:
@@ -25,8 +30,13 @@ public:
 
 protected:
     void drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect) override;
+    void viewDidMoveToWindow() override;
 
 private:
+    void toolbarVisibilityDidChange();
+    void windowDidBecomeMain();
+
+    std::vector<pf::NotificationToken> windowObservers_;
     QPointer<pf::View> uberView_;
     QPointer<pf::View> statusBar_;
 };

@@ -3,18 +3,22 @@
 #include "canvas/Canvas.h"
 #include "canvas/CanvasViewController.h"
 #include "model/Composition.h"
+#include "model/Metrics.h"
 #include "model/UserDefaults.h"
 #include "platform/docs/Document.h"
 #include "platform/foundation/NotFound.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/PopUpButton.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Services.h"
 #include "platform/kit/ViewBuilders.h"
 #include "platform/kit/Window.h"
+#include "shell/CanvasDocumentWindow.h"
 #include "shell/CanvasWindowContainerView.h"
 #include "shell/IDEUberView.h"
+#include "shell/QVBar.h"
 #include "shell/QVHintView.h"
 #include "shell/QVViewController.h"
 #include "shell/TKTabsListViewController.h"
@@ -122,13 +126,99 @@ void CanvasWindowController::setLibraryPaletteFactory(LibraryPaletteFactory fact
 
 // ---- the interface files ----
 
+namespace {
+
+// The zoom steps of a page, as the zoom pop-up lists them (tag: the step).
+std::shared_ptr<pf::Menu> makeZoomMenu()
+{
+    auto menu = std::make_shared<pf::Menu>();
+    for (const auto& [index, percent] : std::initializer_list<std::pair<std::int64_t, int>>{
+             {-4, 10}, {-3, 25}, {-2, 50}, {-1, 75}, {0, 100}, {1, 150}, {2, 200}, {3, 300}, {4, 400}, {5, 500},
+             {10, 1000}, {20, 2000}, {30, 3000}, {40, 4000}, {50, 5000}})
+        menu->addItem(QStringLiteral("%1%").arg(percent), QString()).setTag(index);
+    return menu;
+}
+
+// Grid spacings in points (tag: the spacing), then the units (tag: minus the unit type).
+std::shared_ptr<pf::Menu> makeGridMenu()
+{
+    auto menu = std::make_shared<pf::Menu>();
+    for (int spacing : {2, 4, 5, 8, 10, 16, 20, 32, 50, 64})
+        menu->addItem(QString::number(spacing), QString()).setTag(spacing);
+    menu->addSeparator();
+    for (unsigned unit : {0u, 1u, 2u})
+        menu->addItem(Metrics::unitNameForUnitType(unit), QString()).setTag(-std::int64_t(unit));
+    return menu;
+}
+
+QVStatusBarPopUpView* makeStatusBarPopUp(QVStatusBarPopUpView* view, std::shared_ptr<pf::Menu> menu,
+                                         const QString& action, pf::Responder* target)
+{
+    auto* button = new pf::PopUpButton(pf::Rect(0, 0, 60, 18));
+    button->setMenu(std::move(menu));
+    button->setAction(action, target);
+    view->setPopUpButton(button);
+    view->awakeFromNib();
+    return view;
+}
+
+// The status bar: the page-size button, the zoom pop-up, and the grid pop-up with its checkbox over the
+// pop-up's (blank) label. Their values come from the window controller.
+QVDraggableBar* makeStatusBar(CanvasWindowController* controller)
+{
+    auto* bar = new QVDraggableBar(pf::Rect(0, 0, 1000, CanvasWindowContainerView::StatusBarHeight));
+    bar->awakeFromNib();
+    bar->setAutoresizingMask(pf::View::WidthSizable);
+
+    auto* size = new QVStatusBarButton(pf::Rect(0, 0, 140, 20));
+    size->awakeFromNib();
+    size->setAction(QStringLiteral("editMetrics:"), controller);
+    bar->addSubview(size, size->frame());
+
+    auto* zoom = makeStatusBarPopUp(new QVStatusBarPopUpView(pf::Rect(139, 0, 100, 20)), makeZoomMenu(),
+                                    QStringLiteral("changeZoomScale:"), controller);
+    zoom->popUpButton()->selectItemWithTag(0);
+    bar->addSubview(zoom, zoom->frame());
+
+    auto* grid = makeStatusBarPopUp(new GridStatusBarPopupView(pf::Rect(238, 0, 96, 20)), makeGridMenu(),
+                                    QStringLiteral("changeGridTolerance:"), controller);
+    grid->popUpButton()->selectItemWithTag(std::int64_t(UserDefaults::instance().gridTolerance()));
+    bar->addSubview(grid, grid->frame());
+    auto* checkbox = new QCheckBox(QCoreApplication::translate("CanvasWindowController", "Grid"));
+    // The status bar's text size (a point is a pixel here).
+    QFont font = checkbox->font();
+    font.setPixelSize(9);
+    checkbox->setFont(font);
+    checkbox->setFocusPolicy(Qt::NoFocus);
+    grid->addSubview(checkbox, pf::Rect(6, 2, 38, 16));
+    grid->setCheckbox(checkbox);
+
+    if (controller) {
+        controller->setCanvasSizeButton(size);
+        controller->setZoomPopUpView(zoom);
+        controller->setGridPopUpView(grid);
+        controller->setGridCheckbox(checkbox);
+        std::weak_ptr<pf::Responder*> weak = controller->weakReference();
+        QObject::connect(checkbox, &QCheckBox::toggled, checkbox, [weak](bool on) {
+            const auto handle = weak.lock();
+            auto* owner = handle ? dynamic_cast<CanvasWindowController*>(*handle) : nullptr;
+            if (!owner)
+                return;
+            owner->setGridEnabled(on);
+            owner->tryToPerform(QStringLiteral("toggleGridEnabled:"), nullptr);
+        });
+    }
+    return bar;
+}
+
+} // namespace
+
 void CanvasWindowController::registerInterfaceFiles()
 {
     registerTabStripClasses();
     pf::registerViewBuilder(QString::fromLatin1(NibName), [](pf::Responder* owner) -> pf::View* {
         auto* container = new CanvasWindowContainerView(pf::Rect(0, 0, 1000, 700));
-        auto* bar = new QVColorView();
-        bar->setColor(pf::Color(0.91, 0.91, 0.91, 1));
+        auto* bar = makeStatusBar(dynamic_cast<CanvasWindowController*>(owner));
         container->addSubview(bar, container->statusBarRectForBounds(container->bounds()));
         container->setStatusBar(bar);
 
@@ -232,6 +322,11 @@ Composition* CanvasWindowController::compositionOfTab(std::size_t index) const
 
 // ---- the window ----
 
+QWidget* CanvasWindowController::makeWindowWidget()
+{
+    return new CanvasDocumentWindow(*this);
+}
+
 void CanvasWindowController::observe(const char* name, const void* object, void (CanvasWindowController::*handler)())
 {
     observers_.push_back(pf::NotificationCenter::defaultCenter().addObserver(
@@ -289,6 +384,15 @@ void CanvasWindowController::windowDidLoad()
     inspectorPlacementDidChange();
     if (const auto page = selectedComposition())
         gridEnabled_ = page->isGridEnabled();
+    if (gridCheckbox_) {
+        const QSignalBlocker quiet(gridCheckbox_.data());
+        gridCheckbox_->setChecked(gridEnabled_);
+    }
+    // The checkbox stands where the grid pop-up's label would be.
+    if (gridPopUpView_)
+        gridPopUpView_->setLabelText(tr("            "));
+    if (zoomPopUpView_)
+        zoomPopUpView_->setLabelText(tr("Zoom:"));
 
     calls_.performAfterDelay(
         [this] {

@@ -14,8 +14,11 @@
 #include "platform/foundation/Value.h"
 #include "shell/CanvasWindowContainerView.h"
 #include "shell/IDEUberView.h"
+#include "shell/QVStatusBarButton.h"
+#include "shell/QVStatusBarPopUpView.h"
 #include "shell/TKMainWindowController.h"
 
+#include <QCheckBox>
 #include <QPointer>
 #include <QString>
 
@@ -89,6 +92,17 @@ public:
     void setWindowContainerView(CanvasWindowContainerView* view) { windowContainerView_ = view; }
     pf::View* statusBar() const { return statusBar_; }
     void setStatusBar(pf::View* bar) { statusBar_ = bar; }
+    // The status bar's controls (outlets of the interface file).
+    QVStatusBarButton* canvasSizeButton() const { return canvasSizeButton_; }
+    void setCanvasSizeButton(QVStatusBarButton* button) { canvasSizeButton_ = button; }
+    QVStatusBarPopUpView* zoomPopUpView() const { return zoomPopUpView_; }
+    void setZoomPopUpView(QVStatusBarPopUpView* view) { zoomPopUpView_ = view; }
+    QVStatusBarPopUpView* gridPopUpView() const { return gridPopUpView_; }
+    void setGridPopUpView(QVStatusBarPopUpView* view) { gridPopUpView_ = view; }
+    QCheckBox* gridCheckbox() const { return gridCheckbox_; }
+    void setGridCheckbox(QCheckBox* checkbox) { gridCheckbox_ = checkbox; }
+    // What the grid checkbox shows, set by it before it sends toggleGridEnabled:.
+    void setGridEnabled(bool enabled) { gridEnabled_ = enabled; }
     QWidget* hintPanel() const { return hintPanel_; }
     void setHintPanel(QWidget* panel) { hintPanel_ = panel; }
     pf::View* exportAccessoryView() const { return exportAccessoryView_; }
@@ -102,6 +116,8 @@ public:
     Canvas* canvasView() const;
 
     // ---- the window ----
+    // A CanvasDocumentWindow, which hands the editing commands to the canvas.
+    QWidget* makeWindowWidget() override;
     void windowDidLoad() override;
     void windowWillClose() override;
     void windowDidBecomeMain() override;
@@ -221,6 +237,10 @@ private:
     QString lastBrowsedImagePath_;
     QPointer<CanvasWindowContainerView> windowContainerView_;
     QPointer<pf::View> statusBar_;
+    QPointer<QVStatusBarButton> canvasSizeButton_;
+    QPointer<QVStatusBarPopUpView> zoomPopUpView_;
+    QPointer<QVStatusBarPopUpView> gridPopUpView_;
+    QPointer<QCheckBox> gridCheckbox_;
     QPointer<QWidget> hintPanel_;
     QPointer<pf::View> exportAccessoryView_;
     QPointer<IDEUberView> outerUberView_;

@@ -4,6 +4,7 @@
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/View.h"
 #include "platform/kit/Window.h"
+#include "shell/IDEMainWindow.h"
 
 #include <QToolBar>
 
@@ -115,4 +116,9 @@ void IDEMainWindowController::windowDidExitFullScreen()
         controller->didExitFullScreenMode();
     fullScreen_ = false;
     fullScreenTransitioning_ = false;
+}
+
+QWidget* IDEMainWindowController::makeWindowWidget()
+{
+    return new IDEMainWindow(*this);
 }

@@ -22,6 +22,8 @@ public:
     ~IDEMainWindowController() override;
 
     void windowDidLoad() override;
+    // An IDEMainWindow.
+    QWidget* makeWindowWidget() override;
 
     // ---- the first load ----
     void checkForVirginLoad();

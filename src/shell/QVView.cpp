@@ -1,8 +1,21 @@
 #include "shell/QVView.h"
 
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/kit/Window.h"
 
 #include <cstdint>
+
+std::vector<pf::NotificationToken> QVObserveMainState(pf::View& view, std::function<void()> handler)
+{
+    std::vector<pf::NotificationToken> tokens;
+    pf::Window* window = view.enclosingWindow();
+    if (!window)
+        return tokens;
+    auto& center = pf::NotificationCenter::defaultCenter();
+    for (const QString& name : {pf::Window::didBecomeMainNotification, pf::Window::didResignMainNotification})
+        tokens.push_back(center.addObserver(name, window, [handler](const pf::Notification&) { handler(); }));
+    return tokens;
+}
 
 void QVView::setNeedsLayout()
 {

@@ -9,9 +9,17 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/View.h"
 
+#include <functional>
+#include <vector>
+
 namespace pf {
 class Window;
 }
+
+// Observes the window's became-main and resigned-main notices for a view in that window (nothing for a
+// view in none); the handler runs on either. Views that draw by the window's state call it when they move
+// to a window, and keep the tokens while they stay.
+std::vector<pf::NotificationToken> QVObserveMainState(pf::View& view, std::function<void()> handler);
 
 class QVView : public pf::View {
 public:

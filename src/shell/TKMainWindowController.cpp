@@ -8,6 +8,7 @@
 #include "platform/kit/Services.h"
 #include "platform/kit/View.h"
 #include "platform/kit/Window.h"
+#include "shell/IDEMainWindow.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -638,4 +639,9 @@ void TKMainWindowController::tabsViewControllerWantsNewTab(TKTabsList&)
 void TKMainWindowController::synchronizeWindowTitleWithDocumentName()
 {
     IDEMainWindowController::synchronizeWindowTitleWithDocumentName();
+}
+
+QWidget* TKMainWindowController::makeWindowWidget()
+{
+    return new TKMainWindow(*this);
 }

@@ -51,6 +51,8 @@ public:
 
     void windowWillClose() override;
     void windowDidLoad() override;
+    // A TKMainWindow.
+    QWidget* makeWindowWidget() override;
     // Makes the tab strip (once) and adds the tabs held so far again, keeping the selected index.
     void _setUpTabsListView();
 

@@ -11,6 +11,8 @@
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "model/Metrics.h"
+#include "model/Rectangle.h"
 #include "model/UserDefaults.h"
 #include "palettes/InspectorViewController.h"
 #include "platform/docs/DocumentController.h"
@@ -23,8 +25,10 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowContainerView.h"
+#include "shell/QVBar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -337,6 +341,67 @@ TEST_F(DocumentWindowTest, SearchLibraryGivesTheSearchFieldTheKeysAndFoldsTheLib
     window.searchLibrary();
     pf::drainMainQueue();
     EXPECT_LT(window.libraryView()->width(), open);
+}
+
+TEST_F(DocumentWindowTest, MenuCommandsAndTheAlignChordReachTheCanvasFromAnywhereInTheWindow)
+{
+    AppWindowController& window = openFixture();
+    Canvas& canvas = *window.canvasView();
+    QWidget* top = window.windowWidget();
+    top->show();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    window.selectedComposition()->addShape(Shape::make<Rectangle>(pf::Rect(300, 40, 50, 80)));
+    canvas.selectAll();
+    const auto shapes = canvas.selectedShapes();
+    ASSERT_GE(shapes.size(), 2u);
+
+    // Control and Command with a key, pressed on the canvas: the vertical centres line up.
+    canvas.setFocus();
+    QTest::keyClick(&canvas, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
+    for (const auto& shape : shapes)
+        EXPECT_DOUBLE_EQ(shape->frame().midX(), shapes.front()->frame().midX());
+
+    // With the keyboard taken from the canvas, the Arrange menu's Group still groups the selection, and
+    // the menu shows it enabled only while the canvas can.
+    top->setFocus();
+    ASSERT_NE(QApplication::focusWidget(), &canvas);
+    QAction* group = window.menuAction("group:");
+    ASSERT_NE(group, nullptr);
+    window.validateMenuItems();
+    EXPECT_TRUE(group->isEnabled());
+    group->trigger();
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    EXPECT_TRUE(canvas.selectedShapes().front()->isGroup());
+    window.validateMenuItems();
+    EXPECT_FALSE(group->isEnabled());
+    EXPECT_TRUE(window.menuAction("ungroup:")->isEnabled());
+}
+
+TEST_F(DocumentWindowTest, TheStatusBarHoldsThePageSizeButtonTheZoomAndGridPopUpsAndTheGridCheckbox)
+{
+    AppWindowController& window = openFixture();
+    auto* bar = dynamic_cast<QVDraggableBar*>(window.statusBar());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(window.windowContainerView()->statusBar(), bar);
+    for (QWidget* control : std::initializer_list<QWidget*>{window.canvasSizeButton(), window.zoomPopUpView(),
+                                                            window.gridPopUpView()}) {
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->parentWidget(), bar);
+    }
+    EXPECT_EQ(window.zoomPopUpView()->labelText(), "Zoom:");
+    EXPECT_EQ(window.gridPopUpView()->labelText(), QString(12, u' '));
+    ASSERT_NE(window.gridCheckbox(), nullptr);
+    EXPECT_EQ(window.gridPopUpView()->checkbox(), window.gridCheckbox());
+    EXPECT_EQ(window.gridCheckbox()->isChecked(), window.selectedComposition()->isGridEnabled());
+    // The zoom pop-up lists the page's zoom steps by tag and shows the selected one.
+    const auto& zoom = *window.zoomPopUpView()->popUpButton();
+    EXPECT_EQ(zoom.menu()->itemWithTag(-4)->title(), "10%");
+    EXPECT_EQ(zoom.menu()->itemWithTag(50)->title(), "5000%");
+    EXPECT_EQ(window.zoomPopUpView()->valueText(), zoom.selectedItem()->title());
+    // The grid pop-up ends with the units, tagged by minus their unit type.
+    const auto& grid = *window.gridPopUpView()->popUpButton();
+    EXPECT_EQ(grid.menu()->itemWithTag(-1)->title(), Metrics::unitNameForUnitType(1));
 }
 
 TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnderTheRuler)

@@ -72,7 +72,7 @@ void WindowController::loadWindow()
         loading_ = false;
         return;
     }
-    widget_ = new QWidget(nullptr, Qt::Window);
+    widget_ = makeWindowWidget();
     widget_->resize(qMax(1, int(content->frame().size.width)), qMax(1, int(content->frame().size.height)));
     window_ = Window::attach(widget_);
     window_->setContentView(content);
@@ -83,6 +83,11 @@ void WindowController::loadWindow()
         synchronizeWindowTitleWithDocumentName();
     loading_ = false;
     windowDidLoad();
+}
+
+QWidget* WindowController::makeWindowWidget()
+{
+    return new QWidget(nullptr, Qt::Window);
 }
 
 void WindowController::observeWindow()

@@ -54,6 +54,9 @@ public:
     QWidget* windowWidget() const { return widget_; }
     virtual void windowWillLoad() {}
     virtual void windowDidLoad() {}
+    // The top-level widget the window is made on; a plain window widget here. Subclasses give their own
+    // window class (a window that takes actions or events first).
+    virtual QWidget* makeWindowWidget();
     void showWindow();
     // The user's close: a document's window asks its document first (canCloseDocument), and closing it
     // closes the document. False when the close was refused.

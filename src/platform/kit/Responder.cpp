@@ -44,7 +44,11 @@ void Responder::setAction(const QString& action, ActionHandler handler)
 
 Responder* targetForAction(const QString& action)
 {
-    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+    // With no widget focused the active window itself is the first responder.
+    QWidget* first = QApplication::focusWidget();
+    if (!first)
+        first = QApplication::activeWindow();
+    for (QWidget* w = first; w; w = w->parentWidget())
         if (auto* responder = dynamic_cast<Responder*>(w); responder && responder->respondsToAction(action))
             return responder;
     for (Responder* responder : applicationResponders())

@@ -1,7 +1,8 @@
 // Actions by name and the chain that finds who performs them. A menu item or a control names an action
 // ("paste:", "browseForImage:"); with a target it goes there, without one to the first object of the
-// responder chain that handles it: the focused widget and its ancestors that are responders, then the
-// responders the application registered (window controllers, the document controller).
+// responder chain that handles it: the focused widget (the active window when none is) and its ancestors
+// that are responders, then the responders the application registered (window controllers, the document
+// controller).
 #pragma once
 
 #include <QString>

@@ -1,0 +1,140 @@
+// The document window's editing menus: commands that travel the responder chain to the window, which
+// hands them to the canvas of the page on show.
+#include "app/AppWindowController.h"
+
+#include "platform/kit/Services.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("AppWindowController", text);
+}
+
+struct ChainCommand {
+    const char* action;
+    const char* title;
+    QKeySequence keys;
+};
+
+} // namespace
+
+QAction* AppWindowController::addChainCommand(QMenu* menu, const QString& action, const QString& title,
+                                              const QKeySequence& keys, std::int64_t tag)
+{
+    pf::MenuItem item(title, action);
+    item.setTag(tag);
+    chainItems_[action] = item;
+    return addCommand(menu, action, title, keys, [this, action] {
+        // The item itself is the sender: a command may read its tag.
+        const auto it = chainItems_.find(action);
+        if (it != chainItems_.end() && it->second.isEnabledNow())
+            it->second.perform();
+        else
+            pf::beep();
+    });
+}
+
+void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
+{
+    const auto addAll = [this](QMenu* menu, std::initializer_list<ChainCommand> commands) {
+        for (const ChainCommand& c : commands) {
+            if (!c.action)
+                menu->addSeparator();
+            else
+                addChainCommand(menu, QString::fromLatin1(c.action), tr(c.title), c.keys);
+        }
+    };
+    const ChainCommand separator{nullptr, nullptr, {}};
+
+    edit->addSeparator();
+    addAll(edit, {
+                     {"duplicate:", "Duplicate", QKeySequence(Qt::CTRL | Qt::Key_D)},
+                     {"selectNone:", "Select None", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+                     separator,
+                     {"copyStyle:", "Copy Style", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C)},
+                     {"pasteStyle:", "Paste Style", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V)},
+                     separator,
+                     {"editText:", "Edit Text", QKeySequence()},
+                     {"resizeCanvasToFitSelection:", "Fit Page to Selection", QKeySequence()},
+                     {"clearGuides:", "Clear Guides", QKeySequence()},
+                 });
+
+    QMenu* arrange = menuBar_->addMenu(tr("&Arrange"));
+    addAll(arrange, {
+                        {"bringToFront:", "Bring to Front", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+                        {"sendToBack:", "Send to Back", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)},
+                        separator,
+                        {"group:", "Group", QKeySequence(Qt::CTRL | Qt::Key_G)},
+                        {"ungroup:", "Ungroup", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)},
+                        separator,
+                        {"lock:", "Lock", QKeySequence(Qt::CTRL | Qt::Key_L)},
+                        {"unlock:", "Unlock", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
+                        {"hide:", "Hide", QKeySequence()},
+                        {"unhide:", "Show All Hidden", QKeySequence()},
+                    });
+    QMenu* align = arrange->addMenu(tr("Align"));
+    addAll(align, {
+                      {"alignShapesLeft:", "Left Edges", QKeySequence()},
+                      {"alignShapesCenterVertical:", "Centres on a Vertical Line", QKeySequence()},
+                      {"alignShapesRight:", "Right Edges", QKeySequence()},
+                      separator,
+                      {"alignShapesTop:", "Top Edges", QKeySequence()},
+                      {"alignShapesCenterHorizontal:", "Centres on a Horizontal Line", QKeySequence()},
+                      {"alignShapesBottom:", "Bottom Edges", QKeySequence()},
+                      separator,
+                      {"evenlyDistributeShapesHorizontal:", "Distribute Horizontally", QKeySequence()},
+                      {"evenlyDistributeShapesVertical:", "Distribute Vertically", QKeySequence()},
+                      separator,
+                      {"alignShapesToGrid:", "To Grid", QKeySequence()},
+                  });
+    QMenu* move = arrange->addMenu(tr("Move"));
+    addAll(move, {
+                     {"nudgeUp:", "Up", QKeySequence()},
+                     {"nudgeDown:", "Down", QKeySequence()},
+                     {"nudgeLeft:", "Left", QKeySequence()},
+                     {"nudgeRight:", "Right", QKeySequence()},
+                     separator,
+                     {"jumpUp:", "Far Up", QKeySequence()},
+                     {"jumpDown:", "Far Down", QKeySequence()},
+                     {"jumpLeft:", "Far Left", QKeySequence()},
+                     {"jumpRight:", "Far Right", QKeySequence()},
+                 });
+    QMenu* select = arrange->addMenu(tr("Select Nearest"));
+    addAll(select, {
+                       {"selectShapeUp:", "Above", QKeySequence()},
+                       {"selectShapeDown:", "Below", QKeySequence()},
+                       {"selectShapeLeft:", "To the Left", QKeySequence()},
+                       {"selectShapeRight:", "To the Right", QKeySequence()},
+                   });
+
+    QMenu* shape = menuBar_->addMenu(tr("&Shape"));
+    addAll(shape, {
+                      {"union:", "Union", QKeySequence()},
+                      {"intersection:", "Intersection", QKeySequence()},
+                      {"difference:", "Difference", QKeySequence()},
+                      {"exclusion:", "Exclusion", QKeySequence()},
+                      {"invert:", "Invert", QKeySequence()},
+                      separator,
+                      {"flipHorizontal:", "Flip Horizontally", QKeySequence()},
+                      {"flipVertical:", "Flip Vertically", QKeySequence()},
+                      separator,
+                      {"combineShapes:", "Combine Shapes", QKeySequence()},
+                      {"closePath:", "Close Path", QKeySequence()},
+                      {"convertToBezier:", "Convert to Bezier", QKeySequence()},
+                  });
+
+    view->addSeparator();
+    addChainCommand(view, QStringLiteral("toggleToolbarShown:"), tr("Show or Hide Toolbar"),
+                    QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));
+    addCommand(view, "toggleFullScreen", tr("Full Screen"), QKeySequence(Qt::Key_F11), [this] { toggleFullScreen(); });
+
+    for (QMenu* menu : {arrange, shape})
+        validateWhileShown(menu);
+}
