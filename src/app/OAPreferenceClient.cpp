@@ -43,9 +43,14 @@ OAPreferenceClient::OAPreferenceClient(const OAPreferenceClientRecord& record, O
         keys.push_back(key);
     keys += record.defaultsArray();
     initialize(record.title(), keys, controller);
-    // The pane's view; a name with no builder leaves the pane without one (size zero).
-    if (pf::View* box = pf::loadViewNamed(record.nibName(), this))
+}
+
+void OAPreferenceClient::loadInterfaceFile(const QString& nibName)
+{
+    // A name with no builder leaves the pane without a view (size zero).
+    if (pf::View* box = pf::loadViewNamed(nibName, this))
         setControlBox(box);
+    awakeFromNib();
 }
 
 OAPreferenceClient::OAPreferenceClient(const QString& title, const QStringList& keys, OAPreferenceController* controller)

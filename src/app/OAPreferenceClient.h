@@ -48,8 +48,8 @@ class OAPreferenceClient : public pf::UserDefaultsController, public pf::Respond
 public:
     static const OAPreferenceClientClass& staticClass();
 
-    // The pane of a record: its keys are the defaults dictionary's then the defaults array's, and its view
-    // is built from the record's interface file (none when no builder has that name).
+    // The pane of a record: its keys are the defaults dictionary's then the defaults array's. Its view comes
+    // with loadInterfaceFile, once the pane is whole (the record's newClientInstanceInController does both).
     OAPreferenceClient(const OAPreferenceClientRecord& record, OAPreferenceController* controller);
     // keys: the settings keys the pane edits. With the controller's key suffix, each key becomes
     // "<key>-<suffix>", whose default is registered as the plain key's.
@@ -70,6 +70,12 @@ public:
     void setInitialFirstResponder(QWidget* view) { initialFirstResponder_ = view; }
     QWidget* lastKeyView() const { return lastKeyView_; }
     void setLastKeyView(QWidget* view) { lastKeyView_ = view; }
+
+    // Builds the pane's view from the builder of that name (none when no builder has it), then
+    // awakeFromNib.
+    void loadInterfaceFile(const QString& nibName);
+    // Runs once the interface file is loaded; does nothing here.
+    virtual void awakeFromNib() {}
 
     // Hooks for the panes; they do nothing here.
     virtual void updateUI() {}

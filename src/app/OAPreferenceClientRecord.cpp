@@ -58,7 +58,10 @@ std::unique_ptr<OAPreferenceClient> OAPreferenceClientRecord::newClientInstanceI
         pf::logMessage(QStringLiteral("No preference pane class \"%1\" (pane \"%2\").").arg(className_, identifier_));
         return nullptr;
     }
-    return cls->makeClient(*this, controller);
+    std::unique_ptr<OAPreferenceClient> client = cls->makeClient(*this, controller);
+    if (client)
+        client->loadInterfaceFile(nibName_);
+    return client;
 }
 
 pf::Value OAPreferenceClientRecord::debugDictionary() const

@@ -340,10 +340,10 @@ pf::View* OAPreferenceController::buildWindow(pf::Responder* owner)
     auto* box = new pf::View(pf::Rect(0, 0, 420, 80));
     content->addSubview(box, box->frame());
     // The strip under the pane: the reset button at its right (hidden: the resets are reached otherwise).
-    auto* global = new pf::View(pf::Rect(0, 0, 420, 40));
+    auto* global = new pf::View(pf::Rect(0, 0, 420, 20));
     auto* reset = new QPushButton(omni("Reset"));
     reset->setToolTip(omni("Return settings in this pane to default values"));
-    global->addSubview(reset, pf::Rect(420 - 20 - 100, 8, 100, 24));
+    global->addSubview(reset, pf::Rect(420 - 20 - 100, 0, 100, 20));
     reset->hide();
     if (controller) {
         controller->preferenceBox_ = box;
