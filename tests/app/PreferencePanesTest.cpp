@@ -50,8 +50,10 @@ TEST_F(PreferencePanesTest, TheApplicationRegistersGeneralThenGuides)
     OAPreferenceController controller;
     controller.window();
     QStringList titles;
-    for (QAction* action : controller.preferencesToolbar()->actions())
+    for (QAction* action : controller.preferencesToolbar()->actions()) {
         titles.push_back(action->text());
+        EXPECT_FALSE(action->icon().isNull()) << "each pane has its picture";
+    }
     EXPECT_EQ(titles, (QStringList{"General", "Guides"}));
     EXPECT_EQ(controller.viewStyle(), 1);
     EXPECT_EQ(controller.currentClientRecord()->identifier(), "General");
