@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPointer>
 
-class QComboBox;
+#include <QComboBox>
 
 namespace pf {
 class ClassRegistry;

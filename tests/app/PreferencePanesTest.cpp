@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
@@ -158,7 +159,8 @@ TEST_F(PreferencePanesTest, TheWindowWithItsPanesLooksRight)
         controller.setCurrentClientFromToolbarItem(pane);
         QWidget* window = controller.windowWidget();
         QApplication::processEvents();
-        const QImage image = window->grab().toImage();
+        QTest::qWait(50);
+        const QImage image = window->screen()->grabWindow(window->winId()).toImage();
         EXPECT_EQ(image.width(), window->width());
         EXPECT_TRUE(image.save(QDir(folder).filePath(QString::fromLatin1(pane) + ".png")));
     }
