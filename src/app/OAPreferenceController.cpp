@@ -378,9 +378,13 @@ void OAPreferenceController::windowDidLoad()
     }
     const QString savedFrame = pf::UserDefaultsStore::standard().stringForKey(frameKey());
     if (!savedFrame.isEmpty()) {
+        // Only a frame that a screen still shows (a hand-edited or stale one leaves the window centred).
         const pf::Rect frame = pf::rectFromString(savedFrame);
-        if (std::isfinite(frame.origin.x) && std::isfinite(frame.origin.y))
-            widget->move(int(std::lround(frame.origin.x)), int(std::lround(frame.origin.y)));
+        const bool usable = std::isfinite(frame.origin.x) && std::isfinite(frame.origin.y) && frame.size.width > 0
+                            && frame.size.height > 0 && std::abs(frame.origin.x) < 1e6 && std::abs(frame.origin.y) < 1e6;
+        const QPoint origin = usable ? QPoint(int(std::lround(frame.origin.x)), int(std::lround(frame.origin.y))) : QPoint();
+        if (usable && QGuiApplication::screenAt(origin + QPoint(20, 10)))
+            widget->move(origin);
     }
 
     // Ctrl+W closes the window, as a tab would be closed.
@@ -652,8 +656,11 @@ void OAPreferenceController::restoreDefaultsSheetDidEnd(int button, bool everyth
 
 void OAPreferenceController::saveFrame()
 {
-    if (windowWidget())
-        pf::UserDefaultsStore::standard().setObjectForKey(pf::Value(pf::toString(windowFrame())), frameKey());
+    // The outer frame's origin, which move() takes back.
+    if (QWidget* widget = windowWidget()) {
+        const pf::Rect frame(widget->x(), widget->y(), widget->width(), widget->height());
+        pf::UserDefaultsStore::standard().setObjectForKey(pf::Value(pf::toString(frame)), frameKey());
+    }
 }
 
 void OAPreferenceController::windowWillClose()

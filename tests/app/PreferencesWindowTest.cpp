@@ -303,4 +303,34 @@ TEST_F(PreferencesWindowTest, ABoundControlFollowsAChangeMadeElsewhere)
     EXPECT_FALSE(box->isChecked());
 }
 
+TEST_F(PreferencesWindowTest, TheWindowComesBackWhereItWasLeftWhenAScreenShowsIt)
+{
+    QPoint centred;
+    {
+        OAPreferenceController controller({record("A", 0, "General", "Small")}, {});
+        controller.showPreferencesPanel();
+        centred = controller.windowWidget()->pos();
+        controller.windowWidget()->move(centred + QPoint(37, 21));
+        controller.performClose();
+    }
+    EXPECT_FALSE(store().stringForKey(u"NSWindow Frame Preferences").isEmpty());
+    const struct {
+        const char* stored; // null: what the last close kept
+        QPoint expected;
+    } cases[] = {
+        {nullptr, centred + QPoint(37, 21)},
+        {"{{-90000, 40}, {420, 200}}", centred}, // off every screen
+        {"garbage", centred},
+        {"{{10, 10}, {0, 0}}", centred},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "kept");
+        if (c.stored)
+            store().setObjectForKey(Value(c.stored), "NSWindow Frame Preferences");
+        OAPreferenceController controller({record("A", 0, "General", "Small")}, {});
+        controller.window();
+        EXPECT_EQ(controller.windowWidget()->pos(), c.expected);
+    }
+}
+
 } // namespace
