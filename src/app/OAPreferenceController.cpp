@@ -762,3 +762,8 @@ void OAPreferenceController::showAllIcons()
     showAllIconsView_->show();
     shownView_ = showAllIconsView_;
 }
+
+bool OARevealSystemPreferencesPane(const QString&, const QString&)
+{
+    return false;
+}

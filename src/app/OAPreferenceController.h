@@ -163,3 +163,7 @@ private:
     pf::NotificationToken defaultsToken_;
     pf::DelayedCallOwner delayedCalls_;
 };
+
+// Shows a pane of the desktop's own settings application. The desktops this runs on share no way to open
+// one by identifier, so it answers false, as when no such pane exists.
+bool OARevealSystemPreferencesPane(const QString& identifier, const QString& anchor = {});
