@@ -125,8 +125,9 @@ TEST_F(PreferencePanesTest, GuideBoxesStoreThenAnnounceAndFollowOtherChanges)
         box->click();
         ASSERT_EQ(posts.seen.size(), 1u);
         EXPECT_EQ(posts.seen[0].boolValue(), !before) << "the value is stored when the notice comes";
-        if (key == "GridVisibility")
+        if (key == "GridVisibility") {
             EXPECT_TRUE(posts.seen[0].isInteger()) << "the grid's setting stays a number";
+        }
     }
     auto* rulers = guides->controlBox()->findChild<QCheckBox*>("RulersVisible");
     const bool shown = rulers->isChecked();
