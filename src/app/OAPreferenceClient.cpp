@@ -14,14 +14,10 @@
 
 #include <algorithm>
 
-namespace {
-
-QString omni(const char* key)
+QString preferenceFrameworkText(const char* key)
 {
-    return pf::localized(QString::fromUtf8(key), QStringLiteral("OmniAppKit"));
+    return pf::localized(QString::fromUtf8(key), QStringLiteral("PreferenceFramework"));
 }
-
-} // namespace
 
 std::unique_ptr<OAPreferenceClient> OAPreferenceClientClass::makeClient(const OAPreferenceClientRecord& record,
                                                                         OAPreferenceController* controller) const
@@ -115,10 +111,10 @@ void OAPreferenceClient::restoreDefaults()
     QWidget* window = controlBox_ ? controlBox_->window() : nullptr;
     const QString process = QCoreApplication::applicationName();
     pf::beginAlertSheet(window,
-                        {omni("Reset %@ preferences to their original values?").replace(QStringLiteral("%@"), title_),
-                         omni("Choosing Reset will restore all settings in this pane to the state they were in when %@ was first installed.")
+                        {preferenceFrameworkText("Reset %@ preferences to their original values?").replace(QStringLiteral("%@"), title_),
+                         preferenceFrameworkText("Choosing Reset will restore all settings in this pane to the state they were in when %@ was first installed.")
                              .replace(QStringLiteral("%@"), process),
-                         {omni("Reset"), omni("Cancel")}},
+                         {preferenceFrameworkText("Reset"), preferenceFrameworkText("Cancel")}},
                         [this](int button) {
                             if (button != 0)
                                 return;

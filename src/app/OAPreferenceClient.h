@@ -26,6 +26,9 @@ class OFPreference;
 class QLineEdit;
 class QWidget;
 
+// The preference framework's own user-facing text (its string table; the key itself when untranslated).
+QString preferenceFrameworkText(const char* key);
+
 class OAPreferenceClientClass : public pf::ClassObject {
 public:
     using ClassObject::ClassObject;

@@ -52,7 +52,7 @@ int OAPreferenceClientRecord::compareOrdering(const OAPreferenceClientRecord& ot
 std::unique_ptr<OAPreferenceClient> OAPreferenceClientRecord::newClientInstanceInController(OAPreferenceController* controller) const
 {
     if (controller)
-        controller->setTitle(pf::localized(QStringLiteral("Loading %@…"), QStringLiteral("OmniAppKit")).replace(QStringLiteral("%@"), title_));
+        controller->setTitle(preferenceFrameworkText("Loading %@…").replace(QStringLiteral("%@"), title_));
     const auto* cls = pf::ClassRegistry::shared().lookup<OAPreferenceClientClass>(className_);
     if (!cls) {
         pf::logMessage(QStringLiteral("No preference pane class \"%1\" (pane \"%2\").").arg(className_, identifier_));

@@ -46,11 +46,6 @@ OAPreferencesToolbar::OAPreferencesToolbar()
 
 namespace {
 
-QString omni(const char* key)
-{
-    return pf::localized(QString::fromUtf8(key), QStringLiteral("OmniAppKit"));
-}
-
 QString processName()
 {
     return QCoreApplication::applicationName();
@@ -341,8 +336,8 @@ pf::View* OAPreferenceController::buildWindow(pf::Responder* owner)
     content->addSubview(box, box->frame());
     // The strip under the pane: the reset button at its right (hidden: the resets are reached otherwise).
     auto* global = new pf::View(pf::Rect(0, 0, 420, 20));
-    auto* reset = new QPushButton(omni("Reset"));
-    reset->setToolTip(omni("Return settings in this pane to default values"));
+    auto* reset = new QPushButton(preferenceFrameworkText("Reset"));
+    reset->setToolTip(preferenceFrameworkText("Return settings in this pane to default values"));
     global->addSubview(reset, pf::Rect(420 - 20 - 100, 0, 100, 20));
     reset->hide();
     if (controller) {
@@ -474,7 +469,7 @@ void OAPreferenceController::resetWindowTitle()
         name = currentClient_->title();
     if (name.isEmpty())
         name = processName();
-    setTitle(omni("%@ Preferences").replace(QStringLiteral("%@"), name));
+    setTitle(preferenceFrameworkText("%@ Preferences").replace(QStringLiteral("%@"), name));
     // The toolbar shows the current pane's button selected; none while the overview shows.
     if (toolbarGroup_)
         for (QAction* action : toolbarGroup_->actions())
@@ -619,18 +614,18 @@ void OAPreferenceController::restoreDefaults(pf::ModifierFlags modifiers)
     const QString process = processName();
     pf::Alert alert;
     if (shift) {
-        alert.messageText = omni("Reset all preferences and other settings to their original values?");
-        alert.informativeText = omni("Choosing Reset will restore all settings (including options not in this Preferences "
+        alert.messageText = preferenceFrameworkText("Reset all preferences and other settings to their original values?");
+        alert.informativeText = preferenceFrameworkText("Choosing Reset will restore all settings (including options not in this Preferences "
                                      "window, such as window sizes and toolbars) to the state they were in when %@ was "
                                      "first installed.")
                                     .replace(QStringLiteral("%@"), process);
     } else {
-        alert.messageText = omni("Reset all preferences to their original values?");
-        alert.informativeText = omni("Choosing Reset will restore all settings in all preference panes to the state they "
+        alert.messageText = preferenceFrameworkText("Reset all preferences to their original values?");
+        alert.informativeText = preferenceFrameworkText("Choosing Reset will restore all settings in all preference panes to the state they "
                                      "were in when %@ was first installed.")
                                     .replace(QStringLiteral("%@"), process);
     }
-    alert.buttons = {omni("Reset"), omni("Cancel")};
+    alert.buttons = {preferenceFrameworkText("Reset"), preferenceFrameworkText("Cancel")};
     pf::beginAlertSheet(windowWidget(), alert, [this, shift](int button) { restoreDefaultsSheetDidEnd(button, shift); });
 }
 
