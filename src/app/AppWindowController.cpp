@@ -1,6 +1,7 @@
 #include "app/AppWindowController.h"
 
 #include "app/Document.h"
+#include "app/OAPreferenceController.h"
 #include "canvas/Canvas.h"
 #include "palettes/InspectorSetUp.h"
 #include "palettes/InspectorViewController.h"
@@ -135,6 +136,10 @@ void AppWindowController::buildMainMenu()
     });
     addCommand(edit, "selectAll", tr("Select All"), QKeySequence::SelectAll,
                [] { pf::sendAction(QStringLiteral("selectAll:")); });
+    edit->addSeparator();
+    // The desktop keeps an application's settings under its Edit menu.
+    addCommand(edit, "showPreferencesPanel", tr("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma),
+               [] { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); });
 
     auto* view = menuBar_->addMenu(tr("&View"));
     const std::tuple<const char*, QString, void (CanvasWindowController::*)()> toggles[] = {

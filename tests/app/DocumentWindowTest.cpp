@@ -5,6 +5,7 @@
 #include "app/DocumentFixture.h"
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
+#include "app/OAPreferenceController.h"
 #include "canvas/Canvas.h"
 #include "canvas/CanvasViewController.h"
 #include "canvas/MouseStrategy.h"
@@ -500,6 +501,20 @@ TEST(DocumentWindowContainer, TheStatusBarTakesTwentyPointsAtTheBottomWhenShown)
     EXPECT_EQ(container.uberViewRectForBounds(container.bounds()), pf::Rect(0, 0, 800, 600));
     EXPECT_EQ(container.statusBarRectForBounds(container.bounds()), pf::Rect(0, 580, 800, 0));
     pf::UserDefaultsStore::replaceStandard(std::move(previous));
+}
+
+TEST_F(DocumentWindowTest, TheEditMenuOpensThePreferences)
+{
+    AppWindowController& window = openFixture();
+    QAction* preferences = window.menuAction("showPreferencesPanel");
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_EQ(preferences->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferences->trigger();
+    OAPreferenceController& controller = OAPreferenceController::sharedPreferenceController();
+    ASSERT_TRUE(controller.isWindowVisible());
+    EXPECT_TRUE(controller.windowWidget()->windowTitle().endsWith(" Preferences"));
+    controller.performClose();
+    EXPECT_FALSE(controller.isWindowVisible());
 }
 
 } // namespace

@@ -68,6 +68,31 @@ TEST(UserDefaultsStore, PostsOnlyRealChanges)
     EXPECT_EQ(posted, 3);
 }
 
+TEST(UserDefaultsStore, RemovingTheUserDomainLeavesTheRegisteredValuesAndReachesTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("Quorvel.plist");
+    UserDefaultsStore store(path);
+    store.registerDefaults({{"Size", 12}});
+    store.setIntegerForKey(14, "Size");
+    store.setBoolForKey(true, "Frame");
+    ASSERT_TRUE(store.synchronize());
+    int posted = 0;
+    auto token = pf::NotificationCenter::defaultCenter().addObserver(
+        UserDefaultsStore::didChangeNotification, &store, [&posted](const pf::Notification&) { ++posted; });
+    const auto before = UserDefaultsStore::generation();
+    store.removePersistentDomain();
+    EXPECT_EQ(posted, 1);
+    EXPECT_NE(UserDefaultsStore::generation(), before);
+    EXPECT_EQ(store.integerForKey(u"Size"), 12);
+    EXPECT_FALSE(store.boolForKey(u"Frame"));
+    store.removePersistentDomain();
+    EXPECT_EQ(posted, 1) << "nothing left to remove";
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_EQ(UserDefaultsStore(path).persistentDomain().count(), 0u) << "the emptied domain is written";
+}
+
 TEST(UserDefaultsStore, SynchronizeRoundTripsThroughTheFile)
 {
     QTemporaryDir dir;

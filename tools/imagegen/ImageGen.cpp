@@ -1,4 +1,5 @@
-// Draws the library pictures ("lib_<kind>32x32", 32 × 32 points, and the transparent "spacer") and the
+// Draws the library pictures ("lib_<kind>32x32", 32 × 32 points, and the transparent "spacer"), the
+// preference panes' pictures ("prefs_<pane>", 32 × 32) and the
 // pictures controls load by their state (ScreenPictures.cpp) with our own drawing code, and writes them
 // as PNG files at two pixels a point.
 //
@@ -259,6 +260,43 @@ void redact(pf::GraphicsContext& c)
 // Nothing: the transparent picture a drag carries while the floating window shows the real one.
 void spacer(pf::GraphicsContext&) {}
 
+// The preference panes' toolbar pictures: a document window with its page tabs and palette (General),
+// and rulers with guides across a selected shape (Guides).
+void prefsGeneral(pf::GraphicsContext& c)
+{
+    fillRound(c, pf::Rect(1, 4, 30, 24), 3, white);
+    c.setFillColor(bar);
+    c.fillRect(pf::Rect(2, 5, 28, 6));
+    for (int tab = 0; tab < 3; ++tab)
+        fillRound(c, pf::Rect(4 + tab * 7, 7, 6, 4), 1, tab == 0 ? tint : faint);
+    c.setFillColor(bar);
+    c.fillRect(pf::Rect(22, 11, 8, 16));
+    line(c, {21.5, 11}, {21.5, 27}, border);
+    textLine(c, 23.5, 14.5, 5, faint);
+    textLine(c, 23.5, 18.5, 5, faint);
+    textLine(c, 5, 16, 12, ink);
+    textLine(c, 5, 20, 9, faint);
+    strokeRound(c, pf::Rect(1.5, 4.5, 29, 23), 3, border);
+}
+
+void prefsGuides(pf::GraphicsContext& c)
+{
+    fillRound(c, pf::Rect(1, 1, 30, 30), 3, white);
+    c.setFillColor(bar);
+    c.fillRect(pf::Rect(2, 2, 28, 5));
+    c.fillRect(pf::Rect(2, 7, 5, 23));
+    for (int tick = 0; tick < 6; ++tick) {
+        line(c, {9.5 + tick * 4, 4}, {9.5 + tick * 4, 7}, ink);
+        line(c, {4, 9.5 + tick * 4}, {7, 9.5 + tick * 4}, ink);
+    }
+    line(c, {16.5, 7}, {16.5, 30}, tint);
+    line(c, {7, 20.5}, {30, 20.5}, tint);
+    strokeRound(c, pf::Rect(12.5, 12.5, 10, 8), 0, ink);
+    for (const pf::Point corner : {pf::Point{12.5, 12.5}, pf::Point{22.5, 12.5}, pf::Point{12.5, 20.5}, pf::Point{22.5, 20.5}})
+        fillRound(c, pf::Rect(corner.x - 1.5, corner.y - 1.5, 3, 3), 0.5, tint);
+    strokeRound(c, pf::Rect(1.5, 1.5, 29, 29), 3, border);
+}
+
 struct Picture {
     const char* name;
     void (*draw)(pf::GraphicsContext&);
@@ -274,6 +312,7 @@ const Picture pictures[] = {
     {"lib_uitoolbar32x32", toolbar},
     {"lib_image32x32", image},                 {"lib_redact32x32", redact},
     {"spacer", spacer},
+    {"prefs_general", prefsGeneral},           {"prefs_guides", prefsGuides},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/AppWindowController.h"
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
+#include "app/PreferencePanes.h"
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "platform/docs/Application.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
     registerControlKinds(pf::ClassRegistry::shared());
     registerManipulatorClasses(pf::ClassRegistry::shared());
     CanvasWindowController::registerInterfaceFiles();
+    registerPreferencePanes(pf::ClassRegistry::shared());
     AppWindowController::installAsDocumentWindow();
     AppWindowController::installInspector();
 

@@ -1,5 +1,7 @@
 #include "platform/foundation/Resources.h"
 
+#include "platform/foundation/PropertyList.h"
+
 #include <QDirIterator>
 #include <QFile>
 
@@ -35,6 +37,19 @@ std::optional<QByteArray> resourceData(const QString& name, const QString& type)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
+}
+
+const Value& mainBundleInfoDictionary()
+{
+    static const Value info = [] {
+        QFile file(QStringLiteral(":/info/Info.plist"));
+        if (file.open(QIODevice::ReadOnly))
+            if (auto read = readPropertyList(file.readAll()); read.ok() && read.value->isDictionary())
+                return std::move(*read.value);
+        qWarning("The application's information dictionary is missing or unreadable.");
+        return Value::dictionary();
+    }();
+    return info;
 }
 
 } // namespace pf

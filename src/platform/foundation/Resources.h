@@ -1,6 +1,8 @@
 // The compiled-in resources: everything under resources/ is at ":/<path below resources>".
 #pragma once
 
+#include "platform/foundation/Value.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,5 +17,9 @@ QString resourcePath(const QString& name, const QString& type);
 
 // The bytes of that resource; nothing when there is no such file.
 std::optional<QByteArray> resourceData(const QString& name, const QString& type);
+
+// The application's information dictionary (resources/info/Info.plist): its identity and its
+// registrations ("OFRegistrations"). Read once; an empty dictionary when it is missing or unreadable.
+const Value& mainBundleInfoDictionary();
 
 } // namespace pf

@@ -171,6 +171,16 @@ void UserDefaultsStore::setObjectForKey(const Value& value, const QString& key)
     NotificationCenter::defaultCenter().post(didChangeNotification, this);
 }
 
+void UserDefaultsStore::removePersistentDomain()
+{
+    if (user_.count() == 0)
+        return;
+    user_ = Value::dictionary();
+    dirty_ = true;
+    changed();
+    NotificationCenter::defaultCenter().post(didChangeNotification, this);
+}
+
 bool UserDefaultsStore::synchronize()
 {
     if (path_.isEmpty() || !dirty_)

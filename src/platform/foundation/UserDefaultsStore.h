@@ -64,6 +64,9 @@ public:
     void setIntegerForKey(std::int64_t value, const QString& key) { setObjectForKey(Value(value), key); }
     void setDoubleForKey(double value, const QString& key) { setObjectForKey(Value(value), key); }
     void removeObjectForKey(const QString& key) { setObjectForKey(Value(), key); }
+    // Removes every value of the user's (a reset to the state of a first launch; the file follows at the
+    // next synchronize). Posts the change notice when there was anything to remove.
+    void removePersistentDomain();
 
     // The two domains as they stand (a dictionary each).
     const Value& persistentDomain() const { return user_; }

@@ -41,6 +41,35 @@ LogSink& sinkOf<LogSink>()
     return sink;
 }
 
+template <>
+AlertSheetSink& sinkOf<AlertSheetSink>()
+{
+    static AlertSheetSink sink = [](QWidget* window, const Alert& alert, AlertSheetCompletion completion) {
+        auto* box = new QMessageBox(window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setText(alert.messageText);
+        box->setInformativeText(alert.informativeText);
+        const QStringList titles = alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;
+        std::vector<QAbstractButton*> buttons;
+        for (const QString& title : titles)
+            buttons.push_back(box->addButton(title, buttons.empty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
+        box->setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+        // Escape and the close button answer the last button (the cancel of a question).
+        box->setEscapeButton(buttons.back());
+        box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+        QObject::connect(box, &QMessageBox::finished, box, [box, buttons, completion = std::move(completion)](int) {
+            int chosen = int(buttons.size()) - 1;
+            for (std::size_t i = 0; i < buttons.size(); ++i)
+                if (box->clickedButton() == buttons[i])
+                    chosen = int(i);
+            if (completion)
+                completion(chosen);
+        });
+        box->open();
+    };
+    return sink;
+}
+
 void beep()
 {
     sinkOf<BeepSink>()();
@@ -54,6 +83,11 @@ int runAlert(const Alert& alert)
 void logMessage(const QString& message)
 {
     sinkOf<LogSink>()(message);
+}
+
+void beginAlertSheet(QWidget* window, const Alert& alert, AlertSheetCompletion completion)
+{
+    sinkOf<AlertSheetSink>()(window, alert, std::move(completion));
 }
 
 } // namespace pf

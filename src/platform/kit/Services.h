@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace pf {
 
 struct Alert {
@@ -22,10 +24,15 @@ using BeepSink = std::function<void()>;
 // Answers the index of the button chosen.
 using AlertSink = std::function<int(const Alert&)>;
 using LogSink = std::function<void(const QString&)>;
+// A window-modal alert (a sheet): shown over window, it answers later, through completion, with the index
+// of the button chosen. The default opens a message box modal to the window, with no nested event loop.
+using AlertSheetCompletion = std::function<void(int button)>;
+using AlertSheetSink = std::function<void(QWidget* window, const Alert&, AlertSheetCompletion)>;
 
 void beep();
 int runAlert(const Alert& alert);
 void logMessage(const QString& message);
+void beginAlertSheet(QWidget* window, const Alert& alert, AlertSheetCompletion completion);
 
 template <>
 BeepSink& sinkOf<BeepSink>();
@@ -33,9 +40,12 @@ template <>
 AlertSink& sinkOf<AlertSink>();
 template <>
 LogSink& sinkOf<LogSink>();
+template <>
+AlertSheetSink& sinkOf<AlertSheetSink>();
 
 using ScopedBeepSink = ScopedSink<BeepSink>;
 using ScopedAlertSink = ScopedSink<AlertSink>;
 using ScopedLogSink = ScopedSink<LogSink>;
+using ScopedAlertSheetSink = ScopedSink<AlertSheetSink>;
 
 } // namespace pf
