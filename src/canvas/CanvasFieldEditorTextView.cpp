@@ -551,6 +551,12 @@ void CanvasFieldEditorTextView::mouseUp(const pf::Event&) {}
 
 bool CanvasFieldEditorTextView::event(QEvent* e)
 {
+    if (e->type() == QEvent::KeyPress) {
+        // Straight to the editor: a widget would take Tab for moving the focus first.
+        auto* key = static_cast<QKeyEvent*>(e);
+        keyPressEvent(key);
+        return key->isAccepted();
+    }
     if (e->type() == QEvent::ShortcutOverride) {
         // Keys that edit text are the editor's, whatever a menu binds to them; Ctrl combinations go to the
         // menus (cut, copy, paste, undo reach the editor and the document from there).

@@ -201,9 +201,17 @@ AttributedString attributedStringFromTextDocument(const QTextDocument& document,
     MutableAttributedString out;
     bool first = true;
     std::optional<ParagraphStyle> previousStyle = defaults.paragraphStyle;
+    bool afterTable = false;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (QTextCursor(block).currentTable())
-            continue; // tables are not text a shape holds
+        if (QTextCursor(block).currentTable()) {
+            afterTable = true; // tables are not text a shape holds
+            continue;
+        }
+        // The empty block a document keeps after a table is no paragraph of its text.
+        const bool structural = afterTable && block.length() <= 1;
+        afterTable = false;
+        if (structural)
+            continue;
         const std::optional<ParagraphStyle> style = paragraphStyleFromBlock(block.blockFormat());
         if (!first) {
             TextAttributes a = attributesFromChar(block.charFormat(), defaults);
