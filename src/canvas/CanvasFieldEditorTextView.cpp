@@ -104,9 +104,16 @@ void CanvasFieldEditorTextView::scaleUnitSquareToSize(double factor)
     update();
 }
 
+void CanvasFieldEditorTextView::setFrame(const pf::Rect& frame)
+{
+    textFrame_ = frame;
+    pf::View::setFrame(pf::Rect(frame.x() - margin, frame.y() - margin, frame.width() + 2 * margin,
+                                frame.height() + 2 * margin));
+}
+
 double CanvasFieldEditorTextView::containerWidth() const
 {
-    return frame().size.width / scale_;
+    return textFrame_.size.width / scale_;
 }
 
 const pf::TextLayout& CanvasFieldEditorTextView::layout() const
@@ -473,8 +480,8 @@ qsizetype CanvasFieldEditorTextView::characterIndexForPoint(const pf::Point& vie
 
 std::optional<qsizetype> CanvasFieldEditorTextView::characterIndexForScreenPoint(const pf::Point& screenPoint) const
 {
-    const pf::Point p = convertPointFromScreen(screenPoint);
-    if (!isVisible() || !bounds().contains(p))
+    const pf::Point p = textPoint(convertPointFromScreen(screenPoint));
+    if (!isVisible() || !pf::Rect(pf::Point(), textFrame_.size).contains(p))
         return std::nullopt;
     return characterIndexForPoint(p);
 }
@@ -486,6 +493,7 @@ void CanvasFieldEditorTextView::drawRect(pf::GraphicsContext& context, const pf:
     (void)dirtyRect;
     const pf::TextLayout& l = layout();
     context.saveGState();
+    context.translate(margin, margin);
     context.scale(scale_, scale_);
     const pf::TextRange selected = selectedRange();
     if (selected.length > 0 && preedit_.isEmpty()) {
@@ -527,8 +535,13 @@ void CanvasFieldEditorTextView::drawRect(pf::GraphicsContext& context, const pf:
 
 void CanvasFieldEditorTextView::mouseDown(const pf::Event& e)
 {
+    pressPassedOn_ = !pf::Rect(pf::Point(), textFrame_.size).contains(textPoint(e.location));
+    if (pressPassedOn_) {
+        pf::View::mouseDown(e); // the margin: the canvas's press
+        return;
+    }
     setFocus(Qt::MouseFocusReason);
-    const qsizetype index = characterIndexForPoint(e.location);
+    const qsizetype index = characterIndexForPoint(textPoint(e.location));
     if (e.clickCount >= 2) {
         // The second and third click of a series select the word under the point.
         if (auto word = wordRangeAtIndex(index))
@@ -542,10 +555,19 @@ void CanvasFieldEditorTextView::mouseDown(const pf::Event& e)
 
 void CanvasFieldEditorTextView::mouseDragged(const pf::Event& e)
 {
-    moveCaretTo(characterIndexForPoint(e.location), true);
+    if (pressPassedOn_) {
+        pf::View::mouseDragged(e);
+        return;
+    }
+    moveCaretTo(characterIndexForPoint(textPoint(e.location)), true);
 }
 
-void CanvasFieldEditorTextView::mouseUp(const pf::Event&) {}
+void CanvasFieldEditorTextView::mouseUp(const pf::Event& e)
+{
+    if (pressPassedOn_)
+        pf::View::mouseUp(e);
+    pressPassedOn_ = false;
+}
 
 // ---- keys ----
 
@@ -677,7 +699,7 @@ QVariant CanvasFieldEditorTextView::inputMethodQuery(Qt::InputMethodQuery query)
         return true;
     case Qt::ImCursorRectangle:
     case Qt::ImAnchorRectangle:
-        return caretRect().toQt();
+        return caretRect().offsetBy(margin, margin).toQt();
     case Qt::ImFont: {
         QFont font = typingAttributes_.fontOrDefault().layoutFont();
         font.setPixelSize(std::max(1, int(std::lround(typingAttributes_.fontOrDefault().pointSize() * scale_))));

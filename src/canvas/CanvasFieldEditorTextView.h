@@ -48,6 +48,13 @@ public:
     pf::TextAlignment alignment() const { return alignment_; }
     void setAlignment(pf::TextAlignment alignment);
 
+    // The text's rect in the superview: what the canvas places. The widget reaches a margin further on each
+    // side, so that glyphs standing out of their lines (accents, fallback fonts) are not cut; a press in
+    // the margin belongs to the superview.
+    void setFrame(const pf::Rect& frame) override;
+    const pf::Rect& textFrame() const { return textFrame_; }
+    static constexpr double margin = 12.0;
+
     // ---- scale ----
     // Multiplies the drawing scale by the factor (the page's zoom reaches the editor as such factors).
     void scaleUnitSquareToSize(double factor);
@@ -76,13 +83,13 @@ public:
     static constexpr char TextColorDidChangeNotification[] = "TextColorDidChangeNotification";
 
     // ---- points ----
-    // The character boundary at a point of the view (view points, at the editor's scale).
+    // The character boundary at a point of the text's rect (view points, at the editor's scale).
     qsizetype characterIndexForPoint(const pf::Point& viewPoint) const;
     // The same for a screen point; none when it lies outside the editor.
     std::optional<qsizetype> characterIndexForScreenPoint(const pf::Point& screenPoint) const;
     // The word around an index (none when the index is in no word).
     std::optional<pf::TextRange> wordRangeAtIndex(qsizetype index) const;
-    // The caret's rect in view points: where the pre-edit and the input method's candidates go.
+    // The caret's rect in the text's rect (view points): where the pre-edit and the candidates go.
     pf::Rect caretRect() const;
 
     // The pre-edit of an input method, not yet part of the text.
@@ -115,7 +122,12 @@ private:
     pf::Rect caretRectInContainer(qsizetype displayIndex) const;
     double containerWidth() const;
 
+    // A view point of the widget as a point of the text's rect.
+    pf::Point textPoint(const pf::Point& viewPoint) const { return {viewPoint.x - margin, viewPoint.y - margin}; }
+
     QPointer<Canvas> canvas_;
+    pf::Rect textFrame_;
+    bool pressPassedOn_ = false;
     pf::TextStorage storage_;
     qsizetype anchor_ = 0;
     qsizetype caret_ = 0;
