@@ -165,12 +165,19 @@ void CanvasFieldEditorTextView::deleteRange(pf::TextRange range)
 
 void CanvasFieldEditorTextView::didChangeText()
 {
-    update();
     if (canvas_)
         canvas_->textDidChange(*this);
     update();
+    scrollCaretToVisible();
     if (QInputMethod* im = QGuiApplication::inputMethod(); im && hasFocus())
         im->update(Qt::ImQueryAll);
+}
+
+void CanvasFieldEditorTextView::scrollCaretToVisible()
+{
+    // Typing or moving past the visible area scrolls the canvas along.
+    if (auto* superview = dynamic_cast<pf::View*>(parentWidget()); superview && isVisible())
+        superview->scrollRectToVisible(caretRect().offsetBy(textFrame_.x(), textFrame_.y()));
 }
 
 void CanvasFieldEditorTextView::selectionDidChange()
@@ -181,6 +188,7 @@ void CanvasFieldEditorTextView::selectionDidChange()
         typingAttributes_ = storage_.attributesAtIndex(from > 0 ? from - 1 : 0);
     }
     update();
+    scrollCaretToVisible();
     if (QInputMethod* im = QGuiApplication::inputMethod(); im && hasFocus())
         im->update(Qt::ImCursorRectangle | Qt::ImCursorPosition | Qt::ImAnchorPosition);
 }

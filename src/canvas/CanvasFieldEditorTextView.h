@@ -109,6 +109,7 @@ protected:
 
 private:
     void didChangeText();
+    void scrollCaretToVisible();
     void selectionDidChange();
     void moveCaretTo(qsizetype index, bool extend);
     qsizetype lineBoundary(qsizetype index, bool end) const;

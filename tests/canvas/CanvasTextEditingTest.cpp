@@ -496,3 +496,19 @@ TEST_F(CanvasTextEditingTest, DoubleClickTypeReturnAndTripleClickSelectsAWord)
     ASSERT_TRUE(canvas->isEditingText());
     EXPECT_EQ(editor().selectedRange(), (pf::TextRange{0, 5}));
 }
+
+TEST_F(CanvasTextEditingTest, TypingPastTheVisibleAreaScrollsTheCaretIntoView)
+{
+    page->setZoomScaleIndex(4); // 4: the page is larger than the view
+    endTurn();
+    auto shape = shapeWithText(pf::AttributedString(QStringLiteral("top"), attributes("Helvetica", 12)), {20, 20, 200, 40});
+    canvas->scrollPointToCenter(pf::Point(120, 40));
+    endTurn();
+    canvas->beginEditingTextIn(*shape);
+    key(Qt::Key_End);
+    for (int line = 0; line < 30; ++line)
+        key(Qt::Key_Return, Qt::AltModifier);
+    endTurn();
+    const pf::Rect caret = editor().caretRect().offsetBy(editor().textFrame().x(), editor().textFrame().y());
+    EXPECT_TRUE(canvas->visibleRect().contains(caret)) << caret.toQt().y() << " " << canvas->visibleRect().toQt().y();
+}
