@@ -498,8 +498,19 @@ std::optional<qsizetype> CanvasFieldEditorTextView::characterIndexForScreenPoint
 
 void CanvasFieldEditorTextView::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
 {
-    (void)dirtyRect;
     const pf::TextLayout& l = layout();
+    // Only the lines the dirty rect meets are drawn (a long text reaches far out of the visible area).
+    const double top = (dirtyRect.y() - margin) / scale_, bottom = (dirtyRect.y() + dirtyRect.height() - margin) / scale_;
+    pf::TextRange shown{0, 0};
+    bool anyLine = false;
+    for (const pf::LineFragment& f : l.lineFragments()) {
+        if (f.rect.y() + f.rect.height() < top - 1 || f.rect.y() > bottom + 1)
+            continue;
+        if (!anyLine)
+            shown.location = f.glyphRange.location;
+        shown.length = f.glyphRange.end() - shown.location;
+        anyLine = true;
+    }
     context.saveGState();
     context.translate(margin, margin);
     context.scale(scale_, scale_);
@@ -522,7 +533,8 @@ void CanvasFieldEditorTextView::drawRect(pf::GraphicsContext& context, const pf:
                 context.fillRect(pf::Rect(std::min(from->x, right), f.rect.y(), std::abs(right - from->x), f.rect.height()));
         }
     }
-    l.draw(context, l.glyphRange(), pf::Point());
+    if (anyLine)
+        l.draw(context, shown, pf::Point());
     if (!preedit_.isEmpty()) {
         // The pre-edit is underlined in its text colour.
         const pf::Rect r = l.boundingRectForGlyphRange({selected.location, preedit_.size()});
