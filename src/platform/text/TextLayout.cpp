@@ -3,6 +3,7 @@
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QCache>
+#include <QHash>
 #include <QGlyphRun>
 #include <QPainterPath>
 #include <QTextLayout>
@@ -627,6 +628,26 @@ std::vector<Path> TextLayout::glyphOutlines(TextRange glyphs, Point origin, cons
     return result;
 }
 
+namespace {
+
+// The font of a layout's glyph run at one pixel a point. Resizing a raw font clones its engine, and a new
+// engine starts with an empty glyph cache: done on every paint, every glyph would be rasterised again. The
+// clones are kept per layout engine (bounded; per thread, as engines are).
+QRawFont pointSizedFont(const QRawFont& layoutFont)
+{
+    thread_local QHash<QRawFont, QRawFont> clones;
+    if (const auto it = clones.constFind(layoutFont); it != clones.constEnd())
+        return it.value();
+    if (clones.size() >= 512)
+        clones.clear();
+    QRawFont raw = layoutFont;
+    raw.setPixelSize(layoutFont.pixelSize() / k);
+    clones.insert(layoutFont, raw);
+    return raw;
+}
+
+} // namespace
+
 std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point origin) const
 {
     std::vector<PaintRun> result;
@@ -649,8 +670,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
                 continue;
             const double rise = run.attributes.baselineOffset.value_or(0);
             for (const QGlyphRun& qrun : s.layout.glyphRuns(da, db - da)) {
-                QRawFont raw = qrun.rawFont();
-                raw.setPixelSize(raw.pixelSize() / k);
+                const QRawFont raw = pointSizedFont(qrun.rawFont());
                 QList<QPointF> positions = qrun.positions();
                 for (QPointF& p : positions)
                     p = QPointF(origin.x + p.x() / k, origin.y + f.baseline + p.y() / k - rise);
