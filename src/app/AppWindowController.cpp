@@ -116,11 +116,16 @@ void AppWindowController::buildMainMenu()
     });
 
     auto* edit = menuBar_->addMenu(tr("&Edit"));
+    // An in-place text edit ends first: its undo group closes, and the edit becomes the step undone.
     addCommand(edit, "undo", tr("Undo"), QKeySequence::Undo, [this] {
+        if (Canvas* canvas = canvasView())
+            canvas->stopEditingText();
         if (pf::UndoManager* undo = windowUndoManager())
             undo->undo();
     });
     addCommand(edit, "redo", tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] {
+        if (Canvas* canvas = canvasView())
+            canvas->stopEditingText();
         if (pf::UndoManager* undo = windowUndoManager())
             undo->redo();
     });
@@ -173,8 +178,12 @@ void AppWindowController::validateMenuItems()
     pf::UndoManager* undo = windowUndoManager();
     if (QAction* a = menuAction("revert"))
         a->setEnabled(document && document->canRevert() && document->isDocumentEdited());
+    Canvas* editing = canvasView();
+    if (editing && !editing->isEditingText())
+        editing = nullptr;
     if (QAction* a = menuAction("undo")) {
-        a->setEnabled(undo && undo->canUndo());
+        // An in-place edit is undoable once it ends, which Undo does first.
+        a->setEnabled(undo && (undo->canUndo() || editing));
         a->setText(undo ? undo->undoMenuItemTitle() : tr("Undo"));
     }
     if (QAction* a = menuAction("redo")) {

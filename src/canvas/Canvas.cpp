@@ -1,4 +1,5 @@
 #include "canvas/Canvas.h"
+#include "canvas/CanvasFieldEditorTextView.h"
 
 #include "geometry/QVColor.h"
 #include "manipulators/Manipulator.h"
@@ -52,6 +53,10 @@ Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
 Canvas::~Canvas()
 {
     delayed_.cancelPreviousPerformRequests();
+    // An edit in progress keeps its text and closes its undo group; the editor goes with the canvas.
+    stopEditingText();
+    if (fieldEditor_)
+        fieldEditor_->setCanvas(nullptr);
     // A tool's undo group closes with it; nothing else of the tool's ending applies to a canvas going.
     if (toolUndoGroup_ && toolUndoManager_)
         toolUndoManager_->endUndoGrouping(*toolUndoGroup_);

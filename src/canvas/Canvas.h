@@ -32,6 +32,7 @@
 #include <vector>
 
 class CanvasEffectCache;
+class CanvasFieldEditorTextView;
 class Connection;
 class CanvasShapeIndex;
 class Composition;
@@ -43,6 +44,8 @@ class Shape;
 class ToolTip;
 
 namespace pf {
+class Font;
+class FontPanel;
 class Menu;
 class MenuItem;
 }
@@ -164,9 +167,9 @@ public:
     std::int64_t activeHandle() const;
 
     // ---- seams filled by later work ----
-    // The in-place text editor; none yet.
-    virtual bool isEditingText() const { return false; }
-    virtual void stopEditingText() {}
+    // The in-place text editor runs (CanvasTextEditing.cpp).
+    virtual bool isEditingText() const;
+    virtual void stopEditingText();
     // The rulers' zero point on the page's ruler origin corner (CanvasRulers.cpp).
     virtual void updateRulersOrigin();
     // The grid follows the page's zoom, grid and metrics (CanvasDrawing.cpp).
@@ -505,7 +508,30 @@ public:
     void setDragCopy(bool on) { dragCopy_ = on; }
     bool wantsSnap() const override { return wantsSnap_; }
     void setWantsSnap(bool on) { wantsSnap_ = on; }
-    void beginEditingTextIn(Shape& shape) override { (void)shape; }
+    void beginEditingTextIn(Shape& shape) override;
+
+    // ---- in-place text editing (CanvasTextEditing.cpp) ----
+    // The editor laid over a shape whose text is edited; made on first use and kept between edits.
+    CanvasFieldEditorTextView& fieldEditor();
+    bool hasFieldEditor() const { return fieldEditor_ != nullptr; }
+    // The shape being edited, or null.
+    Shape* textEditingShape() const { return textEditingShape_.get(); }
+    // The editor draws at the zoom: the scale goes to it as a factor of the one it has.
+    void scaleFieldEditorBy(double scale);
+    double lastFieldEditorScale() const { return lastFieldEditorScale_; }
+    const pf::Rect& lastFieldEditorRect() const { return lastFieldEditorRect_; }
+    // The editor's text changed: written to the edited shape (inside the edit's undo group), the editor
+    // refitted to the text's new band.
+    void textDidChange(CanvasFieldEditorTextView& editor);
+    // Return, Alt+Return, Tab, Alt+Tab and Escape as the preference and the canvas want them; answers
+    // whether the command was handled.
+    bool textViewDoCommandBySelector(CanvasFieldEditorTextView& editor, const QString& command);
+    // The font panel's change applied to the remembered font, which every selected shape takes.
+    void changeFont(const pf::FontPanel& sender);
+    // A group passes the font to its children (recursively); other shapes take it over their whole text.
+    void setFontOnShape(const pf::Font& font, Shape& shape);
+    // The third click of a series: the word under the point is selected in the editor.
+    void performTripleClickInFieldEditor(const pf::Event& event);
 
 protected:
     bool event(QEvent* e) override;
@@ -608,4 +634,12 @@ private:
     mutable std::shared_ptr<CanvasEffectCache> effectCache_;
     DrawingStats drawingStats_;
     bool usesShapeIndex_ = true;
+
+    // ---- in-place text editing ----
+    // A child of the canvas (deleted with it), hidden between edits.
+    CanvasFieldEditorTextView* fieldEditor_ = nullptr;
+    std::shared_ptr<Shape> textEditingShape_;
+    std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>> textUndoGroup_;
+    pf::Rect lastFieldEditorRect_;
+    double lastFieldEditorScale_ = 0;
 };

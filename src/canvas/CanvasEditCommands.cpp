@@ -6,6 +6,7 @@
 // command that removes the selected shapes to replace them (cut, the Boolean and path commands, convert)
 // is off while a selected shape is grouped; copying and duplicating stay on.
 #include "canvas/Canvas.h"
+#include "platform/kit/Panels.h"
 
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
@@ -386,6 +387,8 @@ void Canvas::registerEditActions()
         setAction(QString::fromLatin1(name), [this, command = command](const pf::MenuItem*) { (this->*command)(); });
     // The application's Hide item carries its own tag.
     setAction(QStringLiteral("hide:"), [this](const pf::MenuItem* sender) { hide(sender ? int(sender->tag()) : 0); });
+    // The font panel's choice, sent to the canvas of the main window (CanvasTextEditing.cpp).
+    setAction(QStringLiteral("changeFont:"), [this](const pf::MenuItem*) { changeFont(pf::FontPanel::shared()); });
     // The item names the shape.
     setAction(QStringLiteral("selectShape:"), [this](const pf::MenuItem* sender) {
         if (sender)

@@ -166,11 +166,15 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
                 return;
             }
         } else {
-            // A triple click selects a word in the text editor; the editor comes with in-place editing.
+            // A triple click selects the word under the point in the text editor.
             killDrag_ = true;
+            if (e.clickCount == 3)
+                performTripleClickInFieldEditor(e);
             return;
         }
     }
+    // A click on the canvas ends an in-place edit, as the canvas takes the keys back.
+    stopEditingText();
     setFocus(Qt::MouseFocusReason);
     beginDragAtPoint(e.location);
     if (dragScroll_) {

@@ -7,6 +7,7 @@
 #include "app/DocumentTypes.h"
 #include "app/OAPreferenceController.h"
 #include "canvas/Canvas.h"
+#include "canvas/CanvasFieldEditorTextView.h"
 #include "canvas/CanvasViewController.h"
 #include "canvas/MouseStrategy.h"
 #include "controls/ControlKinds.h"
@@ -14,6 +15,8 @@
 #include "model/Composition.h"
 #include "model/Metrics.h"
 #include "model/Rectangle.h"
+#include "model/Shape.h"
+#include "model/ShapeClass.h"
 #include "model/UserDefaults.h"
 #include "palettes/InspectorViewController.h"
 #include "platform/docs/DocumentController.h"
@@ -561,3 +564,28 @@ TEST_F(DocumentWindowTest, TheInspectorTakesItsRegionAndFollowsTheSelection)
 }
 
 } // namespace
+
+TEST_F(DocumentWindowTest, UndoDuringAnInPlaceEditEndsItAndTakesTheWholeEditBack)
+{
+    AppWindowController& window = openFixture();
+    Canvas* canvas = window.canvasView();
+    ASSERT_NE(canvas, nullptr);
+    pf::UndoManager* undo = window.windowUndoManager();
+    const ShapeClass* kind = pf::ClassRegistry::shared().lookup<ShapeClass>(QStringLiteral("Rectangle"));
+    ASSERT_NE(kind, nullptr);
+    auto shape = kind->newShape(pf::Rect(40, 40, 160, 60));
+    canvas->composition()->addShape(shape);
+    pf::drainMainQueue();
+    const QString before = shape->attributedText() ? shape->attributedText()->string() : QString();
+
+    canvas->beginEditingTextIn(*shape);
+    canvas->fieldEditor().insertText(QStringLiteral("typed"));
+    pf::drainMainQueue();
+    ASSERT_TRUE(canvas->isEditingText());
+    window.menuAction("undo")->trigger();
+    EXPECT_FALSE(canvas->isEditingText());
+    EXPECT_EQ(shape->attributedText() ? shape->attributedText()->string() : QString(), before);
+    window.menuAction("redo")->trigger();
+    EXPECT_EQ(shape->attributedText()->string(), QStringLiteral("typed"));
+    EXPECT_FALSE(undo->hasExplicitGroup());
+}

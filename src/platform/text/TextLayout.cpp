@@ -3,6 +3,7 @@
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QCache>
+#include <QHash>
 #include <QGlyphRun>
 #include <QPainterPath>
 #include <QTextLayout>
@@ -527,6 +528,53 @@ Point TextLayout::locationForGlyph(qsizetype glyph) const
     return {x - f.rect.x(), f.baseline - f.rect.y()};
 }
 
+std::optional<TextLayout::Caret> TextLayout::caretForCharacterIndex(qsizetype index) const
+{
+    const qsizetype length = text_.length();
+    if (index < 0 || index > length)
+        return std::nullopt;
+    if (index == length && extraUsedRect_.height() > 0)
+        return Caret{extraUsedRect_.x(), Rect(0, extraUsedRect_.y(), containerSize_.width, extraUsedRect_.height())};
+    // The line holding the character; the end of the text stands at the end of the last line.
+    int line = lineFragmentIndexForGlyph(index);
+    if (line < 0) {
+        if (lines_.empty() || index != length || lines_.back().glyphRange.end() != length)
+            return std::nullopt;
+        line = int(lines_.size()) - 1;
+    }
+    const LineFragment& f = lines_[size_t(line)];
+    const Segment& s = *segments_[size_t(lineSegment_[size_t(line)])];
+    const QTextLine qtLine = s.layout.lineAt(lineQtIndex_[size_t(line)]);
+    const qsizetype local = std::clamp(index - s.start, qsizetype(0), s.length);
+    return Caret{qtLine.cursorToX(s.displayIndex(local, false)) / k, f.rect};
+}
+
+qsizetype TextLayout::characterIndexForPoint(Point p) const
+{
+    if (lines_.empty())
+        return 0;
+    const LineFragment& last = lines_.back();
+    if (extraUsedRect_.height() > 0 && p.y >= last.rect.y() + last.rect.height())
+        return text_.length();
+    size_t line = 0;
+    while (line + 1 < lines_.size() && p.y >= lines_[line].rect.y() + lines_[line].rect.height())
+        ++line;
+    const LineFragment& f = lines_[line];
+    const Segment& s = *segments_[size_t(lineSegment_[line])];
+    const QTextLine qtLine = s.layout.lineAt(lineQtIndex_[line]);
+    const int display = qtLine.xToCursor(p.x * k, QTextLine::CursorBetweenCharacters);
+    // Display indexes of a truncated line map back to the hidden middle's start.
+    qsizetype local = display;
+    if (s.truncated && display > s.head)
+        local = display <= s.head + 1 ? s.head : display - s.head - 1 + (s.length - s.tail);
+    const qsizetype index = std::clamp(s.start + local, f.glyphRange.location, f.glyphRange.end());
+    // A line's closing paragraph break is not a place to stand before.
+    if (index == f.glyphRange.end() && index > f.glyphRange.location && index <= text_.length()
+        && isParagraphSeparator(text_.string()[index - 1].unicode()))
+        return index - 1;
+    return index;
+}
+
 Path TextLayout::outlineForGlyph(qsizetype glyph) const
 {
     return pathFromQt(layoutOutline(glyph), QTransform::fromScale(1 / k, 1 / k));
@@ -580,6 +628,26 @@ std::vector<Path> TextLayout::glyphOutlines(TextRange glyphs, Point origin, cons
     return result;
 }
 
+namespace {
+
+// The font of a layout's glyph run at one pixel a point. Resizing a raw font clones its engine, and a new
+// engine starts with an empty glyph cache: done on every paint, every glyph would be rasterised again. The
+// clones are kept per layout engine (bounded; per thread, as engines are).
+QRawFont pointSizedFont(const QRawFont& layoutFont)
+{
+    thread_local QHash<QRawFont, QRawFont> clones;
+    if (const auto it = clones.constFind(layoutFont); it != clones.constEnd())
+        return it.value();
+    if (clones.size() >= 512)
+        clones.clear();
+    QRawFont raw = layoutFont;
+    raw.setPixelSize(layoutFont.pixelSize() / k);
+    clones.insert(layoutFont, raw);
+    return raw;
+}
+
+} // namespace
+
 std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point origin) const
 {
     std::vector<PaintRun> result;
@@ -602,8 +670,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
                 continue;
             const double rise = run.attributes.baselineOffset.value_or(0);
             for (const QGlyphRun& qrun : s.layout.glyphRuns(da, db - da)) {
-                QRawFont raw = qrun.rawFont();
-                raw.setPixelSize(raw.pixelSize() / k);
+                const QRawFont raw = pointSizedFont(qrun.rawFont());
                 QList<QPointF> positions = qrun.positions();
                 for (QPointF& p : positions)
                     p = QPointF(origin.x + p.x() / k, origin.y + f.baseline + p.y() / k - rise);

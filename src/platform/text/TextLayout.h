@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace pf {
@@ -62,6 +63,18 @@ public:
     Rect boundingRectForGlyphRange(TextRange glyphs) const;
     // A glyph's origin relative to its fragment's origin (x along the line, y at the baseline).
     Point locationForGlyph(qsizetype glyph) const;
+    // The insertion point before a character (0 to the text's length) for an editor: its x in the container
+    // and the line it stands on. A text ending in a paragraph break puts the end on the empty line after it;
+    // an empty text, or a layout whose lines do not reach the index, answers no caret.
+    struct Caret {
+        double x = 0;
+        Rect line;
+    };
+    std::optional<Caret> caretForCharacterIndex(qsizetype index) const;
+    // The character boundary nearest to a point of the container: the line at its height (the first above
+    // all lines, the last below them), the boundary nearest to its x on that line.
+    qsizetype characterIndexForPoint(Point p) const;
+
     // The outline of one glyph about its origin, in points, y down; empty when it draws nothing.
     Path outlineForGlyph(qsizetype glyph) const;
     // The outlines of a range, each transformed by the text matrix about its glyph origin and placed at

@@ -1,0 +1,174 @@
+"""The real editor under a private X server, for the end-to-end scripts of this folder.
+
+A Session copies a sample package to a temporary folder, starts Xvfb and the editor on the copy with fresh
+settings, finds its window, and sends real input through xdotool. Every wait has a deadline; everything
+started is killed by its PID when the session ends.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+DEADLINE = 30.0
+NAME = os.path.basename(sys.argv[0]).removesuffix(".py")
+
+
+def fail(message):
+    print(f"{NAME}: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(what, probe, deadline=DEADLINE):
+    end = time.monotonic() + deadline
+    while time.monotonic() < end:
+        result = probe()
+        if result:
+            return result
+        time.sleep(0.05)
+    fail(f"timed out after {deadline:.0f} s waiting for {what}")
+
+
+def free_display():
+    for n in range(90, 200):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    fail("no free X display number")
+
+
+class Session:
+    def __init__(self, program, sample):
+        for tool in ("Xvfb", "xdotool"):
+            if not shutil.which(tool):
+                fail(f"{tool} is not installed (scripts/setup installs it)")
+        self.program = os.path.abspath(program)
+        self.work = tempfile.mkdtemp(prefix="quorvel-e2e-")
+        self.started = []
+        self.copy = os.path.join(self.work, os.path.basename(os.path.abspath(sample).rstrip("/")))
+        shutil.copytree(sample, self.copy, symlinks=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        for process in reversed(self.started):
+            if process.poll() is None:
+                process.send_signal(signal.SIGKILL)
+                process.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+        return False
+
+    def start(self):
+        """Starts the server and the editor; answers the window's id and centre."""
+        display = free_display()
+        env = dict(os.environ)
+        env.pop("QT_QPA_PLATFORM", None)
+        work = self.work
+        env.update(DISPLAY=f":{display}", XDG_CONFIG_HOME=os.path.join(work, "config"),
+                   XDG_DATA_HOME=os.path.join(work, "data"), XDG_CACHE_HOME=os.path.join(work, "cache"),
+                   XDG_RUNTIME_DIR=os.path.join(work, "runtime"), QT_QPA_PLATFORM="xcb")
+        # The X keyboard library reads within the lengths it is given but past the strings' ends, which the
+        # sanitizer's strict string checks stop the program for.
+        env["ASAN_OPTIONS"] = ":".join(o for o in env.get("ASAN_OPTIONS", "").split(":")
+                                       if o and not o.startswith("strict_string_checks"))
+        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        self.env = env
+        server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.started.append(server)
+        wait_for("the X server", lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"))
+        self.editor = subprocess.Popen([self.program, self.copy], env=env, stdout=subprocess.PIPE,
+                                       stderr=subprocess.STDOUT)
+        self.started.append(self.editor)
+
+        def window():
+            if self.editor.poll() is not None:
+                fail(f"quorvel exited with status {self.editor.returncode} before showing its window:\n"
+                     + self.editor.stdout.read().decode(errors="replace"))
+            ids = self.xdotool("search", "--onlyvisible", "--name", "Sample", check=False).split()
+            return ids[0] if ids else None
+
+        self.win = wait_for("a window titled \"Sample\"", window)
+        geometry = dict(line.split("=", 1) for line in
+                        self.xdotool("getwindowgeometry", "--shell", self.win).splitlines() if "=" in line)
+        x, y = int(geometry["X"]), int(geometry["Y"])
+        width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
+        self.xdotool("windowactivate", "--sync", self.win, check=False)
+        return x + width // 2, y + height // 2
+
+    def xdotool(self, *args, check=True):
+        result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=DEADLINE)
+        if check and result.returncode != 0:
+            why = f"xdotool {' '.join(args)} failed: {result.stderr.strip()}"
+            if len(self.started) > 1 and self.started[1].poll() is not None:
+                why += (f"\nquorvel had exited with status {self.started[1].returncode}:\n"
+                        + self.started[1].stdout.read().decode(errors="replace"))
+            fail(why)
+        return result.stdout.strip()
+
+    def draw_rectangle(self, cx, cy, dx, dy):
+        """The rectangle tool's key, then a drag from the point by (dx, dy) in ten steps."""
+        self.xdotool("mousemove", "--sync", str(cx), str(cy))
+        self.xdotool("click", "1")  # focus the canvas
+        self.xdotool("key", "--window", self.win, "r")
+        time.sleep(0.2)  # the tool key travels as a notice on the next turn
+        self.xdotool("mousemove", "--sync", str(cx), str(cy))
+        self.xdotool("mousedown", "1")
+        for step in range(1, 11):
+            self.xdotool("mousemove", "--sync", str(cx + dx * step // 10), str(cy + dy * step // 10))
+        self.xdotool("mouseup", "1")
+        time.sleep(0.2)
+
+    def screen_dump(self):
+        """The whole screen as xwd data, or None without xwd (converting is slow: convert after the run)."""
+        if not shutil.which("xwd"):
+            print(f"{NAME}: xwd is not installed (x11-utils); no screenshot", file=sys.stderr)
+            return None
+        shot = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=DEADLINE)
+        return shot.stdout if shot.returncode == 0 else None
+
+    def save_and_quit(self, saved):
+        """Ctrl+S, waits until saved() holds, Ctrl+Q, and checks the exit status."""
+        self.xdotool("key", "--window", self.win, "ctrl+s")
+        wait_for("the save", saved)
+        # The window may go while xdotool still sends the key's release: the exit status tells.
+        self.xdotool("key", "--window", self.win, "ctrl+q", check=False)
+        try:
+            status = self.editor.wait(timeout=DEADLINE)
+        except subprocess.TimeoutExpired:
+            fail("quorvel did not quit after Ctrl+Q")
+        if status != 0:
+            fail(f"quorvel exited with status {status}:\n" + self.editor.stdout.read().decode(errors="replace"))
+
+
+def convert_xwd(data, path):
+    """Writes a 24- or 32-bit xwd dump of the screen as a PNG (no image tools needed)."""
+    import struct
+    import zlib
+    fields = struct.unpack(">25I", data[:100])
+    header_size, width, height = fields[0], fields[4], fields[5]
+    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
+    step = bits_per_pixel // 8
+    if bits_per_pixel not in (24, 32) or bytes_per_line < width * step:
+        print(f"{NAME}: the screen dump has {bits_per_pixel} bits a pixel; no screenshot", file=sys.stderr)
+        return
+    pixels = data[header_size + 12 * ncolors:]
+    rows = []
+    for row in range(height):
+        line = pixels[row * bytes_per_line: row * bytes_per_line + width * step]
+        out = bytearray(b"\0")
+        for i in range(0, len(line), step):
+            # Least significant byte first: blue, green, red; else the other way round.
+            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else \
+                (line[i + step - 1], line[i + step - 2], line[i + step - 3])
+            out += bytes((r, g, b))
+        rows.append(bytes(out))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(b"".join(rows), 6)) + chunk(b"IEND", b""))
