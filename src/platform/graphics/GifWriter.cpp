@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -29,17 +30,24 @@ Rgb overWhite(QRgb pixel)
 
 std::uint32_t key(const Rgb& c) { return std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | std::uint32_t(c.b); }
 
-// The palette nearest to a colour, looked up once per 5-bit cell of colour space and then remembered.
+// The palette entry nearest to a colour: a colour of the palette is its own entry; any other is looked
+// up once per 6-bit cell of colour space and then remembered.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<Rgb>& palette) : palette_(palette) { cache_.fill(-1); }
+    explicit NearestColour(const std::vector<Rgb>& palette) : palette_(palette), cache_(64 * 64 * 64, -1)
+    {
+        for (std::size_t i = 0; i < palette_.size(); ++i)
+            exact_.emplace(key(palette_[i]), int(i));
+    }
 
     int operator()(const Rgb& c)
     {
-        const std::size_t cell = std::size_t(c.r >> 3) << 10 | std::size_t(c.g >> 3) << 5 | std::size_t(c.b >> 3);
+        if (const auto it = exact_.find(key(c)); it != exact_.end())
+            return it->second;
+        const std::size_t cell = std::size_t(c.r >> 2) << 12 | std::size_t(c.g >> 2) << 6 | std::size_t(c.b >> 2);
         int& found = cache_[cell];
         if (found < 0) {
-            const Rgb centre{(c.r & ~7) + 4, (c.g & ~7) + 4, (c.b & ~7) + 4};
+            const Rgb centre{(c.r & ~3) + 2, (c.g & ~3) + 2, (c.b & ~3) + 2};
             int best = 0, bestDistance = INT32_MAX;
             for (std::size_t i = 0; i < palette_.size(); ++i) {
                 const int dr = palette_[i].r - centre.r, dg = palette_[i].g - centre.g, db = palette_[i].b - centre.b;
@@ -56,34 +64,57 @@ public:
 
 private:
     const std::vector<Rgb>& palette_;
-    std::array<int, 32 * 32 * 32> cache_{};
+    std::unordered_map<std::uint32_t, int> exact_;
+    std::vector<int> cache_;
 };
 
-// A median-cut palette of at most size colours from a sample of the opaque pixels.
+// A palette of at most size colours from a sample of the opaque pixels: the colours that cover large
+// areas (backgrounds, fills, text) exactly, so they print clean, then a median cut of the rest.
 std::vector<Rgb> quantisedPalette(const QImage& image, bool transparent, int size)
 {
     const std::int64_t pixels = std::int64_t(image.width()) * image.height();
     const std::int64_t step = std::max<std::int64_t>(1, pixels / (512 * 1024));
-    std::vector<GifByteType> red, green, blue;
+    std::vector<Rgb> samples;
+    std::unordered_map<std::uint32_t, std::int64_t> counts;
     for (std::int64_t i = 0; i < pixels; i += step) {
         const QRgb pixel = reinterpret_cast<const QRgb*>(image.constScanLine(int(i / image.width())))[i % image.width()];
         if (isClear(pixel, transparent))
             continue;
-        const Rgb c = overWhite(pixel);
-        red.push_back(GifByteType(c.r));
-        green.push_back(GifByteType(c.g));
-        blue.push_back(GifByteType(c.b));
+        samples.push_back(overWhite(pixel));
+        ++counts[key(samples.back())];
     }
     std::vector<Rgb> palette;
+    if (samples.empty())
+        return palette;
+    std::vector<std::pair<std::int64_t, std::uint32_t>> frequent;
+    const std::int64_t large = std::max<std::int64_t>(2, std::int64_t(samples.size()) / 200);
+    for (const auto& [colour, count] : counts)
+        if (count >= large)
+            frequent.emplace_back(count, colour);
+    std::sort(frequent.rbegin(), frequent.rend());
+    frequent.resize(std::min<std::size_t>(frequent.size(), std::size_t(size / 2)));
+    std::unordered_map<std::uint32_t, bool> fixed;
+    for (const auto& [count, colour] : frequent) {
+        palette.push_back({int(colour >> 16 & 0xff), int(colour >> 8 & 0xff), int(colour & 0xff)});
+        fixed[colour] = true;
+    }
+
+    std::vector<GifByteType> red, green, blue;
+    for (const Rgb& c : samples)
+        if (!fixed.count(key(c))) {
+            red.push_back(GifByteType(c.r));
+            green.push_back(GifByteType(c.g));
+            blue.push_back(GifByteType(c.b));
+        }
     if (red.empty())
         return palette;
     std::vector<GifByteType> mapped(red.size());
     std::vector<GifColorType> colours(256);
-    int count = size;
+    int count = size - int(palette.size());
     if (GifQuantizeBuffer(unsigned(red.size()), 1, &count, red.data(), green.data(), blue.data(), mapped.data(),
                           colours.data()) != GIF_OK)
         return palette;
-    for (int i = 0; i < std::min(count, size); ++i)
+    for (int i = 0; i < count && int(palette.size()) < size; ++i)
         palette.push_back({colours[std::size_t(i)].Red, colours[std::size_t(i)].Green, colours[std::size_t(i)].Blue});
     return palette;
 }
