@@ -33,6 +33,7 @@
 #include <vector>
 
 class Composition;
+class Shape;
 class CompositionPrintView;
 class ExportAccessory;
 class ExportPanel;
@@ -86,6 +87,11 @@ public:
     // The pixel size a bitmap export of the size in points at the scale renders, and whether it may.
     static QSize exportPixelSize(const pf::Size& points, double scale);
     static bool isExportablePixelSize(const QSize& pixels);
+    // The bytes of a bitmap export of the object (on a page in exporting state) at the scale: refused with
+    // a failure text, before any pixel is made, beyond the largest exportable size.
+    static std::optional<QByteArray> bitmapExportData(Shape& object, double scale, std::int64_t type, bool alpha,
+                                                      std::int64_t compressionMethod, float compressionFactor,
+                                                      QString* failure);
     // Shows the export panel (through the export panel presenter) and exports what it answers.
     void doExport();
     // The panel's answer: the chosen file, nothing when cancelled.

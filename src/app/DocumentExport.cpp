@@ -407,25 +407,8 @@ void Document::exportPanelDidEnd(const std::optional<QString>& chosenPath)
         if (!object) {
             failure = tr("Nothing is selected.");
         } else if (isBitmapType(type)) {
-            const QSize pixels = exportPixelSize(object->renderRect().size, scale);
-            if (!isExportablePixelSize(pixels)) {
-                failure = tr("The image would be %1 by %2 pixels, more than can be exported (%3 pixels a side and %4 "
-                             "million pixels). Choose a smaller zoom.")
-                              .arg(pixels.width())
-                              .arg(pixels.height())
-                              .arg(MaxExportSide)
-                              .arg(MaxExportPixels / 1000000);
-            } else {
-                const pf::Image image = object->renderedImageAtScale(scale);
-                const QImage bitmap = image.bitmapCount() > 0 ? image.bitmap(0) : QImage();
-                const QByteArray bytes = bitmap.isNull() ? QByteArray()
-                                                         : encodedImage(bitmap, type, exportAlphaEnabled,
-                                                                        exportCompressionMethod, exportCompressionFactor);
-                if (bytes.isEmpty())
-                    failure = tr("The image could not be encoded.");
-                else
-                    data = bytes;
-            }
+            data = bitmapExportData(*object, scale, type, exportAlphaEnabled, exportCompressionMethod,
+                                    exportCompressionFactor, &failure);
         } else {
             state.restoreFill();
             data = PDFDataForMultiPageDocument(exportAllPages, scale);
@@ -443,6 +426,33 @@ void Document::exportPanelDidEnd(const std::optional<QString>& chosenPath)
         pf::logMessage(QStringLiteral("%1").arg(QStringLiteral("Export to \"%1\" failed: %2").arg(path, failure)));
         pf::runAlert(pf::Alert{tr("Could not export image"), failure, {tr("OK")}});
     }
+}
+
+std::optional<QByteArray> Document::bitmapExportData(Shape& object, double scale, std::int64_t type, bool alpha,
+                                                    std::int64_t compressionMethod, float compressionFactor,
+                                                    QString* failure)
+{
+    const QSize pixels = exportPixelSize(object.renderRect().size, scale);
+    if (!isExportablePixelSize(pixels)) {
+        if (failure)
+            *failure = tr("The image would be %1 by %2 pixels, more than can be exported (%3 pixels a side and %4 "
+                          "million pixels). Choose a smaller zoom.")
+                           .arg(pixels.width())
+                           .arg(pixels.height())
+                           .arg(MaxExportSide)
+                           .arg(MaxExportPixels / 1000000);
+        return std::nullopt;
+    }
+    const pf::Image image = object.renderedImageAtScale(scale);
+    const QImage bitmap = image.bitmapCount() > 0 ? image.bitmap(0) : QImage();
+    const QByteArray bytes =
+        bitmap.isNull() ? QByteArray() : encodedImage(bitmap, type, alpha, compressionMethod, compressionFactor);
+    if (bytes.isEmpty()) {
+        if (failure)
+            *failure = tr("The image could not be encoded.");
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 // ---- PDF ----

@@ -10,6 +10,7 @@
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "model/FilterSpec.h"
 #include "model/Metrics.h"
 #include "model/Rectangle.h"
 #include "model/UserDefaults.h"
@@ -439,6 +440,39 @@ TEST_F(ExportTest, AStoredTypeWithoutAnEncoderExportsPng)
         }
         EXPECT_EQ(QImageReader(chosen + QStringLiteral(".png")).format(), "png") << stored;
     }
+}
+
+TEST_F(ExportTest, FilteredShapesAreFilteredAtTheExportsOwnDensity)
+{
+    // A filtered square whose left edge falls inside a point: filtered at one pixel a point and enlarged,
+    // the edge would be a two-pixel smear; filtered at the export's two pixels a point it is a clean step.
+    auto sepia = FilterSpec::filterSpec();
+    sepia->setType(3);
+    sepia->setEnabled(true);
+    auto filtered = addSquare(*page, pf::Rect(100.5, 60, 60, 60), pf::Color{1, 0, 0, 1});
+    filtered->setContentFilterSpecs({sepia});
+    window->canvasView()->selectNone();
+    window->windowUndoManager()->removeAllActions();
+    const QString chosen = dir.filePath(QStringLiteral("filtered.png"));
+    {
+        auto panel = choosing({Document::ExportPNG, 2, false, false}, chosen);
+        document->exportDocument();
+    }
+    const QImage image = QImage(chosen).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(image.isNull());
+    const int row = 180;
+    const QColor inside = image.pixelColor(260, row);
+    ASSERT_NE(inside, QColor(Qt::white));
+    int between = 0;
+    for (int x = 190; x < 215; ++x) {
+        const QColor c = image.pixelColor(x, row);
+        if (c != QColor(Qt::white) && !near(c, inside, 3))
+            ++between;
+    }
+    EXPECT_LE(between, 1);
+    // The shape's own kept picture is the screen's, untouched by the export.
+    EXPECT_EQ(filtered->filteredContentImage().size(), filtered->offscreenImageSize());
+    EXPECT_EQ(filtered->filteredContentImage().bitmap(0).width(), int(filtered->offscreenImageSize().width));
 }
 
 TEST_F(ExportTest, TheFileMenuReachesExportAndExportSelection)
