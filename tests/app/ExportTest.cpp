@@ -178,14 +178,16 @@ TEST_F(ExportTest, EachBitmapFormatDecodesAtTheZoomedSizeOnItsBackground)
             const QSize expected(int(std::ceil(401 * zoom)), int(std::ceil(201 * zoom)));
             EXPECT_EQ(image.size(), expected);
             // TIFF is written uncompressed: four bytes a pixel at least.
-            if (c.type == Document::ExportTIFF)
+            if (c.type == Document::ExportTIFF) {
                 EXPECT_GE(QFileInfo(path).size(), qint64(expected.width()) * expected.height() * 4);
+            }
             EXPECT_EQ(sizeLabel, QStringLiteral("(%1 x %2 px)").arg(expected.width()).arg(expected.height()));
             const QColor corner = image.pixelColor(1, 1);
-            if (c.keepsAlpha)
+            if (c.keepsAlpha) {
                 EXPECT_EQ(corner.alpha(), 0);
-            else
+            } else {
                 EXPECT_TRUE(near(corner, Qt::white, c.tolerance)) << corner.name(QColor::HexArgb).toStdString();
+            }
             // Each square where the zoom puts it: the red one top left, the blue one bottom right.
             EXPECT_TRUE(near(image.pixelColor(int(30 * zoom), int(30 * zoom)), Qt::red, c.tolerance));
             EXPECT_TRUE(near(image.pixelColor(int(361 * zoom), int(171 * zoom)), Qt::blue, c.tolerance));
@@ -220,17 +222,19 @@ TEST_F(ExportTest, PdfHoldsTheShownPageOrEveryPageEachWithItsOwnMediaBox)
         const auto sizes = pdftools::pageSizes(pdf);
         ASSERT_EQ(sizes.size(), all ? 2u : 1u);
         EXPECT_EQ(sizes[0], QSizeF(802, 402));
-        if (all)
+        if (all) {
             EXPECT_EQ(sizes[1], QSizeF(600, 1000));
+        }
         // On white (no transparency asked), the squares where the zoom puts them, y down.
         const QImage first = pdftools::renderedPage(pdf, 1, dir.filePath(QStringLiteral("first")));
         ASSERT_FALSE(first.isNull());
         EXPECT_EQ(first.pixelColor(3, 3), QColor(Qt::white));
         EXPECT_EQ(first.pixelColor(60, 60), QColor(Qt::red));
         EXPECT_EQ(first.pixelColor(722, 342), QColor(Qt::blue));
-        if (all)
+        if (all) {
             EXPECT_EQ(pdftools::renderedPage(pdf, 2, dir.filePath(QStringLiteral("second"))).pixelColor(250, 850),
                       QColor(Qt::green));
+        }
         expectPageAsBefore({});
         EXPECT_EQ(second->overrideZoomScale(), 0);
         EXPECT_FALSE(second->isExporting());

@@ -40,8 +40,9 @@ TEST(GifWriterTest, FlatColoursStayExactWithOneTransparentIndex)
         EXPECT_EQ(back.pixelColor(3, 3), QColor(200, 30, 60));
         const QColor corner = back.pixelColor(29, 0);
         EXPECT_EQ(corner.alpha(), c.clear.alpha());
-        if (c.clear.alpha() > 0)
+        if (c.clear.alpha() > 0) {
             EXPECT_EQ(corner, c.clear);
+        }
         EXPECT_EQ(back.pixelColor(20, 15), QColor(127, 127, 255));
     }
 }
