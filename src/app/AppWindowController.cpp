@@ -110,6 +110,27 @@ void AppWindowController::buildMainMenu()
             pf::runAlert({tr("The document could not be reverted."), error, {}});
     });
     file->addSeparator();
+    // Export and printing act on this window's document (Document's export and print commands).
+    const auto appDocument = [this] { return dynamic_cast<Document*>(TKMainWindowController::document()); };
+    addCommand(file, "export", tr("Export…"), QKeySequence(Qt::CTRL | Qt::Key_E), [appDocument] {
+        if (Document* document = appDocument())
+            document->exportDocument();
+    });
+    addCommand(file, "exportSelection", tr("Export Selection…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+               [appDocument] {
+                   if (Document* document = appDocument())
+                       document->exportSelection();
+               });
+    file->addSeparator();
+    addCommand(file, "pageSetup", tr("Page Setup…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [appDocument] {
+        if (Document* document = appDocument())
+            document->runPageLayout();
+    });
+    addCommand(file, "print", tr("Print…"), QKeySequence::Print, [appDocument] {
+        if (Document* document = appDocument())
+            document->printDocument();
+    });
+    file->addSeparator();
     addCommand(file, "quit", tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [] {
         if (auto* application = pf::Application::instance())
             application->terminate();
@@ -196,6 +217,10 @@ void AppWindowController::validateMenuItems()
     for (const auto& [name, item] : chainItems_)
         if (QAction* a = menuAction(name))
             a->setEnabled(item.isEnabledNow());
+    if (QAction* a = menuAction("exportSelection")) {
+        auto* appDocument = dynamic_cast<Document*>(document);
+        a->setEnabled(appDocument && appDocument->canExportSelection());
+    }
     if (QAction* a = menuAction("delete")) {
         Canvas* canvas = canvasView();
         a->setEnabled(canvas && canvas->canRemove());

@@ -1,5 +1,8 @@
 #include "app/Document.h"
 
+#include "app/CompositionPrintView.h"
+#include "app/ExportPanel.h"
+
 #include "canvas/Canvas.h"
 #include "geometry/QVPropertyList.h"
 #include "model/Composition.h"

@@ -22,6 +22,7 @@
 #include "shell/TabHost.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -32,6 +33,11 @@
 #include <vector>
 
 class Composition;
+class Shape;
+class CompositionPrintView;
+class ExportAccessory;
+class ExportPanel;
+struct PrintSettings;
 
 class Document : public pf::Document, public CanvasDocument, public TabHostOwner {
 public:
@@ -47,7 +53,69 @@ public:
     Document();
     ~Document() override;
 
-    // ---- export state (kept for export) ----
+    // ---- export (DocumentExport.cpp) ----
+    // Format codes, as stored under "ExportType".
+    enum ExportTypeCode : std::int64_t { ExportTIFF = 0, ExportPNG = 1, ExportJPEG = 2, ExportPDF = 3, ExportGIF = 4, ExportSVG = 5 };
+    // The largest bitmap an export renders: a side the encoders take, and pixels that fit in memory.
+    static constexpr std::int64_t MaxExportSide = 32767;
+    static constexpr std::int64_t MaxExportPixels = std::int64_t(1) << 28;
+    static constexpr double ExportJPEGQuality = 0.8;
+
+    // The Export… command: the page on show, or (as PDF) every page.
+    void exportDocument();
+    // Export Selection…: the selected shapes as one picture; a beep when nothing is selected.
+    void exportSelection();
+    bool canExportSelection() const;
+    // The stored "ExportType"; PNG for the selection when it names PDF, and for a code no encoder writes.
+    std::int64_t currentExportType() const;
+    // "tiff", "png", "jpg", "pdf", "gif", "svg"; null for other codes.
+    static QString pathExtensionForExportType(std::int64_t type);
+    QString pathExtensionForExportType() const { return pathExtensionForExportType(exportType); }
+    // The lower-cased extension is one of the image extensions an export accepts as already right.
+    static bool hasSupportedPathExtension(const QString& path);
+    // The file an export writes for the chosen one: absolute; an extension naming the format is kept (any
+    // case), one naming another format is replaced, any other extension is kept and the format's appended.
+    static QString exportPathForChosenPath(const QString& chosen, std::int64_t type);
+    // Setters the open panel and its accessory follow.
+    void setExportType(std::int64_t type);
+    void setExportZoomScaleIndex(std::int64_t index);
+    void setExportAlphaEnabled(bool enabled);
+    void setExportAllPages(bool all);
+    // "(w x h px)": the frame at the zoom of the index, in the window's screen's pixels.
+    QString scaledSizeTextForIndex(std::int64_t index) const;
+    static QString scaledSizeText(const pf::Rect& frame, double zoom, int backingFactor);
+    // The pixel size a bitmap export of the size in points at the scale renders, and whether it may.
+    static QSize exportPixelSize(const pf::Size& points, double scale);
+    static bool isExportablePixelSize(const QSize& pixels);
+    // The bytes of a bitmap export of the object (on a page in exporting state) at the scale: refused with
+    // a failure text, before any pixel is made, beyond the largest exportable size.
+    static std::optional<QByteArray> bitmapExportData(Shape& object, double scale, std::int64_t type, bool alpha,
+                                                      std::int64_t compressionMethod, float compressionFactor,
+                                                      QString* failure);
+    // Shows the export panel (through the export panel presenter) and exports what it answers.
+    void doExport();
+    // The panel's answer: the chosen file, nothing when cancelled.
+    void exportPanelDidEnd(const std::optional<QString>& chosenPath);
+    // The shown page, or every page, as a PDF, one media box per page; nothing when it cannot be made.
+    std::optional<QByteArray> PDFDataForMultiPageDocument(bool allPages, double scale);
+    // The export panel while it is up; kept after a cancel until the next export.
+    const std::shared_ptr<ExportPanel>& savePanel() const { return savePanel_; }
+
+    // ---- printing (DocumentPrint.cpp) ----
+    // Prints every page, one a sheet, through the print panel presenter.
+    void printDocument();
+    // Page Setup…: the page layout panel; the orientation chosen becomes the default of new settings.
+    void runPageLayout();
+    // New print settings: the document's last accepted ones, else the defaults with the stored orientation.
+    PrintSettings printInfo() const;
+    // Stores the orientation as "PageLayoutPageOrientation" (0 portrait, 1 landscape).
+    bool shouldChangePrintInfo(const PrintSettings& settings);
+    // After the print panel: on success the settings become the document's, kept in memory (printInfoData).
+    void printOperationDidRun(bool success, const PrintSettings& settings);
+    const std::unique_ptr<CompositionPrintView>& printView() const { return printView_; }
+    void setUpPrintView();
+
+    // ---- export state ----
     bool exportAlphaEnabled = false;
     bool exportAllPages = false;
     bool SVGExportEnabled = false;
@@ -129,4 +197,13 @@ private:
     // Pictures collected while the document is open, kept for undo.
     std::map<QString, std::shared_ptr<pf::FileWrapper>> collectedImages_;
     pf::NotificationToken canvasObservation_;
+
+    // ---- export and printing ----
+    class CanvasWindowController* exportWindow() const;
+    ExportAccessory* exportAccessory(bool make) const;
+    void exportChoicesDidChange();
+    std::shared_ptr<ExportPanel> savePanel_;
+    std::unique_ptr<CompositionPrintView> printView_;
+    // The document's own print settings (archived): the last accepted print or page setup.
+    QByteArray documentPrintInfo_;
 };

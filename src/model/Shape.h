@@ -525,6 +525,9 @@ public:
     // The content after the filter chain; the content image itself for a content rect without area or
     // without filters.
     const pf::Image& filteredContentImage() const;
+    // The content run through the filters at this many pixels a point (fewer for a very large shape); not
+    // kept. filteredContentImage is this at one pixel a point, kept.
+    pf::Image filteredContentImageAtScale(double pixelsPerPoint) const;
     void setFilteredContentImage(const pf::Image& image) { filteredContentImage_ = image; }
     // Draws with the shape's opacity and the screen's (or the export's) interpolation.
     void drawImageInRectFromRect(pf::GraphicsContext& context, const pf::Image& image, const pf::Rect& dest,

@@ -144,8 +144,15 @@ const pf::Image& Shape::filteredContentImage() const
         return contentImage();
     if (!filteredContentImage_.isNull())
         return filteredContentImage_;
+    filteredContentImage_ = filteredContentImageAtScale(1.0);
+    return filteredContentImage_;
+}
+
+pf::Image Shape::filteredContentImageAtScale(double pixelsPerPoint) const
+{
     const pf::Size square = offscreenImageSize();
-    const double scale = std::min(1.0, std::sqrt(maxFilterPixels / (square.width * square.height)));
+    const double scale =
+        std::min(std::max(pixelsPerPoint, 0.0), std::sqrt(maxFilterPixels / (square.width * square.height)));
     // A frame so large (stored data may hold one) that the square has no pixel left: drawn unfiltered.
     if (!(square.width * scale >= 1.0))
         return contentImage();
@@ -167,8 +174,7 @@ const pf::Image& Shape::filteredContentImage() const
         pixels = filter->outputImage();
         filter->setInputImage(QImage());  // the chain keeps no bitmaps between draws
     }
-    filteredContentImage_ = pf::Image(pixels, square);
-    return filteredContentImage_;
+    return pf::Image(pixels, square);
 }
 
 // ---- drawing ----
@@ -197,7 +203,15 @@ void Shape::drawFilteredContentInContext(pf::GraphicsContext& context)
         rotateInContext(context);
         if (isStrokeEven())
             context.translate(0.5, 0.5);
-        const pf::Image& filtered = filteredContentImage();
+        // An export denser than a pixel a point filters again at its own density (not kept: exports are
+        // one-off), so a zoomed export does not enlarge a picture filtered for the screen.
+        const double density = std::sqrt(std::abs(context.getCTM().a * context.getCTM().d -
+                                                   context.getCTM().b * context.getCTM().c));
+        pf::Image exported;
+        if (pageIsExporting() && density > 1.0 + 1e-9 && !contentFilters().empty() && contentRect().width() > 0 &&
+            contentRect().height() > 0)
+            exported = filteredContentImageAtScale(density);
+        const pf::Image& filtered = exported.isNull() ? filteredContentImage() : exported;
         const pf::Size size = filtered.size();
         const pf::Rect content = contentRect();
         const pf::Point middle(content.midX(), content.midY());

@@ -1,4 +1,5 @@
 #include "platform/graphics/PdfContext.h"
+#include "platform/graphics/Image.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace pf {
@@ -178,6 +180,55 @@ TEST(PdfContext, NothingDrawnWithoutAPage)
     PdfContext pdf(dir.filePath("empty.pdf"));
     EXPECT_EQ(pdf.beginPage(Rect(0, 0, 0, 10)), nullptr);
     EXPECT_FALSE(pdf.close());
+}
+
+// A PDF picture drawn on a PDF page stays vectors (the file holds no image), in its place and the right
+// way up; under a shadow it is drawn as pixels, as every shadowed drawing is.
+TEST(PdfContext, PdfPicturesStayVectorsUnlessAShadowNeedsPixels)
+{
+    const QString pdfimages = QStandardPaths::findExecutable("pdfimages");
+    if (pdfimages.isEmpty() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    QFile source(QStringLiteral(QUORVEL_TEST_DATA "/images/red-blue-cairo.pdf"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const Image picture = Image::fromData(source.readAll());
+    ASSERT_TRUE(picture.isValid());
+    for (const bool shadow : {false, true}) {
+        SCOPED_TRACE(shadow ? "shadow" : "plain");
+        const QByteArray bytes = pdfInMemory([&](PdfContext& pdf) {
+            GraphicsContext* page = pdf.beginPage(Rect(0, 0, 200, 100));
+            ASSERT_NE(page, nullptr);
+            // y down, as pages draw.
+            page->translate(0, 100);
+            page->scale(1, -1);
+            if (shadow)
+                page->setShadow({2, -2}, 0);
+            page->drawImage(picture, Rect(20, 10, 120, 60));
+        });
+        ASSERT_FALSE(bytes.isEmpty());
+        QTemporaryDir dir;
+        QFile file(dir.filePath("picture.pdf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QProcess list;
+        list.start(pdfimages, {"-list", file.fileName()});
+        ASSERT_TRUE(list.waitForFinished(30000));
+        const QStringList lines = QString::fromUtf8(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        // Two heading lines, then one line per image.
+        EXPECT_EQ(lines.size() > 2, shadow) << qPrintable(lines.join('\n'));
+
+        const QImage out = renderedPage(bytes, 1);
+        ASSERT_FALSE(out.isNull());
+        const auto near = [](const QColor& a, const QColor& b) {
+            return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+                   std::abs(a.blue() - b.blue()) <= 3;
+        };
+        EXPECT_TRUE(near(out.pixelColor(40, 40), Qt::red));      // left half red
+        EXPECT_TRUE(near(out.pixelColor(120, 60), Qt::blue));    // lower right quarter blue
+        EXPECT_TRUE(near(out.pixelColor(120, 20), Qt::white));   // upper right quarter empty
+        EXPECT_TRUE(near(out.pixelColor(10, 5), Qt::white));
+    }
 }
 
 } // namespace

@@ -19,12 +19,14 @@
 #include <QPainterPath>
 #include <QRectF>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class QGlyphRun;
 class QImage;
+class QPainter;
 
 namespace pf {
 
@@ -218,6 +220,14 @@ public:
     double baseScale() const { return baseScale_; }
     // The device pixels this context can paint.
     virtual QRectF deviceBounds() const = 0;
+    // Paints through a QPainter set to the current user space when the device keeps vector drawing as
+    // such (a PDF page, with no shadow or layer in between); answers what paint answered, or false
+    // without calling it on any other device.
+    virtual bool paintVectorDrawing(const std::function<bool(QPainter&)>& paint)
+    {
+        (void)paint;
+        return false;
+    }
     // Every edge of a device rect on a whole pixel: such a rect is painted exactly without antialiasing.
     static bool isWholePixels(const QRectF& r);
 

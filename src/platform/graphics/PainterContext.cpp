@@ -717,6 +717,29 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
     });
 }
 
+bool PainterContext::paintVectorDrawing(const std::function<bool(QPainter&)>& paint)
+{
+    const GState& s = gstate();
+    Target& target = targets_.back();
+    QPainter* p = target.painter;
+    const bool pdfPage = targets_.size() == 1 && p && p->isActive() && p->paintEngine() &&
+                         p->paintEngine()->type() == QPaintEngine::Pdf;
+    if (!pdfPage || (s.shadow && s.shadow->color.alpha > 0) || s.blendMode != BlendMode::Normal)
+        return false;
+    bool painted = false;
+    const QTransform m = s.ctm.toQt();
+    render(s, [&] { return QRectF(target.bounds); }, s.antialias, s.blendMode, s.alpha,
+           [&](QPainter& painter, const QTransform& toTarget) {
+               painter.save();
+               useTransform(painter, m * toTarget);
+               painted = paint(painter);
+               painter.restore();
+           });
+    // Whatever the drawing did to the painter, the clip is given again before the next paint.
+    target.clip.known = false;
+    return painted;
+}
+
 void PainterContext::pushLayer()
 {
     // The layer covers what the state at begin may paint.

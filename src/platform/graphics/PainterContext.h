@@ -27,6 +27,7 @@ public:
     ~PainterContext() override;
 
     QRectF deviceBounds() const override { return QRectF(deviceBounds_); }
+    bool paintVectorDrawing(const std::function<bool(QPainter&)>& paint) override;
 
 protected:
     // A new page of the same device.

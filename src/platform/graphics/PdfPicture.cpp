@@ -3,6 +3,8 @@
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QLoggingCategory>
+#include <QPainter>
+#include <QPicture>
 
 #include <poppler-qt6.h>
 
@@ -41,6 +43,25 @@ struct PdfPage {
         }
         return rendered;
     }
+
+    // The page as recorded painter commands, in points, made once. The renderer sets its transforms
+    // outright, so it records into a picture that is then played under the caller's transform.
+    const QPicture* vectors()
+    {
+        if (!recorded) {
+            recorded = true;
+            QPainter recorder(&picture);
+            document->setRenderBackend(Poppler::Document::QPainterBackend);
+            const bool drawn = page->renderToPainter(&recorder, 72.0, 72.0);
+            document->setRenderBackend(Poppler::Document::SplashBackend);
+            recorder.end();
+            vectorsDrawn = drawn;
+        }
+        return vectorsDrawn ? &picture : nullptr;
+    }
+    bool recorded = false;
+    bool vectorsDrawn = false;
+    QPicture picture;
 };
 
 } // namespace
@@ -77,6 +98,21 @@ Image pdfPicture(const QByteArray& data, QString* errorOut)
     // A picture shows what lies under the page's empty parts, as a pasted PDF does.
     pdf->document->setRenderHint(Poppler::Document::IgnorePaperColor);
     return Image::withDrawingHandler(pdf->size, [pdf](GraphicsContext& context, const Rect& rect) {
+        // A PDF page takes the picture as vectors: nothing is rasterised.
+        if (context.paintVectorDrawing([&pdf, &rect](QPainter& painter) {
+                const QPicture* vectors = pdf->vectors();
+                if (!vectors)
+                    return false;
+                painter.translate(rect.x(), rect.y());
+                painter.scale(rect.width() / pdf->size.width, rect.height() / pdf->size.height);
+                // Playing scales by the ratio of the device's resolution to the picture's: undone here.
+                if (const QPaintDevice* device = painter.device(); device && device->logicalDpiX() > 0 &&
+                                                                 device->logicalDpiY() > 0)
+                    painter.scale(double(vectors->logicalDpiX()) / device->logicalDpiX(),
+                                  double(vectors->logicalDpiY()) / device->logicalDpiY());
+                return const_cast<QPicture*>(vectors)->play(&painter);
+            }))
+            return true;
         // Pixels per point of the device at this drawing.
         const AffineTransform m = context.getCTM();
         double scale = std::sqrt(std::abs(m.a * m.d - m.b * m.c));

@@ -1,5 +1,6 @@
-// PDF pictures (images pasted or dropped as PDF): the first page, at its size in points, rendered at the
-// resolution of each drawing so it stays sharp at any zoom.
+// PDF pictures (images pasted or dropped as PDF): the first page, at its size in points. On a PDF page it
+// is drawn as vectors; anywhere else it is rendered at the resolution of each drawing, so it stays sharp
+// at any zoom.
 #pragma once
 
 #include "platform/graphics/Image.h"
