@@ -16,6 +16,13 @@ namespace {
 
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
+// Whether the point lies farther than `tolerance` outside the rectangle.
+bool outsideBounds(MWPoint point, const pf::Rect& b, double tolerance)
+{
+    return point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
+           || point.y > b.y() + b.height() + tolerance;
+}
+
 // ∫ (x·y' − y·x') dt over the curve, exactly: for a cubic a fixed sum of the cross products of its points
 // (weights 6/10 for neighbours, 3/10 one apart, 1/10 for the ends).
 double areaIntegral(const FBBezierCurve& c)
@@ -809,7 +816,8 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
             const MWPoint p = edge.curve().pointAtParameter(u);
             bool clear = true;
             for (const auto& other : contours) {
-                if (other.get() == &contour)
+                // Off a contour's bounds by more than the tolerance, the point is off each of its edges'.
+                if (other.get() == &contour || outsideBounds(p, other->bounds(), tolerance))
                     continue;
                 for (const FBContourEdge& e : other->edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
@@ -1414,28 +1422,114 @@ size_t FBBezierGraph::crossingCount() const
 // ---------------------------------------------------------------------------------------------------------
 // FBBezierGraph: placement
 
+namespace {
+
+// One edge's part in a point's placement: whether the point lies within `tolerance` of it, else what it adds
+// to the ray's count (as windingNumber takes it).
+bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, int& winding)
+{
+    if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
+        && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
+        double distance = 0;
+        edge.curve().closestParameter(point, &distance);
+        if (distance <= tolerance)
+            return true;
+    }
+    if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+        winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+    return false;
+}
+
+} // namespace
+
+void FBBezierGraph::indexPlacement(double reach)
+{
+    placementIndex_.reset();
+    size_t edgeCount = 0;
+    double top = INFINITY, bottom = -INFINITY;
+    for (const auto& contour : contours_)
+        for (const FBContourEdge& edge : contour->edges()) {
+            ++edgeCount;
+            top = std::min(top, edge.minY);
+            bottom = std::max(bottom, edge.maxY);
+        }
+    // A few edges are scanned faster than banded.
+    if (edgeCount < 32)
+        return;
+    top -= reach, bottom += reach;
+    auto index = std::make_unique<PlacementIndex>();
+    index->top = top;
+    index->reach = reach;
+    // About two edges a band; fewer bands where edges span many (each edge goes into every band it meets,
+    // and one more on either side, against rounding).
+    size_t bands = std::min<size_t>(edgeCount / 2, 4096);
+    std::vector<uint32_t>& starts = index->bandStarts;
+    const auto bandRange = [&](const FBContourEdge& edge, double height, size_t count) {
+        const double lo = std::floor((edge.minY - reach - top) / height) - 1;
+        const double hi = std::floor((edge.maxY + reach - top) / height) + 1;
+        return std::pair<size_t, size_t>(size_t(std::max(lo, 0.0)), size_t(std::min(hi, double(count - 1))));
+    };
+    for (;; bands /= 2) {
+        const double height = (bottom - top) / double(bands);
+        if (!(height > 0) || !std::isfinite(height))
+            return;
+        index->bandHeight = height;
+        starts.assign(bands + 1, 0);
+        size_t total = 0;
+        for (const auto& contour : contours_)
+            for (const FBContourEdge& edge : contour->edges()) {
+                const auto [lo, hi] = bandRange(edge, height, bands);
+                for (size_t k = lo; k <= hi; ++k)
+                    ++starts[k + 1];
+                total += hi - lo + 1;
+            }
+        if (total <= 12 * edgeCount || bands == 1)
+            break;
+    }
+    for (size_t k = 0; k < bands; ++k)
+        starts[k + 1] += starts[k];
+    index->entries.resize(starts[bands]);
+    index->contourOf.resize(starts[bands]);
+    std::vector<uint32_t> fill(starts.begin(), starts.end() - 1);
+    for (size_t c = 0; c < contours_.size(); ++c) {
+        index->contourBounds.push_back(contours_[c]->bounds());
+        for (const FBContourEdge& edge : contours_[c]->edges()) {
+            const auto [lo, hi] = bandRange(edge, index->bandHeight, bands);
+            for (size_t k = lo; k <= hi; ++k) {
+                index->entries[fill[k]] = &edge;
+                index->contourOf[fill[k]++] = uint32_t(c);
+            }
+        }
+    }
+    placementIndex_ = std::move(index);
+}
+
 FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, double tolerance) const
 {
     int count = 0;
-    for (const auto& contour : contours_) {
-        const pf::Rect b = contour->bounds();
-        if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
-            || point.y > b.y() + b.height() + tolerance)
-            continue;
-        // The boundary test and the ray's count (as windingNumber takes it) in one pass over the edges.
-        int winding = 0;
-        for (const FBContourEdge& edge : contour->edges()) {
-            if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
-                && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
-                double distance = 0;
-                edge.curve().closestParameter(point, &distance);
-                if (distance <= tolerance)
-                    return PointPlacement::OnBoundary;
-            }
-            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-                winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+    if (const PlacementIndex* index = placementIndex_.get(); index && tolerance <= index->reach) {
+        // Every edge that could hold the point or cross its ray meets the point's band; a point off every
+        // band (or not a number) is outside.
+        const size_t bands = index->bandStarts.size() - 1;
+        const double at = (point.y - index->top) / index->bandHeight;
+        if (!(at >= 0 && at <= double(bands)))
+            return PointPlacement::Outside;
+        const size_t band = std::min(size_t(at), bands - 1);
+        for (uint32_t i = index->bandStarts[band]; i < index->bandStarts[band + 1]; ++i) {
+            if (outsideBounds(point, index->contourBounds[index->contourOf[i]], tolerance))
+                continue;
+            if (edgeHoldsPoint(*index->entries[i], point, tolerance, count))
+                return PointPlacement::OnBoundary;
         }
-        count += winding;
+        return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
+    }
+    for (const auto& contour : contours_) {
+        if (outsideBounds(point, contour->bounds(), tolerance))
+            continue;
+        // The boundary test and the ray's count in one pass over the edges.
+        for (const FBContourEdge& edge : contour->edges())
+            if (edgeHoldsPoint(edge, point, tolerance, count))
+                return PointPlacement::OnBoundary;
     }
     return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
 }

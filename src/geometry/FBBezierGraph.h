@@ -293,9 +293,23 @@ private:
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 
+    // The edges by horizontal bands, while an operation places its stretches (the contours stay as they
+    // are): a point is tested against the edges whose heights, widened by `reach`, meet its band only, and
+    // each of those as the plain scan would. Outlines crossing many times place many points.
+    struct PlacementIndex {
+        double top = 0, bandHeight = 0, reach = 0;
+        std::vector<uint32_t> bandStarts; // one more than the bands: entries of band k from bandStarts[k]
+        std::vector<const FBContourEdge*> entries;
+        std::vector<pf::Rect> contourBounds; // by the edges' contour's place in the graph
+        std::vector<uint32_t> contourOf;     // beside entries
+    };
+    void indexPlacement(double reach);
+    void dropPlacementIndex() { placementIndex_.reset(); }
+
     std::vector<std::unique_ptr<FBBezierContour>> contours_;
     mutable pf::Rect bounds_;
     bool hasSelfCrossings_ = false;
+    std::unique_ptr<PlacementIndex> placementIndex_;
 };
 
 // Debug text of a list: "[", then one "\t<index>\t=\t<description>\n" line per item, then "]".

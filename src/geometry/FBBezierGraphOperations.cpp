@@ -356,6 +356,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     std::vector<Segment> segments;
     if (!stretches.empty())
         segments.reserve(longest + 2);
+    std::vector<std::pair<double, size_t>> byStartX;
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
@@ -405,13 +406,24 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             if (!next)
                 next = unusedStartingAt(reached, *current);
             if (!next) {
-                // Another crossing at the same place (several boundaries meeting at one point).
+                // Another crossing at the same place (several boundaries meeting at one point): the first
+                // such stretch in their order, found among those starting near in x (every closed contour
+                // of a result with many asks once).
+                if (byStartX.empty() && !stretches.empty()) {
+                    byStartX.reserve(stretches.size());
+                    for (size_t i = 0; i < stretches.size(); ++i)
+                        if (const double x = stretches[i].start()->location().x; !std::isnan(x))
+                            byStartX.push_back({x, i});
+                    std::sort(byStartX.begin(), byStartX.end());
+                }
                 const MWPoint at = reached->location();
-                for (Stretch& s : stretches) {
-                    if (!s.used && FBArePointsCloseWithOptions(s.start()->location(), at, tol)) {
+                // Twice the reach, so rounding of the bound loses no stretch the test below takes.
+                auto it = std::lower_bound(byStartX.begin(), byStartX.end(), std::pair<double, size_t>(at.x - 2 * tol, 0));
+                for (; it != byStartX.end() && it->first <= at.x + 2 * tol; ++it) {
+                    Stretch& s = stretches[it->second];
+                    if (!s.used && FBArePointsCloseWithOptions(s.start()->location(), at, tol)
+                        && (!next || &s < next))
                         next = &s;
-                        break;
-                    }
                 }
             }
             current = next;
@@ -468,7 +480,12 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         Nesting& at = nesting[i];
         at.depth = 0;
         for (size_t j = 0; j < n; ++j) {
-            if (j == i || nesting[j].area == 0 || !contours_[j]->containsPoint(*sample))
+            if (j == i || nesting[j].area == 0)
+                continue;
+            // Below, above or right of a contour's bounds the ray meets none of its edges.
+            const pf::Rect b = contours_[j]->bounds();
+            if (sample->y < b.y() || sample->y >= b.y() + b.height() || sample->x >= b.x() + b.width()
+                || !contours_[j]->containsPoint(*sample))
                 continue;
             ++at.depth;
             if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
@@ -506,6 +523,9 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
+    // Stretches are placed against the other graph within twice the tolerance at most.
+    indexPlacement(2 * tol);
+    other.indexPlacement(2 * tol);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
 
@@ -536,6 +556,8 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
             result.addContour(std::move(kept));
         }
     }
+    dropPlacementIndex();
+    other.dropPlacementIndex();
     removeCrossings();
     other.removeCrossings();
     result.orientContoursByNesting(tol);
