@@ -1442,83 +1442,97 @@ bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, 
 
 } // namespace
 
+bool FBHeightBands::build(const std::vector<std::pair<double, double>>& ranges)
+{
+    bandStarts_.clear(), items_.clear();
+    double top = INFINITY, bottom = -INFINITY;
+    for (const auto& [lo, hi] : ranges)
+        top = std::min(top, lo), bottom = std::max(bottom, hi);
+    size_t bands = std::max<size_t>(std::min<size_t>(ranges.size() / 2, 4096), 1);
+    const auto bandRange = [&](const std::pair<double, double>& range, size_t count) {
+        const double lo = std::floor((range.first - top) / bandHeight_) - 1;
+        const double hi = std::floor((range.second - top) / bandHeight_) + 1;
+        return std::pair<size_t, size_t>(size_t(std::max(lo, 0.0)), size_t(std::min(hi, double(count - 1))));
+    };
+    for (;; bands /= 2) {
+        top_ = top;
+        bandHeight_ = (bottom - top) / double(bands);
+        if (!(bandHeight_ > 0) || !std::isfinite(bandHeight_)) {
+            bandStarts_.clear();
+            return false;
+        }
+        bandStarts_.assign(bands + 1, 0);
+        size_t total = 0;
+        for (const auto& range : ranges) {
+            const auto [lo, hi] = bandRange(range, bands);
+            for (size_t k = lo; k <= hi; ++k)
+                ++bandStarts_[k + 1];
+            total += hi - lo + 1;
+        }
+        if (total <= 12 * ranges.size() || bands == 1)
+            break;
+    }
+    for (size_t k = 0; k < bands; ++k)
+        bandStarts_[k + 1] += bandStarts_[k];
+    items_.resize(bandStarts_[bands]);
+    std::vector<uint32_t> fill(bandStarts_.begin(), bandStarts_.end() - 1);
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const auto [lo, hi] = bandRange(ranges[i], bands);
+        for (size_t k = lo; k <= hi; ++k)
+            items_[fill[k]++] = uint32_t(i);
+    }
+    return true;
+}
+
+std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
+{
+    if (bandStarts_.empty())
+        return {nullptr, nullptr};
+    const size_t bands = bandStarts_.size() - 1;
+    const double at = (y - top_) / bandHeight_;
+    if (!(at >= 0 && at <= double(bands)))
+        return {nullptr, nullptr};
+    const size_t band = std::min(size_t(at), bands - 1);
+    return {items_.data() + bandStarts_[band], items_.data() + bandStarts_[band + 1]};
+}
+
 void FBBezierGraph::indexPlacement(double reach)
 {
     placementIndex_.reset();
     size_t edgeCount = 0;
-    double top = INFINITY, bottom = -INFINITY;
     for (const auto& contour : contours_)
-        for (const FBContourEdge& edge : contour->edges()) {
-            ++edgeCount;
-            top = std::min(top, edge.minY);
-            bottom = std::max(bottom, edge.maxY);
-        }
+        edgeCount += contour->edges().size();
     // A few edges are scanned faster than banded.
     if (edgeCount < 32)
         return;
-    top -= reach, bottom += reach;
     auto index = std::make_unique<PlacementIndex>();
-    index->top = top;
     index->reach = reach;
-    // About two edges a band; fewer bands where edges span many (each edge goes into every band it meets,
-    // and one more on either side, against rounding).
-    size_t bands = std::min<size_t>(edgeCount / 2, 4096);
-    std::vector<uint32_t>& starts = index->bandStarts;
-    const auto bandRange = [&](const FBContourEdge& edge, double height, size_t count) {
-        const double lo = std::floor((edge.minY - reach - top) / height) - 1;
-        const double hi = std::floor((edge.maxY + reach - top) / height) + 1;
-        return std::pair<size_t, size_t>(size_t(std::max(lo, 0.0)), size_t(std::min(hi, double(count - 1))));
-    };
-    for (;; bands /= 2) {
-        const double height = (bottom - top) / double(bands);
-        if (!(height > 0) || !std::isfinite(height))
-            return;
-        index->bandHeight = height;
-        starts.assign(bands + 1, 0);
-        size_t total = 0;
-        for (const auto& contour : contours_)
-            for (const FBContourEdge& edge : contour->edges()) {
-                const auto [lo, hi] = bandRange(edge, height, bands);
-                for (size_t k = lo; k <= hi; ++k)
-                    ++starts[k + 1];
-                total += hi - lo + 1;
-            }
-        if (total <= 12 * edgeCount || bands == 1)
-            break;
-    }
-    for (size_t k = 0; k < bands; ++k)
-        starts[k + 1] += starts[k];
-    index->entries.resize(starts[bands]);
-    index->contourOf.resize(starts[bands]);
-    std::vector<uint32_t> fill(starts.begin(), starts.end() - 1);
+    std::vector<std::pair<double, double>> ranges;
+    ranges.reserve(edgeCount);
+    index->edges.reserve(edgeCount);
+    index->contourOf.reserve(edgeCount);
     for (size_t c = 0; c < contours_.size(); ++c) {
         index->contourBounds.push_back(contours_[c]->bounds());
         for (const FBContourEdge& edge : contours_[c]->edges()) {
-            const auto [lo, hi] = bandRange(edge, index->bandHeight, bands);
-            for (size_t k = lo; k <= hi; ++k) {
-                index->entries[fill[k]] = &edge;
-                index->contourOf[fill[k]++] = uint32_t(c);
-            }
+            ranges.emplace_back(edge.minY - reach, edge.maxY + reach);
+            index->edges.push_back(&edge);
+            index->contourOf.push_back(uint32_t(c));
         }
     }
-    placementIndex_ = std::move(index);
+    if (index->bands.build(ranges))
+        placementIndex_ = std::move(index);
 }
 
 FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, double tolerance) const
 {
     int count = 0;
     if (const PlacementIndex* index = placementIndex_.get(); index && tolerance <= index->reach) {
-        // Every edge that could hold the point or cross its ray meets the point's band; a point off every
-        // band (or not a number) is outside.
-        const size_t bands = index->bandStarts.size() - 1;
-        const double at = (point.y - index->top) / index->bandHeight;
-        if (!(at >= 0 && at <= double(bands)))
-            return PointPlacement::Outside;
-        const size_t band = std::min(size_t(at), bands - 1);
-        for (uint32_t i = index->bandStarts[band]; i < index->bandStarts[band + 1]; ++i) {
-            if (outsideBounds(point, index->contourBounds[index->contourOf[i]], tolerance))
+        // Every edge that could hold the point or cross its ray is filed under the point's height.
+        const auto [first, last] = index->bands.at(point.y);
+        for (const uint32_t* i = first; i != last; ++i) {
+            if (outsideBounds(point, index->contourBounds[index->contourOf[*i]], tolerance))
                 continue;
-            if (edgeHoldsPoint(*index->entries[i], point, tolerance, count))
+            if (edgeHoldsPoint(*index->edges[*i], point, tolerance, count))
                 return PointPlacement::OnBoundary;
         }
         return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;

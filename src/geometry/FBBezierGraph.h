@@ -218,6 +218,23 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
                                                      const std::vector<std::unique_ptr<FBBezierContour>>& contours,
                                                      double tolerance, std::initializer_list<double> parameters);
 
+// Items (by their places in a list) filed under the horizontal bands their height ranges meet, and under
+// one more band on either side against rounding: an item whose range holds a height is among those filed
+// under that height's band. Many points tested against many outlines test only the near ones.
+class FBHeightBands {
+public:
+    // About two items a band, fewer bands where items span many. False (and nothing filed) where the
+    // ranges have no finite, positive span together.
+    bool build(const std::vector<std::pair<double, double>>& ranges);
+    // The items that may hold the height; none off every band or for a height that is not a number.
+    std::pair<const uint32_t*, const uint32_t*> at(double y) const;
+
+private:
+    double top_ = 0, bandHeight_ = 0;
+    std::vector<uint32_t> bandStarts_; // one more than the bands: items of band k from bandStarts_[k]
+    std::vector<uint32_t> items_;
+};
+
 class FBBezierGraph {
 public:
     FBBezierGraph();
@@ -293,15 +310,15 @@ private:
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 
-    // The edges by horizontal bands, while an operation places its stretches (the contours stay as they
-    // are): a point is tested against the edges whose heights, widened by `reach`, meet its band only, and
-    // each of those as the plain scan would. Outlines crossing many times place many points.
+    // The edges by height, while an operation places its stretches (the contours stay as they are): a
+    // point is tested against the edges whose heights, widened by `reach`, meet its band only, and each of
+    // those as the plain scan would. Outlines crossing many times place many points.
     struct PlacementIndex {
-        double top = 0, bandHeight = 0, reach = 0;
-        std::vector<uint32_t> bandStarts; // one more than the bands: entries of band k from bandStarts[k]
-        std::vector<const FBContourEdge*> entries;
-        std::vector<pf::Rect> contourBounds; // by the edges' contour's place in the graph
-        std::vector<uint32_t> contourOf;     // beside entries
+        double reach = 0;
+        FBHeightBands bands;
+        std::vector<const FBContourEdge*> edges;
+        std::vector<uint32_t> contourOf; // beside edges: the edge's contour's place in the graph
+        std::vector<pf::Rect> contourBounds;
     };
     void indexPlacement(double reach);
     void dropPlacementIndex() { placementIndex_.reset(); }

@@ -469,6 +469,19 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     std::vector<Nesting> nesting(n);
     for (size_t i = 0; i < n; ++i)
         nesting[i].area = contours_[i]->signedArea();
+    // Many contours (outlines crossing many times leave many pieces) test a sample against those filed
+    // under its height only.
+    FBHeightBands bands;
+    bool banded = false;
+    if (n >= 32) {
+        std::vector<std::pair<double, double>> heights;
+        heights.reserve(n);
+        for (size_t j = 0; j < n; ++j) {
+            const pf::Rect b = contours_[j]->bounds();
+            heights.emplace_back(b.y(), b.y() + b.height());
+        }
+        banded = bands.build(heights);
+    }
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
         if (contours_[i]->edges().empty() || nesting[i].area == 0)
@@ -479,17 +492,26 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             continue;
         Nesting& at = nesting[i];
         at.depth = 0;
-        for (size_t j = 0; j < n; ++j) {
+        const auto contain = [&](size_t j) {
             if (j == i || nesting[j].area == 0)
-                continue;
+                return;
             // Below, above or right of a contour's bounds the ray meets none of its edges.
             const pf::Rect b = contours_[j]->bounds();
             if (sample->y < b.y() || sample->y >= b.y() + b.height() || sample->x >= b.x() + b.width()
                 || !contours_[j]->containsPoint(*sample))
-                continue;
+                return;
             ++at.depth;
             if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
                 at.container = int(j);
+        };
+        if (banded) {
+            // Filed in the contours' order, as the plain scan takes them (the first of equal areas holds).
+            const auto [first, last] = bands.at(sample->y);
+            for (const uint32_t* j = first; j != last; ++j)
+                contain(*j);
+        } else {
+            for (size_t j = 0; j < n; ++j)
+                contain(j);
         }
         nested = nested || (at.depth > 0 && at.container >= 0);
     }
