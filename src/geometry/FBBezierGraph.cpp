@@ -1420,27 +1420,7 @@ size_t FBBezierGraph::crossingCount() const
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// FBBezierGraph: placement
-
-namespace {
-
-// One edge's part in a point's placement: whether the point lies within `tolerance` of it, else what it adds
-// to the ray's count (as windingNumber takes it).
-bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, int& winding)
-{
-    if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
-        && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
-        double distance = 0;
-        edge.curve().closestParameter(point, &distance);
-        if (distance <= tolerance)
-            return true;
-    }
-    if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-        winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
-    return false;
-}
-
-} // namespace
+// Height bands
 
 bool FBHeightBands::build(const std::vector<std::pair<double, double>>& ranges)
 {
@@ -1496,54 +1476,31 @@ std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
     return {items_.data() + bandStarts_[band], items_.data() + bandStarts_[band + 1]};
 }
 
-void FBBezierGraph::indexPlacement(double reach)
-{
-    placementIndex_.reset();
-    size_t edgeCount = 0;
-    for (const auto& contour : contours_)
-        edgeCount += contour->edges().size();
-    // A few edges are scanned faster than banded.
-    if (edgeCount < 32)
-        return;
-    auto index = std::make_unique<PlacementIndex>();
-    index->reach = reach;
-    std::vector<std::pair<double, double>> ranges;
-    ranges.reserve(edgeCount);
-    index->edges.reserve(edgeCount);
-    index->contourOf.reserve(edgeCount);
-    for (size_t c = 0; c < contours_.size(); ++c) {
-        index->contourBounds.push_back(contours_[c]->bounds());
-        for (const FBContourEdge& edge : contours_[c]->edges()) {
-            ranges.emplace_back(edge.minY - reach, edge.maxY + reach);
-            index->edges.push_back(&edge);
-            index->contourOf.push_back(uint32_t(c));
-        }
-    }
-    if (index->bands.build(ranges))
-        placementIndex_ = std::move(index);
-}
+// ---------------------------------------------------------------------------------------------------------
+// FBBezierGraph: placement
 
 FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, double tolerance) const
 {
     int count = 0;
-    if (const PlacementIndex* index = placementIndex_.get(); index && tolerance <= index->reach) {
-        // Every edge that could hold the point or cross its ray is filed under the point's height.
-        const auto [first, last] = index->bands.at(point.y);
-        for (const uint32_t* i = first; i != last; ++i) {
-            if (outsideBounds(point, index->contourBounds[index->contourOf[*i]], tolerance))
-                continue;
-            if (edgeHoldsPoint(*index->edges[*i], point, tolerance, count))
-                return PointPlacement::OnBoundary;
-        }
-        return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
-    }
     for (const auto& contour : contours_) {
-        if (outsideBounds(point, contour->bounds(), tolerance))
+        const pf::Rect b = contour->bounds();
+        if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
+            || point.y > b.y() + b.height() + tolerance)
             continue;
-        // The boundary test and the ray's count in one pass over the edges.
-        for (const FBContourEdge& edge : contour->edges())
-            if (edgeHoldsPoint(edge, point, tolerance, count))
-                return PointPlacement::OnBoundary;
+        // The boundary test and the ray's count (as windingNumber takes it) in one pass over the edges.
+        int winding = 0;
+        for (const FBContourEdge& edge : contour->edges()) {
+            if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
+                && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
+                double distance = 0;
+                edge.curve().closestParameter(point, &distance);
+                if (distance <= tolerance)
+                    return PointPlacement::OnBoundary;
+            }
+            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+                winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+        }
+        count += winding;
     }
     return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
 }

@@ -220,13 +220,14 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
 
 // Items (by their places in a list) filed under the horizontal bands their height ranges meet, and under
 // one more band on either side against rounding: an item whose range holds a height is among those filed
-// under that height's band. Many points tested against many outlines test only the near ones.
+// under that height's band: the nesting of many contours tests each sample against the near ones only.
 class FBHeightBands {
 public:
     // About two items a band, fewer bands where items span many. False (and nothing filed) where the
     // ranges have no finite, positive span together.
     bool build(const std::vector<std::pair<double, double>>& ranges);
-    // The items that may hold the height; none off every band or for a height that is not a number.
+    // The items that may hold the height, in their order in the list; none off every band or for a height
+    // that is not a number.
     std::pair<const uint32_t*, const uint32_t*> at(double y) const;
 
 private:
@@ -310,23 +311,9 @@ private:
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 
-    // The edges by height, while an operation places its stretches (the contours stay as they are): a
-    // point is tested against the edges whose heights, widened by `reach`, meet its band only, and each of
-    // those as the plain scan would. Outlines crossing many times place many points.
-    struct PlacementIndex {
-        double reach = 0;
-        FBHeightBands bands;
-        std::vector<const FBContourEdge*> edges;
-        std::vector<uint32_t> contourOf; // beside edges: the edge's contour's place in the graph
-        std::vector<pf::Rect> contourBounds;
-    };
-    void indexPlacement(double reach);
-    void dropPlacementIndex() { placementIndex_.reset(); }
-
     std::vector<std::unique_ptr<FBBezierContour>> contours_;
     mutable pf::Rect bounds_;
     bool hasSelfCrossings_ = false;
-    std::unique_ptr<PlacementIndex> placementIndex_;
 };
 
 // Debug text of a list: "[", then one "\t<index>\t=\t<description>\n" line per item, then "]".

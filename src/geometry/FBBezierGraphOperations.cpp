@@ -545,9 +545,6 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
-    // Stretches are placed against the other graph within twice the tolerance at most.
-    indexPlacement(2 * tol);
-    other.indexPlacement(2 * tol);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
 
@@ -578,8 +575,6 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
             result.addContour(std::move(kept));
         }
     }
-    dropPlacementIndex();
-    other.dropPlacementIndex();
     removeCrossings();
     other.removeCrossings();
     result.orientContoursByNesting(tol);
