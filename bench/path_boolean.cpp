@@ -78,6 +78,26 @@ std::vector<Pair> polygons(int n)
     return pairs;
 }
 
+// Deeply concave stars of n vertices (points and notches alternating, radii jittered), the second turned
+// and moved a little, so that their points cross each other's many times.
+std::vector<Pair> crossingStars(int n)
+{
+    std::mt19937 random(8);
+    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    const auto star = [&](double cx, double cy, double turn) {
+        std::vector<pf::Point> points;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * std::numbers::pi * i / n + turn, r = i % 2 ? uniform(35, 55) : uniform(85, 100);
+            points.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+        return fbtest::polygon(points);
+    };
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 10; ++i)
+        pairs.push_back({star(200, 200, 0), star(200 + uniform(-15, 15), 200 + uniform(-15, 15), uniform(0.02, 0.1))});
+    return pairs;
+}
+
 std::vector<Pair> ellipses()
 {
     std::mt19937 random(6);
@@ -310,8 +330,10 @@ void long2geom(benchmark::State& state, int op)
 
 const int registered = [] {
     // Sets of pairs, every pair once per iteration.
-    static const std::vector<Pair> polygonSet = polygons(50), ellipseSet = ellipses(), wavySet = wavyCurves(200);
+    static const std::vector<Pair> polygonSet = polygons(50), starSet = crossingStars(50), ellipseSet = ellipses(),
+                                   wavySet = wavyCurves(200);
     for (const auto& [family, pairs] : {std::pair{"corpus", &corpus()}, std::pair{"polygons50", &polygonSet},
+                                        std::pair{"stars50", &starSet},
                                         std::pair{"ellipses", &ellipseSet}, std::pair{"wavy200", &wavySet}}) {
         for (int op = 0; op < 4; ++op) {
             const std::string base = std::string(family) + "/" + opNames[op];

@@ -16,6 +16,13 @@ namespace {
 
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
+// Whether the point lies farther than `tolerance` outside the rectangle.
+bool outsideBounds(MWPoint point, const pf::Rect& b, double tolerance)
+{
+    return point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
+           || point.y > b.y() + b.height() + tolerance;
+}
+
 // ∫ (x·y' − y·x') dt over the curve, exactly: for a cubic a fixed sum of the cross products of its points
 // (weights 6/10 for neighbours, 3/10 one apart, 1/10 for the ends).
 double areaIntegral(const FBBezierCurve& c)
@@ -809,7 +816,8 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
             const MWPoint p = edge.curve().pointAtParameter(u);
             bool clear = true;
             for (const auto& other : contours) {
-                if (other.get() == &contour)
+                // Off a contour's bounds by more than the tolerance, the point is off each of its edges'.
+                if (other.get() == &contour || outsideBounds(p, other->bounds(), tolerance))
                     continue;
                 for (const FBContourEdge& e : other->edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
@@ -1409,6 +1417,63 @@ size_t FBBezierGraph::crossingCount() const
         for (const FBContourEdge& edge : contour->edges())
             count += edge.crossings().size();
     return count;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Height bands
+
+bool FBHeightBands::build(const std::vector<std::pair<double, double>>& ranges)
+{
+    bandStarts_.clear(), items_.clear();
+    double top = INFINITY, bottom = -INFINITY;
+    for (const auto& [lo, hi] : ranges)
+        top = std::min(top, lo), bottom = std::max(bottom, hi);
+    size_t bands = std::max<size_t>(std::min<size_t>(ranges.size() / 2, 4096), 1);
+    const auto bandRange = [&](const std::pair<double, double>& range, size_t count) {
+        const double lo = std::floor((range.first - top) / bandHeight_) - 1;
+        const double hi = std::floor((range.second - top) / bandHeight_) + 1;
+        return std::pair<size_t, size_t>(size_t(std::max(lo, 0.0)), size_t(std::min(hi, double(count - 1))));
+    };
+    for (;; bands /= 2) {
+        top_ = top;
+        bandHeight_ = (bottom - top) / double(bands);
+        if (!(bandHeight_ > 0) || !std::isfinite(bandHeight_)) {
+            bandStarts_.clear();
+            return false;
+        }
+        bandStarts_.assign(bands + 1, 0);
+        size_t total = 0;
+        for (const auto& range : ranges) {
+            const auto [lo, hi] = bandRange(range, bands);
+            for (size_t k = lo; k <= hi; ++k)
+                ++bandStarts_[k + 1];
+            total += hi - lo + 1;
+        }
+        if (total <= 12 * ranges.size() || bands == 1)
+            break;
+    }
+    for (size_t k = 0; k < bands; ++k)
+        bandStarts_[k + 1] += bandStarts_[k];
+    items_.resize(bandStarts_[bands]);
+    std::vector<uint32_t> fill(bandStarts_.begin(), bandStarts_.end() - 1);
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const auto [lo, hi] = bandRange(ranges[i], bands);
+        for (size_t k = lo; k <= hi; ++k)
+            items_[fill[k]++] = uint32_t(i);
+    }
+    return true;
+}
+
+std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
+{
+    if (bandStarts_.empty())
+        return {nullptr, nullptr};
+    const size_t bands = bandStarts_.size() - 1;
+    const double at = (y - top_) / bandHeight_;
+    if (!(at >= 0 && at <= double(bands)))
+        return {nullptr, nullptr};
+    const size_t band = std::min(size_t(at), bands - 1);
+    return {items_.data() + bandStarts_[band], items_.data() + bandStarts_[band + 1]};
 }
 
 // ---------------------------------------------------------------------------------------------------------

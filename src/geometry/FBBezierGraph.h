@@ -218,6 +218,24 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
                                                      const std::vector<std::unique_ptr<FBBezierContour>>& contours,
                                                      double tolerance, std::initializer_list<double> parameters);
 
+// Items (by their places in a list) filed under the horizontal bands their height ranges meet, and under
+// one more band on either side against rounding: an item whose range holds a height is among those filed
+// under that height's band: the nesting of many contours tests each sample against the near ones only.
+class FBHeightBands {
+public:
+    // About two items a band, fewer bands where items span many. False (and nothing filed) where the
+    // ranges have no finite, positive span together.
+    bool build(const std::vector<std::pair<double, double>>& ranges);
+    // The items that may hold the height, in their order in the list; none off every band or for a height
+    // that is not a number.
+    std::pair<const uint32_t*, const uint32_t*> at(double y) const;
+
+private:
+    double top_ = 0, bandHeight_ = 0;
+    std::vector<uint32_t> bandStarts_; // one more than the bands: items of band k from bandStarts_[k]
+    std::vector<uint32_t> items_;
+};
+
 class FBBezierGraph {
 public:
     FBBezierGraph();

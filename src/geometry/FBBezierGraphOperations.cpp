@@ -356,6 +356,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     std::vector<Segment> segments;
     if (!stretches.empty())
         segments.reserve(longest + 2);
+    std::vector<std::pair<double, size_t>> byStartX;
     for (Stretch& first : stretches) {
         if (first.used)
             continue;
@@ -405,13 +406,24 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             if (!next)
                 next = unusedStartingAt(reached, *current);
             if (!next) {
-                // Another crossing at the same place (several boundaries meeting at one point).
+                // Another crossing at the same place (several boundaries meeting at one point): the first
+                // such stretch in their order, found among those starting near in x (every closed contour
+                // of a result with many asks once).
+                if (byStartX.empty() && !stretches.empty()) {
+                    byStartX.reserve(stretches.size());
+                    for (size_t i = 0; i < stretches.size(); ++i)
+                        if (const double x = stretches[i].start()->location().x; !std::isnan(x))
+                            byStartX.push_back({x, i});
+                    std::sort(byStartX.begin(), byStartX.end());
+                }
                 const MWPoint at = reached->location();
-                for (Stretch& s : stretches) {
-                    if (!s.used && FBArePointsCloseWithOptions(s.start()->location(), at, tol)) {
+                // Twice the reach, so rounding of the bound loses no stretch the test below takes.
+                auto it = std::lower_bound(byStartX.begin(), byStartX.end(), std::pair<double, size_t>(at.x - 2 * tol, 0));
+                for (; it != byStartX.end() && it->first <= at.x + 2 * tol; ++it) {
+                    Stretch& s = stretches[it->second];
+                    if (!s.used && FBArePointsCloseWithOptions(s.start()->location(), at, tol)
+                        && (!next || &s < next))
                         next = &s;
-                        break;
-                    }
                 }
             }
             current = next;
@@ -457,6 +469,19 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     std::vector<Nesting> nesting(n);
     for (size_t i = 0; i < n; ++i)
         nesting[i].area = contours_[i]->signedArea();
+    // Many contours (outlines crossing many times leave many pieces) test a sample against those filed
+    // under its height only.
+    FBHeightBands bands;
+    bool banded = false;
+    if (n >= 32) {
+        std::vector<std::pair<double, double>> heights;
+        heights.reserve(n);
+        for (size_t j = 0; j < n; ++j) {
+            const pf::Rect b = contours_[j]->bounds();
+            heights.emplace_back(b.y(), b.y() + b.height());
+        }
+        banded = bands.build(heights);
+    }
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
         if (contours_[i]->edges().empty() || nesting[i].area == 0)
@@ -467,12 +492,26 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             continue;
         Nesting& at = nesting[i];
         at.depth = 0;
-        for (size_t j = 0; j < n; ++j) {
-            if (j == i || nesting[j].area == 0 || !contours_[j]->containsPoint(*sample))
-                continue;
+        const auto contain = [&](size_t j) {
+            if (j == i || nesting[j].area == 0)
+                return;
+            // Below, above or right of a contour's bounds the ray meets none of its edges.
+            const pf::Rect b = contours_[j]->bounds();
+            if (sample->y < b.y() || sample->y >= b.y() + b.height() || sample->x >= b.x() + b.width()
+                || !contours_[j]->containsPoint(*sample))
+                return;
             ++at.depth;
             if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
                 at.container = int(j);
+        };
+        if (banded) {
+            // Filed in the contours' order, as the plain scan takes them (the first of equal areas holds).
+            const auto [first, last] = bands.at(sample->y);
+            for (const uint32_t* j = first; j != last; ++j)
+                contain(*j);
+        } else {
+            for (size_t j = 0; j < n; ++j)
+                contain(j);
         }
         nested = nested || (at.depth > 0 && at.container >= 0);
     }

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 
 namespace {
 
@@ -295,6 +297,48 @@ TEST(FBBezierGraph, OwnCrossingsAreFoundBetweenContoursAndInLoopingOnes)
         EXPECT_EQ(graph.crossingCount(), c.crossings) << c.name;
         EXPECT_EQ(graph.hasSelfCrossings(), c.crossings != 0) << c.name;
     }
+}
+
+// The bands only narrow the search: every item whose height range holds a height must be filed under it,
+// at the ranges' very ends too, at every scale; a height off every range, or not a number, finds nothing.
+TEST(FBHeightBands, EveryItemWhoseRangeHoldsAHeightIsFiledUnderIt)
+{
+    std::mt19937 random(4);
+    for (const double scale : {1e-3, 1.0, 1e6}) {
+        for (const double origin : {0.0, 1e6}) {
+            SCOPED_TRACE(testing::Message() << "scale " << scale << ", origin " << origin);
+            std::vector<std::pair<double, double>> ranges;
+            for (int i = 0; i < 300; ++i) {
+                const double lo = origin + std::uniform_real_distribution<double>(0, 100)(random) * scale;
+                // Mostly short ranges, some spanning nearly everything, some a single height.
+                const double span = i % 10 == 0 ? 90 * scale : i % 17 == 0 ? 0 : std::uniform_real_distribution<double>(0, 8)(random) * scale;
+                ranges.emplace_back(lo, lo + span);
+            }
+            FBHeightBands bands;
+            ASSERT_TRUE(bands.build(ranges));
+            std::vector<double> heights;
+            for (const auto& [lo, hi] : ranges)
+                heights.insert(heights.end(), {lo, hi, std::nextafter(lo, -INFINITY), std::nextafter(hi, INFINITY), (lo + hi) / 2});
+            for (const double y : heights) {
+                const auto [first, last] = bands.at(y);
+                const std::vector<uint32_t> filed(first, last);
+                for (size_t i = 0; i < ranges.size(); ++i) {
+                    if (ranges[i].first <= y && y <= ranges[i].second) {
+                        ASSERT_NE(std::find(filed.begin(), filed.end(), uint32_t(i)), filed.end()) << "item " << i << " at " << y;
+                    }
+                }
+                ASSERT_TRUE(std::is_sorted(filed.begin(), filed.end())) << "items filed out of their order";
+            }
+            for (const double y : {origin - 200 * scale, origin + 300 * scale, std::nan("")}) {
+                const auto [first, last] = bands.at(y);
+                EXPECT_EQ(first, last) << y;
+            }
+        }
+    }
+    // No span to band: nothing is filed, and the caller scans as before.
+    FBHeightBands flat;
+    EXPECT_FALSE(flat.build({{5, 5}, {5, 5}}));
+    EXPECT_FALSE(flat.build({{0, INFINITY}}));
 }
 
 TEST(FBBezierGraph, DescriptionsAndArrays)
