@@ -2,7 +2,7 @@
 // path commands, flips, the selection's commands, and a Select item for each unselected shape near the
 // click. A command appears only when it applies now and the canvas performs it, so the menu never offers a
 // disabled or dead item (commands whose tools are not in the program simply have no item). The picture
-// items go along the responder chain (the window's image chooser, the canvas's Remove Images).
+// chooser is the window's, reached through the canvas.
 #include "canvas/Canvas.h"
 
 #include "manipulators/Manipulator.h"
@@ -149,10 +149,10 @@ void Canvas::addMenuItemsForSelectionToMenu(pf::Menu& menu)
         const char* const titles[3][2] = {{"Insert Image\u2026", nullptr},
                                           {"Replace Image\u2026", "Remove Image"},
                                           {"Replace Images\u2026", "Remove Images"}};
-        // No target: the window's image chooser and the canvas's Remove Images along the responder chain.
-        fill.add(titles[pictures][0], QStringLiteral("browseForImage:"), nullptr);
+        // The canvas itself: the keys may be in a palette's field, whose chain never reaches this window.
+        fill.add(titles[pictures][0], QStringLiteral("browseForImage:"), this);
         if (titles[pictures][1])
-            fill.add(titles[pictures][1], QStringLiteral("removeImages:"), nullptr);
+            fill.add(titles[pictures][1], QStringLiteral("removeImages:"), this);
     }
     fill.command(hasMultipleSelection() ? "Convert to Bezier Paths" : "Convert to Bezier Path", "convertToBezier:");
 }
@@ -194,6 +194,11 @@ void Canvas::registerContextMenuActions()
     for (const auto& [name, command] : commands)
         if (!respondsToAction(QString::fromLatin1(name)))
             setAction(QString::fromLatin1(name), [this, command = command](const pf::MenuItem*) { (this->*command)(); });
+    // The image chooser of the canvas's own window.
+    setAction(QStringLiteral("browseForImage:"), [this](const pf::MenuItem*) {
+        if (window_)
+            window_->browseForImage();
+    });
     if (!respondsToAction(QStringLiteral("hide:")))
         setAction(QStringLiteral("hide:"), [this](const pf::MenuItem* sender) { hide(sender ? int(sender->tag()) : 0); });
 }
