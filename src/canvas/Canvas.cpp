@@ -8,6 +8,7 @@
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/ScrollView.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 
 #include <algorithm>
@@ -44,10 +45,13 @@ Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
     });
 
     registerEditActions();
+    registerContextMenuActions();
 
     // Dropped files are read from their names: the desktop hands file contents over as file names.
-    registerForDraggedTypes({pf::PasteboardType::shape, pf::PasteboardType::shapeInfo, pf::PasteboardType::color,
-                             pf::PasteboardType::tiff, pf::PasteboardType::png, pf::PasteboardType::fileNames});
+    QStringList dragged = {pf::PasteboardType::shape, pf::PasteboardType::shapeInfo, pf::PasteboardType::color,
+                           pf::PasteboardType::fileNames};
+    dragged << pf::pictureTypes();
+    registerForDraggedTypes(dragged);
 }
 
 Canvas::~Canvas()
@@ -265,6 +269,13 @@ void Canvas::compositionRulerOriginDidChange(const pf::Notification& n)
 bool Canvas::event(QEvent* e)
 {
     switch (e->type()) {
+    case QEvent::ContextMenu:
+        // The menu key opens the menu from keyDown; the platform's copy of it would open a second one.
+        if (static_cast<QContextMenuEvent*>(e)->reason() == QContextMenuEvent::Keyboard) {
+            e->accept();
+            return true;
+        }
+        break;
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
         endLostGesture();

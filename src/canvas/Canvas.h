@@ -222,8 +222,7 @@ public:
     void showToolTipForResizeDrag();
     void hideToolTip();
 
-    // The context menu for the event's point, opened on the next turn (nothing fills it yet: the requests
-    // are counted).
+    // The context menu for the event's point, built and opened on the next turn (the requests are counted).
     void showCanvasContextMenuForEvent(const pf::Event& event);
     int contextMenuRequests() const { return contextMenuRequests_; }
 
@@ -449,13 +448,38 @@ public:
     // The document stores the picture; an image shape showing it is added at the page's origin.
     void handlePasteImageData(const QByteArray& data, std::int64_t imageType, bool resizeToFit);
     // One image shape per picture file, the first centred on the view point, the next ones 10 points apart.
-    // A view point of exactly (0, 0) gives the page the first picture's size and puts it at the origin.
-    void addImagesForFilesAtPaths(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit);
+    // Answers whether any file was asked for (files whose extension names no picture are skipped at once).
+    bool addImagesForFilesAtPaths(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit);
     // The image type code of a file extension (any case); -1 for one that is not a picture we keep.
     static std::int64_t imageTypeForExtention(const QString& extension);
     // Option-drag: the selection is duplicated in place inside an undo group closed at the release.
     void beginDragCopy();
     void endDragCopy();
+
+    // ---- drops (CanvasDrops.cpp) ----
+    // Library entries, copied shapes, colours, picture data and picture files (see the file's comment).
+    pf::DragOperation draggingEntered(const pf::DraggingInfo& info) override;
+    pf::DragOperation draggingUpdated(const pf::DraggingInfo& info) override;
+    void draggingExited(const pf::DraggingInfo& info) override;
+    void draggingEnded(const pf::DraggingInfo& info) override;
+    // Answers whether the drop added or changed something (a source may delete what it moved on YES).
+    bool performDragOperation(const pf::DraggingInfo& info) override;
+    // The shape a colour dropped at the page point recolours: the one under it, else the frontmost near it.
+    std::shared_ptr<Shape> colorDropTargetAtPoint(const pf::Point& pagePoint) const;
+    // The page takes the picture's size and the picture goes to its origin.
+    void addImageAndResizeForFileAtPath(const QString& path);
+    // The picture of the file into the selected shapes; an alert says when it cannot be loaded.
+    void insertImageIntoSelectionForFileAtPath(const QString& path);
+
+    // ---- context menu (CanvasContextMenu.cpp) ----
+    // The point, path and flip commands, the selection's commands and a Select item for each unselected
+    // shape near the page point, front to back. Only commands that apply and that the canvas performs.
+    void populateContextMenuForPoint(pf::Menu& menu, const pf::Point& pagePoint);
+    void addMenuItemsForSelectionToMenu(pf::Menu& menu);
+    // A separator, unless the menu is empty or already ends in one.
+    static void addSeparatorTo(pf::Menu& menu);
+    // The menu key, Shift+F10: at the mouse when it is over the canvas, else at the selection's centre.
+    void showContextMenuFromKeyboard();
 
     // ---- edit commands (CanvasEditCommands.cpp) ----
     // A text field, text view or spin box has the keys, or the in-place editor runs: edits go to the text.
@@ -562,6 +586,10 @@ private:
 
     // The press, drag or band in progress, handled the same whether the event is left or right.
     void handleMouseDown(const pf::Event& e, bool rightClick);
+    // The files as pictures; with pageTakesSize the page takes each one's size and it goes to the origin.
+    bool addImagesForFiles(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit, bool pageTakesSize);
+    // The canvas's own commands that menus send it (CanvasContextMenu.cpp).
+    void registerContextMenuActions();
     // A release Qt lost (a popup took the pointer, the window went inactive) ends the gesture as a mouse-up
     // at the last drag point.
     void endLostGesture();

@@ -239,7 +239,7 @@ void Canvas::paste()
     }
     const QStringList files = board.fileNames();
     if (!files.isEmpty()) {
-        // Placed as a drop at the paste point; a view point is never (0, 0), which would resize the page.
+        // Placed as a drop at the paste point.
         const pf::Point at = dragStartCanvasPoint_ == pf::Point() ? convertPointFromComposition(page->center())
                                                                   : dragStartCanvasPoint_;
         addImagesForFilesAtPaths(files, at, false);
@@ -322,14 +322,13 @@ std::int64_t Canvas::imageTypeForExtention(const QString& extension)
 
 void Canvas::handlePasteImageData(const QByteArray& data, std::int64_t imageType, bool resizeToFit)
 {
-    (void)resizeToFit; // the page fit comes with the arrange commands
     CanvasDocument* doc = document();
     if (!doc || data.isEmpty()) {
         pf::beep();
         return;
     }
     const QPointer<Canvas> self(this);
-    doc->provisionImageWithData(data, [self, imageType](const QString& identifier, const QString& error) {
+    doc->provisionImageWithData(data, [self, imageType, resizeToFit](const QString& identifier, const QString& error) {
         if (!self)
             return;
         CanvasDocument* doc = self->document();
@@ -340,16 +339,29 @@ void Canvas::handlePasteImageData(const QByteArray& data, std::int64_t imageType
             return;
         }
         self->addShape(Image::imageWithImage(doc->imageForIdentifier(identifier), identifier, imageType));
+        if (resizeToFit)
+            self->resizeCanvasToFitSelection();
     });
 }
 
-void Canvas::addImagesForFilesAtPaths(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit)
+bool Canvas::addImagesForFilesAtPaths(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit)
 {
-    (void)resizeToFit; // the page fit comes with the arrange commands
+    return addImagesForFiles(paths, viewPoint, resizeToFit, false);
+}
+
+void Canvas::addImageAndResizeForFileAtPath(const QString& path)
+{
+    // The page's size comes with its own flag: a drop may well land at view point (0, 0).
+    addImagesForFiles({path}, pf::Point(), true, true);
+}
+
+bool Canvas::addImagesForFiles(const QStringList& paths, const pf::Point& viewPoint, bool resizeToFit,
+                               bool pageTakesSize)
+{
     CanvasDocument* doc = document();
     if (!doc) {
         pf::beep();
-        return;
+        return false;
     }
     // Shared by the completions of this call, in the order they arrive.
     struct Placement {
@@ -359,9 +371,10 @@ void Canvas::addImagesForFilesAtPaths(const QStringList& paths, const pf::Point&
     };
     const auto placement = std::make_shared<Placement>();
     placement->point = convertPointToComposition(viewPoint);
-    placement->pageTakesSize = viewPoint == pf::Point();
+    placement->pageTakesSize = pageTakesSize;
     const QPointer<Canvas> self(this);
     const DocumentTerminationGuard guard(*doc);
+    bool requested = false;
     for (const QString& path : paths) {
         // Checked before anything is stored: a file of another kind must leave nothing in the document.
         const std::int64_t type = imageTypeForExtention(pf::lowercasedPathExtension(path));
@@ -370,9 +383,10 @@ void Canvas::addImagesForFilesAtPaths(const QStringList& paths, const pf::Point&
             pf::beep();
             continue;
         }
+        requested = true;
         doc->provisionImageAtPath(
             path, QFileInfo(path).fileName(),
-            [self, placement, type](const QString& identifier, const QString& error) {
+            [self, placement, type, resizeToFit](const QString& identifier, const QString& error) {
                 if (!self)
                     return;
                 CanvasDocument* doc = self->document();
@@ -380,6 +394,8 @@ void Canvas::addImagesForFilesAtPaths(const QStringList& paths, const pf::Point&
                 if (identifier.isEmpty() || !doc || !page) {
                     pf::logMessage(error);
                     pf::beep();
+                    if (resizeToFit && page)
+                        self->resizeCanvasToFitSelection();
                     return;
                 }
                 auto shape = Image::imageWithImage(doc->imageForIdentifier(identifier), identifier, type);
@@ -400,8 +416,11 @@ void Canvas::addImagesForFilesAtPaths(const QStringList& paths, const pf::Point&
                 shape->setFrame(frame);
                 self->addShape(shape);
                 ++placement->placed;
+                if (resizeToFit)
+                    self->resizeCanvasToFitSelection();
             });
     }
+    return requested;
 }
 
 // ---- Option-drag ----

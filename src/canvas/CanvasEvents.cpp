@@ -11,6 +11,7 @@
 #include "model/Guide.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/ScrollView.h"
 
 #include <QEvent>
@@ -105,6 +106,11 @@ void Canvas::keyDown(const pf::Event& e)
         return;
     }
     const pf::ModifierFlags held = e.modifierFlags & anyModifier;
+    if (e.keyCode == pf::KeyCode::ContextualMenu
+        || (e.keyCode == pf::KeyCode::F10 && held == pf::ShiftKeyMask)) {
+        showContextMenuFromKeyboard();
+        return;
+    }
     if (!isEditingText() && held == 0) {
         if (const auto it = toolKeyTable().find(e.keyCode); it != toolKeyTable().end()) {
             pf::NotificationCenter::defaultCenter().post(QString::fromLatin1(ModeKeyboardShortcutWasTriggeredNotification),
@@ -717,6 +723,14 @@ void Canvas::hideToolTip()
 
 void Canvas::showCanvasContextMenuForEvent(const pf::Event& event)
 {
-    (void)event;
-    delayed_.performAfterDelay([this] { ++contextMenuRequests_; }, std::chrono::nanoseconds(0));
+    // Built after the press has chosen what is selected (CanvasContextMenu.cpp).
+    delayed_.performAfterDelay(
+        [this, event] {
+            ++contextMenuRequests_;
+            auto menu = std::make_shared<pf::Menu>();
+            populateContextMenuForPoint(*menu, convertPointToComposition(event.location));
+            if (menu->numberOfItems() > 0)
+                pf::MenuPresenter::popUpContextMenu(std::move(menu), event, this);
+        },
+        std::chrono::nanoseconds(0));
 }

@@ -1077,6 +1077,8 @@ void CanvasWindowController::insertImageFromPath(const QString& path)
     const QString absolute = QDir::cleanPath(QFileInfo(local).absoluteFilePath());
     UserDefaults::instance().setImageBrowseURL(QUrl::fromLocalFile(absolute));
     lastBrowsedImagePath_ = absolute;
+    if (Canvas* canvas = canvasView())
+        canvas->insertImageIntoSelectionForFileAtPath(absolute);
 }
 
 void CanvasWindowController::updateSelectedTabThumbnail()

@@ -144,6 +144,39 @@ TEST(PasteboardTest, AFileManagersOwnListIsReadWhenItComesAlone)
     EXPECT_EQ(pf::Pasteboard(jpeg.get()).types(), (QStringList{Type::jpeg, Type::bmp}));
 }
 
+TEST(PasteboardTest, WhatOtherDesktopProgramsDragIsRead)
+{
+    // A file manager's URI list: CRLF, comment lines, percent-encoding, web addresses left out.
+    auto files = std::make_unique<QMimeData>();
+    files->setData(QStringLiteral("text/uri-list"),
+                   "# from the file manager\r\nfile:///tmp/%C3%A9t%C3%A9%201.JPG\r\n\r\nhttps://example.org/x.png\r\n"
+                   "file:///tmp/b.png");
+    EXPECT_EQ(pf::Pasteboard(files.get()).fileNames(),
+              (QStringList{QStringLiteral("/tmp/été 1.JPG"), QStringLiteral("/tmp/b.png")}));
+
+    // Colours: the raw desktop form in the host's byte order, and one Qt decoded.
+    const std::uint16_t raw[4] = {0xffff, 0x8000, 0x0000, 0xffff};
+    auto gtk = std::make_unique<QMimeData>();
+    gtk->setData(QStringLiteral("application/x-color"), QByteArray(reinterpret_cast<const char*>(raw), sizeof raw));
+    EXPECT_EQ(pf::Pasteboard(gtk.get()).color(), pf::Color(1, 0x8000 / 65535.0, 0, 1));
+    gtk->setData(QStringLiteral("application/x-color"), QByteArray("\x01\x02\x03"));
+    EXPECT_FALSE(pf::Pasteboard(gtk.get()).color());
+
+    // Pictures: the first type whose bytes decode, in the readers' order.
+    auto pictures = std::make_unique<QMimeData>();
+    pictures->setData(QStringLiteral("image/webp"), pngBytes()); // decodes whatever its label
+    pictures->setData(QStringLiteral("image/png"), QByteArray("not a picture"));
+    EXPECT_EQ(pf::Pasteboard(pictures.get()).types(), (QStringList{Type::webp, Type::png}));
+    const auto first = pf::Pasteboard(pictures.get()).firstDecodablePicture();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->type, Type::webp);
+    pictures->setData(QStringLiteral("image/gif"), pngBytes());
+    EXPECT_EQ(pf::Pasteboard(pictures.get()).firstDecodablePicture()->type, Type::gif);
+    pictures->removeFormat(QStringLiteral("image/gif"));
+    pictures->removeFormat(QStringLiteral("image/webp"));
+    EXPECT_FALSE(pf::Pasteboard(pictures.get()).firstDecodablePicture());
+}
+
 TEST(PasteboardTest, FileExtensionsCompareLowerCased)
 {
     const std::vector<std::pair<QString, QString>> cases = {

@@ -12,6 +12,8 @@
 #include "shell/ZOVDragEffectManager.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMimeData>
 
 namespace {
@@ -359,6 +361,40 @@ TEST_F(LibraryPaletteTest, ADragCarriesTheRowsRecordAndClearsTheSelectionFirst)
     EXPECT_TRUE(started);
     ASSERT_NE(controller->dragPromiseShape(), nullptr);
     EXPECT_EQ(controller->dragPromiseShape()->classObject().className(), u"Arrow");
+}
+
+TEST_F(LibraryPaletteTest, TheArrowRowDroppedOnThePageLandsAtTheDropPoint)
+{
+    const std::size_t arrow = rowOf("Arrow");
+    const pf::Point target(300, 250);
+    bool dropped = false;
+    pf::ScopedDraggingLoop loop([&](pf::DraggingSession& session, pf::View&) {
+        // Qt's drag loop delivering the release over the page.
+        const auto mime = session.makeMimeData();
+        const QPointF at = canvas->convertPointFromComposition(target).toQt();
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(canvas, &enter);
+        QDragMoveEvent move(at.toPoint(), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(canvas, &move);
+        QDropEvent drop(at, Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(canvas, &drop);
+        dropped = drop.isAccepted();
+    });
+    pressRow(arrow);
+    const pf::Point from = rowCentre(arrow);
+    kittest::sendMouse(list(), QEvent::MouseMove, (from + pf::Point(60, 10)).toQt(), Qt::NoButton, Qt::LeftButton,
+                       200000);
+    kittest::sendMouse(list(), QEvent::MouseButtonRelease, (from + pf::Point(60, 10)).toQt(), Qt::LeftButton, {},
+                       200010);
+    endTurn();
+
+    ASSERT_TRUE(dropped);
+    const auto selected = canvas->selectedShapes();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0]->classObject().className(), u"Arrow");
+    const ShapeClass* kind = pf::ClassRegistry::shared().lookup<ShapeClass>(QStringLiteral("Arrow"));
+    ASSERT_NE(kind, nullptr);
+    EXPECT_EQ(selected[0]->frame(), kind->defaultFrameForPointZoomScale(target, 1));
 }
 
 TEST_F(LibraryPaletteTest, TheDragRecordIsNothingForNoRowOrOneOutsideTheList)

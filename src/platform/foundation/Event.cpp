@@ -131,6 +131,7 @@ constexpr auto keyTable = std::to_array<KeyRow>({
     {Qt::Key_F18, 79},
     {Qt::Key_F19, 80},
     {Qt::Key_F20, 90},
+    {Qt::Key_Menu, 110},
     {Qt::Key_Help, 114},
 });
 

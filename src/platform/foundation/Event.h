@@ -72,6 +72,9 @@ inline constexpr std::uint16_t LeftArrow = 123;
 inline constexpr std::uint16_t RightArrow = 124;
 inline constexpr std::uint16_t DownArrow = 125;
 inline constexpr std::uint16_t UpArrow = 126;
+inline constexpr std::uint16_t F10 = 109;
+// The keyboard's menu key.
+inline constexpr std::uint16_t ContextualMenu = 110;
 // A key the table does not know (0 is the A key, so it cannot mean "none").
 inline constexpr std::uint16_t Unknown = 0xFFFF;
 } // namespace KeyCode

@@ -6,10 +6,13 @@
 #include <QColor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace pf {
 
@@ -24,8 +27,22 @@ const QString exactColorMime = QStringLiteral("application/x-quorvel-color");
 const QString uriListMime = QStringLiteral("text/uri-list");
 const QString jpegMime = QStringLiteral("image/jpeg");
 const QString bmpMime = QStringLiteral("image/bmp");
+const QString gifMime = QStringLiteral("image/gif");
+const QString webpMime = QStringLiteral("image/webp");
 // GNOME's file managers put this beside the URI list; some programs offer it alone.
 const QString copiedFilesMime = QStringLiteral("x-special/gnome-copied-files");
+
+// One URL a line, CRLF or LF; lines starting with "#" are comments.
+QList<QUrl> uriListUrls(const QByteArray& data)
+{
+    QList<QUrl> urls;
+    for (const QByteArray& raw : data.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (!line.isEmpty() && !line.startsWith('#'))
+            urls.append(QUrl::fromEncoded(line, QUrl::StrictMode));
+    }
+    return urls;
+}
 
 // "copy" or "cut", then one URL a line.
 QList<QUrl> copiedFileUrls(const QByteArray& data)
@@ -87,6 +104,10 @@ QString mimeTypeForPasteboardType(const QString& type)
         return jpegMime;
     if (type == PasteboardType::bmp)
         return bmpMime;
+    if (type == PasteboardType::gif)
+        return gifMime;
+    if (type == PasteboardType::webp)
+        return webpMime;
     return recordPrefix + type;
 }
 
@@ -104,9 +125,20 @@ QString pasteboardTypeForMimeType(const QString& mime)
         return PasteboardType::jpeg;
     if (mime == bmpMime)
         return PasteboardType::bmp;
+    if (mime == gifMime)
+        return PasteboardType::gif;
+    if (mime == webpMime)
+        return PasteboardType::webp;
     if (mime.startsWith(recordPrefix) && mime.size() > recordPrefix.size())
         return mime.mid(recordPrefix.size());
     return {};
+}
+
+const QStringList& pictureTypes()
+{
+    static const QStringList types = {PasteboardType::png, PasteboardType::tiff, PasteboardType::jpeg,
+                                      PasteboardType::gif,  PasteboardType::bmp,  PasteboardType::webp};
+    return types;
 }
 
 QString lowercasedPathExtension(const QString& path)
@@ -250,6 +282,18 @@ std::optional<Value> Pasteboard::propertyListForType(const QString& type, QStrin
     return std::move(read.value);
 }
 
+std::optional<PictureData> Pasteboard::firstDecodablePicture() const
+{
+    for (const QString& type : pictureTypes()) {
+        if (!hasType(type))
+            continue;
+        QByteArray bytes = dataForType(type);
+        if (!bytes.isEmpty() && !QImage::fromData(bytes).isNull())
+            return PictureData{type, std::move(bytes)};
+    }
+    return std::nullopt;
+}
+
 OptionalColor Pasteboard::color() const
 {
     const QMimeData* mime = mimeData();
@@ -260,10 +304,16 @@ OptionalColor Pasteboard::color() const
             return exact;
     if (!mime->hasColor())
         return std::nullopt;
-    const QColor qt = qvariant_cast<QColor>(mime->colorData());
-    if (!qt.isValid())
+    const QVariant value = mime->colorData();
+    if (value.metaType().id() == QMetaType::QColor && value.value<QColor>().isValid())
+        return Color::fromQt(value.value<QColor>());
+    // The desktop's raw form, as GTK programs write it.
+    const QByteArray raw = mime->data(colorMime);
+    if (raw.size() != 8)
         return std::nullopt;
-    return Color::fromQt(qt);
+    std::uint16_t channel[4];
+    std::memcpy(channel, raw.constData(), sizeof channel);
+    return Color(channel[0] / 65535.0, channel[1] / 65535.0, channel[2] / 65535.0, channel[3] / 65535.0);
 }
 
 QStringList Pasteboard::fileNames() const
@@ -272,7 +322,7 @@ QStringList Pasteboard::fileNames() const
     const QMimeData* mime = mimeData();
     if (!mime)
         return paths;
-    const QList<QUrl> urls = mime->hasUrls()                   ? mime->urls()
+    const QList<QUrl> urls = mime->hasFormat(uriListMime)     ? uriListUrls(mime->data(uriListMime))
                              : mime->hasFormat(copiedFilesMime) ? copiedFileUrls(mime->data(copiedFilesMime))
                                                                 : QList<QUrl>();
     for (const QUrl& url : urls)

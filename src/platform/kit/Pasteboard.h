@@ -29,6 +29,8 @@ inline const QString tiff = QStringLiteral("public.tiff");
 // Read only: pictures some programs offer in no other form.
 inline const QString jpeg = QStringLiteral("public.jpeg");
 inline const QString bmp = QStringLiteral("com.microsoft.bmp");
+inline const QString gif = QStringLiteral("com.compuserve.gif");
+inline const QString webp = QStringLiteral("org.webmproject.webp");
 inline const QString color = QStringLiteral("public.color");
 // Local files, as a list of paths.
 inline const QString fileNames = QStringLiteral("public.file-url");
@@ -37,6 +39,15 @@ inline const QString shape = QStringLiteral("com.thistlewick.quorvel.composition
 inline const QString shapeStyle = QStringLiteral("com.thistlewick.quorvel.composition.shape.style");
 inline const QString shapeInfo = QStringLiteral("com.thistlewick.quorvel.composition.shape.info");
 } // namespace PasteboardType
+
+// The picture types other programs drag or copy, in the order a reader takes them.
+const QStringList& pictureTypes();
+
+// Picture bytes as offered, with the pasteboard type they came under.
+struct PictureData {
+    QString type;
+    QByteArray bytes;
+};
 
 // The MIME type that carries a pasteboard type: the standard ones for images, colours and files; our own
 // record types under "application/x-" and their name.
@@ -91,10 +102,15 @@ public:
     // The property list of a record type; empty, with the reason in errorOut, when it is absent or not
     // a well-formed property list.
     std::optional<Value> propertyListForType(const QString& type, QString* errorOut = nullptr) const;
-    // A colour whose channels are finite and within 0 to 1; empty otherwise.
+    // The first of pictureTypes() present whose bytes decode as a picture; empty when none does.
+    std::optional<PictureData> firstDecodablePicture() const;
+    // A colour whose channels are finite and within 0 to 1; empty otherwise. Read from our exact colour
+    // string, from a colour Qt decoded, or from the raw desktop form (four 16-bit channels R, G, B, A in
+    // the host's byte order).
     OptionalColor color() const;
-    // The local files named, in order; other URLs are left out. A file manager that offers only its own
-    // list of copied files ("copy" or "cut", then one URL a line) is read too.
+    // The local files named, in order; other URLs are left out. A URI list is read as file managers write
+    // it (percent-encoded, lines ending in CRLF or LF, "#" comment lines). A file manager that offers only
+    // its own list of copied files ("copy" or "cut", then one URL a line) is read too.
     QStringList fileNames() const;
 
 private:
