@@ -12,15 +12,10 @@ Every wait has a deadline; everything started is killed by its PID.
 """
 import os
 import plistlib
-import shutil
-import signal
-import subprocess
 import sys
-import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from draw_rectangle import DEADLINE, convert_xwd, fail, free_display, wait_for  # noqa: E402
+from quorvel_session import Session, convert_xwd, fail
 
 KIND = "Pointer"
 
@@ -30,7 +25,12 @@ def count_kind(package):
         data = plistlib.load(f)
 
     def walk(shapes):
-        return sum((shape.get("className") == KIND) + walk(shape.get("children", [])) for shape in shapes)
+        n = 0
+        for shape in shapes:
+            if shape.get("className") == KIND:
+                n += 1
+            n += walk(shape.get("children", []))
+        return n
 
     return sum(walk(page.get("children", [])) for page in data.get("compositions", []))
 
@@ -38,51 +38,12 @@ def count_kind(package):
 def main():
     if len(sys.argv) < 3:
         fail("usage: drop_library_row.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    program, sample = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    for tool in ("Xvfb", "xdotool"):
-        if not shutil.which(tool):
-            fail(f"{tool} is not installed (scripts/setup installs it)")
-    work = tempfile.mkdtemp(prefix="quorvel-e2e-")
-    started = []
-    try:
-        copy = os.path.join(work, os.path.basename(sample.rstrip("/")))
-        shutil.copytree(sample, copy, symlinks=True)
-        before = count_kind(copy)
-        display = free_display()
-        env = dict(os.environ)
-        env.update(DISPLAY=f":{display}", XDG_CONFIG_HOME=os.path.join(work, "config"),
-                   XDG_DATA_HOME=os.path.join(work, "data"), XDG_CACHE_HOME=os.path.join(work, "cache"),
-                   XDG_RUNTIME_DIR=os.path.join(work, "runtime"), QT_QPA_PLATFORM="xcb")
-        env["ASAN_OPTIONS"] = ":".join(o for o in env.get("ASAN_OPTIONS", "").split(":")
-                                       if o and not o.startswith("strict_string_checks"))
-        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
-        server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        started.append(server)
-        wait_for("the X server", lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"))
-
-        def xdotool(*args, check=True):
-            result = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True, timeout=DEADLINE)
-            if check and result.returncode != 0:
-                fail(f"xdotool {' '.join(args)} failed: {result.stderr.strip()}")
-            return result.stdout.strip()
-
-        editor = subprocess.Popen([program, copy], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        started.append(editor)
-
-        def window():
-            if editor.poll() is not None:
-                fail(f"quorvel exited with status {editor.returncode}:\n" + editor.stdout.read().decode(errors="replace"))
-            ids = xdotool("search", "--onlyvisible", "--name", "Sample", check=False).split()
-            return ids[0] if ids else None
-
-        win = wait_for("a window titled \"Sample\"", window)
-        geometry = dict(line.split("=", 1) for line in
-                        xdotool("getwindowgeometry", "--shell", win).splitlines() if "=" in line)
-        x, y = int(geometry["X"]), int(geometry["Y"])
-        width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
-        xdotool("windowactivate", "--sync", win, check=False)
+    with Session(sys.argv[1], sys.argv[2]) as session:
+        before = count_kind(session.copy)
+        session.start()
+        x, y, width, height = session.frame
+        xdotool = session.xdotool
         xdotool("mousemove", "--sync", str(x + 84), str(y + 35))  # the library's search field
         xdotool("click", "1")
         xdotool("type", "--delay", "50", "Arrow")
@@ -104,29 +65,14 @@ def main():
         xdotool("mousemove", "--sync", str(x + 591), str(y + 649))
         xdotool("click", "1")
         time.sleep(0.3)
-        if screenshot and shutil.which("xwd"):
-            shot = subprocess.run(["xwd", "-root", "-silent"], env=env, capture_output=True, timeout=DEADLINE)
-            if shot.returncode == 0:
-                convert_xwd(shot.stdout, screenshot)
-        xdotool("key", "--window", win, "ctrl+s")
-        wait_for("the save", lambda: count_kind(copy) > before)
-        xdotool("key", "--window", win, "ctrl+q", check=False)
-        try:
-            status = editor.wait(timeout=DEADLINE)
-        except subprocess.TimeoutExpired:
-            fail("quorvel did not quit after Ctrl+Q")
-        if status != 0:
-            fail(f"quorvel exited with status {status}:\n" + editor.stdout.read().decode(errors="replace"))
-        after = count_kind(copy)
+        screen_dump = session.screen_dump() if screenshot else None
+        session.save_and_quit(lambda: count_kind(session.copy) > before)
+        after = count_kind(session.copy)
         if after != before + 1:
             fail(f"expected {before + 1} {KIND} shapes after the drop and save, found {after}")
         print(f"drop_library_row: {before} → {after} {KIND} shapes; quorvel exited with 0")
-    finally:
-        for process in reversed(started):
-            if process.poll() is None:
-                process.send_signal(signal.SIGKILL)
-                process.wait()
-        shutil.rmtree(work, ignore_errors=True)
+        if screen_dump:
+            convert_xwd(screen_dump, screenshot)
 
 
 if __name__ == "__main__":

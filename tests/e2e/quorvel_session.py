@@ -95,6 +95,7 @@ class Session:
                         self.xdotool("getwindowgeometry", "--shell", self.win).splitlines() if "=" in line)
         x, y = int(geometry["X"]), int(geometry["Y"])
         width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
+        self.frame = (x, y, width, height)
         self.xdotool("windowactivate", "--sync", self.win, check=False)
         return x + width // 2, y + height // 2
 
