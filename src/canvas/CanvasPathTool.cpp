@@ -93,9 +93,14 @@ void MouseStrategyPath::mouseUpInCanvas(const pf::Event& event, Canvas& canvas)
             std::chrono::nanoseconds(0));
         return;
     }
-    if (currentModelIndex_ < 1)
-        currentModelIndex_ = 1;
-    else
+    if (currentModelIndex_ >= 1) {
+        followingClick(event, canvas);
+        return;
+    }
+    currentModelIndex_ = 1;
+    // A first press dragged away puts the second point down where it is released, as a click there would.
+    const Path* path = drawnPath(canvas);
+    if (path && path->modelPoints().size() == 2 && path->modelPointAtIndex(1) != path->modelPointAtIndex(0))
         followingClick(event, canvas);
 }
 
