@@ -2,6 +2,7 @@
 #include "canvas/MouseStrategyPath.h"
 
 #include "canvas/Canvas.h"
+#include "model/Connection.h"
 #include "geometry/QVRect.h"
 #include "manipulators/Manipulator.h"
 #include "model/StickyDefaults.h"
@@ -77,21 +78,30 @@ void MouseStrategyPath::mouseUpInCanvas(const pf::Event& event, Canvas& canvas)
         return;
     started_ = true;
     inProgress_ = true;
-    if (canvas.draggingConnection()) {
-        // Dropped on a shape's connection point: the path ends there on the next turn, once the drop has
-        // been handled, and only if this is still the canvas's tool by then.
-        const bool persist = event.isCommandKeyPressed();
-        std::weak_ptr<MouseStrategy> self = shared_from_this();
-        canvas.performAfterDelay(
-            [&canvas, self, persist] {
-                const auto tool = self.lock();
-                if (!tool || canvas.mouseStrategy() != tool)
-                    return;
-                canvas.endConnectingWithFlash(true);
-                static_cast<MouseStrategyPath&>(*tool).finishInCanvas(true, canvas, persist);
-            },
-            std::chrono::nanoseconds(0));
-        return;
+    // The following point where the button came up, constrained and snapped as a move there would be.
+    if (currentModelIndex_ >= 1)
+        mouseMovedInCanvas(event, canvas);
+    const std::int64_t following = std::max<std::int64_t>(currentModelIndex_, 1);
+    const Path* path = drawnPath(canvas);
+    if (const auto& offered = canvas.draggingConnection()) {
+        if (path && offered->pointer() == path && static_cast<std::int64_t>(offered->pointerCorner()) == following) {
+            // Dropped on a shape's connection point: the path ends there on the next turn, once the drop
+            // has been handled, and only if this is still the canvas's tool by then.
+            const bool persist = event.isCommandKeyPressed();
+            std::weak_ptr<MouseStrategy> self = shared_from_this();
+            canvas.performAfterDelay(
+                [&canvas, self, persist] {
+                    const auto tool = self.lock();
+                    if (!tool || canvas.mouseStrategy() != tool)
+                        return;
+                    canvas.endConnectingWithFlash(true);
+                    static_cast<MouseStrategyPath&>(*tool).finishInCanvas(true, canvas, persist);
+                },
+                std::chrono::nanoseconds(0));
+            return;
+        }
+        // An offer left from a point that is no longer an end.
+        canvas.discardConnection();
     }
     if (currentModelIndex_ >= 1) {
         followingClick(event, canvas);
@@ -99,7 +109,6 @@ void MouseStrategyPath::mouseUpInCanvas(const pf::Event& event, Canvas& canvas)
     }
     currentModelIndex_ = 1;
     // A first press dragged away puts the second point down where it is released, as a click there would.
-    const Path* path = drawnPath(canvas);
     if (path && path->modelPoints().size() == 2 && path->modelPointAtIndex(1) != path->modelPointAtIndex(0))
         followingClick(event, canvas);
 }
@@ -109,8 +118,7 @@ void MouseStrategyPath::followingClick(const pf::Event& event, Canvas& canvas)
     Path* path = drawnPath(canvas);
     if (!path)
         return;
-    // The following point stays where the click put it, constrained as a move there would be.
-    mouseMovedInCanvas(event, canvas);
+    // The following point stays where it is, a middle point from now on; a new one follows the pointer.
     const pf::Point p = compositionPointFromEvent(event, canvas, true);
     ++currentModelIndex_;
     path->appendPoint(p);

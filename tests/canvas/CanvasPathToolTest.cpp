@@ -144,6 +144,7 @@ TEST_F(CanvasPathToolTest, OneUndoRemovesAFinishedPathAndRedoBringsItBack)
     EXPECT_FALSE(undo.hasExplicitGroup());
     ASSERT_TRUE(undo.undo());
     EXPECT_TRUE(paths().empty());
+    EXPECT_TRUE(!canvas->manipulator() || canvas->manipulator()->isEmpty()) << "no selection of a path that is gone";
     ASSERT_TRUE(undo.redo());
     EXPECT_EQ(pointsOfOnlyPath(), (Points{{100, 420}, {200, 440}, {260, 500}}));
 }
