@@ -2,6 +2,7 @@
 #include "canvas/MouseStrategyPath.h"
 
 #include "canvas/Canvas.h"
+#include "canvas/MouseStrategyShape.h"
 #include "model/Connection.h"
 #include "geometry/QVRect.h"
 #include "manipulators/Manipulator.h"
@@ -108,8 +109,10 @@ void MouseStrategyPath::mouseUpInCanvas(const pf::Event& event, Canvas& canvas)
         return;
     }
     currentModelIndex_ = 1;
-    // A first press dragged away puts the second point down where it is released, as a click there would.
-    if (path && path->modelPoints().size() == 2 && path->modelPointAtIndex(1) != path->modelPointAtIndex(0))
+    // A first press dragged away puts the second point down where it is released, as a click there would;
+    // a hand that shook during the click has drawn nothing.
+    if (path && path->modelPoints().size() == 2
+        && QVGetDiagonalBetween(path->modelPointAtIndex(1), path->modelPointAtIndex(0)) > MouseStrategyShape::startRadius)
         followingClick(event, canvas);
 }
 

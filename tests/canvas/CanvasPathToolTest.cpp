@@ -68,6 +68,29 @@ TEST_F(CanvasPathToolTest, TheWaysOfEndingAPathLeaveItsFixedPoints)
              click(c, {}, true);
          },
          {a, b, c}, true},
+        {"a first press dragged away, a click, a double-click",
+         [&] {
+             press(a);
+             dragTo(pf::Point(150, 430));
+             dragTo(b);
+             release(b);
+             hover(c);
+             click(c);
+             click(c, {}, true);
+         },
+         {a, b, c}, true},
+        {"a click that shook, click, double-click",
+         [&] {
+             press(a);
+             dragTo(pf::Point(a.x + 2, a.y + 1));
+             release(pf::Point(a.x + 2, a.y + 1));
+             hover(b);
+             click(b);
+             hover(c);
+             click(c);
+             click(c, {}, true);
+         },
+         {a, b, c}, true},
         {"click, click, Escape",
          [&] {
              click(a);
