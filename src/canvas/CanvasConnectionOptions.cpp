@@ -3,6 +3,7 @@
 // connector starts attached at the shape's centre.
 #include "canvas/Canvas.h"
 
+#include "canvas/MouseStrategyPath.h"
 #include "canvas/MouseStrategyShape.h"
 #include "geometry/QVRect.h"
 #include "manipulators/Manipulator.h"
@@ -22,8 +23,12 @@ void Canvas::beginConnectionOptionDrag(const pf::Event& event, const pf::Point& 
         return;
     const std::shared_ptr<Shape> source = manipulator_->children().front();
     selectNone();
-    // Every option's connector, paths included, is drawn from its first end to the pointer by the shape tool.
-    mouseModeWasActivated(std::make_shared<MouseStrategyShape>(kind));
+    // A path is drawn point by point with the path tool; every other connector from its first end to the
+    // pointer with the shape tool.
+    if (kind == Path::staticClass().className())
+        mouseModeWasActivated(std::make_shared<MouseStrategyPath>());
+    else
+        mouseModeWasActivated(std::make_shared<MouseStrategyShape>(kind));
     if (!mouseStrategy_)
         return;
 

@@ -316,6 +316,17 @@ void Canvas::compositionWasEditedInRect(const pf::Rect& rect)
     // Undo puts the shapes back, never the selection, which would keep the frame of the undone drag.
     if (!m || m->isEmpty() || !undo || !(undo->isUndoing() || undo->isRedoing()))
         return;
+    // A shape that undo took off the page leaves the selection with it.
+    Shapes kept;
+    for (const auto& child : m->children())
+        if (child->composition() == page.get())
+            kept.push_back(child);
+    if (kept.size() != m->children().size() && !refittingSelection_) {
+        const QScopedValueRollback refitting(refittingSelection_, true);
+        removeManipulator();
+        addShapesToSelection(kept);
+        return;
+    }
     // The refit is an edit itself and comes back here.
     if (refittingSelection_ || m->frame() == m->childrenFrame())
         return;

@@ -203,7 +203,16 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
             optimizeSnapping(p);
             std::int64_t h = manipulator_->handleForPoint(p);
             // A handle whose drag the selection does not allow is no handle: the press moves the selection.
-            if (((h == QVRectCornerMidMid || h == ManipulatorHandleAdjust) && !manipulator_->allowsAdjusting())
+            // Point handles are only points, whatever their numbers mean for a frame.
+            if (manipulator_->numbersHandlesByPoint()) {
+                if (h != -1) {
+                    const std::shared_ptr<Manipulator> selection = manipulator_;
+                    selection->beginDragResizeAtPointWithHandle(p, h);
+                    showToolTipForResizeDrag();
+                    setNeedsDisplayInCompositionRect(clearDragMarks());
+                    return;
+                }
+            } else if (((h == QVRectCornerMidMid || h == ManipulatorHandleAdjust) && !manipulator_->allowsAdjusting())
                 || (h == ManipulatorHandleRotation && !manipulator_->allowsRotation())
                 || (h == ManipulatorHandleConnection && !manipulator_->allowsConnection()))
                 h = -1;

@@ -6,6 +6,7 @@
 #include "geometry/QVRect.h"
 #include "manipulators/AdjustManipulators.h"
 #include "manipulators/ManipulatorCanvas.h"
+#include "manipulators/PathManipulator.h"
 #include "manipulators/PointerManipulators.h"
 #include "model/Composition.h"
 #include "model/StickyDefaults.h"
@@ -310,4 +311,5 @@ void registerManipulatorClasses(pf::ClassRegistry& registry)
     registry.add(CompositionManipulator::staticClass());
     registerAdjustManipulatorClasses(registry);
     registerPointerManipulatorClasses(registry);
+    registerPathManipulatorClass(registry);
 }

@@ -216,6 +216,9 @@ public:
 
     // The handle under a page point, first hit wins; -1 for none.
     virtual std::int64_t handleForPoint(const pf::Point& point) const;
+    // Selections that number their handles by the points of the shape (a path's point i is handle i):
+    // every number the hit test answers is a point to drag, whatever it means for a frame.
+    virtual bool numbersHandlesByPoint() const { return false; }
 
     // ---- drags: begun on mouse-down, a step per drag event past the threshold, ended on mouse-up ----
     // Page undo recording is off from begin to end (unless blockDisableUndo); each end records one change
@@ -280,8 +283,10 @@ public:
     pf::Rect gridAlignedRectForRect(const pf::Rect& rect, Shape& shape) const;
     // The rect pulled onto nearby alignment lines; the event may be null.
     pf::Rect snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event);
-    // The snap targets of the running drag, nearest first.
+    // The snap targets of the running drag, nearest first (from gatherPoint).
     void gatherSnapShapes();
+    // Where the running drag is: the dragged handle of a resize, else the selection's centre.
+    virtual pf::Point gatherPoint() const;
     void clearSnapShapes()
     {
         snapShapes_.clear();

@@ -133,6 +133,15 @@ pf::Rect Manipulator::gridAlignedRectForRect(const pf::Rect& rect, Shape& shape)
     return QVRectApplyRotation(QVMakeRotation(-a, w), w);
 }
 
+pf::Point Manipulator::gatherPoint() const
+{
+    // A handle left from an earlier resize says nothing about a move.
+    const pf::Rect f = frame();
+    return dragResizing_ && dragResizingHandle_ >= 0
+               ? QVRectGetCornerPoint(static_cast<QVRectCorner>(dragResizingHandle_), f)
+               : pf::Point(f.midX(), f.midY());
+}
+
 void Manipulator::gatherSnapShapes()
 {
     snapShapes_.clear();
@@ -142,13 +151,9 @@ void Manipulator::gatherSnapShapes()
         return;
     Children found;
     gatherFrom(*p, found);
-    // Nearest first from the dragged handle of a resize, else from the selection's centre (a handle left
-    // from an earlier resize says nothing about a move). A connector's end prefers shapes to connectors.
-    // A resize gathers at every step, so this runs over the whole page many times a second.
-    const pf::Rect f = frame();
-    const pf::Point g = dragResizing_ && dragResizingHandle_ >= 0
-                            ? QVRectGetCornerPoint(static_cast<QVRectCorner>(dragResizingHandle_), f)
-                            : pf::Point(f.midX(), f.midY());
+    // Nearest first from where the drag is. A connector's end prefers shapes to connectors. A resize
+    // gathers at every step, so this runs over the whole page many times a second.
+    const pf::Point g = gatherPoint();
     const bool pointer = isPointer();
     struct Keyed {
         int group;

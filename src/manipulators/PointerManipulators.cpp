@@ -92,17 +92,26 @@ void AbstractPointerManipulator::beginDragResizeAtPointWithHandle(const pf::Poin
 {
     if (isLocked())
         return;
+    loosenEndForHandle(handle);
+    Manipulator::beginDragResizeAtPointWithHandle(point, handle);
+}
+
+void AbstractPointerManipulator::loosenEndForHandle(std::int64_t handle)
+{
     loosened_.clear();
     AbstractPointer* pointer = singlePointer();
     if (const std::int64_t end = pointer ? endForHandle(*pointer, handle) : -1; end != -1) {
-        // Loose at once, so the end is drawn free while it is dragged; the end of the drag decides whether
-        // that is undone quietly or recorded.
+        // Loose at once, so the end is drawn free while it is dragged.
         loosened_ = connectionsAt(*pointer, static_cast<QVRectCorner>(end));
         if (Composition* p = page())
             for (const auto& c : loosened_)
                 p->removeConnection(c);
     }
-    Manipulator::beginDragResizeAtPointWithHandle(point, handle);
+}
+
+bool AbstractPointerManipulator::dragChangedPointer(AbstractPointer& pointer) const
+{
+    return pointer.frame() != pointer.dragStart().frame;
 }
 
 void AbstractPointerManipulator::endDragResize(const pf::Event& event)
@@ -110,7 +119,7 @@ void AbstractPointerManipulator::endDragResize(const pf::Event& event)
     std::vector<std::shared_ptr<Connection>> loosened = std::move(loosened_);
     loosened_.clear();
     AbstractPointer* pointer = singlePointer();
-    const bool moved = pointer && pointer->frame() != pointer->dragStart().frame;
+    const bool moved = pointer && dragChangedPointer(*pointer);
     // The new place and the loosening are one step, however the caller groups its changes.
     pf::UndoGrouping step(undoManagerOfPage());
     Manipulator::endDragResize(event);

@@ -47,6 +47,11 @@ protected:
     virtual std::int64_t cornerForHandle(std::int64_t handle) const { return handle; }
     // The end the handle stands for when it is one of the connector's two, else -1.
     std::int64_t endForHandle(const AbstractPointer& pointer, std::int64_t handle) const;
+    // Takes the end's attachment off the page for the running drag, when the handle is an end of the
+    // single connector; the end of the drag decides whether that is undone quietly or recorded.
+    void loosenEndForHandle(std::int64_t handle);
+    // Whether the running drag left the single connector other than it was (its frame, here).
+    virtual bool dragChangedPointer(AbstractPointer& pointer) const;
 
 private:
     // The selection itself records nothing (its undoManager is null); the page's records the drags.

@@ -93,12 +93,12 @@ TEST_F(CanvasSelectionTest, OneShapeTakesItsOwnSelectionKindAndMoreAPlainOne)
 
 TEST_F(CanvasSelectionTest, AKindNamingAMissingSelectionClassStillGetsASelection)
 {
-    // Paths name a selection class that is not registered here.
-    const auto path = addShape("Path", pf::Rect(500, 100, 60, 40));
-    canvas->replaceSelectionWithShape(path);
+    // Bezier paths name a selection class that is not registered here.
+    const auto bezier = addShape("Bezier", pf::Rect(500, 100, 60, 40));
+    canvas->replaceSelectionWithShape(bezier);
     ASSERT_TRUE(canvas->hasSelection());
     EXPECT_EQ(&canvas->manipulator()->classObject(), &Manipulator::staticClass());
-    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{path});
+    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{bezier});
 }
 
 TEST_F(CanvasSelectionTest, ShapesOfAnotherPageAreNotSelected)
