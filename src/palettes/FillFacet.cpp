@@ -143,6 +143,7 @@ pf::View* buildStrokePanel(Facet& facet)
     label(panel, QStringLiteral("Join"), pf::Rect(10, 86, 40, 22));
     QWidget* join = segments(facet, panel, pf::Rect(62, 86, 150, 22), selected("strokeLineJoin"),
                              {{"Miter", 0}, {"Round", 1}, {"Bevel", 2}});
+    facet.setOutlet(QStringLiteral("strokeLineWidthField"), width);
     facet.setOutlet(QStringLiteral("strokeLineCapControl"), cap);
     facet.setOutlet(QStringLiteral("strokeLineJoinControl"), join);
     enableWith(facet, unlockedKey, {type, width, cap, join});
