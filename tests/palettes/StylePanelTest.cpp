@@ -4,7 +4,9 @@
 
 #include "platform/foundation/UndoManager.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMouseEvent>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -138,6 +140,56 @@ TEST_F(StylePanelTest, ControlsEditEverySelectedShapeInOneUndoStep)
     EXPECT_EQ(ellipse->fillType(), fillTypeBefore);
     undo.undo();
     EXPECT_DOUBLE_EQ(rectangle->strokeLineWidth(), widthBefore);
+}
+
+TEST_F(StylePanelTest, AStopAddedOnTheStripAndColouredInThePanelPaintsTheShapeAndUndoesBack)
+{
+    const pf::Color red(1, 0, 0, 1), green(0, 1, 0, 1), blue(0, 0, 1, 1);
+    rectangle->setFillGradientElements({{red, 0}, {blue, 1}});
+    // Left to right.
+    rectangle->setFillAngle(0);
+    const std::uint64_t typeBefore = rectangle->fillType();
+    const GradientElements stopsBefore = rectangle->fillGradientElements();
+    select({rectangle});
+    choose(outletOf<QComboBox>("FillFacet", "fillTypePopUpButton"), 1);
+    endTurn();
+    ASSERT_EQ(rectangle->fillType(), 1u);
+    QVGradientControl* control = gradientControl();
+    ASSERT_TRUE(control->isVisibleTo(control->parentWidget()) && control->isEnabled());
+
+    // A click in the middle of the strip: a red stop (the tie goes to the first), open in the panel.
+    const QPointF middle(5.5 + 189 * 0.5, 8);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, middle, control->mapToGlobal(middle), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        e.setTimestamp(50000);
+        QApplication::sendEvent(control, &e);
+    }
+    endTurn();
+    ASSERT_EQ(rectangle->fillGradientElements().size(), 3u);
+    EXPECT_EQ(InspectorColorPanel::shared().target(), &facet("FillFacet"));
+    InspectorColorPanel::shared().userDidChooseColor(green);
+    endTurn();
+    EXPECT_EQ(rectangle->fillGradientElements()[2], QVGradientElement(green, 0.5));
+    EXPECT_EQ(control->elements()[2].color(), pf::OptionalColor(green));
+
+    // Across the shape on the page: red, green, blue.
+    const QImage page = canvas->grab().toImage();
+    const pf::Rect f = rectangle->frame();
+    const auto colorAt = [&](double ratio) {
+        // Above the middle, clear of any label.
+        const pf::Point p = viewPoint(pf::Point(f.x() + f.width() * ratio, f.y() + f.height() * 0.25));
+        return QColor(page.pixel(int(p.x), int(p.y)));
+    };
+    EXPECT_GT(colorAt(0.04).red(), 200);
+    EXPECT_GT(colorAt(0.5).green(), 200);
+    EXPECT_GT(colorAt(0.96).blue(), 200);
+
+    // Colour, stop and type are three steps.
+    for (int i = 0; i < 3; ++i)
+        undo.undo();
+    EXPECT_EQ(rectangle->fillType(), typeBefore);
+    EXPECT_EQ(rectangle->fillGradientElements(), stopsBefore);
 }
 
 } // namespace
