@@ -10,6 +10,7 @@
 #include "platform/kit/Window.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -289,11 +290,18 @@ void QVGradientControl::mouseUp(const pf::Event& e)
 bool QVGradientControl::event(QEvent* e)
 {
     switch (e->type()) {
-    case QEvent::FocusOut:
     case QEvent::Hide:
-    case QEvent::WindowDeactivate:
+        cancelGesture();
+        break;
     case QEvent::EnabledChange:
-        if (e->type() != QEvent::EnabledChange || !isEnabled())
+        if (!isEnabled())
+            cancelGesture();
+        break;
+    case QEvent::FocusOut:
+    case QEvent::WindowDeactivate:
+        // The colour panel that a press opens may take the focus while the button is still held; the
+        // release then still comes here. Only a loss with the button up ends the gesture.
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
             cancelGesture();
         break;
     default:

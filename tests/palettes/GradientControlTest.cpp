@@ -9,6 +9,7 @@
 #include "platform/kit/Window.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -224,6 +225,12 @@ TEST_F(GradientControlTest, AGestureCutShortClosesItsUndoGroup)
     control->setEnabled(false);
     EXPECT_EQ(undo.groupingLevel(), 0);
     control->setEnabled(true);
+
+    // Focus lost with the button up: the release will never come.
+    mouse(QEvent::MouseButtonPress, handleOf(1));
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(control, &focusOut);
+    EXPECT_EQ(undo.groupingLevel(), 0);
 
     mouse(QEvent::MouseButtonPress, handleOf(1));
     top->hide();

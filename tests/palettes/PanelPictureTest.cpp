@@ -38,7 +38,8 @@ TEST_F(PanelPictureTest, AGradientWithThreeStopsOneSelected)
     select({rectangle});
     auto* control = outletOf<QVGradientControl>("FillFacet", "fillGradientControl");
     ASSERT_TRUE(control);
-    control->editSelectedElement();
+    // The third stop open in the colour panel.
+    control->editElementAtIndex(2);
     expectRowMatches("FillFacet", "fill-gradient");
 }
 

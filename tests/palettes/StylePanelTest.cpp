@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QMouseEvent>
 #include <QSlider>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,14 @@ TEST_F(StylePanelTest, ControlsEditEverySelectedShapeInOneUndoStep)
     endTurn();
     choose(outletOf<QComboBox>("FillFacet", "fillTypePopUpButton"), 2);
     endTurn();
+    QWidget* join = outletOf<QWidget>("StrokeFacet", "strokeLineJoinControl");
+    ASSERT_TRUE(join);
+    const auto joins = join->findChildren<QToolButton*>();
+    ASSERT_EQ(joins.size(), 3);
+    joins[2]->click();
+    endTurn();
+    EXPECT_TRUE(joins[2]->isChecked());
+    EXPECT_FALSE(joins[0]->isChecked());
     auto* opacity = outletOf<QSlider>("OpacityFacet", "opacitySlider");
     ASSERT_TRUE(opacity);
     opacity->setValue(40);
@@ -131,11 +140,13 @@ TEST_F(StylePanelTest, ControlsEditEverySelectedShapeInOneUndoStep)
     for (const auto& shape : {rectangle, ellipse}) {
         EXPECT_DOUBLE_EQ(shape->strokeLineWidth(), 7);
         EXPECT_EQ(shape->fillType(), 2u);
+        EXPECT_EQ(shape->strokeLineJoin(), 2);
         EXPECT_DOUBLE_EQ(shape->opacity(), 0.4);
     }
     EXPECT_DOUBLE_EQ(field("OpacityFacet", "opacityField")->value(), 40);
     undo.undo();
     EXPECT_DOUBLE_EQ(ellipse->opacity(), 1);
+    undo.undo();
     undo.undo();
     EXPECT_EQ(ellipse->fillType(), fillTypeBefore);
     undo.undo();
