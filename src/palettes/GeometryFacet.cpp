@@ -67,24 +67,24 @@ pf::View* buildGeometryPanel(Facet& facet, unsigned parts)
     const NumberFormat position{-1e7, 1e7, 1, 1, {}};
     const NumberFormat size{0, 1e7, 1, 1, {}};
     double y = 6;
-    label(panel, QStringLiteral("X"), pf::Rect(10, y, 14, 22));
-    QDoubleSpinBox* x = numberField(facet, panel, pf::Rect(24, y, 80, 22), selected("displayFrameX"), position);
-    label(panel, QStringLiteral("Y"), pf::Rect(118, y, 14, 22));
+    label(panel, QStringLiteral("X"), pf::Rect(8, y, 18, 22));
+    QDoubleSpinBox* x = numberField(facet, panel, pf::Rect(26, y, 80, 22), selected("displayFrameX"), position);
+    label(panel, QStringLiteral("Y"), pf::Rect(114, y, 18, 22));
     QDoubleSpinBox* top = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected("displayFrameY"), position);
     enableWith(facet, QStringLiteral("selectionCompletelyUnlocked"), {x, top});
     facet.setOutlet(QStringLiteral("xField"), x);
     facet.setOutlet(QStringLiteral("yField"), top);
     y += rowHeight;
-    label(panel, QStringLiteral("W"), pf::Rect(10, y, 14, 22));
-    QDoubleSpinBox* w = numberField(facet, panel, pf::Rect(24, y, 80, 22), selected("displayFrameWidth"), size);
-    label(panel, QStringLiteral("H"), pf::Rect(118, y, 14, 22));
+    label(panel, QStringLiteral("W"), pf::Rect(8, y, 18, 22));
+    QDoubleSpinBox* w = numberField(facet, panel, pf::Rect(26, y, 80, 22), selected("displayFrameWidth"), size);
+    label(panel, QStringLiteral("H"), pf::Rect(114, y, 18, 22));
     QDoubleSpinBox* h = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected("displayFrameHeight"), size);
     enableWith(facet, QStringLiteral("geometrySizeEditable"), {w, h});
     facet.setOutlet(QStringLiteral("widthField"), w);
     facet.setOutlet(QStringLiteral("heightField"), h);
     y += rowHeight;
     if (parts & Rotation) {
-        label(panel, QStringLiteral("Rotation"), pf::Rect(10, y, 60, 22));
+        label(panel, QStringLiteral("Rotation"), pf::Rect(10, y, 100, 22));
         QDoubleSpinBox* angle = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected("rotationAngle"),
                                             NumberFormat{-360, 360, 0, 1, QStringLiteral("°")});
         enableWith(facet, QStringLiteral("selectionCompletelyUnlocked"), {angle});
