@@ -40,6 +40,21 @@ TEST_F(GeometryPanelTest, TypedPositionAndSizeMoveTheShapeEachInOneUndoStep)
     EXPECT_DOUBLE_EQ(field("GeometryFacet", "xField")->value(), before.x());
 }
 
+TEST_F(GeometryPanelTest, AMixedValueShowsNothingUntilTyped)
+{
+    const auto other = addShape("Rectangle", pf::Rect(300, 300, 80, 40));
+    other->setRotationAngle(30);
+    select({rectangle, other});
+    QDoubleSpinBox* rotation = field("GeometryFacet", "rotationField");
+    ASSERT_TRUE(rotation && rotation->isEnabled());
+    EXPECT_TRUE(rotation->text().trimmed().isEmpty());
+    type(rotation, 45);
+    endTurn();
+    EXPECT_EQ(rectangle->rotationAngle(), 45);
+    EXPECT_EQ(other->rotationAngle(), 45);
+    EXPECT_EQ(rotation->text().trimmed(), QStringLiteral("45°"));
+}
+
 TEST_F(GeometryPanelTest, WithTheRulerOriginAtTheBottomLeftPositionsAreRulerCoordinates)
 {
     page->setRulerOriginCorner(QVRectCornerBotLef);
