@@ -3,8 +3,11 @@
 
 #include "platform/foundation/Color.h"
 #include "platform/foundation/Value.h"
+#include "platform/foundation/Variant.h"
 
 #include <QString>
+
+#include <vector>
 
 class QVGradientElement final {
 public:
@@ -34,3 +37,9 @@ private:
     pf::OptionalColor color_;
     double ratio_ = 0;
 };
+
+// Stops as key-value coding carries them: an array of {"color": colour or null, "ratio": number} maps.
+// Reading skips entries that are not maps; a ratio that is missing or not finite reads as 0, and ratios
+// are kept within 0 to 1.
+pf::Variant variantFromGradientElements(const std::vector<QVGradientElement>& elements);
+std::vector<QVGradientElement> gradientElementsFromVariant(const pf::Variant& value);

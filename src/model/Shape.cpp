@@ -69,6 +69,18 @@ const pf::PropertyTable& Shape::properties()
         t.add("fillType", &Shape::fillType, &Shape::setFillType);
         t.add("fillColor", &Shape::fillColor, &Shape::setFillColor);
         t.add("fillAngle", &Shape::fillAngle, &Shape::setFillAngle);
+        // The stops as the inspector edits them: {"color", "ratio"} maps, through the shape's own setter.
+        t.add("fillGradientElements",
+              pf::Property{[](const pf::Object& o) {
+                               return variantFromGradientElements(static_cast<const Shape&>(o).fillGradientElements());
+                           },
+                           [](pf::Object& o, const pf::Variant& value) {
+                               if (value.array())
+                                   static_cast<Shape&>(o).setFillGradientElements(gradientElementsFromVariant(value));
+                           }});
+        // The cached gradient: the inspector writes null before a colour change; any write drops it.
+        t.add("gradient", pf::Property{[](const pf::Object&) { return pf::Variant(); },
+                                       [](pf::Object& o, const pf::Variant&) { static_cast<Shape&>(o).setGradient(std::nullopt); }});
         t.add("fillShadowHidden", &Shape::fillShadowHidden, &Shape::setFillShadowHidden);
         t.add("fillShadowBlur", &Shape::fillShadowBlur, &Shape::setFillShadowBlur);
         t.add("fillShadowOffsetX", &Shape::fillShadowOffsetX, &Shape::setFillShadowOffsetX);

@@ -1,6 +1,8 @@
 #include "palettes/InspectorSetUp.h"
 
 #include "palettes/FacetRegistry.h"
+#include "palettes/FillFacet.h"
+#include "palettes/GeometryFacet.h"
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
@@ -14,6 +16,8 @@ void registerInspector()
 {
     registerInspectorValueTransformers();
     InspectorViewController::registerInterfaceFile();
+    GeometryFacet::registerFacets();
+    FillFacet::registerStyleFacets();
 }
 
 void registerPendingFacetInterfaceFiles()

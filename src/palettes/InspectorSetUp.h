@@ -2,7 +2,8 @@
 // colour dialog that stands for the shared colour panel on screen.
 #pragma once
 
-// Once, after the settings' built-in values are in place (they are from the first read on).
+// Once, after the settings' built-in values are in place (they are from the first read on). Also registers
+// the facets that have panels of their own (geometry, opacity, fill, stroke) and their interface files.
 void registerInspector();
 
 // Until a facet's own panel is built, its interface file answers no view: the row is a header alone.

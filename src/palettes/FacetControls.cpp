@@ -1,0 +1,223 @@
+#include "palettes/FacetControls.h"
+
+#include "canvas/Canvas.h"
+#include "model/Composition.h"
+#include "palettes/Facet.h"
+#include "palettes/InspectorViewController.h"
+#include "platform/kit/View.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QToolButton>
+
+#include <cmath>
+#include <optional>
+
+namespace facetcontrols {
+
+namespace {
+
+constexpr double panelWidth = 220;
+
+QRect qRect(const pf::Rect& r)
+{
+    return QRect(int(std::lround(r.x())), int(std::lround(r.y())), int(std::lround(r.width())),
+                 int(std::lround(r.height())));
+}
+
+std::optional<double> number(const pf::Variant& v)
+{
+    if (const auto d = v.get<double>(); d && std::isfinite(*d))
+        return d;
+    return std::nullopt;
+}
+
+// A stepping field whose lowest value, one step below the range, stands for "no value": it shows nothing,
+// and so does the field while disabled.
+class SteppingField final : public QDoubleSpinBox {
+public:
+    SteppingField(QWidget* parent, const NumberFormat& format) : QDoubleSpinBox(parent), scale_(format.scale)
+    {
+        setDecimals(format.decimals);
+        setRange(format.minimum - format.step, format.maximum);
+        setSingleStep(format.step);
+        setSuffix(format.suffix);
+        setSpecialValueText(QStringLiteral(" "));
+        setKeyboardTracking(false);
+        setAlignment(Qt::AlignRight);
+    }
+    bool isEmptyValue(double v) const { return v <= minimum(); }
+    double modelValue(double v) const { return v / scale_; }
+    void show(std::optional<double> v)
+    {
+        shown_ = v;
+        const QSignalBlocker quiet(this);
+        setValue(v && isEnabled() ? std::max(*v * scale_, minimum() + singleStep()) : minimum());
+    }
+
+protected:
+    void changeEvent(QEvent* e) override
+    {
+        QDoubleSpinBox::changeEvent(e);
+        if (e->type() == QEvent::EnabledChange)
+            show(shown_);
+    }
+
+private:
+    double scale_ = 1;
+    std::optional<double> shown_;
+};
+
+} // namespace
+
+QString selected(const char* key) { return QStringLiteral("selectedObject.") + QString::fromLatin1(key); }
+
+pf::View* makePanel(double height) { return new pf::View(pf::Rect(0, 0, panelWidth, height)); }
+
+QLabel* label(QWidget* parent, const QString& text, const pf::Rect& frame)
+{
+    auto* made = new QLabel(text, parent);
+    made->setGeometry(qRect(frame));
+    QFont font = made->font();
+    font.setPointSizeF(11);
+    made->setFont(font);
+    return made;
+}
+
+QDoubleSpinBox* numberField(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
+                            const NumberFormat& format)
+{
+    auto* field = new SteppingField(parent, format);
+    field->setGeometry(qRect(frame));
+    QPointer<SteppingField> guard(field);
+    pf::Binding& binding = facet.bindings().bind(facet, keyPath, [guard](const pf::Variant& v) {
+        if (guard)
+            guard->show(number(v));
+    });
+    QObject::connect(field, &QDoubleSpinBox::valueChanged, field, [field, &binding](double v) {
+        if (!field->isEmptyValue(v))
+            binding.write(pf::Variant(field->modelValue(v)));
+    });
+    return field;
+}
+
+QComboBox* popUp(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
+                 std::initializer_list<std::pair<const char*, int>> items)
+{
+    auto* box = new QComboBox(parent);
+    box->setGeometry(qRect(frame));
+    for (const auto& [title, tag] : items)
+        box->addItem(QString::fromUtf8(title), tag);
+    QPointer<QComboBox> guard(box);
+    pf::Binding& binding = facet.bindings().bind(facet, keyPath, [guard](const pf::Variant& v) {
+        if (!guard)
+            return;
+        const QSignalBlocker quiet(guard.data());
+        const auto value = v.get<std::int64_t>();
+        const int index = value ? guard->findData(int(*value)) : -1;
+        guard->setCurrentIndex(std::max(index, 0));
+    });
+    QObject::connect(box, &QComboBox::activated, box, [box, &binding](int index) {
+        binding.write(pf::Variant(std::int64_t(box->itemData(index).toInt())));
+    });
+    return box;
+}
+
+QCheckBox* checkBox(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& title,
+                    const QString& keyPath, bool inverted)
+{
+    auto* box = new QCheckBox(title, parent);
+    box->setGeometry(qRect(frame));
+    QPointer<QCheckBox> guard(box);
+    pf::Binding& binding = facet.bindings().bind(facet, keyPath, [guard, inverted](const pf::Variant& v) {
+        if (!guard)
+            return;
+        const QSignalBlocker quiet(guard.data());
+        const auto flag = v.get<bool>();
+        guard->setTristate(!flag);
+        guard->setCheckState(!flag ? Qt::PartiallyChecked : (*flag != inverted ? Qt::Checked : Qt::Unchecked));
+    });
+    QObject::connect(box, &QCheckBox::clicked, box, [box, &binding, inverted](bool checked) {
+        box->setTristate(false);
+        binding.write(pf::Variant(checked != inverted));
+    });
+    return box;
+}
+
+QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps)
+{
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setGeometry(qRect(frame));
+    slider->setRange(0, steps);
+    QPointer<QSlider> guard(slider);
+    pf::Binding& binding = facet.bindings().bind(facet, keyPath, [guard, steps](const pf::Variant& v) {
+        if (!guard)
+            return;
+        const QSignalBlocker quiet(guard.data());
+        guard->setValue(int(std::lround(std::clamp(number(v).value_or(1.0), 0.0, 1.0) * steps)));
+    });
+    // Every step of a drag is a change of the same turn's group only while the turn lasts; the value is
+    // written when the slider moves, as the field beside it shows.
+    QObject::connect(slider, &QSlider::valueChanged, slider,
+                     [&binding, steps](int value) { binding.write(pf::Variant(double(value) / steps)); });
+    return slider;
+}
+
+QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
+                  std::initializer_list<std::pair<const char*, int>> items)
+{
+    auto* strip = new QWidget(parent);
+    strip->setGeometry(qRect(frame));
+    auto* group = new QButtonGroup(strip);
+    group->setExclusive(false);
+    const double width = frame.width() / double(items.size());
+    double x = 0;
+    for (const auto& [title, value] : items) {
+        auto* button = new QToolButton(strip);
+        button->setText(QString::fromUtf8(title));
+        button->setCheckable(true);
+        button->setGeometry(qRect(pf::Rect(x, 0, width, frame.height())));
+        group->addButton(button, value);
+        x += width;
+    }
+    QPointer<QButtonGroup> guard(group);
+    const auto show = [guard](std::optional<std::int64_t> value) {
+        if (!guard)
+            return;
+        for (QAbstractButton* button : guard->buttons()) {
+            const QSignalBlocker quiet(button);
+            button->setChecked(value && guard->id(button) == *value);
+        }
+    };
+    pf::Binding& binding =
+        facet.bindings().bind(facet, keyPath, [show](const pf::Variant& v) { show(v.get<std::int64_t>()); });
+    QObject::connect(group, &QButtonGroup::idClicked, group, [show, &binding](int id) {
+        show(id);
+        binding.write(pf::Variant(std::int64_t(id)));
+    });
+    return strip;
+}
+
+pf::UndoManager* undoManagerOf(const Facet& facet)
+{
+    const InspectorViewController* inspector = facet.inspector();
+    const Canvas* canvas = inspector ? inspector->canvas() : nullptr;
+    const auto page = canvas ? canvas->composition() : nullptr;
+    return page ? page->undoManager() : nullptr;
+}
+
+void enableWith(Facet& facet, const QString& keyPath, std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* control : controls)
+        facet.bindings().bindEnabled(*control, facet, keyPath);
+}
+
+} // namespace facetcontrols

@@ -1,0 +1,72 @@
+// The controls the inspector's panels are built from, each bound to a key path of its facet (usually
+// "selectedObject.<key>"): stepping number fields that show nothing for a mixed value or while disabled,
+// pop-ups whose item tags are the values, check boxes, sliders and segmented choices. An edit writes the
+// whole selection through the binding, so it is one undo step of the turn.
+#pragma once
+
+#include "platform/foundation/Geometry.h"
+
+#include <QString>
+
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+class Facet;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QSlider;
+class QWidget;
+class QButtonGroup;
+namespace pf {
+class UndoManager;
+class View;
+}
+
+namespace facetcontrols {
+
+// A panel of the inspector's width and the given height.
+pf::View* makePanel(double height);
+QLabel* label(QWidget* parent, const QString& text, const pf::Rect& frame);
+
+struct NumberFormat {
+    double minimum = -1e9;
+    double maximum = 1e9;
+    int decimals = 0;
+    double step = 1;
+    QString suffix;
+    // The field shows the value times this (100 for a fraction shown as a percentage).
+    double scale = 1;
+};
+// A stepping field bound to keyPath of facet; empty while the value is mixed (null) or the field is disabled.
+QDoubleSpinBox* numberField(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
+                            const NumberFormat& format);
+
+// A pop-up of (title, tag) items bound to an integer key path; a value that no tag has (a mixed one
+// included) shows the first item.
+QComboBox* popUp(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
+                 std::initializer_list<std::pair<const char*, int>> items);
+
+// A check box bound to a boolean key path; inverted: checked while the value is false ("…Hidden" keys).
+QCheckBox* checkBox(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& title,
+                    const QString& keyPath, bool inverted = false);
+
+// A slider of whole steps over [0, 1] in `steps` steps, bound to a number key path.
+QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps);
+
+// Checkable buttons side by side in a strip, one per (title, value); the one of the bound integer value
+// is checked, none for a mixed value.
+QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
+                       std::initializer_list<std::pair<const char*, int>> items);
+
+// The enabled state of every control given, bound to a boolean key path of the facet.
+void enableWith(Facet& facet, const QString& keyPath, std::initializer_list<QWidget*> controls);
+
+QString selected(const char* key);
+
+// The undo manager of the page the facet's inspector edits; null without one.
+pf::UndoManager* undoManagerOf(const Facet& facet);
+
+} // namespace facetcontrols

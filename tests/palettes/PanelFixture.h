@@ -1,0 +1,47 @@
+// The inspector with the program's own panels for geometry, opacity, fill and stroke (the other facets keep
+// the framework fixture's test panels).
+#pragma once
+
+#include "InspectorFixture.h"
+
+#include "palettes/FillFacet.h"
+#include "palettes/GeometryFacet.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+
+class PanelFixture : public InspectorFixture {
+protected:
+    void SetUp() override
+    {
+        InspectorFixture::SetUp();
+        GeometryFacet::registerFacets();
+        FillFacet::registerStyleFacets();
+        inspector = makeInspector();
+    }
+
+    template <class W>
+    W* outletOf(const char* facetName, const char* outlet) const
+    {
+        return dynamic_cast<W*>(facet(facetName).outlet(QString::fromLatin1(outlet)));
+    }
+    QDoubleSpinBox* field(const char* facetName, const char* outlet) const
+    {
+        return outletOf<QDoubleSpinBox>(facetName, outlet);
+    }
+    // The user picks the pop-up item of a tag.
+    static void choose(QComboBox* popUp, int tag)
+    {
+        ASSERT_TRUE(popUp);
+        const int index = popUp->findData(tag);
+        ASSERT_GE(index, 0);
+        popUp->setCurrentIndex(index);
+        emit popUp->activated(index);
+    }
+    // The user types a value into a field.
+    static void type(QDoubleSpinBox* f, double value)
+    {
+        ASSERT_TRUE(f);
+        f->setValue(value);
+    }
+};
