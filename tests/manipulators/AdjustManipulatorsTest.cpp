@@ -276,8 +276,9 @@ TEST_F(ManipulatorTest, SelectionsWithoutRotationOrConnectionIgnoreClicksWhereTh
         auto m = select({shape});
         EXPECT_EQ(m->allowsRotation(), c.rotates);
         EXPECT_FALSE(m->allowsConnection());
-        if (!c.rotates)
+        if (!c.rotates) {
             EXPECT_EQ(m->handleForPoint(centreOf(*m, m->rotationHandle())), -1);
+        }
         EXPECT_EQ(m->handleForPoint(centreOf(*m, m->Manipulator::connectionHandle())), -1);
         page->removeShape(m);
     }
