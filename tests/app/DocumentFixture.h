@@ -3,8 +3,12 @@
 // settings put back. Subclasses choose the window documents get, then may copy the fixture package.
 #pragma once
 
+#include "app/AppWindowController.h"
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
+#include "controls/ControlKinds.h"
+#include "manipulators/Manipulator.h"
+#include "platform/foundation/ClassRegistry.h"
 #include "model/UserDefaults.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/Dispatch.h"
@@ -16,6 +20,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 class DocumentFixture : public ::testing::Test {
@@ -59,4 +65,33 @@ protected:
 
 private:
     std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
+};
+
+// Documents in the program's own window: the kinds, the selection classes and the window's interface file
+// registered once, and every new document given an AppWindowController.
+class DocumentWindowFixture : public DocumentFixture {
+protected:
+    static void SetUpTestSuite()
+    {
+        registerControlKinds(pf::ClassRegistry::shared());
+        registerManipulatorClasses(pf::ClassRegistry::shared());
+        CanvasWindowController::registerInterfaceFiles();
+    }
+
+    void SetUp() override
+    {
+        setUpDocuments();
+        AppWindowController::installAsDocumentWindow();
+    }
+
+    // A new untitled document, loaded, and its window.
+    std::pair<Document*, AppWindowController*> newDocumentWindow()
+    {
+        auto made = controller.newDocument();
+        EXPECT_TRUE(made);
+        pf::drainMainQueue();
+        auto* document = static_cast<Document*>(made.get());
+        return {document, document ? static_cast<AppWindowController*>(document->canvasWindowController().get())
+                                   : nullptr};
+    }
 };

@@ -47,19 +47,11 @@
 
 namespace {
 
-class DocumentWindowTest : public DocumentFixture {
+class DocumentWindowTest : public DocumentWindowFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        CanvasWindowController::registerInterfaceFiles();
-    }
-
     void SetUp() override
     {
-        setUpDocuments();
-        AppWindowController::installAsDocumentWindow();
+        DocumentWindowFixture::SetUp();
         package = copyFixturePackage();
     }
 

@@ -34,24 +34,13 @@
 
 namespace {
 
-class ExportTest : public DocumentFixture {
+class ExportTest : public DocumentWindowFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        CanvasWindowController::registerInterfaceFiles();
-    }
-
     void SetUp() override
     {
-        setUpDocuments();
-        AppWindowController::installAsDocumentWindow();
-        auto made = controller.newDocument();
-        ASSERT_TRUE(made);
-        pf::drainMainQueue();
-        document = static_cast<Document*>(made.get());
-        window = static_cast<AppWindowController*>(document->canvasWindowController().get());
+        DocumentWindowFixture::SetUp();
+        std::tie(document, window) = newDocumentWindow();
+        ASSERT_TRUE(window);
         page = window->selectedComposition();
         ASSERT_TRUE(page);
         sizePage(*page, 401, 201);

@@ -110,24 +110,13 @@ TEST(PrintSettingsTest, TheArchiveKeepsPaperOrientationAndCopiesAndRefusesAnythi
         EXPECT_FALSE(PrintSettings::fromArchive(junk));
 }
 
-class PrintTest : public DocumentFixture {
+class PrintTest : public DocumentWindowFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        CanvasWindowController::registerInterfaceFiles();
-    }
-
     void SetUp() override
     {
-        setUpDocuments();
-        AppWindowController::installAsDocumentWindow();
-        auto made = controller.newDocument();
-        ASSERT_TRUE(made);
-        pf::drainMainQueue();
-        document = static_cast<Document*>(made.get());
-        window = static_cast<AppWindowController*>(document->canvasWindowController().get());
+        DocumentWindowFixture::SetUp();
+        std::tie(document, window) = newDocumentWindow();
+        ASSERT_TRUE(window);
     }
 
     // Gives the window three pages: 400 × 300 red, 1000 × 500 green, 200 × 600 blue (each its fill).
