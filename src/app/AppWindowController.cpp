@@ -151,6 +151,7 @@ void AppWindowController::buildMainMenu()
     for (const auto& [command, title, toggle] : toggles)
         addCommand(view, command, title, QKeySequence(), [this, toggle] { (this->*toggle)(); })->setCheckable(true);
     buildEditingMenus(edit, view);
+    buildApplicationMenus(view);
 
     for (QMenu* menu : {file, edit, view})
         validateWhileShown(menu);

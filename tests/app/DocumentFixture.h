@@ -18,7 +18,9 @@
 #include <memory>
 #include <vector>
 
-class DocumentFixture : public ::testing::Test {
+// Controller: the document controller the test works with (the application's own one for tests of it).
+template <class Controller = pf::DocumentController>
+class BasicDocumentFixture : public ::testing::Test {
 protected:
     // openImage: what the controller does with a picture file (none opens by default).
     void setUpDocuments(documentTypes::ImageOpener openImage = nullptr)
@@ -55,8 +57,10 @@ protected:
     }
 
     QTemporaryDir dir;
-    pf::DocumentController controller;
+    Controller controller;
 
 private:
     std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
 };
+
+using DocumentFixture = BasicDocumentFixture<>;
