@@ -5,8 +5,10 @@ Usage: draw_rectangle.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]
 
 Copies the sample package to a temporary folder, starts Xvfb and the editor on the copy with fresh settings,
 presses "r" at the centre of the window, drags 100 px right and 60 px down, saves with Ctrl+S and quits with
-Ctrl+Q. Passes when the editor exits with status 0 and the saved copy holds one more rectangle than the
-original. Every wait has a deadline; everything started is killed by its PID.
+Ctrl+Q. A start-up and a shut-down script of the user's folders each write a file: the first must exist once
+the window shows, the second after Ctrl+Q. Passes when the editor exits with status 0, both files were
+written and the saved copy holds one more rectangle than the original. Every wait has a deadline; everything
+started is killed by its PID.
 """
 import os
 import plistlib
@@ -85,6 +87,14 @@ def main():
         env["ASAN_OPTIONS"] = ":".join(o for o in env.get("ASAN_OPTIONS", "").split(":")
                                        if o and not o.startswith("strict_string_checks"))
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        marks = {}
+        for folder in ("Startup Items", "Shutdown Items"):
+            marks[folder] = os.path.join(work, folder.split()[0].lower() + "-ran")
+            script = os.path.join(env["XDG_DATA_HOME"], "Quorvel", folder, "mark")
+            os.makedirs(os.path.dirname(script))
+            with open(script, "w") as f:
+                f.write(f"#!/bin/sh\necho ran > '{marks[folder]}'\n")
+            os.chmod(script, 0o755)
         server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         started.append(server)
@@ -111,6 +121,9 @@ def main():
             return ids[0] if ids else None
 
         win = wait_for("a window titled \"Sample\"", window)
+        wait_for("the start-up script", lambda: os.path.exists(marks["Startup Items"]))
+        if os.path.exists(marks["Shutdown Items"]):
+            fail("the shut-down script ran before the quit")
         geometry = dict(line.split("=", 1) for line in
                         xdotool("getwindowgeometry", "--shell", win).splitlines() if "=" in line)
         x, y = int(geometry["X"]), int(geometry["Y"])
@@ -145,10 +158,12 @@ def main():
             fail("quorvel did not quit after Ctrl+Q")
         if status != 0:
             fail(f"quorvel exited with status {status}:\n" + editor.stdout.read().decode(errors="replace"))
+        if not os.path.exists(marks["Shutdown Items"]):
+            fail("the shut-down script did not run at the quit")
         after = count_rectangles(copy)
         if after != before + 1:
             fail(f"expected {before + 1} rectangles after the drag and save, found {after}")
-        print(f"draw_rectangle: {before} → {after} rectangles; quorvel exited with 0")
+        print(f"draw_rectangle: {before} → {after} rectangles; start-up and shut-down scripts ran; quorvel exited with 0")
         if screen_dump:
             convert_xwd(screen_dump, screenshot)
     finally:
