@@ -4,9 +4,11 @@
 #include "app/OAPreferenceController.h"
 #include "app/UpdateStandIn.h"
 #include "canvas/Canvas.h"
+#include "canvas/MouseStrategy.h"
 #include "platform/docs/Document.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Resources.h"
+#include "platform/kit/InputState.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowController.h"
 
@@ -66,6 +68,29 @@ void IDEApplication::updateScriptsInMainMenu(QMenuBar* menuBar)
 void IDEApplication::showPreferencesPanel() { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); }
 
 void IDEApplication::showHelp() { openInDesktop(QUrl(QStringLiteral(QUORVEL_SUPPORT_ADDRESS))); }
+
+void Application::routeUndo(const std::function<void()>& perform)
+{
+    DocumentController* controller = DocumentController::instance();
+    CanvasWindowController* front = controller ? controller->frontCanvasWindowController() : nullptr;
+    pf::Window* key = pf::Window::keyWindow();
+    Canvas* canvas = front && key && front->windowWidget() == key->widget() ? front->canvasView() : nullptr;
+    if (!canvas) {
+        perform();
+        return;
+    }
+    canvas->stopEditingText();
+    if (const auto& tool = canvas->mouseStrategy()) {
+        const auto& event = pf::InputState::shared().currentEvent();
+        tool->deleteInCanvas(event ? *event : pf::Event{}, *canvas);
+    } else {
+        const auto selection = canvas->selectedShapes();
+        perform();
+        if (!canvas->hasCompositionSelection())
+            canvas->replaceSelectionWithShapes(selection);
+    }
+    canvas->setNeedsDisplay();
+}
 
 // ---- IDEDocumentController ----
 

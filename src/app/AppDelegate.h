@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class CanvasWindowController;
@@ -51,6 +52,14 @@ private:
 class Application : public IDEApplication {
 public:
     using IDEApplication::IDEApplication;
+
+    static Application* instance() { return dynamic_cast<Application*>(IDEApplication::instance()); }
+
+    // Undo or redo (perform does the ordinary one). While the front document's window is key, its canvas
+    // stops editing text first; a drawing tool in progress takes the command as its delete and nothing is
+    // undone; otherwise the selection is kept across the step unless a page is selected. With another
+    // window key (the preferences window, say), only the ordinary step runs.
+    void routeUndo(const std::function<void()>& perform);
 };
 
 class IDEDocumentController : public pf::DocumentController, public pf::DelayedCallOwner {

@@ -1,5 +1,7 @@
 #include "app/AppWindowController.h"
 
+#include "app/AppDelegate.h"
+
 #include "app/Document.h"
 #include "app/OAPreferenceController.h"
 #include "canvas/Canvas.h"
@@ -116,13 +118,24 @@ void AppWindowController::buildMainMenu()
     });
 
     auto* edit = menuBar_->addMenu(tr("&Edit"));
-    addCommand(edit, "undo", tr("Undo"), QKeySequence::Undo, [this] {
-        if (pf::UndoManager* undo = windowUndoManager())
-            undo->undo();
+    // Through the application, which keeps the canvas's tool and selection right across the step.
+    const auto routed = [](std::function<void()> perform) {
+        if (Application* application = Application::instance())
+            application->routeUndo(perform);
+        else
+            perform();
+    };
+    addCommand(edit, "undo", tr("Undo"), QKeySequence::Undo, [this, routed] {
+        routed([this] {
+            if (pf::UndoManager* undo = windowUndoManager())
+                undo->undo();
+        });
     });
-    addCommand(edit, "redo", tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] {
-        if (pf::UndoManager* undo = windowUndoManager())
-            undo->redo();
+    addCommand(edit, "redo", tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this, routed] {
+        routed([this] {
+            if (pf::UndoManager* undo = windowUndoManager())
+                undo->redo();
+        });
     });
     edit->addSeparator();
     for (const auto& [command, title, keys] :

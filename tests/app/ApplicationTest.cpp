@@ -8,10 +8,14 @@
 #include "canvas/Canvas.h"
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
+#include "canvas/MouseStrategy.h"
 #include "model/Composition.h"
+#include "model/Rectangle.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/kit/Window.h"
 #include "platform/kit/Services.h"
 
 #include <QAction>
@@ -237,6 +241,56 @@ TEST_F(ApplicationTest, TheWindowHasTheScriptsMenuAndCheckForUpdates)
 
     window->menuAction("checkForUpdates")->trigger();
     EXPECT_EQ(updater.requested, 1);
+}
+
+TEST_F(ApplicationTest, UndoKeepsTheSelectionYieldsToADrawingToolAndIsOrdinaryWhenAnotherWindowIsKey)
+{
+    QString error;
+    ASSERT_TRUE(controller.newDocument(&error));
+    pf::drainMainQueue();
+    auto* window = dynamic_cast<AppWindowController*>(controller.frontCanvasWindowController());
+    ASSERT_TRUE(window);
+    Canvas& canvas = *window->canvasView();
+    pf::UndoManager& undo = *window->windowUndoManager();
+    const auto box = Shape::make<Rectangle>(pf::Rect(30, 40, 50, 60));
+    window->selectedComposition()->addShape(box);
+    window->window()->becomeKeyWindow();
+
+    // A step that, undone, drops the selection: the routing puts it back.
+    int undone = 0;
+    const auto stepDroppingSelection = [&] {
+        undo.registerUndo([&canvas, &undone] {
+            ++undone;
+            canvas.selectNone();
+        });
+        pf::drainMainQueue();
+    };
+    pf::drainMainQueue();
+    canvas.replaceSelectionWithShape(box);
+    stepDroppingSelection();
+    window->menuAction("undo")->trigger();
+    EXPECT_EQ(undone, 1);
+    EXPECT_EQ(canvas.selectedShapes(), Canvas::Shapes{box});
+
+    // A drawing tool in progress takes undo as its delete; nothing is undone.
+    struct Tool : MouseStrategy {
+        void deleteInCanvas(const pf::Event&, Canvas&) override { ++deletes; }
+        int deletes = 0;
+    };
+    auto tool = std::make_shared<Tool>();
+    stepDroppingSelection();
+    canvas.mouseModeWasActivated(tool);
+    pf::drainMainQueue();
+    window->menuAction("undo")->trigger();
+    EXPECT_EQ(tool->deletes, 1);
+    EXPECT_EQ(undone, 1);
+
+    // Another window key: the ordinary step, the tool untouched.
+    QWidget other;
+    pf::Window::attach(&other)->becomeKeyWindow();
+    window->menuAction("undo")->trigger();
+    EXPECT_EQ(tool->deletes, 1);
+    EXPECT_GE(undone, 1);
 }
 
 } // namespace
