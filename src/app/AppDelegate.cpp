@@ -5,6 +5,8 @@
 #include "app/UpdateStandIn.h"
 #include "canvas/Canvas.h"
 #include "canvas/MouseStrategy.h"
+#include "model/Composition.h"
+#include "model/Metrics.h"
 #include "platform/docs/Document.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Resources.h"
@@ -17,6 +19,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
+
+#include <cmath>
 
 #ifndef QUORVEL_SUPPORT_ADDRESS
 #define QUORVEL_SUPPORT_ADDRESS "https://quorvel.org/support"
@@ -185,6 +189,52 @@ std::shared_ptr<pf::Document> DocumentController::newDocumentWithImageFile(const
     if (document)
         document->setDisplayName(QFileInfo(path).completeBaseName());
     return document;
+}
+
+void DocumentController::toggleGridEnabled()
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    if (!page)
+        return;
+    window->setGridEnabled(!window->gridEnabled());
+    page->setGridEnabled(window->gridEnabled());
+}
+
+void DocumentController::changeGridTolerance(std::int64_t tag)
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    if (!page)
+        return;
+    if (tag > 0) {
+        page->setGridTolerance(double(tag));
+        return;
+    }
+    // The unit items: a spacing of zero or less would leave no grid at all.
+    if (const Metrics* metrics = page->metrics(); metrics && metrics->unitType() != unsigned(-tag)) {
+        auto changed = metrics->copy();
+        changed->setUnitType(unsigned(-tag));
+        page->setMetrics(std::move(changed));
+    }
+}
+
+bool DocumentController::isGridEnabledOnFrontPage() const
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    return page && page->isGridEnabled();
+}
+
+bool DocumentController::isGridToleranceItemOn(std::int64_t tag) const
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    if (!page)
+        return false;
+    if (tag <= 0)
+        return page->metrics() && page->metrics()->unitType() == unsigned(-tag);
+    return std::llround(std::abs(page->storedGridTolerance())) == tag;
 }
 
 CanvasWindowController* DocumentController::frontCanvasWindowController() const { return frontWindowController(); }

@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -116,6 +117,13 @@ public:
     void toggleGuidesVisible() { postNotificationLater(GuidesVisibilityDidChangeNotification); }
     void toggleGuidesLocked() { postNotificationLater(GuidesLockedDidChangeNotification); }
     void toggleGridVisible() { postNotificationLater(GridVisibilityDidChangeNotification); }
+
+    // The grid of the front window's page: on or off; a spacing in points for a positive tag, the unit
+    // type minus the tag for a tag of 0 or below (the spacing kept); the item's state for a tag.
+    void toggleGridEnabled();
+    void changeGridTolerance(std::int64_t tag);
+    bool isGridEnabledOnFrontPage() const;
+    bool isGridToleranceItemOn(std::int64_t tag) const;
 
     // A picture file as a new untitled document named after the file, the page sized to the picture.
     std::shared_ptr<pf::Document> newDocumentWithImageFile(const QString& path, QString* error = nullptr);

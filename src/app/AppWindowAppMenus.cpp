@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
 #include "app/UpdateStandIn.h"
+#include "model/Metrics.h"
 #include "model/UserDefaults.h"
 
 #include <QAction>
@@ -10,7 +11,10 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <cstdint>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -48,6 +52,34 @@ void AppWindowController::buildApplicationMenus(QMenu* view)
         // The check mark follows the setting, whichever window or pane changed it.
         QObject::connect(view, &QMenu::aboutToShow, action, [action, get] { action->setChecked(get()); });
     }
+
+    // The grid of the front window's page: on or off, a spacing, or a unit to measure in.
+    QMenu* grid = view->addMenu(tr("Grid Spacing"));
+    addCommand(grid, "toggleGridEnabled", tr("Snap to Grid"), QKeySequence(), [] {
+        if (DocumentController* controller = DocumentController::instance())
+            controller->toggleGridEnabled();
+    })->setCheckable(true);
+    grid->addSeparator();
+    std::vector<std::pair<QAction*, std::int64_t>> spacings;
+    const auto addSpacing = [&](const QString& title, std::int64_t tag) {
+        QAction* action = addCommand(grid, QStringLiteral("changeGridTolerance%1").arg(tag), title, QKeySequence(), [tag] {
+            if (DocumentController* controller = DocumentController::instance())
+                controller->changeGridTolerance(tag);
+        });
+        action->setCheckable(true);
+        spacings.emplace_back(action, tag);
+    };
+    for (int spacing : {2, 4, 5, 8, 10, 16, 20, 32, 50, 64})
+        addSpacing(QString::number(spacing), spacing);
+    grid->addSeparator();
+    for (unsigned unit : {0u, 1u, 2u})
+        addSpacing(Metrics::unitNameForUnitType(unit), -std::int64_t(unit));
+    QObject::connect(grid, &QMenu::aboutToShow, grid, [this, spacings] {
+        DocumentController* controller = DocumentController::instance();
+        menuAction("toggleGridEnabled")->setChecked(controller && controller->isGridEnabledOnFrontPage());
+        for (const auto& [action, tag] : spacings)
+            action->setChecked(controller && controller->isGridToleranceItemOn(tag));
+    });
 
     QMenu* scripts = menuBar_->addMenu(tr("S&cripts"));
     scripts->setObjectName(QStringLiteral("Scripts"));

@@ -10,6 +10,7 @@
 #include "manipulators/Manipulator.h"
 #include "canvas/MouseStrategy.h"
 #include "model/Composition.h"
+#include "model/Metrics.h"
 #include "model/Rectangle.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
@@ -26,6 +27,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -241,6 +244,43 @@ TEST_F(ApplicationTest, TheWindowHasTheScriptsMenuAndCheckForUpdates)
 
     window->menuAction("checkForUpdates")->trigger();
     EXPECT_EQ(updater.requested, 1);
+}
+
+TEST_F(ApplicationTest, TheGridMenuActsOnTheFrontPageAndUnitItemsKeepTheSpacing)
+{
+    QString error;
+    ASSERT_TRUE(controller.newDocument(&error));
+    pf::drainMainQueue();
+    const auto page = controller.frontCanvasWindowController()->selectedComposition();
+    ASSERT_TRUE(page);
+
+    const bool wasOn = page->isGridEnabled();
+    controller.toggleGridEnabled();
+    EXPECT_EQ(page->isGridEnabled(), !wasOn);
+    EXPECT_EQ(controller.isGridEnabledOnFrontPage(), !wasOn);
+
+    const struct {
+        std::int64_t tag;
+        double spacing;   // stored afterwards
+        unsigned unit;    // afterwards
+        std::vector<std::int64_t> on;
+    } steps[] = {
+        {16, 16, Metrics::Points, {16, 0}},
+        {-1, 16, Metrics::Inches, {16, -1}},      // a unit: the spacing stays
+        {-2, 16, Metrics::Centimeters, {16, -2}},
+        {5, 5, Metrics::Centimeters, {5, -2}},
+        {0, 5, Metrics::Points, {5, 0}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.tag);
+        controller.changeGridTolerance(step.tag);
+        EXPECT_EQ(page->storedGridTolerance(), step.spacing);
+        EXPECT_EQ(page->metrics()->unitType(), step.unit);
+        for (std::int64_t tag : {2, 5, 16, 64, 0, -1, -2}) {
+            const bool expected = std::find(step.on.begin(), step.on.end(), tag) != step.on.end();
+            EXPECT_EQ(controller.isGridToleranceItemOn(tag), expected) << tag;
+        }
+    }
 }
 
 TEST_F(ApplicationTest, UndoKeepsTheSelectionYieldsToADrawingToolAndIsOrdinaryWhenAnotherWindowIsKey)
