@@ -200,6 +200,13 @@ void UserScripts::runNext(std::shared_ptr<QStringList> items, std::function<void
 
 void UserScripts::runItemAtPath(const QString& path, std::function<void()> done)
 {
+    if (!pf::isMainThread()) {
+        pf::performOnMainThread([this, alive = std::weak_ptr<bool>(alive_), path, done = std::move(done)]() mutable {
+            if (alive.lock())
+                runItemAtPath(path, std::move(done));
+        });
+        return;
+    }
     runner_->run(path, [this, alive = std::weak_ptr<bool>(alive_), path, done = std::move(done)](const ScriptResult& result) {
         if (!alive.lock())
             return;

@@ -91,6 +91,7 @@ public:
     void runShutdownItems(std::function<void()> done);
     // Every entry of the folder not beginning with ".", in name order, one after the other.
     void runItemsAtPath(const QString& dir, std::function<void()> done);
+    // From another thread, the call moves to the main thread.
     void runItemAtPath(const QString& path, std::function<void()> done = {});
 
     // The Scripts menu's entries: a separator when the folder lists anything, then one entry a runnable
