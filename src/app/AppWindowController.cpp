@@ -1,5 +1,7 @@
 #include "app/AppWindowController.h"
 
+#include "app/AppDelegate.h"
+
 #include "app/Document.h"
 #include "app/OAPreferenceController.h"
 #include "canvas/Canvas.h"
@@ -137,18 +139,27 @@ void AppWindowController::buildMainMenu()
     });
 
     auto* edit = menuBar_->addMenu(tr("&Edit"));
-    // An in-place text edit ends first: its undo group closes, and the edit becomes the step undone.
-    addCommand(edit, "undo", tr("Undo"), QKeySequence::Undo, [this] {
+    // An in-place text edit ends first (its undo group closes, and the edit becomes the step undone); then
+    // through the application, which keeps the canvas's tool and selection right across the step.
+    const auto routed = [this](std::function<void()> perform) {
         if (Canvas* canvas = canvasView())
             canvas->stopEditingText();
-        if (pf::UndoManager* undo = windowUndoManager())
-            undo->undo();
+        if (Application* application = Application::instance())
+            application->routeUndo(perform);
+        else
+            perform();
+    };
+    addCommand(edit, "undo", tr("Undo"), QKeySequence::Undo, [this, routed] {
+        routed([this] {
+            if (pf::UndoManager* undo = windowUndoManager())
+                undo->undo();
+        });
     });
-    addCommand(edit, "redo", tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] {
-        if (Canvas* canvas = canvasView())
-            canvas->stopEditingText();
-        if (pf::UndoManager* undo = windowUndoManager())
-            undo->redo();
+    addCommand(edit, "redo", tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this, routed] {
+        routed([this] {
+            if (pf::UndoManager* undo = windowUndoManager())
+                undo->redo();
+        });
     });
     edit->addSeparator();
     for (const auto& [command, title, keys] :
@@ -177,6 +188,7 @@ void AppWindowController::buildMainMenu()
     for (const auto& [command, title, toggle] : toggles)
         addCommand(view, command, title, QKeySequence(), [this, toggle] { (this->*toggle)(); })->setCheckable(true);
     buildEditingMenus(edit, view);
+    buildApplicationMenus(view);
 
     for (QMenu* menu : {file, edit, view})
         validateWhileShown(menu);

@@ -40,6 +40,8 @@ private:
     // The editing commands the window hands to the canvas: more of Edit, and the Arrange and Shape menus;
     // the toolbar and full-screen items of View.
     void buildEditingMenus(QMenu* edit, QMenu* view);
+    // The application's menus: the setting toggles of View, Scripts (with the user's menu scripts) and Help.
+    void buildApplicationMenus(QMenu* view);
     // An item that sends the action along the responder chain as its menu item would, tag included, and is
     // enabled as the responder validates it.
     QAction* addChainCommand(QMenu* menu, const QString& action, const QString& title, const QKeySequence& keys,

@@ -1,4 +1,5 @@
 #include "app/PreferencePanes.h"
+#include "app/UpdateStandIn.h"
 
 #include "canvas/Canvas.h"
 #include "canvas/CanvasViewController.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
@@ -110,6 +112,24 @@ pf::View* buildGuidesPane(pf::Responder* owner)
     return box;
 }
 
+pf::View* buildUpdatePane(pf::Responder* owner)
+{
+    auto* pane = dynamic_cast<UpdatePreferences*>(owner);
+    auto* box = new pf::View(pf::Rect(0, 0, 420, 96));
+    auto* note = new QLabel(tr("Quorvel is kept up to date by your system's package manager."));
+    note->setWordWrap(true);
+    box->addSubview(note, pf::Rect(20, 16, 380, 36));
+    auto* check = new QPushButton(tr("Check Now"));
+    check->setObjectName(QStringLiteral("checkForUpdates"));
+    box->addSubview(check, pf::Rect(280, 56, 120, 28));
+    if (pane) {
+        QObject::connect(check, &QPushButton::clicked, check, [pane] { pane->checkForUpdates(); });
+        pane->setInitialFirstResponder(check);
+        pane->setLastKeyView(check);
+    }
+    return box;
+}
+
 } // namespace
 
 void registerPreferencePanes(pf::ClassRegistry& registry)
@@ -120,6 +140,8 @@ void registerPreferencePanes(pf::ClassRegistry& registry)
     registry.add(GuidesPreferences::staticClass());
     pf::registerViewBuilder(QStringLiteral("IDEGeneralPreferences"), buildGeneralPane);
     pf::registerViewBuilder(QStringLiteral("GuidesPreferences"), buildGuidesPane);
+    registry.add(UpdatePreferences::staticClass());
+    pf::registerViewBuilder(QStringLiteral("UpdatePreferences"), buildUpdatePane);
 }
 
 const OAPreferenceClientClass& IDEBasePreferences::staticClass()
@@ -246,3 +268,14 @@ void GuidesPreferences::toggleGridVisible()
 {
     post(CanvasViewController::GridVisibilityDidChangeNotification);
 }
+
+// ---- Update ----
+
+const OAPreferenceClientClassOf<UpdatePreferences>& UpdatePreferences::staticClass()
+{
+    static const OAPreferenceClientClassOf<UpdatePreferences> cls(QStringLiteral("UpdatePreferences"),
+                                                                  &IDEBasePreferences::staticClass());
+    return cls;
+}
+
+void UpdatePreferences::checkForUpdates() { Updater::sharedUpdater().checkForUpdates(); }

@@ -1,5 +1,6 @@
 // The application's preference panes: General (where the page tabs and the inspector sit, and a sample
-// of the default text font) and Guides (visibility of selection and rotation handles, rulers and grid).
+// of the default text font), Guides (visibility of selection and rotation handles, rulers and grid) and
+// Update (a check for a newer version on request).
 // Each changes settings of UserDefaults, or lets its bound controls change them, and then announces the
 // change on the default notification centre with no object; the document windows and canvases act on it.
 #pragma once
@@ -85,4 +86,13 @@ public:
     void toggleRotationHandlesVisible();
     void toggleRulersVisible();
     void toggleGridVisible();
+};
+
+class UpdatePreferences : public IDEBasePreferences {
+public:
+    static const OAPreferenceClientClassOf<UpdatePreferences>& staticClass();
+    using IDEBasePreferences::IDEBasePreferences;
+
+    // Asks the updater to check now (its "Check Now" button).
+    void checkForUpdates();
 };

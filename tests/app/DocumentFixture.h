@@ -24,7 +24,9 @@
 #include <utility>
 #include <vector>
 
-class DocumentFixture : public ::testing::Test {
+// Controller: the document controller the test works with (the application's own one for tests of it).
+template <class Controller = pf::DocumentController>
+class BasicDocumentFixture : public ::testing::Test {
 protected:
     // openImage: what the controller does with a picture file (none opens by default).
     void setUpDocuments(documentTypes::ImageOpener openImage = nullptr)
@@ -61,11 +63,13 @@ protected:
     }
 
     QTemporaryDir dir;
-    pf::DocumentController controller;
+    Controller controller;
 
 private:
     std::unique_ptr<pf::UserDefaultsStore> previousDefaults_;
 };
+
+using DocumentFixture = BasicDocumentFixture<>;
 
 // Documents in the program's own window: the kinds, the selection classes and the window's interface file
 // registered once, and every new document given an AppWindowController.

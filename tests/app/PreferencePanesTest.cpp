@@ -1,6 +1,7 @@
 #include "PreferencesFixture.h"
 
 #include "app/PreferencePanes.h"
+#include "app/UpdateStandIn.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QToolBar>
@@ -46,7 +48,7 @@ protected:
     };
 };
 
-TEST_F(PreferencePanesTest, TheApplicationRegistersGeneralThenGuides)
+TEST_F(PreferencePanesTest, TheApplicationRegistersGeneralGuidesThenUpdate)
 {
     OAPreferenceController controller;
     controller.window();
@@ -55,11 +57,29 @@ TEST_F(PreferencePanesTest, TheApplicationRegistersGeneralThenGuides)
         titles.push_back(action->text());
         EXPECT_FALSE(action->icon().isNull()) << "each pane has its picture";
     }
-    EXPECT_EQ(titles, (QStringList{"General", "Guides"}));
+    EXPECT_EQ(titles, (QStringList{"General", "Guides", "Update"}));
     EXPECT_EQ(controller.viewStyle(), 1);
     EXPECT_EQ(controller.currentClientRecord()->identifier(), "General");
     EXPECT_NE(dynamic_cast<IDEGeneralPreferences*>(controller.currentClient()), nullptr);
     EXPECT_NE(dynamic_cast<GuidesPreferences*>(controller.clientWithIdentifier("Guides")), nullptr);
+    EXPECT_NE(dynamic_cast<UpdatePreferences*>(controller.clientWithIdentifier("Update")), nullptr);
+}
+
+TEST_F(PreferencePanesTest, CheckNowAsksTheUpdaterOnce)
+{
+    struct Counting : Updater {
+        void checkForUpdates() override { ++asked; }
+        int asked = 0;
+    } updater;
+    ScopedUpdater scoped(updater);
+    OAPreferenceController controller;
+    auto* update = controller.clientWithIdentifier("Update");
+    ASSERT_NE(update, nullptr);
+    auto* button = update->controlBox()->findChild<QPushButton*>("checkForUpdates");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "Check Now");
+    button->click();
+    EXPECT_EQ(updater.asked, 1);
 }
 
 TEST_F(PreferencePanesTest, PlacementPopUpsStartFromTheSettingsAndStoreAndAnnounceEachChoice)
@@ -156,7 +176,7 @@ TEST_F(PreferencePanesTest, TheWindowWithItsPanesLooksRight)
     controller.showPreferencesPanel();
     const QString folder = QDir::temp().filePath("quorvel-preferences");
     QDir().mkpath(folder);
-    for (const char* pane : {"General", "Guides"}) {
+    for (const char* pane : {"General", "Guides", "Update"}) {
         controller.setCurrentClientFromToolbarItem(pane);
         QWidget* window = controller.windowWidget();
         QApplication::processEvents();

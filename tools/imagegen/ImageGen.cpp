@@ -297,6 +297,20 @@ void prefsGuides(pf::GraphicsContext& c)
     strokeRound(c, pf::Rect(1.5, 1.5, 29, 29), 3, border);
 }
 
+// A downward arrow into a tray: a newer version coming in.
+void prefsUpdate(pf::GraphicsContext& c)
+{
+    fillRound(c, pf::Rect(1, 1, 30, 30), 3, white);
+    for (const double dx : {-0.5, 0.5})
+        line(c, {16 + dx, 6}, {16 + dx, 20}, tint);
+    line(c, {10.5, 14.5}, {16, 20}, tint);
+    line(c, {21.5, 14.5}, {16, 20}, tint);
+    line(c, {6.5, 19}, {6.5, 25.5}, ink);
+    line(c, {6.5, 25.5}, {25.5, 25.5}, ink);
+    line(c, {25.5, 25.5}, {25.5, 19}, ink);
+    strokeRound(c, pf::Rect(1.5, 1.5, 29, 29), 3, border);
+}
+
 struct Picture {
     const char* name;
     void (*draw)(pf::GraphicsContext&);
@@ -313,6 +327,7 @@ const Picture pictures[] = {
     {"lib_image32x32", image},                 {"lib_redact32x32", redact},
     {"spacer", spacer},
     {"prefs_general", prefsGeneral},           {"prefs_guides", prefsGuides},
+    {"prefs_update", prefsUpdate},
 };
 
 } // namespace

@@ -1,13 +1,12 @@
-// quorvel [PACKAGE…]: the editor. Opens each document package named on the command line, or a new
-// untitled document when none is named.
+// quorvel [PACKAGE|PICTURE…]: the editor. Opens each document package named on the command line (a picture
+// as a new untitled document), or a new untitled document when none is named.
+#include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
 #include "app/PreferencePanes.h"
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
-#include "platform/docs/Application.h"
-#include "platform/docs/DocumentController.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UserDefaultsStore.h"
@@ -46,13 +45,11 @@ int main(int argc, char** argv)
     AppWindowController::installAsDocumentWindow();
     AppWindowController::installInspector();
 
-    pf::DocumentController documents;
-    documentTypes::addTo(documents, [](const QString&, QString* error) -> std::shared_ptr<pf::Document> {
-        if (error)
-            *error = tr("Pictures cannot be opened as documents; insert them into a page instead.");
-        return nullptr;
+    DocumentController documents;
+    documentTypes::addTo(documents, [&documents](const QString& path, QString* error) {
+        return documents.newDocumentWithImageFile(path, error);
     });
-    pf::Application app(&documents);
+    Application app(&documents, AppSupportFolders::defaultDataHome(), std::make_unique<ProcessScriptRunner>());
 
     const QStringList paths = QCoreApplication::arguments().mid(1);
     pf::performOnMainThreadAfterDelay(

@@ -49,8 +49,17 @@ void Application::finishTermination()
         calls_.performAfterDelay([this] { finishTermination(); }, terminationPollInterval);
         return;
     }
-    if (delegate_)
-        delegate_->applicationWillTerminate();
+    if (!willTerminateSent_) {
+        willTerminateSent_ = true;
+        if (delegate_)
+            delegate_->applicationWillTerminate();
+        // The delegate may hold the count for work of its own (the shut-down scripts); the windows stay
+        // until it ends.
+        if (suddenTermination::isDisabled()) {
+            calls_.performAfterDelay([this] { finishTermination(); }, terminationPollInterval);
+            return;
+        }
+    }
     QApplication::closeAllWindows();
     QCoreApplication::quit();
 }

@@ -1,7 +1,8 @@
 // The application object over Qt's: it owns the quit sequence. Quitting asks the document controller to
 // close every document (any may cancel), waits while work that must finish holds the sudden-termination
 // count (checked again every 0.1 s on the main queue), tells the controller the application will terminate
-// while the windows still exist, then closes the windows and leaves the event loop.
+// while the windows still exist, waits again while the controller holds the count, then closes the windows
+// and leaves the event loop.
 //
 // Main thread only; a QApplication must exist.
 #pragma once
@@ -19,7 +20,7 @@ public:
     static constexpr std::chrono::milliseconds terminationPollInterval{100};
 
     explicit Application(DocumentController* delegate = nullptr);
-    ~Application();
+    virtual ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -40,6 +41,7 @@ private:
 
     DocumentController* delegate_;
     bool terminating_ = false;
+    bool willTerminateSent_ = false;
     DelayedCallOwner calls_;
 };
 

@@ -1,0 +1,247 @@
+#include "app/AppDelegate.h"
+
+#include "app/Document.h"
+#include "app/OAPreferenceController.h"
+#include "app/UpdateStandIn.h"
+#include "canvas/Canvas.h"
+#include "canvas/MouseStrategy.h"
+#include "model/Composition.h"
+#include "model/Metrics.h"
+#include "platform/docs/Document.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Resources.h"
+#include "platform/kit/InputState.h"
+#include "platform/kit/Window.h"
+#include "shell/CanvasWindowController.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUrl>
+
+#include <cmath>
+
+#ifndef QUORVEL_SUPPORT_ADDRESS
+#define QUORVEL_SUPPORT_ADDRESS "https://quorvel.org/support"
+#endif
+
+namespace {
+
+IDEApplication* sharedIDEApplication = nullptr;
+
+} // namespace
+
+// ---- IDEApplication ----
+
+IDEApplication::IDEApplication(pf::DocumentController* delegate, const QString& dataHome,
+                               std::unique_ptr<ScriptRunner> runner)
+    : pf::Application(delegate), scripts_(AppSupportFolders::setUp(dataHome), std::move(runner))
+{
+    if (!sharedIDEApplication)
+        sharedIDEApplication = this;
+    readInfoPlist();
+}
+
+IDEApplication::~IDEApplication()
+{
+    if (sharedIDEApplication == this)
+        sharedIDEApplication = nullptr;
+}
+
+IDEApplication* IDEApplication::instance() { return sharedIDEApplication; }
+
+void IDEApplication::readInfoPlist()
+{
+    versionString_ = pf::mainBundleInfoDictionary().stringForKey("CFBundleVersion");
+}
+
+void IDEApplication::updateScriptsInMainMenu(QMenuBar* menuBar)
+{
+    if (!menuBar)
+        return;
+    // The holder is found by name: a tag would also match items of other menus.
+    for (QAction* action : menuBar->actions()) {
+        if (QMenu* menu = action->menu(); menu && menu->objectName() == QLatin1String("Scripts")) {
+            scripts_.fillScriptsMenu(menu);
+            return;
+        }
+    }
+}
+
+void IDEApplication::showPreferencesPanel() { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); }
+
+void IDEApplication::showHelp() { openInDesktop(QUrl(QStringLiteral(QUORVEL_SUPPORT_ADDRESS))); }
+
+void Application::routeUndo(const std::function<void()>& perform)
+{
+    DocumentController* controller = DocumentController::instance();
+    CanvasWindowController* front = controller ? controller->frontCanvasWindowController() : nullptr;
+    pf::Window* key = pf::Window::keyWindow();
+    Canvas* canvas = front && key && front->windowWidget() == key->widget() ? front->canvasView() : nullptr;
+    if (!canvas) {
+        perform();
+        return;
+    }
+    canvas->stopEditingText();
+    if (const auto& tool = canvas->mouseStrategy()) {
+        const auto& event = pf::InputState::shared().currentEvent();
+        tool->deleteInCanvas(event ? *event : pf::Event{}, *canvas);
+    } else {
+        const auto selection = canvas->selectedShapes();
+        perform();
+        if (!canvas->hasCompositionSelection())
+            canvas->replaceSelectionWithShapes(selection);
+    }
+    canvas->setNeedsDisplay();
+}
+
+// ---- IDEDocumentController ----
+
+IDEDocumentController* IDEDocumentController::instance()
+{
+    auto* application = pf::Application::instance();
+    return application ? dynamic_cast<IDEDocumentController*>(application->delegate()) : nullptr;
+}
+
+void IDEDocumentController::applicationDidFinishLaunching()
+{
+    registerForAppleEventHandling();
+    registerForNotifications();
+    runStartupItems();
+    checkForUpdates();
+}
+
+void IDEDocumentController::applicationWillTerminate()
+{
+    runShutdownItems();
+    unregisterForAppleEventHandling();
+}
+
+void IDEDocumentController::runStartupItems()
+{
+    if (IDEApplication* application = IDEApplication::instance())
+        application->scripts().runStartupItems();
+}
+
+void IDEDocumentController::runShutdownItems()
+{
+    IDEApplication* application = IDEApplication::instance();
+    if (!application)
+        return;
+    // The application waits, with its event loop turning, while the count is held; each script has its
+    // bound, so the wait ends.
+    pf::suddenTermination::disable();
+    application->scripts().runShutdownItems([] { pf::suddenTermination::enable(); });
+}
+
+CanvasWindowController* IDEDocumentController::frontWindowController() const
+{
+    const auto front = frontDocument();
+    auto* document = dynamic_cast<Document*>(front.get());
+    return document ? dynamic_cast<CanvasWindowController*>(document->canvasWindowController().get()) : nullptr;
+}
+
+void IDEDocumentController::toggleFullScreen()
+{
+    if (CanvasWindowController* controller = frontWindowController())
+        controller->toggleFullScreen();
+}
+
+void IDEDocumentController::openScriptEditor() { openScriptsFolder(); }
+
+void IDEDocumentController::openScriptsFolder()
+{
+    if (IDEApplication* application = IDEApplication::instance(); application && !application->folders().scriptsDirPath.isEmpty())
+        openInDesktop(QUrl::fromLocalFile(application->folders().scriptsDirPath));
+}
+
+// ---- TKDocumentController ----
+
+void TKDocumentController::closeTab()
+{
+    pf::Window* key = pf::Window::keyWindow();
+    CanvasWindowController* front = frontWindowController();
+    if (key && (!front || front->windowWidget() != key->widget()))
+        key->widget()->close();
+}
+
+// ---- DocumentController ----
+
+DocumentController* DocumentController::instance() { return dynamic_cast<DocumentController*>(IDEDocumentController::instance()); }
+
+void DocumentController::checkForUpdates()
+{
+    Updater& updater = Updater::sharedUpdater();
+    if (updater.automaticallyChecksForUpdates())
+        updater.checkForUpdatesInBackground();
+}
+
+void DocumentController::support() { openInDesktop(QUrl(QStringLiteral(QUORVEL_SUPPORT_ADDRESS))); }
+
+std::shared_ptr<pf::Document> DocumentController::newDocumentWithImageFile(const QString& path, QString* error)
+{
+    auto document = newDocument(error);
+    auto* ours = dynamic_cast<Document*>(document.get());
+    auto* window = ours ? dynamic_cast<CanvasWindowController*>(ours->canvasWindowController().get()) : nullptr;
+    if (Canvas* canvas = window ? window->canvasView() : nullptr)
+        canvas->addImagesForFilesAtPaths({path}, pf::Point{0, 0}, true);
+    if (document)
+        document->setDisplayName(QFileInfo(path).completeBaseName());
+    return document;
+}
+
+void DocumentController::toggleGridEnabled()
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    if (!page)
+        return;
+    window->setGridEnabled(!window->gridEnabled());
+    page->setGridEnabled(window->gridEnabled());
+}
+
+void DocumentController::changeGridTolerance(std::int64_t tag)
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    if (!page)
+        return;
+    if (tag > 0) {
+        page->setGridTolerance(double(tag));
+        return;
+    }
+    // The unit items: a spacing of zero or less would leave no grid at all.
+    if (const Metrics* metrics = page->metrics(); metrics && metrics->unitType() != unsigned(-tag)) {
+        auto changed = metrics->copy();
+        changed->setUnitType(unsigned(-tag));
+        page->setMetrics(std::move(changed));
+    }
+}
+
+bool DocumentController::isGridEnabledOnFrontPage() const
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    return page && page->isGridEnabled();
+}
+
+bool DocumentController::isGridToleranceItemOn(std::int64_t tag) const
+{
+    CanvasWindowController* window = frontCanvasWindowController();
+    const auto page = window ? window->selectedComposition() : nullptr;
+    if (!page)
+        return false;
+    if (tag <= 0)
+        return page->metrics() && page->metrics()->unitType() == unsigned(-tag);
+    return std::llround(std::abs(page->storedGridTolerance())) == tag;
+}
+
+CanvasWindowController* DocumentController::frontCanvasWindowController() const { return frontWindowController(); }
+
+void DocumentController::postNotification(const QString& name) { pf::NotificationCenter::defaultCenter().post(name); }
+
+void DocumentController::postNotificationLater(const QString& name)
+{
+    performAfterDelay([this, name] { postNotification(name); }, {});
+}
