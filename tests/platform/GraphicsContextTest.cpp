@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -217,6 +218,40 @@ TEST(GraphicsContextShadow, ExtremeValuesFromStoredDataStayBounded)
     }
 }
 
+// A wide blur is made at a reduced size from the drawing drawn again, and the drawing is drawn at full size
+// only where it is seen: what is seen is the same wherever the edge of sight falls. A shadow that cannot
+// land in sight leaves the drawing as it is without one. With and without a path clip (a loupe's).
+TEST(GraphicsContextShadow, WideAndUnseenShadowsShowWhatAWholeDrawingWould)
+{
+    constexpr double shift = 200;
+    const auto render = [](double width, double x, bool clipped, Size offset, double blur) {
+        BitmapContext context({width, 60}, 1);
+        if (clipped)
+            context.clip(Path::oval(Rect(x + 150, 0, 100, 60)));
+        if (blur >= 0)  // else none
+            context.setShadow(offset, blur, blue);
+        context.setFillColor(red);
+        context.fillRect(Rect(x, 10, 260, 40));
+        return context.bitmap();
+    };
+    for (bool clipped : {false, true}) {
+        const QImage part = render(100, -shift, clipped, {0, 0}, 140);
+        const QImage whole = render(100 + shift, 0, clipped, {0, 0}, 140);
+        const auto channels = [](QRgb c) { return std::array{qRed(c), qGreen(c), qBlue(c), qAlpha(c)}; };
+        for (int y : {5, 30, 55})
+            for (int x = 0; x < 100; x += 7) {
+                const auto a = channels(part.pixel(x, y));
+                const auto b = channels(whole.pixel(x + int(shift), y));
+                for (size_t i = 0; i < a.size(); ++i)
+                    ASSERT_NEAR(a[i], b[i], 3) << "clipped " << clipped << " at " << x << ", " << y << " channel " << i;
+            }
+        const QPoint besideTheFill = clipped ? QPoint(20, 5) : QPoint(80, 30);
+        EXPECT_GT(alphaAt(part, besideTheFill.x(), besideTheFill.y()), 0) << "the blur is seen, clipped " << clipped;
+        EXPECT_EQ(render(100, -shift, clipped, {1e5, 0}, 3), render(100, -shift, clipped, {0, 0}, -1))
+            << "a shadow thrown out of sight, clipped " << clipped;
+    }
+}
+
 // Two overlapping fills in a layer cast one shadow: where their shadows overlap outside the fills, the
 // coverage is the shadow colour's alpha once, not twice.
 TEST(GraphicsContextLayer, OneShadowUnderOverlappingFills)
@@ -368,6 +403,36 @@ TEST(GraphicsContextGradient, LinearExtendOptions)
             EXPECT_EQ(colorAt(image, 10, 10), QColor(255, 0, 0));
         }
     }
+}
+
+// Stops inside a run of one colour change nothing and are left out (stored gradients may hold thousands);
+// the hard edge two stops at one location describe stays.
+TEST(GraphicsContextGradient, StopsInsideARunOfOneColourAreLeftOut)
+{
+    std::vector<GradientStop> flat;
+    for (int i = 0; i <= 5000; ++i)
+        flat.push_back({red, i / 5000.0});
+    struct Case {
+        const char* what;
+        std::vector<GradientStop> stops;
+        QGradientStops expected;
+    };
+    const std::vector<Case> cases = {
+        {"run, then a blend", {{red, 0}, {red, 0.25}, {red, 0.5}, {blue, 1}},
+         {{0, Qt::red}, {0.5, Qt::red}, {1, Qt::blue}}},
+        {"hard edge", {{red, 0}, {red, 0.5}, {blue, 0.5}, {blue, 1}},
+         {{0, Qt::red}, {0.5, Qt::red}, {std::nextafter(0.5, 2.0), Qt::blue}, {1, Qt::blue}}},
+        {"five thousand stops of one colour", flat, {{0, Qt::red}, {1, Qt::red}}},
+    };
+    for (const Case& c : cases) {
+        const Gradient g(c.stops);
+        EXPECT_EQ(g.linearBrush({0, 0}, {1, 0}).gradient()->stops(), c.expected) << c.what;
+    }
+    BitmapContext context({100, 20}, 1);
+    context.drawLinearGradient(Gradient(cases[1].stops), {0, 0}, {100, 0}, 0);
+    const QImage image = context.bitmap();
+    EXPECT_EQ(colorAt(image, 45, 10), QColor(255, 0, 0));
+    EXPECT_EQ(colorAt(image, 55, 10), QColor(0, 0, 255));
 }
 
 TEST(GraphicsContextGradient, RadialBetweenCirclesAndRelativeCentre)

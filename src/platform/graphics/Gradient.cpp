@@ -67,7 +67,13 @@ void Gradient::applyTo(QGradient& gradient) const
                 at = std::nextafter(last, 2.0);
             if (at > 1.0)
                 continue;
-            qstops.append({at, s.color.toQt()});
+            // A stop between two of its own colour changes nothing: it is left out (stored data may hold
+            // thousands, and each is written out again wherever the gradient paints).
+            const QColor color = s.color.toQt();
+            if (qstops.size() >= 2 && qstops[qstops.size() - 2].second == color && qstops.back().second == color)
+                qstops.back().first = at;
+            else
+                qstops.append({at, color});
             last = at;
         }
     }

@@ -187,7 +187,7 @@ InterpolationQuality GraphicsContext::effectiveInterpolation() const
 void GraphicsContext::intersectClip(const Path& path, WindingRule rule)
 {
     Clip& clip = state().clip;
-    clip.cache.reset();
+    clip.cache = std::make_shared<std::shared_ptr<void>>();
     if (clip.unbounded) {
         clip.unbounded = false;
         clip.rect = deviceBounds();

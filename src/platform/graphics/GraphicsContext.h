@@ -84,8 +84,10 @@ struct Clip {
     std::vector<QPainterPath> paths;  // device space, each with its fill rule
     QRectF bounds() const;            // device bounds of the clip area (unbounded: an empty QRectF)
     bool hasPaths() const { return !paths.empty(); }
-    // Shared by copies of the state: a backend may cache a mask here.
-    std::shared_ptr<void> cache;
+    // Shared by copies of the state, and by the states saved from them (a shape drawn under a clip it did
+    // not set must not make the mask again): a backend may cache a mask here. A change of the clip starts
+    // a new one.
+    std::shared_ptr<std::shared_ptr<void>> cache;
 };
 
 struct GState {

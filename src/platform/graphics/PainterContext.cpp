@@ -172,6 +172,7 @@ QImage tint(const QImage& coverage, const Color& color)
 struct PainterContext::Mask {
     QRect rect;     // device pixels covered
     QImage alpha;   // Alpha8: the clip's antialiased coverage
+    bool antialias = true;
 };
 
 PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, const AffineTransform& base,
@@ -328,10 +329,13 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
 {
     const QRect whole = (s.clip.bounds() & QRectF(deviceBounds_)).toAlignedRect() & deviceBounds_;
     const QRect needed = whole & reach;
-    auto cached = std::static_pointer_cast<Mask>(s.clip.cache);
+    auto cached = s.clip.cache ? std::static_pointer_cast<Mask>(*s.clip.cache) : nullptr;
+    if (cached && cached->antialias != s.antialias)
+        cached.reset();
     if (cached && (needed.isEmpty() || cached->rect.contains(needed)))
         return cached;
     auto mask = std::make_shared<Mask>();
+    mask->antialias = s.antialias;
     // Grown over what was kept, so that many small drawings under one clip rebuild it only a few times.
     mask->rect = cached && !cached->rect.isEmpty() ? (needed | cached->rect) & whole : needed;
     if (mask->rect.isEmpty())
@@ -353,9 +357,8 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         p.drawImage(0, 0, next);
     }
-    // Cached on the state that asked (copies saved from it share it).
-    if (&s == &gstate())
-        state().clip.cache = mask;
+    if (s.clip.cache)
+        *s.clip.cache = mask;
     return mask;
 }
 
@@ -372,6 +375,25 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         return;
     QPainter& p = *target.painter;
     const Shadow* shadow = s.shadow && s.shadow->color.alpha > 0 ? &*s.shadow : nullptr;
+    QPointF offset;
+    double sigma = 0;
+    int extent = 0;
+    std::optional<QRectF> drawn;
+    // The part of the drawing whose shadow can land in sight.
+    QRectF shadowSource;
+    if (shadow) {
+        // Far beyond any device a shadow shows nothing; the bound keeps pixel rects within int.
+        constexpr double farOff = 1e6;
+        offset = QPointF(std::clamp(shadow->offset.width * baseScale(), -farOff, farOff),
+                         std::clamp(-shadow->offset.height * baseScale(), -farOff, farOff));
+        sigma = std::min(shadow->blur * baseScale() / 2, maxBlurSigma);
+        extent = blurExtent(sigma);
+        drawn = area();
+        shadowSource = *drawn & visible.translated(-offset).adjusted(-extent, -extent, extent, extent);
+        // A shadow that cannot be seen is not made: the drawing is then drawn as if it had none.
+        if (shadowSource.isEmpty())
+            shadow = nullptr;
+    }
     // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
     const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     const bool clipPaths = s.clip.hasPaths() && !contentClipped;
@@ -387,31 +409,30 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     }
 
     // The drawing goes to a layer first: shadow, clip mask, then one composite.
-    QPointF offset;
-    double sigma = 0;
-    int extent = 0;
-    QRectF needed = visible;
-    if (shadow) {
-        // Far beyond any device a shadow shows nothing; the bound keeps pixel rects within int.
-        constexpr double farOff = 1e6;
-        offset = QPointF(std::clamp(shadow->offset.width * baseScale(), -farOff, farOff),
-                         std::clamp(-shadow->offset.height * baseScale(), -farOff, farOff));
-        sigma = std::min(shadow->blur * baseScale() / 2, maxBlurSigma);
-        extent = blurExtent(sigma);
-        needed |= visible.translated(-offset).adjusted(-extent, -extent, extent, extent);
-    }
-    const QRect layerRect = (area() & needed).toAlignedRect();
-    if (layerRect.isEmpty())
+    if (!drawn)
+        drawn = area();
+    // A wide blur varies slowly: it is made at a reduced size, each cell the coverage of a block of k × k
+    // pixels, and scaled back smoothly, so its cost no longer grows with the blur (stored data may ask for
+    // any blur). The drawing is then needed at full size only where it can be seen.
+    constexpr double reducedSigma = 32;
+    const int k = shadow && sigma > 2 * reducedSigma ? int(std::ceil(sigma / reducedSigma)) : 1;
+    // What of the drawing is drawn at full size (where it is seen, and where a shadow made from it at full
+    // size can be), and what casts the shadow.
+    const QRect seenPart = (*drawn & visible).toAlignedRect();
+    const QRect layerRect = shadow && k == 1 ? seenPart | shadowSource.toAlignedRect() : seenPart;
+    const QRect sourceRect = k == 1 ? layerRect : shadowSource.toAlignedRect();
+    if (sourceRect.isEmpty())
         return;
     const QRect visibleRect = visible.toAlignedRect();
     // The mask is read only where the group below can reach: the drawing and its shadow, where visible.
     QRect reach = layerRect;
     if (shadow)
-        reach |= QRectF(layerRect.adjusted(-extent, -extent, extent, extent)).translated(offset).toAlignedRect();
+        reach |= QRectF(sourceRect.adjusted(-extent, -extent, extent, extent)).translated(offset).toAlignedRect();
     std::shared_ptr<Mask> mask = masked ? clipMask(s, reach & visibleRect) : nullptr;
-    QImage layer(layerRect.size(), QImage::Format_ARGB32_Premultiplied);
-    layer.fill(Qt::transparent);
-    {
+    QImage layer;
+    if (!layerRect.isEmpty()) {
+        layer = QImage(layerRect.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
         QPainter lp(&layer);
         setHints(lp, antialias);
         draw(lp, QTransform::fromTranslate(-layerRect.x(), -layerRect.y()));
@@ -423,43 +444,28 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     // what is cut off is only blur that lands out of sight (a wide blur makes a plane thousands of pixels
     // across otherwise, for every shape). A shadow thrown wholly out of sight is not made.
     const QRect seen = visibleRect.translated(-offset.toPoint()).adjusted(-1, -1, 1, 1);
-    QRect planeRect = layerRect.adjusted(-extent, -extent, extent, extent) & (seen | layerRect);
+    QRect planeRect = sourceRect.adjusted(-extent, -extent, extent, extent) & (seen | sourceRect);
     if (shadow && planeRect.intersects(seen)) {
-        // A wide blur varies slowly: it is made at a reduced size, each cell the mean of a block of
-        // pixels, and scaled back smoothly, so its cost no longer grows with the blur (stored data may
-        // ask for any blur).
-        constexpr double reducedSigma = 32;
-        const int k = sigma > 2 * reducedSigma ? int(std::ceil(sigma / reducedSigma)) : 1;
-        const int left = layerRect.x() - planeRect.x();
-        const int top = layerRect.y() - planeRect.y();
         const QSize planeSize((planeRect.width() + k - 1) / k, (planeRect.height() + k - 1) / k);
         planeRect.setSize(planeSize * k);
         QImage plane(planeSize, QImage::Format_Alpha8);
         plane.fill(0);
-        const int layerWidth = layer.width();
-        const int layerHeight = layer.height();
-        if (k == 1) {
-            for (int y = 0; y < layerHeight; ++y) {
-                const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
-                uchar* out = plane.scanLine(y + top) + left;
-                for (int x = 0; x < layerWidth; ++x)
-                    out[x] = uchar(in[x] >> 24);
-            }
-        } else {
-            std::vector<uint32_t> sums(size_t(planeSize.width()) * size_t(planeSize.height()), 0);
-            for (int y = 0; y < layerHeight; ++y) {
-                const auto* in = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
-                uint32_t* row = sums.data() + size_t((y + top) / k) * size_t(planeSize.width());
-                for (int x = 0; x < layerWidth; ++x)
-                    row[(x + left) / k] += in[x] >> 24;
-            }
-            const uint32_t block = uint32_t(k) * uint32_t(k);
-            for (int y = 0; y < planeSize.height(); ++y) {
-                uchar* out = plane.scanLine(y);
-                const uint32_t* row = sums.data() + size_t(y) * size_t(planeSize.width());
-                for (int x = 0; x < planeSize.width(); ++x)
-                    out[x] = uchar((row[x] + block / 2) / block);
-            }
+        // The coverage at full size where the drawing was made so, else the drawing made again at the
+        // reduced size (smoothed: each cell then holds the part of its block that is covered).
+        const QImage& source = k == 1 ? layer : [&] {
+            QImage reduced(planeSize, QImage::Format_ARGB32_Premultiplied);
+            reduced.fill(Qt::transparent);
+            QPainter rp(&reduced);
+            setHints(rp, true);
+            draw(rp, QTransform::fromTranslate(-planeRect.x(), -planeRect.y()) * QTransform::fromScale(1.0 / k, 1.0 / k));
+            return reduced;
+        }();
+        const QPoint at = k == 1 ? layerRect.topLeft() - planeRect.topLeft() : QPoint();
+        for (int y = 0; y < source.height(); ++y) {
+            const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
+            uchar* out = plane.scanLine(y + at.y()) + at.x();
+            for (int x = 0; x < source.width(); ++x)
+                out[x] = uchar(in[x] >> 24);
         }
         blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma / k);
         // At a reduced size it is drawn scaled up into the plane's rect, smoothly.
@@ -482,7 +488,8 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
                 drawPicture(p, shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage, QRectF(shadowImage.rect()));
             else
                 p.drawImage(shadowRect.translated(-QPointF(target.bounds.topLeft())), shadowImage, QRectF(shadowImage.rect()));
-            drawPicture(p, layerRect.topLeft() - target.bounds.topLeft(), layer, QRectF(layer.rect()));
+            if (!layer.isNull())
+                drawPicture(p, layerRect.topLeft() - target.bounds.topLeft(), layer, QRectF(layer.rect()));
             return;
         }
         group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -497,7 +504,8 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             gp.drawImage(maskAt, mask->alpha);
             gp.setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
-        gp.drawImage(layerRect.topLeft() - groupRect.topLeft(), layer);
+        if (!layer.isNull())
+            gp.drawImage(layerRect.topLeft() - groupRect.topLeft(), layer);
         if (mask && !contentClipped) {
             gp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
             gp.drawImage(maskAt, mask->alpha);
