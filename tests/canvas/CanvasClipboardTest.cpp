@@ -280,8 +280,9 @@ TEST_F(CanvasClipboardTest, BadEntriesAreSkippedAndTheRestPasted)
         for (const auto& shape : pasted)
             EXPECT_FALSE(shape->isManipulator());
         // Peers of another length are ignored: the copies go on top, not above the rectangle.
-        if (c.peers.size() == 1)
+        if (c.peers.size() == 1) {
             EXPECT_EQ(page->indexOfShape(pasted[0].get()), page->children().size() - 3);
+        }
     }
     EXPECT_FALSE(logged.isEmpty());
 

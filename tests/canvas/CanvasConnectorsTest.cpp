@@ -91,8 +91,9 @@ TEST_F(CanvasConnectorsTest, EachOptionDrawsItsConnectorAttachedAtTheShapesCentr
         auto* pointer = dynamic_cast<AbstractPointer*>(made[0].get());
         ASSERT_NE(pointer, nullptr);
         EXPECT_EQ(pointer->classObject().className(), QString::fromLatin1(c.kind));
-        if (c.handle == 13 || c.handle == 14)
+        if (c.handle == 13 || c.handle == 14) {
             EXPECT_EQ(pointer->flipped(), c.flipped);
+        }
         // The first end on the rectangle's centre, the other where the drag ended.
         if (auto* path = dynamic_cast<Path*>(pointer))
             EXPECT_EQ(path->modelPointAtIndex(0), pf::Point(150, 130));

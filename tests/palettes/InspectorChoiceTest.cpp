@@ -89,8 +89,9 @@ TEST_F(InspectorChoiceTest, EveryFacetNamedByAKindResolves)
     // The registry's inheritance: the panel classes of one family share their base's collapsed key.
     for (const QString& name : FacetRegistry::allClassNames()) {
         const FacetClassInfo& info = *FacetRegistry::classInfo(name);
-        if (info.base != QLatin1String("Facet"))
+        if (info.base != QLatin1String("Facet")) {
             EXPECT_EQ(info.collapsedKey, FacetRegistry::classInfo(info.base)->collapsedKey) << name.toStdString();
+        }
     }
 }
 

@@ -190,8 +190,9 @@ TEST_F(InspectorColorTest, GradientEditsWriteOnlyAnElementInRange)
         // The gradient control asks for the panel for one of its stops.
         fill.showColorPanel(Facet::ColorPanelRequest{902, true, c.index, nullptr});
         EXPECT_EQ(fill.currentSelectedIndex(), c.elements.empty() ? -1 : c.index) << c.what;
-        if (!c.elements.empty() && c.index < std::int64_t(c.elements.size()))
+        if (!c.elements.empty() && c.index < std::int64_t(c.elements.size())) {
             EXPECT_EQ(panel().color(), blue) << c.what;
+        }
         EXPECT_TRUE(selection->writes.empty()) << c.what;
         panel().userDidChooseColor(green);
         EXPECT_EQ(selection->writes, c.writes) << c.what;
