@@ -67,22 +67,22 @@ pf::View* buildGeometryPanel(Facet& facet, unsigned parts)
     const NumberFormat position{-1e7, 1e7, 1, 1, {}};
     const NumberFormat size{0, 1e7, 1, 1, {}};
     double y = 6;
-    label(panel, QStringLiteral("X"), pf::Rect(8, y, 18, 22));
-    QDoubleSpinBox* x = numberField(facet, panel, pf::Rect(26, y, 80, 22), selected("displayFrameX"), position);
-    label(panel, QStringLiteral("Y"), pf::Rect(114, y, 18, 22));
-    QDoubleSpinBox* top = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected("displayFrameY"), position);
-    enableWith(facet, QStringLiteral("selectionCompletelyUnlocked"), {x, top});
-    facet.setOutlet(QStringLiteral("xField"), x);
-    facet.setOutlet(QStringLiteral("yField"), top);
-    y += rowHeight;
-    label(panel, QStringLiteral("W"), pf::Rect(8, y, 18, 22));
-    QDoubleSpinBox* w = numberField(facet, panel, pf::Rect(26, y, 80, 22), selected("displayFrameWidth"), size);
-    label(panel, QStringLiteral("H"), pf::Rect(114, y, 18, 22));
-    QDoubleSpinBox* h = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected("displayFrameHeight"), size);
-    enableWith(facet, QStringLiteral("geometrySizeEditable"), {w, h});
-    facet.setOutlet(QStringLiteral("widthField"), w);
-    facet.setOutlet(QStringLiteral("heightField"), h);
-    y += rowHeight;
+    // Two labelled fields on one row, enabled together and known by their outlets.
+    const auto pair = [&](const char* firstLabel, const char* firstKey, const char* firstOutlet,
+                          const char* secondLabel, const char* secondKey, const char* secondOutlet,
+                          const NumberFormat& format, const char* enabledKey) {
+        label(panel, QString::fromLatin1(firstLabel), pf::Rect(8, y, 18, 22));
+        QDoubleSpinBox* first = numberField(facet, panel, pf::Rect(26, y, 80, 22), selected(firstKey), format);
+        label(panel, QString::fromLatin1(secondLabel), pf::Rect(114, y, 18, 22));
+        QDoubleSpinBox* second = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected(secondKey), format);
+        enableWith(facet, QString::fromLatin1(enabledKey), {first, second});
+        facet.setOutlet(QString::fromLatin1(firstOutlet), first);
+        facet.setOutlet(QString::fromLatin1(secondOutlet), second);
+        y += rowHeight;
+    };
+    pair("X", "displayFrameX", "xField", "Y", "displayFrameY", "yField", position, "selectionCompletelyUnlocked");
+    pair("W", "displayFrameWidth", "widthField", "H", "displayFrameHeight", "heightField", size,
+         "geometrySizeEditable");
     if (parts & Rotation) {
         label(panel, QStringLiteral("Rotation"), pf::Rect(10, y, 100, 22));
         QDoubleSpinBox* angle = numberField(facet, panel, pf::Rect(132, y, 80, 22), selected("rotationAngle"),
@@ -121,7 +121,7 @@ pf::View* buildGeometryPanel(Facet& facet, unsigned parts)
         auto* flipper = static_cast<FlipGeometryFacet*>(&facet);
         actionButton(QStringLiteral("Flip"), QStringLiteral("flipButton"), [flipper] { flipper->flipArc(); });
     }
-    facet.setFirstKeyView(x);
+    facet.setFirstKeyView(facet.outlet(QStringLiteral("xField")));
     return panel;
 }
 

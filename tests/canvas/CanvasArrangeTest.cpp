@@ -12,43 +12,32 @@
 
 namespace {
 
-class CanvasArrangeTest : public CanvasFixture {
-protected:
-    // The page's own shapes, back to front, without the selection objects.
-    Canvas::Shapes userShapes() const
-    {
-        Canvas::Shapes shapes;
-        for (const auto& child : page->children())
-            if (!child->isManipulator())
-                shapes.push_back(child);
-        return shapes;
-    }
-};
+using CanvasArrangeTest = CanvasFixture;
 
 TEST_F(CanvasArrangeTest, StackingKeepsTheSelectedShapesInTheirOrder)
 {
     makeCanvas();
     auto extra = addShape("Rectangle", pf::Rect(500, 500, 10, 10));
     const Canvas::Shapes start{rectangle, ellipse, line, group, extra};
-    ASSERT_EQ(userShapes(), start);
+    ASSERT_EQ(pageShapes(), start);
     canvas->replaceSelectionWithShapes({group, ellipse}); // selected out of page order
     endTurn();
 
     canvas->bringToFront();
     endTurn();
-    EXPECT_EQ(userShapes(), (Canvas::Shapes{rectangle, line, extra, ellipse, group}));
+    EXPECT_EQ(pageShapes(), (Canvas::Shapes{rectangle, line, extra, ellipse, group}));
     EXPECT_EQ(canvas->selectedShapes().size(), 2u);
     EXPECT_EQ(page->children().back(), canvas->manipulator()); // the handles stay above everything
     undo.undo();
-    EXPECT_EQ(userShapes(), start);
+    EXPECT_EQ(pageShapes(), start);
 
     canvas->replaceSelectionWithShapes({group, ellipse});
     canvas->sendToBack();
     endTurn();
-    EXPECT_EQ(userShapes(), (Canvas::Shapes{ellipse, group, rectangle, line, extra}));
+    EXPECT_EQ(pageShapes(), (Canvas::Shapes{ellipse, group, rectangle, line, extra}));
     EXPECT_EQ(page->children().front(), canvas->compositionManipulator());
     undo.undo();
-    EXPECT_EQ(userShapes(), start);
+    EXPECT_EQ(pageShapes(), start);
 }
 
 TEST_F(CanvasArrangeTest, GroupAndUngroupSelectWhatTheyMade)
@@ -67,16 +56,16 @@ TEST_F(CanvasArrangeTest, GroupAndUngroupSelectWhatTheyMade)
     ASSERT_EQ(canvas->selectedShapes().size(), 1u);
     const auto outer = canvas->selectedShapes().front();
     EXPECT_TRUE(outer->isGroup());
-    EXPECT_EQ(userShapes(), (Canvas::Shapes{rectangle, ellipse, outer}));
+    EXPECT_EQ(pageShapes(), (Canvas::Shapes{rectangle, ellipse, outer}));
     canvas->ungroup();
     endTurn();
     const auto& inner = std::static_pointer_cast<Group>(group)->children();
     EXPECT_EQ(canvas->selectedShapes(), (Canvas::Shapes{line, inner[0], inner[1]}));
-    EXPECT_EQ(userShapes(), (Canvas::Shapes{rectangle, ellipse, line, group}));
+    EXPECT_EQ(pageShapes(), (Canvas::Shapes{rectangle, ellipse, line, group}));
     undo.undo();
-    EXPECT_EQ(userShapes(), (Canvas::Shapes{rectangle, ellipse, outer}));
+    EXPECT_EQ(pageShapes(), (Canvas::Shapes{rectangle, ellipse, outer}));
     undo.undo();
-    EXPECT_EQ(userShapes(), (Canvas::Shapes{rectangle, ellipse, line, group}));
+    EXPECT_EQ(pageShapes(), (Canvas::Shapes{rectangle, ellipse, line, group}));
     EXPECT_EQ(beeps, 1);
 }
 

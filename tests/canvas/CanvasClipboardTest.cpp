@@ -86,16 +86,6 @@ protected:
         return c;
     }
 
-    // The shapes of the page other than the selection objects.
-    Canvas::Shapes pageShapes() const
-    {
-        Canvas::Shapes shapes;
-        for (const auto& child : page->children())
-            if (!child->isManipulator())
-                shapes.push_back(child);
-        return shapes;
-    }
-
     static void putOnClipboard(QMimeData* data) { QGuiApplication::clipboard()->setMimeData(data); }
 
     int beeps = 0;

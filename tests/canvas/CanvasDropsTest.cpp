@@ -98,15 +98,6 @@ protected:
         return data;
     }
 
-    Canvas::Shapes pageShapes() const
-    {
-        Canvas::Shapes shapes;
-        for (const auto& child : page->children())
-            if (!child->isManipulator())
-                shapes.push_back(child);
-        return shapes;
-    }
-
     QTemporaryDir dir;
     int beeps = 0;
     QStringList logged;

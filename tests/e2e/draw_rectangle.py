@@ -11,25 +11,13 @@ written and the saved copy holds one more rectangle than the original. Every wai
 started is killed by its PID.
 """
 import os
-import plistlib
 import sys
 
-from quorvel_session import Session, convert_xwd, fail, wait_for
+from quorvel_session import Session, convert_xwd, count_shapes, fail, wait_for
 
 
 def count_rectangles(package):
-    with open(os.path.join(package, "composition_data.plist"), "rb") as f:
-        data = plistlib.load(f)
-
-    def walk(shapes):
-        n = 0
-        for shape in shapes:
-            if "Rectangle" in str(shape.get("className", "")):
-                n += 1
-            n += walk(shape.get("children", []))
-        return n
-
-    return sum(walk(page.get("children", [])) for page in data.get("compositions", []))
+    return count_shapes(package, lambda name: "Rectangle" in name)
 
 
 def main():

@@ -11,28 +11,16 @@ Passes when the editor exits with status 0 and the saved copy holds one more Poi
 Every wait has a deadline; everything started is killed by its PID.
 """
 import os
-import plistlib
 import sys
 import time
 
-from quorvel_session import Session, convert_xwd, fail
+from quorvel_session import Session, convert_xwd, count_shapes, fail
 
 KIND = "Pointer"
 
 
 def count_kind(package):
-    with open(os.path.join(package, "composition_data.plist"), "rb") as f:
-        data = plistlib.load(f)
-
-    def walk(shapes):
-        n = 0
-        for shape in shapes:
-            if shape.get("className") == KIND:
-                n += 1
-            n += walk(shape.get("children", []))
-        return n
-
-    return sum(walk(page.get("children", [])) for page in data.get("compositions", []))
+    return count_shapes(package, lambda name: name == KIND)
 
 
 def main():

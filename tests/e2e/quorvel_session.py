@@ -5,6 +5,7 @@ settings, finds its window, and sends real input through xdotool. Every wait has
 started is killed by its PID when the session ends.
 """
 import os
+import plistlib
 import shutil
 import signal
 import subprocess
@@ -31,11 +32,45 @@ def wait_for(what, probe, deadline=DEADLINE):
     fail(f"timed out after {deadline:.0f} s waiting for {what}")
 
 
+def display_in_use(n):
+    """A display whose lock names a live server. A server that was killed leaves its lock and socket behind:
+    they are removed, so that waiting for the new server's socket waits for the new server."""
+    try:
+        with open(f"/tmp/.X{n}-lock") as f:
+            pid = int(f.read().strip() or 0)
+    except (FileNotFoundError, ValueError):
+        return os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock")
+    try:
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        for stale in (f"/tmp/.X{n}-lock", f"/tmp/.X11-unix/X{n}"):
+            try:
+                os.remove(stale)
+            except OSError:
+                pass
+        return False
+    except PermissionError:
+        return True
+
+
 def free_display():
     for n in range(90, 200):
-        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+        if not display_in_use(n):
             return n
     fail("no free X display number")
+
+
+def count_shapes(package, matches):
+    """The shapes of the saved package, on every page and through groups, whose class name matches."""
+    with open(os.path.join(package, "composition_data.plist"), "rb") as f:
+        data = plistlib.load(f)
+
+    def walk(shapes):
+        return sum(bool(matches(str(shape.get("className", "")))) + walk(shape.get("children", []))
+                   for shape in shapes)
+
+    return sum(walk(page.get("children", [])) for page in data.get("compositions", []))
 
 
 class Session:

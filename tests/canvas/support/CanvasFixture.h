@@ -106,6 +106,15 @@ protected:
     void keyUp(int key, Qt::KeyboardModifiers modifiers = {});
     // The modifiers alone change (a modifier key pressed or released).
     void modifiersChange(Qt::KeyboardModifiers modifiers);
+    // The page's own shapes, back to front, without the selection objects.
+    Canvas::Shapes pageShapes() const
+    {
+        Canvas::Shapes shapes;
+        for (const auto& child : page->children())
+            if (!child->isManipulator())
+                shapes.push_back(child);
+        return shapes;
+    }
 
     std::unique_ptr<pf::VirtualClock> clock;
     pf::UndoManager undo;
