@@ -20,6 +20,9 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+
+#include <map>
 
 namespace {
 
@@ -80,6 +83,25 @@ QAction* AppWindowController::addCommand(QMenu* menu, const QString& command, co
     return action;
 }
 
+QAction* AppWindowController::addApplicationCommand(QMenu* menu, const QString& command, const QString& title,
+                                                    const QKeySequence& keys, std::function<void()> run)
+{
+    // One action per process for every window's menu: its keys then act from any window, and two document
+    // windows do not make them ambiguous.
+    static std::map<QString, QPointer<QAction>> shared;
+    QPointer<QAction>& action = shared[command];
+    if (!action) {
+        action = new QAction(title, qApp);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { run(); });
+        pf::Window::addApplicationAction(action);
+    }
+    menu->addAction(action);
+    actions_[command] = action;
+    return action;
+}
+
 void AppWindowController::buildMainMenu()
 {
     pf::Window* window = this->window();
@@ -88,14 +110,14 @@ void AppWindowController::buildMainMenu()
     menuBar_ = new QMenuBar();
     // The menu bar goes with the window; the controller outlives neither, so `this` is safe in the commands.
     auto* file = menuBar_->addMenu(tr("&File"));
-    addCommand(file, "new", tr("New"), QKeySequence::New, [] {
+    addApplicationCommand(file, "new", tr("New"), QKeySequence::New, [] {
         if (auto* controller = pf::DocumentController::shared()) {
             QString error;
             if (!controller->newDocument(&error) && !error.isEmpty())
                 pf::runAlert({tr("A new document could not be made."), error, {}});
         }
     });
-    addCommand(file, "open", tr("Open…"), QKeySequence::Open, [] {
+    addApplicationCommand(file, "open", tr("Open…"), QKeySequence::Open, [] {
         if (auto* controller = pf::DocumentController::shared())
             controller->openDocument();
     });
@@ -133,7 +155,7 @@ void AppWindowController::buildMainMenu()
             document->printDocument();
     });
     file->addSeparator();
-    addCommand(file, "quit", tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [] {
+    addApplicationCommand(file, "quit", tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [] {
         if (auto* application = pf::Application::instance())
             application->terminate();
     });
@@ -175,8 +197,8 @@ void AppWindowController::buildMainMenu()
                [] { pf::sendAction(QStringLiteral("selectAll:")); });
     edit->addSeparator();
     // The desktop keeps an application's settings under its Edit menu.
-    addCommand(edit, "showPreferencesPanel", tr("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma),
-               [] { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); });
+    addApplicationCommand(edit, "showPreferencesPanel", tr("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma),
+                          [] { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); });
 
     auto* view = menuBar_->addMenu(tr("&View"));
     const std::tuple<const char*, QString, void (CanvasWindowController::*)()> toggles[] = {

@@ -51,6 +51,10 @@ private:
 
     QAction* addCommand(QMenu* menu, const QString& command, const QString& title, const QKeySequence& keys,
                         std::function<void()> run);
+    // A command of the whole application (its run must not depend on this window): its keys act from
+    // every window of the application.
+    QAction* addApplicationCommand(QMenu* menu, const QString& command, const QString& title,
+                                   const QKeySequence& keys, std::function<void()> run);
 
     QMenuBar* menuBar_ = nullptr;
     std::map<QString, QAction*> actions_;

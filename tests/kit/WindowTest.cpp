@@ -5,7 +5,11 @@
 #include "platform/kit/ViewBuilders.h"
 #include "platform/kit/Window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 #include <QEvent>
 #include <QLineEdit>
 #include <QWidget>
@@ -247,3 +251,41 @@ TEST(ViewBuilders, ABuilderMakesTheViewAndConnectsItsOwnerAMissingOneMakesNothin
     }
     EXPECT_FALSE(hasViewBuilder(name));
 }
+
+namespace {
+
+// The application's commands act from every window: the window whose menu holds the command, a window
+// attached before the command was made and one attached after, each pressing the key once.
+TEST(WindowApplicationActions, KeysActFromEveryWindowOnce)
+{
+    QWidget documentWindow;
+    QWidget earlier;
+    Window::attach(&documentWindow);
+    Window::attach(&earlier);
+    auto* bar = new QMenuBar;
+    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    Window::of(&documentWindow)->setMenuBar(bar);
+
+    QAction quit(QStringLiteral("Quit"));
+    quit.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit.setShortcutContext(Qt::WindowShortcut);
+    file->addAction(&quit);
+    Window::addApplicationAction(&quit);
+    Window::addApplicationAction(&quit); // a second add changes nothing
+    int triggered = 0;
+    QObject::connect(&quit, &QAction::triggered, [&triggered] { ++triggered; });
+
+    QWidget later;
+    Window::attach(&later);
+    int expected = 0;
+    for (QWidget* window : {&documentWindow, &earlier, &later}) {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        EXPECT_EQ(triggered, ++expected) << window->objectName().toStdString();
+        window->hide();
+    }
+}
+
+} // namespace

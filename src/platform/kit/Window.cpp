@@ -3,11 +3,13 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/View.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 namespace pf {
 
@@ -32,12 +34,21 @@ QPointer<Window>& keyHolder()
 
 constexpr char windowProperty[] = "quorvelWindow";
 
+std::vector<QPointer<QAction>>& applicationActions()
+{
+    static std::vector<QPointer<QAction>> actions;
+    return actions;
+}
+
 } // namespace
 
 Window::Window(QWidget* topLevel) : QObject(topLevel), widget_(topLevel)
 {
     widget_->setProperty(windowProperty, QVariant::fromValue(static_cast<QObject*>(this)));
     widget_->installEventFilter(this);
+    for (const QPointer<QAction>& action : applicationActions())
+        if (action)
+            widget_->addAction(action);
 }
 
 Window::~Window()
@@ -53,6 +64,18 @@ Window* Window::attach(QWidget* topLevel)
     if (Window* existing = of(topLevel); existing && existing->widget_ == topLevel)
         return existing;
     return new Window(topLevel);
+}
+
+void Window::addApplicationAction(QAction* action)
+{
+    auto& actions = applicationActions();
+    if (!action || std::find(actions.begin(), actions.end(), action) != actions.end())
+        return;
+    std::erase_if(actions, [](const QPointer<QAction>& held) { return held.isNull(); });
+    actions.emplace_back(action);
+    for (QWidget* topLevel : QApplication::topLevelWidgets())
+        if (Window* window = of(topLevel); window && window->widget_ == topLevel)
+            topLevel->addAction(action);
 }
 
 Window* Window::of(const QWidget* widget)

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 
+class QAction;
 class QWidget;
 
 namespace pf {
@@ -47,6 +48,12 @@ public:
 
     static Window* mainWindow();
     static Window* keyWindow();
+
+    // Commands of the whole application (Quit, New, Open, the settings): their keys act from every window,
+    // the preferences and other secondary windows included, not only from those whose menus hold them. One
+    // action serves every window, so two windows never make its keys ambiguous. Added to every window
+    // attached now or later; the caller owns the action.
+    static void addApplicationAction(QAction* action);
 
     // The widget with keyboard focus in this window; null when none has it.
     QWidget* firstResponder() const;
