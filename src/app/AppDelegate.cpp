@@ -2,6 +2,7 @@
 
 #include "app/Document.h"
 #include "app/OAPreferenceController.h"
+#include "app/PreferencePanes.h"
 #include "app/UpdateStandIn.h"
 #include "canvas/Canvas.h"
 #include "canvas/MouseStrategy.h"
@@ -11,6 +12,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Resources.h"
 #include "platform/kit/InputState.h"
+#include "platform/kit/Panels.h"
+#include "platform/kit/Responder.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowController.h"
 
@@ -72,6 +75,44 @@ void IDEApplication::updateScriptsInMainMenu(QMenuBar* menuBar)
 void IDEApplication::showPreferencesPanel() { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); }
 
 void IDEApplication::showHelp() { openInDesktop(QUrl(QStringLiteral(QUORVEL_SUPPORT_ADDRESS))); }
+
+Application::Application(pf::DocumentController* delegate, const QString& dataHome, std::unique_ptr<ScriptRunner> runner)
+    : IDEApplication(delegate, dataHome, std::move(runner))
+{
+    pf::setActionRouter([this](const QString& action, const pf::MenuItem*) { return routeAction(action); });
+}
+
+Application::~Application()
+{
+    pf::setActionRouter({});
+}
+
+bool Application::routeAction(const QString& action)
+{
+    if (action != QLatin1String("changeFont:"))
+        return false;
+    pf::Window* main = pf::Window::mainWindow();
+    if (!main)
+        return false;
+    DocumentController* controller = DocumentController::instance();
+    if (CanvasWindowController* front = controller ? controller->frontCanvasWindowController() : nullptr;
+        front && front->windowWidget() == main->widget()) {
+        Canvas* canvas = front->canvasView();
+        // The editor is the main window's first responder and changes its own text as well.
+        if (!canvas || canvas->isEditingText())
+            return false;
+        canvas->changeFont(pf::FontPanel::shared());
+        return true;
+    }
+    OAPreferenceController& preferences = OAPreferenceController::sharedPreferenceController();
+    if (preferences.windowWidget() == main->widget()) {
+        if (auto* general = dynamic_cast<IDEGeneralPreferences*>(preferences.currentClient())) {
+            general->changeFont(pf::FontPanel::shared());
+            return true;
+        }
+    }
+    return false;
+}
 
 void Application::routeUndo(const std::function<void()>& perform)
 {

@@ -52,7 +52,9 @@ private:
 
 class Application : public IDEApplication {
 public:
-    using IDEApplication::IDEApplication;
+    // Installs the application's action routing (routeAction); the destructor removes it.
+    Application(pf::DocumentController* delegate, const QString& dataHome, std::unique_ptr<ScriptRunner> runner);
+    ~Application() override;
 
     static Application* instance() { return dynamic_cast<Application*>(IDEApplication::instance()); }
 
@@ -61,6 +63,10 @@ public:
     // undone; otherwise the selection is kept across the step unless a page is selected. With another
     // window key (the preferences window, say), only the ordinary step runs.
     void routeUndo(const std::function<void()>& perform);
+    // The font panel's "changeFont:" goes to the window the user works in: the canvas of a document window
+    // (an in-place editor, which passes it on to its canvas, takes it first), the General pane while the
+    // preferences window is main. Other actions take the ordinary chain.
+    bool routeAction(const QString& action);
 };
 
 class IDEDocumentController : public pf::DocumentController, public pf::DelayedCallOwner {

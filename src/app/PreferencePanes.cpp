@@ -1,4 +1,6 @@
 #include "app/PreferencePanes.h"
+
+#include "platform/kit/Panels.h"
 #include "app/UpdateStandIn.h"
 
 #include "canvas/Canvas.h"
@@ -6,6 +8,7 @@
 #include "model/UserDefaults.h"
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Panels.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/UserDefaultsController.h"
 #include "platform/kit/View.h"
@@ -61,8 +64,11 @@ pf::View* buildGeneralPane(pf::Responder* owner)
     QComboBox* inspector = addPopUp(box, 52, {{0, tr("Below the outline")}, {1, tr("Beside the outline")}});
     addLabel(box, tr("Default font:"), 88);
     auto* sample = new IDEDefaultFontTextField;
-    box->addSubview(sample, pf::Rect(148, 88, 260, 24));
+    box->addSubview(sample, pf::Rect(148, 88, 180, 24));
+    auto* change = new QPushButton(tr("Change…"));
+    box->addSubview(change, pf::Rect(334, 88, 76, 24));
     if (pane) {
+        QObject::connect(change, &QPushButton::clicked, change, [pane] { pane->editDefaultFont(); });
         pane->setInspectorPopUpButton(inspector);
         pane->setDefaultFontTextField(sample);
         QObject::connect(inspector, &QComboBox::activated, inspector,
@@ -221,6 +227,24 @@ void IDEGeneralPreferences::inspectorViewPlacementChanged(QComboBox* sender)
 {
     UserDefaults::instance().setInspectorPlacedBesideOutline(sender->currentData().toInt() != 0);
     post(CanvasWindowController::InspectorPalettePlacementDidChangeNotification);
+}
+
+void IDEGeneralPreferences::editDefaultFont()
+{
+    pf::FontPanel& panel = pf::FontPanel::shared();
+    panel.setPanelFont(currentDefaultFont());
+    panel.orderFront();
+}
+
+void IDEGeneralPreferences::changeFont(const pf::FontPanel& sender)
+{
+    const pf::Font font = sender.convertFont(currentDefaultFont());
+    UserDefaults& defaults = UserDefaults::instance();
+    if (!font.fontName().isEmpty())
+        defaults.setDefaultFontName(font.fontName());
+    if (font.pointSize() > 6.0)
+        defaults.setDefaultFontSize(font.pointSize());
+    updateUI();
 }
 
 pf::Font IDEGeneralPreferences::currentDefaultFont()

@@ -16,6 +16,7 @@
 
 namespace pf {
 class ClassRegistry;
+class FontPanel;
 }
 
 // Registers the panes' classes and their interface files' builders.
@@ -58,6 +59,10 @@ public:
 
     void tabsViewPlacementChanged(QComboBox* sender);
     void inspectorViewPlacementChanged(QComboBox* sender);
+    // The font panel, on the default font.
+    void editDefaultFont();
+    // The panel's change applied to the default font: a name is kept, a size only above 6 points.
+    void changeFont(const pf::FontPanel& sender);
 
     // The default text font at its size; the system font when none is stored or none of that name is
     // installed.

@@ -4,6 +4,8 @@
 #include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
 #include "app/DocumentFixture.h"
+#include "app/OAPreferenceController.h"
+#include "app/PreferencePanes.h"
 #include "app/UpdateStandIn.h"
 #include "canvas/Canvas.h"
 #include "controls/ControlKinds.h"
@@ -16,6 +18,7 @@
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/kit/Panels.h"
 #include "platform/kit/Window.h"
 #include "platform/kit/Services.h"
 
@@ -24,6 +27,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -67,6 +71,7 @@ protected:
         registerControlKinds(pf::ClassRegistry::shared());
         registerManipulatorClasses(pf::ClassRegistry::shared());
         CanvasWindowController::registerInterfaceFiles();
+        registerPreferencePanes(pf::ClassRegistry::shared());
     }
 
     void SetUp() override
@@ -331,6 +336,64 @@ TEST_F(ApplicationTest, UndoKeepsTheSelectionYieldsToADrawingToolAndIsOrdinaryWh
     window->menuAction("undo")->trigger();
     EXPECT_EQ(tool->deletes, 1);
     EXPECT_GE(undone, 1);
+}
+
+// The font panel's change goes to the window the user works in: the document window's canvas (which
+// remembers the font and sets it on the selection), or the General pane while the preferences window is main.
+TEST_F(ApplicationTest, TheFontPanelChangesTheMainWindowsCanvasOrTheDefaultFont)
+{
+    struct Panel : pf::FontPanel {
+        void orderFront() override { ++shown; }
+        int shown = 0;
+    } panel;
+    pf::FontPanel::setShared(&panel);
+    struct Restore {
+        ~Restore()
+        {
+            pf::FontPanel::setShared(nullptr);
+            OAPreferenceController::sharedPreferenceController().performClose();
+        }
+    } restore;
+    QString error;
+    ASSERT_TRUE(controller.newDocument(&error));
+    pf::drainMainQueue();
+    auto* window = dynamic_cast<AppWindowController*>(controller.frontCanvasWindowController());
+    ASSERT_TRUE(window);
+    window->window()->becomeMainWindow();
+    UserDefaults& defaults = UserDefaults::instance();
+    defaults.setSelectedFontSize(12);
+    defaults.setDefaultFontSize(14);
+
+    panel.setPanelFont(pf::Font(QStringLiteral("Helvetica"), 12));
+    panel.userChoseFont(pf::Font(QStringLiteral("Helvetica"), 30));
+    EXPECT_EQ(defaults.selectedFontSize(), 30);
+    EXPECT_EQ(defaults.defaultFontSize(), 14);
+
+    OAPreferenceController& preferences = OAPreferenceController::sharedPreferenceController();
+    preferences.showPreferencesPanel();
+    preferences.setCurrentClientFromToolbarItem(QStringLiteral("General"));
+    pf::Window::of(preferences.windowWidget())->becomeMainWindow();
+    auto* general = dynamic_cast<IDEGeneralPreferences*>(preferences.currentClient());
+    ASSERT_TRUE(general);
+    QPushButton* change = nullptr;
+    for (QPushButton* button : general->controlBox()->findChildren<QPushButton*>())
+        if (button->text().startsWith(QStringLiteral("Change")))
+            change = button;
+    ASSERT_TRUE(change);
+    change->click();
+    EXPECT_EQ(panel.shown, 1);
+    EXPECT_EQ(panel.panelFont().pointSize(), 14) << "the panel starts from the default font";
+
+    const struct {
+        double chosen;
+        double stored;
+    } sizes[] = {{20, 20}, {6, 20}, {6.5, 6.5}};
+    for (const auto& c : sizes) {
+        panel.userChoseFont(panel.panelFont().withSize(c.chosen));
+        EXPECT_EQ(defaults.defaultFontSize(), c.stored) << c.chosen;
+    }
+    EXPECT_EQ(defaults.selectedFontSize(), 30) << "the canvas is not asked while the preferences window is main";
+    EXPECT_EQ(general->defaultFontTextField()->font().pixelSize(), 12) << "the sample keeps one size";
 }
 
 } // namespace

@@ -92,6 +92,9 @@ bool MenuItem::isEnabledNow() const
 
 bool MenuItem::perform() const
 {
+    // Without a target the item sends its action as any control does: the application routes it first.
+    if (!hasTarget_ && !action_.isEmpty() && routeAction(action_, this))
+        return true;
     Responder* responder = resolvedTarget();
     return responder && responder->tryToPerform(action_, this);
 }

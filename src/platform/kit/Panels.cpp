@@ -202,6 +202,8 @@ void ColorPanel::userChoseColor(const Color& color)
 
 bool sendActionToMainWindow(const QString& action)
 {
+    if (routeAction(action, nullptr))
+        return true;
     if (Window* main = Window::mainWindow())
         for (QWidget* w = main->firstResponder(); w; w = w->parentWidget())
             if (auto* responder = dynamic_cast<Responder*>(w); responder && responder->tryToPerform(action, nullptr))

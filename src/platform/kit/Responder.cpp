@@ -16,7 +16,25 @@ std::vector<Responder*>& applicationResponders()
     return list;
 }
 
+ActionRouter& actionRouter()
+{
+    static ActionRouter router;
+    return router;
+}
+
 } // namespace
+
+void setActionRouter(ActionRouter router)
+{
+    actionRouter() = std::move(router);
+}
+
+bool routeAction(const QString& action, const MenuItem* sender)
+{
+    // A copy: the router may be replaced while it runs.
+    const ActionRouter router = actionRouter();
+    return router && router(action, sender);
+}
 
 Responder::~Responder()
 {
@@ -59,6 +77,8 @@ Responder* targetForAction(const QString& action)
 
 bool sendAction(const QString& action, const MenuItem* sender)
 {
+    if (routeAction(action, sender))
+        return true;
     Responder* target = targetForAction(action);
     return target && target->tryToPerform(action, sender);
 }

@@ -44,8 +44,16 @@ private:
 
 // The first responder of the chain that handles action, or null.
 Responder* targetForAction(const QString& action);
-// Sends action along the chain; false when no responder handles it.
+// Sends action along the chain; false when no responder handles it. The application's router, when one is
+// set, is asked first.
 bool sendAction(const QString& action, const MenuItem* sender = nullptr);
+
+// The application's own routing of some actions before the chain (the font panel's change to the window
+// the user works in, say); answers true when it performed the action. An empty function removes it.
+using ActionRouter = std::function<bool(const QString& action, const MenuItem* sender)>;
+void setActionRouter(ActionRouter router);
+// The router's answer; false without one.
+bool routeAction(const QString& action, const MenuItem* sender);
 
 // Responders after the widgets, in order of registration, for their lifetime.
 class ApplicationResponder {
