@@ -15,6 +15,7 @@
 #include "platform/graphics/Image.h"
 
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -283,16 +284,21 @@ public:
     pf::Rect gridAlignedRectForRect(const pf::Rect& rect, Shape& shape) const;
     // The rect pulled onto nearby alignment lines; the event may be null.
     pf::Rect snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event);
-    // The snap targets of the running drag, nearest first (from gatherPoint).
+    // The snap targets of the running drag, ordered from where the drag is (gatherPoint).
     void gatherSnapShapes();
+    // A step of a drag whose targets are gathered: only the place they are ordered from moves (the other
+    // shapes stay put during a drag); gathers when nothing is gathered yet.
+    void moveSnapOrigin();
     // Where the running drag is: the dragged handle of a resize, else the selection's centre.
     virtual pf::Point gatherPoint() const;
     void clearSnapShapes()
     {
         snapShapes_.clear();
         snapTargets_.clear();
+        snapGathered_ = false;
     }
-    const Children& snapShapes() const { return snapShapes_; }
+    // The gathered targets nearest first (a connector's end lists shapes before connectors).
+    Children snapShapes() const;
     // A connector resized with Shift along a 45-degree diagonal (snapped with no tolerance).
     bool isDiagonalLine() const;
     // Temporary guides on the canvas (page points): type 0 for shapes and constraints, 1 for page bounds.
@@ -393,15 +399,29 @@ private:
     // The drags' bookkeeping.
     std::vector<pf::Rect> childRatios_;
     std::vector<pf::Size> childOffsets_;
+    // The gathered targets in page order.
     Children snapShapes_;
     // What a snapping step compares of each gathered shape (same order), worked out when gathering: the
     // shapes stay put while the selection moves, and a page of thousands is compared at every step.
     struct SnapTarget {
+        pf::Rect frame;              // its frame, which orders it by distance
         pf::Rect rect;               // its snap rect
         std::array<double, 3> x, y;  // its lines by pair: edges, then centre lines
         std::uint8_t first, last;    // the pairs it offers (none when first == last)
+        bool after;                  // a connector that a connector's end takes only after the shapes
     };
     std::vector<SnapTarget> snapTargets_;
+    // Where the targets are ordered from.
+    pf::Point snapOrigin_;
+    bool snapGathered_ = false;
+    // The order of target k: group, then squared distance from snapOrigin_, then page order.
+    struct SnapKey {
+        bool after;
+        double distance;
+        std::size_t index;
+        auto operator<=>(const SnapKey&) const = default;
+    };
+    SnapKey snapKey(std::size_t k) const;
     // beginDrag switched the page's undo recording off, so endDrag switches it back on.
     bool undoDisabledByDrag_ = false;
 };

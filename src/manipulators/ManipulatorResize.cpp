@@ -256,6 +256,8 @@ void Manipulator::beginDragResizeAtPointWithHandle(const pf::Point& point, std::
     if (isLocked() || handle < QVRectCornerTopLef || handle > QVRectCornerBotRit)
         return;
     const pf::Rect f = frame();
+    // Targets are gathered at the first step, from the page as it is then.
+    clearSnapShapes();
     dragResizing_ = true;
     dragResizingHandle_ = handle;
     activeHandle_ = handle;
@@ -295,7 +297,7 @@ void Manipulator::mouseDragResizeEventAtPoint(const pf::Event& event, const pf::
 {
     if (!dragResizing_ || isLocked())
         return;
-    gatherSnapShapes();
+    moveSnapOrigin();
     shiftConstrain_ = event.isShiftKeyPressed();
     setOptionCenter(event.isOptionKeyPressed());
     commandPressed_ = event.isCommandKeyPressed();

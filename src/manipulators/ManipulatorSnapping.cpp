@@ -16,6 +16,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -64,6 +65,8 @@ public:
             strict_ = false;
         }
     }
+    // The first comparison happened elsewhere.
+    void passFirst() { strict_ = false; }
     void finish(AxisSnap& axis, const std::vector<std::shared_ptr<Shape>>& targets) const
     {
         if (target_ == None)
@@ -144,46 +147,22 @@ pf::Point Manipulator::gatherPoint() const
 
 void Manipulator::gatherSnapShapes()
 {
-    snapShapes_.clear();
-    snapTargets_.clear();
+    clearSnapShapes();
     const Composition* p = page();
     if (!p)
         return;
-    Children found;
-    gatherFrom(*p, found);
-    // Nearest first from where the drag is. A connector's end prefers shapes to connectors. A resize
-    // gathers at every step, so this runs over the whole page many times a second.
-    const pf::Point g = gatherPoint();
+    gatherFrom(*p, snapShapes_);
     const bool pointer = isPointer();
-    struct Keyed {
-        int group;
-        double distance; // squared: it orders as the distance does
-        std::size_t index;
-    };
-    std::vector<Keyed> keys;
-    keys.reserve(found.size());
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        const pf::Rect r = found[i]->frame().standardized();
-        const double dx = g.x - std::clamp(g.x, r.minX(), r.maxX());
-        const double dy = g.y - std::clamp(g.y, r.minY(), r.maxY());
-        keys.push_back({pointer && found[i]->isPointer() ? 1 : 0, dx * dx + dy * dy, i});
-    }
-    // Ties keep the page's order.
-    std::sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.group != b.group)
-            return a.group < b.group;
-        return a.distance != b.distance ? a.distance < b.distance : a.index < b.index;
-    });
-    snapShapes_.reserve(keys.size());
-    snapTargets_.reserve(keys.size());
-    for (const Keyed& k : keys) {
-        std::shared_ptr<Shape>& target = found[k.index];
+    snapTargets_.reserve(snapShapes_.size());
+    for (const auto& target : snapShapes_) {
         SnapTarget t;
+        t.frame = target->frame().standardized();
         t.rect = target->snapRect().standardized();
         t.x = {t.rect.minX(), t.rect.maxX(), t.rect.midX()};
         t.y = {t.rect.minY(), t.rect.maxY(), t.rect.midY()};
         t.first = 0;
         t.last = 3;
+        t.after = pointer && target->isPointer();
         // A connector attached to the selection moves with it: never a target.
         if (target->isPointer()
             && std::any_of(children_.begin(), children_.end(),
@@ -200,8 +179,41 @@ void Manipulator::gatherSnapShapes()
                 t.last = 0;
         }
         snapTargets_.push_back(t);
-        snapShapes_.push_back(std::move(target));
     }
+    snapGathered_ = true;
+    snapOrigin_ = gatherPoint();
+}
+
+void Manipulator::moveSnapOrigin()
+{
+    if (snapGathered_)
+        snapOrigin_ = gatherPoint();
+    else
+        gatherSnapShapes();
+}
+
+Manipulator::SnapKey Manipulator::snapKey(std::size_t k) const
+{
+    const pf::Rect& r = snapTargets_[k].frame;
+    const pf::Point& g = snapOrigin_;
+    const double dx = g.x - std::clamp(g.x, r.minX(), r.maxX());
+    const double dy = g.y - std::clamp(g.y, r.minY(), r.maxY());
+    const double distance = dx * dx + dy * dy; // squared: it orders as the distance does
+    return {snapTargets_[k].after, std::isnan(distance) ? HUGE_VAL : distance, k};
+}
+
+Manipulator::Children Manipulator::snapShapes() const
+{
+    std::vector<SnapKey> keys;
+    keys.reserve(snapTargets_.size());
+    for (std::size_t k = 0; k < snapTargets_.size(); ++k)
+        keys.push_back(snapKey(k));
+    std::sort(keys.begin(), keys.end());
+    Children ordered;
+    ordered.reserve(keys.size());
+    for (const SnapKey& key : keys)
+        ordered.push_back(snapShapes_[key.index]);
+    return ordered;
 }
 
 bool Manipulator::isDiagonalLine() const
@@ -273,19 +285,48 @@ pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool 
     AxisSnap x{t, nullptr, 0, -1};
     AxisSnap y{t, nullptr, 0, -1};
 
-    // Shapes, farthest first, so that among equal distances the nearer shape wins. Every line of every
-    // target against every dragged line: kept in registers, as this runs over the whole page at each step.
+    // Shapes. Only a line within the tolerance can pull, so one pass over the page finds the targets that
+    // have one; those are compared farthest first from where the drag is, so that among equal pulls the
+    // nearer shape wins. Ordering only those keeps a step linear in the page, as it runs at every step.
     if (shapesOn && !snapShapes_.empty()) {
-        ShapeAxis sx(x, xs, grid), sy(y, ys, grid);
-        for (std::size_t k = snapShapes_.size(); k-- > 0;) {
+        const double reach = std::fabs(t);
+        const auto within = [reach](const std::vector<Line>& dragged, double line) {
+            for (const Line& l : dragged)
+                if (std::fabs(line - l.value) <= reach)
+                    return true;
+            return false;
+        };
+        std::vector<SnapKey> pulling;
+        std::optional<SnapKey> farthest;
+        for (std::size_t k = 0; k < snapTargets_.size(); ++k) {
             const SnapTarget& target = snapTargets_[k];
             if (target.first == target.last || (event && !distantOn && !target.rect.intersects(near)))
                 continue;
+            const SnapKey key = snapKey(k);
+            if (!farthest || *farthest < key)
+                farthest = key;
+            for (std::size_t i = target.first; i < target.last; ++i) {
+                if ((allowX && within(xs, target.x[i])) || (allowY && within(ys, target.y[i]))) {
+                    pulling.push_back(key);
+                    break;
+                }
+            }
+        }
+        std::sort(pulling.begin(), pulling.end(), [](const SnapKey& a, const SnapKey& b) { return b < a; });
+        ShapeAxis sx(x, xs, grid), sy(y, ys, grid);
+        // With the grid on the very first comparison of the page must be strictly nearer; when the
+        // farthest target pulls nothing, that comparison was one that could not pull.
+        if (farthest && (pulling.empty() || pulling.front().index != farthest->index)) {
+            sx.passFirst();
+            sy.passFirst();
+        }
+        for (const SnapKey& key : pulling) {
+            const SnapTarget& target = snapTargets_[key.index];
             for (std::size_t i = target.first; i < target.last; ++i) {
                 if (allowX)
-                    sx.compare(target.x[i], k, PairX[i]);
+                    sx.compare(target.x[i], key.index, PairX[i]);
                 if (allowY)
-                    sy.compare(target.y[i], k, PairY[i]);
+                    sy.compare(target.y[i], key.index, PairY[i]);
             }
         }
         sx.finish(x, snapShapes_);
