@@ -24,7 +24,7 @@
 class ItemTableModel final : public QAbstractTableModel {
 public:
     ItemTableModel(ItemTableOwner& owner, const std::vector<ItemTableColumn>& columns, QObject* parent)
-        : QAbstractTableModel(parent), owner_(owner), columns_(columns)
+        : QAbstractTableModel(parent), owner_(&owner), columns_(columns)
     {
     }
 
@@ -102,7 +102,7 @@ public:
             written = pf::Variant(value.toDouble());
         else
             return false;
-        return owner_.setItemValueForKey(std::size_t(index.row()), written, c.key);
+        return owner_ && owner_->setItemValueForKey(std::size_t(index.row()), written, c.key);
     }
 
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::MoveAction; }
@@ -124,16 +124,17 @@ public:
     }
 
     const ItemTableColumn& column(const QModelIndex& index) const { return columns_[std::size_t(index.column())]; }
+    void detach() { owner_ = nullptr; }
 
 private:
-    std::size_t liveCount() const { return owner_.hasItemList() ? owner_.itemCount() : 0; }
+    std::size_t liveCount() const { return owner_ && owner_->hasItemList() ? owner_->itemCount() : 0; }
     pf::Variant valueAt(const QModelIndex& index) const
     {
-        const auto item = owner_.itemAtIndex(std::size_t(index.row()));
+        const auto item = owner_->itemAtIndex(std::size_t(index.row()));
         return item ? item->valueForKey(column(index).key) : pf::Variant();
     }
 
-    ItemTableOwner& owner_;
+    ItemTableOwner* owner_;
     const std::vector<ItemTableColumn>& columns_;
     std::size_t shownRows_ = 0;
 };
@@ -225,10 +226,10 @@ std::optional<std::size_t> ItemArrayController::selectionIndex() const
 
 bool ItemArrayController::canInsert() const
 {
-    if (!owner_.hasItemList())
+    if (!owner_ || !owner_->hasItemList())
         return false;
     const auto n = std::int64_t(count());
-    return n < owner_.maximumItemCount() && n >= owner_.minimumItemCount();
+    return n < owner_->maximumItemCount() && n >= owner_->minimumItemCount();
 }
 
 bool ItemArrayController::insertItemAtIndex(const std::shared_ptr<pf::Object>& item, std::size_t index)
@@ -237,7 +238,7 @@ bool ItemArrayController::insertItemAtIndex(const std::shared_ptr<pf::Object>& i
         pf::beep();
         return false;
     }
-    if (!owner_.insertItemAtIndex(item, index))
+    if (!owner_->insertItemAtIndex(item, index))
         return false;
     selection_ = index;
     return true;
@@ -249,7 +250,7 @@ bool ItemArrayController::add()
         pf::beep();
         return false;
     }
-    return insertItemAtIndex(owner_.newItem(), count());
+    return insertItemAtIndex(owner_->newItem(), count());
 }
 
 bool ItemArrayController::remove()
@@ -257,7 +258,7 @@ bool ItemArrayController::remove()
     if (!canRemove())
         return false;
     const std::size_t index = selectionIndex().value_or(count() - 1);
-    if (!owner_.removeItemAtIndex(index))
+    if (!owner_->removeItemAtIndex(index))
         return false;
     // The row that took its place stays selected; none after the last row went.
     selection_ = index < count() ? std::optional<std::size_t>(index) : std::nullopt;
@@ -268,13 +269,13 @@ bool ItemArrayController::remove()
 
 ItemTable::ItemTable(ItemTableOwner& owner, const pf::Rect& frame, std::vector<ItemTableColumn> columns,
                      QString pasteboardType, QWidget* parent)
-    : pf::View(frame, parent), owner_(owner), controller_(owner), columns_(std::move(columns)),
+    : pf::View(frame, parent), owner_(&owner), controller_(owner), columns_(std::move(columns)),
       pasteboardType_(std::move(pasteboardType))
 {
     const double tableHeight = frame.height() - buttonSize - 4;
     table_ = new RowTableView(*this, this);
     table_->setGeometry(qRect(pf::Rect(0, 0, frame.width(), tableHeight)));
-    model_ = new ItemTableModel(owner_, columns_, this);
+    model_ = new ItemTableModel(owner, columns_, this);
     table_->setModel(model_);
     table_->setItemDelegate(new ChoiceDelegate(table_));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -315,10 +316,25 @@ ItemTable::ItemTable(ItemTableOwner& owner, const pf::Rect& frame, std::vector<I
     indicatorLine_->hide();
 
     registerForDraggedTypes({pasteboardType_});
+    owner.tables_.push_back(this);
     reload();
 }
 
-ItemTable::~ItemTable() = default;
+ItemTable::~ItemTable()
+{
+    if (owner_)
+        std::erase(owner_->tables_, this);
+}
+
+ItemTableOwner::~ItemTableOwner()
+{
+    for (ItemTable* table : tables_) {
+        table->owner_ = nullptr;
+        table->controller_.detach();
+        table->model_->detach();
+        table->reload();
+    }
+}
 
 void ItemTable::setButtonFactory(ButtonFactory factory) { buttonFactory() = std::move(factory); }
 
@@ -335,12 +351,12 @@ void ItemTable::reload()
                 continue;
             for (int row = 0; row < model_->rowCount(); ++row)
                 if (auto* slider = qobject_cast<QSlider*>(table_->indexWidget(model_->index(row, int(c))))) {
-                    const auto [low, high] = owner_.sliderRangeForItem(std::size_t(row));
-                    const double value = owner_.itemAtIndex(std::size_t(row))->valueForKey(columns_[c].key).toDouble();
+                    const auto [low, high] = owner_->sliderRangeForItem(std::size_t(row));
+                    const double value = owner_->itemAtIndex(std::size_t(row))->valueForKey(columns_[c].key).toDouble();
                     const QSignalBlocker quiet(slider);
                     if (!slider->isSliderDown())
                         slider->setValue(high > low ? int(std::lround((value - low) / (high - low) * sliderSteps)) : 0);
-                    slider->setEnabled(owner_.sliderEnabledForItem(std::size_t(row)));
+                    slider->setEnabled(owner_->sliderEnabledForItem(std::size_t(row)));
                 }
         }
     if (selection && *selection < controller_.count())
@@ -349,7 +365,7 @@ void ItemTable::reload()
     else
         table_->clearSelection();
     controller_.setSelectionIndex(selection);
-    table_->setEnabled(owner_.hasItemList());
+    table_->setEnabled(hasList());
     updateButtons();
     reloading_ = false;
 }
@@ -363,23 +379,30 @@ void ItemTable::makeSliders()
         for (int row = 0; row < model_->rowCount(); ++row) {
             auto* slider = new QSlider(Qt::Horizontal);
             slider->setRange(0, sliderSteps);
-            const auto [low, high] = owner_.sliderRangeForItem(std::size_t(row));
-            const double value = owner_.itemAtIndex(std::size_t(row))->valueForKey(key).toDouble();
+            const auto [low, high] = owner_->sliderRangeForItem(std::size_t(row));
+            const double value = owner_->itemAtIndex(std::size_t(row))->valueForKey(key).toDouble();
             slider->setValue(high > low ? int(std::lround((value - low) / (high - low) * sliderSteps)) : 0);
-            slider->setEnabled(owner_.sliderEnabledForItem(std::size_t(row)));
+            slider->setEnabled(owner_->sliderEnabledForItem(std::size_t(row)));
             // A drag of the slider is one undo step of the edited object.
             auto group = std::make_shared<std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>>>();
             QObject::connect(slider, &QSlider::sliderPressed, slider, [this, group] {
-                if (pf::UndoManager* undo = owner_.itemUndoManager())
+                if (*group)
+                    return;
+                if (pf::UndoManager* undo = owner_ ? owner_->itemUndoManager() : nullptr)
                     *group = {{undo, undo->beginUndoGrouping()}};
             });
-            QObject::connect(slider, &QSlider::sliderReleased, slider, [group] {
+            const auto close = [group] {
                 if (auto open = std::exchange(*group, std::nullopt))
                     open->first->endUndoGrouping(open->second);
-            });
+            };
+            QObject::connect(slider, &QSlider::sliderReleased, slider, close);
+            // A row taken away under the pointer (undo during the drag) ends the gesture too.
+            QObject::connect(slider, &QObject::destroyed, close);
             QObject::connect(slider, &QSlider::valueChanged, slider, [this, row, key](int step) {
-                const auto [lo, hi] = owner_.sliderRangeForItem(std::size_t(row));
-                owner_.setItemValueForKey(std::size_t(row), pf::Variant(lo + (hi - lo) * double(step) / sliderSteps), key);
+                if (!owner_)
+                    return;
+                const auto [lo, hi] = owner_->sliderRangeForItem(std::size_t(row));
+                owner_->setItemValueForKey(std::size_t(row), pf::Variant(lo + (hi - lo) * double(step) / sliderSteps), key);
             });
             table_->setIndexWidget(model_->index(row, int(c)), slider);
         }
@@ -398,7 +421,7 @@ bool ItemTable::transformed(const QString& name, bool fallback) const
 
 void ItemTable::updateButtons()
 {
-    const bool list = owner_.hasItemList();
+    const bool list = hasList();
     add_->setEnabled(list && transformed(addTransformer_, controller_.canInsert()));
     remove_->setEnabled(list && transformed(removeTransformer_, controller_.canRemove()));
 }
@@ -441,7 +464,7 @@ pf::DragOperation ItemTable::sourceOperationMaskForDraggingContext(pf::DraggingC
 void ItemTable::beginRowDrag()
 {
     const auto row = controller_.selectionIndex();
-    if (!row || !owner_.hasItemList())
+    if (!row || !hasList())
         return;
     const QRect rowRect = table_->visualRect(model_->index(int(*row), 0))
                               .united(table_->visualRect(model_->index(int(*row), model_->columnCount() - 1)));
@@ -462,7 +485,7 @@ std::optional<std::vector<std::size_t>> ItemTable::draggedIndexes(const pf::Drag
     // Only rows of this table: a drag from another table (of this window or another) names rows of
     // another list, and a drag from another program names none of ours.
     const pf::DraggingSession* session = pf::currentDraggingSession();
-    if (!session || &session->source() != static_cast<const pf::DraggingSource*>(this) || !owner_.hasItemList())
+    if (!session || &session->source() != static_cast<const pf::DraggingSource*>(this) || !hasList())
         return std::nullopt;
     const std::optional<pf::Value> plist = info.pasteboard.propertyListForType(pasteboardType_);
     if (!plist || !plist->isArray() || plist->count() == 0)
@@ -505,12 +528,12 @@ bool ItemTable::acceptDrop(const pf::DraggingInfo& info, std::size_t row)
     bool done = false;
     for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
         const std::size_t i = *it;
-        const std::shared_ptr<pf::Object> item = owner_.itemAtIndex(i);
+        const std::shared_ptr<pf::Object> item = owner_->itemAtIndex(i);
         if (!item || i >= controller_.count())
             break;
         if (copy) {
             // The same limit as the add button, with its beep.
-            if (!controller_.insertItemAtIndex(owner_.copyOfItem(*item), row))
+            if (!controller_.insertItemAtIndex(owner_->copyOfItem(*item), row))
                 break;
         } else {
             if (i == row || i + 1 == row) {
@@ -518,11 +541,11 @@ bool ItemTable::acceptDrop(const pf::DraggingInfo& info, std::size_t row)
                 done = true;
                 continue;
             }
-            if (!owner_.removeItemAtIndex(i))
+            if (!owner_->removeItemAtIndex(i))
                 break;
             if (i < row)
                 --row;
-            if (!owner_.insertItemAtIndex(item, row))
+            if (!owner_->insertItemAtIndex(item, row))
                 break;
             controller_.setSelectionIndex(row);
         }

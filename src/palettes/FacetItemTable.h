@@ -32,12 +32,17 @@ namespace pf {
 class UndoManager;
 }
 
+class ItemTable;
 class ItemTableModel;
 
-// What the table edits, answered by its facet.
+// What the table edits, answered by its facet. The table's view may outlive its owner (a row of the
+// inspector keeps it): the owner's end detaches its tables, which then show nothing.
 class ItemTableOwner {
 public:
-    virtual ~ItemTableOwner() = default;
+    ItemTableOwner() = default;
+    ItemTableOwner(const ItemTableOwner&) = delete;
+    ItemTableOwner& operator=(const ItemTableOwner&) = delete;
+    virtual ~ItemTableOwner();
     // There is a list to show (one shape or one control); without one the table is empty and disabled.
     virtual bool hasItemList() const = 0;
     virtual std::size_t itemCount() const = 0;
@@ -65,6 +70,10 @@ public:
         (void)index;
         return true;
     }
+
+private:
+    friend class ItemTable;
+    std::vector<ItemTable*> tables_;
 };
 
 // One column: a check box, an editable title, a pop-up of (title, tag) choices, or a slider.
@@ -81,24 +90,26 @@ struct ItemTableColumn {
 // removing go through the owner's operations.
 class ItemArrayController {
 public:
-    explicit ItemArrayController(ItemTableOwner& owner) : owner_(owner) {}
+    explicit ItemArrayController(ItemTableOwner& owner) : owner_(&owner) {}
 
-    std::size_t count() const { return owner_.hasItemList() ? owner_.itemCount() : 0; }
+    std::size_t count() const { return owner_ && owner_->hasItemList() ? owner_->itemCount() : 0; }
     // The selected row; none when it lies past the end.
     std::optional<std::size_t> selectionIndex() const;
     void setSelectionIndex(std::optional<std::size_t> index) { selection_ = index; }
     // An insert is allowed: a list, and a count below the maximum and not below the minimum.
     bool canInsert() const;
-    bool canRemove() const { return owner_.hasItemList() && count() > 0; }
+    bool canRemove() const { return count() > 0; }
     // Inserts at the index when allowed, else beeps; selects the new row.
     bool insertItemAtIndex(const std::shared_ptr<pf::Object>& item, std::size_t index);
     // A new item at the end.
     bool add();
     // The selected row, else the last; nothing from an empty list.
     bool remove();
+    // The owner has gone: nothing to add or remove.
+    void detach() { owner_ = nullptr; }
 
 private:
-    ItemTableOwner& owner_;
+    ItemTableOwner* owner_;
     std::optional<std::size_t> selection_;
 };
 
@@ -168,8 +179,11 @@ private:
     void makeSliders();
     void showDropIndicator(std::optional<std::size_t> row);
     bool transformed(const QString& name, bool fallback) const;
+    bool hasList() const { return owner_ && owner_->hasItemList(); }
 
-    ItemTableOwner& owner_;
+    friend class ItemTableOwner;
+    // Null once the owner has gone.
+    ItemTableOwner* owner_;
     ItemArrayController controller_;
     std::vector<ItemTableColumn> columns_;
     QString pasteboardType_;
