@@ -12,6 +12,7 @@
 #include "platform/kit/Services.h"
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QMimeData>
 #include <QTableView>
 
@@ -68,6 +69,15 @@ protected:
             items.back()->setTitle(title);
         }
         return items;
+    }
+
+    // The shape as exported, at one pixel a point (a shape on a page draws into a picture only then).
+    QImage pictureOf(Shape& shape) const
+    {
+        page->setExporting(true);
+        const QImage picture = shape.renderedImage().bestBitmap(1);
+        page->setExporting(false);
+        return picture;
     }
 
     // The user edits a cell of the table (a title typed, a pop-up item or a check box chosen).
