@@ -27,8 +27,8 @@ const QString tintKey = QStringLiteral("tintColor");
 const QString unlockedKey = QStringLiteral("selectionCompletelyUnlocked");
 
 constexpr double labelX = 10;
-constexpr double fieldX = 84;
-constexpr double fieldWidth = 126;
+constexpr double fieldX = 96;
+constexpr double fieldWidth = 114;
 constexpr double rowStep = 26;
 
 // What a panel holds beyond the rows every control has.
@@ -75,61 +75,56 @@ std::vector<std::pair<QString, std::int64_t>> iconChoices()
     return choices;
 }
 
-// A labelled row; answers the y of the next one.
-double labelled(QWidget* panel, double y, const char* title)
-{
-    label(panel, QString::fromUtf8(title), pf::Rect(labelX, y, fieldX - labelX - 4, 22));
-    return y + rowStep;
-}
-
 pf::View* buildControlPanel(UIControlFacet& facet, const PanelKind& kind)
 {
-    double height = 6 + 4 * rowStep + 4;
-    if (kind.parts & IconPart)
-        height += 4 * rowStep + 22;
-    if (kind.parts & ItemIconSizePart)
-        height += rowStep;
-    if (kind.parts & TablePart)
-        height += 3 * rowStep;
-    if (kind.parts & (SensorPart | KeyboardPart))
-        height += rowStep;
     constexpr double itemsHeight = 150;
-    if (kind.parts & ItemsPart)
-        height += itemsHeight + 6;
+    // Device, orientation, theme, tint, highlighted; then the kind's own rows.
+    int rows = 5;
+    if (kind.parts & IconPart)
+        rows += 6;
+    if (kind.parts & ItemIconSizePart)
+        rows += 2;
+    if (kind.parts & TablePart)
+        rows += 3;
+    if (kind.parts & (SensorPart | KeyboardPart))
+        rows += 1;
+    const double height = 6 + rows * rowStep + ((kind.parts & ItemsPart) ? itemsHeight + 6 : 0) + 4;
     pf::View* panel = makePanel(height);
 
     std::vector<QWidget*> enabled;
     double y = 6;
-    labelled(panel, y, "Device");
-    QComboBox* device = popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("deviceType"),
-                              {{"Phone", 0}, {"Pad", 1}});
-    y += rowStep;
-    labelled(panel, y, "Orientation");
-    QComboBox* orientation = popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("deviceOrientation"),
-                                   {{"Portrait", 0}, {"Landscape", 1}});
-    y += rowStep;
-    labelled(panel, y, "Theme");
-    QComboBox* theme = popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("themeType"),
-                             {{"Light", 0}, {"Dark", 1}});
-    y += rowStep;
-    labelled(panel, y, "Tint");
-    auto* tint = new ColorButton(pf::Rect(fieldX, y, 44, 22), panel);
+    const auto field = [&](const char* title) {
+        if (title)
+            label(panel, QString::fromUtf8(title), pf::Rect(labelX, y, fieldX - labelX - 2, 22));
+        const pf::Rect frame(fieldX, y, fieldWidth, 22);
+        y += rowStep;
+        return frame;
+    };
+    const auto choice = [&](const char* title, const char* key, std::initializer_list<std::pair<const char*, int>> items) {
+        QComboBox* box = popUp(facet, panel, field(title), selected(key), items);
+        enabled.push_back(box);
+        return box;
+    };
+    const auto check = [&](const char* title, const char* key) {
+        QCheckBox* box = checkBox(facet, panel, field(nullptr), QString::fromUtf8(title), selected(key));
+        enabled.push_back(box);
+        return box;
+    };
+
+    QComboBox* device = choice("Device", "deviceType", {{"Phone", 0}, {"Pad", 1}});
+    QComboBox* orientation = choice("Orientation", "deviceOrientation", {{"Portrait", 0}, {"Landscape", 1}});
+    choice("Theme", "themeType", {{"Light", 0}, {"Dark", 1}});
+    const pf::Rect tintFrame = field("Tint");
+    auto* tint = new ColorButton(pf::Rect(tintFrame.x(), tintFrame.y(), 44, 22), panel);
     tint->setTag(909);
     tint->setAction([&facet](ColorButton& b) { facet.showColorPanel(b); });
     facet.setOutlet(QStringLiteral("tintColorButton"), tint);
-    QCheckBox* highlighted = checkBox(facet, panel, pf::Rect(fieldX + 54, y, 80, 22), QStringLiteral("Highlighted"),
-                                      selected("highlighted"));
-    y += rowStep;
-    enabled.insert(enabled.end(), {device, orientation, theme, static_cast<QWidget*>(highlighted)});
+    check("Highlighted", "highlighted");
     facet.setOutlet(QStringLiteral("deviceTypePopUpButton"), device);
     facet.setOutlet(QStringLiteral("deviceOrientationPopUpButton"), orientation);
 
     if (kind.parts & KeyboardPart) {
-        labelled(panel, y, "Keyboard");
-        QComboBox* type = popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("keyboardType"),
-                                {{"Standard", 0}, {"Numeric", 1}, {"Number Pad", 2}, {"Emoji", 3}});
-        enabled.push_back(type);
-        y += rowStep;
+        choice("Keyboard", "keyboardType", {{"Standard", 0}, {"Numeric", 1}, {"Number Pad", 2}, {"Emoji", 3}});
         // The pop-ups write the selection first (connected before), then the keyboards refit.
         auto* keyboardFacet = dynamic_cast<UIKeyboardFacet*>(&facet);
         for (QComboBox* box : {device, orientation})
@@ -138,58 +133,35 @@ pf::View* buildControlPanel(UIControlFacet& facet, const PanelKind& kind)
                     keyboardFacet->deviceChanged();
             });
     }
-    if (kind.parts & SensorPart) {
-        labelled(panel, y, "Sensors");
-        enabled.push_back(popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("sensorArrayType"),
-                                {{"None", 0}, {"Notch", 1}}));
-        y += rowStep;
-    }
+    if (kind.parts & SensorPart)
+        choice("Sensors", "sensorArrayType", {{"None", 0}, {"Notch", 1}});
     if (kind.parts & IconPart) {
-        labelled(panel, y, "Icon");
         // Filled with every icon type when the panel has loaded (UIButtonFacet).
-        QComboBox* icon = popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("iconType"), {});
-        facet.setOutlet(QStringLiteral("iconTypePopUpButton"), icon);
-        y += rowStep;
-        labelled(panel, y, "Position");
-        y += rowStep - 4;
-        QWidget* position = segments(facet, panel, pf::Rect(labelX, y, 200, 22), selected("iconPosition"),
+        facet.setOutlet(QStringLiteral("iconTypePopUpButton"), choice("Icon", "iconType", {}));
+        field("Position");
+        y -= 4;
+        const pf::Rect strip(labelX, y, 200, 22);
+        y += rowStep + 4;
+        // Plain segments for now; drawn icon-position cells can take their place.
+        QWidget* position = segments(facet, panel, strip, selected("iconPosition"),
                                      {{"Centre", 0}, {"Left", 1}, {"Right", 2}, {"Above", 3}, {"Below", 4}});
         facet.setOutlet(QStringLiteral("iconPositionControl"), position);
-        y += rowStep;
-        labelled(panel, y, "Icon Size");
-        QComboBox* size = popUp(facet, panel, pf::Rect(fieldX, y, fieldWidth, 22), selected("iconSize"),
-                                {{"Normal", 0}, {"Small", 1}});
-        y += rowStep;
-        labelled(panel, y, "Margin");
-        QDoubleSpinBox* margin = numberField(facet, panel, pf::Rect(fieldX, y, 70, 22), selected("iconMargin"),
-                                             NumberFormat{-100, 100, 0, 1, QStringLiteral(" pt")});
-        QCheckBox* border = checkBox(facet, panel, pf::Rect(fieldX + 76, y, 60, 22), QStringLiteral("Border"),
-                                     selected("bordered"));
-        y += rowStep + 4;
-        enabled.insert(enabled.end(), {icon, position, size, margin, static_cast<QWidget*>(border)});
+        enabled.push_back(position);
+        choice("Icon Size", "iconSize", {{"Normal", 0}, {"Small", 1}});
+        enabled.push_back(numberField(facet, panel, field("Margin"), selected("iconMargin"),
+                                      NumberFormat{-100, 100, 0, 1, QStringLiteral(" pt")}));
+        check("Border", "bordered");
     }
     if (kind.parts & ItemIconSizePart) {
-        labelled(panel, y, "Icon Size");
-        QComboBox* size = popUp(facet, panel, pf::Rect(fieldX, y, 70, 22), selected("iconSize"),
-                                {{"Normal", 0}, {"Small", 1}});
-        QCheckBox* border = checkBox(facet, panel, pf::Rect(fieldX + 76, y, 60, 22), QStringLiteral("Border"),
-                                     selected("highlightBorderEnabled"));
-        enabled.insert(enabled.end(), {size, static_cast<QWidget*>(border)});
-        y += rowStep;
+        choice("Icon Size", "iconSize", {{"Normal", 0}, {"Small", 1}});
+        check("Item Border", "highlightBorderEnabled");
     }
     if (kind.parts & TablePart) {
-        labelled(panel, y, "Padding");
-        enabled.push_back(numberField(facet, panel, pf::Rect(fieldX, y, 70, 22), selected("cellPaddingWidth"),
+        enabled.push_back(numberField(facet, panel, field("Padding"), selected("cellPaddingWidth"),
                                       NumberFormat{0, 200, 0, 1, QStringLiteral(" pt")}));
-        y += rowStep;
-        labelled(panel, y, "Icon Size");
-        enabled.push_back(popUp(facet, panel, pf::Rect(fieldX, y, 70, 22), selected("iconSize"),
-                                {{"Normal", 0}, {"Small", 1}}));
-        y += rowStep;
-        labelled(panel, y, "Icon Margin");
-        enabled.push_back(numberField(facet, panel, pf::Rect(fieldX, y, 70, 22), selected("iconMargin"),
+        choice("Icon Size", "iconSize", {{"Normal", 0}, {"Small", 1}});
+        enabled.push_back(numberField(facet, panel, field("Icon Margin"), selected("iconMargin"),
                                       NumberFormat{0, 200, 0, 1, QStringLiteral(" pt")}));
-        y += rowStep;
     }
     for (QWidget* control : enabled)
         facet.bindings().bindEnabled(*control, facet, unlockedKey);
