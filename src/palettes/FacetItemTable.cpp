@@ -1,5 +1,7 @@
 #include "palettes/FacetItemTable.h"
 
+#include "manipulators/Manipulator.h"
+#include "model/Shape.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/Binding.h"
 #include "platform/kit/Services.h"
@@ -215,6 +217,31 @@ QRect qRect(const pf::Rect& r)
 
 } // namespace
 
+// ---- the edited object ----
+
+bool EditedListObject::take(const Manipulator* selection, const QString& listKey, std::function<void()> changed)
+{
+    const std::shared_ptr<Shape> previous = previous_.lock();
+    drop();
+    if (selection && selection->children().size() == 1) {
+        const std::shared_ptr<Shape>& shape = selection->children().front();
+        shape_ = shape;
+        token_ = shape->addObserver(listKey, [changed = std::move(changed)](pf::Object&, const QString&,
+                                                                           pf::ChangePhase phase) {
+            if (phase == pf::ChangePhase::Did)
+                changed();
+        });
+    }
+    previous_ = shape_;
+    return shape_.lock() == previous;
+}
+
+void EditedListObject::drop()
+{
+    token_.reset();
+    shape_.reset();
+}
+
 // ---- the array controller ----
 
 std::optional<std::size_t> ItemArrayController::selectionIndex() const
@@ -337,6 +364,13 @@ ItemTableOwner::~ItemTableOwner()
 }
 
 void ItemTable::setButtonFactory(ButtonFactory factory) { buttonFactory() = std::move(factory); }
+
+void ItemTable::showList(bool sameList)
+{
+    if (!sameList)
+        controller_.setSelectionIndex(std::nullopt);
+    reload();
+}
 
 void ItemTable::reload()
 {

@@ -26,8 +26,10 @@
 #include <utility>
 #include <vector>
 
+class Manipulator;
 class QAbstractButton;
 class QTableView;
+class Shape;
 namespace pf {
 class UndoManager;
 }
@@ -74,6 +76,24 @@ public:
 private:
     friend class ItemTable;
     std::vector<ItemTable*> tables_;
+};
+
+// The one object whose list a table edits: the selection's single shape, observed under the list's key.
+// Several selected shapes have no one list, so there is none then.
+class EditedListObject {
+public:
+    // Takes the selection's shape (none for no selection or several) and calls `changed` after every
+    // change of its list; answers whether it is the shape taken last time (a refresh), so that the table
+    // keeps its selected row.
+    bool take(const Manipulator* selection, const QString& listKey, std::function<void()> changed);
+    void drop();
+    std::shared_ptr<Shape> shape() const { return shape_.lock(); }
+    bool isEmpty() const { return shape_.expired(); }
+
+private:
+    std::weak_ptr<Shape> shape_;
+    std::weak_ptr<Shape> previous_;
+    pf::ObservationToken token_;
 };
 
 // One column: a check box, an editable title, a pop-up of (title, tag) choices, or a slider.
@@ -137,6 +157,8 @@ public:
     using ButtonFactory = std::function<QAbstractButton*(bool add, QWidget* parent)>;
     static void setButtonFactory(ButtonFactory factory);
 
+    // A new selection handed to the owner: the selected row is dropped unless the list is the one shown.
+    void showList(bool sameList);
     // Shows the owner's list again, keeping the selected row where it still exists; the table, its
     // buttons and its slider widgets are enabled by the list's presence and count.
     void reload();

@@ -46,31 +46,12 @@ ItemTable* FilterFacet::tableView() const { return dynamic_cast<ItemTable*>(outl
 void FilterFacet::startObservingObject(Manipulator* selection)
 {
     // One shape's list: the facet is not offered for several, and a list of several is none of theirs.
-    const std::shared_ptr<Shape> previous = previousShape_.lock();
-    shape_.reset();
-    if (selection && selection->children().size() == 1) {
-        const std::shared_ptr<Shape>& shape = selection->children().front();
-        shape_ = shape;
-        listToken_ = shape->addObserver(QStringLiteral("contentFilterSpecs"),
-                                        [this](pf::Object&, const QString&, pf::ChangePhase phase) {
-                                            if (phase == pf::ChangePhase::Did)
-                                                filterChanged();
-                                        });
-    }
-    // A refresh that hands the same shape over keeps the selected row.
-    previousShape_ = shape_;
-    if (ItemTable* table = tableView()) {
-        if (shape_.lock() != previous)
-            table->controller().setSelectionIndex(std::nullopt);
-        table->reload();
-    }
+    const bool same = edited_.take(selection, QStringLiteral("contentFilterSpecs"), [this] { filterChanged(); });
+    if (ItemTable* table = tableView())
+        table->showList(same);
 }
 
-void FilterFacet::stopObservingObject(Manipulator*)
-{
-    listToken_.reset();
-    shape_.reset();
-}
+void FilterFacet::stopObservingObject(Manipulator*) { edited_.drop(); }
 
 void FilterFacet::insertFilterSpec()
 {
@@ -96,13 +77,13 @@ void FilterFacet::filterChanged()
 
 std::size_t FilterFacet::itemCount() const
 {
-    const auto shape = shape_.lock();
+    const auto shape = edited_.shape();
     return shape ? shape->contentFilterSpecs().size() : 0;
 }
 
 std::shared_ptr<pf::Object> FilterFacet::itemAtIndex(std::size_t index) const
 {
-    const auto shape = shape_.lock();
+    const auto shape = edited_.shape();
     if (!shape || index >= shape->contentFilterSpecs().size())
         return nullptr;
     return shape->contentFilterSpecs()[index];
@@ -120,7 +101,7 @@ std::int64_t FilterFacet::maximumItemCount() const { return UserDefaults::instan
 
 bool FilterFacet::insertItemAtIndex(const std::shared_ptr<pf::Object>& item, std::size_t index)
 {
-    const auto shape = shape_.lock();
+    const auto shape = edited_.shape();
     auto spec = std::dynamic_pointer_cast<FilterSpec>(item);
     if (!shape || !spec || index > shape->contentFilterSpecs().size())
         return false;
@@ -132,7 +113,7 @@ bool FilterFacet::insertItemAtIndex(const std::shared_ptr<pf::Object>& item, std
 
 bool FilterFacet::removeItemAtIndex(std::size_t index)
 {
-    const auto shape = shape_.lock();
+    const auto shape = edited_.shape();
     if (!shape || index >= shape->contentFilterSpecs().size())
         return false;
     FilterSpecs specs = shape->contentFilterSpecs();
@@ -143,7 +124,7 @@ bool FilterFacet::removeItemAtIndex(std::size_t index)
 
 bool FilterFacet::setItemValueForKey(std::size_t index, const pf::Variant& value, const QString& key)
 {
-    const auto shape = shape_.lock();
+    const auto shape = edited_.shape();
     if (!shape || index >= shape->contentFilterSpecs().size()
         || (key != QLatin1String("enabled") && key != QLatin1String("type") && key != QLatin1String("sliderValue")))
         return false;
@@ -161,7 +142,7 @@ bool FilterFacet::setItemValueForKey(std::size_t index, const pf::Variant& value
 
 pf::UndoManager* FilterFacet::itemUndoManager() const
 {
-    const auto shape = shape_.lock();
+    const auto shape = edited_.shape();
     return shape ? shape->undoManager() : nullptr;
 }
 

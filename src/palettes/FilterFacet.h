@@ -29,7 +29,7 @@ public:
     // The catalogue, taken when the facet is made.
     const FilterInfo::Catalogue& allFilterInfos() const { return allFilterInfos_; }
     // The shape whose filters the panel shows; null without exactly one selected shape.
-    std::shared_ptr<Shape> editedShape() const { return shape_.lock(); }
+    std::shared_ptr<Shape> editedShape() const { return edited_.shape(); }
     ItemTable* tableView() const;
 
     // The add and remove buttons.
@@ -39,7 +39,7 @@ public:
     void filterChanged();
 
     // ---- ItemTableOwner ----
-    bool hasItemList() const override { return !shape_.expired(); }
+    bool hasItemList() const override { return !edited_.isEmpty(); }
     std::size_t itemCount() const override;
     std::shared_ptr<pf::Object> itemAtIndex(std::size_t index) const override;
     std::shared_ptr<pf::Object> newItem() const override;
@@ -58,7 +58,5 @@ public:
 
 private:
     FilterInfo::Catalogue allFilterInfos_;
-    std::weak_ptr<Shape> shape_;
-    std::weak_ptr<Shape> previousShape_;
-    pf::ObservationToken listToken_;
+    EditedListObject edited_;
 };

@@ -195,10 +195,13 @@ ColorButton* UIControlFacet::tintColorButton() const
 
 ItemTable* UIControlFacet::tableView() const { return dynamic_cast<ItemTable*>(outlet(QStringLiteral("tableView"))); }
 
+std::shared_ptr<UIControl> UIControlFacet::editedControl() const
+{
+    return std::dynamic_pointer_cast<UIControl>(edited_.shape());
+}
+
 void UIControlFacet::startObservingObject(Manipulator* selection)
 {
-    const std::shared_ptr<UIControl> previous = previousControl_.lock();
-    control_.reset();
     if (!selection) {
         setCurrentColorPanelKey({});
         if (ColorButton* tint = tintColorButton()) {
@@ -209,30 +212,14 @@ void UIControlFacet::startObservingObject(Manipulator* selection)
     } else {
         observeSelectedObjectKeyPaths({tintKey});
         observeValueForSelectedObjectKeyPath(tintKey);
-        // One control's items; several controls have no one list the table could show.
-        if (selection->children().size() == 1)
-            if (auto control = std::dynamic_pointer_cast<UIControl>(selection->children().front())) {
-                control_ = control;
-                itemsToken_ = control->addObserver(QStringLiteral("controlItems"),
-                                                   [this](pf::Object&, const QString&, pf::ChangePhase phase) {
-                                                       if (phase == pf::ChangePhase::Did)
-                                                           controlItemChanged();
-                                                   });
-            }
     }
-    previousControl_ = control_;
-    if (ItemTable* table = tableView()) {
-        if (control_.lock() != previous)
-            table->controller().setSelectionIndex(std::nullopt);
-        table->reload();
-    }
+    // One control's items; several controls have no one list the table could show.
+    const bool same = edited_.take(selection, QStringLiteral("controlItems"), [this] { controlItemChanged(); });
+    if (ItemTable* table = tableView())
+        table->showList(same);
 }
 
-void UIControlFacet::stopObservingObject(Manipulator*)
-{
-    itemsToken_.reset();
-    control_.reset();
-}
+void UIControlFacet::stopObservingObject(Manipulator*) { edited_.drop(); }
 
 void UIControlFacet::observeValueForSelectedObjectKeyPath(const QString& keyPath)
 {
@@ -270,13 +257,13 @@ void UIControlFacet::controlItemChanged()
 
 std::size_t UIControlFacet::itemCount() const
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control ? control->controlItems().size() : 0;
 }
 
 std::shared_ptr<pf::Object> UIControlFacet::itemAtIndex(std::size_t index) const
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     if (!control || index >= control->controlItems().size())
         return nullptr;
     return control->controlItems()[index];
@@ -284,7 +271,7 @@ std::shared_ptr<pf::Object> UIControlFacet::itemAtIndex(std::size_t index) const
 
 std::shared_ptr<pf::Object> UIControlFacet::newItem() const
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control ? control->makeControlItem() : nullptr;
 }
 
@@ -296,38 +283,38 @@ std::shared_ptr<pf::Object> UIControlFacet::copyOfItem(const pf::Object& item) c
 
 std::int64_t UIControlFacet::maximumItemCount() const
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control ? control->controlClass().maxControlItems() : 0;
 }
 
 std::int64_t UIControlFacet::minimumItemCount() const
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control ? control->controlClass().minControlItems() : 0;
 }
 
 bool UIControlFacet::insertItemAtIndex(const std::shared_ptr<pf::Object>& item, std::size_t index)
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     const auto* controlItem = dynamic_cast<const UIControlItem*>(item.get());
     return control && controlItem && control->insertControlItemAtIndex(*controlItem, index);
 }
 
 bool UIControlFacet::removeItemAtIndex(std::size_t index)
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control && control->removeControlItemAtIndex(index);
 }
 
 bool UIControlFacet::setItemValueForKey(std::size_t index, const pf::Variant& value, const QString& key)
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control && control->setControlItemValueForKey(index, value, key);
 }
 
 pf::UndoManager* UIControlFacet::itemUndoManager() const
 {
-    const auto control = control_.lock();
+    const auto control = editedControl();
     return control ? control->undoManager() : nullptr;
 }
 

@@ -31,7 +31,7 @@ public:
     void observeValueForSelectedObjectKeyPath(const QString& keyPath) override;
 
     // The control whose items the table shows; null unless exactly one control is selected.
-    std::shared_ptr<UIControl> editedControl() const { return control_.lock(); }
+    std::shared_ptr<UIControl> editedControl() const;
     ColorButton* tintColorButton() const;
     // Null for the kinds without items.
     ItemTable* tableView() const;
@@ -43,7 +43,7 @@ public:
     void controlItemChanged();
 
     // ---- ItemTableOwner ----
-    bool hasItemList() const override { return !control_.expired(); }
+    bool hasItemList() const override { return editedControl() != nullptr; }
     std::size_t itemCount() const override;
     std::shared_ptr<pf::Object> itemAtIndex(std::size_t index) const override;
     std::shared_ptr<pf::Object> newItem() const override;
@@ -59,9 +59,7 @@ public:
     static void registerFacets();
 
 private:
-    std::weak_ptr<UIControl> control_;
-    std::weak_ptr<UIControl> previousControl_;
-    pf::ObservationToken itemsToken_;
+    EditedListObject edited_;
 };
 
 // Buttons and icons: the icon pop-up holds every icon type, tagged by its number.

@@ -1,23 +1,11 @@
 // The filter and phone-control panels as drawn, against their reference pictures.
 #include "ItemPanelFixture.h"
 
-#include "support/ReferencePicture.h"
-
 #include <gtest/gtest.h>
 
 namespace {
 
-class ItemPanelPictureTest : public ItemPanelFixture {
-protected:
-    void expectRowMatches(const char* facetName, const char* state)
-    {
-        InspectorListItem* row = rowOf(facet(facetName));
-        ASSERT_TRUE(row) << facetName;
-        drainTurn();
-        expectMatchesReferencePicture(row->grab().toImage(), QStringLiteral(QUORVEL_TEST_DATA "/palettes/inspector-")
-                                                                 + QString::fromLatin1(state) + QStringLiteral(".png"));
-    }
-};
+using ItemPanelPictureTest = ItemPanelFixture;
 
 TEST_F(ItemPanelPictureTest, TwoFiltersOneOfThemOff)
 {
