@@ -6,6 +6,8 @@
 #include "geometry/QVRect.h"
 #include "platform/foundation/KeyValue.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace {
@@ -122,6 +124,51 @@ void UIControl::setControlItems(const ControlItems& items)
                      pf::localized(QStringLiteral("Control Items")));
     controlItems_ = copiedControlItems(items);
     update();
+}
+
+bool UIControl::insertControlItemAtIndex(const UIControlItem& item, std::size_t index)
+{
+    if (index > controlItems_.size())
+        return false;
+    pf::ChangeNotice notice(*this, QStringLiteral("controlItems"));
+    pf::registerUndo(undoManager(), this, [index](UIControl& c) { c.removeControlItemAtIndex(index); },
+                     pf::localized(QStringLiteral("Control Items")));
+    controlItems_.insert(controlItems_.begin() + std::ptrdiff_t(index), item.copy());
+    update();
+    return true;
+}
+
+bool UIControl::removeControlItemAtIndex(std::size_t index)
+{
+    if (index >= controlItems_.size())
+        return false;
+    pf::ChangeNotice notice(*this, QStringLiteral("controlItems"));
+    const std::shared_ptr<UIControlItem> removed = controlItems_[index];
+    pf::registerUndo(undoManager(), this,
+                     [index, removed](UIControl& c) { c.insertControlItemAtIndex(*removed, index); },
+                     pf::localized(QStringLiteral("Control Items")));
+    controlItems_.erase(controlItems_.begin() + std::ptrdiff_t(index));
+    update();
+    return true;
+}
+
+bool UIControl::setControlItemValueForKey(std::size_t index, const pf::Variant& value, const QString& key)
+{
+    static const QStringList itemKeys{QStringLiteral("title"), QStringLiteral("iconType"), QStringLiteral("accessory"),
+                                      QStringLiteral("highlighted")};
+    if (index >= controlItems_.size() || !itemKeys.contains(key))
+        return false;
+    UIControlItem& item = *controlItems_[index];
+    const pf::Variant old = item.valueForKey(key);
+    if (old == value)
+        return false;
+    pf::ChangeNotice notice(*this, QStringLiteral("controlItems"));
+    pf::registerUndo(undoManager(), this,
+                     [index, old, key](UIControl& c) { c.setControlItemValueForKey(index, old, key); },
+                     pf::localized(QStringLiteral("Control Items")));
+    item.setValueForKey(value, key);
+    update();
+    return true;
 }
 
 void UIControl::setFixedWidth(double width) { fixedWidth_ = std::isfinite(width) ? width : 0.0; }

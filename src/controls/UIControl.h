@@ -88,6 +88,15 @@ public:
     void setControlItems(const ControlItems& items);
     // A new item with the defaults; kinds adjust it.
     virtual std::shared_ptr<UIControlItem> makeControlItem() const { return UIControlItem::make(); }
+    // Item edits of the inspector's item table, each one undo step under "Control Items" whose inverse
+    // acts on this control, with "controlItems" notices and an update. Each answers false and changes
+    // nothing for an index out of range (an insert takes indexes up to the count), and the property edit
+    // also for a key items lack or a value equal to the one held.
+    // Inserts a copy of the item (the caller keeps its own).
+    bool insertControlItemAtIndex(const UIControlItem& item, std::size_t index);
+    bool removeControlItemAtIndex(std::size_t index);
+    // One of "title", "iconType", "accessory", "highlighted" of the item at the index.
+    bool setControlItemValueForKey(std::size_t index, const pf::Variant& value, const QString& key);
 
     // ---- fixed sizes: 0 leaves the side free; plain values (no undo, the frame is not re-applied) ----
     double fixedWidth() const { return fixedWidth_; }

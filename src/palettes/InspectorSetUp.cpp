@@ -2,10 +2,12 @@
 
 #include "palettes/FacetRegistry.h"
 #include "palettes/FillFacet.h"
+#include "palettes/FilterFacet.h"
 #include "palettes/GeometryFacet.h"
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
+#include "palettes/UIControlFacet.h"
 #include "platform/kit/ViewBuilders.h"
 
 #include <QColorDialog>
@@ -18,6 +20,8 @@ void registerInspector()
     InspectorViewController::registerInterfaceFile();
     GeometryFacet::registerFacets();
     FillFacet::registerStyleFacets();
+    FilterFacet::registerFacet();
+    UIControlFacet::registerFacets();
 }
 
 void registerPendingFacetInterfaceFiles()

@@ -365,6 +365,52 @@ TEST_F(ControlTest, UndoOfItemsRestoresTheListAsItWasWhateverIsEditedLater)
     EXPECT_EQ(c->controlItems()[0]->title(), QStringLiteral("One"));
 }
 
+TEST_F(ControlTest, ItemOperationsAreOneUndoStepEachOnTheControlAndRefuseBadIndexes)
+{
+    auto c = control();
+    c->setControlItems({item("A"), item("B")});
+    page.undo.removeAllActions();
+    int notices = 0;
+    auto token = c->addObserver("controlItems", [&](pf::Object&, const QString&, pf::ChangePhase phase) {
+        notices += phase == pf::ChangePhase::Did;
+    });
+    const auto titles = [&] {
+        QStringList t;
+        for (const auto& i : c->controlItems())
+            t << i->title();
+        return t;
+    };
+
+    // Out of range, an unknown key or an unchanged value: nothing, no step, no notice.
+    const auto mine = item("C");
+    EXPECT_FALSE(c->insertControlItemAtIndex(*mine, 3));
+    EXPECT_FALSE(c->removeControlItemAtIndex(2));
+    EXPECT_FALSE(c->setControlItemValueForKey(2, pf::Variant("X"), "title"));
+    EXPECT_FALSE(c->setControlItemValueForKey(0, pf::Variant("X"), "frame"));
+    EXPECT_FALSE(c->setControlItemValueForKey(0, pf::Variant("A"), "title"));
+    EXPECT_FALSE(page.undo.canUndo());
+    EXPECT_EQ(notices, 0);
+
+    // The control keeps a copy of an inserted item.
+    ASSERT_TRUE(c->insertControlItemAtIndex(*mine, 2));
+    mine->setTitle("Changed behind the control's back");
+    ASSERT_TRUE(c->setControlItemValueForKey(0, pf::Variant("Z"), "title"));
+    ASSERT_TRUE(c->removeControlItemAtIndex(1));
+    EXPECT_EQ(titles(), (QStringList{"Z", "C"}));
+    EXPECT_EQ(notices, 3);
+    EXPECT_EQ(page.undo.undoActionName(), QStringLiteral("Control Items"));
+    page.undo.undo();
+    EXPECT_EQ(titles(), (QStringList{"Z", "B", "C"}));
+    page.undo.undo();
+    EXPECT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    page.undo.undo();
+    EXPECT_EQ(titles(), (QStringList{"A", "B"}));
+    page.undo.redo();
+    page.undo.redo();
+    page.undo.redo();
+    EXPECT_EQ(titles(), (QStringList{"Z", "C"}));
+}
+
 TEST_F(ControlTest, KeyValueCodingCarriesItemsAsObjects)
 {
     auto c = control();

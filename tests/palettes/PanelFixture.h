@@ -7,6 +7,8 @@
 #include "palettes/FillFacet.h"
 #include "palettes/GeometryFacet.h"
 
+#include "support/ReferencePicture.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 
@@ -37,6 +39,15 @@ protected:
         ASSERT_GE(index, 0);
         popUp->setCurrentIndex(index);
         emit popUp->activated(index);
+    }
+    // The row of a facet as drawn, against tests/data/palettes/inspector-<state>.png.
+    void expectRowMatches(const char* facetName, const char* state)
+    {
+        InspectorListItem* row = rowOf(facet(facetName));
+        ASSERT_TRUE(row) << facetName;
+        drainTurn();
+        expectMatchesReferencePicture(row->grab().toImage(), QStringLiteral(QUORVEL_TEST_DATA "/palettes/inspector-")
+                                                                 + QString::fromLatin1(state) + QStringLiteral(".png"));
     }
     // The user types a value into a field.
     static void type(QDoubleSpinBox* f, double value)

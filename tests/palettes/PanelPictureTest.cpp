@@ -1,25 +1,11 @@
 // The panels as drawn, row by row, against their reference pictures.
 #include "PanelFixture.h"
 
-#include "support/ReferencePicture.h"
-
-#include <QImage>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-class PanelPictureTest : public PanelFixture {
-protected:
-    void expectRowMatches(const char* facetName, const char* state)
-    {
-        InspectorListItem* row = rowOf(facet(facetName));
-        ASSERT_TRUE(row) << facetName;
-        drainTurn();
-        expectMatchesReferencePicture(row->grab().toImage(), QStringLiteral(QUORVEL_TEST_DATA "/palettes/inspector-")
-                                                                 + QString::fromLatin1(state) + QStringLiteral(".png"));
-    }
-};
+using PanelPictureTest = PanelFixture;
 
 TEST_F(PanelPictureTest, GeometryFillAndStrokeOfARectangle)
 {
