@@ -1,11 +1,14 @@
 #include "palettes/InspectorSetUp.h"
 
+#include "palettes/ArrowFacet.h"
 #include "palettes/FacetRegistry.h"
 #include "palettes/FillFacet.h"
 #include "palettes/GeometryFacet.h"
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
+#include "palettes/ShapeSettingsFacets.h"
+#include "palettes/TextFacet.h"
 #include "platform/kit/ViewBuilders.h"
 
 #include <QColorDialog>
@@ -18,6 +21,9 @@ void registerInspector()
     InspectorViewController::registerInterfaceFile();
     GeometryFacet::registerFacets();
     FillFacet::registerStyleFacets();
+    TextFacet::registerFacets();
+    ArrowFacet::registerFacet();
+    registerShapeSettingsFacets();
 }
 
 void registerPendingFacetInterfaceFiles()
