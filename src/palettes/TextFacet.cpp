@@ -36,8 +36,8 @@ enum class TextPanel { Text, Classifier, ResizeText, Line };
 void alignmentRow(TextFacet& facet, QWidget* panel, double y, const char* title, const char* key, const char* outlet,
                   std::initializer_list<std::pair<const char*, int>> items)
 {
-    label(panel, QString::fromLatin1(title), pf::Rect(10, y, 60, 22));
-    QWidget* strip = segments(facet, panel, pf::Rect(72, y, 140, 22), selected(key), items);
+    label(panel, QString::fromLatin1(title), pf::Rect(8, y, 58, 22));
+    QWidget* strip = segments(facet, panel, pf::Rect(66, y, 148, 22), selected(key), items);
     if (auto* group = strip->findChild<QButtonGroup*>())
         QObject::connect(group, &QButtonGroup::idClicked, strip, [&facet](int) { facet.textPropertyChanged(); });
     enableWith(facet, unlockedKey, {strip});
@@ -79,7 +79,7 @@ pf::View* buildTextPanel(TextFacet& facet, TextPanel kind)
     facet.setOutlet(QStringLiteral("textFontButton"), font);
 
     alignmentRow(facet, panel, 62, "Align", "textAlign", "textAlignControl",
-                 {{"Left", 0}, {"Centre", 2}, {"Right", 1}, {"Justify", 3}});
+                 {{"Left", 0}, {"Centre", 2}, {"Right", 1}, {"Full", 3}});
     alignmentRow(facet, panel, 88, "Vertical", "textVerticalAlign", "textVerticalAlignControl",
                  {{"Top", 1}, {"Middle", 0}, {"Bottom", 2}});
     // The resizing text's shadow is its fill shadow.
