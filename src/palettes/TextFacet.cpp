@@ -10,6 +10,7 @@
 #include "platform/kit/Panels.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
+#include "platform/kit/Window.h"
 #include "platform/text/Font.h"
 
 #include <QButtonGroup>
@@ -74,6 +75,8 @@ pf::View* buildTextPanel(TextFacet& facet, TextPanel kind)
 
     auto* font = new QPushButton(QStringLiteral("Font…"), panel);
     font->setCheckable(true);
+    // The canvas keeps the keyboard: the font panel's choices go to it.
+    font->setFocusPolicy(Qt::NoFocus);
     font->setGeometry(10, 34, 80, 24);
     QObject::connect(font, &QPushButton::toggled, font, [&facet](bool on) { facet.showFontPanel(on); });
     facet.setOutlet(QStringLiteral("textFontButton"), font);
@@ -180,6 +183,12 @@ void TextFacet::showFontPanel(bool on)
 {
     if (!on)
         return;
+    // The panel's choices go to the first responder of the window the user works in: the canvas, or the
+    // editor of the text being edited on it.
+    Canvas* canvas = inspector() ? inspector()->canvas() : nullptr;
+    if (canvas && !canvas->isEditingText())
+        if (pf::Window* window = pf::Window::of(canvas))
+            window->makeFirstResponder(canvas);
     pf::FontPanel& panel = pf::FontPanel::shared();
     panel.orderFront();
     panel.setPanelFont(currentFont());

@@ -195,6 +195,12 @@ TEST_F(TextPanelTest, TheFontButtonOpensThePanelOnTheSettingsFontWhosChoicesReac
     UserDefaults::instance().setSelectedFontSize(14);
     giveStyledText(*rectangle);
     select({rectangle});
+    pf::Window* main = pf::Window::attach(window.get());
+    main->becomeMainWindow();
+    // The keyboard is elsewhere in the window when the button is pressed.
+    QWidget elsewhere(window.get());
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    ASSERT_TRUE(main->makeFirstResponder(&elsewhere));
     ASSERT_TRUE(fontButton());
     fontButton()->click();
     EXPECT_EQ(fontPanel.shown, 1);
@@ -204,9 +210,6 @@ TEST_F(TextPanelTest, TheFontButtonOpensThePanelOnTheSettingsFontWhosChoicesReac
     EXPECT_EQ(fontPanel.shown, 1);
 
     // A choice in the panel goes along the action path of the window the user works in, to its canvas.
-    pf::Window* main = pf::Window::attach(window.get());
-    main->becomeMainWindow();
-    ASSERT_TRUE(main->makeFirstResponder(canvas));
     fontPanel.userChoseFont(pf::Font(QStringLiteral("Times-Roman"), 40));
     endTurn();
     EXPECT_EQ(UserDefaults::instance().selectedFontSize(), 40);
