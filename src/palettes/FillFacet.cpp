@@ -3,18 +3,14 @@
 #include "manipulators/Manipulator.h"
 #include "palettes/FacetControls.h"
 #include "palettes/FacetRegistry.h"
-#include "platform/foundation/UndoManager.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QPointer>
 #include <QSlider>
 
 #include <memory>
-#include <optional>
 
 using namespace facetcontrols;
 
