@@ -438,7 +438,8 @@ void CanvasFieldEditorTextView::changeFont(const pf::FontPanel& sender)
 
 void CanvasFieldEditorTextView::changeColor(const pf::Color& color)
 {
-    pf::NotificationCenter::defaultCenter().post(QString::fromLatin1(TextColorDidChangeNotification));
+    pf::NotificationCenter::defaultCenter().post(QString::fromLatin1(TextColorDidChangeNotification), canvas_.data(),
+                                                 {{QStringLiteral("color"), pf::Variant(color)}});
     const pf::TextRange range = selectedRange();
     typingAttributes_.foregroundColor = color;
     if (range.length == 0)

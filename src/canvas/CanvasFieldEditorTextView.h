@@ -78,7 +78,8 @@ public:
     // The font panel's change applied to the selected text (the canvas has applied it to the selection
     // first), or to the typing attributes at a caret.
     void changeFont(const pf::FontPanel& sender);
-    // Posts "TextColorDidChangeNotification", then colours the selected text (or the typing attributes).
+    // Posts "TextColorDidChangeNotification" with its canvas as object and the colour under "color" (so only
+    // that window's inspector takes it), then colours the selected text (or the typing attributes).
     void changeColor(const pf::Color& color);
     static constexpr char TextColorDidChangeNotification[] = "TextColorDidChangeNotification";
 

@@ -1,6 +1,7 @@
 #include "palettes/Facet.h"
 
 #include "canvas/Canvas.h"
+#include "canvas/CanvasFieldEditorTextView.h"
 #include "manipulators/Manipulator.h"
 #include "palettes/FacetRegistry.h"
 #include "palettes/InspectorViewController.h"
@@ -309,9 +310,13 @@ void Facet::changeColor(InspectorColorPanel& panel)
 {
     if (currentColorPanelKey_.isEmpty() || !selectedObject_)
         return;
-    const Canvas* canvas = inspector_ ? inspector_->canvas() : nullptr;
-    if (canvas && canvas->isEditingText())
+    Canvas* canvas = inspector_ ? inspector_->canvas() : nullptr;
+    if (canvas && canvas->isEditingText()) {
+        // The text being edited takes a text colour itself; its editor's notice brings it back here.
+        if (currentColorPanelKey_ == QLatin1String("textColor") && canvas->hasFieldEditor())
+            canvas->fieldEditor().changeColor(panel.color());
         return;
+    }
     // The colour controls of a locked selection are disabled; the panel must not edit it either.
     if (!isSelectionCompletelyUnlocked())
         return;
@@ -363,7 +368,12 @@ void Facet::textColorDidChange(const pf::Notification& notification)
     const Canvas* canvas = inspector_ ? inspector_->canvas() : nullptr;
     if (!canvas || notification.object != static_cast<const void*>(canvas) || !isOnShowAndExpanded())
         return;
-    const pf::Color color = InspectorColorPanel::shared().color();
+    // The editor names the colour it took; a notice without one means the panel's.
+    const auto named = notification.userInfo.find(QStringLiteral("color"));
+    const pf::Color color = named != notification.userInfo.end()
+                                ? named->second.get<pf::OptionalColor>().value_or(std::nullopt).value_or(
+                                      InspectorColorPanel::shared().color())
+                                : InspectorColorPanel::shared().color();
     if (ColorButton* button = colorButtonForKey(QStringLiteral("textColor")))
         button->setColor(color);
     if (selectedObject_)

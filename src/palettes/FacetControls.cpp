@@ -2,8 +2,11 @@
 
 #include "canvas/Canvas.h"
 #include "model/Composition.h"
+#include "manipulators/Manipulator.h"
+#include "palettes/ColorButton.h"
 #include "palettes/Facet.h"
 #include "palettes/InspectorViewController.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/kit/View.h"
 
 #include <QAbstractButton>
@@ -19,7 +22,9 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <memory>
 #include <optional>
+#include <utility>
 
 namespace facetcontrols {
 
@@ -171,6 +176,19 @@ QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const 
     return slider;
 }
 
+void groupSliderDrags(Facet& facet, QSlider* slider)
+{
+    auto group = std::make_shared<std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>>>();
+    QObject::connect(slider, &QSlider::sliderPressed, slider, [&facet, group] {
+        if (pf::UndoManager* undo = undoManagerOf(facet))
+            *group = {{undo, undo->beginUndoGrouping()}};
+    });
+    QObject::connect(slider, &QSlider::sliderReleased, slider, [group] {
+        if (auto open = std::exchange(*group, std::nullopt))
+            open->first->endUndoGrouping(open->second);
+    });
+}
+
 QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
                   std::initializer_list<std::pair<const char*, int>> items)
 {
@@ -218,6 +236,56 @@ void enableWith(Facet& facet, const QString& keyPath, std::initializer_list<QWid
 {
     for (QWidget* control : controls)
         facet.bindings().bindEnabled(*control, facet, keyPath);
+}
+
+// ---- colour buttons ----
+
+ColorButton* colorButton(Facet& facet, QWidget* parent, const pf::Rect& frame, int tag, const char* outlet)
+{
+    auto* button = new ColorButton(frame, parent);
+    button->setTag(tag);
+    button->setAction([&facet](ColorButton& b) { facet.showColorPanel(b); });
+    facet.setOutlet(QString::fromLatin1(outlet), button);
+    return button;
+}
+
+void shadowRow(Facet& facet, QWidget* parent, double y, const char* hiddenKey, int colorTag)
+{
+    QCheckBox* shadow = checkBox(facet, parent, pf::Rect(10, y, 120, 22), QStringLiteral("Shadow"), selected(hiddenKey), true);
+    enableWith(facet, QStringLiteral("selectionCompletelyUnlocked"), {shadow});
+    colorButton(facet, parent, pf::Rect(164, y, 44, 22), colorTag, "shadowColorButton");
+}
+
+void clearColorButtons(Facet& facet)
+{
+    facet.setCurrentColorPanelKey({});
+    for (ColorButton* button : facet.allColorButtons()) {
+        button->setState(false);
+        button->setEnabled(false);
+        button->setColor(std::nullopt);
+    }
+}
+
+void turnOff(Facet& facet, ColorButton& button)
+{
+    if (facet.colorKeyForButton(button) != facet.currentColorPanelKey())
+        button.setState(false);
+}
+
+void showColor(Facet& facet, const QString& key)
+{
+    if (ColorButton* button = facet.colorButtonForKey(key))
+        button->setColor(facet.selectedObject()->valueForKeyPath(key).get<pf::OptionalColor>().value_or(std::nullopt));
+}
+
+void showShadowHidden(Facet& facet, const QString& hiddenKey)
+{
+    auto* button = dynamic_cast<ColorButton*>(facet.outlet(QStringLiteral("shadowColorButton")));
+    if (!button)
+        return;
+    const bool hidden = facet.selectedObject()->valueForKeyPath(hiddenKey).get<bool>().value_or(false);
+    turnOff(facet, *button);
+    button->setEnabled(facet.isSelectionCompletelyUnlocked() && !hidden);
 }
 
 } // namespace facetcontrols

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <utility>
 
+class ColorButton;
 class Facet;
 class QCheckBox;
 class QComboBox;
@@ -56,6 +57,9 @@ QCheckBox* checkBox(Facet& facet, QWidget* parent, const pf::Rect& frame, const 
 // A slider of whole steps over [0, 1] in `steps` steps, bound to a number key path.
 QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps);
 
+// A drag of the slider, press to release, is one undo step of the facet's page.
+void groupSliderDrags(Facet& facet, QSlider* slider);
+
 // Checkable buttons side by side in a strip, one per (title, value); the one of the bound integer value
 // is checked, none for a mixed value.
 QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
@@ -65,6 +69,22 @@ QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QS
 void enableWith(Facet& facet, const QString& keyPath, std::initializer_list<QWidget*> controls);
 
 QString selected(const char* key);
+
+// ---- colour buttons of a panel ----
+// A colour button of the tag, opening the shared colour panel, known to the facet by its outlet name.
+ColorButton* colorButton(Facet& facet, QWidget* parent, const pf::Rect& frame, int tag, const char* outlet);
+// A shadow check box (the "…ShadowHidden" key, checked while shown) and its colour button.
+void shadowRow(Facet& facet, QWidget* parent, double y, const char* hiddenKey, int colorTag);
+// Nothing selected: the facet holds no colour panel key, and every colour button is off, disabled and empty.
+void clearColorButtons(Facet& facet);
+// A refresh turns a colour button off, unless the colour panel is editing its key for this facet: a
+// refresh that hands the same selection over keeps the panel, and the button shows that it does.
+void turnOff(Facet& facet, ColorButton& button);
+// The button of the colour key shows the selection's colour (none when the shapes differ).
+void showColor(Facet& facet, const QString& key);
+// The shadow colour button follows the shadow-hidden key: off, and enabled while the selection is
+// unlocked and the shadow shown.
+void showShadowHidden(Facet& facet, const QString& hiddenKey);
 
 // The undo manager of the page the facet's inspector edits; null without one.
 pf::UndoManager* undoManagerOf(const Facet& facet);

@@ -3,18 +3,14 @@
 #include "manipulators/Manipulator.h"
 #include "palettes/FacetControls.h"
 #include "palettes/FacetRegistry.h"
-#include "platform/foundation/UndoManager.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QPointer>
 #include <QSlider>
 
 #include <memory>
-#include <optional>
 
 using namespace facetcontrols;
 
@@ -33,55 +29,9 @@ std::int64_t integerOf(const pf::Variant& value)
 // and empty.
 void showNoSelection(Facet& facet, const char* popUpOutlet)
 {
-    facet.setCurrentColorPanelKey({});
     if (auto* popUp = dynamic_cast<QComboBox*>(facet.outlet(QString::fromLatin1(popUpOutlet))))
         popUp->setCurrentIndex(0);
-    for (ColorButton* button : facet.allColorButtons()) {
-        button->setState(false);
-        button->setEnabled(false);
-        button->setColor(std::nullopt);
-    }
-}
-
-// A refresh turns a colour button off, unless the colour panel is editing its key for this facet: a
-// refresh that hands the same selection over keeps the panel, and the button shows that it does.
-void turnOff(Facet& facet, ColorButton& button)
-{
-    if (facet.colorKeyForButton(button) != facet.currentColorPanelKey())
-        button.setState(false);
-}
-
-void showColor(Facet& facet, const QString& key)
-{
-    if (ColorButton* button = facet.colorButtonForKey(key))
-        button->setColor(facet.selectedObject()->valueForKeyPath(key).get<pf::OptionalColor>().value_or(std::nullopt));
-}
-
-void showShadowHidden(Facet& facet, const QString& key)
-{
-    ColorButton* button = dynamic_cast<ColorButton*>(facet.outlet(QStringLiteral("shadowColorButton")));
-    if (!button)
-        return;
-    const bool hidden = facet.selectedObject()->valueForKeyPath(key).get<bool>().value_or(false);
-    turnOff(facet, *button);
-    button->setEnabled(facet.isSelectionCompletelyUnlocked() && !hidden);
-}
-
-ColorButton* colorButton(Facet& facet, QWidget* panel, const pf::Rect& frame, int tag, const char* outlet)
-{
-    auto* button = new ColorButton(frame, panel);
-    button->setTag(tag);
-    button->setAction([&facet](ColorButton& b) { facet.showColorPanel(b); });
-    facet.setOutlet(QString::fromLatin1(outlet), button);
-    return button;
-}
-
-// A shadow check box ("…ShadowHidden", checked while shown) and its colour button.
-void shadowRow(Facet& facet, QWidget* panel, double y, const char* hiddenKey, int colorTag)
-{
-    QCheckBox* shadow = checkBox(facet, panel, pf::Rect(10, y, 120, 22), QStringLiteral("Shadow"), selected(hiddenKey), true);
-    enableWith(facet, unlockedKey, {shadow});
-    colorButton(facet, panel, pf::Rect(164, y, 44, 22), colorTag, "shadowColorButton");
+    clearColorButtons(facet);
 }
 
 pf::View* buildOpacityPanel(Facet& facet)
@@ -90,16 +40,7 @@ pf::View* buildOpacityPanel(Facet& facet)
     QSlider* slider = unitSlider(facet, panel, pf::Rect(10, 7, 120, 22), selected("opacity"), 100);
     QDoubleSpinBox* percent = numberField(facet, panel, pf::Rect(138, 7, 74, 22), selected("opacity"),
                                           NumberFormat{0, 100, 0, 1, QStringLiteral(" %"), 100});
-    // A drag of the slider is one undo step.
-    auto group = std::make_shared<std::optional<std::pair<pf::UndoManager*, pf::UndoGroupToken>>>();
-    QObject::connect(slider, &QSlider::sliderPressed, slider, [&facet, group] {
-        if (pf::UndoManager* undo = undoManagerOf(facet))
-            *group = {{undo, undo->beginUndoGrouping()}};
-    });
-    QObject::connect(slider, &QSlider::sliderReleased, slider, [group] {
-        if (auto open = std::exchange(*group, std::nullopt))
-            open->first->endUndoGrouping(open->second);
-    });
+    groupSliderDrags(facet, slider);
     enableWith(facet, unlockedKey, {slider, percent});
     facet.setOutlet(QStringLiteral("opacitySlider"), slider);
     facet.setOutlet(QStringLiteral("opacityField"), percent);

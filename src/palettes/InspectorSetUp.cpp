@@ -1,5 +1,6 @@
 #include "palettes/InspectorSetUp.h"
 
+#include "palettes/ArrowFacet.h"
 #include "palettes/FacetRegistry.h"
 #include "palettes/FillFacet.h"
 #include "palettes/FilterFacet.h"
@@ -7,6 +8,8 @@
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
+#include "palettes/ShapeSettingsFacets.h"
+#include "palettes/TextFacet.h"
 #include "palettes/UIControlFacet.h"
 #include "platform/kit/ViewBuilders.h"
 
@@ -22,6 +25,9 @@ void registerInspector()
     FillFacet::registerStyleFacets();
     FilterFacet::registerFacet();
     UIControlFacet::registerFacets();
+    TextFacet::registerFacets();
+    ArrowFacet::registerFacet();
+    registerShapeSettingsFacets();
 }
 
 void registerPendingFacetInterfaceFiles()

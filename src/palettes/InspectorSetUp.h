@@ -3,7 +3,8 @@
 #pragma once
 
 // Once, after the settings' built-in values are in place (they are from the first read on). Also registers
-// the facets that have panels of their own (geometry, opacity, fill, stroke) and their interface files.
+// the facets that have panels of their own (geometry, opacity, fill, stroke, text, arrows, loupe,
+// redaction, path and curve) and their interface files.
 void registerInspector();
 
 // Until a facet's own panel is built, its interface file answers no view: the row is a header alone.

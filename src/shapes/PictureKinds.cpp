@@ -193,6 +193,7 @@ const pf::PropertyTable& Loupe::properties()
     static const pf::PropertyTable table = [] {
         pf::PropertyTable t(&Ellipse::properties());
         t.add("zoomTargetPoint", &Loupe::zoomTargetPoint, &Loupe::setZoomTargetPoint);
+        t.add("zoomTargetScale", &Loupe::zoomTargetScale, &Loupe::setZoomTargetScale);
         return t;
     }();
     return table;

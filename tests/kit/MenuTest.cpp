@@ -2,8 +2,10 @@
 #include "platform/kit/Menu.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/View.h"
 
+#include <QIcon>
 #include <QMenu>
 #include <QTest>
 
@@ -91,6 +93,32 @@ TEST(MenuTest, TheModelBecomesAQMenuWithTagsChecksSeparatorsAndSubmenus)
     EXPECT_EQ(canvas.performed, (QStringList{QStringLiteral("changeRulerUnitType:"), QStringLiteral("changeRulerOriginCorner:")}));
     EXPECT_EQ(canvas.tags, (std::vector<std::int64_t>{2, 2}));
     EXPECT_EQ(canvas.values[1].get<pf::Point>(), pf::Point(2, 4));
+}
+
+TEST(MenuTest, AnItemsPictureBecomesItsIconAtEveryDensity)
+{
+    RecordingResponder facet({QStringLiteral("arrowTypeAChanged:")});
+    auto menu = std::make_shared<pf::Menu>();
+    pf::MenuItem& pictured = menu->addItem(QString(), QStringLiteral("arrowTypeAChanged:"), &facet);
+    // A picture of 20 x 10 points drawn at two pixels per point.
+    pf::Image picture = pf::Image::drawn(pf::Size(20, 10), 2, [](pf::GraphicsContext& context) {
+        context.setColor(pf::Color(1, 0, 0, 1));
+        context.fillRect(pf::Rect(0, 0, 10, 10));
+    });
+    pictured.setImage(picture);
+    menu->addItem(QStringLiteral("Plain"), QStringLiteral("arrowTypeAChanged:"), &facet);
+
+    const std::unique_ptr<QMenu> qmenu = pf::MenuPresenter::makeQMenu(menu);
+    const QList<QAction*> actions = qmenu->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_TRUE(actions[1]->icon().isNull());
+    const QIcon icon = actions[0]->icon();
+    ASSERT_FALSE(icon.isNull());
+    // Asked for at two pixels per point, the icon answers the bitmap itself: red at the left, clear at the right.
+    const QImage shown = icon.pixmap(QSize(20, 10), 2.0).toImage();
+    ASSERT_EQ(shown.size(), QSize(40, 20));
+    EXPECT_EQ(QColor(shown.pixel(5, 10)), QColor(Qt::red));
+    EXPECT_EQ(qAlpha(shown.pixel(35, 10)), 0);
 }
 
 TEST(MenuTest, ItemsAreEnabledOnlyWhenSomeoneWillPerformThem)

@@ -1,11 +1,14 @@
-// The inspector with the program's own panels for geometry, opacity, fill and stroke (the other facets keep
-// the framework fixture's test panels).
+// The inspector with the program's own panels for geometry, opacity, fill, stroke, text, arrows, loupe,
+// redaction, path and curve (the other facets keep the framework fixture's test panels).
 #pragma once
 
 #include "InspectorFixture.h"
 
+#include "palettes/ArrowFacet.h"
 #include "palettes/FillFacet.h"
 #include "palettes/GeometryFacet.h"
+#include "palettes/ShapeSettingsFacets.h"
+#include "palettes/TextFacet.h"
 
 #include "support/ReferencePicture.h"
 
@@ -19,6 +22,9 @@ protected:
         InspectorFixture::SetUp();
         GeometryFacet::registerFacets();
         FillFacet::registerStyleFacets();
+        TextFacet::registerFacets();
+        ArrowFacet::registerFacet();
+        registerShapeSettingsFacets();
         inspector = makeInspector();
     }
 

@@ -1,6 +1,14 @@
 // The panels as drawn, row by row, against their reference pictures.
 #include "PanelFixture.h"
 
+#include "support/ReferencePicture.h"
+
+#include "platform/kit/Menu.h"
+#include "shapes/SmartPath.h"
+
+#include <QImage>
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,6 +47,46 @@ TEST_F(PanelPictureTest, ALockedShapeAndTwoShapes)
     ellipse->setFillType(1);
     select({rectangle, ellipse});
     expectRowMatches("FillFacet", "two-shapes");
+}
+
+TEST_F(PanelPictureTest, TheTextPanelOfARectangle)
+{
+    rectangle->setTextColor(pf::Color(0.8, 0.1, 0.1, 1));
+    rectangle->setTextAlign(2);
+    rectangle->setTextShadowHidden(false);
+    select({rectangle});
+    expectRowMatches("TextFacet", "text");
+}
+
+TEST_F(PanelPictureTest, BothArrowMenusSideBySide)
+{
+    auto& arrows = static_cast<ArrowFacet&>(facet("ArrowFacet"));
+    const auto& a = arrows.menuA();
+    const auto& b = arrows.menuB();
+    const int rows = a->numberOfItems();
+    QImage sheet(2 * 96 + 8, rows * 14, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(Qt::white);
+    {
+        QPainter painter(&sheet);
+        for (int i = 0; i < rows; ++i) {
+            painter.drawImage(QPoint(0, i * 14), a->itemAt(i).image().rendered(1));
+            painter.drawImage(QPoint(96 + 8, i * 14), b->itemAt(i).image().rendered(1));
+        }
+    }
+    expectMatchesReferencePicture(sheet, QStringLiteral(QUORVEL_TEST_DATA "/palettes/inspector-arrow-menus.png"));
+}
+
+TEST_F(PanelPictureTest, TheLoupeAndPathPanels)
+{
+    auto loupe = addShape("Loupe", pf::Rect(150, 110, 100, 100));
+    select({loupe});
+    expectRowMatches("LoupeFacet", "loupe");
+    auto path = std::static_pointer_cast<Path>(addShape("Path", pf::Rect(100, 420, 300, 120)));
+    path->setModelPoints({{100, 420}, {250, 540}, {400, 420}});
+    path->setPathType(1);
+    path->setCurveRatio(0.3);
+    select({path});
+    expectRowMatches("PathFacet", "path");
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include "platform/foundation/Dispatch.h"
 
+#include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QPointer>
 
 namespace pf {
@@ -34,6 +36,8 @@ void fill(QMenu& qmenu, const std::shared_ptr<const Menu>& menu)
             // The menu is captured, not the item: the Qt menu then keeps the whole model alive.
             QObject::connect(action, &QAction::triggered, action, [menu, i] { menu->items()[i].perform(); });
         }
+        if (!item.image().isNull())
+            action->setIcon(MenuPresenter::iconForItem(item));
         action->setData(QVariant::fromValue<qint64>(item.tag()));
         if (item.state() != MenuItemState::Off) {
             action->setCheckable(true);
@@ -116,6 +120,24 @@ MenuItem& Menu::addItem(MenuItem item)
 MenuItem& Menu::addItem(const QString& title, const QString& action, Responder* target)
 {
     return addItem(MenuItem(title, action, target));
+}
+
+QIcon MenuPresenter::iconForItem(const MenuItem& item)
+{
+    const Image& image = item.image();
+    if (!image.isValid())
+        return {};
+    QIcon icon;
+    if (image.bitmapCount() == 0) {
+        icon.addPixmap(QPixmap::fromImage(image.rendered(1)));
+        return icon;
+    }
+    for (int i = 0; i < image.bitmapCount(); ++i) {
+        QImage bitmap = image.bitmap(i);
+        bitmap.setDevicePixelRatio(image.bitmapScale(i));
+        icon.addPixmap(QPixmap::fromImage(bitmap));
+    }
+    return icon;
 }
 
 std::unique_ptr<QMenu> MenuPresenter::makeQMenu(std::shared_ptr<const Menu> menu, QWidget* parent)

@@ -1,10 +1,11 @@
-// Menus as data: the editor fills a Menu with items (title, action, target or the responder chain, tag,
-// represented value, check state, submenu, separators) and the presenter shows it as a QMenu. Code that
+// Menus as data: the editor fills a Menu with items (title, picture, action, target or the responder chain,
+// tag, represented value, check state, submenu, separators) and the presenter shows it as a QMenu. Code that
 // builds menus is tested on the model; no test runs a menu.
 #pragma once
 
 #include "platform/foundation/Event.h"
 #include "platform/foundation/Variant.h"
+#include "platform/graphics/Image.h"
 #include "platform/kit/Responder.h"
 #include "platform/kit/Sink.h"
 
@@ -15,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class QIcon;
 class QMenu;
 class QWidget;
 
@@ -33,6 +35,9 @@ public:
     bool isSeparator() const { return separator_; }
     const QString& title() const { return title_; }
     void setTitle(const QString& title) { title_ = title; }
+    // Shown before the title (or alone, for an item without one); null for none.
+    const Image& image() const { return image_; }
+    void setImage(Image image) { image_ = std::move(image); }
     const QString& action() const { return action_; }
     void setAction(const QString& action) { action_ = action; }
     // Null when the item has none, or its target is gone.
@@ -60,6 +65,7 @@ public:
 
 private:
     QString title_;
+    Image image_;
     QString action_;
     std::weak_ptr<Responder*> target_;
     bool hasTarget_ = false;
@@ -96,9 +102,11 @@ private:
 // Shows menus. The Qt menu holds the model alive; choosing an action performs the model's item.
 class MenuPresenter {
 public:
-    // The Qt form of the menu, built now: titles, separators, check states, enabled states, submenus;
+    // The Qt form of the menu, built now: titles, pictures, separators, check states, enabled states, submenus;
     // each action's data() is its item's tag.
     static std::unique_ptr<QMenu> makeQMenu(std::shared_ptr<const Menu> menu, QWidget* parent = nullptr);
+    // An item's picture as Qt shows it, at the densest of its bitmaps; a null icon for none.
+    static QIcon iconForItem(const MenuItem& item);
 
     // Shows the menu at the event's screen location one event-loop turn later (after the mouse-down that
     // asked for it has returned), unless the view is gone by then.
