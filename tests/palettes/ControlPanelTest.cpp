@@ -58,8 +58,9 @@ TEST_F(ControlPanelTest, EachKindTakesItemsUpToItsClassMaximum)
         controlFacet(c.facet).insertControlItem();
         EXPECT_EQ(int(control->controlItems().size()), c.items + (c.takesOneMore ? 1 : 0));
         EXPECT_EQ(beeps - beepsBefore, c.takesOneMore ? 0 : 1);
-        if (ItemTable* table = controlFacet(c.facet).tableView())
+        if (ItemTable* table = controlFacet(c.facet).tableView()) {
             EXPECT_EQ(table->addButton()->isEnabled(), int(control->controlItems().size()) < control->controlClass().maxControlItems());
+        }
     }
 }
 
