@@ -179,14 +179,17 @@ void AppWindowController::buildMainMenu()
                [] { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); });
 
     auto* view = menuBar_->addMenu(tr("&View"));
-    const std::tuple<const char*, QString, void (CanvasWindowController::*)()> toggles[] = {
-        {"toggleTabs", tr("Pages"), &CanvasWindowController::toggleTabsPalette},
-        {"toggleLibrary", tr("Library"), &CanvasWindowController::toggleLibraryPalette},
-        {"toggleOutline", tr("Outline"), &CanvasWindowController::toggleOutlinePalette},
-        {"toggleInspector", tr("Inspector"), &CanvasWindowController::toggleInspectorPalette},
+    // Each palette item says what it does now: "Hide Library Palette" or "Show Library Palette".
+    const std::tuple<const char*, std::int64_t, void (CanvasWindowController::*)()> toggles[] = {
+        {"toggleTabs", validationTag::TabsPalette, &CanvasWindowController::toggleTabsPalette},
+        {"toggleLibrary", validationTag::LibraryPalette, &CanvasWindowController::toggleLibraryPalette},
+        {"toggleOutline", validationTag::OutlinePalette, &CanvasWindowController::toggleOutlinePalette},
+        {"toggleInspector", validationTag::InspectorPalette, &CanvasWindowController::toggleInspectorPalette},
     };
-    for (const auto& [command, title, toggle] : toggles)
-        addCommand(view, command, title, QKeySequence(), [this, toggle] { (this->*toggle)(); })->setCheckable(true);
+    for (const auto& [command, tag, toggle] : toggles)
+        addCommand(view, command, paletteItemTitle(tag).value_or(QString()), QKeySequence(),
+                   [this, toggle] { (this->*toggle)(); })
+            ->setData(qlonglong(tag));
     buildEditingMenus(edit, view);
     buildApplicationMenus(view);
 
@@ -237,13 +240,8 @@ void AppWindowController::validateMenuItems()
         Canvas* canvas = canvasView();
         a->setEnabled(canvas && canvas->canRemove());
     }
-    const std::pair<const char*, bool> states[] = {
-        {"toggleTabs", isTabsPaletteVisible()},
-        {"toggleLibrary", isLibraryPaletteVisible()},
-        {"toggleOutline", isOutlinePaletteVisible()},
-        {"toggleInspector", isInspectorPaletteVisible()},
-    };
-    for (const auto& [command, on] : states)
+    for (const char* command : {"toggleTabs", "toggleLibrary", "toggleOutline", "toggleInspector"})
         if (QAction* a = menuAction(command))
-            a->setChecked(on);
+            if (const auto title = paletteItemTitle(a->data().toLongLong()))
+                a->setText(*title);
 }
