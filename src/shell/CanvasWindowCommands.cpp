@@ -314,8 +314,11 @@ void CanvasWindowController::editMetricsSheetDidEnd(MetricsWindowController& she
             canvasViewController_->setUpRulerViews();
             canvasViewController_->updateRulers();
         }
-        if (group)
+        if (group) {
+            // The shifts name their steps after the shapes they moved; the step is the size change.
+            undo->setActionName(tr("Change Canvas Size"));
             undo->endUndoGrouping(*group);
+        }
     }
     if (QDialog* dialog = sheet.isWindowLoaded() ? sheet.window() : nullptr)
         dialog->hide();

@@ -286,6 +286,10 @@ void MetricsWindowController::resolutionChanged()
 
 void MetricsWindowController::ok(std::int64_t tag)
 {
+    // A size still being typed counts.
+    for (pf::TextField* field : {widthField_.data(), heightField_.data()})
+        if (field)
+            field->commitEditing();
     checkForMatchWithPresets();
     if (selectedMetrics_) {
         auto result = selectedMetrics_->copy();

@@ -123,10 +123,11 @@ void QVAnchorControl::mouseDown(const pf::Event& e)
     if (!isEnabled())
         return;
     endGroup();
-    updateRatioPointForMouseEvent(e);
-    tracking_ = true;
+    // The group opens first, so the press's move and the drag's are one step.
     if (pf::UndoManager* undo = undoManagerProvider_ ? undoManagerProvider_() : nullptr)
         undoGroup_ = {{undo, undo->beginUndoGrouping()}};
+    tracking_ = true;
+    updateRatioPointForMouseEvent(e);
 }
 
 void QVAnchorControl::mouseDragged(const pf::Event& e)
