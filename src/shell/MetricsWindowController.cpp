@@ -41,12 +41,15 @@ public:
 // Up and Down step a size field: that is typing a size, so the sheet hears of it before the step.
 class StepKeyWatcher : public QObject {
 public:
-    StepKeyWatcher(QObject* parent, std::function<void()> willStep) : QObject(parent), willStep_(std::move(willStep)) {}
+    StepKeyWatcher(QObject* parent, QObject* context, std::function<void()> willStep)
+        : QObject(parent), context_(context), willStep_(std::move(willStep))
+    {
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress) {
+        if (context_ && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Up || key == Qt::Key_Down)
                 willStep_();
@@ -55,6 +58,7 @@ protected:
     }
 
 private:
+    QPointer<QObject> context_;
     std::function<void()> willStep_;
 };
 
@@ -514,10 +518,11 @@ void MetricsWindowController::registerInterfaceFile()
             controller->setAnchorButton(corner, anchors[std::size_t(corner)]);
             anchors[std::size_t(corner)]->setAction(QStringLiteral("anchorChanged:"), controller);
         }
-        // The controller outlives its dialog's widgets, which deliver these signals.
-        QObject::connect(presetsView, QOverload<int>::of(&QComboBox::activated), presetsView,
+        // The dialog's widgets may outlive the controller by a turn: its connections end with it.
+        QObject* context = controller->connectionContext();
+        QObject::connect(presetsView, QOverload<int>::of(&QComboBox::activated), context,
                          [controller, presets](int index) { presets->chooseItemAtIndex(index); controller->updateMenu(); });
-        QObject::connect(units, QOverload<int>::of(&QComboBox::activated), units, [controller, units](int index) {
+        QObject::connect(units, QOverload<int>::of(&QComboBox::activated), context, [controller, units](int index) {
             if (const auto& metrics = controller->selectedMetrics())
                 metrics->setUnitType(unsigned(units->itemData(index).toLongLong()));
             controller->unitsChanged();
@@ -531,15 +536,17 @@ void MetricsWindowController::registerInterfaceFile()
             metrics->setResolution(value);
             controller->resolutionChanged();
         };
-        QObject::connect(resolution, QOverload<int>::of(&QComboBox::activated), resolution, takeResolution);
+        QObject::connect(resolution, QOverload<int>::of(&QComboBox::activated), context, takeResolution);
         for (pf::TextField* field : {widthField, heightField}) {
-            QObject::connect(field, &QLineEdit::textEdited, field, [controller] { controller->controlTextDidChange(); });
-            QObject::connect(field, &QLineEdit::editingFinished, field, [controller] { controller->controlTextDidEndEditing(); });
-            field->installEventFilter(new StepKeyWatcher(field, [controller] { controller->controlTextDidChange(); }));
+            QObject::connect(field, &QLineEdit::textEdited, context, [controller] { controller->controlTextDidChange(); });
+            QObject::connect(field, &QLineEdit::editingFinished, context,
+                             [controller] { controller->controlTextDidEndEditing(); });
+            field->installEventFilter(
+                new StepKeyWatcher(field, context, [controller] { controller->controlTextDidChange(); }));
         }
-        QObject::connect(all, &QCheckBox::toggled, all, [controller](bool on) { controller->setChangeAllPages(on); });
-        QObject::connect(cancel, &QPushButton::clicked, cancel, [controller] { controller->cancel(0); });
-        QObject::connect(ok, &QPushButton::clicked, ok, [controller] { controller->ok(1); });
+        QObject::connect(all, &QCheckBox::toggled, context, [controller](bool on) { controller->setChangeAllPages(on); });
+        QObject::connect(cancel, &QPushButton::clicked, context, [controller] { controller->cancel(0); });
+        QObject::connect(ok, &QPushButton::clicked, context, [controller] { controller->ok(1); });
         return content;
     });
 }

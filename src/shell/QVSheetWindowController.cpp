@@ -13,6 +13,8 @@ QVSheetWindowController::QVSheetWindowController(QString windowNibName) : window
 
 QVSheetWindowController::~QVSheetWindowController()
 {
+    // Nothing the dialog does from here on reaches the controller.
+    context_.reset();
     if (pf::WindowController* parent = sheetParentWindow(); parent && dialog_ && parent->attachedSheet() == dialog_)
         parent->endSheet(dialog_, 0);
     // The dialog may be delivering the signal that led here.

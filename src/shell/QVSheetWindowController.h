@@ -31,6 +31,9 @@ public:
     bool isWindowLoaded() const { return dialog_ != nullptr; }
     pf::View* contentView() const { return contentView_; }
     virtual void windowDidLoad() {}
+    // The context of the connections the interface file makes to the controller: they end with it, though
+    // the dialog's widgets may outlive it by a turn.
+    QObject* connectionContext() const { return context_.get(); }
 
     // The window the sheet is attached to; null when none (or it is gone).
     pf::WindowController* sheetParentWindow() const;
@@ -48,4 +51,5 @@ private:
     QPointer<QDialog> dialog_;
     QPointer<pf::View> contentView_;
     std::weak_ptr<pf::Responder*> parent_;
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
 };
