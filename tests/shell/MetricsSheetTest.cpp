@@ -110,7 +110,9 @@ TEST_F(MetricsSheetTest, PresetsAreGroupedBySeparators)
 
 TEST_F(MetricsSheetTest, TypingAPresetsSizeSelectsItWhenEditingEndsKeepingTheUsersAnchor)
 {
-    sheet.setSelectedMetrics(usersSize());
+    auto users = usersSize();
+    users->setResolution(144);
+    sheet.setSelectedMetrics(users);
     sheet.window();
     // A size of no preset shows the first item.
     EXPECT_EQ(sheet.presetsPopUpButton()->selectedTag(), 0);
@@ -127,6 +129,8 @@ TEST_F(MetricsSheetTest, TypingAPresetsSizeSelectsItWhenEditingEndsKeepingTheUse
     EXPECT_EQ(chosen->name(), "Phone");
     EXPECT_EQ(sheet.presetsPopUpButton()->selectedTag(), 1);
     EXPECT_EQ(chosen->anchorCorner(), 8) << "the user's anchor stays";
+    EXPECT_EQ(chosen->resolution(), 144) << "and so does the resolution";
+    EXPECT_EQ(chosen->width(), 320);
     EXPECT_NE(chosen, phone) << "a copy, never the preset itself";
     // Editing on changes the sheet's size, not the preset.
     chosen->setWidth(321);
