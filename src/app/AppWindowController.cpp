@@ -192,6 +192,27 @@ void AppWindowController::buildMainMenu()
             ->setData(qlonglong(tag));
     buildEditingMenus(edit, view);
     buildApplicationMenus(view);
+    // The window validates the canvas's commands by tag too (nothing during a full-screen transition).
+    const std::pair<const char*, std::int64_t> tags[] = {
+        {"selectNone:", 447},
+        {"duplicate:", 547},
+        {"group:", 647},
+        {"ungroup:", 747},
+        {"unlock:", 767},
+        {"bringToFront:", 847},
+        {"sendToBack:", 947},
+        {"alignShapesLeft:", 1047},
+        {"alignShapesCenterVertical:", 1147},
+        {"alignShapesRight:", 1247},
+        {"alignShapesTop:", 1347},
+        {"alignShapesCenterHorizontal:", 1447},
+        {"alignShapesBottom:", 1547},
+        {"copyStyle:", 2047},
+        {"pasteStyle:", 2147},
+    };
+    for (const auto& [action, tag] : tags)
+        if (const auto it = chainItems_.find(QString::fromLatin1(action)); it != chainItems_.end())
+            it->second.setTag(tag);
 
     for (QMenu* menu : {file, edit, view})
         validateWhileShown(menu);
@@ -230,8 +251,13 @@ void AppWindowController::validateMenuItems()
         if (QAction* a = menuAction(command))
             a->setEnabled(pf::MenuItem(QString(), QString::fromLatin1(command) + u':').isEnabledNow());
     for (const auto& [name, item] : chainItems_)
-        if (QAction* a = menuAction(name))
-            a->setEnabled(item.isEnabledNow());
+        if (QAction* a = menuAction(name)) {
+            // The window's validation by tag holds wherever the keyboard is (the canvas answers the
+            // commands itself while it has the keys).
+            bool handled = false;
+            const bool byTag = validateUIItem(item.tag(), handled);
+            a->setEnabled((!handled || byTag) && item.isEnabledNow());
+        }
     if (QAction* a = menuAction("exportSelection")) {
         auto* appDocument = dynamic_cast<Document*>(document);
         a->setEnabled(appDocument && appDocument->canExportSelection());

@@ -18,6 +18,9 @@
 #include "shell/MetricsWindowController.h"
 #include "shell/SharingService.h"
 
+#include <QAction>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -307,6 +310,24 @@ TEST_F(WindowCommandsTest, TheWindowValidatesTheCanvasCommandsByTag)
     EXPECT_TRUE(window->windowWidget() != nullptr);
     window->canvasView()->selectNone();
     EXPECT_FALSE(dynamic_cast<pf::Responder*>(window->windowWidget())->validateMenuItem(remove));
+
+    // The menu's Group item carries its tag: during a full-screen transition it is off, with a selection too.
+    auto other = Shape::make<Rectangle>(pf::Rect(50, 50, 20, 20));
+    page->addShape(other);
+    window->canvasView()->replaceSelectionWithShapes({box, other});
+    QWidget* top = window->windowWidget();
+    top->show();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    window->validateMenuItems();
+    ASSERT_NE(window->menuAction("group:"), nullptr);
+    EXPECT_TRUE(window->menuAction("group:")->isEnabled());
+    window->windowWillEnterFullScreen();
+    window->validateMenuItems();
+    EXPECT_FALSE(window->menuAction("group:")->isEnabled());
+    EXPECT_EQ(window->menuAction("toggleLibrary")->text(),
+              window->isLibraryPaletteVisible() ? "Hide Library Palette" : "Show Library Palette");
+    window->windowDidEnterFullScreen();
 }
 
 } // namespace
