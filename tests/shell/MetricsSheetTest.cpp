@@ -164,6 +164,15 @@ TEST_F(MetricsSheetTest, ChoosingAPresetTakesACopyAndKeepsTheAnchor)
     EXPECT_NE(sheet.selectedMetrics(), pad);
     EXPECT_EQ(sheet.selectedMetrics()->anchorCorner(), 8);
     EXPECT_EQ(sheet.widthField()->text(), "768");
+    // Another unit: the fields show the same size in it.
+    const auto before = sheet.selectedMetrics();
+    QComboBox* units = sheet.unitsPopUp();
+    const int inches = units->findData(qlonglong(Metrics::Inches));
+    units->setCurrentIndex(inches);
+    emit units->activated(inches);
+    EXPECT_NE(sheet.selectedMetrics(), before);
+    EXPECT_EQ(sheet.selectedMetrics()->unitType(), Metrics::Inches);
+    EXPECT_EQ(sheet.widthField()->text(), "10.67");
     // A tag beyond the presets changes nothing.
     item.setTag(9);
     sheet.metricsSelected(&item);
