@@ -201,16 +201,40 @@ void AppWindowController::buildMainMenu()
                           [] { OAPreferenceController::sharedPreferenceController().showPreferencesPanel(); });
 
     auto* view = menuBar_->addMenu(tr("&View"));
-    const std::tuple<const char*, QString, void (CanvasWindowController::*)()> toggles[] = {
-        {"toggleTabs", tr("Pages"), &CanvasWindowController::toggleTabsPalette},
-        {"toggleLibrary", tr("Library"), &CanvasWindowController::toggleLibraryPalette},
-        {"toggleOutline", tr("Outline"), &CanvasWindowController::toggleOutlinePalette},
-        {"toggleInspector", tr("Inspector"), &CanvasWindowController::toggleInspectorPalette},
+    // Each palette item says what it does now: "Hide Library Palette" or "Show Library Palette".
+    const std::tuple<const char*, std::int64_t, void (CanvasWindowController::*)()> toggles[] = {
+        {"toggleTabs", validationTag::TabsPalette, &CanvasWindowController::toggleTabsPalette},
+        {"toggleLibrary", validationTag::LibraryPalette, &CanvasWindowController::toggleLibraryPalette},
+        {"toggleOutline", validationTag::OutlinePalette, &CanvasWindowController::toggleOutlinePalette},
+        {"toggleInspector", validationTag::InspectorPalette, &CanvasWindowController::toggleInspectorPalette},
     };
-    for (const auto& [command, title, toggle] : toggles)
-        addCommand(view, command, title, QKeySequence(), [this, toggle] { (this->*toggle)(); })->setCheckable(true);
+    for (const auto& [command, tag, toggle] : toggles)
+        addCommand(view, command, paletteItemTitle(tag).value_or(QString()), QKeySequence(),
+                   [this, toggle] { (this->*toggle)(); })
+            ->setData(qlonglong(tag));
     buildEditingMenus(edit, view);
     buildApplicationMenus(view);
+    // The window validates the canvas's commands by tag too (nothing during a full-screen transition).
+    const std::pair<const char*, std::int64_t> tags[] = {
+        {"selectNone:", 447},
+        {"duplicate:", 547},
+        {"group:", 647},
+        {"ungroup:", 747},
+        {"unlock:", 767},
+        {"bringToFront:", 847},
+        {"sendToBack:", 947},
+        {"alignShapesLeft:", 1047},
+        {"alignShapesCenterVertical:", 1147},
+        {"alignShapesRight:", 1247},
+        {"alignShapesTop:", 1347},
+        {"alignShapesCenterHorizontal:", 1447},
+        {"alignShapesBottom:", 1547},
+        {"copyStyle:", 2047},
+        {"pasteStyle:", 2147},
+    };
+    for (const auto& [action, tag] : tags)
+        if (const auto it = chainItems_.find(QString::fromLatin1(action)); it != chainItems_.end())
+            it->second.setTag(tag);
 
     for (QMenu* menu : {file, edit, view})
         validateWhileShown(menu);
@@ -249,8 +273,13 @@ void AppWindowController::validateMenuItems()
         if (QAction* a = menuAction(command))
             a->setEnabled(pf::MenuItem(QString(), QString::fromLatin1(command) + u':').isEnabledNow());
     for (const auto& [name, item] : chainItems_)
-        if (QAction* a = menuAction(name))
-            a->setEnabled(item.isEnabledNow());
+        if (QAction* a = menuAction(name)) {
+            // The window's validation by tag holds wherever the keyboard is (the canvas answers the
+            // commands itself while it has the keys).
+            bool handled = false;
+            const bool byTag = validateUIItem(item.tag(), handled);
+            a->setEnabled((!handled || byTag) && item.isEnabledNow());
+        }
     if (QAction* a = menuAction("exportSelection")) {
         auto* appDocument = dynamic_cast<Document*>(document);
         a->setEnabled(appDocument && appDocument->canExportSelection());
@@ -259,13 +288,8 @@ void AppWindowController::validateMenuItems()
         Canvas* canvas = canvasView();
         a->setEnabled(canvas && canvas->canRemove());
     }
-    const std::pair<const char*, bool> states[] = {
-        {"toggleTabs", isTabsPaletteVisible()},
-        {"toggleLibrary", isLibraryPaletteVisible()},
-        {"toggleOutline", isOutlinePaletteVisible()},
-        {"toggleInspector", isInspectorPaletteVisible()},
-    };
-    for (const auto& [command, on] : states)
+    for (const char* command : {"toggleTabs", "toggleLibrary", "toggleOutline", "toggleInspector"})
         if (QAction* a = menuAction(command))
-            a->setChecked(on);
+            if (const auto title = paletteItemTitle(a->data().toLongLong()))
+                a->setText(*title);
 }

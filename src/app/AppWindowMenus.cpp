@@ -130,6 +130,17 @@ void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
                       {"convertToBezier:", "Convert to Bezier", QKeySequence()},
                   });
 
+    // The page's zoom and size are this window's own commands.
+    view->addSeparator();
+    for (const ChainCommand& c : {ChainCommand{"zoomCanvasIn:", "Zoom In", QKeySequence(QKeySequence::ZoomIn)},
+                                  ChainCommand{"zoomCanvasOut:", "Zoom Out", QKeySequence(QKeySequence::ZoomOut)},
+                                  ChainCommand{"zoomCanvasToActualSize:", "Actual Size", QKeySequence(Qt::CTRL | Qt::Key_0)},
+                                  ChainCommand{"zoomCanvasToFit:", "Zoom to Fit", QKeySequence()},
+                                  ChainCommand{"editMetrics:", "Page Size…", QKeySequence()}}) {
+        addChainCommand(view, QString::fromLatin1(c.action), tr(c.title), c.keys);
+        chainItems_[QString::fromLatin1(c.action)].setTarget(this);
+    }
+
     view->addSeparator();
     addChainCommand(view, QStringLiteral("toggleToolbarShown:"), tr("Show or Hide Toolbar"),
                     QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));

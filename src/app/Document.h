@@ -20,6 +20,7 @@
 #include "platform/docs/FileWrapper.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "shell/TabHost.h"
+#include "shell/WindowDocumentExport.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -39,7 +40,7 @@ class ExportAccessory;
 class ExportPanel;
 struct PrintSettings;
 
-class Document : public pf::Document, public CanvasDocument, public TabHostOwner {
+class Document : public pf::Document, public CanvasDocument, public TabHostOwner, public WindowDocumentExport {
 public:
     static constexpr char TypeName[] = "com.thistlewick.quorveldoc";
     static constexpr char PlistName[] = "composition_data.plist";
@@ -62,9 +63,13 @@ public:
     static constexpr double ExportJPEGQuality = 0.8;
 
     // The Export… command: the page on show, or (as PDF) every page.
-    void exportDocument();
+    void exportDocument() override;
     // Export Selection…: the selected shapes as one picture; a beep when nothing is selected.
-    void exportSelection();
+    void exportSelection() override;
+    // The window's share menu and export switches.
+    bool exportsSelectionOnly() const override { return exportSelectionOnly; }
+    bool isPDFExportEnabled() const override { return PDFExportEnabled; }
+    QString pathExtensionForExportTypeCode(std::int64_t type) const override { return pathExtensionForExportType(type); }
     bool canExportSelection() const;
     // The stored "ExportType"; PNG for the selection when it names PDF, and for a code no encoder writes.
     std::int64_t currentExportType() const;

@@ -116,5 +116,13 @@ bool CanvasDocumentWindow::validateMenuItem(const pf::MenuItem& item) const
         return controller && controller->toolbar();
     }
     const pf::Responder* target = canvas();
-    return target && target->respondsToAction(item.action()) && target->validateMenuItem(item);
+    if (!target || !target->respondsToAction(item.action()))
+        return false;
+    // The window's validation by tag first (nothing during a full-screen transition), then the canvas's.
+    if (auto* controller = dynamic_cast<const CanvasWindowController*>(windowController())) {
+        bool handled = false;
+        if (!controller->validateUIItem(item.tag(), handled) && handled)
+            return false;
+    }
+    return target->validateMenuItem(item);
 }

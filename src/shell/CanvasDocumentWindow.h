@@ -35,6 +35,7 @@ public:
     // Control and Command with any key: alignShapesCenterVertical: with no sender, instead of the key.
     bool sendEvent(QObject* receiver, QEvent* event) override;
 
-    // A forwarded action is enabled as the canvas validates it; without a canvas that has it, never.
+    // A forwarded action is enabled as the window controller's validation by tag and the canvas allow;
+    // without a canvas that has it, never.
     bool validateMenuItem(const pf::MenuItem& item) const override;
 };

@@ -18,6 +18,7 @@
 #include "shell/CanvasDocumentWindow.h"
 #include "shell/CanvasWindowContainerView.h"
 #include "shell/IDEUberView.h"
+#include "shell/MetricsWindowController.h"
 #include "shell/QVBar.h"
 #include "shell/QVHintView.h"
 #include "shell/QVViewController.h"
@@ -216,6 +217,7 @@ QVDraggableBar* makeStatusBar(CanvasWindowController* controller)
 void CanvasWindowController::registerInterfaceFiles()
 {
     registerTabStripClasses();
+    MetricsWindowController::registerInterfaceFile();
     pf::registerViewBuilder(QString::fromLatin1(NibName), [](pf::Responder* owner) -> pf::View* {
         auto* container = new CanvasWindowContainerView(pf::Rect(0, 0, 1000, 700));
         auto* bar = makeStatusBar(dynamic_cast<CanvasWindowController*>(owner));
@@ -253,10 +255,14 @@ CanvasWindowController::CanvasWindowController() : TKMainWindowController(QStrin
 {
     gridToleranceTag_ = std::int64_t(UserDefaults::instance().gridTolerance());
     registerActions();
+    registerCommandActions();
 }
 
 CanvasWindowController::~CanvasWindowController()
 {
+    // A sheet still up ends as cancelled while the controller is whole.
+    if (QDialog* sheet = attachedSheet())
+        endSheet(sheet, 0);
     observers_.clear();
     titleBindings_.clear();
     calls_.cancelPreviousPerformRequests();
@@ -402,6 +408,7 @@ void CanvasWindowController::windowDidLoad()
         {});
     initialized_ = true;
     restoreSavedState();
+    updateStatusBar();
 }
 
 void CanvasWindowController::windowWillClose()
@@ -798,6 +805,7 @@ void CanvasWindowController::compositionNoticeForSelectedPage(const pf::Notifica
         reloadTabs();
         jiggleCanvasFrame();
     }
+    updateStatusBar();
 }
 
 // ---- pages as tabs ----
@@ -961,6 +969,7 @@ void CanvasWindowController::selectedTabIndexDidChange()
     jiggleCanvasFrame();
     canvasViewController_->updatePalettes();
     gridEnabled_ = page->isGridEnabled();
+    updateStatusBar();
     invalidateRestorableState();
 }
 

@@ -13,10 +13,12 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Value.h"
 #include "shell/CanvasWindowContainerView.h"
+#include "shell/CanvasWindowValidation.h"
 #include "shell/IDEUberView.h"
 #include "shell/QVStatusBarButton.h"
 #include "shell/QVStatusBarPopUpView.h"
 #include "shell/TKMainWindowController.h"
+#include "shell/WindowDocumentExport.h"
 
 #include <QCheckBox>
 #include <QPointer>
@@ -31,12 +33,16 @@
 
 class CanvasViewController;
 class Composition;
+class MetricsWindowController;
 class QVHintView;
 class QWidget;
 class PalettePlaceholder;
 class QVViewController;
 
 namespace pf {
+class Image;
+class Menu;
+class MenuItem;
 class View;
 }
 
@@ -58,6 +64,8 @@ public:
 
     static constexpr char NibName[] = "CanvasWindowController";
     static constexpr char CompositionType[] = "composition";
+    // The return code of a sheet's OK.
+    static constexpr int SheetOK = 1;
     // Preference notices (any sender).
     static constexpr char TabsPlacementDidChangeNotification[] = "TabsPlacementDidChangeNotification";
     static constexpr char InspectorPalettePlacementDidChangeNotification[] =
@@ -199,6 +207,70 @@ public:
     // The last image file chosen, as the canvas is given it.
     const QString& lastBrowsedImagePath() const { return lastBrowsedImagePath_; }
 
+    // ---- status bar (CanvasWindowCommands.cpp) ----
+    // The page's zoom, grid switch and grid unit or spacing into the status bar's controls.
+    void updateStatusBar();
+    // " Canvas: <size>" (nothing without metrics) on the page-size button, which takes the text's width
+    // plus 20 points.
+    void updateStatusBarButton();
+    const QString& statusBarText() const { return statusBarText_; }
+    std::int64_t zoomScaleIndex() const { return zoomScaleIndex_; }
+    void setZoomScaleIndex(std::int64_t index) { zoomScaleIndex_ = index; }
+    void setGridToleranceTag(std::int64_t tag) { gridToleranceTag_ = tag; }
+
+    // ---- zoom and grid commands ----
+    // The zoom steps in order.
+    static const std::vector<std::int64_t>& zoomSteps();
+    // The step after (or before) an index along the steps; an index between the steps counts as the step
+    // that shows its scale. None past the ends.
+    static std::optional<std::int64_t> nextZoomStep(std::int64_t index, bool up);
+    // sender: a menu item gives its tag; none takes zoomScaleIndex().
+    void changeZoomScale(const pf::MenuItem* sender);
+    void zoomCanvasToActualSize(const pf::MenuItem* sender);
+    void zoomCanvasToFit();
+    void zoomCanvasIn();
+    void zoomCanvasOut();
+    void toggleGridEnabled();
+    // sender: a menu item gives its tag as the grid tag; none takes gridToleranceTag().
+    void changeGridTolerance(const pf::MenuItem* sender);
+
+    // ---- page size ----
+    // Shows the page-size sheet over the window with a copy of the page's metrics.
+    void editMetrics();
+    // OK (1): the sheet's size on the page (or every page), each shifted by its own old and new size, as
+    // one undo step. Any code: the sheet goes.
+    void editMetricsSheetDidEnd(MetricsWindowController& sheet, int returnCode);
+    // The sheet while it is up.
+    MetricsWindowController* metricsWindowController() const { return metricsWindowController_.get(); }
+
+    // ---- sharing and export ----
+    // The share control's menu, built on the next turn and shown at the pointer.
+    void shareOptions();
+    // The share menu for the page, with or without a selection: the export formats, then the services that
+    // take the picture.
+    std::shared_ptr<pf::Menu> makeShareMenu(bool hasSelection, const pf::Image& pageImage);
+    void shareExport(const pf::MenuItem* sender);
+    void shareExportSelection(const pf::MenuItem* sender);
+    void share(const pf::MenuItem* sender);
+    // The export accessory's switches.
+    bool SVGExportEnabled() const { return false; }
+    bool PDFExportEnabled();
+
+    // ---- validation by tag ----
+    // The canvas's queries for an item's tag; handled is false for a tag not in the table (answer YES).
+    // During a full-screen transition every item is disabled. The lock item (757) also shows Lock or
+    // Unlock.
+    bool validateUIItem(std::int64_t tag, bool& handled, LockToolbarItem* lockItem = nullptr) const;
+    bool validateToolbarItem(ValidatedToolbarItem& item) const;
+    // Items with an action: the tag table, then the palette items retitled and always enabled.
+    bool validateMenuItem(const pf::MenuItem& item) const override;
+    // The title of a palette item (1211–1214), or nothing for another tag.
+    std::optional<QString> paletteItemTitle(std::int64_t tag) const;
+    // The queries of the canvas on show; null without one.
+    virtual const CanvasAbilities* canvasAbilities() const;
+    // The size mode the window's toolbar items take (0 regular).
+    virtual int toolbarSizeMode() const { return 0; }
+
     // ---- notices ----
     void canvasBezierModeWasActivated();
     // Where the bezier hint panel of this size goes, in window points: below the scroll view's top-right
@@ -223,6 +295,8 @@ private:
     void setInspectorOpen(bool open);
     void compositionNoticeForSelectedPage(const pf::Notification& n, bool metrics);
     void registerActions();
+    void registerCommandActions();
+    WindowDocumentExport* exportDocument();
     Composition* compositionOfTab(std::size_t index) const;
 
     bool gridEnabled_ = false;
@@ -251,6 +325,8 @@ private:
     std::unique_ptr<PalettePlaceholder> inspectorViewController_;
     std::unique_ptr<QVViewController> inspectorController_;
     std::unique_ptr<PalettePlaceholder> outlineViewController_;
+    std::unique_ptr<MetricsWindowController> metricsWindowController_;
+    mutable std::unique_ptr<CanvasAbilitiesOf> canvasAbilities_;
     std::vector<pf::NotificationToken> observers_;
     // Each tab's title follows its page's.
     std::map<const TKTabModel*, pf::ObservationToken> titleBindings_;

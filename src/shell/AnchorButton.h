@@ -1,0 +1,47 @@
+// One button of a three-by-three anchor grid (the page-size sheet's, the picture panel's). Each button's
+// tag is its own place in the grid (a QVRectCorner value) and all nine carry the corner chosen now
+// (anchorCorner); its face is drawn from both. A click sends the action with a sender carrying the tag.
+#pragma once
+
+#include "platform/kit/View.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class AnchorButton : public pf::View {
+public:
+    // Paints the face inside the button's frame; the cell of the inspector's drawn controls installs its
+    // own. Without one the chosen button shows a dot.
+    using FacePainter = std::function<void(pf::GraphicsContext&, const pf::Rect& frame, const AnchorButton&)>;
+    static void setFacePainter(FacePainter painter);
+
+    explicit AnchorButton(const pf::Rect& frame = {}, QWidget* parent = nullptr);
+
+    std::int64_t tag() const { return tag_; }
+    void setTag(std::int64_t tag);
+    std::int64_t anchorCorner() const { return anchorCorner_; }
+    // Redisplays when the corner changes.
+    void setAnchorCorner(std::int64_t corner);
+    bool isHighlighted() const { return highlighted_; }
+
+    // Sent on a click; with no target along the responder chain.
+    void setAction(const QString& action, pf::Responder* target = nullptr);
+
+protected:
+    void drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect) override;
+    void mouseDown(const pf::Event& e) override;
+    void mouseDragged(const pf::Event& e) override;
+    void mouseUp(const pf::Event& e) override;
+
+private:
+    std::int64_t tag_ = 0;
+    std::int64_t anchorCorner_ = 0;
+    bool highlighted_ = false;
+    bool tracking_ = false;
+    QString action_;
+    std::weak_ptr<pf::Responder*> target_;
+    bool hasTarget_ = false;
+};
