@@ -1,7 +1,9 @@
 #include "app/ScriptingBridge.h"
 
 #include "app/Document.h"
+#include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "model/CompositionDelegate.h"
 #include "model/Shape.h"
 #include "model/ShapeClass.h"
 #include "platform/docs/DocumentController.h"
@@ -480,9 +482,18 @@ bool ScriptingCommands::remove(const QVariant& specifier, ScriptCommandError* er
     }
     if (target->kind == Target::ShapeKind) {
         asOneUndoStep(undoManagerOf(*target), [&] {
-            if (CompositionDelegate* delegate = target->page->compositionDelegate())
+            // A selected shape leaves the selection first, as the canvas's own delete does; any other
+            // selection stays.
+            const auto& children = target->page->children();
+            const bool selected = std::any_of(children.begin(), children.end(), [&](const auto& child) {
+                const auto* manipulator = dynamic_cast<const Manipulator*>(child.get());
+                return manipulator && manipulator->containsShape(target->shape.get());
+            });
+            if (CompositionDelegate* delegate = target->page->compositionDelegate(); delegate && selected)
                 delegate->compositionWantsSelectNone(*target->page);
-            target->page->removeShape(target->shape);
+            auto shapes = CompositionScripting::scriptShapes(*target->page);
+            std::erase(shapes, target->shape);
+            CompositionScripting::setScriptShapes(*target->page, shapes);
             return true;
         });
         return true;
@@ -597,7 +608,8 @@ QVariant fromDBus(const QVariant& value, int depth = 0)
     }
 }
 
-// Plain values as D-Bus arguments: null becomes the empty string (D-Bus has no null), maps a{sv}, lists av.
+// Plain values as D-Bus arguments: null becomes the empty string (D-Bus has no null), maps a{sv}, lists av
+// (their entries go as variants by themselves).
 QVariant toDBus(const QVariant& value)
 {
     if (pf::isNullValue(value) || !value.isValid())
@@ -605,13 +617,13 @@ QVariant toDBus(const QVariant& value)
     if (value.typeId() == QMetaType::QVariantMap) {
         QVariantMap map = value.toMap();
         for (auto it = map.begin(); it != map.end(); ++it)
-            *it = QVariant::fromValue(QDBusVariant(toDBus(*it)));
+            *it = toDBus(*it);
         return map;
     }
     if (value.typeId() == QMetaType::QVariantList) {
         QVariantList list = value.toList();
         for (QVariant& item : list)
-            item = QVariant::fromValue(QDBusVariant(toDBus(item)));
+            item = toDBus(item);
         return list;
     }
     if (value.typeId() == qMetaTypeId<pf::EventDescriptor>())

@@ -450,10 +450,8 @@ void CompositionScripting::setScriptShapes(Composition& page, const std::vector<
                 page.moveShapeAtIndexToIndex(from, target);
         }
     }
-    if (undo) {
+    if (undo)
         undo->endUndoGrouping(group);
-        undo->setActionName(tr("Set Shapes"));
-    }
     page.notifyDelegateEditedInRect(page.frame());
 }
 
