@@ -3,6 +3,7 @@
 // Scripts and Help menus of the document window.
 #include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
+#include "app/ScriptingBridge.h"
 #include "app/DocumentFixture.h"
 #include "app/UpdateStandIn.h"
 #include "canvas/Canvas.h"
@@ -20,6 +21,8 @@
 #include "platform/kit/Services.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFile>
 #include <QImage>
 #include <QMenu>
@@ -169,6 +172,53 @@ TEST_F(ApplicationTest, QuitWaitsForEachShutdownItemBeforeAnyWindowCloses)
     pf::drainMainQueue();
     EXPECT_FALSE(lastWindow.isVisible());
     EXPECT_EQ(runner->finished, (QStringList{"a", "b"}));
+}
+
+// The scripting name on the session bus. CTest runs these under a private bus (app_tests_scripting_bus);
+// without a bus only the refusal can be seen.
+bool nameIsClaimed()
+{
+    auto* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(QLatin1String(ScriptingBridge::ServiceName)).value();
+}
+
+TEST_F(ApplicationTest, ScriptingBusNameIsHeldFromLaunchUntilTheLastShutdownItemHasEnded)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "no session bus";
+    addScript(application->folders().shutdownItemsDirPath, "a");
+    application->finishLaunching();
+    ASSERT_TRUE(controller.scriptingBridge() && controller.scriptingBridge()->isRunning());
+    EXPECT_TRUE(nameIsClaimed());
+
+    // The shut-down script may still drive the editor: the name stays while it runs.
+    ASSERT_TRUE(application->terminate());
+    ASSERT_EQ(runner->held.size(), 1u);
+    pf::drainMainQueue();
+    EXPECT_TRUE(controller.scriptingBridge()->isRunning());
+    EXPECT_TRUE(nameIsClaimed());
+    runner->finishNext();
+    pf::drainMainQueue();
+    EXPECT_FALSE(controller.scriptingBridge()->isRunning());
+    EXPECT_FALSE(nameIsClaimed());
+}
+
+TEST_F(ApplicationTest, ScriptingBusTakenOrAbsentIsLoggedOnceAndTheEditorRunsWithout)
+{
+    QStringList logged;
+    pf::ScopedLogSink logSink([&logged](const QString& message) { logged << message; });
+    // With a bus, another program holds the name first.
+    QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+    if (other.isConnected())
+        ASSERT_TRUE(other.registerService(QLatin1String(ScriptingBridge::ServiceName)));
+    ScriptingBridge bridge(controller);
+    EXPECT_FALSE(bridge.start());
+    EXPECT_FALSE(bridge.isRunning());
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_TRUE(logged[0].startsWith("Scripting is off")) << logged[0].toStdString();
+    if (other.isConnected())
+        other.unregisterService(QLatin1String(ScriptingBridge::ServiceName));
+    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
 }
 
 TEST_F(ApplicationTest, TogglesPostTheirNoticesOneTurnLater)
