@@ -267,6 +267,10 @@ TEST_F(ScriptingTest, SpecifiersHandedOutFindTheirShapeEvenWhenNamesRepeat)
     EXPECT_EQ(b.value("form").toString(), "ID  ");
     EXPECT_EQ(commands.get(b, "fillColor", &error).toString(), "#00FF00FF");
     EXPECT_NE(commands.get(a, "fillColor", &error).toString(), "#00FF00FF");
+    ASSERT_TRUE(commands.set(b, "text", "Hello", &error));
+    EXPECT_EQ(commands.get(b, "text", &error).toString(), "Hello");
+    ASSERT_TRUE(commands.set(b, "text", "Bye", &error));
+    EXPECT_EQ(commands.get(b, "text", &error).toString(), "Bye");
     ASSERT_TRUE(commands.set(b, "name", "Lime", &error));
     const auto specifier = ShapeScripting::objectSpecifier(*CompositionScripting::scriptShapes(*page(0)).back());
     ASSERT_TRUE(specifier);
