@@ -157,67 +157,68 @@ std::optional<ObjectSpecifier> ObjectSpecifier::fromRecord(const QVariant& recor
 
 const std::vector<ScriptableClass>& ScriptingClasses::allConcreateObjectClasses()
 {
-    static std::once_flag once;
+    struct Row {
+        const char* name;
+        const char code[5];
+        const char* plural;
+    };
+    static constexpr Row rows[] = {
+        {"Group", "sGrp", "Groups"},
+        {"Bezier", "sBez", "Beziers"},
+        {"Brush", "sBru", "Brushes"},
+        {"ResizeText", "sTxt", "ResizeTexts"},
+        {"Line", "sLin", "Lines"},
+        {"SegmentedLine", "sSeg", "SegmentedLines"},
+        {"Path", "sPth", "Paths"},
+        {"Pointer", "sPtr", "Pointers"},
+        {"Image", "sImg", "Images"},
+        {"Rectangle", "sRct", "Rectangles"},
+        {"RoundRectangle", "sRRt", "RoundRectangles"},
+        {"Ellipse", "sElp", "Ellipses"},
+        {"Triangle", "sTri", "Triangles"},
+        {"RightTriangle", "sRTr", "RightTriangles"},
+        {"Diamond", "sDia", "Diamonds"},
+        {"PolygonShape", "sPly", "Polygons"},
+        {"Star", "sStr", "Stars"},
+        {"Arrow", "sArr", "Arrows"},
+        {"DoubleArrow", "sDAr", "DoubleArrows"},
+        {"Cloud", "sCld", "Clouds"},
+        {"TitleBox", "sTBx", "TitleBoxes"},
+        {"Redact", "sRdt", "Redacts"},
+        {"Loupe", "sLup", "Loupes"},
+        {"Bracket", "sBkt", "Brackets"},
+        {"Man", "sMan", "Mans"},
+        {"Arc", "sArc", "Arcs"},
+        {"Blob", "sBlb", "Blobs"},
+        {"Callout", "sCOt", "Callouts"},
+        {"Cylinder", "sCyl", "Cylinders"},
+        {"Pie", "sPie", "Pies"},
+        {"Fan", "sFan", "Fans"},
+        {"Box", "sBox", "Boxes"},
+        {"Note", "sNot", "Notes"},
+        {"Folder", "sFdr", "Folders"},
+        {"Swoosh", "sSwo", "Swooshes"},
+        {"Tearaway", "sTrw", "Tearaways"},
+        {"DoubleTearaway", "sDTw", "DoubleTearaways"},
+        {"Home", "sHom", "Homes"},
+        {"Parallelogram", "sPrg", "Parallelograms"},
+        {"Input", "sIpt", "Inputs"},
+        {"DoubleInput", "sDIt", "DoubleInputs"},
+    };
+    // Made once all the kinds are registered; a lookup before that (nothing in the program does one)
+    // answers what is there and tries again next time, so the table is never kept short.
+    static std::mutex lock;
     static std::vector<ScriptableClass> classes;
-    std::call_once(once, [] {
-        struct Row {
-            const char* name;
-            const char code[5];
-            const char* plural;
-        };
-        static constexpr Row rows[] = {
-            {"Group", "sGrp", "Groups"},
-            {"Bezier", "sBez", "Beziers"},
-            {"Brush", "sBru", "Brushes"},
-            {"ResizeText", "sTxt", "ResizeTexts"},
-            {"Line", "sLin", "Lines"},
-            {"SegmentedLine", "sSeg", "SegmentedLines"},
-            {"Path", "sPth", "Paths"},
-            {"Pointer", "sPtr", "Pointers"},
-            {"Image", "sImg", "Images"},
-            {"Rectangle", "sRct", "Rectangles"},
-            {"RoundRectangle", "sRRt", "RoundRectangles"},
-            {"Ellipse", "sElp", "Ellipses"},
-            {"Triangle", "sTri", "Triangles"},
-            {"RightTriangle", "sRTr", "RightTriangles"},
-            {"Diamond", "sDia", "Diamonds"},
-            {"PolygonShape", "sPly", "Polygons"},
-            {"Star", "sStr", "Stars"},
-            {"Arrow", "sArr", "Arrows"},
-            {"DoubleArrow", "sDAr", "DoubleArrows"},
-            {"Cloud", "sCld", "Clouds"},
-            {"TitleBox", "sTBx", "TitleBoxes"},
-            {"Redact", "sRdt", "Redacts"},
-            {"Loupe", "sLup", "Loupes"},
-            {"Bracket", "sBkt", "Brackets"},
-            {"Man", "sMan", "Mans"},
-            {"Arc", "sArc", "Arcs"},
-            {"Blob", "sBlb", "Blobs"},
-            {"Callout", "sCOt", "Callouts"},
-            {"Cylinder", "sCyl", "Cylinders"},
-            {"Pie", "sPie", "Pies"},
-            {"Fan", "sFan", "Fans"},
-            {"Box", "sBox", "Boxes"},
-            {"Note", "sNot", "Notes"},
-            {"Folder", "sFdr", "Folders"},
-            {"Swoosh", "sSwo", "Swooshes"},
-            {"Tearaway", "sTrw", "Tearaways"},
-            {"DoubleTearaway", "sDTw", "DoubleTearaways"},
-            {"Home", "sHom", "Homes"},
-            {"Parallelogram", "sPrg", "Parallelograms"},
-            {"Input", "sIpt", "Inputs"},
-            {"DoubleInput", "sDIt", "DoubleInputs"},
-        };
-        const pf::ClassRegistry& registry = pf::ClassRegistry::shared();
-        for (const Row& row : rows) {
-            const auto* shapeClass = registry.lookup<ShapeClass>(QLatin1String(row.name));
-            if (!shapeClass) {
-                qWarning("scripting: the shape kind %s is not registered", row.name);
-                continue;
-            }
+    static bool complete = false;
+    std::lock_guard guard(lock);
+    if (complete)
+        return classes;
+    classes.clear();
+    const pf::ClassRegistry& registry = pf::ClassRegistry::shared();
+    for (const Row& row : rows)
+        if (const auto* shapeClass = registry.lookup<ShapeClass>(QLatin1String(row.name)))
             classes.push_back({shapeClass, pf::fourCharCode(row.code), QLatin1String(row.plural)});
-        }
-    });
+    complete = classes.size() == std::size(rows);
     return classes;
 }
 

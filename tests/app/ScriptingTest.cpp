@@ -345,6 +345,15 @@ TEST_F(ScriptingTest, AShapeDeleteIsOneUndoStepAndKeepsAnotherSelection)
     EXPECT_EQ(CompositionScripting::scriptShapes(*home).back(), added);
     EXPECT_EQ(home->children().front(), manipulator);
 
+    // The selected page, read and set by specifier; a new page in the background.
+    const QVariant documentRecord = pageRecord(1).value("from");
+    EXPECT_EQ(commands.get(documentRecord, "selectedPage", &error).toMap().value("seld").toLongLong(), 1);
+    ASSERT_TRUE(commands.set(documentRecord, "selectedPage", pageRecord(2), &error));
+    EXPECT_EQ(DocumentScripting::scriptSelectedRepresentedObject(*document), page(1));
+    const QVariantMap third = commands.make(documentRecord, "cTab", {{"isSelected", false}}, &error);
+    EXPECT_EQ(third.value("seld").toLongLong(), 3);
+    ASSERT_TRUE(commands.remove(third, &error));
+
     // The elements of the document and the application.
     const QVariantList pages = commands.elements(pageRecord(1).value("from"), "cTab", &error);
     ASSERT_EQ(pages.size(), 2);
