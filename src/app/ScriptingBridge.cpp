@@ -21,6 +21,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QHash>
 
 #include <cmath>
 #include <functional>
@@ -652,6 +653,22 @@ public:
     {
         if (message.interface() != QLatin1String(InterfaceName) || message.path() != QLatin1String(ObjectPath))
             return false;
+        // The bus does not check a virtual object's arguments: each call's signature is checked here.
+        static const QHash<QString, QString> signatures{{QStringLiteral("Get"), QStringLiteral("a{sv}s")},
+                                                        {QStringLiteral("Set"), QStringLiteral("a{sv}sv")},
+                                                        {QStringLiteral("Elements"), QStringLiteral("a{sv}s")},
+                                                        {QStringLiteral("Make"), QStringLiteral("a{sv}sa{sv}")},
+                                                        {QStringLiteral("Delete"), QStringLiteral("a{sv}")}};
+        const auto expected = signatures.constFind(message.member());
+        if (expected == signatures.constEnd()) {
+            reply(message, connection, ScriptError::make(ScriptError::EventNotHandled, message.member()));
+            return true;
+        }
+        if (message.signature() != *expected) {
+            reply(message, connection,
+                  ScriptError::make(ScriptError::CoercionFailed, tr("%1 takes (%2).").arg(message.member(), *expected)));
+            return true;
+        }
         QVariantList arguments;
         for (const QVariant& argument : message.arguments()) {
             // Every value the script sends is read through the descriptor layer.
@@ -667,27 +684,24 @@ public:
         const auto succeeded = [&error] { return error.message.isNull(); };
         std::optional<QVariant> answer;
         const QString member = message.member();
-        const auto want = [&](qsizetype count) { return arguments.size() == count; };
-        if (member == QLatin1String("Get") && want(2)) {
+        if (member == QLatin1String("Get")) {
             const QVariant value = commands_.get(arguments[0], arguments[1].toString(), &error);
             if (succeeded())
                 answer = value;
-        } else if (member == QLatin1String("Set") && want(3)) {
+        } else if (member == QLatin1String("Set")) {
             if (commands_.set(arguments[0], arguments[1].toString(), arguments[2], &error))
                 answer = QVariant();
-        } else if (member == QLatin1String("Elements") && want(2)) {
+        } else if (member == QLatin1String("Elements")) {
             const QVariantList elements = commands_.elements(arguments[0], arguments[1].toString(), &error);
             if (succeeded())
                 answer = elements;
-        } else if (member == QLatin1String("Make") && want(3)) {
+        } else if (member == QLatin1String("Make")) {
             const QVariantMap made = commands_.make(arguments[0], arguments[1].toString(), arguments[2].toMap(), &error);
             if (succeeded())
                 answer = made;
-        } else if (member == QLatin1String("Delete") && want(1)) {
+        } else {
             if (commands_.remove(arguments[0], &error))
                 answer = QVariant();
-        } else {
-            error = ScriptError::make(ScriptError::EventNotHandled, member);
         }
         if (!answer) {
             reply(message, connection, error);

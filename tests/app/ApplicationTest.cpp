@@ -23,6 +23,10 @@
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QFile>
 #include <QImage>
 #include <QMenu>
@@ -201,6 +205,47 @@ TEST_F(ApplicationTest, ScriptingBusNameIsHeldFromLaunchUntilTheLastShutdownItem
     pf::drainMainQueue();
     EXPECT_FALSE(controller.scriptingBridge()->isRunning());
     EXPECT_FALSE(nameIsClaimed());
+}
+
+// A call from another connection, answered while the test's event loop turns.
+QDBusMessage callBridge(const QString& method, const QVariantList& arguments)
+{
+    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(ScriptingBridge::ServiceName),
+                                                          QLatin1String(ScriptingBridge::ObjectPath),
+                                                          QLatin1String(ScriptingBridge::InterfaceName), method);
+    message.setArguments(arguments);
+    QDBusPendingCall pending = client.asyncCall(message, 5000);
+    QTest::qWaitFor([&pending] { return pending.isFinished(); }, 6000);
+    const QDBusMessage reply = pending.reply();
+    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+    return reply;
+}
+
+TEST_F(ApplicationTest, ScriptingBusChecksEachCallsArgumentsAndNamesItsErrors)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "no session bus";
+    QString error;
+    ASSERT_TRUE(controller.newDocument(&error)) << error.toStdString();
+    pf::drainMainQueue();
+    application->finishLaunching();
+    ASSERT_TRUE(controller.scriptingBridge()->isRunning());
+
+    const QDBusMessage documents = callBridge("Elements", {QVariantMap(), QString("docu")});
+    ASSERT_EQ(documents.type(), QDBusMessage::ReplyMessage) << documents.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<QVariantList>(documents.arguments().value(0)).size(), 1);
+
+    const QDBusMessage wrong = callBridge("Get", {QVariantMap(), 7});
+    EXPECT_EQ(wrong.errorName(), "com.thistlewick.Quorvel.Error.CoercionFailed");
+    EXPECT_TRUE(wrong.errorMessage().contains("a{sv}s"));
+    const QDBusMessage unknown = callBridge("Quit", {});
+    EXPECT_EQ(unknown.errorName(), "com.thistlewick.Quorvel.Error.EventNotHandled");
+    const QDBusMessage noPage = callBridge("Delete", {QVariantMap{{"want", QVariant::fromValue(QDBusVariant("cTab"))},
+                                                                  {"form", QVariant::fromValue(QDBusVariant("indx"))},
+                                                                  {"seld", QVariant::fromValue(QDBusVariant(1))}}});
+    EXPECT_EQ(noPage.errorName(), "com.thistlewick.Quorvel.Error.NoSuchObject");
+    controller.unregisterForAppleEventHandling();
 }
 
 TEST_F(ApplicationTest, ScriptingBusTakenOrAbsentIsLoggedOnceAndTheEditorRunsWithout)

@@ -127,6 +127,7 @@ def main():
         expect_error("com.thistlewick.Quorvel.Error.CantHandleClass", "Make", page(1), "sZzz", "@a{sv} {}")
         expect_error("com.thistlewick.Quorvel.Error.PageIndexOutOfBounds", "Elements", page(3), "sObj")
         expect_error("com.thistlewick.Quorvel.Error.CoercionFailed", "Set", old, "fillColor", "<'FF0000'>")
+        expect_error("com.thistlewick.Quorvel.Error.EventNotHandled", "Quit")
         if count(gdbus("Elements", DOCUMENT, "cTab").stdout, "cTab") != 2:
             fail("the pages changed")
         if gdbus("Elements", page(1), "sObj").stdout != shapes_before:
