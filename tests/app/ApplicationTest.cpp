@@ -186,6 +186,21 @@ bool nameIsClaimed()
     return bus && bus->isServiceRegistered(QLatin1String(ScriptingBridge::ServiceName)).value();
 }
 
+// A call from another connection, answered while the test's event loop turns.
+QDBusMessage callBridge(const QString& method, const QVariantList& arguments)
+{
+    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(ScriptingBridge::ServiceName),
+                                                          QLatin1String(ScriptingBridge::ObjectPath),
+                                                          QLatin1String(ScriptingBridge::InterfaceName), method);
+    message.setArguments(arguments);
+    QDBusPendingCall pending = client.asyncCall(message, 5000);
+    QTest::qWaitFor([&pending] { return pending.isFinished(); }, 6000);
+    const QDBusMessage reply = pending.reply();
+    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+    return reply;
+}
+
 TEST_F(ApplicationTest, ScriptingBusNameIsHeldFromLaunchUntilTheLastShutdownItemHasEnded)
 {
     if (!QDBusConnection::sessionBus().isConnected())
@@ -201,25 +216,12 @@ TEST_F(ApplicationTest, ScriptingBusNameIsHeldFromLaunchUntilTheLastShutdownItem
     pf::drainMainQueue();
     EXPECT_TRUE(controller.scriptingBridge()->isRunning());
     EXPECT_TRUE(nameIsClaimed());
+    // And the editor answers while it waits.
+    EXPECT_EQ(callBridge("Elements", {QVariantMap(), QString("docu")}).type(), QDBusMessage::ReplyMessage);
     runner->finishNext();
     pf::drainMainQueue();
     EXPECT_FALSE(controller.scriptingBridge()->isRunning());
     EXPECT_FALSE(nameIsClaimed());
-}
-
-// A call from another connection, answered while the test's event loop turns.
-QDBusMessage callBridge(const QString& method, const QVariantList& arguments)
-{
-    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
-    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(ScriptingBridge::ServiceName),
-                                                          QLatin1String(ScriptingBridge::ObjectPath),
-                                                          QLatin1String(ScriptingBridge::InterfaceName), method);
-    message.setArguments(arguments);
-    QDBusPendingCall pending = client.asyncCall(message, 5000);
-    QTest::qWaitFor([&pending] { return pending.isFinished(); }, 6000);
-    const QDBusMessage reply = pending.reply();
-    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-    return reply;
 }
 
 TEST_F(ApplicationTest, ScriptingBusChecksEachCallsArgumentsAndNamesItsErrors)
