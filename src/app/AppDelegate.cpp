@@ -3,6 +3,7 @@
 #include "app/Document.h"
 #include "app/OAPreferenceController.h"
 #include "app/PreferencePanes.h"
+#include "app/ScriptingBridge.h"
 #include "app/UpdateStandIn.h"
 #include "canvas/Canvas.h"
 #include "canvas/MouseStrategy.h"
@@ -14,6 +15,7 @@
 #include "platform/kit/InputState.h"
 #include "platform/kit/Panels.h"
 #include "platform/kit/Responder.h"
+#include "platform/kit/Services.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowController.h"
 
@@ -21,6 +23,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <cmath>
@@ -155,8 +159,8 @@ void IDEDocumentController::applicationDidFinishLaunching()
 
 void IDEDocumentController::applicationWillTerminate()
 {
-    runShutdownItems();
-    unregisterForAppleEventHandling();
+    // The shut-down scripts may still drive the editor through its scripting name.
+    runShutdownItems([this] { unregisterForAppleEventHandling(); });
 }
 
 void IDEDocumentController::runStartupItems()
@@ -165,15 +169,22 @@ void IDEDocumentController::runStartupItems()
         application->scripts().runStartupItems();
 }
 
-void IDEDocumentController::runShutdownItems()
+void IDEDocumentController::runShutdownItems(std::function<void()> done)
 {
     IDEApplication* application = IDEApplication::instance();
-    if (!application)
+    if (!application) {
+        if (done)
+            done();
         return;
+    }
     // The application waits, with its event loop turning, while the count is held; each script has its
     // bound, so the wait ends.
     pf::suddenTermination::disable();
-    application->scripts().runShutdownItems([] { pf::suddenTermination::enable(); });
+    application->scripts().runShutdownItems([done = std::move(done)] {
+        if (done)
+            done();
+        pf::suddenTermination::enable();
+    });
 }
 
 CanvasWindowController* IDEDocumentController::frontWindowController() const
@@ -190,6 +201,20 @@ void IDEDocumentController::toggleFullScreen()
 }
 
 void IDEDocumentController::openScriptEditor() { openScriptsFolder(); }
+
+void IDEDocumentController::openScriptingDictionary()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Quorvel");
+    const QString path = dir + QStringLiteral("/com.thistlewick.Quorvel.Scripting.xml");
+    QSaveFile file(path);
+    if (!createDirAtPathIfDoesntExist(dir) || !file.open(QIODevice::WriteOnly) || file.write(scriptingDictionary().toUtf8()) < 0 ||
+        !file.commit()) {
+        pf::logMessage(QStringLiteral("could not write the scripting dictionary to %1: %2").arg(path, file.errorString()));
+        pf::beep();
+        return;
+    }
+    openInDesktop(QUrl::fromLocalFile(path));
+}
 
 void IDEDocumentController::openScriptsFolder()
 {
@@ -209,7 +234,24 @@ void TKDocumentController::closeTab()
 
 // ---- DocumentController ----
 
+DocumentController::DocumentController() = default;
+
+DocumentController::~DocumentController() = default;
+
 DocumentController* DocumentController::instance() { return dynamic_cast<DocumentController*>(IDEDocumentController::instance()); }
+
+void DocumentController::registerForAppleEventHandling()
+{
+    if (!scriptingBridge_)
+        scriptingBridge_ = std::make_unique<ScriptingBridge>(*this);
+    scriptingBridge_->start();
+}
+
+void DocumentController::unregisterForAppleEventHandling()
+{
+    if (scriptingBridge_)
+        scriptingBridge_->stop();
+}
 
 void DocumentController::checkForUpdates()
 {

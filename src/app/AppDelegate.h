@@ -19,6 +19,7 @@
 
 class CanvasWindowController;
 class QMenuBar;
+class ScriptingBridge;
 
 namespace pf {
 class Document;
@@ -84,7 +85,8 @@ public:
     virtual void checkForUpdates() {}
 
     void runStartupItems();
-    void runShutdownItems();
+    // done runs once the last shut-down script has ended (at once when there is none).
+    void runShutdownItems(std::function<void()> done = {});
 
     // Full screen of the front window.
     void toggleFullScreen();
@@ -93,8 +95,9 @@ public:
     // There is no script editor: the scripts folder is shown in the file manager.
     void openScriptEditor();
     void openScriptsFolder();
-    // The scripting interface's description; none is installed yet, so this does nothing.
-    void openScriptingDictionary() {}
+    // The scripting interface's description (ScriptingBridge.h), written to the cache folder and opened in
+    // the desktop's viewer.
+    void openScriptingDictionary();
 };
 
 class TKDocumentController : public IDEDocumentController {
@@ -111,10 +114,18 @@ public:
     static constexpr char GuidesLockedDidChangeNotification[] = "GuidesLockedDidChangeNotification";
     static constexpr char GridVisibilityDidChangeNotification[] = "GridVisibilityDidChangeNotification";
 
+    DocumentController();
+    ~DocumentController() override;
+
     static DocumentController* instance();
 
     // A background check only when the updater checks by itself (the stand-in never does).
     void checkForUpdates() override;
+    // The scripting bridge claims its name on the session bus at launch and gives it up after the
+    // shut-down scripts, which may still drive the editor.
+    void registerForAppleEventHandling() override;
+    void unregisterForAppleEventHandling() override;
+    const ScriptingBridge* scriptingBridge() const { return scriptingBridge_.get(); }
     void support();
 
     // The menu items change their setting; these announce it on the next turn.
@@ -137,4 +148,7 @@ public:
 
     void postNotification(const QString& name);
     void postNotificationLater(const QString& name);
+
+private:
+    std::unique_ptr<ScriptingBridge> scriptingBridge_;
 };

@@ -95,6 +95,10 @@ void AppWindowController::buildApplicationMenus(QMenu* view)
         if (IDEApplication* application = IDEApplication::instance())
             application->showHelp();
     });
+    addCommand(help, "openScriptingDictionary", tr("Scripting Dictionary"), QKeySequence(), [] {
+        if (IDEDocumentController* controller = IDEDocumentController::instance())
+            controller->openScriptingDictionary();
+    });
     addCommand(help, "checkForUpdates", tr("Check for Updates…"), QKeySequence(),
                [] { Updater::sharedUpdater().checkForUpdates(); });
 }

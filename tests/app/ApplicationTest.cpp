@@ -3,6 +3,7 @@
 // Scripts and Help menus of the document window.
 #include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
+#include "app/ScriptingBridge.h"
 #include "app/DocumentFixture.h"
 #include "app/OAPreferenceController.h"
 #include "app/PreferencePanes.h"
@@ -23,6 +24,12 @@
 #include "platform/kit/Services.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QFile>
 #include <QImage>
 #include <QMenu>
@@ -174,6 +181,96 @@ TEST_F(ApplicationTest, QuitWaitsForEachShutdownItemBeforeAnyWindowCloses)
     pf::drainMainQueue();
     EXPECT_FALSE(lastWindow.isVisible());
     EXPECT_EQ(runner->finished, (QStringList{"a", "b"}));
+}
+
+// The scripting name on the session bus. CTest runs these under a private bus (app_tests_scripting_bus);
+// without a bus only the refusal can be seen.
+bool nameIsClaimed()
+{
+    auto* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(QLatin1String(ScriptingBridge::ServiceName)).value();
+}
+
+// A call from another connection, answered while the test's event loop turns.
+QDBusMessage callBridge(const QString& method, const QVariantList& arguments)
+{
+    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(ScriptingBridge::ServiceName),
+                                                          QLatin1String(ScriptingBridge::ObjectPath),
+                                                          QLatin1String(ScriptingBridge::InterfaceName), method);
+    message.setArguments(arguments);
+    QDBusPendingCall pending = client.asyncCall(message, 5000);
+    QTest::qWaitFor([&pending] { return pending.isFinished(); }, 6000);
+    const QDBusMessage reply = pending.reply();
+    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+    return reply;
+}
+
+TEST_F(ApplicationTest, ScriptingBusNameIsHeldFromLaunchUntilTheLastShutdownItemHasEnded)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "no session bus";
+    addScript(application->folders().shutdownItemsDirPath, "a");
+    application->finishLaunching();
+    ASSERT_TRUE(controller.scriptingBridge() && controller.scriptingBridge()->isRunning());
+    EXPECT_TRUE(nameIsClaimed());
+
+    // The shut-down script may still drive the editor: the name stays while it runs.
+    ASSERT_TRUE(application->terminate());
+    ASSERT_EQ(runner->held.size(), 1u);
+    pf::drainMainQueue();
+    EXPECT_TRUE(controller.scriptingBridge()->isRunning());
+    EXPECT_TRUE(nameIsClaimed());
+    // And the editor answers while it waits.
+    EXPECT_EQ(callBridge("Elements", {QVariantMap(), QString("docu")}).type(), QDBusMessage::ReplyMessage);
+    runner->finishNext();
+    pf::drainMainQueue();
+    EXPECT_FALSE(controller.scriptingBridge()->isRunning());
+    EXPECT_FALSE(nameIsClaimed());
+}
+
+TEST_F(ApplicationTest, ScriptingBusChecksEachCallsArgumentsAndNamesItsErrors)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "no session bus";
+    QString error;
+    ASSERT_TRUE(controller.newDocument(&error)) << error.toStdString();
+    pf::drainMainQueue();
+    application->finishLaunching();
+    ASSERT_TRUE(controller.scriptingBridge()->isRunning());
+
+    const QDBusMessage documents = callBridge("Elements", {QVariantMap(), QString("docu")});
+    ASSERT_EQ(documents.type(), QDBusMessage::ReplyMessage) << documents.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<QVariantList>(documents.arguments().value(0)).size(), 1);
+
+    const QDBusMessage wrong = callBridge("Get", {QVariantMap(), 7});
+    EXPECT_EQ(wrong.errorName(), "com.thistlewick.Quorvel.Error.CoercionFailed");
+    EXPECT_TRUE(wrong.errorMessage().contains("a{sv}s"));
+    const QDBusMessage unknown = callBridge("Quit", {});
+    EXPECT_EQ(unknown.errorName(), "com.thistlewick.Quorvel.Error.EventNotHandled");
+    const QDBusMessage noPage = callBridge("Delete", {QVariantMap{{"want", QVariant::fromValue(QDBusVariant("cTab"))},
+                                                                  {"form", QVariant::fromValue(QDBusVariant("indx"))},
+                                                                  {"seld", QVariant::fromValue(QDBusVariant(1))}}});
+    EXPECT_EQ(noPage.errorName(), "com.thistlewick.Quorvel.Error.NoSuchObject");
+    controller.unregisterForAppleEventHandling();
+}
+
+TEST_F(ApplicationTest, ScriptingBusTakenOrAbsentIsLoggedOnceAndTheEditorRunsWithout)
+{
+    QStringList logged;
+    pf::ScopedLogSink logSink([&logged](const QString& message) { logged << message; });
+    // With a bus, another program holds the name first.
+    QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+    if (other.isConnected())
+        ASSERT_TRUE(other.registerService(QLatin1String(ScriptingBridge::ServiceName)));
+    ScriptingBridge bridge(controller);
+    EXPECT_FALSE(bridge.start());
+    EXPECT_FALSE(bridge.isRunning());
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_TRUE(logged[0].startsWith("Scripting is off")) << logged[0].toStdString();
+    if (other.isConnected())
+        other.unregisterService(QLatin1String(ScriptingBridge::ServiceName));
+    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
 }
 
 TEST_F(ApplicationTest, TogglesPostTheirNoticesOneTurnLater)
