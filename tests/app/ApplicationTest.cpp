@@ -200,7 +200,7 @@ QDBusMessage callBridge(const QString& method, const QVariantList& arguments)
                                                           QLatin1String(ScriptingBridge::InterfaceName), method);
     message.setArguments(arguments);
     QDBusPendingCall pending = client.asyncCall(message, 5000);
-    QTest::qWaitFor([&pending] { return pending.isFinished(); }, 6000);
+    (void)QTest::qWaitFor([&pending] { return pending.isFinished(); }, 6000); // the reply says how it ended
     const QDBusMessage reply = pending.reply();
     QDBusConnection::disconnectFromBus(QStringLiteral("client"));
     return reply;
@@ -261,8 +261,9 @@ TEST_F(ApplicationTest, ScriptingBusTakenOrAbsentIsLoggedOnceAndTheEditorRunsWit
     pf::ScopedLogSink logSink([&logged](const QString& message) { logged << message; });
     // With a bus, another program holds the name first.
     QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
-    if (other.isConnected())
+    if (other.isConnected()) {
         ASSERT_TRUE(other.registerService(QLatin1String(ScriptingBridge::ServiceName)));
+    }
     ScriptingBridge bridge(controller);
     EXPECT_FALSE(bridge.start());
     EXPECT_FALSE(bridge.isRunning());
