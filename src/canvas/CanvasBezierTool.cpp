@@ -139,6 +139,11 @@ void MouseStrategyBezier::mouseDownInCanvas(const pf::Event& event, Canvas& canv
     shiftConstrain_ = event.isShiftKeyPressed();
     lastMouseDownPoint_ = p;
     if (event.clickCount < 2) {
+        // A curve taken away meanwhile (undone, deleted) leaves nothing to go on with.
+        if (drawing_ && !drawnBezier(canvas)) {
+            drawing_ = dragging_ = initialized_ = hasMetDragThreshold_ = false;
+            currentModelIndex_ = 0;
+        }
         // Later presses wait for the drag or the release.
         if (!drawing_)
             firstClickInCanvas(event, canvas);
