@@ -322,3 +322,19 @@ TEST_F(CanvasBezierToolTest, OneUndoRemovesAFinishedCurveAndRedoBringsItBack)
     ASSERT_TRUE(undo.redo());
     EXPECT_EQ(onlyBezier()->modelPoints(), (Points{a, b, c, d}));
 }
+
+TEST_F(CanvasBezierToolTest, AnotherToolChosenMidCurveLeavesTheCurveDoneGenerating)
+{
+    const pf::Point a(103, 421), b(203, 441);
+    choosePen();
+    clickAt({a, b});
+    const auto curve = onlyBezier();
+    ASSERT_TRUE(curve->isGenerating());
+    keyDown(Qt::Key_R, {}, QStringLiteral("r"));
+    EXPECT_FALSE(tool());
+    EXPECT_FALSE(curve->isGenerating());
+    // Chosen again, the pen starts a new curve.
+    choosePen();
+    clickAt({pf::Point(500, 540), pf::Point(560, 550)});
+    EXPECT_EQ(beziers().size(), 2u);
+}
