@@ -6,6 +6,7 @@
 #include "geometry/QVRect.h"
 #include "manipulators/AdjustManipulators.h"
 #include "manipulators/ManipulatorCanvas.h"
+#include "manipulators/BezierManipulator.h"
 #include "manipulators/PathManipulator.h"
 #include "manipulators/PointerManipulators.h"
 #include "model/Composition.h"
@@ -312,4 +313,5 @@ void registerManipulatorClasses(pf::ClassRegistry& registry)
     registerAdjustManipulatorClasses(registry);
     registerPointerManipulatorClasses(registry);
     registerPathManipulatorClass(registry);
+    registerBezierManipulatorClass(registry);
 }

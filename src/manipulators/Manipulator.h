@@ -180,9 +180,13 @@ public:
     {
         (void)context, (void)overlay;
     }
-    // One adjustment handle: a circle with the handle face, cyan when active.
+    // One adjustment handle: a circle with the handle face, cyan when active, grey while dragged; viewSide
+    // view points across, about the page rect's middle.
     void drawAdjustmentHandle(pf::GraphicsContext& context, const HandleOverlay& overlay, const pf::Rect& rect,
-                              bool active) const;
+                              bool active, double viewSide = 10.0, bool dragging = false) const;
+    // The same about a view point (no turn with the selection).
+    void drawAdjustmentHandleAtViewPoint(pf::GraphicsContext& context, const pf::Point& viewCentre, double viewSide,
+                                         bool dragging, bool active) const;
     // The frame's own redisplay rect, without the handles.
     pf::Rect guideRect() const { return Shape::calcDirtyRect(); }
     // Covers everything the overlay may draw for this selection at the current zoom, shown or not (a handle

@@ -221,13 +221,28 @@ void Manipulator::drawSelectionHandle(pf::GraphicsContext& context, const Handle
 }
 
 void Manipulator::drawAdjustmentHandle(pf::GraphicsContext& context, const HandleOverlay& overlay, const pf::Rect& rect,
-                                       bool active) const
+                                       bool active, double viewSide, bool dragging) const
 {
     if (QVRectIsZero(rect))
         return;
+    drawAdjustmentHandleAtViewPoint(context, overlay.viewPoint(*this, middle(rect)), viewSide, dragging, active);
+}
+
+void Manipulator::drawAdjustmentHandleAtViewPoint(pf::GraphicsContext& context, const pf::Point& viewCentre,
+                                                  double viewSide, bool dragging, bool active) const
+{
     pf::SavedGState saved(context);
-    drawRoundFace(context, crispRect(overlay.viewPoint(*this, middle(rect)), handleViewSide, handleViewSide), active,
-                  isLocked());
+    const pf::Rect r = crispRect(viewCentre, viewSide, viewSide);
+    if (dragging) {
+        const pf::Path oval = pf::Path::oval(r);
+        context.setLineWidth(1.0);
+        context.setFillColor(ManipulatorClass::draggingFillColor());
+        context.fillPath(oval);
+        context.setStrokeColor(ManipulatorClass::activeStrokeColor());
+        context.strokePath(oval);
+        return;
+    }
+    drawRoundFace(context, r, active, isLocked());
 }
 
 pf::Rect Manipulator::calcDirtyRect() const

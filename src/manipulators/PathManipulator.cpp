@@ -122,18 +122,13 @@ bool PathManipulator::doubleClickedAtPoint(const pf::Point& point)
     if (text && text->length() > 0 && path->textBoundingRect().contains(point))
         return AbstractPointerManipulator::doubleClickedAtPoint(point);
     if (handleForPoint(point) == -1) {
-        // The new point and the drag that follows are one undo step: the group opens before the point goes
-        // in and closes when that press ends.
-        endInsertGroup();
-        Composition* p = page();
-        insertUndo_ = p ? p->undoManager() : nullptr;
-        if (insertUndo_)
-            insertGroup_ = insertUndo_->beginUndoGrouping();
+        // The new point and the drag that follows are one undo step.
+        openInsertGroup();
         const std::size_t before = path->modelPoints().size();
         path->insertPoint(point);
         if (path->modelPoints().size() == before) {
             // Off the outline: nothing went in, and no drag of a new point follows.
-            endInsertGroup();
+            closeInsertGroup();
             return false;
         }
         doubleClick_ = true;
@@ -148,14 +143,6 @@ bool PathManipulator::doubleClickedAtPoint(const pf::Point& point)
         return true;
     }
     return false;
-}
-
-void PathManipulator::endInsertGroup()
-{
-    if (insertUndo_ && insertGroup_.isValid())
-        insertUndo_->endUndoGrouping(insertGroup_);
-    insertUndo_ = nullptr;
-    insertGroup_ = {};
 }
 
 // ---- drags ----
@@ -204,19 +191,6 @@ void PathManipulator::endDrag(const pf::Event& event)
         path->setFrameTranslationEnabled(true);
     doubleClick_ = false;
     doubleClickDrag_ = false;
-}
-
-void PathManipulator::endDragResize(const pf::Event& event)
-{
-    AbstractPointerManipulator::endDragResize(event);
-    // After the drag's own step has closed inside it.
-    endInsertGroup();
-}
-
-void PathManipulator::endDragMove(const pf::Event& event)
-{
-    AbstractPointerManipulator::endDragMove(event);
-    endInsertGroup();
 }
 
 bool PathManipulator::dragChangedPointer(AbstractPointer& pointer) const

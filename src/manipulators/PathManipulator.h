@@ -5,7 +5,6 @@
 #pragma once
 
 #include "manipulators/PointerManipulators.h"
-#include "platform/foundation/UndoManager.h"
 
 #include <optional>
 #include <vector>
@@ -61,9 +60,6 @@ public:
     void mouseDragMoveEventAtPoint(const pf::Event& event, const pf::Point& point) override;
     void beginDrag() override;
     void endDrag(const pf::Event& event) override;
-    // Both close the undo step a double-click insert opened, so the insert and its drag undo together.
-    void endDragResize(const pf::Event& event) override;
-    void endDragMove(const pf::Event& event) override;
     // The dragged point during a point drag.
     pf::Point gatherPoint() const override;
     // Where point `active` goes for the pointer at `point`: less the grab offset, on the grid, snapped;
@@ -75,13 +71,8 @@ protected:
     bool dragChangedPointer(AbstractPointer& pointer) const override;
 
 private:
-    void endInsertGroup();
-
     bool doubleClick_ = false;
     bool doubleClickDrag_ = false;
-    // The undo step of a double-click insert and the drag that follows it, closed by this selection only.
-    pf::UndoManager* insertUndo_ = nullptr;
-    pf::UndoGroupToken insertGroup_;
     std::vector<pf::Point> dragStartPoints_;
 };
 

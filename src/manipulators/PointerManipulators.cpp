@@ -121,25 +121,40 @@ void AbstractPointerManipulator::endDragResize(const pf::Event& event)
     AbstractPointer* pointer = singlePointer();
     const bool moved = pointer && dragChangedPointer(*pointer);
     // The new place and the loosening are one step, however the caller groups its changes.
-    pf::UndoGrouping step(undoManagerOfPage());
-    Manipulator::endDragResize(event);
-    if (loosened.empty())
-        return;
-    Composition* p = page();
-    if (!p)
-        return;
-    if (!moved) {
-        // A click on an end handle is no reason to lose the attachment.
-        reattach(*p, loosened);
-        return;
+    {
+        pf::UndoGrouping step(undoManagerOfPage());
+        Manipulator::endDragResize(event);
+        if (Composition* p = loosened.empty() ? nullptr : page()) {
+            if (!moved)
+                reattach(*p, loosened); // a click on an end handle is no reason to lose the attachment
+            else
+                registerDetachUndo(*p, std::move(loosened), true);
+        }
     }
-    registerDetachUndo(*p, std::move(loosened), true);
+    // After the drag's own step has closed inside it.
+    closeInsertGroup();
+}
+
+void AbstractPointerManipulator::openInsertGroup()
+{
+    closeInsertGroup();
+    insertUndo_ = undoManagerOfPage();
+    if (insertUndo_)
+        insertGroup_ = insertUndo_->beginUndoGrouping();
+}
+
+void AbstractPointerManipulator::closeInsertGroup()
+{
+    if (insertUndo_ && insertGroup_.isValid())
+        insertUndo_->endUndoGrouping(insertGroup_);
+    insertUndo_ = nullptr;
+    insertGroup_ = {};
 }
 
 void AbstractPointerManipulator::endDragMove(const pf::Event& event)
 {
     if (isLocked())
-        return;
+        return closeInsertGroup();
     AbstractPointer* pointer = dragMoving() ? singlePointer() : nullptr;
     bool detach = false;
     if (pointer) {
@@ -147,10 +162,13 @@ void AbstractPointerManipulator::endDragMove(const pf::Event& event)
         const pf::Rect now = pointer->frame();
         detach = std::fabs(now.x() - start.x()) > moveDetachDistance || std::fabs(now.y() - start.y()) > moveDetachDistance;
     }
-    pf::UndoGrouping step(undoManagerOfPage());
-    Manipulator::endDragMove(event);
-    if (detach)
-        detachWithUndo(connectionsAt(*pointer, std::nullopt));
+    {
+        pf::UndoGrouping step(undoManagerOfPage());
+        Manipulator::endDragMove(event);
+        if (detach)
+            detachWithUndo(connectionsAt(*pointer, std::nullopt));
+    }
+    closeInsertGroup();
 }
 
 pf::UndoManager* AbstractPointerManipulator::undoManagerOfPage() const

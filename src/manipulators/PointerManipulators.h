@@ -5,6 +5,7 @@
 #pragma once
 
 #include "manipulators/Manipulator.h"
+#include "platform/foundation/UndoManager.h"
 
 class AbstractPointer;
 class Connection;
@@ -52,6 +53,11 @@ protected:
     void loosenEndForHandle(std::int64_t handle);
     // Whether the running drag left the single connector other than it was (its frame, here).
     virtual bool dragChangedPointer(AbstractPointer& pointer) const;
+    // The undo step of a point put in by double-click and the drag that follows it: opened by this
+    // selection before the point goes in, closed when that press ends (a drag's end, dragged or not), so
+    // the two undo together and no group is left open. Opening closes any step still open.
+    void openInsertGroup();
+    void closeInsertGroup();
 
 private:
     // The selection itself records nothing (its undoManager is null); the page's records the drags.
@@ -61,6 +67,8 @@ private:
 
     // What the running end drag loosened.
     std::vector<std::shared_ptr<Connection>> loosened_;
+    pf::UndoManager* insertUndo_ = nullptr;
+    pf::UndoGroupToken insertGroup_;
 };
 
 // Straight lines and the kinds derived from them: only the two ends are handles.

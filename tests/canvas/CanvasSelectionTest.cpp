@@ -40,6 +40,24 @@ public:
     const pf::ClassObject& classObject() const override { return staticClass(); }
 };
 
+// A kind naming a selection class that nothing registers.
+class UnbuiltBoxClass : public RectangleClass {
+public:
+    using RectangleClass::RectangleClass;
+    QString manipulatorClassName() const override { return QStringLiteral("UnbuiltManipulator"); }
+};
+
+class UnbuiltBox : public Rectangle {
+public:
+    static const UnbuiltBoxClass& staticClass()
+    {
+        static const UnbuiltBoxClass c(QStringLiteral("UnbuiltBox"), &Rectangle::staticClass(),
+                                       &Shape::allocate<UnbuiltBox>);
+        return c;
+    }
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+};
+
 
 } // namespace
 
@@ -93,12 +111,12 @@ TEST_F(CanvasSelectionTest, OneShapeTakesItsOwnSelectionKindAndMoreAPlainOne)
 
 TEST_F(CanvasSelectionTest, AKindNamingAMissingSelectionClassStillGetsASelection)
 {
-    // Bezier paths name a selection class that is not registered here.
-    const auto bezier = addShape("Bezier", pf::Rect(500, 100, 60, 40));
-    canvas->replaceSelectionWithShape(bezier);
+    const auto unbuilt = Shape::make<UnbuiltBox>(pf::Rect(500, 100, 60, 40));
+    page->addShape(unbuilt);
+    canvas->replaceSelectionWithShape(unbuilt);
     ASSERT_TRUE(canvas->hasSelection());
     EXPECT_EQ(&canvas->manipulator()->classObject(), &Manipulator::staticClass());
-    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{bezier});
+    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{unbuilt});
 }
 
 TEST_F(CanvasSelectionTest, ShapesOfAnotherPageAreNotSelected)

@@ -213,9 +213,9 @@ TEST_F(ManipulatorTest, ForShapesPicksTheKindsSelectionClassForOneShape)
 {
     auto knob = add("Knob", pf::Rect(10, 20, 30, 40));
     auto rect = box(pf::Rect(100, 20, 30, 40));
-    auto bezier = add("Bezier", pf::Rect(200, 20, 30, 40));
+    auto unbuilt = add("Unbuilt", pf::Rect(200, 20, 30, 40));
     auto misnamed = add("Misnamed", pf::Rect(300, 20, 30, 40));
-    ASSERT_TRUE(knob && bezier && misnamed);
+    ASSERT_TRUE(knob && unbuilt && misnamed);
 
     struct Case {
         const char* what;
@@ -228,7 +228,7 @@ TEST_F(ManipulatorTest, ForShapesPicksTheKindsSelectionClassForOneShape)
         {"one shape twice", {knob, knob}, &KnobManipulator::staticClass(), nullptr},
         {"two shapes", {knob, rect}, &Manipulator::staticClass(), nullptr},
         {"a kind without its own", {rect}, &Manipulator::staticClass(), nullptr},
-        {"a class not registered yet", {bezier}, &Manipulator::staticClass(), "BezierManipulator"},
+        {"a class not registered yet", {unbuilt}, &Manipulator::staticClass(), "UnbuiltManipulator"},
         {"a class that selects nothing", {misnamed}, &Manipulator::staticClass(), "\"Rectangle\""},
         {"the page", {page}, &CompositionManipulator::staticClass(), nullptr},
     };

@@ -86,6 +86,22 @@ public:
     const pf::ClassObject& classObject() const override { return staticClass(); }
 };
 
+// A kind whose selection class nothing registers.
+class Unbuilt : public Shape {
+public:
+    class Class : public ShapeClass {
+    public:
+        using ShapeClass::ShapeClass;
+        QString manipulatorClassName() const override { return QStringLiteral("UnbuiltManipulator"); }
+    };
+    static const Class& staticClass()
+    {
+        static const Class c(QStringLiteral("Unbuilt"), &Shape::staticClass(), &Shape::allocate<Unbuilt>);
+        return c;
+    }
+    const pf::ClassObject& classObject() const override { return staticClass(); }
+};
+
 // The canvas side of a double click, and of the temporary guides the drags ask for.
 class EditingCanvas : public ManipulatorCanvas {
 public:
@@ -129,6 +145,7 @@ protected:
         registry.add(KnobManipulator::staticClass());
         registry.add(Knob::staticClass());
         registry.add(Misnamed::staticClass());
+        registry.add(Unbuilt::staticClass());
         (void)UserDefaults::instance();
     }
     void SetUp() override
