@@ -302,12 +302,15 @@ pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool 
             const SnapTarget& target = snapTargets_[k];
             if (target.first == target.last || (event && !distantOn && !target.rect.intersects(near)))
                 continue;
-            const SnapKey key = snapKey(k);
-            if (!farthest || *farthest < key)
-                farthest = key;
+            // Only the grid's strict first comparison needs the farthest target of all.
+            if (grid) {
+                const SnapKey key = snapKey(k);
+                if (!farthest || *farthest < key)
+                    farthest = key;
+            }
             for (std::size_t i = target.first; i < target.last; ++i) {
                 if ((allowX && within(xs, target.x[i])) || (allowY && within(ys, target.y[i]))) {
-                    pulling.push_back(key);
+                    pulling.push_back(snapKey(k));
                     break;
                 }
             }
