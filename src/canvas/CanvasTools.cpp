@@ -2,6 +2,7 @@
 // ends, and everything it makes meanwhile is one undo step.
 #include "canvas/Canvas.h"
 
+#include "canvas/MouseStrategyBrush.h"
 #include "canvas/MouseStrategyPath.h"
 #include "canvas/MouseStrategyShape.h"
 #include "manipulators/Manipulator.h"
@@ -33,7 +34,9 @@ void Canvas::canvasModeWasActivated(const pf::Notification& n)
     }
     if (n.name == QString::fromLatin1(PathModeWasActivatedNotification))
         mouseModeWasActivated(std::make_shared<MouseStrategyPath>());
-    // The brush and pen tools come with their own work.
+    if (n.name == QString::fromLatin1(BrushModeWasActivatedNotification))
+        mouseModeWasActivated(std::make_shared<MouseStrategyBrush>());
+    // The pen tool comes with its own work.
 }
 
 void Canvas::mouseModeWasActivated(std::shared_ptr<MouseStrategy> tool)
