@@ -145,6 +145,9 @@ public:
     Shapes orderedSelectedShapes(std::vector<std::size_t>* indexes = nullptr) const;
     void addShape(const std::shared_ptr<Shape>& shape);
     void insertShapeAtIndex(const std::shared_ptr<Shape>& shape, std::size_t index);
+    // Exactly where the shape is: the grid neither moves nor resizes it (results of commands, brush ink).
+    // pf::NotFound puts it on top.
+    void insertShapeInPlace(const std::shared_ptr<Shape>& shape, std::size_t index);
     // A catalogue shape, kept in view and selected.
     void addShapeFromPlist(const pf::Value& plist);
     void addShapeToSelection(const std::shared_ptr<Shape>& shape) { addShapesToSelection({shape}); }

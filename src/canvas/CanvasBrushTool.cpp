@@ -69,7 +69,8 @@ void MouseStrategyBrush::mouseDownInCanvas(const pf::Event& event, Canvas& canva
         made->setCurveRatio(0.2);
         return made;
     });
-    canvas.addShape(shape);
+    // Only the release point snaps: the grid must not move the stroke's start.
+    canvas.insertShapeInPlace(shape, pf::NotFound);
     canvas.addShapeToSelection(shape);
     path_ = shape;
     // Every stroke starts afresh: a kept tool must not carry the last stroke's state into this one.
@@ -140,7 +141,7 @@ void MouseStrategyBrush::replacePathWithBrush(Canvas& canvas, const pf::Point* e
     canvas.selectNone();
     if (path->composition() == page.get())
         page->removeShape(path);
-    canvas.addShape(brush);
+    canvas.insertShapeInPlace(brush, pf::NotFound);
     canvas.addShapeToSelection(brush);
 }
 

@@ -80,6 +80,17 @@ pf::Path booleanOutline(const std::shared_ptr<Shape>& shape)
 
 } // namespace
 
+void Canvas::insertShapeInPlace(const std::shared_ptr<Shape>& shape, std::size_t index)
+{
+    const auto page = composition();
+    if (!page)
+        return;
+    const bool was = page->isDuplicating();
+    page->setDuplicating(true);
+    insertShapeAtIndex(shape, index);
+    page->setDuplicating(was);
+}
+
 void Canvas::invert()
 {
     const auto page = composition();
@@ -102,7 +113,7 @@ void Canvas::invert()
     const std::size_t index = indexAfterRemovingSelection(*page, *shape, manipulator_.get());
     pf::UndoGrouping group(page->undoManager());
     removeSelection();
-    insertShapeAtIndex(result, index);
+    insertShapeInPlace(result, index);
 }
 
 void Canvas::doBooleanOperation(int operation)
@@ -151,7 +162,7 @@ void Canvas::doBooleanOperation(int operation)
     removeSelection();
     // Each later result goes in at the same place, so under the earlier ones.
     for (const auto& shape : made)
-        insertShapeAtIndex(shape, index);
+        insertShapeInPlace(shape, index);
     addShapesToSelection(made);
 }
 
@@ -222,7 +233,7 @@ void Canvas::slicePath()
     page->removeShape(shape);
     // Each later piece goes in at the same place, so under the earlier ones.
     for (const auto& piece : pieces)
-        insertShapeAtIndex(piece, index);
+        insertShapeInPlace(piece, index);
     addShapesToSelection(pieces);
 }
 
@@ -260,7 +271,7 @@ void Canvas::convertToBezier()
     for (const auto& source : sources) {
         // A shape without an outline leaves nothing behind.
         if (auto bezier = Bezier::fromShape(source)) {
-            addShape(bezier);
+            insertShapeInPlace(bezier, pf::NotFound);
             made.push_back(std::move(bezier));
         }
     }
