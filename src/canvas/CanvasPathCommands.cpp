@@ -105,7 +105,8 @@ void Canvas::invert()
         pf::beep();
         return;
     }
-    const auto result = Bezier::fromBezierPath(outline, shape->asPlist(), false);
+    // Closed: walked as an open chain, the rim and the hole would run into one another as a single line.
+    const auto result = Bezier::fromBezierPath(outline, shape->asPlist(), true);
     if (!result) {
         pf::beep();
         return;
@@ -114,6 +115,8 @@ void Canvas::invert()
     pf::UndoGrouping group(page->undoManager());
     removeSelection();
     insertShapeInPlace(result, index);
+    // The page's owner selects what is added; the inverted page stays unselected, out of the way.
+    selectNone();
 }
 
 void Canvas::doBooleanOperation(int operation)
