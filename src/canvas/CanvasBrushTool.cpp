@@ -8,6 +8,7 @@
 #include "shapes/Brush.h"
 #include "shapes/SmartPath.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -130,9 +131,13 @@ void MouseStrategyBrush::replacePathWithBrush(Canvas& canvas, const pf::Point* e
         return;
     if (endPoint)
         withoutUndo(canvas, [&] { path->appendPoint(*endPoint); });
+    // At least a point each way: a brush fits its ink to frame changes only from a frame with an area,
+    // and a straight stroke along an axis has none.
+    pf::Rect frame = path->frame();
+    frame.size = pf::Size(std::max(frame.width(), 1.0), std::max(frame.height(), 1.0));
     auto brush = StickyDefaults::doWithoutStickySetting([&] {
         auto made = std::static_pointer_cast<Brush>(Brush::staticClass().allocate());
-        made->initWithFrameFromFile(path->frame(), false);
+        made->initWithFrameFromFile(frame, false);
         return made;
     });
     brush->setPath(path->path().flattened(0.1));

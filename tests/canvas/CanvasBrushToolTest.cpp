@@ -120,6 +120,24 @@ TEST_F(CanvasBrushToolTest, AClickLeavesATinyBrush)
     EXPECT_EQ(all.front()->frame().origin, pf::Point(200, 450));
 }
 
+TEST_F(CanvasBrushToolTest, AStraightStrokeMovesWithItsBrush)
+{
+    chooseBrush();
+    press(pf::Point(100, 450));
+    dragTo(pf::Point(140, 450));
+    dragTo(pf::Point(180, 450));
+    release(pf::Point(200, 450));
+    const auto all = brushes();
+    ASSERT_EQ(all.size(), 1u);
+    const auto& brush = all.front();
+    EXPECT_GE(brush->frame().height(), 1.0) << "a frame without area would never carry the ink along";
+    const pf::Rect ink = brush->path().bounds();
+    brush->setFrame(brush->frame().offsetBy(30, 40));
+    const pf::Rect moved = brush->path().bounds();
+    EXPECT_DOUBLE_EQ(moved.x(), ink.x() + 30);
+    EXPECT_DOUBLE_EQ(moved.y(), ink.y() + 40);
+}
+
 TEST_F(CanvasBrushToolTest, OnlyTheReleasePointIsSnapped)
 {
     page->setGridTolerance(10);
