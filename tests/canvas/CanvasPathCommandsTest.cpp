@@ -141,6 +141,26 @@ TEST_F(CanvasPathCommandsTest, BooleanResultsTakeTheirSourcesStyleAndAPlace)
     }
 }
 
+TEST_F(CanvasPathCommandsTest, TheGridLeavesResultsWhereTheirSourcesWere)
+{
+    const auto a = inked("Rectangle", pf::Rect(100, 400, 80, 60), red);
+    const auto b = inked("Rectangle", pf::Rect(153, 437, 80, 60), blue);
+    page->setGridTolerance(10);
+    page->setGridEnabled(true);
+    select({a, b});
+    endTurn();
+    ASSERT_EQ(perform("union:"), 0);
+    const auto result = canvas->selectedShapes().front();
+    const pf::Rect outline = result->path().bounds();
+    expectRectNear(outline, pf::Rect(100, 400, 133, 97), "the union, not moved onto the grid");
+    ASSERT_TRUE(undo.undo());
+    endTurn();
+    EXPECT_EQ(b->frame(), pf::Rect(153, 437, 80, 60)) << "undo puts the source back as it was";
+    ASSERT_TRUE(undo.redo());
+    endTurn();
+    expectRectNear(result->path().bounds(), outline, "redo puts the result back as it was");
+}
+
 TEST_F(CanvasPathCommandsTest, RefusedOperationsBeepAndChangeNothing)
 {
     const Canvas::Shapes fixture = pageShapes();
