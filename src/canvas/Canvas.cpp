@@ -10,6 +10,7 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -284,11 +285,23 @@ bool Canvas::event(QEvent* e)
         endRotationGesture();
         break;
     // Input of another kind ends a turn whose gesture end never came (its undo group must not stay open).
-    // A pinch inside the same gesture does not: touchpads report the two together.
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
+    // A pinch inside the same gesture does not (touchpads report the two together), nor a modifier key
+    // (Option and Shift change how the turn counts).
     case QEvent::KeyPress:
     case QEvent::ShortcutOverride:
+        switch (static_cast<QKeyEvent*>(e)->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+            break;
+        default:
+            endRotationGesture();
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
         endRotationGesture();
         break;

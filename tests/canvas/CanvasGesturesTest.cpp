@@ -177,7 +177,10 @@ TEST_F(CanvasGesturesTest, ATurnWithoutItsEndClosesAtTheNextInput)
     endTurn();
     begin();
     turn(5);
-    turn(5);
+    // Option pressed in the middle changes how the turn counts, and does not end it.
+    keyDown(Qt::Key_Alt, Option);
+    endTurn();
+    turn(10, Option);
     // No end comes; a press on empty canvas is the next thing the user does.
     click(pf::Point(1500, 1200));
     endTurn();
