@@ -99,12 +99,13 @@ void Canvas::invert()
         return;
     }
     const std::shared_ptr<Shape> shape = selectedShapes().front();
-    pf::Path outline = invertRim(*shape, page->frame());
-    outline.append(shape->path().reversed());
-    if (outline.isEmpty()) {
+    // A shape without an outline would cut no hole: the page's rim alone is no inversion of it.
+    if (shape->path().isEmpty()) {
         pf::beep();
         return;
     }
+    pf::Path outline = invertRim(*shape, page->frame());
+    outline.append(shape->path().reversed());
     // Closed: walked as an open chain, the rim and the hole would run into one another as a single line.
     const auto result = Bezier::fromBezierPath(outline, shape->asPlist(), true);
     if (!result) {
@@ -126,8 +127,7 @@ void Canvas::doBooleanOperation(int operation)
         pf::beep();
         return;
     }
-    std::vector<std::size_t> indexes;
-    const Shapes operands = orderedSelectedShapes(&indexes);
+    const Shapes operands = orderedSelectedShapes();
     if (operands.size() != 2 || operands[0]->parent() != page.get()) {
         pf::beep();
         return;
