@@ -65,6 +65,15 @@ protected:
         return windowOf(*document);
     }
 
+    // Shown and made the active window (menus validate along the active window's responder chain).
+    static bool showActive(AppWindowController& window)
+    {
+        QWidget* top = window.windowWidget();
+        top->show();
+        top->activateWindow();
+        return QTest::qWaitForWindowActive(top);
+    }
+
     static AppWindowController& windowOf(pf::Document& document)
     {
         auto& app = static_cast<Document&>(document);
@@ -344,9 +353,7 @@ TEST_F(DocumentWindowTest, MenuCommandsAndTheAlignChordReachTheCanvasFromAnywher
     AppWindowController& window = openFixture();
     Canvas& canvas = *window.canvasView();
     QWidget* top = window.windowWidget();
-    top->show();
-    top->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    ASSERT_TRUE(showActive(window));
     window.selectedComposition()->addShape(Shape::make<Rectangle>(pf::Rect(300, 40, 50, 80)));
     canvas.selectAll();
     const auto shapes = canvas.selectedShapes();
@@ -378,10 +385,7 @@ TEST_F(DocumentWindowTest, TheShapeMenuRunsTheBooleanAndPathCommandsWhenTheyAppl
 {
     AppWindowController& window = openFixture();
     Canvas& canvas = *window.canvasView();
-    QWidget* top = window.windowWidget();
-    top->show();
-    top->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    ASSERT_TRUE(showActive(window));
     const auto page = window.selectedComposition();
     const auto a = Shape::make<Rectangle>(pf::Rect(300, 40, 80, 80));
     const auto b = Shape::make<Rectangle>(pf::Rect(340, 80, 80, 80));
