@@ -10,6 +10,7 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -57,6 +58,7 @@ Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
 Canvas::~Canvas()
 {
     delayed_.cancelPreviousPerformRequests();
+    endRotationGesture();
     // An edit in progress keeps its text and closes its undo group; the editor goes with the canvas.
     stopEditingText();
     if (fieldEditor_)
@@ -148,6 +150,7 @@ void Canvas::unbindPage(Composition& page)
 {
     // A guide half pulled out of a ruler stays where it is, as one undo step of that page.
     endPullOut(nullptr, {});
+    endRotationGesture();
     // A connection still blinking belongs to this page: it must not reach the next one.
     cancelConnectionFlash();
     draggingConnection_.reset();
@@ -279,6 +282,28 @@ bool Canvas::event(QEvent* e)
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
         endLostGesture();
+        endRotationGesture();
+        break;
+    // Input of another kind ends a turn whose gesture end never came (its undo group must not stay open).
+    // A pinch inside the same gesture does not (touchpads report the two together), nor a modifier key
+    // (Option and Shift change how the turn counts).
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        switch (static_cast<QKeyEvent*>(e)->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+            break;
+        default:
+            endRotationGesture();
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        endRotationGesture();
         break;
     case QEvent::ParentChange:
     case QEvent::Show:

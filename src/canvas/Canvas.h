@@ -145,6 +145,9 @@ public:
     Shapes orderedSelectedShapes(std::vector<std::size_t>* indexes = nullptr) const;
     void addShape(const std::shared_ptr<Shape>& shape);
     void insertShapeAtIndex(const std::shared_ptr<Shape>& shape, std::size_t index);
+    // Exactly where the shape is: the grid neither moves nor resizes it (results of commands, brush ink).
+    // pf::NotFound puts it on top.
+    void insertShapeInPlace(const std::shared_ptr<Shape>& shape, std::size_t index);
     // A catalogue shape, kept in view and selected.
     void addShapeFromPlist(const pf::Value& plist);
     void addShapeToSelection(const std::shared_ptr<Shape>& shape) { addShapesToSelection({shape}); }
@@ -481,6 +484,42 @@ public:
     // The menu key, Shift+F10: at the mouse when it is over the canvas, else at the selection's centre.
     void showContextMenuFromKeyboard();
 
+    // ---- Boolean and path commands (CanvasPathCommands.cpp) ----
+    // Each runs its test again and beeps when it does not apply; each is one undo step.
+    // The page's frame with a hole in the selected shape's outline, as a Bezier in the shape's place (not
+    // selected).
+    void invert();
+    // Operations 0 difference, 1 intersection, 2 union, 3 exclusion of the two selected shapes (A the lower,
+    // B the upper); the results, with A's style (B − A of an exclusion with B's), go where A was, selected.
+    void doBooleanOperation(int operation);
+    void difference() { doBooleanOperation(0); }
+    void intersection() { doBooleanOperation(1); }
+    void unionShapes() { doBooleanOperation(2); }
+    void exclusion() { doBooleanOperation(3); }
+    void flipHorizontal();
+    void flipVertical();
+    void closePath();
+    void reversePath();
+    // The single selected shape cut where the last press was; the pieces take its place, selected.
+    void slicePath();
+    // The first selected shape takes in the others' outlines; the others leave the page.
+    void combineShapes();
+    // A Bezier of each selected shape's outline in its place on top of the page; the sources go.
+    void convertToBezier();
+
+    // ---- trackpad gestures (CanvasGestures.cpp) ----
+    // The zoom codes a pinch steps through, by step 0..14 (clamped).
+    static std::int64_t zoomScaleIndexForInteger(std::int64_t step);
+    // The step of a zoom code; a code the table does not hold (shown at 1.0) counts as the step of 1.0.
+    static std::int64_t integerForZoomScaleIndex(std::int64_t code);
+    // A gesture sequence begins (fingers down) or ends.
+    void touchesBegan();
+    void touchesEnded();
+    bool newTouchEvent() const { return newTouchEvent_; }
+    double totalTouchChange() const { return totalTouchChange_; }
+    // A turn in progress: its undo group closes and its angles are forgotten.
+    void endRotationGesture();
+
     // ---- edit commands (CanvasEditCommands.cpp) ----
     // A text field, text view or spin box has the keys, or the in-place editor runs: edits go to the text.
     bool isTextObjectFirstResponder() const;
@@ -568,6 +607,10 @@ protected:
     void mouseMoved(const pf::Event& e) override;
     void flagsChanged(const pf::Event& e) override;
     void rightMouseDown(const pf::Event& e) override;
+    void magnifyWithEvent(const pf::Event& e) override;
+    void rotateWithEvent(const pf::Event& e) override;
+    void beginGestureWithEvent(const pf::Event& e) override;
+    void endGestureWithEvent(const pf::Event& e) override;
     bool consumesKeyEquivalent(const pf::Event& e) const override;
 
 private:
@@ -662,6 +705,20 @@ private:
     mutable std::shared_ptr<CanvasEffectCache> effectCache_;
     DrawingStats drawingStats_;
     bool usesShapeIndex_ = true;
+
+    // ---- gestures ----
+    bool newTouchEvent_ = false;
+    double totalTouchChange_ = 0;
+    // A turn of the selection by the rotate gesture: the selection it turns, each child's angle when it
+    // began, the turn so far (degrees, counter-clockwise) and its undo group.
+    struct RotationGesture {
+        std::weak_ptr<Manipulator> selection;
+        std::vector<std::pair<std::weak_ptr<Shape>, std::int64_t>> startAngles;
+        double total = 0;
+        pf::UndoManager* undo = nullptr;
+        pf::UndoGroupToken token;
+    };
+    std::optional<RotationGesture> rotation_;
 
     // ---- in-place text editing ----
     // A child of the canvas (deleted with it), hidden between edits.

@@ -382,6 +382,19 @@ void Canvas::registerEditActions()
         {"jumpDown:", &Canvas::jumpDown},
         {"jumpLeft:", &Canvas::jumpLeft},
         {"jumpRight:", &Canvas::jumpRight},
+        // The Boolean and path commands (CanvasPathCommands.cpp).
+        {"invert:", &Canvas::invert},
+        {"difference:", &Canvas::difference},
+        {"intersection:", &Canvas::intersection},
+        {"union:", &Canvas::unionShapes},
+        {"exclusion:", &Canvas::exclusion},
+        {"flipHorizontal:", &Canvas::flipHorizontal},
+        {"flipVertical:", &Canvas::flipVertical},
+        {"closePath:", &Canvas::closePath},
+        {"reversePath:", &Canvas::reversePath},
+        {"slicePath:", &Canvas::slicePath},
+        {"combineShapes:", &Canvas::combineShapes},
+        {"convertToBezier:", &Canvas::convertToBezier},
     };
     for (const auto& [name, command] : commands)
         setAction(QString::fromLatin1(name), [this, command = command](const pf::MenuItem*) { (this->*command)(); });

@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 
 #include "canvas/MouseStrategyBezier.h"
+#include "canvas/MouseStrategyBrush.h"
 #include "canvas/MouseStrategyPath.h"
 #include "canvas/MouseStrategyShape.h"
 #include "manipulators/Manipulator.h"
@@ -36,7 +37,8 @@ void Canvas::canvasModeWasActivated(const pf::Notification& n)
         mouseModeWasActivated(std::make_shared<MouseStrategyPath>());
     if (n.name == QString::fromLatin1(BezierModeWasActivatedNotification))
         mouseModeWasActivated(std::make_shared<MouseStrategyBezier>());
-    // The brush tool comes with its own work.
+    if (n.name == QString::fromLatin1(BrushModeWasActivatedNotification))
+        mouseModeWasActivated(std::make_shared<MouseStrategyBrush>());
 }
 
 void Canvas::mouseModeWasActivated(std::shared_ptr<MouseStrategy> tool)

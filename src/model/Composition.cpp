@@ -247,7 +247,11 @@ void Composition::removeShape(const std::shared_ptr<Shape>& shapeRef)
         delegate_->compositionChangeDone(*this);
     registerUndoAction(
         [shape, index, detached = std::move(detached)](Composition& page) {
+            // The shape comes back exactly as it was: the grid is for shapes being placed, not restored.
+            const bool duplicating = page.duplicating_;
+            page.duplicating_ = true;
             page.insertShapeAtIndex(shape, index);
+            page.duplicating_ = duplicating;
             page.restoreConnections(detached);
         },
         actionNameForShape("Remove %@", *shape));

@@ -65,6 +65,15 @@ protected:
         return windowOf(*document);
     }
 
+    // Shown and made the active window (menus validate along the active window's responder chain).
+    static bool showActive(AppWindowController& window)
+    {
+        QWidget* top = window.windowWidget();
+        top->show();
+        top->activateWindow();
+        return QTest::qWaitForWindowActive(top);
+    }
+
     static AppWindowController& windowOf(pf::Document& document)
     {
         auto& app = static_cast<Document&>(document);
@@ -344,9 +353,7 @@ TEST_F(DocumentWindowTest, MenuCommandsAndTheAlignChordReachTheCanvasFromAnywher
     AppWindowController& window = openFixture();
     Canvas& canvas = *window.canvasView();
     QWidget* top = window.windowWidget();
-    top->show();
-    top->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    ASSERT_TRUE(showActive(window));
     window.selectedComposition()->addShape(Shape::make<Rectangle>(pf::Rect(300, 40, 50, 80)));
     canvas.selectAll();
     const auto shapes = canvas.selectedShapes();
@@ -372,6 +379,37 @@ TEST_F(DocumentWindowTest, MenuCommandsAndTheAlignChordReachTheCanvasFromAnywher
     window.validateMenuItems();
     EXPECT_FALSE(group->isEnabled());
     EXPECT_TRUE(window.menuAction("ungroup:")->isEnabled());
+}
+
+TEST_F(DocumentWindowTest, TheShapeMenuRunsTheBooleanAndPathCommandsWhenTheyApply)
+{
+    AppWindowController& window = openFixture();
+    Canvas& canvas = *window.canvasView();
+    ASSERT_TRUE(showActive(window));
+    const auto page = window.selectedComposition();
+    const auto a = Shape::make<Rectangle>(pf::Rect(300, 40, 80, 80));
+    const auto b = Shape::make<Rectangle>(pf::Rect(340, 80, 80, 80));
+    page->addShape(a);
+    page->addShape(b);
+    const std::size_t count = page->children().size();
+    QAction* difference = window.menuAction("difference:");
+    QAction* flip = window.menuAction("flipHorizontal:");
+    ASSERT_TRUE(difference && flip);
+
+    canvas.replaceSelectionWithShape(a);
+    window.validateMenuItems();
+    EXPECT_FALSE(difference->isEnabled()) << "two shapes are wanted";
+    canvas.replaceSelectionWithShapes({a, b});
+    window.validateMenuItems();
+    EXPECT_TRUE(difference->isEnabled());
+    EXPECT_FALSE(flip->isEnabled()) << "rectangles are not flipped";
+    difference->trigger();
+    pf::drainMainQueue();
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    EXPECT_TRUE(canvas.selectedShapes().front()->isBezier());
+    EXPECT_EQ(page->children().size(), count - 1);
+    window.validateMenuItems();
+    EXPECT_TRUE(flip->isEnabled());
 }
 
 TEST_F(DocumentWindowTest, TheStatusBarHoldsThePageSizeButtonTheZoomAndGridPopUpsAndTheGridCheckbox)

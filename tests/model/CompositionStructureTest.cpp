@@ -42,6 +42,32 @@ TEST_F(CompositionTest, AddAndRemoveAreUndoableWithTheirNotices)
     EXPECT_EQ(titles(*page), "b");
 }
 
+TEST_F(CompositionTest, TheGridPlacesNewShapesButLeavesRestoredOnesAsTheyWere)
+{
+    auto a = box("a");
+    a->setFrame(pf::Rect(13, 17, 40, 30));
+    page->addShape(a);
+    page->setGridTolerance(10);
+    page->setGridEnabled(true);
+    const pf::Rect frame = a->frame();
+
+    // Undoing a removal and redoing an addition put the shape back where it was, off the grid or not.
+    page->removeShape(a);
+    ASSERT_TRUE(owner.undo.undo());
+    EXPECT_EQ(a->frame(), frame);
+    ASSERT_TRUE(owner.undo.redo());
+    ASSERT_TRUE(owner.undo.undo());
+    EXPECT_EQ(a->frame(), frame);
+
+    auto b = box("b");
+    b->setFrame(pf::Rect(13, 17, 40, 30));
+    page->addShape(b);
+    EXPECT_EQ(b->frame().origin, pf::Point(10, 20)) << "a shape being placed goes onto the grid";
+    ASSERT_TRUE(owner.undo.undo());
+    ASSERT_TRUE(owner.undo.redo());
+    EXPECT_EQ(b->frame().origin, pf::Point(10, 20));
+}
+
 TEST_F(CompositionTest, MovesCountPositionsBeforeTheRemovalAndUndo)
 {
     struct Case {
