@@ -326,8 +326,17 @@ void CompositionOutlineView::keyPressEvent(QKeyEvent* event)
 {
     const pf::Event e = pf::Event::fromKey(*event);
     if (!isEditing() && e.isDeleteKeyDown()) {
-        // The window hands it on to the canvas.
-        pf::sendAction(QStringLiteral("remove:"));
+        // To this view's window (which hands it on to the canvas) whether or not the view has the keys;
+        // without a window that takes it, along the responder chain.
+        const QString remove = QStringLiteral("remove:");
+        pf::Responder* target = nullptr;
+        for (QWidget* w = this; w && !target; w = w->parentWidget())
+            if (auto* responder = dynamic_cast<pf::Responder*>(w); responder && responder->respondsToAction(remove))
+                target = responder;
+        if (target)
+            target->tryToPerform(remove, nullptr);
+        else
+            pf::sendAction(remove);
         event->accept();
         return;
     }
@@ -544,10 +553,10 @@ OutlineViewController::~OutlineViewController()
 {
     delayedCalls_.cancelPreviousPerformRequests();
     if (outlineView_) {
+        // The view may outlive this controller inside its window.
         outlineView_->setOutlineDelegate(nullptr);
-        QObject::disconnect(outlineView_, nullptr, nullptr, nullptr);
-        if (outlineView_->selectionModel())
-            QObject::disconnect(outlineView_->selectionModel(), nullptr, nullptr, nullptr);
+        for (const QMetaObject::Connection& connection : connections_)
+            QObject::disconnect(connection);
         outlineView_->setModel(nullptr);
     }
 }
@@ -564,12 +573,14 @@ void OutlineViewController::viewDidLoad()
         tree->setTreePosition(CompositionOutlineModel::TitleColumn);
         tree->header()->setStretchLastSection(true);
         tree->header()->setSectionResizeMode(CompositionOutlineModel::HiddenColumn, QHeaderView::ResizeToContents);
-        QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, tree,
-                         [this] { outlineSelectionDidChange(); });
-        QObject::connect(tree, &QTreeView::expanded, tree,
-                         [this](const QModelIndex& index) { itemExpansionDidChange(index, true); });
-        QObject::connect(tree, &QTreeView::collapsed, tree,
-                         [this](const QModelIndex& index) { itemExpansionDidChange(index, false); });
+        connections_.push_back(QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, tree,
+                                                [this] { outlineSelectionDidChange(); }));
+        connections_.push_back(QObject::connect(tree, &QTreeView::expanded, tree, [this](const QModelIndex& index) {
+            itemExpansionDidChange(index, true);
+        }));
+        connections_.push_back(QObject::connect(tree, &QTreeView::collapsed, tree, [this](const QModelIndex& index) {
+            itemExpansionDidChange(index, false);
+        }));
     }
     if (QVHintView* hint = hintView_) {
         hint->setHintText(tr("Outline"));

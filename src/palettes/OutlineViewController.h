@@ -17,6 +17,7 @@
 #include "platform/kit/DraggingSource.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/Sink.h"
+#include "shell/QVHintView.h"
 #include "shell/QVViewController.h"
 
 #include <QAbstractItemModel>
@@ -37,7 +38,6 @@ class CompositionOutlineView;
 class Parent;
 class QDrag;
 class QMimeData;
-class QVHintView;
 class Shape;
 
 // What the outline view asks of its controller: the context menu and the double click, each on a row.
@@ -251,6 +251,7 @@ private:
     bool dragging_ = false;
     QSet<QString> expandedIdentifiers_;
     std::unique_ptr<CompositionOutlineModel> model_;
+    std::vector<QMetaObject::Connection> connections_;
     pf::DelayedCallOwner delayedCalls_;
 };
 
