@@ -649,13 +649,16 @@ void OutlineViewController::update()
 
     QItemSelection selection;
     std::vector<QModelIndex> selected;
+    std::unordered_map<const Shape*, int> shown;
     if (canvas_ && canvas_->hasSelection()) {
         std::vector<int> rows;
+        shown = visibleRows();
         for (const auto& shape : canvas_->selectedShapes()) {
-            const QModelIndex index = model_->indexForShape(shape.get());
-            const int row = tree->rowForIndex(index);
-            if (row < 0)
+            const auto it = shown.find(shape.get());
+            if (it == shown.end())
                 continue;
+            const int row = it->second;
+            const QModelIndex index = model_->indexForShape(shape.get());
             rows.push_back(row);
             selected.push_back(index);
             selection.select(index, index.siblingAtColumn(model_->columnCount() - 1));
@@ -668,11 +671,12 @@ void OutlineViewController::update()
     tree->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     updating_ = false;
     if (selectionIndexes_ && !selected.empty()) {
-        std::sort(selected.begin(), selected.end(), [tree](const QModelIndex& a, const QModelIndex& b) {
-            return tree->visualRect(a).top() < tree->visualRect(b).top();
-        });
-        tree->scrollTo(selected.back());
-        tree->scrollTo(selected.front());
+        // The last row, then the first, so the first shows when they do not fit together.
+        const auto byRow = [this, &shown](const QModelIndex& a, const QModelIndex& b) {
+            return shown.at(model_->shapeForIndex(a)) < shown.at(model_->shapeForIndex(b));
+        };
+        tree->scrollTo(*std::max_element(selected.begin(), selected.end(), byRow));
+        tree->scrollTo(*std::min_element(selected.begin(), selected.end(), byRow));
     }
 }
 
@@ -760,9 +764,37 @@ QModelIndex OutlineViewController::indexForItem(const Shape* shape) const
     return model_->indexForShape(shape);
 }
 
+std::unordered_map<const Shape*, int> OutlineViewController::visibleRows() const
+{
+    std::unordered_map<const Shape*, int> rows;
+    CompositionOutlineView* tree = outlineView_;
+    if (!tree)
+        return rows;
+    int row = 0;
+    // Depth first, as the tree shows them: a group's children follow it when it is open.
+    std::vector<std::pair<const std::vector<Shape*>*, std::size_t>> stack{{&model_->childrenOf(nullptr), 0}};
+    while (!stack.empty()) {
+        auto& [children, next] = stack.back();
+        if (next == children->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Shape* shape = (*children)[next++];
+        if (!rows.emplace(shape, row).second)
+            continue;
+        ++row;
+        const std::vector<Shape*>& grandchildren = model_->childrenOf(shape);
+        if (!grandchildren.empty() && tree->isExpanded(model_->indexForShape(shape)))
+            stack.emplace_back(&grandchildren, 0);
+    }
+    return rows;
+}
+
 int OutlineViewController::rowForItem(const Shape* shape) const
 {
-    return outlineView_ ? outlineView_->rowForIndex(model_->indexForShape(shape)) : -1;
+    const auto rows = visibleRows();
+    const auto it = rows.find(shape);
+    return it == rows.end() ? -1 : it->second;
 }
 
 Shape* OutlineViewController::itemAtRow(int row) const

@@ -184,6 +184,8 @@ public:
     QModelIndex indexForItem(const Shape* shape) const;
     // The shape's row as the tree shows it, -1 when it has none (not listed, or inside a closed group).
     int rowForItem(const Shape* shape) const;
+    // Every shown shape's row.
+    std::unordered_map<const Shape*, int> visibleRows() const;
     Shape* itemAtRow(int row) const;
     // The shapes of the selected rows, top to bottom.
     std::vector<Shape*> selectedItems() const;
