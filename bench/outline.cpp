@@ -17,7 +17,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/ScrollView.h"
-#include "support/QuietShapePage.h"
+#include "support/CanvasPageOwner.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -48,18 +48,6 @@ void useBuiltInDefaults()
         return pf::UserDefaultsStore::replaceStandard(std::move(store));
     }();
 }
-
-class PageOwner : public QuietCompositionDelegate {
-public:
-    pf::Rect visibleRectForComposition(Composition&) override
-    {
-        return canvas ? canvas->convertRectToComposition(canvas->visibleRect()) : pf::Rect();
-    }
-    pf::Rect canvasFrameForComposition(Composition&) override { return canvas ? canvas->frame() : pf::Rect(); }
-    pf::Rect canvasBoundsForComposition(Composition&) override { return canvas ? canvas->bounds() : pf::Rect(); }
-
-    Canvas* canvas = nullptr;
-};
 
 // The page on a canvas, and the two selections.
 struct OutlinePage {
@@ -124,13 +112,21 @@ struct OutlinePage {
     }
     // Every other group is open.
     bool isOpen(std::size_t group) const { return group % 2 == 0; }
+    // The canvas selects the other set, untimed.
+    void changeSelection(benchmark::State& state)
+    {
+        state.PauseTiming();
+        canvas->replaceSelectionWithShapes(selections[turn++ % 2]);
+        state.ResumeTiming();
+    }
 
-    PageOwner owner;
+    CanvasPageOwner owner;
     std::shared_ptr<Composition> page;
     std::unique_ptr<QWidget> window;
     Canvas* canvas = nullptr;
     std::vector<std::shared_ptr<Group>> groupList;
     std::vector<Canvas::Shapes> selections;
+    std::size_t turn = 0;
 };
 
 void BM_OutlineUpdate(benchmark::State& state)
@@ -146,11 +142,8 @@ void BM_OutlineUpdate(benchmark::State& state)
     for (std::size_t g = 0; g < page.groupList.size(); ++g)
         outline.setItemExpanded(page.groupList[g].get(), page.isOpen(g));
     QCoreApplication::processEvents();
-    std::size_t turn = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        page.canvas->replaceSelectionWithShapes(page.selections[turn++ % 2]);
-        state.ResumeTiming();
+        page.changeSelection(state);
         outline.update();
         benchmark::DoNotOptimize(outline.selectionIndexes());
     }
@@ -177,11 +170,8 @@ void BM_StandardItemTreeUpdate(benchmark::State& state)
         if (page.isOpen(g))
             open.insert(page.groupList[g].get());
     QCoreApplication::processEvents();
-    std::size_t turn = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        page.canvas->replaceSelectionWithShapes(page.selections[turn++ % 2]);
-        state.ResumeTiming();
+        page.changeSelection(state);
         model.clear();
         QHash<const Shape*, QStandardItem*> itemOf;
         std::vector<QStandardItem*> openItems;

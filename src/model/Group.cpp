@@ -104,20 +104,6 @@ void Group::removeAllShapes()
     setChildren({});
 }
 
-namespace {
-
-// "Move %@" and the like, filled with the kind's short title.
-QString groupActionName(const char* format, const Shape& shape)
-{
-    QString text = pf::localized(QString::fromLatin1(format));
-    const qsizetype at = text.indexOf(QLatin1String("%@"));
-    if (at >= 0)
-        text.replace(at, 2, shape.shapeClass().shortTitle());
-    return text;
-}
-
-} // namespace
-
 void Group::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)
 {
     const std::size_t count = children().size();
@@ -138,7 +124,7 @@ void Group::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)
     if (pf::UndoManager* undo = undoManager()) {
         const std::size_t back = now < from ? from + 1 : from;
         pf::registerUndo(undo, this, [now, back](Group& group) { group.moveShapeAtIndexToIndex(now, back); },
-                         groupActionName("Move %@", *shape));
+                         actionNameForShape("Move %@", *shape));
     }
 }
 
@@ -147,19 +133,26 @@ void Group::copyShapeAtIndexToIndex(std::size_t from, std::size_t to)
     if (from >= children().size())
         return;
     auto copy = children()[from]->copy();
+    copy->setFrame(copy->frame().offsetBy(10, 10));
+    addCopy(copy, to);
+}
+
+void Group::addCopy(const std::shared_ptr<Shape>& copy, std::size_t index)
+{
+    if (containsShape(copy.get()))
+        return;
     auto* page = dynamic_cast<Composition*>(composition());
     if (page)
         page->registerShape(copy);
-    copy->setFrame(copy->frame().offsetBy(10, 10));
     // The copy belongs here as much as its original: it hit-tests, draws and leaves with its group.
     copy->setParent(this);
     copy->setComposition(composition());
-    insertChildAtIndex(copy, std::min(to, children().size()));
+    insertChildAtIndex(copy, std::min(index, children().size()));
     frameToChildren();
     setNeedsDisplayInRectUpdatePalettes(dirtyRect(), true);
     if (pf::UndoManager* undo = undoManager())
         pf::registerUndo(undo, this, [copy](Group& group) { group.removeCopy(copy); },
-                         groupActionName("Add %@", *copy));
+                         actionNameForShape("Add %@", *copy));
 }
 
 void Group::removeCopy(const std::shared_ptr<Shape>& copy)
@@ -174,25 +167,8 @@ void Group::removeCopy(const std::shared_ptr<Shape>& copy)
     copy->setComposition(nullptr);
     setNeedsDisplayInRectUpdatePalettes(dirtyRect(), true);
     if (pf::UndoManager* undo = undoManager())
-        pf::registerUndo(undo, this, [copy, at](Group& group) { group.putBackCopy(copy, at); },
-                         groupActionName("Remove %@", *copy));
-}
-
-void Group::putBackCopy(const std::shared_ptr<Shape>& copy, std::size_t index)
-{
-    if (containsShape(copy.get()))
-        return;
-    auto* page = dynamic_cast<Composition*>(composition());
-    if (page)
-        page->registerShape(copy);
-    copy->setParent(this);
-    copy->setComposition(composition());
-    insertChildAtIndex(copy, std::min(index, children().size()));
-    frameToChildren();
-    setNeedsDisplayInRectUpdatePalettes(dirtyRect(), true);
-    if (pf::UndoManager* undo = undoManager())
-        pf::registerUndo(undo, this, [copy](Group& group) { group.removeCopy(copy); },
-                         groupActionName("Add %@", *copy));
+        pf::registerUndo(undo, this, [copy, at](Group& group) { group.addCopy(copy, at); },
+                         actionNameForShape("Remove %@", *copy));
 }
 
 void Group::setLocked(bool locked)

@@ -104,9 +104,10 @@ protected:
     void copyFrom(const Shape& source) override;
 
 private:
-    // The undo and redo of copyShapeAtIndexToIndex: the copy leaves (deregistered) and comes back.
+    // A copy joins the group at index (registered, undoable), and leaves it again (deregistered, undoable):
+    // copyShapeAtIndexToIndex with its undo and redo.
+    void addCopy(const std::shared_ptr<Shape>& copy, std::size_t index);
     void removeCopy(const std::shared_ptr<Shape>& copy);
-    void putBackCopy(const std::shared_ptr<Shape>& copy, std::size_t index);
     void frameToChildren();
 
     bool committed_ = false;

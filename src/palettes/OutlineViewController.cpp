@@ -414,7 +414,8 @@ void CompositionOutlineView::startDrag(Qt::DropActions)
         drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rows.topLeft());
     }
     Qt::DropActions offered;
-    const pf::DragOperation mask = controller->sourceOperationMaskForDraggingContext(pf::DraggingContext::WithinApplication);
+    const pf::DragOperation mask =
+        controller->sourceOperationMaskForDraggingContext(pf::DraggingContext::WithinApplication);
     if (mask & pf::DragOp::Copy)
         offered |= Qt::CopyAction;
     if (mask & pf::DragOp::Move)
@@ -438,7 +439,8 @@ std::optional<OutlineDrop> CompositionOutlineView::dropFor(const QDropEvent& eve
     if (!controller || !event.mimeData())
         return std::nullopt;
     const pf::Pasteboard pasteboard(event.mimeData());
-    if (!std::any_of(draggedTypes_.begin(), draggedTypes_.end(), [&](const QString& t) { return pasteboard.hasType(t); }))
+    const auto carried = [&](const QString& type) { return pasteboard.hasType(type); };
+    if (!std::any_of(draggedTypes_.begin(), draggedTypes_.end(), carried))
         return std::nullopt;
     const auto [parent, childIndex] = dropTargetAt(event.position().toPoint());
     OutlineDrop drop;
@@ -591,11 +593,16 @@ void OutlineViewController::viewDidLoad()
 
 void OutlineViewController::setCanvas(Canvas* canvas)
 {
-    if (canvas == canvas_)
+    if (canvas == canvas_.data())
         return;
     canvas_ = canvas;
     if (canvas_)
         gatherItems();
+}
+
+Canvas* OutlineViewController::canvas() const
+{
+    return canvas_.data();
 }
 
 void OutlineViewController::setNeedsUpdate()
@@ -1034,7 +1041,7 @@ void OutlineViewController::compositionOutlineViewDidReceiveLeftDoubleClickOnRow
         return;
     canvas_->clearTempGuidesNow();
     if (pf::Window* window = canvas_->enclosingWindow())
-        window->makeFirstResponder(canvas_);
+        window->makeFirstResponder(canvas_.data());
     else
         canvas_->setFocus(Qt::OtherFocusReason);
 }

@@ -162,7 +162,7 @@ public:
     // ---- fed by the canvas view controller ----
     // The canvas already held changes nothing; a new one's page is gathered.
     void setCanvas(Canvas* canvas) override;
-    Canvas* canvas() const { return canvas_; }
+    Canvas* canvas() const;
     // Owes an update, made once on the next turn of the main queue however often asked.
     void setNeedsUpdate() override;
     bool needsUpdate() const { return needsUpdate_; }
@@ -246,7 +246,8 @@ private:
     bool restoringExpansion_ = false;
     QPointer<CompositionOutlineView> outlineView_;
     QPointer<QVHintView> hintView_;
-    Canvas* canvas_ = nullptr;
+    // Cleared when the canvas goes before this palette.
+    QPointer<Canvas> canvas_;
     std::optional<std::vector<int>> selectionIndexes_;
     std::vector<std::shared_ptr<Shape>> items_;
     std::shared_ptr<Shape> dragParent_;

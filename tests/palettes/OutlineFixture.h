@@ -120,7 +120,8 @@ protected:
     // The centre of a row in the tree's viewport.
     QPoint rowCentre(const Shape* shape) const
     {
-        return tree().visualRect(outline->indexForItem(shape).siblingAtColumn(CompositionOutlineModel::TitleColumn)).center();
+        const QModelIndex title = outline->indexForItem(shape).siblingAtColumn(CompositionOutlineModel::TitleColumn);
+        return tree().visualRect(title).center();
     }
 
     std::unique_ptr<OutlineViewController> outline;

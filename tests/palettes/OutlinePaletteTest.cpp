@@ -151,7 +151,8 @@ TEST_F(OutlinePaletteTest, ChosenRowsSelectTheirShapesAndTheUpdateThatFollowsSen
 TEST_F(OutlinePaletteTest, UntickingHidesTheShapeAndUndoShowsIt)
 {
     CompositionOutlineModel& model = *outline->model();
-    const QModelIndex box = outline->indexForItem(ellipse.get()).siblingAtColumn(CompositionOutlineModel::HiddenColumn);
+    const QModelIndex box =
+        outline->indexForItem(ellipse.get()).siblingAtColumn(CompositionOutlineModel::HiddenColumn);
     EXPECT_EQ(model.data(box, Qt::CheckStateRole).toInt(), Qt::Checked);
     ASSERT_TRUE(model.setData(box, Qt::Unchecked, Qt::CheckStateRole));
     EXPECT_TRUE(ellipse->isHidden());
@@ -164,7 +165,8 @@ TEST_F(OutlinePaletteTest, UntickingHidesTheShapeAndUndoShowsIt)
 TEST_F(OutlinePaletteTest, ATypedTitleIsTheUsersAndUndoable)
 {
     CompositionOutlineModel& model = *outline->model();
-    const QModelIndex title = outline->indexForItem(rectangle.get()).siblingAtColumn(CompositionOutlineModel::TitleColumn);
+    const QModelIndex title =
+        outline->indexForItem(rectangle.get()).siblingAtColumn(CompositionOutlineModel::TitleColumn);
     const QString before = rectangle->displayTitle();
     EXPECT_EQ(model.data(title, Qt::DisplayRole).toString(), before);
     EXPECT_TRUE(model.flags(title) & Qt::ItemIsEditable);
@@ -340,7 +342,8 @@ TEST_F(OutlinePaletteTest, RefusesDropsItCannotTrust)
     // Allowed inside the program, nothing outside it.
     EXPECT_EQ(outline->sourceOperationMaskForDraggingContext(pf::DraggingContext::WithinApplication),
               pf::DragOp::Copy | pf::DragOp::Move);
-    EXPECT_EQ(outline->sourceOperationMaskForDraggingContext(pf::DraggingContext::OutsideApplication), pf::DragOp::None);
+    EXPECT_EQ(outline->sourceOperationMaskForDraggingContext(pf::DraggingContext::OutsideApplication),
+              pf::DragOp::None);
 }
 
 TEST_F(OutlinePaletteTest, ARowMovedInsideAGroupIsUndoneInOneStep)
