@@ -154,7 +154,7 @@ void BM_StandardItemTreeUpdate(benchmark::State& state)
 {
     OutlinePage page;
     QTreeView tree(page.window.get());
-    QStandardItemModel model;
+    QStandardItemModel model(0, 2);
     tree.setModel(&model);
     tree.setHeaderHidden(true);
     tree.setUniformRowHeights(true);
@@ -172,7 +172,7 @@ void BM_StandardItemTreeUpdate(benchmark::State& state)
     QCoreApplication::processEvents();
     for (auto _ : state) {
         page.changeSelection(state);
-        model.clear();
+        model.setRowCount(0); // every row rebuilt; the two columns stay
         QHash<const Shape*, QStandardItem*> itemOf;
         std::vector<QStandardItem*> openItems;
         const auto row = [&](const Shape& shape) {
