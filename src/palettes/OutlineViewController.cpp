@@ -91,25 +91,34 @@ const QStringList& CompositionOutlineModel::columnIdentifiers()
     return identifiers;
 }
 
-void CompositionOutlineModel::takeSnapshot()
+bool CompositionOutlineModel::takeSnapshot()
 {
-    held_.clear();
-    top_.clear();
-    entries_.clear();
-    held_.reserve(controller_.items().size());
+    Snapshot next;
+    next.held.reserve(controller_.items().size());
     for (const auto& item : controller_.items()) {
-        held_.push_back(item);
-        top_.push_back(item.get());
+        next.held.push_back(item);
+        next.top.push_back(item.get());
     }
-    addEntries(nullptr, top_);
+    addEntries(next, nullptr, next.top);
+    if (sameTree(next, shown_)) {
+        shown_.held.swap(next.held);
+        refreshValues(QModelIndex());
+        return false;
+    }
+    beginResetModel();
+    shown_.held.swap(next.held);
+    shown_.top.swap(next.top);
+    shown_.entries.swap(next.entries);
+    endResetModel();
+    return true;
 }
 
-void CompositionOutlineModel::addEntries(Shape* parent, const std::vector<Shape*>& children)
+void CompositionOutlineModel::addEntries(Snapshot& snapshot, Shape* parent, const std::vector<Shape*>& children)
 {
     int row = 0;
     for (Shape* child : children) {
         // A shape listed twice (or a group inside itself) would give one item two places: the first wins.
-        if (entries_.count(child)) {
+        if (snapshot.entries.count(child)) {
             ++row;
             continue;
         }
@@ -117,13 +126,39 @@ void CompositionOutlineModel::addEntries(Shape* parent, const std::vector<Shape*
         if (entry.expandable)
             if (const auto* group = dynamic_cast<const Parent*>(child))
                 for (const auto& grandchild : group->children()) {
-                    held_.push_back(grandchild);
+                    snapshot.held.push_back(grandchild);
                     entry.children.push_back(grandchild.get());
                 }
         const std::vector<Shape*> grandchildren = entry.children;
-        entries_.emplace(child, std::move(entry));
+        snapshot.entries.emplace(child, std::move(entry));
         if (!grandchildren.empty())
-            addEntries(child, grandchildren);
+            addEntries(snapshot, child, grandchildren);
+    }
+}
+
+bool CompositionOutlineModel::sameTree(const Snapshot& a, const Snapshot& b)
+{
+    if (a.top != b.top || a.entries.size() != b.entries.size())
+        return false;
+    for (const auto& [shape, entry] : a.entries) {
+        const auto it = b.entries.find(shape);
+        if (it == b.entries.end() || it->second.parent != entry.parent || it->second.row != entry.row ||
+            it->second.expandable != entry.expandable || it->second.children != entry.children)
+            return false;
+    }
+    return true;
+}
+
+void CompositionOutlineModel::refreshValues(const QModelIndex& parent)
+{
+    const int rows = rowCount(parent);
+    if (rows == 0)
+        return;
+    emit dataChanged(index(0, 0, parent), index(rows - 1, columnCount() - 1, parent));
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex child = index(row, 0, parent);
+        if (hasChildren(child))
+            refreshValues(child);
     }
 }
 
@@ -134,8 +169,8 @@ Shape* CompositionOutlineModel::shapeForIndex(const QModelIndex& index) const
 
 QModelIndex CompositionOutlineModel::indexForShape(const Shape* shape, int column) const
 {
-    const auto it = shape ? entries_.find(shape) : entries_.end();
-    if (it == entries_.end())
+    const auto it = shape ? shown_.entries.find(shape) : shown_.entries.end();
+    if (it == shown_.entries.end())
         return {};
     return createIndex(it->second.row, column, const_cast<Shape*>(shape));
 }
@@ -144,15 +179,15 @@ const std::vector<Shape*>& CompositionOutlineModel::childrenOf(const Shape* shap
 {
     static const std::vector<Shape*> none;
     if (!shape)
-        return top_;
-    const auto it = entries_.find(shape);
-    return it == entries_.end() ? none : it->second.children;
+        return shown_.top;
+    const auto it = shown_.entries.find(shape);
+    return it == shown_.entries.end() ? none : it->second.children;
 }
 
 Shape* CompositionOutlineModel::parentOf(const Shape* shape) const
 {
-    const auto it = shape ? entries_.find(shape) : entries_.end();
-    return it == entries_.end() ? nullptr : it->second.parent;
+    const auto it = shape ? shown_.entries.find(shape) : shown_.entries.end();
+    return it == shown_.entries.end() ? nullptr : it->second.parent;
 }
 
 QModelIndex CompositionOutlineModel::index(int row, int column, const QModelIndex& parent) const
@@ -185,11 +220,11 @@ int CompositionOutlineModel::columnCount(const QModelIndex&) const
 bool CompositionOutlineModel::hasChildren(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return !top_.empty();
+        return !shown_.top.empty();
     if (parent.column() != 0)
         return false;
-    const auto it = entries_.find(shapeForIndex(parent));
-    return it != entries_.end() && it->second.expandable;
+    const auto it = shown_.entries.find(shapeForIndex(parent));
+    return it != shown_.entries.end() && it->second.expandable;
 }
 
 QVariant CompositionOutlineModel::data(const QModelIndex& index, int role) const
@@ -689,10 +724,8 @@ void OutlineViewController::update()
 
 void OutlineViewController::reloadTree()
 {
-    model_->beginReset();
-    model_->takeSnapshot();
-    model_->endReset();
-    applyExpandedItems();
+    if (model_->takeSnapshot())
+        applyExpandedItems();
 }
 
 void OutlineViewController::applyExpandedItems()

@@ -269,8 +269,10 @@ public:
 
     explicit CompositionOutlineModel(OutlineViewController& controller) : controller_(controller) {}
 
-    // Takes a new snapshot of the controller's items (between a reset's begin and end).
-    void takeSnapshot();
+    // Takes a new snapshot of the controller's items. The same tree as shown (the same shapes in the same
+    // places) only refreshes the values, so the view keeps its state (a press about to become a drag, an
+    // open editor); another tree resets the model. Answers whether it reset.
+    bool takeSnapshot();
     Shape* shapeForIndex(const QModelIndex& index) const;
     QModelIndex indexForShape(const Shape* shape, int column = 0) const;
     // The children the snapshot holds for a shape (the top level for null).
@@ -289,9 +291,6 @@ public:
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::MoveAction; }
     Qt::DropActions supportedDropActions() const override { return Qt::CopyAction | Qt::MoveAction; }
 
-    void beginReset() { beginResetModel(); }
-    void endReset() { endResetModel(); }
-
 private:
     struct Entry {
         Shape* parent = nullptr;
@@ -299,11 +298,16 @@ private:
         std::vector<Shape*> children;
         bool expandable = false;
     };
-    void addEntries(Shape* parent, const std::vector<Shape*>& children);
+    struct Snapshot {
+        // Keeps every listed shape alive until the next snapshot.
+        std::vector<std::shared_ptr<Shape>> held;
+        std::vector<Shape*> top;
+        std::unordered_map<const Shape*, Entry> entries;
+    };
+    static void addEntries(Snapshot& snapshot, Shape* parent, const std::vector<Shape*>& children);
+    static bool sameTree(const Snapshot& a, const Snapshot& b);
+    void refreshValues(const QModelIndex& parent);
 
     OutlineViewController& controller_;
-    // Keeps every listed shape alive until the next snapshot.
-    std::vector<std::shared_ptr<Shape>> held_;
-    std::vector<Shape*> top_;
-    std::unordered_map<const Shape*, Entry> entries_;
+    Snapshot shown_;
 };

@@ -111,6 +111,7 @@ TEST_F(OutlinePaletteTest, RequestsInOneTurnMakeOneUpdate)
 {
     int resets = 0;
     QObject::connect(outline->model(), &QAbstractItemModel::modelReset, [&resets] { ++resets; });
+    addShape("Rectangle", pf::Rect(10, 10, 20, 20));
     outline->setNeedsUpdate();
     outline->setNeedsUpdate();
     outline->setNeedsUpdate();
@@ -118,9 +119,33 @@ TEST_F(OutlinePaletteTest, RequestsInOneTurnMakeOneUpdate)
     EXPECT_EQ(resets, 0);
     endTurn();
     EXPECT_EQ(resets, 1);
+    EXPECT_EQ(outline->items().size(), 5u);
     EXPECT_FALSE(outline->needsUpdate());
     endTurn();
     EXPECT_EQ(resets, 1);
+}
+
+TEST_F(OutlinePaletteTest, AnUpdateOfTheSameTreeKeepsTheViewsStateAndShowsNewValues)
+{
+    int resets = 0;
+    QObject::connect(outline->model(), &QAbstractItemModel::modelReset, [&resets] { ++resets; });
+    outline->setItemExpanded(group.get(), true);
+    const QModelIndex title =
+        outline->indexForItem(ellipse.get()).siblingAtColumn(CompositionOutlineModel::TitleColumn);
+    tree().setCurrentIndex(title);
+    ellipse->setTitle(QStringLiteral("Sun"));
+    ellipse->setUserSetTitle(true);
+    feed();
+    EXPECT_EQ(resets, 0);
+    EXPECT_EQ(tree().currentIndex(), title);
+    EXPECT_EQ(outline->model()->data(title, Qt::DisplayRole).toString(), QStringLiteral("Sun"));
+    EXPECT_TRUE(outline->isItemExpanded(group.get()));
+    // A reorder is another tree.
+    page->moveShapeAtIndexToIndex(page->indexOfShape(ellipse.get()), 1);
+    feed();
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(outline->shapeAtOutlineIndex(0), ellipse.get());
+    EXPECT_TRUE(outline->isItemExpanded(group.get()));
 }
 
 TEST_F(OutlinePaletteTest, ChosenRowsSelectTheirShapesAndTheUpdateThatFollowsSendsNothing)
