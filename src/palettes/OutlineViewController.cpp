@@ -102,7 +102,15 @@ bool CompositionOutlineModel::takeSnapshot()
     addEntries(next, nullptr, next.top);
     if (sameTree(next, shown_)) {
         shown_.held.swap(next.held);
-        refreshValues(QModelIndex());
+        for (auto& [shape, entry] : shown_.entries) {
+            const Entry& now = next.entries.at(shape);
+            if (now.visible == entry.visible && now.title == entry.title)
+                continue;
+            entry.visible = now.visible;
+            entry.title = now.title;
+            const QModelIndex row = indexForShape(shape);
+            emit dataChanged(row, row.siblingAtColumn(columnCount() - 1));
+        }
         return false;
     }
     beginResetModel();
@@ -113,7 +121,13 @@ bool CompositionOutlineModel::takeSnapshot()
     return true;
 }
 
-void CompositionOutlineModel::addEntries(Snapshot& snapshot, Shape* parent, const std::vector<Shape*>& children)
+void CompositionOutlineModel::readValues(Entry& entry, const Shape& shape) const
+{
+    entry.visible = controller_.objectValueForColumn(columnIdentifiers().at(HiddenColumn), shape).toBool();
+    entry.title = controller_.objectValueForColumn(columnIdentifiers().at(TitleColumn), shape).toString();
+}
+
+void CompositionOutlineModel::addEntries(Snapshot& snapshot, Shape* parent, const std::vector<Shape*>& children) const
 {
     int row = 0;
     for (Shape* child : children) {
@@ -122,7 +136,11 @@ void CompositionOutlineModel::addEntries(Snapshot& snapshot, Shape* parent, cons
             ++row;
             continue;
         }
-        Entry entry{parent, row++, {}, child->isGroup()};
+        Entry entry;
+        entry.parent = parent;
+        entry.row = row++;
+        entry.expandable = child->isGroup();
+        readValues(entry, *child);
         if (entry.expandable)
             if (const auto* group = dynamic_cast<const Parent*>(child))
                 for (const auto& grandchild : group->children()) {
@@ -147,19 +165,6 @@ bool CompositionOutlineModel::sameTree(const Snapshot& a, const Snapshot& b)
             return false;
     }
     return true;
-}
-
-void CompositionOutlineModel::refreshValues(const QModelIndex& parent)
-{
-    const int rows = rowCount(parent);
-    if (rows == 0)
-        return;
-    emit dataChanged(index(0, 0, parent), index(rows - 1, columnCount() - 1, parent));
-    for (int row = 0; row < rows; ++row) {
-        const QModelIndex child = index(row, 0, parent);
-        if (hasChildren(child))
-            refreshValues(child);
-    }
 }
 
 Shape* CompositionOutlineModel::shapeForIndex(const QModelIndex& index) const
@@ -232,14 +237,16 @@ QVariant CompositionOutlineModel::data(const QModelIndex& index, int role) const
     const Shape* shape = shapeForIndex(index);
     if (!shape)
         return {};
-    const QString& identifier = columnIdentifiers().at(index.column());
+    const auto it = shown_.entries.find(shape);
+    if (it == shown_.entries.end())
+        return {};
     if (index.column() == HiddenColumn) {
         if (role == Qt::CheckStateRole)
-            return controller_.objectValueForColumn(identifier, *shape).toBool() ? Qt::Checked : Qt::Unchecked;
+            return it->second.visible ? Qt::Checked : Qt::Unchecked;
         return {};
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
-        return controller_.objectValueForColumn(identifier, *shape).toString();
+        return it->second.title;
     return {};
 }
 
@@ -255,7 +262,9 @@ bool CompositionOutlineModel::setData(const QModelIndex& index, const QVariant& 
         controller_.setObjectValueForColumn(pf::Variant(value.toString()), identifier, *shape);
     else
         return false;
-    emit dataChanged(index, index, {role});
+    if (const auto it = shown_.entries.find(shape); it != shown_.entries.end())
+        readValues(it->second, *shape);
+    emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
     return true;
 }
 

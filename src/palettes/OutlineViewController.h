@@ -270,8 +270,8 @@ public:
     explicit CompositionOutlineModel(OutlineViewController& controller) : controller_(controller) {}
 
     // Takes a new snapshot of the controller's items. The same tree as shown (the same shapes in the same
-    // places) only refreshes the values, so the view keeps its state (a press about to become a drag, an
-    // open editor); another tree resets the model. Answers whether it reset.
+    // places) only reports the rows whose values changed, so the view keeps its state (a press about to
+    // become a drag, an open editor); another tree resets the model. Answers whether it reset.
     bool takeSnapshot();
     Shape* shapeForIndex(const QModelIndex& index) const;
     QModelIndex indexForShape(const Shape* shape, int column = 0) const;
@@ -297,6 +297,9 @@ private:
         int row = 0;
         std::vector<Shape*> children;
         bool expandable = false;
+        // The columns' values when the snapshot was taken (or the row last edited).
+        bool visible = true;
+        QString title;
     };
     struct Snapshot {
         // Keeps every listed shape alive until the next snapshot.
@@ -304,9 +307,9 @@ private:
         std::vector<Shape*> top;
         std::unordered_map<const Shape*, Entry> entries;
     };
-    static void addEntries(Snapshot& snapshot, Shape* parent, const std::vector<Shape*>& children);
+    void addEntries(Snapshot& snapshot, Shape* parent, const std::vector<Shape*>& children) const;
+    void readValues(Entry& entry, const Shape& shape) const;
     static bool sameTree(const Snapshot& a, const Snapshot& b);
-    void refreshValues(const QModelIndex& parent);
 
     OutlineViewController& controller_;
     Snapshot shown_;
