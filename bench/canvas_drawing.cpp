@@ -253,17 +253,6 @@ struct ViewPage {
     QImage image;
 };
 
-void useBuiltInDefaults()
-{
-    static const auto usersDefaults = [] {
-        auto store = std::make_unique<pf::UserDefaultsStore>();
-        UserDefaults::registerDefaultValues(*store);
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        return pf::UserDefaultsStore::replaceStandard(std::move(store));
-    }();
-}
-
 // ---- full repaints ----
 
 void BM_CanvasFullRedraw(benchmark::State& state)

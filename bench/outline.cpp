@@ -39,23 +39,12 @@ constexpr int topLevel = 800;
 constexpr int groups = 40;
 constexpr int perGroup = 5;
 
-void useBuiltInDefaults()
-{
-    static const auto usersDefaults = [] {
-        auto store = std::make_unique<pf::UserDefaultsStore>();
-        UserDefaults::registerDefaultValues(*store);
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        OutlineViewController::registerInterfaceFile();
-        return pf::UserDefaultsStore::replaceStandard(std::move(store));
-    }();
-}
-
 // The page on a canvas, and the two selections.
 struct OutlinePage {
     OutlinePage()
     {
         useBuiltInDefaults();
+        OutlineViewController::registerInterfaceFile();
         auto metrics = std::make_shared<Metrics>();
         metrics->setWidth(1000);
         metrics->setHeight(1000);
