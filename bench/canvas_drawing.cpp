@@ -22,6 +22,7 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/text/AttributedString.h"
 #include "shapes/AbstractPointer.h"
+#include "support/CanvasPageOwner.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -97,24 +98,6 @@ QColor qt(const pf::Color& c) { return QColor::fromRgbF(float(c.red), float(c.gr
 
 // ---- our side ----
 
-// The page's owner, as the window's view controller answers for the canvas.
-class PageOwner : public QuietCompositionDelegate {
-public:
-    pf::Rect visibleRectForComposition(Composition&) override
-    {
-        return canvas ? canvas->convertRectToComposition(canvas->visibleRect()) : pf::Rect();
-    }
-    pf::Rect canvasFrameForComposition(Composition&) override { return canvas ? canvas->frame() : pf::Rect(); }
-    pf::Rect canvasBoundsForComposition(Composition&) override { return canvas ? canvas->bounds() : pf::Rect(); }
-    void compositionWasEditedInRectUpdatePalettes(Composition& page, const pf::Rect& rect, bool) override
-    {
-        if (canvas && canvas->composition().get() == &page)
-            canvas->setNeedsDisplayInRect(canvas->convertRectFromComposition(rect));
-    }
-
-    Canvas* canvas = nullptr;
-};
-
 std::shared_ptr<Shape> makeShape(const Spec& s, bool shadowed)
 {
     static const char* names[] = {"Rectangle", "Ellipse", "RoundRectangle", "Line", "Text"};
@@ -182,7 +165,7 @@ struct CanvasPage {
     }
     void render() { canvas->render(&image); }
 
-    PageOwner owner;
+    CanvasPageOwner owner;
     std::shared_ptr<Composition> page;
     std::unique_ptr<QWidget> window;
     Canvas* canvas = nullptr;
@@ -269,17 +252,6 @@ struct ViewPage {
     std::vector<QGraphicsItem*> items;
     QImage image;
 };
-
-void useBuiltInDefaults()
-{
-    static const auto usersDefaults = [] {
-        auto store = std::make_unique<pf::UserDefaultsStore>();
-        UserDefaults::registerDefaultValues(*store);
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        return pf::UserDefaultsStore::replaceStandard(std::move(store));
-    }();
-}
 
 // ---- full repaints ----
 

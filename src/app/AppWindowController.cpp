@@ -8,6 +8,7 @@
 #include "palettes/InspectorSetUp.h"
 #include "palettes/InspectorViewController.h"
 #include "palettes/LibraryWindowServices.h"
+#include "palettes/OutlineViewController.h"
 #include "platform/docs/Application.h"
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/UndoManager.h"
@@ -56,6 +57,14 @@ void AppWindowController::installInspector()
         auto inspector = std::make_unique<InspectorViewController>();
         inspector->setCanvasProvider([&window] { return window.canvasView(); });
         return inspector;
+    });
+}
+
+void AppWindowController::installOutline()
+{
+    OutlineViewController::registerInterfaceFile();
+    setOutlineMaker([](CanvasWindowController&) -> std::unique_ptr<QVViewController> {
+        return std::make_unique<OutlineViewController>();
     });
 }
 

@@ -34,6 +34,8 @@ public:
     // Gives every window made from then on its inspector palette in place of the placeholder, with the
     // inspector's interface files, transformers and colour dialog.
     static void installInspector();
+    // Gives every window made from then on its outline palette in place of the placeholder.
+    static void installOutline();
 
 private:
     void buildMainMenu();

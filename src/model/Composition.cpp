@@ -22,16 +22,6 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcComposition, "quorvel.model.composition")
 
-// "Add %@" and the like, filled with the kind's short title.
-QString actionNameForShape(const char* format, const Shape& shape)
-{
-    QString text = pf::localized(QString::fromLatin1(format));
-    const qsizetype at = text.indexOf(QLatin1String("%@"));
-    if (at >= 0)
-        text.replace(at, 2, shape.shapeClass().shortTitle());
-    return text;
-}
-
 void eraseChild(Parent& parent, const Shape* shape)
 {
     parent.removeChildAtIndex(parent.indexOfShape(shape));
@@ -88,6 +78,15 @@ void mapCopies(const Parent::Children& from, const Parent::Children& to, std::ma
 }
 
 } // namespace
+
+QString actionNameForShape(const char* format, const Shape& shape)
+{
+    QString text = pf::localized(QString::fromLatin1(format));
+    const qsizetype at = text.indexOf(QLatin1String("%@"));
+    if (at >= 0)
+        text.replace(at, 2, shape.shapeClass().shortTitle());
+    return text;
+}
 
 // ---- class ----
 

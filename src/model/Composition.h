@@ -37,6 +37,9 @@ public:
     bool isStickySettingEnabled() const override { return false; }
 };
 
+// "Add %@" and the like, filled with the shape kind's short title: the names of structural undo steps.
+QString actionNameForShape(const char* format, const Shape& shape);
+
 class Composition : public Parent, public ShapePage {
 public:
     using Guides = std::vector<std::shared_ptr<Guide>>;

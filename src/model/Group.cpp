@@ -4,6 +4,7 @@
 #include "model/Composition.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/ThreadDictionary.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 
 #include <algorithm>
@@ -105,12 +106,26 @@ void Group::removeAllShapes()
 
 void Group::moveShapeAtIndexToIndex(std::size_t from, std::size_t to)
 {
-    if (from == to || from >= children().size())
+    const std::size_t count = children().size();
+    if (from >= count)
+        return;
+    to = std::min(to, count);
+    if (from == to)
         return;
     const std::shared_ptr<Shape> shape = children()[from];
     removeChildAtIndex(from);
     insertChildAtIndex(shape, from < to ? to - 1 : to);
     frameToChildren();
+    const std::size_t now = indexOfShape(shape.get());
+    if (now == from)
+        return; // to = from + 1 puts it back where it was
+    // Reordered inside a group as on the page: one undoable step, and the page's palettes hear of it.
+    setNeedsDisplayInRectUpdatePalettes(dirtyRect(), true);
+    if (pf::UndoManager* undo = undoManager()) {
+        const std::size_t back = now < from ? from + 1 : from;
+        pf::registerUndo(undo, this, [now, back](Group& group) { group.moveShapeAtIndexToIndex(now, back); },
+                         actionNameForShape("Move %@", *shape));
+    }
 }
 
 void Group::copyShapeAtIndexToIndex(std::size_t from, std::size_t to)
@@ -118,11 +133,42 @@ void Group::copyShapeAtIndexToIndex(std::size_t from, std::size_t to)
     if (from >= children().size())
         return;
     auto copy = children()[from]->copy();
-    if (auto* page = dynamic_cast<Composition*>(composition()))
-        page->registerShape(copy);
     copy->setFrame(copy->frame().offsetBy(10, 10));
-    addShape(copy);
-    moveShapeAtIndexToIndex(children().size() - 1, std::min(to, children().size() - 1));
+    addCopy(copy, to);
+}
+
+void Group::addCopy(const std::shared_ptr<Shape>& copy, std::size_t index)
+{
+    if (containsShape(copy.get()))
+        return;
+    auto* page = dynamic_cast<Composition*>(composition());
+    if (page)
+        page->registerShape(copy);
+    // The copy belongs here as much as its original: it hit-tests, draws and leaves with its group.
+    copy->setParent(this);
+    copy->setComposition(composition());
+    insertChildAtIndex(copy, std::min(index, children().size()));
+    frameToChildren();
+    setNeedsDisplayInRectUpdatePalettes(dirtyRect(), true);
+    if (pf::UndoManager* undo = undoManager())
+        pf::registerUndo(undo, this, [copy](Group& group) { group.removeCopy(copy); },
+                         actionNameForShape("Add %@", *copy));
+}
+
+void Group::removeCopy(const std::shared_ptr<Shape>& copy)
+{
+    const std::size_t at = indexOfShape(copy.get());
+    if (at == pf::NotFound)
+        return;
+    auto* page = dynamic_cast<Composition*>(composition());
+    if (page)
+        page->deregisterShape(copy);
+    removeShape(copy);
+    copy->setComposition(nullptr);
+    setNeedsDisplayInRectUpdatePalettes(dirtyRect(), true);
+    if (pf::UndoManager* undo = undoManager())
+        pf::registerUndo(undo, this, [copy, at](Group& group) { group.addCopy(copy, at); },
+                         actionNameForShape("Remove %@", *copy));
 }
 
 void Group::setLocked(bool locked)

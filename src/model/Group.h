@@ -36,7 +36,10 @@ public:
     void addShape(std::shared_ptr<Shape> shape) override { insertShapeAtIndex(std::move(shape), pf::NotFound); }
     void removeShape(const std::shared_ptr<Shape>& shape) override;
     void removeAllShapes() override;
+    // `to` counts positions before the removal; past the end means the end. Undoable on the page's undo
+    // manager ("Move %@"), as the page's own reorder is.
     void moveShapeAtIndexToIndex(std::size_t from, std::size_t to) override;
+    // A copy moved by (10, 10), registered with the page, a child of this group at `to`; undoable ("Add %@").
     void copyShapeAtIndexToIndex(std::size_t from, std::size_t to) override;
 
     // captureChildRatios, then layoutChildren.
@@ -101,6 +104,10 @@ protected:
     void copyFrom(const Shape& source) override;
 
 private:
+    // A copy joins the group at index (registered, undoable), and leaves it again (deregistered, undoable):
+    // copyShapeAtIndexToIndex with its undo and redo.
+    void addCopy(const std::shared_ptr<Shape>& copy, std::size_t index);
+    void removeCopy(const std::shared_ptr<Shape>& copy);
     void frameToChildren();
 
     bool committed_ = false;

@@ -275,6 +275,7 @@ CanvasWindowController::~CanvasWindowController()
             canvas->setCanvasWindow(nullptr);
         canvasViewController_->setCanvasWindowController(nullptr);
         canvasViewController_->setInspectorViewController(nullptr);
+        canvasViewController_->setOutlineViewController(nullptr);
     }
 }
 
@@ -299,6 +300,8 @@ pf::View* CanvasWindowController::libraryView() const
 
 pf::View* CanvasWindowController::outlineView() const
 {
+    if (outlineController_)
+        return outlineController_->view();
     return outlineViewController_ ? outlineViewController_->view() : nullptr;
 }
 
@@ -605,8 +608,31 @@ void CanvasWindowController::setUpInspector()
     canvasViewController_->setInspectorViewController(inspectorViewController_.get());
 }
 
+namespace {
+
+CanvasWindowController::OutlineMaker& outlineMaker()
+{
+    static CanvasWindowController::OutlineMaker maker;
+    return maker;
+}
+
+} // namespace
+
+void CanvasWindowController::setOutlineMaker(OutlineMaker maker)
+{
+    outlineMaker() = std::move(maker);
+}
+
 void CanvasWindowController::setUpOutline()
 {
+    if (outlineMaker()) {
+        outlineController_ = outlineMaker()(*this);
+        if (auto* palette = dynamic_cast<OutlinePalette*>(outlineController_.get())) {
+            canvasViewController_->setOutlineViewController(palette);
+            return;
+        }
+        outlineController_.reset();
+    }
     outlineViewController_ = std::make_unique<PalettePlaceholder>(tr("Outline"));
     canvasViewController_->setOutlineViewController(outlineViewController_.get());
 }

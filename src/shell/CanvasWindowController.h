@@ -88,6 +88,11 @@ public:
     static void setInspectorMaker(InspectorMaker maker);
     // The inspector the maker made; null with the placeholder.
     QVViewController* inspectorViewController() const { return inspectorController_.get(); }
+    // The same for the outline: a view controller that is also the canvas's OutlinePalette.
+    using OutlineMaker = std::function<std::unique_ptr<QVViewController>(CanvasWindowController& window)>;
+    static void setOutlineMaker(OutlineMaker maker);
+    // The outline the maker made; null with the placeholder.
+    QVViewController* outlinePaletteController() const { return outlineController_.get(); }
 
     // ---- fields ----
     bool gridEnabled() const { return gridEnabled_; }
@@ -327,6 +332,7 @@ private:
     std::unique_ptr<PalettePlaceholder> outlineViewController_;
     std::unique_ptr<MetricsWindowController> metricsWindowController_;
     mutable std::unique_ptr<CanvasAbilitiesOf> canvasAbilities_;
+    std::unique_ptr<QVViewController> outlineController_;
     std::vector<pf::NotificationToken> observers_;
     // Each tab's title follows its page's.
     std::map<const TKTabModel*, pf::ObservationToken> titleBindings_;

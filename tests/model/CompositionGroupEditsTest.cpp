@@ -247,3 +247,52 @@ TEST_F(CompositionGroupEditsTest, PageCopyHasTheFrameAndCountsItsPictures)
     EXPECT_EQ(owner.refCounts["picture"], 4);
     copy->setCompositionDelegate(nullptr);
 }
+
+TEST_F(CompositionGroupEditsTest, ReorderingAndCopyingInsideAGroupAreUndoneLikeOnThePage)
+{
+    auto boxes = unevenBoxes();
+    auto group = groupOnPage({boxes[0], boxes[1], boxes[2], boxes[3]}, 0, "G");
+    const Frames start = framesOf(*page);
+    owner.undo.removeAllActions();
+
+    struct Case {
+        std::size_t from, to;
+        const char* moved;
+    };
+    for (const Case& c : {Case{0, 3, "bcad"}, Case{3, 0, "dabc"}, Case{1, 4, "acdb"}, Case{2, 9, "abdc"}}) {
+        group->moveShapeAtIndexToIndex(c.from, c.to);
+        EXPECT_EQ(titles(*group), c.moved) << c.from << " to " << c.to;
+        EXPECT_EQ(owner.undo.undoActionName(), QStringLiteral("Move Test Box")) << c.from << " to " << c.to;
+        ASSERT_TRUE(owner.undo.undo());
+        EXPECT_EQ(titles(*group), "abcd") << c.from << " to " << c.to;
+        EXPECT_EQ(framesOf(*page), start);
+        ASSERT_TRUE(owner.undo.redo());
+        EXPECT_EQ(titles(*group), c.moved) << c.from << " to " << c.to;
+        ASSERT_TRUE(owner.undo.undo());
+    }
+    // Onto its own place, or from past the end: nothing, and no step.
+    group->moveShapeAtIndexToIndex(1, 1);
+    group->moveShapeAtIndexToIndex(1, 2);
+    group->moveShapeAtIndexToIndex(7, 0);
+    EXPECT_EQ(titles(*group), "abcd");
+    EXPECT_FALSE(owner.undo.canUndo());
+
+    // A copy joins the group (registered, its parent and page set), and undo takes it away again.
+    group->copyShapeAtIndexToIndex(1, 3);
+    ASSERT_EQ(group->children().size(), 5u);
+    const auto copy = group->children()[3];
+    const auto withCopy = [&] {
+        return Parent::Children{boxes[0], boxes[1], boxes[2], copy, boxes[3]};
+    };
+    EXPECT_EQ(group->children(), withCopy());
+    EXPECT_EQ(copy->frame(), boxes[1]->frame().offsetBy(10, 10));
+    EXPECT_EQ(copy->parent(), group.get());
+    EXPECT_EQ(page->shapeForIdentifier(copy->identifier()), copy);
+    ASSERT_TRUE(owner.undo.undo());
+    EXPECT_EQ(titles(*group), "abcd");
+    EXPECT_EQ(page->shapeForIdentifier(copy->identifier()), nullptr);
+    EXPECT_EQ(framesOf(*page), start);
+    ASSERT_TRUE(owner.undo.redo());
+    EXPECT_EQ(group->children(), withCopy());
+    EXPECT_EQ(page->shapeForIdentifier(copy->identifier()), copy);
+}

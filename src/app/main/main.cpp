@@ -44,6 +44,7 @@ int main(int argc, char** argv)
     registerPreferencePanes(pf::ClassRegistry::shared());
     AppWindowController::installAsDocumentWindow();
     AppWindowController::installInspector();
+    AppWindowController::installOutline();
 
     DocumentController documents;
     documentTypes::addTo(documents, [&documents](const QString& path, QString* error) {
