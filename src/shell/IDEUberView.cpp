@@ -3,9 +3,10 @@
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/Window.h"
 #include "shell/IDEUberViewSplitView.h"
+#include "shell/QVHintView.h"
 
-#include <QLabel>
 #include <QPalette>
 
 #include <algorithm>
@@ -22,48 +23,27 @@ constexpr double huge = 10000;
 
 const QString storeTag = QStringLiteral("storeSplitPositions");
 
-// A panel of the window's background colour whose children fill it; the hint, when set, is centred.
-class RegionView : public pf::View {
+// A hint panel of the window's background colour whose children fill it; the hint shows while it has one.
+class RegionView : public QVHintView {
 public:
-    explicit RegionView(const pf::Rect& frame) : pf::View(frame) {}
-
-    void setHint(const QString& hint)
+    explicit RegionView(const pf::Rect& frame) : QVHintView(frame)
     {
-        if (!hint_) {
-            hint_ = new QLabel(this);
-            hint_->setAlignment(Qt::AlignCenter);
-            hint_->setWordWrap(true);
-            hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
-            hint_->lower();
-        }
-        hint_->setText(hint);
-        hint_->setVisible(!hint.isEmpty());
-        layoutSubviews();
+        setColor(pf::Color::fromQt(palette().color(QPalette::Window)));
     }
 
 protected:
-    void drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect) override
-    {
-        context.setFillColor(pf::Color::fromQt(palette().color(QPalette::Window)));
-        context.fillRect(dirtyRect);
-    }
     void layoutSubviews() override
     {
         for (QObject* o : children()) {
             auto* w = qobject_cast<QWidget*>(o);
-            if (!w || w == hint_)
+            if (!w)
                 continue;
             if (auto* v = dynamic_cast<pf::View*>(w))
                 v->setFrame(bounds());
             else
                 w->setGeometry(rect());
         }
-        if (hint_)
-            hint_->setGeometry(rect().adjusted(20, 0, -20, 0));
     }
-
-private:
-    QLabel* hint_ = nullptr;
 };
 
 uber::Identifier identifierOf(const pf::MenuItem* sender)
@@ -92,8 +72,10 @@ pf::View* IDEUberMakeRegionView(const pf::Rect& frame) { return new RegionView(f
 
 void IDEUberSetRegionHint(pf::View* region, const QString& hint)
 {
-    if (auto* r = dynamic_cast<RegionView*>(region))
-        r->setHint(hint);
+    if (auto* r = dynamic_cast<RegionView*>(region)) {
+        r->setHintText(hint);
+        r->setNeedsDisplay();
+    }
 }
 
 // ---- the internal delegate ----
@@ -128,7 +110,7 @@ int styleFromSettings()
 IDEUberView::IDEUberView(const pf::Rect& frame, QWidget* parent) : IDEUberView(frame, styleFromSettings(), parent) {}
 
 IDEUberView::IDEUberView(const pf::Rect& frame, int dividerStyle, QWidget* parent)
-    : pf::View(frame, parent), splitViewDividerStyle_(dividerStyle)
+    : QVView(frame, parent), splitViewDividerStyle_(dividerStyle)
 {
     leftWidthBounds.preferred = 200;
     rightWidthBounds.preferred = 200;
@@ -208,6 +190,17 @@ void IDEUberView::setDrawsAsMain(bool main)
         return;
     drawsAsMain_ = main;
     update();
+}
+
+void IDEUberView::viewDidMoveToWindow()
+{
+    QVView::viewDidMoveToWindow();
+    const auto follow = [this] {
+        if (pf::Window* window = enclosingWindow())
+            setDrawsAsMain(window->isMainWindow());
+    };
+    windowObservers_ = QVObserveMainState(*this, follow);
+    follow();
 }
 
 void IDEUberView::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)

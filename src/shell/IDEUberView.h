@@ -21,6 +21,7 @@
 #include "platform/kit/SplitView.h"
 #include "platform/kit/View.h"
 #include "shell/IDEUberViewRules.h"
+#include "shell/QVView.h"
 
 #include <QPointer>
 #include <QString>
@@ -55,7 +56,7 @@ private:
 pf::View* IDEUberMakeRegionView(const pf::Rect& frame);
 void IDEUberSetRegionHint(pf::View* region, const QString& hint);
 
-class IDEUberView : public pf::View, public pf::SplitViewDelegate {
+class IDEUberView : public QVView, public pf::SplitViewDelegate {
 public:
     // The divider style from the setting "IDEUberViewSplitViewDividerStyle": thin when YES, else thick.
     explicit IDEUberView(const pf::Rect& frame, QWidget* parent = nullptr);
@@ -70,8 +71,8 @@ public:
     int splitViewDividerStyle() const { return splitViewDividerStyle_; }
     void setSplitViewDividerStyle(int style);
 
-    // Whether the window is the main window (the thin dividers are darker there). Set by the window until
-    // the kit's window reports it.
+    // Whether the window is the main window (the thin dividers are darker there): follows the kit's window
+    // while the layout is in one; tests set it directly.
     bool drawsAsMain() const { return drawsAsMain_; }
     void setDrawsAsMain(bool main);
 
@@ -216,6 +217,7 @@ public:
 protected:
     void drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect) override;
     void layoutSubviews() override;
+    void viewDidMoveToWindow() override;
 
 private:
     // A side column: its two regions, their split and containers, and what opens, closes and sizes it.
@@ -248,6 +250,7 @@ private:
     uber::LayoutDefaults defaults_;
     int splitViewDividerStyle_ = 1;
     bool drawsAsMain_ = true;
+    std::vector<pf::NotificationToken> windowObservers_;
     bool open_[uber::regionCount] = {};
     uber::Identifier currentLeftIdentifier_, currentRightIdentifier_, currentTopIdentifier_, currentBottomIdentifier_;
     uber::DragCapture columnCapture_, rowCapture_;

@@ -129,11 +129,14 @@ TEST_F(CanvasPathCommandsTest, BooleanResultsTakeTheirSourcesStyleAndAPlace)
             expectRectNear(result->path().bounds(), c.results[i].bounds, "outline bounds");
             EXPECT_TRUE(result->isSelected());
         }
-        if (c.inside)
+        if (c.inside) {
             EXPECT_TRUE(results.back()->containsPoint(*c.inside));
-        for (const auto& result : results)
-            if (c.outside)
+        }
+        for (const auto& result : results) {
+            if (c.outside) {
                 EXPECT_FALSE(result->containsPoint(*c.outside));
+            }
+        }
 
         Canvas::Shapes before = fixture;
         before.insert(before.end(), {a, b, top});

@@ -8,6 +8,7 @@
 #include "platform/graphics/PainterContext.h"
 #include "platform/graphics/RecordingContext.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/Window.h"
 #include "shell/IDEUberViewSplitView.h"
 
 #include <QCoreApplication>
@@ -435,6 +436,20 @@ TEST_F(IDEUberViewTest, ThinDividersAreOneFlatColour)
     u.verticalSplitView()->drawDividerInRect(recording, r);
     ASSERT_EQ(recording.calls().size(), 1u);
     EXPECT_EQ(recording.calls()[0].operation, "fill");
+}
+
+TEST_F(IDEUberViewTest, TheDividersFollowTheWindowsMainState)
+{
+    QWidget top;
+    pf::Window* window = pf::Window::attach(&top);
+    auto* u = new IDEUberView(pf::Rect(0, 0, 400, 300), 2);
+    window->setContentView(u);
+    EXPECT_FALSE(u->drawsAsMain()) << "a window that is not main";
+    window->becomeMainWindow();
+    EXPECT_TRUE(u->drawsAsMain());
+    window->resignMainWindow();
+    EXPECT_FALSE(u->drawsAsMain());
+    window->setContentView(nullptr);
 }
 
 TEST_F(IDEUberViewTest, ThickColumnDividersKnowTheirSide)
