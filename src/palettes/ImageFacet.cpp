@@ -7,7 +7,6 @@
 #include "palettes/FacetControls.h"
 #include "palettes/FacetRegistry.h"
 #include "palettes/InspectorViewController.h"
-#include "platform/foundation/Event.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/View.h"
@@ -45,9 +44,8 @@ pf::View* buildImagePanel(ImageFacet& facet)
     auto* fit = new QPushButton(QStringLiteral("Size to Fit"), panel);
     fit->setGeometry(114, 6, 96, 24);
     QObject::connect(fit, &QPushButton::clicked, fit, [&facet] {
-        // The button's click carries no event of ours: the keys held now stand for it.
-        const pf::ModifierFlags held = pf::Event::modifierFlagsForQt(int(QGuiApplication::keyboardModifiers()));
-        facet.sizeToFit((held & pf::OptionKeyMask) != 0);
+        // The button's click carries no event of ours: the keys held now stand for it (Alt is Option).
+        facet.sizeToFit(QGuiApplication::keyboardModifiers().testFlag(Qt::AltModifier));
     });
     facet.setOutlet(QStringLiteral("sizeToFitButton"), fit);
 
