@@ -114,6 +114,14 @@ const pf::PropertyTable& Shape::properties()
         t.add("imageType", &Shape::imageType, &Shape::setImageType);
         t.add("scaleImage", &Shape::scaleImage, &Shape::setScaleImage);
         t.add("imageAnchorRatio", &Shape::imageAnchorRatio, &Shape::setImageAnchorRatio);
+        // The picture shown, named by its identifier (null without one); read only. Observers of the
+        // picture hear every change of the identifier.
+        t.add("image", pf::Property{[](const pf::Object& o) {
+                                        const QString& id = static_cast<const Shape&>(o).imageIdentifier();
+                                        return id.isNull() ? pf::Variant() : pf::Variant(id);
+                                    },
+                                    {}});
+        t.addDependency("image", {QStringLiteral("imageIdentifier")});
         t.addObjectList("contentFilterSpecs", &Shape::contentFilterSpecs, &Shape::setContentFilterSpecs);
         // Named by the inspector and the selection for kinds that hold them.
         t.add("userProperties", unheldProperty());

@@ -5,6 +5,7 @@
 #include "palettes/FillFacet.h"
 #include "palettes/FilterFacet.h"
 #include "palettes/GeometryFacet.h"
+#include "palettes/ImageFacet.h"
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
@@ -27,6 +28,7 @@ void registerInspector()
     UIControlFacet::registerFacets();
     TextFacet::registerFacets();
     ArrowFacet::registerFacet();
+    ImageFacet::registerFacets();
     registerShapeSettingsFacets();
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 // Once, after the settings' built-in values are in place (they are from the first read on). Also registers
-// the facets that have panels of their own (geometry, opacity, fill, stroke, text, arrows, loupe,
+// the facets that have panels of their own (geometry, opacity, fill, stroke, text, arrows, picture, loupe,
 // redaction, path and curve) and their interface files.
 void registerInspector();
 

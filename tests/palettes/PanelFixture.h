@@ -1,5 +1,5 @@
-// The inspector with the program's own panels for geometry, opacity, fill, stroke, text, arrows, loupe,
-// redaction, path and curve (the other facets keep the framework fixture's test panels).
+// The inspector with the program's own panels for geometry, opacity, fill, stroke, text, arrows, pictures,
+// loupe, redaction, path and curve (the other facets keep the framework fixture's test panels).
 #pragma once
 
 #include "InspectorFixture.h"
@@ -7,6 +7,7 @@
 #include "palettes/ArrowFacet.h"
 #include "palettes/FillFacet.h"
 #include "palettes/GeometryFacet.h"
+#include "palettes/ImageFacet.h"
 #include "palettes/ShapeSettingsFacets.h"
 #include "palettes/TextFacet.h"
 
@@ -24,6 +25,7 @@ protected:
         FillFacet::registerStyleFacets();
         TextFacet::registerFacets();
         ArrowFacet::registerFacet();
+        ImageFacet::registerFacets();
         registerShapeSettingsFacets();
         inspector = makeInspector();
     }

@@ -89,4 +89,20 @@ TEST_F(PanelPictureTest, TheLoupeAndPathPanels)
     expectRowMatches("PathFacet", "path");
 }
 
+TEST_F(PanelPictureTest, ThePicturePanelAnchoredAtTheTopLeftAndScaled)
+{
+    QImage bitmap(60, 40, QImage::Format_ARGB32);
+    bitmap.fill(QColor(40, 120, 200));
+    document.images[QStringLiteral("photo")] = {QByteArray(), pf::Image(bitmap), 0};
+    auto picture = addShape("Image", pf::Rect(300, 300, 120, 90));
+    picture->setImageIdentifier(QStringLiteral("photo"));
+    picture->setScaleImage(false);
+    picture->setImageAnchorRatio(pf::Point(0, 0));
+    select({picture});
+    expectRowMatches("ImageImageFacet", "image");
+    picture->setScaleImage(true);
+    feed();
+    expectRowMatches("ImageImageFacet", "image-scaled");
+}
+
 } // namespace
