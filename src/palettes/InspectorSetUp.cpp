@@ -5,6 +5,7 @@
 #include "palettes/FillFacet.h"
 #include "palettes/FilterFacet.h"
 #include "palettes/GeometryFacet.h"
+#include "palettes/InspectorCells.h"
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
@@ -28,6 +29,7 @@ void registerInspector()
     TextFacet::registerFacets();
     ArrowFacet::registerFacet();
     registerShapeSettingsFacets();
+    installInspectorCells();
 }
 
 void registerPendingFacetInterfaceFiles()
