@@ -488,7 +488,10 @@ void CanvasWindowController::setUpToolbar()
     if (!window)
         return;
     std::unique_ptr<CanvasWindowToolbar> toolbar = CanvasWindowToolbar::makeDefault();
-    toolbar->setValidator([this](ValidatedToolbarItem& item) { return validateToolbarItem(item); });
+    // The toolbar belongs to the window's widget, which may outlive its controller.
+    toolbar->setValidator([this, alive = weakReference()](ValidatedToolbarItem& item) {
+        return !alive.expired() && validateToolbarItem(item);
+    });
     window->setToolbar(toolbar.release());
 }
 
