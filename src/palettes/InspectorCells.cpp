@@ -2,7 +2,6 @@
 
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
-#include "geometry/QVUtilities.h"
 #include "palettes/FacetItemTable.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/PainterContext.h"
@@ -29,7 +28,11 @@ pf::Path everythingBut(const pf::Rect& hole)
     return path;
 }
 
-pf::Color segmentGlyphColor() { return QVHexColor(QVIsYozOrLater() ? 0x555555 : 0x444444); }
+const pf::Color& segmentGlyphColor()
+{
+    static const pf::Color color = QVHexColor(0x555555);
+    return color;
+}
 
 // Paints through a context laid over the widget's painter, in the widget's coordinates.
 template <class Draw>
@@ -87,18 +90,11 @@ void drawInterior(pf::GraphicsContext& context, const pf::Rect& frame, std::int6
 
 namespace ButtonPositionSegmentedCell {
 
-const pf::Color& glyphColor()
-{
-    static const pf::Color color = segmentGlyphColor();
-    return color;
-}
+const pf::Color& glyphColor() { return segmentGlyphColor(); }
 
 pf::Rect iconRect(const pf::Rect& frame)
 {
-    pf::Rect icon = QVRectRound(QVRectAroundPoint(QVRectGetMidMidPoint(frame), 21, 13));
-    if (QVIsYozOrLater())
-        icon = icon.offsetBy(0, 1);
-    return icon;
+    return QVRectRound(QVRectAroundPoint(QVRectGetMidMidPoint(frame), 21, 13)).offsetBy(0, 1);
 }
 
 pf::Rect lineRect(std::int64_t segment, const pf::Rect& i)
@@ -147,7 +143,7 @@ void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::R
 
 namespace LineCapSegmentedCell {
 
-pf::Color glyphColor() { return segmentGlyphColor(); }
+const pf::Color& glyphColor() { return segmentGlyphColor(); }
 
 const pf::Color& endMarkerColor()
 {
@@ -157,16 +153,12 @@ const pf::Color& endMarkerColor()
 
 pf::Rect iconRectForBounds(const pf::Rect& f)
 {
-    if (QVIsYozOrLater())
-        return pf::Rect(f.minX() + 3, f.minY() + 5, f.width() - 6, f.height() - 8);
-    return pf::Rect(f.minX() + 3, f.minY() + 2, f.width() - 6, f.height() - 4);
+    return pf::Rect(f.minX() + 3, f.minY() + 5, f.width() - 6, f.height() - 8);
 }
 
 pf::Rect lineRectForBounds(const pf::Rect& f)
 {
-    if (QVIsYozOrLater())
-        return pf::Rect(f.minX(), f.minY() + 2, f.width(), f.height() - 3);
-    return f;
+    return pf::Rect(f.minX(), f.minY() + 2, f.width(), f.height() - 3);
 }
 
 void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::Rect& f)
@@ -203,7 +195,7 @@ void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::R
 
 namespace LineJoinSegmentedCell {
 
-pf::Color glyphColor() { return segmentGlyphColor(); }
+const pf::Color& glyphColor() { return segmentGlyphColor(); }
 
 void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::Rect& f)
 {

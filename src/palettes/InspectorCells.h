@@ -1,7 +1,8 @@
 // The drawn faces of the inspector's small controls, as painters of our widgets: the plus and minus
 // buttons under item tables, the segments showing icon positions, line caps and line joins, the tick
 // marks of the path-curve slider, and the number field that shows nothing while disabled. Each painter
-// draws into a y-down context in the control's own coordinates; the widgets below call them.
+// draws into a y-down context in the control's own coordinates; the widgets below call them. Colours are
+// made once; the glyphs are those of the current appearance (flat, grey 555555).
 #pragma once
 
 #include "platform/foundation/Color.h"
@@ -38,7 +39,7 @@ void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::R
 } // namespace ButtonPositionSegmentedCell
 
 namespace LineCapSegmentedCell {
-pf::Color glyphColor();
+const pf::Color& glyphColor();
 const pf::Color& endMarkerColor();
 pf::Rect iconRectForBounds(const pf::Rect& frame);
 pf::Rect lineRectForBounds(const pf::Rect& frame);
@@ -47,7 +48,7 @@ void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::R
 } // namespace LineCapSegmentedCell
 
 namespace LineJoinSegmentedCell {
-pf::Color glyphColor();
+const pf::Color& glyphColor();
 // Segment s is the line join (0 miter, 1 round, 2 bevel).
 void drawSegment(pf::GraphicsContext& context, std::int64_t segment, const pf::Rect& frame);
 } // namespace LineJoinSegmentedCell

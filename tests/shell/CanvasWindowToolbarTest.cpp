@@ -130,6 +130,12 @@ TEST_F(CanvasWindowToolbarTest, AnItemsPictureComesOneTurnAfterItIsMadeAndNeverA
     pf::drainMainQueue();
     EXPECT_EQ(made->image().size(), pf::Size(32, 32));
 
+    // A picture that is missing shows none.
+    auto unnamed = std::make_unique<ImageToolbarItem>(QStringLiteral("NoSuchItem"), 0, QStringLiteral("None"), QString());
+    pf::drainMainQueue();
+    EXPECT_TRUE(unnamed->image().isNull());
+    EXPECT_TRUE(unnamed->qAction()->icon().isNull());
+
     // The pending update dies with the item (the sanitizer sees a late call).
     auto gone = std::make_unique<ImageToolbarItem>(QStringLiteral("Share"), 0, QStringLiteral("Share"), QString());
     gone.reset();
