@@ -1,8 +1,7 @@
 // Draws the library pictures ("lib_<kind>32x32", 32 × 32 points, and the transparent "spacer"), the
-// preference panes' pictures ("prefs_<pane>", 32 × 32) and the
-// pictures controls load by their state (ScreenPictures.cpp) and the window's toolbar pictures
-// (ToolbarPictures.cpp) with our own drawing code, and writes them
-// as PNG files at two pixels a point.
+// preference panes' pictures ("prefs_<pane>", 32 × 32), the pictures controls load by their state
+// (ScreenPictures.cpp) and the window's toolbar pictures ("<identifier>32x32" and "…24x24",
+// ToolbarPictures.cpp) with our own drawing code, and writes them as PNG files at two pixels a point.
 //
 //   quorvel_imagegen [folder]      (default: the repository's resources/images)
 //
