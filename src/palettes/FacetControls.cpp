@@ -5,6 +5,7 @@
 #include "manipulators/Manipulator.h"
 #include "palettes/ColorButton.h"
 #include "palettes/Facet.h"
+#include "palettes/InspectorCells.h"
 #include "palettes/InspectorViewController.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/View.h"
@@ -60,6 +61,11 @@ public:
         setAlignment(Qt::AlignRight);
     }
     bool isEmptyValue(double v) const { return v <= minimum(); }
+    QString textFromValue(double v) const override
+    {
+        return ZeroEmptyTextFieldCell::attributedStringValue(isEnabled(), QDoubleSpinBox::textFromValue(v))
+            .value_or(QString());
+    }
     double modelValue(double v) const { return v / scale_; }
     void show(std::optional<double> v)
     {
@@ -157,9 +163,11 @@ QCheckBox* checkBox(Facet& facet, QWidget* parent, const pf::Rect& frame, const 
     return box;
 }
 
-QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps)
+QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps,
+                    QSlider* made)
 {
-    auto* slider = new QSlider(Qt::Horizontal, parent);
+    QSlider* slider = made ? made : new QSlider(Qt::Horizontal, parent);
+    slider->setParent(parent);
     slider->setGeometry(qRect(frame));
     slider->setRange(0, steps);
     QPointer<QSlider> guard(slider);
@@ -190,7 +198,7 @@ void groupSliderDrags(Facet& facet, QSlider* slider)
 }
 
 QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
-                  std::initializer_list<std::pair<const char*, int>> items)
+                  std::initializer_list<std::pair<const char*, int>> items, const SegmentPainter& painter)
 {
     auto* strip = new QWidget(parent);
     strip->setGeometry(qRect(frame));
@@ -199,8 +207,10 @@ QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QS
     const double width = frame.width() / double(items.size());
     double x = 0;
     for (const auto& [title, value] : items) {
-        auto* button = new QToolButton(strip);
+        QToolButton* button = painter ? new DrawnSegmentButton(value, painter, strip) : new QToolButton(strip);
         button->setText(QString::fromUtf8(title));
+        if (painter)
+            button->setToolTip(button->text());
         button->setCheckable(true);
         button->setGeometry(qRect(pf::Rect(x, 0, width, frame.height())));
         group->addButton(button, value);

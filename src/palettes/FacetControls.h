@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <utility>
@@ -22,6 +23,7 @@ class QSlider;
 class QWidget;
 class QButtonGroup;
 namespace pf {
+class GraphicsContext;
 class UndoManager;
 class View;
 }
@@ -54,16 +56,22 @@ QComboBox* popUp(Facet& facet, QWidget* parent, const pf::Rect& frame, const QSt
 QCheckBox* checkBox(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& title,
                     const QString& keyPath, bool inverted = false);
 
-// A slider of whole steps over [0, 1] in `steps` steps, bound to a number key path.
-QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps);
+// A slider of whole steps over [0, 1] in `steps` steps, bound to a number key path; `made` is the slider
+// to bind (a drawn one), a plain one when null.
+QSlider* unitSlider(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath, int steps,
+                    QSlider* made = nullptr);
 
 // A drag of the slider, press to release, is one undo step of the facet's page.
 void groupSliderDrags(Facet& facet, QSlider* slider);
 
+// Draws the glyph of a segment (its value) inside its frame, in place of the title.
+using SegmentPainter = std::function<void(pf::GraphicsContext&, std::int64_t value, const pf::Rect& frame)>;
+
 // Checkable buttons side by side in a strip, one per (title, value); the one of the bound integer value
-// is checked, none for a mixed value.
+// is checked, none for a mixed value. With a painter, the segments show drawn glyphs and keep their titles
+// as tool tips.
 QWidget* segments(Facet& facet, QWidget* parent, const pf::Rect& frame, const QString& keyPath,
-                       std::initializer_list<std::pair<const char*, int>> items);
+                  std::initializer_list<std::pair<const char*, int>> items, const SegmentPainter& painter = {});
 
 // The enabled state of every control given, bound to a boolean key path of the facet.
 void enableWith(Facet& facet, const QString& keyPath, std::initializer_list<QWidget*> controls);

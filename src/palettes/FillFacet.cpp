@@ -2,6 +2,7 @@
 
 #include "manipulators/Manipulator.h"
 #include "palettes/FacetControls.h"
+#include "palettes/InspectorCells.h"
 #include "palettes/FacetRegistry.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
@@ -80,10 +81,10 @@ pf::View* buildStrokePanel(Facet& facet)
                                         NumberFormat{0, 1000, 1, 1, QStringLiteral(" pt")});
     label(panel, QStringLiteral("Cap"), pf::Rect(10, 60, 40, 22));
     QWidget* cap = segments(facet, panel, pf::Rect(62, 60, 150, 22), selected("strokeLineCap"),
-                            {{"Butt", 0}, {"Round", 1}, {"Square", 2}});
+                            {{"Butt", 0}, {"Round", 1}, {"Square", 2}}, LineCapSegmentedCell::drawSegment);
     label(panel, QStringLiteral("Join"), pf::Rect(10, 86, 40, 22));
     QWidget* join = segments(facet, panel, pf::Rect(62, 86, 150, 22), selected("strokeLineJoin"),
-                             {{"Miter", 0}, {"Round", 1}, {"Bevel", 2}});
+                             {{"Miter", 0}, {"Round", 1}, {"Bevel", 2}}, LineJoinSegmentedCell::drawSegment);
     facet.setOutlet(QStringLiteral("strokeLineWidthField"), width);
     facet.setOutlet(QStringLiteral("strokeLineCapControl"), cap);
     facet.setOutlet(QStringLiteral("strokeLineJoinControl"), join);

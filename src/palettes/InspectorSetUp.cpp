@@ -6,6 +6,7 @@
 #include "palettes/FilterFacet.h"
 #include "palettes/GeometryFacet.h"
 #include "palettes/ImageFacet.h"
+#include "palettes/InspectorCells.h"
 #include "palettes/InspectorColorPanel.h"
 #include "palettes/InspectorValueTransformers.h"
 #include "palettes/InspectorViewController.h"
@@ -30,6 +31,7 @@ void registerInspector()
     ArrowFacet::registerFacet();
     ImageFacet::registerFacets();
     registerShapeSettingsFacets();
+    installInspectorCells();
 }
 
 void registerPendingFacetInterfaceFiles()

@@ -2,6 +2,7 @@
 
 #include "palettes/Facet.h"
 #include "palettes/FacetControls.h"
+#include "palettes/InspectorCells.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
 
@@ -33,7 +34,8 @@ pf::View* numberPanel(Facet& facet, const char* title, const char* key, const ch
 QSlider* curveSlider(Facet& facet, QWidget* panel, double y)
 {
     label(panel, QStringLiteral("Curve"), pf::Rect(10, y, 60, 22));
-    QSlider* slider = unitSlider(facet, panel, pf::Rect(72, y, 140, 22), selected("curveRatio"), 100);
+    QSlider* slider = unitSlider(facet, panel, pf::Rect(72, y, 140, 22), selected("curveRatio"), 100,
+                                 new PathCurveSlider(panel));
     groupSliderDrags(facet, slider);
     enableWith(facet, unlockedKey, {slider});
     facet.setOutlet(QStringLiteral("curveRatioSlider"), slider);

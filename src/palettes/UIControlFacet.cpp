@@ -7,6 +7,7 @@
 #include "controls/UIControlItem.h"
 #include "manipulators/Manipulator.h"
 #include "palettes/FacetControls.h"
+#include "palettes/InspectorCells.h"
 #include "palettes/FacetRegistry.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
@@ -142,9 +143,9 @@ pf::View* buildControlPanel(UIControlFacet& facet, const PanelKind& kind)
         y -= 4;
         const pf::Rect strip(labelX, y, 200, 22);
         y += rowStep + 4;
-        // Plain segments for now; drawn icon-position cells can take their place.
         QWidget* position = segments(facet, panel, strip, selected("iconPosition"),
-                                     {{"Centre", 0}, {"Left", 1}, {"Right", 2}, {"Above", 3}, {"Below", 4}});
+                                     {{"Centre", 0}, {"Left", 1}, {"Right", 2}, {"Above", 3}, {"Below", 4}},
+                                     ButtonPositionSegmentedCell::drawSegment);
         facet.setOutlet(QStringLiteral("iconPositionControl"), position);
         enabled.push_back(position);
         choice("Icon Size", "iconSize", {{"Normal", 0}, {"Small", 1}});

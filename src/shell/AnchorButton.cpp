@@ -1,25 +1,11 @@
 #include "shell/AnchorButton.h"
 
+#include "shell/AnchorButtonCell.h"
+
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/Path.h"
 #include "platform/kit/Menu.h"
-
-namespace {
-
-AnchorButton::FacePainter& facePainter()
-{
-    static AnchorButton::FacePainter painter;
-    return painter;
-}
-
-} // namespace
-
-void AnchorButton::setFacePainter(FacePainter painter)
-{
-    facePainter() = std::move(painter);
-}
 
 AnchorButton::AnchorButton(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent) {}
 
@@ -55,14 +41,7 @@ void AnchorButton::drawRect(pf::GraphicsContext& context, const pf::Rect&)
     context.setStrokeColor(QVHexColor(isEnabled() ? 0xa0a0a0 : 0xc8c8c8));
     context.setLineWidth(1);
     context.strokeRect(face);
-    if (const FacePainter& painter = facePainter()) {
-        painter(context, bounds(), *this);
-        return;
-    }
-    if (tag_ == anchorCorner_) {
-        context.setFillColor(QVHexColor(0x666666));
-        context.fillPath(pf::Path::oval(QVSquareAroundPoint(QVRectGetMidMidPoint(bounds()), 7)));
-    }
+    AnchorButtonCell::drawInterior(context, bounds(), anchorCorner_, tag_, isEnabled());
 }
 
 void AnchorButton::mouseDown(const pf::Event&)

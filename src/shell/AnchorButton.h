@@ -1,6 +1,7 @@
 // One button of a three-by-three anchor grid (the page-size sheet's, the picture panel's). Each button's
 // tag is its own place in the grid (a QVRectCorner value) and all nine carry the corner chosen now
-// (anchorCorner); its face is drawn from both. A click sends the action with a sender carrying the tag.
+// (anchorCorner); its face is drawn from both by AnchorButtonCell. A click sends the action with a sender
+// carrying the tag.
 #pragma once
 
 #include "platform/kit/View.h"
@@ -8,16 +9,10 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 class AnchorButton : public pf::View {
 public:
-    // Paints the face inside the button's frame; the cell of the inspector's drawn controls installs its
-    // own. Without one the chosen button shows a dot.
-    using FacePainter = std::function<void(pf::GraphicsContext&, const pf::Rect& frame, const AnchorButton&)>;
-    static void setFacePainter(FacePainter painter);
-
     explicit AnchorButton(const pf::Rect& frame = {}, QWidget* parent = nullptr);
 
     std::int64_t tag() const { return tag_; }

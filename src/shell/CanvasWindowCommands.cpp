@@ -18,6 +18,8 @@
 #include "platform/text/AttributedString.h"
 #include "platform/text/StringDrawing.h"
 #include "platform/text/TextAttributes.h"
+#include "platform/kit/Window.h"
+#include "shell/CanvasWindowToolbar.h"
 #include "shell/MetricsWindowController.h"
 #include "shell/SharingService.h"
 
@@ -441,7 +443,7 @@ const CanvasAbilities* CanvasWindowController::canvasAbilities() const
     return canvasAbilities_.get();
 }
 
-bool CanvasWindowController::validateUIItem(std::int64_t tag, bool& handled, LockToolbarItem* lockItem) const
+bool CanvasWindowController::validateUIItem(std::int64_t tag, bool& handled, ValidatedLockItem* lockItem) const
 {
     handled = true;
     // Nothing is usable while the window changes to or from full screen.
@@ -480,10 +482,35 @@ bool CanvasWindowController::validateUIItem(std::int64_t tag, bool& handled, Loc
     return true;
 }
 
+void CanvasWindowController::setUpToolbar()
+{
+    pf::Window* window = pf::Window::of(windowWidget());
+    if (!window)
+        return;
+    std::unique_ptr<CanvasWindowToolbar> toolbar = CanvasWindowToolbar::makeDefault();
+    // The toolbar belongs to the window's widget, which may outlive its controller.
+    toolbar->setValidator([this, alive = weakReference()](ValidatedToolbarItem& item) {
+        return !alive.expired() && validateToolbarItem(item);
+    });
+    window->setToolbar(toolbar.release());
+}
+
+CanvasWindowToolbar* CanvasWindowController::canvasToolbar() const
+{
+    const pf::Window* window = pf::Window::of(windowWidget());
+    return window ? dynamic_cast<CanvasWindowToolbar*>(window->toolbar()) : nullptr;
+}
+
+int CanvasWindowController::toolbarSizeMode() const
+{
+    const CanvasWindowToolbar* toolbar = canvasToolbar();
+    return toolbar ? toolbar->sizeMode() : 0;
+}
+
 bool CanvasWindowController::validateToolbarItem(ValidatedToolbarItem& item) const
 {
     bool handled = false;
-    auto* lock = item.tag() == validationTag::Lock ? dynamic_cast<LockToolbarItem*>(&item) : nullptr;
+    auto* lock = item.tag() == validationTag::Lock ? dynamic_cast<ValidatedLockItem*>(&item) : nullptr;
     return validateUIItem(item.tag(), handled, lock);
 }
 

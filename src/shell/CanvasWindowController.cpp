@@ -380,6 +380,7 @@ void CanvasWindowController::windowDidLoad()
     canvasViewController_->setCanvasWindowController(this);
     setUpInspector();
     setUpOutline();
+    setUpToolbar();
     innerUberView_->setMidView(canvasViewController_->view());
     canvasViewController_->canvas()->setAcceptsMouseMovedEvents(true);
 

@@ -32,6 +32,7 @@
 #include <vector>
 
 class CanvasViewController;
+class CanvasWindowToolbar;
 class Composition;
 class MetricsWindowController;
 class QVHintView;
@@ -265,7 +266,7 @@ public:
     // The canvas's queries for an item's tag; handled is false for a tag not in the table (answer YES).
     // During a full-screen transition every item is disabled. The lock item (757) also shows Lock or
     // Unlock.
-    bool validateUIItem(std::int64_t tag, bool& handled, LockToolbarItem* lockItem = nullptr) const;
+    bool validateUIItem(std::int64_t tag, bool& handled, ValidatedLockItem* lockItem = nullptr) const;
     bool validateToolbarItem(ValidatedToolbarItem& item) const;
     // Items with an action: the tag table, then the palette items retitled and always enabled.
     bool validateMenuItem(const pf::MenuItem& item) const override;
@@ -273,8 +274,10 @@ public:
     std::optional<QString> paletteItemTitle(std::int64_t tag) const;
     // The queries of the canvas on show; null without one.
     virtual const CanvasAbilities* canvasAbilities() const;
-    // The size mode the window's toolbar items take (0 regular).
-    virtual int toolbarSizeMode() const { return 0; }
+    // The size mode the window's toolbar items take: the toolbar's (0 default, 1 regular, 2 small).
+    virtual int toolbarSizeMode() const;
+    // The window's toolbar, validated by validateToolbarItem:; null before the window loads.
+    CanvasWindowToolbar* canvasToolbar() const;
 
     // ---- notices ----
     void canvasBezierModeWasActivated();
@@ -292,6 +295,7 @@ private:
     void setUpLibrary();
     void setUpInspector();
     void setUpOutline();
+    void setUpToolbar();
     void statusBarVisibilityDidChange();
     void redisplayCanvasNextTurn();
     // Opens or closes a palette's region without touching its setting.

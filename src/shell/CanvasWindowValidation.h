@@ -62,7 +62,7 @@ public:
 };
 
 // The lock item (tag 757): one item that locks or unlocks, in the toolbar's size.
-class LockToolbarItem : public ValidatedToolbarItem {
+class ValidatedLockItem : public virtual ValidatedToolbarItem {
 public:
     virtual void setSizeMode(int sizeMode) = 0;
     virtual void setShowsUnlock(bool showsUnlock) = 0;

@@ -43,7 +43,7 @@ public:
     FakeCanvas canvas;
 };
 
-class RecordingLockItem : public LockToolbarItem {
+class RecordingLockItem : public ValidatedLockItem {
 public:
     std::int64_t tag() const override { return 757; }
     void setEnabled(bool on) override { enabled = on; }

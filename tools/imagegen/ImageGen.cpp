@@ -1,12 +1,13 @@
 // Draws the library pictures ("lib_<kind>32x32", 32 × 32 points, and the transparent "spacer"), the
-// preference panes' pictures ("prefs_<pane>", 32 × 32) and the
-// pictures controls load by their state (ScreenPictures.cpp) with our own drawing code, and writes them
-// as PNG files at two pixels a point.
+// preference panes' pictures ("prefs_<pane>", 32 × 32), the pictures controls load by their state
+// (ScreenPictures.cpp) and the window's toolbar pictures ("<identifier>32x32" and "…24x24",
+// ToolbarPictures.cpp) with our own drawing code, and writes them as PNG files at two pixels a point.
 //
 //   quorvel_imagegen [folder]      (default: the repository's resources/images)
 //
 // Run it after changing a picture and commit what it writes.
 #include "ScreenPictures.h"
+#include "ToolbarPictures.h"
 
 #include "controls/IconRenderer.h"
 #include "geometry/QVColor.h"
@@ -354,5 +355,6 @@ int main(int argc, char** argv)
         }
     }
     failures += writeScreenPictures(folder);
+    failures += writeToolbarPictures(folder);
     return failures == 0 ? 0 : 1;
 }

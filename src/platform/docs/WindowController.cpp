@@ -167,7 +167,13 @@ void WindowController::setWindowFrame(const Rect& frame)
 
 QToolBar* WindowController::toolbar() const
 {
-    return widget_ ? widget_->findChild<QToolBar*>() : nullptr;
+    if (!widget_)
+        return nullptr;
+    // The window's own toolbar first; a bar inside a view is not the window's.
+    if (const Window* window = Window::of(widget_))
+        if (auto* own = qobject_cast<QToolBar*>(window->toolbar()))
+            return own;
+    return widget_->findChild<QToolBar*>();
 }
 
 void WindowController::toggleFullScreen()

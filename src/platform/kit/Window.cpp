@@ -182,17 +182,39 @@ void Window::setMenuBar(QWidget* bar)
     fitContentView();
 }
 
+void Window::setToolbar(QWidget* toolbar)
+{
+    if (toolbar_ == toolbar)
+        return;
+    delete toolbar_.data();
+    toolbar_ = toolbar;
+    if (toolbar) {
+        toolbar->setParent(widget_);
+        toolbar->installEventFilter(this);
+        toolbar->show();
+    }
+    fitContentView();
+}
+
 void Window::fitContentView()
 {
-    const int barHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    int barHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
     if (menuBar_)
         menuBar_->setGeometry(0, 0, widget_->width(), barHeight);
+    if (toolbar_ && !toolbar_->isHidden()) {
+        const int height = toolbar_->sizeHint().height();
+        toolbar_->setGeometry(0, barHeight, widget_->width(), height);
+        barHeight += height;
+    }
     if (content_)
         content_->setFrame(Rect(0, barHeight, widget_->width(), std::max(0, widget_->height() - barHeight)));
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == toolbar_.data() && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent
+                                       || event->type() == QEvent::LayoutRequest))
+        fitContentView();
     if (watched == widget_) {
         switch (event->type()) {
         case QEvent::WindowActivate:

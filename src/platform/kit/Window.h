@@ -68,6 +68,10 @@ public:
     // A menu bar across the top of the window (owned by the widget); the content view fills the rest.
     void setMenuBar(QWidget* bar);
     QWidget* menuBar() const { return menuBar_; }
+    // A toolbar under the menu bar (owned by the widget); the content view fills the rest, and follows
+    // when the toolbar is shown or hidden.
+    void setToolbar(QWidget* toolbar);
+    QWidget* toolbar() const { return toolbar_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +84,7 @@ private:
     QWidget* widget_;
     QPointer<View> content_;
     QPointer<QWidget> menuBar_;
+    QPointer<QWidget> toolbar_;
     bool main_ = false;
     bool key_ = false;
     bool canBecomeMain_ = true;
