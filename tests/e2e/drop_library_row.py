@@ -32,11 +32,12 @@ def main():
         session.start()
         x, y, width, height = session.frame
         xdotool = session.xdotool
-        xdotool("mousemove", "--sync", str(x + 84), str(y + 35))  # the library's search field
+        # Places in the window at its default size, below the menu bar and the toolbar at its regular size.
+        xdotool("mousemove", "--sync", str(x + 84), str(y + 100))  # the library's search field
         xdotool("click", "1")
         xdotool("type", "--delay", "50", "Arrow")
         time.sleep(0.8)
-        row_x, row_y = x + 84, y + 182  # the third row
+        row_x, row_y = x + 84, y + 247  # the third row
         to_x, to_y = x + width // 2, y + height // 2
         xdotool("mousemove", "--sync", str(row_x), str(row_y))
         xdotool("mousedown", "1")
@@ -50,7 +51,7 @@ def main():
         xdotool("mouseup", "1")
         time.sleep(1.0)
         # The keys go back from the search field to the canvas: a click on empty page below the shapes.
-        xdotool("mousemove", "--sync", str(x + 591), str(y + 649))
+        xdotool("mousemove", "--sync", str(x + 591), str(y + 683))
         xdotool("click", "1")
         time.sleep(0.3)
         screen_dump = session.screen_dump() if screenshot else None
