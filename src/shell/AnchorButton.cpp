@@ -36,7 +36,7 @@ void AnchorButton::drawRect(pf::GraphicsContext& context, const pf::Rect&)
 {
     // A square bezel, darker while pressed.
     const pf::Rect face = QVRectFloorPlusHalf(bounds().insetBy(1, 1));
-    context.setFillColor(highlighted_ ? QVHexColor(0xd8d8d8) : QVHexColor(0xf6f6f6));
+    context.setFillColor(press_.isHighlighted() ? QVHexColor(0xd8d8d8) : QVHexColor(0xf6f6f6));
     context.fillRect(face);
     context.setStrokeColor(QVHexColor(isEnabled() ? 0xa0a0a0 : 0xc8c8c8));
     context.setLineWidth(1);
@@ -46,32 +46,18 @@ void AnchorButton::drawRect(pf::GraphicsContext& context, const pf::Rect&)
 
 void AnchorButton::mouseDown(const pf::Event&)
 {
-    if (!isEnabled())
-        return;
-    tracking_ = true;
-    highlighted_ = true;
-    setNeedsDisplay();
+    if (isEnabled())
+        press_.press(*this);
 }
 
 void AnchorButton::mouseDragged(const pf::Event& e)
 {
-    if (!tracking_)
-        return;
-    const bool inside = bounds().contains(e.location);
-    if (inside != highlighted_) {
-        highlighted_ = inside;
-        setNeedsDisplay();
-    }
+    press_.drag(*this, e.location);
 }
 
 void AnchorButton::mouseUp(const pf::Event& e)
 {
-    if (!tracking_)
-        return;
-    tracking_ = false;
-    highlighted_ = false;
-    setNeedsDisplay();
-    if (!bounds().contains(e.location) || action_.isEmpty())
+    if (!press_.release(*this, e.location) || action_.isEmpty())
         return;
     // The sender carries the button's place in the grid.
     pf::MenuItem sender(QString(), action_);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/kit/View.h"
+#include "shell/QVView.h"
 
 #include <QString>
 
@@ -20,7 +21,7 @@ public:
     std::int64_t anchorCorner() const { return anchorCorner_; }
     // Redisplays when the corner changes.
     void setAnchorCorner(std::int64_t corner);
-    bool isHighlighted() const { return highlighted_; }
+    bool isHighlighted() const { return press_.isHighlighted(); }
 
     // Sent on a click; with no target along the responder chain.
     void setAction(const QString& action, pf::Responder* target = nullptr);
@@ -34,8 +35,7 @@ protected:
 private:
     std::int64_t tag_ = 0;
     std::int64_t anchorCorner_ = 0;
-    bool highlighted_ = false;
-    bool tracking_ = false;
+    QVPushTracking press_;
     QString action_;
     std::weak_ptr<pf::Responder*> target_;
     bool hasTarget_ = false;

@@ -116,31 +116,17 @@ void QVStatusBarButton::drawRect(pf::GraphicsContext& context, const pf::Rect&)
 
 void QVStatusBarButton::mouseDown(const pf::Event&)
 {
-    tracking_ = true;
-    highlighted_ = true;
-    setNeedsDisplay();
+    press_.press(*this);
 }
 
 void QVStatusBarButton::mouseDragged(const pf::Event& e)
 {
-    if (!tracking_)
-        return;
-    // Highlighted while the pointer is over the button, as a push button is.
-    const bool inside = bounds().contains(e.location);
-    if (inside != highlighted_) {
-        highlighted_ = inside;
-        setNeedsDisplay();
-    }
+    press_.drag(*this, e.location);
 }
 
 void QVStatusBarButton::mouseUp(const pf::Event& e)
 {
-    if (!tracking_)
-        return;
-    tracking_ = false;
-    highlighted_ = false;
-    setNeedsDisplay();
-    if (!bounds().contains(e.location) || action_.isEmpty())
+    if (!press_.release(*this, e.location) || action_.isEmpty())
         return;
     if (!hasTarget_) {
         pf::sendAction(action_);

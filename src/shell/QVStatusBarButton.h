@@ -7,6 +7,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/kit/View.h"
+#include "shell/QVView.h"
 
 #include <QString>
 
@@ -41,7 +42,7 @@ public:
     void setAlignment(Alignment alignment) { alignment_ = alignment; }
     pf::Rect titleRectForBounds(const pf::Rect& bounds) const;
 
-    bool isHighlighted() const { return highlighted_; }
+    bool isHighlighted() const { return press_.isHighlighted(); }
     bool shouldDrawTopBorder() const { return true; }
     bool isInMainWindow() const;
     const QVStatusBarButtonCell& cell() const { return cell_; }
@@ -81,8 +82,7 @@ private:
     QString title_;
     pf::Size titleTextSize_;
     Alignment alignment_ = Alignment::Left;
-    bool highlighted_ = false;
-    bool tracking_ = false;
+    QVPushTracking press_;
     QString action_;
     std::weak_ptr<pf::Responder*> target_;
     bool hasTarget_ = false;

@@ -97,3 +97,31 @@ void QVViewControllerView::viewDidMoveToWindow()
 {
     pf::NotificationCenter::defaultCenter().post(didMoveToWindowNotification, asObject(this));
 }
+
+void QVPushTracking::press(pf::View& view)
+{
+    tracking_ = true;
+    highlighted_ = true;
+    view.setNeedsDisplay();
+}
+
+void QVPushTracking::drag(pf::View& view, const pf::Point& location)
+{
+    if (!tracking_)
+        return;
+    const bool inside = view.bounds().contains(location);
+    if (inside != highlighted_) {
+        highlighted_ = inside;
+        view.setNeedsDisplay();
+    }
+}
+
+bool QVPushTracking::release(pf::View& view, const pf::Point& location)
+{
+    if (!tracking_)
+        return false;
+    tracking_ = false;
+    highlighted_ = false;
+    view.setNeedsDisplay();
+    return view.bounds().contains(location);
+}

@@ -21,6 +21,21 @@ class Window;
 // to a window, and keep the tokens while they stay.
 std::vector<pf::NotificationToken> QVObserveMainState(pf::View& view, std::function<void()> handler);
 
+// A press followed as a push button follows it: highlighted while the pointer stays over the view, and
+// taken when released there. The view redisplays on each change.
+class QVPushTracking {
+public:
+    bool isHighlighted() const { return highlighted_; }
+    void press(pf::View& view);
+    void drag(pf::View& view, const pf::Point& location);
+    // True when a tracked press ends over the view.
+    bool release(pf::View& view, const pf::Point& location);
+
+private:
+    bool highlighted_ = false;
+    bool tracking_ = false;
+};
+
 class QVView : public pf::View {
 public:
     explicit QVView(const pf::Rect& frame = {}, QWidget* parent = nullptr) : pf::View(frame, parent) {}
