@@ -15,16 +15,12 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+from quorvel_session import fail, wait_for
 
 DEADLINE = 60.0
 DEST = ["--session", "--dest", "com.thistlewick.Quorvel", "--object-path", "/com/thistlewick/Quorvel"]
 IFACE = "com.thistlewick.Quorvel.Scripting"
-
-
-def fail(message):
-    print(f"scripting_bus: {message}", file=sys.stderr)
-    sys.exit(1)
 
 
 def gdbus(method, *args, check=True):
@@ -33,16 +29,6 @@ def gdbus(method, *args, check=True):
     if check and result.returncode != 0:
         fail(f"{method} {args} failed: {result.stderr.strip()}")
     return result
-
-
-def wait_for(what, probe):
-    end = time.monotonic() + DEADLINE
-    while time.monotonic() < end:
-        value = probe()
-        if value:
-            return value
-        time.sleep(0.1)
-    fail(f"timed out waiting for {what}")
 
 
 def record(output):
@@ -98,9 +84,10 @@ def main():
         editor = subprocess.Popen([quorvel, package], env=env, stdout=subprocess.DEVNULL,
                                   stderr=open(os.path.join(work, "editor.log"), "w"))
         wait_for("the scripting name", lambda: editor.poll() is None and gdbus(
-            "Elements", "@a{sv} {}", "docu", check=False).returncode == 0)
+            "Elements", "@a{sv} {}", "docu", check=False).returncode == 0, DEADLINE)
         # The start-up item's shape.
-        wait_for("the start-up item's ellipse", lambda: count(gdbus("Elements", page(2), "sElp").stdout, "sElp") == 1)
+        wait_for("the start-up item's ellipse",
+                 lambda: count(gdbus("Elements", page(2), "sElp").stdout, "sElp") == 1, DEADLINE)
 
         pages = gdbus("Elements", DOCUMENT, "cTab").stdout
         if count(pages, "cTab") != 2:
