@@ -167,6 +167,44 @@ QImage tint(const QImage& coverage, const Color& color)
     return out;
 }
 
+// A clip that cuts a shape out of a far rect (what is drawn everywhere but there) starts with that rect,
+// whose edges lie past the rasterizer's coordinate range and make it clip the outline at every mask. Brought
+// to a little outside the pixels the mask covers, it covers each of them exactly as before: its edges still
+// lie wholly to one side of every one.
+QPainterPath nearPart(const QPainterPath& path, const QRect& pixels)
+{
+    if (path.elementCount() < 5 || !path.elementAt(0).isMoveTo())
+        return path;
+    int count = 1;
+    while (count < path.elementCount() && path.elementAt(count).isLineTo())
+        ++count;
+    const QPointF first = path.elementAt(0);
+    if (!(count == 5 && QPointF(path.elementAt(4)) == first) && count != 4)
+        return path;
+    QPointF corner[4];
+    for (int i = 0; i < 4; ++i)
+        corner[i] = path.elementAt(i);
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = corner[i], b = corner[(i + 1) % 4];
+        if (a.x() != b.x() && a.y() != b.y())
+            return path;
+    }
+    const QRectF area = QRectF(pixels.adjusted(-2, -2, 2, 2));
+    const double x0 = std::min({corner[0].x(), corner[1].x(), corner[2].x()});
+    const double x1 = std::max({corner[0].x(), corner[1].x(), corner[2].x()});
+    const double y0 = std::min({corner[0].y(), corner[1].y(), corner[2].y()});
+    const double y1 = std::max({corner[0].y(), corner[1].y(), corner[2].y()});
+    if (!(x0 <= area.left() && x1 >= area.right() && y0 <= area.top() && y1 >= area.bottom()))
+        return path;
+    QPainterPath near = path;
+    for (int i = 0; i < count; ++i) {
+        const QPointF at = path.elementAt(i);
+        near.setElementPositionAt(i, std::clamp(at.x(), area.left(), area.right()),
+                                  std::clamp(at.y(), area.top(), area.bottom()));
+    }
+    return near;
+}
+
 } // namespace
 
 struct PainterContext::Mask {
@@ -347,7 +385,7 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing, s.antialias);
         p.setTransform(toMask);
-        p.fillPath(path, Qt::black);
+        p.fillPath(nearPart(path, mask->rect), Qt::black);
         return image;
     };
     mask->alpha = coverage(s.clip.paths[0]);
