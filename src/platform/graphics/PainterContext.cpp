@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace pf {
 
@@ -171,7 +173,9 @@ QImage tint(const QImage& coverage, const Color& color)
 // whose edges lie past the rasterizer's coordinate range and make it clip the outline at every mask. Brought
 // to a little outside the pixels the mask covers, it covers each of them exactly as before: its edges still
 // lie wholly to one side of every one.
-QPainterPath nearPart(const QPainterPath& path, const QRect& pixels)
+// rest, when given, gets the bounds of what follows the far rect (none when there is no far rect): outside
+// them every pixel is wholly covered.
+QPainterPath nearPart(const QPainterPath& path, const QRect& pixels, std::optional<QRectF>* rest = nullptr)
 {
     if (path.elementCount() < 5 || !path.elementAt(0).isMoveTo())
         return path;
@@ -201,6 +205,18 @@ QPainterPath nearPart(const QPainterPath& path, const QRect& pixels)
         const QPointF at = path.elementAt(i);
         near.setElementPositionAt(i, std::clamp(at.x(), area.left(), area.right()),
                                   std::clamp(at.y(), area.top(), area.bottom()));
+    }
+    if (rest) {
+        // Control points bound the curves through them.
+        double left = HUGE_VAL, top = HUGE_VAL, right = -HUGE_VAL, bottom = -HUGE_VAL;
+        for (int i = count; i < path.elementCount(); ++i) {
+            const QPainterPath::Element& e = path.elementAt(i);
+            left = std::min(left, e.x);
+            right = std::max(right, e.x);
+            top = std::min(top, e.y);
+            bottom = std::max(bottom, e.y);
+        }
+        *rest = left <= right ? QRectF(QPointF(left, top), QPointF(right, bottom)) : QRectF();
     }
     return near;
 }
@@ -381,11 +397,33 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
     const QTransform toMask = QTransform::fromTranslate(-mask->rect.x(), -mask->rect.y());
     const auto coverage = [&](const QPainterPath& path) {
         QImage image(mask->rect.size(), QImage::Format_Alpha8);
-        image.fill(0);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing, s.antialias);
-        p.setTransform(toMask);
-        p.fillPath(nearPart(path, mask->rect), Qt::black);
+        std::optional<QRectF> rest;
+        nearPart(path, mask->rect, &rest);
+        if (!rest) {
+            image.fill(0);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, s.antialias);
+            p.setTransform(toMask);
+            p.fillPath(path, Qt::black);
+            return image;
+        }
+        // A far rect with a shape cut out: wholly covered but about the shape, which alone is rasterized
+        // (a few small spans, not the mask's every row).
+        image.fill(255);
+        const QRect busy = rest->toAlignedRect().adjusted(-1, -1, 1, 1) & mask->rect;
+        if (busy.isEmpty())
+            return image;
+        QImage part(busy.size(), QImage::Format_Alpha8);
+        part.fill(0);
+        {
+            QPainter p(&part);
+            p.setRenderHint(QPainter::Antialiasing, s.antialias);
+            p.setTransform(QTransform::fromTranslate(-busy.x(), -busy.y()));
+            p.fillPath(nearPart(path, busy), Qt::black);
+        }
+        const QPoint at = busy.topLeft() - mask->rect.topLeft();
+        for (int y = 0; y < part.height(); ++y)
+            std::memcpy(image.scanLine(y + at.y()) + at.x(), part.constScanLine(y), size_t(part.width()));
         return image;
     };
     mask->alpha = coverage(s.clip.paths[0]);
