@@ -163,14 +163,18 @@ void Canvas::drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dir
 
 void Canvas::drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const
 {
-    pf::SavedGState saved(context);
-    // Everything but the page: the dirty rect's surroundings with the page cut out (even-odd).
-    pf::Path outside = pf::Path::rect(QVRectOutset(dirtyRect.united(pageRect), 2.0, 2.0));
-    outside.appendRect(pageRect);
+    // The dirty rect with the page cut out (even-odd), filled at once: a clip of that shape would go
+    // through a mask and a layer the size of the dirty rect at every paint.
+    const pf::Rect onPage = pageRect.intersected(dirtyRect);
+    if (!onPage.isEmpty() && onPage == dirtyRect)
+        return;
+    pf::Path outside = pf::Path::rect(dirtyRect);
+    if (!onPage.isEmpty())
+        outside.appendRect(onPage);
     outside.setWindingRule(pf::WindingRule::EvenOdd);
-    context.clip(outside);
+    pf::SavedGState saved(context);
     context.setFillColor(coverFillColor());
-    context.fillRect(dirtyRect);
+    context.fillPath(outside);
 }
 
 void Canvas::drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const

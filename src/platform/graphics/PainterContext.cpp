@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace pf {
 
@@ -165,6 +167,58 @@ QImage tint(const QImage& coverage, const Color& color)
             o[x] = table[in[x]];
     }
     return out;
+}
+
+// A clip that cuts a shape out of a far rect (what is drawn everywhere but there) starts with that rect,
+// whose edges lie past the rasterizer's coordinate range and make it clip the outline at every mask. Brought
+// to a little outside the pixels the mask covers, it covers each of them exactly as before: its edges still
+// lie wholly to one side of every one.
+// rest, when given, gets the bounds of what follows the far rect (none when there is no far rect): outside
+// them every pixel is wholly covered.
+QPainterPath nearPart(const QPainterPath& path, const QRect& pixels, std::optional<QRectF>* rest = nullptr)
+{
+    if (path.elementCount() < 5 || !path.elementAt(0).isMoveTo())
+        return path;
+    int count = 1;
+    while (count < path.elementCount() && path.elementAt(count).isLineTo())
+        ++count;
+    const QPointF first = path.elementAt(0);
+    if (!(count == 5 && QPointF(path.elementAt(4)) == first) && count != 4)
+        return path;
+    QPointF corner[4];
+    for (int i = 0; i < 4; ++i)
+        corner[i] = path.elementAt(i);
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = corner[i], b = corner[(i + 1) % 4];
+        if (a.x() != b.x() && a.y() != b.y())
+            return path;
+    }
+    const QRectF area = QRectF(pixels.adjusted(-2, -2, 2, 2));
+    const double x0 = std::min({corner[0].x(), corner[1].x(), corner[2].x()});
+    const double x1 = std::max({corner[0].x(), corner[1].x(), corner[2].x()});
+    const double y0 = std::min({corner[0].y(), corner[1].y(), corner[2].y()});
+    const double y1 = std::max({corner[0].y(), corner[1].y(), corner[2].y()});
+    if (!(x0 <= area.left() && x1 >= area.right() && y0 <= area.top() && y1 >= area.bottom()))
+        return path;
+    QPainterPath near = path;
+    for (int i = 0; i < count; ++i) {
+        const QPointF at = path.elementAt(i);
+        near.setElementPositionAt(i, std::clamp(at.x(), area.left(), area.right()),
+                                  std::clamp(at.y(), area.top(), area.bottom()));
+    }
+    if (rest) {
+        // Control points bound the curves through them.
+        double left = HUGE_VAL, top = HUGE_VAL, right = -HUGE_VAL, bottom = -HUGE_VAL;
+        for (int i = count; i < path.elementCount(); ++i) {
+            const QPainterPath::Element& e = path.elementAt(i);
+            left = std::min(left, e.x);
+            right = std::max(right, e.x);
+            top = std::min(top, e.y);
+            bottom = std::max(bottom, e.y);
+        }
+        *rest = left <= right ? QRectF(QPointF(left, top), QPointF(right, bottom)) : QRectF();
+    }
+    return near;
 }
 
 } // namespace
@@ -343,11 +397,33 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
     const QTransform toMask = QTransform::fromTranslate(-mask->rect.x(), -mask->rect.y());
     const auto coverage = [&](const QPainterPath& path) {
         QImage image(mask->rect.size(), QImage::Format_Alpha8);
-        image.fill(0);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing, s.antialias);
-        p.setTransform(toMask);
-        p.fillPath(path, Qt::black);
+        std::optional<QRectF> rest;
+        nearPart(path, mask->rect, &rest);
+        if (!rest) {
+            image.fill(0);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, s.antialias);
+            p.setTransform(toMask);
+            p.fillPath(path, Qt::black);
+            return image;
+        }
+        // A far rect with a shape cut out: wholly covered but about the shape, which alone is rasterized
+        // (a few small spans, not the mask's every row).
+        image.fill(255);
+        const QRect busy = rest->toAlignedRect().adjusted(-1, -1, 1, 1) & mask->rect;
+        if (busy.isEmpty())
+            return image;
+        QImage part(busy.size(), QImage::Format_Alpha8);
+        part.fill(0);
+        {
+            QPainter p(&part);
+            p.setRenderHint(QPainter::Antialiasing, s.antialias);
+            p.setTransform(QTransform::fromTranslate(-busy.x(), -busy.y()));
+            p.fillPath(nearPart(path, busy), Qt::black);
+        }
+        const QPoint at = busy.topLeft() - mask->rect.topLeft();
+        for (int y = 0; y < part.height(); ++y)
+            std::memcpy(image.scanLine(y + at.y()) + at.x(), part.constScanLine(y), size_t(part.width()));
         return image;
     };
     mask->alpha = coverage(s.clip.paths[0]);

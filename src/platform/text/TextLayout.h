@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -111,6 +112,15 @@ private:
     qsizetype laidOutLength_ = 0;
     Rect usedRect_;
     Rect extraUsedRect_;
+    // The runs last painted: a shape redrawn where it stands paints the same ones (the layout never
+    // changes; a changed text gets a new layout). Layouts may be drawn from more than one thread.
+    struct PaintMemo {
+        TextRange glyphs;
+        Point origin;
+        std::vector<PaintRun> runs;
+    };
+    mutable std::mutex paintMemoMutex_;
+    mutable std::optional<PaintMemo> paintMemo_;
 };
 
 class TextContainer {
