@@ -78,10 +78,10 @@ inline QPolygonF starPoints(const QRectF& r)
     return points;
 }
 
-// Each shape's fill and one-point stroke, in page coordinates.
-inline void paintShapes(QPainter& painter)
+// Each shape's fill and stroke (one point unless a peer draws it wider), in page coordinates.
+inline void paintShapes(QPainter& painter, double strokeWidth = 1)
 {
-    const QPen pen(strokeColour.toQt(), 1, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
+    const QPen pen(strokeColour.toQt(), strokeWidth, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
     for (int i = 0; i < columns * rows; ++i) {
         const QRectF r = cell(i).toQt();
         painter.setPen(pen);

@@ -226,8 +226,9 @@ void Shape::drawFillInContext(pf::GraphicsContext& context)
     const std::optional<pf::Path>& fill = preparedFinalFillPath();
     if (!fill)
         return;
-    // With filters the shadow falls under the filtered image instead.
-    const bool shadow = !hasContentFilters() && !fillShadowHidden_ && !pageIsDrawingThumbnail();
+    // With filters the shadow falls under the filtered image instead. The filters are asked last: finding
+    // them reads parts of the shape a page of shapes without shadows need not bring into the cache.
+    const bool shadow = !fillShadowHidden_ && !pageIsDrawingThumbnail() && !hasContentFilters();
     if (fillType_ == 0) {
         // No colour: nothing to fill with (the context's leftover colour would be arbitrary).
         if (!fillColor_)
@@ -298,7 +299,7 @@ void Shape::drawAllStrokeInContext(pf::GraphicsContext& context)
         return;
     if (strokeType_ == 3 || !(strokeLineWidth_ >= 1.0))
         return;
-    if (!hasContentFilters() && !strokeShadowHidden_ && !pageIsDrawingThumbnail())
+    if (!strokeShadowHidden_ && !pageIsDrawingThumbnail() && !hasContentFilters())
         setStrokeShadowInContext(context);
     drawStrokeInContext(context);
     drawArrowsInContext(context);
