@@ -687,19 +687,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
 
 void TextLayout::draw(GraphicsContext& context, TextRange glyphs, Point origin) const
 {
-    std::vector<PaintRun> runs;
-    {
-        const std::lock_guard lock(paintMemoMutex_);
-        if (paintMemo_ && paintMemo_->glyphs.location == glyphs.location && paintMemo_->glyphs.length == glyphs.length &&
-            paintMemo_->origin.x == origin.x && paintMemo_->origin.y == origin.y)
-            runs = paintMemo_->runs;
-    }
-    if (runs.empty()) {
-        runs = paintRuns(glyphs, origin);
-        const std::lock_guard lock(paintMemoMutex_);
-        paintMemo_ = PaintMemo{glyphs, origin, runs};
-    }
-    for (const PaintRun& run : runs) {
+    for (const PaintRun& run : paintRuns(glyphs, origin)) {
         context.saveGState();
         context.setFillColor(run.color);
         if (run.shadow)

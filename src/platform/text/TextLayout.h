@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -112,15 +111,6 @@ private:
     qsizetype laidOutLength_ = 0;
     Rect usedRect_;
     Rect extraUsedRect_;
-    // The runs last painted: a shape redrawn where it stands paints the same ones (the layout never
-    // changes; a changed text gets a new layout). Layouts may be drawn from more than one thread.
-    struct PaintMemo {
-        TextRange glyphs;
-        Point origin;
-        std::vector<PaintRun> runs;
-    };
-    mutable std::mutex paintMemoMutex_;
-    mutable std::optional<PaintMemo> paintMemo_;
 };
 
 class TextContainer {
