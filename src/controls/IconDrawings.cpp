@@ -103,10 +103,16 @@ std::vector<Drawing> makeDrawings()
     // A 3 x 3 grid of dots of the side, at the same whole-point offsets across and down, row by row.
     const auto keypad = [](int side, std::initializer_list<int> at) {
         std::vector<std::string> dots;
-        for (int y : at)
-            for (int x : at)
-                dots.push_back("O" + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(side) + " "
-                               + std::to_string(side));
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain of + on strings.
+        for (int y : at) {
+            for (int x : at) {
+                std::string dot = "O";
+                for (int value : {x, y, side, side})
+                    dot.append(std::to_string(value)).push_back(' ');
+                dot.pop_back();
+                dots.push_back(std::move(dot));
+            }
+        }
         return each(outline, std::move(dots));
     };
 
