@@ -11,6 +11,9 @@
 #include "model/Guide.h"
 #include "model/UserDefaults.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Path.h"
+#include "platform/kit/Cursor.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/ScrollView.h"
 
@@ -19,6 +22,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <iterator>
+#include <numbers>
 
 namespace {
 
@@ -43,10 +48,58 @@ const std::map<std::uint16_t, QString>& Canvas::toolKeyTable()
     return table;
 }
 
-const pf::Cursor& Canvas::resizeDiagonalTopLefCursor() { return pf::Cursor::resizeDiagonalDown(); }
-const pf::Cursor& Canvas::resizeDiagonalTopRitCursor() { return pf::Cursor::resizeDiagonalUp(); }
-const pf::Cursor& Canvas::resizeDiagonalBotLefCursor() { return pf::Cursor::resizeDiagonalUp(); }
-const pf::Cursor& Canvas::resizeDiagonalBotRitCursor() { return pf::Cursor::resizeDiagonalDown(); }
+// The bottom-right resize cursor, a double arrow along the diagonal in a corner bracket, turned by the
+// degrees about the middle of its 19 x 19 picture; the hot spot turns with it.
+pf::Cursor Canvas::resizeDiagonalCursor(double degrees)
+{
+    const pf::AffineTransform turn =
+        pf::AffineTransform::translation(9.5, 9.5).rotated(degrees * std::numbers::pi / 180).translated(-9.5, -9.5);
+    return pf::Cursor::drawn(pf::Size(19, 19), turn.apply(pf::Point(12.5, 12.5)), [turn](pf::GraphicsContext& context) {
+        static constexpr pf::Point corners[] = {{14.5, 1.5},  {11.5, 1.5},  {11.5, 9.5},  {9.5, 7.5},   {11.5, 5.5},
+                                                {5.5, 5.5},   {5.5, 11.5},  {7.5, 9.5},   {9.5, 11.5},  {1.5, 11.5},
+                                                {1.5, 14.5},  {12.5, 14.5}, {13.5, 15.5}, {11.5, 17.5}, {17.5, 17.5},
+                                                {17.5, 11.5}, {15.5, 13.5}, {14.5, 12.5}};
+        pf::Path path;
+        path.moveTo(corners[0]);
+        for (std::size_t i = 1; i < std::size(corners); ++i)
+            path.lineTo(corners[i]);
+        path.curveTo(pf::Point(14.5, 12.5), pf::Point(14.5, 1.5), corners[0]);
+        path.close();
+        const pf::Path turned = path.transformed(turn);
+        pf::SavedGState saved(context);
+        context.setLineWidth(1.0);
+        context.setStrokeColor(pf::Color::white());
+        context.setFillColor(pf::Color::black());
+        context.setShadow(pf::Size(0, -1), 2.0);
+        context.fillPath(turned);
+        context.strokePath(turned);
+    });
+}
+
+// Made once each, for the life of the process.
+const pf::Cursor& Canvas::resizeDiagonalTopLefCursor()
+{
+    static const pf::Cursor cursor = resizeDiagonalCursor(180);
+    return cursor;
+}
+
+const pf::Cursor& Canvas::resizeDiagonalTopRitCursor()
+{
+    static const pf::Cursor cursor = resizeDiagonalCursor(270);
+    return cursor;
+}
+
+const pf::Cursor& Canvas::resizeDiagonalBotLefCursor()
+{
+    static const pf::Cursor cursor = resizeDiagonalCursor(90);
+    return cursor;
+}
+
+const pf::Cursor& Canvas::resizeDiagonalBotRitCursor()
+{
+    static const pf::Cursor cursor = resizeDiagonalCursor(0);
+    return cursor;
+}
 
 void Canvas::showCursor(const pf::Cursor& cursor)
 {

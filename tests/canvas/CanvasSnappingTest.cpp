@@ -6,9 +6,12 @@
 #include "model/Composition.h"
 #include "model/Metrics.h"
 #include "platform/foundation/UserDefaultsStore.h"
+#include "platform/kit/Cursor.h"
 #include "platform/kit/Poof.h"
 
+#include <QColor>
 #include <QCoreApplication>
+#include <QImage>
 #include <QWidget>
 
 #include <algorithm>
@@ -22,6 +25,36 @@ protected:
         pf::UserDefaultsStore::standard().setBoolForKey(true, QStringLiteral("SnapEnabled"));
     }
 };
+
+// The page's corner handles show a drawn double arrow turned to each corner, its hot spot on the arrow
+// pointing at that corner; each cursor is made once.
+TEST(CanvasResizeCursors, EachCornerHasItsTurnedArrowMadeOnce)
+{
+    const struct {
+        const pf::Cursor& (*cursor)();
+        pf::Point hotSpot;
+        QPoint inkAt; // inside the arrow's head at that corner, at 1x
+    } cases[] = {
+        {&Canvas::resizeDiagonalTopLefCursor, {6.5, 6.5}, {2, 2}},
+        {&Canvas::resizeDiagonalTopRitCursor, {12.5, 6.5}, {16, 2}},
+        {&Canvas::resizeDiagonalBotLefCursor, {6.5, 12.5}, {2, 16}},
+        {&Canvas::resizeDiagonalBotRitCursor, {12.5, 12.5}, {16, 16}},
+    };
+    for (const auto& c : cases) {
+        const pf::Cursor& cursor = c.cursor();
+        EXPECT_EQ(&cursor, &c.cursor());
+        EXPECT_EQ(cursor.shape(), pf::Cursor::Shape::Custom);
+        EXPECT_EQ(cursor.image().size(), pf::Size(19, 19));
+        EXPECT_NEAR(cursor.hotSpot().x, c.hotSpot.x, 1e-9);
+        EXPECT_NEAR(cursor.hotSpot().y, c.hotSpot.y, 1e-9);
+        const QImage bitmap = cursor.image().bestBitmap(1);
+        const QColor ink = bitmap.pixelColor(c.inkAt);
+        EXPECT_GT(ink.alpha(), 200) << c.inkAt.x() << "," << c.inkAt.y();
+        EXPECT_LT(ink.lightness(), 80);
+        EXPECT_EQ(bitmap.pixelColor(QPoint(18 - c.inkAt.x(), c.inkAt.y())).alpha() < 100, true)
+            << "the other corner across is clear";
+    }
+}
 
 TEST_F(CanvasSnappingTest, ASlowDragLandsOnTheNeighboursEdgeAndOneUndoPutsItBack)
 {
