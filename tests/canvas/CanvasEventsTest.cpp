@@ -302,21 +302,21 @@ TEST_F(CanvasEventsTest, HoverShowsThePageEdgesCursorsAndNeverDeselects)
 {
     struct Case {
         pf::Point page;
-        pf::Cursor::Shape cursor;
+        const pf::Cursor& cursor;
     };
     const Case cases[] = {
-        {{0, 0}, pf::Cursor::Shape::ResizeDiagonalDown},
-        {{800, 0}, pf::Cursor::Shape::ResizeDiagonalUp},
-        {{0, 600}, pf::Cursor::Shape::ResizeDiagonalUp},
-        {{800, 600}, pf::Cursor::Shape::ResizeDiagonalDown},
-        {{400, 0}, pf::Cursor::Shape::ResizeUpDown},
-        {{400, 600}, pf::Cursor::Shape::ResizeUpDown},
-        {{0, 300}, pf::Cursor::Shape::ResizeLeftRight},
-        {{800, 300}, pf::Cursor::Shape::ResizeLeftRight},
+        {{0, 0}, Canvas::resizeDiagonalTopLefCursor()},
+        {{800, 0}, Canvas::resizeDiagonalTopRitCursor()},
+        {{0, 600}, Canvas::resizeDiagonalBotLefCursor()},
+        {{800, 600}, Canvas::resizeDiagonalBotRitCursor()},
+        {{400, 0}, pf::Cursor::resizeUpDown()},
+        {{400, 600}, pf::Cursor::resizeUpDown()},
+        {{0, 300}, pf::Cursor::resizeLeftRight()},
+        {{800, 300}, pf::Cursor::resizeLeftRight()},
     };
     for (const Case& c : cases) {
         hover(c.page);
-        EXPECT_EQ(canvas->shownCursor().shape(), c.cursor) << c.page.x << ", " << c.page.y;
+        EXPECT_TRUE(canvas->shownCursor() == c.cursor) << c.page.x << ", " << c.page.y;
         EXPECT_TRUE(canvas->hasCompositionSelection());
     }
     hover(pf::Point(400, 300));
