@@ -131,7 +131,7 @@ bool FilterFacet::setItemValueForKey(std::size_t index, const pf::Variant& value
     const FilterSpec& current = *shape->contentFilterSpecs()[index];
     if (current.valueForKey(key) == value)
         return false;
-    // The spec in the list stays as it was (undo hands it back); the list takes an edited copy.
+    // The filter in the list stays as it was (undo hands it back); the list takes an edited copy.
     std::shared_ptr<FilterSpec> edited = current.copy();
     edited->setValueForKey(value, key);
     FilterSpecs specs = shape->contentFilterSpecs();

@@ -3,8 +3,8 @@
 //
 // The panel edits the shape it was handed, never a list of its own: every edit hands the shape a new list
 // (its one undoable setter, "Change Filter"), so undo and redo act on that shape and rebuild its filtered
-// picture whatever is selected by then. The specs in a shape's list are never changed in place; an edit
-// replaces the spec it changes by an edited copy.
+// picture whatever is selected by then. The filters in a shape's list are never changed in place; an edit
+// replaces the filter it changes by an edited copy.
 #pragma once
 
 #include "model/FilterInfo.h"

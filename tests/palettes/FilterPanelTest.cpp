@@ -89,7 +89,7 @@ TEST_F(FilterPanelTest, CellEditsAreOneUndoStepEachAndNeverChangeASpecInPlace)
     ASSERT_TRUE(edit(table(), 0, 0, Qt::Unchecked, Qt::CheckStateRole));
     endTurn();
     EXPECT_FALSE(rectangle->contentFilterSpecs()[0]->enabled());
-    // The spec the shape had is untouched.
+    // The filter the shape had is untouched.
     EXPECT_EQ(blur->type(), 1u);
     EXPECT_TRUE(blur->enabled());
 
