@@ -38,7 +38,7 @@ protected:
         return control;
     }
 
-    // The filter types of the specs, in order.
+    // The types of the shape's filters, in order.
     static std::vector<unsigned> typesOf(const Shape& shape)
     {
         std::vector<unsigned> types;
