@@ -588,20 +588,15 @@ QVariant fromDBus(const QVariant& value, int depth = 0)
         argument.endMap();
         return map;
     }
-    case QDBusArgument::ArrayType: {
-        QVariantList list;
-        argument.beginArray();
-        while (!argument.atEnd())
-            list.append(fromDBus(argument.asVariant(), depth + 1));
-        argument.endArray();
-        return list;
-    }
+    case QDBusArgument::ArrayType:
     case QDBusArgument::StructureType: {
+        // A structure reads as the list of its fields.
+        const bool array = argument.currentType() == QDBusArgument::ArrayType;
         QVariantList list;
-        argument.beginStructure();
+        array ? argument.beginArray() : argument.beginStructure();
         while (!argument.atEnd())
             list.append(fromDBus(argument.asVariant(), depth + 1));
-        argument.endStructure();
+        array ? argument.endArray() : argument.endStructure();
         return list;
     }
     default:
