@@ -422,9 +422,10 @@ void CanvasFieldEditorTextView::changeFont(const pf::FontPanel& sender)
         return;
     }
     // Each run keeps its own font apart from the change.
-    pf::MutableAttributedString changed(storage_.attributedSubstring(range));
+    const pf::AttributedString selected = storage_.attributedSubstring(range);
+    pf::MutableAttributedString changed(selected);
     qsizetype at = 0;
-    for (const pf::AttributeRun& run : storage_.attributedSubstring(range).runs()) {
+    for (const pf::AttributeRun& run : selected.runs()) {
         pf::TextAttributes font;
         font.font = sender.convertFont(run.attributes.fontOrDefault());
         changed.addAttributes(font, {at, run.length});

@@ -927,7 +927,7 @@ bool OutlineViewController::writeItemsToPasteboard(const std::vector<Shape*>& it
         const std::size_t index = container->indexOfShape(item);
         if (index == pf::NotFound)
             return false;
-        indexes.push_back(pf::Value(index));
+        indexes.emplace_back(index);
     }
     if (!content.setPropertyList(QString::fromLatin1(ShapeIndexType), pf::Value(std::move(indexes))))
         return false;
