@@ -702,6 +702,10 @@ private:
     std::array<GridPattern, 4> gridPatterns_{};
     // Shared, not unique: the destructor is compiled where these types are not known.
     mutable std::shared_ptr<CanvasShapeIndex> shapeIndex_;
+    // The page's log of changed shapes, taken before each use of the index (kept to reuse its storage).
+    mutable std::vector<const Shape*> displayChanges_;
+    // Brings the index up to date with the page's list and its log of changes.
+    void updateShapeIndex(Composition& page) const;
     mutable std::shared_ptr<CanvasEffectCache> effectCache_;
     DrawingStats drawingStats_;
     bool usesShapeIndex_ = true;

@@ -273,17 +273,19 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
         page.drawInContextDirtyRect(context, pageDirtyRect);
         return;
     }
-    if (!shapeIndex_)
-        shapeIndex_ = std::make_shared<CanvasShapeIndex>();
-    // Copied: drawing must not see the list change under it.
-    const Composition::Children children = page.children();
-    shapeIndex_->update(children, page.frame());
+    const Composition::Children& children = page.children();
+    updateShapeIndex(page);
     std::vector<std::uint32_t> order;
     shapeIndex_->shapesMeetingRect(pageDirtyRect, order);
+    // Held: drawing must not see a shape go with a change of the list under it.
+    std::vector<std::shared_ptr<Shape>> drawn;
+    drawn.reserve(order.size());
+    for (const std::uint32_t i : order)
+        drawn.push_back(children[i]);
     CanvasEffectCache& cache = effectCache();
     cache.beginFrame(context, page, devicePixelRatioF());
-    for (const std::uint32_t i : order) {
-        Shape& shape = *children[i];
+    for (const auto& held : drawn) {
+        Shape& shape = *held;
         ++drawingStats_.shapesDrawn;
         if (!cache.drawShape(context, shape, pageDirtyRect))
             shape.drawInContextDirtyRect(context, pageDirtyRect);
@@ -291,15 +293,21 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
     cache.endFrame();
 }
 
+void Canvas::updateShapeIndex(Composition& page) const
+{
+    if (!shapeIndex_)
+        shapeIndex_ = std::make_shared<CanvasShapeIndex>();
+    const bool complete = page.takeDisplayChanges(displayChanges_);
+    shapeIndex_->update(page.children(), page.frame(), page.zoomScale(), complete ? &displayChanges_ : nullptr);
+}
+
 std::shared_ptr<Shape> Canvas::shapeAtPoint(const pf::Point& pagePoint) const
 {
     const auto page = composition();
     if (!page)
         return nullptr;
-    if (!shapeIndex_)
-        shapeIndex_ = std::make_shared<CanvasShapeIndex>();
     const Composition::Children& children = page->children();
-    shapeIndex_->update(children, page->frame());
+    updateShapeIndex(*page);
     std::vector<std::uint32_t> near;
     shapeIndex_->shapesAtPoint(pagePoint, near);
     // The page's own test, topmost first.

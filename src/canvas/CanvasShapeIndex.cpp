@@ -1,5 +1,6 @@
 #include "canvas/CanvasShapeIndex.h"
 
+#include "geometry/QVRect.h"
 #include "model/Shape.h"
 
 #include <algorithm>
@@ -18,30 +19,57 @@ bool isFinite(const pf::Rect& r)
 
 } // namespace
 
-void CanvasShapeIndex::update(const Children& children, const pf::Rect& bounds)
+void CanvasShapeIndex::update(const Children& children, const pf::Rect& bounds, double scale,
+                               const std::vector<const Shape*>* changed)
 {
     bool sameList = children.size() == entries_.size();
     for (std::size_t i = 0; sameList && i < children.size(); ++i)
         sameList = children[i].get() == entries_[i].shape;
     if (!sameList) {
         rebuild(children, bounds);
+        scale_ = scale;
         return;
     }
-    for (std::uint32_t i = 0; i < entries_.size(); ++i) {
-        const pf::Rect& now = children[i]->dirtyRect();
-        if (now == entries_[i].rect)
-            continue;
-        remove(i);
-        entries_[i].rect = now;
-        insert(i);
-        ++moves_;
+    // Rects change only with a redisplay request, which renews the stamp, or with the zoom.
+    if (changed && scale == scale_) {
+        for (const Shape* shape : *changed)
+            if (const auto found = byShape_.find(shape); found != byShape_.end())
+                refresh(found->second, *children[found->second]);
+        return;
     }
+    scale_ = scale;
+    for (std::uint32_t i = 0; i < entries_.size(); ++i)
+        refresh(i, *children[i]);
+}
+
+void CanvasShapeIndex::refresh(std::uint32_t index, const Shape& shape)
+{
+    Entry& e = entries_[index];
+    if (shape.displayStamp() == e.displayStamp && shape.currentScale() == e.scale)
+        return;
+    const pf::Rect painted = e.painted, dirty = e.dirty;
+    take(e, shape);
+    if (painted == e.painted && dirty == e.dirty)
+        return;
+    remove(index); // by the cells it is listed in, not by its rects
+    insert(index);
+    ++moves_;
+}
+
+void CanvasShapeIndex::take(Entry& e, const Shape& shape)
+{
+    e.painted = shape.paintedRect();
+    e.dirty = shape.dirtyRect();
+    e.reach = QVCombineRects(e.painted.standardized(), e.dirty.standardized());
+    e.displayStamp = shape.displayStamp();
+    e.scale = shape.currentScale();
 }
 
 void CanvasShapeIndex::rebuild(const Children& children, const pf::Rect& bounds)
 {
     ++rebuilds_;
     entries_.clear();
+    byShape_.clear();
     cells_.clear();
     wide_.clear();
     // About a thousand cells over the page: a page of a thousand shapes then lists a few in each.
@@ -50,7 +78,9 @@ void CanvasShapeIndex::rebuild(const Children& children, const pf::Rect& bounds)
     entries_.resize(children.size());
     for (std::uint32_t i = 0; i < children.size(); ++i) {
         entries_[i].shape = children[i].get();
-        entries_[i].rect = children[i] ? children[i]->dirtyRect() : pf::Rect::zero();
+        byShape_[children[i].get()] = i;
+        if (children[i])
+            take(entries_[i], *children[i]);
         insert(i);
     }
 }
@@ -58,7 +88,7 @@ void CanvasShapeIndex::rebuild(const Children& children, const pf::Rect& bounds)
 void CanvasShapeIndex::insert(std::uint32_t index)
 {
     Entry& e = entries_[index];
-    const pf::Rect r = e.rect.standardized();
+    const pf::Rect& r = e.reach;
     e.wide = false;
     e.x1 = e.x0 - 1;
     if (!e.shape || r.isEmpty() || !isFinite(r)) {
@@ -148,14 +178,14 @@ void CanvasShapeIndex::shapesMeetingRect(const pf::Rect& r, std::vector<std::uin
 {
     collect(r, out);
     const pf::Rect area = r.standardized();
-    std::erase_if(out, [this, &area](std::uint32_t i) { return !entries_[i].rect.intersects(area); });
+    std::erase_if(out, [this, &area](std::uint32_t i) { return !entries_[i].painted.intersects(area); });
 }
 
 void CanvasShapeIndex::shapesAtPoint(const pf::Point& p, std::vector<std::uint32_t>& out) const
 {
     collect(pf::Rect(p, pf::Size(0, 0)), out);
     std::erase_if(out, [this, &p](std::uint32_t i) {
-        const pf::Rect r = entries_[i].rect.standardized();
+        const pf::Rect& r = entries_[i].reach;
         return !(p.x >= r.minX() && p.x <= r.maxX() && p.y >= r.minY() && p.y <= r.maxY());
     });
 }

@@ -58,6 +58,8 @@ public:
     const pf::ClassObject& classObject() const override { return staticClass(); }
     const UIControlClass& controlClass() const { return static_cast<const UIControlClass&>(classObject()); }
     static const pf::PropertyTable& properties();
+    // Controls draw knobs, pictures and shadows of their own past their outline's stroke.
+    pf::Rect calcPaintedRect() const override { return paintedRectFor(false); }
     const pf::PropertyTable& propertyTable() const override { return properties(); }
 
     // The shape's initialiser, then the class's tint and border colour. Kinds with a fixed width or height

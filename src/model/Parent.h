@@ -49,6 +49,9 @@ public:
     virtual void moveShapeAtIndexToIndex(std::size_t from, std::size_t to);
     virtual void copyShapeAtIndexToIndex(std::size_t from, std::size_t to);
 
+    // The children paint for a container: their marks and turns are in the dirty rect, kept whole.
+    pf::Rect calcPaintedRect() const override { return dirtyRect(); }
+
 private:
     Children children_;
 };

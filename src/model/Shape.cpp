@@ -308,15 +308,21 @@ std::uint64_t Shape::newDisplayStamp()
 
 void Shape::renewDisplayStamps()
 {
-    for (Shape* s = this; s; s = s->parent_)
+    for (Shape* s = this; s; s = s->parent_) {
         s->displayStamp_ = newDisplayStamp();
+        if (composition_)
+            composition_->noteDisplayChange(s);
+    }
 }
 
 void Shape::setNeedsDisplay()
 {
+    // What was painted, as last worked out (by the last paint or request), and what is painted now: a
+    // change that asks only afterwards still clears its old marks.
+    const pf::Rect before = paintedRect_;
     renewDisplayStamps();
     if (composition_)
-        composition_->setNeedsDisplayInRectUpdatePalettes(dirtyRect(), false);
+        composition_->setNeedsDisplayInRectUpdatePalettes(QVCombineRects(before, paintedRect()), false);
 }
 
 void Shape::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)

@@ -158,7 +158,11 @@ public:
     // No undo, no notice: stores, marks the dirty rect stale and redisplays.
     virtual void setSelected(bool selected);
     bool isSnapped() const { return snapped_; }
-    void setSnapped(bool snapped) { snapped_ = snapped; }
+    void setSnapped(bool snapped)
+    {
+        snapped_ = snapped;
+        renewDisplayStamps(); // the halo comes and goes
+    }
     bool snapable() const { return snapable_; }
     void setSnapable(bool snapable) { snapable_ = snapable; }
     // Not selected, not hidden, and something to see: a stroke, a fill, an image or text.
@@ -327,6 +331,7 @@ public:
     void setProvisionalConnection(const std::shared_ptr<ShapeConnection>& connection)
     {
         provisionalConnection_ = connection;
+        renewDisplayStamps(); // its handles come and go
     }
     // hook: connectors move the end at corner to point; nothing in Shape.
     virtual void setConnectionPointForCorner(const pf::Point& point, QVRectCorner corner)
@@ -655,6 +660,17 @@ public:
     // them all): the dirty and render rects, grown by the miter spikes of thick strokes and by the spread
     // of shadow blurs, with text and filtered pictures turned with the shape.
     virtual pf::Rect paintBounds() const;
+    // What the shape paints on screen now, at the current zoom, with a pixel for antialiasing: far tighter
+    // than the dirty rect, which also holds the handles' reach and every shadow, shown or not. The canvas
+    // picks the shapes to draw by it, and a redisplay request asks for it as it was and as it is. While the
+    // shape shows marks of its own on screen it is the dirty rect. Kept until the next redisplay request or
+    // a zoom change.
+    const pf::Rect& paintedRect() const;
+    // hook: whether the shape draws marks beyond its page content on screen now (the selection or snap
+    // halo, connection handles).
+    virtual bool showsScreenMarks() const;
+    // hook: paintedRect worked out afresh: the render rect and bounds, with what paintBounds adds.
+    virtual pf::Rect calcPaintedRect() const;
     // hook: fill, image and strokes, each in its own saved state; kinds draw more over them.
     virtual void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
 
@@ -812,8 +828,22 @@ private:
     mutable std::optional<pf::Path> quartzPath_;
     // The bounds of path_, worked out on first use: snapping and hit tests ask every shape of a page.
     mutable std::optional<pf::Rect> pathBounds_;
+    // r with the text band and the filtered square turned with the shape, grown by reach and by what
+    // shadows spread.
+    pf::Rect paintBoundsAbout(pf::Rect r, double reach) const;
+protected:
+    // calcPaintedRect with the stroke reaching as the outline's sharpest join allows, or (for kinds that
+    // paint more than their outline's stroke) as far as paintBounds lets any stroke reach.
+    pf::Rect paintedRectFor(bool byJoins) const;
+    // The same about base in place of the render rect.
+    pf::Rect paintedRectAbout(const pf::Rect& base, bool byJoins) const;
+private:
     mutable pf::Rect dirtyRect_;
     mutable bool dirtyRectDirty_ = true;
+    // paintedRect, for the display stamp and zoom it was worked out at (stamp 0: work it out again).
+    mutable pf::Rect paintedRect_;
+    mutable std::uint64_t paintedRectStamp_ = 0;
+    mutable double paintedRectScale_ = 0;
     DragStart dragStart_;
     Connections connections_;
     std::weak_ptr<ShapeConnection> provisionalConnection_;

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
+#include <numbers>
+#include <optional>
 #include <functional>
 #include <vector>
 
@@ -80,21 +83,86 @@ private:
 
 // ---- order ----
 
-pf::Rect Shape::paintBounds() const
+namespace {
+
+// How far the stroke of an outline reaches beyond it, in half widths: its sharpest join (a miter as long
+// as the angle makes it, whatever the limit, bounds every join) and its caps. Infinite for a reversal.
+double strokeReachFactor(const pf::Path& path, std::int32_t cap, std::int32_t join)
 {
-    pf::Rect r = QVCombineRects(dirtyRect(), renderRect());
-    if (rotationAngle_ != 0) {
-        // The text band and the filtered square are laid out unrotated and drawn turned with the shape.
-        const pf::AffineTransform turn = rotationTransform(rotationAngle_);
-        if (hasText())
-            if (const pf::Rect band = horizontalTextRectForText(*attributedText()); !QVRectIsZero(band))
-                r = QVCombineRects(r, turn.apply(band));
-        if (hasContentFilters()) {
-            const pf::Rect content = contentRect();
-            const pf::Size square = offscreenImageRect().size;
-            r = QVCombineRects(r, turn.apply(QVRectAroundPoint(QVRectGetMidMidPoint(content), square.width, square.height)));
+    double factor = cap == 2 ? std::numbers::sqrt2 : 1.0;
+    if (join != 0)
+        return factor;
+    const auto unit = [](pf::Point from, pf::Point to) -> std::optional<pf::Point> {
+        const double dx = to.x - from.x, dy = to.y - from.y, length = std::hypot(dx, dy);
+        if (!(length > 0) || !std::isfinite(length))
+            return std::nullopt;
+        return pf::Point(dx / length, dy / length);
+    };
+    // Half widths a miter reaches at a join from direction a into direction b.
+    const auto miter = [](pf::Point a, pf::Point b) {
+        const double c = (1.0 + a.x * b.x + a.y * b.y) / 2;
+        return c > 0 ? 1.0 / std::sqrt(c) : std::numeric_limits<double>::infinity();
+    };
+    pf::Point start, current;
+    // The directions the current subpath's first segment leaves in and its last one arrives in.
+    pf::Point first, last;
+    bool hasFirst = false, hasLast = false;
+    const auto segment = [&](std::optional<pf::Point> in, std::optional<pf::Point> out) {
+        if (!in || !out)
+            return;
+        if (hasLast)
+            factor = std::max(factor, miter(last, *in));
+        else
+            first = *in, hasFirst = true;
+        last = *out, hasLast = true;
+    };
+    for (const pf::PathElement& e : path.elements()) {
+        switch (e.type) {
+        case pf::PathElementType::MoveTo:
+            start = current = e.points[0];
+            hasFirst = hasLast = false;
+            break;
+        case pf::PathElementType::LineTo: {
+            const auto d = unit(current, e.points[0]);
+            segment(d, d);
+            current = e.points[0];
+            break;
+        }
+        case pf::PathElementType::QuadTo:
+        case pf::PathElementType::CurveTo: {
+            const int n = e.type == pf::PathElementType::CurveTo ? 3 : 2;
+            const pf::Point end = e.points[n - 1];
+            // The tangents at the ends: towards the first control point apart from the start, from the
+            // last one apart from the end.
+            std::optional<pf::Point> in, out;
+            for (int i = 0; i < n && !in; ++i)
+                in = unit(current, e.points[i]);
+            for (int i = n - 2; i >= 0 && !out; --i)
+                out = unit(e.points[i], end);
+            if (!out)
+                out = unit(current, end);
+            segment(in, out);
+            current = end;
+            break;
+        }
+        case pf::PathElementType::Close: {
+            const auto d = unit(current, start);
+            segment(d, d);
+            if (hasLast && hasFirst)
+                factor = std::max(factor, miter(last, first));
+            current = start;
+            hasFirst = hasLast = false;
+            break;
+        }
         }
     }
+    return factor;
+}
+
+} // namespace
+
+pf::Rect Shape::paintBounds() const
+{
     // A miter reaches half the width times the limit (the width at the zoom); caps and joins otherwise
     // stay within the width.
     double reach = 2.0;
@@ -102,6 +170,70 @@ pf::Rect Shape::paintBounds() const
         const double width = std::fabs(strokeLineWidth_);
         const double limit = strokeLineJoin_ == 0 ? width * std::max(currentScale(), 1.0) : 0.0;
         reach += width * std::max(limit, 1.5) / 2;
+    }
+    return paintBoundsAbout(QVCombineRects(dirtyRect(), renderRect()), reach);
+}
+
+bool Shape::showsScreenMarks() const { return selected_ || snapped_ || !provisionalConnection_.expired(); }
+
+const pf::Rect& Shape::paintedRect() const
+{
+    if (showsScreenMarks()) {
+        paintedRect_ = dirtyRect();
+        paintedRectStamp_ = 0;
+        return paintedRect_;
+    }
+    const double scale = currentScale();
+    if (paintedRectStamp_ != displayStamp_ || paintedRectScale_ != scale) {
+        paintedRect_ = calcPaintedRect();
+        paintedRectStamp_ = displayStamp_;
+        paintedRectScale_ = scale;
+    }
+    return paintedRect_;
+}
+
+pf::Rect Shape::calcPaintedRect() const { return paintedRectFor(true); }
+
+pf::Rect Shape::paintedRectFor(bool byJoins) const { return paintedRectAbout(renderRect(), byJoins); }
+
+pf::Rect Shape::paintedRectAbout(const pf::Rect& base, bool byJoins) const
+{
+    // The outline with its stroke as its sharpest join and caps reach, within what paintBounds allows
+    // (and that, with its margin, when the kind paints more than its outline).
+    double stroke = 0;
+    if (strokeType_ != 3) {
+        const double width = std::fabs(strokeLineWidth_);
+        const double limit = strokeLineJoin_ == 0 ? width * std::max(currentScale(), 1.0) : 0.0;
+        stroke = width / 2 * std::max(limit, 1.5);
+        if (byJoins)
+            stroke = std::min(stroke, width / 2 * strokeReachFactor(path_, strokeLineCap_, strokeLineJoin_));
+    }
+    if (!byJoins)
+        stroke += 2.0;
+    const pf::Rect outline = boundingRect();
+    const pf::Rect stroked = QVRectIsZero(outline) ? outline : QVRectOutset(outline, stroke, stroke);
+    const pf::Rect r = paintBoundsAbout(QVCombineRects(base, stroked), 0.0);
+    // The canvas's half-point shift at small zooms, and a pixel of antialiasing.
+    const double scale = currentScale();
+    const double slack = 0.5 + (std::isfinite(scale) && scale > 0 ? 1.0 / scale : 1.0);
+    return QVRectIsZero(r) ? r : QVRectOutset(r, slack, slack);
+}
+
+pf::Rect Shape::paintBoundsAbout(pf::Rect r, double reach) const
+{
+    // The text band and the filtered square are laid out unrotated and drawn turned with the shape; the
+    // letters' ink may pass the band a little.
+    const bool turned = rotationAngle_ != 0;
+    const pf::AffineTransform turn = turned ? rotationTransform(rotationAngle_) : pf::AffineTransform();
+    if (hasText())
+        if (const pf::Rect band = horizontalTextRectForText(*attributedText()); !QVRectIsZero(band)) {
+            const pf::Rect inked = QVRectOutset(band, 2.0, 2.0);
+            r = QVCombineRects(r, turned ? turn.apply(inked) : inked);
+        }
+    if (turned && hasContentFilters()) {
+        const pf::Rect content = contentRect();
+        const pf::Size square = offscreenImageRect().size;
+        r = QVCombineRects(r, turn.apply(QVRectAroundPoint(QVRectGetMidMidPoint(content), square.width, square.height)));
     }
     // A blur spreads about one and a half times its radius (three box blurs of sigma = blur / 2).
     const auto spread = [](bool hidden, double blur, double dx, double dy) {

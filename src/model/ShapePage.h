@@ -8,8 +8,10 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace pf {
 class UndoManager;
@@ -64,4 +66,29 @@ public:
     // targets), and the page's size record, whose resolution sets the pixel density of rendered images.
     virtual bool isConnectionFlashOn() const { return false; }
     virtual const Metrics* metrics() const { return nullptr; }
+
+    // A log of the shapes whose display stamp was renewed (each shape and its containers), so that the
+    // canvas's index looks again at those alone. Bounded: past it, only that it overflowed. The pointers
+    // are keys, never followed: a shape may be gone by the time the log is taken.
+    void noteDisplayChange(const Shape* shape)
+    {
+        if (displayChanges_.size() < maxDisplayChanges)
+            displayChanges_.push_back(shape);
+        else
+            displayChangesOverflowed_ = true;
+    }
+    // Hands the log over and starts a new one; false when it overflowed (any shape may have changed).
+    bool takeDisplayChanges(std::vector<const Shape*>& out)
+    {
+        out.clear();
+        out.swap(displayChanges_);
+        const bool complete = !displayChangesOverflowed_;
+        displayChangesOverflowed_ = false;
+        return complete;
+    }
+
+private:
+    static constexpr std::size_t maxDisplayChanges = 4096;
+    std::vector<const Shape*> displayChanges_;
+    bool displayChangesOverflowed_ = false;
 };

@@ -112,6 +112,10 @@ public:
     // each axis plus 2.
     pf::Rect contentRect() const;
     pf::Rect renderRect() const override { return dirtyRect(); }
+    // The line by its joins, the heads at both ends with their strokes, and the label.
+    pf::Rect calcPaintedRect() const override;
+    // The bounds of both ends' heads as placed (the zero rect without heads).
+    pf::Rect arrowHeadsRect() const;
 
     // ---- drawing ----
     // Strokes with nothing drawn inside attached shapes that are rotated or attached at their centre.

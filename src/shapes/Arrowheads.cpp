@@ -415,6 +415,33 @@ void AbstractPointer::drawArrowHeadsInContext(pf::GraphicsContext& context, doub
     draw(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
 }
 
+pf::Rect AbstractPointer::arrowHeadsRect() const
+{
+    pf::Rect r = pf::Rect::zero();
+    const auto add = [&](std::uint64_t type, const pf::Point& at, double degrees) {
+        if (type == 0)
+            return;
+        if (const std::optional<pf::Path> head = arrowPathForArrowType(type); head && !head->isEmpty())
+            r = QVCombineRects(r, head->transformed(headPlacement(at, degrees)).bounds());
+    };
+    add(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
+    add(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
+    return r;
+}
+
+pf::Rect AbstractPointer::calcPaintedRect() const
+{
+    // A head's stroke, and the claw's circle about its tip, stay within twice the width of the head.
+    pf::Rect base = arrowHeadsRect();
+    if (!QVRectIsZero(base)) {
+        const double reach = 2 * std::fabs(currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth())) + 2;
+        base = QVRectOutset(base, reach, reach);
+    }
+    if (attributedText())
+        base = QVCombineRects(base, textClipPath().bounds());
+    return paintedRectAbout(base, true);
+}
+
 void AbstractPointer::clipOutArrowHeads(pf::GraphicsContext& context, double offset) const
 {
     const pf::Point shift(offset, offset);

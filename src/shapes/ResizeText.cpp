@@ -175,6 +175,18 @@ pf::Rect ResizeText::horizontalTextRectForText(const pf::AttributedString& text)
     return QVRectRound(QVRectOutset(band, 2, 2).offsetBy(0, 1));
 }
 
+pf::Rect ResizeText::calcDirtyRect() const
+{
+    const pf::Rect r = Text::calcDirtyRect();
+    if (QVRectIsZero(r) || !hasText() || fillShadowHidden() || stroke1Enabled())
+        return r;
+    const pf::Rect band = horizontalTextRectForText(*attributedText());
+    if (QVRectIsZero(band))
+        return r;
+    const double g = std::max(std::fabs(fillShadowOffsetX()), std::fabs(fillShadowOffsetY())) + std::fabs(fillShadowBlur()) + 2.0;
+    return QVCombineRects(r, QVRectOutset(band, g, g));
+}
+
 void ResizeText::setEditText(const pf::AttributedString* text)
 {
     const pf::AttributedString* current = attributedText();

@@ -63,6 +63,8 @@ public:
     pf::Rect verticalTextRect() const override { return frame(); }
     // Always vertically centred, 2 larger on every side and 1 lower, on whole points.
     pf::Rect horizontalTextRectForText(const pf::AttributedString& text) const override;
+    // The base rect, with the band grown by the fill shadow that the text carries here.
+    pf::Rect calcDirtyRect() const override;
     void setEditText(const pf::AttributedString* text) override;
     void setTextFont(const std::optional<pf::Font>& font) override;
     void setFrame(const pf::Rect& frame) override;

@@ -1,5 +1,5 @@
-// A shape's redisplay rect must hold everything it paints on screen, or a move or a restyle leaves trails:
-// every kind, filtered, shadowed, with text and turned, at three zooms.
+// A shape's redisplay rect and its far tighter painted rect must hold everything it paints on screen, or a
+// move or a restyle leaves trails: every kind, filtered, shadowed, with text and turned, at three zooms.
 #include "canvas/support/CanvasFixture.h"
 #include "support/HeavyStyle.h"
 
@@ -39,12 +39,15 @@ TEST_F(CanvasDrawingDirtyRectTest, EveryKindPaintsInsideItsDirtyRectOnScreen)
         for (const ShapeClass* kind : pf::ClassRegistry::shared().classesOfKind<ShapeClass>()) {
             if (kind->title().isEmpty() || kind->isSubclassOf(Parent::staticClass()))
                 continue;
-            for (const bool filtered : {false, true}) {
-                const std::string what = kind->className().toStdString() + (filtered ? ", filtered" : "") + " at "
-                    + std::to_string(zoom);
+            // As the library makes it, heavily styled, and that filtered.
+            for (const int style : {0, 1, 2}) {
+                const bool filtered = style == 2;
+                const std::string what = kind->className().toStdString()
+                    + (style == 0 ? ", plain" : filtered ? ", filtered" : "") + " at " + std::to_string(zoom);
                 auto shape = kind->libraryListItemShapeWithFrame({300, 250, 90, 56});
                 page->addShape(shape);
-                styleHeavily(*shape, filtered);
+                if (style != 0)
+                    styleHeavily(*shape, filtered);
                 canvas->selectNone();
                 const pf::Rect p = canvas->pageDrawingRect();
                 const pf::AffineTransform pageToView{zoom, 0, 0, zoom, p.x(), p.y()};
@@ -56,16 +59,21 @@ TEST_F(CanvasDrawingDirtyRectTest, EveryKindPaintsInsideItsDirtyRectOnScreen)
                 context.scale(zoom, zoom);
                 shape->drawInContextDirtyRect(context, shape->dirtyRect());
                 const QImage image = context.bitmap();
-                // Antialiasing may touch the pixel next to the rect.
-                const pf::Rect covered = QVRectOutset(pageToView.apply(shape->dirtyRect()), 1, 1);
-                int outside = 0;
-                for (int y = 0; y < image.height(); ++y) {
-                    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-                    for (int x = 0; x < image.width(); ++x)
-                        if (qAlpha(row[x]) != 0 && !covered.contains(pf::Rect(region.x() + x, region.y() + y, 1, 1)))
-                            ++outside;
-                }
-                EXPECT_EQ(outside, 0) << what << ": dirty rect " << pf::toString(shape->dirtyRect()).toStdString();
+                const auto pixelsOutside = [&](const pf::Rect& covered) {
+                    int outside = 0;
+                    for (int y = 0; y < image.height(); ++y) {
+                        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                        for (int x = 0; x < image.width(); ++x)
+                            if (qAlpha(row[x]) != 0 && !covered.contains(pf::Rect(region.x() + x, region.y() + y, 1, 1)))
+                                ++outside;
+                    }
+                    return outside;
+                };
+                // Antialiasing may touch the pixel next to the dirty rect; the painted rect holds that pixel.
+                EXPECT_EQ(pixelsOutside(QVRectOutset(pageToView.apply(shape->dirtyRect()), 1, 1)), 0)
+                    << what << ": dirty rect " << pf::toString(shape->dirtyRect()).toStdString();
+                EXPECT_EQ(pixelsOutside(pageToView.apply(shape->paintedRect())), 0)
+                    << what << ": painted rect " << pf::toString(shape->paintedRect()).toStdString();
                 page->removeShape(shape);
             }
         }

@@ -77,28 +77,56 @@ TEST_F(CanvasDrawingIndexTest, MovingOneShapeRepaintsOnlyWhatMeetsItsOldAndNewPl
     endTurn();
     QCoreApplication::processEvents();
     canvas->resetDrawingStats();
-    const pf::Rect before = moved->dirtyRect();
+    const pf::Rect before = moved->paintedRect();
     moved->setFrame(moved->frame().offsetBy(3, 2));
-    const pf::Rect after = moved->dirtyRect();
+    const pf::Rect after = moved->paintedRect();
     QCoreApplication::processEvents();
     endTurn();
     QCoreApplication::processEvents();
     const Canvas::DrawingStats& stats = canvas->drawingStats();
     ASSERT_EQ(stats.paints, 1u);
-    // One paint of the old and new places (a pixel or two more for the rounding to widget pixels).
+    // One paint of the old and new places as painted, far inside the redisplay rects (a pixel or two
+    // more for the rounding to widget pixels).
     const pf::Rect movedView = canvas->convertRectFromComposition(QVCombineRects(before, after));
     EXPECT_TRUE(QVRectOutset(movedView, 2, 2).contains(stats.lastDirtyRect))
         << pf::toString(stats.lastDirtyRect).toStdString();
-    // Exactly the shapes whose redisplay rects meet the painted part of the page.
+    EXPECT_LT(after.width(), moved->dirtyRect().width());
+    // Exactly the shapes whose painted rects meet the painted part of the page.
     const pf::Rect p = canvas->pageDrawingRect();
     const double s = canvas->currentScale();
     const pf::Rect painted =
         pf::AffineTransform{s, 0, 0, s, p.x(), p.y()}.inverted().apply(QVRectOutset(stats.lastDirtyRect, 1, 1));
     std::size_t meeting = 0;
     for (const auto& child : page->children())
-        meeting += child->dirtyRect().intersects(painted);
+        meeting += child->paintedRect().intersects(painted);
     EXPECT_EQ(stats.shapesDrawn, meeting);
     EXPECT_LT(meeting, page->children().size() / 5);
+}
+
+// A change that asks for redisplay only once it is made (hiding a shadow) still clears what the shape
+// painted before it.
+TEST_F(CanvasDrawingIndexTest, AChangeAskingOnlyAfterwardsRepaintsWhatWasPaintedBefore)
+{
+    scatter(20);
+    const auto shape = page->children()[8]; // a rectangle
+    shape->setFillShadowHidden(false);
+    shape->setFillShadowBlur(12);
+    shape->setFillShadowOffsetX(20);
+    QCoreApplication::processEvents();
+    endTurn();
+    QCoreApplication::processEvents();
+    const pf::Rect shadowed = shape->paintedRect();
+    canvas->resetDrawingStats();
+    shape->setFillShadowHidden(true);
+    QCoreApplication::processEvents();
+    endTurn();
+    QCoreApplication::processEvents();
+    EXPECT_LT(shape->paintedRect().width(), shadowed.width());
+    const pf::Rect p = canvas->pageDrawingRect();
+    const double s = canvas->currentScale();
+    const pf::Rect repainted = pf::AffineTransform{s, 0, 0, s, p.x(), p.y()}.inverted().apply(
+        QVRectOutset(canvas->drawingStats().lastDirtyRect, 1, 1));
+    EXPECT_TRUE(repainted.contains(shadowed)) << pf::toString(repainted).toStdString();
 }
 
 } // namespace
