@@ -205,51 +205,64 @@ constexpr size_t kKeptCrossings = 0;
 constexpr size_t kKeptCrossings = 8192;
 #endif
 
-struct CrossingStore {
+// A store of blocks of one size, linked through their first bytes. Blocks of another size, and blocks
+// freed once the thread's store is gone (at the thread's end), go to the heap.
+template <std::size_t BlockBytes>
+struct BlockStore {
     void* head = nullptr;
     size_t count = 0;
-    ~CrossingStore();
-};
-thread_local CrossingStore crossingStore;
-// Set once the thread's store is gone (crossings freed later, at the thread's end, go to the heap).
-thread_local bool crossingStoreGone = false;
-
-CrossingStore::~CrossingStore()
-{
-    while (head) {
-        void* next = *static_cast<void**>(head);
-        ::operator delete(head);
-        head = next;
+    ~BlockStore()
+    {
+        while (head) {
+            void* next = *static_cast<void**>(head);
+            ::operator delete(head);
+            head = next;
+        }
+        gone() = true;
     }
-    crossingStoreGone = true;
-}
+    static bool& gone()
+    {
+        thread_local bool value = false;
+        return value;
+    }
+    void* take(std::size_t bytes)
+    {
+        if (bytes == BlockBytes && !gone() && head) {
+            void* block = head;
+            head = *static_cast<void**>(block);
+            --count;
+            return block;
+        }
+        return ::operator new(bytes);
+    }
+    void drop(void* block, std::size_t bytes)
+    {
+        if (!block)
+            return;
+        if (bytes != BlockBytes || gone() || count >= kKeptCrossings) {
+            ::operator delete(block);
+            return;
+        }
+        *static_cast<void**>(block) = head;
+        head = block;
+        ++count;
+    }
+};
+
+static_assert(sizeof(FBEdgeCrossing) >= sizeof(void*));
+thread_local BlockStore<sizeof(FBEdgeCrossing)> crossingStore;
+// The room addCrossing reserves first in an edge's list: an operation gives many edges a list and drops them.
+thread_local BlockStore<4 * sizeof(std::unique_ptr<FBEdgeCrossing>)> crossingListStore;
 
 } // namespace
 
-void* FBEdgeCrossing::operator new(std::size_t size)
-{
-    static_assert(sizeof(FBEdgeCrossing) >= sizeof(void*));
-    if (size == sizeof(FBEdgeCrossing) && !crossingStoreGone && crossingStore.head) {
-        void* block = crossingStore.head;
-        crossingStore.head = *static_cast<void**>(block);
-        --crossingStore.count;
-        return block;
-    }
-    return ::operator new(size);
-}
+void* FBTakeCrossingList(std::size_t bytes) { return crossingListStore.take(bytes); }
 
-void FBEdgeCrossing::operator delete(void* pointer, std::size_t size)
-{
-    if (!pointer)
-        return;
-    if (size != sizeof(FBEdgeCrossing) || crossingStoreGone || crossingStore.count >= kKeptCrossings) {
-        ::operator delete(pointer);
-        return;
-    }
-    *static_cast<void**>(pointer) = crossingStore.head;
-    crossingStore.head = pointer;
-    ++crossingStore.count;
-}
+void FBDropCrossingList(void* block, std::size_t bytes) { crossingListStore.drop(block, bytes); }
+
+void* FBEdgeCrossing::operator new(std::size_t size) { return crossingStore.take(size); }
+
+void FBEdgeCrossing::operator delete(void* pointer, std::size_t size) { crossingStore.drop(pointer, size); }
 
 FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
     : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
@@ -1196,7 +1209,10 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     const bool follows = self && edge1.next() == &edge2;
     const bool precedes = self && edge2.next() == &edge1;
     kept.clear();
-    for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
+    // Scratch kept per thread: most pairs of edges that get here meet.
+    thread_local std::vector<FBBezierIntersection> meetings;
+    edge1.curve().intersectionsWithBezierCurve(edge2.curve(), edge1.isLine, edge2.isLine, meetings);
+    for (FBBezierIntersection& intersection : meetings) {
         polishIntersection(intersection, tolerance);
         // The search settles parameters to six places only; where curves run within that of each other
         // without meeting (a copy moved or turned by a hair), what it reports is no meeting at all.

@@ -96,6 +96,25 @@ private:
     size_t index_ = 0;
 };
 
+// Room for an edge's list of crossings, the first time as many as addCrossing reserves: such blocks come
+// from a store kept per thread (as crossings do), since an operation gives many edges a list and drops
+// them all.
+void* FBTakeCrossingList(std::size_t bytes);
+void FBDropCrossingList(void* block, std::size_t bytes);
+
+template <typename T>
+struct FBCrossingListAllocator {
+    using value_type = T;
+    FBCrossingListAllocator() = default;
+    template <typename U>
+    FBCrossingListAllocator(const FBCrossingListAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(FBTakeCrossingList(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) { FBDropCrossingList(block, n * sizeof(T)); }
+    friend bool operator==(const FBCrossingListAllocator&, const FBCrossingListAllocator&) { return true; }
+};
+
+using FBCrossingList = std::vector<std::unique_ptr<FBEdgeCrossing>, FBCrossingListAllocator<std::unique_ptr<FBEdgeCrossing>>>;
+
 class FBContourEdge {
 public:
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
@@ -120,7 +139,7 @@ public:
     bool sharesRange(double from, double to) const;
 
     // Crossings, sorted by parameter.
-    const std::vector<std::unique_ptr<FBEdgeCrossing>>& crossings() const { return crossings_; }
+    const FBCrossingList& crossings() const { return crossings_; }
     FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
     void removeCrossing(FBEdgeCrossing* crossing);
     void sortCrossings();
@@ -138,7 +157,7 @@ public:
 private:
     // Laid out without padding: long outlines hold thousands of edges.
     FBBezierCurve curve_;
-    std::vector<std::unique_ptr<FBEdgeCrossing>> crossings_;
+    FBCrossingList crossings_;
     FBBezierContour* contour_ = nullptr;
     uint32_t index_ = 0;
     bool startShared_ = false;
