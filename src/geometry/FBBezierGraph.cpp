@@ -1495,9 +1495,98 @@ std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
 // ---------------------------------------------------------------------------------------------------------
 // FBBezierGraph: placement
 
+bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
+{
+    placementIndex_ = nullptr;
+    size_t edgeCount = 0;
+    double top = INFINITY, bottom = -INFINITY, spans = 0;
+    for (const auto& contour : contours_)
+        for (const FBContourEdge& edge : contour->edges()) {
+            ++edgeCount;
+            top = std::min(top, edge.minY);
+            bottom = std::max(bottom, edge.maxY);
+            spans += edge.maxY - edge.minY;
+        }
+    // A few edges are scanned faster than banded.
+    if (edgeCount < 32)
+        return false;
+    top -= reach, bottom += reach;
+    const double height = bottom - top;
+    if (!(height > 0) || !std::isfinite(height) || !std::isfinite(spans))
+        return false;
+    // About two edges a band, fewer where edges span many (about four bands an edge at most, the two
+    // against rounding besides).
+    const double fit = 4 * double(edgeCount) * height / std::max(spans + 2 * reach * double(edgeCount), height);
+    const size_t bands = size_t(std::clamp(fit, 1.0, double(std::min<size_t>(edgeCount / 2, 4096))));
+    index.reach = reach, index.top = top, index.bottom = bottom;
+    index.scale = double(bands) / height;
+    // From one band below the lowest the edge's widened height meets to one above the highest: a height
+    // within the range, less the top and scaled the same way, lies between them.
+    const double last = double(bands - 1);
+    index.edgeBands.clear();
+    index.bandStarts.assign(bands + 1, 0);
+    index.contourBounds.clear();
+    for (const auto& contour : contours_) {
+        index.contourBounds.push_back(contour->bounds());
+        for (const FBContourEdge& edge : contour->edges()) {
+            const double lo = std::max((edge.minY - reach - top) * index.scale - 1, 0.0);
+            const double hi = std::max(std::min((edge.maxY + reach - top) * index.scale + 1, last), 0.0);
+            const auto range = std::pair<uint32_t, uint32_t>(uint32_t(lo), uint32_t(hi));
+            index.edgeBands.push_back(range);
+            for (uint32_t k = range.first; k <= range.second; ++k)
+                ++index.bandStarts[k];
+        }
+    }
+    // Each band's end, then filled from the end down, which leaves its start.
+    for (size_t k = 1; k < bands; ++k)
+        index.bandStarts[k] += index.bandStarts[k - 1];
+    index.bandStarts[bands] = index.bandStarts[bands - 1];
+    index.entries.resize(index.bandStarts[bands]);
+    const std::pair<uint32_t, uint32_t>* range = index.edgeBands.data() + index.edgeBands.size();
+    for (size_t c = contours_.size(); c-- > 0;) {
+        const std::vector<FBContourEdge>& edges = contours_[c]->edges();
+        for (size_t i = edges.size(); i-- > 0;) {
+            const FBContourEdge& edge = edges[i];
+            --range;
+            for (uint32_t k = range->first; k <= range->second; ++k)
+                index.entries[--index.bandStarts[k]] = {edge.minX, edge.minY, edge.maxX, edge.maxY, &edge, uint32_t(c)};
+        }
+    }
+    placementIndex_ = &index;
+    return true;
+}
+
 FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, double tolerance) const
 {
     int count = 0;
+    if (const PlacementIndex* index = placementIndex_; index && tolerance >= 0 && tolerance <= index->reach) {
+        // Above or below every widened edge (or not a number), no edge holds the point or meets its ray.
+        if (!(point.y >= index->top && point.y <= index->bottom))
+            return PointPlacement::Outside;
+        const size_t bands = index->bandStarts.size() - 1;
+        const size_t band = std::min(size_t((point.y - index->top) * index->scale), bands - 1);
+        const PlacementIndex::Entry* const end = index->entries.data() + index->bandStarts[band + 1];
+        for (const PlacementIndex::Entry* e = index->entries.data() + index->bandStarts[band]; e != end; ++e) {
+            // The scan's two tests of an edge (near the point, meeting its ray) both want these.
+            if (point.y < e->minY - tolerance || point.y > e->maxY + tolerance || point.x > e->maxX + tolerance)
+                continue;
+            const bool near = point.x >= e->minX - tolerance;
+            if (!near && !(point.y >= e->minY && point.y < e->maxY && point.x < e->maxX))
+                continue;
+            if (outsideBounds(point, index->contourBounds[e->contour], tolerance))
+                continue;
+            const FBContourEdge& edge = *e->edge;
+            if (near && !edge.curve().isFartherThan(point, tolerance)) {
+                double distance = 0;
+                edge.curve().closestParameter(point, &distance);
+                if (distance <= tolerance)
+                    return PointPlacement::OnBoundary;
+            }
+            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+                count += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+        }
+        return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
+    }
     for (const auto& contour : contours_) {
         const pf::Rect b = contour->bounds();
         if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance

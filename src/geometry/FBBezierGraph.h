@@ -330,9 +330,35 @@ private:
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 
+public:
+    // The edges by height, while an operation places its stretches (the contours stay as they are): a
+    // point is tested against the edges filed under its band only (each edge under every band its height,
+    // widened by `reach`, meets, and one more on either side), each as the plain scan takes it. Every edge
+    // the scan would find near the point or count on its ray is filed there, so the answer is the scan's.
+    // Entries keep their edge's bounds, so that most are passed over without reading the edge.
+    struct PlacementIndex {
+        struct Entry {
+            double minX, minY, maxX, maxY;
+            const FBContourEdge* edge;
+            uint32_t contour; // the contour's place in the graph
+        };
+        double reach = 0, top = 0, bottom = 0, scale = 0;
+        std::vector<uint32_t> bandStarts; // one more than the bands: entries of band k from bandStarts[k]
+        std::vector<Entry> entries;
+        std::vector<pf::Rect> contourBounds;
+        std::vector<std::pair<uint32_t, uint32_t>> edgeBands; // while filing: each edge's first and last band
+    };
+
+private:
+    // Files the edges in `index` (scratch the caller keeps) and places points by it until dropped; false
+    // (and no index) for a few edges, which are scanned faster, or heights without a finite span.
+    bool indexPlacement(PlacementIndex& index, double reach);
+    void dropPlacementIndex() { placementIndex_ = nullptr; }
+
     std::vector<std::unique_ptr<FBBezierContour>> contours_;
     mutable pf::Rect bounds_;
     bool hasSelfCrossings_ = false;
+    const PlacementIndex* placementIndex_ = nullptr;
 };
 
 // Debug text of a list: "[", then one "\t<index>\t=\t<description>\n" line per item, then "]".

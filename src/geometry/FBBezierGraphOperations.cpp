@@ -545,8 +545,15 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
+    // Stretches are placed against the other graph within twice the tolerance at most. The indexes are
+    // scratch kept per thread, as the edge lists are.
+    thread_local PlacementIndex indexes[2];
+    indexPlacement(indexes[0], 2 * tol);
+    other.indexPlacement(indexes[1], 2 * tol);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
+    dropPlacementIndex();
+    other.dropPlacementIndex();
 
     bool rounded = false;
     FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
