@@ -339,15 +339,15 @@ std::string FBEdgeCrossing::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBContourEdge
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour)
-    : FBContourEdge(curve, contour, curve.isUniformLine())
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
 {
+    curve_.controlBounds(minX, minY, maxX, maxY);
 }
 
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
-    : curve_(curve), contour_(contour), isLine(line)
+    : FBContourEdge(curve, contour)
 {
-    curve_.controlBounds(minX, minY, maxX, maxY);
+    lineState_ = line ? 1 : 0;
 }
 
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
@@ -433,7 +433,7 @@ void FBContourEdge::round()
 {
     curve_.round();
     curve_.controlBounds(minX, minY, maxX, maxY);
-    isLine = curve_.isUniformLine();
+    lineState_ = -1;
 }
 
 std::string FBContourEdge::description() const
@@ -457,7 +457,7 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
     contour->edges_.reserve(edges_.size());
     // The curves are the same: whether each is a line is known already.
     for (const FBContourEdge& edge : edges_)
-        contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine).setIndex(contour->edges_.size() - 1);
+        contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine()).setIndex(contour->edges_.size() - 1);
     return contour;
 }
 
@@ -509,18 +509,16 @@ void FBBezierContour::addReverseCurveFrom(const FBEdgeCrossing* start, const FBE
 
 void FBBezierContour::addReverseCurve(const FBBezierCurve& curve) { addCurve(curve.reversed()); }
 
-pf::Rect FBBezierContour::bounds() const
+pf::Rect FBBezierContour::takeBounds() const
 {
-    if (bounds_ == pf::Rect::zero() && !edges_.empty()) {
-        double minX = edges_[0].minX, minY = edges_[0].minY, maxX = edges_[0].maxX, maxY = edges_[0].maxY;
-        for (const FBContourEdge& edge : edges_) {
-            minX = std::min(minX, edge.minX);
-            minY = std::min(minY, edge.minY);
-            maxX = std::max(maxX, edge.maxX);
-            maxY = std::max(maxY, edge.maxY);
-        }
-        bounds_ = pf::Rect(minX, minY, maxX - minX, maxY - minY);
+    double minX = edges_[0].minX, minY = edges_[0].minY, maxX = edges_[0].maxX, maxY = edges_[0].maxY;
+    for (const FBContourEdge& edge : edges_) {
+        minX = std::min(minX, edge.minX);
+        minY = std::min(minY, edge.minY);
+        maxX = std::max(maxX, edge.maxX);
+        maxY = std::max(maxY, edge.maxY);
     }
+    bounds_ = pf::Rect(minX, minY, maxX - minX, maxY - minY);
     return bounds_;
 }
 
@@ -534,7 +532,7 @@ int FBBezierContour::windingNumber(MWPoint point) const
     int winding = 0;
     for (const FBContourEdge& edge : edges_)
         if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-            winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+            winding += rayCrossings(edge.curve(), edge.isLine(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
     return winding;
 }
 
@@ -549,7 +547,7 @@ double FBBezierContour::signedArea() const
     double sum = 0;
     for (size_t i = 0; i < edges_.size(); ++i) {
         const FBBezierCurve& c = edges_[i].curve();
-        if (edges_[i].isLine)
+        if (edges_[i].isLine())
             sum += cross(local(c.endPoint1), local(c.endPoint2));
         else
             sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
@@ -601,7 +599,7 @@ bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
     // The directions between successive points, in order round the contour; `previous` is the last one
     // that is not zero (the contour's last, to start with).
     const FBBezierCurve& lastCurve = edges_[n - 1].curve();
-    MWPoint previous = FBSubtractPoint(lastCurve.endPoint2, edges_[n - 1].isLine ? lastCurve.endPoint1 : lastCurve.controlPoint2);
+    MWPoint previous = FBSubtractPoint(lastCurve.endPoint2, edges_[n - 1].isLine() ? lastCurve.endPoint1 : lastCurve.controlPoint2);
     if (previous == MWPoint())
         previous = FBSubtractPoint(lastCurve.endPoint2, lastCurve.controlPoint1);
     if (previous == MWPoint())
@@ -618,7 +616,7 @@ bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
         const FBBezierCurve& c = edges_[i].curve();
         const MWPoint points[4] = {c.endPoint1, c.controlPoint1, c.controlPoint2, c.endPoint2};
         // A line's control points are the thirds of its chord: one direction, the chord's.
-        const int first = edges_[i].isLine ? 2 : 0;
+        const int first = edges_[i].isLine() ? 2 : 0;
         for (int k = first; k < 3; ++k) {
             const MWPoint d = k == first ? FBSubtractPoint(points[k + 1], points[0]) : FBSubtractPoint(points[k + 1], points[k]);
             if (d.x == 0 && d.y == 0)
@@ -1134,7 +1132,7 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     if (out.endPoint1 != joint)
         return false;
     // Two lines that are not parallel meet at one point, their joint (crossEdges would find just that).
-    if (first->isLine && second->isLine && !linesParallel(in, out))
+    if (first->isLine() && second->isLine() && !linesParallel(in, out))
         return true;
     const auto separates = [&](MWPoint direction) {
         for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
@@ -1150,7 +1148,7 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     const MWPoint incoming = FBSubtractPoint(joint, incomingPoint(in));
     const MWPoint outgoing = FBSubtractPoint(outgoingPoint(out), joint);
     // Two lines turning by a right angle or less: the bisector's normal separates them.
-    if (first->isLine && second->isLine && FBDotMultiplyPoint(incoming, outgoing) >= 0 && incoming != MWPoint()
+    if (first->isLine() && second->isLine() && FBDotMultiplyPoint(incoming, outgoing) >= 0 && incoming != MWPoint()
         && outgoing != MWPoint())
         return true;
     return separates(FBAddPoint(incoming, outgoing))
@@ -1185,7 +1183,7 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
         return;
     // Lines that are not parallel share no stretch.
     FBCurveOverlap overlap;
-    if ((!edge1.isLine || !edge2.isLine || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+    if ((!edge1.isLine() || !edge2.isLine() || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
         // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
         std::array<FBBezierIntersection, 2> ends{
@@ -1211,7 +1209,7 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     kept.clear();
     // Scratch kept per thread: most pairs of edges that get here meet.
     thread_local std::vector<FBBezierIntersection> meetings;
-    edge1.curve().intersectionsWithBezierCurve(edge2.curve(), edge1.isLine, edge2.isLine, meetings);
+    edge1.curve().intersectionsWithBezierCurve(edge2.curve(), edge1.isLine(), edge2.isLine(), meetings);
     for (FBBezierIntersection& intersection : meetings) {
         polishIntersection(intersection, tolerance);
         // The search settles parameters to six places only; where curves run within that of each other
@@ -1495,6 +1493,26 @@ std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
 // ---------------------------------------------------------------------------------------------------------
 // FBBezierGraph: placement
 
+namespace {
+
+// One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
+// bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
+// count, as windingNumber takes it.
+inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near, int& winding)
+{
+    if (near && !edge.curve().isFartherThan(point, tolerance)) {
+        double distance = 0;
+        edge.curve().closestParameter(point, &distance);
+        if (distance <= tolerance)
+            return true;
+    }
+    if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+        winding += rayCrossings(edge.curve(), edge.isLine(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+    return false;
+}
+
+} // namespace
+
 bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
 {
     placementIndex_ = nullptr;
@@ -1575,37 +1593,23 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
                 continue;
             if (outsideBounds(point, index->contourBounds[e->contour], tolerance))
                 continue;
-            const FBContourEdge& edge = *e->edge;
-            if (near && !edge.curve().isFartherThan(point, tolerance)) {
-                double distance = 0;
-                edge.curve().closestParameter(point, &distance);
-                if (distance <= tolerance)
-                    return PointPlacement::OnBoundary;
-            }
-            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-                count += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+            if (edgeHoldsPoint(*e->edge, point, tolerance, near, count))
+                return PointPlacement::OnBoundary;
         }
         return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
     }
     for (const auto& contour : contours_) {
-        const pf::Rect b = contour->bounds();
-        if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
-            || point.y > b.y() + b.height() + tolerance)
+        if (outsideBounds(point, contour->bounds(), tolerance))
             continue;
-        // The boundary test and the ray's count (as windingNumber takes it) in one pass over the edges.
-        int winding = 0;
+        // The boundary test and the ray's count in one pass over the edges.
         for (const FBContourEdge& edge : contour->edges()) {
-            if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
-                && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
-                double distance = 0;
-                edge.curve().closestParameter(point, &distance);
-                if (distance <= tolerance)
-                    return PointPlacement::OnBoundary;
-            }
-            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-                winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+            const bool near = point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance
+                              && point.y >= edge.minY - tolerance && point.y <= edge.maxY + tolerance;
+            if (!near && !(point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX))
+                continue;
+            if (edgeHoldsPoint(edge, point, tolerance, near, count))
+                return PointPlacement::OnBoundary;
         }
-        count += winding;
     }
     return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
 }

@@ -163,11 +163,20 @@ private:
     bool startShared_ = false;
     bool stopShared_ = false;
     uint8_t sharedRangeCount_ = 0;
+    // Whether the curve is a uniform line: 1 or 0, or −1 until first asked (a traced result's edges are
+    // mostly never asked).
+    mutable int8_t lineState_ = -1;
     std::array<FBRange, 2> sharedRanges_{};
 
 public:
-    // Whether the curve is a line, and the bounds of its four points, kept for quick rejection.
-    bool isLine = false;
+    // Whether the curve is a uniform line (FBBezierCurve::isUniformLine), kept once known.
+    bool isLine() const
+    {
+        if (lineState_ < 0)
+            lineState_ = curve_.isUniformLine() ? 1 : 0;
+        return lineState_ != 0;
+    }
+    // The bounds of the curve's four points, kept for quick rejection.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 
@@ -190,8 +199,8 @@ public:
 
     std::vector<FBContourEdge>& edges() { return edges_; }
     const std::vector<FBContourEdge>& edges() const { return edges_; }
-    // Bounds of the curves' control points, which contain the curves.
-    pf::Rect bounds() const;
+    // Bounds of the curves' control points, which contain the curves (taken once, asked very often).
+    pf::Rect bounds() const { return bounds_ == pf::Rect::zero() && !edges_.empty() ? takeBounds() : bounds_; }
     MWPoint firstPoint() const;
     // Even-odd containment by a horizontal ray: a vertex on the ray counts once when its edges leave on
     // opposite sides and not at all when on the same side.
@@ -224,6 +233,8 @@ public:
     std::string description() const;
 
 private:
+    pf::Rect takeBounds() const;
+
     std::vector<FBContourEdge> edges_;
     mutable pf::Rect bounds_;
     int inside_ = 0;

@@ -473,7 +473,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     // under its height only.
     FBHeightBands bands;
     bool banded = false;
-    if (n >= 32) {
+    if (n >= 16) {
         std::vector<std::pair<double, double>> heights;
         heights.reserve(n);
         for (size_t j = 0; j < n; ++j) {
