@@ -429,11 +429,22 @@ std::vector<FBContourEdge*> FBContourEdge::intersectingEdges() const
     return edges;
 }
 
+void FBContourEdge::takeChordBand() const
+{
+    const MWPoint chord = FBSubtractPoint(curve_.endPoint2, curve_.endPoint1);
+    // Offsets from the chord's line, scaled by its length.
+    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, curve_.endPoint1)); };
+    const double o1 = offset(curve_.controlPoint1), o2 = offset(curve_.controlPoint2);
+    chordBand_ = {FBPointLength(chord), std::min({0.0, o1, o2}), std::max({0.0, o1, o2})};
+    chordBandKnown_ = true;
+}
+
 void FBContourEdge::round()
 {
     curve_.round();
     curve_.controlBounds(minX, minY, maxX, maxY);
     lineState_ = -1;
+    chordBandKnown_ = false;
 }
 
 std::string FBContourEdge::description() const
@@ -1157,16 +1168,15 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 
 // Whether every point of `b` lies farther than `gap` beyond the band that `a`'s points span about its
 // chord's line, on one side: the curves (inside their points' hulls) are then that far apart.
-bool apartAcrossChord(const FBBezierCurve& a, const FBBezierCurve& b, double gap)
+bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap)
 {
-    const MWPoint chord = FBSubtractPoint(a.endPoint2, a.endPoint1);
-    const double length = FBPointLength(chord);
-    if (!(length > 0))
+    const FBContourEdge::ChordBand& band = a.chordBand();
+    if (!(band.length > 0))
         return false;
-    // Offsets from the chord's line, scaled by its length.
-    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, a.endPoint1)); };
-    const double o1 = offset(a.controlPoint1), o2 = offset(a.controlPoint2);
-    const double low = std::min({0.0, o1, o2}) - gap * length, high = std::max({0.0, o1, o2}) + gap * length;
+    const FBBezierCurve& c = a.curve();
+    const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
+    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, c.endPoint1)); };
+    const double low = band.low - gap * band.length, high = band.high + gap * band.length;
     const double q[4] = {offset(b.endPoint1), offset(b.controlPoint1), offset(b.controlPoint2), offset(b.endPoint2)};
     return (q[0] > high && q[1] > high && q[2] > high && q[3] > high)
            || (q[0] < low && q[1] < low && q[2] < low && q[3] < low);
@@ -1179,7 +1189,7 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
     const double gap = 8 * tolerance;
-    if (apartAcrossChord(edge1.curve(), edge2.curve(), gap) || apartAcrossChord(edge2.curve(), edge1.curve(), gap))
+    if (apartAcrossChord(edge1, edge2.curve(), gap) || apartAcrossChord(edge2, edge1.curve(), gap))
         return;
     // Lines that are not parallel share no stretch.
     FBCurveOverlap overlap;

@@ -176,8 +176,25 @@ public:
             lineState_ = curve_.isUniformLine() ? 1 : 0;
         return lineState_ != 0;
     }
+    // The length of the curve's chord, and the band its points span about the chord's line (offsets from
+    // it scaled by the chord's length, 0 for the ends), kept once known: the crossing search asks it of
+    // an edge against every edge whose bounds meet its own.
+    struct ChordBand {
+        double length, low, high;
+    };
+    const ChordBand& chordBand() const
+    {
+        if (!chordBandKnown_)
+            takeChordBand();
+        return chordBand_;
+    }
     // The bounds of the curve's four points, kept for quick rejection.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
+
+private:
+    void takeChordBand() const;
+    mutable bool chordBandKnown_ = false;
+    mutable ChordBand chordBand_{};
 };
 
 class FBBezierContour {
