@@ -545,11 +545,15 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
-    // Stretches are placed against the other graph within twice the tolerance at most. The indexes are
-    // scratch kept per thread, as the edge lists are.
+    // Stretches are placed against the other graph within twice the tolerance at most, about one point
+    // each: a graph is indexed only where the other's crossings start enough stretches to repay it. The
+    // indexes are scratch kept per thread, as the edge lists are.
+    constexpr size_t kIndexedStretches = 16;
     thread_local PlacementIndex indexes[2];
-    indexPlacement(indexes[0], 2 * tol);
-    other.indexPlacement(indexes[1], 2 * tol);
+    if (other.crossingCount() >= kIndexedStretches)
+        indexPlacement(indexes[0], 2 * tol);
+    if (crossingCount() >= kIndexedStretches)
+        other.indexPlacement(indexes[1], 2 * tol);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
     dropPlacementIndex();
