@@ -350,6 +350,16 @@ FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contou
     lineState_ = line ? 1 : 0;
 }
 
+FBContourEdge::FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine)
+    : curve_(line), contour_(contour), lineState_(1)
+{
+    // The first of equal values, as controlBounds takes it (the ends come first and last there).
+    minX = std::min(line.endPoint1.x, line.endPoint2.x);
+    minY = std::min(line.endPoint1.y, line.endPoint2.y);
+    maxX = std::max(line.endPoint1.x, line.endPoint2.x);
+    maxY = std::max(line.endPoint1.y, line.endPoint2.y);
+}
+
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
 {
     FBEdgeCrossing* raw = crossing.get();
@@ -488,7 +498,8 @@ void FBBezierContour::addLine(MWPoint start, MWPoint end)
                         && std::isfinite(line.controlPoint2.x) && std::isfinite(line.controlPoint2.y)
                         && std::isfinite(start.x) && std::isfinite(start.y) && std::isfinite(end.x)
                         && std::isfinite(end.y);
-    FBContourEdge& edge = edges_.emplace_back(line, this, finite || line.isUniformLine());
+    FBContourEdge& edge = finite ? edges_.emplace_back(line, this, FBContourEdge::FiniteLine{})
+                                 : edges_.emplace_back(line, this, line.isUniformLine());
     edge.setIndex(edges_.size() - 1);
     bounds_ = pf::Rect::zero();
 }

@@ -120,6 +120,11 @@ public:
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
     // An edge whose curve is known to be a uniform line (or not), without testing it again.
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool isLine);
+    // The line FBBezierCurve::bezierCurveWithLineStartPoint makes between two finite points: its control
+    // points, at the thirds of the chord, lie between its ends (each step of their making rounds towards
+    // a value between them), so the ends alone give its bounds, and the same bounds.
+    struct FiniteLine {};
+    FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine);
     FBContourEdge(FBContourEdge&&) = default;
     FBContourEdge& operator=(FBContourEdge&&) = default;
 
