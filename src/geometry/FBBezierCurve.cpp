@@ -1056,6 +1056,14 @@ FBBezierCurve FBBezierCurve::bezierClipWithBezierCurve(const FBBezierCurve& curv
 std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& other) const
 {
     std::vector<FBBezierIntersection> results;
+    intersectionsWithBezierCurve(other, isUniformLine(), other.isUniformLine(), results);
+    return results;
+}
+
+void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& other, bool usIsLine, bool themIsLine,
+                                                 std::vector<FBBezierIntersection>& results) const
+{
+    results.clear();
     const bool usIsDot = endPoint1 == controlPoint1 && endPoint1 == controlPoint2 && endPoint1 == endPoint2;
     const bool themIsDot = other.endPoint1 == other.controlPoint1 && other.endPoint1 == other.controlPoint2
                            && other.endPoint1 == other.endPoint2;
@@ -1064,7 +1072,7 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         if (usIsDot && themIsDot) {
             if (endPoint1 == other.endPoint1)
                 results.emplace_back(*this, 0, other, 0);
-            return results;
+            return;
         }
         const FBBezierCurve& dot = usIsDot ? *this : other;
         const FBBezierCurve& curve = usIsDot ? other : *this;
@@ -1076,27 +1084,27 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
                                        maxY - minY});
         if (distance <= scale * 1e-9)
             results.push_back(usIsDot ? FBBezierIntersection(*this, 0, other, t) : FBBezierIntersection(*this, t, other, 0));
-        return results;
+        return;
     }
-    if (isUniformLine() && other.isUniformLine()) {
+    if (usIsLine && themIsLine) {
         // Two lines: solve directly.
         const MWPoint r = FBSubtractPoint(endPoint2, endPoint1);
         const MWPoint s = FBSubtractPoint(other.endPoint2, other.endPoint1);
         const double denominator = cross(r, s);
         if (denominator == 0 || std::fabs(denominator) <= 1e-14 * std::sqrt(FBPointSquaredLength(r) * FBPointSquaredLength(s)))
-            return results; // parallel (a shared stretch is the overlap test's business)
+            return; // parallel (a shared stretch is the overlap test's business)
         const MWPoint q = FBSubtractPoint(other.endPoint1, endPoint1);
         double t = cross(q, s) / denominator;
         double u = cross(q, r) / denominator;
         constexpr double slack = 1e-12;
         if (t < -slack || t > 1 + slack || u < -slack || u > 1 + slack)
-            return results;
+            return;
         results.emplace_back(*this, std::clamp(t, 0.0, 1.0), other, std::clamp(u, 0.0, 1.0));
-        return results;
+        return;
     }
-    if (isUniformLine() != other.isUniformLine()) {
+    if (usIsLine != themIsLine) {
         // A line and a curve: the roots of a cubic, exact where clipping would crawl towards a touch.
-        const bool lineFirst = isUniformLine();
+        const bool lineFirst = usIsLine;
         const FBBezierCurve& line = lineFirst ? *this : other;
         const FBBezierCurve& curve = lineFirst ? other : *this;
         const PairBounds bounds = boundsOfPair(*this, other);
@@ -1108,7 +1116,7 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
             results.reserve(meetings.size());
             for (const auto& [along, t] : meetings)
                 results.emplace_back(*this, lineFirst ? along : t, other, lineFirst ? t : along);
-            return results;
+            return;
         }
     }
     // The search runs on copies moved to the origin and scaled by a power of two to about unit size: the
@@ -1118,7 +1126,7 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     const MWPoint origin{(bounds.minX + bounds.maxX) / 2, (bounds.minY + bounds.maxY) / 2};
     const double size = bounds.size;
     if (!std::isfinite(size) || !std::isfinite(origin.x) || !std::isfinite(origin.y))
-        return results;
+        return;
     int exponent = 0;
     std::frexp(size, &exponent);
     const double scale = std::ldexp(1.0, -exponent);
@@ -1137,7 +1145,7 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
     const std::optional<EndMeeting> atEnd = nearCopy ? std::nullopt : meetingAtSharedEnd(us, them);
     if (atEnd && atEnd->near == 1) {
         results.emplace_back(*this, atEnd->usEnd, other, atEnd->themEnd);
-        return results;
+        return;
     }
     if (atEnd) {
         // The pieces next to the shared end meet only there: the search runs on the rest, our far piece
@@ -1184,7 +1192,6 @@ std::vector<FBBezierIntersection> FBBezierCurve::intersectionsWithBezierCurve(co
         results.emplace_back(*this, atEnd->usEnd, other, atEnd->themEnd);
     for (const FBBezierIntersection& i : found)
         results.emplace_back(*this, i.parameter1(), other, i.parameter2());
-    return results;
 }
 
 void FBBezierCurve::intersectionsWithBezierCurve(const FBBezierCurve& them, FBRange& usRange, FBRange& themRange,

@@ -79,6 +79,10 @@ public:
 
     // --- Intersection (this curve as curve 1).
     std::vector<FBBezierIntersection> intersectionsWithBezierCurve(const FBBezierCurve& other) const;
+    // The same into `results` (cleared first), where whether each curve is a uniform line (isUniformLine)
+    // is known already: the graph's edges keep it.
+    void intersectionsWithBezierCurve(const FBBezierCurve& other, bool usIsLine, bool themIsLine,
+                                      std::vector<FBBezierIntersection>& results) const;
     void intersectionsWithBezierCurve(const FBBezierCurve& them, FBRange& usRange, FBRange& themRange,
                                       const FBBezierCurve& originalUs, const FBBezierCurve& originalThem,
                                       std::vector<FBBezierIntersection>& results, FBIntersectionBudget& budget,

@@ -205,51 +205,64 @@ constexpr size_t kKeptCrossings = 0;
 constexpr size_t kKeptCrossings = 8192;
 #endif
 
-struct CrossingStore {
+// A store of blocks of one size, linked through their first bytes. Blocks of another size, and blocks
+// freed once the thread's store is gone (at the thread's end), go to the heap.
+template <std::size_t BlockBytes>
+struct BlockStore {
     void* head = nullptr;
     size_t count = 0;
-    ~CrossingStore();
-};
-thread_local CrossingStore crossingStore;
-// Set once the thread's store is gone (crossings freed later, at the thread's end, go to the heap).
-thread_local bool crossingStoreGone = false;
-
-CrossingStore::~CrossingStore()
-{
-    while (head) {
-        void* next = *static_cast<void**>(head);
-        ::operator delete(head);
-        head = next;
+    ~BlockStore()
+    {
+        while (head) {
+            void* next = *static_cast<void**>(head);
+            ::operator delete(head);
+            head = next;
+        }
+        gone() = true;
     }
-    crossingStoreGone = true;
-}
+    static bool& gone()
+    {
+        thread_local bool value = false;
+        return value;
+    }
+    void* take(std::size_t bytes)
+    {
+        if (bytes == BlockBytes && !gone() && head) {
+            void* block = head;
+            head = *static_cast<void**>(block);
+            --count;
+            return block;
+        }
+        return ::operator new(bytes);
+    }
+    void drop(void* block, std::size_t bytes)
+    {
+        if (!block)
+            return;
+        if (bytes != BlockBytes || gone() || count >= kKeptCrossings) {
+            ::operator delete(block);
+            return;
+        }
+        *static_cast<void**>(block) = head;
+        head = block;
+        ++count;
+    }
+};
+
+static_assert(sizeof(FBEdgeCrossing) >= sizeof(void*));
+thread_local BlockStore<sizeof(FBEdgeCrossing)> crossingStore;
+// The room addCrossing reserves first in an edge's list: an operation gives many edges a list and drops them.
+thread_local BlockStore<4 * sizeof(std::unique_ptr<FBEdgeCrossing>)> crossingListStore;
 
 } // namespace
 
-void* FBEdgeCrossing::operator new(std::size_t size)
-{
-    static_assert(sizeof(FBEdgeCrossing) >= sizeof(void*));
-    if (size == sizeof(FBEdgeCrossing) && !crossingStoreGone && crossingStore.head) {
-        void* block = crossingStore.head;
-        crossingStore.head = *static_cast<void**>(block);
-        --crossingStore.count;
-        return block;
-    }
-    return ::operator new(size);
-}
+void* FBTakeCrossingList(std::size_t bytes) { return crossingListStore.take(bytes); }
 
-void FBEdgeCrossing::operator delete(void* pointer, std::size_t size)
-{
-    if (!pointer)
-        return;
-    if (size != sizeof(FBEdgeCrossing) || crossingStoreGone || crossingStore.count >= kKeptCrossings) {
-        ::operator delete(pointer);
-        return;
-    }
-    *static_cast<void**>(pointer) = crossingStore.head;
-    crossingStore.head = pointer;
-    ++crossingStore.count;
-}
+void FBDropCrossingList(void* block, std::size_t bytes) { crossingListStore.drop(block, bytes); }
+
+void* FBEdgeCrossing::operator new(std::size_t size) { return crossingStore.take(size); }
+
+void FBEdgeCrossing::operator delete(void* pointer, std::size_t size) { crossingStore.drop(pointer, size); }
 
 FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
     : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
@@ -326,15 +339,25 @@ std::string FBEdgeCrossing::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBContourEdge
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour)
-    : FBContourEdge(curve, contour, curve.isUniformLine())
+FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
 {
+    curve_.controlBounds(minX, minY, maxX, maxY);
 }
 
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
-    : curve_(curve), contour_(contour), isLine(line)
+    : FBContourEdge(curve, contour)
 {
-    curve_.controlBounds(minX, minY, maxX, maxY);
+    lineState_ = line ? 1 : 0;
+}
+
+FBContourEdge::FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine)
+    : curve_(line), contour_(contour), lineState_(1)
+{
+    // The first of equal values, as controlBounds takes it (the ends come first and last there).
+    minX = std::min(line.endPoint1.x, line.endPoint2.x);
+    minY = std::min(line.endPoint1.y, line.endPoint2.y);
+    maxX = std::max(line.endPoint1.x, line.endPoint2.x);
+    maxY = std::max(line.endPoint1.y, line.endPoint2.y);
 }
 
 FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
@@ -416,11 +439,22 @@ std::vector<FBContourEdge*> FBContourEdge::intersectingEdges() const
     return edges;
 }
 
+void FBContourEdge::takeChordBand() const
+{
+    const MWPoint chord = FBSubtractPoint(curve_.endPoint2, curve_.endPoint1);
+    // Offsets from the chord's line, scaled by its length.
+    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, curve_.endPoint1)); };
+    const double o1 = offset(curve_.controlPoint1), o2 = offset(curve_.controlPoint2);
+    chordBand_ = {FBPointLength(chord), std::min({0.0, o1, o2}), std::max({0.0, o1, o2})};
+    chordBandKnown_ = true;
+}
+
 void FBContourEdge::round()
 {
     curve_.round();
     curve_.controlBounds(minX, minY, maxX, maxY);
-    isLine = curve_.isUniformLine();
+    lineState_ = -1;
+    chordBandKnown_ = false;
 }
 
 std::string FBContourEdge::description() const
@@ -444,7 +478,7 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
     contour->edges_.reserve(edges_.size());
     // The curves are the same: whether each is a line is known already.
     for (const FBContourEdge& edge : edges_)
-        contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine).setIndex(contour->edges_.size() - 1);
+        contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine()).setIndex(contour->edges_.size() - 1);
     return contour;
 }
 
@@ -464,7 +498,8 @@ void FBBezierContour::addLine(MWPoint start, MWPoint end)
                         && std::isfinite(line.controlPoint2.x) && std::isfinite(line.controlPoint2.y)
                         && std::isfinite(start.x) && std::isfinite(start.y) && std::isfinite(end.x)
                         && std::isfinite(end.y);
-    FBContourEdge& edge = edges_.emplace_back(line, this, finite || line.isUniformLine());
+    FBContourEdge& edge = finite ? edges_.emplace_back(line, this, FBContourEdge::FiniteLine{})
+                                 : edges_.emplace_back(line, this, line.isUniformLine());
     edge.setIndex(edges_.size() - 1);
     bounds_ = pf::Rect::zero();
 }
@@ -496,18 +531,16 @@ void FBBezierContour::addReverseCurveFrom(const FBEdgeCrossing* start, const FBE
 
 void FBBezierContour::addReverseCurve(const FBBezierCurve& curve) { addCurve(curve.reversed()); }
 
-pf::Rect FBBezierContour::bounds() const
+pf::Rect FBBezierContour::takeBounds() const
 {
-    if (bounds_ == pf::Rect::zero() && !edges_.empty()) {
-        double minX = edges_[0].minX, minY = edges_[0].minY, maxX = edges_[0].maxX, maxY = edges_[0].maxY;
-        for (const FBContourEdge& edge : edges_) {
-            minX = std::min(minX, edge.minX);
-            minY = std::min(minY, edge.minY);
-            maxX = std::max(maxX, edge.maxX);
-            maxY = std::max(maxY, edge.maxY);
-        }
-        bounds_ = pf::Rect(minX, minY, maxX - minX, maxY - minY);
+    double minX = edges_[0].minX, minY = edges_[0].minY, maxX = edges_[0].maxX, maxY = edges_[0].maxY;
+    for (const FBContourEdge& edge : edges_) {
+        minX = std::min(minX, edge.minX);
+        minY = std::min(minY, edge.minY);
+        maxX = std::max(maxX, edge.maxX);
+        maxY = std::max(maxY, edge.maxY);
     }
+    bounds_ = pf::Rect(minX, minY, maxX - minX, maxY - minY);
     return bounds_;
 }
 
@@ -521,7 +554,7 @@ int FBBezierContour::windingNumber(MWPoint point) const
     int winding = 0;
     for (const FBContourEdge& edge : edges_)
         if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-            winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+            winding += rayCrossings(edge.curve(), edge.isLine(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
     return winding;
 }
 
@@ -536,7 +569,7 @@ double FBBezierContour::signedArea() const
     double sum = 0;
     for (size_t i = 0; i < edges_.size(); ++i) {
         const FBBezierCurve& c = edges_[i].curve();
-        if (edges_[i].isLine)
+        if (edges_[i].isLine())
             sum += cross(local(c.endPoint1), local(c.endPoint2));
         else
             sum += areaIntegral({local(c.endPoint1), local(c.controlPoint1), local(c.controlPoint2), local(c.endPoint2)});
@@ -588,7 +621,7 @@ bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
     // The directions between successive points, in order round the contour; `previous` is the last one
     // that is not zero (the contour's last, to start with).
     const FBBezierCurve& lastCurve = edges_[n - 1].curve();
-    MWPoint previous = FBSubtractPoint(lastCurve.endPoint2, edges_[n - 1].isLine ? lastCurve.endPoint1 : lastCurve.controlPoint2);
+    MWPoint previous = FBSubtractPoint(lastCurve.endPoint2, edges_[n - 1].isLine() ? lastCurve.endPoint1 : lastCurve.controlPoint2);
     if (previous == MWPoint())
         previous = FBSubtractPoint(lastCurve.endPoint2, lastCurve.controlPoint1);
     if (previous == MWPoint())
@@ -605,7 +638,7 @@ bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
         const FBBezierCurve& c = edges_[i].curve();
         const MWPoint points[4] = {c.endPoint1, c.controlPoint1, c.controlPoint2, c.endPoint2};
         // A line's control points are the thirds of its chord: one direction, the chord's.
-        const int first = edges_[i].isLine ? 2 : 0;
+        const int first = edges_[i].isLine() ? 2 : 0;
         for (int k = first; k < 3; ++k) {
             const MWPoint d = k == first ? FBSubtractPoint(points[k + 1], points[0]) : FBSubtractPoint(points[k + 1], points[k]);
             if (d.x == 0 && d.y == 0)
@@ -1121,7 +1154,7 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     if (out.endPoint1 != joint)
         return false;
     // Two lines that are not parallel meet at one point, their joint (crossEdges would find just that).
-    if (first->isLine && second->isLine && !linesParallel(in, out))
+    if (first->isLine() && second->isLine() && !linesParallel(in, out))
         return true;
     const auto separates = [&](MWPoint direction) {
         for (MWPoint p : {in.endPoint1, in.controlPoint1, in.controlPoint2})
@@ -1137,7 +1170,7 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
     const MWPoint incoming = FBSubtractPoint(joint, incomingPoint(in));
     const MWPoint outgoing = FBSubtractPoint(outgoingPoint(out), joint);
     // Two lines turning by a right angle or less: the bisector's normal separates them.
-    if (first->isLine && second->isLine && FBDotMultiplyPoint(incoming, outgoing) >= 0 && incoming != MWPoint()
+    if (first->isLine() && second->isLine() && FBDotMultiplyPoint(incoming, outgoing) >= 0 && incoming != MWPoint()
         && outgoing != MWPoint())
         return true;
     return separates(FBAddPoint(incoming, outgoing))
@@ -1146,16 +1179,15 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 
 // Whether every point of `b` lies farther than `gap` beyond the band that `a`'s points span about its
 // chord's line, on one side: the curves (inside their points' hulls) are then that far apart.
-bool apartAcrossChord(const FBBezierCurve& a, const FBBezierCurve& b, double gap)
+bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap)
 {
-    const MWPoint chord = FBSubtractPoint(a.endPoint2, a.endPoint1);
-    const double length = FBPointLength(chord);
-    if (!(length > 0))
+    const FBContourEdge::ChordBand& band = a.chordBand();
+    if (!(band.length > 0))
         return false;
-    // Offsets from the chord's line, scaled by its length.
-    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, a.endPoint1)); };
-    const double o1 = offset(a.controlPoint1), o2 = offset(a.controlPoint2);
-    const double low = std::min({0.0, o1, o2}) - gap * length, high = std::max({0.0, o1, o2}) + gap * length;
+    const FBBezierCurve& c = a.curve();
+    const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
+    const auto offset = [&](MWPoint p) { return cross(chord, FBSubtractPoint(p, c.endPoint1)); };
+    const double low = band.low - gap * band.length, high = band.high + gap * band.length;
     const double q[4] = {offset(b.endPoint1), offset(b.controlPoint1), offset(b.controlPoint2), offset(b.endPoint2)};
     return (q[0] > high && q[1] > high && q[2] > high && q[3] > high)
            || (q[0] < low && q[1] < low && q[2] < low && q[3] < low);
@@ -1168,11 +1200,11 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
     const double gap = 8 * tolerance;
-    if (apartAcrossChord(edge1.curve(), edge2.curve(), gap) || apartAcrossChord(edge2.curve(), edge1.curve(), gap))
+    if (apartAcrossChord(edge1, edge2.curve(), gap) || apartAcrossChord(edge2, edge1.curve(), gap))
         return;
     // Lines that are not parallel share no stretch.
     FBCurveOverlap overlap;
-    if ((!edge1.isLine || !edge2.isLine || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
+    if ((!edge1.isLine() || !edge2.isLine() || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
         // A shared stretch: its two ends always split both contours, so each stretch between crossings lies
         // wholly inside, outside or on the other graph (or, within one graph, bounds its area or not).
         std::array<FBBezierIntersection, 2> ends{
@@ -1196,7 +1228,10 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     const bool follows = self && edge1.next() == &edge2;
     const bool precedes = self && edge2.next() == &edge1;
     kept.clear();
-    for (FBBezierIntersection& intersection : edge1.curve().intersectionsWithBezierCurve(edge2.curve())) {
+    // Scratch kept per thread: most pairs of edges that get here meet.
+    thread_local std::vector<FBBezierIntersection> meetings;
+    edge1.curve().intersectionsWithBezierCurve(edge2.curve(), edge1.isLine(), edge2.isLine(), meetings);
+    for (FBBezierIntersection& intersection : meetings) {
         polishIntersection(intersection, tolerance);
         // The search settles parameters to six places only; where curves run within that of each other
         // without meeting (a copy moved or turned by a hair), what it reports is no meeting at all.
@@ -1479,28 +1514,123 @@ std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
 // ---------------------------------------------------------------------------------------------------------
 // FBBezierGraph: placement
 
+namespace {
+
+// One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
+// bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
+// count, as windingNumber takes it.
+inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near, int& winding)
+{
+    if (near && !edge.curve().isFartherThan(point, tolerance)) {
+        double distance = 0;
+        edge.curve().closestParameter(point, &distance);
+        if (distance <= tolerance)
+            return true;
+    }
+    if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
+        winding += rayCrossings(edge.curve(), edge.isLine(), point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+    return false;
+}
+
+} // namespace
+
+bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
+{
+    placementIndex_ = nullptr;
+    size_t edgeCount = 0;
+    double top = INFINITY, bottom = -INFINITY, spans = 0;
+    for (const auto& contour : contours_)
+        for (const FBContourEdge& edge : contour->edges()) {
+            ++edgeCount;
+            top = std::min(top, edge.minY);
+            bottom = std::max(bottom, edge.maxY);
+            spans += edge.maxY - edge.minY;
+        }
+    // A few edges are scanned faster than banded.
+    if (edgeCount < 32)
+        return false;
+    top -= reach, bottom += reach;
+    const double height = bottom - top;
+    if (!(height > 0) || !std::isfinite(height) || !std::isfinite(spans))
+        return false;
+    // About two edges a band, fewer where edges span many (about four bands an edge at most, the two
+    // against rounding besides).
+    const double fit = 4 * double(edgeCount) * height / std::max(spans + 2 * reach * double(edgeCount), height);
+    const size_t bands = size_t(std::clamp(fit, 1.0, double(std::min<size_t>(edgeCount / 2, 4096))));
+    index.reach = reach, index.top = top, index.bottom = bottom;
+    index.scale = double(bands) / height;
+    // From one band below the lowest the edge's widened height meets to one above the highest: a height
+    // within the range, less the top and scaled the same way, lies between them.
+    const double last = double(bands - 1);
+    index.edgeBands.clear();
+    index.bandStarts.assign(bands + 1, 0);
+    index.contourBounds.clear();
+    for (const auto& contour : contours_) {
+        index.contourBounds.push_back(contour->bounds());
+        for (const FBContourEdge& edge : contour->edges()) {
+            const double lo = std::max((edge.minY - reach - top) * index.scale - 1, 0.0);
+            const double hi = std::max(std::min((edge.maxY + reach - top) * index.scale + 1, last), 0.0);
+            const auto range = std::pair<uint32_t, uint32_t>(uint32_t(lo), uint32_t(hi));
+            index.edgeBands.push_back(range);
+            for (uint32_t k = range.first; k <= range.second; ++k)
+                ++index.bandStarts[k];
+        }
+    }
+    // Each band's end, then filled from the end down, which leaves its start.
+    for (size_t k = 1; k < bands; ++k)
+        index.bandStarts[k] += index.bandStarts[k - 1];
+    index.bandStarts[bands] = index.bandStarts[bands - 1];
+    index.entries.resize(index.bandStarts[bands]);
+    const std::pair<uint32_t, uint32_t>* range = index.edgeBands.data() + index.edgeBands.size();
+    for (size_t c = contours_.size(); c-- > 0;) {
+        const std::vector<FBContourEdge>& edges = contours_[c]->edges();
+        for (size_t i = edges.size(); i-- > 0;) {
+            const FBContourEdge& edge = edges[i];
+            --range;
+            for (uint32_t k = range->first; k <= range->second; ++k)
+                index.entries[--index.bandStarts[k]] = {edge.minX, edge.minY, edge.maxX, edge.maxY, &edge, uint32_t(c)};
+        }
+    }
+    placementIndex_ = &index;
+    return true;
+}
+
 FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, double tolerance) const
 {
     int count = 0;
-    for (const auto& contour : contours_) {
-        const pf::Rect b = contour->bounds();
-        if (point.x < b.x() - tolerance || point.x > b.x() + b.width() + tolerance || point.y < b.y() - tolerance
-            || point.y > b.y() + b.height() + tolerance)
-            continue;
-        // The boundary test and the ray's count (as windingNumber takes it) in one pass over the edges.
-        int winding = 0;
-        for (const FBContourEdge& edge : contour->edges()) {
-            if (point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance && point.y >= edge.minY - tolerance
-                && point.y <= edge.maxY + tolerance && !edge.curve().isFartherThan(point, tolerance)) {
-                double distance = 0;
-                edge.curve().closestParameter(point, &distance);
-                if (distance <= tolerance)
-                    return PointPlacement::OnBoundary;
-            }
-            if (point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX)
-                winding += rayCrossings(edge.curve(), edge.isLine, point, edge.minX, edge.minY, edge.maxX, edge.maxY);
+    if (const PlacementIndex* index = placementIndex_; index && tolerance >= 0 && tolerance <= index->reach) {
+        // Above or below every widened edge (or not a number), no edge holds the point or meets its ray.
+        if (!(point.y >= index->top && point.y <= index->bottom))
+            return PointPlacement::Outside;
+        const size_t bands = index->bandStarts.size() - 1;
+        const size_t band = std::min(size_t((point.y - index->top) * index->scale), bands - 1);
+        const PlacementIndex::Entry* const end = index->entries.data() + index->bandStarts[band + 1];
+        for (const PlacementIndex::Entry* e = index->entries.data() + index->bandStarts[band]; e != end; ++e) {
+            // The scan's two tests of an edge (near the point, meeting its ray) both want these.
+            if (point.y < e->minY - tolerance || point.y > e->maxY + tolerance || point.x > e->maxX + tolerance)
+                continue;
+            const bool near = point.x >= e->minX - tolerance;
+            if (!near && !(point.y >= e->minY && point.y < e->maxY && point.x < e->maxX))
+                continue;
+            if (outsideBounds(point, index->contourBounds[e->contour], tolerance))
+                continue;
+            if (edgeHoldsPoint(*e->edge, point, tolerance, near, count))
+                return PointPlacement::OnBoundary;
         }
-        count += winding;
+        return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
+    }
+    for (const auto& contour : contours_) {
+        if (outsideBounds(point, contour->bounds(), tolerance))
+            continue;
+        // The boundary test and the ray's count in one pass over the edges.
+        for (const FBContourEdge& edge : contour->edges()) {
+            const bool near = point.x >= edge.minX - tolerance && point.x <= edge.maxX + tolerance
+                              && point.y >= edge.minY - tolerance && point.y <= edge.maxY + tolerance;
+            if (!near && !(point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX))
+                continue;
+            if (edgeHoldsPoint(edge, point, tolerance, near, count))
+                return PointPlacement::OnBoundary;
+        }
     }
     return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
 }

@@ -96,11 +96,35 @@ private:
     size_t index_ = 0;
 };
 
+// Room for an edge's list of crossings, the first time as many as addCrossing reserves: such blocks come
+// from a store kept per thread (as crossings do), since an operation gives many edges a list and drops
+// them all.
+void* FBTakeCrossingList(std::size_t bytes);
+void FBDropCrossingList(void* block, std::size_t bytes);
+
+template <typename T>
+struct FBCrossingListAllocator {
+    using value_type = T;
+    FBCrossingListAllocator() = default;
+    template <typename U>
+    FBCrossingListAllocator(const FBCrossingListAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(FBTakeCrossingList(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) { FBDropCrossingList(block, n * sizeof(T)); }
+    friend bool operator==(const FBCrossingListAllocator&, const FBCrossingListAllocator&) { return true; }
+};
+
+using FBCrossingList = std::vector<std::unique_ptr<FBEdgeCrossing>, FBCrossingListAllocator<std::unique_ptr<FBEdgeCrossing>>>;
+
 class FBContourEdge {
 public:
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
     // An edge whose curve is known to be a uniform line (or not), without testing it again.
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool isLine);
+    // The line FBBezierCurve::bezierCurveWithLineStartPoint makes between two finite points: its control
+    // points, at the thirds of the chord, lie between its ends (each step of their making rounds towards
+    // a value between them), so the ends alone give its bounds, and the same bounds.
+    struct FiniteLine {};
+    FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine);
     FBContourEdge(FBContourEdge&&) = default;
     FBContourEdge& operator=(FBContourEdge&&) = default;
 
@@ -120,7 +144,7 @@ public:
     bool sharesRange(double from, double to) const;
 
     // Crossings, sorted by parameter.
-    const std::vector<std::unique_ptr<FBEdgeCrossing>>& crossings() const { return crossings_; }
+    const FBCrossingList& crossings() const { return crossings_; }
     FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
     void removeCrossing(FBEdgeCrossing* crossing);
     void sortCrossings();
@@ -138,18 +162,44 @@ public:
 private:
     // Laid out without padding: long outlines hold thousands of edges.
     FBBezierCurve curve_;
-    std::vector<std::unique_ptr<FBEdgeCrossing>> crossings_;
+    FBCrossingList crossings_;
     FBBezierContour* contour_ = nullptr;
     uint32_t index_ = 0;
     bool startShared_ = false;
     bool stopShared_ = false;
     uint8_t sharedRangeCount_ = 0;
+    // Whether the curve is a uniform line: 1 or 0, or −1 until first asked (a traced result's edges are
+    // mostly never asked).
+    mutable int8_t lineState_ = -1;
     std::array<FBRange, 2> sharedRanges_{};
 
 public:
-    // Whether the curve is a line, and the bounds of its four points, kept for quick rejection.
-    bool isLine = false;
+    // Whether the curve is a uniform line (FBBezierCurve::isUniformLine), kept once known.
+    bool isLine() const
+    {
+        if (lineState_ < 0)
+            lineState_ = curve_.isUniformLine() ? 1 : 0;
+        return lineState_ != 0;
+    }
+    // The length of the curve's chord, and the band its points span about the chord's line (offsets from
+    // it scaled by the chord's length, 0 for the ends), kept once known: the crossing search asks it of
+    // an edge against every edge whose bounds meet its own.
+    struct ChordBand {
+        double length, low, high;
+    };
+    const ChordBand& chordBand() const
+    {
+        if (!chordBandKnown_)
+            takeChordBand();
+        return chordBand_;
+    }
+    // The bounds of the curve's four points, kept for quick rejection.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
+
+private:
+    void takeChordBand() const;
+    mutable bool chordBandKnown_ = false;
+    mutable ChordBand chordBand_{};
 };
 
 class FBBezierContour {
@@ -171,8 +221,8 @@ public:
 
     std::vector<FBContourEdge>& edges() { return edges_; }
     const std::vector<FBContourEdge>& edges() const { return edges_; }
-    // Bounds of the curves' control points, which contain the curves.
-    pf::Rect bounds() const;
+    // Bounds of the curves' control points, which contain the curves (taken once, asked very often).
+    pf::Rect bounds() const { return bounds_ == pf::Rect::zero() && !edges_.empty() ? takeBounds() : bounds_; }
     MWPoint firstPoint() const;
     // Even-odd containment by a horizontal ray: a vertex on the ray counts once when its edges leave on
     // opposite sides and not at all when on the same side.
@@ -205,6 +255,8 @@ public:
     std::string description() const;
 
 private:
+    pf::Rect takeBounds() const;
+
     std::vector<FBContourEdge> edges_;
     mutable pf::Rect bounds_;
     int inside_ = 0;
@@ -311,9 +363,35 @@ private:
     void updateInsides();
     double tolerance(const FBBezierGraph& other) const;
 
+public:
+    // The edges by height, while an operation places its stretches (the contours stay as they are): a
+    // point is tested against the edges filed under its band only (each edge under every band its height,
+    // widened by `reach`, meets, and one more on either side), each as the plain scan takes it. Every edge
+    // the scan would find near the point or count on its ray is filed there, so the answer is the scan's.
+    // Entries keep their edge's bounds, so that most are passed over without reading the edge.
+    struct PlacementIndex {
+        struct Entry {
+            double minX, minY, maxX, maxY;
+            const FBContourEdge* edge;
+            uint32_t contour; // the contour's place in the graph
+        };
+        double reach = 0, top = 0, bottom = 0, scale = 0;
+        std::vector<uint32_t> bandStarts; // one more than the bands: entries of band k from bandStarts[k]
+        std::vector<Entry> entries;
+        std::vector<pf::Rect> contourBounds;
+        std::vector<std::pair<uint32_t, uint32_t>> edgeBands; // while filing: each edge's first and last band
+    };
+
+private:
+    // Files the edges in `index` (scratch the caller keeps) and places points by it until dropped; false
+    // (and no index) for a few edges, which are scanned faster, or heights without a finite span.
+    bool indexPlacement(PlacementIndex& index, double reach);
+    void dropPlacementIndex() { placementIndex_ = nullptr; }
+
     std::vector<std::unique_ptr<FBBezierContour>> contours_;
     mutable pf::Rect bounds_;
     bool hasSelfCrossings_ = false;
+    const PlacementIndex* placementIndex_ = nullptr;
 };
 
 // Debug text of a list: "[", then one "\t<index>\t=\t<description>\n" line per item, then "]".

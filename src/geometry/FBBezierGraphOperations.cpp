@@ -473,7 +473,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     // under its height only.
     FBHeightBands bands;
     bool banded = false;
-    if (n >= 32) {
+    if (n >= 16) {
         std::vector<std::pair<double, double>> heights;
         heights.reserve(n);
         for (size_t j = 0; j < n; ++j) {
@@ -545,8 +545,19 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     insertSelfCrossings(mine);
     other.insertSelfCrossings(theirs);
     insertCrossingsWithBezierGraph(other, mine, theirs);
+    // Stretches are placed against the other graph within twice the tolerance at most, about one point
+    // each: a graph is indexed only where the other's crossings start enough stretches to repay it. The
+    // indexes are scratch kept per thread, as the edge lists are.
+    constexpr size_t kIndexedStretches = 16;
+    thread_local PlacementIndex indexes[2];
+    if (other.crossingCount() >= kIndexedStretches)
+        indexPlacement(indexes[0], 2 * tol);
+    if (crossingCount() >= kIndexedStretches)
+        other.indexPlacement(indexes[1], 2 * tol);
     markCrossingsAsEntryOrExitWithBezierGraph(other, true, operation, tol);
     other.markCrossingsAsEntryOrExitWithBezierGraph(*this, false, operation, tol);
+    dropPlacementIndex();
+    other.dropPlacementIndex();
 
     bool rounded = false;
     FBBezierGraph result = bezierGraphFromIntersections(other, operation, rounded);
