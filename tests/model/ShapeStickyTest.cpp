@@ -2,6 +2,7 @@
 #include "ShapeTestSupport.h"
 
 #include <stdexcept>
+#include <thread>
 
 TEST_F(ShapeTest, NewShapesReadTheThreeStickyLevels)
 {
@@ -154,6 +155,24 @@ TEST_F(ShapeTest, CountersNestAndSurviveExceptions)
     EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
     box->setStrokeLineWidth(5);
     EXPECT_EQ(userValues().at("User-Shape-strokeLineWidth"), pf::Value(5.0));
+}
+
+// The switches are the thread's own: a guard on one thread (a preview drawing its text) leaves the
+// shapes another thread reads meanwhile taking and writing their sticky style as usual.
+TEST_F(ShapeTest, GuardsSwitchOffOnlyTheirOwnThread)
+{
+    store().setObjectForKey(0.9, "User-Shape-fillAngle");
+    StickyDefaults::doWithoutStickySettingOrGetting([&] {
+        ASSERT_EQ(TestBox::staticClass().stickyDoubleForKey("fillAngle"), 0.0);
+        std::thread other([] {
+            EXPECT_TRUE(StickyDefaults::isStickySettingEnabled());
+            EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
+            EXPECT_EQ(TestBox::staticClass().stickyDoubleForKey("fillAngle"), 0.9);
+            Shape::make<TestBox>({0, 0, 10, 10})->setStrokeLineWidth(7);
+        });
+        other.join();
+    });
+    EXPECT_EQ(userValues().at("User-Shape-strokeLineWidth"), pf::Value(7.0));
 }
 
 TEST_F(ShapeTest, TextDefaultsComeFromTheClassAndBuiltInLevels)
