@@ -37,8 +37,6 @@ struct Step {
     Op op;
     std::string geometry{};
     double value = 0;
-    // Built from the geometry on first use and kept for the process (the knock-outs with their far rect).
-    mutable std::optional<pf::Path> path{};
 };
 
 using Program = std::vector<Step>;

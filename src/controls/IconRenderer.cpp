@@ -9,7 +9,7 @@
 #include <QFontDatabase>
 
 #include <array>
-#include <mutex>
+#include <unordered_map>
 #include <sstream>
 
 namespace {
@@ -56,11 +56,11 @@ void drawGlyph(pf::GraphicsContext& context, const QString& glyph, const pf::Fon
 
 const pf::Path& pathOf(const icons::Step& step)
 {
-    // Previews draw icons on several threads at once: a path is built, with its painting forms, under the
-    // lock, and only read once published.
-    static std::mutex mutex;
-    const std::lock_guard lock(mutex);
-    if (!step.path) {
+    // Kept per thread: a path keeps its painting forms (and Qt its own caches of them), made on first
+    // paint, and previews draw icons on several threads at once. The steps live for the process.
+    thread_local std::unordered_map<const icons::Step*, pf::Path> kept;
+    auto [it, made] = kept.try_emplace(&step);
+    if (made) {
         pf::Path shape = icons::parseGeometry(step.geometry);
         if (step.op == icons::Op::KnockOutStroke)
             shape = shape.strokedOutline(1, pf::LineCap::Butt, pf::LineJoin::Bevel, 8);
@@ -69,10 +69,9 @@ const pf::Path& pathOf(const icons::Step& step)
             knockOut.append(shape);
             shape = std::move(knockOut);
         }
-        (void)shape.toQt();
-        step.path = std::move(shape);
+        it->second = std::move(shape);
     }
-    return *step.path;
+    return it->second;
 }
 
 void run(pf::GraphicsContext& context, const icons::Program& program, bool highlighted, const pf::Color& color)

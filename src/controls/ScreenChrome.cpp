@@ -194,15 +194,17 @@ pf::Rect UIStatusBar::rightSensorArrayRectForFrame(const pf::Rect& f)
     return pf::Rect(f.x() + f.width() / 2 + 110.5, f.y(), 110.5, 30);
 }
 
+// The kept paths are per thread: a path keeps its painting forms, made on first paint, and previews draw
+// on several threads.
 const pf::Path& UIStatusBar::cornerRadiusPath()
 {
-    static const pf::Path path = icons::parseGeometry("M 0 44 L 0 0 L 44 0 C 20 0 0 20 0 44 Z");
+    thread_local const pf::Path path = icons::parseGeometry("M 0 44 L 0 0 L 44 0 C 20 0 0 20 0 44 Z");
     return path;
 }
 
 const pf::Path& UIStatusBar::sensorArrayPath()
 {
-    static const pf::Path path = icons::parseGeometry(
+    thread_local const pf::Path path = icons::parseGeometry(
         "M 110.5 0 L 110.5 30 C 110.5 30 46 30 26 30 C 6 30 6 9 6 6 C 6 3 4 0 0 0 C 0 0 110.5 0 110.5 0 Z");
     return path;
 }
@@ -355,7 +357,7 @@ pf::Rect UIHomeIndicator::rightDragIndicatorRectForFrame(const pf::Rect& f)
 
 const pf::Path& UIHomeIndicator::dragIndicatorPath()
 {
-    static const pf::Path path = icons::parseGeometry("M 0 2.5 C 0 0 2.5 0 2.5 0 L 67 0 L 67 5 L 2.5 5 C 2.5 5 0 5 0 2.5 Z");
+    thread_local const pf::Path path = icons::parseGeometry("M 0 2.5 C 0 0 2.5 0 2.5 0 L 67 0 L 67 5 L 2.5 5 C 2.5 5 0 5 0 2.5 Z");
     return path;
 }
 

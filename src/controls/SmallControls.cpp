@@ -63,7 +63,8 @@ void UISwitch::appendPath(pf::Path& path) const
 
 const pf::Path& UISwitch::trackPath()
 {
-    static const pf::Path path = icons::parseGeometry("M 1 16 C 1 8 7 1 14 1 C 21 1 31 1 38 1 C 45 1 51 8 51 16 "
+    // Per thread: a path keeps its painting forms, made on first paint (previews draw on several threads).
+    thread_local const pf::Path path = icons::parseGeometry("M 1 16 C 1 8 7 1 14 1 C 21 1 31 1 38 1 C 45 1 51 8 51 16 "
                                                       "C 51 24 45 31 38 31 C 31 31 21 31 14 31 C 7 31 1 24 1 16 Z");
     return path;
 }

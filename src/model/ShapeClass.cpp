@@ -209,11 +209,22 @@ pf::OptionalColor ShapeClass::currentTextColor() const
     return stickyColorForKey(QStringLiteral("textColor"));
 }
 
-const pf::TextAttributes& ShapeClass::defaultTextAttributes() const
+pf::TextAttributes ShapeClass::defaultTextAttributes() const
 {
-    if (!defaultTextAttributes_)
-        defaultTextAttributes_ = makeDefaultTextAttributes();
-    return *defaultTextAttributes_;
+    std::uint64_t clears = 0;
+    {
+        const std::lock_guard lock(defaultTextAttributesMutex_);
+        if (defaultTextAttributes_)
+            return *defaultTextAttributes_;
+        clears = defaultTextAttributesClears_;
+    }
+    // Made outside the lock (it reads the settings); the first one made is kept, unless the settings
+    // changed meanwhile.
+    pf::TextAttributes made = makeDefaultTextAttributes();
+    const std::lock_guard lock(defaultTextAttributesMutex_);
+    if (!defaultTextAttributes_ && clears == defaultTextAttributesClears_)
+        defaultTextAttributes_ = std::make_shared<const pf::TextAttributes>(made);
+    return made;
 }
 
 pf::TextAttributes ShapeClass::makeDefaultTextAttributes() const
@@ -247,7 +258,9 @@ pf::TextAttributes ShapeClass::currentTextAttributes() const
 
 void ShapeClass::clearDefaultTextAttributes() const
 {
+    const std::lock_guard lock(defaultTextAttributesMutex_);
     defaultTextAttributes_.reset();
+    ++defaultTextAttributesClears_;
 }
 
 pf::InterpolationQuality ShapeClass::drawImageHints() const { return pf::InterpolationQuality::Low; }

@@ -115,8 +115,9 @@ public:
     // The same from the user's last choice (sticky getting on).
     pf::Font currentFont() const;
     pf::OptionalColor currentTextColor() const;
-    // Made once (by makeDefaultTextAttributes) until clearDefaultTextAttributes.
-    const pf::TextAttributes& defaultTextAttributes() const;
+    // Made once (by makeDefaultTextAttributes) until clearDefaultTextAttributes; a copy, as previews ask
+    // from several threads and a clear may come between.
+    pf::TextAttributes defaultTextAttributes() const;
     // defaultTextAttributes with the current font and colour.
     pf::TextAttributes currentTextAttributes() const;
     void clearDefaultTextAttributes() const;
@@ -193,7 +194,9 @@ private:
     static bool stickyPropertiesEnabled();
 
     Allocator allocator_;
-    mutable std::optional<pf::TextAttributes> defaultTextAttributes_;
+    mutable std::mutex defaultTextAttributesMutex_;
+    mutable std::shared_ptr<const pf::TextAttributes> defaultTextAttributes_;
+    mutable std::uint64_t defaultTextAttributesClears_ = 0;
     mutable std::mutex stickyKeysMutex_;
     mutable std::unordered_map<QString, StickyKeys> stickyKeys_;
 };

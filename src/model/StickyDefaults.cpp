@@ -1,9 +1,14 @@
 #include "model/StickyDefaults.h"
 
+#include <atomic>
+
 namespace {
 
-int settingDisabled = 0;
-int gettingDisabled = 0;
+// Per thread: a guard switches off what its own thread does (previews draw on several threads while
+// another reads, each inside guards of its own).
+thread_local int settingDisabled = 0;
+thread_local int gettingDisabled = 0;
+std::atomic<bool> settingOffForProcess{false};
 
 } // namespace
 
@@ -11,12 +16,17 @@ namespace StickyDefaults {
 
 bool isStickySettingEnabled()
 {
-    return settingDisabled == 0;
+    return settingDisabled == 0 && !settingOffForProcess.load(std::memory_order_relaxed);
 }
 
 bool isStickyGettingEnabled()
 {
     return gettingDisabled == 0;
+}
+
+void switchOffStickySettingForProcess()
+{
+    settingOffForProcess.store(true, std::memory_order_relaxed);
 }
 
 WithoutSetting::WithoutSetting()

@@ -1,8 +1,9 @@
-// Sticky defaults (the style a new shape takes from the last edited one): the two process-wide
-// counters that switch sticky setting and getting off.
+// Sticky defaults (the style a new shape takes from the last edited one): the two counters, one pair per
+// thread, that switch sticky setting and getting off for what that thread does.
 //
 // The counters move only through the scope guards below: a guard adds 1 when made and takes it back when
-// it ends, also when an exception passes, so no caller can leave them unbalanced or below 0.
+// it ends, also when an exception passes, so no caller can leave them unbalanced or below 0. A process
+// that never writes the user's style (the preview plug-in) switches setting off for every thread, for good.
 //
 //     StickyDefaults::doWithoutStickySetting([&] { page.addShape(copy); });
 //
@@ -16,6 +17,7 @@ namespace StickyDefaults {
 
 bool isStickySettingEnabled();
 bool isStickyGettingEnabled();
+void switchOffStickySettingForProcess();
 
 // Sticky setting off for the guard's scope.
 class [[nodiscard]] WithoutSetting {

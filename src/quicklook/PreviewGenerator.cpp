@@ -26,12 +26,12 @@ void registerKinds()
         // A brush read without its path shows nothing in a preview, not the library's sample.
         Brush::setLoadsSamplePath(false);
         // A preview never changes the user's style: the shapes it reads write no sticky defaults.
-        static const StickyDefaults::WithoutSetting previewsWriteNoStyle;
+        StickyDefaults::switchOffStickySettingForProcess();
     });
 }
 
-// Reading pages moves process-wide state (the sticky-default switches, the reading version published on
-// the thread's dictionary aside): previews read one at a time, and draw at once.
+// Reading pages fills process-wide caches (the kinds' kept keys and sticky readings, the settings store):
+// previews read one at a time, and draw at once.
 std::mutex readingMutex;
 
 QString packagePathForURL(const char* url)

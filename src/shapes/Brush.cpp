@@ -106,10 +106,11 @@ public:
     }
 };
 
-// The resource's sample, read and decoded once.
+// The resource's sample, read and decoded once per thread (a path keeps its painting forms, made on
+// first paint).
 const pf::Path& samplePath()
 {
-    static const pf::Path sample = Brush::samplePathFromResource(propertyListResource(QStringLiteral("Brush")));
+    thread_local const pf::Path sample = Brush::samplePathFromResource(propertyListResource(QStringLiteral("Brush")));
     return sample;
 }
 

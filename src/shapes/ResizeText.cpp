@@ -20,7 +20,7 @@ pf::Image ResizeTextClass::iconImage() const
         const pf::Color color = libraryListItemShapeStrokeColor();
         const double width = libraryListItemShapeStrokeLineWidth();
         return pf::Image::withDrawingHandler(pf::Size(32, 32), [color, width](pf::GraphicsContext& c, const pf::Rect&) {
-            static const pf::Path letter = [] {
+            thread_local const pf::Path letter = [] { // per thread, as it keeps its painting forms
                 pf::Path p;
                 p.moveTo({5, 2});
                 p.lineTo({27, 2});

@@ -124,6 +124,25 @@ TEST_F(ShapeTest, EveryFieldRoundTripsToTheGoldenFile)
     EXPECT_EQ(xml(back->asPlist()), expected);
 }
 
+// Text typed into a shape carries the kind's default attributes (a hex shadow colour with alpha, "no
+// maximum" line height, a baseline offset of zero); saved and opened again, the shape is the same.
+TEST_F(ShapeTest, TextWithTheDefaultAttributesReadsBackAsSaved)
+{
+    auto shape = Shape::make<TestBox>({0, 0, 100, 40});
+    pf::MutableAttributedString text(QStringLiteral("Typed "), shape->shapeClass().defaultTextAttributes());
+    pf::TextAttributes red = shape->shapeClass().defaultTextAttributes();
+    red.foregroundColor = QVHexaColor(0xCC3311FF);
+    text.append(pf::AttributedString(QStringLiteral("red"), red));
+    shape->setAttributedText(text);
+    auto read = pf::readPropertyList(xml(shape->asPlist()));
+    ASSERT_TRUE(read.ok());
+    auto back = Shape::fromPlist(*read.value);
+    ASSERT_NE(back, nullptr);
+    ASSERT_TRUE(back->hasText());
+    EXPECT_TRUE(back->attributedText()->isEqualToAttributedString(*shape->attributedText()));
+    EXPECT_TRUE(back->isEqual(*shape));
+}
+
 TEST_F(ShapeTest, OnlyClassNameAndFrame)
 {
     registerDefault("Default-fillColor", "1:0:0:1");

@@ -1,7 +1,10 @@
 // Sticky defaults: the three levels a new shape reads, the family it writes, and the nesting counters.
 #include "ShapeTestSupport.h"
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 TEST_F(ShapeTest, NewShapesReadTheThreeStickyLevels)
 {
@@ -154,6 +157,52 @@ TEST_F(ShapeTest, CountersNestAndSurviveExceptions)
     EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
     box->setStrokeLineWidth(5);
     EXPECT_EQ(userValues().at("User-Shape-strokeLineWidth"), pf::Value(5.0));
+}
+
+// The switches are the thread's own: a guard on one thread (a preview drawing its text) leaves the
+// shapes another thread reads meanwhile taking and writing their sticky style as usual.
+TEST_F(ShapeTest, GuardsSwitchOffOnlyTheirOwnThread)
+{
+    store().setObjectForKey(0.9, "User-Shape-fillAngle");
+    StickyDefaults::doWithoutStickySettingOrGetting([&] {
+        ASSERT_EQ(TestBox::staticClass().stickyDoubleForKey("fillAngle"), 0.0);
+        std::thread other([] {
+            EXPECT_TRUE(StickyDefaults::isStickySettingEnabled());
+            EXPECT_TRUE(StickyDefaults::isStickyGettingEnabled());
+            EXPECT_EQ(TestBox::staticClass().stickyDoubleForKey("fillAngle"), 0.9);
+            Shape::make<TestBox>({0, 0, 10, 10})->setStrokeLineWidth(7);
+        });
+        other.join();
+    });
+    EXPECT_EQ(userValues().at("User-Shape-strokeLineWidth"), pf::Value(7.0));
+}
+
+// Previews make and draw shapes on several threads at once: each thread keeps its own sticky readings
+// (and the counters they were read at), so every new shape takes the same style, and the kind's text
+// defaults are made once for all (run under ThreadSanitizer too).
+TEST_F(ShapeTest, ShapesMadeOnSeveralThreadsTakeTheSameStickyStyle)
+{
+    store().setObjectForKey(45, "User-Shape-fillAngle");
+    store().setObjectForKey(2.5, "User-Shape-strokeLineWidth");
+    TestBox::staticClass().clearDefaultTextAttributes();
+    const pf::TextAttributes textDefaults = TestBox::staticClass().makeDefaultTextAttributes();
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            StickyDefaults::doWithoutStickySetting([&] {
+                for (int i = 0; i < 50; ++i) {
+                    auto box = Shape::make<TestBox>({0, 0, 10, 10});
+                    if (box->fillAngle() != 45 || box->strokeLineWidth() != 2.5
+                        || !(TestBox::staticClass().defaultTextAttributes() == textDefaults))
+                        ++wrong;
+                }
+            });
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST_F(ShapeTest, TextDefaultsComeFromTheClassAndBuiltInLevels)

@@ -3,6 +3,10 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <utility>
+#include <vector>
+
 using namespace pf;
 
 namespace {
@@ -55,6 +59,86 @@ TEST(Rtf, OurOutputRoundTripsToAnEqualAttributedString)
     EXPECT_TRUE(back.isEqualToAttributedString(s)) << rtf.toStdString();
     // A range writes only that range.
     EXPECT_EQ(read(rtfFromRange(s, {6, 4})).string(), QStringLiteral("body"));
+}
+
+// What a shape saves reads back as it was: colours apart in the fourth decimal, colours of 8-bit channels
+// (hex colours, alpha included), a maximum line height of "no maximum", a baseline offset of zero set on
+// purpose, negative and huge values, and fonts of several families and faces in one text.
+TEST(Rtf, SavedTextsReadBackEqual)
+{
+    ParagraphStyle noMaximum; // as the shapes' default text has it
+    noMaximum.alignment = TextAlignment::Center;
+    noMaximum.maximumLineHeight = FLT_MAX;
+    noMaximum.lineHeightMultiple = 1.0;
+    ParagraphStyle tall;
+    tall.maximumLineHeight = 1e7;
+    tall.minimumLineHeight = 12;
+    ParagraphStyle multiples;
+    multiples.lineHeightMultiple = 1e6;
+    ParagraphStyle negative;
+    negative.lineHeightMultiple = -1.5;
+    negative.lineSpacing = -2;
+    negative.firstLineHeadIndent = -12.5;
+    const Shadow hexShadow{Size(0, -1), 0, Color(1, 1, 1, 0x77 / 255.0)};
+    const Shadow defaultShadow{Size(1.5, 2), 4, Shadow().color};
+    using Runs = std::vector<std::pair<QString, TextAttributes>>;
+    const struct {
+        const char* name;
+        Runs runs;
+    } cases[] = {
+        {"colours apart in the fourth decimal",
+         {{"a", {.foregroundColor = Color(0.1234, 0.5, 0.5)}}, {"b", {.foregroundColor = Color(0.1235, 0.5, 0.5)}},
+          {"c", {.foregroundColor = Color(0.1234, 0.5, 0.5, 0.9999)}}}},
+        {"colours of 8-bit channels",
+         {{"a", {.foregroundColor = Color(1 / 255.0, 2 / 255.0, 128 / 255.0)}},
+          {"b", {.foregroundColor = Color(0x33 / 255.0, 0x66 / 255.0, 0x99 / 255.0, 0x77 / 255.0)}},
+          {"c", {.foregroundColor = Color(0.00391, 0, 0)}}}},
+        {"shadows of hex and default colours",
+         {{"a", {.shadow = hexShadow}}, {"b", {.shadow = defaultShadow}}, {"c", {}}}},
+        {"the shapes' default text", {{"Text", {.font = Font("Helvetica", 12), .foregroundColor = Color(0, 0, 0),
+                                                .paragraphStyle = noMaximum, .shadow = hexShadow, .baselineOffset = 0.0}}}},
+        {"large and negative line heights",
+         {{"tall\n", {.paragraphStyle = tall}}, {"many\n", {.paragraphStyle = multiples}}, {"less", {.paragraphStyle = negative}}}},
+        {"baseline offsets",
+         {{"zero", {.baselineOffset = 0.0}}, {"none", {}}, {"up", {.baselineOffset = 4.5}}, {"down", {.baselineOffset = -2}},
+          {"zero", {.baselineOffset = 0.0}}}},
+        {"mixed fonts",
+         {{"bold ", {.font = Font("Helvetica-Bold", 26)}}, {"roman ", {.font = Font("Times-Roman", 12.5)}},
+          {"italic ", {.font = Font("Menlo-Italic", 9)}}, {"spaced", {.font = Font("Times New Roman", 0.5)}},
+          {" large", {.font = Font("Courier", 300)}}}},
+    };
+    for (const auto& c : cases) {
+        MutableAttributedString saved;
+        for (const auto& [text, attributes] : c.runs)
+            saved.append(AttributedString(text, attributes));
+        const QByteArray rtf = rtfFromAttributedString(saved);
+        const MutableAttributedString back = read(rtf);
+        // Absent fonts read as the default font: compare with the fonts filled in.
+        MutableAttributedString expected;
+        for (const auto& [text, attributes] : c.runs) {
+            TextAttributes withFont = attributes;
+            withFont.font = attributes.fontOrDefault();
+            expected.append(AttributedString(text, withFont));
+        }
+        EXPECT_TRUE(back.isEqualToAttributedString(expected)) << c.name << ": " << rtf.toStdString();
+        EXPECT_EQ(rtfFromAttributedString(back), rtf) << c.name;
+    }
+}
+
+// Colours apart only below what RTF holds are one colour, and their runs one run, as they read back.
+TEST(Rtf, RunsApartOnlyBelowTheWrittenPrecisionAreWrittenAsOne)
+{
+    MutableAttributedString s(QStringLiteral("one"), TextAttributes{.foregroundColor = Color(0.123451, 0.5, 0.5)});
+    s.append(AttributedString(QStringLiteral(" run"), TextAttributes{.foregroundColor = Color(0.123452, 0.5, 0.5)}));
+    s.append(AttributedString(QStringLiteral("!"), TextAttributes{.baselineOffset = 0.2}));
+    const QByteArray rtf = rtfFromAttributedString(s);
+    EXPECT_EQ(rtf.count("\\cf1\\"), 1) << rtf.toStdString();
+    EXPECT_FALSE(rtf.contains("\\cf2")) << rtf.toStdString();
+    const MutableAttributedString back = read(rtf);
+    ASSERT_EQ(back.runs().size(), 2u) << rtf.toStdString();
+    EXPECT_EQ(back.runs()[0].length, 7);
+    EXPECT_NEAR(back.runs()[0].attributes.foregroundColor->red, 0.12345, 1e-9);
+    EXPECT_EQ(rtfFromAttributedString(back), rtf);
 }
 
 TEST(Rtf, SpecialAndNonBmpCharactersSurvive)
@@ -121,7 +205,8 @@ TEST(Rtf, SkipsForeignDestinationsAndKeepsFieldResults)
     ASSERT_TRUE(link.shadow.has_value());
     EXPECT_EQ(link.shadow->offset, Size(2, -2));
     EXPECT_EQ(link.shadow->blur, 3.0);
-    EXPECT_EQ(link.shadow->color, Color(0.50196, 0.50196, 0.50196, 0.5));
+    // \c50196 is how a channel of 128/255 is written: it reads as that channel.
+    EXPECT_EQ(link.shadow->color, Color(128 / 255.0, 128 / 255.0, 128 / 255.0, 0.5));
 }
 
 // Exact, at-least and multiple line heights, and bold and italic faces of two families.

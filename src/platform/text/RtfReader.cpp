@@ -1,10 +1,12 @@
 #include "platform/text/Rtf.h"
 #include "platform/text/RtfCodePage.h"
+#include "platform/text/RtfNumbers.h"
 
 #include <QHash>
 
 #include <algorithm>
 #include <cctype>
+#include <cfloat>
 #include <cstring>
 #include <vector>
 
@@ -46,6 +48,7 @@ struct CharState {
     double shadowX = 0, shadowY = 0, shadowBlur = 0;
     int shadowColor = 0;
     double baseline = 0;
+    bool baselineSet = false; // an offset, zero included (\dn0)
     int unicodeSkip = 1;
     ParagraphState paragraph;
 };
@@ -161,7 +164,7 @@ private:
         has = false;
         while (!atEnd() && std::isdigit(peek())) {
             has = true;
-            value = std::min<long long>(value * 10 + (peek() - '0'), 2000000000LL);
+            value = std::min<long long>(value * 10 + (peek() - '0'), rtf::largestParameter);
             ++pos_;
         }
         return negative ? -value : value;
@@ -268,6 +271,13 @@ private:
 
     static double twipsToPoints(long long v) { return double(v) / 20.0; }
 
+    // A maximum as large as a parameter goes is what the writer makes of "no maximum" (the largest float,
+    // as the shapes' default text has it).
+    static double maximumLineHeight(long long v)
+    {
+        return v >= rtf::largestParameter ? double(FLT_MAX) : std::max(0.0, twipsToPoints(v));
+    }
+
     // The control words we act on. One table lookup per word: documents are mostly control words.
     enum class Word {
         Unknown, FontTable, ColorTable, Skipped, Bin, Red, Green, Blue, C, CsGray, F, FCharset, Cpg, AnsiCpg, Ansi,
@@ -337,7 +347,7 @@ private:
             return;
         }
         if (group().destination == Destination::ExpandedColorTable) {
-            if (word == Word::C) entryValues_.push_back(double(std::clamp<long long>(v, 0, 100000)) / 100000.0);
+            if (word == Word::C) entryValues_.push_back(rtf::colorChannelFromRtf(v));
             else if (word == Word::CsGray) entryHasSpace_ = true, entryGray_ = true;
             else if (w.startsWith("cs")) entryHasSpace_ = true, entryGray_ = false;
             return;
@@ -378,8 +388,9 @@ private:
         case Word::ShadY: s.shadowY = twipsToPoints(v); break;
         case Word::ShadR: s.shadowBlur = std::max(0.0, twipsToPoints(v)); break;
         case Word::ShadC: s.shadowColor = int(std::clamp<long long>(v, 0, 1 << 20)); break;
-        case Word::Up: s.baseline = has ? double(v) / 2.0 : 3.0; break;
-        case Word::Dn: s.baseline = -(has ? double(v) / 2.0 : 3.0); break;
+        // \up0 is no offset; \dn0 an offset of zero (as we write one that was set).
+        case Word::Up: s.baseline = has ? double(v) / 2.0 : 3.0, s.baselineSet = s.baseline != 0; break;
+        case Word::Dn: s.baseline = has ? double(-v) / 2.0 : -3.0, s.baselineSet = true; break;
         case Word::Uc: s.unicodeSkip = int(std::clamp<long long>(v, 0, 8)); break;
         case Word::U: {
             if (!has)
@@ -398,7 +409,7 @@ private:
         case Word::QNatural: paragraphAlignment(TextAlignment::Natural); break;
         case Word::ParagraphPresent: s.paragraph.present = true; break;
         case Word::SlMinimum: paragraph().style.minimumLineHeight = std::max(0.0, twipsToPoints(v)); break;
-        case Word::SlMaximum: paragraph().style.maximumLineHeight = std::max(0.0, twipsToPoints(v)); break;
+        case Word::SlMaximum: paragraph().style.maximumLineHeight = maximumLineHeight(v); break;
         case Word::SlLeading: paragraph().style.lineSpacing = twipsToPoints(v); break;
         case Word::Sl: paragraph().sl = v; break;
         case Word::SlMult: paragraph().slMultiple = v != 0; break;
@@ -531,7 +542,7 @@ private:
                 shadow.color = *c;
             a.shadow = shadow;
         }
-        if (s.baseline != 0)
+        if (s.baselineSet)
             a.baselineOffset = s.baseline;
         return a;
     }

@@ -1,5 +1,6 @@
 #include "platform/text/Rtf.h"
 #include "platform/text/RtfCodePage.h"
+#include "platform/text/RtfNumbers.h"
 
 #include <cmath>
 #include <vector>
@@ -8,9 +9,23 @@ namespace pf {
 
 namespace {
 
-long long twips(double points) { return std::llround(points * 20.0); }
-long long halfPoints(double points) { return std::llround(points * 2.0); }
-long long channel100k(double v) { return std::llround(std::clamp(v, 0.0, 1.0) * 100000.0); }
+long long twips(double points) { return rtf::parameter(points, 20.0); }
+long long halfPoints(double points) { return rtf::parameter(points, 2.0); }
+
+// A colour as written: its channels in the expanded table. Colours written alike are one table entry,
+// so that runs they alone told apart are written, and read back, as one run.
+struct WrittenColor {
+    long long red, green, blue, alpha;
+    friend bool operator==(const WrittenColor&, const WrittenColor&) = default;
+};
+
+WrittenColor written(const Color& c)
+{
+    return {rtf::colorChannelToRtf(c.red), rtf::colorChannelToRtf(c.green), rtf::colorChannelToRtf(c.blue),
+            rtf::colorChannelToRtf(c.alpha)};
+}
+
+long long eightBit(long long channel) { return std::llround(double(channel) * 255.0 / 100000.0); }
 
 class RtfWriter {
 public:
@@ -25,17 +40,16 @@ public:
             out_ += ';';
         }
         out_ += "}\n{\\colortbl;";
-        for (const Color& c : colors_)
-            out_ += "\\red" + QByteArray::number(std::lround(std::clamp(c.red, 0.0, 1.0) * 255)) + "\\green"
-                    + QByteArray::number(std::lround(std::clamp(c.green, 0.0, 1.0) * 255)) + "\\blue"
-                    + QByteArray::number(std::lround(std::clamp(c.blue, 0.0, 1.0) * 255)) + ';';
-        // The exact channels and alpha, which the 8-bit table cannot hold.
+        for (const WrittenColor& c : colors_)
+            out_ += "\\red" + QByteArray::number(eightBit(c.red)) + "\\green" + QByteArray::number(eightBit(c.green)) + "\\blue"
+                    + QByteArray::number(eightBit(c.blue)) + ';';
+        // The finer channels and alpha, which the 8-bit table cannot hold.
         out_ += "}\n{\\*\\expandedcolortbl;";
-        for (const Color& c : colors_) {
-            out_ += "\\csgenericrgb\\c" + QByteArray::number(channel100k(c.red)) + "\\c" + QByteArray::number(channel100k(c.green))
-                    + "\\c" + QByteArray::number(channel100k(c.blue));
-            if (c.alpha != 1.0)
-                out_ += "\\c" + QByteArray::number(channel100k(c.alpha));
+        for (const WrittenColor& c : colors_) {
+            out_ += "\\csgenericrgb\\c" + QByteArray::number(c.red) + "\\c" + QByteArray::number(c.green) + "\\c"
+                    + QByteArray::number(c.blue);
+            if (c.alpha != 100000)
+                out_ += "\\c" + QByteArray::number(c.alpha);
             out_ += ';';
         }
         out_ += "}\n\\uc1";
@@ -80,44 +94,48 @@ private:
 
     int colorIndex(const Color& c)
     {
+        const WrittenColor w = written(c);
         for (size_t i = 0; i < colors_.size(); ++i)
-            if (colors_[i] == c)
+            if (colors_[i] == w)
                 return int(i) + 1;
-        colors_.push_back(c);
+        colors_.push_back(w);
         return int(colors_.size());
     }
 
-    void word(const char* name, long long value)
+    static void word(QByteArray& out, const char* name, long long value)
     {
-        out_ += '\\';
-        out_ += name;
-        out_ += QByteArray::number(value);
+        out += '\\';
+        out += name;
+        out += QByteArray::number(value);
     }
 
-    void writeParagraphStyle(const std::optional<ParagraphStyle>& style)
+    static QByteArray paragraphWords(const std::optional<ParagraphStyle>& style)
     {
-        out_ += "\\pard";
+        QByteArray out = "\\pard";
         if (!style)
-            return;
+            return out;
+        const auto word = [&out](const char* name, long long value) { RtfWriter::word(out, name, value); };
         static const char* const alignments[] = {"\\ql", "\\qr", "\\qc", "\\qj", "\\qnatural"};
-        out_ += alignments[int(style->alignment)];
+        out += alignments[std::clamp(int(style->alignment), 0, 4)];
         const bool minimum = style->minimumLineHeight > 0;
-        const bool maximum = style->maximumLineHeight > 0 && style->maximumLineHeight < 1e7;
+        // However large: a maximum beyond the largest parameter (the defaults' "no maximum") is written as
+        // that, and the reader takes it as no maximum again.
+        const bool maximum = style->maximumLineHeight > 0;
         if (minimum)
             word("slminimum", twips(style->minimumLineHeight));
         if (maximum)
             word("slmaximum", twips(style->maximumLineHeight));
         // The same again in the words word processors read (they ignore the three above): one \sl, a
         // multiple of single lines, else an exact height (negative), else an at-least height.
-        if (style->lineHeightMultiple > 0 && style->lineHeightMultiple < 1e5) {
-            word("sl", std::llround(style->lineHeightMultiple * 240.0));
-            out_ += "\\slmult1";
+        if (style->lineHeightMultiple != 0 && !std::isnan(style->lineHeightMultiple)) {
+            word("sl", rtf::parameter(style->lineHeightMultiple, 240.0));
+            out += "\\slmult1";
         } else if (minimum && maximum && style->minimumLineHeight == style->maximumLineHeight) {
             word("sl", -twips(style->minimumLineHeight));
-            out_ += "\\slmult0";
+            out += "\\slmult0";
         } else if (minimum) {
             word("sl", twips(style->minimumLineHeight));
-            out_ += "\\slmult0";
+            out += "\\slmult0";
         }
         if (style->lineSpacing != 0)
             word("slleading", twips(style->lineSpacing));
@@ -125,35 +143,56 @@ private:
             word("sa", twips(style->paragraphSpacing));
         if (style->firstLineHeadIndent != 0)
             word("fi", twips(style->firstLineHeadIndent));
+        return out;
     }
 
-    void writeAttributes(const TextAttributes& a)
+    // The character words of a run, whatever came before.
+    QByteArray characterWords(const TextAttributes& a)
     {
-        if (!started_ || a.paragraphStyle != current_.paragraphStyle)
-            writeParagraphStyle(a.paragraphStyle);
+        QByteArray out;
+        const auto word = [&out](const char* name, long long value) { RtfWriter::word(out, name, value); };
         const Font font = a.fontOrDefault();
         const auto fontIndex = std::find(fonts_.begin(), fonts_.end(), tableName(font)) - fonts_.begin();
         word("f", fontIndex);
         word("fs", halfPoints(font.pointSize()));
-        out_ += font.isBold() ? "\\b" : "\\b0";
-        out_ += font.isItalic() ? "\\i" : "\\i0";
+        out += font.isBold() ? "\\b" : "\\b0";
+        out += font.isItalic() ? "\\i" : "\\i0";
         word("cf", a.foregroundColor ? colorIndex(*a.foregroundColor) : 0);
         if (a.shadow) {
-            out_ += "\\shad";
+            out += "\\shad";
             word("shadx", twips(a.shadow->offset.width));
             word("shady", twips(a.shadow->offset.height));
             word("shadr", twips(a.shadow->blur));
             word("shadc", colorIndex(a.shadow->color));
-        } else if (started_ && current_.shadow) {
-            out_ += "\\shad0";
         }
-        const double offset = a.baselineOffset.value_or(0);
-        if (offset >= 0)
-            word("up", halfPoints(offset));
+        // \up0 is no offset, as other programs write it; an offset of zero set on purpose (the shapes'
+        // default text has one) is \dn0, which they read the same and we read back as set.
+        if (!a.baselineOffset || std::isnan(*a.baselineOffset))
+            word("up", 0);
+        else if (const long long offset = halfPoints(*a.baselineOffset); offset > 0)
+            word("up", offset);
         else
-            word("dn", halfPoints(-offset));
+            word("dn", -offset);
+        return out;
+    }
+
+    // Runs whose words come out the same (attributes that differ only below what RTF holds) are written
+    // as one run, as they read back.
+    void writeAttributes(const TextAttributes& a)
+    {
+        QByteArray paragraph = paragraphWords(a.paragraphStyle);
+        QByteArray character = characterWords(a);
+        if (started_ && paragraph == paragraphWords_ && character == characterWords_)
+            return;
+        if (!started_ || paragraph != paragraphWords_)
+            out_ += paragraph;
+        if (started_ && hadShadow_ && !a.shadow)
+            out_ += "\\shad0";
+        out_ += character;
         out_ += ' ';
-        current_ = a;
+        paragraphWords_ = std::move(paragraph);
+        characterWords_ = std::move(character);
+        hadShadow_ = a.shadow.has_value();
         started_ = true;
     }
 
@@ -179,7 +218,7 @@ private:
                 out_ += "\\'" + QByteArray::number(byte, 16).rightJustified(2, '0');
             } else {
                 // \uN takes a signed 16-bit number; one '?' is the fallback for readers without Unicode.
-                word("u", u > 0x7FFF ? qint64(u) - 0x10000 : qint64(u));
+                word(out_, "u", u > 0x7FFF ? qint64(u) - 0x10000 : qint64(u));
                 out_ += " ?";
             }
         }
@@ -187,8 +226,10 @@ private:
 
     QByteArray out_;
     std::vector<QString> fonts_;
-    std::vector<Color> colors_;
-    TextAttributes current_;
+    std::vector<WrittenColor> colors_;
+    QByteArray paragraphWords_;
+    QByteArray characterWords_;
+    bool hadShadow_ = false;
     bool started_ = false;
 };
 
