@@ -316,8 +316,12 @@ struct PainterContext::Mask {
 
 PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, const AffineTransform& base,
                                double baseScale, bool drawsToScreen)
-    : GraphicsContext(base, baseScale, drawsToScreen), deviceBounds_(deviceBounds)
+    : GraphicsContext(base, baseScale, drawsToScreen), layerMemo_(threadLayerMemo().lock()), deviceBounds_(deviceBounds)
 {
+    if (!layerMemo_) {
+        layerMemo_ = std::make_shared<LayerMemo>();
+        threadLayerMemo() = layerMemo_;
+    }
     Target t;
     t.painter = &painter;
     t.bounds = deviceBounds;
@@ -325,6 +329,12 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
 }
 
 PainterContext::~PainterContext() = default;
+
+std::weak_ptr<PainterContext::LayerMemo>& PainterContext::threadLayerMemo()
+{
+    thread_local std::weak_ptr<LayerMemo> memo;
+    return memo;
+}
 
 bool PainterContext::targetPaintsPixels() const
 {
@@ -340,7 +350,7 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
     targets_.resize(1);
     targets_[0].bounds = deviceBounds;
     targets_[0].clip = PainterClip();
-    layerMemo_.clear();
+    layerMemo_->clear();
     deviceBounds_ = deviceBounds;
     resetStates(base);
 }
@@ -595,8 +605,8 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         add(alpha), add(int(mode)), add(antialias), add(s.antialias), add(contentClipped),
             add(int(effectiveInterpolation()));
         (*key)(memoKey);
-        const auto found = layerMemo_.products.find(memoKey);
-        if (found != layerMemo_.products.end()) {
+        const auto found = layerMemo_->products.find(memoKey);
+        if (found != layerMemo_->products.end()) {
             paintProduct(target, found->second, alpha, mode);
             return;
         }
@@ -744,20 +754,20 @@ void PainterContext::paintProduct(Target& target, const LayerProduct& product, d
 void PainterContext::remember(QByteArray key, const LayerProduct& product)
 {
     // About the pictures of a few loupes' worth of shapes.
-    constexpr qsizetype budget = qsizetype(96) << 20;
+    constexpr qsizetype budget = qsizetype(64) << 20;
     const qsizetype bytes = product.shadow.sizeInBytes() + product.image.sizeInBytes() + key.size();
     if (bytes > budget / 4)
         return;
-    layerMemo_.order.push_back(key);
-    layerMemo_.bytes += bytes;
-    layerMemo_.products.emplace(std::move(key), product);
-    while (layerMemo_.bytes > budget && !layerMemo_.order.empty()) {
-        const auto oldest = layerMemo_.products.find(layerMemo_.order.front());
-        layerMemo_.order.pop_front();
-        if (oldest == layerMemo_.products.end())
+    layerMemo_->order.push_back(key);
+    layerMemo_->bytes += bytes;
+    layerMemo_->products.emplace(std::move(key), product);
+    while (layerMemo_->bytes > budget && !layerMemo_->order.empty()) {
+        const auto oldest = layerMemo_->products.find(layerMemo_->order.front());
+        layerMemo_->order.pop_front();
+        if (oldest == layerMemo_->products.end())
             continue;
-        layerMemo_.bytes -= oldest->second.shadow.sizeInBytes() + oldest->second.image.sizeInBytes() + oldest->first.size();
-        layerMemo_.products.erase(oldest);
+        layerMemo_->bytes -= oldest->second.shadow.sizeInBytes() + oldest->second.image.sizeInBytes() + oldest->first.size();
+        layerMemo_->products.erase(oldest);
     }
 }
 
@@ -1033,12 +1043,21 @@ void PainterContext::popLayer(const GState& outer)
     layer.ownPainter->end();
     const QImage& image = *layer.image;
     const QPoint at = layer.bounds.topLeft();
+    // The layer's pixels name what it holds: two hashes of them, independent, so that two layers that
+    // differ are taken for one practically never.
+    const auto key = [&](QByteArray& k) {
+        const auto bits = image.constBits();
+        const auto size = size_t(image.sizeInBytes());
+        appendKey(k, 'L'), appendKey(k, layer.bounds), appendKey(k, image.bytesPerLine()),
+            appendKey(k, size_t(qHashBits(bits, size, 0x9e3779b9))), appendKey(k, size_t(qHashBits(bits, size, 0x7f4a7c15)));
+    };
+    const KeyFn keyFn = key;
     render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, toTarget);
                drawPicture(p, at, image, QRectF(image.rect()));
            },
-           true);
+           true, &keyFn);
 }
 
 // --- BitmapContext

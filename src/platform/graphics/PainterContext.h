@@ -108,7 +108,8 @@ private:
     void paintProduct(Target& target, const LayerProduct& product, double alpha, BlendMode mode);
     void remember(QByteArray key, const LayerProduct& product);
     // Layer products of this page by their keys (the state's part included), the oldest first out past a
-    // budget: a loupe draws the shapes beneath it again, often as another loupe drew them.
+    // budget: a loupe draws the shapes beneath it again, often as another loupe drew them. Contexts made
+    // while another lives on the same thread (a redaction's picture drawn for a page) share its memo.
     struct LayerMemo {
         std::unordered_map<QByteArray, LayerProduct> products;
         std::deque<QByteArray> order;
@@ -149,7 +150,8 @@ private:
     // The hashes of pictures given, by cache key: a picture given again (a layer product reused) is not
     // hashed again.
     std::unordered_map<qint64, size_t> pictureHashes_;
-    LayerMemo layerMemo_;
+    static std::weak_ptr<LayerMemo>& threadLayerMemo();
+    std::shared_ptr<LayerMemo> layerMemo_;
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
