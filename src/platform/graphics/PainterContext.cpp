@@ -543,7 +543,7 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
 }
 
 void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha,
-                            DrawFn draw, bool contentClipped, const KeyFn* key)
+                            DrawFn draw, bool contentClipped, const KeyFn* key, const QImage* source)
 {
     Target& target = targets_.back();
     if (!target.painter || !target.painter->isActive() || alpha <= 0)
@@ -606,7 +606,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             add(int(effectiveInterpolation()));
         (*key)(memoKey);
         const auto found = layerMemo_->products.find(memoKey);
-        if (found != layerMemo_->products.end()) {
+        if (found != layerMemo_->products.end() && (!source || found->second.source == *source)) {
             paintProduct(target, found->second, alpha, mode);
             return;
         }
@@ -681,7 +681,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             return {};
         if (!mask && alpha == 1 && mode == BlendMode::Normal) {
             // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
-            return {LayerProduct::Straight, shadowRect, shadowImage, k, groupRect, layer, layerRect};
+            return {LayerProduct::Straight, shadowRect, shadowImage, k, groupRect, layer, layerRect, {}};
         }
         group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
         group.fill(Qt::transparent);
@@ -715,10 +715,14 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
         }
     }
-    return {LayerProduct::Group, {}, {}, 1, groupRect, group, {}};
+    return {LayerProduct::Group, {}, {}, 1, groupRect, group, {}, {}};
     }();
-    if (key)
-        remember(std::move(memoKey), product);
+    if (key) {
+        LayerProduct kept = product;
+        if (source)
+            kept.source = *source;
+        remember(std::move(memoKey), std::move(kept));
+    }
     paintProduct(target, product, alpha, mode);
 }
 
@@ -751,22 +755,30 @@ void PainterContext::paintProduct(Target& target, const LayerProduct& product, d
     drawPicture(p, product.rect.topLeft() - origin, product.image, QRectF(product.image.rect()));
 }
 
-void PainterContext::remember(QByteArray key, const LayerProduct& product)
+void PainterContext::remember(QByteArray key, LayerProduct product)
 {
     // About the pictures of a few loupes' worth of shapes.
     constexpr qsizetype budget = qsizetype(64) << 20;
-    const qsizetype bytes = product.shadow.sizeInBytes() + product.image.sizeInBytes() + key.size();
+    const auto size = [](const QByteArray& k, const LayerProduct& p) {
+        return p.shadow.sizeInBytes() + p.image.sizeInBytes() + p.source.sizeInBytes() + k.size();
+    };
+    const qsizetype bytes = size(key, product);
     if (bytes > budget / 4)
         return;
+    // A hash met again with other pixels: the newer product replaces the older.
+    if (const auto kept = layerMemo_->products.find(key); kept != layerMemo_->products.end()) {
+        layerMemo_->bytes -= size(kept->first, kept->second);
+        layerMemo_->products.erase(kept);
+    }
     layerMemo_->order.push_back(key);
     layerMemo_->bytes += bytes;
-    layerMemo_->products.emplace(std::move(key), product);
+    layerMemo_->products.emplace(std::move(key), std::move(product));
     while (layerMemo_->bytes > budget && !layerMemo_->order.empty()) {
         const auto oldest = layerMemo_->products.find(layerMemo_->order.front());
         layerMemo_->order.pop_front();
         if (oldest == layerMemo_->products.end())
             continue;
-        layerMemo_->bytes -= oldest->second.shadow.sizeInBytes() + oldest->second.image.sizeInBytes() + oldest->first.size();
+        layerMemo_->bytes -= size(oldest->first, oldest->second);
         layerMemo_->products.erase(oldest);
     }
 }
@@ -1043,13 +1055,11 @@ void PainterContext::popLayer(const GState& outer)
     layer.ownPainter->end();
     const QImage& image = *layer.image;
     const QPoint at = layer.bounds.topLeft();
-    // The layer's pixels name what it holds: two hashes of them, independent, so that two layers that
-    // differ are taken for one practically never.
+    // The layer's pixels name what it holds: a hash of them, and the pixels themselves compared when the
+    // hash is met again.
     const auto key = [&](QByteArray& k) {
-        const auto bits = image.constBits();
-        const auto size = size_t(image.sizeInBytes());
         appendKey(k, 'L'), appendKey(k, layer.bounds), appendKey(k, image.bytesPerLine()),
-            appendKey(k, size_t(qHashBits(bits, size, 0x9e3779b9))), appendKey(k, size_t(qHashBits(bits, size, 0x7f4a7c15)));
+            appendKey(k, size_t(qHashBits(image.constBits(), size_t(image.sizeInBytes()))));
     };
     const KeyFn keyFn = key;
     render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
@@ -1057,7 +1067,7 @@ void PainterContext::popLayer(const GState& outer)
                useTransform(p, toTarget);
                drawPicture(p, at, image, QRectF(image.rect()));
            },
-           true, &keyFn);
+           true, &keyFn, &image);
 }
 
 // --- BitmapContext

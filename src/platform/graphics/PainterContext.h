@@ -91,9 +91,10 @@ private:
     // Paints draw with the state's clip and shadow, the alpha and the blend mode. contentClipped: draw
     // paints what was already clipped to the state's clip (a layer), so the clip's antialiased mask is
     // applied to the shadow only, never twice to the drawing. A drawing given a key reuses the layer
-    // pixels made for the same key and state before on this page.
+    // pixels made for the same key and state before on this page; given source too (the pixels the key
+    // hashes), only when they are the same.
     void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
-                bool contentClipped = false, const KeyFn* key = nullptr);
+                bool contentClipped = false, const KeyFn* key = nullptr, const QImage* source = nullptr);
     // What a drawing through a layer leaves on its target: nothing, the shadow then the drawing straight
     // onto it, or one composited group.
     struct LayerProduct {
@@ -104,9 +105,10 @@ private:
         QRect rect;  // Straight: the clip of both; Group: the group's place
         QImage image;  // Straight: the drawing; Group: the group
         QRect layerRect;  // Straight: the drawing's place
+        QImage source;  // the pixels drawn, when the key holds only their hash
     };
     void paintProduct(Target& target, const LayerProduct& product, double alpha, BlendMode mode);
-    void remember(QByteArray key, const LayerProduct& product);
+    void remember(QByteArray key, LayerProduct product);
     // Layer products of this page by their keys (the state's part included), the oldest first out past a
     // budget: a loupe draws the shapes beneath it again, often as another loupe drew them. Contexts made
     // while another lives on the same thread (a redaction's picture drawn for a page) share its memo.
