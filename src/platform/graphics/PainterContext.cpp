@@ -574,6 +574,15 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         if (shadowSource.isEmpty())
             shadow = nullptr;
     }
+    // Under a clip of a small part of the target (a loupe's picture: a few points of the page, magnified)
+    // most of what is drawn falls outside it; what cannot reach it is not drawn at all (a PDF page would
+    // hold every step of it). Elsewhere the bounds are not worth asking for.
+    if (!shadow && !s.clip.unbounded && visible.width() * visible.height() * 4 < double(target.bounds.width()) * target.bounds.height()) {
+        if (!drawn)
+            drawn = area();
+        if (!drawn->intersects(visible))
+            return;
+    }
     // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
     const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     const bool clipPaths = s.clip.hasPaths() && !contentClipped;
