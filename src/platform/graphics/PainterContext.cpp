@@ -801,7 +801,9 @@ void PainterContext::paintFill(const Path& path, WindingRule rule)
     const QTransform m = s.ctm.toQt();
     const std::optional<RectFill> rect = rectFill(path, s, targetPaintsPixels());
     const QBrush& brush = solidBrush(s.fillColor);
-    const auto key = [&](QByteArray& k) { appendKey(k, 'F'), appendKey(k, m), appendKey(k, qp), appendKey(k, brush); };
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'F'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
+    };
     const KeyFn keyFn = key;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
@@ -895,7 +897,9 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
     const QPen& qpen = pen(style, s.strokeColor, s.ctm);
     const std::optional<WholePixelBands> bands =
         targetPaintsPixels() ? wholePixelBands(path, style, qpen, s.ctm) : std::nullopt;
-    const auto key = [&](QByteArray& k) { appendKey(k, 'S'), appendKey(k, m), appendKey(k, qp), appendKey(k, qpen); };
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'S'), appendKey(k, bands.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, qpen);
+    };
     const KeyFn keyFn = key;
     render(s, area, s.antialias && !bands, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
         if (bands) {
@@ -939,7 +943,9 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
     const auto key = [&](QByteArray& k) {
         const QRawFont font = run.rawFont();
         appendKey(k, 'T'), appendKey(k, m), appendKey(k, origin.toQt()), appendKey(k, pen.color());
+        // The names, and the font file's header (its checksum and dates) for which file bears them.
         k.append(font.familyName().toUtf8()).append('\0').append(font.styleName().toUtf8()).append('\0');
+        k.append(font.fontTable("head"));
         appendKey(k, font.pixelSize()), appendKey(k, font.weight()), appendKey(k, int(font.style())),
             appendKey(k, int(font.hintingPreference())), appendKey(k, int(run.flags()));
         const QList<quint32> glyphs = run.glyphIndexes();
@@ -968,7 +974,9 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
     const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     const std::optional<RectFill> rect = rectFill(region, s, targetPaintsPixels());
-    const auto key = [&](QByteArray& k) { appendKey(k, 'G'), appendKey(k, m), appendKey(k, qp), appendKey(k, brush); };
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'G'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
+    };
     const KeyFn keyFn = key;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
