@@ -605,7 +605,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         const auto add = [&](const auto& value) { appendKey(memoKey, value); };
         add(target.bounds), add(deviceBounds_), add(targets_.size() > 1), add(vectorClips), add(baseScale()),
             add(p.paintEngine() ? int(p.paintEngine()->type()) : -1);
-        add(s.clip.unbounded), add(s.clip.rect);
+        add(s.clip.unbounded), add(s.clip.rect), add(s.clip.paths.size());
         for (const QPainterPath& path : s.clip.paths)
             appendKey(memoKey, path);
         add(shadow != nullptr);
