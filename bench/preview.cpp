@@ -73,6 +73,22 @@ void deliver(void* host, const char*, size_t length)
     *static_cast<size_t*>(host) = length;
 }
 
+// The hostile tests' page, as they preview it: run first, before the library's defaults are registered for
+// the other rows.
+void BM_HostilePreview(benchmark::State& state)
+{
+    static QTemporaryDir dir;
+    static const QString package = hostile::writePackage(dir.path(), hostile::everyHostileShape());
+    const QByteArray url = QUrl::fromLocalFile(package).toEncoded();
+    size_t bytes = 0;
+    PFQLPreviewRequest request{&bytes, accept, deliver};
+    for (auto _ : state) {
+        if (package.isEmpty() || generatePreview(&request, url.constData()) != 0 || bytes == 0)
+            state.SkipWithError("no preview");
+    }
+}
+BENCHMARK(BM_HostilePreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_Preview(benchmark::State& state)
 {
     const QByteArray url = QUrl::fromLocalFile(packagePath()).toEncoded();
@@ -85,24 +101,8 @@ void BM_Preview(benchmark::State& state)
     state.counters["s_per_page"] = benchmark::Counter(static_cast<double>(pageCount),
                                                       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_Preview)->Unit(benchmark::kMillisecond);
-
-void BM_HostilePreview(benchmark::State& state)
-{
-    static QTemporaryDir dir;
-    static const QString package = [] {
-        packagePath();  // the defaults and the kinds registered
-        return hostile::writePackage(dir.path(), hostile::everyHostileShape());
-    }();
-    const QByteArray url = QUrl::fromLocalFile(package).toEncoded();
-    size_t bytes = 0;
-    PFQLPreviewRequest request{&bytes, accept, deliver};
-    for (auto _ : state) {
-        if (package.isEmpty() || generatePreview(&request, url.constData()) != 0 || bytes == 0)
-            state.SkipWithError("no preview");
-    }
-}
-BENCHMARK(BM_HostilePreview)->Unit(benchmark::kMillisecond);
+// The preview draws on a thread of Qt's pool: the time is the request's, on the clock.
+BENCHMARK(BM_Preview)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Peer: reading the same bytes as a bare property list.
 void BM_PropertyListOnly(benchmark::State& state)
