@@ -12,6 +12,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <mutex>
@@ -38,6 +41,26 @@ QString packagePathForURL(const char* url)
 {
     const QUrl parsed = QUrl::fromEncoded(QByteArray(url));
     return parsed.isLocalFile() ? parsed.toLocalFile() : QString::fromUtf8(url);
+}
+
+// Qt's raster engine hands each larger fill to its global thread pool in parts and waits for them, unless
+// the painting thread is one of that pool's. A page with loupes and redactions draws thousands of small
+// fills on bitmaps, for which waking the pool costs more than the parts save: the pages are drawn on a
+// thread of the pool itself (the request waits), which paints every fill on the spot.
+template <class Work>
+void onPoolThread(const Work& work)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool->contains(QThread::currentThread())) {
+        work();
+        return;
+    }
+    QSemaphore done;
+    pool->start([&] {
+        work();
+        done.release();
+    });
+    done.acquire();
 }
 
 } // namespace
@@ -79,7 +102,7 @@ PFResult generatePreview(PFQLPreviewRequest* preview, const char* url)
                                            mediaBox.size.height};
     std::unique_ptr<pf::PreviewPdfContext> context = pf::PreviewPdfContext::create(preview, mediaBox, properties);
     if (context) {
-        CompositionHelper::drawCompositionsAsMultiPagePDFCanvasInContext(pages, context->pdf(), 1.0, false);
+        onPoolThread([&] { CompositionHelper::drawCompositionsAsMultiPagePDFCanvasInContext(pages, context->pdf(), 1.0, false); });
         context->flush();
     }
     for (const auto& page : pages)

@@ -1,13 +1,8 @@
 // A package written by someone hostile: every number a shape stores pushed to what breaks arithmetic,
 // allocation or loops. The preview must come back quickly, skip or harmlessly draw those shapes, and draw
 // the rest as usual.
-#include "controls/ControlKinds.h"
-#include "model/Composition.h"
-#include "model/Parent.h"
-#include "model/Rectangle.h"
-#include "platform/foundation/ClassRegistry.h"
-#include "platform/foundation/PropertyList.h"
 #include "quicklook/host/PreviewHost.h"
+#include "quicklook/support/HostileDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -23,141 +18,7 @@
 
 namespace {
 
-using Edit = std::function<void(pf::Value&)>;
-
-struct Hostile {
-    const char* what;
-    std::vector<const char*> kinds; // empty: a kind of each family (outlines, lines, text, pictures, controls)
-    Edit edit;
-};
-
-Edit set(const char* key, pf::Value value)
-{
-    return [key, value](pf::Value& shape) { shape.set(QString::fromLatin1(key), value); };
-}
-
-Edit both(Edit a, Edit b)
-{
-    return [a, b](pf::Value& shape) { a(shape), b(shape); };
-}
-
-pf::Value rawInteger(const char* digits)
-{
-    // Stored as a writer of unsigned numbers would store it.
-    return *pf::readPropertyList(QByteArray("<plist><integer>") + digits + "</integer></plist>").value;
-}
-
-pf::Value gradient(int stops, double ratio)
-{
-    pf::Value elements = pf::Value::array();
-    for (int i = 0; i < stops; ++i) {
-        pf::Value element = pf::Value::dictionary();
-        element.set(QStringLiteral("color"), QStringLiteral("0.2:0.4:0.9:1"));
-        element.set(QStringLiteral("ratio"), stops == 1 ? ratio : double(i) / (stops - 1));
-        if (std::isnan(ratio))
-            element.set(QStringLiteral("ratio"), QStringLiteral("nan"));
-        elements.append(element);
-    }
-    return elements;
-}
-
-pf::Value unknownFilters(int count)
-{
-    pf::Value specs = pf::Value::array();
-    for (int i = 0; i < count; ++i) {
-        pf::Value spec = pf::Value::dictionary();
-        spec.set(QStringLiteral("enabled"), true);
-        spec.set(QStringLiteral("sliderValue"), 1e308);
-        spec.set(QStringLiteral("type"), rawInteger("18446744073709551615"));
-        specs.append(spec);
-    }
-    return specs;
-}
-
-const QString maxUnsigned = QStringLiteral("18446744073709551615");
-const char* const pictureKinds[] = {"Loupe", "Redact"};
-
-std::vector<Hostile> hostileCases()
-{
-    std::vector<Hostile> cases = {
-        {"huge frame", {}, set("frame", "{{1e308, 1e308}, {1e308, 1e308}}")},
-        {"huge negative frame", {}, set("frame", "{{-1e308, -1e308}, {1e308, 1e308}}")},
-        {"NaN frame", {}, set("frame", "{{nan, nan}, {nan, nan}}")},
-        {"infinite frame", {}, set("frame", "{{-inf, 0}, {inf, inf}}")},
-        {"rotation 2^64-1", {}, set("rotationAngle", rawInteger("18446744073709551615"))},
-        {"opacity NaN", {}, set("opacity", "nan")},
-        {"opacity -1", {}, set("opacity", -1.0)},
-        {"stroke 1e308", {}, set("strokeLineWidth", 1e308)},
-        {"stroke 1e308 dashed", {}, both(set("strokeLineWidth", 1e308), set("strokeType", 1))},
-        {"stroke NaN dotted", {}, both(set("strokeLineWidth", "nan"), set("strokeType", 2))},
-        {"stroke -5 dashed", {}, both(set("strokeLineWidth", -5.0), set("strokeType", 1))},
-        {"stroke 1e-300 dashed", {}, both(set("strokeLineWidth", 1e-300), set("strokeType", 1))},
-        {"stroke 1e-300 dotted", {}, both(set("strokeLineWidth", 1e-300), set("strokeType", 2))},
-        {"shadow blur 1e308", {},
-         both(both(set("fillShadowBlur", 1e308), set("fillShadowHidden", false)),
-              both(set("strokeShadowBlur", 1e308), set("strokeShadowHidden", false)))},
-        {"shadow offsets 1e308", {}, both(set("fillShadowOffsetX", 1e308), set("fillShadowHidden", false))},
-        {"gradient ratios NaN", {}, both(set("fillType", 2), set("fillGradientElements", gradient(3, std::nan(""))))},
-        {"gradient of 5001 stops", {"Rectangle", "Ellipse", "Pie", "UIButton"},
-         both(set("fillType", 2), set("fillGradientElements", gradient(5001, 0)))},
-        {"gradient angle huge", {}, both(set("fillType", 2), set("fillAngle", 1e308))},
-        {"colours NaN", {},
-         both(both(set("fillColor", "nan:nan:nan:nan"), set("strokeColor", "nan:inf:-inf:nan")),
-              both(set("fillColorA", "nan:0:0:1"), set("textColor", "1e308:1e308:1e308:1e308")))},
-        {"enumerations 2^64-1", {},
-         [](pf::Value& shape) {
-             for (const char* key : {"textAlign", "textVerticalAlign", "arrowTypeA", "arrowTypeB", "imageType", "fillType",
-                                     "strokeType", "strokeLineCap", "strokeLineJoin", "textAppearanceType", "pathType",
-                                     "type", "keyboardType", "deviceType", "themeType", "pointerCorner", "numberOfSides"})
-                 shape.set(QString::fromLatin1(key), rawInteger("18446744073709551615"));
-         }},
-        {"fifty unknown filters", {}, set("contentFilterSpecs", unknownFilters(50))},
-        {"adjustment ratios huge", {},
-         both(set("adjustmentRatioX", 1e308), set("adjustmentRatioY", -1e308))},
-        {"pie sweep 3.6e14 degrees", {"Pie"}, set("adjustmentRatioX", 1e12)},
-        {"callout tip at 1e308", {"Callout"},
-         both(set("adjustmentRatioX", 1e308), set("shapeRatio", "{1e308, 1e308}"))},
-        {"NaN points", {"Bezier", "Line", "Arc", "SegmentedLine", "Brush", "Path", "BrushPath"},
-         [](pf::Value& shape) {
-             pf::Value points = pf::Value::array();
-             for (const char* p : {"{nan, nan}", "{1e308, -1e308}", "{inf, 0}", "{10, 10}"})
-                 points.append(QString::fromLatin1(p));
-             shape.set(QStringLiteral("modelPoints"), points);
-             pf::Value pairs = pf::Value::array();
-             for (int i = 0; i < 4; ++i)
-                 pairs.append(pf::Value(pf::Value::Array{pf::Value("{nan, 1e308}"), pf::Value("{-1e308, nan}")}));
-             shape.set(QStringLiteral("modelControlPoints"), pairs);
-         }},
-        {"font size huge", {"Text", "Rectangle", "Callout", "UIButton"},
-         set("attributedTextData",
-             QByteArray("{\\rtf1\\ansi{\\fonttbl\\f0\\fnil Helvetica;}\\f0\\fs99999999999999999999 Big \\fs2147483647 "
-                        "bigger \\sl-99999999999\\sa2147483647\\up2147483647\\expnd2147483647 up\\par}"))},
-        {"shape ratio NaN", {}, both(set("shapeRatio", "{nan, nan}"), set("imageAnchorRatio", "{nan, 1e308}"))},
-    };
-    for (const char* kind : pictureKinds) {
-        cases.push_back({"loupe side 1e308", {kind}, set("frame", "{{0, 0}, {1e308, 1e308}}")});
-        cases.push_back({"loupe side 1e9", {kind}, set("frame", "{{0, 0}, {1e9, 1e9}}")});
-        for (const pf::Value& scale : {pf::Value(0.0), pf::Value(-5.0), pf::Value("nan"), pf::Value(1e308), pf::Value(1e-300)})
-            cases.push_back({"loupe scale", {kind}, set("zoomTargetScale", scale)});
-        cases.push_back({"loupe target far", {kind}, set("zoomTargetPoint", "{1e308, -1e308}")});
-    }
-    return cases;
-}
-
-std::vector<const ShapeClass*> listedKinds()
-{
-    std::vector<const ShapeClass*> kinds;
-    for (const ShapeClass* kind : pf::ClassRegistry::shared().classesOfKind<ShapeClass>())
-        if (!kind->title().isEmpty() && !kind->isSubclassOf(Parent::staticClass()))
-            kinds.push_back(kind);
-    return kinds;
-}
-
-// The kinds every hostile value is tried on: each draws its numbers its own way.
-const std::vector<const char*> familyKinds = {"Rectangle", "Ellipse",   "Star",     "Callout",   "Pie",
-                                              "Line",      "Bezier",    "Brush",    "Text",      "TitleBox",
-                                              "Image",     "Loupe",     "Redact",   "UIKeyboard", "UIButton",
-                                              "UITabBar",  "UIActionSheet", "UISwitch", "Cylinder", "Swoosh"};
+using namespace hostile;
 
 struct Previewed {
     bool ok = false;
@@ -169,27 +30,10 @@ struct Previewed {
 // plug-in: whether it came back, how long it took and the colour where the rectangle is.
 Previewed previewWithMarker(pf::Value children)
 {
-    auto marker = Shape::make<Rectangle>(pf::Rect(200, 300, 80, 60));
-    marker->setFillColor(pf::Color(1, 0, 0, 1));
-    marker->setStrokeType(3);
-    children.append(marker->asPlist());
-    auto metrics = std::make_shared<Metrics>();
-    metrics->setWidth(320);
-    metrics->setHeight(480);
-    pf::Value page = Composition::make(metrics)->asPlist();
-    page.set(QStringLiteral("children"), children);
-    pf::Value document = pf::Value::dictionary();
-    document.set("version", 8);
-    document.set("compositions", pf::Value(pf::Value::Array{page}));
-
     QTemporaryDir dir;
-    const QString package = dir.filePath(QStringLiteral("Hostile.quorveldoc"));
-    QDir().mkpath(package + QStringLiteral("/Resources"));
-    QFile file(package + QStringLiteral("/composition_data.plist"));
-    if (!file.open(QIODevice::WriteOnly))
+    const QString package = writePackage(dir.path(), std::move(children));
+    if (package.isEmpty())
         return {};
-    file.write(*pf::writePropertyList(document).data);
-    file.close();
     const QString pdf = dir.filePath(QStringLiteral("hostile.pdf"));
     Previewed result;
     QElapsedTimer clock;
@@ -224,25 +68,12 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
     // HOSTILE_ONLY=n previews the n-th case alone.
     const int only = qEnvironmentVariableIntValue("HOSTILE_ONLY") - 1;
     int hostileShapes = 0;
-    // Every hostile shape of every case, on one page: the page still previews, the sound shape drawn.
-    pf::Value everything = pf::Value::array();
     for (int index = 0; index < int(all.size()); ++index) {
         const Hostile& hostile = all[size_t(index)];
         if (only >= 0 && index != only)
             continue;
-        pf::Value children = pf::Value::array();
-        const std::vector<const char*>& names = hostile.kinds.empty() ? familyKinds : hostile.kinds;
-        for (const ShapeClass* kind : kinds) {
-            if (std::find_if(names.begin(), names.end(),
-                             [kind](const char* name) { return kind->className() == QLatin1String(name); })
-                == names.end())
-                continue;
-            pf::Value shape = kind->newShape(pf::Rect(40, 40, 120, 90))->asPlist();
-            hostile.edit(shape);
-            children.append(shape);
-            everything.append(shape);
-            ++hostileShapes;
-        }
+        const pf::Value children = shapesOf(hostile, kinds);
+        hostileShapes += int(children.asArray().size());
         const Previewed previewed = previewWithMarker(children);
         EXPECT_TRUE(previewed.ok) << hostile.what;
         EXPECT_LT(previewed.milliseconds, allowed) << hostile.what;
@@ -251,8 +82,19 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
     EXPECT_GT(hostileShapes, only >= 0 ? 0 : 400);
     if (only >= 0)
         return;
-    const Previewed together = previewWithMarker(everything);
+    // Every hostile shape of every case, on one page: the page still previews, the sound shape drawn.
+    // About 470 shapes under 23 loupes and 23 redactions, each of which draws the shapes beneath it again:
+    // within a second too as shipped. A shared machine's load only ever slows a preview: the fastest of up
+    // to three tries is the one held to the bound.
+    const pf::Value everything = everyHostileShape();
+    Previewed together = previewWithMarker(everything);
+    for (int again = 0; again < 2 && together.ok && together.milliseconds >= allowed; ++again) {
+        const Previewed next = previewWithMarker(everything);
+        if (!next.ok || next.milliseconds < together.milliseconds)
+            together = next;
+    }
     EXPECT_TRUE(together.ok);
+    EXPECT_LT(together.milliseconds, allowed) << "every hostile shape together";
     EXPECT_EQ(together.marker, QColor(255, 0, 0));
 }
 

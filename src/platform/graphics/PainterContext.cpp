@@ -221,6 +221,91 @@ QPainterPath nearPart(const QPainterPath& path, const QRect& pixels, std::option
     return near;
 }
 
+// The inputs of a drawing through a layer, written as they are (doubles bit for bit) into its memo key.
+template <class T>
+    requires std::is_arithmetic_v<T>
+void appendKey(QByteArray& key, T value)
+{
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void appendKey(QByteArray& key, const QRectF& r)
+{
+    for (double v : {r.x(), r.y(), r.width(), r.height()})
+        appendKey(key, v);
+}
+
+void appendKey(QByteArray& key, const QRect& r) { appendKey(key, QRectF(r)); }
+
+void appendKey(QByteArray& key, const QPointF& point) { appendKey(key, point.x()), appendKey(key, point.y()); }
+
+void appendKey(QByteArray& key, const Color& c)
+{
+    for (double v : {c.red, c.green, c.blue, c.alpha})
+        appendKey(key, v);
+}
+
+void appendKey(QByteArray& key, const QColor& c) { appendKey(key, quint64(c.rgba64())); }
+
+void appendKey(QByteArray& key, const QTransform& m)
+{
+    for (double v : {m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), m.m31(), m.m32(), m.m33()})
+        appendKey(key, v);
+}
+
+void appendKey(QByteArray& key, const QPainterPath& path)
+{
+    appendKey(key, int(path.fillRule()));
+    appendKey(key, path.elementCount());
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        appendKey(key, int(e.type)), appendKey(key, e.x), appendKey(key, e.y);
+    }
+}
+
+void appendKey(QByteArray& key, const QBrush& brush)
+{
+    appendKey(key, int(brush.style()));
+    appendKey(key, brush.color());
+    appendKey(key, brush.transform());
+    if (const QGradient* g = brush.gradient()) {
+        appendKey(key, int(g->type())), appendKey(key, int(g->spread())), appendKey(key, int(g->coordinateMode())),
+            appendKey(key, int(g->interpolationMode()));
+        const QGradientStops stops = g->stops();
+        appendKey(key, stops.size());
+        for (const QGradientStop& stop : stops)
+            appendKey(key, stop.first), appendKey(key, stop.second);
+        if (g->type() == QGradient::LinearGradient) {
+            const auto* linear = static_cast<const QLinearGradient*>(g);
+            appendKey(key, linear->start()), appendKey(key, linear->finalStop());
+        }
+        else if (g->type() == QGradient::RadialGradient) {
+            const auto* radial = static_cast<const QRadialGradient*>(g);
+            appendKey(key, radial->center()), appendKey(key, radial->centerRadius()), appendKey(key, radial->focalPoint()),
+                appendKey(key, radial->focalRadius());
+        }
+        else if (g->type() == QGradient::ConicalGradient) {
+            const auto* conical = static_cast<const QConicalGradient*>(g);
+            appendKey(key, conical->center()), appendKey(key, conical->angle());
+        }
+    }
+    else if (brush.style() == Qt::TexturePattern) {
+        appendKey(key, brush.textureImage().cacheKey());
+    }
+}
+
+void appendKey(QByteArray& key, const QPen& pen)
+{
+    appendKey(key, pen.widthF()), appendKey(key, pen.isCosmetic()), appendKey(key, int(pen.style())),
+        appendKey(key, int(pen.capStyle())), appendKey(key, int(pen.joinStyle())), appendKey(key, pen.miterLimit()),
+        appendKey(key, pen.dashOffset());
+    const QList<qreal> dashes = pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern();
+    appendKey(key, dashes.size());
+    for (qreal d : dashes)
+        appendKey(key, d);
+    appendKey(key, pen.brush());
+}
+
 } // namespace
 
 struct PainterContext::Mask {
@@ -231,8 +316,12 @@ struct PainterContext::Mask {
 
 PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, const AffineTransform& base,
                                double baseScale, bool drawsToScreen)
-    : GraphicsContext(base, baseScale, drawsToScreen), deviceBounds_(deviceBounds)
+    : GraphicsContext(base, baseScale, drawsToScreen), layerMemo_(threadLayerMemo().lock()), deviceBounds_(deviceBounds)
 {
+    if (!layerMemo_) {
+        layerMemo_ = std::make_shared<LayerMemo>();
+        threadLayerMemo() = layerMemo_;
+    }
     Target t;
     t.painter = &painter;
     t.bounds = deviceBounds;
@@ -240,6 +329,12 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
 }
 
 PainterContext::~PainterContext() = default;
+
+std::weak_ptr<PainterContext::LayerMemo>& PainterContext::threadLayerMemo()
+{
+    thread_local std::weak_ptr<LayerMemo> memo;
+    return memo;
+}
 
 bool PainterContext::targetPaintsPixels() const
 {
@@ -255,6 +350,7 @@ void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& b
     targets_.resize(1);
     targets_[0].bounds = deviceBounds;
     targets_[0].clip = PainterClip();
+    layerMemo_->clear();
     deviceBounds_ = deviceBounds;
     resetStates(base);
 }
@@ -313,9 +409,16 @@ QImage PainterContext::sharedPicture(const QImage& image)
     constexpr qsizetype budget = qsizetype(64) << 20;
     if (image.sizeInBytes() > largest)
         return image;
-    const size_t hash = qHashMulti(0, image.width(), image.height(), int(image.format()),
-                                   qHashBits(image.constBits(), size_t(image.sizeInBytes())));
+    const auto known = pictureHashes_.find(image.cacheKey());
+    const size_t hash = known != pictureHashes_.end()
+                            ? known->second
+                            : qHashMulti(0, image.width(), image.height(), int(image.format()),
+                                         qHashBits(image.constBits(), size_t(image.sizeInBytes())));
     const auto [first, last] = pictures_.equal_range(hash);
+    // Kept only as long as the pictures are few: a hash found again merely saves time.
+    if (pictureHashes_.size() > 8192)
+        pictureHashes_.clear();
+    pictureHashes_.emplace(image.cacheKey(), hash);
     for (auto it = first; it != last; ++it)
         if (it->second == image)
             return it->second;
@@ -328,6 +431,7 @@ QImage PainterContext::sharedPicture(const QImage& image)
         const auto [from, to] = pictures_.equal_range(oldHash);
         for (auto it = from; it != to; ++it)
             if (it->second.cacheKey() == oldKey) {
+                pictureHashes_.erase(oldKey);
                 pictureBytes_ -= it->second.sizeInBytes();
                 pictures_.erase(it);
                 break;
@@ -439,7 +543,7 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
 }
 
 void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha,
-                            DrawFn draw, bool contentClipped)
+                            DrawFn draw, bool contentClipped, const KeyFn* key, const QImage* source)
 {
     Target& target = targets_.back();
     if (!target.painter || !target.painter->isActive() || alpha <= 0)
@@ -470,6 +574,15 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         if (shadowSource.isEmpty())
             shadow = nullptr;
     }
+    // Under a clip of a small part of the target (a loupe's picture: a few points of the page, magnified)
+    // most of what is drawn falls outside it; what cannot reach it is not drawn at all (a PDF page would
+    // hold every step of it). Elsewhere the bounds are not worth asking for.
+    if (!shadow && !s.clip.unbounded && visible.width() * visible.height() * 4 < double(target.bounds.width()) * target.bounds.height()) {
+        if (!drawn)
+            drawn = area();
+        if (!drawn->intersects(visible))
+            return;
+    }
     // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
     const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     const bool clipPaths = s.clip.hasPaths() && !contentClipped;
@@ -484,7 +597,30 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         return;
     }
 
-    // The drawing goes to a layer first: shadow, clip mask, then one composite.
+    // The drawing goes to a layer first: shadow, clip mask, then one composite; or the one made for the
+    // same drawing in the same state before.
+    QByteArray memoKey;
+    if (key) {
+        memoKey.reserve(1024);
+        const auto add = [&](const auto& value) { appendKey(memoKey, value); };
+        add(target.bounds), add(deviceBounds_), add(targets_.size() > 1), add(vectorClips), add(baseScale()),
+            add(p.paintEngine() ? int(p.paintEngine()->type()) : -1);
+        add(s.clip.unbounded), add(s.clip.rect), add(s.clip.paths.size());
+        for (const QPainterPath& path : s.clip.paths)
+            appendKey(memoKey, path);
+        add(shadow != nullptr);
+        if (shadow)
+            add(shadow->offset.width), add(shadow->offset.height), add(shadow->blur), add(shadow->color);
+        add(alpha), add(int(mode)), add(antialias), add(s.antialias), add(contentClipped),
+            add(int(effectiveInterpolation()));
+        (*key)(memoKey);
+        const auto found = layerMemo_->products.find(memoKey);
+        if (found != layerMemo_->products.end() && (!source || found->second.source == *source)) {
+            paintProduct(target, found->second, alpha, mode);
+            return;
+        }
+    }
+    const LayerProduct product = [&]() -> LayerProduct {
     if (!drawn)
         drawn = area();
     // A wide blur varies slowly: it is made at a reduced size, each cell the coverage of a block of k × k
@@ -498,7 +634,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     const QRect layerRect = shadow && k == 1 ? seenPart | shadowSource.toAlignedRect() : seenPart;
     const QRect sourceRect = k == 1 ? layerRect : shadowSource.toAlignedRect();
     if (sourceRect.isEmpty())
-        return;
+        return {};
     const QRect visibleRect = visible.toAlignedRect();
     // The mask is read only where the group below can reach: the drawing and its shadow, where visible.
     QRect reach = layerRect;
@@ -551,22 +687,10 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         if (mask)
             groupRect &= mask->rect;
         if (groupRect.isEmpty())
-            return;
+            return {};
         if (!mask && alpha == 1 && mode == BlendMode::Normal) {
             // Source-over at full alpha: shadow then drawing straight onto the target equals the group.
-            useTransform(p, QTransform());
-            p.setClipRect(QRectF(groupRect).translated(-target.bounds.topLeft()));
-            target.clip.known = false;
-            p.setOpacity(1);
-            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            if (k == 1)
-                drawPicture(p, shadowRect.topLeft() - QPointF(target.bounds.topLeft()), shadowImage, QRectF(shadowImage.rect()));
-            else
-                p.drawImage(shadowRect.translated(-QPointF(target.bounds.topLeft())), shadowImage, QRectF(shadowImage.rect()));
-            if (!layer.isNull())
-                drawPicture(p, layerRect.topLeft() - target.bounds.topLeft(), layer, QRectF(layer.rect()));
-            return;
+            return {LayerProduct::Straight, shadowRect, shadowImage, k, groupRect, layer, layerRect, {}};
         }
         group = QImage(groupRect.size(), QImage::Format_ARGB32_Premultiplied);
         group.fill(Qt::transparent);
@@ -592,7 +716,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         if (mask)
             groupRect &= mask->rect;
         if (groupRect.isEmpty())
-            return;
+            return {};
         group = groupRect == layerRect ? layer : layer.copy(groupRect.translated(-layerRect.topLeft()));
         if (mask) {
             QPainter mp(&group);
@@ -600,12 +724,72 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             mp.drawImage(mask->rect.topLeft() - groupRect.topLeft(), mask->alpha);
         }
     }
+    return {LayerProduct::Group, {}, {}, 1, groupRect, group, {}, {}};
+    }();
+    if (key) {
+        LayerProduct kept = product;
+        if (source)
+            kept.source = *source;
+        remember(std::move(memoKey), std::move(kept));
+    }
+    paintProduct(target, product, alpha, mode);
+}
+
+void PainterContext::paintProduct(Target& target, const LayerProduct& product, double alpha, BlendMode mode)
+{
+    QPainter& p = *target.painter;
+    const QPoint origin = target.bounds.topLeft();
     useTransform(p, QTransform());
+    if (product.kind == LayerProduct::Straight) {
+        p.setClipRect(QRectF(product.rect).translated(-origin));
+        target.clip.known = false;
+        p.setOpacity(1);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QImage& shadow = product.shadow;
+        if (product.k == 1)
+            drawPicture(p, product.shadowRect.topLeft() - QPointF(origin), shadow, QRectF(shadow.rect()));
+        else
+            p.drawImage(product.shadowRect.translated(-QPointF(origin)), shadow, QRectF(shadow.rect()));
+        if (!product.image.isNull())
+            drawPicture(p, product.layerRect.topLeft() - origin, product.image, QRectF(product.image.rect()));
+        return;
+    }
+    if (product.kind != LayerProduct::Group)
+        return;
     p.setClipping(false);
     target.clip.enabled = false;
     p.setOpacity(alpha);
     p.setCompositionMode(qtMode(mode));
-    drawPicture(p, groupRect.topLeft() - target.bounds.topLeft(), group, QRectF(group.rect()));
+    drawPicture(p, product.rect.topLeft() - origin, product.image, QRectF(product.image.rect()));
+}
+
+void PainterContext::remember(QByteArray key, LayerProduct product)
+{
+    // About the pictures of a few loupes' worth of shapes.
+    constexpr qsizetype budget = qsizetype(64) << 20;
+    const auto size = [](const QByteArray& k, const LayerProduct& p) {
+        return p.shadow.sizeInBytes() + p.image.sizeInBytes() + p.source.sizeInBytes() + k.size();
+    };
+    const qsizetype bytes = size(key, product);
+    if (bytes > budget / 4)
+        return;
+    // A hash met again with other pixels: the newer product replaces the older.
+    if (const auto kept = layerMemo_->products.find(key); kept != layerMemo_->products.end()) {
+        layerMemo_->bytes -= size(kept->first, kept->second);
+        layerMemo_->products.erase(kept);
+    }
+    layerMemo_->order.push_back(key);
+    layerMemo_->bytes += bytes;
+    layerMemo_->products.emplace(std::move(key), std::move(product));
+    while (layerMemo_->bytes > budget && !layerMemo_->order.empty()) {
+        const auto oldest = layerMemo_->products.find(layerMemo_->order.front());
+        layerMemo_->order.pop_front();
+        if (oldest == layerMemo_->products.end())
+            continue;
+        layerMemo_->bytes -= size(oldest->first, oldest->second);
+        layerMemo_->products.erase(oldest);
+    }
 }
 
 void PainterContext::paintFill(const Path& path, WindingRule rule)
@@ -617,6 +801,10 @@ void PainterContext::paintFill(const Path& path, WindingRule rule)
     const QTransform m = s.ctm.toQt();
     const std::optional<RectFill> rect = rectFill(path, s, targetPaintsPixels());
     const QBrush& brush = solidBrush(s.fillColor);
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'F'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
+    };
+    const KeyFn keyFn = key;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, m * toTarget);
@@ -624,7 +812,8 @@ void PainterContext::paintFill(const Path& path, WindingRule rule)
                    p.fillRect(rect->rect, brush.color());
                else
                    p.fillPath(qp, brush);
-           });
+           },
+           false, &keyFn);
 }
 
 const QBrush& PainterContext::solidBrush(const Color& color)
@@ -708,6 +897,10 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
     const QPen& qpen = pen(style, s.strokeColor, s.ctm);
     const std::optional<WholePixelBands> bands =
         targetPaintsPixels() ? wholePixelBands(path, style, qpen, s.ctm) : std::nullopt;
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'S'), appendKey(k, bands.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, qpen);
+    };
+    const KeyFn keyFn = key;
     render(s, area, s.antialias && !bands, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
         if (bands) {
             useTransform(p, QTransform());
@@ -718,7 +911,7 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
         }
         useTransform(p, m * toTarget);
         p.strokePath(qp, qpen);
-    });
+    }, false, &keyFn);
 }
 
 void PainterContext::paintClear(const Rect& r)
@@ -747,11 +940,28 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
     };
     const QTransform m = s.ctm.toQt();
     const QPen pen(s.fillColor.toQt());
+    const auto key = [&](QByteArray& k) {
+        const QRawFont font = run.rawFont();
+        appendKey(k, 'T'), appendKey(k, m), appendKey(k, origin.toQt()), appendKey(k, pen.color());
+        // The names, and the font file's header (its checksum and dates) for which file bears them.
+        k.append(font.familyName().toUtf8()).append('\0').append(font.styleName().toUtf8()).append('\0');
+        k.append(font.fontTable("head"));
+        appendKey(k, font.pixelSize()), appendKey(k, font.weight()), appendKey(k, int(font.style())),
+            appendKey(k, int(font.hintingPreference())), appendKey(k, int(run.flags()));
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        appendKey(k, glyphs.size());
+        for (quint32 glyph : glyphs)
+            appendKey(k, glyph);
+        for (const QPointF& at : positions)
+            appendKey(k, at);
+    };
+    const KeyFn keyFn = key;
     render(s, area, s.antialias, s.blendMode, s.alpha, [&](QPainter& p, const QTransform& toTarget) {
         useTransform(p, m * toTarget);
         p.setPen(pen);
         p.drawGlyphRun(origin.toQt(), run);
-    });
+    }, false, &keyFn);
 }
 
 void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region)
@@ -764,6 +974,10 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
     const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     const std::optional<RectFill> rect = rectFill(region, s, targetPaintsPixels());
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'G'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
+    };
+    const KeyFn keyFn = key;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, m * toTarget);
@@ -771,7 +985,8 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
                    p.fillRect(rect->rect, brush);
                else
                    p.fillPath(qp, brush);
-           });
+           },
+           false, &keyFn);
 }
 
 void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePixelsIn, const Rect& dest, bool flipRows,
@@ -795,10 +1010,14 @@ void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePix
                                flipRows ? dest.maxY() + source.y() * sy : dest.y() - source.y() * sy);
     const auto area = [&] { return mapBounds(s.ctm, dest.toQt()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'B'), appendKey(k, placement * m), appendKey(k, bitmap.cacheKey()), appendKey(k, source);
+    };
+    const KeyFn keyFn = key;
     render(s, area, s.antialias, op, s.alpha * fraction, [&](QPainter& p, const QTransform& toTarget) {
         useTransform(p, placement * m * toTarget);
         drawPicture(p, source.topLeft(), bitmap, source);
-    });
+    }, false, &keyFn);
 }
 
 bool PainterContext::paintVectorDrawing(const std::function<bool(QPainter&)>& paint)
@@ -853,12 +1072,19 @@ void PainterContext::popLayer(const GState& outer)
     layer.ownPainter->end();
     const QImage& image = *layer.image;
     const QPoint at = layer.bounds.topLeft();
+    // The layer's pixels name what it holds: a hash of them, and the pixels themselves compared when the
+    // hash is met again.
+    const auto key = [&](QByteArray& k) {
+        appendKey(k, 'L'), appendKey(k, layer.bounds), appendKey(k, image.bytesPerLine()),
+            appendKey(k, size_t(qHashBits(image.constBits(), size_t(image.sizeInBytes()))));
+    };
+    const KeyFn keyFn = key;
     render(outer, [&] { return QRectF(layer.bounds); }, outer.antialias, outer.blendMode, outer.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, toTarget);
                drawPicture(p, at, image, QRectF(image.rect()));
            },
-           true);
+           true, &keyFn, &image);
 }
 
 // --- BitmapContext

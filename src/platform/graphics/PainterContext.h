@@ -6,6 +6,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QPainter>
 
@@ -84,11 +85,39 @@ private:
     using DrawFn = FunctionRef<void(QPainter&, const QTransform&)>;
     // The device bounds of what a drawing paints; asked only when it goes through a layer.
     using AreaFn = FunctionRef<QRectF()>;
+    // Writes into the key every input of a drawing that decides its pixels, the state aside: the same
+    // key, the same pixels. Asked only when the drawing goes through a layer.
+    using KeyFn = FunctionRef<void(QByteArray&)>;
     // Paints draw with the state's clip and shadow, the alpha and the blend mode. contentClipped: draw
     // paints what was already clipped to the state's clip (a layer), so the clip's antialiased mask is
-    // applied to the shadow only, never twice to the drawing.
+    // applied to the shadow only, never twice to the drawing. A drawing given a key reuses the layer
+    // pixels made for the same key and state before on this page; given source too (the pixels the key
+    // hashes), only when they are the same.
     void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
-                bool contentClipped = false);
+                bool contentClipped = false, const KeyFn* key = nullptr, const QImage* source = nullptr);
+    // What a drawing through a layer leaves on its target: nothing, the shadow then the drawing straight
+    // onto it, or one composited group.
+    struct LayerProduct {
+        enum Kind { Nothing, Straight, Group } kind = Nothing;
+        QRectF shadowRect;  // Straight: where the shadow goes, made at a reduced size when k > 1
+        QImage shadow;
+        int k = 1;
+        QRect rect;  // Straight: the clip of both; Group: the group's place
+        QImage image;  // Straight: the drawing; Group: the group
+        QRect layerRect;  // Straight: the drawing's place
+        QImage source;  // the pixels drawn, when the key holds only their hash
+    };
+    void paintProduct(Target& target, const LayerProduct& product, double alpha, BlendMode mode);
+    void remember(QByteArray key, LayerProduct product);
+    // Layer products of this page by their keys (the state's part included), the oldest first out past a
+    // budget: a loupe draws the shapes beneath it again, often as another loupe drew them. Contexts made
+    // while another lives on the same thread (a redaction's picture drawn for a page) share its memo.
+    struct LayerMemo {
+        std::unordered_map<QByteArray, LayerProduct> products;
+        std::deque<QByteArray> order;
+        qsizetype bytes = 0;
+        void clear() { products.clear(), order.clear(), bytes = 0; }
+    };
     // The clip's mask over at least `reach` (device pixels): a clip out of a small area is bounded only by
     // the device, and a mask of the whole device per drawing was most of a redraw.
     std::shared_ptr<Mask> clipMask(const GState& s, const QRect& reach);
@@ -120,6 +149,11 @@ private:
     std::unordered_multimap<size_t, QImage> pictures_;
     std::deque<std::pair<size_t, qint64>> pictureOrder_;  // hash and cache key, oldest first
     qsizetype pictureBytes_ = 0;
+    // The hashes of pictures given, by cache key: a picture given again (a layer product reused) is not
+    // hashed again.
+    std::unordered_map<qint64, size_t> pictureHashes_;
+    static std::weak_ptr<LayerMemo>& threadLayerMemo();
+    std::shared_ptr<LayerMemo> layerMemo_;
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
