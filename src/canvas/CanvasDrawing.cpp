@@ -282,8 +282,13 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
     shapeIndex_->shapesMeetingRect(pageDirtyRect, order);
     CanvasEffectCache& cache = effectCache();
     cache.beginFrame(context, page, devicePixelRatioF());
-    for (const std::uint32_t i : order) {
-        Shape& shape = *children[i];
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        // The shapes ahead are asked for while this one draws (Shape::prefetchForDrawing).
+        if (n + 2 < order.size())
+            children[order[n + 2]]->prefetchForDrawing(0);
+        if (n + 1 < order.size())
+            children[order[n + 1]]->prefetchForDrawing(1);
+        Shape& shape = *children[order[n]];
         ++drawingStats_.shapesDrawn;
         if (!cache.drawShape(context, shape, pageDirtyRect))
             shape.drawInContextDirtyRect(context, pageDirtyRect);
