@@ -308,8 +308,13 @@ void Composition::drawInContextDirtyRect(pf::GraphicsContext& context, const pf:
         context.restoreGState();
     }
     const Children kids = children();
-    for (const auto& child : kids)
-        child->drawInContextDirtyRect(context, dirty);
+    for (std::size_t i = 0; i < kids.size(); ++i) {
+        if (i + 2 < kids.size())
+            kids[i + 2]->prefetchForDrawing(0);
+        if (i + 1 < kids.size())
+            kids[i + 1]->prefetchForDrawing(1);
+        kids[i]->drawInContextDirtyRect(context, dirty);
+    }
 }
 
 void Composition::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)

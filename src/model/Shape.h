@@ -656,6 +656,12 @@ public:
     // only the shapes whose paintBounds meet it (a page, a loupe's region).
     // Containers draw their children instead (the page, groups).
     virtual void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // Asks the processor for what drawing the shape reads, ahead of the draw: by the time a page draws a
+    // shape again it has gone cold in the caches, and its misses, taken one after another, cost more than
+    // drawing it. A page drawing its shapes in turn asks for the object two shapes ahead (stage 0) and,
+    // once that has arrived, for what its paths point at one shape ahead (stage 1), so that the misses of
+    // the next shapes overlap the drawing of this one. Changes nothing.
+    void prefetchForDrawing(int stage) const;
     // hook: a rect that holds everything the layers may paint at any zoom, shadows included (exports draw
     // them all): the dirty and render rects, grown by the miter spikes of thick strokes and by the spread
     // of shadow blurs, with text and filtered pictures turned with the shape.

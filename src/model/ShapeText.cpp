@@ -161,11 +161,23 @@ void Shape::setUpTextLayoutManager()
     textLayoutManager_.setTextStorage(&textStorage_);
 }
 
+namespace {
+
+// The storage takes the text only when it holds another: every change moves its version on, which lays
+// the text out again (and a redraw of unchanged text would do so at every paint).
+void holdText(pf::TextStorage& storage, const pf::AttributedString& text)
+{
+    if (!(storage == text))
+        storage.setAttributedString(text);
+}
+
+} // namespace
+
 pf::Size Shape::stringSizeForTextRect(const pf::AttributedString& text, const pf::Rect& rect) const
 {
     if (!textLayoutManager_.textStorage() || !textLayoutManager_.textContainer())
         return {4.0, 1.0};
-    textStorage_.setAttributedString(text);
+    holdText(textStorage_, text);
     textContainer_.setSize({rect.size.width, pf::unboundedTextExtent});
     const pf::Size used = textLayoutManager_.usedRectForTextContainer().size;
     return {used.width + 4.0, used.height + 1.0};
@@ -282,7 +294,7 @@ void Shape::drawTextInContext(pf::GraphicsContext& context)
     if (textAppearanceType_ == 1 && QVRectIsValidNotZeroSize(frame_))
         context.clip(textClipPath());
     rotateInContext(context);
-    textStorage_.setAttributedString(*attributedText_);
+    holdText(textStorage_, *attributedText_);
     const pf::TextRange glyphs = textLayoutManager_.glyphRangeForTextContainer();
     textContainer_.setSize(r.size);
     textLayoutManager_.drawGlyphsForGlyphRange(glyphs, r.origin, context);

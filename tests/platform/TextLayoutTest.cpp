@@ -8,6 +8,9 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <thread>
+
 using namespace pf;
 
 namespace {
@@ -316,6 +319,42 @@ TEST(TextLayout, RightToLeftTextAlignsRightByNature)
     const auto layout = layOut(QStringLiteral("שלום עולם"), 200);
     EXPECT_NEAR(layout->usedRect().maxX(), 200.0, 0.01);
     EXPECT_GT(layout->usedRect().width(), 10.0);
+}
+
+// The runs a layout keeps for its draws follow the origin and the range asked for, and a layout drawn by
+// another thread (a preview) draws the same pixels with fonts of its own.
+TEST(TextLayout, KeptRunsFollowTheOriginTheRangeAndTheThread)
+{
+    const auto layout = layOut(QStringLiteral("kept runs"), 400);
+    const auto glyphBounds = [&](TextRange range, Point origin) {
+        RecordingContext recording;
+        layout->draw(recording, range, origin);
+        Rect bounds;
+        for (const auto& call : recording.calls())
+            bounds = bounds.isEmpty() ? call.rect : bounds.united(call.rect);
+        return std::pair{bounds, recording.calls().empty() ? size_t(0) : recording.calls()[0].glyphs.size()};
+    };
+    const auto [first, count] = glyphBounds(layout->glyphRange(), Point(10, 20));
+    const auto [again, sameCount] = glyphBounds(layout->glyphRange(), Point(10, 20));
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(sameCount, count);
+    const auto [moved, movedCount] = glyphBounds(layout->glyphRange(), Point(50, 70));
+    const Rect expected = first.offsetBy(40, 50);
+    const double tolerance = 1e-9 * (std::abs(expected.maxX()) + std::abs(expected.maxY()));
+    EXPECT_NEAR(moved.minX(), expected.minX(), tolerance);
+    EXPECT_NEAR(moved.minY(), expected.minY(), tolerance);
+    EXPECT_NEAR(moved.width(), expected.width(), tolerance);
+    EXPECT_NEAR(moved.height(), expected.height(), tolerance);
+    EXPECT_EQ(movedCount, count);
+    EXPECT_LT(glyphBounds({0, 4}, Point(10, 20)).second, count);
+
+    const auto draw = [&] { return render(200, 60, [&](GraphicsContext& c) { layout->draw(c, layout->glyphRange(), Point(10, 10)); }); };
+    const QImage here = draw();
+    QImage there;
+    std::thread other([&] { there = draw(); });
+    other.join();
+    EXPECT_FALSE(inkBounds(here).isEmpty());
+    EXPECT_EQ(there, here);
 }
 
 TEST(TextLayout, LayoutsAreCachedPerTextAndWidth)

@@ -310,7 +310,7 @@ void GraphicsContext::drawLinearGradientInPath(const Gradient& g, const Path& pa
 {
     if (g.isEmpty() || path.isEmpty() || region.isEmpty())
         return;
-    const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
+    const QRectF b = (path.asRect() ? path.asRect()->rect : path.paintBounds()).toQt();
     const auto [ux, uy] = unitVector(angleDegrees);
     const double half = b.width() / 2 * std::abs(ux) + b.height() / 2 * std::abs(uy);
     const QPointF c = b.center();
@@ -335,7 +335,7 @@ void GraphicsContext::drawRadialGradientInPath(const Gradient& g, const Path& pa
 {
     if (g.isEmpty() || path.isEmpty() || region.isEmpty())
         return;
-    const QRectF b = (path.asRect() ? path.asRect()->rect : path.bounds()).toQt();
+    const QRectF b = (path.asRect() ? path.asRect()->rect : path.paintBounds()).toQt();
     const Point c{b.center().x() + relativeCenter.x * b.width() / 2, b.center().y() + relativeCenter.y * b.height() / 2};
     double radius = 0;
     for (const QPointF corner : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()})

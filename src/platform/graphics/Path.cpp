@@ -133,6 +133,7 @@ struct Path::PaintForms {
     QPainterPath qt;
     std::optional<RectShape> rect;
     std::optional<LineShape> line;
+    Rect bounds;
 };
 
 const Path::PaintForms& Path::paintForms() const
@@ -145,6 +146,7 @@ const Path::PaintForms& Path::paintForms() const
         if (elements_.size() == 2 && elements_[1].type == PathElementType::LineTo &&
             !(elements_[0].points[0] == elements_[1].points[0]))
             forms->line = LineShape{elements_[0].points[0], elements_[1].points[0]};
+        forms->bounds = bounds();
         paintForms_ = std::move(forms);
     }
     return *paintForms_;
@@ -155,6 +157,8 @@ const QPainterPath& Path::toQt() const { return paintForms().qt; }
 const std::optional<Path::RectShape>& Path::asRect() const { return paintForms().rect; }
 
 const std::optional<Path::LineShape>& Path::asLine() const { return paintForms().line; }
+
+const Rect& Path::paintBounds() const { return paintForms().bounds; }
 
 std::optional<Rect> Path::rectAfter(const AffineTransform& t) const
 {

@@ -131,6 +131,8 @@ public:
         Point from, to;
     };
     const std::optional<LineShape>& asLine() const;
+    // bounds(), found once: a gradient is spread over the bounds of the path it fills at every paint.
+    const Rect& paintBounds() const;
     // Asks the processor for the painting forms ahead of their use: a page's paths have gone cold in the
     // caches by the time it draws them again.
     void prefetchPaintForms() const

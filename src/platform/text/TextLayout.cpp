@@ -9,8 +9,10 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
+#include <unordered_map>
 
 namespace pf {
 
@@ -172,7 +174,9 @@ std::shared_ptr<const TextLayout> TextLayout::make(const AttributedString& text,
         if (CacheEntry* hit = cache.object(key))
             return hit->layout;
     }
+    static std::atomic<std::uint64_t> serials{0};
     std::shared_ptr<TextLayout> layout(new TextLayout());
+    layout->serial_ = ++serials;
     layout->text_ = text;
     layout->containerSize_ = containerSize;
     layout->build(options);
@@ -687,7 +691,32 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
 
 void TextLayout::draw(GraphicsContext& context, TextRange glyphs, Point origin) const
 {
-    for (const PaintRun& run : paintRuns(glyphs, origin)) {
+    // A shape draws its text at the same place at every paint: the runs are kept, per thread, as the
+    // fonts in them belong to the thread that made them (a layout is shared by threads, and must not
+    // change once built). Bounded: past the bound they are all made again.
+    struct Key {
+        std::uint64_t layout;
+        qsizetype location, length;
+        double x, y;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const noexcept
+        {
+            return qHashMulti(0, k.layout, k.location, k.length, k.x, k.y);
+        }
+    };
+    thread_local std::unordered_map<Key, std::shared_ptr<const std::vector<PaintRun>>, KeyHash> kept;
+    const Key key{serial_, glyphs.location, glyphs.length, origin.x, origin.y};
+    auto found = kept.find(key);
+    if (found == kept.end()) {
+        if (kept.size() >= 4096)
+            kept.clear();
+        found = kept.emplace(key, std::make_shared<const std::vector<PaintRun>>(paintRuns(glyphs, origin))).first;
+    }
+    // Held here: drawing may make other runs, and the table may drop these meanwhile.
+    const std::shared_ptr<const std::vector<PaintRun>> runs = found->second;
+    for (const PaintRun& run : *runs) {
         context.saveGState();
         context.setFillColor(run.color);
         if (run.shadow)

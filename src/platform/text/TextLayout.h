@@ -14,6 +14,7 @@
 #include <QGlyphRun>
 #include <QPainterPath>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -109,6 +110,8 @@ private:
     std::vector<int> lineSegment_;   // segment of each line
     std::vector<int> lineQtIndex_;   // QTextLine index within its segment's layout
     qsizetype laidOutLength_ = 0;
+    // Names the layout for the paint runs each thread keeps (draw): never reused, unlike an address.
+    std::uint64_t serial_ = 0;
     Rect usedRect_;
     Rect extraUsedRect_;
 };
