@@ -60,15 +60,15 @@ inline pf::Value gradient(int stops, double ratio)
 
 inline pf::Value unknownFilters(int count)
 {
-    pf::Value specs = pf::Value::array();
+    pf::Value filters = pf::Value::array();
     for (int i = 0; i < count; ++i) {
-        pf::Value spec = pf::Value::dictionary();
-        spec.set(QStringLiteral("enabled"), true);
-        spec.set(QStringLiteral("sliderValue"), 1e308);
-        spec.set(QStringLiteral("type"), rawInteger("18446744073709551615"));
-        specs.append(spec);
+        pf::Value filter = pf::Value::dictionary();
+        filter.set(QStringLiteral("enabled"), true);
+        filter.set(QStringLiteral("sliderValue"), 1e308);
+        filter.set(QStringLiteral("type"), rawInteger("18446744073709551615"));
+        filters.append(filter);
     }
-    return specs;
+    return filters;
 }
 
 inline const char* const pictureKinds[] = {"Loupe", "Redact"};
