@@ -837,6 +837,8 @@ private:
     // r with the text band and the filtered square turned with the shape, grown by reach and by what
     // shadows spread.
     pf::Rect paintBoundsAbout(pf::Rect r, double reach) const;
+    // How far any stroke of the shape reaches beyond its outline, as the miter limit lets it.
+    double strokeReachByLimit() const;
 protected:
     // calcPaintedRect with the stroke reaching as the outline's sharpest join allows, or (for kinds that
     // paint more than their outline's stroke) as far as paintBounds lets any stroke reach.

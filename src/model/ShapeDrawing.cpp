@@ -162,17 +162,20 @@ double strokeReachFactor(const pf::Path& path, std::int32_t cap, std::int32_t jo
 
 } // namespace
 
-pf::Rect Shape::paintBounds() const
+double Shape::strokeReachByLimit() const
 {
     // A miter reaches half the width times the limit (the width at the zoom); caps and joins otherwise
     // stay within the width.
-    double reach = 2.0;
-    if (strokeType_ != 3) {
-        const double width = std::fabs(strokeLineWidth_);
-        const double limit = strokeLineJoin_ == 0 ? width * std::max(currentScale(), 1.0) : 0.0;
-        reach += width * std::max(limit, 1.5) / 2;
-    }
-    return paintBoundsAbout(QVCombineRects(dirtyRect(), renderRect()), reach);
+    if (strokeType_ == 3)
+        return 0;
+    const double width = std::fabs(strokeLineWidth_);
+    const double limit = strokeLineJoin_ == 0 ? width * std::max(currentScale(), 1.0) : 0.0;
+    return width * std::max(limit, 1.5) / 2;
+}
+
+pf::Rect Shape::paintBounds() const
+{
+    return paintBoundsAbout(QVCombineRects(dirtyRect(), renderRect()), 2.0 + strokeReachByLimit());
 }
 
 bool Shape::showsScreenMarks() const { return selected_ || snapped_ || !provisionalConnection_.expired(); }
@@ -201,16 +204,11 @@ pf::Rect Shape::paintedRectAbout(const pf::Rect& base, bool byJoins) const
 {
     // The outline with its stroke as its sharpest join and caps reach, within what paintBounds allows
     // (and that, with its margin, when the kind paints more than its outline).
-    double stroke = 0;
-    if (strokeType_ != 3) {
-        const double width = std::fabs(strokeLineWidth_);
-        const double limit = strokeLineJoin_ == 0 ? width * std::max(currentScale(), 1.0) : 0.0;
-        stroke = width / 2 * std::max(limit, 1.5);
-        if (byJoins)
-            stroke = std::min(stroke, width / 2 * strokeReachFactor(path_, strokeLineCap_, strokeLineJoin_));
-    }
+    double stroke = strokeReachByLimit();
     if (!byJoins)
         stroke += 2.0;
+    else if (strokeType_ != 3)
+        stroke = std::min(stroke, std::fabs(strokeLineWidth_) / 2 * strokeReachFactor(path_, strokeLineCap_, strokeLineJoin_));
     const pf::Rect outline = boundingRect();
     const pf::Rect stroked = QVRectIsZero(outline) ? outline : QVRectOutset(outline, stroke, stroke);
     const pf::Rect r = paintBoundsAbout(QVCombineRects(base, stroked), 0.0);

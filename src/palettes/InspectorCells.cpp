@@ -279,49 +279,47 @@ std::optional<QString> attributedStringValue(bool enabled, const QString& base)
 
 // ---- widgets ----
 
-DrawnSegmentButton::DrawnSegmentButton(std::int64_t segment, Painter painter, QWidget* parent)
-    : QToolButton(parent), segment_(segment), painter_(std::move(painter))
+DrawnGlyphButton::DrawnGlyphButton(double disabledAlpha, QWidget* parent)
+    : QToolButton(parent), disabledAlpha_(disabledAlpha)
 {
 }
 
-void DrawnSegmentButton::paintEvent(QPaintEvent*)
+void DrawnGlyphButton::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
     QStyleOptionToolButton option;
     initStyleOption(&option);
-    // The glyph stands for the title, which stays as the button's accessible text.
     option.text.clear();
     option.toolButtonStyle = Qt::ToolButtonIconOnly;
     painter.drawComplexControl(QStyle::CC_ToolButton, option);
-    if (!painter_)
-        return;
     paintWith(painter, *this, [&](pf::GraphicsContext& context) {
         if (!isEnabled())
-            context.setAlpha(0.5);
-        painter_(context, segment_, qtRect(rect()));
+            context.setAlpha(disabledAlpha_);
+        drawGlyph(context);
     });
 }
 
-AddRemoveButton::AddRemoveButton(std::int64_t tag, QWidget* parent) : QToolButton(parent), tag_(tag)
+DrawnSegmentButton::DrawnSegmentButton(std::int64_t segment, Painter painter, QWidget* parent)
+    : DrawnGlyphButton(0.5, parent), segment_(segment), painter_(std::move(painter))
+{
+}
+
+void DrawnSegmentButton::drawGlyph(pf::GraphicsContext& context)
+{
+    if (painter_)
+        painter_(context, segment_, qtRect(rect()));
+}
+
+AddRemoveButton::AddRemoveButton(std::int64_t tag, QWidget* parent) : DrawnGlyphButton(0.4, parent), tag_(tag)
 {
     setText(tag == 0 ? QStringLiteral("+") : QString(QChar(0x2212)));
     setToolTip(tag == 0 ? QStringLiteral("Add") : QStringLiteral("Remove"));
     setAccessibleName(toolTip());
 }
 
-void AddRemoveButton::paintEvent(QPaintEvent*)
+void AddRemoveButton::drawGlyph(pf::GraphicsContext& context)
 {
-    QStylePainter painter(this);
-    QStyleOptionToolButton option;
-    initStyleOption(&option);
-    option.text.clear();
-    option.toolButtonStyle = Qt::ToolButtonIconOnly;
-    painter.drawComplexControl(QStyle::CC_ToolButton, option);
-    paintWith(painter, *this, [&](pf::GraphicsContext& context) {
-        if (!isEnabled())
-            context.setAlpha(0.4);
-        AddRemoveButtonCell::drawInterior(context, qtRect(rect()), tag_);
-    });
+    AddRemoveButtonCell::drawInterior(context, qtRect(rect()), tag_);
 }
 
 PathCurveSlider::PathCurveSlider(QWidget* parent, int tickCount) : QSlider(Qt::Horizontal, parent), tickCount_(tickCount)

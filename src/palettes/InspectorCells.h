@@ -67,14 +67,29 @@ std::optional<QString> attributedStringValue(bool enabled, const QString& base);
 
 // ---- the widgets that use them ----
 
-// A segment of a drawn segmented control: the platform's bezel, then the painter's glyph.
-class DrawnSegmentButton : public QToolButton {
+// A tool button whose face is drawn: the platform's bezel without text (the title stays the accessible
+// text), then the kind's glyph, faded while disabled.
+class DrawnGlyphButton : public QToolButton {
+public:
+    DrawnGlyphButton(double disabledAlpha, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    // hook: the glyph over the bezel, in the button's coordinates.
+    virtual void drawGlyph(pf::GraphicsContext& context) = 0;
+
+private:
+    double disabledAlpha_;
+};
+
+// A segment of a drawn segmented control: the painter's glyph.
+class DrawnSegmentButton : public DrawnGlyphButton {
 public:
     using Painter = std::function<void(pf::GraphicsContext&, std::int64_t segment, const pf::Rect& frame)>;
     DrawnSegmentButton(std::int64_t segment, Painter painter, QWidget* parent = nullptr);
 
 protected:
-    void paintEvent(QPaintEvent* e) override;
+    void drawGlyph(pf::GraphicsContext& context) override;
 
 private:
     std::int64_t segment_;
@@ -82,13 +97,13 @@ private:
 };
 
 // The plus (tag 0) or minus button under an item table.
-class AddRemoveButton : public QToolButton {
+class AddRemoveButton : public DrawnGlyphButton {
 public:
     AddRemoveButton(std::int64_t tag, QWidget* parent = nullptr);
     std::int64_t tag() const { return tag_; }
 
 protected:
-    void paintEvent(QPaintEvent* e) override;
+    void drawGlyph(pf::GraphicsContext& context) override;
 
 private:
     std::int64_t tag_;
