@@ -303,7 +303,8 @@ void Canvas::updateShapeIndex(Composition& page) const
     if (!shapeIndex_)
         shapeIndex_ = std::make_shared<CanvasShapeIndex>();
     const bool complete = page.takeDisplayChanges(displayChanges_);
-    shapeIndex_->update(page.children(), page.frame(), page.zoomScale(), complete ? &displayChanges_ : nullptr);
+    shapeIndex_->update(page.children(), page.childrenSerial(), page.frame(), page.zoomScale(),
+                        complete ? &displayChanges_ : nullptr);
 }
 
 std::shared_ptr<Shape> Canvas::shapeAtPoint(const pf::Point& pagePoint) const

@@ -19,13 +19,12 @@ bool isFinite(const pf::Rect& r)
 
 } // namespace
 
-void CanvasShapeIndex::update(const Children& children, const pf::Rect& bounds, double scale,
-                               const std::vector<const Shape*>* changed)
+void CanvasShapeIndex::update(const Children& children, std::uint64_t listSerial, const pf::Rect& bounds,
+                              double scale, const std::vector<const Shape*>* changed)
 {
-    bool sameList = children.size() == entries_.size();
-    for (std::size_t i = 0; sameList && i < children.size(); ++i)
-        sameList = children[i].get() == entries_[i].shape;
-    if (!sameList) {
+    if (!indexed_ || listSerial != listSerial_) {
+        indexed_ = true;
+        listSerial_ = listSerial;
         rebuild(children, bounds);
         scale_ = scale;
         return;

@@ -18,11 +18,11 @@ class CanvasShapeIndex {
 public:
     using Children = std::vector<std::shared_ptr<Shape>>;
 
-    // Compares the index with the list (identity, order, and each shape's rects where its display stamp
-    // or the zoom changed) and re-indexes what changed. bounds: the page frame, which sizes the cells when
-    // the list is indexed afresh. changed: the shapes whose stamps were renewed since the last update (the
-    // page's log), or null when not known: then every shape is looked at.
-    void update(const Children& children, const pf::Rect& bounds, double scale,
+    // Compares the index with the list (by its serial, Parent::childrenSerial, and each shape's rects where
+    // its display stamp or the zoom changed) and re-indexes what changed. bounds: the page frame, which
+    // sizes the cells when the list is indexed afresh. changed: the shapes whose stamps were renewed since
+    // the last update (the page's log), or null when not known: then every shape is looked at.
+    void update(const Children& children, std::uint64_t listSerial, const pf::Rect& bounds, double scale,
                 const std::vector<const Shape*>* changed);
     // Indexes of the shapes whose painted rect meets r, ascending.
     void shapesMeetingRect(const pf::Rect& r, std::vector<std::uint32_t>& out) const;
@@ -57,6 +57,9 @@ private:
     void collect(const pf::Rect& r, std::vector<std::uint32_t>& out) const;
 
     std::vector<Entry> entries_;
+    // The serial of the list indexed; none before the first.
+    std::uint64_t listSerial_ = 0;
+    bool indexed_ = false;
     std::unordered_map<const Shape*, std::uint32_t> byShape_;
     std::unordered_map<std::int64_t, std::vector<std::uint32_t>> cells_;
     // Shapes too large (or too far out) to list cell by cell: every query looks at them.

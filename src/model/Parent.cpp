@@ -1,6 +1,7 @@
 #include "model/Parent.h"
 
 #include <algorithm>
+#include <atomic>
 
 Parent::~Parent()
 {
@@ -24,6 +25,19 @@ void Parent::initWithFrame(const pf::Rect& frame)
 {
     Rectangle::initWithFrame(frame);
     children_.clear();
+    renewChildrenSerial();
+}
+
+void Parent::setChildren(Children children)
+{
+    children_ = std::move(children);
+    renewChildrenSerial();
+}
+
+void Parent::renewChildrenSerial()
+{
+    static std::atomic<std::uint64_t> last{0};
+    childrenSerial_ = ++last;
 }
 
 std::size_t Parent::indexOfShape(const Shape* shape) const
@@ -38,12 +52,14 @@ void Parent::insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
         children_.push_back(std::move(shape));
     else
         children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(shape));
+    renewChildrenSerial();
 }
 
 void Parent::removeChildAtIndex(std::size_t index)
 {
     if (index < children_.size())
         children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+    renewChildrenSerial();
 }
 
 std::shared_ptr<Shape> Parent::shapeAtPoint(const pf::Point& point) const

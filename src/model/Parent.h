@@ -8,6 +8,7 @@
 #include "platform/foundation/NotFound.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,7 +27,10 @@ public:
     void initWithFrame(const pf::Rect& frame) override;
 
     const Children& children() const { return children_; }
-    void setChildren(Children children) { children_ = std::move(children); }
+    void setChildren(Children children);
+    // Renewed at every change of the list, and never the same for two lists: a reader that keeps the
+    // serial it saw knows the list unchanged without walking it.
+    std::uint64_t childrenSerial() const { return childrenSerial_; }
     // Plain list edits for the containers' own operations (no parent, page, notice or undo): insert at
     // index (past the end: append), and remove the entry at index (none past the end).
     void insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index);
@@ -53,5 +57,8 @@ public:
     pf::Rect calcPaintedRect() const override { return dirtyRect(); }
 
 private:
+    void renewChildrenSerial();
+
     Children children_;
+    std::uint64_t childrenSerial_ = 0;
 };

@@ -65,6 +65,15 @@ TEST_F(CanvasDrawingIndexTest, TheIndexedHitTestAnswersAsThePage)
             for (std::size_t k = 2; k < page->children().size(); k += 7)
                 page->children()[k]->setFrame(page->children()[k]->frame().offsetBy(13.5, -8));
         }
+        if (i == 2200) {
+            // A changed list (order, removals, additions) is indexed afresh.
+            for (std::size_t k = 0; k + 1 < page->children().size(); k += 5)
+                page->moveShapeAtIndexToIndex(k, page->children().size() - 1);
+            for (int k = 0; k < 40; ++k)
+                page->removeShape(page->children()[std::size_t(k) * 11]);
+            addShape("Rectangle", pf::Rect(100, 100, 500, 300));
+            canvas->selectNone();
+        }
     }
     EXPECT_GT(hits, 1000);
 }
