@@ -11,6 +11,7 @@
 #include "platform/text/StringDrawing.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 
 #include <cmath>
 #include <cstdio>
@@ -128,9 +129,14 @@ void drawLabel(pf::GraphicsContext& c, const QString& text, const pf::Rect& key,
     pf::ParagraphStyle centred;
     centred.alignment = alignment;
     a.paragraphStyle = centred;
+    // The face's whole glyph box (ascent to descent of its tallest glyphs), not its line, is centred on the
+    // key: that sets capitals and lower case where a keyboard has them whatever leading the face asks.
+    const QFontMetricsF box(a.font->layoutFont());
+    const double ascent = box.ascent() / pf::Font::layoutScale, descent = box.descent() / pf::Font::layoutScale;
+    const double baseline = key.midY() + (ascent - descent) / 2 + dy;
     const double h = a.font->lineHeight();
-    pf::drawAttributedString(c, pf::AttributedString(text, a), pf::Rect(key.x(), key.midY() - h / 2 + dy, key.width(), h),
-                             pf::UsesLineFragmentOrigin);
+    pf::drawAttributedString(c, pf::AttributedString(text, a),
+                             pf::Rect(key.x(), baseline - a.font->ascender(), key.width(), h), pf::UsesLineFragmentOrigin);
 }
 
 // The symbols of the special keys, drawn as outlines in a square about the key's centre.
