@@ -16,6 +16,14 @@ namespace {
 
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
+// Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
+bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    const MWPoint d1 = FBSubtractPoint(a.endPoint2, a.endPoint1);
+    const MWPoint d2 = FBSubtractPoint(b.endPoint2, b.endPoint1);
+    return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
+}
+
 // Whether the point lies farther than `tolerance` outside the rectangle.
 bool outsideBounds(MWPoint point, const pf::Rect& b, double tolerance)
 {
@@ -683,6 +691,52 @@ bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
     return width * width > least * least * (b.width() * b.width() + b.height() * b.height());
 }
 
+bool FBBezierContour::isStarShapedPolygon(double tolerance) const
+{
+    const size_t n = edges_.size();
+    if (n < 3)
+        return false;
+    // Local coordinates (about the first point), so that outlines far from the origin lose no digits.
+    const MWPoint origin = edges_[0].curve().endPoint1;
+    MWPoint sum;
+    for (size_t i = 0; i < n; ++i) {
+        const FBBezierCurve& c = edges_[i].curve();
+        const FBContourEdge& next = edges_[i + 1 == n ? 0 : i + 1];
+        if (!edges_[i].isLine() || c.endPoint2 != next.curve().endPoint1 || linesParallel(c, next.curve()))
+            return false;
+        sum = FBAddPoint(sum, FBSubtractPoint(c.endPoint1, origin));
+    }
+    if (!std::isfinite(sum.x) || !std::isfinite(sum.y))
+        return false;
+    const MWPoint centre = FBAddPoint(origin, FBScalePoint(sum, 1.0 / double(n)));
+    // Every edge turns the same way about the centre, by less than a half turn. Squared, for each edge: the
+    // nearest its line comes to the centre, and the sine of its angle there (1 from a right angle on).
+    int sense = 0, halves = 0;
+    double nearest = INFINITY, narrowest = 1;
+    for (const FBContourEdge& edge : edges_) {
+        const MWPoint a = FBSubtractPoint(edge.curve().endPoint1, centre);
+        const MWPoint b = FBSubtractPoint(edge.curve().endPoint2, centre);
+        const double area = cross(a, b);
+        const int s = area > 0 ? 1 : area < 0 ? -1 : 0;
+        if (s == 0 || (sense != 0 && s != sense))
+            return false;
+        sense = s;
+        const double near = area * area / FBPointSquaredLength(FBSubtractPoint(b, a));
+        const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (FBPointSquaredLength(a) * FBPointSquaredLength(b)) : 1;
+        if (!(near >= 0 && sine >= 0))
+            return false;
+        nearest = std::min(nearest, near);
+        narrowest = std::min(narrowest, sine);
+        halves += (a.y < 0) != (b.y < 0) ? 1 : 0;
+    }
+    // Round once (the vertices change half-planes twice): the edges' sectors then tile the turn, and two
+    // edges that are not neighbours have a whole sector between them either way round. Their points, at
+    // least `nearest` from the centre and at least the narrowest sector apart in angle, are at least
+    // nearest · sin(narrowest) apart (nearest from a right angle on).
+    const double least = 1e4 * tolerance;
+    return halves == 2 && nearest * narrowest > least * least;
+}
+
 void FBBezierContour::reverse()
 {
     std::vector<FBBezierCurve> curves;
@@ -1125,14 +1179,6 @@ void appendEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours, 
             edges.push_back(&edge);
 }
 
-// Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
-bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
-{
-    const MWPoint d1 = FBSubtractPoint(a.endPoint2, a.endPoint1);
-    const MWPoint d2 = FBSubtractPoint(b.endPoint2, b.endPoint1);
-    return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
-}
-
 // Neighbouring edges of a contour that a line through their joint separates (the first wholly behind it,
 // the second wholly ahead) meet nowhere else: the common case of a smooth or convex joint, settled
 // without a search.
@@ -1368,12 +1414,15 @@ void FBBezierGraph::insertSelfCrossings()
 
 void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {
-    // A contour that meets itself only at its joints needs no search of its own pairs; one such contour
-    // alone needs no sweep at all.
+    // A contour that meets itself only at its joints (convex, or a polygon star-shaped about its vertices'
+    // mean) needs no search of its own pairs; one such contour alone needs no sweep at all.
     const double tol = tolerance(*this);
     for (const auto& contour : contours_)
         contour->setSkipsOwnPairs(std::nullopt);
-    if (contours_.empty() || (contours_.size() == 1 && contours_[0]->meetsItselfOnlyAtJoints(tol))) {
+    const auto meetsItselfOnlyAtJoints = [tol](const FBBezierContour& contour) {
+        return contour.meetsItselfOnlyAtJoints(tol) || contour.isStarShapedPolygon(tol);
+    };
+    if (contours_.empty() || (contours_.size() == 1 && meetsItselfOnlyAtJoints(*contours_[0]))) {
         hasSelfCrossings_ = false;
         return;
     }
@@ -1384,7 +1433,7 @@ void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edges
         // Asked only of contours with a pair left to search: most pairs never get here.
         if (FBBezierContour* contour = edge1.contour(); contour == edge2.contour()) {
             if (!contour->skipsOwnPairs())
-                contour->setSkipsOwnPairs(contour->meetsItselfOnlyAtJoints(tol));
+                contour->setSkipsOwnPairs(meetsItselfOnlyAtJoints(*contour));
             if (*contour->skipsOwnPairs())
                 return;
         }

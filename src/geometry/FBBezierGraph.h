@@ -245,6 +245,11 @@ public:
     // not certain: fewer than three edges, a gap between edges, a non-finite number, a run that turns
     // back, an edge or a width within ten thousand times the tolerance.
     bool meetsItselfOnlyAtJoints(double tolerance) const;
+    // Whether the contour is a polygon (uniform lines joined end to end, no two neighbours parallel) that
+    // winds once round the mean of its vertices, every edge turning the same way about it, every two edges
+    // that are not neighbours farther apart than ten thousand times the tolerance: it meets itself only at
+    // its joints, as the crossing search would find. False where any of that is not certain.
+    bool isStarShapedPolygon(double tolerance) const;
     // Kept by the graph's own crossing search while it runs, once asked: pairs of this contour's edges need
     // no search.
     std::optional<bool> skipsOwnPairs() const { return skipsOwnPairs_; }
