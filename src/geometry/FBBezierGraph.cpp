@@ -50,18 +50,26 @@ double yAt(const FBBezierCurve& c, double t)
 // Signed crossings of the ray from p towards +x with the curve. Each y-monotone piece counts over the
 // half-open interval [lower y, upper y), so a vertex on the ray counts once when its two edges leave on
 // opposite sides and not at all when on the same side.
-int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, double minY, double maxX, double maxY)
+int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double maxX);
+
+inline int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, double minY, double maxX, double maxY)
 {
     if (p.y < minY || p.y >= maxY || p.x >= maxX)
         return 0;
-    if (isLine) {
-        // A line is one monotone piece: its x at the ray's height directly.
-        const MWPoint a = c.endPoint1, b = c.endPoint2;
-        if (a.y == b.y)
-            return 0;
-        const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
-        return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
-    }
+    if (!isLine)
+        return curveRayCrossings(c, p, minX, maxX);
+    // A line is one monotone piece: its x at the ray's height directly (inline: most edges placement
+    // meets are lines).
+    const MWPoint a = c.endPoint1, b = c.endPoint2;
+    if (a.y == b.y)
+        return 0;
+    const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
+    return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
+}
+
+// rayCrossings of a curve, the point within its bounds' height and left of their right side.
+int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double maxX)
+{
     // Wholly right of the point: the monotone pieces' counts below telescope to the ends' alone.
     if (p.x < minX)
         return int(c.endPoint1.y <= p.y) - int(c.endPoint2.y <= p.y);
