@@ -1457,6 +1457,10 @@ void FBBezierGraph::removeDuplicateCrossings()
     thread_local std::vector<FBEdgeCrossing*> snapshot;
     for (auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
+            // Only a crossing at an end of the edge can go (crossings are only ever taken away here).
+            const auto atAnEnd = [](const auto& c) { return c->isAtStart() || c->isAtEnd(); };
+            if (std::none_of(edge.crossings().begin(), edge.crossings().end(), atAnEnd))
+                continue;
             snapshot.clear();
             for (const auto& c : edge.crossings())
                 snapshot.push_back(c.get());
