@@ -231,6 +231,41 @@ bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
     return true;
 }
 
+// Which contours (by their places) have bounds, widened by `margin`, that meet another's; every one where
+// that is not worth finding out (bounds that are not numbers, a sweep that tests many times more pairs than
+// there are contours). A contour holds a point of another only where their bounds meet: a point of a
+// contour lies within its bounds but for rounding, and the ray from a point left of a contour's bounds
+// crosses its closed outline an even number of times.
+std::vector<bool> boundsMeetingOthers(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin)
+{
+    struct Box {
+        double left, top, right, bottom;
+        size_t index;
+    };
+    std::vector<bool> meets(contours.size(), false);
+    std::vector<Box> boxes;
+    boxes.reserve(contours.size());
+    for (size_t i = 0; i < contours.size(); ++i) {
+        if (contours[i]->edges().empty())
+            continue;
+        const pf::Rect b = contours[i]->bounds();
+        const Box box{b.x() - margin, b.y() - margin, b.x() + b.width() + margin, b.y() + b.height() + margin, i};
+        if (!(box.left <= box.right && box.top <= box.bottom))
+            return std::vector<bool>(contours.size(), true);
+        boxes.push_back(box);
+    }
+    std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+    size_t tests = 0;
+    for (size_t i = 0; i < boxes.size(); ++i)
+        for (size_t j = i + 1; j < boxes.size() && boxes[j].left <= boxes[i].right; ++j) {
+            if (++tests > 8 * boxes.size())
+                return std::vector<bool>(contours.size(), true);
+            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom)
+                meets[boxes[i].index] = meets[boxes[j].index] = true;
+        }
+    return meets;
+}
+
 } // namespace
 
 bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
@@ -461,6 +496,11 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     const size_t n = contours_.size();
     if (n < 2)
         return;
+    // A contour apart from the others (a shape cut into many pieces) holds none of their points and has
+    // none of its own held: it needs no sample, nor its area.
+    const std::vector<bool> meets = boundsMeetingOthers(contours_, tolerance);
+    if (std::none_of(meets.begin(), meets.end(), [](bool m) { return m; }))
+        return;
     struct Nesting {
         double area;
         int depth = -1;
@@ -468,7 +508,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     };
     std::vector<Nesting> nesting(n);
     for (size_t i = 0; i < n; ++i)
-        nesting[i].area = contours_[i]->signedArea();
+        nesting[i].area = meets[i] ? contours_[i]->signedArea() : 0;
     // Many contours (outlines crossing many times leave many pieces) test a sample against those filed
     // under its height only.
     FBHeightBands bands;
