@@ -1320,6 +1320,7 @@ void FBBezierIntersection::setParameters(double parameter1, double parameter2)
     parameter1_ = parameter1;
     parameter2_ = parameter2;
     needToComputeCurve1_ = needToComputeCurve2_ = true;
+    locationKnown_ = false;
 }
 
 void FBBezierIntersection::computeCurve1() const
@@ -1340,7 +1341,12 @@ void FBBezierIntersection::computeCurve2() const
 
 MWPoint FBBezierIntersection::location() const
 {
-    computeCurve1();
+    // The point alone until the split curves are wanted: the same steps as computeCurve1's, which leaves
+    // the same point.
+    if (needToComputeCurve1_ && !locationKnown_) {
+        location_ = curve1_.pointAtParameter(parameter1_);
+        locationKnown_ = true;
+    }
     return location_;
 }
 const FBBezierCurve& FBBezierIntersection::curve1LeftBezier() const

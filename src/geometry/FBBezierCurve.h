@@ -185,6 +185,7 @@ private:
     double parameter2_ = 0;
     mutable bool needToComputeCurve1_ = true;
     mutable bool needToComputeCurve2_ = true;
+    mutable bool locationKnown_ = false;
     mutable MWPoint location_;
     mutable FBBezierCurve curve1LeftBezier_;
     mutable FBBezierCurve curve1RightBezier_;

@@ -1067,8 +1067,9 @@ void addCrossingPair(FBContourEdge& edge1, FBContourEdge& edge2, const FBBezierI
     crossing2->setSelfCrossing(selfCrossing);
 }
 
-// Newton on both parameters of a transversal meeting, then end points snapped to exactly 0 or 1.
-void polishIntersection(FBBezierIntersection& intersection, double tolerance)
+// Newton on both parameters of a transversal meeting, then end points snapped to exactly 0 or 1. Answers
+// the distance between the curves' points at the parameters it leaves.
+double polishIntersection(FBBezierIntersection& intersection, double tolerance)
 {
     const FBBezierCurve& c1 = intersection.curve1();
     const FBBezierCurve& c2 = intersection.curve2();
@@ -1100,7 +1101,12 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
             return 1.0;
         return t;
     };
-    intersection.setParameters(snap(c1, t1, p1), snap(c2, t2, p2));
+    const double s1 = snap(c1, t1, p1), s2 = snap(c2, t2, p2);
+    intersection.setParameters(s1, s2);
+    // Unsnapped, the points are those the distance was last taken between.
+    if (s1 == t1 && s2 == t2)
+        return error;
+    return FBDistanceBetweenPoints(c1.pointAtParameter(s1), c2.pointAtParameter(s2));
 }
 
 } // namespace
@@ -1248,8 +1254,7 @@ bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap
 }
 
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
-void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
-                std::vector<FBBezierIntersection>& kept)
+void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept)
 {
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
@@ -1286,24 +1291,22 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     thread_local std::vector<FBBezierIntersection> meetings;
     edge1.curve().intersectionsWithBezierCurve(edge2.curve(), edge1.isLine(), edge2.isLine(), meetings);
     for (FBBezierIntersection& intersection : meetings) {
-        polishIntersection(intersection, tolerance);
         // The search settles parameters to six places only; where curves run within that of each other
         // without meeting (a copy moved or turned by a hair), what it reports is no meeting at all.
-        if (FBDistanceBetweenPoints(edge1.curve().pointAtParameter(intersection.parameter1()),
-                                    edge2.curve().pointAtParameter(intersection.parameter2()))
-            > 4 * tolerance)
+        if (polishIntersection(intersection, tolerance) > 4 * tolerance)
             continue;
         // The joint of neighbouring edges of one contour is no crossing.
         if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
             || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))
             continue;
         // Both halves of a split search may report the same meeting.
-        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const FBBezierIntersection& k) {
-            return FBArePointsCloseWithOptions(k.location(), intersection.location(), tolerance);
+        const MWPoint location = intersection.location();
+        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](MWPoint k) {
+            return FBArePointsCloseWithOptions(k, location, tolerance);
         });
         if (duplicate)
             continue;
-        kept.push_back(intersection);
+        kept.push_back(location);
         if (!self) {
             markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
             markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
@@ -1405,7 +1408,7 @@ void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const s
                                                    const std::vector<FBContourEdge*>& theirs)
 {
     const double tol = tolerance(other);
-    std::vector<FBBezierIntersection> kept;
+    std::vector<MWPoint> kept;
     forEachOverlappingPair(mine, &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         crossEdges(edge1, edge2, tol, false, kept);
     });
@@ -1434,7 +1437,7 @@ void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edges
         hasSelfCrossings_ = false;
         return;
     }
-    std::vector<FBBezierIntersection> kept;
+    std::vector<MWPoint> kept;
     forEachOverlappingPair(edgesByLeft, nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         if (meetOnlyAtTheirJoint(edge1, edge2))
             return;
