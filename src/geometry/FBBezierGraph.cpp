@@ -1623,18 +1623,16 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
     const size_t bands = size_t(std::clamp(fit, 1.0, double(std::min<size_t>(edgeCount / 2, 4096))));
     index.reach = reach, index.top = top, index.bottom = bottom;
     index.scale = double(bands) / height;
-    // From one band below the lowest the edge's widened height meets to one above the highest: a height
-    // within the range, less the top and scaled the same way, lies between them.
-    const double last = double(bands - 1);
+    // From the band of the edge's widened height's bottom to that of its top, each taken as a point's band
+    // is: every height within the range (every point either test of the edge takes) falls between them.
+    const auto bandOf = [&index, bands](double y) { return std::min(size_t((y - index.top) * index.scale), bands - 1); };
     index.edgeBands.clear();
     index.bandStarts.assign(bands + 1, 0);
     index.contourBounds.clear();
     for (const auto& contour : contours_) {
         index.contourBounds.push_back(contour->bounds());
         for (const FBContourEdge& edge : contour->edges()) {
-            const double lo = std::max((edge.minY - reach - top) * index.scale - 1, 0.0);
-            const double hi = std::max(std::min((edge.maxY + reach - top) * index.scale + 1, last), 0.0);
-            const auto range = std::pair<uint32_t, uint32_t>(uint32_t(lo), uint32_t(hi));
+            const auto range = std::pair<uint32_t, uint32_t>(uint32_t(bandOf(edge.minY - reach)), uint32_t(bandOf(edge.maxY + reach)));
             index.edgeBands.push_back(range);
             for (uint32_t k = range.first; k <= range.second; ++k)
                 ++index.bandStarts[k];
@@ -1666,6 +1664,7 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
         // Above or below every widened edge (or not a number), no edge holds the point or meets its ray.
         if (!(point.y >= index->top && point.y <= index->bottom))
             return PointPlacement::Outside;
+        // The band as indexPlacement takes it.
         const size_t bands = index->bandStarts.size() - 1;
         const size_t band = std::min(size_t((point.y - index->top) * index->scale), bands - 1);
         const PlacementIndex::Entry* const end = index->entries.data() + index->bandStarts[band + 1];

@@ -370,9 +370,10 @@ private:
 
 public:
     // The edges by height, while an operation places its stretches (the contours stay as they are): a
-    // point is tested against the edges filed under its band only (each edge under every band its height,
-    // widened by `reach`, meets, and one more on either side), each as the plain scan takes it. Every edge
-    // the scan would find near the point or count on its ray is filed there, so the answer is the scan's.
+    // point is tested against the edges filed under its band only (each edge under the bands of the ends of
+    // its height widened by `reach`, and those between, each band worked out as a point's is), each as the
+    // plain scan takes it. Every edge the scan would find near the point or count on its ray is filed
+    // there, so the answer is the scan's.
     // Entries keep their edge's bounds, so that most are passed over without reading the edge.
     struct PlacementIndex {
         struct Entry {
