@@ -1580,6 +1580,12 @@ std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
 
 namespace {
 
+// outsideBounds against bounds widened already.
+inline bool outsideBox(MWPoint point, const FBBezierGraph::PlacementIndex::Box& b)
+{
+    return point.x < b.left || point.x > b.right || point.y < b.top || point.y > b.bottom;
+}
+
 // One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
 // bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
 // count, as windingNumber takes it.
@@ -1630,7 +1636,10 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
     index.bandStarts.assign(bands + 1, 0);
     index.contourBounds.clear();
     for (const auto& contour : contours_) {
-        index.contourBounds.push_back(contour->bounds());
+        const pf::Rect b = contour->bounds();
+        // As outsideBounds widens them.
+        index.contourBounds.push_back(
+            {b.x() - reach, b.y() - reach, b.x() + b.width() + reach, b.y() + b.height() + reach});
         for (const FBContourEdge& edge : contour->edges()) {
             const auto range = std::pair<uint32_t, uint32_t>(uint32_t(bandOf(edge.minY - reach)), uint32_t(bandOf(edge.maxY + reach)));
             index.edgeBands.push_back(range);
@@ -1650,7 +1659,8 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
             const FBContourEdge& edge = edges[i];
             --range;
             for (uint32_t k = range->first; k <= range->second; ++k)
-                index.entries[--index.bandStarts[k]] = {edge.minX, edge.minY, edge.maxX, edge.maxY, &edge, uint32_t(c)};
+                index.entries[--index.bandStarts[k]] = {
+                    {edge.minX - reach, edge.minY - reach, edge.maxX + reach, edge.maxY + reach}, &edge, uint32_t(c)};
         }
     }
     placementIndex_ = &index;
@@ -1668,16 +1678,24 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
         const size_t bands = index->bandStarts.size() - 1;
         const size_t band = std::min(size_t((point.y - index->top) * index->scale), bands - 1);
         const PlacementIndex::Entry* const end = index->entries.data() + index->bandStarts[band + 1];
+        // At the index's own reach, the bounds widened by the tolerance are kept; else they are worked out.
+        const bool atReach = tolerance == index->reach;
+        const auto widened = [tolerance](const FBContourEdge& edge) {
+            return PlacementIndex::Box{edge.minX - tolerance, edge.minY - tolerance, edge.maxX + tolerance, edge.maxY + tolerance};
+        };
         for (const PlacementIndex::Entry* e = index->entries.data() + index->bandStarts[band]; e != end; ++e) {
+            const FBContourEdge& edge = *e->edge;
+            const PlacementIndex::Box w = atReach ? e->widened : widened(edge);
             // The scan's two tests of an edge (near the point, meeting its ray) both want these.
-            if (point.y < e->minY - tolerance || point.y > e->maxY + tolerance || point.x > e->maxX + tolerance)
+            if (point.y < w.top || point.y > w.bottom || point.x > w.right)
                 continue;
-            const bool near = point.x >= e->minX - tolerance;
-            if (!near && !(point.y >= e->minY && point.y < e->maxY && point.x < e->maxX))
+            const bool near = point.x >= w.left;
+            if (!near && !(point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX))
                 continue;
-            if (outsideBounds(point, index->contourBounds[e->contour], tolerance))
+            if (atReach ? outsideBox(point, index->contourBounds[e->contour])
+                        : outsideBounds(point, contours_[e->contour]->bounds(), tolerance))
                 continue;
-            if (edgeHoldsPoint(*e->edge, point, tolerance, near, count))
+            if (edgeHoldsPoint(edge, point, tolerance, near, count))
                 return PointPlacement::OnBoundary;
         }
         return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;

@@ -374,17 +374,21 @@ public:
     // its height widened by `reach`, and those between, each band worked out as a point's is), each as the
     // plain scan takes it. Every edge the scan would find near the point or count on its ray is filed
     // there, so the answer is the scan's.
-    // Entries keep their edge's bounds, so that most are passed over without reading the edge.
+    // Entries keep their edge's bounds widened by `reach` (the tolerance points are placed with, mostly),
+    // so that most are passed over without reading the edge.
     struct PlacementIndex {
+        struct Box {
+            double left, top, right, bottom;
+        };
         struct Entry {
-            double minX, minY, maxX, maxY;
+            Box widened;
             const FBContourEdge* edge;
             uint32_t contour; // the contour's place in the graph
         };
         double reach = 0, top = 0, bottom = 0, scale = 0;
         std::vector<uint32_t> bandStarts; // one more than the bands: entries of band k from bandStarts[k]
         std::vector<Entry> entries;
-        std::vector<pf::Rect> contourBounds;
+        std::vector<Box> contourBounds; // widened by `reach`
         std::vector<std::pair<uint32_t, uint32_t>> edgeBands; // while filing: each edge's first and last band
     };
 
