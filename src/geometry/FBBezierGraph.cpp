@@ -1678,26 +1678,42 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
         const size_t bands = index->bandStarts.size() - 1;
         const size_t band = std::min(size_t((point.y - index->top) * index->scale), bands - 1);
         const PlacementIndex::Entry* const end = index->entries.data() + index->bandStarts[band + 1];
-        // At the index's own reach, the bounds widened by the tolerance are kept; else they are worked out.
-        const bool atReach = tolerance == index->reach;
-        const auto widened = [tolerance](const FBContourEdge& edge) {
-            return PlacementIndex::Box{edge.minX - tolerance, edge.minY - tolerance, edge.maxX + tolerance, edge.maxY + tolerance};
+        const PlacementIndex::Entry* const begin = index->entries.data() + index->bandStarts[band];
+        // Whether an edge filed there holds the point (else its part in the ray's count is added), given the
+        // edge's and its contour's bounds widened by the tolerance.
+        const auto scan = [&](auto widenedEdge, auto outsideContour) {
+            for (const PlacementIndex::Entry* e = begin; e != end; ++e) {
+                const FBContourEdge& edge = *e->edge;
+                const PlacementIndex::Box& w = widenedEdge(*e);
+                // The scan's two tests of an edge (near the point, meeting its ray) both want these.
+                if (point.y < w.top || point.y > w.bottom || point.x > w.right)
+                    continue;
+                const bool near = point.x >= w.left;
+                if (!near && !(point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX))
+                    continue;
+                if (outsideContour(*e))
+                    continue;
+                if (edgeHoldsPoint(edge, point, tolerance, near, count))
+                    return true;
+            }
+            return false;
         };
-        for (const PlacementIndex::Entry* e = index->entries.data() + index->bandStarts[band]; e != end; ++e) {
-            const FBContourEdge& edge = *e->edge;
-            const PlacementIndex::Box w = atReach ? e->widened : widened(edge);
-            // The scan's two tests of an edge (near the point, meeting its ray) both want these.
-            if (point.y < w.top || point.y > w.bottom || point.x > w.right)
-                continue;
-            const bool near = point.x >= w.left;
-            if (!near && !(point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX))
-                continue;
-            if (atReach ? outsideBox(point, index->contourBounds[e->contour])
-                        : outsideBounds(point, contours_[e->contour]->bounds(), tolerance))
-                continue;
-            if (edgeHoldsPoint(edge, point, tolerance, near, count))
-                return PointPlacement::OnBoundary;
-        }
+        // At the index's own reach the widened bounds are kept; at another they are worked out.
+        const bool onBoundary =
+            tolerance == index->reach
+                ? scan([](const PlacementIndex::Entry& e) -> const PlacementIndex::Box& { return e.widened; },
+                       [&](const PlacementIndex::Entry& e) { return outsideBox(point, index->contourBounds[e.contour]); })
+                : scan(
+                      [tolerance](const PlacementIndex::Entry& e) {
+                          const FBContourEdge& edge = *e.edge;
+                          return PlacementIndex::Box{edge.minX - tolerance, edge.minY - tolerance, edge.maxX + tolerance,
+                                                     edge.maxY + tolerance};
+                      },
+                      [&](const PlacementIndex::Entry& e) {
+                          return outsideBounds(point, contours_[e.contour]->bounds(), tolerance);
+                      });
+        if (onBoundary)
+            return PointPlacement::OnBoundary;
         return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
     }
     for (const auto& contour : contours_) {
