@@ -66,6 +66,12 @@ public:
     bool forwardAgainstArea() const { return forwardAgainstArea_; }
     void setForwardAgainstArea(bool value) { forwardAgainstArea_ = value; }
 
+    // Scratch of the trace: the places in its list of the stretches that start here, in their order, then
+    // kNone. At most two can: the one leaving forward and the one arriving here walked backward.
+    static constexpr uint32_t kNone = UINT32_MAX;
+    const std::array<uint32_t, 2>& startingStretches() const { return startingStretches_; }
+    void addStartingStretch(uint32_t place) { startingStretches_[startingStretches_[0] == kNone ? 0 : 1] = place; }
+
     // Asks the edge to remove (and destroy) this crossing.
     void removeFromEdge();
     double order() const { return parameter_; }
@@ -94,6 +100,7 @@ private:
     FBPlacement forwardPlacement_ = FBPlacement::Outside;
     bool forwardAgainstArea_ = false;
     size_t index_ = 0;
+    std::array<uint32_t, 2> startingStretches_{kNone, kNone};
 };
 
 // Room for an edge's list of crossings, the first time as many as addCrossing reserves: such blocks come

@@ -343,28 +343,17 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             }
         }
     }
-    // The stretches by the crossing they start at, in their own order among those of one crossing: one
-    // sorted list, searched by halves.
-    struct Start {
-        const FBEdgeCrossing* crossing;
-        size_t index;
-    };
-    std::vector<Start> startingAt;
-    startingAt.reserve(stretches.size());
+    // The stretches by the crossing they start at, in their own order among those of one crossing: kept in
+    // the crossing.
     for (size_t i = 0; i < stretches.size(); ++i)
-        startingAt.push_back({stretches[i].start(), i});
-    const auto startsBefore = [](const Start& a, const Start& b) {
-        return std::less<const FBEdgeCrossing*>()(a.crossing, b.crossing)
-               || (a.crossing == b.crossing && a.index < b.index);
-    };
-    std::sort(startingAt.begin(), startingAt.end(), startsBefore);
+        stretches[i].start()->addStartingStretch(uint32_t(i));
     // The exclusive-or keeps every stretch, so two may leave one crossing: the boundary of A − B turns from
     // A's outside stretches onto B's inside ones and back, so the one of the other placement continues.
     const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing, const Stretch& after) -> Stretch* {
-        auto it = std::lower_bound(startingAt.begin(), startingAt.end(), Start{crossing, 0}, startsBefore);
         Stretch* found = nullptr;
-        for (; it != startingAt.end() && it->crossing == crossing; ++it) {
-            const size_t i = it->index;
+        for (const uint32_t i : crossing->startingStretches()) {
+            if (i == FBEdgeCrossing::kNone)
+                break;
             if (stretches[i].used)
                 continue;
             if (operation != Operation::Xor || stretches[i].placement != after.placement)
