@@ -318,13 +318,6 @@ std::optional<FBBezierCurve> FBEdgeCrossing::rightCurve() const
     return right;
 }
 
-FBEdgeCrossing* FBEdgeCrossing::next() const
-{
-    if (!edge_ || index_ + 1 >= edge_->crossings().size())
-        return nullptr;
-    return edge_->crossings()[index_ + 1].get();
-}
-
 FBEdgeCrossing* FBEdgeCrossing::previous() const
 {
     if (!edge_ || index_ == 0)
@@ -430,12 +423,6 @@ bool FBContourEdge::sharesRange(double from, double to) const
         if (sharedRanges_[i].minimum <= from && to <= sharedRanges_[i].maximum)
             return true;
     return false;
-}
-
-FBContourEdge* FBContourEdge::next() const
-{
-    auto& edges = contour_->edges();
-    return &edges[index_ + 1 == edges.size() ? 0 : index_ + 1];
 }
 
 FBContourEdge* FBContourEdge::previous() const

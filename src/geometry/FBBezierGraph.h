@@ -276,6 +276,20 @@ private:
     std::optional<bool> skipsOwnPairs_;
 };
 
+// Inline: the walks along contours from crossing to crossing step with these.
+inline FBEdgeCrossing* FBEdgeCrossing::next() const
+{
+    if (!edge_ || index_ + 1 >= edge_->crossings().size())
+        return nullptr;
+    return edge_->crossings()[index_ + 1].get();
+}
+
+inline FBContourEdge* FBContourEdge::next() const
+{
+    auto& edges = contour_->edges();
+    return &edges[index_ + 1 == edges.size() ? 0 : index_ + 1];
+}
+
 // A point of the contour, tried at the given curve parameters of each edge in turn, that lies off every
 // other contour's edges by more than the tolerance; nothing when every try lands on another outline.
 std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
