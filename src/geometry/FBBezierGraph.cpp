@@ -17,7 +17,7 @@ namespace {
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
 // Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
-bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
+inline bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
 {
     const MWPoint d1 = FBSubtractPoint(a.endPoint2, a.endPoint1);
     const MWPoint d2 = FBSubtractPoint(b.endPoint2, b.endPoint1);
@@ -1226,7 +1226,7 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 
 // Whether every point of `b` lies farther than `gap` beyond the band that `a`'s points span about its
 // chord's line, on one side: the curves (inside their points' hulls) are then that far apart.
-bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap)
+inline bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap)
 {
     const FBContourEdge::ChordBand& band = a.chordBand();
     if (!(band.length > 0))
