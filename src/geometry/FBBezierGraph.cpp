@@ -827,7 +827,7 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             continue; // no subpath to take the segment
         if (closed)
             startContour(subpathStart); // a segment after a close starts a new subpath where the last began
-        for (int i = 0; i < e.pointCount(); ++i)
+        for (int i = 0, points = e.pointCount(); i < points; ++i)
             if ((!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
                 && (nonFinite.empty() || nonFinite.back() != contour))
                 nonFinite.push_back(contour);
