@@ -696,27 +696,36 @@ bool FBBezierContour::isStarShapedPolygon(double tolerance) const
     MWPoint sum;
     for (size_t i = 0; i < n; ++i) {
         const FBBezierCurve& c = edges_[i].curve();
-        const FBContourEdge& next = edges_[i + 1 == n ? 0 : i + 1];
-        if (!edges_[i].isLine() || c.endPoint2 != next.curve().endPoint1 || linesParallel(c, next.curve()))
+        if (!edges_[i].isLine() || c.endPoint2 != edges_[i + 1 == n ? 0 : i + 1].curve().endPoint1)
             return false;
         sum = FBAddPoint(sum, FBSubtractPoint(c.endPoint1, origin));
     }
     if (!std::isfinite(sum.x) || !std::isfinite(sum.y))
         return false;
     const MWPoint centre = FBAddPoint(origin, FBScalePoint(sum, 1.0 / double(n)));
-    // Every edge turns the same way about the centre, by less than a half turn. Squared, for each edge: the
-    // nearest its line comes to the centre, and the sine of its angle there (1 from a right angle on).
+    // No two neighbours run parallel (by linesParallel, where the sine of their turn is not clearly
+    // beyond its bound). Every edge turns the same way about the centre, by less than a half turn.
+    // Squared, for each edge: the nearest its line comes to the centre, and the sine of its angle there
+    // (1 from a right angle on).
     int sense = 0, halves = 0;
     double nearest = INFINITY, narrowest = 1;
+    const FBBezierCurve* previous = &edges_[n - 1].curve();
+    MWPoint previousChord = FBSubtractPoint(previous->endPoint2, previous->endPoint1);
     for (const FBContourEdge& edge : edges_) {
-        const MWPoint a = FBSubtractPoint(edge.curve().endPoint1, centre);
-        const MWPoint b = FBSubtractPoint(edge.curve().endPoint2, centre);
+        const FBBezierCurve& c = edge.curve();
+        const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
+        const double turn = cross(previousChord, chord), chordLength = FBPointSquaredLength(chord);
+        if (!(turn * turn > 4e-12 * FBPointSquaredLength(previousChord) * chordLength) && linesParallel(*previous, c))
+            return false;
+        previous = &c, previousChord = chord;
+        const MWPoint a = FBSubtractPoint(c.endPoint1, centre);
+        const MWPoint b = FBSubtractPoint(c.endPoint2, centre);
         const double area = cross(a, b);
         const int s = area > 0 ? 1 : area < 0 ? -1 : 0;
         if (s == 0 || (sense != 0 && s != sense))
             return false;
         sense = s;
-        const double near = area * area / FBPointSquaredLength(FBSubtractPoint(b, a));
+        const double near = area * area / chordLength;
         const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (FBPointSquaredLength(a) * FBPointSquaredLength(b)) : 1;
         if (!(near >= 0 && sine >= 0))
             return false;
@@ -1645,9 +1654,10 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
         for (size_t i = edges.size(); i-- > 0;) {
             const FBContourEdge& edge = edges[i];
             --range;
+            const PlacementIndex::Entry entry{
+                {edge.minX - reach, edge.minY - reach, edge.maxX + reach, edge.maxY + reach}, &edge, uint32_t(c)};
             for (uint32_t k = range->first; k <= range->second; ++k)
-                index.entries[--index.bandStarts[k]] = {
-                    {edge.minX - reach, edge.minY - reach, edge.maxX + reach, edge.maxY + reach}, &edge, uint32_t(c)};
+                index.entries[--index.bandStarts[k]] = entry;
         }
     }
     placementIndex_ = &index;
