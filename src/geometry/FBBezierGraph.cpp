@@ -898,19 +898,22 @@ pf::Rect FBBezierGraph::bounds() const
 
 void FBBezierGraph::addContour(std::unique_ptr<FBBezierContour> contour) { contours_.push_back(std::move(contour)); }
 
-std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
-                                                     const std::vector<std::unique_ptr<FBBezierContour>>& contours,
-                                                     double tolerance, std::initializer_list<double> parameters)
+namespace {
+
+template <typename Contours>
+std::optional<MWPoint> samplePointOff(const FBBezierContour& contour, const Contours& contours, double tolerance,
+                                      std::initializer_list<double> parameters)
 {
     for (double u : parameters) {
         for (const FBContourEdge& edge : contour.edges()) {
             const MWPoint p = edge.curve().pointAtParameter(u);
             bool clear = true;
-            for (const auto& other : contours) {
+            for (const auto& entry : contours) {
+                const FBBezierContour& other = *entry;
                 // Off a contour's bounds by more than the tolerance, the point is off each of its edges'.
-                if (other.get() == &contour || outsideBounds(p, other->bounds(), tolerance))
+                if (&other == &contour || outsideBounds(p, other.bounds(), tolerance))
                     continue;
-                for (const FBContourEdge& e : other->edges()) {
+                for (const FBContourEdge& e : other.edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
                         || p.y > e.maxY + tolerance || e.curve().isFartherThan(p, tolerance))
                         continue;
@@ -929,6 +932,22 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                                     double tolerance, std::initializer_list<double> parameters)
+{
+    return samplePointOff(contour, contours, tolerance, parameters);
+}
+
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     std::span<const FBBezierContour* const> contours,
+                                                     double tolerance, std::initializer_list<double> parameters)
+{
+    return samplePointOff(contour, contours, tolerance, parameters);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -294,6 +295,10 @@ inline FBContourEdge* FBContourEdge::next() const
 // other contour's edges by more than the tolerance; nothing when every try lands on another outline.
 std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
                                                      const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                                     double tolerance, std::initializer_list<double> parameters);
+// The same against the listed contours only (those the point could come near).
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     std::span<const FBBezierContour* const> contours,
                                                      double tolerance, std::initializer_list<double> parameters);
 
 // Items (by their places in a list) filed under the horizontal bands their height ranges meet, and under

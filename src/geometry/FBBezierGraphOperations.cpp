@@ -231,39 +231,44 @@ bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
     return true;
 }
 
-// Which contours (by their places) have bounds, widened by `margin`, that meet another's; every one where
-// that is not worth finding out (bounds that are not numbers, a sweep that tests many times more pairs than
-// there are contours). A contour holds a point of another only where their bounds meet: a point of a
-// contour lies within its bounds but for rounding, and the ray from a point left of a contour's bounds
-// crosses its closed outline an even number of times.
-std::vector<bool> boundsMeetingOthers(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin)
+// The pairs of contours (by their places, each pair both ways round, in order) whose bounds, widened by
+// `margin`, meet; nothing where that is not worth finding out (bounds that are not numbers, a sweep that
+// tests many times more pairs than there are contours). A contour holds a point of another only where
+// their bounds meet: a point of a contour lies within its bounds but for rounding, and the ray from a
+// point left of a contour's bounds crosses its closed outline an even number of times.
+std::optional<std::vector<std::pair<uint32_t, uint32_t>>>
+meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin)
 {
     struct Box {
         double left, top, right, bottom;
-        size_t index;
+        uint32_t index;
     };
-    std::vector<bool> meets(contours.size(), false);
     std::vector<Box> boxes;
     boxes.reserve(contours.size());
     for (size_t i = 0; i < contours.size(); ++i) {
         if (contours[i]->edges().empty())
             continue;
         const pf::Rect b = contours[i]->bounds();
-        const Box box{b.x() - margin, b.y() - margin, b.x() + b.width() + margin, b.y() + b.height() + margin, i};
+        const Box box{b.x() - margin, b.y() - margin, b.x() + b.width() + margin, b.y() + b.height() + margin,
+                      uint32_t(i)};
         if (!(box.left <= box.right && box.top <= box.bottom))
-            return std::vector<bool>(contours.size(), true);
+            return std::nullopt;
         boxes.push_back(box);
     }
     std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
     size_t tests = 0;
     for (size_t i = 0; i < boxes.size(); ++i)
         for (size_t j = i + 1; j < boxes.size() && boxes[j].left <= boxes[i].right; ++j) {
             if (++tests > 8 * boxes.size())
-                return std::vector<bool>(contours.size(), true);
-            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom)
-                meets[boxes[i].index] = meets[boxes[j].index] = true;
+                return std::nullopt;
+            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom) {
+                pairs.emplace_back(boxes[i].index, boxes[j].index);
+                pairs.emplace_back(boxes[j].index, boxes[i].index);
+            }
         }
-    return meets;
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
 }
 
 } // namespace
@@ -486,23 +491,33 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     if (n < 2)
         return;
     // A contour apart from the others (a shape cut into many pieces) holds none of their points and has
-    // none of its own held: it needs no sample, nor its area.
-    const std::vector<bool> meets = boundsMeetingOthers(contours_, tolerance);
-    if (std::none_of(meets.begin(), meets.end(), [](bool m) { return m; }))
+    // none of its own held: it needs no sample, nor its area. Where the contours whose bounds meet are
+    // known, each is tried against those only, in their order; else against all, through height bands
+    // where there are many.
+    const auto pairs = meetingBounds(contours_, tolerance);
+    if (pairs && pairs->empty())
         return;
     struct Nesting {
-        double area;
+        double area = 0;
         int depth = -1;
         int container = -1;
+        uint32_t firstPair = 0, lastPair = 0; // its meetings in `pairs`
     };
     std::vector<Nesting> nesting(n);
+    if (pairs) {
+        for (uint32_t k = 0; k < pairs->size(); ++k) {
+            Nesting& at = nesting[(*pairs)[k].first];
+            if (at.firstPair == at.lastPair)
+                at.firstPair = k;
+            at.lastPair = k + 1;
+        }
+    }
     for (size_t i = 0; i < n; ++i)
-        nesting[i].area = meets[i] ? contours_[i]->signedArea() : 0;
-    // Many contours (outlines crossing many times leave many pieces) test a sample against those filed
-    // under its height only.
+        if (!pairs || nesting[i].firstPair != nesting[i].lastPair)
+            nesting[i].area = contours_[i]->signedArea();
     FBHeightBands bands;
     bool banded = false;
-    if (n >= 16) {
+    if (!pairs && n >= 16) {
         std::vector<std::pair<double, double>> heights;
         heights.reserve(n);
         for (size_t j = 0; j < n; ++j) {
@@ -511,15 +526,22 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         }
         banded = bands.build(heights);
     }
+    std::vector<const FBBezierContour*> near;
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
         if (contours_[i]->edges().empty() || nesting[i].area == 0)
             continue;
+        Nesting& at = nesting[i];
+        if (pairs) {
+            near.clear();
+            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
+                near.push_back(contours_[(*pairs)[k].second].get());
+        }
         const std::optional<MWPoint> sample =
-            FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
+            pairs ? FBSamplePointOffOtherContours(*contours_[i], near, tolerance, {0.5, 0.25, 0.75, 0.0})
+                  : FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
-        Nesting& at = nesting[i];
         at.depth = 0;
         const auto contain = [&](size_t j) {
             if (j == i || nesting[j].area == 0)
@@ -533,7 +555,10 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
                 at.container = int(j);
         };
-        if (banded) {
+        if (pairs) {
+            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
+                contain((*pairs)[k].second);
+        } else if (banded) {
             // Filed in the contours' order, as the plain scan takes them (the first of equal areas holds).
             const auto [first, last] = bands.at(sample->y);
             for (const uint32_t* j = first; j != last; ++j)
