@@ -191,7 +191,7 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
 
 // +1: the stretch bounds the result walked forward (in its nesting orientation), −1: walked backward,
 // 0: not part of the result.
-int selection(int operation, bool first, FBPlacement placement)
+inline int selection(int operation, bool first, FBPlacement placement)
 {
     enum { Union, Intersect, Difference, Xor };
     switch (operation) {
