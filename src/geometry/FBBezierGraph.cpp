@@ -417,14 +417,6 @@ void FBContourEdge::noteSharedRange(double from, double to)
         sharedRanges_[sharedRangeCount_++] = FBRangeMake(std::min(from, to), std::max(from, to));
 }
 
-bool FBContourEdge::sharesRange(double from, double to) const
-{
-    for (uint8_t i = 0; i < sharedRangeCount_; ++i)
-        if (sharedRanges_[i].minimum <= from && to <= sharedRanges_[i].maximum)
-            return true;
-    return false;
-}
-
 FBContourEdge* FBContourEdge::previous() const
 {
     auto& edges = contour_->edges();

@@ -149,7 +149,13 @@ public:
     // them: a stretch wholly inside them is shared, with no need to sample it. Two are kept; a stretch
     // along a third is sampled as any other.
     void noteSharedRange(double from, double to);
-    bool sharesRange(double from, double to) const;
+    bool sharesRange(double from, double to) const
+    {
+        for (uint8_t i = 0; i < sharedRangeCount_; ++i)
+            if (sharedRanges_[i].minimum <= from && to <= sharedRanges_[i].maximum)
+                return true;
+        return false;
+    }
 
     // Crossings, sorted by parameter.
     const FBCrossingList& crossings() const { return crossings_; }
