@@ -499,6 +499,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         return;
     struct Nesting {
         double area = 0;
+        bool areaKnown = false;
         int depth = -1;
         int container = -1;
         uint32_t firstPair = 0, lastPair = 0; // its meetings in `pairs`
@@ -512,9 +513,13 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             at.lastPair = k + 1;
         }
     }
-    for (size_t i = 0; i < n; ++i)
-        if (!pairs || nesting[i].firstPair != nesting[i].lastPair)
-            nesting[i].area = contours_[i]->signedArea();
+    // Taken only where a contour holds another's sample: a contour without area holds nothing and is held
+    // by nothing, and the smallest holder is the container.
+    const auto areaOf = [&](size_t i) {
+        if (!nesting[i].areaKnown)
+            nesting[i].area = contours_[i]->signedArea(), nesting[i].areaKnown = true;
+        return nesting[i].area;
+    };
     FBHeightBands bands;
     bool banded = false;
     if (!pairs && n >= 16) {
@@ -529,9 +534,9 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     std::vector<const FBBezierContour*> near;
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
-        if (contours_[i]->edges().empty() || nesting[i].area == 0)
-            continue;
         Nesting& at = nesting[i];
+        if (contours_[i]->edges().empty() || (pairs && at.firstPair == at.lastPair))
+            continue;
         if (pairs) {
             near.clear();
             for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
@@ -542,18 +547,18 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
                   : FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
-        at.depth = 0;
+        int depth = 0, container = -1;
         const auto contain = [&](size_t j) {
-            if (j == i || nesting[j].area == 0)
+            if (j == i)
                 return;
             // Below, above or right of a contour's bounds the ray meets none of its edges.
             const pf::Rect b = contours_[j]->bounds();
             if (sample->y < b.y() || sample->y >= b.y() + b.height() || sample->x >= b.x() + b.width()
-                || !contours_[j]->containsPoint(*sample))
+                || !contours_[j]->containsPoint(*sample) || areaOf(j) == 0)
                 return;
-            ++at.depth;
-            if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
-                at.container = int(j);
+            ++depth;
+            if (container < 0 || std::fabs(areaOf(j)) < std::fabs(areaOf(size_t(container))))
+                container = int(j);
         };
         if (pairs) {
             for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
@@ -567,6 +572,9 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             for (size_t j = 0; j < n; ++j)
                 contain(j);
         }
+        if (depth > 0 && areaOf(i) == 0)
+            continue;
+        at.depth = depth, at.container = container;
         nested = nested || (at.depth > 0 && at.container >= 0);
     }
     if (!nested)
