@@ -166,20 +166,6 @@ FBBezierCurve FBBezierCurve::subcurveWithRange(FBRange range) const
 
 FBBezierCurve FBBezierCurve::reversed() const { return {endPoint2, controlPoint2, controlPoint1, endPoint1}; }
 
-MWPoint FBBezierCurve::tangentAtParameter(double t) const
-{
-    const MWPoint d0 = FBScalePoint(FBSubtractPoint(controlPoint1, endPoint1), 3);
-    const MWPoint d1 = FBScalePoint(FBSubtractPoint(controlPoint2, controlPoint1), 3);
-    const MWPoint d2 = FBScalePoint(FBSubtractPoint(endPoint2, controlPoint2), 3);
-    const MWPoint d = lerp(lerp(d0, d1, t), lerp(d1, d2, t), t);
-    if (FBPointSquaredLength(d) > 0)
-        return d;
-    // A cusp or a point-like control polygon: look a little further along, then fall back to the chord.
-    const MWPoint second = FBSubtractPoint(lerp(d1, d2, t), lerp(d0, d1, t));
-    if (FBPointSquaredLength(second) > 0)
-        return t < 1 ? second : FBNegatePoint(second);
-    return FBSubtractPoint(endPoint2, endPoint1);
-}
 
 namespace {
 
@@ -1320,6 +1306,7 @@ void FBBezierIntersection::setParameters(double parameter1, double parameter2)
     parameter1_ = parameter1;
     parameter2_ = parameter2;
     needToComputeCurve1_ = needToComputeCurve2_ = true;
+    locationKnown_ = false;
 }
 
 void FBBezierIntersection::computeCurve1() const
@@ -1340,7 +1327,12 @@ void FBBezierIntersection::computeCurve2() const
 
 MWPoint FBBezierIntersection::location() const
 {
-    computeCurve1();
+    // The point alone until the split curves are wanted: the same steps as computeCurve1's, which leaves
+    // the same point.
+    if (needToComputeCurve1_ && !locationKnown_) {
+        location_ = curve1_.pointAtParameter(parameter1_);
+        locationKnown_ = true;
+    }
     return location_;
 }
 const FBBezierCurve& FBBezierIntersection::curve1LeftBezier() const

@@ -121,7 +121,7 @@ public:
     std::string description() const;
 };
 
-// Inline: evaluation and bounds sit in the inner loops of the intersection search and the point queries.
+// Inline: evaluation, tangents and bounds sit in the inner loops of the intersection search and the point queries.
 inline MWPoint FBBezierCurve::pointAtParameter(double t, FBBezierCurve* left, FBBezierCurve* right) const
 {
     const auto lerp = [t](MWPoint a, MWPoint b) { return MWPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
@@ -136,6 +136,22 @@ inline MWPoint FBBezierCurve::pointAtParameter(double t, FBBezierCurve* left, FB
     if (right)
         *right = {p, p123, p23, endPoint2};
     return p;
+}
+
+inline MWPoint FBBezierCurve::tangentAtParameter(double t) const
+{
+    const auto lerp = [t](MWPoint a, MWPoint b) { return MWPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
+    const MWPoint d0 = FBScalePoint(FBSubtractPoint(controlPoint1, endPoint1), 3);
+    const MWPoint d1 = FBScalePoint(FBSubtractPoint(controlPoint2, controlPoint1), 3);
+    const MWPoint d2 = FBScalePoint(FBSubtractPoint(endPoint2, controlPoint2), 3);
+    const MWPoint d = lerp(lerp(d0, d1), lerp(d1, d2));
+    if (FBPointSquaredLength(d) > 0)
+        return d;
+    // A cusp or a point-like control polygon: look a little further along, then fall back to the chord.
+    const MWPoint second = FBSubtractPoint(lerp(d1, d2), lerp(d0, d1));
+    if (FBPointSquaredLength(second) > 0)
+        return t < 1 ? second : FBNegatePoint(second);
+    return FBSubtractPoint(endPoint2, endPoint1);
 }
 
 inline void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
@@ -185,6 +201,7 @@ private:
     double parameter2_ = 0;
     mutable bool needToComputeCurve1_ = true;
     mutable bool needToComputeCurve2_ = true;
+    mutable bool locationKnown_ = false;
     mutable MWPoint location_;
     mutable FBBezierCurve curve1LeftBezier_;
     mutable FBBezierCurve curve1RightBezier_;

@@ -16,6 +16,14 @@ namespace {
 
 double cross(MWPoint a, MWPoint b) { return a.x * b.y - a.y * b.x; }
 
+// Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
+inline bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
+{
+    const MWPoint d1 = FBSubtractPoint(a.endPoint2, a.endPoint1);
+    const MWPoint d2 = FBSubtractPoint(b.endPoint2, b.endPoint1);
+    return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
+}
+
 // Whether the point lies farther than `tolerance` outside the rectangle.
 bool outsideBounds(MWPoint point, const pf::Rect& b, double tolerance)
 {
@@ -42,18 +50,26 @@ double yAt(const FBBezierCurve& c, double t)
 // Signed crossings of the ray from p towards +x with the curve. Each y-monotone piece counts over the
 // half-open interval [lower y, upper y), so a vertex on the ray counts once when its two edges leave on
 // opposite sides and not at all when on the same side.
-int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, double minY, double maxX, double maxY)
+int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double maxX);
+
+inline int rayCrossings(const FBBezierCurve& c, bool isLine, MWPoint p, double minX, double minY, double maxX, double maxY)
 {
     if (p.y < minY || p.y >= maxY || p.x >= maxX)
         return 0;
-    if (isLine) {
-        // A line is one monotone piece: its x at the ray's height directly.
-        const MWPoint a = c.endPoint1, b = c.endPoint2;
-        if (a.y == b.y)
-            return 0;
-        const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
-        return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
-    }
+    if (!isLine)
+        return curveRayCrossings(c, p, minX, maxX);
+    // A line is one monotone piece: its x at the ray's height directly (inline: most edges placement
+    // meets are lines).
+    const MWPoint a = c.endPoint1, b = c.endPoint2;
+    if (a.y == b.y)
+        return 0;
+    const double x = a.x + (b.x - a.x) * ((p.y - a.y) / (b.y - a.y));
+    return x > p.x ? (b.y > a.y ? 1 : -1) : 0;
+}
+
+// rayCrossings of a curve, the point within its bounds' height and left of their right side.
+int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double maxX)
+{
     // Wholly right of the point: the monotone pieces' counts below telescope to the ends' alone.
     if (p.x < minX)
         return int(c.endPoint1.y <= p.y) - int(c.endPoint2.y <= p.y);
@@ -302,13 +318,6 @@ std::optional<FBBezierCurve> FBEdgeCrossing::rightCurve() const
     return right;
 }
 
-FBEdgeCrossing* FBEdgeCrossing::next() const
-{
-    if (!edge_ || index_ + 1 >= edge_->crossings().size())
-        return nullptr;
-    return edge_->crossings()[index_ + 1].get();
-}
-
 FBEdgeCrossing* FBEdgeCrossing::previous() const
 {
     if (!edge_ || index_ == 0)
@@ -406,20 +415,6 @@ void FBContourEdge::noteSharedRange(double from, double to)
 {
     if (sharedRangeCount_ < sharedRanges_.size())
         sharedRanges_[sharedRangeCount_++] = FBRangeMake(std::min(from, to), std::max(from, to));
-}
-
-bool FBContourEdge::sharesRange(double from, double to) const
-{
-    for (uint8_t i = 0; i < sharedRangeCount_; ++i)
-        if (sharedRanges_[i].minimum <= from && to <= sharedRanges_[i].maximum)
-            return true;
-    return false;
-}
-
-FBContourEdge* FBContourEdge::next() const
-{
-    auto& edges = contour_->edges();
-    return &edges[index_ + 1 == edges.size() ? 0 : index_ + 1];
 }
 
 FBContourEdge* FBContourEdge::previous() const
@@ -683,6 +678,61 @@ bool FBBezierContour::meetsItselfOnlyAtJoints(double tolerance) const
     return width * width > least * least * (b.width() * b.width() + b.height() * b.height());
 }
 
+bool FBBezierContour::isStarShapedPolygon(double tolerance) const
+{
+    const size_t n = edges_.size();
+    if (n < 3)
+        return false;
+    // Local coordinates (about the first point), so that outlines far from the origin lose no digits.
+    const MWPoint origin = edges_[0].curve().endPoint1;
+    MWPoint sum;
+    for (size_t i = 0; i < n; ++i) {
+        const FBBezierCurve& c = edges_[i].curve();
+        if (!edges_[i].isLine() || c.endPoint2 != edges_[i + 1 == n ? 0 : i + 1].curve().endPoint1)
+            return false;
+        sum = FBAddPoint(sum, FBSubtractPoint(c.endPoint1, origin));
+    }
+    if (!std::isfinite(sum.x) || !std::isfinite(sum.y))
+        return false;
+    const MWPoint centre = FBAddPoint(origin, FBScalePoint(sum, 1.0 / double(n)));
+    // No two neighbours run parallel (by linesParallel, where the sine of their turn is not clearly
+    // beyond its bound). Every edge turns the same way about the centre, by less than a half turn.
+    // Squared, for each edge: the nearest its line comes to the centre, and the sine of its angle there
+    // (1 from a right angle on).
+    int sense = 0, halves = 0;
+    double nearest = INFINITY, narrowest = 1;
+    const FBBezierCurve* previous = &edges_[n - 1].curve();
+    MWPoint previousChord = FBSubtractPoint(previous->endPoint2, previous->endPoint1);
+    for (const FBContourEdge& edge : edges_) {
+        const FBBezierCurve& c = edge.curve();
+        const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
+        const double turn = cross(previousChord, chord), chordLength = FBPointSquaredLength(chord);
+        if (!(turn * turn > 4e-12 * FBPointSquaredLength(previousChord) * chordLength) && linesParallel(*previous, c))
+            return false;
+        previous = &c, previousChord = chord;
+        const MWPoint a = FBSubtractPoint(c.endPoint1, centre);
+        const MWPoint b = FBSubtractPoint(c.endPoint2, centre);
+        const double area = cross(a, b);
+        const int s = area > 0 ? 1 : area < 0 ? -1 : 0;
+        if (s == 0 || (sense != 0 && s != sense))
+            return false;
+        sense = s;
+        const double near = area * area / chordLength;
+        const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (FBPointSquaredLength(a) * FBPointSquaredLength(b)) : 1;
+        if (!(near >= 0 && sine >= 0))
+            return false;
+        nearest = std::min(nearest, near);
+        narrowest = std::min(narrowest, sine);
+        halves += (a.y < 0) != (b.y < 0) ? 1 : 0;
+    }
+    // Round once (the vertices change half-planes twice): the edges' sectors then tile the turn, and two
+    // edges that are not neighbours have a whole sector between them either way round. Their points, at
+    // least `nearest` from the centre and at least the narrowest sector apart in angle, are at least
+    // nearest · sin(narrowest) apart (nearest from a right angle on).
+    const double least = 1e4 * tolerance;
+    return halves == 2 && nearest * narrowest > least * least;
+}
+
 void FBBezierContour::reverse()
 {
     std::vector<FBBezierCurve> curves;
@@ -778,7 +828,7 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             continue; // no subpath to take the segment
         if (closed)
             startContour(subpathStart); // a segment after a close starts a new subpath where the last began
-        for (int i = 0; i < e.pointCount(); ++i)
+        for (int i = 0, points = e.pointCount(); i < points; ++i)
             if ((!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
                 && (nonFinite.empty() || nonFinite.back() != contour))
                 nonFinite.push_back(contour);
@@ -840,19 +890,22 @@ pf::Rect FBBezierGraph::bounds() const
 
 void FBBezierGraph::addContour(std::unique_ptr<FBBezierContour> contour) { contours_.push_back(std::move(contour)); }
 
-std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
-                                                     const std::vector<std::unique_ptr<FBBezierContour>>& contours,
-                                                     double tolerance, std::initializer_list<double> parameters)
+namespace {
+
+template <typename Contours>
+std::optional<MWPoint> samplePointOff(const FBBezierContour& contour, const Contours& contours, double tolerance,
+                                      std::initializer_list<double> parameters)
 {
     for (double u : parameters) {
         for (const FBContourEdge& edge : contour.edges()) {
             const MWPoint p = edge.curve().pointAtParameter(u);
             bool clear = true;
-            for (const auto& other : contours) {
+            for (const auto& entry : contours) {
+                const FBBezierContour& other = *entry;
                 // Off a contour's bounds by more than the tolerance, the point is off each of its edges'.
-                if (other.get() == &contour || outsideBounds(p, other->bounds(), tolerance))
+                if (&other == &contour || outsideBounds(p, other.bounds(), tolerance))
                     continue;
-                for (const FBContourEdge& e : other->edges()) {
+                for (const FBContourEdge& e : other.edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
                         || p.y > e.maxY + tolerance || e.curve().isFartherThan(p, tolerance))
                         continue;
@@ -871,6 +924,22 @@ std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& cont
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                                     double tolerance, std::initializer_list<double> parameters)
+{
+    return samplePointOff(contour, contours, tolerance, parameters);
+}
+
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     std::span<const FBBezierContour* const> contours,
+                                                     double tolerance, std::initializer_list<double> parameters)
+{
+    return samplePointOff(contour, contours, tolerance, parameters);
 }
 
 namespace {
@@ -1005,8 +1074,9 @@ void addCrossingPair(FBContourEdge& edge1, FBContourEdge& edge2, const FBBezierI
     crossing2->setSelfCrossing(selfCrossing);
 }
 
-// Newton on both parameters of a transversal meeting, then end points snapped to exactly 0 or 1.
-void polishIntersection(FBBezierIntersection& intersection, double tolerance)
+// Newton on both parameters of a transversal meeting, then end points snapped to exactly 0 or 1. Answers
+// the distance between the curves' points at the parameters it leaves.
+double polishIntersection(FBBezierIntersection& intersection, double tolerance)
 {
     const FBBezierCurve& c1 = intersection.curve1();
     const FBBezierCurve& c2 = intersection.curve2();
@@ -1038,7 +1108,12 @@ void polishIntersection(FBBezierIntersection& intersection, double tolerance)
             return 1.0;
         return t;
     };
-    intersection.setParameters(snap(c1, t1, p1), snap(c2, t2, p2));
+    const double s1 = snap(c1, t1, p1), s2 = snap(c2, t2, p2);
+    intersection.setParameters(s1, s2);
+    // Unsnapped, the points are those the distance was last taken between.
+    if (s1 == t1 && s2 == t2)
+        return error;
+    return FBDistanceBetweenPoints(c1.pointAtParameter(s1), c2.pointAtParameter(s2));
 }
 
 } // namespace
@@ -1125,14 +1200,6 @@ void appendEdges(const std::vector<std::unique_ptr<FBBezierContour>>& contours, 
             edges.push_back(&edge);
 }
 
-// Whether two lines run parallel, to within what the overlap test of crossEdges takes as one direction.
-bool linesParallel(const FBBezierCurve& a, const FBBezierCurve& b)
-{
-    const MWPoint d1 = FBSubtractPoint(a.endPoint2, a.endPoint1);
-    const MWPoint d2 = FBSubtractPoint(b.endPoint2, b.endPoint1);
-    return std::fabs(cross(d1, d2)) <= 1e-6 * FBPointLength(d1) * FBPointLength(d2);
-}
-
 // Neighbouring edges of a contour that a line through their joint separates (the first wholly behind it,
 // the second wholly ahead) meet nowhere else: the common case of a smooth or convex joint, settled
 // without a search.
@@ -1179,7 +1246,7 @@ bool meetOnlyAtTheirJoint(const FBContourEdge& edge1, const FBContourEdge& edge2
 
 // Whether every point of `b` lies farther than `gap` beyond the band that `a`'s points span about its
 // chord's line, on one side: the curves (inside their points' hulls) are then that far apart.
-bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap)
+inline bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap)
 {
     const FBContourEdge::ChordBand& band = a.chordBand();
     if (!(band.length > 0))
@@ -1194,8 +1261,7 @@ bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, double gap
 }
 
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`).
-void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
-                std::vector<FBBezierIntersection>& kept)
+void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept)
 {
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
@@ -1232,24 +1298,22 @@ void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bo
     thread_local std::vector<FBBezierIntersection> meetings;
     edge1.curve().intersectionsWithBezierCurve(edge2.curve(), edge1.isLine(), edge2.isLine(), meetings);
     for (FBBezierIntersection& intersection : meetings) {
-        polishIntersection(intersection, tolerance);
         // The search settles parameters to six places only; where curves run within that of each other
         // without meeting (a copy moved or turned by a hair), what it reports is no meeting at all.
-        if (FBDistanceBetweenPoints(edge1.curve().pointAtParameter(intersection.parameter1()),
-                                    edge2.curve().pointAtParameter(intersection.parameter2()))
-            > 4 * tolerance)
+        if (polishIntersection(intersection, tolerance) > 4 * tolerance)
             continue;
         // The joint of neighbouring edges of one contour is no crossing.
         if ((follows && intersection.isAtStopOfCurve1() && intersection.isAtStartOfCurve2())
             || (precedes && intersection.isAtStartOfCurve1() && intersection.isAtStopOfCurve2()))
             continue;
         // Both halves of a split search may report the same meeting.
-        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const FBBezierIntersection& k) {
-            return FBArePointsCloseWithOptions(k.location(), intersection.location(), tolerance);
+        const MWPoint location = intersection.location();
+        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](MWPoint k) {
+            return FBArePointsCloseWithOptions(k, location, tolerance);
         });
         if (duplicate)
             continue;
-        kept.push_back(intersection);
+        kept.push_back(location);
         if (!self) {
             markShared(edge1, intersection.isAtStartOfCurve1(), intersection.isAtStopOfCurve1());
             markShared(edge2, intersection.isAtStartOfCurve2(), intersection.isAtStopOfCurve2());
@@ -1351,7 +1415,7 @@ void FBBezierGraph::insertCrossingsWithBezierGraph(FBBezierGraph& other, const s
                                                    const std::vector<FBContourEdge*>& theirs)
 {
     const double tol = tolerance(other);
-    std::vector<FBBezierIntersection> kept;
+    std::vector<MWPoint> kept;
     forEachOverlappingPair(mine, &theirs, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         crossEdges(edge1, edge2, tol, false, kept);
     });
@@ -1368,23 +1432,26 @@ void FBBezierGraph::insertSelfCrossings()
 
 void FBBezierGraph::insertSelfCrossings(const std::vector<FBContourEdge*>& edgesByLeft)
 {
-    // A contour that meets itself only at its joints needs no search of its own pairs; one such contour
-    // alone needs no sweep at all.
+    // A contour that meets itself only at its joints (convex, or a polygon star-shaped about its vertices'
+    // mean) needs no search of its own pairs; one such contour alone needs no sweep at all.
     const double tol = tolerance(*this);
     for (const auto& contour : contours_)
         contour->setSkipsOwnPairs(std::nullopt);
-    if (contours_.empty() || (contours_.size() == 1 && contours_[0]->meetsItselfOnlyAtJoints(tol))) {
+    const auto meetsItselfOnlyAtJoints = [tol](const FBBezierContour& contour) {
+        return contour.meetsItselfOnlyAtJoints(tol) || contour.isStarShapedPolygon(tol);
+    };
+    if (contours_.empty() || (contours_.size() == 1 && meetsItselfOnlyAtJoints(*contours_[0]))) {
         hasSelfCrossings_ = false;
         return;
     }
-    std::vector<FBBezierIntersection> kept;
+    std::vector<MWPoint> kept;
     forEachOverlappingPair(edgesByLeft, nullptr, tol, [&](FBContourEdge& edge1, FBContourEdge& edge2) {
         if (meetOnlyAtTheirJoint(edge1, edge2))
             return;
         // Asked only of contours with a pair left to search: most pairs never get here.
         if (FBBezierContour* contour = edge1.contour(); contour == edge2.contour()) {
             if (!contour->skipsOwnPairs())
-                contour->setSkipsOwnPairs(contour->meetsItselfOnlyAtJoints(tol));
+                contour->setSkipsOwnPairs(meetsItselfOnlyAtJoints(*contour));
             if (*contour->skipsOwnPairs())
                 return;
         }
@@ -1400,6 +1467,10 @@ void FBBezierGraph::removeDuplicateCrossings()
     thread_local std::vector<FBEdgeCrossing*> snapshot;
     for (auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
+            // Only a crossing at an end of the edge can go (crossings are only ever taken away here).
+            const auto atAnEnd = [](const auto& c) { return c->isAtStart() || c->isAtEnd(); };
+            if (std::none_of(edge.crossings().begin(), edge.crossings().end(), atAnEnd))
+                continue;
             snapshot.clear();
             for (const auto& c : edge.crossings())
                 snapshot.push_back(c.get());
@@ -1516,6 +1587,12 @@ std::pair<const uint32_t*, const uint32_t*> FBHeightBands::at(double y) const
 
 namespace {
 
+// outsideBounds against bounds widened already.
+inline bool outsideBox(MWPoint point, const FBBezierGraph::PlacementIndex::Box& b)
+{
+    return point.x < b.left || point.x > b.right || point.y < b.top || point.y > b.bottom;
+}
+
 // One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
 // bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
 // count, as windingNumber takes it.
@@ -1559,18 +1636,19 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
     const size_t bands = size_t(std::clamp(fit, 1.0, double(std::min<size_t>(edgeCount / 2, 4096))));
     index.reach = reach, index.top = top, index.bottom = bottom;
     index.scale = double(bands) / height;
-    // From one band below the lowest the edge's widened height meets to one above the highest: a height
-    // within the range, less the top and scaled the same way, lies between them.
-    const double last = double(bands - 1);
+    // From the band of the edge's widened height's bottom to that of its top, each taken as a point's band
+    // is: every height within the range (every point either test of the edge takes) falls between them.
+    const auto bandOf = [&index, bands](double y) { return std::min(size_t((y - index.top) * index.scale), bands - 1); };
     index.edgeBands.clear();
     index.bandStarts.assign(bands + 1, 0);
     index.contourBounds.clear();
     for (const auto& contour : contours_) {
-        index.contourBounds.push_back(contour->bounds());
+        const pf::Rect b = contour->bounds();
+        // As outsideBounds widens them.
+        index.contourBounds.push_back(
+            {b.x() - reach, b.y() - reach, b.x() + b.width() + reach, b.y() + b.height() + reach});
         for (const FBContourEdge& edge : contour->edges()) {
-            const double lo = std::max((edge.minY - reach - top) * index.scale - 1, 0.0);
-            const double hi = std::max(std::min((edge.maxY + reach - top) * index.scale + 1, last), 0.0);
-            const auto range = std::pair<uint32_t, uint32_t>(uint32_t(lo), uint32_t(hi));
+            const auto range = std::pair<uint32_t, uint32_t>(uint32_t(bandOf(edge.minY - reach)), uint32_t(bandOf(edge.maxY + reach)));
             index.edgeBands.push_back(range);
             for (uint32_t k = range.first; k <= range.second; ++k)
                 ++index.bandStarts[k];
@@ -1587,8 +1665,10 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
         for (size_t i = edges.size(); i-- > 0;) {
             const FBContourEdge& edge = edges[i];
             --range;
+            const PlacementIndex::Entry entry{
+                {edge.minX - reach, edge.minY - reach, edge.maxX + reach, edge.maxY + reach}, &edge, uint32_t(c)};
             for (uint32_t k = range->first; k <= range->second; ++k)
-                index.entries[--index.bandStarts[k]] = {edge.minX, edge.minY, edge.maxX, edge.maxY, &edge, uint32_t(c)};
+                index.entries[--index.bandStarts[k]] = entry;
         }
     }
     placementIndex_ = &index;
@@ -1602,21 +1682,46 @@ FBBezierGraph::PointPlacement FBBezierGraph::placementOfPoint(MWPoint point, dou
         // Above or below every widened edge (or not a number), no edge holds the point or meets its ray.
         if (!(point.y >= index->top && point.y <= index->bottom))
             return PointPlacement::Outside;
+        // The band as indexPlacement takes it.
         const size_t bands = index->bandStarts.size() - 1;
         const size_t band = std::min(size_t((point.y - index->top) * index->scale), bands - 1);
         const PlacementIndex::Entry* const end = index->entries.data() + index->bandStarts[band + 1];
-        for (const PlacementIndex::Entry* e = index->entries.data() + index->bandStarts[band]; e != end; ++e) {
-            // The scan's two tests of an edge (near the point, meeting its ray) both want these.
-            if (point.y < e->minY - tolerance || point.y > e->maxY + tolerance || point.x > e->maxX + tolerance)
-                continue;
-            const bool near = point.x >= e->minX - tolerance;
-            if (!near && !(point.y >= e->minY && point.y < e->maxY && point.x < e->maxX))
-                continue;
-            if (outsideBounds(point, index->contourBounds[e->contour], tolerance))
-                continue;
-            if (edgeHoldsPoint(*e->edge, point, tolerance, near, count))
-                return PointPlacement::OnBoundary;
-        }
+        const PlacementIndex::Entry* const begin = index->entries.data() + index->bandStarts[band];
+        // Whether an edge filed there holds the point (else its part in the ray's count is added), given the
+        // edge's and its contour's bounds widened by the tolerance.
+        const auto scan = [&](auto widenedEdge, auto outsideContour) {
+            for (const PlacementIndex::Entry* e = begin; e != end; ++e) {
+                const FBContourEdge& edge = *e->edge;
+                const PlacementIndex::Box& w = widenedEdge(*e);
+                // The scan's two tests of an edge (near the point, meeting its ray) both want these.
+                if (point.y < w.top || point.y > w.bottom || point.x > w.right)
+                    continue;
+                const bool near = point.x >= w.left;
+                if (!near && !(point.y >= edge.minY && point.y < edge.maxY && point.x < edge.maxX))
+                    continue;
+                if (outsideContour(*e))
+                    continue;
+                if (edgeHoldsPoint(edge, point, tolerance, near, count))
+                    return true;
+            }
+            return false;
+        };
+        // At the index's own reach the widened bounds are kept; at another they are worked out.
+        const bool onBoundary =
+            tolerance == index->reach
+                ? scan([](const PlacementIndex::Entry& e) -> const PlacementIndex::Box& { return e.widened; },
+                       [&](const PlacementIndex::Entry& e) { return outsideBox(point, index->contourBounds[e.contour]); })
+                : scan(
+                      [tolerance](const PlacementIndex::Entry& e) {
+                          const FBContourEdge& edge = *e.edge;
+                          return PlacementIndex::Box{edge.minX - tolerance, edge.minY - tolerance, edge.maxX + tolerance,
+                                                     edge.maxY + tolerance};
+                      },
+                      [&](const PlacementIndex::Entry& e) {
+                          return outsideBounds(point, contours_[e.contour]->bounds(), tolerance);
+                      });
+        if (onBoundary)
+            return PointPlacement::OnBoundary;
         return (count & 1) ? PointPlacement::Inside : PointPlacement::Outside;
     }
     for (const auto& contour : contours_) {

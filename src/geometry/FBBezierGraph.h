@@ -14,6 +14,7 @@
 #include <memory>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ public:
     bool forwardAgainstArea() const { return forwardAgainstArea_; }
     void setForwardAgainstArea(bool value) { forwardAgainstArea_ = value; }
 
+    // Scratch of the trace: the places in its list of the stretches that start here, in their order, then
+    // kNone. At most two can: the one leaving forward and the one arriving here walked backward.
+    static constexpr uint32_t kNone = UINT32_MAX;
+    const std::array<uint32_t, 2>& startingStretches() const { return startingStretches_; }
+    void addStartingStretch(uint32_t place) { startingStretches_[startingStretches_[0] == kNone ? 0 : 1] = place; }
+
     // Asks the edge to remove (and destroy) this crossing.
     void removeFromEdge();
     double order() const { return parameter_; }
@@ -94,6 +101,7 @@ private:
     FBPlacement forwardPlacement_ = FBPlacement::Outside;
     bool forwardAgainstArea_ = false;
     size_t index_ = 0;
+    std::array<uint32_t, 2> startingStretches_{kNone, kNone};
 };
 
 // Room for an edge's list of crossings, the first time as many as addCrossing reserves: such blocks come
@@ -141,7 +149,13 @@ public:
     // them: a stretch wholly inside them is shared, with no need to sample it. Two are kept; a stretch
     // along a third is sampled as any other.
     void noteSharedRange(double from, double to);
-    bool sharesRange(double from, double to) const;
+    bool sharesRange(double from, double to) const
+    {
+        for (uint8_t i = 0; i < sharedRangeCount_; ++i)
+            if (sharedRanges_[i].minimum <= from && to <= sharedRanges_[i].maximum)
+                return true;
+        return false;
+    }
 
     // Crossings, sorted by parameter.
     const FBCrossingList& crossings() const { return crossings_; }
@@ -245,6 +259,11 @@ public:
     // not certain: fewer than three edges, a gap between edges, a non-finite number, a run that turns
     // back, an edge or a width within ten thousand times the tolerance.
     bool meetsItselfOnlyAtJoints(double tolerance) const;
+    // Whether the contour is a polygon (uniform lines joined end to end, no two neighbours parallel) that
+    // winds once round the mean of its vertices, every edge turning the same way about it, every two edges
+    // that are not neighbours farther apart than ten thousand times the tolerance: it meets itself only at
+    // its joints, as the crossing search would find. False where any of that is not certain.
+    bool isStarShapedPolygon(double tolerance) const;
     // Kept by the graph's own crossing search while it runs, once asked: pairs of this contour's edges need
     // no search.
     std::optional<bool> skipsOwnPairs() const { return skipsOwnPairs_; }
@@ -264,10 +283,28 @@ private:
     std::optional<bool> skipsOwnPairs_;
 };
 
+// Inline: the walks along contours from crossing to crossing step with these.
+inline FBEdgeCrossing* FBEdgeCrossing::next() const
+{
+    if (!edge_ || index_ + 1 >= edge_->crossings().size())
+        return nullptr;
+    return edge_->crossings()[index_ + 1].get();
+}
+
+inline FBContourEdge* FBContourEdge::next() const
+{
+    auto& edges = contour_->edges();
+    return &edges[index_ + 1 == edges.size() ? 0 : index_ + 1];
+}
+
 // A point of the contour, tried at the given curve parameters of each edge in turn, that lies off every
 // other contour's edges by more than the tolerance; nothing when every try lands on another outline.
 std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
                                                      const std::vector<std::unique_ptr<FBBezierContour>>& contours,
+                                                     double tolerance, std::initializer_list<double> parameters);
+// The same against the listed contours only (those the point could come near).
+std::optional<MWPoint> FBSamplePointOffOtherContours(const FBBezierContour& contour,
+                                                     std::span<const FBBezierContour* const> contours,
                                                      double tolerance, std::initializer_list<double> parameters);
 
 // Items (by their places in a list) filed under the horizontal bands their height ranges meet, and under
@@ -365,20 +402,25 @@ private:
 
 public:
     // The edges by height, while an operation places its stretches (the contours stay as they are): a
-    // point is tested against the edges filed under its band only (each edge under every band its height,
-    // widened by `reach`, meets, and one more on either side), each as the plain scan takes it. Every edge
-    // the scan would find near the point or count on its ray is filed there, so the answer is the scan's.
-    // Entries keep their edge's bounds, so that most are passed over without reading the edge.
+    // point is tested against the edges filed under its band only (each edge under the bands of the ends of
+    // its height widened by `reach`, and those between, each band worked out as a point's is), each as the
+    // plain scan takes it. Every edge the scan would find near the point or count on its ray is filed
+    // there, so the answer is the scan's.
+    // Entries keep their edge's bounds widened by `reach` (the tolerance points are placed with, mostly),
+    // so that most are passed over without reading the edge.
     struct PlacementIndex {
+        struct Box {
+            double left, top, right, bottom;
+        };
         struct Entry {
-            double minX, minY, maxX, maxY;
+            Box widened;
             const FBContourEdge* edge;
             uint32_t contour; // the contour's place in the graph
         };
         double reach = 0, top = 0, bottom = 0, scale = 0;
         std::vector<uint32_t> bandStarts; // one more than the bands: entries of band k from bandStarts[k]
         std::vector<Entry> entries;
-        std::vector<pf::Rect> contourBounds;
+        std::vector<Box> contourBounds; // widened by `reach`
         std::vector<std::pair<uint32_t, uint32_t>> edgeBands; // while filing: each edge's first and last band
     };
 

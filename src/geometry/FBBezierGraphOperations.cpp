@@ -191,7 +191,7 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
 
 // +1: the stretch bounds the result walked forward (in its nesting orientation), −1: walked backward,
 // 0: not part of the result.
-int selection(int operation, bool first, FBPlacement placement)
+inline int selection(int operation, bool first, FBPlacement placement)
 {
     enum { Union, Intersect, Difference, Xor };
     switch (operation) {
@@ -229,6 +229,46 @@ bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
             return false;
     }
     return true;
+}
+
+// The pairs of contours (by their places, each pair both ways round, in order) whose bounds, widened by
+// `margin`, meet; nothing where that is not worth finding out (bounds that are not numbers, a sweep that
+// tests many times more pairs than there are contours). A contour holds a point of another only where
+// their bounds meet: a point of a contour lies within its bounds but for rounding, and the ray from a
+// point left of a contour's bounds crosses its closed outline an even number of times.
+std::optional<std::vector<std::pair<uint32_t, uint32_t>>>
+meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin)
+{
+    struct Box {
+        double left, top, right, bottom;
+        uint32_t index;
+    };
+    std::vector<Box> boxes;
+    boxes.reserve(contours.size());
+    for (size_t i = 0; i < contours.size(); ++i) {
+        if (contours[i]->edges().empty())
+            continue;
+        const pf::Rect b = contours[i]->bounds();
+        const Box box{b.x() - margin, b.y() - margin, b.x() + b.width() + margin, b.y() + b.height() + margin,
+                      uint32_t(i)};
+        if (!(box.left <= box.right && box.top <= box.bottom))
+            return std::nullopt;
+        boxes.push_back(box);
+    }
+    std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    size_t tests = 0;
+    for (size_t i = 0; i < boxes.size(); ++i)
+        for (size_t j = i + 1; j < boxes.size() && boxes[j].left <= boxes[i].right; ++j) {
+            if (++tests > 8 * boxes.size())
+                return std::nullopt;
+            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom) {
+                pairs.emplace_back(boxes[i].index, boxes[j].index);
+                pairs.emplace_back(boxes[j].index, boxes[i].index);
+            }
+        }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
 }
 
 } // namespace
@@ -308,28 +348,17 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
             }
         }
     }
-    // The stretches by the crossing they start at, in their own order among those of one crossing: one
-    // sorted list, searched by halves.
-    struct Start {
-        const FBEdgeCrossing* crossing;
-        size_t index;
-    };
-    std::vector<Start> startingAt;
-    startingAt.reserve(stretches.size());
+    // The stretches by the crossing they start at, in their own order among those of one crossing: kept in
+    // the crossing.
     for (size_t i = 0; i < stretches.size(); ++i)
-        startingAt.push_back({stretches[i].start(), i});
-    const auto startsBefore = [](const Start& a, const Start& b) {
-        return std::less<const FBEdgeCrossing*>()(a.crossing, b.crossing)
-               || (a.crossing == b.crossing && a.index < b.index);
-    };
-    std::sort(startingAt.begin(), startingAt.end(), startsBefore);
+        stretches[i].start()->addStartingStretch(uint32_t(i));
     // The exclusive-or keeps every stretch, so two may leave one crossing: the boundary of A − B turns from
     // A's outside stretches onto B's inside ones and back, so the one of the other placement continues.
     const auto unusedStartingAt = [&](const FBEdgeCrossing* crossing, const Stretch& after) -> Stretch* {
-        auto it = std::lower_bound(startingAt.begin(), startingAt.end(), Start{crossing, 0}, startsBefore);
         Stretch* found = nullptr;
-        for (; it != startingAt.end() && it->crossing == crossing; ++it) {
-            const size_t i = it->index;
+        for (const uint32_t i : crossing->startingStretches()) {
+            if (i == FBEdgeCrossing::kNone)
+                break;
             if (stretches[i].used)
                 continue;
             if (operation != Operation::Xor || stretches[i].placement != after.placement)
@@ -461,19 +490,39 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     const size_t n = contours_.size();
     if (n < 2)
         return;
+    // A contour apart from the others (a shape cut into many pieces) holds none of their points and has
+    // none of its own held: it needs no sample, nor its area. Where the contours whose bounds meet are
+    // known, each is tried against those only, in their order; else against all, through height bands
+    // where there are many.
+    const auto pairs = meetingBounds(contours_, tolerance);
+    if (pairs && pairs->empty())
+        return;
     struct Nesting {
-        double area;
+        double area = 0;
+        bool areaKnown = false;
         int depth = -1;
         int container = -1;
+        uint32_t firstPair = 0, lastPair = 0; // its meetings in `pairs`
     };
     std::vector<Nesting> nesting(n);
-    for (size_t i = 0; i < n; ++i)
-        nesting[i].area = contours_[i]->signedArea();
-    // Many contours (outlines crossing many times leave many pieces) test a sample against those filed
-    // under its height only.
+    if (pairs) {
+        for (uint32_t k = 0; k < pairs->size(); ++k) {
+            Nesting& at = nesting[(*pairs)[k].first];
+            if (at.firstPair == at.lastPair)
+                at.firstPair = k;
+            at.lastPair = k + 1;
+        }
+    }
+    // Taken only where a contour holds another's sample: a contour without area holds nothing and is held
+    // by nothing, and the smallest holder is the container.
+    const auto areaOf = [&](size_t i) {
+        if (!nesting[i].areaKnown)
+            nesting[i].area = contours_[i]->signedArea(), nesting[i].areaKnown = true;
+        return nesting[i].area;
+    };
     FBHeightBands bands;
     bool banded = false;
-    if (n >= 16) {
+    if (!pairs && n >= 16) {
         std::vector<std::pair<double, double>> heights;
         heights.reserve(n);
         for (size_t j = 0; j < n; ++j) {
@@ -482,29 +531,39 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         }
         banded = bands.build(heights);
     }
+    std::vector<const FBBezierContour*> near;
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
-        if (contours_[i]->edges().empty() || nesting[i].area == 0)
+        Nesting& at = nesting[i];
+        if (contours_[i]->edges().empty() || (pairs && at.firstPair == at.lastPair))
             continue;
+        if (pairs) {
+            near.clear();
+            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
+                near.push_back(contours_[(*pairs)[k].second].get());
+        }
         const std::optional<MWPoint> sample =
-            FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
+            pairs ? FBSamplePointOffOtherContours(*contours_[i], near, tolerance, {0.5, 0.25, 0.75, 0.0})
+                  : FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
-        Nesting& at = nesting[i];
-        at.depth = 0;
+        int depth = 0, container = -1;
         const auto contain = [&](size_t j) {
-            if (j == i || nesting[j].area == 0)
+            if (j == i)
                 return;
             // Below, above or right of a contour's bounds the ray meets none of its edges.
             const pf::Rect b = contours_[j]->bounds();
             if (sample->y < b.y() || sample->y >= b.y() + b.height() || sample->x >= b.x() + b.width()
-                || !contours_[j]->containsPoint(*sample))
+                || !contours_[j]->containsPoint(*sample) || areaOf(j) == 0)
                 return;
-            ++at.depth;
-            if (at.container < 0 || std::fabs(nesting[j].area) < std::fabs(nesting[size_t(at.container)].area))
-                at.container = int(j);
+            ++depth;
+            if (container < 0 || std::fabs(areaOf(j)) < std::fabs(areaOf(size_t(container))))
+                container = int(j);
         };
-        if (banded) {
+        if (pairs) {
+            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
+                contain((*pairs)[k].second);
+        } else if (banded) {
             // Filed in the contours' order, as the plain scan takes them (the first of equal areas holds).
             const auto [first, last] = bands.at(sample->y);
             for (const uint32_t* j = first; j != last; ++j)
@@ -513,6 +572,9 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             for (size_t j = 0; j < n; ++j)
                 contain(j);
         }
+        if (depth > 0 && areaOf(i) == 0)
+            continue;
+        at.depth = depth, at.container = container;
         nested = nested || (at.depth > 0 && at.container >= 0);
     }
     if (!nested)

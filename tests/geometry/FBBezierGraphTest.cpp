@@ -274,6 +274,104 @@ TEST(FBBezierGraph, ConvexContoursTurningOnceMeetThemselvesOnlyAtJoints)
     EXPECT_FALSE(gap.meetsItselfOnlyAtJoints(1e-8));
 }
 
+// Concave stars about the mean of their vertices: the crossing search could find no own crossing there. A
+// certified polygon's edges must be as the certificate says: neighbours not parallel, every two others
+// farther apart than ten thousand times the tolerance.
+TEST(FBBezierGraph, PolygonsStarShapedAboutTheirVerticesMeetThemselvesOnlyAtJoints)
+{
+    const auto star = [](int n, double inner, double outer, double scale, double offset) {
+        std::vector<pf::Point> points;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * std::numbers::pi * i / n, r = i % 2 ? inner : outer;
+            points.push_back({offset + scale * (50 + r * std::cos(a)), offset + scale * (50 + r * std::sin(a))});
+        }
+        return fbtest::polygon(points);
+    };
+    const auto pentagram = [] {
+        std::vector<pf::Point> points;
+        for (int i = 0; i < 5; ++i) {
+            const double a = 2 * std::numbers::pi * (2 * i) / 5;
+            points.push_back({50 + 40 * std::cos(a), 50 + 40 * std::sin(a)});
+        }
+        return fbtest::polygon(points);
+    };
+    const struct {
+        const char* name;
+        pf::Path path;
+        bool expected;
+    } cases[] = {
+        {"concave star", star(50, 20, 45, 1, 0), true},
+        {"concave star the other way round", star(50, 20, 45, 1, 0).reversed(), true},
+        {"concave star about a million", star(50, 20, 45, 1, 1e6), true},
+        {"concave star a thousandth across", star(50, 20, 45, 1e-3, 0), true},
+        {"hexagon", fbtest::polygon({{10, 0}, {20, 0}, {25, 8}, {20, 16}, {10, 16}, {5, 8}}), true},
+        {"pentagram, round twice", pentagram(), false},
+        {"figure eight", polyline({{0, 0}, {10, 10}, {10, 0}, {0, 10}}, true), false},
+        {"L shape, its vertices' mean in its notch", polyline({{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}}, true), false},
+        {"a side in two collinear runs", polyline({{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}}, true), false},
+        {"rounded rect (curves)", fbtest::roundedRect(0, 0, 40, 25, 6), false},
+        {"a notch a hair wide", polyline({{0, 0}, {10, 0}, {10, 10}, {5 + 1e-7, 10}, {5, 3}, {5 - 1e-7, 10}, {0, 10}}, true), false},
+        {"a notch a hair wide, off the centre", polyline({{0, 0}, {10, 0}, {10, 10}, {8 + 1e-7, 10}, {8, 7}, {8 - 1e-7, 10}, {0, 10}}, true), false},
+        {"a point past the centre", polyline({{0, 0}, {10, 0}, {10, 10}, {-5, 5}, {0, 10}}, true), false},
+    };
+    for (const auto& c : cases) {
+        const FBBezierGraph graph(c.path);
+        ASSERT_EQ(graph.contours().size(), 1u) << c.name;
+        const pf::Rect b = graph.bounds();
+        const double tolerance = 1e-9 * std::max(b.width(), b.height());
+        EXPECT_EQ(graph.contours()[0]->isStarShapedPolygon(tolerance), c.expected) << c.name;
+    }
+
+    const auto segmentDistance = [](MWPoint a, MWPoint b, MWPoint c, MWPoint d) {
+        const auto toSegment = [](MWPoint p, MWPoint s, MWPoint e) {
+            const MWPoint v = FBSubtractPoint(e, s);
+            const double t = std::clamp(FBDotMultiplyPoint(FBSubtractPoint(p, s), v) / FBPointSquaredLength(v), 0.0, 1.0);
+            return FBDistanceBetweenPoints(p, FBAddPoint(s, FBScalePoint(v, t)));
+        };
+        const auto side = [](MWPoint p, MWPoint s, MWPoint e) {
+            const MWPoint v = FBSubtractPoint(e, s), w = FBSubtractPoint(p, s);
+            return v.x * w.y - v.y * w.x;
+        };
+        if ((side(c, a, b) > 0) != (side(d, a, b) > 0) && (side(a, c, d) > 0) != (side(b, c, d) > 0))
+            return 0.0;
+        return std::min({toSegment(a, c, d), toSegment(b, c, d), toSegment(c, a, b), toSegment(d, a, b)});
+    };
+    std::mt19937 random(3);
+    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    int certified = 0;
+    for (int k = 0; k < 300; ++k) {
+        const int n = 3 + int(random() % 60);
+        const double cx = uniform(-100, 100), cy = uniform(-100, 100);
+        std::vector<pf::Point> points;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * std::numbers::pi * (i + uniform(-0.45, 0.45)) / n, r = uniform(0.5, 100);
+            points.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+        const FBBezierGraph graph(fbtest::polygon(points));
+        const FBBezierContour& contour = *graph.contours()[0];
+        const pf::Rect b = graph.bounds();
+        const double tolerance = 1e-9 * std::max(b.width(), b.height());
+        if (!contour.isStarShapedPolygon(tolerance))
+            continue;
+        ++certified;
+        const auto& edges = contour.edges();
+        for (size_t i = 0; i < edges.size(); ++i) {
+            const FBBezierCurve& e = edges[i].curve();
+            const FBBezierCurve& next = edges[(i + 1) % edges.size()].curve();
+            const MWPoint d1 = FBSubtractPoint(e.endPoint2, e.endPoint1), d2 = FBSubtractPoint(next.endPoint2, next.endPoint1);
+            EXPECT_GT(std::fabs(d1.x * d2.y - d1.y * d2.x), 1e-6 * FBPointLength(d1) * FBPointLength(d2)) << k << " " << i;
+            for (size_t j = i + 2; j < edges.size(); ++j) {
+                if (i == 0 && j + 1 == edges.size())
+                    continue;
+                const FBBezierCurve& f = edges[j].curve();
+                EXPECT_GT(segmentDistance(e.endPoint1, e.endPoint2, f.endPoint1, f.endPoint2), 1e4 * tolerance)
+                    << k << " " << i << " " << j;
+            }
+        }
+    }
+    EXPECT_GT(certified, 50);
+}
+
 TEST(FBBezierGraph, OwnCrossingsAreFoundBetweenContoursAndInLoopingOnes)
 {
     pf::Path twoSquares = fbtest::rect(0, 0, 10, 10);

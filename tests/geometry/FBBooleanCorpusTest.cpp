@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 #include <random>
+#include <string>
 
 namespace fbtest {
 // Names the pair in failure messages rather than dumping its bytes.
@@ -70,6 +72,32 @@ TEST(BooleanFold, UnionOfManyOverlappingCirclesStaysExact)
         all = CGPath_FBCreateUnion(all, circle);
         ASSERT_LT(all.elementCount(), 400) << "outline fragments at step " << i;
     }
+}
+
+// Deeply concave polygons crossing each other many times: stretches placed through the index of the other
+// graph's edges, and many result pieces, apart from each other or (cut from a ring) nested in its hole.
+TEST(BooleanStars, ConcaveStarsCrossingManyTimesComeOutRight)
+{
+    std::mt19937 random(8);
+    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    const auto star = [&](int n, double cx, double cy, double scale, double turn) {
+        std::vector<pf::Point> points;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * std::numbers::pi * i / n + turn, r = scale * (i % 2 ? uniform(35, 55) : uniform(85, 100));
+            points.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+        return fbtest::polygon(points);
+    };
+    for (int i = 0; i < 4; ++i) {
+        const int n = 20 + 10 * i;
+        checkPair({"crossing stars " + std::to_string(i), star(n, 200, 200, 1, 0),
+                   star(n, 200 + uniform(-15, 15), 200 + uniform(-15, 15), 1, uniform(0.02, 0.1))},
+                  operations, 1500);
+    }
+    pf::Path ring = fbtest::rect(0, 0, 400, 400);
+    ring.append(fbtest::rect(120, 120, 160, 160).reversed());
+    checkPair({"a star across a ring's hole", ring, star(40, 200, 200, 1.3, 0.05)}, operations, 1500);
+    checkPair({"a star within a ring's hole", ring, star(40, 200, 200, 0.7, 0.05)}, operations, 1500);
 }
 
 std::string pairName(const testing::TestParamInfo<fbtest::CorpusPair>& info)
