@@ -285,11 +285,6 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
     CanvasEffectCache& cache = effectCache();
     cache.beginFrame(context, page, devicePixelRatioF());
     for (std::size_t n = 0; n < drawn.size(); ++n) {
-        // The shapes ahead are asked for while this one draws (Shape::prefetchForDrawing).
-        if (n + 2 < drawn.size())
-            drawn[n + 2]->prefetchForDrawing(0);
-        if (n + 1 < drawn.size())
-            drawn[n + 1]->prefetchForDrawing(1);
         Shape& shape = *drawn[n];
         ++drawingStats_.shapesDrawn;
         if (!cache.drawShape(context, shape, pageDirtyRect))

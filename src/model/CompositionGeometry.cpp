@@ -307,13 +307,12 @@ void Composition::drawInContextDirtyRect(pf::GraphicsContext& context, const pf:
         context.fillRect(bounds());
         context.restoreGState();
     }
-    const Children kids = children();
+    // Each shape held while it draws, not a copy of the whole list: a copy touches every shape's count
+    // before the first draws, a line apiece that has gone cold again by the time its shape is drawn.
+    const Children& kids = children();
     for (std::size_t i = 0; i < kids.size(); ++i) {
-        if (i + 2 < kids.size())
-            kids[i + 2]->prefetchForDrawing(0);
-        if (i + 1 < kids.size())
-            kids[i + 1]->prefetchForDrawing(1);
-        kids[i]->drawInContextDirtyRect(context, dirty);
+        const std::shared_ptr<Shape> kid = kids[i];
+        kid->drawInContextDirtyRect(context, dirty);
     }
 }
 

@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstddef>
 #include <limits>
 #include <numbers>
 #include <optional>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -244,37 +242,8 @@ pf::Rect Shape::paintBoundsAbout(pf::Rect r, double reach) const
     return QVRectOutset(r, reach, reach);
 }
 
-void Shape::prefetchForDrawing(int stage) const
-{
-    if (stage == 0) {
-        // The whole object: the fields drawing reads lie all over it, and the lines between cost nothing
-        // more to ask for.
-        constexpr std::size_t line = 64;
-        const auto* bytes = reinterpret_cast<const char*>(this);
-        for (std::size_t at = 0; at < sizeof(Shape); at += line)
-            __builtin_prefetch(bytes + at);
-        return;
-    }
-    for (const std::optional<pf::Path>* kept : {&finalFillPath_, &finalGradientFillPath_})
-        if (*kept)
-            (*kept)->prefetchPaintForms();
-    evenStrokeShifted_.prefetchPaintForms();
-    path_.prefetchPaintForms();
-}
-
 void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
 {
-    // By the time a page draws a shape again its pixels have pushed the shape out of the caches, and the
-    // layers read fields all over it: ask for them together, so that the misses overlap.
-    for (const void* field : {static_cast<const void*>(this), static_cast<const void*>(&composition_),
-                              static_cast<const void*>(&opacity_), static_cast<const void*>(&dirtyRect_),
-                              static_cast<const void*>(&fillType_), static_cast<const void*>(&strokeType_),
-                              static_cast<const void*>(&gradient_), static_cast<const void*>(&finalFillPath_),
-                              static_cast<const void*>(&finalGradientFillPath_),
-                              static_cast<const void*>(&contentFilterSpecs_),
-                              static_cast<const void*>(&provisionalConnection_),
-                              static_cast<const void*>(&evenStrokeSource_)})
-        __builtin_prefetch(field);
     if (composition_ && !dirtyRect().intersects(dirty)) {
         // On screen the redisplay rect decides. An export draws everything for an empty rect (an image
         // of the shape alone), and otherwise only what can reach the rect: a loupe's region of the page
@@ -282,11 +251,6 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
         if (!composition_->isExporting() || (!dirty.isEmpty() && !paintBounds().intersects(dirty)))
             return;
     }
-    // And then for the outlines the fill and the stroke paint.
-    for (const std::optional<pf::Path>& kept : {std::cref(finalFillPath_), std::cref(finalGradientFillPath_)})
-        if (kept)
-            kept->prefetchPaintForms();
-    evenStrokeShifted_.prefetchPaintForms();
     if (selected_ || snapped_) {
         // Before the hidden test: a hidden selected shape still shows its halo.
         SavedState saved(context);

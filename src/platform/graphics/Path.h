@@ -133,13 +133,6 @@ public:
     const std::optional<LineShape>& asLine() const;
     // bounds(), found once: a gradient is spread over the bounds of the path it fills at every paint.
     const Rect& paintBounds() const;
-    // Asks the processor for the painting forms ahead of their use: a page's paths have gone cold in the
-    // caches by the time it draws them again.
-    void prefetchPaintForms() const
-    {
-        if (paintForms_)
-            __builtin_prefetch(paintForms_.get());
-    }
     // The rect the path outlines after the transform, when that is one axis-aligned rectangle.
     std::optional<Rect> rectAfter(const AffineTransform& t) const;
     // From Qt (stroker and boolean results). Qt marks a closed subpath only by ending it on its start
