@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -24,6 +25,7 @@ struct Previewed {
     bool ok = false;
     qint64 milliseconds = 0;
     QColor marker;
+    QImage page;  // at 36 dpi: 160 × 240
 };
 
 // A package of one page holding the shapes, then a sound red rectangle above them, previewed through the
@@ -47,6 +49,7 @@ Previewed previewWithMarker(pf::Value children)
     const QImage image(dir.filePath(QStringLiteral("page.png")));
     if (image.size() == QSize(160, 240))
         result.marker = image.pixelColor(120, 165);
+    result.page = image;
     return result;
 }
 
@@ -96,6 +99,43 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
     EXPECT_TRUE(together.ok);
     EXPECT_LT(together.milliseconds, allowed) << "every hostile shape together";
     EXPECT_EQ(together.marker, QColor(255, 0, 0));
+}
+
+// A gradient fill reaching billions of points past the page: the part on the page is drawn as it is, and
+// so is the sound shape above it. Today's writer garbles such numbers, and with them the page.
+TEST(HostilePreview, FarGradientsShowTheirPartOnThePage)
+{
+    registerControlKinds(pf::ClassRegistry::shared());
+    pf::Value blackToWhite = pf::Value::array();
+    for (const auto& [colour, ratio] : {std::pair{"0:0:0:1", 0.0}, std::pair{"1:1:1:1", 1.0}}) {
+        pf::Value element = pf::Value::dictionary();
+        element.set(QStringLiteral("color"), QString::fromLatin1(colour));
+        element.set(QStringLiteral("ratio"), ratio);
+        blackToWhite.append(element);
+    }
+    for (const double far : {1e10, 1e14}) {
+        for (const int fillType : {1, 2}) {
+            // From far left of the page to four times as far right, as high again about its middle.
+            auto shape = Shape::make<Rectangle>(pf::Rect(80 - far, 240 - far, 4 * far, 2 * far));
+            shape->setStrokeType(3);
+            pf::Value plist = shape->asPlist();
+            plist.set(QStringLiteral("fillType"), fillType);
+            plist.set(QStringLiteral("fillAngle"), 0.0);
+            plist.set(QStringLiteral("fillGradientElements"), blackToWhite);
+            const Previewed previewed = previewWithMarker(pf::Value(pf::Value::Array{plist}));
+            const QString what = QStringLiteral("%1 gradient reaching %2").arg(fillType == 1 ? "linear" : "radial").arg(far);
+            ASSERT_TRUE(previewed.ok) << qPrintable(what);
+            EXPECT_EQ(previewed.marker, QColor(255, 0, 0)) << qPrintable(what);
+            ASSERT_EQ(previewed.page.size(), QSize(160, 240)) << qPrintable(what);
+            // The linear from its left end (black) to its right (white): a quarter of the way where the
+            // page lies. The radial from its centre out to its farthest corner, 2.24 times as far.
+            const QColor middle = previewed.page.pixelColor(40, 120);
+            const int expected = fillType == 1 ? 64 : int(std::lround(255 / std::sqrt(5.0)));
+            EXPECT_NEAR(middle.red(), expected, 4) << qPrintable(what);
+            EXPECT_EQ(middle.red(), middle.blue()) << qPrintable(what);
+            EXPECT_NEAR(previewed.page.pixelColor(5, 5).red(), expected, 4) << qPrintable(what) << ": the page's corner";
+        }
+    }
 }
 
 } // namespace
