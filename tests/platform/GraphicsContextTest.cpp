@@ -642,6 +642,24 @@ TEST(GraphicsContextImage, DrawingHandlerRunsAtEachDraw)
     EXPECT_EQ(runs, 2);
 }
 
+// A drawing that sets an alpha of its own (a loupe's picture: each shape sets its opacity) is drawn at
+// the state's alpha as a whole, as any drawing is: at none it shows nothing.
+TEST(GraphicsContextImage, DrawingHandlerTakesTheStateAlpha)
+{
+    const Image image = Image::withDrawingHandler({10, 10}, [](GraphicsContext& c, const Rect&) {
+        c.setAlpha(1);
+        c.setFillColor(red);
+        c.fillRect(Rect(0, 0, 10, 10));
+        return true;
+    });
+    for (const auto& [alpha, expected] : {std::pair{1.0, 255}, std::pair{0.5, 128}, std::pair{0.0, 0}, std::pair{-1.0, 0}}) {
+        BitmapContext context({20, 20}, 1);
+        context.setAlpha(alpha);
+        context.drawImage(image, Rect(0, 0, 20, 20));
+        EXPECT_NEAR(alphaAt(context.bitmap(), 10, 10), expected, 1) << alpha;
+    }
+}
+
 TEST(GraphicsContextState, TransformsAndConversions)
 {
     BitmapContext context({100, 100}, 2);

@@ -138,4 +138,33 @@ TEST(HostilePreview, FarGradientsShowTheirPartOnThePage)
     }
 }
 
+// A loupe over the sound shape's part of the page, at opacities in and out of [0, 1]: it takes its opacity
+// as every shape does (below 0 as 0, a stored NaN read as 0), its picture at that opacity over the page.
+// Each shape the picture draws sets its own opacity, which must not replace the loupe's.
+TEST(HostilePreview, LoupesTakeOpacityAsOtherShapes)
+{
+    registerControlKinds(pf::ClassRegistry::shared());
+    const ShapeClass* loupeClass = pf::ClassRegistry::shared().lookup<ShapeClass>(QStringLiteral("Loupe"));
+    ASSERT_NE(loupeClass, nullptr);
+    // The green left of the red magnified over white: 255 where nothing shows, 0 where red does.
+    for (const auto& [opacity, green] : {std::pair{pf::Value(-1.0), 255}, std::pair{pf::Value(-1e308), 255},
+                                         std::pair{pf::Value("nan"), 255}, std::pair{pf::Value(0.0), 255},
+                                         std::pair{pf::Value(0.5), 128}, std::pair{pf::Value(1.0), 0},
+                                         std::pair{pf::Value(7.0), 0}}) {
+        // Left of the sound red rectangle, magnifying its middle.
+        pf::Value loupe = loupeClass->newShape(pf::Rect(40, 300, 100, 100))->asPlist();
+        loupe.set(QStringLiteral("zoomTargetPoint"), QStringLiteral("{240, 330}"));
+        loupe.set(QStringLiteral("zoomTargetScale"), 2.0);
+        loupe.set(QStringLiteral("strokeType"), 3);
+        loupe.set(QStringLiteral("opacity"), opacity);
+        const Previewed previewed = previewWithMarker(pf::Value(pf::Value::Array{loupe}));
+        const QString what = opacity.isString() ? opacity.asString() : QString::number(opacity.doubleValue());
+        ASSERT_TRUE(previewed.ok) << qPrintable(what);
+        ASSERT_EQ(previewed.page.size(), QSize(160, 240)) << qPrintable(what);
+        const QColor seen = previewed.page.pixelColor(45, 175);
+        EXPECT_NEAR(seen.red(), 255, 3) << qPrintable(what);
+        EXPECT_NEAR(seen.green(), green, 3) << qPrintable(what);
+    }
+}
+
 } // namespace
