@@ -232,6 +232,32 @@ TEST(PdfContext, PdfPicturesStayVectorsUnlessAShadowNeedsPixels)
     }
 }
 
+// A page box no page can have (stored pages may be any size, scaled by any resolution) begins no page,
+// and the pages around it are written as usual.
+TEST(PdfContext, PageBoxesOutOfReachBeginNoPage)
+{
+    const double nan = std::nan("");
+    const QByteArray bytes = pdfInMemory([&](PdfContext& pdf) {
+        for (const Rect& box : {Rect(0, 0, 1e308, 100), Rect(0, 0, 100, 1e9), Rect(-1e308, 0, 100, 100),
+                                Rect(0, 0, nan, 100), Rect(0, 0, HUGE_VAL, 100), Rect(0, 0, 1e-300, 1e-300),
+                                Rect(0, 0, 0, 100)})
+            EXPECT_EQ(pdf.beginPage(box), nullptr) << box.width() << " × " << box.height() << " at " << box.x();
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 50));
+        ASSERT_NE(page, nullptr);
+        page->setFillColor(Color(1, 0, 0, 1));
+        page->fillRect(Rect(0, 0, 100, 50));
+        EXPECT_EQ(pdf.beginPage(Rect(0, 0, 2e7, 10)), nullptr);
+        EXPECT_NE(pdf.beginPage(Rect(0, 0, 1e6, 10)), nullptr) << "a page far larger than paper";
+        EXPECT_EQ(pdf.pageCount(), 2);
+    });
+    ASSERT_TRUE(bytes.startsWith("%PDF"));
+    const QImage first = renderedPage(bytes, 1);
+    if (first.isNull())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    EXPECT_EQ(first.size(), QSize(100, 50));
+    EXPECT_EQ(first.pixelColor(50, 25), QColor(255, 0, 0));
+}
+
 // A gradient whose axis or circles lie billions of points away (stored data may hold any frame) paints
 // the part of it in sight, and the page's other drawing stays: the writer cannot write such numbers, and
 // one it garbles blanks the whole page.

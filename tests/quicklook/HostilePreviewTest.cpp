@@ -30,10 +30,10 @@ struct Previewed {
 
 // A package of one page holding the shapes, then a sound red rectangle above them, previewed through the
 // plug-in: whether it came back, how long it took and the colour where the rectangle is.
-Previewed previewWithMarker(pf::Value children)
+Previewed previewPages(const pf::Value::Array& pages)
 {
     QTemporaryDir dir;
-    const QString package = writePackage(dir.path(), std::move(children));
+    const QString package = writePages(dir.path(), pages);
     if (package.isEmpty())
         return {};
     const QString pdf = dir.filePath(QStringLiteral("hostile.pdf"));
@@ -52,6 +52,8 @@ Previewed previewWithMarker(pf::Value children)
     result.page = image;
     return result;
 }
+
+Previewed previewWithMarker(pf::Value children) { return previewPages({pageWithMarker(std::move(children))}); }
 
 // Each hostile value on a kind of each family, one package per value: it comes back quickly, and the
 // sound shape above the hostile ones is drawn as usual.
@@ -165,6 +167,28 @@ TEST(HostilePreview, LoupesTakeOpacityAsOtherShapes)
         EXPECT_NEAR(seen.red(), 255, 3) << qPrintable(what);
         EXPECT_NEAR(seen.green(), green, 3) << qPrintable(what);
     }
+}
+
+// Pages of sizes no page can have (stored sizes, or a resolution that scales them to nothing or past
+// any writer's reach) are left out of the preview; the sound page after them is drawn as usual.
+TEST(HostilePreview, PagesOfImpossibleSizesAreLeftOut)
+{
+    registerControlKinds(pf::ClassRegistry::shared());
+    const pf::Value sound = pageWithMarker(pf::Value::array());
+    pf::Value::Array pages;
+    for (const auto& [key, value] : {std::pair{"width", pf::Value(1e308)}, std::pair{"height", pf::Value(1e9)},
+                                     std::pair{"width", pf::Value(1e-300)}, std::pair{"resolution", pf::Value(1e308)}}) {
+        pf::Value page = sound;
+        pf::Value metrics = page.objectForKey("metrics");
+        metrics.set(QString::fromLatin1(key), value);
+        page.set(QStringLiteral("metrics"), metrics);
+        pages.push_back(page);
+    }
+    pages.push_back(sound);
+    const Previewed previewed = previewPages(pages);
+    ASSERT_TRUE(previewed.ok);
+    ASSERT_EQ(previewed.page.size(), QSize(160, 240)) << "the sound page first";
+    EXPECT_EQ(previewed.marker, QColor(255, 0, 0));
 }
 
 } // namespace
