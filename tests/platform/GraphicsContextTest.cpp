@@ -453,6 +453,119 @@ TEST(GraphicsContextGradient, RadialBetweenCirclesAndRelativeCentre)
     EXPECT_EQ(alphaAt(s, 1, 1), 255) << "the end circle encloses the bounds";
 }
 
+// A gradient whose points lie billions of pixels away (stored data may put them anywhere) is painted as
+// the part of it in sight: pixel for pixel what the same gradient paints with its points near, where Qt
+// still paints it whole. Each case puts the change from black to white in view, whatever the reach.
+TEST(GraphicsContextGradient, FarGradientsPaintWhatIsInSight)
+{
+    const Color black(0, 0, 0, 1), white(1, 1, 1, 1);
+    const double turn = M_PI / 6;
+    const Point dir{std::cos(turn), std::sin(turn)};
+    struct Case {
+        const char* what;
+        std::function<void(GraphicsContext&, double)> draw;  // given the reach
+        int band = 50;  // the rows compared, about the middle one
+    };
+    const std::vector<Case> cases = {
+        {"axis from far left to far right",
+         [&](GraphicsContext& c, double far) {
+             const Gradient g({{black, 0}, {black, (50 + far) / (2 * far)}, {white, (150 + far) / (2 * far)}, {white, 1}});
+             c.drawLinearGradient(g, {-far, 0}, {far, 0}, DrawsBeforeStart | DrawsAfterEnd);
+         }},
+        {"turned axis through the view",
+         [&](GraphicsContext& c, double far) {
+             const Gradient g({{black, 0}, {black, 0.5 - 40 / (2 * far)}, {white, 0.5 + 40 / (2 * far)}, {white, 1}});
+             c.drawLinearGradient(g, {100 - far * dir.x, 50 - far * dir.y}, {100 + far * dir.x, 50 + far * dir.y},
+                                  DrawsBeforeStart | DrawsAfterEnd);
+         }},
+        {"axis ending far, in a path",
+         [&](GraphicsContext& c, double far) {
+             const Gradient g({{black, 0}, {black, 60 / far}, {white, 120 / far}, {white, 1}});
+             c.saveGState();
+             c.clip(Path::oval(Rect(10, 5, 180, 90)));
+             c.drawLinearGradient(g, {0, 0}, {far, 0}, DrawsBeforeStart | DrawsAfterEnd);
+             c.restoreGState();
+         }},
+        {"circles about a far centre",
+         [&](GraphicsContext& c, double far) {
+             const Gradient g({{black, 0}, {black, (far + 50) / (far + 200)}, {white, (far + 150) / (far + 200)}, {white, 1}});
+             c.drawRadialGradient(g, {-far, 50}, 0, {-far, 50}, far + 200, DrawsBeforeStart | DrawsAfterEnd);
+         },
+         // Near the centre the circles bend: a few rows about the centre's, where they are straight.
+         5},
+        {"circles about a near centre out to far",
+         [&](GraphicsContext& c, double far) {
+             const Gradient g({{black, 0}, {black, 20 / far}, {white, 60 / far}, {white, 1}});
+             c.drawRadialGradient(g, {100, 50}, 0, {100, 50}, far, DrawsBeforeStart | DrawsAfterEnd);
+         }},
+        {"shape's radial fill, scaled far",
+         [&](GraphicsContext& c, double far) {
+             // The view is a small part of a shape reaching that far, drawn at a scale.
+             const Gradient g({{black, 0}, {black, 20 / far}, {white, 60 / far}, {white, 1}});
+             const double k = far / 1e4;
+             c.saveGState();
+             c.translate(100, 50);
+             c.scale(k, k);
+             const double half = 1e4 / std::sqrt(2.0);
+             c.drawRadialGradientInPath(g, Path::rect(Rect(-half, -half, 2 * half, 2 * half)), {0, 0});
+             c.restoreGState();
+         }},
+    };
+    const auto paint = [](const Case& c, double far) {
+        BitmapContext context({200, 100}, 1);
+        c.draw(context, far);
+        return context.bitmap();
+    };
+    for (const Case& c : cases) {
+        // A few hundred pixels away Qt paints the gradient as it is (its table of colours finer than a
+        // pixel).
+        const QImage near = paint(c, 300);
+        int lightest = 0, darkest = 255;
+        for (int y = 0; y < 100; y += 2)
+            for (int x = 0; x < 200; x += 2)
+                if (alphaAt(near, x, y) == 255)
+                    lightest = std::max(lightest, colorAt(near, x, y).red()), darkest = std::min(darkest, colorAt(near, x, y).red());
+        ASSERT_TRUE(lightest > 250 && darkest < 5) << c.what << ": black and white in view";
+        for (double far : {1e10, 1e13}) {
+            const QImage image = paint(c, far);
+            int worst = 0;
+            for (int y = 50 - c.band; y < 50 + c.band; ++y)
+                for (int x = 0; x < 200; ++x) {
+                    const QColor a = colorAt(near, x, y), b = colorAt(image, x, y);
+                    worst = std::max({worst, std::abs(a.red() - b.red()), std::abs(a.alpha() - b.alpha())});
+                }
+            EXPECT_LE(worst, 3) << c.what << " at " << far;
+        }
+    }
+    // Points that are no numbers paint nothing (and reach no Qt drawing); the largest finite ones paint
+    // the colour where the view lies.
+    const Gradient g(black, white);
+    struct Odd {
+        const char* what;
+        std::function<void(GraphicsContext&)> draw;
+        int alpha;
+        int red = 0;
+    };
+    const std::vector<Odd> odd = {
+        {"NaN axis", [&](GraphicsContext& c) { c.drawLinearGradient(g, {std::nan(""), 0}, {10, 0}, 3); }, 0},
+        {"infinite axis", [&](GraphicsContext& c) { c.drawLinearGradient(g, {-HUGE_VAL, 0}, {HUGE_VAL, 0}, 3); }, 0},
+        {"largest axis", [&](GraphicsContext& c) { c.drawLinearGradient(g, {-1e308, 0}, {1e308, 0}, 3); }, 255, 128},
+        {"NaN radius", [&](GraphicsContext& c) { c.drawRadialGradient(g, {10, 10}, 0, {10, 10}, std::nan(""), 3); }, 0},
+        {"infinite centre", [&](GraphicsContext& c) { c.drawRadialGradient(g, {HUGE_VAL, 0}, 0, {HUGE_VAL, 0}, 10, 3); }, 0},
+        // The circle through the view's centre is the one a fifth of the way.
+        {"far moving circles", [&](GraphicsContext& c) { c.drawRadialGradient(g, {-1e12, 50}, 0, {1e12, 50}, 3e12, 3); }, 255, 51},
+    };
+    for (const Odd& o : odd) {
+        BitmapContext context({200, 100}, 1);
+        o.draw(context);
+        const QImage image = context.bitmap();
+        EXPECT_EQ(alphaAt(image, 100, 50), o.alpha) << o.what;
+        if (o.alpha) {
+            EXPECT_NEAR(colorAt(image, 100, 50).red(), o.red, 2) << o.what;
+        }
+    }
+}
+
 TEST(GraphicsContextImage, DrawnUprightInBothOrientations)
 {
     QImage bitmap(2, 2, QImage::Format_ARGB32_Premultiplied);
@@ -527,6 +640,24 @@ TEST(GraphicsContextImage, DrawingHandlerRunsAtEachDraw)
         EXPECT_EQ(alphaAt(out, 20, 30), 0) << "flipped " << flipped;
     }
     EXPECT_EQ(runs, 2);
+}
+
+// A drawing that sets an alpha of its own (a loupe's picture: each shape sets its opacity) is drawn at
+// the state's alpha as a whole, as any drawing is: at none it shows nothing.
+TEST(GraphicsContextImage, DrawingHandlerTakesTheStateAlpha)
+{
+    const Image image = Image::withDrawingHandler({10, 10}, [](GraphicsContext& c, const Rect&) {
+        c.setAlpha(1);
+        c.setFillColor(red);
+        c.fillRect(Rect(0, 0, 10, 10));
+        return true;
+    });
+    for (const auto& [alpha, expected] : {std::pair{1.0, 255}, std::pair{0.5, 128}, std::pair{0.0, 0}, std::pair{-1.0, 0}}) {
+        BitmapContext context({20, 20}, 1);
+        context.setAlpha(alpha);
+        context.drawImage(image, Rect(0, 0, 20, 20));
+        EXPECT_NEAR(alphaAt(context.bitmap(), 10, 10), expected, 1) << alpha;
+    }
 }
 
 TEST(GraphicsContextState, TransformsAndConversions)

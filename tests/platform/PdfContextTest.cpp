@@ -1,5 +1,6 @@
 #include "platform/graphics/PdfContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/Gradient.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -228,6 +229,71 @@ TEST(PdfContext, PdfPicturesStayVectorsUnlessAShadowNeedsPixels)
         EXPECT_TRUE(near(out.pixelColor(120, 60), Qt::blue));    // lower right quarter blue
         EXPECT_TRUE(near(out.pixelColor(120, 20), Qt::white));   // upper right quarter empty
         EXPECT_TRUE(near(out.pixelColor(10, 5), Qt::white));
+    }
+}
+
+// A page box no page can have (stored pages may be any size, scaled by any resolution) begins no page,
+// and the pages around it are written as usual.
+TEST(PdfContext, PageBoxesOutOfReachBeginNoPage)
+{
+    const double nan = std::nan("");
+    const QByteArray bytes = pdfInMemory([&](PdfContext& pdf) {
+        for (const Rect& box : {Rect(0, 0, 1e308, 100), Rect(0, 0, 100, 1e9), Rect(-1e308, 0, 100, 100),
+                                Rect(0, 0, nan, 100), Rect(0, 0, HUGE_VAL, 100), Rect(0, 0, 1e-300, 1e-300),
+                                Rect(0, 0, 0, 100)})
+            EXPECT_EQ(pdf.beginPage(box), nullptr) << box.width() << " × " << box.height() << " at " << box.x();
+        GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 50));
+        ASSERT_NE(page, nullptr);
+        page->setFillColor(Color(1, 0, 0, 1));
+        page->fillRect(Rect(0, 0, 100, 50));
+        EXPECT_EQ(pdf.beginPage(Rect(0, 0, 2e7, 10)), nullptr);
+        EXPECT_NE(pdf.beginPage(Rect(0, 0, 1e6, 10)), nullptr) << "a page far larger than paper";
+        EXPECT_EQ(pdf.pageCount(), 2);
+    });
+    ASSERT_TRUE(bytes.startsWith("%PDF"));
+    const QImage first = renderedPage(bytes, 1);
+    if (first.isNull())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    EXPECT_EQ(first.size(), QSize(100, 50));
+    EXPECT_EQ(first.pixelColor(50, 25), QColor(255, 0, 0));
+}
+
+// A gradient whose axis or circles lie billions of points away (stored data may hold any frame) paints
+// the part of it in sight, and the page's other drawing stays: the writer cannot write such numbers, and
+// one it garbles blanks the whole page.
+TEST(PdfContext, FarGradientsLeaveThePageDrawn)
+{
+    const Gradient blackToWhite(Color(0, 0, 0, 1), Color(1, 1, 1, 1));
+    for (const double far : {1e10, 1e15, 1e300}) {
+        const QByteArray bytes = pdfInMemory([&](PdfContext& pdf) {
+            GraphicsContext* page = pdf.beginPage(Rect(0, 0, 100, 100));
+            ASSERT_NE(page, nullptr);
+            // Across the page, a ramp of the visible part of a far axis: grey where the page lies.
+            page->saveGState();
+            page->clipToRect(Rect(0, 50, 100, 50));
+            page->drawLinearGradient(blackToWhite, Point(-far, 0), Point(far, 0), DrawsBeforeStart | DrawsAfterEnd);
+            page->restoreGState();
+            page->saveGState();
+            page->clipToRect(Rect(0, 0, 50, 50));
+            page->drawRadialGradient(blackToWhite, Point(-far, 0), 0, Point(-far, 0), 2 * far,
+                                     DrawsBeforeStart | DrawsAfterEnd);
+            page->restoreGState();
+            page->setFillColor(Color(1, 0, 0, 1));
+            page->fillRect(Rect(60, 10, 30, 30));
+        });
+        ASSERT_TRUE(bytes.startsWith("%PDF"));
+        const QImage pixels = renderedPage(bytes, 1);
+        if (pixels.isNull())
+            GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+        ASSERT_EQ(pixels.size(), QSize(100, 100)) << far;
+        EXPECT_EQ(pixels.pixelColor(75, 75), QColor(255, 0, 0)) << far;
+        // The middle of the axis: half way from black to white.
+        const QColor middle = pixels.pixelColor(50, 25);
+        EXPECT_NEAR(middle.red(), 128, 4) << far;
+        EXPECT_EQ(middle.red(), middle.blue()) << far;
+        // The radial's circle through the page: half way too, from its centre at 0 out to 2 × far.
+        const QColor circle = pixels.pixelColor(25, 75);
+        EXPECT_NEAR(circle.red(), 128, 4) << far;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QPainter>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -97,6 +98,28 @@ TEST(TextLayout, LineHeightsFollowTheFontAndTheParagraphStyle)
     TextAttributes spaced = attrs();
     spaced.paragraphStyle->lineSpacing = 5;
     EXPECT_DOUBLE_EQ(layOut(QStringLiteral("a\nb"), 100, spaced)->lineFragments()[1].rect.y(), font.lineHeight() + 5);
+}
+
+// A paragraph of one word longer than any line (stored text may hold anything) wraps it anywhere, quickly:
+// breaking at word boundaries looked for the word's end at every line, minutes for 10^6 characters.
+// Ordinary words keep wrapping at their boundaries.
+TEST(TextLayout, OverlongWordsWrapAnywhereQuickly)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const auto word = layOut(QString(300000, QLatin1Char('w')), 150);
+    EXPECT_LT(clock.elapsed(), 4'000);
+    ASSERT_GT(word->lineFragments().size(), 1000u);
+    TextAttributes charWrapping = attrs();
+    charWrapping.paragraphStyle->lineBreakMode = LineBreakMode::CharWrapping;
+    const QString part(5000, QLatin1Char('w'));
+    EXPECT_EQ(layOut(part, 150)->lineFragments().size(), layOut(part, 150, charWrapping)->lineFragments().size())
+        << "broken as characters wrap";
+    const QString sentence = QStringLiteral("one two three four five six seven");
+    const auto words = layOut(sentence, 60);
+    ASSERT_GT(words->lineFragments().size(), 1u);
+    for (size_t i = 1; i < words->lineFragments().size(); ++i)
+        EXPECT_EQ(sentence[words->lineFragments()[i].glyphRange.location - 1], QLatin1Char(' ')) << "after a word";
 }
 
 TEST(TextLayout, AdvancesAreInPoints)

@@ -357,8 +357,12 @@ void GraphicsContext::drawImage(const Image& image, const Rect& dest, const Rect
     fraction = std::clamp(fraction, 0.0, 1.0);
     const bool flipped = respectFlipped && isFlipped();
     if (image.hasDrawingHandler()) {
-        // Drawn as one object: a layer gives the fraction, operation and shadow to the whole drawing.
-        const bool layer = fraction < 1 || op != BlendMode::Normal || gstate().shadow;
+        // Drawn as one object: a layer gives the fraction, the state's alpha, operation and shadow to the
+        // whole drawing (which may set alphas of its own: a loupe's picture draws shapes, each setting its
+        // opacity). At no alpha it shows nothing, as any drawing.
+        if (!(gstate().alpha * fraction > 0))
+            return;
+        const bool layer = fraction < 1 || gstate().alpha < 1 || op != BlendMode::Normal || gstate().shadow;
         saveGState();
         clipToRect(dst);
         if (layer) {

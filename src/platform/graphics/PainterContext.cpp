@@ -964,14 +964,246 @@ void PainterContext::paintGlyphs(const QGlyphRun& run, Point origin)
     }, false, &keyFn);
 }
 
+namespace {
+
+// Past this (device pixels) a gradient's points are out of the PDF writer's reach (it writes reals through
+// a 32-bit integer part: the numbers come out garbled, and with them the page), and a raster's table of
+// its colours is spread over far more than any view shows.
+constexpr double farthestGradientPoint = 1e9;
+
+bool withinReach(double v) { return std::abs(v) < farthestGradientPoint; }  // NaN: not
+bool withinReach(const Point& p) { return withinReach(p.x) && withinReach(p.y); }
+
+double dot(const Point& a, const Point& b) { return a.x * b.x + a.y * b.y; }
+
+// The colour of the stops at t, padded past their ends.
+QColor colourAt(const QGradientStops& stops, double t)
+{
+    if (stops.isEmpty())
+        return Qt::transparent;
+    if (!(t > stops.front().first))
+        return stops.front().second;
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+        const QGradientStop& a = stops[i - 1];
+        const QGradientStop& b = stops[i];
+        if (t > b.first)
+            continue;
+        const float k = b.first > a.first ? float((t - a.first) / (b.first - a.first)) : 1.0f;
+        const QColor ca = a.second.toRgb();
+        const QColor cb = b.second.toRgb();
+        const auto mix = [k](float x, float y) { return x + (y - x) * k; };
+        return QColor::fromRgbF(mix(ca.redF(), cb.redF()), mix(ca.greenF(), cb.greenF()), mix(ca.blueF(), cb.blueF()),
+                                mix(ca.alphaF(), cb.alphaF()));
+    }
+    return stops.back().second;
+}
+
+// The part of the stops from t0 to t1 (either way round) as stops over [0, 1]: the colours at the cut
+// ends and the stops between, hard edges kept.
+QGradientStops cutStops(const QGradientStops& stops, double t0, double t1)
+{
+    QGradientStops cut{{0.0, colourAt(stops, t0)}};
+    const auto add = [&](const QGradientStop& stop) {
+        double u = (stop.first - t0) / (t1 - t0);
+        if (!(u > 0))
+            return;
+        if (u <= cut.back().first)
+            u = std::nextafter(cut.back().first, 2.0);
+        if (u < 1)
+            cut.append({u, stop.second});
+    };
+    if (t0 <= t1)
+        std::for_each(stops.begin(), stops.end(), add);
+    else
+        std::for_each(stops.rbegin(), stops.rend(), add);
+    cut.append({1.0, colourAt(stops, t1)});
+    return cut;
+}
+
+// A gradient laid out about origin (user space) in units of 1 / sigma: with sigma the transform's stretch
+// its points are about as far apart as the pixels they cover, so Qt's gradient arithmetic is neither
+// given tiny user-space lengths under a huge scale nor huge ones under a small scale.
+QBrush framedBrush(const QGradient& gradient, const Point& origin, double sigma)
+{
+    QBrush brush(gradient);
+    brush.setTransform(QTransform(1 / sigma, 0, 0, 1 / sigma, origin.x, origin.y));
+    return brush;
+}
+
+} // namespace
+
+std::optional<QBrush> PainterContext::nearGradient(const Gradient& g, const GradientPaint& geometry,
+                                                   const AffineTransform& m, const QRectF& visible)
+{
+    if (!m.isInvertible() || visible.isEmpty())
+        return std::nullopt;
+    const AffineTransform inverse = m.inverted();
+    const double sigma = stretch(m);
+    std::array<Point, 4> corners;
+    const std::array<QPointF, 4> deviceCorners{visible.topLeft(), visible.topRight(), visible.bottomLeft(),
+                                               visible.bottomRight()};
+    for (size_t i = 0; i < 4; ++i)
+        corners[i] = inverse.apply(Point::fromQt(deviceCorners[i]));
+    const Point centre = inverse.apply(Point::fromQt(visible.center()));
+    // Worked out over the largest magnitude among them: differences of far points then neither overflow
+    // nor swamp the near ones.
+    double scale = 1;
+    for (double v : {geometry.start.x, geometry.start.y, geometry.end.x, geometry.end.y, geometry.startRadius,
+                     geometry.endRadius, centre.x, centre.y})
+        scale = std::max(scale, std::abs(v));
+    if (!std::isfinite(scale))
+        return std::nullopt;
+    const auto scaled = [scale](const Point& p) { return Point{p.x / scale, p.y / scale}; };
+    const auto minus = [](const Point& a, const Point& b) { return Point{a.x - b.x, a.y - b.y}; };
+    QLinearGradient stopsOnly;
+    g.applyTo(stopsOnly);
+    const QGradientStops stops = stopsOnly.stops();
+    const Point c = scaled(centre);
+    const Point start = scaled(geometry.start);
+    const Point end = scaled(geometry.end);
+    const double r0 = geometry.startRadius / scale;
+    const double r1 = geometry.endRadius / scale;
+    // A linear gradient along direction (scaled) over the visible corners, t = base + (distance along it
+    // from the visible centre) × rate; a solid colour when the endpoints would still be out of reach.
+    const auto linearOver = [&](const Point& direction, double base, double rate) -> std::optional<QBrush> {
+        double low = HUGE_VAL, high = -HUGE_VAL;
+        for (const Point& corner : corners) {
+            const double e = dot(minus(scaled(corner), c), direction);
+            low = std::min(low, e);
+            high = std::max(high, e);
+        }
+        const double t0 = base + low * rate;
+        const double t1 = base + high * rate;
+        if (!std::isfinite(t0) || !std::isfinite(t1))
+            return std::nullopt;
+        const double from = low * scale * sigma;
+        const double to = high * scale * sigma;
+        if (!(t0 != t1) || !(from < to) || !withinReach(from) || !withinReach(to))
+            return QBrush(colourAt(stops, base));
+        QLinearGradient q(direction.x * from, direction.y * from, direction.x * to, direction.y * to);
+        q.setStops(cutStops(stops, t0, t1));
+        return framedBrush(q, centre, sigma);
+    };
+    if (!geometry.radial) {
+        const Point axis = minus(end, start);
+        const double length2 = dot(axis, axis);
+        if (!(length2 > 0) || !std::isfinite(length2))
+            return std::nullopt;
+        const double length = std::sqrt(length2);
+        const Point direction{axis.x / length, axis.y / length};
+        return linearOver(direction, dot(minus(c, start), axis) / length2, 1 / length);
+    }
+    if (!(r0 >= 0) || !(r1 >= 0))
+        return std::nullopt;
+    if (start == end) {
+        // Concentric circles: t goes with the distance from the centre.
+        const double spread = r1 - r0;
+        if (!(spread != 0))
+            return std::nullopt;
+        const Point off = minus(c, start);
+        const double distance = std::hypot(off.x, off.y);
+        if (!withinReach(m.apply(geometry.start))) {
+            // From far off its circles cross the view as straight lines (their bend over a view of 10^4
+            // pixels at 10^9 is a twentieth of a pixel): a linear gradient away from the centre.
+            if (!(distance > 0))
+                return std::nullopt;
+            return linearOver(Point{off.x / distance, off.y / distance}, (distance - r0) / spread, 1 / spread);
+        }
+        // The centre is near but the circles are not: circles about it from the nearest to the farthest
+        // visible distance.
+        double nearest = HUGE_VAL, farthest = 0;
+        int sides = 0;  // the edges that have the centre on their left, less those that have it on their right
+        constexpr std::array<size_t, 4> ring{0, 1, 3, 2};
+        for (size_t i = 0; i < 4; ++i) {
+            const Point a = minus(scaled(corners[ring[i]]), start);
+            const Point b = minus(scaled(corners[ring[(i + 1) % 4]]), start);
+            farthest = std::max(farthest, std::hypot(a.x, a.y));
+            const Point edge = minus(b, a);
+            const double l2 = dot(edge, edge);
+            const double k = l2 > 0 ? std::clamp(-dot(a, edge) / l2, 0.0, 1.0) : 0.0;
+            nearest = std::min(nearest, std::hypot(a.x + edge.x * k, a.y + edge.y * k));
+            const double side = a.x * edge.y - a.y * edge.x;
+            sides += side > 0 ? 1 : side < 0 ? -1 : 0;
+        }
+        if (std::abs(sides) == 4)
+            nearest = 0;
+        const double t0 = (nearest - r0) / spread;
+        const double t1 = (farthest - r0) / spread;
+        if (!std::isfinite(t0) || !std::isfinite(t1))
+            return std::nullopt;
+        if (!(t0 != t1) || !(nearest < farthest) || !withinReach(farthest * scale * sigma))
+            return QBrush(colourAt(stops, (distance - r0) / spread));
+        QRadialGradient q(QPointF(), farthest * scale * sigma, QPointF(), nearest * scale * sigma);
+        q.setStops(cutStops(stops, t0, t1));
+        return framedBrush(q, geometry.start, sigma);
+    }
+    // Circles moving from one centre to another (no shape draws them so): the colour of the circle
+    // through the visible centre, the largest that reaches it.
+    const Point cd = minus(end, start);
+    const Point pd = minus(c, start);
+    const double dr = r1 - r0;
+    const double qa = dot(cd, cd) - dr * dr;
+    const double qb = dot(pd, cd) + r0 * dr;
+    const double qc = dot(pd, pd) - r0 * r0;
+    std::optional<double> t;
+    const auto consider = [&](double candidate) {
+        if (std::isfinite(candidate) && r0 + candidate * dr >= 0 && (!t || candidate > *t))
+            t = candidate;
+    };
+    if (qa == 0) {
+        consider(qc / (2 * qb));
+    }
+    else {
+        const double discriminant = qb * qb - qa * qc;
+        if (discriminant >= 0) {
+            consider((qb + std::sqrt(discriminant)) / qa);
+            consider((qb - std::sqrt(discriminant)) / qa);
+        }
+    }
+    if (!t)
+        return std::nullopt;
+    return QBrush(colourAt(stops, *t));
+}
+
 void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geometry, const Path& region)
 {
     const GState& s = gstate();
-    const QBrush& brush = geometry.radial
-                             ? g.radialBrush(geometry.start, geometry.startRadius, geometry.end, geometry.endRadius)
-                             : g.linearBrush(geometry.start, geometry.end);
+    const AffineTransform& ctm = s.ctm;
+    for (double v : {ctm.a, ctm.b, ctm.c, ctm.d, ctm.tx, ctm.ty})
+        if (!std::isfinite(v))
+            return;
     const QPainterPath& qp = region.toQt();
     const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
+    const double deviceStretch = stretch(ctm);
+    const bool near = withinReach(ctm.apply(geometry.start)) && withinReach(ctm.apply(geometry.end)) &&
+                      (!geometry.radial || (withinReach(geometry.startRadius * deviceStretch) &&
+                                            withinReach(geometry.endRadius * deviceStretch) &&
+                                            geometry.startRadius >= 0 && geometry.endRadius >= 0));
+    std::optional<QBrush> rebuilt;
+    if (!near) {
+        // Only the part in sight is painted: where the target, the clip and the region meet, grown by
+        // the reach of a shadow.
+        QRectF visible = QRectF(targets_.back().bounds);
+        if (!s.clip.unbounded)
+            visible &= s.clip.bounds();
+        if (s.shadow && s.shadow->color.alpha > 0) {
+            const double reach = std::min((std::hypot(s.shadow->offset.width, s.shadow->offset.height) +
+                                           3 * std::abs(s.shadow->blur)) * baseScale(), 1e6);
+            if (std::isfinite(reach))
+                visible.adjust(-reach, -reach, reach, reach);
+        }
+        const QRectF regionBounds = area();
+        if (std::isfinite(regionBounds.x()) && std::isfinite(regionBounds.y()) &&
+            std::isfinite(regionBounds.width()) && std::isfinite(regionBounds.height()))
+            visible &= regionBounds;
+        rebuilt = nearGradient(g, geometry, ctm, visible);
+        if (!rebuilt)
+            return;
+    }
+    const QBrush& brush = rebuilt ? *rebuilt
+                          : geometry.radial
+                              ? g.radialBrush(geometry.start, geometry.startRadius, geometry.end, geometry.endRadius)
+                              : g.linearBrush(geometry.start, geometry.end);
     const QTransform m = s.ctm.toQt();
     const std::optional<RectFill> rect = rectFill(region, s, targetPaintsPixels());
     const auto key = [&](QByteArray& k) {

@@ -133,6 +133,11 @@ private:
     // under like shapes) are handed over as the one QImage met first, so the file holds each once.
     void drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source);
     QImage sharedPicture(const QImage& image);
+    // A gradient whose points lie out of reach in device space (stored data may put them anywhere),
+    // rebuilt over the visible device rect: what it paints there, with every point near; none when
+    // nothing can be painted.
+    static std::optional<QBrush> nearGradient(const Gradient& g, const GradientPaint& geometry,
+                                              const AffineTransform& m, const QRectF& visible);
     // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
     // pixels at the same size in any context: a picture drawn by many shapes, on pages and in their
     // loupes, is reduced once.

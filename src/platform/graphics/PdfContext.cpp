@@ -35,7 +35,13 @@ GraphicsContext* PdfContext::beginPage(const Rect& mediaBoxIn)
         return nullptr;
     endPage();
     const Rect box = mediaBoxIn.standardized();
-    if (!(box.width() > 0 && box.height() > 0))
+    // Stored pages may be any size (and scaled by any resolution): one past what the writer can write (it
+    // writes reals through 32-bit integers) and the page's pixel bounds can hold is not begun.
+    // Nor one under a point a side: the writer keeps page sizes in whole points, and would write its
+    // default size instead.
+    constexpr double farthest = 1e7;
+    if (!(box.width() >= 1 && box.height() >= 1) || !(box.maxX() <= farthest && box.maxY() <= farthest) ||
+        !(box.minX() >= -farthest && box.minY() >= -farthest))
         return nullptr;
     const QPageSize size(QSizeF(box.width(), box.height()), QPageSize::Point, QString(), QPageSize::ExactMatch);
     writer_->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QGlyphRun>
 #include <QPainterPath>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -133,6 +134,29 @@ TextLayout::~TextLayout() = default;
 
 namespace {
 
+// Wrapping at word boundaries, Qt looks for the end of the word at every line it breaks inside one: a word
+// of n characters costs n² / (characters a line) steps, and a stored paragraph of one 10^6-character word
+// took minutes. Text holding a word far longer than any line wraps anywhere instead, as such a word
+// would be broken anyway.
+bool hasOverlongWord(const QString& text)
+{
+    constexpr qsizetype overlong = 4096;
+    if (text.size() <= overlong)
+        return false;
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    qsizetype last = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at != -1; at = breaks.toNextBoundary()) {
+        if (at - last > overlong)
+            return true;
+        last = at;
+    }
+    return false;
+}
+
+} // namespace
+
+namespace {
+
 struct CacheKey {
     AttributedString text;
     Size size;
@@ -229,7 +253,7 @@ void TextLayout::build(TextLayoutOptions options)
         }
     };
 
-    auto textOption = [&](const Segment& s, bool singleLine) {
+    auto textOption = [&](const Segment& s, bool singleLine, const QString& display) {
         QTextOption o;
         o.setUseDesignMetrics(true);
         o.setTabStopDistance(28.0 * k);
@@ -239,7 +263,7 @@ void TextLayout::build(TextLayoutOptions options)
         else if (s.style.lineBreakMode == LineBreakMode::CharWrapping)
             o.setWrapMode(QTextOption::WrapAnywhere);
         else if (s.style.lineBreakMode == LineBreakMode::WordWrapping)
-            o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            o.setWrapMode(hasOverlongWord(display) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
         else
             o.setWrapMode(QTextOption::NoWrap);
         o.setTextDirection(s.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
@@ -254,7 +278,7 @@ void TextLayout::build(TextLayoutOptions options)
             display = str.mid(s.start, s.length);
         s.layout.clearLayout();
         s.layout.setText(display);
-        s.layout.setTextOption(textOption(s, singleLine));
+        s.layout.setTextOption(textOption(s, singleLine, display));
         applyFormats(s);
     };
 

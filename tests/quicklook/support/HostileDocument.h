@@ -189,9 +189,8 @@ inline pf::Value everyHostileShape()
 // Where the sound red rectangle drawn above the hostile shapes lies on a 320 × 480 page.
 inline const pf::Rect markerFrame(200, 300, 80, 60);
 
-// Writes a package of one 320 × 480 page holding the shapes, then the sound red rectangle above them, into
-// folder; answers its path, or an empty string when it cannot be written.
-inline QString writePackage(const QString& folder, pf::Value children)
+// A 320 × 480 page holding the shapes, then the sound red rectangle above them.
+inline pf::Value pageWithMarker(pf::Value children)
 {
     auto marker = Shape::make<Rectangle>(markerFrame);
     marker->setFillColor(pf::Color(1, 0, 0, 1));
@@ -202,15 +201,29 @@ inline QString writePackage(const QString& folder, pf::Value children)
     metrics->setHeight(480);
     pf::Value page = Composition::make(metrics)->asPlist();
     page.set(QStringLiteral("children"), children);
+    return page;
+}
+
+// Writes a package of the pages into folder; answers its path, or an empty string when it cannot be
+// written.
+inline QString writePages(const QString& folder, const pf::Value::Array& pages)
+{
     pf::Value document = pf::Value::dictionary();
     document.set("version", 8);
-    document.set("compositions", pf::Value(pf::Value::Array{page}));
+    document.set("compositions", pf::Value(pages));
     const QString package = QDir(folder).filePath(QStringLiteral("Hostile.quorveldoc"));
     QDir().mkpath(package + QStringLiteral("/Resources"));
     QFile file(package + QStringLiteral("/composition_data.plist"));
     if (!file.open(QIODevice::WriteOnly) || file.write(*pf::writePropertyList(document).data) < 0)
         return {};
     return package;
+}
+
+// Writes a package of one page holding the shapes, then the sound red rectangle above them, into folder;
+// answers its path, or an empty string when it cannot be written.
+inline QString writePackage(const QString& folder, pf::Value children)
+{
+    return writePages(folder, {pageWithMarker(std::move(children))});
 }
 
 
