@@ -161,20 +161,55 @@ void Canvas::drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dir
 
 // ---- veil, guides ----
 
+namespace {
+
+// Whether the rect's edges fall on whole device pixels under the context's (unturned) transform.
+bool onWholePixels(const pf::GraphicsContext& context, const pf::Rect& r)
+{
+    const pf::AffineTransform m = context.getCTM();
+    if (m.b != 0 || m.c != 0)
+        return false;
+    for (const double v : {m.a * r.minX() + m.tx, m.a * r.maxX() + m.tx, m.d * r.minY() + m.ty, m.d * r.maxY() + m.ty})
+        if (!(std::fabs(v - std::round(v)) <= 1e-9 * std::max(1.0, std::fabs(v))))
+            return false;
+    return true;
+}
+
+// Fills the dirty rect but the page in the current fill colour. With the page's edges on whole pixels, as
+// up to four bands about it (rect fills, which meet without a shared pixel); else as one even-odd path
+// (a clip of that shape would go through a mask and a layer the size of the dirty rect at every paint).
+void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect)
+{
+    const pf::Rect onPage = pageRect.intersected(dirtyRect);
+    if (onPage.isEmpty()) {
+        context.fillRect(dirtyRect);
+        return;
+    }
+    if (onPage == dirtyRect)
+        return;
+    if (onWholePixels(context, pageRect)) {
+        const double left = dirtyRect.minX(), width = dirtyRect.width();
+        for (const pf::Rect& band : {pf::Rect(left, dirtyRect.minY(), width, onPage.minY() - dirtyRect.minY()),
+                                     pf::Rect(left, onPage.maxY(), width, dirtyRect.maxY() - onPage.maxY()),
+                                     pf::Rect(left, onPage.minY(), onPage.minX() - left, onPage.height()),
+                                     pf::Rect(onPage.maxX(), onPage.minY(), dirtyRect.maxX() - onPage.maxX(), onPage.height())})
+            if (band.width() > 0 && band.height() > 0)
+                context.fillRect(band);
+        return;
+    }
+    pf::Path outside = pf::Path::rect(dirtyRect);
+    outside.appendRect(onPage);
+    outside.setWindingRule(pf::WindingRule::EvenOdd);
+    context.fillPath(outside);
+}
+
+} // namespace
+
 void Canvas::drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const
 {
-    // The dirty rect with the page cut out (even-odd), filled at once: a clip of that shape would go
-    // through a mask and a layer the size of the dirty rect at every paint.
-    const pf::Rect onPage = pageRect.intersected(dirtyRect);
-    if (!onPage.isEmpty() && onPage == dirtyRect)
-        return;
-    pf::Path outside = pf::Path::rect(dirtyRect);
-    if (!onPage.isEmpty())
-        outside.appendRect(onPage);
-    outside.setWindingRule(pf::WindingRule::EvenOdd);
     pf::SavedGState saved(context);
     context.setFillColor(coverFillColor());
-    context.fillPath(outside);
+    fillOutsidePage(context, pageRect, dirtyRect);
 }
 
 void Canvas::drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const
@@ -226,11 +261,18 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         context.clipToRect(clipRect);
     }
     context.setFillColor(canvasFillColor());
-    context.fillRect(dirtyRect);
-    if (!page)
+    if (!page) {
+        context.fillRect(dirtyRect);
         return;
+    }
     const double s = currentScale();
     const pf::Rect p = pageDrawingRect();
+    // An opaque page hides what is under it: the canvas colour is filled only about it, where both rects
+    // cover whole pixels (a pixel the page covers in part shows the canvas colour beneath).
+    if (pageFillColor().alpha >= 1 && onWholePixels(context, p) && onWholePixels(context, dirtyRect))
+        fillOutsidePage(context, p, dirtyRect);
+    else
+        context.fillRect(dirtyRect);
     if (const pf::Rect onPage = dirtyRect.intersected(p); !onPage.isEmpty()) {
         context.setFillColor(pageFillColor());
         context.fillRect(onPage);
