@@ -696,6 +696,9 @@ private:
     // ---- drawing ----
     void drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dirtyRect) const;
     void drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const;
+    // Whether a shape may paint in the dirty rect (view points) outside the page rect.
+    bool shapesOutsidePage(Composition& page, const pf::Rect& pageRect, const pf::Rect& dirtyRect,
+                           const pf::AffineTransform& viewToPage) const;
     void drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const;
     void drawShapesInContext(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageDirtyRect,
                              bool onScreen);

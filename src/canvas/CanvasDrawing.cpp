@@ -15,9 +15,12 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -175,6 +178,16 @@ bool onWholePixels(const pf::GraphicsContext& context, const pf::Rect& r)
     return true;
 }
 
+// The parts of the dirty rect above, below, left and right of its part on the page (some empty).
+std::array<pf::Rect, 4> bandsAboutPage(const pf::Rect& onPage, const pf::Rect& dirtyRect)
+{
+    const double left = dirtyRect.minX(), width = dirtyRect.width();
+    return {pf::Rect(left, dirtyRect.minY(), width, onPage.minY() - dirtyRect.minY()),
+            pf::Rect(left, onPage.maxY(), width, dirtyRect.maxY() - onPage.maxY()),
+            pf::Rect(left, onPage.minY(), onPage.minX() - left, onPage.height()),
+            pf::Rect(onPage.maxX(), onPage.minY(), dirtyRect.maxX() - onPage.maxX(), onPage.height())};
+}
+
 // Fills the dirty rect but the page in the current fill colour. With the page's edges on whole pixels, as
 // up to four bands about it (rect fills, which meet without a shared pixel); else as one even-odd path
 // (a clip of that shape would go through a mask and a layer the size of the dirty rect at every paint).
@@ -188,11 +201,7 @@ void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, con
     if (onPage == dirtyRect)
         return;
     if (onWholePixels(context, pageRect)) {
-        const double left = dirtyRect.minX(), width = dirtyRect.width();
-        for (const pf::Rect& band : {pf::Rect(left, dirtyRect.minY(), width, onPage.minY() - dirtyRect.minY()),
-                                     pf::Rect(left, onPage.maxY(), width, dirtyRect.maxY() - onPage.maxY()),
-                                     pf::Rect(left, onPage.minY(), onPage.minX() - left, onPage.height()),
-                                     pf::Rect(onPage.maxX(), onPage.minY(), dirtyRect.maxX() - onPage.maxX(), onPage.height())})
+        for (const pf::Rect& band : bandsAboutPage(onPage, dirtyRect))
             if (band.width() > 0 && band.height() > 0)
                 context.fillRect(band);
         return;
@@ -201,6 +210,23 @@ void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, con
     outside.appendRect(onPage);
     outside.setWindingRule(pf::WindingRule::EvenOdd);
     context.fillPath(outside);
+}
+
+// The veil over the canvas colour, as the raster engine blends it (8-bit, premultiplied): where nothing
+// is drawn outside the page, that colour filled at once paints the same pixels as the canvas colour
+// veiled later.
+const pf::Color& veiledCanvasColor()
+{
+    static const pf::Color veiled = [] {
+        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        pixel.fill(Canvas::canvasFillColor().toQt());
+        QPainter p(&pixel);
+        p.fillRect(QRect(0, 0, 1, 1), Canvas::coverFillColor().toQt());
+        p.end();
+        const QRgb c = pixel.pixel(0, 0);
+        return pf::Color(qRed(c) / 255.0, qGreen(c) / 255.0, qBlue(c) / 255.0, qAlpha(c) / 255.0);
+    }();
+    return veiled;
 }
 
 } // namespace
@@ -267,12 +293,20 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     }
     const double s = currentScale();
     const pf::Rect p = pageDrawingRect();
+    const pf::AffineTransform pageToView{s, 0, 0, s, p.x(), p.y()};
     // An opaque page hides what is under it: the canvas colour is filled only about it, where both rects
-    // cover whole pixels (a pixel the page covers in part shows the canvas colour beneath).
-    if (pageFillColor().alpha >= 1 && onWholePixels(context, p) && onWholePixels(context, dirtyRect))
+    // cover whole pixels (a pixel the page covers in part shows the canvas colour beneath). Where no
+    // shape reaches past the page there, the veil drawn over the shapes is filled with it at once.
+    bool veiled = false;
+    if (pageFillColor().alpha >= 1 && canvasFillColor().alpha >= 1 && onWholePixels(context, p) &&
+        onWholePixels(context, dirtyRect)) {
+        veiled = decorations && usesShapeIndex_ && !shapesOutsidePage(*page, p, dirtyRect, pageToView.inverted());
+        if (veiled)
+            context.setFillColor(veiledCanvasColor());
         fillOutsidePage(context, p, dirtyRect);
-    else
+    } else {
         context.fillRect(dirtyRect);
+    }
     if (const pf::Rect onPage = dirtyRect.intersected(p); !onPage.isEmpty()) {
         context.setFillColor(pageFillColor());
         context.fillRect(onPage);
@@ -281,7 +315,6 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         pf::SavedGState grid(context);
         drawGridInContext(context, dirtyRect);
     }
-    const pf::AffineTransform pageToView{s, 0, 0, s, p.x(), p.y()};
     {
         pf::SavedGState shapes(context);
         context.translate(p.x(), p.y());
@@ -290,7 +323,8 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     }
     if (!decorations)
         return;
-    drawCoversInContext(context, p, dirtyRect);
+    if (!veiled)
+        drawCoversInContext(context, p, dirtyRect);
     context.setStrokeColor(pageBorderColor(isMainWindow()));
     context.setLineWidth(1.0);
     context.strokeRect(p);
@@ -338,6 +372,27 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
             shape.drawInContextDirtyRect(context, pageDirtyRect);
     }
     cache.endFrame();
+}
+
+bool Canvas::shapesOutsidePage(Composition& page, const pf::Rect& pageRect, const pf::Rect& dirtyRect,
+                               const pf::AffineTransform& viewToPage) const
+{
+    const pf::Rect onPage = pageRect.intersected(dirtyRect);
+    if (onPage.isEmpty())
+        return true;
+    if (onPage == dirtyRect)
+        return false;
+    updateShapeIndex(page);
+    std::vector<std::uint32_t> found;
+    // A pixel wider for the shapes' antialiased edges.
+    for (const pf::Rect& band : bandsAboutPage(onPage, dirtyRect)) {
+        if (!(band.width() > 0 && band.height() > 0))
+            continue;
+        shapeIndex_->shapesMeetingRect(viewToPage.apply(QVRectOutset(band, 1.0, 1.0)), found);
+        if (!found.empty())
+            return true;
+    }
+    return false;
 }
 
 void Canvas::updateShapeIndex(Composition& page) const
