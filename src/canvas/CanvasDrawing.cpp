@@ -212,6 +212,30 @@ void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, con
     context.fillPath(outside);
 }
 
+// The smallest rect on whole device pixels about r (an upright, unturned transform).
+pf::Rect wholePixelsAbout(const pf::AffineTransform& m, const pf::Rect& r)
+{
+    const double xa = m.a * r.minX() + m.tx, xb = m.a * r.maxX() + m.tx;
+    const double ya = m.d * r.minY() + m.ty, yb = m.d * r.maxY() + m.ty;
+    const double x0 = std::floor(std::min(xa, xb)), x1 = std::ceil(std::max(xa, xb));
+    const double y0 = std::floor(std::min(ya, yb)), y1 = std::ceil(std::max(ya, yb));
+    const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
+    return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
+}
+
+// The largest rect on whole device pixels within r (an upright, unturned transform); empty when none.
+pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r)
+{
+    const double xa = m.a * r.minX() + m.tx, xb = m.a * r.maxX() + m.tx;
+    const double ya = m.d * r.minY() + m.ty, yb = m.d * r.maxY() + m.ty;
+    const double x0 = std::ceil(std::min(xa, xb)), x1 = std::floor(std::max(xa, xb));
+    const double y0 = std::ceil(std::min(ya, yb)), y1 = std::floor(std::max(ya, yb));
+    if (!(x1 > x0 && y1 > y0))
+        return pf::Rect::zero();
+    const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
+    return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
+}
+
 // The veil over the canvas colour, as the raster engine blends it (8-bit, premultiplied): where nothing
 // is drawn outside the page, that colour filled at once paints the same pixels as the canvas colour
 // veiled later.
@@ -294,16 +318,26 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     const double s = currentScale();
     const pf::Rect p = pageDrawingRect();
     const pf::AffineTransform pageToView{s, 0, 0, s, p.x(), p.y()};
-    // An opaque page hides what is under it: the canvas colour is filled only about it, where both rects
-    // cover whole pixels (a pixel the page covers in part shows the canvas colour beneath). Where no
-    // shape reaches past the page there, the veil drawn over the shapes is filled with it at once.
+    // An opaque page hides what is under it: the canvas colour is filled only where the page does not
+    // cover whole pixels (a pixel it covers in part shows the canvas colour beneath). Where no shape
+    // reaches past the pixels the page touches, the veil drawn over the shapes is filled with it at once;
+    // the veil over those pixels is drawn after the shapes as before.
     bool veiled = false;
-    if (pageFillColor().alpha >= 1 && canvasFillColor().alpha >= 1 && onWholePixels(context, p) &&
-        onWholePixels(context, dirtyRect)) {
-        veiled = decorations && usesShapeIndex_ && !shapesOutsidePage(*page, p, dirtyRect, pageToView.inverted());
+    std::vector<pf::Rect> veilLater;
+    pf::Rect touched;
+    if (pageFillColor().alpha >= 1 && canvasFillColor().alpha >= 1 && onWholePixels(context, dirtyRect)) {
+        const pf::AffineTransform toDevice = context.getCTM();
+        touched = wholePixelsAbout(toDevice, p).intersected(dirtyRect);
+        const pf::Rect covered = wholePixelsWithin(toDevice, p).intersected(dirtyRect);
+        if (covered.isEmpty())
+            context.fillRect(touched);
+        else
+            fillOutsidePage(context, covered, touched);
+        veiled = decorations && usesShapeIndex_;
         if (veiled)
-            context.setFillColor(veiledCanvasColor());
-        fillOutsidePage(context, p, dirtyRect);
+            fillMarginVeiled(context, *page, touched, dirtyRect, pageToView, veilLater);
+        else
+            fillOutsidePage(context, touched, dirtyRect);
     } else {
         context.fillRect(dirtyRect);
     }
@@ -323,8 +357,16 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     }
     if (!decorations)
         return;
-    if (!veiled)
+    if (!veiled) {
         drawCoversInContext(context, p, dirtyRect);
+    } else {
+        pf::SavedGState veil(context);
+        context.setFillColor(coverFillColor());
+        for (const pf::Rect& r : veilLater)
+            context.fillRect(r);
+        if (!touched.isEmpty())
+            fillOutsidePage(context, p, touched);
+    }
     context.setStrokeColor(pageBorderColor(isMainWindow()));
     context.setLineWidth(1.0);
     context.strokeRect(p);
@@ -374,25 +416,49 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
     cache.endFrame();
 }
 
-bool Canvas::shapesOutsidePage(Composition& page, const pf::Rect& pageRect, const pf::Rect& dirtyRect,
-                               const pf::AffineTransform& viewToPage) const
+void Canvas::fillMarginVeiled(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageRect,
+                              const pf::Rect& dirtyRect, const pf::AffineTransform& pageToView,
+                              std::vector<pf::Rect>& veilLater) const
 {
+    pf::SavedGState saved(context);
     const pf::Rect onPage = pageRect.intersected(dirtyRect);
-    if (onPage.isEmpty())
-        return true;
+    if (onPage.isEmpty()) {
+        context.fillRect(dirtyRect);
+        veilLater.push_back(dirtyRect);
+        return;
+    }
     if (onPage == dirtyRect)
-        return false;
+        return;
     updateShapeIndex(page);
+    const Composition::Children& children = page.children();
+    const pf::AffineTransform viewToPage = pageToView.inverted();
+    const pf::AffineTransform toDevice = context.getCTM();
     std::vector<std::uint32_t> found;
-    // A pixel wider for the shapes' antialiased edges.
     for (const pf::Rect& band : bandsAboutPage(onPage, dirtyRect)) {
         if (!(band.width() > 0 && band.height() > 0))
             continue;
+        // What the shapes reaching into the band may paint there (a pixel wider for antialiased edges), on
+        // whole pixels: the canvas colour, veiled after the shapes. The rest is veiled at once.
+        found.clear();
         shapeIndex_->shapesMeetingRect(viewToPage.apply(QVRectOutset(band, 1.0, 1.0)), found);
+        pf::Rect busy = pf::Rect::zero();
+        for (const std::uint32_t i : found)
+            if (children[i])
+                busy = QVCombineRects(busy, pageToView.apply(children[i]->paintedRect().standardized()));
         if (!found.empty())
-            return true;
+            busy = wholePixelsAbout(toDevice, QVRectOutset(busy, 1.0, 1.0)).intersected(band);
+        context.setFillColor(veiledCanvasColor());
+        if (busy.isEmpty()) {
+            context.fillRect(band);
+            continue;
+        }
+        for (const pf::Rect& part : bandsAboutPage(busy, band))
+            if (part.width() > 0 && part.height() > 0)
+                context.fillRect(part);
+        context.setFillColor(canvasFillColor());
+        context.fillRect(busy);
+        veilLater.push_back(busy);
     }
-    return false;
 }
 
 void Canvas::updateShapeIndex(Composition& page) const
