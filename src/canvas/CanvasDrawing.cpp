@@ -170,7 +170,7 @@ namespace {
 bool onWholePixels(const pf::GraphicsContext& context, const pf::Rect& r)
 {
     const pf::AffineTransform m = context.getCTM();
-    if (m.b != 0 || m.c != 0)
+    if (m.b != 0 || m.c != 0 || m.a == 0 || m.d == 0)
         return false;
     for (const double v : {m.a * r.minX() + m.tx, m.a * r.maxX() + m.tx, m.d * r.minY() + m.ty, m.d * r.maxY() + m.ty})
         if (!(std::fabs(v - std::round(v)) <= 1e-9 * std::max(1.0, std::fabs(v))))
