@@ -236,6 +236,25 @@ pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r)
     return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
 }
 
+// A band on whole pixels cut across into pieces at most 64 device rows tall (none when it is empty): the
+// raster engine hands a fill of more rows to its thread pool, whose wake-ups cost more than the pixels of
+// a strip a pixel wide.
+std::vector<pf::Rect> inPieces(const pf::AffineTransform& m, const pf::Rect& band)
+{
+    std::vector<pf::Rect> pieces;
+    if (!(band.width() > 0 && band.height() > 0))
+        return pieces;
+    constexpr double tallest = 64;
+    const double rows = std::round(std::fabs(band.height() * m.d));
+    const double step = tallest / std::fabs(m.d);
+    for (double done = 0; done < rows; done += tallest) {
+        const double top = band.minY() + done / tallest * step;
+        const double bottom = done + tallest >= rows ? band.maxY() : top + step;
+        pieces.emplace_back(band.minX(), top, band.width(), bottom - top);
+    }
+    return pieces;
+}
+
 // The veil over the canvas colour, as the raster engine blends it (8-bit, premultiplied): where nothing
 // is drawn outside the page, that colour filled at once paints the same pixels as the canvas colour
 // veiled later.
@@ -324,11 +343,11 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     // the veil over those pixels is drawn after the shapes as before.
     bool veiled = false;
     std::vector<pf::Rect> veilLater;
-    pf::Rect touched;
+    pf::Rect touched, covered;
+    const pf::AffineTransform toDevice = context.getCTM();
     if (pageFillColor().alpha >= 1 && canvasFillColor().alpha >= 1 && onWholePixels(context, dirtyRect)) {
-        const pf::AffineTransform toDevice = context.getCTM();
         touched = wholePixelsAbout(toDevice, p).intersected(dirtyRect);
-        const pf::Rect covered = wholePixelsWithin(toDevice, p).intersected(dirtyRect);
+        covered = wholePixelsWithin(toDevice, p).intersected(dirtyRect);
         if (covered.isEmpty())
             context.fillRect(touched);
         else
@@ -343,7 +362,15 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     }
     if (const pf::Rect onPage = dirtyRect.intersected(p); !onPage.isEmpty()) {
         context.setFillColor(pageFillColor());
-        context.fillRect(onPage);
+        if (covered.isEmpty()) {
+            context.fillRect(onPage);
+        } else {
+            // The whole pixels at once, the edge pixels in thin pieces.
+            context.fillRect(covered);
+            for (const pf::Rect& band : bandsAboutPage(covered, touched))
+                for (const pf::Rect& piece : inPieces(toDevice, band))
+                    context.fillRect(piece.intersected(p));
+        }
     }
     if (decorations) {
         pf::SavedGState grid(context);
@@ -364,8 +391,14 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         context.setFillColor(coverFillColor());
         for (const pf::Rect& r : veilLater)
             context.fillRect(r);
-        if (!touched.isEmpty())
-            fillOutsidePage(context, p, touched);
+        if (covered.isEmpty()) {
+            if (!touched.isEmpty())
+                fillOutsidePage(context, p, touched);
+        } else {
+            for (const pf::Rect& band : bandsAboutPage(covered, touched))
+                for (const pf::Rect& piece : inPieces(toDevice, band))
+                    fillOutsidePage(context, p, piece);
+        }
     }
     context.setStrokeColor(pageBorderColor(isMainWindow()));
     context.setLineWidth(1.0);
