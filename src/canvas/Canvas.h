@@ -696,6 +696,11 @@ private:
     // ---- drawing ----
     void drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dirtyRect) const;
     void drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const;
+    // Fills the dirty rect but the page rect (view points, both on whole pixels) with the canvas colour
+    // veiled, but for what shapes may paint there: the canvas colour there, and its rects in veilLater.
+    void fillMarginVeiled(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageRect,
+                          const pf::Rect& dirtyRect, const pf::AffineTransform& pageToView,
+                          std::vector<pf::Rect>& veilLater) const;
     void drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const;
     void drawShapesInContext(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageDirtyRect,
                              bool onScreen);

@@ -15,9 +15,12 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -161,20 +164,121 @@ void Canvas::drawGridInContext(pf::GraphicsContext& context, const pf::Rect& dir
 
 // ---- veil, guides ----
 
+namespace {
+
+// Whether the rect's edges fall on whole device pixels under the context's (unturned) transform.
+bool onWholePixels(const pf::GraphicsContext& context, const pf::Rect& r)
+{
+    const pf::AffineTransform m = context.getCTM();
+    if (m.b != 0 || m.c != 0 || m.a == 0 || m.d == 0)
+        return false;
+    for (const double v : {m.a * r.minX() + m.tx, m.a * r.maxX() + m.tx, m.d * r.minY() + m.ty, m.d * r.maxY() + m.ty})
+        if (!(std::fabs(v - std::round(v)) <= 1e-9 * std::max(1.0, std::fabs(v))))
+            return false;
+    return true;
+}
+
+// The parts of the dirty rect above, below, left and right of its part on the page (some empty).
+std::array<pf::Rect, 4> bandsAboutPage(const pf::Rect& onPage, const pf::Rect& dirtyRect)
+{
+    const double left = dirtyRect.minX(), width = dirtyRect.width();
+    return {pf::Rect(left, dirtyRect.minY(), width, onPage.minY() - dirtyRect.minY()),
+            pf::Rect(left, onPage.maxY(), width, dirtyRect.maxY() - onPage.maxY()),
+            pf::Rect(left, onPage.minY(), onPage.minX() - left, onPage.height()),
+            pf::Rect(onPage.maxX(), onPage.minY(), dirtyRect.maxX() - onPage.maxX(), onPage.height())};
+}
+
+// Fills the dirty rect but the page in the current fill colour. With the page's edges on whole pixels, as
+// up to four bands about it (rect fills, which meet without a shared pixel); else as one even-odd path
+// (a clip of that shape would go through a mask and a layer the size of the dirty rect at every paint).
+void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect)
+{
+    const pf::Rect onPage = pageRect.intersected(dirtyRect);
+    if (onPage.isEmpty()) {
+        context.fillRect(dirtyRect);
+        return;
+    }
+    if (onPage == dirtyRect)
+        return;
+    if (onWholePixels(context, pageRect)) {
+        for (const pf::Rect& band : bandsAboutPage(onPage, dirtyRect))
+            if (band.width() > 0 && band.height() > 0)
+                context.fillRect(band);
+        return;
+    }
+    pf::Path outside = pf::Path::rect(dirtyRect);
+    outside.appendRect(onPage);
+    outside.setWindingRule(pf::WindingRule::EvenOdd);
+    context.fillPath(outside);
+}
+
+// The smallest rect on whole device pixels about r (an upright, unturned transform).
+pf::Rect wholePixelsAbout(const pf::AffineTransform& m, const pf::Rect& r)
+{
+    const double xa = m.a * r.minX() + m.tx, xb = m.a * r.maxX() + m.tx;
+    const double ya = m.d * r.minY() + m.ty, yb = m.d * r.maxY() + m.ty;
+    const double x0 = std::floor(std::min(xa, xb)), x1 = std::ceil(std::max(xa, xb));
+    const double y0 = std::floor(std::min(ya, yb)), y1 = std::ceil(std::max(ya, yb));
+    const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
+    return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
+}
+
+// The largest rect on whole device pixels within r (an upright, unturned transform); empty when none.
+pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r)
+{
+    const double xa = m.a * r.minX() + m.tx, xb = m.a * r.maxX() + m.tx;
+    const double ya = m.d * r.minY() + m.ty, yb = m.d * r.maxY() + m.ty;
+    const double x0 = std::ceil(std::min(xa, xb)), x1 = std::floor(std::max(xa, xb));
+    const double y0 = std::ceil(std::min(ya, yb)), y1 = std::floor(std::max(ya, yb));
+    if (!(x1 > x0 && y1 > y0))
+        return pf::Rect::zero();
+    const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
+    return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
+}
+
+// A band on whole pixels cut across into pieces at most 64 device rows tall (none when it is empty): the
+// raster engine hands a fill of more rows to its thread pool, whose wake-ups cost more than the pixels of
+// a strip a pixel wide.
+std::vector<pf::Rect> inPieces(const pf::AffineTransform& m, const pf::Rect& band)
+{
+    std::vector<pf::Rect> pieces;
+    if (!(band.width() > 0 && band.height() > 0))
+        return pieces;
+    constexpr double tallest = 64;
+    const double rows = std::round(std::fabs(band.height() * m.d));
+    const double step = tallest / std::fabs(m.d);
+    for (double done = 0; done < rows; done += tallest) {
+        const double top = band.minY() + done / tallest * step;
+        const double bottom = done + tallest >= rows ? band.maxY() : top + step;
+        pieces.emplace_back(band.minX(), top, band.width(), bottom - top);
+    }
+    return pieces;
+}
+
+// The veil over the canvas colour, as the raster engine blends it (8-bit, premultiplied): where nothing
+// is drawn outside the page, that colour filled at once paints the same pixels as the canvas colour
+// veiled later.
+const pf::Color& veiledCanvasColor()
+{
+    static const pf::Color veiled = [] {
+        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        pixel.fill(Canvas::canvasFillColor().toQt());
+        QPainter p(&pixel);
+        p.fillRect(QRect(0, 0, 1, 1), Canvas::coverFillColor().toQt());
+        p.end();
+        const QRgb c = pixel.pixel(0, 0);
+        return pf::Color(qRed(c) / 255.0, qGreen(c) / 255.0, qBlue(c) / 255.0, qAlpha(c) / 255.0);
+    }();
+    return veiled;
+}
+
+} // namespace
+
 void Canvas::drawCoversInContext(pf::GraphicsContext& context, const pf::Rect& pageRect, const pf::Rect& dirtyRect) const
 {
-    // The dirty rect with the page cut out (even-odd), filled at once: a clip of that shape would go
-    // through a mask and a layer the size of the dirty rect at every paint.
-    const pf::Rect onPage = pageRect.intersected(dirtyRect);
-    if (!onPage.isEmpty() && onPage == dirtyRect)
-        return;
-    pf::Path outside = pf::Path::rect(dirtyRect);
-    if (!onPage.isEmpty())
-        outside.appendRect(onPage);
-    outside.setWindingRule(pf::WindingRule::EvenOdd);
     pf::SavedGState saved(context);
     context.setFillColor(coverFillColor());
-    context.fillPath(outside);
+    fillOutsidePage(context, pageRect, dirtyRect);
 }
 
 void Canvas::drawGuideInContext(pf::GraphicsContext& context, const Guide& guide, const pf::Rect& dirtyRect) const
@@ -226,20 +330,52 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         context.clipToRect(clipRect);
     }
     context.setFillColor(canvasFillColor());
-    context.fillRect(dirtyRect);
-    if (!page)
+    if (!page) {
+        context.fillRect(dirtyRect);
         return;
+    }
     const double s = currentScale();
     const pf::Rect p = pageDrawingRect();
+    const pf::AffineTransform pageToView{s, 0, 0, s, p.x(), p.y()};
+    // An opaque page hides what is under it: the canvas colour is filled only where the page does not
+    // cover whole pixels (a pixel it covers in part shows the canvas colour beneath). Where no shape
+    // reaches past the pixels the page touches, the veil drawn over the shapes is filled with it at once;
+    // the veil over those pixels is drawn after the shapes as before.
+    bool veiled = false;
+    std::vector<pf::Rect> veilLater;
+    pf::Rect touched, covered;
+    const pf::AffineTransform toDevice = context.getCTM();
+    if (pageFillColor().alpha >= 1 && canvasFillColor().alpha >= 1 && onWholePixels(context, dirtyRect)) {
+        touched = wholePixelsAbout(toDevice, p).intersected(dirtyRect);
+        covered = wholePixelsWithin(toDevice, p).intersected(dirtyRect);
+        if (covered.isEmpty())
+            context.fillRect(touched);
+        else
+            fillOutsidePage(context, covered, touched);
+        veiled = decorations && usesShapeIndex_;
+        if (veiled)
+            fillMarginVeiled(context, *page, touched, dirtyRect, pageToView, veilLater);
+        else
+            fillOutsidePage(context, touched, dirtyRect);
+    } else {
+        context.fillRect(dirtyRect);
+    }
     if (const pf::Rect onPage = dirtyRect.intersected(p); !onPage.isEmpty()) {
         context.setFillColor(pageFillColor());
-        context.fillRect(onPage);
+        if (covered.isEmpty()) {
+            context.fillRect(onPage);
+        } else {
+            // The whole pixels at once, the edge pixels in thin pieces.
+            context.fillRect(covered);
+            for (const pf::Rect& band : bandsAboutPage(covered, touched))
+                for (const pf::Rect& piece : inPieces(toDevice, band))
+                    context.fillRect(piece.intersected(p));
+        }
     }
     if (decorations) {
         pf::SavedGState grid(context);
         drawGridInContext(context, dirtyRect);
     }
-    const pf::AffineTransform pageToView{s, 0, 0, s, p.x(), p.y()};
     {
         pf::SavedGState shapes(context);
         context.translate(p.x(), p.y());
@@ -248,7 +384,22 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
     }
     if (!decorations)
         return;
-    drawCoversInContext(context, p, dirtyRect);
+    if (!veiled) {
+        drawCoversInContext(context, p, dirtyRect);
+    } else {
+        pf::SavedGState veil(context);
+        context.setFillColor(coverFillColor());
+        for (const pf::Rect& r : veilLater)
+            context.fillRect(r);
+        if (covered.isEmpty()) {
+            if (!touched.isEmpty())
+                fillOutsidePage(context, p, touched);
+        } else {
+            for (const pf::Rect& band : bandsAboutPage(covered, touched))
+                for (const pf::Rect& piece : inPieces(toDevice, band))
+                    fillOutsidePage(context, p, piece);
+        }
+    }
     context.setStrokeColor(pageBorderColor(isMainWindow()));
     context.setLineWidth(1.0);
     context.strokeRect(p);
@@ -291,6 +442,51 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
             shape.drawInContextDirtyRect(context, pageDirtyRect);
     }
     cache.endFrame();
+}
+
+void Canvas::fillMarginVeiled(pf::GraphicsContext& context, Composition& page, const pf::Rect& pageRect,
+                              const pf::Rect& dirtyRect, const pf::AffineTransform& pageToView,
+                              std::vector<pf::Rect>& veilLater) const
+{
+    pf::SavedGState saved(context);
+    const pf::Rect onPage = pageRect.intersected(dirtyRect);
+    if (onPage.isEmpty()) {
+        context.fillRect(dirtyRect);
+        veilLater.push_back(dirtyRect);
+        return;
+    }
+    if (onPage == dirtyRect)
+        return;
+    updateShapeIndex(page);
+    const Composition::Children& children = page.children();
+    const pf::AffineTransform viewToPage = pageToView.inverted();
+    const pf::AffineTransform toDevice = context.getCTM();
+    std::vector<std::uint32_t> found;
+    for (const pf::Rect& band : bandsAboutPage(onPage, dirtyRect)) {
+        if (!(band.width() > 0 && band.height() > 0))
+            continue;
+        // What the shapes reaching into the band may paint there (a pixel wider for antialiased edges), on
+        // whole pixels: the canvas colour, veiled after the shapes. The rest is veiled at once.
+        found.clear();
+        shapeIndex_->shapesMeetingRect(viewToPage.apply(QVRectOutset(band, 1.0, 1.0)), found);
+        pf::Rect busy = pf::Rect::zero();
+        for (const std::uint32_t i : found)
+            if (children[i])
+                busy = QVCombineRects(busy, pageToView.apply(children[i]->paintedRect().standardized()));
+        if (!found.empty())
+            busy = wholePixelsAbout(toDevice, QVRectOutset(busy, 1.0, 1.0)).intersected(band);
+        context.setFillColor(veiledCanvasColor());
+        if (busy.isEmpty()) {
+            context.fillRect(band);
+            continue;
+        }
+        for (const pf::Rect& part : bandsAboutPage(busy, band))
+            if (part.width() > 0 && part.height() > 0)
+                context.fillRect(part);
+        context.setFillColor(canvasFillColor());
+        context.fillRect(busy);
+        veilLater.push_back(busy);
+    }
 }
 
 void Canvas::updateShapeIndex(Composition& page) const

@@ -701,6 +701,8 @@ public:
     // Shadow, main stroke and arrowheads.
     virtual void drawAllStrokeInContext(pf::GraphicsContext& context);
     virtual void drawStrokeInContext(pf::GraphicsContext& context);
+    // The main stroke's dash, colour and width along another path (a connector's, shortened at its heads).
+    void drawStrokeAlongPathInContext(pf::GraphicsContext& context, const pf::Path& path);
     virtual void drawArrowsInContext(pf::GraphicsContext& context) { (void)context; }
     void setStrokeLineDashInContext(pf::GraphicsContext& context) const;
     static void setStrokeLineDashInContext(const LineDash& dash, pf::GraphicsContext& context);

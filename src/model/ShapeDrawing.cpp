@@ -418,14 +418,16 @@ void Shape::drawAllStrokeInContext(pf::GraphicsContext& context)
     drawArrowsInContext(context);
 }
 
-void Shape::drawStrokeInContext(pf::GraphicsContext& context)
+void Shape::drawStrokeInContext(pf::GraphicsContext& context) { drawStrokeAlongPathInContext(context, path_); }
+
+void Shape::drawStrokeAlongPathInContext(pf::GraphicsContext& context, const pf::Path& path)
 {
     setStrokeLineDashInContext(context);
     double width = strokeLineWidth_;
     if (pageIsDrawingThumbnail())
         width /= std::max(currentScale(), 1.0);
     if (strokeColor_)
-        drawStrokeInContextColorPathLineWidth(context, *strokeColor_, path_, width);
+        drawStrokeInContextColorPathLineWidth(context, *strokeColor_, path, width);
 }
 
 void Shape::setStrokeLineDashInContext(pf::GraphicsContext& context) const

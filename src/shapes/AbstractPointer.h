@@ -140,6 +140,12 @@ public:
     void drawArrowHeadsInContext(pf::GraphicsContext& context, double offset) const;
     // Clips the stroke out from under both ends' heads, placed as drawArrowHeadsInContext places them.
     void clipOutArrowHeads(pf::GraphicsContext& context, double offset) const;
+    // The straight segment (stroked moved by (shift, shift), this wide, with this cap) shortened so that its
+    // stroke stops where clipOutArrowHeads(context, offset) would clip it: the same pixels without a clip
+    // mask. None when a shortening cannot stand for the clip (a curve, a head's clip not a rect square
+    // across the stroke, a cut round cap, any cut when keepEnds); the segment itself when nothing is cut.
+    std::optional<pf::Path> segmentCutAtHeads(const pf::Path& segment, double offset, double shift, double width,
+                                              pf::LineCap cap, bool keepEnds) const;
 
     // ---- predicates ----
     bool isPointer() const override { return true; }

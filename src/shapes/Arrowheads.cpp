@@ -454,3 +454,80 @@ void AbstractPointer::clipOutArrowHeads(pf::GraphicsContext& context, double off
     clip(arrowTypeA(), arrowPointA(), currentAngleForArrowA());
     clip(arrowTypeB(), arrowPointB(), currentAngleForArrowB());
 }
+
+std::optional<pf::Path> AbstractPointer::segmentCutAtHeads(const pf::Path& segment, double offset, double shift,
+                                                           double width, pf::LineCap cap, bool keepEnds) const
+{
+    if (segment.elementCount() != 2 || segment.element(0).type != pf::PathElementType::MoveTo ||
+        segment.element(1).type != pf::PathElementType::LineTo)
+        return std::nullopt;
+    const pf::Point a = segment.element(0).points[0], b = segment.element(1).points[0];
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (!(length > 0) || !(width > 0))
+        return std::nullopt;
+    const double half = width / 2;
+    const double capReach = cap == pf::LineCap::Butt ? 0.0 : half;
+    // The part kept, as distances from A, and how far its ends' caps reach past them.
+    double from = 0, to = length, reachFrom = capReach, reachTo = capReach;
+    const pf::Point moved(shift, shift);
+    // False when the head's clip cannot be had by shortening.
+    const auto cut = [&](std::uint64_t type, const pf::Point& at, double degrees) {
+        const Clip clip = type == 0 ? Clip::None : rowFor(type).clip;
+        if (clip == Clip::None)
+            return true;
+        if (clip != Clip::Line && clip != Clip::Solid)
+            return false;
+        const std::optional<pf::Path> area = clipPathForArrowType(type);
+        if (!area)
+            return true;
+        // Both clips are rects of the head's frame; there the segment must run along the x axis, its stroke
+        // wholly inside the rect's height, so that the rect cuts it square across.
+        const pf::Rect band = area->bounds();
+        const pf::AffineTransform toHead = headPlacement(at + pf::Point(offset, offset), degrees).inverted();
+        const pf::Point ha = toHead.apply(a + moved), hb = toHead.apply(b + moved);
+        if (std::fabs(hb.y - ha.y) > 1e-6 * length)
+            return false;
+        const double y = (ha.y + hb.y) / 2;
+        if (y - half < band.minY() || y + half > band.maxY())
+            return false;
+        const double direction = hb.x >= ha.x ? 1.0 : -1.0;
+        double lo = (band.minX() - ha.x) * direction, hi = (band.maxX() - ha.x) * direction;
+        if (lo > hi)
+            std::swap(lo, hi);
+        if (hi <= from - reachFrom || lo >= to + reachTo)
+            return true;
+        // Over the start and its cap, ending past the start (a cut into the cap is not a shortening).
+        if (lo <= from - reachFrom && hi >= from && hi < to) {
+            from = hi, reachFrom = 0;
+            return true;
+        }
+        if (hi >= to + reachTo && lo <= to && lo > from) {
+            to = lo, reachTo = 0;
+            return true;
+        }
+        return false;
+    };
+    if (!cut(arrowTypeA(), arrowPointA(), currentAngleForArrowA()) || !cut(arrowTypeB(), arrowPointB(), currentAngleForArrowB()))
+        return std::nullopt;
+    if (from == 0 && to == length)
+        return segment;
+    // A pen has one cap for both ends: a round one cannot end square at a cut.
+    if (cap == pf::LineCap::Round || keepEnds)
+        return std::nullopt;
+    // A square cap reaches half the width past its end: the cut end stops that much short.
+    if (cap == pf::LineCap::Square) {
+        if (reachFrom == 0)
+            from += half;
+        if (reachTo == 0)
+            to -= half;
+    }
+    if (!(to > from))
+        return std::nullopt;
+    const pf::Point along((b.x - a.x) / length, (b.y - a.y) / length);
+    pf::Path shortened = segment;
+    const pf::Point start[] = {pf::Point(a.x + along.x * from, a.y + along.y * from)};
+    const pf::Point end[] = {pf::Point(a.x + along.x * to, a.y + along.y * to)};
+    shortened.setElementPoints(0, start);
+    shortened.setElementPoints(1, end);
+    return shortened;
+}

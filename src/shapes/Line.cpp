@@ -5,6 +5,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "shapes/OutlineSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -145,16 +146,33 @@ void Line::drawFillInContext(pf::GraphicsContext& context)
 void Line::drawStrokeInContext(pf::GraphicsContext& context)
 {
     context.saveGState();
-    clipOutArrowHeads(context, isStrokeEven() ? 0.5 : 0.0);
-    if (!isEditingText() && !attributedText()) {
-        AbstractPointer::drawStrokeInContext(context);
-        context.restoreGState();
-        return;
+    const double offset = isStrokeEven() ? 0.5 : 0.0;
+    // A clip costs a mask and a layer at every paint: the segment is shortened at the heads instead
+    // where that paints the same. A shadow is clipped too, not shortened: such strokes keep the clip (their
+    // pixels are kept in the canvas's pictures anyway); so do thumbnails, whose widths differ.
+    std::optional<pf::Path> shortened;
+    const ShapePage* page = composition();
+    const std::optional<LineDash>& dash = strokeLineDash();
+    // Dashes are laid from the start by the rasterizer in steps that depend on what it is given: they stay.
+    const bool dashed = (dash && dash->count() > 0) || !context.gstate().line.dashPattern.empty();
+    if (!context.gstate().shadow && !(page && page->isDrawingThumbnail()) && !dashed) {
+        const double width = std::round(std::fabs(strokeLineWidth()));
+        // The stroke is moved as drawStrokeInContextColorPathLineWidth moves it.
+        const double shift = currentScale() <= 1.0 && isStrokeEven() ? 0.5 : 0.0;
+        // A stroke no wider than a pixel is stepped along its length, each pixel's shade following from its
+        // ends: moved ends would shade the whole line anew.
+        const bool hairline = width * currentScale() <= 1.0;
+        shortened = segmentCutAtHeads(path(), offset, shift, width,
+                                      static_cast<pf::LineCap>(std::clamp(strokeLineCap(), 0, 2)), hairline);
     }
-    context.saveGState();
-    outline::clipOut(context, textClipPath());
-    AbstractPointer::drawStrokeInContext(context);
-    context.restoreGState();
+    if (!shortened)
+        clipOutArrowHeads(context, offset);
+    if (isEditingText() || attributedText())
+        outline::clipOut(context, textClipPath());
+    if (shortened)
+        drawStrokeAlongPathInContext(context, *shortened);
+    else
+        AbstractPointer::drawStrokeInContext(context);
     context.restoreGState();
 }
 

@@ -2,12 +2,16 @@
 // head type, block arrows and labelled lines, compared with the reference picture.
 #include "ConnectorTestSupport.h"
 
+#include "model/LineDash.h"
 #include "platform/graphics/PainterContext.h"
+#include "platform/graphics/RecordingContext.h"
 #include "support/ReferencePicture.h"
 
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -108,4 +112,78 @@ TEST_F(ConnectorTest, EveryHeadTypeMatchesTheReferencePicture)
     falling->setAttributedText(pf::AttributedString(QStringLiteral("along"), falling->textAttributes()));
     draw(*falling);
     expectMatchesReferencePicture(context.bitmap(), referencePath());
+}
+
+TEST_F(ConnectorTest, AStrokeShortenedAtItsHeadsPaintsAsTheClipWould)
+{
+    // Heads whose clip is a rect across the stroke cut it by shortening it (no clip); the pixels are the
+    // clipped stroke's but for the shading of a pixel or two at the cut.
+    const auto stroke = [&](Line& line, bool clipped) {
+        pf::BitmapContext context({140, 100}, 1.0, true, false);
+        context.translate(0.5, 0.5);
+        context.saveGState();
+        if (clipped) {
+            line.clipOutArrowHeads(context, line.isStrokeEven() ? 0.5 : 0.0);
+            line.Shape::drawStrokeInContext(context);
+        } else {
+            line.drawStrokeInContext(context);
+        }
+        context.restoreGState();
+        return context.bitmap();
+    };
+    const auto clips = [](Line& line) {
+        pf::RecordingContext context;
+        line.drawStrokeInContext(context);
+        return std::count_if(context.calls().begin(), context.calls().end(),
+                             [](const pf::RecordedCall& c) { return c.operation == "clip"; });
+    };
+    for (const double zoom : {1.0, 2.0})
+        for (const std::uint64_t type : {1, 2, 4, 5, 9, 13, 25, 29, 35, 43, 57})
+            for (const double width : {2.0, 3.0, 5.0})
+                for (const int cap : {0, 2})
+                    for (const double degrees : {0.0, 30.0, 135.0, 250.0}) {
+                        page.zoom = zoom;
+                        const double dx = 35 * std::cos(degrees * std::numbers::pi / 180);
+                        const double dy = 35 * std::sin(degrees * std::numbers::pi / 180);
+                        auto line = connector(pf::Rect(70 - dx, 50 - dy, 2 * dx, 2 * dy), width);
+                        line->setStrokeLineCap(cap);
+                        line->setArrowTypeA(type);
+                        line->setArrowTypeB(type);
+                        const std::string where = std::to_string(type) + " w " + std::to_string(width) + " cap " +
+                                                  std::to_string(cap) + " at " + std::to_string(degrees) +
+                                                  " zoom " + std::to_string(zoom);
+                        ASSERT_EQ(clips(*line), 0) << where;
+                        const QImage cut = stroke(*line, false), clipped = stroke(*line, true);
+                        int worst = 0, off = 0;
+                        for (int y = 0; y < cut.height(); ++y)
+                            for (int x = 0; x < cut.width(); ++x) {
+                                const int d = std::abs(alpha(cut, x, y) - alpha(clipped, x, y));
+                                worst = std::max(worst, d);
+                                off += d > 16;
+                            }
+                        EXPECT_LE(worst, 128) << where;
+                        EXPECT_LE(off, 4) << where;
+                    }
+    page.zoom = 1;
+
+    // Where a shortening could not paint the same, the clip stays: round caps, dashes, strokes of a pixel
+    // or less (shaded from both ends), a shadow (clipped too), clips not across the stroke (circles).
+    const auto clipped = [&](auto&& change) {
+        auto line = connector(pf::Rect(10, 10, 60, 40), 3);
+        line->setArrowTypeB(1);
+        change(*line);
+        return clips(*line) > 0;
+    };
+    EXPECT_FALSE(clipped([](Line&) {}));
+    EXPECT_TRUE(clipped([](Line& l) { l.setStrokeLineCap(1); }));
+    EXPECT_TRUE(clipped([](Line& l) { l.setStrokeLineDash(LineDash(4, 2, 0)); }));
+    EXPECT_TRUE(clipped([](Line& l) { l.setStrokeLineWidth(1); }));
+    EXPECT_TRUE(clipped([](Line& l) { l.setArrowTypeB(49); }));
+    auto shadowed = connector(pf::Rect(10, 10, 60, 40), 3);
+    shadowed->setArrowTypeB(1);
+    pf::RecordingContext context;
+    context.setShadow(pf::Size(2, -2), 3, pf::Color(0, 0, 0, 0.5));
+    shadowed->drawStrokeInContext(context);
+    EXPECT_TRUE(std::any_of(context.calls().begin(), context.calls().end(),
+                            [](const pf::RecordedCall& c) { return c.operation == "clip"; }));
 }

@@ -392,6 +392,23 @@ void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& i
 {
     const bool pdfPage = &p == targets_.front().painter && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     if (!pdfPage) {
+        // Put on whole pixels, unscaled, a picture's pixels are copied as they are; the smooth hint would
+        // send it through the resampling path (spans over a pool of threads, ten times the cost) for the
+        // same pixels. Placements a rounding off whole pixels count as whole.
+        const QTransform t = p.worldTransform();
+        const QPointF to = t.map(at);
+        const auto whole = [](double v) { return std::fabs(v - std::round(v)) <= 1e-6; };
+        const bool unscaled = t.type() <= QTransform::TxScale && std::fabs(t.m11() - 1) <= 1e-12 &&
+                              std::fabs(t.m22() - 1) <= 1e-12;
+        if (p.testRenderHint(QPainter::SmoothPixmapTransform) && unscaled && whole(to.x()) && whole(to.y()) &&
+            whole(source.x()) && whole(source.y()) && whole(source.width()) && whole(source.height())) {
+            p.setWorldTransform(QTransform());
+            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            p.drawImage(QPoint(int(std::round(to.x())), int(std::round(to.y()))), image, source.toRect());
+            p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            p.setWorldTransform(t);
+            return;
+        }
         p.drawImage(at, image, source);
         return;
     }
