@@ -223,8 +223,9 @@ constexpr size_t kKeptCrossings = 8192;
 
 // A store of blocks of one size, linked through their first bytes. Blocks of another size, and blocks
 // freed once the thread's store is gone (at the thread's end), go to the heap.
-template <std::size_t BlockBytes>
+template <std::size_t BlockBytes, std::size_t Kept = kKeptCrossings>
 struct BlockStore {
+    static constexpr std::size_t kBytes = BlockBytes;
     void* head = nullptr;
     size_t count = 0;
     ~BlockStore()
@@ -255,7 +256,7 @@ struct BlockStore {
     {
         if (!block)
             return;
-        if (bytes != BlockBytes || gone() || count >= kKeptCrossings) {
+        if (bytes != BlockBytes || gone() || count >= Kept) {
             ::operator delete(block);
             return;
         }
@@ -270,7 +271,66 @@ thread_local BlockStore<sizeof(FBEdgeCrossing)> crossingStore;
 // The room addCrossing reserves first in an edge's list: an operation gives many edges a list and drops them.
 thread_local BlockStore<4 * sizeof(std::unique_ptr<FBEdgeCrossing>)> crossingListStore;
 
+// Edge lists by their room, in blocks of 4, 8, … 256 edges, each store keeping up to a quarter megabyte.
+template <std::size_t Edges>
+constexpr std::size_t kKeptEdgeLists =
+    kKeptCrossings == 0 ? 0 : std::max<std::size_t>(4, (256 << 10) / (Edges * sizeof(FBContourEdge)));
+template <std::size_t Edges>
+using EdgeListStore = BlockStore<Edges * sizeof(FBContourEdge), kKeptEdgeLists<Edges>>;
+thread_local EdgeListStore<4> edgeLists4;
+thread_local EdgeListStore<8> edgeLists8;
+thread_local EdgeListStore<16> edgeLists16;
+thread_local EdgeListStore<32> edgeLists32;
+thread_local EdgeListStore<64> edgeLists64;
+thread_local EdgeListStore<128> edgeLists128;
+thread_local EdgeListStore<256> edgeLists256;
+
+// Calls `use` with the store of the smallest blocks holding `bytes`; false (no call) for lists longer than
+// any, and where nothing is kept.
+template <typename Use>
+bool withEdgeListStore(std::size_t bytes, Use use)
+{
+    constexpr std::size_t edge = sizeof(FBContourEdge);
+    if (kKeptCrossings == 0 || bytes > 256 * edge)
+        return false;
+    if (bytes <= 4 * edge)
+        use(edgeLists4);
+    else if (bytes <= 8 * edge)
+        use(edgeLists8);
+    else if (bytes <= 16 * edge)
+        use(edgeLists16);
+    else if (bytes <= 32 * edge)
+        use(edgeLists32);
+    else if (bytes <= 64 * edge)
+        use(edgeLists64);
+    else if (bytes <= 128 * edge)
+        use(edgeLists128);
+    else
+        use(edgeLists256);
+    return true;
+}
+
+thread_local BlockStore<sizeof(FBBezierContour)> contourStore;
+
 } // namespace
+
+void* FBTakeEdgeList(std::size_t bytes)
+{
+    void* block = nullptr;
+    if (!withEdgeListStore(bytes, [&](auto& store) { block = store.take(store.kBytes); }))
+        block = ::operator new(bytes);
+    return block;
+}
+
+void FBDropEdgeList(void* block, std::size_t bytes)
+{
+    if (!withEdgeListStore(bytes, [&](auto& store) { store.drop(block, store.kBytes); }))
+        ::operator delete(block);
+}
+
+void* FBBezierContour::operator new(std::size_t size) { return contourStore.take(size); }
+
+void FBBezierContour::operator delete(void* pointer, std::size_t size) { contourStore.drop(pointer, size); }
 
 void* FBTakeCrossingList(std::size_t bytes) { return crossingListStore.take(bytes); }
 
@@ -1661,7 +1721,7 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
     index.entries.resize(index.bandStarts[bands]);
     const std::pair<uint32_t, uint32_t>* range = index.edgeBands.data() + index.edgeBands.size();
     for (size_t c = contours_.size(); c-- > 0;) {
-        const std::vector<FBContourEdge>& edges = contours_[c]->edges();
+        const FBEdgeList& edges = contours_[c]->edges();
         for (size_t i = edges.size(); i-- > 0;) {
             const FBContourEdge& edge = edges[i];
             --range;

@@ -123,6 +123,26 @@ struct FBCrossingListAllocator {
 
 using FBCrossingList = std::vector<std::unique_ptr<FBEdgeCrossing>, FBCrossingListAllocator<std::unique_ptr<FBEdgeCrossing>>>;
 
+class FBContourEdge;
+
+// Room for a contour's edges: blocks of a few sizes (4 to 256 edges) come from stores kept per thread, since
+// an operation reads two graphs and makes a result, often of many small contours, and drops them all.
+void* FBTakeEdgeList(std::size_t bytes);
+void FBDropEdgeList(void* block, std::size_t bytes);
+
+template <typename T>
+struct FBEdgeListAllocator {
+    using value_type = T;
+    FBEdgeListAllocator() = default;
+    template <typename U>
+    FBEdgeListAllocator(const FBEdgeListAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(FBTakeEdgeList(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) { FBDropEdgeList(block, n * sizeof(T)); }
+    friend bool operator==(const FBEdgeListAllocator&, const FBEdgeListAllocator&) { return true; }
+};
+
+using FBEdgeList = std::vector<FBContourEdge, FBEdgeListAllocator<FBContourEdge>>;
+
 class FBContourEdge {
 public:
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
@@ -220,6 +240,9 @@ class FBBezierContour {
 public:
     FBBezierContour();
     FBBezierContour(const FBBezierContour&) = delete;
+    // Contours come from a store kept per thread, as crossings do.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pointer, std::size_t size);
     FBBezierContour& operator=(const FBBezierContour&) = delete;
 
     // A new contour with an edge for each curve of this one, no crossings, `inside` 0.
@@ -233,8 +256,8 @@ public:
     void addReverseCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
     void addReverseCurve(const FBBezierCurve& curve);
 
-    std::vector<FBContourEdge>& edges() { return edges_; }
-    const std::vector<FBContourEdge>& edges() const { return edges_; }
+    FBEdgeList& edges() { return edges_; }
+    const FBEdgeList& edges() const { return edges_; }
     // Bounds of the curves' control points, which contain the curves (taken once, asked very often).
     pf::Rect bounds() const { return bounds_ == pf::Rect::zero() && !edges_.empty() ? takeBounds() : bounds_; }
     MWPoint firstPoint() const;
@@ -276,7 +299,7 @@ public:
 private:
     pf::Rect takeBounds() const;
 
-    std::vector<FBContourEdge> edges_;
+    FBEdgeList edges_;
     mutable pf::Rect bounds_;
     int inside_ = 0;
     bool reversedForNesting_ = false;
