@@ -231,20 +231,27 @@ bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
     return true;
 }
 
-// The pairs of contours (by their places, each pair both ways round, in order) whose bounds, widened by
-// `margin`, meet; nothing where that is not worth finding out (bounds that are not numbers, a sweep that
-// tests many times more pairs than there are contours). A contour holds a point of another only where
-// their bounds meet: a point of a contour lies within its bounds but for rounding, and the ray from a
-// point left of a contour's bounds crosses its closed outline an even number of times.
-std::optional<std::vector<std::pair<uint32_t, uint32_t>>>
-meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin)
-{
+// The contours (by their places) whose bounds, widened by `margin`, meet each contour's: those of contour
+// i are partners[starts[i]] … partners[starts[i + 1]] − 1, in their order. False where that is not worth
+// finding out (bounds that are not numbers, a sweep that tests many times more pairs than there are
+// contours). A contour holds a point of another only where their bounds meet: a point of a contour lies
+// within its bounds but for rounding, and the ray from a point left of a contour's bounds crosses its
+// closed outline an even number of times. The lists are scratch the caller keeps.
+struct Meetings {
     struct Box {
         double left, top, right, bottom;
         uint32_t index;
     };
     std::vector<Box> boxes;
-    boxes.reserve(contours.size());
+    std::vector<std::pair<uint32_t, uint32_t>> found;
+    std::vector<uint32_t> starts, partners;
+};
+
+bool meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin, Meetings& m)
+{
+    using Box = Meetings::Box;
+    m.boxes.clear();
+    m.found.clear();
     for (size_t i = 0; i < contours.size(); ++i) {
         if (contours[i]->edges().empty())
             continue;
@@ -252,23 +259,37 @@ meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, dou
         const Box box{b.x() - margin, b.y() - margin, b.x() + b.width() + margin, b.y() + b.height() + margin,
                       uint32_t(i)};
         if (!(box.left <= box.right && box.top <= box.bottom))
-            return std::nullopt;
-        boxes.push_back(box);
+            return false;
+        m.boxes.push_back(box);
     }
-    std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
-    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    std::sort(m.boxes.begin(), m.boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+    const std::vector<Box>& boxes = m.boxes;
     size_t tests = 0;
     for (size_t i = 0; i < boxes.size(); ++i)
         for (size_t j = i + 1; j < boxes.size() && boxes[j].left <= boxes[i].right; ++j) {
             if (++tests > 8 * boxes.size())
-                return std::nullopt;
-            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom) {
-                pairs.emplace_back(boxes[i].index, boxes[j].index);
-                pairs.emplace_back(boxes[j].index, boxes[i].index);
-            }
+                return false;
+            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom)
+                m.found.emplace_back(boxes[i].index, boxes[j].index);
         }
-    std::sort(pairs.begin(), pairs.end());
-    return pairs;
+    // Each pair both ways round, by counts: every contour's partners in one run, then each run sorted.
+    m.starts.assign(contours.size() + 1, 0);
+    for (const auto& [a, b] : m.found)
+        ++m.starts[a + 1], ++m.starts[b + 1];
+    for (size_t i = 0; i < contours.size(); ++i)
+        m.starts[i + 1] += m.starts[i];
+    m.partners.resize(2 * m.found.size());
+    for (const auto& [a, b] : m.found) {
+        // starts[i] stands for the next free place of contour i's run while filling, then is put back.
+        m.partners[m.starts[a]++] = b;
+        m.partners[m.starts[b]++] = a;
+    }
+    for (size_t i = contours.size(); i > 0; --i)
+        m.starts[i] = m.starts[i - 1];
+    m.starts[0] = 0;
+    for (size_t i = 0; i < contours.size(); ++i)
+        std::sort(m.partners.begin() + m.starts[i], m.partners.begin() + m.starts[i + 1]);
+    return true;
 }
 
 } // namespace
@@ -494,25 +515,20 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     // none of its own held: it needs no sample, nor its area. Where the contours whose bounds meet are
     // known, each is tried against those only, in their order; else against all, through height bands
     // where there are many.
-    const auto pairs = meetingBounds(contours_, tolerance);
-    if (pairs && pairs->empty())
+    // Scratch kept per thread, as the operations' edge lists are.
+    thread_local Meetings meetings;
+    const bool paired = meetingBounds(contours_, tolerance, meetings);
+    if (paired && meetings.found.empty())
         return;
+    const auto meetingCount = [&](size_t i) { return meetings.starts[i + 1] - meetings.starts[i]; };
     struct Nesting {
         double area = 0;
         bool areaKnown = false;
         int depth = -1;
         int container = -1;
-        uint32_t firstPair = 0, lastPair = 0; // its meetings in `pairs`
     };
-    std::vector<Nesting> nesting(n);
-    if (pairs) {
-        for (uint32_t k = 0; k < pairs->size(); ++k) {
-            Nesting& at = nesting[(*pairs)[k].first];
-            if (at.firstPair == at.lastPair)
-                at.firstPair = k;
-            at.lastPair = k + 1;
-        }
-    }
+    thread_local std::vector<Nesting> nesting;
+    nesting.assign(n, Nesting{});
     // Taken only where a contour holds another's sample: a contour without area holds nothing and is held
     // by nothing, and the smallest holder is the container.
     const auto areaOf = [&](size_t i) {
@@ -522,7 +538,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     };
     FBHeightBands bands;
     bool banded = false;
-    if (!pairs && n >= 16) {
+    if (!paired && n >= 16) {
         std::vector<std::pair<double, double>> heights;
         heights.reserve(n);
         for (size_t j = 0; j < n; ++j) {
@@ -531,19 +547,19 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         }
         banded = bands.build(heights);
     }
-    std::vector<const FBBezierContour*> near;
+    thread_local std::vector<const FBBezierContour*> near;
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
         Nesting& at = nesting[i];
-        if (contours_[i]->edges().empty() || (pairs && at.firstPair == at.lastPair))
+        if (contours_[i]->edges().empty() || (paired && meetingCount(i) == 0))
             continue;
-        if (pairs) {
+        if (paired) {
             near.clear();
-            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
-                near.push_back(contours_[(*pairs)[k].second].get());
+            for (uint32_t k = meetings.starts[i]; k < meetings.starts[i + 1]; ++k)
+                near.push_back(contours_[meetings.partners[k]].get());
         }
         const std::optional<MWPoint> sample =
-            pairs ? FBSamplePointOffOtherContours(*contours_[i], near, tolerance, {0.5, 0.25, 0.75, 0.0})
+            paired ? FBSamplePointOffOtherContours(*contours_[i], near, tolerance, {0.5, 0.25, 0.75, 0.0})
                   : FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
@@ -560,9 +576,9 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             if (container < 0 || std::fabs(areaOf(j)) < std::fabs(areaOf(size_t(container))))
                 container = int(j);
         };
-        if (pairs) {
-            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
-                contain((*pairs)[k].second);
+        if (paired) {
+            for (uint32_t k = meetings.starts[i]; k < meetings.starts[i + 1]; ++k)
+                contain(meetings.partners[k]);
         } else if (banded) {
             // Filed in the contours' order, as the plain scan takes them (the first of equal areas holds).
             const auto [first, last] = bands.at(sample->y);
