@@ -967,7 +967,7 @@ std::optional<MWPoint> samplePointOff(const FBBezierContour& contour, const Cont
                     continue;
                 for (const FBContourEdge& e : other.edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
-                        || p.y > e.maxY + tolerance || e.curve().isFartherThan(p, tolerance))
+                        || p.y > e.maxY + tolerance || e.isFartherThan(p, tolerance))
                         continue;
                     double distance = 0;
                     e.curve().closestParameter(p, &distance);
@@ -1655,10 +1655,10 @@ inline bool outsideBox(MWPoint point, const FBBezierGraph::PlacementIndex::Box& 
 
 // One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
 // bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
-// count, as windingNumber takes it.
-inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near, int& winding)
+// count, as windingNumber takes it. Always inline: it is the placement scan's body.
+[[gnu::always_inline]] inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near, int& winding)
 {
-    if (near && !edge.curve().isFartherThan(point, tolerance)) {
+    if (near && !edge.isFartherThan(point, tolerance)) {
         double distance = 0;
         edge.curve().closestParameter(point, &distance);
         if (distance <= tolerance)

@@ -227,6 +227,19 @@ public:
             takeChordBand();
         return chordBand_;
     }
+    // FBBezierCurve::isFartherThan, from the chord band kept (the same sums): point placement asks it of
+    // every edge near a point.
+    bool isFartherThan(MWPoint p, double distance) const
+    {
+        const ChordBand& band = chordBand();
+        if (!(band.length > 0))
+            return false;
+        const MWPoint chord = FBSubtractPoint(curve_.endPoint2, curve_.endPoint1);
+        const MWPoint d = FBSubtractPoint(p, curve_.endPoint1);
+        const double offset = chord.x * d.y - chord.y * d.x;
+        const double reach = distance * band.length;
+        return offset < band.low - reach || offset > band.high + reach;
+    }
     // The bounds of the curve's four points, kept for quick rejection.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
 
