@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 
 namespace {
 
@@ -20,28 +21,46 @@ struct Segment {
     double to;
 };
 
+// A stretch's pieces, written into room made beforehand for the longest (a contour's edges and two more):
+// filling it is a store per piece, without a check for growth.
+class Segments {
+public:
+    void reserve(size_t n)
+    {
+        if (room_.size() < n)
+            room_.resize(n);
+    }
+    void clear() { size_ = 0; }
+    void push(const Segment& s) { room_[size_++] = s; }
+    std::span<const Segment> view() const { return {room_.data(), size_}; }
+
+private:
+    std::vector<Segment> room_;
+    size_t size_ = 0;
+};
+
 // The stretch from a crossing forward to the next crossing of its contour (possibly itself, round the whole
 // contour), as parameter ranges on successive edges, into `segments` (cleared first: callers reuse one
 // buffer). `end` receives the crossing it stops at.
-void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, std::vector<Segment>& segments)
+void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, Segments& segments)
 {
     segments.clear();
     const FBContourEdge* edge = from->edge();
     if (FBEdgeCrossing* next = from->next()) {
-        segments.push_back({edge, from->parameter(), next->parameter()});
+        segments.push({edge, from->parameter(), next->parameter()});
         *end = next;
         return;
     }
-    segments.push_back({edge, from->parameter(), 1.0});
+    segments.push({edge, from->parameter(), 1.0});
     const FBContourEdge* current = edge->next();
     const size_t count = edge->contour()->edges().size();
     for (size_t i = 0; i <= count; ++i) {
         if (FBEdgeCrossing* first = current->firstCrossing()) {
-            segments.push_back({current, 0.0, first->parameter()});
+            segments.push({current, 0.0, first->parameter()});
             *end = first;
             return;
         }
-        segments.push_back({current, 0.0, 1.0});
+        segments.push({current, 0.0, 1.0});
         current = current->next();
     }
     *end = const_cast<FBEdgeCrossing*>(from);
@@ -62,11 +81,12 @@ FBEdgeCrossing* stretchEnd(const FBEdgeCrossing* from)
     return const_cast<FBEdgeCrossing*>(from);
 }
 
-void wholeContour(const FBBezierContour& contour, std::vector<Segment>& segments)
+void wholeContour(const FBBezierContour& contour, Segments& segments)
 {
     segments.clear();
+    segments.reserve(contour.edges().size());
     for (const FBContourEdge& edge : contour.edges())
-        segments.push_back({&edge, 0.0, 1.0});
+        segments.push({&edge, 0.0, 1.0});
 }
 
 // Whether the graph's area lies on the left of the curve at t (the side a positive-area outline keeps its
@@ -91,7 +111,7 @@ std::optional<bool> areaOnLeft(const FBBezierGraph& graph, const FBBezierCurve& 
 // Whether walking the stretch forward keeps its own graph's area on the right; nothing when the area lies
 // on both sides or neither. Decided per stretch, so self-crossing contours whose loops run in opposite
 // senses are walked right too.
-std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBezierGraph& own, double delta)
+std::optional<bool> againstArea(std::span<const Segment> segments, const FBBezierGraph& own, double delta)
 {
     for (double u : {0.5, 0.25, 0.75}) {
         for (const Segment& s : segments) {
@@ -104,7 +124,7 @@ std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBe
     return std::nullopt;
 }
 
-FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
+FBPlacement placementOfSegments(std::span<const Segment> segments, const FBBezierContour& contour,
                                 const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
 {
     // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
@@ -299,33 +319,32 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
     // The contour's own graph is not known here; a graph of the contour alone stands in for it.
     FBBezierGraph own;
     own.addContour(contour.copy());
-    std::vector<Segment> segments;
+    Segments segments;
     wholeContour(contour, segments);
-    return placementOfSegments(segments, contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
+    return placementOfSegments(segments.view(), contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
 }
 
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
                                                               Operation operation, double tolerance)
 {
     // Room for the longest stretch (round a whole contour and onto its first edge again): one allocation.
-    std::vector<Segment> segments;
+    Segments segments;
     size_t longest = 0;
     for (const auto& contour : contours_)
         longest = std::max(longest, contour->edges().size());
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
-                if (segments.capacity() == 0)
-                    segments.reserve(longest + 2);
+                segments.reserve(longest + 2);
                 FBEdgeCrossing* end = nullptr;
                 stretchSegments(crossing.get(), &end, segments);
-                std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
+                std::optional<bool> against = hasSelfCrossings() ? againstArea(segments.view(), *this, tolerance * 100)
                                                                  : std::optional<bool>(contour->isReversedForNesting());
                 // A contour without area (a line drawn there and back, as an open connector path is closed)
                 // is walked like an outline, so that cutting it leaves the line's visible part.
                 if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
                     against = contour->isReversedForNesting();
-                const FBPlacement placement = against ? placementOfSegments(segments, *contour, *this, other, tolerance)
+                const FBPlacement placement = against ? placementOfSegments(segments.view(), *contour, *this, other, tolerance)
                                                       : FBPlacement::NotBoundary;
                 crossing->setForwardPlacement(placement);
                 crossing->setForwardAgainstArea(against.value_or(contour->isReversedForNesting()));
@@ -403,7 +422,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     thread_local std::vector<FBBezierCurve> pieces;
     pieces.reserve(edgeCount + 2 * stretches.size() + 1);
     // Room for the longest stretch (round a whole contour and onto its first edge again), where there is one.
-    std::vector<Segment> segments;
+    Segments segments;
     if (!stretches.empty())
         segments.reserve(longest + 2);
     std::vector<std::pair<double, size_t>> byStartX;
@@ -443,11 +462,12 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                 pieces.push_back(c);
             };
             if (!current->backward) {
-                for (const Segment& s : segments)
+                for (const Segment& s : segments.view())
                     if (const auto c = piece(s))
                         add(*c);
             } else {
-                for (auto it = segments.rbegin(); it != segments.rend(); ++it)
+                const std::span<const Segment> walked = segments.view();
+                for (auto it = walked.rbegin(); it != walked.rend(); ++it)
                     if (const auto c = piece(*it))
                         add(c->reversed());
             }
@@ -647,7 +667,7 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     }
 
     // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
-    std::vector<Segment> whole;
+    Segments whole;
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
         const bool isFirst = graph == this;
         const FBBezierGraph& opposite = isFirst ? other : *this;
@@ -656,7 +676,7 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
             if (contour->edges().empty() || contour->hasCrossings())
                 continue;
             wholeContour(*contour, whole);
-            const FBPlacement placement = placementOfSegments(whole, *contour, *graph, opposite, tol);
+            const FBPlacement placement = placementOfSegments(whole.view(), *contour, *graph, opposite, tol);
             if (selection(int(operation), isFirst, placement) == 0)
                 continue;
             auto kept = contour->copy();
