@@ -102,13 +102,6 @@ bool fatLineChord(const FBBezierCurve& curve, MWPoint& from, MWPoint& to)
 // ---------------------------------------------------------------------------------------------------------
 // Curve construction
 
-FBBezierCurve FBBezierCurve::bezierCurveWithLineStartPoint(MWPoint start, MWPoint end)
-{
-    const MWPoint d = FBSubtractPoint(end, start);
-    // Thirds of the chord, so that the parameter runs at uniform speed along the line.
-    return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)), end};
-}
-
 std::vector<FBBezierCurve> FBBezierCurve::bezierCurvesFromBezierPath(const pf::Path& path)
 {
     std::vector<FBBezierCurve> curves;

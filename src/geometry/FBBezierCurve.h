@@ -65,7 +65,13 @@ public:
         : endPoint1(endPoint1), controlPoint1(controlPoint1), controlPoint2(controlPoint2), endPoint2(endPoint2)
     {
     }
-    static FBBezierCurve bezierCurveWithLineStartPoint(MWPoint start, MWPoint end);
+    // Inline: every line a graph reads becomes one.
+    static FBBezierCurve bezierCurveWithLineStartPoint(MWPoint start, MWPoint end)
+    {
+        const MWPoint d = FBSubtractPoint(end, start);
+        // Thirds of the chord, so that the parameter runs at uniform speed along the line.
+        return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)), end};
+    }
     // One curve per line-to and curve-to. A quadratic is raised to the equivalent cubic; a segment after a
     // close starts at the closed subpath's start.
     static std::vector<FBBezierCurve> bezierCurvesFromBezierPath(const pf::Path& path);

@@ -888,7 +888,9 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             continue; // no subpath to take the segment
         if (closed)
             startContour(subpathStart); // a segment after a close starts a new subpath where the last began
-        for (int i = 0, points = e.pointCount(); i < points; ++i)
+        // The segment's points by its type (a line-to, quad-to or curve-to here), worked out inline.
+        const int points = e.type == pf::PathElementType::LineTo ? 1 : e.type == pf::PathElementType::QuadTo ? 2 : 3;
+        for (int i = 0; i < points; ++i)
             if ((!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
                 && (nonFinite.empty() || nonFinite.back() != contour))
                 nonFinite.push_back(contour);
