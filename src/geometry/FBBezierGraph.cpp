@@ -99,6 +99,26 @@ int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double max
             splits[count++] = r;
     }
     splits[count++] = 1;
+    // A point beyond the band the curve's points span about its chord's line, by far more than rounding (of
+    // the band and of the point a piece's solve below reaches, which lies on the curve at the ray's height
+    // but for rounding), has every point of the curve at its height on the one side the chord's direction
+    // gives: +1 right of it, −1 left; 0 where that is not certain, and the pieces are solved. A piece near a
+    // line (a traced line rounded to whole units) takes its solve many steps.
+    int side = 0;
+    {
+        const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
+        const auto offset = [&](MWPoint q) { return cross(chord, FBSubtractPoint(q, c.endPoint1)); };
+        const double o1 = offset(c.controlPoint1), o2 = offset(c.controlPoint2), op = offset(p);
+        const double magnitude = std::max({std::fabs(minX), std::fabs(maxX), std::fabs(p.y)}) + (maxX - minX)
+                                 + std::fabs(a0) + std::fabs(b0) + std::fabs(c0);
+        const double margin = (std::fabs(chord.x) + std::fabs(chord.y)) * magnitude * 1e-12;
+        if (chord.y != 0) {
+            if (op < std::min({0.0, o1, o2}) - margin)
+                side = chord.y < 0 ? 1 : -1;
+            else if (op > std::max({0.0, o1, o2}) + margin)
+                side = chord.y > 0 ? 1 : -1;
+        }
+    }
     int crossings = 0;
     for (int i = 0; i + 1 < count; ++i) {
         double ta = splits[i], tb = splits[i + 1];
@@ -110,6 +130,11 @@ int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double max
         const double lo = up ? ya : yb, hi = up ? yb : ya;
         if (!(lo <= p.y && p.y < hi))
             continue;
+        if (side != 0) {
+            if (side > 0)
+                crossings += up ? 1 : -1;
+            continue;
+        }
         double x;
         if (p.x < minX) {
             x = maxX + 1; // certainly to the right
