@@ -179,6 +179,13 @@ public:
     const FBBezierCurve& curve2() const { return curve2_; }
     double parameter2() const { return parameter2_; }
     void setParameters(double parameter1, double parameter2);
+    // Hands over the point location() would take (curve 1's point at parameter 1), found already by the
+    // caller: the same steps, so the same point.
+    void setKnownLocation(MWPoint pointOnCurve1)
+    {
+        location_ = pointOnCurve1;
+        locationKnown_ = true;
+    }
 
     MWPoint location() const;
     const FBBezierCurve& curve1LeftBezier() const;

@@ -1197,10 +1197,12 @@ double polishIntersection(FBBezierIntersection& intersection, double tolerance)
     };
     const double s1 = snap(c1, t1, p1), s2 = snap(c2, t2, p2);
     intersection.setParameters(s1, s2);
-    // Unsnapped, the points are those the distance was last taken between.
+    // Unsnapped, the points are those the distance was last taken between; curve 1's is the meeting's.
+    const MWPoint at1 = s1 == t1 ? p1 : c1.pointAtParameter(s1);
+    intersection.setKnownLocation(at1);
     if (s1 == t1 && s2 == t2)
         return error;
-    return FBDistanceBetweenPoints(c1.pointAtParameter(s1), c2.pointAtParameter(s2));
+    return FBDistanceBetweenPoints(at1, s2 == t2 ? p2 : c2.pointAtParameter(s2));
 }
 
 } // namespace
