@@ -788,27 +788,33 @@ bool FBBezierContour::isStarShapedPolygon(double tolerance) const
     double nearest = INFINITY, narrowest = 1;
     const FBBezierCurve* previous = &edges_[n - 1].curve();
     MWPoint previousChord = FBSubtractPoint(previous->endPoint2, previous->endPoint1);
+    double previousLength = FBPointSquaredLength(previousChord);
+    // Each edge starts where the last ended (checked above): its first point's offset from the centre is
+    // the last one's second, taken once.
+    MWPoint a = FBSubtractPoint(edges_[0].curve().endPoint1, centre);
+    double aLength = FBPointSquaredLength(a);
     for (const FBContourEdge& edge : edges_) {
         const FBBezierCurve& c = edge.curve();
         const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
         const double turn = cross(previousChord, chord), chordLength = FBPointSquaredLength(chord);
-        if (!(turn * turn > 4e-12 * FBPointSquaredLength(previousChord) * chordLength) && linesParallel(*previous, c))
+        if (!(turn * turn > 4e-12 * previousLength * chordLength) && linesParallel(*previous, c))
             return false;
-        previous = &c, previousChord = chord;
-        const MWPoint a = FBSubtractPoint(c.endPoint1, centre);
+        previous = &c, previousChord = chord, previousLength = chordLength;
         const MWPoint b = FBSubtractPoint(c.endPoint2, centre);
+        const double bLength = FBPointSquaredLength(b);
         const double area = cross(a, b);
         const int s = area > 0 ? 1 : area < 0 ? -1 : 0;
         if (s == 0 || (sense != 0 && s != sense))
             return false;
         sense = s;
         const double near = area * area / chordLength;
-        const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (FBPointSquaredLength(a) * FBPointSquaredLength(b)) : 1;
+        const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (aLength * bLength) : 1;
         if (!(near >= 0 && sine >= 0))
             return false;
         nearest = std::min(nearest, near);
         narrowest = std::min(narrowest, sine);
         halves += (a.y < 0) != (b.y < 0) ? 1 : 0;
+        a = b, aLength = bLength;
     }
     // Round once (the vertices change half-planes twice): the edges' sectors then tile the turn, and two
     // edges that are not neighbours have a whole sector between them either way round. Their points, at
