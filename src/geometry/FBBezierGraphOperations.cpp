@@ -124,6 +124,10 @@ std::optional<bool> againstArea(std::span<const Segment> segments, const FBBezie
     return std::nullopt;
 }
 
+// The placement of a stretch every sample of which lies on the other graph's outline (below).
+FBPlacement sharedPlacement(std::span<const Segment> segments, const FBBezierContour& contour, const FBBezierGraph& own,
+                            const FBBezierGraph& other, double tolerance, bool skipFirst, bool skipLast);
+
 FBPlacement placementOfSegments(std::span<const Segment> segments, const FBBezierContour& contour,
                                 const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
 {
@@ -146,34 +150,49 @@ FBPlacement placementOfSegments(std::span<const Segment> segments, const FBBezie
         skipFirst = isHair(segments[0], segments[1]);
         skipLast = isHair(segments[n - 1], segments[n - 2]);
     }
+    // A stretch along ranges the overlap test found shared lies within the tolerance of the other graph
+    // from end to end: every sample below would be on its outline.
+    bool knownShared = true;
+    for (const Segment& s : segments)
+        if (!(s.to <= s.from || s.edge->sharesRange(s.from, s.to))) {
+            knownShared = false;
+            break;
+        }
+    if (!knownShared) {
+        static constexpr double kSamples[] = {0.5, 0.25, 0.75, 0.125, 0.875};
+        const Segment* const first = segments.data();
+        const Segment* const last = first + segments.size() - 1;
+        for (const double u : kSamples) {
+            for (const Segment* s = first; s <= last; ++s) {
+                if (s->to <= s->from || (skipFirst && s == first) || (skipLast && s == last))
+                    continue;
+                const MWPoint p = s->edge->curve().pointAtParameter(s->from + u * (s->to - s->from));
+                // Twice the tolerance the shared stretches were found with: a stretch found shared lies
+                // within it from end to end, and must not be judged inside or outside by a point a rounding
+                // error off.
+                switch (other.placementOfPoint(p, 2 * tolerance)) {
+                case FBBezierGraph::PointPlacement::Inside:
+                    return FBPlacement::Inside;
+                case FBBezierGraph::PointPlacement::Outside:
+                    return FBPlacement::Outside;
+                case FBBezierGraph::PointPlacement::OnBoundary:
+                    break;
+                }
+            }
+        }
+    }
+    return sharedPlacement(segments, contour, own, other, tolerance, skipFirst, skipLast);
+}
+
+// Out of line: most stretches are placed by their first sample, and need none of this.
+[[gnu::noinline]] FBPlacement sharedPlacement(std::span<const Segment> segments, const FBBezierContour& contour,
+                                              const FBBezierGraph& own, const FBBezierGraph& other, double tolerance,
+                                              bool skipFirst, bool skipLast)
+{
     const auto skipped = [&](const Segment& s) {
         return s.to <= s.from || (skipFirst && &s == &segments.front()) || (skipLast && &s == &segments.back());
     };
     const double delta = tolerance * 100;
-    // A stretch along ranges the overlap test found shared lies within the tolerance of the other graph
-    // from end to end: every sample below would be on its outline.
-    const bool knownShared = std::all_of(segments.begin(), segments.end(), [](const Segment& s) {
-        return s.to <= s.from || s.edge->sharesRange(s.from, s.to);
-    });
-    for (double u : {0.5, 0.25, 0.75, 0.125, 0.875}) {
-        if (knownShared)
-            break;
-        for (const Segment& s : segments) {
-            if (skipped(s))
-                continue;
-            const MWPoint p = s.edge->curve().pointAtParameter(s.from + u * (s.to - s.from));
-            // Twice the tolerance the shared stretches were found with: a stretch found shared lies within
-            // it from end to end, and must not be judged inside or outside by a point a rounding error off.
-            switch (other.placementOfPoint(p, 2 * tolerance)) {
-            case FBBezierGraph::PointPlacement::Inside:
-                return FBPlacement::Inside;
-            case FBBezierGraph::PointPlacement::Outside:
-                return FBPlacement::Outside;
-            case FBBezierGraph::PointPlacement::OnBoundary:
-                break;
-            }
-        }
-    }
     // Every sample lies on the other graph's outline: a shared stretch. Which sides of it the other graph's
     // area covers decides: both (edges of the other graph meeting back to back), neither, or the side of
     // this graph's own area (same) or the other side (opposite).
