@@ -42,7 +42,7 @@ private:
 // The stretch from a crossing forward to the next crossing of its contour (possibly itself, round the whole
 // contour), as parameter ranges on successive edges, into `segments` (cleared first: callers reuse one
 // buffer). `end` receives the crossing it stops at.
-void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, Segments& segments)
+[[gnu::always_inline]] inline void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, Segments& segments)
 {
     segments.clear();
     const FBContourEdge* edge = from->edge();
