@@ -128,7 +128,7 @@ std::optional<bool> againstArea(std::span<const Segment> segments, const FBBezie
 FBPlacement sharedPlacement(std::span<const Segment> segments, const FBBezierContour& contour, const FBBezierGraph& own,
                             const FBBezierGraph& other, double tolerance, bool skipFirst, bool skipLast);
 
-FBPlacement placementOfSegments(std::span<const Segment> segments, const FBBezierContour& contour,
+[[gnu::always_inline]] inline FBPlacement placementOfSegments(std::span<const Segment> segments, const FBBezierContour& contour,
                                 const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
 {
     // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
