@@ -1355,14 +1355,23 @@ inline bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, dou
            || (q[0] < low && q[1] < low && q[2] < low && q[3] < low);
 }
 
-// The crossings between two edges: of two graphs, or of one graph with itself (`self`).
-void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept)
+void searchEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept);
+
+// The crossings between two edges: of two graphs, or of one graph with itself (`self`). Inline, the search
+// out of line: most pairs the sweeps meet are settled by the first test.
+inline void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept)
 {
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
     const double gap = 8 * tolerance;
     if (apartAcrossChord(edge1, edge2.curve(), gap) || apartAcrossChord(edge2, edge1.curve(), gap))
         return;
+    searchEdges(edge1, edge2, tolerance, self, kept);
+}
+
+[[gnu::noinline]] void searchEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
+                                   std::vector<MWPoint>& kept)
+{
     // Lines that are not parallel share no stretch.
     FBCurveOverlap overlap;
     if ((!edge1.isLine() || !edge2.isLine() || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
