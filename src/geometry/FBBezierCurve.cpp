@@ -1318,14 +1318,12 @@ void FBBezierIntersection::computeCurve2() const
     needToComputeCurve2_ = false;
 }
 
-MWPoint FBBezierIntersection::location() const
+MWPoint FBBezierIntersection::takeLocation() const
 {
     // The point alone until the split curves are wanted: the same steps as computeCurve1's, which leaves
     // the same point.
-    if (needToComputeCurve1_ && !locationKnown_) {
-        location_ = curve1_.pointAtParameter(parameter1_);
-        locationKnown_ = true;
-    }
+    location_ = curve1_.pointAtParameter(parameter1_);
+    locationKnown_ = true;
     return location_;
 }
 const FBBezierCurve& FBBezierIntersection::curve1LeftBezier() const

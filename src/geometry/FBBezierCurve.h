@@ -187,7 +187,8 @@ public:
         locationKnown_ = true;
     }
 
-    MWPoint location() const;
+    // Inline where known (every crossing asks it of its meeting).
+    MWPoint location() const { return needToComputeCurve1_ && !locationKnown_ ? takeLocation() : location_; }
     const FBBezierCurve& curve1LeftBezier() const;
     const FBBezierCurve& curve1RightBezier() const;
     const FBBezierCurve& curve2LeftBezier() const;
@@ -205,6 +206,7 @@ public:
     std::string description() const;
 
 private:
+    MWPoint takeLocation() const;
     void computeCurve1() const;
     void computeCurve2() const;
 
