@@ -365,18 +365,6 @@ void* FBEdgeCrossing::operator new(std::size_t size) { return crossingStore.take
 
 void FBEdgeCrossing::operator delete(void* pointer, std::size_t size) { crossingStore.drop(pointer, size); }
 
-FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
-    : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
-      onCurve1_(onCurve1)
-{
-}
-
-std::unique_ptr<FBEdgeCrossing> FBEdgeCrossing::crossingWithIntersection(const FBBezierIntersection& intersection,
-                                                                         bool onCurve1)
-{
-    return std::make_unique<FBEdgeCrossing>(intersection, onCurve1);
-}
-
 void FBEdgeCrossing::removeFromEdge()
 {
     if (edge_)

@@ -36,10 +36,18 @@ enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite, NotBoundar
 // off the edge's curve when asked for.
 class FBEdgeCrossing {
 public:
-    // `onCurve1` tells which side of the intersection this crossing stands for.
-    FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1);
+    // `onCurve1` tells which side of the intersection this crossing stands for. Inline: made for every
+    // meeting.
+    FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
+        : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()),
+          location_(intersection.location()), onCurve1_(onCurve1)
+    {
+    }
     static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
-                                                                    bool onCurve1);
+                                                                    bool onCurve1)
+    {
+        return std::make_unique<FBEdgeCrossing>(intersection, onCurve1);
+    }
     // Crossings come from a store kept per thread: an operation makes and drops one per meeting.
     static void* operator new(std::size_t size);
     static void operator delete(void* pointer, std::size_t size);
