@@ -442,13 +442,10 @@ FBContourEdge::FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour
     maxY = std::max(line.endPoint1.y, line.endPoint2.y);
 }
 
-FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
+FBEdgeCrossing* FBContourEdge::insertCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
 {
     FBEdgeCrossing* raw = crossing.get();
     raw->setEdge(this);
-    // Room for a few at once: an edge met at all is usually met again.
-    if (crossings_.capacity() == 0)
-        crossings_.reserve(4);
     // Inserted after every crossing of the same or a smaller order: the list stays sorted as a stable sort
     // would leave it.
     const auto at = std::upper_bound(crossings_.begin(), crossings_.end(), raw->order(),

@@ -187,7 +187,20 @@ public:
 
     // Crossings, sorted by parameter.
     const FBCrossingList& crossings() const { return crossings_; }
-    FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
+    // Inline for an edge's first crossing (most edges met are met once or twice).
+    FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
+    {
+        // Room for a few at once: an edge met at all is usually met again.
+        if (crossings_.capacity() == 0)
+            crossings_.reserve(4);
+        if (!crossings_.empty())
+            return insertCrossing(std::move(crossing));
+        FBEdgeCrossing* raw = crossing.get();
+        raw->setEdge(this);
+        raw->setIndex(0);
+        crossings_.push_back(std::move(crossing));
+        return raw;
+    }
     void removeCrossing(FBEdgeCrossing* crossing);
     void sortCrossings();
     void removeAllCrossings();
@@ -202,6 +215,9 @@ public:
     std::string description() const;
 
 private:
+    // addCrossing where the list holds some already: inserted in order.
+    FBEdgeCrossing* insertCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
+
     // Laid out without padding: long outlines hold thousands of edges.
     FBBezierCurve curve_;
     FBCrossingList crossings_;
