@@ -160,12 +160,34 @@ inline MWPoint FBBezierCurve::tangentAtParameter(double t) const
     return FBSubtractPoint(endPoint2, endPoint1);
 }
 
-inline void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
+[[gnu::always_inline]] inline void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX,
+                                                                 double& maxY) const
 {
-    minX = std::min({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    maxX = std::max({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    minY = std::min({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
-    maxY = std::max({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
+    // The first of equal values, as std::min and std::max over the four take it, step by step.
+    const auto least = [](double a, double b, double c, double d) {
+        double r = a;
+        if (b < r)
+            r = b;
+        if (c < r)
+            r = c;
+        if (d < r)
+            r = d;
+        return r;
+    };
+    const auto greatest = [](double a, double b, double c, double d) {
+        double r = a;
+        if (r < b)
+            r = b;
+        if (r < c)
+            r = c;
+        if (r < d)
+            r = d;
+        return r;
+    };
+    minX = least(endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
+    maxX = greatest(endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
+    minY = least(endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
+    maxY = greatest(endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
 }
 
 // Where two curves meet. The location and the split curves of each side are computed on first use.
