@@ -421,11 +421,6 @@ std::string FBEdgeCrossing::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBContourEdge
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
-{
-    curve_.controlBounds(minX, minY, maxX, maxY);
-}
-
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
     : FBContourEdge(curve, contour)
 {
@@ -545,13 +540,6 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
     for (const FBContourEdge& edge : edges_)
         contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine()).setIndex(contour->edges_.size() - 1);
     return contour;
-}
-
-void FBBezierContour::addCurve(const FBBezierCurve& curve)
-{
-    FBContourEdge& edge = edges_.emplace_back(curve, this);
-    edge.setIndex(edges_.size() - 1);
-    bounds_ = pf::Rect::zero();
 }
 
 void FBBezierContour::addLine(MWPoint start, MWPoint end)

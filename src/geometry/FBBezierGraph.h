@@ -153,7 +153,11 @@ using FBEdgeList = std::vector<FBContourEdge, FBEdgeListAllocator<FBContourEdge>
 
 class FBContourEdge {
 public:
-    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
+    // Inline: a traced result makes an edge of every piece.
+    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
+    {
+        curve_.controlBounds(minX, minY, maxX, maxY);
+    }
     // An edge whose curve is known to be a uniform line (or not), without testing it again.
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool isLine);
     // The line FBBezierCurve::bezierCurveWithLineStartPoint makes between two finite points: its control
@@ -285,7 +289,12 @@ public:
     // A new contour with an edge for each curve of this one, no crossings, `inside` 0.
     std::unique_ptr<FBBezierContour> copy() const;
 
-    void addCurve(const FBBezierCurve& curve);
+    void addCurve(const FBBezierCurve& curve)
+    {
+        FBContourEdge& edge = edges_.emplace_back(curve, this);
+        edge.setIndex(edges_.size() - 1);
+        bounds_ = pf::Rect::zero();
+    }
     // The straight edge bezierCurveWithLineStartPoint makes from start to end.
     void addLine(MWPoint start, MWPoint end);
     // The part of the edge between the two crossings (either may be null: edge start or end).
