@@ -427,16 +427,6 @@ FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contou
     lineState_ = line ? 1 : 0;
 }
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine)
-    : curve_(line), contour_(contour), lineState_(1)
-{
-    // The first of equal values, as controlBounds takes it (the ends come first and last there).
-    minX = std::min(line.endPoint1.x, line.endPoint2.x);
-    minY = std::min(line.endPoint1.y, line.endPoint2.y);
-    maxX = std::max(line.endPoint1.x, line.endPoint2.x);
-    maxY = std::max(line.endPoint1.y, line.endPoint2.y);
-}
-
 FBEdgeCrossing* FBContourEdge::insertCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
 {
     FBEdgeCrossing* raw = crossing.get();

@@ -164,7 +164,15 @@ public:
     // points, at the thirds of the chord, lie between its ends (each step of their making rounds towards
     // a value between them), so the ends alone give its bounds, and the same bounds.
     struct FiniteLine {};
-    FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine);
+    FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine)
+        : curve_(line), contour_(contour), lineState_(1)
+    {
+        // The first of equal values, as controlBounds takes it (the ends come first and last there).
+        minX = std::min(line.endPoint1.x, line.endPoint2.x);
+        minY = std::min(line.endPoint1.y, line.endPoint2.y);
+        maxX = std::max(line.endPoint1.x, line.endPoint2.x);
+        maxY = std::max(line.endPoint1.y, line.endPoint2.y);
+    }
     FBContourEdge(FBContourEdge&&) = default;
     FBContourEdge& operator=(FBContourEdge&&) = default;
 
