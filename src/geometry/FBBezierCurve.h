@@ -70,7 +70,8 @@ public:
     {
         const MWPoint d = FBSubtractPoint(end, start);
         // Thirds of the chord, so that the parameter runs at uniform speed along the line.
-        return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)), end};
+        return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)),
+                end};
     }
     // One curve per line-to and curve-to. A quadratic is raised to the equivalent cubic; a segment after a
     // close starts at the closed subpath's start.

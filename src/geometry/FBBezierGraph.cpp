@@ -1322,7 +1322,8 @@ void searchEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, b
 
 // The crossings between two edges: of two graphs, or of one graph with itself (`self`). Inline, the search
 // out of line: most pairs the sweeps meet are settled by the first test.
-inline void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept)
+inline void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
+                       std::vector<MWPoint>& kept)
 {
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
@@ -1663,7 +1664,8 @@ inline bool outsideBox(MWPoint point, const FBBezierGraph::PlacementIndex::Box& 
 // One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
 // bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
 // count, as windingNumber takes it. Always inline: it is the placement scan's body.
-[[gnu::always_inline]] inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near, int& winding)
+[[gnu::always_inline]] inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near,
+                                                  int& winding)
 {
     if (near && !edge.isFartherThan(point, tolerance)) {
         double distance = 0;

@@ -128,8 +128,9 @@ std::optional<bool> againstArea(std::span<const Segment> segments, const FBBezie
 FBPlacement sharedPlacement(std::span<const Segment> segments, const FBBezierContour& contour, const FBBezierGraph& own,
                             const FBBezierGraph& other, double tolerance, bool skipFirst, bool skipLast);
 
-[[gnu::always_inline]] inline FBPlacement placementOfSegments(std::span<const Segment> segments, const FBBezierContour& contour,
-                                const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
+[[gnu::always_inline]] inline FBPlacement placementOfSegments(std::span<const Segment> segments,
+                                                              const FBBezierContour& contour, const FBBezierGraph& own,
+                                                              const FBBezierGraph& other, double tolerance)
 {
     // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
     // the outlines meet, and there two outlines running within a hair of each other are as far apart as the
@@ -363,8 +364,9 @@ void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGrap
                 // is walked like an outline, so that cutting it leaves the line's visible part.
                 if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
                     against = contour->isReversedForNesting();
-                const FBPlacement placement = against ? placementOfSegments(segments.view(), *contour, *this, other, tolerance)
-                                                      : FBPlacement::NotBoundary;
+                const FBPlacement placement =
+                    against ? placementOfSegments(segments.view(), *contour, *this, other, tolerance)
+                            : FBPlacement::NotBoundary;
                 crossing->setForwardPlacement(placement);
                 crossing->setForwardAgainstArea(against.value_or(contour->isReversedForNesting()));
                 const int selected = selection(int(operation), isFirst, placement);
