@@ -332,6 +332,31 @@ bool meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours
     return true;
 }
 
+// A result contour's nesting, as orientContoursByNesting finds it.
+struct Nesting {
+    double area = 0;
+    bool areaKnown = false;
+    int depth = -1;
+    int container = -1;
+};
+
+// The nesting's lists, scratch kept per thread.
+struct NestingScratch {
+    Meetings meetings;
+    std::vector<Nesting> nesting;
+    std::vector<const FBBezierContour*> near;
+    void trim()
+    {
+        if (meetings.boxes.capacity() > kKeptPieces || meetings.found.capacity() > kKeptPieces
+            || meetings.starts.capacity() > kKeptPieces || meetings.partners.capacity() > kKeptPieces)
+            meetings = Meetings();
+        if (nesting.capacity() > kKeptPieces)
+            std::vector<Nesting>().swap(nesting);
+        if (near.capacity() > kKeptPieces)
+            std::vector<const FBBezierContour*>().swap(near);
+    }
+};
+
 } // namespace
 
 bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
@@ -557,18 +582,18 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     // known, each is tried against those only, in their order; else against all, through height bands
     // where there are many.
     // Scratch kept per thread, as the operations' edge lists are.
-    thread_local Meetings meetings;
+    thread_local NestingScratch scratch;
+    // Dropped past a bound once done with, as the walk's pieces are.
+    struct Trim {
+        NestingScratch& scratch;
+        ~Trim() { scratch.trim(); }
+    } trim{scratch};
+    Meetings& meetings = scratch.meetings;
     const bool paired = meetingBounds(contours_, tolerance, meetings);
     if (paired && meetings.found.empty())
         return;
     const auto meetingCount = [&](size_t i) { return meetings.starts[i + 1] - meetings.starts[i]; };
-    struct Nesting {
-        double area = 0;
-        bool areaKnown = false;
-        int depth = -1;
-        int container = -1;
-    };
-    thread_local std::vector<Nesting> nesting;
+    std::vector<Nesting>& nesting = scratch.nesting;
     nesting.assign(n, Nesting{});
     // Taken only where a contour holds another's sample: a contour without area holds nothing and is held
     // by nothing, and the smallest holder is the container.
@@ -588,7 +613,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         }
         banded = bands.build(heights);
     }
-    thread_local std::vector<const FBBezierContour*> near;
+    std::vector<const FBBezierContour*>& near = scratch.near;
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
         Nesting& at = nesting[i];
