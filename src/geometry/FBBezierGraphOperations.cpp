@@ -327,8 +327,22 @@ bool meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours
     for (size_t i = contours.size(); i > 0; --i)
         m.starts[i] = m.starts[i - 1];
     m.starts[0] = 0;
-    for (size_t i = 0; i < contours.size(); ++i)
-        std::sort(m.partners.begin() + m.starts[i], m.partners.begin() + m.starts[i + 1]);
+    // Each run in order, by insertion where it is a few places long (most are).
+    for (size_t i = 0; i < contours.size(); ++i) {
+        uint32_t* const first = m.partners.data() + m.starts[i];
+        uint32_t* const last = m.partners.data() + m.starts[i + 1];
+        if (last - first > 16) {
+            std::sort(first, last);
+            continue;
+        }
+        for (uint32_t* p = first + (first != last ? 1 : 0); p < last; ++p) {
+            const uint32_t value = *p;
+            uint32_t* q = p;
+            for (; q > first && q[-1] > value; --q)
+                *q = q[-1];
+            *q = value;
+        }
+    }
     return true;
 }
 
