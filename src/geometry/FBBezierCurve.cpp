@@ -102,13 +102,6 @@ bool fatLineChord(const FBBezierCurve& curve, MWPoint& from, MWPoint& to)
 // ---------------------------------------------------------------------------------------------------------
 // Curve construction
 
-FBBezierCurve FBBezierCurve::bezierCurveWithLineStartPoint(MWPoint start, MWPoint end)
-{
-    const MWPoint d = FBSubtractPoint(end, start);
-    // Thirds of the chord, so that the parameter runs at uniform speed along the line.
-    return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)), end};
-}
-
 std::vector<FBBezierCurve> FBBezierCurve::bezierCurvesFromBezierPath(const pf::Path& path)
 {
     std::vector<FBBezierCurve> curves;
@@ -1325,14 +1318,12 @@ void FBBezierIntersection::computeCurve2() const
     needToComputeCurve2_ = false;
 }
 
-MWPoint FBBezierIntersection::location() const
+MWPoint FBBezierIntersection::takeLocation() const
 {
     // The point alone until the split curves are wanted: the same steps as computeCurve1's, which leaves
     // the same point.
-    if (needToComputeCurve1_ && !locationKnown_) {
-        location_ = curve1_.pointAtParameter(parameter1_);
-        locationKnown_ = true;
-    }
+    location_ = curve1_.pointAtParameter(parameter1_);
+    locationKnown_ = true;
     return location_;
 }
 const FBBezierCurve& FBBezierIntersection::curve1LeftBezier() const

@@ -65,7 +65,14 @@ public:
         : endPoint1(endPoint1), controlPoint1(controlPoint1), controlPoint2(controlPoint2), endPoint2(endPoint2)
     {
     }
-    static FBBezierCurve bezierCurveWithLineStartPoint(MWPoint start, MWPoint end);
+    // Inline: every line a graph reads becomes one.
+    static FBBezierCurve bezierCurveWithLineStartPoint(MWPoint start, MWPoint end)
+    {
+        const MWPoint d = FBSubtractPoint(end, start);
+        // Thirds of the chord, so that the parameter runs at uniform speed along the line.
+        return {start, FBAddPoint(start, FBScalePoint(d, 1.0 / 3.0)), FBAddPoint(start, FBScalePoint(d, 2.0 / 3.0)),
+                end};
+    }
     // One curve per line-to and curve-to. A quadratic is raised to the equivalent cubic; a segment after a
     // close starts at the closed subpath's start.
     static std::vector<FBBezierCurve> bezierCurvesFromBezierPath(const pf::Path& path);
@@ -154,12 +161,34 @@ inline MWPoint FBBezierCurve::tangentAtParameter(double t) const
     return FBSubtractPoint(endPoint2, endPoint1);
 }
 
-inline void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX, double& maxY) const
+[[gnu::always_inline]] inline void FBBezierCurve::controlBounds(double& minX, double& minY, double& maxX,
+                                                                 double& maxY) const
 {
-    minX = std::min({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    maxX = std::max({endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x});
-    minY = std::min({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
-    maxY = std::max({endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y});
+    // The first of equal values, as std::min and std::max over the four take it, step by step.
+    const auto least = [](double a, double b, double c, double d) {
+        double r = a;
+        if (b < r)
+            r = b;
+        if (c < r)
+            r = c;
+        if (d < r)
+            r = d;
+        return r;
+    };
+    const auto greatest = [](double a, double b, double c, double d) {
+        double r = a;
+        if (r < b)
+            r = b;
+        if (r < c)
+            r = c;
+        if (r < d)
+            r = d;
+        return r;
+    };
+    minX = least(endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
+    maxX = greatest(endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
+    minY = least(endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
+    maxY = greatest(endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
 }
 
 // Where two curves meet. The location and the split curves of each side are computed on first use.
@@ -173,8 +202,16 @@ public:
     const FBBezierCurve& curve2() const { return curve2_; }
     double parameter2() const { return parameter2_; }
     void setParameters(double parameter1, double parameter2);
+    // Hands over the point location() would take (curve 1's point at parameter 1), found already by the
+    // caller: the same steps, so the same point.
+    void setKnownLocation(MWPoint pointOnCurve1)
+    {
+        location_ = pointOnCurve1;
+        locationKnown_ = true;
+    }
 
-    MWPoint location() const;
+    // Inline where known (every crossing asks it of its meeting).
+    MWPoint location() const { return needToComputeCurve1_ && !locationKnown_ ? takeLocation() : location_; }
     const FBBezierCurve& curve1LeftBezier() const;
     const FBBezierCurve& curve1RightBezier() const;
     const FBBezierCurve& curve2LeftBezier() const;
@@ -192,6 +229,7 @@ public:
     std::string description() const;
 
 private:
+    MWPoint takeLocation() const;
     void computeCurve1() const;
     void computeCurve2() const;
 

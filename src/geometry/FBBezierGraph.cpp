@@ -99,6 +99,26 @@ int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double max
             splits[count++] = r;
     }
     splits[count++] = 1;
+    // A point beyond the band the curve's points span about its chord's line, by far more than rounding (of
+    // the band and of the point a piece's solve below reaches, which lies on the curve at the ray's height
+    // but for rounding), has every point of the curve at its height on the one side the chord's direction
+    // gives: +1 right of it, −1 left; 0 where that is not certain, and the pieces are solved. A piece near a
+    // line (a traced line rounded to whole units) takes its solve many steps.
+    int side = 0;
+    {
+        const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
+        const auto offset = [&](MWPoint q) { return cross(chord, FBSubtractPoint(q, c.endPoint1)); };
+        const double o1 = offset(c.controlPoint1), o2 = offset(c.controlPoint2), op = offset(p);
+        const double magnitude = std::max({std::fabs(minX), std::fabs(maxX), std::fabs(p.y)}) + (maxX - minX)
+                                 + std::fabs(a0) + std::fabs(b0) + std::fabs(c0);
+        const double margin = (std::fabs(chord.x) + std::fabs(chord.y)) * magnitude * 1e-12;
+        if (chord.y != 0) {
+            if (op < std::min({0.0, o1, o2}) - margin)
+                side = chord.y < 0 ? 1 : -1;
+            else if (op > std::max({0.0, o1, o2}) + margin)
+                side = chord.y > 0 ? 1 : -1;
+        }
+    }
     int crossings = 0;
     for (int i = 0; i + 1 < count; ++i) {
         double ta = splits[i], tb = splits[i + 1];
@@ -110,6 +130,11 @@ int curveRayCrossings(const FBBezierCurve& c, MWPoint p, double minX, double max
         const double lo = up ? ya : yb, hi = up ? yb : ya;
         if (!(lo <= p.y && p.y < hi))
             continue;
+        if (side != 0) {
+            if (side > 0)
+                crossings += up ? 1 : -1;
+            continue;
+        }
         double x;
         if (p.x < minX) {
             x = maxX + 1; // certainly to the right
@@ -223,8 +248,9 @@ constexpr size_t kKeptCrossings = 8192;
 
 // A store of blocks of one size, linked through their first bytes. Blocks of another size, and blocks
 // freed once the thread's store is gone (at the thread's end), go to the heap.
-template <std::size_t BlockBytes>
+template <std::size_t BlockBytes, std::size_t Kept = kKeptCrossings>
 struct BlockStore {
+    static constexpr std::size_t kBytes = BlockBytes;
     void* head = nullptr;
     size_t count = 0;
     ~BlockStore()
@@ -255,7 +281,7 @@ struct BlockStore {
     {
         if (!block)
             return;
-        if (bytes != BlockBytes || gone() || count >= kKeptCrossings) {
+        if (bytes != BlockBytes || gone() || count >= Kept) {
             ::operator delete(block);
             return;
         }
@@ -270,7 +296,66 @@ thread_local BlockStore<sizeof(FBEdgeCrossing)> crossingStore;
 // The room addCrossing reserves first in an edge's list: an operation gives many edges a list and drops them.
 thread_local BlockStore<4 * sizeof(std::unique_ptr<FBEdgeCrossing>)> crossingListStore;
 
+// Edge lists by their room, in blocks of 4, 8, … 256 edges, each store keeping up to a quarter megabyte.
+template <std::size_t Edges>
+constexpr std::size_t kKeptEdgeLists =
+    kKeptCrossings == 0 ? 0 : std::max<std::size_t>(4, (256 << 10) / (Edges * sizeof(FBContourEdge)));
+template <std::size_t Edges>
+using EdgeListStore = BlockStore<Edges * sizeof(FBContourEdge), kKeptEdgeLists<Edges>>;
+thread_local EdgeListStore<4> edgeLists4;
+thread_local EdgeListStore<8> edgeLists8;
+thread_local EdgeListStore<16> edgeLists16;
+thread_local EdgeListStore<32> edgeLists32;
+thread_local EdgeListStore<64> edgeLists64;
+thread_local EdgeListStore<128> edgeLists128;
+thread_local EdgeListStore<256> edgeLists256;
+
+// Calls `use` with the store of the smallest blocks holding `bytes`; false (no call) for lists longer than
+// any, and where nothing is kept.
+template <typename Use>
+bool withEdgeListStore(std::size_t bytes, Use use)
+{
+    constexpr std::size_t edge = sizeof(FBContourEdge);
+    if (kKeptCrossings == 0 || bytes > 256 * edge)
+        return false;
+    if (bytes <= 4 * edge)
+        use(edgeLists4);
+    else if (bytes <= 8 * edge)
+        use(edgeLists8);
+    else if (bytes <= 16 * edge)
+        use(edgeLists16);
+    else if (bytes <= 32 * edge)
+        use(edgeLists32);
+    else if (bytes <= 64 * edge)
+        use(edgeLists64);
+    else if (bytes <= 128 * edge)
+        use(edgeLists128);
+    else
+        use(edgeLists256);
+    return true;
+}
+
+thread_local BlockStore<sizeof(FBBezierContour)> contourStore;
+
 } // namespace
+
+void* FBTakeEdgeList(std::size_t bytes)
+{
+    void* block = nullptr;
+    if (!withEdgeListStore(bytes, [&](auto& store) { block = store.take(store.kBytes); }))
+        block = ::operator new(bytes);
+    return block;
+}
+
+void FBDropEdgeList(void* block, std::size_t bytes)
+{
+    if (!withEdgeListStore(bytes, [&](auto& store) { store.drop(block, store.kBytes); }))
+        ::operator delete(block);
+}
+
+void* FBBezierContour::operator new(std::size_t size) { return contourStore.take(size); }
+
+void FBBezierContour::operator delete(void* pointer, std::size_t size) { contourStore.drop(pointer, size); }
 
 void* FBTakeCrossingList(std::size_t bytes) { return crossingListStore.take(bytes); }
 
@@ -279,18 +364,6 @@ void FBDropCrossingList(void* block, std::size_t bytes) { crossingListStore.drop
 void* FBEdgeCrossing::operator new(std::size_t size) { return crossingStore.take(size); }
 
 void FBEdgeCrossing::operator delete(void* pointer, std::size_t size) { crossingStore.drop(pointer, size); }
-
-FBEdgeCrossing::FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
-    : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()), location_(intersection.location()),
-      onCurve1_(onCurve1)
-{
-}
-
-std::unique_ptr<FBEdgeCrossing> FBEdgeCrossing::crossingWithIntersection(const FBBezierIntersection& intersection,
-                                                                         bool onCurve1)
-{
-    return std::make_unique<FBEdgeCrossing>(intersection, onCurve1);
-}
 
 void FBEdgeCrossing::removeFromEdge()
 {
@@ -348,34 +421,16 @@ std::string FBEdgeCrossing::description() const
 // ---------------------------------------------------------------------------------------------------------
 // FBContourEdge
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
-{
-    curve_.controlBounds(minX, minY, maxX, maxY);
-}
-
 FBContourEdge::FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool line)
     : FBContourEdge(curve, contour)
 {
     lineState_ = line ? 1 : 0;
 }
 
-FBContourEdge::FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine)
-    : curve_(line), contour_(contour), lineState_(1)
-{
-    // The first of equal values, as controlBounds takes it (the ends come first and last there).
-    minX = std::min(line.endPoint1.x, line.endPoint2.x);
-    minY = std::min(line.endPoint1.y, line.endPoint2.y);
-    maxX = std::max(line.endPoint1.x, line.endPoint2.x);
-    maxY = std::max(line.endPoint1.y, line.endPoint2.y);
-}
-
-FBEdgeCrossing* FBContourEdge::addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
+FBEdgeCrossing* FBContourEdge::insertCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
 {
     FBEdgeCrossing* raw = crossing.get();
     raw->setEdge(this);
-    // Room for a few at once: an edge met at all is usually met again.
-    if (crossings_.capacity() == 0)
-        crossings_.reserve(4);
     // Inserted after every crossing of the same or a smaller order: the list stays sorted as a stable sort
     // would leave it.
     const auto at = std::upper_bound(crossings_.begin(), crossings_.end(), raw->order(),
@@ -475,13 +530,6 @@ std::unique_ptr<FBBezierContour> FBBezierContour::copy() const
     for (const FBContourEdge& edge : edges_)
         contour->edges_.emplace_back(edge.curve(), contour.get(), edge.isLine()).setIndex(contour->edges_.size() - 1);
     return contour;
-}
-
-void FBBezierContour::addCurve(const FBBezierCurve& curve)
-{
-    FBContourEdge& edge = edges_.emplace_back(curve, this);
-    edge.setIndex(edges_.size() - 1);
-    bounds_ = pf::Rect::zero();
 }
 
 void FBBezierContour::addLine(MWPoint start, MWPoint end)
@@ -703,27 +751,33 @@ bool FBBezierContour::isStarShapedPolygon(double tolerance) const
     double nearest = INFINITY, narrowest = 1;
     const FBBezierCurve* previous = &edges_[n - 1].curve();
     MWPoint previousChord = FBSubtractPoint(previous->endPoint2, previous->endPoint1);
+    double previousLength = FBPointSquaredLength(previousChord);
+    // Each edge starts where the last ended (checked above): its first point's offset from the centre is
+    // the last one's second, taken once.
+    MWPoint a = FBSubtractPoint(edges_[0].curve().endPoint1, centre);
+    double aLength = FBPointSquaredLength(a);
     for (const FBContourEdge& edge : edges_) {
         const FBBezierCurve& c = edge.curve();
         const MWPoint chord = FBSubtractPoint(c.endPoint2, c.endPoint1);
         const double turn = cross(previousChord, chord), chordLength = FBPointSquaredLength(chord);
-        if (!(turn * turn > 4e-12 * FBPointSquaredLength(previousChord) * chordLength) && linesParallel(*previous, c))
+        if (!(turn * turn > 4e-12 * previousLength * chordLength) && linesParallel(*previous, c))
             return false;
-        previous = &c, previousChord = chord;
-        const MWPoint a = FBSubtractPoint(c.endPoint1, centre);
+        previous = &c, previousChord = chord, previousLength = chordLength;
         const MWPoint b = FBSubtractPoint(c.endPoint2, centre);
+        const double bLength = FBPointSquaredLength(b);
         const double area = cross(a, b);
         const int s = area > 0 ? 1 : area < 0 ? -1 : 0;
         if (s == 0 || (sense != 0 && s != sense))
             return false;
         sense = s;
         const double near = area * area / chordLength;
-        const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (FBPointSquaredLength(a) * FBPointSquaredLength(b)) : 1;
+        const double sine = FBDotMultiplyPoint(a, b) > 0 ? area * area / (aLength * bLength) : 1;
         if (!(near >= 0 && sine >= 0))
             return false;
         nearest = std::min(nearest, near);
         narrowest = std::min(narrowest, sine);
         halves += (a.y < 0) != (b.y < 0) ? 1 : 0;
+        a = b, aLength = bLength;
     }
     // Round once (the vertices change half-planes twice): the edges' sectors then tile the turn, and two
     // edges that are not neighbours have a whole sector between them either way round. Their points, at
@@ -828,7 +882,9 @@ FBBezierGraph::FBBezierGraph(const pf::Path& path)
             continue; // no subpath to take the segment
         if (closed)
             startContour(subpathStart); // a segment after a close starts a new subpath where the last began
-        for (int i = 0, points = e.pointCount(); i < points; ++i)
+        // The segment's points by its type (a line-to, quad-to or curve-to here), worked out inline.
+        const int points = e.type == pf::PathElementType::LineTo ? 1 : e.type == pf::PathElementType::QuadTo ? 2 : 3;
+        for (int i = 0; i < points; ++i)
             if ((!std::isfinite(e.points[i].x) || !std::isfinite(e.points[i].y))
                 && (nonFinite.empty() || nonFinite.back() != contour))
                 nonFinite.push_back(contour);
@@ -907,7 +963,7 @@ std::optional<MWPoint> samplePointOff(const FBBezierContour& contour, const Cont
                     continue;
                 for (const FBContourEdge& e : other.edges()) {
                     if (p.x < e.minX - tolerance || p.x > e.maxX + tolerance || p.y < e.minY - tolerance
-                        || p.y > e.maxY + tolerance || e.curve().isFartherThan(p, tolerance))
+                        || p.y > e.maxY + tolerance || e.isFartherThan(p, tolerance))
                         continue;
                     double distance = 0;
                     e.curve().closestParameter(p, &distance);
@@ -1110,10 +1166,12 @@ double polishIntersection(FBBezierIntersection& intersection, double tolerance)
     };
     const double s1 = snap(c1, t1, p1), s2 = snap(c2, t2, p2);
     intersection.setParameters(s1, s2);
-    // Unsnapped, the points are those the distance was last taken between.
+    // Unsnapped, the points are those the distance was last taken between; curve 1's is the meeting's.
+    const MWPoint at1 = s1 == t1 ? p1 : c1.pointAtParameter(s1);
+    intersection.setKnownLocation(at1);
     if (s1 == t1 && s2 == t2)
         return error;
-    return FBDistanceBetweenPoints(c1.pointAtParameter(s1), c2.pointAtParameter(s2));
+    return FBDistanceBetweenPoints(at1, s2 == t2 ? p2 : c2.pointAtParameter(s2));
 }
 
 } // namespace
@@ -1260,14 +1318,24 @@ inline bool apartAcrossChord(const FBContourEdge& a, const FBBezierCurve& b, dou
            || (q[0] < low && q[1] < low && q[2] < low && q[3] < low);
 }
 
-// The crossings between two edges: of two graphs, or of one graph with itself (`self`).
-void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept)
+void searchEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self, std::vector<MWPoint>& kept);
+
+// The crossings between two edges: of two graphs, or of one graph with itself (`self`). Inline, the search
+// out of line: most pairs the sweeps meet are settled by the first test.
+inline void crossEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
+                       std::vector<MWPoint>& kept)
 {
     // Edges farther apart than a kept meeting's two points may be (below) share no stretch and no meeting:
     // the common case of bounds that overlap only at a corner, settled without a search.
     const double gap = 8 * tolerance;
     if (apartAcrossChord(edge1, edge2.curve(), gap) || apartAcrossChord(edge2, edge1.curve(), gap))
         return;
+    searchEdges(edge1, edge2, tolerance, self, kept);
+}
+
+[[gnu::noinline]] void searchEdges(FBContourEdge& edge1, FBContourEdge& edge2, double tolerance, bool self,
+                                   std::vector<MWPoint>& kept)
+{
     // Lines that are not parallel share no stretch.
     FBCurveOverlap overlap;
     if ((!edge1.isLine() || !edge2.isLine() || linesParallel(edge1.curve(), edge2.curve())) && FBCurvesOverlap(edge1.curve(), edge2.curve(), tolerance, overlap)) {
@@ -1595,10 +1663,11 @@ inline bool outsideBox(MWPoint point, const FBBezierGraph::PlacementIndex::Box& 
 
 // One edge's part in a point's placement (`near`: the point lies within the tolerance of the edge's
 // bounds): whether the point lies within the tolerance of the edge, else what the edge adds to the ray's
-// count, as windingNumber takes it.
-inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near, int& winding)
+// count, as windingNumber takes it. Always inline: it is the placement scan's body.
+[[gnu::always_inline]] inline bool edgeHoldsPoint(const FBContourEdge& edge, MWPoint point, double tolerance, bool near,
+                                                  int& winding)
 {
-    if (near && !edge.curve().isFartherThan(point, tolerance)) {
+    if (near && !edge.isFartherThan(point, tolerance)) {
         double distance = 0;
         edge.curve().closestParameter(point, &distance);
         if (distance <= tolerance)
@@ -1661,7 +1730,7 @@ bool FBBezierGraph::indexPlacement(PlacementIndex& index, double reach)
     index.entries.resize(index.bandStarts[bands]);
     const std::pair<uint32_t, uint32_t>* range = index.edgeBands.data() + index.edgeBands.size();
     for (size_t c = contours_.size(); c-- > 0;) {
-        const std::vector<FBContourEdge>& edges = contours_[c]->edges();
+        const FBEdgeList& edges = contours_[c]->edges();
         for (size_t i = edges.size(); i-- > 0;) {
             const FBContourEdge& edge = edges[i];
             --range;

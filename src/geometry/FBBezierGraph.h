@@ -36,10 +36,18 @@ enum class FBPlacement { Outside, Inside, SharedSame, SharedOpposite, NotBoundar
 // off the edge's curve when asked for.
 class FBEdgeCrossing {
 public:
-    // `onCurve1` tells which side of the intersection this crossing stands for.
-    FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1);
+    // `onCurve1` tells which side of the intersection this crossing stands for. Inline: made for every
+    // meeting.
+    FBEdgeCrossing(const FBBezierIntersection& intersection, bool onCurve1)
+        : parameter_(onCurve1 ? intersection.parameter1() : intersection.parameter2()),
+          location_(intersection.location()), onCurve1_(onCurve1)
+    {
+    }
     static std::unique_ptr<FBEdgeCrossing> crossingWithIntersection(const FBBezierIntersection& intersection,
-                                                                    bool onCurve1);
+                                                                    bool onCurve1)
+    {
+        return std::make_unique<FBEdgeCrossing>(intersection, onCurve1);
+    }
     // Crossings come from a store kept per thread: an operation makes and drops one per meeting.
     static void* operator new(std::size_t size);
     static void operator delete(void* pointer, std::size_t size);
@@ -123,16 +131,48 @@ struct FBCrossingListAllocator {
 
 using FBCrossingList = std::vector<std::unique_ptr<FBEdgeCrossing>, FBCrossingListAllocator<std::unique_ptr<FBEdgeCrossing>>>;
 
+class FBContourEdge;
+
+// Room for a contour's edges: blocks of a few sizes (4 to 256 edges) come from stores kept per thread, since
+// an operation reads two graphs and makes a result, often of many small contours, and drops them all.
+void* FBTakeEdgeList(std::size_t bytes);
+void FBDropEdgeList(void* block, std::size_t bytes);
+
+template <typename T>
+struct FBEdgeListAllocator {
+    using value_type = T;
+    FBEdgeListAllocator() = default;
+    template <typename U>
+    FBEdgeListAllocator(const FBEdgeListAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(FBTakeEdgeList(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) { FBDropEdgeList(block, n * sizeof(T)); }
+    friend bool operator==(const FBEdgeListAllocator&, const FBEdgeListAllocator&) { return true; }
+};
+
+using FBEdgeList = std::vector<FBContourEdge, FBEdgeListAllocator<FBContourEdge>>;
+
 class FBContourEdge {
 public:
-    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour);
+    // Inline: a traced result makes an edge of every piece.
+    FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour) : curve_(curve), contour_(contour)
+    {
+        curve_.controlBounds(minX, minY, maxX, maxY);
+    }
     // An edge whose curve is known to be a uniform line (or not), without testing it again.
     FBContourEdge(const FBBezierCurve& curve, FBBezierContour* contour, bool isLine);
     // The line FBBezierCurve::bezierCurveWithLineStartPoint makes between two finite points: its control
     // points, at the thirds of the chord, lie between its ends (each step of their making rounds towards
     // a value between them), so the ends alone give its bounds, and the same bounds.
     struct FiniteLine {};
-    FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine);
+    FBContourEdge(const FBBezierCurve& line, FBBezierContour* contour, FiniteLine)
+        : curve_(line), contour_(contour), lineState_(1)
+    {
+        // The first of equal values, as controlBounds takes it (the ends come first and last there).
+        minX = std::min(line.endPoint1.x, line.endPoint2.x);
+        minY = std::min(line.endPoint1.y, line.endPoint2.y);
+        maxX = std::max(line.endPoint1.x, line.endPoint2.x);
+        maxY = std::max(line.endPoint1.y, line.endPoint2.y);
+    }
     FBContourEdge(FBContourEdge&&) = default;
     FBContourEdge& operator=(FBContourEdge&&) = default;
 
@@ -159,7 +199,20 @@ public:
 
     // Crossings, sorted by parameter.
     const FBCrossingList& crossings() const { return crossings_; }
-    FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
+    // Inline for an edge's first crossing (most edges met are met once or twice).
+    FBEdgeCrossing* addCrossing(std::unique_ptr<FBEdgeCrossing> crossing)
+    {
+        // Room for a few at once: an edge met at all is usually met again.
+        if (crossings_.capacity() == 0)
+            crossings_.reserve(4);
+        if (!crossings_.empty())
+            return insertCrossing(std::move(crossing));
+        FBEdgeCrossing* raw = crossing.get();
+        raw->setEdge(this);
+        raw->setIndex(0);
+        crossings_.push_back(std::move(crossing));
+        return raw;
+    }
     void removeCrossing(FBEdgeCrossing* crossing);
     void sortCrossings();
     void removeAllCrossings();
@@ -174,6 +227,9 @@ public:
     std::string description() const;
 
 private:
+    // addCrossing where the list holds some already: inserted in order.
+    FBEdgeCrossing* insertCrossing(std::unique_ptr<FBEdgeCrossing> crossing);
+
     // Laid out without padding: long outlines hold thousands of edges.
     FBBezierCurve curve_;
     FBCrossingList crossings_;
@@ -207,6 +263,19 @@ public:
             takeChordBand();
         return chordBand_;
     }
+    // FBBezierCurve::isFartherThan, from the chord band kept (the same sums): point placement asks it of
+    // every edge near a point.
+    bool isFartherThan(MWPoint p, double distance) const
+    {
+        const ChordBand& band = chordBand();
+        if (!(band.length > 0))
+            return false;
+        const MWPoint chord = FBSubtractPoint(curve_.endPoint2, curve_.endPoint1);
+        const MWPoint d = FBSubtractPoint(p, curve_.endPoint1);
+        const double offset = chord.x * d.y - chord.y * d.x;
+        const double reach = distance * band.length;
+        return offset < band.low - reach || offset > band.high + reach;
+    }
     // The bounds of the curve's four points, kept for quick rejection.
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
 
@@ -220,12 +289,20 @@ class FBBezierContour {
 public:
     FBBezierContour();
     FBBezierContour(const FBBezierContour&) = delete;
+    // Contours come from a store kept per thread, as crossings do.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pointer, std::size_t size);
     FBBezierContour& operator=(const FBBezierContour&) = delete;
 
     // A new contour with an edge for each curve of this one, no crossings, `inside` 0.
     std::unique_ptr<FBBezierContour> copy() const;
 
-    void addCurve(const FBBezierCurve& curve);
+    void addCurve(const FBBezierCurve& curve)
+    {
+        FBContourEdge& edge = edges_.emplace_back(curve, this);
+        edge.setIndex(edges_.size() - 1);
+        bounds_ = pf::Rect::zero();
+    }
     // The straight edge bezierCurveWithLineStartPoint makes from start to end.
     void addLine(MWPoint start, MWPoint end);
     // The part of the edge between the two crossings (either may be null: edge start or end).
@@ -233,8 +310,8 @@ public:
     void addReverseCurveFrom(const FBEdgeCrossing* start, const FBEdgeCrossing* end);
     void addReverseCurve(const FBBezierCurve& curve);
 
-    std::vector<FBContourEdge>& edges() { return edges_; }
-    const std::vector<FBContourEdge>& edges() const { return edges_; }
+    FBEdgeList& edges() { return edges_; }
+    const FBEdgeList& edges() const { return edges_; }
     // Bounds of the curves' control points, which contain the curves (taken once, asked very often).
     pf::Rect bounds() const { return bounds_ == pf::Rect::zero() && !edges_.empty() ? takeBounds() : bounds_; }
     MWPoint firstPoint() const;
@@ -276,7 +353,7 @@ public:
 private:
     pf::Rect takeBounds() const;
 
-    std::vector<FBContourEdge> edges_;
+    FBEdgeList edges_;
     mutable pf::Rect bounds_;
     int inside_ = 0;
     bool reversedForNesting_ = false;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 
 namespace {
 
@@ -20,28 +21,46 @@ struct Segment {
     double to;
 };
 
+// A stretch's pieces, written into room made beforehand for the longest (a contour's edges and two more):
+// filling it is a store per piece, without a check for growth.
+class Segments {
+public:
+    void reserve(size_t n)
+    {
+        if (room_.size() < n)
+            room_.resize(n);
+    }
+    void clear() { size_ = 0; }
+    void push(const Segment& s) { room_[size_++] = s; }
+    std::span<const Segment> view() const { return {room_.data(), size_}; }
+
+private:
+    std::vector<Segment> room_;
+    size_t size_ = 0;
+};
+
 // The stretch from a crossing forward to the next crossing of its contour (possibly itself, round the whole
 // contour), as parameter ranges on successive edges, into `segments` (cleared first: callers reuse one
 // buffer). `end` receives the crossing it stops at.
-void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, std::vector<Segment>& segments)
+[[gnu::always_inline]] inline void stretchSegments(const FBEdgeCrossing* from, FBEdgeCrossing** end, Segments& segments)
 {
     segments.clear();
     const FBContourEdge* edge = from->edge();
     if (FBEdgeCrossing* next = from->next()) {
-        segments.push_back({edge, from->parameter(), next->parameter()});
+        segments.push({edge, from->parameter(), next->parameter()});
         *end = next;
         return;
     }
-    segments.push_back({edge, from->parameter(), 1.0});
+    segments.push({edge, from->parameter(), 1.0});
     const FBContourEdge* current = edge->next();
     const size_t count = edge->contour()->edges().size();
     for (size_t i = 0; i <= count; ++i) {
         if (FBEdgeCrossing* first = current->firstCrossing()) {
-            segments.push_back({current, 0.0, first->parameter()});
+            segments.push({current, 0.0, first->parameter()});
             *end = first;
             return;
         }
-        segments.push_back({current, 0.0, 1.0});
+        segments.push({current, 0.0, 1.0});
         current = current->next();
     }
     *end = const_cast<FBEdgeCrossing*>(from);
@@ -62,11 +81,12 @@ FBEdgeCrossing* stretchEnd(const FBEdgeCrossing* from)
     return const_cast<FBEdgeCrossing*>(from);
 }
 
-void wholeContour(const FBBezierContour& contour, std::vector<Segment>& segments)
+void wholeContour(const FBBezierContour& contour, Segments& segments)
 {
     segments.clear();
+    segments.reserve(contour.edges().size());
     for (const FBContourEdge& edge : contour.edges())
-        segments.push_back({&edge, 0.0, 1.0});
+        segments.push({&edge, 0.0, 1.0});
 }
 
 // Whether the graph's area lies on the left of the curve at t (the side a positive-area outline keeps its
@@ -91,7 +111,7 @@ std::optional<bool> areaOnLeft(const FBBezierGraph& graph, const FBBezierCurve& 
 // Whether walking the stretch forward keeps its own graph's area on the right; nothing when the area lies
 // on both sides or neither. Decided per stretch, so self-crossing contours whose loops run in opposite
 // senses are walked right too.
-std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBezierGraph& own, double delta)
+std::optional<bool> againstArea(std::span<const Segment> segments, const FBBezierGraph& own, double delta)
 {
     for (double u : {0.5, 0.25, 0.75}) {
         for (const Segment& s : segments) {
@@ -104,8 +124,13 @@ std::optional<bool> againstArea(const std::vector<Segment>& segments, const FBBe
     return std::nullopt;
 }
 
-FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBezierContour& contour,
-                                const FBBezierGraph& own, const FBBezierGraph& other, double tolerance)
+// The placement of a stretch every sample of which lies on the other graph's outline (below).
+FBPlacement sharedPlacement(std::span<const Segment> segments, const FBBezierContour& contour, const FBBezierGraph& own,
+                            const FBBezierGraph& other, double tolerance, bool skipFirst, bool skipLast);
+
+[[gnu::always_inline]] inline FBPlacement placementOfSegments(std::span<const Segment> segments,
+                                                              const FBBezierContour& contour, const FBBezierGraph& own,
+                                                              const FBBezierGraph& other, double tolerance)
 {
     // A first or last piece a hair long (a stretch that starts or stops just off a joint) is sampled where
     // the outlines meet, and there two outlines running within a hair of each other are as far apart as the
@@ -126,34 +151,49 @@ FBPlacement placementOfSegments(const std::vector<Segment>& segments, const FBBe
         skipFirst = isHair(segments[0], segments[1]);
         skipLast = isHair(segments[n - 1], segments[n - 2]);
     }
+    // A stretch along ranges the overlap test found shared lies within the tolerance of the other graph
+    // from end to end: every sample below would be on its outline.
+    bool knownShared = true;
+    for (const Segment& s : segments)
+        if (!(s.to <= s.from || s.edge->sharesRange(s.from, s.to))) {
+            knownShared = false;
+            break;
+        }
+    if (!knownShared) {
+        static constexpr double kSamples[] = {0.5, 0.25, 0.75, 0.125, 0.875};
+        const Segment* const first = segments.data();
+        const Segment* const last = first + segments.size() - 1;
+        for (const double u : kSamples) {
+            for (const Segment* s = first; s <= last; ++s) {
+                if (s->to <= s->from || (skipFirst && s == first) || (skipLast && s == last))
+                    continue;
+                const MWPoint p = s->edge->curve().pointAtParameter(s->from + u * (s->to - s->from));
+                // Twice the tolerance the shared stretches were found with: a stretch found shared lies
+                // within it from end to end, and must not be judged inside or outside by a point a rounding
+                // error off.
+                switch (other.placementOfPoint(p, 2 * tolerance)) {
+                case FBBezierGraph::PointPlacement::Inside:
+                    return FBPlacement::Inside;
+                case FBBezierGraph::PointPlacement::Outside:
+                    return FBPlacement::Outside;
+                case FBBezierGraph::PointPlacement::OnBoundary:
+                    break;
+                }
+            }
+        }
+    }
+    return sharedPlacement(segments, contour, own, other, tolerance, skipFirst, skipLast);
+}
+
+// Out of line: most stretches are placed by their first sample, and need none of this.
+[[gnu::noinline]] FBPlacement sharedPlacement(std::span<const Segment> segments, const FBBezierContour& contour,
+                                              const FBBezierGraph& own, const FBBezierGraph& other, double tolerance,
+                                              bool skipFirst, bool skipLast)
+{
     const auto skipped = [&](const Segment& s) {
         return s.to <= s.from || (skipFirst && &s == &segments.front()) || (skipLast && &s == &segments.back());
     };
     const double delta = tolerance * 100;
-    // A stretch along ranges the overlap test found shared lies within the tolerance of the other graph
-    // from end to end: every sample below would be on its outline.
-    const bool knownShared = std::all_of(segments.begin(), segments.end(), [](const Segment& s) {
-        return s.to <= s.from || s.edge->sharesRange(s.from, s.to);
-    });
-    for (double u : {0.5, 0.25, 0.75, 0.125, 0.875}) {
-        if (knownShared)
-            break;
-        for (const Segment& s : segments) {
-            if (skipped(s))
-                continue;
-            const MWPoint p = s.edge->curve().pointAtParameter(s.from + u * (s.to - s.from));
-            // Twice the tolerance the shared stretches were found with: a stretch found shared lies within
-            // it from end to end, and must not be judged inside or outside by a point a rounding error off.
-            switch (other.placementOfPoint(p, 2 * tolerance)) {
-            case FBBezierGraph::PointPlacement::Inside:
-                return FBPlacement::Inside;
-            case FBBezierGraph::PointPlacement::Outside:
-                return FBPlacement::Outside;
-            case FBBezierGraph::PointPlacement::OnBoundary:
-                break;
-            }
-        }
-    }
     // Every sample lies on the other graph's outline: a shared stretch. Which sides of it the other graph's
     // area covers decides: both (edges of the other graph meeting back to back), neither, or the side of
     // this graph's own area (same) or the other side (opposite).
@@ -231,20 +271,27 @@ bool roundsToWholeUnits(const FBBezierGraph& a, const FBBezierGraph& b)
     return true;
 }
 
-// The pairs of contours (by their places, each pair both ways round, in order) whose bounds, widened by
-// `margin`, meet; nothing where that is not worth finding out (bounds that are not numbers, a sweep that
-// tests many times more pairs than there are contours). A contour holds a point of another only where
-// their bounds meet: a point of a contour lies within its bounds but for rounding, and the ray from a
-// point left of a contour's bounds crosses its closed outline an even number of times.
-std::optional<std::vector<std::pair<uint32_t, uint32_t>>>
-meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin)
-{
+// The contours (by their places) whose bounds, widened by `margin`, meet each contour's: those of contour
+// i are partners[starts[i]] … partners[starts[i + 1]] − 1, in their order. False where that is not worth
+// finding out (bounds that are not numbers, a sweep that tests many times more pairs than there are
+// contours). A contour holds a point of another only where their bounds meet: a point of a contour lies
+// within its bounds but for rounding, and the ray from a point left of a contour's bounds crosses its
+// closed outline an even number of times. The lists are scratch the caller keeps.
+struct Meetings {
     struct Box {
         double left, top, right, bottom;
         uint32_t index;
     };
     std::vector<Box> boxes;
-    boxes.reserve(contours.size());
+    std::vector<std::pair<uint32_t, uint32_t>> found;
+    std::vector<uint32_t> starts, partners;
+};
+
+bool meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, double margin, Meetings& m)
+{
+    using Box = Meetings::Box;
+    m.boxes.clear();
+    m.found.clear();
     for (size_t i = 0; i < contours.size(); ++i) {
         if (contours[i]->edges().empty())
             continue;
@@ -252,24 +299,77 @@ meetingBounds(const std::vector<std::unique_ptr<FBBezierContour>>& contours, dou
         const Box box{b.x() - margin, b.y() - margin, b.x() + b.width() + margin, b.y() + b.height() + margin,
                       uint32_t(i)};
         if (!(box.left <= box.right && box.top <= box.bottom))
-            return std::nullopt;
-        boxes.push_back(box);
+            return false;
+        m.boxes.push_back(box);
     }
-    std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
-    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    std::sort(m.boxes.begin(), m.boxes.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+    const std::vector<Box>& boxes = m.boxes;
     size_t tests = 0;
     for (size_t i = 0; i < boxes.size(); ++i)
         for (size_t j = i + 1; j < boxes.size() && boxes[j].left <= boxes[i].right; ++j) {
             if (++tests > 8 * boxes.size())
-                return std::nullopt;
-            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom) {
-                pairs.emplace_back(boxes[i].index, boxes[j].index);
-                pairs.emplace_back(boxes[j].index, boxes[i].index);
-            }
+                return false;
+            if (boxes[j].top <= boxes[i].bottom && boxes[i].top <= boxes[j].bottom)
+                m.found.emplace_back(boxes[i].index, boxes[j].index);
         }
-    std::sort(pairs.begin(), pairs.end());
-    return pairs;
+    // Each pair both ways round, by counts: every contour's partners in one run, then each run sorted.
+    m.starts.assign(contours.size() + 1, 0);
+    for (const auto& [a, b] : m.found)
+        ++m.starts[a + 1], ++m.starts[b + 1];
+    for (size_t i = 0; i < contours.size(); ++i)
+        m.starts[i + 1] += m.starts[i];
+    m.partners.resize(2 * m.found.size());
+    for (const auto& [a, b] : m.found) {
+        // starts[i] stands for the next free place of contour i's run while filling, then is put back.
+        m.partners[m.starts[a]++] = b;
+        m.partners[m.starts[b]++] = a;
+    }
+    for (size_t i = contours.size(); i > 0; --i)
+        m.starts[i] = m.starts[i - 1];
+    m.starts[0] = 0;
+    // Each run in order, by insertion where it is a few places long (most are).
+    for (size_t i = 0; i < contours.size(); ++i) {
+        uint32_t* const first = m.partners.data() + m.starts[i];
+        uint32_t* const last = m.partners.data() + m.starts[i + 1];
+        if (last - first > 16) {
+            std::sort(first, last);
+            continue;
+        }
+        for (uint32_t* p = first + (first != last ? 1 : 0); p < last; ++p) {
+            const uint32_t value = *p;
+            uint32_t* q = p;
+            for (; q > first && q[-1] > value; --q)
+                *q = q[-1];
+            *q = value;
+        }
+    }
+    return true;
 }
+
+// A result contour's nesting, as orientContoursByNesting finds it.
+struct Nesting {
+    double area = 0;
+    bool areaKnown = false;
+    int depth = -1;
+    int container = -1;
+};
+
+// The nesting's lists, scratch kept per thread.
+struct NestingScratch {
+    Meetings meetings;
+    std::vector<Nesting> nesting;
+    std::vector<const FBBezierContour*> near;
+    void trim()
+    {
+        if (meetings.boxes.capacity() > kKeptPieces || meetings.found.capacity() > kKeptPieces
+            || meetings.starts.capacity() > kKeptPieces || meetings.partners.capacity() > kKeptPieces)
+            meetings = Meetings();
+        if (nesting.capacity() > kKeptPieces)
+            std::vector<Nesting>().swap(nesting);
+        if (near.capacity() > kKeptPieces)
+            std::vector<const FBBezierContour*>().swap(near);
+    }
+};
 
 } // namespace
 
@@ -278,34 +378,34 @@ bool FBBezierGraph::containsContour(const FBBezierContour& contour) const
     // The contour's own graph is not known here; a graph of the contour alone stands in for it.
     FBBezierGraph own;
     own.addContour(contour.copy());
-    std::vector<Segment> segments;
+    Segments segments;
     wholeContour(contour, segments);
-    return placementOfSegments(segments, contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
+    return placementOfSegments(segments.view(), contour, own, *this, tolerance(*this)) == FBPlacement::Inside;
 }
 
 void FBBezierGraph::markCrossingsAsEntryOrExitWithBezierGraph(const FBBezierGraph& other, bool isFirst,
                                                               Operation operation, double tolerance)
 {
     // Room for the longest stretch (round a whole contour and onto its first edge again): one allocation.
-    std::vector<Segment> segments;
+    Segments segments;
     size_t longest = 0;
     for (const auto& contour : contours_)
         longest = std::max(longest, contour->edges().size());
     for (const auto& contour : contours_) {
         for (FBContourEdge& edge : contour->edges()) {
             for (const auto& crossing : edge.crossings()) {
-                if (segments.capacity() == 0)
-                    segments.reserve(longest + 2);
+                segments.reserve(longest + 2);
                 FBEdgeCrossing* end = nullptr;
                 stretchSegments(crossing.get(), &end, segments);
-                std::optional<bool> against = hasSelfCrossings() ? againstArea(segments, *this, tolerance * 100)
+                std::optional<bool> against = hasSelfCrossings() ? againstArea(segments.view(), *this, tolerance * 100)
                                                                  : std::optional<bool>(contour->isReversedForNesting());
                 // A contour without area (a line drawn there and back, as an open connector path is closed)
                 // is walked like an outline, so that cutting it leaves the line's visible part.
                 if (!against && std::fabs(contour->signedArea()) <= tolerance * tolerance * 1e6)
                     against = contour->isReversedForNesting();
-                const FBPlacement placement = against ? placementOfSegments(segments, *contour, *this, other, tolerance)
-                                                      : FBPlacement::NotBoundary;
+                const FBPlacement placement =
+                    against ? placementOfSegments(segments.view(), *contour, *this, other, tolerance)
+                            : FBPlacement::NotBoundary;
                 crossing->setForwardPlacement(placement);
                 crossing->setForwardAgainstArea(against.value_or(contour->isReversedForNesting()));
                 const int selected = selection(int(operation), isFirst, placement);
@@ -382,7 +482,7 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
     thread_local std::vector<FBBezierCurve> pieces;
     pieces.reserve(edgeCount + 2 * stretches.size() + 1);
     // Room for the longest stretch (round a whole contour and onto its first edge again), where there is one.
-    std::vector<Segment> segments;
+    Segments segments;
     if (!stretches.empty())
         segments.reserve(longest + 2);
     std::vector<std::pair<double, size_t>> byStartX;
@@ -422,11 +522,12 @@ FBBezierGraph FBBezierGraph::bezierGraphFromIntersections(FBBezierGraph& other, 
                 pieces.push_back(c);
             };
             if (!current->backward) {
-                for (const Segment& s : segments)
+                for (const Segment& s : segments.view())
                     if (const auto c = piece(s))
                         add(*c);
             } else {
-                for (auto it = segments.rbegin(); it != segments.rend(); ++it)
+                const std::span<const Segment> walked = segments.view();
+                for (auto it = walked.rbegin(); it != walked.rend(); ++it)
                     if (const auto c = piece(*it))
                         add(c->reversed());
             }
@@ -494,25 +595,20 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     // none of its own held: it needs no sample, nor its area. Where the contours whose bounds meet are
     // known, each is tried against those only, in their order; else against all, through height bands
     // where there are many.
-    const auto pairs = meetingBounds(contours_, tolerance);
-    if (pairs && pairs->empty())
+    // Scratch kept per thread, as the operations' edge lists are.
+    thread_local NestingScratch scratch;
+    // Dropped past a bound once done with, as the walk's pieces are.
+    struct Trim {
+        NestingScratch& scratch;
+        ~Trim() { scratch.trim(); }
+    } trim{scratch};
+    Meetings& meetings = scratch.meetings;
+    const bool paired = meetingBounds(contours_, tolerance, meetings);
+    if (paired && meetings.found.empty())
         return;
-    struct Nesting {
-        double area = 0;
-        bool areaKnown = false;
-        int depth = -1;
-        int container = -1;
-        uint32_t firstPair = 0, lastPair = 0; // its meetings in `pairs`
-    };
-    std::vector<Nesting> nesting(n);
-    if (pairs) {
-        for (uint32_t k = 0; k < pairs->size(); ++k) {
-            Nesting& at = nesting[(*pairs)[k].first];
-            if (at.firstPair == at.lastPair)
-                at.firstPair = k;
-            at.lastPair = k + 1;
-        }
-    }
+    const auto meetingCount = [&](size_t i) { return meetings.starts[i + 1] - meetings.starts[i]; };
+    std::vector<Nesting>& nesting = scratch.nesting;
+    nesting.assign(n, Nesting{});
     // Taken only where a contour holds another's sample: a contour without area holds nothing and is held
     // by nothing, and the smallest holder is the container.
     const auto areaOf = [&](size_t i) {
@@ -522,7 +618,7 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
     };
     FBHeightBands bands;
     bool banded = false;
-    if (!pairs && n >= 16) {
+    if (!paired && n >= 16) {
         std::vector<std::pair<double, double>> heights;
         heights.reserve(n);
         for (size_t j = 0; j < n; ++j) {
@@ -531,19 +627,19 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
         }
         banded = bands.build(heights);
     }
-    std::vector<const FBBezierContour*> near;
+    std::vector<const FBBezierContour*>& near = scratch.near;
     bool nested = false;
     for (size_t i = 0; i < n; ++i) {
         Nesting& at = nesting[i];
-        if (contours_[i]->edges().empty() || (pairs && at.firstPair == at.lastPair))
+        if (contours_[i]->edges().empty() || (paired && meetingCount(i) == 0))
             continue;
-        if (pairs) {
+        if (paired) {
             near.clear();
-            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
-                near.push_back(contours_[(*pairs)[k].second].get());
+            for (uint32_t k = meetings.starts[i]; k < meetings.starts[i + 1]; ++k)
+                near.push_back(contours_[meetings.partners[k]].get());
         }
         const std::optional<MWPoint> sample =
-            pairs ? FBSamplePointOffOtherContours(*contours_[i], near, tolerance, {0.5, 0.25, 0.75, 0.0})
+            paired ? FBSamplePointOffOtherContours(*contours_[i], near, tolerance, {0.5, 0.25, 0.75, 0.0})
                   : FBSamplePointOffOtherContours(*contours_[i], contours_, tolerance, {0.5, 0.25, 0.75, 0.0});
         if (!sample)
             continue;
@@ -560,9 +656,9 @@ void FBBezierGraph::orientContoursByNesting(double tolerance)
             if (container < 0 || std::fabs(areaOf(j)) < std::fabs(areaOf(size_t(container))))
                 container = int(j);
         };
-        if (pairs) {
-            for (uint32_t k = at.firstPair; k < at.lastPair; ++k)
-                contain((*pairs)[k].second);
+        if (paired) {
+            for (uint32_t k = meetings.starts[i]; k < meetings.starts[i + 1]; ++k)
+                contain(meetings.partners[k]);
         } else if (banded) {
             // Filed in the contours' order, as the plain scan takes them (the first of equal areas holds).
             const auto [first, last] = bands.at(sample->y);
@@ -631,7 +727,7 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
     }
 
     // Contours that cross nothing stay or go as a whole, by where they lie; first this graph's, then the other's.
-    std::vector<Segment> whole;
+    Segments whole;
     for (const FBBezierGraph* graph : {static_cast<const FBBezierGraph*>(this), static_cast<const FBBezierGraph*>(&other)}) {
         const bool isFirst = graph == this;
         const FBBezierGraph& opposite = isFirst ? other : *this;
@@ -640,7 +736,7 @@ FBBezierGraph FBBezierGraph::performOperation(FBBezierGraph& other, Operation op
             if (contour->edges().empty() || contour->hasCrossings())
                 continue;
             wholeContour(*contour, whole);
-            const FBPlacement placement = placementOfSegments(whole, *contour, *graph, opposite, tol);
+            const FBPlacement placement = placementOfSegments(whole.view(), *contour, *graph, opposite, tol);
             if (selection(int(operation), isFirst, placement) == 0)
                 continue;
             auto kept = contour->copy();

@@ -125,6 +125,39 @@ TEST(FBBezierGraph, ContainmentCountsARayThroughAVertexOnce)
     EXPECT_TRUE(c.containsPoint({5, 5}));
 }
 
+// A ray meets a curve that is nearly a line (a traced line rounded to whole units) on the side its chord
+// gives when the point lies clear of the band its points span; run either way round and mirrored.
+TEST(FBBezierGraph, ContainmentBesideANearlyStraightCurve)
+{
+    struct Case {
+        pf::Point point;
+        bool inside;
+    } cases[] = {{{60, 20}, true}, {{30, 20}, false}, {{60, 29}, true}, {{60, 31}, false},
+                 {{99, 49}, true}, {{1, 0.2}, true}, {{1, 2}, false}, {{50, -1}, false}};
+    for (const bool reversed : {false, true}) {
+        for (const double flip : {1.0, -1.0}) {
+            // The triangle (0, 0), (100, 50), (100, 0), its long side a cubic with control points off the
+            // thirds of its chord by a sixth of a unit.
+            const auto at = [flip](double x, double y) { return pf::Point(x, flip * y); };
+            pf::Path path;
+            if (!reversed) {
+                path.moveTo(at(0, 0));
+                path.curveTo(at(33.5, 16.5), at(66.5, 33.5), at(100, 50));
+                path.lineTo(at(100, 0));
+            } else {
+                path.moveTo(at(100, 0));
+                path.lineTo(at(100, 50));
+                path.curveTo(at(66.5, 33.5), at(33.5, 16.5), at(0, 0));
+            }
+            path.close();
+            const FBBezierGraph graph(path);
+            for (const Case& c : cases)
+                EXPECT_EQ(graph.containsPoint(MWPoint{c.point.x, flip * c.point.y}), c.inside)
+                    << c.point.x << ", " << c.point.y << (reversed ? " reversed" : "") << (flip < 0 ? " mirrored" : "");
+        }
+    }
+}
+
 TEST(FBBezierGraph, BoundsContainTheControlPoints)
 {
     pf::Path arch;
