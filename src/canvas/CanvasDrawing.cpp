@@ -178,6 +178,37 @@ bool onWholePixels(const pf::GraphicsContext& context, const pf::Rect& r)
     return true;
 }
 
+// A band on whole pixels cut across into pieces at most 64 device rows tall (none when it is empty): the
+// raster engine hands a fill of more rows to its thread pool, whose wake-ups cost more processor time
+// than a plain fill of the canvas's bands and page.
+std::vector<pf::Rect> inPieces(const pf::AffineTransform& m, const pf::Rect& band)
+{
+    std::vector<pf::Rect> pieces;
+    if (!(band.width() > 0 && band.height() > 0))
+        return pieces;
+    constexpr double tallest = 64;
+    const double rows = std::round(std::fabs(band.height() * m.d));
+    const double step = tallest / std::fabs(m.d);
+    for (double done = 0; done < rows; done += tallest) {
+        const double top = band.minY() + done / tallest * step;
+        const double bottom = done + tallest >= rows ? band.maxY() : top + step;
+        pieces.emplace_back(band.minX(), top, band.width(), bottom - top);
+    }
+    return pieces;
+}
+
+// A fill of a rect: in pieces where it lies on whole pixels (the pieces then meet without a seam), else
+// at once.
+void fillInPieces(pf::GraphicsContext& context, const pf::Rect& r)
+{
+    if (!onWholePixels(context, r)) {
+        context.fillRect(r);
+        return;
+    }
+    for (const pf::Rect& piece : inPieces(context.getCTM(), r))
+        context.fillRect(piece);
+}
+
 // The parts of the dirty rect above, below, left and right of its part on the page (some empty).
 std::array<pf::Rect, 4> bandsAboutPage(const pf::Rect& onPage, const pf::Rect& dirtyRect)
 {
@@ -203,7 +234,7 @@ void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, con
     if (onWholePixels(context, pageRect)) {
         for (const pf::Rect& band : bandsAboutPage(onPage, dirtyRect))
             if (band.width() > 0 && band.height() > 0)
-                context.fillRect(band);
+                fillInPieces(context, band);
         return;
     }
     pf::Path outside = pf::Path::rect(dirtyRect);
@@ -234,25 +265,6 @@ pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r)
         return pf::Rect::zero();
     const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
     return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
-}
-
-// A band on whole pixels cut across into pieces at most 64 device rows tall (none when it is empty): the
-// raster engine hands a fill of more rows to its thread pool, whose wake-ups cost more than the pixels of
-// a strip a pixel wide.
-std::vector<pf::Rect> inPieces(const pf::AffineTransform& m, const pf::Rect& band)
-{
-    std::vector<pf::Rect> pieces;
-    if (!(band.width() > 0 && band.height() > 0))
-        return pieces;
-    constexpr double tallest = 64;
-    const double rows = std::round(std::fabs(band.height() * m.d));
-    const double step = tallest / std::fabs(m.d);
-    for (double done = 0; done < rows; done += tallest) {
-        const double top = band.minY() + done / tallest * step;
-        const double bottom = done + tallest >= rows ? band.maxY() : top + step;
-        pieces.emplace_back(band.minX(), top, band.width(), bottom - top);
-    }
-    return pieces;
 }
 
 // The veil over the canvas colour, as the raster engine blends it (8-bit, premultiplied): where nothing
@@ -349,7 +361,7 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         touched = wholePixelsAbout(toDevice, p).intersected(dirtyRect);
         covered = wholePixelsWithin(toDevice, p).intersected(dirtyRect);
         if (covered.isEmpty())
-            context.fillRect(touched);
+            fillInPieces(context, touched);
         else
             fillOutsidePage(context, covered, touched);
         veiled = decorations && usesShapeIndex_;
@@ -365,8 +377,8 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         if (covered.isEmpty()) {
             context.fillRect(onPage);
         } else {
-            // The whole pixels at once, the edge pixels in thin pieces.
-            context.fillRect(covered);
+            // The whole pixels and the edge pixels in pieces.
+            fillInPieces(context, covered);
             for (const pf::Rect& band : bandsAboutPage(covered, touched))
                 for (const pf::Rect& piece : inPieces(toDevice, band))
                     context.fillRect(piece.intersected(p));
@@ -390,7 +402,7 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         pf::SavedGState veil(context);
         context.setFillColor(coverFillColor());
         for (const pf::Rect& r : veilLater)
-            context.fillRect(r);
+            fillInPieces(context, r);
         if (covered.isEmpty()) {
             if (!touched.isEmpty())
                 fillOutsidePage(context, p, touched);
@@ -477,14 +489,14 @@ void Canvas::fillMarginVeiled(pf::GraphicsContext& context, Composition& page, c
             busy = wholePixelsAbout(toDevice, QVRectOutset(busy, 1.0, 1.0)).intersected(band);
         context.setFillColor(veiledCanvasColor());
         if (busy.isEmpty()) {
-            context.fillRect(band);
+            fillInPieces(context, band);
             continue;
         }
         for (const pf::Rect& part : bandsAboutPage(busy, band))
             if (part.width() > 0 && part.height() > 0)
-                context.fillRect(part);
+                fillInPieces(context, part);
         context.setFillColor(canvasFillColor());
-        context.fillRect(busy);
+        fillInPieces(context, busy);
         veilLater.push_back(busy);
     }
 }
