@@ -416,3 +416,136 @@ TEST(TextLayout, LayoutManagerFollowsItsStorageAndContainer)
     container.setSize(Size(40, 5));
     EXPECT_EQ(manager.glyphRangeForTextContainer().length, 0);
 }
+
+namespace {
+
+// The glyph runs a draw of the whole layout records, in a context of the given device with a CTM and an
+// optional clip.
+std::vector<RecordedCall> drawnRuns(const TextLayout& layout, Point origin, const QRectF& device,
+                                    const AffineTransform& ctm, std::optional<Rect> clip = std::nullopt)
+{
+    RecordingContext recording(device);
+    recording.concat(ctm);
+    if (clip)
+        recording.clipToRect(*clip);
+    recording.clearCalls();
+    layout.draw(recording, layout.glyphRange(), origin);
+    std::vector<RecordedCall> runs;
+    for (const RecordedCall& call : recording.calls())
+        if (call.operation == "glyphs")
+            runs.push_back(call);
+    return runs;
+}
+
+} // namespace
+
+// A text of many pages draws the lines that can reach the clip alone, in every CTM, and those exactly as
+// a draw of everything would: the same glyphs at the same places.
+TEST(TextLayout, DrawingPaintsOnlyTheLinesThatReachTheClip)
+{
+    QString text;
+    for (int i = 0; i < 4000; ++i)
+        text += QStringLiteral("Line %1 of many\n").arg(i);
+    const auto layout = layOut(text, 300);
+    ASSERT_GT(layout->lineFragments().size(), 4000u);
+    struct Case {
+        const char* what;
+        Point origin;
+        AffineTransform ctm;
+        std::optional<Rect> clip;  // in user space
+    };
+    const QRectF device(0, 0, 400, 300);
+    const Case cases[] = {
+        {"far down the text", Point(10, -30000), AffineTransform(), std::nullopt},
+        {"the start", Point(10, 5), AffineTransform(), std::nullopt},
+        {"scaled and moved", Point(0, 0), AffineTransform::translation(-20, -45000).concat(AffineTransform::scale(0.5, 0.5)),
+         std::nullopt},
+        {"turned", Point(0, -20000), AffineTransform::rotation(0.3), std::nullopt},
+        {"clipped", Point(0, -30000), AffineTransform(), Rect(0, 120, 400, 30)},
+        {"past the end", Point(0, 1e6), AffineTransform(), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        // Everything, recorded on a device that holds it all; then what the device shows.
+        const auto all = drawnRuns(*layout, c.origin, QRectF(-1e7, -1e7, 2e7, 2e7), c.ctm, c.clip);
+        const auto shown = drawnRuns(*layout, c.origin, device, c.ctm, c.clip);
+        ASSERT_GT(all.size(), 4000u) << c.what;
+        // The device in user space (a turned one by its bounds), within the clip.
+        QRectF visible = c.ctm.inverted().apply(Rect::fromQt(device)).toQt();
+        if (c.clip)
+            visible &= c.clip->toQt();
+        size_t meeting = 0;
+        for (const RecordedCall& run : all) {
+            if (!run.rect.toQt().intersects(visible))
+                continue;
+            ++meeting;
+            const bool drawn = std::any_of(shown.begin(), shown.end(), [&](const RecordedCall& s) {
+                return s.rect == run.rect && s.glyphs == run.glyphs;
+            });
+            EXPECT_TRUE(drawn) << c.what << ": a run on the device left out";
+        }
+        // Besides those, a line or two either side (what the letters' ink may reach) and no more.
+        EXPECT_LE(shown.size(), meeting + 4) << c.what;
+        EXPECT_LT(shown.size(), all.size() / 20) << c.what;
+    }
+}
+
+// A paragraph of many lines and a text of a paragraph and a run each lay out and draw in time linear in
+// their length: asking the whole paragraph for a line's glyphs, or walking every run for each line, took
+// seconds for 10^6 characters. Timed as shipped (a build with sanitizers is many times slower).
+TEST(TextLayout, LongTextsLayOutAndDrawInLinearTime)
+{
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+    constexpr int characters = 100'000, paragraphs = 10'000;
+    constexpr qint64 allowed = 600'000;
+#else
+    constexpr int characters = 1'000'000, paragraphs = 100'000;
+    constexpr qint64 allowed = 3'000;
+#endif
+    QString words;
+    for (int i = 0; i < characters; ++i)
+        words += i % 10 == 9 ? QLatin1Char(' ') : QLatin1Char('a' + i % 26);
+    QElapsedTimer clock;
+    clock.start();
+    const auto paragraph = layOut(words, 300);
+    const auto runs = paragraph->paintRuns(paragraph->glyphRange(), Point());
+    EXPECT_LT(clock.elapsed(), allowed);
+    ASSERT_GT(paragraph->lineFragments().size(), size_t(characters / 100));
+    EXPECT_EQ(runs.size(), paragraph->lineFragments().size()) << "a run a line";
+    for (size_t i = 0; i < runs.size(); i += runs.size() / 50)
+        EXPECT_NEAR(runs[i].glyphs.positions().front().y(), paragraph->lineFragments()[i].baseline, 1e-9 * characters);
+
+    // A run a paragraph, colours and sizes alternating.
+    MutableAttributedString many;
+    for (int i = 0; i < paragraphs; ++i) {
+        TextAttributes a = attrs(i % 2 ? 12 : 14);
+        a.foregroundColor = i % 2 ? Color::black() : Color(1, 0, 0, 1);
+        many.append(AttributedString(QStringLiteral("p%1\n").arg(i), a));
+    }
+    clock.restart();
+    const auto layout = TextLayout::make(many, Size(300, unboundedTextExtent));
+    const auto manyRuns = layout->paintRuns(layout->glyphRange(), Point());
+    EXPECT_LT(clock.elapsed(), allowed);
+    ASSERT_EQ(layout->lineFragments().size(), size_t(paragraphs));
+    ASSERT_EQ(manyRuns.size(), size_t(paragraphs));
+    const Font small("Helvetica", 12), large("Helvetica", 14);
+    for (int i : {0, 1, paragraphs / 2, paragraphs - 1}) {
+        const LineFragment& f = layout->lineFragments()[size_t(i)];
+        EXPECT_DOUBLE_EQ(f.rect.height(), (i % 2 ? small : large).lineHeight()) << i;
+        EXPECT_EQ(manyRuns[size_t(i)].color, i % 2 ? Color::black() : Color(1, 0, 0, 1)) << i;
+    }
+}
+
+// A layout of unbounded height serves a container as tall as its lines, as it lays out the same lines; a
+// shorter container is laid out afresh, without the lines that do not fit.
+TEST(TextLayout, AContainerTheWholeTextFitsSharesTheUnboundedLayout)
+{
+    const AttributedString text(QStringLiteral("one\ntwo\nthree"), attrs());
+    const auto open = TextLayout::make(text, Size(100, unboundedTextExtent));
+    const double height = open->usedRect().maxY();
+    EXPECT_EQ(TextLayout::make(text, Size(100, height)).get(), open.get());
+    EXPECT_EQ(TextLayout::make(text, Size(100, std::ceil(height) + 10)).get(), open.get());
+    const auto shorter = TextLayout::make(text, Size(100, height - 1));
+    EXPECT_NE(shorter.get(), open.get());
+    EXPECT_EQ(shorter->lineFragments().size(), 2u);
+    EXPECT_NE(TextLayout::make(text, Size(90, height)).get(), open.get()) << "another width";
+}
