@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <thread>
 
 using namespace pf;
@@ -415,4 +416,91 @@ TEST(TextLayout, LayoutManagerFollowsItsStorageAndContainer)
     // A container too short for a line lays nothing out.
     container.setSize(Size(40, 5));
     EXPECT_EQ(manager.glyphRangeForTextContainer().length, 0);
+}
+
+namespace {
+
+// The glyph runs a draw of the whole layout records, in a context of the given device with a CTM and an
+// optional clip.
+std::vector<RecordedCall> drawnRuns(const TextLayout& layout, Point origin, const QRectF& device,
+                                    const AffineTransform& ctm, std::optional<Rect> clip = std::nullopt)
+{
+    RecordingContext recording(device);
+    recording.concat(ctm);
+    if (clip)
+        recording.clipToRect(*clip);
+    recording.clearCalls();
+    layout.draw(recording, layout.glyphRange(), origin);
+    std::vector<RecordedCall> runs;
+    for (const RecordedCall& call : recording.calls())
+        if (call.operation == "glyphs")
+            runs.push_back(call);
+    return runs;
+}
+
+} // namespace
+
+// A text of many pages draws the lines that can reach the clip alone, in every CTM, and those exactly as
+// a draw of everything would: the same glyphs at the same places.
+TEST(TextLayout, DrawingPaintsOnlyTheLinesThatReachTheClip)
+{
+    QString text;
+    for (int i = 0; i < 4000; ++i)
+        text += QStringLiteral("Line %1 of many\n").arg(i);
+    const auto layout = layOut(text, 300);
+    ASSERT_GE(layout->lineFragments().size(), 4000u);
+    struct Case {
+        const char* what;
+        Point origin;
+        AffineTransform ctm;
+        std::optional<Rect> clip;  // in user space
+    };
+    const QRectF device(0, 0, 400, 300);
+    const Case cases[] = {
+        {"far down the text", Point(10, -30000), AffineTransform(), std::nullopt},
+        {"the start", Point(10, 5), AffineTransform(), std::nullopt},
+        {"scaled and moved", Point(0, 0), AffineTransform::translation(-20, -45000).concat(AffineTransform::scale(0.5, 0.5)),
+         std::nullopt},
+        {"turned", Point(0, -20000), AffineTransform::rotation(0.3), std::nullopt},
+        {"clipped", Point(0, -30000), AffineTransform(), Rect(0, 120, 400, 30)},
+        {"past the end", Point(0, 1e6), AffineTransform(), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        // What a device far larger shows; then what the device shows.
+        const auto all = drawnRuns(*layout, c.origin, device.adjusted(-2000, -2000, 2000, 2000), c.ctm, c.clip);
+        const auto shown = drawnRuns(*layout, c.origin, device, c.ctm, c.clip);
+        // The device in user space (a turned one by its bounds), within the clip.
+        QRectF visible = c.ctm.inverted().apply(Rect::fromQt(device)).toQt();
+        if (c.clip)
+            visible &= c.clip->toQt();
+        size_t meeting = 0;
+        for (const RecordedCall& run : all) {
+            if (!run.rect.toQt().intersects(visible))
+                continue;
+            ++meeting;
+            const bool drawn = std::any_of(shown.begin(), shown.end(), [&](const RecordedCall& s) {
+                return s.rect == run.rect && s.glyphs == run.glyphs;
+            });
+            EXPECT_TRUE(drawn) << c.what << ": a run on the device left out";
+        }
+        // Besides those, a line or two either side (what the letters' ink may reach) and no more.
+        EXPECT_LE(shown.size(), meeting + 4) << c.what;
+        EXPECT_LT(shown.size(), 100u) << c.what;
+        EXPECT_TRUE(meeting > 0 || c.origin.y > 0) << c.what;
+    }
+}
+
+// A layout of unbounded height serves a container as tall as its lines, as it lays out the same lines; a
+// shorter container is laid out afresh, without the lines that do not fit.
+TEST(TextLayout, AContainerTheWholeTextFitsSharesTheUnboundedLayout)
+{
+    const AttributedString text(QStringLiteral("one\ntwo\nthree"), attrs());
+    const auto open = TextLayout::make(text, Size(100, unboundedTextExtent));
+    const double height = open->usedRect().maxY();
+    EXPECT_EQ(TextLayout::make(text, Size(100, height)).get(), open.get());
+    EXPECT_EQ(TextLayout::make(text, Size(100, std::ceil(height) + 10)).get(), open.get());
+    const auto shorter = TextLayout::make(text, Size(100, height - 1));
+    EXPECT_NE(shorter.get(), open.get());
+    EXPECT_EQ(shorter->lineFragments().size(), 2u);
+    EXPECT_NE(TextLayout::make(text, Size(90, height)).get(), open.get()) << "another width";
 }

@@ -132,6 +132,12 @@ struct TextLayout::Segment {
 
 TextLayout::~TextLayout() = default;
 
+size_t TextLayout::firstRunEndingAfter(qsizetype at) const
+{
+    const size_t i = size_t(std::upper_bound(runStarts_.begin(), runStarts_.end(), at) - runStarts_.begin());
+    return i > 0 ? i - 1 : 0;
+}
+
 namespace {
 
 // Wrapping at word boundaries, Qt looks for the end of the word at every line it breaks inside one: a word
@@ -193,10 +199,22 @@ std::shared_ptr<const TextLayout> TextLayout::make(const AttributedString& text,
     static std::mutex mutex;
     static QCache<CacheKey, CacheEntry> cache(256);
     CacheKey key{text, containerSize, options, hashOf(text, containerSize, options)};
+    // A shape measures its text in a container of unbounded height, then draws it in one just as tall:
+    // when every line of the unbounded layout fits, the lines are the same, and a long text is not laid
+    // out twice.
+    const bool heightBounded = containerSize.height < unboundedTextExtent;
+    const Size open(containerSize.width, unboundedTextExtent);
+    const CacheKey openKey =
+        heightBounded ? CacheKey{text, open, options, hashOf(text, open, options)} : CacheKey{};
     {
         std::lock_guard lock(mutex);
         if (CacheEntry* hit = cache.object(key))
             return hit->layout;
+        if (CacheEntry* unbounded = heightBounded ? cache.object(openKey) : nullptr) {
+            const TextLayout& whole = *unbounded->layout;
+            if (whole.laidOutLength_ == text.length() && whole.usedRect_.maxY() <= containerSize.height + fitTolerance)
+                return unbounded->layout;
+        }
     }
     static std::atomic<std::uint64_t> serials{0};
     std::shared_ptr<TextLayout> layout(new TextLayout());
@@ -218,26 +236,27 @@ void TextLayout::build(TextLayoutOptions options)
     const double available = bounded ? std::max(0.0, containerWidth - 2 * padding) : maximumLineWidth;
     const double heightLimit = std::isfinite(containerSize_.height) ? containerSize_.height : unboundedTextExtent;
 
+    const std::vector<AttributeRun>& runs = text_.runs();
+    runStarts_.resize(runs.size());
+    for (size_t i = 0, at = 0; i < runs.size(); at += size_t(runs[i].length), ++i)
+        runStarts_[i] = qsizetype(at);
+
     // Formats of a segment's display text: each attribute run's font, at layout scale.
     auto applyFormats = [&](Segment& s) {
-        QList<QTextLayout::FormatRange> formats;
-        auto addRange = [&](qsizetype from, qsizetype to, const Font& font) {
-            if (to <= from)
-                return;
-            QTextLayout::FormatRange r;
-            r.start = int(from);
-            r.length = int(to - from);
-            r.format.setFont(font.layoutFont(), QTextCharFormat::FontPropertiesAll);
-            formats.append(r);
+        struct Range {
+            qsizetype from, to;
+            QFont font;  // shared, not copied
         };
-        qsizetype runStart = 0;
-        for (const AttributeRun& run : text_.runs()) {
-            const qsizetype a = std::max(runStart, s.start), b = std::min(runStart + run.length, s.start + s.length);
-            if (a < b) {
-                const qsizetype la = a - s.start, lb = b - s.start;
-                addRange(s.displayIndex(la, false), s.displayIndex(lb, false), run.attributes.fontOrDefault());
-            }
-            runStart += run.length;
+        std::vector<Range> ranges;
+        auto addRange = [&](qsizetype from, qsizetype to, const Font& font) {
+            if (to > from)
+                ranges.push_back({from, to, font.layoutFont()});
+        };
+        for (size_t i = firstRunEndingAfter(s.start); i < runs.size() && runStarts_[i] < s.start + s.length; ++i) {
+            const qsizetype a = std::max(runStarts_[i], s.start), b = std::min(runStarts_[i] + runs[i].length, s.start + s.length);
+            if (a < b)
+                addRange(s.displayIndex(a - s.start, false), s.displayIndex(b - s.start, false),
+                         runs[i].attributes.fontOrDefault());
         }
         if (s.truncated) {
             // The ellipsis takes the attributes of the character before it (after it, at the start).
@@ -245,10 +264,19 @@ void TextLayout::build(TextLayoutOptions options)
             addRange(s.head, s.head + 1, text_.attributesAtIndex(std::min(at, text_.length() - 1)).fontOrDefault());
         }
         // One font over the whole segment (the common case) needs no formats: Qt lays that out faster.
-        if (formats.size() == 1 && formats.front().start == 0 && formats.front().length == s.layout.text().size()) {
-            s.layout.setFont(formats.front().format.font());
+        if (ranges.size() == 1 && ranges.front().from == 0 && ranges.front().to == s.layout.text().size()) {
+            s.layout.setFont(ranges.front().font);
             s.layout.clearFormats();
         } else {
+            QList<QTextLayout::FormatRange> formats;
+            formats.reserve(qsizetype(ranges.size()));
+            for (const Range& range : ranges) {
+                QTextLayout::FormatRange r;
+                r.start = int(range.from);
+                r.length = int(range.to - range.from);
+                r.format.setFont(range.font, QTextCharFormat::FontPropertiesAll);
+                formats.append(r);
+            }
             s.layout.setFormats(formats);
         }
     };
@@ -335,18 +363,15 @@ void TextLayout::build(TextLayoutOptions options)
             to = at + 1;
             from = at;
         }
-        qsizetype runStart = 0;
-        for (const AttributeRun& run : text_.runs()) {
-            if (runStart < to && runStart + run.length > from) {
+        for (size_t i = firstRunEndingAfter(from); i < runs.size() && runStarts_[i] < to; ++i) {
+            const AttributeRun& run = runs[i];
+            if (runStarts_[i] + run.length > from) {
                 const Font font = run.attributes.fontOrDefault();
                 const double offset = run.attributes.baselineOffset.value_or(0);
                 m.ascent = std::max(m.ascent, font.ascender() + std::max(0.0, offset));
                 m.descent = std::max(m.descent, -font.descender() - std::min(0.0, offset));
                 m.leading = std::max(m.leading, font.leading());
             }
-            runStart += run.length;
-            if (runStart >= to)
-                break;
         }
         if (text_.runs().empty()) {
             const Font font;
@@ -485,6 +510,16 @@ void TextLayout::build(TextLayoutOptions options)
             bottom = y + h;
         }
     }
+
+    for (const AttributeRun& run : text_.runs()) {
+        double reach = run.attributes.fontOrDefault().pointSize() + std::fabs(run.attributes.baselineOffset.value_or(0));
+        if (run.attributes.shadow)
+            reach += std::fabs(run.attributes.shadow->offset.height) + 3 * std::fabs(run.attributes.shadow->blur);
+        // A NaN reach keeps every line drawn.
+        inkReach_ = std::isnan(reach) ? reach : std::max(inkReach_, reach);
+    }
+    if (text_.runs().empty())
+        inkReach_ = Font().pointSize();
 
     if (lines_.empty() && extraUsedRect_.height() == 0)
         usedRect_ = Rect();
@@ -625,7 +660,7 @@ QPainterPath TextLayout::layoutOutline(qsizetype glyph) const
     const double originX = at.qtLine.cursorToX(d);
     const double baseline = 0; // Qt lines are laid out on a baseline at 0
     QPainterPath outline;
-    for (const QGlyphRun& run : s.layout.glyphRuns(d, next - d)) {
+    for (const QGlyphRun& run : at.qtLine.glyphRuns(d, next - d)) {
         const QRawFont raw = run.rawFont();
         const auto indexes = run.glyphIndexes();
         const auto positions = run.positions();
@@ -686,10 +721,12 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
         if (a >= b)
             continue;
         const Segment& s = *segments_[size_t(lineSegment_[i])];
-        qsizetype runStart = 0;
-        for (const AttributeRun& run : text_.runs()) {
-            const qsizetype ra = std::max(a, runStart), rb = std::min(b, runStart + run.length);
-            runStart += run.length;
+        // The line's own runs: asked of the whole layout, Qt walks every line of the paragraph for each.
+        const QTextLine line = s.layout.lineAt(lineQtIndex_[i]);
+        const std::vector<AttributeRun>& runs = text_.runs();
+        for (size_t r = firstRunEndingAfter(a); r < runs.size() && runStarts_[r] < b; ++r) {
+            const AttributeRun& run = runs[r];
+            const qsizetype ra = std::max(a, runStarts_[r]), rb = std::min(b, runStarts_[r] + run.length);
             if (ra >= rb)
                 continue;
             const int da = s.displayIndex(std::min(ra - s.start, s.length), false);
@@ -697,7 +734,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
             if (db <= da)
                 continue;
             const double rise = run.attributes.baselineOffset.value_or(0);
-            for (const QGlyphRun& qrun : s.layout.glyphRuns(da, db - da)) {
+            for (const QGlyphRun& qrun : line.glyphRuns(da, db - da)) {
                 const QRawFont raw = pointSizedFont(qrun.rawFont());
                 QList<QPointF> positions = qrun.positions();
                 for (QPointF& p : positions)
@@ -713,8 +750,28 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
     return result;
 }
 
-void TextLayout::draw(GraphicsContext& context, TextRange glyphs, Point origin) const
+TextRange TextLayout::glyphsReaching(TextRange glyphs, Point origin, const Rect& visible) const
 {
+    // Above and below the visible rect by what the ink may pass its line; a NaN anywhere meets every line.
+    const double top = visible.minY() - origin.y - inkReach_;
+    const double bottom = visible.maxY() - origin.y + inkReach_;
+    qsizetype from = -1, to = -1;
+    for (const LineFragment& f : lines_) {
+        const qsizetype a = std::max(glyphs.location, f.glyphRange.location);
+        const qsizetype b = std::min(glyphs.end(), f.glyphRange.end());
+        if (a >= b || f.rect.maxY() < top || f.rect.minY() > bottom)
+            continue;
+        from = from < 0 ? a : std::min(from, a);
+        to = std::max(to, b);
+    }
+    return from < 0 ? TextRange{glyphs.location, 0} : TextRange{from, to - from};
+}
+
+void TextLayout::draw(GraphicsContext& context, TextRange wholeRange, Point origin) const
+{
+    const TextRange glyphs = glyphsReaching(wholeRange, origin, context.clipBoundingBox());
+    if (glyphs.length <= 0)
+        return;
     // A shape draws its text at the same place at every paint: the runs are kept, per thread, as the
     // fonts in them belong to the thread that made them (a layout is shared by threads, and must not
     // change once built). Bounded: past the bound they are all made again.

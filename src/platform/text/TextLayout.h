@@ -49,6 +49,7 @@ public:
     ~TextLayout();
 
     const AttributedString& text() const { return text_; }
+    // The container laid out in: a layout whose lines all fit a shorter one serves that one too.
     Size containerSize() const { return containerSize_; }
     // The glyphs that fit in the container.
     TextRange glyphRange() const { return {0, laidOutLength_}; }
@@ -90,8 +91,12 @@ public:
     };
     // The glyph runs of a range with the container's origin at `origin`.
     std::vector<PaintRun> paintRuns(TextRange glyphs, Point origin) const;
+    // The part of a range on the lines whose ink can reach `visible` (container origin at `origin`): from
+    // the first such line to the last. An empty range at the range's start when no line can.
+    TextRange glyphsReaching(TextRange glyphs, Point origin, const Rect& visible) const;
     // Draws a range in its colours, each run with its shadow attribute (a run without one keeps the
-    // context's shadow, as any drawing does).
+    // context's shadow, as any drawing does). Only the lines that can reach the context's clip are drawn:
+    // a text of many pages draws its glyphs on the page alone.
     void draw(GraphicsContext& context, TextRange glyphs, Point origin) const;
 
 private:
@@ -100,6 +105,8 @@ private:
     void build(TextLayoutOptions options);
     struct Located;
     bool locate(qsizetype glyph, Located& out) const;
+    // The first attribute run that ends after a character (a search: a text may hold a run a paragraph).
+    size_t firstRunEndingAfter(qsizetype at) const;
     // A glyph's outline about its origin, in layout units.
     QPainterPath layoutOutline(qsizetype glyph) const;
 
@@ -109,11 +116,15 @@ private:
     std::vector<LineFragment> lines_;
     std::vector<int> lineSegment_;   // segment of each line
     std::vector<int> lineQtIndex_;   // QTextLine index within its segment's layout
+    std::vector<qsizetype> runStarts_;  // where each attribute run of the text starts
     qsizetype laidOutLength_ = 0;
     // Names the layout for the paint runs each thread keeps (draw): never reused, unlike an address.
     std::uint64_t serial_ = 0;
     Rect usedRect_;
     Rect extraUsedRect_;
+    // How far the ink of a line may pass its fragment above or below: the largest font's size, baseline
+    // offset and text shadow.
+    double inkReach_ = 0;
 };
 
 class TextContainer {

@@ -71,6 +71,29 @@ inline pf::Value unknownFilters(int count)
     return filters;
 }
 
+// One Gaussian blur (filter type 1) of the given radius.
+inline pf::Value blurFilter(double radius)
+{
+    pf::Value filter = pf::Value::dictionary();
+    filter.set(QStringLiteral("enabled"), true);
+    filter.set(QStringLiteral("type"), 1);
+    filter.set(QStringLiteral("sliderValue"), radius);
+    return pf::Value(pf::Value::Array{filter});
+}
+
+// Stored text of `paragraphs` paragraphs of `characters` letters each (words of nine letters and a space).
+inline QByteArray longText(int paragraphs, int characters)
+{
+    QByteArray paragraph;
+    paragraph.reserve(characters);
+    for (int i = 0; i < characters; ++i)
+        paragraph += i % 10 == 9 ? ' ' : char('a' + i % 26);
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl\\f0\\fnil Helvetica;}\\f0\\fs24 ";
+    for (int i = 0; i < paragraphs; ++i)
+        rtf += paragraph + (i + 1 < paragraphs ? "\\par " : "");
+    return rtf + "}";
+}
+
 inline const char* const pictureKinds[] = {"Loupe", "Redact"};
 
 inline std::vector<Hostile> hostileCases()
@@ -128,6 +151,12 @@ inline std::vector<Hostile> hostileCases()
          set("attributedTextData",
              QByteArray("{\\rtf1\\ansi{\\fonttbl\\f0\\fnil Helvetica;}\\f0\\fs99999999999999999999 Big \\fs2147483647 "
                         "bigger \\sl-99999999999\\sa2147483647\\up2147483647\\expnd2147483647 up\\par}"))},
+        {"Gaussian blur radius 1e308", {"Rectangle", "Ellipse", "Star", "Text", "UIButton", "Image"},
+         set("contentFilterSpecs", blurFilter(1e308))},
+        {"Gaussian blur radius 1e9", {"Rectangle", "Ellipse", "Text"}, set("contentFilterSpecs", blurFilter(1e9))},
+        {"Gaussian blur radius 65536", {"Rectangle", "Ellipse", "Text"}, set("contentFilterSpecs", blurFilter(65536))},
+        {"text of 10^6 characters", {"Text", "Rectangle"}, set("attributedTextData", longText(1, 1'000'000))},
+        {"text of 10^5 paragraphs", {"Text", "Rectangle"}, set("attributedTextData", longText(100'000, 1))},
         {"shape ratio NaN", {}, both(set("shapeRatio", "{nan, nan}"), set("imageAnchorRatio", "{nan, 1e308}"))},
     };
     for (const char* kind : pictureKinds) {
