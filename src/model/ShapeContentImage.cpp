@@ -204,12 +204,14 @@ void Shape::drawFilteredContentInContext(pf::GraphicsContext& context)
         if (isStrokeEven())
             context.translate(0.5, 0.5);
         // An export denser than a pixel a point filters again at its own density (not kept: exports are
-        // one-off), so a zoomed export does not enlarge a picture filtered for the screen.
+        // one-off), so a zoomed export does not enlarge a picture filtered for the screen. A loupe's
+        // magnification is not density: under a loupe the picture is magnified as on screen, and a page of
+        // loupes does not filter every shape beneath them again at up to thousands of pixels a point.
         const double density = std::sqrt(std::abs(context.getCTM().a * context.getCTM().d -
                                                    context.getCTM().b * context.getCTM().c));
         pf::Image exported;
-        if (pageIsExporting() && density > 1.0 + 1e-9 && !contentFilters().empty() && contentRect().width() > 0 &&
-            contentRect().height() > 0)
+        if (pageIsExporting() && !pageIsDrawingLoupe() && density > 1.0 + 1e-9 && !contentFilters().empty() &&
+            contentRect().width() > 0 && contentRect().height() > 0)
             exported = filteredContentImageAtScale(density);
         const pf::Image& filtered = exported.isNull() ? filteredContentImage() : exported;
         const pf::Size size = filtered.size();

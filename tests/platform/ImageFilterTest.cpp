@@ -165,6 +165,20 @@ TEST(ImageFilterTest, BlurSpreadsSymmetricallyKeepsTheSizeAndStaysPremultiplied)
     EXPECT_EQ(run("CIGaussianBlur", input, {{"inputRadius", 3.0}}), out) << "deterministic";
 }
 
+// A Gaussian far wider than the picture spreads it below half a level everywhere: nothing is left, not the
+// smear of the boxes capped at the widest blur drawn. Short of that width the picture still shows.
+TEST(ImageFilterTest, ABlurTooWideToLeaveALevelLeavesNothing)
+{
+    const QImage input = filled(1000, 1000, qRgba(255, 0, 0, 255));
+    for (const double radius : {1e5, 1e9, 1e308}) {
+        const QImage out = run("CIGaussianBlur", input, {{"inputRadius", radius}});
+        ASSERT_EQ(out.size(), input.size()) << radius;
+        EXPECT_EQ(qAlpha(out.pixel(500, 500)), 0) << radius;
+        EXPECT_EQ(qRed(out.pixel(500, 500)), 0) << radius;
+    }
+    EXPECT_GT(qAlpha(run("CIGaussianBlur", input, {{"inputRadius", 2000.0}}).pixel(500, 500)), 0);
+}
+
 TEST(ImageFilterTest, ColourFiltersWorkOnUnpremultipliedColourAndKeepAlpha)
 {
     struct Case {

@@ -64,6 +64,10 @@ QImage gaussianBlur(const QImage& input, const Values& values)
     const double sigma = number(values, QStringLiteral("inputRadius"));
     if (w == 0 || h == 0 || !(sigma > 0))
         return out;
+    if (blurLeavesNothing(w, h, sigma)) {
+        out.fill(Qt::transparent);
+        return out;
+    }
     // Premultiplied channels blur independently; each is one plane for the shadow blur.
     std::vector<std::uint8_t> planes[4];
     for (auto& plane : planes)

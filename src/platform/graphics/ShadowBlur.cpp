@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace pf {
@@ -89,10 +90,21 @@ int blurExtent(double sigma)
     return radii[0] + radii[1] + radii[2];
 }
 
+bool blurLeavesNothing(int width, int height, double sigma)
+{
+    return sigma > 0 && 255.0 * double(width) * double(height) / (2 * std::numbers::pi * sigma * sigma) < 0.5;
+}
+
 void blurAlpha(std::uint8_t* data, int width, int height, int stride, double sigma)
 {
     if (!(sigma >= 0.3) || width <= 0 || height <= 0)
         return;
+    // Past maxBlurSigma the boxes are capped; a blur that leaves nothing must not leave a capped smear.
+    if (blurLeavesNothing(width, height, sigma)) {
+        for (int y = 0; y < height; ++y)
+            std::fill_n(data + size_t(y) * size_t(stride), width, std::uint8_t(0));
+        return;
+    }
     const auto radii = boxRadii(std::min(sigma, maxBlurSigma));
     std::vector<std::uint8_t> scratch(size_t(stride) * size_t(height));
     std::vector<std::uint8_t> row(static_cast<size_t>(width));

@@ -14,6 +14,10 @@ inline constexpr double maxBlurSigma = 512;
 // at maxBlurSigma.
 int blurExtent(double sigma);
 
+// True when a Gaussian of sigma spreads a whole plane of width × height full pixels so thin that no pixel
+// keeps half a level (its peak weight is 1 / (2π sigma²)): the blur of anything that size is empty.
+bool blurLeavesNothing(int width, int height, double sigma);
+
 // Blurs width × height bytes (rows stride bytes apart) in place; sigma below 0.3 leaves them as they are.
 // Pixels outside the plane count as 0.
 void blurAlpha(std::uint8_t* data, int width, int height, int stride, double sigma);
