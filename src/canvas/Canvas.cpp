@@ -17,6 +17,8 @@
 Canvas::Canvas(const pf::Rect& frame, QWidget* parent) : pf::View(frame, parent)
 {
     setAttribute(Qt::WA_AcceptTouchEvents);
+    // Every pixel asked for is painted (the canvas colour is opaque): Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // Hovering shows the handles and the page edges under the pointer.
     setAcceptsMouseMovedEvents(true);
     setAcceptsFirstResponder(true);
