@@ -187,15 +187,18 @@ InterpolationQuality GraphicsContext::effectiveInterpolation() const
 void GraphicsContext::intersectClip(const Path& path, WindingRule rule)
 {
     Clip& clip = state().clip;
-    clip.cache = std::make_shared<std::shared_ptr<void>>();
     if (clip.unbounded) {
         clip.unbounded = false;
         clip.rect = deviceBounds();
     }
     if (auto r = path.rectAfter(gstate().ctm); r && isWholePixels(r->toQt())) {
         clip.rect &= r->toQt();
+        // Only paths are masked: a clip of rects alone holds no place for a mask, and its states copy
+        // without touching a shared count (a state is saved several times for every shape drawn).
+        clip.cache = clip.hasPaths() ? std::make_shared<std::shared_ptr<void>>() : nullptr;
         return;
     }
+    clip.cache = std::make_shared<std::shared_ptr<void>>();
     QPainterPath device = gstate().ctm.toQt().map(path.toQt(rule));
     device.setFillRule(rule == WindingRule::EvenOdd ? Qt::OddEvenFill : Qt::WindingFill);
     clip.paths.push_back(std::move(device));

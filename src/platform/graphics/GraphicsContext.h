@@ -85,8 +85,8 @@ struct Clip {
     QRectF bounds() const;            // device bounds of the clip area (unbounded: an empty QRectF)
     bool hasPaths() const { return !paths.empty(); }
     // Shared by copies of the state, and by the states saved from them (a shape drawn under a clip it did
-    // not set must not make the mask again): a backend may cache a mask here. A change of the clip starts
-    // a new one.
+    // not set must not make the mask again): a backend may cache a mask here; null while the clip has no
+    // paths. A change of the clip starts a new one.
     std::shared_ptr<std::shared_ptr<void>> cache;
 };
 
