@@ -243,28 +243,33 @@ void fillOutsidePage(pf::GraphicsContext& context, const pf::Rect& pageRect, con
     context.fillPath(outside);
 }
 
-// The smallest rect on whole device pixels about r (an upright, unturned transform).
-pf::Rect wholePixelsAbout(const pf::AffineTransform& m, const pf::Rect& r)
+// The rect on whole device pixels about r (outward: the smallest holding it) or within it (the largest it
+// holds; empty when none), under an upright, unturned transform.
+pf::Rect wholePixelsOf(const pf::AffineTransform& m, const pf::Rect& r, bool outward)
 {
     const double xa = m.a * r.minX() + m.tx, xb = m.a * r.maxX() + m.tx;
     const double ya = m.d * r.minY() + m.ty, yb = m.d * r.maxY() + m.ty;
-    const double x0 = std::floor(std::min(xa, xb)), x1 = std::ceil(std::max(xa, xb));
-    const double y0 = std::floor(std::min(ya, yb)), y1 = std::ceil(std::max(ya, yb));
+    const auto low = [outward](double v) { return outward ? std::floor(v) : std::ceil(v); };
+    const auto high = [outward](double v) { return outward ? std::ceil(v) : std::floor(v); };
+    const double x0 = low(std::min(xa, xb)), x1 = high(std::max(xa, xb));
+    const double y0 = low(std::min(ya, yb)), y1 = high(std::max(ya, yb));
+    if (!outward && !(x1 > x0 && y1 > y0))
+        return pf::Rect::zero();
     const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
     return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
 }
 
-// The largest rect on whole device pixels within r (an upright, unturned transform); empty when none.
-pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r)
+pf::Rect wholePixelsAbout(const pf::AffineTransform& m, const pf::Rect& r) { return wholePixelsOf(m, r, true); }
+pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r) { return wholePixelsOf(m, r, false); }
+
+// The edge pixels of a page between its whole pixels (covered) and the pixels it touches, in pieces.
+std::vector<pf::Rect> edgePieces(const pf::AffineTransform& m, const pf::Rect& covered, const pf::Rect& touched)
 {
-    const double xa = m.a * r.minX() + m.tx, xb = m.a * r.maxX() + m.tx;
-    const double ya = m.d * r.minY() + m.ty, yb = m.d * r.maxY() + m.ty;
-    const double x0 = std::ceil(std::min(xa, xb)), x1 = std::floor(std::max(xa, xb));
-    const double y0 = std::ceil(std::min(ya, yb)), y1 = std::floor(std::max(ya, yb));
-    if (!(x1 > x0 && y1 > y0))
-        return pf::Rect::zero();
-    const pf::Point a = m.inverted().apply(pf::Point(x0, y0)), b = m.inverted().apply(pf::Point(x1, y1));
-    return pf::Rect(a.x, a.y, b.x - a.x, b.y - a.y).standardized();
+    std::vector<pf::Rect> pieces;
+    for (const pf::Rect& band : bandsAboutPage(covered, touched))
+        for (const pf::Rect& piece : inPieces(m, band))
+            pieces.push_back(piece);
+    return pieces;
 }
 
 // The veil over the canvas colour, as the raster engine blends it (8-bit, premultiplied): where nothing
@@ -379,9 +384,8 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         } else {
             // The whole pixels and the edge pixels in pieces.
             fillInPieces(context, covered);
-            for (const pf::Rect& band : bandsAboutPage(covered, touched))
-                for (const pf::Rect& piece : inPieces(toDevice, band))
-                    context.fillRect(piece.intersected(p));
+            for (const pf::Rect& piece : edgePieces(toDevice, covered, touched))
+                context.fillRect(piece.intersected(p));
         }
     }
     if (decorations) {
@@ -407,9 +411,8 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
             if (!touched.isEmpty())
                 fillOutsidePage(context, p, touched);
         } else {
-            for (const pf::Rect& band : bandsAboutPage(covered, touched))
-                for (const pf::Rect& piece : inPieces(toDevice, band))
-                    fillOutsidePage(context, p, piece);
+            for (const pf::Rect& piece : edgePieces(toDevice, covered, touched))
+                fillOutsidePage(context, p, piece);
         }
     }
     context.setStrokeColor(pageBorderColor(isMainWindow()));

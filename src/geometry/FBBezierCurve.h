@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -165,30 +166,20 @@ inline MWPoint FBBezierCurve::tangentAtParameter(double t) const
                                                                  double& maxY) const
 {
     // The first of equal values, as std::min and std::max over the four take it, step by step.
-    const auto least = [](double a, double b, double c, double d) {
+    const auto first = [](auto better, double a, double b, double c, double d) {
         double r = a;
-        if (b < r)
+        if (better(b, r))
             r = b;
-        if (c < r)
+        if (better(c, r))
             r = c;
-        if (d < r)
+        if (better(d, r))
             r = d;
         return r;
     };
-    const auto greatest = [](double a, double b, double c, double d) {
-        double r = a;
-        if (r < b)
-            r = b;
-        if (r < c)
-            r = c;
-        if (r < d)
-            r = d;
-        return r;
-    };
-    minX = least(endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
-    maxX = greatest(endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
-    minY = least(endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
-    maxY = greatest(endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
+    minX = first(std::less<>(), endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
+    maxX = first(std::greater<>(), endPoint1.x, controlPoint1.x, controlPoint2.x, endPoint2.x);
+    minY = first(std::less<>(), endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
+    maxY = first(std::greater<>(), endPoint1.y, controlPoint1.y, controlPoint2.y, endPoint2.y);
 }
 
 // Where two curves meet. The location and the split curves of each side are computed on first use.

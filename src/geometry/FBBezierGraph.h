@@ -112,24 +112,30 @@ private:
     std::array<uint32_t, 2> startingStretches_{kNone, kNone};
 };
 
+// An allocator drawing on a store of blocks through Take and Drop (each a store kept per thread).
+template <typename T, void* (*Take)(std::size_t), void (*Drop)(void*, std::size_t)>
+struct FBStoreAllocator {
+    using value_type = T;
+    template <typename U>
+    struct rebind {
+        using other = FBStoreAllocator<U, Take, Drop>;
+    };
+    FBStoreAllocator() = default;
+    template <typename U>
+    FBStoreAllocator(const FBStoreAllocator<U, Take, Drop>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(Take(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) { Drop(block, n * sizeof(T)); }
+    friend bool operator==(const FBStoreAllocator&, const FBStoreAllocator&) { return true; }
+};
+
 // Room for an edge's list of crossings, the first time as many as addCrossing reserves: such blocks come
 // from a store kept per thread (as crossings do), since an operation gives many edges a list and drops
 // them all.
 void* FBTakeCrossingList(std::size_t bytes);
 void FBDropCrossingList(void* block, std::size_t bytes);
 
-template <typename T>
-struct FBCrossingListAllocator {
-    using value_type = T;
-    FBCrossingListAllocator() = default;
-    template <typename U>
-    FBCrossingListAllocator(const FBCrossingListAllocator<U>&) {}
-    T* allocate(std::size_t n) { return static_cast<T*>(FBTakeCrossingList(n * sizeof(T))); }
-    void deallocate(T* block, std::size_t n) { FBDropCrossingList(block, n * sizeof(T)); }
-    friend bool operator==(const FBCrossingListAllocator&, const FBCrossingListAllocator&) { return true; }
-};
-
-using FBCrossingList = std::vector<std::unique_ptr<FBEdgeCrossing>, FBCrossingListAllocator<std::unique_ptr<FBEdgeCrossing>>>;
+using FBCrossingList = std::vector<std::unique_ptr<FBEdgeCrossing>,
+                                  FBStoreAllocator<std::unique_ptr<FBEdgeCrossing>, FBTakeCrossingList, FBDropCrossingList>>;
 
 class FBContourEdge;
 
@@ -138,18 +144,7 @@ class FBContourEdge;
 void* FBTakeEdgeList(std::size_t bytes);
 void FBDropEdgeList(void* block, std::size_t bytes);
 
-template <typename T>
-struct FBEdgeListAllocator {
-    using value_type = T;
-    FBEdgeListAllocator() = default;
-    template <typename U>
-    FBEdgeListAllocator(const FBEdgeListAllocator<U>&) {}
-    T* allocate(std::size_t n) { return static_cast<T*>(FBTakeEdgeList(n * sizeof(T))); }
-    void deallocate(T* block, std::size_t n) { FBDropEdgeList(block, n * sizeof(T)); }
-    friend bool operator==(const FBEdgeListAllocator&, const FBEdgeListAllocator&) { return true; }
-};
-
-using FBEdgeList = std::vector<FBContourEdge, FBEdgeListAllocator<FBContourEdge>>;
+using FBEdgeList = std::vector<FBContourEdge, FBStoreAllocator<FBContourEdge, FBTakeEdgeList, FBDropEdgeList>>;
 
 class FBContourEdge {
 public:

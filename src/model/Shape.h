@@ -642,6 +642,8 @@ public:
     virtual int dropColorType() const { return 0; }
     // The magnitude of the stroke width, rounded, is even.
     bool isStrokeEven() const;
+    // An even stroke at a scale up to 1 is drawn moved by half a point, so that it covers whole pixels.
+    bool isStrokeShiftedHalfPoint() const { return currentScale() <= 1.0 && isStrokeEven(); }
 
     // ======================= drawing (ShapeDrawing*.cpp) =======================
     // A shape draws itself in page coordinates (y down) into the context, layer by layer in a fixed order:

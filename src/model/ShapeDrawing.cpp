@@ -450,7 +450,7 @@ void Shape::drawStrokeInContextColorPathLineWidth(pf::GraphicsContext& context, 
         lineWidth = thumbnailLineWidthForLineWidth(lineWidth);
     // Whole points on screen.
     setStrokeStyle(context, *this, color, std::round(std::fabs(lineWidth)));
-    if (currentScale() <= 1.0 && isStrokeEven()) {
+    if (isStrokeShiftedHalfPoint()) {
         if (!sameStrokePath(path, evenStrokeSource_)) {
             // Made before the copy, so that the copy shares it and later draws know it equal at a glance.
             (void)path.toQt();

@@ -158,7 +158,7 @@ void Line::drawStrokeInContext(pf::GraphicsContext& context)
     if (!context.gstate().shadow && !(page && page->isDrawingThumbnail()) && !dashed) {
         const double width = std::round(std::fabs(strokeLineWidth()));
         // The stroke is moved as drawStrokeInContextColorPathLineWidth moves it.
-        const double shift = currentScale() <= 1.0 && isStrokeEven() ? 0.5 : 0.0;
+        const double shift = isStrokeShiftedHalfPoint() ? 0.5 : 0.0;
         // A stroke no wider than a pixel is stepped along its length, each pixel's shade following from its
         // ends: moved ends would shade the whole line anew.
         const bool hairline = width * currentScale() <= 1.0;
@@ -169,10 +169,7 @@ void Line::drawStrokeInContext(pf::GraphicsContext& context)
         clipOutArrowHeads(context, offset);
     if (isEditingText() || attributedText())
         outline::clipOut(context, textClipPath());
-    if (shortened)
-        drawStrokeAlongPathInContext(context, *shortened);
-    else
-        AbstractPointer::drawStrokeInContext(context);
+    drawStrokeAlongPathInContext(context, shortened ? *shortened : path());
     context.restoreGState();
 }
 

@@ -72,10 +72,11 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
     const auto all = hostileCases();
     // HOSTILE_ONLY=n previews the n-th case alone; HOSTILE_TOGETHER, only the page of every case.
     const int only = qEnvironmentVariableIntValue("HOSTILE_ONLY") - 1;
+    const bool togetherOnly = qEnvironmentVariableIsSet("HOSTILE_TOGETHER");
     int hostileShapes = 0;
     for (int index = 0; index < int(all.size()); ++index) {
         const Hostile& hostile = all[size_t(index)];
-        if ((only >= 0 && index != only) || qEnvironmentVariableIsSet("HOSTILE_TOGETHER"))
+        if ((only >= 0 && index != only) || togetherOnly)
             continue;
         const pf::Value children = shapesOf(hostile, kinds);
         hostileShapes += int(children.asArray().size());
@@ -84,7 +85,7 @@ TEST(HostilePreview, HostileNumbersPreviewQuicklyAndLeaveSoundShapesDrawn)
         EXPECT_LT(previewed.milliseconds, allowed) << hostile.what;
         EXPECT_EQ(previewed.marker, QColor(255, 0, 0)) << hostile.what;
     }
-    EXPECT_GT(hostileShapes, only >= 0 || qEnvironmentVariableIsSet("HOSTILE_TOGETHER") ? -1 : 400);
+    EXPECT_GT(hostileShapes, only >= 0 || togetherOnly ? -1 : 400);
     if (only >= 0)
         return;
     // Every hostile shape of every case, on one page: the page still previews, the sound shape drawn.

@@ -38,9 +38,10 @@ public:
     // every time), so paint a gradient from one thread at a time.
     const QBrush& linearBrush(Point start, Point end) const;
     const QBrush& radialBrush(Point focal, double focalRadius, Point centre, double radius) const;
+    // The stops as Qt takes them (applyTo's), made once.
+    const QGradientStops& qtStops() const;
 
 private:
-    const QGradientStops& qtStops() const;
 
     std::vector<GradientStop> stops_;
     // Kept in the object rather than behind a pointer: drawing reads it from gradients gone cold.

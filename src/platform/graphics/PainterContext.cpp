@@ -1072,9 +1072,7 @@ std::optional<QBrush> PainterContext::nearGradient(const Gradient& g, const Grad
         return std::nullopt;
     const auto scaled = [scale](const Point& p) { return Point{p.x / scale, p.y / scale}; };
     const auto minus = [](const Point& a, const Point& b) { return Point{a.x - b.x, a.y - b.y}; };
-    QLinearGradient stopsOnly;
-    g.applyTo(stopsOnly);
-    const QGradientStops stops = stopsOnly.stops();
+    const QGradientStops& stops = g.qtStops();
     const Point c = scaled(centre);
     const Point start = scaled(geometry.start);
     const Point end = scaled(geometry.end);

@@ -138,6 +138,17 @@ size_t TextLayout::firstRunEndingAfter(qsizetype at) const
     return i > 0 ? i - 1 : 0;
 }
 
+template <typename F>
+void TextLayout::forEachRunMeeting(qsizetype from, qsizetype to, F&& f) const
+{
+    const std::vector<AttributeRun>& runs = text_.runs();
+    for (size_t i = firstRunEndingAfter(from); i < runs.size() && runStarts_[i] < to; ++i) {
+        const qsizetype a = std::max(runStarts_[i], from), b = std::min(runStarts_[i] + runs[i].length, to);
+        if (a < b)
+            f(runs[i], a, b);
+    }
+}
+
 namespace {
 
 // Wrapping at word boundaries, Qt looks for the end of the word at every line it breaks inside one: a word
@@ -158,10 +169,6 @@ bool hasOverlongWord(const QString& text)
     }
     return false;
 }
-
-} // namespace
-
-namespace {
 
 struct CacheKey {
     AttributedString text;
@@ -252,12 +259,10 @@ void TextLayout::build(TextLayoutOptions options)
             if (to > from)
                 ranges.push_back({from, to, font.layoutFont()});
         };
-        for (size_t i = firstRunEndingAfter(s.start); i < runs.size() && runStarts_[i] < s.start + s.length; ++i) {
-            const qsizetype a = std::max(runStarts_[i], s.start), b = std::min(runStarts_[i] + runs[i].length, s.start + s.length);
-            if (a < b)
-                addRange(s.displayIndex(a - s.start, false), s.displayIndex(b - s.start, false),
-                         runs[i].attributes.fontOrDefault());
-        }
+        forEachRunMeeting(s.start, s.start + s.length, [&](const AttributeRun& run, qsizetype a, qsizetype b) {
+            addRange(s.displayIndex(a - s.start, false), s.displayIndex(b - s.start, false),
+                     run.attributes.fontOrDefault());
+        });
         if (s.truncated) {
             // The ellipsis takes the attributes of the character before it (after it, at the start).
             const qsizetype at = s.head > 0 ? s.start + s.head - 1 : s.start + s.length - s.tail;
@@ -363,16 +368,13 @@ void TextLayout::build(TextLayoutOptions options)
             to = at + 1;
             from = at;
         }
-        for (size_t i = firstRunEndingAfter(from); i < runs.size() && runStarts_[i] < to; ++i) {
-            const AttributeRun& run = runs[i];
-            if (runStarts_[i] + run.length > from) {
-                const Font font = run.attributes.fontOrDefault();
-                const double offset = run.attributes.baselineOffset.value_or(0);
-                m.ascent = std::max(m.ascent, font.ascender() + std::max(0.0, offset));
-                m.descent = std::max(m.descent, -font.descender() - std::min(0.0, offset));
-                m.leading = std::max(m.leading, font.leading());
-            }
-        }
+        forEachRunMeeting(from, to, [&](const AttributeRun& run, qsizetype, qsizetype) {
+            const Font font = run.attributes.fontOrDefault();
+            const double offset = run.attributes.baselineOffset.value_or(0);
+            m.ascent = std::max(m.ascent, font.ascender() + std::max(0.0, offset));
+            m.descent = std::max(m.descent, -font.descender() - std::min(0.0, offset));
+            m.leading = std::max(m.leading, font.leading());
+        });
         if (text_.runs().empty()) {
             const Font font;
             m = {font.ascender(), -font.descender(), font.leading()};
@@ -723,16 +725,11 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
         const Segment& s = *segments_[size_t(lineSegment_[i])];
         // The line's own runs: asked of the whole layout, Qt walks every line of the paragraph for each.
         const QTextLine line = s.layout.lineAt(lineQtIndex_[i]);
-        const std::vector<AttributeRun>& runs = text_.runs();
-        for (size_t r = firstRunEndingAfter(a); r < runs.size() && runStarts_[r] < b; ++r) {
-            const AttributeRun& run = runs[r];
-            const qsizetype ra = std::max(a, runStarts_[r]), rb = std::min(b, runStarts_[r] + run.length);
-            if (ra >= rb)
-                continue;
+        forEachRunMeeting(a, b, [&](const AttributeRun& run, qsizetype ra, qsizetype rb) {
             const int da = s.displayIndex(std::min(ra - s.start, s.length), false);
             const int db = s.displayIndex(std::min(rb - s.start, s.length), true);
             if (db <= da)
-                continue;
+                return;
             const double rise = run.attributes.baselineOffset.value_or(0);
             for (const QGlyphRun& qrun : line.glyphRuns(da, db - da)) {
                 const QRawFont raw = pointSizedFont(qrun.rawFont());
@@ -745,7 +742,7 @@ std::vector<TextLayout::PaintRun> TextLayout::paintRuns(TextRange glyphs, Point 
                 out.setPositions(positions);
                 result.push_back({out, run.attributes.colorOrDefault(), run.attributes.shadow});
             }
-        }
+        });
     }
     return result;
 }

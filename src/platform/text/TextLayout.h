@@ -107,6 +107,9 @@ private:
     bool locate(qsizetype glyph, Located& out) const;
     // The first attribute run that ends after a character (a search: a text may hold a run a paragraph).
     size_t firstRunEndingAfter(qsizetype at) const;
+    // Calls f(run, a, b) for each attribute run meeting the characters [from, to), [a, b) their common part.
+    template <typename F>
+    void forEachRunMeeting(qsizetype from, qsizetype to, F&& f) const;
     // A glyph's outline about its origin, in layout units.
     QPainterPath layoutOutline(qsizetype glyph) const;
 
