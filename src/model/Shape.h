@@ -740,9 +740,11 @@ public:
     // The filtered content image under one shadow (the stroke's for connectors, else the fill's).
     virtual void drawFilteredContentInContext(pf::GraphicsContext& context);
     // The image layer: clipped to imageClipPath, filling it when scaleImage, else at its own size about
-    // the anchor; upright for a frame of positive height, mirrored for a negative width.
+    // the anchor; upright for a frame of positive height, mirrored for a negative width. Leaves the state
+    // as it found it (most shapes have no image: the state is saved only for one that has).
     virtual void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
-    // The text, over the content and never filtered (ShapeText.cpp).
+    // The text, over the content and never filtered (ShapeText.cpp). Drawn last in the shape's own state,
+    // which it may change freely.
     virtual void drawTextInContext(pf::GraphicsContext& context);
 
 private:
@@ -828,7 +830,6 @@ private:
     // first 18 lines of 44) a quarter fewer. Identity, values only the inspector and the stored form read,
     // drag state, the text machinery and the filtered pictures follow.
     ShapePage* composition_ = nullptr;
-    std::uint64_t displayStamp_ = newDisplayStamp();
     bool hidden_ = false;
     bool locked_ = false;
     bool selected_ = false;
@@ -837,10 +838,11 @@ private:
     bool finalFillPathsAtSmallScale_ = true;
     bool fillShadowHidden_ = false;
     bool strokeShadowHidden_ = false;
+    std::uint64_t displayStamp_ = newDisplayStamp();
     pf::Rect frame_;
+    mutable pf::Rect dirtyRect_;
     std::int64_t rotationAngle_ = 0;
     double opacity_ = 0;
-    mutable pf::Rect dirtyRect_;
     std::uint64_t fillType_ = 0;
     std::int64_t fillAngle_ = 0;
     std::uint64_t strokeType_ = 0;
@@ -852,19 +854,20 @@ private:
     bool editingText_ = false;
     bool textShadowHidden_ = false;
     std::uint64_t textAppearanceType_ = 0;
-    pf::OptionalColor fillColor_;
-    pf::OptionalColor strokeColor_;
-    std::weak_ptr<ShapeConnection> provisionalConnection_;
-    mutable std::optional<LineDash> strokeLineDash_;
-    pf::Path path_;
-    // Drawing caches.
-    std::optional<pf::Path> finalFillPath_;
-    std::optional<pf::Path> finalGradientFillPath_;
-    mutable std::optional<pf::Gradient> gradient_;
     mutable pf::Image image_;
     QString imageIdentifier_;
+    std::weak_ptr<ShapeConnection> provisionalConnection_;
+    pf::OptionalColor fillColor_;
+    pf::OptionalColor strokeColor_;
+    mutable std::optional<LineDash> strokeLineDash_;
     std::optional<pf::MutableAttributedString> attributedText_;
     FilterSpecs contentFilterSpecs_;
+    // Drawing caches. The fill outline first: where it is the outline itself it shares its painting forms,
+    // whose pointer then lies in the same line as the outline's.
+    std::optional<pf::Path> finalFillPath_;
+    pf::Path path_;
+    std::optional<pf::Path> finalGradientFillPath_;
+    mutable std::optional<pf::Gradient> gradient_;
     mutable std::optional<ContentFilters> contentFilters_;
     mutable std::vector<FilterSpecValues> contentFiltersMadeFrom_;
     // paintedRect, for the display stamp and zoom it was worked out at (stamp 0: work it out again).

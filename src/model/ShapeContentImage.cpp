@@ -135,7 +135,8 @@ const Shape::ContentFilters& Shape::contentFilters() const
     return *contentFilters_;
 }
 
-bool Shape::hasContentFilters() const { return !contentFilters().empty(); }
+// Most shapes have no filter specs: asked first, without building the chain.
+bool Shape::hasContentFilters() const { return !contentFilterSpecs_.empty() && !contentFilters().empty(); }
 
 const pf::Image& Shape::filteredContentImage() const
 {
@@ -244,11 +245,11 @@ void Shape::drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::
         rect = QVRectAroundPoint(pf::Point(c.x + (imageAnchorRatio_.x - 0.5) * w, c.y + (imageAnchorRatio_.y - 0.5) * h), w,
                                  h);
     }
+    pf::SavedGState saved(context);
     if (!clip.isEmpty())
         context.clip(clip);
     context.setInterpolationQuality(pageIsExporting() ? shapeClass().exportImageHints() : shapeClass().drawImageHints());
     rotateInContext(context);
-    pf::SavedGState saved(context);
     // The picture is drawn as Quartz draws an image (top row at the rect's maxY): flipped back upright
     // for a frame of positive height, left upside down for a negative one, mirrored for a negative width.
     pf::AffineTransform flip;

@@ -258,19 +258,21 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
     }
     if (hidden_)
         return;
-    SavedState saved(context);
-    context.setAlpha(opacity_);
-    if (pageIsDrawingThumbnail() || !hasContentFilters())
-        drawContentInContextDirtyRect(context, dirty);
-    else
-        drawFilteredContentInContext(context);
     {
-        SavedState text(context);
+        SavedState saved(context);
+        context.setAlpha(opacity_);
+        if (pageIsDrawingThumbnail() || !hasContentFilters())
+            drawContentInContextDirtyRect(context, dirty);
+        else
+            drawFilteredContentInContext(context);
         drawTextInContext(context);
     }
     if (!provisionalConnection_.expired() && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
-        && !pageIsDrawingLoupe())
+        && !pageIsDrawingLoupe()) {
+        SavedState saved(context);
+        context.setAlpha(opacity_);
         drawConnectionHandlesInContextDirtyRect(context, dirty);
+    }
 }
 
 void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
@@ -279,10 +281,7 @@ void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf
         SavedState saved(context);
         drawFillInContext(context);
     }
-    {
-        SavedState saved(context);
-        drawImageInContextDirtyRect(context, dirty);
-    }
+    drawImageInContextDirtyRect(context, dirty);
     SavedState saved(context);
     drawAllStrokeInContext(context);
 }
@@ -310,8 +309,16 @@ const std::optional<pf::Path>& Shape::preparedFinalFillPath()
 {
     dropFinalFillPathsMadeAtOtherScale();
     if (!finalFillPath_)
-        if (std::optional<pf::Path> p = fillPath())
-            finalFillPath_ = adjustedFillPath(*p);
+        if (std::optional<pf::Path> p = fillPath()) {
+            pf::Path fill = adjustedFillPath(*p);
+            // Usually the outline the stroke draws: then the outline itself, its painting forms made
+            // first, so that fill and stroke share one Qt path (a page's worth of them outgrows the cache).
+            if (fill.sameElements(path_) && fill.windingRule() == path_.windingRule()) {
+                (void)path_.toQt();
+                fill = path_;
+            }
+            finalFillPath_ = std::move(fill);
+        }
     return finalFillPath_;
 }
 

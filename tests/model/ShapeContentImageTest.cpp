@@ -243,6 +243,16 @@ TEST_F(ShapeContentImageTest, ImagesAreClippedToTheOutlineAndDrawnWithTheScreenO
     EXPECT_EQ(image.state.clip.bounds(), QRectF(10, 10, 10, 10));
     canvasPage.exporting = true;
     EXPECT_EQ(record(*shape)->calls().back().state.interpolation, pf::InterpolationQuality::High);
+    // The clip and the quality end with the image's layer: the stroke over it has neither.
+    canvasPage.exporting = false;
+    shape->setStrokeType(0);
+    shape->setStrokeLineWidth(1);
+    shape->setStrokeColor(pf::Color(0, 0, 0, 1));
+    const auto stroked = record(*shape);
+    const pf::RecordedCall& stroke = stroked->calls().back();
+    EXPECT_EQ(stroke.operation, "stroke");
+    EXPECT_TRUE(stroke.state.clip.unbounded);
+    EXPECT_EQ(stroke.state.interpolation, pf::InterpolationQuality::Default);
 }
 
 // Pictures are shared between copies: drawing one scaled must not change how its twin draws.

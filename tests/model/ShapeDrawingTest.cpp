@@ -604,6 +604,7 @@ class LayeredBox : public Rectangle {
 public:
     void drawImageInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&) override
     {
+        pf::SavedGState saved(context); // an image layer leaves the state as it found it
         context.clipToRect(pf::Rect(0, 0, 500, 500)); // a marker call
         layers.push_back("image");
     }

@@ -140,6 +140,12 @@ TEST(GraphicsContextFastPaths, StrokesPaintWhatTheStrokerPaints)
         {"bevelled ring", Path::rect(Rect(5, 5, 30, 20)), LineStyle{2, LineCap::Butt, LineJoin::Miter, 1, {}, 0}, {}},
         {"round ring", Path::rect(Rect(5, 5, 30, 20)), LineStyle{2, LineCap::Butt, LineJoin::Round, 10, {}, 0}, {}},
         {"ring without a hole", Path::rect(Rect(10, 10, 3, 20)), LineStyle{4, LineCap::Butt, LineJoin::Miter, 10, {}, 0}, {}},
+        // Off whole pixels a rect in Qt's order is stroked by QPainter::drawRect.
+        {"thumbnail ring", Path::rect(Rect(53.3, 71.1, 600, 400)), three, AffineTransform::scale(0.076, 0.076)},
+        {"hairline ring turned", Path::rect(Rect(10.2, 12.7, 30, 20)), LineStyle{0.5, LineCap::Butt, LineJoin::Miter, 10, {}, 0},
+         AffineTransform{0.955, 0.296, -0.296, 0.955, 12, 0}},
+        {"ring upside down", Path::rect(Rect(5.25, 5.5, 30, 20)), two, yUp},
+        {"wide bevelled ring off pixels", Path::rect(Rect(8.4, 9.6, 30, 20)), LineStyle{5, LineCap::Square, LineJoin::Bevel, 10, {}, 0}, zoomed},
         {"horizontal line", line({5, 10}, {50, 10}), two, {}},
         {"vertical line, square cap", line({20, 50}, {20, 8}), LineStyle{4, LineCap::Square, LineJoin::Miter, 10, {}, 0}, {}},
         {"line, round cap", line({5, 10}, {50, 10}), LineStyle{4, LineCap::Round, LineJoin::Miter, 10, {}, 0}, {}},

@@ -97,10 +97,17 @@ TEST(PathModel, RectsAndLinesAreFoundOnlyWhereTheyAre)
         std::optional<Rect> rect;
         bool closed;
         bool line;
+        bool inQtOrder = false;
     };
     const Case cases[] = {
-        {"builder rect", Path::rect(Rect(5, 6, -4, 10)), Rect(1, 6, 4, 10), true, false},
+        {"builder rect", Path::rect(Rect(5, 6, -4, 10)), Rect(1, 6, 4, 10), true, false, true},
+        {"back to the start, closed", polyline({{0, 0}, {3, 0}, {3, 5}, {0, 5}, {0, 0}}, true), Rect(0, 0, 3, 5), true,
+         false, true},
         {"counter-clockwise", polyline({{0, 0}, {0, 5}, {3, 5}, {3, 0}}, true), Rect(0, 0, 3, 5), true, false},
+        {"from another corner", polyline({{3, 0}, {3, 5}, {0, 5}, {0, 0}}, true), Rect(0, 0, 3, 5), true, false},
+        // 0.3 + (0.9 - 0.3) is not 0.9 in doubles: Qt would put that corner a little elsewhere.
+        {"far corner not at x + width", polyline({{0.3, 0}, {0.9, 0}, {0.9, 5}, {0.3, 5}}, true),
+         Rect(0.3, 0, 0.9 - 0.3, 5), true, false, false},
         {"back to the start, open", polyline({{0, 0}, {3, 0}, {3, 5}, {0, 5}, {0, 0}}, false), Rect(0, 0, 3, 5), false,
          false},
         {"no width", Path::rect(Rect(0, 0, 0, 5)), std::nullopt, false, false},
@@ -120,6 +127,7 @@ TEST(PathModel, RectsAndLinesAreFoundOnlyWhereTheyAre)
         if (rect) {
             EXPECT_EQ(rect->rect, *c.rect) << c.name;
             EXPECT_EQ(rect->closed, c.closed) << c.name;
+            EXPECT_EQ(rect->inQtOrder, c.inQtOrder) << c.name;
         }
         EXPECT_EQ(c.path.asLine().has_value(), c.line) << c.name;
     }

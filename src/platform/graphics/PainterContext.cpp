@@ -65,6 +65,16 @@ void useTransform(QPainter& p, const QTransform& t)
         p.setTransform(t);
 }
 
+// The pen for drawRect, with no brush: fills give their brush with each call, so the painter's own brush
+// stays none.
+void usePen(QPainter& p, const QPen& pen)
+{
+    if (p.pen() != pen)
+        p.setPen(pen);
+    if (p.brush().style() != Qt::NoBrush)
+        p.setBrush(Qt::NoBrush);
+}
+
 // Scales, translations and quarter turns: the transforms that keep an axis-aligned rect one.
 bool keepsRectsOnAxes(const AffineTransform& m) { return (m.b == 0 && m.c == 0) || (m.a == 0 && m.d == 0); }
 
@@ -912,8 +922,14 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
     };
     const QTransform m = s.ctm.toQt();
     const QPen& qpen = pen(style, s.strokeColor, s.ctm);
-    const std::optional<WholePixelBands> bands =
-        targetPaintsPixels() ? wholePixelBands(path, style, qpen, s.ctm) : std::nullopt;
+    const bool raster = targetPaintsPixels();
+    const std::optional<WholePixelBands> bands = raster ? wholePixelBands(path, style, qpen, s.ctm) : std::nullopt;
+    // A rect in Qt's own order strokes through drawRect: the same pixels, from four corners on the stack
+    // instead of a path that has gone cold since the last frame (a page of rects reads no path at all).
+    const Path::RectShape* rect = nullptr;
+    if (raster && !bands && qpen.style() == Qt::SolidLine)
+        if (const auto& r = path.asRect(); r && r->inQtOrder)
+            rect = &*r;
     const auto key = [&](QByteArray& k) {
         appendKey(k, 'S'), appendKey(k, bands.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, qpen);
     };
@@ -927,7 +943,12 @@ void PainterContext::paintStroke(const Path& path, const LineStyle& style)
             return;
         }
         useTransform(p, m * toTarget);
-        p.strokePath(qp, qpen);
+        if (rect) {
+            usePen(p, qpen);
+            p.drawRect(rect->rect.toQt());
+        } else {
+            p.strokePath(qp, qpen);
+        }
     }, false, &keyFn);
 }
 

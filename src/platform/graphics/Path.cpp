@@ -141,8 +141,15 @@ const Path::PaintForms& Path::paintForms() const
     if (!paintForms_) {
         auto forms = std::make_shared<PaintForms>();
         forms->qt = converted(winding_);
-        if (std::optional<Rect> r = rectAfter(AffineTransform::identity()))
-            forms->rect = RectShape{*r, elements_.back().type == PathElementType::Close};
+        if (std::optional<Rect> r = rectAfter(AffineTransform::identity())) {
+            const bool closed = elements_.back().type == PathElementType::Close;
+            const double right = r->minX() + r->width(), bottom = r->minY() + r->height();
+            const Point corners[] = {{r->minX(), r->minY()}, {right, r->minY()}, {right, bottom}, {r->minX(), bottom}};
+            bool inQtOrder = closed;
+            for (size_t i = 0; i < 4 && inQtOrder; ++i)
+                inQtOrder = elements_[i].points[0] == corners[i];
+            forms->rect = RectShape{*r, closed, inQtOrder};
+        }
         if (elements_.size() == 2 && elements_[1].type == PathElementType::LineTo &&
             !(elements_[0].points[0] == elements_[1].points[0]))
             forms->line = LineShape{elements_[0].points[0], elements_[1].points[0]};

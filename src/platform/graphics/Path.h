@@ -124,6 +124,10 @@ public:
     struct RectShape {
         Rect rect;            // normalised
         bool closed = false;  // ends with a close element, so a stroke joins at every corner
+        // Closed, from the corner of least x and y towards greater x, each corner exactly where Qt puts
+        // it for the rect (x + width, y + height): QPainter::drawRect strokes the same pixels, with no
+        // QPainterPath to read.
+        bool inQtOrder = false;
     };
     const std::optional<RectShape>& asRect() const;
     // One line segment of some length: a move and a line.
