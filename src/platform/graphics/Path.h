@@ -208,10 +208,11 @@ private:
     void joinTo(Point start);
 
     std::vector<PathElement> elements_;
-    // Next to the elements: drawing reads both, from paths that have gone cold since the last frame.
+    // Next to the elements: drawing reads them and the winding rule, from paths that have gone cold since
+    // the last frame.
     mutable std::shared_ptr<const PaintForms> paintForms_;
-    LineStyle style_;
     WindingRule winding_ = WindingRule::NonZero;
+    LineStyle style_;
     double flatness_ = 0.6;
     Point currentPoint_;
     Point subpathStart_;
