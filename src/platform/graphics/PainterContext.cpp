@@ -334,6 +334,9 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
     }
     Target t;
     t.painter = &painter;
+    const QPaintEngine* engine = painter.paintEngine();
+    t.raster = engine && engine->type() == QPaintEngine::Raster;
+    t.pdf = engine && engine->type() == QPaintEngine::Pdf;
     t.bounds = deviceBounds;
     targets_.push_back(std::move(t));
 }
@@ -350,9 +353,7 @@ bool PainterContext::targetPaintsPixels() const
 {
     // QPainter's fast paths (rect fills, fills without a stroker) are the raster engine's; layers are
     // raster images.
-    const QPainter* p = targets_.back().painter;
-    return targets_.size() > 1 ||
-           (p && p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Raster);
+    return targets_.back().raster;
 }
 
 void PainterContext::restart(const QRect& deviceBounds, const AffineTransform& base)
@@ -400,7 +401,7 @@ void PainterContext::useClip(Target& target, const Clip& clip, bool withPaths)
 
 void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& image, const QRectF& source)
 {
-    const bool pdfPage = &p == targets_.front().painter && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    const bool pdfPage = &p == targets_.front().painter && targets_.front().pdf;
     if (!pdfPage) {
         // Put on whole pixels, unscaled, a picture's pixels are copied as they are; the smooth hint would
         // send it through the resampling path (spans over a pool of threads, ten times the cost) for the
@@ -611,7 +612,7 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             return;
     }
     // A PDF page clips paths itself (vector, antialiased by the viewer): no mask, no raster.
-    const bool vectorClips = targets_.size() == 1 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    const bool vectorClips = target.pdf;
     const bool clipPaths = s.clip.hasPaths() && !contentClipped;
     const bool masked = s.clip.hasPaths() && (shadow || (clipPaths && !vectorClips));
 

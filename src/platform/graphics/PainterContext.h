@@ -55,6 +55,9 @@ private:
     };
     struct Target {
         QPainter* painter = nullptr;
+        // What its engine is, found once: asked for every drawing. Layers are raster images.
+        bool raster = true;
+        bool pdf = false;
         QRect bounds;  // device pixels covered
         std::unique_ptr<QImage> image;
         std::unique_ptr<QPainter> ownPainter;
