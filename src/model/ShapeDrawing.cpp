@@ -67,6 +67,16 @@ bool sameStrokePath(const pf::Path& a, const pf::Path& b)
            a.flatness() == b.flatness();
 }
 
+// A kept fill outline becomes `outline` when it is the same outline (elements and winding rule), with
+// the painting form made first: the copies then share one Qt path, made once and read once a draw.
+void shareWhenSame(pf::Path& kept, const pf::Path& outline)
+{
+    if (kept.sameElements(outline) && kept.windingRule() == outline.windingRule()) {
+        (void)outline.toQt();
+        kept = outline;
+    }
+}
+
 class SavedState {
 public:
     explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
@@ -310,14 +320,10 @@ const std::optional<pf::Path>& Shape::preparedFinalFillPath()
     dropFinalFillPathsMadeAtOtherScale();
     if (!finalFillPath_)
         if (std::optional<pf::Path> p = fillPath()) {
-            pf::Path fill = adjustedFillPath(*p);
-            // Usually the outline the stroke draws: then the outline itself, its painting forms made
-            // first, so that fill and stroke share one Qt path (a page's worth of them outgrows the cache).
-            if (fill.sameElements(path_) && fill.windingRule() == path_.windingRule()) {
-                (void)path_.toQt();
-                fill = path_;
-            }
-            finalFillPath_ = std::move(fill);
+            // Usually the outline the stroke draws: fill and stroke then read one Qt path (a page's worth
+            // of them outgrows the cache).
+            finalFillPath_ = adjustedFillPath(*p);
+            shareWhenSame(*finalFillPath_, path_);
         }
     return finalFillPath_;
 }
@@ -328,13 +334,9 @@ const std::optional<pf::Path>& Shape::preparedFinalGradientFillPath()
     if (!finalGradientFillPath_)
         if (std::optional<pf::Path> p = gradientFillPath()) {
             finalGradientFillPath_ = adjustedFillPath(*p);
-            // Usually the same outline as the fill: then a copy of it, so that both share what painting
-            // keeps and are known equal at a glance on every draw.
-            if (const std::optional<pf::Path>& fill = preparedFinalFillPath();
-                fill && fill->sameElements(*finalGradientFillPath_) && fill->windingRule() == p->windingRule()) {
-                (void)fill->toQt();
-                finalGradientFillPath_ = *fill;
-            }
+            // Usually the same outline as the fill: then both are known equal at a glance on every draw.
+            if (const std::optional<pf::Path>& fill = preparedFinalFillPath())
+                shareWhenSame(*finalGradientFillPath_, *fill);
         }
     return finalGradientFillPath_;
 }

@@ -42,7 +42,6 @@ public:
     const QGradientStops& qtStops() const;
 
 private:
-
     std::vector<GradientStop> stops_;
     // Kept in the object rather than behind a pointer: drawing reads it from gradients gone cold.
     mutable QGradientStops qtStops_;

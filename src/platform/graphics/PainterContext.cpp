@@ -1294,8 +1294,7 @@ bool PainterContext::paintVectorDrawing(const std::function<bool(QPainter&)>& pa
     const GState& s = gstate();
     Target& target = targets_.back();
     QPainter* p = target.painter;
-    const bool pdfPage = targets_.size() == 1 && p && p->isActive() && p->paintEngine() &&
-                         p->paintEngine()->type() == QPaintEngine::Pdf;
+    const bool pdfPage = target.pdf && p && p->isActive();  // layers are never PDF pages
     if (!pdfPage || (s.shadow && s.shadow->color.alpha > 0) || s.blendMode != BlendMode::Normal)
         return false;
     bool painted = false;
