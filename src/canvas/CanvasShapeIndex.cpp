@@ -136,6 +136,17 @@ void CanvasShapeIndex::remove(std::uint32_t index)
 void CanvasShapeIndex::collect(const pf::Rect& area, std::vector<std::uint32_t>& out) const
 {
     out.clear();
+    const pf::Rect r = area.standardized();
+    const double x0 = std::floor(r.minX() / cellSide_), x1 = std::floor(r.maxX() / cellSide_);
+    const double y0 = std::floor(r.minY() / cellSide_), y1 = std::floor(r.maxY() / cellSide_);
+    // A rect over many cells (a whole view's paint) meets most shapes: reading the entries in order is
+    // shorter than looking up its cells and sorting what they list.
+    if (!isFinite(r) || (x1 - x0 + 1) * (y1 - y0 + 1) * 8 > double(entries_.size())) {
+        for (std::uint32_t i = 0; i < entries_.size(); ++i)
+            if (entries_[i].wide || entries_[i].x1 >= entries_[i].x0)
+                out.push_back(i);
+        return;
+    }
     if (++stamp_ == 0) {
         for (const Entry& e : entries_)
             e.stamp = 0;
@@ -149,27 +160,11 @@ void CanvasShapeIndex::collect(const pf::Rect& area, std::vector<std::uint32_t>&
     };
     for (const std::uint32_t i : wide_)
         take(i);
-    const pf::Rect r = area.standardized();
-    if (isFinite(r)) {
-        const double x0 = std::floor(r.minX() / cellSide_), x1 = std::floor(r.maxX() / cellSide_);
-        const double y0 = std::floor(r.minY() / cellSide_), y1 = std::floor(r.maxY() / cellSide_);
-        if ((x1 - x0 + 1) * (y1 - y0 + 1) <= double(cells_.size())) {
-            for (double y = y0; y <= y1; ++y)
-                for (double x = x0; x <= x1; ++x)
-                    if (const auto found = cells_.find(key(int(x), int(y))); found != cells_.end())
-                        for (const std::uint32_t i : found->second)
-                            take(i);
-        } else {
-            // A rect over more cells than are in use: walking the used ones is shorter.
-            for (const auto& entry : cells_)
-                for (const std::uint32_t i : entry.second)
+    for (double y = y0; y <= y1; ++y)
+        for (double x = x0; x <= x1; ++x)
+            if (const auto found = cells_.find(key(int(x), int(y))); found != cells_.end())
+                for (const std::uint32_t i : found->second)
                     take(i);
-        }
-    } else {
-        for (const auto& entry : cells_)
-            for (const std::uint32_t i : entry.second)
-                take(i);
-    }
     std::sort(out.begin(), out.end());
 }
 

@@ -9,6 +9,7 @@
 #include "model/ShapeClass.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class AbstractPointerClass : public ShapeClass {
@@ -133,6 +134,8 @@ public:
     std::optional<pf::Path> arrowPathForArrowType(std::uint64_t type) const;
     // Draws the head in the current colour into a context moved to the tip and turned to the end's angle.
     void drawFillStrokeArrowForArrowType(pf::GraphicsContext& context, std::uint64_t type) const;
+    // arrowPathForArrowType with this cap and join, kept for the next heads drawn alike on this thread.
+    std::shared_ptr<const pf::Path> keptArrowPath(std::uint64_t type, pf::LineCap cap, pf::LineJoin join) const;
     // The area of the head frame the connector's stroke must not reach; none for types without one.
     std::optional<pf::Path> clipPathForArrowType(std::uint64_t type) const;
     // Both ends' heads in the stroke colour, each at its arrow point moved by (offset, offset) and turned

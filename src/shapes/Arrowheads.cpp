@@ -6,9 +6,12 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "shapes/OutlineSupport.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -188,12 +191,15 @@ unsigned AbstractPointer::arrowPaintForType(std::uint64_t type) { return rowFor(
 
 AbstractPointer::ArrowClip AbstractPointer::arrowClipForType(std::uint64_t type) { return rowFor(type).clip; }
 
-std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t type) const
+namespace {
+
+// A head's outline from all that shapes it: its type, the line width, the menu variants, and whether the page
+// is zoomed in.
+std::optional<pf::Path> headOutline(std::uint64_t type, double w, bool menu, bool zoomedIn)
 {
     const Row& row = rowFor(type);
-    const double w = currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth());
     const double W = row.w, H = row.h;
-    const bool menu = drawingMenuItem_;
+    const auto sizeFor = &AbstractPointer::arrowHeadSizeForType;
     pf::Path p;
     p.setLineWidth(w);
     switch (row.builder) {
@@ -218,8 +224,8 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
     case Builder::ThinDouble:
     case Builder::FatDouble: {
         const double s = std::sqrt(w);
-        const pf::Size second = arrowHeadSizeForType(row.builder == Builder::ThinDouble ? 7 : 10);
-        doubleTriangle(p, s, arrowHeadSizeForType(row.builder == Builder::ThinDouble ? 1 : 4), second,
+        const pf::Size second = sizeFor(row.builder == Builder::ThinDouble ? 7 : 10);
+        doubleTriangle(p, s, sizeFor(row.builder == Builder::ThinDouble ? 1 : 4), second,
                        roundAway(second.width + 3.5 * std::sqrt(s)));
         break;
     }
@@ -227,8 +233,8 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
     case Builder::FatShortDouble: {
         const bool thin = row.builder == Builder::ThinShortDouble;
         const double s = thin ? std::max(1.0, w / 2) : std::max(1.0, std::sqrt(w) / 2);
-        const pf::Size second = arrowHeadSizeForType(thin ? 19 : 22);
-        doubleTriangle(p, s, arrowHeadSizeForType(thin ? 13 : 16), second,
+        const pf::Size second = sizeFor(thin ? 19 : 22);
+        doubleTriangle(p, s, sizeFor(thin ? 13 : 16), second,
                        std::max(12.0, roundAway(second.width + 3 * std::sqrt(s))));
         break;
     }
@@ -297,8 +303,7 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
     case Builder::ClawBar:
     case Builder::Claw: {
         // Half a point off the axis keeps an even stroke on whole pixels when zoomed in.
-        const ShapePage* page = composition();
-        const double o = page && page->zoomScale() > 1 && static_cast<std::int64_t>(std::round(std::fabs(w))) % 2 == 0 ? 0.5 : 0.0;
+        const double o = zoomedIn && static_cast<std::int64_t>(std::round(std::fabs(w))) % 2 == 0 ? 0.5 : 0.0;
         const double x = row.builder == Builder::Claw ? -(W + w) : row.builder == Builder::ClawBar ? -(W + w - 4) : -(8 + w);
         segment(p, x, o, 0, H + w + o);
         segment(p, x, o, 0, -(H + w + o));
@@ -336,6 +341,16 @@ std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t typ
     return p;
 }
 
+bool zoomedIn(const ShapePage* page) { return page && page->zoomScale() > 1; }
+
+} // namespace
+
+std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t type) const
+{
+    return headOutline(type, currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth()), drawingMenuItem_,
+                       zoomedIn(composition()));
+}
+
 std::optional<pf::Path> AbstractPointer::clipPathForArrowType(std::uint64_t type) const
 {
     const Row& row = rowFor(type);
@@ -363,13 +378,59 @@ std::optional<pf::Path> AbstractPointer::clipPathForArrowType(std::uint64_t type
     return std::nullopt;
 }
 
+namespace {
+
+// The heads drawn last on this thread, by all that shapes them (headOutline's inputs, cap and join): a
+// page's connectors share a few, and a kept path keeps its painting form (Qt's path and the copy its engine
+// makes) from one frame to the next instead of building both for every end drawn. Per thread: Qt's paths
+// keep caches of their own.
+struct KeptHead {
+    std::uint64_t type;
+    double width;
+    bool menu;
+    bool zoomedIn;  // claws sit half a point off the axis then
+    pf::LineCap cap;
+    pf::LineJoin join;
+    std::shared_ptr<const pf::Path> path;
+};
+
+} // namespace
+
+std::shared_ptr<const pf::Path> AbstractPointer::keptArrowPath(std::uint64_t type, pf::LineCap cap,
+                                                               pf::LineJoin join) const
+{
+    constexpr std::size_t kept = 16;
+    thread_local std::vector<KeptHead> heads; // the most recent last
+    const double w = currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth());
+    const bool menu = drawingMenuItem_;
+    const bool zoomed = zoomedIn(composition());
+    const auto found = std::find_if(heads.begin(), heads.end(), [&](const KeptHead& h) {
+        return h.type == type && h.width == w && h.menu == menu && h.zoomedIn == zoomed && h.cap == cap &&
+               h.join == join;
+    });
+    if (found != heads.end()) {
+        std::rotate(found, found + 1, heads.end());
+        return heads.back().path;
+    }
+    std::optional<pf::Path> head = headOutline(type, w, menu, zoomed);
+    if (!head)
+        return nullptr;
+    head->lineStyle().cap = cap;
+    head->lineStyle().join = join;
+    auto path = std::make_shared<const pf::Path>(std::move(*head));
+    if (heads.size() == kept)
+        heads.erase(heads.begin());
+    heads.push_back({type, w, menu, zoomed, cap, join, path});
+    return path;
+}
+
 void AbstractPointer::drawFillStrokeArrowForArrowType(pf::GraphicsContext& context, std::uint64_t type) const
 {
-    std::optional<pf::Path> head = arrowPathForArrowType(type);
-    if (!head)
-        return;
     const Row& row = rowFor(type);
     if (row.builder == Builder::ClawCircle) {
+        const std::optional<pf::Path> head = arrowPathForArrowType(type);
+        if (!head)
+            return;
         // The claws stop at the circle: stroke them outside it, then the circle on its own.
         const double w = currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth());
         const pf::Rect circle = clawCircleOval(w, row.w);
@@ -380,8 +441,11 @@ void AbstractPointer::drawFillStrokeArrowForArrowType(pf::GraphicsContext& conte
         context.strokeBezierPath(ovalPath(circle, w));
         return;
     }
-    head->lineStyle().cap = static_cast<pf::LineCap>(std::clamp(strokeLineCap(), 0, 2));
-    head->lineStyle().join = static_cast<pf::LineJoin>(std::clamp(strokeLineJoin(), 0, 2));
+    const std::shared_ptr<const pf::Path> head =
+        keptArrowPath(type, static_cast<pf::LineCap>(std::clamp(strokeLineCap(), 0, 2)),
+                      static_cast<pf::LineJoin>(std::clamp(strokeLineJoin(), 0, 2)));
+    if (!head)
+        return;
     if (row.paint & PaintStroke)
         context.strokeBezierPath(*head);
     if (row.paint & PaintFill)

@@ -233,3 +233,45 @@ TEST_F(ConnectorTest, HeadsAreStrokedFilledOrBothInTheCurrentColour)
     EXPECT_EQ(calls[2].path.bounds(), pf::Rect(-17, -4, 8, 8));
     EXPECT_EQ(calls[2].line.join, pf::LineJoin::Miter);
 }
+
+TEST_F(ConnectorTest, KeptHeadsAreTheOutlinesOfWhatEachEndIsDrawnWith)
+{
+    // Ends drawn one after another with every input of a head changing in turn, more of them than are
+    // kept, and back: each drawn outline is the one its own end builds now.
+    auto line = connector(pf::Rect(0, 0, 100, 0));
+    struct Step {
+        std::uint64_t type;
+        double width;
+        bool menu;
+        double zoom;
+        int cap, join;
+    };
+    std::vector<Step> steps;
+    for (const std::uint64_t type : {1, 4, 25, 31, 44, 49, 52, 53, 57})
+        for (const double width : {1.0, 2.0, 4.0})
+            steps.push_back({type, width, false, 1, 0, 0});
+    steps.insert(steps.end(), {{52, 2, false, 2, 0, 0}, {52, 2, false, 1, 0, 0}, {31, 1, true, 1, 0, 0},
+                               {31, 1, false, 1, 0, 0}, {25, 1, false, 1, 1, 2}, {25, 1, false, 1, 0, 0}});
+    steps.insert(steps.end(), steps.begin(), steps.end());
+    for (const Step& step : steps) {
+        SCOPED_TRACE("type " + std::to_string(step.type) + " at width " + number(step.width) + ", zoom " +
+                     number(step.zoom) + (step.menu ? ", in a menu" : ""));
+        line->setStrokeLineWidth(step.width);
+        line->setDrawingMenuItem(step.menu);
+        page.zoom = step.zoom;
+        line->setStrokeLineCap(step.cap);
+        line->setStrokeLineJoin(step.join);
+        pf::RecordingContext context;
+        line->drawFillStrokeArrowForArrowType(context, step.type);
+        const std::optional<pf::Path> built = line->arrowPathForArrowType(step.type);
+        ASSERT_TRUE(built);
+        ASSERT_FALSE(context.calls().empty());
+        const pf::RecordedCall& first = context.calls()[0];
+        EXPECT_EQ(headTexts(first.path), headTexts(*built));
+        if (first.operation == "stroke") {
+            EXPECT_EQ(first.line.width, built->lineWidth());
+            EXPECT_EQ(int(first.line.cap), step.cap);
+            EXPECT_EQ(int(first.line.join), step.join);
+        }
+    }
+}

@@ -627,6 +627,10 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
 
     // The drawing goes to a layer first: shadow, clip mask, then one composite; or the one made for the
     // same drawing in the same state before.
+    // A screen's paint is made anew from its model and meets each of its own drawings once: only what is
+    // drawn into pictures and layers inside it (a loupe's, a transparency layer's) is worth keeping.
+    if (drawsToScreen() && targets_.size() == 1)
+        key = nullptr;
     QByteArray memoKey;
     if (key) {
         memoKey.reserve(1024);

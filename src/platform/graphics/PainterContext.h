@@ -95,7 +95,7 @@ private:
     // paints what was already clipped to the state's clip (a layer), so the clip's antialiased mask is
     // applied to the shadow only, never twice to the drawing. A drawing given a key reuses the layer
     // pixels made for the same key and state before on this page; given source too (the pixels the key
-    // hashes), only when they are the same.
+    // hashes), only when they are the same. A screen context's own target keeps none.
     void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false, const KeyFn* key = nullptr, const QImage* source = nullptr);
     // What a drawing through a layer leaves on its target: nothing, the shadow then the drawing straight
