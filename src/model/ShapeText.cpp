@@ -6,15 +6,18 @@
 #include "platform/graphics/GraphicsContext.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
-// Measures an empty text as one line of "W", so an empty box is as tall as one line.
-pf::AttributedString measurableText(const pf::AttributedString& text, const pf::TextAttributes& attributes)
+// Measures an empty text as one line of "W" in the shape's attributes, so an empty box is as tall as one
+// line. Any other text is measured as it is, uncopied: a text box measures its text at every paint.
+const pf::AttributedString& measurableText(const pf::AttributedString& text, const Shape& shape,
+                                           std::optional<pf::AttributedString>& placeholder)
 {
-    if (text.isEmpty())
-        return pf::AttributedString(QStringLiteral("W"), attributes);
-    return text;
+    if (!text.isEmpty())
+        return text;
+    return placeholder.emplace(QStringLiteral("W"), shape.textAttributes());
 }
 
 const pf::AttributedString& emptyText()
@@ -206,8 +209,8 @@ pf::Rect Shape::horizontalTextRectForText(const pf::AttributedString& text) cons
     if (textAppearanceType_ == 2 && !editingText_)
         return pf::Rect::zero();
     const pf::Rect t = QVRectNotZeroSize(textRect());
-    const pf::AttributedString measured = measurableText(text, textAttributes());
-    const double h = measuredTextSize(measured, t).height;
+    std::optional<pf::AttributedString> placeholder;
+    const double h = measuredTextSize(measurableText(text, *this, placeholder), t).height;
     pf::Rect band;
     switch (textVerticalAlign_) {
     case 0:
@@ -231,9 +234,9 @@ pf::Rect Shape::verticalTextRect() const
         return pf::Rect::zero();
     pf::Rect r = QVRectNotZeroSize(textRect());
     if (!editingText_) {
-        const pf::AttributedString measured
-            = measurableText(hasText() ? *attributedText_ : emptyText(), textAttributes());
-        const double w = measuredTextSize(measured, r).width;
+        std::optional<pf::AttributedString> placeholder;
+        const double w =
+            measuredTextSize(measurableText(hasText() ? *attributedText_ : emptyText(), *this, placeholder), r).width;
         switch (textAlign_) {
         case 2:
         case 3:

@@ -42,6 +42,9 @@ pf::Value plistWithStickyRatios(const ShapeClass& kind, pf::Value plist, unsigne
 
 void appendPolyline(pf::Path& path, std::initializer_list<pf::Point> points)
 {
+    // A path of one polyline (or polygon, closed after) is built at its size at once.
+    if (path.isEmpty())
+        path.reserve(int(points.size()) + 1);
     bool first = true;
     for (const pf::Point& p : points) {
         if (first)

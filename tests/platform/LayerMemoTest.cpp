@@ -1,7 +1,8 @@
 // A context keeps what each drawing through a layer (a shadow, a clip mask, a transparency layer) left on
-// its target and draws it again for the same drawing in the same state. Two drawings that differ in any
-// one input must never take each other's pictures: each case draws one, clears, draws the other in the
-// same context, and must get what the other alone draws in a fresh one.
+// its target and draws it again for the same drawing in the same state; a thread keeps the masks of its
+// path clips from one context to the next. Two drawings that differ in any one input must never take each
+// other's pictures or masks: each case draws one, then the other, and must get what the other alone
+// draws where nothing was kept.
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/PainterContext.h"
 
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
+#include <vector>
 
 namespace pf {
 namespace {
@@ -135,6 +138,75 @@ TEST(LayerMemo, DrawingsThatDifferInOneInputNeverShareTheirPictures)
         EXPECT_EQ(after(pair.second, pair.first), first) << pair.differs;
         // The same drawing again takes its own picture.
         EXPECT_EQ(after(pair.second, pair.second), second) << pair.differs;
+    }
+}
+
+// Drawn on a thread of its own: nothing kept by an earlier drawing on this one can take part.
+QImage aloneOnAFreshThread(const Drawing& drawing)
+{
+    QImage image;
+    std::thread([&] { image = alone(drawing); }).join();
+    return image;
+}
+
+// A stroke clipped out of a far rect about a small shape (as a connector under its heads), or clipped to
+// a shape, drawn over where the clip changes.
+Drawing clipped(const Path& cut, WindingRule rule, double strokeWidth = 1, bool antialias = true,
+                Point lineEnd = {100, 70})
+{
+    return [=](GraphicsContext& context) {
+        SavedGState saved(context);
+        context.setShouldAntialias(antialias);
+        context.clip(cut, rule);
+        context.setStrokeColor(Color(0.1, 0.3, 0.9, 1));
+        context.setLineWidth(strokeWidth);
+        Path line;
+        line.moveTo({5, 5});
+        line.lineTo(lineEnd);
+        context.strokePath(line);
+    };
+}
+
+Path farRectLess(const Rect& hole)
+{
+    Path everythingBut = Path::rect(Rect(-32767, -32767, 65535, 65535));
+    everythingBut.append(Path::oval(hole));
+    return everythingBut;
+}
+
+TEST(KeptClipMasks, ClipsThatDifferInOneInputNeverShareAMask)
+{
+    // Masks are kept on the thread from one context to the next (a page drawn again): the second drawing
+    // of each pair, after the first, must draw what it draws on a thread that never drew the first.
+    const Rect hole(40, 25, 20, 16);
+    const std::vector<Pair> pairs = {
+        {"cut moved a quarter pixel", clipped(farRectLess(hole), WindingRule::EvenOdd),
+         clipped(farRectLess(hole.offsetBy(0.125, 0)), WindingRule::EvenOdd)},
+        {"fill rule", clipped(farRectLess(hole), WindingRule::EvenOdd), clipped(farRectLess(hole), WindingRule::NonZero)},
+        {"antialiasing", clipped(farRectLess(hole), WindingRule::EvenOdd),
+         clipped(farRectLess(hole), WindingRule::EvenOdd, 1, false)},
+        {"clip to a shape", clipped(Path::oval(Rect(10, 10, 60, 50)), WindingRule::NonZero),
+         clipped(Path::oval(Rect(10, 10, 60, 51)), WindingRule::NonZero)},
+        // The first's mask covers only what its short stroke reaches; the long one needs more of it.
+        {"a drawing reaching past the mask made",
+         clipped(farRectLess(hole), WindingRule::EvenOdd, 1, true, {55, 40}),
+         clipped(farRectLess(hole), WindingRule::EvenOdd, 1, true, {100, 70})},
+    };
+    for (const Pair& pair : pairs) {
+        const QImage first = aloneOnAFreshThread(pair.first);
+        const QImage second = aloneOnAFreshThread(pair.second);
+        ASSERT_NE(first, second) << pair.differs << ": the case must draw two different pictures";
+        QImage secondAfterFirst, firstAfterSecond, again;
+        std::thread([&] {
+            alone(pair.first);
+            secondAfterFirst = alone(pair.second);
+            firstAfterSecond = alone(pair.first);
+            again = alone(pair.first);
+        }).join();
+        EXPECT_EQ(secondAfterFirst, second) << pair.differs;
+        EXPECT_EQ(firstAfterSecond, first) << pair.differs;
+        // The same clip again takes its own mask.
+        EXPECT_EQ(again, first) << pair.differs;
     }
 }
 

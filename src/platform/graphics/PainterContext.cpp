@@ -511,6 +511,62 @@ void PainterContext::setHints(QPainter& p, bool antialias) const
         p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
+namespace {
+
+// The masks of path clips made last on this thread, by their paths (device space) and antialiasing: a
+// page drawn again clips the same shapes out under the same paths (a connector's heads), and a mask is a
+// rasterization and two pictures. A mask's pixels follow from its paths, rect and antialiasing alone.
+struct KeptMasks {
+    struct Entry {
+        std::vector<QPainterPath> paths;
+        std::shared_ptr<void> mask;
+        QRect rect;
+        bool antialias;
+        qsizetype bytes;
+    };
+    std::unordered_multimap<size_t, Entry> entries;
+    std::deque<std::pair<size_t, const void*>> order;  // oldest first
+    qsizetype bytes = 0;
+};
+
+KeptMasks& keptMasks()
+{
+    thread_local KeptMasks kept;
+    return kept;
+}
+
+size_t pathsHash(const std::vector<QPainterPath>& paths)
+{
+    size_t h = paths.size();
+    for (const QPainterPath& path : paths) {
+        h = qHashMulti(h, int(path.fillRule()), path.elementCount());
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element& e = path.elementAt(i);
+            h = qHashMulti(h, int(e.type), e.x, e.y);
+        }
+    }
+    return h;
+}
+
+// Element for element, exactly: QPainterPath's own comparison is fuzzy.
+bool samePaths(const std::vector<QPainterPath>& a, const std::vector<QPainterPath>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t k = 0; k < a.size(); ++k) {
+        if (a[k].fillRule() != b[k].fillRule() || a[k].elementCount() != b[k].elementCount())
+            return false;
+        for (int i = 0; i < a[k].elementCount(); ++i) {
+            const QPainterPath::Element &e = a[k].elementAt(i), &f = b[k].elementAt(i);
+            if (e.type != f.type || e.x != f.x || e.y != f.y)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, const QRect& reach)
 {
     const QRect whole = (s.clip.bounds() & QRectF(deviceBounds_)).toAlignedRect() & deviceBounds_;
@@ -520,6 +576,20 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
         cached.reset();
     if (cached && (needed.isEmpty() || cached->rect.contains(needed)))
         return cached;
+    KeptMasks& kept = keptMasks();
+    const size_t hash = pathsHash(s.clip.paths);
+    if (!cached && !needed.isEmpty()) {
+        const auto [first, last] = kept.entries.equal_range(hash);
+        for (auto it = first; it != last; ++it) {
+            const KeptMasks::Entry& e = it->second;
+            if (e.antialias == s.antialias && e.rect.contains(needed) && samePaths(e.paths, s.clip.paths)) {
+                auto mask = std::static_pointer_cast<Mask>(e.mask);
+                if (s.clip.cache)
+                    *s.clip.cache = mask;
+                return mask;
+            }
+        }
+    }
     auto mask = std::make_shared<Mask>();
     mask->antialias = s.antialias;
     // Grown over what was kept, so that many small drawings under one clip rebuild it only a few times.
@@ -567,6 +637,25 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
     }
     if (s.clip.cache)
         *s.clip.cache = mask;
+    // About the masks of a few thousand connectors' heads; a mask larger than a tenth of that is not kept.
+    constexpr qsizetype budget = qsizetype(16) << 20;
+    const qsizetype bytes = mask->alpha.sizeInBytes();
+    if (bytes <= budget / 10) {
+        kept.entries.emplace(hash, KeptMasks::Entry{s.clip.paths, mask, mask->rect, mask->antialias, bytes});
+        kept.order.emplace_back(hash, mask.get());
+        kept.bytes += bytes;
+        while (kept.bytes > budget && !kept.order.empty()) {
+            const auto [oldHash, oldMask] = kept.order.front();
+            kept.order.pop_front();
+            const auto [from, to] = kept.entries.equal_range(oldHash);
+            for (auto it = from; it != to; ++it)
+                if (it->second.mask.get() == oldMask) {
+                    kept.bytes -= it->second.bytes;
+                    kept.entries.erase(it);
+                    break;
+                }
+        }
+    }
     return mask;
 }
 
@@ -832,18 +921,20 @@ void PainterContext::paintFill(const Path& path, WindingRule rule)
     const auto area = [&] { return mapBounds(s.ctm, qp.controlPointRect()).adjusted(-1, -1, 1, 1); };
     const QTransform m = s.ctm.toQt();
     const std::optional<RectFill> rect = rectFill(path, s, targetPaintsPixels());
-    const QBrush& brush = solidBrush(s.fillColor);
+    // A rect is filled by its colour alone: only a path needs a brush (each new one allocates).
+    const QColor color = s.fillColor.toQt();
+    const QBrush* brush = rect ? nullptr : &solidBrush(s.fillColor);
     const auto key = [&](QByteArray& k) {
-        appendKey(k, 'F'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
+        appendKey(k, 'F'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, color);
     };
     const KeyFn keyFn = key;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, m * toTarget);
                if (rect)
-                   p.fillRect(rect->rect, brush.color());
+                   p.fillRect(rect->rect, color);
                else
-                   p.fillPath(qp, brush);
+                   p.fillPath(qp, *brush);
            },
            false, &keyFn);
 }

@@ -91,6 +91,9 @@ Path Path::roundedRect(const Rect& r, double radiusX, double radiusY)
 
 void Path::appendRect(const Rect& r)
 {
+    // A path of a rect alone (a fill, a clip) is built at its size at once: growing it allocates four times.
+    if (elements_.empty())
+        elements_.reserve(5);
     moveTo({r.minX(), r.minY()});
     lineTo({r.maxX(), r.minY()});
     lineTo({r.maxX(), r.maxY()});
