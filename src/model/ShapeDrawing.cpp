@@ -77,17 +77,6 @@ void shareWhenSame(pf::Path& kept, const pf::Path& outline)
     }
 }
 
-class SavedState {
-public:
-    explicit SavedState(pf::GraphicsContext& context) : context_(context) { context_.saveGState(); }
-    ~SavedState() { context_.restoreGState(); }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-
-private:
-    pf::GraphicsContext& context_;
-};
-
 } // namespace
 
 // ---- order ----
@@ -263,13 +252,13 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
     }
     if (selected_ || snapped_) {
         // Before the hidden test: a hidden selected shape still shows its halo.
-        SavedState saved(context);
+        pf::SavedGState saved(context);
         drawSelectionStrokeInContext(context);
     }
     if (hidden_)
         return;
     {
-        SavedState saved(context);
+        pf::SavedGState saved(context);
         context.setAlpha(opacity_);
         if (pageIsDrawingThumbnail() || !hasContentFilters())
             drawContentInContextDirtyRect(context, dirty);
@@ -279,7 +268,7 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
     }
     if (!provisionalConnection_.expired() && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
         && !pageIsDrawingLoupe()) {
-        SavedState saved(context);
+        pf::SavedGState saved(context);
         context.setAlpha(opacity_);
         drawConnectionHandlesInContextDirtyRect(context, dirty);
     }
@@ -288,11 +277,11 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
 void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
 {
     {
-        SavedState saved(context);
+        pf::SavedGState saved(context);
         drawFillInContext(context);
     }
     drawImageInContextDirtyRect(context, dirty);
-    SavedState saved(context);
+    pf::SavedGState saved(context);
     drawAllStrokeInContext(context);
 }
 

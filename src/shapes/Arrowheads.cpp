@@ -193,10 +193,26 @@ AbstractPointer::ArrowClip AbstractPointer::arrowClipForType(std::uint64_t type)
 
 namespace {
 
-// A head's outline from all that shapes it: its type, the line width, the menu variants, and whether the page
-// is zoomed in.
-std::optional<pf::Path> headOutline(std::uint64_t type, double w, bool menu, bool zoomedIn)
+// All that shapes a head's outline: its type, the line width, the menu variants, and whether the page is
+// zoomed in (claws sit half a point off the axis then).
+struct HeadInputs {
+    std::uint64_t type;
+    double width;
+    bool menu;
+    bool zoomedIn;
+    friend bool operator==(const HeadInputs&, const HeadInputs&) = default;
+};
+
+HeadInputs headInputs(const AbstractPointer& shape, std::uint64_t type)
 {
+    const ShapePage* page = shape.composition();
+    return {type, shape.currentArrowStrokeLineWidthFor(shape.currentArrowStrokeLineWidth()), shape.drawingMenuItem(),
+            page && page->zoomScale() > 1};
+}
+
+std::optional<pf::Path> headOutline(const HeadInputs& in)
+{
+    const auto [type, w, menu, zoomedIn] = in;
     const Row& row = rowFor(type);
     const double W = row.w, H = row.h;
     const auto sizeFor = &AbstractPointer::arrowHeadSizeForType;
@@ -341,14 +357,11 @@ std::optional<pf::Path> headOutline(std::uint64_t type, double w, bool menu, boo
     return p;
 }
 
-bool zoomedIn(const ShapePage* page) { return page && page->zoomScale() > 1; }
-
 } // namespace
 
 std::optional<pf::Path> AbstractPointer::arrowPathForArrowType(std::uint64_t type) const
 {
-    return headOutline(type, currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth()), drawingMenuItem_,
-                       zoomedIn(composition()));
+    return headOutline(headInputs(*this, type));
 }
 
 std::optional<pf::Path> AbstractPointer::clipPathForArrowType(std::uint64_t type) const
@@ -380,15 +393,12 @@ std::optional<pf::Path> AbstractPointer::clipPathForArrowType(std::uint64_t type
 
 namespace {
 
-// The heads drawn last on this thread, by all that shapes them (headOutline's inputs, cap and join): a
+// The heads drawn last on this thread, by all that shapes them (their outline's inputs, cap and join): a
 // page's connectors share a few, and a kept path keeps its painting form (Qt's path and the copy its engine
 // makes) from one frame to the next instead of building both for every end drawn. Per thread: Qt's paths
 // keep caches of their own.
 struct KeptHead {
-    std::uint64_t type;
-    double width;
-    bool menu;
-    bool zoomedIn;  // claws sit half a point off the axis then
+    HeadInputs inputs;
     pf::LineCap cap;
     pf::LineJoin join;
     std::shared_ptr<const pf::Path> path;
@@ -401,18 +411,15 @@ std::shared_ptr<const pf::Path> AbstractPointer::keptArrowPath(std::uint64_t typ
 {
     constexpr std::size_t kept = 16;
     thread_local std::vector<KeptHead> heads; // the most recent last
-    const double w = currentArrowStrokeLineWidthFor(currentArrowStrokeLineWidth());
-    const bool menu = drawingMenuItem_;
-    const bool zoomed = zoomedIn(composition());
+    const HeadInputs inputs = headInputs(*this, type);
     const auto found = std::find_if(heads.begin(), heads.end(), [&](const KeptHead& h) {
-        return h.type == type && h.width == w && h.menu == menu && h.zoomedIn == zoomed && h.cap == cap &&
-               h.join == join;
+        return h.inputs == inputs && h.cap == cap && h.join == join;
     });
     if (found != heads.end()) {
         std::rotate(found, found + 1, heads.end());
         return heads.back().path;
     }
-    std::optional<pf::Path> head = headOutline(type, w, menu, zoomed);
+    std::optional<pf::Path> head = headOutline(inputs);
     if (!head)
         return nullptr;
     head->lineStyle().cap = cap;
@@ -420,7 +427,7 @@ std::shared_ptr<const pf::Path> AbstractPointer::keptArrowPath(std::uint64_t typ
     auto path = std::make_shared<const pf::Path>(std::move(*head));
     if (heads.size() == kept)
         heads.erase(heads.begin());
-    heads.push_back({type, w, menu, zoomed, cap, join, path});
+    heads.push_back({inputs, cap, join, path});
     return path;
 }
 

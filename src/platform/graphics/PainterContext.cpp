@@ -430,6 +430,30 @@ void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& i
     p.drawImage(QRectF(at, source.size()), whole, QRectF(whole.rect()));
 }
 
+namespace {
+
+// Lets the oldest entries of a store kept by hash go until it holds no more than budget bytes. order names
+// each entry by its hash and an identity, oldest first; idOf gives an entry's identity, forget lets it go
+// and answers its size.
+template <class Entries, class Id, class IdOf, class Forget>
+void dropOldest(Entries& entries, std::deque<std::pair<size_t, Id>>& order, qsizetype& bytes, qsizetype budget,
+                IdOf idOf, Forget forget)
+{
+    while (bytes > budget && !order.empty()) {
+        const auto [hash, id] = order.front();
+        order.pop_front();
+        const auto [from, to] = entries.equal_range(hash);
+        for (auto it = from; it != to; ++it)
+            if (idOf(it->second) == id) {
+                bytes -= forget(it->second);
+                entries.erase(it);
+                break;
+            }
+    }
+}
+
+} // namespace
+
 QImage PainterContext::sharedPicture(const QImage& image)
 {
     // Pictures too large to be kept are not looked for either: hashing them would be wasted.
@@ -453,18 +477,11 @@ QImage PainterContext::sharedPicture(const QImage& image)
     pictures_.emplace(hash, image);
     pictureOrder_.emplace_back(hash, image.cacheKey());
     pictureBytes_ += image.sizeInBytes();
-    while (pictureBytes_ > budget) {
-        const auto [oldHash, oldKey] = pictureOrder_.front();
-        pictureOrder_.pop_front();
-        const auto [from, to] = pictures_.equal_range(oldHash);
-        for (auto it = from; it != to; ++it)
-            if (it->second.cacheKey() == oldKey) {
-                pictureHashes_.erase(oldKey);
-                pictureBytes_ -= it->second.sizeInBytes();
-                pictures_.erase(it);
-                break;
-            }
-    }
+    dropOldest(pictures_, pictureOrder_, pictureBytes_, budget, [](const QImage& kept) { return kept.cacheKey(); },
+               [&](const QImage& kept) {
+                   pictureHashes_.erase(kept.cacheKey());
+                   return kept.sizeInBytes();
+               });
     return image;
 }
 
@@ -513,28 +530,6 @@ void PainterContext::setHints(QPainter& p, bool antialias) const
 
 namespace {
 
-// The masks of path clips made last on this thread, by their paths (device space) and antialiasing: a
-// page drawn again clips the same shapes out under the same paths (a connector's heads), and a mask is a
-// rasterization and two pictures. A mask's pixels follow from its paths, rect and antialiasing alone.
-struct KeptMasks {
-    struct Entry {
-        std::vector<QPainterPath> paths;
-        std::shared_ptr<void> mask;
-        QRect rect;
-        bool antialias;
-        qsizetype bytes;
-    };
-    std::unordered_multimap<size_t, Entry> entries;
-    std::deque<std::pair<size_t, const void*>> order;  // oldest first
-    qsizetype bytes = 0;
-};
-
-KeptMasks& keptMasks()
-{
-    thread_local KeptMasks kept;
-    return kept;
-}
-
 size_t pathsHash(const std::vector<QPainterPath>& paths)
 {
     size_t h = paths.size();
@@ -567,6 +562,25 @@ bool samePaths(const std::vector<QPainterPath>& a, const std::vector<QPainterPat
 
 } // namespace
 
+// By their paths (device space) and antialiasing: a page drawn again clips the same shapes out under the
+// same paths (a connector's heads), and a mask is a rasterization and two pictures. A mask's pixels follow
+// from its paths, rect and antialiasing alone.
+struct PainterContext::KeptMasks {
+    struct Entry {
+        std::vector<QPainterPath> paths;
+        std::shared_ptr<Mask> mask;
+    };
+    std::unordered_multimap<size_t, Entry> entries;
+    std::deque<std::pair<size_t, const Mask*>> order;  // oldest first
+    qsizetype bytes = 0;
+};
+
+PainterContext::KeptMasks& PainterContext::keptMasks()
+{
+    thread_local KeptMasks kept;
+    return kept;
+}
+
 std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, const QRect& reach)
 {
     const QRect whole = (s.clip.bounds() & QRectF(deviceBounds_)).toAlignedRect() & deviceBounds_;
@@ -582,11 +596,11 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
         const auto [first, last] = kept.entries.equal_range(hash);
         for (auto it = first; it != last; ++it) {
             const KeptMasks::Entry& e = it->second;
-            if (e.antialias == s.antialias && e.rect.contains(needed) && samePaths(e.paths, s.clip.paths)) {
-                auto mask = std::static_pointer_cast<Mask>(e.mask);
+            if (e.mask->antialias == s.antialias && e.mask->rect.contains(needed) &&
+                samePaths(e.paths, s.clip.paths)) {
                 if (s.clip.cache)
-                    *s.clip.cache = mask;
-                return mask;
+                    *s.clip.cache = e.mask;
+                return e.mask;
             }
         }
     }
@@ -639,22 +653,13 @@ std::shared_ptr<PainterContext::Mask> PainterContext::clipMask(const GState& s, 
         *s.clip.cache = mask;
     // About the masks of a few thousand connectors' heads; a mask larger than a tenth of that is not kept.
     constexpr qsizetype budget = qsizetype(16) << 20;
-    const qsizetype bytes = mask->alpha.sizeInBytes();
-    if (bytes <= budget / 10) {
-        kept.entries.emplace(hash, KeptMasks::Entry{s.clip.paths, mask, mask->rect, mask->antialias, bytes});
+    if (mask->alpha.sizeInBytes() <= budget / 10) {
+        kept.entries.emplace(hash, KeptMasks::Entry{s.clip.paths, mask});
         kept.order.emplace_back(hash, mask.get());
-        kept.bytes += bytes;
-        while (kept.bytes > budget && !kept.order.empty()) {
-            const auto [oldHash, oldMask] = kept.order.front();
-            kept.order.pop_front();
-            const auto [from, to] = kept.entries.equal_range(oldHash);
-            for (auto it = from; it != to; ++it)
-                if (it->second.mask.get() == oldMask) {
-                    kept.bytes -= it->second.bytes;
-                    kept.entries.erase(it);
-                    break;
-                }
-        }
+        kept.bytes += mask->alpha.sizeInBytes();
+        using Entry = KeptMasks::Entry;
+        dropOldest(kept.entries, kept.order, kept.bytes, budget, [](const Entry& e) { return e.mask.get(); },
+                   [](const Entry& e) { return e.mask->alpha.sizeInBytes(); });
     }
     return mask;
 }

@@ -124,6 +124,9 @@ private:
     // The clip's mask over at least `reach` (device pixels): a clip out of a small area is bounded only by
     // the device, and a mask of the whole device per drawing was most of a redraw.
     std::shared_ptr<Mask> clipMask(const GState& s, const QRect& reach);
+    // The masks of path clips made last on this thread, up to a budget: a page drawn again uses them.
+    struct KeptMasks;
+    static KeptMasks& keptMasks();
     // The pen and solid brush of the last stroke and fill, kept while they stay the same: a page of shapes
     // strokes and fills with few of them, and each new QPen or QBrush allocates.
     const QPen& pen(const LineStyle& style, const Color& color, const AffineTransform& ctm);
