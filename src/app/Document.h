@@ -182,7 +182,13 @@ public:
 
     // ---- the rest of the canvas's document services ----
     using pf::Document::updateChangeCount;
-    void updateChangeCount() override { updateChangeCount(ChangeType::Done); }
+    // An edit that an undo or redo makes is counted by the undo manager's own notice: counting it here too
+    // would cancel that notice, and the undone document would look unedited.
+    void updateChangeCount() override
+    {
+        if (!undoManager().isUndoing() && !undoManager().isRedoing())
+            updateChangeCount(ChangeType::Done);
+    }
     void disableSuddenTermination() override { pf::suddenTermination::disable(); }
     void enableSuddenTermination() override { pf::suddenTermination::enable(); }
     pf::Variant objectSpecifier() override { return {}; }

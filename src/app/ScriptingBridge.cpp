@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -40,9 +41,19 @@ struct Target {
     std::shared_ptr<Shape> shape;
 };
 
+// A class code as a script gave it: its four characters when they are printable, else the number (a
+// code of control characters would cut the message short where it holds a NUL).
+QString describeCode(pf::FourCharCode code)
+{
+    const QString text = pf::stringFromFourCharCode(code);
+    const bool printable = text.size() == 4
+        && std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    return printable ? u'\'' + text + u'\'' : QString::number(code);
+}
+
 QString describe(const ObjectSpecifier& specifier)
 {
-    return QStringLiteral("'%1' %2").arg(pf::stringFromFourCharCode(specifier.want), specifier.seld.toString());
+    return QStringLiteral("%1 %2").arg(describeCode(specifier.want), specifier.seld.toString());
 }
 
 // An index from 1 (negative from the end) into count items; nothing when it names none.
@@ -137,7 +148,7 @@ std::optional<Target> resolve(pf::DocumentController& controller, const ObjectSp
     const pf::ClassObject* shapeClass = shapeClassForCode(specifier->want);
     if (!shapeClass) {
         *error = ScriptError::make(ScriptError::CantHandleClass,
-                                   tr("There is no class '%1'.").arg(pf::stringFromFourCharCode(specifier->want)));
+                                   tr("There is no class %1.").arg(describeCode(specifier->want)));
         return std::nullopt;
     }
     if (container->kind != Target::Page)
@@ -291,13 +302,17 @@ Setter shapeSetter(const std::shared_ptr<Shape>& shape, const QString& property,
         const auto number = integerOf(value);
         if (!number)
             return wrongType();
+        if (auto refused = ShapeScripting::componentError(property, double(*number))) {
+            *error = *refused;
+            return {};
+        }
         return [shape, set, number = *number] { set(*shape, number); };
     }
     using MapSetter = std::optional<ScriptCommandError> (*)(Shape&, const QVariantMap&);
-    const std::tuple<const char*, MapSetter, std::initializer_list<const char*>> maps[] = {
-        {"location", &ShapeScripting::setScriptLocation, {"x", "y"}},
-        {"size", &ShapeScripting::setScriptSize, {"width", "height"}},
-        {"frame", &ShapeScripting::setScriptFrame, {"x", "y", "width", "height"}}};
+    const std::tuple<const char*, MapSetter, std::span<const char* const>> maps[] = {
+        {"location", &ShapeScripting::setScriptLocation, ShapeScripting::locationKeys},
+        {"size", &ShapeScripting::setScriptSize, ShapeScripting::sizeKeys},
+        {"frame", &ShapeScripting::setScriptFrame, ShapeScripting::frameKeys}};
     for (const auto& [name, set, keys] : maps) {
         if (property != QLatin1String(name))
             continue;

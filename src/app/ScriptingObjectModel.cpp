@@ -645,8 +645,23 @@ QVariantMap ShapeScripting::scriptFrame(const Shape& shape)
     return frame;
 }
 
+std::optional<ScriptCommandError> ShapeScripting::componentError(const QString& key, double value)
+{
+    const double limit = Shape::displayFrameLimit;
+    const bool size = key == QLatin1String("width") || key == QLatin1String("height");
+    if (!std::isfinite(value))
+        return ScriptError::make(ScriptError::CoercionFailed, tr("The %1 is not a number.").arg(key));
+    if (size && (value < 0 || value > limit))
+        return ScriptError::make(ScriptError::CoercionFailed,
+                                 tr("The %1 %2 is not between 0 and %3.").arg(key).arg(value).arg(limit, 0, 'f', 0));
+    if (!size && std::fabs(value) > limit)
+        return ScriptError::make(ScriptError::CoercionFailed,
+                                 tr("The %1 %2 is not between -%3 and %3.").arg(key).arg(value).arg(limit, 0, 'f', 0));
+    return std::nullopt;
+}
+
 std::optional<std::vector<std::pair<QString, double>>> ShapeScripting::frameComponents(
-    const QVariantMap& map, std::initializer_list<const char*> keys, ScriptCommandError* error)
+    const QVariantMap& map, std::span<const char* const> keys, ScriptCommandError* error)
 {
     for (const QString& key : map.keys()) {
         if (std::none_of(keys.begin(), keys.end(), [&key](const char* k) { return key == QLatin1String(k); })) {
@@ -662,8 +677,12 @@ std::optional<std::vector<std::pair<QString, double>>> ShapeScripting::frameComp
         const int type = found->typeId();
         bool ok = false;
         const double value = found->toDouble(&ok);
-        if (type == QMetaType::QString || type == QMetaType::Bool || !ok || !std::isfinite(value)) {
+        if (type == QMetaType::QString || type == QMetaType::Bool || !ok) {
             *error = ScriptError::make(ScriptError::CoercionFailed, tr("The %1 is not a number.").arg(QLatin1String(key)));
+            return std::nullopt;
+        }
+        if (auto refused = componentError(QLatin1String(key), value)) {
+            *error = *refused;
             return std::nullopt;
         }
         values.emplace_back(QLatin1String(key), value);
@@ -673,7 +692,7 @@ std::optional<std::vector<std::pair<QString, double>>> ShapeScripting::frameComp
 
 namespace {
 
-std::optional<ScriptCommandError> setComponents(Shape& shape, const QVariantMap& map, std::initializer_list<const char*> keys)
+std::optional<ScriptCommandError> setComponents(Shape& shape, const QVariantMap& map, std::span<const char* const> keys)
 {
     ScriptCommandError error;
     const auto values = ShapeScripting::frameComponents(map, keys, &error);
@@ -699,15 +718,15 @@ std::optional<ScriptCommandError> setComponents(Shape& shape, const QVariantMap&
 
 std::optional<ScriptCommandError> ShapeScripting::setScriptLocation(Shape& shape, const QVariantMap& location)
 {
-    return setComponents(shape, location, {"x", "y"});
+    return setComponents(shape, location, locationKeys);
 }
 
 std::optional<ScriptCommandError> ShapeScripting::setScriptSize(Shape& shape, const QVariantMap& size)
 {
-    return setComponents(shape, size, {"width", "height"});
+    return setComponents(shape, size, sizeKeys);
 }
 
 std::optional<ScriptCommandError> ShapeScripting::setScriptFrame(Shape& shape, const QVariantMap& frame)
 {
-    return setComponents(shape, frame, {"x", "y", "width", "height"});
+    return setComponents(shape, frame, frameKeys);
 }

@@ -19,9 +19,9 @@
 #include <QVariant>
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -169,12 +169,18 @@ void setScriptHeight(Shape& shape, std::int64_t height);
 QVariantMap scriptLocation(const Shape& shape);
 QVariantMap scriptSize(const Shape& shape);
 QVariantMap scriptFrame(const Shape& shape);
-// Each component named sets its part (x before y, width before height); a value that is not a finite
-// number fails and changes nothing.
-// The finite numbers of the named components, in the order of keys; an error for any other entry or value.
+// The components of each record, in the order they are set (x before y, width before height).
+inline constexpr const char* locationKeys[] = {"x", "y"};
+inline constexpr const char* sizeKeys[] = {"width", "height"};
+inline constexpr const char* frameKeys[] = {"x", "y", "width", "height"};
+// Why a component ("x", "y", "width" or "height") cannot take the value: not finite, a coordinate beyond
+// ±Shape::displayFrameLimit, a size below 0 or above it (as the inspector's fields allow); none when it can.
+std::optional<ScriptCommandError> componentError(const QString& key, double value);
+// The numbers of the named components, in the order of keys; an error for any other entry or value.
 std::optional<std::vector<std::pair<QString, double>>> frameComponents(const QVariantMap& map,
-                                                                      std::initializer_list<const char*> keys,
+                                                                      std::span<const char* const> keys,
                                                                       ScriptCommandError* error);
+// Each component named sets its part; a request with any bad component fails and changes nothing.
 std::optional<ScriptCommandError> setScriptLocation(Shape& shape, const QVariantMap& location);
 std::optional<ScriptCommandError> setScriptSize(Shape& shape, const QVariantMap& size);
 std::optional<ScriptCommandError> setScriptFrame(Shape& shape, const QVariantMap& frame);

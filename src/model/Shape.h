@@ -240,6 +240,9 @@ public:
 
     // The frame in ruler coordinates, as the inspector shows and edits it. The setters refuse a frame
     // that is not valid and change the frame through setFrame (one undo step "Reposition").
+    // What a user may type or script: coordinates within ±displayFrameLimit, sizes from 0 to it (points;
+    // far beyond any page, and near enough that drawing stays exact).
+    static constexpr double displayFrameLimit = 1e7;
     double displayFrameX() const { return displayFrameX_; }
     double displayFrameY() const { return displayFrameY_; }
     double displayFrameWidth() const { return displayFrameWidth_; }

@@ -64,8 +64,8 @@ pf::View* buildGeometryPanel(Facet& facet, unsigned parts)
 {
     int rows = 2 + ((parts & Rotation) ? 1 : 0) + ((parts & (Constrain | Sides | SizeToFit | Flip)) ? 1 : 0);
     pf::View* panel = makePanel(rows * rowHeight + 10);
-    const NumberFormat position{-1e7, 1e7, 1, 1, {}};
-    const NumberFormat size{0, 1e7, 1, 1, {}};
+    const NumberFormat position{-Shape::displayFrameLimit, Shape::displayFrameLimit, 1, 1, {}};
+    const NumberFormat size{0, Shape::displayFrameLimit, 1, 1, {}};
     double y = 6;
     // Two labelled fields on one row, enabled together and known by their outlets.
     const auto pair = [&](const char* firstLabel, const char* firstKey, const char* firstOutlet,

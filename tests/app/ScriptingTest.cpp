@@ -284,6 +284,7 @@ TEST_F(ScriptingTest, CommandsAnswerTheirErrorsAndChangeNothing)
     const auto shapesBefore = CompositionScripting::scriptShapes(*page(0));
     const auto rectangle = ShapeScripting::objectSpecifier(*shapesBefore.front())->toRecord();
     const QString fill = ShapeScripting::scriptFillColor(*shapesBefore.front());
+    const QVariantMap frameBefore = ShapeScripting::scriptFrame(*shapesBefore.front());
 
     struct Case {
         const char* what;
@@ -303,6 +304,16 @@ TEST_F(ScriptingTest, CommandsAnswerTheirErrorsAndChangeNothing)
         {"not a record", [&](auto* e) { return commands.get(QVariant(5), "name", e).isValid(); }, ScriptError::BadKeyForm},
         {"bad form", [&](auto* e) { return commands.get(QVariantMap{{"want", "docu"}, {"form", "what"}, {"seld", 1}}, "name", e).isValid(); }, ScriptError::BadKeyForm},
         {"no such shape", [&](auto* e) { return commands.remove(QVariantMap{{"want", "sRct"}, {"form", "name"}, {"seld", "None"}, {"from", pageRecord(1)}}, e); }, ScriptError::NoSuchObject},
+        // Sizes below what resizing allows, coordinates and sizes beyond any page, non-numbers.
+        {"negative width", [&](auto* e) { return commands.set(rectangle, "width", -50, e); }, ScriptError::CoercionFailed},
+        {"negative size", [&](auto* e) { return commands.set(rectangle, "size", QVariantMap{{"width", 50.0}, {"height", -1.0}}, e); }, ScriptError::CoercionFailed},
+        {"huge x", [&](auto* e) { return commands.set(rectangle, "x", 1e308, e); }, ScriptError::CoercionFailed},
+        {"huge location", [&](auto* e) { return commands.set(rectangle, "location", QVariantMap{{"x", -1e308}}, e); }, ScriptError::CoercionFailed},
+        {"NaN frame", [&](auto* e) { return commands.set(rectangle, "frame", QVariantMap{{"x", 1.0}, {"height", std::nan("")}}, e); }, ScriptError::CoercionFailed},
+        {"width past the limit", [&](auto* e) { return commands.set(rectangle, "frame", QVariantMap{{"width", 2e7}}, e); }, ScriptError::CoercionFailed},
+        {"location of a list", [&](auto* e) { return commands.set(rectangle, "location", QVariantList{1, 2}, e); }, ScriptError::CoercionFailed},
+        {"unknown component", [&](auto* e) { return commands.set(rectangle, "size", QVariantMap{{"depth", 3.0}}, e); }, ScriptError::CoercionFailed},
+        {"width of text", [&](auto* e) { return commands.set(rectangle, "width", "wide", e); }, ScriptError::CoercionFailed},
         {"only page", [&](auto* e) { return commands.remove(pageRecord(2), e) && commands.remove(pageRecord(1), e); }, 200},
     };
     for (const Case& c : cases) {
@@ -312,11 +323,56 @@ TEST_F(ScriptingTest, CommandsAnswerTheirErrorsAndChangeNothing)
         EXPECT_FALSE(error.message.isEmpty()) << c.what;
         EXPECT_TRUE(scriptErrorName(error.number).startsWith("com.thistlewick.Quorvel.Error.")) << c.what;
     }
+    // A class code of control characters is named by its number, not cut short at its NUL.
+    ScriptCommandError numeric;
+    EXPECT_FALSE(commands.get(QVariantMap{{"want", 7}, {"form", "indx"}, {"seld", 1}, {"from", pageRecord(1)}}, "name", &numeric).isValid());
+    EXPECT_EQ(numeric.number, ScriptError::CantHandleClass);
+    EXPECT_TRUE(numeric.message.endsWith("There is no class 7.")) << numeric.message.toStdString();
+    EXPECT_FALSE(numeric.message.contains(QChar(0)));
+
     // The last case took one of the two pages; nothing else changed.
     EXPECT_EQ(window->numberOfTabs(), 1u);
+    EXPECT_EQ(ShapeScripting::scriptFrame(*shapesBefore.front()), frameBefore);
     EXPECT_EQ(CompositionScripting::scriptShapes(*page(0)), shapesBefore);
     EXPECT_EQ(ShapeScripting::scriptFillColor(*shapesBefore.front()), fill);
     EXPECT_NE(scriptErrorName(100), scriptErrorName(200));
+}
+
+TEST_F(ScriptingTest, EveryShapePropertySetIsReadBack)
+{
+    ScriptingCommands commands(controller);
+    ScriptCommandError error;
+    const QVariantMap shape = commands.make(pageRecord(1), "sRct", {}, &error);
+    ASSERT_FALSE(shape.isEmpty()) << error.message.toStdString();
+    QVariantMap renamed = shape;
+    renamed.insert("form", "name");
+    renamed.insert("seld", "Badge");
+    // Each row sets one property and reads it back; later rows find the shape by its new name.
+    struct Row {
+        const char* property;
+        QVariant value;
+        QVariant readBack;
+    };
+    const Row rows[] = {
+        {"name", "Badge", "Badge"},
+        {"text", "Hello", "Hello"},
+        {"fillColor", "#FF000080", "#FF000080"},
+        {"strokeColor", "#00FF00", "#00FF00FF"},
+        {"x", 40, 40},
+        {"y", -12, -12},
+        {"width", 120, 120},
+        {"height", 0, 0},
+        {"location", QVariantMap{{"x", 10.0}, {"y", 20.0}}, QVariantMap{{"x", 10.0}, {"y", 20.0}}},
+        {"size", QVariantMap{{"width", 50.0}, {"height", 40.0}}, QVariantMap{{"width", 50.0}, {"height", 40.0}}},
+        {"frame", QVariantMap{{"x", 1.0}, {"y", 2.0}, {"width", 3.0}, {"height", 4.0}},
+         QVariantMap{{"x", 1.0}, {"y", 2.0}, {"width", 3.0}, {"height", 4.0}}},
+        {"frame", QVariantMap{{"width", 1e7}}, QVariantMap{{"x", 1.0}, {"y", 2.0}, {"width", 1e7}, {"height", 4.0}}},
+    };
+    for (const Row& row : rows) {
+        const QVariantMap target = QLatin1String(row.property) == QLatin1String("name") ? shape : renamed;
+        ASSERT_TRUE(commands.set(target, row.property, row.value, &error)) << row.property << ": " << error.message.toStdString();
+        EXPECT_EQ(commands.get(renamed, row.property, &error), row.readBack) << row.property;
+    }
 }
 
 TEST_F(ScriptingTest, AShapeDeleteIsOneUndoStepAndKeepsAnotherSelection)
@@ -361,6 +417,44 @@ TEST_F(ScriptingTest, AShapeDeleteIsOneUndoStepAndKeepsAnotherSelection)
     EXPECT_EQ(commands.elements(QVariantMap(), "docu", &error).size(), 1);
     EXPECT_EQ(commands.elements(pageRecord(1), "sRct", &error).size(), 2);
     EXPECT_EQ(commands.elements(pageRecord(2), "sObj", &error).size(), 0);
+}
+
+TEST_F(ScriptingTest, EveryScriptedChangeAndItsUndoAndRedoMarkTheDocumentEdited)
+{
+    // As in the running editor: a change is one step when its event ends.
+    undo->setGroupsByEvent(true);
+    ScriptingCommands commands(controller);
+    const auto rectangle = [&] { return ShapeScripting::objectSpecifier(*CompositionScripting::scriptShapes(*page(0)).front())->toRecord(); };
+    struct Case {
+        const char* what;
+        std::function<bool(ScriptCommandError*)> change;
+    };
+    const Case cases[] = {
+        {"name", [&](auto* e) { return commands.set(rectangle(), "name", "Renamed", e); }},
+        {"frame", [&](auto* e) { return commands.set(rectangle(), "frame", QVariantMap{{"x", 7.0}, {"width", 33.0}}, e); }},
+        {"make a shape", [&](auto* e) { return !commands.make(pageRecord(1), "sElp", {{"x", 5}}, e).isEmpty(); }},
+        // The fixture's rectangle shows a picture: its count goes and comes back with it.
+        {"delete a picture shape", [&](auto* e) { return commands.remove(rectangle(), e); }},
+        {"make a page", [&](auto* e) { return !commands.make(pageRecord(1).value("from"), "cTab", {}, e).isEmpty(); }},
+        {"delete a page", [&](auto* e) { return commands.remove(pageRecord(2), e); }},
+    };
+    for (const Case& c : cases) {
+        const auto saveClean = [&] {
+            ASSERT_TRUE(document->saveDocument()) << c.what;
+            ASSERT_FALSE(document->isDocumentEdited()) << c.what;
+        };
+        saveClean();
+        ScriptCommandError error;
+        ASSERT_TRUE(c.change(&error)) << c.what << ": " << error.message.toStdString();
+        pf::drainMainQueue();
+        EXPECT_TRUE(document->isDocumentEdited()) << c.what;
+        saveClean();
+        ASSERT_TRUE(undo->undo()) << c.what;
+        EXPECT_TRUE(document->isDocumentEdited()) << c.what << " undone";
+        saveClean();
+        ASSERT_TRUE(undo->redo()) << c.what;
+        EXPECT_TRUE(document->isDocumentEdited()) << c.what << " redone";
+    }
 }
 
 TEST_F(ScriptingTest, TheDictionaryListsEveryClassOfTheTable)
