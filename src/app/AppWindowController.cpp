@@ -136,6 +136,10 @@ void AppWindowController::buildMainMenu()
         if (pf::Document* document = TKMainWindowController::document())
             document->saveDocument();
     });
+    addCommand(file, "saveAs", tr("Save As…"), QKeySequence::SaveAs, [this] {
+        if (pf::Document* document = TKMainWindowController::document())
+            document->saveDocumentAs();
+    });
     addCommand(file, "revert", tr("Revert to Saved"), QKeySequence(), [this] {
         pf::Document* document = TKMainWindowController::document();
         QString error;

@@ -5,6 +5,7 @@
 #include "app/Document.h"
 #include "app/DocumentFixture.h"
 #include "app/ExportPanel.h"
+#include "docs/DocsTestSupport.h"
 #include "canvas/Canvas.h"
 #include "model/Composition.h"
 #include "model/Metrics.h"
@@ -13,6 +14,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/docs/PackageWriter.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/Services.h"
 #include "shell/MetricsWindowController.h"
@@ -328,6 +330,44 @@ TEST_F(WindowCommandsTest, TheWindowValidatesTheCanvasCommandsByTag)
     EXPECT_EQ(window->menuAction("toggleLibrary")->text(),
               window->isLibraryPaletteVisible() ? "Hide Library Palette" : "Show Library Palette");
     window->windowDidEnterFullScreen();
+}
+
+TEST_F(WindowCommandsTest, SavingIntoAPlaceThatCannotTakeThePackageAlertsAndLosesNothing)
+{
+    const QString path = doc->filePath();
+    const auto before = docs_test::treeOf(path);
+    page->addShape(Shape::make<Rectangle>(pf::Rect(5, 5, 30, 30)));
+    pf::drainMainQueue();
+    ASSERT_TRUE(doc->isDocumentEdited());
+    QStringList alerts;
+    pf::ScopedAlertSink alert([&](const pf::Alert& a) {
+        alerts << a.messageText;
+        return 0;
+    });
+    const auto savedAs = [&](const QString& chosen) {
+        alerts.clear();
+        pf::ScopedSavePanelSink panel([&](const pf::SavePanelRequest&) -> std::optional<QString> { return chosen; });
+        window->menuAction("saveAs")->trigger();
+    };
+    docs_test::writeFile(dir.filePath("plain.txt"), "a file");
+    const QString places[] = {dir.filePath("plain.txt/Copy"), dir.filePath("missing/Copy"),
+                              dir.filePath(QString(300, QLatin1Char('n')))};
+    for (const QString& place : places) {
+        savedAs(place);
+        EXPECT_EQ(alerts, QStringList{"The document \"Fixture\" could not be saved."}) << place.toStdString();
+        EXPECT_EQ(doc->filePath(), path);
+        EXPECT_TRUE(doc->isDocumentEdited());
+    }
+    // A full disk while saving in place: the package on disk stays as it was.
+    {
+        alerts.clear();
+        pf::ScopedPackageWriteFault full(pf::packageWriter::Stage::Write, ENOSPC);
+        window->menuAction("save")->trigger();
+    }
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(doc->isDocumentEdited());
+    EXPECT_EQ(docs_test::treeOf(path), before);
+    EXPECT_EQ(docs_test::entriesOf(dir.path()), QStringList({"Fixture.quorveldoc", "plain.txt"}));
 }
 
 } // namespace

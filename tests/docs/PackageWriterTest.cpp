@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <vector>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,6 +139,47 @@ TEST_F(PackageWriterTest, AFailedStepLeavesTheOldPackageAndNoTemporary)
         EXPECT_EQ(treeOf(package), before) << static_cast<int>(stage);
         EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.quorveldoc", "outside.txt"})) << static_cast<int>(stage);
     }
+}
+
+TEST_F(PackageWriterTest, APlaceThatCannotTakeThePackageFailsAtOnceWithItsReason)
+{
+    auto tree = pf::FileWrapper::readFromPath(package);
+    ASSERT_TRUE(tree);
+    const auto before = treeOf(dir.path());
+    const QString tooLong = QString(300, QLatin1Char('n')) + ".quorveldoc";
+    struct Case {
+        const char* what;
+        QString destination;
+        std::optional<pf::packageWriter::Stage> fault;
+        int error;
+    };
+    std::vector<Case> cases = {
+        {"parent is a file", dir.filePath("outside.txt/B.quorveldoc"), {}, ENOTDIR},
+        {"parent is missing", dir.filePath("missing/B.quorveldoc"), {}, ENOENT},
+        {"name too long", dir.filePath(tooLong), {}, ENAMETOOLONG},
+        {"path too long", dir.filePath(QString(40, QLatin1Char('d')).repeated(120) + "/B.quorveldoc"), {}, ENAMETOOLONG},
+        {"disk full", dir.filePath("B.quorveldoc"), pf::packageWriter::Stage::Write, ENOSPC},
+        {"read-only file system", dir.filePath("B.quorveldoc"), pf::packageWriter::Stage::Write, EROFS},
+        {"no permission", dir.filePath("B.quorveldoc"), pf::packageWriter::Stage::Write, EACCES},
+        {"disk full replacing", package, pf::packageWriter::Stage::Write, ENOSPC},
+        {"no permission to swap", package, pf::packageWriter::Stage::Swap, EACCES},
+    };
+    // Permissions bind only other users than the superuser.
+    QTemporaryDir locked;
+    if (::geteuid() != 0) {
+        ::chmod(QFile::encodeName(locked.path()).constData(), 0500);
+        cases.push_back({"read-only folder", locked.filePath("B.quorveldoc"), {}, EACCES});
+    }
+    for (const Case& c : cases) {
+        std::optional<pf::ScopedPackageWriteFault> fault;
+        if (c.fault)
+            fault.emplace(*c.fault, c.error);
+        QString error;
+        EXPECT_FALSE(pf::packageWriter::write(*tree, c.destination, &error)) << c.what;
+        EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(c.error)))) << c.what << ": " << error.toStdString();
+        EXPECT_EQ(treeOf(dir.path()), before) << c.what;
+    }
+    ::chmod(QFile::encodeName(locked.path()).constData(), 0700);
 }
 
 TEST_F(PackageWriterTest, ANewPackageAndALinkedSnapshot)

@@ -19,11 +19,12 @@ namespace pf {
 namespace {
 
 std::optional<packageWriter::Stage> injectedFault;
+int injectedError = EIO;
 
 bool faultAt(packageWriter::Stage stage)
 {
     if (injectedFault == stage) {
-        errno = EIO;
+        errno = injectedError;
         return true;
     }
     return false;
@@ -140,19 +141,34 @@ int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
     return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
 }
 
-// A name in the destination's folder that nothing has.
-QString temporarySibling(const QString& destination, const char* purpose)
+// A name in the destination's folder that nothing has; none, with errno set, when the folder cannot be
+// looked into (missing, not a folder, unreadable, the path too long), which no retry would mend. The
+// destination's own name is cut short in it, so a name that fits also has a temporary that fits.
+std::optional<QString> temporarySibling(const QString& destination, const char* purpose)
 {
     const QFileInfo info(destination);
-    for (;;) {
+    constexpr int attempts = 64;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString name = QStringLiteral(".%1.%2-%3")
-                                 .arg(info.fileName(), QLatin1String(purpose))
+                                 .arg(info.fileName().left(64), QLatin1String(purpose))
                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         const QString candidate = info.dir().filePath(name);
         struct stat st {};
-        if (::lstat(native(candidate).constData(), &st) != 0 && errno == ENOENT)
-            return candidate;
+        if (::lstat(native(candidate).constData(), &st) == 0)
+            continue; // taken: another name
+        if (errno != ENOENT)
+            return std::nullopt;
+        // ENOENT also answers for a missing folder: only a folder that is there can take the name.
+        if (::stat(native(info.dir().path()).constData(), &st) != 0)
+            return std::nullopt;
+        if (!S_ISDIR(st.st_mode)) {
+            errno = ENOTDIR;
+            return std::nullopt;
+        }
+        return candidate;
     }
+    errno = EEXIST;
+    return std::nullopt;
 }
 
 bool exchange(const QString& from, const QString& to)
@@ -164,7 +180,10 @@ bool exchange(const QString& from, const QString& to)
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // A file system without exchange: move the old tree aside, the new one in, and back on failure.
-    const QString aside = temporarySibling(to, "old");
+    const std::optional<QString> taken = temporarySibling(to, "old");
+    if (!taken)
+        return false;
+    const QString& aside = *taken;
     if (::rename(native(to).constData(), native(aside).constData()) != 0)
         return false;
     if (::rename(native(from).constData(), native(to).constData()) != 0) {
@@ -199,7 +218,12 @@ bool write(FileWrapper& root, const QString& destination, QString* error)
     QString* err = error ? error : &localError;
     const QString absolute = QFileInfo(destination).absoluteFilePath();
     const QString parent = QFileInfo(absolute).path();
-    const QString temporary = temporarySibling(absolute, "saving");
+    const std::optional<QString> sibling = temporarySibling(absolute, "saving");
+    if (!sibling) {
+        *err = systemError(QStringLiteral("Can't save"), absolute);
+        return false;
+    }
+    const QString& temporary = *sibling;
 
     std::vector<Written> written;
     if (!writeNode(root, temporary, QString(), written, err)) {
@@ -248,11 +272,17 @@ bool linkCopyTree(const QString& source, const QString& destination, QString* er
 
 } // namespace packageWriter
 
-ScopedPackageWriteFault::ScopedPackageWriteFault(packageWriter::Stage stage) : previous_(injectedFault)
+ScopedPackageWriteFault::ScopedPackageWriteFault(packageWriter::Stage stage, int error)
+    : previous_(injectedFault), previousError_(injectedError)
 {
     injectedFault = stage;
+    injectedError = error;
 }
 
-ScopedPackageWriteFault::~ScopedPackageWriteFault() { injectedFault = previous_; }
+ScopedPackageWriteFault::~ScopedPackageWriteFault()
+{
+    injectedFault = previous_;
+    injectedError = previousError_;
+}
 
 } // namespace pf

@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <cerrno>
 #include <memory>
 #include <optional>
 
@@ -35,16 +36,17 @@ bool linkCopyTree(const QString& source, const QString& destination, QString* er
 
 } // namespace packageWriter
 
-// Makes one stage of every write fail while it exists (tests only).
+// Makes one stage of every write fail with the given errno while it exists (tests only).
 class ScopedPackageWriteFault {
 public:
-    explicit ScopedPackageWriteFault(packageWriter::Stage stage);
+    explicit ScopedPackageWriteFault(packageWriter::Stage stage, int error = EIO);
     ~ScopedPackageWriteFault();
     ScopedPackageWriteFault(const ScopedPackageWriteFault&) = delete;
     ScopedPackageWriteFault& operator=(const ScopedPackageWriteFault&) = delete;
 
 private:
     std::optional<packageWriter::Stage> previous_;
+    int previousError_;
 };
 
 } // namespace pf
