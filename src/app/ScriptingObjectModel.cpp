@@ -687,6 +687,10 @@ std::optional<std::vector<std::pair<QString, double>>> ShapeScripting::frameComp
         }
         values.emplace_back(QLatin1String(key), value);
     }
+    if (values.empty()) {
+        *error = ScriptError::make(ScriptError::CoercionFailed, tr("The record names none of its fields."));
+        return std::nullopt;
+    }
     return values;
 }
 
@@ -698,8 +702,6 @@ std::optional<ScriptCommandError> setComponents(Shape& shape, const QVariantMap&
     const auto values = ShapeScripting::frameComponents(map, keys, &error);
     if (!values)
         return error;
-    if (values->empty())
-        return std::nullopt;
     selectNoneFor(shape);
     for (const auto& [key, value] : *values) {
         if (key == QLatin1String("x"))

@@ -176,7 +176,8 @@ inline constexpr const char* frameKeys[] = {"x", "y", "width", "height"};
 // Why a component ("x", "y", "width" or "height") cannot take the value: not finite, a coordinate beyond
 // ±Shape::displayFrameLimit, a size below 0 or above it (as the inspector's fields allow); none when it can.
 std::optional<ScriptCommandError> componentError(const QString& key, double value);
-// The numbers of the named components, in the order of keys; an error for any other entry or value.
+// The numbers of the named components, in the order of keys; an error for any other entry or value, and
+// for a record that names none.
 std::optional<std::vector<std::pair<QString, double>>> frameComponents(const QVariantMap& map,
                                                                       std::span<const char* const> keys,
                                                                       ScriptCommandError* error);

@@ -313,6 +313,7 @@ TEST_F(ScriptingTest, CommandsAnswerTheirErrorsAndChangeNothing)
         {"width past the limit", [&](auto* e) { return commands.set(rectangle, "frame", QVariantMap{{"width", 2e7}}, e); }, ScriptError::CoercionFailed},
         {"location of a list", [&](auto* e) { return commands.set(rectangle, "location", QVariantList{1, 2}, e); }, ScriptError::CoercionFailed},
         {"unknown component", [&](auto* e) { return commands.set(rectangle, "size", QVariantMap{{"depth", 3.0}}, e); }, ScriptError::CoercionFailed},
+        {"empty frame", [&](auto* e) { return commands.set(rectangle, "frame", QVariantMap(), e); }, ScriptError::CoercionFailed},
         {"width of text", [&](auto* e) { return commands.set(rectangle, "width", "wide", e); }, ScriptError::CoercionFailed},
         {"only page", [&](auto* e) { return commands.remove(pageRecord(2), e) && commands.remove(pageRecord(1), e); }, 200},
     };

@@ -291,13 +291,19 @@ TEST_F(DocumentTest, QuittingAsksEveryDocumentAndWaitsForWorkUnderWay)
         EXPECT_FALSE(application.isTerminating());
     }
     pf::ScopedAlertSink discard([](const pf::Alert&) { return 1; });
+    auto titled = open("A.textdoc");
     pf::suddenTermination::disable(); // a save under way
     EXPECT_TRUE(application.terminate());
-    EXPECT_TRUE(controller.documents().empty());
     advance(1s);
     EXPECT_TRUE(application.isTerminating());
     EXPECT_EQ(controller.willTerminate, 0);
+    // The documents stay open for the shut-down work, and are closed when it has ended; what that work
+    // changed in a saved document is saved with it.
+    EXPECT_EQ(controller.documents().size(), 2u);
+    titled->edit("by a shut-down script");
     pf::suddenTermination::enable();
     advance(200ms);
     EXPECT_EQ(controller.willTerminate, 1);
+    EXPECT_TRUE(controller.documents().empty());
+    EXPECT_EQ(readFile(dir.filePath("A.textdoc/text")), "by a shut-down script");
 }

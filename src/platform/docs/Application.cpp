@@ -15,6 +15,8 @@ Application::Application(DocumentController* delegate) : delegate_(delegate)
 {
     if (!sharedApplication)
         sharedApplication = this;
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(qGuiApp, &QGuiApplication::lastWindowClosed, &connections_, [this] { terminate(); });
 }
 
 Application::~Application()
@@ -35,7 +37,7 @@ bool Application::terminate()
 {
     if (terminating_)
         return true;
-    if (delegate_ && !delegate_->closeAllDocuments())
+    if (delegate_ && !delegate_->reviewUnsavedDocuments())
         return false;
     terminating_ = true;
     finishTermination();
@@ -60,6 +62,8 @@ void Application::finishTermination()
             return;
         }
     }
+    if (delegate_)
+        delegate_->closeReviewedDocuments();
     QApplication::closeAllWindows();
     QCoreApplication::quit();
 }

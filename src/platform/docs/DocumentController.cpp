@@ -229,4 +229,21 @@ bool DocumentController::closeAllDocuments()
     return true;
 }
 
+bool DocumentController::reviewUnsavedDocuments()
+{
+    const std::vector<std::shared_ptr<Document>> open = documents_;
+    return std::all_of(open.begin(), open.end(), [](const auto& document) { return document->canCloseDocument(); });
+}
+
+void DocumentController::closeReviewedDocuments()
+{
+    const std::vector<std::shared_ptr<Document>> open = documents_;
+    for (const auto& document : open) {
+        QString error;
+        if (document->isDocumentEdited() && !document->isUntitled() && !document->autosave(&error))
+            logMessage(QStringLiteral("Saving \"%1\" on quitting failed: %2").arg(document->displayName(), error));
+        document->close();
+    }
+}
+
 } // namespace pf

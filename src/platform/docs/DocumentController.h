@@ -76,6 +76,11 @@ public:
     // Asks every document, front to back, whether it may close and closes it; false when one refused
     // (the rest stay open).
     bool closeAllDocuments();
+    // Quitting in two halves, so that the documents stay open for the shut-down work between them: asks
+    // every document whether it may close (saving or discarding it) without closing it; false when one
+    // refused. Then closes them all without asking again, saving in place what changed since.
+    bool reviewUnsavedDocuments();
+    void closeReviewedDocuments();
 
     // ---- hooks for the application's controller ----
     virtual void applicationDidFinishLaunching() {}
