@@ -135,13 +135,11 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
             break;
     }
     finish();
-    // A slice of a loop ends where it began, its last segment continuing the neighbouring handles.
-    if (offset > 0 && points.size() >= 2) {
-        const pf::Point first = points.front(), last = points.back();
-        const pf::Point a = pairs.back()[1], b = pairs[1][0];
-        add(first, {pf::Point(2 * last.x - a.x, 2 * last.y - a.y), pf::Point(2 * first.x - b.x, 2 * first.y - b.y)},
-            true, false);
-    }
+    // A slice of a loop ends where it began. The walk began with the cut segment's part before the cut
+    // (its pair, unused at an open chain's start): the last segment is that part, so the loop keeps its
+    // outline exactly.
+    if (offset > 0 && points.size() >= 2)
+        add(points.front(), pairs.front(), true, false);
 
     // The model has one text: a second one (a title box's body) follows it on a new line, not lost.
     if (std::optional<pf::MutableAttributedString> second = Shape::storedText(plist, "attributedText1Data")) {
