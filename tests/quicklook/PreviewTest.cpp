@@ -64,6 +64,24 @@ protected:
         return package;
     }
 
+    // A package of the pages drawn by the plug-in and read back at 72 dpi: the path of page n's picture is
+    // the answer followed by "-n.png".
+    QString previewPages(const QString& name, const pf::Value::Array& pages)
+    {
+        pf::Value document = pf::Value::dictionary();
+        document.set("version", 8);
+        document.set("compositions", pf::Value(pages));
+        const QString package = dir.filePath(name + QStringLiteral(".quorveldoc"));
+        EXPECT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
+        writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
+        const QString pdf = dir.filePath(name + QStringLiteral(".pdf"));
+        const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
+        EXPECT_TRUE(outcome.ok) << qPrintable(outcome.message);
+        const QString pictures = dir.filePath(name);
+        run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, pictures});
+        return pictures;
+    }
+
     static void writeFile(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);
@@ -135,28 +153,18 @@ TEST_F(PreviewTest, ABrushStoredWithoutItsPathDrawsNothing)
         children.append(child);
     }
     stored.set(QStringLiteral("children"), children);
-    pf::Value document = pf::Value::dictionary();
-    document.set("version", 8);
-    document.set("compositions", pf::Value(pf::Value::Array{stored, whole}));
-    const QString package = dir.filePath(QStringLiteral("Brush.quorveldoc"));
-    ASSERT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
-    writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
-
-    const QString pdf = dir.filePath(QStringLiteral("brush.pdf"));
-    const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
-    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.message);
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, dir.filePath(QStringLiteral("brush"))});
-    const auto marked = [this](const char* name) {
-        const QImage image = QImage(dir.filePath(QString::fromLatin1(name))).convertToFormat(QImage::Format_RGB32);
-        EXPECT_FALSE(image.isNull()) << name;
+    const QString pictures = previewPages(QStringLiteral("brush"), {stored, whole});
+    const auto marked = [&](const char* page) {
+        const QImage image = QImage(pictures + QString::fromLatin1(page)).convertToFormat(QImage::Format_RGB32);
+        EXPECT_FALSE(image.isNull()) << page;
         int count = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 count += image.pixel(x, y) != qRgb(255, 255, 255);
         return count;
     };
-    EXPECT_EQ(marked("brush-1.png"), 0);
-    EXPECT_GT(marked("brush-2.png"), 1000);
+    EXPECT_EQ(marked("-1.png"), 0);
+    EXPECT_GT(marked("-2.png"), 1000);
 }
 
 TEST_F(PreviewTest, ABezierOfTwoOutlinesShowsBothAndAnOlderChainAsItWas)
@@ -175,7 +183,7 @@ TEST_F(PreviewTest, ABezierOfTwoOutlinesShowsBothAndAnOlderChainAsItWas)
     auto bezier = Bezier::fromBezierPath(outlines, style->asPlist(), true);
     ASSERT_TRUE(bezier);
     // The first page as stored now; the second as an older document stores the same model: one chain.
-    pf::Value pages = pf::Value::array();
+    pf::Value::Array pages;
     for (const bool older : {false, true}) {
         auto metrics = std::make_shared<Metrics>();
         metrics->setWidth(240);
@@ -186,21 +194,11 @@ TEST_F(PreviewTest, ABezierOfTwoOutlinesShowsBothAndAnOlderChainAsItWas)
         if (older)
             stored.remove(QStringLiteral("modelSubpaths"));
         page->addShape(Shape::fromPlist(stored));
-        pages.append(page->asPlist());
+        pages.push_back(page->asPlist());
     }
-    pf::Value document = pf::Value::dictionary();
-    document.set("version", 8);
-    document.set("compositions", pages);
-    const QString package = dir.filePath(QStringLiteral("Outlines.quorveldoc"));
-    ASSERT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
-    writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
-
-    const QString pdf = dir.filePath(QStringLiteral("outlines.pdf"));
-    const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
-    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.message);
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, dir.filePath(QStringLiteral("outlines"))});
-    const QImage now(dir.filePath(QStringLiteral("outlines-1.png")));
-    const QImage before(dir.filePath(QStringLiteral("outlines-2.png")));
+    const QString pictures = previewPages(QStringLiteral("outlines"), pages);
+    const QImage now(pictures + QStringLiteral("-1.png"));
+    const QImage before(pictures + QStringLiteral("-2.png"));
     ASSERT_FALSE(now.isNull());
     ASSERT_FALSE(before.isNull());
     // Both outlines filled; between them the page, except where the older chain's joining lines

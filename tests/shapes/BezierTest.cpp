@@ -661,15 +661,10 @@ namespace {
 pf::Path boxAndTriangle()
 {
     pf::Path path;
-    path.moveTo({95, 420});
-    path.lineTo({95, 480});
-    path.lineTo({20, 480});
-    path.lineTo({20, 420});
-    path.lineTo({95, 420});
-    path.moveTo({115, 480});
-    path.lineTo({152.5, 420});
-    path.lineTo({190, 480});
-    path.lineTo({115, 480});
+    for (const Bezier::Points& polygon : {Bezier::Points{{95, 420}, {95, 480}, {20, 480}, {20, 420}, {95, 420}},
+                                          Bezier::Points{{115, 480}, {152.5, 420}, {190, 480}, {115, 480}}})
+        for (std::size_t i = 0; i < polygon.size(); ++i)
+            i == 0 ? path.moveTo(polygon[i]) : path.lineTo(polygon[i]);
     return path;
 }
 
