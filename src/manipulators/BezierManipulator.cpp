@@ -131,11 +131,11 @@ std::vector<pf::Rect> BezierManipulator::handleRects(bool ignoreControlPoints) c
         return rects;
     const auto& pairs = b->modelControlPoints();
     for (int i = 0; i < n; ++i) {
-        const int previous = i == 0 ? n - 1 : i - 1;
+        const int previous = b->previousModelIndex(i);
         const pf::Point c1 = pairs[std::size_t(i)][0], c2 = pairs[std::size_t(i)][1];
-        // The segment into point 0 exists only on a closed curve: an open curve has no controls there to
-        // grab (they would lie over end A and take its clicks).
-        const bool segment = i > 0 || b->closed();
+        // The segment into a subpath's first point exists only when it is closed: an open one has no
+        // controls there to grab (they would lie over its end and take its clicks).
+        const bool segment = b->hasSegmentEndingAt(i);
         const bool hide1 = !segment || b->isInvisibleAtModelIndex(previous) || c1 == points[std::size_t(previous)];
         const bool hide2 = !segment || b->isInvisibleAtModelIndex(i) || c2 == points[std::size_t(i)];
         rects.push_back(hide1 ? pf::Rect() : QVSquareAroundPoint(c1, handleSide));
@@ -196,13 +196,19 @@ void BezierManipulator::drawSelectionHandlesInContext(pf::GraphicsContext& conte
     };
     const bool editingText = b->isEditingText();
     const bool lastShown = !b->isInvisibleAtModelIndex(n - 1);
-    const bool closing = (lastShown && b->isGenerating()) || (b->closed() && (lastShown || !b->isInvisibleAtModelIndex(0)));
+    const bool closing = (lastShown && b->isGenerating())
+                         || (b->isSubpathClosedAt(n - 1) && (lastShown || !b->isInvisibleAtModelIndex(b->subpathStartOf(n - 1))));
     if (!editingText) {
         for (int i = 0; i < n; ++i) {
-            if (i == 0 && !b->closed())
+            if (!b->hasSegmentEndingAt(i))
                 continue;
-            if (i > 0 && !b->isInvisibleAtModelIndex(i - 1))
-                line(points[std::size_t(i - 1)], pairs[std::size_t(i)][0]);
+            const int previous = b->previousModelIndex(i);
+            // A subpath's closing segment leaves its last point: the last subpath's is drawn as the
+            // closing one below.
+            if (i > b->subpathStartOf(i) && !b->isInvisibleAtModelIndex(previous))
+                line(points[std::size_t(previous)], pairs[std::size_t(i)][0]);
+            else if (i == b->subpathStartOf(i) && b->subpathEndOf(i) < n && !b->isInvisibleAtModelIndex(previous))
+                line(points[std::size_t(previous)], pairs[std::size_t(i)][0]);
             if (!b->isInvisibleAtModelIndex(i))
                 line(points[std::size_t(i)], pairs[std::size_t(i)][1]);
         }
@@ -216,8 +222,10 @@ void BezierManipulator::drawSelectionHandlesInContext(pf::GraphicsContext& conte
         context.strokePath(lines);
     }
     for (int i = 0; i < n; ++i) {
-        if (!editingText && (i > 0 || b->closed())) {
-            if (i > 0 && !b->isInvisibleAtModelIndex(i - 1))
+        if (!editingText && b->hasSegmentEndingAt(i)) {
+            const int previous = b->previousModelIndex(i);
+            const bool closingOfLast = i == b->subpathStartOf(i) && b->subpathEndOf(i) == n;
+            if (!closingOfLast && !b->isInvisibleAtModelIndex(previous))
                 handle(pairs[std::size_t(i)][0], controlViewSide, b->firstControlPointHandleIndexForModelIndex(i));
             if (!b->isInvisibleAtModelIndex(i))
                 handle(pairs[std::size_t(i)][1], controlViewSide, b->secondControlPointHandleIndexForModelIndex(i));
@@ -227,7 +235,8 @@ void BezierManipulator::drawSelectionHandlesInContext(pf::GraphicsContext& conte
             handle(points[std::size_t(i - 1)], pointViewSide, Bezier::handleIndexForModelIndex(i - 1));
     }
     if (closing)
-        handle(b->phantomControlPoint(), controlViewSide, b->firstControlPointHandleIndex());
+        handle(b->phantomControlPoint(), controlViewSide,
+               b->firstControlPointHandleIndexForModelIndex(b->subpathStartOf(n - 1)));
     if (b->isGenerating())
         drawAdjustmentHandleAtViewPoint(context, view(b->initialPeerControlPoint()), controlViewSide, false, false);
     handle(points.back(), pointViewSide, Bezier::handleIndexForModelIndex(n - 1));
@@ -423,11 +432,11 @@ void BezierManipulator::mouseDragResizeEventAtPoint(const pf::Event& event, cons
         if (!control) {
             // Out of the point comes its outgoing control, and the drag pulls that from now on.
             const int m = Bezier::modelIndexForHandleIndex(int(active));
-            const int n = b->modelPointCount();
+            const int end = b->subpathEndOf(m);
             b->setInvisibleAtModelIndex(false, m);
-            setActiveHandle(m < n - 1 ? b->firstControlPointHandleIndexForModelIndex(m + 1)
-                            : b->closed() ? b->firstControlPointHandleIndexForModelIndex(0)
-                                          : b->secondControlPointHandleIndexForModelIndex(m));
+            setActiveHandle(m < end - 1 ? b->firstControlPointHandleIndexForModelIndex(m + 1)
+                            : b->isSubpathClosedAt(m) ? b->firstControlPointHandleIndexForModelIndex(b->nextModelIndex(m))
+                                                       : b->secondControlPointHandleIndexForModelIndex(m));
         }
     }
     b->setPointAtHandleIndex(q, int(activeHandle()));
@@ -463,7 +472,6 @@ void BezierManipulator::endDrag(const pf::Event& event)
 
 void BezierManipulator::collapseHandles(Bezier& b, std::int64_t handle)
 {
-    const int n = b.modelPointCount();
     const int h = int(handle);
     const Bezier::Flags independent = b.modelControlPointsIndependent(), invisible = b.modelControlPointsInvisible();
     if (h <= b.lastModelPointHandleIndex()) {
@@ -473,16 +481,16 @@ void BezierManipulator::collapseHandles(Bezier& b, std::int64_t handle)
         b.setIndependentAtHandleIndex(true, h);
         b.setInvisibleAtModelIndex(true, m);
         b.setPointAtHandleIndex(at, b.secondControlPointHandleIndexForModelIndex(m));
-        if (b.closed() || m != n - 1)
-            b.setPointAtHandleIndex(at, b.firstControlPointHandleIndexForModelIndex(m == n - 1 ? 0 : m + 1));
+        if (b.isSubpathClosedAt(m) || m != b.subpathEndOf(m) - 1)
+            b.setPointAtHandleIndex(at, b.firstControlPointHandleIndexForModelIndex(b.nextModelIndex(m)));
     } else {
         // Only this control onto its point; the point shows no handles once none stands off it.
         const int u = b.userIndexForHandleIndex(h);
         const pf::Point at = b.modelPointAtIndex(u);
         b.setIndependentAtHandleIndex(true, h);
         b.setPointAtHandleIndex(at, h);
-        const bool end = !b.closed() && (u == 0 || u == n - 1);
-        const bool bothOn = b.secondControlPointAtModelIndex(u) == at && b.firstControlPointAtModelIndex((u + 1) % n) == at;
+        const bool end = !b.isSubpathClosedAt(u) && (u == b.subpathStartOf(u) || u == b.subpathEndOf(u) - 1);
+        const bool bothOn = b.secondControlPointAtModelIndex(u) == at && b.firstControlPointAtModelIndex(b.nextModelIndex(u)) == at;
         b.setInvisibleAtModelIndex(end || bothOn, u);
     }
     // The flags as one undoable change with the drag (the points are recorded by the drag's end).

@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -153,7 +154,97 @@ int Bezier::userIndexForHandleIndex(int h) const
     const int pair = k / 2;
     if (k % 2 == 1)
         return pair;
-    return pair == 0 ? lastModelPointIndex() : pair - 1;
+    return previousModelIndex(pair);
+}
+
+// ---- subpaths ----
+
+std::vector<Bezier::Run> Bezier::runs() const
+{
+    const int n = modelPointCount();
+    if (subpaths_.empty())
+        return {Run{0, n, closed_}};
+    std::vector<Run> out;
+    out.reserve(subpaths_.size());
+    for (std::size_t k = 0; k < subpaths_.size(); ++k) {
+        const int end = k + 1 < subpaths_.size() ? subpaths_[k + 1].start : n;
+        out.push_back(Run{subpaths_[k].start, end, subpaths_[k].closed});
+    }
+    return out;
+}
+
+Bezier::Run Bezier::runOf(int i) const
+{
+    const int n = modelPointCount();
+    if (subpaths_.empty())
+        return Run{0, n, closed_};
+    const auto after = std::upper_bound(subpaths_.begin(), subpaths_.end(), i,
+                                        [](int index, const BezierSubpath& s) { return index < s.start; });
+    const auto k = after == subpaths_.begin() ? subpaths_.begin() : after - 1;
+    return Run{k->start, after == subpaths_.end() ? n : after->start, k->closed};
+}
+
+void Bezier::setSubpaths(Subpaths subpaths)
+{
+    const int n = modelPointCount();
+    // Runs must start at 0, rise strictly and each hold a point; anything else is one chain.
+    bool fits = !subpaths.empty() && subpaths.front().start == 0;
+    for (std::size_t k = 1; fits && k < subpaths.size(); ++k)
+        fits = subpaths[k].start > subpaths[k - 1].start;
+    fits = fits && subpaths.back().start < n;
+    if (!fits || subpaths.size() < 2) {
+        if (fits)
+            closed_ = subpaths.front().closed;
+        subpaths_.clear();
+        return;
+    }
+    closed_ = std::all_of(subpaths.begin(), subpaths.end(), [](const BezierSubpath& s) { return s.closed; });
+    subpaths_ = std::move(subpaths);
+}
+
+void Bezier::setClosed(bool closed)
+{
+    closed_ = closed;
+    for (BezierSubpath& s : subpaths_)
+        s.closed = closed;
+}
+
+int Bezier::nextModelIndex(int i) const
+{
+    const Run r = runOf(i);
+    return i + 1 < r.end ? i + 1 : r.start;
+}
+
+int Bezier::previousModelIndex(int i) const
+{
+    const Run r = runOf(i);
+    return i > r.start ? i - 1 : r.end - 1;
+}
+
+bool Bezier::hasSegmentEndingAt(int i) const
+{
+    const Run r = runOf(i);
+    return i > r.start || r.closed;
+}
+
+int Bezier::modelIndexForElement(int e) const
+{
+    // Each run draws a move, a curve per point after its first (and one into its first when closed),
+    // and a close when closed.
+    int first = 0;
+    for (const Run& r : runs()) {
+        const int length = r.end - r.start;
+        const int count = 1 + (r.closed ? length + 1 : length - 1);
+        if (e < first + count) {
+            const int j = e - first;
+            if (j == 0)
+                return r.start;
+            const int m = r.closed ? r.start + j - 1 : r.start + j;
+            return m < r.end ? m : -1;
+        }
+        first += count;
+    }
+    return -1;
 }
 
 pf::Point Bezier::controlPointForHandleIndex(int h) const
@@ -186,13 +277,14 @@ bool Bezier::isModelPointAdjusting() const
 
 Bezier::Pairs Bezier::generatedPairs() const
 {
-    const std::size_t n = points_.size();
     Pairs pairs;
-    pairs.reserve(n);
+    pairs.reserve(points_.size());
+    for (const Run& run : runs()) {
+    const std::size_t first = std::size_t(run.start), n = std::size_t(run.end);
     pf::Point carried;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = first; i < n; ++i) {
         const pf::Point pt = points_[i];
-        if (i == 0) {
+        if (i == first) {
             pairs.push_back({pt, pt});
             carried = pt;
         } else if (i + 1 < n) {
@@ -209,6 +301,7 @@ Bezier::Pairs Bezier::generatedPairs() const
             pairs.push_back({carried, pt});
         }
     }
+    }
     return pairs;
 }
 
@@ -222,16 +315,20 @@ void Bezier::appendPath(pf::Path& path) const
         pairs_ = generatedPairs();
     if (pairs_.size() != n)
         return;
-    if (!closed_) {
-        path.moveTo(points_[0]);
-        for (std::size_t i = 1; i < n; ++i)
+    // Each subpath moves to its start: nothing joins it to the one before.
+    for (const Run& run : runs()) {
+        const std::size_t first = std::size_t(run.start), end = std::size_t(run.end);
+        if (!run.closed) {
+            path.moveTo(points_[first]);
+            for (std::size_t i = first + 1; i < end; ++i)
+                path.curveTo(pairs_[i][0], pairs_[i][1], points_[i]);
+            continue;
+        }
+        path.moveTo(points_[end - 1]);
+        for (std::size_t i = first; i < end; ++i)
             path.curveTo(pairs_[i][0], pairs_[i][1], points_[i]);
-        return;
+        path.close();
     }
-    path.moveTo(points_[n - 1]);
-    for (std::size_t i = 0; i < n; ++i)
-        path.curveTo(pairs_[i][0], pairs_[i][1], points_[i]);
-    path.close();
 }
 
 // ---- frame and model ----
@@ -435,7 +532,8 @@ double Bezier::currentAngleForArrowA() const
     const auto angle = [](const pf::Point& from, const pf::Point& to) {
         return std::atan2(to.y - from.y, to.x - from.x) / degree + 180.0;
     };
-    if (points_.size() > 1 && pairs_.size() == points_.size() && !isInvisibleAtModelIndex(0))
+    if (points_.size() > 1 && pairs_.size() == points_.size() && !isInvisibleAtModelIndex(0)
+        && subpathEndOf(0) > 1)
         return angle(points_[0], pairs_[1][0]);
     pf::Point pts[4];
     getEndPoints(pts);
@@ -448,7 +546,7 @@ double Bezier::currentAngleForArrowB() const
         return std::atan2(to.y - from.y, to.x - from.x) / degree + 180.0;
     };
     const int last = lastModelPointIndex();
-    if (last >= 0 && pairs_.size() == points_.size() && !isInvisibleAtModelIndex(last))
+    if (last >= 0 && pairs_.size() == points_.size() && !isInvisibleAtModelIndex(last) && hasSegmentEndingAt(last))
         return angle(points_[std::size_t(last)], pairs_[std::size_t(last)][1]);
     pf::Point pts[4];
     getEndPoints(pts);
@@ -563,7 +661,7 @@ bool Bezier::isEqualToShape(const Shape& other) const
 {
     const auto* b = dynamic_cast<const Bezier*>(&other);
     return other.isBezier() && b && AbstractPointer::isEqualToPointer(*b) && points_ == b->points_
-        && closed_ == b->closed_;
+        && closed_ == b->closed_ && subpaths_ == b->subpaths_;
 }
 
 void Bezier::copyFrom(const Shape& source)
@@ -575,6 +673,7 @@ void Bezier::copyFrom(const Shape& source)
     independent_ = s.independent_;
     invisible_ = s.invisible_;
     closed_ = s.closed_;
+    subpaths_ = s.subpaths_;
     frameTranslationEnabled_ = false;
     AbstractPointer::copyFrom(source);
     frameTranslationEnabled_ = true;
@@ -622,6 +721,18 @@ pf::Value Bezier::asPlist() const
     plist.set(QStringLiteral("modelControlPointsIndependent"), flagArray(independent_));
     plist.set(QStringLiteral("modelControlPointsInvisible"), flagArray(invisible_));
     plist.set(QStringLiteral("closed"), closed_);
+    // Only a model of several subpaths writes them; a reader without this key sees one chain.
+    if (!subpaths_.empty()) {
+        pf::Value::Array runs;
+        runs.reserve(subpaths_.size());
+        for (const BezierSubpath& s : subpaths_) {
+            pf::Value run = pf::Value::dictionary();
+            run.set(QStringLiteral("start"), static_cast<std::int64_t>(s.start));
+            run.set(QStringLiteral("closed"), s.closed);
+            runs.push_back(std::move(run));
+        }
+        plist.set(QStringLiteral("modelSubpaths"), pf::Value(std::move(runs)));
+    }
     return plist;
 }
 
@@ -634,6 +745,7 @@ void Bezier::readPlist(const pf::Value& plist)
     pairs_.clear();
     independent_.clear();
     invisible_.clear();
+    subpaths_.clear();
     AbstractPointer::readPlist(plist);
     frameTranslationEnabled_ = true;
     Points points;
@@ -669,6 +781,15 @@ void Bezier::readPlist(const pf::Value& plist)
     closed_ = plist.boolForKey("closed");
     points_ = std::move(points);
     pairs_ = std::move(pairs);
+    Subpaths subpaths;
+    for (const pf::Value& v : plist.arrayForKey("modelSubpaths"))
+        subpaths.push_back(BezierSubpath{static_cast<int>(std::clamp<std::int64_t>(v.integerForKey("start"), -1, INT_MAX)),
+                                         v.boolForKey("closed")});
+    if (!subpaths.empty()) {
+        setSubpaths(std::move(subpaths));
+        if (subpaths_.empty())
+            qCWarning(lcBezier, "Bezier: stored subpaths do not fit %d points; read as one chain", int(points_.size()));
+    }
     // The frame follows the outline (made with generated pairs where none were stored), so what is
     // written back reads back the same.
     if (!points_.empty())

@@ -8,12 +8,17 @@
 // only when closed. Independent flag j: the two controls meeting at point j − 1 move apart (flag 0 is the
 // meeting at the last point). Invisible flag i: the controls meeting at point i lie on it (a corner).
 //
+// Subpaths: the points may fall into runs, each drawn as its own subpath (a boolean result of several
+// outlines, a shape with holes). Each run has the layout above on its own: its first pair is its closing
+// segment's, used only when the run is closed, and its flags wrap within it. No runs: one chain.
+//
 // Handles: 0 to 8 the frame's corners; 9 + i model point i; n + 9 + 2i + s slot s of pair i.
 #pragma once
 
 #include "shapes/AbstractPointer.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -23,11 +28,19 @@ class ClassRegistry;
 
 using BezierControlPair = std::array<pf::Point, 2>;
 
+// A run of model points drawn as one subpath: from its start to the next run's start.
+struct BezierSubpath {
+    int start = 0;
+    bool closed = false;
+    friend bool operator==(const BezierSubpath&, const BezierSubpath&) = default;
+};
+
 class Bezier : public AbstractPointer {
 public:
     using Points = std::vector<pf::Point>;
     using Pairs = std::vector<BezierControlPair>;
     using Flags = std::vector<bool>;
+    using Subpaths = std::vector<BezierSubpath>;
 
     static const AbstractPointerClass& staticClass();
     const pf::ClassObject& classObject() const override { return staticClass(); }
@@ -43,9 +56,22 @@ public:
     const Pairs& modelControlPoints() const { return pairs_; }
     const Flags& modelControlPointsIndependent() const { return independent_; }
     const Flags& modelControlPointsInvisible() const { return invisible_; }
+    // With several subpaths: every one of them is closed.
     bool closed() const { return closed_; }
-    void setClosed(bool closed) { closed_ = closed; }
+    // Closes or opens every subpath.
+    void setClosed(bool closed);
     int modelPointCount() const { return static_cast<int>(points_.size()); }
+    // Two or more runs, the first starting at 0; empty for a model of one chain.
+    const Subpaths& modelSubpaths() const { return subpaths_; }
+    // The run holding point i: its first index, one past its last, and whether it is closed.
+    int subpathStartOf(int i) const { return runOf(i).start; }
+    int subpathEndOf(int i) const { return runOf(i).end; }
+    bool isSubpathClosedAt(int i) const { return runOf(i).closed; }
+    // The neighbours of point i along its own subpath, wrapping at its ends.
+    int nextModelIndex(int i) const;
+    int previousModelIndex(int i) const;
+    // Whether a segment ends at point i: every point but the first of an open subpath.
+    bool hasSegmentEndingAt(int i) const;
 
     pf::Point modelPointAtIndex(int i) const { return points_[std::size_t(i)]; }
     pf::Point firstControlPointAtModelIndex(int i) const { return pairs_[std::size_t(i)][0]; }
@@ -123,8 +149,11 @@ public:
     void setPointAtHandleIndex(const pf::Point& p, int h);
     // Answers YES for a model-point handle, NO for a control handle.
     bool setIndependentAtHandleIndex(bool independent, int h);
-    // Replaces the model ("Adjust Path"); rebuilds when regen and the pairs match the points.
+    // Replaces the model ("Adjust Path"); rebuilds when regen and the pairs match the points. The subpaths
+    // stay while they fit the new points, else the model becomes one chain.
     void setModelPointsControlPointsRegen(Points points, Pairs pairs, bool regen);
+    // The same with the model's runs (empty: one chain); closed() follows them.
+    void setModelPointsControlPointsRegen(Points points, Pairs pairs, Subpaths subpaths, bool regen);
     void setModelControlPointsIndependent(Flags flags);
     void setModelControlPointsInvisible(Flags flags);
     void insertPoint(const pf::Point& p);
@@ -158,7 +187,9 @@ public:
     // The shape itself when it is a Bezier, else its outline with its style (closed unless a connector).
     static std::shared_ptr<Bezier> fromShape(const std::shared_ptr<Shape>& shape);
     // A Bezier walking the path's elements from element `offset` on, with everything else read from the
-    // plist (which gets a new identifier and loses any stored model).
+    // plist (which gets a new identifier and loses any stored model). Each subpath of the path stays one
+    // (a slice, walked from an offset, is one chain); a closed walk leaves open a subpath that neither
+    // closes nor ends on its start. A second text (a title box's body) follows the text on a new line.
     static std::shared_ptr<Bezier> fromBezierPath(const pf::Path& path, pf::Value plist, bool closed, int offset = 0);
     // With the current default style.
     static std::shared_ptr<Bezier> fromBezierPath(const pf::Path& path);
@@ -192,6 +223,32 @@ protected:
     void copyFrom(const Shape& source) override;
 
 private:
+    struct Run {
+        int start = 0, end = 0;
+        bool closed = false;
+    };
+    // The runs as drawn (one for a chain); the run holding point i.
+    std::vector<Run> runs() const;
+    Run runOf(int i) const;
+    // Runs that no longer fit the points are dropped; a single run is the chain.
+    void setSubpaths(Subpaths subpaths);
+    // The model element of outline element e: the point its segment ends at; −1 for none.
+    int modelIndexForElement(int e) const;
+    // A model's arrays with its runs, for cutting and joining whole subpaths.
+    struct Model {
+        Points points;
+        Pairs pairs;
+        Flags invisible, independent;
+        Subpaths subpaths;
+        // Appends another model's runs after this one's, each staying its own subpath.
+        void append(const Model& more);
+    };
+    // Runs [first, last) of this model (every run by default), starting at point 0.
+    Model runsModel(std::size_t first = 0, std::size_t last = SIZE_MAX) const;
+    // Replaces the whole model, flags and runs included (undoable).
+    void setModel(Model model);
+    // Slicing a model of several subpaths at the one holding point m.
+    std::vector<std::shared_ptr<Shape>> sliceSubpathAtLocation(const pf::Point& location, int m);
     void setControlPointAtIndex(const pf::Point& p, int i, int slot);
     // Base rebuild of the outline without mapping, the content image, then the frame from the outline.
     void rebuild();
@@ -208,6 +265,7 @@ private:
     Flags independent_;
     Flags invisible_;
     bool closed_ = false;
+    Subpaths subpaths_;
 
     bool generating_ = false;
     bool frameTranslationEnabled_ = false;

@@ -4,6 +4,7 @@
 #include "geometry/QVRect.h"
 #include "shapes/Bezier.h"
 #include "platform/foundation/Identifier.h"
+#include "platform/text/Rtf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,28 +39,50 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
     Points points;
     Pairs pairs;
     Flags invisible, independent;
+    pf::Point previous;
     const auto add = [&](const pf::Point& p, const BezierControlPair& pair, bool hidden, bool apart) {
         points.push_back(p);
         pairs.push_back(pair);
         invisible.push_back(hidden);
         independent.push_back(apart);
+        previous = p;
     };
-    pf::Point previous;
+    const auto scaleOf = [](const pf::Point& a, const pf::Point& b) {
+        return std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y), 1.0});
+    };
+    const auto same = [&](const pf::Point& a, const pf::Point& b) {
+        const double tolerance = 1e-9 * scaleOf(a, b);
+        return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance;
+    };
     // A slice's path ends its part of the loop with a line back to the loop's start: on the start already,
     // that piece has no length and would leave two coincident points.
     const auto zeroLength = [&](const pf::Point& c1, const pf::Point& c2, const pf::Point& end) {
         if (offset <= 0 || points.empty())
             return false;
-        const double scale = std::max({std::fabs(previous.x), std::fabs(previous.y), std::fabs(end.x), std::fabs(end.y), 1.0});
-        const double tolerance = 1e-9 * scale;
-        const auto same = [tolerance](const pf::Point& a, const pf::Point& b) {
-            return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance;
-        };
         return same(previous, end) && same(previous, c1) && same(previous, c2);
     };
-    // The start of the first subpath, and whether later subpaths were joined onto it.
-    std::optional<pf::Point> start;
-    bool joined = false;
+    // Each subpath of the path stays one of the model (a slice, walked from an offset, is one chain).
+    Subpaths subpaths;
+    pf::Point start;
+    bool closedHere = false;
+    // Ends the subpath being walked. Walked closed, one that neither closes nor ends on its start is left
+    // open, as the path draws it: its start becomes its first point.
+    const auto finish = [&] {
+        if (offset > 0 || subpaths.empty())
+            return;
+        const std::size_t first = std::size_t(subpaths.back().start);
+        if (points.size() == first) {
+            subpaths.pop_back();
+            return;
+        }
+        if (!closed || closedHere || same(points.back(), start))
+            return;
+        points.insert(points.begin() + std::ptrdiff_t(first), start);
+        pairs.insert(pairs.begin() + std::ptrdiff_t(first), BezierControlPair{start, start});
+        invisible.insert(invisible.begin() + std::ptrdiff_t(first), true);
+        independent.insert(independent.begin() + std::ptrdiff_t(first), false);
+        subpaths.back().closed = false;
+    };
     const int count = path.elementCount();
     for (int step = 0; step < count; ++step) {
         const int index = (std::max(offset, 0) + step) % count;
@@ -70,15 +93,19 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
         case pf::PathElementType::Close:
             if (!closed) {
                 // An open chain ignores the closing: the point added last goes too.
-                if (!points.empty()) {
+                const std::size_t floor = subpaths.empty() ? 0 : std::size_t(subpaths.back().start);
+                if (points.size() > floor) {
                     points.pop_back();
                     pairs.pop_back();
                     invisible.pop_back();
                     independent.pop_back();
                 }
+                if (!points.empty())
+                    previous = points.back();
                 break;
             }
             add(pts[0], {previous, pts[0]}, true, true);
+            closedHere = true;
             // Later subpaths (a shape's holes) are walked too: stopping here would drop them.
             stop = offset > 0;
             break;
@@ -94,32 +121,38 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
         case pf::PathElementType::MoveTo:
             if (offset > 0)
                 break;
+            finish();
+            subpaths.push_back(BezierSubpath{int(points.size()), closed});
+            closedHere = false;
+            start = pts[0];
             if (!closed)
                 add(pts[0], {pts[0], pts[0]}, true, false);
-            else if (index == 0)
-                start = previous = pts[0];
-            else {
-                add(pts[0], {previous, pts[0]}, true, true);
-                joined = true;
-            }
+            else
+                previous = pts[0];
             break;
         }
-        if (!points.empty())
-            previous = points.back();
         if (stop)
             break;
     }
-    // A chain of several closed subpaths goes back to the first subpath's start along the bridge it left
-    // by, so its own closing segment is the first subpath's and no notch is cut out of the area.
-    if (closed && joined && start)
-        add(*start, {previous, *start}, true, true);
-    // A slice of a loop ends where it began, its last segment continuing the neighbouring handles.
-    if (offset > 0 && points.size() >= 2) {
-        const pf::Point first = points.front(), last = points.back();
-        const pf::Point a = pairs.back()[1], b = pairs[1][0];
-        add(first, {pf::Point(2 * last.x - a.x, 2 * last.y - a.y), pf::Point(2 * first.x - b.x, 2 * first.y - b.y)},
-            true, false);
+    finish();
+    // A slice of a loop ends where it began. The walk began with the cut segment's part before the cut
+    // (its pair, unused at an open chain's start): the last segment is that part, so the loop keeps its
+    // outline exactly.
+    if (offset > 0 && points.size() >= 2)
+        add(points.front(), pairs.front(), true, false);
+
+    // The model has one text: a second one (a title box's body) follows it on a new line, not lost.
+    if (std::optional<pf::MutableAttributedString> second = Shape::storedText(plist, "attributedText1Data")) {
+        std::optional<pf::MutableAttributedString> text = Shape::storedText(plist, "attributedTextData");
+        if (text && text->length() > 0) {
+            text->append(pf::AttributedString(QStringLiteral("\n"), text->attributesAtIndex(text->length() - 1)));
+            text->append(*second);
+        } else {
+            text = std::move(second);
+        }
+        plist.set(QStringLiteral("attributedTextData"), pf::rtfFromAttributedString(*text));
     }
+    plist.remove("attributedText1Data");
 
     plist.set(QStringLiteral("className"), staticClass().className());
     plist.set(QStringLiteral("identifier"), pf::newIdentifier());
@@ -131,23 +164,28 @@ std::shared_ptr<Bezier> Bezier::fromBezierPath(const pf::Path& source, pf::Value
     if (!bezier)
         return nullptr;
     bezier->closed_ = closed;
-    bezier->setModelPointsControlPointsRegen(std::move(points), std::move(pairs), true);
+    bezier->setModelPointsControlPointsRegen(std::move(points), std::move(pairs), std::move(subpaths), true);
     bezier->setModelControlPointsInvisible(std::move(invisible));
     bezier->setModelControlPointsIndependent(std::move(independent));
-    if (!closed && !bezier->points_.empty()) {
-        // Open chains show handles only where they leave their point.
+    if (!bezier->points_.empty() && bezier->pairs_.size() == bezier->points_.size()) {
+        // Open subpaths show handles only where they leave their point.
         const Points& pt = bezier->points_;
         const Pairs& pr = bezier->pairs_;
-        const std::size_t n = pt.size();
-        Flags hidden(n, false);
-        const auto same = [](const pf::Point& p, const pf::Point& q) { return QVPointRound(p) == QVPointRound(q); };
-        for (std::size_t k = 0; k < n; ++k) {
-            if (k == n - 1)
-                hidden[k] = true;
-            else if (k == 0)
-                hidden[k] = same(pt[0], pr[1][0]);
-            else
-                hidden[k] = same(pt[k], pr[k + 1][0]) && same(pt[k], pr[k][1]);
+        Flags hidden = bezier->invisible_;
+        hidden.resize(pt.size(), false);
+        const auto rounded = [](const pf::Point& p, const pf::Point& q) { return QVPointRound(p) == QVPointRound(q); };
+        for (const Run& run : bezier->runs()) {
+            if (run.closed)
+                continue;
+            const std::size_t first = std::size_t(run.start), last = std::size_t(run.end - 1);
+            for (std::size_t k = first; k <= last; ++k) {
+                if (k == last)
+                    hidden[k] = true;
+                else if (k == first)
+                    hidden[k] = rounded(pt[k], pr[k + 1][0]);
+                else
+                    hidden[k] = rounded(pt[k], pr[k + 1][0]) && rounded(pt[k], pr[k][1]);
+            }
         }
         bezier->setModelControlPointsInvisible(std::move(hidden));
     }

@@ -32,7 +32,7 @@ void Bezier::setModelPointAtIndex(const pf::Point& p, int i)
     points_[std::size_t(i)] = p;
     if ((d.x != 0 || d.y != 0) && pairs_.size() == points_.size()) {
         pairs_[std::size_t(i)][1] = pairs_[std::size_t(i)][1] + d;
-        const std::size_t next = i == n - 1 ? 0 : std::size_t(i + 1);
+        const std::size_t next = std::size_t(nextModelIndex(i));
         pairs_[next][0] = pairs_[next][0] + d;
     }
     rebuild();
@@ -53,20 +53,21 @@ void Bezier::setPointAtHandleIndex(const pf::Point& p, int h)
     const int k = h - 9 - n;
     const int m = k / 2, s = k % 2;
     pairs_[std::size_t(m)][std::size_t(s)] = p;
-    // The peer is the other control meeting at the same model point.
+    // The peer is the other control meeting at the same model point, within the point's own subpath.
+    const Run run = runOf(m);
     int peerPair = -1, peerSlot = 0, flag = 0, meeting = 0;
     if (s == 1) {
         meeting = m;
-        if (m < n - 1)
+        if (m < run.end - 1)
             peerPair = m + 1, flag = m + 1;
-        else if (closed_)
-            peerPair = 0, flag = 0;
+        else if (run.closed)
+            peerPair = run.start, flag = run.start;
         peerSlot = 0;
     } else {
-        meeting = m == 0 ? n - 1 : m - 1;
+        meeting = previousModelIndex(m);
         peerPair = meeting, peerSlot = 1, flag = m;
-        // Slot 0 of pair 0 meets the last point only on a closed path.
-        if (m == 0 && !closed_)
+        // A subpath's first pair meets its last point only when it is closed.
+        if (m == run.start && !run.closed)
             peerPair = -1;
     }
     if (peerPair >= 0 && peerPair != m && std::size_t(flag) < independent_.size() && !independent_[std::size_t(flag)])
@@ -80,14 +81,17 @@ bool Bezier::setIndependentAtHandleIndex(bool independent, int h)
     const int n = modelPointCount();
     if (n == 0 || h < 9)
         return false;
+    // Flag j stands for the junction at point j − 1; a subpath's first flag for the junction at its last.
     if (h - 9 < n) {
         const int m = h - 9;
-        const int flag = m == n - 1 ? 0 : m + 1;
+        const Run run = runOf(m);
+        const int flag = m == run.end - 1 ? run.start : m + 1;
         independent_[std::size_t(flag)] = independent;
         return true;
     }
     const int k = h - 9 - n;
-    const int flag = (k / 2 + k % 2) == n ? 0 : k / 2 + k % 2;
+    const Run run = runOf(k / 2);
+    const int flag = (k / 2 + k % 2) == run.end ? run.start : k / 2 + k % 2;
     if (std::size_t(flag) < independent_.size())
         independent_[std::size_t(flag)] = independent;
     return false;
@@ -97,14 +101,20 @@ bool Bezier::setIndependentAtHandleIndex(bool independent, int h)
 
 void Bezier::setModelPointsControlPointsRegen(Points points, Pairs pairs, bool regen)
 {
+    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), subpaths_, regen);
+}
+
+void Bezier::setModelPointsControlPointsRegen(Points points, Pairs pairs, Subpaths subpaths, bool regen)
+{
     // An empty model is undoable too: removing the only point must come back.
     pf::registerUndo(undoManager(), this,
-                     [oldPoints = points_, oldPairs = pairs_](Bezier& b) {
-                         b.setModelPointsControlPointsRegen(oldPoints, oldPairs, true);
+                     [oldPoints = points_, oldPairs = pairs_, oldSubpaths = subpaths_](Bezier& b) {
+                         b.setModelPointsControlPointsRegen(oldPoints, oldPairs, oldSubpaths, true);
                      },
                      pf::localized(adjustPath));
     points_ = std::move(points);
     pairs_ = std::move(pairs);
+    setSubpaths(std::move(subpaths));
     if (regen && !pairs_.empty() && pairs_.size() == points_.size())
         rebuild();
 }
@@ -140,9 +150,8 @@ void Bezier::insertPoint(const pf::Point& p)
     const int e = geom::elementHitByPointToleranceTValueNearestPoint(path(), p, tolerance, &t, &nearest);
     if (e < 0)
         return;
-    const int n = modelPointCount();
-    const int m = e == 0 ? 0 : closed_ ? e - 1 : e;
-    if (m >= n || pairs_.size() != points_.size())
+    const int m = modelIndexForElement(e);
+    if (m < 0 || pairs_.size() != points_.size())
         return;
     pf::UndoGrouping group(undoManager());
     Pairs pairs = pairs_;
@@ -154,9 +163,14 @@ void Bezier::insertPoint(const pf::Point& p)
     invisible.insert(invisible.begin() + std::min<std::ptrdiff_t>(m, std::ssize(invisible)), true);
     Points points = points_;
     points.insert(points.begin() + m, p);
+    // The new point belongs to the subpath of the segment it cuts; the later subpaths move up by one.
+    Subpaths subpaths = subpaths_;
+    for (BezierSubpath& s : subpaths)
+        if (s.start > m)
+            ++s.start;
     setModelControlPointsInvisible(std::move(invisible));
     setModelControlPointsIndependent(std::move(independent));
-    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), true);
+    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), std::move(subpaths), true);
 }
 
 void Bezier::removePointAtIndex(int i)
@@ -167,8 +181,9 @@ void Bezier::removePointAtIndex(int i)
     setNeedsDisplay();
     pf::UndoGrouping group(undoManager());
     Pairs pairs = pairs_;
+    const Run run = runOf(i);
     if (pairs.size() == points_.size()) {
-        if (i == n - 1) {
+        if (i == run.end - 1) {
             pairs.erase(pairs.begin() + i);
         } else {
             // The joined segment keeps its outer control points.
@@ -183,7 +198,16 @@ void Bezier::removePointAtIndex(int i)
         invisible.erase(invisible.begin() + i);
     Points points = points_;
     points.erase(points.begin() + i);
-    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), true);
+    // A subpath left without points goes; the later ones move down by one.
+    Subpaths subpaths;
+    for (BezierSubpath s : subpaths_) {
+        if (s.start == i && run.end == i + 1)
+            continue;
+        if (s.start > i)
+            --s.start;
+        subpaths.push_back(s);
+    }
+    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), std::move(subpaths), true);
     setModelControlPointsInvisible(std::move(invisible));
     setModelControlPointsIndependent(std::move(independent));
     if (points_.empty())
@@ -221,8 +245,8 @@ pf::Point Bezier::phantomControlPoint() const
         return independentPhantomPoint_;
     if (points_.empty() || pairs_.size() != points_.size())
         return points_.empty() ? pf::Point() : points_.back();
-    if (closed_)
-        return pairs_[0][0];
+    if (isSubpathClosedAt(lastModelPointIndex()))
+        return pairs_[std::size_t(subpathStartOf(lastModelPointIndex()))][0];
     return reflected(pairs_.back()[1], points_.back());
 }
 
@@ -255,10 +279,15 @@ void Bezier::closePath()
         return;
     setNeedsDisplay();
     if (!generating_) {
-        independent_[1 % std::size_t(n)] = true;
-        independent_[0] = true;
-        // A straight closing segment.
-        pairs_[0] = {points_.back(), points_[0]};
+        // Each open subpath gets a straight closing segment of its own.
+        for (const Run& run : runs()) {
+            if (run.closed)
+                continue;
+            const std::size_t first = std::size_t(run.start), last = std::size_t(run.end - 1);
+            independent_[first + 1 <= last ? first + 1 : first] = true;
+            independent_[first] = true;
+            pairs_[first] = {points_[last], points_[first]};
+        }
     } else if (n > 1) {
         // The pen came back onto the first point: its copy, the last point, goes, and the closing
         // segment keeps the handle dragged out of the point before.
@@ -272,40 +301,55 @@ void Bezier::closePath()
         if (!independent_[0])
             pairs_.back()[1] = reflected(c, points_.back());
     }
-    closed_ = true;
+    setClosed(true);
     dragStart().frame = frame();
     rebuild();
 }
 
 void Bezier::reversePath()
 {
-    const std::size_t n = points_.size();
-    if (n == 0)
+    const std::size_t total = points_.size();
+    if (total == 0)
         return;
-    Points points(points_.rbegin(), points_.rend());
-    Flags invisible(invisible_.rbegin(), invisible_.rend());
-    Flags independent(independent_.rbegin(), independent_.rend());
-    Pairs pairs;
-    if (pairs_.size() == n) {
-        Pairs swapped;
-        for (auto it = pairs_.rbegin(); it != pairs_.rend(); ++it)
-            swapped.push_back({(*it)[1], (*it)[0]});
-        // Each segment now ends where it used to start: every entry moves one place later, the first
-        // stays, and the last (old pair 0) drops off.
-        pairs = swapped;
-        for (std::size_t j = n - 1; j >= 1; --j)
-            pairs[j] = swapped[j - 1];
-        // A closed path's closing segment (pair 0) runs backwards too; the flag of each junction follows
-        // its point (flag m + 1 belongs to point m), so the reversed loop is the same outline, edited alike.
-        if (closed_) {
-            pairs[0] = swapped[n - 1];
-            for (std::size_t k = 0; k < n && independent_.size() == n; ++k)
-                independent[k] = independent_[(2 * n - k + 1) % n];
+    // Each subpath runs backwards, and they come in reverse order, so the whole outline runs backwards and
+    // its ends swap.
+    Model model;
+    const std::vector<Run> all = runs();
+    const bool paired = pairs_.size() == total;
+    const bool flagged = independent_.size() == total && invisible_.size() == total;
+    for (auto run = all.rbegin(); run != all.rend(); ++run) {
+        const std::size_t a = std::size_t(run->start), n = std::size_t(run->end - run->start);
+        model.subpaths.push_back(BezierSubpath{int(model.points.size()), run->closed});
+        for (std::size_t k = 0; k < n; ++k)
+            model.points.push_back(points_[a + n - 1 - k]);
+        if (flagged) {
+            for (std::size_t k = 0; k < n; ++k) {
+                model.invisible.push_back(invisible_[a + n - 1 - k]);
+                // The flag of each junction follows its point (flag m + 1 belongs to point m) on a loop.
+                model.independent.push_back(run->closed ? independent_[a + (2 * n - k + 1) % n]
+                                                        : independent_[a + n - 1 - k]);
+            }
         }
+        if (!paired)
+            continue;
+        Pairs swapped;
+        for (std::size_t k = 0; k < n; ++k) {
+            const BezierControlPair& pair = pairs_[a + n - 1 - k];
+            swapped.push_back({pair[1], pair[0]});
+        }
+        // Each segment now ends where it used to start: every entry moves one place later, the first
+        // stays (the last, on a loop) and the last (old first pair) drops off.
+        model.pairs.push_back(run->closed ? swapped[n - 1] : swapped[0]);
+        for (std::size_t j = 1; j < n; ++j)
+            model.pairs.push_back(swapped[j - 1]);
     }
-    setModelControlPointsInvisible(std::move(invisible));
-    setModelControlPointsIndependent(std::move(independent));
-    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), true);
+    if (!flagged) {
+        model.invisible = Flags(invisible_.rbegin(), invisible_.rend());
+        model.independent = Flags(independent_.rbegin(), independent_.rend());
+    }
+    if (subpaths_.empty())
+        model.subpaths.clear();
+    setModel(std::move(model));
 }
 
 void Bezier::flipHorizontalVertical(bool horizontal, bool vertical)
@@ -336,9 +380,7 @@ void Bezier::combineWithShapes(const std::vector<std::shared_ptr<Shape>>& shapes
 {
     if (pairs_.size() != points_.size() || points_.empty())
         return;
-    Points points = points_;
-    Pairs pairs = pairs_;
-    Flags invisible = invisible_, independent = independent_;
+    Model model = runsModel();
     const pf::Point end = points_.back();
     for (const auto& shape : shapes) {
         auto other = std::dynamic_pointer_cast<Bezier>(shape);
@@ -350,23 +392,75 @@ void Bezier::combineWithShapes(const std::vector<std::shared_ptr<Shape>>& shapes
         const bool reverse = distance(other->points_.back()) < distance(other->points_.front());
         if (reverse)
             other->reversePath();
-        const pf::Point last = points.back();
-        // The junction's incoming handle lies on the point; the joining segment leaves from it.
-        pairs.back()[1] = last;
-        other->pairs_[0][0] = last;
-        if (reverse)
-            other->pairs_[0][1] = other->points_.front();
-        points.insert(points.end(), other->points_.begin(), other->points_.end());
-        pairs.insert(pairs.end(), other->pairs_.begin(), other->pairs_.end());
-        invisible.insert(invisible.end(), other->invisible_.begin(), other->invisible_.end());
-        independent.insert(independent.end(), other->independent_.begin(), other->independent_.end());
-        invisible.resize(points.size(), false);
-        independent.resize(points.size(), false);
+        const pf::Point last = model.points.back(), first = other->points_.front();
+        Model more = other->runsModel();
+        // Ends that meet become one subpath; apart, the other's outline stays a subpath of its own, with
+        // nothing drawn across the gap.
+        const double scale = std::max({std::fabs(last.x), std::fabs(last.y), std::fabs(first.x), std::fabs(first.y), 1.0});
+        const bool meet = !model.subpaths.back().closed && !more.subpaths.front().closed
+                          && std::hypot(first.x - last.x, first.y - last.y) <= 1e-7 * scale;
+        if (meet) {
+            // The junction's incoming handle lies on the point; the joining segment leaves from it.
+            model.pairs.back()[1] = last;
+            more.pairs[0][0] = last;
+            if (reverse)
+                more.pairs[0][1] = first;
+            other->pairs_[0] = more.pairs[0];
+        }
+        const std::size_t joined = model.points.size();
+        model.append(more);
+        if (meet)
+            model.subpaths.erase(std::find_if(model.subpaths.begin(), model.subpaths.end(),
+                                              [&](const BezierSubpath& s) { return s.start == int(joined); }));
     }
-    setModelControlPointsInvisible(std::move(invisible));
-    setModelControlPointsIndependent(std::move(independent));
-    setModelPointsControlPointsRegen(std::move(points), std::move(pairs), true);
+    setModel(std::move(model));
     setNeedsDisplay();
+}
+
+Bezier::Model Bezier::runsModel(std::size_t first, std::size_t last) const
+{
+    Model model;
+    const std::vector<Run> all = runs();
+    last = std::min(last, all.size());
+    const auto copy = [](const auto& from, auto& to, int a, int b) {
+        const int end = std::min<int>(b, int(from.size()));
+        if (a < end)
+            to.insert(to.end(), from.begin() + a, from.begin() + end);
+    };
+    for (std::size_t k = first; k < last; ++k) {
+        const Run& r = all[k];
+        model.subpaths.push_back(BezierSubpath{int(model.points.size()), r.closed});
+        copy(points_, model.points, r.start, r.end);
+        copy(pairs_, model.pairs, r.start, r.end);
+        copy(invisible_, model.invisible, r.start, r.end);
+        copy(independent_, model.independent, r.start, r.end);
+    }
+    return model;
+}
+
+void Bezier::Model::append(const Model& more)
+{
+    const int offset = int(points.size());
+    // Flags short of their points are padded, so each run's flags stay beside its points.
+    invisible.resize(points.size(), false);
+    independent.resize(points.size(), false);
+    points.insert(points.end(), more.points.begin(), more.points.end());
+    pairs.insert(pairs.end(), more.pairs.begin(), more.pairs.end());
+    invisible.insert(invisible.end(), more.invisible.begin(), more.invisible.end());
+    independent.insert(independent.end(), more.independent.begin(), more.independent.end());
+    invisible.resize(points.size(), false);
+    independent.resize(points.size(), false);
+    for (BezierSubpath s : more.subpaths) {
+        s.start += offset;
+        subpaths.push_back(s);
+    }
+}
+
+void Bezier::setModel(Model model)
+{
+    setModelControlPointsInvisible(std::move(model.invisible));
+    setModelControlPointsIndependent(std::move(model.independent));
+    setModelPointsControlPointsRegen(std::move(model.points), std::move(model.pairs), std::move(model.subpaths), true);
 }
 
 // ---- slicing and splitting ----
@@ -385,6 +479,8 @@ std::vector<std::shared_ptr<Shape>> Bezier::sliceAtLocation(const pf::Point& loc
     const int e = geom::elementHitByPointToleranceTValueNearestPoint(path(), location, tolerance, &t, &nearest);
     if (e < 0)
         return {};
+    if (!subpaths_.empty())
+        return sliceSubpathAtLocation(location, modelIndexForElement(e));
     const double d = geom::distanceFromStartOfPathAtPointTolerance(path(), nearest, tolerance);
     // A negative distance means the measure found no element past the first: nothing to cut at.
     if (d < 0)
@@ -399,6 +495,43 @@ std::vector<std::shared_ptr<Shape>> Bezier::sliceAtLocation(const pf::Point& loc
     std::vector<std::shared_ptr<Shape>> pieces;
     for (auto& piece : splitLengths({d, total - d}))
         pieces.push_back(std::move(piece));
+    return pieces;
+}
+
+std::vector<std::shared_ptr<Shape>> Bezier::sliceSubpathAtLocation(const pf::Point& location, int m)
+{
+    if (m < 0)
+        return {};
+    // The touched subpath is cut as a shape of its own; the others go with the piece beside them, so an
+    // open subpath cut in two leaves those before it with the first piece and those after with the second.
+    const std::vector<Run> all = runs();
+    std::size_t k = 0;
+    while (k + 1 < all.size() && all[k + 1].start <= m)
+        ++k;
+    auto part = std::dynamic_pointer_cast<Bezier>(copy());
+    if (!part)
+        return {};
+    const Model alone = runsModel(k, k + 1);
+    part->points_ = alone.points;
+    part->pairs_ = alone.pairs;
+    part->invisible_ = alone.invisible;
+    part->independent_ = alone.independent;
+    part->subpaths_.clear();
+    part->closed_ = all[k].closed;
+    part->rebuild();
+    std::vector<std::shared_ptr<Shape>> pieces = part->sliceAtLocation(location);
+    for (std::size_t p = 0; p < pieces.size(); ++p) {
+        auto piece = std::dynamic_pointer_cast<Bezier>(pieces[p]);
+        if (!piece)
+            continue;
+        Model model = p == 0 ? runsModel(0, k) : Model{};
+        model.append(piece->runsModel());
+        if (p + 1 == pieces.size())
+            model.append(runsModel(k + 1));
+        const bool disabled = piece->disableUndo();
+        piece->setModel(std::move(model));
+        piece->reenableUndoIf(disabled);
+    }
     return pieces;
 }
 

@@ -2,10 +2,12 @@
 // takes, where they go in the page, what is refused (with a beep), and that each is one undo step.
 #include "canvas/support/CanvasFixture.h"
 
+#include "geometry/FBPathBoolean.h"
 #include "model/Group.h"
 #include "platform/graphics/PainterContext.h"
 #include "platform/kit/Services.h"
 #include "shapes/Bezier.h"
+#include "shapes/TitleBox.h"
 
 #include <QImage>
 
@@ -22,6 +24,33 @@ void expectRectNear(const pf::Rect& actual, const pf::Rect& expected, const char
     EXPECT_NEAR(actual.y(), expected.y(), tolerance) << what;
     EXPECT_NEAR(actual.width(), expected.width(), tolerance) << what;
     EXPECT_NEAR(actual.height(), expected.height(), tolerance) << what;
+}
+
+// The page's area at the scale, with the path filled (non-zero) and stroked 2 wide in black.
+QImage rasterised(const pf::Path& path, const pf::Size& page, double scale)
+{
+    pf::BitmapContext context(page, scale, true, false);
+    context.setFillColor(pf::Color(0, 0, 0, 1));
+    context.fillPath(path, pf::WindingRule::NonZero);
+    context.setStrokeColor(pf::Color(0, 0, 0, 0.5));
+    context.setLineWidth(2);
+    context.strokePath(path);
+    return context.bitmap();
+}
+
+// A shape drawn as a preview or an export draws it: its whole style, off screen.
+QImage drawn(Shape& shape, const pf::Size& page, double scale)
+{
+    pf::BitmapContext context(page, scale, true, false);
+    shape.drawInContextDirtyRect(context, pf::Rect(pf::Point(), page));
+    return context.bitmap();
+}
+
+// The number of subpaths (moves) of a path.
+int subpathCount(const pf::Path& path)
+{
+    return int(std::count_if(path.elements().begin(), path.elements().end(),
+                             [](const pf::PathElement& e) { return e.type == pf::PathElementType::MoveTo; }));
 }
 
 } // namespace
@@ -53,6 +82,37 @@ protected:
         canvas->tryToPerform(QString::fromLatin1(action), nullptr);
         endTurn();
         return beeps;
+    }
+    // The shapes of the page that were not there before.
+    Canvas::Shapes added(const Canvas::Shapes& before) const
+    {
+        Canvas::Shapes out;
+        for (const auto& shape : pageShapes())
+            if (std::find(before.begin(), before.end(), shape) == before.end())
+                out.push_back(shape);
+        return out;
+    }
+    // The result draws the outline it was made from, pixel for pixel at 1x and 2x, keeps it when saved
+    // and read again, and the reread shape draws off screen (as a preview does) as the result does.
+    void expectDrawsExactly(const std::shared_ptr<Shape>& result, const pf::Path& expected)
+    {
+        ASSERT_TRUE(result && result->isBezier());
+        const pf::Size size = page->frame().size;
+        EXPECT_EQ(subpathCount(result->path()), subpathCount(expected)) << "one subpath for each outline";
+        const auto reread = Shape::fromPlist(result->asPlist());
+        ASSERT_TRUE(reread);
+        EXPECT_TRUE(reread->path().sameElements(result->path())) << "saved and read again";
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(testing::Message() << "at " << scale << "x");
+            const QImage want = rasterised(expected, size, scale);
+            const QImage got = rasterised(result->path(), size, scale);
+            EXPECT_TRUE(got == want) << "the outline";
+            if (const char* dir = std::getenv("QUORVEL_TEST_PICTURES"); dir && got != want) {
+                want.save(QString::fromLocal8Bit(dir) + QStringLiteral("/want.png"));
+                got.save(QString::fromLocal8Bit(dir) + QStringLiteral("/got.png"));
+            }
+            EXPECT_TRUE(drawn(*reread, size, scale) == drawn(*result, size, scale)) << "previewed";
+        }
     }
     // One undo gives the page back as it was, one redo as the command left it.
     void expectOneUndoStep(const Canvas::Shapes& before, const Canvas::Shapes& after)
@@ -327,4 +387,194 @@ TEST_F(CanvasPathCommandsTest, FlipsAndPathEditsReselectTheShapes)
     // A rectangle cannot be flipped.
     select({rectangle});
     EXPECT_EQ(perform("flipVertical:"), 1);
+}
+
+// Each command on pairs of shapes that lie apart, touch, nest or make a ring: its results draw exactly
+// the outlines the path algebra (or the concatenation the command stands for) returns, with nothing
+// drawn between one outline and the next.
+TEST_F(CanvasPathCommandsTest, ResultsDrawEveryOutlineTheyWereMadeFromAndNothingBetween)
+{
+    struct Operand {
+        const char* kind; // "Ring": a Bezier of the frame with a hole 40 in from its edges
+        pf::Rect frame;
+    };
+    struct Case {
+        const char* name;
+        Operand a, b;
+    };
+    const Case cases[] = {
+        {"apart", {"TitleBox", {20, 420, 75, 60}}, {"Triangle", {115, 420, 75, 60}}},
+        {"touching at a corner", {"Rectangle", {100, 100, 80, 60}}, {"Rectangle", {180, 160, 80, 60}}},
+        {"one inside the other", {"Rectangle", {100, 100, 200, 150}}, {"Triangle", {150, 130, 80, 60}}},
+        {"a ring crossed", {"Ring", {100, 100, 200, 150}}, {"Rectangle", {180, 80, 40, 200}}},
+    };
+    const auto place = [&](const Operand& o, const pf::Color& colour) -> std::shared_ptr<Shape> {
+        auto shape = inked(o.kind == std::string("Ring") ? "Rectangle" : o.kind, o.frame, colour);
+        shape->setStrokeType(3);
+        if (o.kind != std::string("Ring"))
+            return shape;
+        const pf::Path ring = CGPath_FBCreateDifference(shape->path(), pf::Path::rect(QVRectOutset(o.frame, -40, -40)));
+        auto bezier = Bezier::fromBezierPath(ring, shape->asPlist(), true);
+        page->removeShape(shape);
+        page->addShape(bezier);
+        return bezier;
+    };
+    struct Command {
+        const char* action;
+        std::function<std::vector<pf::Path>(const pf::Path&, const pf::Path&)> algebra;
+    };
+    const Command booleans[] = {
+        {"difference:", [](const pf::Path& a, const pf::Path& b) { return std::vector{CGPath_FBCreateDifference(a, b)}; }},
+        {"intersection:", [](const pf::Path& a, const pf::Path& b) { return std::vector{CGPath_FBCreateIntersect(a, b)}; }},
+        {"union:", [](const pf::Path& a, const pf::Path& b) { return std::vector{CGPath_FBCreateUnion(a, b)}; }},
+        {"exclusion:",
+         [](const pf::Path& a, const pf::Path& b) {
+             return std::vector{CGPath_FBCreateDifference(a, b), CGPath_FBCreateDifference(b, a)};
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const Command& command : booleans) {
+            SCOPED_TRACE(command.action);
+            makeCanvas();
+            const auto a = place(c.a, red), b = place(c.b, blue);
+            const Canvas::Shapes before = pageShapes();
+            std::vector<pf::Path> expected;
+            for (const pf::Path& path : command.algebra(a->path(), b->path()))
+                if (!path.isEmpty())
+                    expected.push_back(path);
+            select({a, b});
+            endTurn();
+            EXPECT_EQ(perform(command.action), expected.empty() ? 1 : 0);
+            // Later results go under earlier ones.
+            Canvas::Shapes made = added(before);
+            std::reverse(made.begin(), made.end());
+            ASSERT_EQ(made.size(), expected.size());
+            for (std::size_t i = 0; i < made.size(); ++i)
+                expectDrawsExactly(made[i], expected[i]);
+        }
+
+        SCOPED_TRACE("invert:");
+        makeCanvas();
+        const auto a = place(c.a, red);
+        const Canvas::Shapes before = pageShapes();
+        pf::Path inverted = pf::Path::rect(page->frame());
+        inverted.append(a->path().reversed());
+        select({a});
+        endTurn();
+        ASSERT_EQ(perform("invert:"), 0);
+        ASSERT_EQ(added(before).size(), 1u);
+        expectDrawsExactly(added(before).front(), inverted);
+
+        SCOPED_TRACE("convertToBezier:");
+        makeCanvas();
+        for (const Operand& o : {c.a, c.b}) {
+            const auto shape = place(o, red);
+            if (!shape->canConvertToBezier())
+                continue;
+            const Canvas::Shapes kept = pageShapes();
+            select({shape});
+            endTurn();
+            ASSERT_EQ(perform("convertToBezier:"), 0);
+            ASSERT_EQ(added(kept).size(), 1u);
+            expectDrawsExactly(added(kept).front(), shape->path());
+        }
+    }
+}
+
+TEST_F(CanvasPathCommandsTest, CombinedAndSlicedPathsKeepTheirOutlinesApart)
+{
+    const auto line = [&](std::initializer_list<pf::Point> points) {
+        pf::Path path;
+        for (const pf::Point& p : points)
+            path.isEmpty() ? path.moveTo(p) : path.lineTo(p);
+        auto bezier = Bezier::fromBezierPath(path);
+        bezier->setFillType(5);
+        page->addShape(bezier);
+        return std::static_pointer_cast<Shape>(bezier);
+    };
+    const auto together = [](const Canvas::Shapes& shapes) {
+        pf::Path all;
+        for (const auto& shape : shapes)
+            all.append(shape->path());
+        return all;
+    };
+    // Lines apart stay two subpaths; lines whose ends meet become one.
+    for (const bool apart : {true, false}) {
+        SCOPED_TRACE(apart ? "apart" : "meeting");
+        makeCanvas();
+        const auto first = line({{100, 300}, {200, 300}});
+        const auto second = apart ? line({{100, 340}, {200, 340}, {260, 400}}) : line({{200, 300}, {260, 360}});
+        const pf::Path expected = together({first, second});
+        select({first, second});
+        endTurn();
+        ASSERT_EQ(perform("combineShapes:"), 0);
+        ASSERT_EQ(canvas->selectedShapes().size(), 1u);
+        const auto combined = canvas->selectedShapes().front();
+        if (apart) {
+            expectDrawsExactly(combined, expected);
+        } else {
+            EXPECT_EQ(subpathCount(combined->path()), 1);
+            EXPECT_EQ(combined->path().bounds(), expected.bounds());
+        }
+    }
+
+    // A ring sliced on its rim: the rim opens at the cut, the hole stays a hole.
+    makeCanvas();
+    const auto rim = inked("Rectangle", pf::Rect(100, 100, 200, 150), red);
+    const pf::Path ringPath = CGPath_FBCreateDifference(rim->path(), pf::Path::rect(pf::Rect(150, 140, 100, 70)));
+    auto ring = Bezier::fromBezierPath(ringPath, rim->asPlist(), true);
+    page->removeShape(rim);
+    page->addShape(ring);
+    select({ring});
+    canvas->setDragStartCanvasPoint(canvas->convertPointFromComposition(pf::Point(100, 180)));
+    ASSERT_EQ(perform("slicePath:"), 0);
+    ASSERT_EQ(canvas->selectedShapes().size(), 1u);
+    const auto sliced = canvas->selectedShapes().front();
+    EXPECT_EQ(subpathCount(sliced->path()), 2);
+    const pf::Size size = page->frame().size;
+    pf::BitmapContext want(size, 1.0, true, false), got(size, 1.0, true, false);
+    want.fillPath(ringPath, pf::WindingRule::NonZero);
+    got.fillPath(sliced->path(), pf::WindingRule::NonZero);
+    EXPECT_TRUE(got.bitmap() == want.bitmap()) << "the same area";
+    EXPECT_FALSE(sliced->containsPoint(pf::Point(200, 175))) << "the hole";
+
+    // Slicing the open lines combined apart cuts only the line under the press.
+    makeCanvas();
+    const auto upper = line({{100, 300}, {200, 300}});
+    const auto lower = line({{100, 340}, {200, 340}});
+    const pf::Path both = together({upper, lower});
+    select({upper, lower});
+    endTurn();
+    ASSERT_EQ(perform("combineShapes:"), 0);
+    canvas->setDragStartCanvasPoint(canvas->convertPointFromComposition(pf::Point(150, 340)));
+    ASSERT_EQ(perform("slicePath:"), 0);
+    const Canvas::Shapes pieces = canvas->selectedShapes();
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(subpathCount(pieces[0]->path()) + subpathCount(pieces[1]->path()), 3);
+    pf::BitmapContext whole(size, 2.0, true, false), cut(size, 2.0, true, false);
+    whole.setLineWidth(2);
+    cut.setLineWidth(2);
+    whole.strokePath(both);
+    cut.strokePath(together(pieces));
+    EXPECT_TRUE(cut.bitmap() == whole.bitmap()) << "the pieces cover the lines and nothing else";
+}
+
+TEST_F(CanvasPathCommandsTest, AResultKeepsBothTextsOfATitleBox)
+{
+    const auto box = inked("TitleBox", pf::Rect(20, 420, 75, 60), red);
+    const auto triangle = inked("Triangle", pf::Rect(115, 420, 75, 60), blue);
+    ASSERT_TRUE(box->attributedText());
+    const QString title = box->attributedText()->string();
+    const auto* titled = dynamic_cast<TitleBox*>(box.get());
+    ASSERT_TRUE(titled && titled->attributedText1());
+    const QString body = titled->attributedText1()->string();
+    box->setTitle(QStringLiteral("Class box"));
+    select({box, triangle});
+    endTurn();
+    ASSERT_EQ(perform("union:"), 0);
+    const auto result = canvas->selectedShapes().front();
+    ASSERT_TRUE(result->attributedText());
+    EXPECT_EQ(result->attributedText()->string(), title + QStringLiteral("\n") + body);
+    EXPECT_EQ(result->title(), QStringLiteral("Class box"));
 }

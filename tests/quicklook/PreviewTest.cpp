@@ -10,6 +10,7 @@
 #include "platform/plugin/PlugIn.h"
 #include "platform/plugin/QuickLookAbi.h"
 #include "quicklook/host/PreviewHost.h"
+#include "shapes/Bezier.h"
 #include "shapes/Brush.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,24 @@ protected:
         document.set("compositions", pages);
         writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
         return package;
+    }
+
+    // A package of the pages drawn by the plug-in and read back at 72 dpi: the path of page n's picture is
+    // the answer followed by "-n.png".
+    QString previewPages(const QString& name, const pf::Value::Array& pages)
+    {
+        pf::Value document = pf::Value::dictionary();
+        document.set("version", 8);
+        document.set("compositions", pf::Value(pages));
+        const QString package = dir.filePath(name + QStringLiteral(".quorveldoc"));
+        EXPECT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
+        writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
+        const QString pdf = dir.filePath(name + QStringLiteral(".pdf"));
+        const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
+        EXPECT_TRUE(outcome.ok) << qPrintable(outcome.message);
+        const QString pictures = dir.filePath(name);
+        run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, pictures});
+        return pictures;
     }
 
     static void writeFile(const QString& path, const QByteArray& bytes)
@@ -134,28 +153,62 @@ TEST_F(PreviewTest, ABrushStoredWithoutItsPathDrawsNothing)
         children.append(child);
     }
     stored.set(QStringLiteral("children"), children);
-    pf::Value document = pf::Value::dictionary();
-    document.set("version", 8);
-    document.set("compositions", pf::Value(pf::Value::Array{stored, whole}));
-    const QString package = dir.filePath(QStringLiteral("Brush.quorveldoc"));
-    ASSERT_TRUE(QDir().mkpath(package + QStringLiteral("/Resources")));
-    writeFile(package + QStringLiteral("/composition_data.plist"), *pf::writePropertyList(document).data);
-
-    const QString pdf = dir.filePath(QStringLiteral("brush.pdf"));
-    const PreviewOutcome outcome = renderPreview(QStringLiteral(QUORVEL_QUICKLOOK_PLUGIN), package, pdf);
-    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.message);
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), pdf, dir.filePath(QStringLiteral("brush"))});
-    const auto marked = [this](const char* name) {
-        const QImage image = QImage(dir.filePath(QString::fromLatin1(name))).convertToFormat(QImage::Format_RGB32);
-        EXPECT_FALSE(image.isNull()) << name;
+    const QString pictures = previewPages(QStringLiteral("brush"), {stored, whole});
+    const auto marked = [&](const char* page) {
+        const QImage image = QImage(pictures + QString::fromLatin1(page)).convertToFormat(QImage::Format_RGB32);
+        EXPECT_FALSE(image.isNull()) << page;
         int count = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 count += image.pixel(x, y) != qRgb(255, 255, 255);
         return count;
     };
-    EXPECT_EQ(marked("brush-1.png"), 0);
-    EXPECT_GT(marked("brush-2.png"), 1000);
+    EXPECT_EQ(marked("-1.png"), 0);
+    EXPECT_GT(marked("-2.png"), 1000);
+}
+
+TEST_F(PreviewTest, ABezierOfTwoOutlinesShowsBothAndAnOlderChainAsItWas)
+{
+    // A box and a triangle apart, as their union returns them: each outline runs back to its start.
+    pf::Path outlines;
+    for (const auto& polygon : {std::vector<pf::Point>{{95, 420}, {95, 480}, {20, 480}, {20, 420}, {95, 420}},
+                                std::vector<pf::Point>{{115, 480}, {152.5, 420}, {190, 480}, {115, 480}}}) {
+        outlines.moveTo(polygon.front());
+        for (std::size_t i = 1; i < polygon.size(); ++i)
+            outlines.lineTo(polygon[i]);
+    }
+    auto style = Shape::make<Bezier>(pf::Rect(0, 0, 10, 10));
+    style->setFillColor(pf::Color(1, 0, 0, 1));
+    style->setStrokeType(3);
+    auto bezier = Bezier::fromBezierPath(outlines, style->asPlist(), true);
+    ASSERT_TRUE(bezier);
+    // The first page as stored now; the second as an older document stores the same model: one chain.
+    pf::Value::Array pages;
+    for (const bool older : {false, true}) {
+        auto metrics = std::make_shared<Metrics>();
+        metrics->setWidth(240);
+        metrics->setHeight(500);
+        auto page = Composition::make(metrics);
+        pf::Value stored = bezier->asPlist();
+        ASSERT_FALSE(stored.objectForKey("modelSubpaths").isNull());
+        if (older)
+            stored.remove(QStringLiteral("modelSubpaths"));
+        page->addShape(Shape::fromPlist(stored));
+        pages.push_back(page->asPlist());
+    }
+    const QString pictures = previewPages(QStringLiteral("outlines"), pages);
+    const QImage now(pictures + QStringLiteral("-1.png"));
+    const QImage before(pictures + QStringLiteral("-2.png"));
+    ASSERT_FALSE(now.isNull());
+    ASSERT_FALSE(before.isNull());
+    // Both outlines filled; between them the page, except where the older chain's joining lines
+    // enclose the gap, as they always did.
+    for (const QImage* image : {&now, &before}) {
+        EXPECT_EQ(image->pixelColor(50, 450), QColor(255, 0, 0));
+        EXPECT_EQ(image->pixelColor(152, 465), QColor(255, 0, 0));
+    }
+    EXPECT_EQ(now.pixelColor(105, 450), QColor(255, 255, 255));
+    EXPECT_EQ(before.pixelColor(105, 450), QColor(255, 0, 0));
 }
 
 TEST_F(PreviewTest, FailuresLeaveNoFile)

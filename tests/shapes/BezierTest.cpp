@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -621,14 +622,196 @@ TEST_F(BezierTest, ClosingReversingAndFlipping)
 
 TEST_F(BezierTest, JoiningAppendsOtherPathsFromTheNearerEnd)
 {
-    auto a = polyline({{0, 0}, {100, 0}});
-    auto b = polyline({{100, 100}, {100, 10}}); // its last point is nearer: reversed
-    a->combineWithShapes({b});
-    EXPECT_EQ(a->modelPoints(), (Bezier::Points{{0, 0}, {100, 0}, {100, 10}, {100, 100}}));
-    // The joining segment is straight: from (100, 0) to (100, 10) with its handles on its ends.
-    EXPECT_EQ(a->modelControlPoints()[2], (BezierControlPair{pf::Point(100, 0), pf::Point(100, 10)}));
-    EXPECT_EQ(a->modelControlPointsInvisible().size(), 4u);
-    EXPECT_EQ(a->frame(), pf::Rect(0, 0, 100, 100));
+    // Ends that meet become one subpath; ends apart stay two, with nothing drawn across the gap.
+    struct Case {
+        const char* name;
+        Bezier::Points other;
+        Bezier::Points joined;
+        Bezier::Subpaths subpaths;
+    };
+    const Case cases[] = {
+        {"meeting, reversed", {{100, 100}, {100, 0}}, {{0, 0}, {100, 0}, {100, 0}, {100, 100}}, {}},
+        {"apart, reversed", {{100, 100}, {100, 10}}, {{0, 0}, {100, 0}, {100, 10}, {100, 100}},
+         {{0, false}, {2, false}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto a = polyline({{0, 0}, {100, 0}});
+        auto b = polyline(c.other);
+        a->combineWithShapes({b});
+        EXPECT_EQ(a->modelPoints(), c.joined);
+        EXPECT_EQ(a->modelSubpaths(), c.subpaths);
+        EXPECT_EQ(a->modelControlPointsInvisible().size(), 4u);
+        EXPECT_EQ(a->frame(), pf::Rect(0, 0, 100, 100));
+        // Every segment drawn lies on one of the two lines: none joins them.
+        for (const Segment& s : segments(a->path()))
+            EXPECT_TRUE((s[0].y == 0 && s[3].y == 0) || (s[0].x == 100 && s[3].x == 100))
+                << s[0].x << "," << s[0].y << " to " << s[3].x << "," << s[3].y;
+        EXPECT_EQ(a->pointA(), pf::Point(0, 0));
+        EXPECT_EQ(a->pointB(), pf::Point(100, 100));
+    }
+}
+
+// ---- subpaths ----
+
+namespace {
+
+// Two outlines apart, as a union of a box and a triangle that do not overlap returns them: each runs
+// from its start back to it, without a close.
+pf::Path boxAndTriangle()
+{
+    pf::Path path;
+    for (const Bezier::Points& polygon : {Bezier::Points{{95, 420}, {95, 480}, {20, 480}, {20, 420}, {95, 420}},
+                                          Bezier::Points{{115, 480}, {152.5, 420}, {190, 480}, {115, 480}}})
+        for (std::size_t i = 0; i < polygon.size(); ++i)
+            i == 0 ? path.moveTo(polygon[i]) : path.lineTo(polygon[i]);
+    return path;
+}
+
+int moves(const pf::Path& path)
+{
+    return int(std::count_if(path.elements().begin(), path.elements().end(),
+                             [](const pf::PathElement& e) { return e.type == pf::PathElementType::MoveTo; }));
+}
+
+} // namespace
+
+TEST_F(BezierTest, OutlinesApartStaySubpathsStoredBesideTheModelAndAnOlderChainReadsAsBefore)
+{
+    auto b = Bezier::fromBezierPath(boxAndTriangle(), bezier()->asPlist(), true);
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(b->closed());
+    EXPECT_EQ(b->modelPoints(), (Bezier::Points{{95, 480}, {20, 480}, {20, 420}, {95, 420}, {152.5, 420}, {190, 480}, {115, 480}}));
+    EXPECT_EQ(b->modelSubpaths(), (Bezier::Subpaths{{0, true}, {4, true}}));
+    EXPECT_EQ(moves(b->path()), 2);
+    EXPECT_FALSE(b->path().containsPoint({105, 460})) << "nothing filled between them";
+    EXPECT_TRUE(b->path().containsPoint({50, 450}));
+    EXPECT_TRUE(b->path().containsPoint({152.5, 470}));
+
+    // Stored as one key of its own: a start and a closed flag for each subpath.
+    const pf::Value plist = b->asPlist();
+    const pf::Value::Array& stored = plist.arrayForKey("modelSubpaths");
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[1].integerForKey("start"), 4);
+    EXPECT_TRUE(stored[1].boolForKey("closed"));
+    auto read = std::dynamic_pointer_cast<Bezier>(Shape::fromPlist(plist));
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->isEqualToShape(*b));
+    EXPECT_TRUE(read->path().sameElements(b->path()));
+    EXPECT_EQ(read->asPlist(), plist);
+    // A model of one chain writes no key.
+    EXPECT_TRUE(polyline({{0, 0}, {10, 0}})->asPlist().objectForKey("modelSubpaths").isNull());
+
+    // An older document: the same kind of model as one chain, without the key. It reads and draws as it
+    // always did, the chain's joining line included.
+    pf::Value older = plist;
+    older.remove("modelSubpaths");
+    auto chain = std::dynamic_pointer_cast<Bezier>(Shape::fromPlist(older));
+    ASSERT_TRUE(chain);
+    EXPECT_TRUE(chain->modelSubpaths().empty());
+    EXPECT_EQ(chain->modelPoints(), b->modelPoints());
+    pf::Path drawn;
+    const Bezier::Points& pts = chain->modelPoints();
+    drawn.moveTo(pts.back());
+    for (std::size_t i = 0; i < pts.size(); ++i)
+        drawn.curveTo(chain->modelControlPoints()[i][0], chain->modelControlPoints()[i][1], pts[i]);
+    drawn.close();
+    EXPECT_EQ(elementTexts(chain->path()), elementTexts(drawn));
+    EXPECT_EQ(chain->asPlist(), older);
+
+    // Subpaths that do not fit the points read as one chain.
+    for (const std::int64_t start : {std::int64_t(0), std::int64_t(7), std::int64_t(-3)}) {
+        pf::Value bad = plist;
+        pf::Value::Array runs = stored;
+        runs[1].set("start", start);
+        bad.set("modelSubpaths", pf::Value(runs));
+        auto badRead = std::dynamic_pointer_cast<Bezier>(Shape::fromPlist(bad));
+        ASSERT_TRUE(badRead);
+        EXPECT_TRUE(badRead->modelSubpaths().empty()) << start;
+        EXPECT_EQ(moves(badRead->path()), 1) << start;
+    }
+}
+
+TEST_F(BezierTest, EditsStayWithinTheSubpathTheyTouch)
+{
+    // Two open lines of three points, y = 0 and y = 100, or two closed triangles there.
+    const auto twoLines = [&](bool closed) {
+        pf::Path path;
+        for (const double y : {0.0, 100.0}) {
+            path.moveTo({0, y});
+            path.lineTo({50, y + 20});
+            path.lineTo({100, y});
+            if (closed)
+                path.close();
+        }
+        auto b = Bezier::fromBezierPath(path, bezier()->asPlist(), closed);
+        b->setComposition(&bezierPage);
+        bezierPage.undo.removeAllActions();
+        return b;
+    };
+    struct Case {
+        const char* name;
+        bool closed;
+        std::function<void(Bezier&)> edit;
+        int points; // after the edit
+    };
+    const Case cases[] = {
+        {"moving the first line's end", false, [](Bezier& b) { b.setModelPointAtIndex({110, 10}, 2); }, 6},
+        {"dragging the control into the first line's end", false,
+         [](Bezier& b) { b.setPointAtHandleIndex({90, 30}, b.secondControlPointHandleIndexForModelIndex(2)); }, 6},
+        {"dragging a loop's closing control", true,
+         [](Bezier& b) {
+             b.setIndependentAtHandleIndex(false, b.firstControlPointHandleIndexForModelIndex(0));
+             b.setPointAtHandleIndex({-10, 10}, b.firstControlPointHandleIndexForModelIndex(0));
+         },
+         6},
+        {"inserting on the second line", false, [](Bezier& b) { b.insertPoint({25, 110}); }, 7},
+        {"inserting on the first loop's closing segment", true, [](Bezier& b) { b.insertPoint({50, 0}); }, 7},
+        {"removing the first line's end", false, [](Bezier& b) { b.removePointAtIndex(2); }, 5},
+        {"closing", false, [](Bezier& b) { b.closePath(); }, 6},
+        {"reversing", false, [](Bezier& b) { b.reversePath(); }, 6},
+        {"reversing loops", true, [](Bezier& b) { b.reversePath(); }, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = twoLines(c.closed);
+        const Bezier::Points points = b->modelPoints();
+        const Bezier::Pairs pairs = b->modelControlPoints();
+        const Bezier::Subpaths subpaths = b->modelSubpaths();
+        ASSERT_EQ(subpaths.size(), 2u);
+        c.edit(*b);
+        EXPECT_EQ(b->modelPointCount(), c.points);
+        EXPECT_EQ(b->modelSubpaths().size(), 2u);
+        EXPECT_EQ(moves(b->path()), 2);
+        // Every segment stays on the side of its own subpath: nothing runs from one to the other.
+        for (const Segment& s : segments(b->path())) {
+            const bool upper = s[0].y < 50;
+            for (const pf::Point& p : s)
+                EXPECT_EQ(p.y < 50, upper) << p.x << "," << p.y;
+        }
+        if (bezierPage.undo.canUndo()) {
+            bezierPage.undo.undo();
+            EXPECT_EQ(b->modelPoints(), points);
+            EXPECT_EQ(b->modelSubpaths(), subpaths);
+        }
+        (void)pairs;
+    }
+
+    // The ends of the whole shape carry its arrows: the first point of the first line, the last of the
+    // last; reversed, they swap.
+    auto b = twoLines(false);
+    EXPECT_EQ(b->pointA(), pf::Point(0, 0));
+    EXPECT_EQ(b->pointB(), pf::Point(100, 100));
+    b->reversePath();
+    EXPECT_EQ(b->pointA(), pf::Point(100, 100));
+    EXPECT_EQ(b->pointB(), pf::Point(0, 0));
+
+    // A drag on a loop's closing control mirrors its peer at that loop's own last point.
+    auto loops = twoLines(true);
+    loops->setIndependentAtHandleIndex(false, loops->firstControlPointHandleIndexForModelIndex(0));
+    loops->setPointAtHandleIndex({-10, 10}, loops->firstControlPointHandleIndexForModelIndex(0));
+    expectNear(loops->secondControlPointAtModelIndex(2), pf::Point(10, -10));
+    EXPECT_EQ(loops->modelControlPoints()[5], twoLines(true)->modelControlPoints()[5]);
 }
 
 TEST_F(BezierTest, HeadsStandAtTheEndsAlongTheLastHandlesAndTheStrokeIsTheOutline)
