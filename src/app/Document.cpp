@@ -13,6 +13,7 @@
 #include "platform/kit/Services.h"
 
 #include <QFile>
+#include <QHash>
 #include <QWidget>
 #include <QFileInfo>
 
@@ -61,20 +62,28 @@ void Document::adoptRepresentedObjectFromDocument(const std::shared_ptr<pf::Obje
     auto* from = dynamic_cast<Document*>(source);
     // A copied page counts its pictures itself when it first gets its owner; without one, count here.
     CompositionDelegate* owner = canvasWindowController_ ? canvasWindowController_->compositionDelegate() : nullptr;
+    // A picture here under the same identifier with other bytes is another picture: the page's shapes take
+    // the identifier its copy was stored under (the page has no owner yet, so nothing counts twice).
+    QHash<QString, QString> adopted;
     for (const auto& shape : page->registeredShapes()) {
-        const QString& identifier = shape->imageIdentifier();
+        const QString identifier = shape->imageIdentifier();
         if (identifier.isNull())
             continue;
-        // Identifiers are unique across documents: one already here is the same picture.
-        if (from && from != this && !imageExistsForIdentifier(identifier)) {
-            const QByteArray data = from->imageDataForIdentifier(identifier);
-            if (data.isEmpty())
-                pf::logMessage(QStringLiteral("The picture \"%1\" of a moved page was missing.").arg(identifier));
-            else
-                setImageDataForIdentifier(data, identifier);
+        if (from && from != this) {
+            auto stored = adopted.constFind(identifier);
+            if (stored == adopted.cend()) {
+                const QByteArray data = from->imageDataForIdentifier(identifier);
+                QString error;
+                const QString name = data.isEmpty() ? QString() : adoptImageData(data, identifier, &error);
+                if (name.isEmpty())
+                    pf::logMessage(QStringLiteral("The picture \"%1\" of a moved page was missing.").arg(identifier));
+                stored = adopted.insert(identifier, name.isEmpty() ? identifier : name);
+            }
+            if (*stored != identifier)
+                shape->setImageIdentifier(*stored);
         }
         if (!owner)
-            incrementRefCountForImageIdentifier(identifier);
+            incrementRefCountForImageIdentifier(shape->imageIdentifier());
     }
     if (owner)
         page->setCompositionDelegate(owner);
@@ -172,8 +181,14 @@ std::optional<QByteArray> Document::compositionData(QString* error) const
     pf::Value plist = pf::Value::dictionary();
     plist.set(QStringLiteral("version"), CurrentVersion);
     pf::Value counts = pf::Value::dictionary();
-    for (const auto& [identifier, count] : imageRefCountTab_)
+    for (const auto& [identifier, count] : imageRefCountTab_) {
+        // A count is a promise that "Resources" holds the file.
+        if (!storedImageFile(identifier)) {
+            pf::logMessage(QStringLiteral("The count of the missing picture \"%1\" is left out").arg(identifier));
+            continue;
+        }
         counts.set(identifier, count);
+    }
     plist.set(QStringLiteral("image_ref_counts"), counts);
     writeCompositionsToPlist(plist);
     QString why;
@@ -258,6 +273,12 @@ bool Document::readFromCompositionData(const QByteArray& data, QString* error)
             pf::logMessage(QStringLiteral("Image count of a bad identifier dropped"));
             continue;
         }
+        // A package saved with the count of a picture it never stored heals here: the count goes, the
+        // shapes naming the picture show it missing.
+        if (!storedImageFile(identifier)) {
+            pf::logMessage(QStringLiteral("The count of the missing picture \"%1\" dropped").arg(identifier));
+            continue;
+        }
         counts[identifier] = count.isInteger() ? count.integerValue() : 0;
     }
 
@@ -311,6 +332,17 @@ QString Document::setImageDataForIdentifier(const QByteArray& data, const QStrin
     return resourceDirWrapper()->addChild(identifier, pf::FileWrapper::regularFile(data));
 }
 
+std::shared_ptr<pf::FileWrapper> Document::storedImageFile(const QString& identifier) const
+{
+    if (!pf::FileWrapper::isSafeName(identifier) || !documentFileWrapper_)
+        return nullptr;
+    const auto resources = documentFileWrapper_->child(QString::fromLatin1(ResourcesName));
+    if (!resources || !resources->isDirectory())
+        return nullptr;
+    auto file = resources->child(identifier);
+    return file && file->isRegularFile() ? file : nullptr;
+}
+
 QByteArray Document::imageDataForIdentifier(const QString& identifier)
 {
     if (!pf::FileWrapper::isSafeName(identifier))
@@ -326,12 +358,9 @@ QByteArray Document::imageDataForIdentifier(const QString& identifier)
     return file->regularFileContents();
 }
 
-bool Document::imageExistsForIdentifier(const QString& identifier)
+bool Document::imageExistsForIdentifier(const QString& identifier) const
 {
-    if (!pf::FileWrapper::isSafeName(identifier))
-        return false;
-    auto file = resourceDirWrapper()->child(identifier);
-    return file && file->isRegularFile();
+    return storedImageFile(identifier) != nullptr;
 }
 
 pf::Image Document::imageForIdentifier(const QString& identifier)
@@ -344,9 +373,12 @@ void Document::incrementRefCountForImageIdentifier(const QString& identifier)
 {
     if (!pf::FileWrapper::isSafeName(identifier))
         return;
+    const auto collected = collectedImages_.find(identifier);
+    // A picture this package does not hold is shown missing and never counted.
+    if (collected == collectedImages_.end() && !storedImageFile(identifier))
+        return;
     ++imageRefCountTab_[identifier];
     // A shape brought back by undo brings its collected picture back.
-    const auto collected = collectedImages_.find(identifier);
     if (collected != collectedImages_.end()) {
         if (!resourceDirWrapper()->child(identifier))
             resourceDirWrapper()->setChild(identifier, collected->second);
@@ -457,17 +489,21 @@ void Document::provisionImageAtPath(const QString& path, const QString& preferre
                     completion(QString(), read.error);
                 return;
             }
-            document.storeProvisionedImage(read.bytes, preferredIdentifier, completion);
+            QString error;
+            const QString identifier = document.adoptImageData(read.bytes, preferredIdentifier, &error);
+            if (completion)
+                completion(identifier, error);
         });
 }
 
-void Document::storeProvisionedImage(const QByteArray& bytes, const QString& preferred, const ImageCompletion& completion)
+QString Document::adoptImageData(const QByteArray& bytes, const QString& preferred, QString* error)
 {
-    QString error;
-    if (!isKnownImage(bytes, &error)) {
-        if (completion)
-            completion(QString(), error);
-        return;
+    pf::SuddenTerminationGuard guard;
+    QString why;
+    if (!isKnownImage(bytes, &why)) {
+        if (error)
+            *error = why;
+        return {};
     }
     QString identifier;
     if (pf::FileWrapper::isSafeName(preferred)) {
@@ -478,6 +514,8 @@ void Document::storeProvisionedImage(const QByteArray& bytes, const QString& pre
             if (!resourceDirWrapper()->child(preferred))
                 resourceDirWrapper()->setChild(preferred, collectedImages_[preferred]);
             collectedImages_.erase(preferred);
+            // Listed again when it had been collected, so that it goes again if nothing shows it.
+            imageRefCountTab_.try_emplace(preferred, 0);
             identifier = preferred;
         } else if (!taken) {
             identifier = storeNewImage(bytes, preferred);
@@ -485,6 +523,5 @@ void Document::storeProvisionedImage(const QByteArray& bytes, const QString& pre
     }
     if (identifier.isEmpty())
         identifier = storeNewImage(bytes, pf::newIdentifier());
-    if (completion)
-        completion(identifier, QString());
+    return identifier;
 }

@@ -9,6 +9,9 @@
 // Pictures: an identifier names one safe file name (FileWrapper::isSafeName) looked up among the
 // "Resources" entries, never a path; an entry that is not a regular file is never read. Counts follow
 // registration: a stored picture starts at 0 and the shape that shows it counts it when it joins a page.
+// Only stored pictures are counted: a shape naming a picture the package lacks (from a copy of an older
+// version, or a damaged package) shows it missing and counts nothing, and a count read or kept for a
+// missing picture is left out of the package (logged).
 // Collecting drops pictures whose count is below 1 from the table and from the next package and marks
 // the document edited; the bytes stay in memory until the document closes, so undo can bring them back.
 //
@@ -168,14 +171,15 @@ public:
     // Stores data under the identifier, or under a free variant of it; answers the name used (empty when
     // the identifier is not a safe name).
     QString setImageDataForIdentifier(const QByteArray& data, const QString& identifier);
-    QByteArray imageDataForIdentifier(const QString& identifier);
-    bool imageExistsForIdentifier(const QString& identifier);
+    QByteArray imageDataForIdentifier(const QString& identifier) override;
+    bool imageExistsForIdentifier(const QString& identifier) const;
     pf::Image imageForIdentifier(const QString& identifier) override;
     void incrementRefCountForImageIdentifier(const QString& identifier) override;
     void decrementRefCountForImageIdentifier(const QString& identifier) override;
     void provisionImageAtPath(const QString& path, const QString& preferredIdentifier,
                               ImageCompletion completion) override;
     void provisionImageWithData(const QByteArray& data, ImageCompletion completion) override;
+    QString adoptImageData(const QByteArray& data, const QString& preferredIdentifier, QString* error) override;
     // Drops the pictures whose count is below 1; true when one went.
     bool imageGC();
     const std::map<QString, std::int64_t>& imageRefCountTab() const { return imageRefCountTab_; }
@@ -199,7 +203,9 @@ public:
 private:
     static bool isKnownImage(const QByteArray& data, QString* error);
     QString storeNewImage(const QByteArray& data, const QString& identifier);
-    void storeProvisionedImage(const QByteArray& bytes, const QString& preferred, const ImageCompletion& completion);
+    // The regular file of the identifier in the package's "Resources"; null when there is none (nothing is
+    // made on the way).
+    std::shared_ptr<pf::FileWrapper> storedImageFile(const QString& identifier) const;
 
     std::shared_ptr<pf::FileWrapper> documentFileWrapper_;
     std::shared_ptr<TabHost> canvasWindowController_;

@@ -2,6 +2,10 @@
 // connections among them, the reader turns a record back into new shapes on the page. Pictures pasted or
 // dropped become image shapes whose data the document stores.
 //
+// A shape names its picture by an identifier of its document's store, which means nothing to another
+// document (or another process): the record carries the bytes of every picture its shapes show, and the
+// reader has the target document take them in before the shapes join the page and count them.
+//
 // A record may come from another program or another version: it is checked as a whole first, then each
 // entry is built on its own, so one bad entry costs only itself. The reader works on copies of the entries.
 #include "canvas/Canvas.h"
@@ -69,6 +73,29 @@ QByteArray pngFromImageData(const QByteArray& data)
     return png;
 }
 
+// The target document takes in the record's pictures that its shapes show (one it already holds with the
+// same bytes is not stored again). Answers the identifiers that changed: one used here for other bytes,
+// or a name no file may have. A picture that is not taken shows as missing in its shapes.
+QHash<QString, QString> adoptRecordImages(const pf::ShapeRecord& record, CanvasDocument* document)
+{
+    QHash<QString, QString> renamed;
+    if (!document || record.images.empty())
+        return renamed;
+    for (const QString& identifier : imageIdentifiersInRecord(record)) {
+        const auto picture = record.images.find(identifier);
+        if (picture == record.images.end())
+            continue;
+        QString error;
+        const QString stored = document->adoptImageData(picture->second.data, identifier, &error);
+        if (stored.isEmpty())
+            pf::logMessage(QStringLiteral("Paste: the picture \"%1\" was not taken (%2); its shapes show it missing")
+                               .arg(identifier.left(200), error));
+        else if (stored != identifier)
+            renamed.insert(identifier, stored);
+    }
+    return renamed;
+}
+
 } // namespace
 
 // ---- writer and reader ----
@@ -109,6 +136,12 @@ pf::Value Canvas::plistCopyFromSelectedShapesAndConnections() const
     }
     for (const auto& connection : kept)
         record.connections.push_back(connection->asPlist());
+    if (CanvasDocument* doc = document())
+        for (const QString& identifier : imageIdentifiersInRecord(record)) {
+            const QByteArray bytes = doc->imageDataForIdentifier(identifier);
+            if (!bytes.isEmpty())
+                record.images[identifier] = pf::RecordPicture{bytes, pf::pictureTypeForData(bytes)};
+        }
     return record.toPropertyList();
 }
 
@@ -125,7 +158,7 @@ Canvas::Shapes Canvas::handlePasteShapeData(const pf::Value& plist, bool positio
         return {};
     }
 
-    PastedShapes made = buildShapesFromRecord(*record, page);
+    PastedShapes made = buildShapesFromRecord(*record, page, adoptRecordImages(*record, document()));
     for (const QString& reason : made.skipped)
         pf::logMessage(QStringLiteral("Paste: %1; skipped").arg(reason));
     if (made.shapes.empty()) {

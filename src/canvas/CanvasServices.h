@@ -32,6 +32,8 @@ public:
 
     // The stored picture of the identifier; a null image when none is stored.
     virtual pf::Image imageForIdentifier(const QString& identifier) = 0;
+    // Its stored bytes, as they were given; empty when none are stored.
+    virtual QByteArray imageDataForIdentifier(const QString& identifier) = 0;
     // Counts of the shapes that show each picture: a stored picture starts at 0, and a shape counts it when
     // it joins a page.
     virtual void incrementRefCountForImageIdentifier(const QString& identifier) = 0;
@@ -42,6 +44,11 @@ public:
                                       ImageCompletion completion) = 0;
     // Stores picture bytes under a new identifier; empty or non-picture bytes give an error.
     virtual void provisionImageWithData(const QByteArray& data, ImageCompletion completion) = 0;
+    // Takes in, at once, a picture that came with copied shapes: under the preferred identifier when that
+    // one is free or holds the same bytes (nothing new is stored then), else under a new one; a picture new
+    // here starts at 0. Answers the identifier used; null, with the reason in error, for bytes that are not
+    // a picture.
+    virtual QString adoptImageData(const QByteArray& data, const QString& preferredIdentifier, QString* error) = 0;
     // One change done (the document becomes edited).
     virtual void updateChangeCount() = 0;
     virtual void disableSuddenTermination() = 0;

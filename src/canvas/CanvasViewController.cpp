@@ -70,6 +70,7 @@ CanvasViewController::CanvasViewController()
     observe(GuidesVisibilityDidChangeNotification, &CanvasViewController::guidesVisibilityDidChange);
     observe(Composition::ZoomScaleDidChangeNotification, &CanvasViewController::compositionZoomScaleDidChange);
     observe(Canvas::MetricsUnitTypeDidChangeNotification, &CanvasViewController::compositionMetricsUnitTypeDidChange);
+    observe(Canvas::DefaultModeWasActivatedNotification, &CanvasViewController::canvasToolDidEnd);
 }
 
 CanvasViewController::~CanvasViewController()
@@ -364,16 +365,35 @@ void CanvasViewController::compositionWasEditedInRectUpdatePalettes(Composition&
     }
 }
 
+void CanvasViewController::askForPictureLater()
+{
+    delayed_.performAfterDelay(
+        [this] {
+            if (window_)
+                window_->browseForImage();
+        },
+        std::chrono::duration_cast<pf::Nanoseconds>(std::chrono::duration<double>(ImageChooserDelay)),
+        QStringLiteral("browseForImage:"));
+}
+
+void CanvasViewController::canvasToolDidEnd(const pf::Notification& n)
+{
+    if (!pictureAwaitsToolEnd_ || !canvas_ || n.object != canvas_->window())
+        return;
+    pictureAwaitsToolEnd_ = false;
+    askForPictureLater();
+}
+
 void CanvasViewController::compositionDidAddShape(Composition&, const std::shared_ptr<Shape>& shape)
 {
-    if (shape && shape->isImage() && shape->isMissingImage())
-        delayed_.performAfterDelay(
-            [this] {
-                if (window_)
-                    window_->browseForImage();
-            },
-            std::chrono::duration_cast<pf::Nanoseconds>(std::chrono::duration<double>(ImageChooserDelay)),
-            QStringLiteral("browseForImage:"));
+    if (shape && shape->isImage() && shape->isMissingImage()) {
+        // The chooser takes the pointer: opened while the tool still sizes the shape, it would cut the
+        // drawing short. One chooser, when the tool is done (a series drawn with Command held is one).
+        if (canvas_ && canvas_->mouseStrategy())
+            pictureAwaitsToolEnd_ = true;
+        else
+            askForPictureLater();
+    }
     if (canvas_ && shape)
         canvas_->replaceSelectionWithShape(shape);
     if (CanvasDocument* d = document())

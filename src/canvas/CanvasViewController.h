@@ -38,7 +38,8 @@ public:
     static constexpr char RulerVisibilityDidChangeNotification[] = "RulerVisibilityDidChangeNotification";
     static constexpr char GridVisibilityDidChangeNotification[] = "GridVisibilityDidChangeNotification";
     static constexpr char GuidesVisibilityDidChangeNotification[] = "GuidesVisibilityDidChangeNotification";
-    // The thumbnail chooser's delay after an image shape without its picture is added.
+    // The picture chooser's delay after an image shape without its picture is added, or, for a shape a
+    // tool draws, after the tool is done with it.
     static constexpr double ImageChooserDelay = 0.35;
 
     // Builds the view: a scroll view, both rulers made (shown by the preference), a canvas as its document
@@ -129,6 +130,8 @@ private:
     void guidesVisibilityDidChange(const pf::Notification& n);
     void compositionZoomScaleDidChange(const pf::Notification& n);
     void compositionMetricsUnitTypeDidChange(const pf::Notification& n);
+    void canvasToolDidEnd(const pf::Notification& n);
+    void askForPictureLater();
 
     QPointer<pf::ScrollView> scrollView_;
     QPointer<Canvas> canvas_;
@@ -137,6 +140,8 @@ private:
     OutlinePalette* outline_ = nullptr;
     CanvasWindow* window_ = nullptr;
     bool needsTabThumbnailUpdate_ = false;
+    // A shape without its picture was added by the running tool: the chooser waits for the tool's end.
+    bool pictureAwaitsToolEnd_ = false;
     std::vector<pf::NotificationToken> observers_;
     pf::DelayedCallOwner delayed_;
 };

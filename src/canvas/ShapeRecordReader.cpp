@@ -8,9 +8,12 @@
 
 namespace {
 
+const QString imageIdentifierKey = QStringLiteral("imageIdentifier");
+
 // Gives the entry, and every child of a group at any depth, a fresh identifier, filing old -> fresh. The
 // children need theirs too: two pastes of one group would otherwise register the same identifiers twice.
-void renewIdentifiers(pf::Value& entry, QHash<QString, QString>& fresh)
+// A picture stored under another name here is named by that one.
+void renewIdentifiers(pf::Value& entry, QHash<QString, QString>& fresh, const QHash<QString, QString>& renamedImages)
 {
     if (!entry.isDictionary())
         return;
@@ -19,12 +22,22 @@ void renewIdentifiers(pf::Value& entry, QHash<QString, QString>& fresh)
     if (!old.isEmpty())
         fresh.insert(old, renewed);
     entry.set(QStringLiteral("identifier"), renewed);
+    if (const auto image = renamedImages.constFind(entry.stringForKey(imageIdentifierKey)); image != renamedImages.cend())
+        entry.set(imageIdentifierKey, *image);
     if (!entry.objectForKey(u"children").isArray())
         return;
     pf::Value::Array children = entry.objectForKey(u"children").asArray();
     for (pf::Value& child : children)
-        renewIdentifiers(child, fresh);
+        renewIdentifiers(child, fresh, renamedImages);
     entry.set(QStringLiteral("children"), pf::Value(std::move(children)));
+}
+
+void collectImageIdentifiers(const pf::Value& entry, QSet<QString>& found)
+{
+    if (const pf::Value& image = entry.objectForKey(imageIdentifierKey); image.isString())
+        found.insert(image.asString());
+    for (const pf::Value& child : entry.objectForKey(u"children").asArray())
+        collectImageIdentifiers(child, found);
 }
 
 // Only shapes a document may hold come from a record: no page, selection object or rubber band.
@@ -35,7 +48,16 @@ bool isPastable(const Shape& shape)
 
 } // namespace
 
-PastedShapes buildShapesFromRecord(const pf::ShapeRecord& record, const std::shared_ptr<Composition>& page)
+QSet<QString> imageIdentifiersInRecord(const pf::ShapeRecord& record)
+{
+    QSet<QString> found;
+    for (const pf::Value& entry : record.shapes)
+        collectImageIdentifiers(entry, found);
+    return found;
+}
+
+PastedShapes buildShapesFromRecord(const pf::ShapeRecord& record, const std::shared_ptr<Composition>& page,
+                                   const QHash<QString, QString>& renamedImages)
 {
     PastedShapes pasted;
     if (!page)
@@ -43,7 +65,7 @@ PastedShapes buildShapesFromRecord(const pf::ShapeRecord& record, const std::sha
     const pf::ThreadValueScope scope(QString::fromLatin1(pf::TlsCompositionKey), pf::Variant(page));
     for (std::size_t i = 0; i < record.shapes.size(); ++i) {
         pf::Value entry = record.shapes[i];
-        renewIdentifiers(entry, pasted.freshIdentifiers);
+        renewIdentifiers(entry, pasted.freshIdentifiers, renamedImages);
         auto shape = StickyDefaults::doWithoutStickySettingOrGetting([&] { return Shape::fromPlist(entry); });
         if (!shape || !isPastable(*shape)) {
             pasted.skipped << QStringLiteral("entry %1 (\"%2\") is not a shape a page can hold")

@@ -6,6 +6,7 @@
 #include "platform/kit/PasteboardRecords.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -26,10 +27,15 @@ struct PastedShapes {
     QStringList skipped;
 };
 
+// The identifiers of the pictures the record's entries show, nested ones too.
+QSet<QString> imageIdentifiersInRecord(const pf::ShapeRecord& record);
+
 // Entries naming no stored kind, or a page, selection or band, are skipped with their peers. Groups find
-// the page in the thread dictionary while their children are built, as when a document is read. The
-// record is not changed.
-PastedShapes buildShapesFromRecord(const pf::ShapeRecord& record, const std::shared_ptr<Composition>& page);
+// the page in the thread dictionary while their children are built, as when a document is read. A picture
+// the target document stored under another identifier is shown under that one (renamedImages: old -> new).
+// The record is not changed.
+PastedShapes buildShapesFromRecord(const pf::ShapeRecord& record, const std::shared_ptr<Composition>& page,
+                                   const QHash<QString, QString>& renamedImages = {});
 // Adds the connections of the record that join two of the new shapes (already on the page); answers why
 // the others were left out.
 QStringList addRecordConnections(const pf::ShapeRecord& record, const QHash<QString, QString>& freshIdentifiers,

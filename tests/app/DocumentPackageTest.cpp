@@ -14,6 +14,7 @@
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/Services.h"
+#include "quicklook/PreviewGenerator.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -189,6 +190,9 @@ TEST_F(DocumentPackageTest, HostileIdentifiersNameNoFile)
     counts.set("COUNTED-AS-REAL", 2.5);
     plist.set("image_ref_counts", counts);
     writeFile(package + "/composition_data.plist", *QVDataFromPlist(plist));
+    // Stored, so that their counts are read at all.
+    for (const QString name : {"COUNTED-AS-TEXT", "COUNTED-AS-REAL"})
+        writeFile(package + "/Resources/" + name, pngBytes(Qt::gray));
 
     QString error;
     auto document = open(package, &error);
@@ -208,6 +212,57 @@ TEST_F(DocumentPackageTest, HostileIdentifiersNameNoFile)
     EXPECT_EQ(readFile(beside), "beside the package");
     EXPECT_EQ(entriesOf(dir.path()), QStringList({"Fixture.quorveldoc", "outside.txt"}));
     EXPECT_EQ(entriesOf(package + "/Resources"), QStringList{fixturePicture});
+}
+
+// A package saved with the count of a picture it never stored (what pasting a shape from another document
+// once left behind) opens with the shape showing the picture missing, saves without the count, and previews.
+TEST_F(DocumentPackageTest, ACountOfAMissingPictureIsLeftOutAtTheNextSave)
+{
+    pf::Value plist = parsedPlist(package);
+    pf::Value counts = plist.objectForKey("image_ref_counts");
+    counts.set("MISSING-PICTURE", 1);
+    plist.set("image_ref_counts", counts);
+    auto framed = Shape::make<Rectangle>(pf::Rect(10, 10, 40, 30));
+    framed->setImageIdentifier("MISSING-PICTURE");
+    pf::Value::Array pages = plist.arrayForKey("compositions");
+    pf::Value::Array children = pages.at(0).arrayForKey("children");
+    children.push_back(framed->asPlist());
+    pages.at(0).set("children", pf::Value(std::move(children)));
+    plist.set("compositions", pf::Value(std::move(pages)));
+    writeFile(package + "/composition_data.plist", *QVDataFromPlist(plist));
+
+    QStringList logged;
+    pf::ScopedLogSink log{[&](const QString& message) { logged << message; }};
+    auto document = open(package);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->imageRefCountTab(), (std::map<QString, std::int64_t>{{fixturePicture, 1}}));
+    EXPECT_TRUE(logged.join('\n').contains("MISSING-PICTURE")) << logged.join('\n').toStdString();
+    const auto shown = hostOf(document).page(0)->children().back();
+    ASSERT_EQ(shown->imageIdentifier(), "MISSING-PICTURE");
+    // Shown again after a removal and its undo, it still counts nothing.
+    hostOf(document).page(0)->removeShape(shown);
+    ASSERT_TRUE(document->undoManager().undo());
+    const auto& tab = document->imageRefCountTab();
+    EXPECT_TRUE(!tab.count("MISSING-PICTURE") || tab.at("MISSING-PICTURE") == 0);
+
+    document->updateChangeCount(pf::Document::ChangeType::Done);
+    ASSERT_TRUE(document->saveDocument());
+    const pf::Value saved = parsedPlist(package);
+    EXPECT_EQ(saved.objectForKey("image_ref_counts"), pf::Value(pf::Value::Dictionary{{fixturePicture, pf::Value(1)}}));
+    EXPECT_EQ(saved.arrayForKey("compositions").at(0).arrayForKey("children").back().stringForKey("imageIdentifier"),
+              "MISSING-PICTURE");
+    EXPECT_EQ(entriesOf(package + "/Resources"), QStringList{fixturePicture});
+
+    struct Delivered {
+        QByteArray pdf;
+    } delivered;
+    PFQLPreviewRequest request{
+        &delivered, [](void*, double, double, double, double, const PFQLPreviewProperties*) { return 1; },
+        [](void* host, const char* bytes, size_t length) {
+            static_cast<Delivered*>(host)->pdf = QByteArray(bytes, qsizetype(length));
+        }};
+    EXPECT_EQ(generatePreview(&request, QFile::encodeName(package).constData()), PF_S_OK);
+    EXPECT_TRUE(delivered.pdf.startsWith("%PDF"));
 }
 
 TEST_F(DocumentPackageTest, AResourcesLinkIsNeverFollowed)

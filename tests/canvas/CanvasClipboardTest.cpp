@@ -10,7 +10,9 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/PasteboardRecords.h"
+#include "platform/kit/Responder.h"
 #include "platform/kit/Services.h"
+#include "shapes/PictureKinds.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -19,9 +21,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -87,6 +91,15 @@ protected:
     }
 
     static void putOnClipboard(QMimeData* data) { QGuiApplication::clipboard()->setMimeData(data); }
+    // A command as the user gives it: from the menu, to the canvas that has the keys.
+    void send(const char* action)
+    {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        canvas->setFocus();
+        ASSERT_TRUE(pf::sendAction(QString::fromLatin1(action))) << action;
+        endTurn();
+    }
 
     int beeps = 0;
     QStringList logged;
@@ -379,6 +392,110 @@ TEST_F(CanvasClipboardTest, TheClipboardAsOtherProgramsFillIt)
             EXPECT_EQ(stored->second.bytes, c.stored);
         else
             EXPECT_TRUE(stored->second.bytes.startsWith("\x89PNG"));
+    }
+    EXPECT_EQ(beeps, 0);
+}
+
+// A shape names its picture by an identifier of its document's store: the record carries the bytes, and
+// the document pasted into takes each picture in once, under the same name when that is free there or holds
+// the same bytes, else under a new one the pasted shapes then show.
+TEST_F(CanvasClipboardTest, PicturesTravelWithTheirShapesAndArriveOnceUnderAFreeName)
+{
+    const QByteArray red = imageBytes(Qt::red, "PNG");
+    const QByteArray blue = imageBytes(Qt::blue, "PNG");
+    const auto provide = [&](const QByteArray& bytes) {
+        QString identifier;
+        document.provisionImageWithData(bytes, [&](const QString& id, const QString&) { identifier = id; });
+        endTurn();
+        return identifier;
+    };
+    const QString picture = provide(red);
+    const QString nested = provide(blue);
+    page->addShape(Image::imageWithImage(document.imageForIdentifier(picture), picture, 1));
+    const auto image = pageShapes().back();
+    // A picture fill inside a group travels too.
+    static_cast<const Parent&>(*group).children().front()->setImageIdentifier(nested);
+    canvas->replaceSelectionWithShapes({image, group});
+    send("copy:");
+
+    // The record keeps its keys and adds the pictures' bytes and types.
+    const QString shapeMime = pf::mimeTypeForPasteboardType(pf::PasteboardType::shape);
+    const QByteArray copied = QGuiApplication::clipboard()->mimeData()->data(shapeMime);
+    const pf::Value record = *pf::readPropertyList(copied).value;
+    for (const char* key : {"shapes", "peerIds", "connections"})
+        EXPECT_TRUE(record.objectForKey(key).isArray()) << key;
+    const pf::Value& images = record.objectForKey("images");
+    ASSERT_EQ(images.asDictionary().size(), 2u);
+    EXPECT_EQ(images.objectForKey(picture).dataForKey("data"), red);
+    EXPECT_EQ(images.objectForKey(picture).stringForKey("type"), pf::PasteboardType::png);
+    EXPECT_EQ(images.objectForKey(nested).dataForKey("data"), blue);
+
+    enum Arrival { SameName, NewName, Missing };
+    struct Case {
+        const char* what;
+        const char* action;
+        bool otherDocument;
+        std::function<void(FakeCanvasDocument&)> holding; // what the target holds before
+        std::function<void(pf::Value&)> recordChange;     // the record as another program or version gives it
+        Arrival arrival;
+        std::size_t storedAfter; // pictures the target holds after
+    };
+    const auto nothing = [](auto&) {};
+    const Case cases[] = {
+        {"pasted into the same document", "paste:", false, nothing, nothing, SameName, 2},
+        {"duplicated", "duplicate:", false, nothing, nothing, SameName, 2},
+        {"pasted into a document without them", "paste:", true, nothing, nothing, SameName, 2},
+        {"pasted into a document holding the same picture", "paste:", true,
+         [&](FakeCanvasDocument& d) { d.images[picture] = {red, pf::Image::fromData(red), 1}; }, nothing, SameName, 2},
+        {"pasted into a document holding other bytes under the name", "paste:", true,
+         [&](FakeCanvasDocument& d) { d.images[picture] = {blue, pf::Image::fromData(blue), 1}; }, nothing, NewName, 3},
+        {"pasted from a copy of an older version", "paste:", true, nothing,
+         [](pf::Value& r) { r.remove("images"); }, Missing, 0},
+        {"pasted with bytes that are no picture", "paste:", true, nothing,
+         [&](pf::Value& r) {
+             pf::Value junk = pf::Value::dictionary();
+             junk.set("data", QByteArray("no picture"));
+             pf::Value pictures = r.objectForKey("images");
+             pictures.set(picture, junk);
+             pictures.set(nested, junk);
+             r.set("images", pictures);
+         },
+         Missing, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeCanvasDocument other;
+        FakeCanvasDocument& target = c.otherDocument ? other : document;
+        c.holding(target);
+        windowServices.documentShown = owner.document = &target;
+        std::map<QString, FakeCanvasDocument::StoredImage> before = target.images;
+        pf::Value changed = record;
+        c.recordChange(changed);
+        auto* data = new QMimeData;
+        data->setData(shapeMime, *pf::writePropertyList(changed).data);
+        putOnClipboard(data);
+        canvas->replaceSelectionWithShapes({image, group});
+        send(c.action);
+
+        const auto pasted = canvas->selectedShapes();
+        ASSERT_EQ(pasted.size(), 2u);
+        const auto pastedNested = static_cast<const Parent&>(*pasted.back()).children().front();
+        const QString shown = pasted.front()->imageIdentifier();
+        EXPECT_EQ(shown == picture, c.arrival != NewName);
+        EXPECT_EQ(pastedNested->imageIdentifier(), nested);
+        EXPECT_EQ(pasted.front()->isMissingImage(), c.arrival == Missing);
+        EXPECT_EQ(pastedNested->image().isNull(), c.arrival == Missing);
+        EXPECT_EQ(target.images.size(), c.storedAfter);
+        if (c.arrival != Missing) {
+            EXPECT_EQ(target.images.at(shown).bytes, red);
+            EXPECT_EQ(target.images.at(shown).count, before.count(shown) ? before.at(shown).count + 1 : 1);
+            EXPECT_EQ(target.images.at(nested).bytes, blue);
+        }
+        // A picture held before under the name is left as it was.
+        if (c.arrival == NewName) {
+            EXPECT_EQ(target.images.at(picture).bytes, blue);
+        }
+        windowServices.documentShown = owner.document = &document;
     }
     EXPECT_EQ(beeps, 0);
 }

@@ -219,6 +219,28 @@ TEST_F(CanvasViewControllerTest, AddedShapesAreSelectedAndCountedAndAMissingPict
     EXPECT_EQ(document.changeCount, 2);
 }
 
+// The chooser takes the pointer: asked for while the Image tool still sizes its shape, it would leave the
+// shape at the size it had then. It is asked once the drawing is done.
+TEST_F(CanvasViewControllerTest, ASlowImageToolDragMakesTheDraggedShapeAndThenAsksForItsPictureOnce)
+{
+    keyDown(Qt::Key_I, {}, QStringLiteral("i"));
+    ASSERT_TRUE(canvas->mouseStrategy());
+    press({100, 100});
+    for (int step = 1; step <= 12; ++step) {
+        advance(0.1);
+        dragTo({100 + step * 10.0, 100 + step * 5.0});
+        ASSERT_FALSE(windowServices.calls.contains("browseForImage")) << "after " << step * 0.1 << " s";
+    }
+    release({220, 160});
+    advance(0.2);
+    EXPECT_FALSE(canvas->mouseStrategy());
+    advance(0.4);
+    const auto drawn = pageShapes().back();
+    ASSERT_TRUE(drawn->isImage());
+    EXPECT_EQ(drawn->frame(), pf::Rect(100, 100, 120, 60));
+    EXPECT_EQ(windowServices.calls.count("browseForImage"), 1);
+}
+
 TEST_F(CanvasViewControllerTest, TwentyEditsInATurnRefreshTheThumbnailOnce)
 {
     for (int i = 0; i < 20; ++i)

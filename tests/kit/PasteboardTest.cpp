@@ -216,6 +216,14 @@ TEST(PasteboardRecordsTest, ShapeRecordsAreCheckedBeforeUse)
         {"a connection not a dictionary", "<dict><key>shapes</key><array/><key>connections</key><array><true/></array></dict>"},
         {"a connection end not text", "<dict><key>shapes</key><array/><key>connections</key><array><dict>"
                                       "<key>shapeIdentifier</key><array/></dict></array></dict>"},
+        {"pictures not a dictionary", "<dict><key>shapes</key><array/><key>images</key><array/></dict>"},
+        {"a picture without bytes", "<dict><key>shapes</key><array/><key>images</key><dict><key>A</key><dict>"
+                                    "<key>type</key><string>public.png</string></dict></dict></dict>"},
+        {"a picture of no bytes", "<dict><key>shapes</key><array/><key>images</key><dict><key>A</key><dict>"
+                                  "<key>data</key><data></data></dict></dict></dict>"},
+        {"a picture's type not text", "<dict><key>shapes</key><array/><key>images</key><dict><key>A</key><dict>"
+                                      "<key>data</key><data>iVBORw==</data><key>type</key><integer>1</integer>"
+                                      "</dict></dict></dict>"},
     };
     for (const Case& c : refused) {
         error.clear();
@@ -232,6 +240,28 @@ TEST(PasteboardRecordsTest, ShapeRecordsAreCheckedBeforeUse)
     pf::Value infinite = shapeRecord();
     infinite.set(QStringLiteral("extra"), std::numeric_limits<double>::infinity());
     EXPECT_FALSE(pf::readShapeRecord(infinite));
+}
+
+// The type a record gives its pictures' bytes comes from the bytes themselves, whatever they are named.
+TEST(PasteboardTest, PictureBytesAreTypedByTheirContent)
+{
+    const auto encoded = [](const char* format) {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        return bytes;
+    };
+    const std::vector<std::pair<QByteArray, QString>> cases = {
+        {encoded("PNG"), Type::png},   {encoded("JPEG"), Type::jpeg},
+        {encoded("TIFF"), Type::tiff}, {encoded("BMP"), Type::bmp},
+        {QByteArray("%PDF-1.4\n"), Type::pdf}, {QByteArray("plain text"), QString()},
+        {QByteArray(), QString()},
+    };
+    for (const auto& [bytes, type] : cases)
+        EXPECT_EQ(pf::pictureTypeForData(bytes), type) << bytes.left(8).toHex().toStdString();
 }
 
 TEST(PasteboardRecordsTest, StyleRecordsAndLibraryEntriesAreChecked)

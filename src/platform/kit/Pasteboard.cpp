@@ -1,12 +1,15 @@
 #include "platform/kit/Pasteboard.h"
 
 #include "platform/foundation/PropertyList.h"
+#include "platform/graphics/PdfPicture.h"
 
 #include <QClipboard>
 #include <QColor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QMimeData>
 #include <QUrl>
 
@@ -139,6 +142,23 @@ const QStringList& pictureTypes()
     static const QStringList types = {PasteboardType::png, PasteboardType::tiff, PasteboardType::jpeg,
                                       PasteboardType::gif,  PasteboardType::bmp,  PasteboardType::webp};
     return types;
+}
+
+QString pictureTypeForData(const QByteArray& bytes)
+{
+    if (isPdfData(bytes))
+        return PasteboardType::pdf;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    static const std::pair<const char*, const QString*> types[] = {
+        {"png", &PasteboardType::png}, {"tiff", &PasteboardType::tiff}, {"jpeg", &PasteboardType::jpeg},
+        {"gif", &PasteboardType::gif}, {"bmp", &PasteboardType::bmp},   {"webp", &PasteboardType::webp}};
+    for (const auto& [name, type] : types)
+        if (format == name)
+            return *type;
+    return {};
 }
 
 QString lowercasedPathExtension(const QString& path)

@@ -31,6 +31,8 @@ inline const QString jpeg = QStringLiteral("public.jpeg");
 inline const QString bmp = QStringLiteral("com.microsoft.bmp");
 inline const QString gif = QStringLiteral("com.compuserve.gif");
 inline const QString webp = QStringLiteral("org.webmproject.webp");
+// Named for stored pictures only (a PDF page is a picture a document may hold); never read or written here.
+inline const QString pdf = QStringLiteral("com.adobe.pdf");
 inline const QString color = QStringLiteral("public.color");
 // Local files, as a list of paths.
 inline const QString fileNames = QStringLiteral("public.file-url");
@@ -48,6 +50,10 @@ struct PictureData {
     QString type;
     QByteArray bytes;
 };
+
+// The pasteboard type of picture bytes, judged by their content (a PDF by its header, the rest by the
+// format Qt recognises); empty for bytes of no picture type named here.
+QString pictureTypeForData(const QByteArray& bytes);
 
 // The MIME type that carries a pasteboard type: the standard ones for images, colours and files; our own
 // record types under "application/x-" and their name.

@@ -66,6 +66,17 @@ Value ShapeRecord::toPropertyList() const
     record.set(QStringLiteral("shapes"), shapeList);
     record.set(QStringLiteral("peerIds"), peers);
     record.set(QStringLiteral("connections"), connectionList);
+    if (!images.empty()) {
+        Value pictures = Value::dictionary();
+        for (const auto& [identifier, picture] : images) {
+            Value entry = Value::dictionary();
+            entry.set(QStringLiteral("data"), picture.data);
+            if (!picture.type.isEmpty())
+                entry.set(QStringLiteral("type"), picture.type);
+            pictures.set(identifier, entry);
+        }
+        record.set(QStringLiteral("images"), pictures);
+    }
     return record;
 }
 
@@ -109,6 +120,16 @@ std::optional<ShapeRecord> readShapeRecord(const Value& plist, QString* errorOut
                 return refuse(errorOut, QStringLiteral("connection %1 of the record names an end that is not text").arg(i));
         }
         record.connections.push_back(connection);
+    }
+    const Value& images = plist.objectForKey(u"images");
+    if (!images.isNull() && !images.isDictionary())
+        return refuse(errorOut, QStringLiteral("the shape record's pictures are not a dictionary"));
+    for (const auto& [identifier, picture] : images.asDictionary()) {
+        const Value& data = picture.objectForKey(u"data");
+        const Value& type = picture.objectForKey(u"type");
+        if (!picture.isDictionary() || !data.isData() || data.asData().isEmpty() || (!type.isNull() && !type.isString()))
+            return refuse(errorOut, QStringLiteral("the shape record's picture \"%1\" is not picture bytes").arg(identifier.left(200)));
+        record.images[identifier] = RecordPicture{data.asData(), type.asString()};
     }
     return record;
 }

@@ -2,8 +2,10 @@
 // versions, so every container and value the editor relies on is of the expected kind, every number is
 // finite and every rect string parses; anything else is refused whole with an error that says what.
 //
-// - Shape record ("shapes", "peerIds", "connections"): the copied shapes' property lists, the
-//   identifiers of the shapes they were copied from, and the connections among the copies.
+// - Shape record ("shapes", "peerIds", "connections", "images"): the copied shapes' property lists, the
+//   identifiers of the shapes they were copied from, the connections among the copies, and the pictures
+//   the copies show ("images": identifier -> {"data": the picture's bytes, "type": their pasteboard type}),
+//   so that another document can store them. Records of older versions have no "images".
 // - Style record: one shape's style dictionary.
 // - Shape info: a library entry, naming the class of the shape to make and its frame.
 #pragma once
@@ -15,9 +17,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
 namespace pf {
+
+// A picture carried by a shape record.
+struct RecordPicture {
+    QByteArray data;
+    // The pasteboard type of the bytes ("public.png", ...); empty when the record names none.
+    QString type;
+};
 
 struct ShapeRecord {
     // Dictionaries, each with a non-empty "className".
@@ -26,6 +36,9 @@ struct ShapeRecord {
     QStringList peerIds;
     // Dictionaries.
     Value::Array connections;
+    // The bytes of the pictures the shapes show, by the identifier they show them under; written only when
+    // there are some. Each has bytes; whether they decode is the document's to judge.
+    std::map<QString, RecordPicture> images = {};
 
     Value toPropertyList() const;
 };

@@ -15,6 +15,12 @@ pf::Image FakeCanvasDocument::imageForIdentifier(const QString& identifier)
     return it == images.end() ? pf::Image() : it->second.image;
 }
 
+QByteArray FakeCanvasDocument::imageDataForIdentifier(const QString& identifier)
+{
+    const auto it = images.find(identifier);
+    return it == images.end() ? QByteArray() : it->second.bytes;
+}
+
 void FakeCanvasDocument::incrementRefCountForImageIdentifier(const QString& identifier)
 {
     if (const auto it = images.find(identifier); it != images.end())
@@ -71,6 +77,15 @@ void FakeCanvasDocument::provisionImageWithData(const QByteArray& data, ImageCom
     QString identifier;
     const QString error = store(data, identifier);
     complete(std::move(completion), error.isNull() ? identifier : QString(), error);
+}
+
+QString FakeCanvasDocument::adoptImageData(const QByteArray& data, const QString& preferredIdentifier, QString* error)
+{
+    QString identifier = preferredIdentifier;
+    const QString why = store(data, identifier);
+    if (error)
+        *error = why;
+    return why.isNull() ? identifier : QString();
 }
 
 void FakeCanvasDocument::observeCanvas(const void* canvas)

@@ -23,11 +23,13 @@ public:
     };
 
     pf::Image imageForIdentifier(const QString& identifier) override;
+    QByteArray imageDataForIdentifier(const QString& identifier) override;
     void incrementRefCountForImageIdentifier(const QString& identifier) override;
     void decrementRefCountForImageIdentifier(const QString& identifier) override;
     void provisionImageAtPath(const QString& path, const QString& preferredIdentifier,
                               ImageCompletion completion) override;
     void provisionImageWithData(const QByteArray& data, ImageCompletion completion) override;
+    QString adoptImageData(const QByteArray& data, const QString& preferredIdentifier, QString* error) override;
     void updateChangeCount() override { ++changeCount; }
     void disableSuddenTermination() override { ++suddenTerminationDisabled; }
     void enableSuddenTermination() override { --suddenTerminationDisabled; }
