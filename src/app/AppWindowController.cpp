@@ -136,7 +136,7 @@ void AppWindowController::buildMainMenu()
         if (pf::Document* document = TKMainWindowController::document())
             document->saveDocument();
     });
-    addCommand(file, "saveAs", tr("Save As…"), QKeySequence::SaveAs, [this] {
+    addCommand(file, "saveAs", tr("Save As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] {
         if (pf::Document* document = TKMainWindowController::document())
             document->saveDocumentAs();
     });
