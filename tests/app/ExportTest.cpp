@@ -338,7 +338,7 @@ TEST_F(ExportTest, AnExportTooLargeToRenderIsRefusedBeforeAnyPixelIsMade)
         auto panel = choosing({Document::ExportPNG, 50, false, false}, chosen);
         document->exportDocument();
     }
-    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_LT(timer.elapsed(), 60000) << "a hang, not a slow machine";
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].messageText, "Could not export image");
     EXPECT_TRUE(alerts[0].informativeText.contains(QStringLiteral("70000"))) << alerts[0].informativeText.toStdString();

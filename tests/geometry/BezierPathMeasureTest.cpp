@@ -73,7 +73,7 @@ TEST(BezierPathMeasure, NonPositiveErrorStillEnds)
     for (double error : {0.0, -1.0}) {
         const auto began = std::chrono::steady_clock::now();
         EXPECT_EQ(lengthWithMaximumError(a, error), fine);
-        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(60)) << "a hang, not a slow machine";
     }
     // A curve far too large for single-precision distances reaches the depth cap and answers.
     Path huge;

@@ -109,7 +109,7 @@ TEST(TextLayout, OverlongWordsWrapAnywhereQuickly)
     QElapsedTimer clock;
     clock.start();
     const auto word = layOut(QString(300000, QLatin1Char('w')), 150);
-    EXPECT_LT(clock.elapsed(), 4'000);
+    EXPECT_LT(clock.elapsed(), 60'000) << "the quadratic search takes minutes; a loaded machine, seconds";
     ASSERT_GT(word->lineFragments().size(), 1000u);
     TextAttributes charWrapping = attrs();
     charWrapping.paragraphStyle->lineBreakMode = LineBreakMode::CharWrapping;
