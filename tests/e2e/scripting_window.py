@@ -84,8 +84,8 @@ def main():
             fail("the shut-down item's call over the bus failed")
 
         after = count_shapes(session.copy, lambda name: True)
-        renamed = count_shapes(session.copy, lambda name: True) and \
-            RENAMED in open(os.path.join(session.copy, "composition_data.plist"), encoding="utf-8").read()
+        with open(os.path.join(session.copy, "composition_data.plist"), encoding="utf-8") as f:
+            renamed = RENAMED in f.read()
         if after != before:
             fail(f"the saved copy holds {after} shapes, not the {before} it started with")
         if not renamed:
