@@ -4,6 +4,8 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/ScrollView.h"
 
+#include <QApplication>
+#include <QScreen>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -17,6 +19,17 @@ protected:
     {
         endTurn();
         return scrollView->grab().toImage();
+    }
+    // The page as the window shows it now: only what was asked to be redrawn has been painted again.
+    QImage shownOnScreen()
+    {
+        endTurn();
+        QApplication::processEvents();
+        QWidget* top = scrollView->window();
+        const QPoint at = scrollView->mapTo(top, QPoint());
+        return top->screen()
+            ->grabWindow(top->winId(), at.x(), at.y(), scrollView->width(), scrollView->height())
+            .toImage();
     }
 };
 
@@ -67,6 +80,51 @@ TEST_F(ItemPanelEndToEndTest, PixellatingAPictureFromTheCatalogueAndUndoingIt)
     ASSERT_TRUE(undo.undo());
     EXPECT_TRUE(picture->contentFilterSpecs().empty());
     EXPECT_EQ(screen(), original);
+}
+
+TEST_F(ItemPanelEndToEndTest, EveryFilterChangeIsDrawnAtOnce)
+{
+    const auto picture = addShape("Image", pf::Rect(200, 150, 160, 120));
+    undo.disableUndoRegistration();
+    picture->setImage(pf::Image::drawn(pf::Size(160, 120), 1, [](pf::GraphicsContext& context) {
+        for (int x = 0; x < 160; x += 4) {
+            context.setFillColor((x / 4) % 2 ? pf::Color(1, 0.8, 0, 1) : pf::Color(0.1, 0.2, 0.9, 1));
+            context.fillRect(pf::Rect(x, 0, 4, 120));
+        }
+    }));
+    unsigned pixellate = 0;
+    for (const auto& info : filters().allFilterInfos())
+        if (info->name() == QLatin1String("CIPixellate"))
+            pixellate = info->type();
+    ASSERT_NE(pixellate, 0u);
+    // A pixellation the user has not switched on yet.
+    picture->setContentFilterSpecs({spec(pixellate, 20, false)});
+    undo.enableUndoRegistration();
+    select({picture});
+    const QImage original = shownOnScreen();
+    ItemTable* table = filters().tableView();
+    ASSERT_TRUE(table);
+
+    // Each step as the table's cells and buttons take it; the canvas shows it without a new selection.
+    ASSERT_TRUE(edit(*table, 0, 0, Qt::Checked, Qt::CheckStateRole));
+    const QImage on = shownOnScreen();
+    EXPECT_TRUE(on != original) << "ticking On left the shape unfiltered";
+    ASSERT_TRUE(edit(*table, 0, 0, Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_TRUE(shownOnScreen() == original) << "unticking On left the shape filtered";
+    ASSERT_TRUE(edit(*table, 0, 0, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(shownOnScreen() == on);
+    // A second filter added in front of the first and made a blur: the shape shows both.
+    table->controller().setSelectionIndex(0);
+    table->addButton()->click();
+    endTurn();
+    ASSERT_EQ(picture->contentFilterSpecs().size(), 2u);
+    const std::size_t added = picture->contentFilterSpecs()[0]->type() == 0 ? 0 : 1;
+    ASSERT_TRUE(edit(*table, int(added), 1, qlonglong(1)));
+    const QImage both = shownOnScreen();
+    EXPECT_TRUE(both != on) << "the added blur is not drawn";
+    table->controller().setSelectionIndex(added);
+    table->removeButton()->click();
+    EXPECT_TRUE(shownOnScreen() == on) << "the removed filter is still drawn";
 }
 
 TEST_F(ItemPanelEndToEndTest, ASegmentAddedRenamedAndDraggedFirstIsDrawnFirst)
