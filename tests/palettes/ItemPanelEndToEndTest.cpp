@@ -20,6 +20,28 @@ protected:
         endTurn();
         return scrollView->grab().toImage();
     }
+    // A picture of stripes, which a pixellation blurs into one colour per block.
+    std::shared_ptr<Shape> stripedPicture()
+    {
+        const auto picture = addShape("Image", pf::Rect(200, 150, 160, 120));
+        undo.disableUndoRegistration();
+        picture->setImage(pf::Image::drawn(pf::Size(160, 120), 1, [](pf::GraphicsContext& context) {
+            for (int x = 0; x < 160; x += 4) {
+                context.setFillColor((x / 4) % 2 ? pf::Color(1, 0.8, 0, 1) : pf::Color(0.1, 0.2, 0.9, 1));
+                context.fillRect(pf::Rect(x, 0, 4, 120));
+            }
+        }));
+        undo.enableUndoRegistration();
+        return picture;
+    }
+    // The type of the catalogue's filter of that name; 0 when it has none.
+    unsigned catalogueType(const char* name) const
+    {
+        for (const auto& info : filters().allFilterInfos())
+            if (info->name() == QLatin1String(name))
+                return info->type();
+        return 0;
+    }
     // The page as the window shows it now: only what was asked to be redrawn has been painted again.
     QImage shownOnScreen()
     {
@@ -35,16 +57,7 @@ protected:
 
 TEST_F(ItemPanelEndToEndTest, PixellatingAPictureFromTheCatalogueAndUndoingIt)
 {
-    const auto picture = addShape("Image", pf::Rect(200, 150, 160, 120));
-    undo.disableUndoRegistration();
-    // Stripes a pixellation blurs into one colour per block.
-    picture->setImage(pf::Image::drawn(pf::Size(160, 120), 1, [](pf::GraphicsContext& context) {
-        for (int x = 0; x < 160; x += 4) {
-            context.setFillColor((x / 4) % 2 ? pf::Color(1, 0.8, 0, 1) : pf::Color(0.1, 0.2, 0.9, 1));
-            context.fillRect(pf::Rect(x, 0, 4, 120));
-        }
-    }));
-    undo.enableUndoRegistration();
+    const auto picture = stripedPicture();
     select({picture});
     const QImage original = screen();
 
@@ -54,10 +67,7 @@ TEST_F(ItemPanelEndToEndTest, PixellatingAPictureFromTheCatalogueAndUndoingIt)
     endTurn();
     ASSERT_EQ(picture->contentFilterSpecs().size(), 1u);
     // The pop-up's choice of the catalogue's pixellation.
-    unsigned pixellate = 0;
-    for (const auto& info : filters().allFilterInfos())
-        if (info->name() == QLatin1String("CIPixellate"))
-            pixellate = info->type();
+    const unsigned pixellate = catalogueType("CIPixellate");
     ASSERT_NE(pixellate, 0u);
     ASSERT_TRUE(edit(*table, 0, 1, qlonglong(pixellate)));
     endTurn();
@@ -84,20 +94,11 @@ TEST_F(ItemPanelEndToEndTest, PixellatingAPictureFromTheCatalogueAndUndoingIt)
 
 TEST_F(ItemPanelEndToEndTest, EveryFilterChangeIsDrawnAtOnce)
 {
-    const auto picture = addShape("Image", pf::Rect(200, 150, 160, 120));
-    undo.disableUndoRegistration();
-    picture->setImage(pf::Image::drawn(pf::Size(160, 120), 1, [](pf::GraphicsContext& context) {
-        for (int x = 0; x < 160; x += 4) {
-            context.setFillColor((x / 4) % 2 ? pf::Color(1, 0.8, 0, 1) : pf::Color(0.1, 0.2, 0.9, 1));
-            context.fillRect(pf::Rect(x, 0, 4, 120));
-        }
-    }));
-    unsigned pixellate = 0;
-    for (const auto& info : filters().allFilterInfos())
-        if (info->name() == QLatin1String("CIPixellate"))
-            pixellate = info->type();
+    const auto picture = stripedPicture();
+    const unsigned pixellate = catalogueType("CIPixellate");
     ASSERT_NE(pixellate, 0u);
     // A pixellation the user has not switched on yet.
+    undo.disableUndoRegistration();
     picture->setContentFilterSpecs({spec(pixellate, 20, false)});
     undo.enableUndoRegistration();
     select({picture});
