@@ -125,9 +125,10 @@ QString CanvasViewController::rulerUnitName(unsigned unitType, int zoomCode, dou
     return QStringLiteral("%1%2@%3").arg(unit, code, QString::number(whole, 'f', 0));
 }
 
-void CanvasViewController::registerRulerUnits(double resolution)
+void CanvasViewController::registerRulerUnits(double pageResolution, unsigned resolutionUnit)
 {
     for (const unsigned type : RulerUnitTypes) {
+        const double resolution = Metrics::resolutionForUnitType(pageResolution, resolutionUnit, type);
         const QString abbreviation = type == Metrics::Points   ? QStringLiteral("pts")
                                      : type == Metrics::Inches ? QStringLiteral("in")
                                      : type == Metrics::Steps  ? QStringLiteral("steps")
@@ -140,13 +141,13 @@ void CanvasViewController::registerRulerUnits(double resolution)
     }
     // The bare name the rulers take before the zoom is known.
     pf::RulerView::registerUnitWithName(Metrics::unitNameForUnitType(Metrics::Steps), QStringLiteral("steps"),
-                                        Metrics::pointsPerUnitTypeAtResolution(Metrics::Steps, resolution),
+                                        Metrics::pointsPerUnitTypeAtResolution(Metrics::Steps, pageResolution),
                                         stepUpCycle(Metrics::Steps), {0.5});
 }
 
 void CanvasViewController::setUpRulerViews()
 {
-    registerRulerUnits(pageResolution(composition_.get()));
+    registerRulerUnits(pageResolution(composition_.get()), pageUnitType(composition_.get()));
     if (!scrollView_)
         return;
     scrollView_->setHasHorizontalRuler(true);

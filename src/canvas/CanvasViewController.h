@@ -76,8 +76,9 @@ public:
     // The rulers' unit names: one per unit ("Points", "Inches", "Centimeters", "Steps"), zoom step and
     // resolution, as "Points-2@72" (code -2), "Points@72" (code 0), "Centimeters10@300".
     static QString rulerUnitName(unsigned unitType, int zoomCode, double resolution);
-    // Registers the 60 units for the resolution, and bare "Steps".
-    static void registerRulerUnits(double resolution);
+    // Registers the 60 units for a resolution given for sizes of resolutionUnit (each unit named and
+    // measured by the resolution in its own measure), and bare "Steps".
+    static void registerRulerUnits(double resolution, unsigned resolutionUnit);
     // Registers the units for the page's resolution, turns both rulers on for the canvas in the page's bare
     // unit, and shows them as the preference says.
     void setUpRulerViews();

@@ -177,6 +177,25 @@ double Metrics::pointsPerUnitTypeAtResolution(unsigned unitType, double resoluti
     }
 }
 
+namespace {
+
+constexpr double centimetresPerInch = 2.54;
+
+bool measuresPerCentimetre(unsigned unitType)
+{
+    return unitType == Metrics::Centimeters;
+}
+
+} // namespace
+
+double Metrics::resolutionForUnitType(double resolution, unsigned fromType, unsigned toType)
+{
+    const bool from = measuresPerCentimetre(fromType), to = measuresPerCentimetre(toType);
+    if (from == to)
+        return resolution;
+    return to ? resolution / centimetresPerInch : resolution * centimetresPerInch;
+}
+
 // ---- Conversions
 
 double Metrics::unitsForPointsOfTypeAtResolution(double points, unsigned unitType, double resolution)
@@ -287,7 +306,12 @@ void Metrics::setUnitType(unsigned unitType)
 {
     if (unitType == unitType_)
         return;
+    const double resolution = resolutionForUnitType(resolution_, unitType_, unitType);
     pf::ChangeNotice notice(*this, kUnitType); // and unitWidth, unitHeight, which depend on it
+    if (resolution != resolution_) {
+        pf::ChangeNotice resolutionNotice(*this, kResolution);
+        resolution_ = resolution;
+    }
     unitType_ = unitType;
 }
 

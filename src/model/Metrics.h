@@ -39,6 +39,9 @@ public:
     static QString unitDisplayStringForUnitType(unsigned unitType);
     static QString displayFormatForUnitType(unsigned unitType);
     static double pointsPerUnitTypeAtResolution(unsigned unitType, double resolution);
+    // A resolution is per centimetre for centimetre sizes and per inch for every other unit: the
+    // resolution given for sizes of fromType, for sizes of toType (÷ 2.54 from inches to centimetres).
+    static double resolutionForUnitType(double resolution, unsigned fromType, unsigned toType);
 
     // Conversions; magnitudes only (a negative size converts to a positive one).
     static double unitsForPointsOfTypeAtResolution(double points, unsigned unitType, double resolution);
@@ -66,6 +69,8 @@ public:
     std::int64_t anchorCorner() const { return anchorCorner_; }
     void setAnchorCorner(std::int64_t corner);
     unsigned unitType() const { return unitType_; }
+    // The resolution follows into the new unit's measure (dots per inch or per centimetre), so the page
+    // keeps its physical size.
     void setUnitType(unsigned unitType);
     pf::Size anchorSize() const { return anchorSize_; }
     void setAnchorSize(pf::Size size);

@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 #include "canvas/CanvasFieldEditorTextView.h"
 #include "manipulators/Manipulator.h"
+#include "palettes/FacetControls.h"
 #include "palettes/FacetRegistry.h"
 #include "palettes/InspectorViewController.h"
 #include "platform/foundation/UserDefaultsStore.h"
@@ -112,6 +113,7 @@ void Facet::loadContentView()
         else if (top && top != contentView_ && !top->parentWidget())
             delete top;
         contentViewHeight_ = contentView_ ? contentView_->frame().height() : 0;
+        facetcontrols::takeWheelOnlyWithFocus(contentView_);
         if (contentView_ && isCollapsed())
             contentView_->hide();
         startObservingColorButtons();

@@ -18,9 +18,11 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <memory>
@@ -87,7 +89,55 @@ private:
     std::optional<double> shown_;
 };
 
+// Passes the wheel on to the control's parents (the palette's scroll view) while the control lacks focus.
+class WheelWithFocusOnly final : public QObject {
+public:
+    static WheelWithFocusOnly& shared()
+    {
+        static auto* filter = new WheelWithFocusOnly();
+        return *filter;
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::Wheel)
+            return false;
+        auto* control = qobject_cast<QWidget*>(watched);
+        if (!control || control->hasFocus())
+            return false;
+        // Ignored, the event goes up the parent chain as a plain widget's would.
+        e->ignore();
+        return true;
+    }
+};
+
+bool editsByWheel(const QWidget* widget)
+{
+    if (qobject_cast<const QScrollBar*>(widget))
+        return false;
+    return qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget)
+           || qobject_cast<const QAbstractSlider*>(widget);
+}
+
+void guardWheel(QWidget* control)
+{
+    if (!editsByWheel(control))
+        return;
+    // Installing twice keeps one entry: Qt moves a filter already installed to the front.
+    control->installEventFilter(&WheelWithFocusOnly::shared());
+    if (control->focusPolicy() == Qt::WheelFocus)
+        control->setFocusPolicy(Qt::StrongFocus);
+}
+
 } // namespace
+
+void takeWheelOnlyWithFocus(QWidget* root)
+{
+    if (!root)
+        return;
+    guardWheel(root);
+    for (QWidget* child : root->findChildren<QWidget*>())
+        guardWheel(child);
+}
 
 QString selected(const char* key) { return QStringLiteral("selectedObject.") + QString::fromLatin1(key); }
 

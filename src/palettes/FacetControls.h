@@ -94,6 +94,12 @@ void showColor(Facet& facet, const QString& key);
 // unlocked and the shadow shown.
 void showShadowHidden(Facet& facet, const QString& hiddenKey);
 
+// ---- the wheel ----
+// The pop-ups, number fields and sliders in root (root included; scroll bars are left alone) take the
+// wheel only while they hold the keyboard focus, and the wheel does not give it to them: rolling the wheel
+// over the inspector scrolls it and never edits the shape under the pointer.
+void takeWheelOnlyWithFocus(QWidget* root);
+
 // The undo manager of the page the facet's inspector edits; null without one.
 pf::UndoManager* undoManagerOf(const Facet& facet);
 

@@ -2,6 +2,7 @@
 
 #include "manipulators/Manipulator.h"
 #include "model/Shape.h"
+#include "palettes/FacetControls.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/Binding.h"
 #include "platform/kit/Services.h"
@@ -160,6 +161,7 @@ public:
         auto* box = new QComboBox(parent);
         for (const auto& [title, tag] : c.choices)
             box->addItem(title, qlonglong(tag));
+        facetcontrols::takeWheelOnlyWithFocus(box);
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
@@ -438,6 +440,7 @@ void ItemTable::makeSliders()
                 const auto [lo, hi] = owner_->sliderRangeForItem(std::size_t(row));
                 owner_->setItemValueForKey(std::size_t(row), pf::Variant(lo + (hi - lo) * double(step) / sliderSteps), key);
             });
+            facetcontrols::takeWheelOnlyWithFocus(slider);
             table_->setIndexWidget(model_->index(row, int(c)), slider);
         }
     }

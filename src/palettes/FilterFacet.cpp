@@ -73,6 +73,9 @@ void FilterFacet::filterChanged()
 {
     if (ItemTable* table = tableView())
         table->reload();
+    // The shape draws from a picture made with its filters: make it again and show it.
+    if (const auto shape = edited_.shape())
+        shape->update();
 }
 
 std::size_t FilterFacet::itemCount() const

@@ -425,7 +425,8 @@ void MetricsWindowController::checkForMatchWithPresets()
     if (!selectedMetrics_)
         return;
     for (const auto& preset : presetMetrics())
-        if (sameUnitSize(*preset, *selectedMetrics_)) {
+        // The custom entry is no size of its own, whatever size it was stored with.
+        if (!preset->isCustom() && sameUnitSize(*preset, *selectedMetrics_)) {
             // Already this preset (a copy of it): nothing to do.
             if (preset->name() == selectedMetrics_->name() && preset->group() == selectedMetrics_->group())
                 break;
@@ -502,6 +503,10 @@ void MetricsWindowController::registerInterfaceFile()
         cancel->setGeometry(int(width) - 200, 84, 90, 28);
         auto* ok = new QPushButton(tr("OK"), bottom);
         ok->setGeometry(int(width) - 100, 84, 90, 28);
+        // Made before the dialog holds them, the buttons cannot name the dialog's default: it takes the
+        // first button that may be one when shown, and Return must mean OK, never Cancel.
+        cancel->setAutoDefault(false);
+        ok->setAutoDefault(true);
         ok->setDefault(true);
 
         if (!controller)

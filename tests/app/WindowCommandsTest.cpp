@@ -130,6 +130,40 @@ TEST_F(WindowCommandsTest, TheGridPopUpSetsTheSpacingOrTheUnitAndPostsBothNotice
     EXPECT_EQ(page->isGridEnabled(), window->gridEnabled());
 }
 
+TEST_F(WindowCommandsTest, AUnitChosenInTheGridPopUpShowsThePagesOwnSize)
+{
+    // 800 x 600 points at 72 dots per inch.
+    auto metrics = std::make_shared<Metrics>();
+    metrics->setWidth(800);
+    metrics->setHeight(600);
+    page->setMetrics(metrics);
+    pf::PopUpButton* grid = window->gridPopUpView()->popUpButton();
+    const auto choose = [&](std::int64_t tag) {
+        const auto& items = grid->menu()->items();
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (!items[i].isSeparator() && items[i].tag() == tag)
+                return grid->chooseItemAtIndex(int(i));
+        FAIL() << "no item of tag " << tag;
+    };
+    struct Case {
+        std::int64_t tag;
+        const char* shown;
+    };
+    // 800 / 72 inches, each 2.54 cm; and back, the page as it was.
+    const Case cases[] = {{-2, " Canvas: 28.22cm x 21.17cm"},
+                          {-1, " Canvas: 11.111\" x 8.333\""},
+                          {-2, " Canvas: 28.22cm x 21.17cm"},
+                          {-1, " Canvas: 11.111\" x 8.333\""}};
+    for (const Case& c : cases) {
+        choose(c.tag);
+        window->updateStatusBar();
+        EXPECT_EQ(window->statusBarText(), QString::fromUtf8(c.shown));
+    }
+    EXPECT_EQ(page->metrics()->width(), 800);
+    EXPECT_EQ(page->metrics()->height(), 600);
+    EXPECT_NEAR(page->metrics()->resolution(), 72, 72 * 1e-12);
+}
+
 TEST_F(WindowCommandsTest, ThePageSizeButtonShowsTheSizeAndTakesItsWidth)
 {
     window->updateStatusBar();

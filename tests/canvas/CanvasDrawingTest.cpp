@@ -105,8 +105,9 @@ TEST_F(CanvasDrawingTest, GridLinesFollowTheUnitAtThePatternsPlaces)
         {"points at 0.75: fractional cells", Metrics::Points, 10, 0.75, 2, false, {{0.9, 7.5, 1}}, true},
         {"points of spacing 1 run through the corner", Metrics::Points, 1, 2, 2, false, {{0.9, 2, 1}}, false},
         {"inches: 1x, 4x, 8x", Metrics::Inches, 0, 1, 2, false, {{0.9, 9, 1}, {0.85, 36, 1}, {0.8, 72, 1}}, false},
-        {"centimetres: 1x, 2x at width 1", Metrics::Centimeters, 0, 1, 2, false, {{0.9, 36, 0.5}, {0.85, 72, 0.5}},
-         false},
+        // Half centimetres and centimetres of the 72 dpi page, 72 / 2.54 points each.
+        {"centimetres: 1x, 2x at width 1", Metrics::Centimeters, 0, 1, 2, false,
+         {{0.9, 72 / 2.54 / 2, 0.5}, {0.85, 72 / 2.54, 0.5}}, false},
         {"steps: none", Metrics::Steps, 10, 1, 2, false, {}, false},
         {"cells under a view point: none", Metrics::Points, 1, 0.5, 2, false, {}, false},
         {"cells over 1000 view points: none", Metrics::Points, 600, 2, 2, false, {}, false},

@@ -187,8 +187,9 @@ TEST_F(CanvasSnappingTest, TheGuideToolTipSaysThePositionInThePagesUnits)
         {Metrics::Inches, 108, "1.5\""},
         {Metrics::Inches, 144, "2.0\""},
         {Metrics::Inches, -36, "-0.5\""},
-        {Metrics::Centimeters, 2.25 * 72 + 3, "2.25cm"}, // a centimetre is the resolution in points, shown in quarters
-        {Metrics::Centimeters, -(2.25 * 72 - 3), "-2.25cm"},
+        // A centimetre of the 72 dpi page is 72 / 2.54 points, shown in quarters.
+        {Metrics::Centimeters, 2.25 * 72 / 2.54 + 1, "2.25cm"},
+        {Metrics::Centimeters, -(2.25 * 72 / 2.54 - 1), "-2.25cm"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -95,13 +95,14 @@ TEST(CanvasViewControllerNames, RulerUnitsAreNamedByUnitZoomAndResolution)
     for (const Case& c : cases)
         EXPECT_EQ(CanvasViewController::rulerUnitName(c.unit, c.code, c.resolution), c.name);
 
-    CanvasViewController::registerRulerUnits(300);
-    // Points per unit of the page's unit at that resolution, times the step's scale.
+    CanvasViewController::registerRulerUnits(300, Metrics::Points);
+    // Points per unit at the page's 300 dpi (a centimetre is 300 / 2.54 of them), times the step's scale;
+    // each unit is named by the resolution in its own measure.
     const struct {
         const char* name;
         double factor;
     } factors[] = {{"Points@300", 1.0},           {"Points-4@300", 0.1},         {"Inches2@300", 600.0},
-                   {"Centimeters-1@300", Metrics::pointsPerUnitTypeAtResolution(Metrics::Centimeters, 300) * 0.75},
+                   {"Centimeters-1@118", 300 / 2.54 * 0.75},
                    {"Steps@300", 6.0},            {"Steps50@300", 300.0},        {"Steps", 6.0}};
     for (const auto& f : factors) {
         const auto unit = pf::RulerView::unitNamed(f.name);
@@ -109,6 +110,10 @@ TEST(CanvasViewControllerNames, RulerUnitsAreNamedByUnitZoomAndResolution)
         EXPECT_NEAR(unit->pointsPerUnit, f.factor, f.factor * 1e-12) << f.name;
     }
     EXPECT_EQ(pf::RulerView::unitNamed("Inches@300")->stepUpCycle, (std::vector<double>{2.0}));
+    // A page measured in centimetres at 28.35 dots each: an inch of it is 72.009 points.
+    CanvasViewController::registerRulerUnits(28.35, Metrics::Centimeters);
+    EXPECT_NEAR(pf::RulerView::unitNamed("Inches@72")->pointsPerUnit, 28.35 * 2.54, 72 * 1e-12);
+    EXPECT_NEAR(pf::RulerView::unitNamed("Centimeters@28")->pointsPerUnit, 28.35, 28 * 1e-12);
     EXPECT_EQ(pf::RulerView::unitNamed("Steps@300")->stepUpCycle, (std::vector<double>{10.0}));
 }
 

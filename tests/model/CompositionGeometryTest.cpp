@@ -36,7 +36,8 @@ TEST_F(CompositionTest, GridRunsThroughThePageCentreInPointsAndTheOriginOtherwis
     EXPECT_EQ(p->alignedRectForRectTolerance(pf::Rect(14, 14, 14, 26), 10), pf::Rect(13, 10, 10, 30));
     EXPECT_EQ(p->alignedSizeForSizeTolerance(pf::Size(2.4, 0.5), 0.2), pf::Size(2, 1));
     auto cm = pageOfSize(605, 400, Metrics::Centimeters);
-    EXPECT_EQ(cm->gridTolerance(), Metrics::pointsPerUnitTypeAtResolution(Metrics::Centimeters, 72) * 0.5);
+    // Half a centimetre of a 72 dpi page.
+    EXPECT_NEAR(cm->gridTolerance(), 72 / 2.54 * 0.5, 72 * 1e-12);
 }
 
 TEST_F(CompositionTest, InsertingAlignsToTheGridWhenItIsOn)

@@ -18,8 +18,9 @@ Metrics page(double width, double height, unsigned unitType, double resolution =
     Metrics m;
     m.setWidth(width);
     m.setHeight(height);
-    m.setResolution(resolution);
+    // Made in the unit: the resolution is given in its measure.
     m.setUnitType(unitType);
+    m.setResolution(resolution);
     return m;
 }
 
@@ -59,6 +60,49 @@ TEST(Metrics, NamedPresetsShowTheirName)
     EXPECT_EQ(letter.displayString(), letter.name());
     EXPECT_EQ(letter.shortDisplayString(), "US Letter");
     EXPECT_EQ(page(612, 792, Metrics::Points).shortDisplayString(), "612 x 792");
+}
+
+TEST(Metrics, AResolutionIsPerInchButForCentimetresAndFollowsTheUnit)
+{
+    // A page's size shown in each unit, its resolution given for the unit it was made in: all by hand.
+    struct Case {
+        double width;
+        unsigned madeIn;
+        double resolution;
+        unsigned shownIn;
+        double shownWidth;
+        double shownResolution;
+    };
+    const Case cases[] = {
+        {800, Metrics::Points, 72, Metrics::Centimeters, 800 / 72.0 * 2.54, 72 / 2.54},      // 28.22 cm
+        {800, Metrics::Points, 72, Metrics::Inches, 800 / 72.0, 72},                         // 11.11 in
+        {800, Metrics::Points, 144, Metrics::Centimeters, 800 / 144.0 * 2.54, 144 / 2.54},   // 14.11 cm
+        {600, Metrics::Inches, 300, Metrics::Centimeters, 600 / 300.0 * 2.54, 300 / 2.54},   // 5.08 cm
+        {595, Metrics::Centimeters, 28.35, Metrics::Inches, 595 / (28.35 * 2.54), 72.009},   // A4: 8.26 in
+        {595, Metrics::Centimeters, 28.35, Metrics::Points, 595, 72.009},
+        {595, Metrics::Centimeters, 28.35, Metrics::Centimeters, 595 / 28.35, 28.35},        // 20.99 cm
+        {60, Metrics::Steps, 72, Metrics::Centimeters, 60 / 72.0 * 2.54, 72 / 2.54},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " made in " << c.madeIn << " at " << c.resolution
+                                        << ", shown in " << c.shownIn);
+        Metrics m = page(c.width, 100, c.madeIn, c.resolution);
+        m.setUnitType(c.shownIn);
+        EXPECT_NEAR(m.unitWidth(), c.shownWidth, c.shownWidth * 1e-12);
+        EXPECT_NEAR(m.resolution(), c.shownResolution, c.shownResolution * 1e-12);
+        EXPECT_EQ(m.width(), c.width) << "the points stay";
+        // A size typed in the shown unit is the same length.
+        m.setUnitWidth(c.shownWidth * 2);
+        EXPECT_NEAR(m.width(), c.width * 2, c.width * 1e-12);
+        // Back in the unit it was made in, the resolution is the one given.
+        m.setUnitType(c.madeIn);
+        EXPECT_NEAR(m.resolution(), c.resolution, c.resolution * 1e-12);
+    }
+    EXPECT_EQ(page(800, 600, Metrics::Centimeters, 72 / 2.54).displayString(), "28.22cm x 21.17cm");
+    // Read from storage, the metrics are as they were written, whatever the pair means.
+    const auto stored = Metrics::fromPlist(page(800, 600, Metrics::Centimeters, 72).asPlist());
+    EXPECT_EQ(stored->resolution(), 72);
+    EXPECT_EQ(stored->unitType(), Metrics::Centimeters);
 }
 
 TEST(Metrics, Conversions)

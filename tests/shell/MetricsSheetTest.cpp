@@ -290,6 +290,42 @@ TEST_F(MetricsSheetTest, OkAndCancelEndTheSheetThroughItsWindowWithTheirCodes)
     sheet.endSheet(1);
 }
 
+TEST_F(MetricsSheetTest, ReturnInAFieldAppliesTheTypedSizeAsTheNamedPresetOfThatSize)
+{
+    // The shipped presets, whose custom entry has the size of a named one.
+    MetricsWindowController shipped;
+    pf::ScopedViewBuilder builder("SheetParent", [](pf::Responder*) { return new pf::View(pf::Rect(0, 0, 300, 200)); });
+    pf::WindowController parent("SheetParent");
+    shipped.setSheetParentWindow(&parent);
+    shipped.setSelectedMetrics(usersSize());
+    std::vector<int> codes;
+    ASSERT_TRUE(shipped.beginSheet([&](int code) { codes.push_back(code); }));
+    pf::drainMainQueue();
+
+    shipped.widthField()->setFocus();
+    type(*shipped.widthField(), "1024");
+    QTest::keyClick(shipped.widthField(), Qt::Key_Tab);
+    type(*shipped.heightField(), "768");
+    // Return is the default button's key: the sheet ends with OK and the typed size.
+    QTest::keyClick(shipped.heightField(), Qt::Key_Return);
+    EXPECT_EQ(codes, std::vector<int>{1});
+    const auto stored = UserDefaults::instance().lastSelectedMetrics();
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->width(), 1024);
+    EXPECT_EQ(stored->height(), 768);
+    EXPECT_TRUE(stored->name().startsWith("Desktop")) << stored->name().toStdString();
+    EXPECT_EQ(stored->anchorCorner(), 8) << "the user's anchor stays";
+    EXPECT_EQ(shipped.presetsMenuView()->currentText(), stored->name());
+
+    // Escape in a field cancels, whatever was typed.
+    ASSERT_TRUE(shipped.beginSheet([&](int code) { codes.push_back(code); }));
+    pf::drainMainQueue();
+    type(*shipped.widthField(), "500");
+    QTest::keyClick(shipped.widthField(), Qt::Key_Escape);
+    EXPECT_EQ(codes, (std::vector<int>{1, 0}));
+    EXPECT_EQ(UserDefaults::instance().lastSelectedMetrics()->width(), 1024);
+}
+
 TEST_F(MetricsSheetTest, ThePicture)
 {
     sheet.setSelectedMetrics(usersSize());
