@@ -55,6 +55,15 @@ bool Responder::tryToPerform(const QString& action, const MenuItem* sender)
     return true;
 }
 
+std::vector<QString> Responder::actionNames() const
+{
+    std::vector<QString> names;
+    names.reserve(actions_.size());
+    for (const auto& entry : actions_)
+        names.push_back(entry.first);
+    return names;
+}
+
 void Responder::setAction(const QString& action, ActionHandler handler)
 {
     if (handler)

@@ -28,6 +28,8 @@ public:
     virtual ~Responder();
 
     bool respondsToAction(const QString& action) const { return actions_.count(action) != 0; }
+    // The actions this responder has, sorted.
+    std::vector<QString> actionNames() const;
     // Runs the action when this responder has it; answers whether it did.
     bool tryToPerform(const QString& action, const MenuItem* sender);
     // Whether an item sending one of this responder's actions is enabled now.
