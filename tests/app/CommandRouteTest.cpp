@@ -8,6 +8,7 @@
 #include "model/Composition.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/Pasteboard.h"
 #include "platform/kit/Responder.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowToolbar.h"
@@ -15,6 +16,8 @@
 #include "shell/TKTabsList.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -272,4 +275,47 @@ TEST_F(CommandRouteTest, PageKeysStepThroughThePagesAndCtrlFSearchesTheLibrary)
     QLineEdit* field = paletteField();
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
+TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
+{
+    Canvas& canvas = *window->canvasView();
+    // What the menu shows once opened.
+    const auto shownEnabled = [&](const QString& command) {
+        QAction* action = visibleMenuItem(command);
+        EXPECT_NE(action, nullptr) << command.toStdString();
+        if (!action)
+            return false;
+        for (QObject* holder : action->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(holder))
+                emit menu->aboutToShow();
+        return action->isEnabled();
+    };
+
+    focusCanvas();
+    canvas.selectNone();
+    EXPECT_FALSE(shownEnabled("convertToBezier:")) << "nothing to convert";
+    canvas.selectAll();
+    const bool anyConvertible = canvas.canConvertToBezier();
+    EXPECT_EQ(shownEnabled("convertToBezier:"), anyConvertible);
+
+    const struct {
+        const char* what;
+        QString type;
+        QByteArray bytes;
+        bool enabled;
+    } clips[] = {
+        {"plain text", "public.utf8-plain-text", "hello", false},
+        {"a picture", pf::PasteboardType::png, QByteArray::fromBase64(
+             "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="), true},
+    };
+    for (const auto& clip : clips) {
+        QMimeData* data = new QMimeData;
+        if (clip.type.startsWith("public.utf8"))
+            data->setText(QString::fromUtf8(clip.bytes));
+        else
+            data->setData(pf::mimeTypeForPasteboardType(clip.type), clip.bytes);
+        QApplication::clipboard()->setMimeData(data);
+        EXPECT_EQ(shownEnabled("paste"), clip.enabled) << clip.what;
+    }
 }
