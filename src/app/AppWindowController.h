@@ -45,9 +45,9 @@ private:
     // The application's menus: the setting toggles of View, Scripts (with the user's menu scripts) and Help.
     void buildApplicationMenus(QMenu* view);
     // An item that sends the action along the responder chain as its menu item would, tag included, and is
-    // enabled as the responder validates it.
+    // enabled as the responder validates it. Without sendsItself the action goes with no sender.
     QAction* addChainCommand(QMenu* menu, const QString& action, const QString& title, const QKeySequence& keys,
-                             std::int64_t tag = 0);
+                             std::int64_t tag = 0, bool sendsItself = true);
     // The menu validates its items each time it opens and leaves them enabled while closed.
     void validateWhileShown(QMenu* menu);
 

@@ -26,18 +26,19 @@ struct ChainCommand {
 } // namespace
 
 QAction* AppWindowController::addChainCommand(QMenu* menu, const QString& action, const QString& title,
-                                              const QKeySequence& keys, std::int64_t tag)
+                                              const QKeySequence& keys, std::int64_t tag, bool sendsItself)
 {
     pf::MenuItem item(title, action);
     item.setTag(tag);
     chainItems_[action] = item;
-    return addCommand(menu, action, title, keys, [this, action] {
-        // The item itself is the sender: a command may read its tag.
+    return addCommand(menu, action, title, keys, [this, action, sendsItself] {
         const auto it = chainItems_.find(action);
-        if (it != chainItems_.end() && it->second.isEnabledNow())
-            it->second.perform();
-        else
+        if (it == chainItems_.end() || !it->second.isEnabledNow())
             pf::beep();
+        else if (sendsItself)
+            it->second.perform(); // a command may read the item's tag
+        else
+            pf::sendAction(action); // no sender: a tab command then takes the selected tab
     });
 }
 
@@ -55,6 +56,8 @@ void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
 
     edit->addSeparator();
     addAll(edit, {
+                     {"searchLibrary:", "Search Library", QKeySequence(QKeySequence::Find)},
+                     separator,
                      {"duplicate:", "Duplicate", QKeySequence(Qt::CTRL | Qt::Key_D)},
                      {"selectNone:", "Select None", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
                      separator,
@@ -127,8 +130,26 @@ void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
                       separator,
                       {"combineShapes:", "Combine Shapes", QKeySequence()},
                       {"closePath:", "Close Path", QKeySequence()},
+                      {"reversePath:", "Reverse Path", QKeySequence()},
                       {"convertToBezier:", "Convert to Bezier", QKeySequence()},
+                      separator,
+                      {"sizeToFitText:", "Size to Fit Text", QKeySequence()},
                   });
+
+    // The pages of the window, its tabs: the tab strip's commands, and the usual keys to step through them.
+    QMenu* pages = menuBar_->addMenu(tr("&Page"));
+    addAll(pages, {
+                      {"newTab:", "New Page", QKeySequence()},
+                      {"newBackgroundTab:", "New Page in Background", QKeySequence()},
+                      {"duplicateTab:", "Duplicate Page", QKeySequence()},
+                      separator,
+                      {"selectNextTab:", "Next Page", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+                      {"selectPreviousTab:", "Previous Page", QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+                      separator,
+                      {"closeOtherTabs:", "Close Other Pages", QKeySequence()},
+                  });
+    addChainCommand(pages, QStringLiteral("takeTabIndexToMoveToNewWindowFrom:"), tr("Move Page to New Window"),
+                    QKeySequence(), 0, false);
 
     // The page's zoom and size are this window's own commands.
     view->addSeparator();
@@ -146,6 +167,6 @@ void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
                     QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));
     addCommand(view, "toggleFullScreen", tr("Full Screen"), QKeySequence(Qt::Key_F11), [this] { toggleFullScreen(); });
 
-    for (QMenu* menu : {arrange, shape})
+    for (QMenu* menu : {arrange, shape, pages})
         validateWhileShown(menu);
 }

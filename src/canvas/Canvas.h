@@ -550,6 +550,8 @@ public:
     bool canSlicePath() const;
     bool canCombineShapes() const;
     bool canConvertToBezier() const;
+    // The pasteboard holds something paste takes: shapes, a picture or picture files.
+    bool canPaste() const;
     bool canCopyStyle() const;
     bool canPasteStyle() const;
     bool canSizeToFitText() const;

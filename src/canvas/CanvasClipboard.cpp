@@ -292,6 +292,18 @@ void Canvas::paste()
     }
 }
 
+bool Canvas::canPaste() const
+{
+    if (!composition())
+        return false;
+    const pf::Pasteboard board = pf::Pasteboard::general();
+    for (const QString& type : {pf::PasteboardType::shape, pf::PasteboardType::tiff, pf::PasteboardType::png,
+                                pf::PasteboardType::jpeg, pf::PasteboardType::bmp})
+        if (board.hasType(type))
+            return true;
+    return !board.fileNames().isEmpty();
+}
+
 void Canvas::duplicate()
 {
     if (!canDuplicate())

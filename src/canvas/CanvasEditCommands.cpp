@@ -193,9 +193,7 @@ bool Canvas::canCombineShapes() const
 bool Canvas::canConvertToBezier() const
 {
     // The sources are removed for their outlines: refused removal would leave both on the page.
-    if (!hasSelection())
-        return true;
-    return canRemove() && allSelected(selectedShapes(), [](const Shape& s) { return s.canConvertToBezier(); });
+    return hasSelection() && canRemove() && allSelected(selectedShapes(), [](const Shape& s) { return s.canConvertToBezier(); });
 }
 
 bool Canvas::canCopyStyle() const
@@ -288,6 +286,7 @@ bool Canvas::validateAction(const QString& action) const
         {QStringLiteral("remove:"), &Canvas::canRemove},
         {QStringLiteral("copyStyle:"), &Canvas::canCopyStyle},
         {QStringLiteral("pasteStyle:"), &Canvas::canPasteStyle},
+        {QStringLiteral("paste:"), &Canvas::canPaste},
         {QStringLiteral("selectAll:"), &Canvas::canSelectAll},
         {QStringLiteral("selectNone:"), &Canvas::canSelectNone},
         {QStringLiteral("changeImage:"), &Canvas::canChangeImage},

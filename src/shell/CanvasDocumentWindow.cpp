@@ -59,7 +59,7 @@ const std::vector<QString>& CanvasDocumentWindow::forwardedActions()
                  "evenlyDistributeShapesHorizontal:", "evenlyDistributeShapesVertical:",
                  // path and boolean
                  "invert:", "difference:", "intersection:", "union:", "exclusion:", "flipHorizontal:",
-                 "flipVertical:", "closePath:", "combineShapes:", "convertToBezier:",
+                 "flipVertical:", "closePath:", "reversePath:", "combineShapes:", "convertToBezier:", "sizeToFitText:",
                  // movement
                  "nudgeUp:", "nudgeDown:", "nudgeLeft:", "nudgeRight:", "jumpUp:", "jumpDown:", "jumpLeft:",
                  "jumpRight:"})

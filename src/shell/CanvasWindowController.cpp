@@ -29,7 +29,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -214,6 +218,42 @@ QVDraggableBar* makeStatusBar(CanvasWindowController* controller)
 
 } // namespace
 
+namespace {
+
+// The bezier tool's hint: its text and a close button; a click anywhere on it closes it too.
+class BezierHintPanel : public QFrame {
+public:
+    explicit BezierHintPanel(QWidget* parent) : QFrame(parent)
+    {
+        setObjectName(QStringLiteral("BezierHintPanel"));
+        setFrameShape(QFrame::StyledPanel);
+        setAutoFillBackground(true);
+        auto* layout = new QHBoxLayout(this);
+        auto* label = new QLabel(::tr("Click to place points, drag to pull out curves. Click the first point to close "
+                                    "the path; press Escape or double-click to end the curve."),
+                                 this);
+        label->setWordWrap(true);
+        layout->addWidget(label, 1);
+        auto* close = new QToolButton(this);
+        close->setObjectName(QStringLiteral("close"));
+        close->setText(QStringLiteral("\u00d7"));
+        close->setToolTip(::tr("Close"));
+        close->setAutoRaise(true);
+        QObject::connect(close, &QToolButton::clicked, this, &QWidget::hide);
+        layout->addWidget(close, 0, Qt::AlignTop);
+        setFixedSize(280, 80);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        hide();
+        e->accept();
+    }
+};
+
+} // namespace
+
 void CanvasWindowController::registerInterfaceFiles()
 {
     registerTabStripClasses();
@@ -224,15 +264,9 @@ void CanvasWindowController::registerInterfaceFiles()
         container->addSubview(bar, container->statusBarRectForBounds(container->bounds()));
         container->setStatusBar(bar);
 
-        // The one-time hint of the bezier tool: a small tool window over the document window.
-        auto* hint = new QWidget(container, Qt::Tool | Qt::FramelessWindowHint);
-        auto* layout = new QVBoxLayout(hint);
-        auto* label = new QLabel(tr("Click to place points, drag to pull out curves. Click the first point to "
-                                    "close the path, or press Return to end it."),
-                                 hint);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-        hint->setFixedSize(260, 80);
+        // The one-time hint of the bezier tool: a panel inside the document window, so it moves and hides
+        // with it. A click on it or its close button, or the tool's end, puts it away.
+        auto* hint = new BezierHintPanel(container);
         hint->hide();
 
         // Export options come with export; the accessory is there for it.
@@ -369,6 +403,7 @@ void CanvasWindowController::windowDidLoad()
         }));
     observe(Canvas::BezierModeWasActivatedNotification, windowWidget(),
             &CanvasWindowController::canvasBezierModeWasActivated);
+    observe(Canvas::DefaultModeWasActivatedNotification, windowWidget(), &CanvasWindowController::canvasToolDidEnd);
 
     setUpOuterUberView();
     setUpInnerUberView();
@@ -1156,9 +1191,16 @@ void CanvasWindowController::canvasBezierModeWasActivated()
     defaults.setHasShownBezierModeHint(true);
     const pf::Rect frame = hintPanelFrameInWindow(pf::Size(hintPanel_->width(), hintPanel_->height()));
     if (QWidget* top = windowWidget()) {
-        const QPoint screen = top->mapToGlobal(QPoint(int(frame.origin.x), int(frame.origin.y)));
-        hintPanel_->move(screen);
+        QWidget* parent = hintPanel_->parentWidget();
+        const QPoint origin(int(frame.origin.x), int(frame.origin.y));
+        hintPanel_->move(parent ? parent->mapFrom(top, origin) : origin);
     }
     hintPanel_->show();
     hintPanel_->raise();
+}
+
+void CanvasWindowController::canvasToolDidEnd()
+{
+    if (hintPanel_)
+        hintPanel_->hide();
 }

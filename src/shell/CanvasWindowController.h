@@ -281,6 +281,8 @@ public:
 
     // ---- notices ----
     void canvasBezierModeWasActivated();
+    // The canvas went back to its default tool: the bezier hint goes with the tool.
+    void canvasToolDidEnd();
     // Where the bezier hint panel of this size goes, in window points: below the scroll view's top-right
     // corner, clear of the ruler when rulers show.
     pf::Rect hintPanelFrameInWindow(const pf::Size& panelSize) const;

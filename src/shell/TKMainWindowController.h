@@ -158,6 +158,8 @@ public:
     CompositionDelegate* compositionDelegate() override { return nullptr; }
     const void* canvas() const override { return nullptr; }
     void synchronizeWindowTitleWithDocumentName() override;
+    // The tabs changed in a way the window's saved state must record (a rename from the strip); none here.
+    virtual void invalidateRestorableState() {}
 
 private:
     // The index a sender names: its tag, or the selected index without a sender; NotFound for a negative tag.

@@ -15,7 +15,10 @@
 #include "platform/kit/ViewBuilders.h"
 #include "platform/kit/Window.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -71,6 +74,19 @@ pf::Value TKTabsListView::pasteboardPropertyListForType(const QString& type)
             plist.set(key, *number);
     }
     return plist;
+}
+
+void TKTabsListView::wheelEvent(QWheelEvent* e)
+{
+    const QPoint delta = e->angleDelta();
+    pf::ScrollView* scroll = enclosingScrollView();
+    if (orientation() == Landscape && scroll && std::abs(delta.y()) > std::abs(delta.x())) {
+        // A slider takes the dominant turn along its own axis.
+        QCoreApplication::sendEvent(scroll->horizontalScrollBar(), e);
+        e->accept();
+        return;
+    }
+    QVListView::wheelEvent(e);
 }
 
 void TKTabsListView::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
@@ -236,6 +252,11 @@ bool TKTabsListViewController::hasStyleNamed(const QString& name)
 TKTabsListViewController::TKTabsListViewController()
     : QVViewController(QString::fromLatin1(interfaceFileName))
 {
+    // The overflow menu's entries name their tab by tag and target this controller.
+    setAction(QStringLiteral("overflowTabSelected:"), [this](const pf::MenuItem* sender) {
+        if (sender)
+            overflowTabSelected(*sender);
+    });
 }
 
 TKTabsListViewController::~TKTabsListViewController()
@@ -722,7 +743,7 @@ void TKTabsListViewController::stopEditing(bool cancel)
 void TKTabsListViewController::tryInvalidateRestorableState()
 {
     if (auto* controller = windowController())
-        controller->tryToPerform(QStringLiteral("invalidateRestorableState"), nullptr);
+        controller->invalidateRestorableState();
 }
 
 // ---- dragging ----

@@ -47,6 +47,8 @@ public:
 
 protected:
     void drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect) override;
+    // A mouse wheel turns only vertically: across a strip of tabs on top it scrolls the strip sideways.
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     bool wantsTopBorder_ = false;

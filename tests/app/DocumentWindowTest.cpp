@@ -35,9 +35,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "shell/TKTabsListViewController.h"
 
@@ -461,6 +463,54 @@ TEST_F(DocumentWindowTest, TheBezierHintShowsOnceAcrossWindowsAndPlacesItselfUnd
     EXPECT_EQ(withRulers.origin.y - without.origin.y, 20);
     EXPECT_EQ(withRulers.origin.x, without.origin.x);
     EXPECT_EQ(withRulers.size, size);
+}
+
+TEST_F(DocumentWindowTest, TheBezierHintIsAPanelOfItsWindowThatTheToolOrTheUserPutsAway)
+{
+    AppWindowController& window = openFixture();
+    QWidget* top = window.windowWidget();
+    top->show();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    Canvas* canvas = window.canvasView();
+    QWidget* hint = window.hintPanel();
+    ASSERT_TRUE(canvas && hint);
+    // P chooses the pen, as the user does from the canvas (after Escape has put down any tool).
+    const auto choosePen = [&] {
+        UserDefaults::instance().setHasShownBezierModeHint(false);
+        window.window()->makeFirstResponder(canvas);
+        QTest::keyClick(canvas, Qt::Key_Escape);
+        QTest::keyClick(canvas, Qt::Key_P);
+        pf::drainMainQueue();
+    };
+
+    choosePen();
+    ASSERT_TRUE(hint->isVisible());
+    // Inside its window, under the scroll view's top-right corner: it moves and hides with the window.
+    EXPECT_FALSE(hint->isWindow());
+    EXPECT_EQ(hint->window(), top);
+    const QPoint inWindow = hint->mapTo(top, QPoint());
+    EXPECT_EQ(inWindow, QPoint(int(window.hintPanelFrameInWindow(pf::Size(hint->width(), hint->height())).origin.x),
+                               int(window.hintPanelFrameInWindow(pf::Size(hint->width(), hint->height())).origin.y)));
+    EXPECT_TRUE(top->rect().contains(QRect(inWindow, hint->size())));
+    // It says how the curve ends, and not by Return, which does not end it.
+    const QString text = hint->findChild<QLabel*>()->text();
+    EXPECT_TRUE(text.contains("Escape") && text.contains("double-click")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Return"));
+    // Escape ends the tool, and the hint goes with it.
+    QTest::keyClick(canvas, Qt::Key_Escape);
+    pf::drainMainQueue();
+    EXPECT_FALSE(hint->isVisible());
+
+    // Its close button, or a click on it, closes it.
+    choosePen();
+    ASSERT_TRUE(hint->isVisible());
+    QTest::mouseClick(hint->findChild<QToolButton*>("close"), Qt::LeftButton);
+    EXPECT_FALSE(hint->isVisible());
+    choosePen();
+    ASSERT_TRUE(hint->isVisible());
+    QTest::mouseClick(hint, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_FALSE(hint->isVisible());
 }
 
 TEST_F(DocumentWindowTest, AnOlderVersionHidesTheOpenPalettesAndLeavingItShowsThemAgain)

@@ -51,7 +51,8 @@ TEST_F(CanvasEditCommandsTest, EachTestAnswersForTheSelectionsThatTellItApart)
         const char* expected;
     };
     const Case cases[] = {
-        {"none", {}, {}, "0000000000000000100"},
+        // Nothing selected converts nothing: Convert to Bezier is off.
+        {"none", {}, {}, "0000000000000000000"},
         {"one", {}, {rectangle}, "1111001010010100111"},
         {"two", {}, {rectangle, ellipse}, "1111101010101100101"},
         // A plain line (a connector) has no outline to convert.

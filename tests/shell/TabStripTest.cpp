@@ -16,10 +16,12 @@
 #include "platform/kit/Window.h"
 #include "shell/TKTabsListViewController.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -259,12 +261,18 @@ TEST_F(TabStripTest, TheOverflowButtonShowsWhenTabsDoNotFitAndItsMenuListsEveryT
     EXPECT_TRUE(strip->controllerView()->overflowButtonVisible());
     EXPECT_FALSE(strip->overflowButtonContainerView()->isHidden());
 
+    // The user opens the menu and chooses "F", as the menu runs its entry.
     std::vector<QStringList> shown;
     pf::MenuPresenter::ScopedRunner runner([&](QMenu& menu, pf::Point) {
         QStringList titles;
         for (QAction* action : menu.actions())
-            titles << QString("%1 %2 %3").arg(action->text()).arg(action->data().toInt()).arg(action->isChecked());
+            titles << QString("%1 %2 %3 %4")
+                          .arg(action->text())
+                          .arg(action->data().toInt())
+                          .arg(action->isChecked())
+                          .arg(action->isEnabled() ? "on" : "off");
         shown.push_back(titles);
+        menu.actions().at(5)->trigger();
     });
     pf::Event click;
     click.type = pf::EventType::LeftMouseDown;
@@ -274,12 +282,38 @@ TEST_F(TabStripTest, TheOverflowButtonShowsWhenTabsDoNotFitAndItsMenuListsEveryT
     clock.advance(std::chrono::milliseconds(1));
     pf::drainMainQueue();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], (QStringList{"A 0 0", "B 1 0", "C 2 0", "D 3 0", "E 4 0", "F 5 0", "G 6 0"}));
+    EXPECT_EQ(shown[0], (QStringList{"A 0 0 on", "B 1 0 on", "C 2 0 on", "D 3 0 on", "E 4 0 on", "F 5 0 on",
+                                     "G 6 0 on"}));
+    EXPECT_EQ(controller->selectedTabIndex(), 5u);
+}
 
-    pf::MenuItem third;
-    third.setTag(2);
-    strip->overflowTabSelected(third);
-    EXPECT_EQ(controller->selectedTabIndex(), 2u);
+TEST_F(TabStripTest, AVerticalWheelOverTheStripScrollsItAlongItsLength)
+{
+    for (const bool landscape : {true, false}) {
+        SCOPED_TRACE(landscape ? "landscape" : "portrait");
+        auto controller = makeStrip({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"},
+                                    landscape ? pf::Size(300, 83) : pf::Size(120, 300), landscape);
+        QWidget* list = strip->listView();
+        const pf::Point before = strip->scrollView()->scrollOrigin();
+        // One notch down, over the first tab: the widget under the pointer gets it, as Qt delivers a wheel.
+        QWidget* under = list->childAt(QPoint(10, 10));
+        if (!under)
+            under = list;
+        const QPointF at = under->mapFrom(list, QPointF(10, 10));
+        QWheelEvent wheel(at, under->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        // As from the platform: only those go on to the parents.
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(under, &wheel);
+        const pf::Point after = strip->scrollView()->scrollOrigin();
+        if (landscape) {
+            EXPECT_GT(after.x, before.x);
+            EXPECT_EQ(after.y, before.y);
+        } else {
+            EXPECT_GT(after.y, before.y);
+            EXPECT_EQ(after.x, before.x);
+        }
+    }
 }
 
 TEST_F(TabStripTest, AStripShorterThanOneTabNeedsNoOverflowButtonAndNoItemYetMeansTheFirst)

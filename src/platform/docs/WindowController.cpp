@@ -75,6 +75,8 @@ void WindowController::loadWindow()
     widget_ = makeWindowWidget();
     widget_->resize(qMax(1, int(content->frame().size.width)), qMax(1, int(content->frame().size.height)));
     window_ = Window::attach(widget_);
+    // Commands the window's widgets do not take come to the controller, as menus and toolbar items expect.
+    window_->setDelegate(this);
     window_->setContentView(content);
     filter_ = new EventFilter(*this, widget_);
     widget_->installEventFilter(filter_);
@@ -83,6 +85,11 @@ void WindowController::loadWindow()
         synchronizeWindowTitleWithDocumentName();
     loading_ = false;
     windowDidLoad();
+}
+
+Responder* WindowController::nextResponder() const
+{
+    return dynamic_cast<Responder*>(document_);
 }
 
 QWidget* WindowController::makeWindowWidget()

@@ -94,6 +94,8 @@ public:
     // ---- the document ----
     // Not owned: the document owns its window controllers.
     Document* document() const { return document_; }
+    // The document follows its window's controller in the responder chain, when it takes actions.
+    Responder* nextResponder() const override;
     virtual void setDocument(Document* document);
     // The undo manager of the window: the document's; none without a document.
     virtual UndoManager* windowUndoManager();

@@ -1,5 +1,8 @@
 #include "platform/kit/Responder.h"
 
+#include "platform/kit/View.h"
+#include "platform/kit/Window.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -52,6 +55,15 @@ bool Responder::tryToPerform(const QString& action, const MenuItem* sender)
     return true;
 }
 
+std::vector<QString> Responder::actionNames() const
+{
+    std::vector<QString> names;
+    names.reserve(actions_.size());
+    for (const auto& entry : actions_)
+        names.push_back(entry.first);
+    return names;
+}
+
 void Responder::setAction(const QString& action, ActionHandler handler)
 {
     if (handler)
@@ -60,16 +72,54 @@ void Responder::setAction(const QString& action, ActionHandler handler)
         actions_.erase(action);
 }
 
-Responder* targetForAction(const QString& action)
+namespace {
+
+void appendOnce(std::vector<Responder*>& chain, Responder* responder)
 {
+    if (responder && std::find(chain.begin(), chain.end(), responder) == chain.end())
+        chain.push_back(responder);
+}
+
+// From the first responder up through its widgets to the window, then the window's delegate and what
+// follows it.
+void appendWindowChain(std::vector<Responder*>& chain, QWidget* first, Window* window)
+{
+    for (QWidget* w = first; w; w = w->parentWidget())
+        appendOnce(chain, dynamic_cast<Responder*>(w));
+    if (!window)
+        return;
+    if (!first || first->window() != window->widget())
+        appendOnce(chain, dynamic_cast<Responder*>(window->widget()));
+    // A bounded walk: a delegate's followers never loop back, but a fault there must not hang the chain.
+    Responder* next = window->delegate();
+    for (int steps = 0; next && steps < 16; ++steps, next = next->nextResponder())
+        appendOnce(chain, next);
+}
+
+} // namespace
+
+std::vector<Responder*> responderChain()
+{
+    std::vector<Responder*> chain;
     // With no widget focused the active window itself is the first responder.
     QWidget* first = QApplication::focusWidget();
     if (!first)
         first = QApplication::activeWindow();
-    for (QWidget* w = first; w; w = w->parentWidget())
-        if (auto* responder = dynamic_cast<Responder*>(w); responder && responder->respondsToAction(action))
-            return responder;
+    Window* keyWindow = first ? Window::of(first) : nullptr;
+    appendWindowChain(chain, first, keyWindow);
+    // A panel with the keyboard leaves the commands of the window the user works in within reach.
+    if (Window* main = Window::mainWindow(); main && main != keyWindow) {
+        QWidget* mainFirst = main->firstResponder();
+        appendWindowChain(chain, mainFirst ? mainFirst : main->widget(), main);
+    }
     for (Responder* responder : applicationResponders())
+        appendOnce(chain, responder);
+    return chain;
+}
+
+Responder* targetForAction(const QString& action)
+{
+    for (Responder* responder : responderChain())
         if (responder->respondsToAction(action))
             return responder;
     return nullptr;

@@ -1,6 +1,7 @@
 #include "platform/kit/Window.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Responder.h"
 #include "platform/kit/View.h"
 
 #include <QAction>
@@ -55,6 +56,17 @@ Window::~Window()
 {
     // Gone without resigning: nobody holds the states any more (the holders' pointers clear themselves).
     widget_->removeEventFilter(this);
+}
+
+void Window::setDelegate(Responder* delegate)
+{
+    delegate_ = delegate ? delegate->weakReference() : std::weak_ptr<Responder*>();
+}
+
+Responder* Window::delegate() const
+{
+    const auto handle = delegate_.lock();
+    return handle ? *handle : nullptr;
 }
 
 Window* Window::attach(QWidget* topLevel)

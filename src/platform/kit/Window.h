@@ -11,11 +11,14 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QWidget;
 
 namespace pf {
 
+class Responder;
 class View;
 
 class Window : public QObject {
@@ -55,6 +58,11 @@ public:
     // attached now or later; the caller owns the action.
     static void addApplicationAction(QAction* action);
 
+    // The window's delegate, its controller: the responder after the window's widgets in the chain. Held
+    // weakly; null when none was set or it is gone.
+    void setDelegate(Responder* delegate);
+    Responder* delegate() const;
+
     // The widget with keyboard focus in this window; null when none has it.
     QWidget* firstResponder() const;
     // Gives the widget focus (null: takes it from whoever has it); false when it cannot take focus or lies
@@ -85,6 +93,7 @@ private:
     QPointer<View> content_;
     QPointer<QWidget> menuBar_;
     QPointer<QWidget> toolbar_;
+    std::weak_ptr<Responder*> delegate_;
     bool main_ = false;
     bool key_ = false;
     bool canBecomeMain_ = true;

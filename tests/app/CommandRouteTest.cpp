@@ -1,0 +1,321 @@
+// Every command of the document window reaches its receiver the way a user's menu item, key or toolbar
+// item sends it: along the responder chain from wherever the keyboard is in the window.
+#include "app/AppWindowController.h"
+#include "app/DocumentFixture.h"
+#include "canvas/Canvas.h"
+#include "canvas/CanvasViewController.h"
+#include "platform/kit/ScrollView.h"
+#include "model/Composition.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/Pasteboard.h"
+#include "platform/kit/Responder.h"
+#include "platform/kit/Window.h"
+#include "shell/CanvasWindowToolbar.h"
+#include "shell/QVViewController.h"
+#include "shell/TKTabsList.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+class CommandRouteTest : public DocumentWindowFixture {
+protected:
+    void SetUp() override
+    {
+        DocumentWindowFixture::SetUp();
+        AppWindowController::installInspector();
+        AppWindowController::installOutline();
+        QString error;
+        auto document = controller.openDocumentAtPath(copyFixturePackage(), &error);
+        ASSERT_TRUE(document) << error.toStdString();
+        pf::drainMainQueue();
+        window = static_cast<AppWindowController*>(static_cast<Document&>(*document).canvasWindowController().get());
+        ASSERT_NE(window, nullptr);
+        QWidget* top = window->windowWidget();
+        top->show();
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+        window->window()->becomeMainWindow();
+        window->window()->becomeKeyWindow();
+        focusCanvas();
+    }
+
+    void TearDown() override
+    {
+        CanvasWindowController::setInspectorMaker(nullptr);
+        CanvasWindowController::setOutlineMaker(nullptr);
+        DocumentWindowFixture::TearDown();
+    }
+
+    void focusCanvas()
+    {
+        window->window()->makeFirstResponder(window->canvasView());
+        ASSERT_EQ(QApplication::focusWidget(), window->canvasView());
+    }
+
+    // A text field of a palette: the library's search field.
+    QLineEdit* paletteField() const
+    {
+        for (QLineEdit* field : window->windowWidget()->findChildren<QLineEdit*>())
+            if (field->isVisible() && window->libraryView() && window->libraryView()->isAncestorOf(field))
+                return field;
+        return nullptr;
+    }
+
+    // The menu bar's item that runs a command, looked for in the menus the user sees.
+    QAction* visibleMenuItem(const QString& command) const
+    {
+        QAction* action = window->menuAction(command);
+        if (!action)
+            return nullptr;
+        std::vector<QMenu*> menus;
+        for (QAction* top : window->mainMenu()->actions())
+            if (top->menu())
+                menus.push_back(top->menu());
+        for (std::size_t i = 0; i < menus.size(); ++i)
+            for (QAction* a : menus[i]->actions()) {
+                if (a == action)
+                    return action;
+                if (a->menu())
+                    menus.push_back(a->menu());
+            }
+        return nullptr;
+    }
+
+    AppWindowController* window = nullptr;
+};
+
+} // namespace
+
+TEST_F(CommandRouteTest, EveryRegisteredActionHasAWayInAndChainCommandsReachTheirReceiverFromAnywhereInTheWindow)
+{
+    // How a user sends each action. A menu command names the window's menu item; the others say where
+    // the control that carries the action (with its own target) lives.
+    struct Route {
+        const char* action;
+        const char* menuCommand;
+        const char* otherWayIn;
+    };
+    const Route routes[] = {
+        // Menu items that send their action along the chain.
+        {"duplicate:", "duplicate:", nullptr}, {"selectNone:", "selectNone:", nullptr},
+        {"copyStyle:", "copyStyle:", nullptr}, {"pasteStyle:", "pasteStyle:", nullptr},
+        {"editText:", "editText:", nullptr}, {"resizeCanvasToFitSelection:", "resizeCanvasToFitSelection:", nullptr},
+        {"clearGuides:", "clearGuides:", nullptr}, {"searchLibrary:", "searchLibrary:", nullptr},
+        {"bringToFront:", "bringToFront:", nullptr}, {"sendToBack:", "sendToBack:", nullptr},
+        {"group:", "group:", nullptr}, {"ungroup:", "ungroup:", nullptr},
+        {"lock:", "lock:", nullptr}, {"unlock:", "unlock:", nullptr},
+        {"hide:", "hide:", nullptr}, {"unhide:", "unhide:", nullptr},
+        {"alignShapesLeft:", "alignShapesLeft:", nullptr}, {"alignShapesCenterVertical:", "alignShapesCenterVertical:", nullptr},
+        {"alignShapesRight:", "alignShapesRight:", nullptr}, {"alignShapesTop:", "alignShapesTop:", nullptr},
+        {"alignShapesCenterHorizontal:", "alignShapesCenterHorizontal:", nullptr}, {"alignShapesBottom:", "alignShapesBottom:", nullptr},
+        {"evenlyDistributeShapesHorizontal:", "evenlyDistributeShapesHorizontal:", nullptr}, {"evenlyDistributeShapesVertical:", "evenlyDistributeShapesVertical:", nullptr},
+        {"alignShapesToGrid:", "alignShapesToGrid:", nullptr}, {"nudgeUp:", "nudgeUp:", nullptr},
+        {"nudgeDown:", "nudgeDown:", nullptr}, {"nudgeLeft:", "nudgeLeft:", nullptr},
+        {"nudgeRight:", "nudgeRight:", nullptr}, {"jumpUp:", "jumpUp:", nullptr},
+        {"jumpDown:", "jumpDown:", nullptr}, {"jumpLeft:", "jumpLeft:", nullptr},
+        {"jumpRight:", "jumpRight:", nullptr}, {"selectShapeUp:", "selectShapeUp:", nullptr},
+        {"selectShapeDown:", "selectShapeDown:", nullptr}, {"selectShapeLeft:", "selectShapeLeft:", nullptr},
+        {"selectShapeRight:", "selectShapeRight:", nullptr}, {"union:", "union:", nullptr},
+        {"intersection:", "intersection:", nullptr}, {"difference:", "difference:", nullptr},
+        {"exclusion:", "exclusion:", nullptr}, {"invert:", "invert:", nullptr},
+        {"flipHorizontal:", "flipHorizontal:", nullptr}, {"flipVertical:", "flipVertical:", nullptr},
+        {"combineShapes:", "combineShapes:", nullptr}, {"closePath:", "closePath:", nullptr},
+        {"reversePath:", "reversePath:", nullptr}, {"convertToBezier:", "convertToBezier:", nullptr},
+        {"sizeToFitText:", "sizeToFitText:", nullptr}, {"zoomCanvasIn:", "zoomCanvasIn:", nullptr},
+        {"zoomCanvasOut:", "zoomCanvasOut:", nullptr}, {"zoomCanvasToActualSize:", "zoomCanvasToActualSize:", nullptr},
+        {"zoomCanvasToFit:", "zoomCanvasToFit:", nullptr}, {"editMetrics:", "editMetrics:", nullptr},
+        {"toggleToolbarShown:", "toggleToolbarShown:", nullptr}, {"newTab:", "newTab:", nullptr},
+        {"newBackgroundTab:", "newBackgroundTab:", nullptr}, {"duplicateTab:", "duplicateTab:", nullptr},
+        {"selectNextTab:", "selectNextTab:", nullptr}, {"selectPreviousTab:", "selectPreviousTab:", nullptr},
+        {"closeOtherTabs:", "closeOtherTabs:", nullptr}, {"takeTabIndexToMoveToNewWindowFrom:", "takeTabIndexToMoveToNewWindowFrom:", nullptr},
+        // Menu items of the window's own commands, which act on the window or the application.
+        {"cut:", "cut", nullptr}, {"copy:", "copy", nullptr}, {"paste:", "paste", nullptr},
+        {"selectAll:", "selectAll", nullptr}, {"remove:", "delete", nullptr},
+        {"toggleTabsPalette:", "toggleTabs", nullptr}, {"toggleLibraryPalette:", "toggleLibrary", nullptr},
+        {"toggleOutlinePalette:", "toggleOutline", nullptr}, {"toggleInspectorPalette:", "toggleInspector", nullptr},
+        {"toggleGridEnabled:", "toggleGridEnabled", nullptr}, {"changeGridTolerance:", "changeGridTolerance8", nullptr},
+        // Controls that carry their target.
+        {"shareOptions:", nullptr, "toolbar Share"},
+        {"share:", nullptr, "the share menu"},
+        {"shareExport:", nullptr, "the share menu"},
+        {"shareExportSelection:", nullptr, "the share menu"},
+        {"changeZoomScale:", nullptr, "the status bar's zoom pop-up"},
+        {"changeRulerOriginCorner:", nullptr, "the rulers' context menu"},
+        {"changeRulerUnitType:", nullptr, "the rulers' context menu"},
+        {"changeFont:", nullptr, "the font panel"},
+        {"browseForImage:", nullptr, "the canvas's context menu"},
+        {"selectShape:", nullptr, "the canvas's context menu"},
+        // These act at the point the context menu was opened.
+        {"slicePath:", nullptr, "the canvas's context menu"},
+        {"insertPoint:", nullptr, "the canvas's context menu"},
+        {"removePoint:", nullptr, "the canvas's context menu"},
+        {"removeImages:", nullptr, "the canvas's context menu"},
+        {"takeTabIndexToCloseFrom:", nullptr, "a tab's context menu"},
+        {"takeTabIndexToDuplicateFrom:", nullptr, "a tab's context menu"},
+        {"takeTabIndexToEditTitleFrom:", nullptr, "a tab's context menu"},
+        {"closeTab:", nullptr, "a tab's close button"},
+        {"overflowTabSelected:", nullptr, "the tab strip's overflow menu"},
+        {"orderOutConfirmTabCloseSheet:", nullptr, "the tab-close sheet's buttons"},
+    };
+
+    // Who registers what: the window, its controller and its views and palettes.
+    std::map<QString, std::set<pf::Responder*>> registered;
+    const auto collect = [&](pf::Responder* responder) {
+        if (responder)
+            for (const QString& name : responder->actionNames())
+                registered[name].insert(responder);
+    };
+    collect(window);
+    collect(dynamic_cast<pf::Responder*>(window->windowWidget()));
+    for (QWidget* widget : window->windowWidget()->findChildren<QWidget*>())
+        collect(dynamic_cast<pf::Responder*>(widget));
+    collect(dynamic_cast<pf::Responder*>(window->canvasViewController()));
+    collect(dynamic_cast<pf::Responder*>(window->inspectorViewController()));
+    collect(dynamic_cast<pf::Responder*>(window->outlinePaletteController()));
+    collect(dynamic_cast<pf::Responder*>(window->tabsListViewController()));
+    for (pf::Responder* responder : pf::responderChain())
+        collect(responder);
+
+    std::map<QString, const Route*> table;
+    for (const Route& route : routes)
+        table[QString::fromLatin1(route.action)] = &route;
+    QStringList unrouted;
+    for (const auto& [name, owners] : registered)
+        if (!table.count(name))
+            unrouted << name;
+    EXPECT_TRUE(unrouted.isEmpty()) << "actions without a way in: " << unrouted.join(' ').toStdString();
+
+    QLineEdit* field = paletteField();
+    ASSERT_NE(field, nullptr);
+    for (const Route& route : routes) {
+        const QString action = QString::fromLatin1(route.action);
+        SCOPED_TRACE(route.action);
+        EXPECT_TRUE(registered.count(action)) << "no receiver registers it";
+        if (!route.menuCommand) {
+            const QString way = QString::fromLatin1(route.otherWayIn);
+            if (way.startsWith("toolbar ")) {
+                const ToolbarItem* item = window->canvasToolbar()->itemWithIdentifier(way.mid(8));
+                ASSERT_NE(item, nullptr);
+                EXPECT_EQ(item->action(), action);
+            }
+            continue;
+        }
+        EXPECT_NE(visibleMenuItem(QString::fromLatin1(route.menuCommand)), nullptr) << "no menu item";
+        // The chain from the canvas and from a palette's field finds the receiver, or the window that
+        // hands the command to the canvas.
+        for (QWidget* first : {static_cast<QWidget*>(window->canvasView()), static_cast<QWidget*>(field)}) {
+            window->window()->makeFirstResponder(first);
+            ASSERT_EQ(QApplication::focusWidget(), first);
+            pf::Responder* target = pf::targetForAction(action);
+            const bool reaches = target && (registered[action].count(target) != 0);
+            EXPECT_TRUE(reaches) << (first == field ? "from the palette field" : "from the canvas");
+        }
+    }
+}
+
+TEST_F(CommandRouteTest, TheShareToolbarItemOpensTheShareMenuForThePageOrTheSelection)
+{
+    ToolbarItem* share = window->canvasToolbar()->itemWithIdentifier("Share");
+    ASSERT_NE(share, nullptr);
+    std::vector<QStringList> shown;
+    pf::MenuPresenter::ScopedRunner runner([&](QMenu& menu, pf::Point) {
+        QStringList titles;
+        for (QAction* action : menu.actions()) {
+            titles << action->text();
+            if (action->menu())
+                for (QAction* type : action->menu()->actions())
+                    titles << "  " + type->text();
+        }
+        shown.push_back(titles);
+    });
+    Canvas& canvas = *window->canvasView();
+    canvas.selectNone();
+    share->qAction()->trigger();
+    pf::drainMainQueue();
+    canvas.selectAll();
+    share->qAction()->trigger();
+    pf::drainMainQueue();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], (QStringList{"Export…", "  PNG", "  JPG", "  PDF", "  GIF", "  TIFF"}));
+    EXPECT_EQ(shown[1], (QStringList{"Export Selection…", "  PNG", "  JPG", "  GIF", "  TIFF"}));
+}
+
+TEST_F(CommandRouteTest, PageKeysStepThroughThePagesAndCtrlFSearchesTheLibrary)
+{
+    ASSERT_EQ(window->numberOfTabs(), 2u);
+    window->setSelectedTabIndex(0);
+    const struct {
+        Qt::Key key;
+        std::size_t selected;
+    } steps[] = {{Qt::Key_PageDown, 1}, {Qt::Key_PageDown, 0}, {Qt::Key_PageUp, 1}, {Qt::Key_PageUp, 0}};
+    for (const auto& step : steps) {
+        focusCanvas();
+        QTest::keyClick(window->canvasView(), step.key, Qt::ControlModifier);
+        EXPECT_EQ(window->selectedTabIndex(), step.selected) << (step.key == Qt::Key_PageDown ? "down" : "up");
+        EXPECT_EQ(window->canvasView()->composition(), window->selectedComposition());
+    }
+
+    // From the canvas, Ctrl+F takes the keys to the library's search field.
+    focusCanvas();
+    QTest::keyClick(window->canvasView(), Qt::Key_F, Qt::ControlModifier);
+    pf::drainMainQueue();
+    QLineEdit* field = paletteField();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
+TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
+{
+    Canvas& canvas = *window->canvasView();
+    // What the menu shows once opened.
+    const auto shownEnabled = [&](const QString& command) {
+        QAction* action = visibleMenuItem(command);
+        EXPECT_NE(action, nullptr) << command.toStdString();
+        if (!action)
+            return false;
+        for (QObject* holder : action->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(holder))
+                emit menu->aboutToShow();
+        return action->isEnabled();
+    };
+
+    focusCanvas();
+    canvas.selectNone();
+    EXPECT_FALSE(shownEnabled("convertToBezier:")) << "nothing to convert";
+    canvas.selectAll();
+    const bool anyConvertible = canvas.canConvertToBezier();
+    EXPECT_EQ(shownEnabled("convertToBezier:"), anyConvertible);
+
+    const struct {
+        const char* what;
+        QString type;
+        QByteArray bytes;
+        bool enabled;
+    } clips[] = {
+        {"plain text", "public.utf8-plain-text", "hello", false},
+        {"a picture", pf::PasteboardType::png, QByteArray::fromBase64(
+             "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="), true},
+    };
+    for (const auto& clip : clips) {
+        QMimeData* data = new QMimeData;
+        if (clip.type.startsWith("public.utf8"))
+            data->setText(QString::fromUtf8(clip.bytes));
+        else
+            data->setData(pf::mimeTypeForPasteboardType(clip.type), clip.bytes);
+        QApplication::clipboard()->setMimeData(data);
+        EXPECT_EQ(shownEnabled("paste"), clip.enabled) << clip.what;
+    }
+}
