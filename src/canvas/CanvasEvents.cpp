@@ -393,8 +393,15 @@ void Canvas::mouseUp(const pf::Event& e)
     lastEventLocation_ = e.location;
     if (page)
         page->setMouseDragging(false);
+    // The palettes were told of each drag step before the shapes took it: they catch up at the end.
+    const auto redrawAndUpdatePalettes = [&] {
+        if (page)
+            page->setNeedsDisplayInRectUpdatePalettes(convertRectToComposition(visibleRect()), true);
+    };
     if (mouseStrategy_) {
         mouseStrategy_->mouseUpInCanvas(e, *this);
+        if (manipulator_)
+            redrawAndUpdatePalettes();
         return;
     }
     lastDragEvent_.reset();
@@ -443,8 +450,7 @@ void Canvas::mouseUp(const pf::Event& e)
         }
         clearConnectingSet();
         clearSnappedSet();
-        if (page)
-            page->setNeedsDisplayInRectUpdatePalettes(convertRectToComposition(visibleRect()), true);
+        redrawAndUpdatePalettes();
         selection->setDragDidChange(false);
     }
     if (dragCopy_) {
