@@ -673,6 +673,9 @@ private:
     bool dragScroll_ = false;
     bool dragZoom_ = false;
     bool killDrag_ = false;
+    // A tool ended inside a click series (a double-click that ends a path): the series' later presses
+    // belong to the tool's gesture, not to the pointer.
+    bool swallowClickSeries_ = false;
     bool showingResizeCursor_ = false;
     bool connectionFlashOn_ = false;
     std::shared_ptr<Connection> draggingConnection_;

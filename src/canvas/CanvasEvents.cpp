@@ -212,11 +212,15 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
     lastEventLocation_ = e.location;
     page->setMouseDragging(true);
     mouseIsDown_ = !rightClick;
+    if (e.clickCount <= 1)
+        swallowClickSeries_ = false;
     if (mouseStrategy_) {
         mouseStrategy_->mouseDownInCanvas(e, *this);
         return;
     }
-    killDrag_ = false;
+    killDrag_ = swallowClickSeries_;
+    if (killDrag_)
+        return;
     if (!e.isShiftKeyPressed() && !e.isCommandKeyPressed() && e.clickCount >= 2) {
         const pf::Point p = convertPointToComposition(e.location);
         if (e.clickCount == 2) {
