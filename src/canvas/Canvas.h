@@ -193,6 +193,8 @@ public:
 
     // Snapping is switched on for a drag step only when the pointer moves less than a page point on an axis.
     void optimizeSnapping(const pf::Point& pagePoint);
+    // A drag step at a page point: decides whether snapping is wanted, once optimizeSnapping armed it.
+    void noteDragPointForSnapping(const pf::Point& pagePoint);
     // Whether a drag has gone past the drag threshold (once past, until the next press).
     bool dragPointMeetsDragThreshold(const pf::Point& viewPoint);
     // One drag step of the selection: threshold, page-resize amplification, snapping decision, the step of

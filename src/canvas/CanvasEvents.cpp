@@ -586,6 +586,15 @@ void Canvas::optimizeSnapping(const pf::Point& pagePoint)
     }
 }
 
+void Canvas::noteDragPointForSnapping(const pf::Point& pagePoint)
+{
+    // Snapping is wanted while the pointer moves slowly on some axis: a fast drag is not held back.
+    if (!checkWantsSnap_)
+        return;
+    wantsSnap_ = std::abs(lastDragCompPoint_.x - pagePoint.x) < 1.0 || std::abs(lastDragCompPoint_.y - pagePoint.y) < 1.0;
+    lastDragCompPoint_ = pagePoint;
+}
+
 void Canvas::beginDragAtPoint(const pf::Point& viewPoint)
 {
     dragStartCanvasPoint_ = QVPointRound(viewPoint);
@@ -614,10 +623,7 @@ void Canvas::manipulatorDragged(const pf::Event& event, const pf::Point& viewPoi
     const pf::Point v = amplifiedDragPoint(event, viewPoint);
     const pf::Point p = convertPointToComposition(v);
     pf::Rect dirty = QVCombineRects(clearTempGuides(), clearDragMarks());
-    if (checkWantsSnap_) {
-        wantsSnap_ = std::abs(lastDragCompPoint_.x - p.x) < 1.0 || std::abs(lastDragCompPoint_.y - p.y) < 1.0;
-        lastDragCompPoint_ = p;
-    }
+    noteDragPointForSnapping(p);
     const pf::Rect before = selection->dirtyRect();
     if (selection->dragResizing()) {
         setConnectionFlashOn(true);
