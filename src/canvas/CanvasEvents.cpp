@@ -591,7 +591,8 @@ void Canvas::noteDragPointForSnapping(const pf::Point& pagePoint)
     // Snapping is wanted while the pointer moves slowly on some axis: a fast drag is not held back.
     if (!checkWantsSnap_)
         return;
-    wantsSnap_ = std::abs(lastDragCompPoint_.x - pagePoint.x) < 1.0 || std::abs(lastDragCompPoint_.y - pagePoint.y) < 1.0;
+    wantsSnap_ =
+        std::abs(lastDragCompPoint_.x - pagePoint.x) < 1.0 || std::abs(lastDragCompPoint_.y - pagePoint.y) < 1.0;
     lastDragCompPoint_ = pagePoint;
 }
 
