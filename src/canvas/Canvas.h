@@ -193,6 +193,8 @@ public:
 
     // Snapping is switched on for a drag step only when the pointer moves less than a page point on an axis.
     void optimizeSnapping(const pf::Point& pagePoint);
+    // A drag step at a page point: decides whether snapping is wanted, once optimizeSnapping armed it.
+    void noteDragPointForSnapping(const pf::Point& pagePoint);
     // Whether a drag has gone past the drag threshold (once past, until the next press).
     bool dragPointMeetsDragThreshold(const pf::Point& viewPoint);
     // One drag step of the selection: threshold, page-resize amplification, snapping decision, the step of
@@ -675,6 +677,9 @@ private:
     bool dragScroll_ = false;
     bool dragZoom_ = false;
     bool killDrag_ = false;
+    // A tool ended inside a click series (a double-click that ends a path): the series' later presses
+    // belong to the tool's gesture, not to the pointer.
+    bool swallowClickSeries_ = false;
     bool showingResizeCursor_ = false;
     bool connectionFlashOn_ = false;
     std::shared_ptr<Connection> draggingConnection_;

@@ -77,6 +77,8 @@ void MouseStrategyBrush::mouseDownInCanvas(const pf::Event& event, Canvas& canva
     // Every stroke starts afresh: a kept tool must not carry the last stroke's state into this one.
     lastMouseDraggedPoint_ = p;
     hasRemovedSecondPoint_ = false;
+    // A slow end of the stroke lets the release snap, as a slow drag of a shape does.
+    canvas.optimizeSnapping(p);
 }
 
 void MouseStrategyBrush::mouseDraggedInCanvas(const pf::Event& event, Canvas& canvas)
@@ -85,6 +87,7 @@ void MouseStrategyBrush::mouseDraggedInCanvas(const pf::Event& event, Canvas& ca
     if (!path)
         return;
     const pf::Point p = compositionPointFromEvent(event, canvas, false);
+    canvas.noteDragPointForSnapping(p);
     withoutUndo(canvas, [&] {
         // The end follows the pointer.
         path->removeLastPoint();

@@ -212,11 +212,15 @@ void Canvas::handleMouseDown(const pf::Event& e, bool rightClick)
     lastEventLocation_ = e.location;
     page->setMouseDragging(true);
     mouseIsDown_ = !rightClick;
+    if (e.clickCount <= 1)
+        swallowClickSeries_ = false;
     if (mouseStrategy_) {
         mouseStrategy_->mouseDownInCanvas(e, *this);
         return;
     }
-    killDrag_ = false;
+    killDrag_ = swallowClickSeries_;
+    if (killDrag_)
+        return;
     if (!e.isShiftKeyPressed() && !e.isCommandKeyPressed() && e.clickCount >= 2) {
         const pf::Point p = convertPointToComposition(e.location);
         if (e.clickCount == 2) {
@@ -393,8 +397,15 @@ void Canvas::mouseUp(const pf::Event& e)
     lastEventLocation_ = e.location;
     if (page)
         page->setMouseDragging(false);
+    // The palettes were told of each drag step before the shapes took it: they catch up at the end.
+    const auto redrawAndUpdatePalettes = [&] {
+        if (page)
+            page->setNeedsDisplayInRectUpdatePalettes(convertRectToComposition(visibleRect()), true);
+    };
     if (mouseStrategy_) {
         mouseStrategy_->mouseUpInCanvas(e, *this);
+        if (manipulator_)
+            redrawAndUpdatePalettes();
         return;
     }
     lastDragEvent_.reset();
@@ -443,8 +454,7 @@ void Canvas::mouseUp(const pf::Event& e)
         }
         clearConnectingSet();
         clearSnappedSet();
-        if (page)
-            page->setNeedsDisplayInRectUpdatePalettes(convertRectToComposition(visibleRect()), true);
+        redrawAndUpdatePalettes();
         selection->setDragDidChange(false);
     }
     if (dragCopy_) {
@@ -576,6 +586,16 @@ void Canvas::optimizeSnapping(const pf::Point& pagePoint)
     }
 }
 
+void Canvas::noteDragPointForSnapping(const pf::Point& pagePoint)
+{
+    // Snapping is wanted while the pointer moves slowly on some axis: a fast drag is not held back.
+    if (!checkWantsSnap_)
+        return;
+    wantsSnap_ =
+        std::abs(lastDragCompPoint_.x - pagePoint.x) < 1.0 || std::abs(lastDragCompPoint_.y - pagePoint.y) < 1.0;
+    lastDragCompPoint_ = pagePoint;
+}
+
 void Canvas::beginDragAtPoint(const pf::Point& viewPoint)
 {
     dragStartCanvasPoint_ = QVPointRound(viewPoint);
@@ -604,10 +624,7 @@ void Canvas::manipulatorDragged(const pf::Event& event, const pf::Point& viewPoi
     const pf::Point v = amplifiedDragPoint(event, viewPoint);
     const pf::Point p = convertPointToComposition(v);
     pf::Rect dirty = QVCombineRects(clearTempGuides(), clearDragMarks());
-    if (checkWantsSnap_) {
-        wantsSnap_ = std::abs(lastDragCompPoint_.x - p.x) < 1.0 || std::abs(lastDragCompPoint_.y - p.y) < 1.0;
-        lastDragCompPoint_ = p;
-    }
+    noteDragPointForSnapping(p);
     const pf::Rect before = selection->dirtyRect();
     if (selection->dragResizing()) {
         setConnectionFlashOn(true);

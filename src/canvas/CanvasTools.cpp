@@ -85,6 +85,7 @@ void Canvas::revertToDefaultMouseModeAndKeepListSelection(bool keep)
     // The tool may be running the event that ends it: it lives until the event returns.
     std::shared_ptr<MouseStrategy> ending = std::move(mouseStrategy_);
     mouseStrategy_.reset();
+    swallowClickSeries_ = true;
     ending->canvasWillRevertToDefaultMouseMode(*this);
     delayed_.performAfterDelay([ending] {}, std::chrono::nanoseconds(0));
     showDefaultCursor();

@@ -26,6 +26,11 @@ pf::Point MouseStrategy::compositionPointFromEvent(const pf::Event& event, const
     const auto page = canvas.composition();
     if (page && page->isGridEnabled())
         return page->gridAlignedPointForPoint(p);
+    // Off the grid, the point is pulled onto the shapes and guides the selection would snap to.
+    if (const std::shared_ptr<Manipulator> selection = canvas.manipulator()) {
+        selection->moveSnapOrigin();
+        return selection->snapRectForRect(pf::Rect(p, pf::Size()), false, false, &event).origin;
+    }
     return p;
 }
 

@@ -176,7 +176,8 @@ pf::Rect Manipulator::unrotateFrame(const pf::Rect& pair, std::int64_t angle)
                 // The start's longer side leads. Dragged across the anchor on one axis only, the derived
                 // side turns over with it, so the frame flips instead of jumping to the other side.
                 const bool wMatches = (w.width() < 0 && w.height() < 0) || (w.width() >= 0 && w.height() >= 0);
-                const bool sMatches = (s.width() > 0 && s.height() > 0) || (s.width() < 0 && s.height() < 0);
+                // A start of no size (a shape just drawn from its press) counts as upright.
+                const bool sMatches = (s.width() >= 0) == (s.height() >= 0);
                 const double sign = !option && wMatches != sMatches ? -1.0 : 1.0;
                 if (std::fabs(s.width()) >= std::fabs(s.height()))
                     w.size.height = sign * std::round(w.width() / rr);

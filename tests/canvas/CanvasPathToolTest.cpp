@@ -219,6 +219,32 @@ TEST_F(CanvasPathToolTest, ADropOnAConnectionPointEndsThePathAttachedAndCommandK
     }
 }
 
+TEST_F(CanvasPathToolTest, ADoubleClickOnAConnectionPointEndsThePathAndOpensNoTextEditing)
+{
+    const auto target = addShape("Rectangle", pf::Rect(500, 420, 100, 80));
+    choosePathTool();
+    click(pf::Point(300, 460));
+    hover(pf::Point(498, 460));
+    hover(pf::Point(500, 460));
+    ASSERT_TRUE(canvas->draggingConnection());
+    // The first release ends the path on the next turn; the second press and release come after it.
+    click(pf::Point(500, 460));
+    advance(0.0);
+    ASSERT_FALSE(tool());
+    click(pf::Point(500, 460), {}, true);
+    // The connection is made once its flash is over.
+    advance(1.0);
+    EXPECT_FALSE(canvas->isEditingText());
+    EXPECT_FALSE(target->isEditingText());
+    ASSERT_EQ(paths().size(), 1u);
+    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{paths().front()});
+    EXPECT_TRUE(paths().front()->isConnectedAtCorner(paths().front()->cornerB()));
+    // A later click is an ordinary click again: a double-click there edits the shape's text.
+    click(pf::Point(550, 460));
+    click(pf::Point(550, 460), {}, true);
+    EXPECT_TRUE(canvas->isEditingText());
+}
+
 TEST_F(CanvasPathToolTest, AStaleConnectionFinishDoesNothing)
 {
     addShape("Rectangle", pf::Rect(500, 420, 100, 80));

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 class CanvasSnappingTest : public CanvasFixture {
 protected:
@@ -77,6 +78,52 @@ TEST_F(CanvasSnappingTest, ASlowDragLandsOnTheNeighboursEdgeAndOneUndoPutsItBack
     EXPECT_FALSE(ellipse->isSnapped());
     ASSERT_TRUE(undo.undo());
     EXPECT_EQ(rectangle->frame(), before);
+}
+
+TEST_F(CanvasSnappingTest, WithTheGridOffAToolsPlacedPointsSnapToShapes)
+{
+    // A slow approach to the ellipse's left edge (x 300) from below it, ending 3 points short: the brush's
+    // release and the path's placed point land on the edge.
+    ASSERT_FALSE(page->isGridEnabled());
+    const pf::Point start(200, 220);
+    const auto approach = [&] {
+        for (double x = 250; x <= 297; x += 0.5)
+            dragTo(pf::Point(x, 220.25));
+    };
+    struct Case {
+        const char* name;
+        int key;
+        const char* text;
+        std::function<void()> draw;
+    };
+    const Case cases[] = {
+        {"brush", Qt::Key_B, "b",
+         [&] {
+             press(start);
+             approach();
+             release(pf::Point(297, 220.25));
+         }},
+        {"path", Qt::Key_S, "s",
+         [&] {
+             click(start);
+             approach();
+             click(pf::Point(297, 220.25));
+             keyDown(Qt::Key_Escape);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        keyDown(c.key, {}, QString::fromLatin1(c.text));
+        ASSERT_TRUE(canvas->mouseStrategy());
+        c.draw();
+        advance(0.2);
+        endTurn();
+        const Canvas::Shapes shapes = pageShapes();
+        ASSERT_FALSE(shapes.empty());
+        const auto drawn = shapes.back();
+        EXPECT_NEAR(drawn->frame().standardized().maxX(), 300, 1e-9 * 300);
+        ASSERT_TRUE(undo.undo());
+    }
 }
 
 TEST_F(CanvasSnappingTest, FastDragsDoNotSnap)

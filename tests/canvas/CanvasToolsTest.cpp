@@ -277,3 +277,36 @@ TEST_F(CanvasToolsTest, ALateFinishDoesNothing)
     canvas = nullptr;
     advance(0.2); // must not reach the freed canvas
 }
+
+TEST_F(CanvasToolsTest, AConstrainedOrTextDrawingGrowsFromThePressTowardThePointer)
+{
+    // Shift keeps the kind's ratio and a text box keeps its own; either way the press is the top-left
+    // corner and the pointer's side sets the size, as for a free drawing.
+    struct Case {
+        int key;
+        const char* text;
+        Qt::KeyboardModifiers modifiers;
+        pf::Point from, to;
+    };
+    const Case cases[] = {
+        {Qt::Key_R, "r", Shift, {600, 450}, {700, 520}},
+        {Qt::Key_E, "e", Shift, {600, 450}, {700, 520}},
+        {Qt::Key_T, "t", {}, {450, 300}, {600, 340}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        toolKey(c.key, QString::fromLatin1(c.text));
+        drag(c.from, c.to, c.modifiers);
+        advance(0.2);
+        ASSERT_EQ(newShapes().size(), 1u);
+        const pf::Rect f = newShapes().front()->frame();
+        EXPECT_EQ(f.origin, c.from);
+        EXPECT_EQ(f.width(), c.to.x - c.from.x);
+        EXPECT_GT(f.height(), 0);
+        if (c.modifiers & Shift) {
+            EXPECT_EQ(f.height(), f.width());
+        }
+        endTurn();
+        ASSERT_TRUE(undo.undo());
+    }
+}

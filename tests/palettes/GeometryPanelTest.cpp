@@ -159,4 +159,42 @@ TEST_F(GeometryPanelTest, ChoosingPolygonSidesChangesTheOutline)
     EXPECT_EQ(polygon->path().elementCount(), cornersBefore + 3);
 }
 
+TEST_F(GeometryPanelTest, TheFieldsShowTheDrawnSizeAsSoonAsAToolsDrawingEnds)
+{
+    // The inspector follows the palette updates, as the window's view controller feeds it.
+    owner.onPaletteUpdate = [this] {
+        inspector->setSelectedComposition(page.get());
+        inspector->setSelectedObject(canvas->manipulator().get());
+        inspector->setNeedsUpdate();
+    };
+    struct Case {
+        int key;
+        const char* text;
+        pf::Point from, to;
+    };
+    const Case cases[] = {{Qt::Key_R, "r", {100, 400}, {180, 450}}, {Qt::Key_E, "e", {300, 300}, {450, 400}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        keyDown(c.key, {}, QString::fromLatin1(c.text));
+        // Steps of a drag each followed by the event loop, as the window runs them.
+        press(c.from);
+        dragTo(pf::Point((c.from.x + c.to.x) / 2, (c.from.y + c.to.y) / 2));
+        drainTurn();
+        dragTo(pf::Point(c.to.x - 10, c.to.y - 7));
+        drainTurn();
+        dragTo(c.to);
+        drainTurn();
+        release(c.to);
+        drainTurn();
+        ASSERT_TRUE(field("GeometryFacet", "widthField"));
+        EXPECT_DOUBLE_EQ(field("GeometryFacet", "widthField")->value(), c.to.x - c.from.x);
+        EXPECT_DOUBLE_EQ(field("GeometryFacet", "heightField")->value(), c.to.y - c.from.y);
+        advance(0.2);
+        drainTurn();
+        EXPECT_DOUBLE_EQ(field("GeometryFacet", "widthField")->value(), c.to.x - c.from.x);
+        EXPECT_DOUBLE_EQ(field("GeometryFacet", "heightField")->value(), c.to.y - c.from.y);
+    }
+    owner.onPaletteUpdate = nullptr;
+}
+
 } // namespace

@@ -64,8 +64,11 @@ void CanvasPageOwner::compositionWasEditedInRectUpdatePalettes(Composition& page
         return;
     ++edits;
     canvas->compositionWasEditedInRect(rect);
-    if (palettes)
+    if (palettes) {
         ++paletteUpdates;
+        if (onPaletteUpdate)
+            onPaletteUpdate();
+    }
 }
 
 void CanvasPageOwner::compositionDidAddShape(Composition&, const std::shared_ptr<Shape>& shape)

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace pf {
@@ -44,7 +45,12 @@ public:
     void compositionTitleDidChange(Composition&) override { calls << QStringLiteral("titleDidChange"); }
     void compositionWantsSelectNone(Composition&) override;
     void compositionSelectionWillChange(Composition&) override { calls << QStringLiteral("selectionWillChange"); }
-    void compositionSelectionDidChange(Composition&) override { calls << QStringLiteral("selectionDidChange"); }
+    void compositionSelectionDidChange(Composition&) override
+    {
+        calls << QStringLiteral("selectionDidChange");
+        if (onPaletteUpdate)
+            onPaletteUpdate();
+    }
     void compositionWasEditedInRectUpdatePalettes(Composition& page, const pf::Rect& rect, bool palettes) override;
     void compositionDidAddShape(Composition& page, const std::shared_ptr<Shape>& shape) override;
     void compositionChangeDone(Composition&) override;
@@ -72,6 +78,8 @@ public:
     QStringList calls;
     int edits = 0;
     int paletteUpdates = 0;
+    // Run at each palette update and selection change, as the view controller feeds its palettes.
+    std::function<void()> onPaletteUpdate;
 };
 
 class CanvasFixture : public testing::Test {
