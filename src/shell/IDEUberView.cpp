@@ -218,10 +218,9 @@ void IDEUberView::setClient(QPointer<QWidget>& slot, QWidget* view, pf::View* co
 {
     if (slot == view)
         return;
-    if (slot) {
-        slot->hide();
-        slot->setParent(nullptr);
-    }
+    // Taken out, not hidden: a view hidden here would stay hidden in the region it moves to next.
+    if (slot)
+        pf::View::moveWidget(slot, nullptr);
     slot = view;
     if (view)
         container->addSubview(view, container->bounds());

@@ -6,6 +6,7 @@
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
 #include "app/OAPreferenceController.h"
+#include "app/PreferencePanes.h"
 #include "canvas/Canvas.h"
 #include "canvas/CanvasFieldEditorTextView.h"
 #include "canvas/CanvasViewController.h"
@@ -23,6 +24,7 @@
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotFound.h"
+#include "platform/foundation/Resources.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/Menu.h"
@@ -33,6 +35,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -193,6 +196,70 @@ TEST_F(DocumentWindowTest, TabsFollowTheirPlacementInEveryOpenWindow)
         EXPECT_TRUE(window->outerUberView()->isLeftTopViewOpen());
         EXPECT_EQ(window->outerUberView()->leftTopView(), window->tabsView());
         EXPECT_TRUE(listOf(window)->isPortrait());
+    }
+}
+
+// Chosen in Preferences › General while windows are open: every region shows what it holds at once, on
+// screen, however often the strip and the inspector move.
+TEST_F(DocumentWindowTest, PlacementsChosenInPreferencesShowTheStripOutlineAndInspectorAtOnce)
+{
+    UserDefaults& defaults = UserDefaults::instance();
+    defaults.setTabsPlacedOnTop(true);
+    defaults.setInspectorPlacedBesideOutline(false);
+    defaults.setTabsPaletteVisible(true);
+    defaults.setOutlinePaletteVisible(true);
+    defaults.setInspectorPaletteVisible(true);
+    AppWindowController& first = openFixture();
+    auto second = controller.newDocument();
+    pf::drainMainQueue();
+    AppWindowController& other = windowOf(*second);
+    for (AppWindowController* window : {&first, &other})
+        window->windowWidget()->show();
+
+    registerPreferencePanes(pf::ClassRegistry::shared());
+    for (const auto& [className, description] :
+         pf::mainBundleInfoDictionary()["OFRegistrations"]["OAPreferenceController"].asDictionary())
+        OAPreferenceController::registerItemName(className, description);
+    OAPreferenceController preferences;
+    auto* general = dynamic_cast<IDEGeneralPreferences*>(preferences.clientWithIdentifier("General"));
+    ASSERT_NE(general, nullptr);
+    const auto choose = [](QComboBox* popUp, int tag) {
+        const int index = popUp->findData(tag);
+        ASSERT_GE(index, 0);
+        popUp->setCurrentIndex(index);
+        popUp->activated(index);
+        pf::drainMainQueue();
+    };
+    // Shown on screen, with some room, inside the window.
+    const auto showing = [](QWidget* view) {
+        return view && view->isVisible() && view->width() > 0 && view->height() > 0;
+    };
+
+    const struct {
+        int tabsTag, inspectorTag;
+        bool onTop, beside;
+    } steps[] = {{0, 0, false, false}, {0, 1, false, true}, {1, 1, true, true}, {1, 0, true, false},
+                 {0, 1, false, true}, {1, 0, true, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "tabs on top " << step.onTop << ", inspector beside " << step.beside);
+        choose(general->tabsPopUpButton(), step.tabsTag);
+        choose(general->inspectorPopUpButton(), step.inspectorTag);
+        for (AppWindowController* window : {&first, &other}) {
+            IDEUberView* inner = window->innerUberView();
+            IDEUberView* outer = window->outerUberView();
+            EXPECT_EQ(step.onTop ? inner->topView() : outer->leftTopView(), window->tabsView());
+            EXPECT_TRUE(showing(window->tabsView()));
+            auto* strip = dynamic_cast<TKTabsListViewController*>(window->tabsListViewController());
+            ASSERT_NE(strip, nullptr);
+            EXPECT_TRUE(showing(strip->listView()->itemAtIndex(0)));
+            EXPECT_EQ(step.beside ? inner->rightTopView() : outer->rightBottomView(), window->inspectorView());
+            EXPECT_TRUE(showing(window->inspectorView()));
+            EXPECT_TRUE(showing(window->outlineView()));
+            EXPECT_TRUE(showing(static_cast<QWidget*>(window->canvasViewController()->view())));
+            // The region left behind is closed, not an empty row or column.
+            EXPECT_EQ(inner->isTopViewOpen(), step.onTop);
+            EXPECT_EQ(outer->isLeftTopViewOpen(), !step.onTop);
+        }
     }
 }
 
