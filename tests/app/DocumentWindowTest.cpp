@@ -42,7 +42,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "shell/TKTabListItem.h"
 #include "shell/TKTabsListViewController.h"
+#include "kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +160,106 @@ TEST_F(DocumentWindowTest, PagesAreAddedRemovedReorderedAndUndoneByName)
     EXPECT_EQ(menu->items()[2].title(), "Edit Title");
     EXPECT_EQ(menu->items()[3].title(), "Duplicate Page");
     EXPECT_EQ(menu->items()[3].tag(), 1);
+}
+
+// The words drawn in a tab's title band: pixels that stand out from the band's own background.
+int titleInk(TKTabListItem& item)
+{
+    const QImage picture = item.grab().toImage();
+    const double ratio = picture.devicePixelRatio();
+    const QRect band(int(4 * ratio), int(5 * ratio), picture.width() - int(8 * ratio), int(10 * ratio));
+    const QColor background = picture.pixelColor(band.topLeft());
+    int ink = 0;
+    for (int y = band.top(); y <= band.bottom(); ++y)
+        for (int x = band.left(); x <= band.right(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            ink += std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                           std::abs(c.blue() - background.blue()) > 150;
+        }
+    return ink;
+}
+
+// Pages added with "+", renamed in place, duplicated from the tab's menu and undone and redone from the
+// Edit menu: each tab draws its page's title at once, and each step is offered back by its own name.
+TEST_F(DocumentWindowTest, TabsDrawEachTitleAtOnceAndEachPageStepIsUndoneAndRedoneByItsName)
+{
+    UserDefaults::instance().setTabsPlacedOnTop(true);
+    UserDefaults::instance().setTabsPaletteVisible(true);
+    AppWindowController& window = openFixture();
+    ASSERT_TRUE(showActive(window));
+    window.windowWidget()->resize(1000, 700);
+    pf::drainMainQueue();
+    auto* strip = dynamic_cast<TKTabsListViewController*>(window.tabsListViewController());
+    ASSERT_NE(strip, nullptr);
+    TKTabsListView* list = strip->listView();
+    const auto tab = [&](std::size_t index) { return dynamic_cast<TKTabListItem*>(list->itemAtIndex(index)); };
+    const auto editMenu = [&] {
+        window.validateMenuItems();
+        return QStringList{window.menuAction("undo")->text(), window.menuAction("redo")->text()};
+    };
+    // Opened, then chosen: the menu validates its items as it opens.
+    const auto choose = [&](const char* command) {
+        window.validateMenuItems();
+        QAction* action = window.menuAction(command);
+        ASSERT_TRUE(action->isEnabled()) << command;
+        action->trigger();
+        pf::drainMainQueue();
+    };
+    const auto expectTab = [&](std::size_t index, const QString& title) {
+        SCOPED_TRACE(title.toStdString());
+        TKTabListItem* item = tab(index);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->title(), title);
+        EXPECT_GT(titleInk(*item), 0) << "the title is drawn";
+    };
+
+    // "+" adds Page 3, selected and titled, with no reload in between.
+    ASSERT_NE(strip->addButton(), nullptr);
+    QTest::mouseClick(strip->addButton(), Qt::LeftButton, {}, strip->addButton()->rect().center());
+    ASSERT_EQ(window.numberOfTabs(), 3u);
+    expectTab(2, "Page 3");
+    EXPECT_EQ(editMenu(), (QStringList{"Undo Add Page", "Redo"}));
+    choose("undo");
+    EXPECT_EQ(window.numberOfTabs(), 2u);
+    EXPECT_EQ(editMenu(), (QStringList{"Undo", "Redo Add Page"}));
+    choose("redo");
+    EXPECT_EQ(window.numberOfTabs(), 3u);
+    expectTab(2, "Page 3");
+    EXPECT_EQ(editMenu(), (QStringList{"Undo Add Page", "Redo"}));
+
+    // A double click on the first tab's title renames it in place; Undo puts the old title back on the tab.
+    TKTabListItem* home = tab(0);
+    ASSERT_NE(home, nullptr);
+    const QPoint title = home->mapTo(list, QPoint(home->width() / 2, 9));
+    quint64 time = 100000;
+    for (int i = 0; i < 2; ++i, time += 50) {
+        kittest::sendMouse(*list, QEvent::MouseButtonPress, title, Qt::LeftButton, Qt::LeftButton, time);
+        kittest::sendMouse(*list, QEvent::MouseButtonRelease, title, Qt::LeftButton, {}, time + 5);
+    }
+    ASSERT_NE(strip->fieldEditor(), nullptr);
+    strip->fieldEditor()->setText("Start");
+    kittest::sendKey(*strip->fieldEditor(), QEvent::KeyPress, Qt::Key_Return);
+    pf::drainMainQueue();
+    expectTab(0, "Start");
+    choose("undo");
+    EXPECT_EQ(titles(window).front(), "Home");
+    expectTab(0, "Home");
+    choose("redo");
+    expectTab(0, "Start");
+
+    // Duplicate from the tab's own menu.
+    auto menu = window.contextMenuForTabModelAtIndex(1);
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->items()[3].title(), "Duplicate Page");
+    ASSERT_TRUE(menu->items()[3].perform());
+    ASSERT_EQ(window.numberOfTabs(), 4u);
+    expectTab(2, "Settings (copy)");
+    EXPECT_EQ(editMenu(), (QStringList{"Undo Duplicate Page", "Redo"}));
+    choose("undo");
+    EXPECT_EQ(titles(window), (QStringList{"Start", "Settings", "Page 3"}));
+    EXPECT_EQ(editMenu().back(), "Redo Duplicate Page");
+    choose("redo");
+    expectTab(2, "Settings (copy)");
 }
 
 TEST_F(DocumentWindowTest, TabsFollowTheirPlacementInEveryOpenWindow)
