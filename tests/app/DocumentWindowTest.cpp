@@ -31,6 +31,7 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowContainerView.h"
+#include "shell/IDEUberViewSplitView.h"
 #include "shell/QVBar.h"
 
 #include <QAction>
@@ -38,6 +39,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -397,6 +399,60 @@ TEST_F(DocumentWindowTest, EachPaletteIsOpenExactlyWhenItsSettingSays)
         document->close();
         pf::drainMainQueue();
     }
+}
+
+// The library's width is what the user sets with its divider: a window squeezed for a moment narrows it,
+// growing the window gives it back, and the width chosen is the one kept for the next window.
+TEST_F(DocumentWindowTest, AWindowSqueezedForAMomentGivesTheLibraryBackItsChosenWidth)
+{
+    pf::VirtualClock clock;
+    UserDefaults::instance().setLibraryPaletteVisible(true);
+    AppWindowController& window = openFixture();
+    QWidget* top = window.windowWidget();
+    top->show();
+    const auto resizeTo = [&](int w, int h) {
+        top->resize(w, h);
+        QApplication::processEvents();
+        pf::drainMainQueue();
+        clock.advance(std::chrono::milliseconds(200)); // past the store that follows a burst of resizes
+        pf::drainMainQueue();
+    };
+    resizeTo(1400, 800);
+    IDEUberView& inner = *window.innerUberView();
+    ASSERT_TRUE(inner.isLeftViewOpen());
+    QWidget* library = window.libraryView();
+    ASSERT_NE(library, nullptr);
+
+    // Dragged with the mouse to 120.
+    auto& columns = *inner.verticalSplitView();
+    QWidget& divider = *columns.dividerWidget(0);
+    const auto drag = [&](QEvent::Type type, double x, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF local(x - divider.x(), 50);
+        QMouseEvent e(type, local, divider.mapToGlobal(local), button, held, {});
+        QCoreApplication::sendEvent(&divider, &e);
+    };
+    const double start = inner.leftSuperview()->frame().width();
+    drag(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    drag(QEvent::MouseMove, 120, Qt::NoButton, Qt::LeftButton);
+    drag(QEvent::MouseButtonRelease, 120, Qt::LeftButton, Qt::NoButton);
+    resizeTo(1400, 800);
+    ASSERT_EQ(inner.leftSuperview()->frame().width(), 120);
+
+    resizeTo(250, 300);
+    EXPECT_LT(inner.leftSuperview()->frame().width(), 120) << "squeezed while the window is small";
+    resizeTo(1400, 800);
+    EXPECT_EQ(inner.leftSuperview()->frame().width(), 120);
+    EXPECT_EQ(library->width(), 120);
+    EXPECT_TRUE(library->isVisible());
+
+    // The next window opens with the chosen width.
+    auto [document, next] = newDocumentWindow();
+    ASSERT_NE(next, nullptr);
+    next->windowWidget()->show();
+    next->windowWidget()->resize(1400, 800);
+    QApplication::processEvents();
+    pf::drainMainQueue();
+    EXPECT_EQ(next->innerUberView()->leftSuperview()->frame().width(), 120);
 }
 
 TEST_F(DocumentWindowTest, EachPageKeepsItsScrollCentre)
