@@ -882,7 +882,7 @@ void CanvasWindowController::addTabModel(const std::shared_ptr<TKTabModel>& mode
     if (index != pf::NotFound && index <= numberOfTabs())
         if (pf::UndoManager* undo = windowUndoManager()) {
             undo->registerUndo(this, [index](CanvasWindowController& c) { c.removeTabModelAtIndex(index); });
-            undo->setActionName(tr("Add %1").arg(nameForTabModels()));
+            nameUndoStep(*undo, tr("Add %1").arg(nameForTabModels()));
         }
     TKMainWindowController::addTabModel(model, index);
 }
@@ -893,7 +893,7 @@ void CanvasWindowController::removeTabModelAtIndex(std::size_t index)
         if (pf::UndoManager* undo = windowUndoManager()) {
             auto model = tabModelAtIndex(index);
             undo->registerUndo(this, [model, index](CanvasWindowController& c) { c.addTabModel(model, index); });
-            undo->setActionName(tr("Remove %1").arg(nameForTabModels()));
+            nameUndoStep(*undo, tr("Remove %1").arg(nameForTabModels()));
         }
     TKMainWindowController::removeTabModelAtIndex(index);
 }
@@ -903,7 +903,7 @@ void CanvasWindowController::swapTabModelsAtIndex(std::size_t first, std::size_t
     if (first < numberOfTabs() && second < numberOfTabs())
         if (pf::UndoManager* undo = windowUndoManager()) {
             undo->registerUndo(this, [first, second](CanvasWindowController& c) { c.swapTabModelsAtIndex(second, first); });
-            undo->setActionName(tr("Reorder %1").arg(nameForTabModels()));
+            nameUndoStep(*undo, tr("Reorder %1").arg(nameForTabModels()));
         }
     TKMainWindowController::swapTabModelsAtIndex(first, second);
 }
@@ -918,6 +918,16 @@ void CanvasWindowController::duplicateTabModelAtIndex(std::size_t index)
     TKMainWindowController::duplicateTabModelAtIndex(index);
     if (source)
         source->setDuplicating(false);
+    if (pf::UndoManager* undo = windowUndoManager())
+        nameUndoStep(*undo, tr("Duplicate %1").arg(nameForTabModels()));
+}
+
+void CanvasWindowController::nameUndoStep(pf::UndoManager& undo, const QString& name)
+{
+    // While undoing or redoing, the inverse keeps the name of the step it reverses: undoing an added page
+    // offers to redo the addition, not a removal.
+    if (!undo.isUndoing() && !undo.isRedoing())
+        undo.setActionName(name);
 }
 
 void CanvasWindowController::didAddTabModelAtIndex(std::size_t index)

@@ -288,6 +288,8 @@ public:
     pf::Rect hintPanelFrameInWindow(const pf::Size& panelSize) const;
 
 private:
+    // Names the step being registered, except while an undo or a redo registers its inverse.
+    static void nameUndoStep(pf::UndoManager& undo, const QString& name);
     void observe(const char* name, const void* object, void (CanvasWindowController::*handler)());
     void setUpOuterUberView();
     void setUpInnerUberView();

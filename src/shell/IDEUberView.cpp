@@ -218,10 +218,9 @@ void IDEUberView::setClient(QPointer<QWidget>& slot, QWidget* view, pf::View* co
 {
     if (slot == view)
         return;
-    if (slot) {
-        slot->hide();
-        slot->setParent(nullptr);
-    }
+    // Taken out, not hidden: a view hidden here would stay hidden in the region it moves to next.
+    if (slot)
+        pf::View::moveWidget(slot, nullptr);
     slot = view;
     if (view)
         container->addSubview(view, container->bounds());
@@ -402,7 +401,7 @@ void IDEUberView::storeOpenStates()
 
 void IDEUberView::storeExtentIf(bool condition, Extent extent, double measured, const uber::Identifier& identifier)
 {
-    if (condition)
+    if (condition && !fittedSides_[int(extent)].squeezed)
         defaults_.storeExtent(extent, measured, identifier);
 }
 
@@ -682,8 +681,32 @@ bool IDEUberView::splitViewResizeSubviews(pf::SplitView& splitView, pf::Size)
     return true;
 }
 
+void IDEUberView::noteFit(Extent extent, bool open, double fitted, double stored, double scale)
+{
+    FittedSide& side = fittedSides_[int(extent)];
+    side.fitted = fitted;
+    side.squeezed = open && std::fabs(fitted - std::fabs(stored)) > scale * 1e-9;
+}
+
+void IDEUberView::noteDividerMoved(Extent extent, double measured, double scale)
+{
+    FittedSide& side = fittedSides_[int(extent)];
+    if (std::fabs(measured - side.fitted) > scale * 1e-9)
+        side.squeezed = false;
+}
+
 void IDEUberView::splitViewDidResizeSubviews(pf::SplitView& splitView)
 {
+    if (!splitView.isFittingToSize()) {
+        const double scale = std::max(1.0, double(std::max(width(), height())));
+        if (&splitView == verticalSplitView_) {
+            noteDividerMoved(Extent::LeftWidth, leftSuperview_->frame().width(), scale);
+            noteDividerMoved(Extent::RightWidth, rightSuperview_->frame().width(), scale);
+        } else if (&splitView == horizontalSplitView_) {
+            noteDividerMoved(Extent::TopHeight, topSuperview_->frame().height(), scale);
+            noteDividerMoved(Extent::BottomHeight, bottomSuperview_->frame().height(), scale);
+        }
+    }
     scheduleStoreSplitPositions();
     if (&splitView == horizontalSplitView_ && (isLeftViewOpen() || isRightViewOpen()))
         verticalSplitView_->update();
@@ -704,6 +727,9 @@ void IDEUberView::vSplitViewResizeSubviews()
     in.storedTrailing = storedRightSplitPosition();
     const uber::AxisLayout out = uber::resizeAxis(in, columnCapture_);
     const double h = f.height();
+    const double scale = std::max(1.0, in.total);
+    noteFit(Extent::LeftWidth, in.leadingOpen, out.leading.length, in.storedLeading, scale);
+    noteFit(Extent::RightWidth, in.trailingOpen, out.trailing.length, in.storedTrailing, scale);
     leftSuperview_->setFrame(pf::Rect(out.leading.origin, 0, out.leading.length, h));
     horizontalSplitView_->setFrame(pf::Rect(out.centre.origin, 0, out.centre.length, h));
     rightSuperview_->setFrame(pf::Rect(out.trailing.origin, 0, out.trailing.length, h));
@@ -724,6 +750,9 @@ void IDEUberView::hSplitViewResizeSubviews()
     in.storedTrailing = storedBottomSplitPosition();
     const uber::AxisLayout out = uber::resizeAxis(in, rowCapture_);
     const double w = f.width();
+    const double scale = std::max(1.0, in.total);
+    noteFit(Extent::TopHeight, in.leadingOpen, out.leading.length, in.storedLeading, scale);
+    noteFit(Extent::BottomHeight, in.trailingOpen, out.trailing.length, in.storedTrailing, scale);
     topSuperview_->setFrame(pf::Rect(0, out.leading.origin, w, out.leading.length));
     midSuperview_->setFrame(pf::Rect(0, out.centre.origin, w, out.centre.length));
     bottomSuperview_->setFrame(pf::Rect(0, out.trailing.origin, w, out.trailing.length));

@@ -254,6 +254,16 @@ private:
     bool open_[uber::regionCount] = {};
     uber::Identifier currentLeftIdentifier_, currentRightIdentifier_, currentTopIdentifier_, currentBottomIdentifier_;
     uber::DragCapture columnCapture_, rowCapture_;
+    // Sides that the last fit to the window's size gave less (or more) than the user chose: their stored
+    // extent stays, so a window squeezed for a moment gives it back when it grows. A divider that moves
+    // them makes their new extent the chosen one.
+    struct FittedSide {
+        bool squeezed = false;
+        double fitted = 0;
+    };
+    FittedSide fittedSides_[uber::extentCount];
+    void noteFit(uber::Extent extent, bool open, double fitted, double stored, double scale);
+    void noteDividerMoved(uber::Extent extent, double measured, double scale);
 
     // Closed containers wait here, hidden and owned.
     QWidget* shelf_ = nullptr;

@@ -360,6 +360,13 @@ void QVListView::setSelectionIndexes(const std::optional<QVIndexSet>& indexes)
         delegate_->listViewDidSelectItemsAtIndexes(*this, chosen);
 }
 
+void QVListView::adoptSelectionIndexes(const std::optional<QVIndexSet>& indexes)
+{
+    selection_ = indexes;
+    const std::size_t count = indexes ? indexes->size() : 0;
+    anchor_ = count == 1 ? *indexes->begin() : pf::NotFound;
+}
+
 void QVListView::updateSelectionWithEvent(const pf::Event& e, std::size_t i)
 {
     if (i == pf::NotFound) {

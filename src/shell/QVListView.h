@@ -252,6 +252,9 @@ public:
     // reload is logged, not raised.
     void setSelectionIndexes(const std::optional<QVIndexSet>& indexes);
     const std::optional<QVIndexSet>& selectionIndexes() const { return selection_; }
+    // Takes on a selection made elsewhere (the owner's own state) without asking or telling the delegate and
+    // without a reload.
+    void adoptSelectionIndexes(const std::optional<QVIndexSet>& indexes);
     std::size_t anchorIndex() const { return anchor_; }
     void setAnchorIndex(std::size_t anchor) { anchor_ = anchor; }
 

@@ -598,6 +598,19 @@ void TKTabListItem::viewDidMoveToWindow()
     observations_.push_back(pf::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(modelDidChangeNotification), nullptr,
         [this](const pf::Notification& n) { tabModelDidChange(n); }));
+    observations_.push_back(pf::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(TKTabModel::titleDidChangeNotification), nullptr,
+        [this](const pf::Notification& n) { tabModelTitleDidChange(n); }));
+}
+
+void TKTabListItem::tabModelTitleDidChange(const pf::Notification& n)
+{
+    // A rename, an undone rename or a new page's first title: the picture stays, only the words change.
+    const auto* model = static_cast<const TKTabModel*>(n.object);
+    if (!model || !representedObject_ || model->representedObject() != representedObject_ || model->title() == title_)
+        return;
+    title_ = model->title();
+    setNeedsDisplay(true);
 }
 
 void TKTabListItem::tabModelDidChange(const pf::Notification& n)

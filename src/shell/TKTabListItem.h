@@ -242,6 +242,7 @@ protected:
 
 private:
     void tabModelDidChange(const pf::Notification& n);
+    void tabModelTitleDidChange(const pf::Notification& n);
 
     bool selected_ = false;
     bool showsCloseButton_ = false;

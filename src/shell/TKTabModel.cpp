@@ -3,6 +3,7 @@
 #include "shell/TabHost.h"
 
 #include "platform/docs/Document.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <QFileInfo>
 
@@ -18,6 +19,14 @@ void TKTabModel::setURLString(const QString& URLString)
         return;
     URLString_ = URLString;
     setTitle(URLString.isNull() ? QString() : QFileInfo(URLString).fileName());
+}
+
+void TKTabModel::setTitle(const QString& title)
+{
+    if (title == title_ && title.isNull() == title_.isNull())
+        return;
+    title_ = title;
+    pf::NotificationCenter::defaultCenter().post(QString::fromLatin1(titleDidChangeNotification), this);
 }
 
 std::shared_ptr<TKTabModel> TKTabModel::copy() const

@@ -33,6 +33,7 @@ class TKTabModel {
 public:
     // The four-character class code 'cTab'.
     static constexpr std::uint32_t classCode = 0x63546162;
+    static constexpr char titleDidChangeNotification[] = "TKTabModelTitleDidChangeNotification";
 
     TKTabModel() = default;
     TKTabModel(const QString& URLString, const QString& type);
@@ -55,7 +56,9 @@ public:
     const std::shared_ptr<pf::Object>& representedObject() const { return representedObject_; }
     void setRepresentedObject(std::shared_ptr<pf::Object> object) { representedObject_ = std::move(object); }
     const QString& title() const { return title_; }
-    virtual void setTitle(const QString& title) { title_ = title; }
+    // A changed title is announced with titleDidChangeNotification (object: this model), so the strip
+    // shows it whoever changed it.
+    virtual void setTitle(const QString& title);
     std::size_t index() const { return index_; }
     void setIndex(std::size_t index) { index_ = index; }
 

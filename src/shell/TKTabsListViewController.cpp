@@ -388,6 +388,14 @@ void TKTabsListViewController::updateAllTabModelsFromIndex(std::size_t)
 {
     if (!listView_)
         return;
+    // The list's selection is the window's selected tab, whatever moved it (a reorder, a key, a menu): a
+    // press on a tab the list still counted as selected would wait for a release a drag never sends.
+    std::optional<QVIndexSet> selected;
+    const std::size_t count = delegate_ ? delegate_->numberOfTabsInTabsViewController(*this) : 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (const auto model = delegate_->tabsViewControllerTabModelAtIndex(*this, i); model && model->isSelected())
+            selected = QVIndexSet{i};
+    listView_->adoptSelectionIndexes(selected);
     try {
         listView_->reloadData();
     } catch (const QVListViewDataSourceException& e) {

@@ -121,7 +121,7 @@ ZOVDragEffectManager::~ZOVDragEffectManager()
 
 bool ZOVDragEffectManager::showsWindow()
 {
-    return pf::canPlaceFloatingWindows();
+    return pf::canShowTranslucentWindows();
 }
 
 QWidget* ZOVDragEffectManager::imageViewA() const

@@ -6,7 +6,8 @@
 // The window is frameless, translucent, without shadow, above every other window, and never takes input:
 // an invisible window that took the pointer would swallow the clicks where the last drag ended.
 //
-// Where the window system does not let a program place a window (Wayland), no window is shown. The
+// Where the window cannot be shown as drawn (Wayland, which does not let a program place it; X11 without
+// a compositing manager, which paints its clear parts black), no window is shown. The
 // manager keeps its state and answers every call as elsewhere, so callers do not branch; the drag should
 // then carry the outside image as its own picture (`showsWindow`).
 //
@@ -43,7 +44,7 @@ public:
     // The end of the window's fade; only a finished fade to full transparency cleans up.
     void animationDidStop(bool finished);
 
-    // False where the window system does not let the window be placed: nothing is shown there.
+    // False where a translucent window cannot be shown as drawn: nothing is shown there.
     static bool showsWindow();
 
     QWidget* window() const { return window_.get(); }

@@ -6,6 +6,7 @@
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
 #include "app/OAPreferenceController.h"
+#include "app/PreferencePanes.h"
 #include "canvas/Canvas.h"
 #include "canvas/CanvasFieldEditorTextView.h"
 #include "canvas/CanvasViewController.h"
@@ -23,25 +24,31 @@
 #include "platform/foundation/ClassRegistry.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotFound.h"
+#include "platform/foundation/Resources.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowContainerView.h"
+#include "shell/IDEUberViewSplitView.h"
 #include "shell/QVBar.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
+#include "shell/TKTabListItem.h"
 #include "shell/TKTabsListViewController.h"
+#include "kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +166,106 @@ TEST_F(DocumentWindowTest, PagesAreAddedRemovedReorderedAndUndoneByName)
     EXPECT_EQ(menu->items()[3].tag(), 1);
 }
 
+// The words drawn in a tab's title band: pixels that stand out from the band's own background.
+int titleInk(TKTabListItem& item)
+{
+    const QImage picture = item.grab().toImage();
+    const double ratio = picture.devicePixelRatio();
+    const QRect band(int(4 * ratio), int(5 * ratio), picture.width() - int(8 * ratio), int(10 * ratio));
+    const QColor background = picture.pixelColor(band.topLeft());
+    int ink = 0;
+    for (int y = band.top(); y <= band.bottom(); ++y)
+        for (int x = band.left(); x <= band.right(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            ink += std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                           std::abs(c.blue() - background.blue()) > 150;
+        }
+    return ink;
+}
+
+// Pages added with "+", renamed in place, duplicated from the tab's menu and undone and redone from the
+// Edit menu: each tab draws its page's title at once, and each step is offered back by its own name.
+TEST_F(DocumentWindowTest, TabsDrawEachTitleAtOnceAndEachPageStepIsUndoneAndRedoneByItsName)
+{
+    UserDefaults::instance().setTabsPlacedOnTop(true);
+    UserDefaults::instance().setTabsPaletteVisible(true);
+    AppWindowController& window = openFixture();
+    ASSERT_TRUE(showActive(window));
+    window.windowWidget()->resize(1000, 700);
+    pf::drainMainQueue();
+    auto* strip = dynamic_cast<TKTabsListViewController*>(window.tabsListViewController());
+    ASSERT_NE(strip, nullptr);
+    TKTabsListView* list = strip->listView();
+    const auto tab = [&](std::size_t index) { return dynamic_cast<TKTabListItem*>(list->itemAtIndex(index)); };
+    const auto editMenu = [&] {
+        window.validateMenuItems();
+        return QStringList{window.menuAction("undo")->text(), window.menuAction("redo")->text()};
+    };
+    // Opened, then chosen: the menu validates its items as it opens.
+    const auto choose = [&](const char* command) {
+        window.validateMenuItems();
+        QAction* action = window.menuAction(command);
+        ASSERT_TRUE(action->isEnabled()) << command;
+        action->trigger();
+        pf::drainMainQueue();
+    };
+    const auto expectTab = [&](std::size_t index, const QString& title) {
+        SCOPED_TRACE(title.toStdString());
+        TKTabListItem* item = tab(index);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->title(), title);
+        EXPECT_GT(titleInk(*item), 0) << "the title is drawn";
+    };
+
+    // "+" adds Page 3, selected and titled, with no reload in between.
+    ASSERT_NE(strip->addButton(), nullptr);
+    QTest::mouseClick(strip->addButton(), Qt::LeftButton, {}, strip->addButton()->rect().center());
+    ASSERT_EQ(window.numberOfTabs(), 3u);
+    expectTab(2, "Page 3");
+    EXPECT_EQ(editMenu(), (QStringList{"Undo Add Page", "Redo"}));
+    choose("undo");
+    EXPECT_EQ(window.numberOfTabs(), 2u);
+    EXPECT_EQ(editMenu(), (QStringList{"Undo", "Redo Add Page"}));
+    choose("redo");
+    EXPECT_EQ(window.numberOfTabs(), 3u);
+    expectTab(2, "Page 3");
+    EXPECT_EQ(editMenu(), (QStringList{"Undo Add Page", "Redo"}));
+
+    // A double click on the first tab's title renames it in place; Undo puts the old title back on the tab.
+    TKTabListItem* home = tab(0);
+    ASSERT_NE(home, nullptr);
+    const QPoint title = home->mapTo(list, QPoint(home->width() / 2, 9));
+    quint64 time = 100000;
+    for (int i = 0; i < 2; ++i, time += 50) {
+        kittest::sendMouse(*list, QEvent::MouseButtonPress, title, Qt::LeftButton, Qt::LeftButton, time);
+        kittest::sendMouse(*list, QEvent::MouseButtonRelease, title, Qt::LeftButton, {}, time + 5);
+    }
+    ASSERT_NE(strip->fieldEditor(), nullptr);
+    strip->fieldEditor()->setText("Start");
+    kittest::sendKey(*strip->fieldEditor(), QEvent::KeyPress, Qt::Key_Return);
+    pf::drainMainQueue();
+    expectTab(0, "Start");
+    choose("undo");
+    EXPECT_EQ(titles(window).front(), "Home");
+    expectTab(0, "Home");
+    choose("redo");
+    expectTab(0, "Start");
+
+    // Duplicate from the tab's own menu.
+    auto menu = window.contextMenuForTabModelAtIndex(1);
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->items()[3].title(), "Duplicate Page");
+    ASSERT_TRUE(menu->items()[3].perform());
+    ASSERT_EQ(window.numberOfTabs(), 4u);
+    expectTab(2, "Settings (copy)");
+    EXPECT_EQ(editMenu(), (QStringList{"Undo Duplicate Page", "Redo"}));
+    choose("undo");
+    EXPECT_EQ(titles(window), (QStringList{"Start", "Settings", "Page 3"}));
+    EXPECT_EQ(editMenu().back(), "Redo Duplicate Page");
+    choose("redo");
+    expectTab(2, "Settings (copy)");
+}
+
 TEST_F(DocumentWindowTest, TabsFollowTheirPlacementInEveryOpenWindow)
 {
     UserDefaults::instance().setTabsPlacedOnTop(true);
@@ -198,6 +305,70 @@ TEST_F(DocumentWindowTest, TabsFollowTheirPlacementInEveryOpenWindow)
     }
 }
 
+// Chosen in Preferences › General while windows are open: every region shows what it holds at once, on
+// screen, however often the strip and the inspector move.
+TEST_F(DocumentWindowTest, PlacementsChosenInPreferencesShowTheStripOutlineAndInspectorAtOnce)
+{
+    UserDefaults& defaults = UserDefaults::instance();
+    defaults.setTabsPlacedOnTop(true);
+    defaults.setInspectorPlacedBesideOutline(false);
+    defaults.setTabsPaletteVisible(true);
+    defaults.setOutlinePaletteVisible(true);
+    defaults.setInspectorPaletteVisible(true);
+    AppWindowController& first = openFixture();
+    auto second = controller.newDocument();
+    pf::drainMainQueue();
+    AppWindowController& other = windowOf(*second);
+    for (AppWindowController* window : {&first, &other})
+        window->windowWidget()->show();
+
+    registerPreferencePanes(pf::ClassRegistry::shared());
+    for (const auto& [className, description] :
+         pf::mainBundleInfoDictionary()["OFRegistrations"]["OAPreferenceController"].asDictionary())
+        OAPreferenceController::registerItemName(className, description);
+    OAPreferenceController preferences;
+    auto* general = dynamic_cast<IDEGeneralPreferences*>(preferences.clientWithIdentifier("General"));
+    ASSERT_NE(general, nullptr);
+    const auto choose = [](QComboBox* popUp, int tag) {
+        const int index = popUp->findData(tag);
+        ASSERT_GE(index, 0);
+        popUp->setCurrentIndex(index);
+        popUp->activated(index);
+        pf::drainMainQueue();
+    };
+    // Shown on screen, with some room, inside the window.
+    const auto showing = [](QWidget* view) {
+        return view && view->isVisible() && view->width() > 0 && view->height() > 0;
+    };
+
+    const struct {
+        int tabsTag, inspectorTag;
+        bool onTop, beside;
+    } steps[] = {{0, 0, false, false}, {0, 1, false, true}, {1, 1, true, true}, {1, 0, true, false},
+                 {0, 1, false, true}, {1, 0, true, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "tabs on top " << step.onTop << ", inspector beside " << step.beside);
+        choose(general->tabsPopUpButton(), step.tabsTag);
+        choose(general->inspectorPopUpButton(), step.inspectorTag);
+        for (AppWindowController* window : {&first, &other}) {
+            IDEUberView* inner = window->innerUberView();
+            IDEUberView* outer = window->outerUberView();
+            EXPECT_EQ(step.onTop ? inner->topView() : outer->leftTopView(), window->tabsView());
+            EXPECT_TRUE(showing(window->tabsView()));
+            auto* strip = dynamic_cast<TKTabsListViewController*>(window->tabsListViewController());
+            ASSERT_NE(strip, nullptr);
+            EXPECT_TRUE(showing(strip->listView()->itemAtIndex(0)));
+            EXPECT_EQ(step.beside ? inner->rightTopView() : outer->rightBottomView(), window->inspectorView());
+            EXPECT_TRUE(showing(window->inspectorView()));
+            EXPECT_TRUE(showing(window->outlineView()));
+            EXPECT_TRUE(showing(static_cast<QWidget*>(window->canvasViewController()->view())));
+            // The region left behind is closed, not an empty row or column.
+            EXPECT_EQ(inner->isTopViewOpen(), step.onTop);
+            EXPECT_EQ(outer->isLeftTopViewOpen(), !step.onTop);
+        }
+    }
+}
+
 TEST_F(DocumentWindowTest, EachPaletteIsOpenExactlyWhenItsSettingSays)
 {
     UserDefaults& defaults = UserDefaults::instance();
@@ -230,6 +401,60 @@ TEST_F(DocumentWindowTest, EachPaletteIsOpenExactlyWhenItsSettingSays)
         document->close();
         pf::drainMainQueue();
     }
+}
+
+// The library's width is what the user sets with its divider: a window squeezed for a moment narrows it,
+// growing the window gives it back, and the width chosen is the one kept for the next window.
+TEST_F(DocumentWindowTest, AWindowSqueezedForAMomentGivesTheLibraryBackItsChosenWidth)
+{
+    pf::VirtualClock clock;
+    UserDefaults::instance().setLibraryPaletteVisible(true);
+    AppWindowController& window = openFixture();
+    QWidget* top = window.windowWidget();
+    top->show();
+    const auto resizeTo = [&](int w, int h) {
+        top->resize(w, h);
+        QApplication::processEvents();
+        pf::drainMainQueue();
+        clock.advance(std::chrono::milliseconds(200)); // past the store that follows a burst of resizes
+        pf::drainMainQueue();
+    };
+    resizeTo(1400, 800);
+    IDEUberView& inner = *window.innerUberView();
+    ASSERT_TRUE(inner.isLeftViewOpen());
+    QWidget* library = window.libraryView();
+    ASSERT_NE(library, nullptr);
+
+    // Dragged with the mouse to 120.
+    auto& columns = *inner.verticalSplitView();
+    QWidget& divider = *columns.dividerWidget(0);
+    const auto drag = [&](QEvent::Type type, double x, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF local(x - divider.x(), 50);
+        QMouseEvent e(type, local, divider.mapToGlobal(local), button, held, {});
+        QCoreApplication::sendEvent(&divider, &e);
+    };
+    const double start = inner.leftSuperview()->frame().width();
+    drag(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    drag(QEvent::MouseMove, 120, Qt::NoButton, Qt::LeftButton);
+    drag(QEvent::MouseButtonRelease, 120, Qt::LeftButton, Qt::NoButton);
+    resizeTo(1400, 800);
+    ASSERT_EQ(inner.leftSuperview()->frame().width(), 120);
+
+    resizeTo(250, 300);
+    EXPECT_LT(inner.leftSuperview()->frame().width(), 120) << "squeezed while the window is small";
+    resizeTo(1400, 800);
+    EXPECT_EQ(inner.leftSuperview()->frame().width(), 120);
+    EXPECT_EQ(library->width(), 120);
+    EXPECT_TRUE(library->isVisible());
+
+    // The next window opens with the chosen width.
+    auto [document, next] = newDocumentWindow();
+    ASSERT_NE(next, nullptr);
+    next->windowWidget()->show();
+    next->windowWidget()->resize(1400, 800);
+    QApplication::processEvents();
+    pf::drainMainQueue();
+    EXPECT_EQ(next->innerUberView()->leftSuperview()->frame().width(), 120);
 }
 
 TEST_F(DocumentWindowTest, EachPageKeepsItsScrollCentre)

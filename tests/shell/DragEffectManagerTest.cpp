@@ -164,3 +164,20 @@ INSTANTIATE_TEST_SUITE_P(WindowPlacement, DragEffectFixture, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("Placed") : std::string("NotPlaced");
                          });
+
+// A translucent window with nothing to blend it is a black box: on X11 it is shown only while a compositing
+// manager runs; Wayland shows none; other platforms draw it themselves.
+TEST(DragEffectWindow, ShowsOnlyWhereItsClearPartsStayClear)
+{
+    const struct {
+        const char* platform;
+        bool compositor;
+        bool shown;
+    } cases[] = {
+        {"xcb", false, false},    {"xcb", true, true},         {"wayland", true, false},
+        {"wayland-egl", false, false}, {"offscreen", false, true}, {"windows", false, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pf::canShowTranslucentWindows(QString::fromLatin1(c.platform), c.compositor), c.shown)
+            << c.platform << (c.compositor ? " with" : " without") << " a compositing manager";
+}

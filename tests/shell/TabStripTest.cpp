@@ -451,6 +451,33 @@ TEST_F(TabStripTest, AReorderMovesAndSelectsTheTabAndOneUndoRestoresTheOrder)
     EXPECT_EQ(item(0)->title(), "A");
 }
 
+// The list's selection is the window's selected tab after any change: after a reorder, a press on the tab
+// now at the old place selects it at once instead of waiting for a release.
+TEST_F(TabStripTest, TheListSelectionFollowsTheSelectedTabAfterAReorder)
+{
+    auto controller = makeStrip({"A", "B", "C", "D"}, {400, 83}, true);
+    auto* list = strip->listView();
+    quint64 time = 5000;
+    const auto press = [&](double x) {
+        time += 2000;
+        kittest::sendMouse(*list, QEvent::MouseButtonPress, {x, 40}, Qt::LeftButton, Qt::LeftButton, time);
+    };
+    const auto release = [&](double x) {
+        kittest::sendMouse(*list, QEvent::MouseButtonRelease, {x, 40}, Qt::LeftButton, {}, time + 5);
+    };
+    press(35);
+    release(35);
+    ASSERT_EQ(controller->selectedTabIndex(), 0u);
+
+    EXPECT_TRUE(drop(controller->identifier(), std::int64_t(0), 2));
+    ASSERT_EQ(controller->titles(), (QStringList{"B", "C", "A", "D"}));
+    EXPECT_EQ(list->selectionIndexes(), std::optional<QVIndexSet>(QVIndexSet{2}));
+    press(35);
+    EXPECT_EQ(controller->selectedTabIndex(), 0u) << "B is selected on the press";
+    release(35);
+    EXPECT_EQ(list->selectionIndexes(), std::optional<QVIndexSet>(QVIndexSet{0}));
+}
+
 TEST_F(TabStripTest, DropsFromAnotherWindowAClosedWindowOrABadIndexAreRefused)
 {
     auto other = makeStrip({"X", "Y"}, {400, 83}, true);

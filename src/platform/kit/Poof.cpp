@@ -8,8 +8,16 @@
 #include <QRadialGradient>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(QUORVEL_HAVE_XCB) && QT_CONFIG(xcb)
+#define QUORVEL_ASK_X11_COMPOSITOR 1
+#include <xcb/xcb.h>
+#endif
 
 namespace pf {
 
@@ -79,6 +87,40 @@ std::optional<bool>& placementOverride()
     return answer;
 }
 
+// On X11 the compositing manager of screen N owns the selection _NET_WM_CM_SN; asked each time, since one
+// may start or stop while the program runs.
+bool hasCompositingManager()
+{
+#ifdef QUORVEL_ASK_X11_COMPOSITOR
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    // The X screen the program runs on: "host:display.screen", screen 0 when DISPLAY names none (Qt's
+    // screens are monitors, not X screens).
+    int screen = 0;
+    const QByteArray display = qgetenv("DISPLAY");
+    if (const qsizetype dot = display.lastIndexOf('.'); dot > display.lastIndexOf(':'))
+        screen = std::max(0, display.mid(dot + 1).toInt());
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, std::uint16_t(name.size()), name.constData()), nullptr);
+    if (!atom)
+        return false;
+    const xcb_atom_t selection = atom->atom;
+    std::free(atom);
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = owner && owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    return owned;
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 bool canPlaceFloatingWindows()
@@ -93,9 +135,23 @@ void setCanPlaceFloatingWindowsForTesting(std::optional<bool> answer)
     placementOverride() = answer;
 }
 
+bool canShowTranslucentWindows(const QString& platformName, bool compositingManager)
+{
+    if (platformName.startsWith(QStringLiteral("wayland")))
+        return false;
+    return platformName != QStringLiteral("xcb") || compositingManager;
+}
+
+bool canShowTranslucentWindows()
+{
+    if (placementOverride())
+        return *placementOverride();
+    return canShowTranslucentWindows(QGuiApplication::platformName(), hasCompositingManager());
+}
+
 void runPoofAtPoint(const QPoint& globalPoint)
 {
-    if (!canPlaceFloatingWindows())
+    if (!canShowTranslucentWindows())
         return;
     // One puff at a time: a new one replaces one still playing.
     if (poof())

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QString;
 class QWidget;
 
 namespace pf {
@@ -17,9 +18,17 @@ namespace pf {
 bool canPlaceFloatingWindows();
 void setCanPlaceFloatingWindowsForTesting(std::optional<bool> answer);
 
+// Whether a floating picture with see-through parts shows as drawn: the window must be placeable, and on
+// X11 a compositing manager must run, or the clear parts come out black. The test answer above holds here
+// too.
+bool canShowTranslucentWindows();
+// The decision from the facts: the platform's name and, for X11, whether the screen has a compositing
+// manager.
+bool canShowTranslucentWindows(const QString& platformName, bool compositingManager);
+
 // Plays the puff centred on a global screen point. Frames run on the main queue's clock, so tests step
 // them with the virtual clock; the window deletes itself after the last frame.
-// Nothing is shown where floating windows cannot be placed.
+// Nothing is shown where a translucent window cannot be shown.
 void runPoofAtPoint(const QPoint& globalPoint);
 
 // The puff window while it plays, else null (for tests).

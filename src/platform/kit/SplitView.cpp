@@ -218,9 +218,12 @@ void SplitView::layoutNow()
 {
     const Size old = laidOutSize_;
     laidOutSize_ = bounds().size;
+    const bool outer = fittingToSize_;
+    fittingToSize_ = true;
     fit(old);
     placeDividers();
     didResize();
+    fittingToSize_ = outer;
 }
 
 void SplitView::fit(Size oldSize)

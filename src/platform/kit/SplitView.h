@@ -79,6 +79,9 @@ public:
     // The layout a size change makes: the delegate's, else adjustSubviews; then the dividers follow and the
     // delegate is told.
     void layoutNow();
+    // True while the subviews follow a change of the container's size rather than a divider moved: what
+    // they get then is what fits, not what the user chose.
+    bool isFittingToSize() const { return fittingToSize_; }
 
     // Draws divider at rect (the container's points); the base fills it with a grey of the style.
     virtual void drawDividerInRect(GraphicsContext& context, const Rect& rect);
@@ -114,6 +117,7 @@ private:
     std::vector<View*> arranged_;
     std::vector<std::unique_ptr<Divider>> dividers_;
     Size laidOutSize_;
+    bool fittingToSize_ = false;
     struct Drag {
         int index = -1;
         double offset = 0;
