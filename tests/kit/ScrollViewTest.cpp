@@ -120,6 +120,23 @@ TEST(ScrollBarsTest, ScrollBarsThatComeAndGoKeepTheRangeAndFollowTheUser)
     EXPECT_EQ(scroll.scrollOrigin().x, 37);
 }
 
+TEST_F(ScrollViewTest, OneWheelNotchScrollsThePlatformsLinesOfAboutTwentyPoints)
+{
+    const auto notch = [&](QPoint delta) {
+        QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(), delta, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(document, &wheel);
+    };
+    const double step = 20.0 * QApplication::wheelScrollLines();
+    notch(QPoint(0, -120));
+    EXPECT_EQ(scroll.scrollOrigin(), pf::Point(0, step));
+    notch(QPoint(-120, 0));
+    EXPECT_EQ(scroll.scrollOrigin(), pf::Point(step, step));
+    notch(QPoint(0, 120));
+    EXPECT_EQ(scroll.scrollOrigin(), pf::Point(step, 0));
+}
+
 TEST_F(ScrollViewTest, ViewportMarginsLeaveRoomForRulers)
 {
     scroll.setViewportMargins(20, 16, 0, 0);

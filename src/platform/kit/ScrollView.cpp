@@ -45,7 +45,14 @@ int scrollBarValue(double v)
 
 const QString ScrollView::visibleRectDidChangeNotification = QStringLiteral("NSViewBoundsDidChangeNotification");
 
-ScrollView::ScrollView(QWidget* parent) : QAbstractScrollArea(parent) {}
+ScrollView::ScrollView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    // The scroll bars count screen pixels: a line of the platform's usual size, so a wheel notch (three
+    // lines) moves a list by about a row and the canvas by a usable step at any zoom.
+    constexpr int lineStep = 20;
+    horizontalScrollBar()->setSingleStep(lineStep);
+    verticalScrollBar()->setSingleStep(lineStep);
+}
 
 ScrollView::~ScrollView() = default;
 
