@@ -46,6 +46,19 @@ protected:
         EXPECT_EQ(all.size(), 1u);
         return all.empty() ? Points{} : all.front()->modelPoints();
     }
+    // A path begun at (300, 460) whose pointer rests on the left connection point of a rectangle, then a
+    // click there (which ends the path on the next turn); the rectangle.
+    std::shared_ptr<Shape> clickPathOntoAConnectionPoint()
+    {
+        auto target = addShape("Rectangle", pf::Rect(500, 420, 100, 80));
+        choosePathTool();
+        click(pf::Point(300, 460));
+        hover(pf::Point(498, 460));
+        hover(pf::Point(500, 460));
+        EXPECT_TRUE(canvas->draggingConnection());
+        click(pf::Point(500, 460));
+        return target;
+    }
 };
 
 TEST_F(CanvasPathToolTest, TheWaysOfEndingAPathLeaveItsFixedPoints)
@@ -221,14 +234,8 @@ TEST_F(CanvasPathToolTest, ADropOnAConnectionPointEndsThePathAttachedAndCommandK
 
 TEST_F(CanvasPathToolTest, ADoubleClickOnAConnectionPointEndsThePathAndOpensNoTextEditing)
 {
-    const auto target = addShape("Rectangle", pf::Rect(500, 420, 100, 80));
-    choosePathTool();
-    click(pf::Point(300, 460));
-    hover(pf::Point(498, 460));
-    hover(pf::Point(500, 460));
-    ASSERT_TRUE(canvas->draggingConnection());
     // The first release ends the path on the next turn; the second press and release come after it.
-    click(pf::Point(500, 460));
+    const auto target = clickPathOntoAConnectionPoint();
     advance(0.0);
     ASSERT_FALSE(tool());
     click(pf::Point(500, 460), {}, true);
@@ -247,13 +254,7 @@ TEST_F(CanvasPathToolTest, ADoubleClickOnAConnectionPointEndsThePathAndOpensNoTe
 
 TEST_F(CanvasPathToolTest, AStaleConnectionFinishDoesNothing)
 {
-    addShape("Rectangle", pf::Rect(500, 420, 100, 80));
-    choosePathTool();
-    click(pf::Point(300, 460));
-    hover(pf::Point(498, 460));
-    hover(pf::Point(500, 460));
-    ASSERT_TRUE(canvas->draggingConnection());
-    click(pf::Point(500, 460));
+    clickPathOntoAConnectionPoint();
     // The user switches tools before the next turn: the pending finish belongs to a tool that is gone.
     keyDown(Qt::Key_R, {}, QStringLiteral("r"));
     ASSERT_FALSE(tool());
