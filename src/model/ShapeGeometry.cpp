@@ -41,6 +41,21 @@ pf::AffineTransform rotationAbout(const pf::Point& c, std::int64_t degrees)
     return pf::AffineTransform::translation(-c.x, -c.y).concat(turn).concat(pf::AffineTransform::translation(c.x, c.y));
 }
 
+// Whole points taken at the edges, the size following from them: an edge snapped onto a whole line stays on
+// it whatever fraction the size had. Both edges round their halves the way the origin does (away from zero
+// on the origin's side), so a rect moved by any amount keeps a whole size.
+double roundEdge(double v, bool down)
+{
+    return down ? std::ceil(v - 0.5) : std::floor(v + 0.5);
+}
+
+pf::Rect roundEdges(const pf::Rect& r)
+{
+    const bool left = r.x() < 0, top = r.y() < 0;
+    const double x = roundEdge(r.x(), left), y = roundEdge(r.y(), top);
+    return pf::Rect(x, y, roundEdge(r.x() + r.width(), left) - x, roundEdge(r.y() + r.height(), top) - y);
+}
+
 // The square of the given side centred on a point.
 pf::Rect square(const pf::Point& centre, double side)
 {
@@ -57,7 +72,7 @@ void Shape::setFrame(const pf::Rect& requested)
     // The virtual angle: a selection turns with its child, and must keep a turned child's frame unrounded.
     const std::int64_t angle = rotationAngle();
     if (angle == 0 || angle == 180)
-        r = QVRectRound(r);
+        r = roundEdges(r);
     if (r == frame_)
         return;
     r = validateFrame(r);

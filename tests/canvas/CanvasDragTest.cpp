@@ -438,6 +438,20 @@ TEST_F(CanvasDragTest, MovingSeveralShapesKeepsTheirPlacesRelativeToEachOther)
     EXPECT_TRUE(m.childOffsets().empty());
 }
 
+TEST_F(CanvasDragTest, ResizedChildrenEndOnTheSelectionsEdgesAndStillMeet)
+{
+    // Side by side, the second filling the right and bottom half: resized to 777 each child's frame is
+    // 388.5 points across, and the edges the two share or share with the selection stay whole.
+    const auto left = box({0, 0, 100, 50});
+    const auto right = box({100, 50, 100, 50});
+    Manipulator& m = select({left, right});
+    resize(m, 8, {200, 100}, {777, 777});
+    EXPECT_EQ(m.frame(), pf::Rect(0, 0, 777, 777));
+    EXPECT_EQ(right->frame().maxX(), 777) << text(right->frame());
+    EXPECT_EQ(right->frame().maxY(), 777) << text(right->frame());
+    EXPECT_EQ(left->frame().maxX(), right->frame().minX()) << text(left->frame()) << text(right->frame());
+}
+
 TEST_F(CanvasDragTest, RotationFollowsThePointerAroundTheCentre)
 {
     const auto at = [](double degrees, double radius) {

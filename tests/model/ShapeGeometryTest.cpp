@@ -109,6 +109,31 @@ TEST_F(ShapeGeometryTest, SetFrameRoundsOnlyAtZeroAndHalfTurn)
     }
 }
 
+TEST_F(ShapeGeometryTest, SetFrameRoundsTheEdgesSoAWholeEdgeStaysPut)
+{
+    const struct {
+        const char* what;
+        pf::Rect requested;
+        pf::Rect stored;
+    } cases[] = {
+        // Sizes with fractions, as a resized selection hands its children: the whole right or bottom edge
+        // stays, where rounding the origin and the size apart would end it one point further.
+        {"right edge on a whole line", {580.5, 10, 99.5, 40}, {581, 10, 99, 40}},
+        {"bottom edge on a whole line", {10, 400.5, 40, 376.5}, {10, 401, 40, 376}},
+        {"both edges fractional", {10.3, 0, 20.4, 10}, {10, 0, 21, 10}},
+        // A whole size moved by any fraction keeps its size, on either side of the page's origin.
+        {"moved by halves", {0.5, 2.5, 100, 50}, {1, 3, 100, 50}},
+        {"moved left of the origin by halves", {-0.5, -20.5, 100, 50}, {-1, -21, 100, 50}},
+        {"straddling the origin", {-30.5, -0.5, 61, 1}, {-31, -1, 61, 1}},
+        {"a negative width keeps its edges", {100.5, 0, -50.5, 10}, {101, 0, -51, 10}},
+    };
+    for (const auto& c : cases) {
+        auto r = rectangle(pf::Rect(0, 0, 10, 10));
+        r->setFrame(c.requested);
+        EXPECT_EQ(r->frame(), c.stored) << c.what;
+    }
+}
+
 TEST_F(ShapeGeometryTest, SetFrameRefusesNonFiniteFramesSilently)
 {
     auto r = rectangle(pf::Rect(0, 0, 100, 50));

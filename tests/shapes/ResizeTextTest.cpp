@@ -61,9 +61,13 @@ TEST_F(ResizeTextTest, EmptyTextLeavesASixPointWFrame)
     pf::TextAttributes a = shape->textAttributes();
     EXPECT_EQ(a.font->pointSize(), 6);
     const pf::Size w = ResizeText::sizeOfText(pf::AttributedString(QStringLiteral("W"), a));
-    EXPECT_EQ(shape->frame().size, QVSizeRound(w));
-    EXPECT_NEAR(shape->center().x, centre.x, 1);
-    EXPECT_NEAR(shape->center().y, centre.y, 1);
+    // The "W" centred where the text was, its edges taken to whole points.
+    const pf::Rect expected = QVRectSetAnchor(centre, QVRectCornerMidMid, pf::Rect(pf::Point(), w));
+    const pf::Rect f = shape->frame();
+    EXPECT_NEAR(f.minX(), expected.minX(), 0.5);
+    EXPECT_NEAR(f.maxX(), expected.maxX(), 0.5);
+    EXPECT_NEAR(f.minY(), expected.minY(), 0.5);
+    EXPECT_NEAR(f.maxY(), expected.maxY(), 0.5);
 }
 
 TEST_F(ResizeTextTest, FrameFollowsEditsAndFontChangesFontFollowsResizes)
