@@ -287,9 +287,9 @@ public:
     // or resized keeps the shape's anchor where it was.
     pf::Rect gridAlignedRectForRect(const pf::Rect& rect, Shape& shape) const;
     // The rect pulled onto nearby alignment lines; the event may be null.
-    pf::Rect snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event);
+    virtual pf::Rect snapRectForRect(const pf::Rect& rect, bool isResize, bool isZeroTolerance, const pf::Event* event);
     // The snap targets of the running drag, ordered from where the drag is (gatherPoint).
-    void gatherSnapShapes();
+    virtual void gatherSnapShapes();
     // A step of a drag whose targets are gathered: only the place they are ordered from moves (the other
     // shapes stay put during a drag); gathers when nothing is gathered yet.
     void moveSnapOrigin();
@@ -451,6 +451,9 @@ public:
     // The page is never resized about its centre.
     bool isOptionCenter() const override { return false; }
     void setOptionCenter(bool) override {}
+    // The page's size is chosen freely: its edges are pulled onto no shape, guide or line of its own.
+    pf::Rect snapRectForRect(const pf::Rect& rect, bool, bool, const pf::Event*) override { return rect; }
+    void gatherSnapShapes() override { clearSnapShapes(); }
 
 private:
     pf::Rect strip(QVRectCorner side) const;

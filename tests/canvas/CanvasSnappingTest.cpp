@@ -80,6 +80,29 @@ TEST_F(CanvasSnappingTest, ASlowDragLandsOnTheNeighboursEdgeAndOneUndoPutsItBack
     EXPECT_EQ(rectangle->frame(), before);
 }
 
+TEST_F(CanvasSnappingTest, APageEdgeDraggedSlowlyPastAShapesEdgeIsNotPulledOntoIt)
+{
+    // A shape whose right edge is 3 points inside the page's right edge (800); the page's edge is dragged
+    // slowly in to 2 points past it. The page's size is the user's: nothing pulls it, no guide shows.
+    const auto shape = addShape("Rectangle", pf::Rect(600, 250, 197, 100));
+    canvas->selectNone();
+    endTurn();
+    const double top = page->frame().y(), height = page->frame().height();
+    hover(pf::Point(800, 300));
+    press(pf::Point(800, 300));
+    ASSERT_TRUE(canvas->hasCompositionSelection());
+    for (double x = 800; x >= 795; x -= 0.5)
+        dragTo(pf::Point(x, 300.25));
+    EXPECT_TRUE(canvas->wantsSnap());
+    EXPECT_TRUE(canvas->tempGuides().empty());
+    EXPECT_FALSE(shape->isSnapped());
+    release(pf::Point(795, 300.25));
+    endTurn();
+    EXPECT_EQ(page->frame().maxX(), 795) << "the page's edge follows the pointer, not the shape's edge";
+    EXPECT_EQ(page->frame().y(), top);
+    EXPECT_EQ(page->frame().height(), height);
+}
+
 TEST_F(CanvasSnappingTest, WithTheGridOffAToolsPlacedPointsSnapToShapes)
 {
     // A slow approach to the ellipse's left edge (x 300) from below it, ending 3 points short: the brush's
