@@ -433,8 +433,8 @@ pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool 
             const double rr = start.aspectRatio;
             // A start side of zero has no ratio to keep: the resize is free rather than divided by zero.
             const bool ratio = (shiftConstrain_ || constrainsAspectRatio()) && std::isfinite(rr) && rr != 0;
-            if (ratio) {
-                r = QVRectSetCorner(ap, ac, r);
+            // The side not snapped follows the snapped one, in the direction it had.
+            const auto followRatio = [&] {
                 if (x.fixed()) {
                     const double hgt = std::fabs(std::round(r.width() / rr));
                     r.size.height = r.height() > 0 ? hgt : -hgt;
@@ -442,6 +442,10 @@ pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool 
                     const double wid = std::fabs(std::round(r.height() * rr));
                     r.size.width = r.width() > 0 ? wid : -wid;
                 }
+            };
+            if (ratio) {
+                r = QVRectSetCorner(ap, ac, r);
+                followRatio();
                 r = QVRectSetAnchor(ap, ac, r);
             } else if (!isOptionCenter()) {
                 r = QVRectSetCorner(ap, ac, r);
@@ -457,6 +461,12 @@ pf::Rect Manipulator::snapRectForRect(const pf::Rect& rect, bool isResize, bool 
                 if (h != QVRectCornerMidLef && h != QVRectCornerMidRit) {
                     const double ty = std::round(QVRectGetCornerPoint(hc, r).y - c.y);
                     r = QVRectSetCorner(pf::Point(QVRectGetCornerPoint(ac, r).x, c.y - ty), ac, r);
+                }
+                // Mirroring doubled each half on its own; Shift keeps the ratio: the side that was not
+                // snapped follows the doubled side again, about the same centre.
+                if (ratio) {
+                    followRatio();
+                    r = QVRectSetAnchor(c, QVRectCornerMidMid, r);
                 }
             }
         }

@@ -294,4 +294,31 @@ TEST_F(ManipulatorSnappingTest, AZeroSideStartWithShiftResizesWithoutNaN)
     m->setCanvas(nullptr);
 }
 
+TEST_F(ManipulatorSnappingTest, ShiftKeepsTheRatioWhenAnOptionResizeSnaps)
+{
+    // A 100 x 80 frame (ratio 1.25) centred on (150, 140), resized about its centre by its bottom-right
+    // corner with Shift and Option to 2 points short of a neighbour's left edge: the corner lands on the
+    // edge, the width follows, and the height follows the width, about the same centre.
+    UserDefaults::instance().setSnapToDistantShapesEnabled(true);
+    for (const double edge : {274.0, 275.0, 276.0, 277.0, 283.0, 301.0}) {
+        SCOPED_TRACE(testing::Message() << "edge at " << edge);
+        const auto neighbour = box({edge, 500, 40, 40});
+        const auto shape = box({100, 100, 100, 80});
+        auto m = select({shape});
+        m->setCanvas(&canvas);
+        m->beginDragResizeAtPointWithHandle({200, 180}, 8);
+        m->mouseDragResizeEventAtPoint(eventWith(pf::ShiftKeyMask | pf::OptionKeyMask), {edge - 2, 190});
+        const pf::Rect f = shape->frame();
+        EXPECT_EQ(f.maxX(), edge) << "the corner on the neighbour's edge";
+        EXPECT_NEAR(f.midX(), 150, 0.5);
+        EXPECT_NEAR(f.midY(), 140, 0.5);
+        EXPECT_NEAR(f.height(), f.width() / 1.25, 0.5) << f.width() << " x " << f.height();
+        m->endDragResize(eventWith());
+        m->setCanvas(nullptr);
+        page->removeShape(m);
+        page->removeShape(shape);
+        page->removeShape(neighbour);
+    }
+}
+
 } // namespace
