@@ -612,6 +612,8 @@ protected:
     void flagsChanged(const pf::Event& e) override;
     void rightMouseDown(const pf::Event& e) override;
     void magnifyWithEvent(const pf::Event& e) override;
+    // Ctrl with the wheel zooms as a pinch does, a step a notch; the plain wheel scrolls.
+    void scrollWheel(const pf::Event& e) override;
     void rotateWithEvent(const pf::Event& e) override;
     void beginGestureWithEvent(const pf::Event& e) override;
     void endGestureWithEvent(const pf::Event& e) override;
@@ -725,6 +727,11 @@ private:
     // ---- gestures ----
     bool newTouchEvent_ = false;
     double totalTouchChange_ = 0;
+    // The Ctrl+wheel turn not yet a whole notch (fine wheels report parts of one).
+    double wheelZoomTurn_ = 0;
+    // One zoom step in or out; the first step of a gesture with nothing selected keeps the page point
+    // under viewPoint in view.
+    void stepZoom(bool in, bool first, const pf::Point& viewPoint);
     // A turn of the selection by the rotate gesture: the selection it turns, each child's angle when it
     // began, the turn so far (degrees, counter-clockwise) and its undo group.
     struct RotationGesture {

@@ -72,17 +72,41 @@ void Canvas::magnifyWithEvent(const pf::Event& e)
     const bool first = newTouchEvent_;
     if (!((first && std::fabs(totalTouchChange_) >= 0.2) || std::fabs(totalTouchChange_) > 0.35))
         return;
-    const bool out = totalTouchChange_ >= 0;
+    const bool in = totalTouchChange_ >= 0;
     totalTouchChange_ = 0;
+    stepZoom(in, first, e.location);
+    newTouchEvent_ = false;
+}
+
+void Canvas::stepZoom(bool in, bool first, const pf::Point& viewPoint)
+{
+    const auto page = composition();
+    if (!page)
+        return;
     const std::int64_t step = integerForZoomScaleIndex(page->zoomScaleIndex());
     // With nothing selected the page keeps the point under the fingers in view (a selection keeps itself).
     if (first && !hasSelection())
-        page->setScrollCenterPoint(convertPointToComposition(e.location));
-    const std::int64_t code = zoomScaleIndexForInteger(out ? step + 1 : step - 1);
+        page->setScrollCenterPoint(convertPointToComposition(viewPoint));
+    const std::int64_t code = zoomScaleIndexForInteger(in ? step + 1 : step - 1);
     if (code != page->zoomScaleIndex())
         page->setZoomScaleIndex(code);
     updateForZoomScale();
-    newTouchEvent_ = false;
+}
+
+void Canvas::scrollWheel(const pf::Event& e)
+{
+    // Few desktops here send a pinch: Ctrl with the wheel is the usual way to zoom. Each notch is a pinch
+    // of one step of its own, so it zooms about the pointer as the first step of a pinch does.
+    if (!e.isCommandKeyPressed() || !composition()) {
+        pf::View::scrollWheel(e);
+        return;
+    }
+    wheelZoomTurn_ += e.deltaY;
+    while (std::fabs(wheelZoomTurn_) >= 1) {
+        const bool in = wheelZoomTurn_ > 0;
+        wheelZoomTurn_ -= in ? 1 : -1;
+        stepZoom(in, true, e.location);
+    }
 }
 
 void Canvas::rotateWithEvent(const pf::Event& e)

@@ -5,9 +5,12 @@
 
 #include "platform/kit/ScrollView.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QNativeGestureEvent>
 #include <QPointingDevice>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace {
 
@@ -44,6 +47,18 @@ protected:
     void turn(double degrees, Qt::KeyboardModifiers modifiers = {})
     {
         gesture(Qt::RotateNativeGesture, -degrees, modifiers);
+    }
+    // A turn of the mouse wheel over a page point, in eighths of a degree (120 a notch, positive away
+    // from the user), as the platform sends it.
+    void wheel(int eighths, Qt::KeyboardModifiers modifiers, const pf::Point& at)
+    {
+        const pf::Point v = viewPoint(at);
+        const QPointF local(v.x, v.y);
+        QWheelEvent e(local, canvas->mapToGlobal(local), QPoint(), QPoint(0, eighths), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&e);
+        qApp->notify(canvas, &e);
+        endTurn();
     }
     void setZoomCode(std::int64_t code)
     {
@@ -125,6 +140,39 @@ TEST_F(CanvasGesturesTest, TheFirstStepKeepsThePointUnderTheFingersInViewWithout
     end();
     EXPECT_EQ(page->zoomScaleIndex(), 2);
     EXPECT_EQ(page->scrollCenterPoint(), centre);
+}
+
+TEST_F(CanvasGesturesTest, CtrlWheelZoomsAsAPinchAboutThePointer)
+{
+    constexpr auto Ctrl = Qt::ControlModifier;
+    const pf::Point corner(1700, 1400);
+    canvas->scrollPointToCenter(canvas->convertPointFromComposition(corner));
+    endTurn();
+    ASSERT_EQ(page->zoomScaleIndex(), 0);
+
+    // A notch away from the user zooms in a step, keeping the page point under the pointer in view.
+    wheel(120, Ctrl, corner);
+    EXPECT_EQ(page->zoomScaleIndex(), 1);
+    EXPECT_EQ(page->scrollCenterPoint(), corner);
+    EXPECT_TRUE(canvas->convertRectToComposition(canvas->visibleRect()).contains(corner));
+    // A fine wheel's parts of a notch add up to one step; toward the user zooms out.
+    wheel(60, Ctrl, corner);
+    EXPECT_EQ(page->zoomScaleIndex(), 1);
+    wheel(60, Ctrl, corner);
+    EXPECT_EQ(page->zoomScaleIndex(), 2);
+    wheel(-240, Ctrl, corner);
+    EXPECT_EQ(page->zoomScaleIndex(), 0) << "two notches, two steps";
+    // The steps are the pinch's: past the end of the table nothing changes.
+    setZoomCode(50);
+    wheel(120, Ctrl, corner);
+    EXPECT_EQ(page->zoomScaleIndex(), 50);
+    setZoomCode(0);
+
+    // Without Ctrl the wheel scrolls and leaves the zoom alone.
+    const pf::Rect before = canvas->visibleRect();
+    wheel(120, {}, corner);
+    EXPECT_EQ(page->zoomScaleIndex(), 0);
+    EXPECT_NE(canvas->visibleRect(), before);
 }
 
 TEST_F(CanvasGesturesTest, ATurnSetsEachShapeFromItsOwnAngle)

@@ -231,6 +231,8 @@ Event Event::fromWheel(const QWheelEvent& e)
     Event event = fromInput(EventType::ScrollWheel, e);
     event.location = Point::fromQt(e.position());
     event.screenLocation = Point::fromQt(e.globalPosition());
+    // Qt counts eighths of a degree, 120 to the notch.
+    event.deltaY = e.angleDelta().y() / 120.0;
     return event;
 }
 

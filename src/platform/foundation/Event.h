@@ -103,6 +103,8 @@ struct Event {
     // counter-clockwise positive.
     double magnification = 0;
     double rotation = 0;
+    // The wheel's vertical turn in notches, positive away from the user.
+    double deltaY = 0;
 
     // Key press and release.
     static Event fromKey(const QKeyEvent& e);
