@@ -277,7 +277,8 @@ public:
     // What a filtered shape paints on screen: the filtered square turned with the shape, its shadow, and
     // the text over it. Kinds with their own calcDirtyRect add it when they are filtered.
     pf::Rect filteredDirtyRect() const;
-    // calcDirtyRect, kept until setDirtyRectFlag.
+    // calcDirtyRect, kept until setDirtyRectFlag or a change of the page's zoom (handles and marks are
+    // drawn at their screen size, so the area shrinks in page points as the page is zoomed in).
     const pf::Rect& dirtyRect() const;
     void setDirtyRectFlag() { dirtyRectDirty_ = true; }
     // hook: some content filter is in force (the content image then covers offscreenImageRect).
@@ -838,6 +839,7 @@ private:
     bool selected_ = false;
     bool snapped_ = false;
     mutable bool dirtyRectDirty_ = true;
+    mutable double dirtyRectScale_ = 0;
     bool finalFillPathsAtSmallScale_ = true;
     bool fillShadowHidden_ = false;
     bool strokeShadowHidden_ = false;

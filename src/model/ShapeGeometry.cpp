@@ -355,9 +355,11 @@ pf::Rect Shape::filteredDirtyRect() const
 
 const pf::Rect& Shape::dirtyRect() const
 {
-    if (dirtyRectDirty_) {
+    const double scale = currentScale();
+    if (dirtyRectDirty_ || scale != dirtyRectScale_) {
         dirtyRect_ = calcDirtyRect();
         dirtyRectDirty_ = false;
+        dirtyRectScale_ = scale;
     }
     return dirtyRect_;
 }
