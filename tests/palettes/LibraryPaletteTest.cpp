@@ -15,6 +15,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace {
 
@@ -51,6 +53,33 @@ TEST_F(LibraryPaletteTest, ListsEveryKindAndKnowsTheToolRowsOfTheFilteredList)
     EXPECT_EQ(controller->shapeClassIndexTab().at(QStringLiteral("Ellipse")), rowOf("Ellipse"));
     EXPECT_EQ(controller->shapeClassIndexTab().at(QStringLiteral("Rectangle")), pf::NotFound);
     EXPECT_EQ(controller->bezierIndex(), pf::NotFound);
+}
+
+TEST_F(LibraryPaletteTest, AWheelNotchOverTheListMovesItByAboutARow)
+{
+    pf::ScrollView& scroll = *list().scrollView();
+    scroll.scrollPoint(pf::Point());
+    endTurn();
+    const double row = list().frameForItemAtIndex(0).height();
+    ASSERT_GT(row, 0);
+    ASSERT_GT(list().frame().height(), scroll.contentSize().height + 3 * row) << "room to scroll";
+    // Notches over the middle of what shows of the list, as the platform sends them.
+    const auto roll = [&](int notches) {
+        const QPointF local(list().width() / 2.0, scroll.scrollOrigin().y + scroll.contentSize().height / 2);
+        QWheelEvent wheel(local, list().mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(&list(), &wheel);
+        endTurn();
+    };
+    roll(-1);
+    const double moved = scroll.scrollOrigin().y;
+    EXPECT_GE(moved, row * 0.75) << "row " << row;
+    EXPECT_LE(moved, row * 2) << "row " << row;
+    roll(-2);
+    EXPECT_DOUBLE_EQ(scroll.scrollOrigin().y, 3 * moved) << "each notch the same step";
+    roll(3);
+    EXPECT_EQ(scroll.scrollOrigin().y, 0);
 }
 
 TEST_F(LibraryPaletteTest, ARowChosenStartsItsToolOnTheWindowsCanvas)
