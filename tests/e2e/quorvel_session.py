@@ -146,15 +146,24 @@ class Session:
 
     def draw_rectangle(self, cx, cy, dx, dy):
         """The rectangle tool's key, then a drag from the point by (dx, dy) in ten steps."""
+        self.draw_with_tool("r", cx, cy, dx, dy)
+
+    def draw_with_tool(self, key, cx, cy, dx, dy, hold=None):
+        """A tool's key, then a drag from the point by (dx, dy) in ten steps, with the key hold (such as
+        "shift") held from before the press to after the release."""
         self.xdotool("mousemove", "--sync", str(cx), str(cy))
         self.xdotool("click", "1")  # focus the canvas
-        self.xdotool("key", "--window", self.win, "r")
+        self.xdotool("key", "--window", self.win, key)
         time.sleep(0.2)  # the tool key travels as a notice on the next turn
         self.xdotool("mousemove", "--sync", str(cx), str(cy))
+        if hold:
+            self.xdotool("keydown", hold)
         self.xdotool("mousedown", "1")
         for step in range(1, 11):
             self.xdotool("mousemove", "--sync", str(cx + dx * step // 10), str(cy + dy * step // 10))
         self.xdotool("mouseup", "1")
+        if hold:
+            self.xdotool("keyup", hold)
         time.sleep(0.2)
 
     def screen_dump(self):
