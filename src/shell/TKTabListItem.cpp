@@ -625,7 +625,8 @@ void TKTabListItem::tabModelDidChange(const pf::Notification& n)
         return; // the refresh already waiting will show this change too
     const std::int64_t interval = pictureRefreshInterval.count();
     const std::int64_t sinceDrawn = lastPageDraw_ ? pf::currentClock().now() - *lastPageDraw_ : interval;
-    if (sinceDrawn >= interval) {
+    // (A time before the last drawing means another clock took over: nothing to wait for.)
+    if (sinceDrawn >= interval || sinceDrawn < 0) {
         pictureIsStale();
         return;
     }
