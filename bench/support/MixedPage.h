@@ -32,6 +32,32 @@ inline pf::Rect cell(int i) { return pf::Rect((i % columns) * 20.0 + 2, (i / col
 enum class Kind { Ellipse, RoundedRect, Star, Rect };
 inline Kind kindOf(int i) { return Kind((i + i / columns) % 4); }
 
+// One shape of the mix in its style: unshadowed, a 1-point dark stroke, ellipses with the gradient.
+inline std::shared_ptr<Shape> shape(Kind kind, const pf::Rect& frame)
+{
+    std::shared_ptr<Shape> shape;
+    switch (kind) {
+    case Kind::Ellipse: shape = Shape::make<Ellipse>(frame); break;
+    case Kind::RoundedRect: shape = Shape::make<RoundRectangle>(frame); break;
+    case Kind::Star: shape = Shape::make<Star>(frame); break;
+    case Kind::Rect: shape = Shape::make<Rectangle>(frame); break;
+    }
+    shape->setFillShadowHidden(true);
+    shape->setStrokeShadowHidden(true);
+    shape->setStrokeType(0);
+    shape->setStrokeColor(strokeColour);
+    shape->setStrokeLineWidth(1);
+    if (kind == Kind::Ellipse) {
+        shape->setFillType(1);
+        shape->setFillAngle(90);
+        shape->setFillGradientElements({{light, 0.0}, {dark, 1.0}});
+    } else {
+        shape->setFillType(0);
+        shape->setFillColor(dark);
+    }
+    return shape;
+}
+
 inline std::shared_ptr<Composition> page()
 {
     // Shapes take their style from the user defaults: use empty ones, never the user's.
@@ -40,29 +66,8 @@ inline std::shared_ptr<Composition> page()
     metrics->setWidth(width);
     metrics->setHeight(height);
     auto page = Composition::make(metrics);
-    for (int i = 0; i < columns * rows; ++i) {
-        std::shared_ptr<Shape> shape;
-        switch (kindOf(i)) {
-        case Kind::Ellipse: shape = Shape::make<Ellipse>(cell(i)); break;
-        case Kind::RoundedRect: shape = Shape::make<RoundRectangle>(cell(i)); break;
-        case Kind::Star: shape = Shape::make<Star>(cell(i)); break;
-        case Kind::Rect: shape = Shape::make<Rectangle>(cell(i)); break;
-        }
-        shape->setFillShadowHidden(true);
-        shape->setStrokeShadowHidden(true);
-        shape->setStrokeType(0);
-        shape->setStrokeColor(strokeColour);
-        shape->setStrokeLineWidth(1);
-        if (kindOf(i) == Kind::Ellipse) {
-            shape->setFillType(1);
-            shape->setFillAngle(90);
-            shape->setFillGradientElements({{light, 0.0}, {dark, 1.0}});
-        } else {
-            shape->setFillType(0);
-            shape->setFillColor(dark);
-        }
-        page->addShape(shape);
-    }
+    for (int i = 0; i < columns * rows; ++i)
+        page->addShape(shape(kindOf(i), cell(i)));
     return page;
 }
 

@@ -85,12 +85,21 @@ bool QVListItemQueue::enqueue(QVListItem* item)
     return true;
 }
 
-QVListItem* QVListItemQueue::dequeueWithIdentifier(const QString& identifier)
+QVListItem* QVListItemQueue::dequeueWithIdentifier(const QString& identifier,
+                                                   const std::function<bool(const QVListItem&)>& prefer)
 {
     const auto it = dict_.find(identifier);
     if (it == dict_.end())
         return nullptr;
     QVListItem* item = nullptr;
+    if (prefer) {
+        const auto found = std::find_if(it->second.rbegin(), it->second.rend(),
+                                        [&](const QPointer<QVListItem>& p) { return p && prefer(*p); });
+        if (found != it->second.rend()) {
+            item = *found;
+            it->second.erase(std::next(found).base());
+        }
+    }
     while (!item && !it->second.empty()) {
         item = it->second.back();
         it->second.pop_back();
@@ -283,9 +292,10 @@ void QVListView::layoutSubviews()
     layoutOrLog();
 }
 
-QVListItem* QVListView::dequeueReusableItemWithIdentifier(const QString& identifier)
+QVListItem* QVListView::dequeueReusableItemWithIdentifier(const QString& identifier,
+                                                          const std::function<bool(const QVListItem&)>& prefer)
 {
-    QVListItem* item = queue_.dequeueWithIdentifier(identifier);
+    QVListItem* item = queue_.dequeueWithIdentifier(identifier, prefer);
     if (item)
         item->prepareForReuse();
     return item;

@@ -25,6 +25,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -81,8 +82,11 @@ public:
 
     // False for an item without a reuse identifier or already held.
     bool enqueue(QVListItem* item);
-    // Any one idle item of that identifier, taken out of the queue; null when there is none.
-    QVListItem* dequeueWithIdentifier(const QString& identifier);
+    // Any one idle item of that identifier, taken out of the queue; null when there is none. With prefer,
+    // an item it answers true for comes first (say, the one that last showed the same content, so that it
+    // keeps what it drew).
+    QVListItem* dequeueWithIdentifier(const QString& identifier,
+                                      const std::function<bool(const QVListItem&)>& prefer = nullptr);
     std::size_t count() const;
     void clear();
     // "<QVListItemQueue 0x… {identifier: count, …}>"
@@ -234,8 +238,10 @@ public:
     void reloadData();
     // The layout pass alone, raising as reloadData does.
     void layoutItems();
-    // An idle item from the queue, sent prepareForReuse; null when none has the identifier.
-    QVListItem* dequeueReusableItemWithIdentifier(const QString& identifier);
+    // An idle item from the queue, sent prepareForReuse; null when none has the identifier. With prefer,
+    // an idle item it answers true for is taken before the others.
+    QVListItem* dequeueReusableItemWithIdentifier(const QString& identifier,
+                                                  const std::function<bool(const QVListItem&)>& prefer = nullptr);
 
     // Hit tests and frames, in the list's points.
     std::size_t indexForItemAtPoint(pf::Point p);

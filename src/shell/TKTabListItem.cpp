@@ -566,8 +566,10 @@ const TKPageThumbnailImage& TKTabListItem::pageThumbnail(Composition& page, cons
         thumbnailGeometryRect_ = geometry.pictureRect;
         thumbnailPixelRatio_ = ratio;
         thumbnailStale_ = false;
-        if (geometry.scale > 0)
+        if (geometry.scale > 0) {
             ++pageDraws_;
+            lastPageDraw_ = pf::currentClock().now();
+        }
     }
     return thumbnail_;
 }
@@ -619,6 +621,26 @@ void TKTabListItem::tabModelDidChange(const pf::Notification& n)
     const auto* model = static_cast<const TKTabModel*>(n.object);
     if (!model || !representedObject_ || model->representedObject() != representedObject_)
         return;
+    if (refreshPending_)
+        return; // the refresh already waiting will show this change too
+    const std::int64_t interval = pictureRefreshInterval.count();
+    const std::int64_t sinceDrawn = lastPageDraw_ ? pf::currentClock().now() - *lastPageDraw_ : interval;
+    // (A time before the last drawing means another clock took over: nothing to wait for.)
+    if (sinceDrawn >= interval || sinceDrawn < 0) {
+        pictureIsStale();
+        return;
+    }
+    refreshPending_ = true;
+    refreshes_.performAfterDelay(
+        [this] {
+            refreshPending_ = false;
+            pictureIsStale();
+        },
+        pf::Nanoseconds(interval - sinceDrawn));
+}
+
+void TKTabListItem::pictureIsStale()
+{
     // Only marks: the page is drawn again once, when the item next paints.
     thumbnailStale_ = true;
     setNeedsDisplay(true);

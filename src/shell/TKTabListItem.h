@@ -6,10 +6,14 @@
 //
 // The page picture is kept per item as a device-pixel image for the item's size and pixel ratio. A
 // "TKTabModelDidChangeNotification" for the item's page only marks the picture stale and asks one
-// redisplay, so a burst of notices in one turn draws the page once, and only for items on show.
+// redisplay, so a burst of notices in one turn draws the page once, and only for items on show. While the
+// page keeps changing (a drag sends a notice every step) the picture is drawn again at most once per
+// pictureRefreshInterval: a notice within the interval after the last drawing waits for its end, so the
+// picture shows the page as it is at most that long after the last change.
 #pragma once
 
 #include "platform/foundation/Color.h"
+#include "platform/foundation/Dispatch.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/text/Font.h"
 #include "platform/text/TextAttributes.h"
@@ -20,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace pf {
@@ -188,6 +193,8 @@ class TKTabListItem : public QVListItem {
 public:
     static const QString reuseIdentifierName; // "TKTabListItem"
     static constexpr char modelDidChangeNotification[] = "TKTabModelDidChangeNotification";
+    // The shortest time between two drawings of the page while it changes.
+    static constexpr pf::Nanoseconds pictureRefreshInterval = std::chrono::milliseconds(250);
 
     TKTabListItem();
     ~TKTabListItem() override;
@@ -230,6 +237,8 @@ public:
     // The kept page picture for this geometry and the widget's pixel ratio, drawn again when stale.
     const TKPageThumbnailImage& pageThumbnail(Composition& page, const TKPageThumbnailGeometry& geometry);
     bool isThumbnailStale() const { return thumbnailStale_; }
+    // A change of the page waits for the end of the refresh interval.
+    bool isThumbnailRefreshPending() const { return refreshPending_; }
     // How many times this item drew its page.
     int pageDrawCount() const { return pageDraws_; }
     // "<TKTabListItem 0x… title>"
@@ -243,6 +252,7 @@ protected:
 private:
     void tabModelDidChange(const pf::Notification& n);
     void tabModelTitleDidChange(const pf::Notification& n);
+    void pictureIsStale();
 
     bool selected_ = false;
     bool showsCloseButton_ = false;
@@ -261,5 +271,9 @@ private:
     double thumbnailPixelRatio_ = 0;
     bool thumbnailStale_ = true;
     int pageDraws_ = 0;
+    // When the page was last drawn (on the delayed calls' clock); none before the first drawing.
+    std::optional<std::int64_t> lastPageDraw_;
+    bool refreshPending_ = false;
+    pf::DelayedCallOwner refreshes_;
     std::vector<pf::NotificationToken> observations_;
 };

@@ -526,7 +526,14 @@ QVListItem* TKTabsListViewController::listViewItemAtIndex(QVListView& list, std:
         delegate_ ? delegate_->tabsViewControllerTabModelAtIndex(*this, index) : nullptr;
     if (model)
         model->setIndex(index);
-    auto* item = dynamic_cast<TKTabListItem*>(list.dequeueReusableItemWithIdentifier(TKTabListItem::reuseIdentifierName));
+    // The queue hands views back in no particular order: the one that last showed this page keeps its
+    // picture, where any other would have to draw the page again.
+    const std::shared_ptr<pf::Object> page = model ? model->representedObject() : nullptr;
+    auto* item = dynamic_cast<TKTabListItem*>(list.dequeueReusableItemWithIdentifier(
+        TKTabListItem::reuseIdentifierName, [&page](const QVListItem& idle) {
+            const auto* tab = dynamic_cast<const TKTabListItem*>(&idle);
+            return page && tab && tab->representedObject() == page;
+        }));
     if (!item) {
         item = new TKTabListItem;
         item->setShowsCloseButton(false);
@@ -538,7 +545,7 @@ QVListItem* TKTabsListViewController::listViewItemAtIndex(QVListView& list, std:
     item->setLast(index == lastVisibleTabIndex());
     item->setTitle(model ? model->title() : QString());
     item->setSelected(model && model->isSelected());
-    item->setRepresentedObject(model ? model->representedObject() : nullptr);
+    item->setRepresentedObject(page);
     item->setTabsListViewController(this);
     if (auto* close = item->closeButton()) {
         close->setTag(std::int64_t(index));

@@ -74,6 +74,18 @@ protected:
         return windowOf(*document);
     }
 
+    // The fixture with the tab strip shown above the canvas, in an active window of 1000 x 700.
+    AppWindowController& openFixtureWithTabsOnTop()
+    {
+        UserDefaults::instance().setTabsPlacedOnTop(true);
+        UserDefaults::instance().setTabsPaletteVisible(true);
+        AppWindowController& window = openFixture();
+        EXPECT_TRUE(showActive(window));
+        window.windowWidget()->resize(1000, 700);
+        pf::drainMainQueue();
+        return window;
+    }
+
     // Shown and made the active window (menus validate along the active window's responder chain).
     static bool showActive(AppWindowController& window)
     {
@@ -187,12 +199,7 @@ int titleInk(TKTabListItem& item)
 // Edit menu: each tab draws its page's title at once, and each step is offered back by its own name.
 TEST_F(DocumentWindowTest, TabsDrawEachTitleAtOnceAndEachPageStepIsUndoneAndRedoneByItsName)
 {
-    UserDefaults::instance().setTabsPlacedOnTop(true);
-    UserDefaults::instance().setTabsPaletteVisible(true);
-    AppWindowController& window = openFixture();
-    ASSERT_TRUE(showActive(window));
-    window.windowWidget()->resize(1000, 700);
-    pf::drainMainQueue();
+    AppWindowController& window = openFixtureWithTabsOnTop();
     auto* strip = dynamic_cast<TKTabsListViewController*>(window.tabsListViewController());
     ASSERT_NE(strip, nullptr);
     TKTabsListView* list = strip->listView();
@@ -893,4 +900,79 @@ TEST_F(DocumentWindowTest, UndoDuringAnInPlaceEditEndsItAndTakesTheWholeEditBack
     window.menuAction("redo")->trigger();
     EXPECT_EQ(shape->attributedText()->string(), QStringLiteral("typed"));
     EXPECT_FALSE(undo->hasExplicitGroup());
+}
+
+// A shape dragged across the page on the canvas: the page's tab is not drawn again at every step, and once
+// the drag has ended and the refresh interval has passed it shows the page exactly as a fresh drawing does.
+TEST_F(DocumentWindowTest, ADraggedShapeShowsInThePagesTabExactlyOnceTheDragHasEnded)
+{
+    AppWindowController& window = openFixtureWithTabsOnTop();
+    pf::VirtualClock clock;
+    const auto settle = [&](pf::Nanoseconds time) {
+        clock.advance(time);
+        pf::drainMainQueue();
+    };
+    Canvas& canvas = *window.canvasView();
+    const auto page = window.selectedComposition();
+    const ShapeClass* kind = pf::ClassRegistry::shared().lookup<ShapeClass>(QStringLiteral("Rectangle"));
+    ASSERT_NE(kind, nullptr);
+    auto shape = kind->newShape(pf::Rect(60, 60, 160, 120));
+    shape->setFillType(0);
+    shape->setFillColor(pf::Color(1, 0, 0, 1));
+    page->addShape(shape);
+    canvas.selectNone();
+    settle(TKTabListItem::pictureRefreshInterval);
+
+    auto* strip = dynamic_cast<TKTabsListViewController*>(window.tabsListViewController());
+    ASSERT_NE(strip, nullptr);
+    auto* tab = dynamic_cast<TKTabListItem*>(strip->listView()->itemAtIndex(0));
+    ASSERT_NE(tab, nullptr);
+    ASSERT_EQ(tab->representedObject(), page);
+    // The inside of the page's picture, as painted (its frame shows the list's focus).
+    const auto picture = [&](TKTabListItem& item) {
+        const pf::Rect p = TKPageThumbnailGeometry::forPage(page->frame().size,
+                                                            item.thumbnailRectForBounds(item.bounds()))
+                               .pictureRect;
+        QImage image(item.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        item.render(&image);
+        return image.copy(int(std::ceil(p.minX())) + 1, int(std::ceil(p.minY())) + 1, int(p.width()) - 2,
+                          int(p.height()) - 2);
+    };
+    const auto fresh = [&] {
+        TKTabListItem item;
+        item.setTabsListViewController(strip);
+        item.setRepresentedObject(page);
+        item.setSelected(tab->isSelected());
+        item.setTitle(tab->title());
+        item.setFrame(tab->frame());
+        return picture(item);
+    };
+    // The shape's addition reaches the tab within an interval or two.
+    for (int i = 0; i < 3 && tab->isThumbnailRefreshPending(); ++i)
+        settle(TKTabListItem::pictureRefreshInterval);
+    const QImage before = picture(*tab);
+    ASSERT_EQ(before, fresh());
+
+    // Pressed in the middle, dragged 300 points across in steps at 60 a second, released.
+    const pf::Point from = canvas.convertPointFromComposition(pf::Point(140, 120));
+    quint64 time = 100000;
+    kittest::sendMouse(canvas, QEvent::MouseButtonPress, from.toQt(), Qt::LeftButton, Qt::LeftButton, time);
+    const int drawsBefore = tab->pageDrawCount();
+    for (int step = 1; step <= 10; ++step) {
+        kittest::sendMouse(canvas, QEvent::MouseMove, (from + pf::Point(30.0 * step, 15.0 * step)).toQt(),
+                           Qt::NoButton, Qt::LeftButton, time += 16);
+        settle(std::chrono::milliseconds(16));
+        picture(*tab);
+    }
+    kittest::sendMouse(canvas, QEvent::MouseButtonRelease, (from + pf::Point(300, 150)).toQt(), Qt::LeftButton,
+                       Qt::NoButton, time += 16);
+    pf::drainMainQueue();
+    ASSERT_EQ(shape->frame().origin, pf::Point(360, 210));
+    EXPECT_LE(tab->pageDrawCount() - drawsBefore, 1);
+
+    settle(TKTabListItem::pictureRefreshInterval);
+    const QImage after = picture(*tab);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, fresh());
 }

@@ -39,12 +39,29 @@ public:
     }
 };
 
-std::shared_ptr<Composition> makePage(double width, double height, const QString& title)
+// A page of one colour with a black square on it, which counts how often it is drawn.
+class MarkedPage : public Composition {
+public:
+    void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&) override
+    {
+        ++draws;
+        context.setFillColor(colour);
+        context.fillRect(frame());
+        context.setFillColor(pf::Color(0, 0, 0, 1));
+        context.fillRect(pf::Rect(mark, pf::Size(160, 160)));
+    }
+    pf::Color colour{1, 0, 0, 1};
+    pf::Point mark;
+    int draws = 0;
+};
+
+template <class Page = RedPage>
+std::shared_ptr<Page> makePage(double width, double height, const QString& title)
 {
     auto metrics = std::make_shared<Metrics>();
     metrics->setWidth(width);
     metrics->setHeight(height);
-    auto page = Shape::make<RedPage>(pf::Rect(0, 0, width, height));
+    auto page = Shape::make<Page>(pf::Rect(0, 0, width, height));
     page->setMetrics(metrics);
     page->setTitle(title);
     return page;
@@ -74,12 +91,15 @@ public:
     }
     void addPages(const QStringList& names, pf::Size size = {800, 600})
     {
-        for (const QString& name : names) {
-            auto model = std::make_shared<SheetTabModel>();
-            model->setTitle(name);
-            model->setRepresentedObject(makePage(size.width, size.height, name));
-            TKMainWindowController::addTabModel(model, numberOfTabs());
-        }
+        for (const QString& name : names)
+            addPage(makePage(size.width, size.height, name));
+    }
+    void addPage(const std::shared_ptr<Composition>& page)
+    {
+        auto model = std::make_shared<SheetTabModel>();
+        model->setTitle(page->title());
+        model->setRepresentedObject(page);
+        TKMainWindowController::addTabModel(model, numberOfTabs());
     }
 };
 
@@ -593,7 +613,9 @@ TEST_F(TabStripTest, ChangeNoticesMarkThePictureStaleAndTheItemDrawsThePageOnce)
     render(*first);
     EXPECT_EQ(first->pageDrawCount(), firstDraws);
 
-    // Any number of notices for the page: one draw, at the next paint, and none for the other tab.
+    // Any number of notices for the page, once the picture is older than the refresh interval: one draw, at
+    // the next paint, and none for the other tab.
+    clock.advance(TKTabListItem::pictureRefreshInterval);
     const auto model = controller->tabModelAtIndex(0);
     for (int i = 0; i < 5; ++i)
         pf::NotificationCenter::defaultCenter().post(TKTabListItem::modelDidChangeNotification, model.get());
@@ -627,4 +649,131 @@ TEST_F(TabStripTest, ButtonsDrawTheirSeparatorsTowardsTheList)
     auto vertical = makeStrip({"Home", "Settings", "A rather long page name", "Profile"}, {104, 560}, false,
                               {375, 667});
     render(*strip->view()).save(QDir::temp().filePath("quorvel-tab-strip-portrait.png"));
+}
+
+// The tabs of four pages, each of its own colour, in a strip that shows all of them.
+class TabPicturesTest : public TabStripTest {
+protected:
+    std::shared_ptr<PageWindowController> makeColouredStrip(pf::Size stripSize = {400, 83})
+    {
+        const pf::Color colours[] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 0, 1, 1}};
+        auto controller = makeStrip({}, stripSize, true);
+        int n = 0;
+        for (const pf::Color& colour : colours) {
+            auto page = makePage<MarkedPage>(800, 600, QStringLiteral("Page %1").arg(++n));
+            page->colour = colour;
+            page->mark = pf::Point(-1000, -1000);
+            pages.push_back(page);
+            controller->addPage(page);
+        }
+        controller->setSelectedTabIndex(0);
+        settle();
+        return controller;
+    }
+    // The colour in the middle of the picture of the tab at the index, as the strip shows it.
+    QColor shownColour(std::size_t index)
+    {
+        const QImage shown = render(*strip->listView());
+        const pf::Rect frame = strip->listView()->frameForItemAtIndex(index);
+        return shown.pixelColor(int(frame.minX()) + 35, 40);
+    }
+    // The inside of the page picture of a 70 x 83 tab, P = (4.5, 26.5, 61, 45), as painted (its frame aside,
+    // which shows the list's focus).
+    QImage picture(TKTabListItem& tab) const { return render(tab).copy(6, 28, 58, 42); }
+    int pageDraws() const
+    {
+        int n = 0;
+        for (const auto& page : pages)
+            n += page->draws;
+        return n;
+    }
+
+    std::vector<std::shared_ptr<MarkedPage>> pages;
+};
+
+TEST_F(TabPicturesTest, ReloadsOfTheStripKeepEveryTabsPictureAndDrawNoPage)
+{
+    auto controller = makeColouredStrip({260, 83});
+    render(*strip->listView());
+    const int drawn = pageDraws();
+    ASSERT_GE(drawn, 3);
+
+    const auto expectPicturesKept = [&](const char* after) {
+        const int visible = int(strip->listView()->items().size());
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            if (auto* tab = item(i)) {
+                EXPECT_EQ(tab->representedObject(), pages[i]) << after;
+                EXPECT_EQ(shownColour(i), pages[i]->colour.toQt()) << after << " tab " << i;
+            }
+        EXPECT_EQ(pageDraws(), drawn) << after << " (" << visible << " tabs on show)";
+    };
+    // Selecting another tab reloads the strip.
+    controller->setSelectedTabIndex(2);
+    settle();
+    expectPicturesKept("a selection");
+    // So does a rename.
+    controller->tabModelAtIndex(1)->setTitle(QStringLiteral("Renamed"));
+    strip->updateAllTabModels();
+    settle();
+    expectPicturesKept("a rename");
+    // And a scroll of the strip by less than a tab.
+    strip->listView()->enclosingScrollView()->scrollPoint(pf::Point(10, 0));
+    settle();
+    expectPicturesKept("a scroll");
+}
+
+TEST_F(TabPicturesTest, AChangingPageIsDrawnAtMostOncePerIntervalAndTheLastPictureIsExact)
+{
+    auto controller = makeColouredStrip();
+    auto& page = *pages[0];
+    const auto model = controller->tabModelAtIndex(0);
+    const auto edit = [&](pf::Point mark) {
+        page.mark = mark;
+        pf::NotificationCenter::defaultCenter().post(TKTabListItem::modelDidChangeNotification, model.get());
+    };
+    // A fresh drawing of the page as the tab shows it now: another item, given the same page and size.
+    const auto freshPicture = [&] {
+        TKTabListItem fresh;
+        fresh.setTabsListViewController(strip);
+        fresh.setRepresentedObject(pages[0]);
+        fresh.setSelected(item(0)->isSelected());
+        fresh.setTitle(item(0)->title());
+        fresh.setFrame(item(0)->frame());
+        return picture(fresh);
+    };
+    render(*item(0));
+    clock.advance(TKTabListItem::pictureRefreshInterval);
+    const int before = page.draws;
+
+    // The first change after a quiet time shows at the next paint.
+    edit(pf::Point(0, 0));
+    EXPECT_EQ(picture(*item(0)), freshPicture());
+    EXPECT_EQ(page.draws, before + 2); // the tab's and the fresh one's
+
+    // A drag: a change every 16 ms, the tab painted after each; within one interval the page is not drawn.
+    int draws = page.draws;
+    for (int step = 1; step <= 10; ++step) {
+        clock.advance(std::chrono::milliseconds(16));
+        pf::drainMainQueue();
+        edit(pf::Point(20.0 * step, 10.0 * step));
+        render(*item(0));
+    }
+    EXPECT_EQ(page.draws, draws);
+    EXPECT_TRUE(item(0)->isThumbnailRefreshPending());
+    // Steps on for a second: about four drawings, not sixty.
+    for (int step = 11; step <= 70; ++step) {
+        clock.advance(std::chrono::milliseconds(16));
+        pf::drainMainQueue();
+        edit(pf::Point(10.0 * step, 5.0 * step));
+        render(*item(0));
+    }
+    EXPECT_GE(page.draws - draws, 3);
+    EXPECT_LE(page.draws - draws, 5);
+
+    // The edits stop; one interval later the tab shows the page exactly as a fresh drawing does.
+    EXPECT_NE(picture(*item(0)), freshPicture());
+    clock.advance(TKTabListItem::pictureRefreshInterval);
+    pf::drainMainQueue();
+    EXPECT_FALSE(item(0)->isThumbnailRefreshPending());
+    EXPECT_EQ(picture(*item(0)), freshPicture());
 }
