@@ -339,9 +339,20 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
     t.pdf = engine && engine->type() == QPaintEngine::Pdf;
     t.bounds = deviceBounds;
     targets_.push_back(std::move(t));
+    // What the painter scales by beyond its own transform: the density of the device it paints (a widget's
+    // painter is redirected to its backing store or to the bitmap it is rendered into).
+    const QTransform world = painter.worldTransform(), device = painter.deviceTransform();
+    if (painter.isActive() && world.type() <= QTransform::TxScale && device.type() <= QTransform::TxScale
+        && world.m11() > 0 && device.m11() > 0) {
+        const double ratio = device.m11() / world.m11();
+        if (std::isfinite(ratio) && ratio > 0)
+            targetPixelRatio_ = ratio;
+    }
 }
 
 PainterContext::~PainterContext() = default;
+
+double PainterContext::targetPixelRatio() const { return targetPixelRatio_; }
 
 std::weak_ptr<PainterContext::LayerMemo>& PainterContext::threadLayerMemo()
 {
@@ -411,14 +422,32 @@ void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& i
         const auto whole = [](double v) { return std::fabs(v - std::round(v)) <= 1e-6; };
         const bool unscaled = t.type() <= QTransform::TxScale && std::fabs(t.m11() - 1) <= 1e-12 &&
                               std::fabs(t.m22() - 1) <= 1e-12;
-        if (p.testRenderHint(QPainter::SmoothPixmapTransform) && unscaled && whole(to.x()) && whole(to.y()) &&
-            whole(source.x()) && whole(source.y()) && whole(source.width()) && whole(source.height())) {
-            p.setWorldTransform(QTransform());
+        const bool wholeSource = whole(source.x()) && whole(source.y()) && whole(source.width()) && whole(source.height());
+        const bool smooth = p.testRenderHint(QPainter::SmoothPixmapTransform);
+        // The picture's pixels copied from place on, under a world transform that maps them one for one.
+        const auto copy = [&](const QTransform& world, const QPointF& place) {
+            p.setWorldTransform(world);
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-            p.drawImage(QPoint(int(std::round(to.x())), int(std::round(to.y()))), image, source.toRect());
+            p.drawImage(QPoint(int(std::round(place.x())), int(std::round(place.y()))), image, source.toRect());
             p.setRenderHint(QPainter::SmoothPixmapTransform, true);
             p.setWorldTransform(t);
+        };
+        if (smooth && unscaled && whole(to.x()) && whole(to.y()) && wholeSource) {
+            copy(QTransform(), to);
             return;
+        }
+        // The same for a picture made at the pixels of a denser target (the painter scales by its ratio
+        // again): unscaled on the target, it is copied there. A world transform of the picture's scale
+        // undoes the painter's: a point then lands on the target at itself plus the offset the painter adds
+        // after the world transform (its redirection).
+        const QTransform d = p.deviceTransform();
+        if (smooth && !unscaled && wholeSource && t.type() == QTransform::TxScale && d.type() <= QTransform::TxScale &&
+            t.m11() > 0 && t.m22() > 0 && std::fabs(d.m11() - 1) <= 1e-12 && std::fabs(d.m22() - 1) <= 1e-12) {
+            const QPointF onTarget = d.map(at), offset = onTarget - QPointF(to.x() / t.m11(), to.y() / t.m22());
+            if (whole(onTarget.x()) && whole(onTarget.y()) && whole(offset.x()) && whole(offset.y())) {
+                copy(QTransform::fromScale(t.m11(), t.m22()), onTarget - offset);
+                return;
+            }
         }
         p.drawImage(at, image, source);
         return;

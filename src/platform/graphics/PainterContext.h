@@ -28,6 +28,7 @@ public:
     ~PainterContext() override;
 
     QRectF deviceBounds() const override { return QRectF(deviceBounds_); }
+    double targetPixelRatio() const override;
     bool paintVectorDrawing(const std::function<bool(QPainter&)>& paint) override;
 
 protected:
@@ -168,6 +169,7 @@ private:
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
+    double targetPixelRatio_ = 1.0;
     std::vector<Target> targets_;
 };
 
