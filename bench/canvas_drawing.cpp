@@ -11,7 +11,8 @@
 //   DenseFullRedraw, DenseFullRedrawRatio2,
 //   DenseDragFrame                                 10,000 shapes at 25 %
 //   SparseShadowedFullRedraw(Ratio2),
-//   SparseShadowedDragFrame                        1,000 shapes at 100 %, one in ten shadowed
+//   SparseShadowedDragFrame (an unshadowed shape),
+//   SparseShadowedDragShadowedFrame                1,000 shapes at 100 %, one in ten shadowed
 // and BM_CanvasShadowedRedraw (every shape shadowed, pictures warm) / BM_CanvasFullRedraw <= 1.5, with the
 // shadowed peer and the cold first shadowed frame reported beside them.
 #include "canvas/Canvas.h"
@@ -191,8 +192,10 @@ struct CanvasPage {
         page->setCompositionDelegate(&owner);
         canvas->setComposition(page);
         canvas->setFrame(canvas->frame());
-        for (const Spec& s : specs(setup))
-            page->addShape(makeShape(s));
+        for (const Spec& s : specs(setup)) {
+            shapes.push_back(makeShape(s));
+            page->addShape(shapes.back());
+        }
         canvas->selectNone();
         QCoreApplication::processEvents();
         image = bitmapFor(canvas->size(), setup.ratio);
@@ -207,6 +210,8 @@ struct CanvasPage {
 
     CanvasPageOwner owner;
     std::shared_ptr<Composition> page;
+    // The shapes made from the specs, in order (the page's list holds its selection object too).
+    std::vector<std::shared_ptr<Shape>> shapes;
     std::unique_ptr<QWidget> window;
     Canvas* canvas = nullptr;
     QImage image;
@@ -319,16 +324,21 @@ void viewFullRedraws(benchmark::State& state, const Setup& setup)
     }
 }
 
-// ---- one drag frame: a move of a few points of the shape in the middle, then the paint it leads to ----
+// ---- one drag frame: a move of a few points of a shape in the middle, then the paint it leads to ----
 
-void canvasDragFrames(benchmark::State& state, const Setup& setup)
+// The shape in the middle of the page, or the one after it (on the sparsely shadowed page the middle one
+// is shadowed, the one after it not).
+std::size_t movedIndex(const Setup& setup, bool next) { return std::size_t(setup.shapes() / 2 + (next ? 1 : 0)); }
+
+void canvasDragFrames(benchmark::State& state, const Setup& setup, bool next = false)
 {
     CanvasPage page(setup);
     page.render();
     QCoreApplication::processEvents();
-    const auto moved = page.page->children()[page.page->children().size() / 2];
+    const auto moved = page.shapes[movedIndex(setup, next)];
     const pf::Rect start = moved->frame();
     page.canvas->resetDrawingStats();
+    page.canvas->effectCache().resetStats();
     int step = 0;
     for (auto _ : state) {
         ++step;
@@ -338,14 +348,15 @@ void canvasDragFrames(benchmark::State& state, const Setup& setup)
     const Canvas::DrawingStats& stats = page.canvas->drawingStats();
     state.counters["paints"] = double(stats.paints) / double(state.iterations());
     state.counters["shapes"] = double(stats.shapesDrawn) / double(std::max<std::size_t>(stats.paints, 1));
+    state.counters["built"] = double(page.canvas->effectCache().stats().built) / double(state.iterations());
 }
 
-void viewDragFrames(benchmark::State& state, const Setup& setup)
+void viewDragFrames(benchmark::State& state, const Setup& setup, bool next = false)
 {
     ViewPage page(setup);
     page.render();
     QCoreApplication::processEvents();
-    QGraphicsItem* moved = page.items[page.items.size() / 2];
+    QGraphicsItem* moved = page.items[movedIndex(setup, next)];
     int step = 0;
     for (auto _ : state) {
         ++step;
@@ -355,10 +366,10 @@ void viewDragFrames(benchmark::State& state, const Setup& setup)
 }
 
 // Each case twice, the canvas's row beside the peer's.
-#define CASE(name, run, setup)                                                                                        \
-    void BM_Canvas##name(benchmark::State& state) { canvas##run(state, setup); }                                    \
+#define CASE(name, run, ...)                                                                                          \
+    void BM_Canvas##name(benchmark::State& state) { canvas##run(state, __VA_ARGS__); }                              \
     BENCHMARK(BM_Canvas##name)->Unit(benchmark::kMillisecond);                                                       \
-    void BM_GraphicsView##name(benchmark::State& state) { view##run(state, setup); }                                 \
+    void BM_GraphicsView##name(benchmark::State& state) { view##run(state, __VA_ARGS__); }                           \
     BENCHMARK(BM_GraphicsView##name)->Unit(benchmark::kMillisecond)
 
 CASE(FullRedraw, FullRedraws, plain);
@@ -369,7 +380,9 @@ CASE(DenseFullRedrawRatio2, FullRedraws, denseRatio2);
 CASE(DenseDragFrame, DragFrames, dense);
 CASE(SparseShadowedFullRedraw, FullRedraws, sparseShadowed);
 CASE(SparseShadowedFullRedrawRatio2, FullRedraws, sparseShadowedRatio2);
-CASE(SparseShadowedDragFrame, DragFrames, sparseShadowed);
+// An unshadowed shape beside a shadowed one (as nine moves in ten), and the shadowed one.
+CASE(SparseShadowedDragFrame, DragFrames, sparseShadowed, true);
+CASE(SparseShadowedDragShadowedFrame, DragFrames, sparseShadowed, false);
 
 // ---- every shape shadowed ----
 
