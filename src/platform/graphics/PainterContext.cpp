@@ -160,13 +160,24 @@ QImage tint(const QImage& coverage, const Color& color)
     const double pr = std::clamp(color.red, 0.0, 1.0) * a;
     const double pg = std::clamp(color.green, 0.0, 1.0) * a;
     const double pb = std::clamp(color.blue, 0.0, 1.0) * a;
-    // One table per channel: coverage byte -> premultiplied channel.
-    std::array<uint32_t, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const double k = c / 255.0;
-        table[size_t(c)] = (uint32_t(std::lround(a * k * 255)) << 24) | (uint32_t(std::lround(pr * k * 255)) << 16) |
-                           (uint32_t(std::lround(pg * k * 255)) << 8) | uint32_t(std::lround(pb * k * 255));
+    // One table per channel: coverage byte -> premultiplied channel. Shadows mostly share a colour: the
+    // thread's last table is kept.
+    thread_local struct {
+        bool made = false;
+        double a = 0, pr = 0, pg = 0, pb = 0;
+        std::array<uint32_t, 256> entries{};
+    } last;
+    if (!last.made || last.a != a || last.pr != pr || last.pg != pg || last.pb != pb) {
+        for (int c = 0; c < 256; ++c) {
+            const double k = c / 255.0;
+            last.entries[size_t(c)] = (uint32_t(std::lround(a * k * 255)) << 24) |
+                                      (uint32_t(std::lround(pr * k * 255)) << 16) |
+                                      (uint32_t(std::lround(pg * k * 255)) << 8) | uint32_t(std::lround(pb * k * 255));
+        }
+        last.made = true;
+        last.a = a, last.pr = pr, last.pg = pg, last.pb = pb;
     }
+    const std::array<uint32_t, 256>& table = last.entries;
     // QImage's accessors are out-of-line calls: keep them out of the pixel loops.
     const int width = coverage.width();
     const int height = coverage.height();
@@ -828,10 +839,11 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             return reduced;
         }();
         const QPoint at = k == 1 ? layerRect.topLeft() - planeRect.topLeft() : QPoint();
-        for (int y = 0; y < source.height(); ++y) {
+        const int sourceWidth = source.width(), sourceHeight = source.height();
+        for (int y = 0; y < sourceHeight; ++y) {
             const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
             uchar* out = plane.scanLine(y + at.y()) + at.x();
-            for (int x = 0; x < source.width(); ++x)
+            for (int x = 0; x < sourceWidth; ++x)
                 out[x] = uchar(in[x] >> 24);
         }
         blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma / k);
