@@ -1523,17 +1523,18 @@ QSize pixelSize(Size points, double scale)
 
 } // namespace
 
-BitmapContext::BitmapContext(Size pointSize, double scale, bool flipped, bool drawsToScreen)
-    : BitmapContext(std::make_unique<Surface>(pixelSize(pointSize, scale)), pointSize, scale, flipped, drawsToScreen)
+BitmapContext::BitmapContext(Size pointSize, double scale, bool flipped, bool drawsToScreen, double baseScale)
+    : BitmapContext(std::make_unique<Surface>(pixelSize(pointSize, scale)), pointSize, scale, flipped, drawsToScreen,
+                    baseScale)
 {
 }
 
 BitmapContext::BitmapContext(std::unique_ptr<Surface> surface, Size pointSize, double scale, bool flipped,
-                             bool drawsToScreen)
+                             bool drawsToScreen, double baseScale)
     : PainterContext(surface->painter, surface->image.rect(),
                      flipped ? AffineTransform::scale(scale, scale)
                              : AffineTransform{scale, 0, 0, -scale, 0, double(surface->image.height())},
-                     1.0, drawsToScreen),
+                     baseScale, drawsToScreen),
       surface_(std::move(surface)), pointSize_(pointSize)
 {
 }
