@@ -1,13 +1,20 @@
-// The canvas against Qt Graphics View on one page of 1,000 shapes (rectangles, ellipses, rounded
-// rectangles, lines with heads, text boxes; solid and gradient fills, 1 to 3 point strokes; fixed seed),
-// wholly visible at 100 %, where shadows show. Both are painted through their widgets: a full repaint is
-// QWidget::render into a bitmap, a drag frame is one move and the paint event it leads to. The peer
-// draws equivalent items (same geometry, pens and brushes) antialiased, with its default index and update
-// mode, shadows through QGraphicsDropShadowEffect. Goals are CPU-time ratios:
-//   BM_CanvasFullRedraw / BM_GraphicsViewFullRedraw                  <= 1.0
-//   BM_CanvasDragFrame / BM_GraphicsViewDragFrame                    <= 1.0
-//   BM_CanvasShadowedRedraw (pictures warm) / BM_CanvasFullRedraw    <= 1.5
-// with the shadowed peer and the cold first shadowed frame reported beside them.
+// The canvas against Qt Graphics View on mixed pages (rectangles, ellipses, rounded rectangles, lines with
+// heads, text boxes; solid and gradient fills, 1 to 3 point strokes; fixed seed): 1,000 shapes wholly
+// visible at 100 %, where shadows show, and 10,000 shapes wholly visible at 25 %. Both are painted through
+// their widgets: a full repaint is QWidget::render into a bitmap (at pixel ratio 1, or 2 as on a dense
+// screen), a drag frame is one move and the paint event it leads to. The peer draws equivalent items (same
+// geometry, pens and brushes) antialiased, with its default index and update mode, shadows through
+// QGraphicsDropShadowEffect. Goals are CPU-time ratios, each canvas row against the peer's row of the same
+// case, BM_Canvas<Case> / BM_GraphicsView<Case> <= 1.0, for the cases
+//   FullRedraw, DragFrame                          1,000 shapes at 100 %
+//   FullRedrawRatio2                               the same at pixel ratio 2
+//   DenseFullRedraw, DenseFullRedrawRatio2,
+//   DenseDragFrame                                 10,000 shapes at 25 %
+//   SparseShadowedFullRedraw(Ratio2),
+//   SparseShadowedDragFrame (an unshadowed shape),
+//   SparseShadowedDragShadowedFrame                1,000 shapes at 100 %, one in ten shadowed
+// and BM_CanvasShadowedRedraw (every shape shadowed, pictures warm) / BM_CanvasFullRedraw <= 1.5, with the
+// shadowed peer and the cold first shadowed frame reported beside them.
 #include "canvas/Canvas.h"
 #include "canvas/CanvasEffectCache.h"
 #include "controls/ControlKinds.h"
@@ -47,14 +54,34 @@
 
 namespace {
 
-constexpr int columns = 40; // 40 x 25 cells of 40 x 40 points
-constexpr int rows = 25;
-constexpr double cellSide = 40;
-constexpr double pageWidth = columns * cellSide;
-constexpr double pageHeight = rows * cellSide;
-// The canvas keeps a margin of 50 points about the page.
-constexpr int viewWidth = int(pageWidth) + 100;
-constexpr int viewHeight = int(pageHeight) + 100;
+// One page of the benchmarks: a grid of cells of 40 x 40 points, one shape each, shown at a zoom with a
+// margin of 50 view points about it (the canvas's), painted at a pixel ratio.
+struct Setup {
+    int columns = 40;
+    int rows = 25;
+    double zoom = 1.0;
+    // Every shape whose index is a multiple of this is shadowed; 0: none.
+    int shadowEvery = 0;
+    double ratio = 1.0;
+
+    int shapes() const { return columns * rows; }
+    double pageWidth() const { return columns * cellSide; }
+    double pageHeight() const { return rows * cellSide; }
+    int viewWidth() const { return int(std::lround(pageWidth() * zoom)) + 100; }
+    int viewHeight() const { return int(std::lround(pageHeight() * zoom)) + 100; }
+    bool shadowed(int i) const { return shadowEvery > 0 && i % shadowEvery == 0; }
+
+    static constexpr double cellSide = 40;
+};
+
+const Setup plain{};
+const Setup plainRatio2{.ratio = 2};
+const Setup allShadowed{.shadowEvery = 1};
+// The dense page zoomed out so all of it shows: 4,000 x 4,000 points at 25 %.
+const Setup dense{.columns = 100, .rows = 100, .zoom = 0.25};
+const Setup denseRatio2{.columns = 100, .rows = 100, .zoom = 0.25, .ratio = 2};
+const Setup sparseShadowed{.shadowEvery = 10};
+const Setup sparseShadowedRatio2{.shadowEvery = 10, .ratio = 2};
 
 // The shadow of every shadowed shape: offset 2, blur 3, black at 25 %.
 constexpr double shadowOffset = 2;
@@ -71,15 +98,16 @@ struct Spec {
     pf::Color fill, fill2;
     pf::Color stroke;
     int strokeWidth;
+    bool shadowed;
 };
 
-std::vector<Spec> specs()
+std::vector<Spec> specs(const Setup& setup)
 {
     std::mt19937 random(35);
     std::uniform_real_distribution<double> unit(0, 1);
     std::vector<Spec> out;
-    for (int i = 0; i < columns * rows; ++i) {
-        const double x = (i % columns) * cellSide, y = (i / columns) * cellSide;
+    for (int i = 0; i < setup.shapes(); ++i) {
+        const double x = (i % setup.columns) * Setup::cellSide, y = (i / setup.columns) * Setup::cellSide;
         const double w = std::round(18 + 16 * unit(random)), h = std::round(14 + 16 * unit(random));
         Spec s;
         s.kind = Kind(i % 5);
@@ -89,6 +117,7 @@ std::vector<Spec> specs()
         s.fill2 = pf::Color(0.2 * unit(random), 0.3 * unit(random), 0.4 + 0.5 * unit(random));
         s.stroke = pf::Color(0.1 * unit(random), 0.1 * unit(random), 0.2 * unit(random));
         s.strokeWidth = 1 + int(unit(random) * 3) % 3;
+        s.shadowed = setup.shadowed(i);
         out.push_back(s);
     }
     return out;
@@ -96,9 +125,17 @@ std::vector<Spec> specs()
 
 QColor qt(const pf::Color& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), float(c.alpha)); }
 
+// The bitmap a full repaint goes into: the view's size at the setup's pixel ratio.
+QImage bitmapFor(const QSize& size, double ratio)
+{
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
 // ---- our side ----
 
-std::shared_ptr<Shape> makeShape(const Spec& s, bool shadowed)
+std::shared_ptr<Shape> makeShape(const Spec& s)
 {
     static const char* names[] = {"Rectangle", "Ellipse", "RoundRectangle", "Line", "Text"};
     const ShapeClass* kind = pf::ClassRegistry::shared().lookup<ShapeClass>(QString::fromLatin1(names[s.kind]));
@@ -119,7 +156,7 @@ std::shared_ptr<Shape> makeShape(const Spec& s, bool shadowed)
     if (s.kind == TextKind)
         shape->setAttributedText(pf::AttributedString("Text"));
     for (auto setHidden : {&Shape::setFillShadowHidden, &Shape::setStrokeShadowHidden, &Shape::setTextShadowHidden})
-        (shape.get()->*setHidden)(!shadowed);
+        (shape.get()->*setHidden)(!s.shadowed);
     shape->setFillShadowColor(shadowColour);
     shape->setStrokeShadowColor(shadowColour);
     for (auto set : {&Shape::setFillShadowOffsetX, &Shape::setFillShadowOffsetY, &Shape::setStrokeShadowOffsetX,
@@ -131,31 +168,37 @@ std::shared_ptr<Shape> makeShape(const Spec& s, bool shadowed)
 }
 
 struct CanvasPage {
-    explicit CanvasPage(bool shadowed)
+    explicit CanvasPage(const Setup& setup)
     {
+        useBuiltInDefaults();
         auto metrics = std::make_shared<Metrics>();
-        metrics->setWidth(pageWidth);
-        metrics->setHeight(pageHeight);
+        metrics->setWidth(setup.pageWidth());
+        metrics->setHeight(setup.pageHeight());
         metrics->setUnitType(Metrics::Points);
         page = Composition::make(metrics);
         page->setGridEnabled(false);
+        for (std::int64_t index = -4; index <= 0; ++index)
+            if (Composition::zoomScaleForIndex(index) == setup.zoom)
+                page->setZoomScaleIndex(index);
         window = std::make_unique<QWidget>();
-        window->resize(viewWidth, viewHeight);
+        window->resize(setup.viewWidth(), setup.viewHeight());
         auto* scrollView = new pf::ScrollView(window.get());
         scrollView->setFrameShape(QFrame::NoFrame);
-        scrollView->setGeometry(0, 0, viewWidth, viewHeight);
-        canvas = new Canvas(pf::Rect(0, 0, viewWidth, viewHeight));
+        scrollView->setGeometry(0, 0, setup.viewWidth(), setup.viewHeight());
+        canvas = new Canvas(pf::Rect(0, 0, setup.viewWidth(), setup.viewHeight()));
         scrollView->setDocumentView(canvas);
         owner.canvas = canvas;
         window->show();
         page->setCompositionDelegate(&owner);
         canvas->setComposition(page);
         canvas->setFrame(canvas->frame());
-        for (const Spec& s : specs())
-            page->addShape(makeShape(s, shadowed));
+        for (const Spec& s : specs(setup)) {
+            shapes.push_back(makeShape(s));
+            page->addShape(shapes.back());
+        }
         canvas->selectNone();
         QCoreApplication::processEvents();
-        image = QImage(canvas->size(), QImage::Format_ARGB32_Premultiplied);
+        image = bitmapFor(canvas->size(), setup.ratio);
     }
     ~CanvasPage()
     {
@@ -167,6 +210,8 @@ struct CanvasPage {
 
     CanvasPageOwner owner;
     std::shared_ptr<Composition> page;
+    // The shapes made from the specs, in order (the page's list holds its selection object too).
+    std::vector<std::shared_ptr<Shape>> shapes;
     std::unique_ptr<QWidget> window;
     Canvas* canvas = nullptr;
     QImage image;
@@ -175,10 +220,10 @@ struct CanvasPage {
 // ---- the peer ----
 
 struct ViewPage {
-    explicit ViewPage(bool shadowed)
+    explicit ViewPage(const Setup& setup)
     {
-        scene.setSceneRect(0, 0, pageWidth, pageHeight);
-        for (const Spec& s : specs()) {
+        scene.setSceneRect(0, 0, setup.pageWidth(), setup.pageHeight());
+        for (const Spec& s : specs(setup)) {
             const QRectF r = s.frame.toQt();
             QPen pen(qt(s.stroke), s.strokeWidth);
             pen.setJoinStyle(Qt::MiterJoin);
@@ -224,7 +269,8 @@ struct ViewPage {
                 break;
             }
             }
-            if (shadowed) {
+            // Shadows show between 100 % and 200 % only, on the canvas.
+            if (s.shadowed && setup.zoom >= 1.0 && setup.zoom <= 2.0) {
                 auto* effect = new QGraphicsDropShadowEffect;
                 effect->setOffset(shadowOffset, shadowOffset);
                 // Qt's radius spans about two of our blur's sigmas each side.
@@ -240,10 +286,11 @@ struct ViewPage {
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view->setBackgroundBrush(QColor(0xe0, 0xe0, 0xe0));
-        view->resize(viewWidth, viewHeight);
+        view->scale(setup.zoom, setup.zoom);
+        view->resize(setup.viewWidth(), setup.viewHeight());
         view->show();
         QCoreApplication::processEvents();
-        image = QImage(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        image = bitmapFor(view->viewport()->size(), setup.ratio);
     }
     void render() { view->viewport()->render(&image); }
 
@@ -255,11 +302,10 @@ struct ViewPage {
 
 // ---- full repaints ----
 
-void BM_CanvasFullRedraw(benchmark::State& state)
+void canvasFullRedraws(benchmark::State& state, const Setup& setup)
 {
-    useBuiltInDefaults();
-    CanvasPage page(false);
-    page.render();
+    CanvasPage page(setup);
+    page.render(); // any pictures made
     page.canvas->resetDrawingStats();
     for (auto _ : state) {
         page.render();
@@ -267,30 +313,32 @@ void BM_CanvasFullRedraw(benchmark::State& state)
     }
     state.counters["shapes"] = double(page.canvas->drawingStats().shapesDrawn) / double(state.iterations());
 }
-BENCHMARK(BM_CanvasFullRedraw)->Unit(benchmark::kMillisecond);
 
-void BM_GraphicsViewFullRedraw(benchmark::State& state)
+void viewFullRedraws(benchmark::State& state, const Setup& setup)
 {
-    ViewPage page(false);
+    ViewPage page(setup);
     page.render();
     for (auto _ : state) {
         page.render();
         benchmark::DoNotOptimize(page.image.constBits());
     }
 }
-BENCHMARK(BM_GraphicsViewFullRedraw)->Unit(benchmark::kMillisecond);
 
-// ---- one drag frame: a move of a few points, then the paint it leads to ----
+// ---- one drag frame: a move of a few points of a shape in the middle, then the paint it leads to ----
 
-void canvasDragFrames(benchmark::State& state, bool shadowed)
+// The shape in the middle of the page, or the one after it (on the sparsely shadowed page the middle one
+// is shadowed, the one after it not).
+std::size_t movedIndex(const Setup& setup, bool next) { return std::size_t(setup.shapes() / 2 + (next ? 1 : 0)); }
+
+void canvasDragFrames(benchmark::State& state, const Setup& setup, bool next = false)
 {
-    useBuiltInDefaults();
-    CanvasPage page(shadowed);
+    CanvasPage page(setup);
     page.render();
     QCoreApplication::processEvents();
-    const auto moved = page.page->children()[page.page->children().size() / 2];
+    const auto moved = page.shapes[movedIndex(setup, next)];
     const pf::Rect start = moved->frame();
     page.canvas->resetDrawingStats();
+    page.canvas->effectCache().resetStats();
     int step = 0;
     for (auto _ : state) {
         ++step;
@@ -300,14 +348,15 @@ void canvasDragFrames(benchmark::State& state, bool shadowed)
     const Canvas::DrawingStats& stats = page.canvas->drawingStats();
     state.counters["paints"] = double(stats.paints) / double(state.iterations());
     state.counters["shapes"] = double(stats.shapesDrawn) / double(std::max<std::size_t>(stats.paints, 1));
+    state.counters["built"] = double(page.canvas->effectCache().stats().built) / double(state.iterations());
 }
 
-void viewDragFrames(benchmark::State& state, bool shadowed)
+void viewDragFrames(benchmark::State& state, const Setup& setup, bool next = false)
 {
-    ViewPage page(shadowed);
+    ViewPage page(setup);
     page.render();
     QCoreApplication::processEvents();
-    QGraphicsItem* moved = page.items[page.items.size() / 2];
+    QGraphicsItem* moved = page.items[movedIndex(setup, next)];
     int step = 0;
     for (auto _ : state) {
         ++step;
@@ -316,17 +365,30 @@ void viewDragFrames(benchmark::State& state, bool shadowed)
     }
 }
 
-void BM_CanvasDragFrame(benchmark::State& state) { canvasDragFrames(state, false); }
-BENCHMARK(BM_CanvasDragFrame)->Unit(benchmark::kMillisecond);
-void BM_GraphicsViewDragFrame(benchmark::State& state) { viewDragFrames(state, false); }
-BENCHMARK(BM_GraphicsViewDragFrame)->Unit(benchmark::kMillisecond);
+// Each case twice, the canvas's row beside the peer's.
+#define CASE(name, run, ...)                                                                                          \
+    void BM_Canvas##name(benchmark::State& state) { canvas##run(state, __VA_ARGS__); }                              \
+    BENCHMARK(BM_Canvas##name)->Unit(benchmark::kMillisecond);                                                       \
+    void BM_GraphicsView##name(benchmark::State& state) { view##run(state, __VA_ARGS__); }                           \
+    BENCHMARK(BM_GraphicsView##name)->Unit(benchmark::kMillisecond)
+
+CASE(FullRedraw, FullRedraws, plain);
+CASE(DragFrame, DragFrames, plain);
+CASE(FullRedrawRatio2, FullRedraws, plainRatio2);
+CASE(DenseFullRedraw, FullRedraws, dense);
+CASE(DenseFullRedrawRatio2, FullRedraws, denseRatio2);
+CASE(DenseDragFrame, DragFrames, dense);
+CASE(SparseShadowedFullRedraw, FullRedraws, sparseShadowed);
+CASE(SparseShadowedFullRedrawRatio2, FullRedraws, sparseShadowedRatio2);
+// An unshadowed shape beside a shadowed one (as nine moves in ten), and the shadowed one.
+CASE(SparseShadowedDragFrame, DragFrames, sparseShadowed, true);
+CASE(SparseShadowedDragShadowedFrame, DragFrames, sparseShadowed, false);
 
 // ---- every shape shadowed ----
 
 void BM_CanvasShadowedRedraw(benchmark::State& state)
 {
-    useBuiltInDefaults();
-    CanvasPage page(true);
+    CanvasPage page(allShadowed);
     page.render(); // the pictures made
     page.canvas->effectCache().resetStats();
     for (auto _ : state) {
@@ -343,8 +405,7 @@ BENCHMARK(BM_CanvasShadowedRedraw)->Unit(benchmark::kMillisecond);
 // The first frame after the page opens or the zoom changes: every picture made.
 void BM_CanvasShadowedRedrawCold(benchmark::State& state)
 {
-    useBuiltInDefaults();
-    CanvasPage page(true);
+    CanvasPage page(allShadowed);
     page.render();
     for (auto _ : state) {
         page.canvas->effectCache().clear();
@@ -357,8 +418,7 @@ BENCHMARK(BM_CanvasShadowedRedrawCold)->Unit(benchmark::kMillisecond);
 // Every shape drawing its own shadows at every paint, as before the pictures.
 void BM_CanvasShadowedRedrawWithoutPictures(benchmark::State& state)
 {
-    useBuiltInDefaults();
-    CanvasPage page(true);
+    CanvasPage page(allShadowed);
     page.canvas->effectCache().setEnabled(false);
     page.render();
     for (auto _ : state) {
@@ -368,20 +428,11 @@ void BM_CanvasShadowedRedrawWithoutPictures(benchmark::State& state)
 }
 BENCHMARK(BM_CanvasShadowedRedrawWithoutPictures)->Unit(benchmark::kMillisecond);
 
-void BM_GraphicsViewShadowedRedraw(benchmark::State& state)
-{
-    ViewPage page(true);
-    page.render();
-    for (auto _ : state) {
-        page.render();
-        benchmark::DoNotOptimize(page.image.constBits());
-    }
-}
+void BM_GraphicsViewShadowedRedraw(benchmark::State& state) { viewFullRedraws(state, allShadowed); }
 BENCHMARK(BM_GraphicsViewShadowedRedraw)->Unit(benchmark::kMillisecond);
 
-void BM_CanvasShadowedDragFrame(benchmark::State& state) { canvasDragFrames(state, true); }
-BENCHMARK(BM_CanvasShadowedDragFrame)->Unit(benchmark::kMillisecond);
-void BM_GraphicsViewShadowedDragFrame(benchmark::State& state) { viewDragFrames(state, true); }
-BENCHMARK(BM_GraphicsViewShadowedDragFrame)->Unit(benchmark::kMillisecond);
+CASE(ShadowedDragFrame, DragFrames, allShadowed);
+
+#undef CASE
 
 } // namespace

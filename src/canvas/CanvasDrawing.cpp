@@ -178,15 +178,28 @@ bool onWholePixels(const pf::GraphicsContext& context, const pf::Rect& r)
     return true;
 }
 
-// A band on whole pixels cut across into pieces at most 64 device rows tall (none when it is empty): the
-// raster engine hands a fill of more rows to its thread pool, whose wake-ups cost more processor time
-// than a plain fill of the canvas's bands and page.
-std::vector<pf::Rect> inPieces(const pf::AffineTransform& m, const pf::Rect& band)
+// The whole device pixels of the context's pieces: as many as fit in 64 target pixels (a denser target
+// scales again) and whose target height is whole too, so that the pieces meet without a seam.
+double rowsPerPiece(double ratio)
+{
+    constexpr double tallest = 64;
+    if (!(ratio > 1) || !std::isfinite(ratio))
+        return tallest;
+    for (double rows = std::floor(tallest / ratio); rows >= 1; --rows)
+        if (std::fabs(rows * ratio - std::round(rows * ratio)) <= 1e-9 * tallest)
+            return rows;
+    return tallest;
+}
+
+// A band on whole pixels cut across into pieces of at most rowsPerPiece device rows (none when it is
+// empty): the raster engine hands a fill of more rows of its target to its thread pool, whose wake-ups
+// cost more processor time than a plain fill of the canvas's bands and page.
+std::vector<pf::Rect> inPieces(const pf::AffineTransform& m, const pf::Rect& band, double ratio)
 {
     std::vector<pf::Rect> pieces;
     if (!(band.width() > 0 && band.height() > 0))
         return pieces;
-    constexpr double tallest = 64;
+    const double tallest = rowsPerPiece(ratio);
     const double rows = std::round(std::fabs(band.height() * m.d));
     const double step = tallest / std::fabs(m.d);
     for (double done = 0; done < rows; done += tallest) {
@@ -205,7 +218,7 @@ void fillInPieces(pf::GraphicsContext& context, const pf::Rect& r)
         context.fillRect(r);
         return;
     }
-    for (const pf::Rect& piece : inPieces(context.getCTM(), r))
+    for (const pf::Rect& piece : inPieces(context.getCTM(), r, context.targetPixelRatio()))
         context.fillRect(piece);
 }
 
@@ -263,11 +276,12 @@ pf::Rect wholePixelsAbout(const pf::AffineTransform& m, const pf::Rect& r) { ret
 pf::Rect wholePixelsWithin(const pf::AffineTransform& m, const pf::Rect& r) { return wholePixelsOf(m, r, false); }
 
 // The edge pixels of a page between its whole pixels (covered) and the pixels it touches, in pieces.
-std::vector<pf::Rect> edgePieces(const pf::AffineTransform& m, const pf::Rect& covered, const pf::Rect& touched)
+std::vector<pf::Rect> edgePieces(const pf::AffineTransform& m, const pf::Rect& covered, const pf::Rect& touched,
+                                 double ratio)
 {
     std::vector<pf::Rect> pieces;
     for (const pf::Rect& band : bandsAboutPage(covered, touched))
-        for (const pf::Rect& piece : inPieces(m, band))
+        for (const pf::Rect& piece : inPieces(m, band, ratio))
             pieces.push_back(piece);
     return pieces;
 }
@@ -384,7 +398,7 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
         } else {
             // The whole pixels and the edge pixels in pieces.
             fillInPieces(context, covered);
-            for (const pf::Rect& piece : edgePieces(toDevice, covered, touched))
+            for (const pf::Rect& piece : edgePieces(toDevice, covered, touched, context.targetPixelRatio()))
                 context.fillRect(piece.intersected(p));
         }
     }
@@ -411,7 +425,7 @@ void Canvas::drawRect(pf::GraphicsContext& context, const pf::Rect& dirtyRect)
             if (!touched.isEmpty())
                 fillOutsidePage(context, p, touched);
         } else {
-            for (const pf::Rect& piece : edgePieces(toDevice, covered, touched))
+            for (const pf::Rect& piece : edgePieces(toDevice, covered, touched, context.targetPixelRatio()))
                 fillOutsidePage(context, p, piece);
         }
     }
@@ -449,7 +463,9 @@ void Canvas::drawShapesInContext(pf::GraphicsContext& context, Composition& page
     for (const std::uint32_t i : order)
         drawn.push_back(children[i]);
     CanvasEffectCache& cache = effectCache();
-    cache.beginFrame(context, page, devicePixelRatioF());
+    // Pictures are made at the pixels of what is painted: a screen's, or a bitmap's the view is rendered
+    // into, whose density may differ from the screen's.
+    cache.beginFrame(context, page, context.targetPixelRatio());
     for (std::size_t n = 0; n < drawn.size(); ++n) {
         Shape& shape = *drawn[n];
         ++drawingStats_.shapesDrawn;

@@ -195,9 +195,10 @@ bool CanvasEffectCache::build(Shape& shape, Entry& entry)
     entry.left = std::int64_t(x0);
     entry.top = std::int64_t(y0);
 
-    // Drawn as on the screen, at the screen's density: the shadows' blur and offsets follow the base scale.
+    // Drawn as on the screen, at the screen's density: the shadows' blur and offsets follow the base scale
+    // (on a dense screen twice as many pixels as on a plain one, as where the shape draws itself).
     const double base = p.baseScale * p.ratio;
-    pf::BitmapContext picture(pf::Size(width / base, height / base), base, true, true);
+    pf::BitmapContext picture(pf::Size(width / base, height / base), base, true, true, base);
     picture.translate((phaseX - x0) / base, (phaseY - y0) / base);
     picture.scale(p.scale / base, p.scale / base);
     shape.drawInContextDirtyRect(picture, bounds);

@@ -319,6 +319,42 @@ TEST_F(CanvasEffectCacheTest, ZoomAndPixelRatioRemakeEveryPicture)
     EXPECT_GT(own.bytes(), bytesAtRatioOne * 3);
 }
 
+// The view rendered into a bitmap denser than its screen (a print of the screen, a high-density grab) is
+// painted at the bitmap's pixels: its pictures are made there, once, and copied back unchanged.
+TEST_F(CanvasEffectCacheTest, ABitmapDenserThanTheScreenHasPicturesAtItsPixels)
+{
+    scatter(30);
+    cache().setBudget(std::size_t(1) << 30);
+    const auto rendered = [&](double ratio) {
+        QImage image(canvas->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        canvas->render(&image);
+        return image;
+    };
+    rendered(1);
+    const std::size_t pictures = cache().pictureCount();
+    const std::size_t bytesAtOne = cache().bytes();
+    ASSERT_GT(pictures, 15u);
+    cache().resetStats();
+    const QImage made = rendered(2);
+    EXPECT_EQ(cache().stats().reused, 0u);
+    EXPECT_EQ(cache().stats().built, pictures);
+    EXPECT_GT(cache().bytes(), bytesAtOne * 3);
+    cache().resetStats();
+    const QImage kept = rendered(2);
+    EXPECT_EQ(cache().stats().built, 0u);
+    EXPECT_EQ(cache().stats().reused, pictures);
+    EXPECT_EQ(difference(made, kept, 0).beyond, 0);
+    // Their shadows lie where, and are as wide as, those the shapes draw themselves there: offsets and blurs
+    // count the dense pixels twice. (Drawn directly, shadows and shapes under them go through layers of the
+    // view's own pixels, scaled up: edges differ, a pixel wide. Shadows of half the size differ four times
+    // as much.)
+    cache().setEnabled(false);
+    const QImage direct = rendered(2);
+    cache().setEnabled(true);
+    EXPECT_LE(difference(direct, kept, 24).beyond, direct.width() * direct.height() / 125);
+}
+
 TEST_F(CanvasEffectCacheTest, PastTheBudgetTheCheapestPicturesGo)
 {
     // Equal sizes, blurs from 1 to 12: the cost grows with the blur.

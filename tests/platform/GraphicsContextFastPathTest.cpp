@@ -189,5 +189,48 @@ TEST(GraphicsContextFastPaths, EachStrokeUsesItsOwnSettings)
     EXPECT_EQ(largestDifference(context.bitmap(), expected), 0);
 }
 
+// A picture made at the pixels of a denser target (a view painted at pixel ratio 2) and put on whole pixels
+// of it is copied there: the same pixels as Qt's smooth scaling, which sends it over a pool of threads.
+TEST(GraphicsContextFastPaths, APictureAtADenseTargetsPixelsPaintsWhatScalingPaints)
+{
+    QImage picture(37, 23, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const int a = (x * 7 + y * 13) % 256;
+            picture.setPixel(x, y, qPremultiply(qRgba((x * 29) % 256, (y * 41) % 256, (x * y) % 256, a)));
+        }
+    const auto target = [] {
+        QImage image(2 * side, 2 * side, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(QColor(250, 240, 200));
+        return image;
+    };
+    struct Case {
+        const char* name;
+        Point at;
+    };
+    // On whole target pixels (half view pixels), with and without the rounding of a placement worked
+    // out from the page; and off them, where both scale.
+    const Case cases[] = {{"whole", {10, 12}}, {"half", {10.5, 7.5}}, {"rounded", {3.5 + 1e-9, 20 - 1e-10}},
+                          {"off", {10.25, 12}}};
+    for (const Case& c : cases) {
+        const Rect dest(c.at.x, c.at.y, picture.width() / 2.0, picture.height() / 2.0);
+        QImage drawn = target();
+        {
+            QPainter painter(&drawn);
+            PainterContext context(painter, QRect(0, 0, side, side), {}, 1.0, true);
+            EXPECT_EQ(context.targetPixelRatio(), 2);
+            context.drawImage(Image(picture, dest.size), dest);
+        }
+        QImage expected = target();
+        {
+            QPainter p(&expected);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(dest.toQt(), picture);
+        }
+        EXPECT_EQ(largestDifference(drawn, expected), 0) << c.name;
+    }
+}
+
 } // namespace
 } // namespace pf

@@ -222,6 +222,9 @@ public:
     double baseScale() const { return baseScale_; }
     // The device pixels this context can paint.
     virtual QRectF deviceBounds() const = 0;
+    // Pixels of the target per device pixel: more than 1 where the painter scales once more for a dense
+    // target (a widget on a double-density screen, or rendered into a double-density bitmap).
+    virtual double targetPixelRatio() const { return 1.0; }
     // Paints through a QPainter set to the current user space when the device keeps vector drawing as
     // such (a PDF page, with no shadow or layer in between); answers what paint answered, or false
     // without calling it on any other device.

@@ -160,13 +160,24 @@ QImage tint(const QImage& coverage, const Color& color)
     const double pr = std::clamp(color.red, 0.0, 1.0) * a;
     const double pg = std::clamp(color.green, 0.0, 1.0) * a;
     const double pb = std::clamp(color.blue, 0.0, 1.0) * a;
-    // One table per channel: coverage byte -> premultiplied channel.
-    std::array<uint32_t, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const double k = c / 255.0;
-        table[size_t(c)] = (uint32_t(std::lround(a * k * 255)) << 24) | (uint32_t(std::lround(pr * k * 255)) << 16) |
-                           (uint32_t(std::lround(pg * k * 255)) << 8) | uint32_t(std::lround(pb * k * 255));
+    // One table per channel: coverage byte -> premultiplied channel. Shadows mostly share a colour: the
+    // thread's last table is kept.
+    thread_local struct {
+        bool made = false;
+        double a = 0, pr = 0, pg = 0, pb = 0;
+        std::array<uint32_t, 256> entries{};
+    } last;
+    if (!last.made || last.a != a || last.pr != pr || last.pg != pg || last.pb != pb) {
+        for (int c = 0; c < 256; ++c) {
+            const double k = c / 255.0;
+            last.entries[size_t(c)] = (uint32_t(std::lround(a * k * 255)) << 24) |
+                                      (uint32_t(std::lround(pr * k * 255)) << 16) |
+                                      (uint32_t(std::lround(pg * k * 255)) << 8) | uint32_t(std::lround(pb * k * 255));
+        }
+        last.made = true;
+        last.a = a, last.pr = pr, last.pg = pg, last.pb = pb;
     }
+    const std::array<uint32_t, 256>& table = last.entries;
     // QImage's accessors are out-of-line calls: keep them out of the pixel loops.
     const int width = coverage.width();
     const int height = coverage.height();
@@ -339,9 +350,20 @@ PainterContext::PainterContext(QPainter& painter, const QRect& deviceBounds, con
     t.pdf = engine && engine->type() == QPaintEngine::Pdf;
     t.bounds = deviceBounds;
     targets_.push_back(std::move(t));
+    // What the painter scales by beyond its own transform: the density of the device it paints (a widget's
+    // painter is redirected to its backing store or to the bitmap it is rendered into).
+    const QTransform world = painter.worldTransform(), device = painter.deviceTransform();
+    if (painter.isActive() && world.type() <= QTransform::TxScale && device.type() <= QTransform::TxScale
+        && world.m11() > 0 && device.m11() > 0) {
+        const double ratio = device.m11() / world.m11();
+        if (std::isfinite(ratio) && ratio > 0)
+            targetPixelRatio_ = ratio;
+    }
 }
 
 PainterContext::~PainterContext() = default;
+
+double PainterContext::targetPixelRatio() const { return targetPixelRatio_; }
 
 std::weak_ptr<PainterContext::LayerMemo>& PainterContext::threadLayerMemo()
 {
@@ -411,14 +433,32 @@ void PainterContext::drawPicture(QPainter& p, const QPointF& at, const QImage& i
         const auto whole = [](double v) { return std::fabs(v - std::round(v)) <= 1e-6; };
         const bool unscaled = t.type() <= QTransform::TxScale && std::fabs(t.m11() - 1) <= 1e-12 &&
                               std::fabs(t.m22() - 1) <= 1e-12;
-        if (p.testRenderHint(QPainter::SmoothPixmapTransform) && unscaled && whole(to.x()) && whole(to.y()) &&
-            whole(source.x()) && whole(source.y()) && whole(source.width()) && whole(source.height())) {
-            p.setWorldTransform(QTransform());
+        const bool wholeSource = whole(source.x()) && whole(source.y()) && whole(source.width()) && whole(source.height());
+        const bool smooth = p.testRenderHint(QPainter::SmoothPixmapTransform);
+        // The picture's pixels copied from place on, under a world transform that maps them one for one.
+        const auto copy = [&](const QTransform& world, const QPointF& place) {
+            p.setWorldTransform(world);
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-            p.drawImage(QPoint(int(std::round(to.x())), int(std::round(to.y()))), image, source.toRect());
+            p.drawImage(QPoint(int(std::round(place.x())), int(std::round(place.y()))), image, source.toRect());
             p.setRenderHint(QPainter::SmoothPixmapTransform, true);
             p.setWorldTransform(t);
+        };
+        if (smooth && unscaled && whole(to.x()) && whole(to.y()) && wholeSource) {
+            copy(QTransform(), to);
             return;
+        }
+        // The same for a picture made at the pixels of a denser target (the painter scales by its ratio
+        // again): unscaled on the target, it is copied there. A world transform of the picture's scale
+        // undoes the painter's: a point then lands on the target at itself plus the offset the painter adds
+        // after the world transform (its redirection).
+        const QTransform d = p.deviceTransform();
+        if (smooth && !unscaled && wholeSource && t.type() == QTransform::TxScale && d.type() <= QTransform::TxScale &&
+            t.m11() > 0 && t.m22() > 0 && std::fabs(d.m11() - 1) <= 1e-12 && std::fabs(d.m22() - 1) <= 1e-12) {
+            const QPointF onTarget = d.map(at), offset = onTarget - QPointF(to.x() / t.m11(), to.y() / t.m22());
+            if (whole(onTarget.x()) && whole(onTarget.y()) && whole(offset.x()) && whole(offset.y())) {
+                copy(QTransform::fromScale(t.m11(), t.m22()), onTarget - offset);
+                return;
+            }
         }
         p.drawImage(at, image, source);
         return;
@@ -799,10 +839,11 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
             return reduced;
         }();
         const QPoint at = k == 1 ? layerRect.topLeft() - planeRect.topLeft() : QPoint();
-        for (int y = 0; y < source.height(); ++y) {
+        const int sourceWidth = source.width(), sourceHeight = source.height();
+        for (int y = 0; y < sourceHeight; ++y) {
             const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
             uchar* out = plane.scanLine(y + at.y()) + at.x();
-            for (int x = 0; x < source.width(); ++x)
+            for (int x = 0; x < sourceWidth; ++x)
                 out[x] = uchar(in[x] >> 24);
         }
         blurAlpha(plane.bits(), plane.width(), plane.height(), int(plane.bytesPerLine()), sigma / k);
@@ -1482,17 +1523,18 @@ QSize pixelSize(Size points, double scale)
 
 } // namespace
 
-BitmapContext::BitmapContext(Size pointSize, double scale, bool flipped, bool drawsToScreen)
-    : BitmapContext(std::make_unique<Surface>(pixelSize(pointSize, scale)), pointSize, scale, flipped, drawsToScreen)
+BitmapContext::BitmapContext(Size pointSize, double scale, bool flipped, bool drawsToScreen, double baseScale)
+    : BitmapContext(std::make_unique<Surface>(pixelSize(pointSize, scale)), pointSize, scale, flipped, drawsToScreen,
+                    baseScale)
 {
 }
 
 BitmapContext::BitmapContext(std::unique_ptr<Surface> surface, Size pointSize, double scale, bool flipped,
-                             bool drawsToScreen)
+                             bool drawsToScreen, double baseScale)
     : PainterContext(surface->painter, surface->image.rect(),
                      flipped ? AffineTransform::scale(scale, scale)
                              : AffineTransform{scale, 0, 0, -scale, 0, double(surface->image.height())},
-                     1.0, drawsToScreen),
+                     baseScale, drawsToScreen),
       surface_(std::move(surface)), pointSize_(pointSize)
 {
 }

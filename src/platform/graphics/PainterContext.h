@@ -28,6 +28,7 @@ public:
     ~PainterContext() override;
 
     QRectF deviceBounds() const override { return QRectF(deviceBounds_); }
+    double targetPixelRatio() const override;
     bool paintVectorDrawing(const std::function<bool(QPainter&)>& paint) override;
 
 protected:
@@ -168,14 +169,16 @@ private:
     std::optional<PenMemo> penMemo_;
     std::optional<std::pair<Color, QBrush>> brushMemo_;
     QRect deviceBounds_;
+    double targetPixelRatio_ = 1.0;
     std::vector<Target> targets_;
 };
 
 // A context drawing into a new premultiplied ARGB bitmap of pointSize × scale pixels (transparent), y-down
-// unless flipped is false (then y-up, as a Quartz bitmap context).
+// unless flipped is false (then y-up, as a Quartz bitmap context). Its base scale (what shadows are
+// measured by) is 1 unless given: a bitmap standing in for a dense screen gives the screen's.
 class BitmapContext final : public PainterContext {
 public:
-    BitmapContext(Size pointSize, double scale, bool flipped = true, bool drawsToScreen = false);
+    BitmapContext(Size pointSize, double scale, bool flipped = true, bool drawsToScreen = false, double baseScale = 1.0);
     ~BitmapContext() override;
 
     // Ends the drawing (later drawing is ignored) and answers the pixels, or an image of pointSize.
@@ -184,7 +187,8 @@ public:
 
 private:
     struct Surface;
-    BitmapContext(std::unique_ptr<Surface> surface, Size pointSize, double scale, bool flipped, bool drawsToScreen);
+    BitmapContext(std::unique_ptr<Surface> surface, Size pointSize, double scale, bool flipped, bool drawsToScreen,
+                  double baseScale);
     std::unique_ptr<Surface> surface_;
     Size pointSize_;
 };

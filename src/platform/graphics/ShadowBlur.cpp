@@ -43,9 +43,21 @@ void boxRow(const std::uint8_t* in, std::uint8_t* out, int width, int r)
     std::uint32_t sum = 0;
     for (int x = 0; x < r && x < width; ++x)
         sum += in[x];
-    for (int x = 0; x < width; ++x) {
+    // The window enters the row, then slides inside it, then leaves it: three loops without a test per pixel.
+    const int entered = std::min(width, r + 1);
+    const int leaving = std::max(entered, width - r);
+    int x = 0;
+    for (; x < entered; ++x) {
         if (x + r < width)
             sum += in[x + r];
+        out[x] = mean(sum);
+    }
+    for (; x < leaving; ++x) {
+        sum += in[x + r];
+        sum -= in[x - r - 1];
+        out[x] = mean(sum);
+    }
+    for (; x < width; ++x) {
         if (x - r - 1 >= 0)
             sum -= in[x - r - 1];
         out[x] = mean(sum);
