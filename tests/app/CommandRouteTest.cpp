@@ -94,6 +94,24 @@ protected:
         return nullptr;
     }
 
+    // The menu item as its menu shows it once opened (validated, titled).
+    QAction* shownMenuItem(const QString& command) const
+    {
+        QAction* action = visibleMenuItem(command);
+        EXPECT_NE(action, nullptr) << command.toStdString();
+        if (action)
+            for (QObject* holder : action->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(holder))
+                    emit menu->aboutToShow();
+        return action;
+    }
+
+    bool shownEnabled(const QString& command) const
+    {
+        QAction* action = shownMenuItem(command);
+        return action && action->isEnabled();
+    }
+
     AppWindowController* window = nullptr;
 };
 
@@ -134,7 +152,8 @@ TEST_F(CommandRouteTest, EveryRegisteredActionHasAWayInAndChainCommandsReachThei
         {"flipHorizontal:", "flipHorizontal:", nullptr}, {"flipVertical:", "flipVertical:", nullptr},
         {"combineShapes:", "combineShapes:", nullptr}, {"closePath:", "closePath:", nullptr},
         {"reversePath:", "reversePath:", nullptr}, {"convertToBezier:", "convertToBezier:", nullptr},
-        {"sizeToFitText:", "sizeToFitText:", nullptr}, {"zoomCanvasIn:", "zoomCanvasIn:", nullptr},
+        {"sizeToFitText:", "sizeToFitText:", nullptr}, {"removeImages:", "removeImages:", nullptr},
+        {"zoomCanvasIn:", "zoomCanvasIn:", nullptr},
         {"zoomCanvasOut:", "zoomCanvasOut:", nullptr}, {"zoomCanvasToActualSize:", "zoomCanvasToActualSize:", nullptr},
         {"zoomCanvasToFit:", "zoomCanvasToFit:", nullptr}, {"editMetrics:", "editMetrics:", nullptr},
         {"toggleToolbarShown:", "toggleToolbarShown:", nullptr}, {"newTab:", "newTab:", nullptr},
@@ -162,7 +181,6 @@ TEST_F(CommandRouteTest, EveryRegisteredActionHasAWayInAndChainCommandsReachThei
         {"slicePath:", nullptr, "the canvas's context menu"},
         {"insertPoint:", nullptr, "the canvas's context menu"},
         {"removePoint:", nullptr, "the canvas's context menu"},
-        {"removeImages:", nullptr, "the canvas's context menu"},
         {"takeTabIndexToCloseFrom:", nullptr, "a tab's context menu"},
         {"takeTabIndexToDuplicateFrom:", nullptr, "a tab's context menu"},
         {"takeTabIndexToEditTitleFrom:", nullptr, "a tab's context menu"},
@@ -280,18 +298,6 @@ TEST_F(CommandRouteTest, PageKeysStepThroughThePagesAndCtrlFSearchesTheLibrary)
 TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
 {
     Canvas& canvas = *window->canvasView();
-    // What the menu shows once opened.
-    const auto shownEnabled = [&](const QString& command) {
-        QAction* action = visibleMenuItem(command);
-        EXPECT_NE(action, nullptr) << command.toStdString();
-        if (!action)
-            return false;
-        for (QObject* holder : action->associatedObjects())
-            if (auto* menu = qobject_cast<QMenu*>(holder))
-                emit menu->aboutToShow();
-        return action->isEnabled();
-    };
-
     focusCanvas();
     canvas.selectNone();
     EXPECT_FALSE(shownEnabled("convertToBezier:")) << "nothing to convert";
@@ -318,4 +324,64 @@ TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
         QApplication::clipboard()->setMimeData(data);
         EXPECT_EQ(shownEnabled("paste"), clip.enabled) << clip.what;
     }
+}
+
+TEST_F(CommandRouteTest, UnhideAndRemoveImagesAreOfferedOnlyForASelectionTheyWouldChange)
+{
+    Canvas& canvas = *window->canvasView();
+    focusCanvas();
+    canvas.selectAll();
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    const std::shared_ptr<Shape> first = canvas.selectedShapes().front();
+    ASSERT_FALSE(first->imageIdentifier().isNull()) << "the fixture's rectangle carries a picture";
+    pf::sendAction(QStringLiteral("duplicate:"));
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    const std::shared_ptr<Shape> second = canvas.selectedShapes().front();
+    ASSERT_NE(second, first);
+    ASSERT_FALSE(second->imageIdentifier().isNull());
+    const auto choose = [&](const char* command) {
+        QAction* item = shownMenuItem(QString::fromLatin1(command));
+        ASSERT_TRUE(item && item->isEnabled()) << command;
+        item->trigger();
+    };
+
+    const struct {
+        const char* what;
+        Canvas::Shapes selection;
+        bool hideFirst, lockSecond;
+        bool unhide;
+        const char* removeTitle; // nullptr: disabled
+    } cases[] = {
+        {"nothing selected", {}, false, false, false, nullptr},
+        {"two pictures on show", {first, second}, false, false, false, "Remove Images"},
+        {"one hidden picture", {first}, true, false, true, "Remove Image"},
+        {"a hidden picture beside a shown one", {first, second}, true, false, true, "Remove Images"},
+        {"a locked shape among them", {first, second}, true, true, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        canvas.selectNone();
+        first->setHidden(c.hideFirst);
+        second->setLocked(c.lockSecond);
+        canvas.addShapesToSelection(c.selection);
+        EXPECT_EQ(shownMenuItem("unhide:")->text(), "Unhide");
+        EXPECT_EQ(shownEnabled("unhide:"), c.unhide);
+        EXPECT_EQ(shownEnabled("removeImages:"), c.removeTitle != nullptr);
+        if (c.removeTitle)
+            EXPECT_EQ(shownMenuItem("removeImages:")->text(), c.removeTitle);
+    }
+
+    // Hide and Unhide from the Arrange menu, Remove Images from the Shape menu, each acting on the selection.
+    second->setLocked(false);
+    first->setHidden(false);
+    canvas.selectNone();
+    canvas.addShapesToSelection({first, second});
+    choose("hide:");
+    EXPECT_TRUE(first->isHidden() && second->isHidden());
+    choose("unhide:");
+    EXPECT_FALSE(first->isHidden() || second->isHidden());
+    EXPECT_FALSE(shownEnabled("unhide:"));
+    choose("removeImages:");
+    EXPECT_TRUE(first->imageIdentifier().isNull() && second->imageIdentifier().isNull());
+    EXPECT_FALSE(shownEnabled("removeImages:")) << "nothing left to remove";
 }
