@@ -165,6 +165,19 @@ class Session:
         shot = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=DEADLINE)
         return shot.stdout if shot.returncode == 0 else None
 
+    def window_dump(self, window):
+        """One window as xwd data with its screen position, an overlay for convert_xwd; None without xwd."""
+        if not shutil.which("xwd"):
+            return None
+        shot = subprocess.run(["xwd", "-id", window, "-silent"], env=self.env, capture_output=True, timeout=DEADLINE)
+        geometry = dict(line.split("=", 1) for line in
+                        self.xdotool("getwindowgeometry", "--shell", window).splitlines() if "=" in line)
+        return (shot.stdout, int(geometry["X"]), int(geometry["Y"])) if shot.returncode == 0 else None
+
+    def visible_windows(self):
+        """The ids of the editor's windows on show, pop-up menus included."""
+        return set(self.xdotool("search", "--onlyvisible", "--name", "", check=False).split())
+
     def save_and_quit(self, saved):
         """Ctrl+S, waits until saved() holds, Ctrl+Q, and checks the exit status."""
         self.xdotool("key", "--window", self.win, "ctrl+s")
@@ -179,32 +192,59 @@ class Session:
             fail(f"quorvel exited with status {status}:\n" + self.editor.stdout.read().decode(errors="replace"))
 
 
-def convert_xwd(data, path):
-    """Writes a 24- or 32-bit xwd dump of the screen as a PNG (no image tools needed)."""
-    import struct
-    import zlib
-    fields = struct.unpack(">25I", data[:100])
-    header_size, width, height = fields[0], fields[4], fields[5]
-    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
-    step = bits_per_pixel // 8
-    if bits_per_pixel not in (24, 32) or bytes_per_line < width * step:
-        print(f"{NAME}: the screen dump has {bits_per_pixel} bits a pixel; no screenshot", file=sys.stderr)
-        return
-    pixels = data[header_size + 12 * ncolors:]
-    rows = []
-    for row in range(height):
-        line = pixels[row * bytes_per_line: row * bytes_per_line + width * step]
-        out = bytearray(b"\0")
+class Screen:
+    """The pixels of a 24- or 32-bit xwd dump of the screen, read as (r, g, b) by position."""
+
+    def __init__(self, data):
+        import struct
+        fields = struct.unpack(">25I", data[:100])
+        header_size, self.width, self.height = fields[0], fields[4], fields[5]
+        self.byte_order, bits_per_pixel, self.bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
+        self.step = bits_per_pixel // 8
+        self.usable = bits_per_pixel in (24, 32) and self.bytes_per_line >= self.width * self.step
+        self.pixels = data[header_size + 12 * ncolors:]
+
+    def row(self, y):
+        """Row y as bytes r, g, b, r, g, b, ..."""
+        step = self.step
+        line = self.pixels[y * self.bytes_per_line: y * self.bytes_per_line + self.width * step]
+        out = bytearray()
         for i in range(0, len(line), step):
             # Least significant byte first: blue, green, red; else the other way round.
-            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else \
+            b, g, r = (line[i], line[i + 1], line[i + 2]) if self.byte_order == 0 else \
                 (line[i + step - 1], line[i + step - 2], line[i + step - 3])
             out += bytes((r, g, b))
-        rows.append(bytes(out))
+        return bytes(out)
+
+    def at(self, x, y):
+        i = y * self.bytes_per_line + x * self.step
+        px = self.pixels[i: i + self.step]
+        return (px[2], px[1], px[0]) if self.byte_order == 0 else (px[-1], px[-2], px[-3])
+
+
+def convert_xwd(data, path, overlays=()):
+    """Writes a 24- or 32-bit xwd dump of the screen as a PNG (no image tools needed). Overlays are dumps of
+    single windows with their screen position, (data, x, y): a dump of the whole screen shows pop-up menus and
+    dialogs black, so they are dumped on their own and laid over it."""
+    import struct
+    import zlib
+    screen = Screen(data)
+    if not screen.usable:
+        print(f"{NAME}: the screen dump has {screen.step * 8} bits a pixel; no screenshot", file=sys.stderr)
+        return
+    rows = [bytearray(screen.row(y)) for y in range(screen.height)]
+    for overlay, left, top in overlays:
+        window = Screen(overlay)
+        if not window.usable:
+            continue
+        width = max(0, min(window.width, screen.width - left))
+        for y in range(max(0, -top), min(window.height, screen.height - top)):
+            rows[top + y][3 * left: 3 * (left + width)] = window.row(y)[: 3 * width]
+    rows = [b"\0" + bytes(row) for row in rows]
 
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
 
     with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", screen.width, screen.height, 8, 2, 0, 0, 0))
                 + chunk(b"IDAT", zlib.compress(b"".join(rows), 6)) + chunk(b"IEND", b""))
