@@ -11,32 +11,27 @@ overflow menu open.
 """
 import os
 import re
-import subprocess
 import sys
 
-from quorvel_session import Screen, Session, convert_xwd, fail, wait_for
+from quorvel_session import FRONT_DOCUMENT, Screen, Session, bus_call, convert_xwd, fail, wait_for
 
-DEST = ["--session", "--dest", "com.thistlewick.Quorvel", "--object-path", "/com/thistlewick/Quorvel"]
-IFACE = "com.thistlewick.Quorvel.Scripting"
-DOCUMENT = "{'want': <'docu'>, 'form': <'indx'>, 'seld': <1>}"
 PAGES = 14
 TARGET = 12  # a page the narrowed strip does not show
 
 
 def gdbus(env, method, *args):
-    result = subprocess.run(["gdbus", "call", *DEST, "--method", f"{IFACE}.{method}", *args],
-                            env=env, capture_output=True, text=True, timeout=30)
+    result = bus_call(env, method, *args)
     return result.stdout.strip() if result.returncode == 0 else None
 
 
 def page_count(env):
-    reply = gdbus(env, "Elements", DOCUMENT, "cTab")
+    reply = gdbus(env, "Elements", FRONT_DOCUMENT, "cTab")
     return reply.count("'want': <'cTab'>") if reply else None
 
 
 def selected_page(env):
     """The selected page's index as scripts count (from 1)."""
-    match = re.search(r"'seld': <(?:int64 )?(\d+)>", gdbus(env, "Get", DOCUMENT, "selectedPage") or "")
+    match = re.search(r"'seld': <(?:int64 )?(\d+)>", gdbus(env, "Get", FRONT_DOCUMENT, "selectedPage") or "")
     return int(match.group(1)) if match else None
 
 

@@ -32,6 +32,18 @@ def wait_for(what, probe, deadline=DEADLINE):
     fail(f"timed out after {deadline:.0f} s waiting for {what}")
 
 
+# The scripting interface on the session bus, and the front document as a specifier.
+BUS_DEST = ["--session", "--dest", "com.thistlewick.Quorvel", "--object-path", "/com/thistlewick/Quorvel"]
+BUS_INTERFACE = "com.thistlewick.Quorvel.Scripting"
+FRONT_DOCUMENT = "{'want': <'docu'>, 'form': <'indx'>, 'seld': <1>}"
+
+
+def bus_call(env, method, *args):
+    """One call of the scripting interface through gdbus; answers the finished process."""
+    return subprocess.run(["gdbus", "call", *BUS_DEST, "--method", f"{BUS_INTERFACE}.{method}", *args],
+                          env=env, capture_output=True, text=True, timeout=30)
+
+
 def display_in_use(n):
     """A display whose lock names a live server. A server that was killed leaves its lock and socket behind:
     they are removed, so that waiting for the new server's socket waits for the new server."""
