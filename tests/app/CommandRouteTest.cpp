@@ -367,8 +367,9 @@ TEST_F(CommandRouteTest, UnhideAndRemoveImagesAreOfferedOnlyForASelectionTheyWou
         EXPECT_EQ(shownMenuItem("unhide:")->text(), "Unhide");
         EXPECT_EQ(shownEnabled("unhide:"), c.unhide);
         EXPECT_EQ(shownEnabled("removeImages:"), c.removeTitle != nullptr);
-        if (c.removeTitle)
+        if (c.removeTitle) {
             EXPECT_EQ(shownMenuItem("removeImages:")->text(), c.removeTitle);
+        }
     }
 
     // Hide and Unhide from the Arrange menu, Remove Images from the Shape menu, each acting on the selection.
