@@ -10,6 +10,7 @@
 #include "platform/kit/Menu.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/Responder.h"
+#include "platform/kit/Services.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowToolbar.h"
 #include "shell/QVViewController.h"
@@ -106,10 +107,16 @@ protected:
         return action;
     }
 
+    // Whether the item shows enabled; its menu then closes, which leaves its key live again.
     bool shownEnabled(const QString& command) const
     {
         QAction* action = shownMenuItem(command);
-        return action && action->isEnabled();
+        const bool enabled = action && action->isEnabled();
+        if (action)
+            for (QObject* holder : action->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(holder))
+                    emit menu->aboutToHide();
+        return enabled;
     }
 
     AppWindowController* window = nullptr;
@@ -385,4 +392,30 @@ TEST_F(CommandRouteTest, UnhideAndRemoveImagesAreOfferedOnlyForASelectionTheyWou
     choose("removeImages:");
     EXPECT_TRUE(first->imageIdentifier().isNull() && second->imageIdentifier().isNull());
     EXPECT_FALSE(shownEnabled("removeImages:")) << "nothing left to remove";
+}
+
+TEST_F(CommandRouteTest, ThePageCommandsThatNeedAnotherPageAreOfferedOnlyWhileThereIsOne)
+{
+    const char* const needOthers[] = {"selectNextTab:", "selectPreviousTab:", "closeOtherTabs:",
+                                      "takeTabIndexToMoveToNewWindowFrom:"};
+    ASSERT_EQ(window->numberOfTabs(), 2u);
+    focusCanvas();
+    for (const char* command : needOthers)
+        EXPECT_TRUE(shownEnabled(QString::fromLatin1(command))) << command;
+
+    QAction* closeOthers = shownMenuItem("closeOtherTabs:");
+    ASSERT_NE(closeOthers, nullptr);
+    closeOthers->trigger();
+    ASSERT_EQ(window->numberOfTabs(), 1u);
+    for (const char* command : needOthers)
+        EXPECT_FALSE(shownEnabled(QString::fromLatin1(command))) << command;
+    EXPECT_TRUE(shownEnabled("newTab:"));
+
+    // The key of a command that would do nothing says so.
+    int beeps = 0;
+    pf::ScopedBeepSink beep([&] { ++beeps; });
+    focusCanvas();
+    QTest::keyClick(window->canvasView(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(window->selectedTabIndex(), 0u);
 }
