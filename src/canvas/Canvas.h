@@ -565,6 +565,8 @@ public:
     bool canInsertPoint() const;
     bool canRemovePoint() const;
     bool canShowInfo() const { return true; }
+    // The page has guides of the user's to clear.
+    bool canClearGuides() const;
     void remove();
     void selectAll();
     void selectShape(const std::shared_ptr<Shape>& shape);

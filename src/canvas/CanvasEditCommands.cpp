@@ -339,6 +339,16 @@ bool Canvas::validateAction(const QString& action) const
         {QStringLiteral("insertPoint:"), &Canvas::canInsertPoint},
         {QStringLiteral("removePoint:"), &Canvas::canRemovePoint},
         {QStringLiteral("showInfo:"), &Canvas::canShowInfo},
+        // Offered only when they would change something (their arrow keys go to them directly).
+        {QStringLiteral("clearGuides:"), &Canvas::canClearGuides},
+        {QStringLiteral("nudgeUp:"), &Canvas::hasSelection},
+        {QStringLiteral("nudgeDown:"), &Canvas::hasSelection},
+        {QStringLiteral("nudgeLeft:"), &Canvas::hasSelection},
+        {QStringLiteral("nudgeRight:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpUp:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpDown:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpLeft:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpRight:"), &Canvas::hasSelection},
     };
     const auto it = tests.find(action);
     return it == tests.end() || (this->*(it->second))();

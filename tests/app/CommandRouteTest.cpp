@@ -6,6 +6,7 @@
 #include "canvas/CanvasViewController.h"
 #include "platform/kit/ScrollView.h"
 #include "model/Composition.h"
+#include "model/Guide.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/Pasteboard.h"
@@ -95,27 +96,42 @@ protected:
         return nullptr;
     }
 
+    // The menus that hold an item, from the menu bar's down to its own.
+    static std::vector<QMenu*> menusHolding(QAction* action)
+    {
+        std::vector<QMenu*> menus;
+        for (QAction* a = action; a;) {
+            QMenu* holder = nullptr;
+            for (QObject* object : a->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(object))
+                    holder = menu;
+            if (!holder)
+                break;
+            menus.insert(menus.begin(), holder);
+            a = holder->menuAction();
+        }
+        return menus;
+    }
+
     // The menu item as its menu shows it once opened (validated, titled).
     QAction* shownMenuItem(const QString& command) const
     {
         QAction* action = visibleMenuItem(command);
         EXPECT_NE(action, nullptr) << command.toStdString();
         if (action)
-            for (QObject* holder : action->associatedObjects())
-                if (auto* menu = qobject_cast<QMenu*>(holder))
-                    emit menu->aboutToShow();
+            for (QMenu* menu : menusHolding(action))
+                emit menu->aboutToShow();
         return action;
     }
 
-    // Whether the item shows enabled; its menu then closes, which leaves its key live again.
+    // Whether the item shows enabled; its menus then close, which leaves its key live again.
     bool shownEnabled(const QString& command) const
     {
         QAction* action = shownMenuItem(command);
         const bool enabled = action && action->isEnabled();
         if (action)
-            for (QObject* holder : action->associatedObjects())
-                if (auto* menu = qobject_cast<QMenu*>(holder))
-                    emit menu->aboutToHide();
+            for (QMenu* menu : menusHolding(action))
+                emit menu->aboutToHide();
         return enabled;
     }
 
@@ -308,7 +324,23 @@ TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
     focusCanvas();
     canvas.selectNone();
     EXPECT_FALSE(shownEnabled("convertToBezier:")) << "nothing to convert";
+    for (const char* move : {"nudgeUp:", "jumpRight:"})
+        EXPECT_FALSE(shownEnabled(QString::fromLatin1(move))) << move << ": nothing to move";
+
+    // Clear Guides only while the page has guides of the user's.
+    Composition& page = *window->selectedComposition();
+    page.setUserGuides({});
+    EXPECT_FALSE(shownEnabled("clearGuides:"));
+    page.setUserGuides({Guide::make(&page, Guide::UserGuide, pf::Point(0, 40), pf::Point(800, 40))});
+    QAction* clear = shownMenuItem("clearGuides:");
+    ASSERT_TRUE(clear && clear->isEnabled());
+    clear->trigger();
+    EXPECT_TRUE(page.userGuides().empty());
+    EXPECT_FALSE(shownEnabled("clearGuides:"));
+
     canvas.selectAll();
+    for (const char* move : {"nudgeUp:", "jumpRight:"})
+        EXPECT_TRUE(shownEnabled(QString::fromLatin1(move))) << move;
     const bool anyConvertible = canvas.canConvertToBezier();
     EXPECT_EQ(shownEnabled("convertToBezier:"), anyConvertible);
 

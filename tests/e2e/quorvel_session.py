@@ -109,11 +109,10 @@ class Session:
 
     def start(self):
         """Starts the server and the editor; answers the window's id and centre."""
-        display = free_display()
         env = dict(os.environ)
         env.pop("QT_QPA_PLATFORM", None)
         work = self.work
-        env.update(DISPLAY=f":{display}", XDG_CONFIG_HOME=os.path.join(work, "config"),
+        env.update(XDG_CONFIG_HOME=os.path.join(work, "config"),
                    XDG_DATA_HOME=os.path.join(work, "data"), XDG_CACHE_HOME=os.path.join(work, "cache"),
                    XDG_RUNTIME_DIR=os.path.join(work, "runtime"), QT_QPA_PLATFORM="xcb")
         # The X keyboard library reads within the lengths it is given but past the strings' ends, which the
@@ -122,10 +121,7 @@ class Session:
                                        if o and not o.startswith("strict_string_checks"))
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         self.env = env
-        server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.started.append(server)
-        wait_for("the X server", lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"))
+        self.start_server()
         self.editor = subprocess.Popen([self.program, self.copy], env=env, stdout=subprocess.PIPE,
                                        stderr=subprocess.STDOUT)
         self.started.append(self.editor)
@@ -145,6 +141,27 @@ class Session:
         self.frame = (x, y, width, height)
         self.xdotool("windowactivate", "--sync", self.win, check=False)
         return x + width // 2, y + height // 2
+
+    def start_server(self):
+        """Starts Xvfb on a free display and waits until it takes connections. Another run may take the same
+        display at the same moment: our server then ends at once, and the next free display is tried."""
+        for _ in range(5):
+            display = free_display()
+            self.env["DISPLAY"] = f":{display}"
+            server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.started.append(server)
+
+            def answer():
+                if server.poll() is not None:
+                    return "ended"
+                ok = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, capture_output=True,
+                                    timeout=DEADLINE).returncode == 0
+                return "ready" if ok and server.poll() is None else None
+
+            if wait_for("the X server", answer) == "ready":
+                return
+        fail("no X server could be started")
 
     def xdotool(self, *args, check=True):
         result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=DEADLINE)
