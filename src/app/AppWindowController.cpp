@@ -293,6 +293,10 @@ void AppWindowController::validateMenuItems()
             const bool byTag = validateUIItem(item.tag(), handled);
             a->setEnabled((!handled || byTag) && item.isEnabledNow());
         }
+    if (QAction* a = menuAction("removeImages:"))
+        if (Canvas* canvas = canvasView())
+            if (const char* title = Canvas::removeImagesTitle(canvas->selectedPictureCount()))
+                a->setText(tr(title));
     if (QAction* a = menuAction("exportSelection")) {
         auto* appDocument = dynamic_cast<Document*>(document);
         a->setEnabled(appDocument && appDocument->canExportSelection());

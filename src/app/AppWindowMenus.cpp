@@ -80,7 +80,7 @@ void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
                         {"lock:", "Lock", QKeySequence(Qt::CTRL | Qt::Key_L)},
                         {"unlock:", "Unlock", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
                         {"hide:", "Hide", QKeySequence()},
-                        {"unhide:", "Show All Hidden", QKeySequence()},
+                        {"unhide:", "Unhide", QKeySequence()},
                     });
     QMenu* align = arrange->addMenu(tr("Align"));
     addAll(align, {
@@ -134,6 +134,9 @@ void AppWindowController::buildEditingMenus(QMenu* edit, QMenu* view)
                       {"convertToBezier:", "Convert to Bezier", QKeySequence()},
                       separator,
                       {"sizeToFitText:", "Size to Fit Text", QKeySequence()},
+                      separator,
+                      // Titled for the pictures selected while the menu shows.
+                      {"removeImages:", "Remove Image", QKeySequence()},
                   });
 
     // The pages of the window, its tabs: the tab strip's commands, and the usual keys to step through them.

@@ -533,6 +533,11 @@ public:
     bool canCopy() const;
     bool canDuplicate() const { return canCopy(); }
     bool canChangeImage() const;
+    // The selected shapes that carry a picture, counted up to two: the image items' titles say one or several.
+    std::size_t selectedPictureCount() const;
+    // "Remove Image" or "Remove Images" for the count; none without a picture.
+    static const char* removeImagesTitle(std::size_t pictures);
+    bool canRemoveImages() const { return canChangeImage() && selectedPictureCount() > 0; }
     bool canEditText() const;
     bool canSelectAll() const;
     bool canBringToFront() const;
@@ -560,6 +565,8 @@ public:
     bool canInsertPoint() const;
     bool canRemovePoint() const;
     bool canShowInfo() const { return true; }
+    // The page has guides of the user's to clear.
+    bool canClearGuides() const;
     void remove();
     void selectAll();
     void selectShape(const std::shared_ptr<Shape>& shape);

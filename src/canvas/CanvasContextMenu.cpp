@@ -141,18 +141,12 @@ void Canvas::addMenuItemsForSelectionToMenu(pf::Menu& menu)
         due = false;
     if (canChangeImage()) {
         separate();
-        // Counted up to two: the titles say one picture or several.
-        int pictures = 0;
-        for (const auto& shape : selectedShapes())
-            if (!shape->imageIdentifier().isNull() && ++pictures == 2)
-                break;
-        const char* const titles[3][2] = {{"Insert Image\u2026", nullptr},
-                                          {"Replace Image\u2026", "Remove Image"},
-                                          {"Replace Images\u2026", "Remove Images"}};
+        const std::size_t pictures = selectedPictureCount();
+        const char* const browseTitles[3] = {"Insert Image\u2026", "Replace Image\u2026", "Replace Images\u2026"};
         // The canvas itself: the keys may be in a palette's field, whose chain never reaches this window.
-        fill.add(titles[pictures][0], QStringLiteral("browseForImage:"), this);
-        if (titles[pictures][1])
-            fill.add(titles[pictures][1], QStringLiteral("removeImages:"), this);
+        fill.add(browseTitles[pictures], QStringLiteral("browseForImage:"), this);
+        if (const char* remove = removeImagesTitle(pictures))
+            fill.add(remove, QStringLiteral("removeImages:"), this);
     }
     fill.command(hasMultipleSelection() ? "Convert to Bezier Paths" : "Convert to Bezier Path", "convertToBezier:");
 }

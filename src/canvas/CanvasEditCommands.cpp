@@ -91,6 +91,20 @@ bool Canvas::canChangeImage() const
     return canRemove() && manipulator_->canEditImage();
 }
 
+std::size_t Canvas::selectedPictureCount() const
+{
+    std::size_t pictures = 0;
+    for (const auto& shape : selectedShapes())
+        if (!shape->imageIdentifier().isNull() && ++pictures == 2)
+            break;
+    return pictures;
+}
+
+const char* Canvas::removeImagesTitle(std::size_t pictures)
+{
+    return pictures == 0 ? nullptr : pictures == 1 ? "Remove Image" : "Remove Images";
+}
+
 bool Canvas::canEditText() const
 {
     return !isTextObjectFirstResponder() && hasSelection() && manipulator_->canEditText();
@@ -290,6 +304,7 @@ bool Canvas::validateAction(const QString& action) const
         {QStringLiteral("selectAll:"), &Canvas::canSelectAll},
         {QStringLiteral("selectNone:"), &Canvas::canSelectNone},
         {QStringLiteral("changeImage:"), &Canvas::canChangeImage},
+        {QStringLiteral("removeImages:"), &Canvas::canRemoveImages},
         {QStringLiteral("bringToFront:"), &Canvas::canBringToFront},
         {QStringLiteral("sendToBack:"), &Canvas::canSendToBack},
         {QStringLiteral("resizeCanvasToFitSelection:"), &Canvas::hasSelection},
@@ -324,6 +339,16 @@ bool Canvas::validateAction(const QString& action) const
         {QStringLiteral("insertPoint:"), &Canvas::canInsertPoint},
         {QStringLiteral("removePoint:"), &Canvas::canRemovePoint},
         {QStringLiteral("showInfo:"), &Canvas::canShowInfo},
+        // Offered only when they would change something (their arrow keys go to them directly).
+        {QStringLiteral("clearGuides:"), &Canvas::canClearGuides},
+        {QStringLiteral("nudgeUp:"), &Canvas::hasSelection},
+        {QStringLiteral("nudgeDown:"), &Canvas::hasSelection},
+        {QStringLiteral("nudgeLeft:"), &Canvas::hasSelection},
+        {QStringLiteral("nudgeRight:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpUp:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpDown:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpLeft:"), &Canvas::hasSelection},
+        {QStringLiteral("jumpRight:"), &Canvas::hasSelection},
     };
     const auto it = tests.find(action);
     return it == tests.end() || (this->*(it->second))();

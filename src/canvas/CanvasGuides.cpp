@@ -319,6 +319,12 @@ void Canvas::endPullOut(const pf::Event* event, const pf::Point& point)
     }
 }
 
+bool Canvas::canClearGuides() const
+{
+    const auto page = composition();
+    return page && !page->userGuides().empty();
+}
+
 void Canvas::clearGuides()
 {
     const auto page = composition();

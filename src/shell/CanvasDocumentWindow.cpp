@@ -60,6 +60,8 @@ const std::vector<QString>& CanvasDocumentWindow::forwardedActions()
                  // path and boolean
                  "invert:", "difference:", "intersection:", "union:", "exclusion:", "flipHorizontal:",
                  "flipVertical:", "closePath:", "reversePath:", "combineShapes:", "convertToBezier:", "sizeToFitText:",
+                 // pictures
+                 "removeImages:",
                  // movement
                  "nudgeUp:", "nudgeDown:", "nudgeLeft:", "nudgeRight:", "jumpUp:", "jumpDown:", "jumpLeft:",
                  "jumpRight:"})

@@ -532,6 +532,8 @@ std::optional<QString> CanvasWindowController::paletteItemTitle(std::int64_t tag
 
 bool CanvasWindowController::validateMenuItem(const pf::MenuItem& item) const
 {
+    if (!TKMainWindowController::validateMenuItem(item))
+        return false;
     // The palette items are always there to show or hide a palette.
     if (paletteItemTitle(item.tag()))
         return true;

@@ -426,6 +426,14 @@ void TKMainWindowController::closeTab(const pf::MenuItem*)
         controller->closeTab();
 }
 
+bool TKMainWindowController::validateMenuItem(const pf::MenuItem& item) const
+{
+    static const QStringList needOthers = {QStringLiteral("selectNextTab:"), QStringLiteral("selectPreviousTab:"),
+                                           QStringLiteral("closeOtherTabs:"),
+                                           QStringLiteral("takeTabIndexToMoveToNewWindowFrom:")};
+    return models_.size() > 1 || !needOthers.contains(item.action());
+}
+
 void TKMainWindowController::closeOtherTabs(const pf::MenuItem*)
 {
     const auto keep = selectedTabModel_;

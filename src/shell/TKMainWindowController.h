@@ -129,6 +129,8 @@ public:
     void takeTabIndexToMoveToNewWindowFrom(const pf::MenuItem* sender);
     // Asks first when userMustConfirmTabClose; the only tab closes the window.
     void closeTabAtIndex(std::size_t index);
+    // Stepping to another tab, closing the others and moving one away need a second tab.
+    bool validateMenuItem(const pf::MenuItem& item) const override;
 
     // ---- the confirmation sheet ----
     bool userMustConfirmTabClose() const { return userMustConfirmTabClose_; }

@@ -6,10 +6,12 @@
 #include "canvas/CanvasViewController.h"
 #include "platform/kit/ScrollView.h"
 #include "model/Composition.h"
+#include "model/Guide.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/Responder.h"
+#include "platform/kit/Services.h"
 #include "platform/kit/Window.h"
 #include "shell/CanvasWindowToolbar.h"
 #include "shell/QVViewController.h"
@@ -94,6 +96,45 @@ protected:
         return nullptr;
     }
 
+    // The menus that hold an item, from the menu bar's down to its own.
+    static std::vector<QMenu*> menusHolding(QAction* action)
+    {
+        std::vector<QMenu*> menus;
+        for (QAction* a = action; a;) {
+            QMenu* holder = nullptr;
+            for (QObject* object : a->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(object))
+                    holder = menu;
+            if (!holder)
+                break;
+            menus.insert(menus.begin(), holder);
+            a = holder->menuAction();
+        }
+        return menus;
+    }
+
+    // The menu item as its menu shows it once opened (validated, titled).
+    QAction* shownMenuItem(const QString& command) const
+    {
+        QAction* action = visibleMenuItem(command);
+        EXPECT_NE(action, nullptr) << command.toStdString();
+        if (action)
+            for (QMenu* menu : menusHolding(action))
+                emit menu->aboutToShow();
+        return action;
+    }
+
+    // Whether the item shows enabled; its menus then close, which leaves its key live again.
+    bool shownEnabled(const QString& command) const
+    {
+        QAction* action = shownMenuItem(command);
+        const bool enabled = action && action->isEnabled();
+        if (action)
+            for (QMenu* menu : menusHolding(action))
+                emit menu->aboutToHide();
+        return enabled;
+    }
+
     AppWindowController* window = nullptr;
 };
 
@@ -134,7 +175,8 @@ TEST_F(CommandRouteTest, EveryRegisteredActionHasAWayInAndChainCommandsReachThei
         {"flipHorizontal:", "flipHorizontal:", nullptr}, {"flipVertical:", "flipVertical:", nullptr},
         {"combineShapes:", "combineShapes:", nullptr}, {"closePath:", "closePath:", nullptr},
         {"reversePath:", "reversePath:", nullptr}, {"convertToBezier:", "convertToBezier:", nullptr},
-        {"sizeToFitText:", "sizeToFitText:", nullptr}, {"zoomCanvasIn:", "zoomCanvasIn:", nullptr},
+        {"sizeToFitText:", "sizeToFitText:", nullptr}, {"removeImages:", "removeImages:", nullptr},
+        {"zoomCanvasIn:", "zoomCanvasIn:", nullptr},
         {"zoomCanvasOut:", "zoomCanvasOut:", nullptr}, {"zoomCanvasToActualSize:", "zoomCanvasToActualSize:", nullptr},
         {"zoomCanvasToFit:", "zoomCanvasToFit:", nullptr}, {"editMetrics:", "editMetrics:", nullptr},
         {"toggleToolbarShown:", "toggleToolbarShown:", nullptr}, {"newTab:", "newTab:", nullptr},
@@ -162,7 +204,6 @@ TEST_F(CommandRouteTest, EveryRegisteredActionHasAWayInAndChainCommandsReachThei
         {"slicePath:", nullptr, "the canvas's context menu"},
         {"insertPoint:", nullptr, "the canvas's context menu"},
         {"removePoint:", nullptr, "the canvas's context menu"},
-        {"removeImages:", nullptr, "the canvas's context menu"},
         {"takeTabIndexToCloseFrom:", nullptr, "a tab's context menu"},
         {"takeTabIndexToDuplicateFrom:", nullptr, "a tab's context menu"},
         {"takeTabIndexToEditTitleFrom:", nullptr, "a tab's context menu"},
@@ -280,22 +321,26 @@ TEST_F(CommandRouteTest, PageKeysStepThroughThePagesAndCtrlFSearchesTheLibrary)
 TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
 {
     Canvas& canvas = *window->canvasView();
-    // What the menu shows once opened.
-    const auto shownEnabled = [&](const QString& command) {
-        QAction* action = visibleMenuItem(command);
-        EXPECT_NE(action, nullptr) << command.toStdString();
-        if (!action)
-            return false;
-        for (QObject* holder : action->associatedObjects())
-            if (auto* menu = qobject_cast<QMenu*>(holder))
-                emit menu->aboutToShow();
-        return action->isEnabled();
-    };
-
     focusCanvas();
     canvas.selectNone();
     EXPECT_FALSE(shownEnabled("convertToBezier:")) << "nothing to convert";
+    for (const char* move : {"nudgeUp:", "jumpRight:"})
+        EXPECT_FALSE(shownEnabled(QString::fromLatin1(move))) << move << ": nothing to move";
+
+    // Clear Guides only while the page has guides of the user's.
+    Composition& page = *window->selectedComposition();
+    page.setUserGuides({});
+    EXPECT_FALSE(shownEnabled("clearGuides:"));
+    page.setUserGuides({Guide::make(&page, Guide::UserGuide, pf::Point(0, 40), pf::Point(800, 40))});
+    QAction* clear = shownMenuItem("clearGuides:");
+    ASSERT_TRUE(clear && clear->isEnabled());
+    clear->trigger();
+    EXPECT_TRUE(page.userGuides().empty());
+    EXPECT_FALSE(shownEnabled("clearGuides:"));
+
     canvas.selectAll();
+    for (const char* move : {"nudgeUp:", "jumpRight:"})
+        EXPECT_TRUE(shownEnabled(QString::fromLatin1(move))) << move;
     const bool anyConvertible = canvas.canConvertToBezier();
     EXPECT_EQ(shownEnabled("convertToBezier:"), anyConvertible);
 
@@ -318,4 +363,91 @@ TEST_F(CommandRouteTest, MenusEnableACommandOnlyWhenItWouldAct)
         QApplication::clipboard()->setMimeData(data);
         EXPECT_EQ(shownEnabled("paste"), clip.enabled) << clip.what;
     }
+}
+
+TEST_F(CommandRouteTest, UnhideAndRemoveImagesAreOfferedOnlyForASelectionTheyWouldChange)
+{
+    Canvas& canvas = *window->canvasView();
+    focusCanvas();
+    canvas.selectAll();
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    const std::shared_ptr<Shape> first = canvas.selectedShapes().front();
+    ASSERT_FALSE(first->imageIdentifier().isNull()) << "the fixture's rectangle carries a picture";
+    pf::sendAction(QStringLiteral("duplicate:"));
+    ASSERT_EQ(canvas.selectedShapes().size(), 1u);
+    const std::shared_ptr<Shape> second = canvas.selectedShapes().front();
+    ASSERT_NE(second, first);
+    ASSERT_FALSE(second->imageIdentifier().isNull());
+    const auto choose = [&](const char* command) {
+        QAction* item = shownMenuItem(QString::fromLatin1(command));
+        ASSERT_TRUE(item && item->isEnabled()) << command;
+        item->trigger();
+    };
+
+    const struct {
+        const char* what;
+        Canvas::Shapes selection;
+        bool hideFirst, lockSecond;
+        bool unhide;
+        const char* removeTitle; // nullptr: disabled
+    } cases[] = {
+        {"nothing selected", {}, false, false, false, nullptr},
+        {"two pictures on show", {first, second}, false, false, false, "Remove Images"},
+        {"one hidden picture", {first}, true, false, true, "Remove Image"},
+        {"a hidden picture beside a shown one", {first, second}, true, false, true, "Remove Images"},
+        {"a locked shape among them", {first, second}, true, true, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        canvas.selectNone();
+        first->setHidden(c.hideFirst);
+        second->setLocked(c.lockSecond);
+        canvas.addShapesToSelection(c.selection);
+        EXPECT_EQ(shownMenuItem("unhide:")->text(), "Unhide");
+        EXPECT_EQ(shownEnabled("unhide:"), c.unhide);
+        EXPECT_EQ(shownEnabled("removeImages:"), c.removeTitle != nullptr);
+        if (c.removeTitle) {
+            EXPECT_EQ(shownMenuItem("removeImages:")->text(), c.removeTitle);
+        }
+    }
+
+    // Hide and Unhide from the Arrange menu, Remove Images from the Shape menu, each acting on the selection.
+    second->setLocked(false);
+    first->setHidden(false);
+    canvas.selectNone();
+    canvas.addShapesToSelection({first, second});
+    choose("hide:");
+    EXPECT_TRUE(first->isHidden() && second->isHidden());
+    choose("unhide:");
+    EXPECT_FALSE(first->isHidden() || second->isHidden());
+    EXPECT_FALSE(shownEnabled("unhide:"));
+    choose("removeImages:");
+    EXPECT_TRUE(first->imageIdentifier().isNull() && second->imageIdentifier().isNull());
+    EXPECT_FALSE(shownEnabled("removeImages:")) << "nothing left to remove";
+}
+
+TEST_F(CommandRouteTest, ThePageCommandsThatNeedAnotherPageAreOfferedOnlyWhileThereIsOne)
+{
+    const char* const needOthers[] = {"selectNextTab:", "selectPreviousTab:", "closeOtherTabs:",
+                                      "takeTabIndexToMoveToNewWindowFrom:"};
+    ASSERT_EQ(window->numberOfTabs(), 2u);
+    focusCanvas();
+    for (const char* command : needOthers)
+        EXPECT_TRUE(shownEnabled(QString::fromLatin1(command))) << command;
+
+    QAction* closeOthers = shownMenuItem("closeOtherTabs:");
+    ASSERT_NE(closeOthers, nullptr);
+    closeOthers->trigger();
+    ASSERT_EQ(window->numberOfTabs(), 1u);
+    for (const char* command : needOthers)
+        EXPECT_FALSE(shownEnabled(QString::fromLatin1(command))) << command;
+    EXPECT_TRUE(shownEnabled("newTab:"));
+
+    // The key of a command that would do nothing says so.
+    int beeps = 0;
+    pf::ScopedBeepSink beep([&] { ++beeps; });
+    focusCanvas();
+    QTest::keyClick(window->canvasView(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(window->selectedTabIndex(), 0u);
 }

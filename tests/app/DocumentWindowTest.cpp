@@ -542,6 +542,27 @@ TEST_F(DocumentWindowTest, TheToolKeyOnTheCanvasStartsTheToolThroughTheLibrary)
     EXPECT_NE(canvas.mouseStrategy(), rectangleTool);
 }
 
+TEST_F(DocumentWindowTest, AToolKeyPressedAgainKeepsItsToolAndStartsItAfreshOnceTheToolHasEnded)
+{
+    AppWindowController& window = openFixture();
+    Canvas& canvas = *window.canvasView();
+    canvas.setFocus();
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(&canvas, key);
+        pf::drainMainQueue();
+        return canvas.mouseStrategy();
+    };
+    const std::shared_ptr<MouseStrategy> pen = press(Qt::Key_P);
+    ASSERT_NE(pen, nullptr);
+    // The library's row is already the pen's: choosing it again changes nothing, and the pen goes on.
+    EXPECT_EQ(press(Qt::Key_P), pen);
+    // V puts the tool down and clears the row, so the key chooses a new pen.
+    EXPECT_EQ(press(Qt::Key_V), nullptr);
+    const std::shared_ptr<MouseStrategy> again = press(Qt::Key_P);
+    EXPECT_NE(again, nullptr);
+    EXPECT_NE(again, pen);
+}
+
 TEST_F(DocumentWindowTest, TheLibraryInTheWindowAddsTheKindTypedIntoItsSearch)
 {
     AppWindowController& window = openFixture();

@@ -32,6 +32,18 @@ def wait_for(what, probe, deadline=DEADLINE):
     fail(f"timed out after {deadline:.0f} s waiting for {what}")
 
 
+# The scripting interface on the session bus, and the front document as a specifier.
+BUS_DEST = ["--session", "--dest", "com.thistlewick.Quorvel", "--object-path", "/com/thistlewick/Quorvel"]
+BUS_INTERFACE = "com.thistlewick.Quorvel.Scripting"
+FRONT_DOCUMENT = "{'want': <'docu'>, 'form': <'indx'>, 'seld': <1>}"
+
+
+def bus_call(env, method, *args):
+    """One call of the scripting interface through gdbus; answers the finished process."""
+    return subprocess.run(["gdbus", "call", *BUS_DEST, "--method", f"{BUS_INTERFACE}.{method}", *args],
+                          env=env, capture_output=True, text=True, timeout=30)
+
+
 def display_in_use(n):
     """A display whose lock names a live server. A server that was killed leaves its lock and socket behind:
     they are removed, so that waiting for the new server's socket waits for the new server."""
@@ -97,11 +109,10 @@ class Session:
 
     def start(self):
         """Starts the server and the editor; answers the window's id and centre."""
-        display = free_display()
         env = dict(os.environ)
         env.pop("QT_QPA_PLATFORM", None)
         work = self.work
-        env.update(DISPLAY=f":{display}", XDG_CONFIG_HOME=os.path.join(work, "config"),
+        env.update(XDG_CONFIG_HOME=os.path.join(work, "config"),
                    XDG_DATA_HOME=os.path.join(work, "data"), XDG_CACHE_HOME=os.path.join(work, "cache"),
                    XDG_RUNTIME_DIR=os.path.join(work, "runtime"), QT_QPA_PLATFORM="xcb")
         # The X keyboard library reads within the lengths it is given but past the strings' ends, which the
@@ -110,10 +121,7 @@ class Session:
                                        if o and not o.startswith("strict_string_checks"))
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         self.env = env
-        server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.started.append(server)
-        wait_for("the X server", lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"))
+        self.start_server()
         self.editor = subprocess.Popen([self.program, self.copy], env=env, stdout=subprocess.PIPE,
                                        stderr=subprocess.STDOUT)
         self.started.append(self.editor)
@@ -133,6 +141,27 @@ class Session:
         self.frame = (x, y, width, height)
         self.xdotool("windowactivate", "--sync", self.win, check=False)
         return x + width // 2, y + height // 2
+
+    def start_server(self):
+        """Starts Xvfb on a free display and waits until it takes connections. Another run may take the same
+        display at the same moment: our server then ends at once, and the next free display is tried."""
+        for _ in range(5):
+            display = free_display()
+            self.env["DISPLAY"] = f":{display}"
+            server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.started.append(server)
+
+            def answer():
+                if server.poll() is not None:
+                    return "ended"
+                ok = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, capture_output=True,
+                                    timeout=DEADLINE).returncode == 0
+                return "ready" if ok and server.poll() is None else None
+
+            if wait_for("the X server", answer) == "ready":
+                return
+        fail("no X server could be started")
 
     def xdotool(self, *args, check=True):
         result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=DEADLINE)
@@ -174,6 +203,19 @@ class Session:
         shot = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=DEADLINE)
         return shot.stdout if shot.returncode == 0 else None
 
+    def window_dump(self, window):
+        """One window as xwd data with its screen position, an overlay for convert_xwd; None without xwd."""
+        if not shutil.which("xwd"):
+            return None
+        shot = subprocess.run(["xwd", "-id", window, "-silent"], env=self.env, capture_output=True, timeout=DEADLINE)
+        geometry = dict(line.split("=", 1) for line in
+                        self.xdotool("getwindowgeometry", "--shell", window).splitlines() if "=" in line)
+        return (shot.stdout, int(geometry["X"]), int(geometry["Y"])) if shot.returncode == 0 else None
+
+    def visible_windows(self):
+        """The ids of the editor's windows on show, pop-up menus included."""
+        return set(self.xdotool("search", "--onlyvisible", "--name", "", check=False).split())
+
     def save_and_quit(self, saved):
         """Ctrl+S, waits until saved() holds, Ctrl+Q, and checks the exit status."""
         self.xdotool("key", "--window", self.win, "ctrl+s")
@@ -188,32 +230,59 @@ class Session:
             fail(f"quorvel exited with status {status}:\n" + self.editor.stdout.read().decode(errors="replace"))
 
 
-def convert_xwd(data, path):
-    """Writes a 24- or 32-bit xwd dump of the screen as a PNG (no image tools needed)."""
-    import struct
-    import zlib
-    fields = struct.unpack(">25I", data[:100])
-    header_size, width, height = fields[0], fields[4], fields[5]
-    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
-    step = bits_per_pixel // 8
-    if bits_per_pixel not in (24, 32) or bytes_per_line < width * step:
-        print(f"{NAME}: the screen dump has {bits_per_pixel} bits a pixel; no screenshot", file=sys.stderr)
-        return
-    pixels = data[header_size + 12 * ncolors:]
-    rows = []
-    for row in range(height):
-        line = pixels[row * bytes_per_line: row * bytes_per_line + width * step]
-        out = bytearray(b"\0")
+class Screen:
+    """The pixels of a 24- or 32-bit xwd dump of the screen, read as (r, g, b) by position."""
+
+    def __init__(self, data):
+        import struct
+        fields = struct.unpack(">25I", data[:100])
+        header_size, self.width, self.height = fields[0], fields[4], fields[5]
+        self.byte_order, bits_per_pixel, self.bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
+        self.step = bits_per_pixel // 8
+        self.usable = bits_per_pixel in (24, 32) and self.bytes_per_line >= self.width * self.step
+        self.pixels = data[header_size + 12 * ncolors:]
+
+    def row(self, y):
+        """Row y as bytes r, g, b, r, g, b, ..."""
+        step = self.step
+        line = self.pixels[y * self.bytes_per_line: y * self.bytes_per_line + self.width * step]
+        out = bytearray()
         for i in range(0, len(line), step):
             # Least significant byte first: blue, green, red; else the other way round.
-            b, g, r = (line[i], line[i + 1], line[i + 2]) if byte_order == 0 else \
+            b, g, r = (line[i], line[i + 1], line[i + 2]) if self.byte_order == 0 else \
                 (line[i + step - 1], line[i + step - 2], line[i + step - 3])
             out += bytes((r, g, b))
-        rows.append(bytes(out))
+        return bytes(out)
+
+    def at(self, x, y):
+        i = y * self.bytes_per_line + x * self.step
+        px = self.pixels[i: i + self.step]
+        return (px[2], px[1], px[0]) if self.byte_order == 0 else (px[-1], px[-2], px[-3])
+
+
+def convert_xwd(data, path, overlays=()):
+    """Writes a 24- or 32-bit xwd dump of the screen as a PNG (no image tools needed). Overlays are dumps of
+    single windows with their screen position, (data, x, y): a dump of the whole screen shows pop-up menus and
+    dialogs black, so they are dumped on their own and laid over it."""
+    import struct
+    import zlib
+    screen = Screen(data)
+    if not screen.usable:
+        print(f"{NAME}: the screen dump has {screen.step * 8} bits a pixel; no screenshot", file=sys.stderr)
+        return
+    rows = [bytearray(screen.row(y)) for y in range(screen.height)]
+    for overlay, left, top in overlays:
+        window = Screen(overlay)
+        if not window.usable:
+            continue
+        width = max(0, min(window.width, screen.width - left))
+        for y in range(max(0, -top), min(window.height, screen.height - top)):
+            rows[top + y][3 * left: 3 * (left + width)] = window.row(y)[: 3 * width]
+    rows = [b"\0" + bytes(row) for row in rows]
 
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
 
     with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", screen.width, screen.height, 8, 2, 0, 0, 0))
                 + chunk(b"IDAT", zlib.compress(b"".join(rows), 6)) + chunk(b"IEND", b""))

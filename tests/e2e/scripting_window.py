@@ -13,19 +13,16 @@ import subprocess
 import sys
 import time
 
-from quorvel_session import Session, convert_xwd, count_shapes, fail, wait_for
+from quorvel_session import (BUS_DEST as DEST, BUS_INTERFACE as IFACE, FRONT_DOCUMENT, Session, bus_call,
+                             convert_xwd, count_shapes, fail, wait_for)
 
-DEST = ["--session", "--dest", "com.thistlewick.Quorvel", "--object-path", "/com/thistlewick/Quorvel"]
-IFACE = "com.thistlewick.Quorvel.Scripting"
-DOCUMENT = "{'want': <'docu'>, 'form': <'indx'>, 'seld': <1>}"
-PAGE = f"{{'want': <'cTab'>, 'form': <'indx'>, 'seld': <1>, 'from': <{DOCUMENT}>}}"
+PAGE = f"{{'want': <'cTab'>, 'form': <'indx'>, 'seld': <1>, 'from': <{FRONT_DOCUMENT}>}}"
 FIRST = f"{{'want': <'sObj'>, 'form': <'indx'>, 'seld': <1>, 'from': <{PAGE}>}}"
 RENAMED = "Renamed at quit"
 
 
 def gdbus(env, method, *args, check=True):
-    result = subprocess.run(["gdbus", "call", *DEST, "--method", f"{IFACE}.{method}", *args],
-                            env=env, capture_output=True, text=True, timeout=30)
+    result = bus_call(env, method, *args)
     if check and result.returncode != 0:
         fail(f"{method} {args} failed: {result.stderr.strip()}")
     return result.stdout.strip()
@@ -55,8 +52,7 @@ def main():
         session.start()
         env = session.env
         wait_for("the scripting name",
-                 lambda: subprocess.run(["gdbus", "call", *DEST, "--method", f"{IFACE}.Elements", "@a{sv} {}", "docu"],
-                                        env=env, capture_output=True, timeout=30).returncode == 0)
+                 lambda: bus_call(env, "Elements", "@a{sv} {}", "docu").returncode == 0)
         count = shapes_on_page(env)
         identifier = gdbus(env, "Get", FIRST, "id")
 

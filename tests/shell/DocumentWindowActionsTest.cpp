@@ -84,8 +84,8 @@ TEST_F(DocumentWindowActionsTest, EveryForwardedActionReachesTheCanvasWithItsSen
 {
     RecordingWindow window(controller, &canvas);
     const auto& names = CanvasDocumentWindow::forwardedActions();
-    // The path and text commands of the Shape menu are forwarded too, so they work from a palette.
-    ASSERT_EQ(names.size(), 54u);
+    // The path, text and picture commands of the Shape menu are forwarded too, so they work from a palette.
+    ASSERT_EQ(names.size(), 55u);
     for (const QString& name : names) {
         pf::MenuItem item(QStringLiteral("item"), name);
         canvas.calls.clear();
