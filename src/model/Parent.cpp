@@ -1,4 +1,5 @@
 #include "model/Parent.h"
+#include "model/StoredForms.h"
 
 #include <algorithm>
 #include <atomic>
@@ -38,6 +39,7 @@ void Parent::renewChildrenSerial()
 {
     static std::atomic<std::uint64_t> last{0};
     childrenSerial_ = ++last;
+    storedForms::drop(this);
 }
 
 std::size_t Parent::indexOfShape(const Shape* shape) const
