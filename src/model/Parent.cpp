@@ -59,8 +59,11 @@ void Parent::insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
 
 void Parent::removeChildAtIndex(std::size_t index)
 {
-    if (index < children_.size())
+    if (index < children_.size()) {
+        // Off the page a shape may change without a redisplay: it makes its form afresh when it is back.
+        storedForms::forget(children_[index].get());
         children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+    }
     renewChildrenSerial();
 }
 
