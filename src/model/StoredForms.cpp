@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -108,15 +109,18 @@ pf::Value of(const Shape& shape)
 {
     if (!onMainThread())
         return shape.asPlist();
+    std::optional<pf::Value> kept;
     {
         std::lock_guard lock(tableLock);
         const auto it = table().find(&shape);
-        if (it != table().end() && it->second.identifier == shape.identifier()) {
-            pf::Value kept = it->second.form;
-            if (verifying())
-                verify(shape, kept);
-            return kept;
-        }
+        if (it != table().end() && it->second.identifier == shape.identifier())
+            kept = it->second.form;
+    }
+    if (kept) {
+        // Outside the lock: a container's fresh form asks for its children's.
+        if (verifying())
+            verify(shape, *kept);
+        return *kept;
     }
     // Made outside the lock: a container's form asks for its children's. Kept at its size: a form is
     // gathered in room for more entries than it has, and a page keeps one for every shape.
