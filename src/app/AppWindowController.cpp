@@ -133,12 +133,13 @@ void AppWindowController::buildMainMenu()
     file->addSeparator();
     addCommand(file, "close", tr("Close"), QKeySequence::Close, [this] { performClose(); });
     addCommand(file, "save", tr("Save"), QKeySequence::Save, [this] {
+        // In the background: a large document is written while the window stays with the user.
         if (pf::Document* document = TKMainWindowController::document())
-            document->saveDocument();
+            document->saveDocument(pf::Document::SaveMode::Background);
     });
     addCommand(file, "saveAs", tr("Save As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] {
         if (pf::Document* document = TKMainWindowController::document())
-            document->saveDocumentAs();
+            document->saveDocumentAs(pf::Document::SaveMode::Background);
     });
     addCommand(file, "revert", tr("Revert to Saved"), QKeySequence(), [this] {
         pf::Document* document = TKMainWindowController::document();

@@ -6,8 +6,10 @@
 #include "canvas/Canvas.h"
 #include "geometry/QVPropertyList.h"
 #include "model/Composition.h"
+#include "model/StoredForms.h"
 #include "platform/docs/WindowController.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FreedMemory.h"
 #include "platform/foundation/Identifier.h"
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/kit/Services.h"
@@ -131,6 +133,9 @@ void Document::setUpCompositionsInCanvasWindowController()
             }
         }
         host->selectTabAtIndex(0);
+        // The first save finds the pages' stored forms made while the user looked at them.
+        for (const auto& page : *tempCompositions_)
+            storedForms::makeInIdleTime(page);
     } else if (host->tabModels().empty()) {
         host->addTabModelAtIndex(0);
     }
@@ -162,21 +167,49 @@ void Document::closeWindows()
 
 std::shared_ptr<pf::FileWrapper> Document::fileWrapperOfType(const QString& type, QString* error)
 {
+    std::optional<SaveSnapshot> snapshot = snapshotForSave(type, error);
+    return snapshot ? snapshot->makePackage(error) : nullptr;
+}
+
+std::optional<pf::Document::SaveSnapshot> Document::snapshotForSave(const QString& type, QString* error)
+{
     if (type != QLatin1String(TypeName)) {
         if (error)
             *error = QStringLiteral("Quorvel cannot save documents of the type \"%1\".").arg(type);
-        return nullptr;
+        return std::nullopt;
     }
-    pf::SuddenTerminationGuard guard;
+    // The values share their strings and containers with nothing the pages change later: the worker
+    // reads them while the user goes on editing.
+    pf::Value plist = compositionPlist();
+    auto copy = std::make_shared<pf::FileWrapper::SaveCopy>(pf::FileWrapper::copyForSave(documentFileWrapper()));
+    copy->root->removeChild(QString::fromLatin1(PlistName));
+    SaveSnapshot snapshot;
     // Serialised first: a plist that cannot be written fails the save before the package changes.
-    const std::optional<QByteArray> data = compositionData(error);
-    if (!data)
-        return nullptr;
-    documentFileWrapper()->setChild(QString::fromLatin1(PlistName), pf::FileWrapper::regularFile(*data));
-    return documentFileWrapper_;
+    snapshot.makePackage = [plist = std::move(plist), root = copy->root](QString* error) -> std::shared_ptr<pf::FileWrapper> {
+        std::optional<QByteArray> data = serialisedCompositionData(plist, error);
+        if (!data)
+            return nullptr;
+        root->setChild(QString::fromLatin1(PlistName), pf::FileWrapper::regularFile(std::move(*data)));
+        return root;
+    };
+    std::weak_ptr<pf::Document> weak = weak_from_this();
+    snapshot.didWrite = [weak, copy](const pf::FileWrapper& written) {
+        copy->adoptSources();
+        auto self = std::static_pointer_cast<Document>(weak.lock());
+        const auto plistFile = written.child(QString::fromLatin1(PlistName));
+        if (!self || !plistFile || plistFile->sourcePath().isEmpty())
+            return;
+        // The bytes stay on disk, read again only by a later revert or copy: a large document keeps no
+        // copy of them in memory.
+        if (auto onDisk = pf::FileWrapper::readFromPath(plistFile->sourcePath()); onDisk && onDisk->isRegularFile())
+            self->documentFileWrapper()->setChild(QString::fromLatin1(PlistName), onDisk);
+        else
+            self->documentFileWrapper()->removeChild(QString::fromLatin1(PlistName));
+    };
+    return snapshot;
 }
 
-std::optional<QByteArray> Document::compositionData(QString* error) const
+pf::Value Document::compositionPlist() const
 {
     pf::Value plist = pf::Value::dictionary();
     plist.set(QStringLiteral("version"), CurrentVersion);
@@ -191,11 +224,21 @@ std::optional<QByteArray> Document::compositionData(QString* error) const
     }
     plist.set(QStringLiteral("image_ref_counts"), counts);
     writeCompositionsToPlist(plist);
+    return plist;
+}
+
+std::optional<QByteArray> Document::serialisedCompositionData(const pf::Value& plist, QString* error)
+{
     QString why;
     auto data = QVDataFromPlist(plist, &why);
     if (!data && error)
         *error = QStringLiteral("The pages could not be written: %1").arg(why);
     return data;
+}
+
+std::optional<QByteArray> Document::compositionData(QString* error) const
+{
+    return serialisedCompositionData(compositionPlist(), error);
 }
 
 void Document::writeCompositionsToPlist(pf::Value& plist) const
@@ -243,6 +286,9 @@ bool Document::readFromFileWrapper(const std::shared_ptr<pf::FileWrapper>& wrapp
         return false;
     }
     collectedImages_.clear();
+    // The pages are read: a large document keeps no copy of their bytes or of the values read from them.
+    plistFile->forgetContents();
+    pf::returnFreedMemoryInBackground();
     return true;
 }
 

@@ -153,10 +153,17 @@ public:
 
     // ---- the format ----
     std::shared_ptr<pf::FileWrapper> fileWrapperOfType(const QString& type, QString* error) override;
+    // Takes the property-list values of the pages and a copy of the package; the bytes are made with the
+    // package (off the main thread). Once written, the package in memory names the written
+    // "composition_data.plist" instead of holding its bytes.
+    std::optional<SaveSnapshot> snapshotForSave(const QString& type, QString* error) override;
     bool readFromFileWrapper(const std::shared_ptr<pf::FileWrapper>& wrapper, const QString& type,
                              QString* error) override;
     // The serialised "composition_data.plist"; nothing (with the serialiser's error) when it has no form.
     std::optional<QByteArray> compositionData(QString* error) const;
+    // Its two halves: the value (main thread), and its bytes (any thread).
+    pf::Value compositionPlist() const;
+    static std::optional<QByteArray> serialisedCompositionData(const pf::Value& plist, QString* error);
     void writeCompositionsToPlist(pf::Value& plist) const;
     bool readFromCompositionData(const QByteArray& data, QString* error);
     // The pages read and not yet handed to the window; nothing outside that time.

@@ -1,6 +1,7 @@
 // The page: structure edits with their undo, the registry, connections, stored form and copy. Grid, zoom,
 // page size and drawing are in CompositionGeometry.cpp.
 #include "model/Composition.h"
+#include "model/StoredForms.h"
 
 #include "model/Connection.h"
 #include "model/Group.h"
@@ -538,7 +539,7 @@ pf::Value Composition::asPlist() const
     pf::Value kids = pf::Value::array();
     for (const auto& child : children())
         if (child->isSavable())
-            kids.append(child->asPlist());
+            kids.append(storedForms::of(*child));
     d.set(QStringLiteral("children"), std::move(kids));
     std::vector<pf::Value> stored;
     stored.reserve(connections_.size());

@@ -1,4 +1,5 @@
 #include "model/Group.h"
+#include "model/StoredForms.h"
 
 #include "geometry/QVRect.h"
 #include "model/Composition.h"
@@ -358,7 +359,7 @@ pf::Value Group::asPlist() const
     pf::Value kids = pf::Value::array();
     for (const auto& child : children())
         if (child->isSavable())
-            kids.append(child->asPlist());
+            kids.append(storedForms::of(*child));
     d.set(QStringLiteral("children"), std::move(kids));
     return d;
 }

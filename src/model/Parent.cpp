@@ -1,4 +1,5 @@
 #include "model/Parent.h"
+#include "model/StoredForms.h"
 
 #include <algorithm>
 #include <atomic>
@@ -38,6 +39,7 @@ void Parent::renewChildrenSerial()
 {
     static std::atomic<std::uint64_t> last{0};
     childrenSerial_ = ++last;
+    storedForms::drop(this);
 }
 
 std::size_t Parent::indexOfShape(const Shape* shape) const
@@ -57,8 +59,11 @@ void Parent::insertChildAtIndex(std::shared_ptr<Shape> shape, std::size_t index)
 
 void Parent::removeChildAtIndex(std::size_t index)
 {
-    if (index < children_.size())
+    if (index < children_.size()) {
+        // Off the page a shape may change without a redisplay: it makes its form afresh when it is back.
+        storedForms::forget(children_[index].get());
         children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+    }
     renewChildrenSerial();
 }
 

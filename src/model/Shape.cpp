@@ -1,4 +1,5 @@
 #include "model/Shape.h"
+#include "model/StoredForms.h"
 
 #include "geometry/QVColor.h"
 #include "geometry/QVRect.h"
@@ -36,7 +37,7 @@ bool equalWhenBothPresent(const std::optional<T>& a, const std::optional<T>& b)
 
 } // namespace
 
-Shape::~Shape() = default;
+Shape::~Shape() { storedForms::forget(this); }
 
 const ShapeClass& Shape::staticClass()
 {
@@ -308,6 +309,8 @@ std::uint64_t Shape::newDisplayStamp()
 
 void Shape::renewDisplayStamps()
 {
+    // What is drawn differently is stored differently: the kept stored forms go too.
+    storedForms::drop(this);
     for (Shape* s = this; s; s = s->parent_) {
         s->displayStamp_ = newDisplayStamp();
         if (composition_)

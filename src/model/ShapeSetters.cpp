@@ -1,5 +1,6 @@
 // The setters of Shape: one PropertyChange each (key, undo action name, effects) through setProperty.
 #include "model/Shape.h"
+#include "model/StoredForms.h"
 
 namespace {
 namespace change {
@@ -238,6 +239,7 @@ void Shape::writeSticky(const char* key, const pf::Value& value)
 
 void Shape::finishChange(unsigned effects)
 {
+    storedForms::drop(this);
     if (effects & Dirty)
         dirtyRectDirty_ = true;
     if (effects & DropGradient)

@@ -1,6 +1,7 @@
 // A shape's text: its attributes, its layout in the text rect (band and column), the setters the
 // inspector and the in-place editor call, fitting the frame to the text, and drawing.
 #include "model/Shape.h"
+#include "model/StoredForms.h"
 
 #include "geometry/QVRect.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -47,6 +48,8 @@ void Shape::setAttributedText(const pf::AttributedString* text)
         setNeedsDisplay();
     attributedText_ = std::move(value);
     dirtyRectDirty_ = true;
+    // Off a page nothing is redisplayed, yet the stored form changed.
+    storedForms::drop(this);
     if (composition_)
         setNeedsDisplay();
 }

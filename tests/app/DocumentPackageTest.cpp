@@ -175,6 +175,40 @@ TEST_F(DocumentPackageTest, AFailedSaveLeavesThePackageAndTheEditedState)
     EXPECT_EQ(parsedPlist(package).arrayForKey("compositions").size(), 2u);
 }
 
+TEST_F(DocumentPackageTest, ASaveWritesThePagesAsTheyWereWhenItBegan)
+{
+    const QByteArray picture = readFile(package + "/Resources/" + fixturePicture);
+    auto document = open(package);
+    ASSERT_TRUE(document);
+    RecordingTabHost& host = hostOf(document);
+    auto box = Shape::make<Rectangle>(pf::Rect(10, 10, 50, 50));
+    box->setFillColor(pf::Color(1, 0, 0, 1));
+    host.page(0)->addShape(box);
+    const QByteArray asked = *document->compositionData(nullptr);
+
+    ASSERT_TRUE(document->saveDocument(pf::Document::SaveMode::Background));
+    // The user goes on while the bytes are made and written: a style, a move, a new shape, a page renamed.
+    box->setFillColor(pf::Color(0, 0, 1, 1));
+    box->setFrame(pf::Rect(200, 200, 10, 10));
+    host.page(0)->addShape(Shape::make<Rectangle>(pf::Rect(300, 300, 5, 5)));
+    host.models.at(1)->setTitle("Renamed");
+    finishBackgroundWork();
+    EXPECT_EQ(readFile(package + "/composition_data.plist"), asked);
+    EXPECT_TRUE(document->isDocumentEdited());
+    // The package in memory follows the files to their new place: pictures still read, and the next save
+    // links them again.
+    EXPECT_EQ(document->imageDataForIdentifier(fixturePicture), picture);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList({"Fixture.quorveldoc", "outside.txt"}));
+
+    ASSERT_TRUE(document->saveDocument(pf::Document::SaveMode::Background));
+    finishBackgroundWork();
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_EQ(readFile(package + "/composition_data.plist"), *document->compositionData(nullptr));
+    EXPECT_EQ(readFile(package + "/Resources/" + fixturePicture), picture);
+    const pf::Value saved = parsedPlist(package);
+    EXPECT_EQ(saved.arrayForKey("compositions").at(1).stringForKey("title"), "Renamed");
+}
+
 TEST_F(DocumentPackageTest, HostileIdentifiersNameNoFile)
 {
     const QString beside = dir.filePath("outside.txt");

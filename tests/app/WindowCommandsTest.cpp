@@ -382,6 +382,7 @@ TEST_F(WindowCommandsTest, SavingIntoAPlaceThatCannotTakeThePackageAlertsAndLose
         alerts.clear();
         pf::ScopedSavePanelSink panel([&](const pf::SavePanelRequest&) -> std::optional<QString> { return chosen; });
         window->menuAction("saveAs")->trigger();
+        doc->waitForSaves();
     };
     docs_test::writeFile(dir.filePath("plain.txt"), "a file");
     const QString places[] = {dir.filePath("plain.txt/Copy"), dir.filePath("missing/Copy"),
@@ -397,6 +398,7 @@ TEST_F(WindowCommandsTest, SavingIntoAPlaceThatCannotTakeThePackageAlertsAndLose
         alerts.clear();
         pf::ScopedPackageWriteFault full(pf::packageWriter::Stage::Write, ENOSPC);
         window->menuAction("save")->trigger();
+        doc->waitForSaves();
     }
     EXPECT_EQ(alerts.size(), 1);
     EXPECT_TRUE(doc->isDocumentEdited());

@@ -7,6 +7,7 @@
 #include "platform/kit/Services.h"
 
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -93,10 +94,20 @@ protected:
         document->undoManager().setGroupsByEvent(false);
         return document;
     }
+    // Moves the clock on and lets what it started end (autosaves write in the background).
     void advance(std::chrono::nanoseconds by)
     {
         clock.advance(by);
         pf::drainMainQueue();
+        finishBackgroundWork();
+    }
+    // Background work and what its completions start in turn (a save queued behind another).
+    static void finishBackgroundWork()
+    {
+        do {
+            QThreadPool::globalInstance()->waitForDone();
+            pf::drainMainQueue();
+        } while (QThreadPool::globalInstance()->activeThreadCount() > 0);
     }
 
     pf::VirtualClock clock;
@@ -262,6 +273,87 @@ TEST_F(DocumentTest, AFailedSaveChangesNothing)
     EXPECT_TRUE(document->isDocumentEdited());
     EXPECT_EQ(treeOf(dir.filePath("A.textdoc")), before);
     EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.textdoc"}));
+}
+
+TEST_F(DocumentTest, ABackgroundSaveWritesTheDocumentAsItWasWhenAsked)
+{
+    auto document = open("A.textdoc");
+    ASSERT_TRUE(document);
+    const QString file = dir.filePath("A.textdoc/text");
+    document->edit("first");
+    ASSERT_TRUE(document->saveDocument(pf::Document::SaveMode::Background));
+    EXPECT_TRUE(document->isSaving());
+    EXPECT_TRUE(pf::suddenTermination::isDisabled()); // quitting waits for it
+    document->edit("second"); // while the bytes are written
+    finishBackgroundWork();
+    EXPECT_FALSE(document->isSaving());
+    EXPECT_FALSE(pf::suddenTermination::isDisabled());
+    EXPECT_EQ(readFile(file), "first");
+    EXPECT_TRUE(document->isDocumentEdited()); // "second" is not saved
+    EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.textdoc"}));
+
+    // Saves asked while one runs follow it in order; the last one asked is what stays.
+    document->saveDocument(pf::Document::SaveMode::Background);
+    document->edit("third");
+    document->saveDocument(pf::Document::SaveMode::Background);
+    document->edit("fourth");
+    document->saveDocument(pf::Document::SaveMode::Background);
+    finishBackgroundWork();
+    EXPECT_EQ(readFile(file), "fourth");
+    EXPECT_FALSE(document->isDocumentEdited());
+
+    // A save waited for lets those under way end first.
+    document->edit("fifth");
+    document->saveDocument(pf::Document::SaveMode::Background);
+    document->edit("sixth");
+    QString error;
+    ASSERT_TRUE(document->saveToPath(document->filePath(), document->fileType(), pf::Document::SaveOperation::Save, &error));
+    EXPECT_EQ(readFile(file), "sixth");
+    EXPECT_FALSE(document->isSaving());
+
+    // A failure is shown once the save has ended; the package and the edited state stay as they were.
+    QStringList alerts;
+    pf::ScopedAlertSink alert([&](const pf::Alert& a) {
+        alerts << a.messageText;
+        return 0;
+    });
+    document->edit("seventh");
+    const auto before = treeOf(dir.filePath("A.textdoc"));
+    {
+        pf::ScopedPackageWriteFault full(pf::packageWriter::Stage::Write, ENOSPC);
+        document->saveDocument(pf::Document::SaveMode::Background);
+        EXPECT_TRUE(alerts.isEmpty());
+        document->waitForSaves();
+    }
+    EXPECT_EQ(alerts, QStringList{"The document \"A\" could not be saved."});
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_EQ(treeOf(dir.filePath("A.textdoc")), before);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.textdoc"}));
+
+    // Closing a document whose save runs: the save ends first, and is what the file holds.
+    document->saveDocument(pf::Document::SaveMode::Background);
+    document->close();
+    EXPECT_EQ(readFile(file), "seventh");
+    EXPECT_FALSE(pf::suddenTermination::isDisabled());
+}
+
+TEST_F(DocumentTest, ASaveAskedWhileTheFirstSaveAsRunsGoesWhereThatPutsTheDocument)
+{
+    auto document = newDocument();
+    document->edit("new work");
+    int panels = 0;
+    pf::ScopedSavePanelSink panel([&](const pf::SavePanelRequest&) -> std::optional<QString> {
+        ++panels;
+        return dir.filePath("Named");
+    });
+    ASSERT_TRUE(document->saveDocument(pf::Document::SaveMode::Background));
+    document->edit("more work");
+    ASSERT_TRUE(document->saveDocument(pf::Document::SaveMode::Background));
+    finishBackgroundWork();
+    EXPECT_EQ(panels, 1);
+    EXPECT_EQ(document->filePath(), dir.filePath("Named.textdoc"));
+    EXPECT_EQ(readFile(dir.filePath("Named.textdoc/text")), "more work");
+    EXPECT_FALSE(document->isDocumentEdited());
 }
 
 TEST_F(DocumentTest, RevertReturnsToTheVersionAsOpened)

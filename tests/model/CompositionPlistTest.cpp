@@ -113,6 +113,30 @@ TEST_F(CompositionFormTest, PageRoundTripsThroughItsStoredForm)
     EXPECT_EQ(read->frame(), page->frame());
 }
 
+// Pages keep their shapes' stored forms between saves: every way a shape changes must show in the next.
+TEST_F(CompositionFormTest, TheStoredFormFollowsEveryChangeOfItsShapes)
+{
+    buildPage();
+    const pf::Value before = page->asPlist();
+    EXPECT_EQ(page->asPlist(), before); // kept forms read as made ones
+
+    boxA->setCurveRatio(0.5);                      // a kind's own setter
+    grouped->setFrame(pf::Rect(200, 5, 12, 12));   // a shape inside a group
+    const auto rectangle = page->children()[1];
+    page->removeShape(rectangle);                  // changed off the page, then back
+    rectangle->setAttributedText(std::make_unique<pf::AttributedString>(QStringLiteral("back"), rectangle->textAttributes()).get());
+    page->addShape(rectangle);
+    group->moveShapeAtIndexToIndex(0, 1);          // the order of a group's children
+    connector->setTitle(QStringLiteral("renamed"));
+
+    const pf::Value after = page->asPlist();
+    const auto& stored = after.arrayForKey("children");
+    ASSERT_EQ(stored.size(), page->children().size());
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        EXPECT_EQ(stored[i], page->children()[i]->asPlist()) << page->children()[i]->description().toStdString();
+    EXPECT_NE(after, before);
+}
+
 TEST_F(CompositionFormTest, ReadingSkipsWhatItCannotUse)
 {
     pf::Value stored = page->asPlist();

@@ -25,6 +25,8 @@ void prepareEnvironment()
     }
     // Tests never read or write the user's real settings.
     QStandardPaths::setTestModeEnabled(true);
+    // Every stored form a save reuses is checked against a fresh one.
+    setenv("QUORVEL_VERIFY_STORED_FORMS", "1", 1);
 }
 
 } // namespace

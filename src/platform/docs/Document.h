@@ -2,6 +2,10 @@
 // (atomically, through the package writer), autosave, drafts of untitled documents, revert and the close
 // question. Subclasses give the content: fileWrapperOfType and readFromFileWrapper, and the window hooks.
 //
+// - Saving: the main thread takes what the package needs of the document as it is (snapshotForSave); the
+//   bytes are made and written on a background thread, and the document learns the outcome back on the
+//   main thread. Saves run one at a time in the order asked; a save waited for (saveToPath, the close
+//   question, revert) first lets those under way finish. Changes made while a save runs stay unsaved.
 // - Changes: the undo manager's done, undone and redone steps drive the change count; the document is
 //   edited while the count differs from the count at the last save (undoing back to it makes it clean).
 // - Autosave: a few seconds after the last change a titled document saves in place and an untitled one
@@ -23,6 +27,7 @@
 #include <QString>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -80,6 +85,17 @@ public:
 
     // ---- content (subclasses) ----
     virtual std::shared_ptr<FileWrapper> fileWrapperOfType(const QString& type, QString* error) = 0;
+    // What a save took of the document on the main thread, and the rest of its work.
+    struct SaveSnapshot {
+        // Makes the package from what was taken; runs on a background thread, so it reads nothing the
+        // main thread may change. Null with an error when it cannot be made.
+        std::function<std::shared_ptr<FileWrapper>(QString* error)> makePackage;
+        // Main thread, once the package is on disk (the tree makePackage answered, with its sources).
+        std::function<void(const FileWrapper& written)> didWrite;
+    };
+    // The main thread's part of a save. By default a copy of fileWrapperOfType's package, whose files
+    // then learn where the save put them.
+    virtual std::optional<SaveSnapshot> snapshotForSave(const QString& type, QString* error);
     virtual bool readFromFileWrapper(const std::shared_ptr<FileWrapper>& wrapper, const QString& type,
                                      QString* error) = 0;
 
@@ -118,11 +134,23 @@ public:
 
     // ---- saving ----
     // Writes the document to path; Save and SaveAs make it the document's file, SaveTo and Autosave of an
-    // untitled document (a draft) do not. On failure nothing changes and the error says why.
+    // untitled document (a draft) do not. On failure nothing changes and the error says why. Waits for the
+    // saves under way, then for this one.
     bool saveToPath(const QString& path, const QString& type, SaveOperation operation, QString* error);
-    // Titled: saves in place; untitled: asks where (Save As). Errors are shown. True when saved.
-    bool saveDocument();
-    bool saveDocumentAs();
+    // The same without waiting: the document as it is now is written in the background, after the saves
+    // under way; done (may be empty) hears the outcome on the main thread. An empty path is the
+    // document's file when the save starts (a Save asked while a Save As runs).
+    using SaveDone = std::function<void(bool ok, const QString& error)>;
+    void saveToPathInBackground(const QString& path, const QString& type, SaveOperation operation, SaveDone done);
+    // Whether a save was asked for and has not ended.
+    bool isSaving() const { return !saves_.empty(); }
+    // Lets every save asked for end (main thread).
+    void waitForSaves();
+    enum class SaveMode { Wait, Background };
+    // Titled: saves in place; untitled: asks where (Save As). Errors are shown. True when saved (Wait) or
+    // when the save was started (Background; a failure is shown when it ends).
+    bool saveDocument(SaveMode mode = SaveMode::Wait);
+    bool saveDocumentAs(SaveMode mode = SaveMode::Wait);
     // Saves now what the autosave would save later; true when nothing needed saving or it was saved.
     bool autosave(QString* error = nullptr);
     bool hasPendingAutosave() const { return autosaveCall_.isPending(); }
@@ -153,6 +181,18 @@ protected:
 
 private:
     friend class DocumentController;
+    struct SaveJob;
+    std::shared_ptr<SaveJob> makeSaveJob(const QString& path, const QString& type, SaveOperation operation,
+                                         QString* error);
+    // Fixes where the save writes; false (the save has ended, failed) when there is nowhere.
+    bool prepareToStart(SaveJob& job);
+    void startSave(const std::shared_ptr<SaveJob>& job);
+    void completeSave(const std::shared_ptr<SaveJob>& job);
+    // Saves (waiting or not) and shows a failure in an alert.
+    bool saveShowingFailure(const QString& path, SaveOperation operation, SaveMode mode);
+    // The path an autosave writes: the file, or the draft (chosen once).
+    QString autosavePath();
+    void changeCountDidChange();
     void scheduleAutosave();
     void removeDraft();
     void removeSnapshot();
@@ -164,7 +204,11 @@ private:
     QString displayName_;
     QString untitledName_;
     QString draftPath_;
+    // The draft path of an autosave under way, until it has written it.
+    QString plannedDraftPath_;
     QString snapshotPath_;
+    // The saves asked for, in order; the first runs.
+    std::deque<std::shared_ptr<SaveJob>> saves_;
     DocumentController* controller_ = nullptr;
     std::int64_t changeCount_ = 0;
     std::int64_t savedChangeCount_ = 0;

@@ -169,6 +169,12 @@ void FileWrapper::setSource(const QString& path, const DiskIdentity& identity)
     sourceIdentity_ = identity;
 }
 
+void FileWrapper::forgetContents() const
+{
+    if (!sourcePath_.isEmpty())
+        contents_.reset();
+}
+
 std::shared_ptr<FileWrapper> FileWrapper::child(const QString& name) const
 {
     const auto it = children_.find(name);
@@ -212,6 +218,46 @@ std::shared_ptr<FileWrapper> FileWrapper::deepCopy() const
     for (const auto& [name, child] : children_)
         copy->children_[name] = child->deepCopy();
     return copy;
+}
+
+namespace {
+
+std::shared_ptr<FileWrapper> copyPaired(const std::shared_ptr<FileWrapper>& node, FileWrapper::SaveCopy& copy)
+{
+    std::shared_ptr<FileWrapper> made;
+    switch (node->kind()) {
+    case FileWrapper::Kind::Directory:
+        made = FileWrapper::directory();
+        for (const auto& [name, child] : node->children())
+            made->setChild(name, copyPaired(child, copy));
+        return made;
+    case FileWrapper::Kind::SymbolicLink:
+        return FileWrapper::symbolicLink(node->symbolicLinkTarget());
+    case FileWrapper::Kind::RegularFile:
+        made = node->deepCopy();
+        copy.files.emplace_back(node, made);
+        return made;
+    }
+    return made;
+}
+
+} // namespace
+
+FileWrapper::SaveCopy FileWrapper::copyForSave(const std::shared_ptr<FileWrapper>& root)
+{
+    SaveCopy copy;
+    if (root)
+        copy.root = copyPaired(root, copy);
+    return copy;
+}
+
+void FileWrapper::SaveCopy::adoptSources() const
+{
+    for (const auto& [weakOriginal, copy] : files) {
+        const auto original = weakOriginal.lock();
+        if (original && !copy->sourcePath().isEmpty() && copy->sourceIdentity())
+            original->setSource(copy->sourcePath(), *copy->sourceIdentity());
+    }
 }
 
 } // namespace pf

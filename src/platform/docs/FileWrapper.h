@@ -20,6 +20,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace pf {
 
@@ -62,6 +64,8 @@ public:
     const std::optional<DiskIdentity>& sourceIdentity() const { return sourceIdentity_; }
     // After a save: the bytes now live at path (as identity says).
     void setSource(const QString& path, const DiskIdentity& identity);
+    // Lets go of the bytes of a file that lives on disk; they are read again when next asked for.
+    void forgetContents() const;
 
     // ---- links ----
     const QString& symbolicLinkTarget() const { return linkTarget_; }
@@ -79,6 +83,16 @@ public:
 
     // A copy of the tree sharing nothing mutable with this one (bytes and sources are shared values).
     std::shared_ptr<FileWrapper> deepCopy() const;
+
+    // A copy a save writes on another thread, its regular files paired with those they copy: once it is
+    // written, adoptSources tells the originals still alive where their bytes now live (a regular file's
+    // bytes never change, so the copy's place is the original's too).
+    struct SaveCopy {
+        std::shared_ptr<FileWrapper> root;
+        std::vector<std::pair<std::weak_ptr<FileWrapper>, std::shared_ptr<FileWrapper>>> files;
+        void adoptSources() const;
+    };
+    static SaveCopy copyForSave(const std::shared_ptr<FileWrapper>& root);
 
 private:
     explicit FileWrapper(Kind kind) : kind_(kind) {}

@@ -212,8 +212,10 @@ bool removeTree(const QString& path)
     return ::nftw(native(path).constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
-bool write(FileWrapper& root, const QString& destination, QString* error)
+bool write(FileWrapper& root, const QString& destination, QString* error, QString* leftBehind)
 {
+    if (leftBehind)
+        leftBehind->clear();
     QString localError;
     QString* err = error ? error : &localError;
     const QString absolute = QFileInfo(destination).absoluteFilePath();
@@ -251,7 +253,9 @@ bool write(FileWrapper& root, const QString& destination, QString* error)
         if (auto identity = diskIdentityOfPath(path))
             file.file->setSource(path, *identity);
     }
-    if (replacing)
+    if (replacing && leftBehind)
+        *leftBehind = temporary;
+    else if (replacing)
         removeTree(temporary);
     return true;
 }

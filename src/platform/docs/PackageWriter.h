@@ -24,8 +24,10 @@ namespace packageWriter {
 // The steps a test may make fail.
 enum class Stage { Write, Sync, Swap };
 
-// Writes root to destination (replacing what is there). False with an error on failure.
-bool write(FileWrapper& root, const QString& destination, QString* error = nullptr);
+// Writes root to destination (replacing what is there). False with an error on failure. With leftBehind
+// the tree replaced is not removed but moved aside and its path answered (empty when nothing was
+// replaced): files of the old tree stay readable until the caller has moved their readers on.
+bool write(FileWrapper& root, const QString& destination, QString* error = nullptr, QString* leftBehind = nullptr);
 
 // Removes a tree without following links; false when something stayed.
 bool removeTree(const QString& path);
