@@ -33,8 +33,6 @@ namespace facetcontrols {
 
 namespace {
 
-constexpr double panelWidth = 220;
-
 QRect qRect(const pf::Rect& r)
 {
     return QRect(int(std::lround(r.x())), int(std::lround(r.y())), int(std::lround(r.width())),
@@ -143,13 +141,18 @@ QString selected(const char* key) { return QStringLiteral("selectedObject.") + Q
 
 pf::View* makePanel(double height) { return new pf::View(pf::Rect(0, 0, panelWidth, height)); }
 
+void useSmallFont(QWidget& widget)
+{
+    QFont font = widget.font();
+    font.setPixelSize(11);
+    widget.setFont(font);
+}
+
 QLabel* label(QWidget* parent, const QString& text, const pf::Rect& frame)
 {
     auto* made = new QLabel(text, parent);
     made->setGeometry(qRect(frame));
-    QFont font = made->font();
-    font.setPointSizeF(11);
-    made->setFont(font);
+    useSmallFont(*made);
     return made;
 }
 

@@ -30,8 +30,14 @@ class View;
 
 namespace facetcontrols {
 
+// Panels are laid out for this width: a row is never narrower (InspectorListItem::minimumWidth).
+inline constexpr double panelWidth = 220;
+
 // A panel of the inspector's width and the given height.
 pf::View* makePanel(double height);
+// The small text of labels and tables: 11 points, which the panels' layout counts as 11 pixels as it
+// counts every length (Qt's points would be a third larger at 96 dots per inch and overrun the columns).
+void useSmallFont(QWidget& widget);
 QLabel* label(QWidget* parent, const QString& text, const pf::Rect& frame);
 
 struct NumberFormat {

@@ -317,9 +317,7 @@ ItemTable::ItemTable(ItemTableOwner& owner, const pf::Rect& frame, std::vector<I
     table_->verticalHeader()->setDefaultSectionSize(20);
     table_->horizontalHeader()->setDefaultSectionSize(60);
     table_->horizontalHeader()->setStretchLastSection(true);
-    QFont font = table_->font();
-    font.setPointSizeF(11);
-    table_->setFont(font);
+    facetcontrols::useSmallFont(*table_);
     for (std::size_t i = 0; i < columns_.size(); ++i)
         table_->setColumnWidth(int(i), int(columns_[i].width));
     QObject::connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -4,6 +4,7 @@
 #include "palettes/FacetControls.h"
 #include "palettes/InspectorCells.h"
 #include "palettes/FacetRegistry.h"
+#include "palettes/InspectorViewController.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewBuilders.h"
 
@@ -49,22 +50,37 @@ pf::View* buildOpacityPanel(Facet& facet)
     return panel;
 }
 
+// The fill panel: the type row, the gradient row (shown for gradient fills only), then the angle and
+// shadow rows.
+constexpr double gradientRowY = 34;
+constexpr double gradientRowHeight = 38;
+constexpr double gradientRowStep = gradientRowHeight + 6;
+constexpr double belowRowsHeight = 54;
+
+double fillPanelHeight(bool gradientShown)
+{
+    return gradientRowY + (gradientShown ? gradientRowStep : 0) + belowRowsHeight;
+}
+
 pf::View* buildFillPanel(FillFacet& facet)
 {
-    pf::View* panel = makePanel(132);
+    pf::View* panel = makePanel(fillPanelHeight(false));
     QComboBox* type = popUp(facet, panel, pf::Rect(10, 6, 140, 22), selected("fillType"),
                             {{"Color", 0}, {"Linear Gradient", 1}, {"Radial Gradient", 2}, {"None", 5}});
     enableWith(facet, unlockedKey, {type});
     facet.setOutlet(QStringLiteral("fillTypePopUpButton"), type);
     colorButton(facet, panel, pf::Rect(164, 6, 44, 22), 901, "fillColorButton");
-    auto* gradient = new QVGradientControl(pf::Rect(10, 34, 200, 38), panel);
+    auto* gradient = new QVGradientControl(pf::Rect(10, gradientRowY, 200, gradientRowHeight), panel);
     facet.setOutlet(QStringLiteral("fillGradientControl"), gradient);
     gradient->hide();
-    label(panel, QStringLiteral("Angle"), pf::Rect(10, 78, 60, 22));
-    QDoubleSpinBox* angle = numberField(facet, panel, pf::Rect(132, 78, 80, 22), selected("fillAngle"),
+    // The rows under the gradient move up into its place while it is hidden (FillFacet::showGradientRow).
+    auto* below = new pf::View(pf::Rect(0, gradientRowY, panelWidth, belowRowsHeight), panel);
+    facet.setOutlet(QStringLiteral("rowsBelowGradient"), below);
+    label(below, QStringLiteral("Angle"), pf::Rect(10, 0, 60, 22));
+    QDoubleSpinBox* angle = numberField(facet, below, pf::Rect(132, 0, 80, 22), selected("fillAngle"),
                                         NumberFormat{-360, 360, 0, 1, QStringLiteral("°")});
     facet.bindings().bindEnabled(*angle, facet, selected("fillType"), QStringLiteral("QVIsLinearGradientFillType"));
-    shadowRow(facet, panel, 104, "fillShadowHidden", 906);
+    shadowRow(facet, below, 26, "fillShadowHidden", 906);
     facet.setFirstKeyView(type);
     return panel;
 }
@@ -176,7 +192,26 @@ void FillFacet::observeValueForSelectedObjectKeyPath(const QString& keyPath)
             if (gradient)
                 control->setElements(gradientElementsFromVariant(selection->valueForKeyPath(gradientElementsKey)));
         }
+        showGradientRow(gradient);
     }
+}
+
+void FillFacet::showGradientRow(bool shown)
+{
+    QWidget* below = outlet(QStringLiteral("rowsBelowGradient"));
+    pf::View* panel = isContentViewLoaded() ? contentView() : nullptr;
+    if (!below || !panel)
+        return;
+    below->move(below->x(), int(gradientRowY + (shown ? gradientRowStep : 0)));
+    const double height = fillPanelHeight(shown);
+    if (height == contentViewHeight())
+        return;
+    pf::Rect frame = panel->frame();
+    frame.size.height = height;
+    panel->setFrame(frame);
+    setContentViewHeight(height);
+    if (InspectorViewController* palette = inspector())
+        palette->facetHeightDidChange();
 }
 
 void FillFacet::gradientControlElementsDidChange(QVGradientControl& control)

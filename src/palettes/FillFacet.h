@@ -25,6 +25,10 @@ public:
 
     // Registers the opacity, fill and stroke facets and the builders of their interface files.
     static void registerStyleFacets();
+
+private:
+    // Closes up the panel where the gradient row stands while it is hidden, and opens it again.
+    void showGradientRow(bool shown);
 };
 
 class StrokeFacet : public Facet {

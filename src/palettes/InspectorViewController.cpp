@@ -160,6 +160,13 @@ void InspectorViewController::reloadList()
     }
 }
 
+void InspectorViewController::facetHeightDidChange()
+{
+    const QString tag = QStringLiteral("facetHeightDidChange");
+    relayout_.cancelPreviousPerformRequests(tag);
+    relayout_.performAfterDelay([this] { reloadList(); }, pf::Nanoseconds(0), tag);
+}
+
 void InspectorViewController::disclosureButtonClicked(std::size_t index)
 {
     if (!facets_ || index >= facets_->size())

@@ -64,6 +64,10 @@ public:
     // The facets update() would choose, without storing them.
     std::optional<FacetList> chooseFacets() const;
 
+    // A shown panel changed its height (a row appeared or went): the rows are laid out again on the next
+    // turn, as the change comes while the list asks for its rows.
+    void facetHeightDidChange();
+
     // The disclosure triangle of a row: toggles that facet only, and reloads.
     void disclosureButtonClicked(std::size_t index);
 
@@ -89,4 +93,5 @@ private:
     std::map<QString, std::shared_ptr<Facet>> allFacets_;
     FacetList fallbackGeometryFacets_;
     std::function<Canvas*()> canvasProvider_;
+    pf::DelayedCallOwner relayout_;
 };

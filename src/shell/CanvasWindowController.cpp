@@ -546,6 +546,11 @@ void CanvasWindowController::center()
 
 // ---- layout ----
 
+double CanvasWindowController::paletteColumnWidth()
+{
+    return 222 + pf::ScrollView::verticalScrollerWidth();
+}
+
 void CanvasWindowController::setUpOuterUberView()
 {
     const pf::Rect bounds = windowContainerView_ ? windowContainerView_->bounds() : pf::Rect(0, 0, 1000, 680);
@@ -570,12 +575,14 @@ void CanvasWindowController::setUpInnerUberView()
 
 void CanvasWindowController::setUpUberViewSplitSizes()
 {
+    // The palette columns hold 222 points of panels beside the palettes' vertical scroller.
+    const double palettes = paletteColumnWidth();
     innerUberView_->leftWidthBounds = {170, 52, 170, 63};
-    innerUberView_->rightWidthBounds = {222, 10, 222, 0};
+    innerUberView_->rightWidthBounds = {palettes, 10, palettes, 0};
     innerUberView_->rightTopHeightBounds = {200, 50, 500, 0};
     innerUberView_->topHeightBounds = {67, 51, 97, 51};
     outerUberView_->leftWidthBounds = {78, 78, 130, 104};
-    outerUberView_->rightWidthBounds = {222, 10, 222, 0};
+    outerUberView_->rightWidthBounds = {palettes, 10, palettes, 0};
     outerUberView_->rightTopHeightBounds = {200, 50, 500, 0};
 }
 

@@ -286,6 +286,9 @@ public:
     // Where the bezier hint panel of this size goes, in window points: below the scroll view's top-right
     // corner, clear of the ruler when rulers show.
     pf::Rect hintPanelFrameInWindow(const pf::Size& panelSize) const;
+    // The preferred and widest width of the palette columns (outline, inspector): room for the panels'
+    // 222 points beside the vertical scroller, which takes its width from them.
+    static double paletteColumnWidth();
 
 private:
     // Names the step being registered, except while an undo or a redo registers its inverse.

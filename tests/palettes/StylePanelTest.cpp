@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <typeinfo>
+#include <vector>
+
 namespace {
 
 class StylePanelTest : public PanelFixture {
@@ -49,6 +53,49 @@ TEST_F(StylePanelTest, TheFillTypeChoosesBetweenColourButtonAndGradientEditor)
             EXPECT_EQ(gradientControl()->elements(), rectangle->fillGradientElements());
         }
     }
+}
+
+TEST_F(StylePanelTest, TheFillPanelClosesUpWhereTheHiddenGradientRowStands)
+{
+    // The visible controls of the panel from the top, and the panel's row as the list lays it out.
+    const auto shownRows = [this] {
+        std::vector<QRect> rows;
+        pf::View* panel = facet("FillFacet").contentView();
+        // The controls: children of the panel and of its plain container views, not those views.
+        const auto plain = [](const QWidget* w) { return typeid(*w) == typeid(pf::View); };
+        for (QWidget* w : panel->findChildren<QWidget*>())
+            if (w->isVisibleTo(panel) && plain(w->parentWidget()) && !plain(w))
+                rows.emplace_back(w->mapTo(panel, QPoint(0, 0)), w->size());
+        std::sort(rows.begin(), rows.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+        return rows;
+    };
+    const auto expectNoBand = [&](const char* state) {
+        SCOPED_TRACE(state);
+        drainTurn();
+        const std::vector<QRect> rows = shownRows();
+        ASSERT_FALSE(rows.empty());
+        int bottom = 0;
+        for (const QRect& r : rows) {
+            EXPECT_LE(r.top() - bottom, 12) << "an empty band above the control at y " << r.top();
+            bottom = std::max(bottom, r.bottom() + 1);
+        }
+        InspectorListItem* row = rowOf(facet("FillFacet"));
+        ASSERT_TRUE(row);
+        const double contentBottom = row->frame().height() - InspectorListItem::defaultHeight;
+        EXPECT_LE(contentBottom - bottom, 12) << "an empty band under the last control";
+        EXPECT_GE(contentBottom, bottom) << "the last control is cut";
+    };
+    select({rectangle});
+    auto* type = outletOf<QComboBox>("FillFacet", "fillTypePopUpButton");
+    expectNoBand("colour");
+    const double colourHeight = rowOf(facet("FillFacet"))->frame().height();
+    choose(type, 1);
+    expectNoBand("linear gradient");
+    EXPECT_TRUE(gradientControl()->isVisible());
+    EXPECT_GT(rowOf(facet("FillFacet"))->frame().height(), colourHeight);
+    choose(type, 5);
+    expectNoBand("none");
+    EXPECT_EQ(rowOf(facet("FillFacet"))->frame().height(), colourHeight);
 }
 
 TEST_F(StylePanelTest, TheGradientEditorHoldsACopyAndIsEnabledForOneUnlockedShapeOnly)

@@ -69,6 +69,13 @@ void ScrollView::setDocumentView(View* view)
     tile();
 }
 
+double ScrollView::verticalScrollerWidth()
+{
+    // The scroll area lays its scroller out at the scroller's own preferred width.
+    const QScrollBar scroller(Qt::Vertical);
+    return scroller.sizeHint().width();
+}
+
 Size ScrollView::contentSize() const
 {
     return Size(viewport()->width(), viewport()->height());

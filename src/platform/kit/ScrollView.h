@@ -30,6 +30,10 @@ public:
     void setDocumentView(View* view);
     View* documentView() const { return document_; }
 
+    // The width a vertical scroller takes from the clip area when shown: scrollers stand beside the
+    // document, never over it.
+    static double verticalScrollerWidth();
+
     // The size of the clip area in points.
     Size contentSize() const;
     // The visible part of the document view, in its points: from the visible origin, the content size
