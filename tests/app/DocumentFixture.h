@@ -93,8 +93,23 @@ protected:
     {
         auto made = controller.newDocument();
         EXPECT_TRUE(made);
+        return loadedWithWindow(made.get());
+    }
+
+    // A copy of the fixture package, opened and loaded, and its window.
+    std::pair<Document*, AppWindowController*> openFixtureWindow()
+    {
+        QString error;
+        auto opened = controller.openDocumentAtPath(copyFixturePackage(), &error);
+        EXPECT_TRUE(opened) << error.toStdString();
+        return loadedWithWindow(opened.get());
+    }
+
+private:
+    static std::pair<Document*, AppWindowController*> loadedWithWindow(pf::Document* made)
+    {
         pf::drainMainQueue();
-        auto* document = static_cast<Document*>(made.get());
+        auto* document = static_cast<Document*>(made);
         return {document, document ? static_cast<AppWindowController*>(document->canvasWindowController().get())
                                    : nullptr};
     }

@@ -32,12 +32,9 @@ protected:
         DocumentWindowFixture::SetUp();
         AppWindowController::installInspector();
         AppWindowController::installOutline();
-        QString error;
-        auto document = controller.openDocumentAtPath(copyFixturePackage(), &error);
-        ASSERT_TRUE(document) << error.toStdString();
-        settle();
-        window = static_cast<AppWindowController*>(static_cast<Document&>(*document).canvasWindowController().get());
+        window = openFixtureWindow().second;
         ASSERT_NE(window, nullptr);
+        settle();
         window->windowWidget()->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window->windowWidget()));
         inspector = dynamic_cast<InspectorViewController*>(window->inspectorViewController());

@@ -33,12 +33,8 @@ protected:
     void SetUp() override
     {
         DocumentWindowFixture::SetUp();
-        QString error;
-        auto opened = controller.openDocumentAtPath(copyFixturePackage(), &error);
-        ASSERT_TRUE(opened) << error.toStdString();
-        pf::drainMainQueue();
-        document = static_cast<Document*>(opened.get());
-        window = static_cast<AppWindowController*>(document->canvasWindowController().get());
+        std::tie(document, window) = openFixtureWindow();
+        ASSERT_NE(window, nullptr);
         undo = window->windowUndoManager();
         undo->setGroupsByEvent(false);
     }

@@ -32,12 +32,7 @@ protected:
     void SetUp() override
     {
         DocumentWindowFixture::SetUp();
-        QString error;
-        auto document = controller.openDocumentAtPath(copyFixturePackage(), &error);
-        ASSERT_TRUE(document) << error.toStdString();
-        pf::drainMainQueue();
-        doc = static_cast<Document*>(document.get());
-        window = static_cast<AppWindowController*>(doc->canvasWindowController().get());
+        std::tie(doc, window) = openFixtureWindow();
         ASSERT_NE(window, nullptr);
         page = window->selectedComposition();
         ASSERT_NE(page, nullptr);

@@ -19,11 +19,7 @@ class WindowToolbarTest : public DocumentWindowFixture {
 protected:
     AppWindowController& openFixture()
     {
-        QString error;
-        auto document = controller.openDocumentAtPath(copyFixturePackage(), &error);
-        EXPECT_TRUE(document) << error.toStdString();
-        pf::drainMainQueue();
-        return *static_cast<AppWindowController*>(static_cast<Document&>(*document).canvasWindowController().get());
+        return *openFixtureWindow().second;
     }
 
     static void releaseMouseOn(QWidget* widget)

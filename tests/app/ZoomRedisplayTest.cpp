@@ -42,11 +42,7 @@ protected:
     void SetUp() override
     {
         DocumentWindowFixture::SetUp();
-        QString error;
-        auto document = controller.openDocumentAtPath(copyFixturePackage(), &error);
-        ASSERT_TRUE(document) << error.toStdString();
-        pf::drainMainQueue();
-        window = static_cast<AppWindowController*>(static_cast<Document&>(*document).canvasWindowController().get());
+        window = openFixtureWindow().second;
         ASSERT_NE(window, nullptr);
         QWidget* top = window->windowWidget();
         top->resize(1200, 900);
