@@ -14,10 +14,9 @@ pointer), and the two drawn with Shift square.
 import os
 import plistlib
 import re
-import sys
 import time
 
-from quorvel_session import Session, convert_xwd, fail
+from quorvel_session import Session, arguments, convert_xwd, fail
 
 NUMBER = r"(-?[0-9.eE+-]+)"
 FRAME = re.compile(r"\{\{" + NUMBER + r",\s*" + NUMBER + r"\},\s*\{" + NUMBER + r",\s*" + NUMBER + r"\}\}")
@@ -50,10 +49,8 @@ def frame_of(shape):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: draw_from_press.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments()
+    with Session(program, sample) as session:
         before = shapes_by_identifier(session.copy)
         cx, cy = session.start()
         # Three presses 160 px apart along a row, each dragged 100 right and 60 down.

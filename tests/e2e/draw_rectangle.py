@@ -11,9 +11,8 @@ written and the saved copy holds one more rectangle than the original. Every wai
 started is killed by its PID.
 """
 import os
-import sys
 
-from quorvel_session import Session, convert_xwd, count_shapes, fail, wait_for
+from quorvel_session import Session, arguments, convert_xwd, count_shapes, fail, wait_for
 
 
 def count_rectangles(package):
@@ -21,10 +20,8 @@ def count_rectangles(package):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: draw_rectangle.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments()
+    with Session(program, sample) as session:
         before = count_rectangles(session.copy)
         # The session's data folder is the editor's XDG data folder.
         marks = {}

@@ -10,11 +10,9 @@ keys go to the canvas (the screenshot shows the new arrow there), saves with Ctr
 Passes when the editor exits with status 0 and the saved copy holds one more Pointer than the original.
 Every wait has a deadline; everything started is killed by its PID.
 """
-import os
-import sys
 import time
 
-from quorvel_session import Session, convert_xwd, count_shapes, fail
+from quorvel_session import Session, arguments, convert_xwd, count_shapes, fail
 
 KIND = "Pointer"
 
@@ -24,10 +22,8 @@ def count_kind(package):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: drop_library_row.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments()
+    with Session(program, sample) as session:
         before = count_kind(session.copy)
         session.start()
         x, y, width, height = session.frame

@@ -10,10 +10,9 @@ status 0 and the saved copy holds the typed text.
 """
 import os
 import plistlib
-import sys
 import time
 
-from quorvel_session import Session, convert_xwd, fail
+from quorvel_session import Session, arguments, convert_xwd
 
 TYPED = "Hello Quorvel"
 
@@ -44,10 +43,8 @@ def saved_text_found(package):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: edit_text.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments()
+    with Session(program, sample) as session:
         cx, cy = session.start()
         session.draw_rectangle(cx, cy, 240, 80)
         time.sleep(0.2)

@@ -9,11 +9,9 @@ choosing a page that the strip does not show selects it, and Ctrl+Page Down then
 Ctrl+Page Up the one before. The selected page is read over the scripting bus. The screenshot shows the
 overflow menu open.
 """
-import os
 import re
-import sys
 
-from quorvel_session import FRONT_DOCUMENT, Screen, Session, bus_call, convert_xwd, fail, wait_for
+from quorvel_session import FRONT_DOCUMENT, Screen, Session, arguments, bus_call, convert_xwd, fail, wait_for
 
 PAGES = 14
 TARGET = 12  # a page the narrowed strip does not show
@@ -64,12 +62,8 @@ def overflow_button(session):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: page_strip.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-        fail("no session bus: run under dbus-run-session")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments(needs_bus=True)
+    with Session(program, sample) as session:
         cx, cy = session.start()
         env = session.env
         count = wait_for("the scripting name", lambda: page_count(env))

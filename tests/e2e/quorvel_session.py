@@ -44,6 +44,15 @@ def bus_call(env, method, *args):
                           env=env, capture_output=True, text=True, timeout=30)
 
 
+def arguments(needs_bus=False):
+    """The editor and the sample package named on the command line, and the screenshot's path or None."""
+    if len(sys.argv) < 3:
+        fail(f"usage: {NAME}.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
+    if needs_bus and not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+        fail("no session bus: run under dbus-run-session")
+    return sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
+
+
 def display_in_use(n):
     """A display whose lock names a live server. A server that was killed leaves its lock and socket behind:
     they are removed, so that waiting for the new server's socket waits for the new server."""
@@ -220,12 +229,19 @@ class Session:
         """Ctrl+S, waits until saved() holds, Ctrl+Q, and checks the exit status."""
         self.xdotool("key", "--window", self.win, "ctrl+s")
         wait_for("the save", saved)
+        self.quit()
+
+    def quit(self, deadline=DEADLINE, after="Ctrl+Q"):
+        """Ctrl+Q, and checks that the editor exits with status 0 within the deadline."""
         # The window may go while xdotool still sends the key's release: the exit status tells.
         self.xdotool("key", "--window", self.win, "ctrl+q", check=False)
+        self.wait_for_exit(deadline, after)
+
+    def wait_for_exit(self, deadline=DEADLINE, after="Ctrl+Q"):
         try:
-            status = self.editor.wait(timeout=DEADLINE)
+            status = self.editor.wait(timeout=deadline)
         except subprocess.TimeoutExpired:
-            fail("quorvel did not quit after Ctrl+Q")
+            fail(f"quorvel did not quit after {after}")
         if status != 0:
             fail(f"quorvel exited with status {status}:\n" + self.editor.stdout.read().decode(errors="replace"))
 

@@ -14,10 +14,9 @@ deadline.
 import os
 import plistlib
 import re
-import sys
 import time
 
-from quorvel_session import Session, count_shapes, fail, wait_for
+from quorvel_session import Session, arguments, count_shapes, fail, wait_for
 
 SHAPES = 10_000
 CELL = 60
@@ -61,9 +60,8 @@ def saved_count(package):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: save_large_document.py QUORVEL SAMPLE_PACKAGE")
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, _ = arguments()
+    with Session(program, sample) as session:
         fill_page(session.copy)
         plist = os.path.join(session.copy, "composition_data.plist")
         cx, cy = session.start()
@@ -107,13 +105,7 @@ def main():
             fail("the redo made after the save began is shown as saved")
 
         # Quitting saves the redone rectangle.
-        session.xdotool("key", "--window", session.win, "ctrl+q", check=False)
-        try:
-            status = session.editor.wait(timeout=120)
-        except Exception:
-            fail("quorvel did not quit after Ctrl+Q")
-        if status != 0:
-            fail(f"quorvel exited with status {status}:\n" + session.editor.stdout.read().decode(errors="replace"))
+        session.quit(deadline=120)
         if saved_count(session.copy) != SHAPES + 1:
             fail(f"after quitting the package holds {saved_count(session.copy)} shapes, not {SHAPES + 1}")
         if count_shapes(session.copy, lambda name: name == "Rectangle") != rectangles + 1:

@@ -9,11 +9,9 @@ still there until the item has ended, the call succeeds, and the rename is saved
 when the editor exits with status 0 and the saved copy holds every shape it started with, one renamed.
 """
 import os
-import subprocess
-import sys
 import time
 
-from quorvel_session import (BUS_DEST as DEST, BUS_INTERFACE as IFACE, FRONT_DOCUMENT, Session, bus_call,
+from quorvel_session import (BUS_DEST as DEST, BUS_INTERFACE as IFACE, FRONT_DOCUMENT, Session, arguments, bus_call,
                              convert_xwd, count_shapes, fail, wait_for)
 
 PAGE = f"{{'want': <'cTab'>, 'form': <'indx'>, 'seld': <1>, 'from': <{FRONT_DOCUMENT}>}}"
@@ -33,12 +31,8 @@ def shapes_on_page(env):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: scripting_window.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-        fail("no session bus: run under dbus-run-session")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments(needs_bus=True)
+    with Session(program, sample) as session:
         before = count_shapes(session.copy, lambda name: True)
         status_file = os.path.join(session.work, "rename-status")
         item = os.path.join(session.work, "data", "Quorvel", "Shutdown Items", "rename")
@@ -70,12 +64,7 @@ def main():
         time.sleep(1.0)
         if session.editor.poll() is not None:
             fail(f"quorvel ended with {session.editor.returncode} under its shut-down item")
-        try:
-            status = session.editor.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            fail("quorvel did not quit after its shut-down item")
-        if status != 0:
-            fail(f"quorvel exited with status {status}:\n" + session.editor.stdout.read().decode(errors="replace"))
+        session.wait_for_exit(after="its shut-down item")
         if not os.path.exists(status_file) or open(status_file).read().strip() != "0":
             fail("the shut-down item's call over the bus failed")
 

@@ -8,12 +8,9 @@ keys, and choosing the first format opens the panel titled "Export As:", which E
 same clicks open "Export Selection As:". Passes when both panels showed and the editor quits with status 0.
 The screenshot shows the share menu with its formats open.
 """
-import os
-import subprocess
-import sys
 import time
 
-from quorvel_session import Screen, Session, convert_xwd, fail, wait_for
+from quorvel_session import Screen, Session, arguments, convert_xwd, fail, wait_for
 
 
 def share_item(session):
@@ -66,10 +63,8 @@ def choose_first_format(session, title):
 
 
 def main():
-    if len(sys.argv) < 3:
-        fail("usage: share_menu.py QUORVEL SAMPLE_PACKAGE [SCREENSHOT.png]")
-    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
-    with Session(sys.argv[1], sys.argv[2]) as session:
+    program, sample, screenshot = arguments()
+    with Session(program, sample) as session:
         cx, cy = session.start()
         main_windows = session.visible_windows()
 
@@ -89,13 +84,7 @@ def main():
         # Without a window manager nobody gives the window the keys back when the panel closes: a click does.
         session.xdotool("mousemove", "--sync", str(cx), str(cy))
         session.xdotool("click", "1")
-        session.xdotool("key", "--window", session.win, "ctrl+q", check=False)
-        try:
-            status = session.editor.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            fail("quorvel did not quit after Ctrl+Q")
-        if status != 0:
-            fail(f"quorvel exited with status {status}:\n" + session.editor.stdout.read().decode(errors="replace"))
+        session.quit()
         print("share_menu: Share opened its menu; its formats led to \"Export As:\" and, with a selection, to "
               "\"Export Selection As:\"; quorvel exited with 0")
         if shot and shot[0]:
