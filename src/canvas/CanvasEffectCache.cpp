@@ -126,15 +126,41 @@ void CanvasEffectCache::place(const pf::GraphicsContext& context)
 CanvasEffectCache::Key CanvasEffectCache::keyFor(const Shape& shape) const
 {
     Key key;
-    key.stamp = shape.displayStamp();
-    key.frame = shape.frame();
+    key.stamp = shape.lookStamp();
+    key.size = shape.frame().size;
     key.angle = shape.rotationAngle();
-    key.dirtyRect = shape.dirtyRect();
     key.scale = placement_.scale;
     key.ratio = placement_.ratio;
     key.phaseX = placement_.phaseX;
     key.phaseY = placement_.phaseY;
     return key;
+}
+
+bool CanvasEffectCache::follow(Entry& entry, const Shape& shape) const
+{
+    const pf::Rect& frame = shape.frame();
+    const double dx = frame.x() - entry.frame.x(), dy = frame.y() - entry.frame.y();
+    if (dx == 0 && dy == 0)
+        return shape.dirtyRect() == entry.dirtyRect;
+    // Whole points, and as many whole pixels of the picture: anything the shape rounds to points or the
+    // painter to pixels falls the same way there.
+    const double px = dx * placement_.scale, py = dy * placement_.scale;
+    constexpr double largest = 1e15; // well inside the integers a double holds exactly
+    const auto whole = [](double v) { return std::fabs(v) < largest && v == std::round(v); };
+    if (!whole(dx) || !whole(dy) || !whole(px) || !whole(py))
+        return false;
+    // And the picture a fresh drawing would make lies just there, as large (a turned outline's bounds
+    // move by the last bit of a double).
+    const Pixels now = pixelsAbout(shape.paintBounds());
+    const pf::Size size = entry.picture.size();
+    if (now.x0 != double(entry.left) + px || now.y0 != double(entry.top) + py || now.x1 - now.x0 != size.width
+        || now.y1 - now.y0 != size.height)
+        return false;
+    entry.frame = frame;
+    entry.dirtyRect = shape.dirtyRect();
+    entry.left += std::int64_t(px);
+    entry.top += std::int64_t(py);
+    return true;
 }
 
 bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, const pf::Rect&)
@@ -152,7 +178,7 @@ bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, co
     }
     const Key key = keyFor(shape);
     if (it != entries_.end()) {
-        if (it->second.key == key) {
+        if (it->second.key == key && follow(it->second, shape)) {
             it->second.lastUse = frame_;
             ++stats_.reused;
             draw(context, it->second);
@@ -162,6 +188,8 @@ bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, co
     }
     Entry entry;
     entry.key = key;
+    entry.frame = shape.frame();
+    entry.dirtyRect = shape.dirtyRect();
     if (!build(shape, entry))
         return false;
     entry.lastUse = frame_;
@@ -181,8 +209,7 @@ bool CanvasEffectCache::build(Shape& shape, Entry& entry)
     // The picture covers the whole pixels of its grid (the page's, moved by the phase) that the shape may
     // paint.
     const double phaseX = double(p.phaseX) / double(phaseSteps), phaseY = double(p.phaseY) / double(phaseSteps);
-    const double x0 = std::floor(bounds.minX() * p.scale + phaseX), x1 = std::ceil(bounds.maxX() * p.scale + phaseX);
-    const double y0 = std::floor(bounds.minY() * p.scale + phaseY), y1 = std::ceil(bounds.maxY() * p.scale + phaseY);
+    const auto [x0, y0, x1, y1] = pixelsAbout(bounds);
     const double width = x1 - x0, height = y1 - y0;
     if (!(width > 0 && height > 0) || width > largestPictureSide || height > largestPictureSide)
         return false;
@@ -208,6 +235,14 @@ bool CanvasEffectCache::build(Shape& shape, Entry& entry)
     entry.picture = pf::Image(bitmap, pf::Size(width, height));
     ++stats_.built;
     return true;
+}
+
+CanvasEffectCache::Pixels CanvasEffectCache::pixelsAbout(const pf::Rect& bounds) const
+{
+    const Placement& p = placement_;
+    const double phaseX = double(p.phaseX) / double(phaseSteps), phaseY = double(p.phaseY) / double(phaseSteps);
+    return {std::floor(bounds.minX() * p.scale + phaseX), std::floor(bounds.minY() * p.scale + phaseY),
+            std::ceil(bounds.maxX() * p.scale + phaseX), std::ceil(bounds.maxY() * p.scale + phaseY)};
 }
 
 void CanvasEffectCache::draw(pf::GraphicsContext& context, const Entry& entry) const

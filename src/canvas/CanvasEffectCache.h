@@ -1,8 +1,11 @@
 // Pictures of the shapes whose drawing is costly (blurred shadows, content filters), drawn once in device
 // pixels and put back on later paints instead of blurring again. A picture is kept while the shape's look
-// (its display stamp, frame, turn, dirty rect), the zoom, the device-pixel ratio and the page's sub-pixel
-// place stay the same (so a pan by whole pixels keeps it), within a memory budget that keeps the pictures
-// that cost most to make (area times blur).
+// (its look stamp, frame size, turn, dirty rect about the frame), the zoom, the device-pixel ratio and the
+// page's sub-pixel place stay the same (so a pan by whole pixels keeps it), within a memory budget that
+// keeps the pictures that cost most to make (area times blur). A shape moved by whole points that are
+// whole picture pixels too keeps its picture, put down as far away: its drawing is the same there, pixel
+// for pixel (whole points keep what the shape rounds to points, whole pixels what the painter rounds to
+// pixels). Other moves make it again.
 //
 // Selected and snapped shapes, the selection objects and rubber bands, and shapes showing connection
 // targets draw themselves: their halos and marks change without their look changing.
@@ -57,11 +60,11 @@ public:
     void clear();
 
 private:
+    // What the picture shows, but for where the shape lies.
     struct Key {
         std::uint64_t stamp = 0;
-        pf::Rect frame;
+        pf::Size size;
         std::int64_t angle = 0;
-        pf::Rect dirtyRect;
         double scale = 0;
         double ratio = 0;
         // The sub-pixel place of the page's origin, in 1/phaseSteps of a picture pixel.
@@ -70,6 +73,8 @@ private:
     };
     struct Entry {
         Key key;
+        // The shape's frame and dirty rect it was drawn at.
+        pf::Rect frame, dirtyRect;
         pf::Image picture;
         // Where the picture's top-left pixel lies, in whole picture pixels from the page's own grid.
         std::int64_t left = 0, top = 0;
@@ -91,6 +96,13 @@ private:
     static constexpr std::int64_t phaseSteps = 1024;
     void place(const pf::GraphicsContext& context);
     Key keyFor(const Shape& shape) const;
+    // Moves the entry with the shape; false when the picture cannot be put down where the shape now lies.
+    bool follow(Entry& entry, const Shape& shape) const;
+    // The whole pixels of the picture grid that bounds (page points) may paint.
+    struct Pixels {
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    };
+    Pixels pixelsAbout(const pf::Rect& bounds) const;
     // Measures the picture (place, size, cost), finds it room and draws it; false when it is not made.
     bool build(Shape& shape, Entry& entry);
     void draw(pf::GraphicsContext& context, const Entry& entry) const;

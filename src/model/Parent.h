@@ -55,6 +55,8 @@ public:
 
     // The children paint for a container: their marks and turns are in the dirty rect, kept whole.
     pf::Rect calcPaintedRect() const override { return dirtyRect(); }
+    // Its drawing is its children's.
+    bool drawingMovesWithFrame() const override { return false; }
 
 private:
     void renewChildrenSerial();

@@ -307,23 +307,27 @@ std::uint64_t Shape::newDisplayStamp()
     return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
-void Shape::renewDisplayStamps()
+void Shape::renewDisplayStamps(bool moved)
 {
     // What is drawn differently is stored differently: the kept stored forms go too.
     storedForms::drop(this);
     for (Shape* s = this; s; s = s->parent_) {
         s->displayStamp_ = newDisplayStamp();
+        if (!moved || s != this)
+            s->lookStamp_ = s->displayStamp_;
         if (composition_)
             composition_->noteDisplayChange(s);
     }
 }
 
-void Shape::setNeedsDisplay()
+void Shape::setNeedsDisplay() { setNeedsDisplayMoved(false); }
+
+void Shape::setNeedsDisplayMoved(bool moved)
 {
     // What was painted, as last worked out (by the last paint or request), and what is painted now: a
     // change that asks only afterwards still clears its old marks.
     const pf::Rect before = paintedRect_;
-    renewDisplayStamps();
+    renewDisplayStamps(moved);
     if (composition_)
         composition_->setNeedsDisplayInRectUpdatePalettes(QVCombineRects(before, paintedRect()), false);
 }

@@ -553,6 +553,15 @@ public:
     // A fresh value at every redisplay request of the shape or of a shape inside it, never one another
     // shape had: a picture of the shape stays good while this stays the same.
     std::uint64_t displayStamp() const { return displayStamp_; }
+    // The same, but kept when the frame only moves (same size and turn) on a shape whose drawing moves
+    // with its frame: a picture of the shape stays good, moved as the frame moved, while this stays the
+    // same. Its containers take a fresh one (a child moved inside them changes their drawing).
+    std::uint64_t lookStamp() const { return lookStamp_; }
+    // hook: whether the drawing is its frame's alone, so that a move of the frame moves it unchanged. Not
+    // for kinds that draw what other shapes are or where they lie (connectors clip to what they attach
+    // to, loupes show what is beneath, containers hold children) or that keep geometry of their own which
+    // a move may leave behind (brush strokes move by whole points only).
+    virtual bool drawingMovesWithFrame() const { return true; }
 
     // ---- copy and equality ----
     // A copy with a new identifier, made with sticky setting off.
@@ -804,8 +813,11 @@ private:
     static thread_local bool identifierFollows_;
 
     static std::uint64_t newDisplayStamp();
-    // Up the parent chain: a group's picture holds its children.
-    void renewDisplayStamps();
+    // Up the parent chain: a group's picture holds its children. moved: the shape itself only moved (its
+    // look stamp is kept).
+    void renewDisplayStamps(bool moved = false);
+    // setNeedsDisplay, keeping the look stamp when moved.
+    void setNeedsDisplayMoved(bool moved);
     // r with the text band and the filtered square turned with the shape, grown by reach and by what
     // shadows spread.
     pf::Rect paintBoundsAbout(pf::Rect r, double reach) const;
@@ -844,6 +856,7 @@ private:
     bool fillShadowHidden_ = false;
     bool strokeShadowHidden_ = false;
     std::uint64_t displayStamp_ = newDisplayStamp();
+    std::uint64_t lookStamp_ = displayStamp_;
     pf::Rect frame_;
     mutable pf::Rect dirtyRect_;
     std::int64_t rotationAngle_ = 0;

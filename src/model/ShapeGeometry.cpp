@@ -80,7 +80,10 @@ void Shape::setFrame(const pf::Rect& requested)
         return;
     pf::ChangeNotice notice(*this, {QStringLiteral("frame"), QStringLiteral("displayFrameX"), QStringLiteral("displayFrameY"),
                                     QStringLiteral("displayFrameWidth"), QStringLiteral("displayFrameHeight")});
-    setNeedsDisplay();
+    // A move alone leaves the drawing as it was, elsewhere: the look stamp stays. Anything else this
+    // change sets off asks for redisplay itself and renews it.
+    const bool moved = r.size == frame_.size && drawingMovesWithFrame();
+    setNeedsDisplayMoved(moved);
     pf::registerUndo(undoManager(), this, [old = frame_](Shape& s) { s.setFrame(old); }, pf::localized("Reposition"));
     dirtyRectDirty_ = true;
     const pf::Rect old = frame_;
@@ -102,7 +105,7 @@ void Shape::setFrame(const pf::Rect& requested)
     if (hasContentFilters() && (old.width() != r.width() || old.height() != r.height()))
         updateContentImage();
     updateConnections();
-    setNeedsDisplay();
+    setNeedsDisplayMoved(moved);
 }
 
 bool Shape::isValidFrame(const pf::Rect& frame) const

@@ -152,6 +152,8 @@ public:
 
     // ---- predicates ----
     bool isPointer() const override { return true; }
+    // The ends clip to the shapes they attach to.
+    bool drawingMovesWithFrame() const override { return false; }
     bool canConvertToBezier() const override { return false; }
     bool canInvert() const override { return false; }
     bool canIntersect() const override { return false; }

@@ -35,6 +35,8 @@ public:
     const pf::Path& intersectionPath() const;
 
     bool isBrush() const override { return true; }
+    // The stroke follows the frame by whole points only.
+    bool drawingMovesWithFrame() const override { return false; }
     // The rotation stays 0.
     void setRotationAngle(std::int64_t degrees) override;
     // At least one point in each direction.

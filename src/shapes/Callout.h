@@ -29,6 +29,8 @@ public:
 
     // A move carries the tip along; a change of size alone does not.
     void setFrame(const pf::Rect& frame) override;
+    // The tip is a place on the page, which a move may leave behind.
+    bool drawingMovesWithFrame() const override { return false; }
     // The whole drag is one frame change, without moving the tip a second time.
     void endDrag(const pf::Event& event) override;
 

@@ -80,6 +80,8 @@ public:
     void endAdjust1Drag(const pf::Event& event) override;
 
     bool isLoupe() const override { return true; }
+    // It shows what lies beneath.
+    bool drawingMovesWithFrame() const override { return false; }
     // The picture: the page square around the target, enlarged (see Loupe.cpp for when it is made again).
     const pf::Image& image() const override;
     // Loupes never appear inside a loupe's picture.

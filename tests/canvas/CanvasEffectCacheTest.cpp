@@ -245,10 +245,12 @@ TEST_F(CanvasEffectCacheTest, AChangeRemakesThatShapesPictureOnly)
         {"blur", [&] { target->setFillShadowBlur(9); }, target.get()},
         {"shadow colour", [&] { target->setStrokeShadowColor(pf::Color(1, 0, 0, 0.5)); }, target.get()},
         {"fill", [&] { target->setFillColor(pf::Color(0.9, 0.1, 0.1)); }, target.get()},
-        {"move", [&] { target->setFrame(target->frame().offsetBy(4, 3)); }, target.get()},
         {"resize", [&] { target->setFrame(QVRectOutset(target->frame(), 5, 5)); }, target.get()},
         {"turn", [&] { target->setRotationAngle(30); }, target.get()},
         {"a grouped shape", [&] { b->setFillShadowBlur(8); }, grouped.get()},
+        // A move keeps a picture of the shape moved, never of what holds it.
+        {"a grouped shape moved", [&] { b->setFrame(b->frame().offsetBy(4, 3)); }, grouped.get()},
+        {"the group moved", [&] { grouped->setFrame(grouped->frame().offsetBy(4, 3)); }, grouped.get()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -266,6 +268,95 @@ TEST_F(CanvasEffectCacheTest, AChangeRemakesThatShapesPictureOnly)
         const Difference d = difference(paint(around), paintWithoutPictures(around), 3);
         EXPECT_EQ(d.beyond, 0) << "largest difference " << d.largest;
     }
+}
+
+// A shape moved by whole points that are whole pixels of its picture keeps it, put down where the shape now
+// lies; any other move, or a kind whose drawing does not move with its frame, makes it again. Either way the
+// paint is exactly the one a fresh picture gives.
+TEST_F(CanvasEffectCacheTest, AMoveByWholePointsAndPixelsKeepsThePictureExactly)
+{
+    scatter(20);
+    struct Case {
+        const char* name;
+        const char* kind;
+        std::int64_t zoomStep;
+        double density;
+        std::int64_t angle;
+        pf::Point move;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"100 %", "Rectangle", 0, 1, 0, {4, 3}, true},
+        {"100 %, back", "Rectangle", 0, 1, 0, {-9, -1}, true},
+        {"100 %, dense bitmap", "Ellipse", 0, 2, 0, {-5, 2}, true},
+        {"200 %", "RoundRectangle", 2, 1, 0, {1, -1}, true},
+        {"200 %, dense bitmap", "Rectangle", 2, 2, 0, {3, 0}, true},
+        {"150 %, even points", "Diamond", 1, 1, 0, {2, -4}, true},
+        {"150 %, an odd point: half a pixel", "Diamond", 1, 1, 0, {1, 0}, false},
+        {"150 %, dense bitmap, an odd point: three pixels", "Ellipse", 1, 2, 0, {0, 1}, true},
+        {"turned", "Rectangle", 0, 1, 25, {3, 3}, true},
+        {"turned, a fraction of a point", "Rectangle", 0, 1, 25, {0.25, 0}, false},
+        {"turned, 200 %, half a point: a whole pixel", "Rectangle", 2, 1, 25, {0.5, 0}, false},
+        {"text", "Text", 0, 1, 0, {7, -2}, true},
+        {"callout: its tip is a place on the page", "Callout", 0, 1, 0, {4, 3}, false},
+        {"arrow: a connector", "Line", 0, 1, 0, {4, 3}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        page->setZoomScaleIndex(c.zoomStep);
+        auto shape = addShadowed(c.kind, pf::Rect(330, 240, 70, 44), 5);
+        if (c.angle != 0)
+            shape->setRotationAngle(c.angle);
+        if (shape->isText()) {
+            shape->setAttributedText(pf::AttributedString("Quarterly"));
+            shape->setTextShadowHidden(false);
+            shape->setTextShadowColor(pf::Color(0, 0, 0, 0.5));
+            shape->setTextShadowBlur(2);
+        }
+        endTurn();
+        paint(whole(), c.density);
+        ASSERT_TRUE(cache().hasPicture(*shape));
+
+        cache().resetStats();
+        shape->setFrame(shape->frame().offsetBy(c.move.x, c.move.y));
+        endTurn();
+        const QImage moved = paint(whole(), c.density);
+        EXPECT_EQ(cache().stats().built, c.kept ? 0u : 1u) << "the others are put back";
+        EXPECT_TRUE(cache().hasPicture(*shape));
+        cache().clear();
+        const QImage fresh = paint(whole(), c.density);
+        const Difference d = difference(moved, fresh, 0);
+        EXPECT_EQ(d.beyond, 0) << "largest difference " << d.largest;
+
+        page->removeShape(shape);
+        endTurn();
+    }
+}
+
+// The way a user moves a shape that is not selected: undo of a drag, after it was let go.
+TEST_F(CanvasEffectCacheTest, UndoingADragPutsThePictureBackWhereTheShapeWas)
+{
+    scatter(10);
+    auto shape = addShadowed("Ellipse", pf::Rect(330, 240, 70, 44), 5);
+    endTurn();
+    undo.removeAllActions();
+    drag(pf::Point(365, 262), pf::Point(405, 292));
+    endTurn();
+    ASSERT_EQ(shape->frame(), pf::Rect(370, 270, 70, 44));
+    click(pf::Point(780, 580)); // away from every shape: nothing selected
+    endTurn();
+    ASSERT_FALSE(shape->isSelected());
+    paint(whole());
+    ASSERT_TRUE(cache().hasPicture(*shape));
+
+    cache().resetStats();
+    ASSERT_TRUE(undo.undo());
+    endTurn();
+    ASSERT_EQ(shape->frame(), pf::Rect(330, 240, 70, 44));
+    const QImage undone = paint(whole());
+    EXPECT_EQ(cache().stats().built, 0u);
+    cache().clear();
+    EXPECT_EQ(difference(undone, paint(whole()), 0).beyond, 0);
 }
 
 TEST_F(CanvasEffectCacheTest, ZoomAndPixelRatioRemakeEveryPicture)
