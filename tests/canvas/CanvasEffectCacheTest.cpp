@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasEffectCache.h"
 #include "geometry/QVRect.h"
+#include "model/FilterSpec.h"
 #include "model/Group.h"
 #include "model/Rectangle.h"
 #include "platform/text/AttributedString.h"
@@ -284,6 +285,7 @@ TEST_F(CanvasEffectCacheTest, AMoveByWholePointsAndPixelsKeepsThePictureExactly)
         std::int64_t angle;
         pf::Point move;
         bool kept;
+        bool filtered = false; // a blurred content filter: pictures at any zoom
     };
     const Case cases[] = {
         {"100 %", "Rectangle", 0, 1, 0, {4, 3}, true},
@@ -298,6 +300,8 @@ TEST_F(CanvasEffectCacheTest, AMoveByWholePointsAndPixelsKeepsThePictureExactly)
         {"turned, a fraction of a point", "Rectangle", 0, 1, 25, {0.25, 0}, false},
         {"turned, 200 %, half a point: a whole pixel", "Rectangle", 2, 1, 25, {0.5, 0}, false},
         {"text", "Text", 0, 1, 0, {7, -2}, true},
+        {"filtered, 50 %", "Ellipse", -2, 1, 0, {2, -4}, true, true},
+        {"filtered, 50 %, an odd point: half a pixel", "Ellipse", -2, 1, 0, {1, 0}, false, true},
         {"callout: its tip is a place on the page", "Callout", 0, 1, 0, {4, 3}, false},
         {"arrow: a connector", "Line", 0, 1, 0, {4, 3}, false},
     };
@@ -307,6 +311,12 @@ TEST_F(CanvasEffectCacheTest, AMoveByWholePointsAndPixelsKeepsThePictureExactly)
         auto shape = addShadowed(c.kind, pf::Rect(330, 240, 70, 44), 5);
         if (c.angle != 0)
             shape->setRotationAngle(c.angle);
+        if (c.filtered) {
+            auto blur = FilterSpec::filterSpec();
+            blur->setType(1);
+            blur->setEnabled(true);
+            shape->setContentFilterSpecs({blur});
+        }
         if (shape->isText()) {
             shape->setAttributedText(pf::AttributedString("Quarterly"));
             shape->setTextShadowHidden(false);
