@@ -1,11 +1,11 @@
 // Pictures of the shapes whose drawing is costly (blurred shadows, content filters), drawn once in device
 // pixels and put back on later paints instead of blurring again. A picture is kept while the shape's look
-// (its look stamp, frame size, turn, dirty rect about the frame), the zoom, the device-pixel ratio and the
-// page's sub-pixel place stay the same (so a pan by whole pixels keeps it), within a memory budget that
-// keeps the pictures that cost most to make (area times blur). A shape moved by whole points that are
-// whole picture pixels too keeps its picture, put down as far away: its drawing is the same there, pixel
-// for pixel (whole points keep what the shape rounds to points, whole pixels what the painter rounds to
-// pixels). Other moves make it again.
+// (its look stamp, frame size, turn, dirty rect), the zoom, the device-pixel ratio and the page's sub-pixel
+// place stay the same (so a pan by whole pixels keeps it), within a memory budget that keeps the pictures
+// that cost most to make (area times blur). A shape moved by whole points that are whole picture pixels
+// too, whose paint bounds then cover as many pixels, as far away, keeps its picture, put down there: its
+// drawing is the same there, pixel for pixel (whole points keep what the shape rounds to points, whole
+// pixels what the painter rounds to pixels). Other moves make it again.
 //
 // Selected and snapped shapes, the selection objects and rubber bands, and shapes showing connection
 // targets draw themselves: their halos and marks change without their look changing.
