@@ -129,6 +129,8 @@ void Application::routeUndo(const std::function<void()>& perform)
         return;
     }
     canvas->stopEditingText();
+    // No redisplay of the whole canvas here: each shape, guide and selection the step changes asks for its
+    // own area, and a whole view of a large page costs a third of a second.
     if (const auto& tool = canvas->mouseStrategy()) {
         const auto& event = pf::InputState::shared().currentEvent();
         tool->deleteInCanvas(event ? *event : pf::Event{}, *canvas);
@@ -138,7 +140,6 @@ void Application::routeUndo(const std::function<void()>& perform)
         if (!canvas->hasCompositionSelection())
             canvas->replaceSelectionWithShapes(selection);
     }
-    canvas->setNeedsDisplay();
 }
 
 // ---- IDEDocumentController ----
