@@ -137,7 +137,9 @@ void Application::routeUndo(const std::function<void()>& perform)
     } else {
         const auto selection = canvas->selectedShapes();
         perform();
-        if (!canvas->hasCompositionSelection())
+        // A selection the step left as it was is not made again: a new selection object changes the page's
+        // list of shapes, which the canvas then indexes afresh.
+        if (!canvas->hasCompositionSelection() && canvas->selectedShapes() != selection)
             canvas->replaceSelectionWithShapes(selection);
     }
 }

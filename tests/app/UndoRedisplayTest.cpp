@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
 #include "app/DocumentFixture.h"
+#include "app/PaintRecorder.h"
 #include "app/UserScripts.h"
 #include "canvas/Canvas.h"
 #include "geometry/QVColor.h"
@@ -14,7 +15,6 @@
 #include "platform/kit/Window.h"
 
 #include <QApplication>
-#include <QPaintEvent>
 #include <QRegion>
 #include <QTest>
 
@@ -32,54 +32,20 @@ public:
     void run(const QString&, std::function<void(const ScriptResult&)> done) override { done({}); }
 };
 
-// Gathers every area a widget is asked to paint.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
-    ~PaintRecorder() override { widget_->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (watched == widget_ && e->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(e)->region();
-        return false;
-    }
-    QRegion painted;
-
-private:
-    QWidget* widget_;
-};
-
 // A document window on a page of 15 x 15 squares, the canvas its first responder, undo routed through the
 // application as in the program.
-class UndoRedisplayTest : public BasicDocumentFixture<DocumentController> {
+class UndoRedisplayTest : public BasicDocumentWindowFixture<DocumentController> {
 protected:
     static constexpr int columns = 15;
 
-    static void SetUpTestSuite()
-    {
-        registerControlKinds(pf::ClassRegistry::shared());
-        registerManipulatorClasses(pf::ClassRegistry::shared());
-        CanvasWindowController::registerInterfaceFiles();
-    }
     void SetUp() override
     {
-        setUpDocuments();
-        AppWindowController::installAsDocumentWindow();
+        BasicDocumentWindowFixture::SetUp();
         application = std::make_unique<Application>(&controller, dir.filePath("data"), std::make_unique<NoScripts>());
-        QString error;
-        ASSERT_TRUE(controller.newDocument(&error));
-        pf::drainMainQueue();
-        window = dynamic_cast<AppWindowController*>(controller.frontCanvasWindowController());
+        window = newDocumentWindow().second;
         ASSERT_TRUE(window);
-        QWidget* top = window->windowWidget();
-        top->resize(1200, 900);
-        top->show();
-        top->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(top));
-        window->window()->becomeMainWindow();
-        window->window()->becomeKeyWindow();
+        showForInput(*window);
         canvas = window->canvasView();
-        window->window()->makeFirstResponder(canvas);
         page = window->selectedComposition();
         ASSERT_TRUE(page);
         page->setGridEnabled(false);
@@ -91,7 +57,7 @@ protected:
     }
     void TearDown() override
     {
-        BasicDocumentFixture::TearDown();
+        BasicDocumentWindowFixture::TearDown();
         application.reset();
     }
 
