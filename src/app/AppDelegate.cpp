@@ -129,16 +129,19 @@ void Application::routeUndo(const std::function<void()>& perform)
         return;
     }
     canvas->stopEditingText();
+    // No redisplay of the whole canvas here: each shape, guide and selection the step changes asks for its
+    // own area, and a whole view of a large page costs a third of a second.
     if (const auto& tool = canvas->mouseStrategy()) {
         const auto& event = pf::InputState::shared().currentEvent();
         tool->deleteInCanvas(event ? *event : pf::Event{}, *canvas);
     } else {
         const auto selection = canvas->selectedShapes();
         perform();
-        if (!canvas->hasCompositionSelection())
+        // A selection the step left as it was is not made again: a new selection object changes the page's
+        // list of shapes, which the canvas then indexes afresh.
+        if (!canvas->hasCompositionSelection() && canvas->selectedShapes() != selection)
             canvas->replaceSelectionWithShapes(selection);
     }
-    canvas->setNeedsDisplay();
 }
 
 // ---- IDEDocumentController ----

@@ -62,7 +62,8 @@ public:
     // Undo or redo (perform does the ordinary one). While the front document's window is key, its canvas
     // stops editing text first; a drawing tool in progress takes the command as its delete and nothing is
     // undone; otherwise the selection is kept across the step unless a page is selected. With another
-    // window key (the preferences window, say), only the ordinary step runs.
+    // window key (the preferences window, say), only the ordinary step runs. The canvas repaints only what
+    // the step changes.
     void routeUndo(const std::function<void()>& perform);
     // The font panel's "changeFont:" goes to the window the user works in: the canvas of a document window
     // (an in-place editor, which passes it on to its canvas, takes it first), the General pane while the

@@ -324,6 +324,10 @@ bool Canvas::event(QEvent* e)
     return pf::View::event(e);
 }
 
+void Canvas::focusInEvent(QFocusEvent*) {}
+
+void Canvas::focusOutEvent(QFocusEvent*) {}
+
 bool Canvas::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == observedClip_ && e->type() == QEvent::Resize)

@@ -625,6 +625,10 @@ protected:
     void beginGestureWithEvent(const pf::Event& e) override;
     void endGestureWithEvent(const pf::Event& e) override;
     bool consumesKeyEquivalent(const pf::Event& e) const override;
+    // Nothing the canvas draws shows whether it has the keys: no repaint of the whole view when they come or
+    // go (the in-place editor's end, a palette's field), which Qt's default asks for.
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     // Notice handlers (each only for this canvas's page).

@@ -91,10 +91,18 @@ void Canvas::insertShapeAtIndex(const std::shared_ptr<Shape>& shape, std::size_t
         page->insertShapeAtIndex(shape, index);
 }
 
-void Canvas::addShapesToSelection(const Shapes& shapes)
+void Canvas::addShapesToSelection(const Shapes& wanted)
 {
     const auto page = composition();
-    if (shapes.empty() || !page)
+    if (!page)
+        return;
+    // Only shapes of this page are selected (undo may have taken a remembered one away): with none, the
+    // selection stays as it is rather than being made again, which changes the page's list twice.
+    Shapes shapes;
+    for (const auto& shape : wanted)
+        if (shape && shape->composition() == page.get())
+            shapes.push_back(shape);
+    if (shapes.empty())
         return;
     Shapes old;
     if (manipulator_) {
@@ -115,8 +123,7 @@ void Canvas::addShapesToSelection(const Shapes& shapes)
     for (const auto& shape : old)
         selection->addShape(shape);
     for (const auto& shape : shapes)
-        if (shape && shape->composition() == page.get())
-            selection->addShape(shape);
+        selection->addShape(shape);
     selection->setCanvas(this);
     if (selection->isEmpty())
         removeManipulator();

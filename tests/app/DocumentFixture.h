@@ -6,6 +6,7 @@
 #include "app/AppWindowController.h"
 #include "app/Document.h"
 #include "app/DocumentTypes.h"
+#include "canvas/Canvas.h"
 #include "controls/ControlKinds.h"
 #include "manipulators/Manipulator.h"
 #include "platform/foundation/ClassRegistry.h"
@@ -13,8 +14,11 @@
 #include "platform/docs/DocumentController.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UserDefaultsStore.h"
+#include "platform/kit/Window.h"
 
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -72,8 +76,9 @@ private:
 using DocumentFixture = BasicDocumentFixture<>;
 
 // Documents in the program's own window: the kinds, the selection classes and the window's interface file
-// registered once, and every new document given an AppWindowController.
-class DocumentWindowFixture : public DocumentFixture {
+// registered once, and every new document given an AppWindowController. Controller as for the fixture above.
+template <class Controller = pf::DocumentController>
+class BasicDocumentWindowFixture : public BasicDocumentFixture<Controller> {
 protected:
     static void SetUpTestSuite()
     {
@@ -84,14 +89,14 @@ protected:
 
     void SetUp() override
     {
-        setUpDocuments();
+        this->setUpDocuments();
         AppWindowController::installAsDocumentWindow();
     }
 
     // A new untitled document, loaded, and its window.
     std::pair<Document*, AppWindowController*> newDocumentWindow()
     {
-        auto made = controller.newDocument();
+        auto made = this->controller.newDocument();
         EXPECT_TRUE(made);
         return loadedWithWindow(made.get());
     }
@@ -100,9 +105,23 @@ protected:
     std::pair<Document*, AppWindowController*> openFixtureWindow()
     {
         QString error;
-        auto opened = controller.openDocumentAtPath(copyFixturePackage(), &error);
+        auto opened = this->controller.openDocumentAtPath(this->copyFixturePackage(), &error);
         EXPECT_TRUE(opened) << error.toStdString();
         return loadedWithWindow(opened.get());
+    }
+
+    // The window shown at 1200 x 900 and active, main and key, its canvas the first responder: as a user
+    // works in it.
+    static void showForInput(AppWindowController& window)
+    {
+        QWidget* top = window.windowWidget();
+        top->resize(1200, 900);
+        top->show();
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+        window.window()->becomeMainWindow();
+        window.window()->becomeKeyWindow();
+        window.window()->makeFirstResponder(window.canvasView());
     }
 
 private:
@@ -114,3 +133,5 @@ private:
                                    : nullptr};
     }
 };
+
+using DocumentWindowFixture = BasicDocumentWindowFixture<>;

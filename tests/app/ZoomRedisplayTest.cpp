@@ -3,6 +3,7 @@
 // they were drawn at the zoom now shown.
 #include "app/AppWindowController.h"
 #include "app/DocumentFixture.h"
+#include "app/PaintRecorder.h"
 #include "canvas/Canvas.h"
 #include "geometry/QVRect.h"
 #include "manipulators/Manipulator.h"
@@ -12,30 +13,11 @@
 #include "platform/kit/Window.h"
 
 #include <QApplication>
-#include <QPaintEvent>
-#include <QRegion>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Gathers every area a widget is asked to paint.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
-    ~PaintRecorder() override { widget_->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (watched == widget_ && e->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(e)->region();
-        return false;
-    }
-    QRegion painted;
-
-private:
-    QWidget* widget_;
-};
 
 class ZoomRedisplayTest : public DocumentWindowFixture {
 protected:
@@ -44,14 +26,7 @@ protected:
         DocumentWindowFixture::SetUp();
         window = openFixtureWindow().second;
         ASSERT_NE(window, nullptr);
-        QWidget* top = window->windowWidget();
-        top->resize(1200, 900);
-        top->show();
-        top->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(top));
-        window->window()->becomeMainWindow();
-        window->window()->becomeKeyWindow();
-        window->window()->makeFirstResponder(window->canvasView());
+        showForInput(*window);
         page = window->selectedComposition();
         ASSERT_NE(page, nullptr);
     }

@@ -128,6 +128,17 @@ TEST_F(CanvasSelectionTest, ShapesOfAnotherPageAreNotSelected)
     EXPECT_FALSE(canvas->manipulator());
     for (const auto& child : page->children())
         EXPECT_TRUE(!child->isManipulator() || child == canvas->compositionManipulator());
+
+    // Added to a selection, they leave it as it was: the same selection object, of the shape's own kind.
+    auto marked = Shape::make<MarkedBox>(pf::Rect(10, 10, 20, 20));
+    page->addShape(marked);
+    const auto selection = canvas->manipulator();
+    ASSERT_TRUE(dynamic_cast<MarkedManipulator*>(selection.get()));
+    const std::uint64_t list = page->childrenSerial();
+    canvas->addShapeToSelection(stranger);
+    EXPECT_EQ(canvas->manipulator(), selection);
+    EXPECT_EQ(page->childrenSerial(), list);
+    EXPECT_EQ(canvas->selectedShapes(), Canvas::Shapes{marked});
 }
 
 TEST_F(CanvasSelectionTest, OrderedSelectionFollowsThePageOrder)
