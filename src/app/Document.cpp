@@ -11,6 +11,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FreedMemory.h"
 #include "platform/foundation/Identifier.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/ThreadDictionary.h"
 #include "platform/kit/Services.h"
 
@@ -18,6 +19,15 @@
 #include <QHash>
 #include <QWidget>
 #include <QFileInfo>
+
+namespace {
+
+QString pagesNotWritten(const QString& why)
+{
+    return QStringLiteral("The pages could not be written: %1").arg(why);
+}
+
+} // namespace
 
 Document::WindowControllerFactory& Document::windowControllerFactory()
 {
@@ -184,12 +194,19 @@ std::optional<pf::Document::SaveSnapshot> Document::snapshotForSave(const QStrin
     auto copy = std::make_shared<pf::FileWrapper::SaveCopy>(pf::FileWrapper::copyForSave(documentFileWrapper()));
     copy->root->removeChild(QString::fromLatin1(PlistName));
     SaveSnapshot snapshot;
-    // Serialised first: a plist that cannot be written fails the save before the package changes.
-    snapshot.makePackage = [plist = std::move(plist), root = copy->root](QString* error) -> std::shared_ptr<pf::FileWrapper> {
-        std::optional<QByteArray> data = serialisedCompositionData(plist, error);
-        if (!data)
-            return nullptr;
-        root->setChild(QString::fromLatin1(PlistName), pf::FileWrapper::regularFile(std::move(*data)));
+    // The bytes are made as the package is written, a piece at a time straight into the file: a large
+    // document's bytes are never whole in memory. A plist that cannot be written fails the save there,
+    // and the package on disk stays as it was.
+    snapshot.makePackage = [plist = std::move(plist), root = copy->root](QString*) -> std::shared_ptr<pf::FileWrapper> {
+        root->setChild(QString::fromLatin1(PlistName),
+                       pf::FileWrapper::regularFileWrittenBy([plist](const pf::ByteSink& sink, QString* error) {
+                           QString why;
+                           if (pf::writePropertyList(plist, sink, &why))
+                               return true;
+                           if (error && !why.isEmpty())
+                               *error = pagesNotWritten(why);
+                           return false;
+                       }));
         return root;
     };
     std::weak_ptr<pf::Document> weak = weak_from_this();
@@ -232,7 +249,7 @@ std::optional<QByteArray> Document::serialisedCompositionData(const pf::Value& p
     QString why;
     auto data = QVDataFromPlist(plist, &why);
     if (!data && error)
-        *error = QStringLiteral("The pages could not be written: %1").arg(why);
+        *error = pagesNotWritten(why);
     return data;
 }
 

@@ -209,6 +209,27 @@ TEST_F(DocumentPackageTest, ASaveWritesThePagesAsTheyWereWhenItBegan)
     EXPECT_EQ(saved.arrayForKey("compositions").at(1).stringForKey("title"), "Renamed");
 }
 
+TEST_F(DocumentPackageTest, ALargePageIsWrittenInPiecesAsTheWholeBytesWouldBe)
+{
+    // Hundreds of kilobytes: the save hands them to the file in many pieces, and they are the bytes the
+    // property-list writer makes of the same pages in one go.
+    auto document = open(package);
+    ASSERT_TRUE(document);
+    RecordingTabHost& host = hostOf(document);
+    for (int i = 0; i < 400; ++i) {
+        auto box = Shape::make<Rectangle>(pf::Rect(i % 20 * 30.0, i / 20 * 30.0, 20 + i % 7, 20));
+        box->setFillColor(pf::Color(i % 10 / 10.0, 0.5, 1, 1));
+        box->setTitle(QStringLiteral("Box \u00e9 & %1").arg(i));
+        host.page(i % 2)->addShape(box);
+    }
+    ASSERT_TRUE(document->saveDocument(pf::Document::SaveMode::Background));
+    finishBackgroundWork();
+    const QByteArray written = readFile(package + "/composition_data.plist");
+    EXPECT_GT(written.size(), 512 * 1024);
+    EXPECT_EQ(written, *document->compositionData(nullptr));
+    EXPECT_FALSE(document->isDocumentEdited());
+}
+
 TEST_F(DocumentPackageTest, HostileIdentifiersNameNoFile)
 {
     const QString beside = dir.filePath("outside.txt");

@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -198,4 +200,75 @@ TEST_F(PackageWriterTest, ANewPackageAndALinkedSnapshot)
     ASSERT_TRUE(pf::packageWriter::removeTree(snapshot));
     EXPECT_FALSE(QFileInfo::exists(snapshot));
     EXPECT_EQ(readFile(dir.filePath("outside.txt")), "beside the package");
+}
+
+TEST_F(PackageWriterTest, AFileMadeAsItIsWrittenGoesStraightToItsPlace)
+{
+    // Bytes made in pieces, counted: before the save they are made on request, after it they are read
+    // from where they were written.
+    int made = 0;
+    const auto pieces = [&made](const pf::ByteSink& sink, QString*) {
+        ++made;
+        for (int i = 0; i < 3; ++i)
+            if (!sink(QByteArray(100000, char('a' + i))))
+                return false;
+        return true;
+    };
+    const QByteArray expected = QByteArray(100000, 'a') + QByteArray(100000, 'b') + QByteArray(100000, 'c');
+    auto tree = pf::FileWrapper::readFromPath(package);
+    ASSERT_TRUE(tree);
+    tree->setChild("composition_data.plist", pf::FileWrapper::regularFileWrittenBy(pieces));
+    const auto file = tree->child("composition_data.plist");
+    EXPECT_EQ(file->regularFileContents(), expected);
+    QString error;
+    ASSERT_TRUE(pf::packageWriter::write(*tree, package, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(package + "/composition_data.plist"), expected);
+    EXPECT_EQ(file->sourcePath(), package + "/composition_data.plist");
+    EXPECT_EQ(made, 2);
+    EXPECT_EQ(file->regularFileContents(), expected);
+    EXPECT_EQ(made, 2);
+}
+
+TEST_F(PackageWriterTest, BytesThatFailPartWayLeaveTheOldPackageAndNoTemporary)
+{
+    const auto before = treeOf(package);
+    const auto halfMade = [](const pf::ByteSink& sink, QString* error) {
+        if (!sink(QByteArray(200000, 'x')))
+            return false;
+        *error = QStringLiteral("the pages could not be made");
+        return false;
+    };
+    auto tree = pf::FileWrapper::readFromPath(package);
+    ASSERT_TRUE(tree);
+    tree->setChild("composition_data.plist", pf::FileWrapper::regularFileWrittenBy(halfMade));
+    QString error;
+    EXPECT_FALSE(pf::packageWriter::write(*tree, package, &error));
+    EXPECT_EQ(error, "the pages could not be made");
+    EXPECT_EQ(treeOf(package), before);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.quorveldoc", "outside.txt"}));
+
+    // The disk refuses part-way (a file-size limit stands in for a full disk): the writer stops at the
+    // piece refused, with the system's reason.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 150000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    int offered = 0;
+    tree->setChild("composition_data.plist", pf::FileWrapper::regularFileWrittenBy([&offered](const pf::ByteSink& sink, QString*) {
+        for (int i = 0; i < 5; ++i, ++offered)
+            if (!sink(QByteArray(100000, 'y')))
+                return false;
+        return true;
+    }));
+    const bool wrote = pf::packageWriter::write(*tree, package, &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(offered, 1);
+    EXPECT_TRUE(error.contains("Can't write") && error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << error.toStdString();
+    EXPECT_EQ(treeOf(package), before);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList({"A.quorveldoc", "outside.txt"}));
 }

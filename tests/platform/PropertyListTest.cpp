@@ -326,6 +326,76 @@ TEST(PropertyListWrite, ValuesWithoutAPropertyListFormFailWithTheirKeyPath)
     EXPECT_FALSE(writePropertyList(deepEmpty).ok());
 }
 
+namespace {
+
+// A page-like value large enough to be handed over in many pieces: dictionaries of one layout whose
+// values change and repeat, with text and data.
+Value manyShapes(int count)
+{
+    Value list;
+    for (int i = 0; i < count; ++i) {
+        Value d;
+        d.set(QStringLiteral("className"), i % 3 ? "Ellipse" : "Text");
+        d.set(QStringLiteral("frame"), QStringLiteral("{{%1, 4}, {30, 24}}").arg(i));
+        d.set(QStringLiteral("ratio"), i * 0.1);
+        d.set(QStringLiteral("locked"), i % 2 == 0);
+        d.set(QStringLiteral("text"), QStringLiteral("Label \u00e9 & %1").arg(i));
+        if (i % 50 == 0)
+            d.set(QStringLiteral("picture"), QByteArray(300 + i, char(i)));
+        list.append(d);
+    }
+    Value root;
+    root.set(QStringLiteral("children"), list);
+    root.set(QStringLiteral("every kind"), everyKind());
+    return root;
+}
+
+} // namespace
+
+TEST(PropertyListWrite, WrittenInPiecesAreTheSameBytes)
+{
+    struct Case {
+        Value value;
+        int fewestPieces; // a large document is never whole in memory
+    };
+    for (const Case& c : {Case{everyKind(), 1}, Case{manyShapes(4000), 8}, Case{Value(QStringLiteral("top")), 1}}) {
+        QByteArray joined;
+        int pieces = 0;
+        QString error = QStringLiteral("untouched");
+        ASSERT_TRUE(writePropertyList(c.value, [&](QByteArrayView piece) {
+            joined.append(piece);
+            ++pieces;
+            return true;
+        }, &error));
+        EXPECT_EQ(error, QStringLiteral("untouched"));
+        EXPECT_EQ(joined, *writePropertyList(c.value).data);
+        EXPECT_GE(pieces, c.fewestPieces) << joined.size();
+    }
+}
+
+TEST(PropertyListWrite, APieceRefusedOrAValueWithoutFormStopsThePieces)
+{
+    // The sink refuses its second piece: nothing more is made, and the error is left to the sink.
+    int calls = 0;
+    QString error;
+    EXPECT_FALSE(writePropertyList(manyShapes(4000), [&](QByteArrayView) { return ++calls < 2; }, &error));
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+
+    // A value without a form far into the document: pieces went out before, and the error names its path.
+    Value bad = manyShapes(4000);
+    Value children = bad.objectForKey("children");
+    Value last = children.at(3999);
+    last.set(QStringLiteral("text"), QStringLiteral("bell \a"));
+    Value::Array items = children.asArray();
+    items.back() = last;
+    bad.set(QStringLiteral("children"), Value(std::move(items)));
+    calls = 0;
+    EXPECT_FALSE(writePropertyList(bad, [&](QByteArrayView) { return ++calls > 0; }, &error));
+    EXPECT_GT(calls, 0);
+    EXPECT_TRUE(error.contains("/children/3999/text")) << error.toStdString();
+}
+
 TEST(PropertyListWrite, NonFiniteRealsAreWrittenAsZero)
 {
     const Value list(Value::Array{Value(std::numeric_limits<double>::infinity()), Value(std::nan(""))});

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 
 namespace pf {
@@ -21,6 +22,21 @@ namespace {
 
 int suddenTerminationCount = 0;
 QString draftsFolderOverride;
+
+// A save of a package smaller than this frees too little for giving memory back to pay: the bytes go
+// to the file a piece at a time, so what is freed is the snapshot's few containers.
+constexpr std::int64_t largeSaveBytes = std::int64_t(8) << 20;
+
+// The bytes of the regular files of a written tree, as they are on disk.
+std::int64_t bytesOnDisk(const FileWrapper& node)
+{
+    if (node.isRegularFile())
+        return node.sourceIdentity() ? node.sourceIdentity()->size : 0;
+    std::int64_t total = 0;
+    for (const auto& [name, child] : node.children())
+        total += bytesOnDisk(*child);
+    return total;
+}
 
 std::optional<QString> runSavePanel(const SavePanelRequest& request)
 {
@@ -105,6 +121,7 @@ struct Document::SaveJob {
     bool ok = false;
     QString error;
     std::shared_ptr<FileWrapper> written;
+    std::int64_t writtenBytes = 0;
     QString leftBehind;
 
     // Makes and writes the package (any thread).
@@ -119,6 +136,7 @@ struct Document::SaveJob {
         std::lock_guard lock(mutex);
         ok = wrote;
         error = why;
+        writtenBytes = wrote ? bytesOnDisk(*package) : 0;
         written = std::move(package);
         leftBehind = aside;
         finished = true;
@@ -139,8 +157,9 @@ struct Document::SaveJob {
         leftBehind.clear();
         written.reset();
         snapshot = {};
-        // The save's value tree and bytes are freed: none of it stays resident.
-        returnFreedMemoryInBackground();
+        // What a large save freed (its value tree) does not stay resident.
+        if (writtenBytes >= largeSaveBytes)
+            returnFreedMemoryInBackground();
         suddenTermination::enable();
     }
 };

@@ -58,6 +58,13 @@ std::shared_ptr<FileWrapper> FileWrapper::regularFile(QByteArray contents)
     return file;
 }
 
+std::shared_ptr<FileWrapper> FileWrapper::regularFileWrittenBy(ContentsWriter writer)
+{
+    auto file = std::shared_ptr<FileWrapper>(new FileWrapper(Kind::RegularFile));
+    file->writer_ = std::make_shared<const ContentsWriter>(std::move(writer));
+    return file;
+}
+
 std::shared_ptr<FileWrapper> FileWrapper::symbolicLink(QString target)
 {
     auto link = std::shared_ptr<FileWrapper>(new FileWrapper(Kind::SymbolicLink));
@@ -149,6 +156,19 @@ QByteArray FileWrapper::regularFileContents(QString* error) const
         return {};
     if (contents_)
         return *contents_;
+    if (writer_) {
+        QByteArray made;
+        const ByteSink append = [&made](QByteArrayView piece) {
+            made.append(piece);
+            return true;
+        };
+        QString why;
+        if ((*writer_)(append, &why))
+            return made;
+        if (error)
+            *error = why;
+        return {};
+    }
     QFile file(sourcePath_);
     // O_NOFOLLOW: the source was a regular file when read; a link put in its place is not followed.
     const int fd = ::open(QFile::encodeName(sourcePath_).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -163,10 +183,27 @@ QByteArray FileWrapper::regularFileContents(QString* error) const
     return *contents_;
 }
 
+bool FileWrapper::writeContents(const ByteSink& sink, QString* error) const
+{
+    if (kind_ != Kind::RegularFile)
+        return false;
+    if (writer_)
+        return (*writer_)(sink, error);
+    QString readError;
+    const QByteArray bytes = regularFileContents(&readError);
+    if (!readError.isEmpty()) {
+        if (error)
+            *error = readError;
+        return false;
+    }
+    return sink(bytes);
+}
+
 void FileWrapper::setSource(const QString& path, const DiskIdentity& identity)
 {
     sourcePath_ = path;
     sourceIdentity_ = identity;
+    writer_.reset();
 }
 
 void FileWrapper::forgetContents() const
@@ -212,6 +249,7 @@ std::shared_ptr<FileWrapper> FileWrapper::deepCopy() const
 {
     auto copy = std::shared_ptr<FileWrapper>(new FileWrapper(kind_));
     copy->contents_ = contents_;
+    copy->writer_ = writer_;
     copy->sourcePath_ = sourcePath_;
     copy->sourceIdentity_ = sourceIdentity_;
     copy->linkTarget_ = linkTarget_;

@@ -12,11 +12,14 @@
 // Main thread only, except reading the bytes of a detached regular file.
 #pragma once
 
+#include "platform/foundation/ByteSink.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,6 +43,12 @@ public:
 
     static std::shared_ptr<FileWrapper> directory();
     static std::shared_ptr<FileWrapper> regularFile(QByteArray contents);
+    // Makes a regular file's bytes, handing them to the sink a piece at a time; false when they cannot be
+    // made (error says why) or the sink refused a piece (error left empty).
+    using ContentsWriter = std::function<bool(const ByteSink& sink, QString* error)>;
+    // A regular file whose bytes are made as they are written, straight into the file on disk: a large
+    // file is never whole in memory. Once written, the file lives where it was written (setSource).
+    static std::shared_ptr<FileWrapper> regularFileWrittenBy(ContentsWriter writer);
     static std::shared_ptr<FileWrapper> symbolicLink(QString target);
 
     // Reads the tree at path: a directory (recursively), a regular file or a link (not followed). Regular
@@ -57,12 +66,16 @@ public:
     bool isSymbolicLink() const { return kind_ == Kind::SymbolicLink; }
 
     // ---- regular files ----
-    // The bytes; read from disk on first use (empty with an error when that fails).
+    // The bytes; read from disk on first use (empty with an error when that fails). A file made by a
+    // writer and not written yet makes them anew on every call.
     QByteArray regularFileContents(QString* error = nullptr) const;
+    // Hands the bytes to the sink: made by the writer a piece at a time, or all at once. False when they
+    // cannot be had or made (error says why) or the sink refused them (error left empty).
+    bool writeContents(const ByteSink& sink, QString* error = nullptr) const;
     // Where the unchanged bytes live on disk, if anywhere (empty for bytes made in memory).
     const QString& sourcePath() const { return sourcePath_; }
     const std::optional<DiskIdentity>& sourceIdentity() const { return sourceIdentity_; }
-    // After a save: the bytes now live at path (as identity says).
+    // After a save: the bytes now live at path (as identity says); a writer is no longer needed.
     void setSource(const QString& path, const DiskIdentity& identity);
     // Lets go of the bytes of a file that lives on disk; they are read again when next asked for.
     void forgetContents() const;
@@ -100,6 +113,7 @@ private:
 
     Kind kind_;
     mutable std::optional<QByteArray> contents_; // loaded or made in memory
+    std::shared_ptr<const ContentsWriter> writer_; // makes the bytes until they are on disk
     QString sourcePath_;
     std::optional<DiskIdentity> sourceIdentity_;
     QString linkTarget_;

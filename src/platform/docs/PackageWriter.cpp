@@ -49,7 +49,8 @@ bool syncPath(const QString& path, bool directory)
     return ok;
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes, QString* error)
+// The file's bytes, made or had, written a piece at a time as they come.
+bool writeFile(const QString& path, const FileWrapper& file, QString* error)
 {
     if (faultAt(packageWriter::Stage::Write)) {
         *error = systemError(QStringLiteral("Can't write"), path);
@@ -60,19 +61,28 @@ bool writeBytes(const QString& path, const QByteArray& bytes, QString* error)
         *error = systemError(QStringLiteral("Can't write"), path);
         return false;
     }
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *error = systemError(QStringLiteral("Can't write"), path);
-            ::close(fd);
-            return false;
+    QString writeError;
+    const ByteSink sink = [fd, &path, &writeError](QByteArrayView piece) {
+        const char* p = piece.data();
+        qsizetype left = piece.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                writeError = systemError(QStringLiteral("Can't write"), path);
+                return false;
+            }
+            p += n;
+            left -= n;
         }
-        p += n;
-        left -= n;
+        return true;
+    };
+    QString madeError;
+    if (!file.writeContents(sink, &madeError)) {
+        *error = madeError.isEmpty() ? writeError : madeError;
+        ::close(fd);
+        return false;
     }
     const bool synced = !faultAt(packageWriter::Stage::Sync) && ::fsync(fd) == 0;
     if (!synced)
@@ -109,13 +119,7 @@ bool writeNode(FileWrapper& node, const QString& path, const QString& relative, 
         if (unchangedOnDisk(node) && !faultAt(packageWriter::Stage::Write)
             && ::link(native(node.sourcePath()).constData(), native(path).constData()) == 0)
             return true;
-        QString readError;
-        const QByteArray bytes = node.regularFileContents(&readError);
-        if (!readError.isEmpty()) {
-            *error = readError;
-            return false;
-        }
-        return writeBytes(path, bytes, error);
+        return writeFile(path, node, error);
     }
     case FileWrapper::Kind::Directory:
         if (faultAt(packageWriter::Stage::Write) || ::mkdir(native(path).constData(), 0755) != 0) {

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,14 +40,30 @@ QString formatDate(const QDateTime& utc)
 // ---------------------------------------------------------------------------------------------- writer
 
 // The bytes written so far, in a QByteArray that is handed over at the end without a copy. Room is made
-// ahead (left uninitialised) and a cursor moves through it, so every append is inline.
+// ahead (left uninitialised) and a cursor moves through it, so every append is inline. Given a sink, it
+// holds one piece at a time instead: a piece is handed over at the first point the writer offers once it
+// is full, and the room is used again (so it stays in the cache, and a large document takes no memory).
 class Output {
 public:
-    explicit Output(qsizetype initial)
+    explicit Output(const ByteSink* sink)
+        : m_sink(sink), m_flushAt(sink ? pieceSize : std::numeric_limits<std::size_t>::max())
     {
+        // Small at first without a sink: settings write single values through here too.
+        const qsizetype initial = sink ? pieceSize + pieceSize / 4 : 1 << 10;
         m_bytes.resize(initial);
         m_p = m_bytes.data();
         m_end = m_p + initial;
+    }
+
+    // Where no bytes written are still to be read back: a full piece goes to the sink. False when the
+    // sink refused it.
+    bool flushIfFull() { return size() < m_flushAt || flush(); }
+    // The rest, at the end.
+    bool flush()
+    {
+        const bool ok = (*m_sink)(QByteArrayView(m_bytes.constData(), static_cast<qsizetype>(size())));
+        m_p = m_bytes.data();
+        return ok;
     }
 
     // At least n bytes at the cursor; advanceTo() then says how many were written.
@@ -90,6 +107,9 @@ public:
     }
 
 private:
+    // Big enough that a call per piece costs nothing, small enough to stay in the cache while the sink
+    // copies it out.
+    static constexpr std::size_t pieceSize = 64 << 10;
     // Past this a document is likely about the size of the last large one this thread wrote (the same
     // page saved again): it grows to that at once, not through every doubling, each a copy of all so far.
     static constexpr std::size_t largeSize = 1 << 20;
@@ -103,13 +123,15 @@ private:
     {
         const qsizetype used = m_p - m_bytes.data();
         qsizetype wanted = std::max(2 * m_bytes.size(), used + static_cast<qsizetype>(n));
-        if (static_cast<std::size_t>(wanted) >= largeSize)
+        if (!m_sink && static_cast<std::size_t>(wanted) >= largeSize)
             wanted = std::max(wanted, lastLargeSize());
         m_bytes.resize(wanted);
         m_p = m_bytes.data() + used;
         m_end = m_bytes.data() + m_bytes.size();
     }
 
+    const ByteSink* m_sink;
+    std::size_t m_flushAt;
     QByteArray m_bytes;
     char* m_p = nullptr;
     char* m_end = nullptr;
@@ -117,6 +139,9 @@ private:
 
 class Writer {
 public:
+    // Into one buffer handed over by take(), or a piece at a time to the sink.
+    explicit Writer(const ByteSink* sink = nullptr) : m_out(sink) {}
+
     // Straight to UTF-8 bytes, in the layout described in the header.
     bool writeDocument(const Value& root)
     {
@@ -130,10 +155,14 @@ public:
     }
 
     QByteArray take() { return m_out.take(); }
+    // The last piece to the sink.
+    bool flush() { return m_out.flush() || refused(); }
 
-    // Why the write failed, with the key path of the value at fault.
+    // Why the write failed, with the key path of the value at fault; empty when the sink refused.
     QString error() const
     {
+        if (m_refused)
+            return {};
         return m_path.isEmpty() ? m_error : QStringLiteral("%1 (at /%2)").arg(m_error, m_path.join(u'/'));
     }
 
@@ -145,6 +174,16 @@ private:
         m_error = message;
         return false;
     }
+
+    bool refused()
+    {
+        m_refused = true;
+        return false;
+    }
+
+    // Between the entries of a container, where no bytes are still to be read back (writeKey and
+    // writeEntryValue read back only what a leaf value wrote).
+    bool offerPiece() { return m_out.flushIfFull() || refused(); }
 
     void newlineAndIndent(int level)
     {
@@ -395,6 +434,8 @@ private:
         m_out.append("<array>");
         const Value::Array& items = v.asArray();
         for (std::size_t i = 0; i < items.size(); ++i) {
+            if (!offerPiece())
+                return false;
             newlineAndIndent(level + 1);
             if (!writeValue(items[i], level + 1)) {
                 m_path.prepend(QString::number(i));
@@ -416,6 +457,8 @@ private:
         }
         m_out.append("<dict>");
         for (const auto& [key, item] : v.asDictionary()) {
+            if (!offerPiece())
+                return false;
             newlineAndIndent(level + 1);
             KeySlot* slot = writeKey(key);
             if (!slot || (newlineAndIndent(level + 1), !writeEntryValue(*slot, item, level + 1))) {
@@ -442,8 +485,7 @@ private:
         m_out.append("</data>");
     }
 
-    // Small at first: settings write single values through here too.
-    Output m_out{1 << 10};
+    Output m_out;
     struct KeySlot {
         QString key;
         std::string bytes;
@@ -453,6 +495,7 @@ private:
     // Made at the first key: settings check single values through here.
     std::unique_ptr<std::array<KeySlot, 256>> m_keys; // 2^8 slots, as indexed
     QString m_error;
+    bool m_refused = false; // by the sink
     QStringList m_path;
 };
 
@@ -824,6 +867,16 @@ PropertyListWriteResult writePropertyList(const Value& root)
     if (!writer.writeDocument(root))
         return {std::nullopt, writer.error()};
     return {writer.take(), QString()};
+}
+
+bool writePropertyList(const Value& root, const ByteSink& sink, QString* error)
+{
+    Writer writer(&sink);
+    if (writer.writeDocument(root) && writer.flush())
+        return true;
+    if (error)
+        *error = writer.error();
+    return false;
 }
 
 } // namespace pf

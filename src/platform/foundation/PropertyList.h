@@ -17,6 +17,7 @@
 // or array (logged), a written one is written as 0 (logged).
 #pragma once
 
+#include "platform/foundation/ByteSink.h"
 #include "platform/foundation/Value.h"
 
 #include <QByteArray>
@@ -49,5 +50,11 @@ PropertyListReadResult readPropertyList(const QByteArray& xml);
 // other than tab, line feed and carriage return, lone surrogates, U+FFFE, U+FFFF), or nesting deeper than
 // propertyListMaxDepth. The error names the key path of the offending value.
 PropertyListWriteResult writePropertyList(const Value& root);
+
+// The same bytes handed to sink a piece at a time as they are made (some tens of kilobytes each), so that
+// a large document is never whole in memory. False when the value cannot be written (error says why, as
+// above) or when the sink refused a piece (error left empty: the sink knows why); the sink may have had
+// part of the bytes by then.
+bool writePropertyList(const Value& root, const ByteSink& sink, QString* error);
 
 } // namespace pf
