@@ -232,5 +232,68 @@ TEST(GraphicsContextFastPaths, APictureAtADenseTargetsPixelsPaintsWhatScalingPai
     }
 }
 
+// A small drawing under a path clip, wholly on the target, goes through the thread's scratch layer on a
+// screen; elsewhere through a layer of its own (a bitmap context that does not draw to the screen keeps
+// its layers). Both must leave the same bytes: shafts cut at their heads, fills and strokes under a clip
+// out of a polygon, at several scales, alphas and blend modes, one after another on the same target (the
+// scratch keeps nothing of the drawing before), and drawings cut by the target's edge or too large for
+// the scratch.
+TEST(GraphicsContextFastPaths, ClippedDrawingsOnTheScratchLayerPaintWhatTheirOwnLayersPaint)
+{
+    struct Case {
+        const char* name;
+        double scale;
+        double alpha;
+        BlendMode mode;
+    };
+    const Case cases[] = {
+        {"one to one", 1, 1, BlendMode::Normal},
+        {"zoomed out (hairlines)", 0.25, 1, BlendMode::Normal},
+        {"dense", 2, 1, BlendMode::Normal},
+        {"fractional zoom", 0.37, 1, BlendMode::Normal},
+        {"half alpha", 1, 0.5, BlendMode::Normal},
+        {"multiply", 0.5, 1, BlendMode::Multiply},
+    };
+    constexpr double page = 400;
+    const auto draw = [&](GraphicsContext& context, const Case& c) {
+        context.setFillColor(Color(0.9, 0.95, 1.0, 1.0));
+        context.fillRect(Rect(0, 0, page, page));
+        context.scale(c.scale, c.scale);
+        context.setAlpha(c.alpha);
+        context.setBlendMode(c.mode);
+        for (int i = 0; i < 12; ++i) {
+            // A shaft with a head clipped out of its end, a filled and stroked shape under a clip out of a
+            // polygon; the last ones reach past the target's edge or are too large for the scratch.
+            const double x = 10 + 33 * i - (i == 11 ? 60 : 0), y = 14 + 29 * i;
+            const double w = i == 10 ? 900 : 24 + i, h = 18 + i % 4;
+            context.saveGState();
+            Path head;
+            head.moveTo(Point(x + w, y + h));
+            head.lineTo(Point(x + w - 6, y + h - 1.5));
+            head.lineTo(Point(x + w - 4.5, y + h - 6));
+            head.close();
+            Path everythingBut = Path::rect(Rect(-32767, -32767, 65535, 65535));
+            everythingBut.append(head);
+            context.clip(everythingBut, WindingRule::EvenOdd);
+            context.setStrokeColor(Color(0.1 * (i % 3), 0.05, 0.2, 1.0));
+            context.setLineWidth(1 + i % 3);
+            context.strokePath(line(Point(x, y), Point(x + w, y + h)));
+            context.setFillColor(Color(0.3 + 0.05 * i, 0.6, 0.2, 0.8));
+            const Path oval = Path::oval(Rect(x + w - 10, y + h - 9, 14, 12));
+            context.fillPath(oval);
+            context.strokePath(oval);
+            context.restoreGState();
+        }
+    };
+    for (const Case& c : cases) {
+        const int pixels = int(page * std::max(c.scale, 0.5));
+        BitmapContext screen(Size(pixels, pixels), 1, true, true);
+        BitmapContext own(Size(pixels, pixels), 1, true, false);
+        draw(screen, c);
+        draw(own, c);
+        EXPECT_EQ(largestDifference(screen.bitmap(), own.bitmap()), 0) << c.name;
+    }
+}
+
 } // namespace
 } // namespace pf

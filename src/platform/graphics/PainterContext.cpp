@@ -765,6 +765,8 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     // drawn into pictures and layers inside it (a loupe's, a transparency layer's) is worth keeping.
     if (drawsToScreen() && targets_.size() == 1)
         key = nullptr;
+    if (!shadow && masked && !key && paintMaskedOnScratch(s, area, drawn, visible, antialias, mode, alpha, draw))
+        return;
     QByteArray memoKey;
     if (key) {
         memoKey.reserve(1024);
@@ -900,6 +902,71 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         remember(std::move(memoKey), std::move(kept));
     }
     paintProduct(target, product, alpha, mode);
+}
+
+namespace {
+
+// The layer of clipped drawings kept on the thread with its painter: a connector's shaft under its heads'
+// clips is one of thousands a frame, and a new bitmap and painter for each cost more than its drawing.
+struct ScratchLayer {
+    QImage image;
+    std::unique_ptr<QPainter> painter;
+};
+
+// Larger drawings take a layer of their own: the scratch would hold their memory for good.
+constexpr int scratchSide = 256;
+
+} // namespace
+
+bool PainterContext::paintMaskedOnScratch(const GState& s, AreaFn area, std::optional<QRectF>& drawn,
+                                          const QRectF& visible, bool antialias, BlendMode mode, double alpha,
+                                          DrawFn draw)
+{
+    Target& target = targets_.back();
+    if (!target.raster || target.pdf || !s.clip.hasPaths())
+        return false;
+    if (!drawn)
+        drawn = area();
+    // Exactly the pixels of a layer of the drawing's own size: the drawing lies wholly on it, the scratch
+    // around it unread. A drawing cut by the visible rect goes to a layer of that cut size as before (a
+    // stroke's rasterizer clips a line at the edges of its device).
+    const QRect layerRect = (*drawn & visible).toAlignedRect();
+    if (layerRect.isEmpty() || layerRect != drawn->toAlignedRect() || layerRect.width() > scratchSide ||
+        layerRect.height() > scratchSide)
+        return false;
+    const QRect visibleRect = visible.toAlignedRect();
+    const std::shared_ptr<Mask> mask = clipMask(s, layerRect & visibleRect);
+    const QRect groupRect = layerRect & visibleRect & mask->rect;
+    if (groupRect.isEmpty())
+        return true;
+    thread_local ScratchLayer scratch;
+    if (scratch.image.isNull()) {
+        scratch.image = QImage(scratchSide, scratchSide, QImage::Format_ARGB32_Premultiplied);
+        scratch.painter = std::make_unique<QPainter>(&scratch.image);
+    }
+    QPainter& lp = *scratch.painter;
+    // A fresh layer: transparent under the drawing, the painter as begun.
+    uchar* bits = scratch.image.bits();
+    const qsizetype stride = scratch.image.bytesPerLine();
+    for (int y = 0; y < layerRect.height(); ++y)
+        std::memset(bits + y * stride, 0, size_t(layerRect.width()) * 4);
+    lp.save();
+    setHints(lp, antialias);
+    draw(lp, QTransform::fromTranslate(-layerRect.x(), -layerRect.y()));
+    // The clip's coverage over the group's part, as a group of its own takes it.
+    lp.resetTransform();
+    lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    lp.drawImage(groupRect.topLeft() - layerRect.topLeft(), mask->alpha, groupRect.translated(-mask->rect.topLeft()));
+    lp.restore();
+    QPainter& p = *target.painter;
+    useTransform(p, QTransform());
+    p.setClipping(false);
+    target.clip.enabled = false;
+    p.setOpacity(alpha);
+    p.setCompositionMode(qtMode(mode));
+    drawPicture(p, groupRect.topLeft() - target.bounds.topLeft(), scratch.image,
+                QRectF(groupRect.translated(-layerRect.topLeft())));
+    return true;
 }
 
 void PainterContext::paintProduct(Target& target, const LayerProduct& product, double alpha, BlendMode mode)

@@ -99,6 +99,11 @@ private:
     // hashes), only when they are the same. A screen context's own target keeps none.
     void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false, const KeyFn* key = nullptr, const QImage* source = nullptr);
+    // A clipped drawing without a shadow, of a few hundred pixels across and wholly visible, composited
+    // through the thread's scratch layer as a layer of its own would be; false, having painted nothing,
+    // for any other (drawn: the drawing's device bounds, once asked).
+    bool paintMaskedOnScratch(const GState& s, AreaFn area, std::optional<QRectF>& drawn, const QRectF& visible,
+                              bool antialias, BlendMode mode, double alpha, DrawFn draw);
     // What a drawing through a layer leaves on its target: nothing, the shadow then the drawing straight
     // onto it, or one composited group.
     struct LayerProduct {
