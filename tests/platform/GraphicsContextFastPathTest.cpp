@@ -295,5 +295,54 @@ TEST(GraphicsContextFastPaths, ClippedDrawingsOnTheScratchLayerPaintWhatTheirOwn
     }
 }
 
+// A gradient running straight down the device, drawn onto a bitmap, paints its rows from colours kept
+// from the frame before instead of its colour table. Each case paints what QPainter paints with the
+// gradient itself, byte for byte: shapes over others (partly covered pixels blend with what is below),
+// each drawn twice (the second from the kept rows) and again elsewhere (rows of another place), under
+// scales with whole, half and odd offsets, a flip and a dense target's doubling; opaque, translucent and
+// three-stop gradients. A gradient at an angle is painted by its table still, as the reference.
+TEST(GraphicsContextFastPaths, VerticalGradientsFromKeptRowsPaintWhatTheGradientPaints)
+{
+    const AffineTransform quarter{0.25, 0, 0, 0.25, 0.375, 3};
+    const AffineTransform dense{2, 0, 0, 2, 0.5, 0};
+    const AffineTransform odd{0.37, 0, 0, 0.37, 1.1, 2.9};
+    const AffineTransform flipped{1, 0, 0, -1, 0.5, side - 0.25};
+    const AffineTransform cases[] = {{}, halfPoint, zoomed, quarter, dense, odd, flipped, yUp};
+    const Gradient gradients[] = {
+        Gradient(Color(1, 0, 0, 1), Color(0, 0, 1, 1)),
+        Gradient(Color(1, 0.5, 0, 1), Color(0, 0.2, 1, 0.4)),
+        Gradient({{Color(0.9, 0.9, 0.1, 1), 0}, {Color(0.1, 0.6, 0.3, 0.7), 0.3}, {Color(0.3, 0.1, 0.8, 1), 1}}),
+    };
+    for (const AffineTransform& ctm : cases) {
+        const double k = 1 / std::fabs(ctm.a);
+        const Rect places[] = {Rect(2 * k, 3 * k, 30 * k, 21 * k), Rect(6.5 * k, 20.25 * k, 41 * k, 33 * k),
+                               Rect(2 * k, 3 * k, 30 * k, 21 * k)};
+        for (const double angle : {90.0, 60.0}) {
+            BitmapContext context(Size(side, side), 1, true, true);
+            context.concat(ctm);
+            QImage expected = reference(ctm, [](QPainter&) {});
+            for (size_t i = 0; i < std::size(places); ++i) {
+                const Rect& r = places[i];
+                const Gradient& gradient = gradients[i % std::size(gradients)];
+                for (const Path& path : {Path::oval(r), Path::roundedRect(r, 3 * k, 3 * k)}) {
+                    context.drawLinearGradientInPath(gradient, path, angle);
+                    QPainter p(&expected);
+                    p.setRenderHint(QPainter::Antialiasing);
+                    p.setTransform(ctm.toQt());
+                    const double turn = angle * M_PI / 180.0;
+                    const double ux = angle == 90 ? 0 : std::cos(turn), uy = angle == 90 ? 1 : std::sin(turn);
+                    const QRectF b = path.paintBounds().toQt();
+                    const double half = b.width() / 2 * std::abs(ux) + b.height() / 2 * std::abs(uy);
+                    const QPointF c = b.center();
+                    QLinearGradient q(c.x() - half * ux, c.y() - half * uy, c.x() + half * ux, c.y() + half * uy);
+                    gradient.applyTo(q);
+                    p.fillPath(path.toQt(), q);
+                }
+            }
+            EXPECT_EQ(largestDifference(context.bitmap(), expected), 0) << ctm.a << " " << ctm.d << " " << angle;
+        }
+    }
+}
+
 } // namespace
 } // namespace pf

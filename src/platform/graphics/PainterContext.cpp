@@ -1455,15 +1455,94 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
         appendKey(k, 'G'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
     };
     const KeyFn keyFn = key;
+    // A gradient running straight down the device, drawn straight onto a bitmap at full alpha, paints each
+    // device row in one colour: those colours, kept from the frame before, paint the same pixels.
+    const bool vertical = !rebuilt && !geometry.radial && geometry.start.x == geometry.end.x && ctm.b == 0 &&
+                          ctm.c == 0 && s.alpha == 1 && s.blendMode == BlendMode::Normal &&
+                          targetPaintsPixels() && !targets_.back().pdf;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, m * toTarget);
+               const QBrush* rows = vertical && &p == targets_.back().painter
+                                        ? gradientRows(p, brush, rect ? rect->rect : qp.controlPointRect())
+                                        : nullptr;
+               const QBrush& fill = rows ? *rows : brush;
                if (rect)
-                   p.fillRect(rect->rect, brush);
+                   p.fillRect(rect->rect, fill);
                else
-                   p.fillPath(qp, brush);
+                   p.fillPath(qp, fill);
            },
            false, &keyFn);
+}
+
+namespace {
+
+// The colours of a vertical gradient's device rows, by its brush, the painter's transforms and the rows.
+struct GradientRows {
+    std::unordered_map<QByteArray, QBrush> brushes;
+    std::deque<QByteArray> order;  // oldest first
+    qsizetype bytes = 0;
+};
+
+// Texture rows this wide take a span of a shape at one copy per row.
+constexpr int gradientRowsWidth = 32;
+
+} // namespace
+
+const QBrush* PainterContext::gradientRows(QPainter& p, const QBrush& gradient, const QRectF& bounds)
+{
+    // The painter's whole transform to the device's pixels, of scales alone: a row's colour then follows
+    // from the row, the same at any column.
+    const QTransform device = p.deviceTransform();
+    if (device.type() > QTransform::TxScale || !(device.m22() != 0))
+        return nullptr;
+    const QPointF origin = p.brushOrigin();
+    const QRect reach = device.mapRect(bounds).toAlignedRect().adjusted(0, -1, 0, 1);
+    const int y0 = std::max(reach.top(), 0), y1 = reach.bottom() + 1;
+    constexpr int tallest = 1 << 14;
+    if (y1 <= y0 || y1 > tallest)
+        return nullptr;
+    QByteArray key;
+    key.reserve(256);
+    appendKey(key, gradient), appendKey(key, device), appendKey(key, origin), appendKey(key, y0), appendKey(key, y1);
+    thread_local GradientRows kept;
+    if (const auto found = kept.brushes.find(key); found != kept.brushes.end())
+        return &found->second;
+    // The gradient painted down a column of the same rows, under a transform of the same vertical scale
+    // and offset and the same brush origin, gives each row the colour the target's row gets.
+    const QTransform down(device.m11(), 0, 0, device.m22(), 0, device.dy());
+    QImage column(1, y1, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter cp(&column);
+        cp.setWorldTransform(down);
+        const QTransform columnDevice = cp.deviceTransform();
+        if (columnDevice.m22() != device.m22() || columnDevice.dy() != device.dy() || columnDevice.m12() != 0)
+            return nullptr;
+        cp.setBrushOrigin(origin);
+        cp.setCompositionMode(QPainter::CompositionMode_Source);
+        cp.setRenderHint(QPainter::Antialiasing, false);
+        cp.fillRect(down.inverted().mapRect(QRectF(-2, -2, 5, y1 + 4)), gradient);
+    }
+    QImage rows(gradientRowsWidth, y1 - y0, QImage::Format_ARGB32_Premultiplied);
+    for (int y = y0; y < y1; ++y) {
+        const QRgb colour = reinterpret_cast<const QRgb*>(column.constScanLine(y))[0];
+        std::fill_n(reinterpret_cast<QRgb*>(rows.scanLine(y - y0)), gradientRowsWidth, colour);
+    }
+    // Texture pixels land on the device rows they were taken from.
+    QBrush brush(rows);
+    brush.setTransform(QTransform::fromTranslate(0, y0) * (QTransform::fromTranslate(origin.x(), origin.y()) * device).inverted());
+    // About the rows of a few thousand shapes' gradients.
+    constexpr qsizetype budget = qsizetype(16) << 20;
+    kept.bytes += rows.sizeInBytes();
+    kept.order.push_back(key);
+    const QBrush& made = kept.brushes.emplace(std::move(key), std::move(brush)).first->second;
+    while (kept.bytes > budget && kept.order.size() > 1) {
+        const auto oldest = kept.brushes.find(kept.order.front());
+        kept.order.pop_front();
+        kept.bytes -= oldest->second.textureImage().sizeInBytes();
+        kept.brushes.erase(oldest);
+    }
+    return &made;
 }
 
 void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePixelsIn, const Rect& dest, bool flipRows,
