@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -1464,7 +1465,7 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, m * toTarget);
                const QBrush* rows = vertical && &p == targets_.back().painter
-                                        ? gradientRows(p, brush, rect ? rect->rect : qp.controlPointRect())
+                                        ? gradientRows(p, g, geometry, brush, rect ? rect->rect : qp.controlPointRect())
                                         : nullptr;
                const QBrush& fill = rows ? *rows : brush;
                if (rect)
@@ -1477,10 +1478,14 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
 
 namespace {
 
-// The colours of a vertical gradient's device rows, by its brush, the painter's transforms and the rows.
+// The colours of vertical gradients' device rows, by a hash of all they follow from, the oldest first out.
 struct GradientRows {
-    std::unordered_map<QByteArray, QBrush> brushes;
-    std::deque<QByteArray> order;  // oldest first
+    struct Entry {
+        std::vector<double> inputs;
+        QBrush brush;
+    };
+    std::unordered_multimap<size_t, Entry> entries;
+    std::deque<std::pair<size_t, qint64>> order;  // hash and texture cache key, oldest first
     qsizetype bytes = 0;
 };
 
@@ -1489,7 +1494,8 @@ constexpr int gradientRowsWidth = 32;
 
 } // namespace
 
-const QBrush* PainterContext::gradientRows(QPainter& p, const QBrush& gradient, const QRectF& bounds)
+const QBrush* PainterContext::gradientRows(QPainter& p, const Gradient& g, const GradientPaint& geometry,
+                                          const QBrush& gradient, const QRectF& bounds)
 {
     // The painter's whole transform to the device's pixels, of scales alone: a row's colour then follows
     // from the row, the same at any column.
@@ -1502,12 +1508,29 @@ const QBrush* PainterContext::gradientRows(QPainter& p, const QBrush& gradient, 
     constexpr int tallest = 1 << 14;
     if (y1 <= y0 || y1 > tallest)
         return nullptr;
-    QByteArray key;
-    key.reserve(256);
-    appendKey(key, gradient), appendKey(key, device), appendKey(key, origin), appendKey(key, y0), appendKey(key, y1);
+    // Everything the rows' colours follow from (the brush is made from the stops and the axis), in order.
+    const auto inputs = [&](const auto& take) {
+        for (const GradientStop& stop : g.stops())
+            take(stop.color.red), take(stop.color.green), take(stop.color.blue), take(stop.color.alpha),
+                take(stop.location);
+        take(double(g.stops().size()));
+        for (double v : {geometry.start.x, geometry.start.y, geometry.end.x, geometry.end.y, device.m11(),
+                         device.m22(), device.dx(), device.dy(), origin.x(), origin.y(), double(y0), double(y1)})
+            take(v);
+    };
+    size_t hash = 0;
+    inputs([&](double v) {
+        hash ^= std::hash<double>()(v) + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    });
     thread_local GradientRows kept;
-    if (const auto found = kept.brushes.find(key); found != kept.brushes.end())
-        return &found->second;
+    const auto [from, to] = kept.entries.equal_range(hash);
+    for (auto it = from; it != to; ++it) {
+        size_t i = 0;
+        bool same = true;
+        inputs([&](double v) { same = same && i < it->second.inputs.size() && it->second.inputs[i++] == v; });
+        if (same && i == it->second.inputs.size())
+            return &it->second.brush;
+    }
     // The gradient painted down a column of the same rows, under a transform of the same vertical scale
     // and offset and the same brush origin, gives each row the colour the target's row gets.
     const QTransform down(device.m11(), 0, 0, device.m22(), 0, device.dy());
@@ -1533,15 +1556,17 @@ const QBrush* PainterContext::gradientRows(QPainter& p, const QBrush& gradient, 
     brush.setTransform(QTransform::fromTranslate(0, y0) * (QTransform::fromTranslate(origin.x(), origin.y()) * device).inverted());
     // About the rows of a few thousand shapes' gradients.
     constexpr qsizetype budget = qsizetype(16) << 20;
+    GradientRows::Entry entry;
+    inputs([&](double v) { entry.inputs.push_back(v); });
+    entry.brush = std::move(brush);
+    const qint64 id = rows.cacheKey();
     kept.bytes += rows.sizeInBytes();
-    kept.order.push_back(key);
-    const QBrush& made = kept.brushes.emplace(std::move(key), std::move(brush)).first->second;
-    while (kept.bytes > budget && kept.order.size() > 1) {
-        const auto oldest = kept.brushes.find(kept.order.front());
-        kept.order.pop_front();
-        kept.bytes -= oldest->second.textureImage().sizeInBytes();
-        kept.brushes.erase(oldest);
-    }
+    kept.order.emplace_back(hash, id);
+    const QBrush& made = kept.entries.emplace(hash, std::move(entry))->second.brush;
+    // The newest is never the one dropped: rows are at most 2 MB.
+    dropOldest(kept.entries, kept.order, kept.bytes, budget,
+               [](const GradientRows::Entry& e) { return e.brush.textureImage().cacheKey(); },
+               [](const GradientRows::Entry& e) { return e.brush.textureImage().sizeInBytes(); });
     return &made;
 }
 

@@ -148,10 +148,11 @@ private:
     // A gradient whose points lie out of reach in device space (stored data may put them anywhere),
     // rebuilt over the visible device rect: what it paints there, with every point near; none when
     // nothing can be painted.
-    // A texture of the device rows a vertical gradient brush paints about bounds (user space) with p's
+    // A texture of the device rows a vertical gradient brush (g's along geometry) paints about bounds (user space) with p's
     // transforms, placed on them: the same pixels without the gradient's colour table, kept on the thread
     // for the next frames; none when p's transforms are not scales alone.
-    static const QBrush* gradientRows(QPainter& p, const QBrush& gradient, const QRectF& bounds);
+    static const QBrush* gradientRows(QPainter& p, const Gradient& g, const GradientPaint& geometry,
+                                      const QBrush& gradient, const QRectF& bounds);
     static std::optional<QBrush> nearGradient(const Gradient& g, const GradientPaint& geometry,
                                               const AffineTransform& m, const QRectF& visible);
     // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
