@@ -1500,13 +1500,16 @@ const QBrush* PainterContext::gradientRows(QPainter& p, const Gradient& g, const
     // The painter's whole transform to the device's pixels, of scales alone: a row's colour then follows
     // from the row, the same at any column.
     const QTransform device = p.deviceTransform();
-    if (device.type() > QTransform::TxScale || !(device.m22() != 0))
+    if (device.m12() != 0 || device.m21() != 0 || device.m13() != 0 || device.m23() != 0 || device.m33() != 1 ||
+        !(device.m22() != 0))
         return nullptr;
     const QPointF origin = p.brushOrigin();
     const QRect reach = device.mapRect(bounds).toAlignedRect().adjusted(0, -1, 0, 1);
     const int y0 = std::max(reach.top(), 0), y1 = reach.bottom() + 1;
-    constexpr int tallest = 1 << 14;
-    if (y1 <= y0 || y1 > tallest)
+    // Only for a shape of a few rows: a texture fill of many spans is handed to Qt's pool of threads, which
+    // costs more than the table (a gradient's own rows are filled as solid colours, on this thread).
+    constexpr int tallest = 1 << 14, mostRows = 16;
+    if (y1 <= y0 || y1 > tallest || y1 - y0 > mostRows)
         return nullptr;
     // Everything the rows' colours follow from (the brush is made from the stops and the axis), in order.
     const auto inputs = [&](const auto& take) {
