@@ -1511,14 +1511,19 @@ const QBrush* PainterContext::gradientRows(QPainter& p, const Gradient& g, const
     constexpr int tallest = 1 << 14, mostRows = 16;
     if (y1 <= y0 || y1 > tallest || y1 - y0 > mostRows)
         return nullptr;
-    // Everything the rows' colours follow from (the brush is made from the stops and the axis), in order.
+    // Everything the rows' colours follow from besides the stops (the brush is made from them and the axis).
+    const Gradient::PlacementKey placement{geometry.start.x, geometry.start.y, geometry.end.x, geometry.end.y,
+                                           device.m11(), device.m22(), device.dx(), device.dy(),
+                                           origin.x(), origin.y(), double(y0), double(y1)};
+    // A shape's gradient keeps the rows of its last paint: most paints read nothing else.
+    if (const QBrush* own = g.keptPlacementBrush(placement))
+        return own;
     const auto inputs = [&](const auto& take) {
         for (const GradientStop& stop : g.stops())
             take(stop.color.red), take(stop.color.green), take(stop.color.blue), take(stop.color.alpha),
                 take(stop.location);
         take(double(g.stops().size()));
-        for (double v : {geometry.start.x, geometry.start.y, geometry.end.x, geometry.end.y, device.m11(),
-                         device.m22(), device.dx(), device.dy(), origin.x(), origin.y(), double(y0), double(y1)})
+        for (double v : placement)
             take(v);
     };
     size_t hash = 0;
@@ -1531,8 +1536,10 @@ const QBrush* PainterContext::gradientRows(QPainter& p, const Gradient& g, const
         size_t i = 0;
         bool same = true;
         inputs([&](double v) { same = same && i < it->second.inputs.size() && it->second.inputs[i++] == v; });
-        if (same && i == it->second.inputs.size())
+        if (same && i == it->second.inputs.size()) {
+            g.keepPlacementBrush(placement, it->second.brush);
             return &it->second.brush;
+        }
     }
     // The gradient painted down a column of the same rows, under a transform of the same vertical scale
     // and offset and the same brush origin, gives each row the colour the target's row gets.
@@ -1566,6 +1573,7 @@ const QBrush* PainterContext::gradientRows(QPainter& p, const Gradient& g, const
     kept.bytes += rows.sizeInBytes();
     kept.order.emplace_back(hash, id);
     const QBrush& made = kept.entries.emplace(hash, std::move(entry))->second.brush;
+    g.keepPlacementBrush(placement, made);
     // The newest is never the one dropped: rows are at most 2 MB.
     dropOldest(kept.entries, kept.order, kept.bytes, budget,
                [](const GradientRows::Entry& e) { return e.brush.textureImage().cacheKey(); },
