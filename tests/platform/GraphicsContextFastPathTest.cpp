@@ -232,5 +232,118 @@ TEST(GraphicsContextFastPaths, APictureAtADenseTargetsPixelsPaintsWhatScalingPai
     }
 }
 
+// A small drawing under a path clip, wholly on the target, goes through the thread's scratch layer on a
+// screen; elsewhere through a layer of its own (a bitmap context that does not draw to the screen keeps
+// its layers). Both must leave the same bytes: shafts cut at their heads, fills and strokes under a clip
+// out of a polygon, at several scales, alphas and blend modes, one after another on the same target (the
+// scratch keeps nothing of the drawing before), and drawings cut by the target's edge or too large for
+// the scratch.
+TEST(GraphicsContextFastPaths, ClippedDrawingsOnTheScratchLayerPaintWhatTheirOwnLayersPaint)
+{
+    struct Case {
+        const char* name;
+        double scale;
+        double alpha;
+        BlendMode mode;
+    };
+    const Case cases[] = {
+        {"one to one", 1, 1, BlendMode::Normal},
+        {"zoomed out (hairlines)", 0.25, 1, BlendMode::Normal},
+        {"dense", 2, 1, BlendMode::Normal},
+        {"fractional zoom", 0.37, 1, BlendMode::Normal},
+        {"half alpha", 1, 0.5, BlendMode::Normal},
+        {"multiply", 0.5, 1, BlendMode::Multiply},
+    };
+    constexpr double page = 400;
+    const auto draw = [&](GraphicsContext& context, const Case& c) {
+        context.setFillColor(Color(0.9, 0.95, 1.0, 1.0));
+        context.fillRect(Rect(0, 0, page, page));
+        context.scale(c.scale, c.scale);
+        context.setAlpha(c.alpha);
+        context.setBlendMode(c.mode);
+        for (int i = 0; i < 12; ++i) {
+            // A shaft with a head clipped out of its end, a filled and stroked shape under a clip out of a
+            // polygon; the last ones reach past the target's edge or are too large for the scratch.
+            const double x = 10 + 33 * i - (i == 11 ? 60 : 0), y = 14 + 29 * i;
+            const double w = i == 10 ? 900 : 24 + i, h = 18 + i % 4;
+            context.saveGState();
+            Path head;
+            head.moveTo(Point(x + w, y + h));
+            head.lineTo(Point(x + w - 6, y + h - 1.5));
+            head.lineTo(Point(x + w - 4.5, y + h - 6));
+            head.close();
+            Path everythingBut = Path::rect(Rect(-32767, -32767, 65535, 65535));
+            everythingBut.append(head);
+            context.clip(everythingBut, WindingRule::EvenOdd);
+            context.setStrokeColor(Color(0.1 * (i % 3), 0.05, 0.2, 1.0));
+            context.setLineWidth(1 + i % 3);
+            context.strokePath(line(Point(x, y), Point(x + w, y + h)));
+            context.setFillColor(Color(0.3 + 0.05 * i, 0.6, 0.2, 0.8));
+            const Path oval = Path::oval(Rect(x + w - 10, y + h - 9, 14, 12));
+            context.fillPath(oval);
+            context.strokePath(oval);
+            context.restoreGState();
+        }
+    };
+    for (const Case& c : cases) {
+        const int pixels = int(page * std::max(c.scale, 0.5));
+        BitmapContext screen(Size(pixels, pixels), 1, true, true);
+        BitmapContext own(Size(pixels, pixels), 1, true, false);
+        draw(screen, c);
+        draw(own, c);
+        EXPECT_EQ(largestDifference(screen.bitmap(), own.bitmap()), 0) << c.name;
+    }
+}
+
+// A gradient running straight down the device, drawn onto a bitmap, paints its rows from colours kept
+// from the frame before instead of its colour table. Each case paints what QPainter paints with the
+// gradient itself, byte for byte: shapes over others (partly covered pixels blend with what is below),
+// each drawn twice (the second from the kept rows) and again elsewhere (rows of another place), under
+// scales with whole, half and odd offsets, a flip and a dense target's doubling; opaque, translucent and
+// three-stop gradients. A gradient at an angle is painted by its table still, as the reference.
+TEST(GraphicsContextFastPaths, VerticalGradientsFromKeptRowsPaintWhatTheGradientPaints)
+{
+    const AffineTransform quarter{0.25, 0, 0, 0.25, 0.375, 3};
+    const AffineTransform dense{2, 0, 0, 2, 0.5, 0};
+    const AffineTransform odd{0.37, 0, 0, 0.37, 1.1, 2.9};
+    const AffineTransform flipped{1, 0, 0, -1, 0.5, side - 0.25};
+    const AffineTransform cases[] = {{}, halfPoint, zoomed, quarter, dense, odd, flipped, yUp};
+    const Gradient gradients[] = {
+        Gradient(Color(1, 0, 0, 1), Color(0, 0, 1, 1)),
+        Gradient(Color(1, 0.5, 0, 1), Color(0, 0.2, 1, 0.4)),
+        Gradient({{Color(0.9, 0.9, 0.1, 1), 0}, {Color(0.1, 0.6, 0.3, 0.7), 0.3}, {Color(0.3, 0.1, 0.8, 1), 1}}),
+    };
+    for (const AffineTransform& ctm : cases) {
+        const double k = 1 / std::fabs(ctm.a);
+        // Shapes of a few rows (a tall one keeps its gradient: a texture over many spans goes to Qt's threads).
+        const Rect places[] = {Rect(2 * k, 3 * k, 30 * k, 9 * k), Rect(6.5 * k, 20.25 * k, 41 * k, 12.5 * k),
+                               Rect(2 * k, 3 * k, 30 * k, 9 * k), Rect(3 * k, 34.5 * k, 50 * k, 27 * k)};
+        for (const double angle : {90.0, 60.0}) {
+            BitmapContext context(Size(side, side), 1, true, true);
+            context.concat(ctm);
+            QImage expected = reference(ctm, [](QPainter&) {});
+            for (size_t i = 0; i < std::size(places); ++i) {
+                const Rect& r = places[i];
+                const Gradient& gradient = gradients[i % std::size(gradients)];
+                for (const Path& path : {Path::oval(r), Path::roundedRect(r, 3 * k, 3 * k)}) {
+                    context.drawLinearGradientInPath(gradient, path, angle);
+                    QPainter p(&expected);
+                    p.setRenderHint(QPainter::Antialiasing);
+                    p.setTransform(ctm.toQt());
+                    const double turn = angle * M_PI / 180.0;
+                    const double ux = angle == 90 ? 0 : std::cos(turn), uy = angle == 90 ? 1 : std::sin(turn);
+                    const QRectF b = path.paintBounds().toQt();
+                    const double half = b.width() / 2 * std::abs(ux) + b.height() / 2 * std::abs(uy);
+                    const QPointF c = b.center();
+                    QLinearGradient q(c.x() - half * ux, c.y() - half * uy, c.x() + half * ux, c.y() + half * uy);
+                    gradient.applyTo(q);
+                    p.fillPath(path.toQt(), q);
+                }
+            }
+            EXPECT_EQ(largestDifference(context.bitmap(), expected), 0) << ctm.a << " " << ctm.d << " " << angle;
+        }
+    }
+}
+
 } // namespace
 } // namespace pf

@@ -41,12 +41,27 @@ public:
     // The stops as Qt takes them (applyTo's), made once.
     const QGradientStops& qtStops() const;
 
+    // A brush a context made from this gradient for one placement on its device (its own key: the axis,
+    // transform and pixels covered), kept like the brush above for the next paint of the same placement.
+    using PlacementKey = std::array<double, 12>;
+    const QBrush* keptPlacementBrush(const PlacementKey& key) const
+    {
+        return placementBrush_.style() != Qt::NoBrush && placementKey_ == key ? &placementBrush_ : nullptr;
+    }
+    void keepPlacementBrush(const PlacementKey& key, const QBrush& brush) const
+    {
+        placementKey_ = key;
+        placementBrush_ = brush;
+    }
+
 private:
     std::vector<GradientStop> stops_;
     // Kept in the object rather than behind a pointer: drawing reads it from gradients gone cold.
     mutable QGradientStops qtStops_;
     mutable QBrush brush_;
     mutable std::array<double, 7> brushKey_{};  // radial, then the points and radii of brush_
+    mutable QBrush placementBrush_;
+    mutable PlacementKey placementKey_{};
 };
 
 } // namespace pf

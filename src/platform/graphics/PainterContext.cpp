@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -765,6 +766,8 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
     // drawn into pictures and layers inside it (a loupe's, a transparency layer's) is worth keeping.
     if (drawsToScreen() && targets_.size() == 1)
         key = nullptr;
+    if (!shadow && masked && !key && paintMaskedOnScratch(s, area, drawn, visible, antialias, mode, alpha, draw))
+        return;
     QByteArray memoKey;
     if (key) {
         memoKey.reserve(1024);
@@ -900,6 +903,71 @@ void PainterContext::render(const GState& s, AreaFn area, bool antialias, BlendM
         remember(std::move(memoKey), std::move(kept));
     }
     paintProduct(target, product, alpha, mode);
+}
+
+namespace {
+
+// The layer of clipped drawings kept on the thread with its painter: a connector's shaft under its heads'
+// clips is one of thousands a frame, and a new bitmap and painter for each cost more than its drawing.
+struct ScratchLayer {
+    QImage image;
+    std::unique_ptr<QPainter> painter;
+};
+
+// Larger drawings take a layer of their own: the scratch would hold their memory for good.
+constexpr int scratchSide = 256;
+
+} // namespace
+
+bool PainterContext::paintMaskedOnScratch(const GState& s, AreaFn area, std::optional<QRectF>& drawn,
+                                          const QRectF& visible, bool antialias, BlendMode mode, double alpha,
+                                          DrawFn draw)
+{
+    Target& target = targets_.back();
+    if (!target.raster || target.pdf || !s.clip.hasPaths())
+        return false;
+    if (!drawn)
+        drawn = area();
+    // Exactly the pixels of a layer of the drawing's own size: the drawing lies wholly on it, the scratch
+    // around it unread. A drawing cut by the visible rect goes to a layer of that cut size as before (a
+    // stroke's rasterizer clips a line at the edges of its device).
+    const QRect layerRect = (*drawn & visible).toAlignedRect();
+    if (layerRect.isEmpty() || layerRect != drawn->toAlignedRect() || layerRect.width() > scratchSide ||
+        layerRect.height() > scratchSide)
+        return false;
+    const QRect visibleRect = visible.toAlignedRect();
+    const std::shared_ptr<Mask> mask = clipMask(s, layerRect & visibleRect);
+    const QRect groupRect = layerRect & visibleRect & mask->rect;
+    if (groupRect.isEmpty())
+        return true;
+    thread_local ScratchLayer scratch;
+    if (scratch.image.isNull()) {
+        scratch.image = QImage(scratchSide, scratchSide, QImage::Format_ARGB32_Premultiplied);
+        scratch.painter = std::make_unique<QPainter>(&scratch.image);
+    }
+    QPainter& lp = *scratch.painter;
+    // A fresh layer: transparent under the drawing, the painter as begun.
+    uchar* bits = scratch.image.bits();
+    const qsizetype stride = scratch.image.bytesPerLine();
+    for (int y = 0; y < layerRect.height(); ++y)
+        std::memset(bits + y * stride, 0, size_t(layerRect.width()) * 4);
+    lp.save();
+    setHints(lp, antialias);
+    draw(lp, QTransform::fromTranslate(-layerRect.x(), -layerRect.y()));
+    // The clip's coverage over the group's part, as a group of its own takes it.
+    lp.resetTransform();
+    lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    lp.drawImage(groupRect.topLeft() - layerRect.topLeft(), mask->alpha, groupRect.translated(-mask->rect.topLeft()));
+    lp.restore();
+    QPainter& p = *target.painter;
+    useTransform(p, QTransform());
+    p.setClipping(false);
+    target.clip.enabled = false;
+    p.setOpacity(alpha);
+    p.setCompositionMode(qtMode(mode));
+    drawPicture(p, groupRect.topLeft() - target.bounds.topLeft(), scratch.image,
+                QRectF(groupRect.translated(-layerRect.topLeft())));
+    return true;
 }
 
 void PainterContext::paintProduct(Target& target, const LayerProduct& product, double alpha, BlendMode mode)
@@ -1388,15 +1456,129 @@ void PainterContext::paintGradient(const Gradient& g, const GradientPaint& geome
         appendKey(k, 'G'), appendKey(k, rect.has_value()), appendKey(k, m), appendKey(k, qp), appendKey(k, brush);
     };
     const KeyFn keyFn = key;
+    // A gradient running straight down the device, drawn straight onto a bitmap at full alpha, paints each
+    // device row in one colour: those colours, kept from the frame before, paint the same pixels.
+    const bool vertical = !rebuilt && !geometry.radial && geometry.start.x == geometry.end.x && ctm.b == 0 &&
+                          ctm.c == 0 && s.alpha == 1 && s.blendMode == BlendMode::Normal &&
+                          targetPaintsPixels() && !targets_.back().pdf;
     render(s, area, s.antialias && !(rect && rect->wholePixels), s.blendMode, s.alpha,
            [&](QPainter& p, const QTransform& toTarget) {
                useTransform(p, m * toTarget);
+               const QBrush* rows = vertical && &p == targets_.back().painter
+                                        ? gradientRows(p, g, geometry, brush, rect ? rect->rect : qp.controlPointRect())
+                                        : nullptr;
+               const QBrush& fill = rows ? *rows : brush;
                if (rect)
-                   p.fillRect(rect->rect, brush);
+                   p.fillRect(rect->rect, fill);
                else
-                   p.fillPath(qp, brush);
+                   p.fillPath(qp, fill);
            },
            false, &keyFn);
+}
+
+namespace {
+
+// The colours of vertical gradients' device rows, by a hash of all they follow from, the oldest first out.
+struct GradientRows {
+    struct Entry {
+        std::vector<double> inputs;
+        QBrush brush;
+    };
+    std::unordered_multimap<size_t, Entry> entries;
+    std::deque<std::pair<size_t, qint64>> order;  // hash and texture cache key, oldest first
+    qsizetype bytes = 0;
+};
+
+// Texture rows this wide take a span of a shape at one copy per row.
+constexpr int gradientRowsWidth = 32;
+
+} // namespace
+
+const QBrush* PainterContext::gradientRows(QPainter& p, const Gradient& g, const GradientPaint& geometry,
+                                          const QBrush& gradient, const QRectF& bounds)
+{
+    // The painter's whole transform to the device's pixels, of scales alone: a row's colour then follows
+    // from the row, the same at any column.
+    const QTransform device = p.deviceTransform();
+    if (device.m12() != 0 || device.m21() != 0 || device.m13() != 0 || device.m23() != 0 || device.m33() != 1 ||
+        !(device.m22() != 0))
+        return nullptr;
+    const QPointF origin = p.brushOrigin();
+    const QRect reach = device.mapRect(bounds).toAlignedRect().adjusted(0, -1, 0, 1);
+    const int y0 = std::max(reach.top(), 0), y1 = reach.bottom() + 1;
+    // Only for a shape of a few rows: a texture fill of many spans is handed to Qt's pool of threads, which
+    // costs more than the table (a gradient's own rows are filled as solid colours, on this thread).
+    constexpr int tallest = 1 << 14, mostRows = 16;
+    if (y1 <= y0 || y1 > tallest || y1 - y0 > mostRows)
+        return nullptr;
+    // Everything the rows' colours follow from besides the stops (the brush is made from them and the axis).
+    const Gradient::PlacementKey placement{geometry.start.x, geometry.start.y, geometry.end.x, geometry.end.y,
+                                           device.m11(), device.m22(), device.dx(), device.dy(),
+                                           origin.x(), origin.y(), double(y0), double(y1)};
+    // A shape's gradient keeps the rows of its last paint: most paints read nothing else.
+    if (const QBrush* own = g.keptPlacementBrush(placement))
+        return own;
+    const auto inputs = [&](const auto& take) {
+        for (const GradientStop& stop : g.stops())
+            take(stop.color.red), take(stop.color.green), take(stop.color.blue), take(stop.color.alpha),
+                take(stop.location);
+        take(double(g.stops().size()));
+        for (double v : placement)
+            take(v);
+    };
+    size_t hash = 0;
+    inputs([&](double v) {
+        hash ^= std::hash<double>()(v) + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    });
+    thread_local GradientRows kept;
+    const auto [from, to] = kept.entries.equal_range(hash);
+    for (auto it = from; it != to; ++it) {
+        size_t i = 0;
+        bool same = true;
+        inputs([&](double v) { same = same && i < it->second.inputs.size() && it->second.inputs[i++] == v; });
+        if (same && i == it->second.inputs.size()) {
+            g.keepPlacementBrush(placement, it->second.brush);
+            return &it->second.brush;
+        }
+    }
+    // The gradient painted down a column of the same rows, under a transform of the same vertical scale
+    // and offset and the same brush origin, gives each row the colour the target's row gets.
+    const QTransform down(device.m11(), 0, 0, device.m22(), 0, device.dy());
+    QImage column(1, y1, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter cp(&column);
+        cp.setWorldTransform(down);
+        const QTransform columnDevice = cp.deviceTransform();
+        if (columnDevice.m22() != device.m22() || columnDevice.dy() != device.dy() || columnDevice.m12() != 0)
+            return nullptr;
+        cp.setBrushOrigin(origin);
+        cp.setCompositionMode(QPainter::CompositionMode_Source);
+        cp.setRenderHint(QPainter::Antialiasing, false);
+        cp.fillRect(down.inverted().mapRect(QRectF(-2, -2, 5, y1 + 4)), gradient);
+    }
+    QImage rows(gradientRowsWidth, y1 - y0, QImage::Format_ARGB32_Premultiplied);
+    for (int y = y0; y < y1; ++y) {
+        const QRgb colour = reinterpret_cast<const QRgb*>(column.constScanLine(y))[0];
+        std::fill_n(reinterpret_cast<QRgb*>(rows.scanLine(y - y0)), gradientRowsWidth, colour);
+    }
+    // Texture pixels land on the device rows they were taken from.
+    QBrush brush(rows);
+    brush.setTransform(QTransform::fromTranslate(0, y0) * (QTransform::fromTranslate(origin.x(), origin.y()) * device).inverted());
+    // About the rows of a few thousand shapes' gradients.
+    constexpr qsizetype budget = qsizetype(16) << 20;
+    GradientRows::Entry entry;
+    inputs([&](double v) { entry.inputs.push_back(v); });
+    entry.brush = std::move(brush);
+    const qint64 id = rows.cacheKey();
+    kept.bytes += rows.sizeInBytes();
+    kept.order.emplace_back(hash, id);
+    const QBrush& made = kept.entries.emplace(hash, std::move(entry))->second.brush;
+    g.keepPlacementBrush(placement, made);
+    // The newest is never the one dropped: rows are at most 2 MB.
+    dropOldest(kept.entries, kept.order, kept.bytes, budget,
+               [](const GradientRows::Entry& e) { return e.brush.textureImage().cacheKey(); },
+               [](const GradientRows::Entry& e) { return e.brush.textureImage().sizeInBytes(); });
+    return &made;
 }
 
 void PainterContext::paintBitmap(const QImage& bitmapIn, const QRectF& sourcePixelsIn, const Rect& dest, bool flipRows,

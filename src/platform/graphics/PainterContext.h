@@ -99,6 +99,11 @@ private:
     // hashes), only when they are the same. A screen context's own target keeps none.
     void render(const GState& s, AreaFn area, bool antialias, BlendMode mode, double alpha, DrawFn draw,
                 bool contentClipped = false, const KeyFn* key = nullptr, const QImage* source = nullptr);
+    // A clipped drawing without a shadow, of a few hundred pixels across and wholly visible, composited
+    // through the thread's scratch layer as a layer of its own would be; false, having painted nothing,
+    // for any other (drawn: the drawing's device bounds, once asked).
+    bool paintMaskedOnScratch(const GState& s, AreaFn area, std::optional<QRectF>& drawn, const QRectF& visible,
+                              bool antialias, BlendMode mode, double alpha, DrawFn draw);
     // What a drawing through a layer leaves on its target: nothing, the shadow then the drawing straight
     // onto it, or one composited group.
     struct LayerProduct {
@@ -143,6 +148,11 @@ private:
     // A gradient whose points lie out of reach in device space (stored data may put them anywhere),
     // rebuilt over the visible device rect: what it paints there, with every point near; none when
     // nothing can be painted.
+    // A texture of the device rows a vertical gradient brush (g's along geometry) paints about bounds (user space) with p's
+    // transforms, placed on them: the same pixels without the gradient's colour table, kept on the thread
+    // for the next frames; none when p's transforms are not scales alone.
+    static const QBrush* gradientRows(QPainter& p, const Gradient& g, const GradientPaint& geometry,
+                                      const QBrush& gradient, const QRectF& bounds);
     static std::optional<QBrush> nearGradient(const Gradient& g, const GradientPaint& geometry,
                                               const AffineTransform& m, const QRectF& visible);
     // bitmap's source pixels averaged down to size (smooth scaling), kept for the next draws of the same
