@@ -579,8 +579,12 @@ void Composition::readPlist(const pf::Value& d)
         // Groups among the children find the page here.
         const pf::ThreadValueScope scope(QString::fromLatin1(pf::TlsCompositionKey),
                                          pf::Variant(std::static_pointer_cast<Composition>(shared_from_this())));
+        const auto& entries = d.arrayForKey("children");
         Children kids;
-        for (const auto& entry : d.arrayForKey("children")) {
+        kids.reserve(entries.size());
+        // Room for them at once: grown one by one, a large page's registry is rehashed again and again.
+        registry_.reserve(registry_.size() + static_cast<qsizetype>(entries.size()));
+        for (const auto& entry : entries) {
             auto child = Shape::fromPlist(entry);
             if (!child)
                 continue;

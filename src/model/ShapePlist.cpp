@@ -256,7 +256,9 @@ void Shape::readPlist(const pf::Value& d)
 {
     const int version = documentVersion();
     const QString& identifier = d.stringForKey("identifier");
-    identifier_ = identifier.isEmpty() ? pf::newIdentifier() : identifier;
+    // A text of its own, not the read one: the document's value tree is freed as a whole once the page
+    // is read, and a text kept from it would keep its memory from going back to the system.
+    identifier_ = identifier.isEmpty() ? pf::newIdentifier() : QString(identifier.constData(), identifier.size());
 
     setTitle(d.stringForKey("title"));
     setUserSetTitle(d.boolForKey("userSetTitle"));

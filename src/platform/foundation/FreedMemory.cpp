@@ -10,9 +10,19 @@ namespace pf {
 
 void returnFreedMemoryInBackground()
 {
+    freeInBackground(std::function<void()>());
+}
+
+void freeInBackground(std::function<void()> release)
+{
+    performOnBackgroundThread([release = std::move(release)]() mutable {
+        if (release)
+            release();
+        release = nullptr;
 #if defined(__GLIBC__)
-    performOnBackgroundThread([] { malloc_trim(0); });
+        malloc_trim(0);
 #endif
+    });
 }
 
 } // namespace pf
