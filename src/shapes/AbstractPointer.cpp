@@ -208,6 +208,9 @@ const pf::Path& AbstractPointer::visibleQuartzPath() const
 // The visible part runs from end A to end B, so the head of A stands at its start and that of B at its end.
 pf::Point AbstractPointer::arrowPointA() const
 {
+    // Attached to nothing, no end is cut: the heads sit at the ends (asked for often while drawing).
+    if (connections().empty())
+        return pointA();
     const std::optional<pf::Path>& visible = visibleQuartzPathA();
     if (!visible || visible->isEmpty())
         return pointA();
@@ -216,6 +219,8 @@ pf::Point AbstractPointer::arrowPointA() const
 
 pf::Point AbstractPointer::arrowPointB() const
 {
+    if (connections().empty())
+        return pointB();
     const std::optional<pf::Path>& visible = visibleQuartzPathB();
     if (!visible || visible->isEmpty())
         return pointB();

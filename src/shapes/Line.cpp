@@ -6,6 +6,9 @@
 #include "shapes/OutlineSupport.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 
@@ -118,9 +121,31 @@ double Line::outwardAngle(const pf::Point& a, const pf::Point& b)
     return std::atan2(b.y - a.y, b.x - a.x) / degree + 180.0;
 }
 
-double Line::currentAngleForArrowA() const { return outwardAngle(arrowPointA(), pointB()); }
+const Line::KeptAngles* Line::keptAngles() const
+{
+    if (!connections().empty())
+        return nullptr;
+    // Compared bit for bit: a zero's sign can turn atan2's answer by a whole turn.
+    const auto bits = [](const pf::Rect& r) {
+        return std::array{std::bit_cast<std::uint64_t>(r.origin.x), std::bit_cast<std::uint64_t>(r.origin.y),
+                          std::bit_cast<std::uint64_t>(r.size.width), std::bit_cast<std::uint64_t>(r.size.height)};
+    };
+    if (!keptAngles_ || bits(keptAngles_->frame) != bits(frame()))
+        keptAngles_ = KeptAngles{frame(), outwardAngle(arrowPointA(), pointB()), outwardAngle(arrowPointB(), pointA())};
+    return &*keptAngles_;
+}
 
-double Line::currentAngleForArrowB() const { return outwardAngle(arrowPointB(), pointA()); }
+double Line::currentAngleForArrowA() const
+{
+    const KeptAngles* kept = keptAngles();
+    return kept ? kept->a : outwardAngle(arrowPointA(), pointB());
+}
+
+double Line::currentAngleForArrowB() const
+{
+    const KeptAngles* kept = keptAngles();
+    return kept ? kept->b : outwardAngle(arrowPointB(), pointA());
+}
 
 double Line::currentShiftedAngle() const { return QVShiftConstrainedAngleForAngle(currentAngleForArrowA()); }
 

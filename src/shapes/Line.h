@@ -80,7 +80,17 @@ private:
     };
     pf::Size measuredLabelSize(const pf::AttributedString& text, const pf::Rect& column) const;
 
+    // Both outward angles, kept for the frame they were computed at: a frame drawn asks for each several
+    // times (shortening, clip, heads). Only a line attached to nothing keeps them, as only its ends are
+    // wholly its frame's; an attached end follows the shape it is attached to.
+    struct KeptAngles {
+        pf::Rect frame;
+        double a = 0, b = 0;
+    };
+    const KeptAngles* keptAngles() const;
+
     mutable pf::Path textClip_;
+    mutable std::optional<KeptAngles> keptAngles_;
     mutable std::optional<MeasuredLabel> measuredLabel_;
 };
 

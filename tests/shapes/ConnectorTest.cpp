@@ -6,6 +6,7 @@
 #include "shapes/SimpleOutlines.h"
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 namespace {
@@ -180,6 +181,59 @@ TEST_F(ConnectorTest, LineEndsAndAngles)
     back->setConnectionPointForCorner(pf::Point(0, 100), QVRectCornerTopLef);
     EXPECT_EQ(back->frame(), pf::Rect(0, 100, -40, -40));
     EXPECT_EQ(back->pointB(), pf::Point(-40, 60));
+}
+
+// The angles a line keeps between paints equal fresh ones after every change that moves an end: each
+// step first reads them (so they are kept), then changes the line through the model, then compares.
+TEST_F(ConnectorTest, KeptAnglesFollowEveryChangeOfTheEnds)
+{
+    const auto fresh = [](pf::Point a, pf::Point b) {
+        return std::atan2(b.y - a.y, b.x - a.x) / (std::numbers::pi / 180) + 180;
+    };
+    const auto expectFresh = [&](const Line& line, const char* step) {
+        EXPECT_EQ(line.currentAngleForArrowA(), fresh(line.arrowPointA(), line.pointB())) << step;
+        EXPECT_EQ(line.currentAngleForArrowB(), fresh(line.arrowPointB(), line.pointA())) << step;
+    };
+    auto oval = Shape::make<Ellipse>(pf::Rect(-20, 30, 60, 40));
+    std::shared_ptr<EndConnection> attached;
+    struct Step {
+        const char* name;
+        std::function<void(Line&)> change;
+    };
+    const std::vector<Step> steps{
+        {"resized", [](Line& l) { l.setFrame(pf::Rect(10, 10, 100, 40)); }},
+        {"moved", [](Line& l) { l.setFrame(pf::Rect(30, 20, 100, 40)); }},
+        {"turned back", [](Line& l) { l.setFrame(pf::Rect(30, 20, -100, 40)); }},
+        {"end A moved", [](Line& l) { l.setConnectionPointForCorner(pf::Point(0, 100), QVRectCornerTopLef); }},
+        {"end B moved", [](Line& l) { l.setConnectionPointForCorner(pf::Point(50, -20), QVRectCornerBotRit); }},
+        {"flat, leftward", [](Line& l) { l.setFrame(pf::Rect(100, 0, -100, 0)); }},
+        {"flat, negative zero height", [](Line& l) { l.setFrame(pf::Rect(100, 0, -100, -0.0)); }},
+        {"undone", [&](Line&) { ASSERT_TRUE(page.undo.undo()); }},
+        {"undone again", [&](Line&) { ASSERT_TRUE(page.undo.undo()); }},
+        {"redone", [&](Line&) { ASSERT_TRUE(page.undo.redo()); }},
+        {"head on A", [](Line& l) { l.setArrowTypeA(1); }},
+        {"attached at A", [&](Line& l) {
+             l.setFrame(pf::Rect(10, 50, 200, 30));
+             attached = attach(l, QVRectCornerTopLef, oval, QVRectEdgeMid);
+         }},
+        {"head on B", [](Line& l) { l.setArrowTypeB(2); }},
+        {"head off A", [](Line& l) { l.setArrowTypeA(0); }},
+        {"head back on A", [](Line& l) { l.setArrowTypeA(3); }},
+        {"attached, cut at the oval",
+         [&](Line& l) { EXPECT_TRUE(l.arrowTypeA() == 0 || l.arrowPointA() != l.pointA()); }},
+        {"attached end moved", [](Line& l) { l.setConnectionPointForCorner(pf::Point(0, 40), QVRectCornerTopLef); }},
+        {"detached", [&](Line& l) { l.removeConnection(attached.get()); }},
+        {"resized after", [](Line& l) { l.setFrame(pf::Rect(0, 40, 60, -90)); }},
+    };
+    for (const bool block : {false, true}) {
+        std::shared_ptr<Line> line = block ? std::shared_ptr<Line>(connector<Pointer>(pf::Rect(0, 0, 100, 0)))
+                                           : connector(pf::Rect(0, 0, 100, 0));
+        for (const Step& s : steps) {
+            expectFresh(*line, s.name);
+            s.change(*line);
+            expectFresh(*line, s.name);
+        }
+    }
 }
 
 TEST_F(ConnectorTest, TheHitBandRunsBetweenTheEndHandles)
