@@ -388,7 +388,7 @@ TEST_F(CanvasEffectCacheTest, ASelectedShapeDraggedKeepsThePictureOfItsLookUnder
     for (const pf::Point to : {pf::Point(375, 270), pf::Point(390, 281), pf::Point(405, 292)}) {
         dragTo(to);
         endTurn();
-        // The drag's start makes it once (the handles give way to the drag's marks).
+        // Starting the drag may make it once more; every frame after puts it back.
         if (to == pf::Point(390, 281))
             cache().resetStats();
         dragged = paint(whole());
