@@ -12,7 +12,9 @@
 //   DenseDragFrame                                 10,000 shapes at 25 %
 //   SparseShadowedFullRedraw(Ratio2),
 //   SparseShadowedDragFrame (an unshadowed shape),
-//   SparseShadowedDragShadowedFrame                1,000 shapes at 100 %, one in ten shadowed
+//   SparseShadowedDragShadowedFrame,
+//   SparseShadowedDragSelectedFrame (that shape selected)
+//                                                  1,000 shapes at 100 %, one in ten shadowed
 // and BM_CanvasShadowedRedraw (every shape shadowed, pictures warm) / BM_CanvasFullRedraw <= 1.5, with the
 // shadowed peer and the cold first shadowed frame reported beside them.
 #include "canvas/Canvas.h"
@@ -330,12 +332,15 @@ void viewFullRedraws(benchmark::State& state, const Setup& setup)
 // is shadowed, the one after it not).
 std::size_t movedIndex(const Setup& setup, bool next) { return std::size_t(setup.shapes() / 2 + (next ? 1 : 0)); }
 
-void canvasDragFrames(benchmark::State& state, const Setup& setup, bool next = false)
+// selected: the moved shape is selected, as in a drag, its halo and the selection's handles drawn with it.
+void canvasDragFrames(benchmark::State& state, const Setup& setup, bool next = false, bool selected = false)
 {
     CanvasPage page(setup);
+    const auto moved = page.shapes[movedIndex(setup, next)];
+    if (selected)
+        page.canvas->replaceSelectionWithShapes({moved});
     page.render();
     QCoreApplication::processEvents();
-    const auto moved = page.shapes[movedIndex(setup, next)];
     const pf::Rect start = moved->frame();
     page.canvas->resetDrawingStats();
     page.canvas->effectCache().resetStats();
@@ -343,6 +348,9 @@ void canvasDragFrames(benchmark::State& state, const Setup& setup, bool next = f
     for (auto _ : state) {
         ++step;
         moved->setFrame(start.offsetBy(3.0 * (step % 2), 2.0 * (step % 2)));
+        // The selection follows its shape, as it does in a drag.
+        if (selected)
+            page.canvas->manipulator()->sizeToFitChildren();
         QCoreApplication::processEvents();
     }
     const Canvas::DrawingStats& stats = page.canvas->drawingStats();
@@ -351,12 +359,17 @@ void canvasDragFrames(benchmark::State& state, const Setup& setup, bool next = f
     state.counters["built"] = double(page.canvas->effectCache().stats().built) / double(state.iterations());
 }
 
-void viewDragFrames(benchmark::State& state, const Setup& setup, bool next = false)
+void viewDragFrames(benchmark::State& state, const Setup& setup, bool next = false, bool selected = false)
 {
     ViewPage page(setup);
+    QGraphicsItem* moved = page.items[movedIndex(setup, next)];
+    // A selected item draws its selection mark (a dashed outline about its bounds).
+    if (selected) {
+        moved->setFlag(QGraphicsItem::ItemIsSelectable);
+        moved->setSelected(true);
+    }
     page.render();
     QCoreApplication::processEvents();
-    QGraphicsItem* moved = page.items[movedIndex(setup, next)];
     int step = 0;
     for (auto _ : state) {
         ++step;
@@ -383,6 +396,7 @@ CASE(SparseShadowedFullRedrawRatio2, FullRedraws, sparseShadowedRatio2);
 // An unshadowed shape beside a shadowed one (as nine moves in ten), and the shadowed one.
 CASE(SparseShadowedDragFrame, DragFrames, sparseShadowed, true);
 CASE(SparseShadowedDragShadowedFrame, DragFrames, sparseShadowed, false);
+CASE(SparseShadowedDragSelectedFrame, DragFrames, sparseShadowed, false, true);
 
 // ---- every shape shadowed ----
 

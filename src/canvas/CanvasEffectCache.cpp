@@ -73,9 +73,13 @@ double CanvasEffectCache::effectCost(const Shape& shape, double scale)
 
 bool CanvasEffectCache::wantsPicture(const Shape& shape, double scale)
 {
-    // Halos, handles and connection targets come and go without the shape's stamp changing.
-    if (shape.isSelected() || shape.isSnapped() || shape.isManipulator() || shape.isLasso()
-        || shape.provisionalConnection())
+    // Handles, rubber bands and connection targets come and go without the shape's stamp changing.
+    if (shape.isManipulator() || shape.isLasso() || shape.provisionalConnection())
+        return false;
+    // A selected or snapped shape draws its halo under the picture of its look. Not a kind whose look is
+    // more than its frame's: a selected loupe shows what lies beneath afresh at each paint, and a group's
+    // halo lies over its children.
+    if ((shape.isSelected() || shape.isSnapped()) && !shape.drawingMovesWithFrame())
         return false;
     return effectCost(shape, scale) > 0;
 }
@@ -171,7 +175,7 @@ bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, co
         place(context);
     auto it = entries_.find(&shape);
     if (!placement_.valid || !wantsPicture(shape, shape.currentScale())) {
-        // One that lost its shadows, or became selected, gives its picture up.
+        // One that lost its shadows, or became a selected group or loupe, gives its picture up.
         if (it != entries_.end())
             drop(it);
         return false;
@@ -181,6 +185,7 @@ bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, co
         if (it->second.key == key && follow(it->second, shape)) {
             it->second.lastUse = frame_;
             ++stats_.reused;
+            shape.drawHaloInContext(context);
             draw(context, it->second);
             return true;
         }
@@ -193,6 +198,7 @@ bool CanvasEffectCache::drawShape(pf::GraphicsContext& context, Shape& shape, co
     if (!build(shape, entry))
         return false;
     entry.lastUse = frame_;
+    shape.drawHaloInContext(context);
     draw(context, entry);
     bytes_ += entry.bytes;
     entries_.emplace(&shape, std::move(entry));
@@ -228,7 +234,7 @@ bool CanvasEffectCache::build(Shape& shape, Entry& entry)
     pf::BitmapContext picture(pf::Size(width / base, height / base), base, true, true, base);
     picture.translate((phaseX - x0) / base, (phaseY - y0) / base);
     picture.scale(p.scale / base, p.scale / base);
-    shape.drawInContextDirtyRect(picture, bounds);
+    shape.drawLookInContextDirtyRect(picture, bounds);
     const QImage bitmap = picture.bitmap();
     if (bitmap.isNull() || bitmap.width() != int(width) || bitmap.height() != int(height))
         return false;

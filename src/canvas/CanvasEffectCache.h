@@ -7,8 +7,10 @@
 // drawing is the same there, pixel for pixel (whole points keep what the shape rounds to points, whole
 // pixels what the painter rounds to pixels). Other moves make it again.
 //
-// Selected and snapped shapes, the selection objects and rubber bands, and shapes showing connection
-// targets draw themselves: their halos and marks change without their look changing.
+// A selected or snapped shape keeps a picture of its look alone and draws its halo itself, under the
+// picture, as it draws it under its own layers: the halo comes and goes without the look changing, and
+// selecting leaves the look's pixels as they were. Selected groups and loupes, the selection objects and
+// rubber bands, and shapes showing connection targets draw themselves.
 #pragma once
 
 #include "platform/foundation/Geometry.h"

@@ -671,6 +671,9 @@ public:
     // only the shapes whose paintBounds meet it (a page, a loupe's region).
     // Containers draw their children instead (the page, groups).
     virtual void drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
+    // The same without the marks it shows on screen (halo, connection targets): its look, the same whether
+    // it is selected or not (a kept picture of a selected shape).
+    void drawLookInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty);
     // hook: a rect that holds everything the layers may paint at any zoom, shadows included (exports draw
     // them all): the dirty and render rects, grown by the miter spikes of thick strokes and by the spread
     // of shadow blurs, with text and filtered pictures turned with the shape.
@@ -736,6 +739,9 @@ public:
     // ---- highlights ----
     // The selection, locked or snap halo; only on screen, never in thumbnails, loupes or exports.
     void drawSelectionStrokeInContext(pf::GraphicsContext& context) const;
+    // That halo when the shape is selected or snapped, in a state of its own: the first layer it draws,
+    // under its shadows and content.
+    void drawHaloInContext(pf::GraphicsContext& context) const;
     // The targets a connector end may attach to, while one is dragged over the shape (on screen only).
     void drawConnectionHandlesInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) const;
     void drawConnectionHandleInContextRectActive(pf::GraphicsContext& context, const pf::Rect& rect,
@@ -850,6 +856,8 @@ private:
     bool locked_ = false;
     bool selected_ = false;
     bool snapped_ = false;
+    // Drawing its look alone (drawLookInContextDirtyRect).
+    bool marksOff_ = false;
     mutable bool dirtyRectDirty_ = true;
     mutable double dirtyRectScale_ = 0;
     bool finalFillPathsAtSmallScale_ = true;

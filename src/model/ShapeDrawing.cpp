@@ -250,11 +250,9 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
         if (!composition_->isExporting() || (!dirty.isEmpty() && !paintBounds().intersects(dirty)))
             return;
     }
-    if (selected_ || snapped_) {
-        // Before the hidden test: a hidden selected shape still shows its halo.
-        pf::SavedGState saved(context);
-        drawSelectionStrokeInContext(context);
-    }
+    // Before the hidden test: a hidden selected shape still shows its halo.
+    if (!marksOff_)
+        drawHaloInContext(context);
     if (hidden_)
         return;
     {
@@ -266,12 +264,24 @@ void Shape::drawInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect&
             drawFilteredContentInContext(context);
         drawTextInContext(context);
     }
-    if (!provisionalConnection_.expired() && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
+    if (!marksOff_ && !provisionalConnection_.expired() && composition_ && composition_->isConnectionFlashOn() && !pageIsDrawingThumbnail()
         && !pageIsDrawingLoupe()) {
         pf::SavedGState saved(context);
         context.setAlpha(opacity_);
         drawConnectionHandlesInContextDirtyRect(context, dirty);
     }
+}
+
+void Shape::drawLookInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
+{
+    // Kinds draw through their own drawInContextDirtyRect; the flag reaches the layers it draws.
+    struct MarksOff {
+        bool& flag;
+        bool was;
+        ~MarksOff() { flag = was; }
+    } off{marksOff_, marksOff_};
+    marksOff_ = true;
+    drawInContextDirtyRect(context, dirty);
 }
 
 void Shape::drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty)
@@ -484,6 +494,14 @@ void Shape::drawStroke2InContext(pf::GraphicsContext& context) const
 }
 
 // ---- highlights ----
+
+void Shape::drawHaloInContext(pf::GraphicsContext& context) const
+{
+    if (!selected_ && !snapped_)
+        return;
+    pf::SavedGState saved(context);
+    drawSelectionStrokeInContext(context);
+}
 
 void Shape::drawSelectionStrokeInContext(pf::GraphicsContext& context) const
 {

@@ -369,6 +369,72 @@ TEST_F(CanvasEffectCacheTest, UndoingADragPutsThePictureBackWhereTheShapeWas)
     EXPECT_EQ(difference(undone, paint(whole()), 0).beyond, 0);
 }
 
+// A shape selected by a click and dragged with the mouse keeps the picture of its look and draws its halo
+// under it: each frame of the drag puts it back, and the paint is exactly what a fresh picture gives.
+TEST_F(CanvasEffectCacheTest, ASelectedShapeDraggedKeepsThePictureOfItsLookUnderItsHalo)
+{
+    scatter(10);
+    auto shape = addShadowed("Ellipse", pf::Rect(330, 240, 70, 44), 5);
+    shape->setStrokeLineWidth(2);
+    endTurn();
+    click(pf::Point(365, 262));
+    endTurn();
+    ASSERT_TRUE(shape->isSelected());
+    paint(whole());
+    ASSERT_TRUE(cache().hasPicture(*shape));
+
+    press(pf::Point(365, 262));
+    QImage dragged;
+    for (const pf::Point to : {pf::Point(375, 270), pf::Point(390, 281), pf::Point(405, 292)}) {
+        dragTo(to);
+        endTurn();
+        // Starting the drag may make it once more; every frame after puts it back.
+        if (to == pf::Point(390, 281))
+            cache().resetStats();
+        dragged = paint(whole());
+    }
+    ASSERT_EQ(shape->frame(), pf::Rect(370, 270, 70, 44));
+    ASSERT_TRUE(shape->isSelected());
+    EXPECT_EQ(cache().stats().built, 0u) << "no blur while dragging";
+    EXPECT_GE(cache().stats().reused, 2u);
+    const QImage selectedDirect = paintWithoutPictures(whole());
+    cache().clear();
+    const Difference fresh = difference(dragged, paint(whole()), 0);
+    EXPECT_EQ(fresh.beyond, 0) << "largest difference " << fresh.largest;
+    // As the shape draws itself, halo and all, but for a picture's premultiplied rounding.
+    EXPECT_LE(difference(dragged, selectedDirect, 1).largest, 1);
+    release(pf::Point(405, 292));
+    endTurn();
+
+    // Selecting changes no pixel of the look: let go and unselected there, the paint differs only where
+    // the halo paints (found with the shape see-through) or the selection's handles do.
+    click(pf::Point(780, 580));
+    endTurn();
+    ASSERT_FALSE(shape->isSelected());
+    const QImage unselected = paint(whole());
+    const QImage unselectedDirect = paintWithoutPictures(whole());
+    const double opacity = shape->opacity();
+    shape->setOpacity(0);
+    endTurn();
+    const QImage bare = paintWithoutPictures(whole());
+    shape->setSelected(true);
+    endTurn();
+    const QImage haloAlone = paintWithoutPictures(whole());
+    shape->setSelected(false);
+    shape->setOpacity(opacity);
+    endTurn();
+    int halo = 0, elsewhere = 0;
+    for (int y = 0; y < unselected.height(); ++y)
+        for (int x = 0; x < unselected.width(); ++x)
+            if (unselected.pixel(x, y) != dragged.pixel(x, y)) {
+                const bool marked = haloAlone.pixel(x, y) != bare.pixel(x, y)
+                    || selectedDirect.pixel(x, y) != unselectedDirect.pixel(x, y);
+                ++(marked ? halo : elsewhere);
+            }
+    EXPECT_GT(halo, 100);
+    EXPECT_EQ(elsewhere, 0);
+}
+
 TEST_F(CanvasEffectCacheTest, ZoomAndPixelRatioRemakeEveryPicture)
 {
     scatter(30);
