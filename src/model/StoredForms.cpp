@@ -49,6 +49,92 @@ std::shared_ptr<const Keys> keysOf(const pf::Value::Dictionary& d)
     return keys;
 }
 
+// A kept form with the identifier its shape had: a shape made where a freed one was is not taken for it.
+struct Kept {
+    std::shared_ptr<const PackedForm> form;
+    QString identifier;
+};
+
+// Shapes are destroyed on any thread (a preview's pages), so the table is locked; it is used on the main
+// thread only otherwise, and the lock is never contended there.
+std::mutex tableLock;
+std::unordered_map<const Shape*, Kept>& table()
+{
+    static auto* kept = new std::unordered_map<const Shape*, Kept>();
+    return *kept;
+}
+
+bool onMainThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// Every setter of every shape drops its form, most of them of shapes that have none (a page being read
+// makes thousands): a bit per address slot, set while some shape there may have a form, answers those
+// without the lock and the table. Main thread only: bits are set and cleared only there, under the lock.
+constexpr int filterShift = 17;
+std::array<std::uint64_t, (std::size_t(1) << filterShift) / 64> mayHaveForm{};
+std::size_t bitsSet = 0;
+
+std::size_t slotOf(const Shape* shape)
+{
+    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(shape) * 0x9E3779B97F4A7C15ull) >> (64 - filterShift));
+}
+
+bool mayHave(const Shape* shape)
+{
+    const std::size_t slot = slotOf(shape);
+    return (mayHaveForm[slot / 64] >> (slot % 64)) & 1u;
+}
+
+// Under the lock.
+void noteMayHave(const Shape* shape)
+{
+    const std::size_t slot = slotOf(shape);
+    std::uint64_t& word = mayHaveForm[slot / 64];
+    const std::uint64_t bit = std::uint64_t(1) << (slot % 64);
+    if (!(word & bit)) {
+        word |= bit;
+        ++bitsSet;
+    }
+}
+
+// Under the lock: bits of shapes long gone are cleared once they outnumber the forms kept.
+void refreshFilterIfStale()
+{
+    if (bitsSet < 2 * table().size() + 1024)
+        return;
+    mayHaveForm.fill(0);
+    bitsSet = 0;
+    for (const auto& entry : table())
+        noteMayHave(entry.first);
+}
+
+bool verifying()
+{
+    static const bool verify = qEnvironmentVariableIsSet("QUORVEL_VERIFY_STORED_FORMS");
+    return verify;
+}
+
+void verify(const Shape& shape, const pf::Value& kept)
+{
+    const pf::Value fresh = shape.asPlist();
+    if (fresh == kept)
+        return;
+    QStringList differing;
+    for (const auto& [key, value] : fresh.asDictionary())
+        if (kept.objectForKey(key) != value)
+            differing << key;
+    for (const auto& [key, value] : kept.asDictionary())
+        if (!fresh.contains(key))
+            differing << key;
+    qFatal("A %s changed without dropping its kept stored form (keys: %s)",
+           qPrintable(shape.classObject().className()), qPrintable(differing.join(QStringLiteral(", "))));
+}
+
+} // namespace
+
 // A kept form in about a quarter of the room of its values: a page keeps one for every shape between
 // saves. Each value is a tag byte; bools are in the tag, integers follow in as few bytes as they need,
 // reals in their eight; strings, data and dates are held as they are (their texts shared with the
@@ -176,88 +262,29 @@ private:
     std::vector<std::shared_ptr<const Keys>> keys_;
 };
 
-// A kept form with the identifier its shape had: a shape made where a freed one was is not taken for it.
-struct Kept {
-    std::shared_ptr<const PackedForm> form;
-    QString identifier;
-};
+namespace {
 
-// Shapes are destroyed on any thread (a preview's pages), so the table is locked; it is used on the main
-// thread only otherwise, and the lock is never contended there.
-std::mutex tableLock;
-std::unordered_map<const Shape*, Kept>& table()
+// The shape's kept form, if it has one; under the lock.
+std::shared_ptr<const PackedForm> keptUnderLock(const Shape& shape)
 {
-    static auto* kept = new std::unordered_map<const Shape*, Kept>();
-    return *kept;
+    const auto it = table().find(&shape);
+    return it != table().end() && it->second.identifier == shape.identifier() ? it->second.form : nullptr;
 }
 
-bool onMainThread()
+std::shared_ptr<const PackedForm> keptFor(const Shape& shape)
 {
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
+    std::lock_guard lock(tableLock);
+    return keptUnderLock(shape);
 }
 
-// Every setter of every shape drops its form, most of them of shapes that have none (a page being read
-// makes thousands): a bit per address slot, set while some shape there may have a form, answers those
-// without the lock and the table. Main thread only: bits are set and cleared only there, under the lock.
-constexpr int filterShift = 17;
-std::array<std::uint64_t, (std::size_t(1) << filterShift) / 64> mayHaveForm{};
-std::size_t bitsSet = 0;
-
-std::size_t slotOf(const Shape* shape)
+// Keeps the shape's fresh form, made outside the lock (a container's form asks for its children's).
+std::shared_ptr<const PackedForm> keep(const Shape& shape, const pf::Value& made)
 {
-    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(shape) * 0x9E3779B97F4A7C15ull) >> (64 - filterShift));
-}
-
-bool mayHave(const Shape* shape)
-{
-    const std::size_t slot = slotOf(shape);
-    return (mayHaveForm[slot / 64] >> (slot % 64)) & 1u;
-}
-
-// Under the lock.
-void noteMayHave(const Shape* shape)
-{
-    const std::size_t slot = slotOf(shape);
-    std::uint64_t& word = mayHaveForm[slot / 64];
-    const std::uint64_t bit = std::uint64_t(1) << (slot % 64);
-    if (!(word & bit)) {
-        word |= bit;
-        ++bitsSet;
-    }
-}
-
-// Under the lock: bits of shapes long gone are cleared once they outnumber the forms kept.
-void refreshFilterIfStale()
-{
-    if (bitsSet < 2 * table().size() + 1024)
-        return;
-    mayHaveForm.fill(0);
-    bitsSet = 0;
-    for (const auto& entry : table())
-        noteMayHave(entry.first);
-}
-
-bool verifying()
-{
-    static const bool verify = qEnvironmentVariableIsSet("QUORVEL_VERIFY_STORED_FORMS");
-    return verify;
-}
-
-void verify(const Shape& shape, const pf::Value& kept)
-{
-    const pf::Value fresh = shape.asPlist();
-    if (fresh == kept)
-        return;
-    QStringList differing;
-    for (const auto& [key, value] : fresh.asDictionary())
-        if (kept.objectForKey(key) != value)
-            differing << key;
-    for (const auto& [key, value] : kept.asDictionary())
-        if (!fresh.contains(key))
-            differing << key;
-    qFatal("A %s changed without dropping its kept stored form (keys: %s)",
-           qPrintable(shape.classObject().className()), qPrintable(differing.join(QStringLiteral(", "))));
+    auto form = std::make_shared<const PackedForm>(made);
+    std::lock_guard lock(tableLock);
+    table().insert_or_assign(&shape, Kept{form, shape.identifier()});
+    noteMayHave(&shape);
+    return form;
 }
 
 } // namespace
@@ -266,27 +293,43 @@ pf::Value of(const Shape& shape)
 {
     if (!onMainThread())
         return shape.asPlist();
-    std::shared_ptr<const PackedForm> packed;
-    {
-        std::lock_guard lock(tableLock);
-        const auto it = table().find(&shape);
-        if (it != table().end() && it->second.identifier == shape.identifier())
-            packed = it->second.form;
-    }
-    if (packed) {
-        // Outside the lock: a container's fresh form asks for its children's.
+    if (const auto packed = keptFor(shape)) {
         pf::Value kept = packed->unpack();
         if (verifying())
             verify(shape, kept);
         return kept;
     }
-    // Made outside the lock: a container's form asks for its children's.
     pf::Value made = shape.asPlist();
-    auto form = std::make_shared<const PackedForm>(made);
-    std::lock_guard lock(tableLock);
-    table().insert_or_assign(&shape, Kept{std::move(form), shape.identifier()});
-    noteMayHave(&shape);
+    keep(shape, made);
     return made;
+}
+
+pf::Value Taken::at(std::size_t index) const { return forms_[index]->unpack(); }
+
+std::shared_ptr<const Taken> take(const std::vector<std::shared_ptr<Shape>>& shapes)
+{
+    auto taken = std::make_shared<Taken>();
+    std::vector<const Shape*> savable;
+    savable.reserve(shapes.size());
+    for (const auto& shape : shapes)
+        if (shape->isSavable())
+            savable.push_back(shape.get());
+    auto& forms = taken->forms_;
+    forms.resize(savable.size());
+    const bool main = onMainThread();
+    if (main) {
+        // The kept ones under one lock: a large page's save is mostly these.
+        std::lock_guard lock(tableLock);
+        for (std::size_t i = 0; i < savable.size(); ++i)
+            forms[i] = keptUnderLock(*savable[i]);
+    }
+    for (std::size_t i = 0; i < savable.size(); ++i) {
+        if (forms[i] && verifying())
+            verify(*savable[i], forms[i]->unpack());
+        if (!forms[i])
+            forms[i] = main ? keep(*savable[i], savable[i]->asPlist()) : std::make_shared<const PackedForm>(savable[i]->asPlist());
+    }
+    return taken;
 }
 
 void drop(const Shape* shape)
