@@ -192,19 +192,26 @@ std::optional<pf::Document::SaveSnapshot> Document::snapshotForSave(const QStrin
         return std::nullopt;
     }
     // The values share their strings and containers with nothing the pages change later: the worker
-    // reads them while the user goes on editing.
-    pf::Value plist = compositionPlist();
+    // reads them while the user goes on editing. The pages' children stay in their kept, packed forms and
+    // are unpacked one at a time as the worker writes them: the main thread neither builds nor frees them.
+    std::vector<std::shared_ptr<const storedForms::Taken>> children;
+    pf::Value plist = compositionPlist(&children);
+    std::vector<pf::ElementsMadeWhileWriting> made;
+    const pf::Value::Array& pages = plist.arrayForKey("compositions");
+    for (std::size_t i = 0; i < children.size(); ++i)
+        made.push_back({&pages[i].arrayForKey("children"), children[i]->size(),
+                         [forms = children[i]](std::size_t index) { return forms->at(index); }});
     auto copy = std::make_shared<pf::FileWrapper::SaveCopy>(pf::FileWrapper::copyForSave(documentFileWrapper()));
     copy->root->removeChild(QString::fromLatin1(PlistName));
     SaveSnapshot snapshot;
     // The bytes are made as the package is written, a piece at a time straight into the file: a large
     // document's bytes are never whole in memory. A plist that cannot be written fails the save there,
     // and the package on disk stays as it was.
-    snapshot.makePackage = [plist = std::move(plist), root = copy->root](QString*) -> std::shared_ptr<pf::FileWrapper> {
+    snapshot.makePackage = [plist = std::move(plist), made = std::move(made), root = copy->root](QString*) -> std::shared_ptr<pf::FileWrapper> {
         root->setChild(QString::fromLatin1(PlistName),
-                       pf::FileWrapper::regularFileWrittenBy([plist](const pf::ByteSink& sink, QString* error) {
+                       pf::FileWrapper::regularFileWrittenBy([plist, made](const pf::ByteSink& sink, QString* error) {
                            QString why;
-                           if (pf::writePropertyList(plist, sink, &why))
+                           if (pf::writePropertyList(plist, sink, &why, made))
                                return true;
                            if (error && !why.isEmpty())
                                *error = pagesNotWritten(why);
@@ -229,7 +236,7 @@ std::optional<pf::Document::SaveSnapshot> Document::snapshotForSave(const QStrin
     return snapshot;
 }
 
-pf::Value Document::compositionPlist() const
+pf::Value Document::compositionPlist(std::vector<std::shared_ptr<const storedForms::Taken>>* children) const
 {
     pf::Value plist = pf::Value::dictionary();
     plist.set(QStringLiteral("version"), CurrentVersion);
@@ -243,7 +250,7 @@ pf::Value Document::compositionPlist() const
         counts.set(identifier, count);
     }
     plist.set(QStringLiteral("image_ref_counts"), counts);
-    writeCompositionsToPlist(plist);
+    writeCompositionsToPlist(plist, children);
     return plist;
 }
 
@@ -261,13 +268,19 @@ std::optional<QByteArray> Document::compositionData(QString* error) const
     return serialisedCompositionData(compositionPlist(), error);
 }
 
-void Document::writeCompositionsToPlist(pf::Value& plist) const
+void Document::writeCompositionsToPlist(pf::Value& plist,
+                                        std::vector<std::shared_ptr<const storedForms::Taken>>* children) const
 {
     pf::Value pages = pf::Value::array();
     if (canvasWindowController_)
         for (const auto& model : canvasWindowController_->tabModels())
-            if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject()))
-                pages.append(page->asPlist());
+            if (auto page = std::dynamic_pointer_cast<Composition>(model->representedObject())) {
+                if (!children) {
+                    pages.append(page->asPlist());
+                    continue;
+                }
+                pages.append(page->asPlistTakingChildren(children->emplace_back()));
+            }
     plist.set(QStringLiteral("compositions"), pages);
 }
 

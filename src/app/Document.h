@@ -42,6 +42,9 @@ class CompositionPrintView;
 class ExportAccessory;
 class ExportPanel;
 struct PrintSettings;
+namespace storedForms {
+class Taken;
+}
 
 class Document : public pf::Document, public CanvasDocument, public TabHostOwner, public WindowDocumentExport {
 public:
@@ -161,10 +164,12 @@ public:
                              QString* error) override;
     // The serialised "composition_data.plist"; nothing (with the serialiser's error) when it has no form.
     std::optional<QByteArray> compositionData(QString* error) const;
-    // Its two halves: the value (main thread), and its bytes (any thread).
-    pf::Value compositionPlist() const;
+    // Its two halves: the value (main thread), and its bytes (any thread). Given `children`, each page's
+    // "children" array is left empty and its children's kept forms go there instead, page by page.
+    pf::Value compositionPlist(std::vector<std::shared_ptr<const storedForms::Taken>>* children = nullptr) const;
     static std::optional<QByteArray> serialisedCompositionData(const pf::Value& plist, QString* error);
-    void writeCompositionsToPlist(pf::Value& plist) const;
+    void writeCompositionsToPlist(pf::Value& plist,
+                                  std::vector<std::shared_ptr<const storedForms::Taken>>* children = nullptr) const;
     bool readFromCompositionData(const QByteArray& data, QString* error);
     // The pages read and not yet handed to the window; nothing outside that time.
     const std::optional<std::vector<std::shared_ptr<Composition>>>& tempCompositions() const { return tempCompositions_; }

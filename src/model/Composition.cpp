@@ -530,16 +530,27 @@ void Composition::clearGuides()
 
 pf::Value Composition::asPlist() const
 {
+    pf::Value kids = pf::Value::array();
+    for (const auto& child : children())
+        if (child->isSavable())
+            kids.append(storedForms::of(*child));
+    return plistWithChildren(std::move(kids));
+}
+
+pf::Value Composition::asPlistTakingChildren(std::shared_ptr<const storedForms::Taken>& children) const
+{
+    children = storedForms::take(this->children());
+    return plistWithChildren(pf::Value::array());
+}
+
+pf::Value Composition::plistWithChildren(pf::Value kids) const
+{
     pf::Value d = Parent::asPlist();
     d.set(QStringLiteral("metrics"), metrics_ ? metrics_->asPlist() : pf::Value::dictionary());
     pf::Value guides = pf::Value::array();
     for (const auto& guide : userGuides_)
         guides.append(guide->asPlist());
     d.set(QStringLiteral("userGuides"), std::move(guides));
-    pf::Value kids = pf::Value::array();
-    for (const auto& child : children())
-        if (child->isSavable())
-            kids.append(storedForms::of(*child));
     d.set(QStringLiteral("children"), std::move(kids));
     std::vector<pf::Value> stored;
     stored.reserve(connections_.size());

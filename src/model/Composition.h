@@ -25,6 +25,9 @@
 class Connection;
 class Group;
 class Guide;
+namespace storedForms {
+class Taken;
+}
 
 class CompositionClass : public RectangleClass {
 public:
@@ -75,6 +78,9 @@ public:
 
     // ---- stored form ----
     pf::Value asPlist() const override;
+    // The stored form for a save: its "children" array is left empty, and `children` gets their kept forms,
+    // which the writer unpacks one at a time where the array stands.
+    pf::Value asPlistTakingChildren(std::shared_ptr<const storedForms::Taken>& children) const;
     void readPlist(const pf::Value& plist) override;
     // A page read from its dictionary; null (logged) when it is not a stored page.
     static std::shared_ptr<Composition> fromPlist(const pf::Value& plist);
@@ -231,6 +237,7 @@ protected:
     void copyFrom(const Shape& source) override;
 
 private:
+    pf::Value plistWithChildren(pf::Value children) const;
     // Puts back connections a removal detached, once both of their ends are on the page again.
     void restoreConnections(const std::vector<std::shared_ptr<Connection>>& connections);
 

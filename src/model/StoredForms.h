@@ -14,11 +14,31 @@
 #include "platform/foundation/Value.h"
 
 #include <memory>
+#include <vector>
 
 class Composition;
 class Shape;
 
 namespace storedForms {
+
+class PackedForm;
+
+// The forms of a page's children as a save takes them on the main thread (kept ones shared, missing ones
+// made and kept), unpacked one at a time by the thread that writes them: the main thread neither builds
+// nor frees their values. Immutable once taken.
+class Taken {
+public:
+    std::size_t size() const { return forms_.size(); }
+    // The index-th form as its value (any thread).
+    pf::Value at(std::size_t index) const;
+
+private:
+    friend std::shared_ptr<const Taken> take(const std::vector<std::shared_ptr<Shape>>& shapes);
+    std::vector<std::shared_ptr<const PackedForm>> forms_;
+};
+
+// The forms of the savable shapes among `shapes`, in their order.
+std::shared_ptr<const Taken> take(const std::vector<std::shared_ptr<Shape>>& shapes);
 
 // The shape's asPlist, kept or made (and kept).
 pf::Value of(const Shape& shape);

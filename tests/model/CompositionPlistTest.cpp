@@ -137,6 +137,34 @@ TEST_F(CompositionFormTest, TheStoredFormFollowsEveryChangeOfItsShapes)
     EXPECT_NE(after, before);
 }
 
+// A kept form must write the very bytes a fresh one writes (kinds of numbers, the bits of reals, texts
+// and data, nested arrays and dictionaries, groups): values that merely compare equal are not enough.
+TEST_F(CompositionFormTest, KeptFormsWriteTheBytesOfFreshOnes)
+{
+    buildPage();
+    auto styled = Shape::make<Rectangle>(pf::Rect(-20.5, 7.25, 33.125, 0.1));
+    styled->setAttributedText(std::make_unique<pf::AttributedString>(QStringLiteral("kept \u00e9t\u00e9"), styled->textAttributes()).get());
+    styled->setFillType(1);
+    styled->setFillGradientElements({{pf::Color(0.1, 0.2, 0.3, 1.0), 0.0}, {pf::Color(0.9, 0.0, 0.4, 0.25), 0.5}, {pf::Color(1, 1, 1, 0.5), 1.0}});
+    styled->setFillShadowOffsetY(-3.5);
+    styled->setRotationAngle(-45);
+    styled->setOpacity(1e-7);
+    auto filter = FilterSpec::filterSpec();
+    filter->setType(2);
+    filter->setSliderValue(-0.75);
+    styled->setContentFilterSpecs({filter});
+    page->addShape(styled);
+
+    const auto bytes = [](const pf::Value& v) { return pf::writePropertyList(v).data; };
+    const pf::Value made = page->asPlist();  // the forms made, and kept
+    const pf::Value kept = page->asPlist();  // the kept ones
+    EXPECT_EQ(bytes(kept), bytes(made));
+    const auto& children = kept.arrayForKey("children");
+    ASSERT_EQ(children.size(), page->children().size());
+    for (std::size_t i = 0; i < children.size(); ++i)
+        EXPECT_EQ(bytes(children[i]), bytes(page->children()[i]->asPlist())) << page->children()[i]->description().toStdString();
+}
+
 TEST_F(CompositionFormTest, ReadingSkipsWhatItCannotUse)
 {
     pf::Value stored = page->asPlist();

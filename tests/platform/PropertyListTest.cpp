@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -394,6 +395,50 @@ TEST(PropertyListWrite, APieceRefusedOrAValueWithoutFormStopsThePieces)
     EXPECT_FALSE(writePropertyList(bad, [&](QByteArrayView) { return ++calls > 0; }, &error));
     EXPECT_GT(calls, 0);
     EXPECT_TRUE(error.contains("/children/3999/text")) << error.toStdString();
+}
+
+// An array whose elements are made as the writer reaches them writes the bytes of the tree holding them,
+// each element made once, in order; one without a form names its path as a held one does.
+TEST(PropertyListWrite, ArraysMadeWhileWritingAreTheBytesOfHeldOnes)
+{
+    const Value whole = manyShapes(3000);
+    const Value::Array& elements = whole.arrayForKey("children");
+    for (const bool empty : {false, true}) {
+        Value outline;
+        outline.set(QStringLiteral("children"), Value::array());
+        outline.set(QStringLiteral("every kind"), everyKind());
+        // Another empty array in the tree is written as it stands.
+        outline.set(QStringLiteral("others"), Value::array());
+        std::vector<std::size_t> made;
+        const ElementsMadeWhileWriting maker{&outline.arrayForKey("children"), empty ? 0 : elements.size(),
+                                             [&](std::size_t i) {
+                                                 made.push_back(i);
+                                                 return elements[i];
+                                             }};
+        Value expected = whole;
+        expected.set(QStringLiteral("others"), Value::array());
+        if (empty)
+            expected.set(QStringLiteral("children"), Value::array());
+        QByteArray joined;
+        ASSERT_TRUE(writePropertyList(outline, [&](QByteArrayView piece) {
+            joined.append(piece);
+            return true;
+        }, nullptr, std::span(&maker, 1)));
+        EXPECT_EQ(joined, *writePropertyList(expected).data);
+        EXPECT_EQ(made.size(), empty ? 0u : elements.size());
+        EXPECT_TRUE(std::is_sorted(made.begin(), made.end()) && std::adjacent_find(made.begin(), made.end()) == made.end());
+    }
+
+    Value outline;
+    outline.set(QStringLiteral("children"), Value::array());
+    const ElementsMadeWhileWriting maker{&outline.arrayForKey("children"), 20, [](std::size_t i) {
+                                             Value d;
+                                             d.set(QStringLiteral("text"), i == 17 ? QStringLiteral("bell \a") : QStringLiteral("fine"));
+                                             return d;
+                                         }};
+    QString error;
+    EXPECT_FALSE(writePropertyList(outline, [](QByteArrayView) { return true; }, &error, std::span(&maker, 1)));
+    EXPECT_TRUE(error.contains("/children/17/text")) << error.toStdString();
 }
 
 TEST(PropertyListWrite, NonFiniteRealsAreWrittenAsZero)

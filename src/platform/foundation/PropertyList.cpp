@@ -140,7 +140,10 @@ private:
 class Writer {
 public:
     // Into one buffer handed over by take(), or a piece at a time to the sink.
-    explicit Writer(const ByteSink* sink = nullptr) : m_out(sink) {}
+    explicit Writer(const ByteSink* sink = nullptr, std::span<const ElementsMadeWhileWriting> made = {})
+        : m_out(sink), m_made(made)
+    {
+    }
 
     // Straight to UTF-8 bytes, in the layout described in the header.
     bool writeDocument(const Value& root)
@@ -427,17 +430,27 @@ private:
     {
         if (!checkDepth(level))
             return false;
-        if (v.count() == 0) {
+        const Value::Array& items = v.asArray();
+        for (const ElementsMadeWhileWriting& made : m_made)
+            if (made.array == &items)
+                return writeElements(made.count, level, [&made](std::size_t i) { return made.element(i); });
+        return writeElements(items.size(), level, [&items](std::size_t i) -> const Value& { return items[i]; });
+    }
+
+    // An array's elements, as elementAt gives them (a reference to one held, or one made for the write).
+    template <class ElementAt>
+    bool writeElements(std::size_t count, int level, const ElementAt& elementAt)
+    {
+        if (count == 0) {
             emptyElement("array");
             return true;
         }
         m_out.append("<array>");
-        const Value::Array& items = v.asArray();
-        for (std::size_t i = 0; i < items.size(); ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             if (!offerPiece())
                 return false;
             newlineAndIndent(level + 1);
-            if (!writeValue(items[i], level + 1)) {
+            if (!writeValue(elementAt(i), level + 1)) {
                 m_path.prepend(QString::number(i));
                 return false;
             }
@@ -486,6 +499,7 @@ private:
     }
 
     Output m_out;
+    std::span<const ElementsMadeWhileWriting> m_made;
     struct KeySlot {
         QString key;
         std::string bytes;
@@ -871,7 +885,13 @@ PropertyListWriteResult writePropertyList(const Value& root)
 
 bool writePropertyList(const Value& root, const ByteSink& sink, QString* error)
 {
-    Writer writer(&sink);
+    return writePropertyList(root, sink, error, {});
+}
+
+bool writePropertyList(const Value& root, const ByteSink& sink, QString* error,
+                       std::span<const ElementsMadeWhileWriting> made)
+{
+    Writer writer(&sink, made);
     if (writer.writeDocument(root) && writer.flush())
         return true;
     if (error)

@@ -23,7 +23,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <span>
 
 namespace pf {
 
@@ -56,5 +58,17 @@ PropertyListWriteResult writePropertyList(const Value& root);
 // above) or when the sink refused a piece (error left empty: the sink knows why); the sink may have had
 // part of the bytes by then.
 bool writePropertyList(const Value& root, const ByteSink& sink, QString* error);
+
+// An array of the tree whose elements are made one at a time as the writer reaches them, each gone once
+// written: a large document's parts are kept in a compact form and never all unpacked at once. The tree
+// holds the array itself (empty) where it belongs; the writer knows it by its address.
+struct ElementsMadeWhileWriting {
+    const Value::Array* array = nullptr;
+    std::size_t count = 0;
+    std::function<Value(std::size_t index)> element;
+};
+// As above, the arrays listed written from their makers.
+bool writePropertyList(const Value& root, const ByteSink& sink, QString* error,
+                       std::span<const ElementsMadeWhileWriting> made);
 
 } // namespace pf

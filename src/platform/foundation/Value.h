@@ -219,6 +219,14 @@ public:
         return d;
     }
 
+    // Adopts entries already sorted by key, with no key repeated (those of a dictionary, as kept apart).
+    static SortedDictionary fromSortedEntries(std::vector<value_type>&& entries)
+    {
+        SortedDictionary d;
+        d.m_entries = std::move(entries);
+        return d;
+    }
+
     V& operator[](const QString& key) { return emplace(key).first->second; }
     V& operator[](QString&& key) { return emplace(std::move(key)).first->second; }
 
