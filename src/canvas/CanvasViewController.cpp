@@ -360,10 +360,10 @@ void CanvasViewController::compositionWasEditedInRectUpdatePalettes(Composition&
     if (window_)
         window_->compositionWasEdited();
     canvas_->compositionWasEditedInRect(rect);
-    if (palettes) {
-        setNeedsTabThumbnailUpdate();
+    // Every redisplay, moves too (they ask no palette update): the tab's picture redraws only its area.
+    setNeedsTabThumbnailUpdate();
+    if (palettes)
         updatePalettes();
-    }
 }
 
 void CanvasViewController::askForPictureLater()

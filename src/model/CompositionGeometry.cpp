@@ -318,8 +318,30 @@ void Composition::drawInContextDirtyRect(pf::GraphicsContext& context, const pf:
 
 void Composition::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)
 {
+    // A drag asks a few areas a step: a short list, its two oldest merged when full, keeps the area of a
+    // picture's refresh interval small while its memory stays fixed.
+    constexpr std::size_t keptChanges = 64;
+    ++displayChangeCount_;
+    if (displayChanges_.size() == keptChanges) {
+        displayChanges_[1].first = displayChanges_[0].first;
+        displayChanges_[1].area = displayChanges_[1].area.united(displayChanges_[0].area);
+        displayChanges_.erase(displayChanges_.begin());
+    }
+    displayChanges_.push_back({displayChangeCount_, displayChangeCount_, rect.isEmpty() ? pf::Rect::null() : rect});
     if (delegate_)
         delegate_->compositionWasEditedInRectUpdatePalettes(*this, rect, updatePalettes);
+}
+
+std::optional<pf::Rect> Composition::displayChangesSince(std::uint64_t count) const
+{
+    if (count >= displayChangeCount_)
+        return pf::Rect::null();
+    if (displayChanges_.empty() || count + 1 < displayChanges_.front().first)
+        return std::nullopt;
+    pf::Rect area = pf::Rect::null();
+    for (auto it = displayChanges_.rbegin(); it != displayChanges_.rend() && it->last > count; ++it)
+        area = area.united(it->area);
+    return area;
 }
 
 void Composition::postNotificationName(const QString& name) const
