@@ -318,14 +318,17 @@ void Composition::drawInContextDirtyRect(pf::GraphicsContext& context, const pf:
 
 void Composition::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)
 {
-    // A drag asks a few areas a step: a short list, its two oldest merged when full, keeps the area of a
-    // picture's refresh interval small while its memory stays fixed.
+    // A drag asks a few areas a step: a short list keeps the memory fixed; when full, neighbours are merged
+    // in pairs, so an area since a recent count stays about as small as the requests made since.
     constexpr std::size_t keptChanges = 64;
     ++displayChangeCount_;
     if (displayChanges_.size() == keptChanges) {
-        displayChanges_[1].first = displayChanges_[0].first;
-        displayChanges_[1].area = displayChanges_[1].area.united(displayChanges_[0].area);
-        displayChanges_.erase(displayChanges_.begin());
+        for (std::size_t i = 0; i < keptChanges / 2; ++i) {
+            const DisplayChange& older = displayChanges_[2 * i];
+            const DisplayChange& newer = displayChanges_[2 * i + 1];
+            displayChanges_[i] = {older.first, newer.last, older.area.united(newer.area)};
+        }
+        displayChanges_.resize(keptChanges / 2);
     }
     displayChanges_.push_back({displayChangeCount_, displayChangeCount_, rect.isEmpty() ? pf::Rect::null() : rect});
     if (delegate_)

@@ -281,8 +281,9 @@ pf::Rect innerPixels(const pf::Rect& local, double pixelRatio)
 }
 
 // The page, scaled into P, drawn inside the clip (the picture's points): the whole page, or with a part
-// (page points) only the shapes whose paint bounds meet it, taken at the canvas's zoom (at the picture's
-// tiny zoom they hold the handles' reach, which meets nearly any area).
+// (page points) only the shapes whose paint bounds meet it, taken before the picture's zoom is set: at its
+// tiny zoom a shape's bounds hold its handles' reach, which meets nearly any area. (The rects the canvas
+// keeps are too tight: a picture widens thin strokes.)
 void drawPageClipped(pf::GraphicsContext& context, Composition& page, const pf::Rect& local, double scale,
                      const pf::Rect& clip, const std::optional<pf::Rect>& part)
 {
