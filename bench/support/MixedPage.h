@@ -1,4 +1,4 @@
-// A page of 1,000 mixed shapes (ellipses with a gradient, rounded rects, stars, rectangles; 800 x 600
+// A page of 1,000 (or more) mixed shapes (ellipses with a gradient, rounded rects, stars, rectangles; 800 x 600
 // points, 40 x 25 cells of 20 x 24 points), and the same shapes painted by plain QPainter: the peer of
 // the benchmarks that draw whole pages.
 #pragma once
@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -58,15 +59,16 @@ inline std::shared_ptr<Shape> shape(Kind kind, const pf::Rect& frame)
     return shape;
 }
 
-inline std::shared_ptr<Composition> page()
+// shapes: more than the 1,000 make the page taller by whole rows of cells.
+inline std::shared_ptr<Composition> page(int shapes = columns * rows)
 {
     // Shapes take their style from the user defaults: use empty ones, never the user's.
     static const auto usersDefaults = pf::UserDefaultsStore::replaceStandard(std::make_unique<pf::UserDefaultsStore>());
     auto metrics = std::make_shared<Metrics>();
     metrics->setWidth(width);
-    metrics->setHeight(height);
+    metrics->setHeight(std::max(height, (shapes + columns - 1) / columns * 24.0));
     auto page = Composition::make(metrics);
-    for (int i = 0; i < columns * rows; ++i)
+    for (int i = 0; i < shapes; ++i)
         page->addShape(shape(kindOf(i), cell(i)));
     return page;
 }

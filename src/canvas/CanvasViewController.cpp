@@ -360,10 +360,12 @@ void CanvasViewController::compositionWasEditedInRectUpdatePalettes(Composition&
     if (window_)
         window_->compositionWasEdited();
     canvas_->compositionWasEditedInRect(rect);
-    if (palettes) {
+    // Moves ask no palette update, but a nudge or an undone move must still reach the tab's picture, which
+    // redraws only their area; a mouse drag's steps wait for the release, which tells both.
+    if (palettes || !page.isMouseDragging())
         setNeedsTabThumbnailUpdate();
+    if (palettes)
         updatePalettes();
-    }
 }
 
 void CanvasViewController::askForPictureLater()

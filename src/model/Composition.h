@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Connection;
@@ -203,6 +204,14 @@ public:
     void setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes) override;
     void notifyDelegateEditedInRect(const pf::Rect& rect) { setNeedsDisplayInRectUpdatePalettes(rect, true); }
     void postNotificationName(const QString& name) const;
+    // Every redisplay request is counted and its area kept, so that a kept picture of the page (a tab's) can
+    // redraw only what changed since it was drawn. The count now; a picture drawn now has seen every change
+    // up to it.
+    std::uint64_t displayChangeCount() const { return displayChangeCount_; }
+    // The area (page points) of the requests after the count: null when none came; nullopt when the page no
+    // longer knows (the count is from before the oldest area kept). Old areas are merged, so the answer may
+    // be larger than the requests, never smaller.
+    std::optional<pf::Rect> displayChangesSince(std::uint64_t count) const;
 
     // ---- owner services (answers without a delegate: none, the page frame, no image, no counts) ----
     pf::UndoManager* undoManager() const override;
@@ -277,4 +286,12 @@ private:
     Connections connections_;
     // Set on copies until an owner has counted their registered pictures.
     bool imagesUncounted_ = false;
+    // The redisplay areas, oldest first, each with the counts it covers; a few, the oldest merged.
+    struct DisplayChange {
+        std::uint64_t first;
+        std::uint64_t last;
+        pf::Rect area;
+    };
+    std::vector<DisplayChange> displayChanges_;
+    std::uint64_t displayChangeCount_ = 0;
 };

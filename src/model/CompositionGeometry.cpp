@@ -318,8 +318,33 @@ void Composition::drawInContextDirtyRect(pf::GraphicsContext& context, const pf:
 
 void Composition::setNeedsDisplayInRectUpdatePalettes(const pf::Rect& rect, bool updatePalettes)
 {
+    // A drag asks a few areas a step: a short list keeps the memory fixed; when full, neighbours are merged
+    // in pairs, so an area since a recent count stays about as small as the requests made since.
+    constexpr std::size_t keptChanges = 64;
+    ++displayChangeCount_;
+    if (displayChanges_.size() == keptChanges) {
+        for (std::size_t i = 0; i < keptChanges / 2; ++i) {
+            const DisplayChange& older = displayChanges_[2 * i];
+            const DisplayChange& newer = displayChanges_[2 * i + 1];
+            displayChanges_[i] = {older.first, newer.last, older.area.united(newer.area)};
+        }
+        displayChanges_.resize(keptChanges / 2);
+    }
+    displayChanges_.push_back({displayChangeCount_, displayChangeCount_, rect.isEmpty() ? pf::Rect::null() : rect});
     if (delegate_)
         delegate_->compositionWasEditedInRectUpdatePalettes(*this, rect, updatePalettes);
+}
+
+std::optional<pf::Rect> Composition::displayChangesSince(std::uint64_t count) const
+{
+    if (count >= displayChangeCount_)
+        return pf::Rect::null();
+    if (displayChanges_.empty() || count + 1 < displayChanges_.front().first)
+        return std::nullopt;
+    pf::Rect area = pf::Rect::null();
+    for (auto it = displayChanges_.rbegin(); it != displayChanges_.rend() && it->last > count; ++it)
+        area = area.united(it->area);
+    return area;
 }
 
 void Composition::postNotificationName(const QString& name) const

@@ -12,6 +12,8 @@
 #include "platform/kit/Window.h"
 #include "platform/text/StringDrawing.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cmath>
 
@@ -266,6 +268,49 @@ TKPageThumbnailGeometry TKPageThumbnailGeometry::forPage(pf::Size page, const pf
     return g;
 }
 
+namespace {
+
+// Where the picture's page is drawn: the whole device pixels inside P (a clip on a half pixel would send
+// every shape through a coverage mask, and the frame covers P's edge anyway), in the picture's points.
+pf::Rect innerPixels(const pf::Rect& local, double pixelRatio)
+{
+    const double left = std::ceil(local.minX() * pixelRatio) / pixelRatio;
+    const double top = std::ceil(local.minY() * pixelRatio) / pixelRatio;
+    return pf::Rect(left, top, std::floor(local.maxX() * pixelRatio) / pixelRatio - left,
+                    std::floor(local.maxY() * pixelRatio) / pixelRatio - top);
+}
+
+// The page, scaled into P, drawn inside the clip (the picture's points): the whole page, or with a part
+// (page points) only the shapes whose paint bounds meet it, taken before the picture's zoom is set: at its
+// tiny zoom a shape's bounds hold its handles' reach, which meets nearly any area. (The rects the canvas
+// keeps are too tight: a picture widens thin strokes.)
+void drawPageClipped(pf::GraphicsContext& context, Composition& page, const pf::Rect& local, double scale,
+                     const pf::Rect& clip, const std::optional<pf::Rect>& part)
+{
+    std::vector<std::shared_ptr<Shape>> reaching;
+    if (part)
+        for (const auto& kid : page.children())
+            if (kid->paintBounds().intersects(*part))
+                reaching.push_back(kid);
+    context.saveGState();
+    context.clipToRect(clip);
+    context.translate(local.minX(), local.minY());
+    context.scale(scale, scale);
+    page.setOverrideZoomScale(scale);
+    page.setDrawingThumbnail(true);
+    if (part) {
+        for (const auto& kid : reaching)
+            kid->drawInContextDirtyRect(context, *part);
+    } else {
+        page.drawInContextDirtyRect(context, pf::Rect(pf::Point(), page.frame().size));
+    }
+    page.setDrawingThumbnail(false);
+    page.setOverrideZoomScale(0);
+    context.restoreGState();
+}
+
+} // namespace
+
 TKPageThumbnailImage TKPageThumbnailImage::render(Composition& page, const TKPageThumbnailGeometry& g,
                                                   double pixelRatio)
 {
@@ -280,27 +325,51 @@ TKPageThumbnailImage TKPageThumbnailImage::render(Composition& page, const TKPag
     const pf::Rect local = p.offsetBy(-out.rect.minX(), -out.rect.minY());
     context.setFillColor(pf::Color::white());
     context.fillRect(local);
-    if (g.scale > 0) {
-        context.saveGState();
-        // Clipped to the whole device pixels inside P: a clip on a half pixel would send every shape through
-        // a coverage mask, and the frame covers P's edge anyway.
-        const double left = std::ceil(local.minX() * pixelRatio) / pixelRatio;
-        const double top = std::ceil(local.minY() * pixelRatio) / pixelRatio;
-        const pf::Rect inner(left, top, std::floor(local.maxX() * pixelRatio) / pixelRatio - left,
-                             std::floor(local.maxY() * pixelRatio) / pixelRatio - top);
-        context.clipToRect(inner);
-        context.translate(local.minX(), local.minY());
-        context.scale(g.scale, g.scale);
-        page.setOverrideZoomScale(g.scale);
-        page.setDrawingThumbnail(true);
-        page.drawInContextDirtyRect(context, pf::Rect(pf::Point(), page.frame().size));
-        page.setDrawingThumbnail(false);
-        page.setOverrideZoomScale(0);
-        context.restoreGState();
-    }
+    if (g.scale > 0)
+        drawPageClipped(context, page, local, g.scale, innerPixels(local, pixelRatio), std::nullopt);
     out.image = context.bitmap();
     out.image.setDevicePixelRatio(pixelRatio);
     return out;
+}
+
+bool TKPageThumbnailImage::redrawArea(Composition& page, const TKPageThumbnailGeometry& g, double pixelRatio,
+                                      const pf::Rect& area)
+{
+    if (image.isNull() || !(g.scale > 0))
+        return false;
+    if (area.isNull())
+        return true;
+    const pf::Rect local = g.pictureRect.offsetBy(-rect.minX(), -rect.minY());
+    const pf::Rect inner = innerPixels(local, pixelRatio);
+    // The area in device pixels, grown to whole ones and by one more (a picture widens thin strokes past
+    // what the canvas paints): every pixel a changed shape touched, before or after, lies inside, and every
+    // shape that reaches into these pixels draws again, so none is left half done.
+    const double left = std::floor((local.minX() + area.minX() * g.scale) * pixelRatio) - 1;
+    const double top = std::floor((local.minY() + area.minY() * g.scale) * pixelRatio) - 1;
+    const double right = std::ceil((local.minX() + area.maxX() * g.scale) * pixelRatio) + 1;
+    const double bottom = std::ceil((local.minY() + area.maxY() * g.scale) * pixelRatio) + 1;
+    const pf::Rect clip =
+        pf::Rect(left / pixelRatio, top / pixelRatio, (right - left) / pixelRatio, (bottom - top) / pixelRatio)
+            .intersected(inner);
+    if (clip.isNull() || clip.isEmpty())
+        return true; // off the picture
+    if (clip.width() * clip.height() > inner.width() * inner.height() / 2)
+        return false;
+    // The shapes to draw: those that can paint into the clip's pixels, in page points.
+    const pf::Rect dirty((clip.minX() - local.minX()) / g.scale, (clip.minY() - local.minY()) / g.scale,
+                         clip.width() / g.scale, clip.height() / g.scale);
+    // Painted at the device's pixels, as render's context does; the ratio is put back for the strip.
+    image.setDevicePixelRatio(1);
+    {
+        QPainter painter(&image);
+        pf::PainterContext context(painter, image.rect(), pf::AffineTransform::scale(pixelRatio, pixelRatio), 1.0,
+                                   false);
+        context.setFillColor(pf::Color::white());
+        context.fillRect(clip);
+        drawPageClipped(context, page, local, g.scale, clip, dirty);
+    }
+    image.setDevicePixelRatio(pixelRatio);
+    return true;
 }
 
 // ---- the Page style ----
@@ -482,8 +551,10 @@ TKTabListItem::~TKTabListItem()
 
 void TKTabListItem::setRepresentedObject(std::shared_ptr<pf::Object> object)
 {
-    if (object != representedObject_)
+    if (object != representedObject_) {
         thumbnailStale_ = true;
+        thumbnailPage_ = nullptr;
+    }
     representedObject_ = std::move(object);
 }
 
@@ -561,15 +632,30 @@ void TKTabListItem::setNeedsDisplay(bool needsDisplay)
 const TKPageThumbnailImage& TKTabListItem::pageThumbnail(Composition& page, const TKPageThumbnailGeometry& geometry)
 {
     const double ratio = devicePixelRatioF();
-    if (thumbnailStale_ || ratio != thumbnailPixelRatio_ || !(geometry.pictureRect == thumbnailGeometryRect_)) {
+    const bool samePicture = ratio == thumbnailPixelRatio_ && geometry.pictureRect == thumbnailGeometryRect_
+                             && &page == thumbnailPage_ && page.frame().size == thumbnailPageSize_;
+    if (!thumbnailStale_ && samePicture)
+        return thumbnail_;
+    // After edits, only their area; none when the page asked no redisplay (a new selection, which the
+    // picture does not show). The whole page when the page no longer knows the area, and for any other
+    // change of what the picture is of.
+    const std::optional<pf::Rect> changed = page.displayChangesSince(thumbnailChangeCount_);
+    thumbnailChangeCount_ = page.displayChangeCount();
+    thumbnailStale_ = false;
+    if (samePicture && changed && changed->isNull())
+        return thumbnail_;
+    if (!(samePicture && changed && thumbnail_.redrawArea(page, geometry, ratio, *changed))) {
         thumbnail_ = TKPageThumbnailImage::render(page, geometry, ratio);
         thumbnailGeometryRect_ = geometry.pictureRect;
         thumbnailPixelRatio_ = ratio;
-        thumbnailStale_ = false;
-        if (geometry.scale > 0) {
-            ++pageDraws_;
-            lastPageDraw_ = pf::currentClock().now();
-        }
+        thumbnailPage_ = &page;
+        thumbnailPageSize_ = page.frame().size;
+        if (geometry.scale > 0)
+            ++wholePageDraws_;
+    }
+    if (geometry.scale > 0) {
+        ++pageDraws_;
+        lastPageDraw_ = pf::currentClock().now();
     }
     return thumbnail_;
 }

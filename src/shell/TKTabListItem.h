@@ -6,7 +6,10 @@
 //
 // The page picture is kept per item as a device-pixel image for the item's size and pixel ratio. A
 // "TKTabModelDidChangeNotification" for the item's page only marks the picture stale and asks one
-// redisplay, so a burst of notices in one turn draws the page once, and only for items on show. While the
+// redisplay, so a burst of notices in one turn draws the page once, and only for items on show. A stale
+// picture of the same page and size draws again only the area the page asked to redisplay since it was
+// drawn (Composition::displayChangesSince), or nothing when it asked none; the whole page when that area
+// is large or unknown. While the
 // page keeps changing (a drag sends a notice every step) the picture is drawn again at most once per
 // pictureRefreshInterval: a notice within the interval after the last drawing waits for its end, so the
 // picture shows the page as it is at most that long after the last change.
@@ -153,6 +156,12 @@ struct TKPageThumbnailImage {
     QImage image;      // device pixels, its devicePixelRatio set
     pf::Rect rect;     // where it goes, in the same points as the geometry
     static TKPageThumbnailImage render(Composition& page, const TKPageThumbnailGeometry& geometry, double pixelRatio);
+    // Draws again, into this picture of the page made by render with the same geometry and ratio, the whole
+    // device pixels that cover the area (page points): white first, then the shapes that meet them, clipped
+    // to them, so the pixels come out as a fresh render's. False, with nothing drawn, when those pixels
+    // cover more than half the page's, for which a fresh render costs about as much.
+    bool redrawArea(Composition& page, const TKPageThumbnailGeometry& geometry, double pixelRatio,
+                    const pf::Rect& area);
 };
 
 class TabListItemStylePage : public TKTabListItemStyle {
@@ -239,8 +248,10 @@ public:
     bool isThumbnailStale() const { return thumbnailStale_; }
     // A change of the page waits for the end of the refresh interval.
     bool isThumbnailRefreshPending() const { return refreshPending_; }
-    // How many times this item drew its page.
+    // How many times this item drew its page, whole or the changed area alone.
     int pageDrawCount() const { return pageDraws_; }
+    // How many of those drew the whole page.
+    int wholePageDrawCount() const { return wholePageDraws_; }
     // "<TKTabListItem 0x… title>"
     QString description() const;
 
@@ -270,7 +281,13 @@ private:
     pf::Rect thumbnailGeometryRect_;
     double thumbnailPixelRatio_ = 0;
     bool thumbnailStale_ = true;
+    // What the kept picture was drawn from: the page, its size and its count of redisplay requests, so that
+    // a refresh after edits draws only their area.
+    const Composition* thumbnailPage_ = nullptr;
+    pf::Size thumbnailPageSize_;
+    std::uint64_t thumbnailChangeCount_ = 0;
     int pageDraws_ = 0;
+    int wholePageDraws_ = 0;
     // When the page was last drawn (on the delayed calls' clock); none before the first drawing.
     std::optional<std::int64_t> lastPageDraw_;
     bool refreshPending_ = false;

@@ -1,4 +1,5 @@
-// What the canvas repaints when the user undoes and redoes an edit on a page full of shapes.
+// What the canvas repaints when the user undoes and redoes an edit on a page full of shapes, and what the
+// page's tab draws again after an edit.
 #include "app/AppDelegate.h"
 #include "app/AppWindowController.h"
 #include "app/DocumentFixture.h"
@@ -9,10 +10,13 @@
 #include "geometry/QVRect.h"
 #include "manipulators/Manipulator.h"
 #include "model/Composition.h"
+#include "model/Metrics.h"
 #include "model/Rectangle.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/kit/Window.h"
+#include "shell/TKTabListItem.h"
+#include "shell/TKTabsListViewController.h"
 
 #include <QApplication>
 #include <QRegion>
@@ -30,6 +34,18 @@ namespace {
 class NoScripts : public ScriptRunner {
 public:
     void run(const QString&, std::function<void(const ScriptResult&)> done) override { done({}); }
+};
+
+// A rectangle that counts the times its content is drawn into a page picture (a tab's).
+class CountingRectangle : public Rectangle {
+public:
+    void drawContentInContextDirtyRect(pf::GraphicsContext& context, const pf::Rect& dirty) override
+    {
+        if (composition() && composition()->isDrawingThumbnail())
+            ++thumbnailDraws;
+        Rectangle::drawContentInContextDirtyRect(context, dirty);
+    }
+    int thumbnailDraws = 0;
 };
 
 // A document window on a page of 15 x 15 squares, the canvas its first responder, undo routed through the
@@ -50,7 +66,7 @@ protected:
         ASSERT_TRUE(page);
         page->setGridEnabled(false);
         for (int i = 0; i < columns * columns; ++i)
-            page->addShape(Shape::make<Rectangle>(square(i)));
+            page->addShape(Shape::make<CountingRectangle>(square(i)));
         canvas->selectNone();
         window->windowUndoManager()->removeAllActions();
         settle();
@@ -285,6 +301,126 @@ TEST_F(UndoRedisplayTest, UndoAndRedoRepaintOnlyWhatTheyChange)
         }
         canvas->selectNone();
         settle();
+    }
+}
+
+// The page's tab after each common edit, once the refresh interval has passed: it shows exactly what a
+// fresh drawing of the page shows, though it drew again only the shapes about the edit.
+TEST_F(UndoRedisplayTest, ThePagesTabDrawsOnlyAboutAnEditAndMatchesAFreshDrawing)
+{
+    if (!window->isTabsPaletteVisible())
+        window->toggleTabsPalette();
+    // A page larger than the canvas shows, as a page of many shapes is: the end of a mouse drag asks the
+    // whole visible area to be drawn again.
+    auto metrics = std::make_shared<Metrics>();
+    metrics->setWidth(3072);
+    metrics->setHeight(2304);
+    page->setMetrics(metrics);
+    // Overlapping shapes with strokes and a shadow across the squares, so that the redrawn pixels cut
+    // through drawings that stay.
+    for (int i = 0; i < 6; ++i) {
+        auto shape = Shape::make<CountingRectangle>(pf::Rect(40.0 + 50 * i, 70.0 + 20 * i, 90, 50));
+        shape->setFillColor(pf::Color(0.2 * i, 0.5, 1 - 0.15 * i, 0.7));
+        shape->setStrokeColor(pf::Color(0, 0, 0, 1));
+        shape->setStrokeLineWidth(1.0 + i);
+        if (i == 2) {
+            shape->setFillShadowHidden(false);
+            shape->setFillShadowColor(pf::Color(0, 0, 0, 0.4));
+            shape->setFillShadowBlur(6);
+            shape->setFillShadowOffsetX(4);
+            shape->setFillShadowOffsetY(4);
+        }
+        page->addShape(shape);
+    }
+    auto* strip = dynamic_cast<TKTabsListViewController*>(window->tabsListViewController());
+    ASSERT_NE(strip, nullptr);
+    auto* tab = dynamic_cast<TKTabListItem*>(strip->listView()->itemAtIndex(0));
+    ASSERT_NE(tab, nullptr);
+    ASSERT_EQ(tab->representedObject(), page);
+
+    const auto geometry = [&] {
+        return TKPageThumbnailGeometry::forPage(page->frame().size, tab->thumbnailRectForBounds(tab->bounds()));
+    };
+    // The tab as painted, and the picture it keeps beside a fresh drawing of the page.
+    const auto shownTab = [&](TKTabListItem& item) {
+        QImage image(item.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        item.render(&image);
+        return image;
+    };
+    const auto freshTab = [&] {
+        TKTabListItem item;
+        item.setTabsListViewController(strip);
+        item.setRepresentedObject(page);
+        item.setSelected(tab->isSelected());
+        item.setTitle(tab->title());
+        item.setFrame(tab->frame());
+        return shownTab(item);
+    };
+    // Shapes far from every edit, in the page's other corner.
+    std::vector<std::shared_ptr<CountingRectangle>> far;
+    for (int i = 0; i < 4; ++i) {
+        far.push_back(Shape::make<CountingRectangle>(pf::Rect(2500.0 + 120 * i, 1900.0 + 80 * i, 100, 60)));
+        page->addShape(far.back());
+    }
+    const auto farDraws = [&] {
+        int draws = 0;
+        for (const auto& shape : far)
+            draws += shape->thumbnailDraws;
+        return draws;
+    };
+    canvas->selectNone();
+    window->windowUndoManager()->removeAllActions();
+    settle();
+    shownTab(*tab);
+
+    struct Case {
+        const char* name;
+        std::function<void()> select;
+        std::function<void()> edit;
+    };
+    const auto nothing = [] {};
+    const Case cases[] = {
+        {"a drag", nothing,
+         [&] { drag(QVRectGetMidMidPoint(square(16)), QVRectGetMidMidPoint(square(16)) + pf::Point(37, 23)); }},
+        {"a nudge", [&] { click(QVRectGetMidMidPoint(square(200))); }, [&] { key(Qt::Key_Right, Qt::ShiftModifier); }},
+        {"an undo", nothing, [&] { key(Qt::Key_Z, Qt::ControlModifier); }},
+        {"a fill colour", [&] { click(pf::Point(250, 165)); }, // the fifth overlapping shape, over squares
+         [&] {
+             canvas->manipulator()->setValueForKeyPath(pf::Color(0.9, 0.2, 0.1, 1), QStringLiteral("fillColor"));
+             settle();
+         }},
+        {"a delete", [&] { click(QVRectGetMidMidPoint(square(130))); }, [&] { key(Qt::Key_Delete); }},
+        {"a paste", [&] { click(QVRectGetMidMidPoint(square(220))); },
+         [&] {
+             key(Qt::Key_C, Qt::ControlModifier);
+             key(Qt::Key_V, Qt::ControlModifier);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.select();
+        clock.advance(TKTabListItem::pictureRefreshInterval);
+        pf::drainMainQueue();
+        const QImage before = shownTab(*tab);
+        const int farBefore = farDraws();
+        const int whole = tab->wholePageDrawCount();
+        const int all = tab->pageDrawCount();
+        c.edit();
+        clock.advance(TKTabListItem::pictureRefreshInterval);
+        pf::drainMainQueue();
+        const QImage after = shownTab(*tab);
+        // Drawn again only about the edit: neither the whole page nor the shapes far from it.
+        EXPECT_EQ(farDraws(), farBefore);
+        EXPECT_GT(tab->pageDrawCount(), all);
+        EXPECT_EQ(tab->wholePageDrawCount(), whole);
+
+        EXPECT_FALSE(tab->isThumbnailRefreshPending());
+        EXPECT_NE(after, before) << "the edit shows in the tab";
+        EXPECT_EQ(after, freshTab()) << "the tab differs from a fresh drawing";
+        // The kept picture itself, pixel for pixel, as a whole render makes it.
+        const TKPageThumbnailImage kept = tab->pageThumbnail(*page, geometry());
+        EXPECT_EQ(kept.image, TKPageThumbnailImage::render(*page, geometry(), kept.image.devicePixelRatio()).image);
     }
 }
 

@@ -202,3 +202,33 @@ TEST_F(CompositionTest, TitleChangesReachTheOwner)
     EXPECT_EQ(page->title(), "Settings");
     EXPECT_EQ(owner.takeCalls(), QStringList{"titleDidChange"});
 }
+
+// The redisplay areas a kept picture of the page asks for: the union since its count, none when nothing
+// was asked, and after many requests (merged in pairs) still an area that holds every request since and
+// stays near them, never the page's whole history.
+TEST_F(CompositionTest, RedisplayAreasSinceACountHoldEveryRequestSinceAndStayNearThem)
+{
+    const std::uint64_t start = page->displayChangeCount();
+    EXPECT_EQ(page->displayChangesSince(start), pf::Rect::null());
+    page->setNeedsDisplayInRectUpdatePalettes(pf::Rect(10, 10, 5, 5), false);
+    page->setNeedsDisplayInRectUpdatePalettes(pf::Rect(), true); // asks for nothing
+    page->setNeedsDisplayInRectUpdatePalettes(pf::Rect(40, 20, 10, 10), true);
+    EXPECT_EQ(page->displayChangesSince(start), pf::Rect(10, 10, 40, 20));
+    EXPECT_EQ(page->displayChangesSince(start + 1), pf::Rect(40, 20, 10, 10));
+    EXPECT_EQ(page->displayChangesSince(page->displayChangeCount()), pf::Rect::null());
+
+    // A long drag elsewhere, then a few small steps further on: the area since the drag holds the steps
+    // and, however often the kept list has been merged, not the first requests.
+    for (int i = 0; i < 500; ++i)
+        page->setNeedsDisplayInRectUpdatePalettes(pf::Rect(300 + i % 7, 200, 4, 4), false);
+    const std::uint64_t afterDrag = page->displayChangeCount();
+    for (int i = 0; i < 3; ++i)
+        page->setNeedsDisplayInRectUpdatePalettes(pf::Rect(600, 400 + i, 2, 2), false);
+    const auto steps = page->displayChangesSince(afterDrag);
+    ASSERT_TRUE(steps);
+    EXPECT_TRUE(steps->contains(pf::Rect(600, 400, 2, 4)));
+    EXPECT_FALSE(steps->contains(pf::Point(15, 15))) << pf::toString(*steps).toStdString();
+    const auto all = page->displayChangesSince(start);
+    ASSERT_TRUE(all);
+    EXPECT_TRUE(all->contains(pf::Rect(10, 10, 590, 390)));
+}

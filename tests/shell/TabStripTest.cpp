@@ -617,6 +617,9 @@ TEST_F(TabStripTest, ChangeNoticesMarkThePictureStaleAndTheItemDrawsThePageOnce)
     // the next paint, and none for the other tab.
     clock.advance(TKTabListItem::pictureRefreshInterval);
     const auto model = controller->tabModelAtIndex(0);
+    auto* changed = dynamic_cast<Composition*>(model->representedObject().get());
+    ASSERT_NE(changed, nullptr);
+    changed->setNeedsDisplayInRectUpdatePalettes(changed->frame(), true);
     for (int i = 0; i < 5; ++i)
         pf::NotificationCenter::defaultCenter().post(TKTabListItem::modelDidChangeNotification, model.get());
     EXPECT_TRUE(first->isThumbnailStale());
@@ -729,6 +732,7 @@ TEST_F(TabPicturesTest, AChangingPageIsDrawnAtMostOncePerIntervalAndTheLastPictu
     const auto model = controller->tabModelAtIndex(0);
     const auto edit = [&](pf::Point mark) {
         page.mark = mark;
+        page.setNeedsDisplayInRectUpdatePalettes(page.frame(), true);
         pf::NotificationCenter::defaultCenter().post(TKTabListItem::modelDidChangeNotification, model.get());
     };
     // A fresh drawing of the page as the tab shows it now: another item, given the same page and size.
