@@ -15,6 +15,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UserDefaultsStore.h"
 #include "platform/kit/Window.h"
+#include "shell/TKTabListItem.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,3 +136,14 @@ private:
 };
 
 using DocumentWindowFixture = BasicDocumentWindowFixture<>;
+
+// A new tab item of the strip standing in for tab: the same page, state, title and frame, so that its
+// drawing is a fresh one of what tab shows.
+inline void standInFor(TKTabListItem& item, const TKTabListItem& tab, TKTabsListViewController* strip)
+{
+    item.setTabsListViewController(strip);
+    item.setRepresentedObject(tab.representedObject());
+    item.setSelected(tab.isSelected());
+    item.setTitle(tab.title());
+    item.setFrame(tab.frame());
+}

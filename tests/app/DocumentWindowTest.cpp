@@ -962,11 +962,7 @@ TEST_F(DocumentWindowTest, ADraggedShapeShowsInThePagesTabExactlyOnceTheDragHasE
     };
     const auto fresh = [&] {
         TKTabListItem item;
-        item.setTabsListViewController(strip);
-        item.setRepresentedObject(page);
-        item.setSelected(tab->isSelected());
-        item.setTitle(tab->title());
-        item.setFrame(tab->frame());
+        standInFor(item, *tab, strip);
         return picture(item);
     };
     // The shape's addition reaches the tab within an interval or two.

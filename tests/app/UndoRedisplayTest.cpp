@@ -350,11 +350,7 @@ TEST_F(UndoRedisplayTest, ThePagesTabDrawsOnlyAboutAnEditAndMatchesAFreshDrawing
     };
     const auto freshTab = [&] {
         TKTabListItem item;
-        item.setTabsListViewController(strip);
-        item.setRepresentedObject(page);
-        item.setSelected(tab->isSelected());
-        item.setTitle(tab->title());
-        item.setFrame(tab->frame());
+        standInFor(item, *tab, strip);
         return shownTab(item);
     };
     // Shapes far from every edit, in the page's other corner.
