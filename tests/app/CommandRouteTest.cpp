@@ -32,13 +32,11 @@
 
 namespace {
 
-class CommandRouteTest : public DocumentWindowFixture {
+class CommandRouteTest : public PalettedDocumentWindowFixture {
 protected:
     void SetUp() override
     {
-        DocumentWindowFixture::SetUp();
-        AppWindowController::installInspector();
-        AppWindowController::installOutline();
+        PalettedDocumentWindowFixture::SetUp();
         window = openFixtureWindow().second;
         ASSERT_NE(window, nullptr);
         QWidget* top = window->windowWidget();
@@ -48,13 +46,6 @@ protected:
         window->window()->becomeMainWindow();
         window->window()->becomeKeyWindow();
         focusCanvas();
-    }
-
-    void TearDown() override
-    {
-        CanvasWindowController::setInspectorMaker(nullptr);
-        CanvasWindowController::setOutlineMaker(nullptr);
-        DocumentWindowFixture::TearDown();
     }
 
     void focusCanvas()

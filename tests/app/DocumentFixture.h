@@ -137,6 +137,24 @@ private:
 
 using DocumentWindowFixture = BasicDocumentWindowFixture<>;
 
+// Document windows with the inspector and the outline beside the canvas, as the program makes them.
+class PalettedDocumentWindowFixture : public DocumentWindowFixture {
+protected:
+    void SetUp() override
+    {
+        DocumentWindowFixture::SetUp();
+        AppWindowController::installInspector();
+        AppWindowController::installOutline();
+    }
+
+    void TearDown() override
+    {
+        CanvasWindowController::setInspectorMaker(nullptr);
+        CanvasWindowController::setOutlineMaker(nullptr);
+        DocumentWindowFixture::TearDown();
+    }
+};
+
 // A new tab item of the strip standing in for tab: the same page, state, title and frame, so that its
 // drawing is a fresh one of what tab shows.
 inline void standInFor(TKTabListItem& item, const TKTabListItem& tab, TKTabsListViewController* strip)

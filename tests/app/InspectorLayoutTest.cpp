@@ -25,13 +25,11 @@
 
 namespace {
 
-class InspectorLayoutTest : public DocumentWindowFixture {
+class InspectorLayoutTest : public PalettedDocumentWindowFixture {
 protected:
     void SetUp() override
     {
-        DocumentWindowFixture::SetUp();
-        AppWindowController::installInspector();
-        AppWindowController::installOutline();
+        PalettedDocumentWindowFixture::SetUp();
         window = openFixtureWindow().second;
         ASSERT_NE(window, nullptr);
         settle();
@@ -40,13 +38,6 @@ protected:
         inspector = dynamic_cast<InspectorViewController*>(window->inspectorViewController());
         ASSERT_NE(inspector, nullptr);
         settle();
-    }
-
-    void TearDown() override
-    {
-        CanvasWindowController::setInspectorMaker(nullptr);
-        CanvasWindowController::setOutlineMaker(nullptr);
-        DocumentWindowFixture::TearDown();
     }
 
     // The main queue's turns, then Qt's posted events (a scroll area shows its scroller on one of them).
